@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "design/calculate.hpp"
+
+namespace flyback::numtext {
+
+inline constexpr int kInputCount = 6;
+inline constexpr int kResultCount = 7;
+
+// Texts of the input boxes, index 0 to 5: output power (W), maximum and
+// minimum input voltage (V), frequency (kHz), efficiency (%), output voltage (V).
+using InputTexts = std::array<std::string_view, kInputCount>;
+
+// Writes the whole text of result box `box` (0 to 6).
+using SetResultText = std::function<void(int box, std::string_view text)>;
+
+// Truncates to hundredths, toward minus infinity, on the double value: 0.29 gives
+// 0.28 because 0.29 × 100 is just below 29.
+double fix1(double value);
+
+// The result box that shows a published result.
+int ResultBox(design::Published which);
+
+// The text shown for a published result, given the results so far.
+std::string ResultText(design::Published which, const design::DesignResults& results);
+
+// Reads the inputs, runs the design and writes each result's text as soon as it
+// exists, in publication order. A runtime::RuntimeError leaves at once; the texts
+// written before it stay written.
+void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText);
+
+}  // namespace flyback::numtext

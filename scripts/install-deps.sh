@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need,
+# skipping those already present. Runs apt-get only when something is missing.
+set -euo pipefail
+
+packages=(
+    g++ cmake make
+    qt6-base-dev libgl-dev fonts-wqy-microhei
+    nlohmann-json3-dev libcli11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    locales  # a decimal-comma locale for the locale-independence tests
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$package")
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
