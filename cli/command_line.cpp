@@ -40,7 +40,7 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     const PressOutcome outcome = Press(inputs);
     if (options.json) {
-        out << OutcomeJson(outcome).dump() << '\n';
+        out << AnswerJson().Outcome(outcome) << '\n';
     } else {
         PrintTable(outcome, out);
     }

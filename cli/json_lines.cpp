@@ -1,5 +1,10 @@
 #include "cli/json_lines.hpp"
 
+#include <rapidjson/encodedstream.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
+
+#include <array>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -43,28 +48,52 @@ constexpr std::string_view kNotJson = "请求不是有效的 JSON";
 constexpr std::string_view kNotSixTexts = "请求须为六个字符串组成的 JSON 数组";
 constexpr std::string_view kTooLong = "请求行过长（上限 1 MiB）";
 
-// The six input texts of a request line, or the reason it is not one.
-struct Request {
-    std::vector<std::string> texts;
-    std::string_view problem;
+// Collects the texts of a request, a JSON array of exactly six strings, and
+// stops the parser at the first thing that cannot belong to one.
+class RequestHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, RequestHandler> {
+  public:
+    bool StartArray() {
+        if (inArray_) return false;  // a nested array
+        inArray_ = true;
+        return true;
+    }
+    bool String(const char* text, rapidjson::SizeType length, bool /*copy*/) {
+        if (!inArray_ || count_ == numtext::kInputCount) return false;
+        texts_[count_++].assign(text, length);
+        return true;
+    }
+    bool EndArray(rapidjson::SizeType) { return count_ == numtext::kInputCount; }
+    bool Default() { return false; }  // any other value
+
+    numtext::InputTexts Inputs() const {
+        numtext::InputTexts inputs;
+        for (int i = 0; i < numtext::kInputCount; ++i) inputs[i] = texts_[i];
+        return inputs;
+    }
+
+    void Reset() {
+        inArray_ = false;
+        count_ = 0;
+    }
+
+  private:
+    bool inArray_ = false;
+    int count_ = 0;
+    std::array<std::string, numtext::kInputCount> texts_;
 };
 
-Request ParseRequest(std::string_view line) {
-    const Json json = Json::parse(line, nullptr, /*allow_exceptions=*/false);
-    if (json.is_discarded()) return {{}, kNotJson};
-    if (!json.is_array() || json.size() != numtext::kInputCount) return {{}, kNotSixTexts};
-    Request request;
-    for (const Json& item : json) {
-        if (!item.is_string()) return {{}, kNotSixTexts};
-        request.texts.push_back(item.get<std::string>());
-    }
-    return request;
-}
-
-numtext::InputTexts InputTextsOf(const Request& request) {
-    numtext::InputTexts inputs;
-    for (int i = 0; i < numtext::kInputCount; ++i) inputs[i] = request.texts[i];
-    return inputs;
+// Parses a request line into `handler`; returns why it is not a request, or
+// an empty view when it is one.
+std::string_view ParseRequest(std::string_view line, RequestHandler& handler) {
+    constexpr unsigned kFlags =
+        rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
+    handler.Reset();
+    rapidjson::MemoryStream bytes(line.data(), line.size());
+    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
+    rapidjson::Reader reader;
+    const rapidjson::ParseResult result = reader.Parse<kFlags>(stream, handler);
+    if (result) return {};
+    return result.Code() == rapidjson::kParseErrorTermination ? kNotSixTexts : kNotJson;
 }
 
 }  // namespace
@@ -73,16 +102,16 @@ JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out) {
     JsonLinesSummary summary;
     LineReader reader(in);
     std::string_view line;
+    RequestHandler request;
+    AnswerJson answer;
     for (LineStatus status; (status = reader.Next(line)) != LineStatus::End;) {
         ++summary.requests;
-        const Request request =
-            status == LineStatus::TooLong ? Request{{}, kTooLong} : ParseRequest(line);
-        if (request.problem.empty()) {
-            out << OutcomeJson(Press(InputTextsOf(request))).dump() << '\n';
-        } else {
-            ++summary.badRequests;
-            out << BadRequestJson(request.problem).dump() << '\n';
-        }
+        const std::string_view problem =
+            status == LineStatus::TooLong ? kTooLong : ParseRequest(line, request);
+        if (!problem.empty()) ++summary.badRequests;
+        const std::string_view json =
+            problem.empty() ? answer.Outcome(Press(request.Inputs())) : answer.BadRequest(problem);
+        out.write(json.data(), static_cast<std::streamsize>(json.size())).put('\n');
         if (reader.Drained()) out.flush();
     }
     out.flush();

@@ -1,5 +1,7 @@
 #include "cli/output.hpp"
 
+#include <rapidjson/writer.h>
+
 #include <algorithm>
 #include <string>
 
@@ -8,11 +10,23 @@
 namespace flyback::cli {
 namespace {
 
-Json ErrorJson(std::string_view kind, std::string_view message) {
-    Json error = Json::object();
-    error["kind"] = kind;
-    error["message"] = message;
-    return error;
+using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
+
+void WriteString(Writer& writer, std::string_view text) {
+    writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+}
+
+void WriteError(Writer& writer, std::string_view kind, std::string_view message) {
+    writer.StartObject();
+    writer.Key("kind");
+    WriteString(writer, kind);
+    writer.Key("message");
+    WriteString(writer, message);
+    writer.EndObject();
+}
+
+std::string_view Text(const rapidjson::StringBuffer& buffer) {
+    return {buffer.GetString(), buffer.GetSize()};
 }
 
 // Terminal columns of a UTF-8 text: the Chinese captions take two a character.
@@ -36,27 +50,45 @@ const std::string* FindText(const PressOutcome& outcome, int box) {
 
 }  // namespace
 
-Json OutcomeJson(const PressOutcome& outcome) {
-    Json json = Json::object();
-    Json& results = json["results"] = Json::array();
+std::string_view AnswerJson::Outcome(const PressOutcome& outcome) {
+    buffer_.Clear();
+    Writer writer(buffer_);
+    writer.StartObject();
+    writer.Key("results");
+    writer.StartArray();
     for (const ResultWrite& write : outcome.writes) {
-        Json item = Json::object();
-        item["box"] = write.box;
-        item["caption"] = numtext::ResultCaption(write.box);
-        item["text"] = write.text;
-        results.push_back(std::move(item));
+        writer.StartObject();
+        writer.Key("box");
+        writer.Int(write.box);
+        writer.Key("caption");
+        WriteString(writer, numtext::ResultCaption(write.box));
+        writer.Key("text");
+        WriteString(writer, write.text);
+        writer.EndObject();
     }
-    json["error"] = outcome.error ? ErrorJson(runtime::ErrorKindId(*outcome.error),
-                                              runtime::ErrorKindMessage(*outcome.error))
-                                  : Json(nullptr);
-    return json;
+    writer.EndArray();
+    writer.Key("error");
+    if (outcome.error) {
+        WriteError(writer, runtime::ErrorKindId(*outcome.error),
+                   runtime::ErrorKindMessage(*outcome.error));
+    } else {
+        writer.Null();
+    }
+    writer.EndObject();
+    return Text(buffer_);
 }
 
-Json BadRequestJson(std::string_view message) {
-    Json json = Json::object();
-    json["results"] = Json::array();
-    json["error"] = ErrorJson("bad_request", message);
-    return json;
+std::string_view AnswerJson::BadRequest(std::string_view message) {
+    buffer_.Clear();
+    Writer writer(buffer_);
+    writer.StartObject();
+    writer.Key("results");
+    writer.StartArray();
+    writer.EndArray();
+    writer.Key("error");
+    WriteError(writer, "bad_request", message);
+    writer.EndObject();
+    return Text(buffer_);
 }
 
 void PrintTable(const PressOutcome& outcome, std::ostream& out) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <rapidjson/stringbuffer.h>
+
 #include <ostream>
 #include <string_view>
 
@@ -8,14 +9,21 @@
 
 namespace flyback::cli {
 
-// Keys stay in the order written, so the output reads results first.
-using Json = nlohmann::ordered_json;
+// Renders answers as compact one-line JSON objects; reuses its buffer, so that
+// answering millions of requests allocates next to nothing.
+class AnswerJson {
+  public:
+    // {"results":[{"box":0,"caption":"磁芯型号","text":"EE12"},...],"error":null}
+    // with the results in publication order; on a fault, "error" is
+    // {"kind":"division_by_zero","message":"除数为零"}.
+    std::string_view Outcome(const PressOutcome& outcome);
 
-// {"results":[{"box":0,"caption":"磁芯型号","text":"EE12"},...],"error":null}
-Json OutcomeJson(const PressOutcome& outcome);
+    // {"results":[],"error":{"kind":"bad_request","message":...}}
+    std::string_view BadRequest(std::string_view message);
 
-// {"results":[],"error":{"kind":"bad_request","message":...}}
-Json BadRequestJson(std::string_view message);
+  private:
+    rapidjson::StringBuffer buffer_;
+};
 
 // The results reached, one row each in the window's top-to-bottom order: the
 // caption, padded to a column, then the text exactly as its box shows it.

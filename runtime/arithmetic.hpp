@@ -1,5 +1,10 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
+
+#include "runtime/error.hpp"
+
 namespace flyback::runtime {
 
 // Checked IEEE double arithmetic. Each operation rounds exactly as the plain
@@ -8,19 +13,70 @@ namespace flyback::runtime {
 //   a non-zero number divided by zero           -> DivisionByZero
 //   zero divided by zero, any non-finite result -> Overflow
 //   the square root of a negative number        -> InvalidArgument
-double Add(double a, double b);
-double Subtract(double a, double b);
-double Multiply(double a, double b);
-double Divide(double a, double b);
-double Power(double base, double exponent);
-double SquareRoot(double x);
+// They are inline so that a calculation costs little more than its plain
+// arithmetic; only the raising is out of line.
+
+[[noreturn]] void Raise(ErrorKind kind);
+
+namespace detail {
+
+// One comparison: false for both infinities and for NaN.
+inline bool IsFinite(double x) {
+    return std::fabs(x) <= std::numeric_limits<double>::max();
+}
+
+inline double Finite(double result, ErrorKind kind = ErrorKind::Overflow) {
+    if (!IsFinite(result)) [[unlikely]]
+        Raise(kind);
+    return result;
+}
+
+}  // namespace detail
+
+inline double Add(double a, double b) {
+    return detail::Finite(a + b);
+}
+
+inline double Subtract(double a, double b) {
+    return detail::Finite(a - b);
+}
+
+inline double Multiply(double a, double b) {
+    return detail::Finite(a * b);
+}
+
+inline double Divide(double a, double b) {
+    if (b == 0.0) [[unlikely]]
+        Raise(a == 0.0 ? ErrorKind::Overflow : ErrorKind::DivisionByZero);
+    return detail::Finite(a / b);
+}
+
+// A square is one correctly rounded product; std::pow does not promise correct
+// rounding, and results must not depend on the C library.
+inline double Power(double base, double exponent) {
+    if (exponent == 2.0) return Multiply(base, base);
+    return detail::Finite(std::pow(base, exponent));
+}
+
+inline double SquareRoot(double x) {
+    if (x < 0.0) [[unlikely]]
+        Raise(ErrorKind::InvalidArgument);
+    return std::sqrt(x);
+}
 
 // Largest integral value not greater than x (toward minus infinity).
-double Floor(double x);
+inline double Floor(double x) {
+    return std::floor(x);
+}
 
 // Arithmetic that the program does in line while reading its inputs (the unit
 // scaling). Its faults are reported as FloatingPoint rather than Overflow.
-double InlineMultiply(double a, double b);
-double InlineDivide(double a, double b);
+inline double InlineMultiply(double a, double b) {
+    return detail::Finite(a * b, ErrorKind::FloatingPoint);
+}
+
+inline double InlineDivide(double a, double b) {
+    return detail::Finite(a / b, ErrorKind::FloatingPoint);
+}
 
 }  // namespace flyback::runtime

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "runtime/error.hpp"
@@ -21,14 +24,19 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The number found at the start of a text, with the ignorable characters
-// removed, plus what is needed to tell an overflow from an underflow.
+// Where the number at the start of a text stands, plus what is needed to read
+// it quickly and to tell an overflow from an underflow.
 struct ScannedNumber {
-    std::string text;  // "-12.5e+3", ready for std::from_chars
+    std::size_t begin = 0;  // first character of the number (its sign or first digit)
+    std::size_t end = 0;    // one past its last character
+    bool hasIgnorablesInside = false;
     bool negative = false;
     bool hasDigits = false;
-    std::int64_t leadingExponent = 0;  // decimal exponent of the first non-zero digit
     bool hasNonZeroDigit = false;
+    std::int64_t leadingExponent = 0;  // decimal exponent of the first non-zero digit
+    // Set for a number of at most 15 digits with no point and no exponent, which a
+    // double holds exactly: most typed inputs, read without the general parser.
+    std::optional<std::int64_t> smallInteger;
 };
 
 class Scanner {
@@ -36,10 +44,12 @@ class Scanner {
     explicit Scanner(std::string_view text) : text_(text) {}
 
     ScannedNumber Scan() {
+        Peek();
+        result_.begin = result_.end = pos_;
         ScanSign();
         ScanMantissa();
         if (result_.hasDigits) ScanExponent();
-        return std::move(result_);
+        return result_;
     }
 
   private:
@@ -49,22 +59,29 @@ class Scanner {
         return pos_ < text_.size() ? text_[pos_] : '\0';
     }
 
+    void Consume() {
+        if (pos_ != result_.end) result_.hasIgnorablesInside = true;
+        result_.end = ++pos_;
+    }
+
     void ScanSign() {
         const char c = Peek();
         if (c == '+' || c == '-') {
             result_.negative = c == '-';
-            result_.text += c;
-            ++pos_;
+            Consume();
         }
     }
 
     void ScanMantissa() {
         bool seenPoint = false;
+        int digitCount = 0;
+        std::int64_t integerValue = 0;
         std::int64_t integerDigits = 0;  // significant digits before the point
         std::int64_t fractionZeros = 0;  // zeros after the point before the first non-zero
         for (char c = Peek();; c = Peek()) {
             if (IsDigit(c)) {
                 result_.hasDigits = true;
+                if (++digitCount <= kMaxExactDigits) integerValue = integerValue * 10 + (c - '0');
                 if (c != '0' || result_.hasNonZeroDigit) {
                     if (!seenPoint) ++integerDigits;
                     result_.hasNonZeroDigit = true;
@@ -76,40 +93,41 @@ class Scanner {
             } else {
                 break;
             }
-            result_.text += c;
-            ++pos_;
+            Consume();
         }
         result_.leadingExponent = integerDigits > 0 ? integerDigits - 1 : -(fractionZeros + 1);
+        if (result_.hasDigits && !seenPoint && digitCount <= kMaxExactDigits) {
+            result_.smallInteger = integerValue;
+        }
     }
 
     // The exponent is only taken when at least one digit follows it: "1e" is 1.
     void ScanExponent() {
         const char marker = Peek();
         if (marker != 'e' && marker != 'E') return;
-        const std::size_t markerPos = pos_++;
-        std::string exponent = "e";
+        const ScannedNumber mantissaOnly = result_;
+        Consume();
         bool negative = false;
         if (const char c = Peek(); c == '+' || c == '-') {
             negative = c == '-';
-            exponent += c;
-            ++pos_;
+            Consume();
         }
         std::int64_t value = 0;
         bool hasDigits = false;
         for (char c = Peek(); IsDigit(c); c = Peek()) {
             hasDigits = true;
             value = std::min<std::int64_t>(value * 10 + (c - '0'), kExponentCap);
-            exponent += c;
-            ++pos_;
+            Consume();
         }
         if (!hasDigits) {
-            pos_ = markerPos;
+            result_ = mantissaOnly;
             return;
         }
-        result_.text += exponent;
+        result_.smallInteger.reset();
         result_.leadingExponent += negative ? -value : value;
     }
 
+    static constexpr int kMaxExactDigits = 15;
     // Far beyond any double's range, small enough that sums cannot overflow.
     static constexpr std::int64_t kExponentCap = std::int64_t{1} << 40;
 
@@ -117,6 +135,17 @@ class Scanner {
     std::size_t pos_ = 0;
     ScannedNumber result_;
 };
+
+// The number's characters without the ignorable ones, into `storage` only when
+// some stand inside it.
+std::string_view NumberCharacters(std::string_view text, const ScannedNumber& number,
+                                  std::string& storage) {
+    const std::string_view span = text.substr(number.begin, number.end - number.begin);
+    if (!number.hasIgnorablesInside) return span;
+    std::copy_if(span.begin(), span.end(), std::back_inserter(storage),
+                 [](char c) { return !IsIgnorable(c); });
+    return storage;
+}
 
 double SignedZero(bool negative) {
     return negative ? -0.0 : 0.0;
@@ -127,8 +156,14 @@ double SignedZero(bool negative) {
 double NumberFromText(std::string_view text) {
     const ScannedNumber number = Scanner(text).Scan();
     if (!number.hasDigits) return 0.0;
-    const char* first = number.text.data();
-    const char* last = first + number.text.size();
+    if (number.smallInteger) {
+        const auto magnitude = static_cast<double>(*number.smallInteger);
+        return number.negative ? -magnitude : magnitude;
+    }
+    std::string storage;
+    const std::string_view characters = NumberCharacters(text, number, storage);
+    const char* first = characters.data();
+    const char* last = first + characters.size();
     if (*first == '+') ++first;  // std::from_chars accepts only '-'
     double value = 0.0;
     const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
@@ -144,41 +179,94 @@ double NumberFromText(std::string_view text) {
 
 namespace {
 
-// Digits and decimal exponent of a value rounded to 15 significant digits.
+constexpr int kSignificantDigits = 15;
+
+// Digits and decimal exponent of a positive value rounded to 15 significant
+// digits, without trailing zeros.
 struct Decimal {
-    std::string digits;  // no trailing zeros, at least one digit
-    int exponent = 0;    // of the first digit
+    std::array<char, kSignificantDigits> digits{};
+    int count = 0;
+    int exponent = 0;  // of the first digit
 };
+
+// Scientific text ("1.3541e+02") into digits and exponent.
+Decimal ParseScientific(std::string_view text) {
+    Decimal d;
+    const std::size_t e = text.find('e');
+    for (std::size_t i = 0; i < e; ++i) {
+        if (text[i] != '.') d.digits[d.count++] = text[i];
+    }
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    const char* first = text.data() + e + 1;
+    if (*first == '+') ++first;
+    std::from_chars(first, text.data() + text.size(), d.exponent);
+    return d;
+}
 
 Decimal ToDecimal(double magnitude) {
     std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                      std::chars_format::scientific, 14);
-    const std::string_view text(buffer.data(), result.ptr - buffer.data());
-    const std::size_t e = text.find('e');
-    Decimal decimal;
-    decimal.digits += text[0];
-    decimal.digits += text.substr(2, e - 2);
-    while (decimal.digits.size() > 1 && decimal.digits.back() == '0') decimal.digits.pop_back();
-    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(),
-                    decimal.exponent);
-    return decimal;
+    char* const first = buffer.data();
+    char* const last = first + buffer.size();
+    // The shortest text that reads back as the same double is the value rounded
+    // to 15 digits whenever it has at most 15: every 15-digit decimal survives the
+    // trip through a normal double. Only longer ones, and the subnormals with their
+    // lesser precision, need the slower explicit rounding.
+    auto result = std::to_chars(first, last, magnitude, std::chars_format::scientific);
+    const std::string_view shortest(first, result.ptr - first);
+    const std::size_t mantissaLength = shortest.find('e');
+    const bool hasPoint = mantissaLength > 1;
+    if (mantissaLength - hasPoint <= kSignificantDigits && magnitude >= DBL_MIN) {
+        return ParseScientific(shortest);
+    }
+    result = std::to_chars(first, last, magnitude, std::chars_format::scientific,
+                           kSignificantDigits - 1);
+    return ParseScientific(std::string_view(first, result.ptr - first));
 }
 
-std::string FixedForm(const Decimal& d) {
-    const int count = static_cast<int>(d.digits.size());
-    if (d.exponent < 0) return "0." + std::string(-d.exponent - 1, '0') + d.digits;
-    if (d.exponent + 1 >= count) return d.digits + std::string(d.exponent + 1 - count, '0');
-    return d.digits.substr(0, d.exponent + 1) + "." + d.digits.substr(d.exponent + 1);
+// Whole hundredths, the common case of a truncated result: when the value is
+// the double nearest to n / 100 with |n| < 10^15, its 15-digit rounding is n / 100
+// itself, written from the integer n without the general conversion.
+bool AppendHundredths(std::string& out, double magnitude) {
+    constexpr double kLimit = 1e15;
+    const double hundredths = std::nearbyint(magnitude * 100);
+    if (!(hundredths < kLimit) || hundredths / 100 != magnitude) return false;
+    std::array<char, 20> buffer{};
+    char* first = buffer.data();
+    char* last =
+        std::to_chars(first, first + buffer.size(), static_cast<std::int64_t>(hundredths)).ptr;
+    const auto length = last - first;
+    if (length <= 2) {  // below 1: "0." and two decimals
+        out.append("0.").append(2 - length, '0').append(first, last);
+    } else {
+        out.append(first, last - 2).append(1, '.').append(last - 2, last);
+    }
+    while (out.back() == '0') out.pop_back();
+    if (out.back() == '.') out.pop_back();
+    return true;
 }
 
-std::string ExponentForm(const Decimal& d) {
-    std::string text = d.digits.substr(0, 1);
-    if (d.digits.size() > 1) text += "." + d.digits.substr(1);
+void AppendFixed(std::string& out, const Decimal& d) {
+    const std::string_view digits(d.digits.data(), d.count);
+    if (d.exponent < 0) {
+        out.append("0.").append(-d.exponent - 1, '0').append(digits);
+    } else if (d.exponent + 1 >= d.count) {
+        out.append(digits).append(d.exponent + 1 - d.count, '0');
+    } else {
+        out.append(digits.substr(0, d.exponent + 1))
+            .append(1, '.')
+            .append(digits.substr(d.exponent + 1));
+    }
+}
+
+void AppendExponent(std::string& out, const Decimal& d) {
+    out.append(1, d.digits[0]);
+    if (d.count > 1) out.append(1, '.').append(d.digits.data() + 1, d.count - 1);
+    out.append(d.exponent < 0 ? "E-" : "E+");
     const int magnitude = std::abs(d.exponent);
-    text += d.exponent < 0 ? "E-" : "E+";
-    if (magnitude < 10) text += '0';
-    return text + std::to_string(magnitude);
+    if (magnitude < 10) out.append(1, '0');
+    std::array<char, 8> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude);
+    out.append(buffer.data(), result.ptr);
 }
 
 }  // namespace
@@ -188,9 +276,15 @@ std::string NumberText(double value) {
     // The checked arithmetic never produces these; render them readably anyway.
     if (std::isnan(value)) return " NaN";
     if (std::isinf(value)) return value < 0 ? "-Inf" : " Inf";
+    std::string text(1, value < 0 ? '-' : ' ');
+    if (AppendHundredths(text, std::abs(value))) return text;
     const Decimal decimal = ToDecimal(std::abs(value));
-    const bool exponentForm = decimal.exponent >= 15 || decimal.exponent < -15;
-    return (value < 0 ? "-" : " ") + (exponentForm ? ExponentForm(decimal) : FixedForm(decimal));
+    if (decimal.exponent >= kSignificantDigits || decimal.exponent < -kSignificantDigits) {
+        AppendExponent(text, decimal);
+    } else {
+        AppendFixed(text, decimal);
+    }
+    return text;
 }
 
 }  // namespace flyback::runtime

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make
     qt6-base-dev libgl-dev fonts-wqy-microhei
-    nlohmann-json3-dev libcli11-dev
+    rapidjson-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     locales  # a decimal-comma locale for the locale-independence tests
 )

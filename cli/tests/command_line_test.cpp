@@ -1,0 +1,125 @@
+#include "cli/command_line.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace flyback::cli {
+namespace {
+
+struct Invocation {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Invocation Invoke(const std::vector<std::string>& args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int status = RunCommandLine(args, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+const std::vector<std::string> kDefaults = {"60", "368", "200", "20", "75", "5"};
+
+std::vector<std::string> With(std::string option, std::vector<std::string> inputs) {
+    inputs.insert(inputs.begin(), std::move(option));
+    return inputs;
+}
+
+TEST(CommandLineTest, TableListsTheResultsInScreenOrder) {
+    const Invocation run = Invoke(kDefaults);
+    EXPECT_EQ(run.status, kExitOk);
+    EXPECT_EQ(run.out,
+              "磁芯型号       EE12\n"
+              "初级电感量      1.75mH\n"
+              "变压器气隙mm    1.88\n"
+              "变压器初级匝数  135.41\n"
+              "变压器次级匝数  6.2\n"
+              "晶体管耐压Vceo  588\n"
+              "晶体管电流Isc   2.77\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(CommandLineTest, TableOnAFaultShowsWhatWasReachedAndTheError) {
+    const Invocation run = Invoke({"0", "368", "200", "20", "75", "5"});
+    EXPECT_EQ(run.status, kExitCalculationFault);
+    EXPECT_EQ(run.out, "磁芯型号       EE8.3\n晶体管耐压Vceo  588\n");
+    EXPECT_EQ(run.err, "flyback-calc: 除数为零 (division_by_zero)\n");
+}
+
+TEST(CommandLineTest, JsonHoldsEveryResultInPublicationOrder) {
+    const Invocation run = Invoke(With("--json", kDefaults));
+    EXPECT_EQ(run.status, kExitOk);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(json["error"].is_null());
+    const std::vector<std::pair<int, std::string>> expected = {
+        {0, "EE12"},    {4, " 588"},  {6, " 1.75mH"}, {5, " 2.77"},
+        {2, " 135.41"}, {1, " 1.88"}, {3, " 6.2"}};
+    ASSERT_EQ(json["results"].size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(json["results"][i]["box"], expected[i].first);
+        EXPECT_EQ(json["results"][i]["text"], expected[i].second);
+    }
+    EXPECT_EQ(json["results"][0]["caption"], "磁芯型号");
+    EXPECT_EQ(
+        run.out.rfind("{\"results\":[{\"box\":0,\"caption\":\"磁芯型号\",\"text\":\"EE12\"}", 0),
+        0u);
+}
+
+TEST(CommandLineTest, JsonOnAFaultNamesTheErrorAndKeepsWhatWasReached) {
+    const Invocation run = Invoke({"--json", "60", "368", "200", "20", "junk", "5"});
+    EXPECT_EQ(run.status, kExitCalculationFault);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["results"].size(), 3u);
+    EXPECT_EQ(json["results"][2]["text"], " 0uH");
+    EXPECT_EQ(json["error"]["kind"], "division_by_zero");
+    EXPECT_EQ(json["error"]["message"], "除数为零");
+}
+
+TEST(CommandLineTest, InputsMayLookLikeOptionsOrBeEmpty) {
+    EXPECT_EQ(Invoke({"-60", "368", "200", "20", "75", "5"}).err,
+              "flyback-calc: 无效的过程调用或参数 (invalid_argument)\n");
+    EXPECT_EQ(Invoke({"60", "368", "200", "", "75", "5"}).status, kExitCalculationFault);
+    EXPECT_EQ(Invoke({"60", "368", "200", "20", "75", "-5"}).status, kExitOk);
+    EXPECT_EQ(Invoke({"--", "60W", "368V", "200", "20kHz", "75%", "5V"}).out,
+              Invoke(kDefaults).out);
+}
+
+TEST(CommandLineTest, HelpExitsCleanly) {
+    const Invocation run = Invoke({"--help"});
+    EXPECT_EQ(run.status, kExitOk);
+    EXPECT_NE(run.out.find("FREQ_KHZ"), std::string::npos);
+}
+
+struct UsageCase {
+    std::string name;
+    std::vector<std::string> args;
+    friend void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class UsageErrorTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageErrorTest, ExitsTwoWithAReasonAndTheUsage) {
+    const Invocation run = Invoke(GetParam().args);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("flyback-calc: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\nusage: flyback-calc"), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, UsageErrorTest,
+    testing::Values(UsageCase{"NoInputs", {}}, UsageCase{"FiveInputs", {"1", "2", "3", "4", "5"}},
+                    UsageCase{"SevenInputs", {"1", "2", "3", "4", "5", "6", "7"}},
+                    UsageCase{"UnknownOption", {"--bogus"}},
+                    UsageCase{"BothJsonModes", {"--json", "--jsonl"}},
+                    UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace flyback::cli

@@ -1,0 +1,111 @@
+#include "cli/json_lines.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.hpp"
+
+namespace flyback::cli {
+namespace {
+
+std::vector<nlohmann::json> Answers(const std::string& input, JsonLinesSummary* summary = nullptr) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    const JsonLinesSummary result = AnswerJsonLines(in, out);
+    if (summary != nullptr) *summary = result;
+    std::vector<nlohmann::json> answers;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);)
+        answers.push_back(nlohmann::json::parse(line));
+    return answers;
+}
+
+std::string ErrorKindOf(const nlohmann::json& answer) {
+    return answer["error"].is_null() ? "none" : answer["error"]["kind"].get<std::string>();
+}
+
+const std::string kDefaultsLine = R"(["60","368","200","20","75","5"])";
+
+TEST(JsonLinesTest, AnswersEachLineInOrder) {
+    JsonLinesSummary summary;
+    const auto answers = Answers(kDefaultsLine + "\n" + R"(["0","368","200","20","75","5"])" +
+                                     "\n" + kDefaultsLine,  // the last line has no line feed
+                                 &summary);
+    ASSERT_EQ(answers.size(), 3u);
+    EXPECT_EQ(ErrorKindOf(answers[0]), "none");
+    EXPECT_EQ(answers[0]["results"].size(), 7u);
+    EXPECT_EQ(ErrorKindOf(answers[1]), "division_by_zero");
+    EXPECT_EQ(answers[1]["results"].size(), 2u);
+    EXPECT_EQ(answers[2], answers[0]);
+    EXPECT_EQ(summary.requests, 3u);
+    EXPECT_EQ(summary.badRequests, 0u);
+}
+
+struct BadLineCase {
+    std::string name;
+    std::string line;
+    friend void PrintTo(const BadLineCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class BadRequestTest : public testing::TestWithParam<BadLineCase> {};
+
+TEST_P(BadRequestTest, IsAnsweredAndTheNextLineStillRuns) {
+    JsonLinesSummary summary;
+    const auto answers = Answers(GetParam().line + "\n" + kDefaultsLine + "\n", &summary);
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(ErrorKindOf(answers[0]), "bad_request");
+    EXPECT_TRUE(answers[0]["results"].empty());
+    EXPECT_FALSE(answers[0]["error"]["message"].get<std::string>().empty());
+    EXPECT_EQ(ErrorKindOf(answers[1]), "none");
+    EXPECT_EQ(summary.badRequests, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, BadRequestTest,
+    testing::Values(BadLineCase{"Empty", ""}, BadLineCase{"NotJson", "60 368 200 20 75 5"},
+                    BadLineCase{"Truncated", R"(["60","368")"},
+                    BadLineCase{"Object", R"({"P":"60"})"},
+                    BadLineCase{"FiveTexts", R"(["60","368","200","20","75"])"},
+                    BadLineCase{"SevenTexts", R"(["60","368","200","20","75","5","1"])"},
+                    BadLineCase{"Numbers", "[60,368,200,20,75,5]"},
+                    BadLineCase{"NestedArray", R"([["60"],"368","200","20","75","5"])"},
+                    BadLineCase{"TrailingGarbage", kDefaultsLine + "x"},
+                    BadLineCase{"InvalidUtf8", "[\"6\xff\",\"368\",\"200\",\"20\",\"75\",\"5\"]"},
+                    BadLineCase{"TooLong", "[\"" + std::string(kMaxRequestLine, '1') + "\"]"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(JsonLinesTest, AcceptsCarriageReturnsAndEscapes) {
+    const auto answers =
+        Answers(kDefaultsLine + "\r\n" + R"(["\u0036\u0030","368","200","20","75","5"])" + "\n");
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers[0], answers[1]);
+    EXPECT_EQ(ErrorKindOf(answers[0]), "none");
+}
+
+TEST(JsonLinesTest, EmbeddedNulIsJustAnotherCharacter) {
+    const auto answers =
+        Answers(std::string("[\"60\\u0000W\",\"368\",\"200\",\"20\",\"75\",\"5\"]\n"));
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(ErrorKindOf(answers[0]), "none");
+}
+
+TEST(JsonLinesTest, NoInputNoOutput) {
+    JsonLinesSummary summary;
+    EXPECT_TRUE(Answers("", &summary).empty());
+    EXPECT_EQ(summary.requests, 0u);
+}
+
+TEST(JsonLinesTest, ExitStatusIsTwoOnlyWhenALineWasBad) {
+    std::ostringstream out, err;
+    std::istringstream good(kDefaultsLine + "\n" + R"(["","","","","",""])" + "\n");
+    EXPECT_EQ(RunCommandLine({"--jsonl"}, good, out, err), kExitOk);
+    std::istringstream bad(kDefaultsLine + "\n[1]\n");
+    EXPECT_EQ(RunCommandLine({"--jsonl"}, bad, out, err), kExitUsage);
+}
+
+}  // namespace
+}  // namespace flyback::cli

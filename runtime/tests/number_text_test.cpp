@@ -7,9 +7,12 @@
 #include <bit>
 #include <cfloat>
 #include <clocale>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "runtime/error.hpp"
@@ -135,6 +138,35 @@ TEST_F(DecimalCommaLocaleTest, LeavesNumbersAlone) {
     EXPECT_EQ(NumberFromText("1,5"), 1);
     EXPECT_EQ(NumberText(1.75), " 1.75");
     EXPECT_EQ(NumberText(1.5e15), " 1.5E+15");
+}
+
+}  // namespace
+}  // namespace flyback::runtime
+
+namespace flyback::runtime {
+namespace {
+
+// Between 1E-4 and 1E+15 the C library's "%.15g" (correctly rounded, without
+// trailing zeros) must agree with NumberText digit for digit, whichever of its
+// conversions NumberText takes.
+std::string CReference(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return (value < 0 ? "" : " ") + std::string(buffer);
+}
+
+TEST(NumberTextAgreementTest, MatchesCorrectlyRoundedFifteenDigits) {
+    std::mt19937_64 random(20261207);
+    std::uniform_int_distribution<std::int64_t> hundredths(-99999999999999, 99999999999999);
+    std::uniform_real_distribution<double> exponent(-4, 15);
+    for (int i = 0; i < 20000; ++i) {
+        const double truncated = static_cast<double>(hundredths(random)) / 100;
+        ASSERT_EQ(NumberText(truncated), CReference(truncated)) << truncated;
+        const double general = std::pow(10.0, exponent(random));
+        if (general >= 1e15) continue;
+        ASSERT_EQ(NumberText(general), CReference(general)) << general;
+        ASSERT_EQ(NumberText(-general), CReference(-general)) << general;
+    }
 }
 
 }  // namespace
