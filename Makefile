@@ -13,9 +13,9 @@ configure: deps
 build: configure
 	cmake --build --preset $(PRESET)
 
-# Designs the default transformer on the command line.
+# Opens the designer window.
 run: build
-	$(BUILD_DIR)/cli/flyback-calc 60 368 200 20 75 5
+	$(BUILD_DIR)/window/flyback-designer
 
 # Builds and runs every test.
 test: build

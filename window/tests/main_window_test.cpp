@@ -1,0 +1,335 @@
+#include <QAccessible>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <vector>
+
+#include "numtext/result_boxes.hpp"
+#include "window/main_window.hpp"
+
+using flyback::window::FaultReport;
+using flyback::window::MainWindow;
+
+namespace {
+
+const QStringList kDefaultInputs = {"60", "368", "200", "20", "75", "5"};
+const QStringList kWorkedExample = {"EE12", " 1.88", " 135.41", " 6.2", " 588", " 2.77", " 1.75mH"};
+const QStringList kDesignTimeResults = {"E-3", "1.88", "135", "6", "500", "2.77", "1.75mH"};
+
+QStringList ResultTexts(const MainWindow& window) {
+    QStringList texts;
+    for (const QLineEdit* box : window.Text2) texts << box->text();
+    return texts;
+}
+
+void TypeInputs(MainWindow& window, const QStringList& inputs) {
+    for (int i = 0; i < 6; ++i) window.Text1[i]->setText(inputs[i]);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<MainWindow> window_;
+    std::vector<FaultReport> reports_;
+
+    QWidget* Child(const QString& name) const { return window_->findChild<QWidget*>(name); }
+    void Press() { QTest::mouseClick(window_->Command1(), Qt::LeftButton); }
+
+  private slots:
+    void init() {
+        window_ = std::make_unique<MainWindow>();
+        reports_.clear();
+        window_->SetFaultReporter(
+            [this](QWidget*, const FaultReport& report) { reports_.push_back(report); });
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void opensWithTheCaptionAndClientSize() {
+        QCOMPARE(window_->windowTitle(), QString("单端反激变换式开关电源变压器的设计"));
+        QCOMPARE(window_->size(), QSize(549, 212));
+        QVERIFY(!window_->windowIcon().isNull());
+        const QList<QSize> sizes = window_->windowIcon().availableSizes();
+        QVERIFY(sizes.contains(QSize(16, 16)));
+        QVERIFY(sizes.contains(QSize(32, 32)));
+    }
+
+    void designTimeTexts_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        const QStringList inputs = {"60", "368", "200", "20", "75", "5"};
+        for (int i = 0; i < 6; ++i) {
+            QTest::newRow(qPrintable(QString("Text1_%1").arg(i)))
+                << QString("Text1_%1").arg(i) << inputs[i];
+        }
+        for (int i = 0; i < 7; ++i) {
+            QTest::newRow(qPrintable(QString("Text2_%1").arg(i)))
+                << QString("Text2_%1").arg(i) << kDesignTimeResults[i];
+        }
+        const QStringList captions = {
+            "输出功率 W",     "最大输入电压V",  "最小输入电压V",   "工作频率f(KHz)", "磁芯型号",
+            "变压器气隙mm",   "变压器初级匝数", "工作效率(估计)%", "变压器次级匝数", "输出电压 V",
+            "晶体管耐压Vceo", "晶体管电流Isc",  "初级电感量"};
+        for (int i = 0; i < 13; ++i) {
+            QTest::newRow(qPrintable(QString("Label1_%1").arg(i)))
+                << QString("Label1_%1").arg(i) << captions[i];
+        }
+        QTest::newRow("Frame1") << "Frame1"
+                                << "输入计算参数";
+        QTest::newRow("Frame2") << "Frame2"
+                                << "计算结果";
+        QTest::newRow("Command1") << "Command1"
+                                  << "=>";
+    }
+
+    void designTimeTexts() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QWidget* widget = Child(name);
+        QVERIFY2(widget, qPrintable(name));
+        if (auto* box = qobject_cast<QLineEdit*>(widget)) QCOMPARE(box->text(), text);
+        if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), text);
+        if (auto* frame = qobject_cast<QGroupBox*>(widget)) QCOMPARE(frame->title(), text);
+        if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), text);
+    }
+
+    // Positions in pixels at 15 twips a pixel, relative to the parent.
+    void geometry_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QRect>("rect");
+        QTest::newRow("Frame1") << "Frame1"
+                                << "Form1" << QRect(8, 16, 225, 169);
+        QTest::newRow("Command1") << "Command1"
+                                  << "Form1" << QRect(248, 24, 41, 161);
+        QTest::newRow("Frame2") << "Frame2"
+                                << "Form1" << QRect(304, 16, 225, 169);
+        const int inputLabels[] = {0, 1, 2, 3, 7, 9};
+        for (int row = 0; row < 6; ++row) {
+            const int top = 40 + 16 * row;
+            const QString label = QString("Label1_%1").arg(inputLabels[row]);
+            const int width = inputLabels[row] == 0 ? 89 : 113;
+            QTest::newRow(qPrintable(label)) << label << "Frame1" << QRect(16, top, width, 17);
+            const QString box = QString("Text1_%1").arg(row);
+            QTest::newRow(qPrintable(box)) << box << "Frame1" << QRect(128, top, 81, 19);
+        }
+        const int resultLabels[] = {4, 12, 5, 6, 8, 10, 11};
+        const int resultBoxes[] = {0, 6, 1, 2, 3, 4, 5};
+        for (int row = 0; row < 7; ++row) {
+            const int top = 40 + 16 * row;
+            const QString label = QString("Label1_%1").arg(resultLabels[row]);
+            QTest::newRow(qPrintable(label)) << label << "Frame2" << QRect(16, top, 113, 17);
+            const QString box = QString("Text2_%1").arg(resultBoxes[row]);
+            QTest::newRow(qPrintable(box)) << box << "Frame2" << QRect(128, top, 81, 19);
+        }
+    }
+
+    void geometry() {
+        QFETCH(QString, name);
+        QFETCH(QString, parent);
+        QFETCH(QRect, rect);
+        QWidget* widget = Child(name);
+        QVERIFY2(widget, qPrintable(name));
+        QCOMPARE(widget->parentWidget()->objectName(), parent);
+        QCOMPARE(widget->geometry(), rect);
+    }
+
+    void fontsKeepTheirSizes_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("points");
+        QTest::newRow("Frame1") << "Frame1" << 12.0;
+        QTest::newRow("Frame2") << "Frame2" << 12.0;
+        QTest::newRow("Command1") << "Command1" << 13.5;
+        for (int i = 0; i < 13; ++i) {
+            QTest::newRow(qPrintable(QString("Label1_%1").arg(i)))
+                << QString("Label1_%1").arg(i) << 9.75;
+        }
+    }
+
+    void fontsKeepTheirSizes() {
+        QFETCH(QString, name);
+        QFETCH(double, points);
+        const QFont font = Child(name)->font();
+        QCOMPARE(font.pointSizeF(), points);
+        QCOMPARE(font.family(), QString("MS Sans Serif"));
+        QCOMPARE(font.weight(), QFont::Normal);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+    }
+
+    void buttonHasTheFocusAndIsNoDefault() {
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QCOMPARE(QApplication::focusWidget(), window_->Command1());
+        QVERIFY(!window_->Command1()->isDefault());
+        QVERIFY(!window_->Command1()->autoDefault());
+    }
+
+    void tabWalksTheBoxesInOrder() {
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        window_->Command1()->setFocus();
+        const QStringList expected = {"Text1_0", "Text1_1", "Text1_2",  "Text2_0", "Text2_1",
+                                      "Text2_2", "Text1_4", "Text2_3",  "Text1_5", "Text2_4",
+                                      "Text2_5", "Text2_6", "Command1", "Text1_0"};
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QStringList withFrequency = expected;
+        withFrequency.insert(3, "Text1_3");
+        withFrequency.removeLast();
+        QCOMPARE(visited, withFrequency);
+    }
+
+    void pressShowsTheWorkedExample() {
+        Press();
+        QCOMPARE(ResultTexts(*window_), kWorkedExample);
+        QVERIFY(reports_.empty());
+    }
+
+    void keyboardPressOnTheButtonCalculates() {
+        window_->Command1()->setFocus();
+        QTest::keyClick(window_->Command1(), Qt::Key_Space);
+        QCOMPARE(ResultTexts(*window_), kWorkedExample);
+    }
+
+    void secondPressChangesNothing() {
+        Press();
+        const QStringList first = ResultTexts(*window_);
+        Press();
+        QCOMPARE(ResultTexts(*window_), first);
+    }
+
+    void editingAnInputChangesNothingUntilThePress() {
+        Press();
+        QTest::keyClicks(window_->Text1[0], "0");
+        QCOMPARE(window_->Text1[0]->text(), QString("600"));
+        QCOMPARE(ResultTexts(*window_), kWorkedExample);
+    }
+
+    void enterInAnInputDoesNotCalculate() {
+        window_->Text1[0]->setFocus();
+        QTest::keyClick(window_->Text1[0], Qt::Key_Return);
+        QTest::keyClick(window_->Text1[0], Qt::Key_Enter);
+        QCOMPARE(ResultTexts(*window_), kDesignTimeResults);
+    }
+
+    void resultBoxesAreReadOnlyButSelectable() {
+        Press();
+        QLineEdit* core = window_->Text2[0];
+        QVERIFY(core->isReadOnly());
+        core->setFocus();
+        QTest::keyClicks(core, "X");
+        QCOMPARE(core->text(), QString("EE12"));
+        QTest::keyClick(core, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(core->selectedText(), QString("EE12"));
+    }
+
+    void boxesAreNamedAfterTheirCaptions() {
+        QCOMPARE(window_->Text1[0]->accessibleName(), QString("输出功率 W"));
+        QCOMPARE(window_->Text1[4]->accessibleName(), QString("工作效率(估计)%"));
+        QCOMPARE(window_->Text2[6]->accessibleName(), QString("初级电感量"));
+        for (int box = 0; box < 7; ++box) {
+            const auto caption = flyback::numtext::ResultCaption(box);
+            QCOMPARE(window_->Text2[box]->accessibleName(),
+                     QString::fromUtf8(caption.data(), caption.size()));
+        }
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window_->Text1[3]);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), QString("工作频率f(KHz)"));
+    }
+
+    void faultIsReportedAndTheWindowStays_data() {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QStringList>("results");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("hint");
+        const QString none;
+        QTest::newRow("empty frequency") << QStringList{"60", "368", "200", "", "75", "5"}
+                                         << QStringList{"", "", "", "", "", "", ""} << "除数为零"
+                                         << "工作频率f(KHz)";
+        QTest::newRow("zero frequency and power")
+            << QStringList{"0", "368", "200", "0", "75", "5"}
+            << QStringList{"", "", "", "", "", "", ""} << "溢出"
+            << "工作频率f(KHz)";
+        QTest::newRow("negative power")
+            << QStringList{"-60", "368", "200", "20", "75", "5"}
+            << QStringList{"", "", "", "", "", "", ""} << "无效的过程调用或参数"
+            << "输出功率 W";
+        QTest::newRow("zero power")
+            << QStringList{"0", "368", "200", "20", "75", "5"}
+            << QStringList{"EE8.3", "", "", "", " 588", "", ""} << "除数为零"
+            << "输出功率 W";
+        QTest::newRow("zero max and min voltage")
+            << QStringList{"60", "0", "0", "20", "75", "5"}
+            << QStringList{"EE12", "", "", "", " 0", "", ""} << "溢出"
+            << "最大输入电压V";
+        QTest::newRow("zero max voltage")
+            << QStringList{"60", "0", "200", "20", "75", "5"}
+            << QStringList{"EE12", "", "", "", " 0", "", " 0uH"} << "除数为零"
+            << "最大输入电压V";
+        QTest::newRow("zero efficiency")
+            << QStringList{"60", "368", "200", "20", "0", "5"}
+            << QStringList{"EE12", "", "", "", " 588", "", " 0uH"} << "除数为零"
+            << "工作效率(估计)%";
+        QTest::newRow("zero min voltage")
+            << QStringList{"60", "368", "0", "20", "75", "5"}
+            << QStringList{"EE12", "", "", "", " 588", "", " 0uH"} << "除数为零"
+            << "最小输入电压V";
+        QTest::newRow("unreadably large output voltage")
+            << QStringList{"60", "368", "200", "20", "75", "1e999"}
+            << QStringList{"", "", "", "", "", "", ""} << "溢出"
+            << "输出电压 V";
+        QTest::newRow("frequency too large to scale")
+            << QStringList{"60", "368", "200", "1e306", "75", "5"}
+            << QStringList{"", "", "", "", "", "", ""} << "浮点运算错误"
+            << "工作频率f(KHz)";
+        QTest::newRow("overflow with no single cause")
+            << QStringList{"60", "1e308", "200", "20", "75", "5"}
+            << QStringList{"EE12", "", "", "", "", "", ""} << "溢出" << none;
+    }
+
+    void faultIsReportedAndTheWindowStays() {
+        QFETCH(QStringList, inputs);
+        QFETCH(QStringList, results);
+        QFETCH(QString, error);
+        QFETCH(QString, hint);
+        TypeInputs(*window_, inputs);
+        Press();
+        QCOMPARE(reports_.size(), std::size_t{1});
+        QCOMPARE(reports_[0].title, window_->windowTitle());
+        QVERIFY2(reports_[0].message.contains(error), qPrintable(reports_[0].message));
+        QCOMPARE(reports_[0].message.contains("请检查"), !hint.isEmpty());
+        if (!hint.isEmpty()) {
+            QVERIFY2(reports_[0].message.contains("“" + hint + "”"),
+                     qPrintable(reports_[0].message));
+        }
+        QCOMPARE(ResultTexts(*window_), results);
+        for (int i = 0; i < 6; ++i) QCOMPARE(window_->Text1[i]->text(), inputs[i]);
+        QVERIFY(window_->isVisible());
+
+        TypeInputs(*window_, kDefaultInputs);
+        Press();
+        QCOMPARE(ResultTexts(*window_), kWorkedExample);
+        QCOMPARE(reports_.size(), std::size_t{1});
+    }
+
+    void longCoreTextShowsItsBeginning() {
+        TypeInputs(*window_, {"100", "368", "200", "1", "75", "5"});
+        Press();
+        QCOMPARE(window_->Text2[0]->text(), QString("截面积为: 6.70820393249937"));
+        QCOMPARE(window_->Text2[0]->cursorPosition(), 0);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
