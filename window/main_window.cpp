@@ -1,5 +1,6 @@
 #include "window/main_window.hpp"
 
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +34,7 @@ QString ProblemText(numtext::InputProblem problem) {
 
 QIcon WindowIcon() {
     QIcon icon;
-    for (const int size : {16, 32, 48, 64}) {
+    for (const int size : {16, 32}) {
         icon.addFile(QStringLiteral(":/icons/flyback-designer-%1.png").arg(size),
                      QSize(size, size));
     }
@@ -49,7 +50,8 @@ void ShowFaultMessageBox(QWidget* parent, const FaultReport& report) {
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
     // The form asks for "MS Sans Serif"; where it is missing, use the desktop's
     // sans serif rather than whatever font happens to match first.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif"));
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
+                              QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
     ui_->setupUi(this);
     Text1 = {ui_->Text1_0, ui_->Text1_1, ui_->Text1_2, ui_->Text1_3, ui_->Text1_4, ui_->Text1_5};
     Text2 = {ui_->Text2_0, ui_->Text2_1, ui_->Text2_2, ui_->Text2_3,

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Time until the window shows on screen, and resident memory once idle, of the
+# designer beside a bare Qt Widgets window of the same size, on a private Xvfb
+# without a window manager. Prints medians over RUNS starts of each.
+#   bench/window_startup.sh build/default [RUNS]
+# Needs Xvfb (apt-get install xvfb).
+set -euo pipefail
+build=${1:?usage: $0 BUILD_DIR [RUNS]}
+runs=${2:-15}
+probe=$build/bench/window-on-screen
+
+# Xvfb picks a free display itself and writes its number to file descriptor 3.
+displayfile=$(mktemp)
+Xvfb -br -displayfd 3 -screen 0 1024x768x24 3>"$displayfile" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
+for _ in $(seq 100); do [ -s "$displayfile" ] && break || sleep 0.1; done
+export DISPLAY=:$(head -n 1 "$displayfile")
+
+median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+# "milliseconds KiB", the medians for one program.
+measure() {
+    local samples
+    samples=$(for ((i = 0; i < runs; i++)); do "$probe" "$1" 2>/dev/null; done)
+    echo "$(cut -d' ' -f1 <<<"$samples" | median) $(cut -d' ' -f2 <<<"$samples" | median)"
+}
+
+bare=$(measure "$build/bench/flyback-bare-window")
+designer=$(measure "$build/window/flyback-designer")
+awk -v b="$bare" -v d="$designer" 'BEGIN {
+    split(b, B, " "); split(d, D, " ")
+    printf "%-9s %9s %11s\n", "", "on screen", "idle RSS"
+    printf "%-9s %6.1f ms %7d KiB\n", "bare", B[1], B[2]
+    printf "%-9s %6.1f ms %7d KiB\n", "designer", D[1], D[2]
+    printf "%-9s %8.2fx %10.2fx\n", "ratio", D[1] / B[1], D[2] / B[2]
+}'
