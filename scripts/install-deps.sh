@@ -9,6 +9,7 @@ packages=(
     rapidjson-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     locales  # a decimal-comma locale for the locale-independence tests
+    libx11-dev xvfb  # the window start-up benchmark
 )
 
 missing=()
