@@ -2,7 +2,7 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: deps configure build run test bench calc clean
+.PHONY: deps configure build run test unit test-asan check-static package test-package bench clean fuzz
 
 deps:
 	./scripts/install-deps.sh
@@ -17,9 +17,27 @@ build: configure
 run: build
 	$(BUILD_DIR)/window/flyback-designer
 
-# Builds and runs every test.
-test: build
+# Builds and runs every test: the suite, the suite again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, the static checks, and the package test.
+test: unit test-asan check-static test-package
+
+# The suite alone, in the normal build.
+unit: build
 	ctest --preset $(PRESET)
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+check-static: configure
+	./scripts/check-static.sh $(BUILD_DIR)
+
+package: build
+	cd $(BUILD_DIR) && cpack
+
+test-package: package
+	./scripts/test-package.sh $(BUILD_DIR)
 
 bench: build
 	$(BUILD_DIR)/bench/flyback-bench
@@ -27,3 +45,11 @@ bench: build
 
 clean:
 	rm -rf build
+
+# Runs each fuzzer for FUZZ_SECONDS, starting from the seed corpus in fuzz/corpus.
+# New inputs go to build/fuzz/corpus; crashes to build/fuzz/findings.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	./scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)

@@ -29,8 +29,8 @@ Window WaitForMappedTopLevel(Display* display) {
 bool HasPaintedPixels(Display* display, Window window) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes)) return false;
-    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (image == nullptr) return false;
     bool painted = false;
     for (int y = 0; y < image->height && !painted; y += 4) {

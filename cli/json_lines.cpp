@@ -6,9 +6,9 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cli/output.hpp"
 #include "cli/press.hpp"
@@ -20,10 +20,11 @@ enum class LineStatus { Complete, TooLong, End };
 
 class LineReader {
   public:
-    explicit LineReader(std::istream& in) : in_(in), buffer_(kMaxRequestLine + 1) {}
+    explicit LineReader(std::istream& in)
+        : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
     LineStatus Next(std::string_view& line) {
-        in_.getline(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        in_.getline(buffer_.get(), static_cast<std::streamsize>(kBufferSize));
         auto length = static_cast<std::size_t>(in_.gcount());
         if (in_.bad() || (length == 0 && in_.eof())) return LineStatus::End;
         if (in_.fail() && !in_.eof()) {  // the buffer filled before the line ended
@@ -33,15 +34,16 @@ class LineReader {
         }
         // gcount includes the line feed, unless the last line ends without one.
         if (!in_.eof()) --length;
-        line = std::string_view(buffer_.data(), length);
+        line = std::string_view(buffer_.get(), length);
         return LineStatus::Complete;
     }
 
     bool Drained() const { return in_.rdbuf()->in_avail() <= 0; }
 
   private:
+    static constexpr std::size_t kBufferSize = kMaxRequestLine + 1;
     std::istream& in_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
 };
 
 constexpr std::string_view kNotJson = "请求不是有效的 JSON";

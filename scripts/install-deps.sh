@@ -4,12 +4,13 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake make
+    g++ cmake make dpkg-dev clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
     qt6-base-dev libgl-dev fonts-wqy-microhei
     rapidjson-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     locales  # a decimal-comma locale for the locale-independence tests
     libx11-dev xvfb  # the window start-up benchmark
+    desktop-file-utils  # the package test validates the desktop entry
 )
 
 missing=()

@@ -1,0 +1,65 @@
+// Six arbitrary byte strings through RunCalculation. Every run must either
+// write all seven results or stop with one of the defined errors after a prefix
+// of them, and the same texts must give the same outcome twice.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "numtext/fault_hint.hpp"
+#include "numtext/run_calculation.hpp"
+#include "runtime/error.hpp"
+
+namespace {
+
+using flyback::runtime::ErrorKind;
+
+struct Outcome {
+    std::vector<std::pair<int, std::string>> writes;
+    std::optional<ErrorKind> error;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome Press(const flyback::numtext::InputTexts& inputs) {
+    Outcome outcome;
+    try {
+        flyback::numtext::RunCalculation(inputs, [&](int box, std::string_view text) {
+            outcome.writes.emplace_back(box, std::string(text));
+        });
+    } catch (const flyback::runtime::RuntimeError& error) {
+        outcome.error = error.kind();
+    }
+    return outcome;
+}
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+constexpr std::array<int, 7> kPublicationOrder = {0, 4, 6, 5, 2, 1, 3};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider provider(data, size);
+    std::array<std::string, 6> texts;
+    for (int i = 0; i < 5; ++i) texts[i] = provider.ConsumeRandomLengthString();
+    texts[5] = provider.ConsumeRemainingBytesAsString();
+    flyback::numtext::InputTexts inputs;
+    for (int i = 0; i < 6; ++i) inputs[i] = texts[i];
+
+    const Outcome outcome = Press(inputs);
+    Check(outcome.writes.size() <= kPublicationOrder.size());
+    Check(outcome.error.has_value() == (outcome.writes.size() < kPublicationOrder.size()));
+    for (std::size_t i = 0; i < outcome.writes.size(); ++i) {
+        Check(outcome.writes[i].first == kPublicationOrder[i]);
+        Check(!outcome.writes[i].second.empty());
+    }
+    Check(Press(inputs) == outcome);
+    if (outcome.error) flyback::numtext::SuspectInput(inputs);
+    return 0;
+}
