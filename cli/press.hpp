@@ -12,6 +12,7 @@ namespace flyback::cli {
 struct ResultWrite {
     int box;
     std::string text;
+    bool operator==(const ResultWrite&) const = default;
 };
 
 // What one press of the button would show: the result texts in the order they
@@ -19,6 +20,7 @@ struct ResultWrite {
 struct PressOutcome {
     std::vector<ResultWrite> writes;
     std::optional<runtime::ErrorKind> error;
+    bool operator==(const PressOutcome&) const = default;
 };
 
 PressOutcome Press(const numtext::InputTexts& inputs);

@@ -6,35 +6,15 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "cli/press.hpp"
 #include "numtext/fault_hint.hpp"
-#include "numtext/run_calculation.hpp"
-#include "runtime/error.hpp"
 
 namespace {
 
-using flyback::runtime::ErrorKind;
-
-struct Outcome {
-    std::vector<std::pair<int, std::string>> writes;
-    std::optional<ErrorKind> error;
-    bool operator==(const Outcome&) const = default;
-};
-
-Outcome Press(const flyback::numtext::InputTexts& inputs) {
-    Outcome outcome;
-    try {
-        flyback::numtext::RunCalculation(inputs, [&](int box, std::string_view text) {
-            outcome.writes.emplace_back(box, std::string(text));
-        });
-    } catch (const flyback::runtime::RuntimeError& error) {
-        outcome.error = error.kind();
-    }
-    return outcome;
-}
+using flyback::cli::Press;
+using flyback::cli::PressOutcome;
 
 void Check(bool condition) {
     if (!condition) std::abort();
@@ -52,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     flyback::numtext::InputTexts inputs;
     for (int i = 0; i < 6; ++i) inputs[i] = texts[i];
 
-    const Outcome outcome = Press(inputs);
+    const PressOutcome outcome = Press(inputs);
     Check(outcome.writes.size() <= kPublicationOrder.size());
     Check(outcome.error.has_value() == (outcome.writes.size() < kPublicationOrder.size()));
     for (std::size_t i = 0; i < outcome.writes.size(); ++i) {
-        Check(outcome.writes[i].first == kPublicationOrder[i]);
-        Check(!outcome.writes[i].second.empty());
+        Check(outcome.writes[i].box == kPublicationOrder[i]);
+        Check(!outcome.writes[i].text.empty());
     }
     Check(Press(inputs) == outcome);
     if (outcome.error) flyback::numtext::SuspectInput(inputs);
