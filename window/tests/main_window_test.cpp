@@ -1,4 +1,6 @@
 #include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -232,6 +234,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(core->text(), QString("EE12"));
         QTest::keyClick(core, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(core->selectedText(), QString("EE12"));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(core, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("EE12"));
     }
 
     void boxesAreNamedAfterTheirCaptions() {
