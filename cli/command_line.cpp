@@ -62,8 +62,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
                  "read JSON arrays of six texts from standard input, one a line, and answer "
                  "each with one JSON object a line")
         ->excludes(json);
-    // Negative numbers and texts that start with '-' are inputs, not options.
-    app.positionals_at_end(false);
+    // CLI11 takes negative numbers ("-60") as inputs; any other input that
+    // starts with '-' needs "--" before the inputs.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
