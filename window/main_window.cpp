@@ -120,13 +120,19 @@ void MainWindow::OnCommand1Pressed() {
         for (int box = 0; box < numtext::kResultCount; ++box) {
             if (!written[box]) Text2[box]->clear();
         }
-        QString message = QStringLiteral("计算无法完成：%1。").arg(FromUtf8(error.what()));
-        if (const auto hint = numtext::SuspectInput(inputs)) {
-            message += QStringLiteral("\n请检查“%1”：%2。")
-                           .arg(InputCaption(hint->input), ProblemText(hint->problem));
-        }
-        reportFault_(this, {windowTitle(), message});
+        reportFault_(this, {windowTitle(), FaultMessage(error, inputs)});
     }
+}
+
+// Names the error and, where one input plainly caused it, that input.
+QString MainWindow::FaultMessage(const runtime::RuntimeError& error,
+                                 const numtext::InputTexts& inputs) const {
+    QString message = QStringLiteral("计算无法完成：%1。").arg(FromUtf8(error.what()));
+    if (const auto hint = numtext::SuspectInput(inputs)) {
+        message += QStringLiteral("\n请检查“%1”：%2。")
+                       .arg(InputCaption(hint->input), ProblemText(hint->problem));
+    }
+    return message;
 }
 
 }  // namespace flyback::window

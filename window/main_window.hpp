@@ -4,6 +4,8 @@
 #include <array>
 #include <memory>
 
+#include "numtext/run_calculation.hpp"
+#include "runtime/error.hpp"
 #include "window/fault_report.hpp"
 
 class QLineEdit;
@@ -39,6 +41,8 @@ class MainWindow : public QWidget {
     void ApplyExactFontSizes();
     void NameBoxesAfterTheirCaptions();
     QString InputCaption(int input) const;
+    QString FaultMessage(const runtime::RuntimeError& error,
+                         const numtext::InputTexts& inputs) const;
 
     std::unique_ptr<Ui::Form1> ui_;
     FaultReporter reportFault_ = ShowFaultMessageBox;
