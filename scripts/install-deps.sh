@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake make git dpkg-dev clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
+    g++ cmake make git dpkg-dev file clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
     qt6-base-dev libgl-dev fonts-wqy-microhei
     rapidjson-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
