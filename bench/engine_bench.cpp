@@ -17,8 +17,10 @@ using namespace flyback;
 
 const design::DesignInputs kDefaults{60, 368, 200, 20000, 0.75, 5};
 
-// The design chain in plain doubles: same grouping, no fault checks.
-design::DesignResults UncheckedChain(const design::DesignInputs& in,
+// The design chain in plain doubles: same grouping, no fault checks. Kept out of
+// line like the real chain, which lives in another library, so that both pay
+// for one call.
+[[gnu::noinline]] design::DesignResults UncheckedChain(const design::DesignInputs& in,
                                      const design::PublishResult& publish) {
     using namespace design::constants;
     design::DesignResults r;
