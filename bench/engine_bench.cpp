@@ -21,7 +21,7 @@ const design::DesignInputs kDefaults{60, 368, 200, 20000, 0.75, 5};
 // line like the real chain, which lives in another library, so that both pay
 // for one call.
 [[gnu::noinline]] design::DesignResults UncheckedChain(const design::DesignInputs& in,
-                                     const design::PublishResult& publish) {
+                                                       const design::PublishResult& publish) {
     using namespace design::constants;
     design::DesignResults r;
     const double P = in.OutputPower, Vmax = in.MaxInputVoltage, Vmin = in.MinInputVoltage;
