@@ -2,7 +2,7 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: deps configure build run test unit test-asan check-static package test-package bench clean fuzz
+.PHONY: deps configure build run test unit test-asan format check-static package test-package bench clean fuzz
 
 deps:
 	./scripts/install-deps.sh
@@ -29,6 +29,10 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# Rewrites every source in the repo's style; check-static fails on any drift.
+format:
+	clang-format-14 -i $$(git ls-files '*.cpp' '*.hpp')
 
 check-static: configure
 	./scripts/check-static.sh $(BUILD_DIR)
