@@ -37,8 +37,7 @@ std::optional<InputHint> SuspectInput(const InputTexts& inputs) {
             return InputHint{i, InputProblem::TooLarge};
         }
     }
-    // The frequency is entered in kHz and scaled to Hz before use.
-    if (!std::isfinite(values[kFrequency] * 1000)) {
+    if (!std::isfinite(values[kFrequency] * kHertzPerKilohertz)) {
         return InputHint{kFrequency, InputProblem::TooLarge};
     }
     return DesignHint(values);

@@ -18,8 +18,8 @@ design::DesignInputs ReadInputs(const InputTexts& texts) {
     in.OutputPower = NumberFromText(texts[0]);
     in.MaxInputVoltage = NumberFromText(texts[1]);
     in.MinInputVoltage = NumberFromText(texts[2]);
-    in.Frequency = runtime::InlineMultiply(NumberFromText(texts[3]), 1000);
-    in.Efficiency = runtime::InlineDivide(NumberFromText(texts[4]), 100);
+    in.Frequency = runtime::InlineMultiply(NumberFromText(texts[3]), kHertzPerKilohertz);
+    in.Efficiency = runtime::InlineDivide(NumberFromText(texts[4]), kPercent);
     in.OutputVoltage = NumberFromText(texts[5]);
     return in;
 }

@@ -12,6 +12,10 @@ namespace flyback::numtext {
 inline constexpr int kInputCount = 6;
 inline constexpr int kResultCount = 7;
 
+// The frequency is typed in kHz and the efficiency in percent.
+inline constexpr double kHertzPerKilohertz = 1000;
+inline constexpr double kPercent = 100;
+
 // Texts of the input boxes, index 0 to 5: output power (W), maximum and
 // minimum input voltage (V), frequency (kHz), efficiency (%), output voltage (V).
 using InputTexts = std::array<std::string_view, kInputCount>;

@@ -19,6 +19,7 @@ namespace {
 
 const QStringList kDefaultInputs = {"60", "368", "200", "20", "75", "5"};
 const QStringList kWorkedExample = {"EE12", " 1.88", " 135.41", " 6.2", " 588", " 2.77", " 1.75mH"};
+const QStringList kAllCleared = {"", "", "", "", "", "", ""};
 const QStringList kDesignTimeResults = {"E-3", "1.88", "135", "6", "500", "2.77", "1.75mH"};
 
 QStringList ResultTexts(const MainWindow& window) {
@@ -259,17 +260,15 @@ class MainWindowTest : public QObject {
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("hint");
         const QString none;
-        QTest::newRow("empty frequency") << QStringList{"60", "368", "200", "", "75", "5"}
-                                         << QStringList{"", "", "", "", "", "", ""} << "除数为零"
-                                         << "工作频率f(KHz)";
-        QTest::newRow("zero frequency and power")
-            << QStringList{"0", "368", "200", "0", "75", "5"}
-            << QStringList{"", "", "", "", "", "", ""} << "溢出"
+        QTest::newRow("empty frequency")
+            << QStringList{"60", "368", "200", "", "75", "5"} << kAllCleared << "除数为零"
             << "工作频率f(KHz)";
-        QTest::newRow("negative power")
-            << QStringList{"-60", "368", "200", "20", "75", "5"}
-            << QStringList{"", "", "", "", "", "", ""} << "无效的过程调用或参数"
-            << "输出功率 W";
+        QTest::newRow("zero frequency and power")
+            << QStringList{"0", "368", "200", "0", "75", "5"} << kAllCleared << "溢出"
+            << "工作频率f(KHz)";
+        QTest::newRow("negative power") << QStringList{"-60", "368", "200", "20", "75", "5"}
+                                        << kAllCleared << "无效的过程调用或参数"
+                                        << "输出功率 W";
         QTest::newRow("zero power")
             << QStringList{"0", "368", "200", "20", "75", "5"}
             << QStringList{"EE8.3", "", "", "", " 588", "", ""} << "除数为零"
@@ -291,12 +290,10 @@ class MainWindowTest : public QObject {
             << QStringList{"EE12", "", "", "", " 588", "", " 0uH"} << "除数为零"
             << "最小输入电压V";
         QTest::newRow("unreadably large output voltage")
-            << QStringList{"60", "368", "200", "20", "75", "1e999"}
-            << QStringList{"", "", "", "", "", "", ""} << "溢出"
+            << QStringList{"60", "368", "200", "20", "75", "1e999"} << kAllCleared << "溢出"
             << "输出电压 V";
         QTest::newRow("frequency too large to scale")
-            << QStringList{"60", "368", "200", "1e306", "75", "5"}
-            << QStringList{"", "", "", "", "", "", ""} << "浮点运算错误"
+            << QStringList{"60", "368", "200", "1e306", "75", "5"} << kAllCleared << "浮点运算错误"
             << "工作频率f(KHz)";
         QTest::newRow("overflow with no single cause")
             << QStringList{"60", "1e308", "200", "20", "75", "5"}
