@@ -2,7 +2,7 @@
 // first top-level window shows painted pixels, then its resident memory once it
 // has been idle for a second. Run it on a display with a black root window
 // (Xvfb -br) and no window manager.
-//   window-on-screen PROGRAM  ->  "<milliseconds> <KiB>"
+//   window-on-screen PROGRAM [ARGS...]  ->  "<milliseconds> <KiB>"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -53,8 +53,8 @@ long ResidentKiB(pid_t pid) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: window-on-screen PROGRAM\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: window-on-screen PROGRAM [ARGS...]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        execl(argv[1], argv[1], static_cast<char*>(nullptr));
+        execv(argv[1], argv + 1);
         _exit(127);
     }
     const Window window = WaitForMappedTopLevel(display);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <iterator>
 #include <optional>
 #include <system_error>
 
@@ -24,12 +23,42 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// A character as the number syntax sees it, and how many bytes of the text it
+// takes. A Chinese input method types full-width digits, signs, point and
+// exponent letter, the ideographic space and, in Chinese punctuation mode, the
+// ideographic full stop for the period key: each reads as its ASCII
+// counterpart. Any other byte stands for itself and stops a number.
+struct TextCharacter {
+    char ascii;
+    std::size_t width;
+};
+
+TextCharacter CharacterAt(std::string_view text, std::size_t pos) {
+    const char c = text[pos];
+    if (static_cast<unsigned char>(c) < 0x80 || text.size() - pos < 3) return {c, 1};
+    const auto second = static_cast<unsigned char>(text[pos + 1]);
+    const auto third = static_cast<unsigned char>(text[pos + 2]);
+    if (c == '\xEF' && second == 0xBC) {  // U+FF00 to U+FF3F
+        if (third >= 0x90 && third <= 0x99) return {static_cast<char>('0' + third - 0x90), 3};
+        if (third == 0x8B) return {'+', 3};
+        if (third == 0x8D) return {'-', 3};
+        if (third == 0x8E) return {'.', 3};
+        if (third == 0xA5) return {'E', 3};
+    }
+    if (c == '\xEF' && second == 0xBD && third == 0x85) return {'e', 3};  // U+FF45
+    if (c == '\xE3' && second == 0x80) {
+        if (third == 0x80) return {' ', 3};  // U+3000 ideographic space
+        if (third == 0x82) return {'.', 3};  // U+3002 ideographic full stop
+    }
+    return {c, 1};
+}
+
 // Where the number at the start of a text stands, plus what is needed to read
 // it quickly and to tell an overflow from an underflow.
 struct ScannedNumber {
-    std::size_t begin = 0;  // first character of the number (its sign or first digit)
-    std::size_t end = 0;    // one past its last character
-    bool hasIgnorablesInside = false;
+    std::size_t begin = 0;   // first character of the number (its sign or first digit)
+    std::size_t end = 0;     // one past its last character
+    bool needsCopy = false;  // ignorables inside it, or full-width characters
     bool negative = false;
     bool hasDigits = false;
     bool hasNonZeroDigit = false;
@@ -55,13 +84,18 @@ class Scanner {
   private:
     // Next character that counts, or '\0' at the end.
     char Peek() {
-        while (pos_ < text_.size() && IsIgnorable(text_[pos_])) ++pos_;
-        return pos_ < text_.size() ? text_[pos_] : '\0';
+        for (; pos_ < text_.size(); pos_ += next_.width) {
+            next_ = CharacterAt(text_, pos_);
+            if (!IsIgnorable(next_.ascii)) return next_.ascii;
+        }
+        return '\0';
     }
 
+    // Takes the character the last Peek returned.
     void Consume() {
-        if (pos_ != result_.end) result_.hasIgnorablesInside = true;
-        result_.end = ++pos_;
+        if (pos_ != result_.end || next_.width > 1) result_.needsCopy = true;
+        pos_ += next_.width;
+        result_.end = pos_;
     }
 
     void ScanSign() {
@@ -133,17 +167,21 @@ class Scanner {
 
     std::string_view text_;
     std::size_t pos_ = 0;
+    TextCharacter next_{'\0', 1};
     ScannedNumber result_;
 };
 
-// The number's characters without the ignorable ones, into `storage` only when
-// some stand inside it.
+// The number's characters in ASCII without the ignorable ones, copied into
+// `storage` only when the text does not already hold them so.
 std::string_view NumberCharacters(std::string_view text, const ScannedNumber& number,
                                   std::string& storage) {
     const std::string_view span = text.substr(number.begin, number.end - number.begin);
-    if (!number.hasIgnorablesInside) return span;
-    std::copy_if(span.begin(), span.end(), std::back_inserter(storage),
-                 [](char c) { return !IsIgnorable(c); });
+    if (!number.needsCopy) return span;
+    for (std::size_t pos = 0; pos < span.size();) {
+        const TextCharacter c = CharacterAt(span, pos);
+        if (!IsIgnorable(c.ascii)) storage.push_back(c.ascii);
+        pos += c.width;
+    }
     return storage;
 }
 
@@ -151,10 +189,7 @@ double SignedZero(bool negative) {
     return negative ? -0.0 : 0.0;
 }
 
-}  // namespace
-
-double NumberFromText(std::string_view text) {
-    const ScannedNumber number = Scanner(text).Scan();
+double NumberValue(std::string_view text, const ScannedNumber& number) {
     if (!number.hasDigits) return 0.0;
     if (number.smallInteger) {
         const auto magnitude = static_cast<double>(*number.smallInteger);
@@ -175,6 +210,28 @@ double NumberFromText(std::string_view text) {
     }
     if (error != std::errc{} || end != last) return SignedZero(number.negative);
     return value;
+}
+
+}  // namespace
+
+NumberReading ReadNumber(std::string_view text) {
+    const ScannedNumber number = Scanner(text).Scan();
+    return {NumberValue(text, number), number.hasDigits,
+            text.substr(number.begin, number.end - number.begin), text.substr(number.end)};
+}
+
+double NumberFromText(std::string_view text) {
+    const ScannedNumber number = Scanner(text).Scan();
+    return NumberValue(text, number);
+}
+
+bool HasDigit(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const TextCharacter c = CharacterAt(text, pos);
+        if (IsDigit(c.ascii)) return true;
+        pos += c.width;
+    }
+    return false;
 }
 
 namespace {

@@ -17,6 +17,7 @@ fail() {
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || fail "Depends lacks Qt 6 Widgets: $depends"
 grep -q 'fonts-wqy-microhei' <<<"$depends" || fail "Depends lacks the Chinese font: $depends"
+grep -q 'qt6-translations-l10n' <<<"$depends" || fail "Depends lacks Qt's translations: $depends"
 
 dpkg -x "$deb" "$root"
 for file in usr/bin/flyback-calc usr/bin/flyback-designer \

@@ -40,13 +40,24 @@ TEST_P(NumberFromTextTest, ReadsTheExpectedDouble) {
 
 const std::string kFourHundredNines(400, '9');
 
+INSTANTIATE_TEST_SUITE_P(NoNumber, NumberFromTextTest,
+                         testing::Values(ReadCase{"", 0}, ReadCase{"   ", 0}, ReadCase{"abc", 0},
+                                         ReadCase{".", 0}, ReadCase{"-", 0}, ReadCase{"+-5", 0},
+                                         ReadCase{"e5", 0}, ReadCase{"Infinity", 0},
+                                         ReadCase{"nan", 0}, ReadCase{"0x1p3", 0},
+                                         ReadCase{"&H10", 0}, ReadCase{"\r5", 0}));
+
+// What a Chinese input method types reads as the user meant it.
 INSTANTIATE_TEST_SUITE_P(
-    NoNumber, NumberFromTextTest,
-    testing::Values(ReadCase{"", 0}, ReadCase{"   ", 0}, ReadCase{"abc", 0}, ReadCase{".", 0},
-                    ReadCase{"-", 0}, ReadCase{"+-5", 0}, ReadCase{"e5", 0},
-                    ReadCase{"Infinity", 0}, ReadCase{"nan", 0}, ReadCase{"0x1p3", 0},
-                    ReadCase{"&H10", 0}, ReadCase{"\r5", 0},
-                    ReadCase{"\xEF\xBC\x96\xEF\xBC\x90", 0} /* full-width "60" */));
+    FullWidth, NumberFromTextTest,
+    testing::Values(ReadCase{"６０", 60}, ReadCase{"１．５", 1.5}, ReadCase{"1。5", 1.5},
+                    ReadCase{"－５", -5}, ReadCase{"＋５", 5}, ReadCase{"６０Ｗ", 60},
+                    ReadCase{"１ｅ３", 1000}, ReadCase{"2Ｅ－1", 0.2},
+                    ReadCase{"\u3000６\u3000０", 60}, ReadCase{"1２3", 123},
+                    ReadCase{"１２３４５６７８９０１２３４５６", 1234567890123456},
+                    ReadCase{"６。", 6}, ReadCase{"。５", 0.5}, ReadCase{"１，５", 1},
+                    ReadCase{"ｘ", 0}, ReadCase{"，", 0}, ReadCase{"６\xEF\xBC", 6},
+                    ReadCase{"\xEF\xBC\x96", 6}, ReadCase{"\xEF\xBD\x96", 0}));
 
 INSTANTIATE_TEST_SUITE_P(
     Syntax, NumberFromTextTest,
@@ -68,6 +79,29 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"3e-324", 4.9406564584124654e-324}, ReadCase{"1e-400", 0},
                     ReadCase{"-1e-400", -0.0}, ReadCase{"2e-324", 0}, ReadCase{"0.0000001e-320", 0},
                     ReadCase{"0e99999999999999999999", 0}, ReadCase{"1e-99999999999999999999", 0}));
+
+TEST(ReadNumberTest, TellsWhereTheNumberStoodAndWhatWasIgnored) {
+    struct Case {
+        std::string text;
+        bool hasNumber;
+        std::string number, rest;
+        bool restHasDigit;
+    };
+    const Case cases[] = {
+        {"1,5", true, "1", ",5", true},          {" ６０Ｗ", true, "６０", "Ｗ", false},
+        {"1_000", true, "1", "_000", true},      {"20kHz", true, "20", "kHz", false},
+        {"1 e 2 x", true, "1 e 2", " x", false}, {"abc", false, "", "abc", false},
+        {"1e", true, "1", "e", false},           {"1.5.３", true, "1.5", ".３", true},
+    };
+    for (const Case& c : cases) {
+        const NumberReading reading = ReadNumber(c.text);
+        EXPECT_EQ(reading.hasNumber, c.hasNumber) << c.text;
+        EXPECT_EQ(reading.number, c.number) << c.text;
+        EXPECT_EQ(reading.rest, c.rest) << c.text;
+        EXPECT_EQ(HasDigit(reading.rest), c.restHasDigit) << c.text;
+        EXPECT_EQ(Bits(reading.value), Bits(NumberFromText(c.text))) << c.text;
+    }
+}
 
 class NumberFromTextOverflowTest : public testing::TestWithParam<std::string> {};
 

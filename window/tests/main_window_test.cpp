@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +12,7 @@
 
 #include "numtext/result_boxes.hpp"
 #include "window/main_window.hpp"
+#include "window/translation.hpp"
 
 using flyback::window::FaultReport;
 using flyback::window::MainWindow;
@@ -252,6 +254,27 @@ class MainWindowTest : public QObject {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window_->Text1[3]);
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), QString("工作频率f(KHz)"));
+    }
+
+    void buttonIsSpokenAsCalculate() {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(window_->Command1());
+        QVERIFY(button);
+        QCOMPARE(button->text(QAccessible::Name), QString("计算"));
+        QCOMPARE(button->text(QAccessible::Description), QString("根据输入参数计算变压器"));
+        QCOMPARE(window_->Command1()->text(), QString("=>"));
+    }
+
+    void contextMenuIsChinese() {
+        if (!flyback::window::InstallQtChineseTranslation(*QCoreApplication::instance())) {
+            QSKIP("Qt's Simplified Chinese translation is not installed");
+        }
+        const std::unique_ptr<QMenu> menu(window_->Text2[0]->createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions()) texts << action->text();
+        QVERIFY2(texts.filter(QRegularExpression("^复制")).size() == 1,
+                 qPrintable(texts.join('|')));
+        QVERIFY2(texts.filter(QRegularExpression("^全选")).size() == 1,
+                 qPrintable(texts.join('|')));
     }
 
     void faultIsReportedAndTheWindowStays_data() {
