@@ -6,6 +6,7 @@
 #include "cli/json_lines.hpp"
 #include "cli/output.hpp"
 #include "cli/press.hpp"
+#include "version/version.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -62,6 +63,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
                  "read JSON arrays of six texts from standard input, one a line, and answer "
                  "each with one JSON object a line")
         ->excludes(json);
+    app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));
     // CLI11 takes negative numbers ("-60") as inputs; any other input that
     // starts with '-' needs "--" before the inputs.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -69,6 +71,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
+        return kExitOk;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << '\n';
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         return UsageError(err, e.what());

@@ -12,6 +12,7 @@ packages=(
     locales  # a decimal-comma locale for the locale-independence tests
     libx11-dev xvfb  # the window start-up benchmark
     desktop-file-utils  # the package test validates the desktop entry
+    scdoc lintian  # manual pages; the package check
 )
 
 missing=()

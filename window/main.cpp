@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "window/command_line.hpp"
 #include "window/main_window.hpp"
 #include "window/translation.hpp"
 
 int main(int argc, char** argv) {
+    if (const auto status = flyback::window::AnswerCommandLine(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("flyback-designer"));
     QApplication::setDesktopFileName(QStringLiteral("flyback-designer"));

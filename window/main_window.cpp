@@ -1,5 +1,6 @@
 #include "window/main_window.hpp"
 
+#include <QAction>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
 #include "ui_main_window.h"
+#include "window/about.hpp"
 
 namespace flyback::window {
 namespace {
@@ -59,6 +61,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     ApplyExactFontSizes();
     NameBoxesAfterTheirCaptions();
     setWindowIcon(WindowIcon());
+    AddWindowActions();
     connect(ui_->Command1, &QPushButton::clicked, this, &MainWindow::OnCommand1Pressed);
     ui_->Command1->setFocus();
 }
@@ -71,6 +74,17 @@ QPushButton* MainWindow::Command1() const {
 
 void MainWindow::SetFaultReporter(FaultReporter reporter) {
     reportFault_ = std::move(reporter);
+}
+
+// Offered by the window's context menu (a right-click outside the boxes, which
+// have menus of their own) and by their shortcuts.
+void MainWindow::AddWindowActions() {
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* about = new QAction(QStringLiteral("关于"), this);
+    about->setObjectName(QStringLiteral("aboutAction"));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(about, &QAction::triggered, this, [this] { ShowAboutBox(this); });
+    addAction(about);
 }
 
 // Point sizes such as 9.75 do not fit the form file's whole-number font sizes;

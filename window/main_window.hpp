@@ -38,6 +38,7 @@ class MainWindow : public QWidget {
 
   private:
     void OnCommand1Pressed();
+    void AddWindowActions();
     void ApplyExactFontSizes();
     void NameBoxesAfterTheirCaptions();
     QString InputCaption(int input) const;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "version/version.hpp"
+
 namespace flyback::cli {
 namespace {
 
@@ -90,10 +92,13 @@ TEST(CommandLineTest, InputsMayLookLikeOptionsOrBeEmpty) {
               Invoke(kDefaults).out);
 }
 
-TEST(CommandLineTest, HelpExitsCleanly) {
-    const Invocation run = Invoke({"--help"});
-    EXPECT_EQ(run.status, kExitOk);
-    EXPECT_NE(run.out.find("FREQ_KHZ"), std::string::npos);
+TEST(CommandLineTest, HelpAndVersionExitCleanly) {
+    const Invocation help = Invoke({"--help"});
+    EXPECT_EQ(help.status, kExitOk);
+    EXPECT_NE(help.out.find("FREQ_KHZ"), std::string::npos);
+    const Invocation version = Invoke({"--version"});
+    EXPECT_EQ(version.status, kExitOk);
+    EXPECT_EQ(version.out, "flyback-calc " + std::string(kProgramVersion) + "\n");
 }
 
 struct UsageCase {

@@ -1,4 +1,5 @@
 #include <QAccessible>
+#include <QAction>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "numtext/result_boxes.hpp"
+#include "version/version.hpp"
+#include "window/about.hpp"
 #include "window/main_window.hpp"
 #include "window/translation.hpp"
 
@@ -275,6 +278,17 @@ class MainWindowTest : public QObject {
                  qPrintable(texts.join('|')));
         QVERIFY2(texts.filter(QRegularExpression("^全选")).size() == 1,
                  qPrintable(texts.join('|')));
+    }
+
+    void aboutNamesVersionAndLicence() {
+        const auto* about = window_->findChild<QAction*>("aboutAction");
+        QVERIFY(about);
+        QCOMPARE(about->text(), QString("关于"));
+        QCOMPARE(about->shortcut(), QKeySequence(Qt::Key_F1));
+        QVERIFY(window_->actions().contains(about));
+        const QString text = flyback::window::AboutText();
+        QVERIFY(text.contains(QString::fromUtf8(flyback::kProgramVersion.data())));
+        QVERIFY(text.contains("MIT"));
     }
 
     void faultIsReportedAndTheWindowStays_data() {
