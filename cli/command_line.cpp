@@ -3,9 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
+#include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
-#include "cli/output.hpp"
 #include "cli/press.hpp"
+#include "cli/table.hpp"
 #include "version/version.hpp"
 
 namespace flyback::cli {
@@ -41,7 +42,9 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     const PressOutcome outcome = Press(inputs);
     if (options.json) {
-        out << AnswerJson().Outcome(outcome) << '\n';
+        std::string json;
+        AnswerJson(json).Outcome(outcome);
+        out << json << '\n';
     } else {
         PrintTable(outcome, out);
     }

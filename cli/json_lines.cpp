@@ -4,47 +4,16 @@
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
+#include <algorithm>
 #include <array>
-#include <limits>
-#include <memory>
-#include <string>
-#include <string_view>
+#include <cstring>
+#include <optional>
 
-#include "cli/output.hpp"
-#include "cli/press.hpp"
+#include "cli/answer_json.hpp"
+#include "numtext/run_calculation.hpp"
 
 namespace flyback::cli {
 namespace {
-
-enum class LineStatus { Complete, TooLong, End };
-
-class LineReader {
-  public:
-    explicit LineReader(std::istream& in)
-        : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
-
-    LineStatus Next(std::string_view& line) {
-        in_.getline(buffer_.get(), static_cast<std::streamsize>(kBufferSize));
-        auto length = static_cast<std::size_t>(in_.gcount());
-        if (in_.bad() || (length == 0 && in_.eof())) return LineStatus::End;
-        if (in_.fail() && !in_.eof()) {  // the buffer filled before the line ended
-            in_.clear();
-            in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-            return LineStatus::TooLong;
-        }
-        // gcount includes the line feed, unless the last line ends without one.
-        if (!in_.eof()) --length;
-        line = std::string_view(buffer_.get(), length);
-        return LineStatus::Complete;
-    }
-
-    bool Drained() const { return in_.rdbuf()->in_avail() <= 0; }
-
-  private:
-    static constexpr std::size_t kBufferSize = kMaxRequestLine + 1;
-    std::istream& in_;
-    std::unique_ptr<char[]> buffer_;
-};
 
 constexpr std::string_view kNotJson = "请求不是有效的 JSON";
 constexpr std::string_view kNotSixTexts = "请求须为六个字符串组成的 JSON 数组";
@@ -67,10 +36,8 @@ class RequestHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Re
     bool EndArray(rapidjson::SizeType) { return count_ == numtext::kInputCount; }
     bool Default() { return false; }  // any other value
 
-    numtext::InputTexts Inputs() const {
-        numtext::InputTexts inputs;
-        for (int i = 0; i < numtext::kInputCount; ++i) inputs[i] = texts_[i];
-        return inputs;
+    void Inputs(numtext::InputTexts& inputs) const {
+        std::copy(texts_.begin(), texts_.end(), inputs.begin());
     }
 
     void Reset() {
@@ -84,39 +51,209 @@ class RequestHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Re
     std::array<std::string, numtext::kInputCount> texts_;
 };
 
-// Parses a request line into `handler`; returns why it is not a request, or
-// an empty view when it is one.
-std::string_view ParseRequest(std::string_view line, RequestHandler& handler) {
-    constexpr unsigned kFlags =
-        rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
-    handler.Reset();
-    rapidjson::MemoryStream bytes(line.data(), line.size());
-    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
-    rapidjson::Reader reader;
-    const rapidjson::ParseResult result = reader.Parse<kFlags>(stream, handler);
-    if (result) return {};
-    return result.Code() == rapidjson::kParseErrorTermination ? kNotSixTexts : kNotJson;
+bool IsPlainTextByte(char c) {
+    return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
 }
+
+// The form nearly every request takes, ["60","368","200","20","75","5"]: no
+// blanks, escapes or non-ASCII bytes. Read in place; anything else goes to
+// the general parser, which would read the same texts from this form.
+bool ParsePlainRequest(std::string_view line, numtext::InputTexts& texts) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    if (p == end || *p++ != '[') return false;
+    for (int i = 0; i < numtext::kInputCount; ++i) {
+        if (p == end || *p++ != '"') return false;
+        const char* const start = p;
+        while (p != end && IsPlainTextByte(*p)) ++p;
+        if (p == end || *p != '"') return false;
+        texts[i] = std::string_view(start, static_cast<std::size_t>(p - start));
+        if (++p == end || *p++ != (i + 1 == numtext::kInputCount ? ']' : ',')) return false;
+    }
+    return p == end;
+}
+
+void AnswerPress(const numtext::InputTexts& inputs, std::string& out) {
+    AnswerJson answer(out);
+    answer.Start();
+    try {
+        numtext::RunCalculation(inputs,
+                                [&](int box, std::string_view text) { answer.Result(box, text); });
+        answer.Finish(std::nullopt);
+    } catch (const runtime::RuntimeError& error) {
+        answer.Finish(error.kind());
+    }
+}
+
+}  // namespace
+
+class JsonLineAnswerer::RequestParser {
+  public:
+    // Why the line is not a request, or an empty view when it is one.
+    std::string_view Parse(std::string_view line) {
+        if (ParsePlainRequest(line, inputs_)) return {};
+        constexpr unsigned kFlags =
+            rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
+        handler_.Reset();
+        rapidjson::MemoryStream bytes(line.data(), line.size());
+        rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
+        const rapidjson::ParseResult result = reader_.Parse<kFlags>(stream, handler_);
+        if (!result) {
+            return result.Code() == rapidjson::kParseErrorTermination ? kNotSixTexts : kNotJson;
+        }
+        handler_.Inputs(inputs_);
+        return {};
+    }
+
+    const numtext::InputTexts& Inputs() const { return inputs_; }
+
+  private:
+    numtext::InputTexts inputs_;
+    RequestHandler handler_;
+    rapidjson::Reader reader_;
+};
+
+JsonLineAnswerer::JsonLineAnswerer() : parser_(std::make_unique<RequestParser>()) {}
+JsonLineAnswerer::~JsonLineAnswerer() = default;
+
+bool JsonLineAnswerer::Answer(std::string_view line, std::string& out) {
+    const std::string_view problem = parser_->Parse(line);
+    if (!problem.empty()) {
+        AnswerJson(out).BadRequest(problem);
+        return false;
+    }
+    AnswerPress(parser_->Inputs(), out);
+    return true;
+}
+
+void JsonLineAnswerer::AnswerTooLong(std::string& out) {
+    AnswerJson(out).BadRequest(kTooLong);
+}
+
+namespace {
+
+enum class LineStatus { Complete, TooLong, End };
+
+constexpr std::size_t kBlockSize = std::size_t{1} << 16;
+
+// The lines of a stream, read a block at a time into one buffer that holds the
+// longest accepted line plus a block; a longer line is skipped, not stored.
+class LineReader {
+  public:
+    explicit LineReader(std::istream& in)
+        : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
+
+    // `beforeWaiting` runs whenever reading on would have to wait for input.
+    template <class BeforeWaiting>
+    LineStatus Next(std::string_view& line, BeforeWaiting&& beforeWaiting) {
+        for (;;) {
+            if (const auto status = TakeLine(line)) return *status;
+            if (eof_) return TakeLastLine(line);
+            Compact();
+            Read(beforeWaiting);
+        }
+    }
+
+  private:
+    static constexpr std::size_t kCapacity = kMaxRequestLine + 1 + kBlockSize;
+
+    std::optional<LineStatus> TakeLine(std::string_view& line) {
+        char* const data = buffer_.get();
+        const auto* newline =
+            static_cast<const char*>(std::memchr(data + scan_, '\n', end_ - scan_));
+        if (newline == nullptr) {
+            scan_ = end_;
+            if (end_ - begin_ > kMaxRequestLine) {  // drop what is held, skip the rest
+                skipping_ = true;
+                begin_ = scan_ = end_ = 0;
+            }
+            return std::nullopt;
+        }
+        const auto lineEnd = static_cast<std::size_t>(newline - data);
+        const bool tooLong = skipping_ || lineEnd - begin_ > kMaxRequestLine;
+        line = std::string_view(data + begin_, lineEnd - begin_);
+        begin_ = scan_ = lineEnd + 1;
+        skipping_ = false;
+        return tooLong ? LineStatus::TooLong : LineStatus::Complete;
+    }
+
+    // At the end of the input: a last line without a line feed.
+    LineStatus TakeLastLine(std::string_view& line) {
+        if (skipping_) {
+            skipping_ = false;
+            return LineStatus::TooLong;
+        }
+        if (begin_ == end_) return LineStatus::End;
+        line = std::string_view(buffer_.get() + begin_, end_ - begin_);
+        begin_ = scan_ = end_;
+        return LineStatus::Complete;
+    }
+
+    // Moves the unfinished line to the front of the buffer.
+    void Compact() {
+        if (begin_ == 0) return;
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+        end_ -= begin_;
+        scan_ -= begin_;
+        begin_ = 0;
+    }
+
+    template <class BeforeWaiting>
+    void Read(BeforeWaiting& beforeWaiting) {
+        char* const free = buffer_.get() + end_;
+        const auto room = static_cast<std::streamsize>(kCapacity - end_);
+        std::streamsize count = in_.readsome(free, room);  // what has already arrived
+        if (count <= 0) {
+            beforeWaiting();
+            const int first = in_.rdbuf()->sbumpc();  // waits
+            if (first == std::char_traits<char>::eof()) {
+                eof_ = true;
+                return;
+            }
+            free[0] = static_cast<char>(first);
+            count = 1 + std::max<std::streamsize>(0, in_.readsome(free + 1, room - 1));
+        }
+        end_ += static_cast<std::size_t>(count);
+    }
+
+    std::istream& in_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;  // start of the current line
+    std::size_t scan_ = 0;   // where to look on for its line feed
+    std::size_t end_ = 0;    // end of what was read
+    bool skipping_ = false;  // inside a line too long to keep
+    bool eof_ = false;
+};
 
 }  // namespace
 
 JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out) {
     JsonLinesSummary summary;
+    JsonLineAnswerer answerer;
+    std::string answers;
+    answers.reserve(2 * kBlockSize);
+    const auto writeAnswers = [&] {
+        out.write(answers.data(), static_cast<std::streamsize>(answers.size()));
+        answers.clear();
+    };
+    const auto flush = [&] {
+        writeAnswers();
+        out.flush();
+    };
     LineReader reader(in);
     std::string_view line;
-    RequestHandler request;
-    AnswerJson answer;
-    for (LineStatus status; (status = reader.Next(line)) != LineStatus::End;) {
+    for (LineStatus status; (status = reader.Next(line, flush)) != LineStatus::End;) {
         ++summary.requests;
-        const std::string_view problem =
-            status == LineStatus::TooLong ? kTooLong : ParseRequest(line, request);
-        if (!problem.empty()) ++summary.badRequests;
-        const std::string_view json =
-            problem.empty() ? answer.Outcome(Press(request.Inputs())) : answer.BadRequest(problem);
-        out.write(json.data(), static_cast<std::streamsize>(json.size())).put('\n');
-        if (reader.Drained()) out.flush();
+        if (status == LineStatus::TooLong) {
+            answerer.AnswerTooLong(answers);
+            ++summary.badRequests;
+        } else if (!answerer.Answer(line, answers)) {
+            ++summary.badRequests;
+        }
+        answers += '\n';
+        if (answers.size() >= kBlockSize) writeAnswers();
     }
-    out.flush();
+    flush();
     return summary;
 }
 

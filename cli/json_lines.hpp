@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 namespace flyback::cli {
 
@@ -10,15 +13,36 @@ namespace flyback::cli {
 // without being held in memory.
 inline constexpr std::size_t kMaxRequestLine = std::size_t{1} << 20;
 
+// Answers request lines one at a time: a JSON array of six input texts in, one
+// line of answer JSON out. Keeps its buffers from line to line.
+class JsonLineAnswerer {
+  public:
+    JsonLineAnswerer();
+    ~JsonLineAnswerer();
+    JsonLineAnswerer(const JsonLineAnswerer&) = delete;
+    JsonLineAnswerer& operator=(const JsonLineAnswerer&) = delete;
+
+    // Appends the answer to `line` (without its line feed) to `out`; returns
+    // false when the line was not a request and was answered as bad_request.
+    bool Answer(std::string_view line, std::string& out);
+    // The answer to a line longer than kMaxRequestLine.
+    void AnswerTooLong(std::string& out);
+
+  private:
+    class RequestParser;
+    std::unique_ptr<RequestParser> parser_;
+};
+
 struct JsonLinesSummary {
     std::size_t requests = 0;
     std::size_t badRequests = 0;
 };
 
-// Answers each line of `in`, a JSON array of six input texts, with one line of
-// result JSON on `out`, in order and in constant memory. Output is flushed
-// whenever the input has nothing more buffered, so a program talking to this one
-// line by line gets each answer before it sends the next request.
+// Answers each line of `in` with one line on `out`, in order and in constant
+// memory. Input is read and answers are written in large blocks; the answers
+// so far are flushed whenever reading on would have to wait, so a program
+// talking to this one line by line gets each answer before it sends the next
+// request.
 JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out);
 
 }  // namespace flyback::cli

@@ -26,12 +26,12 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
     if (!AsksForHelpOrVersion(argc, argv)) return std::nullopt;
     const QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("flyback-designer"));
-    QCoreApplication::setApplicationVersion(QString::fromUtf8(
-        kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
+    QCoreApplication::setApplicationVersion(
+        QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Designs the transformer of a single-ended flyback switching power supply\n"
-        "in a window with Simplified Chinese captions. See flyback-designer(1)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Designs the transformer of a single-ended flyback switching power supply\n"
+                       "in a window with Simplified Chinese captions. See flyback-designer(1)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(app);  // prints the answer and exits

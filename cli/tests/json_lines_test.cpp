@@ -78,6 +78,32 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLineCase{"TooLong", "[\"" + std::string(kMaxRequestLine, '1') + "\"]"}),
     [](const auto& info) { return info.param.name; });
 
+// A request padded to `length` bytes by its first text.
+std::string RequestOfLength(std::size_t length) {
+    const std::string rest = R"(","368","200","20","75","5"])";
+    return "[\"60" + std::string(length - 4 - rest.size(), ' ') + rest;
+}
+
+TEST(JsonLinesTest, LongestLineIsAnsweredAndOneMoreIsTooLong) {
+    struct Case {
+        std::size_t length;
+        std::string ending;
+        std::string kind;
+    };
+    const Case cases[] = {{kMaxRequestLine, "\n", "none"},
+                          {kMaxRequestLine, "", "none"},
+                          {kMaxRequestLine + 1, "\n", "bad_request"},
+                          {kMaxRequestLine + 1, "", "bad_request"},
+                          {3 * kMaxRequestLine, "\r\n", "bad_request"}};
+    for (const Case& c : cases) {
+        JsonLinesSummary summary;
+        const auto answers = Answers(RequestOfLength(c.length) + c.ending, &summary);
+        ASSERT_EQ(answers.size(), 1u) << c.length;
+        EXPECT_EQ(ErrorKindOf(answers[0]), c.kind) << c.length;
+        EXPECT_EQ(summary.requests, 1u);
+    }
+}
+
 TEST(JsonLinesTest, AcceptsCarriageReturnsAndEscapes) {
     const auto answers =
         Answers(kDefaultsLine + "\r\n" + R"(["\u0036\u0030","368","200","20","75","5"])" + "\n");

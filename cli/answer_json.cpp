@@ -1,0 +1,107 @@
+#include "cli/answer_json.hpp"
+
+#include <array>
+
+#include "numtext/result_boxes.hpp"
+#include "numtext/run_calculation.hpp"
+
+namespace flyback::cli {
+namespace {
+
+// {"box":N,"caption":"...","text": for each box, written once.
+std::array<std::string, numtext::kResultCount> ResultPrefixes() {
+    std::array<std::string, numtext::kResultCount> prefixes;
+    for (int box = 0; box < numtext::kResultCount; ++box) {
+        std::string& prefix = prefixes[box];
+        prefix = "{\"box\":" + std::to_string(box) + ",\"caption\":";
+        AppendJsonString(prefix, numtext::ResultCaption(box));
+        prefix += ",\"text\":";
+    }
+    return prefixes;
+}
+
+void AppendError(std::string& out, std::string_view kind, std::string_view message) {
+    out += "{\"kind\":";
+    AppendJsonString(out, kind);
+    out += ",\"message\":";
+    AppendJsonString(out, message);
+    out += '}';
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '"';
+    std::size_t plain = 0;  // start of the run not yet written
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
+        out += '\\';
+        switch (c) {
+            case '"':
+            case '\\':
+                out += static_cast<char>(c);
+                break;
+            case '\b':
+                out += 'b';
+                break;
+            case '\t':
+                out += 't';
+                break;
+            case '\n':
+                out += 'n';
+                break;
+            case '\f':
+                out += 'f';
+                break;
+            case '\r':
+                out += 'r';
+                break;
+            default:
+                out.append("u00").append(1, kHex[c >> 4]).append(1, kHex[c & 15]);
+        }
+    }
+    out.append(text, plain);
+    out += '"';
+}
+
+void AnswerJson::Start() {
+    out_ += "{\"results\":[";
+    firstResult_ = true;
+}
+
+void AnswerJson::Result(int box, std::string_view text) {
+    static const std::array<std::string, numtext::kResultCount> kPrefixes = ResultPrefixes();
+    if (!firstResult_) out_ += ',';
+    firstResult_ = false;
+    out_ += kPrefixes[box];
+    AppendJsonString(out_, text);
+    out_ += '}';
+}
+
+void AnswerJson::Finish(std::optional<runtime::ErrorKind> error) {
+    out_ += "],\"error\":";
+    if (error) {
+        AppendError(out_, runtime::ErrorKindId(*error), runtime::ErrorKindMessage(*error));
+    } else {
+        out_ += "null";
+    }
+    out_ += '}';
+}
+
+void AnswerJson::Outcome(const PressOutcome& outcome) {
+    Start();
+    for (const ResultWrite& write : outcome.writes) Result(write.box, write.text);
+    Finish(outcome.error);
+}
+
+void AnswerJson::BadRequest(std::string_view message) {
+    out_ += "{\"results\":[],\"error\":";
+    AppendError(out_, "bad_request", message);
+    out_ += '}';
+}
+
+}  // namespace flyback::cli

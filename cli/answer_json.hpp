@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/press.hpp"
+#include "runtime/error.hpp"
+
+namespace flyback::cli {
+
+// The answer to one press as a compact one-line JSON object, appended to a
+// caller's buffer so that answering millions of requests allocates nothing:
+//   {"results":[{"box":0,"caption":"磁芯型号","text":"EE12"},...],"error":null}
+// with the results in publication order; on a fault, "error" is
+//   {"kind":"division_by_zero","message":"除数为零"}.
+// Built piece by piece as a calculation publishes, or from a PressOutcome.
+class AnswerJson {
+  public:
+    explicit AnswerJson(std::string& out) : out_(out) {}
+
+    void Start();
+    void Result(int box, std::string_view text);
+    void Finish(std::optional<runtime::ErrorKind> error);
+
+    void Outcome(const PressOutcome& outcome);
+    // {"results":[],"error":{"kind":"bad_request","message":...}}
+    void BadRequest(std::string_view message);
+
+  private:
+    std::string& out_;
+    bool firstResult_ = true;
+};
+
+// `text` as a JSON string, quotes included, escaped as RapidJSON escapes it.
+void AppendJsonString(std::string& out, std::string_view text);
+
+}  // namespace flyback::cli
