@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/press.hpp"
+#include "report/press.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::cli {
@@ -23,7 +23,7 @@ class AnswerJson {
     void Result(int box, std::string_view text);
     void Finish(std::optional<runtime::ErrorKind> error);
 
-    void Outcome(const PressOutcome& outcome);
+    void Outcome(const report::PressOutcome& outcome);
     // {"results":[],"error":{"kind":"bad_request","message":...}}
     void BadRequest(std::string_view message);
 

@@ -5,8 +5,8 @@
 
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
-#include "cli/press.hpp"
 #include "cli/table.hpp"
+#include "report/press.hpp"
 #include "version/version.hpp"
 
 namespace flyback::cli {
@@ -40,7 +40,7 @@ int UsageError(std::ostream& err, const std::string& reason) {
 int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
-    const PressOutcome outcome = Press(inputs);
+    const report::PressOutcome outcome = report::Press(inputs);
     if (options.json) {
         std::string json;
         AnswerJson(json).Outcome(outcome);

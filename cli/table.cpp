@@ -21,8 +21,8 @@ std::size_t DisplayWidth(std::string_view text) {
     return width;
 }
 
-const std::string* FindText(const PressOutcome& outcome, int box) {
-    for (const ResultWrite& write : outcome.writes) {
+const std::string* FindText(const report::PressOutcome& outcome, int box) {
+    for (const report::ResultWrite& write : outcome.writes) {
         if (write.box == box) return &write.text;
     }
     return nullptr;
@@ -30,7 +30,7 @@ const std::string* FindText(const PressOutcome& outcome, int box) {
 
 }  // namespace
 
-void PrintTable(const PressOutcome& outcome, std::ostream& out) {
+void PrintTable(const report::PressOutcome& outcome, std::ostream& out) {
     std::size_t column = 0;
     for (const auto& info : numtext::kResultBoxesOnScreen) {
         column = std::max(column, DisplayWidth(info.caption));

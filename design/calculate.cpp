@@ -16,8 +16,13 @@ using runtime::Subtract;
 
 // Each expression keeps its grouping on purpose: a different order of the same
 // operations can change the last bit of a result.
-DesignResults Calculate(const DesignInputs& in, const PublishResult& publish) {
-    DesignResults r;
+DesignResults Calculate(const DesignInputs& inputs, const PublishResult& publish) {
+    DesignResults results;
+    Calculate(inputs, publish, results);
+    return results;
+}
+
+void Calculate(const DesignInputs& in, const PublishResult& publish, DesignResults& r) {
     const double P = in.OutputPower;
     const double Vmax = in.MaxInputVoltage;
     const double Vmin = in.MinInputVoltage;
@@ -61,7 +66,6 @@ DesignResults Calculate(const DesignInputs& in, const PublishResult& publish) {
     r.SecondaryTurns =
         Divide(Multiply(Multiply(Np, Add(Vo, kRectifierDrop)), Subtract(1, D)), Multiply(Vmin, D));
     publish(Published::SecondaryTurns, r);
-    return r;
 }
 
 }  // namespace flyback::design

@@ -1,31 +1,36 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "design/design_inputs.hpp"
 
 namespace flyback::design {
 
+// A quantity the calculation has not reached. The checked arithmetic never
+// yields a NaN, so a NaN here can only mean "not computed".
+inline constexpr double kNotReached = std::numeric_limits<double>::quiet_NaN();
+
 // Everything one calculation derives. Quantities not reached before a fault
-// stay 0.
+// stay kNotReached, the core type empty.
 struct DesignResults {
-    double RequiredCoreArea = 0;  // cm²
+    double RequiredCoreArea = kNotReached;  // cm²
     std::string CoreType;
-    double CoreArea = 0;           // cm²
-    double FluxDensity = 0;        // gauss
-    double ReflectedVoltage = 0;   // V
-    double SpikeAllowance = 0;     // V
-    double SwitchVoltage = 0;      // V
-    double MaxDutyCycle = 0;       // fraction
-    double PrimaryInductance = 0;  // H
-    double PeakCurrent = 0;        // A
-    double SwitchCurrent = 0;      // A
-    double StoredEnergy = 0;       // J
-    double FluxGapProduct = 0;     // gauss·cm
-    double PrimaryTurns = 0;
-    double GapLength = 0;  // mm
-    double SecondaryTurns = 0;
+    double CoreArea = kNotReached;           // cm²
+    double FluxDensity = kNotReached;        // gauss
+    double ReflectedVoltage = kNotReached;   // V
+    double SpikeAllowance = kNotReached;     // V
+    double SwitchVoltage = kNotReached;      // V
+    double MaxDutyCycle = kNotReached;       // fraction
+    double PrimaryInductance = kNotReached;  // H
+    double PeakCurrent = kNotReached;        // A
+    double SwitchCurrent = kNotReached;      // A
+    double StoredEnergy = kNotReached;       // J
+    double FluxGapProduct = kNotReached;     // gauss·cm
+    double PrimaryTurns = kNotReached;
+    double GapLength = kNotReached;  // mm
+    double SecondaryTurns = kNotReached;
 };
 
 // The seven results shown to the user, in the order they are published.
@@ -49,5 +54,9 @@ using PublishResult = std::function<void(Published which, const DesignResults& r
 // arithmetic starts, so when a step faults (runtime::RuntimeError, which is not
 // caught here) the results published until then are already out.
 DesignResults Calculate(const DesignInputs& inputs, const PublishResult& publish);
+
+// The same, writing each quantity into `results` as it is computed, so that
+// after a fault the caller still sees everything reached until then.
+void Calculate(const DesignInputs& inputs, const PublishResult& publish, DesignResults& results);
 
 }  // namespace flyback::design

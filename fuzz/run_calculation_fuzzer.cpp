@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/press.hpp"
 #include "numtext/fault_hint.hpp"
+#include "report/press.hpp"
 
 namespace {
 
-using flyback::cli::Press;
-using flyback::cli::PressOutcome;
+using flyback::report::Press;
+using flyback::report::PressOutcome;
 
 void Check(bool condition) {
     if (!condition) std::abort();

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "numtext/input_boxes.hpp"
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 
@@ -13,6 +14,18 @@ constexpr int kPower = 0, kMaxVoltage = 1, kMinVoltage = 2, kFrequency = 3, kEff
 
 // The faults the design chain raises on zero or negative inputs, in the order
 // the chain meets them.
+std::string_view ProblemText(InputProblem problem) {
+    switch (problem) {
+        case InputProblem::EmptyOrZero:
+            return "为空或为零";
+        case InputProblem::Negative:
+            return "为负数";
+        case InputProblem::TooLarge:
+            return "数值过大";
+    }
+    return {};
+}
+
 std::optional<InputHint> DesignHint(const std::array<double, kInputCount>& v) {
     using enum InputProblem;
     const double power = v[kPower], frequency = v[kFrequency];
@@ -41,6 +54,25 @@ std::optional<InputHint> SuspectInput(const InputTexts& inputs) {
         return InputHint{kFrequency, InputProblem::TooLarge};
     }
     return DesignHint(values);
+}
+
+std::string FaultHintText(const InputTexts& inputs) {
+    const auto hint = SuspectInput(inputs);
+    if (!hint) return {};
+    return std::string("请检查“")
+        .append(kInputBoxes[hint->input].caption)
+        .append("”：")
+        .append(ProblemText(hint->problem))
+        .append("。");
+}
+
+std::string FaultMessage(runtime::ErrorKind error, const InputTexts& inputs) {
+    std::string message =
+        std::string("计算无法完成：").append(runtime::ErrorKindMessage(error)).append("。");
+    if (const std::string hint = FaultHintText(inputs); !hint.empty()) {
+        message.append("\n").append(hint);
+    }
+    return message;
 }
 
 }  // namespace flyback::numtext

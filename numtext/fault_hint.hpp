@@ -1,8 +1,10 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "numtext/run_calculation.hpp"
+#include "runtime/error.hpp"
 
 namespace flyback::numtext {
 
@@ -22,5 +24,14 @@ struct InputHint {
 // cause is plain (an empty frequency, a negative power, a number too large to
 // read, ...), or nothing when no single input explains it.
 std::optional<InputHint> SuspectInput(const InputTexts& inputs);
+
+// What the user is told of a fault: the error and, where the cause is plain,
+// the input to check, e.g.
+//   计算无法完成：除数为零。
+//   请检查“工作频率f(KHz)”：为空或为零。
+std::string FaultMessage(runtime::ErrorKind error, const InputTexts& inputs);
+
+// The second line alone, or "" when no single input explains the fault.
+std::string FaultHintText(const InputTexts& inputs);
 
 }  // namespace flyback::numtext

@@ -12,16 +12,19 @@ namespace {
 
 constexpr double kInductanceUnitThreshold = 0.001;  // H; at or below it, microhenry
 
-design::DesignInputs ReadInputs(const InputTexts& texts) {
-    using runtime::NumberFromText;
-    design::DesignInputs in;
-    in.OutputPower = NumberFromText(texts[0]);
-    in.MaxInputVoltage = NumberFromText(texts[1]);
-    in.MinInputVoltage = NumberFromText(texts[2]);
-    in.Frequency = runtime::InlineMultiply(NumberFromText(texts[3]), kHertzPerKilohertz);
-    in.Efficiency = runtime::InlineDivide(NumberFromText(texts[4]), kPercent);
-    in.OutputVoltage = NumberFromText(texts[5]);
-    return in;
+// Each value is kept as soon as it is read, so that a fault in a later box
+// leaves the earlier ones in the trace.
+void ReadInputs(const InputTexts& texts, PressTrace& trace) {
+    auto& read = trace.readValues;
+    design::DesignInputs& in = trace.inputs;
+    in.OutputPower = read[0] = runtime::NumberFromText(texts[0]);
+    in.MaxInputVoltage = read[1] = runtime::NumberFromText(texts[1]);
+    in.MinInputVoltage = read[2] = runtime::NumberFromText(texts[2]);
+    read[3] = runtime::NumberFromText(texts[3]);
+    in.Frequency = runtime::InlineMultiply(read[3], kHertzPerKilohertz);
+    read[4] = runtime::NumberFromText(texts[4]);
+    in.Efficiency = runtime::InlineDivide(read[4], kPercent);
+    in.OutputVoltage = read[5] = runtime::NumberFromText(texts[5]);
 }
 
 std::string InductanceText(double henry) {
@@ -77,11 +80,26 @@ std::string ResultText(Published which, const design::DesignResults& r) {
     return {};
 }
 
+PressTrace::PressTrace() {
+    readValues.fill(design::kNotReached);
+    inputs = {design::kNotReached, design::kNotReached, design::kNotReached,
+              design::kNotReached, design::kNotReached, design::kNotReached};
+}
+
 void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText) {
-    const design::DesignInputs designInputs = ReadInputs(inputs);
-    design::Calculate(designInputs, [&](Published which, const design::DesignResults& results) {
-        setResultText(ResultBox(which), ResultText(which, results));
-    });
+    PressTrace trace;
+    RunCalculation(inputs, setResultText, trace);
+}
+
+void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText,
+                    PressTrace& trace) {
+    ReadInputs(inputs, trace);
+    design::Calculate(
+        trace.inputs,
+        [&](Published which, const design::DesignResults& results) {
+            setResultText(ResultBox(which), ResultText(which, results));
+        },
+        trace.results);
 }
 
 }  // namespace flyback::numtext

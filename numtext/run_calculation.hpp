@@ -38,4 +38,16 @@ std::string ResultText(design::Published which, const design::DesignResults& res
 // written before it stay written.
 void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText);
 
+// Every number one press reached; design::kNotReached where it stopped before.
+struct PressTrace {
+    std::array<double, kInputCount> readValues;  // each text as read, before scaling
+    design::DesignInputs inputs;                 // in the units of the formulas
+    design::DesignResults results;
+    PressTrace();
+};
+
+// The same press, keeping in `trace` everything reached, also when it faults.
+void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText,
+                    PressTrace& trace);
+
 }  // namespace flyback::numtext

@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     locales  # a decimal-comma locale for the locale-independence tests
     libx11-dev xvfb  # the window start-up benchmark
+    libxml2-dev poppler-utils  # the report tests parse its HTML and read its PDF
     desktop-file-utils  # the package test validates the desktop entry
     scdoc lintian  # manual pages; the package check
 )

@@ -22,18 +22,6 @@ QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString ProblemText(numtext::InputProblem problem) {
-    switch (problem) {
-        case numtext::InputProblem::EmptyOrZero:
-            return QStringLiteral("为空或为零");
-        case numtext::InputProblem::Negative:
-            return QStringLiteral("为负数");
-        case numtext::InputProblem::TooLarge:
-            return QStringLiteral("数值过大");
-    }
-    return {};
-}
-
 QIcon WindowIcon() {
     QIcon icon;
     for (const int size : {16, 32}) {
@@ -106,13 +94,6 @@ void MainWindow::NameBoxesAfterTheirCaptions() {
     }
 }
 
-QString MainWindow::InputCaption(int input) const {
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (label->buddy() == Text1[input]) return label->text();
-    }
-    return {};
-}
-
 // A fault no longer ends the program: the boxes the calculation did not reach
 // are cleared, so that none shows a value of other inputs, and the user is told
 // what went wrong with everything typed still in place.
@@ -134,19 +115,8 @@ void MainWindow::OnCommand1Pressed() {
         for (int box = 0; box < numtext::kResultCount; ++box) {
             if (!written[box]) Text2[box]->clear();
         }
-        reportFault_(this, {windowTitle(), FaultMessage(error, inputs)});
+        reportFault_(this, {windowTitle(), FromUtf8(numtext::FaultMessage(error.kind(), inputs))});
     }
-}
-
-// Names the error and, where one input plainly caused it, that input.
-QString MainWindow::FaultMessage(const runtime::RuntimeError& error,
-                                 const numtext::InputTexts& inputs) const {
-    QString message = QStringLiteral("计算无法完成：%1。").arg(FromUtf8(error.what()));
-    if (const auto hint = numtext::SuspectInput(inputs)) {
-        message += QStringLiteral("\n请检查“%1”：%2。")
-                       .arg(InputCaption(hint->input), ProblemText(hint->problem));
-    }
-    return message;
 }
 
 }  // namespace flyback::window

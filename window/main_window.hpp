@@ -41,9 +41,6 @@ class MainWindow : public QWidget {
     void AddWindowActions();
     void ApplyExactFontSizes();
     void NameBoxesAfterTheirCaptions();
-    QString InputCaption(int input) const;
-    QString FaultMessage(const runtime::RuntimeError& error,
-                         const numtext::InputTexts& inputs) const;
 
     std::unique_ptr<Ui::Form1> ui_;
     FaultReporter reportFault_ = ShowFaultMessageBox;

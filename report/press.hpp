@@ -7,7 +7,7 @@
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
 
-namespace flyback::cli {
+namespace flyback::report {
 
 struct ResultWrite {
     int box;
@@ -25,4 +25,4 @@ struct PressOutcome {
 
 PressOutcome Press(const numtext::InputTexts& inputs);
 
-}  // namespace flyback::cli
+}  // namespace flyback::report

@@ -1,6 +1,6 @@
-#include "cli/press.hpp"
+#include "report/press.hpp"
 
-namespace flyback::cli {
+namespace flyback::report {
 
 PressOutcome Press(const numtext::InputTexts& inputs) {
     PressOutcome outcome;
@@ -14,4 +14,4 @@ PressOutcome Press(const numtext::InputTexts& inputs) {
     return outcome;
 }
 
-}  // namespace flyback::cli
+}  // namespace flyback::report

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace flyback::numtext {
+
+// An input box as the user sees it: the caption beside it and the unit its
+// number is typed in.
+struct InputBoxInfo {
+    std::string_view caption;
+    std::string_view unit;
+};
+
+// Input boxes, index 0 to 5, which is also their order from top to bottom.
+inline constexpr std::array<InputBoxInfo, 6> kInputBoxes{{
+    {"输出功率 W", "W"},
+    {"最大输入电压V", "V"},
+    {"最小输入电压V", "V"},
+    {"工作频率f(KHz)", "kHz"},
+    {"工作效率(估计)%", "%"},
+    {"输出电压 V", "V"},
+}};
+
+}  // namespace flyback::numtext

@@ -1,0 +1,152 @@
+#include "report/design_record.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "runtime/error.hpp"
+
+namespace flyback::report {
+namespace {
+
+bool Reached(double value) {
+    return !std::isnan(value);
+}
+
+std::vector<QuantityValue> ReachedQuantities(const numtext::PressTrace& trace) {
+    std::vector<QuantityValue> reached;
+    for (const Quantity& quantity : kQuantities) {
+        if (quantity.value == nullptr) {  // the core type
+            if (!trace.results.CoreType.empty()) {
+                reached.push_back({&quantity, design::kNotReached, trace.results.CoreType});
+            }
+            continue;
+        }
+        const double value = quantity.value(trace);
+        if (Reached(value)) reached.push_back({&quantity, value, ExactNumber(value)});
+    }
+    return reached;
+}
+
+// Writes `formula` with each {X} replaced by what `symbol` gives for X.
+template <class SymbolText>
+std::string Substitute(std::string_view formula, SymbolText symbol) {
+    std::string out;
+    for (std::size_t pos = 0; pos < formula.size();) {
+        const std::size_t open = formula.find('{', pos);
+        const std::size_t close = formula.find('}', open);
+        if (open == std::string_view::npos || close == std::string_view::npos) {
+            out.append(formula.substr(pos));
+            break;
+        }
+        out.append(formula.substr(pos, open - pos));
+        out.append(symbol(formula.substr(open + 1, close - open - 1)));
+        pos = close + 1;
+    }
+    return out;
+}
+
+// Length of the UTF-8 sequence at the start of `text`, or 0 when it is not one.
+std::size_t Utf8SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) return 1;
+    const std::size_t length = lead >= 0xC2 && lead < 0xE0   ? 2
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                             : 0;
+    if (length == 0 || text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0;
+    }
+    const auto second = static_cast<unsigned char>(text[1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+        return 0;  // overlong, a surrogate, or beyond U+10FFFF
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string ExactNumber(double value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+DesignRecord RecordPress(const numtext::InputTexts& inputs) {
+    DesignRecord record;
+    numtext::PressTrace trace;
+    try {
+        numtext::RunCalculation(
+            inputs,
+            [&](int box, std::string_view text) {
+                record.outcome.writes.push_back({box, std::string(text)});
+            },
+            trace);
+    } catch (const runtime::RuntimeError& error) {
+        record.outcome.error = error.kind();
+    }
+    for (int i = 0; i < numtext::kInputCount; ++i) {
+        record.inputTexts[i] = inputs[i];
+        if (Reached(trace.readValues[i])) record.inputValues[i] = trace.readValues[i];
+    }
+    record.quantities = ReachedQuantities(trace);
+    return record;
+}
+
+const QuantityValue* DesignRecord::Find(std::string_view symbol) const {
+    for (const QuantityValue& value : quantities) {
+        if (value.quantity->symbol == symbol) return &value;
+    }
+    return nullptr;
+}
+
+const std::string* DesignRecord::BoxText(int box) const {
+    for (const ResultWrite& write : outcome.writes) {
+        if (write.box == box) return &write.text;
+    }
+    return nullptr;
+}
+
+numtext::InputTexts DesignRecord::Inputs() const {
+    numtext::InputTexts texts;
+    for (int i = 0; i < numtext::kInputCount; ++i) texts[i] = inputTexts[i];
+    return texts;
+}
+
+std::string FormulaInSymbols(const Quantity& quantity) {
+    return std::string(quantity.symbol) + " = " +
+           Substitute(quantity.formula, [](std::string_view symbol) { return std::string(symbol); });
+}
+
+std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& record) {
+    std::string formula =
+        std::string(quantity.symbol) + " = " +
+        Substitute(quantity.formula, [&](std::string_view symbol) {
+            const QuantityValue* value = record.Find(symbol);
+            return value != nullptr ? value->text : std::string(symbol);
+        });
+    if (const QuantityValue* value = record.Find(quantity.symbol)) {
+        formula += " = " + value->text;
+    }
+    return formula;
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = Utf8SequenceLength(text);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            text.remove_prefix(1);
+        } else {
+            out.append(text.substr(0, length));
+            text.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
+}  // namespace flyback::report

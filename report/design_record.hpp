@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "numtext/run_calculation.hpp"
+#include "report/press.hpp"
+#include "report/quantities.hpp"
+
+namespace flyback::report {
+
+// A quantity the press reached, with its value.
+struct QuantityValue {
+    const Quantity* quantity;
+    double number;     // design::kNotReached for the core type
+    std::string text;  // the number in full precision (ExactNumber), or the core type
+};
+
+// Everything one press of the button gives: what was typed and read, every
+// quantity of the chain it reached, the texts of the result boxes and the error
+// that stopped it, if any. Every report, copy and answer is made from this.
+struct DesignRecord {
+    std::array<std::string, numtext::kInputCount> inputTexts;  // as typed
+    // Each input as read, before scaling; empty where reading stopped before it.
+    std::array<std::optional<double>, numtext::kInputCount> inputValues;
+    std::vector<QuantityValue> quantities;  // those reached, in kQuantities order
+    PressOutcome outcome;                   // box texts in publication order, error
+
+    const QuantityValue* Find(std::string_view symbol) const;
+    const std::string* BoxText(int box) const;
+    numtext::InputTexts Inputs() const;
+};
+
+DesignRecord RecordPress(const numtext::InputTexts& inputs);
+
+// The shortest text that reads back as the same double ("0.0017578125",
+// "2.1333333333333333", "1e-07").
+std::string ExactNumber(double value);
+
+// "Lp = eta × (Vmin × Dmax)² ÷ (2 × P × f)"
+std::string FormulaInSymbols(const Quantity& quantity);
+// The same with the record's numbers in place of the symbols, and the result:
+// "Lp = 0.75 × (200 × 0.375)² ÷ (2 × 60 × 20000) = 0.0017578125"
+std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& record);
+
+// A text from the user made safe to write as UTF-8: each byte that does not
+// belong to a valid UTF-8 sequence becomes U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
+}  // namespace flyback::report

@@ -1,0 +1,54 @@
+#include "report/tab_separated.hpp"
+
+#include <initializer_list>
+#include <string_view>
+
+#include "numtext/fault_hint.hpp"
+#include "numtext/input_boxes.hpp"
+#include "numtext/result_boxes.hpp"
+
+namespace flyback::report {
+namespace {
+
+void Row(std::string& out, std::initializer_list<std::string_view> cells) {
+    bool first = true;
+    for (const std::string_view cell : cells) {
+        if (!first) out += '\t';
+        first = false;
+        for (const char c : ValidUtf8(cell)) out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
+    }
+    out += '\n';
+}
+
+}  // namespace
+
+std::string TabSeparated(const DesignRecord& record) {
+    std::string out;
+    Row(out, {"项目", "文本", "数值", "单位"});
+    for (int i = 0; i < numtext::kInputCount; ++i) {
+        const auto& value = record.inputValues[i];
+        Row(out, {numtext::kInputBoxes[i].caption, record.inputTexts[i],
+                  value ? ExactNumber(*value) : "", numtext::kInputBoxes[i].unit});
+    }
+    for (const auto& box : numtext::kResultBoxesOnScreen) {
+        const std::string* text = record.BoxText(box.box);
+        if (text == nullptr) continue;
+        const Quantity& quantity = ResultQuantity(box.box);
+        const QuantityValue* value = record.Find(quantity.symbol);
+        const bool numeric = value != nullptr && quantity.value != nullptr;
+        Row(out, {box.caption, *text, numeric ? value->text : "", quantity.unit});
+    }
+    for (const QuantityValue& value : record.quantities) {
+        const std::string caption =
+            std::string(value.quantity->name) + " " + std::string(value.quantity->symbol);
+        const bool numeric = value.quantity->value != nullptr;
+        Row(out, {caption, numeric ? "" : value.text, numeric ? value.text : "",
+                  value.quantity->unit});
+    }
+    if (record.outcome.error) {
+        Row(out, {"错误", numtext::FaultMessage(*record.outcome.error, record.Inputs()), "", ""});
+    }
+    return out;
+}
+
+}  // namespace flyback::report

@@ -1,0 +1,88 @@
+#include "report/html_report.hpp"
+
+#include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/xpath.h>
+
+#include <memory>
+#include <string>
+
+#include "numtext/input_boxes.hpp"
+#include "numtext/result_boxes.hpp"
+
+namespace flyback::report {
+namespace {
+
+// The report as a browser's parser sees it.
+class ParsedHtml {
+  public:
+    explicit ParsedHtml(const std::string& html)
+        : doc_(htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8",
+                              HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING),
+               xmlFreeDoc) {}
+
+    bool Parsed() const { return doc_ != nullptr; }
+
+    int Count(const char* xpath) const {
+        const std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
+            xmlXPathNewContext(doc_.get()), xmlXPathFreeContext);
+        const std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+            xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(xpath), context.get()),
+            xmlXPathFreeObject);
+        return result && result->nodesetval ? result->nodesetval->nodeNr : 0;
+    }
+
+    // Whether some table cell's whole text is `text`.
+    bool HasCell(const std::string& text) const {
+        return Count(("//td[normalize-space(.)=normalize-space('" + text + "')]").c_str()) > 0;
+    }
+
+  private:
+    std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
+};
+
+const numtext::InputTexts kDefaults = {"60", "368", "200", "20", "75", "5"};
+
+TEST(HtmlReportTest, HoldsEveryCaptionAndText) {
+    const ParsedHtml html(HtmlReport(RecordPress(kDefaults), "2026-12-07"));
+    ASSERT_TRUE(html.Parsed());
+    EXPECT_EQ(html.Count("/html[@lang='zh-CN']"), 1);
+    EXPECT_EQ(html.Count("//title[contains(., '单端反激变换式开关电源变压器的设计')]"), 1);
+    EXPECT_EQ(html.Count("//p[contains(., '2026-12-07') and contains(., 'flyback-designer')]"), 1);
+    for (const auto& box : numtext::kInputBoxes) EXPECT_TRUE(html.HasCell(std::string(box.caption)));
+    for (const auto& box : numtext::kResultBoxesOnScreen) {
+        EXPECT_TRUE(html.HasCell(std::string(box.caption))) << box.caption;
+    }
+    for (const char* text : {"EE12", "1.75mH", "1.88", "135.41", "6.2", "588", "2.77",
+                             "0.0017578125", "0.375", "Lp"}) {
+        EXPECT_TRUE(html.HasCell(text)) << text;
+    }
+    // Self-contained: nothing to run and nothing to fetch.
+    EXPECT_EQ(html.Count("//script | //link | //img | //iframe | //@src | //@href"), 0);
+}
+
+TEST(HtmlReportTest, UserTextIsTextNeverMarkup) {
+    numtext::InputTexts inputs = kDefaults;
+    inputs[0] = "<script>alert(1)</script>";
+    inputs[5] = "5\" onmouseover=\"x' & <b>";
+    const std::string report = HtmlReport(RecordPress(inputs), "<i>today</i>");
+    const ParsedHtml html(report);
+    ASSERT_TRUE(html.Parsed());
+    EXPECT_EQ(html.Count("//script | //b | //i | //@onmouseover"), 0);
+    EXPECT_TRUE(html.HasCell("<script>alert(1)</script>"));
+    EXPECT_TRUE(html.HasCell("5\" onmouseover=\"x' & <b>") ||
+                report.find("5&quot; onmouseover=&quot;x&#39; &amp; &lt;b&gt;") != std::string::npos);
+}
+
+TEST(HtmlReportTest, FaultShowsWhatWasReachedAndTheError) {
+    const ParsedHtml html(HtmlReport(RecordPress({"0", "368", "200", "20", "75", "5"}), "d"));
+    EXPECT_TRUE(html.HasCell("EE8.3"));
+    EXPECT_TRUE(html.HasCell("Dmax"));
+    EXPECT_FALSE(html.HasCell("Lp"));
+    EXPECT_EQ(html.Count("//p[@class='error' and contains(., '除数为零') and "
+                         "contains(., '输出功率 W')]"),
+              1);
+}
+
+}  // namespace
+}  // namespace flyback::report
