@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "report/design_record.hpp"
 #include "report/press.hpp"
 #include "runtime/error.hpp"
 
@@ -26,6 +27,13 @@ class AnswerJson {
     void Outcome(const report::PressOutcome& outcome);
     // {"results":[],"error":{"kind":"bad_request","message":...}}
     void BadRequest(std::string_view message);
+
+    // The same answers with the whole record after "error":
+    //   "details":[{"symbol":"P","name":"输出功率","unit":"W","value":60},...]
+    // each value a JSON number that reads back as the same double (the core
+    // type's value is its text); a bad request has empty details.
+    void OutcomeWithDetails(const report::DesignRecord& record);
+    void BadRequestWithDetails(std::string_view message);
 
   private:
     std::string& out_;

@@ -2,19 +2,23 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
+#include <ctime>
 
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
 #include "cli/table.hpp"
-#include "report/press.hpp"
+#include "report/design_record.hpp"
+#include "report/html_report.hpp"
 #include "version/version.hpp"
 
 namespace flyback::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: flyback-calc [--json] P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
-    "       flyback-calc --jsonl < requests.jsonl\n";
+    "usage: flyback-calc [--json [--details]] P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
+    "       flyback-calc --report P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > report.html\n"
+    "       flyback-calc --jsonl [--details] < requests.jsonl\n";
 
 constexpr const char* kDescription =
     "Designs the transformer of a single-ended flyback switching power supply.\n"
@@ -24,12 +28,15 @@ constexpr const char* kDescription =
     "  FREQ_KHZ        switching frequency, kHz\n"
     "  EFFICIENCY_PCT  estimated efficiency, %\n"
     "  VOUT            output voltage, V\n"
-    "Exit status: 0 done, 1 the calculation faulted, 2 wrong usage or a bad --jsonl line.";
+    "Exit status: 0 done, 1 the calculation faulted, 2 wrong usage or a bad --jsonl line.\n"
+    "See flyback-calc(1).";
 
 struct Options {
     std::vector<std::string> inputs;
     bool json = false;
     bool jsonLines = false;
+    bool details = false;
+    bool report = false;
 };
 
 int UsageError(std::ostream& err, const std::string& reason) {
@@ -37,20 +44,40 @@ int UsageError(std::ostream& err, const std::string& reason) {
     return kExitUsage;
 }
 
+// Today's date in the local time zone, as the report prints it.
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::array<char, 16> text{};
+    return std::string(text.data(), std::strftime(text.data(), text.size(), "%Y-%m-%d", &local));
+}
+
+void PrintRecord(const Options& options, const report::DesignRecord& record, std::ostream& out) {
+    if (options.report) {
+        out << report::HtmlReport(record, Today());
+    } else if (options.json) {
+        std::string json;
+        if (options.details) {
+            AnswerJson(json).OutcomeWithDetails(record);
+        } else {
+            AnswerJson(json).Outcome(record.outcome);
+        }
+        out << json << '\n';
+    } else {
+        PrintTable(record.outcome, out);
+    }
+}
+
 int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
-    const report::PressOutcome outcome = report::Press(inputs);
-    if (options.json) {
-        std::string json;
-        AnswerJson(json).Outcome(outcome);
-        out << json << '\n';
-    } else {
-        PrintTable(outcome, out);
-    }
-    if (!outcome.error) return kExitOk;
-    err << "flyback-calc: " << runtime::ErrorKindMessage(*outcome.error) << " ("
-        << runtime::ErrorKindId(*outcome.error) << ")\n";
+    const report::DesignRecord record = report::RecordPress(inputs);
+    PrintRecord(options, record, out);
+    const auto& error = record.outcome.error;
+    if (!error) return kExitOk;
+    err << "flyback-calc: " << runtime::ErrorKindMessage(*error) << " ("
+        << runtime::ErrorKindId(*error) << ")\n";
     return kExitCalculationFault;
 }
 
@@ -62,10 +89,18 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     CLI::App app(kDescription, "flyback-calc");
     app.add_option("inputs", options.inputs, "P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT");
     auto* json = app.add_flag("--json", options.json, "print one JSON object");
-    app.add_flag("--jsonl", options.jsonLines,
-                 "read JSON arrays of six texts from standard input, one a line, and answer "
-                 "each with one JSON object a line")
-        ->excludes(json);
+    auto* jsonLines =
+        app.add_flag("--jsonl", options.jsonLines,
+                     "read JSON arrays of six texts from standard input, one a line, and answer "
+                     "each with one JSON object a line")
+            ->excludes(json);
+    auto* details = app.add_flag("--details", options.details,
+                                 "with --json or --jsonl: add every quantity of the design");
+    app.add_flag("--report", options.report,
+                 "write the design report, one self-contained HTML page")
+        ->excludes(json)
+        ->excludes(jsonLines)
+        ->excludes(details);
     app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));
     // CLI11 takes negative numbers ("-60") as inputs; any other input that
     // starts with '-' needs "--" before the inputs.
@@ -81,9 +116,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     } catch (const CLI::ParseError& e) {
         return UsageError(err, e.what());
     }
+    if (options.details && !options.json && !options.jsonLines) {
+        return UsageError(err, "--details needs --json or --jsonl");
+    }
     if (options.jsonLines) {
         if (!options.inputs.empty()) return UsageError(err, "--jsonl takes no inputs");
-        return AnswerJsonLines(in, out).badRequests > 0 ? kExitUsage : kExitOk;
+        return AnswerJsonLines(in, out, options.details).badRequests > 0 ? kExitUsage : kExitOk;
     }
     if (options.inputs.size() != numtext::kInputCount) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));

@@ -11,6 +11,7 @@
 
 #include "cli/answer_json.hpp"
 #include "numtext/run_calculation.hpp"
+#include "report/design_record.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -113,21 +114,34 @@ class JsonLineAnswerer::RequestParser {
     rapidjson::Reader reader_;
 };
 
-JsonLineAnswerer::JsonLineAnswerer() : parser_(std::make_unique<RequestParser>()) {}
+JsonLineAnswerer::JsonLineAnswerer(bool details)
+    : parser_(std::make_unique<RequestParser>()), details_(details) {}
 JsonLineAnswerer::~JsonLineAnswerer() = default;
 
 bool JsonLineAnswerer::Answer(std::string_view line, std::string& out) {
     const std::string_view problem = parser_->Parse(line);
     if (!problem.empty()) {
-        AnswerJson(out).BadRequest(problem);
+        AnswerBadRequest(problem, out);
         return false;
     }
-    AnswerPress(parser_->Inputs(), out);
+    if (details_) {
+        AnswerJson(out).OutcomeWithDetails(report::RecordPress(parser_->Inputs()));
+    } else {
+        AnswerPress(parser_->Inputs(), out);
+    }
     return true;
 }
 
 void JsonLineAnswerer::AnswerTooLong(std::string& out) {
-    AnswerJson(out).BadRequest(kTooLong);
+    AnswerBadRequest(kTooLong, out);
+}
+
+void JsonLineAnswerer::AnswerBadRequest(std::string_view problem, std::string& out) const {
+    if (details_) {
+        AnswerJson(out).BadRequestWithDetails(problem);
+    } else {
+        AnswerJson(out).BadRequest(problem);
+    }
 }
 
 namespace {
@@ -227,9 +241,9 @@ class LineReader {
 
 }  // namespace
 
-JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out) {
+JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, bool details) {
     JsonLinesSummary summary;
-    JsonLineAnswerer answerer;
+    JsonLineAnswerer answerer(details);
     std::string answers;
     answers.reserve(2 * kBlockSize);
     const auto writeAnswers = [&] {

@@ -17,7 +17,8 @@ inline constexpr std::size_t kMaxRequestLine = std::size_t{1} << 20;
 // line of answer JSON out. Keeps its buffers from line to line.
 class JsonLineAnswerer {
   public:
-    JsonLineAnswerer();
+    // With `details`, each answer also carries the design record (--details).
+    explicit JsonLineAnswerer(bool details = false);
     ~JsonLineAnswerer();
     JsonLineAnswerer(const JsonLineAnswerer&) = delete;
     JsonLineAnswerer& operator=(const JsonLineAnswerer&) = delete;
@@ -30,7 +31,9 @@ class JsonLineAnswerer {
 
   private:
     class RequestParser;
+    void AnswerBadRequest(std::string_view problem, std::string& out) const;
     std::unique_ptr<RequestParser> parser_;
+    bool details_;
 };
 
 struct JsonLinesSummary {
@@ -43,6 +46,6 @@ struct JsonLinesSummary {
 // so far are flushed whenever reading on would have to wait, so a program
 // talking to this one line by line gets each answer before it sends the next
 // request.
-JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out);
+JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, bool details = false);
 
 }  // namespace flyback::cli

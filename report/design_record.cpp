@@ -117,16 +117,16 @@ numtext::InputTexts DesignRecord::Inputs() const {
 
 std::string FormulaInSymbols(const Quantity& quantity) {
     return std::string(quantity.symbol) + " = " +
-           Substitute(quantity.formula, [](std::string_view symbol) { return std::string(symbol); });
+           Substitute(quantity.formula,
+                      [](std::string_view symbol) { return std::string(symbol); });
 }
 
 std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& record) {
-    std::string formula =
-        std::string(quantity.symbol) + " = " +
-        Substitute(quantity.formula, [&](std::string_view symbol) {
-            const QuantityValue* value = record.Find(symbol);
-            return value != nullptr ? value->text : std::string(symbol);
-        });
+    std::string formula = std::string(quantity.symbol) + " = " +
+                          Substitute(quantity.formula, [&](std::string_view symbol) {
+                              const QuantityValue* value = record.Find(symbol);
+                              return value != nullptr ? value->text : std::string(symbol);
+                          });
     if (const QuantityValue* value = record.Find(quantity.symbol)) {
         formula += " = " + value->text;
     }

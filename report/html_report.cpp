@@ -85,8 +85,8 @@ void QuantitiesTable(std::string& html, const DesignRecord& record) {
         Cell(html, value.text, "number");
         Cell(html, quantity.unit);
         html += "<td class=\"formula\">" + HtmlEscape(FormulaInSymbols(quantity)) +
-                "<br><span class=\"numbers\">" +
-                HtmlEscape(FormulaWithNumbers(quantity, record)) + "</span></td>";
+                "<br><span class=\"numbers\">" + HtmlEscape(FormulaWithNumbers(quantity, record)) +
+                "</span></td>";
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -134,7 +134,8 @@ std::string HtmlReport(const DesignRecord& record, std::string_view date) {
     ResultsTable(html, record);
     QuantitiesTable(html, record);
     html +=
-        "<p class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；“计算过程”中的数值为完整精度。"
+        "<p "
+        "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；“计算过程”中的数值为完整精度。"
         "</p>\n</body>\n</html>\n";
     return html;
 }

@@ -58,7 +58,7 @@ const Quantity* FindQuantity(std::string_view symbol) {
 }
 
 const Quantity& ResultQuantity(int box) {
-    static constexpr std::array<std::string_view, 7> kSymbols = {"core", "gap", "Np",  "Ns",
+    static constexpr std::array<std::string_view, 7> kSymbols = {"core", "gap", "Np", "Ns",
                                                                  "Vceo", "Isc", "Lp"};
     return *FindQuantity(kSymbols.at(static_cast<std::size_t>(box)));
 }

@@ -42,8 +42,8 @@ std::string TabSeparated(const DesignRecord& record) {
         const std::string caption =
             std::string(value.quantity->name) + " " + std::string(value.quantity->symbol);
         const bool numeric = value.quantity->value != nullptr;
-        Row(out, {caption, numeric ? "" : value.text, numeric ? value.text : "",
-                  value.quantity->unit});
+        Row(out,
+            {caption, numeric ? "" : value.text, numeric ? value.text : "", value.quantity->unit});
     }
     if (record.outcome.error) {
         Row(out, {"错误", numtext::FaultMessage(*record.outcome.error, record.Inputs()), "", ""});

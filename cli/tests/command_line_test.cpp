@@ -101,6 +101,16 @@ TEST(CommandLineTest, HelpAndVersionExitCleanly) {
     EXPECT_EQ(version.out, "flyback-calc " + std::string(kProgramVersion) + "\n");
 }
 
+TEST(CommandLineTest, ReportIsOneHtmlPageWithTheTableModesExitStatus) {
+    const Invocation done = Invoke(With("--report", kDefaults));
+    EXPECT_EQ(done.status, kExitOk);
+    EXPECT_EQ(done.out.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(done.out.find("1.75mH"), std::string::npos);
+    const Invocation fault = Invoke({"--report", "60", "368", "200", "", "75", "5"});
+    EXPECT_EQ(fault.status, kExitCalculationFault);
+    EXPECT_NE(fault.out.find("除数为零"), std::string::npos);
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;
@@ -123,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"SevenInputs", {"1", "2", "3", "4", "5", "6", "7"}},
                     UsageCase{"UnknownOption", {"--bogus"}},
                     UsageCase{"BothJsonModes", {"--json", "--jsonl"}},
-                    UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)}),
+                    UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)},
+                    UsageCase{"DetailsWithTheTable", With("--details", kDefaults)},
+                    UsageCase{"ReportAndJson", With("--report", With("--json", kDefaults))}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <bit>
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.hpp"
+#include "report/design_record.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -101,6 +104,56 @@ TEST(JsonLinesTest, LongestLineIsAnsweredAndOneMoreIsTooLong) {
         ASSERT_EQ(answers.size(), 1u) << c.length;
         EXPECT_EQ(ErrorKindOf(answers[0]), c.kind) << c.length;
         EXPECT_EQ(summary.requests, 1u);
+    }
+}
+
+std::vector<nlohmann::json> DetailedAnswers(const std::string& input) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    AnswerJsonLines(in, out, /*details=*/true);
+    std::vector<nlohmann::json> answers;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);)
+        answers.push_back(nlohmann::json::parse(line));
+    return answers;
+}
+
+TEST(JsonLinesTest, DetailsHoldTheRecordAndLeaveTheRestAsItWas) {
+    const std::vector<numtext::InputTexts> requests = {{"60", "368", "200", "20", "75", "5"},
+                                                       {"0", "368", "200", "20", "75", "5"},
+                                                       {"12.5", "390", "120", "65", "82", "3.3"},
+                                                       {"100", "368", "200", "1", "75", "5"}};
+    std::string input;
+    for (const auto& r : requests) {
+        input += nlohmann::json(std::vector<std::string>(r.begin(), r.end())).dump() + "\n";
+    }
+    input += "[1]\n";
+    const auto plain = Answers(input);
+    const auto detailed = DetailedAnswers(input);
+    ASSERT_EQ(detailed.size(), requests.size() + 1);
+    for (std::size_t i = 0; i < detailed.size(); ++i) {
+        nlohmann::json withoutDetails = detailed[i];
+        withoutDetails.erase("details");
+        EXPECT_EQ(withoutDetails, plain[i]);
+    }
+    EXPECT_TRUE(detailed.back()["details"].empty());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const report::DesignRecord record = report::RecordPress(requests[i]);
+        const auto& details = detailed[i]["details"];
+        ASSERT_EQ(details.size(), record.quantities.size());
+        for (std::size_t q = 0; q < details.size(); ++q) {
+            const report::Quantity& quantity = *record.quantities[q].quantity;
+            EXPECT_EQ(details[q]["symbol"], quantity.symbol);
+            EXPECT_EQ(details[q]["name"], quantity.name);
+            EXPECT_EQ(details[q]["unit"], quantity.unit);
+            if (quantity.value == nullptr) {
+                EXPECT_EQ(details[q]["value"], record.quantities[q].text);
+            } else {  // reads back to the very same double
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(details[q]["value"].get<double>()),
+                          std::bit_cast<std::uint64_t>(record.quantities[q].number))
+                    << quantity.symbol;
+            }
+        }
     }
 }
 

@@ -17,18 +17,20 @@ const numtext::InputTexts kDefaults = {"60", "368", "200", "20", "75", "5"};
 
 std::vector<std::string> Symbols(const DesignRecord& record) {
     std::vector<std::string> symbols;
-    for (const QuantityValue& value : record.quantities) symbols.emplace_back(value.quantity->symbol);
+    for (const QuantityValue& value : record.quantities)
+        symbols.emplace_back(value.quantity->symbol);
     return symbols;
 }
 
 TEST(DesignRecordTest, SymbolsUnitsAndOrderAreFixed) {
     const std::vector<std::string> expected = {
-        "P",   "Vmax", "Vmin", "f",   "eta", "Vo", "Ae_req", "core", "Ae", "B",   "Vor",
-        "Vspike", "Vceo", "Dmax", "Lp", "Ipk", "Isc", "W",     "FG",   "Np", "gap", "Ns"};
+        "P",      "Vmax", "Vmin", "f",  "eta", "Vo",  "Ae_req", "core", "Ae", "B",   "Vor",
+        "Vspike", "Vceo", "Dmax", "Lp", "Ipk", "Isc", "W",      "FG",   "Np", "gap", "Ns"};
     const DesignRecord record = RecordPress(kDefaults);
     EXPECT_EQ(Symbols(record), expected);
-    const std::vector<std::string> units = {"W", "V", "V", "Hz", "", "V", "cm²", "", "cm²", "gauss", "V",
-                                            "V", "V", "", "H", "A", "A", "J", "gauss·cm", "", "mm", ""};
+    const std::vector<std::string> units = {"W",   "V",     "V",        "Hz", "",   "V", "cm²", "",
+                                            "cm²", "gauss", "V",        "V",  "V",  "",  "H",   "A",
+                                            "A",   "J",     "gauss·cm", "",   "mm", ""};
     for (std::size_t i = 0; i < kQuantities.size(); ++i) EXPECT_EQ(kQuantities[i].unit, units[i]);
 }
 
@@ -41,9 +43,11 @@ TEST(DesignRecordTest, WorkedExampleHoldsEveryQuantity) {
     const struct {
         std::string symbol;
         double value;
-    } expected[] = {{"f", 20000},    {"eta", 0.75}, {"Ae", 1.44},  {"Vor", 120},
-                    {"Vceo", 588},   {"Dmax", 0.375}, {"Lp", 0.0017578125}, {"Ipk", Ipk},
-                    {"Isc", Isc},    {"W", Lp * Isc * Isc / 2}};
+    } expected[] = {{"f", 20000},         {"eta", 0.75},
+                    {"Ae", 1.44},         {"Vor", 120},
+                    {"Vceo", 588},        {"Dmax", 0.375},
+                    {"Lp", 0.0017578125}, {"Ipk", Ipk},
+                    {"Isc", Isc},         {"W", Lp * Isc * Isc / 2}};
     for (const auto& e : expected) {
         const QuantityValue* value = record.Find(e.symbol);
         ASSERT_NE(value, nullptr) << e.symbol;
@@ -54,7 +58,8 @@ TEST(DesignRecordTest, WorkedExampleHoldsEveryQuantity) {
     EXPECT_EQ(record.Find("core")->text, "EE12");
     EXPECT_EQ(*record.BoxText(6), " 1.75mH");
     EXPECT_FALSE(record.outcome.error);
-    EXPECT_EQ(FormulaWithNumbers(*FindQuantity("Dmax"), record), "Dmax = 120 ÷ (120 + 200) = 0.375");
+    EXPECT_EQ(FormulaWithNumbers(*FindQuantity("Dmax"), record),
+              "Dmax = 120 ÷ (120 + 200) = 0.375");
     EXPECT_EQ(FormulaInSymbols(*FindQuantity("Vceo")), "Vceo = Vmax + Vor + Vspike");
 }
 

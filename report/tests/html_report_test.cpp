@@ -49,7 +49,8 @@ TEST(HtmlReportTest, HoldsEveryCaptionAndText) {
     EXPECT_EQ(html.Count("/html[@lang='zh-CN']"), 1);
     EXPECT_EQ(html.Count("//title[contains(., '单端反激变换式开关电源变压器的设计')]"), 1);
     EXPECT_EQ(html.Count("//p[contains(., '2026-12-07') and contains(., 'flyback-designer')]"), 1);
-    for (const auto& box : numtext::kInputBoxes) EXPECT_TRUE(html.HasCell(std::string(box.caption)));
+    for (const auto& box : numtext::kInputBoxes)
+        EXPECT_TRUE(html.HasCell(std::string(box.caption)));
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         EXPECT_TRUE(html.HasCell(std::string(box.caption))) << box.caption;
     }
@@ -71,7 +72,8 @@ TEST(HtmlReportTest, UserTextIsTextNeverMarkup) {
     EXPECT_EQ(html.Count("//script | //b | //i | //@onmouseover"), 0);
     EXPECT_TRUE(html.HasCell("<script>alert(1)</script>"));
     EXPECT_TRUE(html.HasCell("5\" onmouseover=\"x' & <b>") ||
-                report.find("5&quot; onmouseover=&quot;x&#39; &amp; &lt;b&gt;") != std::string::npos);
+                report.find("5&quot; onmouseover=&quot;x&#39; &amp; &lt;b&gt;") !=
+                    std::string::npos);
 }
 
 TEST(HtmlReportTest, FaultShowsWhatWasReachedAndTheError) {
