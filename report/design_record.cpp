@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "numtext/input_boxes.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::report {
@@ -75,6 +76,11 @@ std::string ExactNumber(double value) {
 }
 
 DesignRecord RecordPress(const numtext::InputTexts& inputs) {
+    return RecordPress(inputs, [](int, std::string_view) {});
+}
+
+DesignRecord RecordPress(const numtext::InputTexts& inputs,
+                         const numtext::SetResultText& setResultText) {
     DesignRecord record;
     numtext::PressTrace trace;
     try {
@@ -82,6 +88,7 @@ DesignRecord RecordPress(const numtext::InputTexts& inputs) {
             inputs,
             [&](int box, std::string_view text) {
                 record.outcome.writes.push_back({box, std::string(text)});
+                setResultText(box, text);
             },
             trace);
     } catch (const runtime::RuntimeError& error) {
@@ -131,6 +138,23 @@ std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& rec
         formula += " = " + value->text;
     }
     return formula;
+}
+
+std::string ResultBoxNote(const DesignRecord& record, int box) {
+    const Quantity& quantity = ResultQuantity(box);
+    const QuantityValue* value = record.Find(quantity.symbol);
+    std::string note = std::string(quantity.name) + " " + std::string(quantity.symbol);
+    if (value == nullptr) return note + "：上次计算未算到";
+    note += " = " + value->text;
+    if (!quantity.unit.empty()) note += " " + std::string(quantity.unit);
+    return note + "\n" + FormulaWithNumbers(quantity, record);
+}
+
+std::string InputBoxNote(const DesignRecord& record, int input) {
+    const auto& box = numtext::kInputBoxes[input];
+    std::string note = "单位：" + std::string(box.unit);
+    const auto& value = record.inputValues[input];
+    return note + "\n上次计算读取的值：" + (value ? ExactNumber(*value) : std::string("—"));
 }
 
 std::string ValidUtf8(std::string_view text) {

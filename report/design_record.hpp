@@ -35,6 +35,16 @@ struct DesignRecord {
 };
 
 DesignRecord RecordPress(const numtext::InputTexts& inputs);
+// The same, also handing each result text to `setResultText` as it is written,
+// so that a window can fill its boxes from the one calculation.
+DesignRecord RecordPress(const numtext::InputTexts& inputs,
+                         const numtext::SetResultText& setResultText);
+
+// What a box's tooltip tells of the last press: for a result box its quantity
+// in full precision with the unit and its formula with the numbers put in; for
+// an input box its unit and the value read from it.
+std::string ResultBoxNote(const DesignRecord& record, int box);
+std::string InputBoxNote(const DesignRecord& record, int input);
 
 // The shortest text that reads back as the same double ("0.0017578125",
 // "2.1333333333333333", "1e-07").

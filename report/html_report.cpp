@@ -14,7 +14,7 @@ constexpr std::string_view kStyle = R"(
 @page { size: A4; margin: 16mm 15mm; }
 body { font-family: "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Microsoft YaHei",
        "PingFang SC", "Source Han Sans SC", sans-serif;
-       font-size: 10pt; color: #111; max-width: 180mm; margin: 1em auto; }
+       font-size: 10pt; color: #111; }
 h1 { font-size: 15pt; margin: 0 0 2pt 0; }
 h2 { font-size: 11.5pt; margin: 14pt 0 4pt 0; }
 p.meta { color: #555; margin: 0 0 8pt 0; }
@@ -23,6 +23,7 @@ th, td { border: 0.5pt solid #999; padding: 2pt 5pt; text-align: left; vertical-
 th { background: #eee; font-weight: bold; }
 td.number { text-align: right; white-space: nowrap; }
 td.formula { font-size: 9pt; }
+td.name { white-space: nowrap; }
 span.numbers { color: #555; }
 tr { page-break-inside: avoid; }
 p.error { color: #a00000; font-weight: bold; white-space: pre-line; }
@@ -35,15 +36,24 @@ void Cell(std::string& html, std::string_view text, std::string_view cssClass = 
     html += "</td>";
 }
 
-void HeaderRow(std::string& html, std::initializer_list<std::string_view> headings) {
-    html += "<thead><tr>";
-    for (const std::string_view heading : headings) html.append("<th>").append(heading) += "</th>";
+struct Column {
+    std::string_view heading;
+    std::string_view width;  // of the page, for layouts without CSS tables (Qt's)
+};
+
+// Opens a table; the width attributes are for renderers that know little CSS.
+void TableStart(std::string& html, std::initializer_list<Column> columns) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\"><thead><tr>";
+    for (const Column& column : columns) {
+        html.append("<th width=\"").append(column.width).append("\">").append(column.heading) +=
+            "</th>";
+    }
     html += "</tr></thead>\n<tbody>\n";
 }
 
 void InputsTable(std::string& html, const DesignRecord& record) {
-    html += "<h2>输入参数</h2>\n<table>";
-    HeaderRow(html, {"参数", "输入文本", "读取值", "单位"});
+    html += "<h2>输入参数</h2>\n";
+    TableStart(html, {{"参数", "34%"}, {"输入文本", "30%"}, {"读取值", "24%"}, {"单位", "12%"}});
     for (int i = 0; i < numtext::kInputCount; ++i) {
         html += "<tr>";
         Cell(html, numtext::kInputBoxes[i].caption);
@@ -57,8 +67,8 @@ void InputsTable(std::string& html, const DesignRecord& record) {
 }
 
 void ResultsTable(std::string& html, const DesignRecord& record) {
-    html += "<h2>计算结果</h2>\n<table>";
-    HeaderRow(html, {"项目", "结果"});
+    html += "<h2>计算结果</h2>\n";
+    TableStart(html, {{"项目", "34%"}, {"结果", "66%"}});
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         const std::string* text = record.BoxText(box.box);
         html += "<tr>";
@@ -75,13 +85,14 @@ void ResultsTable(std::string& html, const DesignRecord& record) {
 }
 
 void QuantitiesTable(std::string& html, const DesignRecord& record) {
-    html += "<h2>计算过程</h2>\n<table>";
-    HeaderRow(html, {"符号", "名称", "数值", "单位", "公式"});
+    html += "<h2>计算过程</h2>\n";
+    TableStart(html,
+               {{"符号", "8%"}, {"名称", "17%"}, {"数值", "19%"}, {"单位", "9%"}, {"公式", "47%"}});
     for (const QuantityValue& value : record.quantities) {
         const Quantity& quantity = *value.quantity;
         html += "<tr>";
         Cell(html, quantity.symbol);
-        Cell(html, quantity.name);
+        Cell(html, quantity.name, "name");
         Cell(html, value.text, "number");
         Cell(html, quantity.unit);
         html += "<td class=\"formula\">" + HtmlEscape(FormulaInSymbols(quantity)) +

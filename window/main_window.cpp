@@ -1,7 +1,11 @@
 #include "window/main_window.hpp"
 
 #include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +18,7 @@
 #include "runtime/error.hpp"
 #include "ui_main_window.h"
 #include "window/about.hpp"
+#include "window/report_output.hpp"
 
 namespace flyback::window {
 namespace {
@@ -64,15 +69,69 @@ void MainWindow::SetFaultReporter(FaultReporter reporter) {
     reportFault_ = std::move(reporter);
 }
 
+QAction* MainWindow::AddWindowAction(const QString& text, const char* name,
+                                     const QKeySequence& shortcut, void (MainWindow::*slot)()) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, slot);
+    addAction(action);
+    return action;
+}
+
 // Offered by the window's context menu (a right-click outside the boxes, which
-// have menus of their own) and by their shortcuts.
+// have menus of their own) and by their shortcuts. The design-time results are
+// not a design, so the three that keep one wait for the first press.
 void MainWindow::AddWindowActions() {
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto* about = new QAction(QStringLiteral("关于"), this);
-    about->setObjectName(QStringLiteral("aboutAction"));
-    about->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(about, &QAction::triggered, this, [this] { ShowAboutBox(this); });
-    addAction(about);
+    designActions_ = {
+        AddWindowAction(QStringLiteral("复制设计"), "copyDesignAction",
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &MainWindow::CopyDesign),
+        AddWindowAction(QStringLiteral("保存报告…"), "saveReportAction",
+                        QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveReportAs),
+        AddWindowAction(QStringLiteral("打印…"), "printAction", QKeySequence(Qt::CTRL | Qt::Key_P),
+                        &MainWindow::Print),
+    };
+    for (QAction* action : designActions_) action->setEnabled(false);
+    AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence(Qt::Key_F1),
+                    &MainWindow::ShowAbout);
+    ui_->Command1->setToolTip(
+        QStringLiteral("计算（按钮有焦点时也可按空格键）\n"
+                       "复制设计 Ctrl+Shift+C · 保存报告 Ctrl+S · 打印 Ctrl+P · 关于 F1\n"
+                       "（也在窗口空白处的右键菜单中）"));
+}
+
+const report::DesignRecord* MainWindow::LastPress() const {
+    return lastPress_ ? &*lastPress_ : nullptr;
+}
+
+void MainWindow::CopyDesign() {
+    if (lastPress_) QGuiApplication::clipboard()->setMimeData(DesignMimeData(*lastPress_));
+}
+
+void MainWindow::SaveReportAs() {
+    if (!lastPress_) return;
+    const QString pdf = QStringLiteral("PDF 文件 (*.pdf)");
+    const QString html = QStringLiteral("HTML 网页 (*.html *.htm)");
+    QString filter = pdf;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报告"),
+                                                QStringLiteral("变压器设计.pdf"),
+                                                pdf + QStringLiteral(";;") + html, &filter);
+    if (path.isEmpty()) return;
+    const QString suffix = filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".html");
+    if (QFileInfo(path).suffix().isEmpty()) path += suffix;
+    if (!SaveReport(*lastPress_, path)) {
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("无法写入“%1”。").arg(path));
+    }
+}
+
+void MainWindow::Print() {
+    if (lastPress_) PrintReport(*lastPress_, this);
+}
+
+void MainWindow::ShowAbout() {
+    ShowAboutBox(this);
 }
 
 // Point sizes such as 9.75 do not fit the form file's whole-number font sizes;
@@ -104,18 +163,26 @@ void MainWindow::OnCommand1Pressed() {
         texts[i] = Text1[i]->text().toStdString();
         inputs[i] = texts[i];
     }
-    std::array<bool, numtext::kResultCount> written{};
-    try {
-        numtext::RunCalculation(inputs, [&](int box, std::string_view text) {
-            Text2[box]->setText(FromUtf8(text));
-            Text2[box]->setCursorPosition(0);  // long texts show their beginning
-            written[box] = true;
-        });
-    } catch (const runtime::RuntimeError& error) {
+    lastPress_ = report::RecordPress(inputs, [&](int box, std::string_view text) {
+        Text2[box]->setText(FromUtf8(text));
+        Text2[box]->setCursorPosition(0);  // long texts show their beginning
+    });
+    for (QAction* action : designActions_) action->setEnabled(true);
+    ShowLastPressInTooltips();
+    if (const auto error = lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
-            if (!written[box]) Text2[box]->clear();
+            if (lastPress_->BoxText(box) == nullptr) Text2[box]->clear();
         }
-        reportFault_(this, {windowTitle(), FromUtf8(numtext::FaultMessage(error.kind(), inputs))});
+        reportFault_(this, {windowTitle(), FromUtf8(numtext::FaultMessage(*error, inputs))});
+    }
+}
+
+void MainWindow::ShowLastPressInTooltips() {
+    for (int box = 0; box < numtext::kResultCount; ++box) {
+        Text2[box]->setToolTip(FromUtf8(report::ResultBoxNote(*lastPress_, box)));
+    }
+    for (int input = 0; input < numtext::kInputCount; ++input) {
+        Text1[input]->setToolTip(FromUtf8(report::InputBoxNote(*lastPress_, input)));
     }
 }
 

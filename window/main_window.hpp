@@ -3,11 +3,15 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "numtext/run_calculation.hpp"
+#include "report/design_record.hpp"
 #include "runtime/error.hpp"
 #include "window/fault_report.hpp"
 
+class QAction;
+class QKeySequence;
 class QLineEdit;
 class QPushButton;
 
@@ -36,14 +40,29 @@ class MainWindow : public QWidget {
 
     void SetFaultReporter(FaultReporter reporter);
 
+    // The record of the last press, or nullptr before the first.
+    const report::DesignRecord* LastPress() const;
+
+    // The window's actions on the last press: copy it to the clipboard, save or
+    // print its report (both through a dialog).
+    void CopyDesign();
+    void SaveReportAs();
+    void Print();
+    void ShowAbout();
+
   private:
     void OnCommand1Pressed();
+    void ShowLastPressInTooltips();
+    QAction* AddWindowAction(const QString& text, const char* name, const QKeySequence& shortcut,
+                             void (MainWindow::*slot)());
     void AddWindowActions();
     void ApplyExactFontSizes();
     void NameBoxesAfterTheirCaptions();
 
     std::unique_ptr<Ui::Form1> ui_;
     FaultReporter reportFault_ = ShowFaultMessageBox;
+    std::optional<report::DesignRecord> lastPress_;
+    std::array<QAction*, 3> designActions_{};
 };
 
 }  // namespace flyback::window

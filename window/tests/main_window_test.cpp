@@ -6,8 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <vector>
 
@@ -15,6 +19,7 @@
 #include "version/version.hpp"
 #include "window/about.hpp"
 #include "window/main_window.hpp"
+#include "window/report_output.hpp"
 #include "window/translation.hpp"
 
 using flyback::window::FaultReport;
@@ -289,6 +294,68 @@ class MainWindowTest : public QObject {
         const QString text = flyback::window::AboutText();
         QVERIFY(text.contains(QString::fromUtf8(flyback::kProgramVersion.data())));
         QVERIFY(text.contains("MIT"));
+    }
+
+    void designActionsWaitForTheFirstPress() {
+        const QStringList names = {"copyDesignAction", "saveReportAction", "printAction"};
+        for (const QString& name : names) {
+            const auto* action = window_->findChild<QAction*>(name);
+            QVERIFY2(action && !action->isEnabled(), qPrintable(name));
+        }
+        QVERIFY(!window_->LastPress());
+        TypeInputs(*window_, {"0", "368", "200", "20", "75", "5"});  // a fault still records
+        Press();
+        for (const QString& name : names) QVERIFY(window_->findChild<QAction*>(name)->isEnabled());
+        QVERIFY(window_->LastPress()->outcome.error.has_value());
+        QCOMPARE(window_->findChild<QAction*>("copyDesignAction")->shortcut(),
+                 QKeySequence("Ctrl+Shift+C"));
+    }
+
+    void tooltipsShowTheLastPressInFull() {
+        Press();
+        QVERIFY(window_->Text2[6]->toolTip().contains("Lp = 0.0017578125 H"));
+        QVERIFY(window_->Text2[6]->toolTip().contains("Lp = 0.75 × (200 × 0.375)²"));
+        QVERIFY(window_->Text1[3]->toolTip().contains("kHz"));
+        QVERIFY(window_->Text1[3]->toolTip().contains("20"));
+        QVERIFY(window_->Command1()->toolTip().contains("Ctrl+S"));
+    }
+
+    void copyDesignGivesTabSeparatedTextAndHtml() {
+        Press();
+        QGuiApplication::clipboard()->clear();
+        window_->CopyDesign();
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data->hasText() && data->hasHtml());
+        QVERIFY(data->text().contains("初级电感量\t 1.75mH\t0.0017578125\tH\n"));
+        QVERIFY(data->html().contains("<table"));
+        QVERIFY(data->html().contains("135.41"));
+    }
+
+    void pdfReportHasTheChineseTextAndEmbeddedFonts() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("poppler-utils missing");
+        Press();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("report.pdf");
+        QVERIFY(flyback::window::SaveReport(*window_->LastPress(), pdf));
+        QProcess text;
+        text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* expected : {"磁芯型号", "初级电感量", "变压器初级匝数", "EE12", "1.75mH",
+                                     "135.41", "0.0017578125"}) {
+            QVERIFY2(content.contains(QString::fromUtf8(expected)), expected);
+        }
+        QProcess fonts;
+        fonts.start("pdffonts", {pdf});
+        QVERIFY(fonts.waitForFinished());
+        const QStringList rows =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(rows.size() > 2);  // a heading, a rule, a row for each font
+        for (const QString& row : rows.mid(2)) {
+            const QStringList columns = row.split(' ', Qt::SkipEmptyParts);
+            QVERIFY2(columns.size() > 5 && columns[columns.size() - 5] == "yes", qPrintable(row));
+        }
+        QVERIFY(flyback::window::SaveReport(*window_->LastPress(), dir.filePath("report.html")));
     }
 
     void faultIsReportedAndTheWindowStays_data() {
