@@ -1,14 +1,17 @@
 // Arbitrary bytes as --jsonl input. Every line must be answered by exactly one
 // line of well-formed JSON, with no results and a bad_request error or with a
-// calculation's outcome.
+// calculation's outcome. With --details each answer must be the same plus the
+// quantities reached, in the fixed order.
 #include <cstdint>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/json_lines.hpp"
+#include "report/quantities.hpp"
 
 namespace {
 
@@ -22,10 +25,9 @@ std::size_t CountLines(const std::string& text) {
     return lines + (!text.empty() && text.back() != '\n');
 }
 
-void CheckAnswer(const std::string& line) {
+void CheckAnswer(const nlohmann::json& answer) {
     static const std::set<std::string> kKinds = {"division_by_zero", "overflow", "invalid_argument",
                                                  "floating_point", "bad_request"};
-    const auto answer = nlohmann::json::parse(line, nullptr, /*allow_exceptions=*/false);
     Check(answer.is_object() && answer.size() == 2);
     Check(answer.contains("results") && answer["results"].is_array());
     Check(answer["results"].size() <= 7);
@@ -36,17 +38,42 @@ void CheckAnswer(const std::string& line) {
     if (error["kind"] == "bad_request") Check(answer["results"].empty());
 }
 
+std::vector<nlohmann::json> Answers(const std::string& input, bool details) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    const auto summary = flyback::cli::AnswerJsonLines(in, out, details);
+    Check(summary.requests == CountLines(input));
+    std::vector<nlohmann::json> answers;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        answers.push_back(nlohmann::json::parse(line, nullptr, /*allow_exceptions=*/false));
+    }
+    Check(answers.size() == summary.requests);
+    return answers;
+}
+
+void CheckDetails(nlohmann::json detailed, const nlohmann::json& plain) {
+    Check(detailed.contains("details") && detailed["details"].is_array());
+    const auto details = detailed["details"];
+    detailed.erase("details");
+    Check(detailed == plain);
+    std::size_t next = 0;  // details follow the fixed order, skipping none
+    for (const auto& entry : details) {
+        Check(next < flyback::report::kQuantities.size());
+        const auto& quantity = flyback::report::kQuantities[next++];
+        Check(entry["symbol"] == quantity.symbol && entry["unit"] == quantity.unit);
+        Check(quantity.value == nullptr ? entry["value"].is_string() : entry["value"].is_number());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    std::istringstream in(input);
-    std::ostringstream out;
-    const auto summary = flyback::cli::AnswerJsonLines(in, out);
-    Check(summary.requests == CountLines(input));
-    std::istringstream answers(out.str());
-    std::size_t count = 0;
-    for (std::string line; std::getline(answers, line); ++count) CheckAnswer(line);
-    Check(count == summary.requests);
+    const auto plain = Answers(input, false);
+    for (const auto& answer : plain) CheckAnswer(answer);
+    const auto detailed = Answers(input, true);
+    Check(detailed.size() == plain.size());
+    for (std::size_t i = 0; i < plain.size(); ++i) CheckDetails(detailed[i], plain[i]);
     return 0;
 }

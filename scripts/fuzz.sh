@@ -6,12 +6,16 @@ build=${1:?usage: $0 BUILD_DIR SECONDS}
 seconds=${2:?usage: $0 BUILD_DIR SECONDS}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-for target in run_calculation jsonl; do
+# The report fuzzer reads its input as the calculation fuzzer does, six texts,
+# and starts from the same seeds.
+for target in run_calculation jsonl report; do
     corpus=$build/corpus/$target
     findings=$build/findings/$target
+    seeds=$root/fuzz/corpus/$target
+    [ "$target" = report ] && seeds=$root/fuzz/corpus/run_calculation
     mkdir -p "$corpus" "$findings"
     echo "== $target: $seconds s"
-    "$build/fuzz/${target}_fuzzer" "$corpus" "$root/fuzz/corpus/$target" \
+    "$build/fuzz/${target}_fuzzer" "$corpus" "$seeds" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$findings/" -print_final_stats=1 2>&1 | tail -n 25
 done

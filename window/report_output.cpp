@@ -33,9 +33,9 @@ bool SavePdf(const QString& html, const QString& path) {
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("单端反激变换式开关电源变压器的设计 — 设计报告"));
-    writer.setCreator(QStringLiteral("flyback-designer ") +
-                      QString::fromUtf8(kProgramVersion.data(),
-                                        static_cast<qsizetype>(kProgramVersion.size())));
+    writer.setCreator(
+        QStringLiteral("flyback-designer ") +
+        QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
     PrintHtml(html, writer);
     return QFile::exists(path);
 }
