@@ -127,13 +127,26 @@ void AnswerJson::OutcomeWithDetails(const report::DesignRecord& record) {
         }
         out_ += '}';
     }
+    out_ += "],\"warnings\":[";
+    first = true;
+    for (const report::Warning& warning : record.warnings) {
+        if (!first) out_ += ',';
+        first = false;
+        out_ += "{\"code\":";
+        AppendJsonString(out_, warning.code);
+        out_ += ",\"box\":";
+        AppendJsonString(out_, warning.BoxName());
+        out_ += ",\"message\":";
+        AppendJsonString(out_, warning.message);
+        out_ += '}';
+    }
     out_ += "]}";
 }
 
 void AnswerJson::BadRequestWithDetails(std::string_view message) {
     BadRequest(message);
     out_.pop_back();
-    out_ += ",\"details\":[]}";
+    out_ += ",\"details\":[],\"warnings\":[]}";
 }
 
 }  // namespace flyback::cli

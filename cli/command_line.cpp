@@ -8,6 +8,7 @@
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
 #include "cli/table.hpp"
+#include "numtext/fault_hint.hpp"
 #include "report/design_record.hpp"
 #include "report/html_report.hpp"
 #include "version/version.hpp"
@@ -74,10 +75,18 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     const report::DesignRecord record = report::RecordPress(inputs);
     PrintRecord(options, record, out);
+    if (!options.json && !options.report) {
+        for (const report::Warning& warning : record.warnings) {
+            err << "注意：" << warning.BoxCaption() << "：" << warning.message << '\n';
+        }
+    }
     const auto& error = record.outcome.error;
     if (!error) return kExitOk;
     err << "flyback-calc: " << runtime::ErrorKindMessage(*error) << " ("
         << runtime::ErrorKindId(*error) << ")\n";
+    if (const std::string hint = numtext::FaultHintText(inputs); !hint.empty()) {
+        err << "flyback-calc: " << hint << '\n';
+    }
     return kExitCalculationFault;
 }
 

@@ -54,8 +54,10 @@ std::vector<nlohmann::json> Answers(const std::string& input, bool details) {
 
 void CheckDetails(nlohmann::json detailed, const nlohmann::json& plain) {
     Check(detailed.contains("details") && detailed["details"].is_array());
+    Check(detailed.contains("warnings") && detailed["warnings"].is_array());
     const auto details = detailed["details"];
     detailed.erase("details");
+    detailed.erase("warnings");
     Check(detailed == plain);
     std::size_t next = 0;  // details follow the fixed order, skipping none
     for (const auto& entry : details) {

@@ -99,6 +99,9 @@ DesignRecord RecordPress(const numtext::InputTexts& inputs,
         if (Reached(trace.readValues[i])) record.inputValues[i] = trace.readValues[i];
     }
     record.quantities = ReachedQuantities(trace);
+    record.warnings = InputWarnings(inputs);
+    const std::vector<Warning> results = ResultWarnings(record);
+    record.warnings.insert(record.warnings.end(), results.begin(), results.end());
     return record;
 }
 

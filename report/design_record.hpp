@@ -9,6 +9,7 @@
 #include "numtext/run_calculation.hpp"
 #include "report/press.hpp"
 #include "report/quantities.hpp"
+#include "report/warnings.hpp"
 
 namespace flyback::report {
 
@@ -28,6 +29,7 @@ struct DesignRecord {
     std::array<std::optional<double>, numtext::kInputCount> inputValues;
     std::vector<QuantityValue> quantities;  // those reached, in kQuantities order
     PressOutcome outcome;                   // box texts in publication order, error
+    std::vector<Warning> warnings;          // of the inputs, then of the results
 
     const QuantityValue* Find(std::string_view symbol) const;
     const std::string* BoxText(int box) const;

@@ -28,6 +28,7 @@ span.numbers { color: #555; }
 tr { page-break-inside: avoid; }
 p.error { color: #a00000; font-weight: bold; white-space: pre-line; }
 p.note { color: #555; font-size: 9pt; }
+ul.warnings { color: #7a4a00; padding-left: 1.5em; }
 )";
 
 void Cell(std::string& html, std::string_view text, std::string_view cssClass = {}) {
@@ -82,6 +83,16 @@ void ResultsTable(std::string& html, const DesignRecord& record) {
         html += HtmlEscape(numtext::FaultMessage(*record.outcome.error, record.Inputs()));
         html += "</p>\n";
     }
+}
+
+void WarningsList(std::string& html, const DesignRecord& record) {
+    if (record.warnings.empty()) return;
+    html += "<h2>注意</h2>\n<ul class=\"warnings\">\n";
+    for (const Warning& warning : record.warnings) {
+        html += "<li><b>" + HtmlEscape(warning.BoxCaption()) + "</b>：" +
+                HtmlEscape(warning.message) + "</li>\n";
+    }
+    html += "</ul>\n";
 }
 
 void QuantitiesTable(std::string& html, const DesignRecord& record) {
@@ -143,6 +154,7 @@ std::string HtmlReport(const DesignRecord& record, std::string_view date) {
         .append("</p>\n");
     InputsTable(html, record);
     ResultsTable(html, record);
+    WarningsList(html, record);
     QuantitiesTable(html, record);
     html +=
         "<p "

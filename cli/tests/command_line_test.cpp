@@ -51,7 +51,10 @@ TEST(CommandLineTest, TableOnAFaultShowsWhatWasReachedAndTheError) {
     const Invocation run = Invoke({"0", "368", "200", "20", "75", "5"});
     EXPECT_EQ(run.status, kExitCalculationFault);
     EXPECT_EQ(run.out, "磁芯型号       EE8.3\n晶体管耐压Vceo  588\n");
-    EXPECT_EQ(run.err, "flyback-calc: 除数为零 (division_by_zero)\n");
+    EXPECT_EQ(run.err,
+              "注意：输出功率 W：输出功率应大于 0 W。\n"
+              "flyback-calc: 除数为零 (division_by_zero)\n"
+              "flyback-calc: 请检查“输出功率 W”：为空或为零。\n");
 }
 
 TEST(CommandLineTest, JsonHoldsEveryResultInPublicationOrder) {
@@ -85,7 +88,9 @@ TEST(CommandLineTest, JsonOnAFaultNamesTheErrorAndKeepsWhatWasReached) {
 
 TEST(CommandLineTest, InputsMayLookLikeOptionsOrBeEmpty) {
     EXPECT_EQ(Invoke({"-60", "368", "200", "20", "75", "5"}).err,
-              "flyback-calc: 无效的过程调用或参数 (invalid_argument)\n");
+              "注意：输出功率 W：输出功率应大于 0 W。\n"
+              "flyback-calc: 无效的过程调用或参数 (invalid_argument)\n"
+              "flyback-calc: 请检查“输出功率 W”：为负数。\n");
     EXPECT_EQ(Invoke({"60", "368", "200", "", "75", "5"}).status, kExitCalculationFault);
     EXPECT_EQ(Invoke({"60", "368", "200", "20", "75", "-5"}).status, kExitOk);
     EXPECT_EQ(Invoke({"--", "60W", "368V", "200", "20kHz", "75%", "5V"}).out,

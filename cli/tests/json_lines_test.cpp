@@ -134,9 +134,13 @@ TEST(JsonLinesTest, DetailsHoldTheRecordAndLeaveTheRestAsItWas) {
     for (std::size_t i = 0; i < detailed.size(); ++i) {
         nlohmann::json withoutDetails = detailed[i];
         withoutDetails.erase("details");
+        withoutDetails.erase("warnings");
         EXPECT_EQ(withoutDetails, plain[i]);
     }
     EXPECT_TRUE(detailed.back()["details"].empty());
+    EXPECT_TRUE(detailed.back()["warnings"].empty());
+    EXPECT_EQ(detailed[1]["warnings"][0]["code"], "power_not_positive");
+    EXPECT_EQ(detailed[1]["warnings"][0]["box"], "Text1_0");
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const report::DesignRecord record = report::RecordPress(requests[i]);
         const auto& details = detailed[i]["details"];

@@ -1,0 +1,81 @@
+#include "report/warnings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "report/design_record.hpp"
+
+namespace flyback::report {
+namespace {
+
+struct WarningCase {
+    std::string name;
+    numtext::InputTexts inputs;
+    std::vector<std::string> expected;  // "code@box"
+    friend void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class WarningsTest : public testing::TestWithParam<WarningCase> {};
+
+TEST_P(WarningsTest, RaisesExactlyTheExpectedWarnings) {
+    const DesignRecord record = RecordPress(GetParam().inputs);
+    std::vector<std::string> raised;
+    for (const Warning& w : record.warnings) {
+        raised.push_back(std::string(w.code) + "@" + w.BoxName());
+        EXPECT_FALSE(w.message.empty());
+    }
+    EXPECT_EQ(raised, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, WarningsTest,
+    testing::Values(
+        WarningCase{"WorkedExample", {"60", "368", "200", "20", "75", "5"}, {}},
+        WarningCase{"UnitsTypedAfterNumbers", {"60W", "368V", "200 V", "20kHz", "75%", "5V"}, {}},
+        WarningCase{"NegativeMinimumVoltage",
+                    {"60", "368", "-200", "20", "75", "5"},
+                    {"min_voltage_not_positive@Text1_2"}},
+        WarningCase{"EfficiencyAsFraction",
+                    {"60", "368", "200", "20", "0.8", "5"},
+                    {"efficiency_as_fraction@Text1_4"}},
+        WarningCase{"FrequencyInHertz",
+                    {"60", "368", "200", "65000", "75", "5"},
+                    {"frequency_too_high@Text1_3", "primary_turns_below_one@Text2_2",
+                     "secondary_turns_below_one@Text2_3"}},
+        WarningCase{"VoltagesSwapped",
+                    {"60", "200", "368", "20", "75", "5"},
+                    {"min_above_max@Text1_2"}},
+        WarningCase{"EfficiencyAbove100",
+                    {"60", "368", "200", "20", "150", "5"},
+                    {"efficiency_above_100@Text1_4"}},
+        WarningCase{"DecimalComma", {"60", "368", "200", "20", "75", "1,5"}, {"rest_ignored@Text1_5"}},
+        WarningCase{"DigitSeparator",
+                    {"1_000", "368", "200", "20", "75", "5"},
+                    {"rest_ignored@Text1_0"}},
+        WarningCase{"NoNumber",
+                    {"sixty", "368", "200", "20", "75", "5"},
+                    {"no_number@Text1_0", "power_not_positive@Text1_0"}},
+        WarningCase{"TooLargeForEveryCore",
+                    {"1000", "375", "100", "20", "85", "12"},
+                    {"no_core_fits@Text2_0", "duty_cycle_above_half@Text2_6"}},
+        WarningCase{"LowFrequencyAndNegativeOutput",
+                    {"5", "368", "200", "0.5", "75", "-5"},
+                    {"frequency_too_low@Text1_3", "output_voltage_not_positive@Text1_5",
+                     "secondary_turns_below_one@Text2_3"}},
+        WarningCase{"EmptyFrequencyFaults", {"60", "368", "200", "", "75", "5"},
+                    {"frequency_too_low@Text1_3"}},
+        WarningCase{"UnreadablyLargeIsTheFaultHintsToExplain",
+                    {"60", "368", "200", "20", "75", "1e999"}, {}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(WarningsTest, SaysWhatWasReadAndWhatWasIgnored) {
+    const auto warnings = InputWarnings({"60", "368", "200", "20", "1,5", "5"});
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_EQ(warnings[0].message, "只读取了 1，其余 ,5 被忽略。");
+}
+
+}  // namespace
+}  // namespace flyback::report

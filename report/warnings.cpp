@@ -1,0 +1,130 @@
+#include "report/warnings.hpp"
+
+#include "design/core_size_table.hpp"
+#include "numtext/input_boxes.hpp"
+#include "numtext/result_boxes.hpp"
+#include "report/design_record.hpp"
+#include "runtime/error.hpp"
+#include "runtime/number_text.hpp"
+
+namespace flyback::report {
+namespace {
+
+constexpr int kPower = 0, kMaxVoltage = 1, kMinVoltage = 2, kFrequency = 3, kEfficiency = 4,
+              kOutputVoltage = 5;
+constexpr int kCoreBox = 0, kPrimaryTurnsBox = 2, kSecondaryTurnsBox = 3, kInductanceBox = 6;
+
+constexpr double kLowestKilohertz = 1, kHighestKilohertz = 1000;
+constexpr double kLowestPercent = 1, kHighestPercent = 100;
+constexpr double kHighestDutyCycle = 0.5;
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\n") == std::string_view::npos;
+}
+
+// Each reading, when the text could be read at all (a number too large for a
+// double is the fault hint's to explain).
+struct Reading {
+    bool read = false;
+    runtime::NumberReading number{};
+};
+
+void ReadingWarnings(const numtext::InputTexts& texts, std::array<Reading, 6>& readings,
+                     std::vector<Warning>& warnings) {
+    for (int i = 0; i < numtext::kInputCount; ++i) {
+        try {
+            readings[i] = {true, runtime::ReadNumber(texts[i])};
+        } catch (const runtime::RuntimeError&) {
+            continue;
+        }
+        const runtime::NumberReading& number = readings[i].number;
+        if (!number.hasNumber && !IsBlank(texts[i])) {
+            warnings.push_back({"no_number", Warning::Box::Input, i,
+                                "“" + ValidUtf8(texts[i]) + "”中没有数字，按 0 计算。"});
+        } else if (runtime::HasDigit(number.rest)) {
+            warnings.push_back({"rest_ignored", Warning::Box::Input, i,
+                                "只读取了 " + ValidUtf8(number.number) + "，其余 " +
+                                    ValidUtf8(number.rest) + " 被忽略。"});
+        }
+    }
+}
+
+void RangeWarnings(const std::array<Reading, 6>& readings, std::vector<Warning>& warnings) {
+    const auto add = [&](std::string_view code, int input, std::string message) {
+        warnings.push_back({code, Warning::Box::Input, input, std::move(message)});
+    };
+    const auto value = [&](int i) { return readings[i].number.value; };
+    const auto read = [&](int i) { return readings[i].read; };
+    if (read(kPower) && value(kPower) <= 0) add("power_not_positive", kPower, "输出功率应大于 0 W。");
+    if (read(kMaxVoltage) && value(kMaxVoltage) <= 0) {
+        add("max_voltage_not_positive", kMaxVoltage, "最大输入电压应大于 0 V。");
+    }
+    if (read(kMinVoltage) && value(kMinVoltage) <= 0) {
+        add("min_voltage_not_positive", kMinVoltage, "最小输入电压应大于 0 V。");
+    }
+    if (read(kMinVoltage) && read(kMaxVoltage) && value(kMinVoltage) > value(kMaxVoltage)) {
+        add("min_above_max", kMinVoltage, "最小输入电压高于最大输入电压：两者是否填反了？");
+    }
+    if (read(kFrequency) && value(kFrequency) > kHighestKilohertz) {
+        add("frequency_too_high", kFrequency,
+            "工作频率 " + ExactNumber(value(kFrequency)) +
+                " kHz 高于 1000 kHz：是否按 Hz 输入？请以 kHz 为单位。");
+    } else if (read(kFrequency) && value(kFrequency) < kLowestKilohertz) {
+        add("frequency_too_low", kFrequency, "工作频率低于 1 kHz：请以 kHz 为单位输入。");
+    }
+    if (read(kEfficiency) && value(kEfficiency) <= kLowestPercent) {
+        add("efficiency_as_fraction", kEfficiency,
+            "工作效率不超过 1 %：是否按小数输入？请输入百分数，例如 75。");
+    } else if (read(kEfficiency) && value(kEfficiency) > kHighestPercent) {
+        add("efficiency_above_100", kEfficiency, "工作效率超过 100 %，不可能。");
+    }
+    if (read(kOutputVoltage) && value(kOutputVoltage) <= 0) {
+        add("output_voltage_not_positive", kOutputVoltage, "输出电压应大于 0 V。");
+    }
+}
+
+}  // namespace
+
+std::string Warning::BoxName() const {
+    return (box == Box::Input ? "Text1_" : "Text2_") + std::to_string(index);
+}
+
+std::string_view Warning::BoxCaption() const {
+    return box == Box::Input ? numtext::kInputBoxes[index].caption : numtext::ResultCaption(index);
+}
+
+std::vector<Warning> InputWarnings(const numtext::InputTexts& texts) {
+    std::array<Reading, 6> readings;
+    std::vector<Warning> warnings;
+    ReadingWarnings(texts, readings, warnings);
+    RangeWarnings(readings, warnings);
+    return warnings;
+}
+
+std::vector<Warning> ResultWarnings(const DesignRecord& record) {
+    std::vector<Warning> warnings;
+    const auto add = [&](std::string_view code, int box, std::string message) {
+        warnings.push_back({code, Warning::Box::Result, box, std::move(message)});
+    };
+    const QuantityValue* core = record.Find("core");
+    if (core != nullptr && core->text.starts_with(design::kNoCorePrefix)) {
+        add("no_core_fits", kCoreBox,
+            "磁芯表中没有足够大的磁芯：所需截面积 " + record.Find("Ae_req")->text +
+                " cm² 大于 4 cm²（EE20）；其余结果按所需截面积计算。");
+    }
+    if (const QuantityValue* duty = record.Find("Dmax");
+        duty != nullptr && duty->number > kHighestDutyCycle) {
+        add("duty_cycle_above_half", kInductanceBox,
+            "最大占空比 Dmax = " + duty->text + " 超过 0.5：最小输入电压相对最大输入电压偏低。");
+    }
+    if (const QuantityValue* turns = record.Find("Np"); turns != nullptr && turns->number < 1) {
+        add("primary_turns_below_one", kPrimaryTurnsBox,
+            "初级匝数不足 1 匝：工作频率是否过高，或按 Hz 输入了？");
+    }
+    if (const QuantityValue* turns = record.Find("Ns"); turns != nullptr && turns->number < 1) {
+        add("secondary_turns_below_one", kSecondaryTurnsBox, "次级匝数不足 1 匝。");
+    }
+    return warnings;
+}
+
+}  // namespace flyback::report

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "numtext/run_calculation.hpp"
+
+namespace flyback::report {
+
+struct DesignRecord;
+
+// What looks wrong with a design, and the likely cause. The calculation never
+// refuses to run; these only tell the user.
+struct Warning {
+    enum class Box { Input, Result };
+    std::string_view code;  // stable, for scripts: "frequency_too_high", ...
+    Box box;
+    int index;            // the input box 0 to 5 or the result box 0 to 6 it concerns
+    std::string message;  // Simplified Chinese
+
+    // The box's name in the window: "Text1_3", "Text2_0".
+    std::string BoxName() const;
+    // The caption beside it: "工作频率f(KHz)".
+    std::string_view BoxCaption() const;
+};
+
+// Checks of what was typed, before any calculation: a text that holds no
+// number or whose reading stopped before a digit ("1,5" reads as 1), values out
+// of range (a power, voltage or output voltage not above 0, the minimum input
+// voltage above the maximum, a frequency outside 1 to 1000 kHz, an efficiency
+// of at most 1 % or above 100 %). A unit after the number ("60W") is fine.
+std::vector<Warning> InputWarnings(const numtext::InputTexts& texts);
+
+// Checks of a press's results: no core in the table large enough, a maximum
+// duty cycle above 0.5, fewer than one primary or secondary turn.
+std::vector<Warning> ResultWarnings(const DesignRecord& record);
+
+}  // namespace flyback::report
