@@ -29,6 +29,7 @@ tr { page-break-inside: avoid; }
 p.error { color: #a00000; font-weight: bold; white-space: pre-line; }
 p.note { color: #555; font-size: 9pt; }
 ul.warnings { color: #7a4a00; padding-left: 1.5em; }
+span.box { font-weight: bold; }
 )";
 
 void Cell(std::string& html, std::string_view text, std::string_view cssClass = {}) {
@@ -89,7 +90,7 @@ void WarningsList(std::string& html, const DesignRecord& record) {
     if (record.warnings.empty()) return;
     html += "<h2>注意</h2>\n<ul class=\"warnings\">\n";
     for (const Warning& warning : record.warnings) {
-        html += "<li><b>" + HtmlEscape(warning.BoxCaption()) + "</b>：" +
+        html += "<li><span class=\"box\">" + HtmlEscape(warning.BoxCaption()) + "</span>：" +
                 HtmlEscape(warning.message) + "</li>\n";
     }
     html += "</ul>\n";

@@ -55,7 +55,8 @@ void RangeWarnings(const std::array<Reading, 6>& readings, std::vector<Warning>&
     };
     const auto value = [&](int i) { return readings[i].number.value; };
     const auto read = [&](int i) { return readings[i].read; };
-    if (read(kPower) && value(kPower) <= 0) add("power_not_positive", kPower, "输出功率应大于 0 W。");
+    if (read(kPower) && value(kPower) <= 0)
+        add("power_not_positive", kPower, "输出功率应大于 0 W。");
     if (read(kMaxVoltage) && value(kMaxVoltage) <= 0) {
         add("max_voltage_not_positive", kMaxVoltage, "最大输入电压应大于 0 V。");
     }

@@ -45,16 +45,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"60", "368", "200", "65000", "75", "5"},
                     {"frequency_too_high@Text1_3", "primary_turns_below_one@Text2_2",
                      "secondary_turns_below_one@Text2_3"}},
-        WarningCase{"VoltagesSwapped",
-                    {"60", "200", "368", "20", "75", "5"},
-                    {"min_above_max@Text1_2"}},
+        WarningCase{
+            "VoltagesSwapped", {"60", "200", "368", "20", "75", "5"}, {"min_above_max@Text1_2"}},
         WarningCase{"EfficiencyAbove100",
                     {"60", "368", "200", "20", "150", "5"},
                     {"efficiency_above_100@Text1_4"}},
-        WarningCase{"DecimalComma", {"60", "368", "200", "20", "75", "1,5"}, {"rest_ignored@Text1_5"}},
-        WarningCase{"DigitSeparator",
-                    {"1_000", "368", "200", "20", "75", "5"},
-                    {"rest_ignored@Text1_0"}},
+        WarningCase{
+            "DecimalComma", {"60", "368", "200", "20", "75", "1,5"}, {"rest_ignored@Text1_5"}},
+        WarningCase{
+            "DigitSeparator", {"1_000", "368", "200", "20", "75", "5"}, {"rest_ignored@Text1_0"}},
         WarningCase{"NoNumber",
                     {"sixty", "368", "200", "20", "75", "5"},
                     {"no_number@Text1_0", "power_not_positive@Text1_0"}},
@@ -65,10 +64,12 @@ INSTANTIATE_TEST_SUITE_P(
                     {"5", "368", "200", "0.5", "75", "-5"},
                     {"frequency_too_low@Text1_3", "output_voltage_not_positive@Text1_5",
                      "secondary_turns_below_one@Text2_3"}},
-        WarningCase{"EmptyFrequencyFaults", {"60", "368", "200", "", "75", "5"},
+        WarningCase{"EmptyFrequencyFaults",
+                    {"60", "368", "200", "", "75", "5"},
                     {"frequency_too_low@Text1_3"}},
         WarningCase{"UnreadablyLargeIsTheFaultHintsToExplain",
-                    {"60", "368", "200", "20", "75", "1e999"}, {}}),
+                    {"60", "368", "200", "20", "75", "1e999"},
+                    {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(WarningsTest, SaysWhatWasReadAndWhatWasIgnored) {
