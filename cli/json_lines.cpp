@@ -34,6 +34,11 @@ class RequestHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Re
         texts_[count_++].assign(text, length);
         return true;
     }
+    // A number where a text belongs is read as the text it was written as, so
+    // that [60,368,200,20,75,5] means what ["60","368",...] means.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) {
+        return String(text, length, copy);
+    }
     bool EndArray(rapidjson::SizeType) { return count_ == numtext::kInputCount; }
     bool Default() { return false; }  // any other value
 
@@ -93,8 +98,9 @@ class JsonLineAnswerer::RequestParser {
     // Why the line is not a request, or an empty view when it is one.
     std::string_view Parse(std::string_view line) {
         if (ParsePlainRequest(line, inputs_)) return {};
-        constexpr unsigned kFlags =
-            rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
+        constexpr unsigned kFlags = rapidjson::kParseValidateEncodingFlag |
+                                    rapidjson::kParseIterativeFlag |
+                                    rapidjson::kParseNumbersAsStringsFlag;
         handler_.Reset();
         rapidjson::MemoryStream bytes(line.data(), line.size());
         rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);

@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLineCase{"Object", R"({"P":"60"})"},
                     BadLineCase{"FiveTexts", R"(["60","368","200","20","75"])"},
                     BadLineCase{"SevenTexts", R"(["60","368","200","20","75","5","1"])"},
-                    BadLineCase{"Numbers", "[60,368,200,20,75,5]"},
+                    BadLineCase{"Booleans", "[true,368,200,20,75,5]"},
+                    BadLineCase{"BadNumber", "[60,368,200,20,75,05]"},
                     BadLineCase{"NestedArray", R"([["60"],"368","200","20","75","5"])"},
                     BadLineCase{"TrailingGarbage", kDefaultsLine + "x"},
                     BadLineCase{"InvalidUtf8", "[\"6\xff\",\"368\",\"200\",\"20\",\"75\",\"5\"]"},
@@ -159,6 +160,14 @@ TEST(JsonLinesTest, DetailsHoldTheRecordAndLeaveTheRestAsItWas) {
             }
         }
     }
+}
+
+TEST(JsonLinesTest, NumbersAreReadAsTheTextTheyWereWrittenAs) {
+    const auto answers = Answers(kDefaultsLine + "\n[60,368,200,20,75,5]\n" +
+                                 R"([6e1,"368",200.0,2E1,75,5])" + "\n");
+    ASSERT_EQ(answers.size(), 3u);
+    EXPECT_EQ(answers[1], answers[0]);
+    EXPECT_EQ(answers[2], answers[0]);
 }
 
 TEST(JsonLinesTest, AcceptsCarriageReturnsAndEscapes) {
