@@ -11,9 +11,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "numtext/fault_hint.hpp"
+#include "numtext/input_boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
 #include "ui_main_window.h"
@@ -55,7 +58,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     NameBoxesAfterTheirCaptions();
     setWindowIcon(WindowIcon());
     AddWindowActions();
+    // The layout does not stretch; below its design size results would be cut off.
+    setMinimumSize(size());
+    normalPalette_ = Text1[0]->palette();
     connect(ui_->Command1, &QPushButton::clicked, this, &MainWindow::OnCommand1Pressed);
+    for (QLineEdit* input : Text1) {
+        connect(input, &QLineEdit::textChanged, this, &MainWindow::ShowBoxStates);
+    }
+    ShowBoxStates();
     ui_->Command1->setFocus();
 }
 
@@ -155,35 +165,80 @@ void MainWindow::NameBoxesAfterTheirCaptions() {
 
 // A fault no longer ends the program: the boxes the calculation did not reach
 // are cleared, so that none shows a value of other inputs, and the user is told
-// what went wrong with everything typed still in place.
+// what went wrong with everything typed still in place and the input to check
+// selected.
 void MainWindow::OnCommand1Pressed() {
-    std::array<std::string, numtext::kInputCount> texts;
+    const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     numtext::InputTexts inputs;
-    for (int i = 0; i < numtext::kInputCount; ++i) {
-        texts[i] = Text1[i]->text().toStdString();
-        inputs[i] = texts[i];
-    }
+    std::copy(texts.begin(), texts.end(), inputs.begin());
     lastPress_ = report::RecordPress(inputs, [&](int box, std::string_view text) {
         Text2[box]->setText(FromUtf8(text));
         Text2[box]->setCursorPosition(0);  // long texts show their beginning
     });
     for (QAction* action : designActions_) action->setEnabled(true);
-    ShowLastPressInTooltips();
+    ShowBoxStates();
     if (const auto error = lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
             if (lastPress_->BoxText(box) == nullptr) Text2[box]->clear();
         }
         reportFault_(this, {windowTitle(), FromUtf8(numtext::FaultMessage(*error, inputs))});
+        if (const auto hint = numtext::SuspectInput(inputs)) {
+            Text1[hint->input]->setFocus();
+            Text1[hint->input]->selectAll();
+        }
     }
 }
 
-void MainWindow::ShowLastPressInTooltips() {
+std::array<std::string, numtext::kInputCount> MainWindow::InputTexts() const {
+    std::array<std::string, numtext::kInputCount> texts;
+    for (int i = 0; i < numtext::kInputCount; ++i) texts[i] = Text1[i]->text().toStdString();
+    return texts;
+}
+
+// What each box tells beyond its text, from what is typed now and the last
+// press: amber where a warning applies, with the warning in the tooltip; grey
+// results once the inputs no longer match them.
+void MainWindow::ShowBoxStates() {
+    const std::array<std::string, numtext::kInputCount> texts = InputTexts();
+    numtext::InputTexts inputs;
+    std::copy(texts.begin(), texts.end(), inputs.begin());
+    const std::vector<report::Warning> inputWarnings = report::InputWarnings(inputs);
+    for (int i = 0; i < numtext::kInputCount; ++i) {
+        QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i);
+        ShowState(Text1[i], notes.empty() ? BoxState::Normal : BoxState::Warned);
+        notes << (lastPress_ ? FromUtf8(report::InputBoxNote(*lastPress_, i))
+                             : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
+        Text1[i]->setToolTip(notes.join('\n'));
+    }
+    if (!lastPress_) return;  // the design-time texts are not a design
+    const bool outOfDate = texts != lastPress_->inputTexts;
     for (int box = 0; box < numtext::kResultCount; ++box) {
-        Text2[box]->setToolTip(FromUtf8(report::ResultBoxNote(*lastPress_, box)));
+        QStringList notes = Messages(lastPress_->warnings, report::Warning::Box::Result, box);
+        if (outOfDate) {
+            ShowState(Text2[box], BoxState::OutOfDate);
+            Text2[box]->setToolTip(QStringLiteral("输入已更改，按 => 重新计算"));
+            continue;
+        }
+        ShowState(Text2[box], notes.empty() ? BoxState::Normal : BoxState::Warned);
+        notes << FromUtf8(report::ResultBoxNote(*lastPress_, box));
+        Text2[box]->setToolTip(notes.join('\n'));
     }
-    for (int input = 0; input < numtext::kInputCount; ++input) {
-        Text1[input]->setToolTip(FromUtf8(report::InputBoxNote(*lastPress_, input)));
+}
+
+QStringList MainWindow::Messages(const std::vector<report::Warning>& warnings,
+                                 report::Warning::Box box, int index) {
+    QStringList messages;
+    for (const report::Warning& warning : warnings) {
+        if (warning.box == box && warning.index == index) messages << FromUtf8(warning.message);
     }
+    return messages;
+}
+
+void MainWindow::ShowState(QLineEdit* box, BoxState state) const {
+    QPalette palette = normalPalette_;
+    if (state == BoxState::Warned) palette.setColor(QPalette::Base, kWarningBackground);
+    if (state == BoxState::OutOfDate) palette.setColor(QPalette::Text, kOutOfDateText);
+    box->setPalette(palette);
 }
 
 }  // namespace flyback::window

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QColor>
+#include <QPalette>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "numtext/run_calculation.hpp"
 #include "report/design_record.hpp"
@@ -51,8 +56,16 @@ class MainWindow : public QWidget {
     void ShowAbout();
 
   private:
+    enum class BoxState { Normal, Warned, OutOfDate };
+    static constexpr QColor kWarningBackground{0xFF, 0xE0, 0x8A};  // amber
+    static constexpr QColor kOutOfDateText{0x90, 0x90, 0x90};
+
     void OnCommand1Pressed();
-    void ShowLastPressInTooltips();
+    std::array<std::string, numtext::kInputCount> InputTexts() const;
+    void ShowBoxStates();
+    static QStringList Messages(const std::vector<report::Warning>& warnings,
+                                report::Warning::Box box, int index);
+    void ShowState(QLineEdit* box, BoxState state) const;
     QAction* AddWindowAction(const QString& text, const char* name, const QKeySequence& shortcut,
                              void (MainWindow::*slot)());
     void AddWindowActions();
@@ -63,6 +76,7 @@ class MainWindow : public QWidget {
     FaultReporter reportFault_ = ShowFaultMessageBox;
     std::optional<report::DesignRecord> lastPress_;
     std::array<QAction*, 3> designActions_{};
+    QPalette normalPalette_;
 };
 
 }  // namespace flyback::window

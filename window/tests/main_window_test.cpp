@@ -185,23 +185,58 @@ class MainWindowTest : public QObject {
         QVERIFY(!window_->Command1()->autoDefault());
     }
 
-    void tabWalksTheBoxesInOrder() {
+    // The inputs in screen order, then the button; results take the focus on
+    // a click, to be selected and copied.
+    void tabWalksTheInputsThenTheButton() {
         QApplication::setActiveWindow(window_.get());
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         window_->Command1()->setFocus();
-        const QStringList expected = {"Text1_0", "Text1_1", "Text1_2",  "Text2_0", "Text2_1",
-                                      "Text2_2", "Text1_4", "Text2_3",  "Text1_5", "Text2_4",
-                                      "Text2_5", "Text2_6", "Command1", "Text1_0"};
+        const QStringList expected = {"Text1_0", "Text1_1", "Text1_2",  "Text1_3",
+                                      "Text1_4", "Text1_5", "Command1", "Text1_0"};
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QStringList withFrequency = expected;
-        withFrequency.insert(3, "Text1_3");
-        withFrequency.removeLast();
-        QCOMPARE(visited, withFrequency);
+        QCOMPARE(visited, expected);
+        QCOMPARE(window_->Text2[0]->focusPolicy(), Qt::ClickFocus);
     }
+
+    void warnedInputTurnsAmberAsTheUserTypes() {
+        const QColor normal = window_->Text1[4]->palette().color(QPalette::Base);
+        window_->Text1[4]->setText("0.8");
+        QVERIFY(window_->Text1[4]->palette().color(QPalette::Base) != normal);
+        QVERIFY(window_->Text1[4]->toolTip().contains("是否按小数输入"));
+        QCOMPARE(window_->Text1[0]->palette().color(QPalette::Base), normal);
+        window_->Text1[4]->setText("75");
+        QCOMPARE(window_->Text1[4]->palette().color(QPalette::Base), normal);
+        TypeInputs(*window_, {"60", "368", "200", "65000", "75", "5"});
+        Press();
+        QVERIFY(window_->Text2[2]->palette().color(QPalette::Base) != normal);  // Np < 1
+        QVERIFY(window_->Text2[2]->toolTip().contains("不足 1 匝"));
+    }
+
+    void resultsGreyOutWhenTheInputsChange() {
+        Press();
+        const QColor current = window_->Text2[0]->palette().color(QPalette::Text);
+        QTest::keyClicks(window_->Text1[0], "0");
+        QVERIFY(window_->Text2[0]->palette().color(QPalette::Text) != current);
+        QCOMPARE(window_->Text2[0]->toolTip(), QString("输入已更改，按 => 重新计算"));
+        QCOMPARE(ResultTexts(*window_), kWorkedExample);
+        QTest::keyClick(window_->Text1[0], Qt::Key_Backspace);  // back to what was pressed
+        QCOMPARE(window_->Text2[0]->palette().color(QPalette::Text), current);
+    }
+
+    void afterAFaultTheNamedInputHasTheFocus() {
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        TypeInputs(*window_, {"60", "368", "200", "0", "75", "5"});
+        Press();
+        QCOMPARE(QApplication::focusWidget(), window_->Text1[3]);
+        QCOMPARE(window_->Text1[3]->selectedText(), QString("0"));
+    }
+
+    void cannotBeMadeSmallerThanItsDesign() { QCOMPARE(window_->minimumSize(), QSize(549, 212)); }
 
     void pressShowsTheWorkedExample() {
         Press();
