@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
-#include <system_error>
 
+#include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::runtime {
@@ -199,17 +198,17 @@ double NumberValue(std::string_view text, const ScannedNumber& number) {
     const std::string_view characters = NumberCharacters(text, number, storage);
     const char* first = characters.data();
     const char* last = first + characters.size();
-    if (*first == '+') ++first;  // std::from_chars accepts only '-'
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-    if (error == std::errc::result_out_of_range) {
+    if (*first == '+') ++first;  // the conversions take only '-'
+    const decimal::Parsed parsed =
+        decimal::Native().parse(std::string_view(first, static_cast<std::size_t>(last - first)));
+    if (parsed.outOfRange) {
         if (number.hasNonZeroDigit && number.leadingExponent >= 0) {
             throw RuntimeError(ErrorKind::Overflow);
         }
         return SignedZero(number.negative);
     }
-    if (error != std::errc{} || end != last) return SignedZero(number.negative);
-    return value;
+    if (!parsed.valid) return SignedZero(number.negative);
+    return parsed.value;
 }
 
 }  // namespace
@@ -261,23 +260,8 @@ Decimal ParseScientific(std::string_view text) {
 }
 
 Decimal ToDecimal(double magnitude) {
-    std::array<char, 32> buffer{};
-    char* const first = buffer.data();
-    char* const last = first + buffer.size();
-    // The shortest text that reads back as the same double is the value rounded
-    // to 15 digits whenever it has at most 15: every 15-digit decimal survives the
-    // trip through a normal double. Only longer ones, and the subnormals with their
-    // lesser precision, need the slower explicit rounding.
-    auto result = std::to_chars(first, last, magnitude, std::chars_format::scientific);
-    const std::string_view shortest(first, result.ptr - first);
-    const std::size_t mantissaLength = shortest.find('e');
-    const bool hasPoint = mantissaLength > 1;
-    if (mantissaLength - hasPoint <= kSignificantDigits && magnitude >= DBL_MIN) {
-        return ParseScientific(shortest);
-    }
-    result = std::to_chars(first, last, magnitude, std::chars_format::scientific,
-                           kSignificantDigits - 1);
-    return ParseScientific(std::string_view(first, result.ptr - first));
+    decimal::Buffer buffer{};
+    return ParseScientific(decimal::Native().scientific15(magnitude, buffer));
 }
 
 // Whole hundredths, the common case of a truncated result: when the value is
