@@ -104,49 +104,4 @@ void AnswerJson::BadRequest(std::string_view message) {
     out_ += '}';
 }
 
-void AnswerJson::OutcomeWithDetails(const report::DesignRecord& record) {
-    Outcome(record.outcome);
-    out_.pop_back();  // the closing brace
-    out_ += ",\"details\":[";
-    bool first = true;
-    for (const report::QuantityValue& value : record.quantities) {
-        if (!first) out_ += ',';
-        first = false;
-        const report::Quantity& quantity = *value.quantity;
-        out_ += "{\"symbol\":";
-        AppendJsonString(out_, quantity.symbol);
-        out_ += ",\"name\":";
-        AppendJsonString(out_, quantity.name);
-        out_ += ",\"unit\":";
-        AppendJsonString(out_, quantity.unit);
-        out_ += ",\"value\":";
-        if (quantity.value == nullptr) {
-            AppendJsonString(out_, value.text);
-        } else {
-            out_ += value.text;
-        }
-        out_ += '}';
-    }
-    out_ += "],\"warnings\":[";
-    first = true;
-    for (const report::Warning& warning : record.warnings) {
-        if (!first) out_ += ',';
-        first = false;
-        out_ += "{\"code\":";
-        AppendJsonString(out_, warning.code);
-        out_ += ",\"box\":";
-        AppendJsonString(out_, warning.BoxName());
-        out_ += ",\"message\":";
-        AppendJsonString(out_, warning.message);
-        out_ += '}';
-    }
-    out_ += "]}";
-}
-
-void AnswerJson::BadRequestWithDetails(std::string_view message) {
-    BadRequest(message);
-    out_.pop_back();
-    out_ += ",\"details\":[],\"warnings\":[]}";
-}
-
 }  // namespace flyback::cli

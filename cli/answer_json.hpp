@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "report/design_record.hpp"
 #include "report/press.hpp"
 #include "runtime/error.hpp"
 
@@ -27,14 +26,6 @@ class AnswerJson {
     void Outcome(const report::PressOutcome& outcome);
     // {"results":[],"error":{"kind":"bad_request","message":...}}
     void BadRequest(std::string_view message);
-
-    // The same answers with the whole record after "error":
-    //   "details":[{"symbol":"P","name":"输出功率","unit":"W","value":60},...],
-    //   "warnings":[{"code":"frequency_too_high","box":"Text1_3","message":...}]
-    // each value a JSON number that reads back as the same double (the core
-    // type's value is its text); a bad request has both empty.
-    void OutcomeWithDetails(const report::DesignRecord& record);
-    void BadRequestWithDetails(std::string_view message);
 
   private:
     std::string& out_;

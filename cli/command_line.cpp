@@ -5,6 +5,7 @@
 #include <array>
 #include <ctime>
 
+#include "cli/answer_details.hpp"
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
 #include "cli/table.hpp"
@@ -60,7 +61,7 @@ void PrintRecord(const Options& options, const report::DesignRecord& record, std
     } else if (options.json) {
         std::string json;
         if (options.details) {
-            AnswerJson(json).OutcomeWithDetails(record);
+            AppendDetailedAnswer(record, json);
         } else {
             AnswerJson(json).Outcome(record.outcome);
         }
@@ -130,7 +131,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     }
     if (options.jsonLines) {
         if (!options.inputs.empty()) return UsageError(err, "--jsonl takes no inputs");
-        return AnswerJsonLines(in, out, options.details).badRequests > 0 ? kExitUsage : kExitOk;
+        const AnswerStyle& style = options.details ? kDetailedAnswers : kPlainAnswers;
+        return AnswerJsonLines(in, out, style).badRequests > 0 ? kExitUsage : kExitOk;
     }
     if (options.inputs.size() != numtext::kInputCount) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));

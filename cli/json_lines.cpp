@@ -11,7 +11,6 @@
 
 #include "cli/answer_json.hpp"
 #include "numtext/run_calculation.hpp"
-#include "report/design_record.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -120,34 +119,32 @@ class JsonLineAnswerer::RequestParser {
     rapidjson::Reader reader_;
 };
 
-JsonLineAnswerer::JsonLineAnswerer(bool details)
-    : parser_(std::make_unique<RequestParser>()), details_(details) {}
+namespace {
+
+void AnswerBadRequest(std::string_view problem, std::string& out) {
+    AnswerJson(out).BadRequest(problem);
+}
+
+}  // namespace
+
+const AnswerStyle kPlainAnswers{AnswerPress, AnswerBadRequest};
+
+JsonLineAnswerer::JsonLineAnswerer(const AnswerStyle& style)
+    : parser_(std::make_unique<RequestParser>()), style_(style) {}
 JsonLineAnswerer::~JsonLineAnswerer() = default;
 
 bool JsonLineAnswerer::Answer(std::string_view line, std::string& out) {
     const std::string_view problem = parser_->Parse(line);
     if (!problem.empty()) {
-        AnswerBadRequest(problem, out);
+        style_.badRequest(problem, out);
         return false;
     }
-    if (details_) {
-        AnswerJson(out).OutcomeWithDetails(report::RecordPress(parser_->Inputs()));
-    } else {
-        AnswerPress(parser_->Inputs(), out);
-    }
+    style_.press(parser_->Inputs(), out);
     return true;
 }
 
 void JsonLineAnswerer::AnswerTooLong(std::string& out) {
-    AnswerBadRequest(kTooLong, out);
-}
-
-void JsonLineAnswerer::AnswerBadRequest(std::string_view problem, std::string& out) const {
-    if (details_) {
-        AnswerJson(out).BadRequestWithDetails(problem);
-    } else {
-        AnswerJson(out).BadRequest(problem);
-    }
+    style_.badRequest(kTooLong, out);
 }
 
 namespace {
@@ -247,9 +244,9 @@ class LineReader {
 
 }  // namespace
 
-JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, bool details) {
+JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, const AnswerStyle& style) {
     JsonLinesSummary summary;
-    JsonLineAnswerer answerer(details);
+    JsonLineAnswerer answerer(style);
     std::string answers;
     answers.reserve(2 * kBlockSize);
     const auto writeAnswers = [&] {

@@ -7,18 +7,28 @@
 #include <string>
 #include <string_view>
 
+#include "numtext/run_calculation.hpp"
+
 namespace flyback::cli {
 
 // Longest request line accepted; a longer one is answered as a bad request
 // without being held in memory.
 inline constexpr std::size_t kMaxRequestLine = std::size_t{1} << 20;
 
+// How a request line is answered: a press, or a line that is not a request.
+struct AnswerStyle {
+    void (*press)(const numtext::InputTexts& inputs, std::string& out);
+    void (*badRequest)(std::string_view problem, std::string& out);
+};
+
+// The answers flyback-calc --jsonl gives without options.
+extern const AnswerStyle kPlainAnswers;
+
 // Answers request lines one at a time: a JSON array of six input texts in, one
 // line of answer JSON out. Keeps its buffers from line to line.
 class JsonLineAnswerer {
   public:
-    // With `details`, each answer also carries the design record (--details).
-    explicit JsonLineAnswerer(bool details = false);
+    explicit JsonLineAnswerer(const AnswerStyle& style = kPlainAnswers);
     ~JsonLineAnswerer();
     JsonLineAnswerer(const JsonLineAnswerer&) = delete;
     JsonLineAnswerer& operator=(const JsonLineAnswerer&) = delete;
@@ -31,9 +41,8 @@ class JsonLineAnswerer {
 
   private:
     class RequestParser;
-    void AnswerBadRequest(std::string_view problem, std::string& out) const;
     std::unique_ptr<RequestParser> parser_;
-    bool details_;
+    const AnswerStyle& style_;
 };
 
 struct JsonLinesSummary {
@@ -46,6 +55,7 @@ struct JsonLinesSummary {
 // so far are flushed whenever reading on would have to wait, so a program
 // talking to this one line by line gets each answer before it sends the next
 // request.
-JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, bool details = false);
+JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out,
+                                 const AnswerStyle& style = kPlainAnswers);
 
 }  // namespace flyback::cli

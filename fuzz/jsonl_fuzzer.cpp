@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/answer_details.hpp"
 #include "cli/json_lines.hpp"
 #include "report/quantities.hpp"
 
@@ -41,7 +42,8 @@ void CheckAnswer(const nlohmann::json& answer) {
 std::vector<nlohmann::json> Answers(const std::string& input, bool details) {
     std::istringstream in(input);
     std::ostringstream out;
-    const auto summary = flyback::cli::AnswerJsonLines(in, out, details);
+    const auto summary = flyback::cli::AnswerJsonLines(
+        in, out, details ? flyback::cli::kDetailedAnswers : flyback::cli::kPlainAnswers);
     Check(summary.requests == CountLines(input));
     std::vector<nlohmann::json> answers;
     std::istringstream lines(out.str());

@@ -1,4 +1,5 @@
 #include "cli/json_lines.hpp"
+#include "cli/answer_details.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -111,7 +112,7 @@ TEST(JsonLinesTest, LongestLineIsAnsweredAndOneMoreIsTooLong) {
 std::vector<nlohmann::json> DetailedAnswers(const std::string& input) {
     std::istringstream in(input);
     std::ostringstream out;
-    AnswerJsonLines(in, out, /*details=*/true);
+    AnswerJsonLines(in, out, kDetailedAnswers);
     std::vector<nlohmann::json> answers;
     std::istringstream lines(out.str());
     for (std::string line; std::getline(lines, line);)
