@@ -147,6 +147,11 @@ void JsonLineAnswerer::AnswerTooLong(std::string& out) {
     style_.badRequest(kTooLong, out);
 }
 
+std::optional<numtext::InputTexts> JsonLineAnswerer::ReadRequest(std::string_view line) {
+    if (line.size() > kMaxRequestLine || !parser_->Parse(line).empty()) return std::nullopt;
+    return parser_->Inputs();
+}
+
 namespace {
 
 enum class LineStatus { Complete, TooLong, End };
@@ -158,7 +163,7 @@ constexpr std::size_t kBlockSize = std::size_t{1} << 16;
 class LineReader {
   public:
     explicit LineReader(std::istream& in)
-        : in_(in), buffer_(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
+        : in_(in), buffer_(std::make_unique<char[]>(kCapacity)) {}
 
     // `beforeWaiting` runs whenever reading on would have to wait for input.
     template <class BeforeWaiting>

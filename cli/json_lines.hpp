@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ class JsonLineAnswerer {
     bool Answer(std::string_view line, std::string& out);
     // The answer to a line longer than kMaxRequestLine.
     void AnswerTooLong(std::string& out);
+
+    // The six texts of a request line, or nothing when it is not one. They
+    // may point into `line`, and are valid until the next call.
+    std::optional<numtext::InputTexts> ReadRequest(std::string_view line);
 
   private:
     class RequestParser;
