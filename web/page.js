@@ -1,0 +1,43 @@
+'use strict';
+// The page's behaviour. It only moves texts: each press hands the six input
+// texts to the engine (flyback-calc's calculation, compiled to WebAssembly) as
+// one --jsonl request and writes the answer into the boxes. Every number rule
+// lives in the engine; texts go into the page as text, never as markup.
+(async function () {
+    const inputs = [0, 1, 2, 3, 4, 5].map((i) => document.getElementById('Text1_' + i));
+    const results = [0, 1, 2, 3, 4, 5, 6].map((i) => document.getElementById('Text2_' + i));
+    const button = document.getElementById('Command1');
+    const dialog = document.getElementById('FaultDialog');
+    const message = document.getElementById('FaultMessage');
+    const engine = await createEngine();
+
+    // After a fault, the input the message names has the focus, selected.
+    let suspect = -1;
+    dialog.addEventListener('close', () => {
+        if (suspect < 0) return;
+        inputs[suspect].focus();
+        inputs[suspect].select();
+    });
+
+    function press() {
+        const request = JSON.stringify(inputs.map((box) => box.value));
+        const answer = JSON.parse(engine.pressJson(request));
+        const written = new Set();
+        for (const result of answer.results) {  // in the order they were computed
+            results[result.box].value = result.text;
+            results[result.box].scrollLeft = 0;  // long texts show their beginning
+            written.add(result.box);
+        }
+        if (answer.error === null) return;
+        // The boxes the calculation did not reach would show other inputs' values.
+        results.forEach((box, i) => { if (!written.has(i)) box.value = ''; });
+        message.textContent = engine.faultMessage(request) || answer.error.message;
+        suspect = engine.suspectInput(request);
+        dialog.showModal();
+    }
+
+    button.addEventListener('click', press);
+    button.disabled = false;
+    button.focus();
+    document.documentElement.dataset.ready = String(performance.now());
+})();
