@@ -2,7 +2,7 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: deps configure build run test unit test-asan format check-static package test-package bench clean fuzz
+.PHONY: deps configure build run test unit test-asan format check-static package test-package bench clean fuzz web test-web
 
 deps:
 	./scripts/install-deps.sh
@@ -18,8 +18,9 @@ run: build
 	$(BUILD_DIR)/window/flyback-designer
 
 # Builds and runs every test: the suite, the suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, the static checks, and the package test.
-test: unit test-asan check-static test-package
+# and UndefinedBehaviorSanitizer, the static checks, the package test, and the
+# browser page's tests.
+test: unit test-asan check-static test-package test-web
 
 # The suite alone, in the normal build.
 unit: build
@@ -43,9 +44,25 @@ package: build
 test-package: package
 	./scripts/test-package.sh $(BUILD_DIR)
 
-bench: build
+bench: build web
 	$(BUILD_DIR)/bench/flyback-bench
 	./bench/jsonl_throughput.sh $(BUILD_DIR)/cli/flyback-calc
+	./bench/web_speed.sh build/web
+
+# emcc's JavaScript optimizer needs Debian's acorn, which a Node.js from
+# elsewhere does not look for.
+export NODE_PATH := /usr/share/nodejs
+
+# The browser page and its engine in WebAssembly, in build/web.
+web: deps
+	cmake --preset web
+	cmake --build --preset web
+
+# The engine's answers against the native flyback-calc's, then the page in
+# headless Chromium.
+test-web: web build
+	node web/tests/engine_matches_native.mjs build/web/flyback-engine.mjs $(BUILD_DIR)/cli/flyback-calc .
+	/usr/bin/python3 web/tests/page_test.py build/web/index.html
 
 clean:
 	rm -rf build

@@ -14,6 +14,8 @@ packages=(
     libxml2-dev poppler-utils  # the report tests parse its HTML and read its PDF
     desktop-file-utils  # the package test validates the desktop entry
     scdoc lintian  # manual pages; the package check
+    emscripten node-acorn nodejs  # the browser page's engine in WebAssembly
+    chromium chromium-driver python3-selenium  # the page's tests
 )
 
 missing=()

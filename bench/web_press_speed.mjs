@@ -1,0 +1,41 @@
+// Lines a second that the WebAssembly engine's pressJson answers under Node,
+// on the same kinds of requests as bench/jsonl_throughput.sh: valid only, and
+// one line in fifty faulting. Best of three rounds.
+//   node bench/web_press_speed.mjs build/web/flyback-engine.mjs [LINES]
+import { resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const [enginePath, count = '200000'] = process.argv.slice(2);
+const createEngine = (await import(pathToFileURL(resolve(enginePath)).href)).default;
+const engine = await createEngine();
+const lines = Number(count);
+
+const P = ['5', '12.5', '24', '35', '60', '75.5', '100', '150W'];
+const VMAX = ['264', '311', '368', '375V', '400'];
+const VMIN = ['85', '100', '120', '200', '250V'];
+const F = ['20', '50', '65', '100kHz', '132'];
+const ETA = ['70', '75', '82', '88%'];
+const VO = ['3.3', '5', '12', '24V'];
+const FAULTS = ['["60","368","200","","75","5"]', '["0","368","200","20","75","5"]',
+                '["-60","368","200","20","75","5"]'];
+const valid = [];
+const mix = [];
+for (let i = 0; i < lines; ++i) {
+    const line = JSON.stringify([P[i % 8], VMAX[Math.floor(i / 8) % 5], VMIN[Math.floor(i / 40) % 5],
+                                 F[Math.floor(i / 200) % 5], ETA[Math.floor(i / 1000) % 4],
+                                 VO[Math.floor(i / 4000) % 4]]);
+    valid.push(line);
+    mix.push(i % 50 === 25 ? FAULTS[Math.floor(i / 50) % 3] : line);
+}
+
+for (const [name, requests] of [['valid', valid], ['mix', mix]]) {
+    let best = Infinity;
+    for (let round = 0; round < 3; ++round) {
+        const start = process.hrtime.bigint();
+        let bytes = 0;
+        for (const request of requests) bytes += engine.pressJson(request).length;
+        const seconds = Number(process.hrtime.bigint() - start) / 1e9;
+        if (bytes > 0) best = Math.min(best, seconds);
+    }
+    console.log(`pressJson ${name.padEnd(5)} ${Math.round(lines / best)} lines/s`);
+}
