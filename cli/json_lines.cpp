@@ -162,8 +162,7 @@ constexpr std::size_t kBlockSize = std::size_t{1} << 16;
 // longest accepted line plus a block; a longer line is skipped, not stored.
 class LineReader {
   public:
-    explicit LineReader(std::istream& in)
-        : in_(in), buffer_(std::make_unique<char[]>(kCapacity)) {}
+    explicit LineReader(std::istream& in) : in_(in), buffer_(std::make_unique<char[]>(kCapacity)) {}
 
     // `beforeWaiting` runs whenever reading on would have to wait for input.
     template <class BeforeWaiting>
