@@ -2,8 +2,6 @@
 // record and its outputs. The HTML report must be valid UTF-8 whose every tag
 // is one of the report's own, whatever the texts hold; every tab-separated row
 // must have its four cells.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -14,6 +12,8 @@
 #include "report/design_record.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
+
+#include "six_texts.hpp"
 
 namespace {
 
@@ -37,15 +37,11 @@ void CheckTagsAreOurs(const std::string& html) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider provider(data, size);
-    std::array<std::string, 6> texts;
-    for (int i = 0; i < 5; ++i) texts[i] = provider.ConsumeRandomLengthString();
-    texts[5] = provider.ConsumeRemainingBytesAsString();
-    flyback::numtext::InputTexts inputs;
-    for (int i = 0; i < 6; ++i) inputs[i] = texts[i];
+    const SixTexts six(data, size);
+    const flyback::numtext::InputTexts& inputs = six.inputs;
 
     const auto record = flyback::report::RecordPress(inputs);
-    const std::string html = flyback::report::HtmlReport(record, texts[0]);
+    const std::string html = flyback::report::HtmlReport(record, six.texts[0]);
     Check(flyback::report::ValidUtf8(html) == html);
     CheckTagsAreOurs(html);
 

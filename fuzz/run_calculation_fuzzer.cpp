@@ -1,8 +1,6 @@
 // Six arbitrary byte strings through RunCalculation. Every run must either
 // write all seven results or stop with one of the defined errors after a prefix
 // of them, and the same texts must give the same outcome twice.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +8,8 @@
 
 #include "numtext/fault_hint.hpp"
 #include "report/press.hpp"
+
+#include "six_texts.hpp"
 
 namespace {
 
@@ -25,12 +25,8 @@ constexpr std::array<int, 7> kPublicationOrder = {0, 4, 6, 5, 2, 1, 3};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider provider(data, size);
-    std::array<std::string, 6> texts;
-    for (int i = 0; i < 5; ++i) texts[i] = provider.ConsumeRandomLengthString();
-    texts[5] = provider.ConsumeRemainingBytesAsString();
-    flyback::numtext::InputTexts inputs;
-    for (int i = 0; i < 6; ++i) inputs[i] = texts[i];
+    const SixTexts six(data, size);
+    const flyback::numtext::InputTexts& inputs = six.inputs;
 
     const PressOutcome outcome = Press(inputs);
     Check(outcome.writes.size() <= kPublicationOrder.size());
