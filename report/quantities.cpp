@@ -42,11 +42,11 @@ const std::array<Quantity, 22> kQuantities{{
      [](const PressTrace& t) { return t.results.StoredEnergy; }},
     {"FG", "磁通密度与气隙之积", "gauss·cm", "0.8 × 3.14 × 10⁸ × {W} ÷ ({Ae} × {B})",
      [](const PressTrace& t) { return t.results.FluxGapProduct; }},
-    {"Np", "初级匝数", "", "{FG} ÷ (0.4 × 3.14 × {Isc})",
+    {"Np", "初级匝数", "turns", "{FG} ÷ (0.4 × 3.14 × {Isc})",
      [](const PressTrace& t) { return t.results.PrimaryTurns; }},
     {"gap", "气隙", "mm", "{FG} ÷ {B} × 10",
      [](const PressTrace& t) { return t.results.GapLength; }},
-    {"Ns", "次级匝数", "", "{Np} × ({Vo} + 0.5) × (1 − {Dmax}) ÷ ({Vmin} × {Dmax})",
+    {"Ns", "次级匝数", "turns", "{Np} × ({Vo} + 0.5) × (1 − {Dmax}) ÷ ({Vmin} × {Dmax})",
      [](const PressTrace& t) { return t.results.SecondaryTurns; }},
 }};
 

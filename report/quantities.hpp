@@ -12,7 +12,7 @@ namespace flyback::report {
 struct Quantity {
     std::string_view symbol;
     std::string_view name;  // Simplified Chinese
-    std::string_view unit;  // empty for fractions, turns counts and the core text
+    std::string_view unit;  // empty for fractions and the core type
     // What gives it, in the symbols: each symbol written {X}, so that the
     // formula can be shown with the symbols or with a press's numbers.
     std::string_view formula;

@@ -28,9 +28,9 @@ TEST(DesignRecordTest, SymbolsUnitsAndOrderAreFixed) {
         "Vspike", "Vceo", "Dmax", "Lp", "Ipk", "Isc", "W",      "FG",   "Np", "gap", "Ns"};
     const DesignRecord record = RecordPress(kDefaults);
     EXPECT_EQ(Symbols(record), expected);
-    const std::vector<std::string> units = {"W",   "V",     "V",        "Hz", "",   "V", "cm²", "",
-                                            "cm²", "gauss", "V",        "V",  "V",  "",  "H",   "A",
-                                            "A",   "J",     "gauss·cm", "",   "mm", ""};
+    const std::vector<std::string> units = {
+        "W", "V", "V", "Hz", "",  "V", "cm²", "",         "cm²",   "gauss", "V",
+        "V", "V", "",  "H",  "A", "A", "J",   "gauss·cm", "turns", "mm",    "turns"};
     for (std::size_t i = 0; i < kQuantities.size(); ++i) EXPECT_EQ(kQuantities[i].unit, units[i]);
 }
 
