@@ -1,7 +1,5 @@
 #include "runtime/error.hpp"
 
-#include <string>
-
 namespace flyback::runtime {
 
 std::string_view ErrorKindId(ErrorKind kind) {
@@ -32,7 +30,9 @@ std::string_view ErrorKindMessage(ErrorKind kind) {
     return "未知错误";
 }
 
-RuntimeError::RuntimeError(ErrorKind kind)
-    : std::runtime_error(std::string(ErrorKindMessage(kind))), kind_(kind) {}
+// The messages are string literals, so their views end in a NUL.
+const char* RuntimeError::what() const noexcept {
+    return ErrorKindMessage(kind_).data();
+}
 
 }  // namespace flyback::runtime

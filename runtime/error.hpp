@@ -1,6 +1,6 @@
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string_view>
 
 namespace flyback::runtime {
@@ -20,10 +20,15 @@ std::string_view ErrorKindId(ErrorKind kind);
 // Short Simplified Chinese message naming the error, as shown to the user.
 std::string_view ErrorKindMessage(ErrorKind kind);
 
-class RuntimeError : public std::runtime_error {
+// Thrown by a calculation that cannot go on. It holds nothing but its kind, so
+// that raising it allocates no message: a batch of faulting requests runs in
+// constant memory.
+class RuntimeError : public std::exception {
   public:
-    explicit RuntimeError(ErrorKind kind);
+    explicit RuntimeError(ErrorKind kind) noexcept : kind_(kind) {}
 
+    // The Chinese message, ErrorKindMessage(kind()).
+    const char* what() const noexcept override;
     ErrorKind kind() const noexcept { return kind_; }
     std::string_view id() const { return ErrorKindId(kind_); }
 
