@@ -107,7 +107,7 @@ void QuantitiesTable(std::string& html, const DesignRecord& record) {
         Cell(html, quantity.name, "name");
         Cell(html, value.text, "number");
         Cell(html, quantity.unit);
-        html += "<td class=\"formula\">" + HtmlEscape(FormulaInSymbols(quantity)) +
+        html += "<td class=\"formula\" width=\"45%\">" + HtmlEscape(FormulaInSymbols(quantity)) +
                 "<br><span class=\"numbers\">" + HtmlEscape(FormulaWithNumbers(quantity, record)) +
                 "</span></td>";
         html += "</tr>\n";

@@ -31,7 +31,8 @@ bool SavePdf(const QString& html, const QString& path) {
     QPdfWriter writer(path);
     if (!writer.pageLayout().isValid()) return false;
     writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    // QTextDocument::print keeps a 2 cm margin of its own around the content.
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("单端反激变换式开关电源变压器的设计 — 设计报告"));
     writer.setCreator(
         QStringLiteral("flyback-designer ") +
