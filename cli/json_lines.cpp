@@ -4,7 +4,6 @@
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
-#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -41,9 +40,7 @@ class RequestHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Re
     bool EndArray(rapidjson::SizeType) { return count_ == numtext::kInputCount; }
     bool Default() { return false; }  // any other value
 
-    void Inputs(numtext::InputTexts& inputs) const {
-        std::copy(texts_.begin(), texts_.end(), inputs.begin());
-    }
+    numtext::InputTexts Inputs() const { return numtext::ViewsOf(texts_); }
 
     void Reset() {
         inArray_ = false;
@@ -111,7 +108,7 @@ class JsonLineAnswerer::RequestParser {
         if (!result) {
             return result.Code() == rapidjson::kParseErrorTermination ? kNotSixTexts : kNotJson;
         }
-        handler_.Inputs(inputs_);
+        inputs_ = handler_.Inputs();
         return {};
     }
 

@@ -21,13 +21,6 @@ std::size_t DisplayWidth(std::string_view text) {
     return width;
 }
 
-const std::string* FindText(const report::PressOutcome& outcome, int box) {
-    for (const report::ResultWrite& write : outcome.writes) {
-        if (write.box == box) return &write.text;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 void PrintTable(const report::PressOutcome& outcome, std::ostream& out) {
@@ -36,7 +29,7 @@ void PrintTable(const report::PressOutcome& outcome, std::ostream& out) {
         column = std::max(column, DisplayWidth(info.caption));
     }
     for (const auto& info : numtext::kResultBoxesOnScreen) {
-        const std::string* text = FindText(outcome, info.box);
+        const std::string* text = outcome.Text(info.box);
         if (text == nullptr) continue;
         out << info.caption << std::string(column + 1 - DisplayWidth(info.caption), ' ') << *text
             << '\n';

@@ -1,4 +1,4 @@
-// Six arbitrary byte strings through RunCalculation. Every run must either
+// Six arbitrary byte strings through a press. Every run must either
 // write all seven results or stop with one of the defined errors after a prefix
 // of them, and the same texts must give the same outcome twice.
 #include <array>
@@ -7,13 +7,12 @@
 #include <string>
 
 #include "numtext/fault_hint.hpp"
-#include "report/press.hpp"
+#include "report/design_record.hpp"
 
 #include "six_texts.hpp"
 
 namespace {
 
-using flyback::report::Press;
 using flyback::report::PressOutcome;
 
 void Check(bool condition) {
@@ -28,14 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SixTexts six(data, size);
     const flyback::numtext::InputTexts& inputs = six.inputs;
 
-    const PressOutcome outcome = Press(inputs);
+    const PressOutcome outcome = flyback::report::RecordPress(inputs).outcome;
     Check(outcome.writes.size() <= kPublicationOrder.size());
     Check(outcome.error.has_value() == (outcome.writes.size() < kPublicationOrder.size()));
     for (std::size_t i = 0; i < outcome.writes.size(); ++i) {
         Check(outcome.writes[i].box == kPublicationOrder[i]);
         Check(!outcome.writes[i].text.empty());
     }
-    Check(Press(inputs) == outcome);
+    Check(flyback::report::RecordPress(inputs).outcome == outcome);
     if (outcome.error) flyback::numtext::SuspectInput(inputs);
     return 0;
 }

@@ -18,6 +18,6 @@ struct SixTexts {
         FuzzedDataProvider provider(data, size);
         for (int i = 0; i < 5; ++i) texts[i] = provider.ConsumeRandomLengthString();
         texts[5] = provider.ConsumeRemainingBytesAsString();
-        for (int i = 0; i < 6; ++i) inputs[i] = texts[i];
+        inputs = flyback::numtext::ViewsOf(texts);
     }
 };

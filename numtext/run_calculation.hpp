@@ -20,6 +20,13 @@ inline constexpr double kPercent = 100;
 // minimum input voltage (V), frequency (kHz), efficiency (%), output voltage (V).
 using InputTexts = std::array<std::string_view, kInputCount>;
 
+// Views of six texts held elsewhere.
+inline InputTexts ViewsOf(const std::array<std::string, kInputCount>& texts) {
+    InputTexts views;
+    for (int i = 0; i < kInputCount; ++i) views[i] = texts[i];
+    return views;
+}
+
 // Writes the whole text of result box `box` (0 to 6).
 using SetResultText = std::function<void(int box, std::string_view text)>;
 

@@ -112,17 +112,8 @@ const QuantityValue* DesignRecord::Find(std::string_view symbol) const {
     return nullptr;
 }
 
-const std::string* DesignRecord::BoxText(int box) const {
-    for (const ResultWrite& write : outcome.writes) {
-        if (write.box == box) return &write.text;
-    }
-    return nullptr;
-}
-
 numtext::InputTexts DesignRecord::Inputs() const {
-    numtext::InputTexts texts;
-    for (int i = 0; i < numtext::kInputCount; ++i) texts[i] = inputTexts[i];
-    return texts;
+    return numtext::ViewsOf(inputTexts);
 }
 
 std::string FormulaInSymbols(const Quantity& quantity) {

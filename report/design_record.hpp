@@ -32,7 +32,6 @@ struct DesignRecord {
     std::vector<Warning> warnings;          // of the inputs, then of the results
 
     const QuantityValue* Find(std::string_view symbol) const;
-    const std::string* BoxText(int box) const;
     numtext::InputTexts Inputs() const;
 };
 

@@ -72,7 +72,7 @@ void ResultsTable(std::string& html, const DesignRecord& record) {
     html += "<h2>计算结果</h2>\n";
     TableStart(html, {{"项目", "34%"}, {"结果", "66%"}});
     for (const auto& box : numtext::kResultBoxesOnScreen) {
-        const std::string* text = record.BoxText(box.box);
+        const std::string* text = record.outcome.Text(box.box);
         html += "<tr>";
         Cell(html, box.caption);
         Cell(html, text != nullptr ? *text : "—（未算到）");

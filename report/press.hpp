@@ -21,8 +21,14 @@ struct PressOutcome {
     std::vector<ResultWrite> writes;
     std::optional<runtime::ErrorKind> error;
     bool operator==(const PressOutcome&) const = default;
-};
 
-PressOutcome Press(const numtext::InputTexts& inputs);
+    // The text written into result box `box`, or nullptr when none was.
+    const std::string* Text(int box) const {
+        for (const ResultWrite& write : writes) {
+            if (write.box == box) return &write.text;
+        }
+        return nullptr;
+    }
+};
 
 }  // namespace flyback::report

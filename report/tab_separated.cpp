@@ -31,7 +31,7 @@ std::string TabSeparated(const DesignRecord& record) {
                   value ? ExactNumber(*value) : "", numtext::kInputBoxes[i].unit});
     }
     for (const auto& box : numtext::kResultBoxesOnScreen) {
-        const std::string* text = record.BoxText(box.box);
+        const std::string* text = record.outcome.Text(box.box);
         if (text == nullptr) continue;
         const Quantity& quantity = ResultQuantity(box.box);
         const QuantityValue* value = record.Find(quantity.symbol);

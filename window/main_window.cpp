@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -169,8 +168,7 @@ void MainWindow::NameBoxesAfterTheirCaptions() {
 // selected.
 void MainWindow::OnCommand1Pressed() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
-    numtext::InputTexts inputs;
-    std::copy(texts.begin(), texts.end(), inputs.begin());
+    const numtext::InputTexts inputs = numtext::ViewsOf(texts);
     lastPress_ = report::RecordPress(inputs, [&](int box, std::string_view text) {
         Text2[box]->setText(FromUtf8(text));
         Text2[box]->setCursorPosition(0);  // long texts show their beginning
@@ -179,7 +177,7 @@ void MainWindow::OnCommand1Pressed() {
     ShowBoxStates();
     if (const auto error = lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
-            if (lastPress_->BoxText(box) == nullptr) Text2[box]->clear();
+            if (lastPress_->outcome.Text(box) == nullptr) Text2[box]->clear();
         }
         reportFault_(this, {windowTitle(), FromUtf8(numtext::FaultMessage(*error, inputs))});
         if (const auto hint = numtext::SuspectInput(inputs)) {
@@ -200,8 +198,7 @@ std::array<std::string, numtext::kInputCount> MainWindow::InputTexts() const {
 // results once the inputs no longer match them.
 void MainWindow::ShowBoxStates() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
-    numtext::InputTexts inputs;
-    std::copy(texts.begin(), texts.end(), inputs.begin());
+    const numtext::InputTexts inputs = numtext::ViewsOf(texts);
     const std::vector<report::Warning> inputWarnings = report::InputWarnings(inputs);
     for (int i = 0; i < numtext::kInputCount; ++i) {
         QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i);

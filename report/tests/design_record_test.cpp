@@ -56,7 +56,7 @@ TEST(DesignRecordTest, WorkedExampleHoldsEveryQuantity) {
     }
     EXPECT_NEAR(record.Find("W")->number, 0.00676, 1e-12);
     EXPECT_EQ(record.Find("core")->text, "EE12");
-    EXPECT_EQ(*record.BoxText(6), " 1.75mH");
+    EXPECT_EQ(*record.outcome.Text(6), " 1.75mH");
     EXPECT_FALSE(record.outcome.error);
     EXPECT_EQ(FormulaWithNumbers(*FindQuantity("Dmax"), record),
               "Dmax = 120 ÷ (120 + 200) = 0.375");
