@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <string_view>
 
 #include "cli/answer_details.hpp"
 #include "cli/answer_json.hpp"
@@ -30,7 +31,8 @@ constexpr const char* kDescription =
     "  FREQ_KHZ        switching frequency, kHz\n"
     "  EFFICIENCY_PCT  estimated efficiency, %\n"
     "  VOUT            output voltage, V\n"
-    "Exit status: 0 done, 1 the calculation faulted, 2 wrong usage or a bad --jsonl line.\n"
+    "Exit status: 0 done, 1 the calculation faulted, 2 wrong usage or a bad --jsonl line,\n"
+    "3 standard output could not be written, 4 standard input could not be read.\n"
     "See flyback-calc(1).";
 
 struct Options {
@@ -42,8 +44,42 @@ struct Options {
 };
 
 int UsageError(std::ostream& err, const std::string& reason) {
-    err << "flyback-calc: " << reason << '\n' << kUsage;
+    err << "flyback-calc: " << report::VisibleText(reason) << '\n' << kUsage;
     return kExitUsage;
+}
+
+bool IsOptionName(std::string_view arg) {
+    return arg.size() >= 2 && arg[0] == '-' &&
+           (arg[1] == '-' || (arg[1] >= 'a' && arg[1] <= 'z') || (arg[1] >= 'A' && arg[1] <= 'Z'));
+}
+
+// The arguments with every input moved behind "--". The parser would take an
+// input such as "-.5" or "-１" for an unknown option, while for the window's
+// boxes these are numbers; only "-" with a letter, or "--", starts an option.
+std::vector<std::string> InputsLast(const CLI::App& app, const std::vector<std::string>& args) {
+    std::vector<std::string> options;
+    std::vector<std::string> inputs;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            inputs.insert(inputs.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                          args.end());
+            break;
+        }
+        if (!IsOptionName(arg)) {
+            inputs.push_back(arg);
+            continue;
+        }
+        options.push_back(arg);
+        const CLI::Option* option = app.get_option_no_throw(arg);
+        const bool takesValue = option != nullptr && option->get_items_expected_min() > 0;
+        if (takesValue && arg.find('=') == std::string::npos && i + 1 < args.size()) {
+            options.push_back(args[++i]);
+        }
+    }
+    if (!inputs.empty()) options.emplace_back("--");
+    options.insert(options.end(), inputs.begin(), inputs.end());
+    return options;
 }
 
 // Today's date in the local time zone, as the report prints it.
@@ -112,9 +148,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->excludes(jsonLines)
         ->excludes(details);
     app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));
-    // CLI11 takes negative numbers ("-60") as inputs; any other input that
-    // starts with '-' needs "--" before the inputs.
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    const std::vector<std::string> ordered = InputsLast(app, args);
+    std::vector<std::string> reversed(ordered.rbegin(), ordered.rend());
     try {
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {

@@ -4,8 +4,10 @@
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <string>
 
 #include "cli/answer_json.hpp"
 #include "cli/line_reader.hpp"
@@ -75,6 +77,61 @@ bool ParsePlainRequest(std::string_view line, numtext::InputTexts& texts) {
     return p == end;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+bool IsJsonNumber(std::string_view token) {
+    std::size_t i = token.starts_with('-') ? 1 : 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < token.size() && IsDigit(token[i])) ++i;
+        return i - start;
+    };
+    const std::size_t whole = digits();
+    if (whole == 0 || (whole > 1 && token[i - whole] == '0')) return false;
+    if (i < token.size() && token[i] == '.' && (++i, digits() == 0)) return false;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+        ++i;
+        if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == token.size();
+}
+
+// The line with each number outside strings put in quotes. The parser refuses
+// a number beyond the double range ("1e309") before it hands over its text;
+// quoted, it is the text it was written as, like every other number.
+std::string NumbersQuoted(std::string_view line) {
+    std::string quoted;
+    quoted.reserve(line.size() + 16);
+    bool inString = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        const bool startsNumber = c == '-' || IsDigit(c);
+        if (inString || !startsNumber) {
+            if (inString && c == '\\' && i + 1 < line.size()) {
+                quoted += c;
+                quoted += line[++i];
+                continue;
+            }
+            if (c == '"') inString = !inString;
+            quoted += c;
+            continue;
+        }
+        const std::size_t end = std::min(line.find_first_not_of("+-.0123456789eE", i), line.size());
+        const std::string_view token = line.substr(i, end - i);
+        if (IsJsonNumber(token)) {
+            quoted.append("\"").append(token).append("\"");
+        } else {
+            quoted.append(token);  // stays as wrong as it was
+        }
+        i = end - 1;
+    }
+    return quoted;
+}
+
 void AnswerPress(const numtext::InputTexts& inputs, std::string& out) {
     AnswerJson answer(out);
     answer.Start();
@@ -98,13 +155,10 @@ class JsonLineAnswerer::RequestParser {
     // Why the line is not a request, or an empty view when it is one.
     std::string_view Parse(std::string_view line) {
         if (ParsePlainRequest(line, inputs_)) return {};
-        constexpr unsigned kFlags = rapidjson::kParseValidateEncodingFlag |
-                                    rapidjson::kParseIterativeFlag |
-                                    rapidjson::kParseNumbersAsStringsFlag;
-        handler_.Reset();
-        rapidjson::MemoryStream bytes(line.data(), line.size());
-        rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
-        const rapidjson::ParseResult result = reader_.Parse<kFlags>(stream, handler_);
+        rapidjson::ParseResult result = ParseGeneral(line);
+        if (result.Code() == rapidjson::kParseErrorNumberTooBig) {
+            result = ParseGeneral(NumbersQuoted(line));
+        }
         if (!result) {
             return result.Code() == rapidjson::kParseErrorTermination ? kNotSixTexts : kNotJson;
         }
@@ -115,6 +169,16 @@ class JsonLineAnswerer::RequestParser {
     const numtext::InputTexts& Inputs() const { return inputs_; }
 
   private:
+    rapidjson::ParseResult ParseGeneral(std::string_view line) {
+        constexpr unsigned kFlags = rapidjson::kParseValidateEncodingFlag |
+                                    rapidjson::kParseIterativeFlag |
+                                    rapidjson::kParseNumbersAsStringsFlag;
+        handler_.Reset();
+        rapidjson::MemoryStream bytes(line.data(), line.size());
+        rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
+        return reader_.Parse<kFlags>(stream, handler_);
+    }
+
     numtext::InputTexts inputs_;
     RequestHandler handler_;
     rapidjson::Reader reader_;
@@ -160,7 +224,9 @@ JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, const Answ
     };
     LineReader reader(in);
     std::string_view line;
-    for (LineStatus status; (status = reader.Next(line, flush)) != LineStatus::End;) {
+    // A reader that has gone away, or a full disk, ends the answering: reading
+    // on would only pile up answers that cannot be delivered.
+    for (LineStatus status; out && (status = reader.Next(line, flush)) != LineStatus::End;) {
         ++summary.requests;
         if (status == LineStatus::TooLong) {
             answerer.AnswerTooLong(answers);

@@ -8,13 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "numtext/input_boxes.hpp"
 #include "numtext/run_calculation.hpp"
 
 namespace flyback::cli {
 
 // Longest request line accepted; a longer one is answered as a bad request
 // without being held in memory.
-inline constexpr std::size_t kMaxRequestLine = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxRequestLine = numtext::kMaxInputText;
 
 // How a request line is answered: a press, or a line that is not a request.
 struct AnswerStyle {

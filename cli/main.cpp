@@ -1,11 +1,38 @@
+#include <unistd.h>
+
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.hpp"
+#include "cli/fd_streams.hpp"
+
+namespace {
+
+int Report(const char* what, int error, int status) {
+    std::cerr << "flyback-calc: " << what << ": " << std::strerror(error) << '\n';
+    return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);
+    using namespace flyback::cli;
+    FdInputBuffer input(STDIN_FILENO);
+    FdOutputBuffer output(STDOUT_FILENO);
+    std::istream in(&input);
+    std::ostream out(&output);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return flyback::cli::RunCommandLine(args, std::cin, std::cout, std::cerr);
+    const int status = RunCommandLine(args, in, out, std::cerr);
+    out.flush();
+    // Every answer owed has been written (or could not be) before a read
+    // failure is reported.
+    if (output.Error() != 0) {
+        return Report("cannot write to standard output", output.Error(), kExitWriteFailed);
+    }
+    if (input.Error() != 0) {
+        return Report("cannot read standard input", input.Error(), kExitReadFailed);
+    }
+    return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace flyback::numtext {
@@ -21,5 +22,10 @@ inline constexpr std::array<InputBoxInfo, 6> kInputBoxes{{
     {"工作效率(估计)%", "%"},
     {"输出电压 V", "V"},
 }};
+
+// The longest text, in UTF-8 bytes, that an input box takes: what one
+// flyback-calc --jsonl request line may hold. The window and the page refuse a
+// longer paste rather than cut it.
+inline constexpr std::size_t kMaxInputText = std::size_t{1} << 20;
 
 }  // namespace flyback::numtext

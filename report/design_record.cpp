@@ -167,4 +167,29 @@ std::string ValidUtf8(std::string_view text) {
     return out;
 }
 
+std::string VisibleText(std::string_view text) {
+    constexpr char32_t kControlPictures = 0x2400, kDeletePicture = 0x2421;
+    std::string out;
+    const std::string valid = ValidUtf8(text);
+    out.reserve(valid.size());
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(valid[i]);
+        const bool c1 =
+            byte == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+        if (byte < 0x20 || byte == 0x7F) {
+            // Both pictures are three-byte sequences E2 90 xx.
+            const char32_t picture = byte == 0x7F ? kDeletePicture : kControlPictures + byte;
+            out += '\xE2';
+            out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (picture & 0x3F));
+        } else if (c1) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out += valid[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace flyback::report

@@ -61,4 +61,10 @@ std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& rec
 // belong to a valid UTF-8 sequence becomes U+FFFD.
 std::string ValidUtf8(std::string_view text);
 
+// A typed text to quote in a message, a report or on a terminal: valid UTF-8
+// (as above) in which no character controls the device that shows it. Each C0
+// control and DEL becomes its visible picture (ESC is "␛", a line feed "␊"),
+// each C1 control U+FFFD, so that a pasted terminal escape is shown, not run.
+std::string VisibleText(std::string_view text);
+
 }  // namespace flyback::report

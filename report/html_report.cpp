@@ -59,7 +59,7 @@ void InputsTable(std::string& html, const DesignRecord& record) {
     for (int i = 0; i < numtext::kInputCount; ++i) {
         html += "<tr>";
         Cell(html, numtext::kInputBoxes[i].caption);
-        Cell(html, record.inputTexts[i]);
+        Cell(html, VisibleText(record.inputTexts[i]));
         const auto& value = record.inputValues[i];
         Cell(html, value ? ExactNumber(*value) : "—", "number");
         Cell(html, numtext::kInputBoxes[i].unit);

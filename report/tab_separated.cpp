@@ -6,15 +6,26 @@
 #include "numtext/fault_hint.hpp"
 #include "numtext/input_boxes.hpp"
 #include "numtext/result_boxes.hpp"
+#include "runtime/decimal_conversion.hpp"
 
 namespace flyback::report {
 namespace {
+
+// A spreadsheet runs a cell that starts with one of these as a formula.
+bool WouldRunAsFormula(std::string_view cell) {
+    if (cell.empty() || std::string_view("=+-@").find(cell.front()) == std::string_view::npos) {
+        return false;
+    }
+    if (cell.front() == '+') cell.remove_prefix(1);
+    return !runtime::decimal::Native().parse(cell).valid;
+}
 
 void Row(std::string& out, std::initializer_list<std::string_view> cells) {
     bool first = true;
     for (const std::string_view cell : cells) {
         if (!first) out += '\t';
         first = false;
+        if (WouldRunAsFormula(cell)) out += '\'';  // pasted as the text it is
         for (const char c : ValidUtf8(cell)) out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
     }
     out += '\n';

@@ -40,11 +40,11 @@ void ReadingWarnings(const numtext::InputTexts& texts, std::array<Reading, 6>& r
         const runtime::NumberReading& number = readings[i].number;
         if (!number.hasNumber && !IsBlank(texts[i])) {
             warnings.push_back({"no_number", Warning::Box::Input, i,
-                                "“" + ValidUtf8(texts[i]) + "”中没有数字，按 0 计算。"});
+                                "“" + VisibleText(texts[i]) + "”中没有数字，按 0 计算。"});
         } else if (runtime::HasDigit(number.rest)) {
             warnings.push_back({"rest_ignored", Warning::Box::Input, i,
-                                "只读取了 " + ValidUtf8(number.number) + "，其余 " +
-                                    ValidUtf8(number.rest) + " 被忽略。"});
+                                "只读取了 " + VisibleText(number.number) + "，其余 " +
+                                    VisibleText(number.rest) + " 被忽略。"});
         }
     }
 }

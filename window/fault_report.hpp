@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <functional>
 
@@ -18,5 +19,9 @@ struct FaultReport {
 using FaultReporter = std::function<void(QWidget* parent, const FaultReport& report)>;
 
 void ShowFaultMessageBox(QWidget* parent, const FaultReport& report);
+
+// A modal message box whose text is shown as plain text, whatever it quotes.
+void ShowPlainMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                      const QString& text);
 
 }  // namespace flyback::window

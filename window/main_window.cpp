@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QValidator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -20,14 +23,24 @@
 #include "runtime/error.hpp"
 #include "ui_main_window.h"
 #include "window/about.hpp"
+#include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 
 namespace flyback::window {
 namespace {
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+// Refuses an edit that would make a box's text longer than the command line
+// reads, so that a long paste is refused whole and visibly instead of cut.
+class TextSizeLimit : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& text, int& /*cursor*/) const override {
+        const auto bytes = static_cast<std::size_t>(text.size());
+        const bool fits = 3 * bytes <= numtext::kMaxInputText ||
+                          static_cast<std::size_t>(text.toUtf8().size()) <= numtext::kMaxInputText;
+        return fits ? Acceptable : Invalid;
+    }
+};
 
 QIcon WindowIcon() {
     QIcon icon;
@@ -39,10 +52,6 @@ QIcon WindowIcon() {
 }
 
 }  // namespace
-
-void ShowFaultMessageBox(QWidget* parent, const FaultReport& report) {
-    QMessageBox::critical(parent, report.title, report.message);
-}
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
     // The form asks for "MS Sans Serif"; where it is missing, use the desktop's
@@ -62,6 +71,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     normalPalette_ = Text1[0]->palette();
     connect(ui_->Command1, &QPushButton::clicked, this, &MainWindow::OnCommand1Pressed);
     for (QLineEdit* input : Text1) {
+        // Qt's default limit would cut a long paste silently; the validator
+        // refuses one that is too long instead.
+        input->setMaxLength(std::numeric_limits<int>::max());
+        input->setValidator(new TextSizeLimit(input));
+        connect(input, &QLineEdit::inputRejected, this, &MainWindow::RefuseTooLongText);
         connect(input, &QLineEdit::textChanged, this, &MainWindow::ShowBoxStates);
     }
     ShowBoxStates();
@@ -111,6 +125,11 @@ void MainWindow::AddWindowActions() {
                        "（也在窗口空白处的右键菜单中）"));
 }
 
+void MainWindow::RefuseTooLongText() {
+    reportFault_(this, {windowTitle(), QStringLiteral("文本超过 1 MiB（1048576 字节），未被接受；"
+                                                      "输入框中的文本保持不变。")});
+}
+
 const report::DesignRecord* MainWindow::LastPress() const {
     return lastPress_ ? &*lastPress_ : nullptr;
 }
@@ -131,7 +150,8 @@ void MainWindow::SaveReportAs() {
     const QString suffix = filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".html");
     if (QFileInfo(path).suffix().isEmpty()) path += suffix;
     if (!SaveReport(*lastPress_, path)) {
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("无法写入“%1”。").arg(path));
+        ShowPlainMessage(this, QMessageBox::Warning, windowTitle(),
+                         QStringLiteral("无法写入“%1”。").arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -205,7 +225,7 @@ void MainWindow::ShowBoxStates() {
         ShowState(Text1[i], notes.empty() ? BoxState::Normal : BoxState::Warned);
         notes << (lastPress_ ? FromUtf8(report::InputBoxNote(*lastPress_, i))
                              : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
-        Text1[i]->setToolTip(notes.join('\n'));
+        SetPlainToolTip(Text1[i], notes.join('\n'));
     }
     if (!lastPress_) return;  // the design-time texts are not a design
     const bool outOfDate = texts != lastPress_->inputTexts;
@@ -213,12 +233,12 @@ void MainWindow::ShowBoxStates() {
         QStringList notes = Messages(lastPress_->warnings, report::Warning::Box::Result, box);
         if (outOfDate) {
             ShowState(Text2[box], BoxState::OutOfDate);
-            Text2[box]->setToolTip(QStringLiteral("输入已更改，按 => 重新计算"));
+            SetPlainToolTip(Text2[box], QStringLiteral("输入已更改，按 => 重新计算"));
             continue;
         }
         ShowState(Text2[box], notes.empty() ? BoxState::Normal : BoxState::Warned);
         notes << FromUtf8(report::ResultBoxNote(*lastPress_, box));
-        Text2[box]->setToolTip(notes.join('\n'));
+        SetPlainToolTip(Text2[box], notes.join('\n'));
     }
 }
 

@@ -61,6 +61,7 @@ class MainWindow : public QWidget {
     static constexpr QColor kOutOfDateText{0x90, 0x90, 0x90};
 
     void OnCommand1Pressed();
+    void RefuseTooLongText();
     std::array<std::string, numtext::kInputCount> InputTexts() const;
     void ShowBoxStates();
     static QStringList Messages(const std::vector<report::Warning>& warnings,

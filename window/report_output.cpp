@@ -1,23 +1,19 @@
 #include "window/report_output.hpp"
 
 #include <QDate>
-#include <QFile>
 #include <QMimeData>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QTextDocument>
 
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
-#include "version/version.hpp"
+#include "window/qt_text.hpp"
 
 namespace flyback::window {
 namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Lays the report out on the device's pages.
 void PrintHtml(const QString& html, QPagedPaintDevice& device) {
@@ -27,18 +23,18 @@ void PrintHtml(const QString& html, QPagedPaintDevice& device) {
     document.print(&device);
 }
 
-bool SavePdf(const QString& html, const QString& path) {
-    QPdfWriter writer(path);
-    if (!writer.pageLayout().isValid()) return false;
+// Lays the report out as a PDF in `file`; false when the painter could not
+// start or nothing was written.
+bool WritePdf(const QString& html, QSaveFile& file) {
+    QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
     // QTextDocument::print keeps a 2 cm margin of its own around the content.
     writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("单端反激变换式开关电源变压器的设计 — 设计报告"));
-    writer.setCreator(
-        QStringLiteral("flyback-designer ") +
-        QString::fromUtf8(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())));
+    writer.setCreator(QStringLiteral("flyback-designer ") + ProgramVersion());
+    // print() says nothing when its painter cannot start; then nothing is written.
     PrintHtml(html, writer);
-    return QFile::exists(path);
+    return file.size() > 0;
 }
 
 }  // namespace
@@ -55,13 +51,21 @@ QMimeData* DesignMimeData(const report::DesignRecord& record) {
     return data;
 }
 
+// Written to a temporary file beside the target and renamed into place only
+// when all of it was written: a failed save leaves the old file as it was.
 bool SaveReport(const report::DesignRecord& record, const QString& path) {
     const QString html = ReportHtml(record);
-    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) return SavePdf(html, path);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = html.toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const bool written = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
+                             ? WritePdf(html, file)
+                             : file.write(html.toUtf8()) >= 0;
+    // commit() does not look at the last flush's errors: flush here.
+    if (!written || !file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 void PrintReport(const report::DesignRecord& record, QWidget* parent) {

@@ -95,6 +95,24 @@ TEST(CommandLineTest, InputsMayLookLikeOptionsOrBeEmpty) {
     EXPECT_EQ(Invoke({"60", "368", "200", "20", "75", "-5"}).status, kExitOk);
     EXPECT_EQ(Invoke({"--", "60W", "368V", "200", "20kHz", "75%", "5V"}).out,
               Invoke(kDefaults).out);
+    // Numbers the window reads, though they start like an option.
+    for (const char* negative : {"-.5", "-\xEF\xBC\x91", "- 5"}) {  // "-１"
+        const Invocation run = Invoke({negative, "368", "200", "20", "75", "5"});
+        EXPECT_EQ(run.status, kExitCalculationFault) << negative;
+        EXPECT_NE(run.err.find("为负数"), std::string::npos) << negative << run.err;
+    }
+    EXPECT_EQ(Invoke({"60", "368", "200", "20", "75", "5", "--json"}).out,
+              Invoke(With("--json", kDefaults)).out);
+}
+
+TEST(CommandLineTest, TypedControlsNeverReachTheTerminal) {
+    const Invocation run = Invoke({"\x1B]0;TITLE\x07", "368", "200", "20", "75", "5"});
+    EXPECT_EQ(run.err.find('\x1B'), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\x07'), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\u241B]0;TITLE\u2407"), std::string::npos) << run.err;
+    const Invocation option = Invoke({"--\x1B[2J"});
+    EXPECT_EQ(option.status, kExitUsage);
+    EXPECT_EQ(option.err.find('\x1B'), std::string::npos) << option.err;
 }
 
 TEST(CommandLineTest, HelpAndVersionExitCleanly) {

@@ -14,9 +14,12 @@ namespace {
 // Runs the program with pipes to its standard input and output.
 class CoProcess {
   public:
-    explicit CoProcess(const char* program) {
+    // `nonBlocking`: the program's input is a pipe that this side has made
+    // non-blocking, as some co-process libraries do.
+    explicit CoProcess(const char* program, bool nonBlocking = false) {
         int toChild[2], fromChild[2];
         if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
+        if (nonBlocking) fcntl(toChild[0], F_SETFL, fcntl(toChild[0], F_GETFL) | O_NONBLOCK);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(toChild[0], 0);
@@ -73,8 +76,10 @@ class CoProcess {
     int out_ = -1;
 };
 
-TEST(CoProcessTest, EachAnswerArrivesBeforeTheNextRequest) {
-    CoProcess calc(FLYBACK_CALC_PATH);
+class CoProcessTest : public testing::TestWithParam<bool> {};
+
+TEST_P(CoProcessTest, EachAnswerArrivesBeforeTheNextRequest) {
+    CoProcess calc(FLYBACK_CALC_PATH, GetParam());
     const std::string requests[] = {R"(["60","368","200","20","75","5"])",
                                     R"(["60","368","200","","75","5"])", "[1]"};
     const std::string expected[] = {R"("text":" 6.2"}],"error":null})",
@@ -89,5 +94,7 @@ TEST(CoProcessTest, EachAnswerArrivesBeforeTheNextRequest) {
     EXPECT_EQ(calc.ReceiveLine(), "");
     EXPECT_EQ(calc.ExitStatus(), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(BlockingAndNonBlockingInput, CoProcessTest, testing::Bool());
 
 }  // namespace

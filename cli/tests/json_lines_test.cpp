@@ -77,11 +77,24 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLineCase{"SevenTexts", R"(["60","368","200","20","75","5","1"])"},
                     BadLineCase{"Booleans", "[true,368,200,20,75,5]"},
                     BadLineCase{"BadNumber", "[60,368,200,20,75,05]"},
+                    BadLineCase{"HugeNumberThenBadNumber", "[1e309,368,200,20,75,1.2.3]"},
                     BadLineCase{"NestedArray", R"([["60"],"368","200","20","75","5"])"},
                     BadLineCase{"TrailingGarbage", kDefaultsLine + "x"},
                     BadLineCase{"InvalidUtf8", "[\"6\xff\",\"368\",\"200\",\"20\",\"75\",\"5\"]"},
                     BadLineCase{"TooLong", "[\"" + std::string(kMaxRequestLine, '1') + "\"]"}),
     [](const auto& info) { return info.param.name; });
+
+// A JSON number is read as the text it was written as, however large.
+TEST(JsonLinesTest, NumbersBeyondTheDoubleRangeAreTheirText) {
+    const std::string huge = "1" + std::string(400, '0');
+    for (const std::string& number : {std::string("1e309"), std::string("-1E+400"), huge}) {
+        const auto answers = Answers("[" + number + ",368,200,20,75,5]\n[\"" + number +
+                                     "\",\"368\",\"200\",\"20\",\"75\",\"5\"]\n");
+        ASSERT_EQ(answers.size(), 2u);
+        EXPECT_NE(ErrorKindOf(answers[0]), "bad_request") << number;
+        EXPECT_EQ(answers[0], answers[1]) << number;
+    }
+}
 
 // A request padded to `length` bytes by its first text.
 std::string RequestOfLength(std::size_t length) {

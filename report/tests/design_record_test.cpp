@@ -104,6 +104,32 @@ TEST(DesignRecordTest, TabSeparatedRowsHaveFourCells) {
     EXPECT_NE(tsv.find("初级电感量\t 1.75mH\t0.0017578125\tH\n"), std::string::npos) << tsv;
 }
 
+TEST(DesignRecordTest, TypedFormulaIsPastedAsText) {
+    const struct {
+        const char* typed;
+        const char* cell;
+    } cases[] = {{"=1+1", "'=1+1"}, {"@SUM(A1)", "'@SUM(A1)"}, {"+60W", "'+60W"}, {"-60W", "'-60W"},
+                 {"-60", "-60"},    {"+1.5e3", "+1.5e3"},      {"60=", "60="}};
+    for (const auto& c : cases) {
+        numtext::InputTexts inputs = kDefaults;
+        inputs[0] = c.typed;
+        const std::string tsv = TabSeparated(RecordPress(inputs));
+        EXPECT_NE(tsv.find("输出功率 W\t" + std::string(c.cell) + "\t"), std::string::npos)
+            << c.typed << "\n"
+            << tsv;
+    }
+}
+
+TEST(DesignRecordTest, VisibleTextShowsControlsAsPictures) {
+    EXPECT_EQ(VisibleText("a\x1B]0;T\x07"), "a\u241B]0;T\u2407");
+    EXPECT_EQ(VisibleText(std::string_view("\0\t\n\x7F", 4)), "\u2400\u2409\u240A\u2421");
+    EXPECT_EQ(VisibleText("\xC2\x9B"
+                          "1m\xC2\xA0"),
+              "\uFFFD"
+              "1m\u00A0");  // C1 CSI; no-break space kept
+    EXPECT_EQ(VisibleText("60 W \xE2\x80\x9C\xFF"), "60 W \u201C\uFFFD");
+}
+
 TEST(DesignRecordTest, InvalidUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(ValidUtf8("a\xFF\xC3\xA9\xE6\x88"), "a\xEF\xBF\xBD\xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // a surrogate

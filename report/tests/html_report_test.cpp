@@ -75,6 +75,16 @@ TEST(HtmlReportTest, UserTextIsTextNeverMarkup) {
               std::string::npos);
 }
 
+TEST(HtmlReportTest, TypedControlsAreShownNotWritten) {
+    numtext::InputTexts inputs = kDefaults;
+    inputs[0] = "\x1B[31m60\x01";
+    const std::string report = HtmlReport(RecordPress(inputs), "d");
+    for (const char c : report) {
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << int{c};
+    }
+    EXPECT_TRUE(ParsedHtml(report).HasCell("\u241B[31m60\u2401"));
+}
+
 TEST(HtmlReportTest, FaultShowsWhatWasReachedAndTheError) {
     const ParsedHtml html(HtmlReport(RecordPress({"0", "368", "200", "20", "75", "5"}), "d"));
     EXPECT_TRUE(html.HasCell("EE8.3"));

@@ -1,6 +1,11 @@
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -9,21 +14,25 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <vector>
 
 #include "numtext/result_boxes.hpp"
 #include "version/version.hpp"
 #include "window/about.hpp"
 #include "window/main_window.hpp"
+#include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 #include "window/translation.hpp"
 
 using flyback::window::FaultReport;
 using flyback::window::MainWindow;
+using flyback::window::ToolTipText;
 
 namespace {
 
@@ -206,14 +215,14 @@ class MainWindowTest : public QObject {
         const QColor normal = window_->Text1[4]->palette().color(QPalette::Base);
         window_->Text1[4]->setText("0.8");
         QVERIFY(window_->Text1[4]->palette().color(QPalette::Base) != normal);
-        QVERIFY(window_->Text1[4]->toolTip().contains("是否按小数输入"));
+        QVERIFY(ToolTipText(window_->Text1[4]).contains("是否按小数输入"));
         QCOMPARE(window_->Text1[0]->palette().color(QPalette::Base), normal);
         window_->Text1[4]->setText("75");
         QCOMPARE(window_->Text1[4]->palette().color(QPalette::Base), normal);
         TypeInputs(*window_, {"60", "368", "200", "65000", "75", "5"});
         Press();
         QVERIFY(window_->Text2[2]->palette().color(QPalette::Base) != normal);  // Np < 1
-        QVERIFY(window_->Text2[2]->toolTip().contains("不足 1 匝"));
+        QVERIFY(ToolTipText(window_->Text2[2]).contains("不足 1 匝"));
     }
 
     void resultsGreyOutWhenTheInputsChange() {
@@ -221,7 +230,7 @@ class MainWindowTest : public QObject {
         const QColor current = window_->Text2[0]->palette().color(QPalette::Text);
         QTest::keyClicks(window_->Text1[0], "0");
         QVERIFY(window_->Text2[0]->palette().color(QPalette::Text) != current);
-        QCOMPARE(window_->Text2[0]->toolTip(), QString("输入已更改，按 => 重新计算"));
+        QCOMPARE(ToolTipText(window_->Text2[0]), QString("输入已更改，按 => 重新计算"));
         QCOMPARE(ResultTexts(*window_), kWorkedExample);
         QTest::keyClick(window_->Text1[0], Qt::Key_Backspace);  // back to what was pressed
         QCOMPARE(window_->Text2[0]->palette().color(QPalette::Text), current);
@@ -348,10 +357,10 @@ class MainWindowTest : public QObject {
 
     void tooltipsShowTheLastPressInFull() {
         Press();
-        QVERIFY(window_->Text2[6]->toolTip().contains("Lp = 0.0017578125 H"));
-        QVERIFY(window_->Text2[6]->toolTip().contains("Lp = 0.75 × (200 × 0.375)²"));
-        QVERIFY(window_->Text1[3]->toolTip().contains("kHz"));
-        QVERIFY(window_->Text1[3]->toolTip().contains("20"));
+        QVERIFY(ToolTipText(window_->Text2[6]).contains("Lp = 0.0017578125 H"));
+        QVERIFY(ToolTipText(window_->Text2[6]).contains("Lp = 0.75 × (200 × 0.375)²"));
+        QVERIFY(ToolTipText(window_->Text1[3]).contains("kHz"));
+        QVERIFY(ToolTipText(window_->Text1[3]).contains("20"));
         QVERIFY(window_->Command1()->toolTip().contains("Ctrl+S"));
     }
 
@@ -462,6 +471,99 @@ class MainWindowTest : public QObject {
         Press();
         QCOMPARE(ResultTexts(*window_), kWorkedExample);
         QCOMPARE(reports_.size(), std::size_t{1});
+    }
+
+    // Typed text is quoted in tooltips; none of it may be taken for markup
+    // (an <img> of /dev/zero ended the program, nested tables froze it).
+    void typedMarkupStaysText_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("image of a device") << R"(<img src="/dev/zero">)";
+        QTest::newRow("image of a file") << R"(<img src="/usr/share/pixmaps/debian-logo.png">)";
+        QTest::newRow("nested tables") << QString("<table><tr><td>").repeated(20);
+        QTest::newRow("bold") << "<b>60</b>";
+        QTest::newRow("entity and quote") << "&lt;x&gt; \"'";
+    }
+
+    void typedMarkupStaysText() {
+        QFETCH(QString, typed);
+        const QRegularExpression tag("<[^>]*>");
+        const QRegularExpression ours(R"(^</?p( style='[^']*')?>$|^<br ?/?>$)");
+        for (int input : {0, 3}) {  // a warning quotes the text, then a press records it
+            TypeInputs(*window_, kDefaultInputs);
+            window_->Text1[input]->setText(typed);
+            Press();
+            for (QLineEdit* box : window_->findChildren<QLineEdit*>()) {
+                for (const auto& match : tag.globalMatch(box->toolTip())) {
+                    QVERIFY2(ours.match(match.captured()).hasMatch(),
+                             qPrintable(box->objectName() + ": " + box->toolTip()));
+                }
+            }
+            QVERIFY(ToolTipText(window_->Text1[input]).contains(typed));
+        }
+    }
+
+    // As root the file could be written all the same; a limit on the size of
+    // files a process may write fails the write as a full disk does.
+    void failedSaveLeavesTheOldFileAndSaysSo_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pdf") << "report.pdf";
+        QTest::newRow("html") << "report.html";
+    }
+
+    void failedSaveLeavesTheOldFileAndSaysSo() {
+        QFETCH(QString, name);
+        Press();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old design");
+        }
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{512, limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = flyback::window::SaveReport(*window_->LastPress(), path);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QVERIFY(!saved);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old design"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+    }
+
+    void saveOverAFileThatCannotBeWrittenFails() {
+        if (geteuid() == 0) QSKIP("root may write any file");
+        Press();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.pdf");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.close();
+        old.setPermissions(QFileDevice::ReadOwner);
+        QVERIFY(!flyback::window::SaveReport(*window_->LastPress(), path));
+    }
+
+    // The command line reads a text of up to 1 MiB; so does a box, and a
+    // longer paste is refused whole, with a word, rather than cut.
+    void longPasteIsTakenWholeOrRefused() {
+        const QString longest(1 << 20, QChar('6'));
+        QGuiApplication::clipboard()->setText(longest);
+        window_->Text1[0]->clear();
+        window_->Text1[0]->paste();
+        QCOMPARE(window_->Text1[0]->text().size(), longest.size());
+        QVERIFY(reports_.empty());
+
+        window_->Text1[0]->setText("60");
+        QGuiApplication::clipboard()->setText(longest);
+        window_->Text1[0]->selectAll();
+        window_->Text1[0]->end(false);
+        window_->Text1[0]->paste();
+        QCOMPARE(window_->Text1[0]->text(), QString("60"));
+        QCOMPARE(reports_.size(), std::size_t{1});
+        QVERIFY(reports_[0].message.contains("1 MiB"));
     }
 
     void longCoreTextShowsItsBeginning() {
