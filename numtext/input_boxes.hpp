@@ -27,5 +27,7 @@ inline constexpr std::array<InputBoxInfo, 6> kInputBoxes{{
 // flyback-calc --jsonl request line may hold. The window and the page refuse a
 // longer paste rather than cut it.
 inline constexpr std::size_t kMaxInputText = std::size_t{1} << 20;
+inline constexpr std::string_view kTextTooLongMessage =
+    "文本超过 1 MiB（1048576 字节），未被接受；输入框中的文本保持不变。";
 
 }  // namespace flyback::numtext

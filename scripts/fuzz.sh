@@ -8,13 +8,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 # The report fuzzer reads its input as the calculation fuzzer does, six texts,
 # and starts from the same seeds.
-for target in run_calculation jsonl report; do
+for target in run_calculation jsonl report window_text; do
     corpus=$build/corpus/$target
     findings=$build/findings/$target
     seeds=$root/fuzz/corpus/$target
     [ "$target" = report ] && seeds=$root/fuzz/corpus/run_calculation
     mkdir -p "$corpus" "$findings"
     echo "== $target: $seconds s"
+    [ "$target" = window_text ] && export QT_QPA_PLATFORM=offscreen
     "$build/fuzz/${target}_fuzzer" "$corpus" "$seeds" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$findings/" -print_final_stats=1 2>&1 | tail -n 25

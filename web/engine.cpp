@@ -4,17 +4,23 @@
 // to call; engine_api.js wraps them into functions of strings.
 #include <emscripten/emscripten.h>
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "cli/json_lines.hpp"
 #include "numtext/fault_hint.hpp"
+#include "numtext/input_boxes.hpp"
 #include "runtime/error.hpp"
 
 namespace {
 
 using flyback::cli::JsonLineAnswerer;
+
+// A request buffer larger than this is given back after its call, so that one
+// huge request does not hold its memory for the rest of the page's life.
+constexpr std::size_t kKeptRequestSize = std::size_t{1} << 16;
 
 JsonLineAnswerer& Answerer() {
     static JsonLineAnswerer answerer;
@@ -32,15 +38,29 @@ std::string& Answer() {
     return answer;
 }
 
-std::string FaultMessage(std::string_view line) {
-    const auto inputs = Answerer().ReadRequest(line);
-    if (!inputs) return {};
+// The byte sizes of the six texts that flyback_press_texts finds one after
+// the other in the request buffer.
+std::array<std::size_t, flyback::numtext::kInputCount>& TextSizes() {
+    static std::array<std::size_t, flyback::numtext::kInputCount> sizes{};
+    return sizes;
+}
+
+void ReleaseLargeRequest() {
+    if (Request().capacity() > kKeptRequestSize) std::string().swap(Request());
+}
+
+std::string FaultMessage(const flyback::numtext::InputTexts& inputs) {
     try {
-        flyback::numtext::RunCalculation(*inputs, [](int, std::string_view) {});
+        flyback::numtext::RunCalculation(inputs, [](int, std::string_view) {});
     } catch (const flyback::runtime::RuntimeError& error) {
-        return flyback::numtext::FaultMessage(error.kind(), *inputs);
+        return flyback::numtext::FaultMessage(error.kind(), inputs);
     }
     return {};
+}
+
+std::string FaultMessage(std::string_view line) {
+    const auto inputs = Answerer().ReadRequest(line);
+    return inputs ? FaultMessage(*inputs) : std::string();
 }
 
 }  // namespace
@@ -61,6 +81,11 @@ EMSCRIPTEN_KEEPALIVE std::size_t flyback_answer_size() {
     return Answer().size();
 }
 
+// The longest request line, in bytes, that is answered as a request.
+EMSCRIPTEN_KEEPALIVE std::size_t flyback_max_request_line() {
+    return flyback::cli::kMaxRequestLine;
+}
+
 // The request's answer line (without the line feed), byte for byte as
 // flyback-calc --jsonl writes it.
 EMSCRIPTEN_KEEPALIVE void flyback_press_json(std::size_t size) {
@@ -71,6 +96,14 @@ EMSCRIPTEN_KEEPALIVE void flyback_press_json(std::size_t size) {
     } else {
         Answerer().Answer(line, Answer());
     }
+    ReleaseLargeRequest();
+}
+
+// The answer to a request too long to be one, which JavaScript gives without
+// copying the request into memory at all.
+EMSCRIPTEN_KEEPALIVE void flyback_answer_too_long() {
+    Answer().clear();
+    Answerer().AnswerTooLong(Answer());
 }
 
 // What the window tells the user when the request's press faults: the error
@@ -78,13 +111,45 @@ EMSCRIPTEN_KEEPALIVE void flyback_press_json(std::size_t size) {
 // fault or is not a request.
 EMSCRIPTEN_KEEPALIVE void flyback_fault_message(std::size_t size) {
     Answer() = FaultMessage(std::string_view(Request().data(), size));
+    ReleaseLargeRequest();
 }
 
 // The input (0 to 5) that the fault message names, or -1.
 EMSCRIPTEN_KEEPALIVE int flyback_suspect_input(std::size_t size) {
     const auto inputs = Answerer().ReadRequest(std::string_view(Request().data(), size));
+    ReleaseLargeRequest();
     if (!inputs) return -1;
     const auto hint = flyback::numtext::SuspectInput(*inputs);
+    return hint ? hint->input : -1;
+}
+
+// What the window says when a box would take a text longer than that, for the
+// page to say the same.
+EMSCRIPTEN_KEEPALIVE void flyback_text_too_long_message() {
+    Answer() = flyback::numtext::kTextTooLongMessage;
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t* flyback_text_sizes() {
+    return TextSizes().data();
+}
+
+// A press of six texts, as the window makes one: no request line, so no limit
+// of the line protocol applies. The answer is the --jsonl answer to the same
+// texts, a line feed, and on a fault the window's message; returns the input
+// the message names, or -1.
+EMSCRIPTEN_KEEPALIVE int flyback_press_texts() {
+    flyback::numtext::InputTexts inputs;
+    std::size_t start = 0;
+    for (int i = 0; i < flyback::numtext::kInputCount; ++i) {
+        inputs[i] = std::string_view(Request()).substr(start, TextSizes()[i]);
+        start += TextSizes()[i];
+    }
+    Answer().clear();
+    flyback::cli::kPlainAnswers.press(inputs, Answer());
+    Answer() += '\n';
+    Answer() += FaultMessage(inputs);
+    const auto hint = flyback::numtext::SuspectInput(inputs);
+    ReleaseLargeRequest();
     return hint ? hint->input : -1;
 }
 

@@ -3,16 +3,22 @@
 //   engine.pressJson(line)    the answer flyback-calc --jsonl writes for the line
 //   engine.faultMessage(line) the window's message for a faulting press, or ""
 //   engine.suspectInput(line) the input (0 to 5) that message names, or -1
+//   engine.pressTexts(texts)  a press of six texts as the window makes it:
+//                             {answer, faultMessage, suspectInput}, in one call
+//   engine.maxInputText       the longest text, in UTF-8 bytes, a box takes
+//   engine.textTooLongMessage what the window says of a longer one
 (function () {
     const encoder = new TextEncoder();
     const decoder = new TextDecoder();
+    // The engine runs only once the module has started, after this script.
+    let maxRequestLine;
+    const limit = () => (maxRequestLine ??= Module['_flyback_max_request_line']());
 
     // Writes the line into the engine's request buffer; returns its size.
     function putRequest(line) {
         const room = line.length * 3;  // UTF-8 takes at most 3 bytes a UTF-16 unit
         const buffer = Module['_flyback_request_buffer'](room);
-        const written = encoder.encodeInto(line, HEAPU8.subarray(buffer, buffer + room)).written;
-        return written;
+        return encoder.encodeInto(line, HEAPU8.subarray(buffer, buffer + room)).written;
     }
 
     function answer() {
@@ -20,15 +26,55 @@
         return decoder.decode(HEAPU8.subarray(start, start + Module['_flyback_answer_size']()));
     }
 
+    // A line of more UTF-16 units than the limit has more bytes than it too:
+    // it is answered without being copied into the engine.
+    const tooLong = (line) => line.length > limit();
+
     Module['pressJson'] = function (line) {
-        Module['_flyback_press_json'](putRequest(line));
+        if (tooLong(line)) {
+            Module['_flyback_answer_too_long']();
+        } else {
+            Module['_flyback_press_json'](putRequest(line));
+        }
         return answer();
     };
     Module['faultMessage'] = function (line) {
+        if (tooLong(line)) return '';
         Module['_flyback_fault_message'](putRequest(line));
         return answer();
     };
     Module['suspectInput'] = function (line) {
-        return Module['_flyback_suspect_input'](putRequest(line));
+        return tooLong(line) ? -1 : Module['_flyback_suspect_input'](putRequest(line));
+    };
+
+    // A lone surrogate (which a text box can hold) is no Unicode character;
+    // it becomes U+FFFD, as the window's conversion to UTF-8 makes it.
+    const wellFormed = (text) =>
+        text.replace(/[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g,
+                     '\uFFFD');
+
+    Object.defineProperty(Module, 'maxInputText', { get: limit });  // one bound for both
+    Object.defineProperty(Module, 'textTooLongMessage', {
+        get() {
+            Module['_flyback_text_too_long_message']();
+            return answer();
+        },
+    });
+
+    Module['pressTexts'] = function (texts) {
+        const whole = texts.map(wellFormed);
+        const room = whole.reduce((sum, text) => sum + text.length * 3, 0);
+        const buffer = Module['_flyback_request_buffer'](room);
+        const sizes = Module['_flyback_text_sizes']() / 4;  // size_t is 32 bits here
+        let offset = 0;
+        whole.forEach((text, i) => {
+            const written =
+                encoder.encodeInto(text, HEAPU8.subarray(buffer + offset, buffer + room)).written;
+            HEAPU32[sizes + i] = written;
+            offset += written;
+        });
+        const suspectInput = Module['_flyback_press_texts']();
+        const [line, faultMessage] = answer().split(/\n([^]*)/);
+        return { answer: JSON.parse(line), faultMessage: faultMessage || '', suspectInput };
     };
 })();

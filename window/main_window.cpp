@@ -126,8 +126,7 @@ void MainWindow::AddWindowActions() {
 }
 
 void MainWindow::RefuseTooLongText() {
-    reportFault_(this, {windowTitle(), QStringLiteral("文本超过 1 MiB（1048576 字节），未被接受；"
-                                                      "输入框中的文本保持不变。")});
+    reportFault_(this, {windowTitle(), FromUtf8(numtext::kTextTooLongMessage)});
 }
 
 const report::DesignRecord* MainWindow::LastPress() const {

@@ -52,4 +52,43 @@ cases.forEach((line, i) => {
     }
 });
 console.log(`${cases.length} requests, ${mismatches} answers differ from the native ones`);
-process.exit(mismatches === 0 && answers.length === cases.length + 1 ? 0 : 1);
+
+// The page's press of six texts gives the same answer as the request of them.
+let pressMismatches = 0;
+cases.forEach((line, i) => {
+    let texts;
+    try {
+        texts = JSON.parse(line);
+    } catch {
+        return;
+    }
+    if (!Array.isArray(texts) || texts.length !== 6 || !texts.every((t) => typeof t === 'string')) {
+        return;
+    }
+    const press = engine.pressTexts(texts);
+    if (JSON.stringify(press.answer) === JSON.stringify(JSON.parse(answers[i]))) return;
+    if (++pressMismatches <= 5) console.error(`pressTexts ${line}: ${JSON.stringify(press)}`);
+});
+console.log(`pressTexts: ${pressMismatches} answers differ from the requests' answers`);
+
+// Hostile sizes: a request of hundreds of megabytes is answered as too long
+// without entering the engine's memory; texts longer than a request line may
+// be, and lone surrogates, are pressed as the window presses them.
+const problems = [];
+const memoryBefore = engine.HEAPU8.length;
+const huge = engine.pressJson('["' + 'x'.repeat(300e6) + '"]');
+if (!huge.includes('"bad_request"')) problems.push(`huge request: ${huge}`);
+if (engine.HEAPU8.length > memoryBefore + 8e6) problems.push('huge request grew the memory');
+const long = engine.pressTexts([' '.repeat((1 << 20) - 2) + '60', '368', '200', '', '75', '5']);
+if (long.answer.error?.kind !== 'division_by_zero' || long.suspectInput !== 3) {
+    problems.push(`long texts: ${JSON.stringify(long)}`);
+}
+const lone = engine.pressTexts(['\uD800', '368', '200', '20', '75', '5']);
+if (JSON.stringify(lone) !==
+    JSON.stringify(engine.pressTexts(['\uFFFD', '368', '200', '20', '75', '5']))) {
+    problems.push(`lone surrogate: ${JSON.stringify(lone)}`);
+}
+problems.forEach((problem) => console.error(problem));
+console.log(`${problems.length} hostile-size checks failed`);
+const passed = mismatches === 0 && pressMismatches === 0 && problems.length === 0;
+process.exit(passed && answers.length === cases.length + 1 ? 0 : 1);

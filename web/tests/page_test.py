@@ -120,6 +120,30 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.driver.execute_script("return document.images.length"), 0)
         self.assertEqual(self.driver.title, CAPTION)
 
+    def set_input(self, i, text, lone_surrogate=False):
+        """Puts a text into a box as a paste would, with the input event; a lone
+        surrogate, which WebDriver cannot carry, is added in the page."""
+        self.driver.execute_script(
+            "const box = document.getElementById(arguments[0]);"
+            "box.value = arguments[1] + (arguments[2] ? String.fromCharCode(0xD800) : '');"
+            "box.dispatchEvent(new Event('input'));", f"Text1_{i}", text, lone_surrogate)
+
+    def test_texts_the_protocol_would_refuse_are_pressed_as_the_window_presses_them(self):
+        # A lone surrogate is read as U+FFFD; texts together beyond a request
+        # line are still one press. Neither meets the line protocol's errors.
+        self.set_input(0, "60", lone_surrogate=True)
+        self.set_input(1, " " * 600000 + "368")
+        self.set_input(2, " " * 600000 + "200")
+        self.press()
+        self.assertIsNone(self.box("FaultDialog").get_attribute("open"))
+        self.assertEqual(self.results(), WORKED_EXAMPLE)
+
+    def test_a_text_over_one_mebibyte_is_refused_whole(self):
+        self.set_input(0, "6" * ((1 << 20) + 1))
+        self.assertEqual(self.box("Text1_0").get_attribute("value"), "60")
+        self.assertIsNotNone(self.box("FaultDialog").get_attribute("open"))
+        self.assertIn("1 MiB", self.box("FaultMessage").text)
+
     def test_no_request_leaves_the_page(self):
         self.press()
         urls = []
