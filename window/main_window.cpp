@@ -10,7 +10,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QValidator>
 #include <limits>
@@ -148,10 +147,16 @@ void MainWindow::SaveReportAs() {
     if (path.isEmpty()) return;
     const QString suffix = filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".html");
     if (QFileInfo(path).suffix().isEmpty()) path += suffix;
-    if (!SaveReport(*lastPress_, path)) {
-        ShowPlainMessage(this, QMessageBox::Warning, windowTitle(),
-                         QStringLiteral("无法写入“%1”。").arg(QDir::toNativeSeparators(path)));
-    }
+    SaveReportTo(path);
+}
+
+bool MainWindow::SaveReportTo(const QString& path) {
+    if (!lastPress_) return false;
+    if (SaveReport(*lastPress_, path)) return true;
+    reportFault_(this, {windowTitle(),
+                        QStringLiteral("无法写入“%1”。原有文件未被改动。")
+                            .arg(QDir::toNativeSeparators(path))});
+    return false;
 }
 
 void MainWindow::Print() {

@@ -52,6 +52,8 @@ class MainWindow : public QWidget {
     // print its report (both through a dialog).
     void CopyDesign();
     void SaveReportAs();
+    // Saves the report without a dialog; a failure is reported to the user.
+    bool SaveReportTo(const QString& path);
     void Print();
     void ShowAbout();
 

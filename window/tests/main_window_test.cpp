@@ -525,9 +525,11 @@ class MainWindowTest : public QObject {
         getrlimit(RLIMIT_FSIZE, &limit);
         const rlimit small{512, limit.rlim_max};
         setrlimit(RLIMIT_FSIZE, &small);
-        const bool saved = flyback::window::SaveReport(*window_->LastPress(), path);
+        const bool saved = window_->SaveReportTo(path);
         setrlimit(RLIMIT_FSIZE, &limit);
         QVERIFY(!saved);
+        QCOMPARE(reports_.size(), std::size_t{1});
+        QVERIFY(reports_[0].message.startsWith("无法写入“" + path + "”"));
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old design"));
