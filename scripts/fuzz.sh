@@ -15,7 +15,9 @@ for target in run_calculation jsonl report window_text; do
     [ "$target" = report ] && seeds=$root/fuzz/corpus/run_calculation
     mkdir -p "$corpus" "$findings"
     echo "== $target: $seconds s"
-    [ "$target" = window_text ] && export QT_QPA_PLATFORM=offscreen
+    # The window's target runs offscreen; the font library keeps caches that
+    # it never frees, which LeakSanitizer would take for our leaks.
+    [ "$target" = window_text ] && export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
     "$build/fuzz/${target}_fuzzer" "$corpus" "$seeds" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$findings/" -print_final_stats=1 2>&1 | tail -n 25
