@@ -17,7 +17,8 @@ for target in run_calculation jsonl report window_text; do
     echo "== $target: $seconds s"
     # The window's target runs offscreen; the font library keeps caches that
     # it never frees, which LeakSanitizer would take for our leaks.
-    [ "$target" = window_text ] && export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+    [ "$target" = window_text ] &&
+        export QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$root/fuzz/fontconfig.supp
     "$build/fuzz/${target}_fuzzer" "$corpus" "$seeds" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$findings/" -print_final_stats=1 2>&1 | tail -n 25
