@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the golden corpus: its requests, and their answers from the
-# flyback-calc of a build. Run it only when an answer is meant to change, and
-# say why in the commit; the golden_corpus test holds every answer to the bit.
+# Regenerates the golden corpus (its requests, and their answers from the
+# flyback-calc of a build) and the golden reports. Run it only when an answer
+# is meant to change, and say why in the commit: the golden_corpus and
+# golden_reports tests hold every answer to the bit.
 #   scripts/update-golden.sh build/default
 set -euo pipefail
 build=${1:?usage: $0 BUILD_DIR}
@@ -10,3 +11,4 @@ golden=cli/tests/golden
 python3 $golden/make_requests.py > $golden/requests.jsonl
 "$build/cli/flyback-calc" --jsonl --details < $golden/requests.jsonl > $golden/answers.jsonl || true
 wc -l $golden/requests.jsonl $golden/answers.jsonl
+$golden/reports.sh "$build/cli/flyback-calc" --update

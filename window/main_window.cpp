@@ -153,9 +153,10 @@ void MainWindow::SaveReportAs() {
 bool MainWindow::SaveReportTo(const QString& path) {
     if (!lastPress_) return false;
     if (SaveReport(*lastPress_, path)) return true;
-    reportFault_(this, {windowTitle(),
-                        QStringLiteral("无法写入“%1”。原有文件未被改动。")
-                            .arg(QDir::toNativeSeparators(path))});
+    reportFault_(
+        this,
+        {windowTitle(),
+         QStringLiteral("无法写入“%1”。原有文件未被改动。").arg(QDir::toNativeSeparators(path))});
     return false;
 }
 

@@ -67,6 +67,16 @@ INSTANTIATE_TEST_SUITE_P(
         WarningCase{"EmptyFrequencyFaults",
                     {"60", "368", "200", "", "75", "5"},
                     {"frequency_too_low@Text1_3"}},
+        // Each check at exactly its bound: equal voltages, 1 kHz, 1000 kHz and
+        // 100 % pass; 1 % does not; a duty cycle of exactly 0.5 passes.
+        WarningCase{
+            "AtTheBoundsThatPass", {"60", "368", "368", "1", "100", "5"}, {"no_core_fits@Text2_0"}},
+        WarningCase{"DutyCycleOfExactlyHalfAndOnePercent",
+                    {"60", "368", "120", "20", "1", "5"},
+                    {"efficiency_as_fraction@Text1_4"}},
+        WarningCase{"HighestFrequency",
+                    {"60", "368", "200", "1000", "75", "5"},
+                    {"secondary_turns_below_one@Text2_3"}},
         WarningCase{"UnreadablyLargeIsTheFaultHintsToExplain",
                     {"60", "368", "200", "20", "75", "1e999"},
                     {}}),
