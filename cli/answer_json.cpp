@@ -92,9 +92,9 @@ void AnswerJson::Finish(std::optional<runtime::ErrorKind> error) {
     out_ += '}';
 }
 
-void AnswerJson::Outcome(const report::PressOutcome& outcome) {
+void AnswerJson::Outcome(const numtext::PressOutcome& outcome) {
     Start();
-    for (const report::ResultWrite& write : outcome.writes) Result(write.box, write.text);
+    for (const numtext::ResultWrite& write : outcome.writes) Result(write.box, write.text);
     Finish(outcome.error);
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/press.hpp"
+#include "numtext/press_outcome.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::cli {
@@ -23,7 +23,7 @@ class AnswerJson {
     void Result(int box, std::string_view text);
     void Finish(std::optional<runtime::ErrorKind> error);
 
-    void Outcome(const report::PressOutcome& outcome);
+    void Outcome(const numtext::PressOutcome& outcome);
     // {"results":[],"error":{"kind":"bad_request","message":...}}
     void BadRequest(std::string_view message);
 

@@ -23,7 +23,7 @@ std::size_t DisplayWidth(std::string_view text) {
 
 }  // namespace
 
-void PrintTable(const report::PressOutcome& outcome, std::ostream& out) {
+void PrintTable(const numtext::PressOutcome& outcome, std::ostream& out) {
     std::size_t column = 0;
     for (const auto& info : numtext::kResultBoxesOnScreen) {
         column = std::max(column, DisplayWidth(info.caption));

@@ -13,7 +13,7 @@
 
 namespace {
 
-using flyback::report::PressOutcome;
+using flyback::numtext::PressOutcome;
 
 void Check(bool condition) {
     if (!condition) std::abort();

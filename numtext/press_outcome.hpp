@@ -7,7 +7,7 @@
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
 
-namespace flyback::report {
+namespace flyback::numtext {
 
 struct ResultWrite {
     int box;
@@ -31,4 +31,4 @@ struct PressOutcome {
     }
 };
 
-}  // namespace flyback::report
+}  // namespace flyback::numtext
