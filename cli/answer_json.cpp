@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "numtext/result_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 
 namespace flyback::cli {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "numtext/input_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 
 namespace flyback::cli {

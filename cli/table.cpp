@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "numtext/result_boxes.hpp"
+#include "numtext/boxes.hpp"
 
 namespace flyback::cli {
 namespace {

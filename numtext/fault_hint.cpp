@@ -3,14 +3,16 @@
 #include <array>
 #include <cmath>
 
-#include "numtext/input_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 
 namespace flyback::numtext {
 namespace {
 
-constexpr int kPower = 0, kMaxVoltage = 1, kMinVoltage = 2, kFrequency = 3, kEfficiency = 4;
+constexpr int kPower = Index(Input::Power), kMaxVoltage = Index(Input::MaxVoltage),
+              kMinVoltage = Index(Input::MinVoltage), kFrequency = Index(Input::Frequency),
+              kEfficiency = Index(Input::Efficiency);
 
 // The faults the design chain raises on zero or negative inputs, in the order
 // the chain meets them.

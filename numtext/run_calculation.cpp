@@ -17,14 +17,15 @@ constexpr double kInductanceUnitThreshold = 0.001;  // H; at or below it, microh
 void ReadInputs(const InputTexts& texts, PressTrace& trace) {
     auto& read = trace.readValues;
     design::DesignInputs& in = trace.inputs;
-    in.OutputPower = read[0] = runtime::NumberFromText(texts[0]);
-    in.MaxInputVoltage = read[1] = runtime::NumberFromText(texts[1]);
-    in.MinInputVoltage = read[2] = runtime::NumberFromText(texts[2]);
-    read[3] = runtime::NumberFromText(texts[3]);
-    in.Frequency = runtime::InlineMultiply(read[3], kHertzPerKilohertz);
-    read[4] = runtime::NumberFromText(texts[4]);
-    in.Efficiency = runtime::InlineDivide(read[4], kPercent);
-    in.OutputVoltage = read[5] = runtime::NumberFromText(texts[5]);
+    const auto readText = [&](Input input) {
+        return read[Index(input)] = runtime::NumberFromText(texts[Index(input)]);
+    };
+    in.OutputPower = readText(Input::Power);
+    in.MaxInputVoltage = readText(Input::MaxVoltage);
+    in.MinInputVoltage = readText(Input::MinVoltage);
+    in.Frequency = runtime::InlineMultiply(readText(Input::Frequency), kHertzPerKilohertz);
+    in.Efficiency = runtime::InlineDivide(readText(Input::Efficiency), kPercent);
+    in.OutputVoltage = readText(Input::OutputVoltage);
 }
 
 std::string InductanceText(double henry) {
@@ -38,26 +39,6 @@ std::string InductanceText(double henry) {
 
 double fix1(double value) {
     return runtime::Divide(runtime::Floor(runtime::Multiply(100, value)), 100);
-}
-
-int ResultBox(Published which) {
-    switch (which) {
-        case Published::CoreType:
-            return 0;
-        case Published::SwitchVoltage:
-            return 4;
-        case Published::PrimaryInductance:
-            return 6;
-        case Published::SwitchCurrent:
-            return 5;
-        case Published::PrimaryTurns:
-            return 2;
-        case Published::GapLength:
-            return 1;
-        case Published::SecondaryTurns:
-            return 3;
-    }
-    return -1;
 }
 
 std::string ResultText(Published which, const design::DesignResults& r) {

@@ -6,11 +6,9 @@
 #include <string_view>
 
 #include "design/calculate.hpp"
+#include "numtext/boxes.hpp"
 
 namespace flyback::numtext {
-
-inline constexpr int kInputCount = 6;
-inline constexpr int kResultCount = 7;
 
 // The frequency is typed in kHz and the efficiency in percent.
 inline constexpr double kHertzPerKilohertz = 1000;
@@ -33,9 +31,6 @@ using SetResultText = std::function<void(int box, std::string_view text)>;
 // Truncates to hundredths, toward minus infinity, on the double value: 0.29 gives
 // 0.28 because 0.29 × 100 is just below 29.
 double fix1(double value);
-
-// The result box that shows a published result.
-int ResultBox(design::Published which);
 
 // The text shown for a published result, given the results so far.
 std::string ResultText(design::Published which, const design::DesignResults& results);

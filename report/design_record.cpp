@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "numtext/input_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::report {

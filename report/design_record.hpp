@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "numtext/run_calculation.hpp"
 #include "numtext/press_outcome.hpp"
+#include "numtext/run_calculation.hpp"
 #include "report/quantities.hpp"
 #include "report/warnings.hpp"
 
@@ -28,7 +28,7 @@ struct DesignRecord {
     // Each input as read, before scaling; empty where reading stopped before it.
     std::array<std::optional<double>, numtext::kInputCount> inputValues;
     std::vector<QuantityValue> quantities;  // those reached, in kQuantities order
-    numtext::PressOutcome outcome;                 // box texts in publication order, error
+    numtext::PressOutcome outcome;          // box texts in publication order, error
     std::vector<Warning> warnings;          // of the inputs, then of the results
 
     const QuantityValue* Find(std::string_view symbol) const;

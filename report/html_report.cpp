@@ -1,8 +1,7 @@
 #include "report/html_report.hpp"
 
+#include "numtext/boxes.hpp"
 #include "numtext/fault_hint.hpp"
-#include "numtext/input_boxes.hpp"
-#include "numtext/result_boxes.hpp"
 #include "version/version.hpp"
 
 namespace flyback::report {

@@ -58,9 +58,7 @@ const Quantity* FindQuantity(std::string_view symbol) {
 }
 
 const Quantity& ResultQuantity(int box) {
-    static constexpr std::array<std::string_view, 7> kSymbols = {"core", "gap", "Np", "Ns",
-                                                                 "Vceo", "Isc", "Lp"};
-    return *FindQuantity(kSymbols.at(static_cast<std::size_t>(box)));
+    return *FindQuantity(numtext::kResultBoxes.at(static_cast<std::size_t>(box)).symbol);
 }
 
 }  // namespace flyback::report

@@ -3,9 +3,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "numtext/boxes.hpp"
 #include "numtext/fault_hint.hpp"
-#include "numtext/input_boxes.hpp"
-#include "numtext/result_boxes.hpp"
 #include "runtime/decimal_conversion.hpp"
 
 namespace flyback::report {

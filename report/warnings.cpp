@@ -1,8 +1,7 @@
 #include "report/warnings.hpp"
 
 #include "design/core_size_table.hpp"
-#include "numtext/input_boxes.hpp"
-#include "numtext/result_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "report/design_record.hpp"
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
@@ -10,9 +9,8 @@
 namespace flyback::report {
 namespace {
 
-constexpr int kPower = 0, kMaxVoltage = 1, kMinVoltage = 2, kFrequency = 3, kEfficiency = 4,
-              kOutputVoltage = 5;
-constexpr int kCoreBox = 0, kPrimaryTurnsBox = 2, kSecondaryTurnsBox = 3, kInductanceBox = 6;
+using design::Published;
+using numtext::Input;
 
 constexpr double kLowestKilohertz = 1, kHighestKilohertz = 1000;
 constexpr double kLowestPercent = 1, kHighestPercent = 100;
@@ -50,37 +48,37 @@ void ReadingWarnings(const numtext::InputTexts& texts, std::array<Reading, 6>& r
 }
 
 void RangeWarnings(const std::array<Reading, 6>& readings, std::vector<Warning>& warnings) {
-    const auto add = [&](std::string_view code, int input, std::string message) {
-        warnings.push_back({code, Warning::Box::Input, input, std::move(message)});
+    const auto add = [&](std::string_view code, Input input, std::string message) {
+        warnings.push_back({code, Warning::Box::Input, Index(input), std::move(message)});
     };
-    const auto value = [&](int i) { return readings[i].number.value; };
-    const auto read = [&](int i) { return readings[i].read; };
-    if (read(kPower) && value(kPower) <= 0)
-        add("power_not_positive", kPower, "输出功率应大于 0 W。");
-    if (read(kMaxVoltage) && value(kMaxVoltage) <= 0) {
-        add("max_voltage_not_positive", kMaxVoltage, "最大输入电压应大于 0 V。");
+    const auto value = [&](Input i) { return readings[Index(i)].number.value; };
+    const auto read = [&](Input i) { return readings[Index(i)].read; };
+    using enum Input;
+    if (read(Power) && value(Power) <= 0) add("power_not_positive", Power, "输出功率应大于 0 W。");
+    if (read(MaxVoltage) && value(MaxVoltage) <= 0) {
+        add("max_voltage_not_positive", MaxVoltage, "最大输入电压应大于 0 V。");
     }
-    if (read(kMinVoltage) && value(kMinVoltage) <= 0) {
-        add("min_voltage_not_positive", kMinVoltage, "最小输入电压应大于 0 V。");
+    if (read(MinVoltage) && value(MinVoltage) <= 0) {
+        add("min_voltage_not_positive", MinVoltage, "最小输入电压应大于 0 V。");
     }
-    if (read(kMinVoltage) && read(kMaxVoltage) && value(kMinVoltage) > value(kMaxVoltage)) {
-        add("min_above_max", kMinVoltage, "最小输入电压高于最大输入电压：两者是否填反了？");
+    if (read(MinVoltage) && read(MaxVoltage) && value(MinVoltage) > value(MaxVoltage)) {
+        add("min_above_max", MinVoltage, "最小输入电压高于最大输入电压：两者是否填反了？");
     }
-    if (read(kFrequency) && value(kFrequency) > kHighestKilohertz) {
-        add("frequency_too_high", kFrequency,
-            "工作频率 " + ExactNumber(value(kFrequency)) +
+    if (read(Frequency) && value(Frequency) > kHighestKilohertz) {
+        add("frequency_too_high", Frequency,
+            "工作频率 " + ExactNumber(value(Frequency)) +
                 " kHz 高于 1000 kHz：是否按 Hz 输入？请以 kHz 为单位。");
-    } else if (read(kFrequency) && value(kFrequency) < kLowestKilohertz) {
-        add("frequency_too_low", kFrequency, "工作频率低于 1 kHz：请以 kHz 为单位输入。");
+    } else if (read(Frequency) && value(Frequency) < kLowestKilohertz) {
+        add("frequency_too_low", Frequency, "工作频率低于 1 kHz：请以 kHz 为单位输入。");
     }
-    if (read(kEfficiency) && value(kEfficiency) <= kLowestPercent) {
-        add("efficiency_as_fraction", kEfficiency,
+    if (read(Efficiency) && value(Efficiency) <= kLowestPercent) {
+        add("efficiency_as_fraction", Efficiency,
             "工作效率不超过 1 %：是否按小数输入？请输入百分数，例如 75。");
-    } else if (read(kEfficiency) && value(kEfficiency) > kHighestPercent) {
-        add("efficiency_above_100", kEfficiency, "工作效率超过 100 %，不可能。");
+    } else if (read(Efficiency) && value(Efficiency) > kHighestPercent) {
+        add("efficiency_above_100", Efficiency, "工作效率超过 100 %，不可能。");
     }
-    if (read(kOutputVoltage) && value(kOutputVoltage) <= 0) {
-        add("output_voltage_not_positive", kOutputVoltage, "输出电压应大于 0 V。");
+    if (read(OutputVoltage) && value(OutputVoltage) <= 0) {
+        add("output_voltage_not_positive", OutputVoltage, "输出电压应大于 0 V。");
     }
 }
 
@@ -104,26 +102,27 @@ std::vector<Warning> InputWarnings(const numtext::InputTexts& texts) {
 
 std::vector<Warning> ResultWarnings(const DesignRecord& record) {
     std::vector<Warning> warnings;
-    const auto add = [&](std::string_view code, int box, std::string message) {
-        warnings.push_back({code, Warning::Box::Result, box, std::move(message)});
+    const auto add = [&](std::string_view code, Published result, std::string message) {
+        warnings.push_back(
+            {code, Warning::Box::Result, numtext::ResultBox(result), std::move(message)});
     };
     const QuantityValue* core = record.Find("core");
     if (core != nullptr && core->text.starts_with(design::kNoCorePrefix)) {
-        add("no_core_fits", kCoreBox,
+        add("no_core_fits", Published::CoreType,
             "磁芯表中没有足够大的磁芯：所需截面积 " + record.Find("Ae_req")->text +
                 " cm² 大于 4 cm²（EE20）；其余结果按所需截面积计算。");
     }
     if (const QuantityValue* duty = record.Find("Dmax");
         duty != nullptr && duty->number > kHighestDutyCycle) {
-        add("duty_cycle_above_half", kInductanceBox,
+        add("duty_cycle_above_half", Published::PrimaryInductance,
             "最大占空比 Dmax = " + duty->text + " 超过 0.5：最小输入电压相对最大输入电压偏低。");
     }
     if (const QuantityValue* turns = record.Find("Np"); turns != nullptr && turns->number < 1) {
-        add("primary_turns_below_one", kPrimaryTurnsBox,
+        add("primary_turns_below_one", Published::PrimaryTurns,
             "初级匝数不足 1 匝：工作频率是否过高，或按 Hz 输入了？");
     }
     if (const QuantityValue* turns = record.Find("Ns"); turns != nullptr && turns->number < 1) {
-        add("secondary_turns_below_one", kSecondaryTurnsBox, "次级匝数不足 1 匝。");
+        add("secondary_turns_below_one", Published::SecondaryTurns, "次级匝数不足 1 匝。");
     }
     return warnings;
 }

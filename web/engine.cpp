@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
+#include "numtext/boxes.hpp"
 #include "numtext/fault_hint.hpp"
-#include "numtext/input_boxes.hpp"
 #include "runtime/error.hpp"
 
 namespace {
@@ -127,6 +128,36 @@ EMSCRIPTEN_KEEPALIVE int flyback_suspect_input(std::size_t size) {
 // page to say the same.
 EMSCRIPTEN_KEEPALIVE void flyback_text_too_long_message() {
     Answer() = flyback::numtext::kTextTooLongMessage;
+}
+
+// The box table, for the page's test to hold the page's captions to:
+// {"inputs":[{"caption":..,"unit":..,"symbol":..},...],"results":[{"box":..,
+// "row":..,"caption":..,"symbol":..},...]}, each list by box index.
+EMSCRIPTEN_KEEPALIVE void flyback_boxes_json() {
+    using flyback::cli::AppendJsonString;
+    std::string& out = Answer();
+    out = R"({"inputs":[)";
+    for (const auto& box : flyback::numtext::kInputBoxes) {
+        if (out.back() != '[') out += ',';
+        out += R"({"caption":)";
+        AppendJsonString(out, box.caption);
+        out += R"(,"unit":)";
+        AppendJsonString(out, box.unit);
+        out += R"(,"symbol":)";
+        AppendJsonString(out, box.symbol);
+        out += '}';
+    }
+    out += R"(],"results":[)";
+    for (const auto& box : flyback::numtext::kResultBoxes) {
+        if (out.back() != '[') out += ',';
+        out += R"({"box":)" + std::to_string(box.box) + R"(,"row":)" + std::to_string(box.row);
+        out += R"(,"caption":)";
+        AppendJsonString(out, box.caption);
+        out += R"(,"symbol":)";
+        AppendJsonString(out, box.symbol);
+        out += '}';
+    }
+    out += "]}";
 }
 
 EMSCRIPTEN_KEEPALIVE std::size_t* flyback_text_sizes() {

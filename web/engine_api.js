@@ -5,6 +5,7 @@
 //   engine.suspectInput(line) the input (0 to 5) that message names, or -1
 //   engine.pressTexts(texts)  a press of six texts as the window makes it:
 //                             {answer, faultMessage, suspectInput}, in one call
+//   engine.boxes()            the box table: {inputs, results}, captions and symbols
 //   engine.maxInputText       the longest text, in UTF-8 bytes, a box takes
 //   engine.textTooLongMessage what the window says of a longer one
 (function () {
@@ -60,6 +61,11 @@
             return answer();
         },
     });
+
+    Module['boxes'] = function () {
+        Module['_flyback_boxes_json']();
+        return JSON.parse(answer());
+    };
 
     Module['pressTexts'] = function (texts) {
         const whole = texts.map(wellFormed);

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "numtext/boxes.hpp"
 #include "numtext/fault_hint.hpp"
-#include "numtext/input_boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
 #include "ui_main_window.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "numtext/result_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::numtext {

@@ -1,4 +1,5 @@
 #include "report/design_record.hpp"
+#include "numtext/boxes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,16 @@ TEST(DesignRecordTest, SymbolsUnitsAndOrderAreFixed) {
 }
 
 // The worked example, each value computed here on its own.
+// The box table's symbols name the quantities: the inputs the first six.
+TEST(DesignRecordTest, BoxesNameTheirQuantities) {
+    for (const auto& box : numtext::kInputBoxes) {
+        EXPECT_EQ(kQuantities.at(static_cast<std::size_t>(Index(box.input))).symbol, box.symbol);
+    }
+    for (const auto& box : numtext::kResultBoxes) {
+        EXPECT_NE(FindQuantity(box.symbol), nullptr) << box.symbol;
+    }
+}
+
 TEST(DesignRecordTest, WorkedExampleHoldsEveryQuantity) {
     const DesignRecord record = RecordPress(kDefaults);
     const double Vor = 368.0 * 120 / 368, D = Vor / (Vor + 200);

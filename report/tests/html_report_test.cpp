@@ -7,8 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "numtext/input_boxes.hpp"
-#include "numtext/result_boxes.hpp"
+#include "numtext/boxes.hpp"
 
 namespace flyback::report {
 namespace {

@@ -88,7 +88,20 @@ if (JSON.stringify(lone) !==
     JSON.stringify(engine.pressTexts(['\uFFFD', '368', '200', '20', '75', '5']))) {
     problems.push(`lone surrogate: ${JSON.stringify(lone)}`);
 }
+// The page's captions are the box table's: each label names its box's caption.
+const page = readFileSync(join(sourceDir, 'web/index.html'), 'utf8');
+const labelOf = (id) => page.match(new RegExp(`<label[^>]*for="${id}">([^<]*)</label>`))?.[1];
+const boxes = engine.boxes();
+boxes.inputs.forEach((box, i) => {
+    if (labelOf(`Text1_${i}`) !== box.caption) problems.push(`Text1_${i}: ${labelOf(`Text1_${i}`)}`);
+});
+boxes.results.forEach((box) => {
+    if (labelOf(`Text2_${box.box}`) !== box.caption) problems.push(`Text2_${box.box} caption`);
+    if (!page.includes(`id="Text2_${box.box}" class="row${box.row}"`)) {
+        problems.push(`Text2_${box.box} is not in row ${box.row}`);
+    }
+});
 problems.forEach((problem) => console.error(problem));
-console.log(`${problems.length} hostile-size checks failed`);
+console.log(`${problems.length} checks of hostile sizes and captions failed`);
 const passed = mismatches === 0 && pressMismatches === 0 && problems.length === 0;
 process.exit(passed && answers.length === cases.length + 1 ? 0 : 1);

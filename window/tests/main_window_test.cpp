@@ -22,7 +22,7 @@
 #include <csignal>
 #include <vector>
 
-#include "numtext/result_boxes.hpp"
+#include "numtext/boxes.hpp"
 #include "version/version.hpp"
 #include "window/about.hpp"
 #include "window/main_window.hpp"
@@ -31,6 +31,7 @@
 #include "window/translation.hpp"
 
 using flyback::window::FaultReport;
+using flyback::window::FromUtf8;
 using flyback::window::MainWindow;
 using flyback::window::ToolTipText;
 
@@ -298,10 +299,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->Text1[0]->accessibleName(), QString("输出功率 W"));
         QCOMPARE(window_->Text1[4]->accessibleName(), QString("工作效率(估计)%"));
         QCOMPARE(window_->Text2[6]->accessibleName(), QString("初级电感量"));
-        for (int box = 0; box < 7; ++box) {
-            const auto caption = flyback::numtext::ResultCaption(box);
-            QCOMPARE(window_->Text2[box]->accessibleName(),
-                     QString::fromUtf8(caption.data(), caption.size()));
+        // The form's captions are the box table's, box by box and row by row.
+        for (const auto& box : flyback::numtext::kInputBoxes) {
+            QCOMPARE(window_->Text1[Index(box.input)]->accessibleName(), FromUtf8(box.caption));
+        }
+        int previousTop = -1;
+        for (const auto& box : flyback::numtext::kResultBoxesOnScreen) {
+            QCOMPARE(window_->Text2[box.box]->accessibleName(), FromUtf8(box.caption));
+            QVERIFY(window_->Text2[box.box]->y() > previousTop);
+            previousTop = window_->Text2[box.box]->y();
         }
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window_->Text1[3]);
         QVERIFY(accessible);
