@@ -33,8 +33,8 @@ void Calculate(const DesignInputs& in, const PublishResult& publish, DesignResul
     r.RequiredCoreArea =
         Multiply(SquareRoot(Divide(Multiply(P, kAreaNumeratorFactor), f)), kAreaCoefficient);
 
-    CoreSelection core = SelectCore(r.RequiredCoreArea);
-    r.CoreType = std::move(core.CoreType);
+    const CoreSelection core = SelectCore(r.RequiredCoreArea);
+    r.Core = core.Core;
     r.CoreArea = core.CoreArea;
     publish(Published::CoreType, r);
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "design/core_size_table.hpp"
 #include "design/design_inputs.hpp"
 
 namespace flyback::design {
@@ -13,10 +14,12 @@ namespace flyback::design {
 inline constexpr double kNotReached = std::numeric_limits<double>::quiet_NaN();
 
 // Everything one calculation derives. Quantities not reached before a fault
-// stay kNotReached, the core type empty.
+// stay kNotReached.
 struct DesignResults {
     double RequiredCoreArea = kNotReached;  // cm²
-    std::string CoreType;
+    // The core table's row chosen; nullptr when none is large enough, and
+    // before the choice (CoreArea then kNotReached).
+    const CoreSize* Core = nullptr;
     double CoreArea = kNotReached;           // cm²
     double FluxDensity = kNotReached;        // gauss
     double ReflectedVoltage = kNotReached;   // V

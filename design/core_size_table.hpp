@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <string>
 #include <string_view>
 
 namespace flyback::design {
@@ -25,17 +24,13 @@ inline constexpr std::array<CoreSize, 9> CoreSizeTable{{
     {4, "EE20"},
 }};
 
-// Shown instead of a core type when no core is large enough, followed by the
-// required area itself.
-inline constexpr std::string_view kNoCorePrefix = "截面积为:";
-
 struct CoreSelection {
-    std::string CoreType;
-    double CoreArea;  // cm²
+    const CoreSize* Core;  // the row chosen, or nullptr when none is large enough
+    double CoreArea;       // cm²: the row's limit, or else the required area itself
 };
 
 // The first core whose limit is at least the required area; when none is large
-// enough, the area itself is used and the text states it.
+// enough, the area itself is used.
 CoreSelection SelectCore(double requiredCoreArea);
 
 }  // namespace flyback::design

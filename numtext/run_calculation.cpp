@@ -41,10 +41,15 @@ double fix1(double value) {
     return runtime::Divide(runtime::Floor(runtime::Multiply(100, value)), 100);
 }
 
+std::string CoreTypeText(const design::DesignResults& r) {
+    if (r.Core != nullptr) return std::string(r.Core->CoreType);
+    return std::string(kNoCorePrefix) + NumberText(r.RequiredCoreArea);
+}
+
 std::string ResultText(Published which, const design::DesignResults& r) {
     switch (which) {
         case Published::CoreType:
-            return r.CoreType;
+            return CoreTypeText(r);
         case Published::SwitchVoltage:
             return NumberText(fix1(r.SwitchVoltage));
         case Published::PrimaryInductance:

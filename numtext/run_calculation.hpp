@@ -32,6 +32,13 @@ using SetResultText = std::function<void(int box, std::string_view text)>;
 // 0.28 because 0.29 × 100 is just below 29.
 double fix1(double value);
 
+// Shown instead of a core type when no core is large enough, followed by the
+// number text of the required area itself.
+inline constexpr std::string_view kNoCorePrefix = "截面积为:";
+
+// The core type box's text: the row's type, or the prefix and the area.
+std::string CoreTypeText(const design::DesignResults& results);
+
 // The text shown for a published result, given the results so far.
 std::string ResultText(design::Published which, const design::DesignResults& results);
 

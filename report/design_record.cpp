@@ -18,8 +18,9 @@ std::vector<QuantityValue> ReachedQuantities(const numtext::PressTrace& trace) {
     std::vector<QuantityValue> reached;
     for (const Quantity& quantity : kQuantities) {
         if (quantity.value == nullptr) {  // the core type
-            if (!trace.results.CoreType.empty()) {
-                reached.push_back({&quantity, design::kNotReached, trace.results.CoreType});
+            if (Reached(trace.results.CoreArea)) {
+                reached.push_back(
+                    {&quantity, design::kNotReached, numtext::CoreTypeText(trace.results)});
             }
             continue;
         }
@@ -99,6 +100,7 @@ DesignRecord RecordPress(const numtext::InputTexts& inputs,
         if (Reached(trace.readValues[i])) record.inputValues[i] = trace.readValues[i];
     }
     record.quantities = ReachedQuantities(trace);
+    record.trace = trace;
     record.warnings = InputWarnings(inputs);
     const std::vector<Warning> results = ResultWarnings(record);
     record.warnings.insert(record.warnings.end(), results.begin(), results.end());

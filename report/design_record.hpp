@@ -28,6 +28,7 @@ struct DesignRecord {
     // Each input as read, before scaling; empty where reading stopped before it.
     std::array<std::optional<double>, numtext::kInputCount> inputValues;
     std::vector<QuantityValue> quantities;  // those reached, in kQuantities order
+    numtext::PressTrace trace;              // the same as the chain's numbers
     numtext::PressOutcome outcome;          // box texts in publication order, error
     std::vector<Warning> warnings;          // of the inputs, then of the results
 

@@ -1,5 +1,7 @@
 #include "report/warnings.hpp"
 
+#include <cmath>
+
 #include "design/core_size_table.hpp"
 #include "numtext/boxes.hpp"
 #include "report/design_record.hpp"
@@ -106,11 +108,13 @@ std::vector<Warning> ResultWarnings(const DesignRecord& record) {
         warnings.push_back(
             {code, Warning::Box::Result, numtext::ResultBox(result), std::move(message)});
     };
-    const QuantityValue* core = record.Find("core");
-    if (core != nullptr && core->text.starts_with(design::kNoCorePrefix)) {
+    const design::DesignResults& results = record.trace.results;
+    if (results.Core == nullptr && !std::isnan(results.CoreArea)) {
+        const design::CoreSize& largest = design::CoreSizeTable.back();
         add("no_core_fits", Published::CoreType,
-            "磁芯表中没有足够大的磁芯：所需截面积 " + record.Find("Ae_req")->text +
-                " cm² 大于 4 cm²（EE20）；其余结果按所需截面积计算。");
+            "磁芯表中没有足够大的磁芯：所需截面积 " + ExactNumber(results.RequiredCoreArea) +
+                " cm² 大于 " + ExactNumber(largest.AreaLimit) + " cm²（" +
+                std::string(largest.CoreType) + "）；其余结果按所需截面积计算。");
     }
     if (const QuantityValue* duty = record.Find("Dmax");
         duty != nullptr && duty->number > kHighestDutyCycle) {
