@@ -121,7 +121,7 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     if (!error) return kExitOk;
     err << "flyback-calc: " << runtime::ErrorKindMessage(*error) << " ("
         << runtime::ErrorKindId(*error) << ")\n";
-    if (const std::string hint = numtext::FaultHintText(inputs); !hint.empty()) {
+    if (const std::string hint = numtext::FaultHintText(record.suspect); !hint.empty()) {
         err << "flyback-calc: " << hint << '\n';
     }
     return kExitCalculationFault;

@@ -14,20 +14,11 @@ constexpr int kPower = Index(Input::Power), kMaxVoltage = Index(Input::MaxVoltag
               kMinVoltage = Index(Input::MinVoltage), kFrequency = Index(Input::Frequency),
               kEfficiency = Index(Input::Efficiency);
 
+// What each problem is called, in the order of the enum.
+constexpr std::array<std::string_view, 3> kProblemTexts = {"为空或为零", "为负数", "数值过大"};
+
 // The faults the design chain raises on zero or negative inputs, in the order
 // the chain meets them.
-std::string_view ProblemText(InputProblem problem) {
-    switch (problem) {
-        case InputProblem::EmptyOrZero:
-            return "为空或为零";
-        case InputProblem::Negative:
-            return "为负数";
-        case InputProblem::TooLarge:
-            return "数值过大";
-    }
-    return {};
-}
-
 std::optional<InputHint> DesignHint(const std::array<double, kInputCount>& v) {
     using enum InputProblem;
     const double power = v[kPower], frequency = v[kFrequency];
@@ -43,14 +34,11 @@ std::optional<InputHint> DesignHint(const std::array<double, kInputCount>& v) {
 
 }  // namespace
 
-std::optional<InputHint> SuspectInput(const InputTexts& inputs) {
+std::optional<InputHint> SuspectInput(const InputReadings& readings) {
     std::array<double, kInputCount> values{};
     for (int i = 0; i < kInputCount; ++i) {
-        try {
-            values[i] = runtime::NumberFromText(inputs[i]);
-        } catch (const runtime::RuntimeError&) {
-            return InputHint{i, InputProblem::TooLarge};
-        }
+        if (!readings[i]) return InputHint{i, InputProblem::TooLarge};
+        values[i] = readings[i]->value;
     }
     if (!std::isfinite(values[kFrequency] * kHertzPerKilohertz)) {
         return InputHint{kFrequency, InputProblem::TooLarge};
@@ -58,21 +46,24 @@ std::optional<InputHint> SuspectInput(const InputTexts& inputs) {
     return DesignHint(values);
 }
 
-std::string FaultHintText(const InputTexts& inputs) {
-    const auto hint = SuspectInput(inputs);
+std::optional<InputHint> SuspectInput(const InputTexts& inputs) {
+    return SuspectInput(ReadInputTexts(inputs));
+}
+
+std::string FaultHintText(const std::optional<InputHint>& hint) {
     if (!hint) return {};
     return std::string("请检查“")
         .append(kInputBoxes[hint->input].caption)
         .append("”：")
-        .append(ProblemText(hint->problem))
+        .append(kProblemTexts.at(static_cast<std::size_t>(hint->problem)))
         .append("。");
 }
 
-std::string FaultMessage(runtime::ErrorKind error, const InputTexts& inputs) {
+std::string FaultMessage(runtime::ErrorKind error, const std::optional<InputHint>& hint) {
     std::string message =
         std::string("计算无法完成：").append(runtime::ErrorKindMessage(error)).append("。");
-    if (const std::string hint = FaultHintText(inputs); !hint.empty()) {
-        message.append("\n").append(hint);
+    if (const std::string line = FaultHintText(hint); !line.empty()) {
+        message.append("\n").append(line);
     }
     return message;
 }

@@ -1,6 +1,7 @@
 #include "numtext/run_calculation.hpp"
 
 #include "runtime/arithmetic.hpp"
+#include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 
 namespace flyback::numtext {
@@ -12,13 +13,15 @@ namespace {
 
 constexpr double kInductanceUnitThreshold = 0.001;  // H; at or below it, microhenry
 
-// Each value is kept as soon as it is read, so that a fault in a later box
-// leaves the earlier ones in the trace.
-void ReadInputs(const InputTexts& texts, PressTrace& trace) {
+// The texts are taken in box order, each value kept as soon as it is taken, so
+// that a number too large in a later box leaves the earlier ones in the trace.
+void ReadInputs(PressTrace& trace) {
     auto& read = trace.readValues;
     design::DesignInputs& in = trace.inputs;
     const auto readText = [&](Input input) {
-        return read[Index(input)] = runtime::NumberFromText(texts[Index(input)]);
+        const auto& reading = trace.readings[Index(input)];
+        if (!reading) throw runtime::RuntimeError(runtime::ErrorKind::Overflow);
+        return read[Index(input)] = reading->value;
     };
     in.OutputPower = readText(Input::Power);
     in.MaxInputVoltage = readText(Input::MaxVoltage);
@@ -66,6 +69,18 @@ std::string ResultText(Published which, const design::DesignResults& r) {
     return {};
 }
 
+InputReadings ReadInputTexts(const InputTexts& texts) {
+    InputReadings readings;
+    for (int i = 0; i < kInputCount; ++i) {
+        try {
+            readings[i] = runtime::ReadNumber(texts[i]);
+        } catch (const runtime::RuntimeError&) {
+            readings[i].reset();  // the only fault of reading: too large
+        }
+    }
+    return readings;
+}
+
 PressTrace::PressTrace() {
     readValues.fill(design::kNotReached);
     inputs = {design::kNotReached, design::kNotReached, design::kNotReached,
@@ -79,7 +94,8 @@ void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText
 
 void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText,
                     PressTrace& trace) {
-    ReadInputs(inputs, trace);
+    trace.readings = ReadInputTexts(inputs);
+    ReadInputs(trace);
     design::Calculate(
         trace.inputs,
         [&](Published which, const design::DesignResults& results) {

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "design/calculate.hpp"
 #include "numtext/boxes.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::numtext {
 
@@ -47,8 +49,15 @@ std::string ResultText(design::Published which, const design::DesignResults& res
 // written before it stay written.
 void RunCalculation(const InputTexts& inputs, const SetResultText& setResultText);
 
+// Each input text as read, the number and where it stood; empty where the
+// number is too large for a double. Every text is read, also those after one
+// that cannot be, so that warnings and fault hints need not read them again.
+using InputReadings = std::array<std::optional<runtime::NumberReading>, kInputCount>;
+InputReadings ReadInputTexts(const InputTexts& texts);
+
 // Every number one press reached; design::kNotReached where it stopped before.
 struct PressTrace {
+    InputReadings readings;                      // of every text, as above
     std::array<double, kInputCount> readValues;  // each text as read, before scaling
     design::DesignInputs inputs;                 // in the units of the formulas
     design::DesignResults results;

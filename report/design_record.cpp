@@ -94,6 +94,8 @@ DesignRecord RecordPress(const numtext::InputTexts& inputs,
             trace);
     } catch (const runtime::RuntimeError& error) {
         record.outcome.error = error.kind();
+        record.suspect = numtext::SuspectInput(trace.readings);
+        record.faultMessage = numtext::FaultMessage(error.kind(), record.suspect);
     }
     for (int i = 0; i < numtext::kInputCount; ++i) {
         record.inputTexts[i] = inputs[i];
@@ -101,7 +103,7 @@ DesignRecord RecordPress(const numtext::InputTexts& inputs,
     }
     record.quantities = ReachedQuantities(trace);
     record.trace = trace;
-    record.warnings = InputWarnings(inputs);
+    record.warnings = InputWarnings(inputs, trace.readings);
     const std::vector<Warning> results = ResultWarnings(record);
     record.warnings.insert(record.warnings.end(), results.begin(), results.end());
     return record;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "numtext/fault_hint.hpp"
 #include "numtext/press_outcome.hpp"
 #include "numtext/run_calculation.hpp"
 #include "report/quantities.hpp"
@@ -31,6 +32,10 @@ struct DesignRecord {
     numtext::PressTrace trace;              // the same as the chain's numbers
     numtext::PressOutcome outcome;          // box texts in publication order, error
     std::vector<Warning> warnings;          // of the inputs, then of the results
+    // After a fault: the input it plainly points to, if one does, and the
+    // message the user is told ("计算无法完成：…"); empty otherwise.
+    std::optional<numtext::InputHint> suspect;
+    std::string faultMessage;
 
     const QuantityValue* Find(std::string_view symbol) const;
     numtext::InputTexts Inputs() const;

@@ -80,7 +80,7 @@ void ResultsTable(std::string& html, const DesignRecord& record) {
     html += "</tbody></table>\n";
     if (record.outcome.error) {
         html += "<p class=\"error\">";
-        html += HtmlEscape(numtext::FaultMessage(*record.outcome.error, record.Inputs()));
+        html += HtmlEscape(record.faultMessage);
         html += "</p>\n";
     }
 }

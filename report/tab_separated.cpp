@@ -56,7 +56,7 @@ std::string TabSeparated(const DesignRecord& record) {
             {caption, numeric ? "" : value.text, numeric ? value.text : "", value.quantity->unit});
     }
     if (record.outcome.error) {
-        Row(out, {"错误", numtext::FaultMessage(*record.outcome.error, record.Inputs()), "", ""});
+        Row(out, {"错误", record.faultMessage, "", ""});
     }
     return out;
 }

@@ -22,22 +22,12 @@ bool IsBlank(std::string_view text) {
     return text.find_first_not_of(" \t\n") == std::string_view::npos;
 }
 
-// Each reading, when the text could be read at all (a number too large for a
-// double is the fault hint's to explain).
-struct Reading {
-    bool read = false;
-    runtime::NumberReading number{};
-};
-
-void ReadingWarnings(const numtext::InputTexts& texts, std::array<Reading, 6>& readings,
+// A number too large for a double is the fault hint's to explain.
+void ReadingWarnings(const numtext::InputTexts& texts, const numtext::InputReadings& readings,
                      std::vector<Warning>& warnings) {
     for (int i = 0; i < numtext::kInputCount; ++i) {
-        try {
-            readings[i] = {true, runtime::ReadNumber(texts[i])};
-        } catch (const runtime::RuntimeError&) {
-            continue;
-        }
-        const runtime::NumberReading& number = readings[i].number;
+        if (!readings[i]) continue;
+        const runtime::NumberReading& number = *readings[i];
         if (!number.hasNumber && !IsBlank(texts[i])) {
             warnings.push_back({"no_number", Warning::Box::Input, i,
                                 "“" + VisibleText(texts[i]) + "”中没有数字，按 0 计算。"});
@@ -49,12 +39,12 @@ void ReadingWarnings(const numtext::InputTexts& texts, std::array<Reading, 6>& r
     }
 }
 
-void RangeWarnings(const std::array<Reading, 6>& readings, std::vector<Warning>& warnings) {
+void RangeWarnings(const numtext::InputReadings& readings, std::vector<Warning>& warnings) {
     const auto add = [&](std::string_view code, Input input, std::string message) {
         warnings.push_back({code, Warning::Box::Input, Index(input), std::move(message)});
     };
-    const auto value = [&](Input i) { return readings[Index(i)].number.value; };
-    const auto read = [&](Input i) { return readings[Index(i)].read; };
+    const auto value = [&](Input i) { return readings[Index(i)]->value; };
+    const auto read = [&](Input i) { return readings[Index(i)].has_value(); };
     using enum Input;
     if (read(Power) && value(Power) <= 0) add("power_not_positive", Power, "输出功率应大于 0 W。");
     if (read(MaxVoltage) && value(MaxVoltage) <= 0) {
@@ -94,12 +84,16 @@ std::string_view Warning::BoxCaption() const {
     return box == Box::Input ? numtext::kInputBoxes[index].caption : numtext::ResultCaption(index);
 }
 
-std::vector<Warning> InputWarnings(const numtext::InputTexts& texts) {
-    std::array<Reading, 6> readings;
+std::vector<Warning> InputWarnings(const numtext::InputTexts& texts,
+                                   const numtext::InputReadings& readings) {
     std::vector<Warning> warnings;
     ReadingWarnings(texts, readings, warnings);
     RangeWarnings(readings, warnings);
     return warnings;
+}
+
+std::vector<Warning> InputWarnings(const numtext::InputTexts& texts) {
+    return InputWarnings(texts, numtext::ReadInputTexts(texts));
 }
 
 std::vector<Warning> ResultWarnings(const DesignRecord& record) {

@@ -30,7 +30,9 @@ struct Warning {
 // of range (a power, voltage or output voltage not above 0, the minimum input
 // voltage above the maximum, a frequency outside 1 to 1000 kHz, an efficiency
 // of at most 1 % or above 100 %). A unit after the number ("60W") is fine.
-std::vector<Warning> InputWarnings(const numtext::InputTexts& texts);
+std::vector<Warning> InputWarnings(const numtext::InputTexts& texts,
+                                   const numtext::InputReadings& readings);
+std::vector<Warning> InputWarnings(const numtext::InputTexts& texts);  // reads them first
 
 // Checks of a press's results: no core in the table large enough, a maximum
 // duty cycle above 0.5, fewer than one primary or secondary turn.

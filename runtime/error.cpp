@@ -1,33 +1,37 @@
 #include "runtime/error.hpp"
 
+#include <array>
+#include <cstddef>
+
 namespace flyback::runtime {
 
+namespace {
+
+struct ErrorKindInfo {
+    std::string_view id;       // for scripts and JSON
+    std::string_view message;  // shown to the user
+};
+
+// In the order of the enum.
+constexpr std::array<ErrorKindInfo, 4> kErrorKinds{{
+    {"division_by_zero", "除数为零"},
+    {"overflow", "溢出"},
+    {"invalid_argument", "无效的过程调用或参数"},
+    {"floating_point", "浮点运算错误"},
+}};
+
+const ErrorKindInfo& Info(ErrorKind kind) {
+    return kErrorKinds.at(static_cast<std::size_t>(kind));
+}
+
+}  // namespace
+
 std::string_view ErrorKindId(ErrorKind kind) {
-    switch (kind) {
-        case ErrorKind::DivisionByZero:
-            return "division_by_zero";
-        case ErrorKind::Overflow:
-            return "overflow";
-        case ErrorKind::InvalidArgument:
-            return "invalid_argument";
-        case ErrorKind::FloatingPoint:
-            return "floating_point";
-    }
-    return "unknown";
+    return Info(kind).id;
 }
 
 std::string_view ErrorKindMessage(ErrorKind kind) {
-    switch (kind) {
-        case ErrorKind::DivisionByZero:
-            return "除数为零";
-        case ErrorKind::Overflow:
-            return "溢出";
-        case ErrorKind::InvalidArgument:
-            return "无效的过程调用或参数";
-        case ErrorKind::FloatingPoint:
-            return "浮点运算错误";
-    }
-    return "未知错误";
+    return Info(kind).message;
 }
 
 // The messages are string literals, so their views end in a NUL.

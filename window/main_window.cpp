@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "numtext/boxes.hpp"
-#include "numtext/fault_hint.hpp"
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
 #include "ui_main_window.h"
@@ -200,12 +199,12 @@ void MainWindow::OnCommand1Pressed() {
     });
     for (QAction* action : designActions_) action->setEnabled(true);
     ShowBoxStates();
-    if (const auto error = lastPress_->outcome.error) {
+    if (lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
             if (lastPress_->outcome.Text(box) == nullptr) Text2[box]->clear();
         }
-        reportFault_(this, {windowTitle(), FromUtf8(numtext::FaultMessage(*error, inputs))});
-        if (const auto hint = numtext::SuspectInput(inputs)) {
+        reportFault_(this, {windowTitle(), FromUtf8(lastPress_->faultMessage)});
+        if (const auto& hint = lastPress_->suspect) {
             Text1[hint->input]->setFocus();
             Text1[hint->input]->selectAll();
         }
@@ -223,8 +222,11 @@ std::array<std::string, numtext::kInputCount> MainWindow::InputTexts() const {
 // results once the inputs no longer match them.
 void MainWindow::ShowBoxStates() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
-    const numtext::InputTexts inputs = numtext::ViewsOf(texts);
-    const std::vector<report::Warning> inputWarnings = report::InputWarnings(inputs);
+    const bool outOfDate = lastPress_ && texts != lastPress_->inputTexts;
+    // Right after a press its record holds the warnings of these very texts.
+    const std::vector<report::Warning> inputWarnings =
+        lastPress_ && !outOfDate ? lastPress_->warnings
+                                 : report::InputWarnings(numtext::ViewsOf(texts));
     for (int i = 0; i < numtext::kInputCount; ++i) {
         QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i);
         ShowState(Text1[i], notes.empty() ? BoxState::Normal : BoxState::Warned);
@@ -233,7 +235,6 @@ void MainWindow::ShowBoxStates() {
         SetPlainToolTip(Text1[i], notes.join('\n'));
     }
     if (!lastPress_) return;  // the design-time texts are not a design
-    const bool outOfDate = texts != lastPress_->inputTexts;
     for (int box = 0; box < numtext::kResultCount; ++box) {
         QStringList notes = Messages(lastPress_->warnings, report::Warning::Box::Result, box);
         if (outOfDate) {
