@@ -1,10 +1,10 @@
 #include "report/design_record.hpp"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 
 #include "numtext/boxes.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::report {
@@ -71,9 +71,8 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 }  // namespace
 
 std::string ExactNumber(double value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    runtime::decimal::Buffer buffer{};
+    return std::string(runtime::decimal::Native().shortest(value, buffer));
 }
 
 DesignRecord RecordPress(const numtext::InputTexts& inputs) {

@@ -1,5 +1,7 @@
 #include "runtime/decimal_conversion.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
@@ -24,6 +26,11 @@ Parsed ParseWithCharconv(std::string_view text) {
     parsed.outOfRange = error == std::errc::result_out_of_range;
     parsed.valid = (error == std::errc{} || parsed.outOfRange) && end == last;
     return parsed;
+}
+
+std::string_view ShortestWithCharconv(double value, Buffer& buffer) {
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
 }
 
 std::string_view Scientific15WithCharconv(double value, Buffer& buffer) {
@@ -60,11 +67,117 @@ std::string_view Scientific15WithCLibrary(double value, Buffer& buffer) {
     return {buffer.data(), static_cast<std::size_t>(length)};
 }
 
+// A decimal as significant digits (no leading or trailing zeros) and the
+// exponent of the first one: 0.00175 is "175" and -3.
+struct Digits {
+    std::string digits;
+    int exponent = 0;
+};
+
+Digits DigitsOf(double magnitude, int count) {
+    std::array<char, 40> text{};
+    std::snprintf(text.data(), text.size(), "%.*e", count - 1, magnitude);
+    Digits d;
+    const char* p = text.data();
+    for (; *p != 'e'; ++p) {
+        if (*p != '.') d.digits += *p;
+    }
+    d.exponent = std::atoi(p + 1);
+    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    return d;
+}
+
+bool ReadsBackAs(const Digits& d, double magnitude) {
+    const int lastDigitExponent = d.exponent - (static_cast<int>(d.digits.size()) - 1);
+    const std::string text = d.digits + "e" + std::to_string(lastDigitExponent);
+    return std::strtod(text.c_str(), nullptr) == magnitude;
+}
+
+// The same digits one unit in the last place away, up or down ("175" up is "176").
+Digits Neighbour(Digits d, int step) {
+    int i = static_cast<int>(d.digits.size()) - 1;
+    if (step > 0) {
+        for (; i >= 0 && d.digits[i] == '9'; --i) d.digits[i] = '0';
+        if (i < 0) {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exponent;
+        } else {
+            ++d.digits[i];
+        }
+    } else {
+        for (; i >= 0 && d.digits[i] == '0'; --i) d.digits[i] = '9';
+        if (i >= 0) --d.digits[i];
+        if (d.digits.size() > 1 && d.digits.front() == '0') {
+            d.digits.erase(d.digits.begin());
+            --d.exponent;
+        }
+    }
+    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    return d;
+}
+
+// The fewest significant digits that read back as `magnitude`; among those, the
+// closest to it (the correctly rounded ones, or, where the rounding interval is
+// lopsided at a power of two, a neighbour of them).
+Digits ShortestDigits(double magnitude) {
+    for (int count = 1; count < 17; ++count) {
+        const Digits rounded = DigitsOf(magnitude, count);
+        if (ReadsBackAs(rounded, magnitude)) return rounded;
+        for (const int step : {-1, 1}) {
+            const Digits near = Neighbour(rounded, step);
+            if (near.digits.size() <= static_cast<std::size_t>(count) &&
+                ReadsBackAs(near, magnitude)) {
+                return near;
+            }
+        }
+    }
+    return DigitsOf(magnitude, 17);
+}
+
+std::string Scientific(const Digits& d) {
+    std::string text = d.digits.substr(0, 1);
+    if (d.digits.size() > 1) text += "." + d.digits.substr(1);
+    const int exponent = std::abs(d.exponent);
+    return text + (d.exponent < 0 ? "e-" : "e+") + (exponent < 10 ? "0" : "") +
+           std::to_string(exponent);
+}
+
+// A whole number in the fixed form is written with its exact digits, not the
+// shortest ones padded with zeros, as printf's %.0f writes it.
+std::string Fixed(const Digits& d, double magnitude) {
+    const int length = static_cast<int>(d.digits.size());
+    if (d.exponent < 0) return "0." + std::string(-d.exponent - 1, '0') + d.digits;
+    if (d.exponent + 1 >= length) {
+        std::array<char, 320> whole{};
+        std::snprintf(whole.data(), whole.size(), "%.0f", magnitude);
+        return whole.data();
+    }
+    return d.digits.substr(0, d.exponent + 1) + "." + d.digits.substr(d.exponent + 1);
+}
+
+std::string_view ShortestWithCLibrary(double value, Buffer& buffer) {
+    std::string text;
+    if (std::isnan(value)) {
+        text = std::signbit(value) ? "-nan" : "nan";
+    } else if (std::isinf(value)) {
+        text = value < 0 ? "-inf" : "inf";
+    } else if (value == 0) {
+        text = std::signbit(value) ? "-0" : "0";
+    } else {
+        const Digits d = ShortestDigits(std::fabs(value));
+        const std::string fixed = Fixed(d, std::fabs(value)), scientific = Scientific(d);
+        text = (value < 0 ? "-" : "") + (fixed.size() <= scientific.size() ? fixed : scientific);
+    }
+    const std::size_t length = std::min(text.size(), buffer.size());
+    std::copy_n(text.begin(), length, buffer.begin());
+    return {buffer.data(), length};
+}
+
 }  // namespace
 
-const Conversions kCLibrary{ParseWithCLibrary, Scientific15WithCLibrary};
+const Conversions kCLibrary{ParseWithCLibrary, Scientific15WithCLibrary, ShortestWithCLibrary};
 #ifdef __cpp_lib_to_chars
-const Conversions kCharconv{ParseWithCharconv, Scientific15WithCharconv};
+const Conversions kCharconv{ParseWithCharconv, Scientific15WithCharconv, ShortestWithCharconv};
 #else
 const Conversions kCharconv = kCLibrary;  // never chosen: there is no <charconv> path
 #endif

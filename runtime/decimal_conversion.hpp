@@ -28,6 +28,11 @@ struct Conversions {
     // A finite positive value rounded to 15 significant digits, in scientific
     // form ("1.35416666666667e+02"; trailing zeros may be left out).
     std::string_view (*scientific15)(double value, Buffer& buffer);
+    // The shortest text that reads back as the same double, written as
+    // std::to_chars writes it without a format: the fixed or the scientific
+    // form, whichever is shorter, fixed on a tie ("0.0017578125", "1e+05",
+    // "65000", "-0").
+    std::string_view (*shortest)(double value, Buffer& buffer);
 };
 
 extern const Conversions kCharconv;

@@ -1,5 +1,6 @@
-// The engine for the browser page: flyback-calc's --jsonl answers, and the
-// fault message and input hint the window shows, for JavaScript to call.
+// The engine for the browser page: flyback-calc's --jsonl answers (with or
+// without --details), and the fault message and input hint the window shows,
+// for JavaScript to call.
 // Texts cross as UTF-8 bytes in the module's memory, in buffers kept from call
 // to call; engine_api.js wraps them into functions of strings.
 #include <emscripten/emscripten.h>
@@ -9,23 +10,25 @@
 #include <string>
 #include <string_view>
 
+#include "cli/answer_details.hpp"
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
 #include "numtext/boxes.hpp"
-#include "numtext/fault_hint.hpp"
-#include "runtime/error.hpp"
+#include "report/design_record.hpp"
 
 namespace {
 
 using flyback::cli::JsonLineAnswerer;
 
+// Both answer styles keep their parsing buffers from call to call.
 // A request buffer larger than this is given back after its call, so that one
 // huge request does not hold its memory for the rest of the page's life.
 constexpr std::size_t kKeptRequestSize = std::size_t{1} << 16;
 
-JsonLineAnswerer& Answerer() {
-    static JsonLineAnswerer answerer;
-    return answerer;
+JsonLineAnswerer& Answerer(bool details = false) {
+    static JsonLineAnswerer plain;
+    static JsonLineAnswerer detailed(flyback::cli::kDetailedAnswers);
+    return details ? detailed : plain;
 }
 
 std::string& Request() {
@@ -48,20 +51,6 @@ std::array<std::size_t, flyback::numtext::kInputCount>& TextSizes() {
 
 void ReleaseLargeRequest() {
     if (Request().capacity() > kKeptRequestSize) std::string().swap(Request());
-}
-
-std::string FaultMessage(const flyback::numtext::InputTexts& inputs) {
-    try {
-        flyback::numtext::RunCalculation(inputs, [](int, std::string_view) {});
-    } catch (const flyback::runtime::RuntimeError& error) {
-        return flyback::numtext::FaultMessage(error.kind(), inputs);
-    }
-    return {};
-}
-
-std::string FaultMessage(std::string_view line) {
-    const auto inputs = Answerer().ReadRequest(line);
-    return inputs ? FaultMessage(*inputs) : std::string();
 }
 
 }  // namespace
@@ -88,40 +77,23 @@ EMSCRIPTEN_KEEPALIVE std::size_t flyback_max_request_line() {
 }
 
 // The request's answer line (without the line feed), byte for byte as
-// flyback-calc --jsonl writes it.
-EMSCRIPTEN_KEEPALIVE void flyback_press_json(std::size_t size) {
+// flyback-calc --jsonl writes it, or --jsonl --details when `details`.
+EMSCRIPTEN_KEEPALIVE void flyback_press_json(std::size_t size, bool details) {
     const std::string_view line(Request().data(), size);
     Answer().clear();
     if (line.size() > flyback::cli::kMaxRequestLine) {
-        Answerer().AnswerTooLong(Answer());
+        Answerer(details).AnswerTooLong(Answer());
     } else {
-        Answerer().Answer(line, Answer());
+        Answerer(details).Answer(line, Answer());
     }
     ReleaseLargeRequest();
 }
 
 // The answer to a request too long to be one, which JavaScript gives without
 // copying the request into memory at all.
-EMSCRIPTEN_KEEPALIVE void flyback_answer_too_long() {
+EMSCRIPTEN_KEEPALIVE void flyback_answer_too_long(bool details) {
     Answer().clear();
-    Answerer().AnswerTooLong(Answer());
-}
-
-// What the window tells the user when the request's press faults: the error
-// and, where one input plainly caused it, that input; empty when it does not
-// fault or is not a request.
-EMSCRIPTEN_KEEPALIVE void flyback_fault_message(std::size_t size) {
-    Answer() = FaultMessage(std::string_view(Request().data(), size));
-    ReleaseLargeRequest();
-}
-
-// The input (0 to 5) that the fault message names, or -1.
-EMSCRIPTEN_KEEPALIVE int flyback_suspect_input(std::size_t size) {
-    const auto inputs = Answerer().ReadRequest(std::string_view(Request().data(), size));
-    ReleaseLargeRequest();
-    if (!inputs) return -1;
-    const auto hint = flyback::numtext::SuspectInput(*inputs);
-    return hint ? hint->input : -1;
+    Answerer(details).AnswerTooLong(Answer());
 }
 
 // What the window says when a box would take a text longer than that, for the
@@ -166,22 +138,26 @@ EMSCRIPTEN_KEEPALIVE std::size_t* flyback_text_sizes() {
 
 // A press of six texts, as the window makes one: no request line, so no limit
 // of the line protocol applies. The answer is the --jsonl answer to the same
-// texts, a line feed, and on a fault the window's message; returns the input
-// the message names, or -1.
-EMSCRIPTEN_KEEPALIVE int flyback_press_texts() {
+// texts (--details when `details`), a line feed, and on a fault the window's
+// message; returns the input the message names, or -1. One calculation.
+EMSCRIPTEN_KEEPALIVE int flyback_press_texts(bool details) {
     flyback::numtext::InputTexts inputs;
     std::size_t start = 0;
     for (int i = 0; i < flyback::numtext::kInputCount; ++i) {
         inputs[i] = std::string_view(Request()).substr(start, TextSizes()[i]);
         start += TextSizes()[i];
     }
+    const flyback::report::DesignRecord record = flyback::report::RecordPress(inputs);
     Answer().clear();
-    flyback::cli::kPlainAnswers.press(inputs, Answer());
+    if (details) {
+        flyback::cli::AppendDetailedAnswer(record, Answer());
+    } else {
+        flyback::cli::AnswerJson(Answer()).Outcome(record.outcome);
+    }
     Answer() += '\n';
-    Answer() += FaultMessage(inputs);
-    const auto hint = flyback::numtext::SuspectInput(inputs);
+    Answer() += record.faultMessage;
     ReleaseLargeRequest();
-    return hint ? hint->input : -1;
+    return record.suspect ? record.suspect->input : -1;
 }
 
 }  // extern "C"

@@ -1,10 +1,12 @@
 // Added to the engine's module: its functions as JavaScript takes them,
 // strings in and strings out.
-//   engine.pressJson(line)    the answer flyback-calc --jsonl writes for the line
-//   engine.faultMessage(line) the window's message for a faulting press, or ""
-//   engine.suspectInput(line) the input (0 to 5) that message names, or -1
-//   engine.pressTexts(texts)  a press of six texts as the window makes it:
-//                             {answer, faultMessage, suspectInput}, in one call
+//   engine.pressJson(line, {details})
+//                             the answer flyback-calc --jsonl writes for the
+//                             line, or --jsonl --details with {details: true}
+//   engine.pressTexts(texts, {details})
+//                             a press of six texts as the window makes it:
+//                             {answer, faultMessage, suspectInput}, in one
+//                             calculation; the answer as pressJson's
 //   engine.boxes()            the box table: {inputs, results}, captions and symbols
 //   engine.maxInputText       the longest text, in UTF-8 bytes, a box takes
 //   engine.textTooLongMessage what the window says of a longer one
@@ -31,23 +33,15 @@
     // it is answered without being copied into the engine.
     const tooLong = (line) => line.length > limit();
 
-    Module['pressJson'] = function (line) {
+    Module['pressJson'] = function (line, options) {
+        const details = Boolean(options && options.details);
         if (tooLong(line)) {
-            Module['_flyback_answer_too_long']();
+            Module['_flyback_answer_too_long'](details);
         } else {
-            Module['_flyback_press_json'](putRequest(line));
+            Module['_flyback_press_json'](putRequest(line), details);
         }
         return answer();
     };
-    Module['faultMessage'] = function (line) {
-        if (tooLong(line)) return '';
-        Module['_flyback_fault_message'](putRequest(line));
-        return answer();
-    };
-    Module['suspectInput'] = function (line) {
-        return tooLong(line) ? -1 : Module['_flyback_suspect_input'](putRequest(line));
-    };
-
     // A lone surrogate (which a text box can hold) is no Unicode character;
     // it becomes U+FFFD, as the window's conversion to UTF-8 makes it.
     const wellFormed = (text) =>
@@ -67,7 +61,7 @@
         return JSON.parse(answer());
     };
 
-    Module['pressTexts'] = function (texts) {
+    Module['pressTexts'] = function (texts, options) {
         const whole = texts.map(wellFormed);
         const room = whole.reduce((sum, text) => sum + text.length * 3, 0);
         const buffer = Module['_flyback_request_buffer'](room);
@@ -79,7 +73,7 @@
             HEAPU32[sizes + i] = written;
             offset += written;
         });
-        const suspectInput = Module['_flyback_press_texts']();
+        const suspectInput = Module['_flyback_press_texts'](Boolean(options && options.details));
         const [line, faultMessage] = answer().split(/\n([^]*)/);
         return { answer: JSON.parse(line), faultMessage: faultMessage || '', suspectInput };
     };

@@ -33,6 +33,12 @@ void ExpectSameScientific(double value) {
         << std::bit_cast<std::uint64_t>(value);
 }
 
+void ExpectSameShortest(double value) {
+    Buffer a{}, b{};
+    ASSERT_EQ(kCharconv.shortest(value, a), kCLibrary.shortest(value, b))
+        << std::bit_cast<std::uint64_t>(value);
+}
+
 void ExpectSameParse(const std::string& text) {
     const Parsed a = kCharconv.parse(text), b = kCLibrary.parse(text);
     EXPECT_EQ(a.valid, b.valid) << text;
@@ -80,12 +86,22 @@ TEST(DecimalConversionTest, RandomDoublesAgree) {
         const double value = std::bit_cast<double>(bits);
         if (!std::isfinite(value) || value == 0) continue;
         ExpectSameScientific(value);
+        if (i % 8 == 0) {  // the slower one: a fraction of the values is plenty
+            ExpectSameShortest(value);
+            ExpectSameShortest(-value);
+        }
         Buffer buffer{};
         ExpectSameParse(std::string(kCharconv.scientific15(value, buffer)));
     }
     for (const double value : {DBL_MIN, DBL_MAX, DBL_TRUE_MIN, 0.1, 0.29, 1.15, 135.41666666666669,
                                1e15, 999999999999999.5, 0.0017578125}) {
         ExpectSameScientific(value);
+    }
+    // Both forms at their lengths' tie and turn, powers of two, signed zero.
+    for (const double value :
+         {0.0, -0.0, 1e5, 65000.0, 100000.0, 123456.0, 1e-5, 0.0001, 1e22, 1e23, 5e-324,
+          9007199254740992.0, 0x1p-1022, 0x1p1000, 2.5e-07, DBL_MAX, DBL_MIN, DBL_TRUE_MIN}) {
+        ExpectSameShortest(value);
     }
 }
 
@@ -101,6 +117,7 @@ TEST(DecimalConversionTest, TypedNumbersAgree) {
         ExpectSameParse(text);
         const Parsed parsed = kCharconv.parse(text);
         if (parsed.value > 0) ExpectSameScientific(parsed.value);
+        ExpectSameShortest(parsed.value);
     }
 }
 
