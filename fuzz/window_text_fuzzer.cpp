@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 
 namespace {
@@ -22,7 +23,9 @@ flyback::window::MainWindow& Window() {
         static int argc = 1;
         static char name[] = "window_text_fuzzer";
         static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
+        auto* application = new QApplication(argc, argv);
+        flyback::window::SubstituteFormFonts();
+        return application;
     }();
     static auto* window = [] {
         auto* created = new flyback::window::MainWindow;
@@ -47,7 +50,7 @@ void CheckTagsAreQts(const QString& richText) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     flyback::window::MainWindow& window = Window();
     std::string_view rest(reinterpret_cast<const char*>(data), size);
-    for (QLineEdit* input : window.Text1) {
+    for (QLineEdit* input : window.Text1()) {
         const std::size_t end = rest.find('\0');
         const std::string_view text = rest.substr(0, end);
         input->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));

@@ -2,6 +2,7 @@
 #include <QScreen>
 
 #include "window/command_line.hpp"
+#include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 #include "window/translation.hpp"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("flyback-designer"));
     QApplication::setDesktopFileName(QStringLiteral("flyback-designer"));
     flyback::window::InstallQtChineseTranslation(app);
+    flyback::window::SubstituteFormFonts();
     flyback::window::MainWindow window;
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();

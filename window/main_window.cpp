@@ -5,11 +5,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QValidator>
 #include <limits>
@@ -52,23 +53,19 @@ QIcon WindowIcon() {
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
-    // The form asks for "MS Sans Serif"; where it is missing, use the desktop's
-    // sans serif rather than whatever font happens to match first.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
-                              QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
     ui_->setupUi(this);
-    Text1 = {ui_->Text1_0, ui_->Text1_1, ui_->Text1_2, ui_->Text1_3, ui_->Text1_4, ui_->Text1_5};
-    Text2 = {ui_->Text2_0, ui_->Text2_1, ui_->Text2_2, ui_->Text2_3,
-             ui_->Text2_4, ui_->Text2_5, ui_->Text2_6};
+    text1_ = {ui_->Text1_0, ui_->Text1_1, ui_->Text1_2, ui_->Text1_3, ui_->Text1_4, ui_->Text1_5};
+    text2_ = {ui_->Text2_0, ui_->Text2_1, ui_->Text2_2, ui_->Text2_3,
+              ui_->Text2_4, ui_->Text2_5, ui_->Text2_6};
     ApplyExactFontSizes();
     NameBoxesAfterTheirCaptions();
     setWindowIcon(WindowIcon());
     AddWindowActions();
     // The layout does not stretch; below its design size results would be cut off.
     setMinimumSize(size());
-    normalPalette_ = Text1[0]->palette();
+    normalPalette_ = text1_[0]->palette();
     connect(ui_->Command1, &QPushButton::clicked, this, &MainWindow::OnCommand1Pressed);
-    for (QLineEdit* input : Text1) {
+    for (QLineEdit* input : text1_) {
         // Qt's default limit would cut a long paste silently; the validator
         // refuses one that is too long instead.
         input->setMaxLength(std::numeric_limits<int>::max());
@@ -81,6 +78,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
 }
 
 MainWindow::~MainWindow() = default;
+
+const std::array<QLineEdit*, numtext::kInputCount>& MainWindow::Text1() const {
+    return text1_;
+}
+
+const std::array<QLineEdit*, numtext::kResultCount>& MainWindow::Text2() const {
+    return text2_;
+}
 
 QPushButton* MainWindow::Command1() const {
     return ui_->Command1;
@@ -109,13 +114,13 @@ void MainWindow::AddWindowActions() {
     designActions_ = {
         AddWindowAction(QStringLiteral("复制设计"), "copyDesignAction",
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &MainWindow::CopyDesign),
-        AddWindowAction(QStringLiteral("保存报告…"), "saveReportAction",
-                        QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveReportAs),
-        AddWindowAction(QStringLiteral("打印…"), "printAction", QKeySequence(Qt::CTRL | Qt::Key_P),
+        AddWindowAction(QStringLiteral("保存报告…"), "saveReportAction", QKeySequence::Save,
+                        &MainWindow::SaveReportAs),
+        AddWindowAction(QStringLiteral("打印…"), "printAction", QKeySequence::Print,
                         &MainWindow::Print),
     };
     for (QAction* action : designActions_) action->setEnabled(false);
-    AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence(Qt::Key_F1),
+    AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
                     &MainWindow::ShowAbout);
     ui_->Command1->setToolTip(
         QStringLiteral("计算（按钮有焦点时也可按空格键）\n"
@@ -140,13 +145,11 @@ void MainWindow::SaveReportAs() {
     const QString pdf = QStringLiteral("PDF 文件 (*.pdf)");
     const QString html = QStringLiteral("HTML 网页 (*.html *.htm)");
     QString filter = pdf;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报告"),
-                                                QStringLiteral("变压器设计.pdf"),
-                                                pdf + QStringLiteral(";;") + html, &filter);
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报告"),
+                                                      QStringLiteral("变压器设计.pdf"),
+                                                      pdf + QStringLiteral(";;") + html, &filter);
     if (path.isEmpty()) return;
-    const QString suffix = filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".html");
-    if (QFileInfo(path).suffix().isEmpty()) path += suffix;
-    SaveReportTo(path);
+    SaveReportTo(WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html));
 }
 
 bool MainWindow::SaveReportTo(const QString& path) {
@@ -160,7 +163,11 @@ bool MainWindow::SaveReportTo(const QString& path) {
 }
 
 void MainWindow::Print() {
-    if (lastPress_) PrintReport(*lastPress_, this);
+    if (!lastPress_) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) PrintReport(*lastPress_, printer);
 }
 
 void MainWindow::ShowAbout() {
@@ -194,26 +201,26 @@ void MainWindow::OnCommand1Pressed() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     const numtext::InputTexts inputs = numtext::ViewsOf(texts);
     lastPress_ = report::RecordPress(inputs, [&](int box, std::string_view text) {
-        Text2[box]->setText(FromUtf8(text));
-        Text2[box]->setCursorPosition(0);  // long texts show their beginning
+        text2_[box]->setText(FromUtf8(text));
+        text2_[box]->setCursorPosition(0);  // long texts show their beginning
     });
     for (QAction* action : designActions_) action->setEnabled(true);
     ShowBoxStates();
     if (lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
-            if (lastPress_->outcome.Text(box) == nullptr) Text2[box]->clear();
+            if (lastPress_->outcome.Text(box) == nullptr) text2_[box]->clear();
         }
         reportFault_(this, {windowTitle(), FromUtf8(lastPress_->faultMessage)});
         if (const auto& hint = lastPress_->suspect) {
-            Text1[hint->input]->setFocus();
-            Text1[hint->input]->selectAll();
+            text1_[hint->input]->setFocus();
+            text1_[hint->input]->selectAll();
         }
     }
 }
 
 std::array<std::string, numtext::kInputCount> MainWindow::InputTexts() const {
     std::array<std::string, numtext::kInputCount> texts;
-    for (int i = 0; i < numtext::kInputCount; ++i) texts[i] = Text1[i]->text().toStdString();
+    for (int i = 0; i < numtext::kInputCount; ++i) texts[i] = text1_[i]->text().toStdString();
     return texts;
 }
 
@@ -229,22 +236,22 @@ void MainWindow::ShowBoxStates() {
                                  : report::InputWarnings(numtext::ViewsOf(texts));
     for (int i = 0; i < numtext::kInputCount; ++i) {
         QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i);
-        ShowState(Text1[i], notes.empty() ? BoxState::Normal : BoxState::Warned);
+        ShowState(text1_[i], notes.empty() ? BoxState::Normal : BoxState::Warned);
         notes << (lastPress_ ? FromUtf8(report::InputBoxNote(*lastPress_, i))
                              : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
-        SetPlainToolTip(Text1[i], notes.join('\n'));
+        SetPlainToolTip(text1_[i], notes.join('\n'));
     }
     if (!lastPress_) return;  // the design-time texts are not a design
     for (int box = 0; box < numtext::kResultCount; ++box) {
         QStringList notes = Messages(lastPress_->warnings, report::Warning::Box::Result, box);
         if (outOfDate) {
-            ShowState(Text2[box], BoxState::OutOfDate);
-            SetPlainToolTip(Text2[box], QStringLiteral("输入已更改，按 => 重新计算"));
+            ShowState(text2_[box], BoxState::OutOfDate);
+            SetPlainToolTip(text2_[box], QStringLiteral("输入已更改，按 => 重新计算"));
             continue;
         }
-        ShowState(Text2[box], notes.empty() ? BoxState::Normal : BoxState::Warned);
+        ShowState(text2_[box], notes.empty() ? BoxState::Normal : BoxState::Warned);
         notes << FromUtf8(report::ResultBoxNote(*lastPress_, box));
-        SetPlainToolTip(Text2[box], notes.join('\n'));
+        SetPlainToolTip(text2_[box], notes.join('\n'));
     }
 }
 

@@ -36,11 +36,10 @@ class MainWindow : public QWidget {
     ~MainWindow() override;
 
     // Input boxes, index 0 to 5: power, maximum and minimum input voltage,
-    // frequency, efficiency, output voltage.
-    std::array<QLineEdit*, 6> Text1{};
+    // frequency, efficiency, output voltage (numtext::Input).
+    const std::array<QLineEdit*, numtext::kInputCount>& Text1() const;
     // Result boxes, index 0 to 6, as the calculation addresses them.
-    std::array<QLineEdit*, 7> Text2{};
-
+    const std::array<QLineEdit*, numtext::kResultCount>& Text2() const;
     QPushButton* Command1() const;
 
     void SetFaultReporter(FaultReporter reporter);
@@ -76,6 +75,8 @@ class MainWindow : public QWidget {
     void NameBoxesAfterTheirCaptions();
 
     std::unique_ptr<Ui::Form1> ui_;
+    std::array<QLineEdit*, numtext::kInputCount> text1_{};
+    std::array<QLineEdit*, numtext::kResultCount> text2_{};
     FaultReporter reportFault_ = ShowFaultMessageBox;
     std::optional<report::DesignRecord> lastPress_;
     std::array<QAction*, 3> designActions_{};

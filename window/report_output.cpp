@@ -1,9 +1,9 @@
 #include "window/report_output.hpp"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPdfWriter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTextDocument>
@@ -68,11 +68,13 @@ bool SaveReport(const report::DesignRecord& record, const QString& path) {
     return file.commit();
 }
 
-void PrintReport(const report::DesignRecord& record, QWidget* parent) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QPrintDialog dialog(&printer, parent);
-    if (dialog.exec() == QDialog::Accepted) PrintHtml(ReportHtml(record), printer);
+QString WithReportSuffix(const QString& path, ReportFormat format) {
+    if (!QFileInfo(path).suffix().isEmpty()) return path;
+    return path + (format == ReportFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".html"));
+}
+
+void PrintReport(const report::DesignRecord& record, QPrinter& printer) {
+    PrintHtml(ReportHtml(record), printer);
 }
 
 }  // namespace flyback::window

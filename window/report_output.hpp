@@ -5,7 +5,7 @@
 #include "report/design_record.hpp"
 
 class QMimeData;
-class QWidget;
+class QPrinter;
 
 namespace flyback::window {
 
@@ -20,7 +20,13 @@ QMimeData* DesignMimeData(const report::DesignRecord& record);
 // path ends in .pdf, otherwise the HTML page. False when it cannot be written.
 bool SaveReport(const report::DesignRecord& record, const QString& path);
 
-// Prints the report through Qt's print dialog.
-void PrintReport(const report::DesignRecord& record, QWidget* parent);
+enum class ReportFormat { Pdf, Html };
+
+// The path a save dialog gave, with the suffix of the format chosen in it
+// added where the user typed none ("设计" becomes "设计.pdf"; "设计.htm" stays).
+QString WithReportSuffix(const QString& path, ReportFormat format);
+
+// Prints the report on A4 pages of `printer`.
+void PrintReport(const report::DesignRecord& record, QPrinter& printer);
 
 }  // namespace flyback::window

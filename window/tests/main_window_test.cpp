@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -25,6 +26,7 @@
 #include "numtext/boxes.hpp"
 #include "version/version.hpp"
 #include "window/about.hpp"
+#include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
@@ -44,12 +46,12 @@ const QStringList kDesignTimeResults = {"E-3", "1.88", "135", "6", "500", "2.77"
 
 QStringList ResultTexts(const MainWindow& window) {
     QStringList texts;
-    for (const QLineEdit* box : window.Text2) texts << box->text();
+    for (const QLineEdit* box : window.Text2()) texts << box->text();
     return texts;
 }
 
 void TypeInputs(MainWindow& window, const QStringList& inputs) {
-    for (int i = 0; i < 6; ++i) window.Text1[i]->setText(inputs[i]);
+    for (int i = 0; i < 6; ++i) window.Text1()[i]->setText(inputs[i]);
 }
 
 }  // namespace
@@ -65,6 +67,8 @@ class MainWindowTest : public QObject {
     void Press() { QTest::mouseClick(window_->Command1(), Qt::LeftButton); }
 
   private slots:
+    void initTestCase() { flyback::window::SubstituteFormFonts(); }
+
     void init() {
         window_ = std::make_unique<MainWindow>();
         reports_.clear();
@@ -209,32 +213,32 @@ class MainWindowTest : public QObject {
             visited << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(visited, expected);
-        QCOMPARE(window_->Text2[0]->focusPolicy(), Qt::ClickFocus);
+        QCOMPARE(window_->Text2()[0]->focusPolicy(), Qt::ClickFocus);
     }
 
     void warnedInputTurnsAmberAsTheUserTypes() {
-        const QColor normal = window_->Text1[4]->palette().color(QPalette::Base);
-        window_->Text1[4]->setText("0.8");
-        QVERIFY(window_->Text1[4]->palette().color(QPalette::Base) != normal);
-        QVERIFY(ToolTipText(window_->Text1[4]).contains("是否按小数输入"));
-        QCOMPARE(window_->Text1[0]->palette().color(QPalette::Base), normal);
-        window_->Text1[4]->setText("75");
-        QCOMPARE(window_->Text1[4]->palette().color(QPalette::Base), normal);
+        const QColor normal = window_->Text1()[4]->palette().color(QPalette::Base);
+        window_->Text1()[4]->setText("0.8");
+        QVERIFY(window_->Text1()[4]->palette().color(QPalette::Base) != normal);
+        QVERIFY(ToolTipText(window_->Text1()[4]).contains("是否按小数输入"));
+        QCOMPARE(window_->Text1()[0]->palette().color(QPalette::Base), normal);
+        window_->Text1()[4]->setText("75");
+        QCOMPARE(window_->Text1()[4]->palette().color(QPalette::Base), normal);
         TypeInputs(*window_, {"60", "368", "200", "65000", "75", "5"});
         Press();
-        QVERIFY(window_->Text2[2]->palette().color(QPalette::Base) != normal);  // Np < 1
-        QVERIFY(ToolTipText(window_->Text2[2]).contains("不足 1 匝"));
+        QVERIFY(window_->Text2()[2]->palette().color(QPalette::Base) != normal);  // Np < 1
+        QVERIFY(ToolTipText(window_->Text2()[2]).contains("不足 1 匝"));
     }
 
     void resultsGreyOutWhenTheInputsChange() {
         Press();
-        const QColor current = window_->Text2[0]->palette().color(QPalette::Text);
-        QTest::keyClicks(window_->Text1[0], "0");
-        QVERIFY(window_->Text2[0]->palette().color(QPalette::Text) != current);
-        QCOMPARE(ToolTipText(window_->Text2[0]), QString("输入已更改，按 => 重新计算"));
+        const QColor current = window_->Text2()[0]->palette().color(QPalette::Text);
+        QTest::keyClicks(window_->Text1()[0], "0");
+        QVERIFY(window_->Text2()[0]->palette().color(QPalette::Text) != current);
+        QCOMPARE(ToolTipText(window_->Text2()[0]), QString("输入已更改，按 => 重新计算"));
         QCOMPARE(ResultTexts(*window_), kWorkedExample);
-        QTest::keyClick(window_->Text1[0], Qt::Key_Backspace);  // back to what was pressed
-        QCOMPARE(window_->Text2[0]->palette().color(QPalette::Text), current);
+        QTest::keyClick(window_->Text1()[0], Qt::Key_Backspace);  // back to what was pressed
+        QCOMPARE(window_->Text2()[0]->palette().color(QPalette::Text), current);
     }
 
     void afterAFaultTheNamedInputHasTheFocus() {
@@ -242,8 +246,8 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         TypeInputs(*window_, {"60", "368", "200", "0", "75", "5"});
         Press();
-        QCOMPARE(QApplication::focusWidget(), window_->Text1[3]);
-        QCOMPARE(window_->Text1[3]->selectedText(), QString("0"));
+        QCOMPARE(QApplication::focusWidget(), window_->Text1()[3]);
+        QCOMPARE(window_->Text1()[3]->selectedText(), QString("0"));
     }
 
     void cannotBeMadeSmallerThanItsDesign() { QCOMPARE(window_->minimumSize(), QSize(549, 212)); }
@@ -269,21 +273,21 @@ class MainWindowTest : public QObject {
 
     void editingAnInputChangesNothingUntilThePress() {
         Press();
-        QTest::keyClicks(window_->Text1[0], "0");
-        QCOMPARE(window_->Text1[0]->text(), QString("600"));
+        QTest::keyClicks(window_->Text1()[0], "0");
+        QCOMPARE(window_->Text1()[0]->text(), QString("600"));
         QCOMPARE(ResultTexts(*window_), kWorkedExample);
     }
 
     void enterInAnInputDoesNotCalculate() {
-        window_->Text1[0]->setFocus();
-        QTest::keyClick(window_->Text1[0], Qt::Key_Return);
-        QTest::keyClick(window_->Text1[0], Qt::Key_Enter);
+        window_->Text1()[0]->setFocus();
+        QTest::keyClick(window_->Text1()[0], Qt::Key_Return);
+        QTest::keyClick(window_->Text1()[0], Qt::Key_Enter);
         QCOMPARE(ResultTexts(*window_), kDesignTimeResults);
     }
 
     void resultBoxesAreReadOnlyButSelectable() {
         Press();
-        QLineEdit* core = window_->Text2[0];
+        QLineEdit* core = window_->Text2()[0];
         QVERIFY(core->isReadOnly());
         core->setFocus();
         QTest::keyClicks(core, "X");
@@ -296,20 +300,21 @@ class MainWindowTest : public QObject {
     }
 
     void boxesAreNamedAfterTheirCaptions() {
-        QCOMPARE(window_->Text1[0]->accessibleName(), QString("输出功率 W"));
-        QCOMPARE(window_->Text1[4]->accessibleName(), QString("工作效率(估计)%"));
-        QCOMPARE(window_->Text2[6]->accessibleName(), QString("初级电感量"));
+        QCOMPARE(window_->Text1()[0]->accessibleName(), QString("输出功率 W"));
+        QCOMPARE(window_->Text1()[4]->accessibleName(), QString("工作效率(估计)%"));
+        QCOMPARE(window_->Text2()[6]->accessibleName(), QString("初级电感量"));
         // The form's captions are the box table's, box by box and row by row.
         for (const auto& box : flyback::numtext::kInputBoxes) {
-            QCOMPARE(window_->Text1[Index(box.input)]->accessibleName(), FromUtf8(box.caption));
+            QCOMPARE(window_->Text1()[Index(box.input)]->accessibleName(), FromUtf8(box.caption));
         }
         int previousTop = -1;
         for (const auto& box : flyback::numtext::kResultBoxesOnScreen) {
-            QCOMPARE(window_->Text2[box.box]->accessibleName(), FromUtf8(box.caption));
-            QVERIFY(window_->Text2[box.box]->y() > previousTop);
-            previousTop = window_->Text2[box.box]->y();
+            QCOMPARE(window_->Text2()[box.box]->accessibleName(), FromUtf8(box.caption));
+            QVERIFY(window_->Text2()[box.box]->y() > previousTop);
+            previousTop = window_->Text2()[box.box]->y();
         }
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window_->Text1[3]);
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(window_->Text1()[3]);
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), QString("工作频率f(KHz)"));
     }
@@ -326,7 +331,7 @@ class MainWindowTest : public QObject {
         if (!flyback::window::InstallQtChineseTranslation(*QCoreApplication::instance())) {
             QSKIP("Qt's Simplified Chinese translation is not installed");
         }
-        const std::unique_ptr<QMenu> menu(window_->Text2[0]->createStandardContextMenu());
+        const std::unique_ptr<QMenu> menu(window_->Text2()[0]->createStandardContextMenu());
         QStringList texts;
         for (const QAction* action : menu->actions()) texts << action->text();
         QVERIFY2(texts.filter(QRegularExpression("^复制")).size() == 1,
@@ -363,10 +368,10 @@ class MainWindowTest : public QObject {
 
     void tooltipsShowTheLastPressInFull() {
         Press();
-        QVERIFY(ToolTipText(window_->Text2[6]).contains("Lp = 0.0017578125 H"));
-        QVERIFY(ToolTipText(window_->Text2[6]).contains("Lp = 0.75 × (200 × 0.375)²"));
-        QVERIFY(ToolTipText(window_->Text1[3]).contains("kHz"));
-        QVERIFY(ToolTipText(window_->Text1[3]).contains("20"));
+        QVERIFY(ToolTipText(window_->Text2()[6]).contains("Lp = 0.0017578125 H"));
+        QVERIFY(ToolTipText(window_->Text2()[6]).contains("Lp = 0.75 × (200 × 0.375)²"));
+        QVERIFY(ToolTipText(window_->Text1()[3]).contains("kHz"));
+        QVERIFY(ToolTipText(window_->Text1()[3]).contains("20"));
         QVERIFY(window_->Command1()->toolTip().contains("Ctrl+S"));
     }
 
@@ -470,7 +475,7 @@ class MainWindowTest : public QObject {
                      qPrintable(reports_[0].message));
         }
         QCOMPARE(ResultTexts(*window_), results);
-        for (int i = 0; i < 6; ++i) QCOMPARE(window_->Text1[i]->text(), inputs[i]);
+        for (int i = 0; i < 6; ++i) QCOMPARE(window_->Text1()[i]->text(), inputs[i]);
         QVERIFY(window_->isVisible());
 
         TypeInputs(*window_, kDefaultInputs);
@@ -496,7 +501,7 @@ class MainWindowTest : public QObject {
         const QRegularExpression ours(R"(^</?p( style='[^']*')?>$|^<br ?/?>$)");
         for (int input : {0, 3}) {  // a warning quotes the text, then a press records it
             TypeInputs(*window_, kDefaultInputs);
-            window_->Text1[input]->setText(typed);
+            window_->Text1()[input]->setText(typed);
             Press();
             for (QLineEdit* box : window_->findChildren<QLineEdit*>()) {
                 for (const auto& match : tag.globalMatch(box->toolTip())) {
@@ -504,8 +509,44 @@ class MainWindowTest : public QObject {
                              qPrintable(box->objectName() + ": " + box->toolTip()));
                 }
             }
-            QVERIFY(ToolTipText(window_->Text1[input]).contains(typed));
+            QVERIFY(ToolTipText(window_->Text1()[input]).contains(typed));
         }
+    }
+
+    void saveAddsTheChosenFormatsSuffix_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("pdf");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("pdf") << "/d/设计" << true << "/d/设计.pdf";
+        QTest::newRow("html") << "/d/设计" << false << "/d/设计.html";
+        QTest::newRow("own suffix kept") << "/d/设计.htm" << true << "/d/设计.htm";
+        QTest::newRow("dot in a folder") << "/d.x/设计" << false << "/d.x/设计.html";
+    }
+
+    void saveAddsTheChosenFormatsSuffix() {
+        QFETCH(QString, typed);
+        QFETCH(bool, pdf);
+        QFETCH(QString, saved);
+        using flyback::window::ReportFormat;
+        QCOMPARE(
+            flyback::window::WithReportSuffix(typed, pdf ? ReportFormat::Pdf : ReportFormat::Html),
+            saved);
+    }
+
+    void printingPutsTheReportOnPages() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("poppler-utils missing");
+        Press();
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("printed.pdf"));
+        flyback::window::PrintReport(*window_->LastPress(), printer);
+        QProcess text;
+        text.start("pdftotext", {"-enc", "UTF-8", dir.filePath("printed.pdf"), "-"});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(content.contains("初级电感量") && content.contains("0.0017578125"),
+                 qPrintable(content));
     }
 
     // As root the file could be written all the same; a limit on the size of
@@ -559,17 +600,17 @@ class MainWindowTest : public QObject {
     void longPasteIsTakenWholeOrRefused() {
         const QString longest(1 << 20, QChar('6'));
         QGuiApplication::clipboard()->setText(longest);
-        window_->Text1[0]->clear();
-        window_->Text1[0]->paste();
-        QCOMPARE(window_->Text1[0]->text().size(), longest.size());
+        window_->Text1()[0]->clear();
+        window_->Text1()[0]->paste();
+        QCOMPARE(window_->Text1()[0]->text().size(), longest.size());
         QVERIFY(reports_.empty());
 
-        window_->Text1[0]->setText("60");
+        window_->Text1()[0]->setText("60");
         QGuiApplication::clipboard()->setText(longest);
-        window_->Text1[0]->selectAll();
-        window_->Text1[0]->end(false);
-        window_->Text1[0]->paste();
-        QCOMPARE(window_->Text1[0]->text(), QString("60"));
+        window_->Text1()[0]->selectAll();
+        window_->Text1()[0]->end(false);
+        window_->Text1()[0]->paste();
+        QCOMPARE(window_->Text1()[0]->text(), QString("60"));
         QCOMPARE(reports_.size(), std::size_t{1});
         QVERIFY(reports_[0].message.contains("1 MiB"));
     }
@@ -577,8 +618,8 @@ class MainWindowTest : public QObject {
     void longCoreTextShowsItsBeginning() {
         TypeInputs(*window_, {"100", "368", "200", "1", "75", "5"});
         Press();
-        QCOMPARE(window_->Text2[0]->text(), QString("截面积为: 6.70820393249937"));
-        QCOMPARE(window_->Text2[0]->cursorPosition(), 0);
+        QCOMPARE(window_->Text2()[0]->text(), QString("截面积为: 6.70820393249937"));
+        QCOMPARE(window_->Text2()[0]->cursorPosition(), 0);
     }
 };
 
