@@ -2,7 +2,7 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: deps configure build run test unit test-asan format check-static package test-package bench clean fuzz web test-web
+.PHONY: deps configure build run test unit test-asan format check-static package test-package bench clean fuzz web test-web golden
 
 deps:
 	./scripts/install-deps.sh
@@ -17,13 +17,13 @@ build: configure
 run: build
 	$(BUILD_DIR)/window/flyback-designer
 
-# Builds and runs every test: the suite, the suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, the static checks, the package test, and the
-# browser page's tests.
-test: unit test-asan check-static test-package test-web
+# Builds and runs every test: the suite (the browser page's tests included), the
+# suite again under AddressSanitizer and UndefinedBehaviorSanitizer, the static
+# checks and the package test.
+test: unit test-asan check-static test-package
 
-# The suite alone, in the normal build.
-unit: build
+# The suite alone, in the normal build, with the page built for its tests.
+unit: build web
 	ctest --preset $(PRESET)
 
 test-asan: deps
@@ -58,11 +58,14 @@ web: deps
 	cmake --preset web
 	cmake --build --preset web
 
-# The engine's answers against the native flyback-calc's, then the page in
-# headless Chromium.
+# The page's tests alone: the engine's answers against the native
+# flyback-calc's, then the page in headless Chromium.
 test-web: web build
-	node web/tests/engine_matches_native.mjs build/web/flyback-engine.mjs $(BUILD_DIR)/cli/flyback-calc .
-	/usr/bin/python3 web/tests/page_test.py build/web/index.html
+	ctest --preset $(PRESET) -R '^web\.'
+
+# Regenerates the golden corpus and reports from this build; only on purpose.
+golden: build
+	./scripts/update-golden.sh $(BUILD_DIR)
 
 clean:
 	rm -rf build
