@@ -9,6 +9,7 @@
 #include "cli/answer_details.hpp"
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
+#include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
 #include "numtext/fault_hint.hpp"
 #include "report/design_record.hpp"
@@ -21,7 +22,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: flyback-calc [--json [--details]] P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
     "       flyback-calc --report P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > report.html\n"
-    "       flyback-calc --jsonl [--details] < requests.jsonl\n";
+    "       flyback-calc --jsonl [--details] < requests.jsonl\n"
+    "       flyback-calc --mains [--json] [--bulk-uf C] [--line-hz F] [--conduction-ms T]\n"
+    "                    VACMIN VACMAX P EFFICIENCY_PCT\n";
 
 constexpr const char* kDescription =
     "Designs the transformer of a single-ended flyback switching power supply.\n"
@@ -31,12 +34,16 @@ constexpr const char* kDescription =
     "  FREQ_KHZ        switching frequency, kHz\n"
     "  EFFICIENCY_PCT  estimated efficiency, %\n"
     "  VOUT            output voltage, V\n"
+    "With --mains, the two DC input voltages from the AC mains range (V rms), the\n"
+    "output power and the efficiency, through a bridge into a bulk capacitor.\n"
     "Exit status: 0 done, 1 the calculation faulted, 2 wrong usage or a bad --jsonl line,\n"
     "3 standard output could not be written, 4 standard input could not be read.\n"
     "See flyback-calc(1).";
 
 struct Options {
     std::vector<std::string> inputs;
+    MainsOptions mains;
+    bool mainsMode = false;
     bool json = false;
     bool jsonLines = false;
     bool details = false;
@@ -147,6 +154,19 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->excludes(json)
         ->excludes(jsonLines)
         ->excludes(details);
+    auto* mains = app.add_flag("--mains", options.mainsMode,
+                               "the DC input voltages from the mains: VACMIN VACMAX P "
+                               "EFFICIENCY_PCT")
+                      ->excludes(jsonLines)
+                      ->excludes(details);
+    app.add_option("--bulk-uf", options.mains.bulkMicrofarads,
+                   "with --mains: the bulk capacitor, µF (default: proposed)")
+        ->needs(mains);
+    app.add_option("--line-hz", options.mains.lineHertz, "with --mains: line frequency, Hz (50)")
+        ->needs(mains);
+    app.add_option("--conduction-ms", options.mains.conductionMilliseconds,
+                   "with --mains: the bridge's conduction time, ms (3)")
+        ->needs(mains);
     app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));
     const std::vector<std::string> ordered = InputsLast(app, args);
     std::vector<std::string> reversed(ordered.rbegin(), ordered.rend());
@@ -163,6 +183,16 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     }
     if (options.details && !options.json && !options.jsonLines) {
         return UsageError(err, "--details needs --json or --jsonl");
+    }
+    if (options.mainsMode) {
+        if (options.report) return UsageError(err, "--mains and --report exclude each other");
+        if (options.inputs.size() != 4) {
+            return UsageError(
+                err, "--mains expects 4 inputs, got " + std::to_string(options.inputs.size()));
+        }
+        options.mains.inputs = options.inputs;
+        options.mains.json = options.json;
+        return RunMains(options.mains, out, err);
     }
     if (options.jsonLines) {
         if (!options.inputs.empty()) return UsageError(err, "--jsonl takes no inputs");

@@ -20,8 +20,10 @@
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
+#include "runtime/number_text.hpp"
 #include "ui_main_window.h"
 #include "window/about.hpp"
+#include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 
@@ -120,6 +122,8 @@ void MainWindow::AddWindowActions() {
                         &MainWindow::Print),
     };
     for (QAction* action : designActions_) action->setEnabled(false);
+    AddWindowAction(QStringLiteral("由交流输入…"), "mainsAction", QKeySequence(),
+                    &MainWindow::FillFromMains);
     AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
                     &MainWindow::ShowAbout);
     ui_->Command1->setToolTip(
@@ -168,6 +172,27 @@ void MainWindow::Print() {
     printer.setPageSize(QPageSize(QPageSize::A4));
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted) PrintReport(*lastPress_, printer);
+}
+
+// The power and efficiency are read from their boxes as a press reads them;
+// the two voltages are written as texts, which then read as any typed text.
+void MainWindow::FillFromMains() {
+    const auto read = [&](numtext::Input input) {
+        return runtime::NumberFromText(text1_[Index(input)]->text().toStdString());
+    };
+    double power = 0, efficiency = 0;
+    try {
+        power = read(numtext::Input::Power);
+        efficiency = read(numtext::Input::Efficiency) / numtext::kPercent;
+    } catch (const runtime::RuntimeError&) {
+    }
+    MainsDialog dialog(power, efficiency, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Range()) return;
+    const mains::DcInputRange& range = *dialog.Range();
+    text1_[Index(numtext::Input::MaxVoltage)]->setText(
+        FromUtf8(mains::TwoDecimals(range.maxInputVoltage)));
+    text1_[Index(numtext::Input::MinVoltage)]->setText(
+        FromUtf8(mains::TwoDecimals(range.minInputVoltage)));
 }
 
 void MainWindow::ShowAbout() {

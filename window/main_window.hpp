@@ -55,6 +55,8 @@ class MainWindow : public QWidget {
     bool SaveReportTo(const QString& path);
     void Print();
     void ShowAbout();
+    // "由交流输入…": the DC input voltages from the mains, into their boxes.
+    void FillFromMains();
 
   private:
     enum class BoxState { Normal, Warned, OutOfDate };

@@ -134,6 +134,29 @@ TEST(CommandLineTest, ReportIsOneHtmlPageWithTheTableModesExitStatus) {
     EXPECT_NE(fault.out.find("除数为零"), std::string::npos);
 }
 
+TEST(CommandLineTest, MainsGivesTheTwoDcVoltages) {
+    const Invocation table = Invoke({"--mains", "85", "265", "12", "80", "--bulk-uf", "22"});
+    EXPECT_EQ(table.status, kExitOk);
+    EXPECT_EQ(table.out, "最大输入电压V  374.77\n最小输入电压V  70.03\n大容量电容 µF  22\n");
+    const Invocation json = Invoke({"--mains", "--json", "176", "264", "60", "85"});
+    const auto answer = nlohmann::json::parse(json.out);
+    EXPECT_EQ(answer["bulk_uF"], 100);
+    EXPECT_EQ(answer["bulk_proposed"], true);
+    EXPECT_EQ(answer["line_Hz"], 50);
+    EXPECT_NEAR(answer["Vmin"].get<double>(), 228.19, 0.005);
+    EXPECT_TRUE(answer["warnings"].empty());
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--mains", "85", "265", "60W", "80"},
+          {"--mains", "85", "265", "60", "80", "--bulk-uf", "2.2"},
+          {"--mains", "85", "265", "60", "80", "--line-hz", "0"},
+          {"--mains", "85", "265", "60"}}) {
+        const Invocation run = Invoke(bad);
+        EXPECT_EQ(run.status, kExitUsage) << bad[3];
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("flyback-calc: ", 0), 0u) << run.err;
+    }
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;
@@ -158,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"BothJsonModes", {"--json", "--jsonl"}},
                     UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)},
                     UsageCase{"DetailsWithTheTable", With("--details", kDefaults)},
-                    UsageCase{"ReportAndJson", With("--report", With("--json", kDefaults))}),
+                    UsageCase{"ReportAndJson", With("--report", With("--json", kDefaults))},
+                    UsageCase{"BulkWithoutMains", With("--bulk-uf", With("22", kDefaults))}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

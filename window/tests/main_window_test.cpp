@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -16,10 +17,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <vector>
 
@@ -28,6 +31,7 @@
 #include "window/about.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
+#include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 #include "window/translation.hpp"
@@ -60,6 +64,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private:
+    QTemporaryDir settingsDir_;
     std::unique_ptr<MainWindow> window_;
     std::vector<FaultReport> reports_;
 
@@ -67,7 +72,11 @@ class MainWindowTest : public QObject {
     void Press() { QTest::mouseClick(window_->Command1(), Qt::LeftButton); }
 
   private slots:
-    void initTestCase() { flyback::window::SubstituteFormFonts(); }
+    void initTestCase() {
+        flyback::window::SubstituteFormFonts();
+        // The dialogs' remembered values go to a folder of the test's own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    }
 
     void init() {
         window_ = std::make_unique<MainWindow>();
@@ -613,6 +622,33 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->Text1()[0]->text(), QString("60"));
         QCOMPARE(reports_.size(), std::size_t{1});
         QVERIFY(reports_[0].message.contains("1 MiB"));
+    }
+
+    // 12 W at 80 % from 85–265 V AC with 22 µF: the two DC voltages, typed into
+    // their boxes with two decimals; the dialog remembers its values.
+    void mainsDialogFillsTheTwoVoltageBoxes() {
+        TypeInputs(*window_, {"12", "1", "1", "65", "80", "12"});
+        QTimer::singleShot(0, [] {
+            auto* dialog =
+                qobject_cast<flyback::window::MainsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->minAcVoltage->setText("85");
+            dialog->maxAcVoltage->setText("265");
+            dialog->lineHertz->setText("50");
+            dialog->bulkMicrofarads->setText("22");
+            QVERIFY(dialog->Range());
+            dialog->accept();
+        });
+        window_->FillFromMains();
+        QCOMPARE(window_->Text1()[1]->text(), QString("374.77"));
+        QCOMPARE(window_->Text1()[2]->text(), QString("70.03"));
+        QCOMPARE(QSettings().value("mains/bulkUf").toString(), QString("22"));
+
+        flyback::window::MainsDialog tooSmall(60, 0.8);
+        tooSmall.bulkMicrofarads->setText("2.2");
+        QVERIFY(!tooSmall.Range());
+        tooSmall.bulkMicrofarads->clear();  // "自动": proposed
+        QVERIFY(tooSmall.Range() && tooSmall.Range()->bulkProposed);
     }
 
     void longCoreTextShowsItsBeginning() {

@@ -1,0 +1,137 @@
+#include "mains/mains.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <algorithm>
+
+#include "runtime/arithmetic.hpp"
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
+
+namespace flyback::mains {
+namespace {
+
+using runtime::Divide;
+using runtime::Multiply;
+using runtime::Subtract;
+
+constexpr double kSqrt2 = 1.4142135623730951;
+constexpr double kUniversalBelowVolts = 150;  // AC minimum below it: 110 V or universal mains
+constexpr double kMicrofaradsPerWattLowLine = 3, kMicrofaradsPerWattHighLine = 1;
+constexpr double kUsualHighestVolts = 300, kUsualLowestVolts = 70;
+
+std::string Number(double value) {
+    runtime::decimal::Buffer buffer{};
+    std::string text(runtime::decimal::Native().shortest(value, buffer));
+    return text;
+}
+
+void Check(bool holds, const std::string& message) {
+    if (!holds) throw MainsError(message);
+}
+
+void CheckSpec(const MainsSpec& s) {
+    const auto positive = [](double v) { return std::isfinite(v) && v > 0; };
+    Check(positive(s.minAcVoltage), "最小交流输入电压应大于 0 V。");
+    Check(positive(s.maxAcVoltage), "最大交流输入电压应大于 0 V。");
+    Check(s.minAcVoltage <= s.maxAcVoltage, "最小交流输入电压高于最大交流输入电压。");
+    Check(positive(s.outputPower), "输出功率应大于 0 W。");
+    Check(positive(s.efficiency) && s.efficiency <= 1, "效率应大于 0 且不超过 100 %。");
+    Check(positive(s.lineHertz), "电网频率应大于 0 Hz。");
+    Check(std::isfinite(s.conductionMilliseconds) && s.conductionMilliseconds >= 0 &&
+              s.conductionMilliseconds * 1e-3 < 0.5 / s.lineHertz,
+          "整流桥导通时间应不小于 0，且短于电网半周期（" + Number(500 / s.lineHertz) + " ms）。");
+    if (s.bulkMicrofarads) Check(positive(*s.bulkMicrofarads), "大容量电容应大于 0 µF。");
+}
+
+double ProposedMicrofarads(const MainsSpec& s, double inputPower) {
+    const double perWatt = s.minAcVoltage < kUniversalBelowVolts ? kMicrofaradsPerWattLowLine
+                                                                   : kMicrofaradsPerWattHighLine;
+    return NextE6(Multiply(perWatt, inputPower));
+}
+
+std::vector<Warning> Warnings(const MainsSpec& s, const DcInputRange& range) {
+    std::vector<Warning> warnings;
+    const double halfCrest = Divide(Multiply(kSqrt2, s.minAcVoltage), 2);
+    if (range.minInputVoltage < halfCrest) {
+        warnings.push_back({"ripple_too_deep",
+                            "最小直流输入电压 " + TwoDecimals(range.minInputVoltage) +
+                                " V 低于最低交流输入峰值的一半（" + TwoDecimals(halfCrest) +
+                                " V）：纹波过深，请加大电容。"});
+    }
+    if (s.maxAcVoltage > kUsualHighestVolts) {
+        warnings.push_back({"mains_above_usual", "最大交流输入电压 " + Number(s.maxAcVoltage) +
+                                                     " V 高于 300 V，超出常见电网电压范围。"});
+    }
+    if (s.minAcVoltage < kUsualLowestVolts) {
+        warnings.push_back({"mains_below_usual", "最小交流输入电压 " + Number(s.minAcVoltage) +
+                                                     " V 低于 70 V，超出常见电网电压范围。"});
+    }
+    return warnings;
+}
+
+DcInputRange Calculate(const MainsSpec& s) {
+    DcInputRange range{};
+    const double inputPower = Divide(s.outputPower, s.efficiency);
+    range.bulkProposed = !s.bulkMicrofarads;
+    range.bulkMicrofarads = s.bulkMicrofarads ? *s.bulkMicrofarads : ProposedMicrofarads(s, inputPower);
+    range.maxInputVoltage = Multiply(kSqrt2, s.maxAcVoltage);
+    const double chargeGap = Subtract(Divide(1, Multiply(2, s.lineHertz)),
+                                      Divide(s.conductionMilliseconds, 1000));
+    const double farads = Divide(range.bulkMicrofarads, 1e6);
+    const double drop = Divide(Multiply(Multiply(2, inputPower), chargeGap), farads);
+    const double valleySquared = Subtract(Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage)), drop);
+    Check(valleySquared > 0, "大容量电容 " + Number(range.bulkMicrofarads) +
+                                 " µF 太小：在最低交流输入下，它在两次充电之间放电到零以下，"
+                                 "求不出最小直流输入电压。请加大电容。");
+    range.minInputVoltage = runtime::SquareRoot(valleySquared);
+    range.warnings = Warnings(s, range);
+    return range;
+}
+
+}  // namespace
+
+double NextE6(double microfarads) {
+    static constexpr std::array<double, 7> kSeries = {1.0, 1.5, 2.2, 3.3, 4.7, 6.8, 10.0};
+    constexpr double kSlack = 1e-9;  // 22.000000000000004 µF is 22 µF
+    const double decade = std::pow(10.0, std::floor(std::log10(microfarads)));
+    for (const double step : {decade / 10, decade}) {
+        for (const double value : kSeries) {
+            const double candidate = value * step;
+            if (candidate >= microfarads * (1 - kSlack)) return candidate;
+        }
+    }
+    return 10 * decade;
+}
+
+std::optional<double> ReadWholeNumber(std::string_view text) {
+    try {
+        const runtime::NumberReading reading = runtime::ReadNumber(text);
+        const bool blankRest = reading.rest.find_first_not_of(" \t") == std::string_view::npos;
+        if (reading.hasNumber && blankRest) return reading.value;
+    } catch (const runtime::RuntimeError&) {
+    }
+    return std::nullopt;
+}
+
+std::string TwoDecimals(double value) {
+    std::array<char, 64> text{};
+    const int length = std::snprintf(text.data(), text.size(), "%.2f", value);
+    std::string result(text.data(), static_cast<std::size_t>(std::max(length, 0)));
+    for (char& c : result) {
+        if (c == ',') c = '.';  // a decimal-comma locale
+    }
+    return result;
+}
+
+DcInputRange DcInputFromMains(const MainsSpec& s) {
+    CheckSpec(s);
+    try {
+        return Calculate(s);
+    } catch (const runtime::RuntimeError&) {
+        throw MainsError("数值过大，无法计算。");
+    }
+}
+
+}  // namespace flyback::mains

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace flyback::mains {
+
+// What an engineer starts from: the mains range, the power drawn, and the
+// bulk capacitor behind the bridge rectifier (or none, to have one proposed).
+struct MainsSpec {
+    double minAcVoltage;  // V rms
+    double maxAcVoltage;  // V rms
+    double outputPower;   // W
+    double efficiency;    // fraction, 0 < eta <= 1
+    std::optional<double> bulkMicrofarads;  // none: propose one
+    double lineHertz = 50;
+    double conductionMilliseconds = 3;  // the bridge's conduction time each half cycle
+};
+
+struct Warning {
+    std::string_view code;  // "ripple_too_deep", "mains_above_usual", "mains_below_usual"
+    std::string message;    // Simplified Chinese
+};
+
+// The two DC input voltages the designer's boxes ask for.
+struct DcInputRange {
+    double maxInputVoltage;  // V, the crest at the highest line
+    double minInputVoltage;  // V, the ripple's valley at the lowest line
+    double bulkMicrofarads;  // the capacitor used
+    bool bulkProposed;       // true when it was proposed, not given
+    std::vector<Warning> warnings;
+};
+
+// Inputs that give no answer: a value out of its range, or a capacitor so
+// small that the ripple's valley would lie below zero. The message (Simplified
+// Chinese) names what to change.
+class MainsError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Full-wave rectification into the bulk capacitor C:
+//   Vmax = √2 × VACmax
+//   Vmin = √(2 × VACmin² − 2 × (P ÷ eta) × (1 ÷ (2 × f_line) − t_c) ÷ C)
+// Without a given C, 3 µF per watt of input power below 150 V AC minimum
+// (universal or 110 V mains), 1 µF per watt otherwise, rounded up to E6.
+// Throws MainsError.
+DcInputRange DcInputFromMains(const MainsSpec& spec);
+
+// The E6 value (10, 15, 22, 33, 47, 68 × 10ⁿ) at or above `microfarads`; a
+// value a rounding error above one of them is taken as that one.
+double NextE6(double microfarads);
+
+// A text that is one number and nothing else, read as an input box reads it
+// (full-width digits, blanks); nothing for "60W", "", "1e999".
+std::optional<double> ReadWholeNumber(std::string_view text);
+
+// "374.77": two decimals, a point whatever the locale, as the boxes take it.
+std::string TwoDecimals(double value);
+
+}  // namespace flyback::mains

@@ -1,0 +1,102 @@
+#include "window/mains_dialog.hpp"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "report/design_record.hpp"
+#include "window/qt_text.hpp"
+
+namespace flyback::window {
+namespace {
+
+QLineEdit* Field(QFormLayout* form, const QString& caption, const QString& text) {
+    auto* field = new QLineEdit(text);
+    field->setAccessibleName(caption);
+    form->addRow(caption, field);
+    return field;
+}
+
+std::optional<double> Read(const QLineEdit* field) {
+    return mains::ReadWholeNumber(field->text().toStdString());
+}
+
+}  // namespace
+
+MainsDialog::MainsDialog(double outputPower, double efficiency, QWidget* parent)
+    : QDialog(parent), outputPower_(outputPower), efficiency_(efficiency) {
+    setWindowTitle(QStringLiteral("由交流输入"));
+    QSettings settings;
+    auto* form = new QFormLayout;
+    minAcVoltage = Field(form, QStringLiteral("最小交流输入电压 V"),
+                         settings.value(QStringLiteral("mains/minAc"), "85").toString());
+    maxAcVoltage = Field(form, QStringLiteral("最大交流输入电压 V"),
+                         settings.value(QStringLiteral("mains/maxAc"), "265").toString());
+    lineHertz = Field(form, QStringLiteral("电网频率 Hz"),
+                      settings.value(QStringLiteral("mains/lineHz"), "50").toString());
+    bulkMicrofarads = Field(form, QStringLiteral("大容量电容 µF"),
+                            settings.value(QStringLiteral("mains/bulkUf")).toString());
+    bulkMicrofarads->setPlaceholderText(QStringLiteral("自动"));
+    result_ = new QLabel;
+    result_->setTextFormat(Qt::PlainText);
+    result_->setWordWrap(true);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("输出功率 %1 W，效率 %2 %（取自输入框）")
+                                     .arg(FromUtf8(report::ExactNumber(outputPower)),
+                                          FromUtf8(report::ExactNumber(efficiency * 100)))));
+    layout->addLayout(form);
+    layout->addWidget(result_);
+    layout->addWidget(buttons_);
+    for (QLineEdit* field : {minAcVoltage, maxAcVoltage, lineHertz, bulkMicrofarads}) {
+        connect(field, &QLineEdit::textChanged, this, &MainsDialog::Update);
+    }
+    Update();
+}
+
+void MainsDialog::Update() {
+    range_.reset();
+    const auto minAc = Read(minAcVoltage), maxAc = Read(maxAcVoltage), line = Read(lineHertz);
+    const auto bulk = Read(bulkMicrofarads);
+    QString text;
+    if (!minAc || !maxAc || !line || (!bulk && !bulkMicrofarads->text().trimmed().isEmpty())) {
+        text = QStringLiteral("请输入数字。");
+    } else {
+        try {
+            range_ = mains::DcInputFromMains(
+                {*minAc, *maxAc, outputPower_, efficiency_, bulk, *line});
+        } catch (const mains::MainsError& error) {
+            text = QString::fromUtf8(error.what());
+        }
+    }
+    if (range_) {
+        text = QStringLiteral("最大直流输入电压 %1 V\n最小直流输入电压 %2 V\n大容量电容 %3 µF%4")
+                   .arg(FromUtf8(mains::TwoDecimals(range_->maxInputVoltage)),
+                        FromUtf8(mains::TwoDecimals(range_->minInputVoltage)),
+                        FromUtf8(report::ExactNumber(range_->bulkMicrofarads)),
+                        range_->bulkProposed ? QStringLiteral("（建议值）") : QString());
+        for (const mains::Warning& warning : range_->warnings) {
+            text += QStringLiteral("\n注意：") + FromUtf8(warning.message);
+        }
+    }
+    result_->setText(text);
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(range_.has_value());
+}
+
+void MainsDialog::accept() {
+    if (!range_) return;
+    QSettings settings;
+    settings.setValue(QStringLiteral("mains/minAc"), minAcVoltage->text());
+    settings.setValue(QStringLiteral("mains/maxAc"), maxAcVoltage->text());
+    settings.setValue(QStringLiteral("mains/lineHz"), lineHertz->text());
+    settings.setValue(QStringLiteral("mains/bulkUf"), bulkMicrofarads->text());
+    QDialog::accept();
+}
+
+}  // namespace flyback::window
