@@ -8,6 +8,7 @@
 
 #include "cli/answer_details.hpp"
 #include "cli/answer_json.hpp"
+#include "cli/catalogue_listing.hpp"
 #include "cli/json_lines.hpp"
 #include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
@@ -23,6 +24,7 @@ constexpr const char* kUsage =
     "usage: flyback-calc [--json [--details]] P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
     "       flyback-calc --report P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > report.html\n"
     "       flyback-calc --jsonl [--details] < requests.jsonl\n"
+    "       flyback-calc --cores|--materials|--wires [--json]\n"
     "       flyback-calc --mains [--json] [--bulk-uf C] [--line-hz F] [--conduction-ms T]\n"
     "                    VACMIN VACMAX P EFFICIENCY_PCT\n";
 
@@ -42,6 +44,7 @@ constexpr const char* kDescription =
 
 struct Options {
     std::vector<std::string> inputs;
+    bool cores = false, materials = false, wires = false;
     MainsOptions mains;
     bool mainsMode = false;
     bool json = false;
@@ -134,6 +137,20 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     return kExitCalculationFault;
 }
 
+// The built-in parts and the user's own; what could not be read from the
+// user's files is named on standard error, and the rest is listed.
+int ListParts(const Options& options, std::ostream& out, std::ostream& err) {
+    const catalogue::Catalogue parts = catalogue::WithUserFiles(catalogue::UserDataFolder());
+    for (const std::string& problem : parts.problems) {
+        err << "flyback-calc: " << report::VisibleText(problem) << '\n';
+    }
+    const Listing listing = options.cores       ? Listing::Cores
+                            : options.materials ? Listing::Materials
+                                                : Listing::Wires;
+    ListCatalogue(parts, listing, options.json, out);
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -154,6 +171,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->excludes(json)
         ->excludes(jsonLines)
         ->excludes(details);
+    auto* cores = app.add_flag("--cores", options.cores, "list the catalogue's cores");
+    auto* materials =
+        app.add_flag("--materials", options.materials, "list the catalogue's core materials")
+            ->excludes(cores);
+    app.add_flag("--wires", options.wires, "list the catalogue's wires")
+        ->excludes(cores)
+        ->excludes(materials);
     auto* mains = app.add_flag("--mains", options.mainsMode,
                                "the DC input voltages from the mains: VACMIN VACMAX P "
                                "EFFICIENCY_PCT")
@@ -183,6 +207,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     }
     if (options.details && !options.json && !options.jsonLines) {
         return UsageError(err, "--details needs --json or --jsonl");
+    }
+    if (options.cores || options.materials || options.wires) {
+        if (!options.inputs.empty() || options.mainsMode || options.jsonLines || options.report ||
+            options.details) {
+            return UsageError(err, "a catalogue listing takes only --json");
+        }
+        return ListParts(options, out, err);
     }
     if (options.mainsMode) {
         if (options.report) return UsageError(err, "--mains and --report exclude each other");

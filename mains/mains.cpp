@@ -1,9 +1,9 @@
 #include "mains/mains.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 
 #include "runtime/arithmetic.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -47,7 +47,7 @@ void CheckSpec(const MainsSpec& s) {
 
 double ProposedMicrofarads(const MainsSpec& s, double inputPower) {
     const double perWatt = s.minAcVoltage < kUniversalBelowVolts ? kMicrofaradsPerWattLowLine
-                                                                   : kMicrofaradsPerWattHighLine;
+                                                                 : kMicrofaradsPerWattHighLine;
     return NextE6(Multiply(perWatt, inputPower));
 }
 
@@ -55,10 +55,10 @@ std::vector<Warning> Warnings(const MainsSpec& s, const DcInputRange& range) {
     std::vector<Warning> warnings;
     const double halfCrest = Divide(Multiply(kSqrt2, s.minAcVoltage), 2);
     if (range.minInputVoltage < halfCrest) {
-        warnings.push_back({"ripple_too_deep",
-                            "最小直流输入电压 " + TwoDecimals(range.minInputVoltage) +
-                                " V 低于最低交流输入峰值的一半（" + TwoDecimals(halfCrest) +
-                                " V）：纹波过深，请加大电容。"});
+        warnings.push_back(
+            {"ripple_too_deep", "最小直流输入电压 " + TwoDecimals(range.minInputVoltage) +
+                                    " V 低于最低交流输入峰值的一半（" + TwoDecimals(halfCrest) +
+                                    " V）：纹波过深，请加大电容。"});
     }
     if (s.maxAcVoltage > kUsualHighestVolts) {
         warnings.push_back({"mains_above_usual", "最大交流输入电压 " + Number(s.maxAcVoltage) +
@@ -75,13 +75,15 @@ DcInputRange Calculate(const MainsSpec& s) {
     DcInputRange range{};
     const double inputPower = Divide(s.outputPower, s.efficiency);
     range.bulkProposed = !s.bulkMicrofarads;
-    range.bulkMicrofarads = s.bulkMicrofarads ? *s.bulkMicrofarads : ProposedMicrofarads(s, inputPower);
+    range.bulkMicrofarads =
+        s.bulkMicrofarads ? *s.bulkMicrofarads : ProposedMicrofarads(s, inputPower);
     range.maxInputVoltage = Multiply(kSqrt2, s.maxAcVoltage);
-    const double chargeGap = Subtract(Divide(1, Multiply(2, s.lineHertz)),
-                                      Divide(s.conductionMilliseconds, 1000));
+    const double chargeGap =
+        Subtract(Divide(1, Multiply(2, s.lineHertz)), Divide(s.conductionMilliseconds, 1000));
     const double farads = Divide(range.bulkMicrofarads, 1e6);
     const double drop = Divide(Multiply(Multiply(2, inputPower), chargeGap), farads);
-    const double valleySquared = Subtract(Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage)), drop);
+    const double valleySquared =
+        Subtract(Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage)), drop);
     Check(valleySquared > 0, "大容量电容 " + Number(range.bulkMicrofarads) +
                                  " µF 太小：在最低交流输入下，它在两次充电之间放电到零以下，"
                                  "求不出最小直流输入电压。请加大电容。");

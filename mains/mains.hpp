@@ -11,10 +11,10 @@ namespace flyback::mains {
 // What an engineer starts from: the mains range, the power drawn, and the
 // bulk capacitor behind the bridge rectifier (or none, to have one proposed).
 struct MainsSpec {
-    double minAcVoltage;  // V rms
-    double maxAcVoltage;  // V rms
-    double outputPower;   // W
-    double efficiency;    // fraction, 0 < eta <= 1
+    double minAcVoltage;                    // V rms
+    double maxAcVoltage;                    // V rms
+    double outputPower;                     // W
+    double efficiency;                      // fraction, 0 < eta <= 1
     std::optional<double> bulkMicrofarads;  // none: propose one
     double lineHertz = 50;
     double conductionMilliseconds = 3;  // the bridge's conduction time each half cycle

@@ -32,6 +32,7 @@ version=$(dpkg-deb -f "$deb" Version)
 dpkg -x "$deb" "$root"
 for file in usr/bin/flyback-calc usr/bin/flyback-designer \
     usr/share/doc/flyback-designer/copyright usr/share/doc/flyback-designer/changelog.gz \
+    usr/share/doc/flyback-designer/NOTICE \
     usr/share/man/man1/flyback-calc.1.gz usr/share/man/man1/flyback-designer.1.gz \
     usr/share/applications/flyback-designer.desktop \
     usr/share/icons/hicolor/16x16/apps/flyback-designer.png \

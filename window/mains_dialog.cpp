@@ -69,8 +69,8 @@ void MainsDialog::Update() {
         text = QStringLiteral("请输入数字。");
     } else {
         try {
-            range_ = mains::DcInputFromMains(
-                {*minAc, *maxAc, outputPower_, efficiency_, bulk, *line});
+            range_ =
+                mains::DcInputFromMains({*minAc, *maxAc, outputPower_, efficiency_, bulk, *line});
         } catch (const mains::MainsError& error) {
             text = QString::fromUtf8(error.what());
         }

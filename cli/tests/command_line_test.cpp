@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -155,6 +158,29 @@ TEST(CommandLineTest, MainsGivesTheTwoDcVoltages) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err.rfind("flyback-calc: ", 0), 0u) << run.err;
     }
+}
+
+// The catalogue with a user's file beside it: the good rows listed, the bad
+// one named on standard error by file, line and field.
+TEST(CommandLineTest, CatalogueListsTheBuiltInPartsAndTheUsersOwn) {
+    const auto data = std::filesystem::temp_directory_path() / "flyback-calc-catalogue-test";
+    std::filesystem::create_directories(data / "flyback-designer");
+    std::ofstream(data / "flyback-designer" / "cores.csv")
+        << "family,name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,winding_width_mm,"
+           "winding_height_mm\nE,Mine,41,40,39.4,1615,30,8,3.75\nE,Bad,41,40,,1615,30,8,3.75\n";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const Invocation json = Invoke({"--cores", "--json"});
+    unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(data);
+    EXPECT_EQ(json.status, kExitOk);
+    const auto cores = nlohmann::json::parse(json.out);
+    ASSERT_EQ(cores.size(), 36u);
+    EXPECT_EQ(cores[0]["aliases"], nlohmann::json::array({"EE13"}));
+    EXPECT_EQ(cores[35]["name"], "Mine");
+    EXPECT_TRUE(cores[35]["MLT_mm"].is_null());
+    EXPECT_NE(json.err.find("cores.csv:3: le_mm: is empty"), std::string::npos) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(Invoke({"--wires", "--json"}).out).size(), 82u);
+    EXPECT_EQ(Invoke({"--materials", "--cores"}).status, kExitUsage);
 }
 
 struct UsageCase {

@@ -41,9 +41,9 @@ TEST(MainsTest, HighLineProposesOneMicrofaradAWattRoundedUpToE6) {
 TEST(MainsTest, E6RoundsUpAtItsBoundaries) {
     const struct {
         double asked, taken;
-    } cases[] = {{10, 10},      {10.0001, 15}, {22, 22}, {22.000000000000004, 22},
-                 {21.9, 22},    {68, 68},      {68.1, 100}, {100, 100},
-                 {0.47, 0.47},  {0.471, 0.68}, {4700, 4700}, {1, 1}};
+    } cases[] = {{10, 10},     {10.0001, 15}, {22, 22},     {22.000000000000004, 22},
+                 {21.9, 22},   {68, 68},      {68.1, 100},  {100, 100},
+                 {0.47, 0.47}, {0.471, 0.68}, {4700, 4700}, {1, 1}};
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(NextE6(c.asked), c.taken) << c.asked;
 }
 
@@ -57,10 +57,10 @@ TEST(MainsTest, TooSmallACapacitorIsAnErrorNamingIt) {
 }
 
 TEST(MainsTest, ImpossibleInputsAreErrors) {
-    const MainsSpec bad[] = {{0, 265, 12, 0.8, 22},   {265, 85, 12, 0.8, 22},
-                             {85, 265, -1, 0.8, 22},  {85, 265, 12, 0, 22},
-                             {85, 265, 12, 1.5, 22},  {85, 265, 12, 0.8, 0},
-                             {85, 265, 12, 0.8, 22, 0}, {85, 265, 12, 0.8, 22, 50, 10},
+    const MainsSpec bad[] = {{0, 265, 12, 0.8, 22},      {265, 85, 12, 0.8, 22},
+                             {85, 265, -1, 0.8, 22},     {85, 265, 12, 0, 22},
+                             {85, 265, 12, 1.5, 22},     {85, 265, 12, 0.8, 0},
+                             {85, 265, 12, 0.8, 22, 0},  {85, 265, 12, 0.8, 22, 50, 10},
                              {85, 1.5e308, 12, 0.8, 22}, {85, 265, 12, 0.8, 22, NAN}};
     for (const MainsSpec& spec : bad) EXPECT_THROW(DcInputFromMains(spec), MainsError);
 }

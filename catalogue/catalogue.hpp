@@ -1,0 +1,102 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace flyback::catalogue {
+
+// Real parts to finish a design on: ferrite cores with their bobbins, core
+// materials and the wire that can be bought. Every value is sourced fact (see
+// data/SOURCES.md); nothing is filled in that the data does not have, so a
+// value the data lacks is empty, never guessed. Units as in the data: mm,
+// mm², mm³, nH, mT, Hz, W/m³.
+
+struct Core {
+    std::string name;    // "E13/7/4 (EF12.6)"
+    std::string family;  // "E", "EFD", "ETD", "ER/EER", "PQ", "RM", "EP"
+    std::vector<std::string> aliases;  // common names a document gives ("EE13")
+    double Ae_mm2 = 0, Amin_mm2 = 0, le_mm = 0, Ve_mm3 = 0;
+    std::optional<double> AL_nH;  // ungapped, where a datasheet gives it
+    std::string AL_material;
+    double window_mm2 = 0;          // the bobbin's winding window, or else the core's
+    double winding_width_mm = 0;    // along the centre leg
+    double winding_height_mm = 0;   // the radial build
+    std::optional<double> MLT_mm;   // mean length of turn, where a bobbin is known
+    std::string windowKind;         // "bobbin", or the bare core window
+    std::string basis;              // "datasheet", "OpenMagnetics processed", "IEC 60205 computed", "user"
+    std::string source;
+
+    // Only a core with a known bobbin and mean turn length is chosen by
+    // itself: the winding plan needs both, and none is made up.
+    bool Automatic() const { return windowKind == "bobbin" && MLT_mm.has_value(); }
+};
+
+// Pv [W/m³] = k × f[Hz]^alpha × B̂[T]^beta × tf(T), tf = ct2·T² − ct1·T + ct0
+// with T in °C, applied only where it is above 0.
+struct SteinmetzRange {
+    double fMinHz = 0, fMaxHz = 0, k = 0, alpha = 0, beta = 0;
+    std::optional<double> ct0, ct1, ct2;
+};
+
+struct Material {
+    std::string name, manufacturer;
+    std::optional<double> mu_i, Bsat_25C_mT, Bsat_100C_mT;
+    std::vector<SteinmetzRange> steinmetz;  // by frequency; adjacent fits need not join
+    std::string source;
+};
+
+enum class WireKind { Enamelled, TripleInsulated };
+
+struct Wire {
+    std::string name;  // "0.1 mm", "30 AWG (TCA3 30 AWG)"
+    WireKind kind = WireKind::Enamelled;
+    double conductor_mm = 0;
+    std::optional<double> outerGrade1_mm, outerGrade2_mm;  // the IEC 60317 maximum
+    std::optional<double> outerNominal_mm;                 // triple-insulated wire
+    std::string source;
+
+    // The outer diameter to wind with: the grade's maximum, or the nominal.
+    std::optional<double> Outer(int grade = 1) const;
+};
+
+struct Catalogue {
+    std::vector<Core> cores;
+    std::vector<Material> materials;
+    std::vector<Wire> wires;
+    // What could not be read from a user's files: "file:line: field: why".
+    std::vector<std::string> problems;
+
+    // By name, the name without its parenthesis, or an alias, ignoring case
+    // and blanks: "EE13", "e13/7/4" and "EF12.6" find the same core.
+    const Core* FindCore(std::string_view name) const;
+    const Material* FindMaterial(std::string_view name) const;
+    const Wire* FindWire(std::string_view name) const;
+};
+
+// The default material: N87, a PC40-class power ferrite (the data has no PC40
+// values).
+inline constexpr std::string_view kDefaultMaterial = "N87";
+
+// The catalogue built into the program.
+const Catalogue& BuiltIn();
+
+// The built-in catalogue with the rows of cores.csv, materials.csv and
+// wires.csv in `folder` added, each in the format of the built-in data. A row
+// that cannot be read is left out and named in `problems`; a file that is not
+// there is no problem.
+Catalogue WithUserFiles(const std::filesystem::path& folder);
+
+// $XDG_DATA_HOME/flyback-designer, or ~/.local/share/flyback-designer.
+std::filesystem::path UserDataFolder();
+
+// The core loss density of `material` at `hertz` and the peak flux density
+// `teslaPeak`, at `celsius`: the Steinmetz range that holds the frequency (the
+// higher one at a shared bound), with the temperature factor where the data
+// has one. Nothing where the material has no fit for that frequency.
+std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
+                                  double celsius);
+
+}  // namespace flyback::catalogue

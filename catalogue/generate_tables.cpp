@@ -1,0 +1,131 @@
+// Turns the catalogue's CSV files into C++ source at build time, so that the
+// program carries its catalogue as constant tables: nothing to find and
+// nothing to parse when it starts. Any row it cannot read fails the build.
+//   generate_tables cores.csv materials.csv wires.csv > catalogue_tables.cpp
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "catalogue/catalogue.hpp"
+#include "catalogue/csv.hpp"
+#include "catalogue/records.hpp"
+
+namespace {
+
+using namespace flyback::catalogue;
+
+std::string Literal(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\%03o", byte);  // octal: never runs on
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+std::string Optional(const std::optional<double>& value) {
+    return value ? Number(*value) : "std::nullopt";
+}
+
+void WriteCores(const Catalogue& c, std::ostream& out) {
+    for (const Core& core : c.cores) {
+        std::string aliases;
+        for (const std::string& alias : core.aliases) aliases += Literal(alias) + ",";
+        out << "    {" << Literal(core.name) << ", " << Literal(core.family) << ", {" << aliases
+            << "}, " << Number(core.Ae_mm2) << ", " << Number(core.Amin_mm2) << ", "
+            << Number(core.le_mm) << ", " << Number(core.Ve_mm3) << ", " << Optional(core.AL_nH)
+            << ", " << Literal(core.AL_material) << ", " << Number(core.window_mm2) << ", "
+            << Number(core.winding_width_mm) << ", " << Number(core.winding_height_mm) << ", "
+            << Optional(core.MLT_mm) << ", " << Literal(core.windowKind) << ", "
+            << Literal(core.basis) << ", " << Literal(core.source) << "},\n";
+    }
+}
+
+void WriteMaterials(const Catalogue& c, std::ostream& out) {
+    for (const Material& m : c.materials) {
+        out << "    {" << Literal(m.name) << ", " << Literal(m.manufacturer) << ", "
+            << Optional(m.mu_i) << ", " << Optional(m.Bsat_25C_mT) << ", "
+            << Optional(m.Bsat_100C_mT) << ", {";
+        for (const SteinmetzRange& r : m.steinmetz) {
+            out << "{" << Number(r.fMinHz) << ", " << Number(r.fMaxHz) << ", " << Number(r.k)
+                << ", " << Number(r.alpha) << ", " << Number(r.beta) << ", " << Optional(r.ct0)
+                << ", " << Optional(r.ct1) << ", " << Optional(r.ct2) << "}, ";
+        }
+        out << "}, " << Literal(m.source) << "},\n";
+    }
+}
+
+void WriteWires(const Catalogue& c, std::ostream& out) {
+    for (const Wire& w : c.wires) {
+        out << "    {" << Literal(w.name) << ", "
+            << (w.kind == WireKind::TripleInsulated ? "WireKind::TripleInsulated"
+                                                    : "WireKind::Enamelled")
+            << ", " << Number(w.conductor_mm) << ", " << Optional(w.outerGrade1_mm) << ", "
+            << Optional(w.outerGrade2_mm) << ", " << Optional(w.outerNominal_mm) << ", "
+            << Literal(w.source) << "},\n";
+    }
+}
+
+std::optional<CsvTable> Table(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    return ReadCsv(std::string(std::istreambuf_iterator<char>(file), {}));
+}
+
+}  // namespace
+
+// The generator has no built-in catalogue of its own.
+const Catalogue& flyback::catalogue::BuiltIn() {
+    static const Catalogue empty;
+    return empty;
+}
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv\n";
+        return 2;
+    }
+    Catalogue catalogue;
+    void (*const add[])(const CsvTable&, std::string_view, Catalogue&) = {AddCores, AddMaterials,
+                                                                          AddWires};
+    for (int i = 0; i < 3; ++i) {
+        const auto table = Table(argv[i + 1]);
+        if (!table) {
+            std::cerr << argv[i + 1] << ": cannot be read\n";
+            return 1;
+        }
+        add[i](*table, argv[i + 1], catalogue);
+    }
+    for (const std::string& problem : catalogue.problems) std::cerr << problem << '\n';
+    if (!catalogue.problems.empty()) return 1;
+    std::cout << "// Generated from catalogue/data by generate_tables; do not edit.\n"
+                 "#include \"catalogue/catalogue.hpp\"\n\n"
+                 "namespace flyback::catalogue {\n\n"
+                 "const Catalogue& BuiltIn() {\n"
+                 "    static const Catalogue catalogue{{\n";
+    WriteCores(catalogue, std::cout);
+    std::cout << "    }, {\n";
+    WriteMaterials(catalogue, std::cout);
+    std::cout << "    }, {\n";
+    WriteWires(catalogue, std::cout);
+    std::cout << "    }, {}};\n    return catalogue;\n}\n\n}  // namespace flyback::catalogue\n";
+    return std::cout ? 0 : 1;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+#include "catalogue/catalogue.hpp"
+#include "catalogue/csv.hpp"
+
+namespace flyback::catalogue {
+
+// The rows of one of the catalogue's CSV files added to `catalogue`; a row
+// that cannot be read is left out and named in its problems as
+// "origin:line: field: why". The built-in data and a user's files are read
+// by the same rules.
+void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalogue);
+void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& catalogue);
+void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalogue);
+
+}  // namespace flyback::catalogue
