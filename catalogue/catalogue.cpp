@@ -17,7 +17,8 @@ namespace {
 std::string Key(std::string_view name) {
     std::string key;
     for (const char c : name) {
-        if (c != ' ' && c != '\t') key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '\t')
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return key;
 }

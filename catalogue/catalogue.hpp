@@ -15,18 +15,18 @@ namespace flyback::catalogue {
 // mm², mm³, nH, mT, Hz, W/m³.
 
 struct Core {
-    std::string name;    // "E13/7/4 (EF12.6)"
-    std::string family;  // "E", "EFD", "ETD", "ER/EER", "PQ", "RM", "EP"
+    std::string name;                  // "E13/7/4 (EF12.6)"
+    std::string family;                // "E", "EFD", "ETD", "ER/EER", "PQ", "RM", "EP"
     std::vector<std::string> aliases;  // common names a document gives ("EE13")
     double Ae_mm2 = 0, Amin_mm2 = 0, le_mm = 0, Ve_mm3 = 0;
     std::optional<double> AL_nH;  // ungapped, where a datasheet gives it
     std::string AL_material;
-    double window_mm2 = 0;          // the bobbin's winding window, or else the core's
-    double winding_width_mm = 0;    // along the centre leg
-    double winding_height_mm = 0;   // the radial build
-    std::optional<double> MLT_mm;   // mean length of turn, where a bobbin is known
-    std::string windowKind;         // "bobbin", or the bare core window
-    std::string basis;              // "datasheet", "OpenMagnetics processed", "IEC 60205 computed", "user"
+    double window_mm2 = 0;         // the bobbin's winding window, or else the core's
+    double winding_width_mm = 0;   // along the centre leg
+    double winding_height_mm = 0;  // the radial build
+    std::optional<double> MLT_mm;  // mean length of turn, where a bobbin is known
+    std::string windowKind;        // "bobbin", or the bare core window
+    std::string basis;  // "datasheet", "OpenMagnetics processed", "IEC 60205 computed", "user"
     std::string source;
 
     // Only a core with a known bobbin and mean turn length is chosen by

@@ -82,7 +82,8 @@ std::string Basis(const std::string& valueBasis) {
 // Runs `read` on every row, naming the rows it could not read.
 template <class Read>
 void EachRow(const CsvTable& table, std::string_view origin, Catalogue& catalogue, Read read) {
-    if (!table.problem.empty()) catalogue.problems.push_back(std::string(origin) + ": " + table.problem);
+    if (!table.problem.empty())
+        catalogue.problems.push_back(std::string(origin) + ": " + table.problem);
     for (const CsvTable::Row& row : table.rows) {
         try {
             read(Fields(table, row), row);
@@ -170,13 +171,14 @@ void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalog
         Wire wire;
         wire.name = f.RequiredText("size_name");
         wire.kind = f.Text("type").find("triple") != std::string::npos ? WireKind::TripleInsulated
-                                                                         : WireKind::Enamelled;
+                                                                       : WireKind::Enamelled;
         wire.conductor_mm = f.RequiredNumber("conductor_diameter_mm");
         wire.outerGrade1_mm = f.Number("grade1_od_max_mm");
         wire.outerGrade2_mm = f.Number("grade2_od_max_mm");
         wire.outerNominal_mm = f.Number("od_nominal_mm");
         wire.source = f.Text("source");
-        if (!wire.Outer(1) && !wire.Outer(2)) Fields::Fail("od_nominal_mm", "no outer diameter is given");
+        if (!wire.Outer(1) && !wire.Outer(2))
+            Fields::Fail("od_nominal_mm", "no outer diameter is given");
         for (const auto& outer : {wire.outerGrade1_mm, wire.outerGrade2_mm, wire.outerNominal_mm}) {
             if (outer && *outer <= wire.conductor_mm) {
                 Fields::Fail("conductor_diameter_mm", "is not below the outer diameter");

@@ -62,7 +62,9 @@ std::string CoreJson(const Core& core) {
         Object o(out);
         o.Text("name", core.name).Text("family", core.family).Raw("aliases", aliases);
         o.Value("Ae_mm2", core.Ae_mm2).Value("Amin_mm2", core.Amin_mm2).Value("le_mm", core.le_mm);
-        o.Value("Ve_mm3", core.Ve_mm3).Value("AL_nH", core.AL_nH).Value("window_mm2", core.window_mm2);
+        o.Value("Ve_mm3", core.Ve_mm3)
+            .Value("AL_nH", core.AL_nH)
+            .Value("window_mm2", core.window_mm2);
         o.Value("winding_width_mm", core.winding_width_mm);
         o.Value("winding_height_mm", core.winding_height_mm).Value("MLT_mm", core.MLT_mm);
         o.Raw("automatic", core.Automatic() ? "true" : "false");
@@ -173,11 +175,12 @@ void ListCatalogue(const catalogue::Catalogue& parts, Listing listing, bool json
             break;
         case Listing::Wires:
             if (json) return Json(parts.wires, WireJson, out);
-            rows.push_back({"name", "kind", "conductor mm", "outer mm (grade 1)", "grade 2 / nominal"});
+            rows.push_back(
+                {"name", "kind", "conductor mm", "outer mm (grade 1)", "grade 2 / nominal"});
             for (const Wire& w : parts.wires) {
                 const bool tiw = w.kind == catalogue::WireKind::TripleInsulated;
-                rows.push_back({w.name, tiw ? "triple-insulated" : "enamelled", Cell(w.conductor_mm),
-                                tiw ? "—" : Cell(w.outerGrade1_mm),
+                rows.push_back({w.name, tiw ? "triple-insulated" : "enamelled",
+                                Cell(w.conductor_mm), tiw ? "—" : Cell(w.outerGrade1_mm),
                                 tiw ? Cell(w.outerNominal_mm) : Cell(w.outerGrade2_mm)});
             }
             break;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -67,6 +68,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     setMinimumSize(size());
     normalPalette_ = text1_[0]->palette();
     connect(ui_->Command1, &QPushButton::clicked, this, &MainWindow::OnCommand1Pressed);
+    ui_->Command1->installEventFilter(this);
     for (QLineEdit* input : text1_) {
         // Qt's default limit would cut a long paste silently; the validator
         // refuses one that is too long instead.
@@ -80,6 +82,19 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
 }
 
 MainWindow::~MainWindow() = default;
+
+// Enter on the focused button presses it, as on the desktop the form was made
+// for; a push button outside a dialog takes only Space. Enter in a box does not.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->Command1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ui_->Command1->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 const std::array<QLineEdit*, numtext::kInputCount>& MainWindow::Text1() const {
     return text1_;
@@ -127,7 +142,7 @@ void MainWindow::AddWindowActions() {
     AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
                     &MainWindow::ShowAbout);
     ui_->Command1->setToolTip(
-        QStringLiteral("计算（按钮有焦点时也可按空格键）\n"
+        QStringLiteral("计算（按钮有焦点时也可按空格键或回车键）\n"
                        "复制设计 Ctrl+Shift+C · 保存报告 Ctrl+S · 打印 Ctrl+P · 关于 F1\n"
                        "（也在窗口空白处的右键菜单中）"));
 }

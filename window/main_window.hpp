@@ -58,6 +58,9 @@ class MainWindow : public QWidget {
     // "由交流输入…": the DC input voltages from the mains, into their boxes.
     void FillFromMains();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     enum class BoxState { Normal, Warned, OutOfDate };
     static constexpr QColor kWarningBackground{0xFF, 0xE0, 0x8A};  // amber

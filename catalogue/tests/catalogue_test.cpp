@@ -20,7 +20,8 @@ const Catalogue& Parts() {
 // Half a unit in the last digit the datasheet prints: "12.4" is 12.35–12.45.
 double Rounding(const std::string& printed) {
     const std::size_t point = printed.find('.');
-    const int decimals = point == std::string::npos ? 0 : static_cast<int>(printed.size() - point - 1);
+    const int decimals =
+        point == std::string::npos ? 0 : static_cast<int>(printed.size() - point - 1);
     return 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9);
 }
 
@@ -44,7 +45,8 @@ TEST(CatalogueTest, DatasheetRowsAreTheDatasheetsValues) {
                 " datasheet") == std::string::npos) {
             continue;
         }
-        const Core* core = Parts().FindCore(row.fields[static_cast<std::size_t>(check.Column("core"))]);
+        const Core* core =
+            Parts().FindCore(row.fields[static_cast<std::size_t>(check.Column("core"))]);
         ASSERT_NE(core, nullptr) << row.fields[0];
         if (core->basis != "datasheet") continue;
         const struct {
@@ -55,8 +57,10 @@ TEST(CatalogueTest, DatasheetRowsAreTheDatasheetsValues) {
                       {"ref_le_mm", core->le_mm},
                       {"ref_Ve_mm3", core->Ve_mm3}};
         for (const auto& v : values) {
-            const std::string printed = row.fields[static_cast<std::size_t>(check.Column(v.column))];
-            EXPECT_NEAR(v.value, std::stod(printed), Rounding(printed)) << core->name << " " << v.column;
+            const std::string printed =
+                row.fields[static_cast<std::size_t>(check.Column(v.column))];
+            EXPECT_NEAR(v.value, std::stod(printed), Rounding(printed))
+                << core->name << " " << v.column;
         }
         ++compared;
     }

@@ -188,6 +188,16 @@ class MainWindowTest : public QObject {
             QTest::newRow(qPrintable(QString("Label1_%1").arg(i)))
                 << QString("Label1_%1").arg(i) << 9.75;
         }
+        // The boxes: the desktop's 9 pt window font the form was drawn with,
+        // so that a result's text fits its box.
+        for (int i = 0; i < 6; ++i) {
+            QTest::newRow(qPrintable(QString("Text1_%1").arg(i)))
+                << QString("Text1_%1").arg(i) << 9.0;
+        }
+        for (int i = 0; i < 7; ++i) {
+            QTest::newRow(qPrintable(QString("Text2_%1").arg(i)))
+                << QString("Text2_%1").arg(i) << 9.0;
+        }
     }
 
     void fontsKeepTheirSizes() {
@@ -267,9 +277,17 @@ class MainWindowTest : public QObject {
         QVERIFY(reports_.empty());
     }
 
+    void keyboardPressOnTheButtonCalculates_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
+
     void keyboardPressOnTheButtonCalculates() {
+        QFETCH(int, key);
         window_->Command1()->setFocus();
-        QTest::keyClick(window_->Command1(), Qt::Key_Space);
+        QTest::keyClick(window_->Command1(), Qt::Key(key));
         QCOMPARE(ResultTexts(*window_), kWorkedExample);
     }
 
