@@ -40,6 +40,8 @@ void AppendWarnings(const report::DesignRecord& record, std::string& out) {
         AppendJsonString(out, warning.code);
         out += ",\"box\":";
         AppendJsonString(out, warning.BoxName());
+        out += ",\"strength\":";
+        AppendJsonString(out, warning.StrengthName());
         out += ",\"message\":";
         AppendJsonString(out, warning.message);
         out += '}';

@@ -124,7 +124,8 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     PrintRecord(options, record, out);
     if (!options.json && !options.report) {
         for (const report::Warning& warning : record.warnings) {
-            err << "注意：" << warning.BoxCaption() << "：" << warning.message << '\n';
+            err << warning.StrengthLabel() << "：" << warning.BoxCaption() << "："
+                << warning.message << '\n';
         }
     }
     const auto& error = record.outcome.error;

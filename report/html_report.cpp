@@ -28,6 +28,8 @@ tr { page-break-inside: avoid; }
 p.error { color: #a00000; font-weight: bold; white-space: pre-line; }
 p.note { color: #555; font-size: 9pt; }
 ul.warnings { color: #7a4a00; padding-left: 1.5em; }
+li.invalid { color: #a00000; }
+li.note { color: #333; }
 span.box { font-weight: bold; }
 )";
 
@@ -89,8 +91,10 @@ void WarningsList(std::string& html, const DesignRecord& record) {
     if (record.warnings.empty()) return;
     html += "<h2>注意</h2>\n<ul class=\"warnings\">\n";
     for (const Warning& warning : record.warnings) {
-        html += "<li><span class=\"box\">" + HtmlEscape(warning.BoxCaption()) + "</span>：" +
-                HtmlEscape(warning.message) + "</li>\n";
+        html += "<li class=\"" + std::string(warning.StrengthName()) + "\">" +
+                std::string(warning.StrengthLabel()) + "：<span class=\"box\">" +
+                HtmlEscape(warning.BoxCaption()) + "</span>：" + HtmlEscape(warning.message) +
+                "</li>\n";
     }
     html += "</ul>\n";
 }

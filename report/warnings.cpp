@@ -1,5 +1,6 @@
 #include "report/warnings.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "design/core_size_table.hpp"
@@ -43,18 +44,23 @@ void RangeWarnings(const numtext::InputReadings& readings, std::vector<Warning>&
     const auto add = [&](std::string_view code, Input input, std::string message) {
         warnings.push_back({code, Warning::Box::Input, Index(input), std::move(message)});
     };
+    const auto invalid = [&](std::string_view code, Input input, std::string message) {
+        warnings.push_back({code, Warning::Box::Input, Index(input), std::move(message),
+                            Warning::Strength::Invalid});
+    };
     const auto value = [&](Input i) { return readings[Index(i)]->value; };
     const auto read = [&](Input i) { return readings[Index(i)].has_value(); };
     using enum Input;
-    if (read(Power) && value(Power) <= 0) add("power_not_positive", Power, "输出功率应大于 0 W。");
+    if (read(Power) && value(Power) <= 0)
+        invalid("power_not_positive", Power, "输出功率应大于 0 W。");
     if (read(MaxVoltage) && value(MaxVoltage) <= 0) {
-        add("max_voltage_not_positive", MaxVoltage, "最大输入电压应大于 0 V。");
+        invalid("max_voltage_not_positive", MaxVoltage, "最大输入电压应大于 0 V。");
     }
     if (read(MinVoltage) && value(MinVoltage) <= 0) {
-        add("min_voltage_not_positive", MinVoltage, "最小输入电压应大于 0 V。");
+        invalid("min_voltage_not_positive", MinVoltage, "最小输入电压应大于 0 V。");
     }
     if (read(MinVoltage) && read(MaxVoltage) && value(MinVoltage) > value(MaxVoltage)) {
-        add("min_above_max", MinVoltage, "最小输入电压高于最大输入电压：两者是否填反了？");
+        invalid("min_above_max", MinVoltage, "最小输入电压高于最大输入电压：两者是否填反了？");
     }
     if (read(Frequency) && value(Frequency) > kHighestKilohertz) {
         add("frequency_too_high", Frequency,
@@ -70,11 +76,78 @@ void RangeWarnings(const numtext::InputReadings& readings, std::vector<Warning>&
         add("efficiency_above_100", Efficiency, "工作效率超过 100 %，不可能。");
     }
     if (read(OutputVoltage) && value(OutputVoltage) <= 0) {
-        add("output_voltage_not_positive", OutputVoltage, "输出电压应大于 0 V。");
+        invalid("output_voltage_not_positive", OutputVoltage, "输出电压应大于 0 V。");
     }
 }
 
+// Why there is less than one primary turn, where a typed input says: a
+// negative value, or a frequency typed in Hz.
+std::string TurnsCause(const DesignRecord& record) {
+    for (const Input input : {Input::Power, Input::MaxVoltage, Input::MinVoltage}) {
+        const auto& value = record.inputValues[static_cast<std::size_t>(Index(input))];
+        if (value && *value < 0) {
+            return "：“" + std::string(numtext::kInputBoxes[Index(input)].caption) + "”为负数";
+        }
+    }
+    const auto& kilohertz = record.inputValues[static_cast<std::size_t>(Index(Input::Frequency))];
+    if (kilohertz && *kilohertz > kHighestKilohertz) return "：工作频率是否按 Hz 输入了？";
+    return "";
+}
+
 }  // namespace
+
+std::vector<int> ResultsDerivedFrom(Input input) {
+    const int core = numtext::ResultBox(Published::CoreType);
+    const int vceo = numtext::ResultBox(Published::SwitchVoltage);
+    std::vector<int> boxes;
+    for (const auto& box : numtext::kResultBoxes) {
+        const bool derived =
+            input == Input::Power || input == Input::Frequency ||
+            (input == Input::OutputVoltage
+                 ? box.published == Published::SecondaryTurns
+                 : box.box != core && (input != Input::MinVoltage || box.box != vceo));
+        if (derived) boxes.push_back(box.box);
+    }
+    return boxes;
+}
+
+std::vector<std::string> InvalidatedBy(const std::vector<Warning>& warnings, int box) {
+    std::vector<std::string> reasons;
+    for (const Warning& warning : warnings) {
+        if (warning.strength != Warning::Strength::Invalid || warning.box != Warning::Box::Input) {
+            continue;
+        }
+        const auto derived = ResultsDerivedFrom(numtext::kInputBoxes[warning.index].input);
+        if (std::find(derived.begin(), derived.end(), box) == derived.end()) continue;
+        reasons.push_back("此结果由“" + std::string(warning.BoxCaption()) + "”算出，该输入无效（" +
+                          warning.message + "），结果无意义。");
+    }
+    return reasons;
+}
+
+std::string_view Warning::StrengthName() const {
+    switch (strength) {
+        case Strength::Invalid:
+            return "invalid";
+        case Strength::Caution:
+            return "caution";
+        case Strength::Note:
+            return "note";
+    }
+    return {};
+}
+
+std::string_view Warning::StrengthLabel() const {
+    switch (strength) {
+        case Strength::Invalid:
+            return "无效";
+        case Strength::Caution:
+            return "注意";
+        case Strength::Note:
+            return "提示";
+    }
+    return {};
+}
 
 std::string Warning::BoxName() const {
     return (box == Box::Input ? "Text1_" : "Text2_") + std::to_string(index);
@@ -98,9 +171,10 @@ std::vector<Warning> InputWarnings(const numtext::InputTexts& texts) {
 
 std::vector<Warning> ResultWarnings(const DesignRecord& record) {
     std::vector<Warning> warnings;
-    const auto add = [&](std::string_view code, Published result, std::string message) {
+    const auto add = [&](std::string_view code, Published result, std::string message,
+                         Warning::Strength strength = Warning::Strength::Caution) {
         warnings.push_back(
-            {code, Warning::Box::Result, numtext::ResultBox(result), std::move(message)});
+            {code, Warning::Box::Result, numtext::ResultBox(result), std::move(message), strength});
     };
     const design::DesignResults& results = record.trace.results;
     if (results.Core == nullptr && !std::isnan(results.CoreArea)) {
@@ -113,11 +187,13 @@ std::vector<Warning> ResultWarnings(const DesignRecord& record) {
     if (const QuantityValue* duty = record.Find("Dmax");
         duty != nullptr && duty->number > kHighestDutyCycle) {
         add("duty_cycle_above_half", Published::PrimaryInductance,
-            "最大占空比 Dmax = " + duty->text + " 超过 0.5：最小输入电压相对最大输入电压偏低。");
+            "最大占空比 Dmax = " + duty->text +
+                " 超过 0.5：占空比限于 50 % 的控制器（如 UC3844 系列）不能用于此设计。",
+            Warning::Strength::Note);
     }
     if (const QuantityValue* turns = record.Find("Np"); turns != nullptr && turns->number < 1) {
         add("primary_turns_below_one", Published::PrimaryTurns,
-            "初级匝数不足 1 匝：工作频率是否过高，或按 Hz 输入了？");
+            "初级匝数不足 1 匝" + TurnsCause(record) + "。");
     }
     if (const QuantityValue* turns = record.Find("Ns"); turns != nullptr && turns->number < 1) {
         add("secondary_turns_below_one", Published::SecondaryTurns, "次级匝数不足 1 匝。");

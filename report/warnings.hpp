@@ -14,16 +14,34 @@ struct DesignRecord;
 // refuses to run; these only tell the user.
 struct Warning {
     enum class Box { Input, Result };
+    // How much it matters: an invalid input makes every result derived from it
+    // meaningless; a caution asks the user to look again; a note is for
+    // information (a duty cycle above 0.5 matters only to controllers held
+    // to 50 %, and the model fixes the reflected voltage).
+    enum class Strength { Invalid, Caution, Note };
     std::string_view code;  // stable, for scripts: "frequency_too_high", ...
     Box box;
     int index;            // the input box 0 to 5 or the result box 0 to 6 it concerns
     std::string message;  // Simplified Chinese
+    Strength strength = Strength::Caution;
 
     // The box's name in the window: "Text1_3", "Text2_0".
     std::string BoxName() const;
     // The caption beside it: "工作频率f(KHz)".
     std::string_view BoxCaption() const;
+    // "invalid", "caution", "note"
+    std::string_view StrengthName() const;
+    // How a line of text introduces it: "无效", "注意", "提示".
+    std::string_view StrengthLabel() const;
 };
+
+// The result boxes whose values an input box enters: an invalid input makes
+// them meaningless.
+std::vector<int> ResultsDerivedFrom(numtext::Input input);
+
+// For result box `box`: why an invalid input of the press makes it
+// meaningless, one line for each such input; empty when none does.
+std::vector<std::string> InvalidatedBy(const std::vector<Warning>& warnings, int box);
 
 // Checks of what was typed, before any calculation: a text that holds no
 // number or whose reading stopped before a digit ("1,5" reads as 1), values out

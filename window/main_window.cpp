@@ -265,8 +265,9 @@ std::array<std::string, numtext::kInputCount> MainWindow::InputTexts() const {
 }
 
 // What each box tells beyond its text, from what is typed now and the last
-// press: amber where a warning applies, with the warning in the tooltip; grey
-// results once the inputs no longer match them.
+// press: amber where an invalid input or a caution applies, with the warning
+// in the tooltip (a note only in the tooltip); the results an invalid input
+// makes meaningless amber too; grey results once the inputs no longer match.
 void MainWindow::ShowBoxStates() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     const bool outOfDate = lastPress_ && texts != lastPress_->inputTexts;
@@ -275,31 +276,41 @@ void MainWindow::ShowBoxStates() {
         lastPress_ && !outOfDate ? lastPress_->warnings
                                  : report::InputWarnings(numtext::ViewsOf(texts));
     for (int i = 0; i < numtext::kInputCount; ++i) {
-        QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i);
-        ShowState(text1_[i], notes.empty() ? BoxState::Normal : BoxState::Warned);
+        bool coloured = false;
+        QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i, coloured);
+        ShowState(text1_[i], coloured ? BoxState::Warned : BoxState::Normal);
         notes << (lastPress_ ? FromUtf8(report::InputBoxNote(*lastPress_, i))
                              : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
         SetPlainToolTip(text1_[i], notes.join('\n'));
     }
     if (!lastPress_) return;  // the design-time texts are not a design
     for (int box = 0; box < numtext::kResultCount; ++box) {
-        QStringList notes = Messages(lastPress_->warnings, report::Warning::Box::Result, box);
+        bool coloured = false;
+        QStringList notes =
+            Messages(lastPress_->warnings, report::Warning::Box::Result, box, coloured);
+        for (const std::string& reason : report::InvalidatedBy(lastPress_->warnings, box)) {
+            notes.prepend(FromUtf8(reason));
+            coloured = true;
+        }
         if (outOfDate) {
             ShowState(text2_[box], BoxState::OutOfDate);
             SetPlainToolTip(text2_[box], QStringLiteral("输入已更改，按 => 重新计算"));
             continue;
         }
-        ShowState(text2_[box], notes.empty() ? BoxState::Normal : BoxState::Warned);
+        ShowState(text2_[box], coloured ? BoxState::Warned : BoxState::Normal);
         notes << FromUtf8(report::ResultBoxNote(*lastPress_, box));
         SetPlainToolTip(text2_[box], notes.join('\n'));
     }
 }
 
 QStringList MainWindow::Messages(const std::vector<report::Warning>& warnings,
-                                 report::Warning::Box box, int index) {
+                                 report::Warning::Box box, int index, bool& coloured) {
     QStringList messages;
     for (const report::Warning& warning : warnings) {
-        if (warning.box == box && warning.index == index) messages << FromUtf8(warning.message);
+        if (warning.box != box || warning.index != index) continue;
+        messages << FromUtf8(warning.StrengthLabel()) + QStringLiteral("：") +
+                        FromUtf8(warning.message);
+        coloured = coloured || warning.strength != report::Warning::Strength::Note;
     }
     return messages;
 }

@@ -70,8 +70,10 @@ class MainWindow : public QWidget {
     void RefuseTooLongText();
     std::array<std::string, numtext::kInputCount> InputTexts() const;
     void ShowBoxStates();
+    // The messages of the warnings on one box; `coloured` is set where one of
+    // them is more than a note.
     static QStringList Messages(const std::vector<report::Warning>& warnings,
-                                report::Warning::Box box, int index);
+                                report::Warning::Box box, int index, bool& coloured);
     void ShowState(QLineEdit* box, BoxState state) const;
     QAction* AddWindowAction(const QString& text, const char* name, const QKeySequence& shortcut,
                              void (MainWindow::*slot)());

@@ -55,7 +55,7 @@ TEST(CommandLineTest, TableOnAFaultShowsWhatWasReachedAndTheError) {
     EXPECT_EQ(run.status, kExitCalculationFault);
     EXPECT_EQ(run.out, "磁芯型号       EE8.3\n晶体管耐压Vceo  588\n");
     EXPECT_EQ(run.err,
-              "注意：输出功率 W：输出功率应大于 0 W。\n"
+              "无效：输出功率 W：输出功率应大于 0 W。\n"
               "flyback-calc: 除数为零 (division_by_zero)\n"
               "flyback-calc: 请检查“输出功率 W”：为空或为零。\n");
 }
@@ -91,7 +91,7 @@ TEST(CommandLineTest, JsonOnAFaultNamesTheErrorAndKeepsWhatWasReached) {
 
 TEST(CommandLineTest, InputsMayLookLikeOptionsOrBeEmpty) {
     EXPECT_EQ(Invoke({"-60", "368", "200", "20", "75", "5"}).err,
-              "注意：输出功率 W：输出功率应大于 0 W。\n"
+              "无效：输出功率 W：输出功率应大于 0 W。\n"
               "flyback-calc: 无效的过程调用或参数 (invalid_argument)\n"
               "flyback-calc: 请检查“输出功率 W”：为负数。\n");
     EXPECT_EQ(Invoke({"60", "368", "200", "", "75", "5"}).status, kExitCalculationFault);

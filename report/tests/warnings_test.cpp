@@ -82,6 +82,39 @@ INSTANTIATE_TEST_SUITE_P(
                     {}}),
     [](const auto& info) { return info.param.name; });
 
+TEST(WarningsTest, StrengthsAndTheResultsAnInvalidInputSpoils) {
+    const auto strengthOf = [](const DesignRecord& record, std::string_view code) {
+        for (const Warning& w : record.warnings) {
+            if (w.code == code) return std::string(w.StrengthName());
+        }
+        return std::string("none");
+    };
+    const DesignRecord universal = RecordPress({"12", "375", "120", "65", "80", "12"});
+    EXPECT_EQ(strengthOf(universal, "duty_cycle_above_half"), "note");
+    const DesignRecord negative = RecordPress({"60", "-368", "200", "20", "75", "5"});
+    EXPECT_EQ(strengthOf(negative, "max_voltage_not_positive"), "invalid");
+    EXPECT_EQ(
+        strengthOf(RecordPress({"60", "368", "200", "20", "0.8", "5"}), "efficiency_as_fraction"),
+        "caution");
+    // A negative maximum voltage (so also below the minimum) spoils everything
+    // but the core; the turns warning names the sign, not a frequency in Hz.
+    EXPECT_TRUE(InvalidatedBy(negative.warnings, 0).empty());
+    for (int box = 1; box < 7; ++box) EXPECT_FALSE(InvalidatedBy(negative.warnings, box).empty());
+    for (const Warning& w : negative.warnings) {
+        if (w.code == "primary_turns_below_one") {
+            EXPECT_NE(w.message.find("“最大输入电压V”为负数"), std::string::npos) << w.message;
+        }
+    }
+    const struct {
+        numtext::Input input;
+        std::vector<int> boxes;
+    } derived[] = {{numtext::Input::Power, {0, 1, 2, 3, 4, 5, 6}},
+                   {numtext::Input::MaxVoltage, {1, 2, 3, 4, 5, 6}},
+                   {numtext::Input::MinVoltage, {1, 2, 3, 5, 6}},
+                   {numtext::Input::OutputVoltage, {3}}};
+    for (const auto& d : derived) EXPECT_EQ(ResultsDerivedFrom(d.input), d.boxes);
+}
+
 TEST(WarningsTest, SaysWhatWasReadAndWhatWasIgnored) {
     const auto warnings = InputWarnings({"60", "368", "200", "20", "1,5", "5"});
     ASSERT_FALSE(warnings.empty());

@@ -249,6 +249,22 @@ class MainWindowTest : public QObject {
         QVERIFY(ToolTipText(window_->Text2()[2]).contains("不足 1 匝"));
     }
 
+    // A negative voltage spoils the results derived from it; a note (the duty
+    // cycle of a universal-input design) colours nothing.
+    void invalidInputMarksItsResultsAndNotesStayPlain() {
+        const QColor normal = window_->Text2()[0]->palette().color(QPalette::Base);
+        TypeInputs(*window_, {"60", "-368", "200", "20", "75", "5"});
+        Press();
+        QCOMPARE(window_->Text2()[0]->palette().color(QPalette::Base), normal);
+        QVERIFY(window_->Text2()[4]->palette().color(QPalette::Base) != normal);
+        QVERIFY(ToolTipText(window_->Text2()[4]).contains("“最大输入电压V”算出，该输入无效"));
+        reports_.clear();
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        QCOMPARE(window_->Text2()[6]->palette().color(QPalette::Base), normal);
+        QVERIFY(ToolTipText(window_->Text2()[6]).contains("提示：最大占空比"));
+    }
+
     void resultsGreyOutWhenTheInputsChange() {
         Press();
         const QColor current = window_->Text2()[0]->palette().color(QPalette::Text);
