@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "numtext/boxes.hpp"
+#include "report/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 
@@ -125,15 +126,25 @@ std::string FormulaInSymbols(const Quantity& quantity) {
                       [](std::string_view symbol) { return std::string(symbol); });
 }
 
+std::string ReadableText(const QuantityValue& value) {
+    const Quantity& quantity = *value.quantity;
+    return quantity.value == nullptr ? value.text : ReadableValue(value.number, quantity.unit);
+}
+
 std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& record) {
-    std::string formula = std::string(quantity.symbol) + " = " +
-                          Substitute(quantity.formula, [&](std::string_view symbol) {
-                              const QuantityValue* value = record.Find(symbol);
-                              return value != nullptr ? value->text : std::string(symbol);
-                          });
-    if (const QuantityValue* value = record.Find(quantity.symbol)) {
-        formula += " = " + value->text;
+    const QuantityValue* result = record.Find(quantity.symbol);
+    std::string formula = std::string(quantity.symbol) + " = ";
+    // With nothing to put in ("B = 2500", a reading), the line is written once.
+    const bool substitutes = quantity.formula.find('{') != std::string_view::npos;
+    if (!substitutes && result != nullptr && quantity.value != nullptr) {
+        return formula + ReadableText(*result);
     }
+    formula += Substitute(quantity.formula, [&](std::string_view symbol) {
+        const QuantityValue* value = record.Find(symbol);
+        if (value == nullptr) return std::string(symbol);
+        return value->quantity->value == nullptr ? value->text : ReadableNumber(value->number);
+    });
+    if (result != nullptr) formula += " = " + ReadableText(*result);
     return formula;
 }
 
@@ -142,9 +153,7 @@ std::string ResultBoxNote(const DesignRecord& record, int box) {
     const QuantityValue* value = record.Find(quantity.symbol);
     std::string note = std::string(quantity.name) + " " + std::string(quantity.symbol);
     if (value == nullptr) return note + "：上次计算未算到";
-    note += " = " + value->text;
-    if (!quantity.unit.empty()) note += " " + std::string(quantity.unit);
-    return note + "\n" + FormulaWithNumbers(quantity, record);
+    return note + " = " + ReadableText(*value) + "\n" + FormulaWithNumbers(quantity, record);
 }
 
 std::string InputBoxNote(const DesignRecord& record, int input) {

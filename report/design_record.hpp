@@ -59,9 +59,14 @@ std::string ExactNumber(double value);
 
 // "Lp = eta × (Vmin × Dmax)² ÷ (2 × P × f)"
 std::string FormulaInSymbols(const Quantity& quantity);
-// The same with the record's numbers in place of the symbols, and the result:
-// "Lp = 0.75 × (200 × 0.375)² ÷ (2 × 60 × 20000) = 0.0017578125"
+// The same with the record's numbers in place of the symbols, and the result,
+// written for people (four digits, the unit's prefix):
+// "Lp = 0.75 × (200 × 0.375)² ÷ (2 × 60 × 20000) = 1.758 mH"; a line with
+// nothing to put in is written once ("B = 2500 Gs").
 std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& record);
+
+// A quantity's value for people, with its unit ("1.758 mH"; the core type's text).
+std::string ReadableText(const QuantityValue& value);
 
 // A text from the user made safe to write as UTF-8: each byte that does not
 // belong to a valid UTF-8 sequence becomes U+FFFD.

@@ -2,6 +2,7 @@
 
 #include "numtext/boxes.hpp"
 #include "numtext/fault_hint.hpp"
+#include "report/readable.hpp"
 #include "version/version.hpp"
 
 namespace flyback::report {
@@ -18,13 +19,16 @@ h1 { font-size: 15pt; margin: 0 0 2pt 0; }
 h2 { font-size: 11.5pt; margin: 14pt 0 4pt 0; }
 p.meta { color: #555; margin: 0 0 8pt 0; }
 table { border-collapse: collapse; width: 100%; }
-th, td { border: 0.5pt solid #999; padding: 2pt 5pt; text-align: left; vertical-align: top; }
+th, td { border: 0.5pt solid #999; padding: 3pt 6pt; text-align: left; vertical-align: top; }
+thead { display: table-header-group; }
 th { background: #eee; font-weight: bold; }
 td.number { text-align: right; white-space: nowrap; }
+td.formula span.numbers { white-space: normal; }
 td.formula { font-size: 9pt; }
 td.name { white-space: nowrap; }
 span.numbers { color: #555; }
 tr { page-break-inside: avoid; }
+p.stale { color: #a00000; font-weight: bold; }
 p.error { color: #a00000; font-weight: bold; white-space: pre-line; }
 p.note { color: #555; font-size: 9pt; }
 ul.warnings { color: #7a4a00; padding-left: 1.5em; }
@@ -46,7 +50,7 @@ struct Column {
 
 // Opens a table; the width attributes are for renderers that know little CSS.
 void TableStart(std::string& html, std::initializer_list<Column> columns) {
-    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\"><thead><tr>";
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
     for (const Column& column : columns) {
         html.append("<th width=\"").append(column.width).append("\">").append(column.heading) +=
             "</th>";
@@ -69,14 +73,27 @@ void InputsTable(std::string& html, const DesignRecord& record) {
     html += "</tbody></table>\n";
 }
 
-void ResultsTable(std::string& html, const DesignRecord& record) {
-    html += "<h2>计算结果</h2>\n";
-    TableStart(html, {{"项目", "34%"}, {"结果", "66%"}});
+// What an engineer checks first: the seven results, then the core area used,
+// the duty cycle, the peak current, the reflected voltage and the inductance.
+void Summary(std::string& html, const DesignRecord& record) {
+    html += "<h2>设计摘要</h2>\n";
+    TableStart(html, {{"项目", "34%"}, {"结果框", "30%"}, {"数值", "36%"}});
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         const std::string* text = record.outcome.Text(box.box);
+        const QuantityValue* value = record.Find(box.symbol);
         html += "<tr>";
         Cell(html, box.caption);
         Cell(html, text != nullptr ? *text : "—（未算到）");
+        Cell(html, value != nullptr ? ReadableText(*value) : "—", "number");
+        html += "</tr>\n";
+    }
+    for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
+        const QuantityValue* value = record.Find(symbol);
+        if (value == nullptr) continue;
+        html += "<tr>";
+        Cell(html, std::string(value->quantity->name) + " " + std::string(symbol));
+        Cell(html, "");
+        Cell(html, ReadableText(*value), "number");
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -89,7 +106,7 @@ void ResultsTable(std::string& html, const DesignRecord& record) {
 
 void WarningsList(std::string& html, const DesignRecord& record) {
     if (record.warnings.empty()) return;
-    html += "<h2>注意</h2>\n<ul class=\"warnings\">\n";
+    html += "<ul class=\"warnings\">\n";
     for (const Warning& warning : record.warnings) {
         html += "<li class=\"" + std::string(warning.StrengthName()) + "\">" +
                 std::string(warning.StrengthLabel()) + "：<span class=\"box\">" +
@@ -101,16 +118,14 @@ void WarningsList(std::string& html, const DesignRecord& record) {
 
 void QuantitiesTable(std::string& html, const DesignRecord& record) {
     html += "<h2>计算过程</h2>\n";
-    TableStart(html,
-               {{"符号", "8%"}, {"名称", "17%"}, {"数值", "19%"}, {"单位", "9%"}, {"公式", "47%"}});
+    TableStart(html, {{"符号", "8%"}, {"名称", "18%"}, {"数值", "17%"}, {"公式", "57%"}});
     for (const QuantityValue& value : record.quantities) {
         const Quantity& quantity = *value.quantity;
         html += "<tr>";
         Cell(html, quantity.symbol);
         Cell(html, quantity.name, "name");
-        Cell(html, value.text, "number");
-        Cell(html, quantity.unit);
-        html += "<td class=\"formula\" width=\"45%\">" + HtmlEscape(FormulaInSymbols(quantity)) +
+        Cell(html, ReadableText(value), "number");
+        html += "<td class=\"formula\" width=\"57%\">" + HtmlEscape(FormulaInSymbols(quantity)) +
                 "<br><span class=\"numbers\">" + HtmlEscape(FormulaWithNumbers(quantity, record)) +
                 "</span></td>";
         html += "</tr>\n";
@@ -146,23 +161,35 @@ std::string HtmlEscape(std::string_view text) {
     return out;
 }
 
-std::string HtmlReport(const DesignRecord& record, std::string_view date) {
+std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress) {
     std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n";
     html.append("<title>").append(kTitle).append(" — 设计报告</title>\n");
-    html.append("<style>").append(kStyle).append("</style>\n</head>\n<body>\n");
+    html.append("<style>").append(kStyle);
+    // The footer of every printed page (browsers that know page margin boxes).
+    html.append("@page { @bottom-left { content: \"flyback-designer ")
+        .append(kProgramVersion)
+        .append("\"; font-size: 8pt; color: #555; }\n")
+        .append(
+            "  @bottom-right { content: \"第 \" counter(page) \" 页，共 \" counter(pages) \" 页\"; "
+            "font-size: 8pt; color: #555; } }\n");
+    html.append("</style>\n</head>\n<body>\n");
     html.append("<h1>").append(kTitle).append("</h1>\n");
     html.append("<p class=\"meta\">设计报告 · ")
         .append(HtmlEscape(date))
         .append(" · flyback-designer ")
         .append(kProgramVersion)
         .append("</p>\n");
-    InputsTable(html, record);
-    ResultsTable(html, record);
+    if (lastPress) {
+        html += "<p class=\"stale\">本报告为上次计算的结果；输入框中的输入已更改，与之不同。</p>\n";
+    }
+    Summary(html, record);
     WarningsList(html, record);
+    InputsTable(html, record);
     QuantitiesTable(html, record);
     html +=
         "<p "
-        "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；“计算过程”中的数值为完整精度。"
+        "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；其余数值取四位有效数字。"
+        "完整精度的数值见 flyback-calc --details 与“复制设计”的表格。"
         "</p>\n</body>\n</html>\n";
     return html;
 }

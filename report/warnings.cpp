@@ -6,6 +6,7 @@
 #include "design/core_size_table.hpp"
 #include "numtext/boxes.hpp"
 #include "report/design_record.hpp"
+#include "report/readable.hpp"
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 
@@ -180,14 +181,14 @@ std::vector<Warning> ResultWarnings(const DesignRecord& record) {
     if (results.Core == nullptr && !std::isnan(results.CoreArea)) {
         const design::CoreSize& largest = design::CoreSizeTable.back();
         add("no_core_fits", Published::CoreType,
-            "磁芯表中没有足够大的磁芯：所需截面积 " + ExactNumber(results.RequiredCoreArea) +
+            "磁芯表中没有足够大的磁芯：所需截面积 " + ReadableNumber(results.RequiredCoreArea) +
                 " cm² 大于 " + ExactNumber(largest.AreaLimit) + " cm²（" +
                 std::string(largest.CoreType) + "）；其余结果按所需截面积计算。");
     }
     if (const QuantityValue* duty = record.Find("Dmax");
         duty != nullptr && duty->number > kHighestDutyCycle) {
         add("duty_cycle_above_half", Published::PrimaryInductance,
-            "最大占空比 Dmax = " + duty->text +
+            "最大占空比 Dmax = " + ReadableNumber(duty->number) +
                 " 超过 0.5：占空比限于 50 % 的控制器（如 UC3844 系列）不能用于此设计。",
             Warning::Strength::Note);
     }

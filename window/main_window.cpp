@@ -155,8 +155,14 @@ const report::DesignRecord* MainWindow::LastPress() const {
     return lastPress_ ? &*lastPress_ : nullptr;
 }
 
+bool MainWindow::InputsChanged() const {
+    return lastPress_ && InputTexts() != lastPress_->inputTexts;
+}
+
 void MainWindow::CopyDesign() {
-    if (lastPress_) QGuiApplication::clipboard()->setMimeData(DesignMimeData(*lastPress_));
+    if (lastPress_) {
+        QGuiApplication::clipboard()->setMimeData(DesignMimeData(*lastPress_, InputsChanged()));
+    }
 }
 
 void MainWindow::SaveReportAs() {
@@ -165,7 +171,7 @@ void MainWindow::SaveReportAs() {
     const QString html = QStringLiteral("HTML 网页 (*.html *.htm)");
     QString filter = pdf;
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报告"),
-                                                      QStringLiteral("变压器设计.pdf"),
+                                                      ProposedReportName(*lastPress_),
                                                       pdf + QStringLiteral(";;") + html, &filter);
     if (path.isEmpty()) return;
     SaveReportTo(WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html));
@@ -173,7 +179,7 @@ void MainWindow::SaveReportAs() {
 
 bool MainWindow::SaveReportTo(const QString& path) {
     if (!lastPress_) return false;
-    if (SaveReport(*lastPress_, path)) return true;
+    if (SaveReport(*lastPress_, path, InputsChanged())) return true;
     reportFault_(
         this,
         {windowTitle(),
@@ -186,7 +192,9 @@ void MainWindow::Print() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted) PrintReport(*lastPress_, printer);
+    if (dialog.exec() == QDialog::Accepted && !PrintReport(*lastPress_, printer, InputsChanged())) {
+        reportFault_(this, {windowTitle(), QStringLiteral("无法打印。")});
+    }
 }
 
 // The power and efficiency are read from their boxes as a press reads them;
@@ -284,6 +292,7 @@ void MainWindow::ShowBoxStates() {
         SetPlainToolTip(text1_[i], notes.join('\n'));
     }
     if (!lastPress_) return;  // the design-time texts are not a design
+    LabelDesignActions(outOfDate);
     for (int box = 0; box < numtext::kResultCount; ++box) {
         bool coloured = false;
         QStringList notes =
@@ -300,6 +309,20 @@ void MainWindow::ShowBoxStates() {
         ShowState(text2_[box], coloured ? BoxState::Warned : BoxState::Normal);
         notes << FromUtf8(report::ResultBoxNote(*lastPress_, box));
         SetPlainToolTip(text2_[box], notes.join('\n'));
+    }
+}
+
+// While the inputs differ from the last press, the actions that keep a
+// design say that they keep that press.
+void MainWindow::LabelDesignActions(bool lastPressOnly) {
+    static const std::array<QString, 3> kTexts = {
+        QStringLiteral("复制设计"), QStringLiteral("保存报告…"), QStringLiteral("打印…")};
+    for (std::size_t i = 0; i < designActions_.size(); ++i) {
+        QString text = kTexts[i];
+        if (lastPressOnly)
+            text.insert(text.endsWith(QChar(0x2026)) ? text.size() - 1 : text.size(),
+                        QStringLiteral("（上次计算）"));
+        designActions_[i]->setText(text);
     }
 }
 

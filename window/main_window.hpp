@@ -70,6 +70,9 @@ class MainWindow : public QWidget {
     void RefuseTooLongText();
     std::array<std::string, numtext::kInputCount> InputTexts() const;
     void ShowBoxStates();
+    void LabelDesignActions(bool lastPressOnly);
+    // Whether the inputs differ from those of the last press.
+    bool InputsChanged() const;
     // The messages of the warnings on one box; `coloured` is set where one of
     // them is more than a note.
     static QStringList Messages(const std::vector<report::Warning>& warnings,

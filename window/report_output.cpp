@@ -1,12 +1,20 @@
 #include "window/report_output.hpp"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDate>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <algorithm>
+#include <vector>
 
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
@@ -15,12 +23,126 @@
 namespace flyback::window {
 namespace {
 
-// Lays the report out on the device's pages.
-void PrintHtml(const QString& html, QPagedPaintDevice& device) {
+// Where a page may end: between two rows of a table, never inside one, and
+// which table head to repeat at the top of a page that starts inside a table.
+struct TableRows {
+    std::vector<double> breaks;          // the tops of the rows after the head, and the table's end
+    double headTop = 0, headBottom = 0;  // the head row
+};
+
+double BlockTop(const QTextDocument& document, const QTextBlock& block) {
+    return document.documentLayout()->blockBoundingRect(block).top();
+}
+
+std::vector<TableRows> Tables(const QTextDocument& document) {
+    std::vector<TableRows> tables;
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (table == nullptr || table->rows() < 2) continue;
+        TableRows rows;
+        const double padding = table->format().cellPadding() + table->format().border();
+        const auto rowTop = [&](int row) {
+            return BlockTop(document, table->cellAt(row, 0).firstCursorPosition().block()) -
+                   padding;
+        };
+        const QRectF whole = document.documentLayout()->frameBoundingRect(table);
+        rows.headTop = whole.top();
+        rows.headBottom = rowTop(1);
+        for (int row = 1; row < table->rows(); ++row) rows.breaks.push_back(rowTop(row));
+        rows.breaks.push_back(whole.bottom());
+        tables.push_back(rows);
+    }
+    return tables;
+}
+
+// A page's slice of the document: from `top` to `bottom`, below a repeated
+// table head when it starts inside a table.
+struct Slice {
+    double top, bottom;
+    double headTop = 0, headBottom = 0;  // equal when no head is repeated
+};
+
+std::vector<Slice> Paginate(const QTextDocument& document, double pageHeight) {
+    const std::vector<TableRows> tables = Tables(document);
+    const double end = document.size().height();
+    std::vector<Slice> slices;
+    for (double top = 0; top < end - 0.5;) {
+        Slice slice{top, top};
+        for (const TableRows& table : tables) {
+            if (top > table.headBottom + 0.5 && top < table.breaks.back() - 0.5) {
+                slice.headTop = table.headTop;
+                slice.headBottom = table.headBottom;
+            }
+        }
+        const double room = pageHeight - (slice.headBottom - slice.headTop);
+        double bottom = std::min(end, top + room);
+        // A row that would be cut goes to the next page whole.
+        for (const TableRows& table : tables) {
+            for (std::size_t i = 0; i + 1 < table.breaks.size(); ++i) {
+                const double rowTop = table.breaks[i], rowBottom = table.breaks[i + 1];
+                if (rowTop > top + 0.5 && rowTop < bottom && rowBottom > bottom) bottom = rowTop;
+            }
+            if (table.headTop > top + 0.5 && table.headTop < bottom &&
+                table.breaks.front() + 1 > bottom) {
+                bottom = table.headTop;  // no table head alone at a page's foot
+            }
+        }
+        if (bottom <= top + 0.5) bottom = std::min(end, top + room);  // a row taller than a page
+        slice.bottom = bottom;
+        slices.push_back(slice);
+        top = bottom;
+    }
+    return slices;
+}
+
+void DrawSlice(QPainter& painter, const QTextDocument& document, double top, double bottom,
+               double at) {
+    painter.save();
+    painter.translate(0, at - top);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(0, top, document.size().width(), bottom - top);
+    context.palette.setColor(QPalette::Text, Qt::black);
+    painter.setClipRect(context.clip);
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
+// Lays the report out on the device's pages: no table row split across two,
+// the table's head repeated at the top of a page it continues on, and the
+// program and the page number in the foot of each ("第 1 页，共 2 页"). Laid out
+// at the screen's 96 pixels an inch and scaled, so that the HTML's pixel
+// paddings keep their size. False when the device cannot be painted on.
+bool PrintHtml(const QString& html, QPagedPaintDevice& device) {
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    constexpr double kLayoutDpi = 96;
+    const double scale = device.logicalDpiY() / kLayoutDpi;
+    const QRect page = painter.viewport();
+    const double footer = 16 * kLayoutDpi / 72;  // 16 pt
+    const QSizeF body(page.width() / scale, page.height() / scale - footer);
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("sans-serif"), 10));
     document.setHtml(html);
-    document.print(&device);
+    document.setTextWidth(body.width());
+    const std::vector<Slice> slices = Paginate(document, body.height());
+    QFont small(QStringLiteral("sans-serif"));
+    small.setPixelSize(11);  // 8 pt at the layout's 96 pixels an inch
+    painter.scale(scale, scale);
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        if (i > 0 && !device.newPage()) return false;
+        const Slice& slice = slices[i];
+        const double head = slice.headBottom - slice.headTop;
+        if (head > 0) DrawSlice(painter, document, slice.headTop, slice.headBottom, 0);
+        DrawSlice(painter, document, slice.top, slice.bottom, head);
+        painter.setFont(small);
+        painter.setPen(QColor(0x55, 0x55, 0x55));
+        const QRectF foot(0, body.height(), body.width(), footer);
+        painter.drawText(foot, Qt::AlignLeft | Qt::AlignBottom,
+                         QStringLiteral("flyback-designer ") + ProgramVersion());
+        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom,
+                         QStringLiteral("第 %1 页，共 %2 页").arg(i + 1).arg(slices.size()));
+    }
+    return painter.end();
 }
 
 // Lays the report out as a PDF in `file`; false when the painter could not
@@ -28,33 +150,42 @@ void PrintHtml(const QString& html, QPagedPaintDevice& device) {
 bool WritePdf(const QString& html, QSaveFile& file) {
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
-    // QTextDocument::print keeps a 2 cm margin of its own around the content.
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    writer.setPageMargins(QMarginsF(15, 16, 15, 12), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("单端反激变换式开关电源变压器的设计 — 设计报告"));
     writer.setCreator(QStringLiteral("flyback-designer ") + ProgramVersion());
-    // print() says nothing when its painter cannot start; then nothing is written.
-    PrintHtml(html, writer);
-    return file.size() > 0;
+    return PrintHtml(html, writer) && file.size() > 0;
 }
 
 }  // namespace
 
-QString ReportHtml(const report::DesignRecord& record) {
+QString ReportHtml(const report::DesignRecord& record, bool lastPress) {
     const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
-    return FromUtf8(report::HtmlReport(record, today.toStdString()));
+    return FromUtf8(report::HtmlReport(record, today.toStdString(), lastPress));
 }
 
-QMimeData* DesignMimeData(const report::DesignRecord& record) {
+QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress) {
     auto* data = new QMimeData;
     data->setText(FromUtf8(report::TabSeparated(record)));
-    data->setHtml(ReportHtml(record));
+    data->setHtml(ReportHtml(record, lastPress));
     return data;
+}
+
+QString ProposedReportName(const report::DesignRecord& record) {
+    const auto value = [&](numtext::Input input) {
+        return record.inputValues[static_cast<std::size_t>(Index(input))];
+    };
+    const auto power = value(numtext::Input::Power), volts = value(numtext::Input::OutputVoltage),
+               kilohertz = value(numtext::Input::Frequency);
+    if (!power || !volts || !kilohertz) return QStringLiteral("变压器设计.pdf");
+    return QStringLiteral("反激变压器_%1W_%2V_%3kHz.pdf")
+        .arg(FromUtf8(report::ExactNumber(*power)), FromUtf8(report::ExactNumber(*volts)),
+             FromUtf8(report::ExactNumber(*kilohertz)));
 }
 
 // Written to a temporary file beside the target and renamed into place only
 // when all of it was written: a failed save leaves the old file as it was.
-bool SaveReport(const report::DesignRecord& record, const QString& path) {
-    const QString html = ReportHtml(record);
+bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress) {
+    const QString html = ReportHtml(record, lastPress);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     const bool written = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
@@ -73,8 +204,8 @@ QString WithReportSuffix(const QString& path, ReportFormat format) {
     return path + (format == ReportFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".html"));
 }
 
-void PrintReport(const report::DesignRecord& record, QPrinter& printer) {
-    PrintHtml(ReportHtml(record), printer);
+bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress) {
+    return PrintHtml(ReportHtml(record, lastPress), printer);
 }
 
 }  // namespace flyback::window

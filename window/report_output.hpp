@@ -9,16 +9,23 @@ class QPrinter;
 
 namespace flyback::window {
 
+// Each takes `lastPress`: the inputs have changed since the press, and the
+// report says that it holds the last press.
+
 // The design report of a record, dated today.
-QString ReportHtml(const report::DesignRecord& record);
+QString ReportHtml(const report::DesignRecord& record, bool lastPress = false);
 
 // The record for the clipboard: tab-separated text, which pastes into a
 // spreadsheet as a table, and the report as HTML.
-QMimeData* DesignMimeData(const report::DesignRecord& record);
+QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress = false);
 
-// Writes the report to `path`: a PDF on A4 with its fonts embedded when the
-// path ends in .pdf, otherwise the HTML page. False when it cannot be written.
-bool SaveReport(const report::DesignRecord& record, const QString& path);
+// Writes the report to `path`: a PDF on A4 with its fonts embedded, page
+// numbers and the program in each page's foot, when the path ends in .pdf,
+// otherwise the HTML page. False when it cannot be written.
+bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress = false);
+
+// The file name the save dialog proposes: "反激变压器_60W_24V_100kHz.pdf".
+QString ProposedReportName(const report::DesignRecord& record);
 
 enum class ReportFormat { Pdf, Html };
 
@@ -26,7 +33,7 @@ enum class ReportFormat { Pdf, Html };
 // added where the user typed none ("设计" becomes "设计.pdf"; "设计.htm" stays).
 QString WithReportSuffix(const QString& path, ReportFormat format);
 
-// Prints the report on A4 pages of `printer`.
-void PrintReport(const report::DesignRecord& record, QPrinter& printer);
+// Prints the report on the pages of `printer`; false when it cannot.
+bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress = false);
 
 }  // namespace flyback::window

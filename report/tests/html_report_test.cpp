@@ -53,8 +53,8 @@ TEST(HtmlReportTest, HoldsEveryCaptionAndText) {
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         EXPECT_TRUE(html.HasCell(std::string(box.caption))) << box.caption;
     }
-    for (const char* text : {"EE12", "1.75mH", "1.88", "135.41", "6.2", "588", "2.77",
-                             "0.0017578125", "0.375", "Lp"}) {
+    for (const char* text :
+         {"EE12", "1.75mH", "1.88", "135.41", "6.2", "588", "2.77", "1.758 mH", "0.375", "Lp"}) {
         EXPECT_TRUE(html.HasCell(text)) << text;
     }
     // Self-contained: nothing to run and nothing to fetch.

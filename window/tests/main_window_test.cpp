@@ -411,7 +411,7 @@ class MainWindowTest : public QObject {
 
     void tooltipsShowTheLastPressInFull() {
         Press();
-        QVERIFY(ToolTipText(window_->Text2()[6]).contains("Lp = 0.0017578125 H"));
+        QVERIFY(ToolTipText(window_->Text2()[6]).contains("Lp = 1.758 mH"));
         QVERIFY(ToolTipText(window_->Text2()[6]).contains("Lp = 0.75 × (200 × 0.375)²"));
         QVERIFY(ToolTipText(window_->Text1()[3]).contains("kHz"));
         QVERIFY(ToolTipText(window_->Text1()[3]).contains("20"));
@@ -439,8 +439,8 @@ class MainWindowTest : public QObject {
         text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
         QVERIFY(text.waitForFinished());
         const QString content = QString::fromUtf8(text.readAllStandardOutput());
-        for (const char* expected : {"磁芯型号", "初级电感量", "变压器初级匝数", "EE12", "1.75mH",
-                                     "135.41", "0.0017578125"}) {
+        for (const char* expected :
+             {"磁芯型号", "初级电感量", "变压器初级匝数", "EE12", "1.75mH", "135.41", "1.758 mH"}) {
             QVERIFY2(content.contains(QString::fromUtf8(expected)), expected);
         }
         QProcess fonts;
@@ -556,6 +556,48 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // The PDF as an engineer's design sheet: the summary first, then the
+    // inputs and the working, four digits (no long digit runs), each page
+    // numbered in its foot with the program.
+    void pdfReportReadsAsADesignSheet() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("poppler-utils missing");
+        TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
+        Press();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("sheet.pdf");
+        QVERIFY(flyback::window::SaveReport(*window_->LastPress(), pdf));
+        if (qEnvironmentVariableIsSet("FLYBACK_KEEP_REPORT")) QFile::copy(pdf, "/tmp/sheet.pdf");
+        QProcess text;
+        text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        const qsizetype summary = content.indexOf("设计摘要"), inputs = content.indexOf("输入参数"),
+                        working = content.indexOf("计算过程");
+        QVERIFY2(summary >= 0 && summary < inputs && inputs < working, qPrintable(content));
+        QVERIFY(content.contains("445.2 µH"));
+        QVERIFY(content.contains("第 1 页，共 "));
+        QVERIFY(content.contains("flyback-designer " + flyback::window::ProgramVersion()));
+        QVERIFY2(!content.contains(QRegularExpression("\\d{8}")), qPrintable(content));
+        QCOMPARE(flyback::window::ProposedReportName(*window_->LastPress()),
+                 QString("反激变压器_60W_24V_100kHz.pdf"));
+    }
+
+    // Copy, save and print after an edit say that they keep the last press.
+    void designActionsAfterAnEditNameTheLastPress() {
+        Press();
+        auto* copy = window_->findChild<QAction*>("copyDesignAction");
+        QCOMPARE(copy->text(), QString("复制设计"));
+        window_->Text1()[0]->setText("61");
+        QCOMPARE(copy->text(), QString("复制设计（上次计算）"));
+        QCOMPARE(window_->findChild<QAction*>("saveReportAction")->text(),
+                 QString("保存报告（上次计算）…"));
+        window_->CopyDesign();
+        QVERIFY(
+            QGuiApplication::clipboard()->mimeData()->html().contains("本报告为上次计算的结果"));
+        window_->Text1()[0]->setText("60");
+        QCOMPARE(copy->text(), QString("复制设计"));
+    }
+
     void saveAddsTheChosenFormatsSuffix_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("pdf");
@@ -588,7 +630,7 @@ class MainWindowTest : public QObject {
         text.start("pdftotext", {"-enc", "UTF-8", dir.filePath("printed.pdf"), "-"});
         QVERIFY(text.waitForFinished());
         const QString content = QString::fromUtf8(text.readAllStandardOutput());
-        QVERIFY2(content.contains("初级电感量") && content.contains("0.0017578125"),
+        QVERIFY2(content.contains("初级电感量") && content.contains("1.758 mH"),
                  qPrintable(content));
     }
 
