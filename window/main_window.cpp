@@ -27,6 +27,7 @@
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
+#include "window/working_window.hpp"
 
 namespace flyback::window {
 namespace {
@@ -137,13 +138,17 @@ void MainWindow::AddWindowActions() {
                         &MainWindow::Print),
     };
     for (QAction* action : designActions_) action->setEnabled(false);
+    workingAction_ = AddWindowAction(QStringLiteral("计算过程"), "workingAction",
+                                     QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::ShowWorking);
+    workingAction_->setEnabled(false);
     AddWindowAction(QStringLiteral("由交流输入…"), "mainsAction", QKeySequence(),
                     &MainWindow::FillFromMains);
     AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
                     &MainWindow::ShowAbout);
     ui_->Command1->setToolTip(
         QStringLiteral("计算（按钮有焦点时也可按空格键或回车键）\n"
-                       "复制设计 Ctrl+Shift+C · 保存报告 Ctrl+S · 打印 Ctrl+P · 关于 F1\n"
+                       "计算过程 Ctrl+D · 复制设计 Ctrl+Shift+C · 保存报告 Ctrl+S · 打印 Ctrl+P · "
+                       "关于 F1\n"
                        "（也在窗口空白处的右键菜单中）"));
 }
 
@@ -195,6 +200,20 @@ void MainWindow::Print() {
     if (dialog.exec() == QDialog::Accepted && !PrintReport(*lastPress_, printer, InputsChanged())) {
         reportFault_(this, {windowTitle(), QStringLiteral("无法打印。")});
     }
+}
+
+// Non-modal: it stays open beside the window and follows every press.
+void MainWindow::ShowWorking() {
+    if (!lastPress_) return;
+    if (working_ == nullptr) working_ = new WorkingWindow(this);
+    working_->ShowPress(*lastPress_, InputsChanged());
+    working_->show();
+    working_->raise();
+    working_->activateWindow();
+}
+
+WorkingWindow* MainWindow::Working() const {
+    return working_;
 }
 
 // The power and efficiency are read from their boxes as a press reads them;
@@ -253,6 +272,7 @@ void MainWindow::OnCommand1Pressed() {
         text2_[box]->setCursorPosition(0);  // long texts show their beginning
     });
     for (QAction* action : designActions_) action->setEnabled(true);
+    workingAction_->setEnabled(true);
     ShowBoxStates();
     if (lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
@@ -293,6 +313,7 @@ void MainWindow::ShowBoxStates() {
     }
     if (!lastPress_) return;  // the design-time texts are not a design
     LabelDesignActions(outOfDate);
+    if (working_ != nullptr) working_->ShowPress(*lastPress_, outOfDate);
     for (int box = 0; box < numtext::kResultCount; ++box) {
         bool coloured = false;
         QStringList notes =

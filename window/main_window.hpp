@@ -26,6 +26,8 @@ class Form1;
 
 namespace flyback::window {
 
+class WorkingWindow;
+
 // The designer's one window: six input boxes, the "=>" button, seven result
 // boxes. Its layout lives in main_window.ui.
 class MainWindow : public QWidget {
@@ -57,6 +59,9 @@ class MainWindow : public QWidget {
     void ShowAbout();
     // "由交流输入…": the DC input voltages from the mains, into their boxes.
     void FillFromMains();
+    // "计算过程": the working of the last press in a window of its own.
+    void ShowWorking();
+    WorkingWindow* Working() const;  // nullptr until first shown
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +95,8 @@ class MainWindow : public QWidget {
     FaultReporter reportFault_ = ShowFaultMessageBox;
     std::optional<report::DesignRecord> lastPress_;
     std::array<QAction*, 3> designActions_{};
+    QAction* workingAction_ = nullptr;
+    WorkingWindow* working_ = nullptr;
     QPalette normalPalette_;
 };
 

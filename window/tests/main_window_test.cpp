@@ -20,6 +20,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -35,6 +36,7 @@
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 #include "window/translation.hpp"
+#include "window/working_window.hpp"
 
 using flyback::window::FaultReport;
 using flyback::window::FromUtf8;
@@ -596,6 +598,27 @@ class MainWindowTest : public QObject {
             QGuiApplication::clipboard()->mimeData()->html().contains("本报告为上次计算的结果"));
         window_->Text1()[0]->setText("60");
         QCOMPARE(copy->text(), QString("复制设计"));
+    }
+
+    // The working: key values and warnings first, every quantity of the press
+    // in order, following presses and grey while the inputs differ.
+    void workingWindowFollowsThePresses() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWorking();
+        auto* working = window_->Working();
+        QVERIFY(working && working->isVisible() && !working->isModal());
+        QVERIFY(working->keyValues()->text().startsWith("Ae = 0.36 cm²    Dmax = 0.5047"));
+        QVERIFY(working->warnings()->text().contains("提示：初级电感量：最大占空比"));
+        QCOMPARE(working->quantities()->rowCount(), 22);
+        QCOMPARE(working->quantities()->item(14, 2)->text(), QString("1.881 mH"));
+        QVERIFY(
+            working->quantities()->item(14, 3)->text().startsWith("Lp = 0.8 × (120 × 0.5047)²"));
+        window_->Text1()[0]->setText("60");
+        QVERIFY(!working->keyValues()->isEnabled());
+        Press();
+        QVERIFY(working->keyValues()->isEnabled());
+        QCOMPARE(working->quantities()->item(0, 2)->text(), QString("60 W"));
     }
 
     void saveAddsTheChosenFormatsSuffix_data() {

@@ -1,0 +1,93 @@
+#include "window/working_window.hpp"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "window/qt_text.hpp"
+
+namespace flyback::window {
+namespace {
+
+QLabel* PlainLabel() {
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::PlainText);  // it quotes typed text
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+}  // namespace
+
+WorkingWindow::WorkingWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("计算过程"));
+    setObjectName(QStringLiteral("workingWindow"));
+    state_ = PlainLabel();
+    keyValues_ = PlainLabel();
+    QFont bold = keyValues_->font();
+    bold.setBold(true);
+    keyValues_->setFont(bold);
+    keyValues_->setAccessibleName(QStringLiteral("主要数值"));
+    warnings_ = PlainLabel();
+    warnings_->setAccessibleName(QStringLiteral("注意"));
+    quantities_ = new QTableWidget(0, 4);
+    quantities_->setHorizontalHeaderLabels(
+        {QStringLiteral("符号"), QStringLiteral("名称"), QStringLiteral("数值"),
+         QStringLiteral("公式（代入数值）")});
+    quantities_->setAccessibleName(QStringLiteral("计算过程"));
+    quantities_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    quantities_->verticalHeader()->hide();
+    quantities_->horizontalHeader()->setStretchLastSection(true);
+    auto* layout = new QVBoxLayout(this);
+    for (QWidget* widget : {static_cast<QWidget*>(state_), static_cast<QWidget*>(keyValues_),
+                            static_cast<QWidget*>(warnings_), static_cast<QWidget*>(quantities_)}) {
+        layout->addWidget(widget);
+    }
+    resize(760, 520);
+}
+
+void WorkingWindow::ShowPress(const report::DesignRecord& record, bool inputsChanged) {
+    state_->setText(inputsChanged ? QStringLiteral("输入已更改，按 => 重新计算；以下为上次计算。")
+                                  : QString());
+    state_->setVisible(inputsChanged);
+    QStringList key;
+    for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
+        if (const report::QuantityValue* value = record.Find(symbol)) {
+            key << FromUtf8(symbol) + QStringLiteral(" = ") + FromUtf8(report::ReadableText(*value));
+        }
+    }
+    keyValues_->setText(key.join(QStringLiteral("    ")));
+    QStringList lines;
+    for (const report::Warning& warning : record.warnings) {
+        lines << FromUtf8(warning.StrengthLabel()) + QStringLiteral("：") +
+                     FromUtf8(warning.BoxCaption()) + QStringLiteral("：") +
+                     FromUtf8(warning.message);
+    }
+    if (!record.faultMessage.empty()) lines.prepend(FromUtf8(record.faultMessage));
+    warnings_->setText(lines.join('\n'));
+    warnings_->setVisible(!lines.isEmpty());
+    quantities_->setRowCount(static_cast<int>(record.quantities.size()));
+    int row = 0;
+    for (const report::QuantityValue& value : record.quantities) {
+        const report::Quantity& quantity = *value.quantity;
+        const QStringList cells = {FromUtf8(quantity.symbol), FromUtf8(quantity.name),
+                                   FromUtf8(report::ReadableText(value)),
+                                   FromUtf8(report::FormulaWithNumbers(quantity, record))};
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setToolTip(column == 3 ? FromUtf8(report::FormulaInSymbols(quantity)) : QString());
+            if (column == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            quantities_->setItem(row, column, item);
+        }
+        ++row;
+    }
+    quantities_->resizeColumnsToContents();
+    QPalette palette = quantities_->palette();
+    palette.setColor(QPalette::Text, inputsChanged ? QColor(0x90, 0x90, 0x90)
+                                                   : QWidget::palette().color(QPalette::Text));
+    quantities_->setPalette(palette);
+    keyValues_->setEnabled(!inputsChanged);
+}
+
+}  // namespace flyback::window
