@@ -32,9 +32,9 @@ WorkingWindow::WorkingWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     warnings_ = PlainLabel();
     warnings_->setAccessibleName(QStringLiteral("注意"));
     quantities_ = new QTableWidget(0, 4);
-    quantities_->setHorizontalHeaderLabels(
-        {QStringLiteral("符号"), QStringLiteral("名称"), QStringLiteral("数值"),
-         QStringLiteral("公式（代入数值）")});
+    quantities_->setHorizontalHeaderLabels({QStringLiteral("符号"), QStringLiteral("名称"),
+                                            QStringLiteral("数值"),
+                                            QStringLiteral("公式（代入数值）")});
     quantities_->setAccessibleName(QStringLiteral("计算过程"));
     quantities_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     quantities_->verticalHeader()->hide();
@@ -54,7 +54,8 @@ void WorkingWindow::ShowPress(const report::DesignRecord& record, bool inputsCha
     QStringList key;
     for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
         if (const report::QuantityValue* value = record.Find(symbol)) {
-            key << FromUtf8(symbol) + QStringLiteral(" = ") + FromUtf8(report::ReadableText(*value));
+            key << FromUtf8(symbol) + QStringLiteral(" = ") +
+                       FromUtf8(report::ReadableText(*value));
         }
     }
     keyValues_->setText(key.join(QStringLiteral("    ")));
@@ -76,7 +77,8 @@ void WorkingWindow::ShowPress(const report::DesignRecord& record, bool inputsCha
                                    FromUtf8(report::FormulaWithNumbers(quantity, record))};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(column == 3 ? FromUtf8(report::FormulaInSymbols(quantity)) : QString());
+            item->setToolTip(column == 3 ? FromUtf8(report::FormulaInSymbols(quantity))
+                                         : QString());
             if (column == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             quantities_->setItem(row, column, item);
         }
