@@ -33,7 +33,7 @@ test-asan: deps
 
 # Rewrites every source in the repo's style; check-static fails on any drift.
 format:
-	clang-format-14 -i $$(git ls-files '*.cpp' '*.hpp')
+	clang-format-14 -i $$(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
 
 check-static: configure
 	./scripts/check-static.sh $(BUILD_DIR)
