@@ -66,7 +66,8 @@ bool TakesPrefix(std::string_view unit) {
 
 std::string_view Prefix(int thousands) {
     static constexpr std::array<std::string_view, 7> kPrefixes = {"n", "µ", "m", "", "k", "M", "G"};
-    return kPrefixes[static_cast<std::size_t>(thousands + 3)];
+    const int index = thousands + 3;
+    return kPrefixes.at(static_cast<std::size_t>(index));
 }
 
 std::string Plain(const Rounded& r) {
