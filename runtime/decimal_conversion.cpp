@@ -121,10 +121,10 @@ Digits Neighbour(Digits d, int step) {
 // lopsided at a power of two, a neighbour of them).
 Digits ShortestDigits(double magnitude) {
     for (int count = 1; count < 17; ++count) {
-        const Digits rounded = DigitsOf(magnitude, count);
+        Digits rounded = DigitsOf(magnitude, count);
         if (ReadsBackAs(rounded, magnitude)) return rounded;
         for (const int step : {-1, 1}) {
-            const Digits near = Neighbour(rounded, step);
+            Digits near = Neighbour(rounded, step);
             if (near.digits.size() <= static_cast<std::size_t>(count) &&
                 ReadsBackAs(near, magnitude)) {
                 return near;
