@@ -1,6 +1,7 @@
 #include "report/warnings.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "design/core_size_table.hpp"
@@ -126,28 +127,28 @@ std::vector<std::string> InvalidatedBy(const std::vector<Warning>& warnings, int
     return reasons;
 }
 
+namespace {
+
+struct StrengthInfo {
+    std::string_view name;   // for scripts
+    std::string_view label;  // for people
+};
+
+// In the order of the enum.
+constexpr std::array<StrengthInfo, 3> kStrengths{{
+    {"invalid", "无效"},
+    {"caution", "注意"},
+    {"note", "提示"},
+}};
+
+}  // namespace
+
 std::string_view Warning::StrengthName() const {
-    switch (strength) {
-        case Strength::Invalid:
-            return "invalid";
-        case Strength::Caution:
-            return "caution";
-        case Strength::Note:
-            return "note";
-    }
-    return {};
+    return kStrengths.at(static_cast<std::size_t>(strength)).name;
 }
 
 std::string_view Warning::StrengthLabel() const {
-    switch (strength) {
-        case Strength::Invalid:
-            return "无效";
-        case Strength::Caution:
-            return "注意";
-        case Strength::Note:
-            return "提示";
-    }
-    return {};
+    return kStrengths.at(static_cast<std::size_t>(strength)).label;
 }
 
 std::string Warning::BoxName() const {
