@@ -117,21 +117,38 @@ Digits Neighbour(Digits d, int step) {
 }
 
 // The fewest significant digits that read back as `magnitude`; among those, the
-// closest to it (the correctly rounded ones, or, where the rounding interval is
-// lopsided at a power of two, a neighbour of them).
+// closest to it. Reading back holds for every length from the shortest on, so
+// the length is searched by halving. Only at a power of two, where the
+// rounding interval below is half as wide as above, may a neighbour of the
+// correctly rounded digits read back where they do not: there every length is
+// tried with its neighbours.
 Digits ShortestDigits(double magnitude) {
-    for (int count = 1; count < 17; ++count) {
-        Digits rounded = DigitsOf(magnitude, count);
-        if (ReadsBackAs(rounded, magnitude)) return rounded;
-        for (const int step : {-1, 1}) {
-            Digits near = Neighbour(rounded, step);
-            if (near.digits.size() <= static_cast<std::size_t>(count) &&
-                ReadsBackAs(near, magnitude)) {
-                return near;
+    constexpr int kMostDigits = 17;
+    int binaryExponent = 0;
+    if (std::frexp(magnitude, &binaryExponent) == 0.5) {
+        for (int count = 1; count < kMostDigits; ++count) {
+            Digits rounded = DigitsOf(magnitude, count);
+            if (ReadsBackAs(rounded, magnitude)) return rounded;
+            for (const int step : {-1, 1}) {
+                Digits near = Neighbour(rounded, step);
+                if (near.digits.size() <= static_cast<std::size_t>(count) &&
+                    ReadsBackAs(near, magnitude)) {
+                    return near;
+                }
             }
         }
+        return DigitsOf(magnitude, kMostDigits);
     }
-    return DigitsOf(magnitude, 17);
+    int low = 1, high = kMostDigits;  // high always reads back
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (ReadsBackAs(DigitsOf(magnitude, middle), magnitude)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return DigitsOf(magnitude, high);
 }
 
 std::string Scientific(const Digits& d) {
