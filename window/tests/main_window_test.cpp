@@ -755,6 +755,7 @@ class MainWindowTest : public QObject {
         Press();
         QCOMPARE(window_->Text2()[0]->text(), QString("截面积为: 6.70820393249937"));
         QCOMPARE(window_->Text2()[0]->cursorPosition(), 0);
+        QVERIFY(ToolTipText(window_->Text2()[0]).contains("截面积为: 6.70820393249937"));
     }
 };
 
