@@ -27,13 +27,14 @@ void PrintTable(const mains::DcInputRange& range, std::ostream& out) {
         << (range.bulkProposed ? "（建议值）" : "") << '\n';
 }
 
-void PrintJson(const mains::MainsSpec& spec, const mains::DcInputRange& range, std::ostream& out) {
+void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& range,
+               std::ostream& out) {
     std::string json = "{\"Vmax\":" + report::ExactNumber(range.maxInputVoltage);
     json += ",\"Vmin\":" + report::ExactNumber(range.minInputVoltage);
     json += ",\"bulk_uF\":" + report::ExactNumber(range.bulkMicrofarads);
     json += range.bulkProposed ? ",\"bulk_proposed\":true" : ",\"bulk_proposed\":false";
-    json += ",\"line_Hz\":" + report::ExactNumber(spec.lineHertz);
-    json += ",\"conduction_ms\":" + report::ExactNumber(spec.conductionMilliseconds);
+    json += ",\"line_Hz\":" + report::ExactNumber(supply.lineHertz);
+    json += ",\"conduction_ms\":" + report::ExactNumber(supply.conductionMilliseconds);
     json += ",\"warnings\":[";
     for (const mains::Warning& warning : range.warnings) {
         if (json.back() != '[') json += ',';
@@ -56,20 +57,20 @@ int RunMains(const MainsOptions& options, std::ostream& out, std::ostream& err) 
         if (!value) return kExitUsage;
         values[i] = *value;
     }
-    mains::MainsSpec spec{values[0], values[1], values[2], values[3] / 100, std::nullopt};
+    mains::MainsSupply supply{values[0], values[1], values[2], values[3] / 100, std::nullopt};
     if (!options.bulkMicrofarads.empty()) {
-        spec.bulkMicrofarads = Number(options.bulkMicrofarads, "--bulk-uf", err);
-        if (!spec.bulkMicrofarads) return kExitUsage;
+        supply.bulkMicrofarads = Number(options.bulkMicrofarads, "--bulk-uf", err);
+        if (!supply.bulkMicrofarads) return kExitUsage;
     }
     const auto line = Number(options.lineHertz, "--line-hz", err);
     const auto conduction = Number(options.conductionMilliseconds, "--conduction-ms", err);
     if (!line || !conduction) return kExitUsage;
-    spec.lineHertz = *line;
-    spec.conductionMilliseconds = *conduction;
+    supply.lineHertz = *line;
+    supply.conductionMilliseconds = *conduction;
     try {
-        const mains::DcInputRange range = mains::DcInputFromMains(spec);
+        const mains::DcInputRange range = mains::DcInputFromMains(supply);
         if (options.json) {
-            PrintJson(spec, range, out);
+            PrintJson(supply, range, out);
         } else {
             PrintTable(range, out);
             for (const mains::Warning& warning : range.warnings) {

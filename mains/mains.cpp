@@ -31,7 +31,7 @@ void Check(bool holds, const std::string& message) {
     if (!holds) throw MainsError(message);
 }
 
-void CheckSpec(const MainsSpec& s) {
+void CheckSupply(const MainsSupply& s) {
     const auto positive = [](double v) { return std::isfinite(v) && v > 0; };
     Check(positive(s.minAcVoltage), "最小交流输入电压应大于 0 V。");
     Check(positive(s.maxAcVoltage), "最大交流输入电压应大于 0 V。");
@@ -45,13 +45,13 @@ void CheckSpec(const MainsSpec& s) {
     if (s.bulkMicrofarads) Check(positive(*s.bulkMicrofarads), "大容量电容应大于 0 µF。");
 }
 
-double ProposedMicrofarads(const MainsSpec& s, double inputPower) {
+double ProposedMicrofarads(const MainsSupply& s, double inputPower) {
     const double perWatt = s.minAcVoltage < kUniversalBelowVolts ? kMicrofaradsPerWattLowLine
                                                                  : kMicrofaradsPerWattHighLine;
     return NextE6(Multiply(perWatt, inputPower));
 }
 
-std::vector<Warning> Warnings(const MainsSpec& s, const DcInputRange& range) {
+std::vector<Warning> Warnings(const MainsSupply& s, const DcInputRange& range) {
     std::vector<Warning> warnings;
     const double halfCrest = Divide(Multiply(kSqrt2, s.minAcVoltage), 2);
     if (range.minInputVoltage < halfCrest) {
@@ -71,7 +71,7 @@ std::vector<Warning> Warnings(const MainsSpec& s, const DcInputRange& range) {
     return warnings;
 }
 
-DcInputRange Calculate(const MainsSpec& s) {
+DcInputRange Calculate(const MainsSupply& s) {
     DcInputRange range{};
     const double inputPower = Divide(s.outputPower, s.efficiency);
     range.bulkProposed = !s.bulkMicrofarads;
@@ -127,8 +127,8 @@ std::string TwoDecimals(double value) {
     return result;
 }
 
-DcInputRange DcInputFromMains(const MainsSpec& s) {
-    CheckSpec(s);
+DcInputRange DcInputFromMains(const MainsSupply& s) {
+    CheckSupply(s);
     try {
         return Calculate(s);
     } catch (const runtime::RuntimeError&) {

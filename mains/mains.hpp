@@ -10,7 +10,7 @@ namespace flyback::mains {
 
 // What an engineer starts from: the mains range, the power drawn, and the
 // bulk capacitor behind the bridge rectifier (or none, to have one proposed).
-struct MainsSpec {
+struct MainsSupply {
     double minAcVoltage;                    // V rms
     double maxAcVoltage;                    // V rms
     double outputPower;                     // W
@@ -48,7 +48,7 @@ class MainsError : public std::runtime_error {
 // Without a given C, 3 µF per watt of input power below 150 V AC minimum
 // (universal or 110 V mains), 1 µF per watt otherwise, rounded up to E6.
 // Throws MainsError.
-DcInputRange DcInputFromMains(const MainsSpec& spec);
+DcInputRange DcInputFromMains(const MainsSupply& supply);
 
 // The E6 value (10, 15, 22, 33, 47, 68 × 10ⁿ) at or above `microfarads`; a
 // value a rounding error above one of them is taken as that one.

@@ -57,12 +57,12 @@ TEST(MainsTest, TooSmallACapacitorIsAnErrorNamingIt) {
 }
 
 TEST(MainsTest, ImpossibleInputsAreErrors) {
-    const MainsSpec bad[] = {{0, 265, 12, 0.8, 22},      {265, 85, 12, 0.8, 22},
-                             {85, 265, -1, 0.8, 22},     {85, 265, 12, 0, 22},
-                             {85, 265, 12, 1.5, 22},     {85, 265, 12, 0.8, 0},
-                             {85, 265, 12, 0.8, 22, 0},  {85, 265, 12, 0.8, 22, 50, 10},
-                             {85, 1.5e308, 12, 0.8, 22}, {85, 265, 12, 0.8, 22, NAN}};
-    for (const MainsSpec& spec : bad) EXPECT_THROW(DcInputFromMains(spec), MainsError);
+    const MainsSupply bad[] = {{0, 265, 12, 0.8, 22},      {265, 85, 12, 0.8, 22},
+                               {85, 265, -1, 0.8, 22},     {85, 265, 12, 0, 22},
+                               {85, 265, 12, 1.5, 22},     {85, 265, 12, 0.8, 0},
+                               {85, 265, 12, 0.8, 22, 0},  {85, 265, 12, 0.8, 22, 50, 10},
+                               {85, 1.5e308, 12, 0.8, 22}, {85, 265, 12, 0.8, 22, NAN}};
+    for (const MainsSupply& supply : bad) EXPECT_THROW(DcInputFromMains(supply), MainsError);
 }
 
 TEST(MainsTest, WarnsOfDeepRippleAndUnusualMains) {
