@@ -4,6 +4,7 @@
 
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
+#include "runtime/decimal_conversion.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -102,6 +103,47 @@ void AnswerJson::BadRequest(std::string_view message) {
     out_ += "{\"results\":[],\"error\":";
     AppendError(out_, "bad_request", message);
     out_ += '}';
+}
+
+JsonObject::JsonObject(std::string& out) : out_(out) {
+    out_ += '{';
+}
+
+JsonObject::~JsonObject() {
+    out_ += '}';
+}
+
+JsonObject& JsonObject::Text(std::string_view key, std::string_view text) {
+    Key(key);
+    AppendJsonString(out_, text);
+    return *this;
+}
+
+JsonObject& JsonObject::Value(std::string_view key, const std::optional<double>& value) {
+    Key(key);
+    if (!value) {
+        out_ += "null";
+        return *this;
+    }
+    runtime::decimal::Buffer buffer{};
+    out_ += runtime::decimal::Native().shortest(*value, buffer);
+    return *this;
+}
+
+JsonObject& JsonObject::Bool(std::string_view key, bool value) {
+    return Raw(key, value ? "true" : "false");
+}
+
+JsonObject& JsonObject::Raw(std::string_view key, std::string_view json) {
+    Key(key);
+    out_ += json;
+    return *this;
+}
+
+void JsonObject::Key(std::string_view key) {
+    if (out_.back() != '{') out_ += ',';
+    AppendJsonString(out_, key);
+    out_ += ':';
 }
 
 }  // namespace flyback::cli

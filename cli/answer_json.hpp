@@ -35,4 +35,24 @@ class AnswerJson {
 // `text` as a JSON string, quotes included, escaped as RapidJSON escapes it.
 void AppendJsonString(std::string& out, std::string_view text);
 
+// A JSON object appended to `out` key by key, closed when it goes out of
+// scope. Numbers are the shortest texts that read back as the same double;
+// an empty optional is null.
+class JsonObject {
+  public:
+    explicit JsonObject(std::string& out);
+    ~JsonObject();
+    JsonObject(const JsonObject&) = delete;
+    JsonObject& operator=(const JsonObject&) = delete;
+
+    JsonObject& Text(std::string_view key, std::string_view text);
+    JsonObject& Value(std::string_view key, const std::optional<double>& value);
+    JsonObject& Bool(std::string_view key, bool value);
+    JsonObject& Raw(std::string_view key, std::string_view json);  // already JSON
+
+  private:
+    void Key(std::string_view key);
+    std::string& out_;
+};
+
 }  // namespace flyback::cli

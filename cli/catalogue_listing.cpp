@@ -1,9 +1,11 @@
 #include "cli/catalogue_listing.hpp"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "cli/answer_json.hpp"
+#include "cli/table.hpp"
 #include "report/design_record.hpp"
 
 namespace flyback::cli {
@@ -12,43 +14,6 @@ namespace {
 using catalogue::Core;
 using catalogue::Material;
 using catalogue::Wire;
-
-std::string Number(const std::optional<double>& value) {
-    return value ? report::ExactNumber(*value) : "null";
-}
-
-// A JSON object written key by key.
-class Object {
-  public:
-    explicit Object(std::string& out) : out_(out) { out_ += '{'; }
-    ~Object() { out_ += '}'; }
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
-
-    Object& Text(std::string_view key, std::string_view text) {
-        Key(key);
-        AppendJsonString(out_, text);
-        return *this;
-    }
-    Object& Value(std::string_view key, const std::optional<double>& value) {
-        Key(key);
-        out_ += Number(value);
-        return *this;
-    }
-    Object& Raw(std::string_view key, std::string_view json) {
-        Key(key);
-        out_ += json;
-        return *this;
-    }
-
-  private:
-    void Key(std::string_view key) {
-        if (out_.back() != '{') out_ += ',';
-        AppendJsonString(out_, key);
-        out_ += ':';
-    }
-    std::string& out_;
-};
 
 std::string CoreJson(const Core& core) {
     std::string aliases = "[";
@@ -59,7 +24,7 @@ std::string CoreJson(const Core& core) {
     aliases += ']';
     std::string out;
     {
-        Object o(out);
+        JsonObject o(out);
         o.Text("name", core.name).Text("family", core.family).Raw("aliases", aliases);
         o.Value("Ae_mm2", core.Ae_mm2).Value("Amin_mm2", core.Amin_mm2).Value("le_mm", core.le_mm);
         o.Value("Ve_mm3", core.Ve_mm3)
@@ -67,7 +32,7 @@ std::string CoreJson(const Core& core) {
             .Value("window_mm2", core.window_mm2);
         o.Value("winding_width_mm", core.winding_width_mm);
         o.Value("winding_height_mm", core.winding_height_mm).Value("MLT_mm", core.MLT_mm);
-        o.Raw("automatic", core.Automatic() ? "true" : "false");
+        o.Bool("automatic", core.Automatic());
         o.Text("basis", core.basis).Text("source", core.source);
     }
     return out;
@@ -77,7 +42,7 @@ std::string MaterialJson(const Material& material) {
     std::string ranges = "[";
     for (const catalogue::SteinmetzRange& r : material.steinmetz) {
         if (ranges.size() > 1) ranges += ',';
-        Object o(ranges);
+        JsonObject o(ranges);
         o.Value("f_min_Hz", r.fMinHz).Value("f_max_Hz", r.fMaxHz).Value("k", r.k);
         o.Value("alpha", r.alpha).Value("beta", r.beta);
         o.Value("ct0", r.ct0).Value("ct1", r.ct1).Value("ct2", r.ct2);
@@ -85,7 +50,7 @@ std::string MaterialJson(const Material& material) {
     ranges += ']';
     std::string out;
     {
-        Object o(out);
+        JsonObject o(out);
         o.Text("name", material.name).Text("manufacturer", material.manufacturer);
         o.Value("mu_i", material.mu_i).Value("Bsat_25C_mT", material.Bsat_25C_mT);
         o.Value("Bsat_100C_mT", material.Bsat_100C_mT).Raw("steinmetz", ranges);
@@ -98,7 +63,7 @@ std::string WireJson(const Wire& wire) {
     const bool tiw = wire.kind == catalogue::WireKind::TripleInsulated;
     std::string out;
     {
-        Object o(out);
+        JsonObject o(out);
         o.Text("name", wire.name).Text("kind", tiw ? "triple-insulated" : "enamelled");
         o.Value("conductor_mm", wire.conductor_mm);
         o.Value("outer_grade1_mm", tiw ? std::nullopt : wire.outerGrade1_mm);
@@ -114,20 +79,17 @@ std::string Cell(const std::optional<double>& value) {
 
 void Table(const std::vector<std::vector<std::string>>& rows, std::ostream& out) {
     std::vector<std::size_t> widths;
-    const auto width = [](const std::string& text) {
-        std::size_t columns = 0;
-        for (const char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        return columns;
-    };
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], width(row[i]));
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+        }
     }
     for (const auto& row : rows) {
         std::string line;
         for (std::size_t i = 0; i < row.size(); ++i) {
             line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] + 2 - width(row[i]), ' ');
+            if (i + 1 < row.size()) line += std::string(widths[i] + 2 - DisplayWidth(row[i]), ' ');
         }
         out << line << '\n';
     }

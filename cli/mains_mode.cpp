@@ -5,6 +5,8 @@
 #include "cli/answer_json.hpp"
 #include "cli/command_line.hpp"
 #include "mains/mains.hpp"
+#include "numtext/boxes.hpp"
+#include "numtext/run_calculation.hpp"
 #include "report/design_record.hpp"
 
 namespace flyback::cli {
@@ -20,31 +22,36 @@ std::optional<double> Number(const std::string& text, const char* name, std::ost
     return value;
 }
 
+// The two voltages under the captions of the boxes they fill.
 void PrintTable(const mains::DcInputRange& range, std::ostream& out) {
-    out << "最大输入电压V  " << mains::TwoDecimals(range.maxInputVoltage) << '\n'
-        << "最小输入电压V  " << mains::TwoDecimals(range.minInputVoltage) << '\n'
+    const auto caption = [](numtext::Input input) {
+        return numtext::kInputBoxes[Index(input)].caption;
+    };
+    out << caption(numtext::Input::MaxVoltage) << "  " << mains::TwoDecimals(range.maxInputVoltage)
+        << '\n'
+        << caption(numtext::Input::MinVoltage) << "  " << mains::TwoDecimals(range.minInputVoltage)
+        << '\n'
         << "大容量电容 µF  " << report::ExactNumber(range.bulkMicrofarads)
         << (range.bulkProposed ? "（建议值）" : "") << '\n';
 }
 
 void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& range,
                std::ostream& out) {
-    std::string json = "{\"Vmax\":" + report::ExactNumber(range.maxInputVoltage);
-    json += ",\"Vmin\":" + report::ExactNumber(range.minInputVoltage);
-    json += ",\"bulk_uF\":" + report::ExactNumber(range.bulkMicrofarads);
-    json += range.bulkProposed ? ",\"bulk_proposed\":true" : ",\"bulk_proposed\":false";
-    json += ",\"line_Hz\":" + report::ExactNumber(supply.lineHertz);
-    json += ",\"conduction_ms\":" + report::ExactNumber(supply.conductionMilliseconds);
-    json += ",\"warnings\":[";
+    std::string warnings = "[";
     for (const mains::Warning& warning : range.warnings) {
-        if (json.back() != '[') json += ',';
-        json += "{\"code\":";
-        AppendJsonString(json, warning.code);
-        json += ",\"message\":";
-        AppendJsonString(json, warning.message);
-        json += '}';
+        if (warnings.size() > 1) warnings += ',';
+        JsonObject(warnings).Text("code", warning.code).Text("message", warning.message);
     }
-    out << json << "]}\n";
+    warnings += ']';
+    std::string json;
+    {
+        JsonObject o(json);
+        o.Value("Vmax", range.maxInputVoltage).Value("Vmin", range.minInputVoltage);
+        o.Value("bulk_uF", range.bulkMicrofarads).Bool("bulk_proposed", range.bulkProposed);
+        o.Value("line_Hz", supply.lineHertz).Value("conduction_ms", supply.conductionMilliseconds);
+        o.Raw("warnings", warnings);
+    }
+    out << json << '\n';
 }
 
 }  // namespace
@@ -57,7 +64,8 @@ int RunMains(const MainsOptions& options, std::ostream& out, std::ostream& err) 
         if (!value) return kExitUsage;
         values[i] = *value;
     }
-    mains::MainsSupply supply{values[0], values[1], values[2], values[3] / 100, std::nullopt};
+    mains::MainsSupply supply{values[0], values[1], values[2], values[3] / numtext::kPercent,
+                              std::nullopt};
     if (!options.bulkMicrofarads.empty()) {
         supply.bulkMicrofarads = Number(options.bulkMicrofarads, "--bulk-uf", err);
         if (!supply.bulkMicrofarads) return kExitUsage;

@@ -7,21 +7,22 @@
 #include "numtext/boxes.hpp"
 
 namespace flyback::cli {
-namespace {
 
-// Terminal columns of a UTF-8 text: the Chinese captions take two a character.
 std::size_t DisplayWidth(std::string_view text) {
+    constexpr char32_t kFirstWide = 0x2E80;  // the CJK radicals, and all after them
     std::size_t width = 0;
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
         const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        width += length >= 3 ? 2 : 1;
+        char32_t point = length == 3 ? lead & 0x0F : lead & 0x07;
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
+            point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        width += length >= 3 && point >= kFirstWide ? 2 : 1;
         i += length;
     }
     return width;
 }
-
-}  // namespace
 
 void PrintTable(const numtext::PressOutcome& outcome, std::ostream& out) {
     std::size_t column = 0;
