@@ -125,8 +125,7 @@ JsonObject& JsonObject::Value(std::string_view key, const std::optional<double>&
         out_ += "null";
         return *this;
     }
-    runtime::decimal::Buffer buffer{};
-    out_ += runtime::decimal::Native().shortest(*value, buffer);
+    out_ += runtime::decimal::ShortestText(*value);
     return *this;
 }
 

@@ -12,6 +12,8 @@
 namespace flyback::mains {
 namespace {
 
+using runtime::decimal::ShortestText;
+
 using runtime::Divide;
 using runtime::Multiply;
 using runtime::Subtract;
@@ -20,12 +22,6 @@ constexpr double kSqrt2 = 1.4142135623730951;
 constexpr double kUniversalBelowVolts = 150;  // AC minimum below it: 110 V or universal mains
 constexpr double kMicrofaradsPerWattLowLine = 3, kMicrofaradsPerWattHighLine = 1;
 constexpr double kUsualHighestVolts = 300, kUsualLowestVolts = 70;
-
-std::string Number(double value) {
-    runtime::decimal::Buffer buffer{};
-    std::string text(runtime::decimal::Native().shortest(value, buffer));
-    return text;
-}
 
 void Check(bool holds, const std::string& message) {
     if (!holds) throw MainsError(message);
@@ -41,7 +37,8 @@ void CheckSupply(const MainsSupply& s) {
     Check(positive(s.lineHertz), "电网频率应大于 0 Hz。");
     Check(std::isfinite(s.conductionMilliseconds) && s.conductionMilliseconds >= 0 &&
               s.conductionMilliseconds * 1e-3 < 0.5 / s.lineHertz,
-          "整流桥导通时间应不小于 0，且短于电网半周期（" + Number(500 / s.lineHertz) + " ms）。");
+          "整流桥导通时间应不小于 0，且短于电网半周期（" + ShortestText(500 / s.lineHertz) +
+              " ms）。");
     if (s.bulkMicrofarads) Check(positive(*s.bulkMicrofarads), "大容量电容应大于 0 µF。");
 }
 
@@ -61,11 +58,13 @@ std::vector<Warning> Warnings(const MainsSupply& s, const DcInputRange& range) {
                                     " V）：纹波过深，请加大电容。"});
     }
     if (s.maxAcVoltage > kUsualHighestVolts) {
-        warnings.push_back({"mains_above_usual", "最大交流输入电压 " + Number(s.maxAcVoltage) +
+        warnings.push_back({"mains_above_usual", "最大交流输入电压 " +
+                                                     ShortestText(s.maxAcVoltage) +
                                                      " V 高于 300 V，超出常见电网电压范围。"});
     }
     if (s.minAcVoltage < kUsualLowestVolts) {
-        warnings.push_back({"mains_below_usual", "最小交流输入电压 " + Number(s.minAcVoltage) +
+        warnings.push_back({"mains_below_usual", "最小交流输入电压 " +
+                                                     ShortestText(s.minAcVoltage) +
                                                      " V 低于 70 V，超出常见电网电压范围。"});
     }
     return warnings;
@@ -84,7 +83,7 @@ DcInputRange Calculate(const MainsSupply& s) {
     const double drop = Divide(Multiply(Multiply(2, inputPower), chargeGap), farads);
     const double valleySquared =
         Subtract(Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage)), drop);
-    Check(valleySquared > 0, "大容量电容 " + Number(range.bulkMicrofarads) +
+    Check(valleySquared > 0, "大容量电容 " + ShortestText(range.bulkMicrofarads) +
                                  " µF 太小：在最低交流输入下，它在两次充电之间放电到零以下，"
                                  "求不出最小直流输入电压。请加大电容。");
     range.minInputVoltage = runtime::SquareRoot(valleySquared);

@@ -72,8 +72,7 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 }  // namespace
 
 std::string ExactNumber(double value) {
-    runtime::decimal::Buffer buffer{};
-    return std::string(runtime::decimal::Native().shortest(value, buffer));
+    return runtime::decimal::ShortestText(value);
 }
 
 DesignRecord RecordPress(const numtext::InputTexts& inputs) {

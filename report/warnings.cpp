@@ -99,18 +99,29 @@ std::string TurnsCause(const DesignRecord& record) {
 }  // namespace
 
 std::vector<int> ResultsDerivedFrom(Input input) {
-    const int core = numtext::ResultBox(Published::CoreType);
-    const int vceo = numtext::ResultBox(Published::SwitchVoltage);
-    std::vector<int> boxes;
-    for (const auto& box : numtext::kResultBoxes) {
-        const bool derived =
-            input == Input::Power || input == Input::Frequency ||
-            (input == Input::OutputVoltage
-                 ? box.published == Published::SecondaryTurns
-                 : box.box != core && (input != Input::MinVoltage || box.box != vceo));
-        if (derived) boxes.push_back(box.box);
+    const auto boxes = [](std::initializer_list<Published> results) {
+        std::vector<int> derived;
+        for (const Published result : results) derived.push_back(numtext::ResultBox(result));
+        std::sort(derived.begin(), derived.end());
+        return derived;
+    };
+    using enum Published;
+    switch (input) {
+        case Input::Power:
+        case Input::Frequency:  // the core area needs both
+            return boxes({CoreType, GapLength, PrimaryTurns, SecondaryTurns, SwitchVoltage,
+                          SwitchCurrent, PrimaryInductance});
+        case Input::MaxVoltage:  // through the reflected voltage and the spike
+            return boxes({GapLength, PrimaryTurns, SecondaryTurns, SwitchVoltage, SwitchCurrent,
+                          PrimaryInductance});
+        case Input::MinVoltage:  // through the duty cycle
+        case Input::Efficiency:
+            return boxes(
+                {GapLength, PrimaryTurns, SecondaryTurns, SwitchCurrent, PrimaryInductance});
+        case Input::OutputVoltage:
+            return boxes({SecondaryTurns});
     }
-    return boxes;
+    return {};
 }
 
 std::vector<std::string> InvalidatedBy(const std::vector<Warning>& warnings, int box) {

@@ -207,4 +207,9 @@ const Conversions& Native() {
 #endif
 }
 
+std::string ShortestText(double value) {
+    Buffer buffer{};
+    return std::string(Native().shortest(value, buffer));
+}
+
 }  // namespace flyback::runtime::decimal

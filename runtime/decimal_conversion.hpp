@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace flyback::runtime::decimal {
@@ -40,5 +41,9 @@ extern const Conversions kCLibrary;
 
 // The pair this build uses.
 const Conversions& Native();
+
+// Native().shortest as a string: the text every full-precision number is
+// written with ("0.0017578125", "1e+05").
+std::string ShortestText(double value);
 
 }  // namespace flyback::runtime::decimal

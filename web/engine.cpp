@@ -106,28 +106,24 @@ EMSCRIPTEN_KEEPALIVE void flyback_text_too_long_message() {
 // {"inputs":[{"caption":..,"unit":..,"symbol":..},...],"results":[{"box":..,
 // "row":..,"caption":..,"symbol":..},...]}, each list by box index.
 EMSCRIPTEN_KEEPALIVE void flyback_boxes_json() {
-    using flyback::cli::AppendJsonString;
+    using flyback::cli::JsonObject;
     std::string& out = Answer();
     out = R"({"inputs":[)";
     for (const auto& box : flyback::numtext::kInputBoxes) {
         if (out.back() != '[') out += ',';
-        out += R"({"caption":)";
-        AppendJsonString(out, box.caption);
-        out += R"(,"unit":)";
-        AppendJsonString(out, box.unit);
-        out += R"(,"symbol":)";
-        AppendJsonString(out, box.symbol);
-        out += '}';
+        JsonObject(out)
+            .Text("caption", box.caption)
+            .Text("unit", box.unit)
+            .Text("symbol", box.symbol);
     }
     out += R"(],"results":[)";
     for (const auto& box : flyback::numtext::kResultBoxes) {
         if (out.back() != '[') out += ',';
-        out += R"({"box":)" + std::to_string(box.box) + R"(,"row":)" + std::to_string(box.row);
-        out += R"(,"caption":)";
-        AppendJsonString(out, box.caption);
-        out += R"(,"symbol":)";
-        AppendJsonString(out, box.symbol);
-        out += '}';
+        JsonObject(out)
+            .Value("box", box.box)
+            .Value("row", box.row)
+            .Text("caption", box.caption)
+            .Text("symbol", box.symbol);
     }
     out += "]}";
 }
