@@ -39,12 +39,9 @@ class Fields {
 
     // A number above 0, or nothing where the field is empty.
     std::optional<double> Number(std::string_view column) const {
-        const std::string text = Text(column);
-        if (text.empty()) return std::nullopt;
-        const runtime::decimal::Parsed parsed = runtime::decimal::Native().parse(text);
-        if (!parsed.valid || parsed.outOfRange) Fail(column, "\"" + text + "\" is not a number");
-        if (!(parsed.value > 0)) Fail(column, "\"" + text + "\" is not above 0");
-        return parsed.value;
+        const auto number = SignedNumber(column);
+        if (number && !(*number > 0)) Fail(column, "\"" + Text(column) + "\" is not above 0");
+        return number;
     }
 
     double RequiredNumber(std::string_view column) const {
