@@ -124,8 +124,7 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
     PrintRecord(options, record, out);
     if (!options.json && !options.report) {
         for (const report::Warning& warning : record.warnings) {
-            err << warning.StrengthLabel() << "：" << warning.BoxCaption() << "："
-                << warning.message << '\n';
+            err << warning.Line() << '\n';
         }
     }
     const auto& error = record.outcome.error;

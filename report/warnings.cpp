@@ -162,6 +162,10 @@ std::string_view Warning::StrengthLabel() const {
     return kStrengths.at(static_cast<std::size_t>(strength)).label;
 }
 
+std::string Warning::Line() const {
+    return std::string(StrengthLabel()) + "：" + std::string(BoxCaption()) + "：" + message;
+}
+
 std::string Warning::BoxName() const {
     return (box == Box::Input ? "Text1_" : "Text2_") + std::to_string(index);
 }

@@ -33,6 +33,8 @@ struct Warning {
     std::string_view StrengthName() const;
     // How a line of text introduces it: "无效", "注意", "提示".
     std::string_view StrengthLabel() const;
+    // The warning as one line: "注意：工作频率f(KHz)：…".
+    std::string Line() const;
 };
 
 // The result boxes whose values an input box enters: an invalid input makes

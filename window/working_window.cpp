@@ -61,9 +61,7 @@ void WorkingWindow::ShowPress(const report::DesignRecord& record, bool inputsCha
     keyValues_->setText(key.join(QStringLiteral("    ")));
     QStringList lines;
     for (const report::Warning& warning : record.warnings) {
-        lines << FromUtf8(warning.StrengthLabel()) + QStringLiteral("：") +
-                     FromUtf8(warning.BoxCaption()) + QStringLiteral("：") +
-                     FromUtf8(warning.message);
+        lines << FromUtf8(warning.Line());
     }
     if (!record.faultMessage.empty()) lines.prepend(FromUtf8(record.faultMessage));
     warnings_->setText(lines.join('\n'));
