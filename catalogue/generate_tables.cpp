@@ -55,7 +55,8 @@ void WriteCores(const Catalogue& c, std::ostream& out) {
             << ", " << Literal(core.AL_material) << ", " << Number(core.window_mm2) << ", "
             << Number(core.winding_width_mm) << ", " << Number(core.winding_height_mm) << ", "
             << Optional(core.MLT_mm) << ", " << Literal(core.windowKind) << ", "
-            << Literal(core.basis) << ", " << Literal(core.source) << "},\n";
+            << Literal(core.basis) << ", " << Literal(core.source) << ", "
+            << Optional(core.coreWindow_mm2) << "},\n";
     }
 }
 

@@ -111,6 +111,7 @@ Core ReadCore(const Fields& f, std::string_view origin, int line) {
     core.basis = Basis(f.Text("value_basis"));
     core.source = f.Text("source");
     if (core.source.empty()) core.source = std::string(origin) + ":" + std::to_string(line);
+    core.coreWindow_mm2 = f.Number("core_window_area_mm2");
     return core;
 }
 

@@ -12,17 +12,22 @@
 #include "cli/json_lines.hpp"
 #include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
+#include "cli/winding_options.hpp"
+#include "cli/winding_output.hpp"
 #include "numtext/fault_hint.hpp"
 #include "report/design_record.hpp"
 #include "report/html_report.hpp"
 #include "version/version.hpp"
+#include "winding/sheet.hpp"
 
 namespace flyback::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: flyback-calc [--json [--details]] P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
-    "       flyback-calc --report P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > report.html\n"
+    "usage: flyback-calc [--json [--details]] [--winding [PLAN OPTIONS]]\n"
+    "                    P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
+    "       flyback-calc --report [--winding [PLAN OPTIONS]]\n"
+    "                    P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > report.html\n"
     "       flyback-calc --jsonl [--details] < requests.jsonl\n"
     "       flyback-calc --cores|--materials|--wires [--json]\n"
     "       flyback-calc --mains [--json] [--bulk-uf C] [--line-hz F] [--conduction-ms T]\n"
@@ -38,6 +43,8 @@ constexpr const char* kDescription =
     "  VOUT            output voltage, V\n"
     "With --mains, the two DC input voltages from the AC mains range (V rms), the\n"
     "output power and the efficiency, through a bridge into a bulk capacitor.\n"
+    "With --winding, a winding plan on a catalogue core follows: a second model with\n"
+    "whole turns, real wire, losses, temperature rise and clamp; the results above stay.\n"
     "Exit status: 0 done, 1 the calculation faulted, 2 wrong usage or a bad --jsonl line,\n"
     "3 standard output could not be written, 4 standard input could not be read.\n"
     "See flyback-calc(1).";
@@ -51,6 +58,8 @@ struct Options {
     bool jsonLines = false;
     bool details = false;
     bool report = false;
+    WindingFlags windingFlags;
+    winding::Options winding;
 };
 
 int UsageError(std::ostream& err, const std::string& reason) {
@@ -101,9 +110,11 @@ std::string Today() {
     return std::string(text.data(), std::strftime(text.data(), text.size(), "%Y-%m-%d", &local));
 }
 
-void PrintRecord(const Options& options, const report::DesignRecord& record, std::ostream& out) {
+void PrintRecord(const Options& options, const report::DesignRecord& record,
+                 const std::optional<winding::PlanOutcome>& plan, std::ostream& out) {
     if (options.report) {
-        out << report::HtmlReport(record, Today());
+        const std::string section = plan ? winding::HtmlSection(*plan, options.winding) : "";
+        out << report::HtmlReport(record, Today(), false, section);
     } else if (options.json) {
         std::string json;
         if (options.details) {
@@ -111,22 +122,39 @@ void PrintRecord(const Options& options, const report::DesignRecord& record, std
         } else {
             AnswerJson(json).Outcome(record.outcome);
         }
+        if (plan) {
+            json.pop_back();  // the closing brace
+            json += ",\"winding\":" + WindingJson(*plan) + "}";
+        }
         out << json << '\n';
     } else {
         PrintTable(record.outcome, out);
+        if (plan) PrintWindingSheet(*plan, out);
     }
 }
 
-int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
+void PrintWarnings(const report::DesignRecord& record,
+                   const std::optional<winding::PlanOutcome>& plan, std::ostream& err) {
+    for (const report::Warning& warning : record.warnings) err << warning.Line() << '\n';
+    if (!plan) return;
+    if (!plan->plan) {
+        err << "flyback-calc: " << winding::kTitle << "：" << plan->error << '\n';
+        return;
+    }
+    for (const winding::PlanWarning& warning : plan->plan->warnings) {
+        err << winding::kTitle << "：" << winding::WarningLine(warning) << '\n';
+    }
+}
+
+int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
+            std::ostream& err) {
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     const report::DesignRecord record = report::RecordPress(inputs);
-    PrintRecord(options, record, out);
-    if (!options.json && !options.report) {
-        for (const report::Warning& warning : record.warnings) {
-            err << warning.Line() << '\n';
-        }
-    }
+    std::optional<winding::PlanOutcome> plan;
+    if (options.windingFlags.on) plan = winding::PlanWinding(record, options.winding, parts);
+    PrintRecord(options, record, plan, out);
+    if (!options.json && !options.report) PrintWarnings(record, plan, err);
     const auto& error = record.outcome.error;
     if (!error) return kExitOk;
     err << "flyback-calc: " << runtime::ErrorKindMessage(*error) << " ("
@@ -138,12 +166,17 @@ int RunOnce(const Options& options, std::ostream& out, std::ostream& err) {
 }
 
 // The built-in parts and the user's own; what could not be read from the
-// user's files is named on standard error, and the rest is listed.
-int ListParts(const Options& options, std::ostream& out, std::ostream& err) {
-    const catalogue::Catalogue parts = catalogue::WithUserFiles(catalogue::UserDataFolder());
+// user's files is named on standard error.
+catalogue::Catalogue Parts(std::ostream& err) {
+    catalogue::Catalogue parts = catalogue::WithUserFiles(catalogue::UserDataFolder());
     for (const std::string& problem : parts.problems) {
         err << "flyback-calc: " << report::VisibleText(problem) << '\n';
     }
+    return parts;
+}
+
+int ListParts(const Options& options, std::ostream& out, std::ostream& err) {
+    const catalogue::Catalogue parts = Parts(err);
     const Listing listing = options.cores       ? Listing::Cores
                             : options.materials ? Listing::Materials
                                                 : Listing::Wires;
@@ -191,6 +224,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     app.add_option("--conduction-ms", options.mains.conductionMilliseconds,
                    "with --mains: the bridge's conduction time, ms (3)")
         ->needs(mains);
+    AddWindingOptions(app, options.windingFlags);
     app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));
     const std::vector<std::string> ordered = InputsLast(app, args);
     std::vector<std::string> reversed(ordered.rbegin(), ordered.rend());
@@ -210,10 +244,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     }
     if (options.cores || options.materials || options.wires) {
         if (!options.inputs.empty() || options.mainsMode || options.jsonLines || options.report ||
-            options.details) {
+            options.details || options.windingFlags.on) {
             return UsageError(err, "a catalogue listing takes only --json");
         }
         return ListParts(options, out, err);
+    }
+    if (options.windingFlags.on && (options.mainsMode || options.jsonLines)) {
+        return UsageError(err, "--winding goes with a single press, not --mains or --jsonl");
     }
     if (options.mainsMode) {
         if (options.report) return UsageError(err, "--mains and --report exclude each other");
@@ -233,7 +270,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     if (options.inputs.size() != numtext::kInputCount) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
     }
-    return RunOnce(options, out, err);
+    catalogue::Catalogue parts;
+    if (options.windingFlags.on) {
+        parts = Parts(err);
+        const std::string problem =
+            ReadWindingOptions(options.windingFlags, parts, options.winding);
+        if (!problem.empty()) return UsageError(err, problem);
+    }
+    return RunOnce(options, parts, out, err);
 }
 
 }  // namespace flyback::cli

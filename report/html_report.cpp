@@ -37,37 +37,17 @@ li.note { color: #333; }
 span.box { font-weight: bold; }
 )";
 
-void Cell(std::string& html, std::string_view text, std::string_view cssClass = {}) {
-    html += cssClass.empty() ? "<td>" : "<td class=\"" + std::string(cssClass) + "\">";
-    html += HtmlEscape(text);
-    html += "</td>";
-}
-
-struct Column {
-    std::string_view heading;
-    std::string_view width;  // of the page, for layouts without CSS tables (Qt's)
-};
-
-// Opens a table; the width attributes are for renderers that know little CSS.
-void TableStart(std::string& html, std::initializer_list<Column> columns) {
-    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
-    for (const Column& column : columns) {
-        html.append("<th width=\"").append(column.width).append("\">").append(column.heading) +=
-            "</th>";
-    }
-    html += "</tr></thead>\n<tbody>\n";
-}
-
 void InputsTable(std::string& html, const DesignRecord& record) {
     html += "<h2>输入参数</h2>\n";
-    TableStart(html, {{"参数", "34%"}, {"输入文本", "30%"}, {"读取值", "24%"}, {"单位", "12%"}});
+    HtmlTableStart(html,
+                   {{"参数", "34%"}, {"输入文本", "30%"}, {"读取值", "24%"}, {"单位", "12%"}});
     for (int i = 0; i < numtext::kInputCount; ++i) {
         html += "<tr>";
-        Cell(html, numtext::kInputBoxes[i].caption);
-        Cell(html, VisibleText(record.inputTexts[i]));
+        HtmlCell(html, numtext::kInputBoxes[i].caption);
+        HtmlCell(html, VisibleText(record.inputTexts[i]));
         const auto& value = record.inputValues[i];
-        Cell(html, value ? ExactNumber(*value) : "—", "number");
-        Cell(html, numtext::kInputBoxes[i].unit);
+        HtmlCell(html, value ? ExactNumber(*value) : "—", "number");
+        HtmlCell(html, numtext::kInputBoxes[i].unit);
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -77,23 +57,23 @@ void InputsTable(std::string& html, const DesignRecord& record) {
 // the duty cycle, the peak current, the reflected voltage and the inductance.
 void Summary(std::string& html, const DesignRecord& record) {
     html += "<h2>设计摘要</h2>\n";
-    TableStart(html, {{"项目", "34%"}, {"结果框", "30%"}, {"数值", "36%"}});
+    HtmlTableStart(html, {{"项目", "34%"}, {"结果框", "30%"}, {"数值", "36%"}});
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         const std::string* text = record.outcome.Text(box.box);
         const QuantityValue* value = record.Find(box.symbol);
         html += "<tr>";
-        Cell(html, box.caption);
-        Cell(html, text != nullptr ? *text : "—（未算到）");
-        Cell(html, value != nullptr ? ReadableText(*value) : "—", "number");
+        HtmlCell(html, box.caption);
+        HtmlCell(html, text != nullptr ? *text : "—（未算到）");
+        HtmlCell(html, value != nullptr ? ReadableText(*value) : "—", "number");
         html += "</tr>\n";
     }
     for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
         const QuantityValue* value = record.Find(symbol);
         if (value == nullptr) continue;
         html += "<tr>";
-        Cell(html, std::string(value->quantity->name) + " " + std::string(symbol));
-        Cell(html, "");
-        Cell(html, ReadableText(*value), "number");
+        HtmlCell(html, std::string(value->quantity->name) + " " + std::string(symbol));
+        HtmlCell(html, "");
+        HtmlCell(html, ReadableText(*value), "number");
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -118,13 +98,13 @@ void WarningsList(std::string& html, const DesignRecord& record) {
 
 void QuantitiesTable(std::string& html, const DesignRecord& record) {
     html += "<h2>计算过程</h2>\n";
-    TableStart(html, {{"符号", "8%"}, {"名称", "18%"}, {"数值", "17%"}, {"公式", "57%"}});
+    HtmlTableStart(html, {{"符号", "8%"}, {"名称", "18%"}, {"数值", "17%"}, {"公式", "57%"}});
     for (const QuantityValue& value : record.quantities) {
         const Quantity& quantity = *value.quantity;
         html += "<tr>";
-        Cell(html, quantity.symbol);
-        Cell(html, quantity.name, "name");
-        Cell(html, ReadableText(value), "number");
+        HtmlCell(html, quantity.symbol);
+        HtmlCell(html, quantity.name, "name");
+        HtmlCell(html, ReadableText(value), "number");
         html += "<td class=\"formula\" width=\"57%\">" + HtmlEscape(FormulaInSymbols(quantity)) +
                 "<br><span class=\"numbers\">" + HtmlEscape(FormulaWithNumbers(quantity, record)) +
                 "</span></td>";
@@ -134,6 +114,21 @@ void QuantitiesTable(std::string& html, const DesignRecord& record) {
 }
 
 }  // namespace
+
+void HtmlCell(std::string& html, std::string_view text, std::string_view cssClass) {
+    html += cssClass.empty() ? "<td>" : "<td class=\"" + std::string(cssClass) + "\">";
+    html += HtmlEscape(text);
+    html += "</td>";
+}
+
+void HtmlTableStart(std::string& html, std::initializer_list<HtmlColumn> columns) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
+    for (const HtmlColumn& column : columns) {
+        html.append("<th width=\"").append(column.width).append("\">").append(column.heading) +=
+            "</th>";
+    }
+    html += "</tr></thead>\n<tbody>\n";
+}
 
 std::string HtmlEscape(std::string_view text) {
     std::string out;
@@ -161,7 +156,8 @@ std::string HtmlEscape(std::string_view text) {
     return out;
 }
 
-std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress) {
+std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress,
+                       std::string_view moreSections) {
     std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n";
     html.append("<title>").append(kTitle).append(" — 设计报告</title>\n");
     html.append("<style>").append(kStyle);
@@ -186,6 +182,7 @@ std::string HtmlReport(const DesignRecord& record, std::string_view date, bool l
     WarningsList(html, record);
     InputsTable(html, record);
     QuantitiesTable(html, record);
+    html += moreSections;
     html +=
         "<p "
         "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；其余数值取四位有效数字。"

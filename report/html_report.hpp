@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,21 @@ namespace flyback::report {
 // "2026-12-07").
 // `lastPress`: the inputs in the boxes have changed since the press, and the
 // report says that it holds the last press, not them.
-std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress = false);
+// `moreSections`: HTML of further sections, placed after the working (the
+// winding plan, which is made above this library).
+std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress = false,
+                       std::string_view moreSections = {});
+
+// A table of the report: HtmlTableStart opens it with its headings (a column's
+// width is given for renderers that know little CSS, Qt's); rows of HtmlCell
+// follow, then "</tbody></table>".
+struct HtmlColumn {
+    std::string_view heading;  // HTML
+    std::string_view width;    // of the page: "34%"
+};
+void HtmlTableStart(std::string& html, std::initializer_list<HtmlColumn> columns);
+// One cell, `text` escaped; `cssClass` "number" aligns it right.
+void HtmlCell(std::string& html, std::string_view text, std::string_view cssClass = {});
 
 // `text` escaped for HTML element content and attribute values, made valid
 // UTF-8 first.

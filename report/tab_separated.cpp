@@ -19,7 +19,9 @@ bool WouldRunAsFormula(std::string_view cell) {
     return !runtime::decimal::Native().parse(cell).valid;
 }
 
-void Row(std::string& out, std::initializer_list<std::string_view> cells) {
+}  // namespace
+
+void TabSeparatedRow(std::string& out, std::initializer_list<std::string_view> cells) {
     bool first = true;
     for (const std::string_view cell : cells) {
         if (!first) out += '\t';
@@ -30,15 +32,13 @@ void Row(std::string& out, std::initializer_list<std::string_view> cells) {
     out += '\n';
 }
 
-}  // namespace
-
 std::string TabSeparated(const DesignRecord& record) {
     std::string out;
-    Row(out, {"项目", "文本", "数值", "单位"});
+    TabSeparatedRow(out, {"项目", "文本", "数值", "单位"});
     for (int i = 0; i < numtext::kInputCount; ++i) {
         const auto& value = record.inputValues[i];
-        Row(out, {numtext::kInputBoxes[i].caption, record.inputTexts[i],
-                  value ? ExactNumber(*value) : "", numtext::kInputBoxes[i].unit});
+        TabSeparatedRow(out, {numtext::kInputBoxes[i].caption, record.inputTexts[i],
+                              value ? ExactNumber(*value) : "", numtext::kInputBoxes[i].unit});
     }
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         const std::string* text = record.outcome.Text(box.box);
@@ -46,17 +46,17 @@ std::string TabSeparated(const DesignRecord& record) {
         const Quantity& quantity = ResultQuantity(box.box);
         const QuantityValue* value = record.Find(quantity.symbol);
         const bool numeric = value != nullptr && quantity.value != nullptr;
-        Row(out, {box.caption, *text, numeric ? value->text : "", quantity.unit});
+        TabSeparatedRow(out, {box.caption, *text, numeric ? value->text : "", quantity.unit});
     }
     for (const QuantityValue& value : record.quantities) {
         const std::string caption =
             std::string(value.quantity->name) + " " + std::string(value.quantity->symbol);
         const bool numeric = value.quantity->value != nullptr;
-        Row(out,
-            {caption, numeric ? "" : value.text, numeric ? value.text : "", value.quantity->unit});
+        TabSeparatedRow(out, {caption, numeric ? "" : value.text, numeric ? value.text : "",
+                              value.quantity->unit});
     }
     if (record.outcome.error) {
-        Row(out, {"错误", record.faultMessage, "", ""});
+        TabSeparatedRow(out, {"错误", record.faultMessage, "", ""});
     }
     return out;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "report/design_record.hpp"
 
@@ -11,5 +13,9 @@ namespace flyback::report {
 // and each quantity reached, with four columns: caption, text, value, unit.
 // Line feeds and tabs inside a text become blanks, so every row stays a row.
 std::string TabSeparated(const DesignRecord& record);
+
+// One such row: the cells joined by tabs, a cell a spreadsheet would run as a
+// formula kept as text, tabs and line feeds in a cell made blanks.
+void TabSeparatedRow(std::string& out, std::initializer_list<std::string_view> cells);
 
 }  // namespace flyback::report

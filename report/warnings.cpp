@@ -154,12 +154,20 @@ constexpr std::array<StrengthInfo, 3> kStrengths{{
 
 }  // namespace
 
-std::string_view Warning::StrengthName() const {
+std::string_view StrengthName(Warning::Strength strength) {
     return kStrengths.at(static_cast<std::size_t>(strength)).name;
 }
 
-std::string_view Warning::StrengthLabel() const {
+std::string_view StrengthLabel(Warning::Strength strength) {
     return kStrengths.at(static_cast<std::size_t>(strength)).label;
+}
+
+std::string_view Warning::StrengthName() const {
+    return report::StrengthName(strength);
+}
+
+std::string_view Warning::StrengthLabel() const {
+    return report::StrengthLabel(strength);
 }
 
 std::string Warning::Line() const {

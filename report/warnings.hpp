@@ -37,6 +37,10 @@ struct Warning {
     std::string Line() const;
 };
 
+// "invalid", "caution", "note"; "无效", "注意", "提示".
+std::string_view StrengthName(Warning::Strength strength);
+std::string_view StrengthLabel(Warning::Strength strength);
+
 // The result boxes whose values an input box enters: an invalid input makes
 // them meaningless.
 std::vector<int> ResultsDerivedFrom(numtext::Input input);

@@ -183,6 +183,36 @@ TEST(CommandLineTest, CatalogueListsTheBuiltInPartsAndTheUsersOwn) {
     EXPECT_EQ(Invoke({"--materials", "--cores"}).status, kExitUsage);
 }
 
+// The plan follows the results under the key "winding", in the units its keys
+// name; the results before it are the answer without it.
+TEST(CommandLineTest, WindingPlanFollowsTheResults) {
+    const std::vector<std::string> inputs = {"12", "375", "120", "65", "80", "12"};
+    const Invocation plain = Invoke(With("--json", inputs));
+    const Invocation run = Invoke(With("--json", With("--winding", With("--vaux=15", inputs))));
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    auto answer = nlohmann::json::parse(run.out);
+    const auto plan = answer["winding"];
+    answer.erase("winding");
+    EXPECT_EQ(answer, nlohmann::json::parse(plain.out));
+    EXPECT_EQ(plan["core"]["name"], "EFD20/10/7");
+    for (const char* key : {"Np", "Ns", "Naux", "Vor", "Dmax", "Lp_H", "Ipk", "Bpk_T",
+                            "Bpk_limit_T", "gap_mm", "AL_nH", "fill", "build_mm", "P_copper_W",
+                            "P_core_W", "dT_K", "V_rectifier_V", "I_cap_rms_A", "V_switch_V"}) {
+        EXPECT_TRUE(plan[key].is_number()) << key;
+    }
+    ASSERT_EQ(plan["windings"].size(), 3u);
+    EXPECT_EQ(plan["windings"][2]["name"], "bias");
+    EXPECT_TRUE(plan["windings"][2]["I_rms_A"].is_null());
+    EXPECT_TRUE(plan["clamp"]["C_nF"].is_number());
+    EXPECT_TRUE(plan["warnings"].is_array());
+
+    const Invocation report = Invoke(With("--report", With("--winding", inputs)));
+    EXPECT_NE(report.out.find("<h2>绕制方案</h2>"), std::string::npos);
+    EXPECT_EQ(Invoke(With("--report", inputs)).out.find("绕制方案"), std::string::npos);
+    const Invocation table = Invoke(With("--winding", inputs));
+    EXPECT_NE(table.out.find("\n初级绕组 匝数 108 匝"), std::string::npos) << table.out;
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;
@@ -208,7 +238,15 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)},
                     UsageCase{"DetailsWithTheTable", With("--details", kDefaults)},
                     UsageCase{"ReportAndJson", With("--report", With("--json", kDefaults))},
-                    UsageCase{"BulkWithoutMains", With("--bulk-uf", With("22", kDefaults))}),
+                    UsageCase{"BulkWithoutMains", With("--bulk-uf", With("22", kDefaults))},
+                    UsageCase{"NoFluxDensity", With("--winding", With("--bmax=0", kDefaults))},
+                    UsageCase{"NegativeCurrentDensity",
+                              With("--winding", With("--current-density=-1", kDefaults))},
+                    UsageCase{"UnknownCore", With("--winding", With("--core=nonsense", kDefaults))},
+                    UsageCase{"FluxDensityNotANumber",
+                              With("--winding", With("--bmax=0.3T", kDefaults))},
+                    UsageCase{"CoreWithoutWinding", With("--core=ETD29", kDefaults)},
+                    UsageCase{"WindingWithJsonLines", {"--winding", "--jsonl"}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

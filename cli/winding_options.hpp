@@ -1,0 +1,26 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+#include "catalogue/catalogue.hpp"
+#include "winding/options.hpp"
+
+namespace flyback::cli {
+
+// --winding and the plan's options as typed.
+struct WindingFlags {
+    bool on = false;
+    bool tiw = false;
+    std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
+};
+
+// Adds --winding and its options, each of which needs it.
+void AddWindingOptions(CLI::App& app, WindingFlags& flags);
+
+// The options read from the flags into `options`; what is wrong, in one line,
+// or empty.
+std::string ReadWindingOptions(const WindingFlags& flags, const catalogue::Catalogue& parts,
+                               winding::Options& options);
+
+}  // namespace flyback::cli

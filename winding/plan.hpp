@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.hpp"
+#include "report/design_record.hpp"
+#include "winding/options.hpp"
+
+namespace flyback::winding {
+
+// A second model beside the design's chain: it starts from a press's results
+// and finishes the transformer on a real core, with whole turns and real wire.
+// The chain's own results are left as they are. Values in SI units unless the
+// name says otherwise; an absent value is one the data does not allow (a core
+// without a known mean turn length has no copper loss), never a guess.
+
+enum class Role { Primary, Secondary, Bias };
+
+struct Winding {
+    Role role = Role::Primary;
+    int turns = 0;
+    // None for the bias winding: its load is not known.
+    std::optional<double> Irms_A, Ipeak_A, J_A_mm2, R_ohm, P_W;
+    const catalogue::Wire* wire = nullptr;
+    int strands = 1;
+    double outer_mm = 0;  // of one strand, insulation included
+    int turnsPerLayer = 0;
+    int layers = 0;
+    double height_mm = 0;  // layers × outer diameter
+};
+
+struct Clamp {
+    double V = 0, leakage_H = 0, P_W = 0, R_ohm = 0, C_F = 0;
+};
+
+struct PlanWarning {
+    std::string_view code;  // stable, for scripts
+    report::Warning::Strength strength = report::Warning::Strength::Caution;
+    std::string message;  // Simplified Chinese
+};
+
+struct Plan {
+    Options options;
+    const catalogue::Core* core = nullptr;
+    const catalogue::Material* material = nullptr;
+    bool fits = false;  // the build within the height and the fill within its limit
+    int Np = 0, Ns = 0;
+    std::optional<int> Naux;
+    double Vor_V = 0, Dmax = 0, Lp_H = 0, Ipk_A = 0;  // with the whole turns
+    double Bpk_T = 0, BpkLimit_T = 0;                 // at Ipk, and at 1.3 × Ipk
+    std::optional<double> Bsat100_T;
+    double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total
+    double skinDepth_mm = 0;
+    std::vector<Winding> windings;  // primary, secondary, then the bias winding
+    double fill = 0, build_mm = 0;
+    std::optional<double> Pcopper_W, Pcore_W, dT_K;
+    Clamp clamp;
+    double Vrectifier_V = 0, Vswitch_V = 0;
+    std::optional<double> IcapRms_A;
+    std::vector<PlanWarning> warnings;
+};
+
+// The plan, or why there is none (in Chinese): the press faulted, or a number
+// went beyond what can be computed or wound.
+struct PlanOutcome {
+    std::optional<Plan> plan;
+    std::string error;
+};
+
+PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& options,
+                        const catalogue::Catalogue& parts);
+
+// "初级", "次级", "辅助"; "primary", "secondary", "bias".
+std::string_view RoleCaption(Role role);
+std::string_view RoleName(Role role);
+
+}  // namespace flyback::winding

@@ -1,0 +1,120 @@
+#include "winding/plan_warnings.hpp"
+
+#include "report/readable.hpp"
+
+namespace flyback::winding {
+namespace {
+
+using Strength = report::Warning::Strength;
+using report::ReadableValue;
+
+constexpr double kMinimumGap_mm = 0.1;
+constexpr double kThinnestWire_mm = 0.1;
+constexpr double kLowestDensity = 2, kHighestDensity = 10;  // A/mm²
+constexpr double kHighestRise_K = 50;
+
+void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
+    plan.warnings.push_back({code, strength, std::move(message)});
+}
+
+void CoreWarnings(Plan& plan, double AeRequired_m2, bool noneFits) {
+    const catalogue::Core& core = *plan.core;
+    if (noneFits) {
+        Add(plan, "no_core_fits", Strength::Caution,
+            "目录中没有放得下绕组的磁芯；下面是最大的 " + core.name + " 上的方案。");
+    }
+    const double Ae_mm2 = AeRequired_m2 * 1e6;
+    if (core.Ae_mm2 < Ae_mm2) {
+        Add(plan, "core_area_below_required", Strength::Caution,
+            "磁芯 " + core.name + " 的截面积 " + ReadableValue(core.Ae_mm2, "mm²") +
+                " 小于所需的 " + ReadableValue(Ae_mm2, "mm²") + "。");
+    }
+    if (!plan.fits) {
+        Add(plan, "windings_do_not_fit", Strength::Caution,
+            "绕组放不下：绕线高度 " + ReadableValue(plan.build_mm, "mm") + "（骨架可绕 " +
+                ReadableValue(core.winding_height_mm, "mm") + "），铜填充系数 " +
+                ReadableValue(plan.fill, "") + "（上限 " + ReadableValue(plan.options.fillMax, "") +
+                "）。");
+    }
+    if (!core.MLT_mm) {
+        Add(plan, "copper_loss_unknown", Strength::Note,
+            "数据中没有磁芯 " + core.name + " 的骨架平均匝长，铜损与温升无法算出。");
+    }
+}
+
+void FluxWarnings(Plan& plan) {
+    if (plan.Bpk_T > plan.options.Bmax_T) {
+        Add(plan, "flux_above_bmax", Strength::Caution,
+            "峰值磁通密度 " + ReadableValue(plan.Bpk_T, "T") + " 高于设定的 Bmax " +
+                ReadableValue(plan.options.Bmax_T, "T") + "。");
+    }
+    const std::string& material = plan.material->name;
+    if (!plan.Bsat100_T) {
+        Add(plan, "saturation_unknown", Strength::Note,
+            "数据中没有材料 " + material + " 在 100 °C 时的饱和磁通密度，无法检查限流点是否饱和。");
+    } else if (plan.BpkLimit_T > *plan.Bsat100_T) {
+        Add(plan, "saturation_at_current_limit", Strength::Caution,
+            "限流点（1.3 × Ipk）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " +
+                material + " 在 100 °C 时的饱和磁通密度 " + ReadableValue(*plan.Bsat100_T, "T") +
+                "；请降低 Bmax。");
+    }
+    if (!plan.material->mu_i) {
+        Add(plan, "permeability_unknown", Strength::Note,
+            "数据中没有材料 " + material + " 的初始磁导率，气隙未扣除磁芯自身的磁阻。");
+    }
+    if (!plan.Pcore_W) {
+        Add(plan, "core_loss_unknown", Strength::Note,
+            "数据中没有材料 " + material + " 在此频率的损耗系数，磁芯损耗与温升无法算出。");
+    }
+    if (plan.gap_mm <= 0) {
+        Add(plan, "gap_impossible", Strength::Invalid,
+            "不开气隙时电感也不够（算出的气隙为负）；需要更多匝数或磁导率更高的材料。");
+    } else if (plan.gap_mm < kMinimumGap_mm) {
+        Add(plan, "gap_too_small", Strength::Caution,
+            "气隙 " + ReadableValue(plan.gap_mm, "mm") +
+                " 小于 0.1 mm，难以按公差加工；可减小 Bmax 或换较小的磁芯以增加匝数。");
+    }
+}
+
+void WindingWarnings(Plan& plan) {
+    for (const Winding& w : plan.windings) {
+        const std::string name(RoleCaption(w.role));
+        if (w.wire->conductor_mm < kThinnestWire_mm) {
+            Add(plan, "wire_too_thin", Strength::Caution,
+                name + "绕组的导线 " + ReadableValue(w.wire->conductor_mm, "mm") +
+                    " 细于 0.1 mm，不易绕制。");
+        }
+        if (w.J_A_mm2 && (*w.J_A_mm2 < kLowestDensity || *w.J_A_mm2 > kHighestDensity)) {
+            Add(plan, "current_density_out_of_range", Strength::Caution,
+                name + "绕组的电流密度 " + ReadableValue(*w.J_A_mm2, "A/mm²") +
+                    " 超出常用的 2–10 A/mm²。");
+        }
+    }
+    if (plan.windings.size() > 1 && !plan.IcapRms_A) {
+        Add(plan, "ripple_current_undefined", Strength::Caution,
+            "次级电流的有效值小于输出电流，输出电容纹波电流无从算起；请检查效率与输出电压。");
+    }
+}
+
+void OperatingWarnings(Plan& plan) {
+    if (plan.dT_K && *plan.dT_K > kHighestRise_K) {
+        Add(plan, "temperature_rise_high", Strength::Caution,
+            "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 50 K。");
+    }
+    if (plan.Dmax > 0.5) {
+        Add(plan, "duty_cycle_above_half", Strength::Note,
+            "取整匝后的最大占空比 " + ReadableValue(plan.Dmax, "") +
+                " 高于 0.5；限 50 % 占空比的控制器不适用。");
+    }
+}
+
+}  // namespace
+
+void AddWarnings(Plan& plan, double AeRequired_m2, bool noneFits) {
+    CoreWarnings(plan, AeRequired_m2, noneFits);
+    FluxWarnings(plan);
+    WindingWarnings(plan);
+    OperatingWarnings(plan);
+}
+
+}  // namespace flyback::winding

@@ -1,0 +1,223 @@
+#include "winding/sheet.hpp"
+
+#include "report/html_report.hpp"
+#include "report/readable.hpp"
+#include "report/tab_separated.hpp"
+#include "winding/physics.hpp"
+
+namespace flyback::winding {
+namespace {
+
+using report::ReadableValue;
+
+std::string Optional(const std::optional<double>& value, std::string_view unit) {
+    return value ? ReadableValue(*value, unit) : "—";
+}
+
+std::string Count(int n, std::string_view unit = "匝") {
+    return std::to_string(n) + " " + std::string(unit);
+}
+
+std::string WireText(const Winding& w) {
+    const bool tiw = w.wire->kind == catalogue::WireKind::TripleInsulated;
+    std::string text = w.wire->name + (tiw ? " 三层绝缘线" : " 漆包线");
+    if (w.strands > 1) text += " × " + std::to_string(w.strands) + " 股";
+    return text;
+}
+
+std::string TurnsText(const Plan& plan) {
+    std::string text = "Np " + Count(plan.Np) + "，Ns " + Count(plan.Ns);
+    if (plan.Naux) text += "，Naux " + Count(*plan.Naux);
+    return text;
+}
+
+std::string CoreText(const Plan& plan) {
+    const catalogue::Core& core = *plan.core;
+    return core.name + "（" + core.family + " 系列，" +
+           (plan.options.core.empty() ? "自动选择" : "指定") + "），材料 " + plan.material->name;
+}
+
+std::string CoreDataText(const catalogue::Core& core) {
+    return "Ae " + ReadableValue(core.Ae_mm2, "mm²") + "，le " + ReadableValue(core.le_mm, "mm") +
+           "，Ve " + ReadableValue(core.Ve_mm3, "mm³");
+}
+
+std::string BobbinText(const catalogue::Core& core) {
+    return "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
+           ReadableValue(core.winding_height_mm, "mm") + "，窗口 " +
+           ReadableValue(core.window_mm2, "mm²") + "，平均匝长 " + Optional(core.MLT_mm, "mm");
+}
+
+std::string SaturationText(const Plan& plan) {
+    std::string text = ReadableValue(plan.BpkLimit_T, "T");
+    if (plan.Bsat100_T) {
+        text += "（" + plan.material->name + " 100 °C 饱和 " + ReadableValue(*plan.Bsat100_T, "T") +
+                "）";
+    }
+    return text;
+}
+
+std::string GapText(const Plan& plan) {
+    const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
+    return ReadableValue(plan.gap_mm, "mm") + "（中柱总计；两半各磨 " + half + "，或三柱垫片 " +
+           half + "）；未计边缘磁通：按 AL 实测修磨";
+}
+
+std::string TemperatureText(const Plan& plan) {
+    if (!plan.dT_K) return "—";
+    return ReadableValue(*plan.dT_K, "K") + "（环境 " +
+           ReadableValue(plan.options.ambient_C, "°C") + " 时约 " +
+           ReadableValue(plan.options.ambient_C + *plan.dT_K, "°C") + "；McLyman 表面积经验式）";
+}
+
+std::string ClampText(const Clamp& c) {
+    return "钳位 " + ReadableValue(c.V, "V") + "，R " + ReadableValue(c.R_ohm, "Ω") + "，C " +
+           ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（漏感 " +
+           ReadableValue(c.leakage_H, "H") + "）";
+}
+
+}  // namespace
+
+const std::array<std::string_view, kWindingColumns> kWindingHeadings = {
+    "绕组",     "匝数", "导线", "每层匝数 × 层数", "有效值电流", "峰值电流",
+    "电流密度", "电阻", "铜损"};
+
+std::vector<WindingRow> WindingRows(const Plan& plan) {
+    std::vector<WindingRow> rows;
+    for (const Winding& w : plan.windings) {
+        rows.push_back({std::string(RoleCaption(w.role)), Count(w.turns), WireText(w),
+                        std::to_string(w.turnsPerLayer) + " × " + std::to_string(w.layers),
+                        Optional(w.Irms_A, "A"), Optional(w.Ipeak_A, "A"),
+                        Optional(w.J_A_mm2, "A/mm²"), Optional(w.R_ohm, "Ω"),
+                        Optional(w.P_W, "W")});
+    }
+    return rows;
+}
+
+std::vector<SheetLine> WindingLines(const Plan& plan) {
+    std::vector<SheetLine> lines;
+    for (const WindingRow& row : WindingRows(plan)) {
+        std::string text;
+        for (std::size_t i = 1; i < row.size(); ++i) {
+            text += (i > 1 ? "，" : "") + std::string(kWindingHeadings[i]) + " " + row[i];
+        }
+        lines.push_back({row[0] + "绕组", text});
+    }
+    return lines;
+}
+
+std::vector<SheetLine> PlanLines(const Plan& plan) {
+    const catalogue::Core& core = *plan.core;
+    return {
+        {"磁芯", CoreText(plan)},
+        {"磁芯参数", CoreDataText(core)},
+        {"骨架", BobbinText(core)},
+        {"匝数", TurnsText(plan)},
+        {"反射电压 Vor'", ReadableValue(plan.Vor_V, "V")},
+        {"最大占空比 Dmax'", ReadableValue(plan.Dmax, "")},
+        {"初级电感 Lp'", ReadableValue(plan.Lp_H, "H")},
+        {"初级峰值电流 Ipk'", ReadableValue(plan.Ipk_A, "A")},
+        {"峰值磁通密度 Bpk", ReadableValue(plan.Bpk_T, "T") + "（Bmax " +
+                                 ReadableValue(plan.options.Bmax_T, "T") + "）"},
+        {"限流点 1.3 × Ipk' 的磁通密度", SaturationText(plan)},
+        {"电感系数 AL", ReadableValue(plan.AL_nH, "nH/匝²")},
+        {"气隙", GapText(plan)},
+        {"趋肤深度（100 °C）", ReadableValue(plan.skinDepth_mm, "mm")},
+        {"绕线高度", ReadableValue(plan.build_mm, "mm") + "（骨架可绕 " +
+                         ReadableValue(core.winding_height_mm, "mm") + "）"},
+        {"铜填充系数",
+         ReadableValue(plan.fill, "") + "（上限 " + ReadableValue(plan.options.fillMax, "") + "）"},
+        {"铜损", Optional(plan.Pcopper_W, "W")},
+        {"磁芯损耗", Optional(plan.Pcore_W, "W")},
+        {"温升", TemperatureText(plan)},
+        {"RCD 钳位", ClampText(plan.clamp)},
+        {"整流管反向电压", ReadableValue(plan.Vrectifier_V, "V")},
+        {"输出电容纹波电流", Optional(plan.IcapRms_A, "A")},
+        {"开关管电压", ReadableValue(plan.Vswitch_V, "V")},
+    };
+}
+
+std::vector<SheetLine> OptionLines(const Options& o) {
+    std::string families;
+    for (const std::string& family : o.families)
+        families += (families.empty() ? "" : "、") + family;
+    return {
+        {"磁芯", o.core.empty() ? "自动" : o.core},
+        {"磁芯系列", families.empty() ? "全部" : families},
+        {"材料", o.material},
+        {"Bmax", ReadableValue(o.Bmax_T, "T")},
+        {"电流密度 J", ReadableValue(o.J_A_mm2, "A/mm²")},
+        {"填充系数上限", ReadableValue(o.fillMax, "")},
+        {"辅助绕组电压", o.Vaux_V ? ReadableValue(*o.Vaux_V, "V") : "无"},
+        {"漏感", ReadableValue(o.leakage * 100, "%") + " × Lp'"},
+        {"环境温度", ReadableValue(o.ambient_C, "°C")},
+        {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
+    };
+}
+
+std::string WarningLine(const PlanWarning& warning) {
+    return std::string(report::StrengthLabel(warning.strength)) + "：" + warning.message;
+}
+
+std::string HtmlSection(const PlanOutcome& outcome, const Options& options) {
+    std::string html = "<h2>" + std::string(kTitle) + "</h2>\n<p class=\"note\">" +
+                       std::string(kPremise) + "</p>\n<p class=\"note\">选项：";
+    for (const SheetLine& line : OptionLines(options)) {
+        html += report::HtmlEscape(line.caption + " " + line.value) + "；";
+    }
+    html += "</p>\n";
+    if (!outcome.plan)
+        return html + "<p class=\"error\">" + report::HtmlEscape(outcome.error) + "</p>\n";
+    const Plan& plan = *outcome.plan;
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
+    for (const std::string_view heading : kWindingHeadings)
+        html += "<th>" + std::string(heading) + "</th>";
+    html += "</tr></thead>\n<tbody>\n";
+    for (const WindingRow& row : WindingRows(plan)) {
+        html += "<tr>";
+        for (std::size_t i = 0; i < row.size(); ++i)
+            report::HtmlCell(html, row[i], i == 1 || i > 3 ? "number" : "");
+        html += "</tr>\n";
+    }
+    html += "</tbody></table>\n";
+    if (!plan.warnings.empty()) {
+        html += "<ul class=\"warnings\">\n";
+        for (const PlanWarning& warning : plan.warnings) {
+            html += "<li class=\"" + std::string(report::StrengthName(warning.strength)) + "\">" +
+                    report::HtmlEscape(WarningLine(warning)) + "</li>\n";
+        }
+        html += "</ul>\n";
+    }
+    report::HtmlTableStart(html, {{"项目", "30%"}, {"数值", "70%"}});
+    for (const SheetLine& line : PlanLines(plan)) {
+        html += "<tr>";
+        report::HtmlCell(html, line.caption);
+        report::HtmlCell(html, line.value);
+        html += "</tr>\n";
+    }
+    html += "</tbody></table>\n";
+    return html;
+}
+
+std::string TabSeparated(const PlanOutcome& outcome, const Options& options) {
+    std::string out;
+    report::TabSeparatedRow(out, {kTitle, kPremise, "", ""});
+    for (const SheetLine& line : OptionLines(options)) {
+        report::TabSeparatedRow(out, {"选项：" + line.caption, line.value, "", ""});
+    }
+    if (!outcome.plan) {
+        report::TabSeparatedRow(out, {"错误", outcome.error, "", ""});
+        return out;
+    }
+    std::vector<SheetLine> lines = WindingLines(*outcome.plan);
+    for (SheetLine& line : PlanLines(*outcome.plan)) lines.push_back(std::move(line));
+    for (const SheetLine& line : lines) {
+        report::TabSeparatedRow(out, {line.caption, line.value, "", ""});
+    }
+    for (const PlanWarning& warning : outcome.plan->warnings) {
+        report::TabSeparatedRow(out, {"警告", WarningLine(warning), "", ""});
+    }
+    return out;
+}
+
+}  // namespace flyback::winding

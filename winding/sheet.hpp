@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "winding/plan.hpp"
+
+namespace flyback::winding {
+
+// The plan as an engineer's winding sheet, in Simplified Chinese, numbers to
+// four digits: the words are written once here for every front end.
+
+// Said wherever the plan is shown: it is a second model, not the chain's.
+inline constexpr std::string_view kPremise =
+    "绕制方案是在上面计算结果之上的第二个模型：取整数匝，用目录中的实际磁芯、材料与导线，"
+    "按最低输入电压下临界连续导通重新计算；上面的七个结果不因此改变。";
+
+inline constexpr std::string_view kTitle = "绕制方案";
+
+// One row of the windings table per winding, under these headings.
+inline constexpr std::size_t kWindingColumns = 9;
+using WindingRow = std::array<std::string, kWindingColumns>;
+extern const std::array<std::string_view, kWindingColumns> kWindingHeadings;
+std::vector<WindingRow> WindingRows(const Plan& plan);
+
+struct SheetLine {
+    std::string caption;
+    std::string value;
+};
+// The same rows, each winding as one line: "初级绕组", "匝数 108 匝，导线 …".
+std::vector<SheetLine> WindingLines(const Plan& plan);
+// Core, turns, flux density, gap, fill, losses, temperature, clamp, stresses.
+std::vector<SheetLine> PlanLines(const Plan& plan);
+// The options the plan was made with.
+std::vector<SheetLine> OptionLines(const Options& options);
+
+// A warning of the plan as one line: "注意：…".
+std::string WarningLine(const PlanWarning& warning);
+
+// The section "绕制方案" of the report: the premise, the options, then the plan
+// or why there is none.
+std::string HtmlSection(const PlanOutcome& outcome, const Options& options);
+
+// The same as tab-separated rows after the copy of the record: caption, text.
+std::string TabSeparated(const PlanOutcome& outcome, const Options& options);
+
+}  // namespace flyback::winding

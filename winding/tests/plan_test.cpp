@@ -1,0 +1,215 @@
+#include "winding/plan.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "winding/sheet.hpp"
+
+namespace flyback::winding {
+namespace {
+
+const catalogue::Catalogue& Parts() {
+    return catalogue::BuiltIn();
+}
+
+PlanOutcome PlanFor(const numtext::InputTexts& texts, const Options& options = {}) {
+    return PlanWinding(report::RecordPress(texts), options, Parts());
+}
+
+bool HasWarning(const Plan& plan, std::string_view code) {
+    return std::any_of(plan.warnings.begin(), plan.warnings.end(),
+                       [&](const PlanWarning& w) { return w.code == code; });
+}
+
+double Area(double diameter_mm) {
+    return std::numbers::pi * diameter_mm * diameter_mm / 4;
+}
+
+// Supplies worked by hand: Ae_req picks the core (the smallest by volume with
+// Ae at least 0.15·√(P·20000/f) cm² whose bobbin holds the windings), then
+// Np_min = Lp·Ipk/(0.3 T·Ae), Ns = ⌈Np_min/n⌉, Np = max(⌈Np_min⌉, round(Ns·n));
+// each winding's wire is the next larger for I_rms/5 A/mm², or strands of the
+// thickest wire within twice the skin depth (0.479 mm at 100 kHz, 0.594 mm
+// at 65 kHz, both at 100 °C).
+struct Supply {
+    const char* name;
+    numtext::InputTexts texts;
+    const char* core;
+    int Np, Ns;
+    const char *primaryWire, *secondaryWire;
+    int secondaryStrands;
+};
+
+const Supply kSupplies[] = {
+    {"12V1A65kHz",
+     {"12", "375", "120", "65", "80", "12"},
+     "EFD20/10/7",
+     108,
+     11,
+     "0.236 mm",
+     "0.56 mm",
+     2},
+    {"5V2A100kHz",
+     {"10", "373", "127", "100", "80", "5"},
+     "E19/8/5",
+     111,
+     5,
+     "0.212 mm",
+     "0.475 mm",
+     5},
+    {"24V2A5100kHz",
+     {"60", "373", "249", "100", "80", "24"},
+     "EFD25/13/9",
+     50,
+     10,
+     "0.4 mm",
+     "0.475 mm",
+     5},
+};
+
+class SupplyTest : public testing::TestWithParam<Supply> {};
+
+TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
+    const Supply& s = GetParam();
+    const report::DesignRecord record = report::RecordPress(s.texts);
+    const PlanOutcome outcome = PlanWinding(record, {}, Parts());
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    const Plan& plan = *outcome.plan;
+    EXPECT_EQ(plan.core->name, s.core);
+    EXPECT_EQ(plan.Np, s.Np);
+    EXPECT_EQ(plan.Ns, s.Ns);
+
+    // Written apart from the code: the volt-seconds over the turns and area.
+    const design::DesignInputs& in = record.trace.inputs;
+    const double Vor = (in.OutputVoltage + 0.5) * s.Np / s.Ns;
+    const double D = Vor / (Vor + in.MinInputVoltage);
+    const double Ipk = 2 * in.OutputPower / (in.Efficiency * in.MinInputVoltage * D);
+    const double Bpk = in.MinInputVoltage * D / in.Frequency / (s.Np * plan.core->Ae_mm2 * 1e-6);
+    EXPECT_NEAR(plan.Dmax, D, 1e-12);
+    EXPECT_NEAR(plan.Bpk_T, Bpk, 1e-12);
+    EXPECT_LE(plan.Bpk_T, 0.3);
+    EXPECT_NEAR(*plan.windings[0].Irms_A, Ipk * std::sqrt(D / 3), 1e-12);
+    EXPECT_NEAR(*plan.windings[1].Ipeak_A, Ipk * s.Np / s.Ns, 1e-12);
+
+    EXPECT_EQ(plan.windings[0].wire->name, s.primaryWire);
+    EXPECT_EQ(plan.windings[0].strands, 1);
+    EXPECT_EQ(plan.windings[1].wire->name, s.secondaryWire);
+    EXPECT_EQ(plan.windings[1].strands, s.secondaryStrands);
+    double copper = 0;
+    for (const Winding& w : plan.windings)
+        copper += w.turns * w.strands * Area(w.wire->conductor_mm);
+    EXPECT_NEAR(plan.fill, copper / plan.core->window_mm2, 1e-12);
+    EXPECT_TRUE(plan.fits);
+    EXPECT_LE(plan.build_mm, plan.core->winding_height_mm);
+    EXPECT_GT(*plan.dT_K, 0);
+    EXPECT_LT(*plan.dT_K, 50);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hand, SupplyTest, testing::ValuesIn(kSupplies),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+const numtext::InputTexts kSixtyWatts = {"60", "373", "249", "100", "80", "24"};
+
+TEST(PlanTest, NamedCoreTooSmallIsUsedWithItsWarnings) {
+    Options options;
+    options.core = "EE13";
+    const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_EQ(outcome.plan->core->name, "E13/7/4 (EF12.6)");
+    EXPECT_LE(outcome.plan->Bpk_T, 0.3);  // by more turns than the window holds
+    EXPECT_TRUE(HasWarning(*outcome.plan, "core_area_below_required"));
+    EXPECT_TRUE(HasWarning(*outcome.plan, "windings_do_not_fit"));
+    EXPECT_FALSE(outcome.plan->fits);
+}
+
+TEST(PlanTest, BeyondTheCatalogueTheLargestCoreIsShownAndSaidSo) {
+    const PlanOutcome outcome = PlanFor({"1500", "373", "249", "20", "80", "24"});
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    double largest = 0;
+    for (const catalogue::Core& core : Parts().cores) {
+        if (core.Automatic()) largest = std::max(largest, core.Ve_mm3);
+    }
+    EXPECT_EQ(outcome.plan->core->Ve_mm3, largest);
+    EXPECT_TRUE(HasWarning(*outcome.plan, "no_core_fits"));
+}
+
+TEST(PlanTest, BiasWindingAndTripleInsulatedSecondary) {
+    Options options;
+    options.Vaux_V = 15;
+    options.tripleInsulatedSecondary = true;
+    const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    const Plan& plan = *outcome.plan;
+    ASSERT_EQ(plan.windings.size(), 3u);
+    EXPECT_EQ(*plan.Naux, static_cast<int>(std::ceil(plan.Ns * 15.7 / 24.5)));
+    EXPECT_EQ(plan.windings[1].wire->kind, catalogue::WireKind::TripleInsulated);
+    EXPECT_EQ(plan.windings[2].wire->kind, catalogue::WireKind::Enamelled);
+    EXPECT_FALSE(plan.windings[2].Irms_A);
+}
+
+TEST(PlanTest, FluxDensityLoweredAddsTurnsAndWarnsOfASmallGapOrSaturation) {
+    Options low;
+    low.Bmax_T = 0.15;
+    Options high;
+    high.Bmax_T = 0.45;
+    const PlanOutcome lowPlan = PlanFor(kSixtyWatts, low);
+    const PlanOutcome highPlan = PlanFor(kSixtyWatts, high);
+    ASSERT_TRUE(lowPlan.plan && highPlan.plan);
+    EXPECT_LE(lowPlan.plan->Bpk_T, 0.15);
+    EXPECT_TRUE(HasWarning(*highPlan.plan, "saturation_at_current_limit"));
+}
+
+TEST(PlanTest, NoPlanWithoutACompletedPress) {
+    const PlanOutcome outcome = PlanFor({"0", "373", "249", "100", "80", "24"});
+    EXPECT_FALSE(outcome.plan);
+    EXPECT_FALSE(outcome.error.empty());
+}
+
+TEST(PlanTest, HostileOptionsAreRefused) {
+    const auto with = [](auto change) {
+        Options options;
+        change(options);
+        return OptionsProblem(options, Parts());
+    };
+    EXPECT_EQ(with([](Options&) {}), "");
+    EXPECT_NE(with([](Options& o) { o.Bmax_T = 0; }), "");
+    EXPECT_NE(with([](Options& o) { o.Bmax_T = std::nan(""); }), "");
+    EXPECT_NE(with([](Options& o) { o.J_A_mm2 = -1; }), "");
+    EXPECT_NE(with([](Options& o) { o.fillMax = 1.5; }), "");
+    EXPECT_NE(with([](Options& o) { o.leakage = 0; }), "");
+    EXPECT_NE(with([](Options& o) { o.Vaux_V = -5; }), "");
+    EXPECT_NE(with([](Options& o) { o.core = "nonsense"; }), "");
+    EXPECT_NE(with([](Options& o) { o.material = "unobtainium"; }), "");
+    EXPECT_NE(with([](Options& o) { o.families = {"XX"}; }), "");
+}
+
+// Inputs at the edges of what the chain accepts give a plan of finite
+// numbers, or a reason; never a NaN or an infinity.
+TEST(PlanTest, ExtremeInputsGiveFiniteNumbersOrAReason) {
+    const numtext::InputTexts cases[] = {
+        {"0.001", "373", "249", "100", "80", "24"}, {"60", "373", "249", "1000", "80", "24"},
+        {"60", "373", "249", "1", "100", "24"},     {"60", "12", "9", "100", "80", "400"},
+        {"1e6", "373", "249", "100", "80", "0.1"},  {"60", "1e6", "1", "100", "80", "5"},
+    };
+    for (const auto& texts : cases) {
+        const PlanOutcome outcome = PlanFor(texts);
+        if (!outcome.plan) {
+            EXPECT_FALSE(outcome.error.empty());
+            continue;
+        }
+        const Plan& p = *outcome.plan;
+        for (const double v : {p.Vor_V, p.Dmax, p.Lp_H, p.Ipk_A, p.Bpk_T, p.gap_mm, p.AL_nH, p.fill,
+                               p.build_mm, p.clamp.R_ohm, p.clamp.C_F, p.Vswitch_V}) {
+            EXPECT_TRUE(std::isfinite(v)) << texts[0] << " " << texts[3];
+        }
+        for (const SheetLine& line : PlanLines(p)) {
+            EXPECT_EQ(line.value.find("nan"), std::string::npos) << line.caption;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace flyback::winding
