@@ -23,10 +23,12 @@
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 #include "ui_main_window.h"
+#include "winding/sheet.hpp"
 #include "window/about.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
+#include "window/winding_window.hpp"
 #include "window/working_window.hpp"
 
 namespace flyback::window {
@@ -63,6 +65,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
               ui_->Text2_4, ui_->Text2_5, ui_->Text2_6};
     ApplyExactFontSizes();
     NameBoxesAfterTheirCaptions();
+    parts_ = catalogue::WithUserFiles(catalogue::UserDataFolder());
+    windingOptions_ = LoadWindingOptions();
+    // Settings from another version or a catalogue since changed start over.
+    if (!winding::OptionsProblem(windingOptions_, parts_).empty()) windingOptions_ = {};
     setWindowIcon(WindowIcon());
     AddWindowActions();
     // The layout does not stretch; below its design size results would be cut off.
@@ -141,6 +147,9 @@ void MainWindow::AddWindowActions() {
     workingAction_ = AddWindowAction(QStringLiteral("计算过程"), "workingAction",
                                      QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::ShowWorking);
     workingAction_->setEnabled(false);
+    windingAction_ = AddWindowAction(FromUtf8(winding::kTitle), "windingAction",
+                                     QKeySequence(Qt::CTRL | Qt::Key_T), &MainWindow::ShowWinding);
+    windingAction_->setEnabled(false);
     AddWindowAction(QStringLiteral("由交流输入…"), "mainsAction", QKeySequence(),
                     &MainWindow::FillFromMains);
     AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
@@ -166,7 +175,8 @@ bool MainWindow::InputsChanged() const {
 
 void MainWindow::CopyDesign() {
     if (lastPress_) {
-        QGuiApplication::clipboard()->setMimeData(DesignMimeData(*lastPress_, InputsChanged()));
+        QGuiApplication::clipboard()->setMimeData(
+            DesignMimeData(*lastPress_, InputsChanged(), CurrentPlanSection()));
     }
 }
 
@@ -184,7 +194,7 @@ void MainWindow::SaveReportAs() {
 
 bool MainWindow::SaveReportTo(const QString& path) {
     if (!lastPress_) return false;
-    if (SaveReport(*lastPress_, path, InputsChanged())) return true;
+    if (SaveReport(*lastPress_, path, InputsChanged(), CurrentPlanSection())) return true;
     reportFault_(
         this,
         {windowTitle(),
@@ -197,7 +207,8 @@ void MainWindow::Print() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted && !PrintReport(*lastPress_, printer, InputsChanged())) {
+    if (dialog.exec() == QDialog::Accepted &&
+        !PrintReport(*lastPress_, printer, InputsChanged(), CurrentPlanSection())) {
         reportFault_(this, {windowTitle(), QStringLiteral("无法打印。")});
     }
 }
@@ -210,6 +221,41 @@ void MainWindow::ShowWorking() {
     working_->show();
     working_->raise();
     working_->activateWindow();
+}
+
+// Non-modal as the working; its options are kept for the next run.
+void MainWindow::ShowWinding() {
+    if (!plan_) return;
+    if (winding_ == nullptr) {
+        winding_ = new WindingWindow(parts_, windingOptions_, this);
+        connect(winding_, &WindingWindow::optionsChanged, this,
+                &MainWindow::OnWindingOptionsChanged);
+    }
+    winding_->ShowPlan(*plan_, InputsChanged());
+    winding_->show();
+    winding_->raise();
+    winding_->activateWindow();
+}
+
+WindingWindow* MainWindow::Winding() const {
+    return winding_;
+}
+
+void MainWindow::RenewPlan() {
+    if (lastPress_) plan_ = winding::PlanWinding(*lastPress_, windingOptions_, parts_);
+}
+
+void MainWindow::OnWindingOptionsChanged() {
+    windingOptions_ = winding_->Options();
+    SaveWindingOptions(windingOptions_);
+    RenewPlan();
+    if (plan_) winding_->ShowPlan(*plan_, InputsChanged());
+}
+
+PlanSection MainWindow::CurrentPlanSection() const {
+    if (!plan_) return {};
+    return {winding::HtmlSection(*plan_, windingOptions_),
+            winding::TabSeparated(*plan_, windingOptions_)};
 }
 
 WorkingWindow* MainWindow::Working() const {
@@ -271,8 +317,10 @@ void MainWindow::OnCommand1Pressed() {
         text2_[box]->setText(FromUtf8(text));
         text2_[box]->setCursorPosition(0);  // long texts show their beginning
     });
+    RenewPlan();
     for (QAction* action : designActions_) action->setEnabled(true);
     workingAction_->setEnabled(true);
+    windingAction_->setEnabled(true);
     ShowBoxStates();
     if (lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {
@@ -314,6 +362,7 @@ void MainWindow::ShowBoxStates() {
     if (!lastPress_) return;  // the design-time texts are not a design
     LabelDesignActions(outOfDate);
     if (working_ != nullptr) working_->ShowPress(*lastPress_, outOfDate);
+    if (winding_ != nullptr && plan_) winding_->ShowPlan(*plan_, outOfDate);
     for (int box = 0; box < numtext::kResultCount; ++box) {
         bool coloured = false;
         QStringList notes =

@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.hpp"
 #include "numtext/run_calculation.hpp"
 #include "report/design_record.hpp"
 #include "runtime/error.hpp"
+#include "winding/plan.hpp"
 #include "window/fault_report.hpp"
+#include "window/report_output.hpp"
 
 class QAction;
 class QKeySequence;
@@ -26,6 +29,7 @@ class Form1;
 
 namespace flyback::window {
 
+class WindingWindow;
 class WorkingWindow;
 
 // The designer's one window: six input boxes, the "=>" button, seven result
@@ -62,6 +66,9 @@ class MainWindow : public QWidget {
     // "计算过程": the working of the last press in a window of its own.
     void ShowWorking();
     WorkingWindow* Working() const;  // nullptr until first shown
+    // "绕制方案": the winding plan on the last press, with its options.
+    void ShowWinding();
+    WindingWindow* Winding() const;  // nullptr until first shown
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,6 +79,9 @@ class MainWindow : public QWidget {
     static constexpr QColor kOutOfDateText{0x90, 0x90, 0x90};
 
     void OnCommand1Pressed();
+    void RenewPlan();
+    void OnWindingOptionsChanged();
+    PlanSection CurrentPlanSection() const;
     void RefuseTooLongText();
     std::array<std::string, numtext::kInputCount> InputTexts() const;
     void ShowBoxStates();
@@ -97,6 +107,11 @@ class MainWindow : public QWidget {
     std::array<QAction*, 3> designActions_{};
     QAction* workingAction_ = nullptr;
     WorkingWindow* working_ = nullptr;
+    catalogue::Catalogue parts_;
+    winding::Options windingOptions_;
+    std::optional<winding::PlanOutcome> plan_;
+    QAction* windingAction_ = nullptr;
+    WindingWindow* winding_ = nullptr;
     QPalette normalPalette_;
 };
 

@@ -158,15 +158,16 @@ bool WritePdf(const QString& html, QSaveFile& file) {
 
 }  // namespace
 
-QString ReportHtml(const report::DesignRecord& record, bool lastPress) {
+QString ReportHtml(const report::DesignRecord& record, bool lastPress, const PlanSection& plan) {
     const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
-    return FromUtf8(report::HtmlReport(record, today.toStdString(), lastPress));
+    return FromUtf8(report::HtmlReport(record, today.toStdString(), lastPress, plan.html));
 }
 
-QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress) {
+QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress,
+                          const PlanSection& plan) {
     auto* data = new QMimeData;
-    data->setText(FromUtf8(report::TabSeparated(record)));
-    data->setHtml(ReportHtml(record, lastPress));
+    data->setText(FromUtf8(report::TabSeparated(record) + plan.tabSeparated));
+    data->setHtml(ReportHtml(record, lastPress, plan));
     return data;
 }
 
@@ -184,8 +185,9 @@ QString ProposedReportName(const report::DesignRecord& record) {
 
 // Written to a temporary file beside the target and renamed into place only
 // when all of it was written: a failed save leaves the old file as it was.
-bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress) {
-    const QString html = ReportHtml(record, lastPress);
+bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress,
+                const PlanSection& plan) {
+    const QString html = ReportHtml(record, lastPress, plan);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     const bool written = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
@@ -204,8 +206,9 @@ QString WithReportSuffix(const QString& path, ReportFormat format) {
     return path + (format == ReportFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".html"));
 }
 
-bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress) {
-    return PrintHtml(ReportHtml(record, lastPress), printer);
+bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress,
+                 const PlanSection& plan) {
+    return PrintHtml(ReportHtml(record, lastPress, plan), printer);
 }
 
 }  // namespace flyback::window

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 #include "report/design_record.hpp"
 
@@ -10,19 +11,27 @@ class QPrinter;
 namespace flyback::window {
 
 // Each takes `lastPress`: the inputs have changed since the press, and the
-// report says that it holds the last press.
+// report says that it holds the last press; and the winding plan made on the
+// press, as a section after the working and rows after the record's.
+struct PlanSection {
+    std::string html;
+    std::string tabSeparated;
+};
 
 // The design report of a record, dated today.
-QString ReportHtml(const report::DesignRecord& record, bool lastPress = false);
+QString ReportHtml(const report::DesignRecord& record, bool lastPress = false,
+                   const PlanSection& plan = {});
 
 // The record for the clipboard: tab-separated text, which pastes into a
 // spreadsheet as a table, and the report as HTML.
-QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress = false);
+QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress = false,
+                          const PlanSection& plan = {});
 
 // Writes the report to `path`: a PDF on A4 with its fonts embedded, page
 // numbers and the program in each page's foot, when the path ends in .pdf,
 // otherwise the HTML page. False when it cannot be written.
-bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress = false);
+bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress = false,
+                const PlanSection& plan = {});
 
 // The file name the save dialog proposes: "反激变压器_60W_24V_100kHz.pdf".
 QString ProposedReportName(const report::DesignRecord& record);
@@ -34,6 +43,7 @@ enum class ReportFormat { Pdf, Html };
 QString WithReportSuffix(const QString& path, ReportFormat format);
 
 // Prints the report on the pages of `printer`; false when it cannot.
-bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress = false);
+bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress = false,
+                 const PlanSection& plan = {});
 
 }  // namespace flyback::window

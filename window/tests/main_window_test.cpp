@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -36,6 +37,7 @@
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 #include "window/translation.hpp"
+#include "window/winding_window.hpp"
 #include "window/working_window.hpp"
 
 using flyback::window::FaultReport;
@@ -748,6 +750,41 @@ class MainWindowTest : public QObject {
         QVERIFY(!tooSmall.Range());
         tooSmall.bulkMicrofarads->clear();  // "自动": proposed
         QVERIFY(tooSmall.Range() && tooSmall.Range()->bulkProposed);
+    }
+
+    // The plan follows presses and options, greys with edited inputs, keeps
+    // its options for the next run and goes into the copy.
+    void windingPlanFollowsPressesAndOptions() {
+        QVERIFY(!window_->findChild<QAction*>("windingAction")->isEnabled());
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        flyback::window::WindingWindow* plan = window_->Winding();
+        QVERIFY(plan && plan->isVisible());
+        QCOMPARE(plan->windings()->rowCount(), 2);
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
+        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("EFD20/10/7"));
+
+        plan->bmax()->setValue(0.2);
+        QVERIFY(plan->windings()->item(0, 1)->text() != QString("108 匝"));
+        plan->vaux()->setValue(15);
+        QCOMPARE(plan->windings()->rowCount(), 3);
+        QCOMPARE(QSettings().value("winding/bmax").toDouble(), 0.2);
+
+        window_->CopyDesign();
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->text().contains("辅助绕组"));
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("<h2>绕制方案</h2>"));
+
+        QTest::keyClicks(window_->Text1()[0], "0");
+        QCOMPARE(plan->windings()->palette().color(QPalette::Text), QColor(0x90, 0x90, 0x90));
+
+        MainWindow next;  // the next run starts with the options left
+        TypeInputs(next, {"12", "375", "120", "65", "80", "12"});
+        QTest::mouseClick(next.Command1(), Qt::LeftButton);
+        next.ShowWinding();
+        QCOMPARE(next.Winding()->bmax()->value(), 0.2);
+        QCOMPARE(next.Winding()->windings()->rowCount(), 3);
+        QSettings().remove("winding");
     }
 
     void longCoreTextShowsItsBeginning() {
