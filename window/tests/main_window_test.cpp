@@ -774,6 +774,17 @@ class MainWindowTest : public QObject {
         window_->CopyDesign();
         QVERIFY(QGuiApplication::clipboard()->mimeData()->text().contains("辅助绕组"));
         QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("<h2>绕制方案</h2>"));
+        if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+            QTemporaryDir dir;
+            const QString pdf = dir.filePath("plan.pdf");
+            QVERIFY(window_->SaveReportTo(pdf));
+            if (qEnvironmentVariableIsSet("FLYBACK_KEEP_REPORT")) QFile::copy(pdf, "/tmp/plan.pdf");
+            QProcess text;
+            text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+            QVERIFY(text.waitForFinished());
+            const QString content = QString::fromUtf8(text.readAllStandardOutput());
+            QVERIFY(content.contains("绕制方案") && content.contains("辅助"));
+        }
 
         QTest::keyClicks(window_->Text1()[0], "0");
         QCOMPARE(plan->windings()->palette().color(QPalette::Text), QColor(0x90, 0x90, 0x90));

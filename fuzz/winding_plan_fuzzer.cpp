@@ -1,0 +1,69 @@
+// Six arbitrary byte strings through a press and the winding plan on it, with
+// the options a byte of the input picks. The plan is either made, with every
+// number finite and every count positive, or refused with a reason; never a
+// crash or a NaN. An absent value (std::nullopt) is allowed.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+
+#include "catalogue/catalogue.hpp"
+#include "report/design_record.hpp"
+#include "winding/plan.hpp"
+#include "winding/sheet.hpp"
+
+#include "six_texts.hpp"
+
+namespace {
+
+using flyback::winding::Plan;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+void CheckFinite(double value) {
+    Check(std::isfinite(value));
+}
+
+void CheckFinite(const std::optional<double>& value) {
+    if (value) CheckFinite(*value);
+}
+
+flyback::winding::Options OptionsFor(std::uint8_t pick) {
+    flyback::winding::Options options;
+    if (pick & 1) options.Vaux_V = 15;
+    if (pick & 2) options.tripleInsulatedSecondary = true;
+    if (pick & 4) options.Bmax_T = 0.1;
+    if (pick & 8) options.core = "EE13";
+    if (pick & 16) options.material = "PC40";  // a material without data
+    return options;
+}
+
+void CheckPlan(const Plan& p) {
+    Check(p.Np >= 1 && p.Ns >= 1);
+    for (const double v : {p.Vor_V, p.Dmax, p.Lp_H, p.Ipk_A, p.Bpk_T, p.BpkLimit_T, p.AL_nH,
+                           p.gap_mm, p.skinDepth_mm, p.fill, p.build_mm, p.clamp.V, p.clamp.R_ohm,
+                           p.clamp.C_F, p.clamp.P_W, p.Vrectifier_V, p.Vswitch_V}) {
+        CheckFinite(v);
+    }
+    for (const auto& v : {p.Bsat100_T, p.Pcopper_W, p.Pcore_W, p.dT_K, p.IcapRms_A}) CheckFinite(v);
+    for (const auto& w : p.windings) {
+        Check(w.turns >= 1 && w.strands >= 1 && w.layers >= 1 && w.wire != nullptr);
+        for (const auto& v : {w.Irms_A, w.Ipeak_A, w.J_A_mm2, w.R_ohm, w.P_W}) CheckFinite(v);
+    }
+    flyback::winding::PlanLines(p);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const SixTexts six(data, size);
+    const auto record = flyback::report::RecordPress(six.inputs);
+    const auto options = OptionsFor(size > 0 ? data[0] : 0);
+    const auto outcome =
+        flyback::winding::PlanWinding(record, options, flyback::catalogue::BuiltIn());
+    Check(outcome.plan.has_value() != !outcome.error.empty());
+    if (outcome.plan) CheckPlan(*outcome.plan);
+    return 0;
+}
