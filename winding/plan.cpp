@@ -49,6 +49,16 @@ Chain ChainOf(const report::DesignRecord& record) {
             Multiply(r.RequiredCoreArea, 1e-4)};
 }
 
+// What a transformer can be wound for: every quantity the plan starts from
+// above zero, the efficiency at most one and the input range in order.
+bool Meaningful(const Chain& c) {
+    for (const double v :
+         {c.P, c.Vmax, c.Vmin, c.f, c.eta, c.Vo, c.Lp, c.Ipk, c.Vor, c.Vspike, c.AeRequired_m2}) {
+        if (!(v > 0)) return false;
+    }
+    return c.eta <= 1 && c.Vmin <= c.Vmax;
+}
+
 int WholeCount(double count, double limit, std::string_view what) {
     if (!(count <= limit)) {
         throw PlanLimit{"需要的" + std::string(what) + "超过 " +
@@ -361,12 +371,19 @@ std::string_view RoleName(Role role) {
 PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts) {
     if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。"};
+    for (const report::Warning& warning : record.warnings) {
+        if (warning.strength == report::Warning::Strength::Invalid) {
+            return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line()};
+        }
+    }
     if (const std::string problem = OptionsProblem(options, parts); !problem.empty()) {
         return {std::nullopt, "绕制方案的选项有误：" + problem};
     }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {
         const Chain chain = ChainOf(record);
+        if (!Meaningful(chain))
+            return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。"};
         const PlanInput in{chain, options, parts, material};
         bool noneFits = false;
         Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
