@@ -11,6 +11,7 @@
 #include "cli/catalogue_listing.hpp"
 #include "cli/json_lines.hpp"
 #include "cli/mains_mode.hpp"
+#include "cli/sweep.hpp"
 #include "cli/table.hpp"
 #include "cli/winding_options.hpp"
 #include "cli/winding_output.hpp"
@@ -28,6 +29,8 @@ constexpr const char* kUsage =
     "                    P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT\n"
     "       flyback-calc --report [--winding [PLAN OPTIONS]]\n"
     "                    P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > report.html\n"
+    "       flyback-calc --sweep NAME=FROM:TO:POINTS [--winding [PLAN OPTIONS]]\n"
+    "                    P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT > sweep.csv\n"
     "       flyback-calc --jsonl [--details] < requests.jsonl\n"
     "       flyback-calc --cores|--materials|--wires [--json]\n"
     "       flyback-calc --mains [--json] [--bulk-uf C] [--line-hz F] [--conduction-ms T]\n"
@@ -58,6 +61,7 @@ struct Options {
     bool jsonLines = false;
     bool details = false;
     bool report = false;
+    std::string sweep;
     WindingFlags windingFlags;
     winding::Options winding;
 };
@@ -204,6 +208,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->excludes(json)
         ->excludes(jsonLines)
         ->excludes(details);
+    app.add_option("--sweep", options.sweep,
+                   "step one input (P, Vmax, Vmin, f, eta, Vo) from FROM to TO in POINTS steps, "
+                   "in the unit of its box, and write every result as CSV")
+        ->excludes(json)
+        ->excludes(jsonLines)
+        ->excludes(details);
     auto* cores = app.add_flag("--cores", options.cores, "list the catalogue's cores");
     auto* materials =
         app.add_flag("--materials", options.materials, "list the catalogue's core materials")
@@ -276,6 +286,18 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         const std::string problem =
             ReadWindingOptions(options.windingFlags, parts, options.winding);
         if (!problem.empty()) return UsageError(err, problem);
+    }
+    if (!options.sweep.empty()) {
+        if (options.report) return UsageError(err, "--sweep and --report exclude each other");
+        std::string problem;
+        const auto spec = ReadSweep(options.sweep, problem);
+        if (!spec) return UsageError(err, problem);
+        numtext::InputTexts inputs;
+        std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
+        std::optional<SweepPlan> plan;
+        if (options.windingFlags.on) plan.emplace(SweepPlan{options.winding, parts});
+        WriteSweep(*spec, inputs, plan, out);
+        return kExitOk;
     }
     return RunOnce(options, parts, out, err);
 }

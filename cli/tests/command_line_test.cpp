@@ -213,6 +213,49 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     EXPECT_NE(table.out.find("\n初级绕组 匝数 108 匝"), std::string::npos) << table.out;
 }
 
+std::vector<std::string> CsvCells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::stringstream stream(line);
+    for (std::string cell; std::getline(stream, cell, ',');) cells.push_back(cell);
+    if (!line.empty() && line.back() == ',') cells.emplace_back();
+    return cells;
+}
+
+// Each line of a sweep is the press of those texts alone, to the last bit:
+// every cell against --details of a separate press at the frequency
+// 20 + 20 × i kHz, worked out here.
+TEST(CommandLineTest, SweepLinesAreSeparatePresses) {
+    const Invocation sweep = Invoke(With("--sweep=f=20:100:5", kDefaults));
+    ASSERT_EQ(sweep.status, kExitOk) << sweep.err;
+    std::stringstream lines(sweep.out);
+    std::string header;
+    std::getline(lines, header);
+    const std::vector<std::string> symbols = CsvCells(header);
+    ASSERT_EQ(symbols.size(), 23u);
+    EXPECT_EQ(symbols.back(), "error");
+    int i = 0;
+    for (std::string line; std::getline(lines, line); ++i) {
+        std::vector<std::string> press = kDefaults;
+        press[3] = std::to_string(20 + 20 * i);
+        const auto details =
+            nlohmann::json::parse(Invoke(With("--json", With("--details", press))).out)["details"];
+        const std::vector<std::string> cells = CsvCells(line);
+        ASSERT_EQ(cells.size(), symbols.size());
+        for (std::size_t k = 0; k < details.size(); ++k) {
+            ASSERT_EQ(details[k]["symbol"], symbols[k]);
+            const auto& value = details[k]["value"];
+            if (value.is_string()) {
+                EXPECT_EQ(cells[k], value.get<std::string>());
+            } else {
+                EXPECT_EQ(std::stod(cells[k]), value.get<double>()) << symbols[k] << " at " << i;
+            }
+        }
+    }
+    EXPECT_EQ(i, 5);
+    const Invocation planned = Invoke(With("--sweep=P=10:60:3", With("--winding", kDefaults)));
+    EXPECT_NE(planned.out.find(",plan_core,plan_Np,"), std::string::npos);
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;
@@ -246,7 +289,15 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"FluxDensityNotANumber",
                               With("--winding", With("--bmax=0.3T", kDefaults))},
                     UsageCase{"CoreWithoutWinding", With("--core=ETD29", kDefaults)},
-                    UsageCase{"WindingWithJsonLines", {"--winding", "--jsonl"}}),
+                    UsageCase{"WindingWithJsonLines", {"--winding", "--jsonl"}},
+                    UsageCase{"SweepWithoutPoints", With("--sweep=f=20:100", kDefaults)},
+                    UsageCase{"SweepOfNoInput", With("--sweep=Lp=1:2:3", kDefaults)},
+                    UsageCase{"SweepFromNoNumber", With("--sweep=f=a:2:3", kDefaults)},
+                    UsageCase{"SweepOfOnePoint", With("--sweep=f=1:2:1", kDefaults)},
+                    UsageCase{"SweepOfPartPoints", With("--sweep=f=1:2:2.5", kDefaults)},
+                    UsageCase{"SweepOfTooManyPoints", With("--sweep=f=1:2:1e9", kDefaults)},
+                    UsageCase{"SweepToInfinity", With("--sweep=P=-1e308:1e308:3", kDefaults)},
+                    UsageCase{"SweepAsJson", With("--json", With("--sweep=f=1:2:3", kDefaults))}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -1,0 +1,122 @@
+#include "cli/sweep.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "mains/mains.hpp"
+#include "report/design_record.hpp"
+#include "runtime/decimal_conversion.hpp"
+
+namespace flyback::cli {
+namespace {
+
+// Named apart from the chain's Np and Ns, which are the plan's only before
+// they are made whole.
+constexpr std::array<std::string_view, 7> kPlanColumns = {
+    "plan_core",       "plan_Np",       "plan_Ns",  "plan_Bpk_T",
+    "plan_P_copper_W", "plan_P_core_W", "plan_dT_K"};
+
+// A CSV cell: quoted where it holds a comma, a quote or a line break.
+std::string Cell(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string Number(const std::optional<double>& value) {
+    return value ? runtime::decimal::ShortestText(*value) : "";
+}
+
+void PlanCells(const winding::PlanOutcome& outcome, std::string& line) {
+    if (!outcome.plan) {
+        line += std::string(kPlanColumns.size(), ',');
+        return;
+    }
+    const winding::Plan& p = *outcome.plan;
+    for (const std::string& cell : {Cell(p.core->name), Number(p.Np), Number(p.Ns), Number(p.Bpk_T),
+                                    Number(p.Pcopper_W), Number(p.Pcore_W), Number(p.dT_K)}) {
+        line += cell + ",";
+    }
+}
+
+std::string Line(const report::DesignRecord& record, const std::optional<SweepPlan>& plan) {
+    std::string line;
+    for (const report::Quantity& quantity : report::kQuantities) {
+        const report::QuantityValue* value = record.Find(quantity.symbol);
+        line += (value != nullptr ? Cell(value->text) : "") + ",";
+    }
+    if (plan) PlanCells(winding::PlanWinding(record, plan->options, plan->parts), line);
+    if (record.outcome.error) line += runtime::ErrorKindId(*record.outcome.error);
+    return line + "\n";
+}
+
+}  // namespace
+
+std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem) {
+    problem = "--sweep expects NAME=FROM:TO:POINTS, as f=20:100:41";
+    const std::size_t equals = text.find('=');
+    const std::size_t colon1 = text.find(':', equals + 1);
+    const std::size_t colon2 = text.find(':', colon1 + 1);
+    if (equals == std::string_view::npos || colon1 == std::string_view::npos ||
+        colon2 == std::string_view::npos) {
+        return std::nullopt;
+    }
+    SweepSpec spec;
+    const std::string_view name = text.substr(0, equals);
+    bool known = false;
+    for (int i = 0; i < numtext::kInputCount; ++i) {
+        if (numtext::kInputBoxes[i].symbol == name) {
+            spec.input = static_cast<numtext::Input>(i);
+            known = true;
+        }
+    }
+    if (!known) {
+        problem =
+            "--sweep: \"" + std::string(name) + "\" is not an input (P, Vmax, Vmin, f, eta, Vo)";
+        return std::nullopt;
+    }
+    const auto from = mains::ReadWholeNumber(text.substr(equals + 1, colon1 - equals - 1));
+    const auto to = mains::ReadWholeNumber(text.substr(colon1 + 1, colon2 - colon1 - 1));
+    const auto points = mains::ReadWholeNumber(text.substr(colon2 + 1));
+    if (!from || !to || !points) return std::nullopt;
+    if (!(*points >= 2 && *points <= kMaxSweepPoints && std::floor(*points) == *points)) {
+        problem = "--sweep: POINTS must be a whole number from 2 to 100000";
+        return std::nullopt;
+    }
+    spec.from = *from;
+    spec.to = *to;
+    spec.points = static_cast<int>(*points);
+    if (!std::isfinite(spec.to - spec.from)) {
+        problem = "--sweep: FROM and TO are too far apart";
+        return std::nullopt;
+    }
+    problem.clear();
+    return spec;
+}
+
+std::string SweepText(const SweepSpec& spec, int index) {
+    const double step = (spec.to - spec.from) / (spec.points - 1);
+    const double value = index == spec.points - 1 ? spec.to : spec.from + step * index;
+    return runtime::decimal::ShortestText(value);
+}
+
+void WriteSweep(const SweepSpec& spec, numtext::InputTexts texts,
+                const std::optional<SweepPlan>& plan, std::ostream& out) {
+    std::string header;
+    for (const report::Quantity& quantity : report::kQuantities) {
+        header += std::string(quantity.symbol) + ",";
+    }
+    if (plan) {
+        for (const std::string_view column : kPlanColumns) header += std::string(column) + ",";
+    }
+    out << header << "error\n";
+    const auto swept = static_cast<std::size_t>(numtext::Index(spec.input));
+    for (int i = 0; i < spec.points; ++i) {
+        const std::string text = SweepText(spec, i);
+        texts[swept] = text;
+        out << Line(report::RecordPress(texts), plan);
+    }
+}
+
+}  // namespace flyback::cli
