@@ -28,8 +28,9 @@ struct Core {
     std::string windowKind;        // "bobbin", or the bare core window
     std::string basis;  // "datasheet", "OpenMagnetics processed", "IEC 60205 computed", "user"
     std::string source;
-    // The bare core's window (without a bobbin), where the data gives it.
-    std::optional<double> coreWindow_mm2;
+    // The bare core's window (without a bobbin), where the data gives it: its
+    // area, its radial width and its height along the centre leg.
+    std::optional<double> coreWindow_mm2, coreWindowWidth_mm, coreWindowHeight_mm;
 
     // Only a core with a known bobbin and mean turn length is chosen by
     // itself: the winding plan needs both, and none is made up.

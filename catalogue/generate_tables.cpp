@@ -56,7 +56,8 @@ void WriteCores(const Catalogue& c, std::ostream& out) {
             << Number(core.winding_width_mm) << ", " << Number(core.winding_height_mm) << ", "
             << Optional(core.MLT_mm) << ", " << Literal(core.windowKind) << ", "
             << Literal(core.basis) << ", " << Literal(core.source) << ", "
-            << Optional(core.coreWindow_mm2) << "},\n";
+            << Optional(core.coreWindow_mm2) << ", " << Optional(core.coreWindowWidth_mm) << ", "
+            << Optional(core.coreWindowHeight_mm) << "},\n";
     }
 }
 

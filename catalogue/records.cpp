@@ -112,6 +112,8 @@ Core ReadCore(const Fields& f, std::string_view origin, int line) {
     core.source = f.Text("source");
     if (core.source.empty()) core.source = std::string(origin) + ":" + std::to_string(line);
     core.coreWindow_mm2 = f.Number("core_window_area_mm2");
+    core.coreWindowWidth_mm = f.Number("core_window_width_mm");
+    core.coreWindowHeight_mm = f.Number("core_window_height_mm");
     return core;
 }
 

@@ -15,6 +15,7 @@
 #include "cli/table.hpp"
 #include "cli/winding_options.hpp"
 #include "cli/winding_output.hpp"
+#include "drawing/pictures.hpp"
 #include "numtext/fault_hint.hpp"
 #include "report/design_record.hpp"
 #include "report/html_report.hpp"
@@ -117,7 +118,8 @@ std::string Today() {
 void PrintRecord(const Options& options, const report::DesignRecord& record,
                  const std::optional<winding::PlanOutcome>& plan, std::ostream& out) {
     if (options.report) {
-        const std::string section = plan ? winding::HtmlSection(*plan, options.winding) : "";
+        const std::string section =
+            plan ? winding::HtmlSection(*plan, options.winding, drawing::PicturesHtml(*plan)) : "";
         out << report::HtmlReport(record, Today(), false, section);
     } else if (options.json) {
         std::string json;

@@ -58,7 +58,7 @@ std::string Superscript(int exponent) {
 }
 
 bool TakesPrefix(std::string_view unit) {
-    for (const std::string_view si : {"H", "A", "V", "Hz", "J", "W", "Ω", "F"}) {
+    for (const std::string_view si : {"H", "A", "V", "Hz", "J", "W", "Ω", "F", "s"}) {
         if (unit == si) return true;
     }
     return false;

@@ -311,6 +311,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
         gap_m = Subtract(gap_m, Divide(Multiply(core.le_mm, 1e-3), *in.material.mu_i));
     plan.gap_mm = Multiply(gap_m, 1e3);
     plan.skinDepth_mm = SkinDepth_mm(c.f);
+    plan.f_Hz = c.f;
     Windings(plan, in);
     Build(plan);
     Losses(plan, c);

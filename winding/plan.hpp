@@ -59,6 +59,7 @@ struct Plan {
     std::optional<double> Pcopper_W, Pcore_W, dT_K;
     Clamp clamp;
     double Vrectifier_V = 0, Vswitch_V = 0;
+    double f_Hz = 0;  // the switching frequency, whose period the currents repeat in
     std::optional<double> IcapRms_A;
     std::vector<PlanWarning> warnings;
 };

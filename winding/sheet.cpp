@@ -159,7 +159,8 @@ std::string WarningLine(const PlanWarning& warning) {
     return std::string(report::StrengthLabel(warning.strength)) + "：" + warning.message;
 }
 
-std::string HtmlSection(const PlanOutcome& outcome, const Options& options) {
+std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
+                        std::string_view pictures) {
     std::string html = "<h2>" + std::string(kTitle) + "</h2>\n<p class=\"note\">" +
                        std::string(kPremise) + "</p>\n<p class=\"note\">选项：";
     for (const SheetLine& line : OptionLines(options)) {
@@ -180,6 +181,7 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options) {
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
+    html += pictures;
     if (!plan.warnings.empty()) {
         html += "<ul class=\"warnings\">\n";
         for (const PlanWarning& warning : plan.warnings) {

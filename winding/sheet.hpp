@@ -40,8 +40,10 @@ std::vector<SheetLine> OptionLines(const Options& options);
 std::string WarningLine(const PlanWarning& warning);
 
 // The section "绕制方案" of the report: the premise, the options, then the plan
-// or why there is none.
-std::string HtmlSection(const PlanOutcome& outcome, const Options& options);
+// or why there is none. `pictures`: HTML placed after the windings table (the
+// drawings, which are made above this library).
+std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
+                        std::string_view pictures = {});
 
 // The same as tab-separated rows after the copy of the record: caption, text.
 std::string TabSeparated(const PlanOutcome& outcome, const Options& options);

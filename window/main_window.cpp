@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "drawing/pictures.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "runtime/error.hpp"
@@ -254,7 +255,7 @@ void MainWindow::OnWindingOptionsChanged() {
 
 PlanSection MainWindow::CurrentPlanSection() const {
     if (!plan_) return {};
-    return {winding::HtmlSection(*plan_, windingOptions_),
+    return {winding::HtmlSection(*plan_, windingOptions_, drawing::PicturesHtml(*plan_)),
             winding::TabSeparated(*plan_, windingOptions_)};
 }
 

@@ -7,12 +7,15 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSvgRenderer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 #include <algorithm>
 #include <vector>
 
@@ -38,8 +41,15 @@ std::vector<TableRows> Tables(const QTextDocument& document) {
     std::vector<TableRows> tables;
     for (QTextFrame* frame : document.rootFrame()->childFrames()) {
         auto* table = qobject_cast<QTextTable*>(frame);
-        if (table == nullptr || table->rows() < 2) continue;
+        if (table == nullptr) continue;
         TableRows rows;
+        if (table->rows() == 1) {  // a row of pictures: kept whole, no head to repeat
+            const QRectF whole = document.documentLayout()->frameBoundingRect(table);
+            rows.headTop = rows.headBottom = whole.top();
+            rows.breaks = {whole.top(), whole.bottom()};
+            tables.push_back(rows);
+            continue;
+        }
         const double padding = table->format().cellPadding() + table->format().border();
         const auto rowTop = [&](int row) {
             return BlockTop(document, table->cellAt(row, 0).firstCursorPosition().block()) -
@@ -107,6 +117,37 @@ void DrawSlice(QPainter& painter, const QTextDocument& document, double top, dou
     painter.restore();
 }
 
+// Qt's rich text does not draw inline SVG: each picture becomes an image of
+// the document's own, drawn from the SVG at three times its size so that it
+// stays sharp on paper, and placed across the page's width.
+QString WithPicturesAsImages(const QString& html, QTextDocument& document) {
+    static const QRegularExpression kPicture(QStringLiteral("<svg[^>]*>.*?</svg>"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+    QString out;
+    qsizetype from = 0;
+    int count = 0;
+    for (auto match = kPicture.globalMatch(html); match.hasNext();) {
+        const QRegularExpressionMatch picture = match.next();
+        out += html.mid(from, picture.capturedStart() - from);
+        from = picture.capturedEnd();
+        QSvgRenderer renderer(picture.captured().toUtf8());
+        const QSize size = renderer.defaultSize();
+        QImage image(size * 3, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        const QUrl name(QStringLiteral("picture:%1").arg(++count));
+        document.addResource(QTextDocument::ImageResource, name, image);
+        constexpr int kAcross = 640;  // px at the layout's 96 an inch
+        out += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\">")
+                   .arg(name.toString())
+                   .arg(kAcross)
+                   .arg(size.height() * kAcross / std::max(1, size.width()));
+    }
+    return out + html.mid(from);
+}
+
 // Lays the report out on the device's pages: no table row split across two,
 // the table's head repeated at the top of a page it continues on, and the
 // program and the page number in the foot of each ("第 1 页，共 2 页"). Laid out
@@ -122,7 +163,7 @@ bool PrintHtml(const QString& html, QPagedPaintDevice& device) {
     const QSizeF body(page.width() / scale, page.height() / scale - footer);
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("sans-serif"), 10));
-    document.setHtml(html);
+    document.setHtml(WithPicturesAsImages(html, document));
     document.setTextWidth(body.width());
     const std::vector<Slice> slices = Paginate(document, body.height());
     QFont small(QStringLiteral("sans-serif"));
@@ -190,9 +231,11 @@ bool SaveReport(const report::DesignRecord& record, const QString& path, bool la
     const QString html = ReportHtml(record, lastPress, plan);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
+    const QByteArray bytes = html.toUtf8();
+    // A write that stops short is no error to Qt: it returns what it wrote.
     const bool written = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
                              ? WritePdf(html, file)
-                             : file.write(html.toUtf8()) >= 0;
+                             : file.write(bytes) == bytes.size();
     // commit() does not look at the last flush's errors: flush here.
     if (!written || !file.flush() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();

@@ -3,14 +3,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSettings>
+#include <QSvgRenderer>
+#include <QSvgWidget>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "drawing/pictures.hpp"
 #include "winding/sheet.hpp"
 #include "window/qt_text.hpp"
 
@@ -73,12 +78,25 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
                               3 * windings_->verticalHeader()->defaultSectionSize() + 4);
     lines_ =
         SheetTable({QStringLiteral("项目"), QStringLiteral("数值")}, QStringLiteral("绕制方案"));
+    build_ = new QSvgWidget;
+    currents_ = new QSvgWidget;
+    auto* pictures = new QWidget;
+    auto* side = new QHBoxLayout(pictures);
+    for (QSvgWidget* picture : {build_, currents_}) {
+        picture->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        side->addWidget(picture);
+    }
+    build_->setAccessibleName(QStringLiteral("绕组截面"));
+    currents_->setAccessibleName(QStringLiteral("电流波形"));
+    auto* tabs = new QTabWidget;
+    tabs->addTab(lines_, QStringLiteral("数值"));
+    tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(OptionsPanel(parts, options));
     layout->addWidget(PlainLabel(FromUtf8(winding::kPremise)));
     for (QWidget* widget : {static_cast<QWidget*>(state_), static_cast<QWidget*>(error_),
                             static_cast<QWidget*>(windings_), static_cast<QWidget*>(warnings_),
-                            static_cast<QWidget*>(lines_)}) {
+                            static_cast<QWidget*>(tabs)}) {
         layout->addWidget(widget);
     }
     resize(900, 760);
@@ -204,6 +222,17 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
         for (const winding::PlanWarning& warning : outcome.plan->warnings) {
             warnings << FromUtf8(winding::WarningLine(warning));
         }
+        build_->load(QByteArray::fromStdString(drawing::BuildDrawing(*outcome.plan)));
+        currents_->load(QByteArray::fromStdString(drawing::CurrentsDrawing(*outcome.plan)));
+    } else {
+        build_->load(QByteArray());
+        currents_->load(QByteArray());
+    }
+    for (QSvgWidget* picture : {build_, currents_}) {
+        picture->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        auto* fade = new QGraphicsOpacityEffect(picture);  // grey as the tables, for the last press
+        fade->setOpacity(inputsChanged ? 0.35 : 1);
+        picture->setGraphicsEffect(fade);
     }
     warnings_->setText(warnings.join('\n'));
     warnings_->setVisible(!warnings.isEmpty());

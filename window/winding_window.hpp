@@ -10,13 +10,15 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QSvgWidget;
 class QTableWidget;
 
 namespace flyback::window {
 
 // "绕制方案": the winding plan of the last press in a window of its own, with
 // its options at the top, as an engineer's winding sheet: one row per winding,
-// then the core, gap, flux density, fill, losses, temperature rise and clamp.
+// then the core, gap, flux density, fill, losses, temperature rise and clamp,
+// and, on a tab of their own, the build drawn in the bobbin and the currents.
 // It follows every press and every change of an option, and turns grey while
 // the inputs differ from the press it shows.
 class WindingWindow : public QWidget {
@@ -36,6 +38,8 @@ class WindingWindow : public QWidget {
     QTableWidget* windings() const { return windings_; }
     QTableWidget* lines() const { return lines_; }
     QLabel* warnings() const { return warnings_; }
+    QSvgWidget* buildPicture() const { return build_; }
+    QSvgWidget* currentsPicture() const { return currents_; }
 
   signals:
     void optionsChanged();
@@ -56,6 +60,8 @@ class WindingWindow : public QWidget {
     QLabel* warnings_ = nullptr;
     QTableWidget* windings_ = nullptr;
     QTableWidget* lines_ = nullptr;
+    QSvgWidget* build_ = nullptr;
+    QSvgWidget* currents_ = nullptr;
 };
 
 // The plan's options as the user left them (QSettings), and keeping them.

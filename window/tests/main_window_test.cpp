@@ -21,6 +21,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QSvgWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -764,6 +766,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(plan->windings()->rowCount(), 2);
         QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
         QVERIFY(plan->lines()->item(0, 1)->text().startsWith("EFD20/10/7"));
+        QVERIFY(plan->buildPicture()->renderer()->isValid());
+        QVERIFY(plan->currentsPicture()->renderer()->isValid());
 
         plan->bmax()->setValue(0.2);
         QVERIFY(plan->windings()->item(0, 1)->text() != QString("108 匝"));
@@ -784,6 +788,10 @@ class MainWindowTest : public QObject {
             QVERIFY(text.waitForFinished());
             const QString content = QString::fromUtf8(text.readAllStandardOutput());
             QVERIFY(content.contains("绕制方案") && content.contains("辅助"));
+            QProcess images;  // the two drawings, as images of the page
+            images.start("pdfimages", {"-list", pdf});
+            QVERIFY(images.waitForFinished());
+            QVERIFY(QString::fromUtf8(images.readAllStandardOutput()).count("image") >= 2);
         }
 
         QTest::keyClicks(window_->Text1()[0], "0");

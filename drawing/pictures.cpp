@@ -1,0 +1,259 @@
+#include "drawing/pictures.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "drawing/svg.hpp"
+#include "report/readable.hpp"
+#include "winding/physics.hpp"
+
+namespace flyback::drawing {
+namespace {
+
+using report::ReadableValue;
+using winding::Plan;
+using winding::Winding;
+
+constexpr double kWidth = 720;
+constexpr double kMargin = 24;
+constexpr double kAreaWidth = 380;   // px for the core's window along the centre leg
+constexpr double kAreaHeight = 240;  // px for its radial width
+constexpr double kLegendX = kMargin + kAreaWidth + 40;
+// Beyond this the conductors are drawn as bands: a picture of tens of
+// thousands of circles says no more and costs a great deal.
+constexpr long kMostConductors = 4000;
+constexpr int kMostRows = 500;
+
+constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
+constexpr std::string_view kSmallText = R"(font-size="11" fill="#444" font-family="sans-serif")";
+
+std::string Paint(std::string_view cssClass, std::string_view fill,
+                  std::string_view stroke = "none", double strokeWidth = 0) {
+    std::string paint =
+        "class=\"" + std::string(cssClass) + "\" fill=\"" + std::string(fill) + "\"";
+    if (stroke != "none") {
+        paint += " stroke=\"" + std::string(stroke) + "\" stroke-width=\"" +
+                 Coordinate(strokeWidth) + "\"";
+    }
+    return paint;
+}
+
+std::string ClassOf(const Winding& w) {
+    return std::string(winding::RoleName(w.role));
+}
+
+// Where the drawing puts the window: millimetres to pixels, the centre leg at
+// the bottom and the winding width across.
+struct Frame {
+    double scale = 1;           // px per mm
+    double left = 0, base = 0;  // the winding area's left edge and the centre leg's face
+    double coreWidth = 0, coreHeight = 0, offsetAlong = 0, offsetRadial = 0;  // mm
+};
+
+Frame FrameFor(const Plan& plan) {
+    const catalogue::Core& core = *plan.core;
+    Frame f;
+    // The core's window where the data gives it, else the bobbin's area; the
+    // bobbin's walls take what is left between them, evenly on each side.
+    f.coreHeight = std::max(core.coreWindowHeight_mm.value_or(0), core.winding_width_mm);
+    f.coreWidth =
+        std::max({core.coreWindowWidth_mm.value_or(0), core.winding_height_mm, plan.build_mm});
+    f.offsetAlong = (f.coreHeight - core.winding_width_mm) / 2;
+    f.offsetRadial =
+        std::min((f.coreWidth - core.winding_height_mm) / 2, f.coreWidth - plan.build_mm);
+    f.offsetRadial = std::max(0.0, f.offsetRadial);
+    f.scale = std::min(kAreaWidth / f.coreHeight, kAreaHeight / f.coreWidth);
+    f.left = kMargin + 14 + f.offsetAlong * f.scale;
+    f.base = kMargin + 14 + f.coreWidth * f.scale - f.offsetRadial * f.scale;
+    return f;
+}
+
+void Core(Svg& svg, const Plan& plan, const Frame& f) {
+    const double x = kMargin + 14, top = kMargin + 14;
+    const double w = f.coreHeight * f.scale, h = f.coreWidth * f.scale;
+    const std::string core = Paint("core", "#9aa0a6");
+    svg.Rect(kMargin, top + h, w + 28, 14, core);  // the centre leg
+    svg.Rect(kMargin, kMargin, w + 28, 14, core);  // the outer leg
+    svg.Rect(kMargin, top, 14, h, core);           // the yokes
+    svg.Rect(x + w, top, 14, h, core);
+    svg.Text(x + w / 2, top + h + 11, "中柱", kSmallText, "middle");
+    svg.Rect(
+        f.left, f.base - plan.core->winding_height_mm * f.scale,
+        plan.core->winding_width_mm * f.scale, plan.core->winding_height_mm * f.scale,
+        R"(class="bobbin-area" fill="#fbfbf6" stroke="#777" stroke-width="1" stroke-dasharray="4 3")");
+}
+
+// How many conductors each row of a winding holds, from the centre leg
+// outward, as the plan lays them: a turn's strands side by side, whole turns
+// to a row where they fit across, otherwise a turn over as many rows as it
+// takes.
+std::vector<long> RowCounts(const Winding& w, double width_mm) {
+    const long capacity = std::max(1L, static_cast<long>(std::floor(width_mm / w.outer_mm)));
+    std::vector<long> rows;
+    if (w.strands <= capacity) {
+        const long across = static_cast<long>(w.turnsPerLayer) * w.strands;
+        for (long left = static_cast<long>(w.turns) * w.strands; left > 0; left -= across) {
+            rows.push_back(std::min(across, left));
+        }
+        return rows;
+    }
+    for (int turn = 0; turn < w.turns; ++turn) {
+        for (long left = w.strands; left > 0; left -= capacity)
+            rows.push_back(std::min(capacity, left));
+    }
+    return rows;
+}
+
+double WindingRows(Svg& svg, const Winding& w, const Frame& f, double width_mm, double bottom_mm,
+                   bool bands) {
+    const std::string colour(RoleColour(w.role));
+    const double od = w.outer_mm;
+    svg.GroupStart("class=\"winding " + ClassOf(w) + "\"");
+    if (w.layers > kMostRows) {  // one band for all of it
+        svg.Rect(f.left, f.base - (bottom_mm + w.height_mm) * f.scale, width_mm * f.scale,
+                 w.height_mm * f.scale, Paint("layer " + ClassOf(w), colour));
+        svg.GroupEnd();
+        return bottom_mm + w.height_mm;
+    }
+    const std::vector<long> rows = RowCounts(w, width_mm);
+    for (std::size_t layer = 0; layer < rows.size(); ++layer) {
+        const double cy = f.base - (bottom_mm + (static_cast<double>(layer) + 0.5) * od) * f.scale;
+        if (bands) {
+            svg.Rect(f.left, cy - od / 2 * f.scale, static_cast<double>(rows[layer]) * od * f.scale,
+                     od * f.scale, Paint("layer " + ClassOf(w), colour));
+            continue;
+        }
+        const std::string paint =
+            Paint("conductor " + ClassOf(w), colour, "#333", std::min(1.0, od * f.scale * 0.12)) +
+            " data-layer=\"" + std::to_string(layer) + "\"";
+        for (long k = 0; k < rows[layer]; ++k) {
+            svg.Circle(f.left + (static_cast<double>(k) + 0.5) * od * f.scale, cy,
+                       w.wire->conductor_mm / 2 * f.scale, paint);
+        }
+    }
+    svg.GroupEnd();
+    return bottom_mm + w.height_mm;
+}
+
+void Legend(Svg& svg, const Plan& plan) {
+    double y = kMargin + 10;
+    for (const Winding& w : plan.windings) {
+        svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", RoleColour(w.role), "#333", 0.5));
+        std::string text = std::string(winding::RoleCaption(w.role)) + "  " +
+                           std::to_string(w.turns) + " 匝  " + w.wire->name;
+        if (w.strands > 1) text += " × " + std::to_string(w.strands);
+        svg.Text(kLegendX + 18, y, text, kText);
+        y += 20;
+    }
+    svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", "#e6d38a", "#333", 0.5));
+    svg.Text(kLegendX + 18, y, "胶带 0.05 mm", kText);
+    y += 30;
+    svg.Text(kLegendX, y,
+             "铜填充系数 " + ReadableValue(plan.fill, "") + "（上限 " +
+                 ReadableValue(plan.options.fillMax, "") + "）",
+             kText);
+    svg.Text(kLegendX, y + 20,
+             "绕线高度 " + ReadableValue(plan.build_mm, "mm") + " / 可绕 " +
+                 ReadableValue(plan.core->winding_height_mm, "mm"),
+             kText);
+    svg.Text(kLegendX, y + 40, plan.fits ? "放得下" : "放不下", kText);
+}
+
+}  // namespace
+
+std::string PicturesHtml(const winding::PlanOutcome& outcome) {
+    if (!outcome.plan) return {};
+    std::string html;
+    for (const std::string& picture :
+         {BuildDrawing(*outcome.plan), CurrentsDrawing(*outcome.plan)}) {
+        html +=
+            "<table class=\"picture\" width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><tr><td>" +
+            picture + "</td></tr></table>\n";
+    }
+    return html;
+}
+
+std::string_view RoleColour(winding::Role role) {
+    switch (role) {
+        case winding::Role::Primary:
+            return "#c0392b";
+        case winding::Role::Secondary:
+            return "#1f6fb2";
+        case winding::Role::Bias:
+            return "#2e8b57";
+    }
+    return "#000";
+}
+
+std::string BuildDrawing(const Plan& plan) {
+    const Frame f = FrameFor(plan);
+    const double height = kMargin * 2 + 28 + f.coreWidth * f.scale + 16;
+    Svg svg(kWidth, height, "绕组截面：" + plan.core->name + " 骨架窗口一侧，按比例");
+    Core(svg, plan, f);
+    long conductors = 0;
+    for (const Winding& w : plan.windings) conductors += static_cast<long>(w.turns) * w.strands;
+    const bool bands = conductors > kMostConductors;
+    double bottom = 0;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        if (i > 0) {
+            const int layers = w.role == winding::Role::Secondary
+                                   ? winding::physics::kTapeLayersPrimaryToSecondary
+                                   : winding::physics::kTapeLayersBetweenWindings;
+            const double tape = layers * winding::physics::kTape_mm;
+            svg.Rect(f.left, f.base - (bottom + tape) * f.scale,
+                     plan.core->winding_width_mm * f.scale, tape * f.scale,
+                     Paint("tape", "#e6d38a"));
+            bottom += tape;
+        }
+        bottom = WindingRows(svg, w, f, plan.core->winding_width_mm, bottom, bands);
+    }
+    Legend(svg, plan);
+    return svg.Finish();
+}
+
+std::string CurrentsDrawing(const Plan& plan) {
+    constexpr double left = 70, right = kWidth - 30, panel = 110, gap = 40, top = 30;
+    Svg svg(kWidth, top + 2 * panel + gap + 50, "一个开关周期的初级与次级电流（最低输入电压）");
+    const double T = 1 / plan.f_Hz;
+    const double x = left + (right - left) * plan.Dmax;
+    const double Isp = plan.windings.size() > 1 ? plan.windings[1].Ipeak_A.value_or(0) : 0;
+    struct Trace {
+        double top;
+        std::string caption, colour, points;
+    };
+    const Trace traces[] = {
+        {top, "初级 Ipk' = " + ReadableValue(plan.Ipk_A, "A"), "#c0392b",
+         Coordinate(left) + "," + Coordinate(top + panel) + " " + Coordinate(x) + "," +
+             Coordinate(top) + " " + Coordinate(x) + "," + Coordinate(top + panel) + " " +
+             Coordinate(right) + "," + Coordinate(top + panel)},
+        {top + panel + gap, "次级 Isp = " + ReadableValue(Isp, "A"), "#1f6fb2",
+         Coordinate(left) + "," + Coordinate(top + 2 * panel + gap) + " " + Coordinate(x) + "," +
+             Coordinate(top + 2 * panel + gap) + " " + Coordinate(x) + "," +
+             Coordinate(top + panel + gap) + " " + Coordinate(right) + "," +
+             Coordinate(top + 2 * panel + gap)},
+    };
+    for (const Trace& t : traces) {
+        const std::string axis = R"(class="axis" stroke="#555" stroke-width="1")";
+        svg.Line(left, t.top + panel, right, t.top + panel, axis);
+        svg.Line(left, t.top - 8, left, t.top + panel, axis);
+        svg.Polyline(t.points, "class=\"current\" fill=\"none\" stroke=\"" + t.colour +
+                                   "\" stroke-width=\"2\"");
+        svg.Text(left - 6, t.top + 4, t.caption.substr(0, t.caption.find(' ')), kText, "end");
+        // Where the trace is not: left of the step for the primary, right of it
+        // at the top for the secondary, whose ramp starts there.
+        const bool primary = &t == &traces[0];
+        svg.Text(primary ? x + 8 : right, t.top + 12, t.caption.substr(t.caption.find(' ') + 1),
+                 kText, primary ? "start" : "end");
+    }
+    const double bottom = top + 2 * panel + gap;
+    svg.Line(x, top - 8, x, bottom, R"(class="marker" stroke="#777" stroke-dasharray="4 3")");
+    svg.Text(x, bottom + 18, "Dmax' × T = " + ReadableValue(plan.Dmax * T, "s"), kSmallText,
+             "middle");
+    svg.Text(right, bottom + 36, "T = " + ReadableValue(T, "s"), kSmallText, "end");
+    svg.Text(left, bottom + 36, "0", kSmallText, "middle");
+    return svg.Finish();
+}
+
+}  // namespace flyback::drawing

@@ -1,0 +1,93 @@
+#include "drawing/svg.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace flyback::drawing {
+
+std::string Coordinate(double value) {
+    if (!std::isfinite(value)) return "0";
+    std::array<char, 64> text{};
+    const int length = std::snprintf(text.data(), text.size(), "%.2f", value);
+    std::string result(text.data(), static_cast<std::size_t>(std::max(length, 0)));
+    for (char& c : result) {
+        if (c == ',') c = '.';  // a decimal-comma locale
+    }
+    while (!result.empty() && result.back() == '0') result.pop_back();
+    if (!result.empty() && result.back() == '.') result.pop_back();
+    return result == "-0" ? "0" : result;
+}
+
+std::string XmlEscape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+Svg::Svg(double width, double height, std::string_view title) {
+    const std::string w = Coordinate(width), h = Coordinate(height);
+    out_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
+           "\" viewBox=\"0 0 " + w + " " + h +
+           "\" style=\"max-width:100%;height:auto\" role=\"img\" aria-label=\"" + XmlEscape(title) +
+           "\"><title>" + XmlEscape(title) + "</title>";
+}
+
+void Svg::Rect(double x, double y, double width, double height, std::string_view attributes) {
+    out_ += "<rect x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" width=\"" +
+            Coordinate(width) + "\" height=\"" + Coordinate(height) + "\" " +
+            std::string(attributes) + "/>";
+}
+
+void Svg::Circle(double cx, double cy, double r, std::string_view attributes) {
+    out_ += "<circle cx=\"" + Coordinate(cx) + "\" cy=\"" + Coordinate(cy) + "\" r=\"" +
+            Coordinate(r) + "\" " + std::string(attributes) + "/>";
+}
+
+void Svg::Line(double x1, double y1, double x2, double y2, std::string_view attributes) {
+    out_ += "<line x1=\"" + Coordinate(x1) + "\" y1=\"" + Coordinate(y1) + "\" x2=\"" +
+            Coordinate(x2) + "\" y2=\"" + Coordinate(y2) + "\" " + std::string(attributes) + "/>";
+}
+
+void Svg::Polyline(std::string_view points, std::string_view attributes) {
+    out_ += "<polyline points=\"" + std::string(points) + "\" " + std::string(attributes) + "/>";
+}
+
+void Svg::Text(double x, double y, std::string_view text, std::string_view attributes,
+               std::string_view anchor) {
+    out_ += "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" " +
+            std::string(attributes) + " text-anchor=\"" + std::string(anchor) + "\">" +
+            XmlEscape(text) + "</text>";
+}
+
+void Svg::GroupStart(std::string_view attributes) {
+    out_ += "<g " + std::string(attributes) + ">";
+}
+
+void Svg::GroupEnd() {
+    out_ += "</g>";
+}
+
+std::string Svg::Finish() {
+    out_ += "</svg>";
+    return std::move(out_);
+}
+
+}  // namespace flyback::drawing

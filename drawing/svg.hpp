@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace flyback::drawing {
+
+// A small SVG writer for the pictures every front end shows: the window (Qt
+// SVG), the report (inline) and the page (inline). Coordinates in user units;
+// numbers written with a point whatever the locale; every text escaped.
+// `attributes` are written as given ('class="turn" fill="#c0392b"'): painted
+// with attributes, not a style sheet, which every SVG renderer reads alike.
+class Svg {
+  public:
+    // `title` is what a screen reader says of the picture.
+    Svg(double width, double height, std::string_view title);
+
+    void Rect(double x, double y, double width, double height, std::string_view attributes);
+    void Circle(double cx, double cy, double r, std::string_view attributes);
+    void Line(double x1, double y1, double x2, double y2, std::string_view attributes);
+    // "x1,y1 x2,y2 …"
+    void Polyline(std::string_view points, std::string_view attributes);
+    // `anchor`: "start", "middle", "end".
+    void Text(double x, double y, std::string_view text, std::string_view attributes,
+              std::string_view anchor = "start");
+    void GroupStart(std::string_view attributes);
+    void GroupEnd();
+
+    std::string Finish();
+
+  private:
+    std::string out_;
+};
+
+// A coordinate as SVG takes it: at most two decimals, no trailing zeros.
+std::string Coordinate(double value);
+
+// `text` escaped for XML content and attributes.
+std::string XmlEscape(std::string_view text);
+
+}  // namespace flyback::drawing

@@ -1,0 +1,140 @@
+#include "drawing/pictures.hpp"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "drawing/svg.hpp"
+
+namespace flyback::drawing {
+namespace {
+
+// An SVG read back with libxml2: it must be well-formed XML.
+class Parsed {
+  public:
+    explicit Parsed(const std::string& svg)
+        : doc_(xmlReadMemory(svg.data(), static_cast<int>(svg.size()), "drawing.svg", nullptr,
+                             XML_PARSE_NONET),
+               xmlFreeDoc) {}
+    bool WellFormed() const { return doc_ != nullptr; }
+
+    // The value of `attribute` on each node `xpath` finds (SVG's namespace as s:).
+    std::vector<double> Numbers(const std::string& xpath, const char* attribute) const {
+        const std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
+            xmlXPathNewContext(doc_.get()), xmlXPathFreeContext);
+        xmlXPathRegisterNs(context.get(), reinterpret_cast<const xmlChar*>("s"),
+                           reinterpret_cast<const xmlChar*>("http://www.w3.org/2000/svg"));
+        const std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+            xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(xpath.c_str()), context.get()),
+            xmlXPathFreeObject);
+        std::vector<double> values;
+        if (result == nullptr || result->nodesetval == nullptr) return values;
+        for (int i = 0; i < result->nodesetval->nodeNr; ++i) {
+            xmlChar* text = xmlGetProp(result->nodesetval->nodeTab[i],
+                                       reinterpret_cast<const xmlChar*>(attribute));
+            values.push_back(text != nullptr ? std::stod(reinterpret_cast<char*>(text)) : 0);
+            xmlFree(text);
+        }
+        return values;
+    }
+
+  private:
+    std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
+};
+
+winding::Plan PlanFor(const numtext::InputTexts& texts, winding::Options options = {}) {
+    auto outcome = winding::PlanWinding(report::RecordPress(texts), options, catalogue::BuiltIn());
+    EXPECT_TRUE(outcome.plan) << outcome.error;
+    return *outcome.plan;
+}
+
+std::string Conductors(std::string_view role) {
+    return "//s:circle[@class='conductor " + std::string(role) + "']";
+}
+
+struct Case {
+    const char* name;
+    numtext::InputTexts texts;
+    bool bias;
+};
+
+class BuildDrawingTest : public testing::TestWithParam<Case> {};
+
+// Counts equal the turns times the strands, one row of conductors per layer,
+// every conductor inside the bobbin's area across and, where the plan fits,
+// radially too.
+TEST_P(BuildDrawingTest, ConductorsAreTheTurnsInTheirLayersInsideTheWindow) {
+    winding::Options options;
+    if (GetParam().bias) options.Vaux_V = 15;
+    const winding::Plan plan = PlanFor(GetParam().texts, options);
+    const Parsed svg(BuildDrawing(plan));
+    ASSERT_TRUE(svg.WellFormed());
+    const auto area = [&](const char* attribute) {
+        return svg.Numbers("//s:rect[@class='bobbin-area']", attribute).at(0);
+    };
+    const double left = area("x"), top = area("y"), right = left + area("width"),
+                 bottom = top + area("height");
+    for (const winding::Winding& w : plan.windings) {
+        const std::string role(winding::RoleName(w.role));
+        const auto cx = svg.Numbers(Conductors(role), "cx");
+        const auto cy = svg.Numbers(Conductors(role), "cy");
+        const auto r = svg.Numbers(Conductors(role), "r");
+        ASSERT_EQ(cx.size(), static_cast<std::size_t>(w.turns) * w.strands) << role;
+        EXPECT_EQ(std::set<double>(cy.begin(), cy.end()).size(), static_cast<std::size_t>(w.layers))
+            << role;
+        for (std::size_t i = 0; i < cx.size(); ++i) {
+            EXPECT_GE(cx[i] - r[i], left - 0.01) << role;
+            EXPECT_LE(cx[i] + r[i], right + 0.01) << role;
+            if (plan.fits) {
+                EXPECT_GE(cy[i] - r[i], top - 0.01) << role;
+                EXPECT_LE(cy[i] + r[i], bottom + 0.01) << role;
+            }
+        }
+    }
+    EXPECT_EQ(svg.Numbers("//s:rect[@class='tape']", "height").size(), plan.windings.size() - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Supplies, BuildDrawingTest,
+    testing::Values(Case{"Stranded", {"60", "373", "249", "100", "80", "24"}, false},
+                    Case{"WithBias", {"12", "375", "120", "65", "80", "12"}, true},
+                    Case{"ManyTurns", {"10", "373", "127", "100", "80", "5"}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DrawingTest, AWindingTooLargeToDrawIsBandsNotCircles) {
+    winding::Options options;
+    options.core = "EE13";
+    options.Bmax_T = 0.05;  // some seven thousand primary turns
+    const winding::Plan plan = PlanFor({"150", "373", "249", "20", "80", "5"}, options);
+    const Parsed svg(BuildDrawing(plan));
+    ASSERT_TRUE(svg.WellFormed());
+    EXPECT_TRUE(svg.Numbers("//s:circle", "r").empty());
+    EXPECT_FALSE(svg.Numbers("//s:rect[@class='layer primary']", "width").empty());
+}
+
+TEST(DrawingTest, CurrentsMarkTheDutyCycleAcrossThePeriod) {
+    const winding::Plan plan = PlanFor({"60", "373", "249", "100", "80", "24"});
+    const Parsed svg(CurrentsDrawing(plan));
+    ASSERT_TRUE(svg.WellFormed());
+    const auto axisStart = svg.Numbers("//s:line[@class='axis']", "x1").at(0);
+    const auto axisEnd = svg.Numbers("//s:line[@class='axis']", "x2").at(0);
+    const auto marker = svg.Numbers("//s:line[@class='marker']", "x1").at(0);
+    EXPECT_NEAR((marker - axisStart) / (axisEnd - axisStart), plan.Dmax, 0.01);
+    EXPECT_EQ(svg.Numbers("//s:polyline[@class='current']", "stroke-width").size(), 2u);
+}
+
+TEST(DrawingTest, TextsAreEscapedAndNumbersHaveAPoint) {
+    EXPECT_EQ(XmlEscape("<a & \"b\">"), "&lt;a &amp; &quot;b&quot;&gt;");
+    EXPECT_EQ(Coordinate(1.5), "1.5");
+    EXPECT_EQ(Coordinate(-0.001), "0");
+    EXPECT_EQ(Coordinate(2.0), "2");
+}
+
+}  // namespace
+}  // namespace flyback::drawing
