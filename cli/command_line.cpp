@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <fstream>
 #include <string_view>
 
 #include "cli/answer_details.hpp"
@@ -11,7 +12,6 @@
 #include "cli/catalogue_listing.hpp"
 #include "cli/json_lines.hpp"
 #include "cli/mains_mode.hpp"
-#include "cli/sweep.hpp"
 #include "cli/table.hpp"
 #include "cli/winding_options.hpp"
 #include "cli/winding_output.hpp"
@@ -19,6 +19,8 @@
 #include "numtext/fault_hint.hpp"
 #include "report/design_record.hpp"
 #include "report/html_report.hpp"
+#include "sweep/plot.hpp"
+#include "sweep/sweep.hpp"
 #include "version/version.hpp"
 #include "winding/sheet.hpp"
 
@@ -63,6 +65,7 @@ struct Options {
     bool details = false;
     bool report = false;
     std::string sweep;
+    std::string svg;
     WindingFlags windingFlags;
     winding::Options winding;
 };
@@ -171,6 +174,36 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     return kExitCalculationFault;
 }
 
+// The CSV to standard output as each point is pressed, and the plot, when
+// asked for, to its file once all are.
+int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
+                 std::ostream& err) {
+    if (options.report) return UsageError(err, "--sweep and --report exclude each other");
+    std::string problem;
+    const auto spec = sweep::ReadSweep(options.sweep, problem);
+    if (!spec) return UsageError(err, problem);
+    numtext::InputTexts inputs;
+    std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
+    std::optional<sweep::PlanSetting> plan;
+    if (options.windingFlags.on) plan = sweep::PlanSetting{options.winding, &parts};
+    std::optional<sweep::SweepData> data;
+    if (!options.svg.empty()) data.emplace(*spec, plan.has_value());
+    out << sweep::CsvHeader(plan.has_value());
+    sweep::RunSweep(*spec, inputs, plan, [&](const sweep::SweepPoint& point) {
+        out << sweep::CsvLine(point);
+        if (data) data->Add(point);
+    });
+    if (!data) return kExitOk;
+    std::ofstream file(options.svg, std::ios::binary);
+    file << sweep::PlotSvg(*data);
+    file.close();
+    if (!file) {
+        err << "flyback-calc: cannot write " << report::VisibleText(options.svg) << '\n';
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
 // The built-in parts and the user's own; what could not be read from the
 // user's files is named on standard error.
 catalogue::Catalogue Parts(std::ostream& err) {
@@ -216,6 +249,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->excludes(json)
         ->excludes(jsonLines)
         ->excludes(details);
+    app.add_option("--svg", options.svg, "with --sweep: also write the plot to this SVG file")
+        ->needs("--sweep");
     auto* cores = app.add_flag("--cores", options.cores, "list the catalogue's cores");
     auto* materials =
         app.add_flag("--materials", options.materials, "list the catalogue's core materials")
@@ -289,18 +324,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
             ReadWindingOptions(options.windingFlags, parts, options.winding);
         if (!problem.empty()) return UsageError(err, problem);
     }
-    if (!options.sweep.empty()) {
-        if (options.report) return UsageError(err, "--sweep and --report exclude each other");
-        std::string problem;
-        const auto spec = ReadSweep(options.sweep, problem);
-        if (!spec) return UsageError(err, problem);
-        numtext::InputTexts inputs;
-        std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
-        std::optional<SweepPlan> plan;
-        if (options.windingFlags.on) plan.emplace(SweepPlan{options.winding, parts});
-        WriteSweep(*spec, inputs, plan, out);
-        return kExitOk;
-    }
+    if (!options.sweep.empty()) return RunSweepMode(options, parts, out, err);
     return RunOnce(options, parts, out, err);
 }
 

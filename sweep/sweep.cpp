@@ -1,4 +1,4 @@
-#include "cli/sweep.hpp"
+#include "sweep/sweep.hpp"
 
 #include <array>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "report/design_record.hpp"
 #include "runtime/decimal_conversion.hpp"
 
-namespace flyback::cli {
+namespace flyback::sweep {
 namespace {
 
 // Named apart from the chain's Np and Ns, which are the plan's only before
@@ -16,9 +16,10 @@ constexpr std::array<std::string_view, 7> kPlanColumns = {
     "plan_core",       "plan_Np",       "plan_Ns",  "plan_Bpk_T",
     "plan_P_copper_W", "plan_P_core_W", "plan_dT_K"};
 
-// A CSV cell: quoted where it holds a comma, a quote or a line break.
-std::string Cell(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+// A CSV cell: quoted where it holds the separator, a quote or a line break.
+std::string Cell(std::string_view text, char separator) {
+    const char special[] = {separator, '"', '\r', '\n', '\0'};
+    if (text.find_first_of(special) == std::string_view::npos) return std::string(text);
     std::string quoted = "\"";
     for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
@@ -28,27 +29,17 @@ std::string Number(const std::optional<double>& value) {
     return value ? runtime::decimal::ShortestText(*value) : "";
 }
 
-void PlanCells(const winding::PlanOutcome& outcome, std::string& line) {
+void PlanCells(const winding::PlanOutcome& outcome, std::string& line, char separator) {
     if (!outcome.plan) {
-        line += std::string(kPlanColumns.size(), ',');
+        line += std::string(kPlanColumns.size(), separator);
         return;
     }
     const winding::Plan& p = *outcome.plan;
-    for (const std::string& cell : {Cell(p.core->name), Number(p.Np), Number(p.Ns), Number(p.Bpk_T),
-                                    Number(p.Pcopper_W), Number(p.Pcore_W), Number(p.dT_K)}) {
-        line += cell + ",";
+    for (const std::string& cell :
+         {Cell(p.core->name, separator), Number(p.Np), Number(p.Ns), Number(p.Bpk_T),
+          Number(p.Pcopper_W), Number(p.Pcore_W), Number(p.dT_K)}) {
+        line += cell + separator;
     }
-}
-
-std::string Line(const report::DesignRecord& record, const std::optional<SweepPlan>& plan) {
-    std::string line;
-    for (const report::Quantity& quantity : report::kQuantities) {
-        const report::QuantityValue* value = record.Find(quantity.symbol);
-        line += (value != nullptr ? Cell(value->text) : "") + ",";
-    }
-    if (plan) PlanCells(winding::PlanWinding(record, plan->options, plan->parts), line);
-    if (record.outcome.error) line += runtime::ErrorKindId(*record.outcome.error);
-    return line + "\n";
 }
 
 }  // namespace
@@ -80,7 +71,7 @@ std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem) 
     const auto to = mains::ReadWholeNumber(text.substr(colon1 + 1, colon2 - colon1 - 1));
     const auto points = mains::ReadWholeNumber(text.substr(colon2 + 1));
     if (!from || !to || !points) return std::nullopt;
-    if (!(*points >= 2 && *points <= kMaxSweepPoints && std::floor(*points) == *points)) {
+    if (!(*points >= 2 && *points <= kMaxPoints && std::floor(*points) == *points)) {
         problem = "--sweep: POINTS must be a whole number from 2 to 100000";
         return std::nullopt;
     }
@@ -95,28 +86,50 @@ std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem) 
     return spec;
 }
 
-std::string SweepText(const SweepSpec& spec, int index) {
+double SweepValue(const SweepSpec& spec, int index) {
     const double step = (spec.to - spec.from) / (spec.points - 1);
-    const double value = index == spec.points - 1 ? spec.to : spec.from + step * index;
-    return runtime::decimal::ShortestText(value);
+    return index == spec.points - 1 ? spec.to : spec.from + step * index;
 }
 
-void WriteSweep(const SweepSpec& spec, numtext::InputTexts texts,
-                const std::optional<SweepPlan>& plan, std::ostream& out) {
-    std::string header;
-    for (const report::Quantity& quantity : report::kQuantities) {
-        header += std::string(quantity.symbol) + ",";
-    }
-    if (plan) {
-        for (const std::string_view column : kPlanColumns) header += std::string(column) + ",";
-    }
-    out << header << "error\n";
+std::string SweepText(const SweepSpec& spec, int index) {
+    return runtime::decimal::ShortestText(SweepValue(spec, index));
+}
+
+void RunSweep(const SweepSpec& spec, numtext::InputTexts texts,
+              const std::optional<PlanSetting>& plan,
+              const std::function<void(const SweepPoint&)>& each) {
     const auto swept = static_cast<std::size_t>(numtext::Index(spec.input));
     for (int i = 0; i < spec.points; ++i) {
         const std::string text = SweepText(spec, i);
         texts[swept] = text;
-        out << Line(report::RecordPress(texts), plan);
+        const report::DesignRecord record = report::RecordPress(texts);
+        std::optional<winding::PlanOutcome> outcome;
+        if (plan) outcome = winding::PlanWinding(record, plan->options, *plan->parts);
+        each({i, SweepValue(spec, i), record, outcome ? &*outcome : nullptr});
     }
 }
 
-}  // namespace flyback::cli
+std::string CsvHeader(bool withPlan, char separator) {
+    std::string header;
+    for (const report::Quantity& quantity : report::kQuantities) {
+        header += std::string(quantity.symbol) + separator;
+    }
+    if (withPlan) {
+        for (const std::string_view column : kPlanColumns)
+            header += std::string(column) + separator;
+    }
+    return header + "error\n";
+}
+
+std::string CsvLine(const SweepPoint& point, char separator) {
+    std::string line;
+    for (const report::Quantity& quantity : report::kQuantities) {
+        const report::QuantityValue* value = point.record.Find(quantity.symbol);
+        line += (value != nullptr ? Cell(value->text, separator) : "") + separator;
+    }
+    if (point.plan != nullptr) PlanCells(*point.plan, line, separator);
+    if (point.record.outcome.error) line += runtime::ErrorKindId(*point.record.outcome.error);
+    return line + "\n";
+}
+
+}  // namespace flyback::sweep

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sweep/sweep.hpp"
+
+namespace flyback::sweep {
+
+// A quantity along a sweep; NaN where a point did not reach it.
+struct Series {
+    std::string symbol, caption, unit;
+    std::vector<double> values;
+};
+
+// Where something begins along a sweep: a core (the first point's too), a
+// warning.
+struct Mark {
+    double x = 0;
+    std::string text;
+};
+
+// What a sweep's plot shows, collected point by point: the seven results (the
+// core as its area), with a plan its core, turns, flux density, losses and
+// temperature rise; where the core changes and where each warning begins.
+struct SweepData {
+    std::string xCaption, xUnit;  // the swept box's caption and unit
+    std::vector<double> x;
+    std::vector<Series> series;
+    std::vector<Mark> coreChanges, warningStarts;
+
+    SweepData(const SweepSpec& spec, bool withPlan);
+    void Add(const SweepPoint& point);
+
+  private:
+    std::string lastCore_;
+    std::vector<std::string> lastWarnings_;
+};
+
+// The plot as SVG: one small panel per series against the swept input, with
+// axes and ticks, the core changes as dashed lines named at the top and the
+// warnings' beginnings marked in amber.
+std::string PlotSvg(const SweepData& data);
+
+}  // namespace flyback::sweep

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "numtext/boxes.hpp"
+#include "numtext/run_calculation.hpp"
+#include "report/design_record.hpp"
+#include "winding/plan.hpp"
+
+namespace flyback::sweep {
+
+// One input stepped evenly from FROM to TO, both included, in the unit its box
+// takes (kHz for f, % for eta): "f=20:100:41".
+struct SweepSpec {
+    numtext::Input input = numtext::Input::Power;
+    double from = 0, to = 0;
+    int points = 0;
+};
+
+inline constexpr int kMaxPoints = 100000;
+
+// The specification read from its text, or what is wrong with it in `problem`
+// (English, one line).
+std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem);
+
+// The value at point `index`: FROM + (TO − FROM) × index ÷ (POINTS − 1), TO
+// itself at the last; and the text the swept box holds then, the shortest
+// that reads back as it.
+double SweepValue(const SweepSpec& spec, int index);
+std::string SweepText(const SweepSpec& spec, int index);
+
+// With a plan: the options and the parts it is made with at each point.
+struct PlanSetting {
+    winding::Options options;
+    const catalogue::Catalogue* parts = nullptr;
+};
+
+// One point: the swept box's value as typed, the press of the texts with it,
+// and the plan made on that press.
+struct SweepPoint {
+    int index = 0;
+    double typed = 0;
+    const report::DesignRecord& record;
+    const winding::PlanOutcome* plan;  // nullptr without a plan
+};
+
+// Presses each point in turn, each exactly as the same texts would alone, and
+// hands it to `each`; nothing is kept.
+void RunSweep(const SweepSpec& spec, numtext::InputTexts texts,
+              const std::optional<PlanSetting>& plan,
+              const std::function<void(const SweepPoint&)>& each);
+
+// The CSV: a header of the symbols as --details names them (every quantity of
+// the design, then, with a plan, the plan's named apart from the chain's), then
+// a line per point, numbers in full precision, a cell empty where nothing was
+// reached; the last column the fault's kind, if any.
+// With a tab for the separator, the same rows paste into a spreadsheet.
+std::string CsvHeader(bool withPlan, char separator = ',');
+std::string CsvLine(const SweepPoint& point, char separator = ',');
+
+}  // namespace flyback::sweep

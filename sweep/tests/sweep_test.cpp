@@ -1,0 +1,64 @@
+#include "sweep/plot.hpp"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <memory>
+#include <string>
+
+#include "sweep/sweep.hpp"
+
+namespace flyback::sweep {
+namespace {
+
+// How many nodes `xpath` finds in the SVG, read with a real XML parser; -1
+// when the SVG is not well-formed.
+int Count(const std::string& svg, const std::string& xpath) {
+    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+        xmlReadMemory(svg.data(), static_cast<int>(svg.size()), "plot.svg", nullptr,
+                      XML_PARSE_NONET),
+        xmlFreeDoc);
+    if (doc == nullptr) return -1;
+    const std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
+        xmlXPathNewContext(doc.get()), xmlXPathFreeContext);
+    xmlXPathRegisterNs(context.get(), reinterpret_cast<const xmlChar*>("s"),
+                       reinterpret_cast<const xmlChar*>("http://www.w3.org/2000/svg"));
+    const std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(xpath.c_str()), context.get()),
+        xmlXPathFreeObject);
+    return result && result->nodesetval ? result->nodesetval->nodeNr : 0;
+}
+
+TEST(SweepTest, PointsRunFromOneEndToTheOther) {
+    std::string problem;
+    const auto spec = ReadSweep("eta=50:90:5", problem);
+    ASSERT_TRUE(spec) << problem;
+    EXPECT_EQ(spec->input, numtext::Input::Efficiency);
+    EXPECT_EQ(SweepText(*spec, 0), "50");
+    EXPECT_EQ(SweepText(*spec, 1), "60");
+    EXPECT_EQ(SweepText(*spec, 4), "90");
+    const auto thirds = ReadSweep("P=0.1:0.3:3", problem);
+    EXPECT_EQ(SweepValue(*thirds, 2), 0.3);  // the end itself, not 0.1 + 2 × 0.1
+}
+
+TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
+    std::string problem;
+    const auto spec = ReadSweep("P=5:300:60", problem);
+    ASSERT_TRUE(spec);
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    SweepData data(*spec, true);
+    RunSweep(*spec, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
+             [&](const SweepPoint& point) { data.Add(point); });
+    ASSERT_EQ(data.x.size(), 60u);
+    EXPECT_FALSE(data.coreChanges.empty());
+    const std::string svg = PlotSvg(data);
+    EXPECT_EQ(Count(svg, "//s:g[@class='plot']"), 13);
+    EXPECT_EQ(Count(svg, "//s:g[@class='plot'][1]/s:line[@class='mark']"),
+              static_cast<int>(data.coreChanges.size() + data.warningStarts.size()));
+    EXPECT_GE(Count(svg, "//s:polyline[@class='series']"), 13);
+}
+
+}  // namespace
+}  // namespace flyback::sweep
