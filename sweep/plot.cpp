@@ -44,6 +44,11 @@ std::vector<double> PlanValues(const winding::PlanOutcome* outcome) {
             p.Pcopper_W.value_or(kNaN), p.Pcore_W.value_or(kNaN),  p.dT_K.value_or(kNaN)};
 }
 
+// Rows of two for `count` things.
+std::size_t RowsFor(std::size_t count) {
+    return (count + 1) / 2;
+}
+
 // Ticks at 1, 2 or 5 times a power of ten, about `count` of them over the span.
 std::vector<double> Ticks(double low, double high, int count) {
     if (!(high > low)) return {low};
@@ -221,12 +226,12 @@ void SweepData::Add(const SweepPoint& point) {
 }
 
 std::string PlotSvg(const SweepData& data) {
-    const auto rows = static_cast<double>((data.series.size() + 1) / 2);
+    const auto rows = static_cast<double>(RowsFor(data.series.size()));
     const double width = kLeft + kColumns * kPanelWidth + kGapX + 30;
     const double panels = kTop + rows * (kPanelHeight + kGapY);
     const double listed = 16 * 2 +
-                          14 * static_cast<double>((data.coreChanges.size() + 1) / 2 +
-                                                   (data.warningStarts.size() + 1) / 2) +
+                          14 * static_cast<double>(RowsFor(data.coreChanges.size()) +
+                                                   RowsFor(data.warningStarts.size())) +
                           16;
     drawing::Svg svg(width, panels + listed, "扫描：" + data.xCaption);
     svg.Text(kLeft, 18, "横轴：" + data.xCaption + "；虚线：磁芯改变（灰）、警告开始（橙）", kText);
@@ -234,8 +239,8 @@ std::string PlotSvg(const SweepData& data) {
     for (std::size_t i = 0; i < data.series.size(); ++i) {
         const Series& s = data.series[i];
         const Panel p{kLeft + static_cast<double>(i % 2) * (kPanelWidth + kGapX),
-                      kTop + static_cast<double>(i / 2) * (kPanelHeight + kGapY), xRange,
-                      RangeOf(s.values)};
+                      kTop + static_cast<double>(RowsFor(i + 1) - 1) * (kPanelHeight + kGapY),
+                      xRange, RangeOf(s.values)};
         svg.GroupStart("class=\"plot\" data-symbol=\"" + drawing::XmlEscape(s.symbol) + "\"");
         Axes(svg, p, data, s);
         Marks(svg, p, data.coreChanges, "#777");
