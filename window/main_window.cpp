@@ -29,6 +29,7 @@
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
+#include "window/sweep_window.hpp"
 #include "window/winding_window.hpp"
 #include "window/working_window.hpp"
 
@@ -151,6 +152,8 @@ void MainWindow::AddWindowActions() {
     windingAction_ = AddWindowAction(FromUtf8(winding::kTitle), "windingAction",
                                      QKeySequence(Qt::CTRL | Qt::Key_T), &MainWindow::ShowWinding);
     windingAction_->setEnabled(false);
+    AddWindowAction(QStringLiteral("扫描…"), "sweepAction", QKeySequence(Qt::CTRL | Qt::Key_K),
+                    &MainWindow::ShowSweep);
     AddWindowAction(QStringLiteral("由交流输入…"), "mainsAction", QKeySequence(),
                     &MainWindow::FillFromMains);
     AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
@@ -236,6 +239,24 @@ void MainWindow::ShowWinding() {
     winding_->show();
     winding_->raise();
     winding_->activateWindow();
+}
+
+// A new sweep window each time, from the inputs in the boxes then; the one
+// before stays open to compare.
+void MainWindow::ShowSweep() {
+    const std::array<std::string, numtext::kInputCount> texts = InputTexts();
+    sweep_ = new SweepWindow(numtext::ViewsOf(texts), {windingOptions_, &parts_}, this);
+    sweep_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sweep_, &QObject::destroyed, this, [this](QObject* gone) {
+        if (gone == sweep_) sweep_ = nullptr;
+    });
+    sweep_->show();
+    sweep_->raise();
+    sweep_->activateWindow();
+}
+
+SweepWindow* MainWindow::Sweep() const {
+    return sweep_;
 }
 
 WindingWindow* MainWindow::Winding() const {

@@ -29,6 +29,7 @@ class Form1;
 
 namespace flyback::window {
 
+class SweepWindow;
 class WindingWindow;
 class WorkingWindow;
 
@@ -69,6 +70,9 @@ class MainWindow : public QWidget {
     // "绕制方案": the winding plan on the last press, with its options.
     void ShowWinding();
     WindingWindow* Winding() const;  // nullptr until first shown
+    // "扫描…": one input swept from the inputs now in the boxes.
+    void ShowSweep();
+    SweepWindow* Sweep() const;  // nullptr until first shown
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,6 +116,7 @@ class MainWindow : public QWidget {
     std::optional<winding::PlanOutcome> plan_;
     QAction* windingAction_ = nullptr;
     WindingWindow* winding_ = nullptr;
+    SweepWindow* sweep_ = nullptr;
     QPalette normalPalette_;
 };
 

@@ -81,7 +81,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     build_ = new QSvgWidget;
     currents_ = new QSvgWidget;
     auto* pictures = new QWidget;
-    auto* side = new QHBoxLayout(pictures);
+    auto* side = new QVBoxLayout(pictures);  // each across the window's width
     for (QSvgWidget* picture : {build_, currents_}) {
         picture->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
         side->addWidget(picture);

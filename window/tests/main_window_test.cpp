@@ -4,7 +4,10 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -20,6 +23,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QSvgWidget>
@@ -38,6 +42,7 @@
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
+#include "window/sweep_window.hpp"
 #include "window/translation.hpp"
 #include "window/winding_window.hpp"
 #include "window/working_window.hpp"
@@ -804,6 +809,26 @@ class MainWindowTest : public QObject {
         QCOMPARE(next.Winding()->bmax()->value(), 0.2);
         QCOMPARE(next.Winding()->windings()->rowCount(), 3);
         QSettings().remove("winding");
+    }
+
+    void sweepPlotsAndTabulatesEachPoint() {
+        TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
+        window_->ShowSweep();
+        flyback::window::SweepWindow* sweep = window_->Sweep();
+        QVERIFY(sweep && sweep->isVisible());
+        QCOMPARE(sweep->from()->text(), QString("30"));  // half and one and a half times
+        QCOMPARE(sweep->to()->text(), QString("90"));
+        sweep->points()->setValue(7);
+        QVERIFY(sweep->Run());
+        QCOMPARE(sweep->table()->rowCount(), 7);
+        QCOMPARE(sweep->table()->item(6, 0)->text(), QString("90"));
+        QCOMPARE(sweep->shown()->count(), 13);
+        QVERIFY(!sweep->chart()->chart()->series().isEmpty());
+        sweep->CopyTable();
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("P\tVmax\tVmin\tf\t"));
+        sweep->from()->setText("x");
+        QVERIFY(!sweep->Run());
+        QVERIFY(sweep->problem()->isVisibleTo(sweep));
     }
 
     void longCoreTextShowsItsBeginning() {

@@ -1,0 +1,223 @@
+#include "window/sweep_window.hpp"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <cmath>
+#include <limits>
+
+#include "mains/mains.hpp"
+#include "report/readable.hpp"
+#include "runtime/decimal_conversion.hpp"
+#include "window/qt_text.hpp"
+
+namespace flyback::window {
+namespace {
+
+constexpr int kMostPointsHere = 1000;  // a window's table; the command line takes more
+
+QString Number(double value) {
+    return FromUtf8(runtime::decimal::ShortestText(value));
+}
+
+// A line that stops where the sweep has no value and goes on after.
+void AddLines(QChart& chart, const std::vector<double>& x, const std::vector<double>& y,
+              QValueAxis& xAxis, QValueAxis& yAxis) {
+    QLineSeries* line = nullptr;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!std::isfinite(y[i])) {
+            line = nullptr;
+            continue;
+        }
+        if (line == nullptr) {
+            line = new QLineSeries;
+            line->setPen(QPen(QColor(0x1f, 0x6f, 0xb2), 2));
+            chart.addSeries(line);
+            line->attachAxis(&xAxis);
+            line->attachAxis(&yAxis);
+        }
+        line->append(x[i], y[i]);
+    }
+}
+
+void AddMarks(QChart& chart, const std::vector<sweep::Mark>& marks, const QColor& colour,
+              QValueAxis& xAxis, QValueAxis& yAxis) {
+    for (const sweep::Mark& mark : marks) {
+        auto* line = new QLineSeries;
+        line->setName(FromUtf8(mark.text));
+        line->setPen(QPen(colour, 1, Qt::DashLine));
+        line->append(mark.x, yAxis.min());
+        line->append(mark.x, yAxis.max());
+        chart.addSeries(line);
+        line->attachAxis(&xAxis);
+        line->attachAxis(&yAxis);
+    }
+}
+
+}  // namespace
+
+SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSetting& plan,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window), plan_(plan) {
+    setWindowTitle(QStringLiteral("扫描"));
+    setObjectName(QStringLiteral("sweepWindow"));
+    for (int i = 0; i < numtext::kInputCount; ++i) texts_[i] = std::string(texts[i]);
+    input_ = new QComboBox;
+    for (const auto& box : numtext::kInputBoxes) input_->addItem(FromUtf8(box.caption));
+    from_ = new QLineEdit;
+    to_ = new QLineEdit;
+    const auto fillRange = [this](int index) {
+        const auto value = mains::ReadWholeNumber(texts_[static_cast<std::size_t>(index)]);
+        from_->setText(value ? Number(*value / 2) : QString());
+        to_->setText(value ? Number(*value * 3 / 2) : QString());
+    };
+    connect(input_, &QComboBox::currentIndexChanged, this, fillRange);
+    fillRange(0);
+    points_ = new QSpinBox;
+    points_->setRange(2, kMostPointsHere);
+    points_->setValue(21);
+    withPlan_ = new QCheckBox(QStringLiteral("含绕制方案"));
+    withPlan_->setChecked(true);
+    auto* run = new QPushButton(QStringLiteral("扫描"));
+    connect(run, &QPushButton::clicked, this, &SweepWindow::Run);
+    auto* form = new QGridLayout;
+    const auto add = [&](int column, const QString& caption, QWidget* widget) {
+        auto* label = new QLabel(caption);
+        label->setBuddy(widget);
+        form->addWidget(label, 0, 2 * column);
+        form->addWidget(widget, 0, 2 * column + 1);
+    };
+    add(0, QStringLiteral("输入(&I)"), input_);
+    add(1, QStringLiteral("从(&F)"), from_);
+    add(2, QStringLiteral("到(&T)"), to_);
+    add(3, QStringLiteral("点数(&N)"), points_);
+    form->addWidget(withPlan_, 0, 8);
+    form->addWidget(run, 0, 9);
+    problem_ = new QLabel;
+    problem_->setTextFormat(Qt::PlainText);
+    problem_->hide();
+    shown_ = new QComboBox;
+    shown_->setAccessibleName(QStringLiteral("显示的量"));
+    connect(shown_, &QComboBox::currentIndexChanged, this, &SweepWindow::ShowSeries);
+    chart_ = new QChartView(new QChart);
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumHeight(300);
+    chart_->chart()->legend()->hide();
+    table_ = new QTableWidget;
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAccessibleName(QStringLiteral("扫描数据"));
+    table_->setWordWrap(false);
+    auto* copy = new QPushButton(QStringLiteral("复制表格"));
+    connect(copy, &QPushButton::clicked, this, &SweepWindow::CopyTable);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(problem_);
+    layout->addWidget(shown_);
+    layout->addWidget(chart_, 3);
+    layout->addWidget(table_, 2);
+    layout->addWidget(copy, 0, Qt::AlignRight);
+    resize(900, 760);
+}
+
+bool SweepWindow::Run() {
+    const auto& box = numtext::kInputBoxes[static_cast<std::size_t>(input_->currentIndex())];
+    const std::string text = std::string(box.symbol) + "=" + from_->text().toStdString() + ":" +
+                             to_->text().toStdString() + ":" + std::to_string(points_->value());
+    std::string ignored;
+    const auto spec = sweep::ReadSweep(text, ignored);
+    problem_->setVisible(!spec);
+    if (!spec) {
+        problem_->setText(QStringLiteral("“从”和“到”须各为一个数。"));
+        return false;
+    }
+    std::optional<sweep::PlanSetting> plan;
+    if (withPlan_->isChecked()) plan = plan_;
+    numtext::InputTexts texts = numtext::ViewsOf(texts_);
+    data_.emplace(*spec, plan.has_value());
+    tabSeparated_ = sweep::CsvHeader(plan.has_value(), '\t');
+    sweep::RunSweep(*spec, texts, plan, [&](const sweep::SweepPoint& point) {
+        data_->Add(point);
+        tabSeparated_ += sweep::CsvLine(point, '\t');
+    });
+    const QStringList lines = FromUtf8(tabSeparated_).split('\n', Qt::SkipEmptyParts);
+    table_->clear();
+    table_->setColumnCount(static_cast<int>(lines.front().split('\t').size()));
+    table_->setHorizontalHeaderLabels(lines.front().split('\t'));
+    table_->setRowCount(static_cast<int>(lines.size()) - 1);
+    for (int row = 1; row < lines.size(); ++row) {
+        const QStringList cells = lines[row].split('\t');
+        for (int column = 0; column < cells.size(); ++column) {
+            table_->setItem(row - 1, column, new QTableWidgetItem(cells[column]));
+        }
+    }
+    const QSignalBlocker quiet(shown_);
+    const int kept = std::max(0, shown_->currentIndex());
+    shown_->clear();
+    for (const sweep::Series& s : data_->series) {
+        shown_->addItem(FromUtf8(s.caption + " " + s.symbol));
+    }
+    shown_->setCurrentIndex(std::min(kept, shown_->count() - 1));
+    ShowSeries();
+    return true;
+}
+
+void SweepWindow::ShowSeries() {
+    QChart& chart = *chart_->chart();
+    chart.removeAllSeries();
+    for (QAbstractAxis* axis : chart.axes()) {
+        chart.removeAxis(axis);
+        delete axis;
+    }
+    if (!data_ || shown_->currentIndex() < 0) return;
+    const sweep::Series& s = data_->series[static_cast<std::size_t>(shown_->currentIndex())];
+    auto* xAxis = new QValueAxis;
+    auto* yAxis = new QValueAxis;
+    xAxis->setTitleText(FromUtf8(data_->xCaption));
+    yAxis->setTitleText(
+        FromUtf8(s.caption +
+                 (s.unit.empty() ? "" : "（" + std::string(report::ReadableUnit(s.unit)) + "）")));
+    chart.addAxis(xAxis, Qt::AlignBottom);
+    chart.addAxis(yAxis, Qt::AlignLeft);
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const double v : s.values) {
+        if (std::isfinite(v)) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    if (!(low <= high)) {  // nothing reached
+        low = 0;
+        high = 1;
+    } else if (low == high) {
+        low -= 1;
+        high += 1;
+    }
+    xAxis->setRange(data_->x.front(), data_->x.back());
+    yAxis->setRange(low, high);
+    yAxis->applyNiceNumbers();
+    xAxis->applyNiceNumbers();
+    AddLines(chart, data_->x, s.values, *xAxis, *yAxis);
+    AddMarks(chart, data_->coreChanges, QColor(0x77, 0x77, 0x77), *xAxis, *yAxis);
+    AddMarks(chart, data_->warningStarts, QColor(0xd6, 0x80, 0x00), *xAxis, *yAxis);
+    chart.setTitle(FromUtf8(s.caption + " " + s.symbol));
+}
+
+void SweepWindow::CopyTable() const {
+    if (!tabSeparated_.empty()) QGuiApplication::clipboard()->setText(FromUtf8(tabSeparated_));
+}
+
+}  // namespace flyback::window
