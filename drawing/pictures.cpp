@@ -15,7 +15,7 @@ using report::ReadableValue;
 using winding::Plan;
 using winding::Winding;
 
-constexpr double kWidth = 720;
+constexpr double kWidth = 680;  // within an A4 page's width at 96 pixels an inch
 constexpr double kMargin = 24;
 constexpr double kAreaWidth = 380;   // px for the core's window along the centre leg
 constexpr double kAreaHeight = 240;  // px for its radial width

@@ -45,8 +45,7 @@ std::string XmlEscape(std::string_view text) {
 Svg::Svg(double width, double height, std::string_view title) {
     const std::string w = Coordinate(width), h = Coordinate(height);
     out_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
-           "\" viewBox=\"0 0 " + w + " " + h +
-           "\" style=\"max-width:100%;height:auto\" role=\"img\" aria-label=\"" + XmlEscape(title) +
+           "\" viewBox=\"0 0 " + w + " " + h + "\" role=\"img\" aria-label=\"" + XmlEscape(title) +
            "\"><title>" + XmlEscape(title) + "</title>";
 }
 

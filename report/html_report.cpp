@@ -130,6 +130,17 @@ void HtmlTableStart(std::string& html, std::initializer_list<HtmlColumn> columns
     html += "</tr></thead>\n<tbody>\n";
 }
 
+std::string ReportFileName(const DesignRecord& record, std::string_view extension) {
+    const auto value = [&](numtext::Input input) {
+        return record.inputValues[static_cast<std::size_t>(numtext::Index(input))];
+    };
+    const auto power = value(numtext::Input::Power), volts = value(numtext::Input::OutputVoltage),
+               kilohertz = value(numtext::Input::Frequency);
+    if (!power || !volts || !kilohertz) return "变压器设计" + std::string(extension);
+    return "反激变压器_" + ExactNumber(*power) + "W_" + ExactNumber(*volts) + "V_" +
+           ExactNumber(*kilohertz) + "kHz" + std::string(extension);
+}
+
 std::string HtmlEscape(std::string_view text) {
     std::string out;
     for (const char c : ValidUtf8(text)) {

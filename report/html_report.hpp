@@ -30,6 +30,10 @@ void HtmlTableStart(std::string& html, std::initializer_list<HtmlColumn> columns
 // One cell, `text` escaped; `cssClass` "number" aligns it right.
 void HtmlCell(std::string& html, std::string_view text, std::string_view cssClass = {});
 
+// The name a saved report is proposed under: "反激变压器_60W_24V_100kHz" and
+// `extension` (".pdf"), or "变压器设计" and it when an input was not read.
+std::string ReportFileName(const DesignRecord& record, std::string_view extension);
+
 // `text` escaped for HTML element content and attribute values, made valid
 // UTF-8 first.
 std::string HtmlEscape(std::string_view text);

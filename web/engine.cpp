@@ -13,44 +13,53 @@
 #include "cli/answer_details.hpp"
 #include "cli/answer_json.hpp"
 #include "cli/json_lines.hpp"
+#include "engine_buffers.hpp"
 #include "numtext/boxes.hpp"
 #include "report/design_record.hpp"
 
-namespace {
-
-using flyback::cli::JsonLineAnswerer;
-
-// Both answer styles keep their parsing buffers from call to call.
-// A request buffer larger than this is given back after its call, so that one
-// huge request does not hold its memory for the rest of the page's life.
-constexpr std::size_t kKeptRequestSize = std::size_t{1} << 16;
-
-JsonLineAnswerer& Answerer(bool details = false) {
-    static JsonLineAnswerer plain;
-    static JsonLineAnswerer detailed(flyback::cli::kDetailedAnswers);
-    return details ? detailed : plain;
-}
+namespace flyback::web {
 
 std::string& Request() {
     static std::string request;
     return request;
 }
 
-// The last answer; JavaScript reads it from memory.
 std::string& Answer() {
     static std::string answer;
     return answer;
 }
 
-// The byte sizes of the six texts that flyback_press_texts finds one after
-// the other in the request buffer.
-std::array<std::size_t, flyback::numtext::kInputCount>& TextSizes() {
-    static std::array<std::size_t, flyback::numtext::kInputCount> sizes{};
+std::array<std::size_t, kMostTexts>& TextSizes() {
+    static std::array<std::size_t, kMostTexts> sizes{};
     return sizes;
 }
 
+std::string_view Text(std::size_t index) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < index; ++i) start += TextSizes()[i];
+    return std::string_view(Request()).substr(start, TextSizes()[index]);
+}
+
 void ReleaseLargeRequest() {
+    constexpr std::size_t kKeptRequestSize = std::size_t{1} << 16;
     if (Request().capacity() > kKeptRequestSize) std::string().swap(Request());
+}
+
+}  // namespace flyback::web
+
+namespace {
+
+using flyback::cli::JsonLineAnswerer;
+using flyback::web::Answer;
+using flyback::web::ReleaseLargeRequest;
+using flyback::web::Request;
+using flyback::web::TextSizes;
+
+// Both answer styles keep their parsing buffers from call to call.
+JsonLineAnswerer& Answerer(bool details = false) {
+    static JsonLineAnswerer plain;
+    static JsonLineAnswerer detailed(flyback::cli::kDetailedAnswers);
+    return details ? detailed : plain;
 }
 
 }  // namespace
@@ -138,10 +147,8 @@ EMSCRIPTEN_KEEPALIVE std::size_t* flyback_text_sizes() {
 // message; returns the input the message names, or -1. One calculation.
 EMSCRIPTEN_KEEPALIVE int flyback_press_texts(bool details) {
     flyback::numtext::InputTexts inputs;
-    std::size_t start = 0;
     for (int i = 0; i < flyback::numtext::kInputCount; ++i) {
-        inputs[i] = std::string_view(Request()).substr(start, TextSizes()[i]);
-        start += TextSizes()[i];
+        inputs[i] = flyback::web::Text(static_cast<std::size_t>(i));
     }
     const flyback::report::DesignRecord record = flyback::report::RecordPress(inputs);
     Answer().clear();

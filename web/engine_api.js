@@ -10,6 +10,16 @@
 //   engine.boxes()            the box table: {inputs, results}, captions and symbols
 //   engine.maxInputText       the longest text, in UTF-8 bytes, a box takes
 //   engine.textTooLongMessage what the window says of a longer one
+//   engine.page               what the page shows, each in one call:
+//     .press(texts)             a press: {answer (with details), faultMessage,
+//                               suspectInput, notes, working, winding}
+//     .inputWarnings(texts)     the warnings of the texts as typed
+//     .report(texts, date, lastPress)   {name, html}: the report, winding plan included
+//     .copy(texts, date, lastPress)     {text, html} for the clipboard
+//     .setPlanOptions(options)  the winding plan's options; what is wrong, or ''
+//     .parts()                  the cores, families and materials, defaults, and
+//                               what "关于" says
+//     .sweep(texts, spec, withPlan)     {csv, tsv, svg} or {problem}
 (function () {
     const encoder = new TextEncoder();
     const decoder = new TextDecoder();
@@ -61,18 +71,64 @@
         return JSON.parse(answer());
     };
 
-    Module['pressTexts'] = function (texts, options) {
+    // The texts one after the other in the request buffer, their sizes beside;
+    // the slots after them empty.
+    const kMostTexts = 10;
+    function putTexts(texts) {
         const whole = texts.map(wellFormed);
         const room = whole.reduce((sum, text) => sum + text.length * 3, 0);
         const buffer = Module['_flyback_request_buffer'](room);
         const sizes = Module['_flyback_text_sizes']() / 4;  // size_t is 32 bits here
         let offset = 0;
-        whole.forEach((text, i) => {
+        for (let i = 0; i < kMostTexts; ++i) {
+            const text = i < whole.length ? whole[i] : '';
             const written =
                 encoder.encodeInto(text, HEAPU8.subarray(buffer + offset, buffer + room)).written;
             HEAPU32[sizes + i] = written;
             offset += written;
-        });
+        }
+    }
+
+    Module['page'] = {
+        press(texts) {
+            putTexts(texts);
+            Module['_flyback_press_page']();
+            return JSON.parse(answer());
+        },
+        inputWarnings(texts) {
+            putTexts(texts);
+            Module['_flyback_input_warnings']();
+            return JSON.parse(answer());
+        },
+        report(texts, date, lastPress) {
+            putTexts([...texts, date]);
+            Module['_flyback_report'](Boolean(lastPress));
+            return JSON.parse(answer());
+        },
+        copy(texts, date, lastPress) {
+            putTexts([...texts, date]);
+            Module['_flyback_copy'](Boolean(lastPress));
+            return JSON.parse(answer());
+        },
+        setPlanOptions(o) {
+            putTexts([o.core, o.families.join(','), o.material, o.bmax, o.density, o.fill,
+                      o.vaux, o.leakage, o.ambient, o.tiw ? '1' : ''].map(String));
+            Module['_flyback_set_plan_options']();
+            return answer();
+        },
+        parts() {
+            Module['_flyback_parts']();
+            return JSON.parse(answer());
+        },
+        sweep(texts, spec, withPlan) {
+            putTexts([...texts, spec]);
+            Module['_flyback_sweep'](Boolean(withPlan));
+            return JSON.parse(answer());
+        },
+    };
+
+    Module['pressTexts'] = function (texts, options) {
+        putTexts(texts);
         const suspectInput = Module['_flyback_press_texts'](Boolean(options && options.details));
         const [line, faultMessage] = answer().split(/\n([^]*)/);
         return { answer: JSON.parse(line), faultMessage: faultMessage || '', suspectInput };

@@ -2,17 +2,15 @@
 
 #include <QMessageBox>
 
+#include "version/version.hpp"
 #include "window/qt_text.hpp"
 
 namespace flyback::window {
 
 QString AboutText() {
-    return QStringLiteral(
-               "<p><b>单端反激变换式开关电源变压器的设计</b><br>flyback-designer %1</p>"
-               "<p>根据输出功率、输入电压范围、工作频率、效率和输出电压，设计单端反激式开关电源的"
-               "变压器：磁芯型号、初级电感量、气隙、初次级匝数以及开关管的耐压和电流。</p>"
-               "<p>以 MIT 许可证发布。版权所有 © 2026 Flyback Designer developers。</p>")
-        .arg(ProgramVersion());
+    return QStringLiteral("<p><b>%1</b><br>flyback-designer %2</p><p>%3</p><p>%4</p>")
+        .arg(FromUtf8(kProgramTitle), ProgramVersion(), FromUtf8(kProgramPurpose),
+             FromUtf8(kLicenceNotice));
 }
 
 void ShowAboutBox(QWidget* parent) {

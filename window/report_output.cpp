@@ -213,15 +213,7 @@ QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress,
 }
 
 QString ProposedReportName(const report::DesignRecord& record) {
-    const auto value = [&](numtext::Input input) {
-        return record.inputValues[static_cast<std::size_t>(Index(input))];
-    };
-    const auto power = value(numtext::Input::Power), volts = value(numtext::Input::OutputVoltage),
-               kilohertz = value(numtext::Input::Frequency);
-    if (!power || !volts || !kilohertz) return QStringLiteral("变压器设计.pdf");
-    return QStringLiteral("反激变压器_%1W_%2V_%3kHz.pdf")
-        .arg(FromUtf8(report::ExactNumber(*power)), FromUtf8(report::ExactNumber(*volts)),
-             FromUtf8(report::ExactNumber(*kilohertz)));
+    return FromUtf8(report::ReportFileName(record, ".pdf"));
 }
 
 // Written to a temporary file beside the target and renamed into place only

@@ -1,0 +1,314 @@
+// The page's calls beyond the --jsonl answers: everything the window shows of
+// a press (warnings, notes, the working, the winding plan and its pictures),
+// the report, the copy, the parts for the plan's options and sweeps. Each
+// takes its texts from the request buffer and leaves one JSON object (or the
+// report's HTML) as the answer; every rule and caption is the C++ the window
+// and flyback-calc use.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.hpp"
+#include "cli/answer_details.hpp"
+#include "cli/answer_json.hpp"
+#include "drawing/pictures.hpp"
+#include "engine_buffers.hpp"
+#include "mains/mains.hpp"
+#include "report/html_report.hpp"
+#include "report/tab_separated.hpp"
+#include "sweep/plot.hpp"
+#include "sweep/sweep.hpp"
+#include "version/version.hpp"
+#include "winding/sheet.hpp"
+
+namespace {
+
+using flyback::cli::AppendJsonString;
+using flyback::cli::JsonObject;
+using flyback::web::Answer;
+using flyback::web::Text;
+namespace report = flyback::report;
+namespace winding = flyback::winding;
+namespace numtext = flyback::numtext;
+
+const flyback::catalogue::Catalogue& Parts() {
+    return flyback::catalogue::BuiltIn();
+}
+
+winding::Options& PlanOptions() {
+    static winding::Options options;
+    return options;
+}
+
+numtext::InputTexts Inputs() {
+    numtext::InputTexts inputs;
+    for (int i = 0; i < numtext::kInputCount; ++i) inputs[i] = Text(static_cast<std::size_t>(i));
+    return inputs;
+}
+
+std::string JsonText(std::string_view text) {
+    std::string json;
+    AppendJsonString(json, text);
+    return json;
+}
+
+template <typename Items, typename Write>
+std::string JsonArray(const Items& items, Write write) {
+    std::string json = "[";
+    for (const auto& item : items) {
+        if (json.size() > 1) json += ',';
+        write(item, json);
+    }
+    return json + "]";
+}
+
+std::string Texts(const std::vector<std::string>& texts) {
+    return JsonArray(texts,
+                     [](const std::string& t, std::string& out) { AppendJsonString(out, t); });
+}
+
+std::string Lines(const std::vector<winding::SheetLine>& lines) {
+    return JsonArray(lines, [](const winding::SheetLine& line, std::string& out) {
+        out += "[" + JsonText(line.caption) + "," + JsonText(line.value) + "]";
+    });
+}
+
+// What the window's boxes tell beyond their texts: each box's note (its
+// tooltip), and for each result the invalid inputs that make it meaningless.
+std::string Notes(const report::DesignRecord& record) {
+    std::vector<std::string> inputs, results;
+    std::string invalidated = "[";
+    for (int i = 0; i < numtext::kInputCount; ++i)
+        inputs.push_back(report::InputBoxNote(record, i));
+    for (int box = 0; box < numtext::kResultCount; ++box) {
+        results.push_back(report::ResultBoxNote(record, box));
+        if (box > 0) invalidated += ',';
+        invalidated += Texts(report::InvalidatedBy(record.warnings, box));
+    }
+    std::string json;
+    JsonObject(json)
+        .Raw("inputs", Texts(inputs))
+        .Raw("results", Texts(results))
+        .Raw("invalidated", invalidated + "]");
+    return json;
+}
+
+// The working as the window's "计算过程" shows it.
+std::string Working(const report::DesignRecord& record) {
+    std::string key;
+    for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
+        if (const report::QuantityValue* value = record.Find(symbol)) {
+            if (!key.empty()) key += "    ";
+            key += std::string(symbol) + " = " + report::ReadableText(*value);
+        }
+    }
+    std::vector<std::string> lines;
+    if (!record.faultMessage.empty()) lines.push_back(record.faultMessage);
+    for (const report::Warning& warning : record.warnings) lines.push_back(warning.Line());
+    const std::string rows =
+        JsonArray(record.quantities, [&](const report::QuantityValue& v, std::string& out) {
+            JsonObject(out)
+                .Text("symbol", v.quantity->symbol)
+                .Text("name", v.quantity->name)
+                .Text("value", report::ReadableText(v))
+                .Text("formula", report::FormulaInSymbols(*v.quantity))
+                .Text("numbers", report::FormulaWithNumbers(*v.quantity, record));
+        });
+    std::string json;
+    JsonObject(json).Text("key", key).Raw("lines", Texts(lines)).Raw("rows", rows);
+    return json;
+}
+
+std::string Winding(const winding::PlanOutcome& outcome) {
+    std::string json;
+    JsonObject o(json);
+    o.Text("premise", winding::kPremise).Raw("options", Lines(winding::OptionLines(PlanOptions())));
+    if (!outcome.plan) {
+        o.Text("error", outcome.error);
+        return json;
+    }
+    const winding::Plan& plan = *outcome.plan;
+    std::vector<std::string> headings(winding::kWindingHeadings.begin(),
+                                      winding::kWindingHeadings.end());
+    const std::string rows =
+        JsonArray(winding::WindingRows(plan), [](const winding::WindingRow& row, std::string& out) {
+            out += Texts(std::vector<std::string>(row.begin(), row.end()));
+        });
+    const std::string warnings =
+        JsonArray(plan.warnings, [](const winding::PlanWarning& w, std::string& out) {
+            JsonObject(out)
+                .Text("code", w.code)
+                .Text("strength", report::StrengthName(w.strength))
+                .Text("text", winding::WarningLine(w));
+        });
+    o.Raw("headings", Texts(headings))
+        .Raw("rows", rows)
+        .Raw("lines", Lines(winding::PlanLines(plan)))
+        .Raw("warnings", warnings)
+        .Text("build", flyback::drawing::BuildDrawing(plan))
+        .Text("currents", flyback::drawing::CurrentsDrawing(plan));
+    return json;
+}
+
+std::string PlanSection(const winding::PlanOutcome& outcome) {
+    return winding::HtmlSection(outcome, PlanOptions(), flyback::drawing::PicturesHtml(outcome));
+}
+
+void ReadOptionNumber(std::string_view text, double& value) {
+    if (const auto number = flyback::mains::ReadWholeNumber(text)) value = *number;
+}
+
+}  // namespace
+
+extern "C" {
+
+// A press as the page shows it, in one calculation: the answer of
+// --jsonl --details, the fault's message and input, the boxes' notes, the
+// working and the winding plan with its pictures.
+EMSCRIPTEN_KEEPALIVE void flyback_press_page() {
+    const report::DesignRecord record = report::RecordPress(Inputs());
+    const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
+    std::string answer;
+    flyback::cli::AppendDetailedAnswer(record, answer);
+    Answer().clear();
+    JsonObject(Answer())
+        .Raw("answer", answer)
+        .Text("faultMessage", record.faultMessage)
+        .Value("suspectInput", record.suspect ? record.suspect->input : -1)
+        .Raw("notes", Notes(record))
+        .Raw("working", Working(record))
+        .Raw("winding", Winding(plan));
+    flyback::web::ReleaseLargeRequest();
+}
+
+// The warnings of the texts as typed, before any press: for each, the results
+// an invalid input makes meaningless.
+EMSCRIPTEN_KEEPALIVE void flyback_input_warnings() {
+    const auto warnings = report::InputWarnings(Inputs());
+    Answer() = JsonArray(warnings, [](const report::Warning& w, std::string& out) {
+        std::vector<std::string> results;
+        if (w.strength == report::Warning::Strength::Invalid) {
+            for (const int box : report::ResultsDerivedFrom(static_cast<numtext::Input>(w.index))) {
+                results.push_back("Text2_" + std::to_string(box));
+            }
+        }
+        JsonObject(out)
+            .Text("code", w.code)
+            .Text("box", w.BoxName())
+            .Text("strength", w.StrengthName())
+            .Text("message", w.message)
+            .Text("line", w.Line())
+            .Raw("results", Texts(results));
+    });
+    flyback::web::ReleaseLargeRequest();
+}
+
+// The report of the texts, dated text 6, with the winding plan: {"name", "html"},
+// the HTML the bytes of flyback-calc --report --winding for the same texts and
+// options.
+EMSCRIPTEN_KEEPALIVE void flyback_report(bool lastPress) {
+    const report::DesignRecord record = report::RecordPress(Inputs());
+    const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
+    const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
+    Answer().clear();
+    JsonObject(Answer()).Text("name", report::ReportFileName(record, ".html")).Text("html", html);
+    flyback::web::ReleaseLargeRequest();
+}
+
+// "复制设计": {"text": the tab-separated rows, "html": the report}, as the
+// window puts them on the clipboard.
+EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
+    const report::DesignRecord record = report::RecordPress(Inputs());
+    const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
+    const std::string text =
+        report::TabSeparated(record) + winding::TabSeparated(plan, PlanOptions());
+    const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
+    Answer().clear();
+    JsonObject(Answer()).Text("text", text).Text("html", html);
+    flyback::web::ReleaseLargeRequest();
+}
+
+// The plan's options from their texts: core, families (comma-separated),
+// material, Bmax, J, fill, Vaux (empty: none), leakage, ambient, "1" for a
+// triple-insulated secondary. The answer is what is wrong, or empty.
+EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
+    winding::Options o;
+    o.core = std::string(Text(0));
+    std::string families(Text(1));
+    for (std::size_t start = 0; start <= families.size();) {
+        const std::size_t comma = std::min(families.find(',', start), families.size());
+        if (comma > start) o.families.push_back(families.substr(start, comma - start));
+        start = comma + 1;
+    }
+    if (!Text(2).empty()) o.material = std::string(Text(2));
+    ReadOptionNumber(Text(3), o.Bmax_T);
+    ReadOptionNumber(Text(4), o.J_A_mm2);
+    ReadOptionNumber(Text(5), o.fillMax);
+    if (const auto vaux = flyback::mains::ReadWholeNumber(Text(6)); vaux && *vaux > 0)
+        o.Vaux_V = vaux;
+    ReadOptionNumber(Text(7), o.leakage);
+    ReadOptionNumber(Text(8), o.ambient_C);
+    o.tripleInsulatedSecondary = Text(9) == "1";
+    Answer() = winding::OptionsProblem(o, Parts());
+    if (Answer().empty()) PlanOptions() = o;
+}
+
+// The parts the plan's options choose from, and the defaults.
+EMSCRIPTEN_KEEPALIVE void flyback_parts() {
+    std::vector<std::string> cores, families, materials;
+    for (const auto& core : Parts().cores) {
+        cores.push_back(core.name);
+        if (std::find(families.begin(), families.end(), core.family) == families.end()) {
+            families.push_back(core.family);
+        }
+    }
+    for (const auto& material : Parts().materials) materials.push_back(material.name);
+    const winding::Options defaults;
+    std::string json;
+    JsonObject(json)
+        .Raw("cores", Texts(cores))
+        .Raw("families", Texts(families))
+        .Raw("materials", Texts(materials))
+        .Text("material", defaults.material)
+        .Value("bmax", defaults.Bmax_T)
+        .Value("density", defaults.J_A_mm2)
+        .Value("fill", defaults.fillMax)
+        .Value("leakage", defaults.leakage)
+        .Value("ambient", defaults.ambient_C)
+        .Text("version", flyback::kProgramVersion)
+        .Text("title", flyback::kProgramTitle)
+        .Text("purpose", flyback::kProgramPurpose)
+        .Text("licence", flyback::kLicenceNotice);
+    Answer() = json;
+}
+
+// A sweep of text 6 ("f=20:100:41") from the six texts, with the plan when
+// `withPlan`: {"problem"} or {"csv", "tsv", "svg"}, the table also with tabs
+// for a spreadsheet.
+EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan) {
+    namespace sweep = flyback::sweep;
+    std::string problem;
+    const auto spec = sweep::ReadSweep(Text(6), problem);
+    Answer().clear();
+    if (!spec || spec->points > 2000) {
+        JsonObject(Answer()).Text("problem", spec ? "点数至多 2000。" : problem);
+        return;
+    }
+    std::optional<sweep::PlanSetting> plan;
+    if (withPlan) plan = sweep::PlanSetting{PlanOptions(), &Parts()};
+    sweep::SweepData data(*spec, withPlan);
+    std::string csv = sweep::CsvHeader(withPlan);
+    std::string tsv = sweep::CsvHeader(withPlan, '\t');
+    sweep::RunSweep(*spec, Inputs(), plan, [&](const sweep::SweepPoint& point) {
+        data.Add(point);
+        csv += sweep::CsvLine(point);
+        tsv += sweep::CsvLine(point, '\t');
+    });
+    JsonObject(Answer()).Text("csv", csv).Text("tsv", tsv).Text("svg", sweep::PlotSvg(data));
+}
+
+}  // extern "C"
