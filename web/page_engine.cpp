@@ -158,8 +158,17 @@ std::string PlanSection(const winding::PlanOutcome& outcome) {
     return winding::HtmlSection(outcome, PlanOptions(), flyback::drawing::PicturesHtml(outcome));
 }
 
-void ReadOptionNumber(std::string_view text, double& value) {
-    if (const auto number = flyback::mains::ReadWholeNumber(text)) value = *number;
+// An option's number from its text; false, and `problem` set, when the text
+// holds no number alone.
+bool ReadOptionNumber(std::string_view text, std::string_view caption, double& value,
+                      std::string& problem) {
+    const auto number = flyback::mains::ReadWholeNumber(text);
+    if (!number) {
+        problem = "“" + std::string(caption) + "”不是一个数：" + report::VisibleText(text);
+        return false;
+    }
+    value = *number;
+    return true;
 }
 
 }  // namespace
@@ -245,15 +254,18 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
         start = comma + 1;
     }
     if (!Text(2).empty()) o.material = std::string(Text(2));
-    ReadOptionNumber(Text(3), o.Bmax_T);
-    ReadOptionNumber(Text(4), o.J_A_mm2);
-    ReadOptionNumber(Text(5), o.fillMax);
-    if (const auto vaux = flyback::mains::ReadWholeNumber(Text(6)); vaux && *vaux > 0)
-        o.Vaux_V = vaux;
-    ReadOptionNumber(Text(7), o.leakage);
-    ReadOptionNumber(Text(8), o.ambient_C);
+    double vaux = 0;
+    std::string problem;
+    const bool numbers =
+        ReadOptionNumber(Text(3), "Bmax", o.Bmax_T, problem) &&
+        ReadOptionNumber(Text(4), "电流密度 J", o.J_A_mm2, problem) &&
+        ReadOptionNumber(Text(5), "填充系数上限", o.fillMax, problem) &&
+        (Text(6).empty() || ReadOptionNumber(Text(6), "辅助绕组电压", vaux, problem)) &&
+        ReadOptionNumber(Text(7), "漏感", o.leakage, problem) &&
+        ReadOptionNumber(Text(8), "环境温度", o.ambient_C, problem);
+    if (!Text(6).empty()) o.Vaux_V = vaux;
     o.tripleInsulatedSecondary = Text(9) == "1";
-    Answer() = winding::OptionsProblem(o, Parts());
+    Answer() = numbers ? winding::OptionsProblem(o, Parts()) : problem;
     if (Answer().empty()) PlanOptions() = o;
 }
 

@@ -247,9 +247,6 @@ void MainWindow::ShowSweep() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     sweep_ = new SweepWindow(numtext::ViewsOf(texts), {windingOptions_, &parts_}, this);
     sweep_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(sweep_, &QObject::destroyed, this, [this](QObject* gone) {
-        if (gone == sweep_) sweep_ = nullptr;
-    });
     sweep_->show();
     sweep_->raise();
     sweep_->activateWindow();

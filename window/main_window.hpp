@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -116,7 +117,7 @@ class MainWindow : public QWidget {
     std::optional<winding::PlanOutcome> plan_;
     QAction* windingAction_ = nullptr;
     WindingWindow* winding_ = nullptr;
-    SweepWindow* sweep_ = nullptr;
+    QPointer<SweepWindow> sweep_;  // the newest, while it is open
     QPalette normalPalette_;
 };
 

@@ -1,11 +1,18 @@
 #!/usr/bin/python3
 """The page in headless Chromium, as a user would use it: typing, pressing,
-reading every box, a faulting press's dialog. Nothing may leave the page.
-    web/tests/page_test.py build/web/index.html
+reading every box, a faulting press's dialog, the panels, copy, save, a phone.
+Nothing may leave the page.
+    web/tests/page_test.py build/web/index.html [build/default/cli/flyback-calc]
 """
+import functools
+import http.server
 import json
 import pathlib
+import subprocess
 import sys
+import tempfile
+import threading
+import time
 import unittest
 
 from selenium import webdriver
@@ -15,6 +22,7 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 PAGE = pathlib.Path(sys.argv.pop(1) if len(sys.argv) > 1 else "build/web/index.html").resolve()
+CALC = sys.argv.pop(1) if len(sys.argv) > 1 else None  # flyback-calc, to compare the report
 CAPTION = "单端反激变换式开关电源变压器的设计"
 WORKED_EXAMPLE = {0: "EE12", 1: " 1.88", 2: " 135.41", 3: " 6.2", 4: " 588", 5: " 2.77", 6: " 1.75mH"}
 DESIGN_TIME = {0: "E-3", 1: "1.88", 2: "135", 3: "6", 4: "500", 5: "2.77", 6: "1.75mH"}
@@ -22,13 +30,17 @@ CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2
             "Text2_6": "初级电感量", "Text2_5": "晶体管电流Isc"}
 
 
-def start_chromium():
+def start_chromium(width=800, height=600, phone=False):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
                  "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--window-size=800,600"):
+                 "--disable-component-update", "--disable-sync",
+                 f"--window-size={width},{height}"):
         options.add_argument(flag)
+    if phone:
+        options.add_experimental_option("mobileEmulation", {
+            "deviceMetrics": {"width": width, "height": height, "pixelRatio": 3, "touch": True}})
     options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
     service = Service(executable_path="/usr/bin/chromedriver")
     return webdriver.Chrome(options=options, service=service)
@@ -153,6 +165,187 @@ class PageTest(unittest.TestCase):
                 urls.append(event["params"]["request"]["url"])
         self.assertTrue(urls)
         self.assertEqual([u for u in urls if not u.startswith(("file:", "data:"))], [])
+
+
+    # ---- What the window shows beside its boxes ----------------------------
+
+    def described(self, name):
+        return self.box(self.box(name).get_attribute("aria-describedby")).get_attribute("textContent")
+
+    def test_warnings_show_as_one_types(self):
+        self.set_input(4, "0.85")
+        efficiency = self.box("Text1_4")
+        self.assertEqual(efficiency.get_attribute("data-warning"), "efficiency_as_fraction")
+        self.assertIn("是否按小数输入", self.described("Text1_4"))
+        self.assertIn("是否按小数输入", efficiency.get_attribute("title"))
+        efficiency.click()
+        self.assertIn("是否按小数输入", self.box("Tip").text)
+        self.set_input(0, "0")
+        self.assertEqual(self.box("Text1_0").get_attribute("aria-invalid"), "true")
+        marked = [i for i in range(7) if self.box(f"Text2_{i}").get_attribute("data-invalid-input")]
+        self.assertTrue(marked)
+        self.set_input(0, "60")
+        self.assertIsNone(self.box("Text1_0").get_attribute("aria-invalid"))
+
+    def test_results_of_an_earlier_press_turn_stale(self):
+        self.press()
+        self.assertIn("Lp = 1.758 mH", self.described("Text2_6"))
+        self.set_input(0, "61")
+        for i in range(7):
+            self.assertEqual(self.box(f"Text2_{i}").get_attribute("data-stale"), "true")
+        self.assertIn("重新计算", self.described("Text2_6"))
+        self.assertEqual(self.box("winding").get_attribute("data-stale"), "true")
+        self.assertEqual(self.box("CopyDesign").text, "复制设计（上次计算）")
+        self.set_input(0, "60")
+        self.assertIsNone(self.box("Text2_6").get_attribute("data-stale"))
+
+    def rows(self, table):
+        return self.driver.find_elements(By.CSS_SELECTOR, f"#{table} tbody tr")
+
+    def test_working_and_winding_follow_each_press_and_option(self):
+        self.type_inputs(["60", "373", "249", "100", "80", "24"])
+        self.press()
+        self.assertTrue(self.box("working").is_displayed())
+        self.assertEqual(len(self.rows("WorkingTable")), 22)
+        self.assertIn("Dmax = 0.3282", self.box("WorkingKey").text)
+        primary = self.rows("WindingTable")[0].text
+        self.assertIn("50 匝", primary)
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#WindingPictures svg")), 2)
+        self.assertEqual(len(self.driver.find_elements(
+            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 50 + 10 * 5)
+        bmax = self.box("OptBmax")
+        bmax.clear()
+        bmax.send_keys("0.2", Keys.TAB)
+        self.assertNotEqual(self.rows("WindingTable")[0].text, primary)
+        vaux = self.box("OptVaux")
+        vaux.send_keys("<b>x</b>", Keys.TAB)
+        self.assertTrue(self.box("OptProblem").is_displayed())
+        self.assertEqual(self.driver.execute_script("return document.querySelectorAll('b').length"),
+                         len(self.driver.find_elements(By.CSS_SELECTOR, "#AboutDialog b")))
+        self.driver.execute_script("localStorage.clear()")
+
+    def test_copy_puts_the_text_and_the_html(self):
+        self.press()
+        self.driver.execute_script(
+            "window.copied = null; window.addEventListener('copy', (e) => { window.copied ="
+            " [e.clipboardData.getData('text/plain'), e.clipboardData.getData('text/html')]; });")
+        self.box("CopyDesign").click()
+        text, html = self.driver.execute_script("return window.copied")
+        self.assertIn("初级电感量\t 1.75mH\t0.0017578125\tH\n", text)
+        self.assertIn("绕制方案", text)
+        self.assertIn("<h2>绕制方案</h2>", html)
+
+    @unittest.skipIf(CALC is None, "flyback-calc not given")
+    def test_saved_report_is_flyback_calcs(self):
+        self.press()
+        with tempfile.TemporaryDirectory() as folder:
+            self.driver.execute_cdp_cmd("Page.setDownloadBehavior",
+                                        {"behavior": "allow", "downloadPath": folder})
+            self.box("SaveReport").click()
+            saved = pathlib.Path(folder) / "反激变压器_60W_5V_20kHz.html"
+            for _ in range(100):
+                if saved.exists():
+                    break
+                time.sleep(0.05)
+            page = saved.read_text(encoding="utf-8")
+        native = subprocess.run([CALC, "--report", "--winding", "60", "368", "200", "20", "75", "5"],
+                                capture_output=True, text=True, check=False).stdout
+        date_line = lambda html: [l for l in html.splitlines() if "设计报告 · " not in l]
+        self.assertEqual(date_line(page), date_line(native))
+        self.assertIn("<h2>绕制方案</h2>", page)
+
+    def test_about_names_the_version_and_licence(self):
+        self.box("ShowAbout").click()
+        self.assertTrue(self.box("AboutDialog").get_attribute("open") is not None)
+        self.assertIn("flyback-designer ", self.box("AboutVersion").text)
+        self.assertIn("MIT", self.box("AboutLicence").text)
+
+    def test_tab_walks_the_inputs_then_the_button(self):
+        self.box("Text1_0").click()
+        walked = []
+        for _ in range(6):
+            self.driver.switch_to.active_element.send_keys(Keys.TAB)
+            walked.append(self.driver.switch_to.active_element.get_attribute("id"))
+        self.assertEqual(walked, ["Text1_1", "Text1_2", "Text1_3", "Text1_4", "Text1_5", "Command1"])
+
+    def test_a_sweep_is_plotted(self):
+        self.box("SweepPoints").clear()
+        self.box("SweepPoints").send_keys("5")
+        self.box("SweepRun").click()
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 13)
+
+    def test_opened_from_disk_it_registers_no_service_worker(self):
+        self.assertEqual(self.driver.execute_script(
+            "return document.querySelectorAll('link[rel=manifest]').length"), 0)
+
+
+class PhoneTest(unittest.TestCase):
+    """At 390 × 844 the page is one column, nothing scrolls sideways, the
+    inputs bring up the numeric keyboard and every control is a finger high."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.driver = start_chromium(390, 844, phone=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+
+    def test_one_column_without_sideways_scrolling(self):
+        d = self.driver
+        d.get(PAGE.as_uri())
+        WebDriverWait(d, 20).until(
+            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        d.find_element(By.ID, "Command1").click()
+        width = d.execute_script("return window.innerWidth")
+        self.assertEqual(width, 390)
+        self.assertLessEqual(d.execute_script("return document.documentElement.scrollWidth"), width)
+        for name in [f"Text1_{i}" for i in range(6)] + [f"Text2_{i}" for i in range(7)]:
+            rect = d.find_element(By.ID, name).rect
+            self.assertGreaterEqual(rect["x"], 0, name)
+            self.assertLessEqual(rect["x"] + rect["width"], width, name)
+        for i in range(6):
+            self.assertEqual(d.find_element(By.ID, f"Text1_{i}").get_attribute("inputmode"), "decimal")
+        for name in ["Text1_0", "Command1", "CopyDesign", "OptBmax", "SweepRun"]:
+            self.assertGreaterEqual(d.find_element(By.ID, name).rect["height"], 44, name)
+        inputs_bottom = d.find_element(By.ID, "Text1_5").rect["y"]
+        self.assertLess(inputs_bottom, d.find_element(By.ID, "Command1").rect["y"])
+        self.assertLess(d.find_element(By.ID, "Command1").rect["y"],
+                        d.find_element(By.ID, "Text2_0").rect["y"])
+
+
+class ServedTest(unittest.TestCase):
+    """Served from a web server, the page brings its manifest and a service
+    worker, and asks nothing of any other origin."""
+
+    def test_installable_and_offline(self):
+        class Quiet(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+        handler = functools.partial(Quiet, directory=str(PAGE.parent))
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        driver = start_chromium()
+        try:
+            origin = f"http://127.0.0.1:{server.server_address[1]}"
+            driver.get(origin + "/" + PAGE.name)
+            WebDriverWait(driver, 20).until(
+                lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+            WebDriverWait(driver, 20).until(lambda d: d.execute_script(
+                "return navigator.serviceWorker.controller !== null ||"
+                " document.documentElement.dataset.worker === 'ready'") or d.execute_script(
+                "navigator.serviceWorker.ready.then(() =>"
+                " document.documentElement.dataset.worker = 'ready'); return false;"))
+            manifest = json.loads((PAGE.parent / "manifest.webmanifest").read_text(encoding="utf-8"))
+            self.assertTrue(any(icon["sizes"] == "512x512" for icon in manifest["icons"]))
+            urls = [json.loads(e["message"])["message"]["params"].get("request", {}).get("url", "")
+                    for e in driver.get_log("performance")]
+            self.assertEqual([u for u in urls if u and not u.startswith((origin, "data:", "blob:"))], [])
+        finally:
+            driver.quit()
+            server.shutdown()
+            server.server_close()
 
 
 if __name__ == "__main__":
