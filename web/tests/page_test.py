@@ -314,6 +314,26 @@ class PhoneTest(unittest.TestCase):
                         d.find_element(By.ID, "Text2_0").rect["y"])
 
 
+class ZoomTest(unittest.TestCase):
+    """At 200 % zoom a 1280-pixel window is 640 CSS pixels across: the
+    window's layout still fits, nothing scrolls sideways."""
+
+    def test_usable_at_double_size(self):
+        driver = start_chromium(1280, 800)
+        try:
+            driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": 640, "height": 400, "deviceScaleFactor": 2, "mobile": False})
+            driver.get(PAGE.as_uri())
+            WebDriverWait(driver, 20).until(
+                lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+            driver.find_element(By.ID, "Command1").click()
+            self.assertLessEqual(driver.execute_script(
+                "return document.documentElement.scrollWidth"), 640)
+            self.assertEqual(driver.find_element(By.CLASS_NAME, "client").rect["width"], 549)
+        finally:
+            driver.quit()
+
+
 class ServedTest(unittest.TestCase):
     """Served from a web server, the page brings its manifest and a service
     worker, and asks nothing of any other origin."""
