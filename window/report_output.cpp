@@ -110,7 +110,10 @@ void DrawSlice(QPainter& painter, const QTextDocument& document, double top, dou
     painter.save();
     painter.translate(0, at - top);
     QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = QRectF(0, top, document.size().width(), bottom - top);
+    // A table that starts at the slice's foot belongs to the next page; were
+    // it touched by the clip, the layout would draw it (its pictures put in
+    // the file once more, clipped away).
+    context.clip = QRectF(0, top, document.size().width(), bottom - top - 1);
     context.palette.setColor(QPalette::Text, Qt::black);
     painter.setClipRect(context.clip);
     document.documentLayout()->draw(&painter, context);

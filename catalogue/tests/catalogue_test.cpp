@@ -99,6 +99,19 @@ TEST(CatalogueTest, CoresWithoutABobbinAreLeftToTheUser) {
     EXPECT_EQ(automatic, 30);  // E30/15/7 and the four ER rows have no bobbin in the data
 }
 
+// The bare core's window holds the bobbin's winding area, which the drawing
+// and the temperature rise rely on.
+TEST(CatalogueTest, EveryCoresWindowHoldsItsBobbin) {
+    for (const Core& core : BuiltIn().cores) {
+        ASSERT_TRUE(core.coreWindow_mm2 && core.coreWindowWidth_mm && core.coreWindowHeight_mm)
+            << core.name;
+        if (!core.Automatic()) continue;
+        EXPECT_LE(core.winding_height_mm, *core.coreWindowWidth_mm) << core.name;
+        EXPECT_LE(core.winding_width_mm, *core.coreWindowHeight_mm) << core.name;
+        EXPECT_LE(core.window_mm2, *core.coreWindow_mm2) << core.name;
+    }
+}
+
 TEST(CatalogueTest, EveryWiresOuterDiameterIsAboveItsConductor) {
     for (const Wire& wire : Parts().wires) {
         const auto outer = wire.Outer(1) ? wire.Outer(1) : wire.Outer(2);

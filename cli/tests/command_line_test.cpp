@@ -254,6 +254,20 @@ TEST(CommandLineTest, SweepLinesAreSeparatePresses) {
     EXPECT_EQ(i, 5);
     const Invocation planned = Invoke(With("--sweep=P=10:60:3", With("--winding", kDefaults)));
     EXPECT_NE(planned.out.find(",plan_core,plan_Np,"), std::string::npos);
+
+    const auto svg = std::filesystem::temp_directory_path() / "flyback-calc-sweep-test.svg";
+    const Invocation plotted =
+        Invoke(With("--sweep=f=20:100:5", With("--svg=" + svg.string(), kDefaults)));
+    EXPECT_EQ(plotted.status, kExitOk);
+    EXPECT_EQ(plotted.out, sweep.out);
+    std::ifstream plot(svg);
+    const std::string text((std::istreambuf_iterator<char>(plot)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.rfind("<svg", 0), 0u);
+    std::filesystem::remove(svg);
+    EXPECT_EQ(
+        Invoke(With("--sweep=f=20:100:5", With("--svg=/nonexistent/plot.svg", kDefaults))).status,
+        kExitWriteFailed);
 }
 
 struct UsageCase {

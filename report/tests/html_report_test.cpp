@@ -61,6 +61,13 @@ TEST(HtmlReportTest, HoldsEveryCaptionAndText) {
     EXPECT_EQ(html.Count("//script | //link | //img | //iframe | //@src | //@href"), 0);
 }
 
+TEST(HtmlReportTest, FileNameNamesTheDesignOrSaysSo) {
+    EXPECT_EQ(ReportFileName(RecordPress({"60", "368", "200", "20", "75", "5"}), ".pdf"),
+              "反激变压器_60W_5V_20kHz.pdf");
+    EXPECT_EQ(ReportFileName(RecordPress({"12.5", "368", "200", "６５", "75", "3.3"}), ".html"),
+              "反激变压器_12.5W_3.3V_65kHz.html");
+}
+
 TEST(HtmlReportTest, UserTextIsTextNeverMarkup) {
     numtext::InputTexts inputs = kDefaults;
     inputs[0] = "<script>alert(1)</script>";

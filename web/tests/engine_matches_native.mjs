@@ -78,11 +78,39 @@ cases.forEach((line, i) => {
     if (!Array.isArray(texts) || texts.length !== 6 || !texts.every((t) => typeof t === 'string')) {
         return;
     }
+    const expected = JSON.stringify(JSON.parse(detailedAnswers[i]));
     const press = engine.pressTexts(texts, { details: true });
-    if (JSON.stringify(press.answer) === JSON.stringify(JSON.parse(detailedAnswers[i]))) return;
+    // The page's one call per press carries the same answer beside the rest.
+    const page = engine.page.press(texts);
+    if (JSON.stringify(press.answer) === expected && JSON.stringify(page.answer) === expected &&
+        page.faultMessage === press.faultMessage && page.suspectInput === press.suspectInput) {
+        return;
+    }
     if (++pressMismatches <= 5) console.error(`pressTexts ${line}: ${JSON.stringify(press)}`);
 });
-console.log(`pressTexts: ${pressMismatches} answers differ from the requests' answers`);
+console.log(`pressTexts and page.press: ${pressMismatches} answers differ from the requests' answers`);
+
+// The plan's options the page sets: hostile ones refused with a reason, good
+// ones taken; the report and the copy carry the plan.
+const planOptions = { core: '', families: [], material: 'N87', bmax: '0.3', density: '5',
+                      fill: '0.35', vaux: '', leakage: '0.02', ambient: '40', tiw: false };
+const optionProblems = [];
+for (const [change, refused] of [[{}, false], [{ bmax: '0' }, true], [{ density: '-1' }, true],
+                                 [{ core: 'nonsense' }, true], [{ bmax: 'x' }, true],
+                                 [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, false]]) {
+    const problem = engine.page.setPlanOptions({ ...planOptions, ...change });
+    if ((problem !== '') !== refused) optionProblems.push(`${JSON.stringify(change)}: "${problem}"`);
+}
+engine.page.setPlanOptions(planOptions);
+const sixty = ['60', '373', '249', '100', '80', '24'];
+if (engine.page.press(sixty).winding.rows[0][1] !== '50 匝') optionProblems.push('plan of 60 W');
+if (!engine.page.copy(sixty, '2026-12-07').text.includes('初级绕组')) optionProblems.push('copy');
+const report = engine.page.report(sixty, '2026-12-07');
+if (report.name !== '反激变压器_60W_24V_100kHz.html' || !report.html.includes('<svg')) {
+    optionProblems.push('report');
+}
+optionProblems.forEach((problem) => console.error(problem));
+console.log(`${optionProblems.length} checks of the plan's options, copy and report failed`);
 
 // Hostile sizes: a request of hundreds of megabytes is answered as too long
 // without entering the engine's memory; texts longer than a request line may
@@ -116,5 +144,6 @@ boxes.results.forEach((box) => {
 });
 problems.forEach((problem) => console.error(problem));
 console.log(`${problems.length} checks of hostile sizes and captions failed`);
-const passed = mismatches === 0 && pressMismatches === 0 && problems.length === 0;
+const passed = mismatches === 0 && pressMismatches === 0 && problems.length === 0 &&
+               optionProblems.length === 0;
 process.exit(passed && detailedAnswers.length === cases.length + 1 ? 0 : 1);

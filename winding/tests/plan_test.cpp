@@ -162,6 +162,102 @@ TEST(PlanTest, FluxDensityLoweredAddsTurnsAndWarnsOfASmallGapOrSaturation) {
     EXPECT_TRUE(HasWarning(*highPlan.plan, "saturation_at_current_limit"));
 }
 
+// Each warning where an engineer would want it, and only there.
+struct WarningCase {
+    const char* name;
+    numtext::InputTexts texts;
+    void (*change)(Options&);
+    std::string_view code;
+    bool expected;
+};
+
+const WarningCase kWarningCases[] = {
+    {"SmallGap", {"2", "373", "249", "100", "80", "24"}, [](Options&) {}, "gap_too_small", true},
+    {"NoGapPossible",
+     {"5", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.core = "ETD49"; },
+     "gap_impossible",
+     true},
+    {"NoSmallGapByDefault",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options&) {},
+     "gap_too_small",
+     false},
+    {"LowCurrentDensity",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.J_A_mm2 = 1; },
+     "current_density_out_of_range",
+     true},
+    {"HotInATinyCore",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.core = "EFD15"; },
+     "temperature_rise_high",
+     true},
+    {"NoMeanTurnNoCopperLoss",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.core = "E30/15/7"; },
+     "copper_loss_unknown",
+     true},
+    {"MaterialWithoutData",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.material = "PC40"; },
+     "core_loss_unknown",
+     true},
+    {"MaterialWithoutPermeability",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.material = "PC40"; },
+     "permeability_unknown",
+     true},
+    {"DutyAboveHalf",
+     {"12", "375", "120", "65", "80", "12"},
+     [](Options&) {},
+     "duty_cycle_above_half",
+     true},
+    {"DutyBelowHalf",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options&) {},
+     "duty_cycle_above_half",
+     false},
+};
+
+class WarningTest : public testing::TestWithParam<WarningCase> {};
+
+TEST_P(WarningTest, AppearsWhereItShould) {
+    Options options;
+    GetParam().change(options);
+    const PlanOutcome outcome = PlanFor(GetParam().texts, options);
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_EQ(HasWarning(*outcome.plan, GetParam().code), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WarningTest, testing::ValuesIn(kWarningCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A value the data lacks stays absent, never a number made up.
+TEST(PlanTest, WhatTheDataLacksIsAbsent) {
+    Options options;
+    options.core = "E30/15/7";  // no bobbin in the data: no mean turn length
+    options.material = "PC40";  // named in the data, with no values
+    const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_FALSE(outcome.plan->Pcopper_W);
+    EXPECT_FALSE(outcome.plan->Pcore_W);
+    EXPECT_FALSE(outcome.plan->dT_K);
+    EXPECT_FALSE(outcome.plan->Bsat100_T);
+    EXPECT_FALSE(outcome.plan->windings[0].R_ohm);
+}
+
+// The report's section and the copy say why there is no plan, as text.
+TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
+    const PlanOutcome none{std::nullopt, "计算没有完成<b>"};
+    const std::string html = HtmlSection(none, {});
+    EXPECT_NE(html.find("计算没有完成&lt;b&gt;"), std::string::npos);
+    EXPECT_NE(html.find(kPremise), std::string::npos);
+    const std::string tsv = TabSeparated(none, {});
+    EXPECT_NE(tsv.find("错误\t计算没有完成<b>"), std::string::npos);
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 12);  // title, 10 options, error
+}
+
 TEST(PlanTest, NoPlanWithoutACompletedPress) {
     const PlanOutcome outcome = PlanFor({"0", "373", "249", "100", "80", "24"});
     EXPECT_FALSE(outcome.plan);
