@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "report/html_report.hpp"
+
 namespace flyback::drawing {
 
 std::string Coordinate(double value) {
@@ -19,34 +21,11 @@ std::string Coordinate(double value) {
     return result == "-0" ? "0" : result;
 }
 
-std::string XmlEscape(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 Svg::Svg(double width, double height, std::string_view title) {
     const std::string w = Coordinate(width), h = Coordinate(height);
     out_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
-           "\" viewBox=\"0 0 " + w + " " + h + "\" role=\"img\" aria-label=\"" + XmlEscape(title) +
-           "\"><title>" + XmlEscape(title) + "</title>";
+           "\" viewBox=\"0 0 " + w + " " + h + "\" role=\"img\" aria-label=\"" +
+           report::HtmlEscape(title) + "\"><title>" + report::HtmlEscape(title) + "</title>";
 }
 
 void Svg::Rect(double x, double y, double width, double height, std::string_view attributes) {
@@ -73,7 +52,7 @@ void Svg::Text(double x, double y, std::string_view text, std::string_view attri
                std::string_view anchor) {
     out_ += "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" " +
             std::string(attributes) + " text-anchor=\"" + std::string(anchor) + "\">" +
-            XmlEscape(text) + "</text>";
+            report::HtmlEscape(text) + "</text>";
 }
 
 void Svg::GroupStart(std::string_view attributes) {

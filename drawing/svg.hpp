@@ -35,7 +35,4 @@ class Svg {
 // A coordinate as SVG takes it: at most two decimals, no trailing zeros.
 std::string Coordinate(double value);
 
-// `text` escaped for XML content and attributes.
-std::string XmlEscape(std::string_view text);
-
 }  // namespace flyback::drawing

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "drawing/svg.hpp"
+#include "report/html_report.hpp"
 #include "report/readable.hpp"
 
 namespace flyback::sweep {
@@ -241,7 +242,7 @@ std::string PlotSvg(const SweepData& data) {
         const Panel p{kLeft + static_cast<double>(i % 2) * (kPanelWidth + kGapX),
                       kTop + static_cast<double>(RowsFor(i + 1) - 1) * (kPanelHeight + kGapY),
                       xRange, RangeOf(s.values)};
-        svg.GroupStart("class=\"plot\" data-symbol=\"" + drawing::XmlEscape(s.symbol) + "\"");
+        svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
         Axes(svg, p, data, s);
         Marks(svg, p, data.coreChanges, "#777");
         Marks(svg, p, data.warningStarts, "#d68000");
