@@ -48,7 +48,7 @@ class Parsed {
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
 };
 
-winding::Plan PlanFor(const numtext::InputTexts& texts, winding::Options options = {}) {
+winding::Plan PlanFor(const numtext::InputTexts& texts, const winding::Options& options = {}) {
     auto outcome = winding::PlanWinding(report::RecordPress(texts), options, catalogue::BuiltIn());
     EXPECT_TRUE(outcome.plan) << outcome.error;
     return *outcome.plan;
