@@ -67,6 +67,21 @@ void AddMarks(QChart& chart, const std::vector<sweep::Mark>& marks, const QColor
     }
 }
 
+// What the dashed lines mark, where each begins: "磁芯（灰线处起）：30 W EE…；…".
+QString MarksText(const sweep::SweepData& data) {
+    const auto list = [&](const std::vector<sweep::Mark>& marks, const QString& heading) {
+        QStringList items;
+        for (const sweep::Mark& mark : marks) {
+            items << FromUtf8(report::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text);
+        }
+        return items.isEmpty() ? QString() : heading + items.join(QStringLiteral("；"));
+    };
+    return QStringList{list(data.coreChanges, QStringLiteral("磁芯（灰线处起）：")),
+                       list(data.warningStarts, QStringLiteral("警告开始（橙线）："))}
+        .join('\n')
+        .trimmed();
+}
+
 }  // namespace
 
 SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSetting& plan,
@@ -116,6 +131,10 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumHeight(300);
     chart_->chart()->legend()->hide();
+    marks_ = new QLabel;
+    marks_->setTextFormat(Qt::PlainText);
+    marks_->setWordWrap(true);
+    marks_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     table_ = new QTableWidget;
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setAccessibleName(QStringLiteral("扫描数据"));
@@ -127,6 +146,7 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     layout->addWidget(problem_);
     layout->addWidget(shown_);
     layout->addWidget(chart_, 3);
+    layout->addWidget(marks_);
     layout->addWidget(table_, 2);
     layout->addWidget(copy, 0, Qt::AlignRight);
     resize(900, 760);
@@ -170,6 +190,7 @@ bool SweepWindow::Run() {
         shown_->addItem(FromUtf8(s.caption + " " + s.symbol));
     }
     shown_->setCurrentIndex(std::min(kept, shown_->count() - 1));
+    marks_->setText(MarksText(*data_));
     ShowSeries();
     return true;
 }

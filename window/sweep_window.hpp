@@ -42,6 +42,7 @@ class SweepWindow : public QWidget {
     QTableWidget* table() const { return table_; }
     QChartView* chart() const { return chart_; }
     QLabel* problem() const { return problem_; }
+    QLabel* marks() const { return marks_; }
 
   private:
     void ShowSeries();
@@ -54,6 +55,7 @@ class SweepWindow : public QWidget {
     QCheckBox* withPlan_ = nullptr;
     QComboBox* shown_ = nullptr;
     QLabel* problem_ = nullptr;
+    QLabel* marks_ = nullptr;  // what the dashed lines mark
     QChartView* chart_ = nullptr;
     QTableWidget* table_ = nullptr;
     std::optional<sweep::SweepData> data_;

@@ -825,6 +825,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(sweep->table()->item(6, 0)->text(), QString("90"));
         QCOMPARE(sweep->shown()->count(), 13);
         QVERIFY(!sweep->chart()->chart()->series().isEmpty());
+        QVERIFY(sweep->marks()->text().startsWith("磁芯（灰线处起）：30 W "));
         sweep->CopyTable();
         QVERIFY(QGuiApplication::clipboard()->text().startsWith("P\tVmax\tVmin\tf\t"));
         sweep->from()->setText("x");
