@@ -180,16 +180,16 @@ int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std:
                  std::ostream& err) {
     if (options.report) return UsageError(err, "--sweep and --report exclude each other");
     std::string problem;
-    const auto spec = sweep::ReadSweep(options.sweep, problem);
-    if (!spec) return UsageError(err, problem);
+    const auto range = sweep::ReadSweep(options.sweep, problem);
+    if (!range) return UsageError(err, problem);
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     std::optional<sweep::PlanSetting> plan;
     if (options.windingFlags.on) plan = sweep::PlanSetting{options.winding, &parts};
     std::optional<sweep::SweepData> data;
-    if (!options.svg.empty()) data.emplace(*spec, plan.has_value());
+    if (!options.svg.empty()) data.emplace(*range, plan.has_value());
     out << sweep::CsvHeader(plan.has_value());
-    sweep::RunSweep(*spec, inputs, plan, [&](const sweep::SweepPoint& point) {
+    sweep::RunSweep(*range, inputs, plan, [&](const sweep::SweepPoint& point) {
         out << sweep::CsvLine(point);
         if (data) data->Add(point);
     });

@@ -179,8 +179,8 @@ double MarkList(drawing::Svg& svg, double top, const SweepData& data) {
 
 }  // namespace
 
-SweepData::SweepData(const SweepSpec& spec, bool withPlan) {
-    const auto& box = numtext::kInputBoxes[static_cast<std::size_t>(numtext::Index(spec.input))];
+SweepData::SweepData(const SweepRange& range, bool withPlan) {
+    const auto& box = numtext::kInputBoxes[static_cast<std::size_t>(numtext::Index(range.input))];
     xCaption = std::string(box.caption);
     xUnit = std::string(box.unit);
     for (const std::string_view symbol : kChainSymbols) {

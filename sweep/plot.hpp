@@ -29,7 +29,7 @@ struct SweepData {
     std::vector<Series> series;
     std::vector<Mark> coreChanges, warningStarts;
 
-    SweepData(const SweepSpec& spec, bool withPlan);
+    SweepData(const SweepRange& range, bool withPlan);
     void Add(const SweepPoint& point);
 
   private:

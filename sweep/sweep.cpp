@@ -44,7 +44,7 @@ void PlanCells(const winding::PlanOutcome& outcome, std::string& line, char sepa
 
 }  // namespace
 
-std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem) {
+std::optional<SweepRange> ReadSweep(std::string_view text, std::string& problem) {
     problem = "--sweep expects NAME=FROM:TO:POINTS, as f=20:100:41";
     const std::size_t equals = text.find('=');
     const std::size_t colon1 = text.find(':', equals + 1);
@@ -53,12 +53,12 @@ std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem) 
         colon2 == std::string_view::npos) {
         return std::nullopt;
     }
-    SweepSpec spec;
+    SweepRange range;
     const std::string_view name = text.substr(0, equals);
     bool known = false;
     for (int i = 0; i < numtext::kInputCount; ++i) {
         if (numtext::kInputBoxes[i].symbol == name) {
-            spec.input = static_cast<numtext::Input>(i);
+            range.input = static_cast<numtext::Input>(i);
             known = true;
         }
     }
@@ -75,37 +75,37 @@ std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem) 
         problem = "--sweep: POINTS must be a whole number from 2 to 100000";
         return std::nullopt;
     }
-    spec.from = *from;
-    spec.to = *to;
-    spec.points = static_cast<int>(*points);
-    if (!std::isfinite(spec.to - spec.from)) {
+    range.from = *from;
+    range.to = *to;
+    range.points = static_cast<int>(*points);
+    if (!std::isfinite(range.to - range.from)) {
         problem = "--sweep: FROM and TO are too far apart";
         return std::nullopt;
     }
     problem.clear();
-    return spec;
+    return range;
 }
 
-double SweepValue(const SweepSpec& spec, int index) {
-    const double step = (spec.to - spec.from) / (spec.points - 1);
-    return index == spec.points - 1 ? spec.to : spec.from + step * index;
+double SweepValue(const SweepRange& range, int index) {
+    const double step = (range.to - range.from) / (range.points - 1);
+    return index == range.points - 1 ? range.to : range.from + step * index;
 }
 
-std::string SweepText(const SweepSpec& spec, int index) {
-    return runtime::decimal::ShortestText(SweepValue(spec, index));
+std::string SweepText(const SweepRange& range, int index) {
+    return runtime::decimal::ShortestText(SweepValue(range, index));
 }
 
-void RunSweep(const SweepSpec& spec, numtext::InputTexts texts,
+void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
               const std::function<void(const SweepPoint&)>& each) {
-    const auto swept = static_cast<std::size_t>(numtext::Index(spec.input));
-    for (int i = 0; i < spec.points; ++i) {
-        const std::string text = SweepText(spec, i);
+    const auto swept = static_cast<std::size_t>(numtext::Index(range.input));
+    for (int i = 0; i < range.points; ++i) {
+        const std::string text = SweepText(range, i);
         texts[swept] = text;
         const report::DesignRecord record = report::RecordPress(texts);
         std::optional<winding::PlanOutcome> outcome;
         if (plan) outcome = winding::PlanWinding(record, plan->options, *plan->parts);
-        each({i, SweepValue(spec, i), record, outcome ? &*outcome : nullptr});
+        each({i, SweepValue(range, i), record, outcome ? &*outcome : nullptr});
     }
 }
 

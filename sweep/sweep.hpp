@@ -15,7 +15,7 @@ namespace flyback::sweep {
 
 // One input stepped evenly from FROM to TO, both included, in the unit its box
 // takes (kHz for f, % for eta): "f=20:100:41".
-struct SweepSpec {
+struct SweepRange {
     numtext::Input input = numtext::Input::Power;
     double from = 0, to = 0;
     int points = 0;
@@ -23,15 +23,15 @@ struct SweepSpec {
 
 inline constexpr int kMaxPoints = 100000;
 
-// The specification read from its text, or what is wrong with it in `problem`
+// The range read from its text, or what is wrong with it in `problem`
 // (English, one line).
-std::optional<SweepSpec> ReadSweep(std::string_view text, std::string& problem);
+std::optional<SweepRange> ReadSweep(std::string_view text, std::string& problem);
 
 // The value at point `index`: FROM + (TO − FROM) × index ÷ (POINTS − 1), TO
 // itself at the last; and the text the swept box holds then, the shortest
 // that reads back as it.
-double SweepValue(const SweepSpec& spec, int index);
-std::string SweepText(const SweepSpec& spec, int index);
+double SweepValue(const SweepRange& range, int index);
+std::string SweepText(const SweepRange& range, int index);
 
 // With a plan: the options and the parts it is made with at each point.
 struct PlanSetting {
@@ -50,7 +50,7 @@ struct SweepPoint {
 
 // Presses each point in turn, each exactly as the same texts would alone, and
 // hands it to `each`; nothing is kept.
-void RunSweep(const SweepSpec& spec, numtext::InputTexts texts,
+void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
               const std::function<void(const SweepPoint&)>& each);
 

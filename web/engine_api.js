@@ -19,7 +19,7 @@
 //     .setPlanOptions(options)  the winding plan's options; what is wrong, or ''
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
-//     .sweep(texts, spec, withPlan)     {csv, tsv, svg} or {problem}
+//     .sweep(texts, range, withPlan)     {csv, tsv, svg} or {problem}
 (function () {
     const encoder = new TextEncoder();
     const decoder = new TextDecoder();
@@ -120,8 +120,8 @@
             Module['_flyback_parts']();
             return JSON.parse(answer());
         },
-        sweep(texts, spec, withPlan) {
-            putTexts([...texts, spec]);
+        sweep(texts, range, withPlan) {
+            putTexts([...texts, range]);
             Module['_flyback_sweep'](Boolean(withPlan));
             return JSON.parse(answer());
         },

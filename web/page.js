@@ -350,8 +350,8 @@
     $('SweepForm').addEventListener('submit', (event) => {
         event.preventDefault();
         const symbol = boxes.inputs[Number($('SweepInput').value)].symbol;
-        const spec = `${symbol}=${$('SweepFrom').value}:${$('SweepTo').value}:${$('SweepPoints').value}`;
-        const swept = engine.page.sweep(texts(), spec, $('SweepPlan').checked);
+        const range = `${symbol}=${$('SweepFrom').value}:${$('SweepTo').value}:${$('SweepPoints').value}`;
+        const swept = engine.page.sweep(texts(), range, $('SweepPlan').checked);
         $('SweepProblem').hidden = !swept.problem;
         $('SweepProblem').textContent = swept.problem || '';
         if (swept.problem) return;

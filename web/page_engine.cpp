@@ -304,18 +304,18 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
 EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan) {
     namespace sweep = flyback::sweep;
     std::string problem;
-    const auto spec = sweep::ReadSweep(Text(6), problem);
+    const auto range = sweep::ReadSweep(Text(6), problem);
     Answer().clear();
-    if (!spec || spec->points > 2000) {
-        JsonObject(Answer()).Text("problem", spec ? "点数至多 2000。" : problem);
+    if (!range || range->points > 2000) {
+        JsonObject(Answer()).Text("problem", range ? "点数至多 2000。" : problem);
         return;
     }
     std::optional<sweep::PlanSetting> plan;
     if (withPlan) plan = sweep::PlanSetting{PlanOptions(), &Parts()};
-    sweep::SweepData data(*spec, withPlan);
+    sweep::SweepData data(*range, withPlan);
     std::string csv = sweep::CsvHeader(withPlan);
     std::string tsv = sweep::CsvHeader(withPlan, '\t');
-    sweep::RunSweep(*spec, Inputs(), plan, [&](const sweep::SweepPoint& point) {
+    sweep::RunSweep(*range, Inputs(), plan, [&](const sweep::SweepPoint& point) {
         data.Add(point);
         csv += sweep::CsvLine(point);
         tsv += sweep::CsvLine(point, '\t');

@@ -157,18 +157,18 @@ bool SweepWindow::Run() {
     const std::string text = std::string(box.symbol) + "=" + from_->text().toStdString() + ":" +
                              to_->text().toStdString() + ":" + std::to_string(points_->value());
     std::string ignored;
-    const auto spec = sweep::ReadSweep(text, ignored);
-    problem_->setVisible(!spec);
-    if (!spec) {
+    const auto range = sweep::ReadSweep(text, ignored);
+    problem_->setVisible(!range);
+    if (!range) {
         problem_->setText(QStringLiteral("“从”和“到”须各为一个数。"));
         return false;
     }
     std::optional<sweep::PlanSetting> plan;
     if (withPlan_->isChecked()) plan = plan_;
     numtext::InputTexts texts = numtext::ViewsOf(texts_);
-    data_.emplace(*spec, plan.has_value());
+    data_.emplace(*range, plan.has_value());
     tabSeparated_ = sweep::CsvHeader(plan.has_value(), '\t');
-    sweep::RunSweep(*spec, texts, plan, [&](const sweep::SweepPoint& point) {
+    sweep::RunSweep(*range, texts, plan, [&](const sweep::SweepPoint& point) {
         data_->Add(point);
         tabSeparated_ += sweep::CsvLine(point, '\t');
     });

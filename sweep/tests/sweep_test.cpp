@@ -33,23 +33,23 @@ int Count(const std::string& svg, const std::string& xpath) {
 
 TEST(SweepTest, PointsRunFromOneEndToTheOther) {
     std::string problem;
-    const auto spec = ReadSweep("eta=50:90:5", problem);
-    ASSERT_TRUE(spec) << problem;
-    EXPECT_EQ(spec->input, numtext::Input::Efficiency);
-    EXPECT_EQ(SweepText(*spec, 0), "50");
-    EXPECT_EQ(SweepText(*spec, 1), "60");
-    EXPECT_EQ(SweepText(*spec, 4), "90");
+    const auto range = ReadSweep("eta=50:90:5", problem);
+    ASSERT_TRUE(range) << problem;
+    EXPECT_EQ(range->input, numtext::Input::Efficiency);
+    EXPECT_EQ(SweepText(*range, 0), "50");
+    EXPECT_EQ(SweepText(*range, 1), "60");
+    EXPECT_EQ(SweepText(*range, 4), "90");
     const auto thirds = ReadSweep("P=0.1:0.3:3", problem);
     EXPECT_EQ(SweepValue(*thirds, 2), 0.3);  // the end itself, not 0.1 + 2 × 0.1
 }
 
 TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
     std::string problem;
-    const auto spec = ReadSweep("P=5:300:60", problem);
-    ASSERT_TRUE(spec);
+    const auto range = ReadSweep("P=5:300:60", problem);
+    ASSERT_TRUE(range);
     const catalogue::Catalogue& parts = catalogue::BuiltIn();
-    SweepData data(*spec, true);
-    RunSweep(*spec, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
+    SweepData data(*range, true);
+    RunSweep(*range, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
              [&](const SweepPoint& point) { data.Add(point); });
     ASSERT_EQ(data.x.size(), 60u);
     EXPECT_FALSE(data.coreChanges.empty());
