@@ -24,17 +24,24 @@ std::size_t DisplayWidth(std::string_view text) {
     return width;
 }
 
+void PrintAligned(const std::vector<CaptionedRow>& rows, std::ostream& out, std::size_t column) {
+    for (const auto& [caption, text] : rows) column = std::max(column, DisplayWidth(caption));
+    for (const auto& [caption, text] : rows) {
+        out << caption << std::string(column + 1 - DisplayWidth(caption), ' ') << text << '\n';
+    }
+}
+
+// The column is that of every caption, reached or not, so that a faulting
+// press's table lines up as a complete one does.
 void PrintTable(const numtext::PressOutcome& outcome, std::ostream& out) {
     std::size_t column = 0;
+    std::vector<CaptionedRow> rows;
     for (const auto& info : numtext::kResultBoxesOnScreen) {
         column = std::max(column, DisplayWidth(info.caption));
+        if (const std::string* text = outcome.Text(info.box))
+            rows.emplace_back(info.caption, *text);
     }
-    for (const auto& info : numtext::kResultBoxesOnScreen) {
-        const std::string* text = outcome.Text(info.box);
-        if (text == nullptr) continue;
-        out << info.caption << std::string(column + 1 - DisplayWidth(info.caption), ' ') << *text
-            << '\n';
-    }
+    PrintAligned(rows, out, column);
 }
 
 }  // namespace flyback::cli

@@ -109,12 +109,9 @@ void PlanJson(const Plan& plan, std::string& json) {
 }
 
 void PrintLines(const std::vector<winding::SheetLine>& lines, std::ostream& out) {
-    std::size_t column = 0;
-    for (const auto& line : lines) column = std::max(column, DisplayWidth(line.caption));
-    for (const auto& line : lines) {
-        out << line.caption << std::string(column + 1 - DisplayWidth(line.caption), ' ')
-            << line.value << '\n';
-    }
+    std::vector<CaptionedRow> rows;
+    for (const auto& line : lines) rows.emplace_back(line.caption, line.value);
+    PrintAligned(rows, out);
 }
 
 }  // namespace

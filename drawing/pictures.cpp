@@ -84,27 +84,6 @@ void Core(Svg& svg, const Plan& plan, const Frame& f) {
         R"(class="bobbin-area" fill="#fbfbf6" stroke="#777" stroke-width="1" stroke-dasharray="4 3")");
 }
 
-// How many conductors each row of a winding holds, from the centre leg
-// outward, as the plan lays them: a turn's strands side by side, whole turns
-// to a row where they fit across, otherwise a turn over as many rows as it
-// takes.
-std::vector<long> RowCounts(const Winding& w, double width_mm) {
-    const long capacity = std::max(1L, static_cast<long>(std::floor(width_mm / w.outer_mm)));
-    std::vector<long> rows;
-    if (w.strands <= capacity) {
-        const long across = static_cast<long>(w.turnsPerLayer) * w.strands;
-        for (long left = static_cast<long>(w.turns) * w.strands; left > 0; left -= across) {
-            rows.push_back(std::min(across, left));
-        }
-        return rows;
-    }
-    for (int turn = 0; turn < w.turns; ++turn) {
-        for (long left = w.strands; left > 0; left -= capacity)
-            rows.push_back(std::min(capacity, left));
-    }
-    return rows;
-}
-
 double WindingRows(Svg& svg, const Winding& w, const Frame& f, double width_mm, double bottom_mm,
                    bool bands) {
     const std::string colour(RoleColour(w.role));
@@ -116,7 +95,7 @@ double WindingRows(Svg& svg, const Winding& w, const Frame& f, double width_mm, 
         svg.GroupEnd();
         return bottom_mm + w.height_mm;
     }
-    const std::vector<long> rows = RowCounts(w, width_mm);
+    const std::vector<long> rows = winding::ConductorsPerLayer(w, width_mm);
     for (std::size_t layer = 0; layer < rows.size(); ++layer) {
         const double cy = f.base - (bottom_mm + (static_cast<double>(layer) + 0.5) * od) * f.scale;
         if (bands) {

@@ -130,6 +130,24 @@ std::string ReadableText(const QuantityValue& value) {
     return quantity.value == nullptr ? value.text : ReadableValue(value.number, quantity.unit);
 }
 
+std::string KeyValues(const DesignRecord& record) {
+    std::string line;
+    for (const std::string_view symbol : kKeySymbols) {
+        if (const QuantityValue* value = record.Find(symbol)) {
+            if (!line.empty()) line += "    ";
+            line += std::string(symbol) + " = " + ReadableText(*value);
+        }
+    }
+    return line;
+}
+
+std::vector<std::string> WorkingLines(const DesignRecord& record) {
+    std::vector<std::string> lines;
+    if (!record.faultMessage.empty()) lines.push_back(record.faultMessage);
+    for (const Warning& warning : record.warnings) lines.push_back(warning.Line());
+    return lines;
+}
+
 std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& record) {
     const QuantityValue* result = record.Find(quantity.symbol);
     std::string formula = std::string(quantity.symbol) + " = ";

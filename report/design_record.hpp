@@ -68,6 +68,17 @@ std::string FormulaWithNumbers(const Quantity& quantity, const DesignRecord& rec
 // A quantity's value for people, with its unit ("1.758 mH"; the core type's text).
 std::string ReadableText(const QuantityValue& value);
 
+// What an engineer checks first after the seven results: the core area used,
+// the duty cycle, the peak current and the reflected voltage.
+inline constexpr std::array<std::string_view, 4> kKeySymbols = {"Ae", "Dmax", "Ipk", "Vor"};
+
+// Those reached, on one line: "Ae = 1.44 cm²    Dmax = 0.3282    …".
+std::string KeyValues(const DesignRecord& record);
+
+// What the working says above its table: the fault's message, if any, then
+// each warning as one line.
+std::vector<std::string> WorkingLines(const DesignRecord& record);
+
 // A text from the user made safe to write as UTF-8: each byte that does not
 // belong to a valid UTF-8 sequence becomes U+FFFD.
 std::string ValidUtf8(std::string_view text);

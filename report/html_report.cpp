@@ -67,7 +67,7 @@ void Summary(std::string& html, const DesignRecord& record) {
         HtmlCell(html, value != nullptr ? ReadableText(*value) : "—", "number");
         html += "</tr>\n";
     }
-    for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
+    for (const std::string_view symbol : kKeySymbols) {
         const QuantityValue* value = record.Find(symbol);
         if (value == nullptr) continue;
         html += "<tr>";

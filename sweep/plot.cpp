@@ -165,9 +165,7 @@ double MarkList(drawing::Svg& svg, double top, const SweepData& data) {
             "font-size=\"10\" fill=\"" + std::string(colour) + "\" font-family=\"sans-serif\"";
         for (std::size_t i = 0; i < marks.size(); ++i) {
             const double x = kLeft + static_cast<double>(i % 2) * (kPanelWidth + kGapX);
-            svg.Text(x, y,
-                     report::ReadableNumber(marks[i].x) + " " + data.xUnit + "：" + marks[i].text,
-                     paint);
+            svg.Text(x, y, MarkText(data, marks[i]), paint);
             if (i % 2 == 1 || i + 1 == marks.size()) y += 14;
         }
         y += 8;
@@ -224,6 +222,10 @@ void SweepData::Add(const SweepPoint& point) {
         }
     }
     lastWarnings_ = std::move(warnings);
+}
+
+std::string MarkText(const SweepData& data, const Mark& mark) {
+    return report::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text;
 }
 
 std::string PlotSvg(const SweepData& data) {

@@ -37,6 +37,10 @@ struct SweepData {
     std::vector<std::string> lastWarnings_;
 };
 
+// A mark for people: where it begins, in the swept box's unit, and what it is
+// ("37.5 W PQ20/20").
+std::string MarkText(const SweepData& data, const Mark& mark);
+
 // The plot as SVG: one small panel per series against the swept input, with
 // axes and ticks, the core changes as dashed lines named at the top and the
 // warnings' beginnings marked in amber.

@@ -99,16 +99,6 @@ std::string Notes(const report::DesignRecord& record) {
 
 // The working as the window's "计算过程" shows it.
 std::string Working(const report::DesignRecord& record) {
-    std::string key;
-    for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
-        if (const report::QuantityValue* value = record.Find(symbol)) {
-            if (!key.empty()) key += "    ";
-            key += std::string(symbol) + " = " + report::ReadableText(*value);
-        }
-    }
-    std::vector<std::string> lines;
-    if (!record.faultMessage.empty()) lines.push_back(record.faultMessage);
-    for (const report::Warning& warning : record.warnings) lines.push_back(warning.Line());
     const std::string rows =
         JsonArray(record.quantities, [&](const report::QuantityValue& v, std::string& out) {
             JsonObject(out)
@@ -119,7 +109,10 @@ std::string Working(const report::DesignRecord& record) {
                 .Text("numbers", report::FormulaWithNumbers(*v.quantity, record));
         });
     std::string json;
-    JsonObject(json).Text("key", key).Raw("lines", Texts(lines)).Raw("rows", rows);
+    JsonObject(json)
+        .Text("key", report::KeyValues(record))
+        .Raw("lines", Texts(report::WorkingLines(record)))
+        .Raw("rows", rows);
     return json;
 }
 

@@ -152,10 +152,15 @@ void ChooseWire(Winding& w, const std::vector<const catalogue::Wire*>& wires, do
                            kMaxStrands, "并绕股数");
 }
 
+// Conductors side by side across the winding width: at least one.
+double ConductorsAcross(double width_mm, double outer_mm) {
+    return std::max(1.0, runtime::Floor(Divide(width_mm, outer_mm)));
+}
+
 // Turns side by side across the winding width, each turn's strands together.
 void LayOut(Winding& w, double width_mm) {
     w.outer_mm = *w.wire->Outer();
-    const double across = std::max(1.0, runtime::Floor(Divide(width_mm, w.outer_mm)));
+    const double across = ConductorsAcross(width_mm, w.outer_mm);
     const double perLayer = runtime::Floor(Divide(across, w.strands));
     double layers = 0;
     if (perLayer >= 1) {
@@ -344,6 +349,24 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
 }
 
 }  // namespace
+
+std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm) {
+    const auto capacity = static_cast<long>(ConductorsAcross(width_mm, w.outer_mm));
+    std::vector<long> layers;
+    if (w.strands <= capacity) {
+        const long across = static_cast<long>(w.turnsPerLayer) * w.strands;
+        for (long left = static_cast<long>(w.turns) * w.strands; left > 0; left -= across) {
+            layers.push_back(std::min(across, left));
+        }
+        return layers;
+    }
+    for (int turn = 0; turn < w.turns; ++turn) {
+        for (long left = w.strands; left > 0; left -= capacity) {
+            layers.push_back(std::min(capacity, left));
+        }
+    }
+    return layers;
+}
 
 std::string_view RoleCaption(Role role) {
     switch (role) {

@@ -74,6 +74,12 @@ struct PlanOutcome {
 PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts);
 
+// How many conductors each layer of `w` holds, from the centre leg outward,
+// as the plan lays them out across `width_mm`: a turn's strands side by side,
+// whole turns to a layer where they fit, otherwise a turn over as many layers
+// as it takes.
+std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
+
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);
 std::string_view RoleName(Role role);

@@ -72,7 +72,7 @@ QString MarksText(const sweep::SweepData& data) {
     const auto list = [&](const std::vector<sweep::Mark>& marks, const QString& heading) {
         QStringList items;
         for (const sweep::Mark& mark : marks) {
-            items << FromUtf8(report::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text);
+            items << FromUtf8(sweep::MarkText(data, mark));
         }
         return items.isEmpty() ? QString() : heading + items.join(QStringLiteral("；"));
     };

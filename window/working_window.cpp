@@ -51,19 +51,9 @@ void WorkingWindow::ShowPress(const report::DesignRecord& record, bool inputsCha
     state_->setText(inputsChanged ? QStringLiteral("输入已更改，按 => 重新计算；以下为上次计算。")
                                   : QString());
     state_->setVisible(inputsChanged);
-    QStringList key;
-    for (const std::string_view symbol : {"Ae", "Dmax", "Ipk", "Vor"}) {
-        if (const report::QuantityValue* value = record.Find(symbol)) {
-            key << FromUtf8(symbol) + QStringLiteral(" = ") +
-                       FromUtf8(report::ReadableText(*value));
-        }
-    }
-    keyValues_->setText(key.join(QStringLiteral("    ")));
+    keyValues_->setText(FromUtf8(report::KeyValues(record)));
     QStringList lines;
-    for (const report::Warning& warning : record.warnings) {
-        lines << FromUtf8(warning.Line());
-    }
-    if (!record.faultMessage.empty()) lines.prepend(FromUtf8(record.faultMessage));
+    for (const std::string& line : report::WorkingLines(record)) lines << FromUtf8(line);
     warnings_->setText(lines.join('\n'));
     warnings_->setVisible(!lines.isEmpty());
     quantities_->setRowCount(static_cast<int>(record.quantities.size()));
