@@ -110,6 +110,7 @@ void PlanJson(const Plan& plan, std::string& json) {
 
 void PrintLines(const std::vector<winding::SheetLine>& lines, std::ostream& out) {
     std::vector<CaptionedRow> rows;
+    rows.reserve(lines.size());
     for (const auto& line : lines) rows.emplace_back(line.caption, line.value);
     PrintAligned(rows, out);
 }
