@@ -130,6 +130,17 @@ std::string ReadableText(const QuantityValue& value) {
     return quantity.value == nullptr ? value.text : ReadableValue(value.number, quantity.unit);
 }
 
+BoxWarnings ResultBoxTip(const DesignRecord& record, int box) {
+    BoxWarnings tip;
+    tip.lines = InvalidatedBy(record.warnings, box);
+    tip.marked = !tip.lines.empty();
+    BoxWarnings own = WarningsOn(record.warnings, Warning::Box::Result, box);
+    tip.lines.insert(tip.lines.end(), own.lines.begin(), own.lines.end());
+    tip.marked = tip.marked || own.marked;
+    tip.lines.push_back(ResultBoxNote(record, box));
+    return tip;
+}
+
 std::string KeyValues(const DesignRecord& record) {
     std::string line;
     for (const std::string_view symbol : kKeySymbols) {

@@ -51,6 +51,11 @@ DesignRecord RecordPress(const numtext::InputTexts& inputs,
 // in full precision with the unit and its formula with the numbers put in; for
 // an input box its unit and the value read from it.
 std::string ResultBoxNote(const DesignRecord& record, int box);
+
+// A result box's whole tooltip after the press: why an invalid input spoils
+// it, its warnings, then its note; marked when either of the first two is more
+// than a note.
+BoxWarnings ResultBoxTip(const DesignRecord& record, int box);
 std::string InputBoxNote(const DesignRecord& record, int input);
 
 // The shortest text that reads back as the same double ("0.0017578125",

@@ -170,6 +170,16 @@ std::string_view Warning::StrengthLabel() const {
     return report::StrengthLabel(strength);
 }
 
+BoxWarnings WarningsOn(const std::vector<Warning>& warnings, Warning::Box box, int index) {
+    BoxWarnings on;
+    for (const Warning& warning : warnings) {
+        if (warning.box != box || warning.index != index) continue;
+        on.lines.push_back(std::string(warning.StrengthLabel()) + "：" + warning.message);
+        on.marked = on.marked || warning.strength != Warning::Strength::Note;
+    }
+    return on;
+}
+
 std::string Warning::Line() const {
     return std::string(StrengthLabel()) + "：" + std::string(BoxCaption()) + "：" + message;
 }

@@ -49,6 +49,14 @@ std::vector<int> ResultsDerivedFrom(numtext::Input input);
 // meaningless, one line for each such input; empty when none does.
 std::vector<std::string> InvalidatedBy(const std::vector<Warning>& warnings, int box);
 
+// What a box's tooltip says of the warnings on it, one line each ("注意：…"),
+// and whether one of them is more than a note (the box turns amber).
+struct BoxWarnings {
+    std::vector<std::string> lines;
+    bool marked = false;
+};
+BoxWarnings WarningsOn(const std::vector<Warning>& warnings, Warning::Box box, int index);
+
 // Checks of what was typed, before any calculation: a text that holds no
 // number or whose reading stopped before a digit ("1,5" reads as 1), values out
 // of range (a power, voltage or output voltage not above 0, the minimum input

@@ -70,14 +70,13 @@
 
     // ---- As the user types: warnings and results out of date ---------------
 
-    const strengthOrder = { invalid: 0, caution: 1, note: 2 };
     function showBoxStates() {
         const warnings = engine.page.inputWarnings(texts());
         const derived = new Map();  // result box -> the lines of the invalid inputs
         inputs.forEach((box, i) => {
-            const own = warnings.filter((w) => w.box === box.id)
-                .sort((a, b) => strengthOrder[a.strength] - strengthOrder[b.strength]);
-            const warned = own.find((w) => w.strength !== 'note');
+            const own = warnings.filter((w) => w.box === box.id);
+            const warned = own.find((w) => w.strength === 'invalid') ||
+                           own.find((w) => w.strength === 'caution');
             if (warned) box.dataset.warning = warned.code; else delete box.dataset.warning;
             const invalid = own.some((w) => w.strength === 'invalid');
             if (invalid) box.setAttribute('aria-invalid', 'true'); else box.removeAttribute('aria-invalid');
@@ -87,23 +86,23 @@
                 }
             }
             const note = lastPress ? lastPress.notes.inputs[i] : '单位：' + boxes.inputs[i].unit;
-            setNote(box, [...own.map((w) => w.message), note].join('\n'));
+            setNote(box, [...own.map((w) => w.tip), note].join('\n'));
         });
         const isStale = stale();
         results.forEach((box, i) => {
             const lines = derived.get(box.id);
             if (lines) box.dataset.invalidInput = 'true'; else delete box.dataset.invalidInput;
             if (!lastPress) return;
-            if (isStale) {
+            if (isStale) {  // grey, as the window shows it, warned or not
                 box.dataset.stale = 'true';
+                delete box.dataset.warned;
                 setNote(box, kStale);
                 return;
             }
             delete box.dataset.stale;
-            const own = lastPress.answer.warnings
-                .filter((w) => w.box === box.id).map((w) => w.message);
-            setNote(box, [...lastPress.notes.invalidated[i], ...own, lastPress.notes.results[i]]
-                .filter((line) => line).join('\n'));
+            const tip = lastPress.notes.results[i];
+            if (tip.marked) box.dataset.warned = 'true'; else delete box.dataset.warned;
+            setNote(box, tip.lines.filter((line) => line).join('\n'));
         });
         for (const panel of [$('working'), $('winding')]) {
             if (isStale) panel.dataset.stale = 'true'; else delete panel.dataset.stale;

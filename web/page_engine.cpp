@@ -77,23 +77,22 @@ std::string Lines(const std::vector<winding::SheetLine>& lines) {
     });
 }
 
-// What the window's boxes tell beyond their texts: each box's note (its
-// tooltip), and for each result the invalid inputs that make it meaningless.
+// What the window's boxes tell beyond their texts: each input's note, and each
+// result's whole tooltip (why an invalid input spoils it, its warnings, its
+// note) with whether it is marked amber.
 std::string Notes(const report::DesignRecord& record) {
-    std::vector<std::string> inputs, results;
-    std::string invalidated = "[";
-    for (int i = 0; i < numtext::kInputCount; ++i)
+    std::vector<std::string> inputs;
+    std::string results = "[";
+    for (int i = 0; i < numtext::kInputCount; ++i) {
         inputs.push_back(report::InputBoxNote(record, i));
+    }
     for (int box = 0; box < numtext::kResultCount; ++box) {
-        results.push_back(report::ResultBoxNote(record, box));
-        if (box > 0) invalidated += ',';
-        invalidated += Texts(report::InvalidatedBy(record.warnings, box));
+        const report::BoxWarnings tip = report::ResultBoxTip(record, box);
+        if (box > 0) results += ',';
+        JsonObject(results).Raw("lines", Texts(tip.lines)).Bool("marked", tip.marked);
     }
     std::string json;
-    JsonObject(json)
-        .Raw("inputs", Texts(inputs))
-        .Raw("results", Texts(results))
-        .Raw("invalidated", invalidated + "]");
+    JsonObject(json).Raw("inputs", Texts(inputs)).Raw("results", results + "]");
     return json;
 }
 
@@ -203,6 +202,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_input_warnings() {
             .Text("box", w.BoxName())
             .Text("strength", w.StrengthName())
             .Text("message", w.message)
+            .Text("tip", report::WarningsOn({w}, w.box, w.index).lines.front())
             .Text("line", w.Line())
             .Raw("results", Texts(results));
     });

@@ -49,6 +49,12 @@ class TextSizeLimit : public QValidator {
     }
 };
 
+QStringList Lines(const std::vector<std::string>& lines) {
+    QStringList texts;
+    for (const std::string& line : lines) texts << FromUtf8(line);
+    return texts;
+}
+
 QIcon WindowIcon() {
     QIcon icon;
     for (const int size : {16, 32}) {
@@ -371,9 +377,10 @@ void MainWindow::ShowBoxStates() {
         lastPress_ && !outOfDate ? lastPress_->warnings
                                  : report::InputWarnings(numtext::ViewsOf(texts));
     for (int i = 0; i < numtext::kInputCount; ++i) {
-        bool coloured = false;
-        QStringList notes = Messages(inputWarnings, report::Warning::Box::Input, i, coloured);
-        ShowState(text1_[i], coloured ? BoxState::Warned : BoxState::Normal);
+        const report::BoxWarnings on =
+            report::WarningsOn(inputWarnings, report::Warning::Box::Input, i);
+        ShowState(text1_[i], on.marked ? BoxState::Warned : BoxState::Normal);
+        QStringList notes = Lines(on.lines);
         notes << (lastPress_ ? FromUtf8(report::InputBoxNote(*lastPress_, i))
                              : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
         SetPlainToolTip(text1_[i], notes.join('\n'));
@@ -383,21 +390,14 @@ void MainWindow::ShowBoxStates() {
     if (working_ != nullptr) working_->ShowPress(*lastPress_, outOfDate);
     if (winding_ != nullptr && plan_) winding_->ShowPlan(*plan_, outOfDate);
     for (int box = 0; box < numtext::kResultCount; ++box) {
-        bool coloured = false;
-        QStringList notes =
-            Messages(lastPress_->warnings, report::Warning::Box::Result, box, coloured);
-        for (const std::string& reason : report::InvalidatedBy(lastPress_->warnings, box)) {
-            notes.prepend(FromUtf8(reason));
-            coloured = true;
-        }
         if (outOfDate) {
             ShowState(text2_[box], BoxState::OutOfDate);
             SetPlainToolTip(text2_[box], QStringLiteral("输入已更改，按 => 重新计算"));
             continue;
         }
-        ShowState(text2_[box], coloured ? BoxState::Warned : BoxState::Normal);
-        notes << FromUtf8(report::ResultBoxNote(*lastPress_, box));
-        SetPlainToolTip(text2_[box], notes.join('\n'));
+        const report::BoxWarnings tip = report::ResultBoxTip(*lastPress_, box);
+        ShowState(text2_[box], tip.marked ? BoxState::Warned : BoxState::Normal);
+        SetPlainToolTip(text2_[box], Lines(tip.lines).join('\n'));
     }
 }
 
@@ -413,18 +413,6 @@ void MainWindow::LabelDesignActions(bool lastPressOnly) {
                         QStringLiteral("（上次计算）"));
         designActions_[i]->setText(text);
     }
-}
-
-QStringList MainWindow::Messages(const std::vector<report::Warning>& warnings,
-                                 report::Warning::Box box, int index, bool& coloured) {
-    QStringList messages;
-    for (const report::Warning& warning : warnings) {
-        if (warning.box != box || warning.index != index) continue;
-        messages << FromUtf8(warning.StrengthLabel()) + QStringLiteral("：") +
-                        FromUtf8(warning.message);
-        coloured = coloured || warning.strength != report::Warning::Strength::Note;
-    }
-    return messages;
 }
 
 void MainWindow::ShowState(QLineEdit* box, BoxState state) const {

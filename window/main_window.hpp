@@ -93,10 +93,6 @@ class MainWindow : public QWidget {
     void LabelDesignActions(bool lastPressOnly);
     // Whether the inputs differ from those of the last press.
     bool InputsChanged() const;
-    // The messages of the warnings on one box; `coloured` is set where one of
-    // them is more than a note.
-    static QStringList Messages(const std::vector<report::Warning>& warnings,
-                                report::Warning::Box box, int index, bool& coloured);
     void ShowState(QLineEdit* box, BoxState state) const;
     QAction* AddWindowAction(const QString& text, const char* name, const QKeySequence& shortcut,
                              void (MainWindow::*slot)());
