@@ -1,46 +1,24 @@
 #include "catalogue/catalogue.hpp"
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "catalogue/csv.hpp"
+#include "catalogue/names.hpp"
 #include "catalogue/records.hpp"
+#include "catalogue/user_file.hpp"
 
 namespace flyback::catalogue {
 namespace {
 
-// Upper case without blanks: "ee 13" and "EE13" are one name.
-std::string Key(std::string_view name) {
-    std::string key;
-    for (const char c : name) {
-        if (c != ' ' && c != '\t')
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return key;
-}
-
-// "E13/7/4 (EF12.6)" is also found as "E13/7/4".
-std::string_view WithoutParenthesis(std::string_view name) {
-    const std::size_t open = name.find(" (");
-    return open == std::string_view::npos ? name : name.substr(0, open);
-}
-
 template <class Item>
 const Item* FindByName(const std::vector<Item>& items, std::string_view name) {
-    const std::string key = Key(name);
+    const std::string key = NameKey(name);
     for (const Item& item : items) {
-        if (Key(item.name) == key || Key(WithoutParenthesis(item.name)) == key) return &item;
+        if (NameKey(item.name) == key || NameKey(WithoutParenthesis(item.name)) == key)
+            return &item;
     }
     return nullptr;
-}
-
-std::optional<std::string> ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -51,11 +29,15 @@ std::optional<double> Wire::Outer(int grade) const {
 }
 
 const Core* Catalogue::FindCore(std::string_view name) const {
-    if (const Core* core = FindByName(cores, name)) return core;
-    const std::string key = Key(name);
+    const std::string key = NameKey(name);
+    if (key.empty()) return nullptr;
+    // A core's own full name first: no other core's short name may hide it.
     for (const Core& core : cores) {
-        for (const std::string& alias : core.aliases) {
-            if (Key(alias) == key) return &core;
+        if (NameKey(core.name) == key) return &core;
+    }
+    for (const Core& core : cores) {
+        for (const std::string& other : CoreNameKeys(core)) {
+            if (other == key) return &core;
         }
     }
     return nullptr;
@@ -77,9 +59,11 @@ Catalogue WithUserFiles(const std::filesystem::path& folder) {
     } kinds[] = {{"cores.csv", AddCores}, {"materials.csv", AddMaterials}, {"wires.csv", AddWires}};
     for (const auto& kind : kinds) {
         const std::filesystem::path path = folder / kind.file;
-        const auto text = ReadFile(path);
-        if (!text) continue;
-        kind.add(ReadCsv(*text), path.string(), catalogue);
+        const UserFile file = ReadUserFile(path);
+        if (!file.problem.empty())
+            catalogue.problems.push_back(path.string() + ": " + file.problem);
+        if (!file.text) continue;
+        kind.add(ReadCsv(*file.text), path.string(), catalogue);
     }
     return catalogue;
 }

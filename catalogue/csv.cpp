@@ -26,7 +26,8 @@ bool ReadRecord(std::string_view text, std::size_t& pos, int& line,
             quoted = true;
         } else if (c == ',') {
             fields.emplace_back();
-        } else if (c == '\n') {
+        } else if (c == '\n' || (c == '\r' && (pos + 1 == text.size() || text[pos + 1] != '\n'))) {
+            // A line ends in LF, CR LF, or a lone CR as old spreadsheets write.
             ++pos;
             ++line;
             return true;

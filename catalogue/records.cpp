@@ -1,9 +1,12 @@
 #include "catalogue/records.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 
+#include "catalogue/names.hpp"
 #include "runtime/decimal_conversion.hpp"
 
 namespace flyback::catalogue {
@@ -55,7 +58,8 @@ class Fields {
         const std::string text = Text(column);
         if (text.empty()) return std::nullopt;
         const runtime::decimal::Parsed parsed = runtime::decimal::Native().parse(text);
-        if (!parsed.valid || parsed.outOfRange) Fail(column, "\"" + text + "\" is not a number");
+        if (!parsed.valid || parsed.outOfRange || !std::isfinite(parsed.value))
+            Fail(column, "\"" + text + "\" is not a number");
         return parsed.value;
     }
 
@@ -67,6 +71,55 @@ class Fields {
     const CsvTable& table_;
     const CsvTable::Row& row_;
 };
+
+// Where `text` is not UTF-8, or holds a control character other than a tab:
+// why, else nothing. Such a name would reach a terminal as a command, or a
+// JSON answer as an invalid string.
+const char* TextProblem(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t') return "holds a control character";
+        if (c == 0x7F) return "holds a control character";
+        int length = 1;
+        std::uint32_t least = 0;
+        if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            least = 0x10000;
+        } else if (c >= 0xE0) {
+            length = c <= 0xEF ? 3 : 0;
+            least = 0x800;
+        } else if (c >= 0xC2) {
+            length = 2;
+            least = 0x80;
+        } else if (c >= 0x80) {
+            length = 0;
+        }
+        if (length == 0 || i + static_cast<std::size_t>(length) > text.size())
+            return "is not valid UTF-8";
+        std::uint32_t code = length == 1 ? c : c & (0x7Fu >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return "is not valid UTF-8";
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return "is not valid UTF-8";
+        if (code >= 0x80 && code <= 0x9F) return "holds a control character";
+        i += static_cast<std::size_t>(length);
+    }
+    return nullptr;
+}
+
+void CheckTexts(const CsvTable& table, const CsvTable::Row& row) {
+    for (std::size_t i = 0; i < row.fields.size(); ++i) {
+        if (const char* why = TextProblem(row.fields[i])) {
+            const std::string column = i < table.header.size() && !TextProblem(table.header[i])
+                                           ? table.header[i]
+                                           : "column " + std::to_string(i + 1);
+            Fields::Fail(column, why);
+        }
+    }
+}
 
 std::string Basis(const std::string& valueBasis) {
     if (valueBasis.empty()) return "user";
@@ -83,6 +136,7 @@ void EachRow(const CsvTable& table, std::string_view origin, Catalogue& catalogu
         catalogue.problems.push_back(std::string(origin) + ": " + table.problem);
     for (const CsvTable::Row& row : table.rows) {
         try {
+            CheckTexts(table, row);
             read(Fields(table, row), row);
         } catch (const RowProblem& problem) {
             catalogue.problems.push_back(std::string(origin) + ":" + std::to_string(row.line) +
@@ -120,21 +174,33 @@ Core ReadCore(const Fields& f, std::string_view origin, int line) {
 }  // namespace
 
 void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalogue) {
+    // Every name and alias taken so far, so that each row is checked in
+    // constant time and no row's name can hide another core's.
+    std::unordered_set<std::string> taken;
+    for (const Core& core : catalogue.cores) {
+        for (std::string& key : CoreNameKeys(core)) taken.insert(std::move(key));
+    }
     EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
         Core core = ReadCore(f, origin, row.line);
-        if (catalogue.FindCore(core.name) != nullptr) {
-            Fields::Fail("name", "\"" + core.name + "\" is already in the catalogue");
-        }
         for (const std::string& alias : core.aliases) {
-            if (catalogue.FindCore(alias) != nullptr) {
+            if (taken.contains(NameKey(alias)))
                 Fields::Fail("common_name", "\"" + alias + "\" already names a core");
+        }
+        std::vector<std::string> keys = CoreNameKeys(core);
+        for (const std::string& key : keys) {
+            if (taken.contains(key)) {
+                Fields::Fail("name", "\"" + core.name +
+                                         "\" is already in the catalogue, or its short name is");
             }
         }
+        for (std::string& key : keys) taken.insert(std::move(key));
         catalogue.cores.push_back(std::move(core));
     });
 }
 
 void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& catalogue) {
+    std::unordered_set<std::string> taken;
+    for (const Material& material : catalogue.materials) taken.insert(NameKey(material.name));
     std::vector<std::string> fromThisTable;
     EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row&) {
         const std::string name = f.RequiredText("material");
@@ -156,7 +222,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
         // One material spans a row for each frequency range of its fit.
         const bool continues = !fromThisTable.empty() && fromThisTable.back() == name;
         if (!continues) {
-            if (catalogue.FindMaterial(name) != nullptr) {
+            if (!taken.insert(NameKey(name)).second) {
                 Fields::Fail("material", "\"" + name + "\" is already in the catalogue");
             }
             catalogue.materials.push_back(read);
@@ -167,6 +233,11 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
 }
 
 void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalogue) {
+    std::unordered_set<std::string> taken;
+    for (const Wire& wire : catalogue.wires) {
+        taken.insert(NameKey(wire.name));
+        taken.insert(NameKey(WithoutParenthesis(wire.name)));
+    }
     EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row&) {
         Wire wire;
         wire.name = f.RequiredText("size_name");
@@ -184,9 +255,14 @@ void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalog
                 Fields::Fail("conductor_diameter_mm", "is not below the outer diameter");
             }
         }
-        if (catalogue.FindWire(wire.name) != nullptr) {
+        // Two products of one size share a short name ("20 AWG (…)"); the
+        // full name is what must be new.
+        const std::string key = NameKey(wire.name);
+        if (taken.contains(key)) {
             Fields::Fail("size_name", "\"" + wire.name + "\" is already in the catalogue");
         }
+        taken.insert(key);
+        taken.insert(NameKey(WithoutParenthesis(wire.name)));
         catalogue.wires.push_back(std::move(wire));
     });
 }

@@ -13,6 +13,7 @@
 #include "cli/json_lines.hpp"
 #include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
+#include "cli/whole_file.hpp"
 #include "cli/winding_options.hpp"
 #include "cli/winding_output.hpp"
 #include "drawing/pictures.hpp"
@@ -64,8 +65,7 @@ struct Options {
     bool jsonLines = false;
     bool details = false;
     bool report = false;
-    std::string sweep;
-    std::string svg;
+    std::optional<std::string> sweep, svg;
     WindingFlags windingFlags;
     winding::Options winding;
 };
@@ -174,31 +174,48 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     return kExitCalculationFault;
 }
 
+std::string SweepProblemLine(sweep::RangeProblem problem, std::string_view text) {
+    switch (problem) {
+        case sweep::RangeProblem::UnknownInput:
+            return "--sweep: \"" + std::string(text.substr(0, text.find('='))) +
+                   "\" is not an input (P, Vmax, Vmin, f, eta, Vo)";
+        case sweep::RangeProblem::Points:
+            return "--sweep: POINTS must be a whole number from 2 to " +
+                   std::to_string(sweep::kMaxPoints);
+        case sweep::RangeProblem::TooFarApart:
+            return "--sweep: FROM and TO are too far apart";
+        default:
+            return "--sweep expects NAME=FROM:TO:POINTS, as f=20:100:41";
+    }
+}
+
 // The CSV to standard output as each point is pressed, and the plot, when
-// asked for, to its file once all are.
+// asked for, to its file once all are. The CSV stops once it cannot be
+// written; the plot replaces its file only when it is whole.
 int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
                  std::ostream& err) {
     if (options.report) return UsageError(err, "--sweep and --report exclude each other");
-    std::string problem;
-    const auto range = sweep::ReadSweep(options.sweep, problem);
-    if (!range) return UsageError(err, problem);
+    sweep::RangeProblem problem{};
+    const auto range = sweep::ReadSweep(*options.sweep, problem);
+    if (!range) return UsageError(err, SweepProblemLine(problem, *options.sweep));
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     std::optional<sweep::PlanSetting> plan;
     if (options.windingFlags.on) plan = sweep::PlanSetting{options.winding, &parts};
     std::optional<sweep::SweepData> data;
-    if (!options.svg.empty()) data.emplace(*range, plan.has_value());
+    if (options.svg) data.emplace(*range, plan.has_value());
     out << sweep::CsvHeader(plan.has_value());
     sweep::RunSweep(*range, inputs, plan, [&](const sweep::SweepPoint& point) {
         out << sweep::CsvLine(point);
         if (data) data->Add(point);
+        return static_cast<bool>(out);
     });
-    if (!data) return kExitOk;
-    std::ofstream file(options.svg, std::ios::binary);
-    file << sweep::PlotSvg(*data);
-    file.close();
-    if (!file) {
-        err << "flyback-calc: cannot write " << report::VisibleText(options.svg) << '\n';
+    out.flush();
+    if (!data || !out) return kExitOk;  // a write failure is reported by the caller
+    if (const std::string failure = WriteWholeFile(*options.svg, sweep::PlotSvg(*data));
+        !failure.empty()) {
+        err << "flyback-calc: cannot write " << report::VisibleText(*options.svg) << ": " << failure
+            << '\n';
         return kExitWriteFailed;
     }
     return kExitOk;
@@ -289,9 +306,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     if (options.details && !options.json && !options.jsonLines) {
         return UsageError(err, "--details needs --json or --jsonl");
     }
+    if (options.svg && options.svg->empty()) return UsageError(err, "--svg needs a file name");
     if (options.cores || options.materials || options.wires) {
         if (!options.inputs.empty() || options.mainsMode || options.jsonLines || options.report ||
-            options.details || options.windingFlags.on) {
+            options.details || options.windingFlags.on || options.sweep) {
             return UsageError(err, "a catalogue listing takes only --json");
         }
         return ListParts(options, out, err);
@@ -301,6 +319,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     }
     if (options.mainsMode) {
         if (options.report) return UsageError(err, "--mains and --report exclude each other");
+        if (options.sweep) return UsageError(err, "--mains and --sweep exclude each other");
         if (options.inputs.size() != 4) {
             return UsageError(
                 err, "--mains expects 4 inputs, got " + std::to_string(options.inputs.size()));
@@ -324,7 +343,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
             ReadWindingOptions(options.windingFlags, parts, options.winding);
         if (!problem.empty()) return UsageError(err, problem);
     }
-    if (!options.sweep.empty()) return RunSweepMode(options, parts, out, err);
+    if (options.sweep) return RunSweepMode(options, parts, out, err);
     return RunOnce(options, parts, out, err);
 }
 

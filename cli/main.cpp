@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -19,6 +20,9 @@ int Report(const char* what, int error, int status) {
 
 int main(int argc, char** argv) {
     using namespace flyback::cli;
+    // A reader that goes away (`| head -1`) is a write error like any other:
+    // reported with its status, not a silent death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
     FdInputBuffer input(STDIN_FILENO);
     FdOutputBuffer output(STDOUT_FILENO);
     std::istream in(&input);

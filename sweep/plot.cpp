@@ -50,28 +50,36 @@ std::size_t RowsFor(std::size_t count) {
     return (count + 1) / 2;
 }
 
-// Ticks at 1, 2 or 5 times a power of ten, about `count` of them over the span.
+}  // namespace
+
 std::vector<double> Ticks(double low, double high, int count) {
-    if (!(high > low)) return {low};
-    const double rough = (high - low) / count;
+    // Halves, so that a span from -1e308 to 1e308 stays finite.
+    const double halfSpan = high / 2 - low / 2;
+    if (!(halfSpan > 0) || count < 1) return {low};
+    const double rough = halfSpan / count * 2;
     const double power = std::pow(10, std::floor(std::log10(rough)));
+    if (!(power > 0) || !std::isfinite(power)) return {low, high};
     double step = power;
     for (const double m : {2.0, 5.0, 10.0}) {
         if (step < rough) step = m * power;
     }
+    // Counted in whole steps, never by adding to a running value: a running
+    // value stops moving once a step is below its last bit.
+    const double first = std::ceil(low / step - 1e-9);
+    const double last = std::floor(high / step + 1e-9);
+    if (!(last >= first) || last - first > 4.0 * count + 4 || std::fabs(first) > 1e15)
+        return {low, high};
     std::vector<double> ticks;
-    for (double t = std::ceil(low / step) * step; t <= high + step * 1e-9; t += step) {
+    const auto n = static_cast<int>(last - first);
+    for (int i = 0; i <= n; ++i) {
+        const double t = (first + i) * step;
         ticks.push_back(std::fabs(t) < step * 1e-9 ? 0 : t);
     }
     return ticks;
 }
 
-struct Range {
-    double low = 0, high = 1;
-};
-
-Range RangeOf(const std::vector<double>& values) {
-    Range r{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+AxisRange RangeOf(const std::vector<double>& values) {
+    AxisRange r{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
     for (const double v : values) {
         if (std::isfinite(v)) {
             r.low = std::min(r.low, v);
@@ -79,22 +87,29 @@ Range RangeOf(const std::vector<double>& values) {
         }
     }
     if (!(r.low <= r.high)) return {0, 1};
-    if (r.low == r.high) {
-        const double pad = r.low == 0 ? 1 : std::fabs(r.low) * 0.1;
-        return {r.low - pad, r.high + pad};
+    // A series that varies only in its last bits is flat: drawn as a line in
+    // the middle, not as noise blown up to the panel's height.
+    const double middle = r.low / 2 + r.high / 2;
+    if (r.high / 2 - r.low / 2 <= std::fabs(middle) * 1e-9) {
+        const double pad = middle == 0 ? 1 : std::fabs(middle) * 0.1;
+        return {middle - pad, middle + pad};
     }
     return r;
 }
 
+namespace {
+
+// Where `v` lies from 0 (low) to 1 (high), in halves so that nothing
+// overflows.
+double Fraction(double v, const AxisRange& r) {
+    return (v / 2 - r.low / 2) / (r.high / 2 - r.low / 2);
+}
+
 struct Panel {
     double left, top;
-    Range xRange, yRange;
-    double X(double x) const {
-        return left + (x - xRange.low) / (xRange.high - xRange.low) * kPanelWidth;
-    }
-    double Y(double y) const {
-        return top + kPanelHeight - (y - yRange.low) / (yRange.high - yRange.low) * kPanelHeight;
-    }
+    AxisRange xRange, yRange;
+    double X(double x) const { return left + Fraction(x, xRange) * kPanelWidth; }
+    double Y(double y) const { return top + kPanelHeight - Fraction(y, yRange) * kPanelHeight; }
 };
 
 void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series& s) {
@@ -238,7 +253,7 @@ std::string PlotSvg(const SweepData& data) {
                           16;
     drawing::Svg svg(width, panels + listed, "扫描：" + data.xCaption);
     svg.Text(kLeft, 18, "横轴：" + data.xCaption + "；虚线：磁芯改变（灰）、警告开始（橙）", kText);
-    const Range xRange = RangeOf(data.x);
+    const AxisRange xRange = RangeOf(data.x);
     for (std::size_t i = 0; i < data.series.size(); ++i) {
         const Series& s = data.series[i];
         const Panel p{kLeft + static_cast<double>(i % 2) * (kPanelWidth + kGapX),

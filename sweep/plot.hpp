@@ -41,6 +41,18 @@ struct SweepData {
 // ("37.5 W PQ20/20").
 std::string MarkText(const SweepData& data, const Mark& mark);
 
+// An axis's extent for `values`: their smallest and largest finite value; a
+// flat series (equal, or differing only in its last bits) centred with room
+// above and below; 0 to 1 where no value is finite.
+struct AxisRange {
+    double low = 0, high = 1;
+};
+AxisRange RangeOf(const std::vector<double>& values);
+
+// Ticks at 1, 2 or 5 times a power of ten within [low, high], about `count`
+// of them; the ends alone where no such ticks fit.
+std::vector<double> Ticks(double low, double high, int count);
+
 // The plot as SVG: one small panel per series against the swept input, with
 // axes and ticks, the core changes as dashed lines named at the top and the
 // warnings' beginnings marked in amber.

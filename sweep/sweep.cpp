@@ -44,8 +44,8 @@ void PlanCells(const winding::PlanOutcome& outcome, std::string& line, char sepa
 
 }  // namespace
 
-std::optional<SweepRange> ReadSweep(std::string_view text, std::string& problem) {
-    problem = "--sweep expects NAME=FROM:TO:POINTS, as f=20:100:41";
+std::optional<SweepRange> ReadSweep(std::string_view text, RangeProblem& problem) {
+    problem = RangeProblem::Form;
     const std::size_t equals = text.find('=');
     const std::size_t colon1 = text.find(':', equals + 1);
     const std::size_t colon2 = text.find(':', colon1 + 1);
@@ -63,27 +63,42 @@ std::optional<SweepRange> ReadSweep(std::string_view text, std::string& problem)
         }
     }
     if (!known) {
-        problem =
-            "--sweep: \"" + std::string(name) + "\" is not an input (P, Vmax, Vmin, f, eta, Vo)";
+        problem = RangeProblem::UnknownInput;
         return std::nullopt;
     }
     const auto from = mains::ReadWholeNumber(text.substr(equals + 1, colon1 - equals - 1));
     const auto to = mains::ReadWholeNumber(text.substr(colon1 + 1, colon2 - colon1 - 1));
     const auto points = mains::ReadWholeNumber(text.substr(colon2 + 1));
-    if (!from || !to || !points) return std::nullopt;
-    if (!(*points >= 2 && *points <= kMaxPoints && std::floor(*points) == *points)) {
-        problem = "--sweep: POINTS must be a whole number from 2 to 100000";
+    if (!from || !to) return std::nullopt;
+    if (!points || !(*points >= 2 && *points <= kMaxPoints && std::floor(*points) == *points)) {
+        problem = RangeProblem::Points;
         return std::nullopt;
     }
     range.from = *from;
     range.to = *to;
     range.points = static_cast<int>(*points);
     if (!std::isfinite(range.to - range.from)) {
-        problem = "--sweep: FROM and TO are too far apart";
+        problem = RangeProblem::TooFarApart;
         return std::nullopt;
     }
-    problem.clear();
+    problem = RangeProblem::None;
     return range;
+}
+
+std::string_view RangeProblemCaption(RangeProblem problem) {
+    switch (problem) {
+        case RangeProblem::None:
+            return "";
+        case RangeProblem::Form:
+            return "“从”和“到”须各为一个数。";
+        case RangeProblem::UnknownInput:
+            return "所选的量不是六个输入之一。";
+        case RangeProblem::Points:
+            return "点数须为 2 至 100000 的整数。";
+        case RangeProblem::TooFarApart:
+            return "“从”和“到”相距太远，无法计算中间各点。";
+    }
+    return "";
 }
 
 double SweepValue(const SweepRange& range, int index) {
@@ -97,7 +112,7 @@ std::string SweepText(const SweepRange& range, int index) {
 
 void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
-              const std::function<void(const SweepPoint&)>& each) {
+              const std::function<bool(const SweepPoint&)>& each) {
     const auto swept = static_cast<std::size_t>(numtext::Index(range.input));
     for (int i = 0; i < range.points; ++i) {
         const std::string text = SweepText(range, i);
@@ -105,7 +120,7 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
         const report::DesignRecord record = report::RecordPress(texts);
         std::optional<winding::PlanOutcome> outcome;
         if (plan) outcome = winding::PlanWinding(record, plan->options, *plan->parts);
-        each({i, SweepValue(range, i), record, outcome ? &*outcome : nullptr});
+        if (!each({i, SweepValue(range, i), record, outcome ? &*outcome : nullptr})) return;
     }
 }
 

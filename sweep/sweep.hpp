@@ -23,9 +23,20 @@ struct SweepRange {
 
 inline constexpr int kMaxPoints = 100000;
 
-// The range read from its text, or what is wrong with it in `problem`
-// (English, one line).
-std::optional<SweepRange> ReadSweep(std::string_view text, std::string& problem);
+// What can be wrong with a range's text.
+enum class RangeProblem {
+    None,
+    Form,          // not NAME=FROM:TO:POINTS, or FROM or TO not a number
+    UnknownInput,  // NAME is none of the inputs' symbols
+    Points,        // POINTS not a whole number from 2 to kMaxPoints
+    TooFarApart,   // TO − FROM beyond the double range
+};
+
+// The range read from its text, or what is wrong with it in `problem`.
+std::optional<SweepRange> ReadSweep(std::string_view text, RangeProblem& problem);
+
+// The problem as the window and the page say it.
+std::string_view RangeProblemCaption(RangeProblem problem);
 
 // The value at point `index`: FROM + (TO − FROM) × index ÷ (POINTS − 1), TO
 // itself at the last; and the text the swept box holds then, the shortest
@@ -49,10 +60,10 @@ struct SweepPoint {
 };
 
 // Presses each point in turn, each exactly as the same texts would alone, and
-// hands it to `each`; nothing is kept.
+// hands it to `each`, until `each` answers false; nothing is kept.
 void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
-              const std::function<void(const SweepPoint&)>& each);
+              const std::function<bool(const SweepPoint&)>& each);
 
 // The CSV: a header of the symbols as --details names them (every quantity of
 // the design, then, with a plan, the plan's named apart from the chain's), then

@@ -296,11 +296,13 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
 // for a spreadsheet.
 EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan) {
     namespace sweep = flyback::sweep;
-    std::string problem;
+    sweep::RangeProblem problem{};
     const auto range = sweep::ReadSweep(Text(6), problem);
     Answer().clear();
     if (!range || range->points > 2000) {
-        JsonObject(Answer()).Text("problem", range ? "点数至多 2000。" : problem);
+        JsonObject(Answer()).Text(
+            "problem",
+            range ? "点数至多 2000。" : std::string(sweep::RangeProblemCaption(problem)));
         return;
     }
     std::optional<sweep::PlanSetting> plan;
@@ -312,6 +314,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan) {
         data.Add(point);
         csv += sweep::CsvLine(point);
         tsv += sweep::CsvLine(point, '\t');
+        return true;
     });
     JsonObject(Answer()).Text("csv", csv).Text("tsv", tsv).Text("svg", sweep::PlotSvg(data));
 }

@@ -156,11 +156,11 @@ bool SweepWindow::Run() {
     const auto& box = numtext::kInputBoxes[static_cast<std::size_t>(input_->currentIndex())];
     const std::string text = std::string(box.symbol) + "=" + from_->text().toStdString() + ":" +
                              to_->text().toStdString() + ":" + std::to_string(points_->value());
-    std::string ignored;
-    const auto range = sweep::ReadSweep(text, ignored);
+    sweep::RangeProblem problem{};
+    const auto range = sweep::ReadSweep(text, problem);
     problem_->setVisible(!range);
     if (!range) {
-        problem_->setText(QStringLiteral("“从”和“到”须各为一个数。"));
+        problem_->setText(FromUtf8(sweep::RangeProblemCaption(problem)));
         return false;
     }
     std::optional<sweep::PlanSetting> plan;
@@ -171,6 +171,7 @@ bool SweepWindow::Run() {
     sweep::RunSweep(*range, texts, plan, [&](const sweep::SweepPoint& point) {
         data_->Add(point);
         tabSeparated_ += sweep::CsvLine(point, '\t');
+        return true;
     });
     const QStringList lines = FromUtf8(tabSeparated_).split('\n', Qt::SkipEmptyParts);
     table_->clear();

@@ -51,6 +51,10 @@ expect 3 "full --jsonl" jsonl_full "$calc" --jsonl
 # A reader that has gone away, with SIGPIPE ignored: the answering must stop.
 expect 3 "gone reader --jsonl" bash -c "trap '' PIPE; yes '$request' 2>/dev/null | timeout 20 '$calc' --jsonl | head -n 1 >/dev/null; exit \${PIPESTATUS[1]}"
 
+# The same without anything ignored: the program itself must not die of SIGPIPE.
+expect 3 "gone reader, no trap, --jsonl" bash -c "yes '$request' 2>/dev/null | timeout 20 '$calc' --jsonl | head -n 1 >/dev/null; exit \${PIPESTATUS[1]}"
+expect 3 "gone reader, no trap, --sweep" bash -c "timeout 60 '$calc' --sweep P=1:100:100000 60 368 200 20 75 5 | head -n 1 >/dev/null; exit \${PIPESTATUS[0]}"
+
 expect 4 "closed input --jsonl" bash -c "'$calc' --jsonl <&- >/dev/null"
 expect 4 "directory input --jsonl" bash -c "'$calc' --jsonl <'$work' >/dev/null"
 

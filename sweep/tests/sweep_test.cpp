@@ -32,9 +32,9 @@ int Count(const std::string& svg, const std::string& xpath) {
 }
 
 TEST(SweepTest, PointsRunFromOneEndToTheOther) {
-    std::string problem;
+    RangeProblem problem{};
     const auto range = ReadSweep("eta=50:90:5", problem);
-    ASSERT_TRUE(range) << problem;
+    ASSERT_TRUE(range);
     EXPECT_EQ(range->input, numtext::Input::Efficiency);
     EXPECT_EQ(SweepText(*range, 0), "50");
     EXPECT_EQ(SweepText(*range, 1), "60");
@@ -44,13 +44,16 @@ TEST(SweepTest, PointsRunFromOneEndToTheOther) {
 }
 
 TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
-    std::string problem;
+    RangeProblem problem{};
     const auto range = ReadSweep("P=5:300:60", problem);
     ASSERT_TRUE(range);
     const catalogue::Catalogue& parts = catalogue::BuiltIn();
     SweepData data(*range, true);
     RunSweep(*range, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
-             [&](const SweepPoint& point) { data.Add(point); });
+             [&](const SweepPoint& point) {
+                 data.Add(point);
+                 return true;
+             });
     ASSERT_EQ(data.x.size(), 60u);
     EXPECT_FALSE(data.coreChanges.empty());
     const std::string svg = PlotSvg(data);

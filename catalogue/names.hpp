@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.hpp"
+
+namespace flyback::catalogue {
+
+// Upper case without blanks: "ee 13" and "EE13" are one name.
+std::string NameKey(std::string_view name);
+
+// "E13/7/4 (EF12.6)" without its parenthesis: "E13/7/4".
+std::string_view WithoutParenthesis(std::string_view name);
+
+// Every key a core is found by: its name, the name without its parenthesis,
+// each part name in the parenthesis ("EF12.6"; a remark such as "with centre
+// hole", which names no part, is not one) and its aliases.
+std::vector<std::string> CoreNameKeys(const Core& core);
+
+}  // namespace flyback::catalogue
