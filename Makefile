@@ -46,6 +46,7 @@ test-package: package
 
 bench: build web
 	$(BUILD_DIR)/bench/flyback-bench
+	$(BUILD_DIR)/bench/flyback-catalogue-bench
 	./bench/jsonl_throughput.sh $(BUILD_DIR)/cli/flyback-calc
 	./bench/web_speed.sh build/web
 
