@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -270,6 +271,34 @@ TEST(CommandLineTest, SweepLinesAreSeparatePresses) {
         kExitWriteFailed);
 }
 
+// A plot replaces its file only when whole: the old one stays where the new
+// one cannot be written, and no temporary file is left behind.
+TEST(CommandLineTest, APlotReplacesItsFileWhole) {
+    const auto folder = std::filesystem::temp_directory_path() / "flyback-calc-svg-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto svg = folder / "plot.svg";
+    std::ofstream(svg) << "old";
+    const Invocation flat = Invoke({"--sweep", "eta=37.5:112.5:3", "--svg", svg.string(), "150",
+                                    "375", "100", "100", "75", "24"});
+    EXPECT_EQ(flat.status, kExitOk) << flat.err;
+    EXPECT_EQ(std::count(flat.out.begin(), flat.out.end(), '\n'), 4);
+    std::ifstream plot(svg);
+    const std::string text((std::istreambuf_iterator<char>(plot)), {});
+    EXPECT_EQ(text.rfind("<svg", 0), 0u);
+    EXPECT_NE(text.find("</svg>"), std::string::npos);
+    // A folder in the file's place: the rename fails, and nothing is left.
+    std::filesystem::remove(svg);
+    std::filesystem::create_directories(svg / "inside");
+    EXPECT_EQ(Invoke(With("--sweep=f=20:100:5", With("--svg=" + svg.string(), kDefaults))).status,
+              kExitWriteFailed);
+    EXPECT_TRUE(std::filesystem::is_directory(svg / "inside"));
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++files;
+    EXPECT_EQ(files, 1);
+    std::filesystem::remove_all(folder);
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;
@@ -288,30 +317,34 @@ TEST_P(UsageErrorTest, ExitsTwoWithAReasonAndTheUsage) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, UsageErrorTest,
-    testing::Values(UsageCase{"NoInputs", {}}, UsageCase{"FiveInputs", {"1", "2", "3", "4", "5"}},
-                    UsageCase{"SevenInputs", {"1", "2", "3", "4", "5", "6", "7"}},
-                    UsageCase{"UnknownOption", {"--bogus"}},
-                    UsageCase{"BothJsonModes", {"--json", "--jsonl"}},
-                    UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)},
-                    UsageCase{"DetailsWithTheTable", With("--details", kDefaults)},
-                    UsageCase{"ReportAndJson", With("--report", With("--json", kDefaults))},
-                    UsageCase{"BulkWithoutMains", With("--bulk-uf", With("22", kDefaults))},
-                    UsageCase{"NoFluxDensity", With("--winding", With("--bmax=0", kDefaults))},
-                    UsageCase{"NegativeCurrentDensity",
-                              With("--winding", With("--current-density=-1", kDefaults))},
-                    UsageCase{"UnknownCore", With("--winding", With("--core=nonsense", kDefaults))},
-                    UsageCase{"FluxDensityNotANumber",
-                              With("--winding", With("--bmax=0.3T", kDefaults))},
-                    UsageCase{"CoreWithoutWinding", With("--core=ETD29", kDefaults)},
-                    UsageCase{"WindingWithJsonLines", {"--winding", "--jsonl"}},
-                    UsageCase{"SweepWithoutPoints", With("--sweep=f=20:100", kDefaults)},
-                    UsageCase{"SweepOfNoInput", With("--sweep=Lp=1:2:3", kDefaults)},
-                    UsageCase{"SweepFromNoNumber", With("--sweep=f=a:2:3", kDefaults)},
-                    UsageCase{"SweepOfOnePoint", With("--sweep=f=1:2:1", kDefaults)},
-                    UsageCase{"SweepOfPartPoints", With("--sweep=f=1:2:2.5", kDefaults)},
-                    UsageCase{"SweepOfTooManyPoints", With("--sweep=f=1:2:1e9", kDefaults)},
-                    UsageCase{"SweepToInfinity", With("--sweep=P=-1e308:1e308:3", kDefaults)},
-                    UsageCase{"SweepAsJson", With("--json", With("--sweep=f=1:2:3", kDefaults))}),
+    testing::Values(
+        UsageCase{"NoInputs", {}}, UsageCase{"FiveInputs", {"1", "2", "3", "4", "5"}},
+        UsageCase{"SevenInputs", {"1", "2", "3", "4", "5", "6", "7"}},
+        UsageCase{"UnknownOption", {"--bogus"}}, UsageCase{"BothJsonModes", {"--json", "--jsonl"}},
+        UsageCase{"JsonLinesWithInputs", With("--jsonl", kDefaults)},
+        UsageCase{"DetailsWithTheTable", With("--details", kDefaults)},
+        UsageCase{"ReportAndJson", With("--report", With("--json", kDefaults))},
+        UsageCase{"BulkWithoutMains", With("--bulk-uf", With("22", kDefaults))},
+        UsageCase{"NoFluxDensity", With("--winding", With("--bmax=0", kDefaults))},
+        UsageCase{"NegativeCurrentDensity",
+                  With("--winding", With("--current-density=-1", kDefaults))},
+        UsageCase{"UnknownCore", With("--winding", With("--core=nonsense", kDefaults))},
+        UsageCase{"FluxDensityNotANumber", With("--winding", With("--bmax=0.3T", kDefaults))},
+        UsageCase{"CoreWithoutWinding", With("--core=ETD29", kDefaults)},
+        UsageCase{"WindingWithJsonLines", {"--winding", "--jsonl"}},
+        UsageCase{"SweepWithoutPoints", With("--sweep=f=20:100", kDefaults)},
+        UsageCase{"SweepOfNoInput", With("--sweep=Lp=1:2:3", kDefaults)},
+        UsageCase{"SweepFromNoNumber", With("--sweep=f=a:2:3", kDefaults)},
+        UsageCase{"SweepOfOnePoint", With("--sweep=f=1:2:1", kDefaults)},
+        UsageCase{"SweepOfPartPoints", With("--sweep=f=1:2:2.5", kDefaults)},
+        UsageCase{"SweepOfTooManyPoints", With("--sweep=f=1:2:1e9", kDefaults)},
+        UsageCase{"SweepToInfinity", With("--sweep=P=-1e308:1e308:3", kDefaults)},
+        UsageCase{"SweepAsJson", With("--json", With("--sweep=f=1:2:3", kDefaults))},
+        UsageCase{"SvgOfNoName", With("--svg=", With("--sweep=f=1:2:3", kDefaults))},
+        UsageCase{"SweepWithMains", {"--mains", "--sweep=P=1:2:3", "85", "265", "12", "80"}},
+        UsageCase{"SvgWithMains", {"--mains", "--svg=p.svg", "85", "265", "12", "80"}},
+        UsageCase{"SweepWithCores", {"--cores", "--sweep=P=1:2:3"}},
+        UsageCase{"SweepOfNothing", With("--sweep=", kDefaults)}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

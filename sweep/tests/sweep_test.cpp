@@ -5,6 +5,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,110 @@ TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
     EXPECT_EQ(Count(svg, "//s:g[@class='plot'][1]/s:line[@class='mark']"),
               static_cast<int>(data.coreChanges.size() + data.warningStarts.size()));
     EXPECT_GE(Count(svg, "//s:polyline[@class='series']"), 13);
+}
+
+// Ticks for ranges that once looped for ever or drew nothing: a span of a few
+// bits, a span beyond the double range, one of zero, reversed ends.
+TEST(SweepTest, TicksAreFewAndInsideTheirRange) {
+    const double np = 19.86552567237164;
+    const struct {
+        const char* name;
+        double low, high;
+        std::size_t most;
+    } cases[] = {
+        {"ordinary", 0, 100, 7},
+        {"a few bits wide", np, std::nextafter(np, 100.0), 2},
+        {"a few bits wide far out", 1e300, std::nextafter(1e300, 2e300), 2},
+        {"the whole double range", -1.7e308, 1.7e308, 7},
+        {"zero wide", 5, 5, 1},
+        {"reversed", 10, 1, 1},
+        {"denormal", 0, 5e-324, 2},
+    };
+    for (const auto& c : cases) {
+        const std::vector<double> ticks = Ticks(c.low, c.high, 5);
+        EXPECT_GE(ticks.size(), 1u) << c.name;
+        EXPECT_LE(ticks.size(), c.most) << c.name;
+        for (const double t : ticks) {
+            EXPECT_TRUE(std::isfinite(t)) << c.name;
+            if (c.low <= c.high) {
+                EXPECT_GE(t, c.low - (c.high - c.low) * 1e-6) << c.name;
+                EXPECT_LE(t, c.high + (c.high - c.low) * 1e-6) << c.name;
+            }
+        }
+    }
+    EXPECT_EQ(Ticks(0, 100, 5), (std::vector<double>{0, 20, 40, 60, 80, 100}));
+}
+
+TEST(SweepTest, AFlatSeriesIsCentredWithRoom) {
+    const double np = 19.86552567237164;
+    const struct {
+        std::vector<double> values;
+        double low, high;
+    } cases[] = {
+        {{np, std::nextafter(np, 100.0), np}, np * 0.9, np * 1.1},
+        {{5, 5}, 4.5, 5.5},
+        {{0, 0}, -1, 1},
+        {{NAN, NAN}, 0, 1},
+        {{1, 3}, 1, 3},
+    };
+    for (const auto& c : cases) {
+        const AxisRange r = RangeOf(c.values);
+        EXPECT_NEAR(r.low, c.low, 1e-9 * std::fabs(c.low) + 1e-12);
+        EXPECT_NEAR(r.high, c.high, 1e-9 * std::fabs(c.high) + 1e-12);
+    }
+}
+
+// The efficiency sweep whose Np varies only in its last bit: it once looped
+// until memory ran out. Every panel now has its ticks, every coordinate is a
+// number, and the points lie inside their panel.
+TEST(SweepTest, ASweepOfFewBitsIsPlotted) {
+    for (const char* text : {"eta=37.5:112.5:3", "P=5:5:3", "P=10:1:4", "f=1e300:1e300:2"}) {
+        RangeProblem problem{};
+        const auto range = ReadSweep(text, problem);
+        ASSERT_TRUE(range) << text;
+        SweepData data(*range, false);
+        RunSweep(*range, {"150", "375", "100", "100", "75", "24"}, std::nullopt,
+                 [&](const SweepPoint& point) {
+                     data.Add(point);
+                     return true;
+                 });
+        const std::string svg = PlotSvg(data);
+        EXPECT_EQ(Count(svg, "//s:g[@class='plot']"), 7) << text;
+        EXPECT_EQ(svg.find("nan"), std::string::npos) << text;
+        EXPECT_EQ(svg.find("inf"), std::string::npos) << text;
+        EXPECT_GE(Count(svg, "//s:g[@class='plot'][4]/s:text"), 3) << text;  // Np's ticks
+    }
+}
+
+TEST(SweepTest, ARangesProblemIsNamed) {
+    const struct {
+        const char* text;
+        RangeProblem problem;
+    } cases[] = {
+        {"f=20:100", RangeProblem::Form},
+        {"f=a:2:3", RangeProblem::Form},
+        {"Lp=1:2:3", RangeProblem::UnknownInput},
+        {"f=1:2:1", RangeProblem::Points},
+        {"f=1:2:2.5", RangeProblem::Points},
+        {"f=1:2:x", RangeProblem::Points},
+        {"P=-1e308:1e308:3", RangeProblem::TooFarApart},
+        {"P=1:2:3", RangeProblem::None},
+    };
+    for (const auto& c : cases) {
+        RangeProblem problem{};
+        ReadSweep(c.text, problem);
+        EXPECT_EQ(problem, c.problem) << c.text;
+        EXPECT_EQ(RangeProblemCaption(problem).empty(), c.problem == RangeProblem::None);
+    }
+}
+
+TEST(SweepTest, ASweepStopsWhenAskedTo) {
+    RangeProblem problem{};
+    const auto range = ReadSweep("P=1:100:1000", problem);
+    int seen = 0;
+    RunSweep(*range, {"", "368", "200", "20", "75", "5"}, std::nullopt,
+             [&](const SweepPoint&) { return ++seen < 3; });
+    EXPECT_EQ(seen, 3);
 }
 
 }  // namespace
