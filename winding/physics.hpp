@@ -30,5 +30,9 @@ inline constexpr double kTape_mm = 0.05;
 inline constexpr int kTapeLayersBetweenWindings = 1;
 inline constexpr int kTapeLayersPrimaryToSecondary = 3;
 inline constexpr double kClampRipple = 0.1;  // of the clamp voltage
+// The thinnest wire a winding is given: 0.1 mm (38 AWG) is the finest that is
+// wound by hand or machine without breaking, and the finest the standard
+// sizes here hold. A bias winding of unknown load gets it.
+inline constexpr double kThinnestWire_mm = 0.1;
 
 }  // namespace flyback::winding::physics

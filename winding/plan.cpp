@@ -116,12 +116,14 @@ Turns ChooseTurns(const Chain& c, double Ae_m2, double Bmax) {
     }
 }
 
-// The wires of a kind that have an outer diameter to wind with, thinnest first.
+// The wires of a kind that have an outer diameter to wind with and are not
+// too fine to wind, thinnest first.
 std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& parts,
                                                 catalogue::WireKind kind) {
     std::vector<const catalogue::Wire*> wires;
     for (const catalogue::Wire& wire : parts.wires) {
-        if (wire.kind == kind && wire.Outer() && wire.conductor_mm > 0) wires.push_back(&wire);
+        if (wire.kind == kind && wire.Outer() && wire.conductor_mm >= k::kThinnestWire_mm)
+            wires.push_back(&wire);
     }
     std::stable_sort(wires.begin(), wires.end(), [](const auto* a, const auto* b) {
         return a->conductor_mm < b->conductor_mm;

@@ -150,6 +150,25 @@ TEST(PlanTest, BiasWindingAndTripleInsulatedSecondary) {
     EXPECT_FALSE(plan.windings[2].Irms_A);
 }
 
+// A user's wire too fine to wind is never taken, not even for the bias
+// winding, which once took the thinnest wire there was.
+TEST(PlanTest, NoWindingIsGivenAWireTooFineToWind) {
+    catalogue::Catalogue parts = Parts();
+    for (const double fine : {0.05, 1e-10}) {
+        catalogue::Wire wire;
+        wire.name = "fine " + std::to_string(fine);
+        wire.conductor_mm = fine;
+        wire.outerGrade1_mm = fine * 1.2;
+        parts.wires.push_back(wire);
+    }
+    Options options;
+    options.Vaux_V = 15;
+    const PlanOutcome outcome = PlanWinding(report::RecordPress(kSixtyWatts), options, parts);
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    for (const Winding& w : outcome.plan->windings) EXPECT_GE(w.wire->conductor_mm, 0.1);
+    EXPECT_EQ(outcome.plan->windings[2].wire->name, "0.1 mm");
+}
+
 TEST(PlanTest, FluxDensityLoweredAddsTurnsAndWarnsOfASmallGapOrSaturation) {
     Options low;
     low.Bmax_T = 0.15;
