@@ -8,13 +8,14 @@
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "report/design_record.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::cli {
 namespace {
 
 // Why a text is not the number it should be, or nothing when it is one.
 std::optional<double> Number(const std::string& text, const char* name, std::ostream& err) {
-    const auto value = mains::ReadWholeNumber(text);
+    const auto value = runtime::ReadWholeNumber(text);
     if (!value) {
         err << "flyback-calc: " << name << " is not a number: \"" << report::VisibleText(text)
             << "\"\n";

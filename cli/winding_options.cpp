@@ -2,25 +2,43 @@
 
 #include <sstream>
 
-#include "mains/mains.hpp"
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::cli {
 namespace {
 
-// The number typed for `flag`, where it was given; false when it is not one.
-bool ReadNumber(const std::string& text, std::string_view flag, double& value,
-                std::string& problem) {
-    if (text.empty()) return true;
-    const std::optional<double> number = mains::ReadWholeNumber(text);
-    if (!number) {
-        problem = std::string(flag) + ": \"" + text + "\" is not a number";
-        return false;
-    }
-    value = *number;
-    return true;
+// A limit as the command line writes it: the held value (the leakage as a
+// fraction), shortest form.
+std::string HeldLimit(const winding::NumberOptionInfo& info, double shown) {
+    return runtime::decimal::ShortestText(shown / info.shownPerHeld);
 }
 
 }  // namespace
+
+std::string OptionProblemLine(const winding::OptionProblem& p) {
+    using Kind = winding::OptionProblem::Kind;
+    const winding::NumberOptionInfo& info = winding::Info(p.option);
+    switch (p.kind) {
+        case Kind::None:
+            return {};
+        case Kind::UnknownCore:
+            return "no core \"" + p.text + "\" in the catalogue (see --cores)";
+        case Kind::UnknownFamily:
+            return "no core family \"" + p.text + "\" in the catalogue";
+        case Kind::UnknownMaterial:
+            return "no material \"" + p.text + "\" in the catalogue (see --materials)";
+        case Kind::NotANumber:
+            return std::string(info.flag) + ": \"" + p.text + "\" is not a number";
+        case Kind::OutOfRange: {
+            const std::string unit =
+                info.unit.empty() || info.shownPerHeld != 1 ? "" : " " + std::string(info.unit);
+            return std::string(info.flag) + " must be from " + HeldLimit(info, info.low) + " to " +
+                   HeldLimit(info, info.high) + unit;
+        }
+    }
+    return {};
+}
 
 void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     auto* winding = app.add_flag("--winding", f.on,
@@ -43,6 +61,7 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
 
 std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue& parts,
                                winding::Options& o) {
+    using winding::NumberOption;
     o.core = f.core;
     std::stringstream families(f.families);
     for (std::string family; std::getline(families, family, ',');) {
@@ -50,17 +69,24 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
     }
     if (!f.material.empty()) o.material = f.material;
     o.tripleInsulatedSecondary = f.tiw;
-    std::string problem;
-    double vaux = 0;
-    const bool numbers = ReadNumber(f.bmax, "--bmax", o.Bmax_T, problem) &&
-                         ReadNumber(f.density, "--current-density", o.J_A_mm2, problem) &&
-                         ReadNumber(f.fill, "--fill", o.fillMax, problem) &&
-                         ReadNumber(f.vaux, "--vaux", vaux, problem) &&
-                         ReadNumber(f.leakage, "--leakage", o.leakage, problem) &&
-                         ReadNumber(f.ambient, "--ambient", o.ambient_C, problem);
-    if (!numbers) return problem;
-    if (!f.vaux.empty()) o.Vaux_V = vaux;
-    return winding::OptionsProblem(o, parts);
+    const std::pair<NumberOption, const std::string&> numbers[] = {
+        {NumberOption::Bmax, f.bmax},       {NumberOption::CurrentDensity, f.density},
+        {NumberOption::Fill, f.fill},       {NumberOption::Vaux, f.vaux},
+        {NumberOption::Leakage, f.leakage}, {NumberOption::Ambient, f.ambient},
+    };
+    for (const auto& [option, text] : numbers) {
+        winding::OptionProblem problem;
+        // The flag takes the leakage as a fraction, as it always has.
+        if (option == NumberOption::Leakage && !text.empty()) {
+            const auto fraction = runtime::ReadWholeNumber(text);
+            if (!fraction) problem = {winding::OptionProblem::Kind::NotANumber, option, text};
+            if (fraction) o.leakage = *fraction;
+        } else {
+            problem = winding::ReadNumberOption(o, option, text);
+        }
+        if (problem) return OptionProblemLine(problem);
+    }
+    return OptionProblemLine(winding::CheckOptions(o, parts));
 }
 
 }  // namespace flyback::cli

@@ -23,4 +23,8 @@ void AddWindingOptions(CLI::App& app, WindingFlags& flags);
 std::string ReadWindingOptions(const WindingFlags& flags, const catalogue::Catalogue& parts,
                                winding::Options& options);
 
+// A problem with the plan's options in the command line's own words, naming
+// its flag: "--bmax must be from 0.01 to 1 T".
+std::string OptionProblemLine(const winding::OptionProblem& problem);
+
 }  // namespace flyback::cli

@@ -106,16 +106,6 @@ double NextE6(double microfarads) {
     return 10 * decade;
 }
 
-std::optional<double> ReadWholeNumber(std::string_view text) {
-    try {
-        const runtime::NumberReading reading = runtime::ReadNumber(text);
-        const bool blankRest = reading.rest.find_first_not_of(" \t") == std::string_view::npos;
-        if (reading.hasNumber && blankRest) return reading.value;
-    } catch (const runtime::RuntimeError&) {
-    }
-    return std::nullopt;
-}
-
 std::string TwoDecimals(double value) {
     std::array<char, 64> text{};
     const int length = std::snprintf(text.data(), text.size(), "%.2f", value);

@@ -54,10 +54,6 @@ DcInputRange DcInputFromMains(const MainsSupply& supply);
 // value a rounding error above one of them is taken as that one.
 double NextE6(double microfarads);
 
-// A text that is one number and nothing else, read as an input box reads it
-// (full-width digits, blanks); nothing for "60W", "", "1e999".
-std::optional<double> ReadWholeNumber(std::string_view text);
-
 // "374.77": two decimals, a point whatever the locale, as the boxes take it.
 std::string TwoDecimals(double value);
 

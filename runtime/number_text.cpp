@@ -328,4 +328,14 @@ std::string NumberText(double value) {
     return text;
 }
 
+std::optional<double> ReadWholeNumber(std::string_view text) {
+    try {
+        const NumberReading reading = ReadNumber(text);
+        const bool blankRest = reading.rest.find_first_not_of(" \t") == std::string_view::npos;
+        if (reading.hasNumber && blankRest) return reading.value;
+    } catch (const RuntimeError&) {
+    }
+    return std::nullopt;
+}
+
 }  // namespace flyback::runtime

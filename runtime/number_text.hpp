@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,11 @@ struct NumberReading {
     std::string_view rest;    // what followed and was ignored
 };
 NumberReading ReadNumber(std::string_view text);
+
+// A text that is one number and nothing else, read as an input box reads it
+// (full-width digits, blanks); nothing for "60W", "", "1e999". Every option
+// and range typed anywhere is read with it.
+std::optional<double> ReadWholeNumber(std::string_view text);
 
 // Whether a text holds a digit, full-width ones included.
 bool HasDigit(std::string_view text);

@@ -45,6 +45,13 @@ std::vector<double> PlanValues(const winding::PlanOutcome* outcome) {
             p.Pcopper_W.value_or(kNaN), p.Pcore_W.value_or(kNaN),  p.dT_K.value_or(kNaN)};
 }
 
+// A warning named by its first sentence, which says what it is; the rest
+// explains.
+std::string FirstSentence(const std::string& message) {
+    const std::size_t end = message.find("。");
+    return end == std::string::npos ? message : message.substr(0, end);
+}
+
 // Rows of two for `count` things.
 std::size_t RowsFor(std::size_t count) {
     return (count + 1) / 2;
@@ -225,15 +232,22 @@ void SweepData::Add(const SweepPoint& point) {
     // The first point names the core the sweep starts on.
     if (!core.empty() && core != lastCore_) coreChanges.push_back({point.typed, core});
     lastCore_ = core;
+    // By code, once each: the chain and the plan may both warn of one thing.
     std::vector<std::string> warnings;
-    for (const report::Warning& w : point.record.warnings) warnings.emplace_back(w.code);
+    std::vector<std::string> texts;
+    const auto note = [&](std::string_view code, const std::string& message) {
+        if (std::find(warnings.begin(), warnings.end(), code) != warnings.end()) return;
+        warnings.emplace_back(code);
+        texts.push_back(FirstSentence(message));
+    };
+    for (const report::Warning& w : point.record.warnings) note(w.code, w.message);
     if (point.plan != nullptr && point.plan->plan) {
-        for (const winding::PlanWarning& w : point.plan->plan->warnings)
-            warnings.emplace_back(w.code);
+        for (const winding::PlanWarning& w : point.plan->plan->warnings) note(w.code, w.message);
     }
-    for (const std::string& code : warnings) {
-        if (std::find(lastWarnings_.begin(), lastWarnings_.end(), code) == lastWarnings_.end()) {
-            warningStarts.push_back({point.typed, code});
+    for (std::size_t i = 0; i < warnings.size(); ++i) {
+        if (std::find(lastWarnings_.begin(), lastWarnings_.end(), warnings[i]) ==
+            lastWarnings_.end()) {
+            warningStarts.push_back({point.typed, texts[i]});
         }
     }
     lastWarnings_ = std::move(warnings);

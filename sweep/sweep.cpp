@@ -3,9 +3,9 @@
 #include <array>
 #include <cmath>
 
-#include "mains/mains.hpp"
 #include "report/design_record.hpp"
 #include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::sweep {
 namespace {
@@ -66,9 +66,9 @@ std::optional<SweepRange> ReadSweep(std::string_view text, RangeProblem& problem
         problem = RangeProblem::UnknownInput;
         return std::nullopt;
     }
-    const auto from = mains::ReadWholeNumber(text.substr(equals + 1, colon1 - equals - 1));
-    const auto to = mains::ReadWholeNumber(text.substr(colon1 + 1, colon2 - colon1 - 1));
-    const auto points = mains::ReadWholeNumber(text.substr(colon2 + 1));
+    const auto from = runtime::ReadWholeNumber(text.substr(equals + 1, colon1 - equals - 1));
+    const auto to = runtime::ReadWholeNumber(text.substr(colon1 + 1, colon2 - colon1 - 1));
+    const auto points = runtime::ReadWholeNumber(text.substr(colon2 + 1));
     if (!from || !to) return std::nullopt;
     if (!points || !(*points >= 2 && *points <= kMaxPoints && std::floor(*points) == *points)) {
         problem = RangeProblem::Points;

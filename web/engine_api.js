@@ -16,7 +16,8 @@
 //     .inputWarnings(texts)     the warnings of the texts as typed
 //     .report(texts, date, lastPress)   {name, html}: the report, winding plan included
 //     .copy(texts, date, lastPress)     {text, html} for the clipboard
-//     .setPlanOptions(options)  the winding plan's options; what is wrong, or ''
+//     .setPlanOptions(options)  the winding plan's options; {problem, box}: what
+//                               is wrong ('' if nothing) and the option it is in
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
 //     .sweep(texts, range, withPlan)     {csv, tsv, svg} or {problem}
@@ -114,7 +115,7 @@
             putTexts([o.core, o.families.join(','), o.material, o.bmax, o.density, o.fill,
                       o.vaux, o.leakage, o.ambient, o.tiw ? '1' : ''].map(String));
             Module['_flyback_set_plan_options']();
-            return answer();
+            return JSON.parse(answer());
         },
         parts() {
             Module['_flyback_parts']();

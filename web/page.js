@@ -242,7 +242,7 @@
     });
     const defaults = {
         core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
-        fill: parts.fill, vaux: '', leakage: parts.leakage * 100, ambient: parts.ambient,
+        fill: parts.fill, vaux: '', leakage: parts.leakage, ambient: parts.ambient,
     };
     const kStore = 'flyback-designer.winding';
     function readStore() {
@@ -253,9 +253,13 @@
         }
     }
     const kept = readStore();
-    for (const [name, box] of Object.entries(optionBoxes)) box.value = kept[name] ?? defaults[name];
-    $('OptTiw').checked = Boolean(kept.tiw);
-    if (Array.isArray(kept.families)) {
+    const keptText = (v) => typeof v === 'string' || typeof v === 'number';
+    for (const [name, box] of Object.entries(optionBoxes)) {
+        box.value = keptText(kept[name]) ? kept[name] : defaults[name];
+    }
+    $('OptTiw').checked = kept.tiw === true;
+    // An empty list allows every family, and shows them all ticked.
+    if (Array.isArray(kept.families) && kept.families.length > 0) {
         for (const box of familyBoxes) box.checked = kept.families.includes(box.value);
     }
 
@@ -265,16 +269,31 @@
             Object.entries(optionBoxes).map(([name, box]) => [name, box.value.trim()]));
         return {
             ...values,
-            leakage: values.leakage === '' ? '' : String(Number(values.leakage) / 100),
             tiw: $('OptTiw').checked,
             families: chosen.length === familyBoxes.length ? [] : chosen,
         };
     }
 
+    const optionOrder = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
+                         'leakage', 'ambient'];
     function applyOptions() {
-        const problem = engine.page.setPlanOptions(options());
+        // None ticked would allow every family: show that as all ticked.
+        if (!familyBoxes.some((box) => box.checked)) {
+            for (const box of familyBoxes) box.checked = true;
+        }
+        const { problem, box } = engine.page.setPlanOptions(options());
         $('OptProblem').hidden = !problem;
         $('OptProblem').textContent = problem ? '选项有误：' + problem : '';
+        for (const [name, input] of Object.entries(optionBoxes)) {
+            if (problem && optionOrder[box] === name) {
+                input.setAttribute('aria-invalid', 'true');
+            } else {
+                input.removeAttribute('aria-invalid');
+            }
+        }
+        // The plan below is of the options before, until this one is mended.
+        if (problem) $('winding').dataset.optionsStale = 'true';
+        else delete $('winding').dataset.optionsStale;
         if (problem) return;
         const store = Object.fromEntries(
             Object.entries(optionBoxes).map(([name, box]) => [name, box.value]));
@@ -291,7 +310,7 @@
     }
     $('WindingOptions').addEventListener('change', applyOptions);
     $('WindingOptions').addEventListener('submit', (event) => event.preventDefault());
-    if (engine.page.setPlanOptions(options())) {  // kept options no longer valid
+    if (engine.page.setPlanOptions(options()).problem) {  // kept options no longer valid
         for (const [name, box] of Object.entries(optionBoxes)) box.value = defaults[name];
         engine.page.setPlanOptions(options());
     }
@@ -350,7 +369,12 @@
         event.preventDefault();
         const symbol = boxes.inputs[Number($('SweepInput').value)].symbol;
         const range = `${symbol}=${$('SweepFrom').value}:${$('SweepTo').value}:${$('SweepPoints').value}`;
-        const swept = engine.page.sweep(texts(), range, $('SweepPlan').checked);
+        let swept;
+        try {
+            swept = engine.page.sweep(texts(), range, $('SweepPlan').checked);
+        } catch (error) {  // never a silent freeze: whatever failed is said
+            swept = { problem: '扫描失败：' + String(error && error.message || error) };
+        }
         $('SweepProblem').hidden = !swept.problem;
         $('SweepProblem').textContent = swept.problem || '';
         if (swept.problem) return;

@@ -20,6 +20,7 @@
 #include "mains/mains.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
+#include "runtime/number_text.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
@@ -150,19 +151,6 @@ std::string PlanSection(const winding::PlanOutcome& outcome) {
     return winding::HtmlSection(outcome, PlanOptions(), flyback::drawing::PicturesHtml(outcome));
 }
 
-// An option's number from its text; false, and `problem` set, when the text
-// holds no number alone.
-bool ReadOptionNumber(std::string_view text, std::string_view caption, double& value,
-                      std::string& problem) {
-    const auto number = flyback::mains::ReadWholeNumber(text);
-    if (!number) {
-        problem = "“" + std::string(caption) + "”不是一个数：" + report::VisibleText(text);
-        return false;
-    }
-    value = *number;
-    return true;
-}
-
 }  // namespace
 
 extern "C" {
@@ -235,8 +223,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
 }
 
 // The plan's options from their texts: core, families (comma-separated),
-// material, Bmax, J, fill, Vaux (empty: none), leakage, ambient, "1" for a
-// triple-insulated secondary. The answer is what is wrong, or empty.
+// material, Bmax, J, fill, Vaux, leakage (in %), ambient, each as its box
+// shows it, an empty box its default (for Vaux: none); "1" for a
+// triple-insulated secondary. The answer: {"problem": what is wrong, in
+// Chinese, or "", "box": the text it is in, or -1}.
 EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     winding::Options o;
     o.core = std::string(Text(0));
@@ -247,19 +237,30 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
         start = comma + 1;
     }
     if (!Text(2).empty()) o.material = std::string(Text(2));
-    double vaux = 0;
-    std::string problem;
-    const bool numbers =
-        ReadOptionNumber(Text(3), "Bmax", o.Bmax_T, problem) &&
-        ReadOptionNumber(Text(4), "电流密度 J", o.J_A_mm2, problem) &&
-        ReadOptionNumber(Text(5), "填充系数上限", o.fillMax, problem) &&
-        (Text(6).empty() || ReadOptionNumber(Text(6), "辅助绕组电压", vaux, problem)) &&
-        ReadOptionNumber(Text(7), "漏感", o.leakage, problem) &&
-        ReadOptionNumber(Text(8), "环境温度", o.ambient_C, problem);
-    if (!Text(6).empty()) o.Vaux_V = vaux;
+    using winding::NumberOption;
+    winding::OptionProblem problem;
+    const std::pair<NumberOption, int> numbers[] = {
+        {NumberOption::Bmax, 3}, {NumberOption::CurrentDensity, 4}, {NumberOption::Fill, 5},
+        {NumberOption::Vaux, 6}, {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
+    };
+    for (const auto& [option, text] : numbers) {
+        if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
+    }
     o.tripleInsulatedSecondary = Text(9) == "1";
-    Answer() = numbers ? winding::OptionsProblem(o, Parts()) : problem;
-    if (Answer().empty()) PlanOptions() = o;
+    if (!problem) problem = winding::CheckOptions(o, Parts());
+    int box = -1;  // the text the problem is in
+    using Kind = winding::OptionProblem::Kind;
+    if (problem.kind == Kind::UnknownCore) box = 0;
+    if (problem.kind == Kind::UnknownFamily) box = 1;
+    if (problem.kind == Kind::UnknownMaterial) box = 2;
+    for (const auto& [option, text] : numbers) {
+        if ((problem.kind == Kind::NotANumber || problem.kind == Kind::OutOfRange) &&
+            problem.option == option)
+            box = text;
+    }
+    Answer().clear();
+    JsonObject(Answer()).Text("problem", winding::OptionProblemCaption(problem)).Value("box", box);
+    if (!problem) PlanOptions() = o;
 }
 
 // The parts the plan's options choose from, and the defaults.
@@ -282,7 +283,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Value("bmax", defaults.Bmax_T)
         .Value("density", defaults.J_A_mm2)
         .Value("fill", defaults.fillMax)
-        .Value("leakage", defaults.leakage)
+        .Value("leakage", *winding::ShownValue(defaults, winding::NumberOption::Leakage))
         .Value("ambient", defaults.ambient_C)
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)

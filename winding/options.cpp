@@ -1,36 +1,117 @@
 #include "winding/options.hpp"
 
+#include <algorithm>
 #include <cmath>
+
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::winding {
 namespace {
 
-bool Within(double value, double low, double high) {
-    return std::isfinite(value) && value > low && value <= high;
+template <class AnyOptions>
+auto* Held(AnyOptions& o, NumberOption option) {
+    switch (option) {
+        case NumberOption::Bmax:
+            return &o.Bmax_T;
+        case NumberOption::CurrentDensity:
+            return &o.J_A_mm2;
+        case NumberOption::Fill:
+            return &o.fillMax;
+        case NumberOption::Leakage:
+            return &o.leakage;
+        case NumberOption::Ambient:
+            return &o.ambient_C;
+        case NumberOption::Vaux:
+            break;
+    }
+    return static_cast<decltype(&o.Bmax_T)>(nullptr);
+}
+
+bool Within(const NumberOptionInfo& info, double shown) {
+    return std::isfinite(shown) && shown >= info.low && shown <= info.high;
+}
+
+std::string Limit(double value) {
+    return runtime::decimal::ShortestText(value);
 }
 
 }  // namespace
 
-std::string OptionsProblem(const Options& o, const catalogue::Catalogue& parts) {
-    if (!o.core.empty() && parts.FindCore(o.core) == nullptr) {
-        return "no core \"" + o.core + "\" in the catalogue (see --cores)";
+const NumberOptionInfo& Info(NumberOption option) {
+    return kNumberOptions[static_cast<std::size_t>(option)];
+}
+
+std::optional<double> ShownValue(const Options& o, NumberOption option) {
+    const double scale = Info(option).shownPerHeld;
+    if (option == NumberOption::Vaux) return o.Vaux_V;
+    return *Held(o, option) * scale;
+}
+
+void SetShownValue(Options& o, NumberOption option, std::optional<double> shown) {
+    if (option == NumberOption::Vaux) {
+        o.Vaux_V = shown;
+        return;
     }
+    if (shown) *Held(o, option) = *shown / Info(option).shownPerHeld;
+}
+
+OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) {
+    using Kind = OptionProblem::Kind;
+    if (!o.core.empty() && parts.FindCore(o.core) == nullptr)
+        return {Kind::UnknownCore, {}, o.core};
     for (const std::string& family : o.families) {
-        bool known = false;
-        for (const catalogue::Core& core : parts.cores) known = known || core.family == family;
-        if (!known) return "no core family \"" + family + "\" in the catalogue";
+        const bool known = std::any_of(parts.cores.begin(), parts.cores.end(),
+                                       [&](const auto& core) { return core.family == family; });
+        if (!known) return {Kind::UnknownFamily, {}, family};
     }
-    if (parts.FindMaterial(o.material) == nullptr) {
-        return "no material \"" + o.material + "\" in the catalogue (see --materials)";
+    if (parts.FindMaterial(o.material) == nullptr) return {Kind::UnknownMaterial, {}, o.material};
+    for (const NumberOptionInfo& info : kNumberOptions) {
+        const std::optional<double> shown = ShownValue(o, info.option);
+        if (shown && !Within(info, *shown))
+            return {Kind::OutOfRange, info.option, runtime::decimal::ShortestText(*shown)};
     }
-    if (!Within(o.Bmax_T, 0, 1)) return "--bmax must be above 0 and at most 1 T";
-    if (!Within(o.J_A_mm2, 0, 100))
-        return "--current-density must be above 0 and at most 100 A/mm²";
-    if (!Within(o.fillMax, 0, 1)) return "--fill must be above 0 and at most 1";
-    if (o.Vaux_V && !Within(*o.Vaux_V, 0, 1000)) return "--vaux must be above 0 and at most 1000 V";
-    if (!Within(o.leakage, 0, 0.5)) return "--leakage must be above 0 and at most 0.5";
-    if (!Within(o.ambient_C, -60, 150)) return "--ambient must be above -60 and at most 150 °C";
     return {};
+}
+
+OptionProblem ReadNumberOption(Options& o, NumberOption option, std::string_view text) {
+    if (text.find_first_not_of(" \t") == std::string_view::npos) {
+        SetShownValue(o, option, ShownValue(Options{}, option));
+        return {};
+    }
+    const std::optional<double> number = runtime::ReadWholeNumber(text);
+    if (!number) return {OptionProblem::Kind::NotANumber, option, std::string(text)};
+    SetShownValue(o, option, number);
+    return {};
+}
+
+std::string OptionProblemCaption(const OptionProblem& p) {
+    using Kind = OptionProblem::Kind;
+    const NumberOptionInfo& info = Info(p.option);
+    switch (p.kind) {
+        case Kind::None:
+            return {};
+        case Kind::UnknownCore:
+            return "目录中没有磁芯“" + p.text + "”。";
+        case Kind::UnknownFamily:
+            return "目录中没有磁芯系列“" + p.text + "”。";
+        case Kind::UnknownMaterial:
+            return "目录中没有材料“" + p.text + "”。";
+        case Kind::NotANumber:
+            return "“" + std::string(info.caption) + "”不是一个数：" + p.text;
+        case Kind::OutOfRange: {
+            const std::string unit = info.unit.empty() ? "" : " " + std::string(info.unit);
+            return "“" + std::string(info.caption) + "”须在 " + Limit(info.low) + " 至 " +
+                   Limit(info.high) + unit + " 之间（现为 " + p.text + unit + "）。";
+        }
+    }
+    return {};
+}
+
+std::optional<double> Clamped(NumberOption option, double shown) {
+    if (std::isnan(shown)) return std::nullopt;
+    const NumberOptionInfo& info = Info(option);
+    return std::clamp(shown, info.low, info.high);
 }
 
 }  // namespace flyback::winding

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
@@ -23,8 +25,72 @@ struct Options {
     bool tripleInsulatedSecondary = false;
 };
 
-// What is wrong with `options` for `parts`, in one line ("--bmax must be above
-// 0 T"); empty when nothing is. The plan is made only from options that pass.
-std::string OptionsProblem(const Options& options, const catalogue::Catalogue& parts);
+// The options that are numbers.
+enum class NumberOption { Bmax, CurrentDensity, Fill, Vaux, Leakage, Ambient };
+
+// One table for every front end: the command line's flag, the caption and
+// unit a box shows, and the limits, both included, in the unit shown (the
+// leakage is shown in % of Lp, held as a fraction). The command line, the
+// window's boxes, its settings and the page's boxes read and check each
+// option through it.
+struct NumberOptionInfo {
+    NumberOption option;
+    std::string_view flag;     // "--bmax"
+    std::string_view caption;  // "Bmax"
+    std::string_view unit;     // "T", as shown; empty for a plain ratio
+    double low, high;          // as shown
+    double shownPerHeld;       // 100 for a fraction shown in %
+    int decimals;              // as a box shows it
+    double step;               // a box's step, as shown
+};
+
+inline constexpr NumberOptionInfo kNumberOptions[] = {
+    {NumberOption::Bmax, "--bmax", "Bmax", "T", 0.01, 1, 1, 3, 0.01},
+    {NumberOption::CurrentDensity, "--current-density", "电流密度 J", "A/mm²", 0.1, 100, 1, 1, 0.5},
+    {NumberOption::Fill, "--fill", "填充系数上限", "", 0.01, 1, 1, 2, 0.01},
+    {NumberOption::Vaux, "--vaux", "辅助绕组电压", "V", 1, 1000, 1, 1, 1},
+    {NumberOption::Leakage, "--leakage", "漏感 / Lp", "%", 0.1, 50, 100, 1, 0.5},
+    {NumberOption::Ambient, "--ambient", "环境温度", "°C", -60, 150, 1, 1, 5},
+};
+
+const NumberOptionInfo& Info(NumberOption option);
+
+// An option's value as shown (the leakage in %); nothing for a bias winding
+// that is not there.
+std::optional<double> ShownValue(const Options& options, NumberOption option);
+// Sets an option from its shown value; nothing removes the bias winding.
+void SetShownValue(Options& options, NumberOption option, std::optional<double> shown);
+
+// What is wrong with a set of options, as data; each front end words it.
+struct OptionProblem {
+    enum class Kind {
+        None,
+        UnknownCore,
+        UnknownFamily,
+        UnknownMaterial,
+        NotANumber,  // the typed text is not one number
+        OutOfRange,  // beyond the option's limits
+    };
+    Kind kind = Kind::None;
+    NumberOption option = NumberOption::Bmax;  // for NotANumber and OutOfRange
+    std::string text;                          // the name or the text as given
+
+    explicit operator bool() const { return kind != Kind::None; }
+};
+
+OptionProblem CheckOptions(const Options& options, const catalogue::Catalogue& parts);
+
+// Reads a number option from what was typed, shown units: an empty text
+// keeps the default (for the bias winding: none). A text that is not one
+// number is a problem; the limits are checked by CheckOptions.
+OptionProblem ReadNumberOption(Options& options, NumberOption option, std::string_view text);
+
+// A problem as the window and the page say it, with the option's caption:
+// "Bmax 须在 0.01 至 1 T 之间。"
+std::string OptionProblemCaption(const OptionProblem& problem);
+
+// A value brought into an option's limits, for settings kept from before:
+// the nearest limit; nothing where the value is not a number.
+std::optional<double> Clamped(NumberOption option, double shown);
 
 }  // namespace flyback::winding

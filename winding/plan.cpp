@@ -402,8 +402,8 @@ PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& optio
             return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line()};
         }
     }
-    if (const std::string problem = OptionsProblem(options, parts); !problem.empty()) {
-        return {std::nullopt, "绕制方案的选项有误：" + problem};
+    if (const OptionProblem problem = CheckOptions(options, parts)) {
+        return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem)};
     }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {

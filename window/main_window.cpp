@@ -76,7 +76,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     parts_ = catalogue::WithUserFiles(catalogue::UserDataFolder());
     windingOptions_ = LoadWindingOptions();
     // Settings from another version or a catalogue since changed start over.
-    if (!winding::OptionsProblem(windingOptions_, parts_).empty()) windingOptions_ = {};
+    if (winding::CheckOptions(windingOptions_, parts_)) windingOptions_ = {};
     setWindowIcon(WindowIcon());
     AddWindowActions();
     // The layout does not stretch; below its design size results would be cut off.

@@ -10,6 +10,7 @@
 
 #include "report/design_record.hpp"
 #include "window/qt_text.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::window {
 namespace {
@@ -22,7 +23,7 @@ QLineEdit* Field(QFormLayout* form, const QString& caption, const QString& text)
 }
 
 std::optional<double> Read(const QLineEdit* field) {
-    return mains::ReadWholeNumber(field->text().toStdString());
+    return runtime::ReadWholeNumber(field->text().toStdString());
 }
 
 }  // namespace

@@ -19,10 +19,10 @@
 #include <cmath>
 #include <limits>
 
-#include "mains/mains.hpp"
 #include "report/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "window/qt_text.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::window {
 namespace {
@@ -95,7 +95,7 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     from_ = new QLineEdit;
     to_ = new QLineEdit;
     const auto fillRange = [this](int index) {
-        const auto value = mains::ReadWholeNumber(texts_[static_cast<std::size_t>(index)]);
+        const auto value = runtime::ReadWholeNumber(texts_[static_cast<std::size_t>(index)]);
         from_->setText(value ? Number(*value / 2) : QString());
         to_->setText(value ? Number(*value * 3 / 2) : QString());
     };

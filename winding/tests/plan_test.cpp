@@ -283,22 +283,91 @@ TEST(PlanTest, NoPlanWithoutACompletedPress) {
     EXPECT_FALSE(outcome.error.empty());
 }
 
+// Each hostile option refused as what it is, naming the option; the limits
+// are the table's, both ends included.
 TEST(PlanTest, HostileOptionsAreRefused) {
-    const auto with = [](auto change) {
-        Options options;
-        change(options);
-        return OptionsProblem(options, Parts());
+    using Kind = OptionProblem::Kind;
+    const struct {
+        const char* name;
+        void (*change)(Options&);
+        Kind kind;
+        NumberOption option;
+    } cases[] = {
+        {"defaults", [](Options&) {}, Kind::None, NumberOption::Bmax},
+        {"no flux", [](Options& o) { o.Bmax_T = 0; }, Kind::OutOfRange, NumberOption::Bmax},
+        {"NaN flux", [](Options& o) { o.Bmax_T = std::nan(""); }, Kind::OutOfRange,
+         NumberOption::Bmax},
+        {"lowest flux", [](Options& o) { o.Bmax_T = 0.01; }, Kind::None, NumberOption::Bmax},
+        {"highest flux", [](Options& o) { o.Bmax_T = 1; }, Kind::None, NumberOption::Bmax},
+        {"above", [](Options& o) { o.Bmax_T = std::nextafter(1.0, 2.0); }, Kind::OutOfRange,
+         NumberOption::Bmax},
+        {"negative density", [](Options& o) { o.J_A_mm2 = -1; }, Kind::OutOfRange,
+         NumberOption::CurrentDensity},
+        {"fill over one", [](Options& o) { o.fillMax = 1.5; }, Kind::OutOfRange,
+         NumberOption::Fill},
+        {"no leakage", [](Options& o) { o.leakage = 0; }, Kind::OutOfRange, NumberOption::Leakage},
+        {"half leakage", [](Options& o) { o.leakage = 0.5; }, Kind::None, NumberOption::Bmax},
+        {"negative bias", [](Options& o) { o.Vaux_V = -5; }, Kind::OutOfRange, NumberOption::Vaux},
+        {"infinite ambient", [](Options& o) { o.ambient_C = INFINITY; }, Kind::OutOfRange,
+         NumberOption::Ambient},
+        {"unknown core", [](Options& o) { o.core = "nonsense"; }, Kind::UnknownCore,
+         NumberOption::Bmax},
+        {"unknown material", [](Options& o) { o.material = "unobtainium"; }, Kind::UnknownMaterial,
+         NumberOption::Bmax},
+        {"unknown family", [](Options& o) { o.families = {"XX"}; }, Kind::UnknownFamily,
+         NumberOption::Bmax},
     };
-    EXPECT_EQ(with([](Options&) {}), "");
-    EXPECT_NE(with([](Options& o) { o.Bmax_T = 0; }), "");
-    EXPECT_NE(with([](Options& o) { o.Bmax_T = std::nan(""); }), "");
-    EXPECT_NE(with([](Options& o) { o.J_A_mm2 = -1; }), "");
-    EXPECT_NE(with([](Options& o) { o.fillMax = 1.5; }), "");
-    EXPECT_NE(with([](Options& o) { o.leakage = 0; }), "");
-    EXPECT_NE(with([](Options& o) { o.Vaux_V = -5; }), "");
-    EXPECT_NE(with([](Options& o) { o.core = "nonsense"; }), "");
-    EXPECT_NE(with([](Options& o) { o.material = "unobtainium"; }), "");
-    EXPECT_NE(with([](Options& o) { o.families = {"XX"}; }), "");
+    for (const auto& c : cases) {
+        Options options;
+        c.change(options);
+        const OptionProblem problem = CheckOptions(options, Parts());
+        EXPECT_EQ(problem.kind, c.kind) << c.name;
+        if (c.kind == Kind::OutOfRange) {
+            EXPECT_EQ(problem.option, c.option) << c.name;
+        }
+        EXPECT_EQ(OptionProblemCaption(problem).empty(), c.kind == Kind::None) << c.name;
+    }
+}
+
+// One reading rule for every front end: an empty text is the default, a text
+// of one number is it (in the unit shown), anything else is named.
+TEST(PlanTest, OptionsAreReadFromTheirTextsByOneRule) {
+    const struct {
+        NumberOption option;
+        const char* text;
+        bool read;
+        std::optional<double> shown;
+    } cases[] = {
+        {NumberOption::Bmax, "", true, 0.3},          {NumberOption::Bmax, " 0.25 ", true, 0.25},
+        {NumberOption::Bmax, "０．２", true, 0.2},    {NumberOption::Bmax, "0.3T", false, 0.3},
+        {NumberOption::Leakage, "x", false, 2},       {NumberOption::Leakage, "1.5", true, 1.5},
+        {NumberOption::Vaux, "", true, std::nullopt}, {NumberOption::Vaux, "15", true, 15},
+        {NumberOption::Ambient, "-273", true, -273},  {NumberOption::Ambient, "1e999", false, 40},
+    };
+    for (const auto& c : cases) {
+        Options options;
+        const OptionProblem problem = ReadNumberOption(options, c.option, c.text);
+        EXPECT_EQ(!problem, c.read) << c.text;
+        EXPECT_EQ(ShownValue(options, c.option), c.shown) << c.text;
+        if (!c.read) {
+            EXPECT_EQ(problem.kind, OptionProblem::Kind::NotANumber);
+            EXPECT_NE(OptionProblemCaption(problem).find(c.text), std::string::npos);
+        }
+    }
+    Options options;
+    ReadNumberOption(options, NumberOption::Leakage, "1.5");
+    EXPECT_EQ(options.leakage, 0.015);
+    EXPECT_EQ(
+        OptionProblemCaption({OptionProblem::Kind::OutOfRange, NumberOption::Ambient, "-273"}),
+        "“环境温度”须在 -60 至 150 °C 之间（现为 -273 °C）。");
+}
+
+TEST(PlanTest, SettingsOutsideTheLimitsAreBroughtInside) {
+    EXPECT_EQ(Clamped(NumberOption::Bmax, 0.9), 0.9);
+    EXPECT_EQ(Clamped(NumberOption::Bmax, 9), 1);
+    EXPECT_EQ(Clamped(NumberOption::Ambient, -273), -60);
+    EXPECT_EQ(Clamped(NumberOption::Leakage, INFINITY), 50);
+    EXPECT_FALSE(Clamped(NumberOption::Fill, std::nan("")));
 }
 
 // Inputs at the edges of what the chain accepts give a plan of finite
