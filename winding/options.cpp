@@ -108,10 +108,11 @@ std::string OptionProblemCaption(const OptionProblem& p) {
     return {};
 }
 
-std::optional<double> Clamped(NumberOption option, double shown) {
+std::optional<double> Settled(NumberOption option, double shown) {
     if (std::isnan(shown)) return std::nullopt;
     const NumberOptionInfo& info = Info(option);
-    return std::clamp(shown, info.low, info.high);
+    const double scale = std::pow(10, info.decimals);
+    return std::round(std::clamp(shown, info.low, info.high) * scale) / scale;
 }
 
 }  // namespace flyback::winding

@@ -89,8 +89,9 @@ OptionProblem ReadNumberOption(Options& options, NumberOption option, std::strin
 // "Bmax 须在 0.01 至 1 T 之间。"
 std::string OptionProblemCaption(const OptionProblem& problem);
 
-// A value brought into an option's limits, for settings kept from before:
-// the nearest limit; nothing where the value is not a number.
-std::optional<double> Clamped(NumberOption option, double shown);
+// The value a box shows for `shown`, for settings kept from before: brought
+// into the option's limits and rounded to the box's decimals, so that what is
+// shown is what is used; nothing where the value is not a number.
+std::optional<double> Settled(NumberOption option, double shown);
 
 }  // namespace flyback::winding

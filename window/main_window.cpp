@@ -10,9 +10,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QValidator>
 #include <limits>
 #include <string>
@@ -74,9 +76,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     ApplyExactFontSizes();
     NameBoxesAfterTheirCaptions();
     parts_ = catalogue::WithUserFiles(catalogue::UserDataFolder());
-    windingOptions_ = LoadWindingOptions();
+    windingOptions_ = LoadWindingOptions(&settingsNotes_);
     // Settings from another version or a catalogue since changed start over.
-    if (winding::CheckOptions(windingOptions_, parts_)) windingOptions_ = {};
+    if (const winding::OptionProblem problem = winding::CheckOptions(windingOptions_, parts_)) {
+        settingsNotes_ << QStringLiteral("设置中的绕制方案选项已不可用（%1），已恢复默认。")
+                              .arg(FromUtf8(winding::OptionProblemCaption(problem)));
+        windingOptions_ = {};
+    }
     setWindowIcon(WindowIcon());
     AddWindowActions();
     // The layout does not stretch; below its design size results would be cut off.
@@ -94,6 +100,33 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     }
     ShowBoxStates();
     ui_->Command1->setFocus();
+    // Said once, after the window is up; kept under the context menu.
+    if (!StartProblems().isEmpty()) QTimer::singleShot(0, this, [this] { ShowStartProblems(); });
+}
+
+QStringList MainWindow::StartProblems() const {
+    QStringList lines;
+    if (!parts_.problems.empty()) {
+        lines << QStringLiteral("用户目录文件中以下各处未被读入（文件:行: 字段: 原因）：");
+        for (const std::string& problem : parts_.problems) {
+            lines << FromUtf8(report::VisibleText(problem));
+        }
+    }
+    if (!settingsNotes_.isEmpty()) lines << settingsNotes_;
+    return lines;
+}
+
+// Non-modal: the window is usable while it is read.
+void MainWindow::ShowStartProblems() {
+    const QStringList lines = StartProblems();
+    if (lines.isEmpty()) return;
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("目录与设置的问题"),
+                                lines.join('\n'), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("startProblems"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 MainWindow::~MainWindow() = default;
@@ -162,6 +195,9 @@ void MainWindow::AddWindowActions() {
                     &MainWindow::ShowSweep);
     AddWindowAction(QStringLiteral("由交流输入…"), "mainsAction", QKeySequence(),
                     &MainWindow::FillFromMains);
+    AddWindowAction(QStringLiteral("目录与设置的问题…"), "problemsAction", QKeySequence(),
+                    &MainWindow::ShowStartProblems)
+        ->setEnabled(!StartProblems().isEmpty());
     AddWindowAction(QStringLiteral("关于"), "aboutAction", QKeySequence::HelpContents,
                     &MainWindow::ShowAbout);
     ui_->Command1->setToolTip(
@@ -238,6 +274,7 @@ void MainWindow::ShowWinding() {
     if (!plan_) return;
     if (winding_ == nullptr) {
         winding_ = new WindingWindow(parts_, windingOptions_, this);
+        winding_->ShowNotes(settingsNotes_);
         connect(winding_, &WindingWindow::optionsChanged, this,
                 &MainWindow::OnWindingOptionsChanged);
     }

@@ -73,6 +73,10 @@ class MainWindow : public QWidget {
     WindingWindow* Winding() const;  // nullptr until first shown
     // "扫描…": one input swept from the inputs now in the boxes.
     void ShowSweep();
+    // What could not be read from the user's catalogue files and what was
+    // set right in the kept settings; empty when nothing.
+    QStringList StartProblems() const;
+    void ShowStartProblems();
     SweepWindow* Sweep() const;  // nullptr until first shown
 
   protected:
@@ -110,6 +114,7 @@ class MainWindow : public QWidget {
     WorkingWindow* working_ = nullptr;
     catalogue::Catalogue parts_;
     winding::Options windingOptions_;
+    QStringList settingsNotes_;
     std::optional<winding::PlanOutcome> plan_;
     QAction* windingAction_ = nullptr;
     WindingWindow* winding_ = nullptr;

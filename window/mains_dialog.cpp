@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "report/design_record.hpp"
-#include "window/qt_text.hpp"
 #include "runtime/number_text.hpp"
+#include "window/qt_text.hpp"
 
 namespace flyback::window {
 namespace {

@@ -21,8 +21,9 @@
 
 #include "report/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
-#include "window/qt_text.hpp"
 #include "runtime/number_text.hpp"
+#include "sweep/plot.hpp"
+#include "window/qt_text.hpp"
 
 namespace flyback::window {
 namespace {
@@ -213,25 +214,19 @@ void SweepWindow::ShowSeries() {
                  (s.unit.empty() ? "" : "（" + std::string(report::ReadableUnit(s.unit)) + "）")));
     chart.addAxis(xAxis, Qt::AlignBottom);
     chart.addAxis(yAxis, Qt::AlignLeft);
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    for (const double v : s.values) {
-        if (std::isfinite(v)) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
+    // The plot's own rules: a flat series or a sweep from one value drawn
+    // centred, the ends in either order, any magnitude.
+    const sweep::AxisRange x = sweep::RangeOf(data_->x);
+    const sweep::AxisRange y = sweep::RangeOf(s.values);
+    xAxis->setRange(x.low, x.high);
+    yAxis->setRange(y.low, y.high);
+    for (QValueAxis* axis : {xAxis, yAxis}) {
+        // Short labels whatever the size: "65000", "0.0012", "1e+300".
+        axis->setLabelFormat(QStringLiteral("%.6g"));
+        const bool ordinary = std::fabs(axis->min()) < 1e12 && std::fabs(axis->max()) < 1e12 &&
+                              axis->max() - axis->min() > 1e-9 * std::fabs(axis->max());
+        if (ordinary) axis->applyNiceNumbers();
     }
-    if (!(low <= high)) {  // nothing reached
-        low = 0;
-        high = 1;
-    } else if (low == high) {
-        low -= 1;
-        high += 1;
-    }
-    xAxis->setRange(data_->x.front(), data_->x.back());
-    yAxis->setRange(low, high);
-    yAxis->applyNiceNumbers();
-    xAxis->applyNiceNumbers();
     AddLines(chart, data_->x, s.values, *xAxis, *yAxis);
     AddMarks(chart, data_->coreChanges, QColor(0x77, 0x77, 0x77), *xAxis, *yAxis);
     AddMarks(chart, data_->warningStarts, QColor(0xd6, 0x80, 0x00), *xAxis, *yAxis);

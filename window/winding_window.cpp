@@ -14,8 +14,13 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "drawing/pictures.hpp"
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
 #include "winding/sheet.hpp"
 #include "window/qt_text.hpp"
 
@@ -55,9 +60,62 @@ void Grey(QTableWidget* table, bool grey) {
 }
 
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
-               kMaterial = "winding/material", kBmax = "winding/bmax", kDensity = "winding/density",
-               kFill = "winding/fill", kVaux = "winding/vaux", kLeakage = "winding/leakage",
-               kAmbient = "winding/ambient", kTiw = "winding/tiw";
+               kMaterial = "winding/material", kTiw = "winding/tiw";
+
+// Where each number option is kept, held as the plan holds it (the leakage as
+// a fraction), in the table's order.
+constexpr const char* kNumberKeys[] = {"winding/bmax", "winding/density", "winding/fill",
+                                       "winding/vaux", "winding/leakage", "winding/ambient"};
+
+QString Shown(double value) {
+    return FromUtf8(runtime::decimal::ShortestText(value));
+}
+
+QString LimitsText(const winding::NumberOptionInfo& info) {
+    const QString unit = info.unit.empty() ? QString() : QStringLiteral(" ") + FromUtf8(info.unit);
+    return Shown(info.low) + QStringLiteral(" 至 ") + Shown(info.high) + unit;
+}
+
+// A spin box that lets a number beyond its limits be typed whole ("-273",
+// not "-27" with the 3 refused) and then brings it to the nearest limit,
+// saying so, rather than silently keeping part of what was typed.
+class OptionSpinBox : public QDoubleSpinBox {
+  public:
+    explicit OptionSpinBox(std::function<void(double typed)> corrected)
+        : corrected_(std::move(corrected)) {
+        connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
+            if (typed_) corrected_(*typed_);
+            typed_.reset();
+        });
+    }
+
+    QValidator::State validate(QString& text, int& position) const override {
+        const QValidator::State state = QDoubleSpinBox::validate(text, position);
+        if (state != QValidator::Invalid) return state;
+        return Typed(text) ? QValidator::Intermediate : state;
+    }
+
+    // Called when editing ends on a text that is not acceptable.
+    void fixup(QString& text) const override {
+        const auto typed = Typed(text);
+        if (!typed || (*typed >= minimum() && *typed <= maximum())) {
+            QDoubleSpinBox::fixup(text);
+            return;
+        }
+        typed_ = typed;
+        text = prefix() + textFromValue(std::clamp(*typed, minimum(), maximum())) + suffix();
+    }
+
+  private:
+    std::optional<double> Typed(QString text) const {
+        if (text.startsWith(prefix())) text.remove(0, prefix().size());
+        if (text.endsWith(suffix())) text.chop(suffix().size());
+        return runtime::ReadWholeNumber(text.trimmed().toStdString());
+    }
+
+    std::function<void(double)> corrected_;
+    mutable std::optional<double> typed_;
+};
 
 }  // namespace
 
@@ -93,6 +151,10 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(OptionsPanel(parts, options));
+    notes_ = PlainLabel();
+    notes_->setAccessibleName(QStringLiteral("选项说明"));
+    notes_->hide();
+    layout->addWidget(notes_);
     layout->addWidget(PlainLabel(FromUtf8(winding::kPremise)));
     for (QWidget* widget : {static_cast<QWidget*>(state_), static_cast<QWidget*>(error_),
                             static_cast<QWidget*>(windings_), static_cast<QWidget*>(warnings_),
@@ -102,17 +164,31 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     resize(900, 760);
 }
 
-QDoubleSpinBox* WindingWindow::NumberBox(double low, double high, double step, int decimals,
-                                         const QString& suffix, double value) {
-    auto* box = new QDoubleSpinBox;
-    box->setRange(low, high);
-    box->setSingleStep(step);
-    box->setDecimals(decimals);
-    box->setSuffix(suffix);
-    box->setValue(value);
+QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,
+                                            const winding::Options& options) {
+    const winding::NumberOptionInfo& info = winding::Info(option);
+    auto* box = new OptionSpinBox([this, &info](double typed) {
+        ShowNotes({QStringLiteral("“%1”须在 %2 之间；输入的 %3 已改为 %4。")
+                       .arg(FromUtf8(info.caption), LimitsText(info), Shown(typed),
+                            Shown(NumberBox(info.option)->value()))});
+    });
+    // The bias winding's box shows "无" at 0, below its lowest voltage.
+    const bool none = option == winding::NumberOption::Vaux;
+    box->setRange(none ? 0 : info.low, info.high);
+    box->setSingleStep(info.step);
+    box->setDecimals(info.decimals);
+    if (!info.unit.empty()) box->setSuffix(QStringLiteral(" ") + FromUtf8(info.unit));
+    if (none) box->setSpecialValueText(QStringLiteral("无"));
+    box->setValue(winding::ShownValue(options, option).value_or(0));
+    box->setToolTip(LimitsText(info));
     box->setKeyboardTracking(false);  // a plan per finished number, not per digit
     connect(box, &QDoubleSpinBox::valueChanged, this, &WindingWindow::optionsChanged);
     return box;
+}
+
+void WindingWindow::ShowNotes(const QStringList& notes) {
+    notes_->setText(notes.join('\n'));
+    notes_->setVisible(!notes.isEmpty());
 }
 
 QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const winding::Options& o) {
@@ -130,13 +206,9 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     for (QComboBox* box : {core_, material_}) {
         connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
     }
-    bmax_ = NumberBox(0.05, 0.5, 0.01, 3, QStringLiteral(" T"), o.Bmax_T);
-    density_ = NumberBox(1, 20, 0.5, 1, QStringLiteral(" A/mm²"), o.J_A_mm2);
-    fill_ = NumberBox(0.05, 0.8, 0.01, 2, QString(), o.fillMax);
-    vaux_ = NumberBox(0, 100, 1, 1, QStringLiteral(" V"), o.Vaux_V.value_or(0));
-    vaux_->setSpecialValueText(QStringLiteral("无"));
-    leakage_ = NumberBox(0.1, 50, 0.5, 1, QStringLiteral(" %"), o.leakage * 100);
-    ambient_ = NumberBox(-40, 125, 5, 0, QStringLiteral(" °C"), o.ambient_C);
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        numbers_[static_cast<std::size_t>(info.option)] = NewNumberBox(info.option, o);
+    }
     tiw_ = new QCheckBox(QStringLiteral("次级用三层绝缘线"));
     tiw_->setChecked(o.tripleInsulatedSecondary);
     connect(tiw_, &QCheckBox::toggled, this, &WindingWindow::optionsChanged);
@@ -166,12 +238,17 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     };
     add(0, 0, QStringLiteral("磁芯(&C)"), core_);
     add(0, 1, QStringLiteral("材料(&M)"), material_);
-    add(0, 2, QStringLiteral("Bmax(&B)"), bmax_);
-    add(1, 0, QStringLiteral("电流密度 J(&J)"), density_);
-    add(1, 1, QStringLiteral("填充系数上限(&F)"), fill_);
-    add(1, 2, QStringLiteral("辅助绕组电压(&V)"), vaux_);
-    add(2, 0, QStringLiteral("漏感 / Lp(&L)"), leakage_);
-    add(2, 1, QStringLiteral("环境温度(&A)"), ambient_);
+    // Captions from the option table, each with its access key.
+    const auto caption = [](winding::NumberOption option, char key) {
+        return FromUtf8(winding::Info(option).caption) + QStringLiteral("(&%1)").arg(QChar(key));
+    };
+    using winding::NumberOption;
+    add(0, 2, caption(NumberOption::Bmax, 'B'), NumberBox(NumberOption::Bmax));
+    add(1, 0, caption(NumberOption::CurrentDensity, 'J'), NumberBox(NumberOption::CurrentDensity));
+    add(1, 1, caption(NumberOption::Fill, 'F'), NumberBox(NumberOption::Fill));
+    add(1, 2, caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
+    add(2, 0, caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
+    add(2, 1, caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
     grid->addWidget(tiw_, 2, 5);
     grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 3, 0);
     grid->addLayout(families, 3, 1, 1, 5);
@@ -187,12 +264,13 @@ winding::Options WindingWindow::Options() const {
     }
     // All of them, or none, allow every family.
     if (o.families.size() == families_.size()) o.families.clear();
-    o.Bmax_T = bmax_->value();
-    o.J_A_mm2 = density_->value();
-    o.fillMax = fill_->value();
-    if (vaux_->value() > 0) o.Vaux_V = vaux_->value();
-    o.leakage = leakage_->value() / 100;
-    o.ambient_C = ambient_->value();
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        const double shown = NumberBox(info.option)->value();
+        // 0 in the bias winding's box is "无".
+        if (info.option != winding::NumberOption::Vaux || shown > 0) {
+            winding::SetShownValue(o, info.option, shown);
+        }
+    }
     o.tripleInsulatedSecondary = tiw_->isChecked();
     return o;
 }
@@ -242,7 +320,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     Grey(lines_, inputsChanged);
 }
 
-winding::Options LoadWindingOptions() {
+winding::Options LoadWindingOptions(QStringList* notes) {
     const QSettings s;
     winding::Options o;
     o.core = s.value(kCore, QString()).toString().toStdString();
@@ -250,12 +328,28 @@ winding::Options LoadWindingOptions() {
         o.families.push_back(family.toStdString());
     }
     o.material = s.value(kMaterial, FromUtf8(o.material)).toString().toStdString();
-    o.Bmax_T = s.value(kBmax, o.Bmax_T).toDouble();
-    o.J_A_mm2 = s.value(kDensity, o.J_A_mm2).toDouble();
-    o.fillMax = s.value(kFill, o.fillMax).toDouble();
-    if (const double vaux = s.value(kVaux, 0.0).toDouble(); vaux > 0) o.Vaux_V = vaux;
-    o.leakage = s.value(kLeakage, o.leakage).toDouble();
-    o.ambient_C = s.value(kAmbient, o.ambient_C).toDouble();
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        const QVariant kept = s.value(kNumberKeys[static_cast<std::size_t>(info.option)]);
+        if (!kept.isValid()) continue;
+        bool number = false;
+        const double held = kept.toDouble(&number);
+        if (info.option == winding::NumberOption::Vaux && number && held == 0) continue;  // none
+        const auto settled =
+            number ? winding::Settled(info.option, held * info.shownPerHeld) : std::nullopt;
+        const QString caption = FromUtf8(info.caption);
+        if (!settled) {
+            if (notes != nullptr)
+                *notes << QStringLiteral("设置中的“%1”不是一个数（%2），已用默认值。")
+                              .arg(caption, kept.toString());
+            continue;
+        }
+        if (*settled != held * info.shownPerHeld && notes != nullptr) {
+            *notes << QStringLiteral("设置中的“%1”为 %2，须在 %3 之间，已改为 %4。")
+                          .arg(caption, Shown(held * info.shownPerHeld), LimitsText(info),
+                               Shown(*settled));
+        }
+        winding::SetShownValue(o, info.option, settled);
+    }
     o.tripleInsulatedSecondary = s.value(kTiw, false).toBool();
     return o;
 }
@@ -267,12 +361,10 @@ void SaveWindingOptions(const winding::Options& o) {
     for (const std::string& family : o.families) families << FromUtf8(family);
     s.setValue(kFamilies, families);
     s.setValue(kMaterial, FromUtf8(o.material));
-    s.setValue(kBmax, o.Bmax_T);
-    s.setValue(kDensity, o.J_A_mm2);
-    s.setValue(kFill, o.fillMax);
-    s.setValue(kVaux, o.Vaux_V.value_or(0));
-    s.setValue(kLeakage, o.leakage);
-    s.setValue(kAmbient, o.ambient_C);
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        const double shown = winding::ShownValue(o, info.option).value_or(0);
+        s.setValue(kNumberKeys[static_cast<std::size_t>(info.option)], shown / info.shownPerHeld);
+    }
     s.setValue(kTiw, o.tripleInsulatedSecondary);
 }
 

@@ -33,8 +33,15 @@ class WindingWindow : public QWidget {
 
     QComboBox* core() const { return core_; }
     QComboBox* material() const { return material_; }
-    QDoubleSpinBox* bmax() const { return bmax_; }
-    QDoubleSpinBox* vaux() const { return vaux_; }
+    QDoubleSpinBox* bmax() const { return NumberBox(winding::NumberOption::Bmax); }
+    QDoubleSpinBox* vaux() const { return NumberBox(winding::NumberOption::Vaux); }
+    QDoubleSpinBox* NumberBox(winding::NumberOption option) const {
+        return numbers_[static_cast<std::size_t>(option)];
+    }
+    // What was said of an option set right: a value typed or kept beyond its
+    // limits and brought inside.
+    QLabel* notes() const { return notes_; }
+    void ShowNotes(const QStringList& notes);
     QTableWidget* windings() const { return windings_; }
     QTableWidget* lines() const { return lines_; }
     QLabel* warnings() const { return warnings_; }
@@ -46,13 +53,12 @@ class WindingWindow : public QWidget {
 
   private:
     QWidget* OptionsPanel(const catalogue::Catalogue& parts, const winding::Options& options);
-    QDoubleSpinBox* NumberBox(double low, double high, double step, int decimals,
-                              const QString& suffix, double value);
+    QDoubleSpinBox* NewNumberBox(winding::NumberOption option, const winding::Options& options);
 
     QComboBox* core_ = nullptr;
     QComboBox* material_ = nullptr;
-    QDoubleSpinBox *bmax_ = nullptr, *density_ = nullptr, *fill_ = nullptr, *vaux_ = nullptr,
-                   *leakage_ = nullptr, *ambient_ = nullptr;
+    std::array<QDoubleSpinBox*, std::size(winding::kNumberOptions)> numbers_{};
+    QLabel* notes_ = nullptr;
     QCheckBox* tiw_ = nullptr;
     std::vector<QCheckBox*> families_;
     QLabel* state_ = nullptr;
@@ -64,8 +70,10 @@ class WindingWindow : public QWidget {
     QSvgWidget* currents_ = nullptr;
 };
 
-// The plan's options as the user left them (QSettings), and keeping them.
-winding::Options LoadWindingOptions();
+// The plan's options as the user left them (QSettings), and keeping them. A
+// kept value that is no number or beyond its option's limits is replaced
+// (by the default, or the nearest limit), each with a line in `notes`.
+winding::Options LoadWindingOptions(QStringList* notes = nullptr);
 void SaveWindingOptions(const winding::Options& options);
 
 }  // namespace flyback::window

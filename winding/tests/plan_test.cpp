@@ -363,11 +363,12 @@ TEST(PlanTest, OptionsAreReadFromTheirTextsByOneRule) {
 }
 
 TEST(PlanTest, SettingsOutsideTheLimitsAreBroughtInside) {
-    EXPECT_EQ(Clamped(NumberOption::Bmax, 0.9), 0.9);
-    EXPECT_EQ(Clamped(NumberOption::Bmax, 9), 1);
-    EXPECT_EQ(Clamped(NumberOption::Ambient, -273), -60);
-    EXPECT_EQ(Clamped(NumberOption::Leakage, INFINITY), 50);
-    EXPECT_FALSE(Clamped(NumberOption::Fill, std::nan("")));
+    EXPECT_EQ(Settled(NumberOption::Bmax, 0.9), 0.9);
+    EXPECT_EQ(Settled(NumberOption::Bmax, 0.12345), 0.123);  // as the box shows it
+    EXPECT_EQ(Settled(NumberOption::Bmax, 9), 1);
+    EXPECT_EQ(Settled(NumberOption::Ambient, -273), -60);
+    EXPECT_EQ(Settled(NumberOption::Leakage, INFINITY), 50);
+    EXPECT_FALSE(Settled(NumberOption::Fill, std::nan("")));
 }
 
 // Inputs at the edges of what the chain accepts give a plan of finite

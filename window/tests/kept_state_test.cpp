@@ -1,0 +1,190 @@
+// What the window starts from and keeps: the user's catalogue files, the kept
+// settings and values typed beyond an option's limits. What is shown is what
+// is used, and whatever was set right or left out is said.
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QValueAxis>
+#include <cmath>
+#include <fstream>
+
+#include "window/form_fonts.hpp"
+#include "window/main_window.hpp"
+#include "window/sweep_window.hpp"
+#include "window/winding_window.hpp"
+
+using flyback::winding::NumberOption;
+using flyback::window::MainWindow;
+
+class KeptStateTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir settingsDir_;
+    QTemporaryDir dataDir_;
+
+    QString UserFile(const QString& name) const {
+        return dataDir_.filePath(QStringLiteral("flyback-designer/") + name);
+    }
+
+  private slots:
+    void initTestCase() {
+        flyback::window::SubstituteFormFonts();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        qputenv("XDG_DATA_HOME", dataDir_.path().toUtf8());
+        QDir(dataDir_.path()).mkpath(QStringLiteral("flyback-designer"));
+    }
+
+    void cleanup() {
+        QSettings().remove(QStringLiteral("winding"));
+        QDir(dataDir_.filePath(QStringLiteral("flyback-designer"))).removeRecursively();
+        QDir(dataDir_.path()).mkpath(QStringLiteral("flyback-designer"));
+    }
+
+    // The values once shown as 0.5 T, 20 A/mm², 0.80, 100 V and 125 °C while
+    // the plan used the kept ones: now the boxes hold what the plan uses.
+    void keptSettingsAreShownAsTheyAreUsed() {
+        QSettings s;
+        s.setValue("winding/bmax", 0.9);
+        s.setValue("winding/density", 50);
+        s.setValue("winding/fill", 0.95);
+        s.setValue("winding/vaux", 999);
+        s.setValue("winding/ambient", 149);
+        s.sync();
+        MainWindow window;
+        QVERIFY(window.StartProblems().isEmpty());
+        window.ShowWinding();  // before any press: no plan, the options all the same
+        QVERIFY(window.Winding() == nullptr);
+        flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(),
+                                            flyback::window::LoadWindingOptions());
+        const flyback::winding::Options used = flyback::window::LoadWindingOptions();
+        QCOMPARE(plan.NumberBox(NumberOption::Bmax)->value(), 0.9);
+        QCOMPARE(plan.NumberBox(NumberOption::CurrentDensity)->value(), 50.0);
+        QCOMPARE(plan.NumberBox(NumberOption::Fill)->value(), 0.95);
+        QCOMPARE(plan.NumberBox(NumberOption::Vaux)->value(), 999.0);
+        QCOMPARE(plan.NumberBox(NumberOption::Ambient)->value(), 149.0);
+        const flyback::winding::Options shown = plan.Options();
+        QCOMPARE(shown.Bmax_T, used.Bmax_T);
+        QCOMPARE(shown.J_A_mm2, used.J_A_mm2);
+        QCOMPARE(shown.fillMax, used.fillMax);
+        QCOMPARE(*shown.Vaux_V, *used.Vaux_V);
+        QCOMPARE(shown.ambient_C, used.ambient_C);
+    }
+
+    // One junk value replaces that value alone, with a line saying so; one
+    // beyond the limits is brought to the nearest.
+    void junkInTheSettingsIsSetRightOneAtATime() {
+        QSettings s;
+        s.setValue("winding/bmax", 0.25);
+        s.setValue("winding/ambient", "nan");
+        s.setValue("winding/density", 500);
+        s.setValue("winding/leakage", "lots");
+        s.sync();
+        QStringList notes;
+        const flyback::winding::Options o = flyback::window::LoadWindingOptions(&notes);
+        QCOMPARE(o.Bmax_T, 0.25);
+        QCOMPARE(o.ambient_C, 40.0);
+        QCOMPARE(o.J_A_mm2, 100.0);
+        QCOMPARE(o.leakage, 0.02);
+        QCOMPARE(notes.size(), 3);
+        QVERIFY(notes.join('\n').contains("环境温度"));
+        QVERIFY(notes.join('\n').contains("已改为 100"));
+        MainWindow window;
+        QCOMPARE(window.StartProblems().size(), 3);
+        QVERIFY(window.findChild<QAction*>("problemsAction")->isEnabled());
+    }
+
+    // "-273" typed whole, then brought to -60 with a word, not read as -27.
+    void aValueTypedBeyondTheLimitsIsBroughtInsideWithANote() {
+        flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), {});
+        plan.show();
+        QDoubleSpinBox* ambient = plan.NumberBox(NumberOption::Ambient);
+        ambient->setFocus();
+        ambient->selectAll();
+        QTest::keyClicks(ambient, "-273");
+        QTest::keyClick(ambient, Qt::Key_Return);
+        QCOMPARE(ambient->value(), -60.0);
+        QVERIFY(plan.notes()->text().contains("-273"));
+        QDoubleSpinBox* bmax = plan.NumberBox(NumberOption::Bmax);
+        bmax->setFocus();
+        bmax->selectAll();
+        QTest::keyClicks(bmax, "999999");
+        QTest::keyClick(bmax, Qt::Key_Return);
+        QCOMPARE(bmax->value(), 1.0);
+    }
+
+    // A row with an empty field no longer just disappears from the core list:
+    // the window says where it is.
+    void catalogueProblemsAreSaidByFileAndLine() {
+        std::ofstream(UserFile("cores.csv").toStdString())
+            << "family,name,common_name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,"
+               "winding_width_mm,winding_height_mm,MLT_mm\n"
+               "E,Mine,,,40,39.4,1615,30,8,3.75,45\n";
+        MainWindow window;
+        const QString problems = window.StartProblems().join('\n');
+        QVERIFY2(problems.contains("cores.csv:2: Ae_mm2: is empty"), qPrintable(problems));
+        QVERIFY(window.findChild<QAction*>("problemsAction")->isEnabled());
+        QTRY_VERIFY(window.findChild<QWidget*>("startProblems") != nullptr);
+    }
+
+    // A folder where a file belongs once stopped the window opening at all.
+    void theWindowOpensWhateverStandsInAFilesPlace() {
+        QDir(dataDir_.path()).mkpath(QStringLiteral("flyback-designer/cores.csv"));
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.StartProblems().join('\n').contains("is a folder; skipped"));
+    }
+
+    // Sweeps that once drew an empty 0-1 plot or lost their labels.
+    void sweepChartsHaveAnAxisForEveryRange() {
+        const struct {
+            const char *input, *from, *to;
+        } cases[] = {
+            {"效率", "37.5", "112.5"},  // Np varies only in its last bit
+            {"输出功率", "90", "30"},   // from above to below
+            {"输出功率", "60", "60"},   // one value
+            {"输出功率", "1e300", "1e300"},
+        };
+        MainWindow window;
+        const QStringList inputs = {"150", "375", "100", "100", "75", "24"};
+        for (int i = 0; i < 6; ++i) window.Text1()[i]->setText(inputs[i]);
+        window.ShowSweep();
+        flyback::window::SweepWindow* sweep = window.Sweep();
+        for (const auto& c : cases) {
+            sweep->findChild<QComboBox*>()->setCurrentIndex(
+                sweep->findChild<QComboBox*>()->findText(c.input, Qt::MatchContains));
+            sweep->from()->setText(c.from);
+            sweep->to()->setText(c.to);
+            sweep->points()->setValue(3);
+            QVERIFY2(sweep->Run(), c.from);
+            for (int shown = 0; shown < sweep->shown()->count(); ++shown) {
+                sweep->shown()->setCurrentIndex(shown);
+                for (QAbstractAxis* axis : sweep->chart()->chart()->axes()) {
+                    const auto* values = qobject_cast<QValueAxis*>(axis);
+                    QVERIFY(values->max() > values->min());
+                    QVERIFY(std::isfinite(values->min()) && std::isfinite(values->max()));
+                }
+            }
+            // Marks are named in words, never by a program's codes.
+            QVERIFY2(!sweep->marks()->text().contains(QRegularExpression("[a-z]+_[a-z]+")),
+                     qPrintable(sweep->marks()->text()));
+        }
+        sweep->from()->setText("-1e308");
+        sweep->to()->setText("1e308");
+        QVERIFY(!sweep->Run());
+        QVERIFY(sweep->problem()->text().contains("相距太远"));
+    }
+};
+
+QTEST_MAIN(KeptStateTest)
+#include "kept_state_test.moc"
