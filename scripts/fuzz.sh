@@ -6,13 +6,14 @@ build=${1:?usage: $0 BUILD_DIR SECONDS}
 seconds=${2:?usage: $0 BUILD_DIR SECONDS}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-# The report fuzzer reads its input as the calculation fuzzer does, six texts,
-# and starts from the same seeds.
-for target in run_calculation jsonl report window_text; do
+# The report and winding-plan fuzzers read their input as the calculation
+# fuzzer does, six texts, and start from the same seeds.
+for target in run_calculation jsonl report winding_plan user_catalogue sweep_plot window_text; do
     corpus=$build/corpus/$target
     findings=$build/findings/$target
     seeds=$root/fuzz/corpus/$target
     [ "$target" = report ] && seeds=$root/fuzz/corpus/run_calculation
+    [ "$target" = winding_plan ] && seeds=$root/fuzz/corpus/run_calculation
     mkdir -p "$corpus" "$findings"
     echo "== $target: $seconds s"
     # The window's target runs offscreen; the font library keeps caches that
