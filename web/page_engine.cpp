@@ -17,7 +17,6 @@
 #include "cli/answer_json.hpp"
 #include "drawing/pictures.hpp"
 #include "engine_buffers.hpp"
-#include "mains/mains.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 #include "runtime/number_text.hpp"

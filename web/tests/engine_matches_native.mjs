@@ -93,13 +93,21 @@ console.log(`pressTexts and page.press: ${pressMismatches} answers differ from t
 // The plan's options the page sets: hostile ones refused with a reason, good
 // ones taken; the report and the copy carry the plan.
 const planOptions = { core: '', families: [], material: 'N87', bmax: '0.3', density: '5',
-                      fill: '0.35', vaux: '', leakage: '0.02', ambient: '40', tiw: false };
+                      fill: '0.35', vaux: '', leakage: '2', ambient: '40', tiw: false };
 const optionProblems = [];
-for (const [change, refused] of [[{}, false], [{ bmax: '0' }, true], [{ density: '-1' }, true],
-                                 [{ core: 'nonsense' }, true], [{ bmax: 'x' }, true],
-                                 [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, false]]) {
-    const problem = engine.page.setPlanOptions({ ...planOptions, ...change });
-    if ((problem !== '') !== refused) optionProblems.push(`${JSON.stringify(change)}: "${problem}"`);
+// Each option as its box shows it (the leakage in %), an empty box its
+// default; a refusal in Chinese quoting what was typed, naming its box.
+for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '-1' }, 4],
+                                     [{ core: 'nonsense' }, 0, 'nonsense'], [{ bmax: 'x' }, 3, 'x'],
+                                     [{ leakage: 'x' }, 7, '“漏感 / Lp”不是一个数：x'],
+                                     [{ leakage: '' }, -1], [{ bmax: '' }, -1],
+                                     [{ ambient: '-273' }, 8, '“环境温度”须在 -60 至 150 °C 之间'],
+                                     [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, -1]]) {
+    const answer = engine.page.setPlanOptions({ ...planOptions, ...change });
+    if (answer.box !== box || (answer.problem !== '') !== (box >= 0) ||
+        (quoted && !answer.problem.includes(quoted)) || /--|must/.test(answer.problem)) {
+        optionProblems.push(`${JSON.stringify(change)}: ${JSON.stringify(answer)}`);
+    }
 }
 engine.page.setPlanOptions(planOptions);
 const sixty = ['60', '373', '249', '100', '80', '24'];

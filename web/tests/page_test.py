@@ -18,6 +18,7 @@ import unittest
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
@@ -273,6 +274,47 @@ class PageTest(unittest.TestCase):
         self.box("SweepPoints").send_keys("5")
         self.box("SweepRun").click()
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 13)
+
+    def test_a_sweep_of_a_few_bits_is_plotted_not_frozen(self):
+        self.type_inputs(["150", "375", "100", "100", "75", "24"])
+        Select(self.box("SweepInput")).select_by_index(4)  # the efficiency
+        for name, text in [("SweepFrom", "37.5"), ("SweepTo", "112.5"), ("SweepPoints", "3")]:
+            self.box(name).clear()
+            self.box(name).send_keys(text)
+        self.box("SweepRun").click()
+        self.assertFalse(self.box("SweepProblem").is_displayed())
+        self.assertGreaterEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 7)
+        self.box("SweepFrom").clear()
+        self.box("SweepFrom").send_keys("-1e308")
+        self.box("SweepTo").clear()
+        self.box("SweepTo").send_keys("1e308")
+        self.box("SweepRun").click()
+        self.assertIn("相距太远", self.box("SweepProblem").text)
+
+    def test_a_wrong_option_is_said_in_chinese_and_greys_the_plan(self):
+        self.press()
+        leakage = self.box("OptLeakage")
+        leakage.clear()
+        leakage.send_keys("x", Keys.TAB)
+        self.assertIn("“漏感 / Lp”不是一个数：x", self.box("OptProblem").text)
+        self.assertEqual(leakage.get_attribute("aria-invalid"), "true")
+        self.assertEqual(self.box("winding").get_attribute("data-options-stale"), "true")
+        leakage.clear()
+        leakage.send_keys("2", Keys.TAB)
+        self.assertFalse(self.box("OptProblem").is_displayed())
+        self.assertIsNone(leakage.get_attribute("aria-invalid"))
+        self.assertIsNone(self.box("winding").get_attribute("data-options-stale"))
+        self.driver.execute_script("localStorage.clear()")
+
+    def test_kept_options_are_shown_as_they_are_used(self):
+        self.driver.execute_script(
+            "localStorage.setItem('flyback-designer.winding', JSON.stringify("
+            "{tiw: 'false', families: []}))")
+        self.setUp()
+        self.assertFalse(self.box("OptTiw").is_selected())
+        families = self.driver.find_elements(By.CSS_SELECTOR, "#OptFamilies input")
+        self.assertTrue(families and all(box.is_selected() for box in families))
+        self.driver.execute_script("localStorage.clear()")
 
     def test_opened_from_disk_it_registers_no_service_worker(self):
         self.assertEqual(self.driver.execute_script(
