@@ -222,7 +222,17 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
         auto* box = new QCheckBox(family);
         box->setChecked(o.families.empty() || std::find(o.families.begin(), o.families.end(),
                                                         core.family) != o.families.end());
-        connect(box, &QCheckBox::toggled, this, &WindingWindow::optionsChanged);
+        connect(box, &QCheckBox::toggled, this, [this] {
+            // None ticked allows every family: shown as all ticked.
+            if (std::none_of(families_.begin(), families_.end(),
+                             [](const QCheckBox* b) { return b->isChecked(); })) {
+                for (QCheckBox* each : families_) {
+                    const QSignalBlocker quiet(each);
+                    each->setChecked(true);
+                }
+            }
+            emit optionsChanged();
+        });
         families_.push_back(box);
         families->addWidget(box);
     }

@@ -299,6 +299,40 @@ TEST(CommandLineTest, APlotReplacesItsFileWhole) {
     std::filesystem::remove_all(folder);
 }
 
+// A downloaded catalogue file can neither write to the terminal (an escape
+// that retitles or clears it) nor put invalid UTF-8 into a JSON answer, nor
+// take over a built-in name.
+TEST(CommandLineTest, AUsersHostileFileReachesNoOutput) {
+    const auto data = std::filesystem::temp_directory_path() / "flyback-calc-user-data";
+    std::filesystem::create_directories(data / "flyback-designer");
+    std::ofstream(data / "flyback-designer" / "cores.csv")
+        << "family,name,common_name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,"
+           "winding_width_mm,winding_height_mm,MLT_mm\n"
+           "E,Mine\x1b]0;owned\x07\x1b[2J,,41,40,39.4,1615,30,8,3.75,45\n"
+           "E,M\xe9ne,,41,40,39.4,1615,30,8,3.75,45\n"
+           "E,ETD29 (mine),,12,12,29,350,14,7,2,25\n";
+    const char* before = std::getenv("XDG_DATA_HOME");
+    const std::string kept = before != nullptr ? before : "";
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const Invocation listing = Invoke({"--cores", "--json"});
+    const Invocation plan = Invoke(With("--winding", With("--core=ETD29", kDefaults)));
+    if (before != nullptr) {
+        ::setenv("XDG_DATA_HOME", kept.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_HOME");
+    }
+    std::filesystem::remove_all(data);
+    EXPECT_EQ(listing.status, kExitOk);
+    for (const std::string& text : {listing.out, listing.err, plan.out, plan.err}) {
+        EXPECT_EQ(text.find('\x1b'), std::string::npos);
+        EXPECT_EQ(text.find('\x07'), std::string::npos);
+        EXPECT_EQ(text.find("M\xe9ne"), std::string::npos);
+    }
+    EXPECT_TRUE(nlohmann::json::accept(listing.out));
+    EXPECT_EQ(std::count(listing.err.begin(), listing.err.end(), '\n'), 3) << listing.err;
+    EXPECT_NE(plan.out.find("ETD29/16/10"), std::string::npos);
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;
