@@ -199,14 +199,21 @@ Winding NewWinding(Role role, int turns) {
     return w;
 }
 
+// The primary carries the input power, P ÷ eta; the secondary only the
+// output's charge: its mean rectifier current is the output current, whatever
+// the efficiency, so its triangle during the reset time 1 − D' peaks at
+// 2 × Io ÷ (1 − D'). The difference is the loss, spent in the clamp, the
+// copper, the core and the switch.
 void Windings(Plan& plan, const PlanInput& in) {
     const Chain& c = in.chain;
-    const double Isp = Divide(Multiply(plan.Ipk_A, plan.Np), plan.Ns);
+    const double Io = Divide(c.P, c.Vo);
+    const double reset = Subtract(1, plan.Dmax);
+    const double Isp = Divide(Multiply(2, Io), reset);
     Winding primary = NewWinding(Role::Primary, plan.Np);
     primary.Irms_A = Multiply(plan.Ipk_A, SquareRoot(Divide(plan.Dmax, 3)));
     primary.Ipeak_A = plan.Ipk_A;
     Winding secondary = NewWinding(Role::Secondary, plan.Ns);
-    secondary.Irms_A = Multiply(Isp, SquareRoot(Divide(Subtract(1, plan.Dmax), 3)));
+    secondary.Irms_A = Multiply(Isp, SquareRoot(Divide(reset, 3)));
     secondary.Ipeak_A = Isp;
     plan.windings = {primary, secondary};
     if (plan.Naux) plan.windings.push_back(NewWinding(Role::Bias, *plan.Naux));
@@ -223,7 +230,6 @@ void Windings(Plan& plan, const PlanInput& in) {
         }
         CopperLoss(w, *plan.core);
     }
-    const double Io = Divide(c.P, c.Vo);
     const double ripple = Subtract(Power(*secondary.Irms_A, 2), Power(Io, 2));
     if (ripple >= 0) plan.IcapRms_A = SquareRoot(ripple);
 }

@@ -111,7 +111,7 @@ for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '
 }
 engine.page.setPlanOptions(planOptions);
 const sixty = ['60', '373', '249', '100', '80', '24'];
-if (engine.page.press(sixty).winding.rows[0][1] !== '50 匝') optionProblems.push('plan of 60 W');
+if (engine.page.press(sixty).winding.rows[0][1] !== '45 匝') optionProblems.push('plan of 60 W');
 if (!engine.page.copy(sixty, '2026-12-07').text.includes('初级绕组')) optionProblems.push('copy');
 const report = engine.page.report(sixty, '2026-12-07');
 if (report.name !== '反激变压器_60W_24V_100kHz.html' || !report.html.includes('<svg')) {

@@ -210,10 +210,10 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.rows("WorkingTable")), 22)
         self.assertIn("Dmax = 0.3282", self.box("WorkingKey").text)
         primary = self.rows("WindingTable")[0].text
-        self.assertIn("50 匝", primary)
+        self.assertIn("45 匝", primary)
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#WindingPictures svg")), 2)
         self.assertEqual(len(self.driver.find_elements(
-            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 50 + 10 * 5)
+            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 45 + 9 * 4)
         bmax = self.box("OptBmax")
         bmax.clear()
         bmax.send_keys("0.2", Keys.TAB)
