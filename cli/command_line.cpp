@@ -38,6 +38,7 @@ constexpr const char* kUsage =
     "       flyback-calc --jsonl [--details] < requests.jsonl\n"
     "       flyback-calc --cores|--materials|--wires [--json]\n"
     "       flyback-calc --mains [--json] [--bulk-uf C] [--line-hz F] [--conduction-ms T]\n"
+    "                    [--holdup-ms T]\n"
     "                    VACMIN VACMAX P EFFICIENCY_PCT\n";
 
 constexpr const char* kDescription =
@@ -287,6 +288,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->needs(mains);
     app.add_option("--conduction-ms", options.mains.conductionMilliseconds,
                    "with --mains: the bridge's conduction time, ms (3)")
+        ->needs(mains);
+    app.add_option("--holdup-ms", options.mains.holdupMilliseconds,
+                   "with --mains: the hold-up time after the mains drops out, ms (none)")
         ->needs(mains);
     AddWindingOptions(app, options.windingFlags);
     app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));

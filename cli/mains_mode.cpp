@@ -33,7 +33,10 @@ void PrintTable(const mains::DcInputRange& range, std::ostream& out) {
         << caption(numtext::Input::MinVoltage) << "  " << mains::TwoDecimals(range.minInputVoltage)
         << '\n'
         << "大容量电容 µF  " << report::ExactNumber(range.bulkMicrofarads)
-        << (range.bulkProposed ? "（建议值）" : "") << '\n';
+        << (range.bulkProposed
+                ? "（建议值，" + std::string(mains::BulkRuleCaption(range.rule)) + "）"
+                : std::string())
+        << '\n';
 }
 
 void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& range,
@@ -49,6 +52,16 @@ void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& rang
         JsonObject o(json);
         o.Value("Vmax", range.maxInputVoltage).Value("Vmin", range.minInputVoltage);
         o.Value("bulk_uF", range.bulkMicrofarads).Bool("bulk_proposed", range.bulkProposed);
+        if (range.bulkProposed) {
+            o.Text("bulk_rule", range.rule == mains::BulkRule::Holdup ? "holdup" : "per_watt");
+        } else {
+            o.Raw("bulk_rule", "null");
+        }
+        if (supply.holdupMilliseconds) {
+            o.Value("holdup_ms", *supply.holdupMilliseconds);
+        } else {
+            o.Raw("holdup_ms", "null");
+        }
         o.Value("line_Hz", supply.lineHertz).Value("conduction_ms", supply.conductionMilliseconds);
         o.Raw("warnings", warnings);
     }
@@ -76,6 +89,10 @@ int RunMains(const MainsOptions& options, std::ostream& out, std::ostream& err) 
     if (!line || !conduction) return kExitUsage;
     supply.lineHertz = *line;
     supply.conductionMilliseconds = *conduction;
+    if (!options.holdupMilliseconds.empty()) {
+        supply.holdupMilliseconds = Number(options.holdupMilliseconds, "--holdup-ms", err);
+        if (!supply.holdupMilliseconds) return kExitUsage;
+    }
     try {
         const mains::DcInputRange range = mains::DcInputFromMains(supply);
         if (options.json) {

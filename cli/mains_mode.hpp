@@ -11,6 +11,7 @@ struct MainsOptions {
     std::string bulkMicrofarads;      // empty: propose one
     std::string lineHertz = "50";
     std::string conductionMilliseconds = "3";
+    std::string holdupMilliseconds;  // empty: no hold-up rule
     bool json = false;
 };
 

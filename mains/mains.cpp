@@ -40,6 +40,10 @@ void CheckSupply(const MainsSupply& s) {
           "整流桥导通时间应不小于 0，且短于电网半周期（" + ShortestText(500 / s.lineHertz) +
               " ms）。");
     if (s.bulkMicrofarads) Check(positive(*s.bulkMicrofarads), "大容量电容应大于 0 µF。");
+    if (s.holdupMilliseconds) {
+        Check(std::isfinite(*s.holdupMilliseconds) && *s.holdupMilliseconds >= 0,
+              "保持时间应不小于 0 ms。");
+    }
 }
 
 double ProposedMicrofarads(const MainsSupply& s, double inputPower) {
@@ -70,6 +74,29 @@ std::vector<Warning> Warnings(const MainsSupply& s, const DcInputRange& range) {
     return warnings;
 }
 
+// The ripple's valley at the lowest line with `microfarads`.
+double Valley(const MainsSupply& s, double inputPower, double microfarads) {
+    const double chargeGap =
+        Subtract(Divide(1, Multiply(2, s.lineHertz)), Divide(s.conductionMilliseconds, 1000));
+    const double farads = Divide(microfarads, 1e6);
+    const double drop = Divide(Multiply(Multiply(2, inputPower), chargeGap), farads);
+    const double valleySquared =
+        Subtract(Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage)), drop);
+    Check(valleySquared > 0, "大容量电容 " + ShortestText(microfarads) +
+                                 " µF 太小：在最低交流输入下，它在两次充电之间放电到零以下，"
+                                 "求不出最小直流输入电压。请加大电容。");
+    return runtime::SquareRoot(valleySquared);
+}
+
+// The capacitor that carries the input power for the hold-up time from the
+// last peak at the lowest line down to `floorVolts`, in µF.
+double HoldupMicrofarads(const MainsSupply& s, double inputPower, double floorVolts) {
+    const double peakSquared = Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage));
+    const double energy = Multiply(Multiply(2, inputPower), Divide(*s.holdupMilliseconds, 1000));
+    const double farads = Divide(energy, Subtract(peakSquared, Multiply(floorVolts, floorVolts)));
+    return Multiply(farads, 1e6);
+}
+
 DcInputRange Calculate(const MainsSupply& s) {
     DcInputRange range{};
     const double inputPower = Divide(s.outputPower, s.efficiency);
@@ -77,33 +104,51 @@ DcInputRange Calculate(const MainsSupply& s) {
     range.bulkMicrofarads =
         s.bulkMicrofarads ? *s.bulkMicrofarads : ProposedMicrofarads(s, inputPower);
     range.maxInputVoltage = Multiply(kSqrt2, s.maxAcVoltage);
-    const double chargeGap =
-        Subtract(Divide(1, Multiply(2, s.lineHertz)), Divide(s.conductionMilliseconds, 1000));
-    const double farads = Divide(range.bulkMicrofarads, 1e6);
-    const double drop = Divide(Multiply(Multiply(2, inputPower), chargeGap), farads);
-    const double valleySquared =
-        Subtract(Multiply(2, Multiply(s.minAcVoltage, s.minAcVoltage)), drop);
-    Check(valleySquared > 0, "大容量电容 " + ShortestText(range.bulkMicrofarads) +
-                                 " µF 太小：在最低交流输入下，它在两次充电之间放电到零以下，"
-                                 "求不出最小直流输入电压。请加大电容。");
-    range.minInputVoltage = runtime::SquareRoot(valleySquared);
-    range.warnings = Warnings(s, range);
+    range.minInputVoltage = Valley(s, inputPower, range.bulkMicrofarads);
+    if (s.holdupMilliseconds) {
+        const double needed = HoldupMicrofarads(s, inputPower, range.minInputVoltage);
+        if (range.bulkProposed && needed > range.bulkMicrofarads) {
+            range.bulkMicrofarads = NextE6(needed);
+            range.rule = BulkRule::Holdup;
+            range.minInputVoltage = Valley(s, inputPower, range.bulkMicrofarads);
+        } else if (!range.bulkProposed && needed > range.bulkMicrofarads) {
+            range.warnings.push_back(
+                {"holdup_too_short", "大容量电容 " + ShortestText(range.bulkMicrofarads) +
+                                         " µF 不足以保持 " + ShortestText(*s.holdupMilliseconds) +
+                                         " ms：至少需要 " + ShortestText(NextE6(needed)) +
+                                         " µF。"});
+        }
+    }
+    std::vector<Warning> more = Warnings(s, range);
+    range.warnings.insert(range.warnings.end(), more.begin(), more.end());
     return range;
 }
 
 }  // namespace
 
 double NextE6(double microfarads) {
-    static constexpr std::array<double, 7> kSeries = {1.0, 1.5, 2.2, 3.3, 4.7, 6.8, 10.0};
+    // As printed in the series, two digits and a power of ten: each value is
+    // read from its decimal text, so that 220 µF is 220, never 2.2 × 100 =
+    // 220.00000000000003.
+    static constexpr std::array<int, 7> kSeries = {10, 15, 22, 33, 47, 68, 100};
     constexpr double kSlack = 1e-9;  // 22.000000000000004 µF is 22 µF
-    const double decade = std::pow(10.0, std::floor(std::log10(microfarads)));
-    for (const double step : {decade / 10, decade}) {
-        for (const double value : kSeries) {
-            const double candidate = value * step;
+    const auto decade = static_cast<int>(std::floor(std::log10(microfarads)));
+    const auto value = [](int digits, int power) {
+        return runtime::decimal::Native()
+            .parse(std::to_string(digits) + "e" + std::to_string(power))
+            .value;
+    };
+    for (const int power : {decade - 2, decade - 1}) {
+        for (const int digits : kSeries) {
+            const double candidate = value(digits, power);
             if (candidate >= microfarads * (1 - kSlack)) return candidate;
         }
     }
-    return 10 * decade;
+    return value(1, decade + 1);
+}
+
+std::string_view BulkRuleCaption(BulkRule rule) {
+    return rule == BulkRule::Holdup ? "由保持时间决定" : "按每瓦电容量";
 }
 
 std::string TwoDecimals(double value) {

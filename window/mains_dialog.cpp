@@ -42,6 +42,9 @@ MainsDialog::MainsDialog(double outputPower, double efficiency, QWidget* parent)
     bulkMicrofarads = Field(form, QStringLiteral("大容量电容 µF"),
                             settings.value(QStringLiteral("mains/bulkUf")).toString());
     bulkMicrofarads->setPlaceholderText(QStringLiteral("自动"));
+    holdupMilliseconds = Field(form, QStringLiteral("保持时间 ms"),
+                               settings.value(QStringLiteral("mains/holdupMs")).toString());
+    holdupMilliseconds->setPlaceholderText(QStringLiteral("无"));
     result_ = new QLabel;
     result_->setTextFormat(Qt::PlainText);
     result_->setWordWrap(true);
@@ -55,7 +58,8 @@ MainsDialog::MainsDialog(double outputPower, double efficiency, QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(result_);
     layout->addWidget(buttons_);
-    for (QLineEdit* field : {minAcVoltage, maxAcVoltage, lineHertz, bulkMicrofarads}) {
+    for (QLineEdit* field :
+         {minAcVoltage, maxAcVoltage, lineHertz, bulkMicrofarads, holdupMilliseconds}) {
         connect(field, &QLineEdit::textChanged, this, &MainsDialog::Update);
     }
     Update();
@@ -64,24 +68,32 @@ MainsDialog::MainsDialog(double outputPower, double efficiency, QWidget* parent)
 void MainsDialog::Update() {
     range_.reset();
     const auto minAc = Read(minAcVoltage), maxAc = Read(maxAcVoltage), line = Read(lineHertz);
-    const auto bulk = Read(bulkMicrofarads);
+    const auto bulk = Read(bulkMicrofarads), holdup = Read(holdupMilliseconds);
+    const auto emptyOrNumber = [](const QLineEdit* field, const std::optional<double>& value) {
+        return value || field->text().trimmed().isEmpty();
+    };
     QString text;
-    if (!minAc || !maxAc || !line || (!bulk && !bulkMicrofarads->text().trimmed().isEmpty())) {
+    if (!minAc || !maxAc || !line || !emptyOrNumber(bulkMicrofarads, bulk) ||
+        !emptyOrNumber(holdupMilliseconds, holdup)) {
         text = QStringLiteral("请输入数字。");
     } else {
         try {
-            range_ =
-                mains::DcInputFromMains({*minAc, *maxAc, outputPower_, efficiency_, bulk, *line});
+            mains::MainsSupply supply{*minAc, *maxAc, outputPower_, efficiency_, bulk, *line};
+            supply.holdupMilliseconds = holdup;
+            range_ = mains::DcInputFromMains(supply);
         } catch (const mains::MainsError& error) {
             text = QString::fromUtf8(error.what());
         }
     }
     if (range_) {
-        text = QStringLiteral("最大直流输入电压 %1 V\n最小直流输入电压 %2 V\n大容量电容 %3 µF%4")
-                   .arg(FromUtf8(mains::TwoDecimals(range_->maxInputVoltage)),
-                        FromUtf8(mains::TwoDecimals(range_->minInputVoltage)),
-                        FromUtf8(report::ExactNumber(range_->bulkMicrofarads)),
-                        range_->bulkProposed ? QStringLiteral("（建议值）") : QString());
+        text =
+            QStringLiteral("最大直流输入电压 %1 V\n最小直流输入电压 %2 V\n大容量电容 %3 µF%4")
+                .arg(FromUtf8(mains::TwoDecimals(range_->maxInputVoltage)),
+                     FromUtf8(mains::TwoDecimals(range_->minInputVoltage)),
+                     FromUtf8(report::ExactNumber(range_->bulkMicrofarads)),
+                     range_->bulkProposed ? QStringLiteral("（建议值，%1）")
+                                                .arg(FromUtf8(mains::BulkRuleCaption(range_->rule)))
+                                          : QString());
         for (const mains::Warning& warning : range_->warnings) {
             text += QStringLiteral("\n注意：") + FromUtf8(warning.message);
         }
@@ -97,6 +109,7 @@ void MainsDialog::accept() {
     settings.setValue(QStringLiteral("mains/maxAc"), maxAcVoltage->text());
     settings.setValue(QStringLiteral("mains/lineHz"), lineHertz->text());
     settings.setValue(QStringLiteral("mains/bulkUf"), bulkMicrofarads->text());
+    settings.setValue(QStringLiteral("mains/holdupMs"), holdupMilliseconds->text());
     QDialog::accept();
 }
 

@@ -26,7 +26,8 @@ class MainsDialog : public QDialog {
     QLineEdit* minAcVoltage = nullptr;
     QLineEdit* maxAcVoltage = nullptr;
     QLineEdit* lineHertz = nullptr;
-    QLineEdit* bulkMicrofarads = nullptr;  // empty: "自动"
+    QLineEdit* bulkMicrofarads = nullptr;     // empty: "自动"
+    QLineEdit* holdupMilliseconds = nullptr;  // empty: "无"
 
     void accept() override;
 

@@ -149,11 +149,24 @@ TEST(CommandLineTest, MainsGivesTheTwoDcVoltages) {
     EXPECT_EQ(answer["line_Hz"], 50);
     EXPECT_NEAR(answer["Vmin"].get<double>(), 228.19, 0.005);
     EXPECT_TRUE(answer["warnings"].empty());
+    EXPECT_EQ(answer["bulk_rule"], "per_watt");
+    // A proposed value is the series' own, printed as the series prints it.
+    EXPECT_EQ(Invoke({"--mains", "85", "265", "57", "85"}).out,
+              "最大输入电压V  374.77\n最小输入电压V  100.91\n"
+              "大容量电容 µF  220（建议值，按每瓦电容量）\n");
+    const Invocation held =
+        Invoke({"--mains", "--json", "--holdup-ms", "20", "85", "265", "57", "85"});
+    EXPECT_NE(held.out.find("\"bulk_uF\":680,\"bulk_proposed\":true,\"bulk_rule\":\"holdup\","
+                            "\"holdup_ms\":20,"),
+              std::string::npos)
+        << held.out;
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--mains", "85", "265", "60W", "80"},
           {"--mains", "85", "265", "60", "80", "--bulk-uf", "2.2"},
           {"--mains", "85", "265", "60", "80", "--line-hz", "0"},
-          {"--mains", "85", "265", "60"}}) {
+          {"--mains", "85", "265", "60"},
+          {"--mains", "85", "265", "60", "80", "--holdup-ms", "-1"},
+          {"--mains", "85", "265", "60", "80", "--holdup-ms", "x"}}) {
         const Invocation run = Invoke(bad);
         EXPECT_EQ(run.status, kExitUsage) << bad[3];
         EXPECT_EQ(run.out, "");

@@ -1,4 +1,5 @@
 #include "mains/mains.hpp"
+#include "runtime/decimal_conversion.hpp"
 
 #include <gtest/gtest.h>
 
@@ -38,13 +39,62 @@ TEST(MainsTest, HighLineProposesOneMicrofaradAWattRoundedUpToE6) {
     EXPECT_EQ(DcInputFromMains({85, 265, 12, 0.8, std::nullopt}).bulkMicrofarads, 47);
 }
 
-TEST(MainsTest, E6RoundsUpAtItsBoundaries) {
+// A value taken from the series is the series' value to the last bit, and
+// is written as it is printed: "220", never "220.00000000000003".
+TEST(MainsTest, E6RoundsUpAtItsBoundariesToTheSeriesOwnValues) {
     const struct {
-        double asked, taken;
-    } cases[] = {{10, 10},     {10.0001, 15}, {22, 22},     {22.000000000000004, 22},
-                 {21.9, 22},   {68, 68},      {68.1, 100},  {100, 100},
-                 {0.47, 0.47}, {0.471, 0.68}, {4700, 4700}, {1, 1}};
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(NextE6(c.asked), c.taken) << c.asked;
+        double asked;
+        const char* taken;
+    } cases[] = {{10, "10"},        {10.0001, "15"},     {22, "22"},     {22.000000000000004, "22"},
+                 {21.9, "22"},      {68, "68"},          {68.1, "100"},  {100, "100"},
+                 {0.47, "0.47"},    {0.471, "0.68"},     {4700, "4700"}, {1, "1"},
+                 {200, "220"},      {150.1, "220"},      {3.1, "3.3"},   {0.0031, "0.0033"},
+                 {5e-7, "6.8e-07"}, {1e6 + 1, "1500000"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(runtime::decimal::ShortestText(NextE6(c.asked)), c.taken) << c.asked;
+    }
+}
+
+// Worked by hand: 85 V AC, 57 W at 85 % (67.06 W in): 3 µF a watt gives
+// 220 µF and a valley of 100.91 V; holding up 20 ms from the last peak
+// (120.2 V) to that valley takes 2 × 67.06 × 0.02 ÷ (2 × 85² − 100.91²)
+// = 628.6 µF, so 680 µF, which decides. At 176 V, 60 W at 85 %: 100 µF a
+// watt, valley 228.19 V; 20 ms takes 285.8 µF, so 330 µF. 5 ms takes less
+// than the first rule, which stays.
+TEST(MainsTest, HoldUpTimeProposesTheLargerCapacitor) {
+    const struct {
+        double minAc, power, efficiency;
+        std::optional<double> holdup;
+        double microfarads;
+        BulkRule rule;
+    } cases[] = {
+        {85, 57, 0.85, std::nullopt, 220, BulkRule::PerWatt},
+        {85, 57, 0.85, 20, 680, BulkRule::Holdup},
+        {176, 60, 0.85, 20, 330, BulkRule::Holdup},
+        {176, 60, 0.85, 5, 100, BulkRule::PerWatt},
+        {176, 60, 0.85, 0, 100, BulkRule::PerWatt},
+    };
+    for (const auto& c : cases) {
+        MainsSupply supply{c.minAc, 265, c.power, c.efficiency, std::nullopt};
+        supply.holdupMilliseconds = c.holdup;
+        const DcInputRange range = DcInputFromMains(supply);
+        EXPECT_EQ(range.bulkMicrofarads, c.microfarads) << c.minAc << " " << c.holdup.value_or(-1);
+        EXPECT_EQ(range.rule, c.rule);
+        if (!c.holdup) continue;
+        // The capacitor proposed holds the input power for the time asked.
+        const double inputPower = c.power / c.efficiency;
+        const double peakSquared = 2 * c.minAc * c.minAc;
+        const double minimumSquared =
+            peakSquared - 2 * inputPower * *c.holdup / 1000 / (range.bulkMicrofarads * 1e-6);
+        EXPECT_GE(minimumSquared, 0);
+    }
+    // A given capacitor too small for the hold-up time is warned of.
+    MainsSupply given{176, 264, 60, 0.85, 47};
+    given.holdupMilliseconds = 20;
+    const DcInputRange range = DcInputFromMains(given);
+    ASSERT_FALSE(range.warnings.empty());
+    EXPECT_EQ(range.warnings[0].code, "holdup_too_short");
+    EXPECT_NE(range.warnings[0].message.find("150 µF"), std::string::npos);
 }
 
 TEST(MainsTest, TooSmallACapacitorIsAnErrorNamingIt) {
