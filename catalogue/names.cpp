@@ -9,6 +9,23 @@ bool NamesAPart(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// How many letters must be inserted, removed or changed to turn one into the
+// other (Levenshtein).
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
 }  // namespace
 
 std::string NameKey(std::string_view name) {
@@ -44,6 +61,30 @@ std::vector<std::string> CoreNameKeys(const Core& core) {
     for (const std::string& alias : core.aliases) keys.push_back(NameKey(alias));
     keys.erase(std::remove(keys.begin(), keys.end(), std::string()), keys.end());
     return keys;
+}
+
+}  // namespace flyback::catalogue
+
+namespace flyback::catalogue {
+
+std::vector<std::string> NearestCoreNames(const Catalogue& catalogue, std::string_view name,
+                                          std::size_t count) {
+    const std::string key = NameKey(name.substr(0, 200));
+    std::vector<std::pair<std::size_t, const Core*>> ranked;
+    for (const Core& core : catalogue.cores) {
+        std::size_t nearest = std::string::npos;
+        for (const std::string& other : CoreNameKeys(core)) {
+            nearest = std::min(nearest, EditDistance(key, other));
+        }
+        ranked.emplace_back(nearest, &core);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < ranked.size() && i < count; ++i) {
+        names.push_back(ranked[i].second->name);
+    }
+    return names;
 }
 
 }  // namespace flyback::catalogue

@@ -19,4 +19,10 @@ std::string_view WithoutParenthesis(std::string_view name);
 // hole", which names no part, is not one) and its aliases.
 std::vector<std::string> CoreNameKeys(const Core& core);
 
+// The names of the `count` cores whose names or aliases lie nearest to
+// `name` (fewest letters to change, ignoring case and blanks), nearest
+// first: what to suggest for a name that finds nothing.
+std::vector<std::string> NearestCoreNames(const Catalogue& catalogue, std::string_view name,
+                                          std::size_t count = 3);
+
 }  // namespace flyback::catalogue

@@ -22,8 +22,13 @@ std::string OptionProblemLine(const winding::OptionProblem& p) {
     switch (p.kind) {
         case Kind::None:
             return {};
-        case Kind::UnknownCore:
-            return "no core \"" + p.text + "\" in the catalogue (see --cores)";
+        case Kind::UnknownCore: {
+            std::string nearest;
+            for (const std::string& name : p.nearest)
+                nearest += (nearest.empty() ? "" : ", ") + name;
+            return "no core \"" + p.text + "\" in the catalogue" +
+                   (nearest.empty() ? "" : "; nearest: " + nearest) + " (see --cores)";
+        }
         case Kind::UnknownFamily:
             return "no core family \"" + p.text + "\" in the catalogue";
         case Kind::UnknownMaterial:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogue/names.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 
@@ -58,8 +59,9 @@ void SetShownValue(Options& o, NumberOption option, std::optional<double> shown)
 
 OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) {
     using Kind = OptionProblem::Kind;
-    if (!o.core.empty() && parts.FindCore(o.core) == nullptr)
-        return {Kind::UnknownCore, {}, o.core};
+    if (!o.core.empty() && parts.FindCore(o.core) == nullptr) {
+        return {Kind::UnknownCore, {}, o.core, catalogue::NearestCoreNames(parts, o.core)};
+    }
     for (const std::string& family : o.families) {
         const bool known = std::any_of(parts.cores.begin(), parts.cores.end(),
                                        [&](const auto& core) { return core.family == family; });
@@ -91,8 +93,13 @@ std::string OptionProblemCaption(const OptionProblem& p) {
     switch (p.kind) {
         case Kind::None:
             return {};
-        case Kind::UnknownCore:
-            return "目录中没有磁芯“" + p.text + "”。";
+        case Kind::UnknownCore: {
+            std::string nearest;
+            for (const std::string& name : p.nearest)
+                nearest += (nearest.empty() ? "" : "、") + name;
+            return "目录中没有磁芯“" + p.text + "”" +
+                   (nearest.empty() ? "。" : "；最接近的有：" + nearest + "。");
+        }
         case Kind::UnknownFamily:
             return "目录中没有磁芯系列“" + p.text + "”。";
         case Kind::UnknownMaterial:

@@ -74,6 +74,7 @@ struct OptionProblem {
     Kind kind = Kind::None;
     NumberOption option = NumberOption::Bmax;  // for NotANumber and OutOfRange
     std::string text;                          // the name or the text as given
+    std::vector<std::string> nearest = {};     // for an unknown core: the names nearest it
 
     explicit operator bool() const { return kind != Kind::None; }
 };

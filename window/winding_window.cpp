@@ -2,12 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDoubleSpinBox>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QSvgRenderer>
 #include <QSvgWidget>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <optional>
 
+#include "catalogue/names.hpp"
 #include "drawing/pictures.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
@@ -121,7 +124,7 @@ class OptionSpinBox : public QDoubleSpinBox {
 
 WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::Options& options,
                              QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+    : QWidget(parent, Qt::Window), parts_(&parts) {
     setWindowTitle(FromUtf8(winding::kTitle));
     setObjectName(QStringLiteral("windingWindow"));
     state_ = PlainLabel();
@@ -198,6 +201,31 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
         core_->addItem(FromUtf8(core.name), FromUtf8(core.name));
     }
     core_->setCurrentIndex(std::max(0, core_->findData(FromUtf8(o.core))));
+    // A name is typed as the catalogue knows it, by any of its names or
+    // aliases ("ee 25", "EF25", "E25/13/7"); one it does not know is said,
+    // with the nearest names, and the choice stays as it was.
+    core_->setEditable(true);
+    core_->setInsertPolicy(QComboBox::NoInsert);
+    core_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    core_->completer()->setFilterMode(Qt::MatchContains);
+    connect(core_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const catalogue::Catalogue& parts = *parts_;
+        const QString typed = core_->lineEdit()->text().trimmed();
+        int index = typed.isEmpty() || typed == core_->itemText(0) ? 0 : -1;
+        if (const catalogue::Core* found = parts.FindCore(typed.toStdString())) {
+            index = core_->findData(FromUtf8(found->name));
+        }
+        if (index < 0) {
+            winding::OptionProblem problem{winding::OptionProblem::Kind::UnknownCore,
+                                           {},
+                                           typed.toStdString(),
+                                           catalogue::NearestCoreNames(parts, typed.toStdString())};
+            ShowNotes({FromUtf8(winding::OptionProblemCaption(problem))});
+            index = core_->currentIndex();
+        }
+        core_->setCurrentIndex(index);
+        core_->lineEdit()->setText(core_->itemText(index));
+    });
     material_ = new QComboBox;
     for (const catalogue::Material& material : parts.materials) {
         material_->addItem(FromUtf8(material.name));

@@ -55,6 +55,7 @@ class WindingWindow : public QWidget {
     QWidget* OptionsPanel(const catalogue::Catalogue& parts, const winding::Options& options);
     QDoubleSpinBox* NewNumberBox(winding::NumberOption option, const winding::Options& options);
 
+    const catalogue::Catalogue* parts_;  // the window's, which outlives this one
     QComboBox* core_ = nullptr;
     QComboBox* material_ = nullptr;
     std::array<QDoubleSpinBox*, std::size(winding::kNumberOptions)> numbers_{};

@@ -346,6 +346,44 @@ TEST(CommandLineTest, AUsersHostileFileReachesNoOutput) {
     EXPECT_NE(plan.out.find("ETD29/16/10"), std::string::npos);
 }
 
+// Every name and alias the listing shows finds its core, in any case and
+// with or without blanks; a loop over the listing, not a list by hand.
+TEST(CommandLineTest, EveryListedNameFindsItsCore) {
+    const auto listing = nlohmann::json::parse(Invoke({"--cores", "--json"}).out);
+    ASSERT_GE(listing.size(), 35u);
+    int tried = 0;
+    for (const auto& core : listing) {
+        const std::string name = core["name"];
+        std::vector<std::string> names = {name};
+        for (const auto& alias : core["aliases"]) names.push_back(alias);
+        // The names in the parenthesis that name a part ("EF25", "RM 6").
+        if (const auto open = name.find(" ("); open != std::string::npos) {
+            names.push_back(name.substr(0, open));
+            const std::string inside = name.substr(open + 2, name.size() - open - 3);
+            const std::string first = inside.substr(0, inside.find(','));
+            if (first.find_first_of("0123456789") != std::string::npos) names.push_back(first);
+        }
+        for (std::string typed : names) {
+            std::string lower = typed, spaced = typed;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
+            spaced.insert(std::min<std::size_t>(2, spaced.size()), " ");
+            for (const std::string& variant : {typed, lower, spaced}) {
+                const Invocation plan =
+                    Invoke(With("--json", With("--winding", With("--core=" + variant, kDefaults))));
+                ASSERT_EQ(plan.status, kExitOk) << variant << ": " << plan.err;
+                EXPECT_EQ(nlohmann::json::parse(plan.out)["winding"]["core"]["name"], name)
+                    << variant;
+                ++tried;
+            }
+        }
+    }
+    EXPECT_GT(tried, 150);
+    const Invocation unknown = Invoke(With("--winding", With("--core=EE99", kDefaults)));
+    EXPECT_EQ(unknown.status, kExitUsage);
+    EXPECT_NE(unknown.err.find("nearest: "), std::string::npos) << unknown.err;
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;

@@ -100,7 +100,8 @@ const optionProblems = [];
 for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '-1' }, 4],
                                      [{ core: 'nonsense' }, 0, 'nonsense'], [{ bmax: 'x' }, 3, 'x'],
                                      [{ leakage: 'x' }, 7, '“漏感 / Lp”不是一个数：x'],
-                                     [{ leakage: '' }, -1], [{ bmax: '' }, -1],
+                                     [{ leakage: '' }, -1], [{ bmax: '' }, -1], [{ core: 'ee 25' }, -1],
+                                     [{ core: 'EE99' }, 0, '最接近的有'],
                                      [{ ambient: '-273' }, 8, '“环境温度”须在 -60 至 150 °C 之间'],
                                      [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, -1]]) {
     const answer = engine.page.setPlanOptions({ ...planOptions, ...change });

@@ -122,6 +122,28 @@ class KeptStateTest : public QObject {
         QCOMPARE(bmax->value(), 1.0);
     }
 
+    // A core typed by any of its names is chosen; a name the catalogue does
+    // not know is said, with the nearest, and the choice stays (the list once
+    // jumped to EFD30/15/9 when "EE16" was typed).
+    void aTypedCoreIsFoundByItsNamesOrSaid() {
+        flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), {});
+        plan.show();
+        QComboBox* core = plan.core();
+        for (const char* typed : {"EE16", "ef16", "E16/8/5", "e 16/8/5"}) {
+            core->lineEdit()->setFocus();
+            core->lineEdit()->selectAll();
+            QTest::keyClicks(core->lineEdit(), typed);
+            QTest::keyClick(core->lineEdit(), Qt::Key_Return);
+            QCOMPARE(core->currentText(), QString("E16/8/5 (EF16)"));
+        }
+        core->lineEdit()->selectAll();
+        QTest::keyClicks(core->lineEdit(), "EE99");
+        QTest::keyClick(core->lineEdit(), Qt::Key_Return);
+        QCOMPARE(core->currentText(), QString("E16/8/5 (EF16)"));
+        QVERIFY(plan.notes()->text().contains("最接近的有"));
+        QCOMPARE(plan.Options().core, std::string("E16/8/5 (EF16)"));
+    }
+
     // A row with an empty field no longer just disappears from the core list:
     // the window says where it is.
     void catalogueProblemsAreSaidByFileAndLine() {
