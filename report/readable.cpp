@@ -64,10 +64,14 @@ bool TakesPrefix(std::string_view unit) {
     return false;
 }
 
+// From femto to giga: a clamp capacitor of 760 pF, a leakage of 5 nH, a
+// resistance of 1.2 GΩ are written as engineers write them.
+constexpr int kSmallestPrefix = -5, kLargestPrefix = 3;
+
 std::string_view Prefix(int thousands) {
-    static constexpr std::array<std::string_view, 7> kPrefixes = {"n", "µ", "m", "", "k", "M", "G"};
-    const int index = thousands + 3;
-    return kPrefixes.at(static_cast<std::size_t>(index));
+    static constexpr std::array<std::string_view, 9> kPrefixes = {"f", "p", "n", "µ", "m",
+                                                                   "",  "k", "M", "G"};
+    return kPrefixes.at(static_cast<std::size_t>(thousands - kSmallestPrefix));
 }
 
 std::string Plain(const Rounded& r) {
@@ -104,7 +108,8 @@ std::string ReadableValue(double value, std::string_view unit) {
     }
     const Rounded r = RoundTo4(std::fabs(value));
     int thousands = r.exponent >= 0 ? r.exponent / 3 : -((2 - r.exponent) / 3);
-    if (thousands < -3 || thousands > 3) return withUnit(ReadableNumber(value));
+    if (thousands < kSmallestPrefix || thousands > kLargestPrefix)
+        return withUnit(ReadableNumber(value));
     const std::string sign = value < 0 ? std::string(kMinus) : "";
     return withUnit(sign + Place(r.digits, r.exponent - 3 * thousands + 1), Prefix(thousands));
 }

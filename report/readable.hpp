@@ -7,7 +7,8 @@ namespace flyback::report {
 
 // Numbers written for people, as an engineer's design sheet writes them: four
 // significant digits, trailing zeros dropped, an SI prefix for the units that
-// take one (H, A, V, Hz, J, W, Ω, F, s: 434.6 µH, 100 kHz, 2.773 A) and units as Chinese
+// take one, from femto to giga (H, A, V, Hz, J, W, Ω, F, s: 434.6 µH, 100 kHz,
+// 2.773 A, 760 pF; a power of ten beyond them) and units as Chinese
 // engineers write them (匝 for turns, Gs for gauss); plain units keep the
 // number plain (0.5196 cm², 2500 Gs, 0.375), with a power of ten outside
 // 0.001 to 999999 (1.578×10⁸ Gs·cm). A not-a-number, a quantity not reached,

@@ -37,7 +37,15 @@ TEST(ReadableTest, FourDigitsWithThePrefixEngineersUse) {
         {-0.0005, "A", "−500 µA"},
         {0, "A", "0 A"},
         {-0.0, "", "0"},
-        {1e-12, "H", "1×10⁻¹² H"},
+        {7.6e-10, "F", "760 pF"},
+        {2.2e-9, "F", "2.2 nF"},
+        {4.7e-12, "F", "4.7 pF"},
+        {1e-12, "H", "1 pH"},
+        {3.3e-15, "F", "3.3 fF"},
+        {9.99996e-16, "F", "1 fF"},  // rounds up into femto
+        {9e-16, "F", "9×10⁻¹⁶ F"},    // below femto
+        {1.2e9, "Ω", "1.2 GΩ"},
+        {999.96e9, "W", "1×10¹² W"},  // rounds up beyond giga
         {2e12, "W", "2×10¹² W"},
         {std::numeric_limits<double>::quiet_NaN(), "H", "—"},
     };
