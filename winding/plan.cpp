@@ -267,17 +267,19 @@ void Losses(Plan& plan, const Chain& c) {
     const auto density = catalogue::LossDensity(*plan.material, c.f, Divide(plan.Bpk_T, 2),
                                                 k::kWorkingTemperature_C);
     if (density) plan.Pcore_W = Multiply(*density, Multiply(plan.core->Ve_mm3, 1e-9));
-    if (!plan.Pcopper_W || !plan.Pcore_W) return;
     const catalogue::Core& core = *plan.core;
     const bool potShaped = core.family == "RM" || core.family == "EP";
     const double Ks = potShaped ? k::kSurfaceCoefficientPot : k::kSurfaceCoefficientE;
     // A bobbin's window is a little smaller than the core's: where the data
     // lacks the latter, the surface comes out smaller and the rise higher.
-    const double window_cm2 = Multiply(core.coreWindow_mm2.value_or(core.window_mm2), 1e-2);
-    const double Ap_cm4 = Multiply(Multiply(core.Ae_mm2, 1e-2), window_cm2);
-    const double surface_cm2 = Multiply(Ks, SquareRoot(Ap_cm4));
+    plan.thermalWindowIsCores = core.coreWindow_mm2.has_value();
+    plan.thermalWindow_mm2 = core.coreWindow_mm2.value_or(core.window_mm2);
+    const double window_cm2 = Multiply(plan.thermalWindow_mm2, 1e-2);
+    plan.areaProduct_cm4 = Multiply(Multiply(core.Ae_mm2, 1e-2), window_cm2);
+    plan.surface_cm2 = Multiply(Ks, SquareRoot(*plan.areaProduct_cm4));
+    if (!plan.Pcopper_W || !plan.Pcore_W) return;
     const double loss = Add(*plan.Pcopper_W, *plan.Pcore_W);
-    plan.dT_K = Multiply(k::kRiseFactor, Power(Divide(loss, surface_cm2), k::kRiseExponent));
+    plan.dT_K = Multiply(k::kRiseFactor, Power(Divide(loss, *plan.surface_cm2), k::kRiseExponent));
 }
 
 void ClampAndStresses(Plan& plan, const PlanInput& in) {

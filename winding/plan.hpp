@@ -57,6 +57,12 @@ struct Plan {
     std::vector<Winding> windings;  // primary, secondary, then the bias winding
     double fill = 0, build_mm = 0;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;
+    // What the temperature rise is reckoned from: the core's window Wa (the
+    // bare core's, or the bobbin's where the data lacks it), the area product
+    // Ae × Wa and the surface Ks × √Ap.
+    double thermalWindow_mm2 = 0;
+    bool thermalWindowIsCores = false;
+    std::optional<double> areaProduct_cm4, surface_cm2;
     Clamp clamp;
     double Vrectifier_V = 0, Vswitch_V = 0;
     double f_Hz = 0;  // the switching frequency, whose period the currents repeat in

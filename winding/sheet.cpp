@@ -39,13 +39,15 @@ std::string CoreText(const Plan& plan) {
 
 std::string CoreDataText(const catalogue::Core& core) {
     return "Ae " + ReadableValue(core.Ae_mm2, "mm²") + "，le " + ReadableValue(core.le_mm, "mm") +
-           "，Ve " + ReadableValue(core.Ve_mm3, "mm³");
+           "，Ve " + ReadableValue(core.Ve_mm3, "mm³") + "，磁芯窗口 Wa " +
+           Optional(core.coreWindow_mm2, "mm²");
 }
 
 std::string BobbinText(const catalogue::Core& core) {
     return "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
-           ReadableValue(core.winding_height_mm, "mm") + "，窗口 " +
-           ReadableValue(core.window_mm2, "mm²") + "，平均匝长 " + Optional(core.MLT_mm, "mm");
+           ReadableValue(core.winding_height_mm, "mm") + "，骨架窗口 " +
+           ReadableValue(core.window_mm2, "mm²") + "（填充系数按此），平均匝长 " +
+           Optional(core.MLT_mm, "mm");
 }
 
 std::string SaturationText(const Plan& plan) {
@@ -65,9 +67,16 @@ std::string GapText(const Plan& plan) {
 
 std::string TemperatureText(const Plan& plan) {
     if (!plan.dT_K) return "—";
+    const std::string window =
+        plan.thermalWindowIsCores ? "磁芯窗口" : "骨架窗口（数据无磁芯窗口）";
     return ReadableValue(*plan.dT_K, "K") + "（环境 " +
            ReadableValue(plan.options.ambient_C, "°C") + " 时约 " +
-           ReadableValue(plan.options.ambient_C + *plan.dT_K, "°C") + "；McLyman 表面积经验式）";
+           ReadableValue(plan.options.ambient_C + *plan.dT_K, "°C") +
+           "；McLyman 表面积经验式：面积乘积 Ap = Ae × Wa = " +
+           Optional(plan.areaProduct_cm4, "cm⁴") + "，Wa 取" + window + " " +
+           ReadableValue(plan.thermalWindow_mm2, "mm²") +
+           "；表面积 At = Ks × √Ap = " + Optional(plan.surface_cm2, "cm²") +
+           "；ΔT = 450 × (P ÷ At)^0.826）";
 }
 
 std::string ClampText(const Clamp& c) {

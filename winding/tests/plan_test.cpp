@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "report/readable.hpp"
 #include "winding/sheet.hpp"
 
 namespace flyback::winding {
@@ -117,6 +118,27 @@ TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
     EXPECT_LE(plan.build_mm, plan.core->winding_height_mm);
     EXPECT_GT(*plan.dT_K, 0);
     EXPECT_LT(*plan.dT_K, 50);
+    // The rise from what the plan shows: the core's window, its area product
+    // and the surface (Ks 41.3 for these E-shaped cores).
+    ASSERT_TRUE(plan.core->coreWindow_mm2);
+    EXPECT_EQ(plan.thermalWindow_mm2, *plan.core->coreWindow_mm2);
+    EXPECT_TRUE(plan.thermalWindowIsCores);
+    const double Ap = plan.core->Ae_mm2 / 100 * *plan.core->coreWindow_mm2 / 100;
+    const double At = 41.3 * std::sqrt(Ap);
+    EXPECT_NEAR(*plan.dT_K, 450 * std::pow((*plan.Pcopper_W + *plan.Pcore_W) / At, 0.826), 1e-9);
+    const std::string sheet = [&] {
+        std::string all;
+        for (const SheetLine& line : PlanLines(plan))
+            all += line.caption + "：" + line.value + "\n";
+        return all;
+    }();
+    EXPECT_NE(sheet.find("磁芯窗口 Wa " + report::ReadableValue(*plan.core->coreWindow_mm2, "mm²")),
+              std::string::npos)
+        << sheet;
+    EXPECT_NE(sheet.find("面积乘积 Ap = Ae × Wa = " + report::ReadableValue(Ap, "cm⁴")),
+              std::string::npos);
+    EXPECT_NE(sheet.find("骨架窗口 " + report::ReadableValue(plan.core->window_mm2, "mm²")),
+              std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Hand, SupplyTest, testing::ValuesIn(kSupplies),
