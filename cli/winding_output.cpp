@@ -132,7 +132,9 @@ std::string WindingJson(const winding::PlanOutcome& outcome) {
 }
 
 void PrintWindingSheet(const winding::PlanOutcome& outcome, std::ostream& out) {
-    out << '\n' << winding::kTitle << '\n' << winding::kPremise << '\n';
+    out << '\n' << winding::kTitle << '\n';
+    for (const std::string& line : winding::Headlines(outcome)) out << line << '\n';
+    out << winding::kPremise << '\n';
     if (!outcome.plan) return;
     out << '\n';
     PrintLines(winding::WindingLines(*outcome.plan), out);

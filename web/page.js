@@ -171,8 +171,10 @@
     function showWinding(plan) {
         $('WindingEmpty').hidden = true;
         $('WindingPremise').textContent = plan.premise;
-        $('WindingError').hidden = !plan.error;
-        $('WindingError').textContent = plan.error || '';
+        // No plan: why; a plan of a doubtful input: that, first.
+        const headline = plan.error || (plan.headlines || []).join('\n');
+        $('WindingError').hidden = !headline;
+        $('WindingError').textContent = headline;
         const table = $('WindingTable');
         table.tHead.rows[0].replaceChildren(...(plan.headings || []).map((heading) => {
             const th = document.createElement('th');

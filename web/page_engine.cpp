@@ -119,6 +119,7 @@ std::string Winding(const winding::PlanOutcome& outcome) {
     std::string json;
     JsonObject o(json);
     o.Text("premise", winding::kPremise).Raw("options", Lines(winding::OptionLines(PlanOptions())));
+    o.Raw("headlines", Texts(winding::Headlines(outcome)));
     if (!outcome.plan) {
         o.Text("error", outcome.error);
         return json;

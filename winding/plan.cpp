@@ -423,6 +423,18 @@ PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& optio
         Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
                                          : PlanOn(*parts.FindCore(options.core), in);
         AddWarnings(plan, chain.AeRequired_m2, noneFits);
+        // A doubtful input (a frequency typed in Hz, say) comes first: the
+        // plan is of the numbers as typed, which may not be what was meant.
+        for (auto warning = record.warnings.rbegin(); warning != record.warnings.rend();
+             ++warning) {
+            if (warning->box != report::Warning::Box::Input) continue;
+            if (warning->strength != report::Warning::Strength::Caution) continue;
+            plan.warnings.insert(
+                plan.warnings.begin(),
+                {kInputDoubtful, report::Warning::Strength::Caution,
+                 "输入可疑，以下方案按所输入的值计算：" + std::string(warning->BoxCaption()) +
+                     "：" + warning->message});
+        }
         return {std::move(plan), {}};
     } catch (const PlanLimit& limit) {
         return {std::nullopt, limit.message};

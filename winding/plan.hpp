@@ -36,6 +36,9 @@ struct Clamp {
     double V = 0, leakage_H = 0, P_W = 0, R_ohm = 0, C_F = 0;
 };
 
+// The code of a plan's warnings that an input is doubtful; they come first.
+inline constexpr std::string_view kInputDoubtful = "input_doubtful";
+
 struct PlanWarning {
     std::string_view code;  // stable, for scripts
     report::Warning::Strength strength = report::Warning::Strength::Caution;

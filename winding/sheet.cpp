@@ -164,14 +164,27 @@ std::vector<SheetLine> OptionLines(const Options& o) {
     };
 }
 
+std::vector<std::string> Headlines(const PlanOutcome& outcome) {
+    std::vector<std::string> lines;
+    if (!outcome.plan) return lines;
+    for (const PlanWarning& warning : outcome.plan->warnings) {
+        if (warning.code == kInputDoubtful) lines.push_back(WarningLine(warning));
+    }
+    return lines;
+}
+
 std::string WarningLine(const PlanWarning& warning) {
     return std::string(report::StrengthLabel(warning.strength)) + "：" + warning.message;
 }
 
 std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
                         std::string_view pictures) {
-    std::string html = "<h2>" + std::string(kTitle) + "</h2>\n<p class=\"note\">" +
-                       std::string(kPremise) + "</p>\n<p class=\"note\">选项：";
+    std::string html = "<h2>" + std::string(kTitle) + "</h2>\n";
+    for (const std::string& line : Headlines(outcome)) {
+        html +=
+            "<p class=\"warning\" style=\"color:#7a4a00\">" + report::HtmlEscape(line) + "</p>\n";
+    }
+    html += "<p class=\"note\">" + std::string(kPremise) + "</p>\n<p class=\"note\">选项：";
     for (const SheetLine& line : OptionLines(options)) {
         html += report::HtmlEscape(line.caption + " " + line.value) + "；";
     }

@@ -19,6 +19,11 @@ inline constexpr std::string_view kPremise =
 
 inline constexpr std::string_view kTitle = "绕制方案";
 
+// What the plan's first line says before anything else: that it is of a
+// doubtful input as typed ("注意：输入可疑，…"), one line each; none when the
+// inputs look as meant.
+std::vector<std::string> Headlines(const PlanOutcome& outcome);
+
 // One row of the windings table per winding, under these headings.
 inline constexpr std::size_t kWindingColumns = 9;
 using WindingRow = std::array<std::string, kWindingColumns>;

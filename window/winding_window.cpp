@@ -316,8 +316,11 @@ winding::Options WindingWindow::Options() const {
 void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsChanged) {
     state_->setText(QStringLiteral("输入已更改，按 => 重新计算；以下为上次计算的方案。"));
     state_->setVisible(inputsChanged);
-    error_->setText(FromUtf8(outcome.error));
-    error_->setVisible(!outcome.plan);
+    // No plan: why; a plan of a doubtful input: that, before anything else.
+    QStringList headlines;
+    for (const std::string& line : winding::Headlines(outcome)) headlines << FromUtf8(line);
+    error_->setText(outcome.plan ? headlines.join('\n') : FromUtf8(outcome.error));
+    error_->setVisible(!outcome.plan || !headlines.isEmpty());
     windings_->setRowCount(0);
     lines_->setRowCount(0);
     QStringList warnings;

@@ -310,6 +310,21 @@ TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
     EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 12);  // title, 10 options, error
 }
 
+// A frequency typed in Hz into the kHz box still gets a plan, of the number as
+// typed; its first line says the input is doubtful, before anything else.
+TEST(PlanTest, APlanOfADoubtfulInputSaysSoFirst) {
+    const PlanOutcome doubtful = PlanFor({"60", "373", "249", "65000", "80", "24"});
+    ASSERT_TRUE(doubtful.plan) << doubtful.error;
+    EXPECT_EQ(doubtful.plan->warnings.front().code, kInputDoubtful);
+    const std::vector<std::string> headlines = Headlines(doubtful);
+    ASSERT_EQ(headlines.size(), 1u);
+    EXPECT_NE(headlines[0].find("输入可疑"), std::string::npos);
+    EXPECT_NE(headlines[0].find("65000 kHz"), std::string::npos);
+    const std::string html = HtmlSection(doubtful, {}, "");
+    EXPECT_LT(html.find("输入可疑"), html.find(std::string(kPremise)));
+    EXPECT_TRUE(Headlines(PlanFor(kSixtyWatts)).empty());
+}
+
 TEST(PlanTest, NoPlanWithoutACompletedPress) {
     const PlanOutcome outcome = PlanFor({"0", "373", "249", "100", "80", "24"});
     EXPECT_FALSE(outcome.plan);
