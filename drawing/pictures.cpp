@@ -126,7 +126,8 @@ void Legend(Svg& svg, const Plan& plan) {
         y += 20;
     }
     svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", "#e6d38a", "#333", 0.5));
-    svg.Text(kLegendX + 18, y, "胶带 0.05 mm", kText);
+    svg.Text(kLegendX + 18, y, "胶带 " + ReadableValue(winding::physics::kTape_mm, "mm") + " 每层",
+             kText);
     y += 30;
     svg.Text(kLegendX, y,
              "铜填充系数 " + ReadableValue(plan.fill, "") + "（上限 " +
@@ -174,17 +175,12 @@ std::string BuildDrawing(const Plan& plan) {
     for (const Winding& w : plan.windings) conductors += static_cast<long>(w.turns) * w.strands;
     const bool bands = conductors > kMostConductors;
     double bottom = 0;
-    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        const Winding& w = plan.windings[i];
-        if (i > 0) {
-            const int layers = w.role == winding::Role::Secondary
-                                   ? winding::physics::kTapeLayersPrimaryToSecondary
-                                   : winding::physics::kTapeLayersBetweenWindings;
-            const double tape = layers * winding::physics::kTape_mm;
-            svg.Rect(f.left, f.base - (bottom + tape) * f.scale,
-                     plan.core->winding_width_mm * f.scale, tape * f.scale,
+    for (const Winding& w : plan.windings) {
+        if (w.tapeBefore_mm > 0) {  // as the plan builds it
+            svg.Rect(f.left, f.base - (bottom + w.tapeBefore_mm) * f.scale,
+                     plan.core->winding_width_mm * f.scale, w.tapeBefore_mm * f.scale,
                      Paint("tape", "#e6d38a"));
-            bottom += tape;
+            bottom += w.tapeBefore_mm;
         }
         bottom = WindingRows(svg, w, f, plan.core->winding_width_mm, bottom, bands);
     }

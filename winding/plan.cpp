@@ -237,11 +237,12 @@ void Windings(Plan& plan, const PlanInput& in) {
 void Build(Plan& plan) {
     double build = 0, copper = 0;
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        const Winding& w = plan.windings[i];
+        Winding& w = plan.windings[i];
         if (i > 0) {
             const int tapes = w.role == Role::Secondary ? k::kTapeLayersPrimaryToSecondary
                                                         : k::kTapeLayersBetweenWindings;
-            build = Add(build, Multiply(tapes, k::kTape_mm));
+            w.tapeBefore_mm = Multiply(tapes, k::kTape_mm);
+            build = Add(build, w.tapeBefore_mm);
         }
         build = Add(build, w.height_mm);
         copper = Add(copper, Multiply(Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands),

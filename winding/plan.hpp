@@ -29,7 +29,8 @@ struct Winding {
     double outer_mm = 0;  // of one strand, insulation included
     int turnsPerLayer = 0;
     int layers = 0;
-    double height_mm = 0;  // layers × outer diameter
+    double height_mm = 0;      // layers × outer diameter
+    double tapeBefore_mm = 0;  // the tape wound between the winding before and this one
 };
 
 struct Clamp {
