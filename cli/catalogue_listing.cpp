@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/answer_json.hpp"
+#include "answer/answer_json.hpp"
 #include "cli/table.hpp"
 #include "report/design_record.hpp"
 
@@ -19,12 +19,12 @@ std::string CoreJson(const Core& core) {
     std::string aliases = "[";
     for (const std::string& alias : core.aliases) {
         if (aliases.size() > 1) aliases += ',';
-        AppendJsonString(aliases, alias);
+        answer::AppendJsonString(aliases, alias);
     }
     aliases += ']';
     std::string out;
     {
-        JsonObject o(out);
+        answer::JsonObject o(out);
         o.Text("name", core.name).Text("family", core.family).Raw("aliases", aliases);
         o.Value("Ae_mm2", core.Ae_mm2).Value("Amin_mm2", core.Amin_mm2).Value("le_mm", core.le_mm);
         o.Value("Ve_mm3", core.Ve_mm3)
@@ -42,7 +42,7 @@ std::string MaterialJson(const Material& material) {
     std::string ranges = "[";
     for (const catalogue::SteinmetzRange& r : material.steinmetz) {
         if (ranges.size() > 1) ranges += ',';
-        JsonObject o(ranges);
+        answer::JsonObject o(ranges);
         o.Value("f_min_Hz", r.fMinHz).Value("f_max_Hz", r.fMaxHz).Value("k", r.k);
         o.Value("alpha", r.alpha).Value("beta", r.beta);
         o.Value("ct0", r.ct0).Value("ct1", r.ct1).Value("ct2", r.ct2);
@@ -50,7 +50,7 @@ std::string MaterialJson(const Material& material) {
     ranges += ']';
     std::string out;
     {
-        JsonObject o(out);
+        answer::JsonObject o(out);
         o.Text("name", material.name).Text("manufacturer", material.manufacturer);
         o.Value("mu_i", material.mu_i).Value("Bsat_25C_mT", material.Bsat_25C_mT);
         o.Value("Bsat_100C_mT", material.Bsat_100C_mT).Raw("steinmetz", ranges);
@@ -63,7 +63,7 @@ std::string WireJson(const Wire& wire) {
     const bool tiw = wire.kind == catalogue::WireKind::TripleInsulated;
     std::string out;
     {
-        JsonObject o(out);
+        answer::JsonObject o(out);
         o.Text("name", wire.name).Text("kind", tiw ? "triple-insulated" : "enamelled");
         o.Value("conductor_mm", wire.conductor_mm);
         o.Value("outer_grade1_mm", tiw ? std::nullopt : wire.outerGrade1_mm);

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <string_view>
 
-#include "cli/answer_details.hpp"
-#include "cli/answer_json.hpp"
+#include "answer/answer_details.hpp"
+#include "answer/answer_json.hpp"
+#include "answer/json_lines.hpp"
 #include "cli/catalogue_listing.hpp"
-#include "cli/json_lines.hpp"
 #include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
 #include "cli/whole_file.hpp"
@@ -128,9 +128,9 @@ void PrintRecord(const Options& options, const report::DesignRecord& record,
     } else if (options.json) {
         std::string json;
         if (options.details) {
-            AppendDetailedAnswer(record, json);
+            answer::AppendDetailedAnswer(record, json);
         } else {
-            AnswerJson(json).Outcome(record.outcome);
+            answer::AnswerJson(json).Outcome(record.outcome);
         }
         if (plan) {
             json.pop_back();  // the closing brace
@@ -334,8 +334,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     }
     if (options.jsonLines) {
         if (!options.inputs.empty()) return UsageError(err, "--jsonl takes no inputs");
-        const AnswerStyle& style = options.details ? kDetailedAnswers : kPlainAnswers;
-        return AnswerJsonLines(in, out, style).badRequests > 0 ? kExitUsage : kExitOk;
+        const answer::AnswerStyle& style =
+            options.details ? answer::kDetailedAnswers : answer::kPlainAnswers;
+        return answer::AnswerJsonLines(in, out, style).badRequests > 0 ? kExitUsage : kExitOk;
     }
     if (options.inputs.size() != numtext::kInputCount) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "cli/answer_json.hpp"
+#include "answer/answer_json.hpp"
 #include "cli/command_line.hpp"
 #include "mains/mains.hpp"
 #include "numtext/boxes.hpp"
@@ -44,12 +44,12 @@ void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& rang
     std::string warnings = "[";
     for (const mains::Warning& warning : range.warnings) {
         if (warnings.size() > 1) warnings += ',';
-        JsonObject(warnings).Text("code", warning.code).Text("message", warning.message);
+        answer::JsonObject(warnings).Text("code", warning.code).Text("message", warning.message);
     }
     warnings += ']';
     std::string json;
     {
-        JsonObject o(json);
+        answer::JsonObject o(json);
         o.Value("Vmax", range.maxInputVoltage).Value("Vmin", range.minInputVoltage);
         o.Value("bulk_uF", range.bulkMicrofarads).Bool("bulk_proposed", range.bulkProposed);
         if (range.bulkProposed) {

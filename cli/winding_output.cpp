@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/answer_json.hpp"
+#include "answer/answer_json.hpp"
 #include "cli/table.hpp"
 #include "winding/sheet.hpp"
 
@@ -19,7 +19,7 @@ std::optional<double> Whole(const std::optional<int>& count) {
 std::string CoreJson(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
     std::string json;
-    JsonObject(json)
+    answer::JsonObject(json)
         .Text("name", core.name)
         .Value("Ae_mm2", core.Ae_mm2)
         .Value("le_mm", core.le_mm)
@@ -37,7 +37,7 @@ std::string WindingsJson(const Plan& plan) {
     std::string json = "[";
     for (const Winding& w : plan.windings) {
         if (json.size() > 1) json += ',';
-        JsonObject(json)
+        answer::JsonObject(json)
             .Text("name", winding::RoleName(w.role))
             .Value("turns", w.turns)
             .Value("I_rms_A", w.Irms_A)
@@ -57,7 +57,7 @@ std::string WindingsJson(const Plan& plan) {
 
 std::string ClampJson(const winding::Clamp& clamp) {
     std::string json;
-    JsonObject(json)
+    answer::JsonObject(json)
         .Value("V", clamp.V)
         .Value("R_ohm", clamp.R_ohm)
         .Value("C_nF", clamp.C_F * 1e9)
@@ -70,7 +70,7 @@ std::string WarningsJson(const Plan& plan) {
     std::string json = "[";
     for (const winding::PlanWarning& warning : plan.warnings) {
         if (json.size() > 1) json += ',';
-        JsonObject(json)
+        answer::JsonObject(json)
             .Text("code", warning.code)
             .Text("strength", report::StrengthName(warning.strength))
             .Text("message", warning.message);
@@ -79,7 +79,7 @@ std::string WarningsJson(const Plan& plan) {
 }
 
 void PlanJson(const Plan& plan, std::string& json) {
-    JsonObject(json)
+    answer::JsonObject(json)
         .Raw("core", CoreJson(plan))
         .Bool("automatic_core", plan.options.core.empty())
         .Value("Np", plan.Np)
@@ -126,7 +126,7 @@ std::string WindingJson(const winding::PlanOutcome& outcome) {
     if (outcome.plan) {
         PlanJson(*outcome.plan, json);
     } else {
-        JsonObject(json).Text("error", outcome.error);
+        answer::JsonObject(json).Text("error", outcome.error);
     }
     return json;
 }

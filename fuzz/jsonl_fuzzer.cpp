@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/answer_details.hpp"
-#include "cli/json_lines.hpp"
+#include "answer/answer_details.hpp"
+#include "answer/json_lines.hpp"
 #include "report/quantities.hpp"
 
 namespace {
@@ -42,8 +42,8 @@ void CheckAnswer(const nlohmann::json& answer) {
 std::vector<nlohmann::json> Answers(const std::string& input, bool details) {
     std::istringstream in(input);
     std::ostringstream out;
-    const auto summary = flyback::cli::AnswerJsonLines(
-        in, out, details ? flyback::cli::kDetailedAnswers : flyback::cli::kPlainAnswers);
+    const auto summary = flyback::answer::AnswerJsonLines(
+        in, out, details ? flyback::answer::kDetailedAnswers : flyback::answer::kPlainAnswers);
     Check(summary.requests == CountLines(input));
     std::vector<nlohmann::json> answers;
     std::istringstream lines(out.str());

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/answer_details.hpp"
-#include "cli/answer_json.hpp"
-#include "cli/json_lines.hpp"
+#include "answer/answer_details.hpp"
+#include "answer/answer_json.hpp"
+#include "answer/json_lines.hpp"
 #include "engine_buffers.hpp"
 #include "numtext/boxes.hpp"
 #include "report/design_record.hpp"
@@ -49,7 +49,7 @@ void ReleaseLargeRequest() {
 
 namespace {
 
-using flyback::cli::JsonLineAnswerer;
+using flyback::answer::JsonLineAnswerer;
 using flyback::web::Answer;
 using flyback::web::ReleaseLargeRequest;
 using flyback::web::Request;
@@ -58,7 +58,7 @@ using flyback::web::TextSizes;
 // Both answer styles keep their parsing buffers from call to call.
 JsonLineAnswerer& Answerer(bool details = false) {
     static JsonLineAnswerer plain;
-    static JsonLineAnswerer detailed(flyback::cli::kDetailedAnswers);
+    static JsonLineAnswerer detailed(flyback::answer::kDetailedAnswers);
     return details ? detailed : plain;
 }
 
@@ -82,7 +82,7 @@ EMSCRIPTEN_KEEPALIVE std::size_t flyback_answer_size() {
 
 // The longest request line, in bytes, that is answered as a request.
 EMSCRIPTEN_KEEPALIVE std::size_t flyback_max_request_line() {
-    return flyback::cli::kMaxRequestLine;
+    return flyback::answer::kMaxRequestLine;
 }
 
 // The request's answer line (without the line feed), byte for byte as
@@ -90,7 +90,7 @@ EMSCRIPTEN_KEEPALIVE std::size_t flyback_max_request_line() {
 EMSCRIPTEN_KEEPALIVE void flyback_press_json(std::size_t size, bool details) {
     const std::string_view line(Request().data(), size);
     Answer().clear();
-    if (line.size() > flyback::cli::kMaxRequestLine) {
+    if (line.size() > flyback::answer::kMaxRequestLine) {
         Answerer(details).AnswerTooLong(Answer());
     } else {
         Answerer(details).Answer(line, Answer());
@@ -115,7 +115,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_text_too_long_message() {
 // {"inputs":[{"caption":..,"unit":..,"symbol":..},...],"results":[{"box":..,
 // "row":..,"caption":..,"symbol":..},...]}, each list by box index.
 EMSCRIPTEN_KEEPALIVE void flyback_boxes_json() {
-    using flyback::cli::JsonObject;
+    using flyback::answer::JsonObject;
     std::string& out = Answer();
     out = R"({"inputs":[)";
     for (const auto& box : flyback::numtext::kInputBoxes) {
@@ -153,9 +153,9 @@ EMSCRIPTEN_KEEPALIVE int flyback_press_texts(bool details) {
     const flyback::report::DesignRecord record = flyback::report::RecordPress(inputs);
     Answer().clear();
     if (details) {
-        flyback::cli::AppendDetailedAnswer(record, Answer());
+        flyback::answer::AppendDetailedAnswer(record, Answer());
     } else {
-        flyback::cli::AnswerJson(Answer()).Outcome(record.outcome);
+        flyback::answer::AnswerJson(Answer()).Outcome(record.outcome);
     }
     Answer() += '\n';
     Answer() += record.faultMessage;

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "answer/answer_details.hpp"
+#include "answer/answer_json.hpp"
 #include "catalogue/catalogue.hpp"
-#include "cli/answer_details.hpp"
-#include "cli/answer_json.hpp"
 #include "drawing/pictures.hpp"
 #include "engine_buffers.hpp"
 #include "report/html_report.hpp"
@@ -27,8 +27,8 @@
 
 namespace {
 
-using flyback::cli::AppendJsonString;
-using flyback::cli::JsonObject;
+using flyback::answer::AppendJsonString;
+using flyback::answer::JsonObject;
 using flyback::web::Answer;
 using flyback::web::Text;
 namespace report = flyback::report;
@@ -162,7 +162,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_press_page() {
     const report::DesignRecord record = report::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
     std::string answer;
-    flyback::cli::AppendDetailedAnswer(record, answer);
+    flyback::answer::AppendDetailedAnswer(record, answer);
     Answer().clear();
     JsonObject(Answer())
         .Raw("answer", answer)

@@ -384,6 +384,13 @@ TEST(CommandLineTest, EveryListedNameFindsItsCore) {
     EXPECT_NE(unknown.err.find("nearest: "), std::string::npos) << unknown.err;
 }
 
+TEST(CommandLineTest, JsonLinesExitTwoOnlyWhenALineWasBad) {
+    const std::string request = R"(["60","368","200","20","75","5"])";
+    EXPECT_EQ(Invoke({"--jsonl"}, request + "\n" + R"(["","","","","",""])" + "\n").status,
+              kExitOk);
+    EXPECT_EQ(Invoke({"--jsonl"}, request + "\n[1]\n").status, kExitUsage);
+}
+
 struct UsageCase {
     std::string name;
     std::vector<std::string> args;

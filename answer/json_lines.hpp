@@ -11,7 +11,7 @@
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 
 // Longest request line accepted; a longer one is answered as a bad request
 // without being held in memory.
@@ -64,4 +64,4 @@ struct JsonLinesSummary {
 JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out,
                                  const AnswerStyle& style = kPlainAnswers);
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

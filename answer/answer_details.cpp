@@ -1,8 +1,8 @@
-#include "cli/answer_details.hpp"
+#include "answer/answer_details.hpp"
 
-#include "cli/answer_json.hpp"
+#include "answer/answer_json.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 
 namespace {
 
@@ -73,4 +73,4 @@ void AppendDetailedAnswer(const report::DesignRecord& record, std::string& out) 
 
 const AnswerStyle kDetailedAnswers{AnswerPressWithDetails, AnswerBadRequestWithDetails};
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

@@ -1,4 +1,4 @@
-#include "cli/json_lines.hpp"
+#include "answer/json_lines.hpp"
 
 #include <rapidjson/encodedstream.h>
 #include <rapidjson/memorystream.h>
@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "cli/answer_json.hpp"
-#include "cli/line_reader.hpp"
+#include "answer/answer_json.hpp"
+#include "answer/line_reader.hpp"
 #include "numtext/run_calculation.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 namespace {
 
 constexpr std::string_view kNotJson = "请求不是有效的 JSON";
@@ -241,4 +241,4 @@ JsonLinesSummary AnswerJsonLines(std::istream& in, std::ostream& out, const Answ
     return summary;
 }
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

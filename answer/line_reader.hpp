@@ -8,9 +8,9 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/json_lines.hpp"
+#include "answer/json_lines.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 
 // How much is read, and written, at a time.
 inline constexpr std::size_t kBlockSize = std::size_t{1} << 16;
@@ -105,4 +105,4 @@ class LineReader {
     bool eof_ = false;
 };
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

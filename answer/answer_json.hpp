@@ -7,7 +7,7 @@
 #include "numtext/press_outcome.hpp"
 #include "runtime/error.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 
 // The answer to one press as a compact one-line JSON object, appended to a
 // caller's buffer so that answering millions of requests allocates nothing:
@@ -55,4 +55,4 @@ class JsonObject {
     std::string& out_;
 };
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

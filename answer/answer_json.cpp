@@ -1,4 +1,4 @@
-#include "cli/answer_json.hpp"
+#include "answer/answer_json.hpp"
 
 #include <array>
 
@@ -6,7 +6,7 @@
 #include "numtext/run_calculation.hpp"
 #include "runtime/decimal_conversion.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 namespace {
 
 // {"box":N,"caption":"...","text": for each box, written once.
@@ -145,4 +145,4 @@ void JsonObject::Key(std::string_view key) {
     out_ += ':';
 }
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

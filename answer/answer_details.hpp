@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "cli/json_lines.hpp"
+#include "answer/json_lines.hpp"
 #include "report/design_record.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 
 // The answer of a press with its whole record after "error" (--details):
 //   "details":[{"symbol":"P","name":"输出功率","unit":"W","value":60},...],
@@ -17,4 +17,4 @@ void AppendDetailedAnswer(const report::DesignRecord& record, std::string& out);
 // --jsonl --details: presses answered so, bad requests with both arrays empty.
 extern const AnswerStyle kDetailedAnswers;
 
-}  // namespace flyback::cli
+}  // namespace flyback::answer

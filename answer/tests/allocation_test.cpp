@@ -8,7 +8,7 @@
 #include <streambuf>
 #include <string>
 
-#include "cli/json_lines.hpp"
+#include "answer/json_lines.hpp"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::size_t AllocationsToAnswer(int lines) {
     DiscardingBuffer discard;
     std::ostream out(&discard);
     const std::size_t before = allocations;
-    flyback::cli::AnswerJsonLines(in, out);
+    flyback::answer::AnswerJsonLines(in, out);
     return allocations - before;
 }
 

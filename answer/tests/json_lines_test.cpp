@@ -1,5 +1,5 @@
-#include "cli/json_lines.hpp"
-#include "cli/answer_details.hpp"
+#include "answer/json_lines.hpp"
+#include "answer/answer_details.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.hpp"
 #include "report/design_record.hpp"
 
-namespace flyback::cli {
+namespace flyback::answer {
 namespace {
 
 std::vector<nlohmann::json> Answers(const std::string& input, JsonLinesSummary* summary = nullptr) {
@@ -208,13 +207,5 @@ TEST(JsonLinesTest, NoInputNoOutput) {
     EXPECT_EQ(summary.requests, 0u);
 }
 
-TEST(JsonLinesTest, ExitStatusIsTwoOnlyWhenALineWasBad) {
-    std::ostringstream out, err;
-    std::istringstream good(kDefaultsLine + "\n" + R"(["","","","","",""])" + "\n");
-    EXPECT_EQ(RunCommandLine({"--jsonl"}, good, out, err), kExitOk);
-    std::istringstream bad(kDefaultsLine + "\n[1]\n");
-    EXPECT_EQ(RunCommandLine({"--jsonl"}, bad, out, err), kExitUsage);
-}
-
 }  // namespace
-}  // namespace flyback::cli
+}  // namespace flyback::answer

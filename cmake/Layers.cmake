@@ -1,0 +1,52 @@
+# The rooms and the one-way arrows between them (ARCHITECTURE.md): each
+# library and the libraries it may link directly. A library that links one
+# not listed, or any Qt library outside the window, stops the configure step,
+# so an arrow that runs back up is caught before anything is built. (An
+# include across rooms is caught by the compiler: each library's headers are
+# reachable only by what links it.)
+set(FLYBACK_ROOMS
+  "flyback_version:"
+  "flyback_runtime:"
+  "flyback_design:flyback_runtime"
+  "flyback_numtext:flyback_design"
+  "flyback_report:flyback_numtext flyback_version"
+  "flyback_mains:flyback_runtime"
+  "flyback_catalogue_reader:flyback_runtime"
+  "flyback_catalogue:flyback_catalogue_reader"
+  "flyback_winding:flyback_report flyback_catalogue"
+  "flyback_drawing:flyback_winding"
+  "flyback_sweep:flyback_winding flyback_drawing"
+  "flyback_jsonl:flyback_numtext"
+  "flyback_details:flyback_jsonl flyback_report"
+  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_sweep flyback_version"
+  "flyback_window:flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_sweep flyback_version")
+
+function(flyback_check_layers)
+  foreach(room ${FLYBACK_ROOMS})
+    string(REPLACE ":" ";" parts "${room}")
+    list(GET parts 0 library)
+    list(LENGTH parts count)
+    set(allowed "")
+    if(count GREATER 1)
+      list(GET parts 1 allowed)
+      separate_arguments(allowed UNIX_COMMAND "${allowed}")
+    endif()
+    if(NOT TARGET ${library})
+      continue()
+    endif()
+    get_target_property(links ${library} LINK_LIBRARIES)
+    if(NOT links)
+      set(links "")
+    endif()
+    foreach(link ${links})
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+      if(link MATCHES "^Qt6::" AND NOT library STREQUAL "flyback_window")
+        message(FATAL_ERROR "${library} links ${link}: only the window uses Qt")
+      endif()
+      if(link MATCHES "^flyback_" AND NOT link IN_LIST allowed)
+        message(FATAL_ERROR "${library} links ${link}, which its room may not use "
+                            "(see ARCHITECTURE.md and cmake/Layers.cmake)")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
