@@ -6,13 +6,13 @@ namespace flyback::answer {
 
 namespace {
 
-void AppendDetails(const report::DesignRecord& record, std::string& out) {
+void AppendDetails(const record::DesignRecord& record, std::string& out) {
     out += "\"details\":[";
     bool first = true;
-    for (const report::QuantityValue& value : record.quantities) {
+    for (const record::QuantityValue& value : record.quantities) {
         if (!first) out += ',';
         first = false;
-        const report::Quantity& quantity = *value.quantity;
+        const record::Quantity& quantity = *value.quantity;
         out += "{\"symbol\":";
         AppendJsonString(out, quantity.symbol);
         out += ",\"name\":";
@@ -30,10 +30,10 @@ void AppendDetails(const report::DesignRecord& record, std::string& out) {
     out += ']';
 }
 
-void AppendWarnings(const report::DesignRecord& record, std::string& out) {
+void AppendWarnings(const record::DesignRecord& record, std::string& out) {
     out += "\"warnings\":[";
     bool first = true;
-    for (const report::Warning& warning : record.warnings) {
+    for (const record::Warning& warning : record.warnings) {
         if (!first) out += ',';
         first = false;
         out += "{\"code\":";
@@ -50,7 +50,7 @@ void AppendWarnings(const report::DesignRecord& record, std::string& out) {
 }
 
 void AnswerPressWithDetails(const numtext::InputTexts& inputs, std::string& out) {
-    AppendDetailedAnswer(report::RecordPress(inputs), out);
+    AppendDetailedAnswer(record::RecordPress(inputs), out);
 }
 
 void AnswerBadRequestWithDetails(std::string_view problem, std::string& out) {
@@ -61,7 +61,7 @@ void AnswerBadRequestWithDetails(std::string_view problem, std::string& out) {
 
 }  // namespace
 
-void AppendDetailedAnswer(const report::DesignRecord& record, std::string& out) {
+void AppendDetailedAnswer(const record::DesignRecord& record, std::string& out) {
     AnswerJson(out).Outcome(record.outcome);
     out.pop_back();  // the closing brace
     out += ',';

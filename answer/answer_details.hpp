@@ -3,7 +3,7 @@
 #include <string>
 
 #include "answer/json_lines.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 namespace flyback::answer {
 
@@ -12,7 +12,7 @@ namespace flyback::answer {
 //   "warnings":[{"code":"frequency_too_high","box":"Text1_3","message":...}]
 // each value a JSON number that reads back as the same double (the core type's
 // value is its text). Everything before "details" is the plain answer.
-void AppendDetailedAnswer(const report::DesignRecord& record, std::string& out);
+void AppendDetailedAnswer(const record::DesignRecord& record, std::string& out);
 
 // --jsonl --details: presses answered so, bad requests with both arrays empty.
 extern const AnswerStyle kDetailedAnswers;

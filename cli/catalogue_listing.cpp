@@ -6,7 +6,7 @@
 
 #include "answer/answer_json.hpp"
 #include "cli/table.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -74,7 +74,7 @@ std::string WireJson(const Wire& wire) {
 }
 
 std::string Cell(const std::optional<double>& value) {
-    return value ? report::ExactNumber(*value) : "—";
+    return value ? record::ExactNumber(*value) : "—";
 }
 
 void Table(const std::vector<std::vector<std::string>>& rows, std::ostream& out) {
@@ -128,8 +128,8 @@ void ListCatalogue(const catalogue::Catalogue& parts, Listing listing, bool json
             for (const Material& m : parts.materials) {
                 std::string fits;
                 for (const auto& r : m.steinmetz) {
-                    fits += (fits.empty() ? "" : ", ") + report::ExactNumber(r.fMinHz) + "–" +
-                            report::ExactNumber(r.fMaxHz);
+                    fits += (fits.empty() ? "" : ", ") + record::ExactNumber(r.fMinHz) + "–" +
+                            record::ExactNumber(r.fMaxHz);
                 }
                 rows.push_back({m.name, m.manufacturer, Cell(m.mu_i), Cell(m.Bsat_25C_mT),
                                 Cell(m.Bsat_100C_mT), fits.empty() ? "—" : fits});

@@ -18,7 +18,7 @@
 #include "cli/winding_output.hpp"
 #include "drawing/pictures.hpp"
 #include "numtext/fault_hint.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
@@ -72,7 +72,7 @@ struct Options {
 };
 
 int UsageError(std::ostream& err, const std::string& reason) {
-    err << "flyback-calc: " << report::VisibleText(reason) << '\n' << kUsage;
+    err << "flyback-calc: " << record::VisibleText(reason) << '\n' << kUsage;
     return kExitUsage;
 }
 
@@ -119,7 +119,7 @@ std::string Today() {
     return std::string(text.data(), std::strftime(text.data(), text.size(), "%Y-%m-%d", &local));
 }
 
-void PrintRecord(const Options& options, const report::DesignRecord& record,
+void PrintRecord(const Options& options, const record::DesignRecord& record,
                  const std::optional<winding::PlanOutcome>& plan, std::ostream& out) {
     if (options.report) {
         const std::string section =
@@ -143,9 +143,9 @@ void PrintRecord(const Options& options, const report::DesignRecord& record,
     }
 }
 
-void PrintWarnings(const report::DesignRecord& record,
+void PrintWarnings(const record::DesignRecord& record,
                    const std::optional<winding::PlanOutcome>& plan, std::ostream& err) {
-    for (const report::Warning& warning : record.warnings) err << warning.Line() << '\n';
+    for (const record::Warning& warning : record.warnings) err << warning.Line() << '\n';
     if (!plan) return;
     if (!plan->plan) {
         err << "flyback-calc: " << winding::kTitle << "：" << plan->error << '\n';
@@ -160,7 +160,7 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
             std::ostream& err) {
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
-    const report::DesignRecord record = report::RecordPress(inputs);
+    const record::DesignRecord record = record::RecordPress(inputs);
     std::optional<winding::PlanOutcome> plan;
     if (options.windingFlags.on) plan = winding::PlanWinding(record, options.winding, parts);
     PrintRecord(options, record, plan, out);
@@ -215,7 +215,7 @@ int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std:
     if (!data || !out) return kExitOk;  // a write failure is reported by the caller
     if (const std::string failure = WriteWholeFile(*options.svg, sweep::PlotSvg(*data));
         !failure.empty()) {
-        err << "flyback-calc: cannot write " << report::VisibleText(*options.svg) << ": " << failure
+        err << "flyback-calc: cannot write " << record::VisibleText(*options.svg) << ": " << failure
             << '\n';
         return kExitWriteFailed;
     }
@@ -227,7 +227,7 @@ int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std:
 catalogue::Catalogue Parts(std::ostream& err) {
     catalogue::Catalogue parts = catalogue::WithUserFiles(catalogue::UserDataFolder());
     for (const std::string& problem : parts.problems) {
-        err << "flyback-calc: " << report::VisibleText(problem) << '\n';
+        err << "flyback-calc: " << record::VisibleText(problem) << '\n';
     }
     return parts;
 }

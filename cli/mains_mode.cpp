@@ -7,7 +7,7 @@
 #include "mains/mains.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "runtime/number_text.hpp"
 
 namespace flyback::cli {
@@ -17,7 +17,7 @@ namespace {
 std::optional<double> Number(const std::string& text, const char* name, std::ostream& err) {
     const auto value = runtime::ReadWholeNumber(text);
     if (!value) {
-        err << "flyback-calc: " << name << " is not a number: \"" << report::VisibleText(text)
+        err << "flyback-calc: " << name << " is not a number: \"" << record::VisibleText(text)
             << "\"\n";
     }
     return value;
@@ -32,7 +32,7 @@ void PrintTable(const mains::DcInputRange& range, std::ostream& out) {
         << '\n'
         << caption(numtext::Input::MinVoltage) << "  " << mains::TwoDecimals(range.minInputVoltage)
         << '\n'
-        << "大容量电容 µF  " << report::ExactNumber(range.bulkMicrofarads)
+        << "大容量电容 µF  " << record::ExactNumber(range.bulkMicrofarads)
         << (range.bulkProposed
                 ? "（建议值，" + std::string(mains::BulkRuleCaption(range.rule)) + "）"
                 : std::string())

@@ -72,7 +72,7 @@ std::string WarningsJson(const Plan& plan) {
         if (json.size() > 1) json += ',';
         answer::JsonObject(json)
             .Text("code", warning.code)
-            .Text("strength", report::StrengthName(warning.strength))
+            .Text("strength", record::StrengthName(warning.strength))
             .Text("message", warning.message);
     }
     return json + "]";

@@ -9,7 +9,8 @@ set(FLYBACK_ROOMS
   "flyback_runtime:"
   "flyback_design:flyback_runtime"
   "flyback_numtext:flyback_design"
-  "flyback_report:flyback_numtext flyback_version"
+  "flyback_record:flyback_numtext"
+  "flyback_report:flyback_record flyback_version"
   "flyback_mains:flyback_runtime"
   "flyback_catalogue_reader:flyback_runtime"
   "flyback_catalogue:flyback_catalogue_reader"
@@ -17,9 +18,9 @@ set(FLYBACK_ROOMS
   "flyback_drawing:flyback_winding"
   "flyback_sweep:flyback_winding flyback_drawing"
   "flyback_jsonl:flyback_numtext"
-  "flyback_details:flyback_jsonl flyback_report"
+  "flyback_details:flyback_jsonl flyback_record"
   "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_sweep flyback_version"
-  "flyback_window:flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_sweep flyback_version")
+  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_sweep flyback_version")
 
 function(flyback_check_layers)
   foreach(room ${FLYBACK_ROOMS})

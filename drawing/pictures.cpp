@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "drawing/svg.hpp"
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 #include "winding/physics.hpp"
 
 namespace flyback::drawing {
 namespace {
 
-using report::ReadableValue;
+using record::ReadableValue;
 using winding::Plan;
 using winding::Winding;
 

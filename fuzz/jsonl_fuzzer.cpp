@@ -12,7 +12,7 @@
 
 #include "answer/answer_details.hpp"
 #include "answer/json_lines.hpp"
-#include "report/quantities.hpp"
+#include "record/quantities.hpp"
 
 namespace {
 
@@ -63,8 +63,8 @@ void CheckDetails(nlohmann::json detailed, const nlohmann::json& plain) {
     Check(detailed == plain);
     std::size_t next = 0;  // details follow the fixed order, skipping none
     for (const auto& entry : details) {
-        Check(next < flyback::report::kQuantities.size());
-        const auto& quantity = flyback::report::kQuantities[next++];
+        Check(next < flyback::record::kQuantities.size());
+        const auto& quantity = flyback::record::kQuantities[next++];
         Check(entry["symbol"] == quantity.symbol && entry["unit"] == quantity.unit);
         Check(quantity.value == nullptr ? entry["value"].is_string() : entry["value"].is_number());
     }

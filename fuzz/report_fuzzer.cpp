@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 
@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SixTexts six(data, size);
     const flyback::numtext::InputTexts& inputs = six.inputs;
 
-    const auto record = flyback::report::RecordPress(inputs);
+    const auto record = flyback::record::RecordPress(inputs);
     const std::string html = flyback::report::HtmlReport(record, six.texts[0]);
-    Check(flyback::report::ValidUtf8(html) == html);
+    Check(flyback::record::ValidUtf8(html) == html);
     CheckTagsAreOurs(html);
 
     const std::string tsv = flyback::report::TabSeparated(record);

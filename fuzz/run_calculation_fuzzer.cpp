@@ -7,7 +7,7 @@
 #include <string>
 
 #include "numtext/fault_hint.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 #include "six_texts.hpp"
 
@@ -27,14 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SixTexts six(data, size);
     const flyback::numtext::InputTexts& inputs = six.inputs;
 
-    const PressOutcome outcome = flyback::report::RecordPress(inputs).outcome;
+    const PressOutcome outcome = flyback::record::RecordPress(inputs).outcome;
     Check(outcome.writes.size() <= kPublicationOrder.size());
     Check(outcome.error.has_value() == (outcome.writes.size() < kPublicationOrder.size()));
     for (std::size_t i = 0; i < outcome.writes.size(); ++i) {
         Check(outcome.writes[i].box == kPublicationOrder[i]);
         Check(!outcome.writes[i].text.empty());
     }
-    Check(flyback::report::RecordPress(inputs).outcome == outcome);
+    Check(flyback::record::RecordPress(inputs).outcome == outcome);
     if (outcome.error) flyback::numtext::SuspectInput(inputs);
     return 0;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "catalogue/catalogue.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "winding/plan.hpp"
 #include "winding/sheet.hpp"
 
@@ -59,7 +59,7 @@ void CheckPlan(const Plan& p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const SixTexts six(data, size);
-    const auto record = flyback::report::RecordPress(six.inputs);
+    const auto record = flyback::record::RecordPress(six.inputs);
     const auto options = OptionsFor(size > 0 ? data[0] : 0);
     const auto outcome =
         flyback::winding::PlanWinding(record, options, flyback::catalogue::BuiltIn());

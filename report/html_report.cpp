@@ -2,7 +2,7 @@
 
 #include "numtext/boxes.hpp"
 #include "numtext/fault_hint.hpp"
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 #include "version/version.hpp"
 
 namespace flyback::report {
@@ -37,16 +37,16 @@ li.note { color: #333; }
 span.box { font-weight: bold; }
 )";
 
-void InputsTable(std::string& html, const DesignRecord& record) {
+void InputsTable(std::string& html, const record::DesignRecord& record) {
     html += "<h2>输入参数</h2>\n";
     HtmlTableStart(html,
                    {{"参数", "34%"}, {"输入文本", "30%"}, {"读取值", "24%"}, {"单位", "12%"}});
     for (int i = 0; i < numtext::kInputCount; ++i) {
         html += "<tr>";
         HtmlCell(html, numtext::kInputBoxes[i].caption);
-        HtmlCell(html, VisibleText(record.inputTexts[i]));
+        HtmlCell(html, record::VisibleText(record.inputTexts[i]));
         const auto& value = record.inputValues[i];
-        HtmlCell(html, value ? ExactNumber(*value) : "—", "number");
+        HtmlCell(html, value ? record::ExactNumber(*value) : "—", "number");
         HtmlCell(html, numtext::kInputBoxes[i].unit);
         html += "</tr>\n";
     }
@@ -55,25 +55,25 @@ void InputsTable(std::string& html, const DesignRecord& record) {
 
 // What an engineer checks first: the seven results, then the core area used,
 // the duty cycle, the peak current, the reflected voltage and the inductance.
-void Summary(std::string& html, const DesignRecord& record) {
+void Summary(std::string& html, const record::DesignRecord& record) {
     html += "<h2>设计摘要</h2>\n";
     HtmlTableStart(html, {{"项目", "34%"}, {"结果框", "30%"}, {"数值", "36%"}});
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         const std::string* text = record.outcome.Text(box.box);
-        const QuantityValue* value = record.Find(box.symbol);
+        const record::QuantityValue* value = record.Find(box.symbol);
         html += "<tr>";
         HtmlCell(html, box.caption);
         HtmlCell(html, text != nullptr ? *text : "—（未算到）");
-        HtmlCell(html, value != nullptr ? ReadableText(*value) : "—", "number");
+        HtmlCell(html, value != nullptr ? record::ReadableText(*value) : "—", "number");
         html += "</tr>\n";
     }
-    for (const std::string_view symbol : kKeySymbols) {
-        const QuantityValue* value = record.Find(symbol);
+    for (const std::string_view symbol : record::kKeySymbols) {
+        const record::QuantityValue* value = record.Find(symbol);
         if (value == nullptr) continue;
         html += "<tr>";
         HtmlCell(html, std::string(value->quantity->name) + " " + std::string(symbol));
         HtmlCell(html, "");
-        HtmlCell(html, ReadableText(*value), "number");
+        HtmlCell(html, record::ReadableText(*value), "number");
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -84,10 +84,10 @@ void Summary(std::string& html, const DesignRecord& record) {
     }
 }
 
-void WarningsList(std::string& html, const DesignRecord& record) {
+void WarningsList(std::string& html, const record::DesignRecord& record) {
     if (record.warnings.empty()) return;
     html += "<ul class=\"warnings\">\n";
-    for (const Warning& warning : record.warnings) {
+    for (const record::Warning& warning : record.warnings) {
         html += "<li class=\"" + std::string(warning.StrengthName()) + "\">" +
                 std::string(warning.StrengthLabel()) + "：<span class=\"box\">" +
                 HtmlEscape(warning.BoxCaption()) + "</span>：" + HtmlEscape(warning.message) +
@@ -96,18 +96,18 @@ void WarningsList(std::string& html, const DesignRecord& record) {
     html += "</ul>\n";
 }
 
-void QuantitiesTable(std::string& html, const DesignRecord& record) {
+void QuantitiesTable(std::string& html, const record::DesignRecord& record) {
     html += "<h2>计算过程</h2>\n";
     HtmlTableStart(html, {{"符号", "8%"}, {"名称", "18%"}, {"数值", "17%"}, {"公式", "57%"}});
-    for (const QuantityValue& value : record.quantities) {
-        const Quantity& quantity = *value.quantity;
+    for (const record::QuantityValue& value : record.quantities) {
+        const record::Quantity& quantity = *value.quantity;
         html += "<tr>";
         HtmlCell(html, quantity.symbol);
         HtmlCell(html, quantity.name, "name");
-        HtmlCell(html, ReadableText(value), "number");
-        html += "<td class=\"formula\" width=\"57%\">" + HtmlEscape(FormulaInSymbols(quantity)) +
-                "<br><span class=\"numbers\">" + HtmlEscape(FormulaWithNumbers(quantity, record)) +
-                "</span></td>";
+        HtmlCell(html, record::ReadableText(value), "number");
+        html += "<td class=\"formula\" width=\"57%\">" +
+                HtmlEscape(record::FormulaInSymbols(quantity)) + "<br><span class=\"numbers\">" +
+                HtmlEscape(record::FormulaWithNumbers(quantity, record)) + "</span></td>";
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -130,20 +130,20 @@ void HtmlTableStart(std::string& html, std::initializer_list<HtmlColumn> columns
     html += "</tr></thead>\n<tbody>\n";
 }
 
-std::string ReportFileName(const DesignRecord& record, std::string_view extension) {
+std::string ReportFileName(const record::DesignRecord& record, std::string_view extension) {
     const auto value = [&](numtext::Input input) {
         return record.inputValues[static_cast<std::size_t>(numtext::Index(input))];
     };
     const auto power = value(numtext::Input::Power), volts = value(numtext::Input::OutputVoltage),
                kilohertz = value(numtext::Input::Frequency);
     if (!power || !volts || !kilohertz) return "变压器设计" + std::string(extension);
-    return "反激变压器_" + ExactNumber(*power) + "W_" + ExactNumber(*volts) + "V_" +
-           ExactNumber(*kilohertz) + "kHz" + std::string(extension);
+    return "反激变压器_" + record::ExactNumber(*power) + "W_" + record::ExactNumber(*volts) + "V_" +
+           record::ExactNumber(*kilohertz) + "kHz" + std::string(extension);
 }
 
 std::string HtmlEscape(std::string_view text) {
     std::string out;
-    for (const char c : ValidUtf8(text)) {
+    for (const char c : record::ValidUtf8(text)) {
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -167,7 +167,7 @@ std::string HtmlEscape(std::string_view text) {
     return out;
 }
 
-std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress,
+std::string HtmlReport(const record::DesignRecord& record, std::string_view date, bool lastPress,
                        std::string_view moreSections) {
     std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n";
     html.append("<title>").append(kTitle).append(" — 设计报告</title>\n");

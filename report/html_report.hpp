@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 namespace flyback::report {
 
@@ -16,8 +16,8 @@ namespace flyback::report {
 // report says that it holds the last press, not them.
 // `moreSections`: HTML of further sections, placed after the working (the
 // winding plan, which is made above this library).
-std::string HtmlReport(const DesignRecord& record, std::string_view date, bool lastPress = false,
-                       std::string_view moreSections = {});
+std::string HtmlReport(const record::DesignRecord& record, std::string_view date,
+                       bool lastPress = false, std::string_view moreSections = {});
 
 // A table of the report: HtmlTableStart opens it with its headings (a column's
 // width is given for renderers that know little CSS, Qt's); rows of HtmlCell
@@ -32,7 +32,7 @@ void HtmlCell(std::string& html, std::string_view text, std::string_view cssClas
 
 // The name a saved report is proposed under: "反激变压器_60W_24V_100kHz" and
 // `extension` (".pdf"), or "变压器设计" and it when an input was not read.
-std::string ReportFileName(const DesignRecord& record, std::string_view extension);
+std::string ReportFileName(const record::DesignRecord& record, std::string_view extension);
 
 // `text` escaped for HTML element content and attribute values, made valid
 // UTF-8 first.

@@ -27,28 +27,30 @@ void TabSeparatedRow(std::string& out, std::initializer_list<std::string_view> c
         if (!first) out += '\t';
         first = false;
         if (WouldRunAsFormula(cell)) out += '\'';  // pasted as the text it is
-        for (const char c : ValidUtf8(cell)) out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
+        for (const char c : record::ValidUtf8(cell))
+            out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
     }
     out += '\n';
 }
 
-std::string TabSeparated(const DesignRecord& record) {
+std::string TabSeparated(const record::DesignRecord& record) {
     std::string out;
     TabSeparatedRow(out, {"项目", "文本", "数值", "单位"});
     for (int i = 0; i < numtext::kInputCount; ++i) {
         const auto& value = record.inputValues[i];
-        TabSeparatedRow(out, {numtext::kInputBoxes[i].caption, record.inputTexts[i],
-                              value ? ExactNumber(*value) : "", numtext::kInputBoxes[i].unit});
+        TabSeparatedRow(out,
+                        {numtext::kInputBoxes[i].caption, record.inputTexts[i],
+                         value ? record::ExactNumber(*value) : "", numtext::kInputBoxes[i].unit});
     }
     for (const auto& box : numtext::kResultBoxesOnScreen) {
         const std::string* text = record.outcome.Text(box.box);
         if (text == nullptr) continue;
-        const Quantity& quantity = ResultQuantity(box.box);
-        const QuantityValue* value = record.Find(quantity.symbol);
+        const record::Quantity& quantity = record::ResultQuantity(box.box);
+        const record::QuantityValue* value = record.Find(quantity.symbol);
         const bool numeric = value != nullptr && quantity.value != nullptr;
         TabSeparatedRow(out, {box.caption, *text, numeric ? value->text : "", quantity.unit});
     }
-    for (const QuantityValue& value : record.quantities) {
+    for (const record::QuantityValue& value : record.quantities) {
         const std::string caption =
             std::string(value.quantity->name) + " " + std::string(value.quantity->symbol);
         const bool numeric = value.quantity->value != nullptr;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 namespace flyback::report {
 
@@ -12,7 +12,7 @@ namespace flyback::report {
 // a heading row, then one row for each input, each result box in screen order
 // and each quantity reached, with four columns: caption, text, value, unit.
 // Line feeds and tabs inside a text become blanks, so every row stays a row.
-std::string TabSeparated(const DesignRecord& record);
+std::string TabSeparated(const record::DesignRecord& record);
 
 // One such row: the cells joined by tabs, a cell a spreadsheet would run as a
 // formula kept as text, tabs and line feeds in a cell made blanks.

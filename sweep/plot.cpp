@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "drawing/svg.hpp"
+#include "record/readable.hpp"
 #include "report/html_report.hpp"
-#include "report/readable.hpp"
 
 namespace flyback::sweep {
 namespace {
@@ -32,8 +32,8 @@ constexpr PlanColumn kPlanSeries[] = {
     {"plan_P_core_W", "磁芯损耗", "W"},    {"plan_dT_K", "温升", "K"},
 };
 
-double Value(const report::DesignRecord& record, std::string_view symbol) {
-    const report::QuantityValue* value = record.Find(symbol);
+double Value(const record::DesignRecord& record, std::string_view symbol) {
+    const record::QuantityValue* value = record.Find(symbol);
     return value != nullptr ? value->number : kNaN;
 }
 
@@ -126,15 +126,15 @@ void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series
              R"(class="panel" fill="none" stroke="#555" stroke-width="1")");
     for (const double t : Ticks(p.xRange.low, p.xRange.high, 5)) {
         svg.Line(p.X(t), p.top, p.X(t), p.top + kPanelHeight, grid);
-        svg.Text(p.X(t), p.top + kPanelHeight + 13, report::ReadableNumber(t), kSmall, "middle");
+        svg.Text(p.X(t), p.top + kPanelHeight + 13, record::ReadableNumber(t), kSmall, "middle");
     }
     for (const double t : Ticks(p.yRange.low, p.yRange.high, 4)) {
         svg.Line(p.left, p.Y(t), p.left + kPanelWidth, p.Y(t), grid);
-        svg.Text(p.left - 4, p.Y(t) + 3, report::ReadableNumber(t), kSmall, "end");
+        svg.Text(p.left - 4, p.Y(t) + 3, record::ReadableNumber(t), kSmall, "end");
     }
     svg.Line(p.left, p.top + kPanelHeight, p.left + kPanelWidth, p.top + kPanelHeight, axis);
     std::string title = s.caption + " " + s.symbol;
-    if (!s.unit.empty()) title += "（" + std::string(report::ReadableUnit(s.unit)) + "）";
+    if (!s.unit.empty()) title += "（" + std::string(record::ReadableUnit(s.unit)) + "）";
     svg.Text(p.left, p.top - 6, title, kText);
     svg.Text(p.left + kPanelWidth, p.top + kPanelHeight + 26, data.xCaption, kSmall, "end");
 }
@@ -204,7 +204,7 @@ SweepData::SweepData(const SweepRange& range, bool withPlan) {
     xCaption = std::string(box.caption);
     xUnit = std::string(box.unit);
     for (const std::string_view symbol : kChainSymbols) {
-        for (const report::Quantity& q : report::kQuantities) {
+        for (const record::Quantity& q : record::kQuantities) {
             if (q.symbol == symbol)
                 series.push_back(
                     {std::string(symbol), std::string(q.name), std::string(q.unit), {}});
@@ -226,7 +226,7 @@ void SweepData::Add(const SweepPoint& point) {
     std::string core;
     if (point.plan != nullptr && point.plan->plan) {
         core = point.plan->plan->core->name;
-    } else if (const report::QuantityValue* value = point.record.Find("core")) {
+    } else if (const record::QuantityValue* value = point.record.Find("core")) {
         core = value->text;
     }
     // The first point names the core the sweep starts on.
@@ -240,7 +240,7 @@ void SweepData::Add(const SweepPoint& point) {
         warnings.emplace_back(code);
         texts.push_back(FirstSentence(message));
     };
-    for (const report::Warning& w : point.record.warnings) note(w.code, w.message);
+    for (const record::Warning& w : point.record.warnings) note(w.code, w.message);
     if (point.plan != nullptr && point.plan->plan) {
         for (const winding::PlanWarning& w : point.plan->plan->warnings) note(w.code, w.message);
     }
@@ -254,7 +254,7 @@ void SweepData::Add(const SweepPoint& point) {
 }
 
 std::string MarkText(const SweepData& data, const Mark& mark) {
-    return report::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text;
+    return record::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text;
 }
 
 std::string PlotSvg(const SweepData& data) {

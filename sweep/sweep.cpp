@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 
@@ -117,7 +117,7 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
     for (int i = 0; i < range.points; ++i) {
         const std::string text = SweepText(range, i);
         texts[swept] = text;
-        const report::DesignRecord record = report::RecordPress(texts);
+        const record::DesignRecord record = record::RecordPress(texts);
         std::optional<winding::PlanOutcome> outcome;
         if (plan) outcome = winding::PlanWinding(record, plan->options, *plan->parts);
         if (!each({i, SweepValue(range, i), record, outcome ? &*outcome : nullptr})) return;
@@ -126,7 +126,7 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
 
 std::string CsvHeader(bool withPlan, char separator) {
     std::string header;
-    for (const report::Quantity& quantity : report::kQuantities) {
+    for (const record::Quantity& quantity : record::kQuantities) {
         header += std::string(quantity.symbol) + separator;
     }
     if (withPlan) {
@@ -138,8 +138,8 @@ std::string CsvHeader(bool withPlan, char separator) {
 
 std::string CsvLine(const SweepPoint& point, char separator) {
     std::string line;
-    for (const report::Quantity& quantity : report::kQuantities) {
-        const report::QuantityValue* value = point.record.Find(quantity.symbol);
+    for (const record::Quantity& quantity : record::kQuantities) {
+        const record::QuantityValue* value = point.record.Find(quantity.symbol);
         line += (value != nullptr ? Cell(value->text, separator) : "") + separator;
     }
     if (point.plan != nullptr) PlanCells(*point.plan, line, separator);

@@ -8,7 +8,7 @@
 
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "winding/plan.hpp"
 
 namespace flyback::sweep {
@@ -55,7 +55,7 @@ struct PlanSetting {
 struct SweepPoint {
     int index = 0;
     double typed = 0;
-    const report::DesignRecord& record;
+    const record::DesignRecord& record;
     const winding::PlanOutcome* plan;  // nullptr without a plan
 };
 

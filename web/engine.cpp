@@ -15,7 +15,7 @@
 #include "answer/json_lines.hpp"
 #include "engine_buffers.hpp"
 #include "numtext/boxes.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 namespace flyback::web {
 
@@ -150,7 +150,7 @@ EMSCRIPTEN_KEEPALIVE int flyback_press_texts(bool details) {
     for (int i = 0; i < flyback::numtext::kInputCount; ++i) {
         inputs[i] = flyback::web::Text(static_cast<std::size_t>(i));
     }
-    const flyback::report::DesignRecord record = flyback::report::RecordPress(inputs);
+    const flyback::record::DesignRecord record = flyback::record::RecordPress(inputs);
     Answer().clear();
     if (details) {
         flyback::answer::AppendDetailedAnswer(record, Answer());

@@ -31,6 +31,7 @@ using flyback::answer::AppendJsonString;
 using flyback::answer::JsonObject;
 using flyback::web::Answer;
 using flyback::web::Text;
+namespace record = flyback::record;
 namespace report = flyback::report;
 namespace winding = flyback::winding;
 namespace numtext = flyback::numtext;
@@ -80,14 +81,14 @@ std::string Lines(const std::vector<winding::SheetLine>& lines) {
 // What the window's boxes tell beyond their texts: each input's note, and each
 // result's whole tooltip (why an invalid input spoils it, its warnings, its
 // note) with whether it is marked amber.
-std::string Notes(const report::DesignRecord& record) {
+std::string Notes(const record::DesignRecord& record) {
     std::vector<std::string> inputs;
     std::string results = "[";
     for (int i = 0; i < numtext::kInputCount; ++i) {
-        inputs.push_back(report::InputBoxNote(record, i));
+        inputs.push_back(record::InputBoxNote(record, i));
     }
     for (int box = 0; box < numtext::kResultCount; ++box) {
-        const report::BoxWarnings tip = report::ResultBoxTip(record, box);
+        const record::BoxWarnings tip = record::ResultBoxTip(record, box);
         if (box > 0) results += ',';
         JsonObject(results).Raw("lines", Texts(tip.lines)).Bool("marked", tip.marked);
     }
@@ -97,20 +98,20 @@ std::string Notes(const report::DesignRecord& record) {
 }
 
 // The working as the window's "计算过程" shows it.
-std::string Working(const report::DesignRecord& record) {
+std::string Working(const record::DesignRecord& record) {
     const std::string rows =
-        JsonArray(record.quantities, [&](const report::QuantityValue& v, std::string& out) {
+        JsonArray(record.quantities, [&](const record::QuantityValue& v, std::string& out) {
             JsonObject(out)
                 .Text("symbol", v.quantity->symbol)
                 .Text("name", v.quantity->name)
-                .Text("value", report::ReadableText(v))
-                .Text("formula", report::FormulaInSymbols(*v.quantity))
-                .Text("numbers", report::FormulaWithNumbers(*v.quantity, record));
+                .Text("value", record::ReadableText(v))
+                .Text("formula", record::FormulaInSymbols(*v.quantity))
+                .Text("numbers", record::FormulaWithNumbers(*v.quantity, record));
         });
     std::string json;
     JsonObject(json)
-        .Text("key", report::KeyValues(record))
-        .Raw("lines", Texts(report::WorkingLines(record)))
+        .Text("key", record::KeyValues(record))
+        .Raw("lines", Texts(record::WorkingLines(record)))
         .Raw("rows", rows);
     return json;
 }
@@ -135,7 +136,7 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         JsonArray(plan.warnings, [](const winding::PlanWarning& w, std::string& out) {
             JsonObject(out)
                 .Text("code", w.code)
-                .Text("strength", report::StrengthName(w.strength))
+                .Text("strength", record::StrengthName(w.strength))
                 .Text("text", winding::WarningLine(w));
         });
     o.Raw("headings", Texts(headings))
@@ -159,7 +160,7 @@ extern "C" {
 // --jsonl --details, the fault's message and input, the boxes' notes, the
 // working and the winding plan with its pictures.
 EMSCRIPTEN_KEEPALIVE void flyback_press_page() {
-    const report::DesignRecord record = report::RecordPress(Inputs());
+    const record::DesignRecord record = record::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
     std::string answer;
     flyback::answer::AppendDetailedAnswer(record, answer);
@@ -177,11 +178,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_press_page() {
 // The warnings of the texts as typed, before any press: for each, the results
 // an invalid input makes meaningless.
 EMSCRIPTEN_KEEPALIVE void flyback_input_warnings() {
-    const auto warnings = report::InputWarnings(Inputs());
-    Answer() = JsonArray(warnings, [](const report::Warning& w, std::string& out) {
+    const auto warnings = record::InputWarnings(Inputs());
+    Answer() = JsonArray(warnings, [](const record::Warning& w, std::string& out) {
         std::vector<std::string> results;
-        if (w.strength == report::Warning::Strength::Invalid) {
-            for (const int box : report::ResultsDerivedFrom(static_cast<numtext::Input>(w.index))) {
+        if (w.strength == record::Warning::Strength::Invalid) {
+            for (const int box : record::ResultsDerivedFrom(static_cast<numtext::Input>(w.index))) {
                 results.push_back("Text2_" + std::to_string(box));
             }
         }
@@ -190,7 +191,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_input_warnings() {
             .Text("box", w.BoxName())
             .Text("strength", w.StrengthName())
             .Text("message", w.message)
-            .Text("tip", report::WarningsOn({w}, w.box, w.index).lines.front())
+            .Text("tip", record::WarningsOn({w}, w.box, w.index).lines.front())
             .Text("line", w.Line())
             .Raw("results", Texts(results));
     });
@@ -201,7 +202,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_input_warnings() {
 // the HTML the bytes of flyback-calc --report --winding for the same texts and
 // options.
 EMSCRIPTEN_KEEPALIVE void flyback_report(bool lastPress) {
-    const report::DesignRecord record = report::RecordPress(Inputs());
+    const record::DesignRecord record = record::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
     const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
     Answer().clear();
@@ -212,7 +213,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_report(bool lastPress) {
 // "复制设计": {"text": the tab-separated rows, "html": the report}, as the
 // window puts them on the clipboard.
 EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
-    const report::DesignRecord record = report::RecordPress(Inputs());
+    const record::DesignRecord record = record::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
     const std::string text =
         report::TabSeparated(record) + winding::TabSeparated(plan, PlanOptions());

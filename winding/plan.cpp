@@ -33,7 +33,7 @@ struct Chain {
     double P, Vmax, Vmin, f, eta, Vo, Lp, Ipk, Vor, Vspike, AeRequired_m2;
 };
 
-Chain ChainOf(const report::DesignRecord& record) {
+Chain ChainOf(const record::DesignRecord& record) {
     const design::DesignInputs& in = record.trace.inputs;
     const design::DesignResults& r = record.trace.results;
     return {in.OutputPower,
@@ -403,11 +403,11 @@ std::string_view RoleName(Role role) {
     return {};
 }
 
-PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& options,
+PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts) {
     if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。"};
-    for (const report::Warning& warning : record.warnings) {
-        if (warning.strength == report::Warning::Strength::Invalid) {
+    for (const record::Warning& warning : record.warnings) {
+        if (warning.strength == record::Warning::Strength::Invalid) {
             return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line()};
         }
     }
@@ -428,11 +428,11 @@ PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& optio
         // plan is of the numbers as typed, which may not be what was meant.
         for (auto warning = record.warnings.rbegin(); warning != record.warnings.rend();
              ++warning) {
-            if (warning->box != report::Warning::Box::Input) continue;
-            if (warning->strength != report::Warning::Strength::Caution) continue;
+            if (warning->box != record::Warning::Box::Input) continue;
+            if (warning->strength != record::Warning::Strength::Caution) continue;
             plan.warnings.insert(
                 plan.warnings.begin(),
-                {kInputDoubtful, report::Warning::Strength::Caution,
+                {kInputDoubtful, record::Warning::Strength::Caution,
                  "输入可疑，以下方案按所输入的值计算：" + std::string(warning->BoxCaption()) +
                      "：" + warning->message});
         }

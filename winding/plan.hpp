@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "winding/options.hpp"
 
 namespace flyback::winding {
@@ -42,7 +42,7 @@ inline constexpr std::string_view kInputDoubtful = "input_doubtful";
 
 struct PlanWarning {
     std::string_view code;  // stable, for scripts
-    report::Warning::Strength strength = report::Warning::Strength::Caution;
+    record::Warning::Strength strength = record::Warning::Strength::Caution;
     std::string message;  // Simplified Chinese
 };
 
@@ -81,7 +81,7 @@ struct PlanOutcome {
     std::string error;
 };
 
-PlanOutcome PlanWinding(const report::DesignRecord& record, const Options& options,
+PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts);
 
 // How many conductors each layer of `w` holds, from the centre leg outward,

@@ -1,12 +1,12 @@
 #include "winding/plan_warnings.hpp"
 
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 
 namespace flyback::winding {
 namespace {
 
-using Strength = report::Warning::Strength;
-using report::ReadableValue;
+using Strength = record::Warning::Strength;
+using record::ReadableValue;
 
 constexpr double kMinimumGap_mm = 0.1;
 constexpr double kThinnestWire_mm = 0.1;

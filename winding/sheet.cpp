@@ -1,14 +1,14 @@
 #include "winding/sheet.hpp"
 
+#include "record/readable.hpp"
 #include "report/html_report.hpp"
-#include "report/readable.hpp"
 #include "report/tab_separated.hpp"
 #include "winding/physics.hpp"
 
 namespace flyback::winding {
 namespace {
 
-using report::ReadableValue;
+using record::ReadableValue;
 
 std::string Optional(const std::optional<double>& value, std::string_view unit) {
     return value ? ReadableValue(*value, unit) : "—";
@@ -174,7 +174,7 @@ std::vector<std::string> Headlines(const PlanOutcome& outcome) {
 }
 
 std::string WarningLine(const PlanWarning& warning) {
-    return std::string(report::StrengthLabel(warning.strength)) + "：" + warning.message;
+    return std::string(record::StrengthLabel(warning.strength)) + "：" + warning.message;
 }
 
 std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
@@ -207,7 +207,7 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
     if (!plan.warnings.empty()) {
         html += "<ul class=\"warnings\">\n";
         for (const PlanWarning& warning : plan.warnings) {
-            html += "<li class=\"" + std::string(report::StrengthName(warning.strength)) + "\">" +
+            html += "<li class=\"" + std::string(record::StrengthName(warning.strength)) + "\">" +
                     report::HtmlEscape(WarningLine(warning)) + "</li>\n";
         }
         html += "</ul>\n";

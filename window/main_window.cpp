@@ -109,7 +109,7 @@ QStringList MainWindow::StartProblems() const {
     if (!parts_.problems.empty()) {
         lines << QStringLiteral("用户目录文件中以下各处未被读入（文件:行: 字段: 原因）：");
         for (const std::string& problem : parts_.problems) {
-            lines << FromUtf8(report::VisibleText(problem));
+            lines << FromUtf8(record::VisibleText(problem));
         }
     }
     if (!settingsNotes_.isEmpty()) lines << settingsNotes_;
@@ -211,7 +211,7 @@ void MainWindow::RefuseTooLongText() {
     reportFault_(this, {windowTitle(), FromUtf8(numtext::kTextTooLongMessage)});
 }
 
-const report::DesignRecord* MainWindow::LastPress() const {
+const record::DesignRecord* MainWindow::LastPress() const {
     return lastPress_ ? &*lastPress_ : nullptr;
 }
 
@@ -375,7 +375,7 @@ void MainWindow::NameBoxesAfterTheirCaptions() {
 void MainWindow::OnCommand1Pressed() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     const numtext::InputTexts inputs = numtext::ViewsOf(texts);
-    lastPress_ = report::RecordPress(inputs, [&](int box, std::string_view text) {
+    lastPress_ = record::RecordPress(inputs, [&](int box, std::string_view text) {
         text2_[box]->setText(FromUtf8(text));
         text2_[box]->setCursorPosition(0);  // long texts show their beginning
     });
@@ -410,15 +410,15 @@ void MainWindow::ShowBoxStates() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     const bool outOfDate = lastPress_ && texts != lastPress_->inputTexts;
     // Right after a press its record holds the warnings of these very texts.
-    const std::vector<report::Warning> inputWarnings =
+    const std::vector<record::Warning> inputWarnings =
         lastPress_ && !outOfDate ? lastPress_->warnings
-                                 : report::InputWarnings(numtext::ViewsOf(texts));
+                                 : record::InputWarnings(numtext::ViewsOf(texts));
     for (int i = 0; i < numtext::kInputCount; ++i) {
-        const report::BoxWarnings on =
-            report::WarningsOn(inputWarnings, report::Warning::Box::Input, i);
+        const record::BoxWarnings on =
+            record::WarningsOn(inputWarnings, record::Warning::Box::Input, i);
         ShowState(text1_[i], on.marked ? BoxState::Warned : BoxState::Normal);
         QStringList notes = Lines(on.lines);
-        notes << (lastPress_ ? FromUtf8(report::InputBoxNote(*lastPress_, i))
+        notes << (lastPress_ ? FromUtf8(record::InputBoxNote(*lastPress_, i))
                              : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
         SetPlainToolTip(text1_[i], notes.join('\n'));
     }
@@ -432,7 +432,7 @@ void MainWindow::ShowBoxStates() {
             SetPlainToolTip(text2_[box], QStringLiteral("输入已更改，按 => 重新计算"));
             continue;
         }
-        const report::BoxWarnings tip = report::ResultBoxTip(*lastPress_, box);
+        const record::BoxWarnings tip = record::ResultBoxTip(*lastPress_, box);
         ShowState(text2_[box], tip.marked ? BoxState::Warned : BoxState::Normal);
         SetPlainToolTip(text2_[box], Lines(tip.lines).join('\n'));
     }

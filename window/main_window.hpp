@@ -13,7 +13,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "numtext/run_calculation.hpp"
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "runtime/error.hpp"
 #include "winding/plan.hpp"
 #include "window/fault_report.hpp"
@@ -53,7 +53,7 @@ class MainWindow : public QWidget {
     void SetFaultReporter(FaultReporter reporter);
 
     // The record of the last press, or nullptr before the first.
-    const report::DesignRecord* LastPress() const;
+    const record::DesignRecord* LastPress() const;
 
     // The window's actions on the last press: copy it to the clipboard, save or
     // print its report (both through a dialog).
@@ -108,7 +108,7 @@ class MainWindow : public QWidget {
     std::array<QLineEdit*, numtext::kInputCount> text1_{};
     std::array<QLineEdit*, numtext::kResultCount> text2_{};
     FaultReporter reportFault_ = ShowFaultMessageBox;
-    std::optional<report::DesignRecord> lastPress_;
+    std::optional<record::DesignRecord> lastPress_;
     std::array<QAction*, 3> designActions_{};
     QAction* workingAction_ = nullptr;
     WorkingWindow* working_ = nullptr;

@@ -8,7 +8,7 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "runtime/number_text.hpp"
 #include "window/qt_text.hpp"
 
@@ -53,8 +53,8 @@ MainsDialog::MainsDialog(double outputPower, double efficiency, QWidget* parent)
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("输出功率 %1 W，效率 %2 %（取自输入框）")
-                                     .arg(FromUtf8(report::ExactNumber(outputPower)),
-                                          FromUtf8(report::ExactNumber(efficiency * 100)))));
+                                     .arg(FromUtf8(record::ExactNumber(outputPower)),
+                                          FromUtf8(record::ExactNumber(efficiency * 100)))));
     layout->addLayout(form);
     layout->addWidget(result_);
     layout->addWidget(buttons_);
@@ -90,7 +90,7 @@ void MainsDialog::Update() {
             QStringLiteral("最大直流输入电压 %1 V\n最小直流输入电压 %2 V\n大容量电容 %3 µF%4")
                 .arg(FromUtf8(mains::TwoDecimals(range_->maxInputVoltage)),
                      FromUtf8(mains::TwoDecimals(range_->minInputVoltage)),
-                     FromUtf8(report::ExactNumber(range_->bulkMicrofarads)),
+                     FromUtf8(record::ExactNumber(range_->bulkMicrofarads)),
                      range_->bulkProposed ? QStringLiteral("（建议值，%1）")
                                                 .arg(FromUtf8(mains::BulkRuleCaption(range_->rule)))
                                           : QString());

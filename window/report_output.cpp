@@ -202,12 +202,12 @@ bool WritePdf(const QString& html, QSaveFile& file) {
 
 }  // namespace
 
-QString ReportHtml(const report::DesignRecord& record, bool lastPress, const PlanSection& plan) {
+QString ReportHtml(const record::DesignRecord& record, bool lastPress, const PlanSection& plan) {
     const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
     return FromUtf8(report::HtmlReport(record, today.toStdString(), lastPress, plan.html));
 }
 
-QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress,
+QMimeData* DesignMimeData(const record::DesignRecord& record, bool lastPress,
                           const PlanSection& plan) {
     auto* data = new QMimeData;
     data->setText(FromUtf8(report::TabSeparated(record) + plan.tabSeparated));
@@ -215,13 +215,13 @@ QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress,
     return data;
 }
 
-QString ProposedReportName(const report::DesignRecord& record) {
+QString ProposedReportName(const record::DesignRecord& record) {
     return FromUtf8(report::ReportFileName(record, ".pdf"));
 }
 
 // Written to a temporary file beside the target and renamed into place only
 // when all of it was written: a failed save leaves the old file as it was.
-bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress,
+bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
                 const PlanSection& plan) {
     const QString html = ReportHtml(record, lastPress, plan);
     QSaveFile file(path);
@@ -244,7 +244,7 @@ QString WithReportSuffix(const QString& path, ReportFormat format) {
     return path + (format == ReportFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".html"));
 }
 
-bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress,
+bool PrintReport(const record::DesignRecord& record, QPrinter& printer, bool lastPress,
                  const PlanSection& plan) {
     return PrintHtml(ReportHtml(record, lastPress, plan), printer);
 }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 class QMimeData;
 class QPrinter;
@@ -19,22 +19,22 @@ struct PlanSection {
 };
 
 // The design report of a record, dated today.
-QString ReportHtml(const report::DesignRecord& record, bool lastPress = false,
+QString ReportHtml(const record::DesignRecord& record, bool lastPress = false,
                    const PlanSection& plan = {});
 
 // The record for the clipboard: tab-separated text, which pastes into a
 // spreadsheet as a table, and the report as HTML.
-QMimeData* DesignMimeData(const report::DesignRecord& record, bool lastPress = false,
+QMimeData* DesignMimeData(const record::DesignRecord& record, bool lastPress = false,
                           const PlanSection& plan = {});
 
 // Writes the report to `path`: a PDF on A4 with its fonts embedded, page
 // numbers and the program in each page's foot, when the path ends in .pdf,
 // otherwise the HTML page. False when it cannot be written.
-bool SaveReport(const report::DesignRecord& record, const QString& path, bool lastPress = false,
+bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress = false,
                 const PlanSection& plan = {});
 
 // The file name the save dialog proposes: "反激变压器_60W_24V_100kHz.pdf".
-QString ProposedReportName(const report::DesignRecord& record);
+QString ProposedReportName(const record::DesignRecord& record);
 
 enum class ReportFormat { Pdf, Html };
 
@@ -43,7 +43,7 @@ enum class ReportFormat { Pdf, Html };
 QString WithReportSuffix(const QString& path, ReportFormat format);
 
 // Prints the report on the pages of `printer`; false when it cannot.
-bool PrintReport(const report::DesignRecord& record, QPrinter& printer, bool lastPress = false,
+bool PrintReport(const record::DesignRecord& record, QPrinter& printer, bool lastPress = false,
                  const PlanSection& plan = {});
 
 }  // namespace flyback::window

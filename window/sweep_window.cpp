@@ -19,7 +19,7 @@
 #include <cmath>
 #include <limits>
 
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "sweep/plot.hpp"
@@ -211,7 +211,7 @@ void SweepWindow::ShowSeries() {
     xAxis->setTitleText(FromUtf8(data_->xCaption));
     yAxis->setTitleText(
         FromUtf8(s.caption +
-                 (s.unit.empty() ? "" : "（" + std::string(report::ReadableUnit(s.unit)) + "）")));
+                 (s.unit.empty() ? "" : "（" + std::string(record::ReadableUnit(s.unit)) + "）")));
     chart.addAxis(xAxis, Qt::AlignBottom);
     chart.addAxis(yAxis, Qt::AlignLeft);
     // The plot's own rules: a flat series or a sweep from one value drawn

@@ -47,25 +47,25 @@ WorkingWindow::WorkingWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(760, 520);
 }
 
-void WorkingWindow::ShowPress(const report::DesignRecord& record, bool inputsChanged) {
+void WorkingWindow::ShowPress(const record::DesignRecord& record, bool inputsChanged) {
     state_->setText(inputsChanged ? QStringLiteral("输入已更改，按 => 重新计算；以下为上次计算。")
                                   : QString());
     state_->setVisible(inputsChanged);
-    keyValues_->setText(FromUtf8(report::KeyValues(record)));
+    keyValues_->setText(FromUtf8(record::KeyValues(record)));
     QStringList lines;
-    for (const std::string& line : report::WorkingLines(record)) lines << FromUtf8(line);
+    for (const std::string& line : record::WorkingLines(record)) lines << FromUtf8(line);
     warnings_->setText(lines.join('\n'));
     warnings_->setVisible(!lines.isEmpty());
     quantities_->setRowCount(static_cast<int>(record.quantities.size()));
     int row = 0;
-    for (const report::QuantityValue& value : record.quantities) {
-        const report::Quantity& quantity = *value.quantity;
+    for (const record::QuantityValue& value : record.quantities) {
+        const record::Quantity& quantity = *value.quantity;
         const QStringList cells = {FromUtf8(quantity.symbol), FromUtf8(quantity.name),
-                                   FromUtf8(report::ReadableText(value)),
-                                   FromUtf8(report::FormulaWithNumbers(quantity, record))};
+                                   FromUtf8(record::ReadableText(value)),
+                                   FromUtf8(record::FormulaWithNumbers(quantity, record))};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(column == 3 ? FromUtf8(report::FormulaInSymbols(quantity))
+            item->setToolTip(column == 3 ? FromUtf8(record::FormulaInSymbols(quantity))
                                          : QString());
             if (column == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             quantities_->setItem(row, column, item);

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 class QLabel;
 class QTableWidget;
@@ -20,7 +20,7 @@ class WorkingWindow : public QWidget {
   public:
     explicit WorkingWindow(QWidget* parent = nullptr);
 
-    void ShowPress(const report::DesignRecord& record, bool inputsChanged);
+    void ShowPress(const record::DesignRecord& record, bool inputsChanged);
 
     QLabel* keyValues() const { return keyValues_; }
     QLabel* warnings() const { return warnings_; }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 namespace flyback::answer {
 namespace {
@@ -159,11 +159,11 @@ TEST(JsonLinesTest, DetailsHoldTheRecordAndLeaveTheRestAsItWas) {
     EXPECT_EQ(detailed[1]["warnings"][0]["code"], "power_not_positive");
     EXPECT_EQ(detailed[1]["warnings"][0]["box"], "Text1_0");
     for (std::size_t i = 0; i < requests.size(); ++i) {
-        const report::DesignRecord record = report::RecordPress(requests[i]);
+        const record::DesignRecord record = record::RecordPress(requests[i]);
         const auto& details = detailed[i]["details"];
         ASSERT_EQ(details.size(), record.quantities.size());
         for (std::size_t q = 0; q < details.size(); ++q) {
-            const report::Quantity& quantity = *record.quantities[q].quantity;
+            const record::Quantity& quantity = *record.quantities[q].quantity;
             EXPECT_EQ(details[q]["symbol"], quantity.symbol);
             EXPECT_EQ(details[q]["name"], quantity.name);
             EXPECT_EQ(details[q]["unit"], quantity.unit);

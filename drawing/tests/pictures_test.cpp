@@ -49,7 +49,7 @@ class Parsed {
 };
 
 winding::Plan PlanFor(const numtext::InputTexts& texts, const winding::Options& options = {}) {
-    auto outcome = winding::PlanWinding(report::RecordPress(texts), options, catalogue::BuiltIn());
+    auto outcome = winding::PlanWinding(record::RecordPress(texts), options, catalogue::BuiltIn());
     EXPECT_TRUE(outcome.plan) << outcome.error;
     return *outcome.plan;
 }

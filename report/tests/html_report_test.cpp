@@ -43,7 +43,7 @@ class ParsedHtml {
 const numtext::InputTexts kDefaults = {"60", "368", "200", "20", "75", "5"};
 
 TEST(HtmlReportTest, HoldsEveryCaptionAndText) {
-    const ParsedHtml html(HtmlReport(RecordPress(kDefaults), "2026-12-07"));
+    const ParsedHtml html(HtmlReport(record::RecordPress(kDefaults), "2026-12-07"));
     ASSERT_TRUE(html.Parsed());
     EXPECT_EQ(html.Count("/html[@lang='zh-CN']"), 1);
     EXPECT_EQ(html.Count("//title[contains(., '单端反激变换式开关电源变压器的设计')]"), 1);
@@ -62,17 +62,18 @@ TEST(HtmlReportTest, HoldsEveryCaptionAndText) {
 }
 
 TEST(HtmlReportTest, FileNameNamesTheDesignOrSaysSo) {
-    EXPECT_EQ(ReportFileName(RecordPress({"60", "368", "200", "20", "75", "5"}), ".pdf"),
+    EXPECT_EQ(ReportFileName(record::RecordPress({"60", "368", "200", "20", "75", "5"}), ".pdf"),
               "反激变压器_60W_5V_20kHz.pdf");
-    EXPECT_EQ(ReportFileName(RecordPress({"12.5", "368", "200", "６５", "75", "3.3"}), ".html"),
-              "反激变压器_12.5W_3.3V_65kHz.html");
+    EXPECT_EQ(
+        ReportFileName(record::RecordPress({"12.5", "368", "200", "６５", "75", "3.3"}), ".html"),
+        "反激变压器_12.5W_3.3V_65kHz.html");
 }
 
 TEST(HtmlReportTest, UserTextIsTextNeverMarkup) {
     numtext::InputTexts inputs = kDefaults;
     inputs[0] = "<script>alert(1)</script>";
     inputs[5] = "5\" onmouseover=\"x' & <b>";
-    const std::string report = HtmlReport(RecordPress(inputs), "<i>today</i>");
+    const std::string report = HtmlReport(record::RecordPress(inputs), "<i>today</i>");
     const ParsedHtml html(report);
     ASSERT_TRUE(html.Parsed());
     EXPECT_EQ(html.Count("//script | //b | //i | //@onmouseover"), 0);
@@ -84,7 +85,7 @@ TEST(HtmlReportTest, UserTextIsTextNeverMarkup) {
 TEST(HtmlReportTest, TypedControlsAreShownNotWritten) {
     numtext::InputTexts inputs = kDefaults;
     inputs[0] = "\x1B[31m60\x01";
-    const std::string report = HtmlReport(RecordPress(inputs), "d");
+    const std::string report = HtmlReport(record::RecordPress(inputs), "d");
     for (const char c : report) {
         EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << int{c};
     }
@@ -92,7 +93,8 @@ TEST(HtmlReportTest, TypedControlsAreShownNotWritten) {
 }
 
 TEST(HtmlReportTest, FaultShowsWhatWasReachedAndTheError) {
-    const ParsedHtml html(HtmlReport(RecordPress({"0", "368", "200", "20", "75", "5"}), "d"));
+    const ParsedHtml html(
+        HtmlReport(record::RecordPress({"0", "368", "200", "20", "75", "5"}), "d"));
     EXPECT_TRUE(html.HasCell("EE8.3"));
     EXPECT_TRUE(html.HasCell("Dmax"));
     EXPECT_FALSE(html.HasCell("Lp"));

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 #include "winding/sheet.hpp"
 
 namespace flyback::winding {
@@ -17,7 +17,7 @@ const catalogue::Catalogue& Parts() {
 }
 
 PlanOutcome PlanFor(const numtext::InputTexts& texts, const Options& options = {}) {
-    return PlanWinding(report::RecordPress(texts), options, Parts());
+    return PlanWinding(record::RecordPress(texts), options, Parts());
 }
 
 bool HasWarning(const Plan& plan, std::string_view code) {
@@ -79,7 +79,7 @@ class SupplyTest : public testing::TestWithParam<Supply> {};
 
 TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
     const Supply& s = GetParam();
-    const report::DesignRecord record = report::RecordPress(s.texts);
+    const record::DesignRecord record = record::RecordPress(s.texts);
     const PlanOutcome outcome = PlanWinding(record, {}, Parts());
     ASSERT_TRUE(outcome.plan) << outcome.error;
     const Plan& plan = *outcome.plan;
@@ -132,12 +132,12 @@ TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
             all += line.caption + "：" + line.value + "\n";
         return all;
     }();
-    EXPECT_NE(sheet.find("磁芯窗口 Wa " + report::ReadableValue(*plan.core->coreWindow_mm2, "mm²")),
+    EXPECT_NE(sheet.find("磁芯窗口 Wa " + record::ReadableValue(*plan.core->coreWindow_mm2, "mm²")),
               std::string::npos)
         << sheet;
-    EXPECT_NE(sheet.find("面积乘积 Ap = Ae × Wa = " + report::ReadableValue(Ap, "cm⁴")),
+    EXPECT_NE(sheet.find("面积乘积 Ap = Ae × Wa = " + record::ReadableValue(Ap, "cm⁴")),
               std::string::npos);
-    EXPECT_NE(sheet.find("骨架窗口 " + report::ReadableValue(plan.core->window_mm2, "mm²")),
+    EXPECT_NE(sheet.find("骨架窗口 " + record::ReadableValue(plan.core->window_mm2, "mm²")),
               std::string::npos);
 }
 
@@ -196,7 +196,7 @@ TEST(PlanTest, NoWindingIsGivenAWireTooFineToWind) {
     }
     Options options;
     options.Vaux_V = 15;
-    const PlanOutcome outcome = PlanWinding(report::RecordPress(kSixtyWatts), options, parts);
+    const PlanOutcome outcome = PlanWinding(record::RecordPress(kSixtyWatts), options, parts);
     ASSERT_TRUE(outcome.plan) << outcome.error;
     for (const Winding& w : outcome.plan->windings) EXPECT_GE(w.wire->conductor_mm, 0.1);
     EXPECT_EQ(outcome.plan->windings[2].wire->name, "0.1 mm");

@@ -1,6 +1,6 @@
-#include "report/quantities.hpp"
+#include "record/quantities.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 
 using numtext::PressTrace;
 
@@ -61,4 +61,4 @@ const Quantity& ResultQuantity(int box) {
     return *FindQuantity(numtext::kResultBoxes.at(static_cast<std::size_t>(box)).symbol);
 }
 
-}  // namespace flyback::report
+}  // namespace flyback::record

@@ -1,14 +1,14 @@
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
 #include <array>
 #include <cmath>
 
 #include "numtext/boxes.hpp"
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 namespace {
 
 bool Reached(double value) {
@@ -232,4 +232,4 @@ std::string VisibleText(std::string_view text) {
     return out;
 }
 
-}  // namespace flyback::report
+}  // namespace flyback::record

@@ -1,11 +1,11 @@
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-namespace flyback::report {
+namespace flyback::record {
 namespace {
 
 constexpr int kDigits = 4;
@@ -70,7 +70,7 @@ constexpr int kSmallestPrefix = -5, kLargestPrefix = 3;
 
 std::string_view Prefix(int thousands) {
     static constexpr std::array<std::string_view, 9> kPrefixes = {"f", "p", "n", "µ", "m",
-                                                                   "",  "k", "M", "G"};
+                                                                  "",  "k", "M", "G"};
     return kPrefixes.at(static_cast<std::size_t>(thousands - kSmallestPrefix));
 }
 
@@ -114,4 +114,4 @@ std::string ReadableValue(double value, std::string_view unit) {
     return withUnit(sign + Place(r.digits, r.exponent - 3 * thousands + 1), Prefix(thousands));
 }
 
-}  // namespace flyback::report
+}  // namespace flyback::record

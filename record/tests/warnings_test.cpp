@@ -1,4 +1,4 @@
-#include "report/warnings.hpp"
+#include "record/warnings.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 namespace {
 
 struct WarningCase {
@@ -122,4 +122,4 @@ TEST(WarningsTest, SaysWhatWasReadAndWhatWasIgnored) {
 }
 
 }  // namespace
-}  // namespace flyback::report
+}  // namespace flyback::record

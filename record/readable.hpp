@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace flyback::report {
+namespace flyback::record {
 
 // Numbers written for people, as an engineer's design sheet writes them: four
 // significant digits, trailing zeros dropped, an SI prefix for the units that
@@ -22,4 +22,4 @@ std::string ReadableNumber(double value);
 // The unit as people read it: "匝" for "turns", "Gs" for "gauss".
 std::string_view ReadableUnit(std::string_view unit);
 
-}  // namespace flyback::report
+}  // namespace flyback::record

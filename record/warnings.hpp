@@ -6,7 +6,7 @@
 
 #include "numtext/run_calculation.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 
 struct DesignRecord;
 
@@ -70,4 +70,4 @@ std::vector<Warning> InputWarnings(const numtext::InputTexts& texts);  // reads 
 // duty cycle above 0.5, fewer than one primary or secondary turn.
 std::vector<Warning> ResultWarnings(const DesignRecord& record);
 
-}  // namespace flyback::report
+}  // namespace flyback::record

@@ -1,4 +1,4 @@
-#include "report/warnings.hpp"
+#include "record/warnings.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,12 +6,12 @@
 
 #include "design/core_size_table.hpp"
 #include "numtext/boxes.hpp"
-#include "report/design_record.hpp"
-#include "report/readable.hpp"
+#include "record/design_record.hpp"
+#include "record/readable.hpp"
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 namespace {
 
 using design::Published;
@@ -163,11 +163,11 @@ std::string_view StrengthLabel(Warning::Strength strength) {
 }
 
 std::string_view Warning::StrengthName() const {
-    return report::StrengthName(strength);
+    return record::StrengthName(strength);
 }
 
 std::string_view Warning::StrengthLabel() const {
-    return report::StrengthLabel(strength);
+    return record::StrengthLabel(strength);
 }
 
 BoxWarnings WarningsOn(const std::vector<Warning>& warnings, Warning::Box box, int index) {
@@ -236,4 +236,4 @@ std::vector<Warning> ResultWarnings(const DesignRecord& record) {
     return warnings;
 }
 
-}  // namespace flyback::report
+}  // namespace flyback::record

@@ -6,7 +6,7 @@
 
 #include "numtext/run_calculation.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 
 // One quantity of the design chain, as every output of a record shows it.
 struct Quantity {
@@ -30,4 +30,4 @@ const Quantity& ResultQuantity(int box);
 
 const Quantity* FindQuantity(std::string_view symbol);
 
-}  // namespace flyback::report
+}  // namespace flyback::record

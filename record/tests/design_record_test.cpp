@@ -1,4 +1,4 @@
-#include "report/design_record.hpp"
+#include "record/design_record.hpp"
 #include "numtext/boxes.hpp"
 
 #include <gtest/gtest.h>
@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "report/tab_separated.hpp"
 #include "runtime/error.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 namespace {
 
 const numtext::InputTexts kDefaults = {"60", "368", "200", "20", "75", "5"};
@@ -101,36 +100,6 @@ TEST(DesignRecordTest, FaultingPressEndsWhereTheChainStopped) {
     }
 }
 
-TEST(DesignRecordTest, TabSeparatedRowsHaveFourCells) {
-    numtext::InputTexts inputs = kDefaults;
-    inputs[0] = "60\tW\n";
-    const std::string tsv = TabSeparated(RecordPress(inputs));
-    std::size_t rows = 0;
-    for (std::size_t start = 0, end; (end = tsv.find('\n', start)) != std::string::npos;
-         start = end + 1, ++rows) {
-        const std::string row = tsv.substr(start, end - start);
-        EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 3) << row;
-    }
-    EXPECT_EQ(rows, 1 + 6 + 7 + kQuantities.size());
-    EXPECT_NE(tsv.find("初级电感量\t 1.75mH\t0.0017578125\tH\n"), std::string::npos) << tsv;
-}
-
-TEST(DesignRecordTest, TypedFormulaIsPastedAsText) {
-    const struct {
-        const char* typed;
-        const char* cell;
-    } cases[] = {{"=1+1", "'=1+1"}, {"@SUM(A1)", "'@SUM(A1)"}, {"+60W", "'+60W"}, {"-60W", "'-60W"},
-                 {"-60", "-60"},    {"+1.5e3", "+1.5e3"},      {"60=", "60="}};
-    for (const auto& c : cases) {
-        numtext::InputTexts inputs = kDefaults;
-        inputs[0] = c.typed;
-        const std::string tsv = TabSeparated(RecordPress(inputs));
-        EXPECT_NE(tsv.find("输出功率 W\t" + std::string(c.cell) + "\t"), std::string::npos)
-            << c.typed << "\n"
-            << tsv;
-    }
-}
-
 TEST(DesignRecordTest, VisibleTextShowsControlsAsPictures) {
     EXPECT_EQ(VisibleText("a\x1B]0;T\x07"), "a\u241B]0;T\u2407");
     EXPECT_EQ(VisibleText(std::string_view("\0\t\n\x7F", 4)), "\u2400\u2409\u240A\u2421");
@@ -147,4 +116,4 @@ TEST(DesignRecordTest, InvalidUtf8BecomesReplacementCharacters) {
 }
 
 }  // namespace
-}  // namespace flyback::report
+}  // namespace flyback::record

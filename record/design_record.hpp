@@ -9,10 +9,10 @@
 #include "numtext/fault_hint.hpp"
 #include "numtext/press_outcome.hpp"
 #include "numtext/run_calculation.hpp"
-#include "report/quantities.hpp"
-#include "report/warnings.hpp"
+#include "record/quantities.hpp"
+#include "record/warnings.hpp"
 
-namespace flyback::report {
+namespace flyback::record {
 
 // A quantity the press reached, with its value.
 struct QuantityValue {
@@ -94,4 +94,4 @@ std::string ValidUtf8(std::string_view text);
 // each C1 control U+FFFD, so that a pasted terminal escape is shown, not run.
 std::string VisibleText(std::string_view text);
 
-}  // namespace flyback::report
+}  // namespace flyback::record

@@ -1,11 +1,11 @@
-#include "report/readable.hpp"
+#include "record/readable.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-namespace flyback::report {
+namespace flyback::record {
 namespace {
 
 TEST(ReadableTest, FourDigitsWithThePrefixEngineersUse) {
@@ -43,7 +43,7 @@ TEST(ReadableTest, FourDigitsWithThePrefixEngineersUse) {
         {1e-12, "H", "1 pH"},
         {3.3e-15, "F", "3.3 fF"},
         {9.99996e-16, "F", "1 fF"},  // rounds up into femto
-        {9e-16, "F", "9×10⁻¹⁶ F"},    // below femto
+        {9e-16, "F", "9×10⁻¹⁶ F"},   // below femto
         {1.2e9, "Ω", "1.2 GΩ"},
         {999.96e9, "W", "1×10¹² W"},  // rounds up beyond giga
         {2e12, "W", "2×10¹² W"},
@@ -60,4 +60,4 @@ TEST(ReadableTest, BareNumbersForFormulas) {
 }
 
 }  // namespace
-}  // namespace flyback::report
+}  // namespace flyback::record
