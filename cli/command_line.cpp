@@ -241,12 +241,8 @@ int ListParts(const Options& options, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
-}  // namespace
-
-int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err) {
-    Options options;
-    CLI::App app(kDescription, "flyback-calc");
+// The output modes and the press's own flags.
+void AddModeOptions(CLI::App& app, Options& options) {
     app.add_option("inputs", options.inputs, "P VMAX VMIN FREQ_KHZ EFFICIENCY_PCT VOUT");
     auto* json = app.add_flag("--json", options.json, "print one JSON object");
     auto* jsonLines =
@@ -269,6 +265,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         ->excludes(details);
     app.add_option("--svg", options.svg, "with --sweep: also write the plot to this SVG file")
         ->needs("--sweep");
+}
+
+// The catalogue listings and the mains helper.
+void AddHelperOptions(CLI::App& app, Options& options) {
     auto* cores = app.add_flag("--cores", options.cores, "list the catalogue's cores");
     auto* materials =
         app.add_flag("--materials", options.materials, "list the catalogue's core materials")
@@ -279,8 +279,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     auto* mains = app.add_flag("--mains", options.mainsMode,
                                "the DC input voltages from the mains: VACMIN VACMAX P "
                                "EFFICIENCY_PCT")
-                      ->excludes(jsonLines)
-                      ->excludes(details);
+                      ->excludes("--jsonl")
+                      ->excludes("--details");
     app.add_option("--bulk-uf", options.mains.bulkMicrofarads,
                    "with --mains: the bulk capacitor, µF (default: proposed)")
         ->needs(mains);
@@ -292,6 +292,59 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     app.add_option("--holdup-ms", options.mains.holdupMilliseconds,
                    "with --mains: the hold-up time after the mains drops out, ms (none)")
         ->needs(mains);
+}
+
+int RunListing(const Options& options, std::ostream& out, std::ostream& err) {
+    if (!options.inputs.empty() || options.mainsMode || options.jsonLines || options.report ||
+        options.details || options.windingFlags.on || options.sweep) {
+        return UsageError(err, "a catalogue listing takes only --json");
+    }
+    return ListParts(options, out, err);
+}
+
+int RunMainsMode(Options& options, std::ostream& out, std::ostream& err) {
+    if (options.report) return UsageError(err, "--mains and --report exclude each other");
+    if (options.sweep) return UsageError(err, "--mains and --sweep exclude each other");
+    if (options.inputs.size() != 4) {
+        return UsageError(err,
+                          "--mains expects 4 inputs, got " + std::to_string(options.inputs.size()));
+    }
+    options.mains.inputs = options.inputs;
+    options.mains.json = options.json;
+    return RunMains(options.mains, out, err);
+}
+
+int RunJsonLines(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (!options.inputs.empty()) return UsageError(err, "--jsonl takes no inputs");
+    const answer::AnswerStyle& style =
+        options.details ? answer::kDetailedAnswers : answer::kPlainAnswers;
+    return answer::AnswerJsonLines(in, out, style).badRequests > 0 ? kExitUsage : kExitOk;
+}
+
+// A press, or a sweep of presses, with the plan when asked.
+int RunPress(Options& options, std::ostream& out, std::ostream& err) {
+    if (options.inputs.size() != numtext::kInputCount) {
+        return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
+    }
+    catalogue::Catalogue parts;
+    if (options.windingFlags.on) {
+        parts = Parts(err);
+        const std::string problem =
+            ReadWindingOptions(options.windingFlags, parts, options.winding);
+        if (!problem.empty()) return UsageError(err, problem);
+    }
+    if (options.sweep) return RunSweepMode(options, parts, out, err);
+    return RunOnce(options, parts, out, err);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
+    Options options;
+    CLI::App app(kDescription, "flyback-calc");
+    AddModeOptions(app, options);
+    AddHelperOptions(app, options);
     AddWindingOptions(app, options.windingFlags);
     app.set_version_flag("--version", "flyback-calc " + std::string(kProgramVersion));
     const std::vector<std::string> ordered = InputsLast(app, args);
@@ -311,45 +364,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         return UsageError(err, "--details needs --json or --jsonl");
     }
     if (options.svg && options.svg->empty()) return UsageError(err, "--svg needs a file name");
-    if (options.cores || options.materials || options.wires) {
-        if (!options.inputs.empty() || options.mainsMode || options.jsonLines || options.report ||
-            options.details || options.windingFlags.on || options.sweep) {
-            return UsageError(err, "a catalogue listing takes only --json");
-        }
-        return ListParts(options, out, err);
-    }
+    if (options.cores || options.materials || options.wires) return RunListing(options, out, err);
     if (options.windingFlags.on && (options.mainsMode || options.jsonLines)) {
         return UsageError(err, "--winding goes with a single press, not --mains or --jsonl");
     }
-    if (options.mainsMode) {
-        if (options.report) return UsageError(err, "--mains and --report exclude each other");
-        if (options.sweep) return UsageError(err, "--mains and --sweep exclude each other");
-        if (options.inputs.size() != 4) {
-            return UsageError(
-                err, "--mains expects 4 inputs, got " + std::to_string(options.inputs.size()));
-        }
-        options.mains.inputs = options.inputs;
-        options.mains.json = options.json;
-        return RunMains(options.mains, out, err);
-    }
-    if (options.jsonLines) {
-        if (!options.inputs.empty()) return UsageError(err, "--jsonl takes no inputs");
-        const answer::AnswerStyle& style =
-            options.details ? answer::kDetailedAnswers : answer::kPlainAnswers;
-        return answer::AnswerJsonLines(in, out, style).badRequests > 0 ? kExitUsage : kExitOk;
-    }
-    if (options.inputs.size() != numtext::kInputCount) {
-        return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
-    }
-    catalogue::Catalogue parts;
-    if (options.windingFlags.on) {
-        parts = Parts(err);
-        const std::string problem =
-            ReadWindingOptions(options.windingFlags, parts, options.winding);
-        if (!problem.empty()) return UsageError(err, problem);
-    }
-    if (options.sweep) return RunSweepMode(options, parts, out, err);
-    return RunOnce(options, parts, out, err);
+    if (options.mainsMode) return RunMainsMode(options, out, err);
+    if (options.jsonLines) return RunJsonLines(options, in, out, err);
+    return RunPress(options, out, err);
 }
 
 }  // namespace flyback::cli
