@@ -1,0 +1,199 @@
+// A design kept: copy, save as PDF or HTML, print, and saving that fails.
+#include "window_test_support.hpp"
+
+class ReportOutputTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<FaultReport> reports_;
+
+    QWidget* Child(const QString& name) const { return window_->findChild<QWidget*>(name); }
+    void Press() { QTest::mouseClick(window_->Command1(), Qt::LeftButton); }
+
+  private slots:
+    void initTestCase() { PrepareWindowTests(settingsDir_); }
+    void init() { OpenWindow(window_, reports_); }
+    void cleanup() { window_.reset(); }
+
+    void designActionsWaitForTheFirstPress() {
+        const QStringList names = {"copyDesignAction", "saveReportAction", "printAction"};
+        for (const QString& name : names) {
+            const auto* action = window_->findChild<QAction*>(name);
+            QVERIFY2(action && !action->isEnabled(), qPrintable(name));
+        }
+        QVERIFY(!window_->LastPress());
+        TypeInputs(*window_, {"0", "368", "200", "20", "75", "5"});  // a fault still records
+        Press();
+        for (const QString& name : names) QVERIFY(window_->findChild<QAction*>(name)->isEnabled());
+        QVERIFY(window_->LastPress()->outcome.error.has_value());
+        QCOMPARE(window_->findChild<QAction*>("copyDesignAction")->shortcut(),
+                 QKeySequence("Ctrl+Shift+C"));
+    }
+
+    void copyDesignGivesTabSeparatedTextAndHtml() {
+        Press();
+        QGuiApplication::clipboard()->clear();
+        window_->CopyDesign();
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data->hasText() && data->hasHtml());
+        QVERIFY(data->text().contains("初级电感量\t 1.75mH\t0.0017578125\tH\n"));
+        QVERIFY(data->html().contains("<table"));
+        QVERIFY(data->html().contains("135.41"));
+    }
+
+    void pdfReportHasTheChineseTextAndEmbeddedFonts() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("poppler-utils missing");
+        Press();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("report.pdf");
+        QVERIFY(flyback::window::SaveReport(*window_->LastPress(), pdf));
+        QProcess text;
+        text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* expected :
+             {"磁芯型号", "初级电感量", "变压器初级匝数", "EE12", "1.75mH", "135.41", "1.758 mH"}) {
+            QVERIFY2(content.contains(QString::fromUtf8(expected)), expected);
+        }
+        QProcess fonts;
+        fonts.start("pdffonts", {pdf});
+        QVERIFY(fonts.waitForFinished());
+        const QStringList rows =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(rows.size() > 2);  // a heading, a rule, a row for each font
+        for (const QString& row : rows.mid(2)) {
+            const QStringList columns = row.split(' ', Qt::SkipEmptyParts);
+            QVERIFY2(columns.size() > 5 && columns[columns.size() - 5] == "yes", qPrintable(row));
+        }
+        QVERIFY(flyback::window::SaveReport(*window_->LastPress(), dir.filePath("report.html")));
+    }
+
+    // The PDF as an engineer's design sheet: the summary first, then the
+    // inputs and the working, four digits (no long digit runs), each page
+    // numbered in its foot with the program.
+    void pdfReportReadsAsADesignSheet() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("poppler-utils missing");
+        TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
+        Press();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("sheet.pdf");
+        QVERIFY(flyback::window::SaveReport(*window_->LastPress(), pdf));
+        if (qEnvironmentVariableIsSet("FLYBACK_KEEP_REPORT")) QFile::copy(pdf, "/tmp/sheet.pdf");
+        QProcess text;
+        text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        const qsizetype summary = content.indexOf("设计摘要"), inputs = content.indexOf("输入参数"),
+                        working = content.indexOf("计算过程");
+        QVERIFY2(summary >= 0 && summary < inputs && inputs < working, qPrintable(content));
+        QVERIFY(content.contains("445.2 µH"));
+        QVERIFY(content.contains("第 1 页，共 "));
+        QVERIFY(content.contains("flyback-designer " + flyback::window::ProgramVersion()));
+        QVERIFY2(!content.contains(QRegularExpression("\\d{8}")), qPrintable(content));
+        QCOMPARE(flyback::window::ProposedReportName(*window_->LastPress()),
+                 QString("反激变压器_60W_24V_100kHz.pdf"));
+    }
+
+    // Copy, save and print after an edit say that they keep the last press.
+    void designActionsAfterAnEditNameTheLastPress() {
+        Press();
+        auto* copy = window_->findChild<QAction*>("copyDesignAction");
+        QCOMPARE(copy->text(), QString("复制设计"));
+        window_->Text1()[0]->setText("61");
+        QCOMPARE(copy->text(), QString("复制设计（上次计算）"));
+        QCOMPARE(window_->findChild<QAction*>("saveReportAction")->text(),
+                 QString("保存报告（上次计算）…"));
+        window_->CopyDesign();
+        QVERIFY(
+            QGuiApplication::clipboard()->mimeData()->html().contains("本报告为上次计算的结果"));
+        window_->Text1()[0]->setText("60");
+        QCOMPARE(copy->text(), QString("复制设计"));
+    }
+
+    void saveAddsTheChosenFormatsSuffix_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("pdf");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("pdf") << "/d/设计" << true << "/d/设计.pdf";
+        QTest::newRow("html") << "/d/设计" << false << "/d/设计.html";
+        QTest::newRow("own suffix kept") << "/d/设计.htm" << true << "/d/设计.htm";
+        QTest::newRow("dot in a folder") << "/d.x/设计" << false << "/d.x/设计.html";
+    }
+
+    void saveAddsTheChosenFormatsSuffix() {
+        QFETCH(QString, typed);
+        QFETCH(bool, pdf);
+        QFETCH(QString, saved);
+        using flyback::window::ReportFormat;
+        QCOMPARE(
+            flyback::window::WithReportSuffix(typed, pdf ? ReportFormat::Pdf : ReportFormat::Html),
+            saved);
+    }
+
+    void printingPutsTheReportOnPages() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("poppler-utils missing");
+        Press();
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("printed.pdf"));
+        flyback::window::PrintReport(*window_->LastPress(), printer);
+        QProcess text;
+        text.start("pdftotext", {"-enc", "UTF-8", dir.filePath("printed.pdf"), "-"});
+        QVERIFY(text.waitForFinished());
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(content.contains("初级电感量") && content.contains("1.758 mH"),
+                 qPrintable(content));
+    }
+
+    // As root the file could be written all the same; a limit on the size of
+    // files a process may write fails the write as a full disk does.
+    void failedSaveLeavesTheOldFileAndSaysSo_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pdf") << "report.pdf";
+        QTest::newRow("html") << "report.html";
+    }
+
+    void failedSaveLeavesTheOldFileAndSaysSo() {
+        QFETCH(QString, name);
+        Press();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old design");
+        }
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{512, limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = window_->SaveReportTo(path);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QVERIFY(!saved);
+        QCOMPARE(reports_.size(), std::size_t{1});
+        QVERIFY(reports_[0].message.startsWith("无法写入“" + path + "”"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old design"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+    }
+
+    void saveOverAFileThatCannotBeWrittenFails() {
+        if (geteuid() == 0) QSKIP("root may write any file");
+        Press();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.pdf");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.close();
+        old.setPermissions(QFileDevice::ReadOwner);
+        QVERIFY(!flyback::window::SaveReport(*window_->LastPress(), path));
+    }
+};
+
+QTEST_MAIN(ReportOutputTest)
+#include "report_output_test.moc"

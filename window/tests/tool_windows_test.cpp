@@ -1,0 +1,155 @@
+// The windows beside the form: about, the working, the mains, the winding plan, sweeps.
+#include "window_test_support.hpp"
+
+class ToolWindowsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<FaultReport> reports_;
+
+    QWidget* Child(const QString& name) const { return window_->findChild<QWidget*>(name); }
+    void Press() { QTest::mouseClick(window_->Command1(), Qt::LeftButton); }
+
+  private slots:
+    void initTestCase() { PrepareWindowTests(settingsDir_); }
+    void init() { OpenWindow(window_, reports_); }
+    void cleanup() { window_.reset(); }
+
+    void aboutNamesVersionAndLicence() {
+        const auto* about = window_->findChild<QAction*>("aboutAction");
+        QVERIFY(about);
+        QCOMPARE(about->text(), QString("关于"));
+        QCOMPARE(about->shortcut(), QKeySequence(Qt::Key_F1));
+        QVERIFY(window_->actions().contains(about));
+        const QString text = flyback::window::AboutText();
+        QVERIFY(text.contains(QString::fromUtf8(flyback::kProgramVersion.data())));
+        QVERIFY(text.contains("MIT"));
+    }
+
+    // The working: key values and warnings first, every quantity of the press
+    // in order, following presses and grey while the inputs differ.
+    void workingWindowFollowsThePresses() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWorking();
+        auto* working = window_->Working();
+        QVERIFY(working && working->isVisible() && !working->isModal());
+        QVERIFY(working->keyValues()->text().startsWith("Ae = 0.36 cm²    Dmax = 0.5047"));
+        QVERIFY(working->warnings()->text().contains("提示：初级电感量：最大占空比"));
+        QCOMPARE(working->quantities()->rowCount(), 22);
+        QCOMPARE(working->quantities()->item(14, 2)->text(), QString("1.881 mH"));
+        QVERIFY(
+            working->quantities()->item(14, 3)->text().startsWith("Lp = 0.8 × (120 × 0.5047)²"));
+        window_->Text1()[0]->setText("60");
+        QVERIFY(!working->keyValues()->isEnabled());
+        Press();
+        QVERIFY(working->keyValues()->isEnabled());
+        QCOMPARE(working->quantities()->item(0, 2)->text(), QString("60 W"));
+    }
+
+    // 12 W at 80 % from 85–265 V AC with 22 µF: the two DC voltages, typed into
+    // their boxes with two decimals; the dialog remembers its values.
+    void mainsDialogFillsTheTwoVoltageBoxes() {
+        TypeInputs(*window_, {"12", "1", "1", "65", "80", "12"});
+        QTimer::singleShot(0, [] {
+            auto* dialog =
+                qobject_cast<flyback::window::MainsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->minAcVoltage->setText("85");
+            dialog->maxAcVoltage->setText("265");
+            dialog->lineHertz->setText("50");
+            dialog->bulkMicrofarads->setText("22");
+            QVERIFY(dialog->Range());
+            dialog->accept();
+        });
+        window_->FillFromMains();
+        QCOMPARE(window_->Text1()[1]->text(), QString("374.77"));
+        QCOMPARE(window_->Text1()[2]->text(), QString("70.03"));
+        QCOMPARE(QSettings().value("mains/bulkUf").toString(), QString("22"));
+
+        flyback::window::MainsDialog tooSmall(60, 0.8);
+        tooSmall.bulkMicrofarads->setText("2.2");
+        QVERIFY(!tooSmall.Range());
+        tooSmall.bulkMicrofarads->clear();  // "自动": proposed
+        QVERIFY(tooSmall.Range() && tooSmall.Range()->bulkProposed);
+    }
+
+    // The plan follows presses and options, greys with edited inputs, keeps
+    // its options for the next run and goes into the copy.
+    void windingPlanFollowsPressesAndOptions() {
+        QVERIFY(!window_->findChild<QAction*>("windingAction")->isEnabled());
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        flyback::window::WindingWindow* plan = window_->Winding();
+        QVERIFY(plan && plan->isVisible());
+        QCOMPARE(plan->windings()->rowCount(), 2);
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
+        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("EFD20/10/7"));
+        QVERIFY(plan->buildPicture()->renderer()->isValid());
+        QVERIFY(plan->currentsPicture()->renderer()->isValid());
+
+        plan->bmax()->setValue(0.2);
+        QVERIFY(plan->windings()->item(0, 1)->text() != QString("108 匝"));
+        plan->vaux()->setValue(15);
+        QCOMPARE(plan->windings()->rowCount(), 3);
+        QCOMPARE(QSettings().value("winding/bmax").toDouble(), 0.2);
+
+        window_->CopyDesign();
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->text().contains("辅助绕组"));
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("<h2>绕制方案</h2>"));
+        if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+            QTemporaryDir dir;
+            const QString pdf = dir.filePath("plan.pdf");
+            QVERIFY(window_->SaveReportTo(pdf));
+            if (qEnvironmentVariableIsSet("FLYBACK_KEEP_REPORT")) QFile::copy(pdf, "/tmp/plan.pdf");
+            QProcess text;
+            text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+            QVERIFY(text.waitForFinished());
+            const QString content = QString::fromUtf8(text.readAllStandardOutput());
+            QVERIFY(content.contains("绕制方案") && content.contains("辅助"));
+            QProcess images;  // the two drawings, as images of the page
+            images.start("pdfimages", {"-list", pdf});
+            QVERIFY(images.waitForFinished());
+            // Once each: a picture split across two pages would be there twice.
+            QCOMPARE(QString::fromUtf8(images.readAllStandardOutput()).count(" image "), 2);
+        }
+
+        QTest::keyClicks(window_->Text1()[0], "0");
+        QCOMPARE(plan->windings()->palette().color(QPalette::Text), QColor(0x90, 0x90, 0x90));
+
+        MainWindow next;  // the next run starts with the options left
+        TypeInputs(next, {"12", "375", "120", "65", "80", "12"});
+        QTest::mouseClick(next.Command1(), Qt::LeftButton);
+        next.ShowWinding();
+        QCOMPARE(next.Winding()->bmax()->value(), 0.2);
+        QCOMPARE(next.Winding()->windings()->rowCount(), 3);
+        QSettings().remove("winding");
+    }
+
+    void sweepPlotsAndTabulatesEachPoint() {
+        TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
+        window_->ShowSweep();
+        flyback::window::SweepWindow* sweep = window_->Sweep();
+        QVERIFY(sweep && sweep->isVisible());
+        QCOMPARE(sweep->from()->text(), QString("30"));  // half and one and a half times
+        QCOMPARE(sweep->to()->text(), QString("90"));
+        sweep->points()->setValue(7);
+        QVERIFY(sweep->Run());
+        QCOMPARE(sweep->table()->rowCount(), 7);
+        QCOMPARE(sweep->table()->item(6, 0)->text(), QString("90"));
+        QCOMPARE(sweep->shown()->count(), 13);
+        QVERIFY(!sweep->chart()->chart()->series().isEmpty());
+        QVERIFY(sweep->marks()->text().startsWith("磁芯（灰线处起）：30 W "));
+        sweep->CopyTable();
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("P\tVmax\tVmin\tf\t"));
+        sweep->from()->setText("x");
+        QVERIFY(!sweep->Run());
+        QVERIFY(sweep->problem()->isVisibleTo(sweep));
+    }
+};
+
+QTEST_MAIN(ToolWindowsTest)
+#include "tool_windows_test.moc"
