@@ -4,7 +4,8 @@
 // version of the page comes with a new cache name.
 const kCache = 'flyback-designer-@PROJECT_VERSION@';
 const kFiles = [
-    './', 'index.html', 'page.css', 'page.js', 'flyback-engine.js', 'manifest.webmanifest',
+    './', 'index.html', 'page.css', 'page.js', 'page_boxes.js', 'page_plan.js', 'page_tools.js',
+    'flyback-engine.js', 'manifest.webmanifest',
     'icons/flyback-designer-32.png', 'icons/flyback-designer-48.png',
     'icons/flyback-designer-64.png', 'icons/flyback-designer-192.png',
     'icons/flyback-designer-512.png', 'icons/flyback-designer.svg',

@@ -1,0 +1,198 @@
+'use strict';
+// A press: the boxes, the working, the winding plan and its options.
+// A part of the page's behaviour (page.js starts it): it takes what it uses
+// from `page` and adds what the other parts call.
+window.FlybackPage = window.FlybackPage || {};
+window.FlybackPage.plan = function (page) {
+    const { $, results, button, engine, parts, texts, tell, showBoxStates } = page;
+
+    // ---- A press -------------------------------------------------------------
+
+    function cell(row, text, className) {
+        const td = row.insertCell();
+        td.textContent = text;
+        if (className) td.className = className;
+        return td;
+    }
+
+    function fillList(list, lines) {
+        list.replaceChildren(...lines.map((line) => {
+            const item = document.createElement('li');
+            item.textContent = typeof line === 'string' ? line : line.text;
+            if (line.strength) item.className = line.strength;
+            return item;
+        }));
+    }
+
+    function showWorking(working) {
+        $('working').hidden = false;
+        $('WorkingKey').textContent = working.key;
+        fillList($('WorkingLines'), working.lines);
+        const body = $('WorkingTable').tBodies[0];
+        body.replaceChildren();
+        for (const q of working.rows) {
+            const row = body.insertRow();
+            cell(row, q.symbol);
+            cell(row, q.name);
+            cell(row, q.value, 'number');
+            cell(row, q.numbers, 'formula').title = q.formula;
+        }
+    }
+
+    // Our own SVG, parsed as SVG: nothing in it can run or load.
+    function picture(svgText) {
+        const svg = new DOMParser().parseFromString(svgText, 'image/svg+xml').documentElement;
+        return document.importNode(svg, true);
+    }
+
+    function showWinding(plan) {
+        $('WindingEmpty').hidden = true;
+        $('WindingPremise').textContent = plan.premise;
+        // No plan: why; a plan of a doubtful input: that, first.
+        const headline = plan.error || (plan.headlines || []).join('\n');
+        $('WindingError').hidden = !headline;
+        $('WindingError').textContent = headline;
+        const table = $('WindingTable');
+        table.tHead.rows[0].replaceChildren(...(plan.headings || []).map((heading) => {
+            const th = document.createElement('th');
+            th.textContent = heading;
+            return th;
+        }));
+        table.tBodies[0].replaceChildren();
+        for (const cells of plan.rows || []) {
+            const row = table.tBodies[0].insertRow();
+            cells.forEach((text, i) => cell(row, text, i === 1 || i > 3 ? 'number' : ''));
+        }
+        fillList($('WindingWarnings'), plan.warnings || []);
+        $('WindingPictures').replaceChildren(
+            ...(plan.build ? [picture(plan.build), picture(plan.currents)] : []));
+        const lines = $('WindingLines').tBodies[0];
+        lines.replaceChildren();
+        for (const [caption, value] of plan.lines || []) {
+            const row = lines.insertRow();
+            cell(row, caption);
+            cell(row, value);
+        }
+        $('WindingLines').hidden = !plan.lines;
+        $('WindingTable').hidden = !plan.rows;
+    }
+
+    function press() {
+        const pressed = texts();
+        const answer = engine.page.press(pressed);
+        const written = new Set();
+        for (const result of answer.answer.results) {  // in the order they were computed
+            results[result.box].value = result.text;
+            results[result.box].scrollLeft = 0;  // long texts show their beginning
+            written.add(result.box);
+        }
+        page.lastTexts = pressed;
+        page.lastPress = answer;
+        for (const id of ['CopyDesign', 'SaveReport', 'PrintReport']) $(id).disabled = false;
+        showWorking(answer.working);
+        showWinding(answer.winding);
+        showBoxStates();
+        if (answer.answer.error === null) return;
+        // The boxes the calculation did not reach would show other inputs' values.
+        results.forEach((box, i) => { if (!written.has(i)) box.value = ''; });
+        tell(answer.faultMessage || answer.answer.error.message, answer.suspectInput);
+    }
+
+    button.addEventListener('click', press);
+
+    // ---- The winding plan's options, kept as the window keeps them -----------
+
+    const optionBoxes = {
+        core: $('OptCore'), material: $('OptMaterial'), bmax: $('OptBmax'),
+        density: $('OptDensity'), fill: $('OptFill'), vaux: $('OptVaux'),
+        leakage: $('OptLeakage'), ambient: $('OptAmbient'),
+    };
+    for (const name of parts.cores) optionBoxes.core.add(new Option(name, name));
+    for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
+    const familyBoxes = parts.families.map((family) => {
+        const label = document.createElement('label');
+        const box = document.createElement('input');
+        box.type = 'checkbox';
+        box.value = family;
+        box.checked = true;
+        label.append(box, ' ' + family);
+        $('OptFamilies').append(label);
+        return box;
+    });
+    const defaults = {
+        core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
+        fill: parts.fill, vaux: '', leakage: parts.leakage, ambient: parts.ambient,
+    };
+    const kStore = 'flyback-designer.winding';
+    function readStore() {
+        try {
+            return JSON.parse(localStorage.getItem(kStore)) || {};
+        } catch {
+            return {};
+        }
+    }
+    const kept = readStore();
+    const keptText = (v) => typeof v === 'string' || typeof v === 'number';
+    for (const [name, box] of Object.entries(optionBoxes)) {
+        box.value = keptText(kept[name]) ? kept[name] : defaults[name];
+    }
+    $('OptTiw').checked = kept.tiw === true;
+    // An empty list allows every family, and shows them all ticked.
+    if (Array.isArray(kept.families) && kept.families.length > 0) {
+        for (const box of familyBoxes) box.checked = kept.families.includes(box.value);
+    }
+
+    function options() {
+        const chosen = familyBoxes.filter((box) => box.checked).map((box) => box.value);
+        const values = Object.fromEntries(
+            Object.entries(optionBoxes).map(([name, box]) => [name, box.value.trim()]));
+        return {
+            ...values,
+            tiw: $('OptTiw').checked,
+            families: chosen.length === familyBoxes.length ? [] : chosen,
+        };
+    }
+
+    const optionOrder = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
+                         'leakage', 'ambient'];
+    function applyOptions() {
+        // None ticked would allow every family: show that as all ticked.
+        if (!familyBoxes.some((box) => box.checked)) {
+            for (const box of familyBoxes) box.checked = true;
+        }
+        const { problem, box } = engine.page.setPlanOptions(options());
+        $('OptProblem').hidden = !problem;
+        $('OptProblem').textContent = problem ? '选项有误：' + problem : '';
+        for (const [name, input] of Object.entries(optionBoxes)) {
+            if (problem && optionOrder[box] === name) {
+                input.setAttribute('aria-invalid', 'true');
+            } else {
+                input.removeAttribute('aria-invalid');
+            }
+        }
+        // The plan below is of the options before, until this one is mended.
+        if (problem) $('winding').dataset.optionsStale = 'true';
+        else delete $('winding').dataset.optionsStale;
+        if (problem) return;
+        const store = Object.fromEntries(
+            Object.entries(optionBoxes).map(([name, box]) => [name, box.value]));
+        store.tiw = $('OptTiw').checked;
+        store.families = familyBoxes.filter((box) => box.checked).map((box) => box.value);
+        try {
+            localStorage.setItem(kStore, JSON.stringify(store));
+        } catch {
+            // a page without storage forgets its options: nothing else is lost
+        }
+        if (page.lastTexts === null) return;
+        page.lastPress = { ...page.lastPress, winding: engine.page.press(page.lastTexts).winding };
+        showWinding(page.lastPress.winding);
+    }
+    $('WindingOptions').addEventListener('change', applyOptions);
+    $('WindingOptions').addEventListener('submit', (event) => event.preventDefault());
+    if (engine.page.setPlanOptions(options()).problem) {  // kept options no longer valid
+        for (const [name, box] of Object.entries(optionBoxes)) box.value = defaults[name];
+        engine.page.setPlanOptions(options());
+    }
+
+    Object.assign(page, { picture });
+};

@@ -1,0 +1,89 @@
+'use strict';
+// Copy, save, print, about, and sweeps.
+// A part of the page's behaviour (page.js starts it): it takes what it uses
+// from `page` and adds what the other parts call.
+window.FlybackPage = window.FlybackPage || {};
+window.FlybackPage.tools = function (page) {
+    const { $, inputs, engine, parts, boxes, texts, stale, today, picture } = page;
+
+    // ---- Copy, save, print, about --------------------------------------------
+
+    let copying = false;
+    document.addEventListener('copy', (event) => {
+        if (!copying) return;
+        const copy = engine.page.copy(page.lastTexts, today(), stale());
+        event.clipboardData.setData('text/plain', copy.text);
+        event.clipboardData.setData('text/html', copy.html);
+        event.preventDefault();
+    });
+    $('CopyDesign').addEventListener('click', () => {
+        copying = true;
+        document.execCommand('copy');
+        copying = false;
+    });
+
+    $('SaveReport').addEventListener('click', () => {
+        const report = engine.page.report(page.lastTexts, today(), stale());
+        const link = document.createElement('a');
+        link.href = URL.createObjectURL(new Blob([report.html], { type: 'text/html;charset=utf-8' }));
+        link.download = report.name;
+        link.click();
+        setTimeout(() => URL.revokeObjectURL(link.href), 0);
+    });
+    $('PrintReport').addEventListener('click', () => window.print());
+
+    $('AboutName').textContent = parts.title;
+    $('AboutVersion').textContent = 'flyback-designer ' + parts.version;
+    $('AboutPurpose').textContent = parts.purpose;
+    $('AboutLicence').textContent = parts.licence;
+    $('ShowAbout').addEventListener('click', () => $('AboutDialog').showModal());
+    document.addEventListener('keydown', (event) => {
+        if (event.key === 'F1') {
+            event.preventDefault();
+            $('AboutDialog').showModal();
+        }
+    });
+
+    // ---- Sweeps ----------------------------------------------------------------
+
+    boxes.inputs.forEach((box, i) => $('SweepInput').add(new Option(box.caption, String(i))));
+    function proposeRange() {
+        const i = Number($('SweepInput').value);
+        const value = Number(inputs[i].value);
+        $('SweepFrom').value = Number.isFinite(value) && inputs[i].value.trim() ? value / 2 : '';
+        $('SweepTo').value = Number.isFinite(value) && inputs[i].value.trim() ? value * 3 / 2 : '';
+    }
+    $('SweepInput').addEventListener('change', proposeRange);
+    proposeRange();
+    let sweepTable = '';
+    $('SweepForm').addEventListener('submit', (event) => {
+        event.preventDefault();
+        const symbol = boxes.inputs[Number($('SweepInput').value)].symbol;
+        const range = `${symbol}=${$('SweepFrom').value}:${$('SweepTo').value}:${$('SweepPoints').value}`;
+        let swept;
+        try {
+            swept = engine.page.sweep(texts(), range, $('SweepPlan').checked);
+        } catch (error) {  // never a silent freeze: whatever failed is said
+            swept = { problem: '扫描失败：' + String(error && error.message || error) };
+        }
+        $('SweepProblem').hidden = !swept.problem;
+        $('SweepProblem').textContent = swept.problem || '';
+        if (swept.problem) return;
+        sweepTable = swept.tsv;
+        $('SweepPlot').replaceChildren(picture(swept.svg));
+        $('SweepCopy').disabled = false;
+    });
+    let copyingSweep = false;
+    document.addEventListener('copy', (event) => {
+        if (!copyingSweep) return;
+        event.clipboardData.setData('text/plain', sweepTable);
+        event.preventDefault();
+    });
+    $('SweepCopy').addEventListener('click', () => {
+        copyingSweep = true;
+        document.execCommand('copy');
+        copyingSweep = false;
+    });
+
+
+};
