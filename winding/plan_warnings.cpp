@@ -9,7 +9,6 @@ using Strength = record::Warning::Strength;
 using record::ReadableValue;
 
 constexpr double kMinimumGap_mm = 0.1;
-constexpr double kThinnestWire_mm = 0.1;
 constexpr double kLowestDensity = 2, kHighestDensity = 10;  // A/mm²
 constexpr double kHighestRise_K = 50;
 
@@ -79,11 +78,6 @@ void FluxWarnings(Plan& plan) {
 void WindingWarnings(Plan& plan) {
     for (const Winding& w : plan.windings) {
         const std::string name(RoleCaption(w.role));
-        if (w.wire->conductor_mm < kThinnestWire_mm) {
-            Add(plan, "wire_too_thin", Strength::Caution,
-                name + "绕组的导线 " + ReadableValue(w.wire->conductor_mm, "mm") +
-                    " 细于 0.1 mm，不易绕制。");
-        }
         if (w.J_A_mm2 && (*w.J_A_mm2 < kLowestDensity || *w.J_A_mm2 > kHighestDensity)) {
             Add(plan, "current_density_out_of_range", Strength::Caution,
                 name + "绕组的电流密度 " + ReadableValue(*w.J_A_mm2, "A/mm²") +
