@@ -40,10 +40,22 @@ window.FlybackPage.boxes = function (page) {
             return;
         }
         tip.textContent = text;
-        const rect = box.getBoundingClientRect();
-        tip.style.left = Math.max(4, Math.min(rect.left + window.scrollX,
-                                              document.documentElement.clientWidth - 300)) + 'px';
-        tip.style.top = (rect.bottom + window.scrollY + 4) + 'px';
+        // Beside the form where there is room, else above the page's top edge
+        // in view: never over the next box or the button, and it takes no
+        // click (page.css), so a tap meant for what lies under it lands there.
+        const frame = $('Form1').getBoundingClientRect();
+        const room = document.documentElement.clientWidth - frame.right;
+        tip.classList.toggle('beside', room >= 220);
+        if (room >= 220) {
+            const rect = box.getBoundingClientRect();
+            tip.style.left = (frame.right + window.scrollX + 8) + 'px';
+            tip.style.top = (rect.top + window.scrollY) + 'px';
+            tip.style.maxWidth = Math.min(300, room - 16) + 'px';
+        } else {
+            tip.style.left = '';
+            tip.style.top = '';
+            tip.style.maxWidth = '';
+        }
         tip.hidden = false;
     }
     for (const box of [...inputs, ...results]) {

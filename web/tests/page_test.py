@@ -316,9 +316,29 @@ class PageTest(unittest.TestCase):
         self.assertTrue(families and all(box.is_selected() for box in families))
         self.driver.execute_script("localStorage.clear()")
 
+    def test_the_focus_tip_takes_no_click(self):
+        assert_tip_takes_no_click(self, self.driver)
+
     def test_opened_from_disk_it_registers_no_service_worker(self):
         self.assertEqual(self.driver.execute_script(
             "return document.querySelectorAll('link[rel=manifest]').length"), 0)
+
+
+def assert_tip_takes_no_click(test, d):
+    """With each input focused and its tip shown, the next box (and after the
+    last input, the button) is what lies at its own centre, and one click or
+    tap on the button calculates."""
+    after = [f"Text1_{i}" for i in range(1, 6)] + ["Command1"]
+    for i, name in enumerate(after):
+        d.find_element(By.ID, f"Text1_{i}").click()
+        test.assertTrue(d.find_element(By.ID, "Tip").is_displayed())
+        hit = d.execute_script(
+            "const r = document.getElementById(arguments[0]).getBoundingClientRect();"
+            "return document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2).id;",
+            name)
+        test.assertEqual(hit, name, f"the tip of Text1_{i} lies over {name}")
+    d.find_element(By.ID, "Command1").click()
+    test.assertEqual(d.find_element(By.ID, "Text2_6").get_attribute("value"), " 1.75mH")
 
 
 class PhoneTest(unittest.TestCase):
@@ -332,6 +352,12 @@ class PhoneTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.driver.quit()
+
+    def test_the_focus_tip_takes_no_tap(self):
+        self.driver.get(PAGE.as_uri())
+        WebDriverWait(self.driver, 20).until(
+            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        assert_tip_takes_no_click(self, self.driver)
 
     def test_one_column_without_sideways_scrolling(self):
         d = self.driver
