@@ -26,6 +26,7 @@
         lastPress: null,  // what the engine said of it
         stale: () => page.lastTexts !== null && texts().some((text, i) => text !== page.lastTexts[i]),
         today: () => new Date().toLocaleDateString('sv'),  // 2026-12-07, as the report dates
+        afterPress: [],  // what each press also renews
     };
     for (const part of ['boxes', 'plan', 'tools']) window.FlybackPage[part](page);
 

@@ -92,6 +92,7 @@ window.FlybackPage.plan = function (page) {
         showWorking(answer.working);
         showWinding(answer.winding);
         showBoxStates();
+        for (const renew of page.afterPress) renew();
         if (answer.answer.error === null) return;
         // The boxes the calculation did not reach would show other inputs' values.
         results.forEach((box, i) => { if (!written.has(i)) box.value = ''; });

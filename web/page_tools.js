@@ -53,7 +53,17 @@ window.FlybackPage.tools = function (page) {
         $('SweepFrom').value = Number.isFinite(value) && inputs[i].value.trim() ? value / 2 : '';
         $('SweepTo').value = Number.isFinite(value) && inputs[i].value.trim() ? value * 3 / 2 : '';
     }
-    $('SweepInput').addEventListener('change', proposeRange);
+    // The range proposed follows the swept box and each press, until one is
+    // typed.
+    let rangeTyped = false;
+    for (const id of ['SweepFrom', 'SweepTo']) {
+        $(id).addEventListener('input', () => { rangeTyped = true; });
+    }
+    $('SweepInput').addEventListener('change', () => {
+        rangeTyped = false;
+        proposeRange();
+    });
+    page.afterPress.push(() => { if (!rangeTyped) proposeRange(); });
     proposeRange();
     let sweepTable = '';
     $('SweepForm').addEventListener('submit', (event) => {

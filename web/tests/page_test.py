@@ -275,6 +275,19 @@ class PageTest(unittest.TestCase):
         self.box("SweepRun").click()
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 13)
 
+    def test_the_sweep_range_follows_each_press_until_one_is_typed(self):
+        self.press()
+        self.assertEqual(self.box("SweepFrom").get_attribute("value"), "30")
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        self.assertEqual(self.box("SweepFrom").get_attribute("value"), "6")
+        self.assertEqual(self.box("SweepTo").get_attribute("value"), "18")
+        self.box("SweepTo").clear()
+        self.box("SweepTo").send_keys("40")
+        self.type_inputs(["60", "368", "200", "20", "75", "5"])
+        self.press()
+        self.assertEqual(self.box("SweepTo").get_attribute("value"), "40")
+
     def test_a_sweep_of_a_few_bits_is_plotted_not_frozen(self):
         self.type_inputs(["150", "375", "100", "100", "75", "24"])
         Select(self.box("SweepInput")).select_by_index(4)  # the efficiency
