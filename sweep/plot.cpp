@@ -32,6 +32,18 @@ constexpr PlanColumn kPlanSeries[] = {
     {"plan_P_core_W", "磁芯损耗", "W"},    {"plan_dT_K", "温升", "K"},
 };
 
+// The plan's columns as an engineer writes the quantity: "plan_Bpk_T" is Bpk.
+std::string ShownSymbol(std::string_view symbol) {
+    if (!symbol.starts_with("plan_")) return std::string(symbol);
+    symbol.remove_prefix(5);
+    for (const std::string_view unit : {"_T", "_W", "_K"}) {
+        if (symbol.ends_with(unit)) symbol.remove_suffix(unit.size());
+    }
+    if (symbol == "P_copper") return "Pcu";
+    if (symbol == "P_core") return "Pfe";
+    return std::string(symbol);
+}
+
 double Value(const record::DesignRecord& record, std::string_view symbol) {
     const record::QuantityValue* value = record.Find(symbol);
     return value != nullptr ? value->number : kNaN;
@@ -133,7 +145,7 @@ void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series
         svg.Text(p.left - 4, p.Y(t) + 3, record::ReadableNumber(t), kSmall, "end");
     }
     svg.Line(p.left, p.top + kPanelHeight, p.left + kPanelWidth, p.top + kPanelHeight, axis);
-    std::string title = s.caption + " " + s.symbol;
+    std::string title = s.Label();
     if (!s.unit.empty()) title += "（" + std::string(record::ReadableUnit(s.unit)) + "）";
     svg.Text(p.left, p.top - 6, title, kText);
     svg.Text(p.left + kPanelWidth, p.top + kPanelHeight + 26, data.xCaption, kSmall, "end");
@@ -251,6 +263,10 @@ void SweepData::Add(const SweepPoint& point) {
         }
     }
     lastWarnings_ = std::move(warnings);
+}
+
+std::string Series::Label() const {
+    return caption + " " + ShownSymbol(symbol);
 }
 
 std::string MarkText(const SweepData& data, const Mark& mark) {

@@ -11,6 +11,8 @@ namespace flyback::sweep {
 struct Series {
     std::string symbol, caption, unit;
     std::vector<double> values;
+    // As people read it, never a program's name: "峰值磁通密度 Bpk".
+    std::string Label() const;
 };
 
 // Where something begins along a sweep: a core (the first point's too), a

@@ -189,7 +189,7 @@ bool SweepWindow::Run() {
     const int kept = std::max(0, shown_->currentIndex());
     shown_->clear();
     for (const sweep::Series& s : data_->series) {
-        shown_->addItem(FromUtf8(s.caption + " " + s.symbol));
+        shown_->addItem(FromUtf8(s.Label()));
     }
     shown_->setCurrentIndex(std::min(kept, shown_->count() - 1));
     marks_->setText(MarksText(*data_));
@@ -230,7 +230,7 @@ void SweepWindow::ShowSeries() {
     AddLines(chart, data_->x, s.values, *xAxis, *yAxis);
     AddMarks(chart, data_->coreChanges, QColor(0x77, 0x77, 0x77), *xAxis, *yAxis);
     AddMarks(chart, data_->warningStarts, QColor(0xd6, 0x80, 0x00), *xAxis, *yAxis);
-    chart.setTitle(FromUtf8(s.caption + " " + s.symbol));
+    chart.setTitle(FromUtf8(s.Label()));
 }
 
 void SweepWindow::CopyTable() const {

@@ -159,6 +159,33 @@ TEST(SweepTest, ARangesProblemIsNamed) {
     }
 }
 
+// What a person reads of a plot names quantities as engineers write them,
+// never by a program's column names.
+TEST(SweepTest, APlotsTextsHoldNoProgramNames) {
+    RangeProblem problem{};
+    const auto range = ReadSweep("P=5:300:30", problem);
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    SweepData data(*range, true);
+    RunSweep(*range, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
+             [&](const SweepPoint& point) {
+                 data.Add(point);
+                 return true;
+             });
+    for (const Series& s : data.series) EXPECT_EQ(s.Label().find('_'), std::string::npos);
+    for (const auto* marks : {&data.coreChanges, &data.warningStarts}) {
+        for (const Mark& mark : *marks) EXPECT_EQ(mark.text.find('_'), std::string::npos);
+    }
+    const std::string svg = PlotSvg(data);
+    std::string texts;  // every text element's content
+    for (std::size_t at = svg.find("<text"); at != std::string::npos;
+         at = svg.find("<text", at + 1)) {
+        const std::size_t start = svg.find('>', at) + 1;
+        texts += svg.substr(start, svg.find("</text>", start) - start) + "\n";
+    }
+    EXPECT_EQ(texts.find("plan_"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("峰值磁通密度 Bpk（T）"), std::string::npos);
+}
+
 TEST(SweepTest, ASweepStopsWhenAskedTo) {
     RangeProblem problem{};
     const auto range = ReadSweep("P=1:100:1000", problem);
