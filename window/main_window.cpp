@@ -10,11 +10,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QValidator>
 #include <limits>
 #include <string>
@@ -69,7 +72,11 @@ QIcon WindowIcon() {
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
-    ui_->setupUi(this);
+    // The form as designed, at its own size, with the menu bar above it.
+    form_ = new QWidget(this);
+    ui_->setupUi(form_);
+    form_->setFixedSize(form_->size());
+    setWindowTitle(form_->windowTitle());
     text1_ = {ui_->Text1_0, ui_->Text1_1, ui_->Text1_2, ui_->Text1_3, ui_->Text1_4, ui_->Text1_5};
     text2_ = {ui_->Text2_0, ui_->Text2_1, ui_->Text2_2, ui_->Text2_3,
               ui_->Text2_4, ui_->Text2_5, ui_->Text2_6};
@@ -85,7 +92,14 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     }
     setWindowIcon(WindowIcon());
     AddWindowActions();
-    // The layout does not stretch; below its design size results would be cut off.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(NewMenuBar());
+    layout->addWidget(form_, 0, Qt::AlignLeft | Qt::AlignTop);
+    OfferMainsOnTheVoltageBoxes();
+    // The form does not stretch; below its design size results would be cut off.
+    adjustSize();
     setMinimumSize(size());
     normalPalette_ = text1_[0]->palette();
     connect(ui_->Command1, &QPushButton::clicked, this, &MainWindow::OnCommand1Pressed);
@@ -202,9 +216,52 @@ void MainWindow::AddWindowActions() {
                     &MainWindow::ShowAbout);
     ui_->Command1->setToolTip(
         QStringLiteral("计算（按钮有焦点时也可按空格键或回车键）\n"
-                       "计算过程 Ctrl+D · 复制设计 Ctrl+Shift+C · 保存报告 Ctrl+S · 打印 Ctrl+P · "
-                       "关于 F1\n"
-                       "（也在窗口空白处的右键菜单中）"));
+                       "其余功能在窗口上方的菜单中，也在窗口空白处的右键菜单中"));
+}
+
+QAction* MainWindow::Action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+// In the usual order, each item with its shortcut beside it.
+QMenuBar* MainWindow::NewMenuBar() {
+    auto* bar = new QMenuBar(this);
+    const auto menu = [bar](const QString& title, std::initializer_list<QAction*> actions) {
+        QMenu* m = bar->addMenu(title);
+        for (QAction* action : actions) {
+            if (action == nullptr) {
+                m->addSeparator();
+            } else {
+                m->addAction(action);
+            }
+        }
+    };
+    auto* close = new QAction(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("closeAction"));
+    close->setShortcut(QKeySequence::Close);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+    menu(QStringLiteral("文件(&F)"),
+         {Action("saveReportAction"), Action("printAction"), nullptr, close});
+    menu(QStringLiteral("编辑(&E)"), {Action("copyDesignAction")});
+    menu(QStringLiteral("工具(&T)"), {Action("workingAction"), Action("windingAction"),
+                                      Action("sweepAction"), nullptr, Action("mainsAction")});
+    menu(QStringLiteral("帮助(&H)"), {Action("problemsAction"), nullptr, Action("aboutAction")});
+    return bar;
+}
+
+// 由交流输入… where the two voltages are typed, after the box's own items.
+void MainWindow::OfferMainsOnTheVoltageBoxes() {
+    for (QLineEdit* box : {ui_->Text1_1, ui_->Text1_2}) {
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& at) {
+            QMenu* menu = box->createStandardContextMenu();
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->addSeparator();
+            menu->addAction(Action("mainsAction"));
+            menu->popup(box->mapToGlobal(at));
+        });
+    }
 }
 
 void MainWindow::RefuseTooLongText() {

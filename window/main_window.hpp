@@ -22,6 +22,7 @@
 class QAction;
 class QKeySequence;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 
 namespace Ui {
@@ -83,6 +84,9 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QAction* Action(const char* name) const;
+    QMenuBar* NewMenuBar();
+    void OfferMainsOnTheVoltageBoxes();
     enum class BoxState { Normal, Warned, OutOfDate };
     static constexpr QColor kWarningBackground{0xFF, 0xE0, 0x8A};  // amber
     static constexpr QColor kOutOfDateText{0x90, 0x90, 0x90};
@@ -105,6 +109,7 @@ class MainWindow : public QWidget {
     void NameBoxesAfterTheirCaptions();
 
     std::unique_ptr<Ui::Form1> ui_;
+    QWidget* form_ = nullptr;  // the form as designed, under the menu bar
     std::array<QLineEdit*, numtext::kInputCount> text1_{};
     std::array<QLineEdit*, numtext::kResultCount> text2_{};
     FaultReporter reportFault_ = ShowFaultMessageBox;

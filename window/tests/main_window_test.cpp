@@ -19,7 +19,13 @@ class MainWindowTest : public QObject {
 
     void opensWithTheCaptionAndClientSize() {
         QCOMPARE(window_->windowTitle(), QString("单端反激变换式开关电源变压器的设计"));
-        QCOMPARE(window_->size(), QSize(549, 212));
+        // The form at its design size, the menu bar above it.
+        const QWidget* form = window_->Command1()->parentWidget();
+        const auto* bar = window_->findChild<QMenuBar*>();
+        QVERIFY(bar != nullptr);
+        QCOMPARE(form->size(), QSize(549, 212));
+        QCOMPARE(form->pos(), QPoint(0, bar->height()));
+        QCOMPARE(window_->size(), QSize(549, 212 + bar->height()));
         QVERIFY(!window_->windowIcon().isNull());
         const QList<QSize> sizes = window_->windowIcon().availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)));
@@ -213,7 +219,34 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->Text1()[3]->selectedText(), QString("0"));
     }
 
-    void cannotBeMadeSmallerThanItsDesign() { QCOMPARE(window_->minimumSize(), QSize(549, 212)); }
+    void cannotBeMadeSmallerThanItsDesign() {
+        const int bar = window_->findChild<QMenuBar*>()->height();
+        QCOMPARE(window_->minimumSize(), QSize(549, 212 + bar));
+    }
+
+    // Every function in the menus, in the usual order, with its shortcut;
+    // 由交流输入… also where the voltages are typed.
+    void menusHoldEveryFunction() {
+        const auto* bar = window_->findChild<QMenuBar*>();
+        QStringList titles;
+        QStringList items;
+        for (QAction* menu : bar->actions()) {
+            titles << menu->text();
+            for (const QAction* item : menu->menu()->actions()) {
+                if (!item->isSeparator()) items << item->text();
+            }
+        }
+        QCOMPARE(titles, QStringList({"文件(&F)", "编辑(&E)", "工具(&T)", "帮助(&H)"}));
+        QCOMPARE(items, QStringList({"保存报告…", "打印…", "关闭", "复制设计", "计算过程",
+                                     "绕制方案", "扫描…", "由交流输入…", "目录与设置的问题…",
+                                     "关于"}));
+        QCOMPARE(window_->findChild<QAction*>("saveReportAction")->shortcut(),
+                 QKeySequence(QKeySequence::Save));
+        QCOMPARE(window_->findChild<QAction*>("closeAction")->shortcut(),
+                 QKeySequence(QKeySequence::Close));
+        QCOMPARE(window_->Text1()[1]->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(window_->Text1()[2]->contextMenuPolicy(), Qt::CustomContextMenu);
+    }
 
     void pressShowsTheWorkedExample() {
         Press();
@@ -317,7 +350,7 @@ class MainWindowTest : public QObject {
         QVERIFY(ToolTipText(window_->Text2()[6]).contains("Lp = 0.75 × (200 × 0.375)²"));
         QVERIFY(ToolTipText(window_->Text1()[3]).contains("kHz"));
         QVERIFY(ToolTipText(window_->Text1()[3]).contains("20"));
-        QVERIFY(window_->Command1()->toolTip().contains("Ctrl+S"));
+        QVERIFY(window_->Command1()->toolTip().contains("菜单"));
     }
 
     void faultIsReportedAndTheWindowStays_data() {
