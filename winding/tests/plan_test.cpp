@@ -183,6 +183,25 @@ TEST(PlanTest, BiasWindingAndTripleInsulatedSecondary) {
     EXPECT_FALSE(plan.windings[2].Irms_A);
 }
 
+// The turns are the fewest whose flux density stays within Bmax: over a fine
+// range of Bmax on each supply, never above it (some of these need more
+// secondary turns than the first guess).
+TEST(PlanTest, TheFluxDensityNeverExceedsBmax) {
+    int plans = 0;
+    for (const Supply& s : kSupplies) {
+        const record::DesignRecord record = record::RecordPress(s.texts);
+        for (int step = 0; step <= 60; ++step) {
+            Options options;
+            options.Bmax_T = 0.15 + 0.005 * step;
+            const PlanOutcome outcome = PlanWinding(record, options, Parts());
+            if (!outcome.plan) continue;
+            EXPECT_LE(outcome.plan->Bpk_T, options.Bmax_T) << s.name << " at " << options.Bmax_T;
+            ++plans;
+        }
+    }
+    EXPECT_GT(plans, 150);
+}
+
 // A user's wire too fine to wind is never taken, not even for the bias
 // winding, which once took the thinnest wire there was.
 TEST(PlanTest, NoWindingIsGivenAWireTooFineToWind) {
