@@ -87,7 +87,11 @@ window.FlybackPage.boxes = function (page) {
         results.forEach((box, i) => {
             const lines = derived.get(box.id);
             if (lines) box.dataset.invalidInput = 'true'; else delete box.dataset.invalidInput;
-            if (!page.lastPress) return;
+            if (!page.lastPress) {  // the form's initial texts are not a design
+                box.dataset.stale = 'true';
+                setNote(box, '尚未计算：这是窗体的初始文字，按 => 计算');
+                return;
+            }
             if (isStale) {  // grey, as the window shows it, warned or not
                 box.dataset.stale = 'true';
                 delete box.dataset.warned;

@@ -479,7 +479,13 @@ void MainWindow::ShowBoxStates() {
                              : QStringLiteral("单位：") + FromUtf8(numtext::kInputBoxes[i].unit));
         SetPlainToolTip(text1_[i], notes.join('\n'));
     }
-    if (!lastPress_) return;  // the design-time texts are not a design
+    if (!lastPress_) {  // the design-time texts are not a design
+        for (QLineEdit* box : text2_) {
+            ShowState(box, BoxState::OutOfDate);
+            SetPlainToolTip(box, QStringLiteral("尚未计算：这是窗体的初始文字，按 => 计算"));
+        }
+        return;
+    }
     LabelDesignActions(outOfDate);
     if (working_ != nullptr) working_->ShowPress(*lastPress_, outOfDate);
     if (winding_ != nullptr && plan_) winding_->ShowPlan(*plan_, outOfDate);
@@ -509,11 +515,16 @@ void MainWindow::LabelDesignActions(bool lastPressOnly) {
     }
 }
 
+// Amber and bold where warned, so that the warning shows without its colour;
+// grey and italic where out of date.
 void MainWindow::ShowState(QLineEdit* box, BoxState state) const {
     QPalette palette = normalPalette_;
     if (state == BoxState::Warned) palette.setColor(QPalette::Base, kWarningBackground);
-    if (state == BoxState::OutOfDate) palette.setColor(QPalette::Text, kOutOfDateText);
     box->setPalette(palette);
+    ShowOutOfDate(box, state == BoxState::OutOfDate, normalPalette_.color(QPalette::Text));
+    QFont font = box->font();
+    font.setBold(state == BoxState::Warned);
+    box->setFont(font);
 }
 
 }  // namespace flyback::window

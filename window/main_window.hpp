@@ -89,7 +89,6 @@ class MainWindow : public QWidget {
     void OfferMainsOnTheVoltageBoxes();
     enum class BoxState { Normal, Warned, OutOfDate };
     static constexpr QColor kWarningBackground{0xFF, 0xE0, 0x8A};  // amber
-    static constexpr QColor kOutOfDateText{0x90, 0x90, 0x90};
 
     void OnCommand1Pressed();
     void RenewPlan();

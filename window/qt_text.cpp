@@ -1,5 +1,9 @@
 #include "window/qt_text.hpp"
 
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+
 #include <QTextDocument>
 #include <QWidget>
 
@@ -24,6 +28,19 @@ QString ToolTipText(const QWidget* widget) {
     QTextDocument document;
     document.setHtml(widget->toolTip());
     return document.toPlainText();
+}
+
+}  // namespace flyback::window
+
+namespace flyback::window {
+
+void ShowOutOfDate(QWidget* widget, bool outOfDate, const QColor& normalText) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, outOfDate ? kOutOfDateText : normalText);
+    widget->setPalette(palette);
+    QFont font = widget->font();
+    font.setItalic(outOfDate);
+    widget->setFont(font);
 }
 
 }  // namespace flyback::window

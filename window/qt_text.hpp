@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <string_view>
 
@@ -22,5 +23,11 @@ void SetPlainToolTip(QWidget* widget, const QString& text);
 
 // The tooltip as a user sees it: the plain text of its markup.
 QString ToolTipText(const QWidget* widget);
+
+// Text of an earlier press, or not yet calculated: grey that still reads at
+// 7:1 on white (5.4:1 on amber), and italic, so that it is told apart without
+// the colour.
+inline constexpr QColor kOutOfDateText{0x59, 0x59, 0x59};
+void ShowOutOfDate(QWidget* widget, bool outOfDate, const QColor& normalText);
 
 }  // namespace flyback::window

@@ -56,10 +56,7 @@ void FillRow(QTableWidget* table, int row, const QStringList& cells) {
 }
 
 void Grey(QTableWidget* table, bool grey) {
-    QPalette palette = table->palette();
-    palette.setColor(QPalette::Text, grey ? QColor(0x90, 0x90, 0x90)
-                                          : table->parentWidget()->palette().color(QPalette::Text));
-    table->setPalette(palette);
+    ShowOutOfDate(table, grey, table->parentWidget()->palette().color(QPalette::Text));
 }
 
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
@@ -350,7 +347,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     for (QSvgWidget* picture : {build_, currents_}) {
         picture->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
         auto* fade = new QGraphicsOpacityEffect(picture);  // grey as the tables, for the last press
-        fade->setOpacity(inputsChanged ? 0.35 : 1);
+        fade->setOpacity(inputsChanged ? 0.6 : 1);
         picture->setGraphicsEffect(fade);
     }
     warnings_->setText(warnings.join('\n'));

@@ -73,10 +73,7 @@ void WorkingWindow::ShowPress(const record::DesignRecord& record, bool inputsCha
         ++row;
     }
     quantities_->resizeColumnsToContents();
-    QPalette palette = quantities_->palette();
-    palette.setColor(QPalette::Text, inputsChanged ? QColor(0x90, 0x90, 0x90)
-                                                   : QWidget::palette().color(QPalette::Text));
-    quantities_->setPalette(palette);
+    ShowOutOfDate(quantities_, inputsChanged, QWidget::palette().color(QPalette::Text));
     keyValues_->setEnabled(!inputsChanged);
 }
 

@@ -329,6 +329,31 @@ class PageTest(unittest.TestCase):
         self.assertTrue(families and all(box.is_selected() for box in families))
         self.driver.execute_script("localStorage.clear()")
 
+    def test_text_reads_at_four_and_a_half_to_one_in_every_state(self):
+        """Before a press (not yet calculated), after one, warned and out of
+        date, each result box's text against its background, from the styles;
+        and a state shown by more than a colour."""
+        contrast = """
+            const rgb = (c) => c.match(/[0-9.]+/g).slice(0, 3).map(Number).map((v) => {
+                v /= 255; return v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4; });
+            const lum = (c) => { const [r, g, b] = rgb(c); return 0.2126 * r + 0.7152 * g + 0.0722 * b; };
+            const s = getComputedStyle(document.getElementById(arguments[0]));
+            const [a, b] = [lum(s.color), lum(s.backgroundColor)].sort((x, y) => y - x);
+            return [(a + 0.05) / (b + 0.05), s.fontStyle, s.fontWeight];"""
+        ratio, style, _ = self.driver.execute_script(contrast, "Text2_0")
+        self.assertGreaterEqual(ratio, 4.5)
+        self.assertEqual(style, "italic")
+        self.assertTrue(self.box("Text2_0").get_attribute("title").startswith("尚未计算"))
+        self.press()
+        self.assertGreaterEqual(self.driver.execute_script(contrast, "Text2_0")[0], 4.5)
+        self.type_inputs(["60", "368", "200", "2000", "75", "5"])  # a frequency warned of
+        ratio, _, weight = self.driver.execute_script(contrast, "Text1_3")
+        self.assertGreaterEqual(ratio, 4.5)
+        self.assertGreaterEqual(int(weight), 700)
+        ratio, style, _ = self.driver.execute_script(contrast, "Text2_0")  # out of date
+        self.assertGreaterEqual(ratio, 4.5)
+        self.assertEqual(style, "italic")
+
     def test_the_focus_tip_takes_no_click(self):
         assert_tip_takes_no_click(self, self.driver)
 

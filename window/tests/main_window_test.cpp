@@ -134,14 +134,29 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // As designed once a press has written the results (before one, they are
+    // marked as not yet calculated).
     void fontsKeepTheirSizes() {
         QFETCH(QString, name);
         QFETCH(double, points);
+        Press();
         const QFont font = Child(name)->font();
         QCOMPARE(font.pointSizeF(), points);
         QCOMPARE(font.family(), QString("MS Sans Serif"));
         QCOMPARE(font.weight(), QFont::Normal);
         QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+    }
+
+    // The form's initial results are kept, but marked as not yet calculated,
+    // by more than their colour.
+    void initialResultsAreMarkedNotYetCalculated() {
+        for (QLineEdit* box : window_->Text2()) {
+            QCOMPARE(box->palette().color(QPalette::Text), flyback::window::kOutOfDateText);
+            QVERIFY(box->font().italic());
+            QVERIFY(ToolTipText(box).startsWith("尚未计算"));
+        }
+        Press();
+        for (QLineEdit* box : window_->Text2()) QVERIFY(!box->font().italic());
     }
 
     void buttonHasTheFocusAndIsNoDefault() {

@@ -118,7 +118,8 @@ class ToolWindowsTest : public QObject {
         }
 
         QTest::keyClicks(window_->Text1()[0], "0");
-        QCOMPARE(plan->windings()->palette().color(QPalette::Text), QColor(0x90, 0x90, 0x90));
+        QCOMPARE(plan->windings()->palette().color(QPalette::Text), flyback::window::kOutOfDateText);
+        QVERIFY(plan->windings()->font().italic());
 
         MainWindow next;  // the next run starts with the options left
         TypeInputs(next, {"12", "375", "120", "65", "80", "12"});
