@@ -2,7 +2,7 @@
 """Checks that the tests pin the plan, the mains helper, the drawing and the
 sweep: each mutant changes one constant, operand or condition, the suite is
 built and run, and a mutant that no test fails is printed. Restores every file.
-    scripts/mutants.py BUILD_DIR"""
+    scripts/mutants.py BUILD_DIR [NUMBER ...]   (only those mutants)"""
 import pathlib
 import subprocess
 import sys
@@ -66,8 +66,11 @@ def killed(build):
 
 def main():
     build = sys.argv[1]
+    only = {int(n) for n in sys.argv[2:]}
     alive = 0
     for number, (name, text, mutated) in enumerate(MUTANTS, 1):
+        if only and number not in only:
+            continue
         path = ROOT / name
         original = path.read_text(encoding="utf-8")
         assert original.count(text) == 1, f"{name}: {text!r} is not there once"
@@ -80,7 +83,8 @@ def main():
         print(f"{number:2} {verdict or 'ALIVE'}: {name}: {mutated}", flush=True)
     subprocess.run(["cmake", "--build", build, "-j2", "--target", *TARGETS], capture_output=True,
                    check=False)
-    print(f"{len(MUTANTS) - alive} of {len(MUTANTS)} mutants killed")
+    tried = len(only) if only else len(MUTANTS)
+    print(f"{tried - alive} of {tried} mutants killed")
     return 0 if alive == 0 else 1
 
 

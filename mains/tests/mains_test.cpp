@@ -73,6 +73,10 @@ TEST(MainsTest, HoldUpTimeProposesTheLargerCapacitor) {
         {176, 60, 0.85, 20, 330, BulkRule::Holdup},
         {176, 60, 0.85, 5, 100, BulkRule::PerWatt},
         {176, 60, 0.85, 0, 100, BulkRule::PerWatt},
+        // 3 µF a watt, not less: 80 W in takes 240 µF, so 330 µF.
+        {85, 60, 0.75, std::nullopt, 330, BulkRule::PerWatt},
+        // 15.7 ms needs 493.5 µF, just above 470 µF: 680 µF.
+        {85, 57, 0.85, 15.7, 680, BulkRule::Holdup},
     };
     for (const auto& c : cases) {
         MainsSupply supply{c.minAc, 265, c.power, c.efficiency, std::nullopt};

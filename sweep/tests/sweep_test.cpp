@@ -42,6 +42,9 @@ TEST(SweepTest, PointsRunFromOneEndToTheOther) {
     EXPECT_EQ(SweepText(*range, 4), "90");
     const auto thirds = ReadSweep("P=0.1:0.3:3", problem);
     EXPECT_EQ(SweepValue(*thirds, 2), 0.3);  // the end itself, not 0.1 + 2 × 0.1
+    const auto down = ReadSweep("P=0.7:0.1:4", problem);
+    EXPECT_EQ(SweepValue(*down, 3), 0.1);  // not 0.7 + 3 × −0.2 = 0.09999999999999998
+    EXPECT_EQ(SweepText(*down, 3), "0.1");
 }
 
 TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
@@ -94,6 +97,8 @@ TEST(SweepTest, TicksAreFewAndInsideTheirRange) {
         }
     }
     EXPECT_EQ(Ticks(0, 100, 5), (std::vector<double>{0, 20, 40, 60, 80, 100}));
+    EXPECT_EQ(Ticks(0, 25, 5), (std::vector<double>{0, 5, 10, 15, 20, 25}));  // 5s
+    EXPECT_EQ(Ticks(0, 1, 5), (std::vector<double>{0, 0.2, 0.4, 0.6000000000000001, 0.8, 1}));
 }
 
 TEST(SweepTest, AFlatSeriesIsCentredWithRoom) {

@@ -206,7 +206,7 @@ TEST(PlanTest, TheFluxDensityNeverExceedsBmax) {
 // winding, which once took the thinnest wire there was.
 TEST(PlanTest, NoWindingIsGivenAWireTooFineToWind) {
     catalogue::Catalogue parts = Parts();
-    for (const double fine : {0.05, 1e-10}) {
+    for (const double fine : {0.095, 0.05, 1e-10}) {
         catalogue::Wire wire;
         wire.name = "fine " + std::to_string(fine);
         wire.conductor_mm = fine;
@@ -231,6 +231,15 @@ TEST(PlanTest, FluxDensityLoweredAddsTurnsAndWarnsOfASmallGapOrSaturation) {
     ASSERT_TRUE(lowPlan.plan && highPlan.plan);
     EXPECT_LE(lowPlan.plan->Bpk_T, 0.15);
     EXPECT_TRUE(HasWarning(*highPlan.plan, "saturation_at_current_limit"));
+}
+
+// The duty cycle's note from just above 0.5: the 12 V supply's 0.5056.
+TEST(PlanTest, ADutyCycleJustAboveHalfIsNoted) {
+    const PlanOutcome twelve = PlanFor({"12", "375", "120", "65", "80", "12"});
+    ASSERT_TRUE(twelve.plan);
+    ASSERT_GT(twelve.plan->Dmax, 0.5);
+    ASSERT_LT(twelve.plan->Dmax, 0.51);
+    EXPECT_TRUE(HasWarning(*twelve.plan, "duty_cycle_above_half"));
 }
 
 // Each warning where an engineer would want it, and only there.
