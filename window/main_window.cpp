@@ -347,6 +347,7 @@ void MainWindow::ShowSweep() {
     const std::array<std::string, numtext::kInputCount> texts = InputTexts();
     sweep_ = new SweepWindow(numtext::ViewsOf(texts), {windingOptions_, &parts_}, this);
     sweep_->setAttribute(Qt::WA_DeleteOnClose);
+    sweep_->Run();  // the current design's sweep, drawn at once
     sweep_->show();
     sweep_->raise();
     sweep_->activateWindow();

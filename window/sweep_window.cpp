@@ -24,6 +24,7 @@
 #include "runtime/number_text.hpp"
 #include "sweep/plot.hpp"
 #include "window/qt_text.hpp"
+#include "window/sub_window.hpp"
 
 namespace flyback::window {
 namespace {
@@ -150,7 +151,7 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     layout->addWidget(marks_);
     layout->addWidget(table_, 2);
     layout->addWidget(copy, 0, Qt::AlignRight);
-    resize(900, 760);
+    MakeSubWindow(this, QStringLiteral("sweep"), QSize(900, 760));
 }
 
 bool SweepWindow::Run() {

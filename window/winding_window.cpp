@@ -26,6 +26,7 @@
 #include "runtime/number_text.hpp"
 #include "winding/sheet.hpp"
 #include "window/qt_text.hpp"
+#include "window/sub_window.hpp"
 
 namespace flyback::window {
 namespace {
@@ -161,7 +162,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
                             static_cast<QWidget*>(tabs)}) {
         layout->addWidget(widget);
     }
-    resize(900, 760);
+    MakeSubWindow(this, QStringLiteral("winding"), QSize(900, 760));
 }
 
 QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "window/qt_text.hpp"
+#include "window/sub_window.hpp"
 
 namespace flyback::window {
 namespace {
@@ -44,7 +45,7 @@ WorkingWindow::WorkingWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
                             static_cast<QWidget*>(warnings_), static_cast<QWidget*>(quantities_)}) {
         layout->addWidget(widget);
     }
-    resize(760, 520);
+    MakeSubWindow(this, QStringLiteral("working"), QSize(760, 520));
 }
 
 void WorkingWindow::ShowPress(const record::DesignRecord& record, bool inputsChanged) {

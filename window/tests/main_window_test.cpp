@@ -252,9 +252,9 @@ class MainWindowTest : public QObject {
             }
         }
         QCOMPARE(titles, QStringList({"文件(&F)", "编辑(&E)", "工具(&T)", "帮助(&H)"}));
-        QCOMPARE(items, QStringList({"保存报告…", "打印…", "关闭", "复制设计", "计算过程",
-                                     "绕制方案", "扫描…", "由交流输入…", "目录与设置的问题…",
-                                     "关于"}));
+        QCOMPARE(items,
+                 QStringList({"保存报告…", "打印…", "关闭", "复制设计", "计算过程", "绕制方案",
+                              "扫描…", "由交流输入…", "目录与设置的问题…", "关于"}));
         QCOMPARE(window_->findChild<QAction*>("saveReportAction")->shortcut(),
                  QKeySequence(QKeySequence::Save));
         QCOMPARE(window_->findChild<QAction*>("closeAction")->shortcut(),

@@ -118,7 +118,8 @@ class ToolWindowsTest : public QObject {
         }
 
         QTest::keyClicks(window_->Text1()[0], "0");
-        QCOMPARE(plan->windings()->palette().color(QPalette::Text), flyback::window::kOutOfDateText);
+        QCOMPARE(plan->windings()->palette().color(QPalette::Text),
+                 flyback::window::kOutOfDateText);
         QVERIFY(plan->windings()->font().italic());
 
         MainWindow next;  // the next run starts with the options left
@@ -149,6 +150,44 @@ class ToolWindowsTest : public QObject {
         sweep->from()->setText("x");
         QVERIFY(!sweep->Run());
         QVERIFY(sweep->problem()->isVisibleTo(sweep));
+    }
+
+    // Each window beside the form opens within the screen, closes with Esc or
+    // Ctrl+W, and opens again where it was left; the sweep opens drawn.
+    void subWindowsFitTheScreenCloseWithEscAndKeepTheirPlace() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        window_->ShowWorking();
+        window_->ShowSweep();
+        QVERIFY(!window_->Sweep()->chart()->chart()->series().isEmpty());
+        const QList<QWidget*> windows = {window_->Winding(), window_->Sweep(),
+                                         window_->findChild<QWidget*>("workingWindow")};
+        for (QWidget* sub : windows) {
+            QVERIFY(sub != nullptr && sub->isVisible());
+            const QRect screen = sub->screen()->availableGeometry();
+            QVERIFY2(sub->width() <= screen.width() && sub->height() <= screen.height(),
+                     qPrintable(sub->objectName()));
+        }
+        flyback::window::WindingWindow* plan = window_->Winding();
+        plan->resize(plan->minimumSizeHint().width() + 10, 400);
+        const QSize left = plan->size();
+        QApplication::setActiveWindow(plan);
+        QVERIFY(QTest::qWaitForWindowActive(plan));
+        QTest::keyClick(plan, Qt::Key_Escape);
+        QVERIFY(!plan->isVisible());
+        window_->ShowWinding();
+        QCOMPARE(window_->Winding()->size(), left);
+        QApplication::setActiveWindow(window_->Winding());
+        QVERIFY(QTest::qWaitForWindowActive(window_->Winding()));
+        QTest::keySequence(window_->Winding(), QKeySequence::Close);
+        QVERIFY(!window_->Winding()->isVisible());
+        MainWindow next;  // the next run opens it where it was left
+        TypeInputs(next, {"12", "375", "120", "65", "80", "12"});
+        QTest::mouseClick(next.Command1(), Qt::LeftButton);
+        next.ShowWinding();
+        QCOMPARE(next.Winding()->size(), left);
+        QSettings().remove("windows");
     }
 };
 
