@@ -25,6 +25,7 @@ constexpr double kLegendX = kMargin + kAreaWidth + 40;
 constexpr long kMostConductors = 4000;
 constexpr int kMostRows = 500;
 
+constexpr double kTextSize = 12;
 constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
 constexpr std::string_view kSmallText = R"(font-size="11" fill="#444" font-family="sans-serif")";
 
@@ -115,29 +116,53 @@ double WindingRows(Svg& svg, const Winding& w, const Frame& f, double width_mm, 
     return bottom_mm + w.height_mm;
 }
 
-void Legend(Svg& svg, const Plan& plan) {
-    double y = kMargin + 10;
+struct LegendLine {
+    std::string text;
+    std::string_view colour;  // a swatch before the text, or none
+};
+
+std::vector<LegendLine> LegendLines(const Plan& plan) {
+    std::vector<LegendLine> lines;
     for (const Winding& w : plan.windings) {
-        svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", RoleColour(w.role), "#333", 0.5));
         std::string text = std::string(winding::RoleCaption(w.role)) + "  " +
                            std::to_string(w.turns) + " 匝  " + w.wire->name;
         if (w.strands > 1) text += " × " + std::to_string(w.strands);
-        svg.Text(kLegendX + 18, y, text, kText);
-        y += 20;
+        lines.push_back({text, RoleColour(w.role)});
     }
-    svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", "#e6d38a", "#333", 0.5));
-    svg.Text(kLegendX + 18, y, "胶带 " + ReadableValue(winding::physics::kTape_mm, "mm") + " 每层",
-             kText);
-    y += 30;
-    svg.Text(kLegendX, y,
-             "铜填充系数 " + ReadableValue(plan.fill, "") + "（上限 " +
-                 ReadableValue(plan.options.fillMax, "") + "）",
-             kText);
-    svg.Text(kLegendX, y + 20,
-             "绕线高度 " + ReadableValue(plan.build_mm, "mm") + " / 可绕 " +
-                 ReadableValue(plan.core->winding_height_mm, "mm"),
-             kText);
-    svg.Text(kLegendX, y + 40, plan.fits ? "放得下" : "放不下", kText);
+    lines.push_back(
+        {"胶带 " + ReadableValue(winding::physics::kTape_mm, "mm") + " 每层", "#e6d38a"});
+    lines.push_back({"铜填充系数 " + ReadableValue(plan.fill, "") + "（上限 " +
+                         ReadableValue(plan.options.fillMax, "") + "）",
+                     {}});
+    lines.push_back({"绕线高度 " + ReadableValue(plan.build_mm, "mm") + " / 可绕 " +
+                         ReadableValue(plan.core->winding_height_mm, "mm"),
+                     {}});
+    lines.push_back({plan.fits ? "放得下" : "放不下", {}});
+    return lines;
+}
+
+// The picture as wide as its widest legend line needs.
+double LegendRight(const std::vector<LegendLine>& lines) {
+    double right = 0;
+    for (const LegendLine& line : lines) {
+        right = std::max(right, kLegendX + 18 + TextWidth(line.text, kTextSize));
+    }
+    return right + kMargin;
+}
+
+void Legend(Svg& svg, const std::vector<LegendLine>& lines) {
+    double y = kMargin + 10;
+    for (const LegendLine& line : lines) {
+        if (!line.colour.empty()) {
+            svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", line.colour, "#333", 0.5));
+            svg.Text(kLegendX + 18, y, line.text, kText);
+            y += 20;
+        } else {
+            if (line.text.starts_with("铜填充系数")) y += 10;  // apart from the swatches
+            svg.Text(kLegendX, y, line.text, kText);
+            y += 20;
+        }
+    }
 }
 
 }  // namespace
@@ -169,7 +194,9 @@ std::string_view RoleColour(winding::Role role) {
 std::string BuildDrawing(const Plan& plan) {
     const Frame f = FrameFor(plan);
     const double height = kMargin * 2 + 28 + f.coreWidth * f.scale + 16;
-    Svg svg(kWidth, height, "绕组截面：" + plan.core->name + " 骨架窗口一侧，按比例");
+    const std::vector<LegendLine> legend = LegendLines(plan);
+    Svg svg(std::max(kWidth, LegendRight(legend)), height,
+            "绕组截面：" + plan.core->name + " 骨架窗口一侧，按比例");
     Core(svg, plan, f);
     long conductors = 0;
     for (const Winding& w : plan.windings) conductors += static_cast<long>(w.turns) * w.strands;
@@ -184,7 +211,7 @@ std::string BuildDrawing(const Plan& plan) {
         }
         bottom = WindingRows(svg, w, f, plan.core->winding_width_mm, bottom, bands);
     }
-    Legend(svg, plan);
+    Legend(svg, legend);
     return svg.Finish();
 }
 

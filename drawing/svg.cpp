@@ -68,4 +68,16 @@ std::string Svg::Finish() {
     return std::move(out_);
 }
 
+double TextWidth(std::string_view utf8, double fontSize) {
+    double ems = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        // Three bytes and more: CJK and the full-width forms, an em each.
+        ems += length >= 3 ? 1.0 : length == 2 ? 0.7 : 0.62;
+        i += length;
+    }
+    return ems * fontSize;
+}
+
 }  // namespace flyback::drawing

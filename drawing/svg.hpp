@@ -35,4 +35,9 @@ class Svg {
 // A coordinate as SVG takes it: at most two decimals, no trailing zeros.
 std::string Coordinate(double value);
 
+// How wide a text runs at `fontSize` in a sans-serif font, erring wide: a
+// Chinese character an em, a Latin letter or digit 0.62 em. Pictures size
+// themselves by it so that no text runs past their edge.
+double TextWidth(std::string_view utf8, double fontSize);
+
 }  // namespace flyback::drawing

@@ -44,9 +44,51 @@ class Parsed {
         return values;
     }
 
+    struct TextNode {
+        double x = 0;
+        std::string anchor, content;
+    };
+    std::vector<TextNode> Texts() const {
+        std::vector<TextNode> texts;
+        const std::vector<double> xs = Numbers("//s:text", "x");
+        const std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
+            xmlXPathNewContext(doc_.get()), xmlXPathFreeContext);
+        xmlXPathRegisterNs(context.get(), reinterpret_cast<const xmlChar*>("s"),
+                           reinterpret_cast<const xmlChar*>("http://www.w3.org/2000/svg"));
+        const std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+            xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>("//s:text"), context.get()),
+            xmlXPathFreeObject);
+        for (int i = 0; result && result->nodesetval && i < result->nodesetval->nodeNr; ++i) {
+            xmlNode* node = result->nodesetval->nodeTab[i];
+            xmlChar* anchor = xmlGetProp(node, reinterpret_cast<const xmlChar*>("text-anchor"));
+            xmlChar* content = xmlNodeGetContent(node);
+            texts.push_back({xs[static_cast<std::size_t>(i)],
+                             anchor != nullptr ? reinterpret_cast<char*>(anchor) : "start",
+                             reinterpret_cast<char*>(content)});
+            xmlFree(anchor);
+            xmlFree(content);
+        }
+        return texts;
+    }
+
   private:
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
 };
+
+// Every text inside its picture's width, at its font size (12 or smaller),
+// reckoned as the pictures reckon a text's width.
+void ExpectTextsInside(const std::string& svg) {
+    const Parsed parsed(svg);
+    const double width = parsed.Numbers("/s:svg", "width").at(0);
+    for (const Parsed::TextNode& t : parsed.Texts()) {
+        const double run = TextWidth(t.content, 12);
+        const double right = t.anchor == "end"      ? t.x
+                             : t.anchor == "middle" ? t.x + run / 2
+                                                    : t.x + run;
+        EXPECT_LE(right, width) << t.content;
+        EXPECT_GE(t.anchor == "start" ? t.x : t.x - run, 0) << t.content;
+    }
+}
 
 winding::Plan PlanFor(const numtext::InputTexts& texts, const winding::Options& options = {}) {
     auto outcome = winding::PlanWinding(record::RecordPress(texts), options, catalogue::BuiltIn());
@@ -133,6 +175,22 @@ TEST(DrawingTest, NumbersHaveAPoint) {
     EXPECT_EQ(Coordinate(1.5), "1.5");
     EXPECT_EQ(Coordinate(-0.001), "0");
     EXPECT_EQ(Coordinate(2.0), "2");
+}
+
+// A legend with many strands once ran past the picture's edge ("× 5" cut off).
+TEST(PicturesTest, EveryTextLiesInsideItsPicture) {
+    for (const numtext::InputTexts& texts :
+         {numtext::InputTexts{"60", "373", "249", "100", "80", "24"},
+          numtext::InputTexts{"60", "373", "249", "65000", "80", "24"},
+          numtext::InputTexts{"12", "375", "120", "65", "80", "12"}}) {
+        winding::Options options;
+        options.Vaux_V = 15;
+        const winding::Plan plan = PlanFor(texts, options);
+        ExpectTextsInside(BuildDrawing(plan));
+        ExpectTextsInside(CurrentsDrawing(plan));
+    }
+    EXPECT_EQ(TextWidth("初级", 12), 24);
+    EXPECT_NEAR(TextWidth("0.1 mm × 16", 12), 12 * (0.62 * 9 + 0.7 + 0.62), 1e-9);
 }
 
 }  // namespace
