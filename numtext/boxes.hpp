@@ -85,4 +85,9 @@ inline constexpr std::size_t kMaxInputText = std::size_t{1} << 20;
 inline constexpr std::string_view kTextTooLongMessage =
     "文本超过 1 MiB（1048576 字节），未被接受；输入框中的文本保持不变。";
 
+// What Enter in an input box says: it calculates nothing, as on the desktop
+// the form was made for, and this is what does.
+inline constexpr std::string_view kHowToCalculate =
+    "按 => 按钮计算（按钮有焦点时也可按回车键或空格键）";
+
 }  // namespace flyback::numtext

@@ -111,6 +111,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_text_too_long_message() {
     Answer() = flyback::numtext::kTextTooLongMessage;
 }
 
+// What Enter in an input box says, as the window says it.
+EMSCRIPTEN_KEEPALIVE void flyback_how_to_calculate() {
+    Answer() = flyback::numtext::kHowToCalculate;
+}
+
 // The box table, for the page's test to hold the page's captions to:
 // {"inputs":[{"caption":..,"unit":..,"symbol":..},...],"results":[{"box":..,
 // "row":..,"caption":..,"symbol":..},...]}, each list by box index.

@@ -10,6 +10,7 @@
 //   engine.boxes()            the box table: {inputs, results}, captions and symbols
 //   engine.maxInputText       the longest text, in UTF-8 bytes, a box takes
 //   engine.textTooLongMessage what the window says of a longer one
+//   engine.howToCalculate     what Enter in an input box says
 //   engine.page               what the page shows, each in one call:
 //     .press(texts)             a press: {answer (with details), faultMessage,
 //                               suspectInput, notes, working, winding}
@@ -63,6 +64,12 @@
     Object.defineProperty(Module, 'textTooLongMessage', {
         get() {
             Module['_flyback_text_too_long_message']();
+            return answer();
+        },
+    });
+    Object.defineProperty(Module, 'howToCalculate', {
+        get() {
+            Module['_flyback_how_to_calculate']();
             return answer();
         },
     });

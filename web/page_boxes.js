@@ -62,6 +62,15 @@ window.FlybackPage.boxes = function (page) {
         box.addEventListener('focus', () => showTip(box));
         box.addEventListener('blur', () => { tip.hidden = true; });
     }
+    // Enter in a box calculates nothing, as in the window; the tip says what does.
+    for (const box of inputs) {
+        box.addEventListener('keydown', (event) => {
+            if (event.key !== 'Enter') return;
+            showTip(box);
+            tip.textContent = engine.howToCalculate;
+            tip.hidden = false;
+        });
+    }
 
     // ---- As the user types: warnings and results out of date ---------------
 

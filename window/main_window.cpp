@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValidator>
 #include <limits>
@@ -111,6 +112,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
         input->setValidator(new TextSizeLimit(input));
         connect(input, &QLineEdit::inputRejected, this, &MainWindow::RefuseTooLongText);
         connect(input, &QLineEdit::textChanged, this, &MainWindow::ShowBoxStates);
+        input->installEventFilter(this);
     }
     ShowBoxStates();
     ui_->Command1->setFocus();
@@ -148,12 +150,19 @@ MainWindow::~MainWindow() = default;
 // Enter on the focused button presses it, as on the desktop the form was made
 // for; a push button outside a dialog takes only Space. Enter in a box does not.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->Command1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            ui_->Command1->click();
-            return true;
-        }
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == ui_->Command1 && enter) {
+        ui_->Command1->click();
+        return true;
+    }
+    // Enter in a box calculates nothing, as on the desktop the form was made
+    // for; it says what does.
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (enter && box != nullptr && std::find(text1_.begin(), text1_.end(), box) != text1_.end()) {
+        QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
+                           FromUtf8(numtext::kHowToCalculate), box);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -100,6 +100,7 @@ class PageTest(unittest.TestCase):
     def test_keyboard_on_the_button_presses_and_enter_in_a_box_does_not(self):
         self.box("Text1_0").send_keys(Keys.ENTER)
         self.assertEqual(self.results(), DESIGN_TIME)
+        self.assertIn("按 => 按钮计算", self.box("Tip").text)
         self.box("Command1").send_keys(Keys.SPACE)
         self.assertEqual(self.results(), WORKED_EXAMPLE)
 

@@ -1,4 +1,6 @@
 // The form: its captions, sizes, fonts, keys, boxes, a press and its faults.
+#include <QToolTip>
+
 #include "window_test_support.hpp"
 
 class MainWindowTest : public QObject {
@@ -302,6 +304,9 @@ class MainWindowTest : public QObject {
         QTest::keyClick(window_->Text1()[0], Qt::Key_Return);
         QTest::keyClick(window_->Text1()[0], Qt::Key_Enter);
         QCOMPARE(ResultTexts(*window_), kDesignTimeResults);
+        // It says what does calculate.
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), FromUtf8(flyback::numtext::kHowToCalculate));
     }
 
     void resultBoxesAreReadOnlyButSelectable() {
