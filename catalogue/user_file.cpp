@@ -33,7 +33,7 @@ UserFile Failed(const char* what, int error) {
 }
 
 UserFile TooLarge(std::size_t limit) {
-    constexpr std::size_t kMiB = 1024 * 1024;
+    constexpr std::size_t kMiB = std::size_t{1024} * 1024;
     return Skipped("is larger than " + (limit % kMiB == 0 ? std::to_string(limit / kMiB) + " MiB"
                                                           : std::to_string(limit) + " bytes"));
 }

@@ -8,7 +8,7 @@
 namespace flyback::catalogue {
 
 // Larger than any catalogue a person keeps; a file beyond it is not read.
-inline constexpr std::size_t kUserFileLimit = 16 * 1024 * 1024;
+inline constexpr std::size_t kUserFileLimit = std::size_t{16} * 1024 * 1024;
 
 // A user's catalogue file: its text, or why it was skipped (with the
 // system's reason where there is one). A file that is not there is neither.

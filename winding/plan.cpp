@@ -426,16 +426,15 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
         AddWarnings(plan, chain.AeRequired_m2, noneFits);
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.
-        for (auto warning = record.warnings.rbegin(); warning != record.warnings.rend();
-             ++warning) {
-            if (warning->box != record::Warning::Box::Input) continue;
-            if (warning->strength != record::Warning::Strength::Caution) continue;
-            plan.warnings.insert(
-                plan.warnings.begin(),
-                {kInputDoubtful, record::Warning::Strength::Caution,
-                 "输入可疑，以下方案按所输入的值计算：" + std::string(warning->BoxCaption()) +
-                     "：" + warning->message});
+        std::vector<PlanWarning> doubts;
+        for (const record::Warning& warning : record.warnings) {
+            if (warning.box != record::Warning::Box::Input) continue;
+            if (warning.strength != record::Warning::Strength::Caution) continue;
+            doubts.push_back({kInputDoubtful, record::Warning::Strength::Caution,
+                              "输入可疑，以下方案按所输入的值计算：" +
+                                  std::string(warning.BoxCaption()) + "：" + warning.message});
         }
+        plan.warnings.insert(plan.warnings.begin(), doubts.begin(), doubts.end());
         return {std::move(plan), {}};
     } catch (const PlanLimit& limit) {
         return {std::nullopt, limit.message};

@@ -16,6 +16,8 @@
 namespace flyback::catalogue {
 namespace {
 
+using namespace std::string_literals;
+
 const Catalogue& Parts() {
     return BuiltIn();
 }
@@ -282,7 +284,7 @@ TEST(CatalogueTest, UserRowsThatCannotBeTrustedAreRefusedByLine) {
         {"alias shadows a name", "E,Mine,E19/8/5,41,40,39.4,1615,30,8,3.75,45", "common_name: "},
         {"escape in a name", "E,Mine\x1b]0;title\x07,,41,40,39.4,1615,30,8,3.75,45",
          "name: holds a control character"},
-        {"NUL in a name", std::string("E,Mi\0ne,,41,40,39.4,1615,30,8,3.75,45", 38),
+        {"NUL in a name", "E,Mi\0ne,,41,40,39.4,1615,30,8,3.75,45"s,
          "name: holds a control character"},
         {"C1 control", "E,Mine\xc2\x9b,,41,40,39.4,1615,30,8,3.75,45",
          "name: holds a control character"},

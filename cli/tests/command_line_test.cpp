@@ -363,7 +363,7 @@ TEST(CommandLineTest, EveryListedNameFindsItsCore) {
             const std::string first = inside.substr(0, inside.find(','));
             if (first.find_first_of("0123456789") != std::string::npos) names.push_back(first);
         }
-        for (std::string typed : names) {
+        for (const std::string& typed : names) {
             std::string lower = typed, spaced = typed;
             std::transform(lower.begin(), lower.end(), lower.begin(),
                            [](unsigned char c) { return std::tolower(c); });
