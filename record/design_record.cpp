@@ -130,10 +130,32 @@ std::string ReadableText(const QuantityValue& value) {
     return quantity.value == nullptr ? value.text : ReadableValue(value.number, quantity.unit);
 }
 
+// Where a result is written in the form's exponent notation ("5.36611111E+298"):
+// the exponent, else nothing. In a narrow box the mantissa alone would be read
+// as the value.
+std::optional<std::string_view> Exponent(std::string_view text) {
+    for (std::size_t e = text.find('E'); e != std::string_view::npos; e = text.find('E', e + 1)) {
+        const std::string_view rest = text.substr(e + 1);
+        if (rest.size() >= 2 && (rest[0] == '+' || rest[0] == '-') && rest[1] >= '0' &&
+            rest[1] <= '9') {
+            return text.substr(e);
+        }
+    }
+    return std::nullopt;
+}
+
 BoxWarnings ResultBoxTip(const DesignRecord& record, int box) {
     BoxWarnings tip;
-    tip.lines = InvalidatedBy(record.warnings, box);
-    tip.marked = !tip.lines.empty();
+    if (const std::string* text = record.outcome.Text(box)) {
+        if (const auto exponent = Exponent(*text)) {
+            tip.lines.push_back("注意：按指数形式书写，" + std::string(*exponent) +
+                                " 是 10 的幂，不可只读前面的数字：" + *text);
+            tip.marked = true;
+        }
+    }
+    const std::vector<std::string> invalidated = InvalidatedBy(record.warnings, box);
+    tip.lines.insert(tip.lines.end(), invalidated.begin(), invalidated.end());
+    tip.marked = tip.marked || !invalidated.empty();
     BoxWarnings own = WarningsOn(record.warnings, Warning::Box::Result, box);
     tip.lines.insert(tip.lines.end(), own.lines.begin(), own.lines.end());
     tip.marked = tip.marked || own.marked;

@@ -74,6 +74,17 @@ window.FlybackPage.boxes = function (page) {
 
     // ---- As the user types: warnings and results out of date ---------------
 
+    // A result too long for its box shows whole in a smaller font, down to
+    // 8 px, rather than cut where it would read as another number.
+    function fitText(box) {
+        box.style.fontSize = '';
+        let size = parseFloat(getComputedStyle(box).fontSize);
+        while (box.scrollWidth > box.clientWidth && size > 8) {
+            size -= 1;
+            box.style.fontSize = size + 'px';
+        }
+    }
+
     function showBoxStates() {
         const warnings = engine.page.inputWarnings(texts());
         const derived = new Map();  // result box -> the lines of the invalid inputs
@@ -94,6 +105,7 @@ window.FlybackPage.boxes = function (page) {
         });
         const isStale = stale();
         results.forEach((box, i) => {
+            fitText(box);
             const lines = derived.get(box.id);
             if (lines) box.dataset.invalidInput = 'true'; else delete box.dataset.invalidInput;
             if (!page.lastPress) {  // the form's initial texts are not a design

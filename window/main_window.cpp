@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -534,6 +535,14 @@ void MainWindow::ShowState(QLineEdit* box, BoxState state) const {
     ShowOutOfDate(box, state == BoxState::OutOfDate, normalPalette_.color(QPalette::Text));
     QFont font = box->font();
     font.setBold(state == BoxState::Warned);
+    // A text too long for the box shows whole in a smaller font, down to 6
+    // points, rather than cut where it would read as another number.
+    const QVariant designed = box->property("exactPointSize");
+    if (designed.isValid()) font.setPointSizeF(designed.toDouble());
+    const double room = box->contentsRect().width() - 6;
+    while (font.pointSizeF() > 6 && QFontMetricsF(font).horizontalAdvance(box->text()) > room) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
     box->setFont(font);
 }
 

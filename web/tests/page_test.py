@@ -355,6 +355,24 @@ class PageTest(unittest.TestCase):
         self.assertGreaterEqual(ratio, 4.5)
         self.assertEqual(style, "italic")
 
+    def test_long_results_show_whole_and_exponents_are_marked(self):
+        self.type_inputs(["1e300", "375", "100", "100", "75", "24"])
+        self.press()
+        self.driver.find_element(By.ID, "FaultOk").click()
+        for i in range(7):
+            box = self.box(f"Text2_{i}")
+            if not box.get_attribute("value"):
+                continue
+            whole = self.driver.execute_script(
+                "const b = arguments[0]; return b.scrollWidth <= b.clientWidth;", box)
+            # Whole, or at the smallest size with the whole text in the tip.
+            if not whole:
+                self.assertEqual(box.value_of_css_property("font-size"), "8px")
+                self.assertIn(box.get_attribute("value").strip(), box.get_attribute("title"))
+            if "E+" in box.get_attribute("value"):
+                self.assertEqual(box.get_attribute("data-warned"), "true")
+                self.assertIn("指数形式", box.get_attribute("title"))
+
     def test_the_focus_tip_takes_no_click(self):
         assert_tip_takes_no_click(self, self.driver)
 

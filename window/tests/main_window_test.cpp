@@ -1,4 +1,5 @@
 // The form: its captions, sizes, fonts, keys, boxes, a press and its faults.
+#include <QFontMetricsF>
 #include <QToolTip>
 
 #include "window_test_support.hpp"
@@ -491,6 +492,25 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->Text1()[0]->text(), QString("60"));
         QCOMPARE(reports_.size(), std::size_t{1});
         QVERIFY(reports_[0].message.contains("1 MiB"));
+    }
+
+    // A result too long for its box shows whole in a smaller font, and one in
+    // exponent form is marked so that "5.366…" is not read without its E+298.
+    void longResultsShowWholeAndExponentsAreMarked() {
+        TypeInputs(*window_, {"1e300", "375", "100", "100", "75", "24"});
+        Press();
+        for (QLineEdit* box : window_->Text2()) {
+            const double room = box->contentsRect().width() - 6;
+            if (box->font().pointSizeF() > 6) {
+                QVERIFY2(QFontMetricsF(box->font()).horizontalAdvance(box->text()) <= room,
+                         qPrintable(box->text()));
+            }
+            if (box->text().contains("E+")) {
+                QVERIFY(box->font().bold());
+                QVERIFY(ToolTipText(box).contains("指数形式"));
+            }
+        }
+        QVERIFY(window_->Text2()[0]->font().pointSizeF() < 9);
     }
 
     void longCoreTextShowsItsBeginning() {
