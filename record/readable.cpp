@@ -1,5 +1,6 @@
 #include "record/readable.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -112,6 +113,17 @@ std::string ReadableValue(double value, std::string_view unit) {
         return withUnit(ReadableNumber(value));
     const std::string sign = value < 0 ? std::string(kMinus) : "";
     return withUnit(sign + Place(r.digits, r.exponent - 3 * thousands + 1), Prefix(thousands));
+}
+
+UnitScale ScaleFor(double magnitude, std::string_view unit) {
+    const std::string shown(ReadableUnit(unit));
+    if (!TakesPrefix(unit) || !(magnitude > 0) || !std::isfinite(magnitude)) return {shown, 1};
+    const int thousands = std::clamp(static_cast<int>(std::floor(std::log10(magnitude) / 3)),
+                                     kSmallestPrefix, kLargestPrefix);
+    // The decimal text of the power, so that the divisor is exact (1e-06).
+    std::array<char, 16> power{};
+    std::snprintf(power.data(), power.size(), "1e%d", 3 * thousands);
+    return {std::string(Prefix(thousands)) + shown, std::strtod(power.data(), nullptr)};
 }
 
 }  // namespace flyback::record

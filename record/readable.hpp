@@ -22,4 +22,13 @@ std::string ReadableNumber(double value);
 // The unit as people read it: "匝" for "turns", "Gs" for "gauss".
 std::string_view ReadableUnit(std::string_view unit);
 
+// The prefixed unit a scale of values around `magnitude` is best read in, and
+// what to divide them by: 4×10⁻⁴ H is read in µH (0.000001). A unit that
+// takes no prefix is returned as people read it, with 1.
+struct UnitScale {
+    std::string unit;
+    double divisor = 1;
+};
+UnitScale ScaleFor(double magnitude, std::string_view unit);
+
 }  // namespace flyback::record

@@ -140,13 +140,19 @@ void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series
         svg.Line(p.X(t), p.top, p.X(t), p.top + kPanelHeight, grid);
         svg.Text(p.X(t), p.top + kPanelHeight + 13, record::ReadableNumber(t), kSmall, "middle");
     }
+    // Turns tick at whole turns; a unit with a prefix is read in the prefix its
+    // values need (µH, not 4×10⁻⁴ H).
+    const bool whole = s.symbol == "plan_Np" || s.symbol == "plan_Ns";
+    const record::UnitScale scale =
+        record::ScaleFor(std::max(std::fabs(p.yRange.low), std::fabs(p.yRange.high)), s.unit);
     for (const double t : Ticks(p.yRange.low, p.yRange.high, 4)) {
+        if (whole && t != std::floor(t)) continue;
         svg.Line(p.left, p.Y(t), p.left + kPanelWidth, p.Y(t), grid);
-        svg.Text(p.left - 4, p.Y(t) + 3, record::ReadableNumber(t), kSmall, "end");
+        svg.Text(p.left - 4, p.Y(t) + 3, record::ReadableNumber(t / scale.divisor), kSmall, "end");
     }
     svg.Line(p.left, p.top + kPanelHeight, p.left + kPanelWidth, p.top + kPanelHeight, axis);
     std::string title = s.Label();
-    if (!s.unit.empty()) title += "（" + std::string(record::ReadableUnit(s.unit)) + "）";
+    if (!scale.unit.empty()) title += "（" + scale.unit + "）";
     svg.Text(p.left, p.top - 6, title, kText);
     svg.Text(p.left + kPanelWidth, p.top + kPanelHeight + 26, data.xCaption, kSmall, "end");
 }

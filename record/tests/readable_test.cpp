@@ -59,5 +59,23 @@ TEST(ReadableTest, BareNumbersForFormulas) {
     EXPECT_EQ(ReadableNumber(0.75), "0.75");
 }
 
+TEST(ReadableTest, AScaleIsReadInThePrefixItsValuesNeed) {
+    const struct {
+        double magnitude;
+        const char* unit;
+        const char* shown;
+        double divisor;
+    } cases[] = {
+        {4e-4, "H", "µH", 1e-6}, {1.758e-3, "H", "mH", 1e-3}, {250, "W", "W", 1},
+        {0.3, "T", "T", 1},      {100000, "Hz", "kHz", 1e3},  {7.6e-10, "F", "pF", 1e-12},
+        {0, "A", "A", 1},        {12, "turns", "匝", 1},      {1e30, "W", "GW", 1e9},
+    };
+    for (const auto& c : cases) {
+        const UnitScale scale = ScaleFor(c.magnitude, c.unit);
+        EXPECT_EQ(scale.unit, c.shown) << c.magnitude;
+        EXPECT_EQ(scale.divisor, c.divisor) << c.magnitude;
+    }
+}
+
 }  // namespace
 }  // namespace flyback::record

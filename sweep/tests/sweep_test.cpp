@@ -189,6 +189,34 @@ TEST(SweepTest, APlotsTextsHoldNoProgramNames) {
     }
     EXPECT_EQ(texts.find("plan_"), std::string::npos) << texts;
     EXPECT_NE(texts.find("峰值磁通密度 Bpk（T）"), std::string::npos);
+    // Inductance read in µH or mH, never as a power of ten.
+    EXPECT_TRUE(texts.find("Lp（µH）") != std::string::npos ||
+                texts.find("Lp（mH）") != std::string::npos)
+        << texts;
+    EXPECT_EQ(texts.find("×10"), std::string::npos) << texts;
+}
+
+// Whole turns tick at whole turns, never at half a turn.
+TEST(SweepTest, TurnsTickAtWholeTurns) {
+    RangeProblem problem{};
+    const auto range = ReadSweep("Vmin=240:260:5", problem);
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    SweepData data(*range, true);
+    RunSweep(*range, {"60", "373", "", "100", "80", "24"}, PlanSetting{{}, &parts},
+             [&](const SweepPoint& point) {
+                 data.Add(point);
+                 return true;
+             });
+    const std::string svg = PlotSvg(data);
+    const std::size_t panel = svg.find("data-symbol=\"plan_Ns\"");
+    ASSERT_NE(panel, std::string::npos);
+    const std::string ns = svg.substr(panel, svg.find("</g>", panel) - panel);
+    for (std::size_t at = ns.find("text-anchor=\"end\""); at != std::string::npos;
+         at = ns.find("text-anchor=\"end\"", at + 1)) {
+        const std::size_t start = ns.find('>', at) + 1;
+        const std::string label = ns.substr(start, ns.find('<', start) - start);
+        EXPECT_EQ(label.find('.'), std::string::npos) << label;
+    }
 }
 
 TEST(SweepTest, ASweepStopsWhenAskedTo) {
