@@ -32,6 +32,23 @@ int Count(const std::string& svg, const std::string& xpath) {
     return result && result->nodesetval ? result->nodesetval->nodeNr : 0;
 }
 
+// What a sweep's plot collects of `text` over `texts`, with the plan (on the
+// built-in catalogue's defaults) or without.
+SweepData Swept(std::string_view text, const numtext::InputTexts& texts, bool withPlan) {
+    RangeProblem problem{};
+    const auto range = ReadSweep(text, problem);
+    EXPECT_TRUE(range) << text;
+    SweepData data(range.value_or(SweepRange{}), withPlan);
+    if (!range) return data;
+    std::optional<PlanSetting> plan;
+    if (withPlan) plan = PlanSetting{{}, &catalogue::BuiltIn()};
+    RunSweep(*range, texts, plan, [&](const SweepPoint& point) {
+        data.Add(point);
+        return true;
+    });
+    return data;
+}
+
 TEST(SweepTest, PointsRunFromOneEndToTheOther) {
     RangeProblem problem{};
     const auto range = ReadSweep("eta=50:90:5", problem);
@@ -48,16 +65,7 @@ TEST(SweepTest, PointsRunFromOneEndToTheOther) {
 }
 
 TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
-    RangeProblem problem{};
-    const auto range = ReadSweep("P=5:300:60", problem);
-    ASSERT_TRUE(range);
-    const catalogue::Catalogue& parts = catalogue::BuiltIn();
-    SweepData data(*range, true);
-    RunSweep(*range, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
-             [&](const SweepPoint& point) {
-                 data.Add(point);
-                 return true;
-             });
+    const SweepData data = Swept("P=5:300:60", {"", "373", "249", "100", "80", "24"}, true);
     ASSERT_EQ(data.x.size(), 60u);
     EXPECT_FALSE(data.coreChanges.empty());
     const std::string svg = PlotSvg(data);
@@ -125,15 +133,7 @@ TEST(SweepTest, AFlatSeriesIsCentredWithRoom) {
 // number, and the points lie inside their panel.
 TEST(SweepTest, ASweepOfFewBitsIsPlotted) {
     for (const char* text : {"eta=37.5:112.5:3", "P=5:5:3", "P=10:1:4", "f=1e300:1e300:2"}) {
-        RangeProblem problem{};
-        const auto range = ReadSweep(text, problem);
-        ASSERT_TRUE(range) << text;
-        SweepData data(*range, false);
-        RunSweep(*range, {"150", "375", "100", "100", "75", "24"}, std::nullopt,
-                 [&](const SweepPoint& point) {
-                     data.Add(point);
-                     return true;
-                 });
+        const SweepData data = Swept(text, {"150", "375", "100", "100", "75", "24"}, false);
         const std::string svg = PlotSvg(data);
         EXPECT_EQ(Count(svg, "//s:g[@class='plot']"), 7) << text;
         EXPECT_EQ(svg.find("nan"), std::string::npos) << text;
@@ -167,15 +167,7 @@ TEST(SweepTest, ARangesProblemIsNamed) {
 // What a person reads of a plot names quantities as engineers write them,
 // never by a program's column names.
 TEST(SweepTest, APlotsTextsHoldNoProgramNames) {
-    RangeProblem problem{};
-    const auto range = ReadSweep("P=5:300:30", problem);
-    const catalogue::Catalogue& parts = catalogue::BuiltIn();
-    SweepData data(*range, true);
-    RunSweep(*range, {"", "373", "249", "100", "80", "24"}, PlanSetting{{}, &parts},
-             [&](const SweepPoint& point) {
-                 data.Add(point);
-                 return true;
-             });
+    const SweepData data = Swept("P=5:300:30", {"", "373", "249", "100", "80", "24"}, true);
     for (const Series& s : data.series) EXPECT_EQ(s.Label().find('_'), std::string::npos);
     for (const auto* marks : {&data.coreChanges, &data.warningStarts}) {
         for (const Mark& mark : *marks) EXPECT_EQ(mark.text.find('_'), std::string::npos);
@@ -198,15 +190,7 @@ TEST(SweepTest, APlotsTextsHoldNoProgramNames) {
 
 // Whole turns tick at whole turns, never at half a turn.
 TEST(SweepTest, TurnsTickAtWholeTurns) {
-    RangeProblem problem{};
-    const auto range = ReadSweep("Vmin=240:260:5", problem);
-    const catalogue::Catalogue& parts = catalogue::BuiltIn();
-    SweepData data(*range, true);
-    RunSweep(*range, {"60", "373", "", "100", "80", "24"}, PlanSetting{{}, &parts},
-             [&](const SweepPoint& point) {
-                 data.Add(point);
-                 return true;
-             });
+    const SweepData data = Swept("Vmin=240:260:5", {"60", "373", "", "100", "80", "24"}, true);
     const std::string svg = PlotSvg(data);
     const std::size_t panel = svg.find("data-symbol=\"plan_Ns\"");
     ASSERT_NE(panel, std::string::npos);
