@@ -14,7 +14,7 @@ namespace {
 using drawing::Coordinate;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kPanelWidth = 330, kPanelHeight = 150, kColumns = 2;
+constexpr double kPanelWidth = 330, kPanelHeight = 150;
 constexpr double kLeft = 64, kTop = 54, kGapX = 80, kGapY = 58;
 
 constexpr std::string_view kText = R"(font-size="11" fill="#222" font-family="sans-serif")";
@@ -64,9 +64,10 @@ std::string FirstSentence(const std::string& message) {
     return end == std::string::npos ? message : message.substr(0, end);
 }
 
-// Rows of two for `count` things.
-std::size_t RowsFor(std::size_t count) {
-    return (count + 1) / 2;
+// Rows of `columns` for `count` things.
+std::size_t RowsFor(std::size_t count, int columns) {
+    const auto across = static_cast<std::size_t>(columns);
+    return (count + across - 1) / across;
 }
 
 }  // namespace
@@ -203,16 +204,29 @@ double MarkList(drawing::Svg& svg, double top, const SweepData& data) {
         y += 16;
         const std::string paint =
             "font-size=\"10\" fill=\"" + std::string(colour) + "\" font-family=\"sans-serif\"";
-        for (std::size_t i = 0; i < marks.size(); ++i) {
-            const double x = kLeft + static_cast<double>(i % 2) * (kPanelWidth + kGapX);
-            svg.Text(x, y, MarkText(data, marks[i]), paint);
-            if (i % 2 == 1 || i + 1 == marks.size()) y += 14;
+        for (const Mark& mark : marks) {  // one a line, read down
+            svg.Text(kLeft, y, MarkText(data, mark), paint);
+            y += 14;
         }
         y += 8;
     };
     list(data.coreChanges, "磁芯（灰色虚线处起）", "#555");
     list(data.warningStarts, "警告开始处（橙色虚线）", "#b36b00");
     return y;
+}
+
+std::string Heading(const SweepData& data) {
+    return "横轴：" + data.xCaption + "；虚线：磁芯改变（灰）、警告开始（橙）";
+}
+
+double PlotWidth(const SweepData& data, int columns) {
+    double width = kLeft + columns * kPanelWidth + (columns - 1) * kGapX + 30;
+    for (const auto* marks : {&data.coreChanges, &data.warningStarts}) {
+        for (const Mark& mark : *marks) {
+            width = std::max(width, kLeft + drawing::TextWidth(MarkText(data, mark), 10) + 10);
+        }
+    }
+    return std::max(width, kLeft + drawing::TextWidth(Heading(data), 11) + 10);
 }
 
 }  // namespace
@@ -279,22 +293,21 @@ std::string MarkText(const SweepData& data, const Mark& mark) {
     return record::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text;
 }
 
-std::string PlotSvg(const SweepData& data) {
-    const auto rows = static_cast<double>(RowsFor(data.series.size()));
-    const double width = kLeft + kColumns * kPanelWidth + kGapX + 30;
+std::string PlotSvg(const SweepData& data, int columns) {
+    columns = std::clamp(columns, 1, 4);
+    const auto rows = static_cast<double>(RowsFor(data.series.size(), columns));
     const double panels = kTop + rows * (kPanelHeight + kGapY);
-    const double listed = 16 * 2 +
-                          14 * static_cast<double>(RowsFor(data.coreChanges.size()) +
-                                                   RowsFor(data.warningStarts.size())) +
-                          16;
-    drawing::Svg svg(width, panels + listed, "扫描：" + data.xCaption);
-    svg.Text(kLeft, 18, "横轴：" + data.xCaption + "；虚线：磁芯改变（灰）、警告开始（橙）", kText);
+    const double listed =
+        16 * 2 + 14 * static_cast<double>(data.coreChanges.size() + data.warningStarts.size()) + 16;
+    drawing::Svg svg(PlotWidth(data, columns), panels + listed, "扫描：" + data.xCaption);
+    svg.Text(kLeft, 18, Heading(data), kText);
     const AxisRange xRange = RangeOf(data.x);
+    const auto across = static_cast<std::size_t>(columns);
     for (std::size_t i = 0; i < data.series.size(); ++i) {
         const Series& s = data.series[i];
-        const Panel p{kLeft + static_cast<double>(i % 2) * (kPanelWidth + kGapX),
-                      kTop + static_cast<double>(RowsFor(i + 1) - 1) * (kPanelHeight + kGapY),
-                      xRange, RangeOf(s.values)};
+        const Panel p{kLeft + static_cast<double>(i % across) * (kPanelWidth + kGapX),
+                      kTop + static_cast<double>(i / across) * (kPanelHeight + kGapY), xRange,
+                      RangeOf(s.values)};
         svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
         Axes(svg, p, data, s);
         Marks(svg, p, data.coreChanges, "#777");

@@ -58,6 +58,8 @@ std::vector<double> Ticks(double low, double high, int count);
 // The plot as SVG: one small panel per series against the swept input, with
 // axes and ticks, the core changes as dashed lines named at the top and the
 // warnings' beginnings marked in amber.
-std::string PlotSvg(const SweepData& data);
+// `columns` panels side by side (1 on a phone's width, 2 by default), the
+// marks listed under them one a line.
+std::string PlotSvg(const SweepData& data, int columns = 2);
 
 }  // namespace flyback::sweep

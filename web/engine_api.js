@@ -21,7 +21,8 @@
 //                               is wrong ('' if nothing) and the option it is in
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
-//     .sweep(texts, range, withPlan)     {csv, tsv, svg} or {problem}
+//     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
+//                               the plot `columns` panels across (default 2)
 (function () {
     const encoder = new TextEncoder();
     const decoder = new TextDecoder();
@@ -128,9 +129,9 @@
             Module['_flyback_parts']();
             return JSON.parse(answer());
         },
-        sweep(texts, range, withPlan) {
+        sweep(texts, range, withPlan, columns = 2) {
             putTexts([...texts, range]);
-            Module['_flyback_sweep'](Boolean(withPlan));
+            Module['_flyback_sweep'](Boolean(withPlan), columns);
             return JSON.parse(answer());
         },
     };

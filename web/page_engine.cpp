@@ -294,9 +294,9 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
 }
 
 // A sweep of text 6 ("f=20:100:41") from the six texts, with the plan when
-// `withPlan`: {"problem"} or {"csv", "tsv", "svg"}, the table also with tabs
-// for a spreadsheet.
-EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan) {
+// `withPlan`, plotted `columns` panels across: {"problem"} or {"csv", "tsv",
+// "svg"}, the table also with tabs for a spreadsheet.
+EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan, int columns) {
     namespace sweep = flyback::sweep;
     sweep::RangeProblem problem{};
     const auto range = sweep::ReadSweep(Text(6), problem);
@@ -318,7 +318,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan) {
         tsv += sweep::CsvLine(point, '\t');
         return true;
     });
-    JsonObject(Answer()).Text("csv", csv).Text("tsv", tsv).Text("svg", sweep::PlotSvg(data));
+    JsonObject(Answer())
+        .Text("csv", csv)
+        .Text("tsv", tsv)
+        .Text("svg", sweep::PlotSvg(data, columns));
 }
 
 }  // extern "C"

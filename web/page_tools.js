@@ -72,7 +72,9 @@ window.FlybackPage.tools = function (page) {
         const range = `${symbol}=${$('SweepFrom').value}:${$('SweepTo').value}:${$('SweepPoints').value}`;
         let swept;
         try {
-            swept = engine.page.sweep(texts(), range, $('SweepPlan').checked);
+            // One column of panels where two would shrink their text.
+            const columns = $('SweepPlot').clientWidth < 760 ? 1 : 2;
+            swept = engine.page.sweep(texts(), range, $('SweepPlan').checked, columns);
         } catch (error) {  // never a silent freeze: whatever failed is said
             swept = { problem: '扫描失败：' + String(error && error.message || error) };
         }

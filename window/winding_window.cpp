@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSvgRenderer>
 #include <QSvgWidget>
@@ -139,12 +140,15 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
         SheetTable({QStringLiteral("项目"), QStringLiteral("数值")}, QStringLiteral("绕制方案"));
     build_ = new QSvgWidget;
     currents_ = new QSvgWidget;
-    auto* pictures = new QWidget;
-    auto* side = new QVBoxLayout(pictures);  // each across the window's width
-    for (QSvgWidget* picture : {build_, currents_}) {
-        picture->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
-        side->addWidget(picture);
-    }
+    // Each at its own size, so that its text reads as the window's; scrolled
+    // where the window is smaller.
+    auto* drawn = new QWidget;
+    auto* side = new QVBoxLayout(drawn);
+    for (QSvgWidget* picture : {build_, currents_}) side->addWidget(picture);
+    side->addStretch();
+    auto* pictures = new QScrollArea;
+    pictures->setWidget(drawn);
+    pictures->setWidgetResizable(true);
     build_->setAccessibleName(QStringLiteral("绕组截面"));
     currents_->setAccessibleName(QStringLiteral("电流波形"));
     auto* tabs = new QTabWidget;
@@ -346,7 +350,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
         currents_->load(QByteArray());
     }
     for (QSvgWidget* picture : {build_, currents_}) {
-        picture->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        picture->setFixedSize(picture->renderer()->defaultSize());
         auto* fade = new QGraphicsOpacityEffect(picture);  // grey as the tables, for the last press
         fade->setOpacity(inputsChanged ? 0.6 : 1);
         picture->setGraphicsEffect(fade);

@@ -188,6 +188,17 @@ TEST(SweepTest, APlotsTextsHoldNoProgramNames) {
     EXPECT_EQ(texts.find("×10"), std::string::npos) << texts;
 }
 
+// On a phone's width the panels stack in one column, each as large as in two;
+// the marks are listed one a line, and every text lies within the plot.
+TEST(SweepTest, PanelsStackInOneColumnWhenAsked) {
+    const SweepData data = Swept("P=5:300:30", {"", "373", "249", "100", "80", "24"}, true);
+    const std::string two = PlotSvg(data), one = PlotSvg(data, 1);
+    EXPECT_EQ(Count(one, "//s:g[@class='plot']"), Count(two, "//s:g[@class='plot']"));
+    EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@x='64']"), 13);
+    EXPECT_EQ(Count(two, "//s:rect[@class='panel'][@x='64']"), 7);
+    EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@width='330']"), 13);
+}
+
 // Whole turns tick at whole turns, never at half a turn.
 TEST(SweepTest, TurnsTickAtWholeTurns) {
     const SweepData data = Swept("Vmin=240:260:5", {"60", "373", "", "100", "80", "24"}, true);

@@ -416,6 +416,23 @@ class PhoneTest(unittest.TestCase):
             lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
         assert_tip_takes_no_click(self, self.driver)
 
+    def test_plots_in_one_column_at_their_own_size(self):
+        d = self.driver
+        d.get(PAGE.as_uri())
+        WebDriverWait(d, 20).until(
+            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        d.find_element(By.ID, "SweepPoints").clear()
+        d.find_element(By.ID, "SweepPoints").send_keys("5")
+        d.find_element(By.ID, "SweepRun").click()
+        shown, drawn, columns, page = d.execute_script(
+            "const svg = document.querySelector('#SweepPlot svg');"
+            "const xs = new Set([...svg.querySelectorAll('rect.panel')].map((r) => r.getAttribute('x')));"
+            "return [svg.getBoundingClientRect().width, svg.width.baseVal.value, xs.size,"
+            " document.documentElement.scrollWidth];")
+        self.assertEqual(columns, 1)
+        self.assertGreaterEqual(shown, drawn - 1)  # not shrunk: its text as drawn
+        self.assertLessEqual(page, 390)  # the picture scrolls in its box, not the page
+
     def test_one_column_without_sideways_scrolling(self):
         d = self.driver
         d.get(PAGE.as_uri())

@@ -89,6 +89,8 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
         QVERIFY(plan->lines()->item(0, 1)->text().startsWith("EFD20/10/7"));
         QVERIFY(plan->buildPicture()->renderer()->isValid());
+        // At their own size: the text as large as the window's, not shrunk.
+        QCOMPARE(plan->buildPicture()->size(), plan->buildPicture()->renderer()->defaultSize());
         QVERIFY(plan->currentsPicture()->renderer()->isValid());
 
         plan->bmax()->setValue(0.2);
