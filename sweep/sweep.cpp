@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "record/design_record.hpp"
+#include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 
@@ -134,6 +135,33 @@ std::string CsvHeader(bool withPlan, char separator) {
             header += std::string(column) + separator;
     }
     return header + "error\n";
+}
+
+std::vector<std::string> ColumnCaptions(bool withPlan) {
+    const auto caption = [](std::string_view name, std::string_view symbol, std::string_view unit) {
+        std::string text = std::string(name) + " " + std::string(symbol);
+        if (!unit.empty()) text += "（" + std::string(record::ReadableUnit(unit)) + "）";
+        return text;
+    };
+    std::vector<std::string> captions;
+    for (const record::Quantity& q : record::kQuantities) {
+        captions.push_back(caption(q.name, q.symbol, q.unit));
+    }
+    if (withPlan) {
+        static constexpr std::array<std::array<std::string_view, 3>, 7> kPlan = {{
+            {"方案磁芯", "", ""},
+            {"方案初级匝数", "Np", "turns"},
+            {"方案次级匝数", "Ns", "turns"},
+            {"峰值磁通密度", "Bpk", "T"},
+            {"铜损", "Pcu", "W"},
+            {"磁芯损耗", "Pfe", "W"},
+            {"温升", "ΔT", "K"},
+        }};
+        for (const auto& [name, symbol, unit] : kPlan)
+            captions.push_back(caption(name, symbol, unit));
+    }
+    captions.emplace_back("错误");
+    return captions;
 }
 
 std::string CsvLine(const SweepPoint& point, char separator) {

@@ -71,6 +71,9 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
 // reached; the last column the fault's kind, if any.
 // With a tab for the separator, the same rows paste into a spreadsheet.
 std::string CsvHeader(bool withPlan, char separator = ',');
+// The same columns as people read them, for a table on screen: caption,
+// symbol and unit ("工作频率 f（Hz）"); the CSV keeps the bare symbols.
+std::vector<std::string> ColumnCaptions(bool withPlan);
 std::string CsvLine(const SweepPoint& point, char separator = ',');
 
 }  // namespace flyback::sweep

@@ -37,6 +37,7 @@ namespace flyback::window {
 void ShowOutOfDate(QWidget* widget, bool outOfDate, const QColor& normalText) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Text, outOfDate ? kOutOfDateText : normalText);
+    palette.setColor(QPalette::WindowText, outOfDate ? kOutOfDateText : normalText);
     widget->setPalette(palette);
     QFont font = widget->font();
     font.setItalic(outOfDate);

@@ -178,7 +178,11 @@ bool SweepWindow::Run() {
     const QStringList lines = FromUtf8(tabSeparated_).split('\n', Qt::SkipEmptyParts);
     table_->clear();
     table_->setColumnCount(static_cast<int>(lines.front().split('\t').size()));
-    table_->setHorizontalHeaderLabels(lines.front().split('\t'));
+    QStringList captions;  // as people read them; the copy keeps the symbols
+    for (const std::string& caption : sweep::ColumnCaptions(plan.has_value())) {
+        captions << FromUtf8(caption);
+    }
+    table_->setHorizontalHeaderLabels(captions);
     table_->setRowCount(static_cast<int>(lines.size()) - 1);
     for (int row = 1; row < lines.size(); ++row) {
         const QStringList cells = lines[row].split('\t');

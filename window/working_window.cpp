@@ -74,8 +74,12 @@ void WorkingWindow::ShowPress(const record::DesignRecord& record, bool inputsCha
         ++row;
     }
     quantities_->resizeColumnsToContents();
+    // Everything of the last press turns grey together, its warnings' lines too.
+    for (QWidget* widget : {static_cast<QWidget*>(quantities_), static_cast<QWidget*>(keyValues_),
+                            static_cast<QWidget*>(warnings_)}) {
+        ShowOutOfDate(widget, inputsChanged, QWidget::palette().color(QPalette::WindowText));
+    }
     ShowOutOfDate(quantities_, inputsChanged, QWidget::palette().color(QPalette::Text));
-    keyValues_->setEnabled(!inputsChanged);
 }
 
 }  // namespace flyback::window

@@ -5,6 +5,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -212,6 +213,21 @@ TEST(SweepTest, TurnsTickAtWholeTurns) {
         const std::string label = ns.substr(start, ns.find('<', start) - start);
         EXPECT_EQ(label.find('.'), std::string::npos) << label;
     }
+}
+
+// A column a caption, in the CSV's order, each with its unit.
+TEST(SweepTest, ColumnsHaveCaptionsWithUnits) {
+    for (const bool withPlan : {false, true}) {
+        const std::vector<std::string> captions = ColumnCaptions(withPlan);
+        const std::string header = CsvHeader(withPlan);
+        EXPECT_EQ(captions.size(),
+                  static_cast<std::size_t>(std::count(header.begin(), header.end(), ',') + 1));
+        for (const std::string& caption : captions)
+            EXPECT_EQ(caption.find("plan_"), std::string::npos);
+    }
+    const std::vector<std::string> captions = ColumnCaptions(true);
+    EXPECT_EQ(captions[3], "工作频率 f（Hz）");
+    EXPECT_NE(std::find(captions.begin(), captions.end(), "方案初级匝数 Np（匝）"), captions.end());
 }
 
 TEST(SweepTest, ASweepStopsWhenAskedTo) {

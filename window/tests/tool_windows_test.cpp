@@ -43,9 +43,15 @@ class ToolWindowsTest : public QObject {
         QVERIFY(
             working->quantities()->item(14, 3)->text().startsWith("Lp = 0.8 × (120 × 0.5047)²"));
         window_->Text1()[0]->setText("60");
-        QVERIFY(!working->keyValues()->isEnabled());
+        // Of the last press: all of it grey and italic, the "提示：" lines too.
+        for (const QWidget* part : {static_cast<QWidget*>(working->keyValues()),
+                                    static_cast<QWidget*>(working->warnings())}) {
+            QCOMPARE(part->palette().color(QPalette::WindowText), flyback::window::kOutOfDateText);
+            QVERIFY(part->font().italic());
+        }
         Press();
-        QVERIFY(working->keyValues()->isEnabled());
+        QVERIFY(!working->keyValues()->font().italic());
+        QVERIFY(working->keyValues()->font().bold());
         QCOMPARE(working->quantities()->item(0, 2)->text(), QString("60 W"));
     }
 
