@@ -78,6 +78,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     form_ = new QWidget(this);
     ui_->setupUi(form_);
     form_->setFixedSize(form_->size());
+    form_->setAccessibleName(QStringLiteral("设计"));
     setWindowTitle(form_->windowTitle());
     text1_ = {ui_->Text1_0, ui_->Text1_1, ui_->Text1_2, ui_->Text1_3, ui_->Text1_4, ui_->Text1_5};
     text2_ = {ui_->Text2_0, ui_->Text2_1, ui_->Text2_2, ui_->Text2_3,
@@ -236,6 +237,7 @@ QAction* MainWindow::Action(const char* name) const {
 // In the usual order, each item with its shortcut beside it.
 QMenuBar* MainWindow::NewMenuBar() {
     auto* bar = new QMenuBar(this);
+    bar->setAccessibleName(QStringLiteral("菜单栏"));
     const auto menu = [bar](const QString& title, std::initializer_list<QAction*> actions) {
         QMenu* m = bar->addMenu(title);
         for (QAction* action : actions) {
