@@ -305,8 +305,9 @@ std::string PlotSvg(const SweepData& data, int columns) {
     const auto across = static_cast<std::size_t>(columns);
     for (std::size_t i = 0; i < data.series.size(); ++i) {
         const Series& s = data.series[i];
-        const Panel p{kLeft + static_cast<double>(i % across) * (kPanelWidth + kGapX),
-                      kTop + static_cast<double>(i / across) * (kPanelHeight + kGapY), xRange,
+        const std::size_t column = i % across, row = i / across;  // whole rows
+        const Panel p{kLeft + static_cast<double>(column) * (kPanelWidth + kGapX),
+                      kTop + static_cast<double>(row) * (kPanelHeight + kGapY), xRange,
                       RangeOf(s.values)};
         svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
         Axes(svg, p, data, s);

@@ -144,6 +144,7 @@ std::vector<std::string> ColumnCaptions(bool withPlan) {
         return text;
     };
     std::vector<std::string> captions;
+    captions.reserve(std::size(record::kQuantities) + 8);
     for (const record::Quantity& q : record::kQuantities) {
         captions.push_back(caption(q.name, q.symbol, q.unit));
     }
