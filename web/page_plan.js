@@ -48,6 +48,9 @@ window.FlybackPage.plan = function (page) {
     function showWinding(plan) {
         $('WindingEmpty').hidden = true;
         $('WindingPremise').textContent = plan.premise;
+        // On paper the option boxes are not printed: the options as a line.
+        $('WindingOptionsPrinted').textContent =
+            '选项：' + (plan.options || []).map(([caption, value]) => caption + ' ' + value).join('；');
         // No plan: why; a plan of a doubtful input: that, first.
         const headline = plan.error || (plan.headlines || []).join('\n');
         $('WindingError').hidden = !headline;

@@ -4,6 +4,7 @@ reading every box, a faulting press's dialog, the panels, copy, save, a phone.
 Nothing may leave the page.
     web/tests/page_test.py build/web/index.html [build/default/cli/flyback-calc]
 """
+import base64
 import functools
 import http.server
 import json
@@ -372,6 +373,18 @@ class PageTest(unittest.TestCase):
             if "E+" in box.get_attribute("value"):
                 self.assertEqual(box.get_attribute("data-warned"), "true")
                 self.assertIn("指数形式", box.get_attribute("title"))
+
+    def test_the_print_numbers_its_pages_and_says_the_plans_options(self):
+        self.press()
+        pdf = self.driver.execute_cdp_cmd("Page.printToPDF", {"printBackground": False})
+        with tempfile.TemporaryDirectory() as folder:
+            path = pathlib.Path(folder) / "page.pdf"
+            path.write_bytes(base64.b64decode(pdf["data"]))
+            text = subprocess.run(["pdftotext", "-enc", "UTF-8", str(path), "-"],
+                                  capture_output=True, text=True, check=True).stdout
+        self.assertIn("选项：", text)
+        self.assertIn("Bmax", text)
+        self.assertIn("第 1 页", text)
 
     def test_the_focus_tip_takes_no_click(self):
         assert_tip_takes_no_click(self, self.driver)
