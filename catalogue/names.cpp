@@ -63,10 +63,6 @@ std::vector<std::string> CoreNameKeys(const Core& core) {
     return keys;
 }
 
-}  // namespace flyback::catalogue
-
-namespace flyback::catalogue {
-
 std::vector<std::string> NearestCoreNames(const Catalogue& catalogue, std::string_view name,
                                           std::size_t count) {
     const std::string key = NameKey(name.substr(0, 200));

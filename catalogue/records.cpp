@@ -1,13 +1,13 @@
 #include "catalogue/records.hpp"
 
 #include <cmath>
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
 
 #include "catalogue/names.hpp"
 #include "runtime/decimal_conversion.hpp"
+#include "runtime/utf8.hpp"
 
 namespace flyback::catalogue {
 namespace {
@@ -76,36 +76,13 @@ class Fields {
 // why, else nothing. Such a name would reach a terminal as a command, or a
 // JSON answer as an invalid string.
 const char* TextProblem(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 && c != '\t') return "holds a control character";
-        if (c == 0x7F) return "holds a control character";
-        int length = 1;
-        std::uint32_t least = 0;
-        if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            least = 0x10000;
-        } else if (c >= 0xE0) {
-            length = c <= 0xEF ? 3 : 0;
-            least = 0x800;
-        } else if (c >= 0xC2) {
-            length = 2;
-            least = 0x80;
-        } else if (c >= 0x80) {
-            length = 0;
-        }
-        if (length == 0 || i + static_cast<std::size_t>(length) > text.size())
-            return "is not valid UTF-8";
-        std::uint32_t code = length == 1 ? c : c & (0x7Fu >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return "is not valid UTF-8";
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return "is not valid UTF-8";
-        if (code >= 0x80 && code <= 0x9F) return "holds a control character";
-        i += static_cast<std::size_t>(length);
+    while (!text.empty()) {
+        const std::size_t length = runtime::Utf8SequenceLength(text);
+        if (length == 0) return "is not valid UTF-8";
+        const auto lead = static_cast<unsigned char>(text[0]);
+        const bool c1 = lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0;
+        if ((lead < 0x20 && lead != '\t') || lead == 0x7F || c1) return "holds a control character";
+        text.remove_prefix(length);
     }
     return nullptr;
 }

@@ -3,7 +3,6 @@
 #include <sstream>
 
 #include "runtime/decimal_conversion.hpp"
-#include "runtime/number_text.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -80,16 +79,10 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         {NumberOption::Leakage, f.leakage}, {NumberOption::Ambient, f.ambient},
     };
     for (const auto& [option, text] : numbers) {
-        winding::OptionProblem problem;
-        // The flag takes the leakage as a fraction, as it always has.
-        if (option == NumberOption::Leakage && !text.empty()) {
-            const auto fraction = runtime::ReadWholeNumber(text);
-            if (!fraction) problem = {winding::OptionProblem::Kind::NotANumber, option, text};
-            if (fraction) o.leakage = *fraction;
-        } else {
-            problem = winding::ReadNumberOption(o, option, text);
-        }
-        if (problem) return OptionProblemLine(problem);
+        // The flags take values as the plan holds them: the leakage as a
+        // fraction, as it always has.
+        if (const winding::OptionProblem problem = winding::ReadNumberOption(o, option, text, true))
+            return OptionProblemLine(problem);
     }
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }

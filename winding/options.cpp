@@ -33,8 +33,8 @@ bool Within(const NumberOptionInfo& info, double shown) {
     return std::isfinite(shown) && shown >= info.low && shown <= info.high;
 }
 
-std::string Limit(double value) {
-    return runtime::decimal::ShortestText(value);
+std::string UnitAfter(const NumberOptionInfo& info) {
+    return info.unit.empty() ? "" : " " + std::string(info.unit);
 }
 
 }  // namespace
@@ -76,15 +76,25 @@ OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) 
     return {};
 }
 
-OptionProblem ReadNumberOption(Options& o, NumberOption option, std::string_view text) {
+OptionProblem ReadNumberOption(Options& o, NumberOption option, std::string_view text,
+                               bool asHeld) {
     if (text.find_first_not_of(" \t") == std::string_view::npos) {
         SetShownValue(o, option, ShownValue(Options{}, option));
         return {};
     }
     const std::optional<double> number = runtime::ReadWholeNumber(text);
     if (!number) return {OptionProblem::Kind::NotANumber, option, std::string(text)};
-    SetShownValue(o, option, number);
+    if (asHeld && option != NumberOption::Vaux) {
+        *Held(o, option) = *number;
+    } else {
+        SetShownValue(o, option, number);
+    }
     return {};
+}
+
+std::string LimitsCaption(const NumberOptionInfo& info) {
+    return runtime::decimal::ShortestText(info.low) + " 至 " +
+           runtime::decimal::ShortestText(info.high) + UnitAfter(info);
 }
 
 std::string OptionProblemCaption(const OptionProblem& p) {
@@ -106,11 +116,9 @@ std::string OptionProblemCaption(const OptionProblem& p) {
             return "目录中没有材料“" + p.text + "”。";
         case Kind::NotANumber:
             return "“" + std::string(info.caption) + "”不是一个数：" + p.text;
-        case Kind::OutOfRange: {
-            const std::string unit = info.unit.empty() ? "" : " " + std::string(info.unit);
-            return "“" + std::string(info.caption) + "”须在 " + Limit(info.low) + " 至 " +
-                   Limit(info.high) + unit + " 之间（现为 " + p.text + unit + "）。";
-        }
+        case Kind::OutOfRange:
+            return "“" + std::string(info.caption) + "”须在 " + LimitsCaption(info) +
+                   " 之间（现为 " + p.text + UnitAfter(info) + "）。";
     }
     return {};
 }

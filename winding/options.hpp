@@ -81,10 +81,16 @@ struct OptionProblem {
 
 OptionProblem CheckOptions(const Options& options, const catalogue::Catalogue& parts);
 
-// Reads a number option from what was typed, shown units: an empty text
-// keeps the default (for the bias winding: none). A text that is not one
-// number is a problem; the limits are checked by CheckOptions.
-OptionProblem ReadNumberOption(Options& options, NumberOption option, std::string_view text);
+// Reads a number option from what was typed: an empty text keeps the default
+// (for the bias winding: none). A text that is not one number is a problem;
+// the limits are checked by CheckOptions. The text is in the unit a box shows
+// (the leakage in %), or, `asHeld`, in the unit the plan holds (the command
+// line's leakage, a fraction).
+OptionProblem ReadNumberOption(Options& options, NumberOption option, std::string_view text,
+                               bool asHeld = false);
+
+// An option's limits as a person reads them: "0.01 至 1 T".
+std::string LimitsCaption(const NumberOptionInfo& info);
 
 // A problem as the window and the page say it, with the option's caption:
 // "Bmax 须在 0.01 至 1 T 之间。"

@@ -74,8 +74,7 @@ QString Shown(double value) {
 }
 
 QString LimitsText(const winding::NumberOptionInfo& info) {
-    const QString unit = info.unit.empty() ? QString() : QStringLiteral(" ") + FromUtf8(info.unit);
-    return Shown(info.low) + QStringLiteral(" 至 ") + Shown(info.high) + unit;
+    return FromUtf8(winding::LimitsCaption(info));
 }
 
 // A spin box that lets a number beyond its limits be typed whole ("-273",
@@ -173,9 +172,11 @@ QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,
                                             const winding::Options& options) {
     const winding::NumberOptionInfo& info = winding::Info(option);
     auto* box = new OptionSpinBox([this, &info](double typed) {
-        ShowNotes({QStringLiteral("“%1”须在 %2 之间；输入的 %3 已改为 %4。")
-                       .arg(FromUtf8(info.caption), LimitsText(info), Shown(typed),
-                            Shown(NumberBox(info.option)->value()))});
+        // The library's words for the value typed, then what it became.
+        const winding::OptionProblem beyond{winding::OptionProblem::Kind::OutOfRange, info.option,
+                                            runtime::decimal::ShortestText(typed)};
+        ShowNotes({FromUtf8(winding::OptionProblemCaption(beyond)) +
+                   QStringLiteral("已改为 %1。").arg(Shown(NumberBox(info.option)->value()))});
     });
     // The bias winding's box shows "无" at 0, below its lowest voltage.
     const bool none = option == winding::NumberOption::Vaux;

@@ -48,6 +48,14 @@ def start_chromium(width=800, height=600, phone=False):
     return webdriver.Chrome(options=options, service=service)
 
 
+def open_page(driver, address=None):
+    """Loads the page (from disk unless an address is given) and waits until
+    its engine has started."""
+    driver.get(address or PAGE.as_uri())
+    WebDriverWait(driver, 20).until(
+        lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+
+
 class PageTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -58,9 +66,7 @@ class PageTest(unittest.TestCase):
         cls.driver.quit()
 
     def setUp(self):
-        self.driver.get(PAGE.as_uri())
-        WebDriverWait(self.driver, 20).until(
-            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        open_page(self.driver)
 
     def box(self, name):
         return self.driver.find_element(By.ID, name)
@@ -424,16 +430,12 @@ class PhoneTest(unittest.TestCase):
         cls.driver.quit()
 
     def test_the_focus_tip_takes_no_tap(self):
-        self.driver.get(PAGE.as_uri())
-        WebDriverWait(self.driver, 20).until(
-            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        open_page(self.driver)
         assert_tip_takes_no_click(self, self.driver)
 
     def test_plots_in_one_column_at_their_own_size(self):
         d = self.driver
-        d.get(PAGE.as_uri())
-        WebDriverWait(d, 20).until(
-            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        open_page(d)
         d.find_element(By.ID, "SweepPoints").clear()
         d.find_element(By.ID, "SweepPoints").send_keys("5")
         d.find_element(By.ID, "SweepRun").click()
@@ -448,9 +450,7 @@ class PhoneTest(unittest.TestCase):
 
     def test_one_column_without_sideways_scrolling(self):
         d = self.driver
-        d.get(PAGE.as_uri())
-        WebDriverWait(d, 20).until(
-            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        open_page(d)
         d.find_element(By.ID, "Command1").click()
         width = d.execute_script("return window.innerWidth")
         self.assertEqual(width, 390)
@@ -478,9 +478,7 @@ class ZoomTest(unittest.TestCase):
         try:
             driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
                 "width": 640, "height": 400, "deviceScaleFactor": 2, "mobile": False})
-            driver.get(PAGE.as_uri())
-            WebDriverWait(driver, 20).until(
-                lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+            open_page(driver)
             driver.find_element(By.ID, "Command1").click()
             self.assertLessEqual(driver.execute_script(
                 "return document.documentElement.scrollWidth"), 640)
@@ -504,9 +502,7 @@ class ServedTest(unittest.TestCase):
         driver = start_chromium()
         try:
             origin = f"http://127.0.0.1:{server.server_address[1]}"
-            driver.get(origin + "/" + PAGE.name)
-            WebDriverWait(driver, 20).until(
-                lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+            open_page(driver, origin + "/" + PAGE.name)
             WebDriverWait(driver, 20).until(lambda d: d.execute_script(
                 "return navigator.serviceWorker.controller !== null ||"
                 " document.documentElement.dataset.worker === 'ready'") or d.execute_script(
