@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "drawing/svg.hpp"
 #include "record/readable.hpp"
@@ -23,27 +24,6 @@ constexpr std::string_view kSmall = R"(font-size="10" fill="#555" font-family="s
 // The chain's results as the boxes show them, the core by its area.
 constexpr std::string_view kChainSymbols[] = {"Ae", "Lp", "gap", "Np", "Ns", "Vceo", "Isc"};
 
-struct PlanColumn {
-    const char *symbol, *caption, *unit;
-};
-constexpr PlanColumn kPlanSeries[] = {
-    {"plan_Np", "初级匝数（整数）", "匝"}, {"plan_Ns", "次级匝数（整数）", "匝"},
-    {"plan_Bpk_T", "峰值磁通密度", "T"},   {"plan_P_copper_W", "铜损", "W"},
-    {"plan_P_core_W", "磁芯损耗", "W"},    {"plan_dT_K", "温升", "K"},
-};
-
-// The plan's columns as an engineer writes the quantity: "plan_Bpk_T" is Bpk.
-std::string ShownSymbol(std::string_view symbol) {
-    if (!symbol.starts_with("plan_")) return std::string(symbol);
-    symbol.remove_prefix(5);
-    for (const std::string_view unit : {"_T", "_W", "_K"}) {
-        if (symbol.ends_with(unit)) symbol.remove_suffix(unit.size());
-    }
-    if (symbol == "P_copper") return "Pcu";
-    if (symbol == "P_core") return "Pfe";
-    return std::string(symbol);
-}
-
 double Value(const record::DesignRecord& record, std::string_view symbol) {
     const record::QuantityValue* value = record.Find(symbol);
     return value != nullptr ? value->number : kNaN;
@@ -51,7 +31,7 @@ double Value(const record::DesignRecord& record, std::string_view symbol) {
 
 std::vector<double> PlanValues(const winding::PlanOutcome* outcome) {
     if (outcome == nullptr || !outcome->plan)
-        return std::vector<double>(std::size(kPlanSeries), kNaN);
+        return std::vector<double>(std::size(kPlanColumns) - 1, kNaN);  // all but the core
     const winding::Plan& p = *outcome->plan;
     return {static_cast<double>(p.Np),  static_cast<double>(p.Ns), p.Bpk_T,
             p.Pcopper_W.value_or(kNaN), p.Pcore_W.value_or(kNaN),  p.dT_K.value_or(kNaN)};
@@ -238,12 +218,21 @@ SweepData::SweepData(const SweepRange& range, bool withPlan) {
     for (const std::string_view symbol : kChainSymbols) {
         for (const record::Quantity& q : record::kQuantities) {
             if (q.symbol == symbol)
-                series.push_back(
-                    {std::string(symbol), std::string(q.name), std::string(q.unit), {}});
+                series.push_back({std::string(symbol),
+                                  std::string(symbol),
+                                  std::string(q.name),
+                                  std::string(q.unit),
+                                  {}});
         }
     }
     if (!withPlan) return;
-    for (const PlanColumn& c : kPlanSeries) series.push_back({c.symbol, c.caption, c.unit, {}});
+    for (const PlanColumn& c : std::span(kPlanColumns).subspan(1)) {  // the core is no number
+        series.push_back({std::string(c.symbol),
+                          std::string(c.shown),
+                          std::string(c.caption),
+                          std::string(c.unit),
+                          {}});
+    }
 }
 
 void SweepData::Add(const SweepPoint& point) {
@@ -286,7 +275,7 @@ void SweepData::Add(const SweepPoint& point) {
 }
 
 std::string Series::Label() const {
-    return caption + " " + ShownSymbol(symbol);
+    return caption + " " + shown;
 }
 
 std::string MarkText(const SweepData& data, const Mark& mark) {

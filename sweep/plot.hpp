@@ -9,7 +9,9 @@ namespace flyback::sweep {
 
 // A quantity along a sweep; NaN where a point did not reach it.
 struct Series {
-    std::string symbol, caption, unit;
+    std::string symbol;  // as the CSV names it
+    std::string shown;   // as an engineer writes it: plan_Bpk_T is Bpk
+    std::string caption, unit;
     std::vector<double> values;
     // As people read it, never a program's name: "峰值磁通密度 Bpk".
     std::string Label() const;

@@ -11,12 +11,6 @@
 namespace flyback::sweep {
 namespace {
 
-// Named apart from the chain's Np and Ns, which are the plan's only before
-// they are made whole.
-constexpr std::array<std::string_view, 7> kPlanColumns = {
-    "plan_core",       "plan_Np",       "plan_Ns",  "plan_Bpk_T",
-    "plan_P_copper_W", "plan_P_core_W", "plan_dT_K"};
-
 // A CSV cell: quoted where it holds the separator, a quote or a line break.
 std::string Cell(std::string_view text, char separator) {
     const char special[] = {separator, '"', '\r', '\n', '\0'};
@@ -32,7 +26,7 @@ std::string Number(const std::optional<double>& value) {
 
 void PlanCells(const winding::PlanOutcome& outcome, std::string& line, char separator) {
     if (!outcome.plan) {
-        line += std::string(kPlanColumns.size(), separator);
+        line += std::string(std::size(kPlanColumns), separator);
         return;
     }
     const winding::Plan& p = *outcome.plan;
@@ -131,8 +125,8 @@ std::string CsvHeader(bool withPlan, char separator) {
         header += std::string(quantity.symbol) + separator;
     }
     if (withPlan) {
-        for (const std::string_view column : kPlanColumns)
-            header += std::string(column) + separator;
+        for (const PlanColumn& column : kPlanColumns)
+            header += std::string(column.symbol) + separator;
     }
     return header + "error\n";
 }
@@ -149,17 +143,8 @@ std::vector<std::string> ColumnCaptions(bool withPlan) {
         captions.push_back(caption(q.name, q.symbol, q.unit));
     }
     if (withPlan) {
-        static constexpr std::array<std::array<std::string_view, 3>, 7> kPlan = {{
-            {"方案磁芯", "", ""},
-            {"方案初级匝数", "Np", "turns"},
-            {"方案次级匝数", "Ns", "turns"},
-            {"峰值磁通密度", "Bpk", "T"},
-            {"铜损", "Pcu", "W"},
-            {"磁芯损耗", "Pfe", "W"},
-            {"温升", "ΔT", "K"},
-        }};
-        for (const auto& [name, symbol, unit] : kPlan)
-            captions.push_back(caption(name, symbol, unit));
+        for (const PlanColumn& c : kPlanColumns)
+            captions.push_back(caption(c.caption, c.shown, c.unit));
     }
     captions.emplace_back("错误");
     return captions;

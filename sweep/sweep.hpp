@@ -65,6 +65,20 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
               const std::function<bool(const SweepPoint&)>& each);
 
+// The plan's columns of a sweep, after the chain's: the CSV's symbol (named
+// apart from the chain's Np and Ns, which are the plan's only before they are
+// made whole), the caption, the symbol as an engineer writes it, the unit.
+// The first, the core, is a name; the others are plotted.
+struct PlanColumn {
+    std::string_view symbol, caption, shown, unit;
+};
+inline constexpr PlanColumn kPlanColumns[] = {
+    {"plan_core", "方案磁芯", "", ""},          {"plan_Np", "方案初级匝数", "Np", "turns"},
+    {"plan_Ns", "方案次级匝数", "Ns", "turns"}, {"plan_Bpk_T", "峰值磁通密度", "Bpk", "T"},
+    {"plan_P_copper_W", "铜损", "Pcu", "W"},    {"plan_P_core_W", "磁芯损耗", "Pfe", "W"},
+    {"plan_dT_K", "温升", "ΔT", "K"},
+};
+
 // The CSV: a header of the symbols as --details names them (every quantity of
 // the design, then, with a plan, the plan's named apart from the chain's), then
 // a line per point, numbers in full precision, a cell empty where nothing was
