@@ -17,8 +17,9 @@
 //     .inputWarnings(texts)     the warnings of the texts as typed
 //     .report(texts, date, lastPress)   {name, html}: the report, winding plan included
 //     .copy(texts, date, lastPress)     {text, html} for the clipboard
-//     .setPlanOptions(options)  the winding plan's options; {problem, box}: what
-//                               is wrong ('' if nothing) and the option it is in
+//     .setPlanOptions(options)  the winding plan's options; {problem, box, option}:
+//                               what is wrong ('' if nothing), the text and the
+//                               option's name it is in
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
@@ -120,10 +121,15 @@
             return JSON.parse(answer());
         },
         setPlanOptions(o) {
-            putTexts([o.core, o.families.join(','), o.material, o.bmax, o.density, o.fill,
-                      o.vaux, o.leakage, o.ambient, o.tiw ? '1' : ''].map(String));
+            // The texts in the engine's order; a problem's text number back to
+            // the option's name.
+            const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
+                           'leakage', 'ambient'];
+            putTexts([...names.map((name) => name === 'families' ? o.families.join(',') : o[name]),
+                      o.tiw ? '1' : ''].map(String));
             Module['_flyback_set_plan_options']();
-            return JSON.parse(answer());
+            const { problem, box } = JSON.parse(answer());
+            return { problem, box, option: box >= 0 ? names[box] : null };
         },
         parts() {
             Module['_flyback_parts']();

@@ -157,18 +157,16 @@ window.FlybackPage.plan = function (page) {
         };
     }
 
-    const optionOrder = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
-                         'leakage', 'ambient'];
     function applyOptions() {
         // None ticked would allow every family: show that as all ticked.
         if (!familyBoxes.some((box) => box.checked)) {
             for (const box of familyBoxes) box.checked = true;
         }
-        const { problem, box } = engine.page.setPlanOptions(options());
+        const { problem, option } = engine.page.setPlanOptions(options());
         $('OptProblem').hidden = !problem;
         $('OptProblem').textContent = problem ? '选项有误：' + problem : '';
         for (const [name, input] of Object.entries(optionBoxes)) {
-            if (problem && optionOrder[box] === name) {
+            if (problem && option === name) {
                 input.setAttribute('aria-invalid', 'true');
             } else {
                 input.removeAttribute('aria-invalid');
