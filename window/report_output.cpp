@@ -37,6 +37,12 @@ double BlockTop(const QTextDocument& document, const QTextBlock& block) {
     return document.documentLayout()->blockBoundingRect(block).top();
 }
 
+// A table's box and its drawn rules differ by a few pixels: the picture's
+// frame rule is drawn above its box, so the break before it goes this far
+// higher; a page that starts this close to a table's end holds none of it and
+// repeats no head.
+constexpr double kRuleSlack = 6;
+
 std::vector<TableRows> Tables(const QTextDocument& document) {
     std::vector<TableRows> tables;
     for (QTextFrame* frame : document.rootFrame()->childFrames()) {
@@ -45,8 +51,8 @@ std::vector<TableRows> Tables(const QTextDocument& document) {
         TableRows rows;
         if (table->rows() == 1) {  // a row of pictures: kept whole, no head to repeat
             const QRectF whole = document.documentLayout()->frameBoundingRect(table);
-            rows.headTop = rows.headBottom = whole.top();
-            rows.breaks = {whole.top(), whole.bottom()};
+            rows.headTop = rows.headBottom = whole.top() - kRuleSlack;
+            rows.breaks = {whole.top() - kRuleSlack, whole.bottom()};
             tables.push_back(rows);
             continue;
         }
@@ -79,7 +85,7 @@ std::vector<Slice> Paginate(const QTextDocument& document, double pageHeight) {
     for (double top = 0; top < end - 0.5;) {
         Slice slice{top, top};
         for (const TableRows& table : tables) {
-            if (top > table.headBottom + 0.5 && top < table.breaks.back() - 0.5) {
+            if (top > table.headBottom + 0.5 && top < table.breaks.back() - kRuleSlack) {
                 slice.headTop = table.headTop;
                 slice.headBottom = table.headBottom;
             }
@@ -151,6 +157,13 @@ QString WithPicturesAsImages(const QString& html, QTextDocument& document) {
     return out + html.mid(from);
 }
 
+// On paper a cell's text keeps clear of its rules: Qt's rich text takes the
+// table's cellpadding and not the style sheet's padding, so the tables get
+// more of it here and the page stays as browsers read it.
+QString WithPaperPadding(QString html) {
+    return html.replace(QStringLiteral("padding: 3pt 6pt;"), QStringLiteral("padding: 4px 8px;"));
+}
+
 // Lays the report out on the device's pages: no table row split across two,
 // the table's head repeated at the top of a page it continues on, and the
 // program and the page number in the foot of each ("第 1 页，共 2 页"). Laid out
@@ -166,7 +179,7 @@ bool PrintHtml(const QString& html, QPagedPaintDevice& device) {
     const QSizeF body(page.width() / scale, page.height() / scale - footer);
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("sans-serif"), 10));
-    document.setHtml(WithPicturesAsImages(html, document));
+    document.setHtml(WithPicturesAsImages(WithPaperPadding(html), document));
     document.setTextWidth(body.width());
     const std::vector<Slice> slices = Paginate(document, body.height());
     QFont small(QStringLiteral("sans-serif"));
