@@ -42,6 +42,18 @@ std::string_view WithoutParenthesis(std::string_view name) {
     return open == std::string_view::npos ? name : name.substr(0, open);
 }
 
+std::string CoreCaption(std::string_view name) {
+    static constexpr std::string_view kRemark = "with centre hole";
+    const std::size_t remark = name.find(kRemark);
+    const std::string_view shortName = WithoutParenthesis(name);
+    if (remark == std::string_view::npos || shortName.size() == name.size()) {
+        return std::string(name);
+    }
+    std::string inside(name.substr(shortName.size() + 2, remark - shortName.size() - 2));
+    if (inside.ends_with(", ")) inside.replace(inside.size() - 2, 2, "，");
+    return std::string(shortName) + "（" + inside + "带中心孔）";
+}
+
 std::vector<std::string> CoreNameKeys(const Core& core) {
     const std::string_view name = core.name;
     std::vector<std::string> keys{NameKey(name)};

@@ -14,6 +14,11 @@ std::string NameKey(std::string_view name);
 // "E13/7/4 (EF12.6)" without its parenthesis: "E13/7/4".
 std::string_view WithoutParenthesis(std::string_view name);
 
+// The name as a Chinese reader sees it: the catalogue's English remark in
+// the parenthesis worded in Chinese ("RM8 (with centre hole)" → "RM8（带中心孔）");
+// a name without a remark is shown as it is. Files and JSON keep the name.
+std::string CoreCaption(std::string_view name);
+
 // Every key a core is found by: its name, the name without its parenthesis,
 // each part name in the parenthesis ("EF12.6"; a remark such as "with centre
 // hole", which names no part, is not one) and its aliases.

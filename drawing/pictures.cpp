@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "catalogue/names.hpp"
 #include "drawing/svg.hpp"
 #include "record/readable.hpp"
 #include "winding/physics.hpp"
@@ -196,7 +197,7 @@ std::string BuildDrawing(const Plan& plan) {
     const double height = kMargin * 2 + 28 + f.coreWidth * f.scale + 16;
     const std::vector<LegendLine> legend = LegendLines(plan);
     Svg svg(std::max(kWidth, LegendRight(legend)), height,
-            "绕组截面：" + plan.core->name + " 骨架窗口一侧，按比例");
+            "绕组截面：" + catalogue::CoreCaption(plan.core->name) + " 骨架窗口一侧，按比例");
     Core(svg, plan, f);
     long conductors = 0;
     for (const Winding& w : plan.windings) conductors += static_cast<long>(w.turns) * w.strands;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <span>
 
+#include "catalogue/names.hpp"
 #include "drawing/svg.hpp"
 #include "record/readable.hpp"
 #include "report/html_report.hpp"
@@ -246,7 +247,7 @@ void SweepData::Add(const SweepPoint& point) {
     }
     std::string core;
     if (point.plan != nullptr && point.plan->plan) {
-        core = point.plan->plan->core->name;
+        core = catalogue::CoreCaption(point.plan->plan->core->name);
     } else if (const record::QuantityValue* value = point.record.Find("core")) {
         core = value->text;
     }

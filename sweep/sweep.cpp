@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "catalogue/names.hpp"
 #include "record/design_record.hpp"
 #include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -24,17 +25,30 @@ std::string Number(const std::optional<double>& value) {
     return value ? runtime::decimal::ShortestText(*value) : "";
 }
 
-void PlanCells(const winding::PlanOutcome& outcome, std::string& line, char separator) {
-    if (!outcome.plan) {
-        line += std::string(std::size(kPlanColumns), separator);
-        return;
-    }
+// The plan's cells of a point, the core named by `coreName`; empty without a plan.
+std::vector<std::string> PlanCells(const winding::PlanOutcome& outcome,
+                                   std::string (*coreName)(std::string_view)) {
+    if (!outcome.plan) return std::vector<std::string>(std::size(kPlanColumns));
     const winding::Plan& p = *outcome.plan;
-    for (const std::string& cell :
-         {Cell(p.core->name, separator), Number(p.Np), Number(p.Ns), Number(p.Bpk_T),
-          Number(p.Pcopper_W), Number(p.Pcore_W), Number(p.dT_K)}) {
-        line += cell + separator;
+    return {coreName(p.core->name), Number(p.Np),      Number(p.Ns),  Number(p.Bpk_T),
+            Number(p.Pcopper_W),    Number(p.Pcore_W), Number(p.dT_K)};
+}
+
+std::string AsItIs(std::string_view name) {
+    return std::string(name);
+}
+
+// The chain's cells of a point, then the plan's: a cell empty where nothing was reached.
+std::vector<std::string> Cells(const SweepPoint& point, std::string (*coreName)(std::string_view)) {
+    std::vector<std::string> cells;
+    for (const record::Quantity& quantity : record::kQuantities) {
+        const record::QuantityValue* value = point.record.Find(quantity.symbol);
+        cells.push_back(value != nullptr ? value->text : std::string());
     }
+    if (point.plan != nullptr) {
+        for (std::string& cell : PlanCells(*point.plan, coreName)) cells.push_back(std::move(cell));
+    }
+    return cells;
 }
 
 }  // namespace
@@ -152,13 +166,16 @@ std::vector<std::string> ColumnCaptions(bool withPlan) {
 
 std::string CsvLine(const SweepPoint& point, char separator) {
     std::string line;
-    for (const record::Quantity& quantity : record::kQuantities) {
-        const record::QuantityValue* value = point.record.Find(quantity.symbol);
-        line += (value != nullptr ? Cell(value->text, separator) : "") + separator;
-    }
-    if (point.plan != nullptr) PlanCells(*point.plan, line, separator);
+    for (const std::string& cell : Cells(point, AsItIs)) line += Cell(cell, separator) + separator;
     if (point.record.outcome.error) line += runtime::ErrorKindId(*point.record.outcome.error);
     return line + "\n";
+}
+
+std::vector<std::string> TableCells(const SweepPoint& point) {
+    std::vector<std::string> cells = Cells(point, catalogue::CoreCaption);
+    const auto& error = point.record.outcome.error;
+    cells.emplace_back(error ? runtime::ErrorKindMessage(*error) : std::string_view());
+    return cells;
 }
 
 }  // namespace flyback::sweep

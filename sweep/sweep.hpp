@@ -89,5 +89,8 @@ std::string CsvHeader(bool withPlan, char separator = ',');
 // symbol and unit ("工作频率 f（Hz）"); the CSV keeps the bare symbols.
 std::vector<std::string> ColumnCaptions(bool withPlan);
 std::string CsvLine(const SweepPoint& point, char separator = ',');
+// A point's cells under those captions, as people read them: the core by its
+// caption, the fault in words ("溢出"), numbers as in the CSV.
+std::vector<std::string> TableCells(const SweepPoint& point);
 
 }  // namespace flyback::sweep

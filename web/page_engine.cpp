@@ -15,6 +15,7 @@
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
 #include "catalogue/catalogue.hpp"
+#include "catalogue/names.hpp"
 #include "drawing/pictures.hpp"
 #include "engine_buffers.hpp"
 #include "report/html_report.hpp"
@@ -266,9 +267,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
 
 // The parts the plan's options choose from, and the defaults.
 EMSCRIPTEN_KEEPALIVE void flyback_parts() {
-    std::vector<std::string> cores, families, materials;
+    std::vector<std::string> cores, coreCaptions, families, materials;
     for (const auto& core : Parts().cores) {
         cores.push_back(core.name);
+        coreCaptions.push_back(flyback::catalogue::CoreCaption(core.name));
         if (std::find(families.begin(), families.end(), core.family) == families.end()) {
             families.push_back(core.family);
         }
@@ -278,6 +280,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
     std::string json;
     JsonObject(json)
         .Raw("cores", Texts(cores))
+        .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))
         .Raw("materials", Texts(materials))
         .Text("material", defaults.material)

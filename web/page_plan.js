@@ -111,7 +111,7 @@ window.FlybackPage.plan = function (page) {
         density: $('OptDensity'), fill: $('OptFill'), vaux: $('OptVaux'),
         leakage: $('OptLeakage'), ambient: $('OptAmbient'),
     };
-    for (const name of parts.cores) optionBoxes.core.add(new Option(name, name));
+    parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
     const familyBoxes = parts.families.map((family) => {
         const label = document.createElement('label');

@@ -1,5 +1,6 @@
 #include "winding/sheet.hpp"
 
+#include "catalogue/names.hpp"
 #include "record/readable.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
@@ -33,7 +34,7 @@ std::string TurnsText(const Plan& plan) {
 
 std::string CoreText(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
-    return core.name + "（" + core.family + " 系列，" +
+    return catalogue::CoreCaption(core.name) + "（" + core.family + " 系列，" +
            (plan.options.core.empty() ? "自动选择" : "指定") + "），材料 " + plan.material->name;
 }
 

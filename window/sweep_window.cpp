@@ -170,24 +170,25 @@ bool SweepWindow::Run() {
     numtext::InputTexts texts = numtext::ViewsOf(texts_);
     data_.emplace(*range, plan.has_value());
     tabSeparated_ = sweep::CsvHeader(plan.has_value(), '\t');
+    std::vector<std::vector<std::string>> rows;  // as people read them; the copy keeps the symbols
     sweep::RunSweep(*range, texts, plan, [&](const sweep::SweepPoint& point) {
         data_->Add(point);
         tabSeparated_ += sweep::CsvLine(point, '\t');
+        rows.push_back(sweep::TableCells(point));
         return true;
     });
-    const QStringList lines = FromUtf8(tabSeparated_).split('\n', Qt::SkipEmptyParts);
+    const std::vector<std::string> captions = sweep::ColumnCaptions(plan.has_value());
     table_->clear();
-    table_->setColumnCount(static_cast<int>(lines.front().split('\t').size()));
-    QStringList captions;  // as people read them; the copy keeps the symbols
-    for (const std::string& caption : sweep::ColumnCaptions(plan.has_value())) {
-        captions << FromUtf8(caption);
+    table_->setColumnCount(static_cast<int>(captions.size()));
+    for (int column = 0; column < table_->columnCount(); ++column) {
+        table_->setHorizontalHeaderItem(column, new QTableWidgetItem(FromUtf8(captions[column])));
     }
-    table_->setHorizontalHeaderLabels(captions);
-    table_->setRowCount(static_cast<int>(lines.size()) - 1);
-    for (int row = 1; row < lines.size(); ++row) {
-        const QStringList cells = lines[row].split('\t');
-        for (int column = 0; column < cells.size(); ++column) {
-            table_->setItem(row - 1, column, new QTableWidgetItem(cells[column]));
+    table_->setRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        const std::vector<std::string>& cells = rows[static_cast<std::size_t>(row)];
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            table_->setItem(row, static_cast<int>(column),
+                            new QTableWidgetItem(FromUtf8(cells[column])));
         }
     }
     const QSignalBlocker quiet(shown_);

@@ -201,7 +201,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     core_ = new QComboBox;
     core_->addItem(QStringLiteral("自动"), QString());
     for (const catalogue::Core& core : parts.cores) {
-        core_->addItem(FromUtf8(core.name), FromUtf8(core.name));
+        core_->addItem(FromUtf8(catalogue::CoreCaption(core.name)), FromUtf8(core.name));
     }
     core_->setCurrentIndex(std::max(0, core_->findData(FromUtf8(o.core))));
     // A name is typed as the catalogue knows it, by any of its names or

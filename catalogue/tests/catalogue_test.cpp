@@ -7,10 +7,12 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <set>
 #include <string>
 
 #include "catalogue/csv.hpp"
+#include "catalogue/names.hpp"
 #include "catalogue/user_file.hpp"
 
 namespace flyback::catalogue {
@@ -93,6 +95,22 @@ TEST(CatalogueTest, NamesAndAliasesAreUniqueAndFound) {
     EXPECT_EQ(Parts().FindCore("e13/7/4"), Parts().FindCore("EE13"));
     EXPECT_EQ(Parts().FindCore("EE25")->name, "E25/13/7 (EF25)");
     EXPECT_EQ(Parts().FindCore("nonsense"), nullptr);
+}
+
+TEST(CatalogueTest, CaptionsWordTheCataloguesRemarksInChinese) {
+    const std::pair<std::string_view, std::string_view> kCases[] = {
+        {"RM8 (with centre hole)", "RM8（带中心孔）"},
+        {"RM6S (RM 6, with centre hole)", "RM6S（RM 6，带中心孔）"},
+        {"E13/7/4 (EF12.6)", "E13/7/4 (EF12.6)"},
+        {"PQ32/30", "PQ32/30"},
+        {"with centre hole", "with centre hole"},  // a user's odd name is left alone
+    };
+    for (const auto& [name, caption] : kCases) EXPECT_EQ(CoreCaption(name), caption) << name;
+    // No built-in core shows an English word to the window or the page.
+    const std::regex kEnglishWord("[a-z]{3,}");
+    for (const Core& core : Parts().cores) {
+        EXPECT_FALSE(std::regex_search(CoreCaption(core.name), kEnglishWord)) << core.name;
+    }
 }
 
 TEST(CatalogueTest, CoresWithoutABobbinAreLeftToTheUser) {

@@ -230,6 +230,29 @@ TEST(SweepTest, ColumnsHaveCaptionsWithUnits) {
     EXPECT_NE(std::find(captions.begin(), captions.end(), "方案初级匝数 Np（匝）"), captions.end());
 }
 
+// The table on screen reads as the CSV does, cell for cell under the
+// captions, but a core by its Chinese caption and a fault in words.
+TEST(SweepTest, TableCellsAreTheCsvsInPeoplesWords) {
+    RangeProblem problem{};
+    const auto range = ReadSweep("Vmin=0:200:2", problem);  // the first point divides by zero
+    std::optional<PlanSetting> plan = PlanSetting{{}, &catalogue::BuiltIn()};
+    plan->options.core = "RM8";
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> csv;
+    RunSweep(*range, {"12", "375", "", "65", "80", "12"}, plan, [&](const SweepPoint& point) {
+        rows.push_back(TableCells(point));
+        csv.push_back(CsvLine(point));
+        return true;
+    });
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto& cells : rows) EXPECT_EQ(cells.size(), ColumnCaptions(true).size());
+    EXPECT_EQ(rows[0].back(), "除数为零");
+    EXPECT_TRUE(csv[0].ends_with(",division_by_zero\n")) << csv[0];
+    EXPECT_EQ(rows[1].back(), "");
+    EXPECT_NE(std::find(rows[1].begin(), rows[1].end(), "RM8（带中心孔）"), rows[1].end());
+    EXPECT_NE(csv[1].find(",RM8 (with centre hole),"), std::string::npos) << csv[1];
+}
+
 TEST(SweepTest, ASweepStopsWhenAskedTo) {
     RangeProblem problem{};
     const auto range = ReadSweep("P=1:100:1000", problem);

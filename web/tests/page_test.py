@@ -9,6 +9,7 @@ import functools
 import http.server
 import json
 import pathlib
+import re
 import subprocess
 import sys
 import tempfile
@@ -28,6 +29,16 @@ CALC = sys.argv.pop(1) if len(sys.argv) > 1 else None  # flyback-calc, to compar
 CAPTION = "单端反激变换式开关电源变压器的设计"
 WORKED_EXAMPLE = {0: "EE12", 1: " 1.88", 2: " 135.41", 3: " 6.2", 4: " 588", 5: " 2.77", 6: " 1.75mH"}
 DESIGN_TIME = {0: "E-3", 1: "1.88", 2: "135", 3: "6", 4: "500", 5: "2.77", 6: "1.75mH"}
+# Latin words a Chinese engineer reads as they are: units, the symbols the
+# boxes and formulas use, the rule's author. A part's name (PC47) is followed
+# by a digit and is no word.
+READ_AS_IT_IS = {
+    "W", "V", "A", "mA", "kHz", "KHz", "Hz", "mm", "cm", "mH", "H", "T", "mT", "Gs", "K", "C",
+    "mW", "mJ", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
+    "ETD", "ER", "EER", "PQ", "RM", "EP", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
+    "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
+    "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman",
+    "RCD", "Ve", "le", "D", "Irms", "Isp", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F"}
 CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2_0": "磁芯型号",
             "Text2_6": "初级电感量", "Text2_5": "晶体管电流Isc"}
 
@@ -276,6 +287,22 @@ class PageTest(unittest.TestCase):
             self.driver.switch_to.active_element.send_keys(Keys.TAB)
             walked.append(self.driver.switch_to.active_element.get_attribute("id"))
         self.assertEqual(walked, ["Text1_1", "Text1_2", "Text1_3", "Text1_4", "Text1_5", "Command1"])
+
+    def test_every_visible_text_is_chinese_or_a_unit_or_a_symbol(self):
+        """No programmer's name reaches the page: every Latin word it shows
+        (text, list items, pictures) is a unit, an engineer's symbol or a part."""
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        self.box("SweepPlan").click() if not self.box("SweepPlan").is_selected() else None
+        self.box("SweepRun").click()
+        shown = self.driver.execute_script("""
+            const texts = [document.body.innerText];
+            for (const option of document.querySelectorAll('option')) texts.push(option.text);
+            for (const text of document.querySelectorAll('svg text')) texts.push(text.textContent);
+            return texts.join('\\n');""")
+        shown = re.sub(r"\(&[A-Z]\)|EE\d+ or E\d+x\d+|flyback-designer \S+", "", shown)
+        words = set(re.findall(r"[A-Za-zµΩ_]+(?![A-Za-z0-9])", shown))
+        self.assertEqual(words - READ_AS_IT_IS, set())
 
     def test_a_sweep_is_plotted(self):
         self.box("SweepPoints").clear()

@@ -1,6 +1,66 @@
 // The windows beside the form: about, the working, the mains, the winding plan, sweeps.
 #include "window_test_support.hpp"
 
+// Every text a user of the window reads: labels, buttons, tabs, menus, list
+// items, table heads and cells, the chart's axes and legend.
+QStringList VisibleTexts(const QWidget& top) {
+    QStringList texts;
+    for (const QWidget* widget : top.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&top)) continue;
+        if (const auto* label = qobject_cast<const QLabel*>(widget)) texts << label->text();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+            texts << button->text();
+        }
+        if (const auto* group = qobject_cast<const QGroupBox*>(widget)) texts << group->title();
+        if (const auto* tabs = qobject_cast<const QTabWidget*>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+        }
+        if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
+            for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+        }
+        if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(widget)) {
+            texts << spin->text();
+        }
+        if (const auto* table = qobject_cast<const QTableWidget*>(widget)) {
+            for (int column = 0; column < table->columnCount(); ++column) {
+                if (const auto* head = table->horizontalHeaderItem(column)) texts << head->text();
+                for (int row = 0; row < table->rowCount(); ++row) {
+                    if (const auto* item = table->item(row, column)) texts << item->text();
+                }
+            }
+        }
+        if (const auto* menu = qobject_cast<const QMenuBar*>(widget)) {
+            for (const QAction* action : menu->actions()) {
+                texts << action->text();
+                if (action->menu() == nullptr) continue;
+                for (const QAction* item : action->menu()->actions()) texts << item->text();
+            }
+        }
+        if (const auto* view = qobject_cast<const QChartView*>(widget)) {
+            for (const QAbstractAxis* axis : view->chart()->axes()) texts << axis->titleText();
+            for (const QAbstractSeries* series : view->chart()->series()) texts << series->name();
+        }
+    }
+    return texts;
+}
+
+// Latin words a Chinese engineer reads as they are: units, the symbols the
+// boxes and formulas use, the program's name, the rule's author.
+bool ReadAsItIs(const QString& word) {
+    static const QSet<QString> kWords = {
+        "W",    "V",       "A",        "mA",   "kHz",     "KHz",  "Hz", "mm",  "cm",     "mH",
+        "H",    "T",       "mT",       "Gs",   "K",       "C",    "mW", "mJ",  "nH",     "kΩ",
+        "mΩ",   "nF",      "E",        "EE",   "EFD",     "ETD",  "ER", "EER", "PQ",     "RM",
+        "EP",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo", "Vor", "Vspike", "Dmax",
+        "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap", "Wa",  "At",     "Ks",
+        "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",  "FG",  "gap",    "core",
+        "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve", "le",  "Ipk",    "D",
+        "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC", "MB",  "L",      "J",
+        "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ", "µs",  "µF",     "µm",
+        "Pcu",  "Pfe"};
+    return kWords.contains(word);
+}
+
 class ToolWindowsTest : public QObject {
     Q_OBJECT
 
@@ -158,6 +218,34 @@ class ToolWindowsTest : public QObject {
         sweep->from()->setText("x");
         QVERIFY(!sweep->Run());
         QVERIFY(sweep->problem()->isVisibleTo(sweep));
+    }
+
+    // No programmer's name reaches the window: every Latin word in every
+    // window's visible text is a unit or an engineer's symbol.
+    void everyVisibleTextIsChineseOrAUnitOrASymbol() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        window_->ShowWorking();
+        window_->ShowSweep();
+        QStringList unknown;
+        for (const QWidget* top :
+             {static_cast<QWidget*>(window_.get()), static_cast<QWidget*>(window_->Winding()),
+              static_cast<QWidget*>(window_->Sweep()), Child("workingWindow")}) {
+            for (const QString& text : VisibleTexts(*top)) {
+                // A part's name (PC47, UC3844) is read as it is; a menu's
+                // mnemonic (&I) is no word; the chain's own core text stays.
+                static const QRegularExpression kWord("[A-Za-zµΩ_]+(?![A-Za-z0-9])");
+                static const QRegularExpression kNotWords("\\(&[A-Z]\\)|EE\\d+ or E\\d+x\\d+");
+                const QString words = QString(text).remove(kNotWords);
+                for (auto match = kWord.globalMatch(words); match.hasNext();) {
+                    const QString word = match.next().captured();
+                    if (!ReadAsItIs(word)) unknown << word + " in «" + text.left(60) + "»";
+                }
+            }
+        }
+        unknown.removeDuplicates();
+        QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join('\n')));
     }
 
     // Each window beside the form opens within the screen, closes with Esc or
