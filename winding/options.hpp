@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
+#include "winding/choices.hpp"
 
 namespace flyback::winding {
 
@@ -23,6 +24,7 @@ struct Options {
     double leakage = 0.02;         // leakage inductance as a fraction of the primary's
     double ambient_C = 40;
     bool tripleInsulatedSecondary = false;
+    Choices choices;  // the electrical design's own decisions; none by default
 };
 
 // The options that are numbers.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "record/readable.hpp"
 #include "runtime/arithmetic.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_warnings.hpp"
@@ -83,33 +84,96 @@ double SkinDepth_mm(double hertz) {
     return Multiply(metres, 1e3);
 }
 
-// The whole turns and what follows from them at the minimum input, at the edge
-// of continuous conduction as the chain designs.
-struct Turns {
-    int Np = 0, Ns = 0;
-    double Vor = 0, D = 0, Lp = 0, Ipk = 0, Bpk = 0;
+// What the plan designs to, before whole turns: the outputs, their power,
+// the reflected voltage and the operating point at the minimum input.
+struct Design {
+    std::vector<OutputLoad> outputs;  // the regulated one first
+    Load load;
+    double Vor = 0;
+    OperatingPoint ideal;
+    const Choices& choices;
+
+    double RegulatedVolts() const { return Add(outputs.front().V, outputs.front().VF_V); }
 };
 
-Turns WithTurns(const Chain& c, double Ae_m2, int Np, int Ns) {
-    Turns t{Np, Ns};
-    t.Vor = Divide(Multiply(Add(c.Vo, k::kRectifierDrop), Np), Ns);
-    t.D = Divide(t.Vor, Add(t.Vor, c.Vmin));
-    t.Lp =
-        Divide(Multiply(c.eta, Power(Multiply(c.Vmin, t.D), 2)), Multiply(Multiply(2, c.P), c.f));
-    t.Ipk = Divide(Multiply(2, c.P), Multiply(Multiply(c.eta, c.Vmin), t.D));
-    t.Bpk = Divide(Multiply(t.Lp, t.Ipk), Multiply(Np, Ae_m2));
+std::vector<OutputLoad> OutputsOf(const Chain& c, const Choices& choices) {
+    if (!choices.outputs.empty()) return choices.outputs;
+    return {{c.Vo, Divide(c.P, c.Vo), k::kRectifierDrop}};
+}
+
+double OutputPower(const Chain& c, const Choices& choices) {
+    if (choices.outputs.empty()) return c.P;
+    double P = 0;
+    for (const OutputLoad& o : choices.outputs) P = Add(P, Multiply(o.V, o.I_A));
+    return P;
+}
+
+double ReflectedVoltage(const Chain& c, const Choices& choices) {
+    switch (choices.vorSource) {
+        case VorSource::Press:
+            break;
+        case VorSource::Value:
+            return choices.Vor_V;
+        case VorSource::SwitchRating:
+            return Subtract(Subtract(Multiply(choices.derating, choices.VdsRating_V), c.Vmax),
+                            c.Vspike);
+        case VorSource::MaxDuty:
+            return Divide(Multiply(choices.Dmax, c.Vmin), Subtract(1, choices.Dmax));
+    }
+    return c.Vor;
+}
+
+// The operating point at `Vin` for the reflected voltage `Vor`: the typed
+// inductance's, or the one designed for the ripple ratio (1: the edge).
+OperatingPoint PointAt(const Design& d, double Vin, double Vor) {
+    const Choices& choices = d.choices;
+    if (choices.conduction == Conduction::Inductance)
+        return WithInductance(Vin, Vor, choices.Lp_H, d.load);
+    const double KRP = choices.conduction == Conduction::Ripple ? choices.KRP : 1;
+    return Designed(Vin, Vor, KRP, d.load);
+}
+
+Design DesignOf(const Chain& c, const Choices& choices) {
+    Design d{OutputsOf(c, choices),
+             {OutputPower(c, choices), c.eta, c.f},
+             ReflectedVoltage(c, choices),
+             {},
+             choices};
+    if (!(d.Vor > 0)) {
+        throw PlanLimit{"由所选方式算出的反射电压 " + record::ReadableValue(d.Vor, "V") +
+                        " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。"};
+    }
+    if (!(d.load.P_W > 0)) throw PlanLimit{"各输出的功率之和为 0，没有可设计的负载。"};
+    d.ideal = PointAt(d, c.Vmin, d.Vor);
+    return d;
+}
+
+// The whole turns and what follows from them at the minimum input.
+struct Turns {
+    int Np = 0, Ns = 0;
+    double Bpk = 0;
+    OperatingPoint point;
+};
+
+Turns WithTurns(const Chain& c, const Design& d, double Ae_m2, int Np, int Ns) {
+    Turns t;
+    t.Np = Np;
+    t.Ns = Ns;
+    t.point = PointAt(d, c.Vmin, Divide(Multiply(d.RegulatedVolts(), Np), Ns));
+    t.Bpk = Divide(Multiply(t.point.Lp, t.point.Ipk), Multiply(Np, Ae_m2));
     return t;
 }
 
-Turns ChooseTurns(const Chain& c, double Ae_m2, double Bmax) {
-    const double ratio = Divide(c.Vor, Add(c.Vo, k::kRectifierDrop));
-    const double NpMin = Divide(Multiply(c.Lp, c.Ipk), Multiply(Bmax, Ae_m2));
+Turns ChooseTurns(const Chain& c, const Design& d, double Ae_m2, double Bmax) {
+    if (d.choices.FixedTurns()) return WithTurns(c, d, Ae_m2, d.choices.Np, d.choices.Ns);
+    const double ratio = Divide(d.Vor, d.RegulatedVolts());
+    const double NpMin = Divide(Multiply(d.ideal.Lp, d.ideal.Ipk), Multiply(Bmax, Ae_m2));
     const double NpFloor = std::ceil(NpMin);
     WholeCount(NpFloor, kMaxTurns, "初级匝数");
     double Ns = std::max(1.0, std::ceil(Divide(NpMin, ratio)));
     for (;;) {
         const double Np = std::max(NpFloor, std::round(Multiply(Ns, ratio)));
-        const Turns t = WithTurns(c, Ae_m2, WholeCount(Np, kMaxTurns, "初级匝数"),
+        const Turns t = WithTurns(c, d, Ae_m2, WholeCount(Np, kMaxTurns, "初级匝数"),
                                   WholeCount(Ns, kMaxTurns, "次级匝数"));
         if (t.Bpk <= Bmax) return t;
         Ns = Add(Ns, 1);
@@ -187,36 +251,75 @@ void CopperLoss(Winding& w, const catalogue::Core& core) {
 
 struct PlanInput {
     const Chain& chain;
+    const Design& design;
     const Options& options;
     const catalogue::Catalogue& parts;
     const catalogue::Material& material;
 };
 
-Winding NewWinding(Role role, int turns) {
+Winding NewWinding(Role role, int turns, int output = 0) {
     Winding w;
     w.role = role;
     w.turns = turns;
+    w.output = output;
     return w;
 }
 
-// The primary carries the input power, P ÷ eta; the secondary only the
-// output's charge: its mean rectifier current is the output current, whatever
-// the efficiency, so its triangle during the reset time 1 − D' peaks at
-// 2 × Io ÷ (1 − D'). The difference is the loss, spent in the clamp, the
-// copper, the core and the switch.
+void Carries(Winding& w, double rms, double peak) {
+    w.Irms_A = rms;
+    w.Ipeak_A = peak;
+}
+
+// Each output's winding: its whole turns from the regulated output's (at
+// least one), the voltage they give, and the current that carries the
+// output's charge: its mean rectifier current is the output current,
+// whatever the efficiency, flowing in the reset time with the primary's shape.
+// The primary carries the input power, P ÷ eta; the difference is the loss,
+// spent in the clamp, the copper, the core and the switch.
+void Outputs(Plan& plan, const PlanInput& in) {
+    const Design& d = in.design;
+    const double regulated = d.RegulatedVolts();
+    for (std::size_t i = 0; i < d.outputs.size(); ++i) {
+        OutputResult out;
+        out.set = d.outputs[i];
+        out.regulated = i == 0;
+        if (out.regulated) {
+            out.turns = plan.Ns;
+        } else {
+            const double turns =
+                std::round(Divide(Multiply(plan.Ns, Add(out.set.V, out.set.VF_V)), regulated));
+            out.turns = WholeCount(std::max(1.0, turns), kMaxTurns, "次级匝数");
+        }
+        out.Vexpected_V = Subtract(Divide(Multiply(regulated, out.turns), plan.Ns), out.set.VF_V);
+        out.error_pct = Multiply(Divide(Subtract(out.Vexpected_V, out.set.V), out.set.V), 100);
+        const Trapezoid current = SecondaryCurrent(out.set.I_A, plan.atVmin);
+        out.Irms_A = current.rms;
+        out.Ipeak_A = current.peak;
+        const double ripple = Subtract(Power(current.rms, 2), Power(out.set.I_A, 2));
+        if (ripple >= 0) out.IcapRms_A = SquareRoot(ripple);
+        out.Vrectifier_V = Add(out.set.V, Divide(Multiply(in.chain.Vmax, out.turns), plan.Np));
+        plan.outputs.push_back(out);
+    }
+}
+
 void Windings(Plan& plan, const PlanInput& in) {
-    const Chain& c = in.chain;
-    const double Io = Divide(c.P, c.Vo);
-    const double reset = Subtract(1, plan.Dmax);
-    const double Isp = Divide(Multiply(2, Io), reset);
     Winding primary = NewWinding(Role::Primary, plan.Np);
-    primary.Irms_A = Multiply(plan.Ipk_A, SquareRoot(Divide(plan.Dmax, 3)));
-    primary.Ipeak_A = plan.Ipk_A;
-    Winding secondary = NewWinding(Role::Secondary, plan.Ns);
-    secondary.Irms_A = Multiply(Isp, SquareRoot(Divide(reset, 3)));
-    secondary.Ipeak_A = Isp;
-    plan.windings = {primary, secondary};
-    if (plan.Naux) plan.windings.push_back(NewWinding(Role::Bias, *plan.Naux));
+    Carries(primary, TrapezoidRms(plan.Ipk_A, plan.Ivalley_A, plan.Dmax), plan.Ipk_A);
+    plan.windings = {primary};
+    for (std::size_t i = 0; i < plan.outputs.size(); ++i) {
+        const OutputResult& out = plan.outputs[i];
+        Winding secondary = NewWinding(Role::Secondary, out.turns, static_cast<int>(i));
+        Carries(secondary, out.Irms_A, out.Ipeak_A);
+        plan.windings.push_back(secondary);
+    }
+    if (plan.Naux) {
+        Winding bias = NewWinding(Role::Bias, *plan.Naux);
+        if (in.design.choices.biasI_A > 0) {
+            const Trapezoid current = SecondaryCurrent(in.design.choices.biasI_A, plan.atVmin);
+            Carries(bias, current.rms, current.peak);
+        }
+        plan.windings.push_back(bias);
+    }
 
     const auto enamelled = WiresOfKind(in.parts, catalogue::WireKind::Enamelled);
     const auto tripleInsulated = WiresOfKind(in.parts, catalogue::WireKind::TripleInsulated);
@@ -230,8 +333,7 @@ void Windings(Plan& plan, const PlanInput& in) {
         }
         CopperLoss(w, *plan.core);
     }
-    const double ripple = Subtract(Power(*secondary.Irms_A, 2), Power(Io, 2));
-    if (ripple >= 0) plan.IcapRms_A = SquareRoot(ripple);
+    plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
 
 void Build(Plan& plan) {
@@ -257,7 +359,7 @@ void Losses(Plan& plan, const Chain& c) {
     double copper = 0;
     bool copperKnown = true;
     for (const Winding& w : plan.windings) {
-        if (w.role == Role::Bias) continue;
+        if (w.role == Role::Bias && !w.Irms_A) continue;  // a bias winding without a load
         if (w.P_W) {
             copper = Add(copper, *w.P_W);
         } else {
@@ -265,7 +367,7 @@ void Losses(Plan& plan, const Chain& c) {
         }
     }
     if (copperKnown) plan.Pcopper_W = copper;
-    const auto density = catalogue::LossDensity(*plan.material, c.f, Divide(plan.Bpk_T, 2),
+    const auto density = catalogue::LossDensity(*plan.material, c.f, Divide(plan.deltaB_T, 2),
                                                 k::kWorkingTemperature_C);
     if (density) plan.Pcore_W = Multiply(*density, Multiply(plan.core->Ve_mm3, 1e-9));
     const catalogue::Core& core = *plan.core;
@@ -283,18 +385,58 @@ void Losses(Plan& plan, const Chain& c) {
     plan.dT_K = Multiply(k::kRiseFactor, Power(Divide(loss, *plan.surface_cm2), k::kRiseExponent));
 }
 
+// The clamp holds the drain at Vclamp (by default the reflected voltage and
+// the press's spike allowance above it) and takes the leakage's energy.
 void ClampAndStresses(Plan& plan, const PlanInput& in) {
     const Chain& c = in.chain;
     Clamp& clamp = plan.clamp;
-    clamp.V = Add(plan.Vor_V, c.Vspike);
+    const std::optional<double>& chosen = in.design.choices.Vclamp_V;
+    clamp.V = chosen ? *chosen : Add(plan.Vor_V, c.Vspike);
+    if (!(clamp.V > plan.Vor_V)) {
+        throw PlanLimit{"钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
+                        record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
+    }
     clamp.leakage_H = Multiply(in.options.leakage, plan.Lp_H);
     clamp.P_W = Divide(Multiply(Multiply(Multiply(0.5, clamp.leakage_H), Power(plan.Ipk_A, 2)),
                                 Multiply(c.f, clamp.V)),
                        Subtract(clamp.V, plan.Vor_V));
     clamp.R_ohm = Divide(Power(clamp.V, 2), clamp.P_W);
     clamp.C_F = Divide(1, Multiply(Multiply(k::kClampRipple, clamp.R_ohm), c.f));
-    plan.Vrectifier_V = Add(c.Vo, Divide(Multiply(c.Vmax, plan.Ns), plan.Np));
-    plan.Vswitch_V = Add(Add(c.Vmax, plan.Vor_V), c.Vspike);
+    plan.Vrectifier_V = plan.outputs.front().Vrectifier_V;
+    plan.Vswitch_V = chosen ? Add(c.Vmax, *chosen) : Add(Add(c.Vmax, plan.Vor_V), c.Vspike);
+    if (in.design.choices.vorSource == VorSource::SwitchRating)
+        plan.VdsRating_V = in.design.choices.VdsRating_V;
+}
+
+// The flux at the peak, its swing in a period, and at the controller's
+// current limit (by default 1.3 × the peak), against the material's saturation.
+void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
+    const double NpAe = Multiply(plan.Np, Ae_m2);
+    plan.deltaB_T = Divide(Multiply(plan.Lp_H, Subtract(plan.Ipk_A, plan.Ivalley_A)), NpAe);
+    const std::optional<double>& limit = in.design.choices.Ilimit_A;
+    plan.Ilimit_A = limit ? *limit : Multiply(k::kCurrentLimitMargin, plan.Ipk_A);
+    plan.BpkLimit_T = limit ? Divide(Multiply(plan.Lp_H, *limit), NpAe)
+                            : Multiply(k::kCurrentLimitMargin, plan.Bpk_T);
+    if (in.material.Bsat_100C_mT) plan.Bsat100_T = Divide(*in.material.Bsat_100C_mT, 1000);
+}
+
+void Gap(Plan& plan, const PlanInput& in, double Ae_m2) {
+    const double Np2 = Multiply(plan.Np, plan.Np);
+    plan.AL_nH = Multiply(Divide(plan.Lp_H, Np2), 1e9);
+    double gap_m = Divide(Multiply(Multiply(k::kMu0, Np2), Ae_m2), plan.Lp_H);
+    if (in.material.mu_i)
+        gap_m = Subtract(gap_m, Divide(Multiply(plan.core->le_mm, 1e-3), *in.material.mu_i));
+    plan.gap_mm = Multiply(gap_m, 1e3);
+}
+
+std::optional<int> BiasTurns(const Plan& plan, const PlanInput& in) {
+    const Choices& choices = in.design.choices;
+    if (!in.options.Vaux_V) return std::nullopt;
+    if (choices.FixedTurns() && choices.Naux) return choices.Naux;
+    // Rounded up: the bias rail must clear the controller's start threshold.
+    const double turns = std::ceil(Divide(
+        Multiply(plan.Ns, Add(*in.options.Vaux_V, choices.biasVF_V)), in.design.RegulatedVolts()));
+    return WholeCount(turns, kMaxTurns, "辅助绕组匝数");
 }
 
 Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
@@ -305,29 +447,26 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     plan.core = &core;
     plan.material = &in.material;
     const double Ae_m2 = Multiply(core.Ae_mm2, 1e-6);
-    const Turns t = ChooseTurns(c, Ae_m2, o.Bmax_T);
+    const Turns t = ChooseTurns(c, in.design, Ae_m2, o.Bmax_T);
     plan.Np = t.Np;
     plan.Ns = t.Ns;
-    plan.Vor_V = t.Vor;
-    plan.Dmax = t.D;
-    plan.Lp_H = t.Lp;
-    plan.Ipk_A = t.Ipk;
+    plan.atVmin = t.point;
+    plan.Vor_V = t.point.Vor;
+    plan.Dmax = t.point.D;
+    plan.Lp_H = t.point.Lp;
+    plan.Ipk_A = t.point.Ipk;
+    plan.Ivalley_A = t.point.Iv;
+    plan.KRP = t.point.KRP();
+    plan.mode = t.point.mode;
     plan.Bpk_T = t.Bpk;
-    plan.BpkLimit_T = Multiply(k::kCurrentLimitMargin, t.Bpk);
-    if (in.material.Bsat_100C_mT) plan.Bsat100_T = Divide(*in.material.Bsat_100C_mT, 1000);
-    if (o.Vaux_V) {
-        const double turns = std::ceil(Divide(Multiply(t.Ns, Add(*o.Vaux_V, k::kBiasDiodeDrop)),
-                                              Add(c.Vo, k::kRectifierDrop)));
-        plan.Naux = WholeCount(turns, kMaxTurns, "辅助绕组匝数");
-    }
-    const double Np2 = Multiply(t.Np, t.Np);
-    plan.AL_nH = Multiply(Divide(t.Lp, Np2), 1e9);
-    double gap_m = Divide(Multiply(Multiply(k::kMu0, Np2), Ae_m2), t.Lp);
-    if (in.material.mu_i)
-        gap_m = Subtract(gap_m, Divide(Multiply(core.le_mm, 1e-3), *in.material.mu_i));
-    plan.gap_mm = Multiply(gap_m, 1e3);
+    plan.Pout_W = in.design.load.P_W;
+    plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, in.design.load);
+    Flux(plan, in, Ae_m2);
+    plan.Naux = BiasTurns(plan, in);
+    Gap(plan, in, Ae_m2);
     plan.skinDepth_mm = SkinDepth_mm(c.f);
     plan.f_Hz = c.f;
+    Outputs(plan, in);
     Windings(plan, in);
     Build(plan);
     Losses(plan, c);
@@ -403,6 +542,17 @@ std::string_view RoleName(Role role) {
     return {};
 }
 
+std::string WindingName(const Winding& w) {
+    const std::string name(RoleName(w.role));
+    return w.role == Role::Secondary ? name + " " + std::to_string(w.output + 1) : name;
+}
+
+std::string WindingCaption(const Plan& plan, const Winding& w) {
+    const std::string caption(RoleCaption(w.role));
+    if (w.role != Role::Secondary || plan.outputs.size() < 2) return caption;
+    return caption + " " + std::to_string(w.output + 1);
+}
+
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts) {
     if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。"};
@@ -414,16 +564,20 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
     if (const OptionProblem problem = CheckOptions(options, parts)) {
         return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem)};
     }
+    if (const ChoiceProblem problem = CheckChoices(options.choices)) {
+        return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem)};
+    }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {
         const Chain chain = ChainOf(record);
         if (!Meaningful(chain))
             return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。"};
-        const PlanInput in{chain, options, parts, material};
+        const Design design = DesignOf(chain, options.choices);
+        const PlanInput in{chain, design, options, parts, material};
         bool noneFits = false;
         Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
                                          : PlanOn(*parts.FindCore(options.core), in);
-        AddWarnings(plan, chain.AeRequired_m2, noneFits);
+        AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.
         std::vector<PlanWarning> doubts;

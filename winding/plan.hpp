@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "record/design_record.hpp"
+#include "winding/operating_point.hpp"
 #include "winding/options.hpp"
 
 namespace flyback::winding {
@@ -21,8 +22,9 @@ enum class Role { Primary, Secondary, Bias };
 
 struct Winding {
     Role role = Role::Primary;
+    int output = 0;  // a secondary's output, from 0 (the regulated one)
     int turns = 0;
-    // None for the bias winding: its load is not known.
+    // None for a bias winding without a load.
     std::optional<double> Irms_A, Ipeak_A, J_A_mm2, R_ohm, P_W;
     const catalogue::Wire* wire = nullptr;
     int strands = 1;
@@ -46,6 +48,17 @@ struct PlanWarning {
     std::string message;  // Simplified Chinese
 };
 
+// An output as wound: its whole turns, the voltage they give with the
+// regulated output held, and its rectifier's current and reverse voltage.
+struct OutputResult {
+    OutputLoad set;
+    bool regulated = false;
+    int turns = 0;
+    double Vexpected_V = 0, error_pct = 0;
+    double Irms_A = 0, Ipeak_A = 0, Vrectifier_V = 0;
+    std::optional<double> IcapRms_A;  // none where the RMS is below the mean
+};
+
 struct Plan {
     Options options;
     const catalogue::Core* core = nullptr;
@@ -54,11 +67,19 @@ struct Plan {
     int Np = 0, Ns = 0;
     std::optional<int> Naux;
     double Vor_V = 0, Dmax = 0, Lp_H = 0, Ipk_A = 0;  // with the whole turns
+    double Ivalley_A = 0, KRP = 1;                    // at the minimum input, full load
+    Mode mode = Mode::Boundary;                       // at the minimum input
+    OperatingPoint atVmin, atVmax;                    // full load at either end of the input
+    double Pout_W = 0;                                // the outputs' power
+    double deltaB_T = 0;                              // the flux swing in a period
+    double Ilimit_A = 0;                              // the current limit BpkLimit_T is at
+    std::optional<double> VdsRating_V;                // the switch's rating, where given
+    std::vector<OutputResult> outputs;                // the regulated one first
     double Bpk_T = 0, BpkLimit_T = 0;                 // at Ipk, and at 1.3 × Ipk
     std::optional<double> Bsat100_T;
     double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total
     double skinDepth_mm = 0;
-    std::vector<Winding> windings;  // primary, secondary, then the bias winding
+    std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
     double fill = 0, build_mm = 0;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;
     // What the temperature rise is reckoned from: the core's window Wa (the
@@ -68,9 +89,9 @@ struct Plan {
     bool thermalWindowIsCores = false;
     std::optional<double> areaProduct_cm4, surface_cm2;
     Clamp clamp;
-    double Vrectifier_V = 0, Vswitch_V = 0;
+    double Vrectifier_V = 0, Vswitch_V = 0;  // the regulated output's rectifier; the switch
     double f_Hz = 0;  // the switching frequency, whose period the currents repeat in
-    std::optional<double> IcapRms_A;
+    std::optional<double> IcapRms_A;  // the regulated output's
     std::vector<PlanWarning> warnings;
 };
 
@@ -93,5 +114,9 @@ std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);
 std::string_view RoleName(Role role);
+// A winding's name in the JSON ("secondary 2") and its caption ("次级 2"; a
+// single secondary is "次级").
+std::string WindingName(const Winding& w);
+std::string WindingCaption(const Plan& plan, const Winding& w);
 
 }  // namespace flyback::winding

@@ -1,5 +1,8 @@
 #include "winding/plan_warnings.hpp"
 
+#include <cmath>
+#include <string>
+
 #include "record/readable.hpp"
 
 namespace flyback::winding {
@@ -11,6 +14,9 @@ using record::ReadableValue;
 constexpr double kMinimumGap_mm = 0.1;
 constexpr double kLowestDensity = 2, kHighestDensity = 10;  // A/mm²
 constexpr double kHighestRise_K = 50;
+// An output's voltage off what was asked: a note beyond 2 %, a caution beyond 5 %.
+constexpr double kVoltageNote_pct = 2, kVoltageCaution_pct = 5;
+constexpr double kPowerMismatch = 0.01;
 
 void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
     plan.warnings.push_back({code, strength, std::move(message)});
@@ -52,8 +58,10 @@ void FluxWarnings(Plan& plan) {
         Add(plan, "saturation_unknown", Strength::Note,
             "数据中没有材料 " + material + " 在 100 °C 时的饱和磁通密度，无法检查限流点是否饱和。");
     } else if (plan.BpkLimit_T > *plan.Bsat100_T) {
+        const std::string limit = plan.options.choices.Ilimit_A ? ReadableValue(plan.Ilimit_A, "A")
+                                                                : std::string("1.3 × Ipk");
         Add(plan, "saturation_at_current_limit", Strength::Caution,
-            "限流点（1.3 × Ipk）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " +
+            "限流点（" + limit + "）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " +
                 material + " 在 100 °C 时的饱和磁通密度 " + ReadableValue(*plan.Bsat100_T, "T") +
                 "；请降低 Bmax。");
     }
@@ -84,9 +92,11 @@ void WindingWarnings(Plan& plan) {
                     " 超出常用的 2–10 A/mm²。");
         }
     }
-    if (plan.windings.size() > 1 && !plan.IcapRms_A) {
+    for (const OutputResult& out : plan.outputs) {
+        if (out.IcapRms_A) continue;
         Add(plan, "ripple_current_undefined", Strength::Caution,
             "次级电流的有效值小于输出电流，输出电容纹波电流无从算起；请检查效率与输出电压。");
+        break;
     }
 }
 
@@ -102,13 +112,48 @@ void OperatingWarnings(Plan& plan) {
     }
 }
 
+void ChoiceWarnings(Plan& plan, double P_W) {
+    const Choices& choices = plan.options.choices;
+    if (plan.VdsRating_V) {
+        const double allowed = choices.derating * *plan.VdsRating_V;
+        if (plan.Vswitch_V > allowed) {
+            Add(plan, "switch_above_rating", Strength::Caution,
+                "开关管峰值电压 " + ReadableValue(plan.Vswitch_V, "V") + " 高于耐压 " +
+                    ReadableValue(*plan.VdsRating_V, "V") + " 降额 " +
+                    ReadableValue(choices.derating, "") + " 后的 " + ReadableValue(allowed, "V") +
+                    "。");
+        }
+    }
+    if (choices.vorSource == VorSource::MaxDuty && plan.Dmax > choices.Dmax) {
+        Add(plan, "duty_above_controller", Strength::Caution,
+            "取整匝后的最大占空比 " + ReadableValue(plan.Dmax, "") + " 高于控制器的上限 " +
+                ReadableValue(choices.Dmax, "") + "。");
+    }
+    for (std::size_t i = 1; i < plan.outputs.size(); ++i) {
+        const OutputResult& out = plan.outputs[i];
+        const double off = std::abs(out.error_pct);
+        if (!(off > kVoltageNote_pct)) continue;
+        Add(plan, "output_voltage_off",
+            off > kVoltageCaution_pct ? Strength::Caution : Strength::Note,
+            "输出 " + std::to_string(i + 1) + "：" + std::to_string(out.turns) + " 匝得 " +
+                ReadableValue(out.Vexpected_V, "V") + "，与所设 " + ReadableValue(out.set.V, "V") +
+                " 相差 " + ReadableValue(out.error_pct, "%") + "。");
+    }
+    if (!choices.outputs.empty() && std::abs(plan.Pout_W - P_W) > kPowerMismatch * P_W) {
+        Add(plan, "output_power_mismatch", Strength::Caution,
+            "各输出的功率之和 " + ReadableValue(plan.Pout_W, "W") + " 与输出功率 P " +
+                ReadableValue(P_W, "W") + " 相差超过 1 %；方案按各输出之和设计，上面的结果按 P。");
+    }
+}
+
 }  // namespace
 
-void AddWarnings(Plan& plan, double AeRequired_m2, bool noneFits) {
-    CoreWarnings(plan, AeRequired_m2, noneFits);
+void AddWarnings(Plan& plan, const WarningContext& context) {
+    CoreWarnings(plan, context.AeRequired_m2, context.noneFits);
     FluxWarnings(plan);
     WindingWarnings(plan);
     OperatingWarnings(plan);
+    ChoiceWarnings(plan, context.P_W);
 }
 
 }  // namespace flyback::winding

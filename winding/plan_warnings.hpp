@@ -8,8 +8,15 @@ namespace flyback::winding {
 // saturation at the current limit, a gap too small to make, windings that do
 // not fit, wire too thin, current density out of the usual range, a hot
 // transformer, a duty cycle over one half, and values the data could not give.
-// `noneFits`: no core of the catalogue held the windings, the plan is on the
-// largest.
-void AddWarnings(Plan& plan, double AeRequired_m2, bool noneFits);
+// With the engineer's choices: the switch above its derated rating, the duty
+// above the controller's limit, an output's voltage off what was asked, the
+// outputs' power not the press's P.
+struct WarningContext {
+    double AeRequired_m2 = 0;
+    double P_W = 0;  // the press's output power
+    bool noneFits =
+        false;  // no core of the catalogue held the windings: the plan is on the largest
+};
+void AddWarnings(Plan& plan, const WarningContext& context);
 
 }  // namespace flyback::winding

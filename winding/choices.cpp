@@ -1,0 +1,136 @@
+#include "winding/choices.hpp"
+
+#include <cmath>
+
+#include "runtime/number_text.hpp"
+
+namespace flyback::winding {
+namespace {
+
+bool Positive(double value) {
+    return std::isfinite(value) && value > 0;
+}
+
+bool NotNegative(double value) {
+    return std::isfinite(value) && value >= 0;
+}
+
+// The fields of "a:b[:c]": two or three, none empty.
+std::optional<std::vector<std::string_view>> Fields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t colon = text.find(':');
+        fields.push_back(text.substr(0, colon));
+        if (fields.back().empty() || fields.size() > 3) return std::nullopt;
+        if (colon == std::string_view::npos) break;
+        text.remove_prefix(colon + 1);
+    }
+    if (fields.size() < 2) return std::nullopt;
+    return fields;
+}
+
+std::optional<int> Count(std::string_view text) {
+    const std::optional<double> number = runtime::ReadWholeNumber(text);
+    if (!number || !(*number >= 1 && *number <= 1e5) || std::floor(*number) != *number)
+        return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+}  // namespace
+
+bool Choices::Any() const {
+    return !outputs.empty() || biasI_A != 0 || biasVF_V != 0.7 || vorSource != VorSource::Press ||
+           conduction != Conduction::Boundary || FixedTurns() || Vclamp_V || Ilimit_A;
+}
+
+ChoiceProblem CheckChoices(const Choices& c) {
+    using Kind = ChoiceProblem::Kind;
+    for (std::size_t i = 0; i < c.outputs.size(); ++i) {
+        const OutputLoad& o = c.outputs[i];
+        if (!Positive(o.V) || !NotNegative(o.I_A) || !NotNegative(o.VF_V))
+            return {Kind::Output, static_cast<int>(i)};
+    }
+    if (!NotNegative(c.biasI_A) || !NotNegative(c.biasVF_V)) return {Kind::Bias};
+    switch (c.vorSource) {
+        case VorSource::Press:
+            break;
+        case VorSource::Value:
+            if (!Positive(c.Vor_V)) return {Kind::Vor};
+            break;
+        case VorSource::SwitchRating:
+            if (!Positive(c.VdsRating_V) || !Positive(c.derating) || c.derating > 1)
+                return {Kind::Rating};
+            break;
+        case VorSource::MaxDuty:
+            if (!Positive(c.Dmax) || c.Dmax >= 1) return {Kind::Duty};
+            break;
+    }
+    if (c.conduction == Conduction::Ripple && (!Positive(c.KRP) || c.KRP > 1))
+        return {Kind::Ripple};
+    if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
+    if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
+    if (c.Np < 0) return {Kind::Turns};
+    if (c.Vclamp_V && !Positive(*c.Vclamp_V)) return {Kind::Clamp};
+    if (c.Ilimit_A && !Positive(*c.Ilimit_A)) return {Kind::CurrentLimit};
+    return {};
+}
+
+std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
+    using Kind = ChoiceProblem::Kind;
+    switch (problem.kind) {
+        case Kind::None:
+            return {};
+        case Kind::Output:
+            return "输出 " + std::to_string(problem.output + 1) +
+                   "：电压须大于 0，电流与整流管压降不能为负。";
+        case Kind::Bias:
+            return "辅助绕组的负载电流与整流管压降不能为负。";
+        case Kind::Vor:
+            return "反射电压须大于 0。";
+        case Kind::Rating:
+            return "开关管耐压须大于 0，降额系数须在 0 与 1 之间。";
+        case Kind::Duty:
+            return "最大占空比须在 0 与 1 之间。";
+        case Kind::Ripple:
+            return "纹波系数 KRP 须大于 0 且至多为 1。";
+        case Kind::Inductance:
+            return "初级电感量须大于 0。";
+        case Kind::Turns:
+            return "匝数须为正整数。";
+        case Kind::Clamp:
+            return "钳位电压须大于 0。";
+        case Kind::CurrentLimit:
+            return "限流值须大于 0。";
+    }
+    return {};
+}
+
+std::optional<OutputLoad> ReadOutputLoad(std::string_view text, double defaultVF) {
+    const auto fields = Fields(text);
+    if (!fields) return std::nullopt;
+    OutputLoad load;
+    load.VF_V = defaultVF;
+    double* values[] = {&load.V, &load.I_A, &load.VF_V};
+    for (std::size_t i = 0; i < fields->size(); ++i) {
+        const std::optional<double> number = runtime::ReadWholeNumber((*fields)[i]);
+        if (!number) return std::nullopt;
+        *values[i] = *number;
+    }
+    return load;
+}
+
+bool ReadTurns(std::string_view text, Choices& choices) {
+    const auto fields = Fields(text);
+    if (!fields) return false;
+    std::optional<int> counts[3];
+    for (std::size_t i = 0; i < fields->size(); ++i) {
+        counts[i] = Count((*fields)[i]);
+        if (!counts[i]) return false;
+    }
+    choices.Np = *counts[0];
+    choices.Ns = *counts[1];
+    choices.Naux = counts[2];
+    return true;
+}
+
+}  // namespace flyback::winding

@@ -1,0 +1,103 @@
+#include "winding/operating_point.hpp"
+
+#include "runtime/arithmetic.hpp"
+
+namespace flyback::winding {
+namespace {
+
+using runtime::Add;
+using runtime::Divide;
+using runtime::Multiply;
+using runtime::Power;
+using runtime::SquareRoot;
+using runtime::Subtract;
+
+}  // namespace
+
+std::string_view ModeName(Mode mode) {
+    switch (mode) {
+        case Mode::Boundary:
+            return "boundary";
+        case Mode::Continuous:
+            return "continuous";
+        case Mode::Discontinuous:
+            return "discontinuous";
+    }
+    return {};
+}
+
+std::string_view ModeCaption(Mode mode) {
+    switch (mode) {
+        case Mode::Boundary:
+            return "临界";
+        case Mode::Continuous:
+            return "连续";
+        case Mode::Discontinuous:
+            return "断续";
+    }
+    return {};
+}
+
+double OperatingPoint::KRP() const {
+    return Divide(Subtract(Ipk, Iv), Ipk);
+}
+
+OperatingPoint Designed(double Vin, double Vor, double KRP, const Load& load) {
+    OperatingPoint point;
+    point.mode = KRP == 1 ? Mode::Boundary : Mode::Continuous;
+    point.Vin = Vin;
+    point.Vor = Vor;
+    point.D = Divide(Vor, Add(Vor, Vin));
+    point.D2 = Subtract(1, point.D);
+    const double twoP = Multiply(2, load.P_W);
+    point.Ipk =
+        Divide(twoP, Multiply(Multiply(Multiply(load.eta, Vin), point.D), Subtract(2, KRP)));
+    point.Iv = Multiply(point.Ipk, Subtract(1, KRP));
+    point.Lp = Divide(Multiply(Multiply(load.eta, Power(Multiply(Vin, point.D), 2)),
+                               Divide(Subtract(2, KRP), KRP)),
+                      Multiply(twoP, load.f_Hz));
+    return point;
+}
+
+OperatingPoint WithInductance(double Vin, double Vor, double Lp, const Load& load) {
+    const OperatingPoint edge = Designed(Vin, Vor, 1, load);
+    if (Lp == edge.Lp) return edge;
+    const double Pin = Divide(load.P_W, load.eta);
+    OperatingPoint point;
+    point.Vin = Vin;
+    point.Vor = Vor;
+    point.Lp = Lp;
+    if (Lp > edge.Lp) {
+        point.mode = Mode::Continuous;
+        point.D = edge.D;
+        point.D2 = edge.D2;
+        const double meanOn = Divide(Pin, Multiply(Vin, point.D));
+        const double halfRipple =
+            Divide(Multiply(Vin, point.D), Multiply(Multiply(2, Lp), load.f_Hz));
+        point.Ipk = Add(meanOn, halfRipple);
+        point.Iv = Subtract(meanOn, halfRipple);
+        return point;
+    }
+    point.mode = Mode::Discontinuous;
+    point.Ipk = SquareRoot(Divide(Multiply(2, Pin), Multiply(Lp, load.f_Hz)));
+    const double voltSeconds = Multiply(Multiply(Lp, point.Ipk), load.f_Hz);
+    point.D = Divide(voltSeconds, Vin);
+    point.D2 = Divide(voltSeconds, Vor);
+    return point;
+}
+
+double TrapezoidRms(double peak, double valley, double duty) {
+    const double r = Divide(valley, peak);
+    return Multiply(peak, SquareRoot(Divide(Multiply(duty, Add(Add(1, r), Multiply(r, r))), 3)));
+}
+
+Trapezoid SecondaryCurrent(double mean, const OperatingPoint& point) {
+    const double r = Divide(point.Iv, point.Ipk);
+    Trapezoid current;
+    current.peak = Divide(Multiply(2, mean), Multiply(point.D2, Add(1, r)));
+    current.valley = Multiply(r, current.peak);
+    current.rms = TrapezoidRms(current.peak, current.valley, point.D2);
+    return current;
+}
+
+}  // namespace flyback::winding
