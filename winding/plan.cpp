@@ -460,6 +460,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     plan.mode = t.point.mode;
     plan.Bpk_T = t.Bpk;
     plan.Pout_W = in.design.load.P_W;
+    plan.VorDesigned_V = in.design.Vor;
     plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, in.design.load);
     Flux(plan, in, Ae_m2);
     plan.Naux = BiasTurns(plan, in);

@@ -71,6 +71,7 @@ struct Plan {
     Mode mode = Mode::Boundary;                       // at the minimum input
     OperatingPoint atVmin, atVmax;                    // full load at either end of the input
     double Pout_W = 0;                                // the outputs' power
+    double VorDesigned_V = 0;                         // before whole turns
     double deltaB_T = 0;                              // the flux swing in a period
     double Ilimit_A = 0;                              // the current limit BpkLimit_T is at
     std::optional<double> VdsRating_V;                // the switch's rating, where given

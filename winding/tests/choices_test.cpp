@@ -1,0 +1,332 @@
+// The engineer's choices: outputs, the reflected voltage, the conduction mode,
+// fixed turns; checked against the physics a flyback cannot escape.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "winding/plan.hpp"
+
+namespace flyback::winding {
+namespace {
+
+const catalogue::Catalogue& Parts() {
+    return catalogue::BuiltIn();
+}
+
+PlanOutcome PlanFor(const numtext::InputTexts& texts, const Choices& choices,
+                    std::string core = {}) {
+    Options options;
+    options.choices = choices;
+    options.core = std::move(core);
+    return PlanWinding(record::RecordPress(texts), options, Parts());
+}
+
+// The three modes at one point: what no operating point may break.
+struct PointCase {
+    const char* name;
+    std::function<OperatingPoint(const Load&)> point;
+    Mode mode;
+};
+
+const Load kLoad{24, 0.8, 65e3};
+
+const PointCase kPoints[] = {
+    {"edge", [](const Load& l) { return Designed(120, 100, 1, l); }, Mode::Boundary},
+    {"ripple 0.4", [](const Load& l) { return Designed(120, 100, 0.4, l); }, Mode::Continuous},
+    {"Lp twice the edge's",
+     [](const Load& l) { return WithInductance(120, 100, 2 * Designed(120, 100, 1, l).Lp, l); },
+     Mode::Continuous},
+    {"Lp half the edge's",
+     [](const Load& l) { return WithInductance(120, 100, Designed(120, 100, 1, l).Lp / 2, l); },
+     Mode::Discontinuous},
+    {"the edge's Lp",
+     [](const Load& l) { return WithInductance(120, 100, Designed(120, 100, 1, l).Lp, l); },
+     Mode::Boundary},
+    {"high line, Lp of the low line's edge",
+     [](const Load& l) { return WithInductance(375, 100, Designed(120, 100, 1, l).Lp, l); },
+     Mode::Discontinuous},
+};
+
+class PointTest : public testing::TestWithParam<PointCase> {};
+
+TEST_P(PointTest, VoltSecondsEnergyAndRippleHold) {
+    const OperatingPoint p = GetParam().point(kLoad);
+    EXPECT_EQ(p.mode, GetParam().mode);
+    // The core resets: the volt-seconds on equal those off.
+    EXPECT_NEAR(p.Vin * p.D, p.Vor * p.D2, 1e-9 * p.Vin);
+    if (p.mode != Mode::Discontinuous) {
+        EXPECT_NEAR(p.D + p.D2, 1, 1e-12);
+    }
+    EXPECT_LE(p.D + p.D2, 1 + 1e-12);
+    // What the inductance takes each period is the input power.
+    const double Pin = kLoad.P_W / kLoad.eta;
+    EXPECT_NEAR(0.5 * p.Lp * (p.Ipk * p.Ipk - p.Iv * p.Iv) * kLoad.f_Hz, Pin, 1e-9 * Pin);
+    // The ripple is the inductance's: Vin × D ÷ (Lp × f).
+    EXPECT_NEAR(p.Ipk - p.Iv, p.Vin * p.D / (p.Lp * kLoad.f_Hz), 1e-9 * p.Ipk);
+    EXPECT_GE(p.Iv, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PointTest, testing::ValuesIn(kPoints), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+});
+
+TEST(PointTest, TheTrapezoidsRmsIsTheIntegralsAndTheTriangleTheLimit) {
+    const double cases[][3] = {{3, 0, 0.4}, {3, 1, 0.4}, {3, 3, 0.5}, {2, 1.5, 1}};
+    for (const auto& [peak, valley, duty] : cases) {
+        double sum = 0;  // the square's mean, summed over the ramp
+        constexpr int kSteps = 200000;
+        for (int i = 0; i < kSteps; ++i) {
+            const double x = (i + 0.5) / kSteps;
+            const double current = valley + (peak - valley) * x;
+            sum += current * current;
+        }
+        EXPECT_NEAR(TrapezoidRms(peak, valley, duty), std::sqrt(duty * sum / kSteps), 1e-9);
+    }
+}
+
+// Designs in all three modes, with several outputs and a bias load.
+struct ChoicesCase {
+    const char* name;
+    numtext::InputTexts texts;
+    std::function<void(Choices&)> choose;
+    Mode mode;
+};
+
+const ChoicesCase kDesigns[] = {
+    {"one output at the edge",
+     {"12", "375", "120", "65", "80", "12"},
+     [](Choices&) {},
+     Mode::Boundary},
+    {"three outputs, ripple 0.5",
+     {"30", "375", "100", "65", "80", "12"},
+     [](Choices& c) {
+         c.outputs = {{12, 1.5, 0.5}, {5, 1, 0.4}, {30, 0.1, 0.7}};
+         c.conduction = Conduction::Ripple;
+         c.KRP = 0.5;
+     },
+     Mode::Continuous},
+    {"two outputs and a loaded bias, Vor 90 V, Lp 300 uH",
+     {"20", "375", "100", "100", "80", "5"},
+     [](Choices& c) {
+         c.outputs = {{5, 2, 0.4}, {12, 0.8, 0.5}};
+         c.biasI_A = 0.02;
+         c.vorSource = VorSource::Value;
+         c.Vor_V = 90;
+         c.conduction = Conduction::Inductance;
+         c.Lp_H = 300e-6;
+     },
+     Mode::Discontinuous},
+};
+
+class ChoicesTest : public testing::TestWithParam<ChoicesCase> {};
+
+TEST_P(ChoicesTest, EveryOutputCarriesItsOwnCharge) {
+    Choices choices;
+    GetParam().choose(choices);
+    Options options;
+    options.choices = choices;
+    if (choices.biasI_A > 0) options.Vaux_V = 15;
+    const PlanOutcome outcome =
+        PlanWinding(record::RecordPress(GetParam().texts), options, Parts());
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    const Plan& plan = *outcome.plan;
+    EXPECT_EQ(plan.mode, GetParam().mode);
+    const OperatingPoint& p = plan.atVmin;
+    EXPECT_NEAR(p.Vin * p.D, plan.Vor_V * p.D2, 1e-9 * p.Vin);
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Primary || !w.Irms_A) continue;
+        const double I = w.role == Role::Bias ? choices.biasI_A : plan.outputs[w.output].set.I_A;
+        const double valley = *w.Ipeak_A * (p.Iv / p.Ipk);
+        EXPECT_NEAR(p.D2 * (*w.Ipeak_A + valley) / 2, I, 1e-9) << WindingName(w);
+    }
+    // The secondaries' ampere-turns together are the primary's at the switch's turn-off.
+    double ampereTurns = 0;
+    for (const OutputResult& out : plan.outputs) ampereTurns += out.Ipeak_A * out.turns;
+    EXPECT_GT(ampereTurns, 0);
+    // Each output's turns from the regulated one's, its voltage and error beside it.
+    const OutputResult& regulated = plan.outputs.front();
+    EXPECT_TRUE(regulated.regulated);
+    EXPECT_EQ(regulated.turns, plan.Ns);
+    for (const OutputResult& out : plan.outputs) {
+        const double Vexpected =
+            (regulated.set.V + regulated.set.VF_V) * out.turns / plan.Ns - out.set.VF_V;
+        EXPECT_NEAR(out.Vexpected_V, Vexpected, 1e-9);
+        EXPECT_NEAR(out.error_pct, (Vexpected - out.set.V) / out.set.V * 100, 1e-9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Designs, ChoicesTest, testing::ValuesIn(kDesigns),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+// A ripple ratio of one is the edge the plan always designed to, to the bit.
+TEST(ChoicesTest, ARippleRatioOfOneIsTodaysPlan) {
+    const numtext::InputTexts texts{"60", "373", "249", "100", "80", "24"};
+    Choices edge;
+    edge.conduction = Conduction::Ripple;
+    edge.KRP = 1;
+    const PlanOutcome a = PlanFor(texts, {}), b = PlanFor(texts, edge);
+    ASSERT_TRUE(a.plan && b.plan);
+    EXPECT_EQ(a.plan->Np, b.plan->Np);
+    EXPECT_EQ(a.plan->Ns, b.plan->Ns);
+    for (const auto member : {&Plan::Lp_H, &Plan::Ipk_A, &Plan::Bpk_T, &Plan::gap_mm, &Plan::Dmax,
+                              &Plan::fill, &Plan::Vswitch_V}) {
+        EXPECT_EQ((*a.plan).*member, (*b.plan).*member);
+    }
+    EXPECT_EQ(*a.plan->Pcore_W, *b.plan->Pcore_W);
+    EXPECT_EQ(*a.plan->windings[1].Irms_A, *b.plan->windings[1].Irms_A);
+}
+
+// Each way of fixing the reflected voltage meets its own constraint before
+// whole turns, and the turns keep it within a few per cent.
+TEST(ChoicesTest, EachWayOfFixingVorMeetsItsConstraint) {
+    const numtext::InputTexts texts{"12", "375", "120", "65", "80", "12"};
+    const double Vspike = 375.0 * 100 / 368;
+    struct Way {
+        std::function<void(Choices&)> choose;
+        std::function<double(const Plan&)> miss;  // how far the designed Vor is off its constraint
+    };
+    const Way ways[] = {
+        {[](Choices& c) { c.vorSource = VorSource::Value, c.Vor_V = 90; },
+         [](const Plan& p) { return p.VorDesigned_V - 90; }},
+        {[](Choices& c) { c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650; },
+         [&](const Plan& p) { return 375 + p.VorDesigned_V + Vspike - 0.8 * 650; }},
+        {[](Choices& c) { c.vorSource = VorSource::MaxDuty, c.Dmax = 0.45; },
+         [](const Plan& p) { return p.VorDesigned_V / (p.VorDesigned_V + 120) - 0.45; }},
+    };
+    for (const Way& way : ways) {
+        Choices choices;
+        way.choose(choices);
+        const PlanOutcome outcome = PlanFor(texts, choices);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        EXPECT_NEAR(way.miss(*outcome.plan), 0, 1e-9);
+        EXPECT_NEAR(outcome.plan->Vor_V / outcome.plan->VorDesigned_V, 1, 0.1);
+    }
+}
+
+// A transformer already wound (core, turns, Lp) analysed at the point it was
+// designed for gives back what its design computed.
+TEST(ChoicesTest, AFixedTransformerIsAnalysedBackToItsDesign) {
+    const numtext::InputTexts texts{"24", "375", "100", "65", "80", "12"};
+    Choices ripple;
+    ripple.conduction = Conduction::Ripple;
+    ripple.KRP = 0.6;
+    const PlanOutcome designed = PlanFor(texts, ripple);
+    ASSERT_TRUE(designed.plan) << designed.error;
+    const Plan& d = *designed.plan;
+    Choices fixed;
+    fixed.Np = d.Np;
+    fixed.Ns = d.Ns;
+    fixed.conduction = Conduction::Inductance;
+    fixed.Lp_H = d.Lp_H;
+    const PlanOutcome analysed = PlanFor(texts, fixed, d.core->name);
+    ASSERT_TRUE(analysed.plan) << analysed.error;
+    const Plan& a = *analysed.plan;
+    EXPECT_EQ(a.mode, Mode::Continuous);
+    for (const auto member : {&Plan::Ipk_A, &Plan::Ivalley_A, &Plan::Dmax, &Plan::Bpk_T, &Plan::KRP,
+                              &Plan::gap_mm, &Plan::Vor_V}) {
+        EXPECT_NEAR(a.*member, d.*member, 1e-9 * std::abs(d.*member));
+    }
+    // At high line the same transformer runs discontinuous.
+    EXPECT_EQ(a.atVmax.mode, Mode::Discontinuous);
+    EXPECT_LT(a.atVmax.D, a.Dmax);
+}
+
+TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
+    using Kind = ChoiceProblem::Kind;
+    const struct {
+        std::function<void(Choices&)> choose;
+        Kind kind;
+    } cases[] = {
+        {[](Choices&) {}, Kind::None},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 0.5}, {0, 1, 0.5}};
+         },
+         Kind::Output},
+        {[](Choices& c) {
+             c.outputs = {{12, -1, 0.5}};
+         },
+         Kind::Output},
+        {[](Choices& c) { c.biasI_A = -0.1; }, Kind::Bias},
+        {[](Choices& c) { c.vorSource = VorSource::Value; }, Kind::Vor},
+        {[](Choices& c) {
+             c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650, c.derating = 1.2;
+         },
+         Kind::Rating},
+        {[](Choices& c) { c.vorSource = VorSource::MaxDuty, c.Dmax = 1; }, Kind::Duty},
+        {[](Choices& c) { c.conduction = Conduction::Ripple, c.KRP = 0; }, Kind::Ripple},
+        {[](Choices& c) { c.conduction = Conduction::Ripple, c.KRP = NAN; }, Kind::Ripple},
+        {[](Choices& c) { c.conduction = Conduction::Inductance; }, Kind::Inductance},
+        {[](Choices& c) { c.Np = 40, c.Ns = 0; }, Kind::Turns},
+        {[](Choices& c) { c.Vclamp_V = 0; }, Kind::Clamp},
+        {[](Choices& c) { c.Ilimit_A = -1; }, Kind::CurrentLimit},
+    };
+    for (const auto& [choose, kind] : cases) {
+        Choices choices;
+        choose(choices);
+        EXPECT_EQ(CheckChoices(choices).kind, kind);
+        if (kind != Kind::None) {
+            EXPECT_FALSE(ChoiceProblemCaption(CheckChoices(choices)).empty());
+        }
+    }
+}
+
+TEST(ChoicesTest, AVorThatLeavesNoDutyOrAClampBelowItIsSaid) {
+    const numtext::InputTexts texts{"12", "375", "120", "65", "80", "12"};
+    Choices low;
+    low.vorSource = VorSource::SwitchRating;
+    low.VdsRating_V = 400;  // 0.8 × 400 is below Vmax alone
+    EXPECT_NE(PlanFor(texts, low).error.find("反射电压"), std::string::npos);
+    Choices clamp;
+    clamp.Vclamp_V = 50;
+    EXPECT_NE(PlanFor(texts, clamp).error.find("钳位电压"), std::string::npos);
+}
+
+TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
+    const struct {
+        const char* text;
+        bool read;
+        OutputLoad load;
+    } outputs[] = {
+        {"12:1", true, {12, 1, 0.5}},
+        {"5:2:0.4", true, {5, 2, 0.4}},
+        {"12", false, {}},
+        {"12:", false, {}},
+        {"a:1", false, {}},
+        {"1:2:3:4", false, {}},
+        {"3.3:1.5e0", true, {3.3, 1.5, 0.5}},
+    };
+    for (const auto& [text, read, load] : outputs) {
+        const auto got = ReadOutputLoad(text, 0.5);
+        ASSERT_EQ(got.has_value(), read) << text;
+        if (!read) continue;
+        EXPECT_EQ(got->V, load.V);
+        EXPECT_EQ(got->I_A, load.I_A);
+        EXPECT_EQ(got->VF_V, load.VF_V);
+    }
+    const struct {
+        const char* text;
+        bool read;
+        int Np, Ns;
+        std::optional<int> Naux;
+    } turns[] = {
+        {"150:9", true, 150, 9, {}}, {"150:9:15", true, 150, 9, 15},
+        {"150", false, 0, 0, {}},    {"150:9.5", false, 0, 0, {}},
+        {"0:9", false, 0, 0, {}},    {"150:9:15:1", false, 0, 0, {}},
+    };
+    for (const auto& t : turns) {
+        Choices choices;
+        ASSERT_EQ(ReadTurns(t.text, choices), t.read) << t.text;
+        if (!t.read) continue;
+        EXPECT_EQ(choices.Np, t.Np);
+        EXPECT_EQ(choices.Ns, t.Ns);
+        EXPECT_EQ(choices.Naux, t.Naux);
+    }
+}
+
+}  // namespace
+}  // namespace flyback::winding
