@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -61,6 +62,134 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--ambient", f.ambient, "with --winding: ambient temperature, °C (40)");
     app.add_flag("--tiw", f.tiw, "with --winding: triple-insulated wire for the secondary")
         ->needs(winding);
+    app.add_option("--output", f.outputs,
+                   "with --winding: an output V:I[:VF] (VF 0.5 V), repeatable; the first is "
+                   "regulated (default: Vout at P / Vout)")
+        ->needs(winding)
+        ->take_all();
+    add("--bias", f.bias, "with --winding: a bias winding with its load, V:I[:VF] (VF 0.7 V)");
+    add("--vor", f.vor, "with --winding: the reflected voltage, V (default: the press's)");
+    add("--vds-rating", f.vdsRating,
+        "with --winding: Vor from the switch's rating: derating x rating - Vmax - Vspike, V");
+    add("--derating", f.derating, "with --vds-rating: the derating factor (0.8)");
+    add("--dmax", f.dmax, "with --winding: Vor from the controller's duty limit at Vmin");
+    add("--krp", f.krp,
+        "with --winding: the primary current's ripple ratio at Vmin, 0 < KRP <= 1 (1: the edge)");
+    add("--lp", f.lp, "with --winding: the primary inductance, H; the mode follows from it");
+    add("--turns", f.turns, "with --winding: fixed turns NP:NS[:NAUX]");
+    add("--clamp", f.clamp, "with --winding: the clamp voltage, V (default: Vor + Vspike)");
+    add("--ilimit", f.ilimit, "with --winding: the controller's current limit, A (1.3 x Ipk)");
+}
+
+namespace {
+
+// A choice's number as typed: one number, or a line naming the flag.
+std::string ReadChoiceNumber(std::string_view flag, const std::string& text, double& value) {
+    const std::optional<double> number = runtime::ReadWholeNumber(text);
+    if (!number) return std::string(flag) + ": \"" + text + "\" is not a number";
+    value = *number;
+    return {};
+}
+
+// The choices that fix one thing more than one way, or a choice without what
+// it qualifies.
+std::string ConflictLine(const WindingFlags& f) {
+    std::vector<std::string> vorWays;
+    if (!f.vor.empty()) vorWays.emplace_back("--vor");
+    if (!f.vdsRating.empty()) vorWays.emplace_back("--vds-rating");
+    if (!f.dmax.empty()) vorWays.emplace_back("--dmax");
+    if (vorWays.size() > 1) {
+        std::string line = vorWays[0];
+        for (std::size_t i = 1; i < vorWays.size(); ++i) line += " and " + vorWays[i];
+        return line + " each fix the reflected voltage; give one";
+    }
+    if (!f.krp.empty() && !f.lp.empty()) return "--krp and --lp each fix the inductance; give one";
+    if (!f.derating.empty() && f.vdsRating.empty()) return "--derating needs --vds-rating";
+    if (!f.bias.empty() && !f.vaux.empty())
+        return "--bias and --vaux each give the bias winding; give one";
+    return {};
+}
+
+std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
+    using namespace winding;
+    if (std::string conflict = ConflictLine(f); !conflict.empty()) return conflict;
+    Choices& c = o.choices;
+    for (const std::string& text : f.outputs) {
+        const std::optional<OutputLoad> load = ReadOutputLoad(text, 0.5);
+        if (!load) return "--output: \"" + text + "\" is not V:I or V:I:VF";
+        c.outputs.push_back(*load);
+    }
+    if (!f.bias.empty()) {
+        const std::optional<OutputLoad> load = ReadOutputLoad(f.bias, 0.7);
+        if (!load) return "--bias: \"" + f.bias + "\" is not V:I or V:I:VF";
+        o.Vaux_V = load->V;
+        c.biasI_A = load->I_A;
+        c.biasVF_V = load->VF_V;
+    }
+    const std::pair<const char*, double*> numbers[] = {
+        {"--vor", &c.Vor_V},         {"--vds-rating", &c.VdsRating_V},
+        {"--derating", &c.derating}, {"--dmax", &c.Dmax},
+        {"--krp", &c.KRP},           {"--lp", &c.Lp_H},
+    };
+    const std::string* texts[] = {&f.vor, &f.vdsRating, &f.derating, &f.dmax, &f.krp, &f.lp};
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        if (texts[i]->empty()) continue;
+        if (std::string line = ReadChoiceNumber(numbers[i].first, *texts[i], *numbers[i].second);
+            !line.empty())
+            return line;
+    }
+    if (!f.vor.empty()) c.vorSource = VorSource::Value;
+    if (!f.vdsRating.empty()) c.vorSource = VorSource::SwitchRating;
+    if (!f.dmax.empty()) c.vorSource = VorSource::MaxDuty;
+    if (!f.krp.empty()) c.conduction = Conduction::Ripple;
+    if (!f.lp.empty()) c.conduction = Conduction::Inductance;
+    if (!f.turns.empty() && !ReadTurns(f.turns, c))
+        return "--turns: \"" + f.turns + "\" is not NP:NS or NP:NS:NAUX in whole turns";
+    if (c.Naux && !o.Vaux_V) return "--turns: NAUX needs --bias or --vaux";
+    const std::pair<const char*, const std::string*> optionals[] = {{"--clamp", &f.clamp},
+                                                                    {"--ilimit", &f.ilimit}};
+    std::optional<double>* held[] = {&c.Vclamp_V, &c.Ilimit_A};
+    for (std::size_t i = 0; i < std::size(optionals); ++i) {
+        if (optionals[i].second->empty()) continue;
+        double value = 0;
+        if (std::string line = ReadChoiceNumber(optionals[i].first, *optionals[i].second, value);
+            !line.empty())
+            return line;
+        *held[i] = value;
+    }
+    return ChoiceProblemLine(CheckChoices(c));
+}
+
+}  // namespace
+
+std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
+    using Kind = winding::ChoiceProblem::Kind;
+    switch (p.kind) {
+        case Kind::None:
+            return {};
+        case Kind::Output:
+            return "--output " + std::to_string(p.output + 1) +
+                   ": the voltage must be above 0, the current and the drop not below 0";
+        case Kind::Bias:
+            return "--bias: the current and the drop must not be below 0";
+        case Kind::Vor:
+            return "--vor must be above 0";
+        case Kind::Rating:
+            return "--vds-rating must be above 0 and --derating above 0 and at most 1";
+        case Kind::Duty:
+            return "--dmax must be above 0 and below 1";
+        case Kind::Ripple:
+            return "--krp must be above 0 and at most 1";
+        case Kind::Inductance:
+            return "--lp must be above 0";
+        case Kind::Turns:
+            return "--turns must be whole turns of at least 1";
+        case Kind::Clamp:
+            return "--clamp must be above 0";
+        case Kind::CurrentLimit:
+            return "--ilimit must be above 0";
+    }
+    return {};
 }
 
 std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue& parts,
@@ -84,6 +213,7 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         if (const winding::OptionProblem problem = winding::ReadNumberOption(o, option, text, true))
             return OptionProblemLine(problem);
     }
+    if (std::string line = ReadChoices(f, o); !line.empty()) return line;
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }
 

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue.hpp"
 #include "winding/options.hpp"
@@ -13,6 +14,9 @@ struct WindingFlags {
     bool on = false;
     bool tiw = false;
     std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
+    // The electrical design's choices.
+    std::vector<std::string> outputs;
+    std::string bias, vor, vdsRating, derating, dmax, krp, lp, turns, clamp, ilimit;
 };
 
 // Adds --winding and its options, each of which needs it.
@@ -26,5 +30,6 @@ std::string ReadWindingOptions(const WindingFlags& flags, const catalogue::Catal
 // A problem with the plan's options in the command line's own words, naming
 // its flag: "--bmax must be from 0.01 to 1 T".
 std::string OptionProblemLine(const winding::OptionProblem& problem);
+std::string ChoiceProblemLine(const winding::ChoiceProblem& problem);
 
 }  // namespace flyback::cli

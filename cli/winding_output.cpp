@@ -38,7 +38,7 @@ std::string WindingsJson(const Plan& plan) {
     for (const Winding& w : plan.windings) {
         if (json.size() > 1) json += ',';
         answer::JsonObject(json)
-            .Text("name", winding::RoleName(w.role))
+            .Text("name", winding::WindingName(w))
             .Value("turns", w.turns)
             .Value("I_rms_A", w.Irms_A)
             .Value("I_peak_A", w.Ipeak_A)
@@ -53,6 +53,51 @@ std::string WindingsJson(const Plan& plan) {
             .Value("P_W", w.P_W);
     }
     return json + "]";
+}
+
+std::string OutputsJson(const Plan& plan) {
+    std::string json = "[";
+    for (const winding::OutputResult& out : plan.outputs) {
+        if (json.size() > 1) json += ',';
+        answer::JsonObject(json)
+            .Value("V_set", out.set.V)
+            .Value("I_A", out.set.I_A)
+            .Value("VF", out.set.VF_V)
+            .Value("turns", out.turns)
+            .Value("V_expected", out.Vexpected_V)
+            .Value("error_pct", out.error_pct)
+            .Bool("regulated", out.regulated)
+            .Value("I_rms_A", out.Irms_A)
+            .Value("I_peak_A", out.Ipeak_A)
+            .Value("I_cap_rms_A", out.IcapRms_A)
+            .Value("V_rectifier_V", out.Vrectifier_V);
+    }
+    return json + "]";
+}
+
+// What the engineer fixed, and what the plan chose in its place.
+std::string ChoicesJson(const Plan& plan) {
+    using winding::Conduction;
+    using winding::VorSource;
+    const winding::Choices& c = plan.options.choices;
+    static constexpr std::string_view kVorSources[] = {"press", "value", "switch_rating",
+                                                       "max_duty"};
+    static constexpr std::string_view kConductions[] = {"boundary", "ripple", "inductance"};
+    std::string json;
+    answer::JsonObject(json)
+        .Bool("outputs_fixed", !c.outputs.empty())
+        .Text("vor_from", kVorSources[static_cast<int>(c.vorSource)])
+        .Value("Vor_designed", plan.VorDesigned_V)
+        .Value("derating",
+               c.vorSource == VorSource::SwitchRating ? std::optional(c.derating) : std::nullopt)
+        .Value("Dmax_limit",
+               c.vorSource == VorSource::MaxDuty ? std::optional(c.Dmax) : std::nullopt)
+        .Text("inductance_from", kConductions[static_cast<int>(c.conduction)])
+        .Bool("turns_fixed", c.FixedTurns())
+        .Value("V_clamp", c.Vclamp_V)
+        .Value("I_limit_A", plan.Ilimit_A)
+        .Bool("I_limit_fixed", c.Ilimit_A.has_value());
+    return json;
 }
 
 std::string ClampJson(const winding::Clamp& clamp) {
@@ -89,6 +134,12 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("Dmax", plan.Dmax)
         .Value("Lp_H", plan.Lp_H)
         .Value("Ipk", plan.Ipk_A)
+        .Text("mode", winding::ModeName(plan.mode))
+        .Value("KRP", plan.KRP)
+        .Value("I_valley_A", plan.Ivalley_A)
+        .Value("D_at_Vmax", plan.atVmax.D)
+        .Value("Ipk_at_Vmax_A", plan.atVmax.Ipk)
+        .Text("mode_at_Vmax", winding::ModeName(plan.atVmax.mode))
         .Value("Bpk_T", plan.Bpk_T)
         .Value("Bpk_limit_T", plan.BpkLimit_T)
         .Value("Bsat_100C_T", plan.Bsat100_T)
@@ -109,6 +160,11 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("V_rectifier_V", plan.Vrectifier_V)
         .Value("I_cap_rms_A", plan.IcapRms_A)
         .Value("V_switch_V", plan.Vswitch_V)
+        .Value("Vds_peak_V", plan.Vswitch_V)
+        .Value("Vds_rating_V", plan.VdsRating_V)
+        .Value("P_out_W", plan.Pout_W)
+        .Raw("outputs", OutputsJson(plan))
+        .Raw("choices", ChoicesJson(plan))
         .Raw("warnings", WarningsJson(plan));
 }
 

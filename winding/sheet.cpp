@@ -80,6 +80,71 @@ std::string TemperatureText(const Plan& plan) {
            "；ΔT = 450 × (P ÷ At)^0.826）";
 }
 
+// "连续，KRP 0.5，谷值电流 350 mA"; "断续，复位 0.31，空闲 0.12".
+std::string ModeText(const OperatingPoint& p) {
+    std::string text(ModeCaption(p.mode));
+    if (p.mode == Mode::Continuous) {
+        text += "，KRP " + ReadableValue(p.KRP(), "") + "，谷值电流 " + ReadableValue(p.Iv, "A");
+    } else if (p.mode == Mode::Discontinuous) {
+        text +=
+            "，复位 D2 " + ReadableValue(p.D2, "") + "，空闲 " + ReadableValue(1 - p.D - p.D2, "");
+    }
+    return text;
+}
+
+std::string HighLineText(const Plan& plan) {
+    const OperatingPoint& p = plan.atVmax;
+    return "占空比 " + ReadableValue(p.D, "") + "，峰值电流 " + ReadableValue(p.Ipk, "A") + "，" +
+           ModeText(p);
+}
+
+std::string VorText(const Plan& plan) {
+    const Choices& c = plan.options.choices;
+    std::string text = ReadableValue(plan.Vor_V, "V");
+    switch (c.vorSource) {
+        case VorSource::Press:
+            return text;
+        case VorSource::Value:
+            return text + "（指定 " + ReadableValue(c.Vor_V, "V") + "，取整匝后）";
+        case VorSource::SwitchRating:
+            return text + "（由开关管耐压 " + ReadableValue(c.VdsRating_V, "V") + " × 降额 " +
+                   ReadableValue(c.derating, "") + " 得 " + ReadableValue(plan.VorDesigned_V, "V") +
+                   "，取整匝后）";
+        case VorSource::MaxDuty:
+            return text + "（由最大占空比 " + ReadableValue(c.Dmax, "") + " 得 " +
+                   ReadableValue(plan.VorDesigned_V, "V") + "，取整匝后）";
+    }
+    return text;
+}
+
+std::string OutputText(const OutputResult& out) {
+    std::string text = ReadableValue(out.set.V, "V") + " × " + ReadableValue(out.set.I_A, "A") +
+                       "，" + Count(out.turns) + "，预计 " + ReadableValue(out.Vexpected_V, "V");
+    if (!out.regulated) text += "（" + ReadableValue(out.error_pct, "%") + "）";
+    return text;
+}
+
+// A value per output: the value alone for one output, "12 V：…；5 V：…" for several.
+template <class Value>
+std::string PerOutput(const Plan& plan, Value value) {
+    if (plan.outputs.size() == 1) return value(plan.outputs.front());
+    std::string text;
+    for (const OutputResult& out : plan.outputs)
+        text += (text.empty() ? "" : "；") + ReadableValue(out.set.V, "V") + "：" + value(out);
+    return text;
+}
+
+std::string SwitchText(const Plan& plan) {
+    std::string text = ReadableValue(plan.Vswitch_V, "V");
+    if (plan.VdsRating_V) {
+        const double derating = plan.options.choices.derating;
+        text += "（耐压 " + ReadableValue(*plan.VdsRating_V, "V") + "，降额 " +
+                ReadableValue(derating, "") + " 后 " +
+                ReadableValue(derating * *plan.VdsRating_V, "V") + "）";
+    }
+    return text;
+}
+
 std::string ClampText(const Clamp& c) {
     return "钳位 " + ReadableValue(c.V, "V") + "，R " + ReadableValue(c.R_ohm, "Ω") + "，C " +
            ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（漏感 " +
@@ -95,7 +160,7 @@ const std::array<std::string_view, kWindingColumns> kWindingHeadings = {
 std::vector<WindingRow> WindingRows(const Plan& plan) {
     std::vector<WindingRow> rows;
     for (const Winding& w : plan.windings) {
-        rows.push_back({std::string(RoleCaption(w.role)), Count(w.turns), WireText(w),
+        rows.push_back({WindingCaption(plan, w), Count(w.turns), WireText(w),
                         std::to_string(w.turnsPerLayer) + " × " + std::to_string(w.layers),
                         Optional(w.Irms_A, "A"), Optional(w.Ipeak_A, "A"),
                         Optional(w.J_A_mm2, "A/mm²"), Optional(w.R_ohm, "Ω"),
@@ -118,18 +183,23 @@ std::vector<SheetLine> WindingLines(const Plan& plan) {
 
 std::vector<SheetLine> PlanLines(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
-    return {
+    std::vector<SheetLine> lines = {
         {"磁芯", CoreText(plan)},
         {"磁芯参数", CoreDataText(core)},
         {"骨架", BobbinText(core)},
         {"匝数", TurnsText(plan)},
-        {"反射电压 Vor'", ReadableValue(plan.Vor_V, "V")},
+        {"反射电压 Vor'", VorText(plan)},
         {"最大占空比 Dmax'", ReadableValue(plan.Dmax, "")},
         {"初级电感 Lp'", ReadableValue(plan.Lp_H, "H")},
         {"初级峰值电流 Ipk'", ReadableValue(plan.Ipk_A, "A")},
+        {"工作模式（最低输入）", ModeText(plan.atVmin)},
+        {"最高输入时", HighLineText(plan)},
         {"峰值磁通密度 Bpk", ReadableValue(plan.Bpk_T, "T") + "（Bmax " +
                                  ReadableValue(plan.options.Bmax_T, "T") + "）"},
-        {"限流点 1.3 × Ipk' 的磁通密度", SaturationText(plan)},
+        {plan.options.choices.Ilimit_A
+             ? "限流点 " + ReadableValue(plan.Ilimit_A, "A") + " 的磁通密度"
+             : std::string("限流点 1.3 × Ipk' 的磁通密度"),
+         SaturationText(plan)},
         {"电感系数 AL", ReadableValue(plan.AL_nH, "nH/匝²")},
         {"气隙", GapText(plan)},
         {"趋肤深度（100 °C）", ReadableValue(plan.skinDepth_mm, "mm")},
@@ -141,17 +211,72 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         {"磁芯损耗", Optional(plan.Pcore_W, "W")},
         {"温升", TemperatureText(plan)},
         {"RCD 钳位", ClampText(plan.clamp)},
-        {"整流管反向电压", ReadableValue(plan.Vrectifier_V, "V")},
-        {"输出电容纹波电流", Optional(plan.IcapRms_A, "A")},
-        {"开关管电压", ReadableValue(plan.Vswitch_V, "V")},
+        {"整流管反向电压",
+         PerOutput(plan, [](const OutputResult& o) { return ReadableValue(o.Vrectifier_V, "V"); })},
+        {"输出电容纹波电流",
+         PerOutput(plan, [](const OutputResult& o) { return Optional(o.IcapRms_A, "A"); })},
+        {"开关管电压", SwitchText(plan)},
     };
+    if (plan.outputs.size() > 1 || !plan.options.choices.outputs.empty()) {
+        std::vector<SheetLine> outputs;
+        for (std::size_t i = 0; i < plan.outputs.size(); ++i) {
+            outputs.push_back({"输出 " + std::to_string(i + 1) + (i == 0 ? "（稳压）" : ""),
+                               OutputText(plan.outputs[i])});
+        }
+        lines.insert(lines.begin() + 4, outputs.begin(), outputs.end());
+    }
+    return lines;
+}
+
+// The choices beyond the press's design, one line each; none by default.
+std::vector<SheetLine> ChoiceLines(const Choices& c) {
+    std::vector<SheetLine> lines;
+    if (!c.outputs.empty()) {
+        std::string text;
+        for (const OutputLoad& o : c.outputs) {
+            text += (text.empty() ? "" : "、") + ReadableValue(o.V, "V") + " " +
+                    ReadableValue(o.I_A, "A") + "（压降 " + ReadableValue(o.VF_V, "V") + "）";
+        }
+        lines.push_back({"输出", text});
+    }
+    if (c.biasI_A != 0 || c.biasVF_V != 0.7) {
+        lines.push_back({"辅助绕组负载", ReadableValue(c.biasI_A, "A") + "（压降 " +
+                                             ReadableValue(c.biasVF_V, "V") + "）"});
+    }
+    switch (c.vorSource) {
+        case VorSource::Press:
+            break;
+        case VorSource::Value:
+            lines.push_back({"反射电压", "指定 " + ReadableValue(c.Vor_V, "V")});
+            break;
+        case VorSource::SwitchRating:
+            lines.push_back({"反射电压", "由开关管耐压 " + ReadableValue(c.VdsRating_V, "V") +
+                                             "（降额 " + ReadableValue(c.derating, "") + "）"});
+            break;
+        case VorSource::MaxDuty:
+            lines.push_back({"反射电压", "由最大占空比 " + ReadableValue(c.Dmax, "")});
+            break;
+    }
+    if (c.conduction == Conduction::Ripple) {
+        lines.push_back({"工作模式", "纹波系数 KRP " + ReadableValue(c.KRP, "")});
+    } else if (c.conduction == Conduction::Inductance) {
+        lines.push_back({"工作模式", "指定 Lp " + ReadableValue(c.Lp_H, "H")});
+    }
+    if (c.FixedTurns()) {
+        std::string turns = std::to_string(c.Np) + ":" + std::to_string(c.Ns);
+        if (c.Naux) turns += ":" + std::to_string(*c.Naux);
+        lines.push_back({"指定匝数", turns});
+    }
+    if (c.Vclamp_V) lines.push_back({"钳位电压", ReadableValue(*c.Vclamp_V, "V")});
+    if (c.Ilimit_A) lines.push_back({"限流值", ReadableValue(*c.Ilimit_A, "A")});
+    return lines;
 }
 
 std::vector<SheetLine> OptionLines(const Options& o) {
     std::string families;
     for (const std::string& family : o.families)
         families += (families.empty() ? "" : "、") + family;
-    return {
+    std::vector<SheetLine> lines = {
         {"磁芯", o.core.empty() ? "自动" : o.core},
         {"磁芯系列", families.empty() ? "全部" : families},
         {"材料", o.material},
@@ -163,6 +288,8 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"环境温度", ReadableValue(o.ambient_C, "°C")},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };
+    for (SheetLine& line : ChoiceLines(o.choices)) lines.push_back(std::move(line));
+    return lines;
 }
 
 std::vector<std::string> Headlines(const PlanOutcome& outcome) {
