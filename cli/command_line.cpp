@@ -179,7 +179,8 @@ std::string SweepProblemLine(sweep::RangeProblem problem, std::string_view text)
     switch (problem) {
         case sweep::RangeProblem::UnknownInput:
             return "--sweep: \"" + std::string(text.substr(0, text.find('='))) +
-                   "\" is not an input (P, Vmax, Vmin, f, eta, Vo)";
+                   "\" is not an input (P, Vmax, Vmin, f, eta, Vo) nor a plan choice (vor, krp, "
+                   "lp)";
         case sweep::RangeProblem::Points:
             return "--sweep: POINTS must be a whole number from 2 to " +
                    std::to_string(sweep::kMaxPoints);
@@ -199,13 +200,16 @@ int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std:
     sweep::RangeProblem problem{};
     const auto range = sweep::ReadSweep(*options.sweep, problem);
     if (!range) return UsageError(err, SweepProblemLine(problem, *options.sweep));
+    if (range->choice && !options.windingFlags.on) {
+        return UsageError(err, "--sweep of a plan's choice (vor, krp, lp) needs --winding");
+    }
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     std::optional<sweep::PlanSetting> plan;
     if (options.windingFlags.on) plan = sweep::PlanSetting{options.winding, &parts};
     std::optional<sweep::SweepData> data;
     if (options.svg) data.emplace(*range, plan.has_value());
-    out << sweep::CsvHeader(plan.has_value());
+    out << sweep::CsvHeader(plan.has_value(), ',', range->choice);
     sweep::RunSweep(*range, inputs, plan, [&](const sweep::SweepPoint& point) {
         out << sweep::CsvLine(point);
         if (data) data->Add(point);

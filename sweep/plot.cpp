@@ -213,9 +213,16 @@ double PlotWidth(const SweepData& data, int columns) {
 }  // namespace
 
 SweepData::SweepData(const SweepRange& range, bool withPlan) {
-    const auto& box = numtext::kInputBoxes[static_cast<std::size_t>(numtext::Index(range.input))];
-    xCaption = std::string(box.caption);
-    xUnit = std::string(box.unit);
+    if (range.choice) {
+        const PlanChoiceInfo& info = kPlanChoices[static_cast<int>(*range.choice)];
+        xCaption = std::string(info.caption);
+        xUnit = std::string(info.unit);
+    } else {
+        const auto& box =
+            numtext::kInputBoxes[static_cast<std::size_t>(numtext::Index(range.input))];
+        xCaption = std::string(box.caption);
+        xUnit = std::string(box.unit);
+    }
     for (const std::string_view symbol : kChainSymbols) {
         for (const record::Quantity& q : record::kQuantities) {
             if (q.symbol == symbol)

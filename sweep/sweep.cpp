@@ -71,6 +71,12 @@ std::optional<SweepRange> ReadSweep(std::string_view text, RangeProblem& problem
             known = true;
         }
     }
+    for (const PlanChoiceInfo& info : kPlanChoices) {
+        if (info.symbol == name) {
+            range.choice = info.choice;
+            known = true;
+        }
+    }
     if (!known) {
         problem = RangeProblem::UnknownInput;
         return std::nullopt;
@@ -101,7 +107,7 @@ std::string_view RangeProblemCaption(RangeProblem problem) {
         case RangeProblem::Form:
             return "“从”和“到”须各为一个数。";
         case RangeProblem::UnknownInput:
-            return "所选的量不是六个输入之一。";
+            return "所选的量不是六个输入之一，也不是绕制方案的 vor、krp、lp。";
         case RangeProblem::Points:
             return "点数须为 2 至 100000 的整数。";
         case RangeProblem::TooFarApart:
@@ -119,22 +125,51 @@ std::string SweepText(const SweepRange& range, int index) {
     return runtime::decimal::ShortestText(SweepValue(range, index));
 }
 
+void SetChoice(winding::Options& options, PlanChoice choice, double value) {
+    winding::Choices& c = options.choices;
+    switch (choice) {
+        case PlanChoice::Vor:
+            c.vorSource = winding::VorSource::Value;
+            c.Vor_V = value;
+            return;
+        case PlanChoice::KRP:
+            c.conduction = winding::Conduction::Ripple;
+            c.KRP = value;
+            return;
+        case PlanChoice::Lp:
+            c.conduction = winding::Conduction::Inductance;
+            c.Lp_H = value;
+            return;
+    }
+}
+
 void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
               const std::function<bool(const SweepPoint&)>& each) {
     const auto swept = static_cast<std::size_t>(numtext::Index(range.input));
+    // A choice's sweep presses the texts once; its points differ in the plan only.
+    const record::DesignRecord once =
+        range.choice ? record::RecordPress(texts) : record::DesignRecord{};
     for (int i = 0; i < range.points; ++i) {
-        const std::string text = SweepText(range, i);
-        texts[swept] = text;
-        const record::DesignRecord record = record::RecordPress(texts);
+        const double value = SweepValue(range, i);
+        const std::string text = SweepText(range, i);  // the texts view it
+        if (!range.choice) texts[swept] = text;
+        const record::DesignRecord pressed =
+            range.choice ? record::DesignRecord{} : record::RecordPress(texts);
+        const record::DesignRecord& record = range.choice ? once : pressed;
         std::optional<winding::PlanOutcome> outcome;
-        if (plan) outcome = winding::PlanWinding(record, plan->options, *plan->parts);
-        if (!each({i, SweepValue(range, i), record, outcome ? &*outcome : nullptr})) return;
+        if (plan) {
+            winding::Options options = plan->options;
+            if (range.choice) SetChoice(options, *range.choice, value);
+            outcome = winding::PlanWinding(record, options, *plan->parts);
+        }
+        if (!each({i, value, range.choice, record, outcome ? &*outcome : nullptr})) return;
     }
 }
 
-std::string CsvHeader(bool withPlan, char separator) {
+std::string CsvHeader(bool withPlan, char separator, std::optional<PlanChoice> choice) {
     std::string header;
+    if (choice) header += std::string(kPlanChoices[static_cast<int>(*choice)].symbol) + separator;
     for (const record::Quantity& quantity : record::kQuantities) {
         header += std::string(quantity.symbol) + separator;
     }
@@ -166,6 +201,7 @@ std::vector<std::string> ColumnCaptions(bool withPlan) {
 
 std::string CsvLine(const SweepPoint& point, char separator) {
     std::string line;
+    if (point.choice) line += Number(point.typed) + separator;
     for (const std::string& cell : Cells(point, AsItIs)) line += Cell(cell, separator) + separator;
     if (point.record.outcome.error) line += runtime::ErrorKindId(*point.record.outcome.error);
     return line + "\n";

@@ -13,10 +13,26 @@
 
 namespace flyback::sweep {
 
+// A choice of the plan that a sweep may step instead of an input: the
+// reflected voltage, the ripple ratio or the primary inductance. The plan's
+// own choice of it is replaced at each point.
+enum class PlanChoice { Vor, KRP, Lp };
+struct PlanChoiceInfo {
+    PlanChoice choice;
+    std::string_view symbol, caption, unit;
+};
+inline constexpr PlanChoiceInfo kPlanChoices[] = {
+    {PlanChoice::Vor, "vor", "反射电压 Vor", "V"},
+    {PlanChoice::KRP, "krp", "纹波系数 KRP", ""},
+    {PlanChoice::Lp, "lp", "初级电感 Lp", "H"},
+};
+
 // One input stepped evenly from FROM to TO, both included, in the unit its box
-// takes (kHz for f, % for eta): "f=20:100:41".
+// takes (kHz for f, % for eta): "f=20:100:41"; or a choice of the plan, in
+// its unit ("vor=80:140:13", "lp=1e-3:3e-3:11").
 struct SweepRange {
     numtext::Input input = numtext::Input::Power;
+    std::optional<PlanChoice> choice;  // swept instead of the input
     double from = 0, to = 0;
     int points = 0;
 };
@@ -27,7 +43,7 @@ inline constexpr int kMaxPoints = 100000;
 enum class RangeProblem {
     None,
     Form,          // not NAME=FROM:TO:POINTS, or FROM or TO not a number
-    UnknownInput,  // NAME is none of the inputs' symbols
+    UnknownInput,  // NAME is none of the inputs' symbols nor a plan's choice
     Points,        // POINTS not a whole number from 2 to kMaxPoints
     TooFarApart,   // TO − FROM beyond the double range
 };
@@ -55,12 +71,16 @@ struct PlanSetting {
 struct SweepPoint {
     int index = 0;
     double typed = 0;
+    std::optional<PlanChoice> choice;  // what `typed` is, when not an input
     const record::DesignRecord& record;
     const winding::PlanOutcome* plan;  // nullptr without a plan
 };
 
 // Presses each point in turn, each exactly as the same texts would alone, and
 // hands it to `each`, until `each` answers false; nothing is kept.
+// A plan's choice set to `value` in `options`, in place of what was chosen.
+void SetChoice(winding::Options& options, PlanChoice choice, double value);
+
 void RunSweep(const SweepRange& range, numtext::InputTexts texts,
               const std::optional<PlanSetting>& plan,
               const std::function<bool(const SweepPoint&)>& each);
@@ -84,7 +104,9 @@ inline constexpr PlanColumn kPlanColumns[] = {
 // a line per point, numbers in full precision, a cell empty where nothing was
 // reached; the last column the fault's kind, if any.
 // With a tab for the separator, the same rows paste into a spreadsheet.
-std::string CsvHeader(bool withPlan, char separator = ',');
+// A sweep of a plan's choice leads with its column ("vor").
+std::string CsvHeader(bool withPlan, char separator = ',',
+                      std::optional<PlanChoice> choice = std::nullopt);
 // The same columns as people read them, for a table on screen: caption,
 // symbol and unit ("工作频率 f（Hz）"); the CSV keeps the bare symbols.
 std::vector<std::string> ColumnCaptions(bool withPlan);

@@ -439,5 +439,69 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"SweepOfNothing", With("--sweep=", kDefaults)}),
     [](const auto& info) { return info.param.name; });
 
+// A choice that fixes one thing twice, or cannot be designed to, is one line
+// naming the flags; nothing is planned.
+TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
+    const struct {
+        std::vector<std::string> flags;
+        const char* said;
+    } cases[] = {
+        {{"--vor=100", "--dmax=0.45"}, "--vor and --dmax each fix the reflected voltage"},
+        {{"--vor=100", "--vds-rating=650", "--dmax=0.45"}, "--vor and --vds-rating and --dmax"},
+        {{"--krp=0.5", "--lp=1e-3"}, "--krp and --lp each fix the inductance"},
+        {{"--krp=0"}, "--krp must be above 0 and at most 1"},
+        {{"--krp=1.2"}, "--krp must be above 0 and at most 1"},
+        {{"--dmax=1"}, "--dmax must be above 0 and below 1"},
+        {{"--derating=0.9"}, "--derating needs --vds-rating"},
+        {{"--vds-rating=650", "--derating=0"}, "--derating above 0"},
+        {{"--output=12"}, "--output: \"12\" is not V:I or V:I:VF"},
+        {{"--output=12:1", "--output=-5:1"}, "--output 2: the voltage must be above 0"},
+        {{"--turns=150:9.5"}, "--turns: \"150:9.5\" is not NP:NS"},
+        {{"--turns=150:9:12"}, "NAUX needs --bias or --vaux"},
+        {{"--lp=abc"}, "--lp: \"abc\" is not a number"},
+        {{"--bias=15:0.1", "--vaux=15"}, "--bias and --vaux each give the bias winding"},
+        {{"--ilimit=0"}, "--ilimit must be above 0"},
+    };
+    for (const auto& [flags, said] : cases) {
+        std::vector<std::string> args = With("--winding", kDefaults);
+        args.insert(args.begin(), flags.begin(), flags.end());
+        const Invocation run = Invoke(args);
+        EXPECT_EQ(run.status, kExitUsage) << said;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+    }
+    // A reflected voltage the rating leaves no room for is the plan's error, said in the JSON.
+    const Invocation low =
+        Invoke(With("--json", With("--vds-rating=400", With("--winding", kDefaults))));
+    EXPECT_EQ(low.status, kExitOk);
+    EXPECT_NE(
+        nlohmann::json::parse(low.out)["winding"]["error"].get<std::string>().find("反射电压"),
+        std::string::npos);
+}
+
+// The choices reach the plan and its JSON: each output with its turns, the
+// mode at both ends of the input, what was fixed.
+TEST(CommandLineTest, ChoicesShapeThePlanAndItsJson) {
+    const Invocation run =
+        Invoke({"--json", "--winding", "--output=12:1.5", "--output=5:1:0.4", "--bias=15:0.02",
+                "--krp=0.5", "--vds-rating=800", "30", "375", "100", "65", "80", "12"});
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    const auto plan = nlohmann::json::parse(run.out)["winding"];
+    EXPECT_EQ(plan["mode"], "continuous");
+    EXPECT_DOUBLE_EQ(plan["KRP"].get<double>(), 0.5);
+    EXPECT_GT(plan["I_valley_A"].get<double>(), 0);
+    EXPECT_EQ(plan["Vds_rating_V"], 800);
+    EXPECT_LE(plan["Vds_peak_V"].get<double>(), 0.8 * 800 * 1.05);
+    ASSERT_EQ(plan["outputs"].size(), 2u);
+    EXPECT_EQ(plan["outputs"][0]["regulated"], true);
+    EXPECT_EQ(plan["outputs"][1]["V_set"], 5);
+    EXPECT_EQ(plan["windings"][1]["name"], "secondary 1");
+    EXPECT_EQ(plan["windings"][2]["name"], "secondary 2");
+    EXPECT_EQ(plan["windings"][3]["name"], "bias");
+    EXPECT_GT(plan["windings"][3]["I_rms_A"].get<double>(), 0);
+    EXPECT_EQ(plan["choices"]["vor_from"], "switch_rating");
+    EXPECT_EQ(plan["choices"]["inductance_from"], "ripple");
+    EXPECT_EQ(plan["P_out_W"], 23);
+}
+
 }  // namespace
 }  // namespace flyback::cli

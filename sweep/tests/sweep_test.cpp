@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "runtime/decimal_conversion.hpp"
 #include "sweep/sweep.hpp"
 
 namespace flyback::sweep {
@@ -156,6 +158,10 @@ TEST(SweepTest, ARangesProblemIsNamed) {
         {"f=1:2:x", RangeProblem::Points},
         {"P=-1e308:1e308:3", RangeProblem::TooFarApart},
         {"P=1:2:3", RangeProblem::None},
+        {"vor=80:140:13", RangeProblem::None},
+        {"krp=0.3:1:8", RangeProblem::None},
+        {"lp=1e-3:3e-3:11", RangeProblem::None},
+        {"Vor=80:140:13", RangeProblem::UnknownInput},  // the chain's Vor is no input
     };
     for (const auto& c : cases) {
         RangeProblem problem{};
@@ -251,6 +257,41 @@ TEST(SweepTest, TableCellsAreTheCsvsInPeoplesWords) {
     EXPECT_EQ(rows[1].back(), "");
     EXPECT_NE(std::find(rows[1].begin(), rows[1].end(), "RM8（带中心孔）"), rows[1].end());
     EXPECT_NE(csv[1].find(",RM8 (with centre hole),"), std::string::npos) << csv[1];
+}
+
+// A sweep of the plan's own choice presses the six texts once and steps the
+// choice: the CSV leads with it and each point's plan is designed to it.
+TEST(SweepTest, AChoiceOfThePlanIsSweptInThePlan) {
+    const numtext::InputTexts texts{"12", "375", "120", "65", "80", "12"};
+    const struct {
+        const char* text;
+        std::function<double(const winding::Plan&)> chosen;
+    } cases[] = {
+        {"vor=80:140:4", [](const winding::Plan& p) { return p.VorDesigned_V; }},
+        {"krp=0.4:1:4", [](const winding::Plan& p) { return p.options.choices.KRP; }},
+        {"lp=1e-3:4e-3:4", [](const winding::Plan& p) { return p.Lp_H; }},
+    };
+    for (const auto& [text, chosen] : cases) {
+        RangeProblem problem{};
+        const auto range = ReadSweep(text, problem);
+        ASSERT_TRUE(range && range->choice) << text;
+        const std::string header = CsvHeader(true, ',', range->choice);
+        const std::string name(text);
+        EXPECT_EQ(header.substr(0, header.find(',')), name.substr(0, name.find('=')));
+        int points = 0;
+        RunSweep(*range, texts, PlanSetting{{}, &catalogue::BuiltIn()}, [&](const SweepPoint& p) {
+            EXPECT_EQ(p.record.trace.inputs.OutputPower, 12);
+            EXPECT_TRUE(CsvLine(p).starts_with(runtime::decimal::ShortestText(p.typed) + ","));
+            EXPECT_TRUE(p.plan && p.plan->plan) << text << ": " << p.plan->error;
+            if (p.plan->plan) {
+                EXPECT_NEAR(chosen(*p.plan->plan), p.typed, 1e-12 * p.typed) << text;
+            }
+            ++points;
+            return true;
+        });
+        EXPECT_EQ(points, 4);
+        EXPECT_FALSE(SweepData(*range, true).xCaption.empty());
+    }
 }
 
 TEST(SweepTest, ASweepStopsWhenAskedTo) {
