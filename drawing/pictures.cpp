@@ -88,7 +88,7 @@ void Core(Svg& svg, const Plan& plan, const Frame& f) {
 
 double WindingRows(Svg& svg, const Winding& w, const Frame& f, double width_mm, double bottom_mm,
                    bool bands) {
-    const std::string colour(RoleColour(w.role));
+    const std::string colour(WindingColour(w));
     const double od = w.outer_mm;
     svg.GroupStart("class=\"winding " + ClassOf(w) + "\"");
     if (w.layers > kMostRows) {  // one band for all of it
@@ -125,10 +125,10 @@ struct LegendLine {
 std::vector<LegendLine> LegendLines(const Plan& plan) {
     std::vector<LegendLine> lines;
     for (const Winding& w : plan.windings) {
-        std::string text = std::string(winding::RoleCaption(w.role)) + "  " +
-                           std::to_string(w.turns) + " 匝  " + w.wire->name;
+        std::string text = winding::WindingCaption(plan, w) + "  " + std::to_string(w.turns) +
+                           " 匝  " + w.wire->name;
         if (w.strands > 1) text += " × " + std::to_string(w.strands);
-        lines.push_back({text, RoleColour(w.role)});
+        lines.push_back({text, WindingColour(w)});
     }
     lines.push_back(
         {"胶带 " + ReadableValue(winding::physics::kTape_mm, "mm") + " 每层", "#e6d38a"});
@@ -192,6 +192,14 @@ std::string_view RoleColour(winding::Role role) {
     return "#000";
 }
 
+std::string_view WindingColour(const winding::Winding& w) {
+    static constexpr std::string_view kFurtherSecondaries[] = {"#6a3d9a", "#b15928", "#1b9e9e",
+                                                               "#7f7f7f"};
+    if (w.role != winding::Role::Secondary || w.output == 0) return RoleColour(w.role);
+    return kFurtherSecondaries[static_cast<std::size_t>(w.output - 1) %
+                               std::size(kFurtherSecondaries)];
+}
+
 std::string BuildDrawing(const Plan& plan) {
     const Frame f = FrameFor(plan);
     const double height = kMargin * 2 + 28 + f.coreWidth * f.scale + 16;
@@ -216,44 +224,79 @@ std::string BuildDrawing(const Plan& plan) {
     return svg.Finish();
 }
 
+namespace {
+
+// One panel of the currents: a winding's current over the period, scaled to
+// its own peak.
+struct Trace {
+    std::string label;  // "初级", "次级 2"
+    std::string peak;   // "Ipk' = 2.138 A"
+    std::string colour;
+    double valleyOfPeak;  // where the ramp starts or ends, a fraction of the peak
+    bool primary;
+};
+
+// The primary ramps up from its valley while the switch is on and is zero
+// after; each secondary jumps to its peak as the switch opens, ramps down to
+// its valley in the reset time and is zero in the idle time, if any.
+std::string TracePoints(const Trace& t, double left, double right, double top, double height,
+                        double on, double reset) {
+    const auto at = [&](double fraction, double level) {
+        return Coordinate(left + (right - left) * fraction) + "," +
+               Coordinate(top + height * (1 - level)) + " ";
+    };
+    const double end = std::min(1.0, on + reset);
+    if (t.primary) {
+        return at(0, 0) + at(0, t.valleyOfPeak) + at(on, 1) + at(on, 0) + at(1, 0);
+    }
+    std::string points = at(0, 0) + at(on, 0) + at(on, 1) + at(end, t.valleyOfPeak);
+    if (end < 1) points += at(end, 0);
+    return points + at(1, 0);
+}
+
+}  // namespace
+
 std::string CurrentsDrawing(const Plan& plan) {
+    const winding::OperatingPoint& p = plan.atVmin;
+    const double r = p.Ipk > 0 ? p.Iv / p.Ipk : 0;
+    std::vector<Trace> traces = {{"初级", "Ipk' = " + ReadableValue(plan.Ipk_A, "A"),
+                                  std::string(RoleColour(winding::Role::Primary)), r, true}};
+    for (const winding::Winding& w : plan.windings) {
+        if (w.role == winding::Role::Primary || !w.Ipeak_A) continue;
+        traces.push_back({winding::WindingCaption(plan, w),
+                          "Isp = " + ReadableValue(*w.Ipeak_A, "A"), std::string(WindingColour(w)),
+                          r, false});
+    }
     constexpr double left = 70, right = kWidth - 30, panel = 110, gap = 40, top = 30;
-    Svg svg(kWidth, top + 2 * panel + gap + 50, "一个开关周期的初级与次级电流（最低输入电压）");
+    const double bottom = top + static_cast<double>(traces.size()) * (panel + gap) - gap;
+    Svg svg(kWidth, bottom + 50,
+            "一个开关周期的初级与次级电流（最低输入电压，" +
+                std::string(winding::ModeCaption(p.mode)) + "）");
     const double T = 1 / plan.f_Hz;
     const double x = left + (right - left) * plan.Dmax;
-    const double Isp = plan.windings.size() > 1 ? plan.windings[1].Ipeak_A.value_or(0) : 0;
-    struct Trace {
-        double top;
-        std::string caption, colour, points;
-    };
-    const Trace traces[] = {
-        {top, "初级 Ipk' = " + ReadableValue(plan.Ipk_A, "A"), "#c0392b",
-         Coordinate(left) + "," + Coordinate(top + panel) + " " + Coordinate(x) + "," +
-             Coordinate(top) + " " + Coordinate(x) + "," + Coordinate(top + panel) + " " +
-             Coordinate(right) + "," + Coordinate(top + panel)},
-        {top + panel + gap, "次级 Isp = " + ReadableValue(Isp, "A"), "#1f6fb2",
-         Coordinate(left) + "," + Coordinate(top + 2 * panel + gap) + " " + Coordinate(x) + "," +
-             Coordinate(top + 2 * panel + gap) + " " + Coordinate(x) + "," +
-             Coordinate(top + panel + gap) + " " + Coordinate(right) + "," +
-             Coordinate(top + 2 * panel + gap)},
-    };
-    for (const Trace& t : traces) {
-        const std::string axis = R"(class="axis" stroke="#555" stroke-width="1")";
-        svg.Line(left, t.top + panel, right, t.top + panel, axis);
-        svg.Line(left, t.top - 8, left, t.top + panel, axis);
-        svg.Polyline(t.points, "class=\"current\" fill=\"none\" stroke=\"" + t.colour +
-                                   "\" stroke-width=\"2\"");
-        svg.Text(left - 6, t.top + 4, t.caption.substr(0, t.caption.find(' ')), kText, "end");
-        // Where the trace is not: left of the step for the primary, right of it
-        // at the top for the secondary, whose ramp starts there.
-        const bool primary = &t == &traces[0];
-        svg.Text(primary ? x + 8 : right, t.top + 12, t.caption.substr(t.caption.find(' ') + 1),
-                 kText, primary ? "start" : "end");
+    const std::string axis = R"(class="axis" stroke="#555" stroke-width="1")";
+    for (std::size_t i = 0; i < traces.size(); ++i) {
+        const Trace& t = traces[i];
+        const double y = top + static_cast<double>(i) * (panel + gap);
+        svg.Line(left, y + panel, right, y + panel, axis);
+        svg.Line(left, y - 8, left, y + panel, axis);
+        svg.Polyline(
+            TracePoints(t, left, right, y, panel, plan.Dmax, p.D2),
+            "class=\"current\" fill=\"none\" stroke=\"" + t.colour + "\" stroke-width=\"2\"");
+        svg.Text(left - 6, y + 4, t.label, kText, "end");
+        // Where the trace is not: right of the step for the primary, at the
+        // right end for a secondary, whose ramp starts at the step.
+        svg.Text(t.primary ? x + 8 : right, y + 12, t.peak, kText, t.primary ? "start" : "end");
     }
-    const double bottom = top + 2 * panel + gap;
     svg.Line(x, top - 8, x, bottom, R"(class="marker" stroke="#777" stroke-dasharray="4 3")");
     svg.Text(x, bottom + 18, "Dmax' × T = " + ReadableValue(plan.Dmax * T, "s"), kSmallText,
              "middle");
+    if (p.mode == winding::Mode::Discontinuous) {
+        const double idle = left + (right - left) * std::min(1.0, plan.Dmax + p.D2);
+        svg.Line(idle, top - 8, idle, bottom,
+                 R"(class="marker idle" stroke="#777" stroke-dasharray="2 3")");
+        svg.Text(std::min(idle + 4, right), bottom + 18, "空闲", kSmallText, "start");
+    }
     svg.Text(right, bottom + 36, "T = " + ReadableValue(T, "s"), kSmallText, "end");
     svg.Text(left, bottom + 36, "0", kSmallText, "middle");
     return svg.Finish();

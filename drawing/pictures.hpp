@@ -27,7 +27,9 @@ std::string CurrentsDrawing(const winding::Plan& plan);
 // nothing without a plan.
 std::string PicturesHtml(const winding::PlanOutcome& outcome);
 
-// The windings' colours, one per role, as the legend shows them.
+// The windings' colours, one per role, as the legend shows them; each
+// further secondary a colour of its own.
 std::string_view RoleColour(winding::Role role);
+std::string_view WindingColour(const winding::Winding& w);
 
 }  // namespace flyback::drawing

@@ -436,7 +436,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"SweepWithMains", {"--mains", "--sweep=P=1:2:3", "85", "265", "12", "80"}},
         UsageCase{"SvgWithMains", {"--mains", "--svg=p.svg", "85", "265", "12", "80"}},
         UsageCase{"SweepWithCores", {"--cores", "--sweep=P=1:2:3"}},
-        UsageCase{"SweepOfNothing", With("--sweep=", kDefaults)}),
+        UsageCase{"SweepOfNothing", With("--sweep=", kDefaults)},
+        UsageCase{"SweepOfAChoiceWithoutAPlan", With("--sweep=vor=80:140:4", kDefaults)}),
     [](const auto& info) { return info.param.name; });
 
 // A choice that fixes one thing twice, or cannot be designed to, is one line

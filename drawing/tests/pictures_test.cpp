@@ -171,6 +171,45 @@ TEST(DrawingTest, CurrentsMarkTheDutyCycleAcrossThePeriod) {
     EXPECT_EQ(svg.Numbers("//s:polyline[@class='current']", "stroke-width").size(), 2u);
 }
 
+// One trace per winding that carries current, drawn for the mode: the
+// primary starting from its valley in continuous conduction, an idle time
+// marked in discontinuous; every text inside the picture.
+TEST(DrawingTest, CurrentsAreDrawnForTheModeWithATracePerOutput) {
+    const struct {
+        winding::Conduction conduction;
+        double KRP, Lp_H;
+        bool valley, idle;
+    } cases[] = {
+        {winding::Conduction::Boundary, 1, 0, false, false},
+        {winding::Conduction::Ripple, 0.5, 0, true, false},
+        {winding::Conduction::Inductance, 1, 200e-6, false, true},
+    };
+    for (const auto& c : cases) {
+        winding::Options options;
+        options.choices.outputs = {{12, 1.5, 0.5}, {5, 1, 0.4}, {30, 0.1, 0.7}};
+        options.choices.conduction = c.conduction;
+        options.choices.KRP = c.KRP;
+        options.choices.Lp_H = c.Lp_H;
+        const winding::Plan plan = PlanFor({"30", "375", "100", "65", "80", "12"}, options);
+        const std::string drawn = CurrentsDrawing(plan);
+        const Parsed svg(drawn);
+        ASSERT_TRUE(svg.WellFormed());
+        EXPECT_EQ(svg.Numbers("//s:polyline[@class='current']", "stroke-width").size(), 4u);
+        EXPECT_EQ(svg.Numbers("//s:line[@class='marker idle']", "x1").size(), c.idle ? 1u : 0u);
+        // The primary's second point: at the axis's height, or above it from a valley.
+        const std::string primary = drawn.substr(drawn.find("<polyline"));
+        const std::string points = primary.substr(primary.find("points=\"") + 8);
+        const auto y = [&](int point) {
+            std::size_t at = 0;
+            for (int i = 0; i < point; ++i) at = points.find(' ', at) + 1;
+            return std::stod(points.substr(points.find(',', at) + 1));
+        };
+        EXPECT_EQ(y(1) < y(0), c.valley) << points.substr(0, 60);
+        ExpectTextsInside(drawn);
+        ExpectTextsInside(BuildDrawing(plan));
+    }
+}
+
 TEST(DrawingTest, NumbersHaveAPoint) {
     EXPECT_EQ(Coordinate(1.5), "1.5");
     EXPECT_EQ(Coordinate(-0.001), "0");
