@@ -26,6 +26,7 @@
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "winding/sheet.hpp"
+#include "window/choices_panel.hpp"
 #include "window/qt_text.hpp"
 #include "window/sub_window.hpp"
 
@@ -120,6 +121,17 @@ class OptionSpinBox : public QDoubleSpinBox {
 
 }  // namespace
 
+namespace {
+
+// The windings table as tall as its rows: three at least (primary,
+// secondary, bias), more with more outputs.
+void FitRows(QTableWidget* table, int rows) {
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() +
+                          rows * table->verticalHeader()->defaultSectionSize() + 4);
+}
+
+}  // namespace
+
 WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::Options& options,
                              QWidget* parent)
     : QWidget(parent, Qt::Window), parts_(&parts) {
@@ -132,9 +144,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     QStringList headings;
     for (const std::string_view heading : winding::kWindingHeadings) headings << FromUtf8(heading);
     windings_ = SheetTable(headings, QStringLiteral("绕组"));
-    // Three windings at most: the table is as tall as they are.
-    windings_->setFixedHeight(windings_->horizontalHeader()->sizeHint().height() +
-                              3 * windings_->verticalHeader()->defaultSectionSize() + 4);
+    FitRows(windings_, 3);
     lines_ =
         SheetTable({QStringLiteral("项目"), QStringLiteral("数值")}, QStringLiteral("绕制方案"));
     build_ = new QSvgWidget;
@@ -153,8 +163,21 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     auto* tabs = new QTabWidget;
     tabs->addTab(lines_, QStringLiteral("数值"));
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
-    auto* layout = new QVBoxLayout(this);
+    // The whole of it scrolls in a window smaller than its parts: a laptop's
+    // screen holds it with the choices unfolded.
+    auto* body = new QWidget;
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(body);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    auto* layout = new QVBoxLayout(body);
     layout->addWidget(OptionsPanel(parts, options));
+    choices_ = new ChoicesPanel(options.choices);
+    connect(choices_, &ChoicesPanel::changed, this, &WindingWindow::optionsChanged);
+    layout->addWidget(choices_);
     notes_ = PlainLabel();
     notes_->setAccessibleName(QStringLiteral("选项说明"));
     notes_->hide();
@@ -313,6 +336,7 @@ winding::Options WindingWindow::Options() const {
         }
     }
     o.tripleInsulatedSecondary = tiw_->isChecked();
+    o.choices = choices_->Choices();
     return o;
 }
 
@@ -330,6 +354,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     if (outcome.plan) {
         const auto rows = winding::WindingRows(*outcome.plan);
         windings_->setRowCount(static_cast<int>(rows.size()));
+        FitRows(windings_, std::max<int>(3, static_cast<int>(rows.size())));
         for (std::size_t r = 0; r < rows.size(); ++r) {
             QStringList cells;
             for (const std::string& cell : rows[r]) cells << FromUtf8(cell);
@@ -395,6 +420,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         winding::SetShownValue(o, info.option, settled);
     }
     o.tripleInsulatedSecondary = s.value(kTiw, false).toBool();
+    o.choices = LoadChoices();
     return o;
 }
 
@@ -410,6 +436,7 @@ void SaveWindingOptions(const winding::Options& o) {
         s.setValue(kNumberKeys[static_cast<std::size_t>(info.option)], shown / info.shownPerHeld);
     }
     s.setValue(kTiw, o.tripleInsulatedSecondary);
+    SaveChoices(o.choices);
 }
 
 }  // namespace flyback::window

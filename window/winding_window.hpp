@@ -47,6 +47,9 @@ class WindingWindow : public QWidget {
     QLabel* warnings() const { return warnings_; }
     QSvgWidget* buildPicture() const { return build_; }
     QSvgWidget* currentsPicture() const { return currents_; }
+    class ChoicesPanel* choices() const {
+        return choices_;
+    }
 
   signals:
     void optionsChanged();
@@ -69,6 +72,7 @@ class WindingWindow : public QWidget {
     QTableWidget* lines_ = nullptr;
     QSvgWidget* build_ = nullptr;
     QSvgWidget* currents_ = nullptr;
+    class ChoicesPanel* choices_ = nullptr;
 };
 
 // The plan's options as the user left them (QSettings), and keeping them. A

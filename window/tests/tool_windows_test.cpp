@@ -220,6 +220,46 @@ class ToolWindowsTest : public QObject {
         QVERIFY(sweep->problem()->isVisibleTo(sweep));
     }
 
+    // The engineer's choices: two outputs and a ripple ratio give a plan in
+    // continuous conduction with a winding per output; kept for the next run;
+    // unticked, the plan is the press's again.
+    void designChoicesShapeThePlanAndAreKept() {
+        TypeInputs(*window_, {"30", "375", "100", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        flyback::window::WindingWindow* plan = window_->Winding();
+        flyback::window::ChoicesPanel* choices = plan->choices();
+        QVERIFY(choices && !choices->isChecked());
+        choices->setChecked(true);
+        choices->AddOutput({12, 1.5, 0.5});
+        choices->AddOutput({5, 2, 0.4});
+        choices->conduction()->setCurrentIndex(1);  // 纹波系数 KRP
+        choices->krp()->setValue(0.5);
+        QCOMPARE(plan->windings()->rowCount(), 3);
+        QCOMPARE(plan->windings()->item(2, 0)->text(), QString("次级 2"));
+        QString mode;
+        for (int row = 0; row < plan->lines()->rowCount(); ++row) {
+            if (plan->lines()->item(row, 0)->text() == "工作模式（最低输入）")
+                mode = plan->lines()->item(row, 1)->text();
+        }
+        QVERIFY2(mode.startsWith("连续，KRP 0.5"), qPrintable(mode));
+        QVERIFY(!choices->krp()->isHidden() && choices->lp()->isHidden());
+
+        MainWindow next;  // the next run starts with the same choices
+        TypeInputs(next, {"30", "375", "100", "65", "80", "12"});
+        QTest::mouseClick(next.Command1(), Qt::LeftButton);
+        next.ShowWinding();
+        QVERIFY(next.Winding() != nullptr);
+        const flyback::winding::Choices kept = next.Winding()->choices()->Choices();
+        QCOMPARE(kept.outputs.size(), std::size_t{2});
+        QCOMPARE(kept.outputs[1].I_A, 2.0);
+        QCOMPARE(kept.KRP, 0.5);
+
+        choices->setChecked(false);
+        QCOMPARE(plan->windings()->rowCount(), 2);
+        QSettings().remove("winding/choices");
+    }
+
     // No programmer's name reaches the window: every Latin word in every
     // window's visible text is a unit or an engineer's symbol.
     void everyVisibleTextIsChineseOrAUnitOrASymbol() {

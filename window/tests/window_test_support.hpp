@@ -42,6 +42,7 @@
 #include "numtext/boxes.hpp"
 #include "version/version.hpp"
 #include "window/about.hpp"
+#include "window/choices_panel.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 #include "window/mains_dialog.hpp"
