@@ -146,6 +146,11 @@ EMSCRIPTEN_KEEPALIVE std::size_t* flyback_text_sizes() {
     return TextSizes().data();
 }
 
+// How many texts the request buffer holds: the page lays out as many.
+EMSCRIPTEN_KEEPALIVE int flyback_most_texts() {
+    return static_cast<int>(flyback::web::kMostTexts);
+}
+
 // A press of six texts, as the window makes one: no request line, so no limit
 // of the line protocol applies. The answer is the --jsonl answer to the same
 // texts (--details when `details`), a line feed, and on a fault the window's

@@ -17,6 +17,7 @@
 //     .inputWarnings(texts)     the warnings of the texts as typed
 //     .report(texts, date, lastPress)   {name, html}: the report, winding plan included
 //     .copy(texts, date, lastPress)     {text, html} for the clipboard
+//     .setPlanChoices(choices)  the plan's design choices; {problem, box, choice}:
 //     .setPlanOptions(options)  the winding plan's options; {problem, box, option}:
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
@@ -83,8 +84,8 @@
 
     // The texts one after the other in the request buffer, their sizes beside;
     // the slots after them empty.
-    const kMostTexts = 10;
     function putTexts(texts) {
+        const kMostTexts = Module['_flyback_most_texts']();
         const whole = texts.map(wellFormed);
         const room = whole.reduce((sum, text) => sum + text.length * 3, 0);
         const buffer = Module['_flyback_request_buffer'](room);
@@ -130,6 +131,17 @@
             Module['_flyback_set_plan_options']();
             const { problem, box } = JSON.parse(answer());
             return { problem, box, option: box >= 0 ? names[box] : null };
+        },
+        setPlanChoices(c) {
+            // The texts in the engine's order; a problem's text number back to
+            // the choice's name.
+            const names = ['outputs', 'biasCurrent', 'biasDrop', 'vorSource', 'vor', 'rating',
+                           'derating', 'dmax', 'conduction', 'krp', 'lp', 'turns', 'clamp',
+                           'limit'];
+            putTexts(names.map((name) => String(c[name] ?? '')));
+            Module['_flyback_set_plan_choices']();
+            const { problem, box } = JSON.parse(answer());
+            return { problem, box, choice: box >= 0 ? names[box] : null };
         },
         parts() {
             Module['_flyback_parts']();

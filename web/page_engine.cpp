@@ -262,7 +262,115 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     }
     Answer().clear();
     JsonObject(Answer()).Text("problem", winding::OptionProblemCaption(problem)).Value("box", box);
-    if (!problem) PlanOptions() = o;
+    if (problem) return;
+    o.choices = PlanOptions().choices;  // set apart, by flyback_set_plan_choices
+    PlanOptions() = o;
+}
+
+namespace {
+
+// A choice's number from its text: empty is `fallback`; false when the text
+// is not one number.
+bool ChoiceNumber(std::string_view text, double fallback, double& value) {
+    if (text.empty()) {
+        value = fallback;
+        return true;
+    }
+    const std::optional<double> number = flyback::runtime::ReadWholeNumber(text);
+    if (number) value = *number;
+    return number.has_value();
+}
+
+// The texts of the choices, in order: outputs ("V:I:VF" each, ';' between),
+// the bias load's current and drop, the Vor source (0 to 3) and its values
+// (Vor, rating, derating, Dmax), the conduction (0 to 2), KRP, Lp in µH, the
+// turns ("NP:NS[:NAUX]", empty: chosen), the clamp voltage and the current
+// limit (empty: the plan's). What is wrong: the text's number, or -1.
+int ReadChoices(winding::Choices& c) {
+    enum Box { Outputs, BiasI, BiasVF, Source, Vor, Rating, Derating, Dmax, Mode, Krp, Lp,
+               Turns, Clamp, Limit };
+    std::string_view outputs = Text(Outputs);
+    while (!outputs.empty()) {
+        const std::size_t end = std::min(outputs.find(';'), outputs.size());
+        const std::string_view row = outputs.substr(0, end);
+        if (!row.empty()) {
+            const auto load = winding::ReadOutputLoad(row, 0.5);
+            if (!load) return Outputs;
+            c.outputs.push_back(*load);
+        }
+        outputs.remove_prefix(std::min(end + 1, outputs.size()));
+    }
+    double source = 0, mode = 0, lp = 0;
+    const std::pair<Box, std::pair<double*, double>> numbers[] = {
+        {BiasI, {&c.biasI_A, 0}},     {BiasVF, {&c.biasVF_V, 0.7}}, {Source, {&source, 0}},
+        {Vor, {&c.Vor_V, 0}},         {Rating, {&c.VdsRating_V, 0}}, {Derating, {&c.derating, 0.8}},
+        {Dmax, {&c.Dmax, 0}},         {Mode, {&mode, 0}},           {Krp, {&c.KRP, 1}},
+        {Lp, {&lp, 0}},
+    };
+    for (const auto& [box, target] : numbers) {
+        if (!ChoiceNumber(Text(box), target.second, *target.first)) return box;
+    }
+    if (!(source >= 0 && source <= 3 && mode >= 0 && mode <= 2)) return Source;
+    c.vorSource = static_cast<winding::VorSource>(static_cast<int>(source));
+    c.conduction = static_cast<winding::Conduction>(static_cast<int>(mode));
+    if (c.conduction != winding::Conduction::Ripple) c.KRP = 1;
+    c.Lp_H = lp * 1e-6;
+    if (!Text(Turns).empty() && !winding::ReadTurns(Text(Turns), c)) return Turns;
+    const std::pair<Box, std::optional<double>*> optionals[] = {{Clamp, &c.Vclamp_V},
+                                                                {Limit, &c.Ilimit_A}};
+    for (const auto& [box, target] : optionals) {
+        if (Text(box).empty()) continue;
+        double value = 0;
+        if (!ChoiceNumber(Text(box), 0, value)) return box;
+        *target = value;
+    }
+    using Kind = winding::ChoiceProblem::Kind;
+    switch (winding::CheckChoices(c).kind) {
+        case Kind::None:
+            return -1;
+        case Kind::Output:
+            return Outputs;
+        case Kind::Bias:
+            return BiasI;
+        case Kind::Vor:
+            return Vor;
+        case Kind::Rating:
+            return Rating;
+        case Kind::Duty:
+            return Dmax;
+        case Kind::Ripple:
+            return Krp;
+        case Kind::Inductance:
+            return Lp;
+        case Kind::Turns:
+            return Turns;
+        case Kind::Clamp:
+            return Clamp;
+        case Kind::CurrentLimit:
+            return Limit;
+    }
+    return -1;
+}
+
+}  // namespace
+
+// The plan's design choices from their texts (see ReadChoices): {"problem":
+// what is wrong, in Chinese, or "", "box": the text it is in, or -1}. Taken
+// only when right.
+EMSCRIPTEN_KEEPALIVE void flyback_set_plan_choices() {
+    winding::Choices c;
+    const int box = ReadChoices(c);
+    std::string problem;
+    if (box >= 0) {
+        const winding::ChoiceProblem checked = winding::CheckChoices(c);
+        problem = checked        ? winding::ChoiceProblemCaption(checked)
+                  : box == 0     ? "输出须为 电压:电流 或 电压:电流:压降，以分号分隔。"
+                  : box == 11    ? "指定匝数须为 Np:Ns 或 Np:Ns:Naux，各为整数。"
+                                 : "不是一个数。";
+    }
+    Answer().clear();
+    JsonObject(Answer()).Text("problem", problem).Value("box", box);
+    if (box < 0) PlanOptions().choices = c;
 }
 
 // The parts the plan's options choose from, and the defaults.

@@ -185,6 +185,11 @@ window.FlybackPage.plan = function (page) {
         } catch {
             // a page without storage forgets its options: nothing else is lost
         }
+        replan();
+    }
+
+    // The plan of the last press again, with the options and choices as they are now.
+    function replan() {
         if (page.lastTexts === null) return;
         page.lastPress = { ...page.lastPress, winding: engine.page.press(page.lastTexts).winding };
         showWinding(page.lastPress.winding);
@@ -196,5 +201,5 @@ window.FlybackPage.plan = function (page) {
         engine.page.setPlanOptions(options());
     }
 
-    Object.assign(page, { picture });
+    Object.assign(page, { picture, replan });
 };

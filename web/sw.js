@@ -4,7 +4,7 @@
 // version of the page comes with a new cache name.
 const kCache = 'flyback-designer-@PROJECT_VERSION@';
 const kFiles = [
-    './', 'index.html', 'page.css', 'page.js', 'page_boxes.js', 'page_plan.js', 'page_tools.js',
+    './', 'index.html', 'page.css', 'page.js', 'page_boxes.js', 'page_plan.js', 'page_choices.js', 'page_tools.js',
     'flyback-engine.js', 'manifest.webmanifest',
     'icons/flyback-designer-32.png', 'icons/flyback-designer-48.png',
     'icons/flyback-designer-64.png', 'icons/flyback-designer-192.png',

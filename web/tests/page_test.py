@@ -37,7 +37,7 @@ READ_AS_IT_IS = {
     "mW", "mJ", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
     "ETD", "ER", "EER", "PQ", "RM", "EP", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
-    "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman",
+    "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
     "RCD", "Ve", "le", "D", "Irms", "Isp", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F"}
 CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2_0": "磁芯型号",
             "Text2_6": "初级电感量", "Text2_5": "晶体管电流Isc"}
@@ -352,6 +352,44 @@ class PageTest(unittest.TestCase):
         self.assertFalse(self.box("OptProblem").is_displayed())
         self.assertIsNone(leakage.get_attribute("aria-invalid"))
         self.assertIsNone(self.box("winding").get_attribute("data-options-stale"))
+        self.driver.execute_script("localStorage.clear()")
+
+    def test_design_choices_shape_the_plan_and_are_kept(self):
+        """Two outputs and a ripple ratio: a secondary per output and the plan
+        in continuous conduction; a wrong choice marks its box and greys the
+        plan; the choices are there after a reload."""
+        self.type_inputs(["30", "375", "100", "65", "80", "12"])
+        self.press()
+        self.box("ChoicesOn").click()
+        for _ in range(2):
+            self.box("ChAddOutput").click()
+        second = self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs tbody tr")[1]
+        cells = second.find_elements(By.TAG_NAME, "input")
+        for cell, text in zip(cells, ["5", "2", "0.4"]):
+            cell.clear()
+            cell.send_keys(text, Keys.TAB)
+        Select(self.box("ChConduction")).select_by_value("1")
+        self.box("ChKrp").clear()
+        self.box("ChKrp").send_keys("0.5", Keys.TAB)
+        names = [row.find_element(By.TAG_NAME, "td").text for row in self.rows("WindingTable")]
+        self.assertEqual(names, ["初级", "次级 1", "次级 2"])
+        lines = {row.find_elements(By.TAG_NAME, "td")[0].text: row.find_elements(By.TAG_NAME, "td")[1].text
+                 for row in self.rows("WindingLines")}
+        self.assertTrue(lines["工作模式（最低输入）"].startswith("连续，KRP 0.5"), lines)
+        self.assertTrue(self.box("ChLp").find_element(By.XPATH, "..").get_attribute("hidden"))
+
+        self.box("ChTurns").send_keys("150:9.5", Keys.TAB)
+        self.assertTrue(self.box("ChProblem").is_displayed())
+        self.assertEqual(self.box("ChTurns").get_attribute("aria-invalid"), "true")
+        self.assertEqual(self.box("winding").get_attribute("data-options-stale"), "true")
+        self.box("ChTurns").clear()
+        self.box("ChTurns").send_keys(Keys.TAB)
+        self.assertFalse(self.box("ChProblem").is_displayed())
+
+        self.setUp()
+        self.assertTrue(self.box("ChoicesOn").is_selected())
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs tbody tr")), 2)
+        self.assertEqual(Select(self.box("ChConduction")).first_selected_option.text, "纹波系数 KRP")
         self.driver.execute_script("localStorage.clear()")
 
     def test_kept_options_are_shown_as_they_are_used(self):

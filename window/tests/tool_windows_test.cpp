@@ -57,7 +57,7 @@ bool ReadAsItIs(const QString& word) {
         "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve", "le",  "Ipk",    "D",
         "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC", "MB",  "L",      "J",
         "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ", "µs",  "µF",     "µm",
-        "Pcu",  "Pfe"};
+        "Pcu",  "Pfe",     "KRP",      "Vds"};
     return kWords.contains(word);
 }
 

@@ -1,0 +1,128 @@
+'use strict';
+// 设计选择: the engineer's own decisions on the winding plan (outputs, the bias
+// load, the reflected voltage, the mode, fixed turns, clamp, current limit),
+// kept as the window keeps them. The engine reads and checks them; the page
+// only moves their texts. A part of the page's behaviour (page.js starts it).
+window.FlybackPage = window.FlybackPage || {};
+window.FlybackPage.choices = function (page) {
+    const { $, engine, replan } = page;
+    const kStore = 'flyback-designer.choices';
+    const boxes = {
+        biasCurrent: $('ChBiasCurrent'), biasDrop: $('ChBiasDrop'), vorSource: $('ChVorSource'),
+        vor: $('ChVor'), rating: $('ChRating'), derating: $('ChDerating'), dmax: $('ChDmax'),
+        conduction: $('ChConduction'), krp: $('ChKrp'), lp: $('ChLp'), turns: $('ChTurns'),
+        clamp: $('ChClamp'), limit: $('ChLimit'),
+    };
+    const outputRows = $('ChOutputs').tBodies[0];
+    const kColumns = ['电压 (V)', '电流 (A)', '整流管压降 (V)'];
+
+    function addOutput(values) {
+        const row = outputRows.insertRow();
+        const head = document.createElement('th');
+        head.scope = 'row';
+        row.append(head);
+        values.forEach((value) => {
+            const input = document.createElement('input');
+            input.inputMode = 'decimal';
+            input.size = 6;
+            input.value = value;
+            row.insertCell().append(input);
+        });
+        numberRows();
+    }
+
+    function numberRows() {
+        [...outputRows.rows].forEach((row, i) => {
+            row.cells[0].textContent = i === 0 ? '稳压' : String(i + 1);
+            row.querySelectorAll('input').forEach((input, column) => {
+                input.setAttribute('aria-label', `输出 ${i + 1} ${kColumns[column]}`);
+            });
+        });
+    }
+
+    function outputsText() {
+        return [...outputRows.rows]
+            .map((row) => [...row.querySelectorAll('input')].map((input) => input.value.trim()))
+            .filter((cells) => cells.some((cell) => cell !== ''))
+            .map((cells) => cells.join(':').replace(/:+$/, ''))
+            .join(';');
+    }
+
+    // Only the value boxes of the chosen ways are shown.
+    function showChosen() {
+        $('ChoicesBody').hidden = !$('ChoicesOn').checked;
+        for (const label of $('ChoicesBody').querySelectorAll('[data-source]')) {
+            label.hidden = label.dataset.source !== boxes.vorSource.value;
+        }
+        for (const label of $('ChoicesBody').querySelectorAll('[data-mode]')) {
+            label.hidden = label.dataset.mode !== boxes.conduction.value;
+        }
+    }
+
+    function chosen() {
+        if (!$('ChoicesOn').checked) return { outputs: '' };
+        const values = Object.fromEntries(
+            Object.entries(boxes).map(([name, box]) => [name, box.value.trim()]));
+        return { ...values, outputs: outputsText() };
+    }
+
+    function apply() {
+        showChosen();
+        const { problem, choice } = engine.page.setPlanChoices(chosen());
+        $('ChProblem').hidden = !problem;
+        $('ChProblem').textContent = problem ? '设计选择有误：' + problem : '';
+        for (const [name, box] of Object.entries({ ...boxes, outputs: $('ChOutputs') })) {
+            if (problem && choice === name) box.setAttribute('aria-invalid', 'true');
+            else box.removeAttribute('aria-invalid');
+        }
+        // The plan below is of the choices before, until this one is mended.
+        if (problem) $('winding').dataset.optionsStale = 'true';
+        else delete $('winding').dataset.optionsStale;
+        if (problem) return;
+        const store = Object.fromEntries(Object.entries(boxes).map(([name, box]) => [name, box.value]));
+        store.on = $('ChoicesOn').checked;
+        store.outputs = [...outputRows.rows].map(
+            (row) => [...row.querySelectorAll('input')].map((input) => input.value));
+        try {
+            localStorage.setItem(kStore, JSON.stringify(store));
+        } catch {
+            // a page without storage forgets its choices: nothing else is lost
+        }
+        replan();
+    }
+
+    let kept = {};
+    try {
+        kept = JSON.parse(localStorage.getItem(kStore)) || {};
+    } catch {
+        kept = {};
+    }
+    for (const [name, box] of Object.entries(boxes)) {
+        if (typeof kept[name] === 'string') box.value = kept[name];
+    }
+    if (Array.isArray(kept.outputs)) {
+        for (const row of kept.outputs) {
+            if (Array.isArray(row) && row.length === 3) addOutput(row.map(String));
+        }
+    }
+    $('ChoicesOn').checked = kept.on === true;
+    $('ChAddOutput').addEventListener('click', () => {
+        addOutput(['12', '1', '0.5']);
+        apply();
+    });
+    $('ChRemoveOutput').addEventListener('click', () => {
+        const last = outputRows.rows.length - 1;
+        if (last < 0) return;
+        outputRows.deleteRow(last);
+        numberRows();
+        apply();
+    });
+    $('WindingChoices').addEventListener('change', apply);
+    $('WindingChoices').addEventListener('submit', (event) => event.preventDefault());
+    showChosen();
+    if (engine.page.setPlanChoices(chosen()).problem) {  // kept choices no longer valid
+        $('ChoicesOn').checked = false;
+        showChosen();
+        engine.page.setPlanChoices(chosen());
+    }
+};
