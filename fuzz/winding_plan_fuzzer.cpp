@@ -40,6 +40,29 @@ flyback::winding::Options OptionsFor(std::uint8_t pick) {
     return options;
 }
 
+// The engineer's choices a second byte picks: outputs, each way of fixing
+// Vor and the inductance, fixed turns, clamp and current limit.
+void ChooseFor(std::uint8_t pick, flyback::winding::Choices& c) {
+    using namespace flyback::winding;
+    if (pick & 1) c.outputs = {{12, 1.5, 0.5}, {5, 1, 0.4}, {30, 0.02, 0.7}};
+    if (pick & 2) c.biasI_A = 0.05;
+    switch ((pick >> 2) & 3) {
+        case 1:
+            c.vorSource = VorSource::Value, c.Vor_V = 90;
+            break;
+        case 2:
+            c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650;
+            break;
+        case 3:
+            c.vorSource = VorSource::MaxDuty, c.Dmax = 0.45;
+            break;
+    }
+    if (pick & 16) c.conduction = Conduction::Ripple, c.KRP = 0.4;
+    if (pick & 32) c.conduction = Conduction::Inductance, c.Lp_H = 300e-6;
+    if (pick & 64) c.Np = 60, c.Ns = 6;
+    if (pick & 128) c.Vclamp_V = 200, c.Ilimit_A = 2;
+}
+
 void CheckPlan(const Plan& p) {
     Check(p.Np >= 1 && p.Ns >= 1);
     for (const double v : {p.Vor_V, p.Dmax, p.Lp_H, p.Ipk_A, p.Bpk_T, p.BpkLimit_T, p.AL_nH,
@@ -48,6 +71,15 @@ void CheckPlan(const Plan& p) {
         CheckFinite(v);
     }
     for (const auto& v : {p.Bsat100_T, p.Pcopper_W, p.Pcore_W, p.dT_K, p.IcapRms_A}) CheckFinite(v);
+    for (const double v : {p.Ivalley_A, p.KRP, p.deltaB_T, p.atVmax.D, p.atVmax.Ipk, p.Pout_W}) {
+        CheckFinite(v);
+    }
+    for (const auto& out : p.outputs) {
+        Check(out.turns >= 1);
+        for (const double v : {out.Vexpected_V, out.error_pct, out.Irms_A, out.Ipeak_A}) {
+            CheckFinite(v);
+        }
+    }
     for (const auto& w : p.windings) {
         Check(w.turns >= 1 && w.strands >= 1 && w.layers >= 1 && w.wire != nullptr);
         for (const auto& v : {w.Irms_A, w.Ipeak_A, w.J_A_mm2, w.R_ohm, w.P_W}) CheckFinite(v);
@@ -60,7 +92,8 @@ void CheckPlan(const Plan& p) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const SixTexts six(data, size);
     const auto record = flyback::record::RecordPress(six.inputs);
-    const auto options = OptionsFor(size > 0 ? data[0] : 0);
+    auto options = OptionsFor(size > 0 ? data[0] : 0);
+    ChooseFor(size > 1 ? data[1] : 0, options.choices);
     const auto outcome =
         flyback::winding::PlanWinding(record, options, flyback::catalogue::BuiltIn());
     Check(outcome.plan.has_value() != !outcome.error.empty());
