@@ -140,6 +140,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("D_at_Vmax", plan.atVmax.D)
         .Value("Ipk_at_Vmax_A", plan.atVmax.Ipk)
         .Text("mode_at_Vmax", winding::ModeName(plan.atVmax.mode))
+        .Value("V_edge_V", plan.Vedge_V)
         .Value("Bpk_T", plan.Bpk_T)
         .Value("Bpk_limit_T", plan.BpkLimit_T)
         .Value("Bsat_100C_T", plan.Bsat100_T)

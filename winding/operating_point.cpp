@@ -86,6 +86,13 @@ OperatingPoint WithInductance(double Vin, double Vor, double Lp, const Load& loa
     return point;
 }
 
+std::optional<double> EdgeInput(double Vor, double Lp, const Load& load) {
+    const double onVolts =
+        SquareRoot(Divide(Multiply(Multiply(Multiply(2, load.P_W), load.f_Hz), Lp), load.eta));
+    if (!(onVolts < Vor)) return std::nullopt;
+    return Divide(Multiply(onVolts, Vor), Subtract(Vor, onVolts));
+}
+
 double TrapezoidRms(double peak, double valley, double duty) {
     const double r = Divide(valley, peak);
     return Multiply(peak, SquareRoot(Divide(Multiply(duty, Add(Add(1, r), Multiply(r, r))), 3)));

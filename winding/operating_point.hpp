@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace flyback::winding {
@@ -46,6 +47,12 @@ OperatingPoint Designed(double Vin, double Vor, double KRP, const Load& load);
 // the ripple Vin × D ÷ (Lp × f) about it; discontinuous below it, with
 //   Ipk = √(2 × P ÷ eta ÷ (Lp × f)),  D = Lp × Ipk × f ÷ Vin,  D2 = Lp × Ipk × f ÷ Vor.
 OperatingPoint WithInductance(double Vin, double Vor, double Lp, const Load& load);
+
+// The input at which inductance `Lp` sits at the edge for `Vor`: the input
+// voltage V with V × Vor ÷ (Vor + V) = √(2 × P × f × Lp ÷ eta); continuous
+// below it, discontinuous above. None where it is at no input (Lp so large
+// that every input is continuous).
+std::optional<double> EdgeInput(double Vor, double Lp, const Load& load);
 
 // The RMS of a current rising or falling between `peak` and `valley` for
 // `duty` of the period: peak × √(duty × (1 + r + r²) ÷ 3), r = valley ÷ peak

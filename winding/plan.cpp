@@ -462,6 +462,8 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     plan.Pout_W = in.design.load.P_W;
     plan.VorDesigned_V = in.design.Vor;
     plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, in.design.load);
+    if (plan.atVmin.mode == Mode::Continuous && plan.atVmax.mode == Mode::Discontinuous)
+        plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, in.design.load);
     Flux(plan, in, Ae_m2);
     plan.Naux = BiasTurns(plan, in);
     Gap(plan, in, Ae_m2);

@@ -70,13 +70,14 @@ struct Plan {
     double Ivalley_A = 0, KRP = 1;                    // at the minimum input, full load
     Mode mode = Mode::Boundary;                       // at the minimum input
     OperatingPoint atVmin, atVmax;                    // full load at either end of the input
-    double Pout_W = 0;                                // the outputs' power
-    double VorDesigned_V = 0;                         // before whole turns
-    double deltaB_T = 0;                              // the flux swing in a period
-    double Ilimit_A = 0;                              // the current limit BpkLimit_T is at
-    std::optional<double> VdsRating_V;                // the switch's rating, where given
-    std::vector<OutputResult> outputs;                // the regulated one first
-    double Bpk_T = 0, BpkLimit_T = 0;                 // at Ipk, and at 1.3 × Ipk
+    std::optional<double> Vedge_V;      // the input the mode changes at, within the range
+    double Pout_W = 0;                  // the outputs' power
+    double VorDesigned_V = 0;           // before whole turns
+    double deltaB_T = 0;                // the flux swing in a period
+    double Ilimit_A = 0;                // the current limit BpkLimit_T is at
+    std::optional<double> VdsRating_V;  // the switch's rating, where given
+    std::vector<OutputResult> outputs;  // the regulated one first
+    double Bpk_T = 0, BpkLimit_T = 0;   // at Ipk, and at 1.3 × Ipk
     std::optional<double> Bsat100_T;
     double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total
     double skinDepth_mm = 0;

@@ -94,8 +94,10 @@ std::string ModeText(const OperatingPoint& p) {
 
 std::string HighLineText(const Plan& plan) {
     const OperatingPoint& p = plan.atVmax;
-    return "占空比 " + ReadableValue(p.D, "") + "，峰值电流 " + ReadableValue(p.Ipk, "A") + "，" +
-           ModeText(p);
+    std::string text = "占空比 " + ReadableValue(p.D, "") + "，峰值电流 " +
+                       ReadableValue(p.Ipk, "A") + "，" + ModeText(p);
+    if (plan.Vedge_V) text += "（输入约 " + ReadableValue(*plan.Vedge_V, "V") + " 以上转为断续）";
+    return text;
 }
 
 std::string VorText(const Plan& plan) {

@@ -231,9 +231,15 @@ TEST(ChoicesTest, AFixedTransformerIsAnalysedBackToItsDesign) {
                               &Plan::gap_mm, &Plan::Vor_V}) {
         EXPECT_NEAR(a.*member, d.*member, 1e-9 * std::abs(d.*member));
     }
-    // At high line the same transformer runs discontinuous.
+    // At high line the same transformer runs discontinuous, from the input
+    // where its inductance is the edge's.
     EXPECT_EQ(a.atVmax.mode, Mode::Discontinuous);
     EXPECT_LT(a.atVmax.D, a.Dmax);
+    ASSERT_TRUE(a.Vedge_V);
+    const Load load{24, 0.8, 65e3};
+    EXPECT_NEAR(Designed(*a.Vedge_V, a.Vor_V, 1, load).Lp, a.Lp_H, 1e-9 * a.Lp_H);
+    EXPECT_GT(*a.Vedge_V, 100);
+    EXPECT_LT(*a.Vedge_V, 375);
 }
 
 TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
