@@ -180,14 +180,20 @@ std::string CsvHeader(bool withPlan, char separator, std::optional<PlanChoice> c
     return header + "error\n";
 }
 
-std::vector<std::string> ColumnCaptions(bool withPlan) {
+std::vector<std::string> ColumnCaptions(bool withPlan, std::optional<PlanChoice> choice) {
     const auto caption = [](std::string_view name, std::string_view symbol, std::string_view unit) {
         std::string text = std::string(name) + " " + std::string(symbol);
         if (!unit.empty()) text += "（" + std::string(record::ReadableUnit(unit)) + "）";
         return text;
     };
     std::vector<std::string> captions;
-    captions.reserve(std::size(record::kQuantities) + 8);
+    captions.reserve(std::size(record::kQuantities) + 9);
+    if (choice) {
+        const PlanChoiceInfo& info = kPlanChoices[static_cast<int>(*choice)];
+        std::string text(info.caption);
+        if (!info.unit.empty()) text += "（" + std::string(info.unit) + "）";
+        captions.push_back(text);
+    }
     for (const record::Quantity& q : record::kQuantities) {
         captions.push_back(caption(q.name, q.symbol, q.unit));
     }
@@ -209,6 +215,7 @@ std::string CsvLine(const SweepPoint& point, char separator) {
 
 std::vector<std::string> TableCells(const SweepPoint& point) {
     std::vector<std::string> cells = Cells(point, catalogue::CoreCaption);
+    if (point.choice) cells.insert(cells.begin(), Number(point.typed));
     const auto& error = point.record.outcome.error;
     cells.emplace_back(error ? runtime::ErrorKindMessage(*error) : std::string_view());
     return cells;

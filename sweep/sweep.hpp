@@ -17,14 +17,16 @@ namespace flyback::sweep {
 // reflected voltage, the ripple ratio or the primary inductance. The plan's
 // own choice of it is replaced at each point.
 enum class PlanChoice { Vor, KRP, Lp };
+// A window or a page proposes the range FROM to TO for it.
 struct PlanChoiceInfo {
     PlanChoice choice;
     std::string_view symbol, caption, unit;
+    double from, to;
 };
 inline constexpr PlanChoiceInfo kPlanChoices[] = {
-    {PlanChoice::Vor, "vor", "反射电压 Vor", "V"},
-    {PlanChoice::KRP, "krp", "纹波系数 KRP", ""},
-    {PlanChoice::Lp, "lp", "初级电感 Lp", "H"},
+    {PlanChoice::Vor, "vor", "反射电压 Vor", "V", 60, 160},
+    {PlanChoice::KRP, "krp", "纹波系数 KRP", "", 0.3, 1},
+    {PlanChoice::Lp, "lp", "初级电感 Lp", "H", 2e-4, 2e-3},
 };
 
 // One input stepped evenly from FROM to TO, both included, in the unit its box
@@ -109,10 +111,12 @@ std::string CsvHeader(bool withPlan, char separator = ',',
                       std::optional<PlanChoice> choice = std::nullopt);
 // The same columns as people read them, for a table on screen: caption,
 // symbol and unit ("工作频率 f（Hz）"); the CSV keeps the bare symbols.
-std::vector<std::string> ColumnCaptions(bool withPlan);
+std::vector<std::string> ColumnCaptions(bool withPlan,
+                                        std::optional<PlanChoice> choice = std::nullopt);
 std::string CsvLine(const SweepPoint& point, char separator = ',');
-// A point's cells under those captions, as people read them: the core by its
-// caption, the fault in words ("溢出"), numbers as in the CSV.
+// A point's cells under those captions, as people read them: the swept
+// choice first, if any, the core by its caption, the fault in words ("溢出"),
+// numbers as in the CSV.
 std::vector<std::string> TableCells(const SweepPoint& point);
 
 }  // namespace flyback::sweep

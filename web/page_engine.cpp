@@ -287,8 +287,22 @@ bool ChoiceNumber(std::string_view text, double fallback, double& value) {
 // turns ("NP:NS[:NAUX]", empty: chosen), the clamp voltage and the current
 // limit (empty: the plan's). What is wrong: the text's number, or -1.
 int ReadChoices(winding::Choices& c) {
-    enum Box { Outputs, BiasI, BiasVF, Source, Vor, Rating, Derating, Dmax, Mode, Krp, Lp,
-               Turns, Clamp, Limit };
+    enum Box {
+        Outputs,
+        BiasI,
+        BiasVF,
+        Source,
+        Vor,
+        Rating,
+        Derating,
+        Dmax,
+        Mode,
+        Krp,
+        Lp,
+        Turns,
+        Clamp,
+        Limit
+    };
     std::string_view outputs = Text(Outputs);
     while (!outputs.empty()) {
         const std::size_t end = std::min(outputs.find(';'), outputs.size());
@@ -302,9 +316,15 @@ int ReadChoices(winding::Choices& c) {
     }
     double source = 0, mode = 0, lp = 0;
     const std::pair<Box, std::pair<double*, double>> numbers[] = {
-        {BiasI, {&c.biasI_A, 0}},     {BiasVF, {&c.biasVF_V, 0.7}}, {Source, {&source, 0}},
-        {Vor, {&c.Vor_V, 0}},         {Rating, {&c.VdsRating_V, 0}}, {Derating, {&c.derating, 0.8}},
-        {Dmax, {&c.Dmax, 0}},         {Mode, {&mode, 0}},           {Krp, {&c.KRP, 1}},
+        {BiasI, {&c.biasI_A, 0}},
+        {BiasVF, {&c.biasVF_V, 0.7}},
+        {Source, {&source, 0}},
+        {Vor, {&c.Vor_V, 0}},
+        {Rating, {&c.VdsRating_V, 0}},
+        {Derating, {&c.derating, 0.8}},
+        {Dmax, {&c.Dmax, 0}},
+        {Mode, {&mode, 0}},
+        {Krp, {&c.KRP, 1}},
         {Lp, {&lp, 0}},
     };
     for (const auto& [box, target] : numbers) {
@@ -363,10 +383,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_choices() {
     std::string problem;
     if (box >= 0) {
         const winding::ChoiceProblem checked = winding::CheckChoices(c);
-        problem = checked        ? winding::ChoiceProblemCaption(checked)
-                  : box == 0     ? "输出须为 电压:电流 或 电压:电流:压降，以分号分隔。"
-                  : box == 11    ? "指定匝数须为 Np:Ns 或 Np:Ns:Naux，各为整数。"
-                                 : "不是一个数。";
+        problem = checked ? winding::ChoiceProblemCaption(checked)
+                  : box == 0 ? "输出须为 电压:电流 或 电压:电流:压降，以分号分隔。"
+                  : box == 11 ? "指定匝数须为 Np:Ns 或 Np:Ns:Naux，各为整数。"
+                              : "不是一个数。";
     }
     Answer().clear();
     JsonObject(Answer()).Text("problem", problem).Value("box", box);
@@ -385,8 +405,19 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
     }
     for (const auto& material : Parts().materials) materials.push_back(material.name);
     const winding::Options defaults;
+    std::string choices = "[";  // the plan's choices a sweep may step, with a range to propose
+    for (const flyback::sweep::PlanChoiceInfo& info : flyback::sweep::kPlanChoices) {
+        if (choices.size() > 1) choices += ',';
+        JsonObject(choices)
+            .Text("symbol", info.symbol)
+            .Text("caption", info.caption)
+            .Value("from", info.from)
+            .Value("to", info.to);
+    }
+    choices += ']';
     std::string json;
     JsonObject(json)
+        .Raw("sweepChoices", choices)
         .Raw("cores", Texts(cores))
         .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))
@@ -418,11 +449,12 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan, int columns) {
             range ? "点数至多 2000。" : std::string(sweep::RangeProblemCaption(problem)));
         return;
     }
+    withPlan = withPlan || range->choice.has_value();  // a choice is swept in the plan
     std::optional<sweep::PlanSetting> plan;
     if (withPlan) plan = sweep::PlanSetting{PlanOptions(), &Parts()};
     sweep::SweepData data(*range, withPlan);
-    std::string csv = sweep::CsvHeader(withPlan);
-    std::string tsv = sweep::CsvHeader(withPlan, '\t');
+    std::string csv = sweep::CsvHeader(withPlan, ',', range->choice);
+    std::string tsv = sweep::CsvHeader(withPlan, '\t', range->choice);
     sweep::RunSweep(*range, Inputs(), plan, [&](const sweep::SweepPoint& point) {
         data.Add(point);
         csv += sweep::CsvLine(point);

@@ -46,8 +46,20 @@ window.FlybackPage.tools = function (page) {
 
     // ---- Sweeps ----------------------------------------------------------------
 
+    // The six inputs, then the plan's own choices, which sweep the plan alone.
     boxes.inputs.forEach((box, i) => $('SweepInput').add(new Option(box.caption, String(i))));
+    parts.sweepChoices.forEach((choice, i) => $('SweepInput').add(
+        new Option('方案：' + choice.caption, String(boxes.inputs.length + i))));
+    const sweptChoice = () => parts.sweepChoices[Number($('SweepInput').value) - boxes.inputs.length];
     function proposeRange() {
+        const choice = sweptChoice();
+        $('SweepPlan').disabled = Boolean(choice);  // a choice is swept in the plan
+        if (choice) {
+            $('SweepPlan').checked = true;
+            $('SweepFrom').value = choice.from;
+            $('SweepTo').value = choice.to;
+            return;
+        }
         const i = Number($('SweepInput').value);
         const value = Number(inputs[i].value);
         $('SweepFrom').value = Number.isFinite(value) && inputs[i].value.trim() ? value / 2 : '';
@@ -68,7 +80,7 @@ window.FlybackPage.tools = function (page) {
     let sweepTable = '';
     $('SweepForm').addEventListener('submit', (event) => {
         event.preventDefault();
-        const symbol = boxes.inputs[Number($('SweepInput').value)].symbol;
+        const symbol = sweptChoice()?.symbol ?? boxes.inputs[Number($('SweepInput').value)].symbol;
         const range = `${symbol}=${$('SweepFrom').value}:${$('SweepTo').value}:${$('SweepPoints').value}`;
         let swept;
         try {

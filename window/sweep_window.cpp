@@ -92,22 +92,35 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     setWindowTitle(QStringLiteral("扫描"));
     setObjectName(QStringLiteral("sweepWindow"));
     for (int i = 0; i < numtext::kInputCount; ++i) texts_[i] = std::string(texts[i]);
+    // The six inputs, then the plan's own choices, which sweep the plan alone.
     input_ = new QComboBox;
     for (const auto& box : numtext::kInputBoxes) input_->addItem(FromUtf8(box.caption));
+    for (const sweep::PlanChoiceInfo& info : sweep::kPlanChoices) {
+        input_->addItem(QStringLiteral("方案：") + FromUtf8(info.caption));
+    }
     from_ = new QLineEdit;
     to_ = new QLineEdit;
+    points_ = new QSpinBox;
+    points_->setRange(2, kMostPointsHere);
+    points_->setValue(21);
+    withPlan_ = new QCheckBox(QStringLiteral("含绕制方案"));
+    withPlan_->setChecked(true);
     const auto fillRange = [this](int index) {
+        const bool choice = index >= numtext::kInputCount;
+        withPlan_->setEnabled(!choice);  // a choice is swept in the plan
+        if (choice) {
+            const sweep::PlanChoiceInfo& info = sweep::kPlanChoices[index - numtext::kInputCount];
+            withPlan_->setChecked(true);
+            from_->setText(Number(info.from));
+            to_->setText(Number(info.to));
+            return;
+        }
         const auto value = runtime::ReadWholeNumber(texts_[static_cast<std::size_t>(index)]);
         from_->setText(value ? Number(*value / 2) : QString());
         to_->setText(value ? Number(*value * 3 / 2) : QString());
     };
     connect(input_, &QComboBox::currentIndexChanged, this, fillRange);
     fillRange(0);
-    points_ = new QSpinBox;
-    points_->setRange(2, kMostPointsHere);
-    points_->setValue(21);
-    withPlan_ = new QCheckBox(QStringLiteral("含绕制方案"));
-    withPlan_->setChecked(true);
     auto* run = new QPushButton(QStringLiteral("扫描"));
     connect(run, &QPushButton::clicked, this, &SweepWindow::Run);
     auto* form = new QGridLayout;
@@ -155,8 +168,11 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
 }
 
 bool SweepWindow::Run() {
-    const auto& box = numtext::kInputBoxes[static_cast<std::size_t>(input_->currentIndex())];
-    const std::string text = std::string(box.symbol) + "=" + from_->text().toStdString() + ":" +
+    const int index = input_->currentIndex();
+    const std::string_view symbol =
+        index < numtext::kInputCount ? numtext::kInputBoxes[static_cast<std::size_t>(index)].symbol
+                                     : sweep::kPlanChoices[index - numtext::kInputCount].symbol;
+    const std::string text = std::string(symbol) + "=" + from_->text().toStdString() + ":" +
                              to_->text().toStdString() + ":" + std::to_string(points_->value());
     sweep::RangeProblem problem{};
     const auto range = sweep::ReadSweep(text, problem);
@@ -169,7 +185,7 @@ bool SweepWindow::Run() {
     if (withPlan_->isChecked()) plan = plan_;
     numtext::InputTexts texts = numtext::ViewsOf(texts_);
     data_.emplace(*range, plan.has_value());
-    tabSeparated_ = sweep::CsvHeader(plan.has_value(), '\t');
+    tabSeparated_ = sweep::CsvHeader(plan.has_value(), '\t', range->choice);
     std::vector<std::vector<std::string>> rows;  // as people read them; the copy keeps the symbols
     sweep::RunSweep(*range, texts, plan, [&](const sweep::SweepPoint& point) {
         data_->Add(point);
@@ -177,7 +193,8 @@ bool SweepWindow::Run() {
         rows.push_back(sweep::TableCells(point));
         return true;
     });
-    const std::vector<std::string> captions = sweep::ColumnCaptions(plan.has_value());
+    const std::vector<std::string> captions =
+        sweep::ColumnCaptions(plan.has_value(), range->choice);
     table_->clear();
     table_->setColumnCount(static_cast<int>(captions.size()));
     for (int column = 0; column < table_->columnCount(); ++column) {

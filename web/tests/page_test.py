@@ -309,6 +309,14 @@ class PageTest(unittest.TestCase):
         self.box("SweepPoints").send_keys("5")
         self.box("SweepRun").click()
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 13)
+        # A choice of the plan: its range proposed, swept in the plan, named on the axis.
+        Select(self.box("SweepInput")).select_by_visible_text("方案：纹波系数 KRP")
+        self.assertEqual(self.box("SweepFrom").get_attribute("value"), "0.3")
+        self.assertFalse(self.box("SweepPlan").is_enabled())
+        self.box("SweepRun").click()
+        self.assertFalse(self.box("SweepProblem").is_displayed())
+        svg_text = self.box("SweepPlot").text
+        self.assertIn("纹波系数 KRP", svg_text)
 
     def test_the_sweep_range_follows_each_press_until_one_is_typed(self):
         self.press()

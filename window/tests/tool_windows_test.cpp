@@ -218,6 +218,16 @@ class ToolWindowsTest : public QObject {
         sweep->from()->setText("x");
         QVERIFY(!sweep->Run());
         QVERIFY(sweep->problem()->isVisibleTo(sweep));
+
+        // A choice of the plan: swept in the plan, its column first.
+        sweep->input()->setCurrentIndex(sweep->input()->findText("方案：反射电压 Vor"));
+        QCOMPARE(sweep->from()->text(), QString("60"));
+        QVERIFY(!sweep->withPlan()->isEnabled() && sweep->withPlan()->isChecked());
+        QVERIFY(sweep->Run());
+        QCOMPARE(sweep->table()->horizontalHeaderItem(0)->text(), QString("反射电压 Vor（V）"));
+        QCOMPARE(sweep->table()->item(0, 0)->text(), QString("60"));
+        sweep->CopyTable();
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("vor\tP\t"));
     }
 
     // The engineer's choices: two outputs and a ripple ratio give a plan in
