@@ -551,7 +551,7 @@ std::string WindingName(const Winding& w) {
 }
 
 std::string WindingCaption(const Plan& plan, const Winding& w) {
-    const std::string caption(RoleCaption(w.role));
+    std::string caption(RoleCaption(w.role));
     if (w.role != Role::Secondary || plan.outputs.size() < 2) return caption;
     return caption + " " + std::to_string(w.output + 1);
 }

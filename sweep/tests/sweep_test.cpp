@@ -271,20 +271,20 @@ TEST(SweepTest, AChoiceOfThePlanIsSweptInThePlan) {
         {"krp=0.4:1:4", [](const winding::Plan& p) { return p.options.choices.KRP; }},
         {"lp=1e-3:4e-3:4", [](const winding::Plan& p) { return p.Lp_H; }},
     };
-    for (const auto& [text, chosen] : cases) {
+    for (const auto& c : cases) {
         RangeProblem problem{};
-        const auto range = ReadSweep(text, problem);
-        ASSERT_TRUE(range && range->choice) << text;
+        const auto range = ReadSweep(c.text, problem);
+        ASSERT_TRUE(range && range->choice) << c.text;
         const std::string header = CsvHeader(true, ',', range->choice);
-        const std::string name(text);
+        const std::string name(c.text);
         EXPECT_EQ(header.substr(0, header.find(',')), name.substr(0, name.find('=')));
         int points = 0;
         RunSweep(*range, texts, PlanSetting{{}, &catalogue::BuiltIn()}, [&](const SweepPoint& p) {
             EXPECT_EQ(p.record.trace.inputs.OutputPower, 12);
             EXPECT_TRUE(CsvLine(p).starts_with(runtime::decimal::ShortestText(p.typed) + ","));
-            EXPECT_TRUE(p.plan && p.plan->plan) << text << ": " << p.plan->error;
+            EXPECT_TRUE(p.plan && p.plan->plan) << c.text << ": " << p.plan->error;
             if (p.plan->plan) {
-                EXPECT_NEAR(chosen(*p.plan->plan), p.typed, 1e-12 * p.typed) << text;
+                EXPECT_NEAR(c.chosen(*p.plan->plan), p.typed, 1e-12 * p.typed) << c.text;
             }
             ++points;
             return true;
