@@ -1,0 +1,220 @@
+#include "insulation/requirements.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace flyback::insulation {
+namespace {
+
+constexpr double kHighFrequency_Hz = 30e3;  // above it the clearance follows Table 11
+
+using RowTest = std::function<bool(const Row&)>;
+
+std::vector<const Row*> Select(const std::vector<Row>& rows, const RowTest& chosen) {
+    std::vector<const Row*> picked;
+    for (const Row& row : rows) {
+        if (chosen(row)) picked.push_back(&row);
+    }
+    std::stable_sort(picked.begin(), picked.end(),
+                     [](const Row* a, const Row* b) { return a->key < b->key; });
+    return picked;
+}
+
+// Read between the rows about `key`, linearly; the first row's value below
+// it. Nothing beyond the last row.
+std::optional<Figure> Between(const std::vector<const Row*>& rows, double key) {
+    if (rows.empty() || !(key <= rows.back()->key)) return std::nullopt;
+    if (key <= rows.front()->key) return Figure{rows.front()->value, rows.front()->origin, {}};
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const Row& low = *rows[i - 1];
+        const Row& high = *rows[i];
+        if (key > high.key) continue;
+        if (key == high.key || high.key == low.key) return Figure{high.value, high.origin, {}};
+        const double share = (key - low.key) / (high.key - low.key);
+        return Figure{low.value + (high.value - low.value) * share, low.origin, high.origin};
+    }
+    return std::nullopt;
+}
+
+// The first row at or above `key`: tables that are read "up to and including".
+std::optional<Figure> FirstFrom(const std::vector<const Row*>& rows, double key) {
+    for (const Row* row : rows) {
+        if (key <= row->key) return Figure{row->value, row->origin, {}};
+    }
+    return std::nullopt;
+}
+
+bool InTable(const Row& row, std::string_view table) {
+    return row.origin.table.ends_with(table);
+}
+
+std::string_view GradeColumn(Grade grade) {
+    return grade == Grade::Reinforced ? "reinforced" : "basic";
+}
+
+std::optional<Figure> Clearance(const Conditions& c, const Tables& t, const Figure& transient) {
+    const std::string_view grade = GradeColumn(c.grade);
+    // Procedure 2: the mains transient.
+    const auto table14 = Between(Select(t.clearance,
+                                        [&](const Row& r) {
+                                            return InTable(r, "Table 14") &&
+                                                   r.insulation == grade &&
+                                                   r.pollution == c.pollution;
+                                        }),
+                                 transient.value);
+    // Procedure 1: the working voltage (Table 11 for PD2 above 30 kHz, scaled
+    // for the other degrees; Table 10 with the temporary overvoltage below).
+    std::optional<Figure> procedure1;
+    if (c.frequency_Hz > kHighFrequency_Hz) {
+        procedure1 = Between(
+            Select(t.clearance,
+                   [&](const Row& r) { return InTable(r, "Table 11") && r.insulation == grade; }),
+            c.workingPeak_V);
+        const double scale = c.pollution == 1 ? 0.8 : c.pollution == 3 ? 1.4 : 1;
+        if (procedure1) procedure1->value *= scale;
+    } else {
+        const double overvoltage = c.mains_Vrms <= 250 ? std::max(2000.0, c.mains_Vrms + 1200)
+                                                       : std::max(2500.0, c.mains_Vrms + 1200);
+        procedure1 = Between(Select(t.clearance,
+                                    [&](const Row& r) {
+                                        return InTable(r, "Table 10") && r.insulation == grade &&
+                                               r.pollution == c.pollution;
+                                    }),
+                             std::max(c.workingPeak_V, overvoltage));
+    }
+    if (!table14 || !procedure1) return std::nullopt;
+    return table14->value >= procedure1->value ? table14 : procedure1;
+}
+
+std::optional<Figure> Creepage(const Conditions& c, const Tables& t) {
+    const std::vector<Row>& rows =
+        c.grade == Grade::Reinforced ? t.reinforcedCreepage : t.basicCreepage;
+    auto creepage = Between(Select(rows,
+                                   [&](const Row& r) {
+                                       return InTable(r, "Table 17") &&
+                                              r.pollution == c.pollution && r.group == c.group;
+                                   }),
+                            c.workingRms_V);
+    if (!creepage || c.frequency_Hz <= kHighFrequency_Hz) return creepage;
+    // Above 30 kHz: Table 18 for the frequency's range, at PD1, scaled.
+    const std::string_view range = c.frequency_Hz <= 100e3   ? "up to 100 kHz"
+                                   : c.frequency_Hz <= 200e3 ? "up to 200 kHz"
+                                                             : "up to 400 kHz";
+    auto table18 = Between(Select(rows,
+                                  [&](const Row& r) {
+                                      return InTable(r, "Table 18") &&
+                                             r.group.find(range) != std::string::npos;
+                                  }),
+                           c.workingRms_V);
+    if (!table18) return creepage;
+    table18->value *= c.pollution == 1 ? 1 : c.pollution == 2 ? 1.2 : 1.4;
+    return table18->value > creepage->value ? table18 : creepage;
+}
+
+std::optional<Figure> TestVoltage(const Conditions& c, const Tables& t, const Figure& transient) {
+    const std::string_view grade = GradeColumn(c.grade);
+    const auto of = [&](std::string_view table) {
+        return Select(t.testVoltage,
+                      [&](const Row& r) { return InTable(r, table) && r.insulation == grade; });
+    };
+    const auto byTransient = Between(of("Table 25"), transient.value);
+    const auto byPeak = Between(of("Table 26"), c.workingPeak_V);
+    // Table 27 is keyed "below": the first row above the mains voltage.
+    std::optional<Figure> byMains;
+    for (const Row* row : of("Table 27")) {
+        if (c.mains_Vrms < row->key) {
+            byMains = Figure{row->value, row->origin, {}};
+            break;
+        }
+    }
+    if (!byTransient || !byPeak || !byMains) return std::nullopt;
+    Figure largest = *byTransient;
+    for (const Figure& f : {*byPeak, *byMains}) {
+        if (f.value > largest.value) largest = f;
+    }
+    return largest;
+}
+
+// Thin sheets: two layers that each pass the test, or three of which any two
+// pass together (reinforced); one that passes, or two together (basic).
+std::optional<int> TapeLayers(Grade grade, double testVoltage_V, const Tape& tape) {
+    if (grade == Grade::Functional) return 1;
+    const int spare = grade == Grade::Reinforced ? 1 : 0;
+    if (tape.breakdown_V >= testVoltage_V) return 1 + spare;
+    if (2 * tape.breakdown_V >= testVoltage_V) return 2 + spare;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string_view GradeName(Grade grade) {
+    switch (grade) {
+        case Grade::Functional:
+            return "functional";
+        case Grade::Basic:
+            return "basic";
+        case Grade::Reinforced:
+            return "reinforced";
+    }
+    return {};
+}
+
+std::string_view GradeCaption(Grade grade) {
+    switch (grade) {
+        case Grade::Functional:
+            return "功能";
+        case Grade::Basic:
+            return "基本";
+        case Grade::Reinforced:
+            return "加强";
+    }
+    return {};
+}
+
+std::string ConditionsProblem(const Conditions& c) {
+    if (!(c.pollution >= 1 && c.pollution <= 3)) return "污染等级须为 1、2 或 3。";
+    if (c.group != "I" && c.group != "II" && c.group != "IIIa" && c.group != "IIIb")
+        return "材料组须为 I、II、IIIa 或 IIIb。";
+    if (!(c.altitude_m >= 0 && c.altitude_m <= 5000)) return "海拔须在 0 至 5000 m 之间。";
+    if (!(c.mains_Vrms > 0 && c.mains_Vrms <= 1000)) return "电网电压须在 0 至 1000 V 之间。";
+    return {};
+}
+
+const Tape& PlanTape(const Tables& tables) {
+    for (const Tape& tape : tables.tapes) {
+        if (tape.name.starts_with("Tecroll 11B")) return tape;
+    }
+    return tables.tapes.front();
+}
+
+std::optional<Requirements> Require(const Conditions& c, const Tables& t) {
+    if (!ConditionsProblem(c).empty()) return std::nullopt;
+    Requirements r;
+    r.tape = PlanTape(t);
+    if (c.grade == Grade::Functional) return r;
+    const auto transient =
+        FirstFrom(Select(t.transient, [](const Row&) { return true; }), c.mains_Vrms);
+    if (!transient) return std::nullopt;
+    r.transient_V = *transient;
+    const auto altitude = Between(Select(t.altitude, [](const Row&) { return true; }),
+                                  std::max(c.altitude_m, 2000.0));
+    const auto clearance = Clearance(c, t, *transient);
+    const auto creepage = Creepage(c, t);
+    const auto test = TestVoltage(c, t, *transient);
+    if (!altitude || !clearance || !creepage || !test) return std::nullopt;
+    r.altitudeFactor = *altitude;
+    r.clearance_mm = *clearance;
+    r.clearance_mm.value *= altitude->value;
+    r.creepage_mm = *creepage;
+    r.creepage_mm.value = std::max(creepage->value, r.clearance_mm.value);
+    r.testVoltage_V = *test;
+    r.margin_mm = std::max(r.creepage_mm.value, r.clearance_mm.value) / 2;
+    const auto layers = TapeLayers(c.grade, test->value, r.tape);
+    if (!layers) return std::nullopt;
+    r.tapeLayers = *layers;
+    return r;
+}
+
+}  // namespace flyback::insulation

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "insulation/tables.hpp"
+
+namespace flyback::insulation {
+
+// The insulation between primary and secondary, as IEC 62368-1 grades it.
+enum class Grade { Functional, Basic, Reinforced };
+
+// "functional", "basic", "reinforced"; "功能", "基本", "加强".
+std::string_view GradeName(Grade grade);
+std::string_view GradeCaption(Grade grade);
+
+// What the barrier between primary and secondary faces: the mains (its rms
+// voltage), the working voltages across it, and where the product is used.
+struct Conditions {
+    Grade grade = Grade::Reinforced;
+    double mains_Vrms = 230;
+    double workingPeak_V = 0;  // the highest voltage between primary and secondary
+    double workingRms_V = 0;
+    double frequency_Hz = 0;     // of the working voltage: the switching frequency
+    int pollution = 2;           // pollution degree, 1 to 3
+    std::string group = "IIIb";  // material group: I, II, IIIa, IIIb
+    double altitude_m = 2000;
+};
+
+// A figure with the table row it came from ("IEC 62368-1 Table 14",
+// clearance.csv line 240), and, where it was read between two rows, the
+// second one.
+struct Figure {
+    double value = 0;
+    Origin from;
+    std::optional<Origin> to;  // the upper row of an interpolation
+};
+
+struct Requirements {
+    Figure transient_V;   // the mains transient the barrier must withstand (OVC II)
+    Figure clearance_mm;  // through air, after the altitude factor
+    Figure altitudeFactor;
+    Figure creepage_mm;    // along surfaces; never below the clearance
+    Figure testVoltage_V;  // the electric strength test, primary to secondary
+    double margin_mm = 0;  // a margin-wound winding's margin on each side
+    Tape tape;             // the tape between primary and secondary
+    int tapeLayers = 1;    // of it, as the thin-sheet rules want for the test voltage
+};
+
+// What is wrong with the conditions, in Chinese; empty when they can be looked up.
+std::string ConditionsProblem(const Conditions& conditions);
+
+// The requirements for `conditions`, from the tables (IEC 62368-1; the mains
+// transient from IEC 60664-1 Table F.1): clearance as the larger of the two
+// procedures times the altitude factor, creepage from Table 17 (and 18 above
+// 30 kHz), the test voltage as the largest of Tables 25, 26 and 27, the
+// margin max(creepage, clearance) ÷ 2 (the path crosses both margins), the
+// tape layers: one that passes the test voltage twice over (reinforced) or
+// once (basic), else one more layer, every two passing together. Functional
+// insulation asks for none of these: zero distances, one layer. Nothing when
+// the conditions lie beyond the tables.
+std::optional<Requirements> Require(const Conditions& conditions, const Tables& tables = BuiltIn());
+
+// The tape the plan winds: a polyester tape of the data (Tecroll 11B, 0.06 mm).
+const Tape& PlanTape(const Tables& tables = BuiltIn());
+
+}  // namespace flyback::insulation

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace flyback::insulation {
+
+// The IEC tables of data/, read once from the text compiled in. A row the
+// data marks as doubtful (a table stored with shifted keys, a wire whose
+// diameters do not fit its build) is left out: nothing is read from it.
+
+// Where a value came from: the standard and table, and the data file's line.
+struct Origin {
+    std::string table;  // "IEC 62368-1 Table 14"
+    std::string file;   // "clearance.csv"
+    int line = 0;
+};
+
+// A row of a table that is looked up by a voltage: the key, the value, and
+// the columns that choose the row.
+struct Row {
+    Origin origin;
+    double key = 0;          // V peak or V rms, as the table is keyed; or altitude in m
+    double value = 0;        // mm, V or a factor
+    std::string insulation;  // "basic", "reinforced"; empty where the table has no such column
+    int pollution = 0;       // 1 to 3; 0 where the table has none
+    std::string group;       // material group, "all", or the frequency range
+};
+
+struct Tape {
+    Origin origin;
+    std::string name;
+    double thickness_mm = 0;
+    double breakdown_V = 0;  // of one layer
+};
+
+struct Tables {
+    std::vector<Row> clearance;      // Tables 10, 11, 14
+    std::vector<Row> basicCreepage;  // Tables 17 and 18, basic
+    std::vector<Row> reinforcedCreepage;
+    std::vector<Row> altitude;     // Table 16
+    std::vector<Row> transient;    // IEC 60664-1 Table F.1, overvoltage category II
+    std::vector<Row> testVoltage;  // Tables 25, 26, 27
+    std::vector<Tape> tapes;
+};
+
+const Tables& BuiltIn();
+
+namespace data {
+extern const std::string_view k_clearance, k_creepage, k_altitude, k_mains_transient,
+    k_test_voltage, k_construction;
+}
+
+}  // namespace flyback::insulation

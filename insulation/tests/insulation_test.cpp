@@ -1,0 +1,108 @@
+// The insulation tables read back to the data's own worked example and the
+// certification reports it was checked against.
+#include "insulation/requirements.hpp"
+
+#include <gtest/gtest.h>
+
+namespace flyback::insulation {
+namespace {
+
+Conditions Universal(double mains_Vrms) {
+    Conditions c;
+    c.grade = Grade::Reinforced;
+    c.mains_Vrms = mains_Vrms;
+    c.workingPeak_V = 600;
+    c.workingRms_V = 250;
+    c.frequency_Hz = 65e3;
+    return c;
+}
+
+// Universal mains, reinforced, PD2, IIIb, up to 2000 m: the data's worked
+// example (clearance 3.0 mm from Table 14 at 2500 V, creepage 5.0 mm from
+// Table 17 at 250 V, test voltage 4000 V, margins 2.5 mm a side), and its
+// conservative reading at 265 V.
+TEST(InsulationTest, TheDatasWorkedExample) {
+    const struct {
+        double mains, rms;
+        double transient, clearance, creepage, test, margin;
+        int layers;
+    } cases[] = {
+        {240, 250, 2500, 3.0, 5.0, 4000, 2.5, 2},
+        {265, 265, 2500, 3.0, 5.3, 5000, 2.65, 3},  // Table 27's next row, one more tape layer
+    };
+    for (const auto& c : cases) {
+        Conditions conditions = Universal(c.mains);
+        conditions.workingRms_V = c.rms;
+        const auto r = Require(conditions);
+        ASSERT_TRUE(r) << c.mains;
+        EXPECT_EQ(r->transient_V.value, c.transient);
+        EXPECT_NEAR(r->clearance_mm.value, c.clearance, 1e-9);
+        EXPECT_EQ(r->clearance_mm.from.table, "IEC 62368-1 Table 14");
+        EXPECT_NEAR(r->creepage_mm.value, c.creepage, 1e-9);
+        EXPECT_EQ(r->creepage_mm.from.table, "IEC 62368-1 Table 17");
+        EXPECT_EQ(r->testVoltage_V.value, c.test);
+        EXPECT_NEAR(r->margin_mm, c.margin, 1e-9);
+        EXPECT_EQ(r->tapeLayers, c.layers);
+        EXPECT_EQ(r->tape.breakdown_V, 4500);
+        EXPECT_GT(r->clearance_mm.from.line, 1);
+    }
+}
+
+// Basic insulation halves the reinforced creepage; a higher altitude raises
+// the clearance by Table 16's factor; PD3 and group I change the row read;
+// functional insulation asks for nothing.
+TEST(InsulationTest, GradesAltitudesAndMaterialsChooseTheirRows) {
+    Conditions basic = Universal(240);
+    basic.grade = Grade::Basic;
+    EXPECT_NEAR(Require(basic)->creepage_mm.value, 2.5, 1e-9);
+    EXPECT_NEAR(Require(basic)->clearance_mm.value, 1.5, 1e-9);  // as the CB report's 2500 V row
+
+    Conditions high = Universal(240);
+    high.altitude_m = 3000;
+    EXPECT_NEAR(Require(high)->altitudeFactor.value, 1.14, 1e-9);
+    EXPECT_NEAR(Require(high)->clearance_mm.value, 3.0 * 1.14, 1e-9);
+
+    Conditions groupI = Universal(240);
+    groupI.group = "I";
+    EXPECT_NEAR(Require(groupI)->creepage_mm.value, 3.0,
+                1e-9);  // 1.25 × 2, never below the clearance
+
+    Conditions functional = Universal(240);
+    functional.grade = Grade::Functional;
+    const auto none = Require(functional);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->margin_mm, 0);
+    EXPECT_EQ(none->tapeLayers, 1);
+}
+
+TEST(InsulationTest, ConditionsBeyondTheTablesAreRefused) {
+    const struct {
+        void (*change)(Conditions&);
+        bool said;
+    } cases[] = {
+        {[](Conditions& c) { c.pollution = 4; }, true},
+        {[](Conditions& c) { c.group = "IV"; }, true},
+        {[](Conditions& c) { c.altitude_m = 9000; }, true},
+        {[](Conditions& c) { c.mains_Vrms = 0; }, true},
+        {[](Conditions& c) { c.workingRms_V = 1e6; }, false},  // beyond the last row
+    };
+    for (const auto& c : cases) {
+        Conditions conditions = Universal(240);
+        c.change(conditions);
+        EXPECT_EQ(!ConditionsProblem(conditions).empty(), c.said);
+        EXPECT_FALSE(Require(conditions));
+    }
+}
+
+// The data marks IEC 62368-1 Table 12 as stored with shifted keys: none of
+// its rows is read, and the transient comes from IEC 60664-1 Table F.1.
+TEST(InsulationTest, FlaggedRowsAreNeverRead) {
+    for (const Row& row : BuiltIn().transient) {
+        EXPECT_EQ(row.origin.table, "IEC 60664-1 Table F.1");
+    }
+    EXPECT_FALSE(BuiltIn().tapes.empty());
+    EXPECT_FALSE(BuiltIn().clearance.empty());
+}
+
+}  // namespace
+}  // namespace flyback::insulation
