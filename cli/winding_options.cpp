@@ -79,6 +79,15 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--turns", f.turns, "with --winding: fixed turns NP:NS[:NAUX]");
     add("--clamp", f.clamp, "with --winding: the clamp voltage, V (default: Vor + Vspike)");
     add("--ilimit", f.ilimit, "with --winding: the controller's current limit, A (1.3 x Ipk)");
+    add("--insulation", f.insulation,
+        "with --winding: primary to secondary, functional|basic|reinforced (reinforced above 60 "
+        "V)");
+    add("--mains-vrms", f.mainsVrms, "with --winding: the mains voltage, V rms (Vmax / sqrt 2)");
+    add("--pollution", f.pollution, "with --winding: the pollution degree, 1-3 (2)");
+    add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
+    add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
+    add("--construction", f.construction,
+        "with --winding: margin (margin-wound) or tiw (triple-insulated secondary)");
 }
 
 namespace {
@@ -107,6 +116,51 @@ std::string ConflictLine(const WindingFlags& f) {
     if (!f.derating.empty() && f.vdsRating.empty()) return "--derating needs --vds-rating";
     if (!f.bias.empty() && !f.vaux.empty())
         return "--bias and --vaux each give the bias winding; give one";
+    return {};
+}
+
+std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
+    using insulation::Grade;
+    winding::Insulation& i = o.insulation;
+    if (!f.insulation.empty()) {
+        const std::pair<const char*, Grade> grades[] = {{"functional", Grade::Functional},
+                                                        {"basic", Grade::Basic},
+                                                        {"reinforced", Grade::Reinforced}};
+        for (const auto& [name, grade] : grades) {
+            if (f.insulation == name) i.grade = grade;
+        }
+        if (!i.grade) return "--insulation must be functional, basic or reinforced";
+    }
+    if (!f.construction.empty()) {
+        if (f.construction != "margin" && f.construction != "tiw")
+            return "--construction must be margin or tiw";
+        if (f.tiw && f.construction == "margin")
+            return "--tiw and --construction margin contradict";
+        o.tripleInsulatedSecondary = f.construction == "tiw";
+    }
+    if (!f.materialGroup.empty()) i.group = f.materialGroup;
+    double value = 0;
+    if (!f.mainsVrms.empty()) {
+        if (std::string line = ReadChoiceNumber("--mains-vrms", f.mainsVrms, value); !line.empty())
+            return line;
+        i.mains_Vrms = value;
+    }
+    if (!f.altitude.empty()) {
+        if (std::string line = ReadChoiceNumber("--altitude", f.altitude, value); !line.empty())
+            return line;
+        i.altitude_m = value;
+    }
+    if (!f.pollution.empty()) {
+        if (std::string line = ReadChoiceNumber("--pollution", f.pollution, value); !line.empty())
+            return line;
+        if (value != 1 && value != 2 && value != 3) return "--pollution must be 1, 2 or 3";
+        i.pollution = static_cast<int>(value);
+    }
+    if (i.group != "I" && i.group != "II" && i.group != "IIIa" && i.group != "IIIb")
+        return "--material-group must be I, II, IIIa or IIIb";
+    if (!(i.altitude_m >= 0 && i.altitude_m <= 5000)) return "--altitude must be from 0 to 5000 m";
+    if (i.mains_Vrms && !(*i.mains_Vrms > 0 && *i.mains_Vrms <= 1000))
+        return "--mains-vrms must be above 0 and at most 1000 V";
     return {};
 }
 
@@ -214,6 +268,7 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
             return OptionProblemLine(problem);
     }
     if (std::string line = ReadChoices(f, o); !line.empty()) return line;
+    if (std::string line = ReadInsulation(f, o); !line.empty()) return line;
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }
 

@@ -17,6 +17,8 @@ struct WindingFlags {
     // The electrical design's choices.
     std::vector<std::string> outputs;
     std::string bias, vor, vdsRating, derating, dmax, krp, lp, turns, clamp, ilimit;
+    // The insulation between primary and secondary.
+    std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
 };
 
 // Adds --winding and its options, each of which needs it.

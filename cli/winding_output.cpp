@@ -1,6 +1,7 @@
 #include "cli/winding_output.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "answer/answer_json.hpp"
 #include "cli/table.hpp"
@@ -100,6 +101,33 @@ std::string ChoicesJson(const Plan& plan) {
     return json;
 }
 
+std::string InsulationJson(const Plan& plan) {
+    const winding::InsulationPlan& i = plan.insulation;
+    const auto& r = i.requirements;
+    std::string json;
+    answer::JsonObject(json)
+        .Text("type", insulation::GradeName(i.conditions.grade))
+        .Value("mains_Vrms", i.conditions.mains_Vrms)
+        .Value("working_V_peak", i.conditions.workingPeak_V)
+        .Value("working_V_rms", i.conditions.workingRms_V)
+        .Value("pollution_degree", i.conditions.pollution)
+        .Text("material_group", i.conditions.group)
+        .Value("altitude_m", i.conditions.altitude_m)
+        .Value("clearance_mm", r ? std::optional(r->clearance_mm.value) : std::nullopt)
+        .Value("creepage_mm", r ? std::optional(r->creepage_mm.value) : std::nullopt)
+        .Value("test_voltage_V", r ? std::optional(r->testVoltage_V.value) : std::nullopt)
+        .Value("margin_mm", i.margin_mm)
+        .Value("width_mm", i.width_mm)
+        .Value("tape_layers_ps",
+               plan.windings.size() > 1
+                   ? std::optional<double>(std::round(plan.windings[1].tapeBefore_mm /
+                                                      insulation::PlanTape().thickness_mm))
+                   : std::nullopt)
+        .Value("tape_mm", insulation::PlanTape().thickness_mm)
+        .Text("construction", i.tripleInsulated ? "tiw" : "margin");
+    return json;
+}
+
 std::string ClampJson(const winding::Clamp& clamp) {
     std::string json;
     answer::JsonObject(json)
@@ -166,6 +194,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("P_out_W", plan.Pout_W)
         .Raw("outputs", OutputsJson(plan))
         .Raw("choices", ChoicesJson(plan))
+        .Raw("insulation", InsulationJson(plan))
         .Raw("warnings", WarningsJson(plan));
 }
 

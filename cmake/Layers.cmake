@@ -15,7 +15,7 @@ set(FLYBACK_ROOMS
   "flyback_catalogue_reader:flyback_runtime"
   "flyback_catalogue:flyback_catalogue_reader"
   "flyback_insulation:flyback_catalogue_reader"
-  "flyback_winding:flyback_report flyback_catalogue"
+  "flyback_winding:flyback_report flyback_catalogue flyback_insulation"
   "flyback_drawing:flyback_winding"
   "flyback_sweep:flyback_winding flyback_drawing"
   "flyback_jsonl:flyback_numtext"

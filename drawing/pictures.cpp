@@ -131,7 +131,11 @@ std::vector<LegendLine> LegendLines(const Plan& plan) {
         lines.push_back({text, WindingColour(w)});
     }
     lines.push_back(
-        {"胶带 " + ReadableValue(winding::physics::kTape_mm, "mm") + " 每层", "#e6d38a"});
+        {"胶带 " + ReadableValue(insulation::PlanTape().thickness_mm, "mm") + " 每层", "#e6d38a"});
+    if (plan.insulation.margin_mm > 0) {
+        lines.push_back(
+            {"挡墙 " + ReadableValue(plan.insulation.margin_mm, "mm") + " 每侧", "#d9c27a"});
+    }
     lines.push_back({"铜填充系数 " + ReadableValue(plan.fill, "") + "（上限 " +
                          ReadableValue(plan.options.fillMax, "") + "）",
                      {}});
@@ -210,6 +214,11 @@ std::string BuildDrawing(const Plan& plan) {
     long conductors = 0;
     for (const Winding& w : plan.windings) conductors += static_cast<long>(w.turns) * w.strands;
     const bool bands = conductors > kMostConductors;
+    // The windings between the margins, the tape across the whole width.
+    const double margin = plan.insulation.margin_mm;
+    Frame inside = f;
+    inside.left += margin * f.scale;
+    const double width = std::max(plan.insulation.width_mm, 0.0);
     double bottom = 0;
     for (const Winding& w : plan.windings) {
         if (w.tapeBefore_mm > 0) {  // as the plan builds it
@@ -218,7 +227,13 @@ std::string BuildDrawing(const Plan& plan) {
                      Paint("tape", "#e6d38a"));
             bottom += w.tapeBefore_mm;
         }
-        bottom = WindingRows(svg, w, f, plan.core->winding_width_mm, bottom, bands);
+        bottom = WindingRows(svg, w, inside, width, bottom, bands);
+    }
+    if (margin > 0) {
+        for (const double left : {f.left, f.left + (margin + width) * f.scale}) {
+            svg.Rect(left, f.base - bottom * f.scale, margin * f.scale, bottom * f.scale,
+                     Paint("margin", "#d9c27a"));
+        }
     }
     Legend(svg, legend);
     return svg.Finish();

@@ -182,6 +182,29 @@ std::string ConditionsProblem(const Conditions& c) {
     return {};
 }
 
+std::string TapeCaption(const Tape& tape) {
+    // The data names a tape "Tecroll 11B (Polyester, temperature class 130)".
+    static constexpr std::pair<std::string_view, std::string_view> kMaterials[] = {
+        {"Polyester", "聚酯"},
+        {"Polyimide", "聚酰亚胺"},
+        {"Aramid", "芳纶"},
+        {"Polyethylene terephthalate", "聚酯"}};
+    const std::size_t open = tape.name.find(" (");
+    if (open == std::string::npos) return tape.name;
+    std::string caption = tape.name.substr(0, open);
+    const std::string inside = tape.name.substr(open + 2);
+    for (const auto& [english, chinese] : kMaterials) {
+        if (inside.starts_with(english)) caption += " " + std::string(chinese);
+    }
+    caption += "胶带";
+    const std::size_t klass = inside.find("class ");
+    if (klass != std::string::npos) {
+        const std::string grade = inside.substr(klass + 6, inside.find(')', klass) - klass - 6);
+        caption += "（" + grade + " 级）";
+    }
+    return caption;
+}
+
 const Tape& PlanTape(const Tables& tables) {
     for (const Tape& tape : tables.tapes) {
         if (tape.name.starts_with("Tecroll 11B")) return tape;

@@ -62,6 +62,9 @@ std::string ConditionsProblem(const Conditions& conditions);
 // the conditions lie beyond the tables.
 std::optional<Requirements> Require(const Conditions& conditions, const Tables& tables = BuiltIn());
 
+// A tape as a Chinese reader names it: "Tecroll 11B 聚酯胶带（130 级）".
+std::string TapeCaption(const Tape& tape);
+
 // The tape the plan winds: a polyester tape of the data (Tecroll 11B, 0.06 mm).
 const Tape& PlanTape(const Tables& tables = BuiltIn());
 

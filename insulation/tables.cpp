@@ -52,7 +52,7 @@ int Pollution(const std::string& text) {
 }
 
 void ReadClearance(Tables& t) {
-    const Csv csv(data::k_clearance, "clearance.csv");
+    const Csv csv(data::Csv("clearance"), "clearance.csv");
     for (const auto& row : csv.Rows()) {
         const auto key = csv.Number(row, "voltage_V");
         const auto value = csv.Number(row, "clearance_mm");
@@ -68,7 +68,7 @@ void ReadClearance(Tables& t) {
 }
 
 void ReadCreepage(Tables& t) {
-    const Csv csv(data::k_creepage, "creepage.csv");
+    const Csv csv(data::Csv("creepage"), "creepage.csv");
     for (const auto& row : csv.Rows()) {
         const auto key = csv.Number(row, "working_voltage_V_rms");
         const auto basic = csv.Number(row, "basic_creepage_mm");
@@ -89,7 +89,7 @@ void ReadCreepage(Tables& t) {
     }
 }
 
-void ReadKeyed(std::string_view text, const char* file, const char* keyColumn,
+void ReadKeyed(const std::string& text, const char* file, const char* keyColumn,
                const char* valueColumn, std::vector<Row>& rows) {
     const Csv csv(text, file);
     for (const auto& row : csv.Rows()) {
@@ -102,7 +102,7 @@ void ReadKeyed(std::string_view text, const char* file, const char* keyColumn,
 }
 
 void ReadTapes(Tables& t) {
-    const Csv csv(data::k_construction, "construction.csv");
+    const Csv csv(data::Csv("construction"), "construction.csv");
     for (const auto& row : csv.Rows()) {
         if (csv.Flagged(row) || csv.Field(row, "item") != "insulation tape / film layer") continue;
         const auto thickness = csv.Number(row, "value");
@@ -124,15 +124,16 @@ Tables Read() {
     Tables t;
     ReadClearance(t);
     ReadCreepage(t);
-    ReadKeyed(data::k_altitude, "altitude.csv", "altitude_m", "clearance_multiplier", t.altitude);
+    ReadKeyed(data::Csv("altitude"), "altitude.csv", "altitude_m", "clearance_multiplier",
+              t.altitude);
     std::vector<Row> transient;
-    ReadKeyed(data::k_mains_transient, "mains_transient.csv", "mains_voltage_up_to_V_rms",
+    ReadKeyed(data::Csv("mains_transient"), "mains_transient.csv", "mains_voltage_up_to_V_rms",
               "transient_voltage_V_peak", transient);
     for (Row& row : transient) {
         if (row.group == "II") t.transient.push_back(std::move(row));
     }
     std::vector<Row> tests;
-    ReadKeyed(data::k_test_voltage, "test_voltage.csv", "voltage_V", "test_voltage_V", tests);
+    ReadKeyed(data::Csv("test_voltage"), "test_voltage.csv", "voltage_V", "test_voltage_V", tests);
     for (Row& row : tests) {
         if (row.origin.table.starts_with("IEC 62368-1")) t.testVoltage.push_back(std::move(row));
     }

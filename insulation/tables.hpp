@@ -48,8 +48,8 @@ struct Tables {
 const Tables& BuiltIn();
 
 namespace data {
-extern const std::string_view k_clearance, k_creepage, k_altitude, k_mains_transient,
-    k_test_voltage, k_construction;
-}
+// A data file's text by its name ("clearance"), as compiled in.
+std::string Csv(std::string_view name);
+}  // namespace data
 
 }  // namespace flyback::insulation

@@ -7,9 +7,21 @@
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
+#include "insulation/requirements.hpp"
 #include "winding/choices.hpp"
 
 namespace flyback::winding {
+
+// The insulation between primary and secondary and where the product is used.
+struct Insulation {
+    // None: reinforced when the maximum input is above 60 V DC (a mains
+    // supply), else functional.
+    std::optional<insulation::Grade> grade;
+    std::optional<double> mains_Vrms;  // none: Vmax ÷ √2
+    int pollution = 2;
+    std::string group = "IIIb";  // the worst group, for a bobbin and tape of unknown CTI
+    double altitude_m = 2000;
+};
 
 // What the engineer chooses for the winding plan; the defaults are those of a
 // usual offline flyback on a power ferrite.
@@ -23,8 +35,9 @@ struct Options {
     std::optional<double> Vaux_V;  // a bias winding's output; none by default
     double leakage = 0.02;         // leakage inductance as a fraction of the primary's
     double ambient_C = 40;
-    bool tripleInsulatedSecondary = false;
+    bool tripleInsulatedSecondary = false;  // else margin-wound
     Choices choices;  // the electrical design's own decisions; none by default
+    Insulation insulation;
 };
 
 // The options that are numbers.

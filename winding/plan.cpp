@@ -24,6 +24,8 @@ namespace k = physics;
 // rather than counted out.
 constexpr double kMaxTurns = 100000;
 constexpr double kMaxStrands = 10000;
+// Up to this input a supply is not fed from the mains: functional insulation.
+constexpr double kSafetyExtraLowVoltage = 60;
 
 struct PlanLimit {
     std::string message;
@@ -326,7 +328,7 @@ void Windings(Plan& plan, const PlanInput& in) {
     for (Winding& w : plan.windings) {
         const bool tiw = w.role == Role::Secondary && in.options.tripleInsulatedSecondary;
         ChooseWire(w, tiw ? tripleInsulated : enamelled, in.options.J_A_mm2, plan.skinDepth_mm);
-        LayOut(w, plan.core->winding_width_mm);
+        LayOut(w, std::max(plan.insulation.width_mm, w.wire->Outer().value_or(0)));
         if (w.Irms_A) {
             w.J_A_mm2 =
                 Divide(*w.Irms_A, Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands));
@@ -336,14 +338,30 @@ void Windings(Plan& plan, const PlanInput& in) {
     plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
 
+// The windings on the secondary side face those on the primary side across
+// the insulation the tables ask for; windings on one side are kept apart by
+// one layer.
+bool SecondarySide(Role role) {
+    return role == Role::Secondary;
+}
+
+int TapeLayersBetween(const Plan& plan, Role before, Role after) {
+    const InsulationPlan& insulation = plan.insulation;
+    if (SecondarySide(before) == SecondarySide(after) || insulation.tripleInsulated ||
+        !insulation.requirements) {
+        return 1;
+    }
+    return insulation.requirements->tapeLayers;
+}
+
 void Build(Plan& plan) {
+    const double tape_mm = insulation::PlanTape().thickness_mm;
     double build = 0, copper = 0;
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         Winding& w = plan.windings[i];
         if (i > 0) {
-            const int tapes = w.role == Role::Secondary ? k::kTapeLayersPrimaryToSecondary
-                                                        : k::kTapeLayersBetweenWindings;
-            w.tapeBefore_mm = Multiply(tapes, k::kTape_mm);
+            const int layers = TapeLayersBetween(plan, plan.windings[i - 1].role, w.role);
+            w.tapeBefore_mm = Multiply(layers, tape_mm);
             build = Add(build, w.tapeBefore_mm);
         }
         build = Add(build, w.height_mm);
@@ -352,7 +370,35 @@ void Build(Plan& plan) {
     }
     plan.build_mm = build;
     plan.fill = Divide(copper, plan.core->window_mm2);
-    plan.fits = plan.build_mm <= plan.core->winding_height_mm && plan.fill <= plan.options.fillMax;
+    plan.fits = plan.insulation.width_mm > 0 && plan.build_mm <= plan.core->winding_height_mm &&
+                plan.fill <= plan.options.fillMax;
+}
+
+// What the barrier faces: the mains (typed, or Vmax ÷ √2), the peak between
+// the windings (the drain's Vmax + Vor' over the highest output), the mains'
+// rms across it; and the margins and width that follow.
+void Insulate(Plan& plan, const PlanInput& in) {
+    const Chain& c = in.chain;
+    const Insulation& o = in.options.insulation;
+    insulation::Conditions& conditions = plan.insulation.conditions;
+    conditions.grade =
+        o.grade.value_or(c.Vmax > kSafetyExtraLowVoltage ? insulation::Grade::Reinforced
+                                                         : insulation::Grade::Functional);
+    conditions.mains_Vrms = o.mains_Vrms.value_or(Divide(c.Vmax, std::sqrt(2.0)));
+    double highest = 0;
+    for (const OutputLoad& out : in.design.outputs) highest = std::max(highest, out.V);
+    conditions.workingPeak_V = Add(Add(c.Vmax, plan.Vor_V), highest);
+    conditions.workingRms_V = conditions.mains_Vrms;
+    conditions.frequency_Hz = c.f;
+    conditions.pollution = o.pollution;
+    conditions.group = o.group;
+    conditions.altitude_m = o.altitude_m;
+    plan.insulation.requirements = insulation::Require(conditions);
+    plan.insulation.tripleInsulated = in.options.tripleInsulatedSecondary;
+    if (plan.insulation.requirements && !plan.insulation.tripleInsulated)
+        plan.insulation.margin_mm = plan.insulation.requirements->margin_mm;
+    plan.insulation.width_mm =
+        Subtract(plan.core->winding_width_mm, Multiply(2, plan.insulation.margin_mm));
 }
 
 void Losses(Plan& plan, const Chain& c) {
@@ -470,6 +516,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     plan.skinDepth_mm = SkinDepth_mm(c.f);
     plan.f_Hz = c.f;
     Outputs(plan, in);
+    Insulate(plan, in);
     Windings(plan, in);
     Build(plan);
     Losses(plan, c);
@@ -545,6 +592,15 @@ std::string_view RoleName(Role role) {
     return {};
 }
 
+std::string InsulationProblem(const Insulation& o) {
+    insulation::Conditions probe;
+    probe.pollution = o.pollution;
+    probe.group = o.group;
+    probe.altitude_m = o.altitude_m;
+    probe.mains_Vrms = o.mains_Vrms.value_or(probe.mains_Vrms);
+    return insulation::ConditionsProblem(probe);
+}
+
 std::string WindingName(const Winding& w) {
     const std::string name(RoleName(w.role));
     return w.role == Role::Secondary ? name + " " + std::to_string(w.output + 1) : name;
@@ -569,6 +625,9 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
     }
     if (const ChoiceProblem problem = CheckChoices(options.choices)) {
         return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem)};
+    }
+    if (const std::string problem = InsulationProblem(options.insulation); !problem.empty()) {
+        return {std::nullopt, "绕制方案的选项有误：" + problem};
     }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {

@@ -35,6 +35,16 @@ struct Winding {
     double tapeBefore_mm = 0;  // the tape wound between the winding before and this one
 };
 
+// The insulation the build gives between primary and secondary: what it
+// faces, what the tables ask for, and how it is wound.
+struct InsulationPlan {
+    insulation::Conditions conditions;
+    std::optional<insulation::Requirements> requirements;  // none beyond the tables
+    bool tripleInsulated = false;  // the secondaries' own wire insulates; no margins
+    double margin_mm = 0;          // each side of every winding
+    double width_mm = 0;           // the width left to wind on
+};
+
 struct Clamp {
     double V = 0, leakage_H = 0, P_W = 0, R_ohm = 0, C_F = 0;
 };
@@ -82,6 +92,7 @@ struct Plan {
     double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total
     double skinDepth_mm = 0;
     std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
+    InsulationPlan insulation;
     double fill = 0, build_mm = 0;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;
     // What the temperature rise is reckoned from: the core's window Wa (the
@@ -112,6 +123,9 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 // whole turns to a layer where they fit, otherwise a turn over as many layers
 // as it takes.
 std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
+
+// What is wrong with the insulation's options, in Chinese; empty when none.
+std::string InsulationProblem(const Insulation& options);
 
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);

@@ -147,6 +147,57 @@ std::string SwitchText(const Plan& plan) {
     return text;
 }
 
+// "IEC 62368-1 表 14，数据文件 clearance.csv 第 240 行" ("第 240–241 行" read between two).
+std::string FromText(const insulation::Figure& f) {
+    std::string rows = std::to_string(f.from.line);
+    if (f.to) rows += "–" + std::to_string(f.to->line);
+    std::string table = f.from.table;  // "IEC 62368-1 Table 14" as "IEC 62368-1 表 14"
+    if (const std::size_t at = table.find("Table "); at != std::string::npos)
+        table.replace(at, 6, "表 ");
+    return table + "，数据文件 " + f.from.file + " 第 " + rows + " 行";
+}
+
+std::string BarrierText(const InsulationPlan& i) {
+    const insulation::Conditions& c = i.conditions;
+    std::string text(insulation::GradeCaption(c.grade));
+    if (c.grade == insulation::Grade::Functional) return text + "（输入不高于 60 V，不接电网）";
+    text += i.tripleInsulated ? "，次级三层绝缘线" : "，挡墙绕制";
+    return text + "；电网 " + ReadableValue(c.mains_Vrms, "V") + "（有效值），工作电压峰值 " +
+           ReadableValue(c.workingPeak_V, "V") + "，污染等级 " + std::to_string(c.pollution) +
+           "，材料组 " + c.group + "，海拔 " + ReadableValue(c.altitude_m, "m");
+}
+
+// The insulation's lines: what the barrier faces, then each figure with the
+// table row it came from.
+std::vector<SheetLine> InsulationLines(const Plan& plan) {
+    const InsulationPlan& i = plan.insulation;
+    std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i)}};
+    if (i.conditions.grade == insulation::Grade::Functional) return lines;
+    if (!i.requirements) {
+        lines.push_back({"绝缘要求", "超出表的范围，未能查得"});
+        return lines;
+    }
+    const insulation::Requirements& r = *i.requirements;
+    lines.push_back({"电气间隙", ReadableValue(r.clearance_mm.value, "mm") + "（" +
+                                     FromText(r.clearance_mm) + "；海拔系数 " +
+                                     ReadableValue(r.altitudeFactor.value, "") + "）"});
+    lines.push_back({"爬电距离", ReadableValue(r.creepage_mm.value, "mm") + "（" +
+                                     FromText(r.creepage_mm) + "）"});
+    lines.push_back({"耐压测试", ReadableValue(r.testVoltage_V.value, "V") + "，初级—次级 60 s（" +
+                                     FromText(r.testVoltage_V) + "）"});
+    if (i.margin_mm > 0) {
+        lines.push_back({"挡墙", "每侧 " + ReadableValue(i.margin_mm, "mm") + "，可绕宽度 " +
+                                     ReadableValue(i.width_mm, "mm")});
+    }
+    const int layers = i.tripleInsulated ? 1 : r.tapeLayers;
+    lines.push_back(
+        {"初级—次级胶带",
+         insulation::TapeCaption(r.tape) + " " + ReadableValue(r.tape.thickness_mm, "mm") + " × " +
+             std::to_string(layers) + " 层（每层击穿 " + ReadableValue(r.tape.breakdown_V, "V") +
+             "；" + r.tape.origin.file + " 第 " + std::to_string(r.tape.origin.line) + " 行）"});
+    return lines;
+}
+
 std::string ClampText(const Clamp& c) {
     return "钳位 " + ReadableValue(c.V, "V") + "，R " + ReadableValue(c.R_ohm, "Ω") + "，C " +
            ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（漏感 " +
@@ -219,6 +270,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
          PerOutput(plan, [](const OutputResult& o) { return Optional(o.IcapRms_A, "A"); })},
         {"开关管电压", SwitchText(plan)},
     };
+    for (SheetLine& line : InsulationLines(plan)) lines.push_back(std::move(line));
     if (plan.outputs.size() > 1 || !plan.options.choices.outputs.empty()) {
         std::vector<SheetLine> outputs;
         for (std::size_t i = 0; i < plan.outputs.size(); ++i) {
@@ -290,6 +342,9 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"环境温度", ReadableValue(o.ambient_C, "°C")},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };
+    lines.push_back({"绝缘", o.insulation.grade
+                                 ? std::string(insulation::GradeCaption(*o.insulation.grade))
+                                 : std::string("按输入（电网供电为加强）")});
     for (SheetLine& line : ChoiceLines(o.choices)) lines.push_back(std::move(line));
     return lines;
 }

@@ -208,7 +208,9 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     const auto plan = answer["winding"];
     answer.erase("winding");
     EXPECT_EQ(answer, nlohmann::json::parse(plain.out));
-    EXPECT_EQ(plan["core"]["name"], "EFD20/10/7");
+    EXPECT_EQ(plan["core"]["name"], "E20/10/6 (EF20)");  // reinforced margins: off the low EFD20
+    EXPECT_EQ(plan["insulation"]["type"], "reinforced");
+    EXPECT_EQ(plan["insulation"]["test_voltage_V"], 5000);
     for (const char* key : {"Np", "Ns", "Naux", "Vor", "Dmax", "Lp_H", "Ipk", "Bpk_T",
                             "Bpk_limit_T", "gap_mm", "AL_nH", "fill", "build_mm", "P_copper_W",
                             "P_core_W", "dT_K", "V_rectifier_V", "I_cap_rms_A", "V_switch_V"}) {
@@ -223,7 +225,7 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     const Invocation report = Invoke(With("--report", With("--winding", inputs)));
     EXPECT_NE(report.out.find("<h2>绕制方案</h2>"), std::string::npos);
     EXPECT_EQ(Invoke(With("--report", inputs)).out.find("绕制方案"), std::string::npos);
-    const Invocation table = Invoke(With("--winding", inputs));
+    const Invocation table = Invoke(With("--winding", With("--insulation=functional", inputs)));
     EXPECT_NE(table.out.find("\n初级绕组 匝数 108 匝"), std::string::npos) << table.out;
 }
 

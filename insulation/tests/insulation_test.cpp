@@ -101,6 +101,7 @@ TEST(InsulationTest, FlaggedRowsAreNeverRead) {
         EXPECT_EQ(row.origin.table, "IEC 60664-1 Table F.1");
     }
     EXPECT_FALSE(BuiltIn().tapes.empty());
+    EXPECT_EQ(TapeCaption(PlanTape()), "Tecroll 11B 聚酯胶带（130 级）");
     EXPECT_FALSE(BuiltIn().clearance.empty());
 }
 

@@ -77,10 +77,19 @@ const Supply kSupplies[] = {
 
 class SupplyTest : public testing::TestWithParam<Supply> {};
 
+// Worked without the mains insulation's margins (functional insulation, one
+// tape layer between windings): the turns and wire as the hand gets them; the
+// margins' own effect is tested apart.
+Options Functional() {
+    Options options;
+    options.insulation.grade = insulation::Grade::Functional;
+    return options;
+}
+
 TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
     const Supply& s = GetParam();
     const record::DesignRecord record = record::RecordPress(s.texts);
-    const PlanOutcome outcome = PlanWinding(record, {}, Parts());
+    const PlanOutcome outcome = PlanWinding(record, Functional(), Parts());
     ASSERT_TRUE(outcome.plan) << outcome.error;
     const Plan& plan = *outcome.plan;
     EXPECT_EQ(plan.core->name, s.core);
@@ -335,7 +344,7 @@ TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
     EXPECT_NE(html.find(kPremise), std::string::npos);
     const std::string tsv = TabSeparated(none, {});
     EXPECT_NE(tsv.find("错误\t计算没有完成<b>"), std::string::npos);
-    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 12);  // title, 10 options, error
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 13);  // title, 11 options, error
 }
 
 // A frequency typed in Hz into the kHz box still gets a plan, of the number as
@@ -470,6 +479,48 @@ TEST(PlanTest, ExtremeInputsGiveFiniteNumbersOrAReason) {
             EXPECT_EQ(line.value.find("nan"), std::string::npos) << line.caption;
         }
     }
+}
+
+// From the mains the barrier is reinforced: margins of max(creepage,
+// clearance) ÷ 2 on each side of every winding (265 V rms from 375 V: 5.3 mm
+// creepage, 2.65 mm a side) narrow the width, three tape layers (the 5000 V
+// test over 4.5 kV a layer) part the secondary from the windings of the
+// primary side, and the design moves to a larger core. Triple-insulated wire
+// on the secondary needs neither; a 48 V input needs no barrier.
+TEST(PlanTest, TheMainsBarrierNarrowsTheWindingsAndThickensTheTape) {
+    const numtext::InputTexts texts{"12", "375", "120", "65", "80", "12"};
+    Options reinforced;
+    reinforced.Vaux_V = 15;
+    const PlanOutcome margins = PlanFor(texts, reinforced);
+    ASSERT_TRUE(margins.plan) << margins.error;
+    const Plan& m = *margins.plan;
+    EXPECT_EQ(m.insulation.conditions.grade, insulation::Grade::Reinforced);
+    // Table 17, PD2, IIIb, reinforced: 5.0 mm at 250 V, 6.4 mm at 320 V.
+    const double creepage = 5.0 + 1.4 * (375 / std::sqrt(2) - 250) / 70;
+    EXPECT_NEAR(m.insulation.margin_mm, creepage / 2, 1e-9);
+    EXPECT_NEAR(m.insulation.width_mm, m.core->winding_width_mm - creepage, 1e-9);
+    for (const Winding& w : m.windings) {
+        EXPECT_LE(w.turnsPerLayer * w.strands * w.outer_mm, m.insulation.width_mm + 1e-9);
+    }
+    EXPECT_NEAR(m.windings[1].tapeBefore_mm, 3 * 0.06, 1e-12);  // primary | secondary
+    EXPECT_NEAR(m.windings[2].tapeBefore_mm, 3 * 0.06, 1e-12);  // secondary | bias
+    Options functional = reinforced;
+    functional.insulation.grade = insulation::Grade::Functional;
+    const PlanOutcome none = PlanFor(texts, functional);
+    ASSERT_TRUE(none.plan);
+    EXPECT_GT(m.core->Ve_mm3, none.plan->core->Ve_mm3);
+
+    Options tiw = reinforced;
+    tiw.tripleInsulatedSecondary = true;
+    const PlanOutcome wire = PlanFor(texts, tiw);
+    ASSERT_TRUE(wire.plan);
+    EXPECT_EQ(wire.plan->insulation.margin_mm, 0);
+    EXPECT_NEAR(wire.plan->windings[1].tapeBefore_mm, 0.06, 1e-12);
+
+    const PlanOutcome low = PlanFor({"12", "48", "36", "100", "85", "5"});
+    ASSERT_TRUE(low.plan) << low.error;
+    EXPECT_EQ(low.plan->insulation.conditions.grade, insulation::Grade::Functional);
+    EXPECT_EQ(low.plan->insulation.margin_mm, 0);
 }
 
 }  // namespace
