@@ -125,9 +125,10 @@
             // The texts in the engine's order; a problem's text number back to
             // the option's name.
             const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
-                           'leakage', 'ambient'];
-            putTexts([...names.map((name) => name === 'families' ? o.families.join(',') : o[name]),
-                      o.tiw ? '1' : ''].map(String));
+                           'leakage', 'ambient', 'tiw', 'insulation', 'mains', 'pollution', 'group',
+                           'altitude'];
+            putTexts(names.map((name) => name === 'families' ? o.families.join(',')
+                : name === 'tiw' ? (o.tiw ? '1' : '') : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();
             const { problem, box } = JSON.parse(answer());
             return { problem, box, option: box >= 0 ? names[box] : null };

@@ -7,6 +7,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -224,6 +225,46 @@ EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
     flyback::web::ReleaseLargeRequest();
 }
 
+namespace {
+
+// The insulation's texts 10 to 14: grade (empty: by the input; 0 to 2),
+// mains V rms (empty: Vmax ÷ √2), pollution degree, material group, altitude.
+// The text a problem is in, or -1.
+int ReadInsulation(winding::Insulation& i) {
+    if (!Text(10).empty()) {
+        const auto grade = flyback::runtime::ReadWholeNumber(Text(10));
+        if (!grade || !(*grade == 0 || *grade == 1 || *grade == 2)) return 10;
+        i.grade = static_cast<flyback::insulation::Grade>(static_cast<int>(*grade));
+    }
+    if (!Text(11).empty()) {
+        const auto mains = flyback::runtime::ReadWholeNumber(Text(11));
+        if (!mains) return 11;
+        i.mains_Vrms = *mains;
+    }
+    if (!Text(12).empty()) {
+        const auto pollution = flyback::runtime::ReadWholeNumber(Text(12));
+        if (!pollution || std::floor(*pollution) != *pollution) return 12;
+        i.pollution = static_cast<int>(std::clamp(*pollution, 0.0, 9.0));
+    }
+    if (!Text(13).empty()) i.group = std::string(Text(13));
+    if (!Text(14).empty()) {
+        const auto altitude = flyback::runtime::ReadWholeNumber(Text(14));
+        if (!altitude) return 14;
+        i.altitude_m = *altitude;
+    }
+    if (winding::InsulationProblem(i).empty()) return -1;
+    flyback::insulation::Conditions probe;
+    probe.pollution = i.pollution;
+    if (!flyback::insulation::ConditionsProblem(probe).empty()) return 12;
+    probe.group = i.group;
+    if (!flyback::insulation::ConditionsProblem(probe).empty()) return 13;
+    probe.altitude_m = i.altitude_m;
+    if (!flyback::insulation::ConditionsProblem(probe).empty()) return 14;
+    return 11;
+}
+
+}  // namespace
+
 // The plan's options from their texts: core, families (comma-separated),
 // material, Bmax, J, fill, Vaux, leakage (in %), ambient, each as its box
 // shows it, an empty box its default (for Vaux: none); "1" for a
@@ -250,6 +291,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     }
     o.tripleInsulatedSecondary = Text(9) == "1";
     if (!problem) problem = winding::CheckOptions(o, Parts());
+    const int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
     int box = -1;  // the text the problem is in
     using Kind = winding::OptionProblem::Kind;
     if (problem.kind == Kind::UnknownCore) box = 0;
@@ -260,9 +302,15 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
             problem.option == option)
             box = text;
     }
+    std::string said = winding::OptionProblemCaption(problem);
+    if (insulationBox >= 0) {
+        box = insulationBox;
+        said = winding::InsulationProblem(o.insulation);
+        if (said.empty()) said = "不是一个数。";
+    }
     Answer().clear();
-    JsonObject(Answer()).Text("problem", winding::OptionProblemCaption(problem)).Value("box", box);
-    if (problem) return;
+    JsonObject(Answer()).Text("problem", said).Value("box", box);
+    if (problem || insulationBox >= 0) return;
     o.choices = PlanOptions().choices;  // set apart, by flyback_set_plan_choices
     PlanOptions() = o;
 }

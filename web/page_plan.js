@@ -109,7 +109,9 @@ window.FlybackPage.plan = function (page) {
     const optionBoxes = {
         core: $('OptCore'), material: $('OptMaterial'), bmax: $('OptBmax'),
         density: $('OptDensity'), fill: $('OptFill'), vaux: $('OptVaux'),
-        leakage: $('OptLeakage'), ambient: $('OptAmbient'),
+        leakage: $('OptLeakage'), ambient: $('OptAmbient'), insulation: $('OptInsulation'),
+        mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
+        altitude: $('OptAltitude'),
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -126,6 +128,7 @@ window.FlybackPage.plan = function (page) {
     const defaults = {
         core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
         fill: parts.fill, vaux: '', leakage: parts.leakage, ambient: parts.ambient,
+        insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000',
     };
     const kStore = 'flyback-designer.winding';
     function readStore() {

@@ -64,6 +64,9 @@ void Grey(QTableWidget* table, bool grey) {
 
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
                kMaterial = "winding/material", kTiw = "winding/tiw";
+constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
+               kPollution = "winding/pollution", kGroup = "winding/materialGroup",
+               kAltitude = "winding/altitude";
 
 // Where each number option is kept, held as the plan holds it (the leakage as
 // a fraction), in the table's order.
@@ -316,7 +319,60 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     grid->addWidget(tiw_, 2, 5);
     grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 3, 0);
     grid->addLayout(families, 3, 1, 1, 5);
+    grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), 4, 0);
+    grid->addWidget(InsulationRow(o), 4, 1, 1, 5);
     return panel;
+}
+
+QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
+    const winding::Insulation& i = o.insulation;
+    insulation_ = new QComboBox;
+    insulation_->addItems({QStringLiteral("按输入（电网供电为加强）"), QStringLiteral("功能"),
+                           QStringLiteral("基本"), QStringLiteral("加强")});
+    insulation_->setCurrentIndex(i.grade ? static_cast<int>(*i.grade) + 1 : 0);
+    insulation_->setAccessibleName(QStringLiteral("初级—次级绝缘"));
+    mains_ = new QDoubleSpinBox;
+    mains_->setRange(0, 1000);
+    mains_->setDecimals(0);
+    mains_->setSuffix(QStringLiteral(" V"));
+    mains_->setPrefix(QStringLiteral("电网 "));
+    mains_->setSpecialValueText(QStringLiteral("电网 按 Vmax÷√2"));
+    mains_->setValue(i.mains_Vrms.value_or(0));
+    mains_->setKeyboardTracking(false);
+    mains_->setAccessibleName(QStringLiteral("电网电压（有效值）"));
+    pollution_ = new QComboBox;
+    pollution_->addItems(
+        {QStringLiteral("污染等级 1"), QStringLiteral("污染等级 2"), QStringLiteral("污染等级 3")});
+    pollution_->setCurrentIndex(std::clamp(i.pollution, 1, 3) - 1);
+    group_ = new QComboBox;
+    for (const char* group : {"I", "II", "IIIa", "IIIb"}) {
+        group_->addItem(QStringLiteral("材料组 ") + QLatin1String(group), QLatin1String(group));
+    }
+    group_->setCurrentIndex(std::max(0, group_->findData(FromUtf8(i.group))));
+    altitude_ = new QDoubleSpinBox;
+    altitude_->setRange(0, 5000);
+    altitude_->setDecimals(0);
+    altitude_->setSingleStep(500);
+    altitude_->setPrefix(QStringLiteral("海拔 "));
+    altitude_->setSuffix(QStringLiteral(" m"));
+    altitude_->setValue(i.altitude_m);
+    altitude_->setKeyboardTracking(false);
+    auto* row = new QWidget;
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    for (QComboBox* box : {insulation_, pollution_, group_}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
+    }
+    for (QDoubleSpinBox* box : {mains_, altitude_}) {
+        connect(box, &QDoubleSpinBox::valueChanged, this, &WindingWindow::optionsChanged);
+    }
+    for (QWidget* widget : {static_cast<QWidget*>(insulation_), static_cast<QWidget*>(mains_),
+                            static_cast<QWidget*>(pollution_), static_cast<QWidget*>(group_),
+                            static_cast<QWidget*>(altitude_)}) {
+        line->addWidget(widget);
+    }
+    line->addStretch();
+    return row;
 }
 
 winding::Options WindingWindow::Options() const {
@@ -337,6 +393,12 @@ winding::Options WindingWindow::Options() const {
     }
     o.tripleInsulatedSecondary = tiw_->isChecked();
     o.choices = choices_->Choices();
+    if (insulation_->currentIndex() > 0)
+        o.insulation.grade = static_cast<insulation::Grade>(insulation_->currentIndex() - 1);
+    if (mains_->value() > 0) o.insulation.mains_Vrms = mains_->value();
+    o.insulation.pollution = pollution_->currentIndex() + 1;
+    o.insulation.group = group_->currentData().toString().toStdString();
+    o.insulation.altitude_m = altitude_->value();
     return o;
 }
 
@@ -421,6 +483,15 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     }
     o.tripleInsulatedSecondary = s.value(kTiw, false).toBool();
     o.choices = LoadChoices();
+    const int grade = s.value(kInsulation, 0).toInt();
+    if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
+    const double mains = s.value(kMains, 0).toDouble();
+    if (mains > 0 && mains <= 1000) o.insulation.mains_Vrms = mains;
+    o.insulation.pollution = std::clamp(s.value(kPollution, 2).toInt(), 1, 3);
+    const QString group = s.value(kGroup, QStringLiteral("IIIb")).toString();
+    if (QStringList{"I", "II", "IIIa", "IIIb"}.contains(group))
+        o.insulation.group = group.toStdString();
+    o.insulation.altitude_m = std::clamp(s.value(kAltitude, 2000.0).toDouble(), 0.0, 5000.0);
     return o;
 }
 
@@ -437,6 +508,11 @@ void SaveWindingOptions(const winding::Options& o) {
     }
     s.setValue(kTiw, o.tripleInsulatedSecondary);
     SaveChoices(o.choices);
+    s.setValue(kInsulation, o.insulation.grade ? static_cast<int>(*o.insulation.grade) + 1 : 0);
+    s.setValue(kMains, o.insulation.mains_Vrms.value_or(0));
+    s.setValue(kPollution, o.insulation.pollution);
+    s.setValue(kGroup, FromUtf8(o.insulation.group));
+    s.setValue(kAltitude, o.insulation.altitude_m);
 }
 
 }  // namespace flyback::window

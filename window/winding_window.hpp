@@ -50,6 +50,7 @@ class WindingWindow : public QWidget {
     class ChoicesPanel* choices() const {
         return choices_;
     }
+    QComboBox* insulation() const { return insulation_; }
 
   signals:
     void optionsChanged();
@@ -73,6 +74,13 @@ class WindingWindow : public QWidget {
     QSvgWidget* build_ = nullptr;
     QSvgWidget* currents_ = nullptr;
     class ChoicesPanel* choices_ = nullptr;
+    // The insulation: grade (按输入, 功能, 基本, 加强), mains, pollution, group, altitude.
+    QComboBox* insulation_ = nullptr;
+    QDoubleSpinBox* mains_ = nullptr;  // 0: Vmax ÷ √2
+    QComboBox* pollution_ = nullptr;
+    QComboBox* group_ = nullptr;
+    QDoubleSpinBox* altitude_ = nullptr;
+    QWidget* InsulationRow(const winding::Options& options);
 };
 
 // The plan's options as the user left them (QSettings), and keeping them. A

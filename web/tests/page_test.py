@@ -402,6 +402,26 @@ class PageTest(unittest.TestCase):
         self.assertEqual(Select(self.box("ChConduction")).first_selected_option.text, "纹波系数 KRP")
         self.driver.execute_script("localStorage.clear()")
 
+    def test_insulation_options_shape_the_plan(self):
+        """From the mains the plan is reinforced (margins, 5 kV test); 功能 takes
+        the margins away; an altitude beyond the tables is said at its box."""
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        lines = lambda: {row.find_elements(By.TAG_NAME, "td")[0].text:
+                         row.find_elements(By.TAG_NAME, "td")[1].text
+                         for row in self.rows("WindingLines")}
+        self.assertIn("耐压测试", lines())
+        self.assertTrue(lines()["耐压测试"].startswith("5 kV"))
+        Select(self.box("OptInsulation")).select_by_value("0")
+        self.assertNotIn("耐压测试", lines())
+        self.assertEqual(self.rows("WindingTable")[0].find_elements(By.TAG_NAME, "td")[1].text,
+                         "108 匝")
+        self.box("OptAltitude").clear()
+        self.box("OptAltitude").send_keys("9000", Keys.TAB)
+        self.assertTrue(self.box("OptProblem").is_displayed())
+        self.assertEqual(self.box("OptAltitude").get_attribute("aria-invalid"), "true")
+        self.driver.execute_script("localStorage.clear()")
+
     def test_kept_options_are_shown_as_they_are_used(self):
         self.driver.execute_script(
             "localStorage.setItem('flyback-designer.winding', JSON.stringify("

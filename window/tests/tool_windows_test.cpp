@@ -156,6 +156,10 @@ class ToolWindowsTest : public QObject {
         // From the mains, reinforced: the margins move it off the low EFD20.
         QCOMPARE(plan->windings()->item(0, 1)->text(), QString("98 匝"));
         QVERIFY(plan->lines()->item(0, 1)->text().startsWith("E20/10/6"));
+        plan->insulation()->setCurrentIndex(1);  // 功能: no margins, the low EFD20 again
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
+        QCOMPARE(QSettings().value("winding/insulation").toInt(), 1);
+        plan->insulation()->setCurrentIndex(0);
         QVERIFY(plan->buildPicture()->renderer()->isValid());
         // At their own size: the text as large as the window's, not shrunk.
         QCOMPARE(plan->buildPicture()->size(), plan->buildPicture()->renderer()->defaultSize());
