@@ -51,7 +51,10 @@ std::string WindingsJson(const Plan& plan) {
             .Value("layers", w.layers)
             .Value("J_A_mm2", w.J_A_mm2)
             .Value("R_ohm", w.R_ohm)
-            .Value("P_W", w.P_W);
+            .Value("P_W", w.P_W)
+            .Value("Fr", w.Fr)
+            .Value("R_ac_ohm", w.Rac_ohm)
+            .Value("P_ac_W", w.Pac_W);
     }
     return json + "]";
 }

@@ -6,6 +6,7 @@
 
 #include "record/readable.hpp"
 #include "runtime/arithmetic.hpp"
+#include "winding/ac_resistance.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_warnings.hpp"
 
@@ -251,6 +252,27 @@ void CopperLoss(Winding& w, const catalogue::Core& core) {
     w.P_W = Multiply(Power(*w.Irms_A, 2), *w.R_ohm);
 }
 
+// The winding's current over a period, as the mode shapes it: the primary's
+// ramp while the switch is on, a secondary's while the core resets.
+std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan) {
+    const OperatingPoint& p = plan.atVmin;
+    if (w.role == Role::Primary) return PrimaryWaveform(p.Ipk, p.Iv, p.D);
+    const double valley = Multiply(*w.Ipeak_A, Divide(p.Iv, p.Ipk));
+    return SecondaryWaveform(*w.Ipeak_A, valley, p.D, p.D2);
+}
+
+void AcCopperLoss(Winding& w, const Plan& plan) {
+    if (!w.P_W || !w.Ipeak_A) return;
+    const double width = std::max(plan.insulation.width_mm, w.outer_mm);
+    const double across = ConductorsAcross(width, w.outer_mm);
+    const double perLayer = std::min(across, static_cast<double>(w.turnsPerLayer) * w.strands);
+    const double delta = PenetrationRatio(w.wire->conductor_mm, perLayer, width, plan.skinDepth_mm);
+    const AcLoss ac = AcToDc(CurrentOf(w, plan), delta, w.layers);
+    w.Fr = ac.FrFundamental;
+    w.Rac_ohm = Multiply(*w.R_ohm, ac.FrFundamental);
+    w.Pac_W = Multiply(*w.P_W, ac.ratio);
+}
+
 struct PlanInput {
     const Chain& chain;
     const Design& design;
@@ -334,6 +356,7 @@ void Windings(Plan& plan, const PlanInput& in) {
                 Divide(*w.Irms_A, Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands));
         }
         CopperLoss(w, *plan.core);
+        AcCopperLoss(w, plan);
     }
     plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
@@ -407,7 +430,7 @@ void Losses(Plan& plan, const Chain& c) {
     for (const Winding& w : plan.windings) {
         if (w.role == Role::Bias && !w.Irms_A) continue;  // a bias winding without a load
         if (w.P_W) {
-            copper = Add(copper, *w.P_W);
+            copper = Add(copper, w.Pac_W.value_or(*w.P_W));
         } else {
             copperKnown = false;
         }

@@ -25,7 +25,10 @@ struct Winding {
     int output = 0;  // a secondary's output, from 0 (the regulated one)
     int turns = 0;
     // None for a bias winding without a load.
-    std::optional<double> Irms_A, Ipeak_A, J_A_mm2, R_ohm, P_W;
+    std::optional<double> Irms_A, Ipeak_A, J_A_mm2, R_ohm, P_W;  // P_W at DC resistance
+    // Dowell's factor at the switching frequency, the resistance there, and
+    // the loss of the winding's own current over its harmonics.
+    std::optional<double> Fr, Rac_ohm, Pac_W;
     const catalogue::Wire* wire = nullptr;
     int strands = 1;
     double outer_mm = 0;  // of one strand, insulation included

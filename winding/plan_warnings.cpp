@@ -17,6 +17,7 @@ constexpr double kHighestRise_K = 50;
 // An output's voltage off what was asked: a note beyond 2 %, a caution beyond 5 %.
 constexpr double kVoltageNote_pct = 2, kVoltageCaution_pct = 5;
 constexpr double kPowerMismatch = 0.01;
+constexpr double kAcLossDoubling = 2;
 
 void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
     plan.warnings.push_back({code, strength, std::move(message)});
@@ -84,6 +85,14 @@ void FluxWarnings(Plan& plan) {
 }
 
 void WindingWarnings(Plan& plan) {
+    for (const Winding& w : plan.windings) {
+        if (w.Pac_W && w.P_W && *w.Pac_W > kAcLossDoubling * *w.P_W) {
+            Add(plan, "ac_resistance_high", Strength::Caution,
+                WindingCaption(plan, w) + "绕组的交流铜损 " + ReadableValue(*w.Pac_W, "W") +
+                    " 是直流铜损的 " + ReadableValue(*w.Pac_W / *w.P_W, "") +
+                    " 倍（邻近效应）；可减少层数、改用更细的多股线或交错绕制。");
+        }
+    }
     for (const Winding& w : plan.windings) {
         const std::string name(RoleCaption(w.role));
         if (w.J_A_mm2 && (*w.J_A_mm2 < kLowestDensity || *w.J_A_mm2 > kHighestDensity)) {

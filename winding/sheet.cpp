@@ -198,6 +198,18 @@ std::vector<SheetLine> InsulationLines(const Plan& plan) {
     return lines;
 }
 
+// "初级 Fr 1.21，交流/直流 1.35；次级 …": Dowell's factor at the switching
+// frequency and the loss of the winding's own current over its DC loss.
+std::string AcText(const Plan& plan) {
+    std::string text;
+    for (const Winding& w : plan.windings) {
+        if (!w.Fr || !w.Pac_W || !w.P_W) continue;
+        text += (text.empty() ? "" : "；") + WindingCaption(plan, w) + " Fr " +
+                ReadableValue(*w.Fr, "") + "，交流/直流 " + ReadableValue(*w.Pac_W / *w.P_W, "");
+    }
+    return text.empty() ? "—" : text;
+}
+
 std::string ClampText(const Clamp& c) {
     return "钳位 " + ReadableValue(c.V, "V") + "，R " + ReadableValue(c.R_ohm, "Ω") + "，C " +
            ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（漏感 " +
@@ -260,7 +272,8 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
                          ReadableValue(core.winding_height_mm, "mm") + "）"},
         {"铜填充系数",
          ReadableValue(plan.fill, "") + "（上限 " + ReadableValue(plan.options.fillMax, "") + "）"},
-        {"铜损", Optional(plan.Pcopper_W, "W")},
+        {"铜损", Optional(plan.Pcopper_W, "W") + "（含交流电阻，Dowell 模型按各次谐波）"},
+        {"交流电阻", AcText(plan)},
         {"磁芯损耗", Optional(plan.Pcore_W, "W")},
         {"温升", TemperatureText(plan)},
         {"RCD 钳位", ClampText(plan.clamp)},

@@ -1,0 +1,55 @@
+// Dowell's factor against what is known of it apart from its formula: the
+// published curves, its low-frequency and high-frequency limits; the
+// harmonic sum against a sine and a square wave.
+#include "winding/ac_resistance.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace flyback::winding {
+namespace {
+
+// Read off Dowell's Fig. 5 (1966) at a penetration ratio of one: 1.09 for one
+// layer, 1.41 for two, 1.94 for three.
+TEST(AcResistanceTest, DowellsCurvesAtOneSkinDepth) {
+    const struct { double layers, Fr; } points[] = {{1, 1.09}, {2, 1.41}, {3, 1.94}};
+    for (const auto& p : points) EXPECT_NEAR(DowellFactor(1, p.layers), p.Fr, 0.01) << p.layers;
+}
+
+// Thin layers: Fr ≈ 1 + (5m² − 1) Δ⁴ ÷ 45; thick ones: Fr → Δ (2m² + 1) ÷ 3.
+TEST(AcResistanceTest, ItsLimitsAtLowAndHighFrequency) {
+    for (const double m : {1.0, 2.0, 4.0, 8.0}) {
+        const double thin = 0.1;
+        EXPECT_NEAR(DowellFactor(thin, m), 1 + (5 * m * m - 1) * std::pow(thin, 4) / 45, 1e-6) << m;
+        const double thick = 20;
+        EXPECT_NEAR(DowellFactor(thick, m) / (thick * (2 * m * m + 1) / 3), 1, 1e-6) << m;
+    }
+    EXPECT_EQ(DowellFactor(0, 3), 1);
+}
+
+// A square wave of duty ½ between 0 and 2 A: 1 A of DC, its odd harmonics
+// (8 ÷ π² of the rest at the fundamental); with no eddy currents (Δ → 0) the
+// ratio is one; a triangle converges with few harmonics.
+TEST(AcResistanceTest, TheHarmonicSumOfKnownWaveforms) {
+    const std::vector<Ramp> square = {{0, 0.5, 2, 2}};
+    EXPECT_NEAR(AcToDc(square, 1e-6, 3).ratio, 1, 1e-9);
+    const AcLoss ac = AcToDc(square, 1, 1);
+    // DC half the square, the fundamental 8/π² of the other half at Fr(1).
+    EXPECT_GT(ac.ratio, 0.5 + 0.5 * 8 / (M_PI * M_PI) * DowellFactor(1, 1));
+    EXPECT_GT(ac.harmonics, 100);
+    const AcLoss ramp = AcToDc(PrimaryWaveform(1, 0, 0.4), 0.5, 2);
+    EXPECT_GT(ramp.ratio, 1);
+    EXPECT_LT(ramp.harmonics, 2000);
+    EXPECT_TRUE(std::isfinite(AcToDc(SecondaryWaveform(3, 1, 0.4, 0.6), 2, 5).ratio));
+}
+
+TEST(AcResistanceTest, TheFoilEquivalentOfRoundWire) {
+    // 0.5 mm wire filling the width, one skin depth 0.5 mm: Δ = √(π/4).
+    EXPECT_NEAR(PenetrationRatio(0.5, 20, 10, 0.5), std::sqrt(M_PI / 4), 1e-12);
+    // Half the width filled: √½ of it.
+    EXPECT_NEAR(PenetrationRatio(0.5, 10, 10, 0.5), std::sqrt(M_PI / 8), 1e-12);
+}
+
+}  // namespace
+}  // namespace flyback::winding
