@@ -185,6 +185,8 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("P_copper_W", plan.Pcopper_W)
         .Value("P_core_W", plan.Pcore_W)
         .Value("dT_K", plan.dT_K)
+        .Value("T_hot_C", plan.hot_C)
+        .Value("thermal_steps", plan.thermalSteps)
         .Value("thermal_window_mm2", plan.thermalWindow_mm2)
         .Value("area_product_cm4", plan.areaProduct_cm4)
         .Value("surface_cm2", plan.surface_cm2)

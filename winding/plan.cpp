@@ -27,6 +27,10 @@ constexpr double kMaxTurns = 100000;
 constexpr double kMaxStrands = 10000;
 // Up to this input a supply is not fed from the mains: functional insulation.
 constexpr double kSafetyExtraLowVoltage = 60;
+// The temperature iteration: settled within this, given up after so many steps.
+constexpr double kSettled_K = 0.01;
+constexpr int kMostThermalSteps = 50;
+constexpr double kRunaway_C = 400;
 
 struct PlanLimit {
     std::string message;
@@ -75,15 +79,14 @@ double SquareMillimetres(double diameter_mm) {
     return Multiply(std::numbers::pi / 4, Multiply(diameter_mm, diameter_mm));
 }
 
-double CopperResistivity() {
-    return Multiply(
-        k::kCopperResistivity20C,
-        Add(1, Multiply(k::kCopperTemperatureCoefficient, Subtract(k::kWorkingTemperature_C, 20))));
+double CopperResistivity(double celsius = k::kWorkingTemperature_C) {
+    return Multiply(k::kCopperResistivity20C,
+                    Add(1, Multiply(k::kCopperTemperatureCoefficient, Subtract(celsius, 20))));
 }
 
-double SkinDepth_mm(double hertz) {
+double SkinDepth_mm(double hertz, double celsius = k::kWorkingTemperature_C) {
     const double metres = SquareRoot(
-        Divide(CopperResistivity(), Multiply(Multiply(std::numbers::pi, hertz), k::kMu0)));
+        Divide(CopperResistivity(celsius), Multiply(Multiply(std::numbers::pi, hertz), k::kMu0)));
     return Multiply(metres, 1e3);
 }
 
@@ -243,12 +246,13 @@ void LayOut(Winding& w, double width_mm) {
     w.height_mm = Multiply(w.layers, w.outer_mm);
 }
 
-void CopperLoss(Winding& w, const catalogue::Core& core) {
+void CopperLoss(Winding& w, const catalogue::Core& core,
+                double celsius = k::kWorkingTemperature_C) {
     if (!core.MLT_mm || !w.Irms_A) return;
     const double copper_m2 =
         Multiply(Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands), 1e-6);
     const double length_m = Multiply(Multiply(*core.MLT_mm, 1e-3), w.turns);
-    w.R_ohm = Divide(Multiply(CopperResistivity(), length_m), copper_m2);
+    w.R_ohm = Divide(Multiply(CopperResistivity(celsius), length_m), copper_m2);
     w.P_W = Multiply(Power(*w.Irms_A, 2), *w.R_ohm);
 }
 
@@ -261,12 +265,13 @@ std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan) {
     return SecondaryWaveform(*w.Ipeak_A, valley, p.D, p.D2);
 }
 
-void AcCopperLoss(Winding& w, const Plan& plan) {
+void AcCopperLoss(Winding& w, const Plan& plan, double celsius = k::kWorkingTemperature_C) {
     if (!w.P_W || !w.Ipeak_A) return;
     const double width = std::max(plan.insulation.width_mm, w.outer_mm);
     const double across = ConductorsAcross(width, w.outer_mm);
     const double perLayer = std::min(across, static_cast<double>(w.turnsPerLayer) * w.strands);
-    const double delta = PenetrationRatio(w.wire->conductor_mm, perLayer, width, plan.skinDepth_mm);
+    const double delta =
+        PenetrationRatio(w.wire->conductor_mm, perLayer, width, SkinDepth_mm(plan.f_Hz, celsius));
     const AcLoss ac = AcToDc(CurrentOf(w, plan), delta, w.layers);
     w.Fr = ac.FrFundamental;
     w.Rac_ohm = Multiply(*w.R_ohm, ac.FrFundamental);
@@ -424,10 +429,13 @@ void Insulate(Plan& plan, const PlanInput& in) {
         Subtract(plan.core->winding_width_mm, Multiply(2, plan.insulation.margin_mm));
 }
 
-void Losses(Plan& plan, const Chain& c) {
+// The copper and core losses with the copper and the core at `celsius`.
+void LossesAt(Plan& plan, const Chain& c, double celsius) {
     double copper = 0;
     bool copperKnown = true;
-    for (const Winding& w : plan.windings) {
+    for (Winding& w : plan.windings) {
+        CopperLoss(w, *plan.core, celsius);
+        AcCopperLoss(w, plan, celsius);
         if (w.role == Role::Bias && !w.Irms_A) continue;  // a bias winding without a load
         if (w.P_W) {
             copper = Add(copper, w.Pac_W.value_or(*w.P_W));
@@ -435,10 +443,15 @@ void Losses(Plan& plan, const Chain& c) {
             copperKnown = false;
         }
     }
-    if (copperKnown) plan.Pcopper_W = copper;
-    const auto density = catalogue::LossDensity(*plan.material, c.f, Divide(plan.deltaB_T, 2),
-                                                k::kWorkingTemperature_C);
-    if (density) plan.Pcore_W = Multiply(*density, Multiply(plan.core->Ve_mm3, 1e-9));
+    plan.Pcopper_W = copperKnown ? std::optional(copper) : std::nullopt;
+    const auto density =
+        catalogue::LossDensity(*plan.material, c.f, Divide(plan.deltaB_T, 2), celsius);
+    plan.Pcore_W = density ? std::optional(Multiply(*density, Multiply(plan.core->Ve_mm3, 1e-9)))
+                           : std::nullopt;
+}
+
+// The surface the losses leave by, from the core's area product.
+void Surface(Plan& plan) {
     const catalogue::Core& core = *plan.core;
     const bool potShaped = core.family == "RM" || core.family == "EP";
     const double Ks = potShaped ? k::kSurfaceCoefficientPot : k::kSurfaceCoefficientE;
@@ -449,9 +462,31 @@ void Losses(Plan& plan, const Chain& c) {
     const double window_cm2 = Multiply(plan.thermalWindow_mm2, 1e-2);
     plan.areaProduct_cm4 = Multiply(Multiply(core.Ae_mm2, 1e-2), window_cm2);
     plan.surface_cm2 = Multiply(Ks, SquareRoot(*plan.areaProduct_cm4));
-    if (!plan.Pcopper_W || !plan.Pcore_W) return;
-    const double loss = Add(*plan.Pcopper_W, *plan.Pcore_W);
-    plan.dT_K = Multiply(k::kRiseFactor, Power(Divide(loss, *plan.surface_cm2), k::kRiseExponent));
+}
+
+// The losses at the temperature they bring the transformer to: from the
+// design temperature, the copper's resistance and the core's loss are taken
+// at ambient plus the rise until it moves less than a hundredth of a kelvin.
+void Losses(Plan& plan, const Chain& c) {
+    Surface(plan);
+    double celsius = k::kWorkingTemperature_C;
+    for (plan.thermalSteps = 1; plan.thermalSteps <= kMostThermalSteps; ++plan.thermalSteps) {
+        LossesAt(plan, c, celsius);
+        if (!plan.Pcopper_W || !plan.Pcore_W) return;
+        const double loss = Add(*plan.Pcopper_W, *plan.Pcore_W);
+        plan.dT_K =
+            Multiply(k::kRiseFactor, Power(Divide(loss, *plan.surface_cm2), k::kRiseExponent));
+        const double reached = Add(plan.options.ambient_C, *plan.dT_K);
+        if (!(reached < kRunaway_C)) break;  // far past any insulation class: a runaway
+        const bool settled = std::abs(Subtract(reached, celsius)) < kSettled_K;
+        celsius = reached;
+        if (settled) {
+            plan.hot_C = celsius;
+            return;
+        }
+    }
+    plan.thermalSteps =
+        std::min(plan.thermalSteps, kMostThermalSteps);  // did not settle: a warning says so
 }
 
 // The clamp holds the drain at Vclamp (by default the reflected voltage and

@@ -97,7 +97,9 @@ struct Plan {
     std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
     InsulationPlan insulation;
     double fill = 0, build_mm = 0;
-    std::optional<double> Pcopper_W, Pcore_W, dT_K;
+    std::optional<double> Pcopper_W, Pcore_W, dT_K;  // at the temperature they reach
+    std::optional<double> hot_C;  // that temperature, where the iteration settled
+    int thermalSteps = 0;
     // What the temperature rise is reckoned from: the core's window Wa (the
     // bare core's, or the bobbin's where the data lacks it), the area product
     // Ae × Wa and the surface Ks × √Ap.

@@ -110,6 +110,10 @@ void WindingWarnings(Plan& plan) {
 }
 
 void OperatingWarnings(Plan& plan) {
+    if (plan.dT_K && !plan.hot_C) {
+        Add(plan, "temperature_runaway", Strength::Caution,
+            "损耗随温度上升而增加，温升迭代不收敛（热失控）；以上损耗与温升为最后一步的值。");
+    }
     if (plan.dT_K && *plan.dT_K > kHighestRise_K) {
         Add(plan, "temperature_rise_high", Strength::Caution,
             "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 50 K。");

@@ -70,9 +70,12 @@ std::string TemperatureText(const Plan& plan) {
     if (!plan.dT_K) return "—";
     const std::string window =
         plan.thermalWindowIsCores ? "磁芯窗口" : "骨架窗口（数据无磁芯窗口）";
+    const std::string settled =
+        plan.hot_C ? "，铜与磁芯按此温度计，迭代 " + std::to_string(plan.thermalSteps) + " 步"
+                   : "，迭代不收敛";
     return ReadableValue(*plan.dT_K, "K") + "（环境 " +
            ReadableValue(plan.options.ambient_C, "°C") + " 时约 " +
-           ReadableValue(plan.options.ambient_C + *plan.dT_K, "°C") +
+           ReadableValue(plan.options.ambient_C + *plan.dT_K, "°C") + settled +
            "；McLyman 表面积经验式：面积乘积 Ap = Ae × Wa = " +
            Optional(plan.areaProduct_cm4, "cm⁴") + "，Wa 取" + window + " " +
            ReadableValue(plan.thermalWindow_mm2, "mm²") +

@@ -523,5 +523,29 @@ TEST(PlanTest, TheMainsBarrierNarrowsTheWindingsAndThickensTheTape) {
     EXPECT_EQ(low.plan->insulation.margin_mm, 0);
 }
 
+// The losses are taken at the temperature they bring the transformer to: the
+// iteration's fixed point is ambient plus the rise its own losses give, the
+// copper's resistance there (0.393 %/K above the design's 100 °C).
+TEST(PlanTest, LossesSettleAtTheTemperatureTheyReach) {
+    for (const numtext::InputTexts& texts :
+         {numtext::InputTexts{"60", "373", "249", "100", "80", "24"},
+          numtext::InputTexts{"12", "375", "120", "65", "80", "12"}}) {
+        const PlanOutcome outcome = PlanFor(texts);
+        ASSERT_TRUE(outcome.plan && outcome.plan->hot_C && outcome.plan->dT_K);
+        const Plan& p = *outcome.plan;
+        EXPECT_NEAR(*p.hot_C, p.options.ambient_C + *p.dT_K, 0.01);
+        EXPECT_GT(p.thermalSteps, 1);
+        const double loss = *p.Pcopper_W + *p.Pcore_W;
+        EXPECT_NEAR(*p.dT_K, 450 * std::pow(loss / *p.surface_cm2, 0.826), 1e-9);
+        // The primary's resistance at that temperature, from the copper's resistivity.
+        const Winding& primary = p.windings[0];
+        const double rho = 1.0 / 58 * 1e-6 * (1 + 0.00393 * (*p.hot_C - 20));
+        const double length = *p.core->MLT_mm * 1e-3 * primary.turns;
+        const double area = primary.strands * Area(primary.wire->conductor_mm) * 1e-6;
+        // (within the iteration's last hundredth of a kelvin: 0.004 % of R)
+        EXPECT_NEAR(*primary.R_ohm, rho * length / area, 5e-5 * *primary.R_ohm);
+    }
+}
+
 }  // namespace
 }  // namespace flyback::winding
