@@ -184,6 +184,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Bool("fits", plan.fits)
         .Value("P_copper_W", plan.Pcopper_W)
         .Value("P_core_W", plan.Pcore_W)
+        .Value("P_core_sine_W", plan.PcoreSine_W)
         .Value("dT_K", plan.dT_K)
         .Value("T_hot_C", plan.hot_C)
         .Value("thermal_steps", plan.thermalSteps)

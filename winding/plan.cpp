@@ -7,6 +7,7 @@
 #include "record/readable.hpp"
 #include "runtime/arithmetic.hpp"
 #include "winding/ac_resistance.hpp"
+#include "winding/core_loss.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_warnings.hpp"
 
@@ -444,10 +445,13 @@ void LossesAt(Plan& plan, const Chain& c, double celsius) {
         }
     }
     plan.Pcopper_W = copperKnown ? std::optional(copper) : std::nullopt;
-    const auto density =
+    const double volume_m3 = Multiply(plan.core->Ve_mm3, 1e-9);
+    const auto sine =
         catalogue::LossDensity(*plan.material, c.f, Divide(plan.deltaB_T, 2), celsius);
-    plan.Pcore_W = density ? std::optional(Multiply(*density, Multiply(plan.core->Ve_mm3, 1e-9)))
-                           : std::nullopt;
+    plan.PcoreSine_W = sine ? std::optional(Multiply(*sine, volume_m3)) : std::nullopt;
+    const auto ramps = TriangleLossDensity(*plan.material, c.f, plan.deltaB_T, plan.atVmin.D,
+                                           plan.atVmin.D2, celsius);
+    plan.Pcore_W = ramps ? std::optional(Multiply(*ramps, volume_m3)) : std::nullopt;
 }
 
 // The surface the losses leave by, from the core's area product.

@@ -98,7 +98,8 @@ struct Plan {
     InsulationPlan insulation;
     double fill = 0, build_mm = 0;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;  // at the temperature they reach
-    std::optional<double> hot_C;  // that temperature, where the iteration settled
+    std::optional<double> PcoreSine_W;  // the core's loss as a sine of the same swing would give
+    std::optional<double> hot_C;        // that temperature, where the iteration settled
     int thermalSteps = 0;
     // What the temperature rise is reckoned from: the core's window Wa (the
     // bare core's, or the bobbin's where the data lacks it), the area product

@@ -277,7 +277,8 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
          ReadableValue(plan.fill, "") + "（上限 " + ReadableValue(plan.options.fillMax, "") + "）"},
         {"铜损", Optional(plan.Pcopper_W, "W") + "（含交流电阻，Dowell 模型按各次谐波）"},
         {"交流电阻", AcText(plan)},
-        {"磁芯损耗", Optional(plan.Pcore_W, "W")},
+        {"磁芯损耗", Optional(plan.Pcore_W, "W") + "（iGSE 按三角磁通；同幅正弦为 " +
+                         Optional(plan.PcoreSine_W, "W") + "）"},
         {"温升", TemperatureText(plan)},
         {"RCD 钳位", ClampText(plan.clamp)},
         {"整流管反向电压",
