@@ -39,7 +39,7 @@ READ_AS_IT_IS = {
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
     "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "IIIa", "IIIb", "m", "kV", "s",
-    "Tecroll", "Fr", "Dowell", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F"}
+    "Tecroll", "Fr", "Dowell", "iGSE", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F"}
 CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2_0": "磁芯型号",
             "Text2_6": "初级电感量", "Text2_5": "晶体管电流Isc"}
 

@@ -58,7 +58,7 @@ bool ReadAsItIs(const QString& word) {
         "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC", "MB",   "L",      "J",
         "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ", "µs",   "µF",     "µm",
         "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II", "IIIa", "IIIb",   "m",
-        "kV",   "Tecroll", "s",        "Fr",   "Dowell"};
+        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE"};
     return kWords.contains(word);
 }
 
