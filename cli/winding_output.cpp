@@ -176,6 +176,8 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("Bpk_limit_T", plan.BpkLimit_T)
         .Value("Bsat_100C_T", plan.Bsat100_T)
         .Value("gap_mm", plan.gap_mm)
+        .Value("gap_plain_mm", plan.gapPlain_mm)
+        .Value("fringing_factor", plan.fringing)
         .Value("AL_nH", plan.AL_nH)
         .Value("skin_depth_mm", plan.skinDepth_mm)
         .Raw("windings", WindingsJson(plan))

@@ -32,6 +32,7 @@ constexpr double kSafetyExtraLowVoltage = 60;
 constexpr double kSettled_K = 0.01;
 constexpr int kMostThermalSteps = 50;
 constexpr double kRunaway_C = 400;
+constexpr int kMostGapSteps = 50;
 
 struct PlanLimit {
     std::string message;
@@ -528,12 +529,34 @@ void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
     if (in.material.Bsat_100C_mT) plan.Bsat100_T = Divide(*in.material.Bsat_100C_mT, 1000);
 }
 
+// McLyman's fringing flux factor for a gap in the centre leg (Colonel Wm. T.
+// McLyman, "Transformer and Inductor Design Handbook", 3rd ed., chapter 8):
+// F = 1 + lg ÷ √Ae × ln(2G ÷ lg), G the window's height along the leg. The
+// fringing flux adds to the gap's, so the gap that gives Lp is wider by it.
+double FringingFactor(double gap_m, double Ae_m2, double windowHeight_m) {
+    if (!(gap_m > 0)) return 1;
+    return std::max(1.0, Add(1, Multiply(Divide(gap_m, SquareRoot(Ae_m2)),
+                                         std::log(Divide(Multiply(2, windowHeight_m), gap_m)))));
+}
+
 void Gap(Plan& plan, const PlanInput& in, double Ae_m2) {
     const double Np2 = Multiply(plan.Np, plan.Np);
     plan.AL_nH = Multiply(Divide(plan.Lp_H, Np2), 1e9);
-    double gap_m = Divide(Multiply(Multiply(k::kMu0, Np2), Ae_m2), plan.Lp_H);
-    if (in.material.mu_i)
-        gap_m = Subtract(gap_m, Divide(Multiply(plan.core->le_mm, 1e-3), *in.material.mu_i));
+    const double air = Divide(Multiply(Multiply(k::kMu0, Np2), Ae_m2), plan.Lp_H);
+    const double ferrite =
+        in.material.mu_i ? Divide(Multiply(plan.core->le_mm, 1e-3), *in.material.mu_i) : 0;
+    double gap_m = Subtract(air, ferrite);
+    plan.gapPlain_mm = Multiply(gap_m, 1e3);
+    const double height_m =
+        Multiply(plan.core->coreWindowHeight_mm.value_or(plan.core->winding_width_mm), 1e-3);
+    // gap = air × F(gap) − ferrite, to a nanometre; it settles in a few steps.
+    for (int step = 0; step < kMostGapSteps && gap_m > 0; ++step) {
+        plan.fringing = FringingFactor(gap_m, Ae_m2, height_m);
+        const double next = Subtract(Multiply(air, plan.fringing), ferrite);
+        const bool settled = std::abs(Subtract(next, gap_m)) < 1e-9;
+        gap_m = next;
+        if (settled) break;
+    }
     plan.gap_mm = Multiply(gap_m, 1e3);
 }
 

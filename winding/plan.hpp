@@ -92,7 +92,9 @@ struct Plan {
     std::vector<OutputResult> outputs;  // the regulated one first
     double Bpk_T = 0, BpkLimit_T = 0;   // at Ipk, and at 1.3 × Ipk
     std::optional<double> Bsat100_T;
-    double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total
+    double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total, fringing counted
+    double gapPlain_mm = 0;        // the same without the fringing flux
+    double fringing = 1;           // McLyman's factor at that gap
     double skinDepth_mm = 0;
     std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
     InsulationPlan insulation;

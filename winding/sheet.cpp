@@ -63,7 +63,8 @@ std::string SaturationText(const Plan& plan) {
 std::string GapText(const Plan& plan) {
     const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
     return ReadableValue(plan.gap_mm, "mm") + "（中柱总计；两半各磨 " + half + "，或三柱垫片 " +
-           half + "）；未计边缘磁通：按 AL 实测修磨";
+           half + "）；计边缘磁通（McLyman 系数 F = " + ReadableValue(plan.fringing, "") +
+           "），不计时 " + ReadableValue(plan.gapPlain_mm, "mm") + "；按 AL 实测修磨";
 }
 
 std::string TemperatureText(const Plan& plan) {

@@ -547,5 +547,22 @@ TEST(PlanTest, LossesSettleAtTheTemperatureTheyReach) {
     }
 }
 
+// The gap with McLyman's fringing factor F = 1 + lg/√Ae × ln(2G/lg) gives Lp
+// back with the fringing flux counted, and is wider than the plain gap by it.
+TEST(PlanTest, TheGapCountsItsFringingFlux) {
+    const PlanOutcome outcome = PlanFor({"60", "373", "249", "100", "80", "24"});
+    ASSERT_TRUE(outcome.plan);
+    const Plan& p = *outcome.plan;
+    const double mu0 = 4e-7 * std::numbers::pi * 1.00000000055;
+    const double Ae = p.core->Ae_mm2 * 1e-6, lg = p.gap_mm * 1e-3;
+    const double G = p.core->coreWindowHeight_mm.value_or(p.core->winding_width_mm) * 1e-3;
+    const double F = 1 + lg / std::sqrt(Ae) * std::log(2 * G / lg);
+    EXPECT_NEAR(p.fringing, F, 1e-6);
+    const double ferrite = p.core->le_mm * 1e-3 / *p.material->mu_i;
+    EXPECT_NEAR(mu0 * p.Np * p.Np * Ae * F / (lg + ferrite), p.Lp_H, 1e-6 * p.Lp_H);
+    EXPECT_GT(p.gap_mm, p.gapPlain_mm);
+    EXPECT_GT(F, 1);
+}
+
 }  // namespace
 }  // namespace flyback::winding
