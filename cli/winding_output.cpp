@@ -194,6 +194,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("area_product_cm4", plan.areaProduct_cm4)
         .Value("surface_cm2", plan.surface_cm2)
         .Raw("clamp", ClampJson(plan.clamp))
+        .Value("L_leakage_build_H", plan.buildLeakage_H)
         .Value("V_rectifier_V", plan.Vrectifier_V)
         .Value("I_cap_rms_A", plan.IcapRms_A)
         .Value("V_switch_V", plan.Vswitch_V)

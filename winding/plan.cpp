@@ -431,6 +431,41 @@ void Insulate(Plan& plan, const PlanInput& in) {
         Subtract(plan.core->winding_width_mm, Multiply(2, plan.insulation.margin_mm));
 }
 
+// The leakage inductance of the build, referred to the primary: the
+// one-dimensional field across the window with the secondaries shorted, the
+// windings as current sheets (the primary's ampere-turns rising through it,
+// each secondary's share, by its output power, falling through it; an
+// unloaded bias winding carries none), tape as field alone:
+// Llk = μ0 × MLT ÷ bw × ∫ N(x)² dx, for primary then secondary the familiar
+// μ0 Np² MLT ÷ bw × (h_p ÷ 3 + h_gap + h_s ÷ 3).
+std::optional<double> BuildLeakage(const Plan& plan) {
+    if (!plan.core->MLT_mm || !(plan.insulation.width_mm > 0)) return std::nullopt;
+    double outputs = 0;
+    for (const OutputResult& out : plan.outputs)
+        outputs = Add(outputs, Multiply(out.set.V, out.set.I_A));
+    double mmf = 0, integral = 0;  // ampere-turns per ampere of primary current; turns² × m
+    for (const Winding& w : plan.windings) {
+        const double gap_m = Multiply(w.tapeBefore_mm, 1e-3);
+        integral = Add(integral, Multiply(Multiply(mmf, mmf), gap_m));
+        double change = 0;
+        if (w.role == Role::Primary) change = w.turns;
+        if (w.role == Role::Secondary && outputs > 0) {
+            const OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
+            change = -Multiply(plan.Np, Divide(Multiply(out.set.V, out.set.I_A), outputs));
+        }
+        const double next = Add(mmf, change);
+        const double height_m = Multiply(w.height_mm, 1e-3);
+        // A linear rise from mmf to next: h × (a² + ab + b²) ÷ 3.
+        integral = Add(integral,
+                       Divide(Multiply(height_m, Add(Add(Multiply(mmf, mmf), Multiply(mmf, next)),
+                                                     Multiply(next, next))),
+                              3));
+        mmf = next;
+    }
+    return Divide(Multiply(Multiply(k::kMu0, Multiply(*plan.core->MLT_mm, 1e-3)), integral),
+                  Multiply(plan.insulation.width_mm, 1e-3));
+}
+
 // The copper and core losses with the copper and the core at `celsius`.
 void LossesAt(Plan& plan, const Chain& c, double celsius) {
     double copper = 0;
@@ -604,6 +639,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     Insulate(plan, in);
     Windings(plan, in);
     Build(plan);
+    plan.buildLeakage_H = BuildLeakage(plan);
     Losses(plan, c);
     ClampAndStresses(plan, in);
     return plan;

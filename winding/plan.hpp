@@ -99,6 +99,9 @@ struct Plan {
     std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
     InsulationPlan insulation;
     double fill = 0, build_mm = 0;
+    // The leakage inductance the build gives, referred to the primary; none
+    // without a mean turn length. (The clamp is reckoned with the option's.)
+    std::optional<double> buildLeakage_H;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;  // at the temperature they reach
     std::optional<double> PcoreSine_W;  // the core's loss as a sine of the same swing would give
     std::optional<double> hot_C;        // that temperature, where the iteration settled

@@ -282,6 +282,11 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
                          Optional(plan.PcoreSine_W, "W") + "）"},
         {"温升", TemperatureText(plan)},
         {"RCD 钳位", ClampText(plan.clamp)},
+        {"漏感（由绕组结构）",
+         plan.buildLeakage_H ? ReadableValue(*plan.buildLeakage_H, "H") + "（" +
+                                   ReadableValue(*plan.buildLeakage_H / plan.Lp_H * 100, "%") +
+                                   " × Lp'；一维磁动势，次级短路；钳位按选项的漏感）"
+                             : std::string("—")},
         {"整流管反向电压",
          PerOutput(plan, [](const OutputResult& o) { return ReadableValue(o.Vrectifier_V, "V"); })},
         {"输出电容纹波电流",

@@ -564,5 +564,24 @@ TEST(PlanTest, TheGapCountsItsFringingFlux) {
     EXPECT_GT(F, 1);
 }
 
+// Primary then secondary: the build's leakage is μ0 Np² MLT ÷ bw × (h_p ÷ 3 +
+// h_gap + h_s ÷ 3); an unloaded bias winding outside them adds nothing.
+TEST(PlanTest, LeakageFromTheBuild) {
+    const numtext::InputTexts texts{"60", "373", "249", "100", "80", "24"};
+    Options bias;
+    bias.Vaux_V = 15;
+    for (const Options& options : {Options{}, bias}) {
+        const PlanOutcome outcome = PlanFor(texts, options);
+        ASSERT_TRUE(outcome.plan && outcome.plan->buildLeakage_H);
+        const Plan& p = *outcome.plan;
+        const Winding &primary = p.windings[0], &secondary = p.windings[1];
+        const double mu0 = 4e-7 * std::numbers::pi * 1.00000000055;
+        const double expected =
+            mu0 * p.Np * p.Np * *p.core->MLT_mm * 1e-3 / (p.insulation.width_mm * 1e-3) *
+            (primary.height_mm / 3 + secondary.tapeBefore_mm + secondary.height_mm / 3) * 1e-3;
+        EXPECT_NEAR(*p.buildLeakage_H, expected, 1e-9 * expected);
+    }
+}
+
 }  // namespace
 }  // namespace flyback::winding
