@@ -86,6 +86,7 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--pollution", f.pollution, "with --winding: the pollution degree, 1-3 (2)");
     add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
     add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
+    add("--order", f.order, "with --winding: the winding order, P-S-B, P-B-S or P-S-P (P-S-B)");
     add("--construction", f.construction,
         "with --winding: margin (margin-wound) or tiw (triple-insulated secondary)");
 }
@@ -139,6 +140,15 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
         o.tripleInsulatedSecondary = f.construction == "tiw";
     }
     if (!f.materialGroup.empty()) i.group = f.materialGroup;
+    if (!f.order.empty()) {
+        bool known = false;
+        for (std::size_t n = 0; n < std::size(winding::kOrderNames); ++n) {
+            if (f.order != winding::kOrderNames[n]) continue;
+            o.order = static_cast<winding::Order>(n);
+            known = true;
+        }
+        if (!known) return "--order must be P-S-B, P-B-S or P-S-P";
+    }
     double value = 0;
     if (!f.mainsVrms.empty()) {
         if (std::string line = ReadChoiceNumber("--mains-vrms", f.mainsVrms, value); !line.empty())

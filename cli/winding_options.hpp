@@ -19,6 +19,7 @@ struct WindingFlags {
     std::string bias, vor, vdsRating, derating, dmax, krp, lp, turns, clamp, ilimit;
     // The insulation between primary and secondary.
     std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
+    std::string order;
 };
 
 // Adds --winding and its options, each of which needs it.

@@ -121,11 +121,7 @@ std::string InsulationJson(const Plan& plan) {
         .Value("test_voltage_V", r ? std::optional(r->testVoltage_V.value) : std::nullopt)
         .Value("margin_mm", i.margin_mm)
         .Value("width_mm", i.width_mm)
-        .Value("tape_layers_ps",
-               plan.windings.size() > 1
-                   ? std::optional<double>(std::round(plan.windings[1].tapeBefore_mm /
-                                                      insulation::PlanTape().thickness_mm))
-                   : std::nullopt)
+        .Value("tape_layers_ps", r && !i.tripleInsulated ? r->tapeLayers : 1)
         .Value("tape_mm", insulation::PlanTape().thickness_mm)
         .Text("construction", i.tripleInsulated ? "tiw" : "margin");
     return json;
@@ -204,6 +200,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("outputs", OutputsJson(plan))
         .Raw("choices", ChoicesJson(plan))
         .Raw("insulation", InsulationJson(plan))
+        .Text("order", winding::kOrderNames[static_cast<int>(plan.options.order)])
         .Raw("warnings", WarningsJson(plan));
 }
 

@@ -126,7 +126,7 @@
             // the option's name.
             const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
                            'leakage', 'ambient', 'tiw', 'insulation', 'mains', 'pollution', 'group',
-                           'altitude'];
+                           'altitude', 'order'];
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')
                 : name === 'tiw' ? (o.tiw ? '1' : '') : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();

@@ -291,7 +291,16 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     }
     o.tripleInsulatedSecondary = Text(9) == "1";
     if (!problem) problem = winding::CheckOptions(o, Parts());
-    const int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
+    int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
+    // Text 15: the winding order, 0 to 2 (empty: primary, secondary, bias).
+    if (!Text(15).empty()) {
+        const auto order = flyback::runtime::ReadWholeNumber(Text(15));
+        if (order && (*order == 0 || *order == 1 || *order == 2)) {
+            o.order = static_cast<winding::Order>(static_cast<int>(*order));
+        } else if (insulationBox < 0 && !problem) {
+            insulationBox = 15;
+        }
+    }
     int box = -1;  // the text the problem is in
     using Kind = winding::OptionProblem::Kind;
     if (problem.kind == Kind::UnknownCore) box = 0;

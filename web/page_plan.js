@@ -111,7 +111,7 @@ window.FlybackPage.plan = function (page) {
         density: $('OptDensity'), fill: $('OptFill'), vaux: $('OptVaux'),
         leakage: $('OptLeakage'), ambient: $('OptAmbient'), insulation: $('OptInsulation'),
         mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
-        altitude: $('OptAltitude'),
+        altitude: $('OptAltitude'), order: $('OptOrder'),
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -128,7 +128,7 @@ window.FlybackPage.plan = function (page) {
     const defaults = {
         core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
         fill: parts.fill, vaux: '', leakage: parts.leakage, ambient: parts.ambient,
-        insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000',
+        insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
     };
     const kStore = 'flyback-designer.winding';
     function readStore() {

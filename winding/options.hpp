@@ -23,6 +23,13 @@ struct Insulation {
     double altitude_m = 2000;
 };
 
+// The order the windings are wound in, from the centre leg out: primary,
+// secondaries, bias (P-S-B); the bias winding between as a shield (P-B-S);
+// the primary split in two halves in series around the secondaries (P-S-P,
+// the bias outside).
+enum class Order { PSB, PBS, PSP };
+inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P"};
+
 // What the engineer chooses for the winding plan; the defaults are those of a
 // usual offline flyback on a power ferrite.
 struct Options {
@@ -38,6 +45,7 @@ struct Options {
     bool tripleInsulatedSecondary = false;  // else margin-wound
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
+    Order order = Order::PSB;
 };
 
 // The options that are numbers.

@@ -333,24 +333,52 @@ void Outputs(Plan& plan, const PlanInput& in) {
     }
 }
 
-void Windings(Plan& plan, const PlanInput& in) {
+// The windings in the order they are wound, from the centre leg out.
+std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
     Winding primary = NewWinding(Role::Primary, plan.Np);
     Carries(primary, TrapezoidRms(plan.Ipk_A, plan.Ivalley_A, plan.Dmax), plan.Ipk_A);
-    plan.windings = {primary};
+    std::vector<Winding> secondaries;
     for (std::size_t i = 0; i < plan.outputs.size(); ++i) {
         const OutputResult& out = plan.outputs[i];
         Winding secondary = NewWinding(Role::Secondary, out.turns, static_cast<int>(i));
         Carries(secondary, out.Irms_A, out.Ipeak_A);
-        plan.windings.push_back(secondary);
+        secondaries.push_back(secondary);
     }
+    std::vector<Winding> bias;
     if (plan.Naux) {
-        Winding bias = NewWinding(Role::Bias, *plan.Naux);
+        bias.push_back(NewWinding(Role::Bias, *plan.Naux));
         if (in.design.choices.biasI_A > 0) {
             const Trapezoid current = SecondaryCurrent(in.design.choices.biasI_A, plan.atVmin);
-            Carries(bias, current.rms, current.peak);
+            Carries(bias.back(), current.rms, current.peak);
         }
-        plan.windings.push_back(bias);
     }
+    std::vector<Winding> order;
+    const auto add = [&](const std::vector<Winding>& ws) {
+        order.insert(order.end(), ws.begin(), ws.end());
+    };
+    switch (in.options.order) {
+        case Order::PSB:
+            add({primary}), add(secondaries), add(bias);
+            break;
+        case Order::PBS:
+            add({primary}), add(bias), add(secondaries);
+            break;
+        case Order::PSP: {
+            // Two halves in series, the inner one the larger by a turn if odd.
+            Winding inner = primary, outer = primary;
+            inner.turns = (plan.Np + 1) / 2;
+            outer.turns = plan.Np / 2;
+            inner.half = 1;
+            outer.half = 2;
+            add({inner}), add(secondaries), add({outer}), add(bias);
+            break;
+        }
+    }
+    return order;
+}
+
+void Windings(Plan& plan, const PlanInput& in) {
+    plan.windings = InOrder(plan, in);
 
     const auto enamelled = WiresOfKind(in.parts, catalogue::WireKind::Enamelled);
     const auto tripleInsulated = WiresOfKind(in.parts, catalogue::WireKind::TripleInsulated);
@@ -724,11 +752,13 @@ std::string InsulationProblem(const Insulation& o) {
 
 std::string WindingName(const Winding& w) {
     const std::string name(RoleName(w.role));
+    if (w.half > 0) return name + " " + std::to_string(w.half);
     return w.role == Role::Secondary ? name + " " + std::to_string(w.output + 1) : name;
 }
 
 std::string WindingCaption(const Plan& plan, const Winding& w) {
     std::string caption(RoleCaption(w.role));
+    if (w.half > 0) return caption + " " + std::to_string(w.half);
     if (w.role != Role::Secondary || plan.outputs.size() < 2) return caption;
     return caption + " " + std::to_string(w.output + 1);
 }

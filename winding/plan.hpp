@@ -23,6 +23,7 @@ enum class Role { Primary, Secondary, Bias };
 struct Winding {
     Role role = Role::Primary;
     int output = 0;  // a secondary's output, from 0 (the regulated one)
+    int half = 0;    // of a primary split in two (P-S-P): 1 or 2; 0 when whole
     int turns = 0;
     // None for a bias winding without a load.
     std::optional<double> Irms_A, Ipeak_A, J_A_mm2, R_ohm, P_W;  // P_W at DC resistance

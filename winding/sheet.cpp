@@ -365,6 +365,7 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"环境温度", ReadableValue(o.ambient_C, "°C")},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };
+    lines.push_back({"绕制顺序", std::string(kOrderNames[static_cast<int>(o.order)])});
     lines.push_back({"绝缘", o.insulation.grade
                                  ? std::string(insulation::GradeCaption(*o.insulation.grade))
                                  : std::string("按输入（电网供电为加强）")});

@@ -66,7 +66,7 @@ constexpr auto kCore = "winding/core", kFamilies = "winding/families",
                kMaterial = "winding/material", kTiw = "winding/tiw";
 constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kPollution = "winding/pollution", kGroup = "winding/materialGroup",
-               kAltitude = "winding/altitude";
+               kAltitude = "winding/altitude", kOrder = "winding/order";
 
 // Where each number option is kept, held as the plan holds it (the leakage as
 // a fraction), in the table's order.
@@ -357,10 +357,16 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     altitude_->setSuffix(QStringLiteral(" m"));
     altitude_->setValue(i.altitude_m);
     altitude_->setKeyboardTracking(false);
+    order_ = new QComboBox;
+    order_->addItems({QStringLiteral("绕制顺序 初级-次级-辅助"),
+                      QStringLiteral("绕制顺序 初级-辅助-次级"),
+                      QStringLiteral("绕制顺序 初级分半夹次级")});
+    order_->setCurrentIndex(static_cast<int>(o.order));
+    order_->setAccessibleName(QStringLiteral("绕制顺序"));
     auto* row = new QWidget;
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
-    for (QComboBox* box : {insulation_, pollution_, group_}) {
+    for (QComboBox* box : {insulation_, pollution_, group_, order_}) {
         connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
     }
     for (QDoubleSpinBox* box : {mains_, altitude_}) {
@@ -368,7 +374,7 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     }
     for (QWidget* widget : {static_cast<QWidget*>(insulation_), static_cast<QWidget*>(mains_),
                             static_cast<QWidget*>(pollution_), static_cast<QWidget*>(group_),
-                            static_cast<QWidget*>(altitude_)}) {
+                            static_cast<QWidget*>(altitude_), static_cast<QWidget*>(order_)}) {
         line->addWidget(widget);
     }
     line->addStretch();
@@ -399,6 +405,7 @@ winding::Options WindingWindow::Options() const {
     o.insulation.pollution = pollution_->currentIndex() + 1;
     o.insulation.group = group_->currentData().toString().toStdString();
     o.insulation.altitude_m = altitude_->value();
+    o.order = static_cast<winding::Order>(order_->currentIndex());
     return o;
 }
 
@@ -492,6 +499,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     if (QStringList{"I", "II", "IIIa", "IIIb"}.contains(group))
         o.insulation.group = group.toStdString();
     o.insulation.altitude_m = std::clamp(s.value(kAltitude, 2000.0).toDouble(), 0.0, 5000.0);
+    o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, 2));
     return o;
 }
 
@@ -513,6 +521,7 @@ void SaveWindingOptions(const winding::Options& o) {
     s.setValue(kPollution, o.insulation.pollution);
     s.setValue(kGroup, FromUtf8(o.insulation.group));
     s.setValue(kAltitude, o.insulation.altitude_m);
+    s.setValue(kOrder, static_cast<int>(o.order));
 }
 
 }  // namespace flyback::window

@@ -344,7 +344,7 @@ TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
     EXPECT_NE(html.find(kPremise), std::string::npos);
     const std::string tsv = TabSeparated(none, {});
     EXPECT_NE(tsv.find("错误\t计算没有完成<b>"), std::string::npos);
-    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 13);  // title, 11 options, error
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 14);  // title, 12 options, error
 }
 
 // A frequency typed in Hz into the kHz box still gets a plan, of the number as
@@ -580,6 +580,51 @@ TEST(PlanTest, LeakageFromTheBuild) {
             mu0 * p.Np * p.Np * *p.core->MLT_mm * 1e-3 / (p.insulation.width_mm * 1e-3) *
             (primary.height_mm / 3 + secondary.tapeBefore_mm + secondary.height_mm / 3) * 1e-3;
         EXPECT_NEAR(*p.buildLeakage_H, expected, 1e-9 * expected);
+    }
+}
+
+// The order from the centre leg out, the tape each boundary needs (three
+// layers where the primary side meets the secondary, one within a side), and
+// the split primary's leakage, its field halved either side of the secondary:
+// about a quarter of primary-then-secondary on the same core, and less copper
+// loss, each half a portion of fewer layers.
+TEST(PlanTest, TheWindingOrderSetsTapeLeakageAndProximity) {
+    const numtext::InputTexts texts{"60", "373", "249", "100", "80", "24"};
+    const struct {
+        Order order;
+        std::vector<std::string> names;
+        std::vector<int> layersBefore;  // tape layers before each winding after the first
+    } cases[] = {
+        {Order::PSB, {"primary", "secondary 1", "bias"}, {3, 3}},
+        {Order::PBS, {"primary", "bias", "secondary 1"}, {1, 3}},
+        {Order::PSP, {"primary 1", "secondary 1", "primary 2", "bias"}, {3, 3, 1}},
+    };
+    std::optional<double> leakagePS, copperPS;
+    for (const auto& c : cases) {
+        Options options;
+        options.Vaux_V = 15;
+        options.core = "PQ26/25";
+        options.order = c.order;
+        const PlanOutcome outcome = PlanFor(texts, options);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const Plan& p = *outcome.plan;
+        ASSERT_EQ(p.windings.size(), c.names.size());
+        int primaryTurns = 0;
+        for (std::size_t i = 0; i < p.windings.size(); ++i) {
+            EXPECT_EQ(WindingName(p.windings[i]), c.names[i]);
+            if (p.windings[i].role == Role::Primary) primaryTurns += p.windings[i].turns;
+            if (i > 0) {
+                EXPECT_NEAR(p.windings[i].tapeBefore_mm, c.layersBefore[i - 1] * 0.06, 1e-12)
+                    << c.names[i];
+            }
+        }
+        EXPECT_EQ(primaryTurns, p.Np);
+        if (c.order == Order::PSB) leakagePS = p.buildLeakage_H, copperPS = p.Pcopper_W;
+        if (c.order == Order::PSP) {
+            EXPECT_GT(*p.buildLeakage_H / *leakagePS, 0.2);
+            EXPECT_LT(*p.buildLeakage_H / *leakagePS, 0.4);
+            EXPECT_LT(*p.Pcopper_W, *copperPS);
+        }
     }
 }
 
