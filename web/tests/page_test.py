@@ -412,6 +412,10 @@ class PageTest(unittest.TestCase):
                          for row in self.rows("WindingLines")}
         self.assertIn("耐压测试", lines())
         self.assertTrue(lines()["耐压测试"].startswith("5 kV"))
+        Select(self.box("OptOrder")).select_by_value("2")  # the primary split around the secondary
+        names = [row.find_element(By.TAG_NAME, "td").text for row in self.rows("WindingTable")]
+        self.assertEqual(names, ["初级 1", "次级", "初级 2"])
+        Select(self.box("OptOrder")).select_by_value("0")
         Select(self.box("OptInsulation")).select_by_value("0")
         self.assertNotIn("耐压测试", lines())
         self.assertEqual(self.rows("WindingTable")[0].find_elements(By.TAG_NAME, "td")[1].text,

@@ -160,6 +160,16 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
         QCOMPARE(QSettings().value("winding/insulation").toInt(), 1);
         plan->insulation()->setCurrentIndex(0);
+        bool ordered = false;
+        for (QComboBox* box : plan->findChildren<QComboBox*>()) {
+            if (box->accessibleName() != "绕制顺序") continue;
+            ordered = true;
+            box->setCurrentIndex(2);  // the primary split around the secondary
+            QCOMPARE(plan->windings()->item(0, 0)->text(), QString("初级 1"));
+            QCOMPARE(plan->windings()->item(2, 0)->text(), QString("初级 2"));
+            box->setCurrentIndex(0);
+        }
+        QVERIFY(ordered);
         QVERIFY(plan->buildPicture()->renderer()->isValid());
         // At their own size: the text as large as the window's, not shrunk.
         QCOMPARE(plan->buildPicture()->size(), plan->buildPicture()->renderer()->defaultSize());
