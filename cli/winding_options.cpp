@@ -4,6 +4,7 @@
 
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
+#include "winding/physics.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -166,11 +167,19 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
         if (value != 1 && value != 2 && value != 3) return "--pollution must be 1, 2 or 3";
         i.pollution = static_cast<int>(value);
     }
-    if (i.group != "I" && i.group != "II" && i.group != "IIIa" && i.group != "IIIb")
-        return "--material-group must be I, II, IIIa or IIIb";
-    if (!(i.altitude_m >= 0 && i.altitude_m <= 5000)) return "--altitude must be from 0 to 5000 m";
-    if (i.mains_Vrms && !(*i.mains_Vrms > 0 && *i.mains_Vrms <= 1000))
-        return "--mains-vrms must be above 0 and at most 1000 V";
+    using Problem = insulation::ConditionProblem;
+    switch (winding::CheckInsulation(i)) {
+        case Problem::None:
+            return {};
+        case Problem::Pollution:
+            return "--pollution must be 1, 2 or 3";
+        case Problem::Group:
+            return "--material-group must be I, II, IIIa or IIIb";
+        case Problem::Altitude:
+            return "--altitude must be from 0 to 5000 m";
+        case Problem::Mains:
+            return "--mains-vrms must be above 0 and at most 1000 V";
+    }
     return {};
 }
 
@@ -179,12 +188,12 @@ std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
     if (std::string conflict = ConflictLine(f); !conflict.empty()) return conflict;
     Choices& c = o.choices;
     for (const std::string& text : f.outputs) {
-        const std::optional<OutputLoad> load = ReadOutputLoad(text, 0.5);
+        const std::optional<OutputLoad> load = ReadOutputLoad(text, physics::kRectifierDrop);
         if (!load) return "--output: \"" + text + "\" is not V:I or V:I:VF";
         c.outputs.push_back(*load);
     }
     if (!f.bias.empty()) {
-        const std::optional<OutputLoad> load = ReadOutputLoad(f.bias, 0.7);
+        const std::optional<OutputLoad> load = ReadOutputLoad(f.bias, physics::kBiasDiodeDrop);
         if (!load) return "--bias: \"" + f.bias + "\" is not V:I or V:I:VF";
         o.Vaux_V = load->V;
         c.biasI_A = load->I_A;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace flyback::insulation {
@@ -173,13 +174,35 @@ std::string_view GradeCaption(Grade grade) {
     return {};
 }
 
-std::string ConditionsProblem(const Conditions& c) {
-    if (!(c.pollution >= 1 && c.pollution <= 3)) return "污染等级须为 1、2 或 3。";
-    if (c.group != "I" && c.group != "II" && c.group != "IIIa" && c.group != "IIIb")
-        return "材料组须为 I、II、IIIa 或 IIIb。";
-    if (!(c.altitude_m >= 0 && c.altitude_m <= 5000)) return "海拔须在 0 至 5000 m 之间。";
-    if (!(c.mains_Vrms > 0 && c.mains_Vrms <= 1000)) return "电网电压须在 0 至 1000 V 之间。";
+ConditionProblem CheckConditions(const Conditions& c) {
+    if (!(c.pollution >= 1 && c.pollution <= 3)) return ConditionProblem::Pollution;
+    if (std::find(std::begin(kMaterialGroups), std::end(kMaterialGroups), c.group) ==
+        std::end(kMaterialGroups)) {
+        return ConditionProblem::Group;
+    }
+    if (!(c.altitude_m >= 0 && c.altitude_m <= 5000)) return ConditionProblem::Altitude;
+    if (!(c.mains_Vrms > 0 && c.mains_Vrms <= 1000)) return ConditionProblem::Mains;
+    return ConditionProblem::None;
+}
+
+std::string ConditionProblemCaption(ConditionProblem problem) {
+    switch (problem) {
+        case ConditionProblem::None:
+            return {};
+        case ConditionProblem::Pollution:
+            return "污染等级须为 1、2 或 3。";
+        case ConditionProblem::Group:
+            return "材料组须为 I、II、IIIa 或 IIIb。";
+        case ConditionProblem::Altitude:
+            return "海拔须在 0 至 5000 m 之间。";
+        case ConditionProblem::Mains:
+            return "电网电压须在 0 至 1000 V 之间。";
+    }
     return {};
+}
+
+std::string ConditionsProblem(const Conditions& c) {
+    return ConditionProblemCaption(CheckConditions(c));
 }
 
 std::string TapeCaption(const Tape& tape) {

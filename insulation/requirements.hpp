@@ -48,7 +48,16 @@ struct Requirements {
     int tapeLayers = 1;    // of it, as the thin-sheet rules want for the test voltage
 };
 
-// What is wrong with the conditions, in Chinese; empty when they can be looked up.
+// The material groups the creepage tables are read by, best first.
+inline constexpr std::string_view kMaterialGroups[] = {"I", "II", "IIIa", "IIIb"};
+
+// Which condition lies beyond the tables, as data; each front end words it.
+enum class ConditionProblem { None, Pollution, Group, Altitude, Mains };
+ConditionProblem CheckConditions(const Conditions& conditions);
+
+// A problem as the window and the page say it: "海拔须在 0 至 5000 m 之间。";
+// empty for none. ConditionsProblem words the conditions' first problem.
+std::string ConditionProblemCaption(ConditionProblem problem);
 std::string ConditionsProblem(const Conditions& conditions);
 
 // The requirements for `conditions`, from the tables (IEC 62368-1; the mains

@@ -25,6 +25,7 @@
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
+#include "winding/physics.hpp"
 #include "winding/sheet.hpp"
 
 namespace {
@@ -252,15 +253,20 @@ int ReadInsulation(winding::Insulation& i) {
         if (!altitude) return 14;
         i.altitude_m = *altitude;
     }
-    if (winding::InsulationProblem(i).empty()) return -1;
-    flyback::insulation::Conditions probe;
-    probe.pollution = i.pollution;
-    if (!flyback::insulation::ConditionsProblem(probe).empty()) return 12;
-    probe.group = i.group;
-    if (!flyback::insulation::ConditionsProblem(probe).empty()) return 13;
-    probe.altitude_m = i.altitude_m;
-    if (!flyback::insulation::ConditionsProblem(probe).empty()) return 14;
-    return 11;
+    using Problem = flyback::insulation::ConditionProblem;
+    switch (winding::CheckInsulation(i)) {
+        case Problem::None:
+            return -1;
+        case Problem::Mains:
+            return 11;
+        case Problem::Pollution:
+            return 12;
+        case Problem::Group:
+            return 13;
+        case Problem::Altitude:
+            return 14;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -365,7 +371,7 @@ int ReadChoices(winding::Choices& c) {
         const std::size_t end = std::min(outputs.find(';'), outputs.size());
         const std::string_view row = outputs.substr(0, end);
         if (!row.empty()) {
-            const auto load = winding::ReadOutputLoad(row, 0.5);
+            const auto load = winding::ReadOutputLoad(row, winding::physics::kRectifierDrop);
             if (!load) return Outputs;
             c.outputs.push_back(*load);
         }
@@ -374,7 +380,7 @@ int ReadChoices(winding::Choices& c) {
     double source = 0, mode = 0, lp = 0;
     const std::pair<Box, std::pair<double*, double>> numbers[] = {
         {BiasI, {&c.biasI_A, 0}},
-        {BiasVF, {&c.biasVF_V, 0.7}},
+        {BiasVF, {&c.biasVF_V, winding::physics::kBiasDiodeDrop}},
         {Source, {&source, 0}},
         {Vor, {&c.Vor_V, 0}},
         {Rating, {&c.VdsRating_V, 0}},

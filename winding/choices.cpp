@@ -39,8 +39,9 @@ std::optional<int> Count(std::string_view text) {
 }  // namespace
 
 bool Choices::Any() const {
-    return !outputs.empty() || biasI_A != 0 || biasVF_V != 0.7 || vorSource != VorSource::Press ||
-           conduction != Conduction::Boundary || FixedTurns() || Vclamp_V || Ilimit_A;
+    return !outputs.empty() || biasI_A != 0 || biasVF_V != physics::kBiasDiodeDrop ||
+           vorSource != VorSource::Press || conduction != Conduction::Boundary || FixedTurns() ||
+           Vclamp_V || Ilimit_A;
 }
 
 ChoiceProblem CheckChoices(const Choices& c) {

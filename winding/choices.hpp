@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "winding/physics.hpp"
+
 namespace flyback::winding {
 
 // The engineer's own decisions on the plan's electrical design; each is
@@ -14,7 +16,7 @@ namespace flyback::winding {
 
 // An output: its voltage, current and rectifier drop.
 struct OutputLoad {
-    double V = 0, I_A = 0, VF_V = 0.5;
+    double V = 0, I_A = 0, VF_V = physics::kRectifierDrop;
 };
 
 // Where the reflected voltage comes from.
@@ -37,7 +39,7 @@ struct Choices {
     // press's Vo at P ÷ Vo.
     std::vector<OutputLoad> outputs;
     // The bias winding's load; its voltage is the plan's bias option.
-    double biasI_A = 0, biasVF_V = 0.7;
+    double biasI_A = 0, biasVF_V = physics::kBiasDiodeDrop;
 
     VorSource vorSource = VorSource::Press;
     double Vor_V = 0;                        // Value

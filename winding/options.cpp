@@ -39,6 +39,24 @@ std::string UnitAfter(const NumberOptionInfo& info) {
 
 }  // namespace
 
+insulation::Conditions ConditionsOf(const Insulation& o) {
+    insulation::Conditions c;
+    if (o.grade) c.grade = *o.grade;
+    if (o.mains_Vrms) c.mains_Vrms = *o.mains_Vrms;
+    c.pollution = o.pollution;
+    c.group = o.group;
+    c.altitude_m = o.altitude_m;
+    return c;
+}
+
+insulation::ConditionProblem CheckInsulation(const Insulation& o) {
+    return insulation::CheckConditions(ConditionsOf(o));
+}
+
+std::string InsulationProblem(const Insulation& o) {
+    return insulation::ConditionProblemCaption(CheckInsulation(o));
+}
+
 const NumberOptionInfo& Info(NumberOption option) {
     return kNumberOptions[static_cast<std::size_t>(option)];
 }

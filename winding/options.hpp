@@ -30,6 +30,16 @@ struct Insulation {
 enum class Order { PSB, PBS, PSP };
 inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P"};
 
+// The conditions the options set (the mains where given, else a probe's
+// 230 V); the plan adds what the design gives: the grade's default, the mains
+// from Vmax, the working voltages and the frequency.
+insulation::Conditions ConditionsOf(const Insulation& options);
+
+// What is wrong with the insulation's options: as data, and in Chinese (empty
+// when none).
+insulation::ConditionProblem CheckInsulation(const Insulation& options);
+std::string InsulationProblem(const Insulation& options);
+
 // What the engineer chooses for the winding plan; the defaults are those of a
 // usual offline flyback on a power ferrite.
 struct Options {

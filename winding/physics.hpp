@@ -26,9 +26,6 @@ inline constexpr double kRiseExponent = 0.826;
 inline constexpr double kRectifierDrop = 0.5;  // V, as the design's chain takes it
 inline constexpr double kBiasDiodeDrop = 0.7;  // V
 inline constexpr double kCurrentLimitMargin = 1.3;
-inline constexpr double kTape_mm = 0.05;
-inline constexpr int kTapeLayersBetweenWindings = 1;
-inline constexpr int kTapeLayersPrimaryToSecondary = 3;
 inline constexpr double kClampRipple = 0.1;  // of the clamp voltage
 // The thinnest wire a winding is given: 0.1 mm (38 AWG) is the finest that is
 // wound by hand or machine without breaking, and the finest the standard

@@ -439,6 +439,7 @@ void Insulate(Plan& plan, const PlanInput& in) {
     const Chain& c = in.chain;
     const Insulation& o = in.options.insulation;
     insulation::Conditions& conditions = plan.insulation.conditions;
+    conditions = ConditionsOf(o);
     conditions.grade =
         o.grade.value_or(c.Vmax > kSafetyExtraLowVoltage ? insulation::Grade::Reinforced
                                                          : insulation::Grade::Functional);
@@ -448,9 +449,6 @@ void Insulate(Plan& plan, const PlanInput& in) {
     conditions.workingPeak_V = Add(Add(c.Vmax, plan.Vor_V), highest);
     conditions.workingRms_V = conditions.mains_Vrms;
     conditions.frequency_Hz = c.f;
-    conditions.pollution = o.pollution;
-    conditions.group = o.group;
-    conditions.altitude_m = o.altitude_m;
     plan.insulation.requirements = insulation::Require(conditions);
     plan.insulation.tripleInsulated = in.options.tripleInsulatedSecondary;
     if (plan.insulation.requirements && !plan.insulation.tripleInsulated)
@@ -739,15 +737,6 @@ std::string_view RoleName(Role role) {
             return "bias";
     }
     return {};
-}
-
-std::string InsulationProblem(const Insulation& o) {
-    insulation::Conditions probe;
-    probe.pollution = o.pollution;
-    probe.group = o.group;
-    probe.altitude_m = o.altitude_m;
-    probe.mains_Vrms = o.mains_Vrms.value_or(probe.mains_Vrms);
-    return insulation::ConditionsProblem(probe);
 }
 
 std::string WindingName(const Winding& w) {

@@ -136,9 +136,6 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 // as it takes.
 std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
 
-// What is wrong with the insulation's options, in Chinese; empty when none.
-std::string InsulationProblem(const Insulation& options);
-
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);
 std::string_view RoleName(Role role);

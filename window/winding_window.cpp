@@ -345,8 +345,8 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
         {QStringLiteral("污染等级 1"), QStringLiteral("污染等级 2"), QStringLiteral("污染等级 3")});
     pollution_->setCurrentIndex(std::clamp(i.pollution, 1, 3) - 1);
     group_ = new QComboBox;
-    for (const char* group : {"I", "II", "IIIa", "IIIb"}) {
-        group_->addItem(QStringLiteral("材料组 ") + QLatin1String(group), QLatin1String(group));
+    for (const std::string_view group : insulation::kMaterialGroups) {
+        group_->addItem(QStringLiteral("材料组 ") + FromUtf8(group), FromUtf8(group));
     }
     group_->setCurrentIndex(std::max(0, group_->findData(FromUtf8(i.group))));
     altitude_ = new QDoubleSpinBox;
@@ -495,9 +495,11 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     const double mains = s.value(kMains, 0).toDouble();
     if (mains > 0 && mains <= 1000) o.insulation.mains_Vrms = mains;
     o.insulation.pollution = std::clamp(s.value(kPollution, 2).toInt(), 1, 3);
-    const QString group = s.value(kGroup, QStringLiteral("IIIb")).toString();
-    if (QStringList{"I", "II", "IIIa", "IIIb"}.contains(group))
-        o.insulation.group = group.toStdString();
+    // A kept group the tables do not know leaves the default.
+    winding::Insulation kept = o.insulation;
+    kept.group = s.value(kGroup, FromUtf8(o.insulation.group)).toString().toStdString();
+    if (winding::CheckInsulation(kept) != insulation::ConditionProblem::Group)
+        o.insulation.group = kept.group;
     o.insulation.altitude_m = std::clamp(s.value(kAltitude, 2000.0).toDouble(), 0.0, 5000.0);
     o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, 2));
     return o;
