@@ -59,7 +59,8 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--current-density", f.density, "with --winding: current density, A/mm² (5)");
     add("--fill", f.fill, "with --winding: the copper fill limit of the window (0.35)");
     add("--vaux", f.vaux, "with --winding: a bias winding's voltage, V (none)");
-    add("--leakage", f.leakage, "with --winding: leakage inductance, a fraction of Lp (0.02)");
+    add("--leakage", f.leakage,
+        "with --winding: leakage inductance for the clamp, a fraction of Lp (the build's)");
     add("--ambient", f.ambient, "with --winding: ambient temperature, °C (40)");
     app.add_flag("--tiw", f.tiw, "with --winding: triple-insulated wire for the secondary")
         ->needs(winding);

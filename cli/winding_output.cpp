@@ -134,7 +134,8 @@ std::string ClampJson(const winding::Clamp& clamp) {
         .Value("R_ohm", clamp.R_ohm)
         .Value("C_nF", clamp.C_F * 1e9)
         .Value("P_W", clamp.P_W)
-        .Value("L_leakage_H", clamp.leakage_H);
+        .Value("L_leakage_H", clamp.leakage_H)
+        .Text("leakage_source", winding::kLeakageSourceNames[static_cast<int>(clamp.source)]);
     return json;
 }
 

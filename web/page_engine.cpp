@@ -273,7 +273,8 @@ int ReadInsulation(winding::Insulation& i) {
 
 // The plan's options from their texts: core, families (comma-separated),
 // material, Bmax, J, fill, Vaux, leakage (in %), ambient, each as its box
-// shows it, an empty box its default (for Vaux: none); "1" for a
+// shows it, an empty box its default (for Vaux none, for the leakage the
+// build's); "1" for a
 // triple-insulated secondary. The answer: {"problem": what is wrong, in
 // Chinese, or "", "box": the text it is in, or -1}.
 EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
@@ -489,7 +490,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Value("bmax", defaults.Bmax_T)
         .Value("density", defaults.J_A_mm2)
         .Value("fill", defaults.fillMax)
-        .Value("leakage", *winding::ShownValue(defaults, winding::NumberOption::Leakage))
+        .Text("leakageNone", winding::Info(winding::NumberOption::Leakage).none)
         .Value("ambient", defaults.ambient_C)
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)

@@ -127,10 +127,14 @@ window.FlybackPage.plan = function (page) {
     });
     const defaults = {
         core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
-        fill: parts.fill, vaux: '', leakage: parts.leakage, ambient: parts.ambient,
+        fill: parts.fill, vaux: '', leakage: '', ambient: parts.ambient,
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
     };
+    optionBoxes.leakage.placeholder = parts.leakageNone;
     const kStore = 'flyback-designer.winding';
+    // Since the build gives the leakage by default, a leakage kept before
+    // (the former default of 2 % for everyone who pressed) is not kept.
+    const kStoreVersion = 2;
     function readStore() {
         try {
             return JSON.parse(localStorage.getItem(kStore)) || {};
@@ -139,6 +143,7 @@ window.FlybackPage.plan = function (page) {
         }
     }
     const kept = readStore();
+    if (kept.version !== kStoreVersion) delete kept.leakage;
     const keptText = (v) => typeof v === 'string' || typeof v === 'number';
     for (const [name, box] of Object.entries(optionBoxes)) {
         box.value = keptText(kept[name]) ? kept[name] : defaults[name];
@@ -181,6 +186,7 @@ window.FlybackPage.plan = function (page) {
         if (problem) return;
         const store = Object.fromEntries(
             Object.entries(optionBoxes).map(([name, box]) => [name, box.value]));
+        store.version = kStoreVersion;
         store.tiw = $('OptTiw').checked;
         store.families = familyBoxes.filter((box) => box.checked).map((box) => box.value);
         try {

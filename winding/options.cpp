@@ -10,6 +10,14 @@
 namespace flyback::winding {
 namespace {
 
+// The options that may be left unset, and those always set.
+template <class AnyOptions>
+auto* MaybeHeld(AnyOptions& o, NumberOption option) {
+    if (option == NumberOption::Vaux) return &o.Vaux_V;
+    if (option == NumberOption::Leakage) return &o.leakage;
+    return static_cast<decltype(&o.Vaux_V)>(nullptr);
+}
+
 template <class AnyOptions>
 auto* Held(AnyOptions& o, NumberOption option) {
     switch (option) {
@@ -19,11 +27,10 @@ auto* Held(AnyOptions& o, NumberOption option) {
             return &o.J_A_mm2;
         case NumberOption::Fill:
             return &o.fillMax;
-        case NumberOption::Leakage:
-            return &o.leakage;
         case NumberOption::Ambient:
             return &o.ambient_C;
         case NumberOption::Vaux:
+        case NumberOption::Leakage:
             break;
     }
     return static_cast<decltype(&o.Bmax_T)>(nullptr);
@@ -63,16 +70,20 @@ const NumberOptionInfo& Info(NumberOption option) {
 
 std::optional<double> ShownValue(const Options& o, NumberOption option) {
     const double scale = Info(option).shownPerHeld;
-    if (option == NumberOption::Vaux) return o.Vaux_V;
+    if (const auto* maybe = MaybeHeld(o, option)) {
+        if (!*maybe) return std::nullopt;
+        return **maybe * scale;
+    }
     return *Held(o, option) * scale;
 }
 
 void SetShownValue(Options& o, NumberOption option, std::optional<double> shown) {
-    if (option == NumberOption::Vaux) {
-        o.Vaux_V = shown;
+    const double scale = Info(option).shownPerHeld;
+    if (auto* maybe = MaybeHeld(o, option)) {
+        *maybe = shown ? std::optional<double>(*shown / scale) : std::nullopt;
         return;
     }
-    if (shown) *Held(o, option) = *shown / Info(option).shownPerHeld;
+    if (shown) *Held(o, option) = *shown / scale;
 }
 
 OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) {
@@ -102,8 +113,12 @@ OptionProblem ReadNumberOption(Options& o, NumberOption option, std::string_view
     }
     const std::optional<double> number = runtime::ReadWholeNumber(text);
     if (!number) return {OptionProblem::Kind::NotANumber, option, std::string(text)};
-    if (asHeld && option != NumberOption::Vaux) {
-        *Held(o, option) = *number;
+    if (asHeld) {
+        if (auto* maybe = MaybeHeld(o, option)) {
+            *maybe = *number;
+        } else {
+            *Held(o, option) = *number;
+        }
     } else {
         SetShownValue(o, option, number);
     }

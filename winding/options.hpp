@@ -50,7 +50,9 @@ struct Options {
     double J_A_mm2 = 5;            // copper current density
     double fillMax = 0.35;         // copper area over the bobbin's window
     std::optional<double> Vaux_V;  // a bias winding's output; none by default
-    double leakage = 0.02;         // leakage inductance as a fraction of the primary's
+    // The leakage inductance the clamp takes, a fraction of the primary's;
+    // none: the build's own.
+    std::optional<double> leakage;
     double ambient_C = 40;
     bool tripleInsulatedSecondary = false;  // else margin-wound
     Choices choices;  // the electrical design's own decisions; none by default
@@ -75,23 +77,26 @@ struct NumberOptionInfo {
     double shownPerHeld;       // 100 for a fraction shown in %
     int decimals;              // as a box shows it
     double step;               // a box's step, as shown
+    std::string_view none;     // what a box shows for no value; empty where one is always set
 };
 
 inline constexpr NumberOptionInfo kNumberOptions[] = {
-    {NumberOption::Bmax, "--bmax", "Bmax", "T", 0.01, 1, 1, 3, 0.01},
-    {NumberOption::CurrentDensity, "--current-density", "电流密度 J", "A/mm²", 0.1, 100, 1, 1, 0.5},
-    {NumberOption::Fill, "--fill", "填充系数上限", "", 0.01, 1, 1, 2, 0.01},
-    {NumberOption::Vaux, "--vaux", "辅助绕组电压", "V", 1, 1000, 1, 1, 1},
-    {NumberOption::Leakage, "--leakage", "漏感 / Lp", "%", 0.1, 50, 100, 1, 0.5},
-    {NumberOption::Ambient, "--ambient", "环境温度", "°C", -60, 150, 1, 1, 5},
+    {NumberOption::Bmax, "--bmax", "Bmax", "T", 0.01, 1, 1, 3, 0.01, ""},
+    {NumberOption::CurrentDensity, "--current-density", "电流密度 J", "A/mm²", 0.1, 100, 1, 1, 0.5,
+     ""},
+    {NumberOption::Fill, "--fill", "填充系数上限", "", 0.01, 1, 1, 2, 0.01, ""},
+    {NumberOption::Vaux, "--vaux", "辅助绕组电压", "V", 1, 1000, 1, 1, 1, "无"},
+    {NumberOption::Leakage, "--leakage", "漏感 / Lp", "%", 0.1, 50, 100, 1, 0.5, "按绕制结构"},
+    {NumberOption::Ambient, "--ambient", "环境温度", "°C", -60, 150, 1, 1, 5, ""},
 };
 
 const NumberOptionInfo& Info(NumberOption option);
 
-// An option's value as shown (the leakage in %); nothing for a bias winding
-// that is not there.
+// An option's value as shown (the leakage in %); nothing for an option that
+// may be left unset and is (no bias winding, the build's leakage).
 std::optional<double> ShownValue(const Options& options, NumberOption option);
-// Sets an option from its shown value; nothing removes the bias winding.
+// Sets an option from its shown value; nothing unsets an option that may be
+// unset and leaves any other as it was.
 void SetShownValue(Options& options, NumberOption option, std::optional<double> shown);
 
 // What is wrong with a set of options, as data; each front end words it.

@@ -566,7 +566,16 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
         throw PlanLimit{"钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
                         record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
     }
-    clamp.leakage_H = Multiply(in.options.leakage, plan.Lp_H);
+    if (in.options.leakage) {
+        clamp.source = LeakageSource::Given;
+        clamp.leakage_H = Multiply(*in.options.leakage, plan.Lp_H);
+    } else if (plan.buildLeakage_H) {
+        clamp.source = LeakageSource::Build;
+        clamp.leakage_H = *plan.buildLeakage_H;
+    } else {
+        clamp.source = LeakageSource::Assumed;
+        clamp.leakage_H = Multiply(k::kAssumedLeakage, plan.Lp_H);
+    }
     clamp.P_W = Divide(Multiply(Multiply(Multiply(0.5, clamp.leakage_H), Power(plan.Ipk_A, 2)),
                                 Multiply(c.f, clamp.V)),
                        Subtract(clamp.V, plan.Vor_V));

@@ -49,8 +49,15 @@ struct InsulationPlan {
     double width_mm = 0;           // the width left to wind on
 };
 
+// Where the clamp's leakage inductance comes from: the build's field, the
+// user's fraction of Lp, or, for a core without a known mean turn length, a
+// usual 2 % of Lp said as an assumption.
+enum class LeakageSource { Build, Given, Assumed };
+inline constexpr std::string_view kLeakageSourceNames[] = {"build", "given", "assumed"};
+
 struct Clamp {
     double V = 0, leakage_H = 0, P_W = 0, R_ohm = 0, C_F = 0;
+    LeakageSource source = LeakageSource::Build;
 };
 
 // The code of a plan's warnings that an input is doubtful; they come first.
@@ -101,7 +108,7 @@ struct Plan {
     InsulationPlan insulation;
     double fill = 0, build_mm = 0;
     // The leakage inductance the build gives, referred to the primary; none
-    // without a mean turn length. (The clamp is reckoned with the option's.)
+    // without a mean turn length. The clamp takes it unless one is given.
     std::optional<double> buildLeakage_H;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;  // at the temperature they reach
     std::optional<double> PcoreSine_W;  // the core's loss as a sine of the same swing would give

@@ -214,10 +214,22 @@ std::string AcText(const Plan& plan) {
     return text.empty() ? "—" : text;
 }
 
+std::string LeakageSourceCaption(LeakageSource source) {
+    switch (source) {
+        case LeakageSource::Build:
+            return "由绕制结构算出";
+        case LeakageSource::Given:
+            return "按给定比例";
+        case LeakageSource::Assumed:
+            return "假定为 Lp 的 " + ReadableValue(physics::kAssumedLeakage * 100, "%");
+    }
+    return {};
+}
+
 std::string ClampText(const Clamp& c) {
     return "钳位 " + ReadableValue(c.V, "V") + "，R " + ReadableValue(c.R_ohm, "Ω") + "，C " +
            ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（漏感 " +
-           ReadableValue(c.leakage_H, "H") + "）";
+           ReadableValue(c.leakage_H, "H") + "，" + LeakageSourceCaption(c.source) + "）";
 }
 
 }  // namespace
@@ -361,7 +373,8 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"电流密度 J", ReadableValue(o.J_A_mm2, "A/mm²")},
         {"填充系数上限", ReadableValue(o.fillMax, "")},
         {"辅助绕组电压", o.Vaux_V ? ReadableValue(*o.Vaux_V, "V") : "无"},
-        {"漏感", ReadableValue(o.leakage * 100, "%") + " × Lp'"},
+        {"漏感", o.leakage ? ReadableValue(*o.leakage * 100, "%") + " × Lp'"
+                           : std::string(Info(NumberOption::Leakage).none)},
         {"环境温度", ReadableValue(o.ambient_C, "°C")},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };

@@ -69,9 +69,11 @@ constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kAltitude = "winding/altitude", kOrder = "winding/order";
 
 // Where each number option is kept, held as the plan holds it (the leakage as
-// a fraction), in the table's order.
-constexpr const char* kNumberKeys[] = {"winding/bmax", "winding/density", "winding/fill",
-                                       "winding/vaux", "winding/leakage", "winding/ambient"};
+// a fraction), 0 for one unset, in the table's order. The leakage's key is
+// new since the build gives it by default: the old one kept the former
+// default of 2 % for everyone who had pressed.
+constexpr const char* kNumberKeys[] = {"winding/bmax", "winding/density",      "winding/fill",
+                                       "winding/vaux", "winding/leakageGiven", "winding/ambient"};
 
 QString Shown(double value) {
     return FromUtf8(runtime::decimal::ShortestText(value));
@@ -204,13 +206,13 @@ QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,
         ShowNotes({FromUtf8(winding::OptionProblemCaption(beyond)) +
                    QStringLiteral("已改为 %1。").arg(Shown(NumberBox(info.option)->value()))});
     });
-    // The bias winding's box shows "无" at 0, below its lowest voltage.
-    const bool none = option == winding::NumberOption::Vaux;
+    // A box whose option may be unset shows that ("无") at 0, below its lowest value.
+    const bool none = !info.none.empty();
     box->setRange(none ? 0 : info.low, info.high);
     box->setSingleStep(info.step);
     box->setDecimals(info.decimals);
     if (!info.unit.empty()) box->setSuffix(QStringLiteral(" ") + FromUtf8(info.unit));
-    if (none) box->setSpecialValueText(QStringLiteral("无"));
+    if (none) box->setSpecialValueText(FromUtf8(info.none));
     box->setValue(winding::ShownValue(options, option).value_or(0));
     box->setToolTip(LimitsText(info));
     box->setKeyboardTracking(false);  // a plan per finished number, not per digit
@@ -392,10 +394,9 @@ winding::Options WindingWindow::Options() const {
     if (o.families.size() == families_.size()) o.families.clear();
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         const double shown = NumberBox(info.option)->value();
-        // 0 in the bias winding's box is "无".
-        if (info.option != winding::NumberOption::Vaux || shown > 0) {
-            winding::SetShownValue(o, info.option, shown);
-        }
+        // 0 in a box that may be unset is its "无".
+        const bool unset = !info.none.empty() && shown == 0;
+        winding::SetShownValue(o, info.option, unset ? std::nullopt : std::optional(shown));
     }
     o.tripleInsulatedSecondary = tiw_->isChecked();
     o.choices = choices_->Choices();
@@ -471,7 +472,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         if (!kept.isValid()) continue;
         bool number = false;
         const double held = kept.toDouble(&number);
-        if (info.option == winding::NumberOption::Vaux && number && held == 0) continue;  // none
+        if (!info.none.empty() && number && held == 0) continue;  // unset
         const auto settled =
             number ? winding::Settled(info.option, held * info.shownPerHeld) : std::nullopt;
         const QString caption = FromUtf8(info.caption);

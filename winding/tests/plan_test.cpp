@@ -423,11 +423,12 @@ TEST(PlanTest, OptionsAreReadFromTheirTextsByOneRule) {
         bool read;
         std::optional<double> shown;
     } cases[] = {
-        {NumberOption::Bmax, "", true, 0.3},          {NumberOption::Bmax, " 0.25 ", true, 0.25},
-        {NumberOption::Bmax, "０．２", true, 0.2},    {NumberOption::Bmax, "0.3T", false, 0.3},
-        {NumberOption::Leakage, "x", false, 2},       {NumberOption::Leakage, "1.5", true, 1.5},
-        {NumberOption::Vaux, "", true, std::nullopt}, {NumberOption::Vaux, "15", true, 15},
-        {NumberOption::Ambient, "-273", true, -273},  {NumberOption::Ambient, "1e999", false, 40},
+        {NumberOption::Bmax, "", true, 0.3},         {NumberOption::Bmax, " 0.25 ", true, 0.25},
+        {NumberOption::Bmax, "０．２", true, 0.2},   {NumberOption::Bmax, "0.3T", false, 0.3},
+        {NumberOption::Leakage, "x", false, {}},     {NumberOption::Leakage, "1.5", true, 1.5},
+        {NumberOption::Leakage, "", true, {}},       {NumberOption::Vaux, "", true, std::nullopt},
+        {NumberOption::Vaux, "15", true, 15},        {NumberOption::Ambient, "-273", true, -273},
+        {NumberOption::Ambient, "1e999", false, 40},
     };
     for (const auto& c : cases) {
         Options options;
@@ -442,6 +443,8 @@ TEST(PlanTest, OptionsAreReadFromTheirTextsByOneRule) {
     Options options;
     ReadNumberOption(options, NumberOption::Leakage, "1.5");
     EXPECT_EQ(options.leakage, 0.015);
+    ReadNumberOption(options, NumberOption::Leakage, " ");
+    EXPECT_FALSE(options.leakage);  // the build's again
     EXPECT_EQ(
         OptionProblemCaption({OptionProblem::Kind::OutOfRange, NumberOption::Ambient, "-273"}),
         "“环境温度”须在 -60 至 150 °C 之间（现为 -273 °C）。");
@@ -580,6 +583,43 @@ TEST(PlanTest, LeakageFromTheBuild) {
             mu0 * p.Np * p.Np * *p.core->MLT_mm * 1e-3 / (p.insulation.width_mm * 1e-3) *
             (primary.height_mm / 3 + secondary.tapeBefore_mm + secondary.height_mm / 3) * 1e-3;
         EXPECT_NEAR(*p.buildLeakage_H, expected, 1e-9 * expected);
+    }
+}
+
+// The clamp takes the build's leakage unless one is given; on a core whose
+// mean turn length is unknown the build gives none, and the usual 2 % of Lp is
+// taken and said to be assumed. The clamp's loss follows the leakage.
+TEST(PlanTest, TheClampTakesTheBuildsLeakageUnlessOneIsGiven) {
+    const numtext::InputTexts texts{"60", "373", "249", "100", "80", "24"};
+    const struct {
+        const char* core;
+        std::optional<double> given;
+        LeakageSource source;
+    } cases[] = {
+        {"", {}, LeakageSource::Build},
+        {"", 0.05, LeakageSource::Given},
+        {"ER28/14/11", {}, LeakageSource::Assumed},
+        {"ER28/14/11", 0.01, LeakageSource::Given},
+    };
+    for (const auto& c : cases) {
+        Options options;
+        options.core = c.core;
+        options.leakage = c.given;
+        const PlanOutcome outcome = PlanFor(texts, options);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const Plan& p = *outcome.plan;
+        EXPECT_EQ(p.clamp.source, c.source) << c.core;
+        const double expected = c.source == LeakageSource::Build ? *p.buildLeakage_H
+                                : c.given                        ? *c.given * p.Lp_H
+                                                                 : 0.02 * p.Lp_H;
+        EXPECT_EQ(p.clamp.leakage_H, expected) << c.core;
+        const double energy = 0.5 * expected * p.Ipk_A * p.Ipk_A * p.f_Hz;
+        EXPECT_NEAR(p.clamp.P_W, energy * p.clamp.V / (p.clamp.V - p.Vor_V), 1e-9 * p.clamp.P_W);
+        const auto lines = PlanLines(p);
+        const bool assumedSaid = std::any_of(lines.begin(), lines.end(), [](const SheetLine& l) {
+            return l.value.find("假定") != std::string::npos;
+        });
+        EXPECT_EQ(assumedSaid, c.source == LeakageSource::Assumed) << c.core;
     }
 }
 
