@@ -20,6 +20,7 @@
 #include "numtext/fault_hint.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
+#include "spec_sheet/spec_sheet.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
@@ -69,6 +70,7 @@ struct Options {
     std::optional<std::string> sweep, svg;
     WindingFlags windingFlags;
     winding::Options winding;
+    spec_sheet::Pins pins;
 };
 
 int UsageError(std::ostream& err, const std::string& reason) {
@@ -123,7 +125,7 @@ void PrintRecord(const Options& options, const record::DesignRecord& record,
                  const std::optional<winding::PlanOutcome>& plan, std::ostream& out) {
     if (options.report) {
         const std::string section =
-            plan ? winding::HtmlSection(*plan, options.winding, drawing::PicturesHtml(*plan)) : "";
+            plan ? spec_sheet::ReportSections(*plan, options.winding, options.pins) : "";
         out << report::HtmlReport(record, Today(), false, section);
     } else if (options.json) {
         std::string json;
@@ -163,6 +165,10 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     const record::DesignRecord record = record::RecordPress(inputs);
     std::optional<winding::PlanOutcome> plan;
     if (options.windingFlags.on) plan = winding::PlanWinding(record, options.winding, parts);
+    if (plan && plan->plan) {
+        const std::string clash = spec_sheet::PinsProblem(*plan->plan, options.pins);
+        if (!clash.empty()) return UsageError(err, "--pins: " + clash);
+    }
     PrintRecord(options, record, plan, out);
     if (!options.json && !options.report) PrintWarnings(record, plan, err);
     const auto& error = record.outcome.error;
@@ -336,6 +342,13 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         const std::string problem =
             ReadWindingOptions(options.windingFlags, parts, options.winding);
         if (!problem.empty()) return UsageError(err, problem);
+        const std::optional<spec_sheet::Pins> pins =
+            spec_sheet::ReadPins(options.windingFlags.pins);
+        if (!pins) {
+            return UsageError(err, "--pins expects three whole numbers P,B,S, as 1,3,6 (got \"" +
+                                       options.windingFlags.pins + "\")");
+        }
+        options.pins = *pins;
     }
     if (options.sweep) return RunSweepMode(options, parts, out, err);
     return RunOnce(options, parts, out, err);

@@ -20,6 +20,7 @@ struct WindingFlags {
     // The insulation between primary and secondary.
     std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
     std::string order;
+    std::string pins;  // the specification sheet's, as typed
 };
 
 // Adds --winding and its options, each of which needs it.

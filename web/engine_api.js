@@ -21,6 +21,7 @@
 //     .setPlanOptions(options)  the winding plan's options; {problem, box, option}:
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
+//     .setPins(text)            the specification sheet's pins "1,3,6"; {problem}
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
@@ -143,6 +144,11 @@
             Module['_flyback_set_plan_choices']();
             const { problem, box } = JSON.parse(answer());
             return { problem, box, choice: box >= 0 ? names[box] : null };
+        },
+        setPins(text) {
+            putTexts([text]);
+            Module['_flyback_set_pins']();
+            return JSON.parse(answer());
         },
         parts() {
             Module['_flyback_parts']();

@@ -22,6 +22,7 @@
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 #include "runtime/number_text.hpp"
+#include "spec_sheet/spec_sheet.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
@@ -46,6 +47,11 @@ const flyback::catalogue::Catalogue& Parts() {
 winding::Options& PlanOptions() {
     static winding::Options options;
     return options;
+}
+
+flyback::spec_sheet::Pins& SheetPins() {
+    static flyback::spec_sheet::Pins pins;
+    return pins;
 }
 
 numtext::InputTexts Inputs() {
@@ -147,12 +153,13 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         .Raw("lines", Lines(winding::PlanLines(plan)))
         .Raw("warnings", warnings)
         .Text("build", flyback::drawing::BuildDrawing(plan))
-        .Text("currents", flyback::drawing::CurrentsDrawing(plan));
+        .Text("currents", flyback::drawing::CurrentsDrawing(plan))
+        .Text("sheet", flyback::spec_sheet::HtmlSection(outcome, SheetPins()));
     return json;
 }
 
 std::string PlanSection(const winding::PlanOutcome& outcome) {
-    return winding::HtmlSection(outcome, PlanOptions(), flyback::drawing::PicturesHtml(outcome));
+    return flyback::spec_sheet::ReportSections(outcome, PlanOptions(), SheetPins());
 }
 
 }  // namespace
@@ -218,8 +225,9 @@ EMSCRIPTEN_KEEPALIVE void flyback_report(bool lastPress) {
 EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
     const record::DesignRecord record = record::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
-    const std::string text =
-        report::TabSeparated(record) + winding::TabSeparated(plan, PlanOptions());
+    const std::string text = report::TabSeparated(record) +
+                             winding::TabSeparated(plan, PlanOptions()) +
+                             flyback::spec_sheet::TabSeparated(plan, SheetPins());
     const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
     Answer().clear();
     JsonObject(Answer()).Text("text", text).Text("html", html);
@@ -438,6 +446,16 @@ int ReadChoices(winding::Choices& c) {
 
 }  // namespace
 
+// The specification sheet's pins from text 0 ("1,3,6"; empty: the
+// defaults): {"problem": why they cannot be read, in Chinese, or ""}. Taken
+// only when read; a clash with the plan's windings is the sheet's to say.
+EMSCRIPTEN_KEEPALIVE void flyback_set_pins() {
+    const auto pins = flyback::spec_sheet::ReadPins(Text(0));
+    if (pins) SheetPins() = *pins;
+    Answer().clear();
+    JsonObject(Answer()).Text("problem", pins ? "" : flyback::spec_sheet::kPinsUnread);
+}
+
 // The plan's design choices from their texts (see ReadChoices): {"problem":
 // what is wrong, in Chinese, or "", "box": the text it is in, or -1}. Taken
 // only when right.
@@ -491,6 +509,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Value("density", defaults.J_A_mm2)
         .Value("fill", defaults.fillMax)
         .Text("leakageNone", winding::Info(winding::NumberOption::Leakage).none)
+        .Text("pins", flyback::spec_sheet::PinsText({}))
         .Value("ambient", defaults.ambient_C)
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)

@@ -78,6 +78,9 @@ window.FlybackPage.plan = function (page) {
         }
         $('WindingLines').hidden = !plan.lines;
         $('WindingTable').hidden = !plan.rows;
+        // The engine's own HTML, every text in it escaped there.
+        $('SpecSheet').innerHTML = plan.sheet || '';
+        $('SheetOptions').hidden = !plan.sheet;
     }
 
     function press() {
@@ -209,6 +212,39 @@ window.FlybackPage.plan = function (page) {
         for (const [name, box] of Object.entries(optionBoxes)) box.value = defaults[name];
         engine.page.setPlanOptions(options());
     }
+
+    // The specification sheet's pins, kept apart from the plan's options:
+    // they number the windings and change nothing of the plan.
+    const kPinsStore = 'flyback-designer.pins';
+    function applyPins() {
+        const { problem } = engine.page.setPins($('OptPins').value.trim());
+        $('PinsProblem').hidden = !problem;
+        $('PinsProblem').textContent = problem;
+        if (problem) {
+            $('OptPins').setAttribute('aria-invalid', 'true');
+            return;
+        }
+        $('OptPins').removeAttribute('aria-invalid');
+        try {
+            localStorage.setItem(kPinsStore, $('OptPins').value);
+        } catch {
+            // a page without storage numbers the pins from the defaults next time
+        }
+        replan();
+    }
+    $('OptPins').value = parts.pins;
+    try {
+        const keptPins = localStorage.getItem(kPinsStore);
+        if (keptPins !== null) $('OptPins').value = keptPins;
+    } catch {
+        // no storage: the defaults
+    }
+    if (engine.page.setPins($('OptPins').value.trim()).problem) $('OptPins').value = parts.pins;
+    $('SheetOptions').addEventListener('change', applyPins);
+    $('SheetOptions').addEventListener('submit', (event) => {
+        event.preventDefault();
+        applyPins();
+    });
 
     Object.assign(page, { picture, replan });
 };

@@ -1,5 +1,7 @@
 #include "winding/sheet.hpp"
 
+#include <cmath>
+
 #include "catalogue/names.hpp"
 #include "record/readable.hpp"
 #include "report/html_report.hpp"
@@ -19,36 +21,16 @@ std::string Count(int n, std::string_view unit = "匝") {
     return std::to_string(n) + " " + std::string(unit);
 }
 
-std::string WireText(const Winding& w) {
-    const bool tiw = w.wire->kind == catalogue::WireKind::TripleInsulated;
-    std::string text = w.wire->name + (tiw ? " 三层绝缘线" : " 漆包线");
-    if (w.strands > 1) text += " × " + std::to_string(w.strands) + " 股";
-    return text;
-}
-
 std::string TurnsText(const Plan& plan) {
     std::string text = "Np " + Count(plan.Np) + "，Ns " + Count(plan.Ns);
     if (plan.Naux) text += "，Naux " + Count(*plan.Naux);
     return text;
 }
 
-std::string CoreText(const Plan& plan) {
-    const catalogue::Core& core = *plan.core;
-    return catalogue::CoreCaption(core.name) + "（" + core.family + " 系列，" +
-           (plan.options.core.empty() ? "自动选择" : "指定") + "），材料 " + plan.material->name;
-}
-
 std::string CoreDataText(const catalogue::Core& core) {
     return "Ae " + ReadableValue(core.Ae_mm2, "mm²") + "，le " + ReadableValue(core.le_mm, "mm") +
            "，Ve " + ReadableValue(core.Ve_mm3, "mm³") + "，磁芯窗口 Wa " +
            Optional(core.coreWindow_mm2, "mm²");
-}
-
-std::string BobbinText(const catalogue::Core& core) {
-    return "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
-           ReadableValue(core.winding_height_mm, "mm") + "，骨架窗口 " +
-           ReadableValue(core.window_mm2, "mm²") + "（填充系数按此），平均匝长 " +
-           Optional(core.MLT_mm, "mm");
 }
 
 std::string SaturationText(const Plan& plan) {
@@ -58,13 +40,6 @@ std::string SaturationText(const Plan& plan) {
                 "）";
     }
     return text;
-}
-
-std::string GapText(const Plan& plan) {
-    const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
-    return ReadableValue(plan.gap_mm, "mm") + "（中柱总计；两半各磨 " + half + "，或三柱垫片 " +
-           half + "）；计边缘磁通（McLyman 系数 F = " + ReadableValue(plan.fringing, "") +
-           "），不计时 " + ReadableValue(plan.gapPlain_mm, "mm") + "；按 AL 实测修磨";
 }
 
 std::string TemperatureText(const Plan& plan) {
@@ -171,37 +146,6 @@ std::string BarrierText(const InsulationPlan& i) {
            "，材料组 " + c.group + "，海拔 " + ReadableValue(c.altitude_m, "m");
 }
 
-// The insulation's lines: what the barrier faces, then each figure with the
-// table row it came from.
-std::vector<SheetLine> InsulationLines(const Plan& plan) {
-    const InsulationPlan& i = plan.insulation;
-    std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i)}};
-    if (i.conditions.grade == insulation::Grade::Functional) return lines;
-    if (!i.requirements) {
-        lines.push_back({"绝缘要求", "超出表的范围，未能查得"});
-        return lines;
-    }
-    const insulation::Requirements& r = *i.requirements;
-    lines.push_back({"电气间隙", ReadableValue(r.clearance_mm.value, "mm") + "（" +
-                                     FromText(r.clearance_mm) + "；海拔系数 " +
-                                     ReadableValue(r.altitudeFactor.value, "") + "）"});
-    lines.push_back({"爬电距离", ReadableValue(r.creepage_mm.value, "mm") + "（" +
-                                     FromText(r.creepage_mm) + "）"});
-    lines.push_back({"耐压测试", ReadableValue(r.testVoltage_V.value, "V") + "，初级—次级 60 s（" +
-                                     FromText(r.testVoltage_V) + "）"});
-    if (i.margin_mm > 0) {
-        lines.push_back({"挡墙", "每侧 " + ReadableValue(i.margin_mm, "mm") + "，可绕宽度 " +
-                                     ReadableValue(i.width_mm, "mm")});
-    }
-    const int layers = i.tripleInsulated ? 1 : r.tapeLayers;
-    lines.push_back(
-        {"初级—次级胶带",
-         insulation::TapeCaption(r.tape) + " " + ReadableValue(r.tape.thickness_mm, "mm") + " × " +
-             std::to_string(layers) + " 层（每层击穿 " + ReadableValue(r.tape.breakdown_V, "V") +
-             "；" + r.tape.origin.file + " 第 " + std::to_string(r.tape.origin.line) + " 行）"});
-    return lines;
-}
-
 // "初级 Fr 1.21，交流/直流 1.35；次级 …": Dowell's factor at the switching
 // frequency and the loss of the winding's own current over its DC loss.
 std::string AcText(const Plan& plan) {
@@ -233,6 +177,68 @@ std::string ClampText(const Clamp& c) {
 }
 
 }  // namespace
+
+std::string WireText(const Winding& w) {
+    const bool tiw = w.wire->kind == catalogue::WireKind::TripleInsulated;
+    std::string text = w.wire->name + (tiw ? " 三层绝缘线" : " 漆包线");
+    if (w.strands > 1) text += " × " + std::to_string(w.strands) + " 股";
+    return text;
+}
+
+std::string CoreText(const Plan& plan) {
+    const catalogue::Core& core = *plan.core;
+    return catalogue::CoreCaption(core.name) + "（" + core.family + " 系列，" +
+           (plan.options.core.empty() ? "自动选择" : "指定") + "），材料 " + plan.material->name;
+}
+
+std::string BobbinText(const catalogue::Core& core) {
+    return "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
+           ReadableValue(core.winding_height_mm, "mm") + "，骨架窗口 " +
+           ReadableValue(core.window_mm2, "mm²") + "（填充系数按此），平均匝长 " +
+           Optional(core.MLT_mm, "mm");
+}
+
+std::string GapText(const Plan& plan) {
+    const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
+    return ReadableValue(plan.gap_mm, "mm") + "（中柱总计；两半各磨 " + half + "，或三柱垫片 " +
+           half + "）；计边缘磁通（McLyman 系数 F = " + ReadableValue(plan.fringing, "") +
+           "），不计时 " + ReadableValue(plan.gapPlain_mm, "mm") + "；按 AL 实测修磨";
+}
+
+// The insulation's lines: what the barrier faces, then each figure with the
+// table row it came from.
+std::vector<SheetLine> InsulationLines(const Plan& plan) {
+    const InsulationPlan& i = plan.insulation;
+    std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i)}};
+    if (i.conditions.grade == insulation::Grade::Functional) return lines;
+    if (!i.requirements) {
+        lines.push_back({"绝缘要求", "超出表的范围，未能查得"});
+        return lines;
+    }
+    const insulation::Requirements& r = *i.requirements;
+    lines.push_back({"电气间隙", ReadableValue(r.clearance_mm.value, "mm") + "（" +
+                                     FromText(r.clearance_mm) + "；海拔系数 " +
+                                     ReadableValue(r.altitudeFactor.value, "") + "）"});
+    lines.push_back({"爬电距离", ReadableValue(r.creepage_mm.value, "mm") + "（" +
+                                     FromText(r.creepage_mm) + "）"});
+    // The tables give the test voltage as a peak or DC; a tester set in AC
+    // rms applies it ÷ √2.
+    lines.push_back(
+        {"耐压测试", ReadableValue(r.testVoltage_V.value, "V") + "（峰值或直流；交流有效值 " +
+                         ReadableValue(r.testVoltage_V.value / std::sqrt(2.0), "V") +
+                         "），初级—次级 60 s，无击穿（" + FromText(r.testVoltage_V) + "）"});
+    if (i.margin_mm > 0) {
+        lines.push_back({"挡墙", "每侧 " + ReadableValue(i.margin_mm, "mm") + "，可绕宽度 " +
+                                     ReadableValue(i.width_mm, "mm")});
+    }
+    const int layers = i.tripleInsulated ? 1 : r.tapeLayers;
+    lines.push_back(
+        {"初级—次级胶带",
+         insulation::TapeCaption(r.tape) + " " + ReadableValue(r.tape.thickness_mm, "mm") + " × " +
+             std::to_string(layers) + " 层（每层击穿 " + ReadableValue(r.tape.breakdown_V, "V") +
+             "；" + r.tape.origin.file + " 第 " + std::to_string(r.tape.origin.line) + " 行）"});
+    return lines;
+}
 
 const std::array<std::string_view, kWindingColumns> kWindingHeadings = {
     "绕组",     "匝数", "导线", "每层匝数 × 层数", "有效值电流", "峰值电流",
@@ -297,7 +303,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         {"漏感（由绕组结构）",
          plan.buildLeakage_H ? ReadableValue(*plan.buildLeakage_H, "H") + "（" +
                                    ReadableValue(*plan.buildLeakage_H / plan.Lp_H * 100, "%") +
-                                   " × Lp'；一维磁动势，次级短路；钳位按选项的漏感）"
+                                   " × Lp'；一维磁动势，次级短路）"
                              : std::string("—")},
         {"整流管反向电压",
          PerOutput(plan, [](const OutputResult& o) { return ReadableValue(o.Vrectifier_V, "V"); })},

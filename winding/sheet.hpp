@@ -41,6 +41,16 @@ std::vector<SheetLine> PlanLines(const Plan& plan);
 // The options the plan was made with.
 std::vector<SheetLine> OptionLines(const Options& options);
 
+// The words of a plan's parts, for the specification sheet too: the wire
+// ("0.56 mm 漆包线 × 2 股"), the core with its material, the bobbin's window,
+// the gap, and the insulation between primary and secondary with the table
+// row each figure came from.
+std::string WireText(const Winding& w);
+std::string CoreText(const Plan& plan);
+std::string BobbinText(const catalogue::Core& core);
+std::string GapText(const Plan& plan);
+std::vector<SheetLine> InsulationLines(const Plan& plan);
+
 // A warning of the plan as one line: "注意：…".
 std::string WarningLine(const PlanWarning& warning);
 

@@ -36,6 +36,7 @@
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
+#include "window/spec_sheet_tab.hpp"
 #include "window/sweep_window.hpp"
 #include "window/winding_window.hpp"
 #include "window/working_window.hpp"
@@ -386,8 +387,10 @@ void MainWindow::OnWindingOptionsChanged() {
 
 PlanSection MainWindow::CurrentPlanSection() const {
     if (!plan_) return {};
-    return {winding::HtmlSection(*plan_, windingOptions_, drawing::PicturesHtml(*plan_)),
-            winding::TabSeparated(*plan_, windingOptions_)};
+    const spec_sheet::Pins pins = winding_ ? winding_->specSheet()->Pins() : LoadPins();
+    return {
+        spec_sheet::ReportSections(*plan_, windingOptions_, pins),
+        winding::TabSeparated(*plan_, windingOptions_) + spec_sheet::TabSeparated(*plan_, pins)};
 }
 
 WorkingWindow* MainWindow::Working() const {

@@ -78,13 +78,31 @@ struct Slice {
     double headTop = 0, headBottom = 0;  // equal when no head is repeated
 };
 
+// Where a section asks to start a page of its own ("page-break-before:
+// always"): the tops of those blocks.
+std::vector<double> ForcedBreaks(const QTextDocument& document) {
+    std::vector<double> breaks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            breaks.push_back(BlockTop(document, block));
+    }
+    return breaks;
+}
+
 std::vector<Slice> Paginate(const QTextDocument& document, double pageHeight) {
     const std::vector<TableRows> tables = Tables(document);
-    const double end = document.size().height();
+    const std::vector<double> forced = ForcedBreaks(document);
+    // The last text's foot: the document's margin below it is no page's worth.
+    const QRectF last = document.documentLayout()->blockBoundingRect(document.lastBlock());
+    const double end = std::min(document.size().height(), last.bottom());
     std::vector<Slice> slices;
     for (double top = 0; top < end - 0.5;) {
         Slice slice{top, top};
+        // A page a section starts on repeats no table head from before it.
+        const bool sectionStart = std::any_of(forced.begin(), forced.end(),
+                                              [&](double at) { return std::abs(at - top) < 0.5; });
         for (const TableRows& table : tables) {
+            if (sectionStart) break;
             if (top > table.headBottom + 0.5 && top < table.breaks.back() - kRuleSlack) {
                 slice.headTop = table.headTop;
                 slice.headBottom = table.headBottom;
@@ -104,6 +122,9 @@ std::vector<Slice> Paginate(const QTextDocument& document, double pageHeight) {
             }
         }
         if (bottom <= top + 0.5) bottom = std::min(end, top + room);  // a row taller than a page
+        for (const double at : forced) {
+            if (at > top + 0.5 && at < bottom) bottom = at;
+        }
         slice.bottom = bottom;
         slices.push_back(slice);
         top = bottom;

@@ -28,6 +28,7 @@
 #include "winding/sheet.hpp"
 #include "window/choices_panel.hpp"
 #include "window/qt_text.hpp"
+#include "window/spec_sheet_tab.hpp"
 #include "window/sub_window.hpp"
 
 namespace flyback::window {
@@ -168,6 +169,8 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     auto* tabs = new QTabWidget;
     tabs->addTab(lines_, QStringLiteral("数值"));
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
+    specSheet_ = new SpecSheetTab;
+    tabs->addTab(specSheet_, FromUtf8(spec_sheet::kTitle));
     // The whole of it scrolls in a window smaller than its parts: a laptop's
     // screen holds it with the choices unfolded.
     auto* body = new QWidget;
@@ -451,6 +454,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
         fade->setOpacity(inputsChanged ? 0.6 : 1);
         picture->setGraphicsEffect(fade);
     }
+    specSheet_->Show(outcome, inputsChanged);
     warnings_->setText(warnings.join('\n'));
     warnings_->setVisible(!warnings.isEmpty());
     windings_->resizeColumnsToContents();

@@ -18,7 +18,8 @@ namespace flyback::window {
 // "绕制方案": the winding plan of the last press in a window of its own, with
 // its options at the top, as an engineer's winding sheet: one row per winding,
 // then the core, gap, flux density, fill, losses, temperature rise and clamp,
-// and, on a tab of their own, the build drawn in the bobbin and the currents.
+// and, on tabs of their own, the build drawn in the bobbin and the currents,
+// and the transformer's specification sheet.
 // It follows every press and every change of an option, and turns grey while
 // the inputs differ from the press it shows.
 class WindingWindow : public QWidget {
@@ -51,6 +52,9 @@ class WindingWindow : public QWidget {
         return choices_;
     }
     QComboBox* insulation() const { return insulation_; }
+    class SpecSheetTab* specSheet() const {
+        return specSheet_;
+    }
 
   signals:
     void optionsChanged();
@@ -74,6 +78,7 @@ class WindingWindow : public QWidget {
     QSvgWidget* build_ = nullptr;
     QSvgWidget* currents_ = nullptr;
     class ChoicesPanel* choices_ = nullptr;
+    class SpecSheetTab* specSheet_ = nullptr;
     // The insulation: grade (按输入, 功能, 基本, 加强), mains, pollution, group, altitude.
     QComboBox* insulation_ = nullptr;
     QComboBox* order_ = nullptr;

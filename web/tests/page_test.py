@@ -245,6 +245,27 @@ class PageTest(unittest.TestCase):
                          len(self.driver.find_elements(By.CSS_SELECTOR, "#AboutDialog b")))
         self.driver.execute_script("localStorage.clear()")
 
+    def test_the_specification_sheet_numbers_the_pins_typed_and_keeps_them(self):
+        self.type_inputs(["60", "373", "249", "100", "80", "24"])
+        self.press()
+        sheet = self.box("SpecSheet")
+        self.assertIn("变压器规格书", sheet.text)
+        self.assertIn("耐压测试", sheet.text)
+        self.assertIn("6 → 7", sheet.text)
+        self.assertEqual(len(sheet.find_elements(By.CSS_SELECTOR, "svg text.pin")), 4)
+        pins = self.box("OptPins")
+        self.assertEqual(pins.get_attribute("value"), "1,3,6")
+        for typed, problem, said in [("x", True, "三个整数"), ("1,3,2", False, "引脚 2 同时用于"),
+                                     ("2, 5, 8", False, "8 → 9")]:
+            pins.clear()
+            pins.send_keys(typed, Keys.TAB)
+            self.assertEqual(self.box("PinsProblem").is_displayed(), problem)
+            shown = self.box("PinsProblem").text if problem else sheet.text
+            self.assertIn(said, shown)
+        self.setUp()  # a reload keeps the pins
+        self.assertEqual(self.box("OptPins").get_attribute("value"), "2, 5, 8")
+        self.driver.execute_script("localStorage.clear()")
+
     def test_copy_puts_the_text_and_the_html(self):
         self.press()
         self.driver.execute_script(

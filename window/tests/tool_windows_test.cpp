@@ -194,11 +194,20 @@ class ToolWindowsTest : public QObject {
             QVERIFY(text.waitForFinished());
             const QString content = QString::fromUtf8(text.readAllStandardOutput());
             QVERIFY(content.contains("绕制方案") && content.contains("辅助"));
-            QProcess images;  // the two drawings, as images of the page
+            // The specification sheet on a page of its own, whole: from its
+            // title to its last note.
+            const QStringList pages = content.split('\f');
+            const auto sheet = std::find_if(pages.begin(), pages.end(), [](const QString& page) {
+                return page.contains("变压器规格书");
+            });
+            QVERIFY(sheet != pages.end());
+            QVERIFY(sheet->contains("耐压测试") && sheet->contains("磁芯两半对齐"));
+            QVERIFY(!sheet->contains("绕制方案是在上面计算结果之上"));
+            QProcess images;  // the three drawings, as images of the page
             images.start("pdfimages", {"-list", pdf});
             QVERIFY(images.waitForFinished());
             // Once each: a picture split across two pages would be there twice.
-            QCOMPARE(QString::fromUtf8(images.readAllStandardOutput()).count(" image "), 2);
+            QCOMPARE(QString::fromUtf8(images.readAllStandardOutput()).count(" image "), 3);
         }
 
         QTest::keyClicks(window_->Text1()[0], "0");
@@ -212,6 +221,44 @@ class ToolWindowsTest : public QObject {
         next.ShowWinding();
         QCOMPARE(next.Winding()->bmax()->value(), 0.2);
         QCOMPARE(next.Winding()->windings()->rowCount(), 3);
+        QSettings().remove("winding");
+    }
+
+    // The sheet numbers the windings from the pins typed, says a clash or a
+    // text that is no pins, and keeps the pins for the next run and the report.
+    void specSheetNumbersThePinsAndKeepsThem() {
+        TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
+        Press();
+        window_->ShowWinding();
+        auto* tab = window_->Winding()->specSheet();
+        QCOMPARE(tab->pinsBox()->text(), QString("1,3,6"));
+        QVERIFY(tab->sheet()->toPlainText().contains("耐压测试"));
+        QVERIFY(tab->sheet()->toPlainText().contains("6 → 7"));
+        QVERIFY(tab->schematic()->renderer()->isValid());
+        const struct {
+            const char* typed;
+            const char* said;  // in the problem's line; empty: none
+            const char* kept;
+        } cases[] = {
+            {"1,3,2", "引脚 2 同时用于", "1,3,2"},
+            {"x", "三个整数", "1,3,2"},
+            {"2, 5, 8", "", "2,5,8"},
+        };
+        for (const auto& c : cases) {
+            tab->pinsBox()->setText(c.typed);
+            emit tab->pinsBox()->editingFinished();
+            QCOMPARE(tab->problem()->isVisibleTo(tab), *c.said != '\0');
+            QVERIFY(tab->problem()->text().contains(c.said));
+            QCOMPARE(QSettings().value("winding/pins").toString(), QString(c.kept));
+        }
+        QVERIFY(tab->sheet()->toPlainText().contains("8 → 9"));
+        window_->CopyDesign();
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("8 → 9"));
+        MainWindow next;
+        TypeInputs(next, {"60", "373", "249", "100", "80", "24"});
+        QTest::mouseClick(next.Command1(), Qt::LeftButton);
+        next.ShowWinding();
+        QCOMPARE(next.Winding()->specSheet()->pinsBox()->text(), QString("2,5,8"));
         QSettings().remove("winding");
     }
 

@@ -36,7 +36,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <vector>
 
@@ -49,6 +51,7 @@
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
+#include "window/spec_sheet_tab.hpp"
 #include "window/sweep_window.hpp"
 #include "window/translation.hpp"
 #include "window/winding_window.hpp"

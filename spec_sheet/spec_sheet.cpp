@@ -1,0 +1,441 @@
+#include "spec_sheet/spec_sheet.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <set>
+
+#include "catalogue/names.hpp"
+#include "drawing/pictures.hpp"
+#include "drawing/svg.hpp"
+#include "insulation/requirements.hpp"
+#include "record/readable.hpp"
+#include "report/html_report.hpp"
+#include "report/tab_separated.hpp"
+#include "runtime/number_text.hpp"
+
+namespace flyback::spec_sheet {
+namespace {
+
+using record::ReadableValue;
+using winding::Plan;
+using winding::Role;
+using winding::SheetLine;
+using winding::Winding;
+
+// The inductance a winding shop holds a gapped core to, and where it is
+// measured: a usual bench frequency well below any resonance.
+constexpr double kInductanceTolerance = 0.10;
+constexpr std::string_view kMeasuringFrequency = "10 kHz";
+
+bool SplitPrimary(const Plan& plan) {
+    return std::any_of(plan.windings.begin(), plan.windings.end(),
+                       [](const Winding& w) { return w.half > 0; });
+}
+
+// Every pin a winding uses, with whose it is, from the primary's pair on.
+std::vector<std::pair<int, std::string>> PinUsers(const Plan& plan, const Pins& pins) {
+    std::vector<std::pair<int, std::string>> users;
+    const std::vector<Ends> ends = PinsOf(plan, pins);
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        // A split primary's halves share their junction.
+        const std::string who = w.half > 0 ? std::string(winding::RoleCaption(Role::Primary))
+                                           : winding::WindingCaption(plan, w);
+        users.emplace_back(ends[i].start, who);
+        users.emplace_back(ends[i].finish, who);
+    }
+    return users;
+}
+
+int TapeLayers(double tape_mm) {
+    return static_cast<int>(std::lround(tape_mm / insulation::PlanTape().thickness_mm));
+}
+
+std::string PinPair(const Ends& e) {
+    return std::to_string(e.start) + " → " + std::to_string(e.finish);
+}
+
+std::string PrimaryPins(const Plan& plan, const std::vector<Ends>& ends) {
+    const Ends& first = ends.front();
+    // A split primary runs from the first half's start to the second's finish.
+    for (std::size_t i = plan.windings.size(); i-- > 0;) {
+        if (plan.windings[i].role == Role::Primary)
+            return std::to_string(first.start) + "–" + std::to_string(ends[i].finish);
+    }
+    return PinPair(first);
+}
+
+std::string SidePins(const Plan& plan, const std::vector<Ends>& ends, bool secondary) {
+    std::set<int> pins;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        if ((plan.windings[i].role == Role::Secondary) != secondary) continue;
+        pins.insert(ends[i].start);
+        pins.insert(ends[i].finish);
+    }
+    std::string text;
+    for (const int pin : pins) text += (text.empty() ? "" : "、") + std::to_string(pin);
+    return text;
+}
+
+StepRow Step(const Plan& plan, std::size_t i, const Ends& ends) {
+    const Winding& w = plan.windings[i];
+    const double margin = plan.insulation.margin_mm;
+    const std::string after =
+        i + 1 < plan.windings.size()
+            ? std::to_string(TapeLayers(plan.windings[i + 1].tapeBefore_mm)) + " 层"
+            : std::string("外层包覆固定");
+    return {std::to_string(i + 1),
+            winding::WindingCaption(plan, w),
+            PinPair(ends),
+            std::to_string(w.turns) + " 匝",
+            winding::WireText(w),
+            w.layers > 1
+                ? std::to_string(w.layers) + " 层，每层 " + std::to_string(w.turnsPerLayer) + " 匝"
+                : std::string("1 层"),
+            margin > 0 ? ReadableValue(margin, "mm") : std::string("—"),
+            after};
+}
+
+std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends) {
+    int highest = 0;
+    for (const Ends& e : ends) highest = std::max({highest, e.start, e.finish});
+    const catalogue::Core& core = *plan.core;
+    const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
+    std::vector<SheetLine> lines = {
+        {"磁芯", winding::CoreText(plan) + "，一副"},
+        {"气隙", "中柱总计 " + ReadableValue(plan.gap_mm, "mm") + "（两半各磨 " + half +
+                     "，或三柱垫片 " + half + "）；按电感量实测修磨"},
+        {"骨架", "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
+                     ReadableValue(core.winding_height_mm, "mm") + "；引脚至少到第 " +
+                     std::to_string(highest) + " 脚"},
+    };
+    for (const Winding& w : plan.windings) {
+        if (w.half == 2) continue;  // the same wire as the first half
+        const std::string caption =
+            w.half == 1 ? std::string("初级") : winding::WindingCaption(plan, w);
+        lines.push_back({caption + "导线", winding::WireText(w) + "（外径 " +
+                                               ReadableValue(w.outer_mm, "mm") + "）"});
+    }
+    const insulation::Tape& tape = insulation::PlanTape();
+    lines.push_back({"胶带", insulation::TapeCaption(tape) + " " +
+                                 ReadableValue(tape.thickness_mm, "mm") + "（每层击穿 " +
+                                 ReadableValue(tape.breakdown_V, "V") + "），宽 " +
+                                 ReadableValue(core.winding_width_mm, "mm")});
+    if (plan.insulation.margin_mm > 0) {
+        lines.push_back({"挡墙胶带", "宽 " + ReadableValue(plan.insulation.margin_mm, "mm") +
+                                         "，绕至与各绕组齐平（绕线总高 " +
+                                         ReadableValue(plan.build_mm, "mm") + "）"});
+    }
+    return lines;
+}
+
+// The class and the distances in one line; the plan's own lines give the
+// table row of each.
+std::string InsulationText(const Plan& plan) {
+    const winding::InsulationPlan& i = plan.insulation;
+    std::string text(insulation::GradeCaption(i.conditions.grade));
+    if (!i.requirements) return text;
+    const insulation::Requirements& r = *i.requirements;
+    text += "；电气间隙 " + ReadableValue(r.clearance_mm.value, "mm") + "，爬电距离 " +
+            ReadableValue(r.creepage_mm.value, "mm");
+    if (i.margin_mm > 0) text += "，挡墙每侧 " + ReadableValue(i.margin_mm, "mm");
+    if (i.tripleInsulated) text += "，次级三层绝缘线";
+    return text + "，初级—次级胶带 " + std::to_string(i.tripleInsulated ? 1 : r.tapeLayers) + " 层";
+}
+
+std::vector<SheetLine> Tests(const Plan& plan, const std::vector<Ends>& ends) {
+    const std::string primary = PrimaryPins(plan, ends);
+    const std::string source = plan.clamp.source == winding::LeakageSource::Given ? "按给定的漏感"
+                               : plan.clamp.source == winding::LeakageSource::Build
+                                   ? "按绕制结构算出的漏感"
+                                   : "按假定的漏感";
+    std::vector<SheetLine> lines = {
+        {"初级电感 Lp", ReadableValue(plan.Lp_H, "H") + " ± " +
+                            ReadableValue(kInductanceTolerance * 100, "%") + "（引脚 " + primary +
+                            "，" + std::string(kMeasuringFrequency) + "，其余绕组开路）"},
+        {"漏感", "≤ " + ReadableValue(plan.clamp.leakage_H, "H") + "（引脚 " + primary + "，" +
+                     std::string(kMeasuringFrequency) + "，全部次级短路；钳位" + source + "设计）"},
+    };
+    const std::vector<SheetLine> insulationLines = winding::InsulationLines(plan);
+    const auto hipot = std::find_if(insulationLines.begin(), insulationLines.end(),
+                                    [](const SheetLine& l) { return l.caption == "耐压测试"; });
+    const std::string between = "初级侧（" + SidePins(plan, ends, false) + "）— 次级侧（" +
+                                SidePins(plan, ends, true) + "）";
+    lines.push_back({"耐压测试", between + "：" +
+                                     (hipot != insulationLines.end()
+                                          ? hipot->value
+                                          : std::string("功能绝缘，无安全耐压要求"))});
+    lines.push_back({"绝缘", InsulationText(plan)});
+    return lines;
+}
+
+std::vector<SheetLine> Notes(const Plan& plan) {
+    std::vector<SheetLine> lines = {
+        {"绕向", "所有绕组同一方向绕制，起脚为同名端（•）。"},
+        // Power Integrations, AN-18: the drain end innermost, shielded by the
+        // layers over it, couples the least common-mode noise.
+        {"初级", "初级起脚接开关管漏极，置于最内层，由其后各层屏蔽其电压跳变。"},
+    };
+    if (SplitPrimary(plan)) {
+        lines.push_back({"初级分半",
+                         "初级分两半串联，前半在最内层，后半在次级之外，"
+                         "两半在中间连接脚相接。"});
+    }
+    if (plan.insulation.margin_mm > 0) {
+        // Power Integrations, AN-17: leads crossing a margin are sleeved.
+        lines.push_back({"挡墙", "每个绕组两侧先绕挡墙胶带；穿过挡墙的引出线套绝缘套管。"});
+    }
+    if (plan.insulation.tripleInsulated) {
+        lines.push_back({"三层绝缘线", "次级用三层绝缘线，不设挡墙；焊接时不得损伤绝缘层。"});
+    }
+    lines.push_back({"磁芯",
+                     "磁芯两半对齐后用胶带包紧；磁芯视为不带电的导体，初级到磁芯与"
+                     "磁芯到次级的距离之和不得小于爬电距离。"});
+    return lines;
+}
+
+// ---- The schematic ---------------------------------------------------------
+
+constexpr double kBump = 5.5, kBumps = 4, kBlock = 68, kTop = 28;
+constexpr double kCoreLeft = 316, kCoreRight = 324, kCoilGap = 20, kPinReach = 190;
+constexpr std::string_view kInk = "fill=\"#222\" font-size=\"12\" font-family=\"sans-serif\"";
+
+// A coil of `bumps` half-turns down from (x, top), each bump towards the core.
+void Coil(drawing::Svg& svg, double x, double top, int bumps, bool towardsRight,
+          std::string_view colour) {
+    std::string points;
+    const double side = towardsRight ? 1 : -1;
+    for (int b = 0; b < bumps; ++b) {
+        for (int step = 0; step <= 8; ++step) {
+            const double angle = std::numbers::pi * step / 8;
+            const double y = top + (b + 0.5) * 2 * kBump - std::cos(angle) * kBump;
+            points += drawing::Coordinate(x + side * std::sin(angle) * kBump) + "," +
+                      drawing::Coordinate(y) + " ";
+        }
+    }
+    svg.Polyline(points, "fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"2\"");
+}
+
+void Pin(drawing::Svg& svg, double x, double y, double leadFrom, int number) {
+    svg.Line(leadFrom, y, x, y, "stroke=\"#222\" stroke-width=\"1.2\"");
+    svg.Circle(x, y, 10, "fill=\"#fff\" stroke=\"#222\" stroke-width=\"1.2\"");
+    svg.Text(x, y + 4, std::to_string(number), "class=\"pin\" " + std::string(kInk), "middle");
+}
+
+struct Drawn {
+    std::string caption;
+    std::vector<int> pins;  // top to bottom: start, [junction], finish
+    std::string_view colour;
+};
+
+// The windings of one side as the schematic draws them: a split primary as
+// one coil with its junction between the halves.
+std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool secondary) {
+    std::vector<Drawn> side;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        if ((w.role == Role::Secondary) != secondary) continue;
+        const std::string turns = std::to_string(w.turns) + " 匝";
+        if (w.half == 2 && !side.empty()) {
+            side.front().pins.push_back(ends[i].finish);
+            side.front().caption += " + " + turns;
+            continue;
+        }
+        std::string caption =
+            w.half == 1 ? "初级 " + turns : winding::WindingCaption(plan, w) + " " + turns;
+        side.push_back({caption, {ends[i].start, ends[i].finish}, drawing::WindingColour(w)});
+    }
+    // The primary first on its side, then the bias winding.
+    std::stable_partition(side.begin(), side.end(),
+                          [](const Drawn& d) { return d.caption.starts_with("初级"); });
+    return side;
+}
+
+double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right) {
+    const double coilX = right ? kCoreRight + kCoilGap : kCoreLeft - kCoilGap;
+    const double pinX = right ? coilX + kPinReach : coilX - kPinReach;
+    double top = kTop;
+    for (const Drawn& d : side) {
+        const int halves = static_cast<int>(d.pins.size()) - 1;
+        const double height = halves * kBumps * 2 * kBump;
+        Coil(svg, coilX, top, static_cast<int>(halves * kBumps), right, d.colour);
+        for (int p = 0; p <= halves; ++p) {
+            Pin(svg, pinX, top + p * kBumps * 2 * kBump, coilX,
+                d.pins[static_cast<std::size_t>(p)]);
+        }
+        // The dot at the start, outside the coil.
+        svg.Circle(coilX + (right ? -9 : 9), top + 4, 3.2, "class=\"dot\" fill=\"#222\"");
+        svg.Text((coilX + pinX) / 2, top + height / 2 + 4, d.caption, kInk, "middle");
+        top += height + kBlock - kBumps * 2 * kBump;
+    }
+    return top;
+}
+
+}  // namespace
+
+const std::array<std::string_view, kStepColumns> kStepHeadings = {
+    "步骤", "绕组", "起脚 → 止脚", "匝数", "导线", "层数", "挡墙（每侧）", "之后包胶带"};
+
+std::optional<Pins> ReadPins(std::string_view text) {
+    std::string plain(text);
+    for (std::size_t at; (at = plain.find("，")) != std::string::npos;) plain.replace(at, 3, ",");
+    if (plain.find_first_not_of(" \t") == std::string::npos) return Pins{};
+    std::array<int, 3> numbers{};
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const std::size_t comma = plain.find(',', start);
+        if ((comma == std::string::npos) != (i + 1 == numbers.size())) return std::nullopt;
+        const std::optional<double> number =
+            runtime::ReadWholeNumber(std::string_view(plain).substr(start, comma - start));
+        if (!number || *number != std::floor(*number) || std::abs(*number) > 1e6)
+            return std::nullopt;
+        numbers[i] = static_cast<int>(*number);
+        start = comma + 1;
+    }
+    return Pins{numbers[0], numbers[1], numbers[2]};
+}
+
+std::string PinsText(const Pins& pins) {
+    return std::to_string(pins.primary) + "," + std::to_string(pins.bias) + "," +
+           std::to_string(pins.secondary);
+}
+
+std::vector<Ends> PinsOf(const Plan& plan, const Pins& pins) {
+    std::vector<Ends> ends(plan.windings.size());
+    std::set<int> taken = {pins.primary, pins.primary + 1};
+    int secondary = pins.secondary;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        if (w.role == Role::Bias) ends[i] = {pins.bias, pins.bias + 1};
+        if (w.role == Role::Secondary) {
+            ends[i] = {secondary, secondary + 1};
+            secondary += 2;
+        }
+        taken.insert(ends[i].start);
+        taken.insert(ends[i].finish);
+    }
+    int junction = pins.primary + 2;
+    while (taken.contains(junction)) ++junction;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        if (w.role != Role::Primary) continue;
+        ends[i] = w.half == 0   ? Ends{pins.primary, pins.primary + 1}
+                  : w.half == 1 ? Ends{pins.primary, junction}
+                                : Ends{junction, pins.primary + 1};
+    }
+    return ends;
+}
+
+std::string PinsProblem(const Plan& plan, const Pins& pins) {
+    std::map<int, std::string> owner;
+    for (const auto& [pin, who] : PinUsers(plan, pins)) {
+        if (pin < 1 || pin > kHighestPin) {
+            return who + "的引脚 " + std::to_string(pin) + " 超出 1 至 " +
+                   std::to_string(kHighestPin) + "。";
+        }
+        const auto [at, fresh] = owner.emplace(pin, who);
+        if (!fresh && at->second != who) {
+            return "引脚 " + std::to_string(pin) + " 同时用于" + at->second + "和" + who + "。";
+        }
+    }
+    return {};
+}
+
+Sheet SheetOf(const Plan& plan, const Pins& pins) {
+    const std::vector<Ends> ends = PinsOf(plan, pins);
+    Sheet sheet;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i)
+        sheet.steps.push_back(Step(plan, i, ends[i]));
+    sheet.materials = Materials(plan, ends);
+    sheet.tests = Tests(plan, ends);
+    sheet.notes = Notes(plan);
+    return sheet;
+}
+
+std::string Schematic(const Plan& plan, const Pins& pins) {
+    const std::vector<Ends> ends = PinsOf(plan, pins);
+    const std::vector<Drawn> left = Side(plan, ends, false), right = Side(plan, ends, true);
+    auto blocks = [](const std::vector<Drawn>& side) {
+        double height = 0;
+        for (const Drawn& d : side)
+            height += (static_cast<double>(d.pins.size()) - 2) * kBumps * 2 * kBump + kBlock;
+        return height;
+    };
+    const double height = kTop + std::max(blocks(left), blocks(right)) + 4;
+    drawing::Svg svg(640, height, "绕组原理图：引脚、同名端与匝数");
+    svg.Text(kCoreLeft - kCoilGap - kPinReach / 2, 16, "初级侧", kInk, "middle");
+    svg.Text(kCoreRight + kCoilGap + kPinReach / 2, 16, "次级侧", kInk, "middle");
+    for (const double x : {kCoreLeft, kCoreRight})
+        svg.Line(x, kTop - 8, x, height - 8, "stroke=\"#222\" stroke-width=\"2\"");
+    DrawSide(svg, left, false);
+    DrawSide(svg, right, true);
+    return svg.Finish();
+}
+
+std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, bool withSchematic) {
+    std::string html = "<h2 style=\"page-break-before: always\">" + std::string(kTitle) + "</h2>\n";
+    if (!outcome.plan) return html + "<p class=\"error\">没有绕制方案，无法给出规格书。</p>\n";
+    const Plan& plan = *outcome.plan;
+    if (const std::string problem = PinsProblem(plan, pins); !problem.empty())
+        return html + "<p class=\"error\">" + report::HtmlEscape(problem) + "</p>\n";
+    const Sheet sheet = SheetOf(plan, pins);
+    if (withSchematic) {
+        html +=
+            "<table class=\"picture\" width=\"100%\" cellspacing=\"0\" "
+            "cellpadding=\"4\"><tr><td>" +
+            Schematic(plan, pins) + "</td></tr></table>\n";
+    }
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
+    for (const std::string_view heading : kStepHeadings)
+        html += "<th>" + std::string(heading) + "</th>";
+    html += "</tr></thead>\n<tbody>\n";
+    for (const StepRow& row : sheet.steps) {
+        html += "<tr>";
+        for (std::size_t i = 0; i < row.size(); ++i)
+            report::HtmlCell(html, row[i], i == 0 || i == 3 ? "number" : "");
+        html += "</tr>\n";
+    }
+    html += "</tbody></table>\n";
+    for (const auto& [heading, lines] :
+         {std::pair{"材料", &sheet.materials}, std::pair{"电气测试", &sheet.tests},
+          std::pair{"说明", &sheet.notes}}) {
+        report::HtmlTableStart(html, {{heading, "22%"}, {"", "78%"}});
+        for (const SheetLine& line : *lines) {
+            html += "<tr>";
+            report::HtmlCell(html, line.caption);
+            report::HtmlCell(html, line.value);
+            html += "</tr>\n";
+        }
+        html += "</tbody></table>\n";
+    }
+    return html;
+}
+
+std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins) {
+    std::string out;
+    if (!outcome.plan || !PinsProblem(*outcome.plan, pins).empty()) return out;
+    const Sheet sheet = SheetOf(*outcome.plan, pins);
+    for (const StepRow& row : sheet.steps) {
+        std::string text;
+        for (std::size_t i = 1; i < row.size(); ++i)
+            text += (i > 1 ? "，" : "") + std::string(kStepHeadings[i]) + " " + row[i];
+        report::TabSeparatedRow(out, {std::string(kTitle) + "：步骤 " + row[0], text, "", ""});
+    }
+    for (const auto* lines : {&sheet.materials, &sheet.tests, &sheet.notes}) {
+        for (const SheetLine& line : *lines) {
+            report::TabSeparatedRow(
+                out, {std::string(kTitle) + "：" + line.caption, line.value, "", ""});
+        }
+    }
+    return out;
+}
+
+std::string ReportSections(const winding::PlanOutcome& outcome, const winding::Options& options,
+                           const Pins& pins) {
+    return winding::HtmlSection(outcome, options, drawing::PicturesHtml(outcome)) +
+           HtmlSection(outcome, pins);
+}
+
+}  // namespace flyback::spec_sheet

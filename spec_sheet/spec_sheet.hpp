@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "winding/plan.hpp"
+#include "winding/sheet.hpp"
+
+namespace flyback::spec_sheet {
+
+// The transformer as a winding shop builds it and a safety engineer signs it:
+// the windings with their pins and dots, the steps in order, the materials
+// and the electrical tests, in Simplified Chinese, from a winding plan.
+
+inline constexpr std::string_view kTitle = "变压器规格书";
+
+// The first pin of each winding's pair: the primary's (its start at the
+// switch's drain), the bias winding's on the same side, and the first
+// secondary's on the far side, each further secondary the next pair.
+struct Pins {
+    int primary = 1;
+    int bias = 3;
+    int secondary = 6;
+};
+inline constexpr int kHighestPin = 99;
+
+// The pins as typed: "1,3,6" (primary, bias, secondaries; blanks and a
+// full-width comma allowed, an empty text the defaults); nothing for any other
+// text. PinsText writes them back.
+std::optional<Pins> ReadPins(std::string_view text);
+inline constexpr std::string_view kPinsUnread = "引脚须为三个整数，以逗号分开，如 1,3,6。";
+std::string PinsText(const Pins& pins);
+
+// A winding's two ends. Every winding is wound the same way and starts at
+// its dotted end: the primary's start at the drain, buried under the rest of
+// the build to shield its swing; each secondary's and the bias winding's start
+// at its rectifier.
+struct Ends {
+    int start = 0, finish = 0;
+};
+
+// The ends of each of the plan's windings, in the plan's order. The halves of a
+// split primary meet at a junction pin: the first free pin after the
+// primary's pair.
+std::vector<Ends> PinsOf(const winding::Plan& plan, const Pins& pins);
+
+// What is wrong with the pins, in Chinese: a pin beyond 1 to 99, or two
+// windings' ends on one pin; empty when none.
+std::string PinsProblem(const winding::Plan& plan, const Pins& pins);
+
+// One step of the winding instructions per winding, in the order wound.
+inline constexpr std::size_t kStepColumns = 8;
+using StepRow = std::array<std::string, kStepColumns>;
+extern const std::array<std::string_view, kStepColumns> kStepHeadings;
+
+struct Sheet {
+    std::vector<StepRow> steps;
+    std::vector<winding::SheetLine> materials;
+    std::vector<winding::SheetLine> tests;  // the electrical tests, "耐压测试" among them
+    std::vector<winding::SheetLine> notes;  // how to wind: direction, margins, leads
+};
+
+Sheet SheetOf(const winding::Plan& plan, const Pins& pins);
+
+// The windings' schematic as SVG: the core between the primary side and the
+// secondary side, each winding with its dot, its turns and its pins.
+std::string Schematic(const winding::Plan& plan, const Pins& pins);
+
+// The sheet as a report's section, on a page of its own: the title, the
+// schematic (unless a front end shows it apart: Qt's rich text draws no SVG),
+// the steps, the materials and the tests; why there is none when there is no
+// plan or the pins clash.
+std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins,
+                        bool withSchematic = true);
+
+// The same as tab-separated rows: caption, text.
+std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins);
+
+// The report's sections after the design's record: the winding plan with its
+// pictures, then the sheet.
+std::string ReportSections(const winding::PlanOutcome& outcome, const winding::Options& options,
+                           const Pins& pins);
+
+}  // namespace flyback::spec_sheet

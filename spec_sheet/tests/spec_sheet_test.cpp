@@ -1,0 +1,212 @@
+#include "spec_sheet/spec_sheet.hpp"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.hpp"
+#include "record/design_record.hpp"
+#include "record/readable.hpp"
+
+namespace flyback::spec_sheet {
+namespace {
+
+using winding::Options;
+using winding::Order;
+using winding::PlanOutcome;
+
+const numtext::InputTexts kSixtyWatts{"60", "373", "249", "100", "80", "24"};
+
+PlanOutcome PlanFor(const Options& options) {
+    static const catalogue::Catalogue parts = catalogue::BuiltIn();
+    return winding::PlanWinding(record::RecordPress(kSixtyWatts), options, parts);
+}
+
+Options WithBias(Order order) {
+    Options options;
+    options.Vaux_V = 15;
+    options.order = order;
+    return options;
+}
+
+std::string Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return std::to_string(n);
+}
+
+const winding::SheetLine* Line(const std::vector<winding::SheetLine>& lines,
+                               std::string_view caption) {
+    const auto at = std::find_if(lines.begin(), lines.end(),
+                                 [&](const winding::SheetLine& l) { return l.caption == caption; });
+    return at == lines.end() ? nullptr : &*at;
+}
+
+// Each winding's ends by the default pins, in the order wound: the primary
+// from pin 1, the bias winding from 3, the secondaries from 6 a pair each; a
+// split primary's halves meeting at the first free pin after its pair.
+TEST(SpecSheetTest, PinsFollowTheOrderAndTheDefaults) {
+    Options twoOutputs = WithBias(Order::PSB);
+    twoOutputs.choices.outputs = {{24, 2.0, 0.5}, {12, 1.0, 0.5}};
+    const struct {
+        Options options;
+        std::vector<std::string> names;
+        std::vector<std::pair<int, int>> ends;
+    } cases[] = {
+        {WithBias(Order::PSB), {"primary", "secondary 1", "bias"}, {{1, 2}, {6, 7}, {3, 4}}},
+        {WithBias(Order::PBS), {"primary", "bias", "secondary 1"}, {{1, 2}, {3, 4}, {6, 7}}},
+        {WithBias(Order::PSP),
+         {"primary 1", "secondary 1", "primary 2", "bias"},
+         {{1, 5}, {6, 7}, {5, 2}, {3, 4}}},
+        {twoOutputs,
+         {"primary", "secondary 1", "secondary 2", "bias"},
+         {{1, 2}, {6, 7}, {8, 9}, {3, 4}}},
+        {Options{}, {"primary", "secondary 1"}, {{1, 2}, {6, 7}}},
+    };
+    for (const auto& c : cases) {
+        const PlanOutcome outcome = PlanFor(c.options);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const std::vector<Ends> ends = PinsOf(*outcome.plan, Pins{});
+        ASSERT_EQ(ends.size(), c.names.size());
+        for (std::size_t i = 0; i < ends.size(); ++i) {
+            EXPECT_EQ(winding::WindingName(outcome.plan->windings[i]), c.names[i]);
+            EXPECT_EQ(std::pair(ends[i].start, ends[i].finish), c.ends[i]) << c.names[i];
+        }
+        EXPECT_EQ(PinsProblem(*outcome.plan, Pins{}), "");
+    }
+}
+
+TEST(SpecSheetTest, PinsAreReadAsTyped) {
+    const struct {
+        const char* text;
+        std::optional<std::array<int, 3>> pins;
+    } cases[] = {
+        {"", std::array{1, 3, 6}},
+        {" 2, 4 ,8", std::array{2, 4, 8}},
+        {"1，3，6", std::array{1, 3, 6}},
+        {"1,3", {}},
+        {"1,3,6,8", {}},
+        {"1,3.5,6", {}},
+        {"a,b,c", {}},
+        {"1,,6", {}},
+        {"1e99,3,6", {}},
+        {"-1,3,6", std::array{-1, 3, 6}},  // named by the check
+    };
+    for (const auto& c : cases) {
+        const std::optional<Pins> pins = ReadPins(c.text);
+        ASSERT_EQ(pins.has_value(), c.pins.has_value()) << c.text;
+        if (!pins) continue;
+        EXPECT_EQ((std::array{pins->primary, pins->bias, pins->secondary}), *c.pins) << c.text;
+        EXPECT_EQ(ReadPins(PinsText(*pins))->secondary, pins->secondary);
+    }
+}
+
+TEST(SpecSheetTest, PinsThatClashOrRunOutAreNamed) {
+    const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
+    ASSERT_TRUE(outcome.plan);
+    const struct {
+        Pins pins;
+        const char* problem;
+    } cases[] = {
+        {{1, 2, 6}, "引脚 2 同时用于初级和辅助。"},
+        {{1, 3, 4}, "引脚 4 同时用于次级和辅助。"},
+        {{0, 3, 6}, "初级的引脚 0 超出 1 至 99。"},
+        {{1, 3, 99}, "次级的引脚 100 超出 1 至 99。"},
+        {{10, 20, 1}, ""},  // any side may come first
+    };
+    for (const auto& c : cases) EXPECT_EQ(PinsProblem(*outcome.plan, c.pins), c.problem);
+}
+
+// The steps as wound, with the tape each boundary needs after each winding;
+// margins both sides on a margin-wound build and none with triple-insulated
+// wire; the materials and the tests as the insulation asks.
+TEST(SpecSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
+    Options tiw = WithBias(Order::PSB);
+    tiw.tripleInsulatedSecondary = true;
+    Options functional = WithBias(Order::PSB);
+    functional.insulation.grade = insulation::Grade::Functional;
+    // Vmax 373 V is a mains of 264 V rms: above 250 V, 5 kV.
+    const struct {
+        Options options;
+        std::vector<std::string> tapeAfter;
+        bool margins;
+        std::string hipot;  // in the 耐压测试 line
+    } cases[] = {
+        {WithBias(Order::PSB), {"3 层", "3 层", "外层包覆固定"}, true, "5 kV"},
+        {WithBias(Order::PBS), {"1 层", "3 层", "外层包覆固定"}, true, "5 kV"},
+        {tiw, {"1 层", "1 层", "外层包覆固定"}, false, "5 kV"},
+        {functional, {"1 层", "1 层", "外层包覆固定"}, false, "功能绝缘"},
+    };
+    for (const auto& c : cases) {
+        const PlanOutcome outcome = PlanFor(c.options);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const winding::Plan& plan = *outcome.plan;
+        const Sheet sheet = SheetOf(plan, Pins{});
+        ASSERT_EQ(sheet.steps.size(), plan.windings.size());
+        for (std::size_t i = 0; i < sheet.steps.size(); ++i) {
+            const StepRow& step = sheet.steps[i];
+            EXPECT_EQ(step[0], std::to_string(i + 1));
+            EXPECT_EQ(step[3], std::to_string(plan.windings[i].turns) + " 匝");
+            EXPECT_EQ(step[7], c.tapeAfter[i]) << i;
+            EXPECT_EQ(step[6] != "—", c.margins) << i;
+        }
+        EXPECT_EQ(Line(sheet.materials, "挡墙胶带") != nullptr, c.margins);
+        ASSERT_NE(Line(sheet.tests, "耐压测试"), nullptr);
+        const std::string& hipot = Line(sheet.tests, "耐压测试")->value;
+        EXPECT_NE(hipot.find(c.hipot), std::string::npos) << hipot;
+        EXPECT_NE(hipot.find("初级侧（1、2、3、4）— 次级侧（6、7）"), std::string::npos) << hipot;
+        const std::string& leakage = Line(sheet.tests, "漏感")->value;
+        EXPECT_EQ(leakage.rfind("≤ " + record::ReadableValue(plan.clamp.leakage_H, "H"), 0), 0u)
+            << leakage;
+        EXPECT_NE(Line(sheet.tests, "初级电感 Lp")->value.find("± 10 %"), std::string::npos);
+    }
+}
+
+// The schematic is well-formed, draws a dot per coil (the split primary one
+// coil with its junction) and every pin once.
+TEST(SpecSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
+    const struct {
+        Order order;
+        const char* dots;
+        std::vector<int> pins;
+    } cases[] = {
+        {Order::PSB, "3", {1, 2, 3, 4, 6, 7}},
+        {Order::PSP, "3", {1, 5, 2, 3, 4, 6, 7}},
+    };
+    for (const auto& c : cases) {
+        const PlanOutcome outcome = PlanFor(WithBias(c.order));
+        ASSERT_TRUE(outcome.plan);
+        const std::string svg = Schematic(*outcome.plan, Pins{});
+        const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+            xmlReadMemory(svg.data(), static_cast<int>(svg.size()), "s.svg", nullptr,
+                          XML_PARSE_NONET),
+            xmlFreeDoc);
+        EXPECT_NE(doc, nullptr);
+        EXPECT_EQ(Count(svg, "class=\"dot\""), c.dots);
+        EXPECT_EQ(Count(svg, "class=\"pin\""), std::to_string(c.pins.size()));
+        for (const int pin : c.pins)
+            EXPECT_NE(svg.find(">" + std::to_string(pin) + "</text>"), std::string::npos) << pin;
+    }
+}
+
+TEST(SpecSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
+    const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
+    const std::string html = HtmlSection(outcome, Pins{});
+    EXPECT_NE(html.find("page-break-before: always\">变压器规格书</h2>"), std::string::npos);
+    EXPECT_NE(html.find("<svg"), std::string::npos);
+    EXPECT_NE(html.find("耐压测试"), std::string::npos);
+    EXPECT_NE(HtmlSection(outcome, {1, 2, 6}).find("引脚 2 同时用于"), std::string::npos);
+    EXPECT_NE(HtmlSection(PlanOutcome{{}, "x"}, Pins{}).find("没有绕制方案"), std::string::npos);
+    EXPECT_EQ(TabSeparated(PlanOutcome{{}, "x"}, Pins{}), "");
+    EXPECT_NE(TabSeparated(outcome, Pins{}).find("变压器规格书：步骤 1\t"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace flyback::spec_sheet

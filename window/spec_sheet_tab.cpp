@@ -1,0 +1,95 @@
+#include "window/spec_sheet_tab.hpp"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSvgRenderer>
+#include <QSvgWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "window/qt_text.hpp"
+
+namespace flyback::window {
+namespace {
+
+constexpr auto kPinsKey = "winding/pins";
+
+}  // namespace
+
+spec_sheet::Pins LoadPins() {
+    const QString kept = QSettings().value(kPinsKey).toString();
+    return spec_sheet::ReadPins(kept.toStdString()).value_or(spec_sheet::Pins{});
+}
+
+SpecSheetTab::SpecSheetTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("specSheetTab"));
+    pinsBox_ = new QLineEdit;
+    pinsBox_->setObjectName(QStringLiteral("pinsBox"));
+    pinsBox_->setAccessibleName(QStringLiteral("起始引脚（初级,辅助,次级）"));
+    pinsBox_->setToolTip(
+        QStringLiteral("各绕组的起始引脚：初级、辅助绕组、第一个次级，以逗号分开"));
+    pins_ = LoadPins();
+    pinsBox_->setText(FromUtf8(spec_sheet::PinsText(pins_)));
+    connect(pinsBox_, &QLineEdit::editingFinished, this, &SpecSheetTab::ReadPins);
+    problem_ = new QLabel;
+    problem_->setTextFormat(Qt::PlainText);
+    problem_->setAccessibleName(QStringLiteral("引脚说明"));
+    problem_->hide();
+    schematic_ = new QSvgWidget;
+    schematic_->setAccessibleName(QStringLiteral("绕组原理图"));
+    sheet_ = new QTextBrowser;
+    sheet_->setAccessibleName(FromUtf8(spec_sheet::kTitle));
+    sheet_->setOpenLinks(false);
+    auto* row = new QHBoxLayout;
+    auto* caption = new QLabel(QStringLiteral("起始引脚（初级,辅助,次级）"));
+    caption->setBuddy(pinsBox_);
+    row->addWidget(caption);
+    row->addWidget(pinsBox_);
+    row->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(problem_);
+    layout->addWidget(schematic_);
+    layout->addWidget(sheet_, 1);
+}
+
+void SpecSheetTab::ReadPins() {
+    const auto pins = spec_sheet::ReadPins(pinsBox_->text().toStdString());
+    if (!pins) {
+        problem_->setText(FromUtf8(spec_sheet::kPinsUnread));
+        problem_->show();
+        return;
+    }
+    pins_ = *pins;
+    QSettings().setValue(kPinsKey, FromUtf8(spec_sheet::PinsText(pins_)));
+    Render();
+    emit pinsChanged();
+}
+
+void SpecSheetTab::Show(const winding::PlanOutcome& outcome, bool inputsChanged) {
+    outcome_ = outcome;
+    grey_ = inputsChanged;
+    Render();
+}
+
+void SpecSheetTab::Render() {
+    const bool planned = outcome_ && outcome_->plan;
+    const std::string clash = planned ? spec_sheet::PinsProblem(*outcome_->plan, pins_) : "";
+    problem_->setText(FromUtf8(clash));
+    problem_->setVisible(!clash.empty());
+    schematic_->load(planned && clash.empty()
+                         ? QByteArray::fromStdString(spec_sheet::Schematic(*outcome_->plan, pins_))
+                         : QByteArray());
+    schematic_->setFixedSize(schematic_->renderer()->defaultSize());
+    auto* fade = new QGraphicsOpacityEffect(schematic_);  // grey as the tables, for the last press
+    fade->setOpacity(grey_ ? 0.6 : 1);
+    schematic_->setGraphicsEffect(fade);
+    sheet_->setHtml(outcome_ ? FromUtf8(spec_sheet::HtmlSection(*outcome_, pins_, false))
+                             : QString());
+    sheet_->setEnabled(!grey_);
+}
+
+}  // namespace flyback::window

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+#include "spec_sheet/spec_sheet.hpp"
+#include "winding/plan.hpp"
+
+class QLabel;
+class QLineEdit;
+class QSvgWidget;
+class QTextBrowser;
+
+namespace flyback::window {
+
+// "变压器规格书" as a tab of the winding plan: the pins to number the windings
+// by (kept in the settings), the schematic, and the sheet's steps, materials
+// and tests as the report prints them.
+class SpecSheetTab : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit SpecSheetTab(QWidget* parent = nullptr);
+
+    void Show(const winding::PlanOutcome& outcome, bool inputsChanged);
+    // The pins in use: the last that were read, the defaults at first.
+    spec_sheet::Pins Pins() const { return pins_; }
+
+    QLineEdit* pinsBox() const { return pinsBox_; }
+    QLabel* problem() const { return problem_; }
+    QSvgWidget* schematic() const { return schematic_; }
+    QTextBrowser* sheet() const { return sheet_; }
+
+  signals:
+    void pinsChanged();
+
+  private:
+    void ReadPins();
+    void Render();
+
+    spec_sheet::Pins pins_;
+    std::optional<winding::PlanOutcome> outcome_;
+    bool grey_ = false;
+    QLineEdit* pinsBox_ = nullptr;
+    QLabel* problem_ = nullptr;
+    QSvgWidget* schematic_ = nullptr;
+    QTextBrowser* sheet_ = nullptr;
+};
+
+// The pins as the user left them (the defaults where none or unreadable).
+spec_sheet::Pins LoadPins();
+
+}  // namespace flyback::window
