@@ -31,6 +31,9 @@ struct Core {
     // The bare core's window (without a bobbin), where the data gives it: its
     // area, its radial width and its height along the centre leg.
     std::optional<double> coreWindow_mm2, coreWindowWidth_mm, coreWindowHeight_mm;
+    // The shape's name in the MAS data the dimensions came from ("EFD 25/13/9"),
+    // which other magnetics tools read; empty where the data has none.
+    std::string masShape;
 
     // Only a core with a known bobbin and mean turn length is chosen by
     // itself: the winding plan needs both, and none is made up.

@@ -145,6 +145,7 @@ Core ReadCore(const Fields& f, std::string_view origin, int line) {
     core.coreWindow_mm2 = f.Number("core_window_area_mm2");
     core.coreWindowWidth_mm = f.Number("core_window_width_mm");
     core.coreWindowHeight_mm = f.Number("core_window_height_mm");
+    core.masShape = f.Text("mas_shape");
     return core;
 }
 

@@ -16,6 +16,7 @@
 #include "cli/whole_file.hpp"
 #include "cli/winding_options.hpp"
 #include "cli/winding_output.hpp"
+#include "design_file/design_file.hpp"
 #include "drawing/pictures.hpp"
 #include "numtext/fault_hint.hpp"
 #include "record/design_record.hpp"
@@ -68,6 +69,7 @@ struct Options {
     bool details = false;
     bool report = false;
     std::optional<std::string> sweep, svg;
+    std::optional<std::string> save, open;  // design files
     WindingFlags windingFlags;
     winding::Options winding;
     spec_sheet::Pins pins;
@@ -158,6 +160,52 @@ void PrintWarnings(const record::DesignRecord& record,
     }
 }
 
+catalogue::Catalogue Parts(std::ostream& err);
+
+std::array<std::string, numtext::kInputCount> Texts(const Options& options) {
+    std::array<std::string, numtext::kInputCount> texts;
+    std::copy(options.inputs.begin(), options.inputs.end(), texts.begin());
+    return texts;
+}
+
+int SaveDesign(const design_file::Design& design, const winding::PlanOutcome& plan,
+               const std::string& path, std::ostream& err) {
+    const design_file::Written written = design_file::WriteDesignFile(design, plan);
+    if (!written.error.empty()) {
+        err << "flyback-calc: --save: " << written.error << '\n';
+        return kExitCalculationFault;
+    }
+    if (const std::string failure = WriteWholeFile(path, written.text); !failure.empty()) {
+        err << "flyback-calc: cannot write " << record::VisibleText(path) << ": " << failure
+            << '\n';
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
+// The inputs, options and pins of a design file; a foreign transformer's notes
+// on standard error.
+int OpenDesign(Options& options, std::ostream& err) {
+    std::string bytes;
+    if (const std::string failure = ReadWholeFile(*options.open, design_file::kMostBytes, bytes);
+        !failure.empty()) {
+        err << "flyback-calc: cannot open " << record::VisibleText(*options.open) << ": " << failure
+            << '\n';
+        return kExitUsage;
+    }
+    const design_file::Opened opened = design_file::ReadDesignFile(bytes, Parts(err));
+    if (!opened.design) {
+        err << "flyback-calc: " << record::VisibleText(*options.open) << ": "
+            << record::VisibleText(opened.error) << '\n';
+        return kExitUsage;
+    }
+    for (const std::string& note : opened.notes) err << "flyback-calc: " << note << '\n';
+    options.inputs.assign(opened.design->texts.begin(), opened.design->texts.end());
+    options.winding = opened.design->options;
+    options.pins = opened.design->pins;
+    return kExitOk;
+}
+
 int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
             std::ostream& err) {
     numtext::InputTexts inputs;
@@ -168,6 +216,13 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     if (plan && plan->plan) {
         const std::string clash = spec_sheet::PinsProblem(*plan->plan, options.pins);
         if (!clash.empty()) return UsageError(err, "--pins: " + clash);
+    }
+    if (options.save) {
+        const design_file::Design design{Texts(options), options.winding, options.pins};
+        const int status =
+            SaveDesign(design, plan ? *plan : winding::PlanWinding(record, options.winding, parts),
+                       *options.save, err);
+        if (status != kExitOk) return status;
     }
     PrintRecord(options, record, plan, out);
     if (!options.json && !options.report) PrintWarnings(record, plan, err);
@@ -275,6 +330,13 @@ void AddModeOptions(CLI::App& app, Options& options) {
         ->excludes(details);
     app.add_option("--svg", options.svg, "with --sweep: also write the plot to this SVG file")
         ->needs("--sweep");
+    app.add_option("--save", options.save,
+                   "also write the design and its plan to this design file (MAS JSON)")
+        ->excludes(jsonLines);
+    app.add_option("--open", options.open,
+                   "take the inputs, the plan's options and pins from this design file "
+                   "(ours, or a MAS document of another tool)")
+        ->excludes(jsonLines);
 }
 
 // The catalogue listings and the mains helper.
@@ -333,14 +395,20 @@ int RunJsonLines(const Options& options, std::istream& in, std::ostream& out, st
 
 // A press, or a sweep of presses, with the plan when asked.
 int RunPress(Options& options, std::ostream& out, std::ostream& err) {
+    if (options.open) {
+        if (!options.inputs.empty()) return UsageError(err, "--open takes no inputs");
+        if (AnyPlanOption(options.windingFlags))
+            return UsageError(err, "--open takes the plan's options from the file; give none");
+        if (const int status = OpenDesign(options, err); status != kExitOk) return status;
+    }
     if (options.inputs.size() != numtext::kInputCount) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
     }
     catalogue::Catalogue parts;
-    if (options.windingFlags.on) {
+    if (options.windingFlags.on || options.save) {
         parts = Parts(err);
         const std::string problem =
-            ReadWindingOptions(options.windingFlags, parts, options.winding);
+            options.open ? "" : ReadWindingOptions(options.windingFlags, parts, options.winding);
         if (!problem.empty()) return UsageError(err, problem);
         const std::optional<spec_sheet::Pins> pins =
             spec_sheet::ReadPins(options.windingFlags.pins);

@@ -50,4 +50,29 @@ std::string WriteWholeFile(const std::string& path, std::string_view text) {
     return {};
 }
 
+std::string ReadWholeFile(const std::string& path, std::size_t most, std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return "not a regular file";
+    }
+    if (static_cast<std::size_t>(status.st_size) > most) {
+        ::close(fd);
+        return "larger than " + std::to_string(most / 1024 / 1024) + " MB";
+    }
+    text.assign(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t read = ::read(fd, text.data() + got, text.size() - got);
+        if (read < 0 && errno == EINTR) continue;
+        if (read <= 0) break;
+        got += static_cast<std::size_t>(read);
+    }
+    ::close(fd);
+    text.resize(got);
+    return {};
+}
+
 }  // namespace flyback::cli

@@ -1,6 +1,7 @@
 #include "cli/winding_options.hpp"
 
 #include <sstream>
+#include <tuple>
 
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
@@ -44,6 +45,18 @@ std::string OptionProblemLine(const winding::OptionProblem& p) {
         }
     }
     return {};
+}
+
+bool AnyPlanOption(const WindingFlags& f) {
+    WindingFlags none;
+    none.on = f.on;
+    const auto texts = [](const WindingFlags& w) {
+        return std::tie(w.tiw, w.core, w.families, w.material, w.bmax, w.density, w.fill, w.vaux,
+                        w.leakage, w.ambient, w.outputs, w.bias, w.vor, w.vdsRating, w.derating,
+                        w.dmax, w.krp, w.lp, w.turns, w.clamp, w.ilimit, w.insulation, w.pollution,
+                        w.materialGroup, w.altitude, w.construction, w.mainsVrms, w.order, w.pins);
+    };
+    return texts(f) != texts(none);
 }
 
 void AddWindingOptions(CLI::App& app, WindingFlags& f) {

@@ -23,6 +23,9 @@ struct WindingFlags {
     std::string pins;  // the specification sheet's, as typed
 };
 
+// Whether any of the plan's options or choices is given (--winding aside).
+bool AnyPlanOption(const WindingFlags& flags);
+
 // Adds --winding and its options, each of which needs it.
 void AddWindingOptions(CLI::App& app, WindingFlags& flags);
 

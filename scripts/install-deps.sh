@@ -17,6 +17,7 @@ packages=(
     scdoc lintian  # manual pages; the package check
     emscripten node-acorn nodejs  # the browser page's engine in WebAssembly
     chromium chromium-driver python3-selenium  # the page's tests
+    ngspice python3-jsonschema  # netlists simulated; design files checked against the MAS schemas
 )
 
 missing=()

@@ -1,0 +1,739 @@
+#include "design_file/design_file.hpp"
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
+#include "version/version.hpp"
+
+namespace flyback::design_file {
+namespace {
+
+using rapidjson::Value;
+using Allocator = rapidjson::Document::AllocatorType;
+using winding::Plan;
+using winding::Role;
+
+// ---- Writing ---------------------------------------------------------------
+
+// An object built key by key; numbers as doubles, none as null.
+class Object {
+  public:
+    explicit Object(Allocator& a) : a_(a) {}
+    Object& Add(std::string_view key, Value&& value) {
+        value_.AddMember(Text(key), value, a_);
+        return *this;
+    }
+    Object& Number(std::string_view key, double value) { return Add(key, Value(value)); }
+    Object& Maybe(std::string_view key, const std::optional<double>& value) {
+        return Add(key, value ? Value(*value) : Value());
+    }
+    Object& String(std::string_view key, std::string_view text) { return Add(key, Text(text)); }
+    Value Take() { return std::move(value_); }
+    Value Text(std::string_view text) {
+        return Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), a_);
+    }
+
+  private:
+    Allocator& a_;
+    Value value_{rapidjson::kObjectType};
+};
+
+Value Array(Allocator& a, const std::vector<double>& numbers) {
+    Value array(rapidjson::kArrayType);
+    for (const double n : numbers) array.PushBack(Value(n), a);
+    return array;
+}
+
+Value Strings(Allocator& a, const std::vector<std::string>& texts) {
+    Value array(rapidjson::kArrayType);
+    for (const std::string& t : texts)
+        array.PushBack(Value(t.data(), static_cast<rapidjson::SizeType>(t.size()), a), a);
+    return array;
+}
+
+std::string_view IsolationSide(Role role) {
+    return role == Role::Secondary ? "secondary" : "primary";
+}
+
+// The windings as the coil has them: a split primary as one winding.
+std::vector<const winding::Winding*> CoilWindings(const Plan& plan) {
+    std::vector<const winding::Winding*> coil;
+    for (const auto& w : plan.windings) {
+        if (w.role == Role::Primary && w.half == 2) continue;
+        coil.push_back(&w);
+    }
+    std::stable_partition(coil.begin(), coil.end(),
+                          [](const winding::Winding* w) { return w->role == Role::Primary; });
+    std::stable_partition(coil.begin(), coil.end(),
+                          [](const winding::Winding* w) { return w->role != Role::Bias; });
+    return coil;
+}
+
+std::string_view CoilName(const winding::Winding& w) {
+    return w.role == Role::Primary ? "primary" : w.role == Role::Bias ? "bias" : "";
+}
+
+std::string WindingNameInFile(const winding::Winding& w) {
+    const std::string_view fixed = CoilName(w);
+    return fixed.empty() ? winding::WindingName(w) : std::string(fixed);
+}
+
+// A winding's current and voltage over a period at the minimum input, as MAS
+// describes them by their processed values.
+Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
+    const winding::OperatingPoint& p = plan.atVmin;
+    const double turns = w.role == Role::Primary ? plan.Np : w.turns;
+    const double perTurn = 1.0 / plan.Np;
+    // The winding's voltage: the input's share while the switch is on, the
+    // reflected voltage's while the secondaries conduct.
+    const double on = p.Vin * perTurn * turns, off = p.Vor * perTurn * turns;
+    const bool primary = w.role == Role::Primary;
+    Object current(a);
+    current.String("label", primary ? "flybackPrimary" : "flybackSecondary")
+        .Number("peak", w.Ipeak_A.value_or(0))
+        .Number("peakToPeak", primary ? p.Ipk - p.Iv : w.Ipeak_A.value_or(0))
+        .Number("offset", 0)
+        .Number("rms", w.Irms_A.value_or(0))
+        .Number("dutyCycle", p.D);
+    Object voltage(a);
+    voltage.String("label", "rectangular")
+        .Number("peak", std::max(on, off))
+        .Number("peakToPeak", on + off)
+        .Number("positivePeak", primary ? on : off)
+        .Number("negativePeak", primary ? -off : -on)
+        .Number("offset", 0)
+        .Number("dutyCycle", p.D);
+    Object excitation(a);
+    excitation.String("name", WindingNameInFile(w))
+        .Number("frequency", plan.f_Hz)
+        .Add("current", Object(a).Add("processed", current.Take()).Take())
+        .Add("voltage", Object(a).Add("processed", voltage.Take()).Take());
+    return excitation.Take();
+}
+
+std::string_view MasModeName(winding::Mode mode) {
+    switch (mode) {
+        case winding::Mode::Continuous:
+            return "continuousConductionMode";
+        case winding::Mode::Discontinuous:
+            return "discontinuousConductionMode";
+        case winding::Mode::Boundary:
+            return "boundaryModeOperation";
+    }
+    return {};
+}
+
+std::string_view CtiName(std::string_view group) {
+    if (group == "I") return "groupI";
+    if (group == "II") return "groupII";
+    if (group == "IIIa") return "groupIIIA";
+    return "groupIIIB";
+}
+
+double TextNumber(const Design& d, numtext::Input input) {
+    return runtime::ReadWholeNumber(d.texts[static_cast<std::size_t>(input)]).value_or(0);
+}
+
+Value Inputs(Allocator& a, const Design& d, const Plan& plan) {
+    const auto coil = CoilWindings(plan);
+    Value ratios(rapidjson::kArrayType), sides(rapidjson::kArrayType),
+        excitations(rapidjson::kArrayType);
+    for (const auto* w : coil) {
+        sides.PushBack(Object(a).Text(IsolationSide(w->role)), a);
+        excitations.PushBack(Excitation(a, plan, *w), a);
+        if (w->role != Role::Primary) {
+            ratios.PushBack(
+                Object(a).Number("nominal", static_cast<double>(plan.Np) / w->turns).Take(), a);
+        }
+    }
+    const winding::InsulationPlan& i = plan.insulation;
+    Object insulation(a);
+    insulation.String("insulationType", insulation::GradeName(i.conditions.grade))
+        .String("pollutionDegree", "PD" + std::to_string(i.conditions.pollution))
+        .String("cti", CtiName(i.conditions.group))
+        .String("overvoltageCategory", "II")
+        .Add("altitude", Object(a).Number("maximum", i.conditions.altitude_m).Take())
+        .Add("mainSupplyVoltage", Object(a).Number("nominal", i.conditions.mains_Vrms).Take())
+        .Add("standards", Strings(a, {"IEC 62368-1"}));
+    Object requirements(a);
+    requirements.String("name", "flyback transformer")
+        .Add("magnetizingInductance", Object(a)
+                                          .Number("nominal", plan.Lp_H)
+                                          .Number("minimum", plan.Lp_H * 0.9)
+                                          .Number("maximum", plan.Lp_H * 1.1)
+                                          .Take())
+        .Add("turnsRatios", std::move(ratios))
+        .Add("leakageInductance",
+             [&] {
+                 Value list(rapidjson::kArrayType);
+                 list.PushBack(Object(a).Number("maximum", plan.clamp.leakage_H).Take(), a);
+                 return list;
+             }())
+        .Add("isolationSides", std::move(sides))
+        .Add("insulation", insulation.Take())
+        .String("topology", "flybackConverter");
+    Object conditions(a);
+    conditions.String("name", "minimum input, full load")
+        .Number("ambientTemperature", plan.options.ambient_C);
+    Value points(rapidjson::kArrayType);
+    points.PushBack(Object(a)
+                        .String("name", "minimum input, full load")
+                        .Add("conditions", conditions.Take())
+                        .Add("excitationsPerWinding", std::move(excitations))
+                        .Take(),
+                    a);
+    std::vector<double> volts, amps;
+    for (const winding::OutputResult& out : plan.outputs) {
+        volts.push_back(out.set.V);
+        amps.push_back(out.set.I_A);
+    }
+    Value converterPoints(rapidjson::kArrayType);
+    converterPoints.PushBack(Object(a)
+                                 .Add("outputVoltages", Array(a, volts))
+                                 .Add("outputCurrents", Array(a, amps))
+                                 .Number("switchingFrequency", plan.f_Hz)
+                                 .String("mode", MasModeName(plan.mode))
+                                 .Number("ambientTemperature", plan.options.ambient_C)
+                                 .Take(),
+                             a);
+    Object flyback(a);
+    flyback
+        .Add("inputVoltage", Object(a)
+                                 .Number("minimum", TextNumber(d, numtext::Input::MinVoltage))
+                                 .Number("maximum", TextNumber(d, numtext::Input::MaxVoltage))
+                                 .Take())
+        .Number("diodeVoltageDrop", plan.outputs.front().set.VF_V)
+        .Number("maximumDutyCycle", plan.Dmax)
+        .Number("currentRippleRatio", plan.KRP)
+        .Number("efficiency", TextNumber(d, numtext::Input::Efficiency) / 100)
+        .Add("operatingPoints", std::move(converterPoints));
+    return Object(a)
+        .Add("designRequirements", requirements.Take())
+        .Add("operatingPoints", std::move(points))
+        .Add("converterInformation",
+             Object(a)
+                 .Add("supportedTopologies", Object(a).Add("flyback", flyback.Take()).Take())
+                 .Take())
+        .Take();
+}
+
+// The bobbin's MAS name, as the core's source cites the bobbin data it came
+// from ("bobbins.ndjson line 91 'Bobbin EFD 25/13/9'").
+std::string BobbinName(const catalogue::Core& core) {
+    const std::size_t cited = core.source.find("bobbins.ndjson line ");
+    const std::size_t open = core.source.find('\'', cited);
+    const std::size_t close = core.source.find('\'', open + 1);
+    if (cited != std::string::npos && open != std::string::npos && close != std::string::npos)
+        return core.source.substr(open + 1, close - open - 1);
+    return "Bobbin " + CoreMasName(core);
+}
+
+Value Magnetic(Allocator& a, const Plan& plan) {
+    Object fd(a);
+    Value gaps(rapidjson::kArrayType);
+    gaps.PushBack(
+        Object(a).String("type", "subtractive").Number("length", plan.gap_mm * 1e-3).Take(), a);
+    fd.String("type", "twoPieceSet")
+        .String("material", plan.material->name)
+        .String("shape", CoreMasName(*plan.core))
+        .Add("gapping", std::move(gaps))
+        .Add("numberStacks", Value(1));
+    Value windings(rapidjson::kArrayType);
+    for (const auto* w : CoilWindings(plan)) {
+        windings.PushBack(
+            Object(a)
+                .String("name", WindingNameInFile(*w))
+                .Add("numberTurns", Value(w->role == Role::Primary ? plan.Np : w->turns))
+                .Add("numberParallels", Value(w->strands))
+                .String("isolationSide", IsolationSide(w->role))
+                .String("wire", WireMasName(*w->wire))
+                .Take(),
+            a);
+    }
+    return Object(a)
+        .Add("core", Object(a)
+                         .String("name", plan.core->name)
+                         .Add("functionalDescription", fd.Take())
+                         .Take())
+        .Add("coil", Object(a)
+                         .String("bobbin", BobbinName(*plan.core))
+                         .Add("functionalDescription", std::move(windings))
+                         .Take())
+        .Take();
+}
+
+Value Outputs(Allocator& a, const Plan& plan) {
+    const double hot = plan.options.ambient_C + plan.dT_K.value_or(0);
+    Object out(a);
+    if (plan.Pcore_W && *plan.Pcore_W > 0) {
+        out.Add("coreLosses", Object(a)
+                                  .String("origin", "simulation")
+                                  .String("methodUsed", "iGSE")
+                                  .Number("coreLosses", *plan.Pcore_W)
+                                  .Number("temperature", hot)
+                                  .Take());
+    }
+    if (plan.Pcopper_W && *plan.Pcopper_W > 0) {
+        std::vector<double> resistances;
+        for (const auto* w : CoilWindings(plan)) resistances.push_back(w->R_ohm.value_or(0));
+        out.Add("windingLosses", Object(a)
+                                     .String("origin", "simulation")
+                                     .String("methodUsed", "Dowell")
+                                     .Number("windingLosses", *plan.Pcopper_W)
+                                     .Number("temperature", hot)
+                                     .Add("dcResistancePerWinding", Array(a, resistances))
+                                     .Take());
+    }
+    if (plan.dT_K) {
+        out.Add("temperature", Object(a)
+                                   .String("origin", "simulation")
+                                   .String("methodUsed", "McLyman area product")
+                                   .Number("initialTemperature", plan.options.ambient_C)
+                                   .Number("maximumTemperature", hot)
+                                   .Take());
+    }
+    Value leakages(rapidjson::kArrayType);
+    leakages.PushBack(Object(a).Number("nominal", plan.clamp.leakage_H).Take(), a);
+    out.Add(
+        "inductance",
+        Object(a)
+            .Add("magnetizingInductance",
+                 Object(a)
+                     .String("origin", "simulation")
+                     .String("methodUsed", "gapped reluctance with McLyman fringing")
+                     .Add("magnetizingInductance", Object(a).Number("nominal", plan.Lp_H).Take())
+                     .Number("coreReluctance", plan.Np * static_cast<double>(plan.Np) / plan.Lp_H)
+                     .Number("maximumFringingFactor", plan.fringing)
+                     .Take())
+            .Add("leakageInductance",
+                 Object(a)
+                     .String("origin", "simulation")
+                     .String("methodUsed", plan.clamp.source == winding::LeakageSource::Build
+                                               ? "one-dimensional MMF of the build"
+                                               : "given")
+                     .Add("leakageInductancePerWinding", std::move(leakages))
+                     .Take())
+            .Take());
+    Value list(rapidjson::kArrayType);
+    list.PushBack(out.Take(), a);
+    return list;
+}
+
+std::string_view VorSourceName(winding::VorSource s) {
+    constexpr std::string_view kNames[] = {"press", "value", "switchRating", "maxDuty"};
+    return kNames[static_cast<int>(s)];
+}
+
+std::string_view ConductionName(winding::Conduction c) {
+    constexpr std::string_view kNames[] = {"boundary", "ripple", "inductance"};
+    return kNames[static_cast<int>(c)];
+}
+
+Value Choices(Allocator& a, const winding::Choices& c) {
+    Value outputs(rapidjson::kArrayType);
+    for (const winding::OutputLoad& o : c.outputs) {
+        outputs.PushBack(Object(a).Number("V", o.V).Number("I", o.I_A).Number("VF", o.VF_V).Take(),
+                         a);
+    }
+    Value turns;
+    if (c.FixedTurns()) {
+        turns = Object(a)
+                    .Add("Np", Value(c.Np))
+                    .Add("Ns", Value(c.Ns))
+                    .Add("Naux", c.Naux ? Value(*c.Naux) : Value())
+                    .Take();
+    }
+    return Object(a)
+        .Add("outputs", std::move(outputs))
+        .Number("biasI", c.biasI_A)
+        .Number("biasVF", c.biasVF_V)
+        .String("vorSource", VorSourceName(c.vorSource))
+        .Number("vor", c.Vor_V)
+        .Number("vdsRating", c.VdsRating_V)
+        .Number("derating", c.derating)
+        .Number("dmax", c.Dmax)
+        .String("conduction", ConductionName(c.conduction))
+        .Number("krp", c.KRP)
+        .Number("lp", c.Lp_H)
+        .Add("turns", std::move(turns))
+        .Maybe("clamp", c.Vclamp_V)
+        .Maybe("ilimit", c.Ilimit_A)
+        .Take();
+}
+
+Value Options(Allocator& a, const winding::Options& o) {
+    const winding::Insulation& i = o.insulation;
+    Object insulation(a);
+    insulation.Add("grade", i.grade ? insulation.Text(insulation::GradeName(*i.grade)) : Value())
+        .Maybe("mainsVrms", i.mains_Vrms)
+        .Add("pollution", Value(i.pollution))
+        .String("materialGroup", i.group)
+        .Number("altitude", i.altitude_m);
+    return Object(a)
+        .String("core", o.core)
+        .Add("families", Strings(a, o.families))
+        .String("material", o.material)
+        .Number("bmax", o.Bmax_T)
+        .Number("currentDensity", o.J_A_mm2)
+        .Number("fill", o.fillMax)
+        .Maybe("vaux", o.Vaux_V)
+        .Maybe("leakage", o.leakage)
+        .Number("ambient", o.ambient_C)
+        .String("construction", o.tripleInsulatedSecondary ? "tiw" : "margin")
+        .String("order", winding::kOrderNames[static_cast<int>(o.order)])
+        .Add("insulation", insulation.Take())
+        .Add("choices", Choices(a, o.choices))
+        .Take();
+}
+
+Value OurBlock(Allocator& a, const Design& d) {
+    return Object(a)
+        .String("program", "flyback-designer")
+        .String("version", kProgramVersion)
+        .Add("texts", Strings(a, {d.texts.begin(), d.texts.end()}))
+        .Add("options", Options(a, d.options))
+        .String("pins", spec_sheet::PinsText(d.pins))
+        .Take();
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+// A field that is missing or of the wrong type, by its path in the document.
+struct Unreadable {
+    std::string path;
+    std::string what;
+};
+
+class Reader {
+  public:
+    Reader(const Value& value, std::string path) : value_(value), path_(std::move(path)) {}
+
+    Reader At(std::string_view key) const {
+        if (!value_.IsObject()) throw Unreadable{path_, "不是对象"};
+        const auto found = value_.FindMember(Value(rapidjson::StringRef(key.data(), key.size())));
+        if (found == value_.MemberEnd()) throw Unreadable{Path(key), "缺少"};
+        return {found->value, Path(key)};
+    }
+    bool Has(std::string_view key) const {
+        return value_.IsObject() &&
+               value_.HasMember(Value(rapidjson::StringRef(key.data(), key.size())));
+    }
+    double Number() const {
+        if (!value_.IsNumber()) throw Unreadable{path_, "不是数"};
+        return value_.GetDouble();
+    }
+    std::optional<double> MaybeNumber() const {
+        if (value_.IsNull()) return std::nullopt;
+        return Number();
+    }
+    int Whole() const {
+        if (!value_.IsInt()) throw Unreadable{path_, "不是整数"};
+        return value_.GetInt();
+    }
+    std::string Text() const {
+        if (!value_.IsString()) throw Unreadable{path_, "不是文字"};
+        return {value_.GetString(), value_.GetStringLength()};
+    }
+    bool IsNull() const { return value_.IsNull(); }
+    std::vector<Reader> Items() const {
+        if (!value_.IsArray()) throw Unreadable{path_, "不是数组"};
+        std::vector<Reader> items;
+        for (rapidjson::SizeType i = 0; i < value_.Size(); ++i)
+            items.emplace_back(value_[i], path_ + "[" + std::to_string(i) + "]");
+        return items;
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string Path(std::string_view key) const {
+        return path_.empty() ? std::string(key) : path_ + "." + std::string(key);
+    }
+    const Value& value_;
+    std::string path_;
+};
+
+template <class Names>
+int IndexOf(const Names& names, const Reader& field) {
+    const std::string text = field.Text();
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        if (names[i] == text) return static_cast<int>(i);
+    }
+    throw Unreadable{field.path(), "“" + text + "”不是可选的值"};
+}
+
+winding::Choices ReadChoices(const Reader& r) {
+    winding::Choices c;
+    for (const Reader& o : r.At("outputs").Items())
+        c.outputs.push_back({o.At("V").Number(), o.At("I").Number(), o.At("VF").Number()});
+    c.biasI_A = r.At("biasI").Number();
+    c.biasVF_V = r.At("biasVF").Number();
+    constexpr std::string_view kVor[] = {"press", "value", "switchRating", "maxDuty"};
+    c.vorSource = static_cast<winding::VorSource>(IndexOf(kVor, r.At("vorSource")));
+    c.Vor_V = r.At("vor").Number();
+    c.VdsRating_V = r.At("vdsRating").Number();
+    c.derating = r.At("derating").Number();
+    c.Dmax = r.At("dmax").Number();
+    constexpr std::string_view kConduction[] = {"boundary", "ripple", "inductance"};
+    c.conduction = static_cast<winding::Conduction>(IndexOf(kConduction, r.At("conduction")));
+    c.KRP = r.At("krp").Number();
+    c.Lp_H = r.At("lp").Number();
+    if (const Reader turns = r.At("turns"); !turns.IsNull()) {
+        c.Np = turns.At("Np").Whole();
+        c.Ns = turns.At("Ns").Whole();
+        if (const Reader aux = turns.At("Naux"); !aux.IsNull()) c.Naux = aux.Whole();
+    }
+    c.Vclamp_V = r.At("clamp").MaybeNumber();
+    c.Ilimit_A = r.At("ilimit").MaybeNumber();
+    return c;
+}
+
+winding::Options ReadOptions(const Reader& r) {
+    winding::Options o;
+    o.core = r.At("core").Text();
+    for (const Reader& family : r.At("families").Items()) o.families.push_back(family.Text());
+    o.material = r.At("material").Text();
+    o.Bmax_T = r.At("bmax").Number();
+    o.J_A_mm2 = r.At("currentDensity").Number();
+    o.fillMax = r.At("fill").Number();
+    o.Vaux_V = r.At("vaux").MaybeNumber();
+    o.leakage = r.At("leakage").MaybeNumber();
+    o.ambient_C = r.At("ambient").Number();
+    constexpr std::string_view kConstruction[] = {"margin", "tiw"};
+    o.tripleInsulatedSecondary = IndexOf(kConstruction, r.At("construction")) == 1;
+    o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
+    const Reader i = r.At("insulation");
+    if (const Reader grade = i.At("grade"); !grade.IsNull()) {
+        constexpr std::string_view kGrades[] = {"functional", "basic", "reinforced"};
+        o.insulation.grade = static_cast<insulation::Grade>(IndexOf(kGrades, grade));
+    }
+    o.insulation.mains_Vrms = i.At("mainsVrms").MaybeNumber();
+    o.insulation.pollution = i.At("pollution").Whole();
+    o.insulation.group = i.At("materialGroup").Text();
+    o.insulation.altitude_m = i.At("altitude").Number();
+    o.choices = ReadChoices(r.At("choices"));
+    return o;
+}
+
+// What is wrong with a restored design's values, in Chinese; empty when none.
+std::string ValuesProblem(const Design& d, const catalogue::Catalogue& parts) {
+    if (const auto problem = winding::CheckOptions(d.options, parts))
+        return winding::OptionProblemCaption(problem);
+    if (const auto problem = winding::CheckChoices(d.options.choices))
+        return winding::ChoiceProblemCaption(problem);
+    return winding::InsulationProblem(d.options.insulation);
+}
+
+Design ReadOurs(const Reader& block) {
+    Design d;
+    const std::vector<Reader> texts = block.At("texts").Items();
+    if (texts.size() != d.texts.size()) throw Unreadable{block.At("texts").path(), "须有六项"};
+    for (std::size_t i = 0; i < texts.size(); ++i) d.texts[i] = texts[i].Text();
+    d.options = ReadOptions(block.At("options"));
+    const std::string pins = block.At("pins").Text();
+    const auto read = spec_sheet::ReadPins(pins);
+    if (!read) throw Unreadable{block.At("pins").path(), "不是引脚"};
+    d.pins = *read;
+    return d;
+}
+
+std::string Shortest(double value) {
+    return runtime::decimal::ShortestText(value);
+}
+
+// A transformer another tool made: its converter's conditions as the six
+// texts, its core, material, turns and inductance as fixed choices.
+Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
+                   std::vector<std::string>& notes) {
+    const Reader inputs = root.At("inputs");
+    if (!inputs.Has("converterInformation"))
+        throw Unreadable{"inputs.converterInformation", "缺少反激变换器的工作条件，无法分析"};
+    const Reader flyback =
+        inputs.At("converterInformation").At("supportedTopologies").At("flyback");
+    const Reader point = flyback.At("operatingPoints").Items().at(0);
+    const std::vector<Reader> volts = point.At("outputVoltages").Items(),
+                              amps = point.At("outputCurrents").Items();
+    if (volts.empty() || volts.size() != amps.size())
+        throw Unreadable{point.path(), "输出电压与电流的个数不一致"};
+    Design d;
+    const double VF = flyback.At("diodeVoltageDrop").Number();
+    double power = 0;
+    for (std::size_t k = 0; k < volts.size(); ++k) {
+        const double V = volts[k].Number(), I = amps[k].Number();
+        power += V * I;
+        d.options.choices.outputs.push_back({V, I, VF});
+    }
+    if (!point.Has("switchingFrequency"))
+        throw Unreadable{point.path() + ".switchingFrequency", "缺少"};
+    const Reader range = flyback.At("inputVoltage");
+    d.texts = {Shortest(power),
+               Shortest(range.At("maximum").Number()),
+               Shortest(range.At("minimum").Number()),
+               Shortest(point.At("switchingFrequency").Number() / 1000),
+               Shortest(flyback.At("efficiency").Number() * 100),
+               Shortest(volts.front().Number())};
+    if (point.Has("ambientTemperature"))
+        d.options.ambient_C = point.At("ambientTemperature").Number();
+
+    const Reader magnetic = root.At("magnetic");
+    const Reader fd = magnetic.At("core").At("functionalDescription");
+    const std::string shape = fd.At("shape").Text();
+    const catalogue::Core* core = CoreByMasName(parts, shape);
+    if (core == nullptr)
+        throw Unreadable{fd.At("shape").path(), "磁芯形状“" + shape + "”不在目录中"};
+    d.options.core = core->name;
+    d.options.material = fd.At("material").Text();
+    if (parts.FindMaterial(d.options.material) == nullptr) {
+        throw Unreadable{fd.At("material").path(),
+                         "磁芯材料“" + d.options.material + "”不在目录中"};
+    }
+    const Reader requirements = inputs.At("designRequirements");
+    const Reader inductance = requirements.At("magnetizingInductance");
+    d.options.choices.conduction = winding::Conduction::Inductance;
+    if (inductance.Has("nominal")) {
+        d.options.choices.Lp_H = inductance.At("nominal").Number();
+    } else if (inductance.Has("minimum") && inductance.Has("maximum")) {
+        d.options.choices.Lp_H =
+            (inductance.At("minimum").Number() + inductance.At("maximum").Number()) / 2;
+    } else {
+        throw Unreadable{inductance.path(), "缺少标称值"};
+    }
+    int primaries = 0;
+    std::vector<int> secondaries;
+    for (const Reader& w : magnetic.At("coil").At("functionalDescription").Items()) {
+        const int turns = w.At("numberTurns").Whole();
+        const std::string wire = w.At("wire").Text();
+        if (WireByMasName(parts, wire) == nullptr)
+            throw Unreadable{w.At("wire").path(), "导线“" + wire + "”不在目录中"};
+        if (w.At("isolationSide").Text() != "primary") {
+            secondaries.push_back(turns);
+        } else if (primaries++ == 0) {
+            d.options.choices.Np = turns;
+        } else {
+            d.options.choices.Naux = turns;
+        }
+    }
+    if (primaries == 0 || secondaries.empty())
+        throw Unreadable{"magnetic.coil.functionalDescription", "须有初级与次级绕组"};
+    d.options.choices.Ns = secondaries.front();
+    if (d.options.choices.Naux) {
+        // The bias winding's voltage from its turns, the regulated output held.
+        const double perTurn = (volts.front().Number() + VF) / secondaries.front();
+        d.options.Vaux_V = perTurn * *d.options.choices.Naux - d.options.choices.biasVF_V;
+        notes.push_back("辅助绕组按匝数得 " + Shortest(*d.options.Vaux_V) + " V，负载按零计。");
+    }
+    notes.push_back("导线按本程序的规则选取；文件中的导线只核对了名称。");
+    if (secondaries.size() > 1)
+        notes.push_back("其余次级的匝数由其输出电压算出，未采用文件中的匝数。");
+    if (requirements.Has("insulation")) {
+        const Reader i = requirements.At("insulation");
+        if (i.Has("insulationType")) {
+            constexpr std::string_view kGrades[] = {"functional", "basic", "reinforced"};
+            d.options.insulation.grade =
+                static_cast<insulation::Grade>(IndexOf(kGrades, i.At("insulationType")));
+        }
+    }
+    return d;
+}
+
+}  // namespace
+
+std::string CoreMasName(const catalogue::Core& core) {
+    return core.masShape;
+}
+
+std::string WireMasName(const catalogue::Wire& wire) {
+    if (wire.kind == catalogue::WireKind::TripleInsulated) {
+        const std::size_t open = wire.name.find('('), close = wire.name.rfind(')');
+        if (open != std::string::npos && close > open)
+            return wire.name.substr(open + 1, close - open - 1);
+        return wire.name;
+    }
+    return "Round " + runtime::decimal::ShortestText(wire.conductor_mm) + " - Grade 1";
+}
+
+const catalogue::Core* CoreByMasName(const catalogue::Catalogue& parts, std::string_view name) {
+    for (const catalogue::Core& core : parts.cores) {
+        if (!core.masShape.empty() && core.masShape == name) return &core;
+    }
+    return nullptr;
+}
+
+const catalogue::Wire* WireByMasName(const catalogue::Catalogue& parts, std::string_view name) {
+    // A grade 2 wire is the same conductor with a thicker film.
+    std::string grade1(name);
+    if (grade1.ends_with(" - Grade 2")) grade1.replace(grade1.size() - 1, 1, "1");
+    for (const catalogue::Wire& wire : parts.wires) {
+        if (WireMasName(wire) == grade1) return &wire;
+    }
+    return nullptr;
+}
+
+Written WriteDesignFile(const Design& design, const winding::PlanOutcome& outcome) {
+    if (!outcome.plan) return {{}, "没有绕制方案，无法写成设计文件：" + outcome.error};
+    const Plan& plan = *outcome.plan;
+    if (CoreMasName(*plan.core).empty())
+        return {{}, "磁芯“" + plan.core->name + "”没有 MAS 中的形状名，无法写成设计文件。"};
+    rapidjson::Document document(rapidjson::kObjectType);
+    Allocator& a = document.GetAllocator();
+    document.AddMember("inputs", Inputs(a, design, plan), a);
+    document.AddMember("magnetic", Magnetic(a, plan), a);
+    document.AddMember("outputs", Outputs(a, plan), a);
+    document.AddMember(
+        Value(kOurBlock.data(), static_cast<rapidjson::SizeType>(kOurBlock.size()), a),
+        OurBlock(a, design), a);
+    rapidjson::StringBuffer buffer;
+    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+    writer.SetIndent(' ', 2);
+    if (!document.Accept(writer)) return {{}, "方案中有不是有限数的值，无法写成设计文件。"};
+    return {std::string(buffer.GetString(), buffer.GetSize()) + "\n", {}};
+}
+
+Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts) {
+    Opened opened;
+    if (bytes.size() > kMostBytes) {
+        opened.error =
+            "文件太大（" + std::to_string(bytes.size() / 1024 / 1024) + " MB），不是设计文件。";
+        return opened;
+    }
+    rapidjson::Document document;
+    // Iterative: a deeply nested file cannot exhaust the stack. NaN and
+    // infinities are not JSON and are refused.
+    document.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(
+        bytes.data(), bytes.size());
+    if (document.HasParseError()) {
+        opened.error = "不是 JSON 文件（第 " + std::to_string(document.GetErrorOffset()) +
+                       " 字节：" + rapidjson::GetParseError_En(document.GetParseError()) + "）。";
+        return opened;
+    }
+    try {
+        const Reader root(document, "");
+        if (root.Has(kOurBlock)) {
+            opened.design = ReadOurs(root.At(kOurBlock));
+        } else {
+            opened.foreign = true;
+            opened.design = ReadForeign(root, parts, opened.notes);
+        }
+    } catch (const Unreadable& u) {
+        opened.design.reset();
+        opened.error = (u.path.empty() ? std::string("文件") : u.path) + "：" + u.what + "。";
+        return opened;
+    } catch (const std::out_of_range&) {
+        opened.design.reset();
+        opened.error = "文件中的工作点为空。";
+        return opened;
+    }
+    if (const std::string problem = ValuesProblem(*opened.design, parts); !problem.empty()) {
+        opened.design.reset();
+        opened.error = problem;
+    }
+    return opened;
+}
+
+}  // namespace flyback::design_file

@@ -1,0 +1,202 @@
+#include "design_file/design_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace flyback::design_file {
+namespace {
+
+const catalogue::Catalogue& Parts() {
+    static const catalogue::Catalogue parts = catalogue::BuiltIn();
+    return parts;
+}
+
+winding::PlanOutcome PlanOf(const Design& d) {
+    return winding::PlanWinding(record::RecordPress(numtext::ViewsOf(d.texts)), d.options, Parts());
+}
+
+std::string Saved(const Design& d) {
+    const Written written = WriteDesignFile(d, PlanOf(d));
+    EXPECT_EQ(written.error, "");
+    return written.text;
+}
+
+Design Supply(std::array<std::string, 6> texts) {
+    Design d;
+    d.texts = std::move(texts);
+    return d;
+}
+
+// Saved, opened and saved again: the same bytes, so the same texts, options,
+// choices, pins and plan.
+TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
+    std::vector<Design> designs = {Supply({"12", "375", "120", "65", "80", "12"}),
+                                   Supply({"10", "373", "127", "100", "80", "5"}),
+                                   Supply({"60", "373", "249", "100", "80", "24"})};
+    Design rich = designs.back();
+    rich.options.Vaux_V = 15;
+    rich.options.order = winding::Order::PSP;
+    rich.options.leakage = 0.015;
+    rich.options.families = {"PQ", "ETD"};
+    rich.options.insulation.grade = insulation::Grade::Basic;
+    rich.options.insulation.mains_Vrms = 240;
+    rich.options.choices.outputs = {{24, 2, 0.5}, {12, 0.5, 0.7}};
+    rich.options.choices.conduction = winding::Conduction::Ripple;
+    rich.options.choices.KRP = 0.6;
+    rich.options.choices.Vclamp_V = 150;
+    rich.pins = {2, 4, 8};
+    designs.push_back(rich);
+    Design fixed = designs.front();
+    fixed.texts[0] = " 12.0 ";  // kept as typed
+    fixed.options.core = "EFD20/10/7";
+    fixed.options.tripleInsulatedSecondary = true;
+    fixed.options.choices.Np = 110;
+    fixed.options.choices.Ns = 11;
+    fixed.options.choices.Ilimit_A = 0.5;
+    designs.push_back(fixed);
+    for (const Design& d : designs) {
+        const std::string first = Saved(d);
+        const Opened opened = ReadDesignFile(first, Parts());
+        ASSERT_TRUE(opened.design) << opened.error;
+        EXPECT_FALSE(opened.foreign);
+        EXPECT_EQ(opened.design->texts, d.texts);
+        EXPECT_EQ(opened.design->options.order, d.options.order);
+        EXPECT_EQ(opened.design->pins.secondary, d.pins.secondary);
+        EXPECT_EQ(Saved(*opened.design), first) << d.texts[0];
+    }
+}
+
+TEST(DesignFileTest, WithoutAPlanThereIsNoFile) {
+    const Design faulted = Supply({"60", "0", "249", "100", "80", "24"});
+    const Written written = WriteDesignFile(faulted, PlanOf(faulted));
+    EXPECT_EQ(written.text, "");
+    EXPECT_NE(written.error.find("没有绕制方案"), std::string::npos);
+}
+
+// A hostile or damaged file is refused with one message naming what is wrong.
+TEST(DesignFileTest, DamagedOrHostileFilesAreRefusedWithAReason) {
+    const std::string good = Saved(Supply({"60", "373", "249", "100", "80", "24"}));
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return text.replace(at, from.size(), to);
+    };
+    const struct {
+        std::string bytes;
+        const char* said;
+    } cases[] = {
+        {"", "不是 JSON"},
+        {"not json", "不是 JSON"},
+        {"{\"a\": NaN}", "不是 JSON"},
+        {"{\"a\": 1e999}", "不是 JSON"},
+        {std::string(200000, '[') + std::string(200000, ']'), "不是对象"},
+        {std::string(kMostBytes + 1, ' '), "文件太大"},
+        {"[]", "不是对象"},
+        {"{}", "inputs：缺少"},
+        {replaced("\"texts\": [", "\"texts\": 7, \"x\": ["), "flybackDesigner.texts：不是数组"},
+        {replaced("\"bmax\": 0.3", "\"bmax\": \"0.3\""), "flybackDesigner.options.bmax：不是数"},
+        {replaced("\"bmax\": 0.3", "\"bmax\": 99"), "Bmax"},
+        {replaced("\"order\": \"P-S-B\"", "\"order\": \"S-P\""), "“S-P”不是可选的值"},
+        {replaced("\"pins\": \"1,3,6\"", "\"pins\": \"a\""), "flybackDesigner.pins：不是引脚"},
+    };
+    for (const auto& c : cases) {
+        const Opened opened = ReadDesignFile(c.bytes, Parts());
+        EXPECT_FALSE(opened.design) << c.said;
+        EXPECT_NE(opened.error.find(c.said), std::string::npos) << opened.error;
+    }
+}
+
+// A two-winding flyback another tool wrote, on a catalogue core: analysed
+// with its core, material, turns and inductance as fixed.
+std::string Foreign(const std::string& shape, const std::string& material,
+                    const std::string& wire) {
+    return R"({
+  "inputs": {
+    "designRequirements": {
+      "magnetizingInductance": {"nominal": 0.00045},
+      "turnsRatios": [{"nominal": 5}],
+      "topology": "flybackConverter"
+    },
+    "operatingPoints": [],
+    "converterInformation": {"supportedTopologies": {"flyback": {
+      "inputVoltage": {"minimum": 249, "maximum": 373},
+      "diodeVoltageDrop": 0.5, "currentRippleRatio": 1, "efficiency": 0.8,
+      "operatingPoints": [{"outputVoltages": [24], "outputCurrents": [2.5],
+                           "switchingFrequency": 100000, "ambientTemperature": 25}]}}}
+  },
+  "magnetic": {
+    "core": {"functionalDescription": {"type": "twoPieceSet", "material": ")" +
+           material + R"(",
+      "shape": ")" +
+           shape + R"(", "gapping": []}},
+    "coil": {"bobbin": "b", "functionalDescription": [
+      {"name": "p", "numberTurns": 50, "numberParallels": 1, "isolationSide": "primary",
+       "wire": ")" +
+           wire + R"("},
+      {"name": "s", "numberTurns": 10, "numberParallels": 4, "isolationSide": "secondary",
+       "wire": "Round 0.475 - Grade 2"}]}
+  },
+  "outputs": []
+})";
+}
+
+TEST(DesignFileTest, ATransformerMadeElsewhereIsAnalysedAsItIs) {
+    const Opened opened =
+        ReadDesignFile(Foreign("EFD 25/13/9", "N87", "Round 0.4 - Grade 1"), Parts());
+    ASSERT_TRUE(opened.design) << opened.error;
+    EXPECT_TRUE(opened.foreign);
+    const Design& d = *opened.design;
+    EXPECT_EQ(d.texts, (std::array<std::string, 6>{"60", "373", "249", "100", "80", "24"}));
+    EXPECT_EQ(d.options.core, "EFD25/13/9");
+    const winding::PlanOutcome outcome = PlanOf(d);
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_EQ(outcome.plan->Np, 50);
+    EXPECT_EQ(outcome.plan->Ns, 10);
+    EXPECT_DOUBLE_EQ(outcome.plan->Lp_H, 0.00045);
+    EXPECT_EQ(outcome.plan->core->name, "EFD25/13/9");
+    EXPECT_FALSE(opened.notes.empty());  // the wire is the plan's own
+}
+
+TEST(DesignFileTest, AnUnknownPartIsNamedNeverGuessed) {
+    const struct {
+        std::string shape, material, wire;
+        const char* said;
+    } cases[] = {
+        {"EFD 25/13/9", "N999", "Round 0.4 - Grade 1", "磁芯材料“N999”不在目录中"},
+        {"XYZ 1", "N87", "Round 0.4 - Grade 1", "磁芯形状“XYZ 1”不在目录中"},
+        {"EFD 25/13/9", "N87", "Litz 7x0.1", "导线“Litz 7x0.1”不在目录中"},
+    };
+    for (const auto& c : cases) {
+        const Opened opened = ReadDesignFile(Foreign(c.shape, c.material, c.wire), Parts());
+        EXPECT_FALSE(opened.design);
+        EXPECT_NE(opened.error.find(c.said), std::string::npos) << opened.error;
+    }
+}
+
+// Every core and wire of the catalogue that has a MAS name finds itself by it,
+// and no two share one.
+TEST(DesignFileTest, MasNamesMapTheCatalogueBothWays) {
+    std::set<std::string> names;
+    int cores = 0;
+    for (const catalogue::Core& core : Parts().cores) {
+        const std::string name = CoreMasName(core);
+        if (name.empty()) continue;
+        ++cores;
+        EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(CoreByMasName(Parts(), name), &core) << name;
+    }
+    EXPECT_EQ(cores, static_cast<int>(Parts().cores.size()));  // every built-in core
+    names.clear();
+    for (const catalogue::Wire& wire : Parts().wires) {
+        const std::string name = WireMasName(wire);
+        EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(WireByMasName(Parts(), name), &wire) << name;
+    }
+    EXPECT_EQ(WireMasName(*Parts().FindWire("0.4 mm")), "Round 0.4 - Grade 1");
+}
+
+}  // namespace
+}  // namespace flyback::design_file

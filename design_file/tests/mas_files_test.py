@@ -1,0 +1,144 @@
+"""Design files as flyback-calc writes and opens them: every file valid
+against the MAS schemas (references resolved by $id from the copies in the
+repository), one excitation per winding, saved-opened-saved byte for byte, a
+document another tool would write opened and analysed, and a damaged file
+refused with the file it would have replaced left untouched."""
+import json
+import pathlib
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import jsonschema
+
+CALC = sys.argv.pop(1)
+SCHEMAS = pathlib.Path(sys.argv.pop(1))
+
+STORE = {}
+for path in SCHEMAS.rglob("*.json"):
+    schema = json.loads(path.read_text(encoding="utf-8"))
+    STORE[schema["$id"]] = schema
+ROOT = STORE["https://psma.com/mas/MAS.json"]
+VALIDATOR = jsonschema.Draft202012Validator(
+    ROOT, resolver=jsonschema.RefResolver.from_schema(ROOT, store=STORE))
+
+DESIGNS = [
+    ["12", "375", "120", "65", "80", "12"],
+    ["10", "373", "127", "100", "80", "5"],
+    ["60", "373", "249", "100", "80", "24"],
+    ["--winding", "--vaux", "15", "--order", "P-S-P", "--output", "24:2", "--output", "12:0.5",
+     "60", "373", "249", "100", "80", "24"],
+    ["--winding", "--construction", "tiw", "--krp", "0.6", "--insulation", "basic",
+     "60", "373", "249", "100", "80", "24"],
+]
+
+
+def run(*args):
+    return subprocess.run([CALC, *args], capture_output=True, text=True)
+
+
+class MasFilesTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.dir = pathlib.Path(self.folder.name)
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_every_file_is_valid_mas_and_reopens_to_the_same_bytes(self):
+        for i, args in enumerate(DESIGNS):
+            first, second = self.dir / f"{i}.mas.json", self.dir / f"{i}-again.mas.json"
+            done = run("--save", str(first), *args)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            document = json.loads(first.read_text(encoding="utf-8"))
+            errors = [e.message for e in VALIDATOR.iter_errors(document)]
+            self.assertEqual(errors, [], args)
+            windings = document["magnetic"]["coil"]["functionalDescription"]
+            point = document["inputs"]["operatingPoints"][0]["excitationsPerWinding"]
+            self.assertEqual([w["name"] for w in windings], [e["name"] for e in point])
+            self.assertEqual(len(document["inputs"]["designRequirements"]["isolationSides"]),
+                             len(windings))
+            done = run("--open", str(first), "--save", str(second))
+            self.assertEqual(done.returncode, 0, done.stderr)
+            self.assertEqual(first.read_bytes(), second.read_bytes(), args)
+
+    def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
+        document = {
+            "inputs": {
+                "designRequirements": {"magnetizingInductance": {"nominal": 0.00045},
+                                       "turnsRatios": [{"nominal": 5}],
+                                       "topology": "flybackConverter"},
+                "operatingPoints": [{"conditions": {"ambientTemperature": 25},
+                                     "excitationsPerWinding": [
+                                         {"frequency": 100000, "current": {"processed": {
+                                             "label": "flybackPrimary", "peak": 2.9,
+                                             "offset": 0}},
+                                          "voltage": {"processed": {
+                                              "label": "rectangular", "peak": 249,
+                                              "offset": 0}}},
+                                         {"frequency": 100000, "current": {"processed": {
+                                             "label": "flybackSecondary", "peak": 14.5,
+                                             "offset": 0}},
+                                          "voltage": {"processed": {
+                                              "label": "rectangular", "peak": 49.8,
+                                              "offset": 0}}}]}],
+                "converterInformation": {"supportedTopologies": {"flyback": {
+                    "inputVoltage": {"minimum": 249, "maximum": 373}, "diodeVoltageDrop": 0.5,
+                    "currentRippleRatio": 1, "efficiency": 0.8,
+                    "operatingPoints": [{"outputVoltages": [24], "outputCurrents": [2.5],
+                                         "switchingFrequency": 100000,
+                                         "ambientTemperature": 25}]}}},
+            },
+            "magnetic": {
+                "core": {"functionalDescription": {
+                    "type": "twoPieceSet", "material": "N87", "shape": "EFD 25/13/9",
+                    "gapping": [{"type": "subtractive", "length": 0.0004}]}},
+                "coil": {"bobbin": "Bobbin EFD 25/13/9", "functionalDescription": [
+                    {"name": "primary", "numberTurns": 50, "numberParallels": 1,
+                     "isolationSide": "primary", "wire": "Round 0.4 - Grade 1"},
+                    {"name": "secondary", "numberTurns": 10, "numberParallels": 4,
+                     "isolationSide": "secondary", "wire": "Round 0.475 - Grade 1"}]},
+            },
+            "outputs": [],
+        }
+        self.assertEqual([e.message for e in VALIDATOR.iter_errors(document)], [])
+        path = self.dir / "other.json"
+        path.write_text(json.dumps(document), encoding="utf-8")
+        done = run("--open", str(path), "--winding", "--json")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        plan = json.loads(done.stdout)["winding"]
+        self.assertEqual((plan["Np"], plan["Ns"]), (50, 10))
+        self.assertEqual(plan["core"]["name"], "EFD25/13/9")
+        document["magnetic"]["core"]["functionalDescription"]["material"] = "N999"
+        path.write_text(json.dumps(document), encoding="utf-8")
+        done = run("--open", str(path))
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("N999", done.stderr)
+
+    def test_a_damaged_file_is_refused_and_nothing_is_replaced(self):
+        good = self.dir / "good.mas.json"
+        self.assertEqual(run("--save", str(good), *DESIGNS[2]).returncode, 0)
+        kept = good.read_bytes()
+        for name, content in [("nan.json", b'{"a": NaN}'), ("text.json", b"hello"),
+                              ("deep.json", b"[" * 100000 + b"]" * 100000),
+                              ("types.json", kept.replace(b'"texts": [', b'"texts": 7, "x": ['))]:
+            bad = self.dir / name
+            bad.write_bytes(content)
+            done = run("--open", str(bad), "--save", str(good))
+            self.assertEqual(done.returncode, 2, name)
+            self.assertEqual(len(done.stderr.strip().splitlines()), 1, done.stderr)
+            self.assertEqual(good.read_bytes(), kept, name)
+        big = self.dir / "big.json"
+        with open(big, "wb") as f:
+            f.truncate(100 * 1024 * 1024)
+        done = run("--open", str(big))
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("larger than", done.stderr)
+        done = run("--save", str(self.dir / "missing" / "x.mas.json"), *DESIGNS[2])
+        self.assertNotEqual(done.returncode, 0)
+        self.assertEqual(list(self.dir.glob("missing*")), [])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
