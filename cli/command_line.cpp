@@ -22,6 +22,7 @@
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "spec_sheet/spec_sheet.hpp"
+#include "spice/spice.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
@@ -70,6 +71,7 @@ struct Options {
     bool report = false;
     std::optional<std::string> sweep, svg;
     std::optional<std::string> save, open;  // design files
+    std::optional<std::string> spice;       // the netlist for ngspice
     WindingFlags windingFlags;
     winding::Options winding;
     spec_sheet::Pins pins;
@@ -183,6 +185,20 @@ int SaveDesign(const design_file::Design& design, const winding::PlanOutcome& pl
     return kExitOk;
 }
 
+int SaveNetlist(const winding::PlanOutcome& plan, const std::string& path, std::ostream& err) {
+    if (!plan.plan) {
+        err << "flyback-calc: --spice: " << record::VisibleText(plan.error) << '\n';
+        return kExitCalculationFault;
+    }
+    if (const std::string failure = WriteWholeFile(path, spice::Netlist(*plan.plan));
+        !failure.empty()) {
+        err << "flyback-calc: cannot write " << record::VisibleText(path) << ": " << failure
+            << '\n';
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
 // The inputs, options and pins of a design file; a foreign transformer's notes
 // on standard error.
 int OpenDesign(Options& options, std::ostream& err) {
@@ -217,12 +233,16 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
         const std::string clash = spec_sheet::PinsProblem(*plan->plan, options.pins);
         if (!clash.empty()) return UsageError(err, "--pins: " + clash);
     }
-    if (options.save) {
+    if (options.save || options.spice) {
+        const winding::PlanOutcome planned =
+            plan ? *plan : winding::PlanWinding(record, options.winding, parts);
         const design_file::Design design{Texts(options), options.winding, options.pins};
-        const int status =
-            SaveDesign(design, plan ? *plan : winding::PlanWinding(record, options.winding, parts),
-                       *options.save, err);
-        if (status != kExitOk) return status;
+        if (options.save) {
+            if (const int status = SaveDesign(design, planned, *options.save, err)) return status;
+        }
+        if (options.spice) {
+            if (const int status = SaveNetlist(planned, *options.spice, err)) return status;
+        }
     }
     PrintRecord(options, record, plan, out);
     if (!options.json && !options.report) PrintWarnings(record, plan, err);
@@ -333,6 +353,9 @@ void AddModeOptions(CLI::App& app, Options& options) {
     app.add_option("--save", options.save,
                    "also write the design and its plan to this design file (MAS JSON)")
         ->excludes(jsonLines);
+    app.add_option("--spice", options.spice,
+                   "also write the transformer and a test bench as an ngspice netlist")
+        ->excludes(jsonLines);
     app.add_option("--open", options.open,
                    "take the inputs, the plan's options and pins from this design file "
                    "(ours, or a MAS document of another tool)")
@@ -405,7 +428,7 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
     }
     catalogue::Catalogue parts;
-    if (options.windingFlags.on || options.save) {
+    if (options.windingFlags.on || options.save || options.spice) {
         parts = Parts(err);
         const std::string problem =
             options.open ? "" : ReadWindingOptions(options.windingFlags, parts, options.winding);

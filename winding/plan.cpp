@@ -670,6 +670,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     Gap(plan, in, Ae_m2);
     plan.skinDepth_mm = SkinDepth_mm(c.f);
     plan.f_Hz = c.f;
+    plan.eta = c.eta;
     Outputs(plan, in);
     Insulate(plan, in);
     Windings(plan, in);

@@ -123,6 +123,7 @@ struct Plan {
     Clamp clamp;
     double Vrectifier_V = 0, Vswitch_V = 0;  // the regulated output's rectifier; the switch
     double f_Hz = 0;  // the switching frequency, whose period the currents repeat in
+    double eta = 1;   // the design's efficiency, a fraction: the primary carries P ÷ eta
     std::optional<double> IcapRms_A;  // the regulated output's
     std::vector<PlanWarning> warnings;
 };

@@ -1,0 +1,215 @@
+#include "spice/spice.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
+#include "version/version.hpp"
+
+namespace flyback::spice {
+namespace {
+
+using winding::Plan;
+using winding::Role;
+using winding::Winding;
+
+// Coupling short of one: the windings' own leakage is drawn apart, and a
+// matrix of exactly coupled inductors is singular.
+constexpr double kCoupling = 0.99999;
+constexpr double kThermalVoltage = 0.025852;  // V at 27 °C, ngspice's default temperature
+constexpr double kOutputRipple = 0.005;       // of the output, to size its capacitor
+constexpr int kPeriods = 400;                 // from the outputs' set voltages to settled
+constexpr int kMeasuredPeriods = 50;          // the last ones
+constexpr int kStepsPerPeriod = 400;
+constexpr double kUnloadedBias_ohm = 10e3;
+
+std::string N(double value) {
+    return runtime::decimal::ShortestText(value);
+}
+
+// A time to the femtosecond: a period's fraction without a tail of digits.
+std::string Time(double seconds) {
+    return N(std::round(seconds * 1e15) / 1e15);
+}
+
+struct Coil {
+    std::string name;  // "s1", "b"
+    const Winding* winding;
+    double turns;
+};
+
+// The secondaries in the outputs' order, then the bias winding.
+std::vector<Coil> Coils(const Plan& plan) {
+    std::vector<Coil> coils;
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Secondary)
+            coils.push_back({"s" + std::to_string(w.output + 1), &w, double(w.turns)});
+    }
+    std::sort(coils.begin(), coils.end(),
+              [](const Coil& a, const Coil& b) { return a.winding->output < b.winding->output; });
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Bias) coils.push_back({"b", &w, double(w.turns)});
+    }
+    return coils;
+}
+
+double PrimaryResistance(const Plan& plan) {
+    double r = 0;
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Primary) r += w.R_ohm.value_or(0);
+    }
+    return std::max(r, 1e-4);
+}
+
+std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
+    std::string pins = "pd pf";
+    for (const Coil& c : coils) pins += " " + c.name + "d " + c.name + "f";
+    std::string net = ".subckt flyback_transformer " + pins + "\n";
+    net += "* the primary: pd (dotted, the drain) to pf; each winding xd (dotted) to xf\n";
+    net += "Rp pd p1 " + N(PrimaryResistance(plan)) + "\n";
+    net += "Llk p1 p2 " + N(plan.clamp.leakage_H) + "\n";
+    // The winding shop trims the gap until the primary, the others open,
+    // measures Lp: the leakage is part of it, the magnetising inductance the
+    // rest.
+    const double magnetising = plan.Lp_H - plan.clamp.leakage_H;
+    net += "Lp p2 pf " + N(magnetising) + "\n";
+    const winding::OperatingPoint& p = plan.atVmin;
+    const double reset = p.mode == winding::Mode::Discontinuous ? p.D2 : 1 - p.D;
+    const double rms2 = p.Vin * p.Vin * p.D + p.Vor * p.Vor * reset;
+    if (plan.Pcore_W && *plan.Pcore_W > 0)
+        net += "Rcore p2 pf " + N(rms2 / *plan.Pcore_W) + "  ; the core's loss at this swing\n";
+    for (const Coil& c : coils) {
+        const double ratio = c.turns / plan.Np;
+        net += "L" + c.name + " " + c.name + "i " + c.name + "f " + N(magnetising * ratio * ratio) +
+               "\n";
+        net += "R" + c.name + " " + c.name + "i " + c.name + "d " +
+               N(std::max(c.winding->R_ohm.value_or(0), 1e-4)) + "\n";
+    }
+    std::vector<std::string> inductors = {"Lp"};
+    for (const Coil& c : coils) inductors.push_back("L" + c.name);
+    int k = 0;
+    for (std::size_t i = 0; i < inductors.size(); ++i) {
+        for (std::size_t j = i + 1; j < inductors.size(); ++j) {
+            net += "K" + std::to_string(++k) + " " + inductors[i] + " " + inductors[j] + " " +
+                   N(kCoupling) + "\n";
+        }
+    }
+    return net + ".ends flyback_transformer\n";
+}
+
+// A diode that drops `VF` at `I`: Is = I × exp(−VF ÷ Vt).
+std::string DiodeModel(const std::string& name, double VF, double I) {
+    const double drop = std::max(VF, 0.05), current = std::max(I, 1e-3);
+    return ".model " + name + " D(Is=" + N(current * std::exp(-drop / kThermalVoltage)) + " N=1)\n";
+}
+
+// The losses the design's efficiency holds beyond those the bench draws.
+double UndrawnLoss(const Plan& plan) {
+    double drawn = plan.Pcopper_W.value_or(0) + plan.Pcore_W.value_or(0) + plan.clamp.P_W;
+    for (const winding::OutputResult& out : plan.outputs) drawn += out.set.VF_V * out.set.I_A;
+    return plan.Pout_W / plan.eta - plan.Pout_W - drawn;
+}
+
+}  // namespace
+
+std::string OutputMeasure(int output) {
+    return "vout" + std::to_string(output + 1);
+}
+
+std::string Netlist(const Plan& plan) {
+    const std::vector<Coil> coils = Coils(plan);
+    const double T = 1 / plan.f_Hz, on = plan.atVmin.D * T;
+    const double start = (kPeriods - kMeasuredPeriods) * T, stop = kPeriods * T;
+    std::string net = "* " + std::string(kProgramTitle) + " " + std::string(kProgramVersion) +
+                      ": " + catalogue::CoreCaption(plan.core->name) + " " + plan.material->name +
+                      ", Np " + std::to_string(plan.Np) + "\n";
+    net += "* at the minimum input " + N(plan.atVmin.Vin) + " V, full load, duty " +
+           N(plan.atVmin.D) + ", f " + N(plan.f_Hz) + " Hz\n";
+    net += Subcircuit(plan, coils);
+    net += "\n* the bench\nVin vin 0 DC " + N(plan.atVmin.Vin) + "\n";
+    net += "Vsense vin pf 0  ; the primary's current\n";
+    std::string pins = "drain pf";
+    for (const Coil& c : coils) pins += " " + c.name + "a 0";
+    net += "X1 " + pins + " flyback_transformer\n";
+    net += "Vgate gate 0 PULSE(0 5 0 1n 1n " + Time(on) + " " + Time(T) + ")\n";
+    net += "S1 drain 0 gate 0 switch\n.model switch SW(Vt=2.5 Vh=0.5 Ron=0.05 Roff=1e8)\n";
+    net += "Cds drain 0 100p\n";
+    net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
+    net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
+    net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";
+    net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
+    std::string initial = ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V);
+    std::string measures;
+    for (const Coil& c : coils) {
+        const bool bias = c.winding->role == Role::Bias;
+        double V = 0, I = 0, VF = 0;
+        if (bias) {
+            V = plan.options.Vaux_V.value_or(0);
+            I = plan.options.choices.biasI_A;
+            VF = plan.options.choices.biasVF_V;
+        } else {
+            const winding::OutputResult& out =
+                plan.outputs[static_cast<std::size_t>(c.winding->output)];
+            V = out.set.V;
+            I = out.set.I_A;
+            VF = out.set.VF_V;
+        }
+        const std::string out = "out" + c.name;
+        net += "D" + c.name + " " + c.name + "a " + out + " d" + c.name + "\n";
+        net += DiodeModel("d" + c.name, VF, I);
+        const double load = I > 0 ? V / I : kUnloadedBias_ohm;
+        net += "C" + c.name + " " + out + " 0 " +
+               N(std::max(I, V / load) / (plan.f_Hz * kOutputRipple * V)) + "\n";
+        net += "Rload" + c.name + " " + out + " 0 " + N(load) + "\n";
+        initial += " v(" + out + ")=" + N(V);
+        if (!bias) {
+            measures += ".meas tran " + OutputMeasure(c.winding->output) + " AVG v(" + out +
+                        ") FROM=" + Time(start) + " TO=" + Time(stop) + "\n";
+        }
+    }
+    if (const double undrawn = UndrawnLoss(plan); undrawn > 0) {
+        const double V = plan.outputs.front().set.V;
+        net += "* the design's efficiency holds " + N(undrawn) +
+               " W of losses not drawn here (the switch's): drawn from the regulated output\n";
+        net += "Rundrawn outs1 0 " + N(V * V / undrawn) + "\n";
+    }
+    net += initial + "\n";
+    net += ".options method=gear reltol=1e-4\n";
+    const std::string step = Time(T / kStepsPerPeriod), from = " FROM=" + Time(start),
+                      to = " TO=" + Time(stop);
+    net += ".tran " + step + " " + Time(stop) + " 0 " + step + " uic\n";
+    net += ".meas tran " + std::string(kPeakCurrent) + " MAX i(Vsense)" + from + to + "\n";
+    net += ".meas tran " + std::string(kSwitchPeak) + " MAX v(drain)" + from + to + "\n";
+    net += measures;
+    return net + ".end\n";
+}
+
+std::map<std::string, double> ReadMeasurements(std::string_view output) {
+    std::map<std::string, double> found;
+    std::size_t begin = 0;
+    while (begin < output.size()) {
+        std::size_t end = output.find('\n', begin);
+        if (end == std::string_view::npos) end = output.size();
+        const std::string_view line = output.substr(begin, end - begin);
+        begin = end + 1;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        std::string_view name = line.substr(0, equals);
+        while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back())))
+            name.remove_suffix(1);
+        while (!name.empty() && std::isspace(static_cast<unsigned char>(name.front())))
+            name.remove_prefix(1);
+        if (name.empty() || name.find(' ') != std::string_view::npos) continue;
+        std::string_view rest = line.substr(equals + 1);
+        const std::size_t space = rest.find_first_not_of(" \t");
+        if (space == std::string_view::npos) continue;
+        rest.remove_prefix(space);
+        rest = rest.substr(0, rest.find_first_of(" \t"));
+        if (const auto value = runtime::ReadWholeNumber(rest)) found[std::string(name)] = *value;
+    }
+    return found;
+}
+
+}  // namespace flyback::spice

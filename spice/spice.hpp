@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "winding/plan.hpp"
+
+namespace flyback::spice {
+
+// The plan's transformer for a circuit simulator (ngspice): a subcircuit of
+// coupled windings (the magnetising inductance on the primary, the turns
+// ratios, the leakage, each winding's resistance, the core's loss as a
+// resistance across the magnetising inductance), and a test bench that runs
+// it at the minimum input and full load: the input as a source, a switch
+// driven at f with the plan's duty, the RCD clamp, each output's rectifier,
+// capacitor and load, and .meas lines for the primary's peak current, the
+// switch's peak voltage and each output's mean voltage. The losses the
+// design's efficiency holds beyond those drawn (the switch's own) are a
+// resistor at the regulated output, so the primary carries what the plan
+// designs for.
+std::string Netlist(const winding::Plan& plan);
+
+// The measurement names, and each output's: "vout1", "vout2", ...
+inline constexpr std::string_view kPeakCurrent = "ipk";
+inline constexpr std::string_view kSwitchPeak = "vds";
+std::string OutputMeasure(int output);
+
+// The measurements ngspice printed ("ipk = 2.1e+00 ..."), by name.
+std::map<std::string, double> ReadMeasurements(std::string_view output);
+
+}  // namespace flyback::spice

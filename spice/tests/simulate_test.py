@@ -1,0 +1,62 @@
+"""The plan checked in a circuit simulator: flyback-calc --spice writes the
+transformer and its bench, ngspice runs it in batch mode, and the simulated
+primary peak current, each output and the switch's peak agree with the plan
+(5 %, 5 % and 10 %). The switch's peak is compared at the bench's input, the
+minimum: Vmin + Vclamp."""
+import json
+import pathlib
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CALC = sys.argv.pop(1)
+SUPPLY = ["60", "373", "249", "100", "80", "24"]
+DESIGNS = [
+    ("12 V 1 A, 65 kHz", ["12", "375", "120", "65", "80", "12"]),
+    ("5 V 2 A, 100 kHz", ["10", "373", "127", "100", "80", "5"]),
+    ("24 V 2.5 A, 100 kHz", SUPPLY),
+    ("two outputs", ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY),
+    ("continuous, KRP 0.6", ["--krp", "0.6", "--"] + SUPPLY),
+    ("bias winding, split primary", ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY),
+]
+
+
+def measurements(text):
+    found = {}
+    for line in text.splitlines():
+        name, equals, rest = line.partition("=")
+        if equals and name.strip() and " " not in name.strip() and rest.split():
+            try:
+                found[name.strip()] = float(rest.split()[0])
+            except ValueError:
+                pass
+    return found
+
+
+class SimulateTest(unittest.TestCase):
+    def test_the_simulated_converter_agrees_with_the_plan(self):
+        with tempfile.TemporaryDirectory() as folder:
+            for name, args in DESIGNS:
+                with self.subTest(name):
+                    netlist = pathlib.Path(folder) / "bench.cir"
+                    done = subprocess.run([CALC, "--winding", "--json", "--spice", str(netlist),
+                                           *args], capture_output=True, text=True)
+                    self.assertEqual(done.returncode, 0, done.stderr)
+                    plan = json.loads(done.stdout)["winding"]
+                    run = subprocess.run(["ngspice", "-b", str(netlist)], capture_output=True,
+                                         text=True, timeout=300)
+                    found = measurements(run.stdout)
+                    inputs = [a for a in args if not a.startswith("-")][-6:]
+                    vmin = float(inputs[2])
+                    self.assertAlmostEqual(found["ipk"] / plan["Ipk"], 1, delta=0.05)
+                    self.assertAlmostEqual(found["vds"] / (vmin + plan["clamp"]["V"]), 1,
+                                           delta=0.10)
+                    for i, output in enumerate(plan["outputs"]):
+                        expected = output["V_set"]
+                        self.assertAlmostEqual(found[f"vout{i + 1}"] / expected, 1, delta=0.05,
+                                               msg=f"output {i + 1}")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
