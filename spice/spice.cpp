@@ -122,9 +122,10 @@ std::string Netlist(const Plan& plan) {
     const std::vector<Coil> coils = Coils(plan);
     const double T = 1 / plan.f_Hz, on = plan.atVmin.D * T;
     const double start = (kPeriods - kMeasuredPeriods) * T, stop = kPeriods * T;
-    std::string net = "* " + std::string(kProgramTitle) + " " + std::string(kProgramVersion) +
-                      ": " + catalogue::CoreCaption(plan.core->name) + " " + plan.material->name +
-                      ", Np " + std::to_string(plan.Np) + "\n";
+    // ASCII throughout: the core's catalogue name, not its Chinese caption.
+    std::string net = "* flyback-designer " + std::string(kProgramVersion) + ": " +
+                      plan.core->name + " " + plan.material->name + ", Np " +
+                      std::to_string(plan.Np) + "\n";
     net += "* at the minimum input " + N(plan.atVmin.Vin) + " V, full load, duty " +
            N(plan.atVmin.D) + ", f " + N(plan.f_Hz) + " Hz\n";
     net += Subcircuit(plan, coils);
