@@ -2,7 +2,10 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -14,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -33,6 +37,7 @@
 #include "ui_main_window.h"
 #include "winding/sheet.hpp"
 #include "window/about.hpp"
+#include "window/design_files.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
@@ -96,6 +101,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     }
     setWindowIcon(WindowIcon());
     AddWindowActions();
+    files_ = new DesignFiles(this);
+    setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -115,6 +122,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
         input->setValidator(new TextSizeLimit(input));
         connect(input, &QLineEdit::inputRejected, this, &MainWindow::RefuseTooLongText);
         connect(input, &QLineEdit::textChanged, this, &MainWindow::ShowBoxStates);
+        connect(input, &QLineEdit::textEdited, files_, &DesignFiles::MarkModified);
         input->installEventFilter(this);
     }
     ShowBoxStates();
@@ -149,6 +157,76 @@ void MainWindow::ShowStartProblems() {
 }
 
 MainWindow::~MainWindow() = default;
+
+QString MainWindow::ProgramTitle() const {
+    return form_->windowTitle();
+}
+
+void MainWindow::ReportProblem(const QString& message) {
+    reportFault_(this, {ProgramTitle(), message});
+}
+
+design_file::Design MainWindow::CurrentDesign() const {
+    return {InputTexts(), windingOptions_, winding_ ? winding_->specSheet()->Pins() : LoadPins()};
+}
+
+void MainWindow::ApplyDesign(const design_file::Design& design) {
+    for (int i = 0; i < numtext::kInputCount; ++i)
+        text1_[i]->setText(FromUtf8(design.texts[static_cast<std::size_t>(i)]));
+    windingOptions_ = design.options;
+    SaveWindingOptions(windingOptions_);
+    SavePins(design.pins);
+    // The plan's window is made again with the design's options.
+    const bool planShown = winding_ != nullptr && winding_->isVisible();
+    if (winding_ != nullptr) {
+        winding_->deleteLater();
+        winding_ = nullptr;
+    }
+    OnCommand1Pressed();
+    if (planShown) ShowWinding();
+}
+
+void MainWindow::ClearDesign() {
+    for (QLineEdit* box : text1_) box->clear();
+    for (QLineEdit* box : text2_) box->clear();
+    lastPress_.reset();
+    plan_.reset();
+    for (QAction* action : designActions_) action->setEnabled(false);
+    workingAction_->setEnabled(false);
+    windingAction_->setEnabled(false);
+    if (winding_ != nullptr) winding_->hide();
+    ShowBoxStates();
+}
+
+const winding::PlanOutcome* MainWindow::PressedPlan() {
+    if (!lastPress_ || InputsChanged()) OnCommand1Pressed();
+    return plan_ ? &*plan_ : nullptr;
+}
+
+// Unsaved changes are not lost without a word.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (files_->MayDiscard()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// A design file dropped on the window is opened.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (OpenDropped(*event->mimeData())) event->acceptProposedAction();
+}
+
+bool MainWindow::OpenDropped(const QMimeData& dropped) {
+    const QList<QUrl> urls = dropped.urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return false;
+    return files_->MayDiscard() && files_->Open(urls.front().toLocalFile());
+}
 
 // Enter on the focused button presses it, as on the desktop the form was made
 // for; a push button outside a dialog takes only Space. Enter in a box does not.
@@ -205,8 +283,8 @@ void MainWindow::AddWindowActions() {
     designActions_ = {
         AddWindowAction(QStringLiteral("复制设计"), "copyDesignAction",
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &MainWindow::CopyDesign),
-        AddWindowAction(QStringLiteral("保存报告…"), "saveReportAction", QKeySequence::Save,
-                        &MainWindow::SaveReportAs),
+        AddWindowAction(QStringLiteral("保存报告…"), "saveReportAction",
+                        QKeySequence(Qt::CTRL | Qt::Key_E), &MainWindow::SaveReportAs),
         AddWindowAction(QStringLiteral("打印…"), "printAction", QKeySequence::Print,
                         &MainWindow::Print),
     };
@@ -254,8 +332,14 @@ QMenuBar* MainWindow::NewMenuBar() {
     close->setShortcut(QKeySequence::Close);
     connect(close, &QAction::triggered, this, &QWidget::close);
     addAction(close);
-    menu(QStringLiteral("文件(&F)"),
-         {Action("saveReportAction"), Action("printAction"), nullptr, close});
+    QMenu* file = bar->addMenu(QStringLiteral("文件(&F)"));
+    file->addActions({files_->newAction(), files_->openAction()});
+    file->addMenu(files_->recentMenu());
+    file->addActions({files_->saveAction(), files_->saveAsAction()});
+    file->addSeparator();
+    file->addActions({Action("saveReportAction"), files_->spiceAction(), Action("printAction")});
+    file->addSeparator();
+    file->addAction(close);
     menu(QStringLiteral("编辑(&E)"), {Action("copyDesignAction")});
     menu(QStringLiteral("工具(&T)"), {Action("workingAction"), Action("windingAction"),
                                       Action("sweepAction"), nullptr, Action("mainsAction")});
@@ -379,6 +463,7 @@ void MainWindow::RenewPlan() {
 }
 
 void MainWindow::OnWindingOptionsChanged() {
+    files_->MarkModified();
     windingOptions_ = winding_->Options();
     SaveWindingOptions(windingOptions_);
     RenewPlan();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
+#include "design_file/design_file.hpp"
 #include "numtext/run_calculation.hpp"
 #include "record/design_record.hpp"
 #include "runtime/error.hpp"
@@ -20,6 +21,7 @@
 #include "window/report_output.hpp"
 
 class QAction;
+class QMimeData;
 class QKeySequence;
 class QLineEdit;
 class QMenuBar;
@@ -31,6 +33,7 @@ class Form1;
 
 namespace flyback::window {
 
+class DesignFiles;
 class SweepWindow;
 class WindingWindow;
 class WorkingWindow;
@@ -80,8 +83,29 @@ class MainWindow : public QWidget {
     void ShowStartProblems();
     SweepWindow* Sweep() const;  // nullptr until first shown
 
+    // The design as a file keeps it, and back: the boxes' texts, the plan's
+    // options and the sheet's pins; a design applied is pressed.
+    design_file::Design CurrentDesign() const;
+    void ApplyDesign(const design_file::Design& design);
+    // 新建: empty boxes, no press.
+    void ClearDesign();
+    // The plan of the boxes as they are, pressed first where they changed;
+    // nullptr before any press.
+    const winding::PlanOutcome* PressedPlan();
+    const catalogue::Catalogue& Parts() const { return parts_; }
+    QString ProgramTitle() const;
+    // A problem said to the user as a fault is.
+    void ReportProblem(const QString& message);
+    DesignFiles* Files() const { return files_; }
+    // One design file dropped on the window: opened, the design's changes
+    // asked about first.
+    bool OpenDropped(const QMimeData& dropped);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     QAction* Action(const char* name) const;
@@ -124,6 +148,7 @@ class MainWindow : public QWidget {
     WindingWindow* winding_ = nullptr;
     QPointer<SweepWindow> sweep_;  // the newest, while it is open
     QPalette normalPalette_;
+    DesignFiles* files_ = nullptr;
 };
 
 }  // namespace flyback::window

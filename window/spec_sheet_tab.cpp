@@ -24,6 +24,10 @@ spec_sheet::Pins LoadPins() {
     return spec_sheet::ReadPins(kept.toStdString()).value_or(spec_sheet::Pins{});
 }
 
+void SavePins(const spec_sheet::Pins& pins) {
+    QSettings().setValue(kPinsKey, FromUtf8(spec_sheet::PinsText(pins)));
+}
+
 SpecSheetTab::SpecSheetTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("specSheetTab"));
     pinsBox_ = new QLineEdit;
@@ -64,7 +68,7 @@ void SpecSheetTab::ReadPins() {
         return;
     }
     pins_ = *pins;
-    QSettings().setValue(kPinsKey, FromUtf8(spec_sheet::PinsText(pins_)));
+    SavePins(pins_);
     Render();
     emit pinsChanged();
 }

@@ -47,7 +47,9 @@ class SpecSheetTab : public QWidget {
     QTextBrowser* sheet_ = nullptr;
 };
 
-// The pins as the user left them (the defaults where none or unreadable).
+// The pins as the user left them (the defaults where none or unreadable), and
+// keeping them.
 spec_sheet::Pins LoadPins();
+void SavePins(const spec_sheet::Pins& pins);
 
 }  // namespace flyback::window

@@ -256,9 +256,12 @@ class MainWindowTest : public QObject {
         }
         QCOMPARE(titles, QStringList({"文件(&F)", "编辑(&E)", "工具(&T)", "帮助(&H)"}));
         QCOMPARE(items,
-                 QStringList({"保存报告…", "打印…", "关闭", "复制设计", "计算过程", "绕制方案",
+                 QStringList({"新建", "打开…", "最近打开的文件", "保存", "另存为…", "保存报告…",
+                              "导出 SPICE…", "打印…", "关闭", "复制设计", "计算过程", "绕制方案",
                               "扫描…", "由交流输入…", "目录与设置的问题…", "关于"}));
         QCOMPARE(window_->findChild<QAction*>("saveReportAction")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_E));
+        QCOMPARE(window_->findChild<QAction*>("saveAction")->shortcut(),
                  QKeySequence(QKeySequence::Save));
         QCOMPARE(window_->findChild<QAction*>("closeAction")->shortcut(),
                  QKeySequence(QKeySequence::Close));

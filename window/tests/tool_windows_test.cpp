@@ -48,17 +48,17 @@ QStringList VisibleTexts(const QWidget& top) {
 // boxes and formulas use, the program's name, the rule's author.
 bool ReadAsItIs(const QString& word) {
     static const QSet<QString> kWords = {
-        "W",    "V",       "A",        "mA",   "kHz",     "KHz",  "Hz", "mm",   "cm",     "mH",
-        "H",    "T",       "mT",       "Gs",   "K",       "C",    "mW", "mJ",   "nH",     "kΩ",
-        "mΩ",   "nF",      "E",        "EE",   "EFD",     "ETD",  "ER", "EER",  "PQ",     "RM",
-        "EP",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo", "Vor",  "Vspike", "Dmax",
-        "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap", "Wa",   "At",     "Ks",
-        "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",  "FG",   "gap",    "core",
-        "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve", "le",   "Ipk",    "D",
-        "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC", "MB",   "L",      "J",
-        "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ", "µs",   "µF",     "µm",
-        "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II", "IIIa", "IIIb",   "m",
-        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE"};
+        "W",    "V",       "A",        "mA",   "kHz",     "KHz",  "Hz",   "mm",   "cm",     "mH",
+        "H",    "T",       "mT",       "Gs",   "K",       "C",    "mW",   "mJ",   "nH",     "kΩ",
+        "mΩ",   "nF",      "E",        "EE",   "EFD",     "ETD",  "ER",   "EER",  "PQ",     "RM",
+        "EP",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo",   "Vor",  "Vspike", "Dmax",
+        "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap",   "Wa",   "At",     "Ks",
+        "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",    "FG",   "gap",    "core",
+        "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve",   "le",   "Ipk",    "D",
+        "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC",   "MB",   "L",      "J",
+        "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ",   "µs",   "µF",     "µm",
+        "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II",   "IIIa", "IIIb",   "m",
+        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE"};
     return kWords.contains(word);
 }
 
@@ -259,6 +259,79 @@ class ToolWindowsTest : public QObject {
         QTest::mouseClick(next.Command1(), Qt::LeftButton);
         next.ShowWinding();
         QCOMPARE(next.Winding()->specSheet()->pinsBox()->text(), QString("2,5,8"));
+        QSettings().remove("winding");
+    }
+
+    // Saved, changed, asked about, opened again: the design, its title and
+    // the recent files; a damaged file said and nothing replaced; a drop
+    // opens; the netlist written.
+    void designFilesSaveOpenAndAskBeforeLosingChanges() {
+        auto* files = window_->Files();
+        QCOMPARE(window_->windowTitle(), QString("单端反激变换式开关电源变压器的设计"));
+        TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
+        QTest::keyClicks(window_->Text1()[0], "0");
+        QTest::keyClick(window_->Text1()[0], Qt::Key_Backspace);
+        QVERIFY(files->modified());
+        QVERIFY(window_->windowTitle().startsWith("未命名* — "));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.mas.json");
+        QVERIFY(files->SaveTo(path));
+        QVERIFY(!files->modified());
+        QVERIFY(window_->windowTitle().startsWith("a.mas.json — "));
+        QCOMPARE(files->RecentFiles().value(0), path);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QVERIFY(flyback::design_file::ReadDesignFile(bytes.toStdString(), window_->Parts()).design);
+
+        QTest::keyClicks(window_->Text1()[5], "0");  // 240 V
+        QVERIFY(window_->windowTitle().startsWith("a.mas.json* — "));
+        QMessageBox::StandardButton answer = QMessageBox::Cancel;
+        int asked = 0;
+        files->SetQuestion([&](QWidget*) {
+            ++asked;
+            return answer;
+        });
+        files->New();
+        QCOMPARE(window_->Text1()[5]->text(), QString("240"));  // cancelled: kept
+        QCloseEvent close;
+        QApplication::sendEvent(window_.get(), &close);
+        QVERIFY(!close.isAccepted());
+        answer = QMessageBox::Discard;
+        files->New();
+        QCOMPARE(asked, 3);
+        QCOMPARE(window_->Text1()[5]->text(), QString());
+        QCOMPARE(window_->windowTitle(), QString("单端反激变换式开关电源变压器的设计"));
+
+        QVERIFY(files->Open(path));
+        QCOMPARE(window_->Text1()[5]->text(), QString("24"));
+        QCOMPARE(window_->Text2()[0]->text().isEmpty(), false);  // pressed
+        QVERIFY(!files->modified());
+
+        QFile damaged(dir.filePath("bad.json"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("{\"a\": NaN}");
+        damaged.close();
+        reports_.clear();
+        QVERIFY(!files->Open(damaged.fileName()));
+        QCOMPARE(reports_.size(), std::size_t{1});
+        QVERIFY(reports_[0].message.contains("不是 JSON"));
+        QCOMPARE(window_->Text1()[5]->text(), QString("24"));
+
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(path)});
+        window_->Text1()[5]->setText("5");
+        QVERIFY(window_->OpenDropped(dropped));
+        QCOMPARE(window_->Text1()[5]->text(), QString("24"));
+        dropped.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)});
+        QVERIFY(!window_->OpenDropped(dropped));  // one file at a time
+
+        const QString netlist = dir.filePath("a.cir");
+        QVERIFY(files->ExportSpiceTo(netlist));
+        QFile spice(netlist);
+        QVERIFY(spice.open(QIODevice::ReadOnly));
+        QVERIFY(spice.readAll().startsWith("* flyback-designer"));
+        QSettings().remove("files");
         QSettings().remove("winding");
     }
 

@@ -12,9 +12,11 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -42,10 +44,12 @@
 #include <csignal>
 #include <vector>
 
+#include "design_file/design_file.hpp"
 #include "numtext/boxes.hpp"
 #include "version/version.hpp"
 #include "window/about.hpp"
 #include "window/choices_panel.hpp"
+#include "window/design_files.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 #include "window/mains_dialog.hpp"
