@@ -22,6 +22,9 @@
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
 //     .setPins(text)            the specification sheet's pins "1,3,6"; {problem}
+//     .saveDesign(texts)        {name, text, error}: the design file (MAS JSON)
+//     .spice(texts)             {name, text, error}: the ngspice netlist
+//     .openDesign(text)         {error, texts, options, choices, pins, notes, foreign}
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
@@ -144,6 +147,21 @@
             Module['_flyback_set_plan_choices']();
             const { problem, box } = JSON.parse(answer());
             return { problem, box, choice: box >= 0 ? names[box] : null };
+        },
+        saveDesign(texts) {
+            putTexts(texts);
+            Module['_flyback_save_design']();
+            return JSON.parse(answer());
+        },
+        spice(texts) {
+            putTexts(texts);
+            Module['_flyback_spice']();
+            return JSON.parse(answer());
+        },
+        openDesign(text) {
+            putTexts([text]);
+            Module['_flyback_open_design']();
+            return JSON.parse(answer());
         },
         setPins(text) {
             putTexts([text]);

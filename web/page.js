@@ -19,7 +19,7 @@
 
     const texts = () => inputs.map((box) => box.value);
     // What every part shares; each adds what the others call (page_boxes.js,
-    // page_plan.js, page_choices.js, page_tools.js, in that order).
+    // page_plan.js, page_choices.js, page_tools.js, page_files.js, in that order).
     const page = {
         $, inputs, results, button, dialog, engine, encoder, parts, boxes, kStale, texts,
         lastTexts: null,  // the texts of the last press
@@ -28,7 +28,9 @@
         today: () => new Date().toLocaleDateString('sv'),  // 2026-12-07, as the report dates
         afterPress: [],  // what each press also renews
     };
-    for (const part of ['boxes', 'plan', 'choices', 'tools']) window.FlybackPage[part](page);
+    for (const part of ['boxes', 'plan', 'choices', 'tools', 'files']) {
+        window.FlybackPage[part](page);
+    }
 
     // ---- Offline: served from a web server, the page installs and works
     // offline. Opened from disk it needs neither (and may fetch neither).

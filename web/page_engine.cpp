@@ -17,12 +17,15 @@
 #include "answer/answer_json.hpp"
 #include "catalogue/catalogue.hpp"
 #include "catalogue/names.hpp"
+#include "design_file/design_file.hpp"
 #include "drawing/pictures.hpp"
 #include "engine_buffers.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "spec_sheet/spec_sheet.hpp"
+#include "spice/spice.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
@@ -473,6 +476,130 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_choices() {
     Answer().clear();
     JsonObject(Answer()).Text("problem", problem).Value("box", box);
     if (box < 0) PlanOptions().choices = c;
+}
+
+}  // extern "C"
+
+namespace {
+
+std::string Shortest(double value) {
+    return flyback::runtime::decimal::ShortestText(value);
+}
+
+std::string ShownText(const winding::Options& o, winding::NumberOption option) {
+    const std::optional<double> shown = winding::ShownValue(o, option);
+    return shown ? Shortest(*shown) : "";
+}
+
+// The plan's options as the page keeps its option boxes (see page_plan.js).
+std::string OptionStore(const winding::Options& o) {
+    using winding::NumberOption;
+    const winding::Insulation& i = o.insulation;
+    std::string json;
+    JsonObject(json)
+        .Text("core", o.core)
+        .Raw("families", Texts(o.families))
+        .Text("material", o.material)
+        .Text("bmax", ShownText(o, NumberOption::Bmax))
+        .Text("density", ShownText(o, NumberOption::CurrentDensity))
+        .Text("fill", ShownText(o, NumberOption::Fill))
+        .Text("vaux", ShownText(o, NumberOption::Vaux))
+        .Text("leakage", ShownText(o, NumberOption::Leakage))
+        .Text("ambient", ShownText(o, NumberOption::Ambient))
+        .Bool("tiw", o.tripleInsulatedSecondary)
+        .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
+        .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
+        .Text("pollution", std::to_string(i.pollution))
+        .Text("group", i.group)
+        .Text("altitude", Shortest(i.altitude_m))
+        .Text("order", std::to_string(static_cast<int>(o.order)))
+        .Value("version", 2);
+    return json;
+}
+
+// The choices as the page keeps its choice boxes (see page_choices.js).
+std::string ChoiceStore(const winding::Choices& c) {
+    const std::string outputs =
+        JsonArray(c.outputs, [](const winding::OutputLoad& o, std::string& out) {
+            out += Texts({Shortest(o.V), Shortest(o.I_A), Shortest(o.VF_V)});
+        });
+    std::string turns;
+    if (c.FixedTurns()) {
+        turns = std::to_string(c.Np) + ":" + std::to_string(c.Ns);
+        if (c.Naux) turns += ":" + std::to_string(*c.Naux);
+    }
+    std::string json;
+    JsonObject(json)
+        .Bool("on", c.Any())
+        .Raw("outputs", outputs)
+        .Text("biasCurrent", Shortest(c.biasI_A))
+        .Text("biasDrop", Shortest(c.biasVF_V))
+        .Text("vorSource", std::to_string(static_cast<int>(c.vorSource)))
+        .Text("vor", c.Vor_V > 0 ? Shortest(c.Vor_V) : "")
+        .Text("rating", c.VdsRating_V > 0 ? Shortest(c.VdsRating_V) : "")
+        .Text("derating", Shortest(c.derating))
+        .Text("dmax", c.Dmax > 0 ? Shortest(c.Dmax) : "")
+        .Text("conduction", std::to_string(static_cast<int>(c.conduction)))
+        .Text("krp", Shortest(c.KRP))
+        .Text("lp", c.Lp_H > 0 ? Shortest(c.Lp_H * 1e6) : "")
+        .Text("turns", turns)
+        .Text("clamp", c.Vclamp_V ? Shortest(*c.Vclamp_V) : "")
+        .Text("limit", c.Ilimit_A ? Shortest(*c.Ilimit_A) : "");
+    return json;
+}
+
+std::array<std::string, numtext::kInputCount> OwnedInputs() {
+    std::array<std::string, numtext::kInputCount> texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = std::string(Text(i));
+    return texts;
+}
+
+}  // namespace
+
+extern "C" {
+
+// The design of texts 0 to 5 with the plan's options and the sheet's pins as
+// a design file: {"name", "text", "error"}.
+EMSCRIPTEN_KEEPALIVE void flyback_save_design() {
+    const flyback::design_file::Design design{OwnedInputs(), PlanOptions(), SheetPins()};
+    const record::DesignRecord record = record::RecordPress(Inputs());
+    const flyback::design_file::Written written = flyback::design_file::WriteDesignFile(
+        design, winding::PlanWinding(record, PlanOptions(), Parts()));
+    Answer().clear();
+    JsonObject(Answer())
+        .Text("name", report::ReportFileName(record, ".mas.json"))
+        .Text("text", written.text)
+        .Text("error", written.error);
+}
+
+// The netlist of texts 0 to 5's plan: {"name", "text", "error"}.
+EMSCRIPTEN_KEEPALIVE void flyback_spice() {
+    const record::DesignRecord record = record::RecordPress(Inputs());
+    const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
+    Answer().clear();
+    JsonObject(Answer())
+        .Text("name", report::ReportFileName(record, ".cir"))
+        .Text("text", plan.plan ? flyback::spice::Netlist(*plan.plan) : "")
+        .Text("error", plan.plan ? "" : plan.error);
+}
+
+// A design file's bytes in text 0, as the page keeps a design: {"error",
+// "texts", "options" and "choices" (as the page's stores), "pins", "notes",
+// "foreign"}.
+EMSCRIPTEN_KEEPALIVE void flyback_open_design() {
+    const flyback::design_file::Opened opened =
+        flyback::design_file::ReadDesignFile(Text(0), Parts());
+    Answer().clear();
+    JsonObject o(Answer());
+    o.Text("error", opened.error).Raw("notes", Texts(opened.notes)).Bool("foreign", opened.foreign);
+    if (opened.design) {
+        const flyback::design_file::Design& d = *opened.design;
+        o.Raw("texts", Texts({d.texts.begin(), d.texts.end()}))
+            .Raw("options", OptionStore(d.options))
+            .Raw("choices", ChoiceStore(d.options.choices))
+            .Text("pins", flyback::spec_sheet::PinsText(d.pins));
+    }
+    flyback::web::ReleaseLargeRequest();
 }
 
 // The parts the plan's options choose from, and the defaults.

@@ -33,6 +33,7 @@ DESIGN_TIME = {0: "E-3", 1: "1.88", 2: "135", 3: "6", 4: "500", 5: "2.77", 6: "1
 # boxes and formulas use, the rule's author. A part's name (PC47) is followed
 # by a digit and is no word.
 READ_AS_IT_IS = {
+    "SPICE",
     "W", "V", "A", "mA", "kHz", "KHz", "Hz", "mm", "cm", "mH", "H", "T", "mT", "Gs", "K", "C",
     "mW", "mJ", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
     "ETD", "ER", "EER", "PQ", "RM", "EP", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
@@ -60,9 +61,13 @@ def start_chromium(width=800, height=600, phone=False):
     return webdriver.Chrome(options=options, service=service)
 
 
-def open_page(driver, address=None):
+def open_page(driver, address=None, keep_design=False):
     """Loads the page (from disk unless an address is given) and waits until
-    its engine has started."""
+    its engine has started; without `keep_design`, fresh, not from the last
+    press a test left."""
+    if not keep_design and driver.current_url.startswith(("file:", "http")):
+        driver.execute_script(
+            "try { localStorage.removeItem('flyback-designer.design'); } catch (e) {}")
     driver.get(address or PAGE.as_uri())
     WebDriverWait(driver, 20).until(
         lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
@@ -264,6 +269,48 @@ class PageTest(unittest.TestCase):
             self.assertIn(said, shown)
         self.setUp()  # a reload keeps the pins
         self.assertEqual(self.box("OptPins").get_attribute("value"), "2, 5, 8")
+        self.driver.execute_script("localStorage.clear()")
+
+    def test_a_design_is_saved_opened_and_kept_across_a_reload(self):
+        self.type_inputs(["60", "373", "249", "100", "80", "24"])
+        self.press()
+        with tempfile.TemporaryDirectory() as folder:
+            self.driver.execute_cdp_cmd("Page.setDownloadBehavior",
+                                        {"behavior": "allow", "downloadPath": folder})
+            self.box("SaveDesign").click()
+            self.box("ExportSpice").click()
+            saved = pathlib.Path(folder) / "反激变压器_60W_24V_100kHz.mas.json"
+            netlist = pathlib.Path(folder) / "反激变压器_60W_24V_100kHz.cir"
+            for _ in range(100):
+                if saved.exists() and netlist.exists():
+                    break
+                time.sleep(0.05)
+            document = json.loads(saved.read_text(encoding="utf-8"))
+            self.assertEqual(document["flybackDesigner"]["texts"],
+                             ["60", "373", "249", "100", "80", "24"])
+            self.assertTrue(netlist.read_text(encoding="utf-8").startswith("* flyback-designer"))
+            if CALC:  # the same bytes as flyback-calc writes
+                native = pathlib.Path(folder) / "native.mas.json"
+                subprocess.run([CALC, "--save", str(native), "60", "373", "249", "100", "80",
+                                "24"], check=True, capture_output=True)
+                self.assertEqual(native.read_bytes(), saved.read_bytes())
+            self.type_inputs(["12", "375", "120", "65", "80", "12"])
+            self.press()
+            picker = self.box("OpenFile")
+            self.driver.execute_script("arguments[0].hidden = false", picker)
+            picker.send_keys(str(saved))
+            WebDriverWait(self.driver, 20).until(
+                lambda d: d.find_element(By.ID, "Text1_5").get_attribute("value") == "24")
+            open_page(self.driver, keep_design=True)  # and again: kept
+            self.assertNotEqual(self.results()[0], "")
+            self.assertEqual(self.box("Text1_0").get_attribute("value"), "60")
+            damaged = pathlib.Path(folder) / "bad.json"
+            damaged.write_text('{"a": NaN}', encoding="utf-8")
+            picker = self.box("OpenFile")
+            self.driver.execute_script("arguments[0].hidden = false", picker)
+            picker.send_keys(str(damaged))
+            WebDriverWait(self.driver, 5).until(lambda d: self.box("FaultDialog").is_displayed())
+            self.assertIn("不是 JSON", self.box("FaultMessage").text)
         self.driver.execute_script("localStorage.clear()")
 
     def test_copy_puts_the_text_and_the_html(self):
