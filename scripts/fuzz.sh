@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 # The report and winding-plan fuzzers read their input as the calculation
 # fuzzer does, six texts, and start from the same seeds.
-for target in run_calculation jsonl report winding_plan user_catalogue sweep_plot window_text; do
+for target in run_calculation jsonl report winding_plan user_catalogue sweep_plot design_file \
+    window_text; do
     corpus=$build/corpus/$target
     findings=$build/findings/$target
     seeds=$root/fuzz/corpus/$target

@@ -1,0 +1,34 @@
+// A design file of arbitrary bytes, opened. Whatever it holds, it is either
+// refused with a reason or gives a design whose values the checks pass, and a
+// design of our own block, saved again where it plans, reopens to itself;
+// nothing crashes.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "design_file/design_file.hpp"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace flyback;
+    static const catalogue::Catalogue parts = catalogue::BuiltIn();
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const design_file::Opened opened = design_file::ReadDesignFile(bytes, parts);
+    Check(opened.design.has_value() == opened.error.empty());
+    if (!opened.design || opened.foreign) return 0;
+    const winding::PlanOutcome plan = winding::PlanWinding(
+        record::RecordPress(numtext::ViewsOf(opened.design->texts)), opened.design->options, parts);
+    const design_file::Written written = design_file::WriteDesignFile(*opened.design, plan);
+    if (!written.error.empty()) return 0;
+    const design_file::Opened again = design_file::ReadDesignFile(written.text, parts);
+    Check(again.design.has_value());
+    Check(again.design->texts == opened.design->texts);
+    return 0;
+}
