@@ -1,11 +1,13 @@
 #include "design_file/design_file.hpp"
 
 #include <rapidjson/document.h>
-#include <rapidjson/error/en.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <nlohmann/json.hpp>
 #include <cmath>
 
 #include "runtime/decimal_conversion.hpp"
@@ -413,39 +415,40 @@ struct Unreadable {
 
 class Reader {
   public:
-    Reader(const Value& value, std::string path) : value_(value), path_(std::move(path)) {}
+    Reader(const nlohmann::json& value, std::string path)
+        : value_(value), path_(std::move(path)) {}
 
     Reader At(std::string_view key) const {
-        if (!value_.IsObject()) throw Unreadable{path_, "不是对象"};
-        const auto found = value_.FindMember(Value(rapidjson::StringRef(key.data(), key.size())));
-        if (found == value_.MemberEnd()) throw Unreadable{Path(key), "缺少"};
-        return {found->value, Path(key)};
+        if (!value_.is_object()) throw Unreadable{path_, "不是对象"};
+        const auto found = value_.find(key);
+        if (found == value_.end()) throw Unreadable{Path(key), "缺少"};
+        return {*found, Path(key)};
     }
-    bool Has(std::string_view key) const {
-        return value_.IsObject() &&
-               value_.HasMember(Value(rapidjson::StringRef(key.data(), key.size())));
-    }
+    bool Has(std::string_view key) const { return value_.is_object() && value_.contains(key); }
     double Number() const {
-        if (!value_.IsNumber()) throw Unreadable{path_, "不是数"};
-        return value_.GetDouble();
+        if (!value_.is_number()) throw Unreadable{path_, "不是数"};
+        return value_.get<double>();
     }
     std::optional<double> MaybeNumber() const {
-        if (value_.IsNull()) return std::nullopt;
+        if (value_.is_null()) return std::nullopt;
         return Number();
     }
     int Whole() const {
-        if (!value_.IsInt()) throw Unreadable{path_, "不是整数"};
-        return value_.GetInt();
+        if (!value_.is_number_integer()) throw Unreadable{path_, "不是整数"};
+        const auto whole = value_.get<std::int64_t>();
+        if (whole < std::numeric_limits<int>::min() || whole > std::numeric_limits<int>::max())
+            throw Unreadable{path_, "超出范围"};
+        return static_cast<int>(whole);
     }
     std::string Text() const {
-        if (!value_.IsString()) throw Unreadable{path_, "不是文字"};
-        return {value_.GetString(), value_.GetStringLength()};
+        if (!value_.is_string()) throw Unreadable{path_, "不是文字"};
+        return value_.get<std::string>();
     }
-    bool IsNull() const { return value_.IsNull(); }
+    bool IsNull() const { return value_.is_null(); }
     std::vector<Reader> Items() const {
-        if (!value_.IsArray()) throw Unreadable{path_, "不是数组"};
+        if (!value_.is_array()) throw Unreadable{path_, "不是数组"};
         std::vector<Reader> items;
-        for (rapidjson::SizeType i = 0; i < value_.Size(); ++i)
+        for (std::size_t i = 0; i < value_.size(); ++i)
             items.emplace_back(value_[i], path_ + "[" + std::to_string(i) + "]");
         return items;
     }
@@ -455,7 +458,7 @@ class Reader {
     std::string Path(std::string_view key) const {
         return path_.empty() ? std::string(key) : path_ + "." + std::string(key);
     }
-    const Value& value_;
+    const nlohmann::json& value_;
     std::string path_;
 };
 
@@ -702,14 +705,17 @@ Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts)
             "文件太大（" + std::to_string(bytes.size() / 1024 / 1024) + " MB），不是设计文件。";
         return opened;
     }
-    rapidjson::Document document;
-    // Iterative: a deeply nested file cannot exhaust the stack. NaN and
-    // infinities are not JSON and are refused.
-    document.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(
-        bytes.data(), bytes.size());
-    if (document.HasParseError()) {
-        opened.error = "不是 JSON 文件（第 " + std::to_string(document.GetErrorOffset()) +
-                       " 字节：" + rapidjson::GetParseError_En(document.GetParseError()) + "）。";
+    // Read by a second library: RapidJSON's exact reading of numbers
+    // misbehaves on some (a zero significand with an exponent); this one reads
+    // them exactly, refuses NaN and infinities, and nests without recursion.
+    nlohmann::json document;
+    try {
+        document = nlohmann::json::parse(bytes.begin(), bytes.end());
+    } catch (const nlohmann::json::parse_error& e) {
+        opened.error = "不是 JSON 文件（第 " + std::to_string(e.byte) + " 字节）。";
+        return opened;
+    } catch (const nlohmann::json::exception&) {
+        opened.error = "不是 JSON 文件（数值超出范围）。";
         return opened;
     }
     try {
