@@ -1,5 +1,6 @@
 #include "winding/ac_resistance.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -10,6 +11,10 @@ namespace {
 constexpr double kShareSummed = 0.999;
 constexpr int kMostHarmonics = 20000;
 constexpr double kThinLayer = 1e-2;  // Δ below which the next term of the series is below 1e-16
+// Δ above which both of Dowell's ratios are exactly one in doubles: sinh and
+// cosh are both e^Δ ÷ 2 there (from 22), and e^Δ ÷ 2 is past 2^54, where
+// adding a sine or cosine of at most one cannot change it.
+constexpr double kThickLayer = 39;
 
 // ∫ from t0 to t1 of (i0 + s (t − t0)) e^(−jωt) dt, ω = 2πn, n ≥ 1.
 std::complex<double> RampCoefficient(const Ramp& r, int n) {
@@ -29,6 +34,9 @@ double DowellFactor(double delta, double layers) {
     if (delta <= 0) return 1;
     // Thin layers: the hyperbolic terms cancel to rounding; the series is exact there.
     if (delta < kThinLayer) return 1 + (5 * layers * layers - 1) * std::pow(delta, 4) / 45;
+    // The harmonics far up a waveform's series: the same doubles, without the
+    // six transcendental functions each.
+    if (delta >= kThickLayer) return delta * (1.0 + 2 * (layers * layers - 1) / 3 * 1.0);
     const double skin =
         (std::sinh(2 * delta) + std::sin(2 * delta)) / (std::cosh(2 * delta) - std::cos(2 * delta));
     const double proximity =
@@ -51,6 +59,52 @@ std::vector<Ramp> SecondaryWaveform(double peak, double valley, double duty, dou
     return {{duty, std::min(1.0, duty + reset), peak, valley}};
 }
 
+namespace {
+
+bool Same(const std::vector<Ramp>& a, const std::vector<Ramp>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](const Ramp& x, const Ramp& y) {
+               return x.t0 == y.t0 && x.t1 == y.t1 && x.i0 == y.i0 && x.i1 == y.i1;
+           });
+}
+
+// The RMS squares of a waveform's harmonics, from the first until they hold
+// 99.9 % of its square. They depend on the waveform alone: a plan asks for
+// the same windings' again at each temperature step, and a few waveforms
+// are kept to answer it without their series again.
+const std::vector<double>& HarmonicSquares(const std::vector<Ramp>& waveform, double dcSquare,
+                                           double square) {
+    struct Kept {
+        std::vector<Ramp> waveform;
+        std::vector<double> squares;
+    };
+    constexpr std::size_t kKept = 8;
+    thread_local std::vector<Kept> kept;
+    thread_local std::size_t next = 0;
+    for (const Kept& k : kept) {
+        if (Same(k.waveform, waveform)) return k.squares;
+    }
+    std::vector<double> squares;
+    double summed = dcSquare;
+    for (int n = 1; n <= kMostHarmonics && summed < kShareSummed * square; ++n) {
+        std::complex<double> c = 0;
+        for (const Ramp& r : waveform) c += RampCoefficient(r, n);
+        const double rmsSquare = 2 * std::norm(c);  // of the harmonic's sine
+        summed += rmsSquare;
+        squares.push_back(rmsSquare);
+    }
+    if (kept.size() < kKept) {
+        kept.push_back({waveform, std::move(squares)});
+        return kept.back().squares;
+    }
+    Kept& slot = kept[next];
+    next = (next + 1) % kKept;
+    slot = {waveform, std::move(squares)};
+    return slot.squares;
+}
+
+}  // namespace
+
 AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers) {
     double square = 0, mean = 0;  // over a period
     for (const Ramp& r : waveform) {
@@ -62,12 +116,11 @@ AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers) {
     loss.FrFundamental = DowellFactor(delta1, layers);
     if (!(square > 0)) return loss;
     double summed = mean * mean, weighted = mean * mean;  // the DC part, Fr = 1
-    for (int n = 1; n <= kMostHarmonics && summed < kShareSummed * square; ++n) {
-        std::complex<double> c = 0;
-        for (const Ramp& r : waveform) c += RampCoefficient(r, n);
-        const double rmsSquare = 2 * std::norm(c);  // of the harmonic's sine
-        summed += rmsSquare;
-        weighted += rmsSquare * DowellFactor(delta1 * std::sqrt(n), layers);
+    const std::vector<double>& squares = HarmonicSquares(waveform, summed, square);
+    for (std::size_t i = 0; i < squares.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
+        summed += squares[i];
+        weighted += squares[i] * DowellFactor(delta1 * std::sqrt(n), layers);
         loss.harmonics = n;
     }
     // What the summed harmonics leave out is counted at the last one's factor.

@@ -44,6 +44,26 @@ TEST(AcResistanceTest, TheHarmonicSumOfKnownWaveforms) {
     EXPECT_TRUE(std::isfinite(AcToDc(SecondaryWaveform(3, 1, 0.4, 0.6), 2, 5).ratio));
 }
 
+// Far up a waveform's series the conductor is many skin depths thick: the
+// factor is Δ × (1 + 2(m² − 1) ÷ 3) exactly, where the hyperbolic functions
+// would overflow to NaN past Δ ≈ 355.
+TEST(AcResistanceTest, ThickLayersTakeTheAsymptoteExactly) {
+    const auto full = [](double d, double m) {
+        const double skin =
+            (std::sinh(2 * d) + std::sin(2 * d)) / (std::cosh(2 * d) - std::cos(2 * d));
+        const double proximity = (std::sinh(d) - std::sin(d)) / (std::cosh(d) + std::cos(d));
+        return d * (skin + 2 * (m * m - 1) / 3 * proximity);
+    };
+    for (const double m : {1.0, 2.0, 7.0}) {
+        for (const double d : {39.0, 60.5, 200.0, 354.0})
+            EXPECT_EQ(DowellFactor(d, m), full(d, m)) << d;
+        for (const double d : {400.0, 5000.0}) {
+            EXPECT_TRUE(std::isfinite(DowellFactor(d, m)));
+            EXPECT_EQ(DowellFactor(d, m), d * (1 + 2 * (m * m - 1) / 3));
+        }
+    }
+}
+
 TEST(AcResistanceTest, TheFoilEquivalentOfRoundWire) {
     // 0.5 mm wire filling the width, one skin depth 0.5 mm: Δ = √(π/4).
     EXPECT_NEAR(PenetrationRatio(0.5, 20, 10, 0.5), std::sqrt(M_PI / 4), 1e-12);
