@@ -3,13 +3,16 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <string_view>
 
+#include "advise/advise.hpp"
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
 #include "answer/json_lines.hpp"
+#include "cli/advise_output.hpp"
 #include "cli/catalogue_listing.hpp"
 #include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
@@ -75,9 +78,12 @@ struct Options {
     std::optional<std::string> sweep, svg;
     std::optional<std::string> save, open;  // design files
     std::optional<std::string> spice;       // the netlist for ngspice
+    bool advise = false;                    // every candidate weighed
+    std::string rank, weights, top, advisedCsv;
     WindingFlags windingFlags;
     winding::Options winding;
     spec_sheet::Pins pins;
+    advise::Settings adviseSettings;
 };
 
 int UsageError(std::ostream& err, const std::string& reason) {
@@ -198,6 +204,84 @@ int SaveNetlist(const winding::PlanOutcome& plan, const std::string& path, std::
         err << "flyback-calc: cannot write " << record::VisibleText(path) << ": " << failure
             << '\n';
         return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
+// With --advise, --dmax, --vds-rating and --derating bound the reflected
+// voltage, together if need be, rather than fix it: taken out of the plan's
+// choices into the adviser's settings.
+std::string ReadAdviseBounds(Options& options) {
+    WindingFlags& f = options.windingFlags;
+    advise::Settings& s = options.adviseSettings;
+    const auto number = [](std::string_view flag, const std::string& text,
+                           std::optional<double>& value) -> std::string {
+        if (text.empty()) return {};
+        value = runtime::ReadWholeNumber(text);
+        if (!value || !(*value > 0)) return std::string(flag) + ": \"" + text + "\" is not above 0";
+        return {};
+    };
+    std::optional<double> derating;
+    for (const std::string& problem :
+         {number("--dmax", f.dmax, s.dmax), number("--vds-rating", f.vdsRating, s.vdsRating),
+          number("--derating", f.derating, derating)}) {
+        if (!problem.empty()) return problem;
+    }
+    if (derating) s.derating = *derating;
+    f.dmax.clear();
+    f.vdsRating.clear();
+    f.derating.clear();
+    if (!options.rank.empty()) {
+        const auto* found =
+            std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);
+        if (found == std::end(advise::kRankNames))
+            return "--rank must be loss, rise, volume or weighted";
+        s.rank = static_cast<advise::Rank>(found - std::begin(advise::kRankNames));
+    }
+    if (!options.weights.empty()) {
+        std::string_view rest = options.weights;
+        for (double& weight : s.weights) {
+            const std::size_t comma = std::min(rest.find(','), rest.size());
+            const auto value = runtime::ReadWholeNumber(rest.substr(0, comma));
+            if (!value || *value < 0) return "--weights expects three numbers, as 1,0.1,2";
+            weight = *value;
+            rest.remove_prefix(std::min(comma + 1, rest.size()));
+        }
+        if (!rest.empty()) return "--weights expects three numbers, as 1,0.1,2";
+    }
+    if (!options.top.empty()) {
+        const auto top = runtime::ReadWholeNumber(options.top);
+        if (!top || *top < 1 || *top > 1000 || *top != std::floor(*top))
+            return "--top must be a whole number from 1 to 1000";
+        s.top = static_cast<int>(*top);
+    }
+    return {};
+}
+
+int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
+              std::ostream& err) {
+    if (options.report) return UsageError(err, "--advise and --report exclude each other");
+    numtext::InputTexts inputs;
+    std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
+    const record::DesignRecord record = record::RecordPress(inputs);
+    if (record.outcome.error) {
+        err << "flyback-calc: " << runtime::ErrorKindMessage(*record.outcome.error) << '\n';
+        return kExitCalculationFault;
+    }
+    const advise::Advice advice =
+        advise::Advise(record, options.winding, parts, options.adviseSettings);
+    if (!options.advisedCsv.empty()) {
+        if (const std::string failure = WriteWholeFile(options.advisedCsv, advise::Csv(advice.all));
+            !failure.empty()) {
+            err << "flyback-calc: cannot write " << record::VisibleText(options.advisedCsv) << ": "
+                << failure << '\n';
+            return kExitWriteFailed;
+        }
+    }
+    if (options.json) {
+        out << AdviceJson(advice) << '\n';
+    } else {
+        PrintAdvice(advice, out);
     }
     return kExitOk;
 }
@@ -359,6 +443,18 @@ void AddModeOptions(CLI::App& app, Options& options) {
     app.add_option("--spice", options.spice,
                    "also write the transformer and a test bench as an ngspice netlist")
         ->excludes(jsonLines);
+    auto* advise = app.add_flag("--advise", options.advise,
+                                "weigh every core, material and whole-turns pair as a plan and "
+                                "rank them, with the Pareto front of loss against core volume");
+    app.add_option("--rank", options.rank, "with --advise: loss|rise|volume|weighted (loss)")
+        ->needs(advise);
+    app.add_option("--weights", options.weights,
+                   "with --advise --rank weighted: per W, per K, per cm³ (1,1,1)")
+        ->needs(advise);
+    app.add_option("--top", options.top, "with --advise: how many to list (10)")->needs(advise);
+    app.add_option("--csv", options.advisedCsv,
+                   "with --advise: also write every feasible candidate as CSV to this file")
+        ->needs(advise);
     app.add_option("--open", options.open,
                    "take the inputs, the plan's options and pins from this design file "
                    "(ours, or a MAS document of another tool)")
@@ -431,6 +527,11 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
     }
     catalogue::Catalogue parts;
+    if (options.advise) {
+        options.windingFlags.on = true;
+        const std::string bounds = ReadAdviseBounds(options);
+        if (!bounds.empty()) return UsageError(err, bounds);
+    }
     if (options.windingFlags.on || options.save || options.spice) {
         parts = Parts(err);
         const std::string problem =
@@ -445,6 +546,7 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         options.pins = *pins;
     }
     if (options.sweep) return RunSweepMode(options, parts, out, err);
+    if (options.advise) return RunAdvise(options, parts, out, err);
     return RunOnce(options, parts, out, err);
 }
 

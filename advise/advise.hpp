@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.hpp"
+#include "record/design_record.hpp"
+#include "winding/plan.hpp"
+
+namespace flyback::advise {
+
+// Every candidate weighed: each allowed core of the catalogue × each material
+// with loss data × each whole-turns pair Np:Ns whose reflected voltage lies in
+// the allowed range, each a full winding plan with the user's other options
+// and choices; those that break a hard limit are counted and dropped, the rest
+// ranked, and the Pareto front of loss against core volume drawn.
+
+enum class Rank { Loss, Rise, Volume, Weighted };
+inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "weighted"};
+
+// Why a candidate is dropped.
+enum class Drop { NoPlan, DoesNotFit, Saturates, SwitchRating, TooHot, NoLoss };
+inline constexpr std::size_t kDrops = 6;
+inline constexpr std::string_view kDropNames[kDrops] = {
+    "no_plan", "does_not_fit", "saturation", "switch_rating", "temperature", "no_loss_data"};
+
+struct Settings {
+    Rank rank = Rank::Loss;
+    // The weighted rank's weights of loss (per W), rise (per K) and core
+    // volume (per cm³).
+    std::array<double, 3> weights = {1, 1, 1};
+    int top = 10;
+    double hotLimit_C = 100;  // the hot spot no candidate may pass
+    // Bounds on the reflected voltage, together if need be: the duty at the
+    // minimum input (never above 0.75), and the switch's rating derated.
+    std::optional<double> dmax, vdsRating;
+    double derating = 0.8;
+    // Skip what cannot be on the front nor in the ranking (not for the
+    // weighted rank); off, every candidate is planned.
+    bool prune = true;
+};
+
+struct Candidate {
+    const catalogue::Core* core = nullptr;
+    const catalogue::Material* material = nullptr;
+    int Np = 0, Ns = 0;
+    double Vor_V = 0, Bpk_T = 0, fill = 0;
+    double Pcopper_W = 0, Pcore_W = 0, loss_W = 0, rise_K = 0;
+    double Vds_V = 0;       // the switch's peak at the maximum input
+    double volume_cm3 = 0;  // the core's effective volume
+    double score = 0;       // by the rank asked for; lower is better
+};
+
+// The reflected voltages weighed: from the choices' bounds (the duty at the
+// minimum input at most Dmax, never above 0.75; the switch's peak at most the
+// derated rating), else 60 % to 140 % of the press's; a fixed Vor is the one
+// range of its own value.
+struct VorRange {
+    double low = 0, high = 0;
+};
+VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& options,
+                    const Settings& settings);
+
+struct Advice {
+    long tried = 0, feasible = 0;
+    long pruned = 0;  // of those tried, skipped as unable to matter
+    std::array<long, kDrops> droppedBy{};
+    std::vector<Candidate> all;    // every feasible one, in the order weighed
+    std::vector<Candidate> front;  // by volume, smallest first
+    std::vector<Candidate> top;    // by the rank, best first
+    VorRange vor;
+    double elapsed_ms = 0;
+};
+
+Advice Advise(const record::DesignRecord& record, const winding::Options& options,
+              const catalogue::Catalogue& parts, const Settings& settings = {});
+
+// The candidates no other is both smaller (core volume) and cooler (total
+// loss) than, ties kept, by volume.
+std::vector<Candidate> ParetoFront(std::vector<Candidate> feasible);
+
+// A candidate as a row of the comparison, in Chinese, numbers to four
+// digits, under these headings; and as CSV (a header of symbols, then one
+// line a candidate, full precision).
+inline constexpr std::size_t kColumns = 11;
+extern const std::array<std::string_view, kColumns> kHeadings;
+std::array<std::string, kColumns> Row(const Candidate& candidate);
+std::string Csv(const std::vector<Candidate>& candidates);
+// Why candidates were dropped, in Chinese: "饱和 12，过热 340".
+std::string DropsCaption(const Advice& advice);
+
+// The options that make the plan of a candidate: its core, material and turns.
+winding::Options OptionsOf(const Candidate& candidate, const winding::Options& options);
+
+}  // namespace flyback::advise

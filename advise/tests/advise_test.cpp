@@ -1,0 +1,154 @@
+#include "advise/advise.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <tuple>
+
+namespace flyback::advise {
+namespace {
+
+// Two cores and two materials of the built-in catalogue: small enough to
+// weigh every candidate in a test.
+catalogue::Catalogue Small() {
+    catalogue::Catalogue parts = catalogue::BuiltIn();
+    std::erase_if(parts.cores, [](const catalogue::Core& c) {
+        return c.name != "EFD20/10/7" && c.name != "EFD25/13/9";
+    });
+    std::erase_if(parts.materials,
+                  [](const catalogue::Material& m) { return m.name != "N87" && m.name != "3C95"; });
+    return parts;
+}
+
+const record::DesignRecord& TwelveVolts() {
+    static const record::DesignRecord record =
+        record::RecordPress({"12", "375", "120", "65", "80", "12"});
+    return record;
+}
+
+using Key = std::tuple<std::string, std::string, int, int>;
+Key KeyOf(const Candidate& c) {
+    return {c.core->name, c.material ? c.material->name : "", c.Np, c.Ns};
+}
+
+std::set<Key> Keys(const std::vector<Candidate>& list) {
+    std::set<Key> keys;
+    for (const Candidate& c : list) keys.insert(KeyOf(c));
+    return keys;
+}
+
+// No candidate both smaller and cooler than one on the front; every
+// candidate no other beats so is on it.
+bool Dominated(const Candidate& c, const std::vector<Candidate>& all) {
+    return std::any_of(all.begin(), all.end(), [&](const Candidate& o) {
+        return o.volume_cm3 <= c.volume_cm3 && o.loss_W <= c.loss_W &&
+               (o.volume_cm3 < c.volume_cm3 || o.loss_W < c.loss_W);
+    });
+}
+
+TEST(AdviseTest, TheFrontIsNonDominatedAndComplete) {
+    const auto core = [](const char* name, double volume) {
+        catalogue::Core x;
+        x.name = name;
+        x.Ve_mm3 = volume;
+        return x;
+    };
+    const catalogue::Core a = core("a", 1000), b = core("b", 2000), c = core("c", 3000);
+    const auto make = [](const catalogue::Core& core, double loss, int Np) {
+        Candidate x;
+        x.core = &core;
+        x.Np = Np;
+        x.volume_cm3 = core.Ve_mm3 / 1000;
+        x.loss_W = loss;
+        return x;
+    };
+    const struct {
+        std::vector<Candidate> all;
+        std::size_t front;
+    } cases[] = {
+        {{make(a, 3, 1), make(b, 2, 2), make(c, 1, 3)}, 3},  // a staircase: all on it
+        {{make(a, 1, 1), make(b, 2, 2), make(c, 3, 3)}, 1},  // the smallest is also the coolest
+        {{make(a, 2, 1), make(a, 2, 2), make(b, 2, 3)}, 2},  // ties of one core both kept
+        {{make(a, 2, 1), make(a, 1, 2), make(b, 1, 3), make(c, 0.5, 4)}, 2},
+        {{}, 0},
+    };
+    for (const auto& t : cases) {
+        const std::vector<Candidate> front = ParetoFront(t.all);
+        EXPECT_EQ(front.size(), t.front);
+        for (const Candidate& f : front) EXPECT_FALSE(Dominated(f, t.all));
+        for (const Candidate& x : t.all) {
+            if (!Dominated(x, t.all)) {
+                EXPECT_TRUE(Keys(front).contains(KeyOf(x)));
+            }
+        }
+    }
+}
+
+// Skipping what cannot matter changes neither the front nor the ranking; the
+// front holds against every feasible candidate; the best by loss is never
+// worse than the plan's own choice, which is among the candidates.
+TEST(AdviseTest, PruningLosesNothingAndTheBestBeatsThePlansOwn) {
+    const catalogue::Catalogue parts = Small();
+    Settings exhaustive;
+    exhaustive.prune = false;
+    const Advice all = Advise(TwelveVolts(), {}, parts, exhaustive);
+    const Advice pruned = Advise(TwelveVolts(), {}, parts);
+    ASSERT_GT(all.feasible, 10);
+    EXPECT_LT(pruned.tried - pruned.pruned, all.tried);
+    EXPECT_EQ(Keys(pruned.front), Keys(all.front));
+    EXPECT_EQ(Keys(pruned.top), Keys(all.top));
+    for (const Candidate& f : all.front) EXPECT_FALSE(Dominated(f, all.all));
+    for (const Candidate& x : all.all) {
+        if (!Dominated(x, all.all)) {
+            EXPECT_TRUE(Keys(all.front).contains(KeyOf(x)));
+        }
+    }
+    const winding::PlanOutcome own = winding::PlanWinding(TwelveVolts(), {}, parts);
+    ASSERT_TRUE(own.plan && own.plan->Pcopper_W && own.plan->Pcore_W);
+    EXPECT_LE(pruned.top.front().loss_W, *own.plan->Pcopper_W + *own.plan->Pcore_W);
+    EXPECT_TRUE(
+        std::is_sorted(pruned.top.begin(), pruned.top.end(),
+                       [](const Candidate& x, const Candidate& y) { return x.loss_W < y.loss_W; }));
+}
+
+// Each reason a candidate is dropped, where it applies.
+TEST(AdviseTest, EveryDroppedCandidateHasItsReason) {
+    catalogue::Catalogue weak = Small();
+    for (catalogue::Material& m : weak.materials) m.Bsat_100C_mT = 120;  // saturates early
+    Settings cool;
+    cool.hotLimit_C = 41;  // a degree above the ambient
+    Settings rated;
+    rated.vdsRating = 600;  // 480 V derated, below most switch peaks at 373 V in
+    rated.dmax = 0.9;
+    const struct {
+        const catalogue::Catalogue* parts;
+        Settings settings;
+        Drop reason;
+    } cases[] = {
+        {&weak, {}, Drop::Saturates},
+        {nullptr, cool, Drop::TooHot},
+        {nullptr, {}, Drop::DoesNotFit},
+    };
+    const catalogue::Catalogue small = Small();
+    for (const auto& c : cases) {
+        Settings s = c.settings;
+        s.prune = false;
+        const Advice a = Advise(TwelveVolts(), {}, c.parts ? *c.parts : small, s);
+        EXPECT_GT(a.droppedBy[static_cast<std::size_t>(c.reason)], 0)
+            << kDropNames[static_cast<std::size_t>(c.reason)];
+        long counted = a.feasible;
+        for (const long n : a.droppedBy) counted += n;
+        EXPECT_EQ(counted, a.tried);  // every candidate tried is feasible or dropped
+    }
+    // A rating bound narrows the reflected voltage: every candidate keeps the
+    // switch's peak within the derated rating.
+    const VorRange range = VorRangeOf(TwelveVolts(), {}, rated);
+    EXPECT_LT(range.high, 480);
+    const Advice bounded = Advise(TwelveVolts(), {}, small, rated);
+    for (const Candidate& x : bounded.all) EXPECT_LE(x.Vds_V, 480 * 1.02);
+}
+
+}  // namespace
+}  // namespace flyback::advise
