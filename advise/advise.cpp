@@ -219,6 +219,10 @@ class Search {
 
     // One turns pair in every material.
     void Pair(const catalogue::Core& core, int Ns, int Np, TurnsRow& row) {
+        if (settings_.stop != nullptr && settings_.stop->load(std::memory_order_relaxed)) {
+            row.anyFits = false;  // ends the core's rows, and each core's at once
+            return;
+        }
         for (std::size_t m = 0; m < materials_.size(); ++m) {
             Candidate c;
             c.core = &core;

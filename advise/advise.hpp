@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ struct Settings {
     // Skip what cannot be on the front nor in the ranking (not for the
     // weighted rank); off, every candidate is planned.
     bool prune = true;
+    // Set from another thread to stop early (a window closed, the inputs
+    // changed): the answer is then of the candidates weighed so far.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct Candidate {

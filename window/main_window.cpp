@@ -37,6 +37,7 @@
 #include "ui_main_window.h"
 #include "winding/sheet.hpp"
 #include "window/about.hpp"
+#include "window/compare_tab.hpp"
 #include "window/design_files.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
@@ -184,6 +185,19 @@ void MainWindow::ApplyDesign(const design_file::Design& design) {
     }
     OnCommand1Pressed();
     if (planShown) ShowWinding();
+}
+
+// A candidate of the comparison picked: its plan shown, the comparison kept.
+void MainWindow::ApplyCandidate(const winding::Options& options) {
+    const std::optional<CompareTab::Result> kept = winding_->compareTab()->result();
+    files_->MarkModified();
+    windingOptions_ = options;
+    SaveWindingOptions(windingOptions_);
+    winding_->hide();
+    winding_->deleteLater();
+    winding_ = nullptr;
+    ShowWinding();
+    if (kept) winding_->compareTab()->ShowResult(*kept);
 }
 
 void MainWindow::ClearDesign() {
@@ -431,6 +445,11 @@ void MainWindow::ShowWinding() {
         winding_->ShowNotes(settingsNotes_);
         connect(winding_, &WindingWindow::optionsChanged, this,
                 &MainWindow::OnWindingOptionsChanged);
+        connect(winding_->compareTab(), &CompareTab::compareRequested, this, [this] {
+            if (PressedPlan() != nullptr && winding_ != nullptr)
+                winding_->compareTab()->Start(*lastPress_, windingOptions_, parts_);
+        });
+        connect(winding_->compareTab(), &CompareTab::chosen, this, &MainWindow::ApplyCandidate);
     }
     winding_->ShowPlan(*plan_, InputsChanged());
     winding_->show();

@@ -89,6 +89,8 @@ class MainWindow : public QWidget {
     void ApplyDesign(const design_file::Design& design);
     // 新建: empty boxes, no press.
     void ClearDesign();
+    // The plan of a candidate the comparison offers, with these options.
+    void ApplyCandidate(const winding::Options& options);
     // The plan of the boxes as they are, pressed first where they changed;
     // nullptr before any press.
     const winding::PlanOutcome* PressedPlan();

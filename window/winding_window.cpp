@@ -27,6 +27,7 @@
 #include "runtime/number_text.hpp"
 #include "winding/sheet.hpp"
 #include "window/choices_panel.hpp"
+#include "window/compare_tab.hpp"
 #include "window/qt_text.hpp"
 #include "window/spec_sheet_tab.hpp"
 #include "window/sub_window.hpp"
@@ -171,6 +172,8 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
     specSheet_ = new SpecSheetTab;
     tabs->addTab(specSheet_, FromUtf8(spec_sheet::kTitle));
+    compare_ = new CompareTab;
+    tabs->addTab(compare_, QStringLiteral("方案比较"));
     // The whole of it scrolls in a window smaller than its parts: a laptop's
     // screen holds it with the choices unfolded.
     auto* body = new QWidget;

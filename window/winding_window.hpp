@@ -55,6 +55,9 @@ class WindingWindow : public QWidget {
     class SpecSheetTab* specSheet() const {
         return specSheet_;
     }
+    class CompareTab* compareTab() const {
+        return compare_;
+    }
 
   signals:
     void optionsChanged();
@@ -79,6 +82,7 @@ class WindingWindow : public QWidget {
     QSvgWidget* currents_ = nullptr;
     class ChoicesPanel* choices_ = nullptr;
     class SpecSheetTab* specSheet_ = nullptr;
+    class CompareTab* compare_ = nullptr;
     // The insulation: grade (按输入, 功能, 基本, 加强), mains, pollution, group, altitude.
     QComboBox* insulation_ = nullptr;
     QComboBox* order_ = nullptr;

@@ -335,6 +335,38 @@ class ToolWindowsTest : public QObject {
         QSettings().remove("winding");
     }
 
+    // The comparison runs apart from the window, fills the table and the
+    // chart (the front over every candidate), and a row picked gives the
+    // options of its plan; one started again stops the first.
+    void comparisonWeighsCandidatesAndOpensOne() {
+        flyback::catalogue::Catalogue parts = flyback::catalogue::BuiltIn();
+        std::erase_if(parts.cores, [](const auto& c) { return c.name != "EFD20/10/7"; });
+        std::erase_if(parts.materials, [](const auto& m) { return m.name != "N87"; });
+        const auto record = flyback::record::RecordPress({"12", "375", "120", "65", "80", "12"});
+        flyback::window::CompareTab tab;
+        QSignalSpy done(&tab, &flyback::window::CompareTab::finished);
+        tab.Start(record, {}, parts);
+        tab.Start(record, {}, parts);  // the first stopped, its answer not shown
+        QVERIFY(!tab.compareButton()->isEnabled());
+        QVERIFY(done.wait(60000));
+        QCOMPARE(done.count(), 1);
+        QVERIFY(tab.compareButton()->isEnabled());
+        const auto& result = *tab.result();
+        QVERIFY(result.advice.feasible > 0);
+        QCOMPARE(tab.table()->rowCount(), static_cast<int>(result.advice.top.size()));
+        QCOMPARE(tab.table()->item(0, 0)->text(), QString("EFD20/10/7"));
+        const auto series = tab.chart()->chart()->series();
+        QCOMPARE(series.size(), 2);
+        QCOMPARE(static_cast<QScatterSeries*>(series[1])->count(),
+                 static_cast<int>(result.advice.front.size()));
+        QSignalSpy chosen(&tab, &flyback::window::CompareTab::chosen);
+        tab.Pick(0);
+        QCOMPARE(chosen.count(), 1);
+        const auto options = chosen[0][0].value<flyback::winding::Options>();
+        QCOMPARE(options.core, std::string("EFD20/10/7"));
+        QCOMPARE(options.choices.Np, result.advice.top[0].Np);
+    }
+
     void sweepPlotsAndTabulatesEachPoint() {
         TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
         window_->ShowSweep();

@@ -29,6 +29,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScatterSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -49,6 +50,7 @@
 #include "version/version.hpp"
 #include "window/about.hpp"
 #include "window/choices_panel.hpp"
+#include "window/compare_tab.hpp"
 #include "window/design_files.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"

@@ -1,0 +1,168 @@
+#include "window/compare_tab.hpp"
+
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <QtConcurrent>
+#include <cmath>
+
+#include "record/readable.hpp"
+#include "window/qt_text.hpp"
+
+namespace flyback::window {
+namespace {
+
+// Tens of thousands of markers would draw slowly: every feasible candidate
+// is drawn up to this many, evenly picked; the front always whole.
+constexpr std::size_t kMostPoints = 4000;
+
+QScatterSeries* Points(const QString& name, const QColor& colour, double size) {
+    auto* series = new QScatterSeries;
+    series->setName(name);
+    series->setColor(colour);
+    series->setBorderColor(colour);
+    series->setMarkerSize(size);
+    return series;
+}
+
+}  // namespace
+
+CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("compareTab"));
+    compare_ = new QPushButton(QStringLiteral("比较全部候选"));
+    compare_->setObjectName(QStringLiteral("compareButton"));
+    status_ = new QLabel(
+        QStringLiteral("按“比较全部候选”，按目录中每种磁芯、材料与匝数组合各做一次绕制方案，"
+                       "比较损耗、温升与磁芯体积（需数秒）。"));
+    status_->setWordWrap(true);
+    status_->setAccessibleName(QStringLiteral("比较说明"));
+    QStringList headings;
+    for (const std::string_view heading : advise::kHeadings) headings << FromUtf8(heading);
+    table_ = new QTableWidget(0, static_cast<int>(headings.size()));
+    table_->setHorizontalHeaderLabels(headings);
+    table_->setAccessibleName(QStringLiteral("最佳候选"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    table_->setToolTip(QStringLiteral("双击一行，打开它的绕制方案"));
+    chart_ = new QChartView(new QChart);
+    chart_->setAccessibleName(QStringLiteral("损耗与磁芯体积"));
+    chart_->setMinimumHeight(260);
+    chart_->setRenderHint(QPainter::Antialiasing);
+    auto* row = new QHBoxLayout;
+    row->addWidget(compare_);
+    row->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(status_);
+    layout->addWidget(table_, 1);
+    layout->addWidget(chart_, 2);
+    connect(compare_, &QPushButton::clicked, this, &CompareTab::compareRequested);
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int r, int) { Pick(r); });
+}
+
+CompareTab::~CompareTab() {
+    StopRunning();
+}
+
+// A comparison still running is told to stop and is waited for (moments:
+// it stops at its next candidate); its answer is not shown.
+void CompareTab::StopRunning() {
+    if (watcher_ == nullptr) return;
+    stop_->store(true);
+    watcher_->disconnect(this);
+    watcher_->waitForFinished();
+    watcher_->deleteLater();
+    watcher_ = nullptr;
+}
+
+void CompareTab::Start(const record::DesignRecord& record, const winding::Options& options,
+                       const catalogue::Catalogue& parts) {
+    StopRunning();
+    stop_ = std::make_shared<std::atomic<bool>>(false);
+    auto copy = std::make_shared<const catalogue::Catalogue>(parts);
+    compare_->setEnabled(false);
+    status_->setText(QStringLiteral("正在比较……"));
+    advise::Settings settings;
+    settings.stop = stop_.get();
+    watcher_ = new QFutureWatcher<advise::Advice>(this);
+    connect(watcher_, &QFutureWatcher<advise::Advice>::finished, this, [this, copy, options] {
+        ShowResult({copy, options, watcher_->result()});
+        emit finished();
+    });
+    watcher_->setFuture(QtConcurrent::run([record, options, copy, stop = stop_, settings] {
+        return advise::Advise(record, options, *copy, settings);
+    }));
+}
+
+void CompareTab::ShowResult(const Result& result) {
+    result_ = result;
+    compare_->setEnabled(true);
+    Show();
+}
+
+void CompareTab::Show() {
+    if (!result_) return;
+    const advise::Advice& a = result_->advice;
+    status_->setText(QStringLiteral("候选 %1 个（其中 %2 个已知不能胜出，未算），可行 %3 "
+                                    "个；剔除：%4；用时 %5。双击一行打开它的方案。")
+                         .arg(a.tried)
+                         .arg(a.pruned)
+                         .arg(a.feasible)
+                         .arg(FromUtf8(advise::DropsCaption(a)))
+                         .arg(FromUtf8(record::ReadableValue(a.elapsed_ms / 1000, "s"))));
+    table_->setRowCount(static_cast<int>(a.top.size()));
+    for (std::size_t r = 0; r < a.top.size(); ++r) {
+        const auto cells = advise::Row(a.top[r]);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            table_->setItem(static_cast<int>(r), static_cast<int>(c),
+                            new QTableWidgetItem(FromUtf8(cells[c])));
+        }
+    }
+    table_->resizeColumnsToContents();
+    QChart& chart = *chart_->chart();
+    chart.removeAllSeries();
+    for (QAbstractAxis* axis : chart.axes()) chart.removeAxis(axis);
+    QScatterSeries* all = Points(QStringLiteral("可行方案"), QColor(0x9e, 0x9e, 0x9e), 5);
+    const std::size_t step =
+        std::max<std::size_t>(1, (a.all.size() + kMostPoints - 1) / kMostPoints);
+    for (std::size_t i = 0; i < a.all.size(); i += step)
+        all->append(a.all[i].volume_cm3, a.all[i].loss_W);
+    QScatterSeries* front = Points(QStringLiteral("帕累托前沿"), QColor(0xc0, 0x39, 0x2b), 10);
+    for (const advise::Candidate& c : a.front) front->append(c.volume_cm3, c.loss_W);
+    connect(front, &QScatterSeries::clicked, this, [this](const QPointF& at) {
+        for (const advise::Candidate& c : result_->advice.front) {
+            if (c.volume_cm3 == at.x() && c.loss_W == at.y()) {
+                emit chosen(advise::OptionsOf(c, result_->options));
+                return;
+            }
+        }
+    });
+    chart.addSeries(all);
+    chart.addSeries(front);
+    auto* x = new QValueAxis;
+    x->setTitleText(QStringLiteral("磁芯体积 Ve (cm³)"));
+    auto* y = new QValueAxis;
+    y->setTitleText(QStringLiteral("总损耗 (W)"));
+    chart.addAxis(x, Qt::AlignBottom);
+    chart.addAxis(y, Qt::AlignLeft);
+    for (QScatterSeries* series : {all, front}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+}
+
+void CompareTab::Pick(int row) {
+    if (!result_ || row < 0 || row >= static_cast<int>(result_->advice.top.size())) return;
+    emit chosen(
+        advise::OptionsOf(result_->advice.top[static_cast<std::size_t>(row)], result_->options));
+}
+
+}  // namespace flyback::window

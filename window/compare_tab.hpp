@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+#include "advise/advise.hpp"
+
+class QChartView;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace flyback::window {
+
+// "方案比较" as a tab of the winding plan: every candidate of core, material
+// and turns weighed apart from the window (it takes seconds), the best ten in
+// a table and all of them in a chart of loss against core volume, the Pareto
+// front drawn over them. Picking a candidate, in the table or on the front,
+// opens its plan.
+class CompareTab : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit CompareTab(QWidget* parent = nullptr);
+    ~CompareTab() override;
+
+    // Weighs the candidates of this press with these options; a comparison
+    // still running is stopped first.
+    void Start(const record::DesignRecord& record, const winding::Options& options,
+               const catalogue::Catalogue& parts);
+    // The last comparison: its catalogue (the candidates point into it), its
+    // options and its answer; shown again in another tab.
+    struct Result {
+        std::shared_ptr<const catalogue::Catalogue> parts;
+        winding::Options options;
+        advise::Advice advice;
+    };
+    const std::optional<Result>& result() const { return result_; }
+    void ShowResult(const Result& result);
+
+    QPushButton* compareButton() const { return compare_; }
+    QLabel* status() const { return status_; }
+    QTableWidget* table() const { return table_; }
+    QChartView* chart() const { return chart_; }
+    // Picks the candidate in the table's row `row`.
+    void Pick(int row);
+
+  signals:
+    void compareRequested();
+    void finished();
+    // A candidate picked: the options that make its plan.
+    void chosen(const winding::Options& options);
+
+  private:
+    void Show();
+    void StopRunning();
+
+    QPushButton* compare_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QChartView* chart_ = nullptr;
+    QFutureWatcher<advise::Advice>* watcher_ = nullptr;  // while one runs
+    std::shared_ptr<std::atomic<bool>> stop_;
+    std::optional<Result> result_;
+};
+
+}  // namespace flyback::window
