@@ -97,6 +97,8 @@ VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& 
                                               record.trace.inputs.MaxInputVoltage -
                                               record.trace.results.SpikeAllowance);
     }
+    // Bounded, the range reaches as far below the bound as below the press's.
+    if (settings.dmax || settings.vdsRating) range.low = kVorLow * std::min(vor, range.high);
     return range;
 }
 

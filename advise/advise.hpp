@@ -93,6 +93,15 @@ inline constexpr std::size_t kColumns = 11;
 extern const std::array<std::string_view, kColumns> kHeadings;
 std::array<std::string, kColumns> Row(const Candidate& candidate);
 std::string Csv(const std::vector<Candidate>& candidates);
+// The comparison's chart: its axes' captions and its two sets of points.
+inline constexpr std::string_view kVolumeAxis = "磁芯体积 Ve (cm³)";
+inline constexpr std::string_view kLossAxis = "总损耗 (W)";
+inline constexpr std::string_view kAllPoints = "可行方案";
+inline constexpr std::string_view kFrontPoints = "帕累托前沿";
+// Tens of thousands of markers would draw slowly: every feasible candidate
+// is drawn up to this many, evenly picked; the front always whole.
+inline constexpr std::size_t kMostPoints = 4000;
+
 // Why candidates were dropped, in Chinese: "饱和 12，过热 340".
 std::string DropsCaption(const Advice& advice);
 

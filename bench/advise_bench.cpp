@@ -15,14 +15,14 @@ const numtext::InputTexts kSupplies[] = {
 };
 
 void BM_OnePlan(benchmark::State& state) {
-    const catalogue::Catalogue parts = catalogue::BuiltIn();
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
     const record::DesignRecord record = record::RecordPress(kSupplies[state.range(0)]);
     for (auto _ : state) benchmark::DoNotOptimize(winding::PlanWinding(record, {}, parts));
 }
 BENCHMARK(BM_OnePlan)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 void BM_Advise(benchmark::State& state) {
-    const catalogue::Catalogue parts = catalogue::BuiltIn();
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
     const record::DesignRecord record = record::RecordPress(kSupplies[state.range(0)]);
     long planned = 0;
     for (auto _ : state) {
@@ -31,9 +31,9 @@ void BM_Advise(benchmark::State& state) {
         benchmark::DoNotOptimize(advice.top.data());
     }
     state.counters["planned"] = static_cast<double>(planned);
-    state.counters["per_plan_us"] = benchmark::Counter(
-        static_cast<double>(planned) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_plan_us"] =
+        benchmark::Counter(static_cast<double>(planned) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Advise)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "answer/answer_json.hpp"
+#include "catalogue/names.hpp"
 #include "cli/table.hpp"
+#include "drawing/svg.hpp"
 #include "record/readable.hpp"
 
 namespace flyback::cli {
@@ -84,11 +86,56 @@ std::string AdviceJson(const advise::Advice& a) {
     return json;
 }
 
+std::string AdviceSvg(const advise::Advice& a) {
+    constexpr double kWidth = 720, kHeight = 460, kLeft = 70, kRight = 20, kTop = 30, kBottom = 50;
+    constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
+    double xMax = 0, yMax = 0;
+    for (const advise::Candidate& c : a.all) {
+        xMax = std::max(xMax, c.volume_cm3);
+        yMax = std::max(yMax, c.loss_W);
+    }
+    xMax = xMax > 0 ? xMax * 1.05 : 1;
+    yMax = yMax > 0 ? yMax * 1.05 : 1;
+    const auto X = [&](double v) { return kLeft + v / xMax * (kWidth - kLeft - kRight); };
+    const auto Y = [&](double w) {
+        return kHeight - kBottom - w / yMax * (kHeight - kTop - kBottom);
+    };
+    drawing::Svg svg(kWidth, kHeight,
+                     std::string(advise::kLossAxis) + " — " + std::string(advise::kVolumeAxis));
+    svg.Line(kLeft, kHeight - kBottom, kWidth - kRight, kHeight - kBottom, R"(stroke="#222")");
+    svg.Line(kLeft, kTop, kLeft, kHeight - kBottom, R"(stroke="#222")");
+    for (int i = 0; i <= 4; ++i) {
+        const double v = xMax * i / 4, w = yMax * i / 4;
+        svg.Text(X(v), kHeight - kBottom + 16, record::ReadableValue(v, ""), kText, "middle");
+        svg.Text(kLeft - 6, Y(w) + 4, record::ReadableValue(w, ""), kText, "end");
+    }
+    svg.Text((kLeft + kWidth - kRight) / 2, kHeight - 12, advise::kVolumeAxis, kText, "middle");
+    svg.Text(kLeft, kTop - 12, advise::kLossAxis, kText, "middle");
+    const std::size_t step =
+        std::max<std::size_t>(1, (a.all.size() + advise::kMostPoints - 1) / advise::kMostPoints);
+    svg.GroupStart(R"(class="candidates" fill="#9e9e9e")");
+    for (std::size_t i = 0; i < a.all.size(); i += step)
+        svg.Circle(X(a.all[i].volume_cm3), Y(a.all[i].loss_W), 2, "");
+    svg.GroupEnd();
+    svg.GroupStart(R"(class="front" fill="#c0392b")");
+    for (const advise::Candidate& c : a.front) {
+        svg.Circle(X(c.volume_cm3), Y(c.loss_W), 4.5, "");
+        svg.Text(X(c.volume_cm3) + 7, Y(c.loss_W) - 6, catalogue::CoreCaption(c.core->name), kText);
+    }
+    svg.GroupEnd();
+    svg.Text(
+        kWidth - kRight, kTop - 12,
+        std::string(advise::kFrontPoints) + "（红）与" + std::string(advise::kAllPoints) + "（灰）",
+        kText, "end");
+    return svg.Finish();
+}
+
 void PrintAdvice(const advise::Advice& a, std::ostream& out) {
     out << "方案比较：候选 " << a.tried << " 个（其中 " << a.pruned
         << " 个已知不能胜出，未算），可行 " << a.feasible << " 个；剔除："
         << advise::DropsCaption(a) << "；反射电压 " << record::ReadableValue(a.vor.low, "V")
-        << " 至 " << record::ReadableValue(a.vor.high, "V") << "；用时 "
+        << " 至 " << record::ReadableValue(a.vor.high, "V")
+        << (a.vor.high > 0 ? "" : "（开关管耐压扣除输入与尖峰后已无余量，没有候选）") << "；用时 "
         << record::ReadableValue(a.elapsed_ms / 1000, "s") << "\n\n最佳 " << a.top.size()
         << " 个：\n";
     PrintTable(a.top, out);

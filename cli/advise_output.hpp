@@ -12,6 +12,10 @@ namespace flyback::cli {
 // each candidate with the plan's numbers in SI units.
 std::string AdviceJson(const advise::Advice& advice);
 
+// The chart as SVG: every feasible candidate (up to advise::kMostPoints) by
+// loss against core volume, the front over them with its cores named.
+std::string AdviceSvg(const advise::Advice& advice);
+
 // For a terminal: what was weighed and dropped, the top candidates as a
 // table, and the front.
 void PrintAdvice(const advise::Advice& advice, std::ostream& out);

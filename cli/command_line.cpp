@@ -270,6 +270,14 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
     }
     const advise::Advice advice =
         advise::Advise(record, options.winding, parts, options.adviseSettings);
+    if (options.svg) {
+        if (const std::string failure = WriteWholeFile(*options.svg, AdviceSvg(advice));
+            !failure.empty()) {
+            err << "flyback-calc: cannot write " << record::VisibleText(*options.svg) << ": "
+                << failure << '\n';
+            return kExitWriteFailed;
+        }
+    }
     if (!options.advisedCsv.empty()) {
         if (const std::string failure = WriteWholeFile(options.advisedCsv, advise::Csv(advice.all));
             !failure.empty()) {
@@ -435,8 +443,8 @@ void AddModeOptions(CLI::App& app, Options& options) {
         ->excludes(json)
         ->excludes(jsonLines)
         ->excludes(details);
-    app.add_option("--svg", options.svg, "with --sweep: also write the plot to this SVG file")
-        ->needs("--sweep");
+    app.add_option("--svg", options.svg,
+                   "with --sweep or --advise: also write the plot to this SVG file");
     app.add_option("--save", options.save,
                    "also write the design and its plan to this design file (MAS JSON)")
         ->excludes(jsonLines);
@@ -577,6 +585,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
         return UsageError(err, "--details needs --json or --jsonl");
     }
     if (options.svg && options.svg->empty()) return UsageError(err, "--svg needs a file name");
+    if (options.svg && !options.sweep && !options.advise)
+        return UsageError(err, "--svg goes with --sweep or --advise");
     if (options.cores || options.materials || options.wires) return RunListing(options, out, err);
     if (options.windingFlags.on && (options.mainsMode || options.jsonLines)) {
         return UsageError(err, "--winding goes with a single press, not --mains or --jsonl");

@@ -5,10 +5,10 @@
 #include <rapidjson/stringbuffer.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <cmath>
 
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
@@ -415,8 +415,7 @@ struct Unreadable {
 
 class Reader {
   public:
-    Reader(const nlohmann::json& value, std::string path)
-        : value_(value), path_(std::move(path)) {}
+    Reader(const nlohmann::json& value, std::string path) : value_(value), path_(std::move(path)) {}
 
     Reader At(std::string_view key) const {
         if (!value_.is_object()) throw Unreadable{path_, "不是对象"};
@@ -631,9 +630,9 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
         d.options.Vaux_V = perTurn * *d.options.choices.Naux - d.options.choices.biasVF_V;
         notes.push_back("辅助绕组按匝数得 " + Shortest(*d.options.Vaux_V) + " V，负载按零计。");
     }
-    notes.push_back("导线按本程序的规则选取；文件中的导线只核对了名称。");
+    notes.emplace_back("导线按本程序的规则选取；文件中的导线只核对了名称。");
     if (secondaries.size() > 1)
-        notes.push_back("其余次级的匝数由其输出电压算出，未采用文件中的匝数。");
+        notes.emplace_back("其余次级的匝数由其输出电压算出，未采用文件中的匝数。");
     if (requirements.Has("insulation")) {
         const Reader i = requirements.At("insulation");
         if (i.Has("insulationType")) {

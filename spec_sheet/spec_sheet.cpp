@@ -401,14 +401,7 @@ std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, b
     for (const auto& [heading, lines] :
          {std::pair{"材料", &sheet.materials}, std::pair{"电气测试", &sheet.tests},
           std::pair{"说明", &sheet.notes}}) {
-        report::HtmlTableStart(html, {{heading, "22%"}, {"", "78%"}});
-        for (const SheetLine& line : *lines) {
-            html += "<tr>";
-            report::HtmlCell(html, line.caption);
-            report::HtmlCell(html, line.value);
-            html += "</tr>\n";
-        }
-        html += "</tbody></table>\n";
+        winding::AppendLinesTable(html, *lines, heading, "22%", "", "78%");
     }
     return html;
 }

@@ -440,15 +440,21 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
         }
         html += "</ul>\n";
     }
-    report::HtmlTableStart(html, {{"项目", "30%"}, {"数值", "70%"}});
-    for (const SheetLine& line : PlanLines(plan)) {
+    AppendLinesTable(html, PlanLines(plan), "项目", "30%", "数值", "70%");
+    return html;
+}
+
+void AppendLinesTable(std::string& html, const std::vector<SheetLine>& lines,
+                      std::string_view captionHeading, std::string_view captionWidth,
+                      std::string_view valueHeading, std::string_view valueWidth) {
+    report::HtmlTableStart(html, {{captionHeading, captionWidth}, {valueHeading, valueWidth}});
+    for (const SheetLine& line : lines) {
         html += "<tr>";
         report::HtmlCell(html, line.caption);
         report::HtmlCell(html, line.value);
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
-    return html;
 }
 
 std::string TabSeparated(const PlanOutcome& outcome, const Options& options) {

@@ -60,6 +60,11 @@ std::string WarningLine(const PlanWarning& warning);
 std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
                         std::string_view pictures = {});
 
+// Lines as a report's table of two columns under these headings.
+void AppendLinesTable(std::string& html, const std::vector<SheetLine>& lines,
+                      std::string_view captionHeading, std::string_view captionWidth,
+                      std::string_view valueHeading, std::string_view valueWidth);
+
 // The same as tab-separated rows after the copy of the record: caption, text.
 std::string TabSeparated(const PlanOutcome& outcome, const Options& options);
 

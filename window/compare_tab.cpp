@@ -19,10 +19,6 @@
 namespace flyback::window {
 namespace {
 
-// Tens of thousands of markers would draw slowly: every feasible candidate
-// is drawn up to this many, evenly picked; the front always whole.
-constexpr std::size_t kMostPoints = 4000;
-
 QScatterSeries* Points(const QString& name, const QColor& colour, double size) {
     auto* series = new QScatterSeries;
     series->setName(name);
@@ -130,12 +126,12 @@ void CompareTab::Show() {
     QChart& chart = *chart_->chart();
     chart.removeAllSeries();
     for (QAbstractAxis* axis : chart.axes()) chart.removeAxis(axis);
-    QScatterSeries* all = Points(QStringLiteral("可行方案"), QColor(0x9e, 0x9e, 0x9e), 5);
+    QScatterSeries* all = Points(FromUtf8(advise::kAllPoints), QColor(0x9e, 0x9e, 0x9e), 5);
     const std::size_t step =
-        std::max<std::size_t>(1, (a.all.size() + kMostPoints - 1) / kMostPoints);
+        std::max<std::size_t>(1, (a.all.size() + advise::kMostPoints - 1) / advise::kMostPoints);
     for (std::size_t i = 0; i < a.all.size(); i += step)
         all->append(a.all[i].volume_cm3, a.all[i].loss_W);
-    QScatterSeries* front = Points(QStringLiteral("帕累托前沿"), QColor(0xc0, 0x39, 0x2b), 10);
+    QScatterSeries* front = Points(FromUtf8(advise::kFrontPoints), QColor(0xc0, 0x39, 0x2b), 10);
     for (const advise::Candidate& c : a.front) front->append(c.volume_cm3, c.loss_W);
     connect(front, &QScatterSeries::clicked, this, [this](const QPointF& at) {
         for (const advise::Candidate& c : result_->advice.front) {
@@ -148,9 +144,9 @@ void CompareTab::Show() {
     chart.addSeries(all);
     chart.addSeries(front);
     auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("磁芯体积 Ve (cm³)"));
+    x->setTitleText(FromUtf8(advise::kVolumeAxis));
     auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("总损耗 (W)"));
+    y->setTitleText(FromUtf8(advise::kLossAxis));
     chart.addAxis(x, Qt::AlignBottom);
     chart.addAxis(y, Qt::AlignLeft);
     for (QScatterSeries* series : {all, front}) {

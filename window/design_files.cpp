@@ -95,7 +95,7 @@ void DesignFiles::FillRecentMenu() {
     recent_->clear();
     const QStringList recent = RecentFiles();
     for (int i = 0; i < recent.size(); ++i) {
-        const QString path = recent[i];
+        const QString& path = recent[i];
         QAction* item =
             recent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
         item->setToolTip(path);

@@ -508,3 +508,60 @@ TEST(CommandLineTest, ChoicesShapeThePlanAndItsJson) {
 
 }  // namespace
 }  // namespace flyback::cli
+
+namespace flyback::cli {
+namespace {
+
+// The adviser from the command line: its JSON, CSV and plot; its own flags
+// checked. The reflected voltage fixed keeps the search to a few hundred.
+TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
+    const std::vector<std::string> supply = {"12", "375", "120", "65", "80", "12"};
+    const auto folder = std::filesystem::temp_directory_path() / "flyback-calc-advise-test";
+    std::filesystem::create_directories(folder);
+    const std::string csv = (folder / "all.csv").string(), svg = (folder / "front.svg").string();
+    const Invocation run = Invoke(With(
+        "--advise",
+        With("--winding",
+             With("--vor=100",
+                  With("--families=EFD",
+                       With("--top=3", With("--json", With("--csv=" + csv,
+                                                           With("--svg=" + svg, supply)))))))));
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    const auto json = nlohmann::json::parse(run.out)["advise"];
+    EXPECT_EQ(json["vor_range_V"]["low"], 100);
+    EXPECT_LE(json["top"].size(), 3u);
+    EXPECT_GT(json["feasible"].get<long>(), 0);
+    long counted = json["feasible"].get<long>() + json["pruned"].get<long>();
+    for (const auto& [reason, count] : json["dropped_by"].items()) counted += count.get<long>();
+    EXPECT_EQ(counted, json["candidates_tried"].get<long>());
+    for (const auto& c : json["top"]) EXPECT_NEAR(c["Vor_V"].get<double>(), 100, 1e-9);
+    std::ifstream rows(csv), plot(svg);
+    std::string header,
+        svgText((std::istreambuf_iterator<char>(plot)), std::istreambuf_iterator<char>());
+    std::getline(rows, header);
+    EXPECT_EQ(header.rfind("core,material,Np,Ns,", 0), 0u);
+    EXPECT_EQ(svgText.rfind("<svg", 0), 0u);
+    EXPECT_NE(svgText.find("class=\"front\""), std::string::npos);
+    std::filesystem::remove_all(folder);
+
+    const struct {
+        std::vector<std::string> flags;
+        const char* said;
+    } wrong[] = {
+        {{"--advise", "--rank=best"}, "--rank must be"},
+        {{"--advise", "--rank=weighted", "--weights=1,2"}, "--weights expects"},
+        {{"--advise", "--top=0"}, "--top must be"},
+        {{"--advise", "--dmax=-1"}, "--dmax"},
+        {{"--svg=x.svg"}, "--svg goes with"},
+    };
+    for (const auto& w : wrong) {
+        std::vector<std::string> args = w.flags;
+        args.insert(args.end(), supply.begin(), supply.end());
+        const Invocation refused = Invoke(args);
+        EXPECT_EQ(refused.status, kExitUsage) << w.said;
+        EXPECT_NE(refused.err.find(w.said), std::string::npos) << refused.err;
+    }
+}
+
+}  // namespace
+}  // namespace flyback::cli
