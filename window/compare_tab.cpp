@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <QtConcurrent>
+#include <algorithm>
 #include <cmath>
 
 #include "record/readable.hpp"
@@ -147,12 +148,20 @@ void CompareTab::Show() {
     x->setTitleText(FromUtf8(advise::kVolumeAxis));
     auto* y = new QValueAxis;
     y->setTitleText(FromUtf8(advise::kLossAxis));
+    // From zero, over every candidate: the front's lowest points in sight.
+    double xMax = 0, yMax = 0;
+    for (const advise::Candidate& c : a.all) {
+        xMax = std::max(xMax, c.volume_cm3);
+        yMax = std::max(yMax, c.loss_W);
+    }
     chart.addAxis(x, Qt::AlignBottom);
     chart.addAxis(y, Qt::AlignLeft);
     for (QScatterSeries* series : {all, front}) {
         series->attachAxis(x);
         series->attachAxis(y);
     }
+    x->setRange(0, xMax > 0 ? xMax * 1.05 : 1);
+    y->setRange(0, yMax > 0 ? yMax * 1.05 : 1);
 }
 
 void CompareTab::Pick(int row) {
