@@ -12,6 +12,7 @@
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
 #include "answer/json_lines.hpp"
+#include "build_sheet/build_sheet.hpp"
 #include "cli/advise_output.hpp"
 #include "cli/catalogue_listing.hpp"
 #include "cli/mains_mode.hpp"
@@ -24,7 +25,6 @@
 #include "numtext/fault_hint.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
-#include "spec_sheet/spec_sheet.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
@@ -82,7 +82,7 @@ struct Options {
     std::string rank, weights, top, advisedCsv;
     WindingFlags windingFlags;
     winding::Options winding;
-    spec_sheet::Pins pins;
+    build_sheet::Pins pins;
     advise::Settings adviseSettings;
 };
 
@@ -138,7 +138,7 @@ void PrintRecord(const Options& options, const record::DesignRecord& record,
                  const std::optional<winding::PlanOutcome>& plan, std::ostream& out) {
     if (options.report) {
         const std::string section =
-            plan ? spec_sheet::ReportSections(*plan, options.winding, options.pins) : "";
+            plan ? build_sheet::ReportSections(*plan, options.winding, options.pins) : "";
         out << report::HtmlReport(record, Today(), false, section);
     } else if (options.json) {
         std::string json;
@@ -325,7 +325,7 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     std::optional<winding::PlanOutcome> plan;
     if (options.windingFlags.on) plan = winding::PlanWinding(record, options.winding, parts);
     if (plan && plan->plan) {
-        const std::string clash = spec_sheet::PinsProblem(*plan->plan, options.pins);
+        const std::string clash = build_sheet::PinsProblem(*plan->plan, options.pins);
         if (!clash.empty()) return UsageError(err, "--pins: " + clash);
     }
     if (options.save || options.spice) {
@@ -545,8 +545,8 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         const std::string problem =
             options.open ? "" : ReadWindingOptions(options.windingFlags, parts, options.winding);
         if (!problem.empty()) return UsageError(err, problem);
-        const std::optional<spec_sheet::Pins> pins =
-            spec_sheet::ReadPins(options.windingFlags.pins);
+        const std::optional<build_sheet::Pins> pins =
+            build_sheet::ReadPins(options.windingFlags.pins);
         if (!pins) {
             return UsageError(err, "--pins expects three whole numbers P,B,S, as 1,3,6 (got \"" +
                                        options.windingFlags.pins + "\")");

@@ -103,7 +103,7 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
     add("--order", f.order, "with --winding: the winding order, P-S-B, P-B-S or P-S-P (P-S-B)");
     add("--pins", f.pins,
-        "with --winding: the specification sheet's first pins of the primary, the bias winding "
+        "with --winding: the build sheet's first pins of the primary, the bias winding "
         "and the secondaries, P,B,S (1,3,6)");
     add("--construction", f.construction,
         "with --winding: margin (margin-wound) or tiw (triple-insulated secondary)");

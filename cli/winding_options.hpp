@@ -20,7 +20,7 @@ struct WindingFlags {
     // The insulation between primary and secondary.
     std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
     std::string order;
-    std::string pins;  // the specification sheet's, as typed
+    std::string pins;  // the build sheet's, as typed
 };
 
 // Whether any of the plan's options or choices is given (--winding aside).

@@ -17,15 +17,15 @@ set(FLYBACK_ROOMS
   "flyback_insulation:flyback_catalogue_reader"
   "flyback_winding:flyback_report flyback_catalogue flyback_insulation"
   "flyback_drawing:flyback_winding"
-  "flyback_spec_sheet:flyback_winding flyback_drawing"
-  "flyback_design_file:flyback_spec_sheet flyback_version"
+  "flyback_build_sheet:flyback_winding flyback_drawing"
+  "flyback_design_file:flyback_build_sheet flyback_version"
   "flyback_spice:flyback_winding flyback_version"
   "flyback_advise:flyback_winding"
   "flyback_sweep:flyback_winding flyback_drawing"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"
-  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_spec_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version"
-  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_spec_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version")
+  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version"
+  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version")
 
 function(flyback_check_layers)
   foreach(room ${FLYBACK_ROOMS})

@@ -401,7 +401,7 @@ Value OurBlock(Allocator& a, const Design& d) {
         .String("version", kProgramVersion)
         .Add("texts", Strings(a, {d.texts.begin(), d.texts.end()}))
         .Add("options", Options(a, d.options))
-        .String("pins", spec_sheet::PinsText(d.pins))
+        .String("pins", build_sheet::PinsText(d.pins))
         .Take();
 }
 
@@ -539,7 +539,7 @@ Design ReadOurs(const Reader& block) {
     for (std::size_t i = 0; i < texts.size(); ++i) d.texts[i] = texts[i].Text();
     d.options = ReadOptions(block.At("options"));
     const std::string pins = block.At("pins").Text();
-    const auto read = spec_sheet::ReadPins(pins);
+    const auto read = build_sheet::ReadPins(pins);
     if (!read) throw Unreadable{block.At("pins").path(), "不是引脚"};
     d.pins = *read;
     return d;

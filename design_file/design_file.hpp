@@ -6,21 +6,21 @@
 #include <string_view>
 #include <vector>
 
+#include "build_sheet/build_sheet.hpp"
 #include "catalogue/catalogue.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "record/design_record.hpp"
-#include "spec_sheet/spec_sheet.hpp"
 #include "winding/plan.hpp"
 
 namespace flyback::design_file {
 
 // A design as its file keeps it: the six texts as typed, the plan's options
-// and choices, and the specification sheet's pins.
+// and choices, and the build sheet's pins.
 struct Design {
     std::array<std::string, numtext::kInputCount> texts;
     winding::Options options;
-    spec_sheet::Pins pins;
+    build_sheet::Pins pins;
 };
 
 // The key of our own block at the document's root.

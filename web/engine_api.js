@@ -21,7 +21,7 @@
 //     .setPlanOptions(options)  the winding plan's options; {problem, box, option}:
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
-//     .setPins(text)            the specification sheet's pins "1,3,6"; {problem}
+//     .setPins(text)            the build sheet's pins "1,3,6"; {problem}
 //     .saveDesign(texts)        {name, text, error}: the design file (MAS JSON)
 //     .spice(texts)             {name, text, error}: the ngspice netlist
 //     .openDesign(text)         {error, texts, options, choices, pins, notes, foreign}

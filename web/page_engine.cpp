@@ -15,6 +15,7 @@
 
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
+#include "build_sheet/build_sheet.hpp"
 #include "catalogue/catalogue.hpp"
 #include "catalogue/names.hpp"
 #include "design_file/design_file.hpp"
@@ -24,7 +25,6 @@
 #include "report/tab_separated.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
-#include "spec_sheet/spec_sheet.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
@@ -52,8 +52,8 @@ winding::Options& PlanOptions() {
     return options;
 }
 
-flyback::spec_sheet::Pins& SheetPins() {
-    static flyback::spec_sheet::Pins pins;
+flyback::build_sheet::Pins& SheetPins() {
+    static flyback::build_sheet::Pins pins;
     return pins;
 }
 
@@ -157,12 +157,12 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         .Raw("warnings", warnings)
         .Text("build", flyback::drawing::BuildDrawing(plan))
         .Text("currents", flyback::drawing::CurrentsDrawing(plan))
-        .Text("sheet", flyback::spec_sheet::HtmlSection(outcome, SheetPins()));
+        .Text("sheet", flyback::build_sheet::HtmlSection(outcome, SheetPins()));
     return json;
 }
 
 std::string PlanSection(const winding::PlanOutcome& outcome) {
-    return flyback::spec_sheet::ReportSections(outcome, PlanOptions(), SheetPins());
+    return flyback::build_sheet::ReportSections(outcome, PlanOptions(), SheetPins());
 }
 
 }  // namespace
@@ -230,7 +230,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
     const std::string text = report::TabSeparated(record) +
                              winding::TabSeparated(plan, PlanOptions()) +
-                             flyback::spec_sheet::TabSeparated(plan, SheetPins());
+                             flyback::build_sheet::TabSeparated(plan, SheetPins());
     const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
     Answer().clear();
     JsonObject(Answer()).Text("text", text).Text("html", html);
@@ -449,14 +449,14 @@ int ReadChoices(winding::Choices& c) {
 
 }  // namespace
 
-// The specification sheet's pins from text 0 ("1,3,6"; empty: the
+// The build sheet's pins from text 0 ("1,3,6"; empty: the
 // defaults): {"problem": why they cannot be read, in Chinese, or ""}. Taken
 // only when read; a clash with the plan's windings is the sheet's to say.
 EMSCRIPTEN_KEEPALIVE void flyback_set_pins() {
-    const auto pins = flyback::spec_sheet::ReadPins(Text(0));
+    const auto pins = flyback::build_sheet::ReadPins(Text(0));
     if (pins) SheetPins() = *pins;
     Answer().clear();
-    JsonObject(Answer()).Text("problem", pins ? "" : flyback::spec_sheet::kPinsUnread);
+    JsonObject(Answer()).Text("problem", pins ? "" : flyback::build_sheet::kPinsUnread);
 }
 
 // The plan's design choices from their texts (see ReadChoices): {"problem":
@@ -597,7 +597,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_open_design() {
         o.Raw("texts", Texts({d.texts.begin(), d.texts.end()}))
             .Raw("options", OptionStore(d.options))
             .Raw("choices", ChoiceStore(d.options.choices))
-            .Text("pins", flyback::spec_sheet::PinsText(d.pins));
+            .Text("pins", flyback::build_sheet::PinsText(d.pins));
     }
     flyback::web::ReleaseLargeRequest();
 }
@@ -636,7 +636,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Value("density", defaults.J_A_mm2)
         .Value("fill", defaults.fillMax)
         .Text("leakageNone", winding::Info(winding::NumberOption::Leakage).none)
-        .Text("pins", flyback::spec_sheet::PinsText({}))
+        .Text("pins", flyback::build_sheet::PinsText({}))
         .Value("ambient", defaults.ambient_C)
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)

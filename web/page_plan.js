@@ -79,7 +79,7 @@ window.FlybackPage.plan = function (page) {
         $('WindingLines').hidden = !plan.lines;
         $('WindingTable').hidden = !plan.rows;
         // The engine's own HTML, every text in it escaped there.
-        $('SpecSheet').innerHTML = plan.sheet || '';
+        $('BuildSheet').innerHTML = plan.sheet || '';
         $('SheetOptions').hidden = !plan.sheet;
     }
 
@@ -213,7 +213,7 @@ window.FlybackPage.plan = function (page) {
         engine.page.setPlanOptions(options());
     }
 
-    // The specification sheet's pins, kept apart from the plan's options:
+    // The build sheet's pins, kept apart from the plan's options:
     // they number the windings and change nothing of the plan.
     const kPinsStore = 'flyback-designer.pins';
     function applyPins() {

@@ -41,7 +41,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan);
 // The options the plan was made with.
 std::vector<SheetLine> OptionLines(const Options& options);
 
-// The words of a plan's parts, for the specification sheet too: the wire
+// The words of a plan's parts, for the build sheet too: the wire
 // ("0.56 mm 漆包线 × 2 股"), the core with its material, the bobbin's window,
 // the gap, and the insulation between primary and secondary with the table
 // row each figure came from.

@@ -37,12 +37,12 @@
 #include "ui_main_window.h"
 #include "winding/sheet.hpp"
 #include "window/about.hpp"
+#include "window/build_sheet_tab.hpp"
 #include "window/compare_tab.hpp"
 #include "window/design_files.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
-#include "window/spec_sheet_tab.hpp"
 #include "window/sweep_window.hpp"
 #include "window/winding_window.hpp"
 #include "window/working_window.hpp"
@@ -168,7 +168,7 @@ void MainWindow::ReportProblem(const QString& message) {
 }
 
 design_file::Design MainWindow::CurrentDesign() const {
-    return {InputTexts(), windingOptions_, winding_ ? winding_->specSheet()->Pins() : LoadPins()};
+    return {InputTexts(), windingOptions_, winding_ ? winding_->buildSheet()->Pins() : LoadPins()};
 }
 
 void MainWindow::ApplyDesign(const design_file::Design& design) {
@@ -491,10 +491,10 @@ void MainWindow::OnWindingOptionsChanged() {
 
 PlanSection MainWindow::CurrentPlanSection() const {
     if (!plan_) return {};
-    const spec_sheet::Pins pins = winding_ ? winding_->specSheet()->Pins() : LoadPins();
+    const build_sheet::Pins pins = winding_ ? winding_->buildSheet()->Pins() : LoadPins();
     return {
-        spec_sheet::ReportSections(*plan_, windingOptions_, pins),
-        winding::TabSeparated(*plan_, windingOptions_) + spec_sheet::TabSeparated(*plan_, pins)};
+        build_sheet::ReportSections(*plan_, windingOptions_, pins),
+        winding::TabSeparated(*plan_, windingOptions_) + build_sheet::TabSeparated(*plan_, pins)};
 }
 
 WorkingWindow* MainWindow::Working() const {

@@ -26,10 +26,10 @@
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "winding/sheet.hpp"
+#include "window/build_sheet_tab.hpp"
 #include "window/choices_panel.hpp"
 #include "window/compare_tab.hpp"
 #include "window/qt_text.hpp"
-#include "window/spec_sheet_tab.hpp"
 #include "window/sub_window.hpp"
 
 namespace flyback::window {
@@ -170,8 +170,8 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     auto* tabs = new QTabWidget;
     tabs->addTab(lines_, QStringLiteral("数值"));
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
-    specSheet_ = new SpecSheetTab;
-    tabs->addTab(specSheet_, FromUtf8(spec_sheet::kTitle));
+    buildSheet_ = new BuildSheetTab;
+    tabs->addTab(buildSheet_, FromUtf8(build_sheet::kTitle));
     compare_ = new CompareTab;
     tabs->addTab(compare_, QStringLiteral("方案比较"));
     // The whole of it scrolls in a window smaller than its parts: a laptop's
@@ -457,7 +457,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
         fade->setOpacity(inputsChanged ? 0.6 : 1);
         picture->setGraphicsEffect(fade);
     }
-    specSheet_->Show(outcome, inputsChanged);
+    buildSheet_->Show(outcome, inputsChanged);
     warnings_->setText(warnings.join('\n'));
     warnings_->setVisible(!warnings.isEmpty());
     windings_->resizeColumnsToContents();

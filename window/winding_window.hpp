@@ -19,7 +19,7 @@ namespace flyback::window {
 // its options at the top, as an engineer's winding sheet: one row per winding,
 // then the core, gap, flux density, fill, losses, temperature rise and clamp,
 // and, on tabs of their own, the build drawn in the bobbin and the currents,
-// and the transformer's specification sheet.
+// and the transformer's build sheet.
 // It follows every press and every change of an option, and turns grey while
 // the inputs differ from the press it shows.
 class WindingWindow : public QWidget {
@@ -52,8 +52,8 @@ class WindingWindow : public QWidget {
         return choices_;
     }
     QComboBox* insulation() const { return insulation_; }
-    class SpecSheetTab* specSheet() const {
-        return specSheet_;
+    class BuildSheetTab* buildSheet() const {
+        return buildSheet_;
     }
     class CompareTab* compareTab() const {
         return compare_;
@@ -81,7 +81,7 @@ class WindingWindow : public QWidget {
     QSvgWidget* build_ = nullptr;
     QSvgWidget* currents_ = nullptr;
     class ChoicesPanel* choices_ = nullptr;
-    class SpecSheetTab* specSheet_ = nullptr;
+    class BuildSheetTab* buildSheet_ = nullptr;
     class CompareTab* compare_ = nullptr;
     // The insulation: grade (按输入, 功能, 基本, 加强), mains, pollution, group, altitude.
     QComboBox* insulation_ = nullptr;

@@ -250,10 +250,10 @@ class PageTest(unittest.TestCase):
                          len(self.driver.find_elements(By.CSS_SELECTOR, "#AboutDialog b")))
         self.driver.execute_script("localStorage.clear()")
 
-    def test_the_specification_sheet_numbers_the_pins_typed_and_keeps_them(self):
+    def test_the_build_sheet_numbers_the_pins_typed_and_keeps_them(self):
         self.type_inputs(["60", "373", "249", "100", "80", "24"])
         self.press()
-        sheet = self.box("SpecSheet")
+        sheet = self.box("BuildSheet")
         self.assertIn("变压器规格书", sheet.text)
         self.assertIn("耐压测试", sheet.text)
         self.assertIn("6 → 7", sheet.text)

@@ -194,7 +194,7 @@ class ToolWindowsTest : public QObject {
             QVERIFY(text.waitForFinished());
             const QString content = QString::fromUtf8(text.readAllStandardOutput());
             QVERIFY(content.contains("绕制方案") && content.contains("辅助"));
-            // The specification sheet on a page of its own, whole: from its
+            // The build sheet on a page of its own, whole: from its
             // title to its last note.
             const QStringList pages = content.split('\f');
             const auto sheet = std::find_if(pages.begin(), pages.end(), [](const QString& page) {
@@ -226,11 +226,11 @@ class ToolWindowsTest : public QObject {
 
     // The sheet numbers the windings from the pins typed, says a clash or a
     // text that is no pins, and keeps the pins for the next run and the report.
-    void specSheetNumbersThePinsAndKeepsThem() {
+    void buildSheetNumbersThePinsAndKeepsThem() {
         TypeInputs(*window_, {"60", "373", "249", "100", "80", "24"});
         Press();
         window_->ShowWinding();
-        auto* tab = window_->Winding()->specSheet();
+        auto* tab = window_->Winding()->buildSheet();
         QCOMPARE(tab->pinsBox()->text(), QString("1,3,6"));
         QVERIFY(tab->sheet()->toPlainText().contains("耐压测试"));
         QVERIFY(tab->sheet()->toPlainText().contains("6 → 7"));
@@ -258,7 +258,7 @@ class ToolWindowsTest : public QObject {
         TypeInputs(next, {"60", "373", "249", "100", "80", "24"});
         QTest::mouseClick(next.Command1(), Qt::LeftButton);
         next.ShowWinding();
-        QCOMPARE(next.Winding()->specSheet()->pinsBox()->text(), QString("2,5,8"));
+        QCOMPARE(next.Winding()->buildSheet()->pinsBox()->text(), QString("2,5,8"));
         QSettings().remove("winding");
     }
 

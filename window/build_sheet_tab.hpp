@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "spec_sheet/spec_sheet.hpp"
+#include "build_sheet/build_sheet.hpp"
 #include "winding/plan.hpp"
 
 class QLabel;
@@ -16,15 +16,15 @@ namespace flyback::window {
 // "变压器规格书" as a tab of the winding plan: the pins to number the windings
 // by (kept in the settings), the schematic, and the sheet's steps, materials
 // and tests as the report prints them.
-class SpecSheetTab : public QWidget {
+class BuildSheetTab : public QWidget {
     Q_OBJECT
 
   public:
-    explicit SpecSheetTab(QWidget* parent = nullptr);
+    explicit BuildSheetTab(QWidget* parent = nullptr);
 
     void Show(const winding::PlanOutcome& outcome, bool inputsChanged);
     // The pins in use: the last that were read, the defaults at first.
-    spec_sheet::Pins Pins() const { return pins_; }
+    build_sheet::Pins Pins() const { return pins_; }
 
     QLineEdit* pinsBox() const { return pinsBox_; }
     QLabel* problem() const { return problem_; }
@@ -38,7 +38,7 @@ class SpecSheetTab : public QWidget {
     void ReadPins();
     void Render();
 
-    spec_sheet::Pins pins_;
+    build_sheet::Pins pins_;
     std::optional<winding::PlanOutcome> outcome_;
     bool grey_ = false;
     QLineEdit* pinsBox_ = nullptr;
@@ -49,7 +49,7 @@ class SpecSheetTab : public QWidget {
 
 // The pins as the user left them (the defaults where none or unreadable), and
 // keeping them.
-spec_sheet::Pins LoadPins();
-void SavePins(const spec_sheet::Pins& pins);
+build_sheet::Pins LoadPins();
+void SavePins(const build_sheet::Pins& pins);
 
 }  // namespace flyback::window

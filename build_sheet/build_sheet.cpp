@@ -1,4 +1,4 @@
-#include "spec_sheet/spec_sheet.hpp"
+#include "build_sheet/build_sheet.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +15,7 @@
 #include "report/tab_separated.hpp"
 #include "runtime/number_text.hpp"
 
-namespace flyback::spec_sheet {
+namespace flyback::build_sheet {
 namespace {
 
 using record::ReadableValue;
@@ -431,4 +431,4 @@ std::string ReportSections(const winding::PlanOutcome& outcome, const winding::O
            HtmlSection(outcome, pins);
 }
 
-}  // namespace flyback::spec_sheet
+}  // namespace flyback::build_sheet

@@ -9,7 +9,7 @@
 #include "winding/plan.hpp"
 #include "winding/sheet.hpp"
 
-namespace flyback::spec_sheet {
+namespace flyback::build_sheet {
 
 // The transformer as a winding shop builds it and a safety engineer signs it:
 // the windings with their pins and dots, the steps in order, the materials
@@ -84,4 +84,4 @@ std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins);
 std::string ReportSections(const winding::PlanOutcome& outcome, const winding::Options& options,
                            const Pins& pins);
 
-}  // namespace flyback::spec_sheet
+}  // namespace flyback::build_sheet

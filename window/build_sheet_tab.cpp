@@ -1,4 +1,4 @@
-#include "window/spec_sheet_tab.hpp"
+#include "window/build_sheet_tab.hpp"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -19,25 +19,25 @@ constexpr auto kPinsKey = "winding/pins";
 
 }  // namespace
 
-spec_sheet::Pins LoadPins() {
+build_sheet::Pins LoadPins() {
     const QString kept = QSettings().value(kPinsKey).toString();
-    return spec_sheet::ReadPins(kept.toStdString()).value_or(spec_sheet::Pins{});
+    return build_sheet::ReadPins(kept.toStdString()).value_or(build_sheet::Pins{});
 }
 
-void SavePins(const spec_sheet::Pins& pins) {
-    QSettings().setValue(kPinsKey, FromUtf8(spec_sheet::PinsText(pins)));
+void SavePins(const build_sheet::Pins& pins) {
+    QSettings().setValue(kPinsKey, FromUtf8(build_sheet::PinsText(pins)));
 }
 
-SpecSheetTab::SpecSheetTab(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("specSheetTab"));
+BuildSheetTab::BuildSheetTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("buildSheetTab"));
     pinsBox_ = new QLineEdit;
     pinsBox_->setObjectName(QStringLiteral("pinsBox"));
     pinsBox_->setAccessibleName(QStringLiteral("起始引脚（初级,辅助,次级）"));
     pinsBox_->setToolTip(
         QStringLiteral("各绕组的起始引脚：初级、辅助绕组、第一个次级，以逗号分开"));
     pins_ = LoadPins();
-    pinsBox_->setText(FromUtf8(spec_sheet::PinsText(pins_)));
-    connect(pinsBox_, &QLineEdit::editingFinished, this, &SpecSheetTab::ReadPins);
+    pinsBox_->setText(FromUtf8(build_sheet::PinsText(pins_)));
+    connect(pinsBox_, &QLineEdit::editingFinished, this, &BuildSheetTab::ReadPins);
     problem_ = new QLabel;
     problem_->setTextFormat(Qt::PlainText);
     problem_->setAccessibleName(QStringLiteral("引脚说明"));
@@ -45,7 +45,7 @@ SpecSheetTab::SpecSheetTab(QWidget* parent) : QWidget(parent) {
     schematic_ = new QSvgWidget;
     schematic_->setAccessibleName(QStringLiteral("绕组原理图"));
     sheet_ = new QTextBrowser;
-    sheet_->setAccessibleName(FromUtf8(spec_sheet::kTitle));
+    sheet_->setAccessibleName(FromUtf8(build_sheet::kTitle));
     sheet_->setOpenLinks(false);
     auto* row = new QHBoxLayout;
     auto* caption = new QLabel(QStringLiteral("起始引脚（初级,辅助,次级）"));
@@ -60,10 +60,10 @@ SpecSheetTab::SpecSheetTab(QWidget* parent) : QWidget(parent) {
     layout->addWidget(sheet_, 1);
 }
 
-void SpecSheetTab::ReadPins() {
-    const auto pins = spec_sheet::ReadPins(pinsBox_->text().toStdString());
+void BuildSheetTab::ReadPins() {
+    const auto pins = build_sheet::ReadPins(pinsBox_->text().toStdString());
     if (!pins) {
-        problem_->setText(FromUtf8(spec_sheet::kPinsUnread));
+        problem_->setText(FromUtf8(build_sheet::kPinsUnread));
         problem_->show();
         return;
     }
@@ -73,25 +73,25 @@ void SpecSheetTab::ReadPins() {
     emit pinsChanged();
 }
 
-void SpecSheetTab::Show(const winding::PlanOutcome& outcome, bool inputsChanged) {
+void BuildSheetTab::Show(const winding::PlanOutcome& outcome, bool inputsChanged) {
     outcome_ = outcome;
     grey_ = inputsChanged;
     Render();
 }
 
-void SpecSheetTab::Render() {
+void BuildSheetTab::Render() {
     const bool planned = outcome_ && outcome_->plan;
-    const std::string clash = planned ? spec_sheet::PinsProblem(*outcome_->plan, pins_) : "";
+    const std::string clash = planned ? build_sheet::PinsProblem(*outcome_->plan, pins_) : "";
     problem_->setText(FromUtf8(clash));
     problem_->setVisible(!clash.empty());
     schematic_->load(planned && clash.empty()
-                         ? QByteArray::fromStdString(spec_sheet::Schematic(*outcome_->plan, pins_))
+                         ? QByteArray::fromStdString(build_sheet::Schematic(*outcome_->plan, pins_))
                          : QByteArray());
     schematic_->setFixedSize(schematic_->renderer()->defaultSize());
     auto* fade = new QGraphicsOpacityEffect(schematic_);  // grey as the tables, for the last press
     fade->setOpacity(grey_ ? 0.6 : 1);
     schematic_->setGraphicsEffect(fade);
-    sheet_->setHtml(outcome_ ? FromUtf8(spec_sheet::HtmlSection(*outcome_, pins_, false))
+    sheet_->setHtml(outcome_ ? FromUtf8(build_sheet::HtmlSection(*outcome_, pins_, false))
                              : QString());
     sheet_->setEnabled(!grey_);
 }

@@ -1,4 +1,4 @@
-#include "spec_sheet/spec_sheet.hpp"
+#include "build_sheet/build_sheet.hpp"
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
@@ -14,7 +14,7 @@
 #include "record/design_record.hpp"
 #include "record/readable.hpp"
 
-namespace flyback::spec_sheet {
+namespace flyback::build_sheet {
 namespace {
 
 using winding::Options;
@@ -52,7 +52,7 @@ const winding::SheetLine* Line(const std::vector<winding::SheetLine>& lines,
 // Each winding's ends by the default pins, in the order wound: the primary
 // from pin 1, the bias winding from 3, the secondaries from 6 a pair each; a
 // split primary's halves meeting at the first free pin after its pair.
-TEST(SpecSheetTest, PinsFollowTheOrderAndTheDefaults) {
+TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
     Options twoOutputs = WithBias(Order::PSB);
     twoOutputs.choices.outputs = {{24, 2.0, 0.5}, {12, 1.0, 0.5}};
     const struct {
@@ -83,7 +83,7 @@ TEST(SpecSheetTest, PinsFollowTheOrderAndTheDefaults) {
     }
 }
 
-TEST(SpecSheetTest, PinsAreReadAsTyped) {
+TEST(BuildSheetTest, PinsAreReadAsTyped) {
     const struct {
         const char* text;
         std::optional<std::array<int, 3>> pins;
@@ -108,7 +108,7 @@ TEST(SpecSheetTest, PinsAreReadAsTyped) {
     }
 }
 
-TEST(SpecSheetTest, PinsThatClashOrRunOutAreNamed) {
+TEST(BuildSheetTest, PinsThatClashOrRunOutAreNamed) {
     const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
     ASSERT_TRUE(outcome.plan);
     const struct {
@@ -127,7 +127,7 @@ TEST(SpecSheetTest, PinsThatClashOrRunOutAreNamed) {
 // The steps as wound, with the tape each boundary needs after each winding;
 // margins both sides on a margin-wound build and none with triple-insulated
 // wire; the materials and the tests as the insulation asks.
-TEST(SpecSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
+TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
     Options tiw = WithBias(Order::PSB);
     tiw.tripleInsulatedSecondary = true;
     Options functional = WithBias(Order::PSB);
@@ -171,7 +171,7 @@ TEST(SpecSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
 
 // The schematic is well-formed, draws a dot per coil (the split primary one
 // coil with its junction) and every pin once.
-TEST(SpecSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
+TEST(BuildSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
     const struct {
         Order order;
         const char* dots;
@@ -196,7 +196,7 @@ TEST(SpecSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
     }
 }
 
-TEST(SpecSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
+TEST(BuildSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
     const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
     const std::string html = HtmlSection(outcome, Pins{});
     EXPECT_NE(html.find("page-break-before: always\">变压器规格书</h2>"), std::string::npos);
@@ -209,4 +209,4 @@ TEST(SpecSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
 }
 
 }  // namespace
-}  // namespace flyback::spec_sheet
+}  // namespace flyback::build_sheet
