@@ -333,6 +333,25 @@ std::string Csv(const std::vector<Candidate>& candidates) {
     return csv;
 }
 
+std::vector<const Candidate*> ChartPoints(const Advice& advice) {
+    constexpr std::size_t kMostPoints = 4000;
+    const std::size_t step =
+        std::max<std::size_t>(1, (advice.all.size() + kMostPoints - 1) / kMostPoints);
+    std::vector<const Candidate*> points;
+    for (std::size_t i = 0; i < advice.all.size(); i += step) points.push_back(&advice.all[i]);
+    return points;
+}
+
+ChartExtent ExtentOf(const Advice& advice) {
+    double volume = 0, loss = 0;
+    for (const Candidate& c : advice.all) {
+        volume = std::max(volume, c.volume_cm3);
+        loss = std::max(loss, c.loss_W);
+    }
+    // A margin above the largest, so that no point sits on the frame.
+    return {volume > 0 ? volume * 1.05 : 1, loss > 0 ? loss * 1.05 : 1};
+}
+
 std::string DropsCaption(const Advice& advice) {
     constexpr std::string_view kCaptions[kDrops] = {"无方案",     "绕不下",   "饱和",
                                                     "开关管耐压", "温度超限", "无损耗数据"};

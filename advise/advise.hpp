@@ -98,9 +98,14 @@ inline constexpr std::string_view kVolumeAxis = "磁芯体积 Ve (cm³)";
 inline constexpr std::string_view kLossAxis = "总损耗 (W)";
 inline constexpr std::string_view kAllPoints = "可行方案";
 inline constexpr std::string_view kFrontPoints = "帕累托前沿";
-// Tens of thousands of markers would draw slowly: every feasible candidate
-// is drawn up to this many, evenly picked; the front always whole.
-inline constexpr std::size_t kMostPoints = 4000;
+// Tens of thousands of markers would draw slowly: the feasible candidates a
+// chart draws, up to 4000 evenly picked (the front is drawn whole besides);
+// and the chart's extent from zero, over every candidate.
+std::vector<const Candidate*> ChartPoints(const Advice& advice);
+struct ChartExtent {
+    double volume_cm3 = 1, loss_W = 1;
+};
+ChartExtent ExtentOf(const Advice& advice);
 
 // Why candidates were dropped, in Chinese: "饱和 12，过热 340".
 std::string DropsCaption(const Advice& advice);

@@ -89,13 +89,8 @@ std::string AdviceJson(const advise::Advice& a) {
 std::string AdviceSvg(const advise::Advice& a) {
     constexpr double kWidth = 720, kHeight = 460, kLeft = 70, kRight = 20, kTop = 30, kBottom = 50;
     constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
-    double xMax = 0, yMax = 0;
-    for (const advise::Candidate& c : a.all) {
-        xMax = std::max(xMax, c.volume_cm3);
-        yMax = std::max(yMax, c.loss_W);
-    }
-    xMax = xMax > 0 ? xMax * 1.05 : 1;
-    yMax = yMax > 0 ? yMax * 1.05 : 1;
+    const advise::ChartExtent extent = advise::ExtentOf(a);
+    const double xMax = extent.volume_cm3, yMax = extent.loss_W;
     const auto X = [&](double v) { return kLeft + v / xMax * (kWidth - kLeft - kRight); };
     const auto Y = [&](double w) {
         return kHeight - kBottom - w / yMax * (kHeight - kTop - kBottom);
@@ -111,11 +106,9 @@ std::string AdviceSvg(const advise::Advice& a) {
     }
     svg.Text((kLeft + kWidth - kRight) / 2, kHeight - 12, advise::kVolumeAxis, kText, "middle");
     svg.Text(kLeft, kTop - 12, advise::kLossAxis, kText, "middle");
-    const std::size_t step =
-        std::max<std::size_t>(1, (a.all.size() + advise::kMostPoints - 1) / advise::kMostPoints);
     svg.GroupStart(R"(class="candidates" fill="#9e9e9e")");
-    for (std::size_t i = 0; i < a.all.size(); i += step)
-        svg.Circle(X(a.all[i].volume_cm3), Y(a.all[i].loss_W), 2, "");
+    for (const advise::Candidate* c : advise::ChartPoints(a))
+        svg.Circle(X(c->volume_cm3), Y(c->loss_W), 2, "");
     svg.GroupEnd();
     svg.GroupStart(R"(class="front" fill="#c0392b")");
     for (const advise::Candidate& c : a.front) {

@@ -12,7 +12,7 @@ namespace flyback::cli {
 // each candidate with the plan's numbers in SI units.
 std::string AdviceJson(const advise::Advice& advice);
 
-// The chart as SVG: every feasible candidate (up to advise::kMostPoints) by
+// The chart as SVG: the feasible candidates (advise::ChartPoints) by
 // loss against core volume, the front over them with its cores named.
 std::string AdviceSvg(const advise::Advice& advice);
 

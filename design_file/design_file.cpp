@@ -328,14 +328,20 @@ Value Outputs(Allocator& a, const Plan& plan) {
     return list;
 }
 
+// Our block's names of the choices' kinds, written and read by their index.
+constexpr std::string_view kVorSources[] = {"press", "value", "switchRating", "maxDuty"};
+constexpr std::string_view kConductions[] = {"boundary", "ripple", "inductance"};
+constexpr std::string_view kConstructions[] = {"margin", "tiw"};
+const std::string_view kGrades[] = {insulation::GradeName(insulation::Grade::Functional),
+                                    insulation::GradeName(insulation::Grade::Basic),
+                                    insulation::GradeName(insulation::Grade::Reinforced)};
+
 std::string_view VorSourceName(winding::VorSource s) {
-    constexpr std::string_view kNames[] = {"press", "value", "switchRating", "maxDuty"};
-    return kNames[static_cast<int>(s)];
+    return kVorSources[static_cast<int>(s)];
 }
 
 std::string_view ConductionName(winding::Conduction c) {
-    constexpr std::string_view kNames[] = {"boundary", "ripple", "inductance"};
-    return kNames[static_cast<int>(c)];
+    return kConductions[static_cast<int>(c)];
 }
 
 Value Choices(Allocator& a, const winding::Choices& c) {
@@ -388,7 +394,7 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Maybe("vaux", o.Vaux_V)
         .Maybe("leakage", o.leakage)
         .Number("ambient", o.ambient_C)
-        .String("construction", o.tripleInsulatedSecondary ? "tiw" : "margin")
+        .String("construction", kConstructions[o.tripleInsulatedSecondary ? 1 : 0])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
@@ -476,14 +482,12 @@ winding::Choices ReadChoices(const Reader& r) {
         c.outputs.push_back({o.At("V").Number(), o.At("I").Number(), o.At("VF").Number()});
     c.biasI_A = r.At("biasI").Number();
     c.biasVF_V = r.At("biasVF").Number();
-    constexpr std::string_view kVor[] = {"press", "value", "switchRating", "maxDuty"};
-    c.vorSource = static_cast<winding::VorSource>(IndexOf(kVor, r.At("vorSource")));
+    c.vorSource = static_cast<winding::VorSource>(IndexOf(kVorSources, r.At("vorSource")));
     c.Vor_V = r.At("vor").Number();
     c.VdsRating_V = r.At("vdsRating").Number();
     c.derating = r.At("derating").Number();
     c.Dmax = r.At("dmax").Number();
-    constexpr std::string_view kConduction[] = {"boundary", "ripple", "inductance"};
-    c.conduction = static_cast<winding::Conduction>(IndexOf(kConduction, r.At("conduction")));
+    c.conduction = static_cast<winding::Conduction>(IndexOf(kConductions, r.At("conduction")));
     c.KRP = r.At("krp").Number();
     c.Lp_H = r.At("lp").Number();
     if (const Reader turns = r.At("turns"); !turns.IsNull()) {
@@ -507,12 +511,10 @@ winding::Options ReadOptions(const Reader& r) {
     o.Vaux_V = r.At("vaux").MaybeNumber();
     o.leakage = r.At("leakage").MaybeNumber();
     o.ambient_C = r.At("ambient").Number();
-    constexpr std::string_view kConstruction[] = {"margin", "tiw"};
-    o.tripleInsulatedSecondary = IndexOf(kConstruction, r.At("construction")) == 1;
+    o.tripleInsulatedSecondary = IndexOf(kConstructions, r.At("construction")) == 1;
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
     const Reader i = r.At("insulation");
     if (const Reader grade = i.At("grade"); !grade.IsNull()) {
-        constexpr std::string_view kGrades[] = {"functional", "basic", "reinforced"};
         o.insulation.grade = static_cast<insulation::Grade>(IndexOf(kGrades, grade));
     }
     o.insulation.mains_Vrms = i.At("mainsVrms").MaybeNumber();
@@ -636,7 +638,6 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     if (requirements.Has("insulation")) {
         const Reader i = requirements.At("insulation");
         if (i.Has("insulationType")) {
-            constexpr std::string_view kGrades[] = {"functional", "basic", "reinforced"};
             d.options.insulation.grade =
                 static_cast<insulation::Grade>(IndexOf(kGrades, i.At("insulationType")));
         }

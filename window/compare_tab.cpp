@@ -128,10 +128,7 @@ void CompareTab::Show() {
     chart.removeAllSeries();
     for (QAbstractAxis* axis : chart.axes()) chart.removeAxis(axis);
     QScatterSeries* all = Points(FromUtf8(advise::kAllPoints), QColor(0x9e, 0x9e, 0x9e), 5);
-    const std::size_t step =
-        std::max<std::size_t>(1, (a.all.size() + advise::kMostPoints - 1) / advise::kMostPoints);
-    for (std::size_t i = 0; i < a.all.size(); i += step)
-        all->append(a.all[i].volume_cm3, a.all[i].loss_W);
+    for (const advise::Candidate* c : advise::ChartPoints(a)) all->append(c->volume_cm3, c->loss_W);
     QScatterSeries* front = Points(FromUtf8(advise::kFrontPoints), QColor(0xc0, 0x39, 0x2b), 10);
     for (const advise::Candidate& c : a.front) front->append(c.volume_cm3, c.loss_W);
     connect(front, &QScatterSeries::clicked, this, [this](const QPointF& at) {
@@ -148,20 +145,16 @@ void CompareTab::Show() {
     x->setTitleText(FromUtf8(advise::kVolumeAxis));
     auto* y = new QValueAxis;
     y->setTitleText(FromUtf8(advise::kLossAxis));
-    // From zero, over every candidate: the front's lowest points in sight.
-    double xMax = 0, yMax = 0;
-    for (const advise::Candidate& c : a.all) {
-        xMax = std::max(xMax, c.volume_cm3);
-        yMax = std::max(yMax, c.loss_W);
-    }
     chart.addAxis(x, Qt::AlignBottom);
     chart.addAxis(y, Qt::AlignLeft);
     for (QScatterSeries* series : {all, front}) {
         series->attachAxis(x);
         series->attachAxis(y);
     }
-    x->setRange(0, xMax > 0 ? xMax * 1.05 : 1);
-    y->setRange(0, yMax > 0 ? yMax * 1.05 : 1);
+    // From zero, over every candidate: the front's lowest points in sight.
+    const advise::ChartExtent extent = advise::ExtentOf(a);
+    x->setRange(0, extent.volume_cm3);
+    y->setRange(0, extent.loss_W);
 }
 
 void CompareTab::Pick(int row) {

@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QSaveFile>
 #include <QSettings>
 
 #include "design_file/design_file.hpp"
@@ -12,6 +11,7 @@
 #include "spice/spice.hpp"
 #include "window/main_window.hpp"
 #include "window/qt_text.hpp"
+#include "window/report_output.hpp"
 
 namespace flyback::window {
 namespace {
@@ -34,18 +34,6 @@ QString ChoosePath(QWidget* parent, bool save, const QString& proposed) {
                                                 : kFilter);
     }
     return QFileDialog::getOpenFileName(parent, QStringLiteral("打开设计"), proposed, kFilter);
-}
-
-// Written through a file beside it and renamed into place once whole.
-bool WriteWhole(const QString& path, const std::string& text) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = QByteArray::fromStdString(text);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 }  // namespace
@@ -205,7 +193,7 @@ bool DesignFiles::SaveTo(const QString& path) {
         window_->ReportProblem(FromUtf8(written.error));
         return false;
     }
-    if (!WriteWhole(path, written.text)) {
+    if (!SaveWhole(path, QByteArray::fromStdString(written.text))) {
         window_->ReportProblem(QStringLiteral("无法写入 %1。").arg(path));
         return false;
     }
@@ -231,7 +219,7 @@ bool DesignFiles::ExportSpiceTo(const QString& path) {
         window_->ReportProblem(FromUtf8(plan->error));
         return false;
     }
-    if (!WriteWhole(path, spice::Netlist(*plan->plan))) {
+    if (!SaveWhole(path, QByteArray::fromStdString(spice::Netlist(*plan->plan)))) {
         window_->ReportProblem(QStringLiteral("无法写入 %1。").arg(path));
         return false;
     }

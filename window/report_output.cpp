@@ -17,6 +17,7 @@
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "report/html_report.hpp"
@@ -253,24 +254,32 @@ QString ProposedReportName(const record::DesignRecord& record) {
     return FromUtf8(report::ReportFileName(record, ".pdf"));
 }
 
-// Written to a temporary file beside the target and renamed into place only
-// when all of it was written: a failed save leaves the old file as it was.
-bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
-                const PlanSection& plan) {
-    const QString html = ReportHtml(record, lastPress, plan);
+namespace {
+
+bool SaveWhole(const QString& path, const std::function<bool(QSaveFile&)>& write) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = html.toUtf8();
-    // A write that stops short is no error to Qt: it returns what it wrote.
-    const bool written = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
-                             ? WritePdf(html, file)
-                             : file.write(bytes) == bytes.size();
     // commit() does not look at the last flush's errors: flush here.
-    if (!written || !file.flush() || file.error() != QFileDevice::NoError) {
+    if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+}  // namespace
+
+bool SaveWhole(const QString& path, const QByteArray& bytes) {
+    // A write that stops short is no error to Qt: it returns what it wrote.
+    return SaveWhole(path, [&](QSaveFile& file) { return file.write(bytes) == bytes.size(); });
+}
+
+bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
+                const PlanSection& plan) {
+    const QString html = ReportHtml(record, lastPress, plan);
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return SaveWhole(path, [&](QSaveFile& file) { return WritePdf(html, file); });
+    return SaveWhole(path, html.toUtf8());
 }
 
 QString WithReportSuffix(const QString& path, ReportFormat format) {

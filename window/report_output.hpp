@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 
@@ -26,6 +27,10 @@ QString ReportHtml(const record::DesignRecord& record, bool lastPress = false,
 // spreadsheet as a table, and the report as HTML.
 QMimeData* DesignMimeData(const record::DesignRecord& record, bool lastPress = false,
                           const PlanSection& plan = {});
+
+// Writes `path` through a temporary file beside it, renamed into place only
+// when all of it was written: a failed save leaves the old file as it was.
+bool SaveWhole(const QString& path, const QByteArray& bytes);
 
 // Writes the report to `path`: a PDF on A4 with its fonts embedded, page
 // numbers and the program in each page's foot, when the path ends in .pdf,
