@@ -8,6 +8,7 @@
 #include "catalogue/names.hpp"
 #include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
+#include "winding/core_loss.hpp"
 #include "winding/physics.hpp"
 
 namespace flyback::advise {
@@ -65,13 +66,6 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     if (!p.hot_C || p.options.ambient_C + *p.dT_K > s.hotLimit_C) return Drop::TooHot;
     return std::nullopt;
 }
-
-// What a row of one secondary turns count held.
-struct TurnsRow {
-    bool anyFits = false, anyFeasible = false;
-    bool copperHot = true;          // every candidate that fits too hot, its copper the larger loss
-    double leastCopper = INFINITY;  // the least any material's copper loss can be
-};
 
 bool Better(const Candidate& a, const Candidate& b) {
     if (a.score != b.score) return a.score < b.score;
@@ -139,18 +133,40 @@ std::vector<Candidate> ParetoFront(std::vector<Candidate> feasible) {
 
 namespace {
 
-// Copper's resistivity at `celsius`, relative: the bound on another
-// material's copper loss from this one's.
-double Resistivity(double celsius) {
-    return 1 + winding::physics::kCopperTemperatureCoefficient * (celsius - 20);
-}
+// A floor is computed in other steps than the loss it bounds: this much below
+// it, rounding cannot lift it above.
+constexpr double kFloorMargin = 1 - 1e-9;
+// The copper's and the core's temperature, wherever a feasible plan settles:
+// from ambient (it only warms) to the hot-spot limit, the last step's own
+// within the hundredth of a kelvin it settles to.
+constexpr double kSettledWithin_K = 0.02;
+// How often a floor that may matter is raised by its own rise.
+constexpr int kTighterSteps = 3;
 
-// The search over the cores, smallest first, with what can still matter: a
-// candidate whose loss cannot be below the best of every smaller core (the
-// front) nor below the ranking's last place is not planned. Copper loss grows
-// with the turns (at a fixed current density, with their number), and is at
-// least the hot copper's scaled to the coolest copper, so a bound on it bounds
-// the rest of a row of materials and the rows of more turns.
+// A turns pair on a core and its sketch: what its candidates' loss floors
+// are computed from, in every material and at any temperature.
+struct Geometry {
+    std::size_t core = 0;  // in the search's own list
+    int Np = 0, Ns = 0;
+    winding::Plan sketch;
+    double copper_W = 0;  // the copper's floor over the search's whole span
+};
+
+// A candidate not yet planned in full, and what its losses cannot be below.
+struct Pending {
+    double floor_W = 0, riseFloor_K = 0;
+    std::size_t geometry = 0, material = 0;
+};
+
+// The search, core by core from the smallest. Each turns pair is sketched
+// once (the build is the same in every material): what does not fit,
+// saturates or breaks the switch's rating is dropped, and each material's
+// candidate has its losses bounded from below. Then the core's candidates
+// from the least floor up, each planned in full only if it can still be on
+// the front (its floor below the least loss of every smaller core found, and
+// no more than the least of its own size) or in the ranking (its floor's
+// score within the last place's). Copper loss grows with the turns, so a
+// core's further rows stop where copper alone is too hot or cannot matter.
 class Search {
   public:
     Search(const record::DesignRecord& record, const winding::Options& options,
@@ -159,110 +175,253 @@ class Search {
         for (const catalogue::Material& m : parts.materials) {
             if (!m.steinmetz.empty()) materials_.push_back(&m);
         }
-        // The user's material first: its plan bounds the others'.
-        std::stable_partition(materials_.begin(), materials_.end(),
-                              [&](const auto* m) { return m->name == options.material; });
+        for (const catalogue::Core& core : parts.cores) {
+            if (Allowed(core, options)) cores_.push_back(&core);
+        }
+        std::stable_sort(cores_.begin(), cores_.end(),
+                         [](const auto* a, const auto* b) { return a->Ve_mm3 < b->Ve_mm3; });
+        for (std::size_t i = 0; i < cores_.size(); ++i) {
+            const bool larger = i > 0 && cores_[i]->Ve_mm3 != cores_[i - 1]->Ve_mm3;
+            sizeOf_.push_back(i == 0 ? 0 : sizeOf_.back() + (larger ? 1 : 0));
+        }
+        smallerBest_.assign(cores_.size(), INFINITY);
+        sameBest_.assign(cores_.size(), INFINITY);
         perTurn_ = RegulatedVolts(record, options);
+        coolest_ = options.ambient_C - kSettledWithin_K;
+        hottest_ = std::max(settings.hotLimit_C, options.ambient_C) + kSettledWithin_K;
     }
 
     void Run() {
-        std::vector<const catalogue::Core*> cores;
-        for (const catalogue::Core& core : parts_.cores) {
-            if (Allowed(core, options_)) cores.push_back(&core);
-        }
-        std::stable_sort(cores.begin(), cores.end(),
-                         [](const auto* a, const auto* b) { return a->Ve_mm3 < b->Ve_mm3; });
-        double volume = -1;
-        for (const catalogue::Core* core : cores) {
-            if (core->Ve_mm3 != volume) {  // the cores before are all smaller now
-                smallerBest_ = std::min(smallerBest_, groupBest_);
-                volume = core->Ve_mm3;
+        for (std::size_t core = 0; core < cores_.size() && !Stopped(); ++core) {
+            Sketch(core);
+            std::sort(pending_.begin(), pending_.end(),
+                      [](const Pending& a, const Pending& b) { return a.floor_W < b.floor_W; });
+            for (Pending& p : pending_) {
+                if (Stopped()) break;
+                if (settings_.prune && CannotMatter(p)) {
+                    ++advice_.pruned;
+                    continue;
+                }
+                Plan(p);
             }
-            Core(*core);
+            pending_.clear();
+            geometries_.clear();
         }
     }
 
     std::vector<Candidate> feasible;
 
   private:
-    double Bar() const {
-        if (!settings_.prune || settings_.rank == Rank::Weighted) return INFINITY;
-        const double top = ranked_.size() < static_cast<std::size_t>(std::max(settings_.top, 1))
-                               ? INFINITY
-                               : ranked_.top();
-        return std::max(top, smallerBest_);
+    bool Stopped() const {
+        return settings_.stop != nullptr && settings_.stop->load(std::memory_order_relaxed);
     }
 
-    void Keep(const Candidate& c) {
-        ++advice_.feasible;
-        feasible.push_back(c);
-        groupBest_ = std::min(groupBest_, c.loss_W);
-        ranked_.push(c.loss_W);
-        if (ranked_.size() > static_cast<std::size_t>(std::max(settings_.top, 1))) ranked_.pop();
+    void Count(Drop why, long count = 1) {
+        advice_.droppedBy[static_cast<std::size_t>(why)] += count;
     }
 
-    void Core(const catalogue::Core& core) {
-        bool seenFeasible = false;
+    void Sketch(std::size_t core) {
         for (int Ns = 1; Ns <= kMostSecondaryTurns; ++Ns) {
             const int NpLow = std::max(1, int(std::ceil(advice_.vor.low * Ns / perTurn_ - 1e-9)));
             const int NpHigh = int(std::floor(advice_.vor.high * Ns / perTurn_ + 1e-9));
             if (NpLow > NpHigh) continue;
-            TurnsRow row;
-            for (int Np = NpLow; Np <= NpHigh; ++Np) Pair(core, Ns, Np, row);
-            seenFeasible = seenFeasible || row.anyFeasible;
-            // More turns only build higher; past the feasible rows into ones too
-            // hot from their copper, or whose copper alone cannot win, more
-            // turns only add copper.
-            if (!row.anyFits) break;
-            if (seenFeasible && !row.anyFeasible && row.copperHot) break;
-            if (row.leastCopper > Bar()) break;
+            bool anyFits = false;
+            Pending leastCopper{INFINITY, INFINITY};
+            for (int Np = NpLow; Np <= NpHigh && !Stopped(); ++Np) {
+                const std::optional<Pending> copper = SketchPair(core, Np, Ns);
+                anyFits = anyFits || copper.has_value();
+                if (copper && copper->floor_W < leastCopper.floor_W) leastCopper = *copper;
+            }
+            // More turns only build higher, and only add copper: past a row
+            // whose copper alone is too hot or cannot matter, so is the rest.
+            if (!anyFits || options_.ambient_C + leastCopper.riseFloor_K > settings_.hotLimit_C)
+                break;
+            if (settings_.prune && CannotMatter(leastCopper, core)) break;
         }
     }
 
-    // One turns pair in every material.
-    void Pair(const catalogue::Core& core, int Ns, int Np, TurnsRow& row) {
-        if (settings_.stop != nullptr && settings_.stop->load(std::memory_order_relaxed)) {
-            row.anyFits = false;  // ends the core's rows, and each core's at once
+    // One turns pair sketched and each material's candidate judged or kept
+    // for later; where it fits, the floor of its copper alone.
+    std::optional<Pending> SketchPair(std::size_t core, int Np, int Ns) {
+        Geometry g;
+        g.core = core;
+        g.Np = Np;
+        g.Ns = Ns;
+        const long count = static_cast<long>(materials_.size());
+        advice_.tried += count;
+        Candidate c;
+        c.core = cores_[g.core];
+        c.material = materials_.front();
+        c.Np = g.Np;
+        c.Ns = g.Ns;
+        winding::PlanOutcome outcome =
+            winding::SketchWinding(record_, OptionsOf(c, options_), parts_);
+        if (!outcome.plan) {
+            Count(Drop::NoPlan, count);
+            return Pending{};  // an arithmetic limit, not a build: further rows may plan
+        }
+        if (!outcome.plan->fits) {
+            Count(Drop::DoesNotFit, count);  // the material changes nothing of the build
+            return std::nullopt;
+        }
+        const std::optional<double> copper =
+            winding::CopperLossFloor(*outcome.plan, coolest_, hottest_);
+        if (!copper || !outcome.plan->surface_cm2) {
+            Count(Drop::NoLoss, count);
+            return Pending{};
+        }
+        g.copper_W = *copper;
+        g.sketch = std::move(*outcome.plan);
+        geometries_.push_back(std::move(g));
+        for (std::size_t m = 0; m < materials_.size(); ++m) {
+            if (const auto why = Limit(geometries_.back(), *materials_[m])) {
+                Count(*why);
+                continue;
+            }
+            Pending p{0, 0, geometries_.size() - 1, m};
+            Bound(p, coolest_, hottest_);
+            if (TooHot(p)) {
+                Count(Drop::TooHot);
+                continue;
+            }
+            pending_.push_back(p);
+        }
+        const double floor = *copper * kFloorMargin;
+        return Pending{floor, winding::RiseOf(floor, Surface(geometries_.back()))};
+    }
+
+    static double Surface(const Geometry& g) { return *g.sketch.surface_cm2; }
+
+    // The limits a sketch already tells, in the order a full plan is judged.
+    std::optional<Drop> Limit(const Geometry& g, const catalogue::Material& material) const {
+        const double Bsat = material.Bsat_100C_mT.value_or(INFINITY) / 1000;
+        if (g.sketch.BpkLimit_T > Bsat) return Drop::Saturates;
+        if (settings_.vdsRating && g.sketch.Vswitch_V > settings_.derating * *settings_.vdsRating)
+            return Drop::SwitchRating;
+        if (!CoreFloor(g, material, coolest_, hottest_)) return Drop::NoLoss;
+        return std::nullopt;
+    }
+
+    std::optional<double> CoreFloor(const Geometry& g, const catalogue::Material& material,
+                                    double coolest, double hottest) const {
+        const winding::Plan& s = g.sketch;
+        const auto density = winding::LeastTriangleLossDensity(
+            material, s.f_Hz, s.deltaB_T, s.atVmin.D, s.atVmin.D2, coolest, hottest);
+        if (!density) return std::nullopt;
+        return *density * s.core->Ve_mm3 * 1e-9;
+    }
+
+    // The candidate's floor with its copper and core from `coolest` to `hottest`.
+    void Bound(Pending& p, double coolest, double hottest) const {
+        const Geometry& g = geometries_[p.geometry];
+        const double copper = coolest == coolest_ && hottest == hottest_
+                                  ? g.copper_W
+                                  : *winding::CopperLossFloor(g.sketch, coolest, hottest);
+        const double core = *CoreFloor(g, *materials_[p.material], coolest, hottest);
+        p.floor_W = (copper + core) * kFloorMargin;
+        p.riseFloor_K = winding::RiseOf(p.floor_W, Surface(g));
+    }
+
+    bool TooHot(const Pending& p) const {
+        return options_.ambient_C + p.riseFloor_K > settings_.hotLimit_C;
+    }
+
+    // Neither on the front (a smaller core's found loss is no more than its
+    // floor, or one of the same size is less) nor in the ranking (its floor's
+    // score past the last place's). A floor that may matter is raised first,
+    // supposing it matters, until that proves impossible: the transformer is
+    // at least as warm as its floor's rise makes it, and no warmer than the
+    // largest loss that could still matter would make it.
+    bool CannotMatter(Pending& p) {
+        const Geometry& g = geometries_[p.geometry];
+        double coolest = coolest_, hottest = hottest_;
+        for (int step = 0; step < kTighterSteps; ++step) {
+            if (CannotMatter(p, g.core)) return true;
+            coolest = std::max(coolest, options_.ambient_C + p.riseFloor_K - kSettledWithin_K);
+            const double most = LargestThatMatters(p, g.core);
+            if (std::isfinite(most)) {
+                hottest = std::min(hottest, options_.ambient_C + winding::RiseOf(most, Surface(g)) +
+                                                kSettledWithin_K);
+            }
+            if (coolest > hottest) return true;
+            Bound(p, coolest, hottest);
+            if (TooHot(p)) return true;
+        }
+        return CannotMatter(p, g.core);
+    }
+
+    // The largest loss at which the candidate could still be on the front or
+    // in the ranking: its score grows with its loss.
+    double LargestThatMatters(const Pending& p, std::size_t core) const {
+        const auto size = static_cast<std::size_t>(sizeOf_[core]);
+        const double front = std::min(smallerBest_[core], sameBest_[size]);
+        if (ranked_.size() < static_cast<std::size_t>(std::max(settings_.top, 1))) return INFINITY;
+        const auto score = [&](double loss) {
+            Pending at = p;
+            at.floor_W = loss;
+            at.riseFloor_K = winding::RiseOf(loss, Surface(geometries_[p.geometry]));
+            return FloorScore(at, core);
+        };
+        const double bar = ranked_.top();
+        if (score(0) > bar) return front;
+        double high = std::max(p.floor_W, 1e-6);
+        for (int i = 0; score(high) <= bar; ++i) {
+            if (i == 64) return INFINITY;  // nothing it could lose would put it out
+            high *= 2;
+        }
+        double low = 0;
+        for (int i = 0; i < 60; ++i) {
+            const double middle = (low + high) / 2;
+            (score(middle) <= bar ? low : high) = middle;
+        }
+        return std::max(front, high);
+    }
+
+    bool CannotMatter(const Pending& p, std::size_t core) const {
+        const auto size = static_cast<std::size_t>(sizeOf_[core]);
+        if (p.floor_W < smallerBest_[core] && p.floor_W <= sameBest_[size]) return false;
+        if (ranked_.size() < static_cast<std::size_t>(std::max(settings_.top, 1))) return false;
+        return FloorScore(p, core) > ranked_.top();
+    }
+
+    double FloorScore(const Pending& p, std::size_t core) const {
+        // A negative weight rewards what the floor cannot bound from above.
+        const bool bounded = std::all_of(settings_.weights.begin(), settings_.weights.end(),
+                                         [](double w) { return w >= 0; });
+        if (settings_.rank == Rank::Weighted && !bounded) return -INFINITY;
+        Candidate c;
+        c.loss_W = p.floor_W;
+        c.rise_K = p.riseFloor_K;
+        c.volume_cm3 = cores_[core]->Ve_mm3 / 1000;
+        return Score(c, settings_);
+    }
+
+    void Plan(const Pending& p) {
+        const Geometry& g = geometries_[p.geometry];
+        Candidate c;
+        c.core = cores_[g.core];
+        c.material = materials_[p.material];
+        c.Np = g.Np;
+        c.Ns = g.Ns;
+        const winding::PlanOutcome outcome =
+            winding::PlanWinding(record_, OptionsOf(c, options_), parts_);
+        if (const std::optional<Drop> drop = Judge(outcome, settings_, c)) {
+            Count(*drop);
             return;
         }
-        for (std::size_t m = 0; m < materials_.size(); ++m) {
-            Candidate c;
-            c.core = &core;
-            c.material = materials_[m];
-            c.Np = Np;
-            c.Ns = Ns;
-            ++advice_.tried;
-            const winding::PlanOutcome outcome =
-                winding::PlanWinding(record_, OptionsOf(c, options_), parts_);
-            const std::optional<Drop> drop = Judge(outcome, settings_, c);
-            const auto rest = static_cast<long>(materials_.size() - m - 1);
-            if (drop == Drop::DoesNotFit) {
-                // The material changes nothing of the build.
-                advice_.tried += rest;
-                advice_.droppedBy[static_cast<std::size_t>(Drop::DoesNotFit)] += 1 + rest;
-                return;
-            }
-            row.anyFits = true;
-            row.copperHot = row.copperHot && drop == Drop::TooHot && c.Pcopper_W > c.Pcore_W;
-            if (drop) {
-                ++advice_.droppedBy[static_cast<std::size_t>(*drop)];
-            } else {
-                row.anyFeasible = true;
-                Keep(c);
-            }
-            if (m == 0 && outcome.plan && outcome.plan->hot_C && c.Pcopper_W > 0) {
-                const double coolest = c.Pcopper_W * Resistivity(options_.ambient_C) /
-                                       Resistivity(*outcome.plan->hot_C);
-                row.leastCopper = std::min(row.leastCopper, coolest);
-                if (coolest > Bar()) {  // no material's copper alone can win
-                    advice_.tried += rest;
-                    advice_.pruned += rest;
-                    return;
-                }
-            } else if (m == 0) {
-                row.leastCopper = 0;  // nothing to bound the row by
-            }
+        Keep(g.core, c);
+    }
+
+    void Keep(std::size_t core, const Candidate& c) {
+        ++advice_.feasible;
+        feasible.push_back(c);
+        double& same = sameBest_[static_cast<std::size_t>(sizeOf_[core])];
+        same = std::min(same, c.loss_W);
+        for (std::size_t i = 0; i < cores_.size(); ++i) {
+            if (sizeOf_[i] > sizeOf_[core]) smallerBest_[i] = std::min(smallerBest_[i], c.loss_W);
         }
+        ranked_.push(c.score);
+        if (ranked_.size() > static_cast<std::size_t>(std::max(settings_.top, 1))) ranked_.pop();
     }
 
     const record::DesignRecord& record_;
@@ -271,9 +430,14 @@ class Search {
     const Settings& settings_;
     Advice& advice_;
     std::vector<const catalogue::Material*> materials_;
-    double perTurn_ = 0;
-    double smallerBest_ = INFINITY, groupBest_ = INFINITY;
-    std::priority_queue<double> ranked_;  // the best losses so far, the worst of them on top
+    std::vector<const catalogue::Core*> cores_;  // by volume
+    std::vector<int> sizeOf_;                    // of each core, by volume, equal volumes alike
+    std::vector<double> smallerBest_;            // the least loss found on a smaller core
+    std::vector<double> sameBest_;               // by size, the least loss found of that size
+    std::vector<Geometry> geometries_;           // the core's, being weighed
+    std::vector<Pending> pending_;
+    double perTurn_ = 0, coolest_ = 0, hottest_ = 0;
+    std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
 
 }  // namespace

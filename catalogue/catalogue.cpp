@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,6 +14,9 @@ namespace {
 
 template <class Item>
 const Item* FindByName(const std::vector<Item>& items, std::string_view name) {
+    for (const Item& item : items) {  // as written, the common case, without the keys
+        if (item.name == name) return &item;
+    }
     const std::string key = NameKey(name);
     for (const Item& item : items) {
         if (NameKey(item.name) == key || NameKey(WithoutParenthesis(item.name)) == key)
@@ -29,6 +33,9 @@ std::optional<double> Wire::Outer(int grade) const {
 }
 
 const Core* Catalogue::FindCore(std::string_view name) const {
+    for (const Core& core : cores) {  // as written, the common case, without the keys
+        if (core.name == name) return &core;
+    }
     const std::string key = NameKey(name);
     if (key.empty()) return nullptr;
     // A core's own full name first: no other core's short name may hide it.
@@ -75,19 +82,53 @@ std::filesystem::path UserDataFolder() {
     return std::filesystem::path(home != nullptr ? home : "") / ".local/share/flyback-designer";
 }
 
-std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
-                                  double celsius) {
+namespace {
+
+const SteinmetzRange* FitAt(const Material& material, double hertz) {
     const SteinmetzRange* fit = nullptr;
     for (const SteinmetzRange& range : material.steinmetz) {
         if (hertz >= range.fMinHz && hertz <= range.fMaxHz) fit = &range;  // the higher wins
     }
+    return fit;
+}
+
+bool HasTemperatureFactor(const SteinmetzRange& fit) {
+    return fit.ct0 && fit.ct1 && fit.ct2;
+}
+
+double TemperatureFactor(const SteinmetzRange& fit, double celsius) {
+    return *fit.ct2 * celsius * celsius - *fit.ct1 * celsius + *fit.ct0;
+}
+
+}  // namespace
+
+std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
+                                  double celsius) {
+    const SteinmetzRange* fit = FitAt(material, hertz);
     if (fit == nullptr) return std::nullopt;
     double density = fit->k * std::pow(hertz, fit->alpha) * std::pow(teslaPeak, fit->beta);
-    if (fit->ct0 && fit->ct1 && fit->ct2) {
-        const double factor = *fit->ct2 * celsius * celsius - *fit->ct1 * celsius + *fit->ct0;
+    if (HasTemperatureFactor(*fit)) {
+        const double factor = TemperatureFactor(*fit, celsius);
         if (factor > 0) density *= factor;
     }
     return density;
+}
+
+std::optional<double> LeastLossDensity(const Material& material, double hertz, double teslaPeak,
+                                       double coolest_C, double hottest_C) {
+    const SteinmetzRange* fit = FitAt(material, hertz);
+    if (fit == nullptr) return std::nullopt;
+    const double density = fit->k * std::pow(hertz, fit->alpha) * std::pow(teslaPeak, fit->beta);
+    if (!HasTemperatureFactor(*fit)) return density;
+    // A parabola: least at an end of the span or at its vertex.
+    double least = std::min(TemperatureFactor(*fit, coolest_C), TemperatureFactor(*fit, hottest_C));
+    if (*fit->ct2 > 0) {
+        const double vertex = *fit->ct1 / (2 * *fit->ct2);
+        if (vertex > coolest_C && vertex < hottest_C)
+            least = std::min(least, TemperatureFactor(*fit, vertex));
+    }
+    // Where the factor reaches zero the figure nears zero before it: no floor.
+    return least > 0 ? density * least : 0;
 }
 
 }  // namespace flyback::catalogue

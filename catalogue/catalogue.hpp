@@ -105,4 +105,9 @@ std::filesystem::path UserDataFolder();
 std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
                                   double celsius);
 
+// What LossDensity cannot be below at any temperature from `coolest_C` to
+// `hottest_C`.
+std::optional<double> LeastLossDensity(const Material& material, double hertz, double teslaPeak,
+                                       double coolest_C, double hottest_C);
+
 }  // namespace flyback::catalogue

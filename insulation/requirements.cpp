@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <vector>
 
 namespace flyback::insulation {
@@ -235,7 +236,9 @@ const Tape& PlanTape(const Tables& tables) {
     return tables.tapes.front();
 }
 
-std::optional<Requirements> Require(const Conditions& c, const Tables& t) {
+namespace {
+
+std::optional<Requirements> Read(const Conditions& c, const Tables& t) {
     if (!ConditionsProblem(c).empty()) return std::nullopt;
     Requirements r;
     r.tape = PlanTape(t);
@@ -261,6 +264,19 @@ std::optional<Requirements> Require(const Conditions& c, const Tables& t) {
     if (!layers) return std::nullopt;
     r.tapeLayers = *layers;
     return r;
+}
+
+}  // namespace
+
+std::optional<Requirements> Require(const Conditions& c, const Tables& t) {
+    if (&t != &BuiltIn()) return Read(c, t);
+    // A search of cores asks again for each core's conditions at the same
+    // turns ratio: the built-in tables' answers are kept, a few thousand.
+    constexpr std::size_t kKept = 4096;
+    thread_local std::map<Conditions, std::optional<Requirements>> kept;
+    if (const auto found = kept.find(c); found != kept.end()) return found->second;
+    if (kept.size() >= kKept) kept.clear();
+    return kept.emplace(c, Read(c, t)).first->second;
 }
 
 }  // namespace flyback::insulation

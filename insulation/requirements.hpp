@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ struct Conditions {
     int pollution = 2;           // pollution degree, 1 to 3
     std::string group = "IIIb";  // material group: I, II, IIIa, IIIb
     double altitude_m = 2000;
+
+    auto operator<=>(const Conditions&) const = default;
 };
 
 // A figure with the table row it came from ("IEC 62368-1 Table 14",

@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kShareSummed = 0.999;
 constexpr int kMostHarmonics = 20000;
+constexpr int kFloorHarmonics = 12;
 constexpr double kThinLayer = 1e-2;  // Δ below which the next term of the series is below 1e-16
 // Δ above which both of Dowell's ratios are exactly one in doubles: sinh and
 // cosh are both e^Δ ÷ 2 there (from 22), and e^Δ ÷ 2 is past 2^54, where
@@ -69,9 +70,24 @@ bool Same(const std::vector<Ramp>& a, const std::vector<Ramp>& b) {
 }
 
 // The RMS squares of a waveform's harmonics, from the first until they hold
-// 99.9 % of its square. They depend on the waveform alone: a plan asks for
-// the same windings' again at each temperature step, and a few waveforms
-// are kept to answer it without their series again.
+// 99.9 % of its square or `most` of them are summed.
+std::vector<double> SquaresOf(const std::vector<Ramp>& waveform, double dcSquare, double square,
+                              int most) {
+    std::vector<double> squares;
+    double summed = dcSquare;
+    for (int n = 1; n <= most && summed < kShareSummed * square; ++n) {
+        std::complex<double> c = 0;
+        for (const Ramp& r : waveform) c += RampCoefficient(r, n);
+        const double rmsSquare = 2 * std::norm(c);  // of the harmonic's sine
+        summed += rmsSquare;
+        squares.push_back(rmsSquare);
+    }
+    return squares;
+}
+
+// The squares of every harmonic summed. They depend on the waveform alone: a
+// plan asks for the same windings' again at each temperature step, and a few
+// waveforms are kept to answer it without their series again.
 const std::vector<double>& HarmonicSquares(const std::vector<Ramp>& waveform, double dcSquare,
                                            double square) {
     struct Kept {
@@ -84,15 +100,7 @@ const std::vector<double>& HarmonicSquares(const std::vector<Ramp>& waveform, do
     for (const Kept& k : kept) {
         if (Same(k.waveform, waveform)) return k.squares;
     }
-    std::vector<double> squares;
-    double summed = dcSquare;
-    for (int n = 1; n <= kMostHarmonics && summed < kShareSummed * square; ++n) {
-        std::complex<double> c = 0;
-        for (const Ramp& r : waveform) c += RampCoefficient(r, n);
-        const double rmsSquare = 2 * std::norm(c);  // of the harmonic's sine
-        summed += rmsSquare;
-        squares.push_back(rmsSquare);
-    }
+    std::vector<double> squares = SquaresOf(waveform, dcSquare, square, kMostHarmonics);
     if (kept.size() < kKept) {
         kept.push_back({waveform, std::move(squares)});
         return kept.back().squares;
@@ -103,20 +111,29 @@ const std::vector<double>& HarmonicSquares(const std::vector<Ramp>& waveform, do
     return slot.squares;
 }
 
+struct Moments {
+    double square = 0, mean = 0;  // over a period
+};
+
+Moments MomentsOf(const std::vector<Ramp>& waveform) {
+    Moments m;
+    for (const Ramp& r : waveform) {
+        const double span = r.t1 - r.t0;
+        m.square += span * (r.i0 * r.i0 + r.i0 * r.i1 + r.i1 * r.i1) / 3;
+        m.mean += span * (r.i0 + r.i1) / 2;
+    }
+    return m;
+}
+
 }  // namespace
 
 AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers) {
-    double square = 0, mean = 0;  // over a period
-    for (const Ramp& r : waveform) {
-        const double span = r.t1 - r.t0;
-        square += span * (r.i0 * r.i0 + r.i0 * r.i1 + r.i1 * r.i1) / 3;
-        mean += span * (r.i0 + r.i1) / 2;
-    }
+    const Moments m = MomentsOf(waveform);
     AcLoss loss;
     loss.FrFundamental = DowellFactor(delta1, layers);
-    if (!(square > 0)) return loss;
-    double summed = mean * mean, weighted = mean * mean;  // the DC part, Fr = 1
-    const std::vector<double>& squares = HarmonicSquares(waveform, summed, square);
+    if (!(m.square > 0)) return loss;
+    double summed = m.mean * m.mean, weighted = m.mean * m.mean;  // the DC part, Fr = 1
+    const std::vector<double>& squares = HarmonicSquares(waveform, summed, m.square);
     for (std::size_t i = 0; i < squares.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         summed += squares[i];
@@ -124,10 +141,30 @@ AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers) {
         loss.harmonics = n;
     }
     // What the summed harmonics leave out is counted at the last one's factor.
-    weighted += (square - std::min(summed, square)) *
+    weighted += (m.square - std::min(summed, m.square)) *
                 DowellFactor(delta1 * std::sqrt(std::max(1, loss.harmonics)), layers);
-    loss.ratio = weighted / square;
+    loss.ratio = weighted / m.square;
     return loss;
+}
+
+double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double layers) {
+    const Moments m = MomentsOf(waveform);
+    if (!(m.square > 0)) return 1;
+    double summed = m.mean * m.mean, weighted = m.mean * m.mean;
+    const std::vector<double> squares = SquaresOf(waveform, summed, m.square, kFloorHarmonics);
+    int n = 0;
+    for (const double square : squares) {
+        ++n;
+        summed += square;
+        weighted += square * DowellFactor(delta1 * std::sqrt(n), layers);
+    }
+    // Dowell's factor grows with Δ: the harmonics not summed here are each
+    // counted at least at the next one's factor — or, where these already hold
+    // the share summed in full, at the last one's, as the full sum does.
+    const int rest = summed < kShareSummed * m.square ? n + 1 : std::max(1, n);
+    weighted +=
+        (m.square - std::min(summed, m.square)) * DowellFactor(delta1 * std::sqrt(rest), layers);
+    return weighted / m.square;
 }
 
 }  // namespace flyback::winding

@@ -43,4 +43,9 @@ struct AcLoss {
 // of the current's square is accounted for, over I_rms² × R_dc.
 AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers);
 
+// A ratio AcToDc cannot be below for any Δ at the fundamental of at least
+// `delta1`, from the first few harmonics alone: a search bounds a
+// candidate's copper loss by it before computing the loss in full.
+double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double layers);
+
 }  // namespace flyback::winding

@@ -14,13 +14,13 @@ double CosineIntegral(double alpha) {
 
 }  // namespace
 
-std::optional<double> TriangleLossDensity(const catalogue::Material& material, double hertz,
-                                          double deltaB_T, double rise, double fall,
-                                          double celsius) {
-    // The sine figure at the peak ΔB ÷ 2 carries the fit and the temperature
-    // factor; the waveform's share is the ratio of the two equations.
-    const auto sine = catalogue::LossDensity(material, hertz, deltaB_T / 2, celsius);
-    if (!sine || !(rise > 0) || !(fall > 0)) return std::nullopt;
+namespace {
+
+// Per unit of the sine figure at ΔB ÷ 2: the waveform's share, the ratio of
+// the two equations. Nothing where the data has no fit at `hertz`.
+std::optional<double> TriangleShare(const catalogue::Material& material, double hertz, double rise,
+                                    double fall) {
+    if (!(rise > 0) || !(fall > 0)) return std::nullopt;
     const catalogue::SteinmetzRange* fit = nullptr;
     for (const catalogue::SteinmetzRange& range : material.steinmetz) {
         if (hertz >= range.fMinHz && hertz <= range.fMaxHz) fit = &range;  // as the sine's
@@ -29,9 +29,30 @@ std::optional<double> TriangleLossDensity(const catalogue::Material& material, d
     const double a = fit->alpha, b = fit->beta;
     const double ki =
         1 / (std::pow(2 * std::numbers::pi, a - 1) * CosineIntegral(a) * std::pow(2, b - a));
-    // Per unit of k f^α (ΔB/2)^β, the sine's own figure:
-    const double share = ki * std::pow(2, b) * (std::pow(rise, 1 - a) + std::pow(fall, 1 - a));
-    return *sine * share;
+    return ki * std::pow(2, b) * (std::pow(rise, 1 - a) + std::pow(fall, 1 - a));
+}
+
+}  // namespace
+
+std::optional<double> TriangleLossDensity(const catalogue::Material& material, double hertz,
+                                          double deltaB_T, double rise, double fall,
+                                          double celsius) {
+    // The sine figure at the peak ΔB ÷ 2 carries the fit and the temperature
+    // factor.
+    const auto sine = catalogue::LossDensity(material, hertz, deltaB_T / 2, celsius);
+    const auto share = TriangleShare(material, hertz, rise, fall);
+    if (!sine || !share) return std::nullopt;
+    return *sine * *share;
+}
+
+std::optional<double> LeastTriangleLossDensity(const catalogue::Material& material, double hertz,
+                                               double deltaB_T, double rise, double fall,
+                                               double coolest_C, double hottest_C) {
+    const auto sine =
+        catalogue::LeastLossDensity(material, hertz, deltaB_T / 2, coolest_C, hottest_C);
+    const auto share = TriangleShare(material, hertz, rise, fall);
+    if (!sine || !share) return std::nullopt;
+    return *sine * *share;
 }
 
 }  // namespace flyback::winding

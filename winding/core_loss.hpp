@@ -20,4 +20,10 @@ std::optional<double> TriangleLossDensity(const catalogue::Material& material, d
                                           double deltaB_T, double rise, double fall,
                                           double celsius);
 
+// What TriangleLossDensity cannot be below at any temperature from
+// `coolest_C` to `hottest_C`.
+std::optional<double> LeastTriangleLossDensity(const catalogue::Material& material, double hertz,
+                                               double deltaB_T, double rise, double fall,
+                                               double coolest_C, double hottest_C);
+
 }  // namespace flyback::winding

@@ -267,14 +267,18 @@ std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan) {
     return SecondaryWaveform(*w.Ipeak_A, valley, p.D, p.D2);
 }
 
-void AcCopperLoss(Winding& w, const Plan& plan, double celsius = k::kWorkingTemperature_C) {
-    if (!w.P_W || !w.Ipeak_A) return;
+// Dowell's Δ of the winding's layers at the fundamental, its copper at `celsius`.
+double PenetrationOf(const Winding& w, const Plan& plan, double celsius) {
     const double width = std::max(plan.insulation.width_mm, w.outer_mm);
     const double across = ConductorsAcross(width, w.outer_mm);
     const double perLayer = std::min(across, static_cast<double>(w.turnsPerLayer) * w.strands);
-    const double delta =
-        PenetrationRatio(w.wire->conductor_mm, perLayer, width, SkinDepth_mm(plan.f_Hz, celsius));
-    const AcLoss ac = AcToDc(CurrentOf(w, plan), delta, w.layers);
+    return PenetrationRatio(w.wire->conductor_mm, perLayer, width,
+                            SkinDepth_mm(plan.f_Hz, celsius));
+}
+
+void AcCopperLoss(Winding& w, const Plan& plan, double celsius = k::kWorkingTemperature_C) {
+    if (!w.P_W || !w.Ipeak_A) return;
+    const AcLoss ac = AcToDc(CurrentOf(w, plan), PenetrationOf(w, plan, celsius), w.layers);
     w.Fr = ac.FrFundamental;
     w.Rac_ohm = Multiply(*w.R_ohm, ac.FrFundamental);
     w.Pac_W = Multiply(*w.P_W, ac.ratio);
@@ -391,7 +395,6 @@ void Windings(Plan& plan, const PlanInput& in) {
                 Divide(*w.Irms_A, Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands));
         }
         CopperLoss(w, *plan.core);
-        AcCopperLoss(w, plan);
     }
     plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
@@ -534,14 +537,12 @@ void Surface(Plan& plan) {
 // design temperature, the copper's resistance and the core's loss are taken
 // at ambient plus the rise until it moves less than a hundredth of a kelvin.
 void Losses(Plan& plan, const Chain& c) {
-    Surface(plan);
     double celsius = k::kWorkingTemperature_C;
     for (plan.thermalSteps = 1; plan.thermalSteps <= kMostThermalSteps; ++plan.thermalSteps) {
         LossesAt(plan, c, celsius);
         if (!plan.Pcopper_W || !plan.Pcore_W) return;
         const double loss = Add(*plan.Pcopper_W, *plan.Pcore_W);
-        plan.dT_K =
-            Multiply(k::kRiseFactor, Power(Divide(loss, *plan.surface_cm2), k::kRiseExponent));
+        plan.dT_K = RiseOf(loss, *plan.surface_cm2);
         const double reached = Add(plan.options.ambient_C, *plan.dT_K);
         if (!(reached < kRunaway_C)) break;  // far past any insulation class: a runaway
         const bool settled = std::abs(Subtract(reached, celsius)) < kSettled_K;
@@ -640,7 +641,11 @@ std::optional<int> BiasTurns(const Plan& plan, const PlanInput& in) {
     return WholeCount(turns, kMaxTurns, "辅助绕组匝数");
 }
 
-Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
+// How far a plan goes: in full, or a sketch without its losses and the
+// temperature they settle at, which take most of a plan's time.
+enum class Depth { Full, Sketch };
+
+Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Depth::Full) {
     const Chain& c = in.chain;
     const Options& o = in.options;
     Plan plan;
@@ -676,7 +681,8 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in) {
     Windings(plan, in);
     Build(plan);
     plan.buildLeakage_H = BuildLeakage(plan);
-    Losses(plan, c);
+    Surface(plan);
+    if (depth == Depth::Full) Losses(plan, c);
     ClampAndStresses(plan, in);
     return plan;
 }
@@ -762,8 +768,10 @@ std::string WindingCaption(const Plan& plan, const Winding& w) {
     return caption + " " + std::to_string(w.output + 1);
 }
 
-PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
-                        const catalogue::Catalogue& parts) {
+namespace {
+
+PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
+                   const catalogue::Catalogue& parts) {
     if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。"};
     for (const record::Warning& warning : record.warnings) {
         if (warning.strength == record::Warning::Strength::Invalid) {
@@ -786,6 +794,7 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
             return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。"};
         const Design design = DesignOf(chain, options.choices);
         const PlanInput in{chain, design, options, parts, material};
+        if (depth == Depth::Sketch) return {PlanOn(*parts.FindCore(options.core), in, depth), {}};
         bool noneFits = false;
         Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
                                          : PlanOn(*parts.FindCore(options.core), in);
@@ -807,6 +816,40 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
     } catch (const runtime::RuntimeError& fault) {
         return {std::nullopt, "绕制方案无法算出：" + std::string(fault.what())};
     }
+}
+
+}  // namespace
+
+PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
+                        const catalogue::Catalogue& parts) {
+    return PlanTo(Depth::Full, record, options, parts);
+}
+
+PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,
+                          const catalogue::Catalogue& parts) {
+    if (options.core.empty()) return {std::nullopt, "草图需要指定磁芯。"};
+    return PlanTo(Depth::Sketch, record, options, parts);
+}
+
+double RiseOf(double loss_W, double surface_cm2) {
+    return Multiply(k::kRiseFactor, Power(Divide(loss_W, surface_cm2), k::kRiseExponent));
+}
+
+std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C) {
+    double floor = 0;
+    for (const Winding& w : sketch.windings) {
+        if (w.role == Role::Bias && !w.Irms_A) continue;  // as the losses leave it out
+        Winding cool = w;
+        CopperLoss(cool, *sketch.core, coolest_C);
+        if (!cool.P_W) return std::nullopt;
+        double ratio = 1;
+        // The hotter the copper, the deeper the skin and the smaller Δ.
+        if (cool.Ipeak_A)
+            ratio =
+                AcToDcFloor(CurrentOf(w, sketch), PenetrationOf(w, sketch, hottest_C), w.layers);
+        floor += *cool.P_W * ratio;
+    }
+    return floor;
 }
 
 }  // namespace flyback::winding

@@ -138,6 +138,18 @@ struct PlanOutcome {
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts);
 
+// The plan of the options' core (one must be given) stopped before its losses
+// and the temperature they settle at, which take most of a plan's time: its
+// turns, flux, gap, wire, build, clamp and stresses, and no warnings. A search
+// tells from it whether a candidate fits, and bounds its losses.
+PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,
+                          const catalogue::Catalogue& parts);
+// What a plan's copper loss cannot be below wherever between `coolest_C` and
+// `hottest_C` its temperature settles (the core's: LeastTriangleLossDensity).
+std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C);
+// The temperature rise of a transformer losing `loss_W` from its surface.
+double RiseOf(double loss_W, double surface_cm2);
+
 // How many conductors each layer of `w` holds, from the centre leg outward,
 // as the plan lays them out across `width_mm`: a turn's strands side by side,
 // whole turns to a layer where they fit, otherwise a turn over as many layers

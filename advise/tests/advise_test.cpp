@@ -86,30 +86,74 @@ TEST(AdviseTest, TheFrontIsNonDominatedAndComplete) {
     }
 }
 
-// Skipping what cannot matter changes neither the front nor the ranking; the
-// front holds against every feasible candidate; the best by loss is never
-// worse than the plan's own choice, which is among the candidates.
-TEST(AdviseTest, PruningLosesNothingAndTheBestBeatsThePlansOwn) {
+const record::DesignRecord& FiveVolts() {
+    static const record::DesignRecord record =
+        record::RecordPress({"10", "373", "127", "100", "80", "5"});
+    return record;
+}
+
+// Skipping what cannot matter changes neither the front nor the ranking, by
+// any rank, for any supply and choices: the floors the search skips by are
+// below every loss; the front holds against every feasible candidate.
+TEST(AdviseTest, PruningLosesNothing) {
     const catalogue::Catalogue parts = Small();
-    Settings exhaustive;
-    exhaustive.prune = false;
-    const Advice all = Advise(TwelveVolts(), {}, parts, exhaustive);
-    const Advice pruned = Advise(TwelveVolts(), {}, parts);
-    ASSERT_GT(all.feasible, 10);
-    EXPECT_LT(pruned.tried - pruned.pruned, all.tried);
-    EXPECT_EQ(Keys(pruned.front), Keys(all.front));
-    EXPECT_EQ(Keys(pruned.top), Keys(all.top));
-    for (const Candidate& f : all.front) EXPECT_FALSE(Dominated(f, all.all));
-    for (const Candidate& x : all.all) {
-        if (!Dominated(x, all.all)) {
-            EXPECT_TRUE(Keys(all.front).contains(KeyOf(x)));
+    const auto ranked = [](Rank rank, std::array<double, 3> weights = {1, 1, 1}, int top = 10) {
+        Settings s;
+        s.rank = rank;
+        s.weights = weights;
+        s.top = top;
+        return s;
+    };
+    winding::Options continuous;
+    continuous.choices.conduction = winding::Conduction::Ripple;
+    continuous.choices.KRP = 0.5;
+    winding::Options bias;
+    bias.Vaux_V = 15;
+    bias.choices.biasI_A = 0.02;
+    bias.order = winding::Order::PSP;
+    const struct {
+        const record::DesignRecord& record;
+        winding::Options options;
+        Settings settings;
+    } cases[] = {
+        {TwelveVolts(), {}, ranked(Rank::Loss)},
+        {TwelveVolts(), {}, ranked(Rank::Rise)},
+        {TwelveVolts(), {}, ranked(Rank::Volume, {1, 1, 1}, 3)},
+        {TwelveVolts(), {}, ranked(Rank::Weighted, {1, 0.05, 0.2})},
+        {TwelveVolts(), {}, ranked(Rank::Loss, {1, 1, 1}, 1)},
+        {FiveVolts(), continuous, ranked(Rank::Loss)},
+        {FiveVolts(), bias, ranked(Rank::Rise)},
+    };
+    for (const auto& c : cases) {
+        Settings exhaustive = c.settings;
+        exhaustive.prune = false;
+        const Advice all = Advise(c.record, c.options, parts, exhaustive);
+        const Advice pruned = Advise(c.record, c.options, parts, c.settings);
+        const std::string rank(kRankNames[static_cast<std::size_t>(c.settings.rank)]);
+        ASSERT_GT(all.feasible, 10) << rank;
+        EXPECT_LT(pruned.tried - pruned.pruned, all.tried) << rank;
+        EXPECT_EQ(Keys(pruned.front), Keys(all.front)) << rank;
+        EXPECT_EQ(Keys(pruned.top), Keys(all.top)) << rank;
+        for (const Candidate& f : all.front) EXPECT_FALSE(Dominated(f, all.all)) << rank;
+        for (const Candidate& x : all.all) {
+            if (!Dominated(x, all.all)) {
+                EXPECT_TRUE(Keys(all.front).contains(KeyOf(x))) << rank;
+            }
         }
     }
+}
+
+// The best by loss is never worse than the plan's own choice, which is among
+// the candidates.
+TEST(AdviseTest, TheBestBeatsThePlansOwn) {
+    const catalogue::Catalogue parts = Small();
+    const Advice advice = Advise(TwelveVolts(), {}, parts);
     const winding::PlanOutcome own = winding::PlanWinding(TwelveVolts(), {}, parts);
     ASSERT_TRUE(own.plan && own.plan->Pcopper_W && own.plan->Pcore_W);
-    EXPECT_LE(pruned.top.front().loss_W, *own.plan->Pcopper_W + *own.plan->Pcore_W);
+    ASSERT_FALSE(advice.top.empty());
+    EXPECT_LE(advice.top.front().loss_W, *own.plan->Pcopper_W + *own.plan->Pcore_W);
     EXPECT_TRUE(
-        std::is_sorted(pruned.top.begin(), pruned.top.end(),
+        std::is_sorted(advice.top.begin(), advice.top.end(),
                        [](const Candidate& x, const Candidate& y) { return x.loss_W < y.loss_W; }));
 }
 
@@ -118,7 +162,7 @@ TEST(AdviseTest, EveryDroppedCandidateHasItsReason) {
     catalogue::Catalogue weak = Small();
     for (catalogue::Material& m : weak.materials) m.Bsat_100C_mT = 120;  // saturates early
     Settings cool;
-    cool.hotLimit_C = 41;  // a degree above the ambient
+    cool.hotLimit_C = 55;  // 15 K above the ambient: some cool enough, many not
     Settings rated;
     rated.vdsRating = 600;  // 480 V derated, below most switch peaks at 373 V in
     rated.dmax = 0.9;

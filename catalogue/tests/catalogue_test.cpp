@@ -153,6 +153,39 @@ TEST(CatalogueTest, EveryWiresOuterDiameterIsAboveItsConductor) {
 
 // N87 at 100 kHz, 0.1 T, 100 °C: at the shared bound of its first two fits,
 // the second (100–300 kHz) holds.
+// The least loss density over a span of temperatures is at most the
+// density at every temperature in it, for every material with loss data,
+// and is reached within it (the fits' temperature factors are parabolas).
+TEST(CatalogueTest, TheLeastLossDensityOverATemperatureSpan) {
+    const struct {
+        double coolest, hottest;
+    } spans[] = {{25, 100}, {40, 60}, {60, 120}, {-20, 25}, {70, 70}};
+    for (const Material& m : BuiltIn().materials) {
+        if (m.steinmetz.empty()) continue;
+        const double hertz = 100e3, tesla = 0.1;
+        for (const auto& span : spans) {
+            const auto least = LeastLossDensity(m, hertz, tesla, span.coolest, span.hottest);
+            ASSERT_TRUE(least) << m.name;
+            double lowest = INFINITY;
+            for (double t = span.coolest; t <= span.hottest; t += 0.25)
+                lowest = std::min(lowest, *LossDensity(m, hertz, tesla, t));
+            EXPECT_LE(*least, lowest * (1 + 1e-12)) << m.name << " " << span.coolest;
+            EXPECT_GE(*least, lowest * 0.999) << m.name << " " << span.coolest;
+        }
+    }
+    Material none;
+    none.steinmetz.push_back({1e3, 2e3, 1, 1, 1, 1.0, 0.1, 0.0005});
+    EXPECT_FALSE(LeastLossDensity(none, 100e3, 0.1, 25, 100));  // no fit at the frequency
+    // A factor below zero from 34 °C to 66 °C (0.9 − 0.04 T + 0.0004 T²),
+    // where the fit is not used: beside those roots the density nears zero.
+    none.steinmetz.back().fMaxHz = 1e6;
+    none.steinmetz.back().ct0 = 0.9;
+    none.steinmetz.back().ct1 = 0.04;
+    none.steinmetz.back().ct2 = 0.0004;
+    EXPECT_EQ(*LeastLossDensity(none, 100e3, 0.1, 25, 100), 0);
+    EXPECT_GT(*LeastLossDensity(none, 100e3, 0.1, 70, 100), 0);
+}
+
 TEST(CatalogueTest, LossDensityOfTheDefaultMaterial) {
     const Material* n87 = Parts().FindMaterial(kDefaultMaterial);
     ASSERT_NE(n87, nullptr);

@@ -64,6 +64,33 @@ TEST(AcResistanceTest, ThickLayersTakeTheAsymptoteExactly) {
     }
 }
 
+// Dowell's factor grows with Δ, so the floor from a few harmonics never
+// passes the full sum at Δ or above, whatever the waveform, and meets it
+// where those harmonics already hold the share summed.
+TEST(AcResistanceTest, TheFloorNeverPassesTheFullSum) {
+    const std::vector<Ramp> waveforms[] = {
+        PrimaryWaveform(1, 0, 0.4),           // a triangle, ending in a step
+        PrimaryWaveform(1.5, 0.9, 0.6),       // continuous conduction
+        SecondaryWaveform(3, 0, 0.45, 0.5),   // reset with idle time
+        SecondaryWaveform(2, 1.2, 0.3, 0.7),  // continuous, no idle time
+        {{0, 1, 1, 1}},                       // direct current
+        {{0, 0.5, 0, 1}, {0.5, 1, 1, 0}},     // a symmetric triangle: few harmonics
+    };
+    for (const auto& waveform : waveforms) {
+        for (const double layers : {1.0, 2.0, 5.0, 12.0}) {
+            for (const double delta : {0.0, 0.005, 0.3, 1.0, 2.5, 12.0, 39.0, 80.0}) {
+                const double full = AcToDc(waveform, delta, layers).ratio;
+                const double floor = AcToDcFloor(waveform, delta, layers);
+                EXPECT_LE(floor, full * (1 + 1e-12)) << delta << " " << layers;
+                EXPECT_LE(AcToDcFloor(waveform, delta * 0.9, layers), floor) << delta;
+                EXPECT_GE(floor, 1 - 1e-12) << delta;
+            }
+        }
+    }
+    const std::vector<Ramp> triangle = {{0, 0.5, 0, 1}, {0.5, 1, 1, 0}};
+    EXPECT_DOUBLE_EQ(AcToDcFloor(triangle, 0.7, 3), AcToDc(triangle, 0.7, 3).ratio);
+}
+
 TEST(AcResistanceTest, TheFoilEquivalentOfRoundWire) {
     // 0.5 mm wire filling the width, one skin depth 0.5 mm: Δ = √(π/4).
     EXPECT_NEAR(PenetrationRatio(0.5, 20, 10, 0.5), std::sqrt(M_PI / 4), 1e-12);

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "record/readable.hpp"
+#include "winding/core_loss.hpp"
 #include "winding/sheet.hpp"
 
 namespace flyback::winding {
@@ -548,6 +550,58 @@ TEST(PlanTest, LossesSettleAtTheTemperatureTheyReach) {
         // (within the iteration's last hundredth of a kelvin: 0.004 % of R)
         EXPECT_NEAR(*primary.R_ohm, rho * length / area, 5e-5 * *primary.R_ohm);
     }
+}
+
+// A sketch is the plan up to its losses, without them; the copper floor from
+// it, and the core's least density, are never above the plan's own losses
+// wherever between the ambient and the hot spot the plan settles.
+TEST(PlanTest, ASketchBoundsThePlansLosses) {
+    const struct {
+        numtext::InputTexts texts;
+        const char* core;
+        int Np, Ns;
+        Order order;
+    } cases[] = {
+        {{"12", "375", "120", "65", "80", "12"}, "EFD25/13/9", 100, 10, Order::PSB},
+        {{"12", "375", "120", "65", "80", "12"}, "E20/10/6", 98, 10, Order::PSP},
+        {{"60", "373", "249", "100", "80", "24"}, "PQ26/25", 40, 8, Order::PSB},
+        {{"10", "373", "127", "100", "80", "5"}, "RM10", 60, 3, Order::PBS},
+    };
+    for (const auto& c : cases) {
+        Options o;
+        o.core = c.core;
+        o.choices.Np = c.Np;
+        o.choices.Ns = c.Ns;
+        o.order = c.order;
+        o.Vaux_V = 15;
+        const record::DesignRecord record = record::RecordPress(c.texts);
+        const PlanOutcome full = PlanWinding(record, o, Parts());
+        const PlanOutcome sketch = SketchWinding(record, o, Parts());
+        ASSERT_TRUE(full.plan && sketch.plan && full.plan->hot_C) << c.core;
+        const Plan& p = *full.plan;
+        const Plan& s = *sketch.plan;
+        EXPECT_EQ(std::tie(s.Np, s.Ns, s.fits, s.fill, s.build_mm, s.BpkLimit_T, s.Vswitch_V),
+                  std::tie(p.Np, p.Ns, p.fits, p.fill, p.build_mm, p.BpkLimit_T, p.Vswitch_V));
+        EXPECT_EQ(s.deltaB_T, p.deltaB_T);
+        EXPECT_EQ(s.clamp.P_W, p.clamp.P_W);
+        EXPECT_FALSE(s.Pcopper_W || s.Pcore_W || s.dT_K) << c.core;
+        EXPECT_TRUE(s.warnings.empty());
+        EXPECT_EQ(RiseOf(*p.Pcopper_W + *p.Pcore_W, *p.surface_cm2), *p.dT_K);
+        for (const double hottest : {*p.hot_C + 0.02, 100.0, 150.0}) {
+            const auto copper = CopperLossFloor(s, p.options.ambient_C, hottest);
+            ASSERT_TRUE(copper);
+            EXPECT_LE(*copper, *p.Pcopper_W) << c.core << " " << hottest;
+            EXPECT_GT(*copper, 0.5 * *p.Pcopper_W) << c.core << " " << hottest;
+            const auto core = LeastTriangleLossDensity(*p.material, p.f_Hz, s.deltaB_T, s.atVmin.D,
+                                                       s.atVmin.D2, p.options.ambient_C, hottest);
+            ASSERT_TRUE(core);
+            EXPECT_LE(*core * p.core->Ve_mm3 * 1e-9, *p.Pcore_W) << c.core << " " << hottest;
+        }
+    }
+    Options chosen;  // a sketch is of a given core
+    EXPECT_FALSE(
+        SketchWinding(record::RecordPress({"12", "375", "120", "65", "80", "12"}), chosen, Parts())
+            .plan);
 }
 
 // The gap with McLyman's fringing factor F = 1 + lg/√Ae × ln(2G/lg) gives Lp
