@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <queue>
 
 #include "catalogue/names.hpp"
@@ -140,16 +141,18 @@ constexpr double kFloorMargin = 1 - 1e-9;
 // from ambient (it only warms) to the hot-spot limit, the last step's own
 // within the hundredth of a kelvin it settles to.
 constexpr double kSettledWithin_K = 0.02;
-// How often a floor that may matter is raised by its own rise.
+// How often a floor that may matter is raised by what it implies, and the
+// harmonics its copper is then bounded by (a dozen when first sketched).
 constexpr int kTighterSteps = 3;
+constexpr int kCloserHarmonics = 64;
 
-// A turns pair on a core and its sketch: what its candidates' loss floors
-// are computed from, in every material and at any temperature.
+// A turns pair on a core, as its sketch left it: what its candidates' loss
+// floors are computed from, in every material.
 struct Geometry {
     std::size_t core = 0;  // in the search's own list
     int Np = 0, Ns = 0;
-    winding::Plan sketch;
     double copper_W = 0;  // the copper's floor over the search's whole span
+    double deltaB_T = 0, rise = 0, fall = 0, surface_cm2 = 0;
 };
 
 // A candidate not yet planned in full, and what its losses cannot be below.
@@ -157,6 +160,10 @@ struct Pending {
     double floor_W = 0, riseFloor_K = 0;
     std::size_t geometry = 0, material = 0;
 };
+
+bool ByFloor(const Pending& a, const Pending& b) {
+    return a.floor_W < b.floor_W;
+}
 
 // The search, core by core from the smallest. Each turns pair is sketched
 // once (the build is the same in every material): what does not fit,
@@ -194,11 +201,10 @@ class Search {
     void Run() {
         for (std::size_t core = 0; core < cores_.size() && !Stopped(); ++core) {
             Sketch(core);
-            std::sort(pending_.begin(), pending_.end(),
-                      [](const Pending& a, const Pending& b) { return a.floor_W < b.floor_W; });
+            std::sort(pending_.begin(), pending_.end(), ByFloor);
             for (Pending& p : pending_) {
                 if (Stopped()) break;
-                if (settings_.prune && CannotMatter(p)) {
+                if (CannotMatter(p)) {
                     ++advice_.pruned;
                     continue;
                 }
@@ -206,6 +212,7 @@ class Search {
             }
             pending_.clear();
             geometries_.clear();
+            resketched_.clear();
         }
     }
 
@@ -218,6 +225,17 @@ class Search {
 
     void Count(Drop why, long count = 1) {
         advice_.droppedBy[static_cast<std::size_t>(why)] += count;
+    }
+
+    std::size_t Size(std::size_t core) const { return static_cast<std::size_t>(sizeOf_[core]); }
+
+    // The least loss a candidate on `core` must be at or below to be on the front.
+    double FrontBar(std::size_t core) const {
+        return std::min(smallerBest_[core], sameBest_[Size(core)]);
+    }
+
+    bool OnFrontByFloor(const Pending& p, std::size_t core) const {
+        return p.floor_W < smallerBest_[core] && p.floor_W <= sameBest_[Size(core)];
     }
 
     void Sketch(std::size_t core) {
@@ -234,52 +252,55 @@ class Search {
             }
             // More turns only build higher, and only add copper: past a row
             // whose copper alone is too hot or cannot matter, so is the rest.
-            if (!anyFits || options_.ambient_C + leastCopper.riseFloor_K > settings_.hotLimit_C)
-                break;
+            if (!anyFits || TooHot(leastCopper)) break;
             if (settings_.prune && CannotMatter(leastCopper, core)) break;
         }
+    }
+
+    winding::PlanOutcome SketchOf(std::size_t core, int Np, int Ns) const {
+        Candidate c;
+        c.core = cores_[core];
+        c.material = materials_.front();
+        c.Np = Np;
+        c.Ns = Ns;
+        return winding::SketchWinding(record_, OptionsOf(c, options_), parts_);
     }
 
     // One turns pair sketched and each material's candidate judged or kept
     // for later; where it fits, the floor of its copper alone.
     std::optional<Pending> SketchPair(std::size_t core, int Np, int Ns) {
-        Geometry g;
-        g.core = core;
-        g.Np = Np;
-        g.Ns = Ns;
         const long count = static_cast<long>(materials_.size());
         advice_.tried += count;
-        Candidate c;
-        c.core = cores_[g.core];
-        c.material = materials_.front();
-        c.Np = g.Np;
-        c.Ns = g.Ns;
-        winding::PlanOutcome outcome =
-            winding::SketchWinding(record_, OptionsOf(c, options_), parts_);
+        const winding::PlanOutcome outcome = SketchOf(core, Np, Ns);
         if (!outcome.plan) {
             Count(Drop::NoPlan, count);
             return Pending{};  // an arithmetic limit, not a build: further rows may plan
         }
-        if (!outcome.plan->fits) {
+        const winding::Plan& sketch = *outcome.plan;
+        if (!sketch.fits) {
             Count(Drop::DoesNotFit, count);  // the material changes nothing of the build
             return std::nullopt;
         }
-        const std::optional<double> copper =
-            winding::CopperLossFloor(*outcome.plan, coolest_, hottest_);
-        if (!copper || !outcome.plan->surface_cm2) {
+        const std::optional<double> copper = winding::CopperLossFloor(sketch, coolest_, hottest_);
+        if (!copper || !sketch.surface_cm2) {
             Count(Drop::NoLoss, count);
             return Pending{};
         }
-        g.copper_W = *copper;
-        g.sketch = std::move(*outcome.plan);
-        geometries_.push_back(std::move(g));
+        geometries_.push_back({core, Np, Ns, *copper, sketch.deltaB_T, sketch.atVmin.D,
+                               sketch.atVmin.D2, *sketch.surface_cm2});
+        if (coreLoss_.empty()) {  // every sketch is at the press's frequency
+            for (const catalogue::Material* m : materials_) coreLoss_.emplace_back(*m, sketch.f_Hz);
+        }
         for (std::size_t m = 0; m < materials_.size(); ++m) {
-            if (const auto why = Limit(geometries_.back(), *materials_[m])) {
+            if (const auto why = Limit(sketch, *materials_[m])) {
                 Count(*why);
                 continue;
             }
             Pending p{0, 0, geometries_.size() - 1, m};
-            Bound(p, coolest_, hottest_);
+            if (!Bound(p, *copper, coolest_, hottest_)) {
+                Count(Drop::NoLoss);
+                continue;
+            }
             if (TooHot(p)) {
                 Count(Drop::TooHot);
                 continue;
@@ -287,80 +308,124 @@ class Search {
             pending_.push_back(p);
         }
         const double floor = *copper * kFloorMargin;
-        return Pending{floor, winding::RiseOf(floor, Surface(geometries_.back()))};
+        return Pending{floor, winding::RiseOf(floor, *sketch.surface_cm2)};
     }
 
-    static double Surface(const Geometry& g) { return *g.sketch.surface_cm2; }
-
     // The limits a sketch already tells, in the order a full plan is judged.
-    std::optional<Drop> Limit(const Geometry& g, const catalogue::Material& material) const {
+    std::optional<Drop> Limit(const winding::Plan& sketch,
+                              const catalogue::Material& material) const {
         const double Bsat = material.Bsat_100C_mT.value_or(INFINITY) / 1000;
-        if (g.sketch.BpkLimit_T > Bsat) return Drop::Saturates;
-        if (settings_.vdsRating && g.sketch.Vswitch_V > settings_.derating * *settings_.vdsRating)
+        if (sketch.BpkLimit_T > Bsat) return Drop::Saturates;
+        if (settings_.vdsRating && sketch.Vswitch_V > settings_.derating * *settings_.vdsRating)
             return Drop::SwitchRating;
-        if (!CoreFloor(g, material, coolest_, hottest_)) return Drop::NoLoss;
         return std::nullopt;
     }
 
-    std::optional<double> CoreFloor(const Geometry& g, const catalogue::Material& material,
-                                    double coolest, double hottest) const {
-        const winding::Plan& s = g.sketch;
-        const auto density = winding::LeastTriangleLossDensity(
-            material, s.f_Hz, s.deltaB_T, s.atVmin.D, s.atVmin.D2, coolest, hottest);
+    std::optional<double> CoreFloor(const Geometry& g, std::size_t material, double coolest,
+                                    double hottest) const {
+        const auto density = coreLoss_[material](g.deltaB_T, g.rise, g.fall, coolest, hottest);
         if (!density) return std::nullopt;
-        return *density * s.core->Ve_mm3 * 1e-9;
+        return *density * cores_[g.core]->Ve_mm3 * 1e-9;
     }
 
-    // The candidate's floor with its copper and core from `coolest` to `hottest`.
-    void Bound(Pending& p, double coolest, double hottest) const {
+    // The copper's floor with its skin at `hottest`: the sketch's own at the
+    // search's hottest, or closer, from the sketch again (kept: a few are
+    // raised often) with more harmonics.
+    double CopperFloor(std::size_t geometry, double hottest) {
+        const Geometry& g = geometries_[geometry];
+        if (hottest == hottest_) return g.copper_W;
+        auto kept = resketched_.find(geometry);
+        if (kept == resketched_.end())
+            kept = resketched_.emplace(geometry, *SketchOf(g.core, g.Np, g.Ns).plan).first;
+        return *winding::CopperLossFloor(kept->second, coolest_, hottest, kCloserHarmonics);
+    }
+
+    // The candidate's floor with its copper and core from `coolest` to
+    // `hottest`, the copper's at the search's coolest `copper_W`; false where
+    // the material has no loss data to bound it by.
+    bool Bound(Pending& p, double copper_W, double coolest, double hottest) const {
         const Geometry& g = geometries_[p.geometry];
-        const double copper = coolest == coolest_ && hottest == hottest_
-                                  ? g.copper_W
-                                  : *winding::CopperLossFloor(g.sketch, coolest, hottest);
-        const double core = *CoreFloor(g, *materials_[p.material], coolest, hottest);
-        p.floor_W = (copper + core) * kFloorMargin;
-        p.riseFloor_K = winding::RiseOf(p.floor_W, Surface(g));
+        const std::optional<double> core = CoreFloor(g, p.material, coolest, hottest);
+        if (!core) return false;
+        // Copper's loss at a floor's temperature goes as its resistivity.
+        const double copper =
+            copper_W * winding::CopperResistivity(coolest) / winding::CopperResistivity(coolest_);
+        p.floor_W = (copper + *core) * kFloorMargin;
+        p.riseFloor_K = winding::RiseOf(p.floor_W, g.surface_cm2);
+        return true;
     }
 
     bool TooHot(const Pending& p) const {
         return options_.ambient_C + p.riseFloor_K > settings_.hotLimit_C;
     }
 
-    // Neither on the front (a smaller core's found loss is no more than its
-    // floor, or one of the same size is less) nor in the ranking (its floor's
-    // score past the last place's). A floor that may matter is raised first,
-    // supposing it matters, until that proves impossible: the transformer is
-    // at least as warm as its floor's rise makes it, and no warmer than the
-    // largest loss that could still matter would make it.
+    bool RankingHasRoom() const {
+        return ranked_.size() < static_cast<std::size_t>(std::max(settings_.top, 1));
+    }
+
+    // Neither on the front nor in the ranking (its floor's score past the
+    // last place's). A floor that may matter is raised first, supposing it
+    // matters, until that proves impossible: the transformer is at least as
+    // warm as its floor's rise makes it, and no warmer than the largest loss
+    // that could still matter would make it.
     bool CannotMatter(Pending& p) {
+        if (!settings_.prune) return false;
+        const std::size_t core = geometries_[p.geometry].core;
+        if (CannotMatter(p, core)) return true;
+        return !Raised(p, LargestThatMatters(p, core), [&] { return CannotMatter(p, core); });
+    }
+
+    // Raises `p`'s floor, supposing its loss at most `most`, while `ruledOut`
+    // is false; whether it still stands.
+    template <class Test>
+    bool Raised(Pending& p, double most, const Test& ruledOut) {
+        if (ruledOut()) return false;
         const Geometry& g = geometries_[p.geometry];
         double coolest = coolest_, hottest = hottest_;
-        for (int step = 0; step < kTighterSteps; ++step) {
-            if (CannotMatter(p, g.core)) return true;
-            coolest = std::max(coolest, options_.ambient_C + p.riseFloor_K - kSettledWithin_K);
-            const double most = LargestThatMatters(p, g.core);
-            if (std::isfinite(most)) {
-                hottest = std::min(hottest, options_.ambient_C + winding::RiseOf(most, Surface(g)) +
-                                                kSettledWithin_K);
-            }
-            if (coolest > hottest) return true;
-            Bound(p, coolest, hottest);
-            if (TooHot(p)) return true;
+        if (std::isfinite(most)) {
+            hottest = std::min(hottest, options_.ambient_C + winding::RiseOf(most, g.surface_cm2) +
+                                            kSettledWithin_K);
         }
-        return CannotMatter(p, g.core);
+        // First by the sketch's own copper floor, then by a closer one.
+        for (const bool closer : {false, true}) {
+            const double copper =
+                closer ? CopperFloor(p.geometry, hottest) : geometries_[p.geometry].copper_W;
+            for (int step = 0; step < kTighterSteps; ++step) {
+                coolest = std::max(coolest, options_.ambient_C + p.riseFloor_K - kSettledWithin_K);
+                if (coolest > hottest) return false;
+                Bound(p, copper, coolest, hottest);
+                if (TooHot(p) || ruledOut()) return false;
+            }
+        }
+        return true;
+    }
+
+    bool CannotMatter(const Pending& p, std::size_t core) const {
+        if (OnFrontByFloor(p, core)) return false;
+        if (RankingHasRoom()) return false;
+        return FloorScore(p, core) > ranked_.top();
+    }
+
+    double FloorScore(const Pending& p, std::size_t core) const {
+        // A negative weight rewards what the floor cannot bound from above.
+        const bool bounded = std::all_of(settings_.weights.begin(), settings_.weights.end(),
+                                         [](double w) { return w >= 0; });
+        if (settings_.rank == Rank::Weighted && !bounded) return -INFINITY;
+        Candidate c;
+        c.loss_W = p.floor_W;
+        c.rise_K = p.riseFloor_K;
+        c.volume_cm3 = cores_[core]->Ve_mm3 / 1000;
+        return Score(c, settings_);
     }
 
     // The largest loss at which the candidate could still be on the front or
     // in the ranking: its score grows with its loss.
     double LargestThatMatters(const Pending& p, std::size_t core) const {
-        const auto size = static_cast<std::size_t>(sizeOf_[core]);
-        const double front = std::min(smallerBest_[core], sameBest_[size]);
-        if (ranked_.size() < static_cast<std::size_t>(std::max(settings_.top, 1))) return INFINITY;
+        const double front = FrontBar(core);
+        if (RankingHasRoom()) return INFINITY;
+        const double surface = geometries_[p.geometry].surface_cm2;
         const auto score = [&](double loss) {
-            Pending at = p;
-            at.floor_W = loss;
-            at.riseFloor_K = winding::RiseOf(loss, Surface(geometries_[p.geometry]));
-            return FloorScore(at, core);
+            return FloorScore({loss, winding::RiseOf(loss, surface), p.geometry, p.material}, core);
         };
         const double bar = ranked_.top();
         if (score(0) > bar) return front;
@@ -377,25 +442,6 @@ class Search {
         return std::max(front, high);
     }
 
-    bool CannotMatter(const Pending& p, std::size_t core) const {
-        const auto size = static_cast<std::size_t>(sizeOf_[core]);
-        if (p.floor_W < smallerBest_[core] && p.floor_W <= sameBest_[size]) return false;
-        if (ranked_.size() < static_cast<std::size_t>(std::max(settings_.top, 1))) return false;
-        return FloorScore(p, core) > ranked_.top();
-    }
-
-    double FloorScore(const Pending& p, std::size_t core) const {
-        // A negative weight rewards what the floor cannot bound from above.
-        const bool bounded = std::all_of(settings_.weights.begin(), settings_.weights.end(),
-                                         [](double w) { return w >= 0; });
-        if (settings_.rank == Rank::Weighted && !bounded) return -INFINITY;
-        Candidate c;
-        c.loss_W = p.floor_W;
-        c.rise_K = p.riseFloor_K;
-        c.volume_cm3 = cores_[core]->Ve_mm3 / 1000;
-        return Score(c, settings_);
-    }
-
     void Plan(const Pending& p) {
         const Geometry& g = geometries_[p.geometry];
         Candidate c;
@@ -403,6 +449,7 @@ class Search {
         c.material = materials_[p.material];
         c.Np = g.Np;
         c.Ns = g.Ns;
+        ++advice_.planned;
         const winding::PlanOutcome outcome =
             winding::PlanWinding(record_, OptionsOf(c, options_), parts_);
         if (const std::optional<Drop> drop = Judge(outcome, settings_, c)) {
@@ -415,7 +462,7 @@ class Search {
     void Keep(std::size_t core, const Candidate& c) {
         ++advice_.feasible;
         feasible.push_back(c);
-        double& same = sameBest_[static_cast<std::size_t>(sizeOf_[core])];
+        double& same = sameBest_[Size(core)];
         same = std::min(same, c.loss_W);
         for (std::size_t i = 0; i < cores_.size(); ++i) {
             if (sizeOf_[i] > sizeOf_[core]) smallerBest_[i] = std::min(smallerBest_[i], c.loss_W);
@@ -430,12 +477,14 @@ class Search {
     const Settings& settings_;
     Advice& advice_;
     std::vector<const catalogue::Material*> materials_;
-    std::vector<const catalogue::Core*> cores_;  // by volume
-    std::vector<int> sizeOf_;                    // of each core, by volume, equal volumes alike
-    std::vector<double> smallerBest_;            // the least loss found on a smaller core
-    std::vector<double> sameBest_;               // by size, the least loss found of that size
-    std::vector<Geometry> geometries_;           // the core's, being weighed
+    std::vector<winding::LeastTriangleLoss> coreLoss_;  // of each material
+    std::vector<const catalogue::Core*> cores_;         // by volume
+    std::vector<int> sizeOf_;          // of each core, by volume, equal volumes alike
+    std::vector<double> smallerBest_;  // the least loss found on a smaller core
+    std::vector<double> sameBest_;     // by size, the least loss found of that size
+    std::vector<Geometry> geometries_;
     std::vector<Pending> pending_;
+    std::map<std::size_t, winding::Plan> resketched_;  // by geometry, as floors are raised
     double perTurn_ = 0, coolest_ = 0, hottest_ = 0;
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };

@@ -70,7 +70,8 @@ VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& 
 
 struct Advice {
     long tried = 0, feasible = 0;
-    long pruned = 0;  // of those tried, skipped as unable to matter
+    long pruned = 0;   // of those tried, skipped as unable to matter
+    long planned = 0;  // of those tried, planned in full
     std::array<long, kDrops> droppedBy{};
     std::vector<Candidate> all;    // every feasible one, in the order weighed
     std::vector<Candidate> front;  // by volume, smallest first

@@ -84,14 +84,6 @@ std::filesystem::path UserDataFolder() {
 
 namespace {
 
-const SteinmetzRange* FitAt(const Material& material, double hertz) {
-    const SteinmetzRange* fit = nullptr;
-    for (const SteinmetzRange& range : material.steinmetz) {
-        if (hertz >= range.fMinHz && hertz <= range.fMaxHz) fit = &range;  // the higher wins
-    }
-    return fit;
-}
-
 bool HasTemperatureFactor(const SteinmetzRange& fit) {
     return fit.ct0 && fit.ct1 && fit.ct2;
 }
@@ -101,6 +93,27 @@ double TemperatureFactor(const SteinmetzRange& fit, double celsius) {
 }
 
 }  // namespace
+
+const SteinmetzRange* FitAt(const Material& material, double hertz) {
+    const SteinmetzRange* fit = nullptr;
+    for (const SteinmetzRange& range : material.steinmetz) {
+        if (hertz >= range.fMinHz && hertz <= range.fMaxHz) fit = &range;  // the higher wins
+    }
+    return fit;
+}
+
+double LeastTemperatureFactor(const SteinmetzRange& fit, double coolest_C, double hottest_C) {
+    if (!HasTemperatureFactor(fit)) return 1;
+    // A parabola: least at an end of the span or at its vertex.
+    double least = std::min(TemperatureFactor(fit, coolest_C), TemperatureFactor(fit, hottest_C));
+    if (*fit.ct2 > 0) {
+        const double vertex = *fit.ct1 / (2 * *fit.ct2);
+        if (vertex > coolest_C && vertex < hottest_C)
+            least = std::min(least, TemperatureFactor(fit, vertex));
+    }
+    // Where the factor reaches zero the figure nears zero before it: no floor.
+    return least > 0 ? least : 0;
+}
 
 std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
                                   double celsius) {
@@ -119,16 +132,7 @@ std::optional<double> LeastLossDensity(const Material& material, double hertz, d
     const SteinmetzRange* fit = FitAt(material, hertz);
     if (fit == nullptr) return std::nullopt;
     const double density = fit->k * std::pow(hertz, fit->alpha) * std::pow(teslaPeak, fit->beta);
-    if (!HasTemperatureFactor(*fit)) return density;
-    // A parabola: least at an end of the span or at its vertex.
-    double least = std::min(TemperatureFactor(*fit, coolest_C), TemperatureFactor(*fit, hottest_C));
-    if (*fit->ct2 > 0) {
-        const double vertex = *fit->ct1 / (2 * *fit->ct2);
-        if (vertex > coolest_C && vertex < hottest_C)
-            least = std::min(least, TemperatureFactor(*fit, vertex));
-    }
-    // Where the factor reaches zero the figure nears zero before it: no floor.
-    return least > 0 ? density * least : 0;
+    return density * LeastTemperatureFactor(*fit, coolest_C, hottest_C);
 }
 
 }  // namespace flyback::catalogue

@@ -105,6 +105,11 @@ std::filesystem::path UserDataFolder();
 std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
                                   double celsius);
 
+// The Steinmetz range LossDensity reads at `hertz`; none where none holds it.
+const SteinmetzRange* FitAt(const Material& material, double hertz);
+// The least its temperature factor is from `coolest_C` to `hottest_C`, as
+// LossDensity applies it: 1 without one, 0 where it reaches zero.
+double LeastTemperatureFactor(const SteinmetzRange& fit, double coolest_C, double hottest_C);
 // What LossDensity cannot be below at any temperature from `coolest_C` to
 // `hottest_C`.
 std::optional<double> LeastLossDensity(const Material& material, double hertz, double teslaPeak,

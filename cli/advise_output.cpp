@@ -76,6 +76,7 @@ std::string AdviceJson(const advise::Advice& a) {
         .Value("candidates_tried", static_cast<double>(a.tried))
         .Value("feasible", static_cast<double>(a.feasible))
         .Value("pruned", static_cast<double>(a.pruned))
+        .Value("planned_in_full", static_cast<double>(a.planned))
         .Raw("dropped_by", dropped)
         .Raw("vor_range_V", vor)
         .Raw("front", Candidates(a.front))

@@ -10,7 +10,6 @@ namespace {
 
 constexpr double kShareSummed = 0.999;
 constexpr int kMostHarmonics = 20000;
-constexpr int kFloorHarmonics = 12;
 constexpr double kThinLayer = 1e-2;  // Δ below which the next term of the series is below 1e-16
 // Δ above which both of Dowell's ratios are exactly one in doubles: sinh and
 // cosh are both e^Δ ÷ 2 there (from 22), and e^Δ ÷ 2 is past 2^54, where
@@ -147,11 +146,11 @@ AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers) {
     return loss;
 }
 
-double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double layers) {
+double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double layers, int harmonics) {
     const Moments m = MomentsOf(waveform);
     if (!(m.square > 0)) return 1;
     double summed = m.mean * m.mean, weighted = m.mean * m.mean;
-    const std::vector<double> squares = SquaresOf(waveform, summed, m.square, kFloorHarmonics);
+    const std::vector<double> squares = SquaresOf(waveform, summed, m.square, harmonics);
     int n = 0;
     for (const double square : squares) {
         ++n;

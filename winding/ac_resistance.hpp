@@ -44,8 +44,10 @@ struct AcLoss {
 AcLoss AcToDc(const std::vector<Ramp>& waveform, double delta1, double layers);
 
 // A ratio AcToDc cannot be below for any Δ at the fundamental of at least
-// `delta1`, from the first few harmonics alone: a search bounds a
-// candidate's copper loss by it before computing the loss in full.
-double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double layers);
+// `delta1`, from the first `harmonics` alone (the rest counted at the next
+// one's factor): a search bounds a candidate's copper loss by it before
+// computing the loss in full, more closely the more harmonics it sums.
+double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double layers,
+                   int harmonics = 12);
 
 }  // namespace flyback::winding

@@ -45,14 +45,29 @@ std::optional<double> TriangleLossDensity(const catalogue::Material& material, d
     return *sine * *share;
 }
 
+LeastTriangleLoss::LeastTriangleLoss(const catalogue::Material& material, double hertz)
+    : fit_(catalogue::FitAt(material, hertz)) {
+    if (fit_ == nullptr) return;
+    const double a = fit_->alpha, b = fit_->beta;
+    sineFactor_ = fit_->k * std::pow(hertz, a);
+    const double ki =
+        1 / (std::pow(2 * std::numbers::pi, a - 1) * CosineIntegral(a) * std::pow(2, b - a));
+    shareFactor_ = ki * std::pow(2, b);
+}
+
+std::optional<double> LeastTriangleLoss::operator()(double deltaB_T, double rise, double fall,
+                                                    double coolest_C, double hottest_C) const {
+    if (fit_ == nullptr || !(rise > 0) || !(fall > 0)) return std::nullopt;
+    const double a = fit_->alpha;
+    const double sine = sineFactor_ * std::pow(deltaB_T / 2, fit_->beta) *
+                        catalogue::LeastTemperatureFactor(*fit_, coolest_C, hottest_C);
+    return sine * (shareFactor_ * (std::pow(rise, 1 - a) + std::pow(fall, 1 - a)));
+}
+
 std::optional<double> LeastTriangleLossDensity(const catalogue::Material& material, double hertz,
                                                double deltaB_T, double rise, double fall,
                                                double coolest_C, double hottest_C) {
-    const auto sine =
-        catalogue::LeastLossDensity(material, hertz, deltaB_T / 2, coolest_C, hottest_C);
-    const auto share = TriangleShare(material, hertz, rise, fall);
-    if (!sine || !share) return std::nullopt;
-    return *sine * *share;
+    return LeastTriangleLoss(material, hertz)(deltaB_T, rise, fall, coolest_C, hottest_C);
 }
 
 }  // namespace flyback::winding

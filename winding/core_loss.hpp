@@ -21,7 +21,19 @@ std::optional<double> TriangleLossDensity(const catalogue::Material& material, d
                                           double celsius);
 
 // What TriangleLossDensity cannot be below at any temperature from
-// `coolest_C` to `hottest_C`.
+// `coolest_C` to `hottest_C`; LeastTriangleLoss the same for one material at
+// one frequency, its fit's constants computed once for many swings and
+// duties (a search asks for thousands).
+class LeastTriangleLoss {
+  public:
+    LeastTriangleLoss(const catalogue::Material& material, double hertz);
+    std::optional<double> operator()(double deltaB_T, double rise, double fall, double coolest_C,
+                                     double hottest_C) const;
+
+  private:
+    const catalogue::SteinmetzRange* fit_ = nullptr;
+    double sineFactor_ = 0, shareFactor_ = 0;
+};
 std::optional<double> LeastTriangleLossDensity(const catalogue::Material& material, double hertz,
                                                double deltaB_T, double rise, double fall,
                                                double coolest_C, double hottest_C);

@@ -81,10 +81,14 @@ double SquareMillimetres(double diameter_mm) {
     return Multiply(std::numbers::pi / 4, Multiply(diameter_mm, diameter_mm));
 }
 
-double CopperResistivity(double celsius = k::kWorkingTemperature_C) {
+}  // namespace
+
+double CopperResistivity(double celsius) {
     return Multiply(k::kCopperResistivity20C,
                     Add(1, Multiply(k::kCopperTemperatureCoefficient, Subtract(celsius, 20))));
 }
+
+namespace {
 
 double SkinDepth_mm(double hertz, double celsius = k::kWorkingTemperature_C) {
     const double metres = SquareRoot(
@@ -835,7 +839,8 @@ double RiseOf(double loss_W, double surface_cm2) {
     return Multiply(k::kRiseFactor, Power(Divide(loss_W, surface_cm2), k::kRiseExponent));
 }
 
-std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C) {
+std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C,
+                                      int harmonics) {
     double floor = 0;
     for (const Winding& w : sketch.windings) {
         if (w.role == Role::Bias && !w.Irms_A) continue;  // as the losses leave it out
@@ -845,8 +850,8 @@ std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, doub
         double ratio = 1;
         // The hotter the copper, the deeper the skin and the smaller Δ.
         if (cool.Ipeak_A)
-            ratio =
-                AcToDcFloor(CurrentOf(w, sketch), PenetrationOf(w, sketch, hottest_C), w.layers);
+            ratio = AcToDcFloor(CurrentOf(w, sketch), PenetrationOf(w, sketch, hottest_C), w.layers,
+                                harmonics);
         floor += *cool.P_W * ratio;
     }
     return floor;

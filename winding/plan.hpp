@@ -145,8 +145,12 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,
                           const catalogue::Catalogue& parts);
 // What a plan's copper loss cannot be below wherever between `coolest_C` and
-// `hottest_C` its temperature settles (the core's: LeastTriangleLossDensity).
-std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C);
+// `hottest_C` its temperature settles, its AC part from so many harmonics
+// (the core's: LeastTriangleLossDensity).
+std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C,
+                                      int harmonics = 12);
+// Copper's resistivity at `celsius`, Ω·m.
+double CopperResistivity(double celsius);
 // The temperature rise of a transformer losing `loss_W` from its surface.
 double RiseOf(double loss_W, double surface_cm2);
 
