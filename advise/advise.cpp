@@ -577,4 +577,22 @@ std::string DropsCaption(const Advice& advice) {
     return text.empty() ? "无" : text;
 }
 
+std::string Summary(const Advice& a) {
+    using record::ReadableValue;
+    return "候选 " + std::to_string(a.tried) + " 个（其中 " + std::to_string(a.pruned) +
+           " 个已知不能胜出，未算），可行 " + std::to_string(a.feasible) + " 个；剔除：" +
+           DropsCaption(a) + "；反射电压 " + ReadableValue(a.vor.low, "V") + " 至 " +
+           ReadableValue(a.vor.high, "V") +
+           (a.vor.high > 0 ? "" : "（开关管耐压扣除输入与尖峰后已无余量，没有候选）") + "；用时 " +
+           ReadableValue(a.elapsed_ms / 1000, "s");
+}
+
+void BoundsFrom(const winding::Choices& choices, Settings& settings) {
+    if (choices.vorSource == winding::VorSource::MaxDuty) settings.dmax = choices.Dmax;
+    if (choices.vorSource == winding::VorSource::SwitchRating) {
+        settings.vdsRating = choices.VdsRating_V;
+        settings.derating = choices.derating;
+    }
+}
+
 }  // namespace flyback::advise

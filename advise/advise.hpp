@@ -110,6 +110,13 @@ ChartExtent ExtentOf(const Advice& advice);
 
 // Why candidates were dropped, in Chinese: "饱和 12，过热 340".
 std::string DropsCaption(const Advice& advice);
+// What was weighed, in Chinese, for every front end: "候选 … 个（其中 … 个已知
+// 不能胜出，未算），可行 … 个；剔除：…；反射电压 … 至 …；用时 …".
+std::string Summary(const Advice& advice);
+
+// The choices' ways to the reflected voltage as the search's bounds: the
+// controller's duty limit, the switch's rating and derating.
+void BoundsFrom(const winding::Choices& choices, Settings& settings);
 
 // The options that make the plan of a candidate: its core, material and turns.
 winding::Options OptionsOf(const Candidate& candidate, const winding::Options& options);

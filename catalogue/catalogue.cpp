@@ -8,6 +8,7 @@
 #include "catalogue/names.hpp"
 #include "catalogue/records.hpp"
 #include "catalogue/user_file.hpp"
+#include "portable_math/portable_math.hpp"
 
 namespace flyback::catalogue {
 namespace {
@@ -119,7 +120,8 @@ std::optional<double> LossDensity(const Material& material, double hertz, double
                                   double celsius) {
     const SteinmetzRange* fit = FitAt(material, hertz);
     if (fit == nullptr) return std::nullopt;
-    double density = fit->k * std::pow(hertz, fit->alpha) * std::pow(teslaPeak, fit->beta);
+    double density =
+        fit->k * portable_math::Pow(hertz, fit->alpha) * portable_math::Pow(teslaPeak, fit->beta);
     if (HasTemperatureFactor(*fit)) {
         const double factor = TemperatureFactor(*fit, celsius);
         if (factor > 0) density *= factor;
@@ -131,7 +133,8 @@ std::optional<double> LeastLossDensity(const Material& material, double hertz, d
                                        double coolest_C, double hottest_C) {
     const SteinmetzRange* fit = FitAt(material, hertz);
     if (fit == nullptr) return std::nullopt;
-    const double density = fit->k * std::pow(hertz, fit->alpha) * std::pow(teslaPeak, fit->beta);
+    const double density =
+        fit->k * portable_math::Pow(hertz, fit->alpha) * portable_math::Pow(teslaPeak, fit->beta);
     return density * LeastTemperatureFactor(*fit, coolest_C, hottest_C);
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "advise/advice_output.hpp"
 #include "advise/advise.hpp"
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
@@ -271,7 +272,7 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
     const advise::Advice advice =
         advise::Advise(record, options.winding, parts, options.adviseSettings);
     if (options.svg) {
-        if (const std::string failure = WriteWholeFile(*options.svg, AdviceSvg(advice));
+        if (const std::string failure = WriteWholeFile(*options.svg, advise::Svg(advice));
             !failure.empty()) {
             err << "flyback-calc: cannot write " << record::VisibleText(*options.svg) << ": "
                 << failure << '\n';
@@ -287,7 +288,7 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
         }
     }
     if (options.json) {
-        out << AdviceJson(advice) << '\n';
+        out << advise::Json(advice) << '\n';
     } else {
         PrintAdvice(advice, out);
     }

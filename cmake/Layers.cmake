@@ -6,7 +6,8 @@
 # reachable only by what links it.)
 set(FLYBACK_ROOMS
   "flyback_version:"
-  "flyback_runtime:"
+  "flyback_portable_math:"
+  "flyback_runtime:flyback_portable_math"
   "flyback_design:flyback_runtime"
   "flyback_numtext:flyback_design"
   "flyback_record:flyback_numtext"
@@ -20,7 +21,7 @@ set(FLYBACK_ROOMS
   "flyback_build_sheet:flyback_winding flyback_drawing"
   "flyback_design_file:flyback_build_sheet flyback_version"
   "flyback_spice:flyback_winding flyback_version"
-  "flyback_advise:flyback_winding"
+  "flyback_advise:flyback_winding flyback_drawing flyback_jsonl"
   "flyback_sweep:flyback_winding flyback_drawing"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"

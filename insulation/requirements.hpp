@@ -1,9 +1,9 @@
 #pragma once
 
-#include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "insulation/tables.hpp"
 
@@ -28,7 +28,13 @@ struct Conditions {
     std::string group = "IIIb";  // material group: I, II, IIIa, IIIb
     double altitude_m = 2000;
 
-    auto operator<=>(const Conditions&) const = default;
+    // An order, so that answers can be kept by the conditions they are for.
+    bool operator<(const Conditions& other) const {
+        return std::tie(grade, mains_Vrms, workingPeak_V, workingRms_V, frequency_Hz, pollution,
+                        group, altitude_m) <
+               std::tie(other.grade, other.mains_Vrms, other.workingPeak_V, other.workingRms_V,
+                        other.frequency_Hz, other.pollution, other.group, other.altitude_m);
+    }
 };
 
 // A figure with the table row it came from ("IEC 62368-1 Table 14",

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "portable_math/portable_math.hpp"
 #include "runtime/error.hpp"
 
 namespace flyback::runtime {
@@ -51,11 +52,11 @@ inline double Divide(double a, double b) {
     return detail::Finite(a / b);
 }
 
-// A square is one correctly rounded product; std::pow does not promise correct
-// rounding, and results must not depend on the C library.
+// A square is one correctly rounded product; other powers are musl's, the same
+// on every build (C libraries round pow differently in the last bit).
 inline double Power(double base, double exponent) {
     if (exponent == 2.0) return Multiply(base, base);
-    return detail::Finite(std::pow(base, exponent));
+    return detail::Finite(portable_math::Pow(base, exponent));
 }
 
 inline double SquareRoot(double x) {

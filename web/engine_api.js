@@ -29,6 +29,10 @@
 //                               what "关于" says
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
 //                               the plot `columns` panels across (default 2)
+//     .advise(texts)            the adviser with the plan's options and choices:
+//                               {json (flyback-calc --advise --json), summary,
+//                               headings, top, front (each {cells, core,
+//                               material, turns}), svg}
 (function () {
     const encoder = new TextEncoder();
     const decoder = new TextDecoder();
@@ -170,6 +174,11 @@
         },
         parts() {
             Module['_flyback_parts']();
+            return JSON.parse(answer());
+        },
+        advise(texts) {
+            putTexts(texts);
+            Module['_flyback_advise']();
             return JSON.parse(answer());
         },
         sweep(texts, range, withPlan, columns = 2) {

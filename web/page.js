@@ -19,7 +19,8 @@
 
     const texts = () => inputs.map((box) => box.value);
     // What every part shares; each adds what the others call (page_boxes.js,
-    // page_plan.js, page_choices.js, page_tools.js, page_files.js, in that order).
+    // page_plan.js, page_choices.js, page_tools.js, page_files.js, page_compare.js,
+    // in that order).
     const page = {
         $, inputs, results, button, dialog, engine, encoder, parts, boxes, kStale, texts,
         lastTexts: null,  // the texts of the last press
@@ -28,7 +29,7 @@
         today: () => new Date().toLocaleDateString('sv'),  // 2026-12-07, as the report dates
         afterPress: [],  // what each press also renews
     };
-    for (const part of ['boxes', 'plan', 'choices', 'tools', 'files']) {
+    for (const part of ['boxes', 'plan', 'choices', 'tools', 'files', 'compare']) {
         window.FlybackPage[part](page);
     }
 

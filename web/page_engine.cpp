@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "advise/advice_output.hpp"
+#include "advise/advise.hpp"
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
 #include "build_sheet/build_sheet.hpp"
@@ -675,6 +677,41 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan, int columns) {
         .Text("csv", csv)
         .Text("tsv", tsv)
         .Text("svg", sweep::PlotSvg(data, columns));
+}
+
+// The adviser over the catalogue for the six texts, with the plan's options
+// and choices (their ways to the reflected voltage as its bounds), as the
+// window's 方案比较 weighs them: {"json": the bytes of flyback-calc --advise
+// --json, "summary", "headings", "top" and "front" (each {"cells", "core",
+// "material", "turns"}: a row and what opens its plan), "svg"}.
+EMSCRIPTEN_KEEPALIVE void flyback_advise() {
+    namespace advise = flyback::advise;
+    const record::DesignRecord record = record::RecordPress(Inputs());
+    advise::Settings settings;
+    advise::BoundsFrom(PlanOptions().choices, settings);
+    const advise::Advice advice = advise::Advise(record, PlanOptions(), Parts(), settings);
+    const auto rows = [](const std::vector<advise::Candidate>& list) {
+        return JsonArray(list, [](const advise::Candidate& c, std::string& out) {
+            JsonObject(out)
+                .Raw("cells", JsonArray(advise::Row(c),
+                                        [](const std::string& cell, std::string& cells) {
+                                            AppendJsonString(cells, cell);
+                                        }))
+                .Text("core", c.core->name)
+                .Text("material", c.material->name)
+                .Text("turns", std::to_string(c.Np) + ":" + std::to_string(c.Ns));
+        });
+    };
+    Answer().clear();
+    JsonObject(Answer())
+        .Text("json", advise::Json(advice))
+        .Text("summary", advise::Summary(advice))
+        .Raw("headings",
+             JsonArray(advise::kHeadings, [](std::string_view heading,
+                                             std::string& out) { AppendJsonString(out, heading); }))
+        .Raw("top", rows(advice.top))
+        .Raw("front", rows(advice.front))
+        .Text("svg", advise::Svg(advice));
 }
 
 }  // extern "C"

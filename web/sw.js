@@ -5,7 +5,7 @@
 const kCache = 'flyback-designer-@PROJECT_VERSION@';
 const kFiles = [
     './', 'index.html', 'page.css', 'page.js', 'page_boxes.js', 'page_plan.js', 'page_choices.js', 'page_tools.js',
-    'page_files.js',
+    'page_files.js', 'page_compare.js',
     'flyback-engine.js', 'manifest.webmanifest',
     'icons/flyback-designer-32.png', 'icons/flyback-designer-48.png',
     'icons/flyback-designer-64.png', 'icons/flyback-designer-192.png',

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numbers>
+
+#include "portable_math/portable_math.hpp"
 
 namespace flyback::winding {
 namespace {
@@ -11,21 +12,33 @@ namespace {
 constexpr double kShareSummed = 0.999;
 constexpr int kMostHarmonics = 20000;
 constexpr double kThinLayer = 1e-2;  // Δ below which the next term of the series is below 1e-16
-// Δ above which both of Dowell's ratios are exactly one in doubles: sinh and
-// cosh are both e^Δ ÷ 2 there (from 22), and e^Δ ÷ 2 is past 2^54, where
-// adding a sine or cosine of at most one cannot change it.
+// Δ above which both of Dowell's ratios are one in doubles, to within their
+// rounding: sinh and cosh are both e^Δ ÷ 2 there (from 22), and e^Δ ÷ 2 is
+// past 2^54, where adding a sine or cosine of at most one cannot change it.
 constexpr double kThickLayer = 39;
 
-// ∫ from t0 to t1 of (i0 + s (t − t0)) e^(−jωt) dt, ω = 2πn, n ≥ 1.
-std::complex<double> RampCoefficient(const Ramp& r, int n) {
-    using namespace std::complex_literals;
+struct Phasor {
+    double re = 0, im = 0;
+};
+
+// ∫ from t0 to t1 of (i0 + s (t − t0)) e^(−jωt) dt, ω = 2πn, n ≥ 1, in real
+// arithmetic (complex division is rounded differently by each C++ library):
+// ∫ e^(−jωt) dt = (sin ωt + j cos ωt) ÷ ω, and
+// ∫ t e^(−jωt) dt = ((cos ωt + ωt sin ωt) + j (ωt cos ωt − sin ωt)) ÷ ω².
+Phasor RampCoefficient(const Ramp& r, int n) {
     const double w = 2 * std::numbers::pi * n;
     const double slope = r.t1 > r.t0 ? (r.i1 - r.i0) / (r.t1 - r.t0) : 0;
-    const auto E = [&](double t) { return std::exp(-1i * w * t); };
-    const auto constant = [&](double t) { return E(t) / (-1i * w); };
-    const auto linear = [&](double t) { return E(t) * (1.0 + 1i * w * t) / (w * w); };
-    return (r.i0 - slope * r.t0) * (constant(r.t1) - constant(r.t0)) +
-           slope * (linear(r.t1) - linear(r.t0));
+    const auto constant = [&](double t) {
+        return Phasor{portable_math::Sin(w * t) / w, portable_math::Cos(w * t) / w};
+    };
+    const auto linear = [&](double t) {
+        const double c = portable_math::Cos(w * t), s = portable_math::Sin(w * t);
+        return Phasor{(c + w * t * s) / (w * w), (w * t * c - s) / (w * w)};
+    };
+    const double a = r.i0 - slope * r.t0;
+    const Phasor c0 = constant(r.t0), c1 = constant(r.t1), l0 = linear(r.t0), l1 = linear(r.t1);
+    return {a * (c1.re - c0.re) + slope * (l1.re - l0.re),
+            a * (c1.im - c0.im) + slope * (l1.im - l0.im)};
 }
 
 }  // namespace
@@ -33,14 +46,16 @@ std::complex<double> RampCoefficient(const Ramp& r, int n) {
 double DowellFactor(double delta, double layers) {
     if (delta <= 0) return 1;
     // Thin layers: the hyperbolic terms cancel to rounding; the series is exact there.
-    if (delta < kThinLayer) return 1 + (5 * layers * layers - 1) * std::pow(delta, 4) / 45;
-    // The harmonics far up a waveform's series: the same doubles, without the
-    // six transcendental functions each.
+    if (delta < kThinLayer) {
+        const double square = delta * delta;
+        return 1 + (5 * layers * layers - 1) * (square * square) / 45;
+    }
+    // The harmonics far up a waveform's series: the formula's value, without
+    // its six transcendental functions each.
     if (delta >= kThickLayer) return delta * (1.0 + 2 * (layers * layers - 1) / 3 * 1.0);
-    const double skin =
-        (std::sinh(2 * delta) + std::sin(2 * delta)) / (std::cosh(2 * delta) - std::cos(2 * delta));
-    const double proximity =
-        (std::sinh(delta) - std::sin(delta)) / (std::cosh(delta) + std::cos(delta));
+    using namespace portable_math;
+    const double skin = (Sinh(2 * delta) + Sin(2 * delta)) / (Cosh(2 * delta) - Cos(2 * delta));
+    const double proximity = (Sinh(delta) - Sin(delta)) / (Cosh(delta) + Cos(delta));
     return delta * (skin + 2 * (layers * layers - 1) / 3 * proximity);
 }
 
@@ -75,9 +90,13 @@ std::vector<double> SquaresOf(const std::vector<Ramp>& waveform, double dcSquare
     std::vector<double> squares;
     double summed = dcSquare;
     for (int n = 1; n <= most && summed < kShareSummed * square; ++n) {
-        std::complex<double> c = 0;
-        for (const Ramp& r : waveform) c += RampCoefficient(r, n);
-        const double rmsSquare = 2 * std::norm(c);  // of the harmonic's sine
+        Phasor c;
+        for (const Ramp& r : waveform) {
+            const Phasor piece = RampCoefficient(r, n);
+            c.re += piece.re;
+            c.im += piece.im;
+        }
+        const double rmsSquare = 2 * (c.re * c.re + c.im * c.im);  // of the harmonic's sine
         summed += rmsSquare;
         squares.push_back(rmsSquare);
     }

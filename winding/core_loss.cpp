@@ -3,13 +3,15 @@
 #include <cmath>
 #include <numbers>
 
+#include "portable_math/portable_math.hpp"
+
 namespace flyback::winding {
 namespace {
 
 // ∫₀^2π |cos θ|^α dθ = 2 √π Γ((α + 1) ÷ 2) ÷ Γ(α ÷ 2 + 1).
 double CosineIntegral(double alpha) {
-    return 2 * std::sqrt(std::numbers::pi) * std::tgamma((alpha + 1) / 2) /
-           std::tgamma(alpha / 2 + 1);
+    return 2 * std::sqrt(std::numbers::pi) * portable_math::Gamma((alpha + 1) / 2) /
+           portable_math::Gamma(alpha / 2 + 1);
 }
 
 }  // namespace
@@ -27,9 +29,10 @@ std::optional<double> TriangleShare(const catalogue::Material& material, double 
     }
     if (fit == nullptr) return std::nullopt;
     const double a = fit->alpha, b = fit->beta;
-    const double ki =
-        1 / (std::pow(2 * std::numbers::pi, a - 1) * CosineIntegral(a) * std::pow(2, b - a));
-    return ki * std::pow(2, b) * (std::pow(rise, 1 - a) + std::pow(fall, 1 - a));
+    const double ki = 1 / (portable_math::Pow(2 * std::numbers::pi, a - 1) * CosineIntegral(a) *
+                           portable_math::Pow(2, b - a));
+    return ki * portable_math::Pow(2, b) *
+           (portable_math::Pow(rise, 1 - a) + portable_math::Pow(fall, 1 - a));
 }
 
 }  // namespace
@@ -49,19 +52,20 @@ LeastTriangleLoss::LeastTriangleLoss(const catalogue::Material& material, double
     : fit_(catalogue::FitAt(material, hertz)) {
     if (fit_ == nullptr) return;
     const double a = fit_->alpha, b = fit_->beta;
-    sineFactor_ = fit_->k * std::pow(hertz, a);
-    const double ki =
-        1 / (std::pow(2 * std::numbers::pi, a - 1) * CosineIntegral(a) * std::pow(2, b - a));
-    shareFactor_ = ki * std::pow(2, b);
+    sineFactor_ = fit_->k * portable_math::Pow(hertz, a);
+    const double ki = 1 / (portable_math::Pow(2 * std::numbers::pi, a - 1) * CosineIntegral(a) *
+                           portable_math::Pow(2, b - a));
+    shareFactor_ = ki * portable_math::Pow(2, b);
 }
 
 std::optional<double> LeastTriangleLoss::operator()(double deltaB_T, double rise, double fall,
                                                     double coolest_C, double hottest_C) const {
     if (fit_ == nullptr || !(rise > 0) || !(fall > 0)) return std::nullopt;
     const double a = fit_->alpha;
-    const double sine = sineFactor_ * std::pow(deltaB_T / 2, fit_->beta) *
+    const double sine = sineFactor_ * portable_math::Pow(deltaB_T / 2, fit_->beta) *
                         catalogue::LeastTemperatureFactor(*fit_, coolest_C, hottest_C);
-    return sine * (shareFactor_ * (std::pow(rise, 1 - a) + std::pow(fall, 1 - a)));
+    return sine *
+           (shareFactor_ * (portable_math::Pow(rise, 1 - a) + portable_math::Pow(fall, 1 - a)));
 }
 
 std::optional<double> LeastTriangleLossDensity(const catalogue::Material& material, double hertz,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "portable_math/portable_math.hpp"
 #include "record/readable.hpp"
 #include "runtime/arithmetic.hpp"
 #include "winding/ac_resistance.hpp"
@@ -610,8 +611,9 @@ void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
 // fringing flux adds to the gap's, so the gap that gives Lp is wider by it.
 double FringingFactor(double gap_m, double Ae_m2, double windowHeight_m) {
     if (!(gap_m > 0)) return 1;
-    return std::max(1.0, Add(1, Multiply(Divide(gap_m, SquareRoot(Ae_m2)),
-                                         std::log(Divide(Multiply(2, windowHeight_m), gap_m)))));
+    return std::max(
+        1.0, Add(1, Multiply(Divide(gap_m, SquareRoot(Ae_m2)),
+                             portable_math::Log(Divide(Multiply(2, windowHeight_m), gap_m)))));
 }
 
 void Gap(Plan& plan, const PlanInput& in, double Ae_m2) {

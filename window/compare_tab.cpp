@@ -88,6 +88,7 @@ void CompareTab::Start(const record::DesignRecord& record, const winding::Option
     compare_->setEnabled(false);
     status_->setText(QStringLiteral("正在比较……"));
     advise::Settings settings;
+    advise::BoundsFrom(options.choices, settings);
     settings.stop = stop_.get();
     watcher_ = new QFutureWatcher<advise::Advice>(this);
     connect(watcher_, &QFutureWatcher<advise::Advice>::finished, this, [this, copy, options] {
@@ -108,13 +109,7 @@ void CompareTab::ShowResult(const Result& result) {
 void CompareTab::Show() {
     if (!result_) return;
     const advise::Advice& a = result_->advice;
-    status_->setText(QStringLiteral("候选 %1 个（其中 %2 个已知不能胜出，未算），可行 %3 "
-                                    "个；剔除：%4；用时 %5。双击一行打开它的方案。")
-                         .arg(a.tried)
-                         .arg(a.pruned)
-                         .arg(a.feasible)
-                         .arg(FromUtf8(advise::DropsCaption(a)))
-                         .arg(FromUtf8(record::ReadableValue(a.elapsed_ms / 1000, "s"))));
+    status_->setText(FromUtf8(advise::Summary(a)) + QStringLiteral("。双击一行打开它的方案。"));
     table_->setRowCount(static_cast<int>(a.top.size()));
     for (std::size_t r = 0; r < a.top.size(); ++r) {
         const auto cells = advise::Row(a.top[r]);

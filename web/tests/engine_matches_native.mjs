@@ -121,6 +121,42 @@ if (report.name !== '反激变压器_60W_24V_100kHz.html' || !report.html.includ
 optionProblems.forEach((problem) => console.error(problem));
 console.log(`${optionProblems.length} checks of the plan's options, copy and report failed`);
 
+// The adviser: the page's answer is flyback-calc --advise --json's, byte for
+// byte but for the time it took, with the plan's options and choices as the
+// flags give them.
+const adviceProblems = [];
+const withoutTime = (json) => json.replace(/"elapsed_ms":[^,}]*/, '"elapsed_ms":0');
+const choiceDefaults = { outputs: '', biasCurrent: '', biasDrop: '', vorSource: '0', vor: '',
+                         rating: '', derating: '', dmax: '', conduction: '0', krp: '', lp: '',
+                         turns: '', clamp: '', limit: '' };
+for (const [texts, options, choices, flags] of [
+    [['12', '375', '120', '65', '80', '12'], {}, {}, []],
+    [['10', '373', '127', '100', '80', '5'], { vaux: '15', order: '2' },
+     { conduction: '1', krp: '0.6' }, ['--winding', '--vaux', '15', '--order', 'P-S-P', '--krp', '0.6']],
+    [['60', '373', '249', '100', '80', '24'], { material: '3C95', families: ['PQ', 'ETD'] },
+     { vorSource: '3', dmax: '0.45' },
+     ['--winding', '--material', '3C95', '--families', 'PQ,ETD', '--dmax', '0.45']],
+]) {
+    const set = engine.page.setPlanOptions({ ...planOptions, leakage: '', ...options });
+    const chosen = engine.page.setPlanChoices({ ...choiceDefaults, ...choices });
+    if (set.problem || chosen.problem) adviceProblems.push(`${set.problem} ${chosen.problem}`);
+    const native = spawnSync(calcPath, ['--advise', '--json', ...flags, ...texts]).stdout
+        .toString('utf8').trimEnd();
+    const page = engine.page.advise(texts);
+    if (withoutTime(page.json) !== withoutTime(native) || !native.includes('"front":[{')) {
+        adviceProblems.push(`--advise ${flags.join(' ')} ${texts.join(' ')}:\n  native: ` +
+                            `${native.slice(0, 300)}\n  engine: ${page.json.slice(0, 300)}`);
+    }
+    if (page.top.length === 0 || page.top[0].cells.length !== page.headings.length ||
+        !page.svg.startsWith('<svg') || !page.summary.startsWith('候选 ')) {
+        adviceProblems.push(`the page's comparison of ${texts.join(' ')}`);
+    }
+}
+engine.page.setPlanOptions(planOptions);
+engine.page.setPlanChoices(choiceDefaults);
+adviceProblems.forEach((problem) => console.error(problem));
+console.log(`${adviceProblems.length} comparisons differ from flyback-calc --advise --json`);
+
 // Hostile sizes: a request of hundreds of megabytes is answered as too long
 // without entering the engine's memory; texts longer than a request line may
 // be, and lone surrogates, are pressed as the window presses them.
@@ -154,5 +190,5 @@ boxes.results.forEach((box) => {
 problems.forEach((problem) => console.error(problem));
 console.log(`${problems.length} checks of hostile sizes and captions failed`);
 const passed = mismatches === 0 && pressMismatches === 0 && problems.length === 0 &&
-               optionProblems.length === 0;
+               optionProblems.length === 0 && adviceProblems.length === 0;
 process.exit(passed && detailedAnswers.length === cases.length + 1 ? 0 : 1);

@@ -35,7 +35,7 @@ DESIGN_TIME = {0: "E-3", 1: "1.88", 2: "135", 3: "6", 4: "500", 5: "2.77", 6: "1
 READ_AS_IT_IS = {
     "SPICE",
     "W", "V", "A", "mA", "kHz", "KHz", "Hz", "mm", "cm", "mH", "H", "T", "mT", "Gs", "K", "C",
-    "mW", "mJ", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
+    "mW", "mJ", "ms", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
     "ETD", "ER", "EER", "PQ", "RM", "EP", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
@@ -364,6 +364,7 @@ class PageTest(unittest.TestCase):
         self.press()
         self.box("SweepPlan").click() if not self.box("SweepPlan").is_selected() else None
         self.box("SweepRun").click()
+        self.compare()
         shown = self.driver.execute_script("""
             const texts = [document.body.innerText];
             for (const option of document.querySelectorAll('option')) texts.push(option.text);
@@ -373,6 +374,37 @@ class PageTest(unittest.TestCase):
                        shown)
         words = set(re.findall(r"[A-Za-zµΩ_]+(?![A-Za-z0-9])", shown))
         self.assertEqual(words - READ_AS_IT_IS, set())
+
+    def compare(self):
+        self.box("CompareRun").click()
+        WebDriverWait(self.driver, 60).until(lambda d: self.box("CompareRun").is_enabled())
+
+    def test_the_comparison_ranks_every_candidate_and_opens_one(self):
+        """方案比较 weighs the catalogue for the last press: the best ten by loss,
+        the front and the chart; 打开 makes a row's core, material and turns
+        the plan's, as the window's double click does."""
+        self.assertFalse(self.box("CompareRun").is_enabled())  # nothing pressed yet
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        self.compare()
+        self.assertTrue(self.box("CompareSummary").text.startswith("候选 "))
+        top = self.rows("CompareTop")
+        self.assertEqual(len(top), 10)
+        self.assertGreater(len(self.rows("CompareFront")), 2)
+        self.assertGreater(len(self.driver.find_elements(
+            By.CSS_SELECTOR, "#ComparePlot svg g.front circle")), 2)
+        best = [cell.text for cell in top[0].find_elements(By.TAG_NAME, "td")]
+        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "32:5"])
+        top[0].find_element(By.TAG_NAME, "button").click()
+        self.assertEqual(Select(self.box("OptMaterial")).first_selected_option.text, "DMR95")
+        self.assertEqual(self.box("ChTurns").get_attribute("value"), "32:5")
+        self.assertIn("32 匝", self.rows("WindingTable")[0].text)
+        self.assertIn("RM12", self.box("WindingPremise").text + self.rows("WindingTable")[0].text
+                      + self.box("WindingLines").text)
+        # A new press clears the comparison of the last.
+        self.press()
+        self.assertEqual(len(self.rows("CompareTop")), 0)
+        self.driver.execute_script("localStorage.clear()")
 
     def test_a_sweep_is_plotted(self):
         self.box("SweepPoints").clear()
