@@ -245,16 +245,23 @@ class Search {
             if (NpLow > NpHigh) continue;
             bool anyFits = false;
             Pending leastCopper{INFINITY, INFINITY};
+            // More turns only build higher, and only add copper: past a pair
+            // that does not fit, or whose copper alone is too hot or cannot
+            // matter, so are those of more primary turns; past such a row,
+            // so are the rows of more secondary turns.
             for (int Np = NpLow; Np <= NpHigh && !Stopped(); ++Np) {
                 const std::optional<Pending> copper = SketchPair(core, Np, Ns);
-                anyFits = anyFits || copper.has_value();
-                if (copper && copper->floor_W < leastCopper.floor_W) leastCopper = *copper;
+                if (!copper) break;
+                anyFits = true;
+                if (copper->floor_W < leastCopper.floor_W) leastCopper = *copper;
+                if (CopperRulesOut(*copper, core)) break;
             }
-            // More turns only build higher, and only add copper: past a row
-            // whose copper alone is too hot or cannot matter, so is the rest.
-            if (!anyFits || TooHot(leastCopper)) break;
-            if (settings_.prune && CannotMatter(leastCopper, core)) break;
+            if (!anyFits || CopperRulesOut(leastCopper, core)) break;
         }
+    }
+
+    bool CopperRulesOut(const Pending& copper, std::size_t core) const {
+        return TooHot(copper) || (settings_.prune && CannotMatter(copper, core));
     }
 
     winding::PlanOutcome SketchOf(std::size_t core, int Np, int Ns) const {

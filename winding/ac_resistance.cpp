@@ -1,7 +1,9 @@
 #include "winding/ac_resistance.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 #include "portable_math/portable_math.hpp"
@@ -129,6 +131,22 @@ const std::vector<double>& HarmonicSquares(const std::vector<Ramp>& waveform, do
     return slot.squares;
 }
 
+// The first `harmonics` squares of a waveform, kept: a search of cores asks
+// for the same currents again on every core (they follow from the turns
+// ratio, not the core), a few thousand of them.
+const std::vector<double>& FirstSquares(const std::vector<Ramp>& waveform, double dcSquare,
+                                        double square, int harmonics) {
+    using Key = std::pair<std::vector<std::array<double, 4>>, int>;
+    constexpr std::size_t kKept = 8192;
+    thread_local std::map<Key, std::vector<double>> kept;
+    Key key{{}, harmonics};
+    for (const Ramp& r : waveform) key.first.push_back({r.t0, r.t1, r.i0, r.i1});
+    if (const auto found = kept.find(key); found != kept.end()) return found->second;
+    if (kept.size() >= kKept) kept.clear();
+    return kept.emplace(std::move(key), SquaresOf(waveform, dcSquare, square, harmonics))
+        .first->second;
+}
+
 struct Moments {
     double square = 0, mean = 0;  // over a period
 };
@@ -169,7 +187,7 @@ double AcToDcFloor(const std::vector<Ramp>& waveform, double delta1, double laye
     const Moments m = MomentsOf(waveform);
     if (!(m.square > 0)) return 1;
     double summed = m.mean * m.mean, weighted = m.mean * m.mean;
-    const std::vector<double> squares = SquaresOf(waveform, summed, m.square, harmonics);
+    const std::vector<double>& squares = FirstSquares(waveform, summed, m.square, harmonics);
     int n = 0;
     for (const double square : squares) {
         ++n;
