@@ -144,7 +144,7 @@ constexpr double kSettledWithin_K = 0.02;
 // How often a floor that may matter is raised by what it implies, and the
 // harmonics its copper is then bounded by (a dozen when first sketched).
 constexpr int kTighterSteps = 3;
-constexpr int kCloserHarmonics = 64;
+constexpr int kCloserHarmonics = 512;
 
 // A turns pair on a core, as its sketch left it: what its candidates' loss
 // floors are computed from, in every material.
@@ -435,6 +435,7 @@ class Search {
             return FloorScore({loss, winding::RiseOf(loss, surface), p.geometry, p.material}, core);
         };
         const double bar = ranked_.top();
+        if (settings_.rank == Rank::Loss) return std::max(front, bar);
         if (score(0) > bar) return front;
         double high = std::max(p.floor_W, 1e-6);
         for (int i = 0; score(high) <= bar; ++i) {

@@ -66,9 +66,10 @@ TEST(AcResistanceTest, ThickLayersTakeTheAsymptoteExactly) {
     }
 }
 
-// Dowell's factor grows with Δ, so the floor from a few harmonics never
-// passes the full sum at Δ or above, whatever the waveform, and meets it
-// where those harmonics already hold the share summed.
+// Dowell's factor grows with Δ, so the floor from a few harmonics (in blocks
+// past a dozen) never passes the full sum at Δ or above, whatever the
+// waveform, and meets the full sum where those harmonics already hold the
+// share summed.
 TEST(AcResistanceTest, TheFloorNeverPassesTheFullSum) {
     const std::vector<Ramp> waveforms[] = {
         PrimaryWaveform(1, 0, 0.4),           // a triangle, ending in a step
@@ -82,10 +83,12 @@ TEST(AcResistanceTest, TheFloorNeverPassesTheFullSum) {
         for (const double layers : {1.0, 2.0, 5.0, 12.0}) {
             for (const double delta : {0.0, 0.005, 0.3, 1.0, 2.5, 12.0, 39.0, 80.0}) {
                 const double full = AcToDc(waveform, delta, layers).ratio;
-                const double floor = AcToDcFloor(waveform, delta, layers);
-                EXPECT_LE(floor, full * (1 + 1e-12)) << delta << " " << layers;
-                EXPECT_LE(AcToDcFloor(waveform, delta * 0.9, layers), floor) << delta;
-                EXPECT_GE(floor, 1 - 1e-12) << delta;
+                for (const int harmonics : {1, 12, 64, 512}) {  // in blocks past a dozen
+                    const double floor = AcToDcFloor(waveform, delta, layers, harmonics);
+                    EXPECT_LE(floor, full * (1 + 1e-12)) << delta << " " << layers;
+                    EXPECT_LE(AcToDcFloor(waveform, delta * 0.9, layers, harmonics), floor);
+                    EXPECT_GE(floor, 1 - 1e-12) << delta << " " << harmonics;
+                }
             }
         }
     }
