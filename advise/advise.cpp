@@ -587,10 +587,10 @@ std::string DropsCaption(const Advice& advice) {
 
 std::string Summary(const Advice& a) {
     using record::ReadableValue;
-    return "候选 " + std::to_string(a.tried) + " 个（其中 " + std::to_string(a.pruned) +
-           " 个已知不能胜出，未算），可行 " + std::to_string(a.feasible) + " 个；剔除：" +
-           DropsCaption(a) + "；反射电压 " + ReadableValue(a.vor.low, "V") + " 至 " +
-           ReadableValue(a.vor.high, "V") +
+    return "候选 " + std::to_string(a.tried) + " 个，其中 " + std::to_string(a.pruned) +
+           " 个已知不能胜出，未完整计算；完整计算 " + std::to_string(a.planned) + " 个，可行 " +
+           std::to_string(a.feasible) + " 个；剔除：" + DropsCaption(a) + "；反射电压 " +
+           ReadableValue(a.vor.low, "V") + " 至 " + ReadableValue(a.vor.high, "V") +
            (a.vor.high > 0 ? "" : "（开关管耐压扣除输入与尖峰后已无余量，没有候选）") + "；用时 " +
            ReadableValue(a.elapsed_ms / 1000, "s");
 }

@@ -97,7 +97,7 @@ std::string Csv(const std::vector<Candidate>& candidates);
 // The comparison's chart: its axes' captions and its two sets of points.
 inline constexpr std::string_view kVolumeAxis = "磁芯体积 Ve (cm³)";
 inline constexpr std::string_view kLossAxis = "总损耗 (W)";
-inline constexpr std::string_view kAllPoints = "可行方案";
+inline constexpr std::string_view kAllPoints = "完整计算的可行方案";
 inline constexpr std::string_view kFrontPoints = "帕累托前沿";
 // Tens of thousands of markers would draw slowly: the feasible candidates a
 // chart draws, up to 4000 evenly picked (the front is drawn whole besides);
@@ -110,8 +110,8 @@ ChartExtent ExtentOf(const Advice& advice);
 
 // Why candidates were dropped, in Chinese: "饱和 12，过热 340".
 std::string DropsCaption(const Advice& advice);
-// What was weighed, in Chinese, for every front end: "候选 … 个（其中 … 个已知
-// 不能胜出，未算），可行 … 个；剔除：…；反射电压 … 至 …；用时 …".
+// What was weighed, in Chinese, for every front end: "候选 … 个，其中 … 个已知
+// 不能胜出，未完整计算；完整计算 … 个，可行 … 个；剔除：…；反射电压 … 至 …；用时 …".
 std::string Summary(const Advice& advice);
 
 // The choices' ways to the reflected voltage as the search's bounds: the

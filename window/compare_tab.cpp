@@ -35,9 +35,9 @@ CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("compareTab"));
     compare_ = new QPushButton(QStringLiteral("比较全部候选"));
     compare_->setObjectName(QStringLiteral("compareButton"));
-    status_ = new QLabel(
-        QStringLiteral("按“比较全部候选”，按目录中每种磁芯、材料与匝数组合各做一次绕制方案，"
-                       "比较损耗、温升与磁芯体积（需数秒）。"));
+    status_ =
+        new QLabel(QStringLiteral("按“比较全部候选”，比较目录中每种磁芯、材料与匝数组合的绕制方案："
+                                  "损耗、温升与磁芯体积。"));
     status_->setWordWrap(true);
     status_->setAccessibleName(QStringLiteral("比较说明"));
     QStringList headings;
