@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <queue>
 
@@ -417,7 +418,8 @@ class Search {
         // A negative weight rewards what the floor cannot bound from above.
         const bool bounded = std::all_of(settings_.weights.begin(), settings_.weights.end(),
                                          [](double w) { return w >= 0; });
-        if (settings_.rank == Rank::Weighted && !bounded) return -INFINITY;
+        if (settings_.rank == Rank::Weighted && !bounded)
+            return -std::numeric_limits<double>::infinity();
         Candidate c;
         c.loss_W = p.floor_W;
         c.rise_K = p.riseFloor_K;
