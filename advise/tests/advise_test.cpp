@@ -194,5 +194,56 @@ TEST(AdviseTest, EveryDroppedCandidateHasItsReason) {
     for (const Candidate& x : bounded.all) EXPECT_LE(x.Vds_V, 480 * 1.02);
 }
 
+// The choices' ways to the reflected voltage become the search's bounds in
+// the window and the page, as --dmax and --vds-rating do on the command line:
+// the same range of candidates either way.
+TEST(AdviseTest, TheChoicesWaysToVorBecomeItsBounds) {
+    winding::Choices duty;
+    duty.vorSource = winding::VorSource::MaxDuty;
+    duty.Dmax = 0.45;
+    winding::Choices rating;
+    rating.vorSource = winding::VorSource::SwitchRating;
+    rating.VdsRating_V = 650;
+    rating.derating = 0.75;
+    winding::Choices typed;
+    typed.vorSource = winding::VorSource::Value;
+    typed.Vor_V = 100;
+    Settings byDuty, byRating;
+    byDuty.dmax = 0.45;
+    byRating.vdsRating = 650;
+    byRating.derating = 0.75;
+    const struct {
+        winding::Choices choices;
+        Settings flags;  // what the command line's flags give
+    } cases[] = {{duty, byDuty}, {rating, byRating}, {typed, {}}, {{}, {}}};
+    for (const auto& c : cases) {
+        Settings s;
+        BoundsFrom(c.choices, s);
+        EXPECT_EQ(s.dmax, c.flags.dmax);
+        EXPECT_EQ(s.vdsRating, c.flags.vdsRating);
+        EXPECT_EQ(s.derating, c.flags.derating);
+        winding::Options o;
+        o.choices = c.choices;
+        const VorRange range = VorRangeOf(TwelveVolts(), o, s);
+        const VorRange expected = VorRangeOf(TwelveVolts(), o, c.flags);
+        EXPECT_EQ(std::tie(range.low, range.high), std::tie(expected.low, expected.high));
+    }
+    winding::Options fixed;
+    fixed.choices = typed;
+    EXPECT_EQ(VorRangeOf(TwelveVolts(), fixed, {}).high, 100);  // a typed Vor is its own range
+}
+
+// What the summary says adds up: every candidate tried is pruned, dropped by
+// a reason, or planned.
+TEST(AdviseTest, TheSummarySaysWhatWasWeighed) {
+    const Advice a = Advise(TwelveVolts(), {}, Small());
+    const std::string summary = Summary(a);
+    for (const long n : {a.tried, a.pruned, a.planned, a.feasible})
+        EXPECT_NE(summary.find(" " + std::to_string(n) + " 个"), std::string::npos) << n;
+    EXPECT_NE(summary.find("用时 "), std::string::npos);
+    EXPECT_LE(a.feasible, a.planned);
+    EXPECT_LT(a.pruned + a.planned, a.tried);
+}
+
 }  // namespace
 }  // namespace flyback::advise
