@@ -39,8 +39,10 @@ struct Settings {
     // minimum input (never above 0.75), and the switch's rating derated.
     std::optional<double> dmax, vdsRating;
     double derating = 0.8;
-    // Skip what cannot be on the front nor in the ranking (not for the
-    // weighted rank); off, every candidate is planned.
+    // Skip what cannot be on the front nor in the ranking, by the floors of
+    // its losses; off, every candidate its sketch does not rule out (it does
+    // not fit, saturates, passes the switch's rating or is too hot by its
+    // floor alone) is planned.
     bool prune = true;
     // Set from another thread to stop early (a window closed, the inputs
     // changed): the answer is then of the candidates weighed so far.
@@ -73,7 +75,7 @@ struct Advice {
     long pruned = 0;   // of those tried, skipped as unable to matter
     long planned = 0;  // of those tried, planned in full
     std::array<long, kDrops> droppedBy{};
-    std::vector<Candidate> all;    // every feasible one, in the order weighed
+    std::vector<Candidate> all;    // every feasible one planned, in the order planned
     std::vector<Candidate> front;  // by volume, smallest first
     std::vector<Candidate> top;    // by the rank, best first
     VorRange vor;
