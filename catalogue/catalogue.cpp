@@ -89,6 +89,11 @@ bool HasTemperatureFactor(const SteinmetzRange& fit) {
     return fit.ct0 && fit.ct1 && fit.ct2;
 }
 
+// k f^α B^β, before the temperature factor.
+double SteinmetzDensity(const SteinmetzRange& fit, double hertz, double teslaPeak) {
+    return fit.k * portable_math::Pow(hertz, fit.alpha) * portable_math::Pow(teslaPeak, fit.beta);
+}
+
 double TemperatureFactor(const SteinmetzRange& fit, double celsius) {
     return *fit.ct2 * celsius * celsius - *fit.ct1 * celsius + *fit.ct0;
 }
@@ -120,8 +125,7 @@ std::optional<double> LossDensity(const Material& material, double hertz, double
                                   double celsius) {
     const SteinmetzRange* fit = FitAt(material, hertz);
     if (fit == nullptr) return std::nullopt;
-    double density =
-        fit->k * portable_math::Pow(hertz, fit->alpha) * portable_math::Pow(teslaPeak, fit->beta);
+    double density = SteinmetzDensity(*fit, hertz, teslaPeak);
     if (HasTemperatureFactor(*fit)) {
         const double factor = TemperatureFactor(*fit, celsius);
         if (factor > 0) density *= factor;
@@ -133,9 +137,8 @@ std::optional<double> LeastLossDensity(const Material& material, double hertz, d
                                        double coolest_C, double hottest_C) {
     const SteinmetzRange* fit = FitAt(material, hertz);
     if (fit == nullptr) return std::nullopt;
-    const double density =
-        fit->k * portable_math::Pow(hertz, fit->alpha) * portable_math::Pow(teslaPeak, fit->beta);
-    return density * LeastTemperatureFactor(*fit, coolest_C, hottest_C);
+    return SteinmetzDensity(*fit, hertz, teslaPeak) *
+           LeastTemperatureFactor(*fit, coolest_C, hottest_C);
 }
 
 }  // namespace flyback::catalogue

@@ -20,10 +20,9 @@ std::optional<double> TriangleLossDensity(const catalogue::Material& material, d
                                           double deltaB_T, double rise, double fall,
                                           double celsius);
 
-// What TriangleLossDensity cannot be below at any temperature from
-// `coolest_C` to `hottest_C`; LeastTriangleLoss the same for one material at
-// one frequency, its fit's constants computed once for many swings and
-// duties (a search asks for thousands).
+// What TriangleLossDensity of one material at one frequency cannot be below
+// at any temperature from `coolest_C` to `hottest_C`, its fit's share
+// computed once for the many swings and duties a search asks about.
 class LeastTriangleLoss {
   public:
     LeastTriangleLoss(const catalogue::Material& material, double hertz);
@@ -31,11 +30,10 @@ class LeastTriangleLoss {
                                      double hottest_C) const;
 
   private:
+    const catalogue::Material& material_;
+    double hertz_ = 0;
     const catalogue::SteinmetzRange* fit_ = nullptr;
-    double sineFactor_ = 0, shareFactor_ = 0;
+    double shareFactor_ = 0;
 };
-std::optional<double> LeastTriangleLossDensity(const catalogue::Material& material, double hertz,
-                                               double deltaB_T, double rise, double fall,
-                                               double coolest_C, double hottest_C);
 
 }  // namespace flyback::winding

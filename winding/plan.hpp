@@ -146,7 +146,7 @@ PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& opt
                           const catalogue::Catalogue& parts);
 // What a plan's copper loss cannot be below wherever between `coolest_C` and
 // `hottest_C` its temperature settles, its AC part from so many harmonics
-// (the core's: LeastTriangleLossDensity).
+// (the core's: LeastTriangleLoss).
 std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C,
                                       int harmonics = 12);
 // Copper's resistivity at `celsius`, Ω·m.

@@ -592,8 +592,8 @@ TEST(PlanTest, ASketchBoundsThePlansLosses) {
             ASSERT_TRUE(copper);
             EXPECT_LE(*copper, *p.Pcopper_W) << c.core << " " << hottest;
             EXPECT_GT(*copper, 0.5 * *p.Pcopper_W) << c.core << " " << hottest;
-            const auto core = LeastTriangleLossDensity(*p.material, p.f_Hz, s.deltaB_T, s.atVmin.D,
-                                                       s.atVmin.D2, p.options.ambient_C, hottest);
+            const auto core = LeastTriangleLoss(*p.material, p.f_Hz)(
+                s.deltaB_T, s.atVmin.D, s.atVmin.D2, p.options.ambient_C, hottest);
             ASSERT_TRUE(core);
             EXPECT_LE(*core * p.core->Ve_mm3 * 1e-9, *p.Pcore_W) << c.core << " " << hottest;
         }
