@@ -46,16 +46,19 @@ std::string Json(const Advice& a) {
     std::string vor;
     answer::JsonObject(vor).Value("low", a.vor.low).Value("high", a.vor.high);
     std::string inner;
-    answer::JsonObject(inner)
-        .Value("candidates_tried", static_cast<double>(a.tried))
-        .Value("feasible", static_cast<double>(a.feasible))
-        .Value("pruned", static_cast<double>(a.pruned))
-        .Value("planned_in_full", static_cast<double>(a.planned))
-        .Raw("dropped_by", dropped)
-        .Raw("vor_range_V", vor)
-        .Raw("front", Candidates(a.front))
-        .Raw("top", Candidates(a.top))
-        .Value("elapsed_ms", a.elapsed_ms);
+    {
+        answer::JsonObject object(inner);
+        if (!a.problem.empty()) object.Text("problem", a.problem);
+        object.Value("candidates_tried", static_cast<double>(a.tried))
+            .Value("feasible", static_cast<double>(a.feasible))
+            .Value("pruned", static_cast<double>(a.pruned))
+            .Value("planned_in_full", static_cast<double>(a.planned))
+            .Raw("dropped_by", dropped)
+            .Raw("vor_range_V", vor)
+            .Raw("front", Candidates(a.front))
+            .Raw("top", Candidates(a.top))
+            .Value("elapsed_ms", a.elapsed_ms);
+    }
     std::string json;
     answer::JsonObject(json).Raw("advise", inner);
     return json;

@@ -77,6 +77,15 @@ bool Better(const Candidate& a, const Candidate& b) {
 
 }  // namespace
 
+bool WeightsUsable(const std::array<double, 3>& weights) {
+    bool any = false;
+    for (const double weight : weights) {
+        if (!(weight >= 0 && weight <= kMostWeight)) return false;
+        any = any || weight > 0;
+    }
+    return any;
+}
+
 VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& options,
                     const Settings& settings) {
     const winding::Choices& c = options.choices;
@@ -506,6 +515,13 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& option
     const auto start = std::chrono::steady_clock::now();
     Advice advice;
     advice.vor = VorRangeOf(record, options, settings);
+    // The plan of the supply's own choices fails alike for every candidate
+    // when what fails is not the core, material or turns.
+    if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);
+        !own.plan && own.candidateFree) {
+        advice.problem = own.error;
+        return advice;
+    }
     Search search(record, options, parts, settings, advice);
     search.Run();
     std::vector<Candidate>& feasible = search.feasible;
@@ -541,17 +557,29 @@ std::array<std::string, kColumns> Row(const Candidate& c) {
             ReadableValue(c.Vds_V, "V")};
 }
 
+std::string CsvText(std::string_view text) {
+    std::string cell = "\"";
+    // A spreadsheet would evaluate a cell that starts like a formula.
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+        cell += '\'';
+    for (const char c : text) {
+        if (c == '"') cell += '"';
+        cell += c;
+    }
+    return cell + "\"";
+}
+
 std::string Csv(const std::vector<Candidate>& candidates) {
     std::string csv =
         "core,material,Np,Ns,Vor_V,Bpk_T,fill,P_copper_W,P_core_W,P_total_W,dT_K,Vds_V,"
         "Ve_cm3\n";
     const auto number = [](double v) { return runtime::decimal::ShortestText(v); };
     for (const Candidate& c : candidates) {
-        csv += "\"" + c.core->name + "\"," + c.material->name + "," + std::to_string(c.Np) + "," +
-               std::to_string(c.Ns) + "," + number(c.Vor_V) + "," + number(c.Bpk_T) + "," +
-               number(c.fill) + "," + number(c.Pcopper_W) + "," + number(c.Pcore_W) + "," +
-               number(c.loss_W) + "," + number(c.rise_K) + "," + number(c.Vds_V) + "," +
-               number(c.volume_cm3) + "\n";
+        csv += CsvText(c.core->name) + "," + CsvText(c.material->name) + "," +
+               std::to_string(c.Np) + "," + std::to_string(c.Ns) + "," + number(c.Vor_V) + "," +
+               number(c.Bpk_T) + "," + number(c.fill) + "," + number(c.Pcopper_W) + "," +
+               number(c.Pcore_W) + "," + number(c.loss_W) + "," + number(c.rise_K) + "," +
+               number(c.Vds_V) + "," + number(c.volume_cm3) + "\n";
     }
     return csv;
 }
@@ -589,6 +617,7 @@ std::string DropsCaption(const Advice& advice) {
 
 std::string Summary(const Advice& a) {
     using record::ReadableValue;
+    if (!a.problem.empty()) return "没有比较：" + a.problem;
     return "候选 " + std::to_string(a.tried) + " 个，其中 " + std::to_string(a.pruned) +
            " 个已知不能胜出，未完整计算；完整计算 " + std::to_string(a.planned) + " 个，可行 " +
            std::to_string(a.feasible) + " 个；剔除：" + DropsCaption(a) + "；反射电压 " +

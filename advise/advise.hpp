@@ -28,6 +28,9 @@ inline constexpr std::size_t kDrops = 6;
 inline constexpr std::string_view kDropNames[kDrops] = {
     "no_plan", "does_not_fit", "saturation", "switch_rating", "temperature", "no_loss_data"};
 
+// The largest weight the weighted rank takes: a score must stay finite.
+inline constexpr double kMostWeight = 1e6;
+
 struct Settings {
     Rank rank = Rank::Loss;
     // The weighted rank's weights of loss (per W), rise (per K) and core
@@ -48,6 +51,11 @@ struct Settings {
     // changed): the answer is then of the candidates weighed so far.
     const std::atomic<bool>* stop = nullptr;
 };
+
+// Weights that rank nothing (all zero) or that a score cannot carry (above
+// kMostWeight, or not numbers) would leave no bar to skip candidates by, and
+// the search would weigh every one in full.
+bool WeightsUsable(const std::array<double, 3>& weights);
 
 struct Candidate {
     const catalogue::Core* core = nullptr;
@@ -71,6 +79,10 @@ VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& 
                     const Settings& settings);
 
 struct Advice {
+    // Why nothing was weighed, in Chinese: the supply's own plan fails for a
+    // reason no candidate escapes (an input, an option, the insulation), so
+    // a search would fail every one. Empty when the search ran.
+    std::string problem;
     long tried = 0, feasible = 0;
     long pruned = 0;   // of those tried, skipped as unable to matter
     long planned = 0;  // of those tried, planned in full
@@ -96,6 +108,9 @@ inline constexpr std::size_t kColumns = 11;
 extern const std::array<std::string_view, kColumns> kHeadings;
 std::array<std::string, kColumns> Row(const Candidate& candidate);
 std::string Csv(const std::vector<Candidate>& candidates);
+// A text as one CSV cell: quoted, its quotes doubled, and one that starts as
+// a formula would (=, +, -, @) prefixed with ' so a spreadsheet shows it.
+std::string CsvText(std::string_view text);
 // The comparison's chart: its axes' captions and its two sets of points.
 inline constexpr std::string_view kVolumeAxis = "磁芯体积 Ve (cm³)";
 inline constexpr std::string_view kLossAxis = "总损耗 (W)";

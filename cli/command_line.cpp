@@ -18,7 +18,6 @@
 #include "cli/catalogue_listing.hpp"
 #include "cli/mains_mode.hpp"
 #include "cli/table.hpp"
-#include "cli/whole_file.hpp"
 #include "cli/winding_options.hpp"
 #include "cli/winding_output.hpp"
 #include "design_file/design_file.hpp"
@@ -30,6 +29,7 @@
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
+#include "whole_file/whole_file.hpp"
 #include "winding/sheet.hpp"
 
 namespace flyback::cli {
@@ -187,7 +187,8 @@ int SaveDesign(const design_file::Design& design, const winding::PlanOutcome& pl
         err << "flyback-calc: --save: " << written.error << '\n';
         return kExitCalculationFault;
     }
-    if (const std::string failure = WriteWholeFile(path, written.text); !failure.empty()) {
+    if (const std::string failure = whole_file::WriteWholeFile(path, written.text);
+        !failure.empty()) {
         err << "flyback-calc: cannot write " << record::VisibleText(path) << ": " << failure
             << '\n';
         return kExitWriteFailed;
@@ -200,7 +201,7 @@ int SaveNetlist(const winding::PlanOutcome& plan, const std::string& path, std::
         err << "flyback-calc: --spice: " << record::VisibleText(plan.error) << '\n';
         return kExitCalculationFault;
     }
-    if (const std::string failure = WriteWholeFile(path, spice::Netlist(*plan.plan));
+    if (const std::string failure = whole_file::WriteWholeFile(path, spice::Netlist(*plan.plan));
         !failure.empty()) {
         err << "flyback-calc: cannot write " << record::VisibleText(path) << ": " << failure
             << '\n';
@@ -249,6 +250,8 @@ std::string ReadAdviseBounds(Options& options) {
             rest.remove_prefix(std::min(comma + 1, rest.size()));
         }
         if (!rest.empty()) return "--weights expects three numbers, as 1,0.1,2";
+        if (!advise::WeightsUsable(s.weights))
+            return "--weights must be from 0 to 1e6 each, not all 0";
     }
     if (!options.top.empty()) {
         const auto top = runtime::ReadWholeNumber(options.top);
@@ -272,7 +275,8 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
     const advise::Advice advice =
         advise::Advise(record, options.winding, parts, options.adviseSettings);
     if (options.svg) {
-        if (const std::string failure = WriteWholeFile(*options.svg, advise::Svg(advice));
+        if (const std::string failure =
+                whole_file::WriteWholeFile(*options.svg, advise::Svg(advice));
             !failure.empty()) {
             err << "flyback-calc: cannot write " << record::VisibleText(*options.svg) << ": "
                 << failure << '\n';
@@ -280,7 +284,8 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
         }
     }
     if (!options.advisedCsv.empty()) {
-        if (const std::string failure = WriteWholeFile(options.advisedCsv, advise::Csv(advice.all));
+        if (const std::string failure =
+                whole_file::WriteWholeFile(options.advisedCsv, advise::Csv(advice.all));
             !failure.empty()) {
             err << "flyback-calc: cannot write " << record::VisibleText(options.advisedCsv) << ": "
                 << failure << '\n';
@@ -289,22 +294,25 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
     }
     if (options.json) {
         out << advise::Json(advice) << '\n';
-    } else {
+    } else if (advice.problem.empty()) {
         PrintAdvice(advice, out);
     }
-    return kExitOk;
+    if (advice.problem.empty()) return kExitOk;
+    err << "flyback-calc: --advise: " << record::VisibleText(advice.problem) << '\n';
+    return kExitCalculationFault;
 }
 
 // The inputs, options and pins of a design file; a foreign transformer's notes
 // on standard error.
 int OpenDesign(Options& options, std::ostream& err) {
-    std::string bytes;
-    if (const std::string failure = ReadWholeFile(*options.open, design_file::kMostBytes, bytes);
-        !failure.empty()) {
-        err << "flyback-calc: cannot open " << record::VisibleText(*options.open) << ": " << failure
+    const whole_file::Read read =
+        whole_file::ReadRegularFile(*options.open, design_file::kMostBytes);
+    if (!read.text) {
+        err << "flyback-calc: " << record::VisibleText(*options.open) << ": " << read.problem
             << '\n';
         return kExitUsage;
     }
+    const std::string& bytes = *read.text;
     const design_file::Opened opened = design_file::ReadDesignFile(bytes, Parts(err));
     if (!opened.design) {
         err << "flyback-calc: " << record::VisibleText(*options.open) << ": "
@@ -343,7 +351,8 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     PrintRecord(options, record, plan, out);
     if (!options.json && !options.report) PrintWarnings(record, plan, err);
     const auto& error = record.outcome.error;
-    if (!error) return kExitOk;
+    // A plan asked for and not made is a failure, as --save of it is.
+    if (!error) return plan && !plan->plan ? kExitCalculationFault : kExitOk;
     err << "flyback-calc: " << runtime::ErrorKindMessage(*error) << " ("
         << runtime::ErrorKindId(*error) << ")\n";
     if (const std::string hint = numtext::FaultHintText(record.suspect); !hint.empty()) {
@@ -394,7 +403,7 @@ int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std:
     });
     out.flush();
     if (!data || !out) return kExitOk;  // a write failure is reported by the caller
-    if (const std::string failure = WriteWholeFile(*options.svg, sweep::PlotSvg(*data));
+    if (const std::string failure = whole_file::WriteWholeFile(*options.svg, sweep::PlotSvg(*data));
         !failure.empty()) {
         err << "flyback-calc: cannot write " << record::VisibleText(*options.svg) << ": " << failure
             << '\n';
@@ -543,16 +552,20 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
     }
     if (options.windingFlags.on || options.save || options.spice) {
         parts = Parts(err);
-        const std::string problem =
-            options.open ? "" : ReadWindingOptions(options.windingFlags, parts, options.winding);
-        if (!problem.empty()) return UsageError(err, problem);
-        const std::optional<build_sheet::Pins> pins =
-            build_sheet::ReadPins(options.windingFlags.pins);
-        if (!pins) {
-            return UsageError(err, "--pins expects three whole numbers P,B,S, as 1,3,6 (got \"" +
-                                       options.windingFlags.pins + "\")");
+        // An opened design brings its own options and pins.
+        if (!options.open) {
+            const std::string problem =
+                ReadWindingOptions(options.windingFlags, parts, options.winding);
+            if (!problem.empty()) return UsageError(err, problem);
+            const std::optional<build_sheet::Pins> pins =
+                build_sheet::ReadPins(options.windingFlags.pins);
+            if (!pins) {
+                return UsageError(err,
+                                  "--pins expects three whole numbers P,B,S, as 1,3,6 (got \"" +
+                                      options.windingFlags.pins + "\")");
+            }
+            options.pins = *pins;
         }
-        options.pins = *pins;
     }
     if (options.sweep) return RunSweepMode(options, parts, out, err);
     if (options.advise) return RunAdvise(options, parts, out, err);

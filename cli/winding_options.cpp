@@ -196,6 +196,10 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
             return "--altitude must be from 0 to 5000 m";
         case Problem::Mains:
             return "--mains-vrms must be above 0 and at most 1000 V";
+        case Problem::MainsBeyondTables:
+            return "--mains-vrms must be below " +
+                   runtime::decimal::ShortestText(insulation::MainsLimit_Vrms()) +
+                   " V for basic or reinforced insulation (the last row of IEC 62368-1 Table 27)";
     }
     return {};
 }
@@ -259,7 +263,11 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
             return {};
         case Kind::Output:
             return "--output " + std::to_string(p.output + 1) +
-                   ": the voltage must be above 0, the current and the drop not below 0";
+                   ": the voltage must be above 0, the current and the drop not below 0, and the "
+                   "drop below the voltage";
+        case Kind::Outputs:
+            return "at most " + std::to_string(winding::kMostOutputs) +
+                   " outputs besides the bias winding (" + std::to_string(p.count) + " given)";
         case Kind::Bias:
             return "--bias: the current and the drop must not be below 0";
         case Kind::Vor:
@@ -273,7 +281,9 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
         case Kind::Inductance:
             return "--lp must be above 0";
         case Kind::Turns:
-            return "--turns must be whole turns of at least 1";
+            return "--turns must be whole turns of at least 1, the primary's given";
+        case Kind::TurnsAndVor:
+            return "--turns fixes the reflected voltage; --vor and --dmax cannot also";
         case Kind::Clamp:
             return "--clamp must be above 0";
         case Kind::CurrentLimit:
@@ -305,6 +315,8 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
     }
     if (std::string line = ReadChoices(f, o); !line.empty()) return line;
     if (std::string line = ReadInsulation(f, o); !line.empty()) return line;
+    if (o.order == winding::Order::PSP && o.choices.FixedTurns() && o.choices.Np < 2)
+        return "--order P-S-P splits the primary in two: --turns needs at least 2 primary turns";
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }
 

@@ -14,7 +14,8 @@ set(FLYBACK_ROOMS
   "flyback_report:flyback_record flyback_version"
   "flyback_mains:flyback_runtime"
   "flyback_catalogue_reader:flyback_runtime"
-  "flyback_catalogue:flyback_catalogue_reader"
+  "flyback_whole_file:"
+  "flyback_catalogue:flyback_catalogue_reader flyback_whole_file"
   "flyback_insulation:flyback_catalogue_reader"
   "flyback_winding:flyback_report flyback_catalogue flyback_insulation"
   "flyback_drawing:flyback_winding"
@@ -25,8 +26,8 @@ set(FLYBACK_ROOMS
   "flyback_sweep:flyback_winding flyback_drawing"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"
-  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version"
-  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version")
+  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version flyback_whole_file"
+  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version flyback_whole_file")
 
 function(flyback_check_layers)
   foreach(room ${FLYBACK_ROOMS})

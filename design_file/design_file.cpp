@@ -457,6 +457,14 @@ class Reader {
             items.emplace_back(value_[i], path_ + "[" + std::to_string(i) + "]");
         return items;
     }
+    // An array of at most `most` items, refused whole before any is read.
+    std::vector<Reader> Items(std::size_t most) const {
+        if (value_.is_array() && value_.size() > most) {
+            throw Unreadable{path_, "至多 " + std::to_string(most) + " 项，文件中有 " +
+                                        std::to_string(value_.size()) + " 项"};
+        }
+        return Items();
+    }
     const std::string& path() const { return path_; }
 
   private:
@@ -478,7 +486,7 @@ int IndexOf(const Names& names, const Reader& field) {
 
 winding::Choices ReadChoices(const Reader& r) {
     winding::Choices c;
-    for (const Reader& o : r.At("outputs").Items())
+    for (const Reader& o : r.At("outputs").Items(winding::kMostOutputs))
         c.outputs.push_back({o.At("V").Number(), o.At("I").Number(), o.At("VF").Number()});
     c.biasI_A = r.At("biasI").Number();
     c.biasVF_V = r.At("biasVF").Number();
@@ -531,6 +539,8 @@ std::string ValuesProblem(const Design& d, const catalogue::Catalogue& parts) {
         return winding::OptionProblemCaption(problem);
     if (const auto problem = winding::CheckChoices(d.options.choices))
         return winding::ChoiceProblemCaption(problem);
+    if (const std::string problem = winding::CombinationProblem(d.options); !problem.empty())
+        return problem;
     return winding::InsulationProblem(d.options.insulation);
 }
 
@@ -561,8 +571,8 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     const Reader flyback =
         inputs.At("converterInformation").At("supportedTopologies").At("flyback");
     const Reader point = flyback.At("operatingPoints").Items().at(0);
-    const std::vector<Reader> volts = point.At("outputVoltages").Items(),
-                              amps = point.At("outputCurrents").Items();
+    const std::vector<Reader> volts = point.At("outputVoltages").Items(winding::kMostOutputs),
+                              amps = point.At("outputCurrents").Items(winding::kMostOutputs);
     if (volts.empty() || volts.size() != amps.size())
         throw Unreadable{point.path(), "输出电压与电流的个数不一致"};
     Design d;
@@ -610,7 +620,9 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     }
     int primaries = 0;
     std::vector<int> secondaries;
-    for (const Reader& w : magnetic.At("coil").At("functionalDescription").Items()) {
+    // The outputs' windings, a primary and a bias winding.
+    const std::size_t mostWindings = winding::kMostOutputs + 2;
+    for (const Reader& w : magnetic.At("coil").At("functionalDescription").Items(mostWindings)) {
         const int turns = w.At("numberTurns").Whole();
         const std::string wire = w.At("wire").Text();
         if (WireByMasName(parts, wire) == nullptr)

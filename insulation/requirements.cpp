@@ -7,10 +7,17 @@
 #include <map>
 #include <vector>
 
+#include "runtime/decimal_conversion.hpp"
+
 namespace flyback::insulation {
 namespace {
 
 constexpr double kHighFrequency_Hz = 30e3;  // above it the clearance follows Table 11
+
+// "600 V": whole volts, as a limit is read.
+std::string Volts(double value) {
+    return runtime::decimal::ShortestText(std::round(value)) + " V";
+}
 
 using RowTest = std::function<bool(const Row&)>;
 
@@ -183,6 +190,8 @@ ConditionProblem CheckConditions(const Conditions& c) {
     }
     if (!(c.altitude_m >= 0 && c.altitude_m <= 5000)) return ConditionProblem::Altitude;
     if (!(c.mains_Vrms > 0 && c.mains_Vrms <= 1000)) return ConditionProblem::Mains;
+    if (c.grade != Grade::Functional && !(c.mains_Vrms < MainsLimit_Vrms()))
+        return ConditionProblem::MainsBeyondTables;
     return ConditionProblem::None;
 }
 
@@ -198,8 +207,27 @@ std::string ConditionProblemCaption(ConditionProblem problem) {
             return "海拔须在 0 至 5000 m 之间。";
         case ConditionProblem::Mains:
             return "电网电压须在 0 至 1000 V 之间。";
+        case ConditionProblem::MainsBeyondTables:
+            return "基本绝缘和加强绝缘的电网电压须低于 " + Volts(MainsLimit_Vrms()) +
+                   "（有效值；IEC 62368-1 表 27 的范围，也是该标准适用的范围）。";
     }
     return {};
+}
+
+double MainsLimit_Vrms(const Tables& t) {
+    double limit = 0;
+    for (const Row& row : t.testVoltage) {
+        if (InTable(row, "Table 27")) limit = std::max(limit, row.key);
+    }
+    return limit;
+}
+
+std::string BeyondTablesCaption(const Conditions& c) {
+    if (!(c.mains_Vrms < MainsLimit_Vrms()))
+        return ConditionProblemCaption(ConditionProblem::MainsBeyondTables);
+    return "绝缘要求超出 IEC 62368-1 表格的范围（初级—次级峰值工作电压 " + Volts(c.workingPeak_V) +
+           "，电网电压 " + Volts(c.mains_Vrms) +
+           "），查不到电气间隙、爬电距离或耐压；请降低反射电压或输入电压。";
 }
 
 std::string ConditionsProblem(const Conditions& c) {

@@ -61,8 +61,15 @@ struct Requirements {
 inline constexpr std::string_view kMaterialGroups[] = {"I", "II", "IIIa", "IIIb"};
 
 // Which condition lies beyond the tables, as data; each front end words it.
-enum class ConditionProblem { None, Pollution, Group, Altitude, Mains };
+// `MainsBeyondTables`: basic or reinforced insulation for a mains at or above
+// the electric strength table's last row, where the tables end (and the
+// standard's scope with them); nothing weaker is ever taken in its place.
+enum class ConditionProblem { None, Pollution, Group, Altitude, Mains, MainsBeyondTables };
 ConditionProblem CheckConditions(const Conditions& conditions);
+
+// The mains rms voltage that basic and reinforced insulation must stay
+// below: the electric strength table's last row ("below 600 V").
+double MainsLimit_Vrms(const Tables& tables = BuiltIn());
 
 // A problem as the window and the page say it: "海拔须在 0 至 5000 m 之间。";
 // empty for none. ConditionsProblem words the conditions' first problem.
@@ -79,6 +86,11 @@ std::string ConditionsProblem(const Conditions& conditions);
 // insulation asks for none of these: zero distances, one layer. Nothing when
 // the conditions lie beyond the tables.
 std::optional<Requirements> Require(const Conditions& conditions, const Tables& tables = BuiltIn());
+
+// Why basic or reinforced insulation has no requirements for `conditions`,
+// in Chinese, naming the limit passed: what a plan says instead of building
+// an insulation weaker than asked.
+std::string BeyondTablesCaption(const Conditions& conditions);
 
 // A tape as a Chinese reader names it: "Tecroll 11B 聚酯胶带（130 级）".
 std::string TapeCaption(const Tape& tape);

@@ -16,7 +16,9 @@ window.FlybackPage.choices = function (page) {
     const outputRows = $('ChOutputs').tBodies[0];
     const kColumns = ['电压 (V)', '电流 (A)', '整流管压降 (V)'];
 
-    function addOutput(values) {
+    // Rows restored together are numbered once, after the last: the page
+    // starts in time whatever was kept.
+    function addOutput(values, number = true) {
         const row = outputRows.insertRow();
         const head = document.createElement('th');
         head.scope = 'row';
@@ -28,7 +30,7 @@ window.FlybackPage.choices = function (page) {
             input.value = value;
             row.insertCell().append(input);
         });
-        numberRows();
+        if (number) numberRows();
     }
 
     function numberRows() {
@@ -102,8 +104,9 @@ window.FlybackPage.choices = function (page) {
     }
     if (Array.isArray(kept.outputs)) {
         for (const row of kept.outputs) {
-            if (Array.isArray(row) && row.length === 3) addOutput(row.map(String));
+            if (Array.isArray(row) && row.length === 3) addOutput(row.map(String), false);
         }
+        numberRows();
     }
     $('ChoicesOn').checked = kept.on === true;
     $('ChAddOutput').addEventListener('click', () => {

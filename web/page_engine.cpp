@@ -426,6 +426,7 @@ int ReadChoices(winding::Choices& c) {
         case Kind::None:
             return -1;
         case Kind::Output:
+        case Kind::Outputs:
             return Outputs;
         case Kind::Bias:
             return BiasI;
@@ -440,6 +441,7 @@ int ReadChoices(winding::Choices& c) {
         case Kind::Inductance:
             return Lp;
         case Kind::Turns:
+        case Kind::TurnsAndVor:
             return Turns;
         case Kind::Clamp:
             return Clamp;

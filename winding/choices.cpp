@@ -46,9 +46,12 @@ bool Choices::Any() const {
 
 ChoiceProblem CheckChoices(const Choices& c) {
     using Kind = ChoiceProblem::Kind;
+    if (c.outputs.size() > kMostOutputs) return {Kind::Outputs, 0, c.outputs.size()};
     for (std::size_t i = 0; i < c.outputs.size(); ++i) {
         const OutputLoad& o = c.outputs[i];
-        if (!Positive(o.V) || !NotNegative(o.I_A) || !NotNegative(o.VF_V))
+        // A drop as large as the output would leave its winding nothing to
+        // deliver: a mistyped drop, not a design.
+        if (!Positive(o.V) || !NotNegative(o.I_A) || !NotNegative(o.VF_V) || !(o.VF_V < o.V))
             return {Kind::Output, static_cast<int>(i)};
     }
     if (!NotNegative(c.biasI_A) || !NotNegative(c.biasVF_V)) return {Kind::Bias};
@@ -70,7 +73,12 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::Ripple};
     if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
     if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
-    if (c.Np < 0) return {Kind::Turns};
+    // A secondary's turns without the primary's would be quietly ignored.
+    if (c.Np < 0 || (c.Np == 0 && (c.Ns != 0 || c.Naux))) return {Kind::Turns};
+    // Whole turns fix the reflected voltage: a second way of fixing it would
+    // be silently overruled. A switch's rating stays, as the check it is.
+    if (c.FixedTurns() && (c.vorSource == VorSource::Value || c.vorSource == VorSource::MaxDuty))
+        return {Kind::TurnsAndVor};
     if (c.Vclamp_V && !Positive(*c.Vclamp_V)) return {Kind::Clamp};
     if (c.Ilimit_A && !Positive(*c.Ilimit_A)) return {Kind::CurrentLimit};
     return {};
@@ -83,7 +91,10 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
             return {};
         case Kind::Output:
             return "输出 " + std::to_string(problem.output + 1) +
-                   "：电压须大于 0，电流与整流管压降不能为负。";
+                   "：电压须大于 0，电流与整流管压降不能为负，压降须小于输出电压。";
+        case Kind::Outputs:
+            return "输出至多 " + std::to_string(kMostOutputs) + " 路（辅助绕组另计），现有 " +
+                   std::to_string(problem.count) + " 路。";
         case Kind::Bias:
             return "辅助绕组的负载电流与整流管压降不能为负。";
         case Kind::Vor:
@@ -97,7 +108,9 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
         case Kind::Inductance:
             return "初级电感量须大于 0。";
         case Kind::Turns:
-            return "匝数须为正整数。";
+            return "匝数须为正整数，且须给出初级匝数。";
+        case Kind::TurnsAndVor:
+            return "匝数已决定反射电压：固定匝数时不能再给反射电压或最大占空比。";
         case Kind::Clamp:
             return "钳位电压须大于 0。";
         case Kind::CurrentLimit:

@@ -34,6 +34,11 @@ enum class Conduction {
     Inductance,  // Lp typed; the mode follows from it
 };
 
+// The most secondaries a plan winds besides the bias winding: more than any
+// bobbin has pins for, and few enough that every front end, file and
+// netlist stays small whatever it is handed.
+inline constexpr std::size_t kMostOutputs = 12;
+
 struct Choices {
     // The first is regulated (the feedback winding); none: one output of the
     // press's Vo at P ÷ Vo.
@@ -67,19 +72,23 @@ struct Choices {
 struct ChoiceProblem {
     enum class Kind {
         None,
-        Output,       // an output's voltage not above zero, its current or drop below zero
+        Output,       // an output's voltage not above zero, its current or drop below
+                      // zero, or its drop not below its voltage
+        Outputs,      // more than kMostOutputs outputs (count: how many)
         Bias,         // the bias load's current or drop below zero
         Vor,          // a reflected voltage not above zero
         Rating,       // a switch rating not above zero, a derating not in (0, 1]
         Duty,         // a duty limit not in (0, 1)
         Ripple,       // a ripple ratio not in (0, 1]
         Inductance,   // an inductance not above zero
-        Turns,        // turns below one
+        Turns,        // turns below one, or a secondary's turns without the primary's
+        TurnsAndVor,  // fixed turns beside a typed Vor or a duty limit, which they fix too
         Clamp,        // a clamp voltage not above zero
         CurrentLimit  // a current limit not above zero
     };
     Kind kind = Kind::None;
-    int output = 0;  // for Output: which, from 0
+    int output = 0;         // for Output: which, from 0
+    std::size_t count = 0;  // for Outputs: how many were given
 
     explicit operator bool() const { return kind != Kind::None; }
 };

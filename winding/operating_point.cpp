@@ -94,6 +94,7 @@ std::optional<double> EdgeInput(double Vor, double Lp, const Load& load) {
 }
 
 double TrapezoidRms(double peak, double valley, double duty) {
+    if (peak == 0) return 0;  // an unloaded output's winding carries nothing
     const double r = Divide(valley, peak);
     return Multiply(peak, SquareRoot(Divide(Multiply(duty, Add(Add(1, r), Multiply(r, r))), 3)));
 }

@@ -105,6 +105,13 @@ OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) 
     return {};
 }
 
+std::string CombinationProblem(const Options& o) {
+    if (o.choices.Naux && !o.Vaux_V) return "给出辅助绕组匝数时须给出辅助绕组的电压。";
+    if (o.order == Order::PSP && o.choices.FixedTurns() && o.choices.Np < 2)
+        return std::string(kSplitPrimaryTooFew);
+    return {};
+}
+
 OptionProblem ReadNumberOption(Options& o, NumberOption option, std::string_view text,
                                bool asHeld) {
     if (text.find_first_not_of(" \t") == std::string_view::npos) {

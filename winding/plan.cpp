@@ -374,6 +374,7 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
             break;
         case Order::PSP: {
             // Two halves in series, the inner one the larger by a turn if odd.
+            if (plan.Np < 2) throw PlanLimit{std::string(kSplitPrimaryTooFew)};
             Winding inner = primary, outer = primary;
             inner.turns = (plan.Np + 1) / 2;
             outer.turns = plan.Np / 2;
@@ -443,21 +444,29 @@ void Build(Plan& plan) {
 // What the barrier faces: the mains (typed, or Vmax ÷ √2), the peak between
 // the windings (the drain's Vmax + Vor' over the highest output), the mains'
 // rms across it; and the margins and width that follow.
-void Insulate(Plan& plan, const PlanInput& in) {
-    const Chain& c = in.chain;
-    const Insulation& o = in.options.insulation;
-    insulation::Conditions& conditions = plan.insulation.conditions;
-    conditions = ConditionsOf(o);
+insulation::Conditions Barrier(const Chain& c, const Insulation& o) {
+    insulation::Conditions conditions = ConditionsOf(o);
     conditions.grade =
         o.grade.value_or(c.Vmax > kSafetyExtraLowVoltage ? insulation::Grade::Reinforced
                                                          : insulation::Grade::Functional);
     conditions.mains_Vrms = o.mains_Vrms.value_or(Divide(c.Vmax, std::sqrt(2.0)));
+    return conditions;
+}
+
+void Insulate(Plan& plan, const PlanInput& in) {
+    const Chain& c = in.chain;
+    insulation::Conditions& conditions = plan.insulation.conditions;
+    conditions = Barrier(c, in.options.insulation);
     double highest = 0;
     for (const OutputLoad& out : in.design.outputs) highest = std::max(highest, out.V);
     conditions.workingPeak_V = Add(Add(c.Vmax, plan.Vor_V), highest);
     conditions.workingRms_V = conditions.mains_Vrms;
     conditions.frequency_Hz = c.f;
     plan.insulation.requirements = insulation::Require(conditions);
+    // Beyond the tables there is nothing to build to: refused, never wound
+    // as if functional insulation had been asked for.
+    if (conditions.grade != insulation::Grade::Functional && !plan.insulation.requirements)
+        throw PlanLimit{insulation::BeyondTablesCaption(conditions)};
     plan.insulation.tripleInsulated = in.options.tripleInsulatedSecondary;
     if (plan.insulation.requirements && !plan.insulation.tripleInsulated)
         plan.insulation.margin_mm = plan.insulation.requirements->margin_mm;
@@ -778,27 +787,39 @@ namespace {
 
 PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
                    const catalogue::Catalogue& parts) {
-    if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。"};
+    if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。", true};
     for (const record::Warning& warning : record.warnings) {
         if (warning.strength == record::Warning::Strength::Invalid) {
-            return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line()};
+            return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line(), true};
         }
     }
     if (const OptionProblem problem = CheckOptions(options, parts)) {
-        return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem)};
+        return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem), true};
     }
     if (const ChoiceProblem problem = CheckChoices(options.choices)) {
-        return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem)};
+        return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem), true};
     }
     if (const std::string problem = InsulationProblem(options.insulation); !problem.empty()) {
-        return {std::nullopt, "绕制方案的选项有误：" + problem};
+        return {std::nullopt, "绕制方案的选项有误：" + problem, true};
+    }
+    if (const std::string problem = CombinationProblem(options); !problem.empty()) {
+        return {std::nullopt, "绕制方案的选项有误：" + problem, true};
     }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {
         const Chain chain = ChainOf(record);
         if (!Meaningful(chain))
-            return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。"};
-        const Design design = DesignOf(chain, options.choices);
+            return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。", true};
+        const insulation::Conditions barrier = Barrier(chain, options.insulation);
+        if (insulation::CheckConditions(barrier) == insulation::ConditionProblem::MainsBeyondTables)
+            return {std::nullopt, insulation::BeyondTablesCaption(barrier), true};
+        std::optional<Design> designed;
+        try {
+            designed.emplace(DesignOf(chain, options.choices));
+        } catch (const PlanLimit& limit) {
+            return {std::nullopt, limit.message, true};
+        }
+        const Design& design = *designed;
         const PlanInput in{chain, design, options, parts, material};
         if (depth == Depth::Sketch) return {PlanOn(*parts.FindCore(options.core), in, depth), {}};
         bool noneFits = false;

@@ -133,6 +133,10 @@ struct Plan {
 struct PlanOutcome {
     std::optional<Plan> plan;
     std::string error;
+    // The failure does not depend on the core, material or turns (an input,
+    // an option, the load, the mains beyond the insulation tables): no other
+    // candidate would fare better.
+    bool candidateFree = false;
 };
 
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,

@@ -66,6 +66,11 @@ void FluxWarnings(Plan& plan) {
                 material + " 在 100 °C 时的饱和磁通密度 " + ReadableValue(*plan.Bsat100_T, "T") +
                 "；请降低 Bmax。");
     }
+    if (plan.options.choices.Ilimit_A && plan.Ilimit_A < plan.Ipk_A) {
+        Add(plan, "current_limit_below_peak", Strength::Caution,
+            "限流值 " + ReadableValue(plan.Ilimit_A, "A") + " 低于满载的峰值电流 " +
+                ReadableValue(plan.Ipk_A, "A") + "：控制器会先限流，输出达不到额定功率。");
+    }
     if (!plan.material->mu_i) {
         Add(plan, "permeability_unknown", Strength::Note,
             "数据中没有材料 " + material + " 的初始磁导率，气隙未扣除磁芯自身的磁阻。");
@@ -95,7 +100,9 @@ void WindingWarnings(Plan& plan) {
     }
     for (const Winding& w : plan.windings) {
         const std::string name(RoleCaption(w.role));
-        if (w.J_A_mm2 && (*w.J_A_mm2 < kLowestDensity || *w.J_A_mm2 > kHighestDensity)) {
+        // An unloaded winding carries nothing: its density is no concern.
+        if (w.J_A_mm2 && *w.J_A_mm2 > 0 &&
+            (*w.J_A_mm2 < kLowestDensity || *w.J_A_mm2 > kHighestDensity)) {
             Add(plan, "current_density_out_of_range", Strength::Caution,
                 name + "绕组的电流密度 " + ReadableValue(*w.J_A_mm2, "A/mm²") +
                     " 超出常用的 2–10 A/mm²。");

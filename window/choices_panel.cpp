@@ -148,6 +148,7 @@ QWidget* ChoicesPanel::OutputsBox() {
     auto* add = new QPushButton(QStringLiteral("添加输出"));
     auto* remove = new QPushButton(QStringLiteral("删除输出"));
     connect(add, &QPushButton::clicked, this, [this] {
+        if (static_cast<std::size_t>(outputs_->rowCount()) >= winding::kMostOutputs) return;
         AddOutput({12, 1, 0.5});
         emit changed();
     });
@@ -264,7 +265,7 @@ winding::Choices ChoicesPanel::Choices() const {
     return c;
 }
 
-winding::Choices LoadChoices() {
+winding::Choices LoadChoices(QStringList* notes) {
     const QSettings s;
     winding::Choices c;
     const auto number = [&](const char* name, double fallback, double low, double high) {
@@ -273,16 +274,31 @@ winding::Choices LoadChoices() {
         return read && std::isfinite(kept) ? std::clamp(kept, low, high) : fallback;
     };
     if (!s.value(Key("on"), false).toBool()) return c;
-    for (const QVariant& row : s.value(Key("outputs")).toList()) {
-        const QList<QVariant> cells = row.toList();
-        if (cells.size() != 3) continue;
-        winding::OutputLoad load;
-        double* held[] = {&load.V, &load.I_A, &load.VF_V};
-        for (int i = 0; i < 3; ++i) {
-            const OutputColumn& column = kOutputColumns[i];
-            *held[i] = std::clamp(cells[i].toDouble(), column.low, column.high);
+    const QList<QVariant> rows = s.value(Key("outputs")).toList();
+    // More than a plan winds is not a design that was kept: none are taken.
+    if (static_cast<std::size_t>(rows.size()) > winding::kMostOutputs) {
+        if (notes != nullptr) {
+            *notes << QStringLiteral("设置中有 %1 路输出，至多 %2 路，未采用。")
+                          .arg(rows.size())
+                          .arg(winding::kMostOutputs);
         }
-        c.outputs.push_back(load);
+    } else {
+        for (const QVariant& row : rows) {
+            const QList<QVariant> cells = row.toList();
+            if (cells.size() != 3) continue;
+            winding::OutputLoad load;
+            double* held[] = {&load.V, &load.I_A, &load.VF_V};
+            bool numbers = true;
+            for (int i = 0; i < 3; ++i) {
+                const OutputColumn& column = kOutputColumns[i];
+                bool read = false;
+                const double kept = cells[i].toDouble(&read);
+                numbers = numbers && read && std::isfinite(kept);
+                *held[i] = std::clamp(kept, column.low, column.high);
+            }
+            // A row that is not numbers would show as its column's largest.
+            if (numbers) c.outputs.push_back(load);
+        }
     }
     c.biasI_A = number("biasCurrent", 0, 0, 10);
     c.biasVF_V = number("biasDrop", 0.7, 0, 10);

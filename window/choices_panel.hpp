@@ -66,7 +66,7 @@ class ChoicesPanel : public QGroupBox {
 
 // The choices as the user left them (QSettings), and keeping them. A kept
 // value beyond a control's bounds is brought to the nearest.
-winding::Choices LoadChoices();
+winding::Choices LoadChoices(QStringList* notes = nullptr);
 void SaveChoices(const winding::Choices& choices);
 
 }  // namespace flyback::window

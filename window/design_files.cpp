@@ -9,6 +9,7 @@
 #include "design_file/design_file.hpp"
 #include "report/html_report.hpp"
 #include "spice/spice.hpp"
+#include "whole_file/whole_file.hpp"
 #include "window/main_window.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
@@ -34,6 +35,19 @@ QString ChoosePath(QWidget* parent, bool save, const QString& proposed) {
                                                 : kFilter);
     }
     return QFileDialog::getOpenFileName(parent, QStringLiteral("打开设计"), proposed, kFilter);
+}
+
+QString FileProblem(const whole_file::Read& read) {
+    switch (read.why) {
+        case whole_file::Why::Missing:
+            return QStringLiteral("文件不存在");
+        case whole_file::Why::NotRegularFile:
+            return QStringLiteral("不是普通文件（文件夹、设备或管道不能作为设计文件打开）");
+        case whole_file::Why::TooLarge:
+            return QStringLiteral("文件太大，不是设计文件");
+        default:
+            return FromUtf8(read.problem);
+    }
 }
 
 }  // namespace
@@ -141,18 +155,14 @@ void DesignFiles::OpenWithDialog() {
 }
 
 bool DesignFiles::Open(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        window_->ReportProblem(QStringLiteral("无法打开 %1：%2").arg(path, file.errorString()));
+    const whole_file::Read read =
+        whole_file::ReadRegularFile(path.toStdString(), design_file::kMostBytes);
+    if (!read.text) {
+        window_->ReportProblem(QStringLiteral("无法打开 %1：%2").arg(path, FileProblem(read)));
         return false;
     }
-    if (file.size() > static_cast<qint64>(design_file::kMostBytes)) {
-        window_->ReportProblem(QStringLiteral("%1 太大，不是设计文件。").arg(path));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    const design_file::Opened opened =
-        design_file::ReadDesignFile(std::string_view(bytes.data(), bytes.size()), window_->Parts());
+    const std::string& bytes = *read.text;
+    const design_file::Opened opened = design_file::ReadDesignFile(bytes, window_->Parts());
     if (!opened.design) {
         window_->ReportProblem(QStringLiteral("%1：%2").arg(path, FromUtf8(opened.error)));
         return false;

@@ -1,6 +1,7 @@
 #include "window/report_output.hpp"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDate>
 #include <QFileInfo>
 #include <QMimeData>
@@ -8,7 +9,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSvgRenderer>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -22,6 +22,7 @@
 
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
+#include "whole_file/whole_file.hpp"
 #include "window/qt_text.hpp"
 
 namespace flyback::window {
@@ -226,7 +227,7 @@ bool PrintHtml(const QString& html, QPagedPaintDevice& device) {
 
 // Lays the report out as a PDF in `file`; false when the painter could not
 // start or nothing was written.
-bool WritePdf(const QString& html, QSaveFile& file) {
+bool WritePdf(const QString& html, QBuffer& file) {
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 16, 15, 12), QPageLayout::Millimeter);
@@ -254,31 +255,20 @@ QString ProposedReportName(const record::DesignRecord& record) {
     return FromUtf8(report::ReportFileName(record, ".pdf"));
 }
 
-namespace {
-
-bool SaveWhole(const QString& path, const std::function<bool(QSaveFile&)>& write) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // commit() does not look at the last flush's errors: flush here.
-    if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-}  // namespace
-
 bool SaveWhole(const QString& path, const QByteArray& bytes) {
-    // A write that stops short is no error to Qt: it returns what it wrote.
-    return SaveWhole(path, [&](QSaveFile& file) { return file.write(bytes) == bytes.size(); });
+    return whole_file::WriteWholeFile(path.toStdString(),
+                                      std::string_view(bytes.data(), bytes.size()))
+        .empty();
 }
 
 bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
                 const PlanSection& plan) {
     const QString html = ReportHtml(record, lastPress, plan);
-    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        return SaveWhole(path, [&](QSaveFile& file) { return WritePdf(html, file); });
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        return WritePdf(html, pdf) && SaveWhole(path, pdf.data());
+    }
     return SaveWhole(path, html.toUtf8());
 }
 

@@ -497,7 +497,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         winding::SetShownValue(o, info.option, settled);
     }
     o.tripleInsulatedSecondary = s.value(kTiw, false).toBool();
-    o.choices = LoadChoices();
+    o.choices = LoadChoices(notes);
     const int grade = s.value(kInsulation, 0).toInt();
     if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
     const double mains = s.value(kMains, 0).toDouble();

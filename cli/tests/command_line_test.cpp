@@ -464,6 +464,12 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
         {{"--lp=abc"}, "--lp: \"abc\" is not a number"},
         {{"--bias=15:0.1", "--vaux=15"}, "--bias and --vaux each give the bias winding"},
         {{"--ilimit=0"}, "--ilimit must be above 0"},
+        {{"--turns=150:9", "--vor=100"}, "--turns fixes the reflected voltage"},
+        {{"--turns=150:9", "--dmax=0.4"}, "--turns fixes the reflected voltage"},
+        {{"--output=12:1:12"}, "the drop below the voltage"},
+        {{"--output=12:1:19"}, "the drop below the voltage"},
+        {{"--mains-vrms=600"}, "--mains-vrms must be below 600 V"},
+        {{"--order=P-S-P", "--turns=1:1"}, "P-S-P"},
     };
     for (const auto& [flags, said] : cases) {
         std::vector<std::string> args = With("--winding", kDefaults);
@@ -472,10 +478,11 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
         EXPECT_EQ(run.status, kExitUsage) << said;
         EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
     }
-    // A reflected voltage the rating leaves no room for is the plan's error, said in the JSON.
+    // A reflected voltage the rating leaves no room for is the plan's error,
+    // said in the JSON; a plan that fails exits as a failed --save does.
     const Invocation low =
         Invoke(With("--json", With("--vds-rating=400", With("--winding", kDefaults))));
-    EXPECT_EQ(low.status, kExitOk);
+    EXPECT_EQ(low.status, kExitCalculationFault);
     EXPECT_NE(
         nlohmann::json::parse(low.out)["winding"]["error"].get<std::string>().find("反射电压"),
         std::string::npos);

@@ -4,7 +4,9 @@ repository), one excitation per winding, saved-opened-saved byte for byte, a
 document another tool would write opened and analysed, and a damaged file
 refused with the file it would have replaced left untouched."""
 import json
+import os
 import pathlib
+import stat
 import subprocess
 import sys
 import tempfile
@@ -31,6 +33,9 @@ DESIGNS = [
      "60", "373", "249", "100", "80", "24"],
     ["--winding", "--construction", "tiw", "--krp", "0.6", "--insulation", "basic",
      "60", "373", "249", "100", "80", "24"],
+    # Pins, the mains and the limits: every option survives the round trip.
+    ["--winding", "--pins", "2,4,8", "--vaux", "15", "--mains-vrms", "480", "--ilimit", "2",
+     "--clamp", "160", "--turns", "60:7:9", "12", "375", "120", "65", "80", "12"],
 ]
 
 
@@ -62,6 +67,9 @@ class MasFilesTest(unittest.TestCase):
             done = run("--open", str(first), "--save", str(second))
             self.assertEqual(done.returncode, 0, done.stderr)
             self.assertEqual(first.read_bytes(), second.read_bytes(), args)
+            if "--pins" in args:
+                ours = json.loads(second.read_text(encoding="utf-8"))["flybackDesigner"]
+                self.assertEqual(ours["pins"], "2,4,8")
 
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {
@@ -138,6 +146,55 @@ class MasFilesTest(unittest.TestCase):
         done = run("--save", str(self.dir / "missing" / "x.mas.json"), *DESIGNS[2])
         self.assertNotEqual(done.returncode, 0)
         self.assertEqual(list(self.dir.glob("missing*")), [])
+
+    def test_only_regular_files_are_opened_or_replaced(self):
+        good = self.dir / "good.mas.json"
+        self.assertEqual(run("--save", str(good), *DESIGNS[2]).returncode, 0)
+        fifo = self.dir / "fifo"
+        os.mkfifo(fifo)
+        folder = self.dir / "folder"
+        folder.mkdir()
+        for path in [fifo, folder, pathlib.Path("/dev/zero")]:
+            done = subprocess.run([CALC, "--open", str(path)], capture_output=True, text=True,
+                                  timeout=20)
+            self.assertEqual(done.returncode, 2, path)
+            self.assertEqual(len(done.stderr.strip().splitlines()), 1, done.stderr)
+        for path in [fifo, folder, pathlib.Path("/dev/null")]:
+            for flag in ["--save", "--spice"]:
+                done = subprocess.run([CALC, flag, str(path), *DESIGNS[2]], capture_output=True,
+                                      text=True, timeout=20)
+                self.assertEqual(done.returncode, 3, (flag, path))
+                self.assertIn("not a regular file", done.stderr)
+        self.assertTrue(stat.S_ISFIFO(os.stat(fifo).st_mode))
+        self.assertTrue(stat.S_ISCHR(os.stat("/dev/null").st_mode))
+        # A link is followed to its file and kept; the file keeps its mode.
+        os.chmod(good, 0o600)
+        link = self.dir / "link.mas.json"
+        link.symlink_to(good.name)
+        self.assertEqual(run("--save", str(link), *DESIGNS[0]).returncode, 0)
+        self.assertTrue(link.is_symlink())
+        self.assertEqual(stat.S_IMODE(os.stat(good).st_mode), 0o600)
+        self.assertIn('"12"', good.read_text(encoding="utf-8"))
+        self.assertEqual(sorted(p.name for p in self.dir.iterdir()),
+                         ["fifo", "folder", "good.mas.json", "link.mas.json"])
+
+    def test_a_file_with_more_outputs_than_a_plan_winds_is_refused_with_the_count(self):
+        good = self.dir / "good.mas.json"
+        self.assertEqual(run("--save", str(good), *DESIGNS[3]).returncode, 0)
+        document = json.loads(good.read_text(encoding="utf-8"))
+        document["flybackDesigner"]["options"]["choices"]["outputs"] = \
+            [{"V": 5, "I": 0.1, "VF": 0.4}] * 10000
+        big = self.dir / "many.mas.json"
+        big.write_text(json.dumps(document), encoding="utf-8")
+        done = subprocess.run([CALC, "--open", str(big), "--spice", str(self.dir / "x.cir")],
+                              capture_output=True, text=True, timeout=20)
+        self.assertEqual(done.returncode, 2, done.stderr)
+        self.assertIn("10000", done.stderr)
+        self.assertFalse((self.dir / "x.cir").exists())
+        done = run("--winding", *sum((["--output", "5:0.1"] for _ in range(13)), []),
+                   "12", "375", "120", "65", "80", "5")
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("13 given", done.stderr)
 
 
 if __name__ == "__main__":

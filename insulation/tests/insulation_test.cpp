@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace flyback::insulation {
 namespace {
 
@@ -92,6 +94,57 @@ TEST(InsulationTest, ConditionsBeyondTheTablesAreRefused) {
         EXPECT_EQ(!ConditionsProblem(conditions).empty(), c.said);
         EXPECT_FALSE(Require(conditions));
     }
+}
+
+// Every mains voltage from 50 to 1000 V rms, as a flyback off it sees it
+// (the rectified peak plus a reflected voltage across the barrier): each
+// answer asks at least as much as the one below it, and past the tables'
+// last row the answer is a refusal that names the limit, never a weaker
+// insulation. A 480 V three-phase supply is inside the tables.
+TEST(InsulationTest, EveryMainsVoltageAsksAtLeastWhatTheOneBelowAsks) {
+    for (const Grade grade : {Grade::Basic, Grade::Reinforced}) {
+        std::optional<Requirements> below;
+        bool refused = false;
+        for (int mains = 50; mains <= 1000; ++mains) {
+            Conditions c = Universal(mains);
+            c.grade = grade;
+            c.workingRms_V = mains;
+            c.workingPeak_V = mains * std::sqrt(2.0) + 150;
+            const auto r = Require(c);
+            const std::string problem = ConditionsProblem(c);
+            SCOPED_TRACE(std::to_string(mains) + " V, " + std::string(GradeName(grade)));
+            EXPECT_EQ(!r, !problem.empty());
+            if (!r) {
+                EXPECT_EQ(CheckConditions(c), ConditionProblem::MainsBeyondTables);
+                EXPECT_NE(problem.find("600 V"), std::string::npos) << problem;
+                EXPECT_NE(BeyondTablesCaption(c).find("600 V"), std::string::npos);
+                refused = true;
+                continue;
+            }
+            EXPECT_FALSE(refused) << "answered again after a refusal";
+            EXPECT_GT(r->clearance_mm.value, 0);
+            EXPECT_GE(r->tapeLayers, grade == Grade::Reinforced ? 2 : 1);
+            if (below) {
+                EXPECT_GE(r->clearance_mm.value, below->clearance_mm.value);
+                EXPECT_GE(r->creepage_mm.value, below->creepage_mm.value);
+                EXPECT_GE(r->testVoltage_V.value, below->testVoltage_V.value);
+                EXPECT_GE(r->margin_mm, below->margin_mm);
+                EXPECT_GE(r->tapeLayers, below->tapeLayers);
+            }
+            below = r;
+        }
+        EXPECT_TRUE(refused);
+        ASSERT_TRUE(below);
+        EXPECT_EQ(MainsLimit_Vrms(), 600);
+    }
+}
+
+// Functional insulation asks for nothing at any mains, so nothing is refused.
+TEST(InsulationTest, FunctionalInsulationHasNoMainsLimit) {
+    Conditions c = Universal(900);
+    c.grade = Grade::Functional;
+    EXPECT_EQ(CheckConditions(c), ConditionProblem::None);
+    EXPECT_TRUE(Require(c));
 }
 
 // The data marks IEC 62368-1 Table 12 as stored with shifted keys: none of

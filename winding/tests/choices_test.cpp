@@ -257,6 +257,34 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
              c.outputs = {{12, -1, 0.5}};
          },
          Kind::Output},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 12}};  // a drop as large as the output
+         },
+         Kind::Output},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 19}};
+         },
+         Kind::Output},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 11.9}};
+         },
+         Kind::None},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 0.5}, {5, 0, 0.4}};  // an unloaded output is a design
+         },
+         Kind::None},
+        {[](Choices& c) {
+             c.outputs.assign(kMostOutputs, {5, 1, 0.4});
+         },
+         Kind::None},
+        {[](Choices& c) {
+             c.outputs.assign(kMostOutputs + 1, {5, 1, 0.4});
+         },
+         Kind::Outputs},
+        {[](Choices& c) {
+             c.outputs.assign(30000, {5, 1, 0.4});
+         },
+         Kind::Outputs},
         {[](Choices& c) { c.biasI_A = -0.1; }, Kind::Bias},
         {[](Choices& c) { c.vorSource = VorSource::Value; }, Kind::Vor},
         {[](Choices& c) {
@@ -268,6 +296,16 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
         {[](Choices& c) { c.conduction = Conduction::Ripple, c.KRP = NAN; }, Kind::Ripple},
         {[](Choices& c) { c.conduction = Conduction::Inductance; }, Kind::Inductance},
         {[](Choices& c) { c.Np = 40, c.Ns = 0; }, Kind::Turns},
+        {[](Choices& c) { c.Np = 0, c.Ns = 9; }, Kind::Turns},  // a file's zero primary turns
+        {[](Choices& c) { c.Np = 0, c.Naux = 3; }, Kind::Turns},
+        {[](Choices& c) { c.Np = 40, c.Ns = 4, c.vorSource = VorSource::Value, c.Vor_V = 90; },
+         Kind::TurnsAndVor},
+        {[](Choices& c) { c.Np = 40, c.Ns = 4, c.vorSource = VorSource::MaxDuty, c.Dmax = 0.5; },
+         Kind::TurnsAndVor},
+        {[](Choices& c) {
+             c.Np = 40, c.Ns = 4, c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650;
+         },
+         Kind::None},
         {[](Choices& c) { c.Vclamp_V = 0; }, Kind::Clamp},
         {[](Choices& c) { c.Ilimit_A = -1; }, Kind::CurrentLimit},
     };

@@ -1,0 +1,186 @@
+#include "whole_file/whole_file.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace flyback::whole_file {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Folder {
+  public:
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "whole-file-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~Folder() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void Put(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status.st_mode;
+}
+
+// Nothing but the files a test made: no temporary is left beside a save.
+std::vector<std::string> Names(const Folder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ReadRegularFileTest, ReadsOnlyRegularFilesWithinTheirLimit) {
+    const struct {
+        const char* name;
+        std::function<std::string(const Folder&)> make;  // the path to read
+        Why why;
+        const char* problem;
+    } cases[] = {
+        {"a file",
+         [](const Folder& f) {
+             Put(f / "a", "abc");
+             return f / "a";
+         },
+         Why::None, ""},
+        {"nothing there", [](const Folder& f) { return f / "none"; }, Why::Missing,
+         "cannot open: No such file or directory"},
+        {"a folder", [](const Folder& f) { return f / "."; }, Why::NotRegularFile, "is a folder"},
+        {"a FIFO (never waits for a writer)",
+         [](const Folder& f) {
+             ::mkfifo((f / "fifo").c_str(), 0600);
+             return f / "fifo";
+         },
+         Why::NotRegularFile, "is a FIFO"},
+        {"/dev/zero (its size says 0)", [](const Folder&) { return std::string("/dev/zero"); },
+         Why::NotRegularFile, "is a device"},
+        {"over the limit",
+         [](const Folder& f) {
+             Put(f / "big", std::string(11, 'x'));
+             return f / "big";
+         },
+         Why::TooLarge, "is larger than 10 bytes"},
+        {"a link to a file",
+         [](const Folder& f) {
+             Put(f / "real", "abc");
+             fs::create_symlink("real", f / "link");
+             return f / "link";
+         },
+         Why::None, ""},
+    };
+    for (const auto& c : cases) {
+        const Folder folder;
+        const Read read = ReadRegularFile(c.make(folder), 10);
+        EXPECT_EQ(read.why, c.why) << c.name;
+        EXPECT_EQ(read.problem, c.problem) << c.name;
+        EXPECT_EQ(read.text.has_value(), c.why == Why::None) << c.name;
+        if (read.text) {
+            EXPECT_EQ(*read.text, "abc") << c.name;
+        }
+    }
+}
+
+TEST(WriteWholeFileTest, WritesRegularFilesAndRefusesEveryOtherKind) {
+    const struct {
+        const char* name;
+        std::function<std::string(const Folder&)> make;  // the path to save at
+        const char* problem;
+    } cases[] = {
+        {"a new file", [](const Folder& f) { return f / "new"; }, ""},
+        {"an old file",
+         [](const Folder& f) {
+             Put(f / "old", "old");
+             return f / "old";
+         },
+         ""},
+        {"a folder",
+         [](const Folder& f) {
+             fs::create_directory(f / "dir");
+             return f / "dir";
+         },
+         "is a folder, not a regular file"},
+        {"a FIFO",
+         [](const Folder& f) {
+             ::mkfifo((f / "fifo").c_str(), 0600);
+             return f / "fifo";
+         },
+         "is a FIFO, not a regular file"},
+        {"a device", [](const Folder&) { return std::string("/dev/null"); },
+         "is a device, not a regular file"},
+        {"a name of 255 bytes", [](const Folder& f) { return f / std::string(255, 'n'); }, ""},
+        {"a folder that is not there", [](const Folder& f) { return f / "none/file"; },
+         "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const Folder folder;
+        const std::string path = c.make(folder);
+        const auto before = Names(folder);
+        EXPECT_EQ(WriteWholeFile(path, "text"), c.problem) << c.name;
+        if (*c.problem == '\0') {
+            EXPECT_EQ(Contents(path), "text") << c.name;
+            EXPECT_TRUE(S_ISREG(ModeOf(path))) << c.name;
+        } else if (path.starts_with(folder.path().string())) {
+            EXPECT_EQ(Names(folder), before) << c.name << ": something was left";
+        }
+    }
+    EXPECT_TRUE(S_ISCHR(ModeOf("/dev/null")));
+}
+
+TEST(WriteWholeFileTest, ALinkIsFollowedToItsFileAndKept) {
+    const Folder folder;
+    fs::create_directory(folder.path() / "sub");
+    Put(folder / "sub/real", "old");
+    fs::create_symlink("sub/real", folder.path() / "link");
+    fs::create_symlink("link", folder.path() / "link2");
+    ASSERT_EQ(WriteWholeFile(folder / "link2", "new"), "");
+    EXPECT_TRUE(S_ISLNK(ModeOf(folder / "link")));
+    EXPECT_TRUE(S_ISLNK(ModeOf(folder / "link2")));
+    EXPECT_EQ(Contents(folder / "sub/real"), "new");
+    // A link to a file not made yet makes that file.
+    fs::create_symlink("sub/later", folder.path() / "dangling");
+    ASSERT_EQ(WriteWholeFile(folder / "dangling", "made"), "");
+    EXPECT_EQ(Contents(folder / "sub/later"), "made");
+    // A loop of links is refused, not followed for ever.
+    fs::create_symlink("loop2", folder.path() / "loop1");
+    fs::create_symlink("loop1", folder.path() / "loop2");
+    EXPECT_FALSE(WriteWholeFile(folder / "loop1", "x").empty());
+}
+
+TEST(WriteWholeFileTest, AReplacedFileKeepsItsPermissions) {
+    const Folder folder;
+    for (const mode_t mode : {0600, 0640, 0755}) {
+        Put(folder / "kept", "old");
+        ::chmod((folder / "kept").c_str(), mode);
+        ASSERT_EQ(WriteWholeFile(folder / "kept", "new"), "");
+        EXPECT_EQ(ModeOf(folder / "kept") & 07777, mode);
+        EXPECT_EQ(Contents(folder / "kept"), "new");
+    }
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"kept"});
+}
+
+}  // namespace
+}  // namespace flyback::whole_file
