@@ -209,6 +209,7 @@ class Search {
     }
 
     void Run() {
+        Progress(0);
         for (std::size_t core = 0; core < cores_.size() && !Stopped(); ++core) {
             Sketch(core);
             std::sort(pending_.begin(), pending_.end(), ByFloor);
@@ -223,12 +224,17 @@ class Search {
             pending_.clear();
             geometries_.clear();
             resketched_.clear();
+            Progress(core + 1);
         }
     }
 
     std::vector<Candidate> feasible;
 
   private:
+    void Progress(std::size_t done) const {
+        if (settings_.progress) settings_.progress(done, cores_.size(), materials_.size());
+    }
+
     bool Stopped() const {
         return settings_.stop != nullptr && settings_.stop->load(std::memory_order_relaxed);
     }

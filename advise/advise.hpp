@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,9 @@ struct Settings {
     // Set from another thread to stop early (a window closed, the inputs
     // changed): the answer is then of the candidates weighed so far.
     const std::atomic<bool>* stop = nullptr;
+    // Told before the search (0 of the cores) and after each core is
+    // weighed, for a front end that shows how far it has come.
+    std::function<void(std::size_t done, std::size_t cores, std::size_t materials)> progress;
 };
 
 // Weights that rank nothing (all zero) or that a score cannot carry (above

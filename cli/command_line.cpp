@@ -1,11 +1,15 @@
 #include "cli/command_line.hpp"
 
 #include <CLI/CLI.hpp>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <ctime>
 #include <fstream>
+#include <functional>
+#include <iostream>
 #include <string_view>
 
 #include "advise/advice_output.hpp"
@@ -262,6 +266,19 @@ std::string ReadAdviseBounds(Options& options) {
     return {};
 }
 
+// "weighing 35 cores × 12 materials, each over the whole turns in the
+// reflected voltage's range", then "core 12 of 35" over itself.
+std::function<void(std::size_t, std::size_t, std::size_t)> TerminalProgress(std::ostream& err) {
+    return [&err](std::size_t done, std::size_t cores, std::size_t materials) {
+        if (done == 0) {
+            err << "flyback-calc: --advise: weighing " << cores << " cores x " << materials
+                << " materials, each over the whole turns in the reflected voltage's range\n";
+        }
+        err << "\rflyback-calc: --advise: core " << done << " of " << cores
+            << (done == cores ? "\n" : "") << std::flush;
+    };
+}
+
 int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
               std::ostream& err) {
     if (options.report) return UsageError(err, "--advise and --report exclude each other");
@@ -272,8 +289,11 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
         err << "flyback-calc: " << runtime::ErrorKindMessage(*record.outcome.error) << '\n';
         return kExitCalculationFault;
     }
-    const advise::Advice advice =
-        advise::Advise(record, options.winding, parts, options.adviseSettings);
+    advise::Settings settings = options.adviseSettings;
+    // A person at a terminal is told what will be weighed, and how far it
+    // has come; a script reading standard error is not.
+    if (&err == &std::cerr && ::isatty(STDERR_FILENO)) settings.progress = TerminalProgress(err);
+    const advise::Advice advice = advise::Advise(record, options.winding, parts, settings);
     if (options.svg) {
         if (const std::string failure =
                 whole_file::WriteWholeFile(*options.svg, advise::Svg(advice));

@@ -15,9 +15,6 @@ using winding::Plan;
 using winding::Role;
 using winding::Winding;
 
-// Coupling short of one: the windings' own leakage is drawn apart, and a
-// matrix of exactly coupled inductors is singular.
-constexpr double kCoupling = 0.99999;
 constexpr double kThermalVoltage = 0.025852;  // V at 27 °C, ngspice's default temperature
 constexpr double kOutputRipple = 0.005;       // of the output, to size its capacitor
 constexpr int kPeriods = 400;                 // from the outputs' set voltages to settled
@@ -80,21 +77,17 @@ std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
     const double rms2 = p.Vin * p.Vin * p.D + p.Vor * p.Vor * reset;
     if (plan.Pcore_W && *plan.Pcore_W > 0)
         net += "Rcore p2 pf " + N(rms2 / *plan.Pcore_W) + "  ; the core's loss at this swing\n";
+    // Each winding is coupled to the core alone, as an ideal transformer on
+    // the magnetising inductance: its voltage the turns ratio times the
+    // core's, its current reflected into the core's node. The netlist grows
+    // by four lines a winding, however many there are.
     for (const Coil& c : coils) {
-        const double ratio = c.turns / plan.Np;
-        net += "L" + c.name + " " + c.name + "i " + c.name + "f " + N(magnetising * ratio * ratio) +
-               "\n";
+        const std::string ratio = N(c.turns / plan.Np);
         net += "R" + c.name + " " + c.name + "i " + c.name + "d " +
                N(std::max(c.winding->R_ohm.value_or(0), 1e-4)) + "\n";
-    }
-    std::vector<std::string> inductors = {"Lp"};
-    for (const Coil& c : coils) inductors.push_back("L" + c.name);
-    int k = 0;
-    for (std::size_t i = 0; i < inductors.size(); ++i) {
-        for (std::size_t j = i + 1; j < inductors.size(); ++j) {
-            net += "K" + std::to_string(++k) + " " + inductors[i] + " " + inductors[j] + " " +
-                   N(kCoupling) + "\n";
-        }
+        net += "V" + c.name + " " + c.name + "i " + c.name + "e 0  ; the current into its dot\n";
+        net += "E" + c.name + " " + c.name + "e " + c.name + "f p2 pf " + ratio + "\n";
+        net += "F" + c.name + " pf p2 V" + c.name + " " + ratio + "\n";
     }
     return net + ".ends flyback_transformer\n";
 }

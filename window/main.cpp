@@ -4,6 +4,7 @@
 #include "window/command_line.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
+#include "window/settings_guard.hpp"
 #include "window/translation.hpp"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("flyback-designer"));
     flyback::window::InstallQtChineseTranslation(app);
     flyback::window::SubstituteFormFonts();
+    flyback::window::GuardSettingsFile();
     flyback::window::MainWindow window;
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();

@@ -42,6 +42,7 @@
 #include "window/design_files.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
+#include "window/settings_guard.hpp"
 #include "window/report_output.hpp"
 #include "window/sweep_window.hpp"
 #include "window/winding_window.hpp"
@@ -140,6 +141,7 @@ QStringList MainWindow::StartProblems() const {
             lines << FromUtf8(record::VisibleText(problem));
         }
     }
+    if (!SettingsGuardNote().isEmpty()) lines << SettingsGuardNote();
     if (!settingsNotes_.isEmpty()) lines << settingsNotes_;
     return lines;
 }

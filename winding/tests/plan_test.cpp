@@ -528,6 +528,37 @@ TEST(PlanTest, TheMainsBarrierNarrowsTheWindingsAndThickensTheTape) {
     EXPECT_EQ(low.plan->insulation.margin_mm, 0);
 }
 
+// A mains supply whose input reaches past the insulation tables (850 V DC is
+// a 601 V rms mains) is refused with the limit named, never wound as if
+// functional insulation had been asked for; below it every reinforced plan
+// has its distances, test voltage and at least two tape layers. Asking for
+// functional insulation is the engineer's own word, and is planned.
+TEST(PlanTest, InsulationIsNeverWeakerThanAskedForAtAnyInput) {
+    for (int Vmax = 100; Vmax <= 1000; Vmax += 25) {
+        const std::string input = std::to_string(Vmax);
+        const numtext::InputTexts texts{"12", input, "90", "65", "80", "12"};
+        const PlanOutcome outcome = PlanFor(texts);
+        SCOPED_TRACE(Vmax);
+        if (Vmax / std::sqrt(2.0) >= 600) {
+            ASSERT_FALSE(outcome.plan);
+            EXPECT_NE(outcome.error.find("600 V"), std::string::npos) << outcome.error;
+            EXPECT_TRUE(outcome.candidateFree);
+            Options functional;
+            functional.insulation.grade = insulation::Grade::Functional;
+            EXPECT_TRUE(PlanFor(texts, functional).plan);
+            continue;
+        }
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const InsulationPlan& i = outcome.plan->insulation;
+        EXPECT_EQ(i.conditions.grade, insulation::Grade::Reinforced);
+        ASSERT_TRUE(i.requirements);
+        EXPECT_GT(i.requirements->clearance_mm.value, 0);
+        EXPECT_GT(i.margin_mm, 0);
+        EXPECT_GE(i.requirements->tapeLayers, 2);
+        EXPECT_GE(i.requirements->testVoltage_V.value, 4000);
+    }
+}
+
 // The losses are taken at the temperature they bring the transformer to: the
 // iteration's fixed point is ambient plus the rise its own losses give, the
 // copper's resistance there (0.393 %/K above the design's 100 °C).

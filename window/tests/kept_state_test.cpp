@@ -16,9 +16,11 @@
 #include <QValueAxis>
 #include <cmath>
 #include <fstream>
+#include <sys/stat.h>
 
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
+#include "window/settings_guard.hpp"
 #include "window/sweep_window.hpp"
 #include "window/winding_window.hpp"
 
@@ -103,6 +105,29 @@ class KeptStateTest : public QObject {
         QVERIFY(window.findChild<QAction*>("problemsAction")->isEnabled());
     }
 
+    // Kept outputs beyond what a plan winds are not taken, with the count
+    // said; a kept row that is not numbers is left out rather than shown as
+    // its column's largest.
+    void keptOutputsAreBoundedAndNumbers() {
+        QSettings s;
+        s.setValue("winding/choices/on", true);
+        QList<QVariant> many;
+        for (int i = 0; i < 20000; ++i) many.append(QVariant(QList<QVariant>{5.0, 0.1, 0.4}));
+        s.setValue("winding/choices/outputs", many);
+        s.sync();
+        QStringList notes;
+        QVERIFY(flyback::window::LoadWindingOptions(&notes).choices.outputs.empty());
+        QVERIFY2(notes.join('\n').contains("20000"), qPrintable(notes.join('\n')));
+        s.setValue("winding/choices/outputs",
+                   QList<QVariant>{QVariant(QList<QVariant>{12.0, 1.0, 0.5}),
+                                   QVariant(QList<QVariant>{"nan", "nan", "nan"})});
+        s.sync();
+        const auto outputs = flyback::window::LoadWindingOptions(nullptr).choices.outputs;
+        QCOMPARE(outputs.size(), std::size_t{1});
+        QCOMPARE(outputs[0].V, 12.0);
+        s.remove("winding");
+    }
+
     // "-273" typed whole, then brought to -60 with a word, not read as -27.
     void aValueTypedBeyondTheLimitsIsBroughtInsideWithANote() {
         flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), {});
@@ -165,6 +190,28 @@ class KeptStateTest : public QObject {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.StartProblems().join('\n').contains("is a folder; skipped"));
+    }
+
+    // A FIFO where the settings file belongs once held the window's start
+    // for ever: the settings are then kept apart for the run, and said.
+    void aSettingsFileThatIsNoFileIsSetAside() {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        QDir(config.path()).mkpath(QStringLiteral("Unknown Organization"));
+        const QString fifo = config.filePath(QStringLiteral("Unknown Organization/") +
+                                             QCoreApplication::applicationName() + ".conf");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        QVERIFY(!flyback::window::GuardSettingsFile().isEmpty());
+        QSettings().setValue("kept", 1);  // would block on the FIFO
+        QCOMPARE(QSettings().value("kept").toInt(), 1);
+        {
+            MainWindow window;
+            QVERIFY(window.StartProblems().join('\n').contains("不是普通文件"));
+        }
+        QFile::remove(fifo);
+        QVERIFY(flyback::window::GuardSettingsFile().isEmpty());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     // Sweeps that once drew an empty 0-1 plot or lost their labels.

@@ -1,5 +1,6 @@
 // The windows beside the form: about, the working, the mains, the winding plan, sweeps.
 #include "window_test_support.hpp"
+#include <sys/stat.h>
 
 // Every text a user of the window reads: labels, buttons, tabs, menus, list
 // items, table heads and cells, the chart's axes and legend.
@@ -331,6 +332,20 @@ class ToolWindowsTest : public QObject {
         QFile spice(netlist);
         QVERIFY(spice.open(QIODevice::ReadOnly));
         QVERIFY(spice.readAll().startsWith("* flyback-designer"));
+
+        // Only regular files are opened: a device that reports no size, a
+        // FIFO no one writes to and a folder are each said at once; a save
+        // over a device is refused and the device left as it is.
+        const QString fifo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        for (const QString& other : {QString("/dev/zero"), fifo, dir.path()}) {
+            reports_.clear();
+            QVERIFY(!files->Open(other));
+            QCOMPARE(reports_.size(), std::size_t{1});
+            QVERIFY2(reports_[0].message.contains("不是普通文件"), qPrintable(reports_[0].message));
+        }
+        QVERIFY(!files->SaveTo(fifo));
+        QVERIFY(!QFileInfo(fifo).isFile());
         QSettings().remove("files");
         QSettings().remove("winding");
     }

@@ -1,0 +1,49 @@
+#include "window/settings_guard.hpp"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "whole_file/whole_file.hpp"
+
+namespace flyback::window {
+namespace {
+
+QString& Note() {
+    static QString note;
+    return note;
+}
+
+// The files QSettings() reads on this system: the application's and the
+// organisation's.
+QStringList SettingsFiles() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QString organisation = QCoreApplication::organizationName();
+    if (organisation.isEmpty()) organisation = QStringLiteral("Unknown Organization");
+    return {QDir(folder).filePath(organisation + "/" + QCoreApplication::applicationName() +
+                                  ".conf"),
+            QDir(folder).filePath(organisation + ".conf")};
+}
+
+}  // namespace
+
+QString GuardSettingsFile() {
+    for (const QString& path : SettingsFiles()) {
+        if (whole_file::KindOf(path.toStdString()).empty()) continue;
+        static QTemporaryDir apart;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, apart.path());
+        Note() = QStringLiteral("设置文件 %1 不是普通文件，本次未读取设置，所作更改也不会保存。")
+                     .arg(path);
+        return Note();
+    }
+    Note().clear();
+    return {};
+}
+
+const QString& SettingsGuardNote() {
+    return Note();
+}
+
+}  // namespace flyback::window

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace flyback::window {
+
+// Qt reads the settings file whatever stands at its path, and a FIFO there
+// would hold the window's start for ever. Where the settings file is not a
+// regular file, the settings are kept for this run in a folder of their own
+// and not written back; the note says so (empty when all is well). Called
+// once, before the first settings are read.
+QString GuardSettingsFile();
+
+// The note of the last guard, for the window's start problems.
+const QString& SettingsGuardNote();
+
+}  // namespace flyback::window
