@@ -10,6 +10,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "numtext/boxes.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "version/version.hpp"
@@ -548,7 +549,12 @@ Design ReadOurs(const Reader& block) {
     Design d;
     const std::vector<Reader> texts = block.At("texts").Items();
     if (texts.size() != d.texts.size()) throw Unreadable{block.At("texts").path(), "须有六项"};
-    for (std::size_t i = 0; i < texts.size(); ++i) d.texts[i] = texts[i].Text();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        d.texts[i] = texts[i].Text();
+        // What no input box takes when typed is not taken from a file either.
+        if (d.texts[i].size() > numtext::kMaxInputText)
+            throw Unreadable{texts[i].path(), "超过输入框的长度上限"};
+    }
     d.options = ReadOptions(block.At("options"));
     const std::string pins = block.At("pins").Text();
     const auto read = build_sheet::ReadPins(pins);

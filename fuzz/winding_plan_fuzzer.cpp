@@ -44,7 +44,8 @@ flyback::winding::Options OptionsFor(std::uint8_t pick) {
 // Vor and the inductance, fixed turns, clamp and current limit.
 void ChooseFor(std::uint8_t pick, flyback::winding::Choices& c) {
     using namespace flyback::winding;
-    if (pick & 1) c.outputs = {{12, 1.5, 0.5}, {5, 1, 0.4}, {30, 0.02, 0.7}};
+    // An unloaded output among them, as a design may have.
+    if (pick & 1) c.outputs = {{12, 1.5, 0.5}, {5, 1, 0.4}, {30, 0.02, 0.7}, {3.3, 0, 0.3}};
     if (pick & 2) c.biasI_A = 0.05;
     switch ((pick >> 2) & 3) {
         case 1:

@@ -101,6 +101,13 @@ TEST(DesignFileTest, DamagedOrHostileFilesAreRefusedWithAReason) {
         {replaced("\"bmax\": 0.3", "\"bmax\": 99"), "Bmax"},
         {replaced("\"order\": \"P-S-B\"", "\"order\": \"S-P\""), "“S-P”不是可选的值"},
         {replaced("\"pins\": \"1,3,6\"", "\"pins\": \"a\""), "flybackDesigner.pins：不是引脚"},
+        {replaced("\"texts\": [\n      \"60\"",
+                  "\"texts\": [\n      \"" + std::string(numtext::kMaxInputText + 1, '6') + "\""),
+         "flybackDesigner.texts[0]：超过输入框的长度上限"},
+        {replaced("\"turns\": null", "\"turns\": {\"Np\": 0, \"Ns\": 9, \"Naux\": null}"),
+         "初级匝数"},
+        {replaced("\"turns\": null", "\"turns\": {\"Np\": 40, \"Ns\": 8, \"Naux\": 6}"),
+         "辅助绕组的电压"},
     };
     for (const auto& c : cases) {
         const Opened opened = ReadDesignFile(c.bytes, Parts());
