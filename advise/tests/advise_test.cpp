@@ -1,8 +1,12 @@
 #include "advise/advise.hpp"
 
+#include "advise/advice_output.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <set>
 #include <string>
 #include <tuple>
@@ -240,6 +244,59 @@ TEST(AdviseTest, TheSummarySaysWhatWasWeighed) {
     EXPECT_NE(summary.find("用时 "), std::string::npos);
     EXPECT_LE(a.feasible, a.planned);
     EXPECT_LT(a.pruned + a.planned, a.tried);
+}
+
+// A supply whose own plan fails alike for every candidate (an unloaded
+// supply, a mains beyond the insulation tables) is not searched: the reason
+// is said at once instead of a search every candidate fails.
+TEST(AdviseTest, NothingIsWeighedThatEveryCandidateWouldFail) {
+    winding::Options beyond;
+    beyond.insulation.mains_Vrms = 650;
+    beyond.insulation.grade = insulation::Grade::Basic;
+    winding::Options unloaded;
+    unloaded.choices.outputs = {{12, 0, 0.5}};
+    for (const winding::Options& options : {beyond, unloaded}) {
+        const Advice a = Advise(TwelveVolts(), options, catalogue::BuiltIn());
+        EXPECT_FALSE(a.problem.empty());
+        EXPECT_EQ(a.tried, 0);
+        EXPECT_EQ(Summary(a).rfind("没有比较：", 0), 0u) << Summary(a);
+        EXPECT_NE(Json(a).find("\"problem\""), std::string::npos);
+    }
+    // An output unloaded beside a loaded one is a design, and is weighed.
+    winding::Options oneUnloaded;
+    oneUnloaded.choices.outputs = {{12, 1, 0.5}, {5, 0, 0.4}};
+    const Advice weighed = Advise(TwelveVolts(), oneUnloaded, Small());
+    EXPECT_TRUE(weighed.problem.empty()) << weighed.problem;
+    EXPECT_GT(weighed.feasible, 0);
+}
+
+TEST(AdviseTest, WeightsThatRankNothingOrOverflowAreRefused) {
+    const struct {
+        std::array<double, 3> weights;
+        bool usable;
+    } cases[] = {
+        {{1, 1, 1}, true},    {{0, 0, 1}, true},         {{1e6, 0, 0}, true},
+        {{0, 0, 0}, false},   {{1e308, 1, 1}, false},    {{-1, 1, 1}, false},
+        {{NAN, 1, 1}, false}, {{INFINITY, 0, 0}, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WeightsUsable(c.weights), c.usable);
+}
+
+// A text cell a spreadsheet would run as a formula is shown as text.
+TEST(AdviseTest, CsvTextsAreQuotedAndNeverFormulas) {
+    const struct {
+        const char *text, *cell;
+    } cases[] = {
+        {"PQ20/20", "\"PQ20/20\""},
+        {"=2+3", "\"'=2+3\""},
+        {"+1", "\"'+1\""},
+        {"-1", "\"'-1\""},
+        {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"a,b", "\"a,b\""},
+        {"", "\"\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CsvText(c.text), c.cell) << c.text;
 }
 
 }  // namespace

@@ -557,6 +557,9 @@ TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
     } wrong[] = {
         {{"--advise", "--rank=best"}, "--rank must be"},
         {{"--advise", "--rank=weighted", "--weights=1,2"}, "--weights expects"},
+        {{"--advise", "--rank=weighted", "--weights=0,0,0"}, "not all 0"},
+        {{"--advise", "--rank=weighted", "--weights=1e308,1,1"}, "from 0 to 1e6"},
+        {{"--advise", "--rank=weighted", "--weights=inf,1,1"}, "--weights"},
         {{"--advise", "--top=0"}, "--top must be"},
         {{"--advise", "--dmax=-1"}, "--dmax"},
         {{"--svg=x.svg"}, "--svg goes with"},

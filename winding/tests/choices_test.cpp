@@ -2,6 +2,7 @@
 // fixed turns; checked against the physics a flyback cannot escape.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -316,6 +317,23 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
         if (kind != Kind::None) {
             EXPECT_FALSE(ChoiceProblemCaption(CheckChoices(choices)).empty());
         }
+    }
+}
+
+// A current limit below the full-load peak would stop the supply short of
+// its power: said; one above it is not.
+TEST(ChoicesTest, ACurrentLimitBelowThePeakIsSaid) {
+    const numtext::InputTexts texts{"12", "375", "120", "65", "80", "12"};
+    for (const double limit : {0.1, 5.0}) {
+        Choices choices;
+        choices.Ilimit_A = limit;
+        const PlanOutcome outcome = PlanFor(texts, choices);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const auto& warnings = outcome.plan->warnings;
+        const bool said = std::any_of(warnings.begin(), warnings.end(), [](const auto& w) {
+            return w.code == "current_limit_below_peak";
+        });
+        EXPECT_EQ(said, limit < outcome.plan->Ipk_A) << limit;
     }
 }
 
