@@ -374,8 +374,10 @@ std::string Schematic(const Plan& plan, const Pins& pins) {
     return svg.Finish();
 }
 
-std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, bool withSchematic) {
-    std::string html = "<h2 style=\"page-break-before: always\">" + std::string(kTitle) + "</h2>\n";
+namespace {
+
+std::string SheetBody(std::string html, const winding::PlanOutcome& outcome, const Pins& pins,
+                      bool withSchematic) {
     if (!outcome.plan) return html + "<p class=\"error\">没有绕制方案，无法给出规格书。</p>\n";
     const Plan& plan = *outcome.plan;
     if (const std::string problem = PinsProblem(plan, pins); !problem.empty())
@@ -404,6 +406,26 @@ std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, b
         winding::AppendLinesTable(html, *lines, heading, "22%", "", "78%");
     }
     return html;
+}
+
+}  // namespace
+
+std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, bool withSchematic) {
+    return SheetBody("<h2 style=\"page-break-before: always\">" + std::string(kTitle) + "</h2>\n",
+                     outcome, pins, withSchematic);
+}
+
+std::string HtmlDocument(const winding::PlanOutcome& outcome, const Pins& pins,
+                         std::string_view date, bool withSchematic) {
+    std::string head;
+    if (outcome.plan) {
+        const Plan& plan = *outcome.plan;
+        head = "<h2>" +
+               report::HtmlEscape(catalogue::CoreCaption(plan.core->name) + " " +
+                                  plan.material->name + "，Np " + std::to_string(plan.Np)) +
+               "</h2>\n";
+    }
+    return report::HtmlDocument(kTitle, date, SheetBody(head, outcome, pins, withSchematic));
 }
 
 std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins) {

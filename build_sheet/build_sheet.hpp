@@ -76,6 +76,11 @@ std::string Schematic(const winding::Plan& plan, const Pins& pins);
 std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins,
                         bool withSchematic = true);
 
+// The sheet alone as one page for the winding shop, in the report's style,
+// the core, material and primary turns under its title.
+std::string HtmlDocument(const winding::PlanOutcome& outcome, const Pins& pins,
+                         std::string_view date, bool withSchematic = true);
+
 // The same as tab-separated rows: caption, text.
 std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins);
 

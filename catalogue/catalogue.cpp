@@ -71,16 +71,7 @@ Catalogue WithUserFiles(const std::filesystem::path& folder) {
         if (!file.problem.empty())
             catalogue.problems.push_back(path.string() + ": " + file.problem);
         if (!file.text) continue;
-        CsvTable table = ReadCsv(*file.text);
-        // Every part is weighed by each search: a catalogue is kept to a
-        // size a search can go through in seconds, and what is left out said.
-        if (table.rows.size() > kMostUserRows) {
-            catalogue.problems.push_back(path.string() + ": " + std::to_string(table.rows.size()) +
-                                         " rows; only the first " + std::to_string(kMostUserRows) +
-                                         " are read");
-            table.rows.resize(kMostUserRows);
-        }
-        kind.add(table, path.string(), catalogue);
+        kind.add(ReadCsv(*file.text), path.string(), catalogue);
     }
     return catalogue;
 }

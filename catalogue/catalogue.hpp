@@ -93,10 +93,6 @@ const Catalogue& BuiltIn();
 // wires.csv in `folder` added, each in the format of the built-in data. A row
 // that cannot be read is left out and named in `problems`; a file that is not
 // there is no problem.
-// The most rows read from each of a user's files: a thousand cores beside
-// the built-in ones, weighed by the adviser in about a minute.
-inline constexpr std::size_t kMostUserRows = 1000;
-
 Catalogue WithUserFiles(const std::filesystem::path& folder);
 
 // $XDG_DATA_HOME/flyback-designer, or ~/.local/share/flyback-designer.

@@ -1,7 +1,7 @@
 #include "cli/command_line.hpp"
 
-#include <CLI/CLI.hpp>
 #include <unistd.h>
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <array>
@@ -83,6 +83,7 @@ struct Options {
     std::optional<std::string> sweep, svg;
     std::optional<std::string> save, open;  // design files
     std::optional<std::string> spice;       // the netlist for ngspice
+    std::optional<std::string> sheet;       // the build sheet alone, as HTML
     bool advise = false;                    // every candidate weighed
     std::string rank, weights, top, advisedCsv;
     WindingFlags windingFlags;
@@ -200,12 +201,14 @@ int SaveDesign(const design_file::Design& design, const winding::PlanOutcome& pl
     return kExitOk;
 }
 
-int SaveNetlist(const winding::PlanOutcome& plan, const std::string& path, std::ostream& err) {
+// A file made from the plan (the netlist, the build sheet); none without one.
+int SavePlanFile(const winding::PlanOutcome& plan, std::string_view flag, const std::string& path,
+                 const std::function<std::string(const winding::Plan&)>& make, std::ostream& err) {
     if (!plan.plan) {
-        err << "flyback-calc: --spice: " << record::VisibleText(plan.error) << '\n';
+        err << "flyback-calc: " << flag << ": " << record::VisibleText(plan.error) << '\n';
         return kExitCalculationFault;
     }
-    if (const std::string failure = whole_file::WriteWholeFile(path, spice::Netlist(*plan.plan));
+    if (const std::string failure = whole_file::WriteWholeFile(path, make(*plan.plan));
         !failure.empty()) {
         err << "flyback-calc: cannot write " << record::VisibleText(path) << ": " << failure
             << '\n';
@@ -266,14 +269,19 @@ std::string ReadAdviseBounds(Options& options) {
     return {};
 }
 
-// "weighing 35 cores × 12 materials, each over the whole turns in the
-// reflected voltage's range", then "core 12 of 35" over itself.
-std::function<void(std::size_t, std::size_t, std::size_t)> TerminalProgress(std::ostream& err) {
-    return [&err](std::size_t done, std::size_t cores, std::size_t materials) {
-        if (done == 0) {
+// A search over more cores than the built-in catalogue's few dozen says
+// what it weighs even to a script; a person at a terminal is also told how
+// far it has come.
+constexpr std::size_t kLargeSearch = 200;
+
+std::function<void(std::size_t, std::size_t, std::size_t)> AdviseProgress(std::ostream& err,
+                                                                          bool terminal) {
+    return [&err, terminal](std::size_t done, std::size_t cores, std::size_t materials) {
+        if (done == 0 && (terminal || cores > kLargeSearch)) {
             err << "flyback-calc: --advise: weighing " << cores << " cores x " << materials
                 << " materials, each over the whole turns in the reflected voltage's range\n";
         }
+        if (!terminal) return;
         err << "\rflyback-calc: --advise: core " << done << " of " << cores
             << (done == cores ? "\n" : "") << std::flush;
     };
@@ -290,9 +298,7 @@ int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::os
         return kExitCalculationFault;
     }
     advise::Settings settings = options.adviseSettings;
-    // A person at a terminal is told what will be weighed, and how far it
-    // has come; a script reading standard error is not.
-    if (&err == &std::cerr && ::isatty(STDERR_FILENO)) settings.progress = TerminalProgress(err);
+    settings.progress = AdviseProgress(err, &err == &std::cerr && ::isatty(STDERR_FILENO));
     const advise::Advice advice = advise::Advise(record, options.winding, parts, settings);
     if (options.svg) {
         if (const std::string failure =
@@ -357,7 +363,7 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
         const std::string clash = build_sheet::PinsProblem(*plan->plan, options.pins);
         if (!clash.empty()) return UsageError(err, "--pins: " + clash);
     }
-    if (options.save || options.spice) {
+    if (options.save || options.spice || options.sheet) {
         const winding::PlanOutcome planned =
             plan ? *plan : winding::PlanWinding(record, options.winding, parts);
         const design_file::Design design{Texts(options), options.winding, options.pins};
@@ -365,7 +371,16 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
             if (const int status = SaveDesign(design, planned, *options.save, err)) return status;
         }
         if (options.spice) {
-            if (const int status = SaveNetlist(planned, *options.spice, err)) return status;
+            const auto netlist = [](const winding::Plan& p) { return spice::Netlist(p); };
+            if (const int status = SavePlanFile(planned, "--spice", *options.spice, netlist, err))
+                return status;
+        }
+        if (options.sheet) {
+            const auto sheet = [&](const winding::Plan&) {
+                return build_sheet::HtmlDocument(planned, options.pins, Today());
+            };
+            if (const int status = SavePlanFile(planned, "--sheet", *options.sheet, sheet, err))
+                return status;
         }
     }
     PrintRecord(options, record, plan, out);
@@ -481,6 +496,9 @@ void AddModeOptions(CLI::App& app, Options& options) {
     app.add_option("--spice", options.spice,
                    "also write the transformer and a test bench as an ngspice netlist")
         ->excludes(jsonLines);
+    app.add_option("--sheet", options.sheet,
+                   "also write the build sheet alone, for the winding shop, as HTML")
+        ->excludes(jsonLines);
     auto* advise = app.add_flag("--advise", options.advise,
                                 "weigh every core, material and whole-turns pair as a plan and "
                                 "rank them, with the Pareto front of loss against core volume");
@@ -570,7 +588,7 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         const std::string bounds = ReadAdviseBounds(options);
         if (!bounds.empty()) return UsageError(err, bounds);
     }
-    if (options.windingFlags.on || options.save || options.spice) {
+    if (options.windingFlags.on || options.save || options.spice || options.sheet) {
         parts = Parts(err);
         // An opened design brings its own options and pins.
         if (!options.open) {

@@ -167,10 +167,13 @@ std::string HtmlEscape(std::string_view text) {
     return out;
 }
 
-std::string HtmlReport(const record::DesignRecord& record, std::string_view date, bool lastPress,
-                       std::string_view moreSections) {
-    std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n";
-    html.append("<title>").append(kTitle).append(" — 设计报告</title>\n");
+namespace {
+
+// The page's head in the report's style and its heading: "设计报告 · date ·
+// flyback-designer 0.3.0" under the title.
+void Opening(std::string& html, std::string_view name, std::string_view date) {
+    html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n";
+    html.append("<title>").append(kTitle).append(" — ").append(name).append("</title>\n");
     html.append("<style>").append(kStyle);
     // The footer of every printed page (browsers that know page margin boxes).
     html.append("@page { @bottom-left { content: \"flyback-designer ")
@@ -181,11 +184,21 @@ std::string HtmlReport(const record::DesignRecord& record, std::string_view date
             "font-size: 8pt; color: #555; } }\n");
     html.append("</style>\n</head>\n<body>\n");
     html.append("<h1>").append(kTitle).append("</h1>\n");
-    html.append("<p class=\"meta\">设计报告 · ")
+    html.append("<p class=\"meta\">")
+        .append(name)
+        .append(" · ")
         .append(HtmlEscape(date))
         .append(" · flyback-designer ")
         .append(kProgramVersion)
         .append("</p>\n");
+}
+
+}  // namespace
+
+std::string HtmlReport(const record::DesignRecord& record, std::string_view date, bool lastPress,
+                       std::string_view moreSections) {
+    std::string html;
+    Opening(html, "设计报告", date);
     if (lastPress) {
         html += "<p class=\"stale\">本报告为上次计算的结果；输入框中的输入已更改，与之不同。</p>\n";
     }
@@ -199,6 +212,14 @@ std::string HtmlReport(const record::DesignRecord& record, std::string_view date
         "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；其余数值取四位有效数字。"
         "完整精度的数值见 flyback-calc --details 与“复制设计”的表格。"
         "</p>\n</body>\n</html>\n";
+    return html;
+}
+
+std::string HtmlDocument(std::string_view name, std::string_view date, std::string_view body) {
+    std::string html;
+    Opening(html, name, date);
+    html += body;
+    html += "</body>\n</html>\n";
     return html;
 }
 

@@ -19,6 +19,11 @@ namespace flyback::report {
 std::string HtmlReport(const record::DesignRecord& record, std::string_view date,
                        bool lastPress = false, std::string_view moreSections = {});
 
+// Another document of the design (the build sheet) as one page in the
+// report's style: `name` ("变压器规格书") in its title and under its heading,
+// then `body` (HTML).
+std::string HtmlDocument(std::string_view name, std::string_view date, std::string_view body);
+
 // A table of the report: HtmlTableStart opens it with its headings (a column's
 // width is given for renderers that know little CSS, Qt's); rows of HtmlCell
 // follow, then "</tbody></table>".

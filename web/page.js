@@ -45,6 +45,9 @@
 
     page.showBoxStates();
     button.disabled = false;
-    button.focus();
+    // Digits typed at once go to the first input.
+    const first = document.getElementById('Text1_0');
+    first.focus();
+    first.select();
     document.documentElement.dataset.ready = String(performance.now());
 })();

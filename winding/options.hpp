@@ -29,6 +29,8 @@ struct Insulation {
 // the bias outside).
 enum class Order { PSB, PBS, PSP };
 inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P"};
+inline constexpr std::string_view kOrderCaptions[] = {"初级-次级-辅助", "初级-辅助-次级",
+                                                      "初级分半夹次级"};
 
 // The conditions the options set (the mains where given, else a probe's
 // 230 V); the plan adds what the design gives: the grade's default, the mains

@@ -241,8 +241,8 @@ std::vector<SheetLine> InsulationLines(const Plan& plan) {
 }
 
 const std::array<std::string_view, kWindingColumns> kWindingHeadings = {
-    "绕组",     "匝数", "导线", "每层匝数 × 层数", "有效值电流", "峰值电流",
-    "电流密度", "电阻", "铜损"};
+    "绕组",     "匝数",     "导线",     "每层匝数 × 层数", "有效值电流",
+    "峰值电流", "电流密度", "直流电阻", "直流铜损",        "铜损（含交流电阻）"};
 
 std::vector<WindingRow> WindingRows(const Plan& plan) {
     std::vector<WindingRow> rows;
@@ -250,8 +250,8 @@ std::vector<WindingRow> WindingRows(const Plan& plan) {
         rows.push_back({WindingCaption(plan, w), Count(w.turns), WireText(w),
                         std::to_string(w.turnsPerLayer) + " × " + std::to_string(w.layers),
                         Optional(w.Irms_A, "A"), Optional(w.Ipeak_A, "A"),
-                        Optional(w.J_A_mm2, "A/mm²"), Optional(w.R_ohm, "Ω"),
-                        Optional(w.P_W, "W")});
+                        Optional(w.J_A_mm2, "A/mm²"), Optional(w.R_ohm, "Ω"), Optional(w.P_W, "W"),
+                        Optional(w.Pac_W, "W")});
     }
     return rows;
 }
@@ -372,7 +372,7 @@ std::vector<SheetLine> OptionLines(const Options& o) {
     for (const std::string& family : o.families)
         families += (families.empty() ? "" : "、") + family;
     std::vector<SheetLine> lines = {
-        {"磁芯", o.core.empty() ? "自动" : o.core},
+        {"磁芯", o.core.empty() ? "自动" : catalogue::CoreCaption(o.core)},
         {"磁芯系列", families.empty() ? "全部" : families},
         {"材料", o.material},
         {"Bmax", ReadableValue(o.Bmax_T, "T")},
@@ -384,7 +384,9 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"环境温度", ReadableValue(o.ambient_C, "°C")},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };
-    lines.push_back({"绕制顺序", std::string(kOrderNames[static_cast<int>(o.order)])});
+    const auto order = static_cast<std::size_t>(o.order);
+    lines.push_back({"绕制顺序", std::string(kOrderCaptions[order]) + "（" +
+                                     std::string(kOrderNames[order]) + "）"});
     lines.push_back({"绝缘", o.insulation.grade
                                  ? std::string(insulation::GradeCaption(*o.insulation.grade))
                                  : std::string("按输入（电网供电为加强）")});

@@ -25,7 +25,7 @@ inline constexpr std::string_view kTitle = "绕制方案";
 std::vector<std::string> Headlines(const PlanOutcome& outcome);
 
 // One row of the windings table per winding, under these headings.
-inline constexpr std::size_t kWindingColumns = 9;
+inline constexpr std::size_t kWindingColumns = 10;
 using WindingRow = std::array<std::string, kWindingColumns>;
 extern const std::array<std::string_view, kWindingColumns> kWindingHeadings;
 std::vector<WindingRow> WindingRows(const Plan& plan);

@@ -1,9 +1,15 @@
 #include "window/build_sheet_tab.hpp"
 
+#include <QDate>
+#include <QFileDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QSvgRenderer>
 #include <QSvgWidget>
@@ -11,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "window/qt_text.hpp"
+#include "window/report_output.hpp"
 
 namespace flyback::window {
 namespace {
@@ -53,6 +60,12 @@ BuildSheetTab::BuildSheetTab(QWidget* parent) : QWidget(parent) {
     row->addWidget(caption);
     row->addWidget(pinsBox_);
     row->addStretch();
+    auto* print = new QPushButton(QStringLiteral("打印规格书…"));
+    auto* save = new QPushButton(QStringLiteral("保存规格书…"));
+    connect(print, &QPushButton::clicked, this, &BuildSheetTab::PrintWithDialog);
+    connect(save, &QPushButton::clicked, this, &BuildSheetTab::SaveWithDialog);
+    row->addWidget(print);
+    row->addWidget(save);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(problem_);
@@ -71,6 +84,44 @@ void BuildSheetTab::ReadPins() {
     SavePins(pins_);
     Render();
     emit pinsChanged();
+}
+
+QString BuildSheetTab::Html() const {
+    if (!outcome_ || !outcome_->plan) return {};
+    const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
+    return FromUtf8(build_sheet::HtmlDocument(*outcome_, pins_, today.toStdString()));
+}
+
+bool BuildSheetTab::SaveTo(const QString& path) const {
+    const QString html = Html();
+    return !html.isEmpty() && SaveHtmlDocument(html, path);
+}
+
+void BuildSheetTab::SaveWithDialog() {
+    if (Html().isEmpty()) return;
+    const QString pdf = QStringLiteral("PDF 文件 (*.pdf)");
+    const QString html = QStringLiteral("HTML 网页 (*.html *.htm)");
+    QString filter = pdf;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存规格书"),
+                                                      QStringLiteral("变压器规格书.pdf"),
+                                                      pdf + QStringLiteral(";;") + html, &filter);
+    if (path.isEmpty()) return;
+    const QString named =
+        WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html);
+    if (!SaveTo(named)) {
+        QMessageBox::warning(this, QStringLiteral("保存规格书"),
+                             QStringLiteral("无法写入“%1”。原有文件未被改动。").arg(named));
+    }
+}
+
+void BuildSheetTab::PrintWithDialog() {
+    const QString html = Html();
+    if (html.isEmpty()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted && !PrintHtmlDocument(html, printer))
+        QMessageBox::warning(this, QStringLiteral("打印规格书"), QStringLiteral("无法打印。"));
 }
 
 void BuildSheetTab::Show(const winding::PlanOutcome& outcome, bool inputsChanged) {

@@ -26,6 +26,11 @@ class BuildSheetTab : public QWidget {
     // The pins in use: the last that were read, the defaults at first.
     build_sheet::Pins Pins() const { return pins_; }
 
+    // The sheet alone, as the winding shop gets it: saved (PDF or HTML by
+    // the suffix) or printed; false when there is no sheet or it failed.
+    bool SaveTo(const QString& path) const;
+    QString Html() const;
+
     QLineEdit* pinsBox() const { return pinsBox_; }
     QLabel* problem() const { return problem_; }
     QSvgWidget* schematic() const { return schematic_; }
@@ -36,6 +41,8 @@ class BuildSheetTab : public QWidget {
 
   private:
     void ReadPins();
+    void SaveWithDialog();
+    void PrintWithDialog();
     void Render();
 
     build_sheet::Pins pins_;

@@ -1,4 +1,5 @@
 #include "window/choices_panel.hpp"
+#include "window/input_guards.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,9 +29,10 @@ struct OutputColumn {
     const char* caption;
     double low, high;
     int decimals;
+    double step;  // an arrow's or a notch's change, of the quantity's size
 };
 constexpr OutputColumn kOutputColumns[] = {
-    {"电压 V", 0.1, 1000, 2}, {"电流 A", 0, 1000, 3}, {"整流管压降 V", 0, 10, 2}};
+    {"电压 V", 0.1, 1000, 2, 1}, {"电流 A", 0, 1000, 3, 0.1}, {"整流管压降 V", 0, 10, 2, 0.1}};
 
 QString Key(const char* name) {
     return QStringLiteral("winding/choices/") + QLatin1String(name);
@@ -47,17 +49,19 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
     vorSource_->addItems({QStringLiteral("按原计算"), QStringLiteral("指定 Vor"),
                           QStringLiteral("由开关管耐压"), QStringLiteral("由最大占空比")});
     vorSource_->setCurrentIndex(static_cast<int>(c.vorSource));
-    vor_ = Number(1, 2000, 1, QStringLiteral("V"), c.Vor_V > 0 ? c.Vor_V : 100);
-    rating_ = Number(10, 3000, 0, QStringLiteral("V"), c.VdsRating_V > 0 ? c.VdsRating_V : 650);
-    derating_ = Number(0.1, 1, 2, {}, c.derating);
+    vorSource_->setAccessibleName(QStringLiteral("反射电压"));
+    vor_ = Number(1, 2000, 1, QStringLiteral("V"), c.Vor_V > 0 ? c.Vor_V : 100, 1);
+    rating_ = Number(10, 3000, 0, QStringLiteral("V"), c.VdsRating_V > 0 ? c.VdsRating_V : 650, 10);
+    derating_ = Number(0.1, 1, 2, {}, c.derating, 0.05);
     derating_->setPrefix(QStringLiteral("降额 "));
-    dmax_ = Number(0.05, 0.95, 2, {}, c.Dmax > 0 ? c.Dmax : 0.45);
+    dmax_ = Number(0.05, 0.95, 2, {}, c.Dmax > 0 ? c.Dmax : 0.45, 0.01);
     conduction_ = new QComboBox;
     conduction_->addItems(
         {QStringLiteral("临界"), QStringLiteral("纹波系数 KRP"), QStringLiteral("指定 Lp")});
     conduction_->setCurrentIndex(static_cast<int>(c.conduction));
-    krp_ = Number(0.05, 1, 2, {}, c.conduction == Conduction::Ripple ? c.KRP : 0.6);
-    lp_ = Number(1, 1e6, 1, QStringLiteral("µH"), c.Lp_H > 0 ? c.Lp_H * kMicro : 1000);
+    conduction_->setAccessibleName(QStringLiteral("工作模式"));
+    krp_ = Number(0.05, 1, 2, {}, c.conduction == Conduction::Ripple ? c.KRP : 0.6, 0.05);
+    lp_ = Number(1, 1e6, 1, QStringLiteral("µH"), c.Lp_H > 0 ? c.Lp_H * kMicro : 1000, 10);
     fixedTurns_ = new QCheckBox(QStringLiteral("指定匝数 Np:Ns:Naux"));
     fixedTurns_->setChecked(c.FixedTurns());
     const int kept[] = {c.FixedTurns() ? c.Np : 100, c.FixedTurns() ? c.Ns : 10,
@@ -124,10 +128,11 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
 }
 
 QDoubleSpinBox* ChoicesPanel::Number(double low, double high, int decimals, const QString& unit,
-                                     double value) {
+                                     double value, double step) {
     auto* box = new QDoubleSpinBox;
     box->setRange(low, high);
     box->setDecimals(decimals);
+    box->setSingleStep(step);
     if (!unit.isEmpty()) box->setSuffix(QStringLiteral(" ") + unit);
     box->setValue(std::clamp(value, low, high));
     box->setKeyboardTracking(false);  // a plan per finished number, not per digit
@@ -177,8 +182,9 @@ void ChoicesPanel::AddOutput(const winding::OutputLoad& load) {
     const double values[] = {load.V, load.I_A, load.VF_V};
     for (int column = 0; column < outputs_->columnCount(); ++column) {
         const OutputColumn& c = kOutputColumns[column];
-        auto* box = Number(c.low, c.high, c.decimals, {}, values[column]);
+        auto* box = Number(c.low, c.high, c.decimals, {}, values[column], c.step);
         box->setFrame(false);
+        TakeWheelOnlyWithFocus(box);
         box->setAccessibleName(QStringLiteral("输出 %1 %2").arg(row + 1).arg(c.caption));
         outputs_->setCellWidget(row, column, box);
     }
@@ -187,15 +193,15 @@ void ChoicesPanel::AddOutput(const winding::OutputLoad& load) {
 }
 
 QWidget* ChoicesPanel::BiasAndLimitsBox(const winding::Choices& c) {
-    biasCurrent_ = Number(0, 10, 3, QStringLiteral("A"), c.biasI_A);
-    biasDrop_ = Number(0, 10, 2, QStringLiteral("V"), c.biasVF_V);
+    biasCurrent_ = Number(0, 10, 3, QStringLiteral("A"), c.biasI_A, 0.01);
+    biasDrop_ = Number(0, 10, 2, QStringLiteral("V"), c.biasVF_V, 0.1);
     biasDrop_->setPrefix(QStringLiteral("压降 "));
     clampSet_ = new QCheckBox(QStringLiteral("钳位电压"));
     clampSet_->setChecked(c.Vclamp_V.has_value());
-    clamp_ = Number(1, 3000, 1, QStringLiteral("V"), c.Vclamp_V.value_or(200));
+    clamp_ = Number(1, 3000, 1, QStringLiteral("V"), c.Vclamp_V.value_or(200), 1);
     limitSet_ = new QCheckBox(QStringLiteral("限流值"));
     limitSet_->setChecked(c.Ilimit_A.has_value());
-    limit_ = Number(0.001, 1000, 3, QStringLiteral("A"), c.Ilimit_A.value_or(1));
+    limit_ = Number(0.001, 1000, 3, QStringLiteral("A"), c.Ilimit_A.value_or(1), 0.1);
     for (QCheckBox* box : {clampSet_, limitSet_}) {
         connect(box, &QCheckBox::toggled, this, [this] {
             ShowChosenBoxes();

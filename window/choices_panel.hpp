@@ -45,8 +45,8 @@ class ChoicesPanel : public QGroupBox {
   private:
     QWidget* OutputsBox();
     QWidget* BiasAndLimitsBox(const winding::Choices& choices);
-    QDoubleSpinBox* Number(double low, double high, int decimals, const QString& unit,
-                           double value);
+    QDoubleSpinBox* Number(double low, double high, int decimals, const QString& unit, double value,
+                           double step);
     void ShowChosenBoxes();
 
     QTableWidget* outputs_ = nullptr;

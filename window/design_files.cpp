@@ -65,7 +65,9 @@ DesignFiles::DesignFiles(MainWindow* window)
     new_ = action(QStringLiteral("新建"), "newAction", QKeySequence::New);
     open_ = action(QStringLiteral("打开…"), "openAction", QKeySequence::Open);
     save_ = action(QStringLiteral("保存"), "saveAction", QKeySequence::Save);
-    saveAs_ = action(QStringLiteral("另存为…"), "saveAsAction", QKeySequence::SaveAs);
+    // The platform's SaveAs is empty on a bare X11 desktop: the usual keys, said outright.
+    saveAs_ = action(QStringLiteral("另存为…"), "saveAsAction",
+                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     spice_ = action(QStringLiteral("导出 SPICE…"), "spiceAction", QKeySequence());
     connect(new_, &QAction::triggered, this, &DesignFiles::New);
     connect(open_, &QAction::triggered, this, &DesignFiles::OpenWithDialog);

@@ -42,8 +42,8 @@
 #include "window/design_files.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
-#include "window/settings_guard.hpp"
 #include "window/report_output.hpp"
+#include "window/settings_guard.hpp"
 #include "window/sweep_window.hpp"
 #include "window/winding_window.hpp"
 #include "window/working_window.hpp"
@@ -128,7 +128,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
         input->installEventFilter(this);
     }
     ShowBoxStates();
-    ui_->Command1->setFocus();
+    // Digits typed at once go to the first input.
+    text1_[0]->setFocus();
+    text1_[0]->selectAll();
     // Said once, after the window is up; kept under the context menu.
     if (!StartProblems().isEmpty()) QTimer::singleShot(0, this, [this] { ShowStartProblems(); });
 }
@@ -195,6 +197,8 @@ void MainWindow::ApplyCandidate(const winding::Options& options) {
     files_->MarkModified();
     windingOptions_ = options;
     SaveWindingOptions(windingOptions_);
+    // The candidate's own plan, so that what is shown is what is saved.
+    RenewPlan();
     winding_->hide();
     winding_->deleteLater();
     winding_ = nullptr;

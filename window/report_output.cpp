@@ -227,11 +227,19 @@ bool PrintHtml(const QString& html, QPagedPaintDevice& device) {
 
 // Lays the report out as a PDF in `file`; false when the painter could not
 // start or nothing was written.
+// The document's title as its page names it: "… — 变压器规格书".
+QString TitleOf(const QString& html) {
+    const qsizetype open = html.indexOf(QStringLiteral("<title>"));
+    const qsizetype close = html.indexOf(QStringLiteral("</title>"));
+    if (open < 0 || close < open) return QStringLiteral("单端反激变换式开关电源变压器的设计");
+    return html.mid(open + 7, close - open - 7);
+}
+
 bool WritePdf(const QString& html, QBuffer& file) {
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 16, 15, 12), QPageLayout::Millimeter);
-    writer.setTitle(QStringLiteral("单端反激变换式开关电源变压器的设计 — 设计报告"));
+    writer.setTitle(TitleOf(html));
     writer.setCreator(QStringLiteral("flyback-designer ") + ProgramVersion());
     return PrintHtml(html, writer) && file.size() > 0;
 }
@@ -261,15 +269,23 @@ bool SaveWhole(const QString& path, const QByteArray& bytes) {
         .empty();
 }
 
-bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
-                const PlanSection& plan) {
-    const QString html = ReportHtml(record, lastPress, plan);
+bool SaveHtmlDocument(const QString& html, const QString& path) {
     if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QBuffer pdf;
         pdf.open(QIODevice::WriteOnly);
         return WritePdf(html, pdf) && SaveWhole(path, pdf.data());
     }
     return SaveWhole(path, html.toUtf8());
+}
+
+bool PrintHtmlDocument(const QString& html, QPrinter& printer) {
+    printer.setDocName(TitleOf(html));
+    return PrintHtml(html, printer);
+}
+
+bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
+                const PlanSection& plan) {
+    return SaveHtmlDocument(ReportHtml(record, lastPress, plan), path);
 }
 
 QString WithReportSuffix(const QString& path, ReportFormat format) {
@@ -279,7 +295,7 @@ QString WithReportSuffix(const QString& path, ReportFormat format) {
 
 bool PrintReport(const record::DesignRecord& record, QPrinter& printer, bool lastPress,
                  const PlanSection& plan) {
-    return PrintHtml(ReportHtml(record, lastPress, plan), printer);
+    return PrintHtmlDocument(ReportHtml(record, lastPress, plan), printer);
 }
 
 }  // namespace flyback::window

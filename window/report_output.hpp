@@ -32,6 +32,11 @@ QMimeData* DesignMimeData(const record::DesignRecord& record, bool lastPress = f
 // when all of it was written: a failed save leaves the old file as it was.
 bool SaveWhole(const QString& path, const QByteArray& bytes);
 
+// Writes an HTML document of the design to `path`: a PDF on A4 (its title
+// the page's) when the path ends in .pdf, otherwise the page; and prints one.
+bool SaveHtmlDocument(const QString& html, const QString& path);
+bool PrintHtmlDocument(const QString& html, QPrinter& printer);
+
 // Writes the report to `path`: a PDF on A4 with its fonts embedded, page
 // numbers and the program in each page's foot, when the path ends in .pdf,
 // otherwise the HTML page. False when it cannot be written.

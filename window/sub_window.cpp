@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "window/input_guards.hpp"
+
 namespace flyback::window {
 namespace {
 
@@ -37,13 +39,43 @@ QSize WithinScreen(QSize preferred) {
             std::min(preferred.height(), available.height())};
 }
 
+// Beside the form, to its right, or below it where the screen has no room
+// there: never over the inputs it was opened from.
+void PlaceBesideTheForm(QWidget* window) {
+    const QWidget* parent = window->parentWidget();
+    if (parent == nullptr) return;
+    const QWidget* form = parent->window();
+    const QScreen* screen = form->screen();
+    if (screen == nullptr) return;
+    constexpr int kGap = 8;
+    const QRect room = screen->availableGeometry();
+    const QRect taken = form->frameGeometry();
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    QPoint place(taken.right() + 1 + kGap, taken.top());
+    if (place.x() + size.width() > room.right() + 1) {
+        place = QPoint(taken.left(), taken.bottom() + 1 + kGap);
+        // No room below either: at the screen's right edge, over as little
+        // of the form as can be.
+        if (place.y() + size.height() > room.bottom() + 1)
+            place = QPoint(room.right() + 1 - size.width(), taken.top());
+    }
+    place.setX(
+        std::clamp(place.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())));
+    place.setY(
+        std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+    window->move(place);
+}
+
 }  // namespace
 
 void MakeSubWindow(QWidget* window, const QString& name, QSize preferred) {
     const QString key = QStringLiteral("windows/") + name;
     if (!window->restoreGeometry(QSettings().value(key).toByteArray())) {
         window->resize(WithinScreen(preferred));
+        PlaceBesideTheForm(window);
     }
+    TakeWheelOnlyWithFocus(window);
+    TablesAreOneTabStop(window);
     window->installEventFilter(new KeptGeometry(window, key));
     for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {

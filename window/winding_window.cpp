@@ -268,6 +268,9 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
         material_->addItem(FromUtf8(material.name));
     }
     material_->setCurrentIndex(std::max(0, material_->findText(FromUtf8(o.material))));
+    // A screen reader names a list by what it is, not by the value chosen.
+    core_->setAccessibleName(QStringLiteral("磁芯"));
+    material_->setAccessibleName(QStringLiteral("磁芯材料"));
     for (QComboBox* box : {core_, material_}) {
         connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
     }
@@ -357,6 +360,8 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
         group_->addItem(QStringLiteral("材料组 ") + FromUtf8(group), FromUtf8(group));
     }
     group_->setCurrentIndex(std::max(0, group_->findData(FromUtf8(i.group))));
+    pollution_->setAccessibleName(QStringLiteral("污染等级"));
+    group_->setAccessibleName(QStringLiteral("材料组"));
     altitude_ = new QDoubleSpinBox;
     altitude_->setRange(0, 5000);
     altitude_->setDecimals(0);
@@ -365,10 +370,10 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     altitude_->setSuffix(QStringLiteral(" m"));
     altitude_->setValue(i.altitude_m);
     altitude_->setKeyboardTracking(false);
+    altitude_->setAccessibleName(QStringLiteral("海拔"));
     order_ = new QComboBox;
-    order_->addItems({QStringLiteral("绕制顺序 初级-次级-辅助"),
-                      QStringLiteral("绕制顺序 初级-辅助-次级"),
-                      QStringLiteral("绕制顺序 初级分半夹次级")});
+    for (const std::string_view caption : winding::kOrderCaptions)
+        order_->addItem(QStringLiteral("绕制顺序 ") + FromUtf8(caption));
     order_->setCurrentIndex(static_cast<int>(o.order));
     order_->setAccessibleName(QStringLiteral("绕制顺序"));
     auto* row = new QWidget;

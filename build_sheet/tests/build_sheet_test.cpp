@@ -208,5 +208,25 @@ TEST(BuildSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
     EXPECT_NE(TabSeparated(outcome, Pins{}).find("变压器规格书：步骤 1\t"), std::string::npos);
 }
 
+// The sheet alone, for the winding shop: a page of its own in the report's
+// style, the transformer named under its title, the section's every part and
+// no blank page before it.
+TEST(BuildSheetTest, TheSheetAloneIsADocumentOfItsOwn) {
+    const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
+    const std::string html = HtmlDocument(outcome, Pins{}, "2026-12-08");
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(html.find("<title>单端反激变换式开关电源变压器的设计 — 变压器规格书</title>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<p class=\"meta\">变压器规格书 · 2026-12-08 · flyback-designer "),
+              std::string::npos);
+    EXPECT_NE(html.find("，Np " + std::to_string(outcome.plan->Np) + "</h2>"), std::string::npos);
+    EXPECT_EQ(html.find("page-break-before"), std::string::npos);
+    for (const char* part : {"<svg", "耐压测试", "材料", "说明"})
+        EXPECT_NE(html.find(part), std::string::npos) << part;
+    EXPECT_NE(html.find("</body>\n</html>\n"), std::string::npos);
+    EXPECT_NE(HtmlDocument(PlanOutcome{{}, "x"}, Pins{}, "d").find("没有绕制方案"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace flyback::build_sheet

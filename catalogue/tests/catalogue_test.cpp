@@ -291,22 +291,6 @@ TEST(CatalogueTest, OnlyARegularFileIsRead) {
     }
 }
 
-// A file of more parts than a search can weigh in good time is read up to
-// the limit, and the count is said.
-TEST(CatalogueTest, RowsBeyondTheLimitAreLeftOutAndCounted) {
-    const UserFolder folder;
-    std::string rows = kCoreHeader;
-    for (std::size_t i = 0; i < kMostUserRows + 5; ++i)
-        rows += "E,Mine " + std::to_string(i) + ",,41,40,39.4,1615,30,8,3.75,45\n";
-    folder.Write("cores.csv", rows);
-    const Catalogue catalogue = WithUserFiles(folder.path());
-    EXPECT_EQ(catalogue.cores.size(), BuiltIn().cores.size() + kMostUserRows);
-    ASSERT_EQ(catalogue.problems.size(), 1u);
-    EXPECT_NE(catalogue.problems[0].find("1005 rows; only the first 1000 are read"),
-              std::string::npos)
-        << catalogue.problems[0];
-}
-
 TEST(CatalogueTest, AFileBeyondTheLimitIsNotRead) {
     const UserFolder folder;
     folder.Write("cores.csv", std::string(101, 'x'));

@@ -521,6 +521,29 @@ namespace {
 
 // The adviser from the command line: its JSON, CSV and plot; its own flags
 // checked. The reflected voltage fixed keeps the search to a few hundred.
+// The build sheet alone, for the winding shop, with the pins asked for; a
+// supply without a plan writes none and says why.
+TEST(CommandLineTest, TheBuildSheetIsWrittenAlone) {
+    const auto folder = std::filesystem::temp_directory_path() / "flyback-calc-sheet-test";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "sheet.html").string();
+    const Invocation run = Invoke(With(
+        "--sheet=" + path, With("--pins=2,4,8", With("--vaux=15", With("--winding", kDefaults)))));
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    std::ifstream file(path);
+    const std::string html((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_NE(html.find("— 变压器规格书</title>"), std::string::npos);
+    EXPECT_NE(html.find("耐压测试"), std::string::npos);
+    EXPECT_NE(html.find("引脚 2"), std::string::npos);
+    std::filesystem::remove(path);
+    const Invocation none = Invoke(With("--sheet=" + path, {"12", "850", "400", "65", "80", "12"}));
+    EXPECT_EQ(none.status, kExitCalculationFault);
+    EXPECT_NE(none.err.find("--sheet: "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    std::filesystem::remove_all(folder);
+}
+
 TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
     const std::vector<std::string> supply = {"12", "375", "120", "65", "80", "12"};
     const auto folder = std::filesystem::temp_directory_path() / "flyback-calc-advise-test";

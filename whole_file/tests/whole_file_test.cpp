@@ -1,8 +1,12 @@
 #include "whole_file/whole_file.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -180,6 +184,34 @@ TEST(WriteWholeFileTest, AReplacedFileKeepsItsPermissions) {
         EXPECT_EQ(Contents(folder / "kept"), "new");
     }
     EXPECT_EQ(Names(folder), std::vector<std::string>{"kept"});
+}
+
+// A save stopped at any moment (a kill cannot be caught) leaves the target
+// whole or as it was, and no temporary beside it.
+TEST(WriteWholeFileTest, AKilledSaveLeavesNoTemporary) {
+    {
+        const Folder probe;
+        const int fd = ::open(probe.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+        if (fd < 0) GTEST_SKIP() << "this file system makes no unnamed files";
+        ::close(fd);
+    }
+    const std::string text(64 * 1024 * 1024, 'x');
+    for (const int delay_us : {0, 2000, 20000}) {
+        const Folder folder;
+        Put(folder / "kept", "old");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            WriteWholeFile(folder / "kept", text);
+            ::_exit(0);
+        }
+        ::usleep(static_cast<useconds_t>(delay_us));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        EXPECT_EQ(Names(folder), std::vector<std::string>{"kept"}) << delay_us;
+        const std::string now = Contents(folder / "kept");
+        EXPECT_TRUE(now == "old" || now == text) << delay_us;
+    }
 }
 
 }  // namespace

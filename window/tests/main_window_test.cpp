@@ -162,10 +162,13 @@ class MainWindowTest : public QObject {
         for (QLineEdit* box : window_->Text2()) QVERIFY(!box->font().italic());
     }
 
-    void buttonHasTheFocusAndIsNoDefault() {
+    // The first keystrokes go to the first input, not to the button.
+    void theFirstInputHasTheFocusAndTheButtonIsNoDefault() {
         QApplication::setActiveWindow(window_.get());
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-        QCOMPARE(QApplication::focusWidget(), window_->Command1());
+        QCOMPARE(QApplication::focusWidget(), window_->Text1()[0]);
+        QTest::keyClicks(QApplication::focusWidget(), "12");
+        QCOMPARE(window_->Text1()[0]->text(), QString("12"));
         QVERIFY(!window_->Command1()->isDefault());
         QVERIFY(!window_->Command1()->autoDefault());
     }

@@ -1,6 +1,12 @@
 // The windows beside the form: about, the working, the mains, the winding plan, sweeps.
-#include "window_test_support.hpp"
 #include <sys/stat.h>
+#include "window_test_support.hpp"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTabBar>
+#include <QWheelEvent>
 
 // Every text a user of the window reads: labels, buttons, tabs, menus, list
 // items, table heads and cells, the chart's axes and legend.
@@ -380,6 +386,126 @@ class ToolWindowsTest : public QObject {
         const auto options = chosen[0][0].value<flyback::winding::Options>();
         QCOMPARE(options.core, std::string("EFD20/10/7"));
         QCOMPARE(options.choices.Np, result.advice.top[0].Np);
+    }
+
+    // A candidate opened and saved at once: the file's transformer, its
+    // options, the plan shown and the netlist are all the candidate's.
+    void anOpenedCandidateIsWhatIsShownAndSaved() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        flyback::winding::Options candidate = window_->Winding()->Options();
+        candidate.core = "PQ32/30";
+        candidate.material = "3C95";
+        candidate.choices.Np = 37;
+        candidate.choices.Ns = 4;
+        window_->ApplyCandidate(candidate);
+        const auto* plan = window_->PressedPlan();
+        QVERIFY(plan && plan->plan);
+        QCOMPARE(plan->plan->core->name, std::string("PQ32/30"));
+        QCOMPARE(plan->plan->Np, 37);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("candidate.mas.json");
+        QVERIFY(window_->Files()->SaveTo(path));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const auto document = QJsonDocument::fromJson(saved.readAll()).object();
+        const auto magnetic = document["magnetic"].toObject();
+        const auto core = magnetic["core"].toObject()["functionalDescription"].toObject();
+        QCOMPARE(core["material"].toString(), QString("3C95"));
+        QVERIFY2(core["shape"].toString().startsWith("PQ 32/30"),
+                 qPrintable(core["shape"].toString()));
+        const auto windings = magnetic["coil"].toObject()["functionalDescription"].toArray();
+        QCOMPARE(windings[0].toObject()["numberTurns"].toInt(), 37);
+        QCOMPARE(windings[1].toObject()["numberTurns"].toInt(), 4);
+        const auto options = document["flybackDesigner"].toObject()["options"].toObject();
+        QCOMPARE(options["core"].toString(), QString("PQ32/30"));
+        const QString netlist = dir.filePath("candidate.cir");
+        QVERIFY(window_->Files()->ExportSpiceTo(netlist));
+        QFile spice(netlist);
+        QVERIFY(spice.open(QIODevice::ReadOnly));
+        QVERIFY(spice.readLine().contains("PQ32/30 3C95, Np 37"));
+
+        // The build sheet alone, as the winding shop gets it.
+        auto* sheet = window_->Winding()->buildSheet();
+        const QString pdf = dir.filePath("sheet.pdf"), page = dir.filePath("sheet.html");
+        QVERIFY(sheet->SaveTo(pdf));
+        QVERIFY(sheet->SaveTo(page));
+        QFile printed(pdf), html(page);
+        QVERIFY(printed.open(QIODevice::ReadOnly) && html.open(QIODevice::ReadOnly));
+        QVERIFY(printed.read(4) == "%PDF");
+        const QString text = QString::fromUtf8(html.readAll());
+        QVERIFY(text.contains("— 变压器规格书</title>"));
+        QVERIFY(text.contains("PQ32/30 3C95，Np 37"));
+        QSettings().remove("winding");
+        QSettings().remove("files");
+    }
+
+    // A notch of the wheel over a box that has not been chosen scrolls the
+    // window and changes nothing; once the box has the focus it steps by
+    // its own step.
+    void theWheelChangesOnlyTheBoxThatHasTheFocus() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        auto* winding = window_->Winding();
+        QVERIFY(QTest::qWaitForWindowExposed(winding));
+        QDoubleSpinBox* bmax = winding->bmax();
+        const double before = bmax->value();
+        const auto notch = [&](QWidget* target) {
+            const QPointF at(target->width() / 2.0, target->height() / 2.0);
+            QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &wheel);
+        };
+        winding->setFocus();
+        notch(bmax);
+        QCOMPARE(bmax->value(), before);
+        QCOMPARE(bmax->focusPolicy(), Qt::StrongFocus);
+        bmax->setFocus();
+        QTRY_VERIFY(bmax->hasFocus());
+        notch(bmax);
+        QCOMPARE(bmax->value(), before + 0.01);
+        QSettings().remove("winding");
+    }
+
+    // Tab walks the plan window through every box, the tables (each one
+    // stop), the tabs, the comparison's button and table, and comes round.
+    void tabReachesEverythingInThePlanWindowAndComesBack() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        auto* winding = window_->Winding();
+        QVERIFY(QTest::qWaitForWindowExposed(winding));
+        QApplication::setActiveWindow(winding);
+        QWidget* first = winding->bmax();
+        // Every widget Tab stops at from `first` round to it; empty when it
+        // never comes back.
+        const auto walk = [&] {
+            first->setFocus();
+            QSet<QWidget*> visited;
+            for (int i = 0; i < 400; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget* now = QApplication::focusWidget();
+                if (now == first) return visited;
+                visited.insert(now);
+            }
+            return QSet<QWidget*>();
+        };
+        QTRY_VERIFY(QApplication::activeWindow() == winding);
+        const QSet<QWidget*> plan = walk();
+        QVERIFY2(!plan.isEmpty(), "Tab never came back to where it started");
+        QVERIFY(plan.contains(winding->windings()));
+        QTabBar* tabs = nullptr;
+        for (QWidget* w : plan) {
+            if (auto* bar = qobject_cast<QTabBar*>(w)) tabs = bar;
+        }
+        QVERIFY(tabs != nullptr);
+        tabs->setCurrentIndex(tabs->count() - 1);  // 方案比较, as the arrows would
+        const QSet<QWidget*> compare = walk();
+        QVERIFY(compare.contains(winding->compareTab()->compareButton()));
+        QVERIFY(compare.contains(winding->compareTab()->table()));
+        QSettings().remove("winding");
     }
 
     void sweepPlotsAndTabulatesEachPoint() {

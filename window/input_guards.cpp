@@ -1,0 +1,51 @@
+#include "window/input_guards.hpp"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QWheelEvent>
+
+namespace flyback::window {
+namespace {
+
+class WheelGuard : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel) return false;
+        auto* box = static_cast<QWidget*>(watched);
+        if (box->hasFocus()) return false;
+        // Handed to what holds the box, so that a scroll area still scrolls.
+        if (QWidget* parent = box->parentWidget()) QApplication::sendEvent(parent, event);
+        return true;
+    }
+};
+
+WheelGuard* Guard() {
+    static auto* guard = new WheelGuard(qApp);
+    return guard;
+}
+
+void Guard(QWidget* box) {
+    // Not the wheel focus either: a notch over a box does not pick it.
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->installEventFilter(Guard());
+}
+
+}  // namespace
+
+void TakeWheelOnlyWithFocus(QWidget* widget) {
+    if (qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QComboBox*>(widget)) Guard(widget);
+    for (auto* box : widget->findChildren<QAbstractSpinBox*>()) Guard(box);
+    for (auto* box : widget->findChildren<QComboBox*>()) Guard(box);
+}
+
+void TablesAreOneTabStop(QWidget* widget) {
+    for (auto* table : widget->findChildren<QAbstractItemView*>())
+        table->setTabKeyNavigation(false);
+}
+
+}  // namespace flyback::window

@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+
+namespace flyback::window {
+
+// A number box or a list under the pointer takes the wheel only once it has
+// the focus (a click or Tab): scrolling a window past it changes nothing, the
+// wheel scrolls the window instead. Applied to `widget` and every such box
+// inside it now; boxes made later are given it one by one.
+void TakeWheelOnlyWithFocus(QWidget* widget);
+
+// Every table inside `widget` one stop of Tab, its cells walked with the
+// arrows: Tab leaves a table instead of cycling its cells for ever.
+void TablesAreOneTabStop(QWidget* widget);
+
+}  // namespace flyback::window
