@@ -271,6 +271,7 @@ int ReadInsulation(winding::Insulation& i) {
         case Problem::None:
             return -1;
         case Problem::Mains:
+        case Problem::MainsBeyondTables:
             return 11;
         case Problem::Pollution:
             return 12;

@@ -40,24 +40,37 @@ QSize WithinScreen(QSize preferred) {
 }
 
 // Beside the form, to its right, or below it where the screen has no room
-// there: never over the inputs it was opened from.
+// there; on a screen too narrow for both side by side where the form stands
+// (a laptop's 1366 × 768 with the form in the middle), the form moves to the
+// screen's left edge and the window, narrowed to the room left, goes right
+// of it. Over the form only where even that cannot be.
 void PlaceBesideTheForm(QWidget* window) {
-    const QWidget* parent = window->parentWidget();
+    QWidget* parent = window->parentWidget();
     if (parent == nullptr) return;
-    const QWidget* form = parent->window();
+    QWidget* form = parent->window();
     const QScreen* screen = form->screen();
     if (screen == nullptr) return;
     constexpr int kGap = 8;
+    constexpr int kNarrowest = 600;  // the plan's tables still read
     const QRect room = screen->availableGeometry();
-    const QRect taken = form->frameGeometry();
-    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    QRect taken = form->frameGeometry();
+    const QSize frame = window->frameGeometry().size() - window->size();
+    QSize size = window->size() + frame;
+    const auto fitsRight = [&] { return taken.right() + 1 + kGap + size.width() <= room.right() + 1; };
     QPoint place(taken.right() + 1 + kGap, taken.top());
-    if (place.x() + size.width() > room.right() + 1) {
-        place = QPoint(taken.left(), taken.bottom() + 1 + kGap);
-        // No room below either: at the screen's right edge, over as little
-        // of the form as can be.
-        if (place.y() + size.height() > room.bottom() + 1)
+    if (!fitsRight()) {
+        const int rightOfLeftForm = room.width() - taken.width() - kGap;
+        if (taken.bottom() + 1 + kGap + size.height() <= room.bottom() + 1) {
+            place = QPoint(taken.left(), taken.bottom() + 1 + kGap);
+        } else if (rightOfLeftForm >= kNarrowest) {
+            form->move(room.left(), taken.top());
+            taken.moveLeft(room.left());
+            size.setWidth(std::min(size.width(), rightOfLeftForm));
+            window->resize(size - frame);
+            place = QPoint(taken.right() + 1 + kGap, taken.top());
+        } else {
             place = QPoint(room.right() + 1 - size.width(), taken.top());
+        }
     }
     place.setX(
         std::clamp(place.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())));
