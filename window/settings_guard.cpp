@@ -22,9 +22,9 @@ QStringList SettingsFiles() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QString organisation = QCoreApplication::organizationName();
     if (organisation.isEmpty()) organisation = QStringLiteral("Unknown Organization");
-    return {QDir(folder).filePath(organisation + "/" + QCoreApplication::applicationName() +
-                                  ".conf"),
-            QDir(folder).filePath(organisation + ".conf")};
+    return {
+        QDir(folder).filePath(organisation + "/" + QCoreApplication::applicationName() + ".conf"),
+        QDir(folder).filePath(organisation + ".conf")};
 }
 
 }  // namespace

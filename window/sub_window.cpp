@@ -56,7 +56,9 @@ void PlaceBesideTheForm(QWidget* window) {
     QRect taken = form->frameGeometry();
     const QSize frame = window->frameGeometry().size() - window->size();
     QSize size = window->size() + frame;
-    const auto fitsRight = [&] { return taken.right() + 1 + kGap + size.width() <= room.right() + 1; };
+    const auto fitsRight = [&] {
+        return taken.right() + 1 + kGap + size.width() <= room.right() + 1;
+    };
     QPoint place(taken.right() + 1 + kGap, taken.top());
     if (!fitsRight()) {
         const int rightOfLeftForm = room.width() - taken.width() - kGap;

@@ -31,8 +31,8 @@ std::string NetlistWith(std::size_t outputs) {
     options.core = "PQ32/30";
     options.choices.outputs.assign(outputs, {5, 0.2, 0.4});
     options.choices.outputs.front() = {12, 1, 0.5};
-    const auto plan = winding::PlanWinding(record::RecordPress({"20", "375", "120", "65", "80", "12"}),
-                                           options, catalogue::BuiltIn());
+    const auto plan = winding::PlanWinding(
+        record::RecordPress({"20", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
     EXPECT_TRUE(plan.plan) << plan.error;
     return plan.plan ? Netlist(*plan.plan) : std::string();
 }

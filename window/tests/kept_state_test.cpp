@@ -1,6 +1,7 @@
 // What the window starts from and keeps: the user's catalogue files, the kept
 // settings and values typed beyond an option's limits. What is shown is what
 // is used, and whatever was set right or left out is said.
+#include <sys/stat.h>
 #include <QAction>
 #include <QChart>
 #include <QChartView>
@@ -16,7 +17,6 @@
 #include <QValueAxis>
 #include <cmath>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
