@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace flyback::whole_file {
@@ -78,7 +79,8 @@ std::optional<std::string> FollowLinks(std::string path) {
         const ssize_t length = ::readlink(path.c_str(), target.data(), target.size() - 1);
         if (length < 0) return path;
         std::string next(target.data(), static_cast<std::size_t>(length));
-        path = next.starts_with('/') ? next : FolderOf(path) + "/" + next;
+        if (!next.starts_with('/')) next.insert(0, FolderOf(path) + '/');
+        path = std::move(next);
     }
     return std::nullopt;
 }

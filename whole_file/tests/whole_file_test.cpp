@@ -195,7 +195,7 @@ TEST(WriteWholeFileTest, AKilledSaveLeavesNoTemporary) {
         if (fd < 0) GTEST_SKIP() << "this file system makes no unnamed files";
         ::close(fd);
     }
-    const std::string text(64 * 1024 * 1024, 'x');
+    const std::string text(std::size_t{64} * 1024 * 1024, 'x');
     for (const int delay_us : {0, 2000, 20000}) {
         const Folder folder;
         Put(folder / "kept", "old");
