@@ -150,6 +150,9 @@ void CompareTab::Show() {
     const advise::ChartExtent extent = advise::ExtentOf(a);
     x->setRange(0, extent.volume_cm3);
     y->setRange(0, extent.loss_W);
+    // Ticks at round numbers (0.5, 1, 1.5 …), not at a fifth of the extent.
+    x->applyNiceNumbers();
+    y->applyNiceNumbers();
 }
 
 void CompareTab::Pick(int row) {

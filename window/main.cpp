@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("flyback-designer"));
     flyback::window::InstallQtChineseTranslation(app);
     flyback::window::SubstituteFormFonts();
+    flyback::window::NameTheSettings();
     flyback::window::GuardSettingsFile();
     flyback::window::MainWindow window;
     window.move(window.screen()->availableGeometry().center() - window.rect().center());

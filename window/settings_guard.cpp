@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -28,6 +30,16 @@ QStringList SettingsFiles() {
 }
 
 }  // namespace
+
+void NameTheSettings() {
+    const QString unnamed = SettingsFiles().front();
+    QCoreApplication::setOrganizationName(QCoreApplication::applicationName());
+    const QString named = SettingsFiles().front();
+    // Only a regular file is copied; anything else is the guard's to set aside.
+    if (QFileInfo(named).exists() || !QFileInfo(unnamed).isFile()) return;
+    QDir().mkpath(QFileInfo(named).absolutePath());
+    QFile::copy(unnamed, named);
+}
 
 QString GuardSettingsFile() {
     for (const QString& path : SettingsFiles()) {

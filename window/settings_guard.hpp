@@ -11,6 +11,11 @@ namespace flyback::window {
 // once, before the first settings are read.
 QString GuardSettingsFile();
 
+// The settings under the program's own name (~/.config/flyback-designer/),
+// those kept before under Qt's "Unknown Organization" copied there once.
+// Called before the guard, once the application's name is set.
+void NameTheSettings();
+
 // The note of the last guard, for the window's start problems.
 const QString& SettingsGuardNote();
 
