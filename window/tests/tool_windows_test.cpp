@@ -79,6 +79,14 @@ class ToolWindowsTest : public QObject {
 
     QWidget* Child(const QString& name) const { return window_->findChild<QWidget*>(name); }
     void Press() { QTest::mouseClick(window_->Command1(), Qt::LeftButton); }
+    // The plan window of a 12 V supply, on screen; none if it did not show.
+    flyback::window::WindingWindow* ShownPlanWindow() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        auto* winding = window_->Winding();
+        return QTest::qWaitForWindowExposed(winding) ? winding : nullptr;
+    }
 
   private slots:
     void initTestCase() { PrepareWindowTests(settingsDir_); }
@@ -445,11 +453,8 @@ class ToolWindowsTest : public QObject {
     // window and changes nothing; once the box has the focus it steps by
     // its own step.
     void theWheelChangesOnlyTheBoxThatHasTheFocus() {
-        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
-        Press();
-        window_->ShowWinding();
-        auto* winding = window_->Winding();
-        QVERIFY(QTest::qWaitForWindowExposed(winding));
+        auto* winding = ShownPlanWindow();
+        QVERIFY(winding != nullptr);
         QDoubleSpinBox* bmax = winding->bmax();
         const double before = bmax->value();
         const auto notch = [&](QWidget* target) {
@@ -472,11 +477,8 @@ class ToolWindowsTest : public QObject {
     // Tab walks the plan window through every box, the tables (each one
     // stop), the tabs, the comparison's button and table, and comes round.
     void tabReachesEverythingInThePlanWindowAndComesBack() {
-        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
-        Press();
-        window_->ShowWinding();
-        auto* winding = window_->Winding();
-        QVERIFY(QTest::qWaitForWindowExposed(winding));
+        auto* winding = ShownPlanWindow();
+        QVERIFY(winding != nullptr);
         QApplication::setActiveWindow(winding);
         QWidget* first = winding->bmax();
         // Every widget Tab stops at from `first` round to it; empty when it
