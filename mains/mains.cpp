@@ -170,4 +170,14 @@ DcInputRange DcInputFromMains(const MainsSupply& s) {
     }
 }
 
+std::string RangeCaption(const DcInputRange& range) {
+    std::string text = "最大直流输入电压 " + TwoDecimals(range.maxInputVoltage) +
+                       " V\n最小直流输入电压 " + TwoDecimals(range.minInputVoltage) +
+                       " V\n大容量电容 " + runtime::decimal::ShortestText(range.bulkMicrofarads) +
+                       " µF";
+    if (range.bulkProposed) text += "（建议值，" + std::string(BulkRuleCaption(range.rule)) + "）";
+    for (const Warning& warning : range.warnings) text += "\n注意：" + warning.message;
+    return text;
+}
+
 }  // namespace flyback::mains

@@ -72,4 +72,9 @@ std::string_view BulkRuleCaption(BulkRule rule);
 // "374.77": two decimals, a point whatever the locale, as the boxes take it.
 std::string TwoDecimals(double value);
 
+// The range as the window's dialog and the page show it: "最大直流输入电压
+// 374.77 V", the minimum, the capacitor (with the rule that proposed it) and
+// each warning, a line each.
+std::string RangeCaption(const DcInputRange& range);
+
 }  // namespace flyback::mains

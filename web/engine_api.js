@@ -22,6 +22,9 @@
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
 //     .setPins(text)            the build sheet's pins "1,3,6"; {problem}
+//     .dcFromMains({minAc, maxAc, lineHz, bulk, holdup, power, efficiency})
+//                               the two DC input voltages from the mains:
+//                               {problem, vmax, vmin, text}
 //     .saveDesign(texts)        {name, text, error}: the design file (MAS JSON)
 //     .spice(texts)             {name, text, error}: the ngspice netlist
 //     .openDesign(text)         {error, texts, options, choices, pins, notes, foreign}
@@ -165,6 +168,12 @@
         openDesign(text) {
             putTexts([text]);
             Module['_flyback_open_design']();
+            return JSON.parse(answer());
+        },
+        dcFromMains(m) {
+            putTexts([m.minAc, m.maxAc, m.lineHz, m.bulk, m.holdup, m.power, m.efficiency]
+                .map((text) => String(text ?? '')));
+            Module['_flyback_dc_from_mains']();
             return JSON.parse(answer());
         },
         setPins(text) {

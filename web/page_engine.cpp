@@ -23,6 +23,8 @@
 #include "design_file/design_file.hpp"
 #include "drawing/pictures.hpp"
 #include "engine_buffers.hpp"
+#include "mains/mains.hpp"
+#include "numtext/run_calculation.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -453,6 +455,51 @@ int ReadChoices(winding::Choices& c) {
 }
 
 }  // namespace
+
+// The DC input range from the mains, as the window's 由交流输入 gives it,
+// from texts 0 to 6: the lowest and highest AC rms, the line frequency, the
+// bulk capacitor in µF (empty: proposed), the hold-up time in ms (empty:
+// none), and the output power and efficiency boxes' texts, read as a press
+// reads them: {"problem": why there is none, or "", "vmax", "vmin" (the texts
+// for the two voltage boxes), "text" (the range with its warnings)}.
+EMSCRIPTEN_KEEPALIVE void flyback_dc_from_mains() {
+    const auto number = [](std::size_t i) { return flyback::runtime::ReadWholeNumber(Text(i)); };
+    const auto optional = [&](std::size_t i) -> std::optional<std::optional<double>> {
+        if (Text(i).find_first_not_of(" \t") == std::string_view::npos)
+            return std::optional<double>();
+        if (const auto value = number(i)) return value;
+        return std::nullopt;
+    };
+    std::string problem, vmax, vmin, text;
+    const auto minAc = number(0), maxAc = number(1), line = number(2);
+    const auto bulk = optional(3), holdup = optional(4);
+    double power = 0, efficiency = 0;
+    try {
+        power = flyback::runtime::NumberFromText(Text(5));
+        efficiency = flyback::runtime::NumberFromText(Text(6)) / flyback::numtext::kPercent;
+    } catch (const flyback::runtime::RuntimeError&) {
+    }
+    if (!minAc || !maxAc || !line || !bulk || !holdup) {
+        problem = "请输入数字。";
+    } else {
+        try {
+            flyback::mains::MainsSupply supply{*minAc, *maxAc, power, efficiency, *bulk, *line};
+            supply.holdupMilliseconds = *holdup;
+            const flyback::mains::DcInputRange range = flyback::mains::DcInputFromMains(supply);
+            vmax = flyback::mains::TwoDecimals(range.maxInputVoltage);
+            vmin = flyback::mains::TwoDecimals(range.minInputVoltage);
+            text = flyback::mains::RangeCaption(range);
+        } catch (const flyback::mains::MainsError& error) {
+            problem = error.what();
+        }
+    }
+    Answer().clear();
+    JsonObject(Answer())
+        .Text("problem", problem)
+        .Text("vmax", vmax)
+        .Text("vmin", vmin)
+        .Text("text", text);
+}
 
 // The build sheet's pins from text 0 ("1,3,6"; empty: the
 // defaults): {"problem": why they cannot be read, in Chinese, or ""}. Taken

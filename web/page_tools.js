@@ -44,6 +44,34 @@ window.FlybackPage.tools = function (page) {
         }
     });
 
+    // ---- From the mains -----------------------------------------------------------
+
+    // The two DC input voltages from the AC range, the power and efficiency
+    // taken from their boxes, as the window's 由交流输入 gives them.
+    const mainsFields = ['MainsMinAc', 'MainsMaxAc', 'MainsLineHz', 'MainsBulk', 'MainsHoldup'];
+    function showMains() {
+        const [minAc, maxAc, lineHz, bulk, holdup] = mainsFields.map((id) => $(id).value);
+        const range = engine.page.dcFromMains({
+            minAc, maxAc, lineHz, bulk, holdup, power: inputs[0].value, efficiency: inputs[4].value,
+        });
+        $('MainsResult').textContent = range.problem || range.text;
+        $('MainsFill').disabled = Boolean(range.problem);
+        return range;
+    }
+    for (const id of mainsFields) $(id).addEventListener('input', showMains);
+    for (const box of [inputs[0], inputs[4]]) box.addEventListener('input', showMains);
+    $('MainsForm').addEventListener('submit', (event) => event.preventDefault());
+    $('MainsFill').addEventListener('click', () => {
+        const range = showMains();
+        if (range.problem) return;
+        // Written as texts, which then read as any typed text.
+        for (const [box, text] of [[inputs[1], range.vmax], [inputs[2], range.vmin]]) {
+            box.value = text;
+            box.dispatchEvent(new Event('input'));
+        }
+    });
+    showMains();
+
     // ---- Sweeps ----------------------------------------------------------------
 
     // The six inputs, then the plan's own choices, which sweep the plan alone.

@@ -85,19 +85,7 @@ void MainsDialog::Update() {
             text = QString::fromUtf8(error.what());
         }
     }
-    if (range_) {
-        text =
-            QStringLiteral("最大直流输入电压 %1 V\n最小直流输入电压 %2 V\n大容量电容 %3 µF%4")
-                .arg(FromUtf8(mains::TwoDecimals(range_->maxInputVoltage)),
-                     FromUtf8(mains::TwoDecimals(range_->minInputVoltage)),
-                     FromUtf8(record::ExactNumber(range_->bulkMicrofarads)),
-                     range_->bulkProposed ? QStringLiteral("（建议值，%1）")
-                                                .arg(FromUtf8(mains::BulkRuleCaption(range_->rule)))
-                                          : QString());
-        for (const mains::Warning& warning : range_->warnings) {
-            text += QStringLiteral("\n注意：") + FromUtf8(warning.message);
-        }
-    }
+    if (range_) text = FromUtf8(mains::RangeCaption(*range_));
     result_->setText(text);
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(range_.has_value());
 }

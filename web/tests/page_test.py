@@ -357,6 +357,28 @@ class PageTest(unittest.TestCase):
             walked.append(self.driver.switch_to.active_element.get_attribute("id"))
         self.assertEqual(walked, ["Text1_1", "Text1_2", "Text1_3", "Text1_4", "Text1_5", "Command1"])
 
+    def test_the_first_keystrokes_go_to_the_first_input(self):
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "Text1_0")
+        self.driver.switch_to.active_element.send_keys("12")
+        self.assertEqual(self.box("Text1_0").get_attribute("value"), "12")
+
+    def test_the_mains_fill_the_two_voltage_boxes_as_the_window_does(self):
+        """Universal mains at 60 W and 75 %: the crest of 265 V and the valley
+        behind the proposed capacitor, the same figures as flyback-calc --mains."""
+        self.box("Mains").find_element(By.TAG_NAME, "summary").click()
+        self.assertIn("最大直流输入电压 374.77 V", self.box("MainsResult").text)
+        self.assertIn("（建议值，", self.box("MainsResult").text)
+        native = subprocess.run([CALC, "--mains", "85", "265", "60", "75"], capture_output=True,
+                                text=True, check=False).stdout
+        self.box("MainsFill").click()
+        self.assertEqual(self.box("Text1_1").get_attribute("value"), "374.77")
+        filled = self.box("Text1_2").get_attribute("value")
+        self.assertIn(filled, native)
+        self.box("MainsMinAc").clear()
+        self.box("MainsMinAc").send_keys("abc")
+        self.assertEqual(self.box("MainsResult").text, "请输入数字。")
+        self.assertFalse(self.box("MainsFill").is_enabled())
+
     def test_every_visible_text_is_chinese_or_a_unit_or_a_symbol(self):
         """No programmer's name reaches the page: every Latin word it shows
         (text, list items, pictures) is a unit, an engineer's symbol or a part."""
