@@ -4,6 +4,9 @@
 # (an empty frequency, a zero power, a negative power). Each is measured from
 # a file to a file and through pipes from and to another program; the figure
 # is the best of RUNS runs, since this machine's timings wander.
+# Beside each figure, what a line costs in presses: the line's time over the
+# in-process press benchmark's (flyback-bench beside flyback-calc), measured
+# in the same run.
 #   bench/jsonl_throughput.sh build/default/cli/flyback-calc [LINES] [RUNS]
 set -euo pipefail
 calc=${1:?usage: $0 path/to/flyback-calc [LINES] [RUNS]}
@@ -44,13 +47,25 @@ best() {
     echo "$fastest"
 }
 
-printf '%-8s %-22s %12s\n' input "" "lines/s"
+# The press's time in ns, the median of five, where the benchmark is built.
+press_ns=
+bench_program=$(dirname "$calc")/../bench/flyback-bench
+if [ -x "$bench_program" ]; then
+    press_ns=$("$bench_program" --benchmark_filter='^BM_PressSixTextsToSevenTexts$' \
+        --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+        --benchmark_format=csv 2>/dev/null | awk -F, '/_median"?,/ { print $3 }')
+fi
+[ -n "$press_ns" ] && echo "a press: $press_ns ns (median of five)"
+
+printf '%-8s %-22s %12s %16s\n' input "" "lines/s" "presses a line"
 for input in valid mix; do
     file=$work/$input.jsonl
     t=$(best "'$calc' --jsonl <'$file' >'$work/answers.jsonl'")
-    awk -v n="$lines" -v t="$t" -v i="$input" \
-        'BEGIN { printf "%-8s %-22s %12.0f\n", i, "file to file", n / t }'
+    awk -v n="$lines" -v t="$t" -v i="$input" -v p="$press_ns" \
+        'BEGIN { printf "%-8s %-22s %12.0f %16s\n", i, "file to file", n / t,
+                 p == "" ? "-" : sprintf("%.2f", t / n * 1e9 / p) }'
     t=$(best "cat '$file' | '$calc' --jsonl | cat >/dev/null")
-    awk -v n="$lines" -v t="$t" -v i="$input" \
-        'BEGIN { printf "%-8s %-22s %12.0f\n", i, "pipe to pipe", n / t }'
+    awk -v n="$lines" -v t="$t" -v i="$input" -v p="$press_ns" \
+        'BEGIN { printf "%-8s %-22s %12.0f %16s\n", i, "pipe to pipe", n / t,
+                 p == "" ? "-" : sprintf("%.2f", t / n * 1e9 / p) }'
 done
