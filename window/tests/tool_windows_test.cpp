@@ -449,6 +449,33 @@ class ToolWindowsTest : public QObject {
         QSettings().remove("files");
     }
 
+    // A design opened and saved again is the same file to the byte: its
+    // pins, options and choices all come back, with the plan window open.
+    void aDesignOpenedAndSavedAgainIsTheSameFile() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        flyback::window::SavePins({2, 4, 8});
+        window_->ShowWinding();
+        flyback::winding::Options options = window_->Winding()->Options();
+        options.Vaux_V = 15;
+        options.insulation.mains_Vrms = 480;
+        options.choices.Ilimit_A = 2;
+        window_->ApplyCandidate(options);
+        QTemporaryDir dir;
+        const QString first = dir.filePath("a.mas.json"), second = dir.filePath("b.mas.json");
+        QVERIFY(window_->Files()->SaveTo(first));
+        flyback::window::SavePins({});
+        QVERIFY(window_->Files()->Open(first));
+        QVERIFY(window_->Files()->SaveTo(second));
+        QFile a(first), b(second);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        const QByteArray bytes = a.readAll();
+        QVERIFY(bytes.contains("\"pins\": \"2,4,8\""));
+        QCOMPARE(b.readAll(), bytes);
+        QSettings().remove("winding");
+        QSettings().remove("files");
+    }
+
     // A notch of the wheel over a box that has not been chosen scrolls the
     // window and changes nothing; once the box has the focus it steps by
     // its own step.
