@@ -315,8 +315,15 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
     }
     if (std::string line = ReadChoices(f, o); !line.empty()) return line;
     if (std::string line = ReadInsulation(f, o); !line.empty()) return line;
-    if (o.order == winding::Order::PSP && o.choices.FixedTurns() && o.choices.Np < 2)
-        return "--order P-S-P splits the primary in two: --turns needs at least 2 primary turns";
+    switch (winding::CheckCombination(o)) {
+        case winding::Combination::None:
+            break;
+        case winding::Combination::BiasTurnsWithoutVoltage:
+            return "--turns: NAUX needs --bias or --vaux";
+        case winding::Combination::SplitPrimaryTooFew:
+            return "--order P-S-P splits the primary in two: --turns needs at least 2 primary "
+                   "turns";
+    }
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }
 

@@ -540,7 +540,8 @@ std::string ValuesProblem(const Design& d, const catalogue::Catalogue& parts) {
         return winding::OptionProblemCaption(problem);
     if (const auto problem = winding::CheckChoices(d.options.choices))
         return winding::ChoiceProblemCaption(problem);
-    if (std::string problem = winding::CombinationProblem(d.options); !problem.empty())
+    if (std::string problem = winding::CombinationCaption(winding::CheckCombination(d.options));
+        !problem.empty())
         return problem;
     return winding::InsulationProblem(d.options.insulation);
 }

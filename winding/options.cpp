@@ -105,10 +105,22 @@ OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) 
     return {};
 }
 
-std::string CombinationProblem(const Options& o) {
-    if (o.choices.Naux && !o.Vaux_V) return "给出辅助绕组匝数时须给出辅助绕组的电压。";
+Combination CheckCombination(const Options& o) {
+    if (o.choices.Naux && !o.Vaux_V) return Combination::BiasTurnsWithoutVoltage;
     if (o.order == Order::PSP && o.choices.FixedTurns() && o.choices.Np < 2)
-        return std::string(kSplitPrimaryTooFew);
+        return Combination::SplitPrimaryTooFew;
+    return Combination::None;
+}
+
+std::string CombinationCaption(Combination combination) {
+    switch (combination) {
+        case Combination::None:
+            return {};
+        case Combination::BiasTurnsWithoutVoltage:
+            return "给出辅助绕组匝数时须给出辅助绕组的电压。";
+        case Combination::SplitPrimaryTooFew:
+            return "P-S-P 绕法把初级分成两半，初级至少 2 匝。";
+    }
     return {};
 }
 

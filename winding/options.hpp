@@ -121,11 +121,13 @@ struct OptionProblem {
 
 OptionProblem CheckOptions(const Options& options, const catalogue::Catalogue& parts);
 
-// Options that are each sound but do not go together, in Chinese (empty when
-// none): the bias winding's turns without its voltage, which would be quietly
-// left out; P-S-P with fewer than two primary turns to split.
-std::string CombinationProblem(const Options& options);
-inline constexpr std::string_view kSplitPrimaryTooFew = "P-S-P 绕法把初级分成两半，初级至少 2 匝。";
+// Options that are each sound but do not go together, as data: the bias
+// winding's turns without its voltage, which would be quietly left out; P-S-P
+// with fewer than two primary turns to split. Each front end words it; the
+// caption is the window's and the page's.
+enum class Combination { None, BiasTurnsWithoutVoltage, SplitPrimaryTooFew };
+Combination CheckCombination(const Options& options);
+std::string CombinationCaption(Combination combination);
 
 // Reads a number option from what was typed: an empty text keeps the default
 // (for the bias winding: none). A text that is not one number is a problem;

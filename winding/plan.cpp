@@ -374,7 +374,7 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
             break;
         case Order::PSP: {
             // Two halves in series, the inner one the larger by a turn if odd.
-            if (plan.Np < 2) throw PlanLimit{std::string(kSplitPrimaryTooFew)};
+            if (plan.Np < 2) throw PlanLimit{CombinationCaption(Combination::SplitPrimaryTooFew)};
             Winding inner = primary, outer = primary;
             inner.turns = (plan.Np + 1) / 2;
             outer.turns = plan.Np / 2;
@@ -802,7 +802,8 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
     if (const std::string problem = InsulationProblem(options.insulation); !problem.empty()) {
         return {std::nullopt, "绕制方案的选项有误：" + problem, true};
     }
-    if (const std::string problem = CombinationProblem(options); !problem.empty()) {
+    if (const std::string problem = CombinationCaption(CheckCombination(options));
+        !problem.empty()) {
         return {std::nullopt, "绕制方案的选项有误：" + problem, true};
     }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
