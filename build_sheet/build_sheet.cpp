@@ -410,9 +410,11 @@ std::string SheetBody(std::string html, const winding::PlanOutcome& outcome, con
 
 }  // namespace
 
-std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, bool withSchematic) {
-    return SheetBody("<h2 style=\"page-break-before: always\">" + std::string(kTitle) + "</h2>\n",
-                     outcome, pins, withSchematic);
+std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins, bool withSchematic,
+                        bool ownPage) {
+    const std::string_view open = ownPage ? R"(<h2 style="page-break-before: always">)" : "<h2>";
+    return SheetBody(std::string(open) + std::string(kTitle) + "</h2>\n", outcome, pins,
+                     withSchematic);
 }
 
 std::string HtmlDocument(const winding::PlanOutcome& outcome, const Pins& pins,
@@ -451,6 +453,27 @@ std::string ReportSections(const winding::PlanOutcome& outcome, const winding::O
                            const Pins& pins) {
     return winding::HtmlSection(outcome, options, drawing::PicturesHtml(outcome)) +
            HtmlSection(outcome, pins);
+}
+
+std::optional<report::LeadingPlan> ReportLead(const winding::PlanOutcome& outcome,
+                                              const winding::Options& options, const Pins& pins) {
+    if (!outcome.plan) return std::nullopt;
+    const Plan& plan = *outcome.plan;
+    return report::LeadingPlan{
+        ReportSections(outcome, options, pins),
+        {{0, catalogue::CoreCaption(plan.core->name) + " " + plan.material->name},
+         {6, record::ReadableValue(plan.Lp_H, "H")},
+         {1, record::ReadableValue(plan.gap_mm * 1e-3, "m")},
+         {2, std::to_string(plan.Np)},
+         {3, std::to_string(plan.Ns)}}};
+}
+
+std::string Report(const record::DesignRecord& record, std::string_view date, bool lastPress,
+                   const winding::PlanOutcome& outcome, const winding::Options& options,
+                   const Pins& pins) {
+    if (const auto lead = ReportLead(outcome, options, pins))
+        return report::HtmlReport(record, date, lastPress, *lead);
+    return report::HtmlReport(record, date, lastPress, ReportSections(outcome, options, pins));
 }
 
 }  // namespace flyback::build_sheet

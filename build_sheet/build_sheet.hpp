@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "record/design_record.hpp"
+#include "report/html_report.hpp"
 #include "winding/plan.hpp"
 #include "winding/sheet.hpp"
 
@@ -72,9 +74,11 @@ std::string Schematic(const winding::Plan& plan, const Pins& pins);
 // The sheet as a report's section, on a page of its own: the title, the
 // schematic (unless a front end shows it apart: Qt's rich text draws no SVG),
 // the steps, the materials and the tests; why there is none when there is no
-// plan or the pins clash.
+// plan or the pins clash. A page whose content policy refuses inline styles
+// asks for the section without its page break (`ownPage` false) and breaks
+// the page in its own style sheet.
 std::string HtmlSection(const winding::PlanOutcome& outcome, const Pins& pins,
-                        bool withSchematic = true);
+                        bool withSchematic = true, bool ownPage = true);
 
 // The sheet alone as one page for the winding shop, in the report's style,
 // the core, material and primary turns under its title.
@@ -88,5 +92,17 @@ std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins);
 // pictures, then the sheet.
 std::string ReportSections(const winding::PlanOutcome& outcome, const winding::Options& options,
                            const Pins& pins);
+
+// What leads the report when there is a plan: the plan's sections and the
+// figures set beside the original method's (core, Lp, gap, turns).
+std::optional<report::LeadingPlan> ReportLead(const winding::PlanOutcome& outcome,
+                                              const winding::Options& options, const Pins& pins);
+
+// The whole report of a press and its plan: led by the plan and the sheet when
+// there is a plan (what is built), the original method's results after it as
+// the first estimate; without one, the record, then why there is no plan.
+std::string Report(const record::DesignRecord& record, std::string_view date, bool lastPress,
+                   const winding::PlanOutcome& outcome, const winding::Options& options,
+                   const Pins& pins);
 
 }  // namespace flyback::build_sheet

@@ -144,9 +144,9 @@ std::string Today() {
 void PrintRecord(const Options& options, const record::DesignRecord& record,
                  const std::optional<winding::PlanOutcome>& plan, std::ostream& out) {
     if (options.report) {
-        const std::string section =
-            plan ? build_sheet::ReportSections(*plan, options.winding, options.pins) : "";
-        out << report::HtmlReport(record, Today(), false, section);
+        out << (plan ? build_sheet::Report(record, Today(), false, *plan, options.winding,
+                                           options.pins)
+                     : report::HtmlReport(record, Today()));
     } else if (options.json) {
         std::string json;
         if (options.details) {

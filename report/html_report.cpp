@@ -169,6 +169,12 @@ std::string HtmlEscape(std::string_view text) {
 
 namespace {
 
+constexpr std::string_view kClosingNote =
+    "<p "
+    "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；其余数值取四位有效数字。"
+    "完整精度的数值见 flyback-calc --details 与“复制设计”的表格。"
+    "</p>\n</body>\n</html>\n";
+
 // The page's head in the report's style and its heading: "设计报告 · date ·
 // flyback-designer 0.3.0" under the title.
 void Opening(std::string& html, std::string_view name, std::string_view date) {
@@ -207,11 +213,51 @@ std::string HtmlReport(const record::DesignRecord& record, std::string_view date
     InputsTable(html, record);
     QuantitiesTable(html, record);
     html += moreSections;
+    html += kClosingNote;
+    return html;
+}
+
+namespace {
+
+// The original method's figures beside the plan's, under the heading that
+// says which of the two is built.
+void FirstEstimateHeading(std::string& html, const record::DesignRecord& record,
+                          const LeadingPlan& lead) {
+    html += "<h2 style=\"page-break-before: always\">原计算方法的初步估算</h2>\n";
     html +=
-        "<p "
-        "class=\"note\">结果框中的数值截断（不是四舍五入）到百分位；其余数值取四位有效数字。"
-        "完整精度的数值见 flyback-calc --details 与“复制设计”的表格。"
-        "</p>\n</body>\n</html>\n";
+        "<p>以下为原计算方法由六个输入得出的七个结果，只作初步估算，供与前面的绕制方案对照；"
+        "制作按绕制方案与变压器规格书。</p>\n";
+    HtmlTableStart(html, {{"项目", "34%"}, {"原计算方法（结果框）", "30%"}, {"绕制方案", "36%"}});
+    for (const auto& [box, planText] : lead.figures) {
+        const std::string* text = record.outcome.Text(box);
+        html += "<tr>";
+        HtmlCell(html, numtext::kResultBoxes.at(static_cast<std::size_t>(box)).caption);
+        HtmlCell(html, text != nullptr ? *text : "—（未算到）");
+        HtmlCell(html, planText);
+        html += "</tr>\n";
+    }
+    html += "</tbody></table>\n";
+}
+
+}  // namespace
+
+std::string HtmlReport(const record::DesignRecord& record, std::string_view date, bool lastPress,
+                       const LeadingPlan& lead) {
+    std::string html;
+    Opening(html, "设计报告", date);
+    if (lastPress) {
+        html += "<p class=\"stale\">本报告为上次计算的结果；输入框中的输入已更改，与之不同。</p>\n";
+    }
+    html +=
+        "<p class=\"note\">按下面的绕制方案与变压器规格书制作；"
+        "原计算方法的七个结果为初步估算，列在其后供对照。</p>\n";
+    html += lead.sections;
+    FirstEstimateHeading(html, record, lead);
+    Summary(html, record);
+    WarningsList(html, record);
+    InputsTable(html, record);
+    QuantitiesTable(html, record);
+    html += kClosingNote;
     return html;
 }
 

@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "record/design_record.hpp"
 
@@ -18,6 +20,17 @@ namespace flyback::report {
 // winding plan, which is made above this library).
 std::string HtmlReport(const record::DesignRecord& record, std::string_view date,
                        bool lastPress = false, std::string_view moreSections = {});
+
+// A winding plan to lead the report with, because it, not the original
+// method's estimate, is what gets built: its sections (the plan and its build
+// sheet) come first; the seven results follow under a heading that calls them
+// the first estimate, with the plan's figures beside those they compare with.
+struct LeadingPlan {
+    std::string sections;                              // HTML
+    std::vector<std::pair<int, std::string>> figures;  // a result box, the plan's text for it
+};
+std::string HtmlReport(const record::DesignRecord& record, std::string_view date, bool lastPress,
+                       const LeadingPlan& lead);
 
 // Another document of the design (the build sheet) as one page in the
 // report's style: `name` ("变压器规格书") in its title and under its heading,

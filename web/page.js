@@ -17,12 +17,24 @@
     const boxes = engine.boxes();
     const kStale = '输入已更改，按 => 重新计算';
 
+    // The plan's options and choices as last set without a problem: a
+    // comparison in its worker plans with the same.
+    const planSettings = {};
+    for (const name of ['setPlanOptions', 'setPlanChoices']) {
+        const set = engine.page[name];
+        engine.page[name] = (value) => {
+            const answer = set(value);
+            if (!answer.problem) planSettings[name] = value;
+            return answer;
+        };
+    }
+
     const texts = () => inputs.map((box) => box.value);
     // What every part shares; each adds what the others call (page_boxes.js,
     // page_plan.js, page_choices.js, page_tools.js, page_files.js, page_compare.js,
     // in that order).
     const page = {
-        $, inputs, results, button, dialog, engine, encoder, parts, boxes, kStale, texts,
+        $, inputs, results, button, dialog, engine, encoder, parts, boxes, kStale, texts, planSettings,
         lastTexts: null,  // the texts of the last press
         lastPress: null,  // what the engine said of it
         stale: () => page.lastTexts !== null && texts().some((text, i) => text !== page.lastTexts[i]),

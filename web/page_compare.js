@@ -41,15 +41,47 @@ window.FlybackPage.compare = function (page) {
         $('winding').scrollIntoView();
     }
 
-    function compare() {
-        let advice;
-        try {
-            advice = engine.page.advise(page.lastTexts);
-        } catch (error) {  // never a silent freeze: whatever failed is said
-            $('CompareSummary').textContent = '比较失败：' + String(error && error.message || error);
-            $('CompareRun').disabled = false;
-            return;
-        }
+    // The adviser plans every candidate: a second or more of work, done in a
+    // worker so that the page keeps answering. The worker runs the same
+    // engine, taken from the page's own script (a page opened from disk may
+    // load no other file into a worker), with the plan's options and choices
+    // as the page last set them.
+    let worker = null;
+    let asked = 0;  // the comparison shown is of the last one asked for
+    function startWorker() {
+        const source = `var _scriptDir; var createEngine = ${createEngine.toString()};
+            const ready = createEngine();
+            onmessage = async (event) => {
+                const engine = await ready;
+                const { id, texts, settings } = event.data;
+                try {
+                    for (const [name, value] of Object.entries(settings)) engine.page[name](value);
+                    postMessage({ id, advice: engine.page.advise(texts) });
+                } catch (error) {
+                    postMessage({ id, error: String(error && error.message || error) });
+                }
+            };`;
+        const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+        worker = new Worker(url);
+        URL.revokeObjectURL(url);
+        worker.onmessage = (event) => {
+            if (event.data.id !== asked) return;  // a press came between
+            if (event.data.error) failed(event.data.error);
+            else show(event.data.advice);
+        };
+        worker.onerror = (event) => {
+            event.preventDefault();
+            worker = null;
+            failed(event.message);
+        };
+    }
+
+    function failed(message) {  // never a silent freeze: whatever failed is said
+        $('CompareSummary').textContent = '比较失败：' + message;
+        $('CompareRun').disabled = false;
+    }
+
+    function show(advice) {
         $('CompareSummary').textContent = advice.summary + '。';
         fillTable($('CompareTop'), advice.headings, advice.top);
         fillTable($('CompareFront'), advice.headings, advice.front);
@@ -57,14 +89,30 @@ window.FlybackPage.compare = function (page) {
         $('CompareRun').disabled = false;
     }
 
+    function compare() {
+        asked += 1;
+        try {
+            if (!worker) startWorker();
+            worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings });
+        } catch (error) {
+            failed(String(error && error.message || error));
+        }
+    }
+
     $('CompareRun').addEventListener('click', () => {
         $('CompareRun').disabled = true;
         $('CompareSummary').textContent = '正在比较……';
-        setTimeout(compare, 30);  // the words above are shown before the work starts
+        compare();
     });
     // A comparison is of a press: possible after the first, and shown only
     // for the press it was made for.
+    // A design kept from before a reload was pressed before this part started.
+    if (page.lastTexts !== null) {
+        $('CompareRun').disabled = false;
+        $('CompareSummary').textContent = '';
+    }
     page.afterPress.push(() => {
+        asked += 1;
         $('CompareRun').disabled = false;
         $('CompareSummary').textContent = '';
         fillTable($('CompareTop'), [], []);

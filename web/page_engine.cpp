@@ -161,12 +161,8 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         .Raw("warnings", warnings)
         .Text("build", flyback::drawing::BuildDrawing(plan))
         .Text("currents", flyback::drawing::CurrentsDrawing(plan))
-        .Text("sheet", flyback::build_sheet::HtmlSection(outcome, SheetPins()));
+        .Text("sheet", flyback::build_sheet::HtmlSection(outcome, SheetPins(), true, false));
     return json;
-}
-
-std::string PlanSection(const winding::PlanOutcome& outcome) {
-    return flyback::build_sheet::ReportSections(outcome, PlanOptions(), SheetPins());
 }
 
 }  // namespace
@@ -221,7 +217,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_input_warnings() {
 EMSCRIPTEN_KEEPALIVE void flyback_report(bool lastPress) {
     const record::DesignRecord record = record::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
-    const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
+    const std::string html =
+        flyback::build_sheet::Report(record, Text(6), lastPress, plan, PlanOptions(), SheetPins());
     Answer().clear();
     JsonObject(Answer()).Text("name", report::ReportFileName(record, ".html")).Text("html", html);
     flyback::web::ReleaseLargeRequest();
@@ -235,7 +232,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
     const std::string text = report::TabSeparated(record) +
                              winding::TabSeparated(plan, PlanOptions()) +
                              flyback::build_sheet::TabSeparated(plan, SheetPins());
-    const std::string html = report::HtmlReport(record, Text(6), lastPress, PlanSection(plan));
+    const std::string html =
+        flyback::build_sheet::Report(record, Text(6), lastPress, plan, PlanOptions(), SheetPins());
     Answer().clear();
     JsonObject(Answer()).Text("text", text).Text("html", html);
     flyback::web::ReleaseLargeRequest();

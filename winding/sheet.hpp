@@ -14,8 +14,9 @@ namespace flyback::winding {
 
 // Said wherever the plan is shown: it is a second model, not the chain's.
 inline constexpr std::string_view kPremise =
-    "绕制方案是在上面计算结果之上的第二个模型：取整数匝，用目录中的实际磁芯、材料与导线，"
-    "按最低输入电压、满载时的工作点（未选时为临界连续导通）重新计算；上面的七个结果不因此改变。";
+    "绕制方案是在原计算方法的七个结果之上的第二个模型：取整数匝，用目录中的实际磁芯、材料与导线，"
+    "按最低输入电压、满载时的工作点（未选时为临界连续导通）重新计算；七个结果不因此改变。"
+    "制作按绕制方案。";
 
 inline constexpr std::string_view kTitle = "绕制方案";
 

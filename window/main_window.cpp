@@ -500,7 +500,8 @@ PlanSection MainWindow::CurrentPlanSection() const {
     const build_sheet::Pins pins = winding_ ? winding_->buildSheet()->Pins() : LoadPins();
     return {
         build_sheet::ReportSections(*plan_, windingOptions_, pins),
-        winding::TabSeparated(*plan_, windingOptions_) + build_sheet::TabSeparated(*plan_, pins)};
+        winding::TabSeparated(*plan_, windingOptions_) + build_sheet::TabSeparated(*plan_, pins),
+        build_sheet::ReportLead(*plan_, windingOptions_, pins)};
 }
 
 WorkingWindow* MainWindow::Working() const {

@@ -248,6 +248,8 @@ bool WritePdf(const QString& html, QBuffer& file) {
 
 QString ReportHtml(const record::DesignRecord& record, bool lastPress, const PlanSection& plan) {
     const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
+    if (plan.lead)
+        return FromUtf8(report::HtmlReport(record, today.toStdString(), lastPress, *plan.lead));
     return FromUtf8(report::HtmlReport(record, today.toStdString(), lastPress, plan.html));
 }
 

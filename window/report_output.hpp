@@ -4,7 +4,10 @@
 #include <QString>
 #include <string>
 
+#include <optional>
+
 #include "record/design_record.hpp"
+#include "report/html_report.hpp"
 
 class QMimeData;
 class QPrinter;
@@ -15,8 +18,9 @@ namespace flyback::window {
 // report says that it holds the last press; and the winding plan made on the
 // press, as a section after the working and rows after the record's.
 struct PlanSection {
-    std::string html;
+    std::string html;  // without a plan: why there is none
     std::string tabSeparated;
+    std::optional<report::LeadingPlan> lead;  // with one: what leads the report
 };
 
 // The design report of a record, dated today.

@@ -204,6 +204,8 @@ TEST(BuildSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
     EXPECT_NE(html.find("耐压测试"), std::string::npos);
     EXPECT_NE(HtmlSection(outcome, {1, 2, 6}).find("引脚 2 同时用于"), std::string::npos);
     EXPECT_NE(HtmlSection(PlanOutcome{{}, "x"}, Pins{}).find("没有绕制方案"), std::string::npos);
+    // A page that refuses inline styles breaks the page itself.
+    EXPECT_EQ(HtmlSection(outcome, Pins{}, true, false).find("style="), std::string::npos);
     EXPECT_EQ(TabSeparated(PlanOutcome{{}, "x"}, Pins{}), "");
     EXPECT_NE(TabSeparated(outcome, Pins{}).find("变压器规格书：步骤 1\t"), std::string::npos);
 }
@@ -226,6 +228,37 @@ TEST(BuildSheetTest, TheSheetAloneIsADocumentOfItsOwn) {
     EXPECT_NE(html.find("</body>\n</html>\n"), std::string::npos);
     EXPECT_NE(HtmlDocument(PlanOutcome{{}, "x"}, Pins{}, "d").find("没有绕制方案"),
               std::string::npos);
+}
+
+// The report says which design to build: with a plan, the plan and its sheet
+// lead and the original method's results follow as the first estimate, the
+// plan's core, Lp, gap and turns beside them; the record's own sections are
+// the same bytes wherever they stand. Without a plan, the report as it was.
+TEST(BuildSheetTest, TheReportLeadsWithWhatIsBuilt) {
+    const record::DesignRecord record = record::RecordPress(kSixtyWatts);
+    const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
+    const std::string html = Report(record, "2026-12-08", false, outcome, WithBias(Order::PSB), {});
+    const std::size_t plan = html.find("<h2>绕制方案</h2>"),
+                      sheet = html.find(">变压器规格书</h2>"),
+                      estimate = html.find(">原计算方法的初步估算</h2>"),
+                      summary = html.find("<h2>设计摘要</h2>");
+    EXPECT_LT(plan, sheet);
+    EXPECT_LT(sheet, estimate);
+    EXPECT_LT(estimate, summary);
+    ASSERT_NE(summary, std::string::npos);
+    const winding::Plan& p = *outcome.plan;
+    for (const std::string& figure :
+         {" " + p.material->name + "</td>", "<td>" + record::ReadableValue(p.Lp_H, "H") + "</td>",
+          "<td>" + std::to_string(p.Np) + "</td>", "<td>" + std::to_string(p.Ns) + "</td>"})
+        EXPECT_NE(html.find(figure, estimate), std::string::npos) << figure;
+    const std::string original = report::HtmlReport(record, "2026-12-08");
+    const std::size_t from = original.find("<h2>设计摘要</h2>");
+    const std::size_t to = original.find("<p class=\"note\">结果框中的数值截断");
+    EXPECT_NE(html.find(original.substr(from, to - from)), std::string::npos);
+
+    const PlanOutcome none{{}, "没有合适的磁芯"};
+    EXPECT_EQ(Report(record, "d", true, none, {}, {}),
+              report::HtmlReport(record, "d", true, ReportSections(none, {}, {})));
 }
 
 }  // namespace

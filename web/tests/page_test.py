@@ -190,7 +190,7 @@ class PageTest(unittest.TestCase):
             if event["method"] == "Network.requestWillBeSent":
                 urls.append(event["params"]["request"]["url"])
         self.assertTrue(urls)
-        self.assertEqual([u for u in urls if not u.startswith(("file:", "data:"))], [])
+        self.assertEqual([u for u in urls if not u.startswith(("file:", "data:", "blob:"))], [])
 
 
     # ---- What the window shows beside its boxes ----------------------------
@@ -313,6 +313,18 @@ class PageTest(unittest.TestCase):
             self.assertIn("不是 JSON", self.box("FaultMessage").text)
         self.driver.execute_script("localStorage.clear()")
 
+    def test_nothing_breaks_the_pages_own_content_policy(self):
+        """Everything the engine hands the page (plan, sheet, pictures,
+        comparison, sweep) obeys the page's policy: no inline style refused."""
+        self.driver.execute_script("""
+            window.refused = [];
+            document.addEventListener('securitypolicyviolation',
+                (e) => window.refused.push(e.violatedDirective + ' ' + e.sample));""")
+        self.press()
+        self.box("SweepRun").click()
+        self.compare()
+        self.assertEqual(self.driver.execute_script("return window.refused"), [])
+
     def test_copy_puts_the_text_and_the_html(self):
         self.press()
         self.driver.execute_script(
@@ -428,6 +440,56 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.rows("CompareTop")), 0)
         self.driver.execute_script("localStorage.clear()")
 
+    def test_the_comparison_leaves_the_page_answering(self):
+        """The adviser works in a worker: no task on the page's thread runs
+        longer than 100 ms from 比较 to its answer, and the answer is of the
+        choices the page set."""
+        self.addCleanup(self.driver.execute_script, "localStorage.clear()")
+        self.assertIn("计算后", self.box("CompareSummary").text)  # why 比较 is greyed
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        self.box("ChoicesOn").click()
+        Select(self.box("ChConduction")).select_by_visible_text("纹波系数 KRP")
+        self.driver.execute_script("""
+            window.longTasks = [];
+            new PerformanceObserver((list) => window.longTasks.push(
+                ...list.getEntries().map((e) => e.duration))).observe({ type: 'longtask' });""")
+        self.compare()
+        self.assertTrue(self.box("CompareSummary").text.startswith("候选 "),
+                        self.box("CompareSummary").text)
+        self.assertEqual(self.driver.execute_script("return window.longTasks"), [])
+        # As flyback-calc --advise --winding --krp 0.6 ranks them: the page's
+        # choice reached the worker.
+        best = [cell.text for cell in self.rows("CompareTop")[0].find_elements(By.TAG_NAME, "td")]
+        self.assertEqual(best[:3], ["PQ32/30", "DMR95", "44:7"])
+
+    def test_every_control_comes_back_valid_after_a_reload(self):
+        """The page restores what it keeps itself, never what the browser
+        would put back of a half-typed form: a reload shows the last press
+        with its inputs, and choices only as they were last valid."""
+        self.addCleanup(self.driver.execute_script, "localStorage.clear()")
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        pressed = self.results()
+        self.box("ChoicesOn").click()
+        Select(self.box("ChVorSource")).select_by_visible_text("由开关管耐压")
+        self.box("ChRating").clear()
+        self.box("ChRating").send_keys(Keys.TAB)
+        self.assertTrue(self.box("ChProblem").is_displayed())
+        self.box("Text1_0").clear()
+        self.box("Text1_0").send_keys("99")
+        self.driver.refresh()
+        WebDriverWait(self.driver, 20).until(
+            lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+        self.assertEqual([self.box(f"Text1_{i}").get_attribute("value") for i in range(6)],
+                         ["12", "375", "120", "65", "80", "12"])
+        self.assertEqual(self.results(), pressed)
+        self.assertFalse(self.box("ChProblem").is_displayed())
+        self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, "[aria-invalid='true']"), [])
+        if Select(self.box("ChVorSource")).first_selected_option.get_attribute("value") == "2":
+            self.assertNotEqual(self.box("ChRating").get_attribute("value"), "")
+        self.assertTrue(self.box("CompareRun").is_enabled())
+
     def test_a_sweep_is_plotted(self):
         self.box("SweepPoints").clear()
         self.box("SweepPoints").send_keys("5")
@@ -492,6 +554,7 @@ class PageTest(unittest.TestCase):
         plan; the choices are there after a reload."""
         self.type_inputs(["30", "375", "100", "65", "80", "12"])
         self.press()
+        pressed = self.results()
         self.box("ChoicesOn").click()
         for _ in range(2):
             self.box("ChAddOutput").click()

@@ -1,5 +1,10 @@
 // The form: its captions, sizes, fonts, keys, boxes, a press and its faults.
+#include <QAbstractFileIconProvider>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
+#include <QLocale>
 #include <QToolTip>
 
 #include "window_test_support.hpp"
@@ -369,6 +374,11 @@ class MainWindowTest : public QObject {
                  qPrintable(texts.join('|')));
         QVERIFY2(texts.filter(QRegularExpression("^全选")).size() == 1,
                  qPrintable(texts.join('|')));
+        // The file dialogs' kinds and dates too.
+        const QAbstractFileIconProvider icons;
+        QCOMPARE(icons.type(QFileInfo(QDir::tempPath())), QString("文件夹"));
+        QVERIFY(QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat).contains("2026"));
+        QCOMPARE(QLocale().language(), QLocale::Chinese);
     }
 
     void tooltipsShowTheLastPressInFull() {

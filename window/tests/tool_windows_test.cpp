@@ -213,11 +213,19 @@ class ToolWindowsTest : public QObject {
             // title to its last note.
             const QStringList pages = content.split('\f');
             const auto sheet = std::find_if(pages.begin(), pages.end(), [](const QString& page) {
-                return page.contains("变压器规格书");
+                return page.trimmed().startsWith("变压器规格书");
             });
+            // What is built leads; the original method's seven results follow
+            // as its first estimate, beside the plan's figures.
+            QVERIFY(pages.front().contains("绕制方案") && !pages.front().contains("设计摘要"));
+            const auto estimate = std::find_if(pages.begin(), pages.end(), [](const QString& page) {
+                return page.trimmed().startsWith("原计算方法的初步估算");
+            });
+            QVERIFY(sheet < estimate && estimate != pages.end());
+            QVERIFY(estimate->contains("PQ20/20") && estimate->contains("设计摘要"));
             QVERIFY(sheet != pages.end());
             QVERIFY(sheet->contains("耐压测试") && sheet->contains("磁芯两半对齐"));
-            QVERIFY(!sheet->contains("绕制方案是在上面计算结果之上"));
+            QVERIFY(!sheet->contains("第二个模型"));
             QProcess images;  // the three drawings, as images of the page
             images.start("pdfimages", {"-list", pdf});
             QVERIFY(images.waitForFinished());
