@@ -41,6 +41,22 @@
         today: () => new Date().toLocaleDateString('sv'),  // 2026-12-07, as the report dates
         afterPress: [],  // what each press also renews
     };
+    // On a phone a table stacks into cards: each cell carries its column's
+    // heading, whichever part filled the table.
+    function labelCells() {
+        for (const table of document.querySelectorAll('.scroll table')) {
+            const headings = [...(table.tHead?.rows[0]?.cells ?? [])].map((th) => th.textContent);
+            for (const row of table.tBodies[0]?.rows ?? []) {
+                [...row.cells].forEach((cell, i) => {
+                    if (headings[i] && cell.dataset.label !== headings[i]) {
+                        cell.dataset.label = headings[i];
+                    }
+                });
+            }
+        }
+    }
+    new MutationObserver(labelCells).observe(document.body, { childList: true, subtree: true });
+
     for (const part of ['boxes', 'plan', 'choices', 'tools', 'files', 'compare']) {
         window.FlybackPage[part](page);
     }

@@ -753,6 +753,40 @@ class PhoneTest(unittest.TestCase):
                         d.find_element(By.ID, "Text2_0").rect["y"])
 
 
+    def test_tables_stack_and_every_button_is_a_finger_wide(self):
+        """Every table stacks into cards that fit the screen, each cell under
+        its column's heading; every button, the comparison's 打开 included, is
+        at least 44 pixels each way and takes the tap at its centre."""
+        d = self.driver
+        open_page(d)
+        d.find_element(By.ID, "Command1").click()
+        d.find_element(By.ID, "ChoicesOn").click()
+        d.find_element(By.ID, "CompareRun").click()
+        WebDriverWait(d, 60).until(lambda d: d.find_element(By.ID, "CompareRun").is_enabled())
+        wide, unlabelled, small = d.execute_script("""
+            const shown = (e) => e.checkVisibility();
+            const wide = [...document.querySelectorAll('.scroll')].filter(shown)
+                .filter((e) => e.scrollWidth > e.clientWidth + 1).map((e) => e.firstElementChild.id);
+            const unlabelled = [...document.querySelectorAll('.scroll td')].filter(shown)
+                .filter((td) => !td.dataset.label && td.closest('table').tHead
+                    ?.rows[0]?.cells[td.cellIndex]?.textContent).length;
+            const small = [];
+            for (const button of [...document.querySelectorAll('button')].filter(shown)) {
+                button.scrollIntoView({ block: 'center' });
+                const r = button.getBoundingClientRect();
+                const hit = document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2);
+                if (r.width < 44 || r.height < 44 || !button.contains(hit)) {
+                    small.push(button.id || button.textContent);
+                }
+            }
+            return [wide, unlabelled, small];""")
+        self.assertEqual(wide, [])
+        self.assertEqual(unlabelled, 0)
+        self.assertEqual(small, [])
+        self.assertGreater(len(d.find_elements(By.CSS_SELECTOR, "#CompareTop td[data-label='材料']")), 0)
+        d.execute_script("localStorage.clear()")
+
+
 class ZoomTest(unittest.TestCase):
     """At 200 % zoom a 1280-pixel window is 640 CSS pixels across: the
     window's layout still fits, nothing scrolls sideways."""
