@@ -39,49 +39,49 @@ QSize WithinScreen(QSize preferred) {
             std::min(preferred.height(), available.height())};
 }
 
-// Beside the form, to its right, or below it where the screen has no room
-// there; on a screen too narrow for both side by side where the form stands
-// (a laptop's 1366 × 768 with the form in the middle), the form moves to the
-// screen's left edge and the window, narrowed to the room left, goes right
-// of it. Over the form only where even that cannot be.
+// The window's frame placed on the screen, with the form moved left where
+// that makes room (PlaceBeside), applied to the widgets.
 void PlaceBesideTheForm(QWidget* window) {
     QWidget* parent = window->parentWidget();
     if (parent == nullptr) return;
     QWidget* form = parent->window();
     const QScreen* screen = form->screen();
     if (screen == nullptr) return;
-    constexpr int kGap = 8;
-    constexpr int kNarrowest = 600;  // the plan's tables still read
-    const QRect room = screen->availableGeometry();
-    QRect taken = form->frameGeometry();
     const QSize frame = window->frameGeometry().size() - window->size();
-    QSize size = window->size() + frame;
-    const auto fitsRight = [&] {
-        return taken.right() + 1 + kGap + size.width() <= room.right() + 1;
-    };
-    QPoint place(taken.right() + 1 + kGap, taken.top());
-    if (!fitsRight()) {
-        const int rightOfLeftForm = room.width() - taken.width() - kGap;
-        if (taken.bottom() + 1 + kGap + size.height() <= room.bottom() + 1) {
-            place = QPoint(taken.left(), taken.bottom() + 1 + kGap);
-        } else if (rightOfLeftForm >= kNarrowest) {
-            form->move(room.left(), taken.top());
-            taken.moveLeft(room.left());
-            size.setWidth(std::min(size.width(), rightOfLeftForm));
-            window->resize(size - frame);
-            place = QPoint(taken.right() + 1 + kGap, taken.top());
-        } else {
-            place = QPoint(room.right() + 1 - size.width(), taken.top());
-        }
-    }
-    place.setX(
-        std::clamp(place.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())));
-    place.setY(
-        std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
-    window->move(place);
+    const Placement placement =
+        PlaceBeside(form->frameGeometry(), window->size() + frame, screen->availableGeometry());
+    form->move(placement.formAt);
+    window->resize(placement.window.size() - frame);
+    window->move(placement.window.topLeft());
 }
 
 }  // namespace
+
+Placement PlaceBeside(QRect form, QSize window, QRect room) {
+    constexpr int kGap = 8;
+    constexpr int kNarrowest = 600;  // the plan's tables still read
+    const auto fitsRight = [&] {
+        return form.right() + 1 + kGap + window.width() <= room.right() + 1;
+    };
+    QPoint place(form.right() + 1 + kGap, form.top());
+    if (!fitsRight()) {
+        const int rightOfLeftForm = room.width() - form.width() - kGap;
+        if (form.bottom() + 1 + kGap + window.height() <= room.bottom() + 1) {
+            place = QPoint(form.left(), form.bottom() + 1 + kGap);
+        } else if (rightOfLeftForm >= kNarrowest) {
+            form.moveLeft(room.left());
+            window.setWidth(std::min(window.width(), rightOfLeftForm));
+            place = QPoint(form.right() + 1 + kGap, form.top());
+        } else {
+            place = QPoint(room.right() + 1 - window.width(), form.top());
+        }
+    }
+    place.setX(std::clamp(place.x(), room.left(),
+                          std::max(room.left(), room.right() + 1 - window.width())));
+    place.setY(std::clamp(place.y(), room.top(),
+                          std::max(room.top(), room.bottom() + 1 - window.height())));
+    return {form.topLeft(), QRect(place, window)};
+}
 
 void MakeSubWindow(QWidget* window, const QString& name, QSize preferred) {
     const QString key = QStringLiteral("windows/") + name;

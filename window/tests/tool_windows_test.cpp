@@ -1,5 +1,7 @@
 // The windows beside the form: about, the working, the mains, the winding plan, sweeps.
 #include <sys/stat.h>
+
+#include "window/sub_window.hpp"
 #include "window_test_support.hpp"
 
 #include <QJsonArray>
@@ -647,6 +649,44 @@ class ToolWindowsTest : public QObject {
 
     // Each window beside the form opens within the screen, closes with Esc or
     // Ctrl+W, and opens again where it was left; the sweep opens drawn.
+    // Where a window first opens: never over the form where the screen has
+    // room for both, within the screen always.
+    void windowsOpenBesideTheForm_data() {
+        QTest::addColumn<QRect>("room");
+        QTest::addColumn<QRect>("form");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<bool>("roomForBoth");
+        const QSize form(560, 254), plan(900, 700);
+        QTest::newRow("1920x1080, form centred")
+            << QRect(0, 0, 1920, 1040) << QRect(QPoint(680, 393), form) << plan << true;
+        QTest::newRow("1920x1080, form at the left")
+            << QRect(0, 0, 1920, 1040) << QRect(QPoint(0, 0), form) << plan << true;
+        QTest::newRow("1366x768, form centred")
+            << QRect(0, 0, 1366, 728) << QRect(QPoint(403, 237), form) << QSize(1350, 680) << true;
+        QTest::newRow("portrait, room below")
+            << QRect(0, 0, 1024, 1240) << QRect(QPoint(232, 100), form) << plan << true;
+        QTest::newRow("second screen")
+            << QRect(1920, 0, 1366, 728) << QRect(QPoint(2300, 237), form) << plan << true;
+        QTest::newRow("800x600") << QRect(0, 0, 800, 560) << QRect(QPoint(120, 150), form)
+                                 << QSize(784, 552) << false;
+    }
+
+    void windowsOpenBesideTheForm() {
+        QFETCH(QRect, room);
+        QFETCH(QRect, form);
+        QFETCH(QSize, window);
+        QFETCH(bool, roomForBoth);
+        const flyback::window::Placement placed = flyback::window::PlaceBeside(form, window, room);
+        const QRect movedForm(placed.formAt, form.size());
+        QVERIFY(room.contains(placed.window));
+        QVERIFY(room.contains(movedForm));
+        if (roomForBoth) {
+            QVERIFY(!placed.window.intersects(movedForm));
+            QVERIFY(placed.window.width() >= std::min(window.width(), 600));
+            QCOMPARE(placed.window.height(), window.height());
+        }
+    }
+
     void subWindowsFitTheScreenCloseWithEscAndKeepTheirPlace() {
         TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
         Press();
