@@ -1,5 +1,11 @@
 #include "advise/advice_output.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "answer/answer_json.hpp"
 #include "catalogue/names.hpp"
 #include "drawing/svg.hpp"
@@ -32,6 +38,46 @@ std::string Candidates(const std::vector<Candidate>& list) {
     std::string json = "[";
     for (const Candidate& c : list) json += (json.size() > 1 ? "," : "") + CandidateJson(c);
     return json + "]";
+}
+
+// A round tick step giving about four intervals up to `top`: 1, 2 or 5 times
+// a power of ten. By plain arithmetic, so that every build draws the same.
+double NiceStep(double top) {
+    const double rough = top / 4;
+    if (!(rough > 0) || !std::isfinite(rough)) return 1;
+    double power = 1;
+    while (power > rough) power /= 10;
+    while (power * 10 <= rough) power *= 10;
+    for (const double m : {1.0, 2.0, 5.0}) {
+        if (m * power >= rough) return m * power;
+    }
+    return 10 * power;
+}
+
+// The axis's end at a whole number of round steps.
+double NiceTop(double top, double step) {
+    return std::ceil(top / step) * step;
+}
+
+// A label's box on the chart, its width estimated from its characters: Latin
+// about 7 pixels at 12, CJK a full 12.
+struct LabelBox {
+    double left, top, right, bottom;
+    bool Overlaps(const LabelBox& o) const {
+        return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+    }
+};
+
+double TextWidth(std::string_view text) {
+    double width = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80)
+            width += 7;
+        else if (byte >= 0xE0)
+            width += 12;  // the lead byte of a three-byte character
+    }
+    return width;
 }
 
 }  // namespace
@@ -68,7 +114,8 @@ std::string Svg(const Advice& a) {
     constexpr double kWidth = 720, kHeight = 460, kLeft = 70, kRight = 20, kTop = 30, kBottom = 50;
     constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
     const ChartExtent extent = ExtentOf(a);
-    const double xMax = extent.volume_cm3, yMax = extent.loss_W;
+    const double xStep = NiceStep(extent.volume_cm3), yStep = NiceStep(extent.loss_W);
+    const double xMax = NiceTop(extent.volume_cm3, xStep), yMax = NiceTop(extent.loss_W, yStep);
     const auto X = [&](double v) { return kLeft + v / xMax * (kWidth - kLeft - kRight); };
     const auto Y = [&](double w) {
         return kHeight - kBottom - w / yMax * (kHeight - kTop - kBottom);
@@ -76,20 +123,38 @@ std::string Svg(const Advice& a) {
     drawing::Svg svg(kWidth, kHeight, std::string(kLossAxis) + " — " + std::string(kVolumeAxis));
     svg.Line(kLeft, kHeight - kBottom, kWidth - kRight, kHeight - kBottom, R"(stroke="#222")");
     svg.Line(kLeft, kTop, kLeft, kHeight - kBottom, R"(stroke="#222")");
-    for (int i = 0; i <= 4; ++i) {
-        const double v = xMax * i / 4, w = yMax * i / 4;
-        svg.Text(X(v), kHeight - kBottom + 16, record::ReadableValue(v, ""), kText, "middle");
-        svg.Text(kLeft - 6, Y(w) + 4, record::ReadableValue(w, ""), kText, "end");
+    for (int i = 0; i * xStep <= xMax * (1 + 1e-9); ++i) {
+        svg.Text(X(i * xStep), kHeight - kBottom + 16, record::ReadableValue(i * xStep, ""), kText,
+                 "middle");
     }
+    for (int i = 0; i * yStep <= yMax * (1 + 1e-9); ++i)
+        svg.Text(kLeft - 6, Y(i * yStep) + 4, record::ReadableValue(i * yStep, ""), kText, "end");
     svg.Text((kLeft + kWidth - kRight) / 2, kHeight - 12, kVolumeAxis, kText, "middle");
     svg.Text(kLeft, kTop - 12, kLossAxis, kText, "middle");
     svg.GroupStart(R"(class="candidates" fill="#9e9e9e")");
     for (const Candidate* c : ChartPoints(a)) svg.Circle(X(c->volume_cm3), Y(c->loss_W), 2, "");
     svg.GroupEnd();
     svg.GroupStart(R"(class="front" fill="#c0392b")");
+    // A front member's name right of it, above or below, or left of it,
+    // wherever it overlaps no name already written; none where all would
+    // (the table below names every member).
+    std::vector<LabelBox> written;
     for (const Candidate& c : a.front) {
-        svg.Circle(X(c.volume_cm3), Y(c.loss_W), 4.5, "");
-        svg.Text(X(c.volume_cm3) + 7, Y(c.loss_W) - 6, catalogue::CoreCaption(c.core->name), kText);
+        const double x = X(c.volume_cm3), y = Y(c.loss_W);
+        svg.Circle(x, y, 4.5, "");
+        const std::string name = catalogue::CoreCaption(c.core->name);
+        const double width = TextWidth(name);
+        for (const auto& [left, baseline] :
+             {std::pair{x + 7, y - 6}, std::pair{x + 7, y + 16}, std::pair{x - 7 - width, y - 6}}) {
+            const LabelBox box{left, baseline - 12, left + width, baseline + 2};
+            if (box.right > kWidth ||
+                std::any_of(written.begin(), written.end(),
+                            [&](const LabelBox& o) { return o.Overlaps(box); }))
+                continue;
+            written.push_back(box);
+            svg.Text(left, baseline, name, kText);
+            break;
+        }
     }
     svg.GroupEnd();
     svg.Text(kWidth - kRight, kTop - 12,

@@ -422,9 +422,15 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
     if (!outcome.plan)
         return html + "<p class=\"error\">" + report::HtmlEscape(outcome.error) + "</p>\n";
     const Plan& plan = *outcome.plan;
+    // Each column's share of the page, for renderers that know little CSS
+    // (Qt's would otherwise break the wire's name a character a line).
+    static constexpr std::array<std::string_view, kWindingColumns> kWidths = {
+        "6%", "7%", "17%", "9%", "9%", "9%", "11%", "9%", "10%", "13%"};
     html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
-    for (const std::string_view heading : kWindingHeadings)
-        html += "<th>" + std::string(heading) + "</th>";
+    for (std::size_t i = 0; i < kWindingColumns; ++i) {
+        html.append("<th width=\"").append(kWidths[i]).append("\">").append(kWindingHeadings[i]) +=
+            "</th>";
+    }
     html += "</tr></thead>\n<tbody>\n";
     for (const WindingRow& row : WindingRows(plan)) {
         html += "<tr>";

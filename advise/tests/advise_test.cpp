@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <regex>
 #include <set>
 #include <string>
 #include <tuple>
@@ -283,6 +284,24 @@ TEST(AdviseTest, WeightsThatRankNothingOrOverflowAreRefused) {
 }
 
 // A text cell a spreadsheet would run as a formula is shown as text.
+// The chart's axes are ticked at round numbers (1, 2 or 5 times a power of
+// ten, and their multiples), not at quarters of the largest value.
+TEST(AdviseTest, TheChartIsTickedAtRoundNumbers) {
+    const std::string svg = Svg(Advise(TwelveVolts(), {}, Small()));
+    const std::regex bare(">(-?[0-9.]+)</text>");
+    int ticks = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), bare); it != std::sregex_iterator();
+         ++it) {
+        std::string digits = (*it)[1];
+        digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+        digits.erase(0, digits.find_first_not_of('0'));
+        digits.erase(digits.find_last_not_of('0') + 1);
+        EXPECT_LE(digits.size(), 2u) << (*it)[1];
+        ++ticks;
+    }
+    EXPECT_GE(ticks, 6);
+}
+
 TEST(AdviseTest, CsvTextsAreQuotedAndNeverFormulas) {
     const struct {
         const char *text, *cell;
