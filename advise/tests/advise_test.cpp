@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <regex>
 #include <set>
 #include <string>
 #include <tuple>
@@ -288,15 +287,18 @@ TEST(AdviseTest, WeightsThatRankNothingOrOverflowAreRefused) {
 // ten, and their multiples), not at quarters of the largest value.
 TEST(AdviseTest, TheChartIsTickedAtRoundNumbers) {
     const std::string svg = Svg(Advise(TwelveVolts(), {}, Small()));
-    const std::regex bare(">(-?[0-9.]+)</text>");
     int ticks = 0;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), bare); it != std::sregex_iterator();
-         ++it) {
-        std::string digits = (*it)[1];
+    for (std::size_t end = svg.find("</text>"); end != std::string::npos;
+         end = svg.find("</text>", end + 1)) {
+        const std::size_t start = svg.rfind('>', end) + 1;
+        std::string digits = svg.substr(start, end - start);
+        if (digits.empty() || digits.find_first_not_of("0123456789.") != std::string::npos)
+            continue;  // a name or a caption, not a tick
+        const std::string shown = digits;
         digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
         digits.erase(0, digits.find_first_not_of('0'));
-        digits.erase(digits.find_last_not_of('0') + 1);
-        EXPECT_LE(digits.size(), 2u) << (*it)[1];
+        if (!digits.empty()) digits.erase(digits.find_last_not_of('0') + 1);
+        EXPECT_LE(digits.size(), 2u) << shown;
         ++ticks;
     }
     EXPECT_GE(ticks, 6);
