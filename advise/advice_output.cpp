@@ -70,8 +70,8 @@ struct LabelBox {
 
 double TextWidth(std::string_view text) {
     double width = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80)
             width += 7;
         else if (byte >= 0xE0)
