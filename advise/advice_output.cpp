@@ -59,26 +59,13 @@ double NiceTop(double top, double step) {
     return std::ceil(top / step) * step;
 }
 
-// A label's box on the chart, its width estimated from its characters: Latin
-// about 7 pixels at 12, CJK a full 12.
+// A label's box on the chart.
 struct LabelBox {
     double left, top, right, bottom;
     bool Overlaps(const LabelBox& o) const {
         return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
     }
 };
-
-double TextWidth(std::string_view text) {
-    double width = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            width += 7;
-        else if (byte >= 0xE0)
-            width += 12;  // the lead byte of a three-byte character
-    }
-    return width;
-}
 
 }  // namespace
 
@@ -110,8 +97,11 @@ std::string Json(const Advice& a) {
     return json;
 }
 
-std::string Svg(const Advice& a) {
-    constexpr double kWidth = 720, kHeight = 460, kLeft = 70, kRight = 20, kTop = 30, kBottom = 50;
+std::string Svg(const Advice& a, double width) {
+    const double kWidth = std::clamp(width, 300.0, kChartWidth);
+    constexpr double kHeight = 460, kLeft = 70, kRight = 20, kTop = 30, kBottom = 50;
+    // Narrow, the key goes under the chart, where it has the whole width.
+    const bool narrow = kWidth < kChartWidth;
     constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
     const ChartExtent extent = ExtentOf(a);
     const double xStep = NiceStep(extent.volume_cm3), yStep = NiceStep(extent.loss_W);
@@ -120,7 +110,8 @@ std::string Svg(const Advice& a) {
     const auto Y = [&](double w) {
         return kHeight - kBottom - w / yMax * (kHeight - kTop - kBottom);
     };
-    drawing::Svg svg(kWidth, kHeight, std::string(kLossAxis) + " — " + std::string(kVolumeAxis));
+    drawing::Svg svg(kWidth, narrow ? kHeight + 24 : kHeight,
+                     std::string(kLossAxis) + " — " + std::string(kVolumeAxis));
     svg.Line(kLeft, kHeight - kBottom, kWidth - kRight, kHeight - kBottom, R"(stroke="#222")");
     svg.Line(kLeft, kTop, kLeft, kHeight - kBottom, R"(stroke="#222")");
     for (int i = 0; i * xStep <= xMax * (1 + 1e-9); ++i) {
@@ -143,7 +134,7 @@ std::string Svg(const Advice& a) {
         const double x = X(c.volume_cm3), y = Y(c.loss_W);
         svg.Circle(x, y, 4.5, "");
         const std::string name = catalogue::CoreCaption(c.core->name);
-        const double width = TextWidth(name);
+        const double width = drawing::TextWidth(name, 12);
         for (const auto& [left, baseline] :
              {std::pair{x + 7, y - 6}, std::pair{x + 7, y + 16}, std::pair{x - 7 - width, y - 6}}) {
             const LabelBox box{left, baseline - 12, left + width, baseline + 2};
@@ -157,9 +148,12 @@ std::string Svg(const Advice& a) {
         }
     }
     svg.GroupEnd();
-    svg.Text(kWidth - kRight, kTop - 12,
-             std::string(kFrontPoints) + "（红）与" + std::string(kAllPoints) + "（灰）", kText,
-             "end");
+    const std::string key =
+        std::string(kFrontPoints) + "（红）与" + std::string(kAllPoints) + "（灰）";
+    if (narrow)
+        svg.Text(8, kHeight + 14, key, kText);
+    else
+        svg.Text(kWidth - kRight, kTop - 12, key, kText, "end");
     return svg.Finish();
 }
 

@@ -13,7 +13,9 @@ namespace flyback::advise {
 std::string Json(const Advice& advice);
 
 // The chart as SVG: the feasible candidates (ChartPoints) by loss against
-// core volume, the front over them with its cores named.
-std::string Svg(const Advice& advice);
+// core volume, the front over them with its cores named. Drawn for `width`
+// CSS pixels (at least 300, at most kChartWidth), its text 12 pixels at any.
+inline constexpr double kChartWidth = 720;
+std::string Svg(const Advice& advice, double width = kChartWidth);
 
 }  // namespace flyback::advise

@@ -199,7 +199,19 @@ std::vector<SheetLine> Notes(const Plan& plan) {
 // ---- The schematic ---------------------------------------------------------
 
 constexpr double kBump = 5.5, kBumps = 4, kBlock = 68, kTop = 28;
-constexpr double kCoreLeft = 316, kCoreRight = 324, kCoilGap = 20, kPinReach = 190;
+constexpr double kCoilGap = 20, kPinReach = 190, kShortestReach = 100;
+
+// The core's two lines in the middle of the picture, the pins `reach` out
+// from the coils: as far as the page's width allows.
+struct Across {
+    double coreLeft, coreRight, reach;
+};
+
+Across AcrossFor(double width) {
+    const double reach = std::clamp(width / 2 - 4 - kCoilGap - 14, kShortestReach, kPinReach);
+    const double middle = std::max(width, 2 * (4 + kCoilGap + reach + 14)) / 2;
+    return {middle - 4, middle + 4, reach};
+}
 constexpr std::string_view kInk = "fill=\"#222\" font-size=\"12\" font-family=\"sans-serif\"";
 
 // A coil of `bumps` half-turns down from (x, top), each bump towards the core.
@@ -253,9 +265,9 @@ std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool se
     return side;
 }
 
-double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right) {
-    const double coilX = right ? kCoreRight + kCoilGap : kCoreLeft - kCoilGap;
-    const double pinX = right ? coilX + kPinReach : coilX - kPinReach;
+double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right, const Across& a) {
+    const double coilX = right ? a.coreRight + kCoilGap : a.coreLeft - kCoilGap;
+    const double pinX = right ? coilX + a.reach : coilX - a.reach;
     double top = kTop;
     for (const Drawn& d : side) {
         const int halves = static_cast<int>(d.pins.size()) - 1;
@@ -354,7 +366,8 @@ Sheet SheetOf(const Plan& plan, const Pins& pins) {
     return sheet;
 }
 
-std::string Schematic(const Plan& plan, const Pins& pins) {
+std::string Schematic(const Plan& plan, const Pins& pins, double width) {
+    const Across a = AcrossFor(width);
     const std::vector<Ends> ends = PinsOf(plan, pins);
     const std::vector<Drawn> left = Side(plan, ends, false), right = Side(plan, ends, true);
     auto blocks = [](const std::vector<Drawn>& side) {
@@ -364,13 +377,13 @@ std::string Schematic(const Plan& plan, const Pins& pins) {
         return height;
     };
     const double height = kTop + std::max(blocks(left), blocks(right)) + 4;
-    drawing::Svg svg(640, height, "绕组原理图：引脚、同名端与匝数");
-    svg.Text(kCoreLeft - kCoilGap - kPinReach / 2, 16, "初级侧", kInk, "middle");
-    svg.Text(kCoreRight + kCoilGap + kPinReach / 2, 16, "次级侧", kInk, "middle");
-    for (const double x : {kCoreLeft, kCoreRight})
+    drawing::Svg svg(a.coreLeft + a.coreRight, height, "绕组原理图：引脚、同名端与匝数");
+    svg.Text(a.coreLeft - kCoilGap - a.reach / 2, 16, "初级侧", kInk, "middle");
+    svg.Text(a.coreRight + kCoilGap + a.reach / 2, 16, "次级侧", kInk, "middle");
+    for (const double x : {a.coreLeft, a.coreRight})
         svg.Line(x, kTop - 8, x, height - 8, "stroke=\"#222\" stroke-width=\"2\"");
-    DrawSide(svg, left, false);
-    DrawSide(svg, right, true);
+    DrawSide(svg, left, false, a);
+    DrawSide(svg, right, true, a);
     return svg.Finish();
 }
 

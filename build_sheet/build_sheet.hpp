@@ -69,7 +69,9 @@ Sheet SheetOf(const winding::Plan& plan, const Pins& pins);
 
 // The windings' schematic as SVG: the core between the primary side and the
 // secondary side, each winding with its dot, its turns and its pins.
-std::string Schematic(const winding::Plan& plan, const Pins& pins);
+// Drawn for `width` CSS pixels (a phone's, or the page's 640): the pins
+// reach out from the coils as far as it allows, at least 100 pixels.
+std::string Schematic(const winding::Plan& plan, const Pins& pins, double width = 640);
 
 // The sheet as a report's section, on a page of its own: the title, the
 // schematic (unless a front end shows it apart: Qt's rich text draws no SVG),

@@ -16,11 +16,12 @@ using record::ReadableValue;
 using winding::Plan;
 using winding::Winding;
 
-constexpr double kWidth = 680;  // within an A4 page's width at 96 pixels an inch
+constexpr double kWidth = kPictureWidth;
 constexpr double kMargin = 24;
 constexpr double kAreaWidth = 380;   // px for the core's window along the centre leg
 constexpr double kAreaHeight = 240;  // px for its radial width
 constexpr double kLegendX = kMargin + kAreaWidth + 40;
+constexpr double kNarrowest = 300;  // a phone's width less its margins: the text stays 11 px
 // Beyond this the conductors are drawn as bands: a picture of tens of
 // thousands of circles says no more and costs a great deal.
 constexpr long kMostConductors = 4000;
@@ -53,7 +54,7 @@ struct Frame {
     double coreWidth = 0, coreHeight = 0, offsetAlong = 0, offsetRadial = 0;  // mm
 };
 
-Frame FrameFor(const Plan& plan) {
+Frame FrameFor(const Plan& plan, double areaWidth) {
     const catalogue::Core& core = *plan.core;
     Frame f;
     // The core's window where the data gives it, else the bobbin's area; the
@@ -65,7 +66,7 @@ Frame FrameFor(const Plan& plan) {
     f.offsetRadial =
         std::min((f.coreWidth - core.winding_height_mm) / 2, f.coreWidth - plan.build_mm);
     f.offsetRadial = std::max(0.0, f.offsetRadial);
-    f.scale = std::min(kAreaWidth / f.coreHeight, kAreaHeight / f.coreWidth);
+    f.scale = std::min(areaWidth / f.coreHeight, kAreaHeight / f.coreWidth);
     f.left = kMargin + 14 + f.offsetAlong * f.scale;
     f.base = kMargin + 14 + f.coreWidth * f.scale - f.offsetRadial * f.scale;
     return f;
@@ -147,27 +148,32 @@ std::vector<LegendLine> LegendLines(const Plan& plan) {
 }
 
 // The picture as wide as its widest legend line needs.
-double LegendRight(const std::vector<LegendLine>& lines) {
+double LegendRight(const std::vector<LegendLine>& lines, double legendX) {
     double right = 0;
     for (const LegendLine& line : lines) {
-        right = std::max(right, kLegendX + 18 + TextWidth(line.text, kTextSize));
+        right = std::max(right, legendX + 18 + TextWidth(line.text, kTextSize));
     }
     return right + kMargin;
 }
 
-void Legend(Svg& svg, const std::vector<LegendLine>& lines) {
-    double y = kMargin + 10;
+// The legend from (x, top); returns the foot of its last line.
+double Legend(Svg& svg, const std::vector<LegendLine>& lines, double x, double top) {
+    double y = top + 10;
     for (const LegendLine& line : lines) {
         if (!line.colour.empty()) {
-            svg.Rect(kLegendX, y - 10, 12, 12, Paint("legend", line.colour, "#333", 0.5));
-            svg.Text(kLegendX + 18, y, line.text, kText);
-            y += 20;
+            svg.Rect(x, y - 10, 12, 12, Paint("legend", line.colour, "#333", 0.5));
+            svg.Text(x + 18, y, line.text, kText);
         } else {
             if (line.text.starts_with("铜填充系数")) y += 10;  // apart from the swatches
-            svg.Text(kLegendX, y, line.text, kText);
-            y += 20;
+            svg.Text(x, y, line.text, kText);
         }
+        y += 20;
     }
+    return y - 10;
+}
+
+double LegendHeight(const std::vector<LegendLine>& lines) {
+    return static_cast<double>(lines.size()) * 20 + 10;
 }
 
 }  // namespace
@@ -204,11 +210,20 @@ std::string_view WindingColour(const winding::Winding& w) {
                                std::size(kFurtherSecondaries)];
 }
 
-std::string BuildDrawing(const Plan& plan) {
-    const Frame f = FrameFor(plan);
-    const double height = kMargin * 2 + 28 + f.coreWidth * f.scale + 16;
+std::string BuildDrawing(const Plan& plan, double width) {
+    // Narrower than the page: the window's area fits the width and the legend
+    // goes below it rather than beside.
+    const bool narrow = width < kWidth;
+    const double areaWidth = narrow ? std::max(kNarrowest, width) - 2 * kMargin - 28 : kAreaWidth;
+    const Frame f = FrameFor(plan, areaWidth);
+    const double drawn = kMargin * 2 + 28 + f.coreWidth * f.scale + 16;
     const std::vector<LegendLine> legend = LegendLines(plan);
-    Svg svg(std::max(kWidth, LegendRight(legend)), height,
+    const double legendX = narrow ? kMargin : kLegendX;
+    const double legendTop = narrow ? drawn - kMargin : kMargin;
+    const double height = narrow ? legendTop + LegendHeight(legend) + kMargin : drawn;
+    Svg svg(narrow ? std::max(width, LegendRight(legend, legendX))
+                   : std::max(kWidth, LegendRight(legend, legendX)),
+            height,
             "绕组截面：" + catalogue::CoreCaption(plan.core->name) + " 骨架窗口一侧，按比例");
     Core(svg, plan, f);
     long conductors = 0;
@@ -218,7 +233,7 @@ std::string BuildDrawing(const Plan& plan) {
     const double margin = plan.insulation.margin_mm;
     Frame inside = f;
     inside.left += margin * f.scale;
-    const double width = std::max(plan.insulation.width_mm, 0.0);
+    const double wound_mm = std::max(plan.insulation.width_mm, 0.0);  // between the margins
     double bottom = 0;
     for (const Winding& w : plan.windings) {
         if (w.tapeBefore_mm > 0) {  // as the plan builds it
@@ -227,15 +242,15 @@ std::string BuildDrawing(const Plan& plan) {
                      Paint("tape", "#e6d38a"));
             bottom += w.tapeBefore_mm;
         }
-        bottom = WindingRows(svg, w, inside, width, bottom, bands);
+        bottom = WindingRows(svg, w, inside, wound_mm, bottom, bands);
     }
     if (margin > 0) {
-        for (const double left : {f.left, f.left + (margin + width) * f.scale}) {
+        for (const double left : {f.left, f.left + (margin + wound_mm) * f.scale}) {
             svg.Rect(left, f.base - bottom * f.scale, margin * f.scale, bottom * f.scale,
                      Paint("margin", "#d9c27a"));
         }
     }
-    Legend(svg, legend);
+    Legend(svg, legend, legendX, legendTop);
     return svg.Finish();
 }
 
@@ -271,7 +286,8 @@ std::string TracePoints(const Trace& t, double left, double right, double top, d
 
 }  // namespace
 
-std::string CurrentsDrawing(const Plan& plan) {
+std::string CurrentsDrawing(const Plan& plan, double width) {
+    width = std::clamp(width, kNarrowest, kWidth);
     const winding::OperatingPoint& p = plan.atVmin;
     const double r = p.Ipk > 0 ? p.Iv / p.Ipk : 0;
     std::vector<Trace> traces = {{"初级", "Ipk' = " + ReadableValue(plan.Ipk_A, "A"),
@@ -282,9 +298,9 @@ std::string CurrentsDrawing(const Plan& plan) {
                           "Isp = " + ReadableValue(*w.Ipeak_A, "A"), std::string(WindingColour(w)),
                           r, false});
     }
-    constexpr double left = 70, right = kWidth - 30, panel = 110, gap = 40, top = 30;
+    const double left = 70, right = width - 30, panel = 110, gap = 40, top = 30;
     const double bottom = top + static_cast<double>(traces.size()) * (panel + gap) - gap;
-    Svg svg(kWidth, bottom + 50,
+    Svg svg(width, bottom + 50,
             "一个开关周期的初级与次级电流（最低输入电压，" +
                 std::string(winding::ModeCaption(p.mode)) + "）");
     const double T = 1 / plan.f_Hz;
@@ -304,7 +320,9 @@ std::string CurrentsDrawing(const Plan& plan) {
         svg.Text(t.primary ? x + 8 : right, y + 12, t.peak, kText, t.primary ? "start" : "end");
     }
     svg.Line(x, top - 8, x, bottom, R"(class="marker" stroke="#777" stroke-dasharray="4 3")");
-    svg.Text(x, bottom + 18, "Dmax' × T = " + ReadableValue(plan.Dmax * T, "s"), kSmallText,
+    // Centred under the step, but never past the picture's left edge.
+    const std::string onTime = "Dmax' × T = " + ReadableValue(plan.Dmax * T, "s");
+    svg.Text(std::max(x, TextWidth(onTime, kTextSize) / 2 + 2), bottom + 18, onTime, kSmallText,
              "middle");
     if (p.mode == winding::Mode::Discontinuous) {
         const double idle = left + (right - left) * std::min(1.0, plan.Dmax + p.D2);

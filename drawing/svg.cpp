@@ -1,5 +1,7 @@
 #include "drawing/svg.hpp"
 
+#include <algorithm>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -68,16 +70,45 @@ std::string Svg::Finish() {
     return std::move(out_);
 }
 
+namespace {
+
+std::size_t CharacterLength(unsigned char lead) {
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// Three bytes and more: CJK and the full-width forms, an em each.
+double CharacterEms(std::size_t length) {
+    return length >= 3 ? 1.0 : length == 2 ? 0.7 : 0.62;
+}
+
+}  // namespace
+
 double TextWidth(std::string_view utf8, double fontSize) {
     double ems = 0;
     for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        // Three bytes and more: CJK and the full-width forms, an em each.
-        ems += length >= 3 ? 1.0 : length == 2 ? 0.7 : 0.62;
+        const std::size_t length = CharacterLength(static_cast<unsigned char>(utf8[i]));
+        ems += CharacterEms(length);
         i += length;
     }
     return ems * fontSize;
+}
+
+std::vector<std::string> WrappedLines(std::string_view utf8, double room, double fontSize) {
+    std::vector<std::string> lines(1);
+    double width = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t length =
+            std::min(CharacterLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+        const double character = CharacterEms(length) * fontSize;
+        if (width + character > room && !lines.back().empty()) {
+            lines.emplace_back();
+            width = 0;
+        }
+        lines.back().append(utf8.substr(i, length));
+        width += character;
+        i += length;
+    }
+    return lines;
 }
 
 }  // namespace flyback::drawing

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace flyback::drawing {
 
@@ -39,5 +40,10 @@ std::string Coordinate(double value);
 // Chinese character an em, a Latin letter or digit 0.62 em. Pictures size
 // themselves by it so that no text runs past their edge.
 double TextWidth(std::string_view utf8, double fontSize);
+
+// The text in lines of at most `room` pixels at `fontSize` (by TextWidth),
+// broken between characters, never inside one; a single character wider
+// than the room stands on a line of its own.
+std::vector<std::string> WrappedLines(std::string_view utf8, double room, double fontSize);
 
 }  // namespace flyback::drawing

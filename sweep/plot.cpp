@@ -1,6 +1,7 @@
 #include "sweep/plot.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <span>
@@ -20,7 +21,8 @@ constexpr double kPanelWidth = 330, kPanelHeight = 150;
 constexpr double kLeft = 64, kTop = 54, kGapX = 80, kGapY = 58;
 
 constexpr std::string_view kText = R"(font-size="11" fill="#222" font-family="sans-serif")";
-constexpr std::string_view kSmall = R"(font-size="10" fill="#555" font-family="sans-serif")";
+constexpr std::string_view kSmall = R"(font-size="11" fill="#555" font-family="sans-serif")";
+constexpr double kNarrowestPanel = 200;
 
 // The chain's results as the boxes show them, the core by its area.
 constexpr std::string_view kChainSymbols[] = {"Ae", "Lp", "gap", "Np", "Ns", "Vceo", "Isc"};
@@ -109,14 +111,15 @@ double Fraction(double v, const AxisRange& r) {
 struct Panel {
     double left, top;
     AxisRange xRange, yRange;
-    double X(double x) const { return left + Fraction(x, xRange) * kPanelWidth; }
+    double width = kPanelWidth;
+    double X(double x) const { return left + Fraction(x, xRange) * width; }
     double Y(double y) const { return top + kPanelHeight - Fraction(y, yRange) * kPanelHeight; }
 };
 
 void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series& s) {
     const std::string axis = R"(class="axis" stroke="#555" stroke-width="1")";
     const std::string grid = R"(class="grid" stroke="#ddd" stroke-width="1")";
-    svg.Rect(p.left, p.top, kPanelWidth, kPanelHeight,
+    svg.Rect(p.left, p.top, p.width, kPanelHeight,
              R"(class="panel" fill="none" stroke="#555" stroke-width="1")");
     for (const double t : Ticks(p.xRange.low, p.xRange.high, 5)) {
         svg.Line(p.X(t), p.top, p.X(t), p.top + kPanelHeight, grid);
@@ -129,14 +132,14 @@ void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series
         record::ScaleFor(std::max(std::fabs(p.yRange.low), std::fabs(p.yRange.high)), s.unit);
     for (const double t : Ticks(p.yRange.low, p.yRange.high, 4)) {
         if (whole && t != std::floor(t)) continue;
-        svg.Line(p.left, p.Y(t), p.left + kPanelWidth, p.Y(t), grid);
+        svg.Line(p.left, p.Y(t), p.left + p.width, p.Y(t), grid);
         svg.Text(p.left - 4, p.Y(t) + 3, record::ReadableNumber(t / scale.divisor), kSmall, "end");
     }
-    svg.Line(p.left, p.top + kPanelHeight, p.left + kPanelWidth, p.top + kPanelHeight, axis);
+    svg.Line(p.left, p.top + kPanelHeight, p.left + p.width, p.top + kPanelHeight, axis);
     std::string title = s.Label();
     if (!scale.unit.empty()) title += "（" + scale.unit + "）";
     svg.Text(p.left, p.top - 6, title, kText);
-    svg.Text(p.left + kPanelWidth, p.top + kPanelHeight + 26, data.xCaption, kSmall, "end");
+    svg.Text(p.left + p.width, p.top + kPanelHeight + 26, data.xCaption, kSmall, "end");
 }
 
 // The series as lines, broken where a point has no value; a lone point as a dot.
@@ -176,18 +179,23 @@ void Marks(drawing::Svg& svg, const Panel& p, const std::vector<Mark>& marks,
 
 // What each mark is, under the panels: the value where it begins, then the
 // core or the warning, in the mark's colour.
-double MarkList(drawing::Svg& svg, double top, const SweepData& data) {
+// The core changes and the warnings' beginnings, one a line (wrapped to
+// `room` pixels): drawn from `top` into `svg`, or only counted without one.
+// Returns the foot of the list.
+double MarkList(drawing::Svg* svg, double top, const SweepData& data, double room) {
     double y = top;
     const auto list = [&](const std::vector<Mark>& marks, std::string_view heading,
                           std::string_view colour) {
         if (marks.empty()) return;
-        svg.Text(kLeft, y, std::string(heading), kText);
+        if (svg != nullptr) svg->Text(kLeft, y, std::string(heading), kText);
         y += 16;
         const std::string paint =
-            "font-size=\"10\" fill=\"" + std::string(colour) + "\" font-family=\"sans-serif\"";
+            "font-size=\"11\" fill=\"" + std::string(colour) + "\" font-family=\"sans-serif\"";
         for (const Mark& mark : marks) {  // one a line, read down
-            svg.Text(kLeft, y, MarkText(data, mark), paint);
-            y += 14;
+            for (const std::string& line : drawing::WrappedLines(MarkText(data, mark), room, 11)) {
+                if (svg != nullptr) svg->Text(kLeft, y, line, paint);
+                y += 14;
+            }
         }
         y += 8;
     };
@@ -196,18 +204,28 @@ double MarkList(drawing::Svg& svg, double top, const SweepData& data) {
     return y;
 }
 
-std::string Heading(const SweepData& data) {
-    return "横轴：" + data.xCaption + "；虚线：磁芯改变（灰）、警告开始（橙）";
+// The heading in its two parts: on one line, or on two where the picture is
+// narrow.
+std::array<std::string, 2> Heading(const SweepData& data) {
+    return {"横轴：" + data.xCaption, "虚线：磁芯改变（灰）、警告开始（橙）"};
 }
 
-double PlotWidth(const SweepData& data, int columns) {
-    double width = kLeft + columns * kPanelWidth + (columns - 1) * kGapX + 30;
+// As wide as the panels, the heading and, unless `narrow` (where they wrap),
+// the marks' lines need.
+double PlotWidth(const SweepData& data, int columns, double panelWidth, bool narrow) {
+    double width = kLeft + columns * panelWidth + (columns - 1) * kGapX + 30;
     for (const auto* marks : {&data.coreChanges, &data.warningStarts}) {
         for (const Mark& mark : *marks) {
-            width = std::max(width, kLeft + drawing::TextWidth(MarkText(data, mark), 10) + 10);
+            if (narrow) break;
+            width = std::max(width, kLeft + drawing::TextWidth(MarkText(data, mark), 11) + 10);
         }
     }
-    return std::max(width, kLeft + drawing::TextWidth(Heading(data), 11) + 10);
+    const bool twoLineHeading = narrow;
+    const auto [axis, dashes] = Heading(data);
+    const double heading =
+        twoLineHeading ? std::max(drawing::TextWidth(axis, 11), drawing::TextWidth(dashes, 11))
+                       : drawing::TextWidth(axis + "；" + dashes, 11);
+    return std::max(width, kLeft + heading + 10);
 }
 
 }  // namespace
@@ -290,22 +308,35 @@ std::string MarkText(const SweepData& data, const Mark& mark) {
     return record::ReadableNumber(mark.x) + " " + data.xUnit + " " + mark.text;
 }
 
-std::string PlotSvg(const SweepData& data, int columns) {
+std::string PlotSvg(const SweepData& data, int columns, double available) {
     columns = std::clamp(columns, 1, 4);
+    // One column narrower than the page's: its panels as wide as it allows.
+    const double panelWidth = columns == 1
+                                  ? std::clamp(available - kLeft - 30, kNarrowestPanel, kPanelWidth)
+                                  : kPanelWidth;
+    const bool narrow = panelWidth < kPanelWidth;
+    const double top = narrow ? kTop + 14 : kTop;
     const auto rows = static_cast<double>(RowsFor(data.series.size(), columns));
-    const double panels = kTop + rows * (kPanelHeight + kGapY);
-    const double listed =
-        16 * 2 + 14 * static_cast<double>(data.coreChanges.size() + data.warningStarts.size()) + 16;
-    drawing::Svg svg(PlotWidth(data, columns), panels + listed, "扫描：" + data.xCaption);
-    svg.Text(kLeft, 18, Heading(data), kText);
+    const double panels = top + rows * (kPanelHeight + kGapY);
+    const double width = PlotWidth(data, columns, panelWidth, narrow);
+    const double room = narrow ? width - kLeft - 8 : std::numeric_limits<double>::infinity();
+    const double listed = MarkList(nullptr, 0, data, room) + 16;
+    drawing::Svg svg(width, panels + listed, "扫描：" + data.xCaption);
+    const auto [axis, dashes] = Heading(data);
+    if (narrow) {
+        svg.Text(8, 18, axis, kText);
+        svg.Text(8, 32, dashes, kText);
+    } else {
+        svg.Text(kLeft, 18, axis + "；" + dashes, kText);
+    }
     const AxisRange xRange = RangeOf(data.x);
     const auto across = static_cast<std::size_t>(columns);
     for (std::size_t i = 0; i < data.series.size(); ++i) {
         const Series& s = data.series[i];
         const std::size_t column = i % across, row = i / across;  // whole rows
-        const Panel p{kLeft + static_cast<double>(column) * (kPanelWidth + kGapX),
-                      kTop + static_cast<double>(row) * (kPanelHeight + kGapY), xRange,
-                      RangeOf(s.values)};
+        const Panel p{kLeft + static_cast<double>(column) * (panelWidth + kGapX),
+                      top + static_cast<double>(row) * (kPanelHeight + kGapY), xRange,
+                      RangeOf(s.values), panelWidth};
         svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
         Axes(svg, p, data, s);
         Marks(svg, p, data.coreChanges, "#777");
@@ -313,7 +344,7 @@ std::string PlotSvg(const SweepData& data, int columns) {
         Lines(svg, p, data, s);
         svg.GroupEnd();
     }
-    MarkList(svg, panels, data);
+    MarkList(&svg, panels, data, room);
     return svg.Finish();
 }
 

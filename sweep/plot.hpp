@@ -61,7 +61,10 @@ std::vector<double> Ticks(double low, double high, int count);
 // axes and ticks, the core changes as dashed lines named at the top and the
 // warnings' beginnings marked in amber.
 // `columns` panels side by side (1 on a phone's width, 2 by default), the
-// marks listed under them one a line.
-std::string PlotSvg(const SweepData& data, int columns = 2);
+// marks listed under them one a line. One column is drawn for `width` CSS
+// pixels: narrower than kOneColumnWidth, its panels narrow to fit (200 at
+// least) and the heading takes two lines; the text stays 11 pixels.
+inline constexpr double kOneColumnWidth = 424;
+std::string PlotSvg(const SweepData& data, int columns = 2, double width = kOneColumnWidth);
 
 }  // namespace flyback::sweep

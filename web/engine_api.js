@@ -13,7 +13,8 @@
 //   engine.howToCalculate     what Enter in an input box says
 //   engine.page               what the page shows, each in one call:
 //     .press(texts)             a press: {answer (with details), faultMessage,
-//                               suspectInput, notes, working, winding}
+//                               suspectInput, notes, working, winding (its
+//                               pictures, the sheet and its schematic apart)}
 //     .inputWarnings(texts)     the warnings of the texts as typed
 //     .report(texts, date, lastPress)   {name, html}: the report, winding plan included
 //     .copy(texts, date, lastPress)     {text, html} for the clipboard
@@ -22,6 +23,8 @@
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
 //     .setPins(text)            the build sheet's pins "1,3,6"; {problem}
+//     .setPictureWidth(px)      the width the pictures are drawn for from now on
+//                               (300 to 680 CSS pixels; a phone's room)
 //     .dcFromMains({minAc, maxAc, lineHz, bulk, holdup, power, efficiency})
 //                               the two DC input voltages from the mains:
 //                               {problem, vmax, vmin, text}
@@ -175,6 +178,10 @@
                 .map((text) => String(text ?? '')));
             Module['_flyback_dc_from_mains']();
             return JSON.parse(answer());
+        },
+        setPictureWidth(width) {
+            Module['_flyback_set_picture_width'](Number(width));
+            return { problem: '' };
         },
         setPins(text) {
             putTexts([text]);

@@ -20,7 +20,7 @@
     // The plan's options and choices as last set without a problem: a
     // comparison in its worker plans with the same.
     const planSettings = {};
-    for (const name of ['setPlanOptions', 'setPlanChoices']) {
+    for (const name of ['setPlanOptions', 'setPlanChoices', 'setPictureWidth']) {
         const set = engine.page[name];
         engine.page[name] = (value) => {
             const answer = set(value);
@@ -41,11 +41,14 @@
         today: () => new Date().toLocaleDateString('sv'),  // 2026-12-07, as the report dates
         afterPress: [],  // what each press also renews
     };
-    // On a phone a table stacks into cards: each cell carries its column's
-    // heading, whichever part filled the table.
+    // On a phone a table of more than two columns stacks into cards: each
+    // cell carries its column's heading, whichever part filled the table.
     function labelCells() {
         for (const table of document.querySelectorAll('.scroll table')) {
             const headings = [...(table.tHead?.rows[0]?.cells ?? [])].map((th) => th.textContent);
+            if (table.classList.contains('wide') !== headings.length > 2) {
+                table.classList.toggle('wide', headings.length > 2);
+            }
             for (const row of table.tBodies[0]?.rows ?? []) {
                 [...row.cells].forEach((cell, i) => {
                     if (headings[i] && cell.dataset.label !== headings[i]) {
@@ -56,6 +59,7 @@
         }
     }
     new MutationObserver(labelCells).observe(document.body, { childList: true, subtree: true });
+    labelCells();
 
     for (const part of ['boxes', 'plan', 'choices', 'tools', 'files', 'compare']) {
         window.FlybackPage[part](page);
@@ -70,6 +74,19 @@
         document.head.append(manifest);
         if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
     }
+
+    // Pictures drawn for the room a panel gives them: a phone's narrow
+    // screen gets narrower pictures with text as large, not shrunk ones.
+    let pictureWidth = 0;
+    function fitPictures() {
+        const room = Math.floor($('winding').clientWidth - 24);
+        if (room === pictureWidth) return;
+        pictureWidth = room;
+        engine.page.setPictureWidth(room);
+        page.replan();
+    }
+    fitPictures();
+    window.addEventListener('resize', fitPictures);
 
     page.showBoxStates();
     button.disabled = false;

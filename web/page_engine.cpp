@@ -56,6 +56,13 @@ winding::Options& PlanOptions() {
     return options;
 }
 
+// The width the page's pictures are drawn for, in CSS pixels: the page's
+// own unless a phone's screen is narrower.
+double& PictureWidth() {
+    static double width = flyback::drawing::kPictureWidth;
+    return width;
+}
+
 flyback::build_sheet::Pins& SheetPins() {
     static flyback::build_sheet::Pins pins;
     return pins;
@@ -159,9 +166,13 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         .Raw("rows", rows)
         .Raw("lines", Lines(winding::PlanLines(plan)))
         .Raw("warnings", warnings)
-        .Text("build", flyback::drawing::BuildDrawing(plan))
-        .Text("currents", flyback::drawing::CurrentsDrawing(plan))
-        .Text("sheet", flyback::build_sheet::HtmlSection(outcome, SheetPins(), true, false));
+        .Text("build", flyback::drawing::BuildDrawing(plan, PictureWidth()))
+        .Text("currents", flyback::drawing::CurrentsDrawing(plan, PictureWidth()))
+        .Text("sheet", flyback::build_sheet::HtmlSection(outcome, SheetPins(), false, false))
+        .Text("schematic", flyback::build_sheet::PinsProblem(plan, SheetPins()).empty()
+                               ? flyback::build_sheet::Schematic(plan, SheetPins(),
+                                                                 std::min(PictureWidth(), 640.0))
+                               : "");
     return json;
 }
 
@@ -509,6 +520,14 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_pins() {
     JsonObject(Answer()).Text("problem", pins ? "" : flyback::build_sheet::kPinsUnread);
 }
 
+// The width, in CSS pixels, the pictures are drawn for from now on: the
+// page's room for them; 300 at least, the page's own width at most.
+EMSCRIPTEN_KEEPALIVE void flyback_set_picture_width(double width) {
+    PictureWidth() = std::isfinite(width)
+                         ? std::clamp(width, 300.0, flyback::drawing::kPictureWidth)
+                         : flyback::drawing::kPictureWidth;
+}
+
 // The plan's design choices from their texts (see ReadChoices): {"problem":
 // what is wrong, in Chinese, or "", "box": the text it is in, or -1}. Taken
 // only when right.
@@ -724,7 +743,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan, int columns) {
     JsonObject(Answer())
         .Text("csv", csv)
         .Text("tsv", tsv)
-        .Text("svg", sweep::PlotSvg(data, columns));
+        .Text("svg", sweep::PlotSvg(data, columns, PictureWidth()));
 }
 
 // The adviser over the catalogue for the six texts, with the plan's options
@@ -759,7 +778,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_advise() {
                                              std::string& out) { AppendJsonString(out, heading); }))
         .Raw("top", rows(advice.top))
         .Raw("front", rows(advice.front))
-        .Text("svg", advise::Svg(advice));
+        .Text("svg", advise::Svg(advice, PictureWidth()));
 }
 
 }  // extern "C"

@@ -80,6 +80,8 @@ window.FlybackPage.plan = function (page) {
         $('WindingTable').hidden = !plan.rows;
         // The engine's own HTML, every text in it escaped there.
         $('BuildSheet').innerHTML = plan.sheet || '';
+        // The schematic under the sheet's title, parsed as SVG like every picture.
+        if (plan.schematic) $('BuildSheet').querySelector('h2').after(picture(plan.schematic));
         $('SheetOptions').hidden = !plan.sheet;
     }
 

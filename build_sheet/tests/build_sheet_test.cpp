@@ -193,6 +193,11 @@ TEST(BuildSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
         EXPECT_EQ(Count(svg, "class=\"pin\""), std::to_string(c.pins.size()));
         for (const int pin : c.pins)
             EXPECT_NE(svg.find(">" + std::to_string(pin) + "</text>"), std::string::npos) << pin;
+        // The page's width, and a phone's: the same schematic, drawn to fit.
+        EXPECT_EQ(svg, Schematic(*outcome.plan, Pins{}, 640));
+        const std::string narrow = Schematic(*outcome.plan, Pins{}, 340);
+        EXPECT_NE(narrow.find("width=\"340\""), std::string::npos);
+        EXPECT_EQ(Count(narrow, "class=\"pin\""), std::to_string(c.pins.size()));
     }
 }
 

@@ -86,7 +86,10 @@ void ExpectTextsInside(const std::string& svg) {
                              : t.anchor == "middle" ? t.x + run / 2
                                                     : t.x + run;
         EXPECT_LE(right, width) << t.content;
-        EXPECT_GE(t.anchor == "start" ? t.x : t.x - run, 0) << t.content;
+        const double left = t.anchor == "end"      ? t.x - run
+                            : t.anchor == "middle" ? t.x - run / 2
+                                                   : t.x;
+        EXPECT_GE(left, 0) << t.content;
     }
 }
 
@@ -225,9 +228,40 @@ TEST(PicturesTest, EveryTextLiesInsideItsPicture) {
         winding::Options options;
         options.Vaux_V = 15;
         const winding::Plan plan = PlanFor(texts, options);
-        ExpectTextsInside(BuildDrawing(plan));
-        ExpectTextsInside(CurrentsDrawing(plan));
+        // At the page's width and a phone's: drawn for the width, every text
+        // inside, none below 11 pixels.
+        for (const double width : {kPictureWidth, 356.0, 300.0}) {
+            for (const std::string& svg :
+                 {BuildDrawing(plan, width), CurrentsDrawing(plan, width)}) {
+                ExpectTextsInside(svg);
+                const Parsed parsed(svg);
+                if (width < kPictureWidth) {
+                    EXPECT_LE(parsed.Numbers("/s:svg", "width").at(0), width);
+                }
+                for (const double size : parsed.Numbers("//s:text", "font-size"))
+                    EXPECT_GE(size, 11);
+            }
+        }
     }
+}
+
+// Lines for a narrow picture: broken between characters, each within the
+// room unless a single character is wider, nothing lost.
+TEST(PicturesTest, TextsWrapBetweenCharacters) {
+    struct Case {
+        std::string text;
+        double room;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"", 100, {""}},
+        {"abc", 100, {"abc"}},
+        {"警告开始", 24, {"警告", "开始"}},
+        {"警告", 5, {"警", "告"}},  // a character wider than the room: a line each
+        {"ab警告", 30, {"ab警", "告"}},
+        {"µΩ1", 16, {"µ", "Ω1"}},  // two-byte characters kept whole
+    };
+    for (const Case& c : cases) EXPECT_EQ(WrappedLines(c.text, c.room, 12), c.lines) << c.text;
 }
 
 }  // namespace

@@ -204,6 +204,12 @@ TEST(SweepTest, PanelsStackInOneColumnWhenAsked) {
     EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@x='64']"), 13);
     EXPECT_EQ(Count(two, "//s:rect[@class='panel'][@x='64']"), 7);
     EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@width='330']"), 13);
+    // Narrower than a panel: the panels narrow, the heading and the marks
+    // wrap, the picture no wider than asked and no text below 11 pixels.
+    const std::string narrow = PlotSvg(data, 1, 348);
+    EXPECT_EQ(Count(narrow, "//s:rect[@class='panel'][@width='254']"), 13);
+    EXPECT_NE(narrow.find("width=\"348\""), std::string::npos);
+    EXPECT_EQ(narrow.find("font-size=\"10\""), std::string::npos);
 }
 
 // Whole turns tick at whole turns, never at half a turn.

@@ -753,20 +753,32 @@ class PhoneTest(unittest.TestCase):
                         d.find_element(By.ID, "Text2_0").rect["y"])
 
 
-    def test_tables_stack_and_every_button_is_a_finger_wide(self):
-        """Every table stacks into cards that fit the screen, each cell under
-        its column's heading; every button, the comparison's 打开 included, is
-        at least 44 pixels each way and takes the tap at its centre."""
+    def test_nothing_scrolls_sideways_and_every_button_is_a_finger_wide(self):
+        """Every table of more than two columns stacks into cards, each cell
+        under its column's heading; every picture (the plan's two, the
+        schematic, the comparison, the sweep) is drawn for the screen with
+        its text at 11 pixels or more; every button, the comparison's 打开
+        included, is at least 44 pixels each way and takes the tap at its
+        centre."""
         d = self.driver
         open_page(d)
         d.find_element(By.ID, "Command1").click()
         d.find_element(By.ID, "ChoicesOn").click()
         d.find_element(By.ID, "CompareRun").click()
         WebDriverWait(d, 60).until(lambda d: d.find_element(By.ID, "CompareRun").is_enabled())
-        wide, unlabelled, small = d.execute_script("""
+        d.find_element(By.ID, "SweepRun").click()
+        wide, unlabelled, small, tiny = d.execute_script("""
             const shown = (e) => e.checkVisibility();
-            const wide = [...document.querySelectorAll('.scroll')].filter(shown)
-                .filter((e) => e.scrollWidth > e.clientWidth + 1).map((e) => e.firstElementChild.id);
+            const wide = [...document.querySelectorAll('.scroll, .pictures')].filter(shown)
+                .filter((e) => e.scrollWidth > e.clientWidth + 1).map((e) => e.id || e.className);
+            const tiny = [];
+            for (const svg of [...document.querySelectorAll('svg')].filter(shown)) {
+                const scale = svg.getBoundingClientRect().width / svg.viewBox.baseVal.width;
+                for (const text of svg.querySelectorAll('text')) {
+                    const size = parseFloat(getComputedStyle(text).fontSize) * scale;
+                    if (size < 10.95) tiny.push(svg.parentElement.id + ' ' + size.toFixed(1));
+                }
+            }
             const unlabelled = [...document.querySelectorAll('.scroll td')].filter(shown)
                 .filter((td) => !td.dataset.label && td.closest('table').tHead
                     ?.rows[0]?.cells[td.cellIndex]?.textContent).length;
@@ -779,8 +791,11 @@ class PhoneTest(unittest.TestCase):
                     small.push(button.id || button.textContent);
                 }
             }
-            return [wide, unlabelled, small];""")
+            return [wide, unlabelled, small, [...new Set(tiny)]];""")
         self.assertEqual(wide, [])
+        self.assertEqual(tiny, [])
+        self.assertEqual(len(d.find_elements(By.CSS_SELECTOR, "#SweepPlot svg, #ComparePlot svg,"
+                                             " #BuildSheet svg, #WindingPictures svg")), 5)
         self.assertEqual(unlabelled, 0)
         self.assertEqual(small, [])
         self.assertGreater(len(d.find_elements(By.CSS_SELECTOR, "#CompareTop td[data-label='材料']")), 0)
