@@ -544,23 +544,25 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& option
     return advice;
 }
 
+// Each column in one unit, named in its heading, so that a column reads down
+// at a glance; the losses in milliwatts, where an adapter's transformer lies.
 const std::array<std::string_view, kColumns> kHeadings = {
-    "磁芯", "材料",     "Np:Ns",  "Vor'", "Bpk",       "填充系数",
-    "铜损", "磁芯损耗", "总损耗", "温升", "开关管峰值"};
+    "磁芯",      "材料",          "Np:Ns",       "Vor' (V)", "Bpk (T)",       "填充系数",
+    "铜损 (mW)", "磁芯损耗 (mW)", "总损耗 (mW)", "温升 (K)", "开关管峰值 (V)"};
 
 std::array<std::string, kColumns> Row(const Candidate& c) {
-    using record::ReadableValue;
+    using record::ReadableNumber;
     return {catalogue::CoreCaption(c.core->name),
             c.material->name,
             std::to_string(c.Np) + ":" + std::to_string(c.Ns),
-            ReadableValue(c.Vor_V, "V"),
-            ReadableValue(c.Bpk_T, "T"),
-            ReadableValue(c.fill, ""),
-            ReadableValue(c.Pcopper_W, "W"),
-            ReadableValue(c.Pcore_W, "W"),
-            ReadableValue(c.loss_W, "W"),
-            ReadableValue(c.rise_K, "K"),
-            ReadableValue(c.Vds_V, "V")};
+            ReadableNumber(c.Vor_V),
+            ReadableNumber(c.Bpk_T),
+            ReadableNumber(c.fill),
+            ReadableNumber(c.Pcopper_W * 1e3),
+            ReadableNumber(c.Pcore_W * 1e3),
+            ReadableNumber(c.loss_W * 1e3),
+            ReadableNumber(c.rise_K),
+            ReadableNumber(c.Vds_V)};
 }
 
 std::string CsvText(std::string_view text) {
