@@ -52,6 +52,8 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     if (!outcome.plan) return Drop::NoPlan;
     const winding::Plan& p = *outcome.plan;
     if (!p.fits) return Drop::DoesNotFit;
+    // What the plan would warn of is no candidate to recommend.
+    if (p.Bpk_T > p.options.Bmax_T) return Drop::FluxAboveBmax;
     if (p.Bsat100_T && p.BpkLimit_T > *p.Bsat100_T) return Drop::Saturates;
     if (s.vdsRating && p.Vswitch_V > s.derating * *s.vdsRating) return Drop::SwitchRating;
     if (!p.Pcopper_W || !p.Pcore_W || !p.dT_K) return Drop::NoLoss;
@@ -338,6 +340,7 @@ class Search {
     std::optional<Drop> Limit(const winding::Plan& sketch,
                               const catalogue::Material& material) const {
         const double Bsat = material.Bsat_100C_mT.value_or(INFINITY) / 1000;
+        if (sketch.Bpk_T > sketch.options.Bmax_T) return Drop::FluxAboveBmax;
         if (sketch.BpkLimit_T > Bsat) return Drop::Saturates;
         if (settings_.vdsRating && sketch.Vswitch_V > settings_.derating * *settings_.vdsRating)
             return Drop::SwitchRating;
@@ -612,7 +615,7 @@ ChartExtent ExtentOf(const Advice& advice) {
 }
 
 std::string DropsCaption(const Advice& advice) {
-    constexpr std::string_view kCaptions[kDrops] = {"无方案",     "绕不下",   "饱和",
+    constexpr std::string_view kCaptions[kDrops] = {"无方案",     "绕不下",   "高于 Bmax", "饱和",
                                                     "开关管耐压", "温度超限", "无损耗数据"};
     std::string text;
     for (std::size_t i = 0; i < kDrops; ++i) {

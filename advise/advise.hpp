@@ -24,10 +24,11 @@ enum class Rank { Loss, Rise, Volume, Weighted };
 inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "weighted"};
 
 // Why a candidate is dropped.
-enum class Drop { NoPlan, DoesNotFit, Saturates, SwitchRating, TooHot, NoLoss };
-inline constexpr std::size_t kDrops = 6;
+enum class Drop { NoPlan, DoesNotFit, FluxAboveBmax, Saturates, SwitchRating, TooHot, NoLoss };
+inline constexpr std::size_t kDrops = 7;
 inline constexpr std::string_view kDropNames[kDrops] = {
-    "no_plan", "does_not_fit", "saturation", "switch_rating", "temperature", "no_loss_data"};
+    "no_plan",       "does_not_fit", "flux_above_bmax", "saturation",
+    "switch_rating", "temperature",  "no_loss_data"};
 
 // The largest weight the weighted rank takes: a score must stay finite.
 inline constexpr double kMostWeight = 1e6;

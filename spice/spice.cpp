@@ -102,7 +102,8 @@ std::string DiodeModel(const std::string& name, double VF, double I) {
 double UndrawnLoss(const Plan& plan) {
     double drawn = plan.Pcopper_W.value_or(0) + plan.Pcore_W.value_or(0) + plan.clamp.P_W;
     for (const winding::OutputResult& out : plan.outputs) drawn += out.set.VF_V * out.set.I_A;
-    return plan.Pout_W / plan.eta - plan.Pout_W - drawn;
+    const double load = plan.Pout_W + plan.Pbias_W;
+    return load / plan.eta - load - drawn;
 }
 
 }  // namespace

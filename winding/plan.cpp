@@ -101,10 +101,11 @@ double SkinDepth_mm(double hertz, double celsius = k::kWorkingTemperature_C) {
 // the reflected voltage and the operating point at the minimum input.
 struct Design {
     std::vector<OutputLoad> outputs;  // the regulated one first
-    Load load;
+    Load load;  // the outputs' power and the bias load's
     double Vor = 0;
     OperatingPoint ideal;
     const Choices& choices;
+    double outputsP_W = 0, biasP_W = 0;
 
     double RegulatedVolts() const { return Add(outputs.front().V, outputs.front().VF_V); }
 };
@@ -146,12 +147,24 @@ OperatingPoint PointAt(const Design& d, double Vin, double Vor) {
     return Designed(Vin, Vor, KRP, d.load);
 }
 
-Design DesignOf(const Chain& c, const Choices& choices) {
+// The bias winding's load is stored in the core like any output's: a
+// controller drawing 0.1 A at 15 V is 1.5 W the transformer carries.
+double BiasPower(const Options& options) {
+    const double current = options.choices.biasI_A;
+    if (!options.Vaux_V || !(current > 0)) return 0;
+    return Multiply(*options.Vaux_V, current);
+}
+
+Design DesignOf(const Chain& c, const Options& options) {
+    const Choices& choices = options.choices;
+    const double outputs = OutputPower(c, choices), bias = BiasPower(options);
     Design d{OutputsOf(c, choices),
-             {OutputPower(c, choices), c.eta, c.f},
+             {bias > 0 ? Add(outputs, bias) : outputs, c.eta, c.f},
              ReflectedVoltage(c, choices),
              {},
              choices};
+    d.outputsP_W = outputs;
+    d.biasP_W = bias;
     if (!(d.Vor > 0)) {
         throw PlanLimit{"由所选方式算出的反射电压 " + record::ReadableValue(d.Vor, "V") +
                         " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。"};
@@ -680,7 +693,8 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.KRP = t.point.KRP();
     plan.mode = t.point.mode;
     plan.Bpk_T = t.Bpk;
-    plan.Pout_W = in.design.load.P_W;
+    plan.Pout_W = in.design.outputsP_W;
+    plan.Pbias_W = in.design.biasP_W;
     plan.VorDesigned_V = in.design.Vor;
     plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, in.design.load);
     if (plan.atVmin.mode == Mode::Continuous && plan.atVmax.mode == Mode::Discontinuous)
@@ -816,7 +830,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
             return {std::nullopt, insulation::BeyondTablesCaption(barrier), true};
         std::optional<Design> designed;
         try {
-            designed.emplace(DesignOf(chain, options.choices));
+            designed.emplace(DesignOf(chain, options));
         } catch (const PlanLimit& limit) {
             return {std::nullopt, limit.message, true};
         }

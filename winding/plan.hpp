@@ -93,6 +93,7 @@ struct Plan {
     OperatingPoint atVmin, atVmax;                    // full load at either end of the input
     std::optional<double> Vedge_V;      // the input the mode changes at, within the range
     double Pout_W = 0;                  // the outputs' power
+    double Pbias_W = 0;                 // the bias load's, stored in the core besides
     double VorDesigned_V = 0;           // before whole turns
     double deltaB_T = 0;                // the flux swing in a period
     double Ilimit_A = 0;                // the current limit BpkLimit_T is at

@@ -390,5 +390,34 @@ TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
     }
 }
 
+// The bias winding's load is power the core stores: 15 V at 0.1 A beside a
+// 5 W output raises the peak current by 1.5 W's worth, in every mode, and
+// nothing without a bias winding to carry it.
+TEST(ChoicesTest, TheBiasLoadIsStoredInTheCore) {
+    const numtext::InputTexts five{"5", "375", "120", "65", "75", "5"};
+    for (const Conduction mode : {Conduction::Boundary, Conduction::Ripple}) {
+        Choices choices;
+        choices.conduction = mode;
+        choices.KRP = 0.6;
+        choices.Np = 120;
+        choices.Ns = 6;  // fixed turns: the same Vor and duty with the load or without
+        Options options;
+        options.choices = choices;
+        options.core = "EFD20/10/7";
+        options.Vaux_V = 15;
+        const PlanOutcome without = PlanWinding(record::RecordPress(five), options, Parts());
+        options.choices.biasI_A = 0.1;
+        const PlanOutcome with = PlanWinding(record::RecordPress(five), options, Parts());
+        ASSERT_TRUE(without.plan && with.plan) << without.error << with.error;
+        EXPECT_DOUBLE_EQ(with.plan->Pbias_W, 1.5);
+        EXPECT_DOUBLE_EQ(with.plan->Pout_W, 5);
+        EXPECT_NEAR(with.plan->Ipk_A / without.plan->Ipk_A, 1.3, 1e-9);
+        options.Vaux_V.reset();  // no bias winding: the load has nowhere to be
+        const PlanOutcome none = PlanWinding(record::RecordPress(five), options, Parts());
+        ASSERT_TRUE(none.plan);
+        EXPECT_EQ(none.plan->Ipk_A, without.plan->Ipk_A);
+    }
+}
+
 }  // namespace
 }  // namespace flyback::winding
