@@ -266,6 +266,13 @@ const Tape& PlanTape(const Tables& tables) {
 
 namespace {
 
+// A distance as a drawing and a certification report give it: rounded up to
+// the next 0.1 mm, never below what the tables ask (5.303 mm is 5.4 mm). The
+// tolerance keeps a table's own tenth (3.0 mm) from rounding up.
+double UpToATenth(double mm) {
+    return std::ceil(mm * 10 - 1e-9) / 10;
+}
+
 std::optional<Requirements> Read(const Conditions& c, const Tables& t) {
     if (!ConditionsProblem(c).empty()) return std::nullopt;
     Requirements r;
@@ -283,9 +290,9 @@ std::optional<Requirements> Read(const Conditions& c, const Tables& t) {
     if (!altitude || !clearance || !creepage || !test) return std::nullopt;
     r.altitudeFactor = *altitude;
     r.clearance_mm = *clearance;
-    r.clearance_mm.value *= altitude->value;
+    r.clearance_mm.value = UpToATenth(r.clearance_mm.value * altitude->value);
     r.creepage_mm = *creepage;
-    r.creepage_mm.value = std::max(creepage->value, r.clearance_mm.value);
+    r.creepage_mm.value = std::max(UpToATenth(creepage->value), r.clearance_mm.value);
     r.testVoltage_V = *test;
     r.margin_mm = std::max(r.creepage_mm.value, r.clearance_mm.value) / 2;
     const auto layers = TapeLayers(c.grade, test->value, r.tape);
