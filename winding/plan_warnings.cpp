@@ -14,6 +14,8 @@ using record::ReadableValue;
 constexpr double kMinimumGap_mm = 0.1;
 constexpr double kLowestDensity = 2, kHighestDensity = 10;  // A/mm²
 constexpr double kHighestRise_K = 50;
+// The reflected voltage and duty below which a design spends current.
+constexpr double kLowestVorOfVmax = 0.2, kLowestDuty = 0.3;
 // An output's voltage off what was asked: a note beyond 2 %, a caution beyond 5 %.
 constexpr double kVoltageNote_pct = 2, kVoltageCaution_pct = 5;
 constexpr double kPowerMismatch = 0.01;
@@ -124,6 +126,19 @@ void OperatingWarnings(Plan& plan) {
     if (plan.dT_K && *plan.dT_K > kHighestRise_K) {
         Add(plan, "temperature_rise_high", Strength::Caution,
             "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 50 K。");
+    }
+    // A low reflected voltage or duty spends the switch's current: the same
+    // power in a short on-time is a tall, narrow peak, and the primary's RMS
+    // and the switch's loss with it.
+    if (plan.Vor_V < kLowestVorOfVmax * plan.atVmax.Vin) {
+        Add(plan, "reflected_voltage_low", Strength::Caution,
+            "反射电压 Vor' " + ReadableValue(plan.Vor_V, "V") + " 低于最大输入电压的 0.2 倍（" +
+                ReadableValue(kLowestVorOfVmax * plan.atVmax.Vin, "V") +
+                "）：占空比小、峰值电流大；可提高匝比或开关管耐压。");
+    } else if (plan.Dmax < kLowestDuty) {
+        Add(plan, "duty_cycle_low", Strength::Caution,
+            "最低输入时的占空比 " + ReadableValue(plan.Dmax, "") +
+                " 低于 0.3：峰值电流大、有效值电流高；可提高反射电压。");
     }
     if (plan.Dmax > 0.5) {
         Add(plan, "duty_cycle_above_half", Strength::Note,

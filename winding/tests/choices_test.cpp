@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <set>
 
 #include "winding/plan.hpp"
 
@@ -416,6 +417,34 @@ TEST(ChoicesTest, TheBiasLoadIsStoredInTheCore) {
         const PlanOutcome none = PlanWinding(record::RecordPress(five), options, Parts());
         ASSERT_TRUE(none.plan);
         EXPECT_EQ(none.plan->Ipk_A, without.plan->Ipk_A);
+    }
+}
+
+// A design that spends current says so: a reflected voltage below 0.2 × Vmax
+// (a 650 V switch at 375 V DC leaves 43 V), or a duty below 0.3 at the
+// minimum input (a narrow input range); the usual design says neither.
+TEST(ChoicesTest, ALowReflectedVoltageOrDutyIsACaution) {
+    Choices rated;
+    rated.vorSource = VorSource::SwitchRating;
+    rated.VdsRating_V = 650;
+    const struct {
+        numtext::InputTexts texts;
+        Choices choices;
+        const char* warned;  // or none
+    } cases[] = {
+        {{"5", "375", "120", "65", "75", "5"}, rated, "reflected_voltage_low"},
+        {{"12", "375", "337", "65", "80", "12"}, {}, "duty_cycle_low"},
+        {{"12", "375", "120", "65", "80", "12"}, {}, nullptr},
+    };
+    for (const auto& c : cases) {
+        const PlanOutcome outcome = PlanFor(c.texts, c.choices);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        std::set<std::string> codes;
+        for (const PlanWarning& w : outcome.plan->warnings) codes.emplace(w.code);
+        for (const char* code : {"reflected_voltage_low", "duty_cycle_low"}) {
+            EXPECT_EQ(codes.contains(code), c.warned != nullptr && std::string(c.warned) == code)
+                << c.texts[2] << " " << code;
+        }
     }
 }
 
