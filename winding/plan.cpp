@@ -101,7 +101,7 @@ double SkinDepth_mm(double hertz, double celsius = k::kWorkingTemperature_C) {
 // the reflected voltage and the operating point at the minimum input.
 struct Design {
     std::vector<OutputLoad> outputs;  // the regulated one first
-    Load load;  // the outputs' power and the bias load's
+    Load load;                        // the outputs' power and the bias load's
     double Vor = 0;
     OperatingPoint ideal;
     const Choices& choices;
