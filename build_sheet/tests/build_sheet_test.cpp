@@ -254,6 +254,7 @@ TEST(BuildSheetTest, TheReportLeadsWithWhatIsBuilt) {
     const winding::Plan& p = *outcome.plan;
     for (const std::string& figure :
          {" " + p.material->name + "</td>", "<td>" + record::ReadableValue(p.Lp_H, "H") + "</td>",
+          "<td>" + record::ReadableValue(p.gap_mm * 1e-3, "m") + "</td>",
           "<td>" + std::to_string(p.Np) + "</td>", "<td>" + std::to_string(p.Ns) + "</td>"})
         EXPECT_NE(html.find(figure, estimate), std::string::npos) << figure;
     const std::string original = report::HtmlReport(record, "2026-12-08");
