@@ -23,6 +23,7 @@ std::string CandidateJson(const Candidate& c) {
         .Value("Ns", c.Ns)
         .Value("Vor_V", c.Vor_V)
         .Value("Bpk_T", c.Bpk_T)
+        .Value("Bpk_at_limit_T", c.BpkLimit_T)
         .Value("fill", c.fill)
         .Value("P_copper_W", c.Pcopper_W)
         .Value("P_core_W", c.Pcore_W)

@@ -59,6 +59,7 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     if (!p.Pcopper_W || !p.Pcore_W || !p.dT_K) return Drop::NoLoss;
     c.Vor_V = p.Vor_V;
     c.Bpk_T = p.Bpk_T;
+    c.BpkLimit_T = p.BpkLimit_T;
     c.fill = p.fill;
     c.Pcopper_W = *p.Pcopper_W;
     c.Pcore_W = *p.Pcore_W;
@@ -100,9 +101,9 @@ VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& 
         range.high = std::min(range.high, duty * record.trace.inputs.MinInputVoltage / (1 - duty));
     }
     if (settings.vdsRating) {
-        range.high = std::min(range.high, settings.derating * *settings.vdsRating -
-                                              record.trace.inputs.MaxInputVoltage -
-                                              record.trace.results.SpikeAllowance);
+        range.high = std::min(range.high, (settings.derating * *settings.vdsRating -
+                                           record.trace.inputs.MaxInputVoltage) /
+                                              settings.clampRatio);
     }
     // Bounded, the range reaches as far below the bound as below the press's.
     if (settings.dmax || settings.vdsRating) range.low = kVorLow * std::min(vor, range.high);
@@ -113,7 +114,9 @@ winding::Options OptionsOf(const Candidate& candidate, const winding::Options& o
     winding::Options o = options;
     o.core = candidate.core->name;
     o.material = candidate.material->name;
-    o.choices.vorSource = winding::VorSource::Press;  // the turns set it
+    // The turns set Vor; a switch's rating still sets the clamp.
+    if (o.choices.vorSource != winding::VorSource::SwitchRating)
+        o.choices.vorSource = winding::VorSource::Press;
     o.choices.Np = candidate.Np;
     o.choices.Ns = candidate.Ns;
     return o;
@@ -642,6 +645,7 @@ void BoundsFrom(const winding::Choices& choices, Settings& settings) {
     if (choices.vorSource == winding::VorSource::SwitchRating) {
         settings.vdsRating = choices.VdsRating_V;
         settings.derating = choices.derating;
+        settings.clampRatio = choices.clampRatio;
     }
 }
 

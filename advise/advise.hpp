@@ -43,7 +43,7 @@ struct Settings {
     // Bounds on the reflected voltage, together if need be: the duty at the
     // minimum input (never above 0.75), and the switch's rating derated.
     std::optional<double> dmax, vdsRating;
-    double derating = 0.8;
+    double derating = 0.8, clampRatio = 1.5;
     // Skip what cannot be on the front nor in the ranking, by the floors of
     // its losses; off, every candidate its sketch does not rule out (it does
     // not fit, saturates, passes the switch's rating or is too hot by its
@@ -67,6 +67,7 @@ struct Candidate {
     const catalogue::Material* material = nullptr;
     int Np = 0, Ns = 0;
     double Vor_V = 0, Bpk_T = 0, fill = 0;
+    double BpkLimit_T = 0;  // at the current limit, the inductance and the limit high
     double Pcopper_W = 0, Pcore_W = 0, loss_W = 0, rise_K = 0;
     double Vds_V = 0;       // the switch's peak at the maximum input
     double volume_cm3 = 0;  // the core's effective volume

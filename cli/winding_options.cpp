@@ -52,8 +52,9 @@ bool AnyPlanOption(const WindingFlags& f) {
     none.on = f.on;
     const auto texts = [](const WindingFlags& w) {
         return std::tie(w.tiw, w.core, w.families, w.material, w.bmax, w.density, w.fill, w.vaux,
-                        w.leakage, w.ambient, w.outputs, w.bias, w.vor, w.vdsRating, w.derating,
-                        w.dmax, w.krp, w.lp, w.turns, w.clamp, w.ilimit, w.insulation, w.pollution,
+                        w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance, w.leakageFactor,
+                        w.outputs, w.bias, w.vor, w.vdsRating, w.derating, w.clampRatio, w.dmax,
+                        w.krp, w.lp, w.turns, w.clamp, w.ilimit, w.insulation, w.pollution,
                         w.materialGroup, w.altitude, w.construction, w.mainsVrms, w.order, w.pins);
     };
     return texts(f) != texts(none);
@@ -75,6 +76,13 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--leakage", f.leakage,
         "with --winding: leakage inductance for the clamp, a fraction of Lp (the build's)");
     add("--ambient", f.ambient, "with --winding: ambient temperature, °C (40)");
+    add("--lp-tolerance", f.lpTolerance,
+        "with --winding: the inductance's tolerance the corners take, a fraction (0.10)");
+    add("--ilimit-tolerance", f.ilimitTolerance,
+        "with --winding: the current limit's tolerance the corners take, a fraction (0.07)");
+    add("--leakage-factor", f.leakageFactor,
+        "with --winding: the leakage limit over the build's estimate, for the shop and the "
+        "clamp (2)");
     app.add_flag("--tiw", f.tiw, "with --winding: triple-insulated wire for the secondary")
         ->needs(winding);
     app.add_option("--output", f.outputs,
@@ -85,8 +93,11 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--bias", f.bias, "with --winding: a bias winding with its load, V:I[:VF] (VF 0.7 V)");
     add("--vor", f.vor, "with --winding: the reflected voltage, V (default: the press's)");
     add("--vds-rating", f.vdsRating,
-        "with --winding: Vor from the switch's rating: derating x rating - Vmax - Vspike, V");
+        "with --winding: Vor from the switch's rating: (derating x rating - Vmax) / clamp "
+        "ratio, V");
     add("--derating", f.derating, "with --vds-rating: the derating factor (0.8)");
+    add("--clamp-ratio", f.clampRatio,
+        "with --vds-rating: the clamp voltage over Vor, above 1 and at most 10 (1.5)");
     add("--dmax", f.dmax, "with --winding: Vor from the controller's duty limit at Vmin");
     add("--krp", f.krp,
         "with --winding: the primary current's ripple ratio at Vmin, 0 < KRP <= 1 (1: the edge)");
@@ -133,6 +144,7 @@ std::string ConflictLine(const WindingFlags& f) {
     }
     if (!f.krp.empty() && !f.lp.empty()) return "--krp and --lp each fix the inductance; give one";
     if (!f.derating.empty() && f.vdsRating.empty()) return "--derating needs --vds-rating";
+    if (!f.clampRatio.empty() && f.vdsRating.empty()) return "--clamp-ratio needs --vds-rating";
     if (!f.bias.empty() && !f.vaux.empty())
         return "--bias and --vaux each give the bias winding; give one";
     return {};
@@ -222,10 +234,12 @@ std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
     }
     const std::pair<const char*, double*> numbers[] = {
         {"--vor", &c.Vor_V},         {"--vds-rating", &c.VdsRating_V},
-        {"--derating", &c.derating}, {"--dmax", &c.Dmax},
-        {"--krp", &c.KRP},           {"--lp", &c.Lp_H},
+        {"--derating", &c.derating}, {"--clamp-ratio", &c.clampRatio},
+        {"--dmax", &c.Dmax},         {"--krp", &c.KRP},
+        {"--lp", &c.Lp_H},
     };
-    const std::string* texts[] = {&f.vor, &f.vdsRating, &f.derating, &f.dmax, &f.krp, &f.lp};
+    const std::string* texts[] = {&f.vor,  &f.vdsRating, &f.derating, &f.clampRatio,
+                                  &f.dmax, &f.krp,       &f.lp};
     for (std::size_t i = 0; i < std::size(numbers); ++i) {
         if (texts[i]->empty()) continue;
         if (std::string line = ReadChoiceNumber(numbers[i].first, *texts[i], *numbers[i].second);
@@ -273,7 +287,8 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
         case Kind::Vor:
             return "--vor must be above 0";
         case Kind::Rating:
-            return "--vds-rating must be above 0 and --derating above 0 and at most 1";
+            return "--vds-rating must be above 0, --derating above 0 and at most 1, and "
+                   "--clamp-ratio above 1 and at most 10";
         case Kind::Duty:
             return "--dmax must be above 0 and below 1";
         case Kind::Ripple:
@@ -303,9 +318,15 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
     if (!f.material.empty()) o.material = f.material;
     o.tripleInsulatedSecondary = f.tiw;
     const std::pair<NumberOption, const std::string&> numbers[] = {
-        {NumberOption::Bmax, f.bmax},       {NumberOption::CurrentDensity, f.density},
-        {NumberOption::Fill, f.fill},       {NumberOption::Vaux, f.vaux},
-        {NumberOption::Leakage, f.leakage}, {NumberOption::Ambient, f.ambient},
+        {NumberOption::Bmax, f.bmax},
+        {NumberOption::CurrentDensity, f.density},
+        {NumberOption::Fill, f.fill},
+        {NumberOption::Vaux, f.vaux},
+        {NumberOption::Leakage, f.leakage},
+        {NumberOption::Ambient, f.ambient},
+        {NumberOption::LpTolerance, f.lpTolerance},
+        {NumberOption::IlimitTolerance, f.ilimitTolerance},
+        {NumberOption::LeakageFactor, f.leakageFactor},
     };
     for (const auto& [option, text] : numbers) {
         // The flags take values as the plan holds them: the leakage as a

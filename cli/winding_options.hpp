@@ -14,9 +14,10 @@ struct WindingFlags {
     bool on = false;
     bool tiw = false;
     std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
+    std::string lpTolerance, ilimitTolerance, leakageFactor;
     // The electrical design's choices.
     std::vector<std::string> outputs;
-    std::string bias, vor, vdsRating, derating, dmax, krp, lp, turns, clamp, ilimit;
+    std::string bias, vor, vdsRating, derating, clampRatio, dmax, krp, lp, turns, clamp, ilimit;
     // The insulation between primary and secondary.
     std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
     std::string order;

@@ -5,6 +5,7 @@
 
 #include "answer/answer_json.hpp"
 #include "cli/table.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "winding/sheet.hpp"
 
 namespace flyback::cli {
@@ -94,6 +95,8 @@ std::string ChoicesJson(const Plan& plan) {
         .Value("Vor_designed", plan.VorDesigned_V)
         .Value("derating",
                c.vorSource == VorSource::SwitchRating ? std::optional(c.derating) : std::nullopt)
+        .Value("clamp_ratio",
+               c.vorSource == VorSource::SwitchRating ? std::optional(c.clampRatio) : std::nullopt)
         .Value("Dmax_limit",
                c.vorSource == VorSource::MaxDuty ? std::optional(c.Dmax) : std::nullopt)
         .Text("inductance_from", kConductions[static_cast<int>(c.conduction)])
@@ -135,8 +138,36 @@ std::string ClampJson(const winding::Clamp& clamp) {
         .Value("C_nF", clamp.C_F * 1e9)
         .Value("P_W", clamp.P_W)
         .Value("L_leakage_H", clamp.leakage_H)
+        .Value("leakage_limit_H", clamp.leakage_H)
+        .Value("leakage_estimate_H", clamp.estimate_H)
         .Text("leakage_source", winding::kLeakageSourceNames[static_cast<int>(clamp.source)]);
     return json;
+}
+
+std::string CornersJson(const Plan& plan) {
+    std::string json = "[";
+    for (const winding::Corner& c : plan.corners) {
+        if (json.size() > 1) json += ',';
+        std::string rectifiers = "[";
+        for (const double V : c.Vrectifier_V) {
+            if (rectifiers.size() > 1) rectifiers += ',';
+            rectifiers += std::isfinite(V) ? runtime::decimal::ShortestText(V) : "null";
+        }
+        answer::JsonObject(json)
+            .Text("name", winding::CornerName(c.kind))
+            .Value("Vin_V", c.point.Vin)
+            .Value("load", c.load)
+            .Text("mode", winding::ModeName(c.point.mode))
+            .Value("D", c.point.D)
+            .Value("Ipk_A", c.point.Ipk)
+            .Value("Iv_A", c.point.Iv)
+            .Value("Lp_H", c.point.Lp)
+            .Value("Bpk_T", c.Bpk_T)
+            .Value("V_clamp_V", c.Vclamp_V)
+            .Value("Vds_peak_V", c.Vds_peak_V)
+            .Raw("V_rectifier_V", rectifiers + "]");
+    }
+    return json + "]";
 }
 
 std::string WarningsJson(const Plan& plan) {
@@ -172,6 +203,12 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("Bpk_T", plan.Bpk_T)
         .Value("Bpk_limit_T", plan.BpkLimit_T)
         .Value("Bsat_100C_T", plan.Bsat100_T)
+        .Value("Bsat_hot_T", plan.Bsat100_T)
+        .Value("saturation_margin", plan.saturationMargin)
+        .Bool("turns_for_saturation", plan.turnsForSaturation)
+        .Value("lp_tolerance", plan.options.lpTolerance)
+        .Value("ilimit_tolerance", plan.options.ilimitTolerance)
+        .Raw("corners", CornersJson(plan))
         .Value("gap_mm", plan.gap_mm)
         .Value("gap_plain_mm", plan.gapPlain_mm)
         .Value("fringing_factor", plan.fringing)
@@ -233,6 +270,8 @@ void PrintWindingSheet(const winding::PlanOutcome& outcome, std::ostream& out) {
     PrintLines(winding::WindingLines(*outcome.plan), out);
     out << '\n';
     PrintLines(winding::PlanLines(*outcome.plan), out);
+    out << '\n';
+    PrintLines(winding::CornerLines(*outcome.plan), out);
 }
 
 }  // namespace flyback::cli

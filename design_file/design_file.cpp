@@ -367,6 +367,7 @@ Value Choices(Allocator& a, const winding::Choices& c) {
         .Number("vor", c.Vor_V)
         .Number("vdsRating", c.VdsRating_V)
         .Number("derating", c.derating)
+        .Number("clampRatio", c.clampRatio)
         .Number("dmax", c.Dmax)
         .String("conduction", ConductionName(c.conduction))
         .Number("krp", c.KRP)
@@ -395,6 +396,9 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Maybe("vaux", o.Vaux_V)
         .Maybe("leakage", o.leakage)
         .Number("ambient", o.ambient_C)
+        .Number("lpTolerance", o.lpTolerance)
+        .Number("ilimitTolerance", o.ilimitTolerance)
+        .Number("leakageFactor", o.leakageFactor)
         .String("construction", kConstructions[o.tripleInsulatedSecondary ? 1 : 0])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
         .Add("insulation", insulation.Take())
@@ -485,6 +489,11 @@ int IndexOf(const Names& names, const Reader& field) {
     throw Unreadable{field.path(), "“" + text + "”不是可选的值"};
 }
 
+// A number files from before it existed leave out: they keep the default.
+double NumberOr(const Reader& r, std::string_view key, double absent) {
+    return r.Has(key) ? r.At(key).Number() : absent;
+}
+
 winding::Choices ReadChoices(const Reader& r) {
     winding::Choices c;
     for (const Reader& o : r.At("outputs").Items(winding::kMostOutputs))
@@ -495,6 +504,7 @@ winding::Choices ReadChoices(const Reader& r) {
     c.Vor_V = r.At("vor").Number();
     c.VdsRating_V = r.At("vdsRating").Number();
     c.derating = r.At("derating").Number();
+    c.clampRatio = NumberOr(r, "clampRatio", c.clampRatio);
     c.Dmax = r.At("dmax").Number();
     c.conduction = static_cast<winding::Conduction>(IndexOf(kConductions, r.At("conduction")));
     c.KRP = r.At("krp").Number();
@@ -520,6 +530,9 @@ winding::Options ReadOptions(const Reader& r) {
     o.Vaux_V = r.At("vaux").MaybeNumber();
     o.leakage = r.At("leakage").MaybeNumber();
     o.ambient_C = r.At("ambient").Number();
+    o.lpTolerance = NumberOr(r, "lpTolerance", o.lpTolerance);
+    o.ilimitTolerance = NumberOr(r, "ilimitTolerance", o.ilimitTolerance);
+    o.leakageFactor = NumberOr(r, "leakageFactor", o.leakageFactor);
     o.tripleInsulatedSecondary = IndexOf(kConstructions, r.At("construction")) == 1;
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
     const Reader i = r.At("insulation");

@@ -140,7 +140,8 @@
             // the option's name.
             const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
                            'leakage', 'ambient', 'tiw', 'insulation', 'mains', 'pollution', 'group',
-                           'altitude', 'order'];
+                           'altitude', 'order', 'lpTolerance', 'ilimitTolerance',
+                           'leakageFactor'];
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')
                 : name === 'tiw' ? (o.tiw ? '1' : '') : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();
@@ -152,7 +153,7 @@
             // the choice's name.
             const names = ['outputs', 'biasCurrent', 'biasDrop', 'vorSource', 'vor', 'rating',
                            'derating', 'dmax', 'conduction', 'krp', 'lp', 'turns', 'clamp',
-                           'limit'];
+                           'limit', 'clampRatio'];
             putTexts(names.map((name) => String(c[name] ?? '')));
             Module['_flyback_set_plan_choices']();
             const { problem, box } = JSON.parse(answer());

@@ -11,7 +11,7 @@ window.FlybackPage.choices = function (page) {
         biasCurrent: $('ChBiasCurrent'), biasDrop: $('ChBiasDrop'), vorSource: $('ChVorSource'),
         vor: $('ChVor'), rating: $('ChRating'), derating: $('ChDerating'), dmax: $('ChDmax'),
         conduction: $('ChConduction'), krp: $('ChKrp'), lp: $('ChLp'), turns: $('ChTurns'),
-        clamp: $('ChClamp'), limit: $('ChLimit'),
+        clamp: $('ChClamp'), limit: $('ChLimit'), clampRatio: $('ChClampRatio'),
     };
     const outputRows = $('ChOutputs').tBodies[0];
     const kColumns = ['电压 (V)', '电流 (A)', '整流管压降 (V)'];

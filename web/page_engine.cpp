@@ -162,8 +162,17 @@ std::string Winding(const winding::PlanOutcome& outcome) {
                 .Text("strength", record::StrengthName(w.strength))
                 .Text("text", winding::WarningLine(w));
         });
+    std::vector<std::string> cornerHeadings(winding::kCornerHeadings.begin(),
+                                            winding::kCornerHeadings.end());
+    const std::string corners =
+        JsonArray(winding::CornerRows(plan), [](const winding::CornerRow& row, std::string& out) {
+            out += Texts(std::vector<std::string>(row.begin(), row.end()));
+        });
     o.Raw("headings", Texts(headings))
         .Raw("rows", rows)
+        .Text("cornersTitle", winding::kCornersTitle)
+        .Raw("cornerHeadings", Texts(cornerHeadings))
+        .Raw("corners", corners)
         .Raw("lines", Lines(winding::PlanLines(plan)))
         .Raw("warnings", warnings)
         .Text("build", flyback::drawing::BuildDrawing(plan, PictureWidth()))
@@ -315,8 +324,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     using winding::NumberOption;
     winding::OptionProblem problem;
     const std::pair<NumberOption, int> numbers[] = {
-        {NumberOption::Bmax, 3}, {NumberOption::CurrentDensity, 4}, {NumberOption::Fill, 5},
-        {NumberOption::Vaux, 6}, {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
+        {NumberOption::Bmax, 3},           {NumberOption::CurrentDensity, 4},
+        {NumberOption::Fill, 5},           {NumberOption::Vaux, 6},
+        {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
+        {NumberOption::LpTolerance, 16},   {NumberOption::IlimitTolerance, 17},
+        {NumberOption::LeakageFactor, 18},
     };
     for (const auto& [option, text] : numbers) {
         if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
@@ -390,7 +402,8 @@ int ReadChoices(winding::Choices& c) {
         Lp,
         Turns,
         Clamp,
-        Limit
+        Limit,
+        ClampRatio
     };
     std::string_view outputs = Text(Outputs);
     while (!outputs.empty()) {
@@ -411,6 +424,7 @@ int ReadChoices(winding::Choices& c) {
         {Vor, {&c.Vor_V, 0}},
         {Rating, {&c.VdsRating_V, 0}},
         {Derating, {&c.derating, 0.8}},
+        {ClampRatio, {&c.clampRatio, 1.5}},
         {Dmax, {&c.Dmax, 0}},
         {Mode, {&mode, 0}},
         {Krp, {&c.KRP, 1}},
@@ -575,6 +589,9 @@ std::string OptionStore(const winding::Options& o) {
         .Text("vaux", ShownText(o, NumberOption::Vaux))
         .Text("leakage", ShownText(o, NumberOption::Leakage))
         .Text("ambient", ShownText(o, NumberOption::Ambient))
+        .Text("lpTolerance", ShownText(o, NumberOption::LpTolerance))
+        .Text("ilimitTolerance", ShownText(o, NumberOption::IlimitTolerance))
+        .Text("leakageFactor", ShownText(o, NumberOption::LeakageFactor))
         .Bool("tiw", o.tripleInsulatedSecondary)
         .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
         .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
@@ -607,6 +624,7 @@ std::string ChoiceStore(const winding::Choices& c) {
         .Text("vor", c.Vor_V > 0 ? Shortest(c.Vor_V) : "")
         .Text("rating", c.VdsRating_V > 0 ? Shortest(c.VdsRating_V) : "")
         .Text("derating", Shortest(c.derating))
+        .Text("clampRatio", Shortest(c.clampRatio))
         .Text("dmax", c.Dmax > 0 ? Shortest(c.Dmax) : "")
         .Text("conduction", std::to_string(static_cast<int>(c.conduction)))
         .Text("krp", Shortest(c.KRP))
@@ -707,6 +725,9 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Text("leakageNone", winding::Info(winding::NumberOption::Leakage).none)
         .Text("pins", flyback::build_sheet::PinsText({}))
         .Value("ambient", defaults.ambient_C)
+        .Raw("lpTolerance", ShownText(defaults, winding::NumberOption::LpTolerance))
+        .Raw("ilimitTolerance", ShownText(defaults, winding::NumberOption::IlimitTolerance))
+        .Raw("leakageFactor", ShownText(defaults, winding::NumberOption::LeakageFactor))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)
         .Text("purpose", flyback::kProgramPurpose)

@@ -47,6 +47,18 @@ window.FlybackPage.plan = function (page) {
 
     function showWinding(plan) {
         $('WindingEmpty').hidden = true;
+        function fillTable(table, headings, rows, isNumber) {
+            table.tHead.rows[0].replaceChildren(...(headings || []).map((heading) => {
+                const th = document.createElement('th');
+                th.textContent = heading;
+                return th;
+            }));
+            table.tBodies[0].replaceChildren();
+            for (const cells of rows || []) {
+                const row = table.tBodies[0].insertRow();
+                cells.forEach((text, i) => cell(row, text, isNumber(i) ? 'number' : ''));
+            }
+        }
         $('WindingPremise').textContent = plan.premise;
         // On paper the option boxes are not printed: the options as a line.
         $('WindingOptionsPrinted').textContent =
@@ -55,17 +67,11 @@ window.FlybackPage.plan = function (page) {
         const headline = plan.error || (plan.headlines || []).join('\n');
         $('WindingError').hidden = !headline;
         $('WindingError').textContent = headline;
-        const table = $('WindingTable');
-        table.tHead.rows[0].replaceChildren(...(plan.headings || []).map((heading) => {
-            const th = document.createElement('th');
-            th.textContent = heading;
-            return th;
-        }));
-        table.tBodies[0].replaceChildren();
-        for (const cells of plan.rows || []) {
-            const row = table.tBodies[0].insertRow();
-            cells.forEach((text, i) => cell(row, text, i === 1 || i > 3 ? 'number' : ''));
-        }
+        fillTable($('WindingTable'), plan.headings, plan.rows, (i) => i === 1 || i > 3);
+        fillTable($('WindingCorners'), plan.cornerHeadings, plan.corners, (i) => i > 0 && i !== 3);
+        $('WindingCornersTitle').textContent = plan.cornersTitle || '';
+        $('WindingCornersTitle').hidden = !plan.corners;
+        $('WindingCorners').hidden = !plan.corners;
         fillList($('WindingWarnings'), plan.warnings || []);
         $('WindingPictures').replaceChildren(
             ...(plan.build ? [picture(plan.build), picture(plan.currents)] : []));
@@ -116,7 +122,8 @@ window.FlybackPage.plan = function (page) {
         density: $('OptDensity'), fill: $('OptFill'), vaux: $('OptVaux'),
         leakage: $('OptLeakage'), ambient: $('OptAmbient'), insulation: $('OptInsulation'),
         mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
-        altitude: $('OptAltitude'), order: $('OptOrder'),
+        altitude: $('OptAltitude'), order: $('OptOrder'), lpTolerance: $('OptLpTolerance'),
+        ilimitTolerance: $('OptIlimitTolerance'), leakageFactor: $('OptLeakageFactor'),
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -134,6 +141,8 @@ window.FlybackPage.plan = function (page) {
         core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
         fill: parts.fill, vaux: '', leakage: '', ambient: parts.ambient,
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
+        lpTolerance: parts.lpTolerance, ilimitTolerance: parts.ilimitTolerance,
+        leakageFactor: parts.leakageFactor,
     };
     optionBoxes.leakage.placeholder = parts.leakageNone;
     const kStore = 'flyback-designer.winding';

@@ -62,7 +62,8 @@ ChoiceProblem CheckChoices(const Choices& c) {
             if (!Positive(c.Vor_V)) return {Kind::Vor};
             break;
         case VorSource::SwitchRating:
-            if (!Positive(c.VdsRating_V) || !Positive(c.derating) || c.derating > 1)
+            if (!Positive(c.VdsRating_V) || !Positive(c.derating) || c.derating > 1 ||
+                !(c.clampRatio > 1 && c.clampRatio <= kHighestClampRatio))
                 return {Kind::Rating};
             break;
         case VorSource::MaxDuty:
@@ -100,7 +101,8 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
         case Kind::Vor:
             return "反射电压须大于 0。";
         case Kind::Rating:
-            return "开关管耐压须大于 0，降额系数须在 0 与 1 之间。";
+            return "开关管耐压须大于 0，降额系数须在 0 与 1 之间，钳位电压与 Vor 之比须大于 "
+                   "1、不超过 10。";
         case Kind::Duty:
             return "最大占空比须在 0 与 1 之间。";
         case Kind::Ripple:

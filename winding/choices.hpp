@@ -23,7 +23,7 @@ struct OutputLoad {
 enum class VorSource {
     Press,         // the press's Vor
     Value,         // typed
-    SwitchRating,  // derating × Vds rating − Vmax − Vspike
+    SwitchRating,  // (derating × Vds rating − Vmax) ÷ the clamp's ratio to Vor
     MaxDuty,       // Dmax × Vmin ÷ (1 − Dmax): the controller's duty limit at the minimum input
 };
 
@@ -39,6 +39,9 @@ enum class Conduction {
 // netlist stays small whatever it is handed.
 inline constexpr std::size_t kMostOutputs = 12;
 
+// A clamp far above Vor only wastes the switch's rating.
+inline constexpr double kHighestClampRatio = 10;
+
 struct Choices {
     // The first is regulated (the feedback winding); none: one output of the
     // press's Vo at P ÷ Vo.
@@ -47,9 +50,10 @@ struct Choices {
     double biasI_A = 0, biasVF_V = physics::kBiasDiodeDrop;
 
     VorSource vorSource = VorSource::Press;
-    double Vor_V = 0;                        // Value
-    double VdsRating_V = 0, derating = 0.8;  // SwitchRating
-    double Dmax = 0;                         // MaxDuty
+    double Vor_V = 0;  // Value
+    // SwitchRating: the switch sees Vmax + the clamp's voltage, clampRatio × Vor.
+    double VdsRating_V = 0, derating = 0.8, clampRatio = 1.5;
+    double Dmax = 0;  // MaxDuty
 
     Conduction conduction = Conduction::Boundary;
     double KRP = 1;   // Ripple
@@ -77,7 +81,8 @@ struct ChoiceProblem {
         Outputs,      // more than kMostOutputs outputs (count: how many)
         Bias,         // the bias load's current or drop below zero
         Vor,          // a reflected voltage not above zero
-        Rating,       // a switch rating not above zero, a derating not in (0, 1]
+        Rating,       // a switch rating not above zero, a derating not in (0, 1], a
+                      // clamp ratio not in (1, 10]
         Duty,         // a duty limit not in (0, 1)
         Ripple,       // a ripple ratio not in (0, 1]
         Inductance,   // an inductance not above zero

@@ -29,6 +29,12 @@ auto* Held(AnyOptions& o, NumberOption option) {
             return &o.fillMax;
         case NumberOption::Ambient:
             return &o.ambient_C;
+        case NumberOption::LpTolerance:
+            return &o.lpTolerance;
+        case NumberOption::IlimitTolerance:
+            return &o.ilimitTolerance;
+        case NumberOption::LeakageFactor:
+            return &o.leakageFactor;
         case NumberOption::Vaux:
         case NumberOption::Leakage:
             break;

@@ -56,6 +56,13 @@ struct Options {
     // none: the build's own.
     std::optional<double> leakage;
     double ambient_C = 40;
+    // What the corners allow for: the inductance's tolerance (the one the
+    // build sheet gives the shop) and the controller's current limit's.
+    double lpTolerance = 0.10, ilimitTolerance = 0.07;
+    // Real parts measure above the build's one-dimensional leakage estimate:
+    // the estimate times this is the limit the shop tests to and the clamp
+    // is sized for.
+    double leakageFactor = 2;
     bool tripleInsulatedSecondary = false;  // else margin-wound
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
@@ -63,7 +70,17 @@ struct Options {
 };
 
 // The options that are numbers.
-enum class NumberOption { Bmax, CurrentDensity, Fill, Vaux, Leakage, Ambient };
+enum class NumberOption {
+    Bmax,
+    CurrentDensity,
+    Fill,
+    Vaux,
+    Leakage,
+    Ambient,
+    LpTolerance,
+    IlimitTolerance,
+    LeakageFactor
+};
 
 // One table for every front end: the command line's flag, the caption and
 // unit a box shows, and the limits, both included, in the unit shown (the
@@ -90,6 +107,10 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
     {NumberOption::Vaux, "--vaux", "辅助绕组电压", "V", 1, 1000, 1, 1, 1, "无"},
     {NumberOption::Leakage, "--leakage", "漏感 / Lp", "%", 0.1, 50, 100, 1, 0.5, "按绕制结构"},
     {NumberOption::Ambient, "--ambient", "环境温度", "°C", -60, 150, 1, 1, 5, ""},
+    {NumberOption::LpTolerance, "--lp-tolerance", "电感公差 ±", "%", 0, 50, 100, 1, 1, ""},
+    {NumberOption::IlimitTolerance, "--ilimit-tolerance", "限流值公差 ±", "%", 0, 50, 100, 1, 1,
+     ""},
+    {NumberOption::LeakageFactor, "--leakage-factor", "漏感上限 / 估算", "", 1, 10, 1, 2, 0.5, ""},
 };
 
 const NumberOptionInfo& Info(NumberOption option);

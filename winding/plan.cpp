@@ -129,8 +129,10 @@ double ReflectedVoltage(const Chain& c, const Choices& choices) {
         case VorSource::Value:
             return choices.Vor_V;
         case VorSource::SwitchRating:
-            return Subtract(Subtract(Multiply(choices.derating, choices.VdsRating_V), c.Vmax),
-                            c.Vspike);
+            // The switch sees Vmax plus the clamp's voltage, which an RCD
+            // clamp holds at a stated multiple of Vor.
+            return Divide(Subtract(Multiply(choices.derating, choices.VdsRating_V), c.Vmax),
+                          choices.clampRatio);
         case VorSource::MaxDuty:
             return Divide(Multiply(choices.Dmax, c.Vmin), Subtract(1, choices.Dmax));
     }
@@ -174,6 +176,19 @@ Design DesignOf(const Chain& c, const Options& options) {
     return d;
 }
 
+// The controller's current limit: the one given, or a margin above the peak.
+double CurrentLimit(const Choices& choices, double Ipk) {
+    return choices.Ilimit_A ? *choices.Ilimit_A : Multiply(k::kCurrentLimitMargin, Ipk);
+}
+
+// The flux at the current limit as a part may have it: the inductance at its
+// upper tolerance and the limit at its own, at start-up or in an overload.
+double FluxAtLimit(double Lp, double Ilimit, double NpAe, const Options& o) {
+    const double highLp = Multiply(Lp, Add(1, o.lpTolerance));
+    const double highLimit = Multiply(Ilimit, Add(1, o.ilimitTolerance));
+    return Divide(Multiply(highLp, highLimit), NpAe);
+}
+
 // The whole turns and what follows from them at the minimum input.
 struct Turns {
     int Np = 0, Ns = 0;
@@ -190,10 +205,32 @@ Turns WithTurns(const Chain& c, const Design& d, double Ae_m2, int Np, int Ns) {
     return t;
 }
 
-Turns ChooseTurns(const Chain& c, const Design& d, double Ae_m2, double Bmax) {
+// The fewest turns that keep the flux within Bmax at the design point and
+// below the material's saturation at the current limit with its tolerances.
+struct FluxLimits {
+    double Bmax = 0;
+    std::optional<double> Bsat;
+    const Options& options;
+
+    bool Kept(const Turns& t, double Ae_m2) const {
+        if (t.Bpk > Bmax) return false;
+        if (!Bsat) return true;
+        const double limit = CurrentLimit(options.choices, t.point.Ipk);
+        return FluxAtLimit(t.point.Lp, limit, Multiply(t.Np, Ae_m2), options) <= *Bsat;
+    }
+    double LeastTurns(const OperatingPoint& ideal, double Ae_m2) const {
+        const double forBmax = Divide(Multiply(ideal.Lp, ideal.Ipk), Multiply(Bmax, Ae_m2));
+        if (!Bsat) return forBmax;
+        const double limit = CurrentLimit(options.choices, ideal.Ipk);
+        const double forSaturation = Divide(FluxAtLimit(ideal.Lp, limit, Ae_m2, options), *Bsat);
+        return std::max(forBmax, forSaturation);
+    }
+};
+
+Turns ChooseTurns(const Chain& c, const Design& d, double Ae_m2, const FluxLimits& limits) {
     if (d.choices.FixedTurns()) return WithTurns(c, d, Ae_m2, d.choices.Np, d.choices.Ns);
     const double ratio = Divide(d.Vor, d.RegulatedVolts());
-    const double NpMin = Divide(Multiply(d.ideal.Lp, d.ideal.Ipk), Multiply(Bmax, Ae_m2));
+    const double NpMin = limits.LeastTurns(d.ideal, Ae_m2);
     const double NpFloor = std::ceil(NpMin);
     WholeCount(NpFloor, kMaxTurns, "初级匝数");
     double Ns = std::max(1.0, std::ceil(Divide(NpMin, ratio)));
@@ -201,7 +238,7 @@ Turns ChooseTurns(const Chain& c, const Design& d, double Ae_m2, double Bmax) {
         const double Np = std::max(NpFloor, std::round(Multiply(Ns, ratio)));
         const Turns t = WithTurns(c, d, Ae_m2, WholeCount(Np, kMaxTurns, "初级匝数"),
                                   WholeCount(Ns, kMaxTurns, "次级匝数"));
-        if (t.Bpk <= Bmax) return t;
+        if (limits.Kept(t, Ae_m2)) return t;
         Ns = Add(Ns, 1);
     }
 }
@@ -589,7 +626,13 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
     const Chain& c = in.chain;
     Clamp& clamp = plan.clamp;
     const std::optional<double>& chosen = in.design.choices.Vclamp_V;
-    clamp.V = chosen ? *chosen : Add(plan.Vor_V, c.Vspike);
+    const bool rated = in.design.choices.vorSource == VorSource::SwitchRating;
+    if (chosen) {
+        clamp.V = *chosen;
+    } else {
+        clamp.V =
+            rated ? Multiply(in.design.choices.clampRatio, plan.Vor_V) : Add(plan.Vor_V, c.Vspike);
+    }
     if (!(clamp.V > plan.Vor_V)) {
         throw PlanLimit{"钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
                         record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
@@ -598,8 +641,10 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
         clamp.source = LeakageSource::Given;
         clamp.leakage_H = Multiply(*in.options.leakage, plan.Lp_H);
     } else if (plan.buildLeakage_H) {
+        // Real parts measure above the one-dimensional estimate: the clamp is
+        // sized for the limit the shop tests to.
         clamp.source = LeakageSource::Build;
-        clamp.leakage_H = *plan.buildLeakage_H;
+        clamp.leakage_H = Multiply(*plan.buildLeakage_H, in.options.leakageFactor);
     } else {
         clamp.source = LeakageSource::Assumed;
         clamp.leakage_H = Multiply(k::kAssumedLeakage, plan.Lp_H);
@@ -610,9 +655,10 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
     clamp.R_ohm = Divide(Power(clamp.V, 2), clamp.P_W);
     clamp.C_F = Divide(1, Multiply(Multiply(k::kClampRipple, clamp.R_ohm), c.f));
     plan.Vrectifier_V = plan.outputs.front().Vrectifier_V;
-    plan.Vswitch_V = chosen ? Add(c.Vmax, *chosen) : Add(Add(c.Vmax, plan.Vor_V), c.Vspike);
-    if (in.design.choices.vorSource == VorSource::SwitchRating)
-        plan.VdsRating_V = in.design.choices.VdsRating_V;
+    if (clamp.source == LeakageSource::Build) clamp.estimate_H = plan.buildLeakage_H;
+    plan.Vswitch_V =
+        chosen || rated ? Add(c.Vmax, clamp.V) : Add(Add(c.Vmax, plan.Vor_V), c.Vspike);
+    if (rated) plan.VdsRating_V = in.design.choices.VdsRating_V;
 }
 
 // The flux at the peak, its swing in a period, and at the controller's
@@ -620,11 +666,34 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
 void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
     const double NpAe = Multiply(plan.Np, Ae_m2);
     plan.deltaB_T = Divide(Multiply(plan.Lp_H, Subtract(plan.Ipk_A, plan.Ivalley_A)), NpAe);
-    const std::optional<double>& limit = in.design.choices.Ilimit_A;
-    plan.Ilimit_A = limit ? *limit : Multiply(k::kCurrentLimitMargin, plan.Ipk_A);
-    plan.BpkLimit_T = limit ? Divide(Multiply(plan.Lp_H, *limit), NpAe)
-                            : Multiply(k::kCurrentLimitMargin, plan.Bpk_T);
+    plan.Ilimit_A = CurrentLimit(in.design.choices, plan.Ipk_A);
+    plan.BpkLimit_T = FluxAtLimit(plan.Lp_H, plan.Ilimit_A, NpAe, in.options);
     if (in.material.Bsat_100C_mT) plan.Bsat100_T = Divide(*in.material.Bsat_100C_mT, 1000);
+}
+
+// The transformer at every corner, and how near the worst comes to saturation.
+void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
+    CornerInput corners{plan.atVmin,
+                        plan.atVmax,
+                        in.design.load,
+                        plan.Np,
+                        Ae_m2,
+                        plan.Ilimit_A,
+                        in.options.lpTolerance,
+                        in.options.ilimitTolerance,
+                        plan.BpkLimit_T,
+                        plan.clamp.V,
+                        plan.clamp.R_ohm,
+                        plan.clamp.leakage_H,
+                        plan.Ipk_A,
+                        {}};
+    for (const OutputResult& out : plan.outputs)
+        corners.outputs.push_back({out.set.V, out.set.VF_V, out.turns});
+    plan.corners = Corners(corners);
+    if (!plan.Bsat100_T) return;
+    double worst = 0;
+    for (const Corner& corner : plan.corners) worst = std::max(worst, corner.Bpk_T);
+    plan.saturationMargin = Divide(*plan.Bsat100_T, worst);
 }
 
 // McLyman's fringing flux factor for a gap in the centre leg (Colonel Wm. T.
@@ -681,7 +750,14 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.core = &core;
     plan.material = &in.material;
     const double Ae_m2 = Multiply(core.Ae_mm2, 1e-6);
-    const Turns t = ChooseTurns(c, in.design, Ae_m2, o.Bmax_T);
+    std::optional<double> Bsat;
+    if (in.material.Bsat_100C_mT) Bsat = Divide(*in.material.Bsat_100C_mT, 1000);
+    Turns t = ChooseTurns(c, in.design, Ae_m2, FluxLimits{o.Bmax_T, std::nullopt, o});
+    if (const FluxLimits both{o.Bmax_T, Bsat, o};
+        !in.design.choices.FixedTurns() && !both.Kept(t, Ae_m2)) {
+        t = ChooseTurns(c, in.design, Ae_m2, both);
+        plan.turnsForSaturation = true;
+    }
     plan.Np = t.Np;
     plan.Ns = t.Ns;
     plan.atVmin = t.point;
@@ -713,6 +789,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     Surface(plan);
     if (depth == Depth::Full) Losses(plan, c);
     ClampAndStresses(plan, in);
+    CheckCorners(plan, in, Ae_m2);
     return plan;
 }
 

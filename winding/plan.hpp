@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "record/design_record.hpp"
+#include "winding/corners.hpp"
 #include "winding/operating_point.hpp"
 #include "winding/options.hpp"
 
@@ -56,7 +57,11 @@ enum class LeakageSource { Build, Given, Assumed };
 inline constexpr std::string_view kLeakageSourceNames[] = {"build", "given", "assumed"};
 
 struct Clamp {
+    // leakage_H is what the clamp is sized for: the build's estimate times
+    // the options' factor (the limit the shop tests to), or the given or
+    // assumed fraction of Lp.
     double V = 0, leakage_H = 0, P_W = 0, R_ohm = 0, C_F = 0;
+    std::optional<double> estimate_H;  // the build's own estimate, where it is the source
     LeakageSource source = LeakageSource::Build;
 };
 
@@ -99,11 +104,17 @@ struct Plan {
     double Ilimit_A = 0;                // the current limit BpkLimit_T is at
     std::optional<double> VdsRating_V;  // the switch's rating, where given
     std::vector<OutputResult> outputs;  // the regulated one first
-    double Bpk_T = 0, BpkLimit_T = 0;   // at Ipk, and at 1.3 × Ipk
-    std::optional<double> Bsat100_T;
-    double AL_nH = 0, gap_mm = 0;  // the gap in the centre leg, in total, fringing counted
-    double gapPlain_mm = 0;        // the same without the fringing flux
-    double fringing = 1;           // McLyman's factor at that gap
+    // At Ipk, and at the current limit with the inductance and the limit at
+    // their upper tolerances.
+    double Bpk_T = 0, BpkLimit_T = 0;
+    // The saturation the hot core has: the data's 100 °C figure, which is
+    // below its 25 °C one; and that over the flux at the worst corner.
+    std::optional<double> Bsat100_T, saturationMargin;
+    bool turnsForSaturation = false;  // more turns than Bmax asks, to keep the limit unsaturated
+    std::vector<Corner> corners;      // kCornerKinds' order
+    double AL_nH = 0, gap_mm = 0;     // the gap in the centre leg, in total, fringing counted
+    double gapPlain_mm = 0;           // the same without the fringing flux
+    double fringing = 1;              // McLyman's factor at that gap
     double skinDepth_mm = 0;
     std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
     InsulationPlan insulation;

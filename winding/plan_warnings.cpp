@@ -20,6 +20,8 @@ constexpr double kLowestVorOfVmax = 0.2, kLowestDuty = 0.3;
 constexpr double kVoltageNote_pct = 2, kVoltageCaution_pct = 5;
 constexpr double kPowerMismatch = 0.01;
 constexpr double kAcLossDoubling = 2;
+// The hottest temperature the materials' saturation data gives.
+constexpr double kSaturationDataTop_C = 100;
 
 void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
     plan.warnings.push_back({code, strength, std::move(message)});
@@ -64,9 +66,18 @@ void FluxWarnings(Plan& plan) {
         const std::string limit = plan.options.choices.Ilimit_A ? ReadableValue(plan.Ilimit_A, "A")
                                                                 : std::string("1.3 × Ipk");
         Add(plan, "saturation_at_current_limit", Strength::Caution,
-            "限流点（" + limit + "）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " +
-                material + " 在 100 °C 时的饱和磁通密度 " + ReadableValue(*plan.Bsat100_T, "T") +
-                "；请降低 Bmax。");
+            "工作点“" + std::string(CornerCaption(CornerKind::CurrentLimit)) + "”：限流点（" +
+                limit + "，Lp +" + ReadableValue(plan.options.lpTolerance * 100, "%") +
+                "，限流值 +" + ReadableValue(plan.options.ilimitTolerance * 100, "%") +
+                "）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " + material +
+                " 在 100 °C 时的饱和磁通密度 " + ReadableValue(*plan.Bsat100_T, "T") +
+                "；请增加匝数或降低限流值。");
+    }
+    if (plan.Bsat100_T && plan.hot_C && *plan.hot_C > kSaturationDataTop_C) {
+        Add(plan, "saturation_beyond_data", Strength::Caution,
+            "热点温度 " + ReadableValue(*plan.hot_C, "°C") +
+                " 高于材料数据的 100 °C；饱和磁通密度按 " + material + " 100 °C 的 " +
+                ReadableValue(*plan.Bsat100_T, "T") + " 计，实际更低。");
     }
     if (plan.options.choices.Ilimit_A && plan.Ilimit_A < plan.Ipk_A) {
         Add(plan, "current_limit_below_peak", Strength::Caution,
@@ -147,6 +158,23 @@ void OperatingWarnings(Plan& plan) {
     }
 }
 
+// At start-up and in an overload the clamp climbs with the limit's current.
+// These are short: the switch may use its rating there, not the derated
+// figure the steady corners keep to.
+void SwitchAtLimitWarning(Plan& plan, double rating_V) {
+    const Corner* worst = nullptr;
+    for (const Corner& corner : plan.corners) {
+        if (AtCurrentLimit(corner.kind) && (!worst || corner.Vds_peak_V > worst->Vds_peak_V))
+            worst = &corner;
+    }
+    if (!worst || !(worst->Vds_peak_V > rating_V)) return;
+    Add(plan, "switch_above_rating_at_limit", Strength::Caution,
+        "工作点“" + std::string(CornerCaption(worst->kind)) + "”：RCD 钳位升到 " +
+            ReadableValue(worst->Vclamp_V, "V") + "，开关管峰值电压 " +
+            ReadableValue(worst->Vds_peak_V, "V") + " 高于耐压 " + ReadableValue(rating_V, "V") +
+            "；可减小漏感、降低限流值或改用稳压管钳位。");
+}
+
 void ChoiceWarnings(Plan& plan, double P_W) {
     const Choices& choices = plan.options.choices;
     if (plan.VdsRating_V) {
@@ -158,6 +186,7 @@ void ChoiceWarnings(Plan& plan, double P_W) {
                     ReadableValue(choices.derating, "") + " 后的 " + ReadableValue(allowed, "V") +
                     "。");
         }
+        SwitchAtLimitWarning(plan, *plan.VdsRating_V);
     }
     if (choices.vorSource == VorSource::MaxDuty && plan.Dmax > choices.Dmax) {
         Add(plan, "duty_above_controller", Strength::Caution,

@@ -34,12 +34,16 @@ std::string CoreDataText(const catalogue::Core& core) {
 }
 
 std::string SaturationText(const Plan& plan) {
-    std::string text = ReadableValue(plan.BpkLimit_T, "T");
+    const Options& o = plan.options;
+    std::string text = ReadableValue(plan.BpkLimit_T, "T") + "（Lp' +" +
+                       ReadableValue(o.lpTolerance * 100, "%") + "，限流值 +" +
+                       ReadableValue(o.ilimitTolerance * 100, "%");
     if (plan.Bsat100_T) {
-        text += "（" + plan.material->name + " 100 °C 饱和 " + ReadableValue(*plan.Bsat100_T, "T") +
-                "）";
+        text += "；" + plan.material->name + " 100 °C 饱和 " + ReadableValue(*plan.Bsat100_T, "T") +
+                "，余量 " + ReadableValue(*plan.saturationMargin, "") + " 倍";
     }
-    return text;
+    if (plan.turnsForSaturation) text += "；初级匝数按此选取，高于 Bmax 所需";
+    return text + "）";
 }
 
 std::string TemperatureText(const Plan& plan) {
@@ -171,9 +175,14 @@ std::string LeakageSourceCaption(LeakageSource source) {
 }
 
 std::string ClampText(const Clamp& c) {
+    const std::string leakage =
+        c.estimate_H
+            ? "漏感按上限 " + ReadableValue(c.leakage_H, "H") + "，由绕制结构估算 " +
+                  ReadableValue(*c.estimate_H, "H") + " 乘以系数"
+            : "漏感 " + ReadableValue(c.leakage_H, "H") + "，" + LeakageSourceCaption(c.source);
     return "钳位 " + ReadableValue(c.V, "V") + "，R " + ReadableValue(c.R_ohm, "Ω") + "，C " +
-           ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（漏感 " +
-           ReadableValue(c.leakage_H, "H") + "，" + LeakageSourceCaption(c.source) + "）";
+           ReadableValue(c.C_F, "F") + "，功耗 " + ReadableValue(c.P_W, "W") + "（" + leakage +
+           "）";
 }
 
 }  // namespace
@@ -256,6 +265,37 @@ std::vector<WindingRow> WindingRows(const Plan& plan) {
     return rows;
 }
 
+const std::array<std::string_view, kCornerColumns> kCornerHeadings = {
+    "工作点",   "输入电压", "负载",         "模式",           "占空比",
+    "峰值电流", "谷值电流", "峰值磁通密度", "开关管峰值电压", "整流管反向电压"};
+
+std::vector<CornerRow> CornerRows(const Plan& plan) {
+    std::vector<CornerRow> rows;
+    for (const Corner& c : plan.corners) {
+        std::string rectifiers;
+        for (const double V : c.Vrectifier_V)
+            rectifiers += (rectifiers.empty() ? "" : "、") + ReadableValue(V, "V");
+        const std::string load =
+            c.kind == CornerKind::Shorted ? "短路" : ReadableValue(c.load * 100, "%");
+        rows.push_back({std::string(CornerCaption(c.kind)), ReadableValue(c.point.Vin, "V"), load,
+                        std::string(ModeCaption(c.point.mode)), ReadableValue(c.point.D, ""),
+                        ReadableValue(c.point.Ipk, "A"), ReadableValue(c.point.Iv, "A"),
+                        ReadableValue(c.Bpk_T, "T"), ReadableValue(c.Vds_peak_V, "V"), rectifiers});
+    }
+    return rows;
+}
+
+std::vector<SheetLine> CornerLines(const Plan& plan) {
+    std::vector<SheetLine> lines;
+    for (const CornerRow& row : CornerRows(plan)) {
+        std::string text;
+        for (std::size_t i = 1; i < row.size(); ++i)
+            text += (i > 1 ? "，" : "") + std::string(kCornerHeadings[i]) + " " + row[i];
+        lines.push_back({std::string(kCornersTitle) + "：" + row[0], text});
+    }
+    return lines;
+}
+
 std::vector<SheetLine> WindingLines(const Plan& plan) {
     std::vector<SheetLine> lines;
     for (const WindingRow& row : WindingRows(plan)) {
@@ -284,8 +324,8 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         {"峰值磁通密度 Bpk", ReadableValue(plan.Bpk_T, "T") + "（Bmax " +
                                  ReadableValue(plan.options.Bmax_T, "T") + "）"},
         {plan.options.choices.Ilimit_A
-             ? "限流点 " + ReadableValue(plan.Ilimit_A, "A") + " 的磁通密度"
-             : std::string("限流点 1.3 × Ipk' 的磁通密度"),
+             ? "限流点 " + ReadableValue(plan.Ilimit_A, "A") + " 的磁通密度（公差偏高）"
+             : std::string("限流点 1.3 × Ipk' 的磁通密度（公差偏高）"),
          SaturationText(plan)},
         {"电感系数 AL", ReadableValue(plan.AL_nH, "nH/匝²")},
         {"气隙", GapText(plan)},
@@ -382,6 +422,9 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"漏感", o.leakage ? ReadableValue(*o.leakage * 100, "%") + " × Lp'"
                            : std::string(Info(NumberOption::Leakage).none)},
         {"环境温度", ReadableValue(o.ambient_C, "°C")},
+        {"电感公差", "±" + ReadableValue(o.lpTolerance * 100, "%")},
+        {"限流值公差", "±" + ReadableValue(o.ilimitTolerance * 100, "%")},
+        {"漏感上限 / 估算", ReadableValue(o.leakageFactor, "")},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };
     const auto order = static_cast<std::size_t>(o.order);
@@ -407,6 +450,28 @@ std::string WarningLine(const PlanWarning& warning) {
     return std::string(record::StrengthLabel(warning.strength)) + "：" + warning.message;
 }
 
+namespace {
+
+template <std::size_t Columns>
+void AppendRowsTable(std::string& html, const std::array<std::string_view, Columns>& headings,
+                     const std::array<std::string_view, Columns>& widths,
+                     const std::vector<std::array<std::string, Columns>>& rows,
+                     bool (*isNumber)(std::size_t)) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
+    for (std::size_t i = 0; i < Columns; ++i)
+        html.append("<th width=\"").append(widths[i]).append("\">").append(headings[i]) += "</th>";
+    html += "</tr></thead>\n<tbody>\n";
+    for (const auto& row : rows) {
+        html += "<tr>";
+        for (std::size_t i = 0; i < Columns; ++i)
+            report::HtmlCell(html, row[i], isNumber(i) ? "number" : "");
+        html += "</tr>\n";
+    }
+    html += "</tbody></table>\n";
+}
+
+}  // namespace
+
 std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
                         std::string_view pictures) {
     std::string html = "<h2>" + std::string(kTitle) + "</h2>\n";
@@ -424,21 +489,10 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
     const Plan& plan = *outcome.plan;
     // Each column's share of the page, for renderers that know little CSS
     // (Qt's would otherwise break the wire's name a character a line).
-    static constexpr std::array<std::string_view, kWindingColumns> kWidths = {
+    static constexpr std::array<std::string_view, kWindingColumns> kWindingWidths = {
         "6%", "7%", "17%", "9%", "9%", "9%", "11%", "9%", "10%", "13%"};
-    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
-    for (std::size_t i = 0; i < kWindingColumns; ++i) {
-        html.append("<th width=\"").append(kWidths[i]).append("\">").append(kWindingHeadings[i]) +=
-            "</th>";
-    }
-    html += "</tr></thead>\n<tbody>\n";
-    for (const WindingRow& row : WindingRows(plan)) {
-        html += "<tr>";
-        for (std::size_t i = 0; i < row.size(); ++i)
-            report::HtmlCell(html, row[i], i == 1 || i > 3 ? "number" : "");
-        html += "</tr>\n";
-    }
-    html += "</tbody></table>\n";
+    AppendRowsTable(html, kWindingHeadings, kWindingWidths, WindingRows(plan),
+                    [](std::size_t i) { return i == 1 || i > 3; });
     html += pictures;
     if (!plan.warnings.empty()) {
         html += "<ul class=\"warnings\">\n";
@@ -448,6 +502,11 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
         }
         html += "</ul>\n";
     }
+    static constexpr std::array<std::string_view, kCornerColumns> kCornerWidths = {
+        "17%", "8%", "7%", "6%", "7%", "9%", "9%", "10%", "12%", "15%"};
+    html += "<h3>" + std::string(kCornersTitle) + "</h3>\n";
+    AppendRowsTable(html, kCornerHeadings, kCornerWidths, CornerRows(plan),
+                    [](std::size_t i) { return i > 0 && i != 3; });
     AppendLinesTable(html, PlanLines(plan), "项目", "30%", "数值", "70%");
     return html;
 }
@@ -477,6 +536,7 @@ std::string TabSeparated(const PlanOutcome& outcome, const Options& options) {
     }
     std::vector<SheetLine> lines = WindingLines(*outcome.plan);
     for (SheetLine& line : PlanLines(*outcome.plan)) lines.push_back(std::move(line));
+    for (SheetLine& line : CornerLines(*outcome.plan)) lines.push_back(std::move(line));
     for (const SheetLine& line : lines) {
         report::TabSeparatedRow(out, {line.caption, line.value, "", ""});
     }

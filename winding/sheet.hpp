@@ -31,12 +31,21 @@ using WindingRow = std::array<std::string, kWindingColumns>;
 extern const std::array<std::string_view, kWindingColumns> kWindingHeadings;
 std::vector<WindingRow> WindingRows(const Plan& plan);
 
+// One row per operating corner, under these headings; as lines too
+// ("工作点：输出短路", "输入电压 375 V，…").
+inline constexpr std::string_view kCornersTitle = "工作点";
+inline constexpr std::size_t kCornerColumns = 10;
+using CornerRow = std::array<std::string, kCornerColumns>;
+extern const std::array<std::string_view, kCornerColumns> kCornerHeadings;
+std::vector<CornerRow> CornerRows(const Plan& plan);
+
 struct SheetLine {
     std::string caption;
     std::string value;
 };
 // The same rows, each winding as one line: "初级绕组", "匝数 108 匝，导线 …".
 std::vector<SheetLine> WindingLines(const Plan& plan);
+std::vector<SheetLine> CornerLines(const Plan& plan);
 // Core, turns, flux density, gap, fill, losses, temperature, clamp, stresses.
 std::vector<SheetLine> PlanLines(const Plan& plan);
 // The options the plan was made with.

@@ -54,6 +54,9 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
     rating_ = Number(10, 3000, 0, QStringLiteral("V"), c.VdsRating_V > 0 ? c.VdsRating_V : 650, 10);
     derating_ = Number(0.1, 1, 2, {}, c.derating, 0.05);
     derating_->setPrefix(QStringLiteral("降额 "));
+    clampRatio_ = Number(1.05, winding::kHighestClampRatio, 2, {}, c.clampRatio, 0.05);
+    clampRatio_->setPrefix(QStringLiteral("钳位/Vor "));
+    clampRatio_->setAccessibleName(QStringLiteral("钳位电压与反射电压之比"));
     dmax_ = Number(0.05, 0.95, 2, {}, c.Dmax > 0 ? c.Dmax : 0.45, 0.01);
     conduction_ = new QComboBox;
     conduction_->addItems(
@@ -93,7 +96,7 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("反射电压")), 0, 0);
     grid->addWidget(vorSource_, 0, 1);
     auto* vorBoxes = new QHBoxLayout;
-    for (QWidget* box : {vor_, rating_, derating_, dmax_}) vorBoxes->addWidget(box);
+    for (QWidget* box : {vor_, rating_, derating_, clampRatio_, dmax_}) vorBoxes->addWidget(box);
     vorBoxes->addStretch();
     grid->addLayout(vorBoxes, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("工作模式")), 1, 0);
@@ -231,6 +234,7 @@ void ChoicesPanel::ShowChosenBoxes() {
     vor_->setVisible(source == VorSource::Value);
     rating_->setVisible(source == VorSource::SwitchRating);
     derating_->setVisible(source == VorSource::SwitchRating);
+    clampRatio_->setVisible(source == VorSource::SwitchRating);
     dmax_->setVisible(source == VorSource::MaxDuty);
     const auto conduction = static_cast<Conduction>(conduction_->currentIndex());
     krp_->setVisible(conduction == Conduction::Ripple);
@@ -256,6 +260,7 @@ winding::Choices ChoicesPanel::Choices() const {
     if (c.vorSource == VorSource::SwitchRating) {
         c.VdsRating_V = rating_->value();
         c.derating = derating_->value();
+        c.clampRatio = clampRatio_->value();
     }
     if (c.vorSource == VorSource::MaxDuty) c.Dmax = dmax_->value();
     c.conduction = static_cast<Conduction>(conduction_->currentIndex());
@@ -312,6 +317,7 @@ winding::Choices LoadChoices(QStringList* notes) {
     c.Vor_V = number("vor", 100, 1, 2000);
     c.VdsRating_V = number("vdsRating", 650, 10, 3000);
     c.derating = number("derating", 0.8, 0.1, 1);
+    c.clampRatio = number("clampRatio", 1.5, 1.05, winding::kHighestClampRatio);
     c.Dmax = number("dmax", 0.45, 0.05, 0.95);
     c.conduction = static_cast<Conduction>(std::clamp(s.value(Key("conduction")).toInt(), 0, 2));
     c.KRP = c.conduction == Conduction::Ripple ? number("krp", 0.6, 0.05, 1) : 1;
@@ -341,6 +347,7 @@ void SaveChoices(const winding::Choices& c) {
     s.setValue(Key("vor"), c.Vor_V);
     s.setValue(Key("vdsRating"), c.VdsRating_V);
     s.setValue(Key("derating"), c.derating);
+    s.setValue(Key("clampRatio"), c.clampRatio);
     s.setValue(Key("dmax"), c.Dmax);
     s.setValue(Key("conduction"), static_cast<int>(c.conduction));
     s.setValue(Key("krp"), c.KRP);

@@ -54,6 +54,7 @@ class ChoicesPanel : public QGroupBox {
     QDoubleSpinBox* biasDrop_ = nullptr;
     QComboBox* vorSource_ = nullptr;
     QDoubleSpinBox *vor_ = nullptr, *rating_ = nullptr, *derating_ = nullptr, *dmax_ = nullptr;
+    QDoubleSpinBox* clampRatio_ = nullptr;
     QComboBox* conduction_ = nullptr;
     QDoubleSpinBox *krp_ = nullptr, *lp_ = nullptr;  // Lp in µH
     QCheckBox* fixedTurns_ = nullptr;

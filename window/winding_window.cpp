@@ -74,8 +74,11 @@ constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
 // a fraction), 0 for one unset, in the table's order. The leakage's key is
 // new since the build gives it by default: the old one kept the former
 // default of 2 % for everyone who had pressed.
-constexpr const char* kNumberKeys[] = {"winding/bmax", "winding/density",      "winding/fill",
-                                       "winding/vaux", "winding/leakageGiven", "winding/ambient"};
+constexpr const char* kNumberKeys[] = {
+    "winding/bmax",        "winding/density",         "winding/fill",
+    "winding/vaux",        "winding/leakageGiven",    "winding/ambient",
+    "winding/lpTolerance", "winding/ilimitTolerance", "winding/leakageFactor"};
+static_assert(std::size(kNumberKeys) == std::size(winding::kNumberOptions));
 
 QString Shown(double value) {
     return FromUtf8(runtime::decimal::ShortestText(value));
@@ -154,6 +157,10 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     FitRows(windings_, 3);
     lines_ =
         SheetTable({QStringLiteral("项目"), QStringLiteral("数值")}, QStringLiteral("绕制方案"));
+    QStringList cornerHeadings;
+    for (const std::string_view heading : winding::kCornerHeadings)
+        cornerHeadings << FromUtf8(heading);
+    corners_ = SheetTable(cornerHeadings, FromUtf8(winding::kCornersTitle));
     build_ = new QSvgWidget;
     currents_ = new QSvgWidget;
     // Each at its own size, so that its text reads as the window's; scrolled
@@ -169,6 +176,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     currents_->setAccessibleName(QStringLiteral("电流波形"));
     auto* tabs = new QTabWidget;
     tabs->addTab(lines_, QStringLiteral("数值"));
+    tabs->addTab(corners_, FromUtf8(winding::kCornersTitle));
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
     buildSheet_ = new BuildSheetTab;
     tabs->addTab(buildSheet_, FromUtf8(build_sheet::kTitle));
@@ -328,10 +336,14 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(2, 0, caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
     add(2, 1, caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
     grid->addWidget(tiw_, 2, 5);
-    grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 3, 0);
-    grid->addLayout(families, 3, 1, 1, 5);
-    grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), 4, 0);
-    grid->addWidget(InsulationRow(o), 4, 1, 1, 5);
+    add(3, 0, caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
+    add(3, 1, caption(NumberOption::IlimitTolerance, 'I'),
+        NumberBox(NumberOption::IlimitTolerance));
+    add(3, 2, caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
+    grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 4, 0);
+    grid->addLayout(families, 4, 1, 1, 5);
+    grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), 5, 0);
+    grid->addWidget(InsulationRow(o), 5, 1, 1, 5);
     return panel;
 }
 
@@ -429,8 +441,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     for (const std::string& line : winding::Headlines(outcome)) headlines << FromUtf8(line);
     error_->setText(outcome.plan ? headlines.join('\n') : FromUtf8(outcome.error));
     error_->setVisible(!outcome.plan || !headlines.isEmpty());
-    windings_->setRowCount(0);
-    lines_->setRowCount(0);
+    for (QTableWidget* table : {windings_, lines_, corners_}) table->setRowCount(0);
     QStringList warnings;
     if (outcome.plan) {
         const auto rows = winding::WindingRows(*outcome.plan);
@@ -440,6 +451,13 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
             QStringList cells;
             for (const std::string& cell : rows[r]) cells << FromUtf8(cell);
             FillRow(windings_, static_cast<int>(r), cells);
+        }
+        const auto corners = winding::CornerRows(*outcome.plan);
+        corners_->setRowCount(static_cast<int>(corners.size()));
+        for (std::size_t r = 0; r < corners.size(); ++r) {
+            QStringList cells;
+            for (const std::string& cell : corners[r]) cells << FromUtf8(cell);
+            FillRow(corners_, static_cast<int>(r), cells);
         }
         const auto lines = winding::PlanLines(*outcome.plan);
         lines_->setRowCount(static_cast<int>(lines.size()));
@@ -466,6 +484,7 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     warnings_->setText(warnings.join('\n'));
     warnings_->setVisible(!warnings.isEmpty());
     windings_->resizeColumnsToContents();
+    corners_->resizeColumnsToContents();
     lines_->resizeColumnToContents(0);
     Grey(windings_, inputsChanged);
     Grey(lines_, inputsChanged);

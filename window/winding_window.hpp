@@ -45,6 +45,7 @@ class WindingWindow : public QWidget {
     void ShowNotes(const QStringList& notes);
     QTableWidget* windings() const { return windings_; }
     QTableWidget* lines() const { return lines_; }
+    QTableWidget* corners() const { return corners_; }
     QLabel* warnings() const { return warnings_; }
     QSvgWidget* buildPicture() const { return build_; }
     QSvgWidget* currentsPicture() const { return currents_; }
@@ -78,6 +79,7 @@ class WindingWindow : public QWidget {
     QLabel* warnings_ = nullptr;
     QTableWidget* windings_ = nullptr;
     QTableWidget* lines_ = nullptr;
+    QTableWidget* corners_ = nullptr;
     QSvgWidget* build_ = nullptr;
     QSvgWidget* currents_ = nullptr;
     class ChoicesPanel* choices_ = nullptr;

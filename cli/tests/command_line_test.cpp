@@ -208,25 +208,50 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     const auto plan = answer["winding"];
     answer.erase("winding");
     EXPECT_EQ(answer, nlohmann::json::parse(plain.out));
-    EXPECT_EQ(plan["core"]["name"], "E20/10/6 (EF20)");  // reinforced margins: off the low EFD20
+    // The reinforced margins and the turns the current limit asks: off the E20.
+    EXPECT_EQ(plan["core"]["name"], "PQ20/20");
     EXPECT_EQ(plan["insulation"]["type"], "reinforced");
     EXPECT_EQ(plan["insulation"]["test_voltage_V"], 5000);
-    for (const char* key : {"Np", "Ns", "Naux", "Vor", "Dmax", "Lp_H", "Ipk", "Bpk_T",
-                            "Bpk_limit_T", "gap_mm", "AL_nH", "fill", "build_mm", "P_copper_W",
-                            "P_core_W", "dT_K", "V_rectifier_V", "I_cap_rms_A", "V_switch_V"}) {
+    for (const char* key : {"Np",
+                            "Ns",
+                            "Naux",
+                            "Vor",
+                            "Dmax",
+                            "Lp_H",
+                            "Ipk",
+                            "Bpk_T",
+                            "Bpk_limit_T",
+                            "gap_mm",
+                            "AL_nH",
+                            "fill",
+                            "build_mm",
+                            "P_copper_W",
+                            "P_core_W",
+                            "dT_K",
+                            "V_rectifier_V",
+                            "I_cap_rms_A",
+                            "V_switch_V",
+                            "saturation_margin",
+                            "Bsat_hot_T"}) {
         EXPECT_TRUE(plan[key].is_number()) << key;
     }
     ASSERT_EQ(plan["windings"].size(), 3u);
     EXPECT_EQ(plan["windings"][2]["name"], "bias");
     EXPECT_TRUE(plan["windings"][2]["I_rms_A"].is_null());
     EXPECT_TRUE(plan["clamp"]["C_nF"].is_number());
+    EXPECT_EQ(plan["clamp"]["leakage_limit_H"],
+              2 * plan["clamp"]["leakage_estimate_H"].get<double>());
+    ASSERT_EQ(plan["corners"].size(), 5u);
+    EXPECT_EQ(plan["corners"][4]["name"], "output shorted");
+    EXPECT_EQ(plan["corners"][4]["V_rectifier_V"].size(), 1u);
     EXPECT_TRUE(plan["warnings"].is_array());
 
     const Invocation report = Invoke(With("--report", With("--winding", inputs)));
     EXPECT_NE(report.out.find("<h2>绕制方案</h2>"), std::string::npos);
     EXPECT_EQ(Invoke(With("--report", inputs)).out.find("绕制方案"), std::string::npos);
     const Invocation table = Invoke(With("--winding", With("--insulation=functional", inputs)));
-    EXPECT_NE(table.out.find("\n初级绕组 匝数 108 匝"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("\n初级绕组 匝数 117 匝"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("\n工作点：输出短路"), std::string::npos) << table.out;
 }
 
 std::vector<std::string> CsvCells(const std::string& line) {

@@ -187,7 +187,6 @@ TEST(ChoicesTest, ARippleRatioOfOneIsTodaysPlan) {
 // whole turns, and the turns keep it within a few per cent.
 TEST(ChoicesTest, EachWayOfFixingVorMeetsItsConstraint) {
     const numtext::InputTexts texts{"12", "375", "120", "65", "80", "12"};
-    const double Vspike = 375.0 * 100 / 368;
     struct Way {
         std::function<void(Choices&)> choose;
         std::function<double(const Plan&)> miss;  // how far the designed Vor is off its constraint
@@ -195,8 +194,14 @@ TEST(ChoicesTest, EachWayOfFixingVorMeetsItsConstraint) {
     const Way ways[] = {
         {[](Choices& c) { c.vorSource = VorSource::Value, c.Vor_V = 90; },
          [](const Plan& p) { return p.VorDesigned_V - 90; }},
+        // The switch sees Vmax plus the clamp, held at a multiple of Vor.
         {[](Choices& c) { c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650; },
-         [&](const Plan& p) { return 375 + p.VorDesigned_V + Vspike - 0.8 * 650; }},
+         [](const Plan& p) { return 375 + 1.5 * p.VorDesigned_V - 0.8 * 650; }},
+        {[](Choices& c) {
+             c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 800, c.derating = 0.9,
+             c.clampRatio = 2;
+         },
+         [](const Plan& p) { return 375 + 2 * p.VorDesigned_V - 0.9 * 800; }},
         {[](Choices& c) { c.vorSource = VorSource::MaxDuty, c.Dmax = 0.45; },
          [](const Plan& p) { return p.VorDesigned_V / (p.VorDesigned_V + 120) - 0.45; }},
     };
@@ -421,12 +426,15 @@ TEST(ChoicesTest, TheBiasLoadIsStoredInTheCore) {
 }
 
 // A design that spends current says so: a reflected voltage below 0.2 × Vmax
-// (a 650 V switch at 375 V DC leaves 43 V), or a duty below 0.3 at the
-// minimum input (a narrow input range); the usual design says neither.
+// (a 500 V switch at 375 V DC leaves 17 V), or a duty below 0.3 at the
+// minimum input (a narrow input range); the usual design says neither, nor
+// a 650 V switch, whose clamp at 1.5 × Vor leaves Vor 96 V.
 TEST(ChoicesTest, ALowReflectedVoltageOrDutyIsACaution) {
     Choices rated;
     rated.vorSource = VorSource::SwitchRating;
-    rated.VdsRating_V = 650;
+    rated.VdsRating_V = 500;
+    Choices usual = rated;
+    usual.VdsRating_V = 650;
     const struct {
         numtext::InputTexts texts;
         Choices choices;
@@ -435,6 +443,7 @@ TEST(ChoicesTest, ALowReflectedVoltageOrDutyIsACaution) {
         {{"5", "375", "120", "65", "75", "5"}, rated, "reflected_voltage_low"},
         {{"12", "375", "337", "65", "80", "12"}, {}, "duty_cycle_low"},
         {{"12", "375", "120", "65", "80", "12"}, {}, nullptr},
+        {{"5", "375", "120", "65", "75", "5"}, usual, nullptr},
     };
     for (const auto& c : cases) {
         const PlanOutcome outcome = PlanFor(c.texts, c.choices);

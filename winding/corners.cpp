@@ -1,0 +1,146 @@
+#include "winding/corners.hpp"
+
+#include "runtime/arithmetic.hpp"
+
+namespace flyback::winding {
+namespace {
+
+using runtime::Add;
+using runtime::Divide;
+using runtime::Multiply;
+using runtime::Power;
+using runtime::SquareRoot;
+using runtime::Subtract;
+
+constexpr double kLightLoad = 0.1;
+
+struct CornerWords {
+    std::string_view name, caption;
+};
+constexpr CornerWords kWords[] = {
+    {"minimum input, full load", "最低输入、满载"},
+    {"maximum input, full load", "最高输入、满载"},
+    {"maximum input, 10 % load", "最高输入、10 % 负载"},
+    {"current limit, Lp and limit high, hot", "限流（启动、过载；Lp 与限流值偏高，热态）"},
+    {"output shorted", "输出短路"},
+};
+
+class CornerMaker {
+  public:
+    explicit CornerMaker(const CornerInput& in) : in_(in) {}
+
+    Corner Loaded(CornerKind kind, const OperatingPoint& point, double load) const {
+        Corner corner = Named(kind, point, load);
+        corner.Bpk_T = Divide(Multiply(point.Lp, point.Ipk), Multiply(in_.Np, in_.Ae_m2));
+        return corner;
+    }
+
+    // At the limit both tolerances are against the core: the part's
+    // inductance and the controller's limit high.
+    Corner Limited(CornerKind kind, double Vor, bool shorted) const {
+        const double Lp = Multiply(in_.atVmin.Lp, Add(1, in_.lpTolerance));
+        const double Ipk = Multiply(in_.Ilimit_A, Add(1, in_.ilimitTolerance));
+        const double Vin = in_.atVmax.Vin;
+        const OperatingPoint point = AtPeakCurrent(Vin, Vor, Lp, Ipk, in_.load.f_Hz);
+        double load = 0;  // a shorted output takes no power at its terminals
+        if (!shorted) {
+            const double Pin = MeanInputPower(point);
+            load = Divide(Multiply(Pin, in_.load.eta), in_.load.P_W);
+        }
+        Corner corner = Named(kind, point, load);
+        corner.Bpk_T = in_.BpkLimit_T;
+        if (shorted) {
+            for (std::size_t i = 0; i < in_.outputs.size(); ++i)
+                corner.Vrectifier_V[i] = Reflected(Vin, in_.outputs[i].turns);
+        }
+        return corner;
+    }
+
+  private:
+    Corner Named(CornerKind kind, const OperatingPoint& point, double load) const {
+        Corner corner;
+        corner.kind = kind;
+        corner.point = point;
+        corner.load = load;
+        corner.Vclamp_V =
+            point.Ipk == in_.designIpk_A && point.Vor == in_.atVmin.Vor
+                ? in_.Vclamp_V
+                : ClampVoltage(point.Vor, in_.clampR_ohm, in_.leakage_H, point.Ipk, in_.load.f_Hz);
+        corner.Vds_peak_V = Add(point.Vin, corner.Vclamp_V);
+        for (const CornerInput::Output& out : in_.outputs)
+            corner.Vrectifier_V.push_back(Add(out.V, Reflected(point.Vin, out.turns)));
+        return corner;
+    }
+
+    double Reflected(double Vin, int turns) const { return Divide(Multiply(Vin, turns), in_.Np); }
+
+    // The power drawn from the input: Vin times the on-time's mean current.
+    double MeanInputPower(const OperatingPoint& p) const {
+        return Multiply(Multiply(p.Vin, p.D), Divide(Add(p.Ipk, p.Iv), 2));
+    }
+
+    const CornerInput& in_;
+};
+
+}  // namespace
+
+std::string_view CornerName(CornerKind kind) {
+    return kWords[static_cast<int>(kind)].name;
+}
+
+std::string_view CornerCaption(CornerKind kind) {
+    return kWords[static_cast<int>(kind)].caption;
+}
+
+bool AtCurrentLimit(CornerKind kind) {
+    return kind == CornerKind::CurrentLimit || kind == CornerKind::Shorted;
+}
+
+OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, double f_Hz) {
+    OperatingPoint p;
+    p.Vin = Vin;
+    p.Vor = Vor;
+    p.Lp = Lp;
+    p.Ipk = Ipk;
+    const double balanced = Divide(Vor, Add(Vor, Vin));
+    const double ripple = Divide(Multiply(Vin, balanced), Multiply(Lp, f_Hz));
+    if (ripple < Ipk) {
+        p.mode = Mode::Continuous;
+        p.D = balanced;
+        p.D2 = Subtract(1, balanced);
+        p.Iv = Subtract(Ipk, ripple);
+        return p;
+    }
+    p.mode = ripple == Ipk ? Mode::Boundary : Mode::Discontinuous;
+    const double voltSeconds = Multiply(Multiply(Lp, Ipk), f_Hz);
+    p.D = Divide(voltSeconds, Vin);
+    p.D2 = Divide(voltSeconds, Vor);
+    return p;
+}
+
+double ClampVoltage(double Vor, double R_ohm, double leakage_H, double Ipk, double f_Hz) {
+    const double K =
+        Multiply(R_ohm, Multiply(Multiply(Multiply(0.5, leakage_H), Power(Ipk, 2)), f_Hz));
+    return Divide(Add(Vor, SquareRoot(Add(Power(Vor, 2), Multiply(4, K)))), 2);
+}
+
+std::vector<Corner> Corners(const CornerInput& in) {
+    const CornerMaker make(in);
+    Load light = in.load;
+    light.P_W = Multiply(in.load.P_W, kLightLoad);
+    const OperatingPoint lightPoint =
+        WithInductance(in.atVmax.Vin, in.atVmax.Vor, in.atVmin.Lp, light);
+    // Shorted, the secondary holds only its rectifier's drop.
+    const CornerInput::Output& regulated = in.outputs.front();
+    const double shortedVor =
+        Divide(Multiply(regulated.VF_V, in.Np), static_cast<double>(regulated.turns));
+    return {
+        make.Loaded(CornerKind::MinimumInput, in.atVmin, 1),
+        make.Loaded(CornerKind::MaximumInput, in.atVmax, 1),
+        make.Loaded(CornerKind::LightLoad, lightPoint, kLightLoad),
+        make.Limited(CornerKind::CurrentLimit, in.atVmin.Vor, false),
+        make.Limited(CornerKind::Shorted, shortedVor, true),
+    };
+}
+
+}  // namespace flyback::winding

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "winding/operating_point.hpp"
+
+namespace flyback::winding {
+
+// The operating corners a transformer is checked at besides its design point.
+enum class CornerKind {
+    MinimumInput,  // full load
+    MaximumInput,  // full load
+    LightLoad,     // maximum input, a tenth of the load
+    CurrentLimit,  // start-up and overload: Lp and the limit at their upper tolerance, hot
+    Shorted,       // the output shorted: the bias collapses, the switch runs at the limit
+};
+inline constexpr CornerKind kCornerKinds[] = {CornerKind::MinimumInput, CornerKind::MaximumInput,
+                                              CornerKind::LightLoad, CornerKind::CurrentLimit,
+                                              CornerKind::Shorted};
+
+// "minimum input, full load", ...; "最低输入、满载", ...
+std::string_view CornerName(CornerKind kind);
+std::string_view CornerCaption(CornerKind kind);
+// The corners whose current is the controller's limit, not the load's.
+bool AtCurrentLimit(CornerKind kind);
+
+// The transformer at one corner.
+struct Corner {
+    CornerKind kind = CornerKind::MinimumInput;
+    OperatingPoint point;  // its input, mode, duty, peak and valley; Lp as the corner has it
+    double load = 1;       // the power the outputs take, a fraction of full load
+    double Bpk_T = 0;
+    double Vclamp_V = 0;               // what the RCD clamp settles at with this peak current
+    double Vds_peak_V = 0;             // the input plus the clamp's voltage
+    std::vector<double> Vrectifier_V;  // each output's rectifier, reverse, in the outputs' order
+};
+
+// What the corners are worked out from, all of one plan.
+struct CornerInput {
+    OperatingPoint atVmin, atVmax;  // full load, nominal Lp
+    Load load;                      // the power the core stores, the efficiency, f
+    int Np = 0;
+    double Ae_m2 = 0;
+    double Ilimit_A = 0;  // the controller's limit, nominal
+    double lpTolerance = 0, ilimitTolerance = 0;
+    double BpkLimit_T = 0;  // at the limit with both tolerances
+    // The clamp as the plan sized it: its voltage at the design point's peak
+    // and the resistor and leakage that set it elsewhere.
+    double Vclamp_V = 0, clampR_ohm = 0, leakage_H = 0, designIpk_A = 0;
+    struct Output {
+        double V = 0, VF_V = 0;
+        int turns = 0;
+    };
+    std::vector<Output> outputs;  // the regulated one first
+};
+
+// The primary's current when the switch turns off at `Ipk`: continuous where
+// the ripple Vin × D ÷ (Lp × f) at the balanced duty is below the peak,
+// otherwise discontinuous with D = Lp × Ipk × f ÷ Vin.
+OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, double f_Hz);
+
+// The voltage an RCD clamp settles at when its resistor R takes the leakage's
+// energy: Vc × (Vc − Vor) = R × ½ × L × Ipk² × f.
+double ClampVoltage(double Vor, double R_ohm, double leakage_H, double Ipk, double f_Hz);
+
+std::vector<Corner> Corners(const CornerInput& in);
+
+}  // namespace flyback::winding

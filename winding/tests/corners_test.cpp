@@ -1,0 +1,163 @@
+#include "winding/corners.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "winding/plan.hpp"
+
+namespace flyback::winding {
+namespace {
+
+// An 18 W adapter on universal mains (85–265 V AC through a bridge into the
+// bulk capacitor: 100.45 to 374.77 V DC), 12 V 1.5 A at 65 kHz, reinforced.
+const numtext::InputTexts kAdapter{"18", "374.77", "100.45", "65", "85", "12"};
+
+Plan AdapterPlan(const Options& options = {}) {
+    const PlanOutcome outcome =
+        PlanWinding(record::RecordPress(kAdapter), options, catalogue::BuiltIn());
+    EXPECT_TRUE(outcome.plan) << outcome.error;
+    return *outcome.plan;
+}
+
+bool Warns(const Plan& plan, std::string_view code) {
+    return std::any_of(plan.warnings.begin(), plan.warnings.end(),
+                       [&](const PlanWarning& w) { return w.code == code; });
+}
+
+// The current when the switch turns off at a given peak: the volt-seconds
+// balance in both modes, and the ripple the inductance sets.
+TEST(CornersTest, APeakCurrentGivesItsModeByTheRipple) {
+    const struct {
+        double Vin, Vor, Lp, Ipk;
+        Mode mode;
+    } cases[] = {
+        {375, 100, 2e-3, 1.0, Mode::Continuous},     // ripple 0.609 A below the peak
+        {375, 100, 2e-3, 0.5, Mode::Discontinuous},  // the same ripple above it
+        {375, 0.5, 2e-3, 1.0, Mode::Continuous},     // a shorted output: barely any reset
+    };
+    const double f = 65e3;
+    for (const auto& c : cases) {
+        const OperatingPoint p = AtPeakCurrent(c.Vin, c.Vor, c.Lp, c.Ipk, f);
+        EXPECT_EQ(p.mode, c.mode) << c.Ipk;
+        EXPECT_EQ(p.Ipk, c.Ipk);
+        EXPECT_NEAR(c.Vin * p.D, c.Vor * p.D2, 1e-12 * c.Vin) << c.Ipk;
+        EXPECT_NEAR(p.Ipk - p.Iv, c.Vin * p.D / (c.Lp * f), 1e-12) << c.Ipk;
+        EXPECT_GE(p.Iv, 0);
+        EXPECT_LE(p.D + p.D2, 1 + 1e-12);
+    }
+}
+
+// The RCD clamp settles where its resistor takes the leakage's energy, and at
+// the plan's own peak that is the plan's clamp voltage.
+TEST(CornersTest, TheClampSettlesWhereItsResistorTakesTheLeakagesEnergy) {
+    const Plan plan = AdapterPlan();
+    const Clamp& c = plan.clamp;
+    EXPECT_NEAR(ClampVoltage(plan.Vor_V, c.R_ohm, c.leakage_H, plan.Ipk_A, plan.f_Hz), c.V,
+                1e-9 * c.V);
+    const double Vc = ClampVoltage(plan.Vor_V, c.R_ohm, c.leakage_H, 2 * plan.Ipk_A, plan.f_Hz);
+    EXPECT_NEAR(
+        Vc * Vc / c.R_ohm,
+        0.5 * c.leakage_H * 4 * plan.Ipk_A * plan.Ipk_A * plan.f_Hz * Vc / (Vc - plan.Vor_V),
+        1e-9 * Vc);
+}
+
+// Each corner of the adapter worked by hand from the plan's own numbers.
+TEST(CornersTest, EachCornerOfTheAdapterAsWorkedByHand) {
+    const Plan plan = AdapterPlan();
+    ASSERT_EQ(plan.corners.size(), std::size(kCornerKinds));
+    for (std::size_t i = 0; i < plan.corners.size(); ++i)
+        EXPECT_EQ(plan.corners[i].kind, kCornerKinds[i]);
+    const double P = plan.Pout_W, eta = plan.eta, f = plan.f_Hz, Lp = plan.Lp_H;
+    const double Vmin = plan.atVmin.Vin, Vmax = plan.atVmax.Vin;
+    const double NpAe = plan.Np * plan.core->Ae_mm2 * 1e-6;
+    const auto clampAt = [&](double Vor, double Ipk) {
+        const double K = plan.clamp.R_ohm * 0.5 * plan.clamp.leakage_H * Ipk * Ipk * f;
+        return (Vor + std::sqrt(Vor * Vor + 4 * K)) / 2;
+    };
+
+    const Corner& low = plan.corners[0];
+    EXPECT_EQ(low.point.Vin, Vmin);
+    EXPECT_EQ(low.point.Ipk, plan.Ipk_A);
+    EXPECT_EQ(low.Vds_peak_V, Vmin + plan.clamp.V);
+    EXPECT_NEAR(low.Bpk_T, plan.Bpk_T, 1e-12);
+
+    const Corner& high = plan.corners[1];
+    EXPECT_EQ(high.point.Vin, Vmax);
+    EXPECT_EQ(high.load, 1);
+    EXPECT_NEAR(high.Vrectifier_V[0], 12 + Vmax * plan.Ns / plan.Np, 1e-9);
+
+    // A tenth of the load at the highest input: discontinuous, ½·Lp·Ipk²·f = 0.1·P/eta.
+    const Corner& light = plan.corners[2];
+    EXPECT_EQ(light.point.mode, Mode::Discontinuous);
+    EXPECT_NEAR(light.point.Ipk, std::sqrt(2 * 0.1 * P / eta / (Lp * f)), 1e-12);
+    EXPECT_NEAR(light.Vds_peak_V, Vmax + clampAt(plan.Vor_V, light.point.Ipk), 1e-9);
+
+    // The limit: 1.3·Ipk, 7 % high, through 10 % more inductance, at the highest input.
+    const Corner& limit = plan.corners[3];
+    const double Ilimit = 1.3 * plan.Ipk_A * 1.07, Lhigh = 1.1 * Lp;
+    EXPECT_NEAR(limit.point.Ipk, Ilimit, 1e-12);
+    EXPECT_NEAR(limit.point.Lp, Lhigh, 1e-15);
+    EXPECT_NEAR(limit.Bpk_T, Lhigh * Ilimit / NpAe, 1e-12);
+    EXPECT_EQ(limit.point.mode, Mode::Discontinuous);
+    EXPECT_NEAR(limit.load, 0.5 * Lhigh * Ilimit * Ilimit * f * eta / P, 1e-9);
+    EXPECT_NEAR(limit.Vds_peak_V, Vmax + clampAt(plan.Vor_V, Ilimit), 1e-9);
+    EXPECT_GT(limit.Vds_peak_V, high.Vds_peak_V);
+
+    // Shorted: the secondary holds only its rectifier's 0.5 V, so the core
+    // barely resets and the current stays near the limit.
+    const Corner& shorted = plan.corners[4];
+    const double Vor = 0.5 * plan.Np / plan.Ns, D = Vor / (Vor + Vmax);
+    EXPECT_EQ(shorted.point.mode, Mode::Continuous);
+    EXPECT_NEAR(shorted.point.D, D, 1e-12);
+    EXPECT_NEAR(shorted.point.Iv, Ilimit - Vmax * D / (Lhigh * f), 1e-12);
+    EXPECT_EQ(shorted.load, 0);
+    EXPECT_NEAR(shorted.Vrectifier_V[0], Vmax * plan.Ns / plan.Np, 1e-9);
+    EXPECT_EQ(shorted.Bpk_T, limit.Bpk_T);
+
+    ASSERT_TRUE(plan.saturationMargin);
+    EXPECT_NEAR(*plan.saturationMargin, *plan.Bsat100_T / limit.Bpk_T, 1e-12);
+    EXPECT_GE(*plan.saturationMargin, 1);
+}
+
+// The tolerances are the options': none at all leaves the nominal limit.
+TEST(CornersTest, TheTolerancesAreTheOptions) {
+    const struct { double lp, limit; } cases[] = {{0, 0}, {0.1, 0.07}, {0.2, 0.1}};
+    for (const auto& c : cases) {
+        Options options;
+        options.lpTolerance = c.lp;
+        options.ilimitTolerance = c.limit;
+        const Plan plan = AdapterPlan(options);
+        const double NpAe = plan.Np * plan.core->Ae_mm2 * 1e-6;
+        EXPECT_NEAR(plan.BpkLimit_T,
+                    (1 + c.lp) * plan.Lp_H * (1 + c.limit) * 1.3 * plan.Ipk_A / NpAe, 1e-12)
+            << c.lp;
+        EXPECT_LE(plan.BpkLimit_T, *plan.Bsat100_T) << c.lp;
+    }
+}
+
+// At start-up the clamp climbs with the limit's current; a switch used to its
+// full rating in steady state is warned of there, by the corner's name.
+TEST(CornersTest, TheSwitchAtTheLimitIsCheckedAgainstItsRating) {
+    const struct {
+        double derating;
+        bool warned;
+    } cases[] = {{1.0, true}, {0.8, false}};
+    for (const auto& c : cases) {
+        Options options;
+        options.choices.vorSource = VorSource::SwitchRating;
+        options.choices.VdsRating_V = 650;
+        options.choices.derating = c.derating;
+        const Plan plan = AdapterPlan(options);
+        EXPECT_EQ(Warns(plan, "switch_above_rating_at_limit"), c.warned) << c.derating;
+        for (const PlanWarning& w : plan.warnings) {
+            if (w.code != "switch_above_rating_at_limit") continue;
+            EXPECT_NE(w.message.find(CornerCaption(CornerKind::CurrentLimit)), std::string::npos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace flyback::winding
