@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -513,7 +514,10 @@ winding::Options LoadWindingOptions(QStringList* notes) {
                               .arg(caption, kept.toString());
             continue;
         }
-        if (*settled != held * info.shownPerHeld && notes != nullptr) {
+        // A kept 0.07 is 7.000000000000001 % shown: only a value the box
+        // changes at its own decimals is said.
+        const double halfLastDecimal = 0.5 * std::pow(10.0, -info.decimals);
+        if (std::abs(*settled - held * info.shownPerHeld) > halfLastDecimal && notes != nullptr) {
             *notes << QStringLiteral("设置中的“%1”为 %2，须在 %3 之间，已改为 %4。")
                           .arg(caption, Shown(held * info.shownPerHeld), LimitsText(info),
                                Shown(*settled));

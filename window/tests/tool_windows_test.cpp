@@ -170,12 +170,24 @@ class ToolWindowsTest : public QObject {
         flyback::window::WindingWindow* plan = window_->Winding();
         QVERIFY(plan && plan->isVisible());
         QCOMPARE(plan->windings()->rowCount(), 2);
-        // From the mains, reinforced: the margins move it off the low EFD20.
-        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("98 匝"));
+        // From the mains, reinforced: the margins and the turns that keep the
+        // current limit unsaturated take it off the low EFD20.
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("117 匝"));
         QVERIFY(plan->lines()->item(0, 1)->text().startsWith("E20/10/6"));
-        plan->insulation()->setCurrentIndex(1);  // 功能: no margins, the low EFD20 again
-        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
+        const auto insulationLine = [&] {
+            for (int row = 0; row < plan->lines()->rowCount(); ++row) {
+                if (plan->lines()->item(row, 0)->text() == "绝缘（初级—次级）")
+                    return plan->lines()->item(row, 1)->text();
+            }
+            return QString();
+        };
+        QVERIFY(insulationLine().startsWith("加强"));
+        plan->insulation()->setCurrentIndex(1);  // 功能: no margins
+        QVERIFY(insulationLine().startsWith("功能"));
         QCOMPARE(QSettings().value("winding/insulation").toInt(), 1);
+        // Each operating corner has its row.
+        QCOMPARE(plan->corners()->rowCount(), 5);
+        QCOMPARE(plan->corners()->item(4, 0)->text(), QString("输出短路"));
         plan->insulation()->setCurrentIndex(0);
         bool ordered = false;
         for (QComboBox* box : plan->findChildren<QComboBox*>()) {
@@ -193,7 +205,7 @@ class ToolWindowsTest : public QObject {
         QVERIFY(plan->currentsPicture()->renderer()->isValid());
 
         plan->bmax()->setValue(0.2);
-        QVERIFY(plan->windings()->item(0, 1)->text() != QString("98 匝"));
+        QVERIFY(plan->windings()->item(0, 1)->text() != QString("117 匝"));
         plan->vaux()->setValue(15);
         QCOMPARE(plan->windings()->rowCount(), 3);
         QCOMPARE(QSettings().value("winding/bmax").toDouble(), 0.2);
@@ -379,7 +391,7 @@ class ToolWindowsTest : public QObject {
     // options of its plan; one started again stops the first.
     void comparisonWeighsCandidatesAndOpensOne() {
         flyback::catalogue::Catalogue parts = flyback::catalogue::BuiltIn();
-        std::erase_if(parts.cores, [](const auto& c) { return c.name != "EFD20/10/7"; });
+        std::erase_if(parts.cores, [](const auto& c) { return c.name != "PQ20/20"; });
         std::erase_if(parts.materials, [](const auto& m) { return m.name != "N87"; });
         const auto record = flyback::record::RecordPress({"12", "375", "120", "65", "80", "12"});
         flyback::window::CompareTab tab;
@@ -393,7 +405,7 @@ class ToolWindowsTest : public QObject {
         const auto& result = *tab.result();
         QVERIFY(result.advice.feasible > 0);
         QCOMPARE(tab.table()->rowCount(), static_cast<int>(result.advice.top.size()));
-        QCOMPARE(tab.table()->item(0, 0)->text(), QString("EFD20/10/7"));
+        QCOMPARE(tab.table()->item(0, 0)->text(), QString("PQ20/20"));
         const auto series = tab.chart()->chart()->series();
         QCOMPARE(series.size(), 2);
         QCOMPARE(static_cast<QScatterSeries*>(series[1])->count(),
@@ -402,7 +414,7 @@ class ToolWindowsTest : public QObject {
         tab.Pick(0);
         QCOMPARE(chosen.count(), 1);
         const auto options = chosen[0][0].value<flyback::winding::Options>();
-        QCOMPARE(options.core, std::string("EFD20/10/7"));
+        QCOMPARE(options.core, std::string("PQ20/20"));
         QCOMPARE(options.choices.Np, result.advice.top[0].Np);
     }
 
