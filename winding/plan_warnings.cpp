@@ -129,7 +129,25 @@ void WindingWarnings(Plan& plan) {
     }
 }
 
+// The losses the plan can name against what the efficiency leaves for all
+// of them: beyond it the supply cannot reach its efficiency, whatever the
+// switch does, and the outputs fall short.
+void LossBudgetWarning(Plan& plan) {
+    if (!plan.Pcopper_W || !plan.Pcore_W) return;
+    double named = *plan.Pcopper_W + *plan.Pcore_W + plan.clamp.P_W;
+    for (const OutputResult& out : plan.outputs) named += out.set.VF_V * out.set.I_A;
+    const double load = plan.Pout_W + plan.Pbias_W;
+    const double budget = load / plan.eta - load;
+    if (!(named > budget)) return;
+    Add(plan, "losses_above_efficiency", Strength::Caution,
+        "铜损、磁芯损耗、钳位与整流管损耗共 " + ReadableValue(named, "W") + "，超过效率 " +
+            ReadableValue(plan.eta * 100, "%") + " 所容许的全部损耗 " + ReadableValue(budget, "W") +
+            "（开关管尚未计入）；输出达不到额定功率。可减小漏感（如次级用三层绝缘线）或按实际把效率"
+            "估低。");
+}
+
 void OperatingWarnings(Plan& plan) {
+    LossBudgetWarning(plan);
     if (plan.dT_K && !plan.hot_C) {
         Add(plan, "temperature_runaway", Strength::Caution,
             "损耗随温度上升而增加，温升迭代不收敛（热失控）；以上损耗与温升为最后一步的值。");
