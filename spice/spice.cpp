@@ -103,16 +103,9 @@ std::string DiodeModel(const std::string& name, double VF, double I) {
 
 // The losses the design's efficiency holds beyond those the bench draws.
 double UndrawnLoss(const Plan& plan) {
-    // The clamp takes the simulated part's leakage energy, not the limit's,
-    // and settles lower for it.
-    const winding::Clamp& c = plan.clamp;
-    double clamp = c.P_W;
-    if (c.estimate_H) {
-        const double settled =
-            winding::ClampVoltage(plan.Vor_V, c.R_ohm, *c.estimate_H, plan.Ipk_A, plan.f_Hz);
-        clamp = settled * settled / c.R_ohm;
-    }
-    double drawn = plan.Pcopper_W.value_or(0) + plan.Pcore_W.value_or(0) + clamp;
+    // The clamp takes the simulated part's leakage energy, not the limit's.
+    double drawn =
+        plan.Pcopper_W.value_or(0) + plan.Pcore_W.value_or(0) + winding::TypicalClampLoss(plan);
     for (const winding::OutputResult& out : plan.outputs) drawn += out.set.VF_V * out.set.I_A;
     const double load = plan.Pout_W + plan.Pbias_W;
     return load / plan.eta - load - drawn;

@@ -819,6 +819,13 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
 
 }  // namespace
 
+double TypicalClampLoss(const Plan& plan) {
+    const Clamp& c = plan.clamp;
+    if (!c.estimate_H) return c.P_W;
+    const double settled = ClampVoltage(plan.Vor_V, c.R_ohm, *c.estimate_H, plan.Ipk_A, plan.f_Hz);
+    return Divide(Multiply(settled, settled), c.R_ohm);
+}
+
 std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm) {
     const auto capacity = static_cast<long>(ConductorsAcross(width_mm, w.outer_mm));
     std::vector<long> layers;

@@ -154,6 +154,11 @@ struct PlanOutcome {
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
                         const catalogue::Catalogue& parts);
 
+// What the clamp dissipates on a typical part, whose leakage is the build's
+// estimate (the clamp is sized for the limit, and settles lower on it); the
+// sized loss where the leakage is given or assumed.
+double TypicalClampLoss(const Plan& plan);
+
 // The plan of the options' core (one must be given) stopped before its losses
 // and the temperature they settle at, which take most of a plan's time: its
 // turns, flux, gap, wire, build, clamp and stresses, and no warnings. A search

@@ -134,7 +134,7 @@ void WindingWarnings(Plan& plan) {
 // switch does, and the outputs fall short.
 void LossBudgetWarning(Plan& plan) {
     if (!plan.Pcopper_W || !plan.Pcore_W) return;
-    double named = *plan.Pcopper_W + *plan.Pcore_W + plan.clamp.P_W;
+    double named = *plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan);
     for (const OutputResult& out : plan.outputs) named += out.set.VF_V * out.set.I_A;
     const double load = plan.Pout_W + plan.Pbias_W;
     const double budget = load / plan.eta - load;
