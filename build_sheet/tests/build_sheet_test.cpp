@@ -166,7 +166,21 @@ TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
         EXPECT_EQ(leakage.rfind("≤ " + record::ReadableValue(plan.clamp.leakage_H, "H"), 0), 0u)
             << leakage;
         EXPECT_NE(Line(sheet.tests, "初级电感 Lp")->value.find("± 10 %"), std::string::npos);
+        // The limit is the build's estimate times the factor, and says so.
+        ASSERT_TRUE(plan.clamp.estimate_H);
+        EXPECT_EQ(plan.clamp.leakage_H, *plan.clamp.estimate_H * 2);
+        EXPECT_NE(
+            leakage.find("估算 " + record::ReadableValue(*plan.clamp.estimate_H, "H") + " × 2"),
+            std::string::npos)
+            << leakage;
     }
+    // The shop is held to the tolerance the corners took.
+    winding::Options wider;
+    wider.lpTolerance = 0.05;
+    const PlanOutcome outcome = PlanFor(wider);
+    ASSERT_TRUE(outcome.plan);
+    const Sheet sheet = SheetOf(*outcome.plan, Pins{});
+    EXPECT_NE(Line(sheet.tests, "初级电感 Lp")->value.find("± 5 %"), std::string::npos);
 }
 
 // The schematic is well-formed, draws a dot per coil (the split primary one
