@@ -108,7 +108,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--insulation", f.insulation,
         "with --winding: primary to secondary, functional|basic|reinforced (reinforced above 60 "
         "V)");
-    add("--mains-vrms", f.mainsVrms, "with --winding: the mains voltage, V rms (Vmax / sqrt 2)");
+    add("--mains-vrms", f.mainsVrms,
+        "with --winding: the mains rating, V rms (the highest nominal at most Vmax / sqrt 2 / "
+        "1.1)");
     add("--pollution", f.pollution, "with --winding: the pollution degree, 1-3 (2)");
     add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
     add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");

@@ -114,6 +114,7 @@ std::string InsulationJson(const Plan& plan) {
     answer::JsonObject(json)
         .Text("type", insulation::GradeName(i.conditions.grade))
         .Value("mains_Vrms", i.conditions.mains_Vrms)
+        .Value("mains_rated_Vrms", i.conditions.mains_Vrms)
         .Value("working_V_peak", i.conditions.workingPeak_V)
         .Value("working_V_rms", i.conditions.workingRms_V)
         .Value("pollution_degree", i.conditions.pollution)

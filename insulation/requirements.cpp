@@ -214,6 +214,18 @@ std::string ConditionProblemCaption(ConditionProblem problem) {
     return {};
 }
 
+std::optional<double> RatedMains_Vrms(double highest_Vrms) {
+    // Beyond the highest rating's own tolerance no rating covers the input.
+    if (highest_Vrms > kNominalMains_Vrms[std::size(kNominalMains_Vrms) - 1] * kMainsTolerance)
+        return std::nullopt;
+    std::optional<double> rated;
+    for (const double nominal : kNominalMains_Vrms) {
+        // A part in a billion: 264 V is 240 V's tolerance, whatever the last bit.
+        if (nominal * kMainsTolerance <= highest_Vrms * (1 + 1e-9)) rated = nominal;
+    }
+    return rated;
+}
+
 double MainsLimit_Vrms(const Tables& t) {
     double limit = 0;
     for (const Row& row : t.testVoltage) {

@@ -71,6 +71,15 @@ ConditionProblem CheckConditions(const Conditions& conditions);
 // below: the electric strength table's last row ("below 600 V").
 double MainsLimit_Vrms(const Tables& tables = BuiltIn());
 
+// The mains a product on `highest_Vrms` at most is rated for: the highest
+// standard nominal voltage (IEC 60038's, with North America's 277 and 480 V)
+// not above highest ÷ 1.1, a rating's upper tolerance; none below 100 V or
+// above 480 V's tolerance, 528 V. A universal adapter's 265 V is a 240 V
+// rating, as its certification takes it.
+inline constexpr double kNominalMains_Vrms[] = {100, 120, 200, 220, 230, 240, 277, 400, 480};
+inline constexpr double kMainsTolerance = 1.1;
+std::optional<double> RatedMains_Vrms(double highest_Vrms);
+
 // A problem as the window and the page say it: "海拔须在 0 至 5000 m 之间。";
 // empty for none. ConditionsProblem words the conditions' first problem.
 std::string ConditionProblemCaption(ConditionProblem problem);

@@ -35,6 +35,7 @@ std::array<std::size_t, kMostTexts>& TextSizes() {
 }
 
 std::string_view Text(std::size_t index) {
+    if (index >= kMostTexts) return {};
     std::size_t start = 0;
     for (std::size_t i = 0; i < index; ++i) start += TextSizes()[i];
     return std::string_view(Request()).substr(start, TextSizes()[index]);

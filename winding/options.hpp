@@ -17,7 +17,7 @@ struct Insulation {
     // None: reinforced when the maximum input is above 60 V DC (a mains
     // supply), else functional.
     std::optional<insulation::Grade> grade;
-    std::optional<double> mains_Vrms;  // none: Vmax ÷ √2
+    std::optional<double> mains_Vrms;  // none: the rating Vmax ÷ √2 is the tolerance of
     int pollution = 2;
     std::string group = "IIIb";  // the worst group, for a bobbin and tape of unknown CTI
     double altitude_m = 2000;

@@ -27,8 +27,6 @@ namespace k = physics;
 // rather than counted out.
 constexpr double kMaxTurns = 100000;
 constexpr double kMaxStrands = 10000;
-// Up to this input a supply is not fed from the mains: functional insulation.
-constexpr double kSafetyExtraLowVoltage = 60;
 // The temperature iteration: settled within this, given up after so many steps.
 constexpr double kSettled_K = 0.01;
 constexpr int kMostThermalSteps = 50;
@@ -497,9 +495,13 @@ void Build(Plan& plan) {
 insulation::Conditions Barrier(const Chain& c, const Insulation& o) {
     insulation::Conditions conditions = ConditionsOf(o);
     conditions.grade =
-        o.grade.value_or(c.Vmax > kSafetyExtraLowVoltage ? insulation::Grade::Reinforced
-                                                         : insulation::Grade::Functional);
-    conditions.mains_Vrms = o.mains_Vrms.value_or(Divide(c.Vmax, std::sqrt(2.0)));
+        o.grade.value_or(c.Vmax > kExtraLowVoltage_V ? insulation::Grade::Reinforced
+                                                     : insulation::Grade::Functional);
+    // The highest AC the rectified input comes from, and the rating it is
+    // the upper tolerance of; a DC input below every rating is taken as is.
+    const double highest = Divide(c.Vmax, std::sqrt(2.0));
+    conditions.mains_Vrms =
+        o.mains_Vrms.value_or(insulation::RatedMains_Vrms(highest).value_or(highest));
     return conditions;
 }
 

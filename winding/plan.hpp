@@ -65,6 +65,10 @@ struct Clamp {
     LeakageSource source = LeakageSource::Build;
 };
 
+// Up to this DC input a supply is not fed from the mains (IEC 62368-1's ES1
+// limit for DC): functional insulation by default, above it reinforced.
+inline constexpr double kExtraLowVoltage_V = 60;
+
 // The code of a plan's warnings that an input is doubtful; they come first.
 inline constexpr std::string_view kInputDoubtful = "input_doubtful";
 

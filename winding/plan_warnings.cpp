@@ -146,8 +146,20 @@ void LossBudgetWarning(Plan& plan) {
             "估低。");
 }
 
+// Functional insulation chosen on a mains input leaves the outputs live.
+void InsulationWarnings(Plan& plan) {
+    const double Vmax = plan.atVmax.Vin;
+    if (plan.insulation.conditions.grade != insulation::Grade::Functional ||
+        !(Vmax > kExtraLowVoltage_V))
+        return;
+    Add(plan, "functional_on_mains", Strength::Caution,
+        "初级—次级为功能绝缘，而最高输入 " + ReadableValue(Vmax, "V") +
+            " 高于 60 V（IEC 62368-1 ES1 的直流上限）：次级与输出不能被触及，除非另有安全隔离。");
+}
+
 void OperatingWarnings(Plan& plan) {
     LossBudgetWarning(plan);
+    InsulationWarnings(plan);
     if (plan.dT_K && !plan.hot_C) {
         Add(plan, "temperature_runaway", Strength::Caution,
             "损耗随温度上升而增加，温升迭代不收敛（热失控）；以上损耗与温升为最后一步的值。");

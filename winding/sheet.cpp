@@ -140,12 +140,15 @@ std::string FromText(const insulation::Figure& f) {
     return table + "，数据文件 " + f.from.file + " 第 " + rows + " 行";
 }
 
-std::string BarrierText(const InsulationPlan& i) {
+std::string BarrierText(const InsulationPlan& i, double Vmax) {
     const insulation::Conditions& c = i.conditions;
     std::string text(insulation::GradeCaption(c.grade));
-    if (c.grade == insulation::Grade::Functional) return text + "（输入不高于 60 V，不接电网）";
+    if (c.grade == insulation::Grade::Functional) {
+        return text + (Vmax > kExtraLowVoltage_V ? "（按所选；输入高于 60 V，见注意）"
+                                                 : "（输入不高于 60 V，不接电网）");
+    }
     text += i.tripleInsulated ? "，次级三层绝缘线" : "，挡墙绕制";
-    return text + "；电网 " + ReadableValue(c.mains_Vrms, "V") + "（有效值），工作电压峰值 " +
+    return text + "；电网额定 " + ReadableValue(c.mains_Vrms, "V") + "（有效值），工作电压峰值 " +
            ReadableValue(c.workingPeak_V, "V") + "，污染等级 " + std::to_string(c.pollution) +
            "，材料组 " + c.group + "，海拔 " + ReadableValue(c.altitude_m, "m");
 }
@@ -218,7 +221,7 @@ std::string GapText(const Plan& plan) {
 // table row it came from.
 std::vector<SheetLine> InsulationLines(const Plan& plan) {
     const InsulationPlan& i = plan.insulation;
-    std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i)}};
+    std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i, plan.atVmax.Vin)}};
     if (i.conditions.grade == insulation::Grade::Functional) return lines;
     if (!i.requirements) {
         lines.push_back({"绝缘要求", "超出表的范围，未能查得"});

@@ -360,7 +360,7 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     mains_->setDecimals(0);
     mains_->setSuffix(QStringLiteral(" V"));
     mains_->setPrefix(QStringLiteral("电网 "));
-    mains_->setSpecialValueText(QStringLiteral("电网 按 Vmax÷√2"));
+    mains_->setSpecialValueText(QStringLiteral("电网 按输入取额定"));
     mains_->setValue(i.mains_Vrms.value_or(0));
     mains_->setKeyboardTracking(false);
     mains_->setAccessibleName(QStringLiteral("电网电压（有效值）"));

@@ -208,10 +208,12 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     const auto plan = answer["winding"];
     answer.erase("winding");
     EXPECT_EQ(answer, nlohmann::json::parse(plain.out));
-    // The reinforced margins and the turns the current limit asks: off the E20.
-    EXPECT_EQ(plan["core"]["name"], "PQ20/20");
+    // The reinforced margins and the turns the current limit asks: off the EFD20.
+    EXPECT_EQ(plan["core"]["name"], "E20/10/6 (EF20)");
     EXPECT_EQ(plan["insulation"]["type"], "reinforced");
-    EXPECT_EQ(plan["insulation"]["test_voltage_V"], 5000);
+    // 375 V DC is 265 V rms at most: a 240 V rating, below Table 27's 250 V.
+    EXPECT_EQ(plan["insulation"]["mains_rated_Vrms"], 240);
+    EXPECT_EQ(plan["insulation"]["test_voltage_V"], 4000);
     for (const char* key : {"Np",
                             "Ns",
                             "Naux",

@@ -3,6 +3,7 @@
 #include "insulation/requirements.hpp"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 #include <cmath>
 
@@ -158,6 +159,30 @@ TEST(InsulationTest, FlaggedRowsAreNeverRead) {
     EXPECT_FALSE(BuiltIn().tapes.empty());
     EXPECT_EQ(TapeCaption(PlanTape()), "Tecroll 11B 聚酯胶带（130 级）");
     EXPECT_FALSE(BuiltIn().clearance.empty());
+}
+
+// A mains rating is the highest nominal voltage whose +10 % tolerance the
+// highest input reaches: a universal 265 V is 240 V, and both sides of each
+// tolerance's edge.
+TEST(InsulationTest, TheMainsRatingIsTheNominalBelowTheHighestInput) {
+    const struct {
+        double highest;
+        std::optional<double> rated;
+    } cases[] = {
+        {265, 240},
+        {264, 240},
+        {263.9, 230},
+        {253, 230},
+        {252.9, 220},
+        {132, 120},
+        {110, 100},
+        {109.9, std::nullopt},
+        {305, 277},
+        {528, 480},
+        {528.1, std::nullopt},
+        {601, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RatedMains_Vrms(c.highest), c.rated) << c.highest;
 }
 
 }  // namespace

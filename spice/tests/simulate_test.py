@@ -73,14 +73,19 @@ class SimulateTest(unittest.TestCase):
                     # (the plan warns of it), the outputs share what is left.
                     p_in = float(inputs[0]) / (float(inputs[4]) / 100)
                     drops = sum(o["VF"] * o["I_A"] for o in plan["outputs"])
-                    left = p_in - plan["P_copper_W"] - plan["P_core_W"] - \
+                    # The bench's windings are their DC resistances.
+                    copper = sum(w["P_W"] or 0 for w in plan["windings"])
+                    left = p_in - copper - plan["P_core_W"] - \
                         settled ** 2 / clamp["R_ohm"] - drops
                     short = min(1.0, left / plan["P_out_W"]) ** 0.5
                     warned = any(w["code"] == "losses_above_efficiency" for w in plan["warnings"])
                     self.assertTrue(warned or short == 1)
+                    # Short of power, the output rests on the clamp's share,
+                    # which the ideal RCD law gives only roughly: 10 %.
+                    within = 0.05 if short == 1 else 0.10
                     for i, output in enumerate(plan["outputs"]):
                         expected = output["V_set"] * short
-                        self.assertAlmostEqual(found[f"vout{i + 1}"] / expected, 1, delta=0.05,
+                        self.assertAlmostEqual(found[f"vout{i + 1}"] / expected, 1, delta=within,
                                                msg=f"output {i + 1}")
 
 
