@@ -103,7 +103,9 @@ for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '
                                      [{ leakage: '' }, -1], [{ bmax: '' }, -1], [{ core: 'ee 25' }, -1],
                                      [{ core: 'EE99' }, 0, '最接近的有'],
                                      [{ ambient: '-273' }, 8, '“环境温度”须在 -60 至 150 °C 之间'],
-                                     [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, -1]]) {
+                                     [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, -1],
+                                     [{ lpTolerance: '60' }, 16, '“电感公差 ±”须在 0 至 50 % 之间'],
+                                     [{ leakageFactor: '2.5' }, -1]]) {
     const answer = engine.page.setPlanOptions({ ...planOptions, ...change });
     if (answer.box !== box || (answer.problem !== '') !== (box >= 0) ||
         (quoted && !answer.problem.includes(quoted)) || /--|must/.test(answer.problem)) {
@@ -112,7 +114,11 @@ for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '
 }
 engine.page.setPlanOptions(planOptions);
 const sixty = ['60', '373', '249', '100', '80', '24'];
-if (engine.page.press(sixty).winding.rows[0][1] !== '45 匝') optionProblems.push('plan of 60 W');
+const sixtyPlan = engine.page.press(sixty).winding;
+if (sixtyPlan.rows[0][1] !== '40 匝') optionProblems.push('plan of 60 W');
+if (sixtyPlan.corners.length !== 5 || sixtyPlan.cornersTitle !== '工作点') {
+    optionProblems.push('corners of 60 W');
+}
 if (!engine.page.copy(sixty, '2026-12-07').text.includes('初级绕组')) optionProblems.push('copy');
 const report = engine.page.report(sixty, '2026-12-07');
 if (report.name !== '反激变压器_60W_24V_100kHz.html' || !report.html.includes('<svg')) {

@@ -235,10 +235,15 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.rows("WorkingTable")), 22)
         self.assertIn("Dmax = 0.3282", self.box("WorkingKey").text)
         primary = self.rows("WindingTable")[0].text
-        self.assertIn("45 匝", primary)
+        self.assertIn("40 匝", primary)
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#WindingPictures svg")), 2)
         self.assertEqual(len(self.driver.find_elements(
-            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 45 + 9 * 4)
+            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 40 + 8 * 4)
+        # The operating corners under their own heading, one row each.
+        self.assertEqual(self.box("WindingCornersTitle").text, "工作点")
+        corners = self.rows("WindingCorners")
+        self.assertEqual(len(corners), 5)
+        self.assertTrue(corners[4].text.startswith("输出短路"))
         bmax = self.box("OptBmax")
         bmax.clear()
         bmax.send_keys("0.2", Keys.TAB)
@@ -588,23 +593,23 @@ class PageTest(unittest.TestCase):
         self.driver.execute_script("localStorage.clear()")
 
     def test_insulation_options_shape_the_plan(self):
-        """From the mains the plan is reinforced (margins, 5 kV test); 功能 takes
-        the margins away; an altitude beyond the tables is said at its box."""
+        """From the mains the plan is reinforced (margins, 4 kV test on the 240 V
+        rating); 功能 takes the margins away; an altitude beyond the tables is
+        said at its box."""
         self.type_inputs(["12", "375", "120", "65", "80", "12"])
         self.press()
         lines = lambda: {row.find_elements(By.TAG_NAME, "td")[0].text:
                          row.find_elements(By.TAG_NAME, "td")[1].text
                          for row in self.rows("WindingLines")}
         self.assertIn("耐压测试", lines())
-        self.assertTrue(lines()["耐压测试"].startswith("5 kV"))
+        self.assertTrue(lines()["耐压测试"].startswith("4 kV"))
         Select(self.box("OptOrder")).select_by_value("2")  # the primary split around the secondary
         names = [row.find_element(By.TAG_NAME, "td").text for row in self.rows("WindingTable")]
         self.assertEqual(names, ["初级 1", "次级", "初级 2"])
         Select(self.box("OptOrder")).select_by_value("0")
         Select(self.box("OptInsulation")).select_by_value("0")
         self.assertNotIn("耐压测试", lines())
-        self.assertEqual(self.rows("WindingTable")[0].find_elements(By.TAG_NAME, "td")[1].text,
-                         "108 匝")
+        self.assertTrue(lines()["绝缘（初级—次级）"].startswith("功能"))
         self.box("OptAltitude").clear()
         self.box("OptAltitude").send_keys("9000", Keys.TAB)
         self.assertTrue(self.box("OptProblem").is_displayed())
