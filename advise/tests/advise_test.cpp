@@ -203,8 +203,9 @@ TEST(AdviseTest, EveryDroppedCandidateHasItsReason) {
 // the same range of candidates either way.
 // Nothing the adviser lists, ranks or puts on its front is what the plan
 // would warn of: its flux within Bmax, its flux at the current limit below
-// the hot saturation. Once an 18 W adapter's front led with a PQ20/20 at
-// 0.322 T against 0.3 T.
+// the hot saturation with the inductance and the limit at their upper
+// tolerances. Once an 18 W adapter's front led with a PQ20/20 at 0.322 T
+// against 0.3 T.
 TEST(AdviseTest, EveryCandidateShownKeepsThePlansLimits) {
     const struct {
         numtext::InputTexts texts;
@@ -223,6 +224,7 @@ TEST(AdviseTest, EveryCandidateShownKeepsThePlansLimits) {
         for (const std::vector<Candidate>* shown : {&a.top, &a.front, &a.all}) {
             for (const Candidate& c : *shown) {
                 EXPECT_LE(c.Bpk_T, d.Bmax_T) << d.texts[0] << " " << c.core->name << " " << c.Np;
+                EXPECT_LE(c.BpkLimit_T, *c.material->Bsat_100C_mT / 1000) << c.core->name;
             }
         }
         for (const Candidate& c : a.front) {  // opened as a plan, no flux warning
@@ -253,14 +255,18 @@ TEST(AdviseTest, TheChoicesWaysToVorBecomeItsBounds) {
     winding::Choices typed;
     typed.vorSource = winding::VorSource::Value;
     typed.Vor_V = 100;
+    winding::Choices clamped = rating;
+    clamped.clampRatio = 2;
     Settings byDuty, byRating;
     byDuty.dmax = 0.45;
     byRating.vdsRating = 650;
     byRating.derating = 0.75;
+    Settings byClamp = byRating;
+    byClamp.clampRatio = 2;
     const struct {
         winding::Choices choices;
         Settings flags;  // what the command line's flags give
-    } cases[] = {{duty, byDuty}, {rating, byRating}, {typed, {}}, {{}, {}}};
+    } cases[] = {{duty, byDuty}, {rating, byRating}, {clamped, byClamp}, {typed, {}}, {{}, {}}};
     for (const auto& c : cases) {
         Settings s;
         BoundsFrom(c.choices, s);
