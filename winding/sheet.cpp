@@ -46,6 +46,19 @@ std::string SaturationText(const Plan& plan) {
     return text + "）";
 }
 
+// The headline of the corners: how far the worst one stays from saturation.
+std::string MarginText(const Plan& plan) {
+    if (!plan.saturationMargin) return "—（数据中没有饱和磁通密度）";
+    double worst = 0;
+    CornerKind at = CornerKind::MinimumInput;
+    for (const Corner& c : plan.corners) {
+        if (c.Bpk_T > worst) worst = c.Bpk_T, at = c.kind;
+    }
+    return ReadableValue(*plan.saturationMargin, "") + " 倍（" + plan.material->name +
+           " 100 °C 饱和 " + ReadableValue(*plan.Bsat100_T, "T") + " ÷ 工作点“" +
+           std::string(CornerCaption(at)) + "”的 " + ReadableValue(worst, "T") + "）";
+}
+
 std::string TemperatureText(const Plan& plan) {
     if (!plan.dT_K) return "—";
     const std::string window =
@@ -330,6 +343,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
              ? "限流点 " + ReadableValue(plan.Ilimit_A, "A") + " 的磁通密度（公差偏高）"
              : std::string("限流点 1.3 × Ipk' 的磁通密度（公差偏高）"),
          SaturationText(plan)},
+        {"饱和余量（最坏工作点）", MarginText(plan)},
         {"电感系数 AL", ReadableValue(plan.AL_nH, "nH/匝²")},
         {"气隙", GapText(plan)},
         {"趋肤深度（100 °C）", ReadableValue(plan.skinDepth_mm, "mm")},
