@@ -46,8 +46,16 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
     rich.options.choices.conduction = winding::Conduction::Ripple;
     rich.options.choices.KRP = 0.6;
     rich.options.choices.Vclamp_V = 150;
+    rich.options.lpTolerance = 0.05;
+    rich.options.ilimitTolerance = 0.1;
+    rich.options.leakageFactor = 3;
     rich.pins = {2, 4, 8};
     designs.push_back(rich);
+    Design rated = designs.front();
+    rated.options.choices.vorSource = winding::VorSource::SwitchRating;
+    rated.options.choices.VdsRating_V = 800;
+    rated.options.choices.clampRatio = 2;
+    designs.push_back(rated);
     Design fixed = designs.front();
     fixed.texts[0] = " 12.0 ";  // kept as typed
     fixed.options.core = "EFD20/10/7";
@@ -64,8 +72,30 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
         EXPECT_EQ(opened.design->texts, d.texts);
         EXPECT_EQ(opened.design->options.order, d.options.order);
         EXPECT_EQ(opened.design->pins.secondary, d.pins.secondary);
+        EXPECT_EQ(opened.design->options.leakageFactor, d.options.leakageFactor);
+        EXPECT_EQ(opened.design->options.choices.clampRatio, d.options.choices.clampRatio);
         EXPECT_EQ(Saved(*opened.design), first) << d.texts[0];
     }
+}
+
+// A file saved before the tolerances, the leakage factor and the clamp ratio
+// opens with their defaults.
+TEST(DesignFileTest, AFileFromBeforeTheTolerancesOpensWithTheDefaults) {
+    std::string text = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
+    for (const std::string key :
+         {"\"lpTolerance\"", "\"ilimitTolerance\"", "\"leakageFactor\"", "\"clampRatio\""}) {
+        const std::size_t at = text.find(key);
+        ASSERT_NE(at, std::string::npos) << key;
+        const std::size_t end = text.find_first_of(",}", at);
+        text.erase(at, end - at + (text[end] == ',' ? 1 : 0));
+    }
+    const Opened opened = ReadDesignFile(text, Parts());
+    ASSERT_TRUE(opened.design) << opened.error;
+    const winding::Options defaults;
+    EXPECT_EQ(opened.design->options.lpTolerance, defaults.lpTolerance);
+    EXPECT_EQ(opened.design->options.ilimitTolerance, defaults.ilimitTolerance);
+    EXPECT_EQ(opened.design->options.leakageFactor, defaults.leakageFactor);
+    EXPECT_EQ(opened.design->options.choices.clampRatio, defaults.choices.clampRatio);
 }
 
 TEST(DesignFileTest, WithoutAPlanThereIsNoFile) {
