@@ -433,11 +433,11 @@ class PageTest(unittest.TestCase):
         self.assertGreater(len(self.driver.find_elements(
             By.CSS_SELECTOR, "#ComparePlot svg g.front circle")), 2)
         best = [cell.text for cell in top[0].find_elements(By.TAG_NAME, "td")]
-        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "32:5"])
+        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "34:5"])
         top[0].find_element(By.TAG_NAME, "button").click()
         self.assertEqual(Select(self.box("OptMaterial")).first_selected_option.text, "DMR95")
-        self.assertEqual(self.box("ChTurns").get_attribute("value"), "32:5")
-        self.assertIn("32 匝", self.rows("WindingTable")[0].text)
+        self.assertEqual(self.box("ChTurns").get_attribute("value"), "34:5")
+        self.assertIn("34 匝", self.rows("WindingTable")[0].text)
         self.assertIn("RM12", self.box("WindingPremise").text + self.rows("WindingTable")[0].text
                       + self.box("WindingLines").text)
         # A new press clears the comparison of the last.
@@ -466,7 +466,7 @@ class PageTest(unittest.TestCase):
         # As flyback-calc --advise --winding --krp 0.6 ranks them: the page's
         # choice reached the worker.
         best = [cell.text for cell in self.rows("CompareTop")[0].find_elements(By.TAG_NAME, "td")]
-        self.assertEqual(best[:3], ["PQ32/30", "DMR95", "44:7"])
+        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "36:6"])
 
     def test_every_control_comes_back_valid_after_a_reload(self):
         """The page restores what it keeps itself, never what the browser
