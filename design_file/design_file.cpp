@@ -98,11 +98,16 @@ Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
     // reflected voltage's while the secondaries conduct.
     const double on = p.Vin * perTurn * turns, off = p.Vor * perTurn * turns;
     const bool primary = w.role == Role::Primary;
+    // Each current ramps between its peak and its valley, which in continuous
+    // conduction is above zero: the valley is the waveform's offset. A
+    // secondary's valley is the primary's share of its peak.
+    const double peak = w.Ipeak_A.value_or(0);
+    const double valley = primary ? p.Iv : peak * (p.Iv / p.Ipk);
     Object current(a);
     current.String("label", primary ? "flybackPrimary" : "flybackSecondary")
-        .Number("peak", w.Ipeak_A.value_or(0))
-        .Number("peakToPeak", primary ? p.Ipk - p.Iv : w.Ipeak_A.value_or(0))
-        .Number("offset", 0)
+        .Number("peak", peak)
+        .Number("peakToPeak", peak - valley)
+        .Number("offset", valley)
         .Number("rms", w.Irms_A.value_or(0))
         .Number("dutyCycle", p.D);
     Object voltage(a);

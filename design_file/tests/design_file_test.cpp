@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 
@@ -75,6 +76,33 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
         EXPECT_EQ(opened.design->options.leakageFactor, d.options.leakageFactor);
         EXPECT_EQ(opened.design->options.choices.clampRatio, d.options.choices.clampRatio);
         EXPECT_EQ(Saved(*opened.design), first) << d.texts[0];
+    }
+}
+
+// The currents another tool rebuilds the waveforms from: each ramps from its
+// valley (the offset, above zero in continuous conduction) by its
+// peak-to-peak to its peak, the secondary's valley the primary's share.
+TEST(DesignFileTest, TheExcitationsAreThePlansWaveformsInEveryMode) {
+    for (const char* krp : {"1", "0.6", "0.3"}) {
+        Design d = Supply({"60", "373", "249", "100", "80", "24"});
+        d.options.choices.conduction = winding::Conduction::Ripple;
+        d.options.choices.KRP = std::stod(krp);
+        const winding::PlanOutcome outcome = PlanOf(d);
+        ASSERT_TRUE(outcome.plan);
+        const winding::Plan& plan = *outcome.plan;
+        const auto file = nlohmann::json::parse(Saved(d));
+        const auto& windings = file["inputs"]["operatingPoints"][0]["excitationsPerWinding"];
+        ASSERT_EQ(windings.size(), plan.windings.size());
+        const double r = plan.Ivalley_A / plan.Ipk_A;
+        for (std::size_t i = 0; i < windings.size(); ++i) {
+            const auto& current = windings[i]["current"]["processed"];
+            const double peak = *plan.windings[i].Ipeak_A;
+            EXPECT_DOUBLE_EQ(current["peak"].get<double>(), peak) << krp << " " << i;
+            EXPECT_NEAR(current["offset"].get<double>(), r * peak, 1e-12 * peak) << krp << " " << i;
+            EXPECT_NEAR(current["peakToPeak"].get<double>(), (1 - r) * peak, 1e-12 * peak)
+                << krp << " " << i;
+        }
+        EXPECT_EQ(windings[0]["current"]["processed"]["offset"].get<double>(), plan.Ivalley_A);
     }
 }
 
