@@ -520,11 +520,25 @@ class Search {
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
 
+// A switch's rating that bounds the search sets each candidate's clamp the
+// way it sets a plan's: at the clamp ratio times the candidate's own Vor.
+winding::Options RatedBy(winding::Options options, const Settings& settings) {
+    if (!settings.vdsRating || options.choices.vorSource == winding::VorSource::SwitchRating)
+        return options;
+    winding::Choices& c = options.choices;
+    c.vorSource = winding::VorSource::SwitchRating;
+    c.VdsRating_V = *settings.vdsRating;
+    c.derating = settings.derating;
+    c.clampRatio = settings.clampRatio;
+    return options;
+}
+
 }  // namespace
 
-Advice Advise(const record::DesignRecord& record, const winding::Options& options,
+Advice Advise(const record::DesignRecord& record, const winding::Options& given,
               const catalogue::Catalogue& parts, const Settings& settings) {
     const auto start = std::chrono::steady_clock::now();
+    const winding::Options options = RatedBy(given, settings);
     Advice advice;
     advice.vor = VorRangeOf(record, options, settings);
     // The plan of the supply's own choices fails alike for every candidate

@@ -218,7 +218,7 @@ int SavePlanFile(const winding::PlanOutcome& plan, std::string_view flag, const 
     return kExitOk;
 }
 
-// With --advise, --dmax, --vds-rating and --derating bound the reflected
+// With --advise, --dmax, --vds-rating, --derating and --clamp-ratio bound the reflected
 // voltage, together if need be, rather than fix it: taken out of the plan's
 // choices into the adviser's settings.
 std::string ReadAdviseBounds(Options& options) {
@@ -231,16 +231,19 @@ std::string ReadAdviseBounds(Options& options) {
         if (!value || !(*value > 0)) return std::string(flag) + ": \"" + text + "\" is not above 0";
         return {};
     };
-    std::optional<double> derating;
+    std::optional<double> derating, clampRatio;
     for (const std::string& problem :
          {number("--dmax", f.dmax, s.dmax), number("--vds-rating", f.vdsRating, s.vdsRating),
-          number("--derating", f.derating, derating)}) {
+          number("--derating", f.derating, derating),
+          number("--clamp-ratio", f.clampRatio, clampRatio)}) {
         if (!problem.empty()) return problem;
     }
     if (derating) s.derating = *derating;
+    if (clampRatio) s.clampRatio = *clampRatio;
     f.dmax.clear();
     f.vdsRating.clear();
     f.derating.clear();
+    f.clampRatio.clear();
     if (!options.rank.empty()) {
         const auto* found =
             std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);

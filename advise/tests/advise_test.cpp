@@ -244,6 +244,20 @@ TEST(AdviseTest, EveryCandidateShownKeepsThePlansLimits) {
     }
 }
 
+// A rating given as the search's bound (the command line's --vds-rating)
+// clamps every candidate at the ratio times its own Vor, as a plan on the
+// rating does; with the press's clamp in its place every candidate failed.
+TEST(AdviseTest, ARatingBoundSetsEachCandidatesClamp) {
+    Settings s;
+    s.vdsRating = 600;
+    const Advice a = Advise(TwelveVolts(), {}, catalogue::BuiltIn(), s);
+    EXPECT_GT(a.feasible, 0u);
+    for (const Candidate& c : a.all) {
+        EXPECT_LE(c.Vds_V, 0.8 * 600) << c.core->name << " " << c.Np << ":" << c.Ns;
+        EXPECT_NEAR(c.Vds_V, 375 + 1.5 * c.Vor_V, 1e-9);
+    }
+}
+
 TEST(AdviseTest, TheChoicesWaysToVorBecomeItsBounds) {
     winding::Choices duty;
     duty.vorSource = winding::VorSource::MaxDuty;
