@@ -78,7 +78,10 @@ std::string Json(const Advice& a) {
             drops.Value(kDropNames[i], static_cast<double>(a.droppedBy[i]));
     }
     std::string vor;
-    answer::JsonObject(vor).Value("low", a.vor.low).Value("high", a.vor.high);
+    answer::JsonObject(vor)
+        .Value("low", a.vor.low)
+        .Value("high", a.vor.high)
+        .Bool("below_fifth_of_Vmax", a.vor.AllTooLow());
     std::string inner;
     {
         answer::JsonObject object(inner);

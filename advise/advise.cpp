@@ -92,9 +92,10 @@ bool WeightsUsable(const std::array<double, 3>& weights) {
 VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& options,
                     const Settings& settings) {
     const winding::Choices& c = options.choices;
-    if (c.vorSource == winding::VorSource::Value) return {c.Vor_V, c.Vor_V};
+    if (c.vorSource == winding::VorSource::Value) return {c.Vor_V, c.Vor_V, 0};
     const double vor = record.trace.results.ReflectedVoltage;
-    VorRange range{kVorLow * vor, kVorHigh * vor};
+    VorRange range{kVorLow * vor, kVorHigh * vor,
+                   winding::kLowestVorOfVmax * record.trace.inputs.MaxInputVoltage};
     if (settings.dmax || settings.vdsRating) range.high = INFINITY;
     if (settings.dmax) {
         const double duty = std::min(*settings.dmax, kDutyCeiling);
@@ -650,8 +651,12 @@ std::string Summary(const Advice& a) {
            " 个已知不能胜出，未完整计算；完整计算 " + std::to_string(a.planned) + " 个，可行 " +
            std::to_string(a.feasible) + " 个；剔除：" + DropsCaption(a) + "；反射电压 " +
            ReadableValue(a.vor.low, "V") + " 至 " + ReadableValue(a.vor.high, "V") +
-           (a.vor.high > 0 ? "" : "（开关管耐压扣除输入与尖峰后已无余量，没有候选）") + "；用时 " +
-           ReadableValue(a.elapsed_ms / 1000, "s");
+           (a.vor.high > 0 ? "" : "（开关管耐压扣除输入后已无余量，没有候选）") +
+           (a.vor.AllTooLow()
+                ? "，都低于最大输入电压的 0.2 倍（" + ReadableValue(a.vor.lowestSensible, "V") +
+                      "）：各候选占空比小、峰值电流大，可提高开关管耐压"
+                : "") +
+           "；用时 " + ReadableValue(a.elapsed_ms / 1000, "s");
 }
 
 void BoundsFrom(const winding::Choices& choices, Settings& settings) {

@@ -80,6 +80,11 @@ struct Candidate {
 // range of its own value.
 struct VorRange {
     double low = 0, high = 0;
+    // 0.2 × Vmax: a range wholly below it leaves every candidate a short
+    // duty and a tall peak (the plan's reflected_voltage_low), which the
+    // summary says rather than ranking them silently.
+    double lowestSensible = 0;
+    bool AllTooLow() const { return high > 0 && high < lowestSensible; }
 };
 VorRange VorRangeOf(const record::DesignRecord& record, const winding::Options& options,
                     const Settings& settings);

@@ -69,6 +69,10 @@ struct Clamp {
 // limit for DC): functional insulation by default, above it reinforced.
 inline constexpr double kExtraLowVoltage_V = 60;
 
+// The reflected voltage, a share of the maximum input, below which a design
+// spends current: a short on-time carries the power in a tall, narrow peak.
+inline constexpr double kLowestVorOfVmax = 0.2;
+
 // The code of a plan's warnings that an input is doubtful; they come first.
 inline constexpr std::string_view kInputDoubtful = "input_doubtful";
 

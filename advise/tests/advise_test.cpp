@@ -252,6 +252,13 @@ TEST(AdviseTest, ARatingBoundSetsEachCandidatesClamp) {
     s.vdsRating = 600;
     const Advice a = Advise(TwelveVolts(), {}, catalogue::BuiltIn(), s);
     EXPECT_GT(a.feasible, 0u);
+    // (0.8 × 600 − 375) ÷ 1.5 = 70 V, below 0.2 × 375 V: said, not ranked silently.
+    EXPECT_EQ(a.vor.high, 70);
+    EXPECT_TRUE(a.vor.AllTooLow());
+    EXPECT_NE(Summary(a).find("都低于最大输入电压的 0.2 倍（75 V）"), std::string::npos)
+        << Summary(a);
+    s.vdsRating = 800;
+    EXPECT_FALSE(Advise(TwelveVolts(), {}, catalogue::BuiltIn(), s).vor.AllTooLow());
     for (const Candidate& c : a.all) {
         EXPECT_LE(c.Vds_V, 0.8 * 600) << c.core->name << " " << c.Np << ":" << c.Ns;
         EXPECT_NEAR(c.Vds_V, 375 + 1.5 * c.Vor_V, 1e-9);
