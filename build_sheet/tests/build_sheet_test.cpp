@@ -159,6 +159,12 @@ TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
             EXPECT_EQ(step[6] != "—", c.margins) << i;
         }
         EXPECT_EQ(Line(sheet.materials, "挡墙胶带") != nullptr, c.margins);
+        // The shop grinds each half to half the plan's total gap, never the total.
+        const std::string& gap = Line(sheet.materials, "气隙")->value;
+        EXPECT_EQ(gap.rfind("中柱总计 " + record::ReadableValue(plan.gap_mm, "mm"), 0), 0u) << gap;
+        EXPECT_NE(gap.find("两半各磨 " + record::ReadableValue(plan.gap_mm / 2, "mm")),
+                  std::string::npos)
+            << gap;
         ASSERT_NE(Line(sheet.tests, "耐压测试"), nullptr);
         const std::string& hipot = Line(sheet.tests, "耐压测试")->value;
         EXPECT_NE(hipot.find(c.hipot), std::string::npos) << hipot;
