@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "catalogue/catalogue.hpp"
 #include "record/design_record.hpp"
@@ -47,6 +51,52 @@ TEST(SpiceTest, TheNetlistGrowsLinearlyWithTheWindings) {
     EXPECT_LE(perOutput, 12u);
     EXPECT_EQ(Lines(most), Lines(one) + perOutput * (winding::kMostOutputs - 1));
     EXPECT_EQ(most.find("\nK"), std::string::npos);
+}
+
+// The value (the `index`th word) of the netlist's element named `name`.
+double Element(const std::string& net, const std::string& name, std::size_t index) {
+    std::istringstream lines(net);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> word{std::istream_iterator<std::string>(words), {}};
+        if (!word.empty() && word[0] == name && word.size() > index) return std::stod(word[index]);
+    }
+    ADD_FAILURE() << "no element " << name;
+    return 0;
+}
+
+// What the simulator is handed is the plan: the part's leakage (the build's
+// estimate) and the rest of Lp, each winding's ratio and resistance, the
+// clamp as sized, the input and each output's load.
+TEST(SpiceTest, TheNetlistsElementsAreThePlans) {
+    winding::Options options;
+    options.Vaux_V = 15;
+    options.choices.outputs = {{12, 1, 0.5}, {5, 0.5, 0.4}};
+    const auto outcome = winding::PlanWinding(
+        record::RecordPress({"20", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
+    ASSERT_TRUE(outcome.plan) << outcome.error;
+    const winding::Plan& p = *outcome.plan;
+    const std::string net = Netlist(p);
+    ASSERT_TRUE(p.clamp.estimate_H);
+    EXPECT_DOUBLE_EQ(Element(net, "Llk", 3), *p.clamp.estimate_H);
+    EXPECT_DOUBLE_EQ(Element(net, "Lp", 3), p.Lp_H - *p.clamp.estimate_H);
+    EXPECT_DOUBLE_EQ(Element(net, "Rp", 3), *p.windings[0].R_ohm);
+    const struct {
+        const char *ratio, *current, *resistor;
+        std::size_t winding;
+    } coils[] = {{"Es1", "Fs1", "Rs1", 1}, {"Es2", "Fs2", "Rs2", 2}, {"Eb", "Fb", "Rb", 3}};
+    for (const auto& c : coils) {
+        const winding::Winding& w = p.windings[c.winding];
+        EXPECT_DOUBLE_EQ(Element(net, c.ratio, 5), double(w.turns) / p.Np) << c.ratio;
+        EXPECT_DOUBLE_EQ(Element(net, c.current, 4), double(w.turns) / p.Np) << c.current;
+        EXPECT_DOUBLE_EQ(Element(net, c.resistor, 3), std::max(w.R_ohm.value_or(0), 1e-4))
+            << c.resistor;
+    }
+    EXPECT_DOUBLE_EQ(Element(net, "Rclamp", 3), p.clamp.R_ohm);
+    EXPECT_DOUBLE_EQ(Element(net, "Cclamp", 3), p.clamp.C_F);
+    EXPECT_DOUBLE_EQ(Element(net, "Vin", 4), p.atVmin.Vin);
+    EXPECT_DOUBLE_EQ(Element(net, "Rloads1", 3), 12.0 / 1);
+    EXPECT_DOUBLE_EQ(Element(net, "Rloads2", 3), 5 / 0.5);
 }
 
 }  // namespace
