@@ -505,13 +505,25 @@ insulation::Conditions Barrier(const Chain& c, const Insulation& o) {
     return conditions;
 }
 
+// The voltage the clamp holds the drain's ringing at: the one chosen, the
+// rating route's multiple of Vor, or Vor plus the press's spike allowance.
+double ClampSetting(const Plan& plan, const PlanInput& in) {
+    const Choices& choices = in.design.choices;
+    if (choices.Vclamp_V) return *choices.Vclamp_V;
+    if (choices.vorSource == VorSource::SwitchRating)
+        return Multiply(choices.clampRatio, plan.Vor_V);
+    return Add(plan.Vor_V, in.chain.Vspike);
+}
+
 void Insulate(Plan& plan, const PlanInput& in) {
     const Chain& c = in.chain;
     insulation::Conditions& conditions = plan.insulation.conditions;
     conditions = Barrier(c, in.options.insulation);
     double highest = 0;
     for (const OutputLoad& out : in.design.outputs) highest = std::max(highest, out.V);
-    conditions.workingPeak_V = Add(Add(c.Vmax, plan.Vor_V), highest);
+    // Between the windings: the bulk's DC, the drain's ringing up to the
+    // clamp, and the highest output on the other side.
+    conditions.workingPeak_V = Add(Add(c.Vmax, ClampSetting(plan, in)), highest);
     conditions.workingRms_V = conditions.mains_Vrms;
     conditions.frequency_Hz = c.f;
     plan.insulation.requirements = insulation::Require(conditions);
@@ -629,12 +641,7 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
     Clamp& clamp = plan.clamp;
     const std::optional<double>& chosen = in.design.choices.Vclamp_V;
     const bool rated = in.design.choices.vorSource == VorSource::SwitchRating;
-    if (chosen) {
-        clamp.V = *chosen;
-    } else {
-        clamp.V =
-            rated ? Multiply(in.design.choices.clampRatio, plan.Vor_V) : Add(plan.Vor_V, c.Vspike);
-    }
+    clamp.V = ClampSetting(plan, in);
     if (!(clamp.V > plan.Vor_V)) {
         throw PlanLimit{"钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
                         record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
