@@ -807,8 +807,16 @@ bool FamilyAllowed(const catalogue::Core& core, const Options& options) {
                                                  core.family) != options.families.end();
 }
 
-// The smallest core by volume that is large enough and holds the windings;
-// when none holds them, the largest, which comes nearest.
+// The smallest core by volume that is large enough, holds the windings and
+// stays within the rise; when none holds them, the largest, which comes
+// nearest.
+// A chosen core keeps the rise the plan warns above, with its losses
+// settled; where the data gives no losses there is nothing to hold it to.
+bool StaysCool(const Plan& plan) {
+    if (!plan.dT_K) return true;
+    return plan.hot_C && *plan.dT_K <= kHighestRise_K;
+}
+
 Plan ChooseCore(const PlanInput& in, bool& noneFits) {
     std::vector<const catalogue::Core*> cores;
     for (const catalogue::Core& core : in.parts.cores) {
@@ -817,11 +825,17 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
     if (cores.empty()) throw PlanLimit{"所选磁芯系列中没有带骨架数据的磁芯。"};
     std::stable_sort(cores.begin(), cores.end(),
                      [](const auto* a, const auto* b) { return a->Ve_mm3 < b->Ve_mm3; });
+    std::optional<Plan> firstFit;
     for (const catalogue::Core* core : cores) {
         if (Multiply(core->Ae_mm2, 1e-6) < in.chain.AeRequired_m2) continue;
         Plan plan = PlanOn(*core, in);
-        if (plan.fits) return plan;
+        if (!plan.fits) continue;
+        if (StaysCool(plan)) return plan;
+        if (!firstFit) firstFit = std::move(plan);
     }
+    // No core that holds the windings stays cool: the smallest that holds
+    // them, whose rise the plan warns of.
+    if (firstFit) return std::move(*firstFit);
     noneFits = true;
     return PlanOn(*cores.back(), in);
 }

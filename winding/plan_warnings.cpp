@@ -13,7 +13,6 @@ using record::ReadableValue;
 
 constexpr double kMinimumGap_mm = 0.1;
 constexpr double kLowestDensity = 2, kHighestDensity = 10;  // A/mm²
-constexpr double kHighestRise_K = 50;
 // The duty below which a design spends current.
 constexpr double kLowestDuty = 0.3;
 // An output's voltage off what was asked: a note beyond 2 %, a caution beyond 5 %.

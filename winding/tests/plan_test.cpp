@@ -333,6 +333,40 @@ const WarningCase kWarningCases[] = {
      [](Options&) {},
      "duty_cycle_above_half",
      false},
+    // A hot spot above the data's hottest saturation figure, 100 °C.
+    {"HotterThanTheSaturationData",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.ambient_C = 90; },
+     "saturation_beyond_data",
+     true},
+    {"WithinTheSaturationData",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options&) {},
+     "saturation_beyond_data",
+     false},
+    // Functional insulation chosen on a mains input; on 48 V it is the default.
+    {"FunctionalOnTheMains",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.insulation.grade = insulation::Grade::Functional; },
+     "functional_on_mains",
+     true},
+    {"FunctionalBelowSixtyVolts",
+     {"20", "48", "36", "100", "85", "12"},
+     [](Options&) {},
+     "functional_on_mains",
+     false},
+    // 12 W at 80 % leaves 3 W for every loss; the margin-wound build's clamp
+    // alone takes most of it. 60 W leaves 15 W.
+    {"LossesAboveTheEfficiency",
+     {"12", "375", "120", "65", "80", "12"},
+     [](Options&) {},
+     "losses_above_efficiency",
+     true},
+    {"LossesWithinTheEfficiency",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options&) {},
+     "losses_above_efficiency",
+     false},
 };
 
 class WarningTest : public testing::TestWithParam<WarningCase> {};
