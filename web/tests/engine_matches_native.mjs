@@ -115,7 +115,7 @@ for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '
 engine.page.setPlanOptions(planOptions);
 const sixty = ['60', '373', '249', '100', '80', '24'];
 const sixtyPlan = engine.page.press(sixty).winding;
-if (sixtyPlan.rows[0][1] !== '40 匝') optionProblems.push('plan of 60 W');
+if (sixtyPlan.rows[0][1] !== '50 匝') optionProblems.push('plan of 60 W');
 if (sixtyPlan.corners.length !== 5 || sixtyPlan.cornersTitle !== '工作点') {
     optionProblems.push('corners of 60 W');
 }

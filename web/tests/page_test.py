@@ -235,10 +235,10 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.rows("WorkingTable")), 22)
         self.assertIn("Dmax = 0.3282", self.box("WorkingKey").text)
         primary = self.rows("WindingTable")[0].text
-        self.assertIn("40 匝", primary)
+        self.assertIn("50 匝", primary)
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#WindingPictures svg")), 2)
         self.assertEqual(len(self.driver.find_elements(
-            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 40 + 8 * 4)
+            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 50 + 10 * 4)
         # The operating corners under their own heading, one row each.
         self.assertEqual(self.box("WindingCornersTitle").text, "工作点")
         corners = self.rows("WindingCorners")
