@@ -38,8 +38,7 @@ class CornerMaker {
     // At the limit both tolerances are against the core: the part's
     // inductance and the controller's limit high.
     Corner Limited(CornerKind kind, double Vor, bool shorted) const {
-        const double Lp = Multiply(in_.atVmin.Lp, Add(1, in_.lpTolerance));
-        const double Ipk = Multiply(in_.Ilimit_A, Add(1, in_.ilimitTolerance));
+        const double Lp = in_.LpHigh_H, Ipk = in_.IlimitHigh_A;
         const double Vin = in_.atVmax.Vin;
         const OperatingPoint point = AtPeakCurrent(Vin, Vor, Lp, Ipk, in_.load.f_Hz);
         double load = 0;  // a shorted output takes no power at its terminals

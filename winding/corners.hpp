@@ -42,9 +42,9 @@ struct CornerInput {
     Load load;                      // the power the core stores, the efficiency, f
     int Np = 0;
     double Ae_m2 = 0;
-    double Ilimit_A = 0;  // the controller's limit, nominal
-    double lpTolerance = 0, ilimitTolerance = 0;
-    double BpkLimit_T = 0;  // at the limit with both tolerances
+    // At the current limit: the inductance and the limit at their upper
+    // tolerances, and the flux they give.
+    double LpHigh_H = 0, IlimitHigh_A = 0, BpkLimit_T = 0;
     // The clamp as the plan sized it: its voltage at the design point's peak
     // and the resistor and leakage that set it elsewhere.
     double Vclamp_V = 0, clampR_ohm = 0, leakage_H = 0, designIpk_A = 0;

@@ -181,10 +181,16 @@ double CurrentLimit(const Choices& choices, double Ipk) {
 
 // The flux at the current limit as a part may have it: the inductance at its
 // upper tolerance and the limit at its own, at start-up or in an overload.
+struct AtLimit {
+    double Lp_H, Ilimit_A;
+};
+AtLimit HighAtLimit(double Lp, double Ilimit, const Options& o) {
+    return {Multiply(Lp, Add(1, o.lpTolerance)), Multiply(Ilimit, Add(1, o.ilimitTolerance))};
+}
+
 double FluxAtLimit(double Lp, double Ilimit, double NpAe, const Options& o) {
-    const double highLp = Multiply(Lp, Add(1, o.lpTolerance));
-    const double highLimit = Multiply(Ilimit, Add(1, o.ilimitTolerance));
-    return Divide(Multiply(highLp, highLimit), NpAe);
+    const AtLimit high = HighAtLimit(Lp, Ilimit, o);
+    return Divide(Multiply(high.Lp_H, high.Ilimit_A), NpAe);
 }
 
 // The whole turns and what follows from them at the minimum input.
@@ -682,14 +688,14 @@ void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
 
 // The transformer at every corner, and how near the worst comes to saturation.
 void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
+    const AtLimit high = HighAtLimit(plan.Lp_H, plan.Ilimit_A, in.options);
     CornerInput corners{plan.atVmin,
                         plan.atVmax,
                         in.design.load,
                         plan.Np,
                         Ae_m2,
-                        plan.Ilimit_A,
-                        in.options.lpTolerance,
-                        in.options.ilimitTolerance,
+                        high.Lp_H,
+                        high.Ilimit_A,
                         plan.BpkLimit_T,
                         plan.clamp.V,
                         plan.clamp.R_ohm,

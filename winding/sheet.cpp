@@ -301,27 +301,32 @@ std::vector<CornerRow> CornerRows(const Plan& plan) {
     return rows;
 }
 
-std::vector<SheetLine> CornerLines(const Plan& plan) {
+namespace {
+
+// Each row as one line: the caption from its first cell, then every other
+// cell after its heading ("匝数 108 匝，导线 …").
+template <std::size_t Columns>
+std::vector<SheetLine> RowsAsLines(const std::vector<std::array<std::string, Columns>>& rows,
+                                   const std::array<std::string_view, Columns>& headings,
+                                   std::string_view before, std::string_view after) {
     std::vector<SheetLine> lines;
-    for (const CornerRow& row : CornerRows(plan)) {
+    for (const auto& row : rows) {
         std::string text;
-        for (std::size_t i = 1; i < row.size(); ++i)
-            text += (i > 1 ? "，" : "") + std::string(kCornerHeadings[i]) + " " + row[i];
-        lines.push_back({std::string(kCornersTitle) + "：" + row[0], text});
+        for (std::size_t i = 1; i < Columns; ++i)
+            text += (i > 1 ? "，" : "") + std::string(headings[i]) + " " + row[i];
+        lines.push_back({std::string(before) + row[0] + std::string(after), text});
     }
     return lines;
 }
 
+}  // namespace
+
+std::vector<SheetLine> CornerLines(const Plan& plan) {
+    return RowsAsLines(CornerRows(plan), kCornerHeadings, std::string(kCornersTitle) + "：", "");
+}
+
 std::vector<SheetLine> WindingLines(const Plan& plan) {
-    std::vector<SheetLine> lines;
-    for (const WindingRow& row : WindingRows(plan)) {
-        std::string text;
-        for (std::size_t i = 1; i < row.size(); ++i) {
-            text += (i > 1 ? "，" : "") + std::string(kWindingHeadings[i]) + " " + row[i];
-        }
-        lines.push_back({row[0] + "绕组", text});
-    }
-    return lines;
+    return RowsAsLines(WindingRows(plan), kWindingHeadings, "", "绕组");
 }
 
 std::vector<SheetLine> PlanLines(const Plan& plan) {
