@@ -53,9 +53,10 @@ bool AnyPlanOption(const WindingFlags& f) {
     const auto texts = [](const WindingFlags& w) {
         return std::tie(w.tiw, w.core, w.families, w.material, w.bmax, w.density, w.fill, w.vaux,
                         w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance, w.leakageFactor,
-                        w.outputs, w.bias, w.vor, w.vdsRating, w.derating, w.clampRatio, w.dmax,
-                        w.krp, w.lp, w.turns, w.clamp, w.ilimit, w.insulation, w.pollution,
-                        w.materialGroup, w.altitude, w.construction, w.mainsVrms, w.order, w.pins);
+                        w.lossSplit, w.outputs, w.bias, w.vor, w.vdsRating, w.derating,
+                        w.clampRatio, w.dmax, w.krp, w.lp, w.turns, w.clamp, w.ilimit, w.insulation,
+                        w.pollution, w.materialGroup, w.altitude, w.construction, w.mainsVrms,
+                        w.order, w.pins);
     };
     return texts(f) != texts(none);
 }
@@ -83,6 +84,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--leakage-factor", f.leakageFactor,
         "with --winding: the leakage limit over the build's estimate, for the shop and the "
         "clamp (2)");
+    add("--loss-split", f.lossSplit,
+        "with --winding: the secondary side's share Z of the whole loss, which the core stores "
+        "(from the plan's own copper and core)");
     app.add_flag("--tiw", f.tiw, "with --winding: triple-insulated wire for the secondary")
         ->needs(winding);
     app.add_option("--output", f.outputs,
@@ -329,6 +333,7 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         {NumberOption::LpTolerance, f.lpTolerance},
         {NumberOption::IlimitTolerance, f.ilimitTolerance},
         {NumberOption::LeakageFactor, f.leakageFactor},
+        {NumberOption::LossSplit, f.lossSplit},
     };
     for (const auto& [option, text] : numbers) {
         // The flags take values as the plan holds them: the leakage as a

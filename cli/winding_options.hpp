@@ -14,7 +14,7 @@ struct WindingFlags {
     bool on = false;
     bool tiw = false;
     std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
-    std::string lpTolerance, ilimitTolerance, leakageFactor;
+    std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit;
     // The electrical design's choices.
     std::vector<std::string> outputs;
     std::string bias, vor, vdsRating, derating, clampRatio, dmax, krp, lp, turns, clamp, ilimit;

@@ -404,6 +404,7 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Number("lpTolerance", o.lpTolerance)
         .Number("ilimitTolerance", o.ilimitTolerance)
         .Number("leakageFactor", o.leakageFactor)
+        .Maybe("lossSplit", o.lossSplit)
         .String("construction", kConstructions[o.tripleInsulatedSecondary ? 1 : 0])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
         .Add("insulation", insulation.Take())
@@ -538,6 +539,7 @@ winding::Options ReadOptions(const Reader& r) {
     o.lpTolerance = NumberOr(r, "lpTolerance", o.lpTolerance);
     o.ilimitTolerance = NumberOr(r, "ilimitTolerance", o.ilimitTolerance);
     o.leakageFactor = NumberOr(r, "leakageFactor", o.leakageFactor);
+    if (r.Has("lossSplit")) o.lossSplit = r.At("lossSplit").MaybeNumber();
     o.tripleInsulatedSecondary = IndexOf(kConstructions, r.At("construction")) == 1;
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
     const Reader i = r.At("insulation");

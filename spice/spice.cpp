@@ -21,6 +21,9 @@ constexpr int kPeriods = 400;                 // from the outputs' set voltages 
 constexpr int kMeasuredPeriods = 50;          // the last ones
 constexpr int kStepsPerPeriod = 400;
 constexpr double kUnloadedBias_ohm = 10e3;
+// The duty's trim per volt of the output's error and second: the loop
+// crosses over near a kilohertz, well below the switching.
+constexpr double kTrimGain = 15;
 
 std::string N(double value) {
     return runtime::decimal::ShortestText(value);
@@ -52,12 +55,39 @@ std::vector<Coil> Coils(const Plan& plan) {
     return coils;
 }
 
+constexpr double kLeastResistance_ohm = 1e-4;
+
+// A winding's resistance that loses, with its own RMS current, what the plan
+// finds its copper losing over the current's harmonics; its DC resistance
+// where the plan has no AC loss.
+double LossResistance(const Winding& w) {
+    if (w.Pac_W && w.Irms_A && *w.Irms_A > 0) return *w.Pac_W / (*w.Irms_A * *w.Irms_A);
+    return w.R_ohm.value_or(0);
+}
+
 double PrimaryResistance(const Plan& plan) {
     double r = 0;
     for (const Winding& w : plan.windings) {
-        if (w.role == Role::Primary) r += w.R_ohm.value_or(0);
+        if (w.role == Role::Primary) r += LossResistance(w);
     }
-    return std::max(r, 1e-4);
+    return std::max(r, kLeastResistance_ohm);
+}
+
+double PrimaryRms(const Plan& plan) {
+    const winding::OperatingPoint& p = plan.atVmin;
+    return winding::TrapezoidRms(p.Ipk, p.Iv, p.D);
+}
+
+// The switch's own drop while it is on: what the primary side loses beyond
+// its copper and the clamp (the switch's loss and whatever else the
+// efficiency holds), spent as a steady drop by the input's mean current, as
+// the plan spends it. A resistance spending as much would take only ¾ of
+// the volt-seconds from a ramp, and the bench would run another transformer.
+double SwitchDrop(const Plan& plan) {
+    const double copper = PrimaryResistance(plan) * PrimaryRms(plan) * PrimaryRms(plan);
+    const double leakage = winding::TypicalClampLoss(plan) - winding::ClampShareFromTheCore(plan);
+    const double rest = plan.PrimarySide_W() - copper - leakage;
+    return std::max(0.0, rest * plan.atVmin.Vin / plan.InputPower());
 }
 
 std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
@@ -67,17 +97,15 @@ std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
     net += "* the primary: pd (dotted, the drain) to pf; each winding xd (dotted) to xf\n";
     net += "Rp pd p1 " + N(PrimaryResistance(plan)) + "\n";
     // The part as the build estimates its leakage; the clamp is sized for
-    // the higher limit the shop accepts, and runs cooler on this one.
+    // the higher limit the shop accepts, and runs cooler on this one. The
+    // plan's Lp is what stores the core's energy: the leakage in series
+    // takes its own share of the on-time's volts, as the plan has it.
     const double leakage = plan.clamp.estimate_H.value_or(plan.clamp.leakage_H);
     net += "Llk p1 p2 " + N(leakage) + "\n";
-    // The winding shop trims the gap until the primary, the others open,
-    // measures Lp: the leakage is part of it, the magnetising inductance the
-    // rest.
-    const double magnetising = plan.Lp_H - leakage;
-    net += "Lp p2 pf " + N(magnetising) + "\n";
+    net += "Lp p2 pf " + N(plan.Lp_H) + "\n";
     const winding::OperatingPoint& p = plan.atVmin;
     const double reset = p.mode == winding::Mode::Discontinuous ? p.D2 : 1 - p.D;
-    const double rms2 = p.Vin * p.Vin * p.D + p.Vor * p.Vor * reset;
+    const double rms2 = p.Von * p.Von * p.D + p.Vreset * p.Vreset * reset;
     if (plan.Pcore_W && *plan.Pcore_W > 0)
         net += "Rcore p2 pf " + N(rms2 / *plan.Pcore_W) + "  ; the core's loss at this swing\n";
     // Each winding is coupled to the core alone, as an ideal transformer on
@@ -87,7 +115,7 @@ std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
     for (const Coil& c : coils) {
         const std::string ratio = N(c.turns / plan.Np);
         net += "R" + c.name + " " + c.name + "i " + c.name + "d " +
-               N(std::max(c.winding->R_ohm.value_or(0), 1e-4)) + "\n";
+               N(std::max(LossResistance(*c.winding), kLeastResistance_ohm)) + "\n";
         net += "V" + c.name + " " + c.name + "i " + c.name + "e 0  ; the current into its dot\n";
         net += "E" + c.name + " " + c.name + "e " + c.name + "f p2 pf " + ratio + "\n";
         net += "F" + c.name + " pf p2 V" + c.name + " " + ratio + "\n";
@@ -101,14 +129,22 @@ std::string DiodeModel(const std::string& name, double VF, double I) {
     return ".model " + name + " D(Is=" + N(current * std::exp(-drop / kThermalVoltage)) + " N=1)\n";
 }
 
-// The losses the design's efficiency holds beyond those the bench draws.
-double UndrawnLoss(const Plan& plan) {
-    // The clamp takes the simulated part's leakage energy, not the limit's.
-    double drawn =
-        plan.Pcopper_W.value_or(0) + plan.Pcore_W.value_or(0) + winding::TypicalClampLoss(plan);
-    for (const winding::OutputResult& out : plan.outputs) drawn += out.set.VF_V * out.set.I_A;
-    const double load = plan.Pout_W + plan.Pbias_W;
-    return load / plan.eta - load - drawn;
+// A secondary's peak as the plan has it, when it takes the primary's
+// ampere-turns at switch-off: its ramp in the last period's reset, averaged
+// over two stretches (the leakage's ringing averages out) and drawn back to
+// the switch-off. It flows out of its dot, hence the sign.
+std::string SecondaryPeak(const Plan& plan, const Coil& c, const std::string& current) {
+    const double T = 1 / plan.f_Hz, off = (kPeriods - 1 + plan.atVmin.D) * T;
+    const double reset = plan.atVmin.D2 * T;
+    const std::string name = SecondaryPeakMeasure(c.winding->output);
+    const auto stretch = [&](const std::string& which, double from, double to) {
+        return ".meas tran " + name + which + " AVG" + current +
+               " FROM=" + Time(off + from * reset) + " TO=" + Time(off + to * reset) + "\n";
+    };
+    // Centred at 0.3 and 0.7 of the reset: the switch-off lies 0.75 of
+    // their distance before the first.
+    return stretch("a", 0.2, 0.4) + stretch("b", 0.6, 0.8) + ".meas tran " + name + " param='-(" +
+           name + "a+(" + name + "a-" + name + "b)*0.75)'\n";
 }
 
 }  // namespace
@@ -117,9 +153,17 @@ std::string OutputMeasure(int output) {
     return "vout" + std::to_string(output + 1);
 }
 
+std::string SecondaryPeakMeasure(int output) {
+    return "ispk" + std::to_string(output + 1);
+}
+
+std::string SecondaryRmsMeasure(int output) {
+    return "isrms" + std::to_string(output + 1);
+}
+
 std::string Netlist(const Plan& plan) {
     const std::vector<Coil> coils = Coils(plan);
-    const double T = 1 / plan.f_Hz, on = plan.atVmin.D * T;
+    const double T = 1 / plan.f_Hz;
     const double start = (kPeriods - kMeasuredPeriods) * T, stop = kPeriods * T;
     // ASCII throughout: the core's catalogue name, not its Chinese caption.
     std::string net = "* flyback-designer " + std::string(kProgramVersion) + ": " +
@@ -133,14 +177,24 @@ std::string Netlist(const Plan& plan) {
     std::string pins = "drain pf";
     for (const Coil& c : coils) pins += " " + c.name + "a 0";
     net += "X1 " + pins + " flyback_transformer\n";
-    net += "Vgate gate 0 PULSE(0 5 0 1n 1n " + Time(on) + " " + Time(T) + ")\n";
-    net += "S1 drain 0 gate 0 switch\n.model switch SW(Vt=2.5 Vh=0.5 Ron=0.05 Roff=1e8)\n";
+    // The controller holds the regulated output: a ramp at f against the
+    // duty, which an integrator of the output's error trims from the plan's.
+    const double Vo = plan.outputs.front().set.V;
+    net += "* the controller: the duty from the plan's, trimmed to hold " + N(Vo) + " V\n";
+    net += "Vramp ramp 0 PULSE(0 1 0 " + Time(T - 2e-9) + " 1n 1n " + Time(T) + ")\n";
+    net += "Gtrim 0 duty value={" + N(kTrimGain) + "*(" + N(Vo) + "-v(outs1))}\n";
+    net += "Cduty duty 0 1\n";
+    net += "Bgate gate 0 V=5*u(v(duty)-v(ramp))\n";
+    net += "* the switch's drop spends the primary side's loss beyond its copper and the clamp\n";
+    net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(SwitchDrop(plan)) + "\n";
+    net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=0.05 Roff=1e8)\n";
     net += "Cds drain 0 100p\n";
     net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
     net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";
     net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
-    std::string initial = ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V);
+    std::string initial =
+        ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V) + " v(duty)=" + N(plan.atVmin.D);
     std::string measures;
     for (const Coil& c : coils) {
         const bool bias = c.winding->role == Role::Bias;
@@ -165,15 +219,14 @@ std::string Netlist(const Plan& plan) {
         net += "Rload" + c.name + " " + out + " 0 " + N(load) + "\n";
         initial += " v(" + out + ")=" + N(V);
         if (!bias) {
-            measures += ".meas tran " + OutputMeasure(c.winding->output) + " AVG v(" + out +
-                        ") FROM=" + Time(start) + " TO=" + Time(stop) + "\n";
+            const std::string window = " FROM=" + Time(start) + " TO=" + Time(stop) + "\n";
+            const std::string current = " i(v.x1.v" + c.name + ")";
+            measures += ".meas tran " + OutputMeasure(c.winding->output) + " AVG v(" + out + ")";
+            measures += window;
+            measures += SecondaryPeak(plan, c, current);
+            measures += ".meas tran " + SecondaryRmsMeasure(c.winding->output) + " RMS" + current;
+            measures += window;
         }
-    }
-    if (const double undrawn = UndrawnLoss(plan); undrawn > 0) {
-        const double V = plan.outputs.front().set.V;
-        net += "* the design's efficiency holds " + N(undrawn) +
-               " W of losses not drawn here (the switch's): drawn from the regulated output\n";
-        net += "Rundrawn outs1 0 " + N(V * V / undrawn) + "\n";
     }
     net += initial + "\n";
     net += ".options method=gear reltol=1e-4\n";

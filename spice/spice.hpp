@@ -15,16 +15,21 @@ namespace flyback::spice {
 // it at the minimum input and full load: the input as a source, a switch
 // driven at f with the plan's duty, the RCD clamp, each output's rectifier,
 // capacitor and load, and .meas lines for the primary's peak current, the
-// switch's peak voltage and each output's mean voltage. The losses the
-// design's efficiency holds beyond those drawn (the switch's own) are a
-// resistor at the regulated output, so the primary carries what the plan
-// designs for.
+// switch's peak voltage, each output's mean voltage and its secondary's peak
+// and RMS current. Each loss sits where it arises: each winding's resistance
+// loses the plan's copper loss over the harmonics, the rectifiers drop their
+// VF, the core's resistance its loss, and the switch's on-resistance the rest
+// of the primary side's (whatever the efficiency holds beyond the primary's
+// copper and the clamp).
 std::string Netlist(const winding::Plan& plan);
 
 // The measurement names, and each output's: "vout1", "vout2", ...
 inline constexpr std::string_view kPeakCurrent = "ipk";
 inline constexpr std::string_view kSwitchPeak = "vds";
 std::string OutputMeasure(int output);
+// Each output's secondary current: "ispk1", "isrms1", ...
+std::string SecondaryPeakMeasure(int output);
+std::string SecondaryRmsMeasure(int output);
 
 // The measurements ngspice printed ("ipk = 2.1e+00 ..."), by name.
 std::map<std::string, double> ReadMeasurements(std::string_view output);

@@ -328,7 +328,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
         {NumberOption::Fill, 5},           {NumberOption::Vaux, 6},
         {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
         {NumberOption::LpTolerance, 16},   {NumberOption::IlimitTolerance, 17},
-        {NumberOption::LeakageFactor, 18},
+        {NumberOption::LeakageFactor, 18}, {NumberOption::LossSplit, 19},
     };
     for (const auto& [option, text] : numbers) {
         if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
@@ -592,6 +592,7 @@ std::string OptionStore(const winding::Options& o) {
         .Text("lpTolerance", ShownText(o, NumberOption::LpTolerance))
         .Text("ilimitTolerance", ShownText(o, NumberOption::IlimitTolerance))
         .Text("leakageFactor", ShownText(o, NumberOption::LeakageFactor))
+        .Text("lossSplit", ShownText(o, NumberOption::LossSplit))
         .Bool("tiw", o.tripleInsulatedSecondary)
         .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
         .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
@@ -723,6 +724,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Value("density", defaults.J_A_mm2)
         .Value("fill", defaults.fillMax)
         .Text("leakageNone", winding::Info(winding::NumberOption::Leakage).none)
+        .Text("lossSplitNone", winding::Info(winding::NumberOption::LossSplit).none)
         .Text("pins", flyback::build_sheet::PinsText({}))
         .Value("ambient", defaults.ambient_C)
         .Raw("lpTolerance", ShownText(defaults, winding::NumberOption::LpTolerance))

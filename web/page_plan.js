@@ -124,6 +124,7 @@ window.FlybackPage.plan = function (page) {
         mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
         altitude: $('OptAltitude'), order: $('OptOrder'), lpTolerance: $('OptLpTolerance'),
         ilimitTolerance: $('OptIlimitTolerance'), leakageFactor: $('OptLeakageFactor'),
+        lossSplit: $('OptLossSplit'),
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -142,9 +143,10 @@ window.FlybackPage.plan = function (page) {
         fill: parts.fill, vaux: '', leakage: '', ambient: parts.ambient,
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
         lpTolerance: parts.lpTolerance, ilimitTolerance: parts.ilimitTolerance,
-        leakageFactor: parts.leakageFactor,
+        leakageFactor: parts.leakageFactor, lossSplit: '',
     };
     optionBoxes.leakage.placeholder = parts.leakageNone;
+    optionBoxes.lossSplit.placeholder = parts.lossSplitNone;
     const kStore = 'flyback-designer.winding';
     // Since the build gives the leakage by default, a leakage kept before
     // (the former default of 2 % for everyone who pressed) is not kept.

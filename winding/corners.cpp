@@ -40,7 +40,11 @@ class CornerMaker {
     Corner Limited(CornerKind kind, double Vor, bool shorted) const {
         const double Lp = in_.LpHigh_H, Ipk = in_.IlimitHigh_A;
         const double Vin = in_.atVmax.Vin;
-        const OperatingPoint point = AtPeakCurrent(Vin, Vor, Lp, Ipk, in_.load.f_Hz);
+        // Shorted, the core resets against the rectifier's drop alone, the
+        // least it can: the copper's share of full load does not carry over.
+        Load flow = in_.load;
+        if (shorted) flow.resetRise = 1;
+        const OperatingPoint point = AtPeakCurrent(Vin, Vor, Lp, Ipk, flow);
         double load = 0;  // a shorted output takes no power at its terminals
         if (!shorted) {
             const double Pin = MeanInputPower(point);
@@ -95,14 +99,17 @@ bool AtCurrentLimit(CornerKind kind) {
     return kind == CornerKind::CurrentLimit || kind == CornerKind::Shorted;
 }
 
-OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, double f_Hz) {
+OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, const Load& load) {
     OperatingPoint p;
     p.Vin = Vin;
     p.Vor = Vor;
+    p.Von = Multiply(Vin, load.onShare);
+    p.Vreset = Multiply(Vor, load.resetRise);
     p.Lp = Lp;
     p.Ipk = Ipk;
-    const double balanced = Divide(Vor, Add(Vor, Vin));
-    const double ripple = Divide(Multiply(Vin, balanced), Multiply(Lp, f_Hz));
+    const double f_Hz = load.f_Hz;
+    const double balanced = Divide(p.Vreset, Add(p.Vreset, p.Von));
+    const double ripple = Divide(Multiply(p.Von, balanced), Multiply(Lp, f_Hz));
     if (ripple < Ipk) {
         p.mode = Mode::Continuous;
         p.D = balanced;
@@ -112,8 +119,8 @@ OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, doub
     }
     p.mode = ripple == Ipk ? Mode::Boundary : Mode::Discontinuous;
     const double voltSeconds = Multiply(Multiply(Lp, Ipk), f_Hz);
-    p.D = Divide(voltSeconds, Vin);
-    p.D2 = Divide(voltSeconds, Vor);
+    p.D = Divide(voltSeconds, p.Von);
+    p.D2 = Divide(voltSeconds, p.Vreset);
     return p;
 }
 

@@ -56,9 +56,10 @@ struct CornerInput {
 };
 
 // The primary's current when the switch turns off at `Ipk`: continuous where
-// the ripple Vin × D ÷ (Lp × f) at the balanced duty is below the peak,
-// otherwise discontinuous with D = Lp × Ipk × f ÷ Vin.
-OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, double f_Hz);
+// the ripple Von × D ÷ (Lp × f) at the balanced duty is below the peak,
+// otherwise discontinuous with D = Lp × Ipk × f ÷ Von (the magnetising
+// voltages as `load` divides the loss).
+OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, const Load& load);
 
 // The voltage an RCD clamp settles at when its resistor R takes the leakage's
 // energy: Vc × (Vc − Vor) = R × ½ × L × Ipk² × f.

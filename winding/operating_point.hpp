@@ -16,18 +16,33 @@ std::string_view ModeName(Mode mode);
 std::string_view ModeCaption(Mode mode);
 
 // What the transformer carries: the outputs' power, the efficiency that puts
-// P ÷ eta in at the primary, and the switching frequency.
+// P ÷ eta in at the primary, and the switching frequency; and how the loss
+// divides about the core. The core stores only what the secondary side takes
+// (the outputs, their rectifiers, the secondary copper, the core's own loss);
+// the primary side's loss (switch, primary copper, clamp) is spent while the
+// switch is on and never passes through the core. So the magnetising
+// inductance sees the input times `onShare` = P_stored ÷ P_in while the
+// switch is on, and resets against the reflected voltage times `resetRise` =
+// the reset voltage ÷ Vor, the secondary copper and the core raising it above
+// the outputs' and rectifiers'. Both 1: every watt passes through the core.
 struct Load {
     double P_W = 0, eta = 0, f_Hz = 0;
+    double onShare = 1, resetRise = 1;
+
+    double InputPower() const;
+    double StoredPower() const;  // P ÷ eta × onShare
 };
 
 // The primary's current at one input voltage and full load.
 struct OperatingPoint {
     Mode mode = Mode::Boundary;
     double Vin = 0, Vor = 0;  // the input, and the output reflected to the primary
-    double D = 0;             // the switch's on time, a fraction of the period
-    double D2 = 0;            // the reset (the secondaries' conduction) time
-    double Ipk = 0, Iv = 0;   // the primary current's peak and valley
+    // What the magnetising inductance sees: Vin × onShare while the switch is
+    // on, Vor × resetRise while the secondaries conduct.
+    double Von = 0, Vreset = 0;
+    double D = 0;            // the switch's on time, a fraction of the period
+    double D2 = 0;           // the reset (the secondaries' conduction) time
+    double Ipk = 0, Iv = 0;  // the primary current's peak and valley
     double Lp = 0;
 
     // (peak − valley) ÷ peak: 1 at the edge and below it, less in continuous conduction.
@@ -36,22 +51,24 @@ struct OperatingPoint {
 
 // The inductance that gives the ripple ratio `KRP` at `Vin` (1: the edge of
 // continuous conduction, as the press designs), with the current it carries:
-//   D = Vor ÷ (Vor + Vin),  Ipk = 2 × P ÷ (eta × Vin × D × (2 − KRP)),
-//   Iv = Ipk × (1 − KRP),   Lp = eta × (Vin × D)² × (2 − KRP) ÷ KRP ÷ (2 × P × f)
-// (the last is Vin × D ÷ (f × (Ipk − Iv)) with Ipk put in). At KRP = 1 the
-// factors are exactly one and the press's own formulas remain, bit for bit.
+//   D = Vreset ÷ (Vreset + Von),  Ipk = 2 × P ÷ (eta × Vin × D × (2 − KRP)),
+//   Iv = Ipk × (1 − KRP),   Lp = Von × D ÷ (f × (Ipk − Iv))
+// so that Vin × the mean current is P ÷ eta and ½ × Lp × (Ipk² − Iv²) × f
+// is the power stored. With every watt through the core and KRP = 1 the
+// press's own formulas remain, bit for bit.
 OperatingPoint Designed(double Vin, double Vor, double KRP, const Load& load);
 
 // What a given inductance does at `Vin`: continuous (or at the edge) when Lp is
 // at least the edge's, with the mean on-time current P ÷ eta ÷ (Vin × D) and
-// the ripple Vin × D ÷ (Lp × f) about it; discontinuous below it, with
-//   Ipk = √(2 × P ÷ eta ÷ (Lp × f)),  D = Lp × Ipk × f ÷ Vin,  D2 = Lp × Ipk × f ÷ Vor.
+// the ripple Von × D ÷ (Lp × f) about it; discontinuous below it, with
+//   Ipk = √(2 × P_stored ÷ (Lp × f)),  D = Lp × Ipk × f ÷ Von,  D2 = Lp × Ipk × f ÷ Vreset.
 OperatingPoint WithInductance(double Vin, double Vor, double Lp, const Load& load);
 
 // The input at which inductance `Lp` sits at the edge for `Vor`: the input
-// voltage V with V × Vor ÷ (Vor + V) = √(2 × P × f × Lp ÷ eta); continuous
-// below it, discontinuous above. None where it is at no input (Lp so large
-// that every input is continuous).
+// voltage V whose on-time voltage Von = V × onShare gives
+// Von × Vreset ÷ (Vreset + Von) = √(2 × P_stored × f × Lp); continuous below
+// it, discontinuous above. None where it is at no input (Lp so large that
+// every input is continuous).
 std::optional<double> EdgeInput(double Vor, double Lp, const Load& load);
 
 // The RMS of a current rising or falling between `peak` and `valley` for

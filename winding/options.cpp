@@ -15,6 +15,7 @@ template <class AnyOptions>
 auto* MaybeHeld(AnyOptions& o, NumberOption option) {
     if (option == NumberOption::Vaux) return &o.Vaux_V;
     if (option == NumberOption::Leakage) return &o.leakage;
+    if (option == NumberOption::LossSplit) return &o.lossSplit;
     return static_cast<decltype(&o.Vaux_V)>(nullptr);
 }
 
@@ -37,6 +38,7 @@ auto* Held(AnyOptions& o, NumberOption option) {
             return &o.leakageFactor;
         case NumberOption::Vaux:
         case NumberOption::Leakage:
+        case NumberOption::LossSplit:
             break;
     }
     return static_cast<decltype(&o.Bmax_T)>(nullptr);

@@ -63,6 +63,9 @@ struct Options {
     // the estimate times this is the limit the shop tests to and the clamp
     // is sized for.
     double leakageFactor = 2;
+    // The secondary side's share Z of the whole loss, which the core stores
+    // besides the outputs; none: from the plan's own secondary copper and core.
+    std::optional<double> lossSplit;
     bool tripleInsulatedSecondary = false;  // else margin-wound
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
@@ -79,7 +82,8 @@ enum class NumberOption {
     Ambient,
     LpTolerance,
     IlimitTolerance,
-    LeakageFactor
+    LeakageFactor,
+    LossSplit
 };
 
 // One table for every front end: the command line's flag, the caption and
@@ -111,6 +115,8 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
     {NumberOption::IlimitTolerance, "--ilimit-tolerance", "限流值公差 ±", "%", 0, 50, 100, 1, 1,
      ""},
     {NumberOption::LeakageFactor, "--leakage-factor", "漏感上限 / 估算", "", 1, 10, 1, 2, 0.5, ""},
+    {NumberOption::LossSplit, "--loss-split", "次级侧损耗占比 Z", "", 0.01, 1, 1, 2, 0.05,
+     "按方案计算"},
 };
 
 const NumberOptionInfo& Info(NumberOption option);

@@ -32,6 +32,10 @@ constexpr double kSettled_K = 0.01;
 constexpr int kMostThermalSteps = 50;
 constexpr double kRunaway_C = 400;
 constexpr int kMostGapSteps = 50;
+// The stored power's iteration: settled within this share, given up after
+// so many plans (whole turns may flip between two counts).
+constexpr double kFlowSettled = 1e-6;
+constexpr int kMostFlowRounds = 8;
 
 struct PlanLimit {
     std::string message;
@@ -96,14 +100,18 @@ double SkinDepth_mm(double hertz, double celsius = k::kWorkingTemperature_C) {
 }
 
 // What the plan designs to, before whole turns: the outputs, their power,
-// the reflected voltage and the operating point at the minimum input.
+// the power the core stores, the reflected voltage and the operating point at
+// the minimum input.
 struct Design {
     std::vector<OutputLoad> outputs;  // the regulated one first
     Load load;                        // the outputs' power and the bias load's
     double Vor = 0;
     OperatingPoint ideal;
     const Choices& choices;
+    const Options& options;
     double outputsP_W = 0, biasP_W = 0;
+    double rectified_W = 0;  // what the outputs and the bias take at their rectifiers
+    double stored_W = 0;     // what the core stores, the rectified power and more
 
     double RegulatedVolts() const { return Add(outputs.front().V, outputs.front().VF_V); }
 };
@@ -120,7 +128,7 @@ double OutputPower(const Chain& c, const Choices& choices) {
     return P;
 }
 
-double ReflectedVoltage(const Chain& c, const Choices& choices) {
+double ReflectedVoltage(const Chain& c, const Choices& choices, const Load& load) {
     switch (choices.vorSource) {
         case VorSource::Press:
             break;
@@ -132,19 +140,22 @@ double ReflectedVoltage(const Chain& c, const Choices& choices) {
             return Divide(Subtract(Multiply(choices.derating, choices.VdsRating_V), c.Vmax),
                           choices.clampRatio);
         case VorSource::MaxDuty:
-            return Divide(Multiply(choices.Dmax, c.Vmin), Subtract(1, choices.Dmax));
+            // The duty is the magnetising inductance's: the on-time volts
+            // the primary side leaves it over the reset volts.
+            return Divide(Multiply(choices.Dmax, Multiply(c.Vmin, load.onShare)),
+                          Multiply(Subtract(1, choices.Dmax), load.resetRise));
     }
     return c.Vor;
 }
 
 // The operating point at `Vin` for the reflected voltage `Vor`: the typed
 // inductance's, or the one designed for the ripple ratio (1: the edge).
-OperatingPoint PointAt(const Design& d, double Vin, double Vor) {
+OperatingPoint PointAt(const Design& d, double Vin, double Vor, const Load& load) {
     const Choices& choices = d.choices;
     if (choices.conduction == Conduction::Inductance)
-        return WithInductance(Vin, Vor, choices.Lp_H, d.load);
+        return WithInductance(Vin, Vor, choices.Lp_H, load);
     const double KRP = choices.conduction == Conduction::Ripple ? choices.KRP : 1;
-    return Designed(Vin, Vor, KRP, d.load);
+    return Designed(Vin, Vor, KRP, load);
 }
 
 // The bias winding's load is stored in the core like any output's: a
@@ -155,22 +166,67 @@ double BiasPower(const Options& options) {
     return Multiply(*options.Vaux_V, current);
 }
 
-Design DesignOf(const Chain& c, const Options& options) {
+// What the outputs and the bias winding take at their rectifiers: each
+// (V + VF) × I.
+double RectifiedPower(const std::vector<OutputLoad>& outputs, const Options& options) {
+    double P = 0;
+    for (const OutputLoad& o : outputs) P = Add(P, Multiply(Add(o.V, o.VF_V), o.I_A));
+    if (BiasPower(options) > 0) {
+        P = Add(P,
+                Multiply(Add(*options.Vaux_V, options.choices.biasVF_V), options.choices.biasI_A));
+    }
+    return P;
+}
+
+// What the core stores when the secondary side loses `secondaryLoss_W`
+// besides its rectifiers, or, where the options give it, the share Z of the
+// whole loss that is the secondary side's: P_out + Z × (P_in − P_out), never
+// below what the rectifiers take nor above what comes in.
+double StoredPower(const Load& load, double rectified_W, double secondaryLoss_W,
+                   const Options& options) {
+    const double Pin = load.InputPower();
+    double stored = Add(rectified_W, secondaryLoss_W);
+    if (options.lossSplit) {
+        stored = std::max(rectified_W,
+                          Add(load.P_W, Multiply(*options.lossSplit, Subtract(Pin, load.P_W))));
+    }
+    return std::min(stored, Pin);
+}
+
+// The loss's division about the core for a reflected voltage `Vor` whose
+// secondaries take `referred_A` of current referred to the primary (Σ N × I ÷ Np).
+Load Flowing(const Design& d, double Vor, double referred_A) {
+    Load load = d.load;
+    const double Pin = load.InputPower();
+    load.onShare = d.stored_W == Pin ? 1 : Divide(d.stored_W, Pin);
+    const double reflected = Multiply(Vor, referred_A);
+    load.resetRise = d.stored_W == reflected ? 1 : Divide(d.stored_W, reflected);
+    return load;
+}
+
+Design DesignOf(const Chain& c, const Options& options, double secondaryLoss_W) {
     const Choices& choices = options.choices;
     const double outputs = OutputPower(c, choices), bias = BiasPower(options);
     Design d{OutputsOf(c, choices),
              {bias > 0 ? Add(outputs, bias) : outputs, c.eta, c.f},
-             ReflectedVoltage(c, choices),
+             0,
              {},
-             choices};
+             choices,
+             options};
     d.outputsP_W = outputs;
     d.biasP_W = bias;
+    d.rectified_W = RectifiedPower(d.outputs, options);
+    d.stored_W = StoredPower(d.load, d.rectified_W, secondaryLoss_W, options);
+    // Before whole turns every output's ratio is its own: the secondaries'
+    // referred current is the rectified power over Vor, whatever Vor is.
+    d.load = Flowing(d, 1, d.rectified_W);
+    d.Vor = ReflectedVoltage(c, choices, d.load);
     if (!(d.Vor > 0)) {
         throw PlanLimit{"由所选方式算出的反射电压 " + record::ReadableValue(d.Vor, "V") +
                         " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。"};
     }
     if (!(d.load.P_W > 0)) throw PlanLimit{"各输出的功率之和为 0，没有可设计的负载。"};
-    d.ideal = PointAt(d, c.Vmin, d.Vor);
+    d.ideal = PointAt(d, c.Vmin, d.Vor, d.load);
     return d;
 }
 
@@ -193,18 +249,51 @@ double FluxAtLimit(double Lp, double Ilimit, double NpAe, const Options& o) {
     return Divide(Multiply(high.Lp_H, high.Ilimit_A), NpAe);
 }
 
+// An output's whole turns beside the regulated one's `Ns`: the nearest, at
+// least one.
+int OutputTurns(int Ns, const OutputLoad& out, double regulatedVolts) {
+    const double turns = std::round(Divide(Multiply(Ns, Add(out.V, out.VF_V)), regulatedVolts));
+    return WholeCount(std::max(1.0, turns), kMaxTurns, "次级匝数");
+}
+
+std::optional<int> BiasTurns(int Ns, const Design& d) {
+    const Choices& choices = d.choices;
+    if (!d.options.Vaux_V) return std::nullopt;
+    if (choices.FixedTurns() && choices.Naux) return choices.Naux;
+    // Rounded up: the bias rail must clear the controller's start threshold.
+    const double turns = std::ceil(
+        Divide(Multiply(Ns, Add(*d.options.Vaux_V, choices.biasVF_V)), d.RegulatedVolts()));
+    return WholeCount(turns, kMaxTurns, "辅助绕组匝数");
+}
+
+// The secondaries' current referred to the primary, Σ N × I ÷ Np: what
+// takes the primary's ampere-turns when the switch turns off.
+double ReferredCurrent(const Design& d, int Np, int Ns) {
+    double ampereTurns = 0;
+    for (std::size_t i = 0; i < d.outputs.size(); ++i) {
+        const int turns = i == 0 ? Ns : OutputTurns(Ns, d.outputs[i], d.RegulatedVolts());
+        ampereTurns = Add(ampereTurns, Multiply(turns, d.outputs[i].I_A));
+    }
+    if (const std::optional<int> bias = BiasTurns(Ns, d); bias && d.biasP_W > 0)
+        ampereTurns = Add(ampereTurns, Multiply(*bias, d.choices.biasI_A));
+    return Divide(ampereTurns, Np);
+}
+
 // The whole turns and what follows from them at the minimum input.
 struct Turns {
     int Np = 0, Ns = 0;
     double Bpk = 0;
     OperatingPoint point;
+    Load load;  // the loss's division about the core with these turns
 };
 
 Turns WithTurns(const Chain& c, const Design& d, double Ae_m2, int Np, int Ns) {
     Turns t;
     t.Np = Np;
     t.Ns = Ns;
-    t.point = PointAt(d, c.Vmin, Divide(Multiply(d.RegulatedVolts(), Np), Ns));
+    const double Vor = Divide(Multiply(d.RegulatedVolts(), Np), Ns);
+    t.load = Flowing(d, Vor, ReferredCurrent(d, Np, Ns));
+    t.point = PointAt(d, c.Vmin, Vor, t.load);
     t.Bpk = Divide(Multiply(t.point.Lp, t.point.Ipk), Multiply(Np, Ae_m2));
     return t;
 }
@@ -377,13 +466,7 @@ void Outputs(Plan& plan, const PlanInput& in) {
         OutputResult out;
         out.set = d.outputs[i];
         out.regulated = i == 0;
-        if (out.regulated) {
-            out.turns = plan.Ns;
-        } else {
-            const double turns =
-                std::round(Divide(Multiply(plan.Ns, Add(out.set.V, out.set.VF_V)), regulated));
-            out.turns = WholeCount(std::max(1.0, turns), kMaxTurns, "次级匝数");
-        }
+        out.turns = out.regulated ? plan.Ns : OutputTurns(plan.Ns, out.set, regulated);
         out.Vexpected_V = Subtract(Divide(Multiply(regulated, out.turns), plan.Ns), out.set.VF_V);
         out.error_pct = Multiply(Divide(Subtract(out.Vexpected_V, out.set.V), out.set.V), 100);
         const Trapezoid current = SecondaryCurrent(out.set.I_A, plan.atVmin);
@@ -691,7 +774,7 @@ void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
     const AtLimit high = HighAtLimit(plan.Lp_H, plan.Ilimit_A, in.options);
     CornerInput corners{plan.atVmin,
                         plan.atVmax,
-                        in.design.load,
+                        plan.load,
                         plan.Np,
                         Ae_m2,
                         high.Lp_H,
@@ -743,16 +826,6 @@ void Gap(Plan& plan, const PlanInput& in, double Ae_m2) {
     plan.gap_mm = Multiply(gap_m, 1e3);
 }
 
-std::optional<int> BiasTurns(const Plan& plan, const PlanInput& in) {
-    const Choices& choices = in.design.choices;
-    if (!in.options.Vaux_V) return std::nullopt;
-    if (choices.FixedTurns() && choices.Naux) return choices.Naux;
-    // Rounded up: the bias rail must clear the controller's start threshold.
-    const double turns = std::ceil(Divide(
-        Multiply(plan.Ns, Add(*in.options.Vaux_V, choices.biasVF_V)), in.design.RegulatedVolts()));
-    return WholeCount(turns, kMaxTurns, "辅助绕组匝数");
-}
-
 // How far a plan goes: in full, or a sketch without its losses and the
 // temperature they settle at, which take most of a plan's time.
 enum class Depth { Full, Sketch };
@@ -787,11 +860,14 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.Pout_W = in.design.outputsP_W;
     plan.Pbias_W = in.design.biasP_W;
     plan.VorDesigned_V = in.design.Vor;
-    plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, in.design.load);
+    plan.load = t.load;
+    plan.rectified_W = in.design.rectified_W;
+    plan.stored_W = in.design.stored_W;
+    plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, plan.load);
     if (plan.atVmin.mode == Mode::Continuous && plan.atVmax.mode == Mode::Discontinuous)
-        plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, in.design.load);
+        plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, plan.load);
     Flux(plan, in, Ae_m2);
-    plan.Naux = BiasTurns(plan, in);
+    plan.Naux = BiasTurns(plan.Ns, in.design);
     Gap(plan, in, Ae_m2);
     plan.skinDepth_mm = SkinDepth_mm(c.f);
     plan.f_Hz = c.f;
@@ -834,8 +910,8 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
     std::optional<Plan> firstFit;
     for (const catalogue::Core* core : cores) {
         if (Multiply(core->Ae_mm2, 1e-6) < in.chain.AeRequired_m2) continue;
+        if (!PlanOn(*core, in, Depth::Sketch).fits) continue;  // the build needs no losses
         Plan plan = PlanOn(*core, in);
-        if (!plan.fits) continue;
         if (StaysCool(plan)) return plan;
         if (!firstFit) firstFit = std::move(plan);
     }
@@ -847,6 +923,22 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
 }
 
 }  // namespace
+
+double ClampShareFromTheCore(const Plan& plan) {
+    const double loss = TypicalClampLoss(plan);
+    const double settled = SquareRoot(Multiply(loss, plan.clamp.R_ohm));
+    return Divide(Multiply(loss, plan.Vor_V), settled);
+}
+
+double Plan::PrimarySide_W() const {
+    return Subtract(InputPower(), stored_W);
+}
+
+std::optional<double> Plan::LossSplit() const {
+    const double loss = Subtract(InputPower(), load.P_W);
+    if (!(loss > 0)) return std::nullopt;
+    return Divide(Subtract(stored_W, load.P_W), loss);
+}
 
 double TypicalClampLoss(const Plan& plan) {
     const Clamp& c = plan.clamp;
@@ -912,6 +1004,49 @@ std::string WindingCaption(const Plan& plan, const Winding& w) {
 
 namespace {
 
+// The loss the core stores besides what the rectifiers take: every winding's
+// but the primary's copper, the core's own, and the clamp's share of it;
+// none where the copper or the core is unknown.
+std::optional<double> SecondarySideLoss(const Plan& plan) {
+    if (!plan.Pcore_W) return std::nullopt;
+    double loss = Add(*plan.Pcore_W, ClampShareFromTheCore(plan));
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Primary || !w.Irms_A) continue;
+        if (!w.P_W) return std::nullopt;
+        loss = Add(loss, w.Pac_W.value_or(*w.P_W));
+    }
+    return loss;
+}
+
+// The power the core stores depends on the losses the plan finds, and they
+// on the currents it carries: the plan is made again from the secondary
+// side's loss it found until that settles. A sketch, without losses, stores
+// the rectified power alone (or the options' split), a floor of the whole.
+Plan Flowed(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+            const catalogue::Material& material, Depth depth) {
+    const Design design = DesignOf(chain, options, 0);
+    return PlanOn(*parts.FindCore(options.core), {chain, design, options, parts, material}, depth);
+}
+
+Plan Flowed(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+            const catalogue::Material& material, bool& noneFits) {
+    double secondaryLoss = 0;
+    for (int round = 1;; ++round) {
+        const Design design = DesignOf(chain, options, secondaryLoss);
+        const PlanInput in{chain, design, options, parts, material};
+        noneFits = false;
+        Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
+                                         : PlanOn(*parts.FindCore(options.core), in);
+        plan.flowRounds = round;
+        const std::optional<double> found = SecondarySideLoss(plan);
+        if (options.lossSplit || !found || round == kMostFlowRounds) return plan;
+        const double stored = StoredPower(design.load, design.rectified_W, *found, options);
+        if (std::abs(Subtract(stored, design.stored_W)) <= Multiply(kFlowSettled, stored))
+            return plan;
+        secondaryLoss = *found;
+    }
+}
+
 PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
                    const catalogue::Catalogue& parts) {
     if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。", true};
@@ -941,18 +1076,15 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
         const insulation::Conditions barrier = Barrier(chain, options.insulation);
         if (insulation::CheckConditions(barrier) == insulation::ConditionProblem::MainsBeyondTables)
             return {std::nullopt, insulation::BeyondTablesCaption(barrier), true};
-        std::optional<Design> designed;
         try {
-            designed.emplace(DesignOf(chain, options));
+            DesignOf(chain, options, 0);
         } catch (const PlanLimit& limit) {
             return {std::nullopt, limit.message, true};
         }
-        const Design& design = *designed;
-        const PlanInput in{chain, design, options, parts, material};
-        if (depth == Depth::Sketch) return {PlanOn(*parts.FindCore(options.core), in, depth), {}};
         bool noneFits = false;
-        Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
-                                         : PlanOn(*parts.FindCore(options.core), in);
+        Plan plan = depth == Depth::Sketch ? Flowed(chain, options, parts, material, depth)
+                                           : Flowed(chain, options, parts, material, noneFits);
+        if (depth == Depth::Sketch) return {std::move(plan), {}};
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.

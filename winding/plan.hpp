@@ -148,6 +148,20 @@ struct Plan {
     double Vrectifier_V = 0, Vswitch_V = 0;  // the regulated output's rectifier; the switch
     double f_Hz = 0;  // the switching frequency, whose period the currents repeat in
     double eta = 1;   // the design's efficiency, a fraction: the primary carries P ÷ eta
+    // How the loss divides about the core. The core stores what the
+    // secondary side takes: the outputs and the bias at their rectifiers
+    // (rectified_W), the secondary copper and the core's own loss; the rest
+    // of P ÷ eta (switch, primary copper, clamp) is the primary side's and is
+    // spent while the switch is on. `load` carries the shares the operating
+    // points are worked with; the plan is made again until the secondary
+    // side's loss it finds settles (flowRounds plans).
+    Load load;
+    double rectified_W = 0, stored_W = 0;
+    int flowRounds = 1;
+    double InputPower() const { return load.InputPower(); }
+    double PrimarySide_W() const;
+    // The secondary side's share of the whole loss, (P_stored − P_out) ÷ (P_in − P_out).
+    std::optional<double> LossSplit() const;
     std::optional<double> IcapRms_A;  // the regulated output's
     std::vector<PlanWarning> warnings;
 };
@@ -170,6 +184,11 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 // estimate (the clamp is sized for the limit, and settles lower on it); the
 // sized loss where the leakage is given or assumed.
 double TypicalClampLoss(const Plan& plan);
+// What of that the core gives: while the leakage resets, the magnetising
+// current runs into the clamp at Vor as well, Vor ÷ Vclamp of the clamp's
+// loss. The leakage's own energy, the rest, the input gave it through the
+// leakage while the switch was on: the primary side's.
+double ClampShareFromTheCore(const Plan& plan);
 
 // The plan of the options' core (one must be given) stopped before its losses
 // and the temperature they settle at, which take most of a plan's time: its

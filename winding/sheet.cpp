@@ -329,6 +329,24 @@ std::vector<SheetLine> WindingLines(const Plan& plan) {
     return RowsAsLines(WindingRows(plan), kWindingHeadings, "", "绕组");
 }
 
+namespace {
+
+// Where the input's power goes: what the core stores (the secondary side's)
+// and what the primary side spends while the switch is on.
+std::string FlowText(const Plan& plan) {
+    std::string text = "磁芯储能 " + ReadableValue(plan.stored_W, "W") + "（输出与整流 " +
+                       ReadableValue(plan.rectified_W, "W") + "，次级铜损与磁芯损耗 " +
+                       ReadableValue(plan.stored_W - plan.rectified_W, "W");
+    if (const std::optional<double> split = plan.LossSplit()) {
+        text += "；次级侧占总损耗 Z = " + ReadableValue(*split, "") +
+                (plan.options.lossSplit ? "，指定" : "，按方案计算");
+    }
+    return text + "）；初级侧损耗 " + ReadableValue(plan.PrimarySide_W(), "W") +
+           "（开关管、初级铜损、钳位，于导通期间，不经磁芯）";
+}
+
+}  // namespace
+
 std::vector<SheetLine> PlanLines(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
     std::vector<SheetLine> lines = {
@@ -340,6 +358,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         {"最大占空比 Dmax'", ReadableValue(plan.Dmax, "")},
         {"初级电感 Lp'", ReadableValue(plan.Lp_H, "H")},
         {"初级峰值电流 Ipk'", ReadableValue(plan.Ipk_A, "A")},
+        {"能量分配", FlowText(plan)},
         {"工作模式（最低输入）", ModeText(plan.atVmin)},
         {"最高输入时", HighLineText(plan)},
         {"峰值磁通密度 Bpk", ReadableValue(plan.Bpk_T, "T") + "（Bmax " +
@@ -447,6 +466,8 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"电感公差", "±" + ReadableValue(o.lpTolerance * 100, "%")},
         {"限流值公差", "±" + ReadableValue(o.ilimitTolerance * 100, "%")},
         {"漏感上限 / 估算", ReadableValue(o.leakageFactor, "")},
+        {"次级侧损耗占比 Z", o.lossSplit ? ReadableValue(*o.lossSplit, "")
+                                         : std::string(Info(NumberOption::LossSplit).none)},
         {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
     };
     const auto order = static_cast<std::size_t>(o.order);

@@ -1,13 +1,13 @@
 """The plan checked in a circuit simulator: flyback-calc --spice writes the
-transformer and its bench, ngspice runs it in batch mode, and the simulated
-primary peak current, each output and the switch's peak agree with the plan
-(5 %, 5 % and 10 %). The switch's peak is compared at the bench's input, the
-minimum: Vmin + Vclamp, the clamp settling on the simulated part's leakage (the
-build's estimate), below the limit it is sized for:
-Vc × (Vc − Vor) = R × ½ × L × Ipk² × f. Where the losses the plan names pass
-what the efficiency leaves (it warns of it), the outputs are expected at the
-power that is left; in continuous conduction the peak at the power the
-outputs draw."""
+transformer and its bench, ngspice runs it in batch mode with its controller
+holding the regulated output, and the simulated converter needs the current
+the plan says. Each loss sits where it arises (the windings' resistances,
+the rectifiers' drops, the core's resistance, the clamp, the switch's drop),
+so the primary's peak, the regulated secondary's peak and RMS and every
+output agree with the plan within 3 % in each conduction mode. The switch's
+peak is compared at the bench's input, the minimum: Vmin + Vclamp, the clamp
+settling on the simulated part's leakage (the build's estimate), below the
+limit it is sized for: Vc × (Vc − Vor) = R × ½ × L × Ipk² × f."""
 import json
 import pathlib
 import subprocess
@@ -17,13 +17,21 @@ import unittest
 
 CALC = sys.argv.pop(1)
 SUPPLY = ["60", "373", "249", "100", "80", "24"]
+# The regulated secondary's peak within 3 % where the leakage resets fast;
+# with the press's clamp just above Vor (the 12 V supply) the magnetising
+# current runs into the clamp for a while after switch-off, and the peak
+# the secondary reaches is lower than the ampere-turns the plan, as the
+# vendors' method, hands it. Outputs besides the regulated one share the
+# current by their voltages on ideally coupled windings, not in proportion:
+# their currents within 10 %.
 DESIGNS = [
-    ("12 V 1 A, 65 kHz", ["12", "375", "120", "65", "80", "12"]),
-    ("5 V 2 A, 100 kHz", ["10", "373", "127", "100", "80", "5"]),
-    ("24 V 2.5 A, 100 kHz", SUPPLY),
-    ("two outputs", ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY),
-    ("continuous, KRP 0.6", ["--krp", "0.6", "--"] + SUPPLY),
-    ("bias winding, split primary", ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY),
+    ("boundary: 24 V 2.5 A, 100 kHz", SUPPLY, 0.03),
+    ("continuous, KRP 0.6", ["--krp", "0.6", "--"] + SUPPLY, 0.03),
+    ("discontinuous, Lp 300 µH", ["--lp", "300e-6", "--"] + SUPPLY, 0.03),
+    ("12 V 1 A, 65 kHz", ["12", "375", "120", "65", "80", "12"], 0.10),
+    ("two outputs", ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY, 0.05),
+    ("bias winding, split primary", ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY,
+     0.03),
 ]
 
 
@@ -42,7 +50,7 @@ def measurements(text):
 class SimulateTest(unittest.TestCase):
     def test_the_simulated_converter_agrees_with_the_plan(self):
         with tempfile.TemporaryDirectory() as folder:
-            for name, args in DESIGNS:
+            for name, args, peak_within in DESIGNS:
                 with self.subTest(name):
                     netlist = pathlib.Path(folder) / "bench.cir"
                     done = subprocess.run([CALC, "--winding", "--json", "--spice", str(netlist),
@@ -54,39 +62,23 @@ class SimulateTest(unittest.TestCase):
                     found = measurements(run.stdout)
                     inputs = [a for a in args if not a.startswith("-")][-6:]
                     vmin = float(inputs[2])
-                    # Continuous, the peak rides on the mean current the
-                    # outputs draw: at the outputs' simulated voltage.
-                    expected_ipk = plan["Ipk"]
-                    if plan["mode"] == "continuous":
-                        drawn = (found["vout1"] / plan["outputs"][0]["V_set"]) ** 2
-                        mean, half = (plan["Ipk"] + plan["I_valley_A"]) / 2, \
-                            (plan["Ipk"] - plan["I_valley_A"]) / 2
-                        expected_ipk = mean * drawn + half
-                    self.assertAlmostEqual(found["ipk"] / expected_ipk, 1, delta=0.05)
+                    self.assertAlmostEqual(found["ipk"] / plan["Ipk"], 1, delta=0.03)
+                    for i, output in enumerate(plan["outputs"]):
+                        n = i + 1
+                        self.assertAlmostEqual(found[f"vout{n}"] / output["V_set"], 1,
+                                               delta=0.03, msg=f"output {n}")
+                        rms_within = 0.03 if i == 0 else 0.10
+                        self.assertAlmostEqual(found[f"isrms{n}"] / output["I_rms_A"], 1,
+                                               delta=rms_within, msg=f"output {n}'s RMS")
+                        within = peak_within if i == 0 else 0.10
+                        self.assertAlmostEqual(found[f"ispk{n}"] / output["I_peak_A"], 1,
+                                               delta=within, msg=f"output {n}'s peak")
                     clamp = plan["clamp"]
                     leakage = clamp["leakage_estimate_H"] or clamp["L_leakage_H"]
                     energy = clamp["R_ohm"] * 0.5 * leakage * plan["Ipk"] ** 2 * \
                         float(inputs[3]) * 1e3
                     settled = (plan["Vor"] + (plan["Vor"] ** 2 + 4 * energy) ** 0.5) / 2
                     self.assertAlmostEqual(found["vds"] / (vmin + settled), 1, delta=0.10)
-                    # Where the named losses pass what the efficiency leaves
-                    # (the plan warns of it), the outputs share what is left.
-                    p_in = float(inputs[0]) / (float(inputs[4]) / 100)
-                    drops = sum(o["VF"] * o["I_A"] for o in plan["outputs"])
-                    # The bench's windings are their DC resistances.
-                    copper = sum(w["P_W"] or 0 for w in plan["windings"])
-                    left = p_in - copper - plan["P_core_W"] - \
-                        settled ** 2 / clamp["R_ohm"] - drops
-                    short = min(1.0, left / plan["P_out_W"]) ** 0.5
-                    warned = any(w["code"] == "losses_above_efficiency" for w in plan["warnings"])
-                    self.assertTrue(warned or short == 1)
-                    # Short of power, the output rests on the clamp's share,
-                    # which the ideal RCD law gives only roughly: 10 %.
-                    within = 0.05 if short == 1 else 0.10
-                    for i, output in enumerate(plan["outputs"]):
-                        expected = output["V_set"] * short
-                        self.assertAlmostEqual(found[f"vout{i + 1}"] / expected, 1, delta=within,
-                                               msg=f"output {i + 1}")
 
 
 if __name__ == "__main__":

@@ -57,17 +57,17 @@ QStringList VisibleTexts(const QWidget& top) {
 // boxes and formulas use, the program's name, the rule's author.
 bool ReadAsItIs(const QString& word) {
     static const QSet<QString> kWords = {
-        "W",    "V",       "A",        "mA",   "kHz",     "KHz",  "Hz",   "mm",   "cm",     "mH",
-        "H",    "T",       "mT",       "Gs",   "K",       "C",    "mW",   "mJ",   "nH",     "kΩ",
-        "mΩ",   "nF",      "E",        "EE",   "EFD",     "ETD",  "ER",   "EER",  "PQ",     "RM",
-        "EP",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo",   "Vor",  "Vspike", "Dmax",
-        "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap",   "Wa",   "At",     "Ks",
-        "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",    "FG",   "gap",    "core",
-        "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve",   "le",   "Ipk",    "D",
-        "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC",   "MB",   "L",      "J",
-        "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ",   "µs",   "µF",     "µm",
-        "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II",   "IIIa", "IIIb",   "m",
-        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE"};
+        "W",    "V",       "A",        "mA",   "kHz",     "KHz",  "Hz",    "mm",   "cm",     "mH",
+        "H",    "T",       "mT",       "Gs",   "K",       "C",    "mW",    "mJ",   "nH",     "kΩ",
+        "mΩ",   "nF",      "E",        "EE",   "EFD",     "ETD",  "ER",    "EER",  "PQ",     "RM",
+        "EP",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo",    "Vor",  "Vspike", "Dmax",
+        "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap",    "Wa",   "At",     "Ks",
+        "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",     "FG",   "gap",    "core",
+        "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve",    "le",   "Ipk",    "D",
+        "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC",    "MB",   "L",      "J",
+        "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ",    "µs",   "µF",     "µm",
+        "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II",    "IIIa", "IIIb",   "m",
+        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE", "Z"};
     return kWords.contains(word);
 }
 
@@ -170,10 +170,10 @@ class ToolWindowsTest : public QObject {
         flyback::window::WindingWindow* plan = window_->Winding();
         QVERIFY(plan && plan->isVisible());
         QCOMPARE(plan->windings()->rowCount(), 2);
-        // From the mains, reinforced: the margins and the turns that keep the
-        // current limit unsaturated take it off the low EFD20.
-        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("117 匝"));
-        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("E20/10/6"));
+        // From the mains, reinforced: the turns that keep the current limit
+        // unsaturated, on the smallest core that holds them and stays cool.
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("118 匝"));
+        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("EFD20/10/7"));
         const auto insulationLine = [&] {
             for (int row = 0; row < plan->lines()->rowCount(); ++row) {
                 if (plan->lines()->item(row, 0)->text() == "绝缘（初级—次级）")
