@@ -130,14 +130,9 @@ std::optional<Figure> TestVoltage(const Conditions& c, const Tables& t, const Fi
     };
     const auto byTransient = Between(of("Table 25"), transient.value);
     const auto byPeak = Between(of("Table 26"), c.workingPeak_V);
-    // Table 27 is keyed "below": the first row above the mains voltage.
-    std::optional<Figure> byMains;
-    for (const Row* row : of("Table 27")) {
-        if (c.mains_Vrms < row->key) {
-            byMains = Figure{row->value, row->origin, {}};
-            break;
-        }
-    }
+    // Table 27's rows are "up to and including", as the standard writes
+    // them: a 250 V mains is tested at the first row's 4 kV, reinforced.
+    const std::optional<Figure> byMains = FirstFrom(of("Table 27"), c.mains_Vrms);
     if (!byTransient || !byPeak || !byMains) return std::nullopt;
     Figure largest = *byTransient;
     for (const Figure& f : {*byPeak, *byMains}) {

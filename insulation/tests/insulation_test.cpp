@@ -53,6 +53,29 @@ TEST(InsulationTest, TheDatasWorkedExample) {
     }
 }
 
+// Every row's bound belongs to it, as the standard writes "up to and
+// including": Table 27 at 250 V (4 kV reinforced, 5 kV just above), the
+// mains transient at 300 V (2.5 kV, 4 kV just above, and the clearance and
+// the test voltage with it).
+TEST(InsulationTest, EachRowsBoundIsItsOwn) {
+    const struct {
+        double mains, transient, clearance, test;
+    } cases[] = {
+        {249.99, 2500, 3.0, 4000},
+        {250, 2500, 3.0, 4000},
+        {250.01, 2500, 3.0, 5000},
+        {300, 2500, 3.0, 5000},
+        {300.01, 4000, 5.5, 6000},
+    };
+    for (const auto& c : cases) {
+        const auto r = Require(Universal(c.mains));
+        ASSERT_TRUE(r) << c.mains;
+        EXPECT_EQ(r->transient_V.value, c.transient) << c.mains;
+        EXPECT_NEAR(r->clearance_mm.value, c.clearance, 1e-9) << c.mains;
+        EXPECT_EQ(r->testVoltage_V.value, c.test) << c.mains;
+    }
+}
+
 // Basic insulation halves the reinforced creepage; a higher altitude raises
 // the clearance by Table 16's factor; PD3 and group I change the row read;
 // functional insulation asks for nothing.
