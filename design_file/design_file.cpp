@@ -94,9 +94,11 @@ Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
     const winding::OperatingPoint& p = plan.atVmin;
     const double turns = w.role == Role::Primary ? plan.Np : w.turns;
     const double perTurn = 1.0 / plan.Np;
-    // The winding's voltage: the input's share while the switch is on, the
-    // reflected voltage's while the secondaries conduct.
-    const double on = p.Vin * perTurn * turns, off = p.Vor * perTurn * turns;
+    // The winding's voltage: the core's volts per turn while the switch is
+    // on (the input less the primary side's drop) and while the secondaries
+    // conduct (the reflected voltage raised by the secondary side's loss),
+    // so that a reader rebuilds the plan's flux swing from them.
+    const double on = p.Von * perTurn * turns, off = p.Vreset * perTurn * turns;
     const bool primary = w.role == Role::Primary;
     // Each current ramps between its peak and its valley, which in continuous
     // conduction is above zero: the valley is the waveform's offset. A

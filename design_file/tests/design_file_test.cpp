@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -103,6 +104,71 @@ TEST(DesignFileTest, TheExcitationsAreThePlansWaveformsInEveryMode) {
                 << krp << " " << i;
         }
         EXPECT_EQ(windings[0]["current"]["processed"]["offset"].get<double>(), plan.Ivalley_A);
+    }
+}
+
+// Another tool rebuilds the transformer from what the file hands on: the
+// turns ratios are the plan's, primary over each winding in the coil's order,
+// and each winding's voltage gives back the plan's flux swing, the on-time's
+// volt-seconds per turn and the reset's alike, in every mode.
+TEST(DesignFileTest, TheTurnsRatiosAndVoltagesGiveBackThePlan) {
+    const auto withChoices = [](void (*choose)(winding::Choices&)) {
+        Design d = Supply({"60", "373", "249", "100", "80", "24"});
+        d.options.Vaux_V = 15;
+        d.options.choices.biasI_A = 0.05;
+        d.options.choices.outputs = {{24, 2, 0.5}, {12, 0.5, 0.7}};
+        choose(d.options.choices);
+        return d;
+    };
+    const Design designs[] = {
+        withChoices([](winding::Choices&) {}),
+        withChoices([](winding::Choices& c) {
+            c.conduction = winding::Conduction::Ripple;
+            c.KRP = 0.6;
+        }),
+        withChoices([](winding::Choices& c) {
+            c.conduction = winding::Conduction::Inductance;
+            c.Lp_H = 300e-6;
+        }),
+    };
+    for (const Design& d : designs) {
+        const winding::PlanOutcome outcome = PlanOf(d);
+        ASSERT_TRUE(outcome.plan) << outcome.error;
+        const winding::Plan& plan = *outcome.plan;
+        const auto file = nlohmann::json::parse(Saved(d));
+        const auto& ratios = file["inputs"]["designRequirements"]["turnsRatios"];
+        const auto& windings = file["inputs"]["operatingPoints"][0]["excitationsPerWinding"];
+        const double Ae = plan.core->Ae_mm2 * 1e-6, T = 1 / plan.f_Hz;
+        std::size_t ratio = 0;
+        for (const auto& excitation : windings) {
+            const std::string name = excitation["name"];
+            const auto found =
+                std::find_if(plan.windings.begin(), plan.windings.end(), [&](const auto& w) {
+                    return (name == "primary" && w.role == winding::Role::Primary) ||
+                           (name == "bias" && w.role == winding::Role::Bias) ||
+                           winding::WindingName(w) == name;
+                });
+            ASSERT_NE(found, plan.windings.end()) << name;
+            const int turns = found->role == winding::Role::Primary ? plan.Np : found->turns;
+            if (found->role != winding::Role::Primary) {
+                ASSERT_LT(ratio, ratios.size());
+                EXPECT_DOUBLE_EQ(ratios[ratio++]["nominal"].get<double>(),
+                                 static_cast<double>(plan.Np) / turns)
+                    << name;
+            }
+            const auto& voltage = excitation["voltage"]["processed"];
+            const bool primary = found->role == winding::Role::Primary;
+            const double on = primary ? voltage["positivePeak"].get<double>()
+                                      : -voltage["negativePeak"].get<double>();
+            const double off = primary ? -voltage["negativePeak"].get<double>()
+                                       : voltage["positivePeak"].get<double>();
+            EXPECT_NEAR(on * plan.atVmin.D * T / (turns * Ae), plan.deltaB_T, 1e-12 * plan.deltaB_T)
+                << name;
+            EXPECT_NEAR(off * plan.atVmin.D2 * T / (turns * Ae), plan.deltaB_T,
+                        1e-12 * plan.deltaB_T)
+                << name;
+        }
+        EXPECT_EQ(ratio, ratios.size());
     }
 }
 
