@@ -40,7 +40,8 @@ READ_AS_IT_IS = {
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
     "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "IIIa", "IIIb", "m", "kV", "s",
-    "Tecroll", "Fr", "Dowell", "iGSE", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F"}
+    "Tecroll", "Fr", "Dowell", "iGSE", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F",
+    "Z"}
 CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2_0": "磁芯型号",
             "Text2_6": "初级电感量", "Text2_5": "晶体管电流Isc"}
 
@@ -238,7 +239,7 @@ class PageTest(unittest.TestCase):
         self.assertIn("50 匝", primary)
         self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#WindingPictures svg")), 2)
         self.assertEqual(len(self.driver.find_elements(
-            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 50 + 10 * 4)
+            By.CSS_SELECTOR, "#WindingPictures circle.conductor")), 50 + 10 * 5)
         # The operating corners under their own heading, one row each.
         self.assertEqual(self.box("WindingCornersTitle").text, "工作点")
         corners = self.rows("WindingCorners")
@@ -433,11 +434,11 @@ class PageTest(unittest.TestCase):
         self.assertGreater(len(self.driver.find_elements(
             By.CSS_SELECTOR, "#ComparePlot svg g.front circle")), 2)
         best = [cell.text for cell in top[0].find_elements(By.TAG_NAME, "td")]
-        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "34:5"])
+        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "36:5"])
         top[0].find_element(By.TAG_NAME, "button").click()
         self.assertEqual(Select(self.box("OptMaterial")).first_selected_option.text, "DMR95")
-        self.assertEqual(self.box("ChTurns").get_attribute("value"), "34:5")
-        self.assertIn("34 匝", self.rows("WindingTable")[0].text)
+        self.assertEqual(self.box("ChTurns").get_attribute("value"), "36:5")
+        self.assertIn("36 匝", self.rows("WindingTable")[0].text)
         self.assertIn("RM12", self.box("WindingPremise").text + self.rows("WindingTable")[0].text
                       + self.box("WindingLines").text)
         # A new press clears the comparison of the last.
@@ -469,7 +470,7 @@ class PageTest(unittest.TestCase):
         # As flyback-calc --advise --winding --krp 0.6 ranks them: the page's
         # choice reached the worker.
         best = [cell.text for cell in self.rows("CompareTop")[0].find_elements(By.TAG_NAME, "td")]
-        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "36:6"])
+        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "38:6"])
 
     def test_every_control_comes_back_valid_after_a_reload(self):
         """The page restores what it keeps itself, never what the browser
