@@ -165,15 +165,11 @@ std::vector<SheetLine> Tests(const Plan& plan, const std::vector<Ends>& ends) {
                      "（引脚 " + primary + "，" + std::string(kMeasuringFrequency) +
                      "，全部次级短路；钳位" + source + "设计）"},
     };
-    const std::vector<SheetLine> insulationLines = winding::InsulationLines(plan);
-    const auto hipot = std::find_if(insulationLines.begin(), insulationLines.end(),
-                                    [](const SheetLine& l) { return l.caption == "耐压测试"; });
     const std::string between = "初级侧（" + SidePins(plan, ends, false) + "）— 次级侧（" +
                                 SidePins(plan, ends, true) + "）";
-    lines.push_back({"耐压测试", between + "：" +
-                                     (hipot != insulationLines.end()
-                                          ? hipot->value
-                                          : std::string("功能绝缘，无安全耐压要求"))});
+    lines.push_back(
+        {"耐压测试",
+         between + "：" + winding::TestVoltageText(plan).value_or("功能绝缘，无安全耐压要求")});
     lines.push_back({"绝缘", InsulationText(plan)});
     return lines;
 }
@@ -244,6 +240,7 @@ void Pin(drawing::Svg& svg, double x, double y, double leadFrom, int number) {
 }
 
 struct Drawn {
+    Role role;
     std::string caption;
     std::vector<int> pins;  // top to bottom: start, [junction], finish
     std::string_view colour;
@@ -264,11 +261,12 @@ std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool se
         }
         std::string caption =
             w.half == 1 ? "初级 " + turns : winding::WindingCaption(plan, w) + " " + turns;
-        side.push_back({caption, {ends[i].start, ends[i].finish}, drawing::WindingColour(w)});
+        side.push_back(
+            {w.role, caption, {ends[i].start, ends[i].finish}, drawing::WindingColour(w)});
     }
     // The primary first on its side, then the bias winding.
     std::stable_partition(side.begin(), side.end(),
-                          [](const Drawn& d) { return d.caption.starts_with("初级"); });
+                          [](const Drawn& d) { return d.role == Role::Primary; });
     return side;
 }
 

@@ -230,6 +230,17 @@ std::string GapText(const Plan& plan) {
            "），不计时 " + ReadableValue(plan.gapPlain_mm, "mm") + "；按 AL 实测修磨";
 }
 
+std::optional<std::string> TestVoltageText(const Plan& plan) {
+    const InsulationPlan& i = plan.insulation;
+    if (i.conditions.grade == insulation::Grade::Functional || !i.requirements) return std::nullopt;
+    const insulation::Figure& test = i.requirements->testVoltage_V;
+    // The tables give the test voltage as a peak or DC; a tester set in AC
+    // rms applies it ÷ √2.
+    return ReadableValue(test.value, "V") + "（峰值或直流；交流有效值 " +
+           ReadableValue(test.value / std::sqrt(2.0), "V") + "），初级—次级 60 s，无击穿（" +
+           FromText(test) + "）";
+}
+
 // The insulation's lines: what the barrier faces, then each figure with the
 // table row it came from.
 std::vector<SheetLine> InsulationLines(const Plan& plan) {
@@ -246,12 +257,7 @@ std::vector<SheetLine> InsulationLines(const Plan& plan) {
                                      ReadableValue(r.altitudeFactor.value, "") + "）"});
     lines.push_back({"爬电距离", ReadableValue(r.creepage_mm.value, "mm") + "（" +
                                      FromText(r.creepage_mm) + "）"});
-    // The tables give the test voltage as a peak or DC; a tester set in AC
-    // rms applies it ÷ √2.
-    lines.push_back(
-        {"耐压测试", ReadableValue(r.testVoltage_V.value, "V") + "（峰值或直流；交流有效值 " +
-                         ReadableValue(r.testVoltage_V.value / std::sqrt(2.0), "V") +
-                         "），初级—次级 60 s，无击穿（" + FromText(r.testVoltage_V) + "）"});
+    lines.push_back({"耐压测试", *TestVoltageText(plan)});
     if (i.margin_mm > 0) {
         lines.push_back({"挡墙", "每侧 " + ReadableValue(i.margin_mm, "mm") + "，可绕宽度 " +
                                      ReadableValue(i.width_mm, "mm")});

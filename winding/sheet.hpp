@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,9 @@ std::string CoreText(const Plan& plan);
 std::string BobbinText(const catalogue::Core& core);
 std::string GapText(const Plan& plan);
 std::vector<SheetLine> InsulationLines(const Plan& plan);
+// The test voltage between primary and secondary, with its table row; none
+// for functional insulation, which has no safety test.
+std::optional<std::string> TestVoltageText(const Plan& plan);
 
 // A warning of the plan as one line: "注意：…".
 std::string WarningLine(const PlanWarning& warning);
