@@ -295,30 +295,6 @@ double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right, c
 const std::array<std::string_view, kStepColumns> kStepHeadings = {
     "步骤", "绕组", "起脚 → 止脚", "匝数", "导线", "层数", "挡墙（每侧）", "之后包胶带"};
 
-std::optional<Pins> ReadPins(std::string_view text) {
-    std::string plain(text);
-    for (std::size_t at; (at = plain.find("，")) != std::string::npos;) plain.replace(at, 3, ",");
-    if (plain.find_first_not_of(" \t") == std::string::npos) return Pins{};
-    std::array<int, 3> numbers{};
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        const std::size_t comma = plain.find(',', start);
-        if ((comma == std::string::npos) != (i + 1 == numbers.size())) return std::nullopt;
-        const std::optional<double> number =
-            runtime::ReadWholeNumber(std::string_view(plain).substr(start, comma - start));
-        if (!number || *number != std::floor(*number) || std::abs(*number) > 1e6)
-            return std::nullopt;
-        numbers[i] = static_cast<int>(*number);
-        start = comma + 1;
-    }
-    return Pins{numbers[0], numbers[1], numbers[2]};
-}
-
-std::string PinsText(const Pins& pins) {
-    return std::to_string(pins.primary) + "," + std::to_string(pins.bias) + "," +
-           std::to_string(pins.secondary);
-}
-
 std::vector<Ends> PinsOf(const Plan& plan, const Pins& pins) {
     std::vector<Ends> ends(plan.windings.size());
     std::set<int> taken = {pins.primary, pins.primary + 1};

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pins/pins.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "winding/plan.hpp"
@@ -19,22 +20,11 @@ namespace flyback::build_sheet {
 
 inline constexpr std::string_view kTitle = "变压器规格书";
 
-// The first pin of each winding's pair: the primary's (its start at the
-// switch's drain), the bias winding's on the same side, and the first
-// secondary's on the far side, each further secondary the next pair.
-struct Pins {
-    int primary = 1;
-    int bias = 3;
-    int secondary = 6;
-};
-inline constexpr int kHighestPin = 99;
-
-// The pins as typed: "1,3,6" (primary, bias, secondaries; blanks and a
-// full-width comma allowed, an empty text the defaults); nothing for any other
-// text. PinsText writes them back.
-std::optional<Pins> ReadPins(std::string_view text);
-inline constexpr std::string_view kPinsUnread = "引脚须为三个整数，以逗号分开，如 1,3,6。";
-std::string PinsText(const Pins& pins);
+using pins::kHighestPin;
+using pins::kPinsUnread;
+using pins::Pins;
+using pins::PinsText;
+using pins::ReadPins;
 
 // A winding's two ends. Every winding is wound the same way and starts at
 // its dotted end: the primary's start at the drain, buried under the rest of

@@ -420,7 +420,7 @@ Value OurBlock(Allocator& a, const Design& d) {
         .String("version", kProgramVersion)
         .Add("texts", Strings(a, {d.texts.begin(), d.texts.end()}))
         .Add("options", Options(a, d.options))
-        .String("pins", build_sheet::PinsText(d.pins))
+        .String("pins", pins::PinsText(d.pins))
         .Take();
 }
 
@@ -580,7 +580,7 @@ Design ReadOurs(const Reader& block) {
     }
     d.options = ReadOptions(block.At("options"));
     const std::string pins = block.At("pins").Text();
-    const auto read = build_sheet::ReadPins(pins);
+    const auto read = pins::ReadPins(pins);
     if (!read) throw Unreadable{block.At("pins").path(), "不是引脚"};
     d.pins = *read;
     return d;

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "build_sheet/build_sheet.hpp"
 #include "catalogue/catalogue.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
+#include "pins/pins.hpp"
 #include "record/design_record.hpp"
 #include "winding/plan.hpp"
 
@@ -20,7 +20,7 @@ namespace flyback::design_file {
 struct Design {
     std::array<std::string, numtext::kInputCount> texts;
     winding::Options options;
-    build_sheet::Pins pins;
+    pins::Pins pins;
 };
 
 // The key of our own block at the document's root.
