@@ -266,7 +266,9 @@ std::string WindingJson(const winding::PlanOutcome& outcome) {
     if (outcome.plan) {
         PlanJson(*outcome.plan, json);
     } else {
-        answer::JsonObject(json).Text("error", outcome.error);
+        answer::JsonObject(json)
+            .Text("error", outcome.error)
+            .Text("error_code", winding::PlanFailureName(outcome.failure));
     }
     return json;
 }

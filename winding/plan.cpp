@@ -38,6 +38,7 @@ constexpr double kFlowSettled = 1e-6;
 constexpr int kMostFlowRounds = 8;
 
 struct PlanLimit {
+    PlanFailure failure;
     std::string message;
 };
 
@@ -74,8 +75,9 @@ bool Meaningful(const Chain& c) {
 
 int WholeCount(double count, double limit, std::string_view what) {
     if (!(count <= limit)) {
-        throw PlanLimit{"需要的" + std::string(what) + "超过 " +
-                        std::to_string(static_cast<long>(limit)) + "，无法绕制。"};
+        throw PlanLimit{PlanFailure::TooMany, "需要的" + std::string(what) + "超过 " +
+                                                  std::to_string(static_cast<long>(limit)) +
+                                                  "，无法绕制。"};
     }
     return static_cast<int>(count);
 }
@@ -222,10 +224,12 @@ Design DesignOf(const Chain& c, const Options& options, double secondaryLoss_W) 
     d.load = Flowing(d, 1, d.rectified_W);
     d.Vor = ReflectedVoltage(c, choices, d.load);
     if (!(d.Vor > 0)) {
-        throw PlanLimit{"由所选方式算出的反射电压 " + record::ReadableValue(d.Vor, "V") +
-                        " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。"};
+        throw PlanLimit{PlanFailure::NoReflectedVoltage,
+                        "由所选方式算出的反射电压 " + record::ReadableValue(d.Vor, "V") +
+                            " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。"};
     }
-    if (!(d.load.P_W > 0)) throw PlanLimit{"各输出的功率之和为 0，没有可设计的负载。"};
+    if (!(d.load.P_W > 0))
+        throw PlanLimit{PlanFailure::NoLoad, "各输出的功率之和为 0，没有可设计的负载。"};
     d.ideal = PointAt(d, c.Vmin, d.Vor, d.load);
     return d;
 }
@@ -355,7 +359,7 @@ std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& part
 // the skin depth, the fewest strands of the thickest wire within it.
 void ChooseWire(Winding& w, const std::vector<const catalogue::Wire*>& wires, double J,
                 double skin_mm) {
-    if (wires.empty()) throw PlanLimit{"目录中没有可用的导线。"};
+    if (wires.empty()) throw PlanLimit{PlanFailure::NoWire, "目录中没有可用的导线。"};
     w.wire = wires.front();
     if (!w.Irms_A) return;
     const double area = Divide(*w.Irms_A, J);
@@ -511,7 +515,9 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
             break;
         case Order::PSP: {
             // Two halves in series, the inner one the larger by a turn if odd.
-            if (plan.Np < 2) throw PlanLimit{CombinationCaption(Combination::SplitPrimaryTooFew)};
+            if (plan.Np < 2)
+                throw PlanLimit{PlanFailure::SplitPrimaryTooFew,
+                                CombinationCaption(Combination::SplitPrimaryTooFew)};
             Winding inner = primary, outer = primary;
             inner.turns = (plan.Np + 1) / 2;
             outer.turns = plan.Np / 2;
@@ -619,7 +625,7 @@ void Insulate(Plan& plan, const PlanInput& in) {
     // Beyond the tables there is nothing to build to: refused, never wound
     // as if functional insulation had been asked for.
     if (conditions.grade != insulation::Grade::Functional && !plan.insulation.requirements)
-        throw PlanLimit{insulation::BeyondTablesCaption(conditions)};
+        throw PlanLimit{PlanFailure::BeyondTables, insulation::BeyondTablesCaption(conditions)};
     plan.insulation.tripleInsulated = in.options.tripleInsulatedSecondary;
     if (plan.insulation.requirements && !plan.insulation.tripleInsulated)
         plan.insulation.margin_mm = plan.insulation.requirements->margin_mm;
@@ -732,8 +738,9 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
     const bool rated = in.design.choices.vorSource == VorSource::SwitchRating;
     clamp.V = ClampSetting(plan, in);
     if (!(clamp.V > plan.Vor_V)) {
-        throw PlanLimit{"钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
-                        record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
+        throw PlanLimit{PlanFailure::ClampNotAboveVor,
+                        "钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
+                            record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
     }
     if (in.options.leakage) {
         clamp.source = LeakageSource::Given;
@@ -904,7 +911,7 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
     for (const catalogue::Core& core : in.parts.cores) {
         if (core.Automatic() && FamilyAllowed(core, in.options)) cores.push_back(&core);
     }
-    if (cores.empty()) throw PlanLimit{"所选磁芯系列中没有带骨架数据的磁芯。"};
+    if (cores.empty()) throw PlanLimit{PlanFailure::NoCore, "所选磁芯系列中没有带骨架数据的磁芯。"};
     std::stable_sort(cores.begin(), cores.end(),
                      [](const auto* a, const auto* b) { return a->Ve_mm3 < b->Ve_mm3; });
     std::optional<Plan> firstFit;
@@ -928,6 +935,10 @@ double ClampShareFromTheCore(const Plan& plan) {
     const double loss = TypicalClampLoss(plan);
     const double settled = SquareRoot(Multiply(loss, plan.clamp.R_ohm));
     return Divide(Multiply(loss, plan.Vor_V), settled);
+}
+
+std::string_view PlanFailureName(PlanFailure failure) {
+    return kPlanFailureNames[static_cast<int>(failure)];
 }
 
 double Plan::PrimarySide_W() const {
@@ -1049,37 +1060,43 @@ Plan Flowed(const Chain& chain, const Options& options, const catalogue::Catalog
 
 PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
                    const catalogue::Catalogue& parts) {
-    if (record.outcome.error) return {std::nullopt, "计算没有完成，没有绕制方案。", true};
+    if (record.outcome.error)
+        return {std::nullopt, "计算没有完成，没有绕制方案。", true, PlanFailure::PressIncomplete};
     for (const record::Warning& warning : record.warnings) {
         if (warning.strength == record::Warning::Strength::Invalid) {
-            return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line(), true};
+            return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line(), true,
+                    PlanFailure::InputInvalid};
         }
     }
     if (const OptionProblem problem = CheckOptions(options, parts)) {
-        return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem), true};
+        return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem), true,
+                PlanFailure::OptionInvalid};
     }
     if (const ChoiceProblem problem = CheckChoices(options.choices)) {
-        return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem), true};
+        return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem), true,
+                PlanFailure::OptionInvalid};
     }
     if (const std::string problem = InsulationProblem(options.insulation); !problem.empty()) {
-        return {std::nullopt, "绕制方案的选项有误：" + problem, true};
+        return {std::nullopt, "绕制方案的选项有误：" + problem, true, PlanFailure::OptionInvalid};
     }
     if (const std::string problem = CombinationCaption(CheckCombination(options));
         !problem.empty()) {
-        return {std::nullopt, "绕制方案的选项有误：" + problem, true};
+        return {std::nullopt, "绕制方案的选项有误：" + problem, true, PlanFailure::OptionInvalid};
     }
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {
         const Chain chain = ChainOf(record);
         if (!Meaningful(chain))
-            return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。", true};
+            return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。", true,
+                    PlanFailure::NotMeaningful};
         const insulation::Conditions barrier = Barrier(chain, options.insulation);
         if (insulation::CheckConditions(barrier) == insulation::ConditionProblem::MainsBeyondTables)
-            return {std::nullopt, insulation::BeyondTablesCaption(barrier), true};
+            return {std::nullopt, insulation::BeyondTablesCaption(barrier), true,
+                    PlanFailure::BeyondTables};
         try {
             DesignOf(chain, options, 0);
         } catch (const PlanLimit& limit) {
-            return {std::nullopt, limit.message, true};
+            return {std::nullopt, limit.message, true, limit.failure};
         }
         bool noneFits = false;
         Plan plan = depth == Depth::Sketch ? Flowed(chain, options, parts, material, depth)
@@ -1099,9 +1116,10 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
         plan.warnings.insert(plan.warnings.begin(), doubts.begin(), doubts.end());
         return {std::move(plan), {}};
     } catch (const PlanLimit& limit) {
-        return {std::nullopt, limit.message};
+        return {std::nullopt, limit.message, false, limit.failure};
     } catch (const runtime::RuntimeError& fault) {
-        return {std::nullopt, "绕制方案无法算出：" + std::string(fault.what())};
+        return {std::nullopt, "绕制方案无法算出：" + std::string(fault.what()), false,
+                PlanFailure::ArithmeticFault};
     }
 }
 
@@ -1114,7 +1132,8 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 
 PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,
                           const catalogue::Catalogue& parts) {
-    if (options.core.empty()) return {std::nullopt, "草图需要指定磁芯。"};
+    if (options.core.empty())
+        return {std::nullopt, "草图需要指定磁芯。", false, PlanFailure::SketchWithoutCore};
     return PlanTo(Depth::Sketch, record, options, parts);
 }
 

@@ -166,8 +166,43 @@ struct Plan {
     std::vector<PlanWarning> warnings;
 };
 
-// The plan, or why there is none (in Chinese): the press faulted, or a number
-// went beyond what can be computed or wound.
+// Why there is no plan, as data for scripts; `PlanOutcome::error` words it
+// for every front end alike.
+enum class PlanFailure {
+    None,
+    PressIncomplete,     // the press faulted
+    InputInvalid,        // an input the press marks invalid
+    OptionInvalid,       // an option, a choice, the insulation or their combination
+    NotMeaningful,       // a quantity the plan starts from is not above zero
+    BeyondTables,        // the insulation's tables end below the mains or the working voltage
+    NoReflectedVoltage,  // the chosen way leaves Vor at or below zero
+    NoLoad,              // the outputs take no power
+    TooMany,             // turns, strands or layers beyond what anyone winds
+    NoWire,              // the catalogue has no wire to wind with
+    NoCore,              // the allowed families have no core with a bobbin
+    ClampNotAboveVor,    // the clamp would conduct all the time
+    SplitPrimaryTooFew,  // P-S-P with a single primary turn
+    ArithmeticFault,     // a number beyond what doubles hold
+    SketchWithoutCore,
+};
+inline constexpr std::string_view kPlanFailureNames[] = {"none",
+                                                         "press_incomplete",
+                                                         "input_invalid",
+                                                         "option_invalid",
+                                                         "not_meaningful",
+                                                         "beyond_tables",
+                                                         "no_reflected_voltage",
+                                                         "no_load",
+                                                         "too_many",
+                                                         "no_wire",
+                                                         "no_core",
+                                                         "clamp_not_above_vor",
+                                                         "split_primary_too_few",
+                                                         "arithmetic_fault",
+                                                         "sketch_without_core"};
+std::string_view PlanFailureName(PlanFailure failure);
+
+// The plan, or why there is none: the code, and in Chinese for people.
 struct PlanOutcome {
     std::optional<Plan> plan;
     std::string error;
@@ -175,6 +210,7 @@ struct PlanOutcome {
     // an option, the load, the mains beyond the insulation tables): no other
     // candidate would fare better.
     bool candidateFree = false;
+    PlanFailure failure = PlanFailure::None;
 };
 
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,

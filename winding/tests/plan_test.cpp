@@ -426,10 +426,52 @@ TEST(PlanTest, APlanOfADoubtfulInputSaysSoFirst) {
     EXPECT_TRUE(Headlines(PlanFor(kSixtyWatts)).empty());
 }
 
-TEST(PlanTest, NoPlanWithoutACompletedPress) {
-    const PlanOutcome outcome = PlanFor({"0", "373", "249", "100", "80", "24"});
-    EXPECT_FALSE(outcome.plan);
-    EXPECT_FALSE(outcome.error.empty());
+// Every way of having no plan says which, as a code for scripts and in words
+// for people; whether another candidate could fare better goes with it.
+TEST(PlanTest, NoPlanSaysWhyAsACode) {
+    const numtext::InputTexts twelve{"12", "375", "120", "65", "80", "12"};
+    const struct {
+        const char* name;
+        numtext::InputTexts texts;
+        void (*change)(Options&);
+        PlanFailure failure;
+        bool candidateFree;
+    } cases[] = {
+        {"no efficiency",
+         {"12", "375", "120", "65", "0", "12"},
+         [](Options&) {},
+         PlanFailure::PressIncomplete,
+         true},
+        {"no output voltage",
+         {"12", "375", "120", "65", "80", "0"},
+         [](Options&) {},
+         PlanFailure::InputInvalid,
+         true},
+        {"Bmax beyond its limits", twelve, [](Options& o) { o.Bmax_T = 5; },
+         PlanFailure::OptionInvalid, true},
+        {"a switch below the input", twelve,
+         [](Options& o) {
+             o.choices.vorSource = VorSource::SwitchRating;
+             o.choices.VdsRating_V = 300;
+         },
+         PlanFailure::NoReflectedVoltage, true},
+        {"a clamp below Vor", twelve, [](Options& o) { o.choices.Vclamp_V = 10; },
+         PlanFailure::ClampNotAboveVor, false},
+    };
+    for (const auto& c : cases) {
+        Options options;
+        c.change(options);
+        const PlanOutcome outcome = PlanWinding(record::RecordPress(c.texts), options, Parts());
+        EXPECT_FALSE(outcome.plan) << c.name;
+        EXPECT_EQ(outcome.failure, c.failure) << c.name;
+        EXPECT_EQ(outcome.candidateFree, c.candidateFree) << c.name;
+        EXPECT_FALSE(outcome.error.empty()) << c.name;
+    }
+    EXPECT_EQ(SketchWinding(record::RecordPress(twelve), {}, Parts()).failure,
+              PlanFailure::SketchWithoutCore);
+    EXPECT_EQ(PlanFailureName(PlanFailure::ClampNotAboveVor), "clamp_not_above_vor");
+    EXPECT_EQ(std::size(kPlanFailureNames),
+              static_cast<std::size_t>(PlanFailure::SketchWithoutCore) + 1);
 }
 
 // Each hostile option refused as what it is, naming the option; the limits
