@@ -340,15 +340,16 @@ namespace {
 // Where the input's power goes: what the core stores (the secondary side's)
 // and what the primary side spends while the switch is on.
 std::string FlowText(const Plan& plan) {
-    std::string text = "磁芯储能 " + ReadableValue(plan.stored_W, "W") + "（输出与整流 " +
-                       ReadableValue(plan.rectified_W, "W") + "，次级铜损与磁芯损耗 " +
+    std::string text = "磁芯储能 " + ReadableValue(plan.stored_W, "W") + " = 输出与整流 " +
+                       ReadableValue(plan.rectified_W, "W") +
+                       " + 次级铜损、磁芯损耗与钳位所取励磁能量 " +
                        ReadableValue(plan.stored_W - plan.rectified_W, "W");
     if (const std::optional<double> split = plan.LossSplit()) {
-        text += "；次级侧占总损耗 Z = " + ReadableValue(*split, "") +
-                (plan.options.lossSplit ? "，指定" : "，按方案计算");
+        text += "（次级侧占总损耗 Z = " + ReadableValue(*split, "") +
+                (plan.options.lossSplit ? "，指定）" : "，按方案计算）");
     }
-    return text + "）；初级侧损耗 " + ReadableValue(plan.PrimarySide_W(), "W") +
-           "（开关管、初级铜损、钳位，于导通期间，不经磁芯）";
+    return text + "；初级侧损耗 " + ReadableValue(plan.PrimarySide_W(), "W") +
+           "（开关管、初级铜损、漏感能量，导通期间，不经磁芯）";
 }
 
 }  // namespace
