@@ -100,7 +100,7 @@ def killed(build):
     if made.returncode != 0:
         return "does not build"
     run = subprocess.run(["ctest", "--test-dir", build, "-j2", "-E", EXCLUDED, "--stop-on-failure"],
-                         capture_output=True, text=True, check=False)
+                         capture_output=True, text=True, errors="replace", check=False)
     return "killed" if run.returncode != 0 else None
 
 
