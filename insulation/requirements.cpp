@@ -313,7 +313,9 @@ std::optional<Requirements> Read(const Conditions& c, const Tables& t) {
 std::optional<Requirements> Require(const Conditions& c, const Tables& t) {
     if (&t != &BuiltIn()) return Read(c, t);
     // A search of cores asks again for each core's conditions at the same
-    // turns ratio: the built-in tables' answers are kept, a few thousand.
+    // turns ratio: the built-in tables' answers are kept, a few thousand, per
+    // thread (the window's adviser runs on several). A pure memo: the answer
+    // is the same kept or not, whatever was asked before.
     constexpr std::size_t kKept = 4096;
     thread_local std::map<Conditions, std::optional<Requirements>> kept;
     if (const auto found = kept.find(c); found != kept.end()) return found->second;

@@ -108,7 +108,8 @@ std::vector<double> SquaresOf(const std::vector<Ramp>& waveform, double dcSquare
 
 // The squares of every harmonic summed. They depend on the waveform alone: a
 // plan asks for the same windings' again at each temperature step, and a few
-// waveforms are kept to answer it without their series again.
+// waveforms are kept per thread to answer it without their series again (a
+// pure memo, like FirstSquares': the same answer kept or not).
 const std::vector<double>& HarmonicSquares(const std::vector<Ramp>& waveform, double dcSquare,
                                            double square) {
     struct Kept {

@@ -6,6 +6,8 @@
 #include <optional>
 
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace flyback::insulation {
 namespace {
@@ -228,6 +230,46 @@ TEST(InsulationTest, TheMainsRatingIsTheNominalBelowTheHighestInput) {
         {601, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(RatedMains_Vrms(c.highest), c.rated) << c.highest;
+}
+
+}  // namespace
+}  // namespace flyback::insulation
+
+namespace flyback::insulation {
+namespace {
+
+// The built-in tables' answers are kept per thread, a bounded map cleared
+// when full: a memo of a pure function. Threads asking more conditions than
+// are kept, each in its own order, get exactly what the tables give fresh.
+TEST(InsulationTest, TheKeptAnswersAreTheTablesInEveryThread) {
+    const Tables fresh = BuiltIn();  // a copy: read afresh every time
+    std::vector<Conditions> conditions;
+    for (int i = 0; i < 5000; ++i) {
+        Conditions c = Universal(100 + 0.09 * i);
+        c.workingPeak_V = 400 + i % 400;
+        c.workingRms_V = 100 + i % 300;
+        conditions.push_back(c);
+    }
+    const auto same = [](const std::optional<Requirements>& a,
+                         const std::optional<Requirements>& b) {
+        if (a.has_value() != b.has_value()) return false;
+        return !a || (a->clearance_mm.value == b->clearance_mm.value &&
+                      a->creepage_mm.value == b->creepage_mm.value &&
+                      a->testVoltage_V.value == b->testVoltage_V.value &&
+                      a->tapeLayers == b->tapeLayers && a->margin_mm == b->margin_mm);
+    };
+    std::vector<int> wrong(3, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&, t] {
+            for (std::size_t k = 0; k < conditions.size(); ++k) {
+                const std::size_t i = (k * (2 * t + 7)) % conditions.size();
+                wrong[t] += !same(Require(conditions[i]), Require(conditions[i], fresh));
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong, std::vector<int>(3, 0));
 }
 
 }  // namespace

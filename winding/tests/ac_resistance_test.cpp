@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "portable_math/portable_math.hpp"
 
@@ -101,6 +103,48 @@ TEST(AcResistanceTest, TheFoilEquivalentOfRoundWire) {
     EXPECT_NEAR(PenetrationRatio(0.5, 20, 10, 0.5), std::sqrt(M_PI / 4), 1e-12);
     // Half the width filled: √½ of it.
     EXPECT_NEAR(PenetrationRatio(0.5, 10, 10, 0.5), std::sqrt(M_PI / 8), 1e-12);
+}
+
+}  // namespace
+}  // namespace flyback::winding
+
+namespace flyback::winding {
+namespace {
+
+// The harmonic series are kept per thread, a few recent ones and a bounded
+// map: a memo of a pure function. Each thread, in its own order and with
+// more waveforms than are kept (so that old ones are evicted and asked
+// again), gets exactly what a fresh computation gives.
+TEST(AcResistanceTest, TheKeptSeriesAnswerAsAFreshOneInEveryThread) {
+    std::vector<std::vector<Ramp>> waveforms;
+    for (int i = 0; i < 24; ++i) {
+        const double duty = 0.2 + 0.02 * i;
+        waveforms.push_back(i % 2 ? PrimaryWaveform(1 + 0.1 * i, 0.3 * (i % 3), duty)
+                                  : SecondaryWaveform(5 + i, 0, duty, 1 - duty));
+    }
+    struct Answer {
+        double ratio, floor;
+    };
+    const auto answer = [&](const std::vector<Ramp>& w) {
+        return Answer{AcToDc(w, 1.3, 3).ratio, AcToDcFloor(w, 1.3, 3)};
+    };
+    std::vector<Answer> expected;
+    for (const auto& w : waveforms) expected.push_back(answer(w));
+    std::vector<int> wrong(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round) {
+                for (std::size_t k = 0; k < waveforms.size(); ++k) {
+                    const std::size_t i = (k * (t + 5) + round) % waveforms.size();
+                    const Answer got = answer(waveforms[i]);
+                    wrong[t] += got.ratio != expected[i].ratio || got.floor != expected[i].floor;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 }  // namespace
