@@ -17,10 +17,10 @@ import unittest
 
 CALC = sys.argv.pop(1)
 SUPPLY = ["60", "373", "249", "100", "80", "24"]
-# The regulated secondary's peak within 3 % where the leakage resets fast;
-# with the press's clamp just above Vor (the 12 V supply) the magnetising
-# current runs into the clamp for a while after switch-off, and the peak
-# the secondary reaches is lower than the ampere-turns the plan, as the
+# The regulated secondary's peak within 3 % where the leakage is a small
+# share of Lp; where it is larger (the 12 V supply's 2.9 %) the magnetising
+# current runs into the clamp for longer while the leakage resets, and the
+# peak the secondary reaches is lower than the ampere-turns the plan, as the
 # vendors' method, hands it. Outputs besides the regulated one share the
 # current by their voltages on ideally coupled windings, not in proportion:
 # their currents within 10 %.
