@@ -242,8 +242,11 @@ namespace {
 // when full: a memo of a pure function. Threads asking more conditions than
 // are kept, each in its own order, get exactly what the tables give fresh.
 TEST(InsulationTest, TheKeptAnswersAreTheTablesInEveryThread) {
-    const Tables fresh = BuiltIn();  // a copy: read afresh every time
+    // A copy on purpose: only the built-in tables' answers are kept, a copy's
+    // are read afresh every time.
+    const Tables fresh = BuiltIn();  // NOLINT(performance-unnecessary-copy-initialization)
     std::vector<Conditions> conditions;
+    conditions.reserve(5000);
     for (int i = 0; i < 5000; ++i) {
         Conditions c = Universal(100 + 0.09 * i);
         c.workingPeak_V = 400 + i % 400;
@@ -260,6 +263,7 @@ TEST(InsulationTest, TheKeptAnswersAreTheTablesInEveryThread) {
     };
     std::vector<int> wrong(3, 0);
     std::vector<std::thread> threads;
+    threads.reserve(wrong.size());
     for (int t = 0; t < 3; ++t) {
         threads.emplace_back([&, t] {
             for (std::size_t k = 0; k < conditions.size(); ++k) {

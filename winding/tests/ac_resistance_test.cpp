@@ -129,9 +129,11 @@ TEST(AcResistanceTest, TheKeptSeriesAnswerAsAFreshOneInEveryThread) {
         return Answer{AcToDc(w, 1.3, 3).ratio, AcToDcFloor(w, 1.3, 3)};
     };
     std::vector<Answer> expected;
+    expected.reserve(waveforms.size());
     for (const auto& w : waveforms) expected.push_back(answer(w));
     std::vector<int> wrong(4, 0);
     std::vector<std::thread> threads;
+    threads.reserve(wrong.size());
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
             for (int round = 0; round < 3; ++round) {
