@@ -73,9 +73,13 @@ double PrimaryResistance(const Plan& plan) {
     return std::max(r, kLeastResistance_ohm);
 }
 
-double PrimaryRms(const Plan& plan) {
-    const winding::OperatingPoint& p = plan.atVmin;
-    return winding::TrapezoidRms(p.Ipk, p.Iv, p.D);
+// What the plan finds the primary's copper losing, over the harmonics.
+double PrimaryCopperLoss(const Plan& plan) {
+    double loss = 0;
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Primary) loss += w.Pac_W.value_or(w.P_W.value_or(0));
+    }
+    return loss;
 }
 
 // The switch's own drop while it is on: what the primary side loses beyond
@@ -84,7 +88,7 @@ double PrimaryRms(const Plan& plan) {
 // the plan spends it. A resistance spending as much would take only ¾ of
 // the volt-seconds from a ramp, and the bench would run another transformer.
 double SwitchDrop(const Plan& plan) {
-    const double copper = PrimaryResistance(plan) * PrimaryRms(plan) * PrimaryRms(plan);
+    const double copper = PrimaryCopperLoss(plan);
     const double leakage = winding::TypicalClampLoss(plan) - winding::ClampShareFromTheCore(plan);
     const double rest = plan.PrimarySide_W() - copper - leakage;
     return std::max(0.0, rest * plan.atVmin.Vin / plan.InputPower());

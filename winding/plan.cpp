@@ -1033,14 +1033,15 @@ std::optional<double> SecondarySideLoss(const Plan& plan) {
 // on the currents it carries: the plan is made again from the secondary
 // side's loss it found until that settles. A sketch, without losses, stores
 // the rectified power alone (or the options' split), a floor of the whole.
-Plan Flowed(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
-            const catalogue::Material& material, Depth depth) {
+Plan SketchedFlow(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+                  const catalogue::Material& material) {
     const Design design = DesignOf(chain, options, 0);
-    return PlanOn(*parts.FindCore(options.core), {chain, design, options, parts, material}, depth);
+    return PlanOn(*parts.FindCore(options.core), {chain, design, options, parts, material},
+                  Depth::Sketch);
 }
 
-Plan Flowed(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
-            const catalogue::Material& material, bool& noneFits) {
+Plan SettledFlow(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+                 const catalogue::Material& material, bool& noneFits) {
     double secondaryLoss = 0;
     for (int round = 1;; ++round) {
         const Design design = DesignOf(chain, options, secondaryLoss);
@@ -1099,8 +1100,8 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
             return {std::nullopt, limit.message, true, limit.failure};
         }
         bool noneFits = false;
-        Plan plan = depth == Depth::Sketch ? Flowed(chain, options, parts, material, depth)
-                                           : Flowed(chain, options, parts, material, noneFits);
+        Plan plan = depth == Depth::Sketch ? SketchedFlow(chain, options, parts, material)
+                                           : SettledFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan), {}};
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <string>
 
+#include "record/readable.hpp"
 #include "winding/plan.hpp"
+#include "winding/sheet.hpp"
 
 namespace flyback::winding {
 namespace {
@@ -92,6 +94,15 @@ TEST(EnergyFlowTest, EveryLawHoldsTogetherInEachMode) {
         }
         EXPECT_LE(plan.stored_W, plan.InputPower());
         EXPECT_GE(plan.stored_W, plan.rectified_W);
+        // The sheet, the report and the copy hand on the same figures.
+        std::string flow;
+        for (const SheetLine& line : PlanLines(plan)) {
+            if (line.caption == "能量分配") flow = line.value;
+        }
+        for (const double watts : {plan.stored_W, plan.rectified_W, plan.PrimarySide_W()}) {
+            EXPECT_NE(flow.find(record::ReadableValue(watts, "W")), std::string::npos)
+                << flow << " lacks " << watts;
+        }
     }
 }
 
