@@ -43,7 +43,8 @@ struct Settings {
     // Bounds on the reflected voltage, together if need be: the duty at the
     // minimum input (never above 0.75), and the switch's rating derated.
     std::optional<double> dmax, vdsRating;
-    double derating = 0.8, clampRatio = 1.5;
+    double derating = winding::Info(winding::ChoiceNumber::Derating).first,
+           clampRatio = winding::Info(winding::ChoiceNumber::ClampRatio).first;
     // Skip what cannot be on the front nor in the ranking, by the floors of
     // its losses; off, every candidate its sketch does not rule out (it does
     // not fit, saturates, passes the switch's rating or is too hot by its

@@ -231,19 +231,21 @@ std::string ReadAdviseBounds(Options& options) {
         if (!value || !(*value > 0)) return std::string(flag) + ": \"" + text + "\" is not above 0";
         return {};
     };
+    using winding::ChoiceNumber;
     std::optional<double> derating, clampRatio;
-    for (const std::string& problem :
-         {number("--dmax", f.dmax, s.dmax), number("--vds-rating", f.vdsRating, s.vdsRating),
-          number("--derating", f.derating, derating),
-          number("--clamp-ratio", f.clampRatio, clampRatio)}) {
-        if (!problem.empty()) return problem;
+    const std::pair<ChoiceNumber, std::optional<double>*> bounds[] = {
+        {ChoiceNumber::Dmax, &s.dmax},
+        {ChoiceNumber::VdsRating, &s.vdsRating},
+        {ChoiceNumber::Derating, &derating},
+        {ChoiceNumber::ClampRatio, &clampRatio}};
+    for (const auto& [choice, value] : bounds) {
+        if (std::string problem = number(winding::Info(choice).flag, f.Choice(choice), *value);
+            !problem.empty())
+            return problem;
+        f.Choice(choice).clear();
     }
     if (derating) s.derating = *derating;
     if (clampRatio) s.clampRatio = *clampRatio;
-    f.dmax.clear();
-    f.vdsRating.clear();
-    f.derating.clear();
-    f.clampRatio.clear();
     if (!options.rank.empty()) {
         const auto* found =
             std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);

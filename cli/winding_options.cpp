@@ -1,5 +1,6 @@
 #include "cli/winding_options.hpp"
 
+#include <algorithm>
 #include <sstream>
 #include <tuple>
 
@@ -53,13 +54,28 @@ bool AnyPlanOption(const WindingFlags& f) {
     const auto texts = [](const WindingFlags& w) {
         return std::tie(w.tiw, w.core, w.families, w.material, w.bmax, w.density, w.fill, w.vaux,
                         w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance, w.leakageFactor,
-                        w.lossSplit, w.outputs, w.bias, w.vor, w.vdsRating, w.derating,
-                        w.clampRatio, w.dmax, w.krp, w.lp, w.turns, w.clamp, w.ilimit, w.insulation,
+                        w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns, w.insulation,
                         w.pollution, w.materialGroup, w.altitude, w.construction, w.mainsVrms,
                         w.order, w.pins);
     };
     return texts(f) != texts(none);
 }
+
+namespace {
+
+// The choices' number flags, from their table: each needs --winding, or the
+// flag it qualifies; a default the plan takes is said in the help.
+void AddChoiceFlags(CLI::App& app, WindingFlags& f, CLI::Option* winding) {
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (info.flag.empty()) continue;
+        std::string help = "with " + std::string(info.needs.empty() ? "--winding" : info.needs) +
+                           ": " + std::string(info.help);
+        if (info.isDefault) help += " (" + runtime::decimal::ShortestText(info.first) + ")";
+        app.add_option(std::string(info.flag), f.Choice(info.choice), help)->needs(winding);
+    }
+}
+
+}  // namespace
 
 void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     auto* winding = app.add_flag("--winding", f.on,
@@ -95,20 +111,8 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
         ->needs(winding)
         ->take_all();
     add("--bias", f.bias, "with --winding: a bias winding with its load, V:I[:VF] (VF 0.7 V)");
-    add("--vor", f.vor, "with --winding: the reflected voltage, V (default: the press's)");
-    add("--vds-rating", f.vdsRating,
-        "with --winding: Vor from the switch's rating: (derating x rating - Vmax) / clamp "
-        "ratio, V");
-    add("--derating", f.derating, "with --vds-rating: the derating factor (0.8)");
-    add("--clamp-ratio", f.clampRatio,
-        "with --vds-rating: the clamp voltage over Vor, above 1 and at most 10 (1.5)");
-    add("--dmax", f.dmax, "with --winding: Vor from the controller's duty limit at Vmin");
-    add("--krp", f.krp,
-        "with --winding: the primary current's ripple ratio at Vmin, 0 < KRP <= 1 (1: the edge)");
-    add("--lp", f.lp, "with --winding: the primary inductance, H; the mode follows from it");
     add("--turns", f.turns, "with --winding: fixed turns NP:NS[:NAUX]");
-    add("--clamp", f.clamp, "with --winding: the clamp voltage, V (default: Vor + Vspike)");
-    add("--ilimit", f.ilimit, "with --winding: the controller's current limit, A (1.3 x Ipk)");
+    AddChoiceFlags(app, f, winding);
     add("--insulation", f.insulation,
         "with --winding: primary to secondary, functional|basic|reinforced (reinforced above 60 "
         "V)");
@@ -136,21 +140,35 @@ std::string ReadChoiceNumber(std::string_view flag, const std::string& text, dou
     return {};
 }
 
+// Two flags that fix one thing ("A and B each fix the reflected voltage").
+std::string BothFix(const std::vector<std::string_view>& flags, std::string_view what) {
+    if (flags.size() < 2) return {};
+    std::string line(flags[0]);
+    for (std::size_t i = 1; i < flags.size(); ++i) line += " and " + std::string(flags[i]);
+    return line + " each fix " + std::string(what) + "; give one";
+}
+
 // The choices that fix one thing more than one way, or a choice without what
 // it qualifies.
 std::string ConflictLine(const WindingFlags& f) {
-    std::vector<std::string> vorWays;
-    if (!f.vor.empty()) vorWays.emplace_back("--vor");
-    if (!f.vdsRating.empty()) vorWays.emplace_back("--vds-rating");
-    if (!f.dmax.empty()) vorWays.emplace_back("--dmax");
-    if (vorWays.size() > 1) {
-        std::string line = vorWays[0];
-        for (std::size_t i = 1; i < vorWays.size(); ++i) line += " and " + vorWays[i];
-        return line + " each fix the reflected voltage; give one";
+    std::vector<std::string_view> vorWays, inductanceWays;
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (info.flag.empty() || f.Choice(info.choice).empty()) continue;
+        if (!info.needs.empty()) continue;
+        if (info.vorSource) vorWays.push_back(info.flag);
+        if (info.conduction) inductanceWays.push_back(info.flag);
     }
-    if (!f.krp.empty() && !f.lp.empty()) return "--krp and --lp each fix the inductance; give one";
-    if (!f.derating.empty() && f.vdsRating.empty()) return "--derating needs --vds-rating";
-    if (!f.clampRatio.empty() && f.vdsRating.empty()) return "--clamp-ratio needs --vds-rating";
+    if (std::string line = BothFix(vorWays, "the reflected voltage"); !line.empty()) return line;
+    if (std::string line = BothFix(inductanceWays, "the inductance"); !line.empty()) return line;
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (info.needs.empty() || f.Choice(info.choice).empty()) continue;
+        const bool given =
+            std::any_of(std::begin(winding::kChoiceNumbers), std::end(winding::kChoiceNumbers),
+                        [&](const winding::ChoiceNumberInfo& other) {
+                            return other.flag == info.needs && !f.Choice(other.choice).empty();
+                        });
+        if (!given) return std::string(info.flag) + " needs " + std::string(info.needs);
+    }
     if (!f.bias.empty() && !f.vaux.empty())
         return "--bias and --vaux each give the bias winding; give one";
     return {};
@@ -238,39 +256,19 @@ std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
         c.biasI_A = load->I_A;
         c.biasVF_V = load->VF_V;
     }
-    const std::pair<const char*, double*> numbers[] = {
-        {"--vor", &c.Vor_V},         {"--vds-rating", &c.VdsRating_V},
-        {"--derating", &c.derating}, {"--clamp-ratio", &c.clampRatio},
-        {"--dmax", &c.Dmax},         {"--krp", &c.KRP},
-        {"--lp", &c.Lp_H},
-    };
-    const std::string* texts[] = {&f.vor,  &f.vdsRating, &f.derating, &f.clampRatio,
-                                  &f.dmax, &f.krp,       &f.lp};
-    for (std::size_t i = 0; i < std::size(numbers); ++i) {
-        if (texts[i]->empty()) continue;
-        if (std::string line = ReadChoiceNumber(numbers[i].first, *texts[i], *numbers[i].second);
-            !line.empty())
-            return line;
+    for (const ChoiceNumberInfo& info : kChoiceNumbers) {
+        const std::string& text = f.Choice(info.choice);
+        if (info.flag.empty() || text.empty()) continue;
+        double value = 0;
+        if (std::string line = ReadChoiceNumber(info.flag, text, value); !line.empty()) return line;
+        // The flags take values as the plan holds them (Lp in H).
+        SetHeldValue(c, info.choice, value);
+        if (info.vorSource) c.vorSource = *info.vorSource;
+        if (info.conduction) c.conduction = *info.conduction;
     }
-    if (!f.vor.empty()) c.vorSource = VorSource::Value;
-    if (!f.vdsRating.empty()) c.vorSource = VorSource::SwitchRating;
-    if (!f.dmax.empty()) c.vorSource = VorSource::MaxDuty;
-    if (!f.krp.empty()) c.conduction = Conduction::Ripple;
-    if (!f.lp.empty()) c.conduction = Conduction::Inductance;
     if (!f.turns.empty() && !ReadTurns(f.turns, c))
         return "--turns: \"" + f.turns + "\" is not NP:NS or NP:NS:NAUX in whole turns";
     if (c.Naux && !o.Vaux_V) return "--turns: NAUX needs --bias or --vaux";
-    const std::pair<const char*, const std::string*> optionals[] = {{"--clamp", &f.clamp},
-                                                                    {"--ilimit", &f.ilimit}};
-    std::optional<double>* held[] = {&c.Vclamp_V, &c.Ilimit_A};
-    for (std::size_t i = 0; i < std::size(optionals); ++i) {
-        if (optionals[i].second->empty()) continue;
-        double value = 0;
-        if (std::string line = ReadChoiceNumber(optionals[i].first, *optionals[i].second, value);
-            !line.empty())
-            return line;
-        *held[i] = value;
-    }
     return ChoiceProblemLine(CheckChoices(c));
 }
 

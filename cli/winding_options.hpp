@@ -1,6 +1,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,15 @@ struct WindingFlags {
     std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit;
     // The electrical design's choices.
     std::vector<std::string> outputs;
-    std::string bias, vor, vdsRating, derating, clampRatio, dmax, krp, lp, turns, clamp, ilimit;
+    std::string bias, turns;
+    // The choices that are numbers, by the table's rows (those with a flag).
+    std::array<std::string, std::size(winding::kChoiceNumbers)> choiceTexts;
+    std::string& Choice(winding::ChoiceNumber c) {
+        return choiceTexts[static_cast<std::size_t>(c)];
+    }
+    const std::string& Choice(winding::ChoiceNumber c) const {
+        return choiceTexts[static_cast<std::size_t>(c)];
+    }
     // The insulation between primary and secondary.
     std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
     std::string order;

@@ -82,26 +82,26 @@ std::string OutputsJson(const Plan& plan) {
 
 // What the engineer fixed, and what the plan chose in its place.
 std::string ChoicesJson(const Plan& plan) {
-    using winding::Conduction;
-    using winding::VorSource;
+    using winding::ChoiceNumber;
     const winding::Choices& c = plan.options.choices;
-    static constexpr std::string_view kVorSources[] = {"press", "value", "switch_rating",
-                                                       "max_duty"};
-    static constexpr std::string_view kConductions[] = {"boundary", "ripple", "inductance"};
+    // A way's own numbers are reported only where that way is taken.
+    const auto given = [&](ChoiceNumber choice) -> std::optional<double> {
+        const winding::ChoiceNumberInfo& info = winding::Info(choice);
+        if (info.vorSource && *info.vorSource != c.vorSource) return std::nullopt;
+        return winding::HeldValue(c, choice);
+    };
+    const auto key = [](ChoiceNumber choice) { return winding::Info(choice).jsonKey; };
     std::string json;
     answer::JsonObject(json)
         .Bool("outputs_fixed", !c.outputs.empty())
-        .Text("vor_from", kVorSources[static_cast<int>(c.vorSource)])
+        .Text("vor_from", winding::kVorSources[static_cast<int>(c.vorSource)].jsonName)
         .Value("Vor_designed", plan.VorDesigned_V)
-        .Value("derating",
-               c.vorSource == VorSource::SwitchRating ? std::optional(c.derating) : std::nullopt)
-        .Value("clamp_ratio",
-               c.vorSource == VorSource::SwitchRating ? std::optional(c.clampRatio) : std::nullopt)
-        .Value("Dmax_limit",
-               c.vorSource == VorSource::MaxDuty ? std::optional(c.Dmax) : std::nullopt)
-        .Text("inductance_from", kConductions[static_cast<int>(c.conduction)])
+        .Value(key(ChoiceNumber::Derating), given(ChoiceNumber::Derating))
+        .Value(key(ChoiceNumber::ClampRatio), given(ChoiceNumber::ClampRatio))
+        .Value(key(ChoiceNumber::Dmax), given(ChoiceNumber::Dmax))
+        .Text("inductance_from", winding::kConductions[static_cast<int>(c.conduction)].jsonName)
         .Bool("turns_fixed", c.FixedTurns())
-        .Value("V_clamp", c.Vclamp_V)
+        .Value(key(ChoiceNumber::Clamp), given(ChoiceNumber::Clamp))
         .Value("I_limit_A", plan.Ilimit_A)
         .Bool("I_limit_fixed", c.Ilimit_A.has_value());
     return json;

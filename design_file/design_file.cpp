@@ -336,27 +336,45 @@ Value Outputs(Allocator& a, const Plan& plan) {
     return list;
 }
 
-// Our block's names of the choices' kinds, written and read by their index.
-constexpr std::string_view kVorSources[] = {"press", "value", "switchRating", "maxDuty"};
-constexpr std::string_view kConductions[] = {"boundary", "ripple", "inductance"};
+// Our block's names of the kinds, written and read by their index.
 constexpr std::string_view kConstructions[] = {"margin", "tiw"};
 const std::string_view kGrades[] = {insulation::GradeName(insulation::Grade::Functional),
                                     insulation::GradeName(insulation::Grade::Basic),
                                     insulation::GradeName(insulation::Grade::Reinforced)};
 
-std::string_view VorSourceName(winding::VorSource s) {
-    return kVorSources[static_cast<int>(s)];
+template <std::size_t N>
+constexpr std::array<std::string_view, N> FileNames(const winding::WayInfo (&ways)[N]) {
+    std::array<std::string_view, N> names{};
+    for (std::size_t i = 0; i < N; ++i) names[i] = ways[i].fileName;
+    return names;
+}
+constexpr auto kVorSourceNames = FileNames(winding::kVorSources);
+constexpr auto kConductionNames = FileNames(winding::kConductions);
+
+// The choices' numbers are written by their table, each after the way it
+// belongs to; those a plan may be left to choose (the clamp voltage, the
+// current limit) last, after the turns.
+enum class Group { Plain, Vor, Conduction, LeftToThePlan };
+Group GroupOf(const winding::ChoiceNumberInfo& info) {
+    if (info.vorSource) return Group::Vor;
+    if (info.conduction) return Group::Conduction;
+    return info.none.empty() ? Group::Plain : Group::LeftToThePlan;
 }
 
-std::string_view ConductionName(winding::Conduction c) {
-    return kConductions[static_cast<int>(c)];
+void AddNumbers(Object& object, const winding::Choices& c, Group group) {
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (GroupOf(info) == group) object.Maybe(info.fileKey, winding::HeldValue(c, info.choice));
+    }
 }
 
 Value Choices(Allocator& a, const winding::Choices& c) {
     Value outputs(rapidjson::kArrayType);
     for (const winding::OutputLoad& o : c.outputs) {
-        outputs.PushBack(Object(a).Number("V", o.V).Number("I", o.I_A).Number("VF", o.VF_V).Take(),
-                         a);
+        Object row(a);
+        const double values[] = {o.V, o.I_A, o.VF_V};
+        for (std::size_t i = 0; i < std::size(values); ++i)
+            row.Number(winding::kOutputColumns[i].fileKey, values[i]);
+        outputs.PushBack(row.Take(), a);
     }
     Value turns;
     if (c.FixedTurns()) {
@@ -366,23 +384,16 @@ Value Choices(Allocator& a, const winding::Choices& c) {
                     .Add("Naux", c.Naux ? Value(*c.Naux) : Value())
                     .Take();
     }
-    return Object(a)
-        .Add("outputs", std::move(outputs))
-        .Number("biasI", c.biasI_A)
-        .Number("biasVF", c.biasVF_V)
-        .String("vorSource", VorSourceName(c.vorSource))
-        .Number("vor", c.Vor_V)
-        .Number("vdsRating", c.VdsRating_V)
-        .Number("derating", c.derating)
-        .Number("clampRatio", c.clampRatio)
-        .Number("dmax", c.Dmax)
-        .String("conduction", ConductionName(c.conduction))
-        .Number("krp", c.KRP)
-        .Number("lp", c.Lp_H)
-        .Add("turns", std::move(turns))
-        .Maybe("clamp", c.Vclamp_V)
-        .Maybe("ilimit", c.Ilimit_A)
-        .Take();
+    Object object(a);
+    object.Add("outputs", std::move(outputs));
+    AddNumbers(object, c, Group::Plain);
+    object.String("vorSource", kVorSourceNames[static_cast<std::size_t>(c.vorSource)]);
+    AddNumbers(object, c, Group::Vor);
+    object.String("conduction", kConductionNames[static_cast<std::size_t>(c.conduction)]);
+    AddNumbers(object, c, Group::Conduction);
+    object.Add("turns", std::move(turns));
+    AddNumbers(object, c, Group::LeftToThePlan);
+    return object.Take();
 }
 
 Value Options(Allocator& a, const winding::Options& o) {
@@ -504,26 +515,28 @@ double NumberOr(const Reader& r, std::string_view key, double absent) {
 
 winding::Choices ReadChoices(const Reader& r) {
     winding::Choices c;
-    for (const Reader& o : r.At("outputs").Items(winding::kMostOutputs))
-        c.outputs.push_back({o.At("V").Number(), o.At("I").Number(), o.At("VF").Number()});
-    c.biasI_A = r.At("biasI").Number();
-    c.biasVF_V = r.At("biasVF").Number();
-    c.vorSource = static_cast<winding::VorSource>(IndexOf(kVorSources, r.At("vorSource")));
-    c.Vor_V = r.At("vor").Number();
-    c.VdsRating_V = r.At("vdsRating").Number();
-    c.derating = r.At("derating").Number();
-    c.clampRatio = NumberOr(r, "clampRatio", c.clampRatio);
-    c.Dmax = r.At("dmax").Number();
-    c.conduction = static_cast<winding::Conduction>(IndexOf(kConductions, r.At("conduction")));
-    c.KRP = r.At("krp").Number();
-    c.Lp_H = r.At("lp").Number();
+    for (const Reader& o : r.At("outputs").Items(winding::kMostOutputs)) {
+        double values[std::size(winding::kOutputColumns)] = {};
+        for (std::size_t i = 0; i < std::size(values); ++i)
+            values[i] = o.At(winding::kOutputColumns[i].fileKey).Number();
+        c.outputs.push_back({values[0], values[1], values[2]});
+    }
+    c.vorSource = static_cast<winding::VorSource>(IndexOf(kVorSourceNames, r.At("vorSource")));
+    c.conduction = static_cast<winding::Conduction>(IndexOf(kConductionNames, r.At("conduction")));
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        // A choice the plan may be left to make may be null; one with a
+        // default may be missing, as in files from before it existed.
+        if (!info.none.empty()) {
+            winding::SetHeldValue(c, info.choice, r.At(info.fileKey).MaybeNumber());
+        } else if (!info.isDefault || r.Has(info.fileKey)) {
+            winding::SetHeldValue(c, info.choice, r.At(info.fileKey).Number());
+        }
+    }
     if (const Reader turns = r.At("turns"); !turns.IsNull()) {
         c.Np = turns.At("Np").Whole();
         c.Ns = turns.At("Ns").Whole();
         if (const Reader aux = turns.At("Naux"); !aux.IsNull()) c.Naux = aux.Whole();
     }
-    c.Vclamp_V = r.At("clamp").MaybeNumber();
-    c.Ilimit_A = r.At("ilimit").MaybeNumber();
     return c;
 }
 

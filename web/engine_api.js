@@ -114,6 +114,7 @@
         }
     }
 
+    let choiceNames;  // the choices' texts in the engine's order, from its table
     Module['page'] = {
         press(texts) {
             putTexts(texts);
@@ -149,15 +150,15 @@
             return { problem, box, option: box >= 0 ? names[box] : null };
         },
         setPlanChoices(c) {
-            // The texts in the engine's order; a problem's text number back to
-            // the choice's name.
-            const names = ['outputs', 'biasCurrent', 'biasDrop', 'vorSource', 'vor', 'rating',
-                           'derating', 'dmax', 'conduction', 'krp', 'lp', 'turns', 'clamp',
-                           'limit', 'clampRatio'];
-            putTexts(names.map((name) => String(c[name] ?? '')));
+            // The texts in the engine's order (the table's numbers after the
+            // outputs, the two ways and the turns); a problem's text number
+            // back to the choice's name.
+            choiceNames ??= ['outputs', 'vorSource', 'conduction', 'turns',
+                             ...Module.page.parts().choiceNumbers.map((info) => info.key)];
+            putTexts(choiceNames.map((name) => String(c[name] ?? '')));
             Module['_flyback_set_plan_choices']();
             const { problem, box } = JSON.parse(answer());
-            return { problem, box, choice: box >= 0 ? names[box] : null };
+            return { problem, box, choice: box >= 0 ? choiceNames[box] : null };
         },
         saveDesign(texts) {
             putTexts(texts);

@@ -7,14 +7,44 @@ window.FlybackPage = window.FlybackPage || {};
 window.FlybackPage.choices = function (page) {
     const { $, engine, replan } = page;
     const kStore = 'flyback-designer.choices';
-    const boxes = {
-        biasCurrent: $('ChBiasCurrent'), biasDrop: $('ChBiasDrop'), vorSource: $('ChVorSource'),
-        vor: $('ChVor'), rating: $('ChRating'), derating: $('ChDerating'), dmax: $('ChDmax'),
-        conduction: $('ChConduction'), krp: $('ChKrp'), lp: $('ChLp'), turns: $('ChTurns'),
-        clamp: $('ChClamp'), limit: $('ChLimit'), clampRatio: $('ChClampRatio'),
-    };
+    // The number boxes are built from the engine's table of choices, each
+    // beside the list of the way it belongs to; the lists' captions too.
+    const { choiceNumbers, vorSources, conductions, outputColumns } = page.parts;
+    const boxId = (key) => 'Ch' + key[0].toUpperCase() + key.slice(1);
+    vorSources.forEach((caption, i) => $('ChVorSource').add(new Option(caption, String(i))));
+    conductions.forEach((caption, i) => $('ChConduction').add(new Option(caption, String(i))));
+    for (const info of choiceNumbers) {
+        const label = document.createElement('label');
+        label.append(info.caption + (info.unit ? ` (${info.unit})` : '') + ' ');
+        const input = document.createElement('input');
+        Object.assign(input, { id: boxId(info.key), autocomplete: 'off', inputMode: 'decimal',
+                               size: 6 });
+        if (info.none) input.placeholder = info.none;
+        else input.value = info.first;
+        label.append(input);
+        let place = 'ChPlainNumbers';
+        if (info.vorSource !== null) {
+            label.dataset.source = String(info.vorSource);
+            place = 'ChVorNumbers';
+        } else if (info.conduction !== null) {
+            label.dataset.mode = String(info.conduction);
+            place = 'ChModeNumbers';
+        } else if (info.none) {
+            place = 'ChLeftNumbers';
+        }
+        $(place).append(label, ' ');
+    }
+    const boxes = { vorSource: $('ChVorSource'), conduction: $('ChConduction'), turns: $('ChTurns') };
+    for (const info of choiceNumbers) boxes[info.key] = $(boxId(info.key));
     const outputRows = $('ChOutputs').tBodies[0];
-    const kColumns = ['电压 (V)', '电流 (A)', '整流管压降 (V)'];
+    const kColumns = outputColumns.map((column) => `${column.caption} (${column.unit})`);
+    for (const caption of kColumns) {
+        const head = document.createElement('th');
+        head.textContent = caption;
+        $('ChOutputs').tHead.rows[0].append(head);
+    }
+    // Names a page kept its boxes under before they came from the table.
+    const kOldNames = { rating: 'vdsRating', lp: 'lpMicrohenry' };
 
     // Rows restored together are numbered once, after the last: the page
     // starts in time whatever was kept.
@@ -99,6 +129,9 @@ window.FlybackPage.choices = function (page) {
     } catch {
         kept = {};
     }
+    for (const [old, name] of Object.entries(kOldNames)) {
+        if (typeof kept[old] === 'string' && !(name in kept)) kept[name] = kept[old];
+    }
     for (const [name, box] of Object.entries(boxes)) {
         if (typeof kept[name] === 'string') box.value = kept[name];
     }
@@ -110,7 +143,7 @@ window.FlybackPage.choices = function (page) {
     }
     $('ChoicesOn').checked = kept.on === true;
     $('ChAddOutput').addEventListener('click', () => {
-        addOutput(['12', '1', '0.5']);
+        addOutput(outputColumns.map((column) => column.first));
         apply();
     });
     $('ChRemoveOutput').addEventListener('click', () => {

@@ -370,111 +370,91 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
 
 namespace {
 
-// A choice's number from its text: empty is `fallback`; false when the text
-// is not one number.
-bool ChoiceNumber(std::string_view text, double fallback, double& value) {
-    if (text.empty()) {
-        value = fallback;
-        return true;
-    }
-    const std::optional<double> number = flyback::runtime::ReadWholeNumber(text);
-    if (number) value = *number;
-    return number.has_value();
+// The texts of the choices, in order: the outputs ("V:I:VF" each, ';'
+// between), the Vor source and the conduction (their indices), the turns
+// ("NP:NS[:NAUX]", empty: chosen), then each number of the choices' table in
+// its row's order, as shown (Lp in µH); an empty number keeps the plan's own
+// or default. A way's numbers are read only while it is taken, as a hidden
+// box cannot be mended. What is wrong: the text's number, or -1.
+enum ChoiceText { kOutputsText, kVorSourceText, kConductionText, kTurnsText, kFirstNumberText };
+
+int NumberText(winding::ChoiceNumber choice) {
+    return kFirstNumberText + static_cast<int>(choice);
 }
 
-// The texts of the choices, in order: outputs ("V:I:VF" each, ';' between),
-// the bias load's current and drop, the Vor source (0 to 3) and its values
-// (Vor, rating, derating, Dmax), the conduction (0 to 2), KRP, Lp in µH, the
-// turns ("NP:NS[:NAUX]", empty: chosen), the clamp voltage and the current
-// limit (empty: the plan's). What is wrong: the text's number, or -1.
+// The text a problem of the whole set lies in.
+int ProblemText(const winding::ChoiceProblem& problem) {
+    using Kind = winding::ChoiceProblem::Kind;
+    using winding::ChoiceNumber;
+    switch (problem.kind) {
+        case Kind::None:
+            return -1;
+        case Kind::Output:
+        case Kind::Outputs:
+            return kOutputsText;
+        case Kind::Turns:
+        case Kind::TurnsAndVor:
+            return kTurnsText;
+        case Kind::Bias:
+            return NumberText(ChoiceNumber::BiasCurrent);
+        case Kind::Vor:
+            return NumberText(ChoiceNumber::Vor);
+        case Kind::Rating:
+            return NumberText(ChoiceNumber::VdsRating);
+        case Kind::Duty:
+            return NumberText(ChoiceNumber::Dmax);
+        case Kind::Ripple:
+            return NumberText(ChoiceNumber::Krp);
+        case Kind::Inductance:
+            return NumberText(ChoiceNumber::Lp);
+        case Kind::Clamp:
+            return NumberText(ChoiceNumber::Clamp);
+        case Kind::CurrentLimit:
+            return NumberText(ChoiceNumber::Ilimit);
+    }
+    return -1;
+}
+
+// The index a list's text names, below `count` (empty: the first); -1 when
+// it names none.
+int WayIndex(std::string_view text, std::size_t count) {
+    if (text.empty()) return 0;
+    const std::optional<double> number = flyback::runtime::ReadWholeNumber(text);
+    if (!number || !(*number >= 0 && *number < static_cast<double>(count)) ||
+        *number != static_cast<int>(*number))
+        return -1;
+    return static_cast<int>(*number);
+}
+
 int ReadChoices(winding::Choices& c) {
-    enum Box {
-        Outputs,
-        BiasI,
-        BiasVF,
-        Source,
-        Vor,
-        Rating,
-        Derating,
-        Dmax,
-        Mode,
-        Krp,
-        Lp,
-        Turns,
-        Clamp,
-        Limit,
-        ClampRatio
-    };
-    std::string_view outputs = Text(Outputs);
+    std::string_view outputs = Text(kOutputsText);
     while (!outputs.empty()) {
         const std::size_t end = std::min(outputs.find(';'), outputs.size());
         const std::string_view row = outputs.substr(0, end);
         if (!row.empty()) {
             const auto load = winding::ReadOutputLoad(row, winding::physics::kRectifierDrop);
-            if (!load) return Outputs;
+            if (!load) return kOutputsText;
             c.outputs.push_back(*load);
         }
         outputs.remove_prefix(std::min(end + 1, outputs.size()));
     }
-    double source = 0, mode = 0, lp = 0;
-    const std::pair<Box, std::pair<double*, double>> numbers[] = {
-        {BiasI, {&c.biasI_A, 0}},
-        {BiasVF, {&c.biasVF_V, winding::physics::kBiasDiodeDrop}},
-        {Source, {&source, 0}},
-        {Vor, {&c.Vor_V, 0}},
-        {Rating, {&c.VdsRating_V, 0}},
-        {Derating, {&c.derating, 0.8}},
-        {ClampRatio, {&c.clampRatio, 1.5}},
-        {Dmax, {&c.Dmax, 0}},
-        {Mode, {&mode, 0}},
-        {Krp, {&c.KRP, 1}},
-        {Lp, {&lp, 0}},
-    };
-    for (const auto& [box, target] : numbers) {
-        if (!ChoiceNumber(Text(box), target.second, *target.first)) return box;
+    const int source = WayIndex(Text(kVorSourceText), std::size(winding::kVorSources));
+    const int mode = WayIndex(Text(kConductionText), std::size(winding::kConductions));
+    if (source < 0) return kVorSourceText;
+    if (mode < 0) return kConductionText;
+    c.vorSource = static_cast<winding::VorSource>(source);
+    c.conduction = static_cast<winding::Conduction>(mode);
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        const std::string_view text = Text(NumberText(info.choice));
+        const bool taken = (!info.vorSource || *info.vorSource == c.vorSource) &&
+                           (!info.conduction || *info.conduction == c.conduction);
+        if (text.empty() || !taken) continue;
+        const std::optional<double> shown = flyback::runtime::ReadWholeNumber(text);
+        if (!shown) return NumberText(info.choice);
+        winding::SetHeldValue(c, info.choice, *shown / info.shownPerHeld);
     }
-    if (!(source >= 0 && source <= 3 && mode >= 0 && mode <= 2)) return Source;
-    c.vorSource = static_cast<winding::VorSource>(static_cast<int>(source));
-    c.conduction = static_cast<winding::Conduction>(static_cast<int>(mode));
-    if (c.conduction != winding::Conduction::Ripple) c.KRP = 1;
-    c.Lp_H = lp * 1e-6;
-    if (!Text(Turns).empty() && !winding::ReadTurns(Text(Turns), c)) return Turns;
-    const std::pair<Box, std::optional<double>*> optionals[] = {{Clamp, &c.Vclamp_V},
-                                                                {Limit, &c.Ilimit_A}};
-    for (const auto& [box, target] : optionals) {
-        if (Text(box).empty()) continue;
-        double value = 0;
-        if (!ChoiceNumber(Text(box), 0, value)) return box;
-        *target = value;
-    }
-    using Kind = winding::ChoiceProblem::Kind;
-    switch (winding::CheckChoices(c).kind) {
-        case Kind::None:
-            return -1;
-        case Kind::Output:
-        case Kind::Outputs:
-            return Outputs;
-        case Kind::Bias:
-            return BiasI;
-        case Kind::Vor:
-            return Vor;
-        case Kind::Rating:
-            return Rating;
-        case Kind::Duty:
-            return Dmax;
-        case Kind::Ripple:
-            return Krp;
-        case Kind::Inductance:
-            return Lp;
-        case Kind::Turns:
-        case Kind::TurnsAndVor:
-            return Turns;
-        case Kind::Clamp:
-            return Clamp;
-        case Kind::CurrentLimit:
-            return Limit;
-    }
-    return -1;
+    if (!Text(kTurnsText).empty() && !winding::ReadTurns(Text(kTurnsText), c)) return kTurnsText;
+    return ProblemText(winding::CheckChoices(c));
 }
 
 }  // namespace
@@ -552,9 +532,9 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_choices() {
     if (box >= 0) {
         const winding::ChoiceProblem checked = winding::CheckChoices(c);
         problem = checked ? winding::ChoiceProblemCaption(checked)
-                  : box == 0 ? "输出须为 电压:电流 或 电压:电流:压降，以分号分隔。"
-                  : box == 11 ? "指定匝数须为 Np:Ns 或 Np:Ns:Naux，各为整数。"
-                              : "不是一个数。";
+                  : box == kOutputsText ? "输出须为 电压:电流 或 电压:电流:压降，以分号分隔。"
+                  : box == kTurnsText ? "指定匝数须为 Np:Ns 或 Np:Ns:Naux，各为整数。"
+                                      : "不是一个数。";
     }
     Answer().clear();
     JsonObject(Answer()).Text("problem", problem).Value("box", box);
@@ -604,7 +584,9 @@ std::string OptionStore(const winding::Options& o) {
     return json;
 }
 
-// The choices as the page keeps its choice boxes (see page_choices.js).
+// The choices as the page keeps its choice boxes (see page_choices.js): each
+// by its kept name, as shown; a way's numbers where it is taken, its row's
+// first value where not; those the plan is left to make empty.
 std::string ChoiceStore(const winding::Choices& c) {
     const std::string outputs =
         JsonArray(c.outputs, [](const winding::OutputLoad& o, std::string& out) {
@@ -616,24 +598,62 @@ std::string ChoiceStore(const winding::Choices& c) {
         if (c.Naux) turns += ":" + std::to_string(*c.Naux);
     }
     std::string json;
-    JsonObject(json)
-        .Bool("on", c.Any())
+    JsonObject store(json);
+    store.Bool("on", c.Any())
         .Raw("outputs", outputs)
-        .Text("biasCurrent", Shortest(c.biasI_A))
-        .Text("biasDrop", Shortest(c.biasVF_V))
         .Text("vorSource", std::to_string(static_cast<int>(c.vorSource)))
-        .Text("vor", c.Vor_V > 0 ? Shortest(c.Vor_V) : "")
-        .Text("rating", c.VdsRating_V > 0 ? Shortest(c.VdsRating_V) : "")
-        .Text("derating", Shortest(c.derating))
-        .Text("clampRatio", Shortest(c.clampRatio))
-        .Text("dmax", c.Dmax > 0 ? Shortest(c.Dmax) : "")
         .Text("conduction", std::to_string(static_cast<int>(c.conduction)))
-        .Text("krp", Shortest(c.KRP))
-        .Text("lp", c.Lp_H > 0 ? Shortest(c.Lp_H * 1e6) : "")
-        .Text("turns", turns)
-        .Text("clamp", c.Vclamp_V ? Shortest(*c.Vclamp_V) : "")
-        .Text("limit", c.Ilimit_A ? Shortest(*c.Ilimit_A) : "");
+        .Text("turns", turns);
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        const std::optional<double> held = winding::HeldValue(c, info.choice);
+        const bool taken = (!info.vorSource || *info.vorSource == c.vorSource) &&
+                           (!info.conduction || *info.conduction == c.conduction);
+        store.Text(info.keptKey, !held   ? ""
+                                 : taken ? Shortest(*held * info.shownPerHeld)
+                                         : Shortest(info.first));
+    }
     return json;
+}
+
+// The choices' table as the page builds its boxes from it.
+std::string ChoiceNumbersJson() {
+    std::string json = "[";
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("key", info.keptKey)
+            .Text("caption", info.caption)
+            .Text("unit", info.unit)
+            .Text("first", Shortest(info.first))
+            .Text("none", info.none)
+            .Value("vorSource", info.vorSource
+                                    ? std::optional<double>(static_cast<int>(*info.vorSource))
+                                    : std::nullopt)
+            .Value("conduction", info.conduction
+                                     ? std::optional<double>(static_cast<int>(*info.conduction))
+                                     : std::nullopt);
+    }
+    return json + "]";
+}
+
+template <std::size_t N>
+std::string WayCaptions(const winding::WayInfo (&ways)[N]) {
+    std::vector<std::string> captions;
+    captions.reserve(N);
+    for (const winding::WayInfo& way : ways) captions.emplace_back(way.caption);
+    return Texts(captions);
+}
+
+std::string OutputColumnsJson() {
+    std::string json = "[";
+    for (const winding::OutputColumnInfo& column : winding::kOutputColumns) {
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("caption", column.caption)
+            .Text("unit", column.unit)
+            .Text("first", Shortest(column.first));
+    }
+    return json + "]";
 }
 
 std::array<std::string, numtext::kInputCount> OwnedInputs() {
@@ -715,6 +735,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
     std::string json;
     JsonObject(json)
         .Raw("sweepChoices", choices)
+        .Raw("choiceNumbers", ChoiceNumbersJson())
+        .Raw("vorSources", WayCaptions(winding::kVorSources))
+        .Raw("conductions", WayCaptions(winding::kConductions))
+        .Raw("outputColumns", OutputColumnsJson())
         .Raw("cores", Texts(cores))
         .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))

@@ -44,6 +44,57 @@ bool Choices::Any() const {
            Vclamp_V || Ilimit_A;
 }
 
+namespace {
+
+// Where each choice that is a plain number is held (for reading or writing).
+template <class Held>
+auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
+    switch (choice) {
+        case ChoiceNumber::BiasCurrent:
+            return &c.biasI_A;
+        case ChoiceNumber::BiasDrop:
+            return &c.biasVF_V;
+        case ChoiceNumber::Vor:
+            return &c.Vor_V;
+        case ChoiceNumber::VdsRating:
+            return &c.VdsRating_V;
+        case ChoiceNumber::Derating:
+            return &c.derating;
+        case ChoiceNumber::ClampRatio:
+            return &c.clampRatio;
+        case ChoiceNumber::Dmax:
+            return &c.Dmax;
+        case ChoiceNumber::Krp:
+            return &c.KRP;
+        case ChoiceNumber::Lp:
+            return &c.Lp_H;
+        case ChoiceNumber::Clamp:
+        case ChoiceNumber::Ilimit:
+            break;
+    }
+    return nullptr;
+}
+
+template <class Held>
+auto Unsettable(Held& c, ChoiceNumber choice) -> decltype(&c.Vclamp_V) {
+    return choice == ChoiceNumber::Clamp ? &c.Vclamp_V : &c.Ilimit_A;
+}
+
+}  // namespace
+
+std::optional<double> HeldValue(const Choices& choices, ChoiceNumber choice) {
+    if (const double* plain = Plain(choices, choice)) return *plain;
+    return *Unsettable(choices, choice);
+}
+
+void SetHeldValue(Choices& choices, ChoiceNumber choice, std::optional<double> held) {
+    if (double* plain = Plain(choices, choice)) {
+        if (held) *plain = *held;
+        return;
+    }
+    *Unsettable(choices, choice) = held;
+}
+
 ChoiceProblem CheckChoices(const Choices& c) {
     using Kind = ChoiceProblem::Kind;
     if (c.outputs.size() > kMostOutputs) return {Kind::Outputs, 0, c.outputs.size()};

@@ -34,25 +34,317 @@ enum class Conduction {
     Inductance,  // Lp typed; the mode follows from it
 };
 
+// A clamp far above Vor only wastes the switch's rating.
+inline constexpr double kHighestClampRatio = 10;
+
+// The choices that are numbers.
+enum class ChoiceNumber {
+    BiasCurrent,
+    BiasDrop,
+    Vor,
+    VdsRating,
+    Derating,
+    ClampRatio,
+    Dmax,
+    Krp,
+    Lp,
+    Clamp,
+    Ilimit
+};
+
+// One table for every front end and file: the command line's flag and help,
+// the caption a box is read by, its unit, limits, first value and step, and
+// the names the design file, the window's settings and the JSON answer keep
+// it under. The command line, the window, the page and the design file read
+// each choice through it; a new choice is a new row.
+struct ChoiceNumberInfo {
+    ChoiceNumber choice;
+    std::string_view flag;     // "--vor"; empty where a flag of several fields gives it (--bias)
+    std::string_view needs;    // the flag it qualifies ("--vds-rating"); empty: --winding
+    std::string_view help;     // the command line's help after "with --winding: "
+    std::string_view caption;  // a box's name, as shown and as a screen reader reads it
+    std::string_view unit;     // as shown; empty for a ratio
+    double shownPerHeld;       // 1e6 for the inductance, held in H and shown in µH
+    double low, high;          // a box's limits, as shown
+    // What a box shows first, as shown; where `isDefault`, also what the plan
+    // takes when the choice is not given.
+    double first;
+    bool isDefault;
+    int decimals;
+    double step;                         // an arrow's change, as shown
+    std::string_view none;               // a box left empty means this (the plan's own value)
+    std::string_view fileKey;            // the design file's
+    std::string_view keptKey;            // the window's settings and the page's store
+    std::string_view jsonKey;            // the JSON answer's, where it reports the choice as given
+    std::optional<VorSource> vorSource;  // the way of fixing Vor it belongs to
+    std::optional<Conduction> conduction;  // the way of setting Lp it belongs to
+};
+
+inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
+    {ChoiceNumber::BiasCurrent,
+     "",
+     "",
+     "",
+     "辅助绕组负载电流",
+     "A",
+     1,
+     0,
+     10,
+     0,
+     true,
+     3,
+     0.01,
+     "",
+     "biasI",
+     "biasCurrent",
+     "",
+     {},
+     {}},
+    {ChoiceNumber::BiasDrop,
+     "",
+     "",
+     "",
+     "辅助绕组整流管压降",
+     "V",
+     1,
+     0,
+     10,
+     physics::kBiasDiodeDrop,
+     true,
+     2,
+     0.1,
+     "",
+     "biasVF",
+     "biasDrop",
+     "",
+     {},
+     {}},
+    {ChoiceNumber::Vor,
+     "--vor",
+     "",
+     "the reflected voltage, V (default: the press's)",
+     "反射电压 Vor",
+     "V",
+     1,
+     1,
+     2000,
+     100,
+     false,
+     1,
+     1,
+     "",
+     "vor",
+     "vor",
+     "",
+     VorSource::Value,
+     {}},
+    {ChoiceNumber::VdsRating,
+     "--vds-rating",
+     "",
+     "Vor from the switch's rating: (derating x rating - Vmax) / clamp ratio, V",
+     "开关管耐压",
+     "V",
+     1,
+     10,
+     3000,
+     650,
+     false,
+     0,
+     10,
+     "",
+     "vdsRating",
+     "vdsRating",
+     "",
+     VorSource::SwitchRating,
+     {}},
+    {ChoiceNumber::Derating,
+     "--derating",
+     "--vds-rating",
+     "the derating factor",
+     "降额",
+     "",
+     1,
+     0.1,
+     1,
+     0.8,
+     true,
+     2,
+     0.05,
+     "",
+     "derating",
+     "derating",
+     "derating",
+     VorSource::SwitchRating,
+     {}},
+    {ChoiceNumber::ClampRatio,
+     "--clamp-ratio",
+     "--vds-rating",
+     "the clamp voltage over Vor, above 1 and at most 10",
+     "钳位电压/Vor",
+     "",
+     1,
+     1.05,
+     kHighestClampRatio,
+     1.5,
+     true,
+     2,
+     0.05,
+     "",
+     "clampRatio",
+     "clampRatio",
+     "clamp_ratio",
+     VorSource::SwitchRating,
+     {}},
+    {ChoiceNumber::Dmax,
+     "--dmax",
+     "",
+     "Vor from the controller's duty limit at Vmin",
+     "最大占空比",
+     "",
+     1,
+     0.05,
+     0.95,
+     0.45,
+     false,
+     2,
+     0.01,
+     "",
+     "dmax",
+     "dmax",
+     "Dmax_limit",
+     VorSource::MaxDuty,
+     {}},
+    {ChoiceNumber::Krp,
+     "--krp",
+     "",
+     "the primary current's ripple ratio at Vmin, 0 < KRP <= 1 (1: the edge)",
+     "纹波系数 KRP",
+     "",
+     1,
+     0.05,
+     1,
+     0.6,
+     false,
+     2,
+     0.05,
+     "",
+     "krp",
+     "krp",
+     "",
+     {},
+     Conduction::Ripple},
+    {ChoiceNumber::Lp,
+     "--lp",
+     "",
+     "the primary inductance, H; the mode follows from it",
+     "初级电感 Lp",
+     "µH",
+     1e6,
+     1,
+     1e6,
+     1000,
+     false,
+     1,
+     10,
+     "",
+     "lp",
+     "lpMicrohenry",
+     "",
+     {},
+     Conduction::Inductance},
+    {ChoiceNumber::Clamp,
+     "--clamp",
+     "",
+     "the clamp voltage, V (default: Vor + Vspike)",
+     "钳位电压",
+     "V",
+     1,
+     1,
+     3000,
+     200,
+     false,
+     1,
+     1,
+     "Vor + Vspike",
+     "clamp",
+     "clamp",
+     "V_clamp",
+     {},
+     {}},
+    {ChoiceNumber::Ilimit,
+     "--ilimit",
+     "",
+     "the controller's current limit, A (1.3 x Ipk)",
+     "限流值",
+     "A",
+     1,
+     0.001,
+     1000,
+     1,
+     false,
+     3,
+     0.1,
+     "1.3 × Ipk",
+     "ilimit",
+     "limit",
+     "",
+     {},
+     {}},
+};
+
+constexpr const ChoiceNumberInfo& Info(ChoiceNumber choice) {
+    return kChoiceNumbers[static_cast<std::size_t>(choice)];
+}
+
+// The ways of fixing Vor and of setting Lp, in their enumerations' order: a
+// list's caption and the names the design file and the JSON answer give them.
+struct WayInfo {
+    std::string_view caption, fileName, jsonName;
+};
+inline constexpr WayInfo kVorSources[] = {{"按原计算", "press", "press"},
+                                          {"指定 Vor", "value", "value"},
+                                          {"由开关管耐压", "switchRating", "switch_rating"},
+                                          {"由最大占空比", "maxDuty", "max_duty"}};
+inline constexpr WayInfo kConductions[] = {{"临界", "boundary", "boundary"},
+                                           {"纹波系数 KRP", "ripple", "ripple"},
+                                           {"指定 Lp", "inductance", "inductance"}};
+
+// An output's columns: voltage, current, rectifier drop; a new output's
+// values are each column's first.
+struct OutputColumnInfo {
+    std::string_view caption, unit;
+    double low, high, first;
+    int decimals;
+    double step;
+    std::string_view fileKey;
+};
+inline constexpr OutputColumnInfo kOutputColumns[] = {
+    {"电压", "V", 0.1, 1000, 12, 2, 1, "V"},
+    {"电流", "A", 0, 1000, 1, 3, 0.1, "I"},
+    {"整流管压降", "V", 0, 10, physics::kRectifierDrop, 2, 0.1, "VF"},
+};
+
+// The most turns a box or a file gives a winding.
+inline constexpr int kMostTurns = 100000;
+
 // The most secondaries a plan winds besides the bias winding: more than any
 // bobbin has pins for, and few enough that every front end, file and
 // netlist stays small whatever it is handed.
 inline constexpr std::size_t kMostOutputs = 12;
-
-// A clamp far above Vor only wastes the switch's rating.
-inline constexpr double kHighestClampRatio = 10;
 
 struct Choices {
     // The first is regulated (the feedback winding); none: one output of the
     // press's Vo at P ÷ Vo.
     std::vector<OutputLoad> outputs;
     // The bias winding's load; its voltage is the plan's bias option.
-    double biasI_A = 0, biasVF_V = physics::kBiasDiodeDrop;
+    double biasI_A = Info(ChoiceNumber::BiasCurrent).first,
+           biasVF_V = Info(ChoiceNumber::BiasDrop).first;
 
     VorSource vorSource = VorSource::Press;
     double Vor_V = 0;  // Value
     // SwitchRating: the switch sees Vmax + the clamp's voltage, clampRatio × Vor.
-    double VdsRating_V = 0, derating = 0.8, clampRatio = 1.5;
+    double VdsRating_V = 0, derating = Info(ChoiceNumber::Derating).first,
+           clampRatio = Info(ChoiceNumber::ClampRatio).first;
     double Dmax = 0;  // MaxDuty
 
     Conduction conduction = Conduction::Boundary;
@@ -102,6 +394,11 @@ ChoiceProblem CheckChoices(const Choices& choices);
 
 // "电流限值须大于 0。": a problem as the window and the page say it.
 std::string ChoiceProblemCaption(const ChoiceProblem& problem);
+
+// A choice's value as held (Lp in H); nothing for one that is unset (no
+// clamp voltage or current limit given).
+std::optional<double> HeldValue(const Choices& choices, ChoiceNumber choice);
+void SetHeldValue(Choices& choices, ChoiceNumber choice, std::optional<double> held);
 
 // Reads "V:I[:VF]" (an output or the bias load; the drop defaults to
 // `defaultVF`) and "NP:NS[:NAUX]"; nothing when the text is not of that form

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <array>
 
 #include "winding/choices.hpp"
 
@@ -29,11 +30,12 @@ class ChoicesPanel : public QGroupBox {
     QTableWidget* outputs() const { return outputs_; }
     QComboBox* vorSource() const { return vorSource_; }
     QComboBox* conduction() const { return conduction_; }
-    QDoubleSpinBox* vor() const { return vor_; }
-    QDoubleSpinBox* rating() const { return rating_; }
-    QDoubleSpinBox* dmax() const { return dmax_; }
-    QDoubleSpinBox* krp() const { return krp_; }
-    QDoubleSpinBox* lp() const { return lp_; }
+    // A choice's box, in the unit shown (Lp in µH).
+    QDoubleSpinBox* Box(winding::ChoiceNumber choice) const {
+        return numbers_[static_cast<std::size_t>(choice)];
+    }
+    QDoubleSpinBox* krp() const { return Box(winding::ChoiceNumber::Krp); }
+    QDoubleSpinBox* lp() const { return Box(winding::ChoiceNumber::Lp); }
     QCheckBox* fixedTurns() const { return fixedTurns_; }
     QSpinBox* Np() const { return turns_[0]; }
     QSpinBox* Ns() const { return turns_[1]; }
@@ -47,22 +49,17 @@ class ChoicesPanel : public QGroupBox {
     QWidget* BiasAndLimitsBox(const winding::Choices& choices);
     QDoubleSpinBox* Number(double low, double high, int decimals, const QString& unit, double value,
                            double step);
+    QDoubleSpinBox* ChoiceBox(const winding::ChoiceNumberInfo& info, const winding::Choices& c);
     void ShowChosenBoxes();
 
     QTableWidget* outputs_ = nullptr;
-    QDoubleSpinBox* biasCurrent_ = nullptr;
-    QDoubleSpinBox* biasDrop_ = nullptr;
+    std::array<QDoubleSpinBox*, std::size(winding::kChoiceNumbers)> numbers_{};
     QComboBox* vorSource_ = nullptr;
-    QDoubleSpinBox *vor_ = nullptr, *rating_ = nullptr, *derating_ = nullptr, *dmax_ = nullptr;
-    QDoubleSpinBox* clampRatio_ = nullptr;
     QComboBox* conduction_ = nullptr;
-    QDoubleSpinBox *krp_ = nullptr, *lp_ = nullptr;  // Lp in µH
     QCheckBox* fixedTurns_ = nullptr;
     QSpinBox* turns_[3] = {};  // Np, Ns, Naux (0: none)
     QCheckBox* clampSet_ = nullptr;
-    QDoubleSpinBox* clamp_ = nullptr;
     QCheckBox* limitSet_ = nullptr;
-    QDoubleSpinBox* limit_ = nullptr;
 };
 
 // The choices as the user left them (QSettings), and keeping them. A kept

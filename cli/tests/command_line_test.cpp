@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/winding_options.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "version/version.hpp"
 
 namespace flyback::cli {
@@ -513,6 +515,43 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
     EXPECT_NE(
         nlohmann::json::parse(low.out)["winding"]["error"].get<std::string>().find("反射电压"),
         std::string::npos);
+}
+
+// Every number of the choices' table has its flag: given alone (with the
+// flag it qualifies), it is read as the plan holds it, takes its way, and
+// its help says the default the plan takes without it.
+TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (info.flag.empty()) continue;  // a field of --bias
+        SCOPED_TRACE(std::string(info.flag));
+        const double held = (info.low + info.high) / 2 / info.shownPerHeld;
+        std::vector<std::string> args = {"flyback-calc", "--winding"};
+        if (!info.needs.empty()) args.push_back(std::string(info.needs) + "=650");
+        args.push_back(std::string(info.flag) + "=" + runtime::decimal::ShortestText(held));
+        CLI::App app;
+        WindingFlags flags;
+        AddWindingOptions(app, flags);
+        std::vector<const char*> argv;
+        argv.reserve(args.size());
+        for (const std::string& arg : args) argv.push_back(arg.c_str());
+        ASSERT_NO_THROW(app.parse(static_cast<int>(argv.size()), argv.data()));
+        winding::Options options;
+        ASSERT_EQ(ReadWindingOptions(flags, parts, options), "");
+        EXPECT_EQ(winding::HeldValue(options.choices, info.choice), held);
+        if (info.vorSource) {
+            EXPECT_EQ(options.choices.vorSource, *info.vorSource);
+        }
+        if (info.conduction) {
+            EXPECT_EQ(options.choices.conduction, *info.conduction);
+        }
+        const std::string help = app.get_option(std::string(info.flag))->get_description();
+        if (info.isDefault) {
+            EXPECT_NE(help.find("(" + runtime::decimal::ShortestText(info.first) + ")"),
+                      std::string::npos)
+                << help;
+        }
+    }
 }
 
 // The choices reach the plan and its JSON: each output with its turns, the

@@ -192,6 +192,49 @@ TEST(DesignFileTest, AFileFromBeforeTheTolerancesOpensWithTheDefaults) {
     EXPECT_EQ(opened.design->options.choices.clampRatio, defaults.choices.clampRatio);
 }
 
+// Each number of the choices' table is written under its key and read back
+// from it (with its way taken), and a value the file leaves out where the
+// plan has no default for it makes the file unreadable, not a quiet zero.
+nlohmann::json* ChoicesBlock(nlohmann::json& node) {
+    if (node.is_object() && node.contains("vorSource")) return &node;
+    if (!node.is_structured()) return nullptr;
+    for (auto& child : node) {
+        if (nlohmann::json* found = ChoicesBlock(child)) return found;
+    }
+    return nullptr;
+}
+
+TEST(DesignFileTest, EveryChoiceOfTheTableIsWrittenAndReadUnderItsKey) {
+    const std::string saved = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        SCOPED_TRACE(std::string(info.fileKey));
+        nlohmann::json file = nlohmann::json::parse(saved);
+        nlohmann::json* choices = ChoicesBlock(file);
+        ASSERT_NE(choices, nullptr);
+        ASSERT_TRUE(choices->contains(info.fileKey));
+        // The way's other numbers as a box first shows them, this one at its top.
+        for (const winding::ChoiceNumberInfo& other : winding::kChoiceNumbers) {
+            if (info.vorSource && other.vorSource == info.vorSource)
+                (*choices)[std::string(other.fileKey)] = other.first / other.shownPerHeld;
+        }
+        const double held = info.high / info.shownPerHeld;
+        (*choices)[std::string(info.fileKey)] = held;
+        if (info.vorSource)
+            (*choices)["vorSource"] =
+                winding::kVorSources[static_cast<int>(*info.vorSource)].fileName;
+        if (info.conduction) {
+            (*choices)["conduction"] =
+                winding::kConductions[static_cast<int>(*info.conduction)].fileName;
+        }
+        const Opened opened = ReadDesignFile(file.dump(), Parts());
+        ASSERT_TRUE(opened.design) << opened.error;
+        EXPECT_EQ(winding::HeldValue(opened.design->options.choices, info.choice), held);
+        choices->erase(std::string(info.fileKey));
+        const Opened without = ReadDesignFile(file.dump(), Parts());
+        EXPECT_EQ(without.design.has_value(), info.isDefault);
+    }
+}
+
 TEST(DesignFileTest, WithoutAPlanThereIsNoFile) {
     const Design faulted = Supply({"60", "0", "249", "100", "80", "24"});
     const Written written = WriteDesignFile(faulted, PlanOf(faulted));

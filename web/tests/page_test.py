@@ -482,8 +482,8 @@ class PageTest(unittest.TestCase):
         pressed = self.results()
         self.box("ChoicesOn").click()
         Select(self.box("ChVorSource")).select_by_visible_text("由开关管耐压")
-        self.box("ChRating").clear()
-        self.box("ChRating").send_keys(Keys.TAB)
+        self.box("ChVdsRating").clear()
+        self.box("ChVdsRating").send_keys(Keys.TAB)
         self.assertTrue(self.box("ChProblem").is_displayed())
         self.box("Text1_0").clear()
         self.box("Text1_0").send_keys("99")
@@ -496,7 +496,7 @@ class PageTest(unittest.TestCase):
         self.assertFalse(self.box("ChProblem").is_displayed())
         self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, "[aria-invalid='true']"), [])
         if Select(self.box("ChVorSource")).first_selected_option.get_attribute("value") == "2":
-            self.assertNotEqual(self.box("ChRating").get_attribute("value"), "")
+            self.assertNotEqual(self.box("ChVdsRating").get_attribute("value"), "")
         self.assertTrue(self.box("CompareRun").is_enabled())
 
     def test_a_sweep_is_plotted(self):
@@ -557,6 +557,41 @@ class PageTest(unittest.TestCase):
         self.assertIsNone(self.box("winding").get_attribute("data-options-stale"))
         self.driver.execute_script("localStorage.clear()")
 
+    def test_every_choice_of_the_table_has_its_box(self):
+        """The engine's table of choices, walked against the page: each number
+        a box labelled with its caption and unit, showing its first value (or,
+        where the plan is left to choose, what it chooses), shown only with its
+        way; each way's list of the table's captions."""
+        self.addCleanup(self.driver.execute_script, "localStorage.clear()")
+        self.driver.execute_script("localStorage.clear()")
+        self.setUp()
+        parts = self.driver.execute_async_script(
+            "const done = arguments[0]; createEngine().then((e) => done(e.page.parts()));")
+        self.box("ChoicesOn").click()
+        for name, ways, attribute in (("ChVorSource", parts["vorSources"], "source"),
+                                      ("ChConduction", parts["conductions"], "mode")):
+            self.assertEqual([o.text for o in Select(self.box(name)).options], ways)
+        for info in parts["choiceNumbers"]:
+            key = info["key"]
+            box = self.box("Ch" + key[0].upper() + key[1:])
+            label = box.find_element(By.XPATH, "..")
+            caption = info["caption"] + (f" ({info['unit']})" if info["unit"] else "")
+            self.assertEqual(label.get_attribute("textContent").strip(), caption)
+            if info["none"]:
+                self.assertEqual(box.get_attribute("value"), "")
+                self.assertEqual(box.get_attribute("placeholder"), info["none"])
+            else:
+                self.assertEqual(box.get_attribute("value"), info["first"])
+            for way, name in ((info["vorSource"], "ChVorSource"), (info["conduction"], "ChConduction")):
+                if way is None:
+                    continue
+                Select(self.box(name)).select_by_value(str(way))
+                self.assertTrue(box.is_displayed(), key)
+                Select(self.box(name)).select_by_value("0")
+                self.assertFalse(box.is_displayed(), key)
+        heads = [th.text for th in self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs thead th")]
+        self.assertEqual(heads[1:], [f"{c['caption']} ({c['unit']})" for c in parts["outputColumns"]])
+
     def test_design_choices_shape_the_plan_and_are_kept(self):
         """Two outputs and a ripple ratio: a secondary per output and the plan
         in continuous conduction; a wrong choice marks its box and greys the
@@ -580,7 +615,7 @@ class PageTest(unittest.TestCase):
         lines = {row.find_elements(By.TAG_NAME, "td")[0].text: row.find_elements(By.TAG_NAME, "td")[1].text
                  for row in self.rows("WindingLines")}
         self.assertTrue(lines["工作模式（最低输入）"].startswith("连续，KRP 0.5"), lines)
-        self.assertTrue(self.box("ChLp").find_element(By.XPATH, "..").get_attribute("hidden"))
+        self.assertTrue(self.box("ChLpMicrohenry").find_element(By.XPATH, "..").get_attribute("hidden"))
 
         self.box("ChTurns").send_keys("150:9.5", Keys.TAB)
         self.assertTrue(self.box("ChProblem").is_displayed())

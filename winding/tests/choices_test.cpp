@@ -468,3 +468,50 @@ TEST(ChoicesTest, ALowReflectedVoltageOrDutyIsACaution) {
 
 }  // namespace
 }  // namespace flyback::winding
+
+namespace flyback::winding {
+namespace {
+
+// The choices' table, which every front end and the design file read: a row
+// per choice in the enumeration's order, each name once, each first value a
+// box can show, each default the one the plan takes, and each value held
+// where the plan reads it.
+TEST(ChoiceTableTest, EachRowIsItsChoiceOnceAndHoldsWhereThePlanReads) {
+    std::set<std::string_view> flags, fileKeys, keptKeys;
+    const Choices none;
+    for (std::size_t i = 0; i < std::size(kChoiceNumbers); ++i) {
+        const ChoiceNumberInfo& info = kChoiceNumbers[i];
+        SCOPED_TRACE(std::string(info.fileKey));
+        EXPECT_EQ(static_cast<std::size_t>(info.choice), i);
+        EXPECT_TRUE(info.flag.empty() || flags.insert(info.flag).second);
+        EXPECT_TRUE(fileKeys.insert(info.fileKey).second);
+        EXPECT_TRUE(keptKeys.insert(info.keptKey).second);
+        EXPECT_FALSE(info.caption.empty());
+        EXPECT_TRUE(info.low <= info.first && info.first <= info.high);
+        EXPECT_FALSE(info.vorSource && info.conduction);
+        // Only a choice the plan may be left to make is unset without one.
+        EXPECT_EQ(HeldValue(none, info.choice).has_value(), info.none.empty());
+        if (info.isDefault) {
+            EXPECT_EQ(*HeldValue(none, info.choice), info.first / info.shownPerHeld);
+        }
+        Choices set;
+        SetHeldValue(set, info.choice, info.high / info.shownPerHeld);
+        EXPECT_EQ(HeldValue(set, info.choice), info.high / info.shownPerHeld);
+        if (!info.none.empty()) {
+            SetHeldValue(set, info.choice, std::nullopt);
+            EXPECT_FALSE(HeldValue(set, info.choice));
+        }
+    }
+    // Each row reaches its own field: all set at once, each reads back its own.
+    Choices all;
+    for (const ChoiceNumberInfo& info : kChoiceNumbers)
+        SetHeldValue(all, info.choice, 1000 + static_cast<double>(info.choice));
+    for (const ChoiceNumberInfo& info : kChoiceNumbers)
+        EXPECT_EQ(HeldValue(all, info.choice), 1000 + static_cast<double>(info.choice));
+    EXPECT_EQ(all.Vor_V, 1000 + static_cast<double>(ChoiceNumber::Vor));
+    EXPECT_EQ(all.Lp_H, 1000 + static_cast<double>(ChoiceNumber::Lp));
+    EXPECT_EQ(all.Ilimit_A, 1000 + static_cast<double>(ChoiceNumber::Ilimit));
+}
+
+}  // namespace
+}  // namespace flyback::winding

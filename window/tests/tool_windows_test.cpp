@@ -590,6 +590,47 @@ class ToolWindowsTest : public QObject {
         QVERIFY(QGuiApplication::clipboard()->text().startsWith("vor\tP\t"));
     }
 
+    // The choices' table, walked against the panel: every number a box named
+    // by its caption, bounded by its row, showing its first value, shown only
+    // with its way; what a box holds is the choice, in the unit held.
+    void everyChoiceOfTheTableHasItsBox() {
+        QSettings().remove("winding/choices");
+        flyback::window::ChoicesPanel panel{flyback::winding::Choices{}};
+        panel.setChecked(true);
+        panel.show();
+        for (const flyback::winding::ChoiceNumberInfo& info : flyback::winding::kChoiceNumbers) {
+            const QString name =
+                QString::fromUtf8(info.caption.data(), static_cast<qsizetype>(info.caption.size()));
+            QDoubleSpinBox* box = panel.Box(info.choice);
+            QVERIFY2(box && box->accessibleName() == name, qPrintable(name));
+            QCOMPARE(box->minimum(), info.low);
+            QCOMPARE(box->maximum(), info.high);
+            QCOMPARE(box->value(), info.first);
+            QCOMPARE(box->singleStep(), info.step);
+            if (info.vorSource) {
+                panel.vorSource()->setCurrentIndex(static_cast<int>(*info.vorSource));
+                QVERIFY(box->isVisible());
+                panel.vorSource()->setCurrentIndex(
+                    (static_cast<int>(*info.vorSource) + 1) %
+                    static_cast<int>(std::size(flyback::winding::kVorSources)));
+                QVERIFY(!box->isVisible());
+                panel.vorSource()->setCurrentIndex(static_cast<int>(*info.vorSource));
+            }
+            if (info.conduction) {
+                panel.conduction()->setCurrentIndex(static_cast<int>(*info.conduction));
+                QVERIFY(box->isVisible());
+            }
+            if (!info.none.empty()) {
+                QVERIFY(!box->isEnabled());
+                QVERIFY(!flyback::winding::HeldValue(panel.Choices(), info.choice));
+                continue;
+            }
+            box->setValue(info.high);
+            QCOMPARE(*flyback::winding::HeldValue(panel.Choices(), info.choice),
+                     info.high / info.shownPerHeld);
+        }
+    }
+
     // The engineer's choices: two outputs and a ripple ratio give a plan in
     // continuous conduction with a winding per output; kept for the next run;
     // unticked, the plan is the press's again.
