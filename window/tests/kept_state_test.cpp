@@ -18,6 +18,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "window/choices_panel.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 #include "window/settings_guard.hpp"
@@ -126,6 +127,35 @@ class KeptStateTest : public QObject {
         QCOMPARE(outputs.size(), std::size_t{1});
         QCOMPARE(outputs[0].V, 12.0);
         s.remove("winding");
+    }
+
+    // Kept and restored, each way's numbers come back where the way was taken
+    // and as the table first shows them where it was not: a Vor left behind
+    // by another way is not shown as the lowest a box allows.
+    void keptChoicesComeBackByTheirWay() {
+        flyback::winding::Choices rated;
+        rated.outputs = {{12, 1, 0.5}};
+        rated.vorSource = flyback::winding::VorSource::SwitchRating;
+        rated.VdsRating_V = 800;
+        rated.derating = 0.7;
+        rated.conduction = flyback::winding::Conduction::Inductance;
+        rated.Lp_H = 2e-3;
+        rated.Ilimit_A = 1.5;
+        flyback::window::SaveChoices(rated);
+        const flyback::winding::Choices kept = flyback::window::LoadChoices();
+        QCOMPARE(kept.VdsRating_V, 800.0);
+        QCOMPARE(kept.derating, 0.7);
+        QCOMPARE(kept.Lp_H, 2e-3);
+        QCOMPARE(kept.Ilimit_A, std::optional<double>(1.5));
+        QVERIFY(!kept.Vclamp_V);
+        const flyback::window::ChoicesPanel panel(kept);
+        using flyback::winding::ChoiceNumber;
+        QCOMPARE(panel.Box(ChoiceNumber::Lp)->value(), 2000.0);
+        QCOMPARE(panel.Box(ChoiceNumber::Vor)->value(),
+                 flyback::winding::Info(ChoiceNumber::Vor).first);
+        QCOMPARE(panel.Box(ChoiceNumber::Krp)->value(),
+                 flyback::winding::Info(ChoiceNumber::Krp).first);
+        QSettings().remove("winding");
     }
 
     // "-273" typed whole, then brought to -60 with a word, not read as -27.
