@@ -18,10 +18,10 @@
 namespace flyback::build_sheet {
 namespace {
 
+using plan_sheet::SheetLine;
 using record::ReadableValue;
 using winding::Plan;
 using winding::Role;
-using winding::SheetLine;
 using winding::Winding;
 
 // Where the shop measures: a usual bench frequency well below any resonance.
@@ -88,7 +88,7 @@ StepRow Step(const Plan& plan, std::size_t i, const Ends& ends) {
             winding::WindingCaption(plan, w),
             PinPair(ends),
             std::to_string(w.turns) + " 匝",
-            winding::WireText(w),
+            plan_sheet::WireText(w),
             w.layers > 1
                 ? std::to_string(w.layers) + " 层，每层 " + std::to_string(w.turnsPerLayer) + " 匝"
                 : std::string("1 层"),
@@ -102,7 +102,7 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
     const catalogue::Core& core = *plan.core;
     const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
     std::vector<SheetLine> lines = {
-        {"磁芯", winding::CoreText(plan) + "，一副"},
+        {"磁芯", plan_sheet::CoreText(plan) + "，一副"},
         {"气隙", "中柱总计 " + ReadableValue(plan.gap_mm, "mm") + "（两半各磨 " + half +
                      "，或三柱垫片 " + half + "）；按电感量实测修磨"},
         {"骨架", "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
@@ -113,7 +113,7 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
         if (w.half == 2) continue;  // the same wire as the first half
         const std::string caption =
             w.half == 1 ? std::string("初级") : winding::WindingCaption(plan, w);
-        lines.push_back({caption + "导线", winding::WireText(w) + "（外径 " +
+        lines.push_back({caption + "导线", plan_sheet::WireText(w) + "（外径 " +
                                                ReadableValue(w.outer_mm, "mm") + "）"});
     }
     const insulation::Tape& tape = insulation::PlanTape();
@@ -169,7 +169,7 @@ std::vector<SheetLine> Tests(const Plan& plan, const std::vector<Ends>& ends) {
                                 SidePins(plan, ends, true) + "）";
     lines.push_back(
         {"耐压测试",
-         between + "：" + winding::TestVoltageText(plan).value_or("功能绝缘，无安全耐压要求")});
+         between + "：" + plan_sheet::TestVoltageText(plan).value_or("功能绝缘，无安全耐压要求")});
     lines.push_back({"绝缘", InsulationText(plan)});
     return lines;
 }
@@ -397,7 +397,7 @@ std::string SheetBody(std::string html, const winding::PlanOutcome& outcome, con
     for (const auto& [heading, lines] :
          {std::pair{"材料", &sheet.materials}, std::pair{"电气测试", &sheet.tests},
           std::pair{"说明", &sheet.notes}}) {
-        winding::AppendLinesTable(html, *lines, heading, "22%", "", "78%");
+        plan_sheet::AppendLinesTable(html, *lines, heading, "22%", "", "78%");
     }
     return html;
 }
@@ -445,7 +445,7 @@ std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins) 
 
 std::string ReportSections(const winding::PlanOutcome& outcome, const winding::Options& options,
                            const Pins& pins) {
-    return winding::HtmlSection(outcome, options, drawing::PicturesHtml(outcome)) +
+    return plan_sheet::HtmlSection(outcome, options, drawing::PicturesHtml(outcome)) +
            HtmlSection(outcome, pins);
 }
 

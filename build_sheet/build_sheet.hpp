@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "pins/pins.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "winding/plan.hpp"
-#include "winding/sheet.hpp"
 
 namespace flyback::build_sheet {
 
@@ -50,9 +50,9 @@ extern const std::array<std::string_view, kStepColumns> kStepHeadings;
 
 struct Sheet {
     std::vector<StepRow> steps;
-    std::vector<winding::SheetLine> materials;
-    std::vector<winding::SheetLine> tests;  // the electrical tests, "耐压测试" among them
-    std::vector<winding::SheetLine> notes;  // how to wind: direction, margins, leads
+    std::vector<plan_sheet::SheetLine> materials;
+    std::vector<plan_sheet::SheetLine> tests;  // the electrical tests, "耐压测试" among them
+    std::vector<plan_sheet::SheetLine> notes;  // how to wind: direction, margins, leads
 };
 
 Sheet SheetOf(const winding::Plan& plan, const Pins& pins);

@@ -27,6 +27,7 @@
 #include "design_file/design_file.hpp"
 #include "drawing/pictures.hpp"
 #include "numtext/fault_hint.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "spice/spice.hpp"
@@ -34,7 +35,6 @@
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
 #include "whole_file/whole_file.hpp"
-#include "winding/sheet.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -170,11 +170,11 @@ void PrintWarnings(const record::DesignRecord& record,
     for (const record::Warning& warning : record.warnings) err << warning.Line() << '\n';
     if (!plan) return;
     if (!plan->plan) {
-        err << "flyback-calc: " << winding::kTitle << "：" << plan->error << '\n';
+        err << "flyback-calc: " << plan_sheet::kTitle << "：" << plan->error << '\n';
         return;
     }
     for (const winding::PlanWarning& warning : plan->plan->warnings) {
-        err << winding::kTitle << "：" << winding::WarningLine(warning) << '\n';
+        err << plan_sheet::kTitle << "：" << plan_sheet::WarningLine(warning) << '\n';
     }
 }
 

@@ -5,8 +5,8 @@
 
 #include "answer/answer_json.hpp"
 #include "cli/table.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "runtime/decimal_conversion.hpp"
-#include "winding/sheet.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -252,7 +252,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("warnings", WarningsJson(plan));
 }
 
-void PrintLines(const std::vector<winding::SheetLine>& lines, std::ostream& out) {
+void PrintLines(const std::vector<plan_sheet::SheetLine>& lines, std::ostream& out) {
     std::vector<CaptionedRow> rows;
     rows.reserve(lines.size());
     for (const auto& line : lines) rows.emplace_back(line.caption, line.value);
@@ -274,16 +274,16 @@ std::string WindingJson(const winding::PlanOutcome& outcome) {
 }
 
 void PrintWindingSheet(const winding::PlanOutcome& outcome, std::ostream& out) {
-    out << '\n' << winding::kTitle << '\n';
-    for (const std::string& line : winding::Headlines(outcome)) out << line << '\n';
-    out << winding::kPremise << '\n';
+    out << '\n' << plan_sheet::kTitle << '\n';
+    for (const std::string& line : plan_sheet::Headlines(outcome)) out << line << '\n';
+    out << plan_sheet::kPremise << '\n';
     if (!outcome.plan) return;
     out << '\n';
-    PrintLines(winding::WindingLines(*outcome.plan), out);
+    PrintLines(plan_sheet::WindingLines(*outcome.plan), out);
     out << '\n';
-    PrintLines(winding::PlanLines(*outcome.plan), out);
+    PrintLines(plan_sheet::PlanLines(*outcome.plan), out);
     out << '\n';
-    PrintLines(winding::CornerLines(*outcome.plan), out);
+    PrintLines(plan_sheet::CornerLines(*outcome.plan), out);
 }
 
 }  // namespace flyback::cli

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "catalogue/catalogue.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "winding/plan.hpp"
-#include "winding/sheet.hpp"
 
 #include "six_texts.hpp"
 
@@ -85,7 +85,7 @@ void CheckPlan(const Plan& p) {
         Check(w.turns >= 1 && w.strands >= 1 && w.layers >= 1 && w.wire != nullptr);
         for (const auto& v : {w.Irms_A, w.Ipeak_A, w.J_A_mm2, w.R_ohm, w.P_W}) CheckFinite(v);
     }
-    flyback::winding::PlanLines(p);
+    flyback::plan_sheet::PlanLines(p);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "engine_buffers.hpp"
 #include "mains/mains.hpp"
 #include "numtext/run_calculation.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -34,7 +35,6 @@
 #include "sweep/sweep.hpp"
 #include "version/version.hpp"
 #include "winding/physics.hpp"
-#include "winding/sheet.hpp"
 
 namespace {
 
@@ -45,6 +45,7 @@ using flyback::web::Text;
 namespace record = flyback::record;
 namespace report = flyback::report;
 namespace winding = flyback::winding;
+namespace plan_sheet = flyback::plan_sheet;
 namespace numtext = flyback::numtext;
 
 const flyback::catalogue::Catalogue& Parts() {
@@ -95,8 +96,8 @@ std::string Texts(const std::vector<std::string>& texts) {
                      [](const std::string& t, std::string& out) { AppendJsonString(out, t); });
 }
 
-std::string Lines(const std::vector<winding::SheetLine>& lines) {
-    return JsonArray(lines, [](const winding::SheetLine& line, std::string& out) {
+std::string Lines(const std::vector<plan_sheet::SheetLine>& lines) {
+    return JsonArray(lines, [](const plan_sheet::SheetLine& line, std::string& out) {
         out += "[" + JsonText(line.caption) + "," + JsonText(line.value) + "]";
     });
 }
@@ -142,17 +143,18 @@ std::string Working(const record::DesignRecord& record) {
 std::string Winding(const winding::PlanOutcome& outcome) {
     std::string json;
     JsonObject o(json);
-    o.Text("premise", winding::kPremise).Raw("options", Lines(winding::OptionLines(PlanOptions())));
-    o.Raw("headlines", Texts(winding::Headlines(outcome)));
+    o.Text("premise", plan_sheet::kPremise)
+        .Raw("options", Lines(plan_sheet::OptionLines(PlanOptions())));
+    o.Raw("headlines", Texts(plan_sheet::Headlines(outcome)));
     if (!outcome.plan) {
         o.Text("error", outcome.error);
         return json;
     }
     const winding::Plan& plan = *outcome.plan;
-    std::vector<std::string> headings(winding::kWindingHeadings.begin(),
-                                      winding::kWindingHeadings.end());
-    const std::string rows =
-        JsonArray(winding::WindingRows(plan), [](const winding::WindingRow& row, std::string& out) {
+    std::vector<std::string> headings(plan_sheet::kWindingHeadings.begin(),
+                                      plan_sheet::kWindingHeadings.end());
+    const std::string rows = JsonArray(
+        plan_sheet::WindingRows(plan), [](const plan_sheet::WindingRow& row, std::string& out) {
             out += Texts(std::vector<std::string>(row.begin(), row.end()));
         });
     const std::string warnings =
@@ -160,20 +162,20 @@ std::string Winding(const winding::PlanOutcome& outcome) {
             JsonObject(out)
                 .Text("code", w.code)
                 .Text("strength", record::StrengthName(w.strength))
-                .Text("text", winding::WarningLine(w));
+                .Text("text", plan_sheet::WarningLine(w));
         });
-    std::vector<std::string> cornerHeadings(winding::kCornerHeadings.begin(),
-                                            winding::kCornerHeadings.end());
-    const std::string corners =
-        JsonArray(winding::CornerRows(plan), [](const winding::CornerRow& row, std::string& out) {
+    std::vector<std::string> cornerHeadings(plan_sheet::kCornerHeadings.begin(),
+                                            plan_sheet::kCornerHeadings.end());
+    const std::string corners = JsonArray(
+        plan_sheet::CornerRows(plan), [](const plan_sheet::CornerRow& row, std::string& out) {
             out += Texts(std::vector<std::string>(row.begin(), row.end()));
         });
     o.Raw("headings", Texts(headings))
         .Raw("rows", rows)
-        .Text("cornersTitle", winding::kCornersTitle)
+        .Text("cornersTitle", plan_sheet::kCornersTitle)
         .Raw("cornerHeadings", Texts(cornerHeadings))
         .Raw("corners", corners)
-        .Raw("lines", Lines(winding::PlanLines(plan)))
+        .Raw("lines", Lines(plan_sheet::PlanLines(plan)))
         .Raw("warnings", warnings)
         .Text("build", flyback::drawing::BuildDrawing(plan, PictureWidth()))
         .Text("currents", flyback::drawing::CurrentsDrawing(plan, PictureWidth()))
@@ -250,7 +252,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
     const record::DesignRecord record = record::RecordPress(Inputs());
     const winding::PlanOutcome plan = winding::PlanWinding(record, PlanOptions(), Parts());
     const std::string text = report::TabSeparated(record) +
-                             winding::TabSeparated(plan, PlanOptions()) +
+                             plan_sheet::TabSeparated(plan, PlanOptions()) +
                              flyback::build_sheet::TabSeparated(plan, SheetPins());
     const std::string html =
         flyback::build_sheet::Report(record, Text(6), lastPress, plan, PlanOptions(), SheetPins());

@@ -32,10 +32,10 @@
 #include "drawing/pictures.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 #include "ui_main_window.h"
-#include "winding/sheet.hpp"
 #include "window/about.hpp"
 #include "window/build_sheet_tab.hpp"
 #include "window/compare_tab.hpp"
@@ -312,7 +312,7 @@ void MainWindow::AddWindowActions() {
     workingAction_ = AddWindowAction(QStringLiteral("计算过程"), "workingAction",
                                      QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::ShowWorking);
     workingAction_->setEnabled(false);
-    windingAction_ = AddWindowAction(FromUtf8(winding::kTitle), "windingAction",
+    windingAction_ = AddWindowAction(FromUtf8(plan_sheet::kTitle), "windingAction",
                                      QKeySequence(Qt::CTRL | Qt::Key_T), &MainWindow::ShowWinding);
     windingAction_->setEnabled(false);
     AddWindowAction(QStringLiteral("扫描…"), "sweepAction", QKeySequence(Qt::CTRL | Qt::Key_K),
@@ -500,7 +500,7 @@ PlanSection MainWindow::CurrentPlanSection() const {
     const build_sheet::Pins pins = winding_ ? winding_->buildSheet()->Pins() : LoadPins();
     return {
         build_sheet::ReportSections(*plan_, windingOptions_, pins),
-        winding::TabSeparated(*plan_, windingOptions_) + build_sheet::TabSeparated(*plan_, pins),
+        plan_sheet::TabSeparated(*plan_, windingOptions_) + build_sheet::TabSeparated(*plan_, pins),
         build_sheet::ReportLead(*plan_, windingOptions_, pins)};
 }
 

@@ -24,9 +24,9 @@
 
 #include "catalogue/names.hpp"
 #include "drawing/pictures.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
-#include "winding/sheet.hpp"
 #include "window/build_sheet_tab.hpp"
 #include "window/choices_panel.hpp"
 #include "window/compare_tab.hpp"
@@ -146,22 +146,23 @@ void FitRows(QTableWidget* table, int rows) {
 WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::Options& options,
                              QWidget* parent)
     : QWidget(parent, Qt::Window), parts_(&parts) {
-    setWindowTitle(FromUtf8(winding::kTitle));
+    setWindowTitle(FromUtf8(plan_sheet::kTitle));
     setObjectName(QStringLiteral("windingWindow"));
     state_ = PlainLabel();
     error_ = PlainLabel();
     warnings_ = PlainLabel();
     warnings_->setAccessibleName(QStringLiteral("注意"));
     QStringList headings;
-    for (const std::string_view heading : winding::kWindingHeadings) headings << FromUtf8(heading);
+    for (const std::string_view heading : plan_sheet::kWindingHeadings)
+        headings << FromUtf8(heading);
     windings_ = SheetTable(headings, QStringLiteral("绕组"));
     FitRows(windings_, 3);
     lines_ =
         SheetTable({QStringLiteral("项目"), QStringLiteral("数值")}, QStringLiteral("绕制方案"));
     QStringList cornerHeadings;
-    for (const std::string_view heading : winding::kCornerHeadings)
+    for (const std::string_view heading : plan_sheet::kCornerHeadings)
         cornerHeadings << FromUtf8(heading);
-    corners_ = SheetTable(cornerHeadings, FromUtf8(winding::kCornersTitle));
+    corners_ = SheetTable(cornerHeadings, FromUtf8(plan_sheet::kCornersTitle));
     build_ = new QSvgWidget;
     currents_ = new QSvgWidget;
     // Each at its own size, so that its text reads as the window's; scrolled
@@ -177,7 +178,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     currents_->setAccessibleName(QStringLiteral("电流波形"));
     auto* tabs = new QTabWidget;
     tabs->addTab(lines_, QStringLiteral("数值"));
-    tabs->addTab(corners_, FromUtf8(winding::kCornersTitle));
+    tabs->addTab(corners_, FromUtf8(plan_sheet::kCornersTitle));
     tabs->addTab(pictures, QStringLiteral("绕组截面与电流"));
     buildSheet_ = new BuildSheetTab;
     tabs->addTab(buildSheet_, FromUtf8(build_sheet::kTitle));
@@ -202,7 +203,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     notes_->setAccessibleName(QStringLiteral("选项说明"));
     notes_->hide();
     layout->addWidget(notes_);
-    layout->addWidget(PlainLabel(FromUtf8(winding::kPremise)));
+    layout->addWidget(PlainLabel(FromUtf8(plan_sheet::kPremise)));
     for (QWidget* widget : {static_cast<QWidget*>(state_), static_cast<QWidget*>(error_),
                             static_cast<QWidget*>(windings_), static_cast<QWidget*>(warnings_),
                             static_cast<QWidget*>(tabs)}) {
@@ -440,13 +441,13 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     state_->setVisible(inputsChanged);
     // No plan: why; a plan of a doubtful input: that, before anything else.
     QStringList headlines;
-    for (const std::string& line : winding::Headlines(outcome)) headlines << FromUtf8(line);
+    for (const std::string& line : plan_sheet::Headlines(outcome)) headlines << FromUtf8(line);
     error_->setText(outcome.plan ? headlines.join('\n') : FromUtf8(outcome.error));
     error_->setVisible(!outcome.plan || !headlines.isEmpty());
     for (QTableWidget* table : {windings_, lines_, corners_}) table->setRowCount(0);
     QStringList warnings;
     if (outcome.plan) {
-        const auto rows = winding::WindingRows(*outcome.plan);
+        const auto rows = plan_sheet::WindingRows(*outcome.plan);
         windings_->setRowCount(static_cast<int>(rows.size()));
         FitRows(windings_, std::max<int>(3, static_cast<int>(rows.size())));
         for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -454,21 +455,21 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
             for (const std::string& cell : rows[r]) cells << FromUtf8(cell);
             FillRow(windings_, static_cast<int>(r), cells);
         }
-        const auto corners = winding::CornerRows(*outcome.plan);
+        const auto corners = plan_sheet::CornerRows(*outcome.plan);
         corners_->setRowCount(static_cast<int>(corners.size()));
         for (std::size_t r = 0; r < corners.size(); ++r) {
             QStringList cells;
             for (const std::string& cell : corners[r]) cells << FromUtf8(cell);
             FillRow(corners_, static_cast<int>(r), cells);
         }
-        const auto lines = winding::PlanLines(*outcome.plan);
+        const auto lines = plan_sheet::PlanLines(*outcome.plan);
         lines_->setRowCount(static_cast<int>(lines.size()));
         for (std::size_t r = 0; r < lines.size(); ++r) {
             FillRow(lines_, static_cast<int>(r),
                     {FromUtf8(lines[r].caption), FromUtf8(lines[r].value)});
         }
         for (const winding::PlanWarning& warning : outcome.plan->warnings) {
-            warnings << FromUtf8(winding::WarningLine(warning));
+            warnings << FromUtf8(plan_sheet::WarningLine(warning));
         }
         build_->load(QByteArray::fromStdString(drawing::BuildDrawing(*outcome.plan)));
         currents_->load(QByteArray::fromStdString(drawing::CurrentsDrawing(*outcome.plan)));

@@ -42,10 +42,11 @@ std::string Count(const std::string& text, const std::string& what) {
     return std::to_string(n);
 }
 
-const winding::SheetLine* Line(const std::vector<winding::SheetLine>& lines,
-                               std::string_view caption) {
-    const auto at = std::find_if(lines.begin(), lines.end(),
-                                 [&](const winding::SheetLine& l) { return l.caption == caption; });
+const plan_sheet::SheetLine* Line(const std::vector<plan_sheet::SheetLine>& lines,
+                                  std::string_view caption) {
+    const auto at = std::find_if(lines.begin(), lines.end(), [&](const plan_sheet::SheetLine& l) {
+        return l.caption == caption;
+    });
     return at == lines.end() ? nullptr : &*at;
 }
 

@@ -3,11 +3,15 @@
 #include <cmath>
 #include <string>
 
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "winding/plan.hpp"
-#include "winding/sheet.hpp"
 
 namespace flyback::winding {
+
+// The plan's lines are read back where the plan is checked.
+using plan_sheet::PlanLines;
+using plan_sheet::SheetLine;
 namespace {
 
 // 60 W, 24 V out of 249–373 V DC at 100 kHz, 80 % efficient.

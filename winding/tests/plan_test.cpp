@@ -7,11 +7,19 @@
 #include <numbers>
 #include <tuple>
 
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "winding/core_loss.hpp"
-#include "winding/sheet.hpp"
 
 namespace flyback::winding {
+
+// The plan's lines are read back where the plan is checked.
+using plan_sheet::Headlines;
+using plan_sheet::HtmlSection;
+using plan_sheet::kPremise;
+using plan_sheet::PlanLines;
+using plan_sheet::SheetLine;
+using plan_sheet::TabSeparated;
 namespace {
 
 const catalogue::Catalogue& Parts() {

@@ -1,4 +1,4 @@
-#include "winding/sheet.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 
 #include <cmath>
 
@@ -8,7 +8,11 @@
 #include "report/tab_separated.hpp"
 #include "winding/physics.hpp"
 
-namespace flyback::winding {
+namespace flyback::plan_sheet {
+
+// The sheet words the plan's own kinds throughout.
+using namespace winding;  // NOLINT(google-build-using-namespace)
+
 namespace {
 
 using record::ReadableValue;
@@ -596,4 +600,4 @@ std::string TabSeparated(const PlanOutcome& outcome, const Options& options) {
     return out;
 }
 
-}  // namespace flyback::winding
+}  // namespace flyback::plan_sheet

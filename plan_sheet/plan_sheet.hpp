@@ -8,7 +8,13 @@
 
 #include "winding/plan.hpp"
 
-namespace flyback::winding {
+namespace flyback::plan_sheet {
+
+using winding::Options;
+using winding::Plan;
+using winding::PlanOutcome;
+using winding::PlanWarning;
+using winding::Winding;
 
 // The plan as an engineer's winding sheet, in Simplified Chinese, numbers to
 // four digits: the words are written once here for every front end.
@@ -82,4 +88,4 @@ void AppendLinesTable(std::string& html, const std::vector<SheetLine>& lines,
 // The same as tab-separated rows after the copy of the record: caption, text.
 std::string TabSeparated(const PlanOutcome& outcome, const Options& options);
 
-}  // namespace flyback::winding
+}  // namespace flyback::plan_sheet
