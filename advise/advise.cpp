@@ -159,8 +159,20 @@ constexpr double kFloorMargin = 1 - 1e-9;
 constexpr double kSettledWithin_K = 0.02;
 // How often a floor that may matter is raised by what it implies, and the
 // harmonics its copper is then bounded by (a dozen when first sketched).
+// Each step starts from the warmth the last floor implied, so a floor only
+// rises; the steps are a cost, not a condition of soundness (any number
+// leaves a floor). The closer copper floor counts its first 512 harmonics
+// at their own factors and the rest at the next one's, where the sketch's
+// counts a dozen: currents that end in a step keep much of their square in
+// the harmonics past a dozen.
 constexpr int kTighterSteps = 3;
 constexpr int kCloserHarmonics = 512;
+// The largest loss that could still matter: doubled from the floor until
+// its score passes the last place (64 doublings pass any loss a double
+// holds: past them nothing could put it out), then halved to the last bit
+// of a double's 53 (60 rounds leave a margin).
+constexpr int kMostDoublings = 64;
+constexpr int kBisections = 60;
 
 // A turns pair on a core, as its sketch left it: what its candidates' loss
 // floors are computed from, in every material.
@@ -209,24 +221,18 @@ class Search {
         }
         smallerBest_.assign(cores_.size(), INFINITY);
         sameBest_.assign(cores_.size(), INFINITY);
-        perTurn_ = RegulatedVolts(record, options);
+        regulatedVolts_ = RegulatedVolts(record, options);
         coolest_ = options.ambient_C - kSettledWithin_K;
         hottest_ = std::max(settings.hotLimit_C, options.ambient_C) + kSettledWithin_K;
     }
 
+    // Core by core: enumerate and bound its candidates, then prune or plan
+    // each from the least floor up; what is planned and feasible is ranked.
     void Run() {
         Progress(0);
         for (std::size_t core = 0; core < cores_.size() && !Stopped(); ++core) {
-            Sketch(core);
-            std::sort(pending_.begin(), pending_.end(), ByFloor);
-            for (Pending& p : pending_) {
-                if (Stopped()) break;
-                if (CannotMatter(p)) {
-                    ++advice_.pruned;
-                    continue;
-                }
-                Plan(p);
-            }
+            Enumerate(core);
+            PruneOrPlan();
             pending_.clear();
             geometries_.clear();
             resketched_.clear();
@@ -260,10 +266,25 @@ class Search {
         return p.floor_W < smallerBest_[core] && p.floor_W <= sameBest_[Size(core)];
     }
 
-    void Sketch(std::size_t core) {
+    void PruneOrPlan() {
+        std::sort(pending_.begin(), pending_.end(), ByFloor);
+        for (Pending& p : pending_) {
+            if (Stopped()) return;
+            if (RuledOutOnceRaised(p)) {
+                ++advice_.pruned;
+                continue;
+            }
+            Plan(p);
+        }
+    }
+
+    // Each turns pair of the Vor range on `core` sketched once, its
+    // materials' candidates bounded (SketchPair) and kept for PruneOrPlan.
+    void Enumerate(std::size_t core) {
         for (int Ns = 1; Ns <= kMostSecondaryTurns; ++Ns) {
-            const int NpLow = std::max(1, int(std::ceil(advice_.vor.low * Ns / perTurn_ - 1e-9)));
-            const int NpHigh = int(std::floor(advice_.vor.high * Ns / perTurn_ + 1e-9));
+            const int NpLow =
+                std::max(1, int(std::ceil(advice_.vor.low * Ns / regulatedVolts_ - 1e-9)));
+            const int NpHigh = int(std::floor(advice_.vor.high * Ns / regulatedVolts_ + 1e-9));
             if (NpLow > NpHigh) continue;
             bool anyFits = false;
             Pending leastCopper{INFINITY, INFINITY};
@@ -283,7 +304,7 @@ class Search {
     }
 
     bool CopperRulesOut(const Pending& copper, std::size_t core) const {
-        return TooHot(copper) || (settings_.prune && CannotMatter(copper, core));
+        return TooHot(copper) || (settings_.prune && CannotMatterByFloor(copper, core));
     }
 
     winding::PlanOutcome SketchOf(std::size_t core, int Np, int Ns) const {
@@ -398,11 +419,12 @@ class Search {
     // matters, until that proves impossible: the transformer is at least as
     // warm as its floor's rise makes it, and no warmer than the largest loss
     // that could still matter would make it.
-    bool CannotMatter(Pending& p) {
+    bool RuledOutOnceRaised(Pending& p) {
         if (!settings_.prune) return false;
         const std::size_t core = geometries_[p.geometry].core;
-        if (CannotMatter(p, core)) return true;
-        return !Raised(p, LargestThatMatters(p, core), [&] { return CannotMatter(p, core); });
+        if (CannotMatterByFloor(p, core)) return true;
+        return !Raised(p, LargestThatMatters(p, core),
+                       [&] { return CannotMatterByFloor(p, core); });
     }
 
     // Raises `p`'s floor, supposing its loss at most `most`, while `ruledOut`
@@ -430,7 +452,7 @@ class Search {
         return true;
     }
 
-    bool CannotMatter(const Pending& p, std::size_t core) const {
+    bool CannotMatterByFloor(const Pending& p, std::size_t core) const {
         if (OnFrontByFloor(p, core)) return false;
         if (RankingHasRoom()) return false;
         return FloorScore(p, core) > ranked_.top();
@@ -463,11 +485,11 @@ class Search {
         if (score(0) > bar) return front;
         double high = std::max(p.floor_W, 1e-6);
         for (int i = 0; score(high) <= bar; ++i) {
-            if (i == 64) return INFINITY;  // nothing it could lose would put it out
+            if (i == kMostDoublings) return INFINITY;  // nothing it could lose would put it out
             high *= 2;
         }
         double low = 0;
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < kBisections; ++i) {
             const double middle = (low + high) / 2;
             (score(middle) <= bar ? low : high) = middle;
         }
@@ -491,6 +513,8 @@ class Search {
         Keep(g.core, c);
     }
 
+    // Ranks a feasible candidate: the bars the front and the ranking set for
+    // the candidates still to come.
     void Keep(std::size_t core, const Candidate& c) {
         ++advice_.feasible;
         feasible.push_back(c);
@@ -517,7 +541,7 @@ class Search {
     std::vector<Geometry> geometries_;
     std::vector<Pending> pending_;
     std::map<std::size_t, winding::Plan> resketched_;  // by geometry, as floors are raised
-    double perTurn_ = 0, coolest_ = 0, hottest_ = 0;
+    double regulatedVolts_ = 0, coolest_ = 0, hottest_ = 0;
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
 

@@ -149,6 +149,64 @@ TEST(AdviseTest, PruningLosesNothing) {
 
 // The best by loss is never worse than the plan's own choice, which is among
 // the candidates.
+// The same on a sample across the whole catalogue: every second core by
+// volume (the smallest to the largest, most families) and every second material
+// with loss data, so that no floor's soundness rests on two cores alone.
+catalogue::Catalogue Sample() {
+    catalogue::Catalogue parts = catalogue::BuiltIn();
+    std::vector<catalogue::Core> cores = parts.cores;
+    std::stable_sort(cores.begin(), cores.end(),
+                     [](const auto& a, const auto& b) { return a.Ve_mm3 < b.Ve_mm3; });
+    parts.cores.clear();
+    for (std::size_t i = 0; i < cores.size(); i += 2) parts.cores.push_back(cores[i]);
+    std::vector<catalogue::Material> materials;
+    for (const catalogue::Material& m : parts.materials) {
+        if (!m.steinmetz.empty()) materials.push_back(m);
+    }
+    parts.materials.clear();
+    for (std::size_t i = 0; i < materials.size(); i += 2) parts.materials.push_back(materials[i]);
+    return parts;
+}
+
+TEST(AdviseTest, PruningLosesNothingAcrossTheCatalogue) {
+    const catalogue::Catalogue parts = Sample();
+    ASSERT_GE(parts.cores.size(), 15u);
+    ASSERT_GE(parts.materials.size(), 5u);
+    // Vor fixed keeps the exhaustive search to one ratio of turns a core.
+    winding::Options boundary;
+    boundary.choices.vorSource = winding::VorSource::Value;
+    boundary.choices.Vor_V = 90;
+    winding::Options continuous = boundary;
+    continuous.choices.Vor_V = 60;
+    continuous.choices.conduction = winding::Conduction::Ripple;
+    continuous.choices.KRP = 0.6;
+    Settings weighted;
+    weighted.rank = Rank::Weighted;
+    weighted.weights = {1, 0.05, 0.2};
+    Settings rise, volume;
+    rise.rank = Rank::Rise;
+    volume.rank = Rank::Volume;
+    volume.top = 3;
+    const struct {
+        const record::DesignRecord& record;
+        winding::Options options;
+        Settings settings;
+    } cases[] = {{TwelveVolts(), boundary, {}},
+                 {TwelveVolts(), boundary, rise},
+                 {FiveVolts(), continuous, volume},
+                 {FiveVolts(), continuous, weighted}};
+    for (const auto& c : cases) {
+        Settings exhaustive = c.settings;
+        exhaustive.prune = false;
+        const Advice all = Advise(c.record, c.options, parts, exhaustive);
+        const Advice pruned = Advise(c.record, c.options, parts, c.settings);
+        ASSERT_GT(all.feasible, 10);
+        EXPECT_GT(pruned.pruned, 0);
+        EXPECT_EQ(Keys(pruned.front), Keys(all.front));
+        EXPECT_EQ(Keys(pruned.top), Keys(all.top));
+    }
+}
+
 TEST(AdviseTest, TheBestBeatsThePlansOwn) {
     const catalogue::Catalogue parts = Small();
     const Advice advice = Advise(TwelveVolts(), {}, parts);

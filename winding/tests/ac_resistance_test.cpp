@@ -80,6 +80,9 @@ TEST(AcResistanceTest, TheFloorNeverPassesTheFullSum) {
         SecondaryWaveform(2, 1.2, 0.3, 0.7),  // continuous, no idle time
         {{0, 1, 1, 1}},                       // direct current
         {{0, 0.5, 0, 1}, {0.5, 1, 1, 0}},     // a symmetric triangle: few harmonics
+        // Two triangles a period: no fundamental, the energy in the second
+        // harmonic, which a floor of one harmonic must still count.
+        {{0, 0.25, 0, 1}, {0.25, 0.5, 1, 0}, {0.5, 0.75, 0, 1}, {0.75, 1, 1, 0}},
     };
     for (const auto& waveform : waveforms) {
         for (const double layers : {1.0, 2.0, 5.0, 12.0}) {
