@@ -187,7 +187,7 @@ void MainWindow::ApplyDesign(const design_file::Design& design) {
         winding_->deleteLater();
         winding_ = nullptr;
     }
-    OnCommand1Pressed();
+    Press(design.texts);
     if (planShown) ShowWinding();
 }
 
@@ -557,7 +557,12 @@ void MainWindow::NameBoxesAfterTheirCaptions() {
 // what went wrong with everything typed still in place and the input to check
 // selected.
 void MainWindow::OnCommand1Pressed() {
-    const std::array<std::string, numtext::kInputCount> texts = InputTexts();
+    Press(InputTexts());
+}
+
+// A press of these texts (the boxes', or a design's as it is opened): the
+// results, the plan and the boxes' states.
+void MainWindow::Press(const std::array<std::string, numtext::kInputCount>& texts) {
     const numtext::InputTexts inputs = numtext::ViewsOf(texts);
     lastPress_ = record::RecordPress(inputs, [&](int box, std::string_view text) {
         text2_[box]->setText(FromUtf8(text));

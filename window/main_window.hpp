@@ -117,6 +117,7 @@ class MainWindow : public QWidget {
     static constexpr QColor kWarningBackground{0xFF, 0xE0, 0x8A};  // amber
 
     void OnCommand1Pressed();
+    void Press(const std::array<std::string, numtext::kInputCount>& texts);
     void RenewPlan();
     void OnWindingOptionsChanged();
     PlanSection CurrentPlanSection() const;

@@ -590,6 +590,18 @@ class ToolWindowsTest : public QObject {
         QVERIFY(QGuiApplication::clipboard()->text().startsWith("vor\tP\t"));
     }
 
+    // A design opened is pressed as the file has it: its texts, whatever a
+    // box would make of them, and saved again as they were.
+    void anOpenedDesignIsPressedAsTheFileHasIt() {
+        flyback::design_file::Design design;
+        design.texts = {" 12.0 ", "375", "120\n", "65\t", "80", "12"};
+        window_->ApplyDesign(design);
+        QCOMPARE(window_->CurrentDesign().texts, design.texts);
+        const flyback::winding::PlanOutcome* plan = window_->PressedPlan();
+        QVERIFY(plan != nullptr);
+        QCOMPARE(window_->CurrentDesign().texts, design.texts);
+    }
+
     // The choices' table, walked against the panel: every number a box named
     // by its caption, bounded by its row, showing its first value, shown only
     // with its way; what a box holds is the choice, in the unit held.
