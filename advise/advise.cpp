@@ -8,6 +8,7 @@
 #include <queue>
 
 #include "catalogue/names.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "winding/core_loss.hpp"
@@ -570,7 +571,7 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     // when what fails is not the core, material or turns.
     if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);
         !own.plan && own.candidateFree) {
-        advice.problem = own.error;
+        advice.problem = plan_sheet::FailureText(own);
         return advice;
     }
     Search search(record, options, parts, settings, advice);

@@ -170,7 +170,8 @@ void PrintWarnings(const record::DesignRecord& record,
     for (const record::Warning& warning : record.warnings) err << warning.Line() << '\n';
     if (!plan) return;
     if (!plan->plan) {
-        err << "flyback-calc: " << plan_sheet::kTitle << "：" << plan->error << '\n';
+        err << "flyback-calc: " << plan_sheet::kTitle << "：" << plan_sheet::FailureText(*plan)
+            << '\n';
         return;
     }
     for (const winding::PlanWarning& warning : plan->plan->warnings) {
@@ -206,7 +207,8 @@ int SaveDesign(const design_file::Design& design, const winding::PlanOutcome& pl
 int SavePlanFile(const winding::PlanOutcome& plan, std::string_view flag, const std::string& path,
                  const std::function<std::string(const winding::Plan&)>& make, std::ostream& err) {
     if (!plan.plan) {
-        err << "flyback-calc: " << flag << ": " << record::VisibleText(plan.error) << '\n';
+        err << "flyback-calc: " << flag << ": "
+            << record::VisibleText(plan_sheet::FailureText(plan)) << '\n';
         return kExitCalculationFault;
     }
     if (const std::string failure = whole_file::WriteWholeFile(path, make(*plan.plan));

@@ -267,7 +267,7 @@ std::string WindingJson(const winding::PlanOutcome& outcome) {
         PlanJson(*outcome.plan, json);
     } else {
         answer::JsonObject(json)
-            .Text("error", outcome.error)
+            .Text("error", plan_sheet::FailureText(outcome))
             .Text("error_code", winding::PlanFailureName(outcome.failure));
     }
     return json;

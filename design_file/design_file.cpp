@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "numtext/boxes.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "version/version.hpp"
@@ -733,7 +734,8 @@ const catalogue::Wire* WireByMasName(const catalogue::Catalogue& parts, std::str
 }
 
 Written WriteDesignFile(const Design& design, const winding::PlanOutcome& outcome) {
-    if (!outcome.plan) return {{}, "没有绕制方案，无法写成设计文件：" + outcome.error};
+    if (!outcome.plan)
+        return {{}, "没有绕制方案，无法写成设计文件：" + plan_sheet::FailureText(outcome)};
     const Plan& plan = *outcome.plan;
     if (CoreMasName(*plan.core).empty())
         return {{}, "磁芯“" + plan.core->name + "”没有 MAS 中的形状名，无法写成设计文件。"};

@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ChooseFor(size > 1 ? data[1] : 0, options.choices);
     const auto outcome =
         flyback::winding::PlanWinding(record, options, flyback::catalogue::BuiltIn());
-    Check(outcome.plan.has_value() != !outcome.error.empty());
+    Check(outcome.plan.has_value() != !flyback::plan_sheet::FailureText(outcome).empty());
     if (outcome.plan) CheckPlan(*outcome.plan);
     return 0;
 }

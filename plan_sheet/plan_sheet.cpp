@@ -500,6 +500,63 @@ std::vector<std::string> Headlines(const PlanOutcome& outcome) {
     return lines;
 }
 
+namespace {
+
+std::string_view CountedCaption(Counted counted) {
+    constexpr std::string_view kCaptions[] = {"初级匝数", "次级匝数", "辅助绕组匝数",
+                                              "并绕股数", "每层匝数", "层数"};
+    return kCaptions[static_cast<std::size_t>(counted)];
+}
+
+std::string OptionsText(const FailureDetail& d) {
+    if (d.option) return OptionProblemCaption(d.option);
+    if (d.choice) return ChoiceProblemCaption(d.choice);
+    if (d.insulation) return InsulationProblem(*d.insulation);
+    return CombinationCaption(d.combination);
+}
+
+}  // namespace
+
+std::string FailureText(const PlanOutcome& outcome) {
+    const FailureDetail& d = outcome.detail;
+    switch (outcome.failure) {
+        case PlanFailure::None:
+            return {};
+        case PlanFailure::PressIncomplete:
+            return "计算没有完成，没有绕制方案。";
+        case PlanFailure::InputInvalid:
+            return "输入无效，没有绕制方案：" + d.inputLine;
+        case PlanFailure::OptionInvalid:
+            return "绕制方案的选项有误：" + OptionsText(d);
+        case PlanFailure::NotMeaningful:
+            return "计算结果不能用于绕制（有不为正的量），没有绕制方案。";
+        case PlanFailure::BeyondTables:
+            return insulation::BeyondTablesCaption(d.conditions);
+        case PlanFailure::NoReflectedVoltage:
+            return "由所选方式算出的反射电压 " + ReadableValue(d.value, "V") +
+                   " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。";
+        case PlanFailure::NoLoad:
+            return "各输出的功率之和为 0，没有可设计的负载。";
+        case PlanFailure::TooMany:
+            return "需要的" + std::string(CountedCaption(d.counted)) + "超过 " +
+                   std::to_string(static_cast<long>(d.value)) + "，无法绕制。";
+        case PlanFailure::NoWire:
+            return "目录中没有可用的导线。";
+        case PlanFailure::NoCore:
+            return "所选磁芯系列中没有带骨架数据的磁芯。";
+        case PlanFailure::ClampNotAboveVor:
+            return "钳位电压 " + ReadableValue(d.value, "V") + " 不高于反射电压 " +
+                   ReadableValue(d.bound, "V") + "，钳位电路将一直导通。";
+        case PlanFailure::SplitPrimaryTooFew:
+            return CombinationCaption(Combination::SplitPrimaryTooFew);
+        case PlanFailure::ArithmeticFault:
+            return "绕制方案无法算出：" + d.fault;
+        case PlanFailure::SketchWithoutCore:
+            return "草图需要指定磁芯。";
+    }
+    return {};
+}
+
 std::string WarningLine(const PlanWarning& warning) {
     return std::string(record::StrengthLabel(warning.strength)) + "：" + warning.message;
 }
@@ -539,7 +596,7 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
     }
     html += "</p>\n";
     if (!outcome.plan)
-        return html + "<p class=\"error\">" + report::HtmlEscape(outcome.error) + "</p>\n";
+        return html + "<p class=\"error\">" + report::HtmlEscape(FailureText(outcome)) + "</p>\n";
     const Plan& plan = *outcome.plan;
     // Each column's share of the page, for renderers that know little CSS
     // (Qt's would otherwise break the wire's name a character a line).
@@ -585,7 +642,7 @@ std::string TabSeparated(const PlanOutcome& outcome, const Options& options) {
         report::TabSeparatedRow(out, {"选项：" + line.caption, line.value, "", ""});
     }
     if (!outcome.plan) {
-        report::TabSeparatedRow(out, {"错误", outcome.error, "", ""});
+        report::TabSeparatedRow(out, {"错误", FailureText(outcome), "", ""});
         return out;
     }
     std::vector<SheetLine> lines = WindingLines(*outcome.plan);

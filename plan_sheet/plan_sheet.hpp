@@ -71,6 +71,10 @@ std::vector<SheetLine> InsulationLines(const Plan& plan);
 // for functional insulation, which has no safety test.
 std::optional<std::string> TestVoltageText(const Plan& plan);
 
+// Why there is no plan, in Chinese for people ("各输出的功率之和为 0，…");
+// empty where there is a plan.
+std::string FailureText(const PlanOutcome& outcome);
+
 // A warning of the plan as one line: "注意：…".
 std::string WarningLine(const PlanWarning& warning);
 

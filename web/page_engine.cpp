@@ -147,7 +147,7 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         .Raw("options", Lines(plan_sheet::OptionLines(PlanOptions())));
     o.Raw("headlines", Texts(plan_sheet::Headlines(outcome)));
     if (!outcome.plan) {
-        o.Text("error", outcome.error);
+        o.Text("error", plan_sheet::FailureText(outcome));
         return json;
     }
     const winding::Plan& plan = *outcome.plan;
@@ -690,7 +690,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_spice() {
     JsonObject(Answer())
         .Text("name", report::ReportFileName(record, ".cir"))
         .Text("text", plan.plan ? flyback::spice::Netlist(*plan.plan) : "")
-        .Text("error", plan.plan ? "" : plan.error);
+        .Text("error", plan_sheet::FailureText(plan));
 }
 
 // A design file's bytes in text 0, as the page keeps a design: {"error",

@@ -39,8 +39,14 @@ constexpr int kMostFlowRounds = 8;
 
 struct PlanLimit {
     PlanFailure failure;
-    std::string message;
+    FailureDetail detail = {};
 };
+
+FailureDetail BeyondTables(const insulation::Conditions& conditions) {
+    FailureDetail detail;
+    detail.conditions = conditions;
+    return detail;
+}
 
 // What the plan takes from the press, in SI units.
 struct Chain {
@@ -73,11 +79,12 @@ bool Meaningful(const Chain& c) {
     return c.eta <= 1 && c.Vmin <= c.Vmax;
 }
 
-int WholeCount(double count, double limit, std::string_view what) {
+int WholeCount(double count, double limit, Counted what) {
     if (!(count <= limit)) {
-        throw PlanLimit{PlanFailure::TooMany, "需要的" + std::string(what) + "超过 " +
-                                                  std::to_string(static_cast<long>(limit)) +
-                                                  "，无法绕制。"};
+        FailureDetail detail;
+        detail.counted = what;
+        detail.value = limit;
+        throw PlanLimit{PlanFailure::TooMany, detail};
     }
     return static_cast<int>(count);
 }
@@ -224,12 +231,11 @@ Design DesignOf(const Chain& c, const Options& options, double secondaryLoss_W) 
     d.load = Flowing(d, 1, d.rectified_W);
     d.Vor = ReflectedVoltage(c, choices, d.load);
     if (!(d.Vor > 0)) {
-        throw PlanLimit{PlanFailure::NoReflectedVoltage,
-                        "由所选方式算出的反射电压 " + record::ReadableValue(d.Vor, "V") +
-                            " 不大于 0，没有占空比可用；请提高开关管耐压或改用其他方式。"};
+        FailureDetail detail;
+        detail.value = d.Vor;
+        throw PlanLimit{PlanFailure::NoReflectedVoltage, detail};
     }
-    if (!(d.load.P_W > 0))
-        throw PlanLimit{PlanFailure::NoLoad, "各输出的功率之和为 0，没有可设计的负载。"};
+    if (!(d.load.P_W > 0)) throw PlanLimit{PlanFailure::NoLoad};
     d.ideal = PointAt(d, c.Vmin, d.Vor, d.load);
     return d;
 }
@@ -257,7 +263,7 @@ double FluxAtLimit(double Lp, double Ilimit, double NpAe, const Options& o) {
 // least one.
 int OutputTurns(int Ns, const OutputLoad& out, double regulatedVolts) {
     const double turns = std::round(Divide(Multiply(Ns, Add(out.V, out.VF_V)), regulatedVolts));
-    return WholeCount(std::max(1.0, turns), kMaxTurns, "次级匝数");
+    return WholeCount(std::max(1.0, turns), kMaxTurns, Counted::SecondaryTurns);
 }
 
 std::optional<int> BiasTurns(int Ns, const Design& d) {
@@ -267,7 +273,7 @@ std::optional<int> BiasTurns(int Ns, const Design& d) {
     // Rounded up: the bias rail must clear the controller's start threshold.
     const double turns = std::ceil(
         Divide(Multiply(Ns, Add(*d.options.Vaux_V, choices.biasVF_V)), d.RegulatedVolts()));
-    return WholeCount(turns, kMaxTurns, "辅助绕组匝数");
+    return WholeCount(turns, kMaxTurns, Counted::BiasTurns);
 }
 
 // The secondaries' current referred to the primary, Σ N × I ÷ Np: what
@@ -329,12 +335,12 @@ Turns ChooseTurns(const Chain& c, const Design& d, double Ae_m2, const FluxLimit
     const double ratio = Divide(d.Vor, d.RegulatedVolts());
     const double NpMin = limits.LeastTurns(d.ideal, Ae_m2);
     const double NpFloor = std::ceil(NpMin);
-    WholeCount(NpFloor, kMaxTurns, "初级匝数");
+    WholeCount(NpFloor, kMaxTurns, Counted::PrimaryTurns);
     double Ns = std::max(1.0, std::ceil(Divide(NpMin, ratio)));
     for (;;) {
         const double Np = std::max(NpFloor, std::round(Multiply(Ns, ratio)));
-        const Turns t = WithTurns(c, d, Ae_m2, WholeCount(Np, kMaxTurns, "初级匝数"),
-                                  WholeCount(Ns, kMaxTurns, "次级匝数"));
+        const Turns t = WithTurns(c, d, Ae_m2, WholeCount(Np, kMaxTurns, Counted::PrimaryTurns),
+                                  WholeCount(Ns, kMaxTurns, Counted::SecondaryTurns));
         if (limits.Kept(t, Ae_m2)) return t;
         Ns = Add(Ns, 1);
     }
@@ -359,7 +365,7 @@ std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& part
 // the skin depth, the fewest strands of the thickest wire within it.
 void ChooseWire(Winding& w, const std::vector<const catalogue::Wire*>& wires, double J,
                 double skin_mm) {
-    if (wires.empty()) throw PlanLimit{PlanFailure::NoWire, "目录中没有可用的导线。"};
+    if (wires.empty()) throw PlanLimit{PlanFailure::NoWire};
     w.wire = wires.front();
     if (!w.Irms_A) return;
     const double area = Divide(*w.Irms_A, J);
@@ -375,7 +381,7 @@ void ChooseWire(Winding& w, const std::vector<const catalogue::Wire*>& wires, do
         if (wire->conductor_mm <= limit) w.wire = wire;
     }
     w.strands = WholeCount(std::ceil(Divide(area, SquareMillimetres(w.wire->conductor_mm))),
-                           kMaxStrands, "并绕股数");
+                           kMaxStrands, Counted::Strands);
 }
 
 // Conductors side by side across the winding width: at least one.
@@ -390,13 +396,13 @@ void LayOut(Winding& w, double width_mm) {
     const double perLayer = runtime::Floor(Divide(across, w.strands));
     double layers = 0;
     if (perLayer >= 1) {
-        w.turnsPerLayer = WholeCount(perLayer, kMaxTurns, "每层匝数");
+        w.turnsPerLayer = WholeCount(perLayer, kMaxTurns, Counted::TurnsPerLayer);
         layers = std::ceil(Divide(w.turns, perLayer));
     } else {  // a turn's strands take more than one row
         w.turnsPerLayer = 1;
         layers = Multiply(w.turns, std::ceil(Divide(w.strands, across)));
     }
-    w.layers = WholeCount(layers, kMaxTurns, "层数");
+    w.layers = WholeCount(layers, kMaxTurns, Counted::Layers);
     w.height_mm = Multiply(w.layers, w.outer_mm);
 }
 
@@ -515,9 +521,7 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
             break;
         case Order::PSP: {
             // Two halves in series, the inner one the larger by a turn if odd.
-            if (plan.Np < 2)
-                throw PlanLimit{PlanFailure::SplitPrimaryTooFew,
-                                CombinationCaption(Combination::SplitPrimaryTooFew)};
+            if (plan.Np < 2) throw PlanLimit{PlanFailure::SplitPrimaryTooFew};
             Winding inner = primary, outer = primary;
             inner.turns = (plan.Np + 1) / 2;
             outer.turns = plan.Np / 2;
@@ -625,7 +629,7 @@ void Insulate(Plan& plan, const PlanInput& in) {
     // Beyond the tables there is nothing to build to: refused, never wound
     // as if functional insulation had been asked for.
     if (conditions.grade != insulation::Grade::Functional && !plan.insulation.requirements)
-        throw PlanLimit{PlanFailure::BeyondTables, insulation::BeyondTablesCaption(conditions)};
+        throw PlanLimit{PlanFailure::BeyondTables, BeyondTables(conditions)};
     plan.insulation.tripleInsulated = in.options.tripleInsulatedSecondary;
     if (plan.insulation.requirements && !plan.insulation.tripleInsulated)
         plan.insulation.margin_mm = plan.insulation.requirements->margin_mm;
@@ -738,9 +742,10 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
     const bool rated = in.design.choices.vorSource == VorSource::SwitchRating;
     clamp.V = ClampSetting(plan, in);
     if (!(clamp.V > plan.Vor_V)) {
-        throw PlanLimit{PlanFailure::ClampNotAboveVor,
-                        "钳位电压 " + record::ReadableValue(clamp.V, "V") + " 不高于反射电压 " +
-                            record::ReadableValue(plan.Vor_V, "V") + "，钳位电路将一直导通。"};
+        FailureDetail detail;
+        detail.value = clamp.V;
+        detail.bound = plan.Vor_V;
+        throw PlanLimit{PlanFailure::ClampNotAboveVor, detail};
     }
     if (in.options.leakage) {
         clamp.source = LeakageSource::Given;
@@ -911,7 +916,7 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
     for (const catalogue::Core& core : in.parts.cores) {
         if (core.Automatic() && FamilyAllowed(core, in.options)) cores.push_back(&core);
     }
-    if (cores.empty()) throw PlanLimit{PlanFailure::NoCore, "所选磁芯系列中没有带骨架数据的磁芯。"};
+    if (cores.empty()) throw PlanLimit{PlanFailure::NoCore};
     std::stable_sort(cores.begin(), cores.end(),
                      [](const auto* a, const auto* b) { return a->Ve_mm3 < b->Ve_mm3; });
     std::optional<Plan> firstFit;
@@ -1059,50 +1064,56 @@ Plan SettledFlow(const Chain& chain, const Options& options, const catalogue::Ca
     }
 }
 
+PlanOutcome Failed(PlanFailure failure, bool candidateFree, FailureDetail detail = {}) {
+    return {std::nullopt, candidateFree, failure, std::move(detail)};
+}
+
+// What is wrong with the options, choices, insulation or their combination,
+// the first found.
+std::optional<FailureDetail> OptionsProblem(const Options& options,
+                                            const catalogue::Catalogue& parts) {
+    FailureDetail detail;
+    detail.option = CheckOptions(options, parts);
+    if (detail.option) return detail;
+    detail.choice = CheckChoices(options.choices);
+    if (detail.choice) return detail;
+    if (CheckInsulation(options.insulation) != insulation::ConditionProblem::None) {
+        detail.insulation = options.insulation;
+        return detail;
+    }
+    detail.combination = CheckCombination(options);
+    if (detail.combination != Combination::None) return detail;
+    return std::nullopt;
+}
+
 PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
                    const catalogue::Catalogue& parts) {
-    if (record.outcome.error)
-        return {std::nullopt, "计算没有完成，没有绕制方案。", true, PlanFailure::PressIncomplete};
+    if (record.outcome.error) return Failed(PlanFailure::PressIncomplete, true);
     for (const record::Warning& warning : record.warnings) {
         if (warning.strength == record::Warning::Strength::Invalid) {
-            return {std::nullopt, "输入无效，没有绕制方案：" + warning.Line(), true,
-                    PlanFailure::InputInvalid};
+            FailureDetail detail;
+            detail.inputLine = warning.Line();
+            return Failed(PlanFailure::InputInvalid, true, detail);
         }
     }
-    if (const OptionProblem problem = CheckOptions(options, parts)) {
-        return {std::nullopt, "绕制方案的选项有误：" + OptionProblemCaption(problem), true,
-                PlanFailure::OptionInvalid};
-    }
-    if (const ChoiceProblem problem = CheckChoices(options.choices)) {
-        return {std::nullopt, "绕制方案的选项有误：" + ChoiceProblemCaption(problem), true,
-                PlanFailure::OptionInvalid};
-    }
-    if (const std::string problem = InsulationProblem(options.insulation); !problem.empty()) {
-        return {std::nullopt, "绕制方案的选项有误：" + problem, true, PlanFailure::OptionInvalid};
-    }
-    if (const std::string problem = CombinationCaption(CheckCombination(options));
-        !problem.empty()) {
-        return {std::nullopt, "绕制方案的选项有误：" + problem, true, PlanFailure::OptionInvalid};
-    }
+    if (std::optional<FailureDetail> problem = OptionsProblem(options, parts))
+        return Failed(PlanFailure::OptionInvalid, true, std::move(*problem));
     const catalogue::Material& material = *parts.FindMaterial(options.material);
     try {
         const Chain chain = ChainOf(record);
-        if (!Meaningful(chain))
-            return {std::nullopt, "计算结果不能用于绕制（有不为正的量），没有绕制方案。", true,
-                    PlanFailure::NotMeaningful};
+        if (!Meaningful(chain)) return Failed(PlanFailure::NotMeaningful, true);
         const insulation::Conditions barrier = Barrier(chain, options.insulation);
         if (insulation::CheckConditions(barrier) == insulation::ConditionProblem::MainsBeyondTables)
-            return {std::nullopt, insulation::BeyondTablesCaption(barrier), true,
-                    PlanFailure::BeyondTables};
+            return Failed(PlanFailure::BeyondTables, true, BeyondTables(barrier));
         try {
             DesignOf(chain, options, 0);
         } catch (const PlanLimit& limit) {
-            return {std::nullopt, limit.message, true, limit.failure};
+            return Failed(limit.failure, true, limit.detail);
         }
         bool noneFits = false;
         Plan plan = depth == Depth::Sketch ? SketchedFlow(chain, options, parts, material)
                                            : SettledFlow(chain, options, parts, material, noneFits);
-        if (depth == Depth::Sketch) return {std::move(plan), {}};
+        if (depth == Depth::Sketch) return {std::move(plan)};
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.
@@ -1115,12 +1126,13 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
                                   std::string(warning.BoxCaption()) + "：" + warning.message});
         }
         plan.warnings.insert(plan.warnings.begin(), doubts.begin(), doubts.end());
-        return {std::move(plan), {}};
+        return {std::move(plan)};
     } catch (const PlanLimit& limit) {
-        return {std::nullopt, limit.message, false, limit.failure};
+        return Failed(limit.failure, false, limit.detail);
     } catch (const runtime::RuntimeError& fault) {
-        return {std::nullopt, "绕制方案无法算出：" + std::string(fault.what()), false,
-                PlanFailure::ArithmeticFault};
+        FailureDetail detail;
+        detail.fault = fault.what();
+        return Failed(PlanFailure::ArithmeticFault, false, detail);
     }
 }
 
@@ -1133,8 +1145,7 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 
 PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,
                           const catalogue::Catalogue& parts) {
-    if (options.core.empty())
-        return {std::nullopt, "草图需要指定磁芯。", false, PlanFailure::SketchWithoutCore};
+    if (options.core.empty()) return Failed(PlanFailure::SketchWithoutCore, false);
     return PlanTo(Depth::Sketch, record, options, parts);
 }
 

@@ -202,15 +202,35 @@ inline constexpr std::string_view kPlanFailureNames[] = {"none",
                                                          "sketch_without_core"};
 std::string_view PlanFailureName(PlanFailure failure);
 
-// The plan, or why there is none: the code, and in Chinese for people.
+// What a count beyond what anyone winds counts.
+enum class Counted { PrimaryTurns, SecondaryTurns, BiasTurns, Strands, TurnsPerLayer, Layers };
+
+// The values a failure is worded from (plan_sheet::FailureText), each where
+// its code uses it.
+struct FailureDetail {
+    Counted counted = Counted::PrimaryTurns;  // TooMany
+    // TooMany: the count's limit; NoReflectedVoltage: the Vor the way gave;
+    // ClampNotAboveVor: the clamp voltage (and `bound` the Vor).
+    double value = 0, bound = 0;
+    // OptionInvalid: the first of these that is a problem.
+    OptionProblem option;
+    ChoiceProblem choice;
+    std::optional<Insulation> insulation;  // options whose check fails
+    Combination combination = Combination::None;
+    insulation::Conditions conditions;  // BeyondTables
+    std::string inputLine;              // InputInvalid: the press's own warning line
+    std::string fault;                  // ArithmeticFault: the runtime's message
+};
+
+// The plan, or why there is none, as data: the code and its values.
 struct PlanOutcome {
     std::optional<Plan> plan;
-    std::string error;
     // The failure does not depend on the core, material or turns (an input,
     // an option, the load, the mains beyond the insulation tables): no other
     // candidate would fare better.
     bool candidateFree = false;
     PlanFailure failure = PlanFailure::None;
+    FailureDetail detail = {};
 };
 
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,

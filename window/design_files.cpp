@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include "design_file/design_file.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "report/html_report.hpp"
 #include "spice/spice.hpp"
 #include "whole_file/whole_file.hpp"
@@ -228,7 +229,7 @@ bool DesignFiles::ExportSpiceTo(const QString& path) {
     const winding::PlanOutcome* plan = window_->PressedPlan();
     if (plan == nullptr) return false;
     if (!plan->plan) {
-        window_->ReportProblem(FromUtf8(plan->error));
+        window_->ReportProblem(FromUtf8(plan_sheet::FailureText(*plan)));
         return false;
     }
     if (!SaveWhole(path, QByteArray::fromStdString(spice::Netlist(*plan->plan)))) {

@@ -442,7 +442,8 @@ void WindingWindow::ShowPlan(const winding::PlanOutcome& outcome, bool inputsCha
     // No plan: why; a plan of a doubtful input: that, before anything else.
     QStringList headlines;
     for (const std::string& line : plan_sheet::Headlines(outcome)) headlines << FromUtf8(line);
-    error_->setText(outcome.plan ? headlines.join('\n') : FromUtf8(outcome.error));
+    error_->setText(outcome.plan ? headlines.join('\n')
+                                 : FromUtf8(plan_sheet::FailureText(outcome)));
     error_->setVisible(!outcome.plan || !headlines.isEmpty());
     for (QTableWidget* table : {windings_, lines_, corners_}) table->setRowCount(0);
     QStringList warnings;

@@ -293,7 +293,7 @@ TEST(AdviseTest, EveryCandidateShownKeepsThePlansLimits) {
             opened.choices.Ns = c.Ns;
             const winding::PlanOutcome plan =
                 winding::PlanWinding(record::RecordPress(d.texts), opened, catalogue::BuiltIn());
-            ASSERT_TRUE(plan.plan) << plan.error;
+            ASSERT_TRUE(plan.plan) << winding::PlanFailureName(plan.failure);
             for (const winding::PlanWarning& w : plan.plan->warnings) {
                 EXPECT_NE(w.code, "flux_above_bmax") << c.core->name;
                 EXPECT_NE(w.code, "saturation_at_current_limit") << c.core->name;

@@ -73,7 +73,7 @@ TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
     };
     for (const auto& c : cases) {
         const PlanOutcome outcome = PlanFor(c.options);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const std::vector<Ends> ends = PinsOf(*outcome.plan, Pins{});
         ASSERT_EQ(ends.size(), c.names.size());
         for (std::size_t i = 0; i < ends.size(); ++i) {
@@ -123,7 +123,7 @@ TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
     };
     for (const auto& c : cases) {
         const PlanOutcome outcome = PlanFor(c.options);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const winding::Plan& plan = *outcome.plan;
         const Sheet sheet = SheetOf(plan, Pins{});
         ASSERT_EQ(sheet.steps.size(), plan.windings.size());
@@ -205,10 +205,10 @@ TEST(BuildSheetTest, TheSectionStandsOnAPageOfItsOwnOrSaysWhyNot) {
     EXPECT_NE(html.find("<svg"), std::string::npos);
     EXPECT_NE(html.find("耐压测试"), std::string::npos);
     EXPECT_NE(HtmlSection(outcome, {1, 2, 6}).find("引脚 2 同时用于"), std::string::npos);
-    EXPECT_NE(HtmlSection(PlanOutcome{{}, "x"}, Pins{}).find("没有绕制方案"), std::string::npos);
+    EXPECT_NE(HtmlSection(PlanOutcome{}, Pins{}).find("没有绕制方案"), std::string::npos);
     // A page that refuses inline styles breaks the page itself.
     EXPECT_EQ(HtmlSection(outcome, Pins{}, true, false).find("style="), std::string::npos);
-    EXPECT_EQ(TabSeparated(PlanOutcome{{}, "x"}, Pins{}), "");
+    EXPECT_EQ(TabSeparated(PlanOutcome{}, Pins{}), "");
     EXPECT_NE(TabSeparated(outcome, Pins{}).find("变压器规格书：步骤 1\t"), std::string::npos);
 }
 
@@ -228,8 +228,7 @@ TEST(BuildSheetTest, TheSheetAloneIsADocumentOfItsOwn) {
     for (const char* part : {"<svg", "耐压测试", "材料", "说明"})
         EXPECT_NE(html.find(part), std::string::npos) << part;
     EXPECT_NE(html.find("</body>\n</html>\n"), std::string::npos);
-    EXPECT_NE(HtmlDocument(PlanOutcome{{}, "x"}, Pins{}, "d").find("没有绕制方案"),
-              std::string::npos);
+    EXPECT_NE(HtmlDocument(PlanOutcome{}, Pins{}, "d").find("没有绕制方案"), std::string::npos);
 }
 
 // The report says which design to build: with a plan, the plan and its sheet
@@ -259,7 +258,7 @@ TEST(BuildSheetTest, TheReportLeadsWithWhatIsBuilt) {
     const std::size_t to = original.find("<p class=\"note\">结果框中的数值截断");
     EXPECT_NE(html.find(original.substr(from, to - from)), std::string::npos);
 
-    const PlanOutcome none{{}, "没有合适的磁芯"};
+    const PlanOutcome none{{}, false, winding::PlanFailure::NoCore};
     EXPECT_EQ(Report(record, "d", true, none, {}, {}),
               report::HtmlReport(record, "d", true, ReportSections(none, {}, {})));
 }

@@ -133,7 +133,7 @@ TEST(DesignFileTest, TheTurnsRatiosAndVoltagesGiveBackThePlan) {
     };
     for (const Design& d : designs) {
         const winding::PlanOutcome outcome = PlanOf(d);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const winding::Plan& plan = *outcome.plan;
         const auto file = nlohmann::json::parse(Saved(d));
         const auto& ratios = file["inputs"]["designRequirements"]["turnsRatios"];
@@ -326,7 +326,7 @@ TEST(DesignFileTest, ATransformerMadeElsewhereIsAnalysedAsItIs) {
     EXPECT_EQ(d.texts, (std::array<std::string, 6>{"60", "373", "249", "100", "80", "24"}));
     EXPECT_EQ(d.options.core, "EFD25/13/9");
     const winding::PlanOutcome outcome = PlanOf(d);
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     EXPECT_EQ(outcome.plan->Np, 50);
     EXPECT_EQ(outcome.plan->Ns, 10);
     EXPECT_DOUBLE_EQ(outcome.plan->Lp_H, 0.00045);

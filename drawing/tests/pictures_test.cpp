@@ -95,7 +95,7 @@ void ExpectTextsInside(const std::string& svg) {
 
 winding::Plan PlanFor(const numtext::InputTexts& texts, const winding::Options& options = {}) {
     auto outcome = winding::PlanWinding(record::RecordPress(texts), options, catalogue::BuiltIn());
-    EXPECT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     return *outcome.plan;
 }
 

@@ -37,7 +37,7 @@ std::string NetlistWith(std::size_t outputs) {
     options.choices.outputs.front() = {12, 1, 0.5};
     const auto plan = winding::PlanWinding(
         record::RecordPress({"20", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
-    EXPECT_TRUE(plan.plan) << plan.error;
+    EXPECT_TRUE(plan.plan) << winding::PlanFailureName(plan.failure);
     return plan.plan ? Netlist(*plan.plan) : std::string();
 }
 
@@ -83,7 +83,7 @@ TEST(SpiceTest, TheNetlistsElementsAreThePlans) {
     options.choices.outputs = {{12, 1, 0.5}, {5, 0.5, 0.4}};
     const auto outcome = winding::PlanWinding(
         record::RecordPress({"20", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     const winding::Plan& p = *outcome.plan;
     const std::string net = Netlist(p);
     ASSERT_TRUE(p.clamp.estimate_H);

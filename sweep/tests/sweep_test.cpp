@@ -288,7 +288,8 @@ TEST(SweepTest, AChoiceOfThePlanIsSweptInThePlan) {
         RunSweep(*range, texts, PlanSetting{{}, &catalogue::BuiltIn()}, [&](const SweepPoint& p) {
             EXPECT_EQ(p.record.trace.inputs.OutputPower, 12);
             EXPECT_TRUE(CsvLine(p).starts_with(runtime::decimal::ShortestText(p.typed) + ","));
-            EXPECT_TRUE(p.plan && p.plan->plan) << c.text << ": " << p.plan->error;
+            EXPECT_TRUE(p.plan && p.plan->plan)
+                << c.text << ": " << winding::PlanFailureName(p.plan->failure);
             if (p.plan->plan) {
                 EXPECT_NEAR(c.chosen(*p.plan->plan), p.typed, 1e-12 * p.typed) << c.text;
             }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 
+#include "plan_sheet/plan_sheet.hpp"
 #include "winding/plan.hpp"
 
 namespace flyback::winding {
@@ -135,7 +136,7 @@ TEST_P(ChoicesTest, EveryOutputCarriesItsOwnCharge) {
     if (choices.biasI_A > 0) options.Vaux_V = 15;
     const PlanOutcome outcome =
         PlanWinding(record::RecordPress(GetParam().texts), options, Parts());
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     const Plan& plan = *outcome.plan;
     EXPECT_EQ(plan.mode, GetParam().mode);
     const OperatingPoint& p = plan.atVmin;
@@ -218,7 +219,7 @@ TEST(ChoicesTest, EachWayOfFixingVorMeetsItsConstraint) {
         Choices choices;
         way.choose(choices);
         const PlanOutcome outcome = PlanFor(texts, choices);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         EXPECT_NEAR(way.miss(*outcome.plan), 0, 1e-9);
         EXPECT_NEAR(outcome.plan->Vor_V / outcome.plan->VorDesigned_V, 1, 0.1);
     }
@@ -232,7 +233,7 @@ TEST(ChoicesTest, AFixedTransformerIsAnalysedBackToItsDesign) {
     ripple.conduction = Conduction::Ripple;
     ripple.KRP = 0.6;
     const PlanOutcome designed = PlanFor(texts, ripple);
-    ASSERT_TRUE(designed.plan) << designed.error;
+    ASSERT_TRUE(designed.plan) << winding::PlanFailureName(designed.failure);
     const Plan& d = *designed.plan;
     Choices fixed;
     fixed.Np = d.Np;
@@ -240,7 +241,7 @@ TEST(ChoicesTest, AFixedTransformerIsAnalysedBackToItsDesign) {
     fixed.conduction = Conduction::Inductance;
     fixed.Lp_H = d.Lp_H;
     const PlanOutcome analysed = PlanFor(texts, fixed, d.core->name);
-    ASSERT_TRUE(analysed.plan) << analysed.error;
+    ASSERT_TRUE(analysed.plan) << winding::PlanFailureName(analysed.failure);
     const Plan& a = *analysed.plan;
     EXPECT_EQ(a.mode, Mode::Continuous);
     for (const auto member : {&Plan::Ipk_A, &Plan::Ivalley_A, &Plan::Dmax, &Plan::Bpk_T, &Plan::KRP,
@@ -343,7 +344,7 @@ TEST(ChoicesTest, ACurrentLimitBelowThePeakIsSaid) {
         Choices choices;
         choices.Ilimit_A = limit;
         const PlanOutcome outcome = PlanFor(texts, choices);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const auto& warnings = outcome.plan->warnings;
         const bool said = std::any_of(warnings.begin(), warnings.end(), [](const auto& w) {
             return w.code == "current_limit_below_peak";
@@ -357,10 +358,10 @@ TEST(ChoicesTest, AVorThatLeavesNoDutyOrAClampBelowItIsSaid) {
     Choices low;
     low.vorSource = VorSource::SwitchRating;
     low.VdsRating_V = 400;  // 0.8 × 400 is below Vmax alone
-    EXPECT_NE(PlanFor(texts, low).error.find("反射电压"), std::string::npos);
+    EXPECT_NE(plan_sheet::FailureText(PlanFor(texts, low)).find("反射电压"), std::string::npos);
     Choices clamp;
     clamp.Vclamp_V = 50;
-    EXPECT_NE(PlanFor(texts, clamp).error.find("钳位电压"), std::string::npos);
+    EXPECT_NE(plan_sheet::FailureText(PlanFor(texts, clamp)).find("钳位电压"), std::string::npos);
 }
 
 TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
@@ -423,7 +424,8 @@ TEST(ChoicesTest, TheBiasLoadIsStoredInTheCore) {
         const PlanOutcome without = PlanWinding(record::RecordPress(five), options, Parts());
         options.choices.biasI_A = 0.1;
         const PlanOutcome with = PlanWinding(record::RecordPress(five), options, Parts());
-        ASSERT_TRUE(without.plan && with.plan) << without.error << with.error;
+        ASSERT_TRUE(without.plan && with.plan)
+            << winding::PlanFailureName(without.failure) << winding::PlanFailureName(with.failure);
         EXPECT_DOUBLE_EQ(with.plan->Pbias_W, 1.5);
         EXPECT_DOUBLE_EQ(with.plan->Pout_W, 5);
         EXPECT_NEAR(with.plan->Ipk_A / without.plan->Ipk_A, 1.3, 1e-9);
@@ -456,7 +458,7 @@ TEST(ChoicesTest, ALowReflectedVoltageOrDutyIsACaution) {
     };
     for (const auto& c : cases) {
         const PlanOutcome outcome = PlanFor(c.texts, c.choices);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         std::set<std::string> codes;
         for (const PlanWarning& w : outcome.plan->warnings) codes.emplace(w.code);
         for (const char* code : {"reflected_voltage_low", "duty_cycle_low"}) {

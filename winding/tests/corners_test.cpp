@@ -18,7 +18,7 @@ const numtext::InputTexts kAdapter{"18", "374.77", "100.45", "65", "85", "12"};
 Plan AdapterPlan(const Options& options = {}) {
     const PlanOutcome outcome =
         PlanWinding(record::RecordPress(kAdapter), options, catalogue::BuiltIn());
-    EXPECT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     return *outcome.plan;
 }
 

@@ -20,7 +20,7 @@ const numtext::InputTexts kSupply{"60", "373", "249", "100", "80", "24"};
 Plan PlanOf(const Options& options) {
     const PlanOutcome outcome =
         PlanWinding(record::RecordPress(kSupply), options, catalogue::BuiltIn());
-    EXPECT_TRUE(outcome.plan) << outcome.error;
+    EXPECT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     return *outcome.plan;
 }
 
@@ -153,7 +153,7 @@ TEST(EnergyFlowTest, TheBiasLoadMovesThePeakCurrent) {
         options.choices.biasI_A = biasI;
         const PlanOutcome outcome =
             PlanWinding(record::RecordPress(five), options, catalogue::BuiltIn());
-        EXPECT_TRUE(outcome.plan) << outcome.error;
+        EXPECT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         return outcome.plan->Ipk_A;
     };
     EXPECT_GT(peak(0.1) / peak(0), 1.2);

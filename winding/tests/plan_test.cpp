@@ -107,7 +107,7 @@ TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
     const Supply& s = GetParam();
     const record::DesignRecord record = record::RecordPress(s.texts);
     const PlanOutcome outcome = PlanWinding(record, Functional(), Parts());
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     const Plan& plan = *outcome.plan;
     EXPECT_EQ(plan.core->name, s.core);
     EXPECT_EQ(plan.Np, s.Np);
@@ -182,7 +182,7 @@ TEST(PlanTest, NamedCoreTooSmallIsUsedWithItsWarnings) {
     Options options;
     options.core = "EE13";
     const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     EXPECT_EQ(outcome.plan->core->name, "E13/7/4 (EF12.6)");
     EXPECT_LE(outcome.plan->Bpk_T, 0.3);  // by more turns than the window holds
     EXPECT_TRUE(HasWarning(*outcome.plan, "core_area_below_required"));
@@ -192,7 +192,7 @@ TEST(PlanTest, NamedCoreTooSmallIsUsedWithItsWarnings) {
 
 TEST(PlanTest, BeyondTheCatalogueTheLargestCoreIsShownAndSaidSo) {
     const PlanOutcome outcome = PlanFor({"1500", "373", "249", "20", "80", "24"});
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     double largest = 0;
     for (const catalogue::Core& core : Parts().cores) {
         if (core.Automatic()) largest = std::max(largest, core.Ve_mm3);
@@ -206,7 +206,7 @@ TEST(PlanTest, BiasWindingAndTripleInsulatedSecondary) {
     options.Vaux_V = 15;
     options.tripleInsulatedSecondary = true;
     const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     const Plan& plan = *outcome.plan;
     ASSERT_EQ(plan.windings.size(), 3u);
     EXPECT_EQ(*plan.Naux, static_cast<int>(std::ceil(plan.Ns * 15.7 / 24.5)));
@@ -248,7 +248,7 @@ TEST(PlanTest, NoWindingIsGivenAWireTooFineToWind) {
     Options options;
     options.Vaux_V = 15;
     const PlanOutcome outcome = PlanWinding(record::RecordPress(kSixtyWatts), options, parts);
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     for (const Winding& w : outcome.plan->windings) EXPECT_GE(w.wire->conductor_mm, 0.1);
     EXPECT_EQ(outcome.plan->windings[2].wire->name, "0.1 mm");
 }
@@ -275,7 +275,7 @@ TEST(PlanTest, FluxDensityLoweredAddsTurnsAndWarnsOfASmallGapOrSaturation) {
     fixed.choices.Np = chosen.Np * 3 / 4;
     fixed.choices.Ns = chosen.Ns * 3 / 4;
     const PlanOutcome fewer = PlanFor(kSixtyWatts, fixed);
-    ASSERT_TRUE(fewer.plan) << fewer.error;
+    ASSERT_TRUE(fewer.plan) << winding::PlanFailureName(fewer.failure);
     EXPECT_GT(fewer.plan->BpkLimit_T, *fewer.plan->Bsat100_T);
     EXPECT_TRUE(HasWarning(*fewer.plan, "saturation_at_current_limit"));
 }
@@ -387,7 +387,7 @@ TEST_P(WarningTest, AppearsWhereItShould) {
     Options options;
     GetParam().change(options);
     const PlanOutcome outcome = PlanFor(GetParam().texts, options);
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     EXPECT_EQ(HasWarning(*outcome.plan, GetParam().code), GetParam().expected);
 }
 
@@ -400,7 +400,7 @@ TEST(PlanTest, WhatTheDataLacksIsAbsent) {
     options.core = "E30/15/7";  // no bobbin in the data: no mean turn length
     options.material = "PC40";  // named in the data, with no values
     const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
-    ASSERT_TRUE(outcome.plan) << outcome.error;
+    ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     EXPECT_FALSE(outcome.plan->Pcopper_W);
     EXPECT_FALSE(outcome.plan->Pcore_W);
     EXPECT_FALSE(outcome.plan->dT_K);
@@ -410,12 +410,14 @@ TEST(PlanTest, WhatTheDataLacksIsAbsent) {
 
 // The report's section and the copy say why there is no plan, as text.
 TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
-    const PlanOutcome none{std::nullopt, "计算没有完成<b>"};
+    PlanOutcome none;
+    none.failure = PlanFailure::InputInvalid;
+    none.detail.inputLine = "<b>";
     const std::string html = HtmlSection(none, {});
-    EXPECT_NE(html.find("计算没有完成&lt;b&gt;"), std::string::npos);
+    EXPECT_NE(html.find("输入无效，没有绕制方案：&lt;b&gt;"), std::string::npos);
     EXPECT_NE(html.find(kPremise), std::string::npos);
     const std::string tsv = TabSeparated(none, {});
-    EXPECT_NE(tsv.find("错误\t计算没有完成<b>"), std::string::npos);
+    EXPECT_NE(tsv.find("错误\t输入无效，没有绕制方案：<b>"), std::string::npos);
     EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 18);  // title, 16 options, error
 }
 
@@ -423,7 +425,7 @@ TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
 // typed; its first line says the input is doubtful, before anything else.
 TEST(PlanTest, APlanOfADoubtfulInputSaysSoFirst) {
     const PlanOutcome doubtful = PlanFor({"60", "373", "249", "65000", "80", "24"});
-    ASSERT_TRUE(doubtful.plan) << doubtful.error;
+    ASSERT_TRUE(doubtful.plan) << winding::PlanFailureName(doubtful.failure);
     EXPECT_EQ(doubtful.plan->warnings.front().code, kInputDoubtful);
     const std::vector<std::string> headlines = Headlines(doubtful);
     ASSERT_EQ(headlines.size(), 1u);
@@ -444,27 +446,31 @@ TEST(PlanTest, NoPlanSaysWhyAsACode) {
         void (*change)(Options&);
         PlanFailure failure;
         bool candidateFree;
+        const char* said;  // in the words the front ends give it, with its values
     } cases[] = {
         {"no efficiency",
          {"12", "375", "120", "65", "0", "12"},
          [](Options&) {},
          PlanFailure::PressIncomplete,
-         true},
+         true,
+         "计算没有完成，没有绕制方案。"},
         {"no output voltage",
          {"12", "375", "120", "65", "80", "0"},
          [](Options&) {},
          PlanFailure::InputInvalid,
-         true},
+         true,
+         "输入无效，没有绕制方案：无效：输出电压"},
         {"Bmax beyond its limits", twelve, [](Options& o) { o.Bmax_T = 5; },
-         PlanFailure::OptionInvalid, true},
+         PlanFailure::OptionInvalid, true,
+         "绕制方案的选项有误：“Bmax”须在 0.01 至 1 T 之间（现为 5 T）"},
         {"a switch below the input", twelve,
          [](Options& o) {
              o.choices.vorSource = VorSource::SwitchRating;
              o.choices.VdsRating_V = 300;
          },
-         PlanFailure::NoReflectedVoltage, true},
+         PlanFailure::NoReflectedVoltage, true, " 不大于 0，没有占空比可用"},
         {"a clamp below Vor", twelve, [](Options& o) { o.choices.Vclamp_V = 10; },
-         PlanFailure::ClampNotAboveVor, false},
+         PlanFailure::ClampNotAboveVor, false, "钳位电压 10 V 不高于反射电压 "},
     };
     for (const auto& c : cases) {
         Options options;
@@ -473,8 +479,20 @@ TEST(PlanTest, NoPlanSaysWhyAsACode) {
         EXPECT_FALSE(outcome.plan) << c.name;
         EXPECT_EQ(outcome.failure, c.failure) << c.name;
         EXPECT_EQ(outcome.candidateFree, c.candidateFree) << c.name;
-        EXPECT_FALSE(outcome.error.empty()) << c.name;
+        EXPECT_NE(plan_sheet::FailureText(outcome).find(c.said), std::string::npos)
+            << plan_sheet::FailureText(outcome);
     }
+    // Every code has its words; a count beyond what anyone winds says which.
+    for (std::size_t code = 1; code < std::size(kPlanFailureNames); ++code) {
+        PlanOutcome outcome;
+        outcome.failure = static_cast<PlanFailure>(code);
+        EXPECT_FALSE(plan_sheet::FailureText(outcome).empty()) << kPlanFailureNames[code];
+    }
+    PlanOutcome many;
+    many.failure = PlanFailure::TooMany;
+    many.detail.counted = Counted::Strands;
+    many.detail.value = 100;
+    EXPECT_EQ(plan_sheet::FailureText(many), "需要的并绕股数超过 100，无法绕制。");
     EXPECT_EQ(SketchWinding(record::RecordPress(twelve), {}, Parts()).failure,
               PlanFailure::SketchWithoutCore);
     EXPECT_EQ(PlanFailureName(PlanFailure::ClampNotAboveVor), "clamp_not_above_vor");
@@ -584,7 +602,7 @@ TEST(PlanTest, ExtremeInputsGiveFiniteNumbersOrAReason) {
     for (const auto& texts : cases) {
         const PlanOutcome outcome = PlanFor(texts);
         if (!outcome.plan) {
-            EXPECT_FALSE(outcome.error.empty());
+            EXPECT_NE(outcome.failure, PlanFailure::None);
             continue;
         }
         const Plan& p = *outcome.plan;
@@ -609,7 +627,7 @@ TEST(PlanTest, TheMainsBarrierNarrowsTheWindingsAndThickensTheTape) {
     Options reinforced;
     reinforced.Vaux_V = 15;
     const PlanOutcome margins = PlanFor(texts, reinforced);
-    ASSERT_TRUE(margins.plan) << margins.error;
+    ASSERT_TRUE(margins.plan) << winding::PlanFailureName(margins.failure);
     const Plan& m = *margins.plan;
     EXPECT_EQ(m.insulation.conditions.grade, insulation::Grade::Reinforced);
     // Table 17, PD2, IIIb, reinforced: 4.0 mm at 200 V, 5.0 mm at 250 V;
@@ -638,7 +656,7 @@ TEST(PlanTest, TheMainsBarrierNarrowsTheWindingsAndThickensTheTape) {
     EXPECT_NEAR(wire.plan->windings[1].tapeBefore_mm, 0.06, 1e-12);
 
     const PlanOutcome low = PlanFor({"12", "48", "36", "100", "85", "5"});
-    ASSERT_TRUE(low.plan) << low.error;
+    ASSERT_TRUE(low.plan) << winding::PlanFailureName(low.failure);
     EXPECT_EQ(low.plan->insulation.conditions.grade, insulation::Grade::Functional);
     EXPECT_EQ(low.plan->insulation.margin_mm, 0);
 }
@@ -656,14 +674,14 @@ TEST(PlanTest, InsulationIsNeverWeakerThanAskedForAtAnyInput) {
         SCOPED_TRACE(Vmax);
         if (Vmax / std::sqrt(2.0) >= 600) {
             ASSERT_FALSE(outcome.plan);
-            EXPECT_NE(outcome.error.find("600 V"), std::string::npos) << outcome.error;
+            EXPECT_NE(plan_sheet::FailureText(outcome).find("600 V"), std::string::npos);
             EXPECT_TRUE(outcome.candidateFree);
             Options functional;
             functional.insulation.grade = insulation::Grade::Functional;
             EXPECT_TRUE(PlanFor(texts, functional).plan);
             continue;
         }
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const InsulationPlan& i = outcome.plan->insulation;
         EXPECT_EQ(i.conditions.grade, insulation::Grade::Reinforced);
         ASSERT_TRUE(i.requirements);
@@ -811,7 +829,7 @@ TEST(PlanTest, TheClampTakesTheBuildsLeakageUnlessOneIsGiven) {
         options.core = c.core;
         options.leakage = c.given;
         const PlanOutcome outcome = PlanFor(texts, options);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const Plan& p = *outcome.plan;
         EXPECT_EQ(p.clamp.source, c.source) << c.core;
         // The build's estimate is raised by the factor real parts measure
@@ -854,7 +872,7 @@ TEST(PlanTest, TheWindingOrderSetsTapeLeakageAndProximity) {
         options.core = "PQ26/25";
         options.order = c.order;
         const PlanOutcome outcome = PlanFor(texts, options);
-        ASSERT_TRUE(outcome.plan) << outcome.error;
+        ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const Plan& p = *outcome.plan;
         ASSERT_EQ(p.windings.size(), c.names.size());
         int primaryTurns = 0;
