@@ -1,0 +1,365 @@
+// The plan's options and choices as the page's boxes hold them (see
+// page_settings.hpp).
+#include "page_settings.hpp"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "engine_buffers.hpp"
+#include "page_state.hpp"
+#include "runtime/number_text.hpp"
+#include "winding/physics.hpp"
+
+namespace {
+
+using flyback::answer::JsonObject;
+using flyback::web::Answer;
+using flyback::web::Parts;
+using flyback::web::PlanOptions;
+using flyback::web::Text;
+namespace winding = flyback::winding;
+
+}  // namespace
+
+extern "C" {
+
+namespace {
+
+// The insulation's texts 10 to 14: grade (empty: by the input; 0 to 2),
+// mains V rms (empty: Vmax ÷ √2), pollution degree, material group, altitude.
+// The text a problem is in, or -1.
+int ReadInsulation(winding::Insulation& i) {
+    if (!Text(10).empty()) {
+        const auto grade = flyback::runtime::ReadWholeNumber(Text(10));
+        if (!grade || !(*grade == 0 || *grade == 1 || *grade == 2)) return 10;
+        i.grade = static_cast<flyback::insulation::Grade>(static_cast<int>(*grade));
+    }
+    if (!Text(11).empty()) {
+        const auto mains = flyback::runtime::ReadWholeNumber(Text(11));
+        if (!mains) return 11;
+        i.mains_Vrms = *mains;
+    }
+    if (!Text(12).empty()) {
+        const auto pollution = flyback::runtime::ReadWholeNumber(Text(12));
+        if (!pollution || std::floor(*pollution) != *pollution) return 12;
+        i.pollution = static_cast<int>(std::clamp(*pollution, 0.0, 9.0));
+    }
+    if (!Text(13).empty()) i.group = std::string(Text(13));
+    if (!Text(14).empty()) {
+        const auto altitude = flyback::runtime::ReadWholeNumber(Text(14));
+        if (!altitude) return 14;
+        i.altitude_m = *altitude;
+    }
+    using Problem = flyback::insulation::ConditionProblem;
+    switch (winding::CheckInsulation(i)) {
+        case Problem::None:
+            return -1;
+        case Problem::Mains:
+        case Problem::MainsBeyondTables:
+            return 11;
+        case Problem::Pollution:
+            return 12;
+        case Problem::Group:
+            return 13;
+        case Problem::Altitude:
+            return 14;
+    }
+    return -1;
+}
+
+}  // namespace
+
+// The plan's options from their texts: core, families (comma-separated),
+// material, Bmax, J, fill, Vaux, leakage (in %), ambient, each as its box
+// shows it, an empty box its default (for Vaux none, for the leakage the
+// build's); "1" for a
+// triple-insulated secondary. The answer: {"problem": what is wrong, in
+// Chinese, or "", "box": the text it is in, or -1}.
+EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
+    winding::Options o;
+    o.core = std::string(Text(0));
+    std::string families(Text(1));
+    for (std::size_t start = 0; start <= families.size();) {
+        const std::size_t comma = std::min(families.find(',', start), families.size());
+        if (comma > start) o.families.push_back(families.substr(start, comma - start));
+        start = comma + 1;
+    }
+    if (!Text(2).empty()) o.material = std::string(Text(2));
+    using winding::NumberOption;
+    winding::OptionProblem problem;
+    const std::pair<NumberOption, int> numbers[] = {
+        {NumberOption::Bmax, 3},           {NumberOption::CurrentDensity, 4},
+        {NumberOption::Fill, 5},           {NumberOption::Vaux, 6},
+        {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
+        {NumberOption::LpTolerance, 16},   {NumberOption::IlimitTolerance, 17},
+        {NumberOption::LeakageFactor, 18}, {NumberOption::LossSplit, 19},
+    };
+    for (const auto& [option, text] : numbers) {
+        if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
+    }
+    o.tripleInsulatedSecondary = Text(9) == "1";
+    if (!problem) problem = winding::CheckOptions(o, Parts());
+    int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
+    // Text 15: the winding order, 0 to 2 (empty: primary, secondary, bias).
+    if (!Text(15).empty()) {
+        const auto order = flyback::runtime::ReadWholeNumber(Text(15));
+        if (order && (*order == 0 || *order == 1 || *order == 2)) {
+            o.order = static_cast<winding::Order>(static_cast<int>(*order));
+        } else if (insulationBox < 0 && !problem) {
+            insulationBox = 15;
+        }
+    }
+    int box = -1;  // the text the problem is in
+    using Kind = winding::OptionProblem::Kind;
+    if (problem.kind == Kind::UnknownCore) box = 0;
+    if (problem.kind == Kind::UnknownFamily) box = 1;
+    if (problem.kind == Kind::UnknownMaterial) box = 2;
+    for (const auto& [option, text] : numbers) {
+        if ((problem.kind == Kind::NotANumber || problem.kind == Kind::OutOfRange) &&
+            problem.option == option)
+            box = text;
+    }
+    std::string said = winding::OptionProblemCaption(problem);
+    if (insulationBox >= 0) {
+        box = insulationBox;
+        said = winding::InsulationProblem(o.insulation);
+        if (said.empty()) said = "不是一个数。";
+    }
+    Answer().clear();
+    JsonObject(Answer()).Text("problem", said).Value("box", box);
+    if (problem || insulationBox >= 0) return;
+    o.choices = PlanOptions().choices;  // set apart, by flyback_set_plan_choices
+    PlanOptions() = o;
+}
+
+namespace {
+
+// The texts of the choices, in order: the outputs ("V:I:VF" each, ';'
+// between), the Vor source and the conduction (their indices), the turns
+// ("NP:NS[:NAUX]", empty: chosen), then each number of the choices' table in
+// its row's order, as shown (Lp in µH); an empty number keeps the plan's own
+// or default. A way's numbers are read only while it is taken, as a hidden
+// box cannot be mended. What is wrong: the text's number, or -1.
+enum ChoiceText { kOutputsText, kVorSourceText, kConductionText, kTurnsText, kFirstNumberText };
+
+int NumberText(winding::ChoiceNumber choice) {
+    return kFirstNumberText + static_cast<int>(choice);
+}
+
+// The text a problem of the whole set lies in.
+int ProblemText(const winding::ChoiceProblem& problem) {
+    using Kind = winding::ChoiceProblem::Kind;
+    using winding::ChoiceNumber;
+    switch (problem.kind) {
+        case Kind::None:
+            return -1;
+        case Kind::Output:
+        case Kind::Outputs:
+            return kOutputsText;
+        case Kind::Turns:
+        case Kind::TurnsAndVor:
+            return kTurnsText;
+        case Kind::Bias:
+            return NumberText(ChoiceNumber::BiasCurrent);
+        case Kind::Vor:
+            return NumberText(ChoiceNumber::Vor);
+        case Kind::Rating:
+            return NumberText(ChoiceNumber::VdsRating);
+        case Kind::Duty:
+            return NumberText(ChoiceNumber::Dmax);
+        case Kind::Ripple:
+            return NumberText(ChoiceNumber::Krp);
+        case Kind::Inductance:
+            return NumberText(ChoiceNumber::Lp);
+        case Kind::Clamp:
+            return NumberText(ChoiceNumber::Clamp);
+        case Kind::CurrentLimit:
+            return NumberText(ChoiceNumber::Ilimit);
+    }
+    return -1;
+}
+
+// The index a list's text names, below `count` (empty: the first); -1 when
+// it names none.
+int WayIndex(std::string_view text, std::size_t count) {
+    if (text.empty()) return 0;
+    const std::optional<double> number = flyback::runtime::ReadWholeNumber(text);
+    if (!number || !(*number >= 0 && *number < static_cast<double>(count)) ||
+        *number != static_cast<int>(*number))
+        return -1;
+    return static_cast<int>(*number);
+}
+
+int ReadChoices(winding::Choices& c) {
+    std::string_view outputs = Text(kOutputsText);
+    while (!outputs.empty()) {
+        const std::size_t end = std::min(outputs.find(';'), outputs.size());
+        const std::string_view row = outputs.substr(0, end);
+        if (!row.empty()) {
+            const auto load = winding::ReadOutputLoad(row, winding::physics::kRectifierDrop);
+            if (!load) return kOutputsText;
+            c.outputs.push_back(*load);
+        }
+        outputs.remove_prefix(std::min(end + 1, outputs.size()));
+    }
+    const int source = WayIndex(Text(kVorSourceText), std::size(winding::kVorSources));
+    const int mode = WayIndex(Text(kConductionText), std::size(winding::kConductions));
+    if (source < 0) return kVorSourceText;
+    if (mode < 0) return kConductionText;
+    c.vorSource = static_cast<winding::VorSource>(source);
+    c.conduction = static_cast<winding::Conduction>(mode);
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        const std::string_view text = Text(NumberText(info.choice));
+        const bool taken = (!info.vorSource || *info.vorSource == c.vorSource) &&
+                           (!info.conduction || *info.conduction == c.conduction);
+        if (text.empty() || !taken) continue;
+        const std::optional<double> shown = flyback::runtime::ReadWholeNumber(text);
+        if (!shown) return NumberText(info.choice);
+        winding::SetHeldValue(c, info.choice, *shown / info.shownPerHeld);
+    }
+    if (!Text(kTurnsText).empty() && !winding::ReadTurns(Text(kTurnsText), c)) return kTurnsText;
+    return ProblemText(winding::CheckChoices(c));
+}
+
+}  // namespace
+
+// The plan's design choices from their texts (see ReadChoices): {"problem":
+// what is wrong, in Chinese, or "", "box": the text it is in, or -1}. Taken
+// only when right.
+EMSCRIPTEN_KEEPALIVE void flyback_set_plan_choices() {
+    winding::Choices c;
+    const int box = ReadChoices(c);
+    std::string problem;
+    if (box >= 0) {
+        const winding::ChoiceProblem checked = winding::CheckChoices(c);
+        problem = checked ? winding::ChoiceProblemCaption(checked)
+                  : box == kOutputsText ? "输出须为 电压:电流 或 电压:电流:压降，以分号分隔。"
+                  : box == kTurnsText ? "指定匝数须为 Np:Ns 或 Np:Ns:Naux，各为整数。"
+                                      : "不是一个数。";
+    }
+    Answer().clear();
+    JsonObject(Answer()).Text("problem", problem).Value("box", box);
+    if (box < 0) PlanOptions().choices = c;
+}
+
+}  // extern "C"
+
+namespace flyback::web {
+namespace {
+
+template <std::size_t N>
+std::string WayCaptions(const winding::WayInfo (&ways)[N]) {
+    std::vector<std::string> captions;
+    captions.reserve(N);
+    for (const winding::WayInfo& way : ways) captions.emplace_back(way.caption);
+    return Texts(captions);
+}
+
+}  // namespace
+
+std::string VorSourceCaptions() {
+    return WayCaptions(winding::kVorSources);
+}
+
+std::string ConductionCaptions() {
+    return WayCaptions(winding::kConductions);
+}
+
+// The plan's options as the page keeps its option boxes (see page_plan.js).
+std::string OptionStore(const winding::Options& o) {
+    using winding::NumberOption;
+    const winding::Insulation& i = o.insulation;
+    std::string json;
+    JsonObject(json)
+        .Text("core", o.core)
+        .Raw("families", Texts(o.families))
+        .Text("material", o.material)
+        .Text("bmax", ShownText(o, NumberOption::Bmax))
+        .Text("density", ShownText(o, NumberOption::CurrentDensity))
+        .Text("fill", ShownText(o, NumberOption::Fill))
+        .Text("vaux", ShownText(o, NumberOption::Vaux))
+        .Text("leakage", ShownText(o, NumberOption::Leakage))
+        .Text("ambient", ShownText(o, NumberOption::Ambient))
+        .Text("lpTolerance", ShownText(o, NumberOption::LpTolerance))
+        .Text("ilimitTolerance", ShownText(o, NumberOption::IlimitTolerance))
+        .Text("leakageFactor", ShownText(o, NumberOption::LeakageFactor))
+        .Text("lossSplit", ShownText(o, NumberOption::LossSplit))
+        .Bool("tiw", o.tripleInsulatedSecondary)
+        .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
+        .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
+        .Text("pollution", std::to_string(i.pollution))
+        .Text("group", i.group)
+        .Text("altitude", Shortest(i.altitude_m))
+        .Text("order", std::to_string(static_cast<int>(o.order)))
+        .Value("version", 2);
+    return json;
+}
+
+// The choices as the page keeps its choice boxes (see page_choices.js): each
+// by its kept name, as shown; a way's numbers where it is taken, its row's
+// first value where not; those the plan is left to make empty.
+std::string ChoiceStore(const winding::Choices& c) {
+    const std::string outputs =
+        JsonArray(c.outputs, [](const winding::OutputLoad& o, std::string& out) {
+            out += Texts({Shortest(o.V), Shortest(o.I_A), Shortest(o.VF_V)});
+        });
+    std::string turns;
+    if (c.FixedTurns()) {
+        turns = std::to_string(c.Np) + ":" + std::to_string(c.Ns);
+        if (c.Naux) turns += ":" + std::to_string(*c.Naux);
+    }
+    std::string json;
+    JsonObject store(json);
+    store.Bool("on", c.Any())
+        .Raw("outputs", outputs)
+        .Text("vorSource", std::to_string(static_cast<int>(c.vorSource)))
+        .Text("conduction", std::to_string(static_cast<int>(c.conduction)))
+        .Text("turns", turns);
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        const std::optional<double> held = winding::HeldValue(c, info.choice);
+        const bool taken = (!info.vorSource || *info.vorSource == c.vorSource) &&
+                           (!info.conduction || *info.conduction == c.conduction);
+        store.Text(info.keptKey, !held   ? ""
+                                 : taken ? Shortest(*held * info.shownPerHeld)
+                                         : Shortest(info.first));
+    }
+    return json;
+}
+
+// The choices' table as the page builds its boxes from it.
+std::string ChoiceNumbersJson() {
+    std::string json = "[";
+    for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("key", info.keptKey)
+            .Text("caption", info.caption)
+            .Text("unit", info.unit)
+            .Text("first", Shortest(info.first))
+            .Text("none", info.none)
+            .Value("vorSource", info.vorSource
+                                    ? std::optional<double>(static_cast<int>(*info.vorSource))
+                                    : std::nullopt)
+            .Value("conduction", info.conduction
+                                     ? std::optional<double>(static_cast<int>(*info.conduction))
+                                     : std::nullopt);
+    }
+    return json + "]";
+}
+
+std::string OutputColumnsJson() {
+    std::string json = "[";
+    for (const winding::OutputColumnInfo& column : winding::kOutputColumns) {
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("caption", column.caption)
+            .Text("unit", column.unit)
+            .Text("first", Shortest(column.first));
+    }
+    return json + "]";
+}
+
+}  // namespace flyback::web
