@@ -86,8 +86,7 @@ std::string ChoicesJson(const Plan& plan) {
     const winding::Choices& c = plan.options.choices;
     // A way's own numbers are reported only where that way is taken.
     const auto given = [&](ChoiceNumber choice) -> std::optional<double> {
-        const winding::ChoiceNumberInfo& info = winding::Info(choice);
-        if (info.vorSource && *info.vorSource != c.vorSource) return std::nullopt;
+        if (!winding::WayTaken(winding::Info(choice), c)) return std::nullopt;
         return winding::HeldValue(c, choice);
     };
     const auto key = [](ChoiceNumber choice) { return winding::Info(choice).jsonKey; };

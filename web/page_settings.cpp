@@ -213,9 +213,7 @@ int ReadChoices(winding::Choices& c) {
     c.conduction = static_cast<winding::Conduction>(mode);
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
         const std::string_view text = Text(NumberText(info.choice));
-        const bool taken = (!info.vorSource || *info.vorSource == c.vorSource) &&
-                           (!info.conduction || *info.conduction == c.conduction);
-        if (text.empty() || !taken) continue;
+        if (text.empty() || !winding::WayTaken(info, c)) continue;
         const std::optional<double> shown = flyback::runtime::ReadWholeNumber(text);
         if (!shown) return NumberText(info.choice);
         winding::SetHeldValue(c, info.choice, *shown / info.shownPerHeld);
@@ -320,8 +318,7 @@ std::string ChoiceStore(const winding::Choices& c) {
         .Text("turns", turns);
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
         const std::optional<double> held = winding::HeldValue(c, info.choice);
-        const bool taken = (!info.vorSource || *info.vorSource == c.vorSource) &&
-                           (!info.conduction || *info.conduction == c.conduction);
+        const bool taken = winding::WayTaken(info, c);
         store.Text(info.keptKey, !held   ? ""
                                  : taken ? Shortest(*held * info.shownPerHeld)
                                          : Shortest(info.first));

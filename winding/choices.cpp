@@ -82,6 +82,11 @@ auto Unsettable(Held& c, ChoiceNumber choice) -> decltype(&c.Vclamp_V) {
 
 }  // namespace
 
+bool WayTaken(const ChoiceNumberInfo& info, const Choices& c) {
+    return (!info.vorSource || *info.vorSource == c.vorSource) &&
+           (!info.conduction || *info.conduction == c.conduction);
+}
+
 std::optional<double> HeldValue(const Choices& choices, ChoiceNumber choice) {
     if (const double* plain = Plain(choices, choice)) return *plain;
     return *Unsettable(choices, choice);

@@ -395,6 +395,11 @@ ChoiceProblem CheckChoices(const Choices& choices);
 // "电流限值须大于 0。": a problem as the window and the page say it.
 std::string ChoiceProblemCaption(const ChoiceProblem& problem);
 
+// Whether a choice's way is the one taken (a row of no way always is): a
+// way's numbers are the choice only then (KRP is 1 at the edge, Vor 0 unless
+// typed), so only then are they read, kept or reported.
+bool WayTaken(const ChoiceNumberInfo& info, const Choices& choices);
+
 // A choice's value as held (Lp in H); nothing for one that is unset (no
 // clamp voltage or current limit given).
 std::optional<double> HeldValue(const Choices& choices, ChoiceNumber choice);

@@ -53,13 +53,6 @@ bool SharesItsRow(const ChoiceNumberInfo& info) {
                          }) > 1;
 }
 
-// A way's number is the choice only while that way is taken (KRP is 1 at the
-// edge, Vor 0 unless typed).
-bool Taken(const ChoiceNumberInfo& info, const winding::Choices& c) {
-    return (!info.vorSource || *info.vorSource == c.vorSource) &&
-           (!info.conduction || *info.conduction == c.conduction);
-}
-
 template <std::size_t N>
 QStringList Captions(const winding::WayInfo (&ways)[N]) {
     QStringList captions;
@@ -151,7 +144,8 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
 // nothing is, the row's first value.
 QDoubleSpinBox* ChoicesPanel::ChoiceBox(const ChoiceNumberInfo& info, const winding::Choices& c) {
     const std::optional<double> held = winding::HeldValue(c, info.choice);
-    const double shown = held && Taken(info, c) ? *held * info.shownPerHeld : info.first;
+    const double shown =
+        held && winding::WayTaken(info, c) ? *held * info.shownPerHeld : info.first;
     auto* box = Number(info.low, info.high, info.decimals, Caption(info.unit), shown, info.step);
     box->setAccessibleName(Caption(info.caption));
     if (OfAWay(info) && SharesItsRow(info)) box->setPrefix(Caption(info.caption) + " ");
@@ -286,7 +280,7 @@ winding::Choices ChoicesPanel::Choices() const {
     c.vorSource = static_cast<VorSource>(vorSource_->currentIndex());
     c.conduction = static_cast<Conduction>(conduction_->currentIndex());
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
-        if (!Taken(info, c)) continue;
+        if (!winding::WayTaken(info, c)) continue;
         std::optional<double> held = Box(info.choice)->value() / info.shownPerHeld;
         if (info.choice == ChoiceNumber::Clamp && !clampSet_->isChecked()) held.reset();
         if (info.choice == ChoiceNumber::Ilimit && !limitSet_->isChecked()) held.reset();
@@ -340,7 +334,7 @@ winding::Choices LoadChoices(QStringList* notes) {
     c.conduction = static_cast<Conduction>(std::clamp<int>(s.value(Key("conduction")).toInt(), 0,
                                                            std::size(winding::kConductions) - 1));
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
-        if (!Taken(info, c)) continue;
+        if (!winding::WayTaken(info, c)) continue;
         if (!info.none.empty() && !s.value(TickKey(info), false).toBool()) continue;
         winding::SetHeldValue(
             c, info.choice,
