@@ -69,8 +69,20 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     c.Vds_V = p.Vswitch_V;
     c.volume_cm3 = p.core->Ve_mm3 / 1000;
     c.score = Score(c, s);
-    if (!p.hot_C || p.options.ambient_C + *p.dT_K > s.hotLimit_C) return Drop::TooHot;
+    if (!p.hot_C || p.options.ambient_C + *p.dT_K > s.HottestAllowed(p.options.ambient_C))
+        return Drop::TooHot;
     return std::nullopt;
+}
+
+// The plan's own material unless the settings name others, or "all".
+bool MaterialAllowed(const catalogue::Material& m, const catalogue::Catalogue& parts,
+                     const winding::Options& options, const Settings& settings) {
+    const auto same = [&](const std::string& name) { return parts.FindMaterial(name) == &m; };
+    if (settings.materials.empty()) return same(options.material);
+    for (const std::string& name : settings.materials) {
+        if (name == "all" || same(name)) return true;
+    }
+    return false;
 }
 
 bool Better(const Candidate& a, const Candidate& b) {
@@ -209,7 +221,8 @@ class Search {
            const catalogue::Catalogue& parts, const Settings& settings, Advice& advice)
         : record_(record), options_(options), parts_(parts), settings_(settings), advice_(advice) {
         for (const catalogue::Material& m : parts.materials) {
-            if (!m.steinmetz.empty()) materials_.push_back(&m);
+            if (!m.steinmetz.empty() && MaterialAllowed(m, parts, options, settings))
+                materials_.push_back(&m);
         }
         for (const catalogue::Core& core : parts.cores) {
             if (Allowed(core, options)) cores_.push_back(&core);
@@ -224,7 +237,8 @@ class Search {
         sameBest_.assign(cores_.size(), INFINITY);
         regulatedVolts_ = RegulatedVolts(record, options);
         coolest_ = options.ambient_C - kSettledWithin_K;
-        hottest_ = std::max(settings.hotLimit_C, options.ambient_C) + kSettledWithin_K;
+        hottest_ = std::max(settings.HottestAllowed(options.ambient_C), options.ambient_C) +
+                   kSettledWithin_K;
     }
 
     // Core by core: enumerate and bound its candidates, then prune or plan
@@ -332,7 +346,8 @@ class Search {
             Count(Drop::DoesNotFit, count);  // the material changes nothing of the build
             return std::nullopt;
         }
-        const std::optional<double> copper = winding::CopperLossFloor(sketch, coolest_, hottest_);
+        const std::optional<double> copper =
+            winding::CopperLossFloor(sketch, parts_, coolest_, hottest_);
         if (!copper || !sketch.surface_cm2) {
             Count(Drop::NoLoss, count);
             return Pending{};
@@ -389,7 +404,7 @@ class Search {
         auto kept = resketched_.find(geometry);
         if (kept == resketched_.end())
             kept = resketched_.emplace(geometry, *SketchOf(g.core, g.Np, g.Ns).plan).first;
-        return *winding::CopperLossFloor(kept->second, coolest_, hottest, kCloserHarmonics);
+        return *winding::CopperLossFloor(kept->second, parts_, coolest_, hottest, kCloserHarmonics);
     }
 
     // The candidate's floor with its copper and core from `coolest` to
@@ -408,7 +423,7 @@ class Search {
     }
 
     bool TooHot(const Pending& p) const {
-        return options_.ambient_C + p.riseFloor_K > settings_.hotLimit_C;
+        return options_.ambient_C + p.riseFloor_K > settings_.HottestAllowed(options_.ambient_C);
     }
 
     bool RankingHasRoom() const {
@@ -549,6 +564,9 @@ class Search {
 // A switch's rating that bounds the search sets each candidate's clamp the
 // way it sets a plan's: at the clamp ratio times the candidate's own Vor.
 winding::Options RatedBy(winding::Options options, const Settings& settings) {
+    // Every candidate in the usual order: a floor from one order's sketch
+    // bounds no other order's plan.
+    if (options.order == winding::Order::Auto) options.order = winding::Order::PSB;
     if (!settings.vdsRating || options.choices.vorSource == winding::VorSource::SwitchRating)
         return options;
     winding::Choices& c = options.choices;
@@ -565,8 +583,13 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
               const catalogue::Catalogue& parts, const Settings& settings) {
     const auto start = std::chrono::steady_clock::now();
     const winding::Options options = RatedBy(given, settings);
+    Settings own = settings;  // the plan's hot limit holds for every candidate
+    own.hotLimit_C = std::min(settings.hotLimit_C, winding::HotLimit(options));
     Advice advice;
-    advice.vor = VorRangeOf(record, options, settings);
+    advice.vor = VorRangeOf(record, options, own);
+    advice.rank = own.rank;
+    advice.hottest_C = own.HottestAllowed(options.ambient_C);
+    advice.maxRise_K = own.maxRise_K;
     // The plan of the supply's own choices fails alike for every candidate
     // when what fails is not the core, material or turns.
     if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);
@@ -574,17 +597,18 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
         advice.problem = plan_sheet::FailureText(own);
         return advice;
     }
-    Search search(record, options, parts, settings, advice);
+    Search search(record, options, parts, own, advice);
     search.Run();
     std::vector<Candidate>& feasible = search.feasible;
     advice.front = ParetoFront(feasible);
     const std::size_t top =
-        std::min(feasible.size(), static_cast<std::size_t>(std::max(0, settings.top)));
+        std::min(feasible.size(), static_cast<std::size_t>(std::max(0, own.top)));
     std::vector<Candidate> ranked = feasible;
     std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(top),
                       ranked.end(), Better);
     advice.top.assign(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(top));
     advice.all = std::move(feasible);
+    advice.whyFirst = WhyFirst(advice);
     advice.elapsed_ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return advice;
@@ -681,7 +705,33 @@ std::string Summary(const Advice& a) {
                 ? "，都低于最大输入电压的 0.2 倍（" + ReadableValue(a.vor.lowestSensible, "V") +
                       "）：各候选占空比小、峰值电流大，可提高开关管耐压"
                 : "") +
-           "；用时 " + ReadableValue(a.elapsed_ms / 1000, "s");
+           "；用时 " + ReadableValue(a.elapsed_ms / 1000, "s") +
+           (a.whyFirst.empty() ? "" : "。" + a.whyFirst);
+}
+
+std::string WhyFirst(const Advice& a) {
+    using record::ReadableValue;
+    if (a.top.empty()) return {};
+    const Candidate& c = a.top.front();
+    const std::string name = catalogue::CoreCaption(c.core->name) + " " + c.material->name + " " +
+                             std::to_string(c.Np) + ":" + std::to_string(c.Ns);
+    const std::string limits = "满足全部限制（温升不超过 " + ReadableValue(a.maxRise_K, "K") +
+                               "，热点不超过 " + ReadableValue(a.hottest_C, "°C") + "）的方案中";
+    switch (a.rank) {
+        case Rank::Volume:
+            return "首选 " + name + "：" + limits + "磁芯体积最小（" +
+                   ReadableValue(c.volume_cm3, "cm³") + "），同体积中总损耗最低（" +
+                   ReadableValue(c.loss_W, "W") + "）。";
+        case Rank::Loss:
+            return "首选 " + name + "：" + limits + "总损耗最低（" + ReadableValue(c.loss_W, "W") +
+                   "）。";
+        case Rank::Rise:
+            return "首选 " + name + "：" + limits + "温升最低（" + ReadableValue(c.rise_K, "K") +
+                   "）。";
+        case Rank::Weighted:
+            return "首选 " + name + "：" + limits + "加权得分最低。";
+    }
+    return {};
 }
 
 void BoundsFrom(const winding::Choices& choices, Settings& settings) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,12 +36,24 @@ inline constexpr std::string_view kDropNames[kDrops] = {
 inline constexpr double kMostWeight = 1e6;
 
 struct Settings {
-    Rank rank = Rank::Loss;
+    // As an engineer picks: the smallest core that meets every limit, ties
+    // broken by loss.
+    Rank rank = Rank::Volume;
     // The weighted rank's weights of loss (per W), rise (per K) and core
     // volume (per cm³).
     std::array<double, 3> weights = {1, 1, 1};
     int top = 10;
-    double hotLimit_C = 100;  // the hot spot no candidate may pass
+    // The hot spot no candidate may pass, besides the plan's own limit
+    // (its options' --hot-limit, capped by the tape's class).
+    double hotLimit_C = INFINITY;
+    double maxRise_K = 40;  // nor the rise above the ambient
+    // The materials weighed, by name; empty: the plan's own; "all": every one
+    // with loss data.
+    std::vector<std::string> materials;
+    // The hottest a candidate may run in `ambient_C`: both limits at once.
+    double HottestAllowed(double ambient_C) const {
+        return std::min(hotLimit_C, ambient_C + maxRise_K);
+    }
     // Bounds on the reflected voltage, together if need be: the duty at the
     // minimum input (never above 0.75), and the switch's rating derated.
     std::optional<double> dmax, vdsRating;
@@ -104,7 +118,15 @@ struct Advice {
     std::vector<Candidate> top;    // by the rank, best first
     VorRange vor;
     double elapsed_ms = 0;
+    // What the ranking was by, and why the first won, in Chinese (worded
+    // while the catalogue the candidates point into is at hand).
+    Rank rank = Rank::Volume;
+    double hottest_C = 0, maxRise_K = 0;
+    std::string whyFirst;
 };
+
+// Why the first of the ranking won, in Chinese; empty without one.
+std::string WhyFirst(const Advice& advice);
 
 Advice Advise(const record::DesignRecord& record, const winding::Options& options,
               const catalogue::Catalogue& parts, const Settings& settings = {});

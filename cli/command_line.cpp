@@ -86,7 +86,7 @@ struct Options {
     std::optional<std::string> spice;       // the netlist for ngspice
     std::optional<std::string> sheet;       // the build sheet alone, as HTML
     bool advise = false;                    // every candidate weighed
-    std::string rank, weights, top, advisedCsv;
+    std::string rank, weights, top, advisedCsv, maxRise, allowedMaterials;
     WindingFlags windingFlags;
     winding::Options winding;
     build_sheet::Pins pins;
@@ -248,6 +248,18 @@ std::string ReadAdviseBounds(Options& options) {
     }
     if (derating) s.derating = *derating;
     if (clampRatio) s.clampRatio = *clampRatio;
+    if (!options.maxRise.empty()) {
+        const auto rise = runtime::ReadWholeNumber(options.maxRise);
+        if (!rise || !(*rise > 0) || *rise > 200)
+            return "--max-rise must be above 0 and at most 200 K";
+        s.maxRise_K = *rise;
+    }
+    for (std::size_t start = 0; start < options.allowedMaterials.size();) {
+        const std::string& list = options.allowedMaterials;
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        if (comma > start) s.materials.push_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
     if (!options.rank.empty()) {
         const auto* found =
             std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);
@@ -510,7 +522,15 @@ void AddModeOptions(CLI::App& app, Options& options) {
     auto* advise = app.add_flag("--advise", options.advise,
                                 "weigh every core, material and whole-turns pair as a plan and "
                                 "rank them, with the Pareto front of loss against core volume");
-    app.add_option("--rank", options.rank, "with --advise: loss|rise|volume|weighted (loss)")
+    app.add_option("--rank", options.rank,
+                   "with --advise: loss|rise|volume|weighted (volume: the smallest core that meets "
+                   "every limit, ties by loss)")
+        ->needs(advise);
+    app.add_option("--max-rise", options.maxRise,
+                   "with --advise: the highest temperature rise a candidate may have, K (40)")
+        ->needs(advise);
+    app.add_option("--allowed-materials", options.allowedMaterials,
+                   "with --advise: the materials weighed, as N87,PC95, or all (the plan's own)")
         ->needs(advise);
     app.add_option("--weights", options.weights,
                    "with --advise --rank weighted: per W, per K, per cm³ (1,1,1)")

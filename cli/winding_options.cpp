@@ -103,6 +103,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--loss-split", f.lossSplit,
         "with --winding: the secondary side's share Z of the whole loss, which the core stores "
         "(from the plan's own copper and core)");
+    add("--hot-limit", f.hotLimit,
+        "with --winding: the hottest the winding may run, °C; an automatic core keeps to it, "
+        "and to the tape's thermal class (100)");
     app.add_flag("--tiw", f.tiw, "with --winding: triple-insulated wire for the secondary")
         ->needs(winding);
     app.add_option("--output", f.outputs,
@@ -122,7 +125,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--pollution", f.pollution, "with --winding: the pollution degree, 1-3 (2)");
     add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
     add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
-    add("--order", f.order, "with --winding: the winding order, P-S-B, P-B-S or P-S-P (P-S-B)");
+    add("--order", f.order,
+        "with --winding: the winding order, P-S-B, P-B-S, P-S-P, or auto for whichever of P-S-B "
+        "and P-S-P loses least (P-S-B)");
     add("--pins", f.pins,
         "with --winding: the build sheet's first pins of the primary, the bias winding "
         "and the secondaries, P,B,S (1,3,6)");
@@ -201,7 +206,7 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
             o.order = static_cast<winding::Order>(n);
             known = true;
         }
-        if (!known) return "--order must be P-S-B, P-B-S or P-S-P";
+        if (!known) return "--order must be P-S-B, P-B-S, P-S-P or auto";
     }
     double value = 0;
     if (!f.mainsVrms.empty()) {
@@ -332,6 +337,7 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         {NumberOption::IlimitTolerance, f.ilimitTolerance},
         {NumberOption::LeakageFactor, f.leakageFactor},
         {NumberOption::LossSplit, f.lossSplit},
+        {NumberOption::HotLimit, f.hotLimit},
     };
     for (const auto& [option, text] : numbers) {
         // The flags take values as the plan holds them: the leakage as a

@@ -15,7 +15,7 @@ struct WindingFlags {
     bool on = false;
     bool tiw = false;
     std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
-    std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit;
+    std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit, hotLimit;
     // The electrical design's choices.
     std::vector<std::string> outputs;
     std::string bias, turns;

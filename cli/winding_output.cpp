@@ -35,6 +35,12 @@ std::string CoreJson(const Plan& plan) {
     return json;
 }
 
+std::string QuotedJson(std::string_view text) {
+    std::string json;
+    answer::AppendJsonString(json, text);
+    return json;
+}
+
 std::string WindingsJson(const Plan& plan) {
     std::string json = "[";
     for (const Winding& w : plan.windings) {
@@ -44,10 +50,18 @@ std::string WindingsJson(const Plan& plan) {
             .Value("turns", w.turns)
             .Value("I_rms_A", w.Irms_A)
             .Value("I_peak_A", w.Ipeak_A)
-            .Text("wire", w.wire->name)
-            .Value("wire_mm", w.wire->conductor_mm)
+            .Text("conductor", winding::kConductorNames[static_cast<int>(w.conductor)])
+            .Raw("wire", w.wire ? QuotedJson(w.wire->name) : "null")
+            .Value("wire_mm", w.wire ? std::optional(w.wire->conductor_mm) : std::nullopt)
             .Value("strands", w.strands)
             .Value("outer_mm", w.outer_mm)
+            .Value("foil_thickness_mm", w.conductor == winding::Conductor::Foil
+                                            ? std::optional(w.foilThickness_mm)
+                                            : std::nullopt)
+            .Value("foil_width_mm", w.conductor == winding::Conductor::Foil
+                                        ? std::optional(w.foilWidth_mm)
+                                        : std::nullopt)
+            .Text("wound_of", plan_sheet::WireText(w))
             .Value("turns_per_layer", w.turnsPerLayer)
             .Value("layers", w.layers)
             .Value("J_A_mm2", w.J_A_mm2)
@@ -186,6 +200,8 @@ void PlanJson(const Plan& plan, std::string& json) {
     answer::JsonObject(json)
         .Raw("core", CoreJson(plan))
         .Bool("automatic_core", plan.options.core.empty())
+        .Text("sized_by", winding::kSizedByNames[static_cast<int>(plan.sizedBy)])
+        .Value("hot_limit_C", winding::HotLimit(plan.options))
         .Value("Np", plan.Np)
         .Value("Ns", plan.Ns)
         .Value("Naux", Whole(plan.Naux))
@@ -248,6 +264,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("choices", ChoicesJson(plan))
         .Raw("insulation", InsulationJson(plan))
         .Text("order", winding::kOrderNames[static_cast<int>(plan.options.order)])
+        .Bool("order_chosen", plan.orderChosen)
         .Raw("warnings", WarningsJson(plan));
 }
 

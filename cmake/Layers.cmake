@@ -19,7 +19,7 @@ set(FLYBACK_ROOMS
   "flyback_insulation:flyback_catalogue_reader"
   "flyback_winding:flyback_record flyback_catalogue flyback_insulation"
   "flyback_plan_sheet:flyback_winding flyback_report"
-  "flyback_drawing:flyback_winding flyback_report"
+  "flyback_drawing:flyback_winding flyback_plan_sheet flyback_report"
   "flyback_pins:flyback_runtime"
   "flyback_build_sheet:flyback_winding flyback_plan_sheet flyback_drawing flyback_pins"
   "flyback_design_file:flyback_winding flyback_plan_sheet flyback_pins flyback_version"

@@ -215,6 +215,32 @@ std::string BobbinName(const catalogue::Core& core) {
         return core.source.substr(open + 1, close - open - 1);
     return "Bobbin " + CoreMasName(core);
 }
+// A round wire by its MAS name; litz and foil described in place, as MAS
+// allows, since no catalogue of theirs names our constructions.
+Value WireOfWinding(const winding::Winding& w, Allocator& a) {
+    switch (w.conductor) {
+        case winding::Conductor::Round:
+            return Object(a).Text(WireMasName(*w.wire));
+        case winding::Conductor::Litz:
+            return Object(a)
+                .String("type", "litz")
+                .String("material", "copper")
+                .Add("numberConductors", Value(w.strands))
+                .String("strand", WireMasName(*w.wire))
+                .Add("outerDiameter", Object(a).Number("nominal", w.outer_mm * 1e-3).Take())
+                .Take();
+        case winding::Conductor::Foil:
+            return Object(a)
+                .String("type", "foil")
+                .String("material", "copper")
+                .Add("numberConductors", Value(1))
+                .Add("conductingWidth",
+                     Object(a).Number("nominal", w.foilThickness_mm * 1e-3).Take())
+                .Add("conductingHeight", Object(a).Number("nominal", w.foilWidth_mm * 1e-3).Take())
+                .Take();
+    }
+    return {};
+}
 
 Value Magnetic(Allocator& a, const Plan& plan) {
     Object fd(a);
@@ -232,9 +258,10 @@ Value Magnetic(Allocator& a, const Plan& plan) {
             Object(a)
                 .String("name", WindingNameInFile(*w))
                 .Add("numberTurns", Value(w->role == Role::Primary ? plan.Np : w->turns))
-                .Add("numberParallels", Value(w->strands))
+                .Add("numberParallels",
+                     Value(w->conductor == winding::Conductor::Round ? w->strands : 1))
                 .String("isolationSide", IsolationSide(w->role))
-                .String("wire", WireMasName(*w->wire))
+                .Add("wire", WireOfWinding(*w, a))
                 .Take(),
             a);
     }

@@ -91,6 +91,7 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Number("ilimitTolerance", o.ilimitTolerance)
         .Number("leakageFactor", o.leakageFactor)
         .Maybe("lossSplit", o.lossSplit)
+        .Number("hotLimit", o.hotLimit_C)
         .String("construction", kConstructions[o.tripleInsulatedSecondary ? 1 : 0])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
         .Add("insulation", insulation.Take())
@@ -154,6 +155,7 @@ winding::Options ReadOptions(const Reader& r) {
     o.ilimitTolerance = NumberOr(r, "ilimitTolerance", o.ilimitTolerance);
     o.leakageFactor = NumberOr(r, "leakageFactor", o.leakageFactor);
     if (r.Has("lossSplit")) o.lossSplit = r.At("lossSplit").MaybeNumber();
+    o.hotLimit_C = NumberOr(r, "hotLimit", o.hotLimit_C);
     o.tripleInsulatedSecondary = IndexOf(kConstructions, r.At("construction")) == 1;
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
     const Reader i = r.At("insulation");

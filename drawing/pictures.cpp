@@ -6,6 +6,7 @@
 
 #include "catalogue/names.hpp"
 #include "drawing/svg.hpp"
+#include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "winding/physics.hpp"
 
@@ -109,9 +110,17 @@ double WindingRows(Svg& svg, const Winding& w, const Frame& f, double width_mm, 
         const std::string paint =
             Paint("conductor " + ClassOf(w), colour, "#333", std::min(1.0, od * f.scale * 0.12)) +
             " data-layer=\"" + std::to_string(layer) + "\"";
+        if (w.conductor == winding::Conductor::Foil) {  // a strip across the width, tape above
+            svg.Rect(f.left, cy - od / 2 * f.scale, w.foilWidth_mm * f.scale,
+                     w.foilThickness_mm * f.scale, paint);
+            continue;
+        }
+        // A litz bundle is drawn as its served outline.
+        const double radius =
+            w.conductor == winding::Conductor::Litz ? od / 2 * 0.9 : w.wire->conductor_mm / 2;
         for (long k = 0; k < rows[layer]; ++k) {
-            svg.Circle(f.left + (static_cast<double>(k) + 0.5) * od * f.scale, cy,
-                       w.wire->conductor_mm / 2 * f.scale, paint);
+            svg.Circle(f.left + (static_cast<double>(k) + 0.5) * od * f.scale, cy, radius * f.scale,
+                       paint);
         }
     }
     svg.GroupEnd();
@@ -126,10 +135,14 @@ struct LegendLine {
 std::vector<LegendLine> LegendLines(const Plan& plan) {
     std::vector<LegendLine> lines;
     for (const Winding& w : plan.windings) {
-        std::string text = winding::WindingCaption(plan, w) + "  " + std::to_string(w.turns) +
-                           " 匝  " + w.wire->name;
-        if (w.strands > 1) text += " × " + std::to_string(w.strands);
-        lines.push_back({text, WindingColour(w)});
+        // Round wire as its name and count, to keep the legend within the picture.
+        std::string wire = plan_sheet::WireText(w);
+        if (w.conductor == winding::Conductor::Round) {
+            wire = w.wire->name + (w.strands > 1 ? " × " + std::to_string(w.strands) : "");
+        }
+        lines.push_back(
+            {winding::WindingCaption(plan, w) + "  " + std::to_string(w.turns) + " 匝  " + wire,
+             WindingColour(w)});
     }
     lines.push_back(
         {"胶带 " + ReadableValue(insulation::PlanTape().thickness_mm, "mm") + " 每层", "#e6d38a"});
@@ -227,7 +240,8 @@ std::string BuildDrawing(const Plan& plan, double width) {
             "绕组截面：" + catalogue::CoreCaption(plan.core->name) + " 骨架窗口一侧，按比例");
     Core(svg, plan, f);
     long conductors = 0;
-    for (const Winding& w : plan.windings) conductors += static_cast<long>(w.turns) * w.strands;
+    for (const Winding& w : plan.windings)
+        conductors += static_cast<long>(w.turns) * winding::ConductorsPerTurn(w);
     const bool bands = conductors > kMostConductors;
     // The windings between the margins, the tape across the whole width.
     const double margin = plan.insulation.margin_mm;

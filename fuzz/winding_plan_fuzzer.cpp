@@ -82,7 +82,8 @@ void CheckPlan(const Plan& p) {
         }
     }
     for (const auto& w : p.windings) {
-        Check(w.turns >= 1 && w.strands >= 1 && w.layers >= 1 && w.wire != nullptr);
+        Check(w.turns >= 1 && w.strands >= 1 && w.layers >= 1 &&
+              (w.wire != nullptr || w.conductor == flyback::winding::Conductor::Foil));
         for (const auto& v : {w.Irms_A, w.Ipeak_A, w.J_A_mm2, w.R_ohm, w.P_W}) CheckFinite(v);
     }
     flyback::plan_sheet::PlanLines(p);

@@ -101,6 +101,19 @@ void ReadKeyed(const std::string& text, const char* file, const char* keyColumn,
     }
 }
 
+// "Tecroll 11B (Polyester, temperature class 130)" names its class: 130 °C.
+std::optional<double> ThermalClass(const std::string& description) {
+    constexpr std::string_view kClass = "temperature class ";
+    const std::size_t at = description.find(kClass);
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t from = at + kClass.size();
+    std::size_t to = from;
+    while (to < description.size() && description[to] >= '0' && description[to] <= '9') ++to;
+    const auto value = runtime::ReadWholeNumber(description.substr(from, to - from));
+    if (!value) return std::nullopt;
+    return static_cast<double>(*value);
+}
+
 void ReadTapes(Tables& t) {
     const Csv csv(data::Csv("construction"), "construction.csv");
     for (const auto& row : csv.Rows()) {
@@ -113,10 +126,12 @@ void ReadTapes(Tables& t) {
         if (!thickness || !breakdown.ends_with(" kV")) continue;
         const auto kV = runtime::ReadWholeNumber(breakdown.substr(0, breakdown.size() - 3));
         if (!kV) continue;
+        const std::string description = csv.Field(row, "description");
         t.tapes.push_back({{"construction", "construction.csv", row.line},
-                           csv.Field(row, "description"),
+                           description,
                            *thickness,
-                           *kV * 1000});
+                           *kV * 1000,
+                           ThermalClass(description)});
     }
 }
 

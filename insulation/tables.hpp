@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,8 @@ struct Tape {
     std::string name;
     double thickness_mm = 0;
     double breakdown_V = 0;  // of one layer
+    // The hottest the film is rated for (its thermal class), where the data names it.
+    std::optional<double> class_C;
 };
 
 struct Tables {

@@ -208,9 +208,18 @@ std::string ClampText(const Clamp& c) {
 }  // namespace
 
 std::string WireText(const Winding& w) {
+    switch (w.conductor) {
+        case winding::Conductor::Litz:
+            return w.wire->name + " × " + std::to_string(w.strands) + " 利兹线";
+        case winding::Conductor::Foil:
+            return ReadableValue(w.foilThickness_mm, "") + " × " +
+                   ReadableValue(w.foilWidth_mm, "mm") + " 铜箔";
+        case winding::Conductor::Round:
+            break;
+    }
     const bool tiw = w.wire->kind == catalogue::WireKind::TripleInsulated;
     std::string text = w.wire->name + (tiw ? " 三层绝缘线" : " 漆包线");
-    if (w.strands > 1) text += " × " + std::to_string(w.strands) + " 股";
+    if (w.strands > 1) text += " × " + std::to_string(w.strands) + " 股并绕";
     return text;
 }
 
@@ -356,12 +365,36 @@ std::string FlowText(const Plan& plan) {
            "（开关管、初级铜损、漏感能量，导通期间，不经磁芯）";
 }
 
+std::string SizedByText(const Plan& plan) {
+    const std::string hot = ReadableValue(winding::HotLimit(plan.options), "°C");
+    switch (plan.sizedBy) {
+        case winding::SizedBy::Given:
+            return "指定";
+        case winding::SizedBy::Smallest:
+            return "允许系列中最小的磁芯已满足全部限制";
+        case winding::SizedBy::Flux:
+            return "磁通：小一号磁芯的 Ae 不足";
+        case winding::SizedBy::Window:
+            return "窗口：小一号磁芯放不下绕组";
+        case winding::SizedBy::Rise:
+            return "温升：小一号磁芯温升超过 50 K";
+        case winding::SizedBy::HotSpot:
+            return "热点温度：小一号磁芯超过上限 " + hot;
+        case winding::SizedBy::NoneCool:
+            return "没有磁芯满足温升与热点上限 " + hot + "，取放得下绕组的最小者";
+        case winding::SizedBy::NoneFits:
+            return "没有磁芯放得下绕组，取最大者";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<SheetLine> PlanLines(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
     std::vector<SheetLine> lines = {
         {"磁芯", CoreText(plan)},
+        {"磁芯尺寸取决于", SizedByText(plan)},
         {"磁芯参数", CoreDataText(core)},
         {"骨架", BobbinText(core)},
         {"匝数", TurnsText(plan)},
@@ -403,6 +436,12 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
          PerOutput(plan, [](const OutputResult& o) { return Optional(o.IcapRms_A, "A"); })},
         {"开关管电压", SwitchText(plan)},
     };
+    if (plan.orderChosen) {
+        const auto order = static_cast<std::size_t>(plan.options.order);
+        lines.push_back({"绕制顺序", std::string(winding::kOrderCaptions[order]) + "（" +
+                                         std::string(winding::kOrderNames[order]) +
+                                         "；自动选择：铜损、磁芯损耗与钳位损耗之和最低）"});
+    }
     for (SheetLine& line : InsulationLines(plan)) lines.push_back(std::move(line));
     if (plan.outputs.size() > 1 || !plan.options.choices.outputs.empty()) {
         std::vector<SheetLine> outputs;

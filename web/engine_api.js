@@ -142,7 +142,7 @@
             const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
                            'leakage', 'ambient', 'tiw', 'insulation', 'mains', 'pollution', 'group',
                            'altitude', 'order', 'lpTolerance', 'ilimitTolerance',
-                           'leakageFactor', 'lossSplit'];
+                           'leakageFactor', 'lossSplit', 'hotLimit'];
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')
                 : name === 'tiw' ? (o.tiw ? '1' : '') : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();

@@ -9,10 +9,10 @@
 // in the module's memory, kept from call to call.
 namespace flyback::web {
 
-// Up to twenty texts lie one after the other in the request buffer: the six
+// Up to twenty-four texts lie one after the other in the request buffer: the six
 // inputs, then what a call takes besides (a date, a sweep), or the texts of
-// the plan's options (nineteen) or of its choices. A text past them is empty.
-inline constexpr std::size_t kMostTexts = 20;
+// the plan's options (twenty-one) or of its choices. A text past them is empty.
+inline constexpr std::size_t kMostTexts = 24;
 
 std::string& Request();
 // The last answer; JavaScript reads it from memory.

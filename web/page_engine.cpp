@@ -416,6 +416,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("lpTolerance", ShownText(defaults, winding::NumberOption::LpTolerance))
         .Raw("ilimitTolerance", ShownText(defaults, winding::NumberOption::IlimitTolerance))
         .Raw("leakageFactor", ShownText(defaults, winding::NumberOption::LeakageFactor))
+        .Raw("hotLimit", ShownText(defaults, winding::NumberOption::HotLimit))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)
         .Text("purpose", flyback::kProgramPurpose)

@@ -124,7 +124,7 @@ window.FlybackPage.plan = function (page) {
         mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
         altitude: $('OptAltitude'), order: $('OptOrder'), lpTolerance: $('OptLpTolerance'),
         ilimitTolerance: $('OptIlimitTolerance'), leakageFactor: $('OptLeakageFactor'),
-        lossSplit: $('OptLossSplit'),
+        lossSplit: $('OptLossSplit'), hotLimit: $('OptHotLimit'),
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -143,7 +143,7 @@ window.FlybackPage.plan = function (page) {
         fill: parts.fill, vaux: '', leakage: '', ambient: parts.ambient,
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
         lpTolerance: parts.lpTolerance, ilimitTolerance: parts.ilimitTolerance,
-        leakageFactor: parts.leakageFactor, lossSplit: '',
+        leakageFactor: parts.leakageFactor, lossSplit: '', hotLimit: parts.hotLimit,
     };
     optionBoxes.leakage.placeholder = parts.leakageNone;
     optionBoxes.lossSplit.placeholder = parts.lossSplitNone;

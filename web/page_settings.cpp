@@ -96,6 +96,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
         {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
         {NumberOption::LpTolerance, 16},   {NumberOption::IlimitTolerance, 17},
         {NumberOption::LeakageFactor, 18}, {NumberOption::LossSplit, 19},
+        {NumberOption::HotLimit, 20},
     };
     for (const auto& [option, text] : numbers) {
         if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
@@ -103,10 +104,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     o.tripleInsulatedSecondary = Text(9) == "1";
     if (!problem) problem = winding::CheckOptions(o, Parts());
     int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
-    // Text 15: the winding order, 0 to 2 (empty: primary, secondary, bias).
+    // Text 15: the winding order, 0 to 3 (empty: primary, secondary, bias).
     if (!Text(15).empty()) {
         const auto order = flyback::runtime::ReadWholeNumber(Text(15));
-        if (order && (*order == 0 || *order == 1 || *order == 2)) {
+        if (order && *order >= 0 && *order < static_cast<double>(std::size(winding::kOrderNames))) {
             o.order = static_cast<winding::Order>(static_cast<int>(*order));
         } else if (insulationBox < 0 && !problem) {
             insulationBox = 15;
@@ -285,6 +286,7 @@ std::string OptionStore(const winding::Options& o) {
         .Text("ilimitTolerance", ShownText(o, NumberOption::IlimitTolerance))
         .Text("leakageFactor", ShownText(o, NumberOption::LeakageFactor))
         .Text("lossSplit", ShownText(o, NumberOption::LossSplit))
+        .Text("hotLimit", ShownText(o, NumberOption::HotLimit))
         .Bool("tiw", o.tripleInsulatedSecondary)
         .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
         .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")

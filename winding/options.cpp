@@ -36,6 +36,8 @@ auto* Held(AnyOptions& o, NumberOption option) {
             return &o.ilimitTolerance;
         case NumberOption::LeakageFactor:
             return &o.leakageFactor;
+        case NumberOption::HotLimit:
+            return &o.hotLimit_C;
         case NumberOption::Vaux:
         case NumberOption::Leakage:
         case NumberOption::LossSplit:

@@ -26,11 +26,12 @@ struct Insulation {
 // The order the windings are wound in, from the centre leg out: primary,
 // secondaries, bias (P-S-B); the bias winding between as a shield (P-B-S);
 // the primary split in two halves in series around the secondaries (P-S-P,
-// the bias outside).
-enum class Order { PSB, PBS, PSP };
-inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P"};
+// the bias outside); or whichever of P-S-B and P-S-P loses least, the
+// clamp's share of the leakage counted (auto).
+enum class Order { PSB, PBS, PSP, Auto };
+inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P", "auto"};
 inline constexpr std::string_view kOrderCaptions[] = {"初级-次级-辅助", "初级-辅助-次级",
-                                                      "初级分半夹次级"};
+                                                      "初级分半夹次级", "自动（总损耗最低）"};
 
 // The conditions the options set (the mains where given, else a probe's
 // 230 V); the plan adds what the design gives: the grade's default, the mains
@@ -66,6 +67,9 @@ struct Options {
     // The secondary side's share Z of the whole loss, which the core stores
     // besides the outputs; none: from the plan's own secondary copper and core.
     std::optional<double> lossSplit;
+    // The hottest the winding may run (ambient plus the rise); the tape's
+    // thermal class caps it. An automatic core is the smallest that keeps to it.
+    double hotLimit_C = 100;
     bool tripleInsulatedSecondary = false;  // else margin-wound
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
@@ -83,7 +87,8 @@ enum class NumberOption {
     LpTolerance,
     IlimitTolerance,
     LeakageFactor,
-    LossSplit
+    LossSplit,
+    HotLimit
 };
 
 // One table for every front end: the command line's flag, the caption and
@@ -117,6 +122,7 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
     {NumberOption::LeakageFactor, "--leakage-factor", "漏感上限 / 估算", "", 1, 10, 1, 2, 0.5, ""},
     {NumberOption::LossSplit, "--loss-split", "次级侧损耗占比 Z", "", 0.01, 1, 1, 2, 0.05,
      "按方案计算"},
+    {NumberOption::HotLimit, "--hot-limit", "热点温度上限", "°C", 40, 200, 1, 0, 5, ""},
 };
 
 const NumberOptionInfo& Info(NumberOption option);

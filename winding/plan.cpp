@@ -12,6 +12,7 @@
 #include "winding/physics.hpp"
 #include "winding/plan_design.hpp"
 #include "winding/plan_warnings.hpp"
+#include "winding/wire_choice.hpp"
 
 namespace flyback::winding {
 namespace {
@@ -27,9 +28,6 @@ using runtime::SquareRoot;
 using runtime::Subtract;
 namespace k = physics;
 
-// Beyond these nobody winds a transformer; a plan that needs more is refused
-// rather than counted out.
-constexpr double kMaxStrands = 10000;
 // The temperature iteration: settled within this, given up after so many steps.
 constexpr double kSettled_K = 0.01;
 constexpr int kMostThermalSteps = 50;
@@ -49,103 +47,18 @@ double CopperResistivity(double celsius) {
 
 namespace {
 
-double SkinDepth_mm(double hertz, double celsius = k::kWorkingTemperature_C) {
-    const double metres = SquareRoot(
-        Divide(CopperResistivity(celsius), Multiply(Multiply(std::numbers::pi, hertz), k::kMu0)));
-    return Multiply(metres, 1e3);
-}
-
-// The wires of a kind that have an outer diameter to wind with and are not
-// too fine to wind, thinnest first.
-std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& parts,
-                                                catalogue::WireKind kind) {
-    std::vector<const catalogue::Wire*> wires;
-    for (const catalogue::Wire& wire : parts.wires) {
-        if (wire.kind == kind && wire.Outer() && wire.conductor_mm >= k::kThinnestWire_mm)
-            wires.push_back(&wire);
-    }
-    std::stable_sort(wires.begin(), wires.end(), [](const auto* a, const auto* b) {
-        return a->conductor_mm < b->conductor_mm;
-    });
-    return wires;
-}
-
-// The next larger wire for the copper area; where that is thicker than twice
-// the skin depth, the fewest strands of the thickest wire within it.
-void ChooseWire(Winding& w, const std::vector<const catalogue::Wire*>& wires, double J,
-                double skin_mm) {
-    if (wires.empty()) throw PlanLimit{PlanFailure::NoWire};
-    w.wire = wires.front();
-    if (!w.Irms_A) return;
-    const double area = Divide(*w.Irms_A, J);
-    const auto single = std::find_if(wires.begin(), wires.end(), [&](const auto* wire) {
-        return SquareMillimetres(wire->conductor_mm) >= area;
-    });
-    const double limit = Multiply(2, skin_mm);
-    if (single != wires.end() && (*single)->conductor_mm <= limit) {
-        w.wire = *single;
-        return;
-    }
-    for (const catalogue::Wire* wire : wires) {
-        if (wire->conductor_mm <= limit) w.wire = wire;
-    }
-    w.strands = WholeCount(std::ceil(Divide(area, SquareMillimetres(w.wire->conductor_mm))),
-                           kMaxStrands, Counted::Strands);
-}
-
-// Conductors side by side across the winding width: at least one.
-double ConductorsAcross(double width_mm, double outer_mm) {
-    return std::max(1.0, runtime::Floor(Divide(width_mm, outer_mm)));
-}
-
-// Turns side by side across the winding width, each turn's strands together.
-void LayOut(Winding& w, double width_mm) {
-    w.outer_mm = *w.wire->Outer();
-    const double across = ConductorsAcross(width_mm, w.outer_mm);
-    const double perLayer = runtime::Floor(Divide(across, w.strands));
-    double layers = 0;
-    if (perLayer >= 1) {
-        w.turnsPerLayer = WholeCount(perLayer, kMaxTurns, Counted::TurnsPerLayer);
-        layers = std::ceil(Divide(w.turns, perLayer));
-    } else {  // a turn's strands take more than one row
-        w.turnsPerLayer = 1;
-        layers = Multiply(w.turns, std::ceil(Divide(w.strands, across)));
-    }
-    w.layers = WholeCount(layers, kMaxTurns, Counted::Layers);
-    w.height_mm = Multiply(w.layers, w.outer_mm);
-}
-
 void CopperLoss(Winding& w, const catalogue::Core& core,
                 double celsius = k::kWorkingTemperature_C) {
     if (!core.MLT_mm || !w.Irms_A) return;
-    const double copper_m2 =
-        Multiply(Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands), 1e-6);
+    const double copper_m2 = Multiply(CopperArea_mm2(w), 1e-6);
     const double length_m = Multiply(Multiply(*core.MLT_mm, 1e-3), w.turns);
     w.R_ohm = Divide(Multiply(CopperResistivity(celsius), length_m), copper_m2);
     w.P_W = Multiply(Power(*w.Irms_A, 2), *w.R_ohm);
 }
 
-// The winding's current over a period, as the mode shapes it: the primary's
-// ramp while the switch is on, a secondary's while the core resets.
-std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan) {
-    const OperatingPoint& p = plan.atVmin;
-    if (w.role == Role::Primary) return PrimaryWaveform(p.Ipk, p.Iv, p.D);
-    const double valley = Multiply(*w.Ipeak_A, Divide(p.Iv, p.Ipk));
-    return SecondaryWaveform(*w.Ipeak_A, valley, p.D, p.D2);
-}
-
-// Dowell's Δ of the winding's layers at the fundamental, its copper at `celsius`.
-double PenetrationOf(const Winding& w, const Plan& plan, double celsius) {
-    const double width = std::max(plan.insulation.width_mm, w.outer_mm);
-    const double across = ConductorsAcross(width, w.outer_mm);
-    const double perLayer = std::min(across, static_cast<double>(w.turnsPerLayer) * w.strands);
-    return PenetrationRatio(w.wire->conductor_mm, perLayer, width,
-                            SkinDepth_mm(plan.f_Hz, celsius));
-}
-
 void AcCopperLoss(Winding& w, const Plan& plan, double celsius = k::kWorkingTemperature_C) {
     if (!w.P_W || !w.Ipeak_A) return;
-    const AcLoss ac = AcToDc(CurrentOf(w, plan), PenetrationOf(w, plan, celsius), w.layers);
+    const AcLoss ac = AcToDc(CurrentOf(w, plan), PenetrationOf(w, plan, celsius), DowellLayers(w));
     w.Fr = ac.FrFundamental;
     w.Rac_ohm = Multiply(*w.R_ohm, ac.FrFundamental);
     w.Pac_W = Multiply(*w.P_W, ac.ratio);
@@ -223,6 +136,7 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
     };
     switch (in.options.order) {
         case Order::PSB:
+        case Order::Auto:  // chosen before a plan is made; a sketch winds the usual order
             add({primary}), add(secondaries), add(bias);
             break;
         case Order::PBS:
@@ -245,20 +159,17 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
 
 void Windings(Plan& plan, const PlanInput& in) {
     plan.windings = InOrder(plan, in);
+    StrandRuleWires(plan, in.parts);
+    for (Winding& w : plan.windings) CopperLoss(w, *plan.core);
+    plan.IcapRms_A = plan.outputs.front().IcapRms_A;
+}
 
-    const auto enamelled = WiresOfKind(in.parts, catalogue::WireKind::Enamelled);
-    const auto tripleInsulated = WiresOfKind(in.parts, catalogue::WireKind::TripleInsulated);
+// Each winding's current density and DC loss, as wound.
+void Densities(Plan& plan) {
     for (Winding& w : plan.windings) {
-        const bool tiw = w.role == Role::Secondary && in.options.tripleInsulatedSecondary;
-        ChooseWire(w, tiw ? tripleInsulated : enamelled, in.options.J_A_mm2, plan.skinDepth_mm);
-        LayOut(w, std::max(plan.insulation.width_mm, w.wire->Outer().value_or(0)));
-        if (w.Irms_A) {
-            w.J_A_mm2 =
-                Divide(*w.Irms_A, Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands));
-        }
+        if (w.Irms_A) w.J_A_mm2 = Divide(*w.Irms_A, CopperArea_mm2(w));
         CopperLoss(w, *plan.core);
     }
-    plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
 
 // The windings on the secondary side face those on the primary side across
@@ -288,8 +199,7 @@ void Build(Plan& plan) {
             build = Add(build, w.tapeBefore_mm);
         }
         build = Add(build, w.height_mm);
-        copper = Add(copper, Multiply(Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands),
-                                      w.turns));
+        copper = Add(copper, Multiply(CopperArea_mm2(w), w.turns));
     }
     plan.build_mm = build;
     plan.fill = Divide(copper, plan.core->window_mm2);
@@ -590,13 +500,20 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     Flux(plan, in, Ae_m2);
     plan.Naux = BiasTurns(plan.Ns, in.design);
     Gap(plan, in, Ae_m2);
-    plan.skinDepth_mm = SkinDepth_mm(c.f);
+    plan.skinDepth_mm = SkinDepth_mm(c.f, k::kWorkingTemperature_C);
     plan.f_Hz = c.f;
     plan.eta = c.eta;
     Outputs(plan, in);
     Insulate(plan, in);
     Windings(plan, in);
     Build(plan);
+    // A sketch keeps the strand rule's wire: a search bounds what the choice
+    // could reach by CopperLossFloor, over every conductor it tries.
+    if (depth == Depth::Full) {
+        ChooseConductors(plan, in.parts);
+        Build(plan);
+    }
+    Densities(plan);
     plan.buildLeakage_H = BuildLeakage(plan);
     Surface(plan);
     if (depth == Depth::Full) Losses(plan, c);
@@ -610,14 +527,14 @@ bool FamilyAllowed(const catalogue::Core& core, const Options& options) {
                                                  core.family) != options.families.end();
 }
 
-// The smallest core by volume that is large enough, holds the windings and
-// stays within the rise; when none holds them, the largest, which comes
-// nearest.
-// A chosen core keeps the rise the plan warns above, with its losses
-// settled; where the data gives no losses there is nothing to hold it to.
-bool StaysCool(const Plan& plan) {
-    if (!plan.dT_K) return true;
-    return plan.hot_C && *plan.dT_K <= kHighestRise_K;
+// Why a chosen core is too small to run cool: its rise above the one the
+// plan warns of (or losses that never settle), or its hot spot above the
+// limit. Where the data gives no losses there is nothing to hold it to.
+std::optional<SizedBy> TooHot(const Plan& plan) {
+    if (!plan.dT_K) return std::nullopt;
+    if (!plan.hot_C || *plan.dT_K > kHighestRise_K) return SizedBy::Rise;
+    if (*plan.hot_C > HotLimit(plan.options)) return SizedBy::HotSpot;
+    return std::nullopt;
 }
 
 Plan ChooseCore(const PlanInput& in, bool& noneFits) {
@@ -628,19 +545,38 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
     if (cores.empty()) throw PlanLimit{PlanFailure::NoCore};
     std::stable_sort(cores.begin(), cores.end(),
                      [](const auto* a, const auto* b) { return a->Ve_mm3 < b->Ve_mm3; });
+    // The smallest by volume that is large enough, holds the windings and
+    // runs cool enough; the reason the one before it failed sized it.
     std::optional<Plan> firstFit;
+    SizedBy failed = SizedBy::Smallest;
     for (const catalogue::Core* core : cores) {
-        if (Multiply(core->Ae_mm2, 1e-6) < in.chain.AeRequired_m2) continue;
-        if (!PlanOn(*core, in, Depth::Sketch).fits) continue;  // the build needs no losses
+        if (Multiply(core->Ae_mm2, 1e-6) < in.chain.AeRequired_m2) {
+            failed = SizedBy::Flux;
+            continue;
+        }
+        if (!PlanOn(*core, in, Depth::Sketch).fits) {  // the build needs no losses
+            failed = SizedBy::Window;
+            continue;
+        }
         Plan plan = PlanOn(*core, in);
-        if (StaysCool(plan)) return plan;
+        const std::optional<SizedBy> hot = TooHot(plan);
+        if (!hot) {
+            plan.sizedBy = failed;
+            return plan;
+        }
+        failed = *hot;
         if (!firstFit) firstFit = std::move(plan);
     }
-    // No core that holds the windings stays cool: the smallest that holds
-    // them, whose rise the plan warns of.
-    if (firstFit) return std::move(*firstFit);
+    // No core that holds the windings runs cool: the smallest that holds
+    // them, whose rise or hot spot the plan warns of.
+    if (firstFit) {
+        firstFit->sizedBy = SizedBy::NoneCool;
+        return std::move(*firstFit);
+    }
     noneFits = true;
-    return PlanOn(*cores.back(), in);
+    Plan largest = PlanOn(*cores.back(), in);
+    largest.sizedBy = SizedBy::NoneFits;
+    return largest;
 }
 
 }  // namespace
@@ -653,6 +589,11 @@ double ClampShareFromTheCore(const Plan& plan) {
 
 std::string_view PlanFailureName(PlanFailure failure) {
     return kPlanFailureNames[static_cast<int>(failure)];
+}
+
+double HotLimit(const Options& options) {
+    const std::optional<double> tape = insulation::PlanTape().class_C;
+    return tape ? std::min(options.hotLimit_C, *tape) : options.hotLimit_C;
 }
 
 double Plan::PrimarySide_W() const {
@@ -672,18 +613,30 @@ double TypicalClampLoss(const Plan& plan) {
     return Divide(Multiply(settled, settled), c.R_ohm);
 }
 
+double CopperArea_mm2(const Winding& w) {
+    if (w.conductor == Conductor::Foil) return Multiply(w.foilThickness_mm, w.foilWidth_mm);
+    return Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands);
+}
+
+int ConductorsPerTurn(const Winding& w) {
+    return w.conductor == Conductor::Round ? w.strands : 1;
+}
+
 std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm) {
-    const auto capacity = static_cast<long>(ConductorsAcross(width_mm, w.outer_mm));
+    const auto capacity =
+        static_cast<long>(std::max(1.0, runtime::Floor(Divide(width_mm, w.outer_mm))));
+    const long perTurn = ConductorsPerTurn(w);
     std::vector<long> layers;
-    if (w.strands <= capacity) {
-        const long across = static_cast<long>(w.turnsPerLayer) * w.strands;
-        for (long left = static_cast<long>(w.turns) * w.strands; left > 0; left -= across) {
+    if (w.conductor == Conductor::Foil) return std::vector<long>(w.turns, 1);
+    if (perTurn <= capacity) {
+        const long across = static_cast<long>(w.turnsPerLayer) * perTurn;
+        for (long left = static_cast<long>(w.turns) * perTurn; left > 0; left -= across) {
             layers.push_back(std::min(across, left));
         }
         return layers;
     }
     for (int turn = 0; turn < w.turns; ++turn) {
-        for (long left = w.strands; left > 0; left -= capacity) {
+        for (long left = perTurn; left > 0; left -= capacity) {
             layers.push_back(std::min(capacity, left));
         }
     }
@@ -773,6 +726,39 @@ Plan SettledFlow(const Chain& chain, const Options& options, const catalogue::Ca
     }
 }
 
+// The plan's loss with the clamp's: what the order changes (the copper's
+// proximity, and the leakage the clamp spends).
+std::optional<double> LossWithClamp(const Plan& plan) {
+    if (!plan.Pcopper_W || !plan.Pcore_W) return std::nullopt;
+    return *plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan);
+}
+
+// With the order left to the plan, P-S-B and P-S-P each planned and the one
+// that loses less kept (P-S-B on a tie, or where the losses are unknown).
+Plan OrderedFlow(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+                 const catalogue::Material& material, bool& noneFits) {
+    if (options.order != Order::Auto) return SettledFlow(chain, options, parts, material, noneFits);
+    Options usual = options;
+    usual.order = Order::PSB;
+    Plan best = SettledFlow(chain, usual, parts, material, noneFits);
+    best.orderChosen = true;
+    Options split = options;
+    split.order = Order::PSP;
+    if (CheckCombination(split) != Combination::None) return best;
+    try {
+        bool splitNoneFits = false;
+        Plan other = SettledFlow(chain, split, parts, material, splitNoneFits);
+        const std::optional<double> a = LossWithClamp(best), b = LossWithClamp(other);
+        if (a && b && *b < *a && (other.fits || !best.fits)) {
+            other.orderChosen = true;
+            noneFits = splitNoneFits;
+            return other;
+        }
+    } catch (const PlanLimit&) {  // a single primary turn cannot be split
+    }
+    return best;
+}
+
 PlanOutcome Failed(PlanFailure failure, bool candidateFree, FailureDetail detail = {}) {
     return {std::nullopt, candidateFree, failure, std::move(detail)};
 }
@@ -821,7 +807,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
         }
         bool noneFits = false;
         Plan plan = depth == Depth::Sketch ? SketchedFlow(chain, options, parts, material)
-                                           : SettledFlow(chain, options, parts, material, noneFits);
+                                           : OrderedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
@@ -862,20 +848,15 @@ double RiseOf(double loss_W, double surface_cm2) {
     return Multiply(k::kRiseFactor, Power(Divide(loss_W, surface_cm2), k::kRiseExponent));
 }
 
-std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C,
-                                      int harmonics) {
+std::optional<double> CopperLossFloor(const Plan& sketch, const catalogue::Catalogue& parts,
+                                      double coolest_C, double hottest_C, int harmonics) {
     double floor = 0;
     for (const Winding& w : sketch.windings) {
         if (w.role == Role::Bias && !w.Irms_A) continue;  // as the losses leave it out
-        Winding cool = w;
-        CopperLoss(cool, *sketch.core, coolest_C);
-        if (!cool.P_W) return std::nullopt;
-        double ratio = 1;
-        // The hotter the copper, the deeper the skin and the smaller Δ.
-        if (cool.Ipeak_A)
-            ratio = AcToDcFloor(CurrentOf(w, sketch), PenetrationOf(w, sketch, hottest_C), w.layers,
-                                harmonics);
-        floor += *cool.P_W * ratio;
+        const std::optional<double> least =
+            LeastConductorLoss(w, sketch, parts, coolest_C, hottest_C, harmonics);
+        if (!least) return std::nullopt;
+        floor += *least;
     }
     return floor;
 }

@@ -21,6 +21,12 @@ namespace flyback::winding {
 
 enum class Role { Primary, Secondary, Bias };
 
+// What a winding is wound of: round wire (one, or several in parallel), litz
+// (many fine insulated strands twisted into one bundle a turn), or copper foil
+// as wide as the bobbin allows, one turn a layer with tape between.
+enum class Conductor { Round, Litz, Foil };
+inline constexpr std::string_view kConductorNames[] = {"round", "litz", "foil"};
+
 struct Winding {
     Role role = Role::Primary;
     int output = 0;  // a secondary's output, from 0 (the regulated one)
@@ -31,9 +37,13 @@ struct Winding {
     // Dowell's factor at the switching frequency, the resistance there, and
     // the loss of the winding's own current over its harmonics.
     std::optional<double> Fr, Rac_ohm, Pac_W;
-    const catalogue::Wire* wire = nullptr;
-    int strands = 1;
-    double outer_mm = 0;  // of one strand, insulation included
+    Conductor conductor = Conductor::Round;
+    const catalogue::Wire* wire = nullptr;  // the round wire, or a litz's strand; none for foil
+    int strands = 1;                        // in parallel, or in the litz bundle
+    // Across the layer: one strand, insulation included; a litz bundle, served;
+    // foil's thickness with the tape wound with it.
+    double outer_mm = 0;
+    double foilThickness_mm = 0, foilWidth_mm = 0;
     int turnsPerLayer = 0;
     int layers = 0;
     double height_mm = 0;      // layers × outer diameter
@@ -97,8 +107,23 @@ struct OutputResult {
     std::optional<double> IcapRms_A;  // none where the RMS is below the mean
 };
 
+// What decided the size of an automatic core: the limit the next smaller core
+// of the allowed families failed (the flux its Ae gives, the window its
+// windings need, the rise, the hot spot), or that it is the smallest; where
+// none meets every limit, the smallest that holds the windings, or the
+// largest. A core the options name is given.
+enum class SizedBy { Given, Smallest, Flux, Window, Rise, HotSpot, NoneCool, NoneFits };
+inline constexpr std::string_view kSizedByNames[] = {"given", "smallest", "flux",      "window",
+                                                     "rise",  "hot_spot", "none_cool", "none_fits"};
+
+// The hottest the winding may run: the options' limit, capped by the tape's class.
+double HotLimit(const Options& options);
+
 struct Plan {
     Options options;
+    SizedBy sizedBy = SizedBy::Given;
+    // The order was chosen for the least loss (options.order holds the one chosen).
+    bool orderChosen = false;
     const catalogue::Core* core = nullptr;
     const catalogue::Material* material = nullptr;
     bool fits = false;  // the build within the height and the fill within its limit
@@ -253,14 +278,21 @@ double ClampShareFromTheCore(const Plan& plan);
 PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,
                           const catalogue::Catalogue& parts);
 // What a plan's copper loss cannot be below wherever between `coolest_C` and
-// `hottest_C` its temperature settles, its AC part from so many harmonics
-// (the core's: LeastTriangleLoss).
-std::optional<double> CopperLossFloor(const Plan& sketch, double coolest_C, double hottest_C,
-                                      int harmonics = 12);
+// `hottest_C` its temperature settles, on whichever conductor it winds (the
+// sketch keeps the strand rule's; the plan may choose another of the
+// catalogue's), its AC part from so many harmonics (the core's: LeastTriangleLoss).
+std::optional<double> CopperLossFloor(const Plan& sketch, const catalogue::Catalogue& parts,
+                                      double coolest_C, double hottest_C, int harmonics = 12);
 // Copper's resistivity at `celsius`, Ω·m.
 double CopperResistivity(double celsius);
 // The temperature rise of a transformer losing `loss_W` from its surface.
 double RiseOf(double loss_W, double surface_cm2);
+
+// The copper of one turn of `w`, mm².
+double CopperArea_mm2(const Winding& w);
+// The conductors a turn lays side by side across a layer: a round winding's
+// strands; one litz bundle or foil.
+int ConductorsPerTurn(const Winding& w);
 
 // How many conductors each layer of `w` holds, from the centre leg outward,
 // as the plan lays them out across `width_mm`: a turn's strands side by side,

@@ -163,6 +163,11 @@ void OperatingWarnings(Plan& plan) {
         Add(plan, "temperature_runaway", Strength::Caution,
             "损耗随温度上升而增加，温升迭代不收敛（热失控）；以上损耗与温升为最后一步的值。");
     }
+    if (plan.hot_C && *plan.hot_C > HotLimit(plan.options)) {
+        Add(plan, "hot_spot_above_limit", Strength::Caution,
+            "热点温度 " + ReadableValue(*plan.hot_C, "°C") + " 超过上限 " +
+                ReadableValue(HotLimit(plan.options), "°C") + "。");
+    }
     if (plan.dT_K && *plan.dT_K > kHighestRise_K) {
         Add(plan, "temperature_rise_high", Strength::Caution,
             "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 50 K。");

@@ -76,9 +76,9 @@ constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
 // new since the build gives it by default: the old one kept the former
 // default of 2 % for everyone who had pressed.
 constexpr const char* kNumberKeys[] = {
-    "winding/bmax",          "winding/density",  "winding/fill",        "winding/vaux",
-    "winding/leakageGiven",  "winding/ambient",  "winding/lpTolerance", "winding/ilimitTolerance",
-    "winding/leakageFactor", "winding/lossSplit"};
+    "winding/bmax",          "winding/density",   "winding/fill",        "winding/vaux",
+    "winding/leakageGiven",  "winding/ambient",   "winding/lpTolerance", "winding/ilimitTolerance",
+    "winding/leakageFactor", "winding/lossSplit", "winding/hotLimit"};
 static_assert(std::size(kNumberKeys) == std::size(winding::kNumberOptions));
 
 QString Shown(double value) {
@@ -343,6 +343,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
         NumberBox(NumberOption::IlimitTolerance));
     add(3, 2, caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
     add(4, 0, caption(NumberOption::LossSplit, 'Z'), NumberBox(NumberOption::LossSplit));
+    add(4, 1, caption(NumberOption::HotLimit, 'H'), NumberBox(NumberOption::HotLimit));
     grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 5, 0);
     grid->addLayout(families, 5, 1, 1, 5);
     grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), 6, 0);

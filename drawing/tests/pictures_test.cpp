@@ -127,10 +127,17 @@ TEST_P(BuildDrawingTest, ConductorsAreTheTurnsInTheirLayersInsideTheWindow) {
                  bottom = top + area("height");
     for (const winding::Winding& w : plan.windings) {
         const std::string role(winding::RoleName(w.role));
+        if (w.conductor == winding::Conductor::Foil) {  // a strip a turn, as wide as the foil
+            const auto width = svg.Numbers("//s:rect[@class='conductor " + role + "']", "width");
+            EXPECT_EQ(width.size(), static_cast<std::size_t>(w.turns)) << role;
+            for (const double each : width) EXPECT_LE(each, right - left + 0.01) << role;
+            continue;
+        }
         const auto cx = svg.Numbers(Conductors(role), "cx");
         const auto cy = svg.Numbers(Conductors(role), "cy");
         const auto r = svg.Numbers(Conductors(role), "r");
-        ASSERT_EQ(cx.size(), static_cast<std::size_t>(w.turns) * w.strands) << role;
+        ASSERT_EQ(cx.size(), static_cast<std::size_t>(w.turns) * winding::ConductorsPerTurn(w))
+            << role;
         EXPECT_EQ(std::set<double>(cy.begin(), cy.end()).size(), static_cast<std::size_t>(w.layers))
             << role;
         for (std::size_t i = 0; i < cx.size(); ++i) {

@@ -10,6 +10,7 @@
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "winding/core_loss.hpp"
+#include "winding/wire_choice.hpp"
 
 namespace flyback::winding {
 
@@ -138,13 +139,16 @@ TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
     EXPECT_NEAR(*plan.windings[1].Irms_A, Isp * std::sqrt((1 - D) / 3), 1e-12);
     EXPECT_NEAR(*plan.IcapRms_A, std::sqrt(Isp * Isp * (1 - D) / 3 - Io * Io), 1e-12);
 
-    EXPECT_EQ(plan.windings[0].wire->name, s.primaryWire);
-    EXPECT_EQ(plan.windings[0].strands, 1);
-    EXPECT_EQ(plan.windings[1].wire->name, s.secondaryWire);
-    EXPECT_EQ(plan.windings[1].strands, s.secondaryStrands);
+    // The strand rule's wire as the hand picks it; the plan may wind another
+    // that loses less (wire_choice_test.cpp).
+    Plan rule = plan;
+    StrandRuleWires(rule, Parts());
+    EXPECT_EQ(rule.windings[0].wire->name, s.primaryWire);
+    EXPECT_EQ(rule.windings[0].strands, 1);
+    EXPECT_EQ(rule.windings[1].wire->name, s.secondaryWire);
+    EXPECT_EQ(rule.windings[1].strands, s.secondaryStrands);
     double copper = 0;
-    for (const Winding& w : plan.windings)
-        copper += w.turns * w.strands * Area(w.wire->conductor_mm);
+    for (const Winding& w : plan.windings) copper += w.turns * CopperArea_mm2(w);
     EXPECT_NEAR(plan.fill, copper / plan.core->window_mm2, 1e-12);
     EXPECT_TRUE(plan.fits);
     EXPECT_LE(plan.build_mm, plan.core->winding_height_mm);
@@ -249,7 +253,11 @@ TEST(PlanTest, NoWindingIsGivenAWireTooFineToWind) {
     options.Vaux_V = 15;
     const PlanOutcome outcome = PlanWinding(record::RecordPress(kSixtyWatts), options, parts);
     ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
-    for (const Winding& w : outcome.plan->windings) EXPECT_GE(w.wire->conductor_mm, 0.1);
+    for (const Winding& w : outcome.plan->windings) {
+        if (w.conductor != winding::Conductor::Foil) {
+            EXPECT_GE(w.wire->conductor_mm, 0.1);
+        }
+    }
     EXPECT_EQ(outcome.plan->windings[2].wire->name, "0.1 mm");
 }
 
@@ -744,8 +752,11 @@ TEST(PlanTest, ASketchBoundsThePlansLosses) {
         ASSERT_TRUE(full.plan && sketch.plan && full.plan->hot_C) << c.core;
         const Plan& p = *full.plan;
         const Plan& s = *sketch.plan;
-        EXPECT_EQ(std::tie(s.Np, s.Ns, s.fits, s.fill, s.build_mm, s.Vswitch_V),
-                  std::tie(p.Np, p.Ns, p.fits, p.fill, p.build_mm, p.Vswitch_V));
+        EXPECT_EQ(std::tie(s.Np, s.Ns, s.Vswitch_V), std::tie(p.Np, p.Ns, p.Vswitch_V));
+        // The plan winds what loses least within what the strand rule's build leaves.
+        if (s.fits) {
+            EXPECT_TRUE(p.fits) << c.core;
+        }
         // Without losses the sketch's core stores the rectified power alone:
         // the currents are the plan's (the charge sets them), the inductance
         // and the flux a floor of it.
@@ -757,10 +768,11 @@ TEST(PlanTest, ASketchBoundsThePlansLosses) {
         EXPECT_TRUE(s.warnings.empty());
         EXPECT_EQ(RiseOf(*p.Pcopper_W + *p.Pcore_W, *p.surface_cm2), *p.dT_K);
         for (const double hottest : {*p.hot_C + 0.02, 100.0, 150.0}) {
-            const auto copper = CopperLossFloor(s, p.options.ambient_C, hottest);
+            const auto copper = CopperLossFloor(s, Parts(), p.options.ambient_C, hottest);
             ASSERT_TRUE(copper);
             EXPECT_LE(*copper, *p.Pcopper_W) << c.core << " " << hottest;
-            EXPECT_GT(*copper, 0.5 * *p.Pcopper_W) << c.core << " " << hottest;
+            // Over every conductor the plan could choose, so below the one it did.
+            EXPECT_GT(*copper, 0.4 * *p.Pcopper_W) << c.core << " " << hottest;
             const auto core = LeastTriangleLoss(*p.material, p.f_Hz)(
                 s.deltaB_T, s.atVmin.D, s.atVmin.D2, p.options.ambient_C, hottest);
             ASSERT_TRUE(core);
@@ -887,7 +899,8 @@ TEST(PlanTest, TheWindingOrderSetsTapeLeakageAndProximity) {
         EXPECT_EQ(primaryTurns, p.Np);
         if (c.order == Order::PSB) leakagePS = p.buildLeakage_H, copperPS = p.Pcopper_W;
         if (c.order == Order::PSP) {
-            EXPECT_GT(*p.buildLeakage_H / *leakagePS, 0.2);
+            // Each order winds its own wire, so the heights differ a little too.
+            EXPECT_GT(*p.buildLeakage_H / *leakagePS, 0.15);
             EXPECT_LT(*p.buildLeakage_H / *leakagePS, 0.4);
             EXPECT_LT(*p.Pcopper_W, *copperPS);
         }

@@ -1,0 +1,182 @@
+#include "winding/wire_choice.hpp"
+
+#include <gtest/gtest.h>
+
+#include "insulation/requirements.hpp"
+#include "record/design_record.hpp"
+#include "winding/physics.hpp"
+
+namespace flyback::winding {
+namespace {
+
+const catalogue::Catalogue& Parts() {
+    return catalogue::BuiltIn();
+}
+
+Plan PlanOf(const numtext::InputTexts& texts, const Options& options = {}) {
+    PlanOutcome outcome = PlanWinding(record::RecordPress(texts), options, Parts());
+    EXPECT_TRUE(outcome.plan) << PlanFailureName(outcome.failure);
+    return outcome.plan ? *outcome.plan : Plan{};
+}
+
+// A winding's copper loss at the temperature the choice is made at.
+double LossAtWorkingTemperature(const Winding& w, const Plan& plan) {
+    const double celsius = physics::kWorkingTemperature_C;
+    const double dc = *w.Irms_A * *w.Irms_A * CopperResistivity(celsius) *
+                      (*plan.core->MLT_mm * 1e-3) * w.turns / (CopperArea_mm2(w) * 1e-6);
+    return dc * AcToDc(CurrentOf(w, plan), PenetrationOf(w, plan, celsius), DowellLayers(w)).ratio;
+}
+
+struct Design {
+    numtext::InputTexts texts;
+    std::string core;  // empty: the plan's own choice
+    bool tiw = false;
+};
+
+const Design kDesigns[] = {
+    {{"18", "374.77", "100.45", "65", "85", "12"}, "", false},
+    {{"10", "374.77", "100.45", "65", "80", "5"}, "", false},
+    {{"60", "373", "249", "100", "80", "24"}, "", false},
+    {{"60", "373", "249", "100", "80", "24"}, "PQ20/20", false},
+    {{"12", "375", "120", "65", "80", "12"}, "EFD20", true},
+    {{"30", "373", "100", "130", "80", "15"}, "", false},
+    {{"60", "373", "249", "200", "80", "24"}, "", false},
+    {{"5", "375", "100", "400", "80", "12"}, "", false},
+};
+
+TEST(WireChoiceTest, NoWindingLosesMoreThanTheStrandRulesWireWould) {
+    for (const Design& d : kDesigns) {
+        Options options;
+        options.core = d.core;
+        options.tripleInsulatedSecondary = d.tiw;
+        const Plan chosen = PlanOf(d.texts, options);
+        ASSERT_TRUE(chosen.core) << d.texts[0];
+        Plan rule = chosen;
+        StrandRuleWires(rule, Parts());
+        for (std::size_t i = 0; i < chosen.windings.size(); ++i) {
+            const Winding& w = chosen.windings[i];
+            if (!w.Irms_A) continue;
+            EXPECT_LE(LossAtWorkingTemperature(w, chosen),
+                      LossAtWorkingTemperature(rule.windings[i], rule) * (1 + 1e-12))
+                << d.texts[0] << " W " << d.texts[5] << " V, " << WindingName(w);
+        }
+        if (d.core.empty()) {  // an automatic core holds what it chose
+            EXPECT_TRUE(chosen.fits) << d.texts[0];
+        }
+    }
+}
+
+TEST(WireChoiceTest, TheHalvesOfASplitPrimaryAreWoundOfTheSameWire) {
+    Options options;
+    options.order = Order::PSP;
+    const Plan plan = PlanOf({"60", "373", "249", "100", "80", "24"}, options);
+    const Winding& inner = plan.windings.front();
+    const Winding& outer = plan.windings[2];
+    ASSERT_EQ(outer.half, 2);
+    EXPECT_EQ(inner.conductor, outer.conductor);
+    EXPECT_EQ(inner.wire, outer.wire);
+    EXPECT_EQ(inner.strands, outer.strands);
+}
+
+TEST(WireChoiceTest, FoilWoundWhereItLosesLeastAndOnlyForFewTurns) {
+    const Plan low = PlanOf({"10", "374.77", "100.45", "65", "80", "5"});  // 5 V 2 A
+    const Winding& secondary = low.windings[1];
+    ASSERT_EQ(secondary.role, Role::Secondary);
+    EXPECT_EQ(secondary.conductor, Conductor::Foil);
+    // As wide as the bobbin less the margins, each turn a layer with tape.
+    EXPECT_DOUBLE_EQ(secondary.foilWidth_mm, low.insulation.width_mm);
+    EXPECT_EQ(secondary.layers, secondary.turns);
+    EXPECT_DOUBLE_EQ(secondary.outer_mm,
+                     secondary.foilThickness_mm + insulation::PlanTape().thickness_mm);
+    // A 48 V secondary of many turns, and every primary, stay wire.
+    const Plan high = PlanOf({"24", "375", "100", "100", "80", "48"});
+    for (const Winding& w : high.windings) EXPECT_NE(w.conductor, Conductor::Foil);
+    for (const Winding& w : low.windings) {
+        if (w.role != Role::Secondary) {
+            EXPECT_NE(w.conductor, Conductor::Foil);
+        }
+    }
+}
+
+TEST(WireChoiceTest, TripleInsulatedSecondariesStayTripleInsulatedRoundWire) {
+    Options options;
+    options.tripleInsulatedSecondary = true;
+    const Plan plan = PlanOf({"10", "374.77", "100.45", "65", "80", "5"}, options);
+    for (const Winding& w : plan.windings) {
+        if (w.role != Role::Secondary) continue;
+        EXPECT_EQ(w.conductor, Conductor::Round);
+        EXPECT_EQ(w.wire->kind, catalogue::WireKind::TripleInsulated);
+    }
+}
+
+TEST(WireChoiceTest, LitzIsMadeOfStrandsNoThickerThanTheSkinDepth) {
+    for (double hertz : {50e3, 100e3, 200e3, 400e3}) {
+        const double skin = SkinDepth_mm(hertz, physics::kWorkingTemperature_C);
+        for (double strand : kLitzStrands_mm) {
+            if (strand > skin) continue;
+            // What the search offers at this frequency is no thicker than the skin.
+            EXPECT_LE(strand, skin);
+        }
+    }
+    // A litz winding laid out: one bundle a conductor, √n strand rows deep.
+    Winding w;
+    w.conductor = Conductor::Litz;
+    w.wire = Parts().FindWire("0.1 mm");
+    ASSERT_TRUE(w.wire);
+    w.strands = 49;
+    w.outer_mm = 1.0;
+    w.turns = 30;
+    LayOut(w, 10.5);
+    EXPECT_EQ(w.turnsPerLayer, 10);
+    EXPECT_EQ(w.layers, 3);
+    EXPECT_DOUBLE_EQ(DowellLayers(w), 21);
+    EXPECT_EQ(ConductorsPerTurn(w), 1);
+    EXPECT_NEAR(CopperArea_mm2(w), 49 * 0.1 * 0.1 * 3.14159265358979 / 4, 1e-12);
+}
+
+struct HotCase {
+    double limit_C;
+    double applied_C;  // the tape's class caps it
+};
+
+TEST(WireChoiceTest, TheHotLimitIsTheOptionsCappedByTheTapesClass) {
+    ASSERT_TRUE(insulation::PlanTape().class_C);
+    EXPECT_DOUBLE_EQ(*insulation::PlanTape().class_C, 130);
+    for (const HotCase c : {HotCase{100, 100}, HotCase{60, 60}, HotCase{150, 130}}) {
+        Options options;
+        options.hotLimit_C = c.limit_C;
+        EXPECT_DOUBLE_EQ(HotLimit(options), c.applied_C) << c.limit_C;
+    }
+}
+
+TEST(WireChoiceTest, AnAutomaticCoreKeepsToTheHotLimitAndSaysWhatSizedIt) {
+    for (const Design& d : kDesigns) {
+        if (!d.core.empty()) continue;
+        const Plan plan = PlanOf(d.texts);
+        ASSERT_TRUE(plan.core);
+        if (plan.sizedBy == SizedBy::NoneCool || plan.sizedBy == SizedBy::NoneFits) continue;
+        ASSERT_TRUE(plan.hot_C);
+        EXPECT_LE(*plan.hot_C, HotLimit(plan.options)) << d.texts[0];
+    }
+    // A lower limit takes a larger core, sized by the heat.
+    const numtext::InputTexts texts = {"60", "373", "249", "100", "80", "24"};
+    const Plan usual = PlanOf(texts);
+    Options cool;
+    cool.hotLimit_C = *usual.hot_C - 5;
+    const Plan cooler = PlanOf(texts, cool);
+    EXPECT_GT(cooler.core->Ve_mm3, usual.core->Ve_mm3);
+    EXPECT_LE(*cooler.hot_C, cool.hotLimit_C);
+    EXPECT_EQ(cooler.sizedBy, SizedBy::HotSpot);
+    // A named core is given, and warned of when it runs too hot.
+    Options named;
+    named.core = usual.core->name;
+    named.hotLimit_C = *usual.hot_C - 5;
+    const Plan given = PlanOf(texts, named);
+    EXPECT_EQ(given.sizedBy, SizedBy::Given);
+    bool warned = false;
+    for (const PlanWarning& w : given.warnings) warned |= w.code == "hot_spot_above_limit";
+    EXPECT_TRUE(warned);
+}
+
+}  // namespace
+}  // namespace flyback::winding

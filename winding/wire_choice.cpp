@@ -1,0 +1,547 @@
+#include "winding/wire_choice.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <string>
+
+#include "insulation/requirements.hpp"
+#include "runtime/arithmetic.hpp"
+#include "winding/physics.hpp"
+#include "winding/plan_design.hpp"
+
+namespace flyback::winding {
+
+using plan_design::kMaxTurns;
+using plan_design::PlanLimit;
+using plan_design::SquareMillimetres;
+using plan_design::WholeCount;
+using runtime::Divide;
+using runtime::Multiply;
+using runtime::SquareRoot;
+namespace k = physics;
+
+// The strand counts of the litz constructions Rubadue lists in the MAS wire
+// data (data/wires.ndjson: 5/32 … 825/44); the plan makes them of the
+// catalogue's IEC 60317 enamelled strands.
+const std::vector<int> kLitzStrandCounts = {5,  7,   9,   16,  19,  20,  25,  35,  40,
+                                            66, 100, 120, 135, 150, 230, 360, 550, 825};
+// The strands litz is made of, where the catalogue has them and they are no
+// thicker than the skin depth.
+const std::vector<double> kLitzStrands_mm = {0.1, 0.12, 0.15, 0.2};
+// Copper foil thicknesses tried for a secondary.
+const std::vector<double> kFoilThicknesses_mm = {0.05, 0.08, 0.1, 0.12, 0.15,
+                                                 0.2,  0.25, 0.3, 0.4,  0.5};
+
+namespace {
+
+constexpr double kMaxStrands = 10000;
+// A litz bundle's diameter over its bare strands, d × √n times this: the
+// largest of the Rubadue constructions in the MAS wire data once their outer
+// insulation is taken off (825/44: 2.075 mm over 0.0508 mm × √825, 1.42;
+// 100/38 and 120/38: 1.31; 550/44: 1.33). The serving adds about 0.06 mm
+// (C. R. Sullivan, "Litz wire: dc resistance factors", Dartmouth).
+constexpr double kLitzBundleOverStrands = 1.42;
+constexpr double kLitzServing_mm = 0.06;
+// More turns than this are not wound of foil: each turn is a layer with tape.
+constexpr int kMostFoilTurns = 12;
+// Round wires tried above the thinnest that carries the current, and strands
+// in parallel up to this many ("bifilar", "trifilar" …).
+constexpr int kLargerSizesTried = 2;
+constexpr int kMostParallel = 8;
+// Loss within this share of the least counts as a tie, won by the simpler build.
+constexpr double kTie = 0.01;
+
+}  // namespace
+
+double SkinDepth_mm(double hertz, double celsius) {
+    const double metres = SquareRoot(
+        Divide(CopperResistivity(celsius), Multiply(Multiply(std::numbers::pi, hertz), k::kMu0)));
+    return Multiply(metres, 1e3);
+}
+
+std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan) {
+    const OperatingPoint& p = plan.atVmin;
+    if (w.role == Role::Primary) return PrimaryWaveform(p.Ipk, p.Iv, p.D);
+    const double valley = Multiply(*w.Ipeak_A, Divide(p.Iv, p.Ipk));
+    return SecondaryWaveform(*w.Ipeak_A, valley, p.D, p.D2);
+}
+
+namespace {
+
+// Conductors side by side across the winding width: at least one.
+double ConductorsAcross(double width_mm, double outer_mm) {
+    return std::max(1.0, runtime::Floor(Divide(width_mm, outer_mm)));
+}
+
+double LitzRows(const Winding& w) {
+    return w.conductor == Conductor::Litz ? SquareRoot(w.strands) : 1;
+}
+
+}  // namespace
+
+double PenetrationOf(const Winding& w, const Plan& plan, double celsius) {
+    const double skin = SkinDepth_mm(plan.f_Hz, celsius);
+    if (w.conductor == Conductor::Foil) return Divide(w.foilThickness_mm, skin);
+    const double width = std::max(plan.insulation.width_mm, w.outer_mm);
+    if (w.conductor == Conductor::Litz) {
+        const double across = Multiply(w.turnsPerLayer, LitzRows(w));
+        return PenetrationRatio(w.wire->conductor_mm, across, width, skin);
+    }
+    const double across = ConductorsAcross(width, w.outer_mm);
+    const double perLayer = std::min(across, static_cast<double>(w.turnsPerLayer) * w.strands);
+    return PenetrationRatio(w.wire->conductor_mm, perLayer, width, skin);
+}
+
+double DowellLayers(const Winding& w) {
+    return Multiply(w.layers, LitzRows(w));
+}
+
+void LayOut(Winding& w, double width_mm) {
+    if (w.conductor == Conductor::Foil) {
+        w.turnsPerLayer = 1;
+        w.layers = w.turns;
+        w.height_mm = Multiply(w.layers, w.outer_mm);
+        return;
+    }
+    if (w.conductor == Conductor::Round) w.outer_mm = *w.wire->Outer();
+    const double perTurn = ConductorsPerTurn(w);
+    const double across = ConductorsAcross(width_mm, w.outer_mm);
+    const double perLayer = runtime::Floor(Divide(across, perTurn));
+    double layers = 0;
+    if (perLayer >= 1) {
+        w.turnsPerLayer = WholeCount(perLayer, kMaxTurns, Counted::TurnsPerLayer);
+        layers = std::ceil(Divide(w.turns, perLayer));
+    } else {  // a turn's strands take more than one row
+        w.turnsPerLayer = 1;
+        layers = Multiply(w.turns, std::ceil(Divide(perTurn, across)));
+    }
+    w.layers = WholeCount(layers, kMaxTurns, Counted::Layers);
+    w.height_mm = Multiply(w.layers, w.outer_mm);
+}
+
+namespace {
+
+// The wires of a kind that have an outer diameter to wind with and are not
+// too fine to wind, thinnest first.
+std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& parts,
+                                                catalogue::WireKind kind) {
+    std::vector<const catalogue::Wire*> wires;
+    for (const catalogue::Wire& wire : parts.wires) {
+        if (wire.kind == kind && wire.Outer() && wire.conductor_mm >= k::kThinnestWire_mm)
+            wires.push_back(&wire);
+    }
+    std::stable_sort(wires.begin(), wires.end(), [](const auto* a, const auto* b) {
+        return a->conductor_mm < b->conductor_mm;
+    });
+    return wires;
+}
+
+// The next larger wire for the copper area; where that is thicker than twice
+// the skin depth, the fewest strands of the thickest wire within it.
+void StrandRule(Winding& w, const std::vector<const catalogue::Wire*>& wires, double J,
+                double skin_mm) {
+    if (wires.empty()) throw PlanLimit{PlanFailure::NoWire};
+    w.conductor = Conductor::Round;
+    w.wire = wires.front();
+    w.strands = 1;
+    if (!w.Irms_A) return;
+    const double area = Divide(*w.Irms_A, J);
+    const auto single = std::find_if(wires.begin(), wires.end(), [&](const auto* wire) {
+        return SquareMillimetres(wire->conductor_mm) >= area;
+    });
+    const double limit = Multiply(2, skin_mm);
+    if (single != wires.end() && (*single)->conductor_mm <= limit) {
+        w.wire = *single;
+        return;
+    }
+    for (const catalogue::Wire* wire : wires) {
+        if (wire->conductor_mm <= limit) w.wire = wire;
+    }
+    w.strands = WholeCount(std::ceil(Divide(area, SquareMillimetres(w.wire->conductor_mm))),
+                           kMaxStrands, Counted::Strands);
+}
+
+bool TripleInsulated(const Winding& w, const Plan& plan) {
+    return w.role == Role::Secondary && plan.options.tripleInsulatedSecondary;
+}
+
+// The windings one conductor is chosen for at once: the halves of a split
+// primary are wound of the same wire.
+std::vector<std::vector<Winding*>> Groups(Plan& plan) {
+    std::vector<std::vector<Winding*>> groups;
+    std::vector<Winding*> halves;
+    for (Winding& w : plan.windings) {
+        if (w.half > 0) {
+            halves.push_back(&w);
+        } else {
+            groups.push_back({&w});
+        }
+    }
+    if (!halves.empty()) groups.push_back(halves);
+    return groups;
+}
+
+// A way of winding a group: its conductor, wire, strands and sizes, and how
+// simple it is to wind (one round wire simplest, then strands in parallel by
+// their count, foil, litz).
+struct Candidate {
+    Conductor conductor = Conductor::Round;
+    const catalogue::Wire* wire = nullptr;
+    int strands = 1;
+    double outer_mm = 0, foilThickness_mm = 0, foilWidth_mm = 0;
+    int complexity = 0;
+};
+
+Winding Wound(const Winding& w, const Candidate& c, double width_mm) {
+    Winding wound = w;
+    wound.conductor = c.conductor;
+    wound.wire = c.wire;
+    wound.strands = c.strands;
+    wound.outer_mm = c.outer_mm;
+    wound.foilThickness_mm = c.foilThickness_mm;
+    wound.foilWidth_mm = c.foilWidth_mm;
+    LayOut(wound, width_mm);
+    return wound;
+}
+
+struct Priced {
+    Candidate candidate;
+    double loss = 0, height_mm = 0, copper_mm2 = 0;
+};
+
+// The group as the candidate winds it: each winding laid out, with its DC
+// loss at the working temperature (per metre of mean turn where the core's is
+// unknown: a group's candidates are compared with each other only).
+struct Laid {
+    std::vector<Winding> wound;
+    std::vector<double> dc;
+    double height_mm = 0, copper_mm2 = 0, dcLoss = 0;
+};
+
+std::optional<Laid> Lay(const std::vector<Winding*>& group, const Candidate& c, const Plan& plan) {
+    Laid laid;
+    const double mlt_m = Multiply(plan.core->MLT_mm.value_or(1000), 1e-3);
+    for (const Winding* w : group) {
+        try {
+            laid.wound.push_back(Wound(*w, c, std::max(plan.insulation.width_mm, c.outer_mm)));
+        } catch (const PlanLimit&) {
+            return std::nullopt;  // beyond what anyone winds
+        }
+        const Winding& wound = laid.wound.back();
+        const double area = CopperArea_mm2(wound);
+        laid.height_mm += wound.height_mm;
+        laid.copper_mm2 += Multiply(area, wound.turns);
+        const double resistance = Divide(
+            Multiply(Multiply(CopperResistivity(k::kWorkingTemperature_C), mlt_m), wound.turns),
+            Multiply(area, 1e-6));
+        laid.dc.push_back(Multiply(Multiply(*w->Irms_A, *w->Irms_A), resistance));
+        laid.dcLoss += laid.dc.back();
+    }
+    return laid;
+}
+
+// The group's copper loss over its current's harmonics; `floor` from the
+// first few alone, which it cannot be below.
+double AcLossOf(const Laid& laid, const Plan& plan, bool floor) {
+    double loss = 0;
+    for (std::size_t i = 0; i < laid.wound.size(); ++i) {
+        const Winding& w = laid.wound[i];
+        const std::vector<Ramp> current = CurrentOf(w, plan);
+        const double delta = PenetrationOf(w, plan, k::kWorkingTemperature_C);
+        const double ratio = floor ? AcToDcFloor(current, delta, DowellLayers(w))
+                                   : AcToDc(current, delta, DowellLayers(w)).ratio;
+        loss += Multiply(laid.dc[i], ratio);
+    }
+    return loss;
+}
+
+struct Bounded {
+    Candidate candidate;
+    Laid laid;
+    double floor = 0;
+};
+
+// The candidates laid out with the floor of their loss, least first.
+std::vector<Bounded> Bound(const std::vector<Winding*>& group,
+                           const std::vector<Candidate>& candidates, const Plan& plan) {
+    std::vector<Bounded> bounded;
+    for (const Candidate& c : candidates) {
+        if (std::optional<Laid> laid = Lay(group, c, plan)) {
+            const double floor = AcLossOf(*laid, plan, true);
+            bounded.push_back({c, std::move(*laid), floor});
+        }
+    }
+    std::stable_sort(bounded.begin(), bounded.end(),
+                     [](const Bounded& a, const Bounded& b) { return a.floor < b.floor; });
+    return bounded;
+}
+
+// Each candidate priced in full while its floor is within a tie of the least
+// loss yet found: the rest cannot win.
+std::vector<Priced> PriceWithin(const std::vector<Bounded>& bounded, const Plan& plan,
+                                double least) {
+    std::vector<Priced> priced;
+    for (const Bounded& b : bounded) {
+        if (b.floor >= least * (1 + kTie)) break;
+        priced.push_back(
+            {b.candidate, AcLossOf(b.laid, plan, false), b.laid.height_mm, b.laid.copper_mm2});
+        least = std::min(least, priced.back().loss);
+    }
+    return priced;
+}
+
+Candidate AsItIs(const Winding& w) {
+    Candidate c{w.conductor, w.wire, w.strands, w.outer_mm, w.foilThickness_mm, w.foilWidth_mm};
+    c.complexity = w.strands > 1 ? w.strands : 0;
+    return c;
+}
+
+void RoundCandidates(std::vector<Candidate>& out, const std::vector<const catalogue::Wire*>& wires,
+                     double area) {
+    for (int n = 1; n <= kMostParallel; ++n) {
+        int tried = 0;
+        for (const catalogue::Wire* wire : wires) {
+            if (Multiply(SquareMillimetres(wire->conductor_mm), n) < area) continue;
+            out.push_back({Conductor::Round, wire, n, *wire->Outer(), 0, 0, n > 1 ? n : 0});
+            if (++tried > kLargerSizesTried) break;
+        }
+    }
+}
+
+// Litz of strands no thicker than the skin depth at the switching frequency,
+// the fewest strands that carry the current and the next two constructions.
+void LitzCandidates(std::vector<Candidate>& out, const std::vector<const catalogue::Wire*>& wires,
+                    double area, double skin_mm) {
+    for (const catalogue::Wire* strand : wires) {
+        if (strand->conductor_mm > skin_mm) break;
+        if (std::find(kLitzStrands_mm.begin(), kLitzStrands_mm.end(), strand->conductor_mm) ==
+            kLitzStrands_mm.end())
+            continue;
+        int tried = 0;
+        for (int n : kLitzStrandCounts) {
+            if (Multiply(SquareMillimetres(strand->conductor_mm), n) < area) continue;
+            const double bundle =
+                Multiply(Multiply(kLitzBundleOverStrands, strand->conductor_mm), SquareRoot(n));
+            out.push_back({Conductor::Litz, strand, n, bundle + kLitzServing_mm, 0, 0, 100});
+            if (++tried > 2) break;
+        }
+    }
+}
+
+void FoilCandidates(std::vector<Candidate>& out, const Winding& w, double width_mm, double area) {
+    if (w.role != Role::Secondary || w.turns > kMostFoilTurns || !(width_mm > 0)) return;
+    const double tape = insulation::PlanTape().thickness_mm;
+    for (double t : kFoilThicknesses_mm) {
+        if (Multiply(t, width_mm) < area) continue;
+        out.push_back({Conductor::Foil, nullptr, 1, t + tape, t, width_mm, 50});
+    }
+}
+
+struct WireStock {
+    std::vector<const catalogue::Wire*> enamelled, tripleInsulated;
+};
+
+struct Budget {
+    double height_mm = 0, copper_mm2 = 0;
+};
+
+// The least loss that fits the budget; a simpler build within kTie of it wins.
+// Nothing replaces the strand rule's own unless it loses less.
+const Priced* Best(const std::vector<Priced>& priced, const Priced& current, const Budget& spare) {
+    const auto fits = [&](const Priced& p) {
+        return p.height_mm - current.height_mm <= spare.height_mm &&
+               p.copper_mm2 - current.copper_mm2 <= spare.copper_mm2 && p.loss < current.loss;
+    };
+    const Priced* least = nullptr;
+    for (const Priced& p : priced) {
+        if (fits(p) && (!least || p.loss < least->loss)) least = &p;
+    }
+    if (!least) return nullptr;
+    const Priced* simplest = least;
+    for (const Priced& p : priced) {
+        if (fits(p) && p.loss <= least->loss * (1 + kTie) &&
+            p.candidate.complexity < simplest->candidate.complexity) {
+            simplest = &p;
+        }
+    }
+    return simplest;
+}
+
+}  // namespace
+
+void StrandRuleWires(Plan& plan, const catalogue::Catalogue& parts) {
+    const auto enamelled = WiresOfKind(parts, catalogue::WireKind::Enamelled);
+    const auto tripleInsulated = WiresOfKind(parts, catalogue::WireKind::TripleInsulated);
+    for (Winding& w : plan.windings) {
+        StrandRule(w, TripleInsulated(w, plan) ? tripleInsulated : enamelled, plan.options.J_A_mm2,
+                   plan.skinDepth_mm);
+        LayOut(w, std::max(plan.insulation.width_mm, w.wire->Outer().value_or(0)));
+    }
+}
+
+namespace {
+
+// What a group's choice depends on, as numbers: a core search plans each core
+// as a sketch and then in full, and the stored power's rounds make the same
+// plan again, so the same choice is asked for many times. Kept per thread, a
+// pure memo: the same answer kept or not.
+std::vector<double> ChoiceKey(const std::vector<Winding*>& group, const Plan& plan,
+                              const Budget& spare) {
+    const OperatingPoint& p = plan.atVmin;
+    // By value, never by address: a catalogue freed and another made may
+    // reuse the same addresses.
+    const catalogue::Core& core = *plan.core;
+    std::vector<double> key = {core.winding_height_mm,
+                               core.window_mm2,
+                               core.MLT_mm.value_or(0),
+                               plan.options.fillMax,
+                               plan.insulation.width_mm,
+                               plan.f_Hz,
+                               plan.options.J_A_mm2,
+                               plan.options.tripleInsulatedSecondary ? 1.0 : 0.0,
+                               p.Ipk,
+                               p.Iv,
+                               p.D,
+                               p.D2,
+                               spare.height_mm,
+                               spare.copper_mm2};
+    for (const Winding* w : group) {
+        key.insert(key.end(), {static_cast<double>(w->role), static_cast<double>(w->turns),
+                               *w->Irms_A, *w->Ipeak_A, static_cast<double>(w->strands),
+                               w->wire ? w->wire->conductor_mm : 0});
+    }
+    return key;
+}
+
+struct Choice {
+    std::optional<Candidate> candidate;  // none: the strand rule's wire stays
+    double extraHeight_mm = 0, extraCopper_mm2 = 0;
+};
+
+// A kept choice names its wire, found again among this catalogue's.
+struct KeptChoice {
+    Choice choice;
+    std::string wireName;
+};
+
+// Every way of winding `w` the choice tries, besides the strand rule's.
+std::vector<Candidate> CandidatesFor(const Winding& w, const Plan& plan, const WireStock& stock) {
+    const bool tiw = TripleInsulated(w, plan);
+    const double area = Divide(*w.Irms_A, plan.options.J_A_mm2);
+    std::vector<Candidate> candidates;
+    RoundCandidates(candidates, tiw ? stock.tripleInsulated : stock.enamelled, area);
+    if (!tiw) {
+        LitzCandidates(candidates, stock.enamelled, area, plan.skinDepth_mm);
+        FoilCandidates(candidates, w, plan.insulation.width_mm, area);
+    }
+    return candidates;
+}
+
+WireStock StockOf(const catalogue::Catalogue& parts) {
+    return {WiresOfKind(parts, catalogue::WireKind::Enamelled),
+            WiresOfKind(parts, catalogue::WireKind::TripleInsulated)};
+}
+
+Choice ChooseFor(const std::vector<Winding*>& group, const Plan& plan, const Budget& spare,
+                 const WireStock& stock) {
+    const Winding& first = *group.front();
+    const std::vector<Candidate> candidates = CandidatesFor(first, plan, stock);
+    const std::optional<Laid> asItIs = Lay(group, AsItIs(first), plan);
+    if (!asItIs) return {};
+    const Priced current{AsItIs(first), AcLossOf(*asItIs, plan, false), asItIs->height_mm,
+                         asItIs->copper_mm2};
+    const std::vector<Priced> priced =
+        PriceWithin(Bound(group, candidates, plan), plan, current.loss);
+    const Priced* best = Best(priced, current, spare);
+    if (!best) return {};
+    return {best->candidate, best->height_mm - current.height_mm,
+            best->copper_mm2 - current.copper_mm2};
+}
+
+const catalogue::Wire* Named(const WireStock& stock, const std::string& name) {
+    for (const auto* list : {&stock.enamelled, &stock.tripleInsulated}) {
+        for (const catalogue::Wire* wire : *list) {
+            if (wire->name == name) return wire;
+        }
+    }
+    return nullptr;
+}
+
+Choice Remembered(const std::vector<Winding*>& group, const Plan& plan, const Budget& spare,
+                  const WireStock& stock) {
+    constexpr std::size_t kKept = 64;
+    thread_local std::map<std::vector<double>, KeptChoice> kept;
+    std::vector<double> key = ChoiceKey(group, plan, spare);
+    if (const auto found = kept.find(key); found != kept.end()) {
+        Choice choice = found->second.choice;
+        if (choice.candidate && choice.candidate->wire) {
+            choice.candidate->wire = Named(stock, found->second.wireName);
+            if (!choice.candidate->wire) return ChooseFor(group, plan, spare, stock);
+        }
+        return choice;
+    }
+    if (kept.size() >= kKept) kept.clear();
+    Choice choice = ChooseFor(group, plan, spare, stock);
+    KeptChoice keep{choice, {}};
+    if (choice.candidate && choice.candidate->wire) keep.wireName = choice.candidate->wire->name;
+    kept.emplace(std::move(key), keep);
+    return choice;
+}
+
+}  // namespace
+
+void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts) {
+    if (!plan.core->MLT_mm) return;  // no copper loss to choose by
+    const WireStock stock = StockOf(parts);
+    Budget spare{std::max(0.0, plan.core->winding_height_mm - plan.build_mm),
+                 std::max(0.0, Multiply(plan.options.fillMax, plan.core->window_mm2) -
+                                   Multiply(plan.fill, plan.core->window_mm2))};
+    const double width = plan.insulation.width_mm;
+    for (const std::vector<Winding*>& group : Groups(plan)) {
+        if (!group.front()->Irms_A || !group.front()->Ipeak_A) continue;
+        const Choice choice = Remembered(group, plan, spare, stock);
+        if (!choice.candidate) continue;
+        spare.height_mm -= choice.extraHeight_mm;
+        spare.copper_mm2 -= choice.extraCopper_mm2;
+        for (Winding* w : group)
+            *w = Wound(*w, *choice.candidate, std::max(width, choice.candidate->outer_mm));
+    }
+}
+
+std::optional<double> LeastConductorLoss(const Winding& w, const Plan& sketch,
+                                         const catalogue::Catalogue& parts, double coolest_C,
+                                         double hottest_C, int harmonics) {
+    if (!sketch.core->MLT_mm || !w.Irms_A) return std::nullopt;
+    std::vector<Candidate> candidates = {AsItIs(w)};
+    if (w.Ipeak_A) {
+        const std::vector<Candidate> more = CandidatesFor(w, sketch, StockOf(parts));
+        candidates.insert(candidates.end(), more.begin(), more.end());
+    }
+    const double mlt_m = Multiply(*sketch.core->MLT_mm, 1e-3);
+    std::optional<double> least;
+    for (const Candidate& c : candidates) {
+        Winding wound;
+        try {
+            wound = Wound(w, c, std::max(sketch.insulation.width_mm, c.outer_mm));
+        } catch (const PlanLimit&) {
+            continue;
+        }
+        const double dc =
+            Divide(Multiply(Multiply(*w.Irms_A, *w.Irms_A),
+                            Multiply(Multiply(CopperResistivity(coolest_C), mlt_m), wound.turns)),
+                   Multiply(CopperArea_mm2(wound), 1e-6));
+        // The hotter the copper, the deeper the skin and the smaller Δ.
+        const double ratio = w.Ipeak_A ? AcToDcFloor(CurrentOf(wound, sketch),
+                                                     PenetrationOf(wound, sketch, hottest_C),
+                                                     DowellLayers(wound), harmonics)
+                                       : 1;
+        const double loss = Multiply(dc, ratio);
+        if (!least || loss < *least) least = loss;
+    }
+    return least;
+}
+
+}  // namespace flyback::winding

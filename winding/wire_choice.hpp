@@ -1,0 +1,54 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "catalogue/catalogue.hpp"
+#include "winding/ac_resistance.hpp"
+#include "winding/plan.hpp"
+
+// What each winding is wound of. The strand rule (the next wire up for the
+// current density, or strands no thicker than twice the skin depth) gives a
+// first build; the plan then tries, for every winding, one round wire, several
+// in parallel, litz and copper foil, and keeps the one with the least loss over
+// the current's own harmonics that the bobbin still holds. The strand rule's
+// wire is always among them, so the choice never loses more than it.
+namespace flyback::winding {
+
+// Copper's skin depth at `hertz`, with the copper at `celsius`.
+double SkinDepth_mm(double hertz, double celsius);
+
+// The winding's current over a period, as the mode shapes it: the primary's
+// ramp while the switch is on, a secondary's while the core resets.
+std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan);
+
+// Dowell's Δ at the fundamental and his layer count m of the winding as laid
+// out, its copper at `celsius`. A litz bundle of n strands is taken as √n
+// strand rows deep and √n strands across, each strand a round conductor.
+double PenetrationOf(const Winding& w, const Plan& plan, double celsius);
+double DowellLayers(const Winding& w);
+
+// Turns side by side across the winding width, each turn's conductors together.
+void LayOut(Winding& w, double width_mm);
+
+// The strand rule's wire for every winding of the plan, laid out.
+void StrandRuleWires(Plan& plan, const catalogue::Catalogue& parts);
+
+// Each winding's conductor for the least loss, within the height and copper
+// the build leaves (plan.build_mm and plan.fill as the strand rule laid them).
+void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts);
+
+// The least copper loss `w` could have on any conductor the choice tries
+// (the strand rule's among them), its copper anywhere from `coolest_C` to
+// `hottest_C`, from its current's first `harmonics`: a floor a search bounds
+// a sketch by, which chooses no conductor. None without a mean turn length.
+std::optional<double> LeastConductorLoss(const Winding& w, const Plan& sketch,
+                                         const catalogue::Catalogue& parts, double coolest_C,
+                                         double hottest_C, int harmonics);
+
+// The litz constructions and foil thicknesses the plan tries.
+extern const std::vector<int> kLitzStrandCounts;
+extern const std::vector<double> kLitzStrands_mm;
+extern const std::vector<double> kFoilThicknesses_mm;
+
+}  // namespace flyback::winding
