@@ -420,7 +420,8 @@ class PageTest(unittest.TestCase):
         WebDriverWait(self.driver, 60).until(lambda d: self.box("CompareRun").is_enabled())
 
     def test_the_comparison_ranks_every_candidate_and_opens_one(self):
-        """方案比较 weighs the catalogue for the last press: the best ten by loss,
+        """方案比较 weighs the catalogue for the last press: the best ten by core
+        volume within the limits,
         the front and the chart; 打开 makes a row's core, material and turns
         the plan's, as the window's double click does."""
         self.assertFalse(self.box("CompareRun").is_enabled())  # nothing pressed yet
@@ -434,12 +435,12 @@ class PageTest(unittest.TestCase):
         self.assertGreater(len(self.driver.find_elements(
             By.CSS_SELECTOR, "#ComparePlot svg g.front circle")), 2)
         best = [cell.text for cell in top[0].find_elements(By.TAG_NAME, "td")]
-        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "36:5"])
+        self.assertEqual(best[:3], ["EFD20/10/7", "N87", "125:11"])
         top[0].find_element(By.TAG_NAME, "button").click()
-        self.assertEqual(Select(self.box("OptMaterial")).first_selected_option.text, "DMR95")
-        self.assertEqual(self.box("ChTurns").get_attribute("value"), "36:5")
-        self.assertIn("36 匝", self.rows("WindingTable")[0].text)
-        self.assertIn("RM12", self.box("WindingPremise").text + self.rows("WindingTable")[0].text
+        self.assertEqual(Select(self.box("OptMaterial")).first_selected_option.text, "N87")
+        self.assertEqual(self.box("ChTurns").get_attribute("value"), "125:11")
+        self.assertIn("125 匝", self.rows("WindingTable")[0].text)
+        self.assertIn("EFD20", self.box("WindingPremise").text + self.rows("WindingTable")[0].text
                       + self.box("WindingLines").text)
         # A new press clears the comparison of the last.
         self.press()
@@ -470,7 +471,7 @@ class PageTest(unittest.TestCase):
         # As flyback-calc --advise --winding --krp 0.6 ranks them: the page's
         # choice reached the worker.
         best = [cell.text for cell in self.rows("CompareTop")[0].find_elements(By.TAG_NAME, "td")]
-        self.assertEqual(best[:3], ["RM12（带中心孔）", "DMR95", "38:6"])
+        self.assertEqual(best[:3], ["PQ20/20", "N87", "77:11"])
 
     def test_every_control_comes_back_valid_after_a_reload(self):
         """The page restores what it keeps itself, never what the browser
