@@ -113,8 +113,12 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
         if (w.half == 2) continue;  // the same wire as the first half
         const std::string caption =
             w.half == 1 ? std::string("初级") : winding::WindingCaption(plan, w);
-        lines.push_back({caption + "导线", plan_sheet::WireText(w) + "（外径 " +
-                                               ReadableValue(w.outer_mm, "mm") + "）"});
+        // Foil is a strip a turn with tape wound with it; wire has its diameter.
+        const std::string size =
+            w.conductor == winding::Conductor::Foil
+                ? "（每匝一层，与胶带同绕，每匝厚 " + ReadableValue(w.outer_mm, "mm") + "）"
+                : "（外径 " + ReadableValue(w.outer_mm, "mm") + "）";
+        lines.push_back({caption + "导线", plan_sheet::WireText(w) + size});
     }
     const insulation::Tape& tape = insulation::PlanTape();
     lines.push_back({"胶带", insulation::TapeCaption(tape) + " " +
