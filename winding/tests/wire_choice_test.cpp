@@ -109,16 +109,7 @@ TEST(WireChoiceTest, TripleInsulatedSecondariesStayTripleInsulatedRoundWire) {
     }
 }
 
-TEST(WireChoiceTest, LitzIsMadeOfStrandsNoThickerThanTheSkinDepth) {
-    for (double hertz : {50e3, 100e3, 200e3, 400e3}) {
-        const double skin = SkinDepth_mm(hertz, physics::kWorkingTemperature_C);
-        for (double strand : kLitzStrands_mm) {
-            if (strand > skin) continue;
-            // What the search offers at this frequency is no thicker than the skin.
-            EXPECT_LE(strand, skin);
-        }
-    }
-    // A litz winding laid out: one bundle a conductor, √n strand rows deep.
+TEST(WireChoiceTest, ALitzBundleIsOneConductorAndRootNStrandRowsDeep) {
     Winding w;
     w.conductor = Conductor::Litz;
     w.wire = Parts().FindWire("0.1 mm");
@@ -132,6 +123,35 @@ TEST(WireChoiceTest, LitzIsMadeOfStrandsNoThickerThanTheSkinDepth) {
     EXPECT_DOUBLE_EQ(DowellLayers(w), 21);
     EXPECT_EQ(ConductorsPerTurn(w), 1);
     EXPECT_NEAR(CopperArea_mm2(w), 49 * 0.1 * 0.1 * 3.14159265358979 / 4, 1e-12);
+}
+
+// The order left to the plan is whichever of P-S-B and P-S-P loses less,
+// copper, core and the clamp's typical loss together.
+TEST(WireChoiceTest, TheAutomaticOrderIsTheOneThatLosesLess) {
+    const auto total = [](const Plan& p) {
+        return *p.Pcopper_W + *p.Pcore_W + TypicalClampLoss(p);
+    };
+    int split = 0;
+    for (const Design& d : kDesigns) {
+        Options psb, psp, automatic;
+        for (Options* o : {&psb, &psp, &automatic}) {
+            o->core = d.core;
+            o->tripleInsulatedSecondary = d.tiw;
+        }
+        psb.order = Order::PSB;
+        psp.order = Order::PSP;
+        automatic.order = Order::Auto;
+        const Plan a = PlanOf(d.texts, psb), b = PlanOf(d.texts, psp),
+                   chosen = PlanOf(d.texts, automatic);
+        ASSERT_TRUE(chosen.orderChosen);
+        const bool splitWins = total(b) < total(a) && (b.fits || !a.fits);
+        EXPECT_EQ(chosen.options.order, splitWins ? Order::PSP : Order::PSB) << d.texts[0];
+        EXPECT_DOUBLE_EQ(total(chosen), splitWins ? total(b) : total(a)) << d.texts[0];
+        split += splitWins ? 1 : 0;
+    }
+    // Splitting the primary halves both its proximity and the leakage the
+    // clamp spends: on every design here it wins.
+    EXPECT_GT(split, 0);
 }
 
 struct HotCase {
