@@ -160,7 +160,6 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
 void Windings(Plan& plan, const PlanInput& in) {
     plan.windings = InOrder(plan, in);
     StrandRuleWires(plan, in.parts);
-    for (Winding& w : plan.windings) CopperLoss(w, *plan.core);
     plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
 
@@ -623,8 +622,7 @@ int ConductorsPerTurn(const Winding& w) {
 }
 
 std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm) {
-    const auto capacity =
-        static_cast<long>(std::max(1.0, runtime::Floor(Divide(width_mm, w.outer_mm))));
+    const auto capacity = static_cast<long>(ConductorsAcross(width_mm, w.outer_mm));
     const long perTurn = ConductorsPerTurn(w);
     std::vector<long> layers;
     if (w.conductor == Conductor::Foil) return std::vector<long>(w.turns, 1);

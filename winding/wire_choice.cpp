@@ -69,12 +69,11 @@ std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan) {
     return SecondaryWaveform(*w.Ipeak_A, valley, p.D, p.D2);
 }
 
-namespace {
-
-// Conductors side by side across the winding width: at least one.
 double ConductorsAcross(double width_mm, double outer_mm) {
     return std::max(1.0, runtime::Floor(Divide(width_mm, outer_mm)));
 }
+
+namespace {
 
 double LitzRows(const Winding& w) {
     return w.conductor == Conductor::Litz ? SquareRoot(w.strands) : 1;

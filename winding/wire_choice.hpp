@@ -28,6 +28,9 @@ std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan);
 double PenetrationOf(const Winding& w, const Plan& plan, double celsius);
 double DowellLayers(const Winding& w);
 
+// Conductors side by side across the winding width: at least one.
+double ConductorsAcross(double width_mm, double outer_mm);
+
 // Turns side by side across the winding width, each turn's conductors together.
 void LayOut(Winding& w, double width_mm);
 
