@@ -51,6 +51,7 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
     rich.options.lpTolerance = 0.05;
     rich.options.ilimitTolerance = 0.1;
     rich.options.leakageFactor = 3;
+    rich.options.hotLimit_C = 90;
     rich.pins = {2, 4, 8};
     designs.push_back(rich);
     Design rated = designs.front();
@@ -76,8 +77,57 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
         EXPECT_EQ(opened.design->pins.secondary, d.pins.secondary);
         EXPECT_EQ(opened.design->options.leakageFactor, d.options.leakageFactor);
         EXPECT_EQ(opened.design->options.choices.clampRatio, d.options.choices.clampRatio);
+        EXPECT_EQ(opened.design->options.hotLimit_C, d.options.hotLimit_C);
         EXPECT_EQ(Saved(*opened.design), first) << d.texts[0];
     }
+}
+
+// Each winding's conductor as the file hands it on, read back against the
+// plan: round wire by its MAS name and parallels, litz and foil described in
+// place with their sizes in metres.
+TEST(DesignFileTest, EachWindingIsWrittenWithTheConductorThePlanWinds) {
+    std::set<winding::Conductor> seen;
+    for (const auto& texts :
+         {std::array<std::string, 6>{"10", "374.77", "100.45", "65", "80", "5"},
+          std::array<std::string, 6>{"60", "373", "249", "100", "80", "24"},
+          std::array<std::string, 6>{"18", "374.77", "100.45", "65", "85", "12"}}) {
+        const Design d = Supply(texts);
+        const winding::PlanOutcome outcome = PlanOf(d);
+        ASSERT_TRUE(outcome.plan);
+        const nlohmann::json coil =
+            nlohmann::json::parse(Saved(d))["magnetic"]["coil"]["functionalDescription"];
+        std::vector<const winding::Winding*> wound;
+        for (const winding::Winding& w : outcome.plan->windings) {
+            if (w.half != 2) wound.push_back(&w);
+        }
+        ASSERT_EQ(coil.size(), wound.size());
+        for (std::size_t i = 0; i < wound.size(); ++i) {
+            const winding::Winding& w = *wound[i];
+            const nlohmann::json& file = coil[i];
+            seen.insert(w.conductor);
+            switch (w.conductor) {
+                case winding::Conductor::Round:
+                    EXPECT_EQ(file["wire"], WireMasName(*w.wire));
+                    EXPECT_EQ(file["numberParallels"], w.strands);
+                    break;
+                case winding::Conductor::Litz:
+                    EXPECT_EQ(file["wire"]["numberConductors"], w.strands);
+                    EXPECT_EQ(file["wire"]["strand"], WireMasName(*w.wire));
+                    EXPECT_DOUBLE_EQ(file["wire"]["outerDiameter"]["nominal"], w.outer_mm * 1e-3);
+                    break;
+                case winding::Conductor::Foil:
+                    EXPECT_EQ(file["wire"]["type"], "foil");
+                    EXPECT_EQ(file["numberParallels"], 1);
+                    EXPECT_DOUBLE_EQ(file["wire"]["conductingWidth"]["nominal"],
+                                     w.foilThickness_mm * 1e-3);
+                    EXPECT_DOUBLE_EQ(file["wire"]["conductingHeight"]["nominal"],
+                                     w.foilWidth_mm * 1e-3);
+                    break;
+            }
+        }
+    }
+    EXPECT_TRUE(seen.count(winding::Conductor::Foil));  // the supplies wind foil and wire
+    EXPECT_TRUE(seen.count(winding::Conductor::Round));
 }
 
 // The currents another tool rebuilds the waveforms from: each ramps from its
