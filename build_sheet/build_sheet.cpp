@@ -27,9 +27,18 @@ using winding::Winding;
 // Where the shop measures: a usual bench frequency well below any resonance.
 constexpr std::string_view kMeasuringFrequency = "10 kHz";
 
-bool SplitPrimary(const Plan& plan) {
-    return std::any_of(plan.windings.begin(), plan.windings.end(),
-                       [](const Winding& w) { return w.half > 0; });
+// The role of the winding split in two, if one is.
+std::optional<Role> SplitRole(const Plan& plan) {
+    for (const Winding& w : plan.windings) {
+        if (w.half > 0) return w.role;
+    }
+    return std::nullopt;
+}
+
+Winding Whole(const Winding& w) {
+    Winding whole = w;
+    whole.half = 0;
+    return whole;
 }
 
 // Every pin a winding uses, with whose it is, from the primary's pair on.
@@ -38,9 +47,8 @@ std::vector<std::pair<int, std::string>> PinUsers(const Plan& plan, const Pins& 
     const std::vector<Ends> ends = PinsOf(plan, pins);
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
-        // A split primary's halves share their junction.
-        const std::string who = w.half > 0 ? std::string(winding::RoleCaption(Role::Primary))
-                                           : winding::WindingCaption(plan, w);
+        // A split winding's halves share their junction.
+        const std::string who = winding::WindingCaption(plan, Whole(w));
         users.emplace_back(ends[i].start, who);
         users.emplace_back(ends[i].finish, who);
     }
@@ -55,14 +63,15 @@ std::string PinPair(const Ends& e) {
     return std::to_string(e.start) + " → " + std::to_string(e.finish);
 }
 
+// A split primary runs from the first half's start to the second's finish.
 std::string PrimaryPins(const Plan& plan, const std::vector<Ends>& ends) {
-    const Ends& first = ends.front();
-    // A split primary runs from the first half's start to the second's finish.
-    for (std::size_t i = plan.windings.size(); i-- > 0;) {
-        if (plan.windings[i].role == Role::Primary)
-            return std::to_string(first.start) + "–" + std::to_string(ends[i].finish);
+    std::optional<int> start, finish;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        if (plan.windings[i].role != Role::Primary) continue;
+        if (!start) start = ends[i].start;
+        finish = ends[i].finish;
     }
-    return PinPair(first);
+    return std::to_string(start.value_or(0)) + "–" + std::to_string(finish.value_or(0));
 }
 
 std::string SidePins(const Plan& plan, const std::vector<Ends>& ends, bool secondary) {
@@ -183,12 +192,28 @@ std::vector<SheetLine> Notes(const Plan& plan) {
         {"绕向", "所有绕组同一方向绕制，起脚为同名端（•）。"},
         // Power Integrations, AN-18: the drain end innermost, shielded by the
         // layers over it, couples the least common-mode noise.
-        {"初级", "初级起脚接开关管漏极，置于最内层，由其后各层屏蔽其电压跳变。"},
+        {"初级", SplitRole(plan) == Role::Secondary
+                     ? "初级起脚接开关管漏极，置于初级的最内层，由其后各层屏蔽其电压跳变。"
+                     : "初级起脚接开关管漏极，置于最内层，由其后各层屏蔽其电压跳变。"},
     };
-    if (SplitPrimary(plan)) {
+    if (SplitRole(plan) == Role::Primary) {
         lines.push_back({"初级分半",
                          "初级分两半串联，前半在最内层，后半在次级之外，"
                          "两半在中间连接脚相接。"});
+    }
+    if (SplitRole(plan) == Role::Secondary) {
+        lines.push_back({"次级分半",
+                         "第一路次级分两半串联，前半在最内层，后半在初级之外，"
+                         "两半在中间连接脚相接。"});
+        // Against the centre leg, only the bobbin stands between the
+        // secondary's enamelled wire and a core that counts as the primary
+        // side; triple-insulated wire carries its own insulation.
+        if (plan.insulation.conditions.grade != insulation::Grade::Functional &&
+            !plan.insulation.tripleInsulated) {
+            lines.push_back({"骨架",
+                             "次级紧贴骨架内壁：磁芯视为初级侧，"
+                             "骨架本身须满足初次级之间所需的绝缘。"});
+        }
     }
     if (plan.insulation.margin_mm > 0) {
         // Power Integrations, AN-17: leads crossing a margin are sleeved.
@@ -245,6 +270,7 @@ void Pin(drawing::Svg& svg, double x, double y, double leadFrom, int number) {
 
 struct Drawn {
     Role role;
+    int output;
     std::string caption;
     std::vector<int> pins;  // top to bottom: start, [junction], finish
     std::string_view colour;
@@ -258,15 +284,20 @@ std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool se
         const Winding& w = plan.windings[i];
         if ((w.role == Role::Secondary) != secondary) continue;
         const std::string turns = std::to_string(w.turns) + " 匝";
-        if (w.half == 2 && !side.empty()) {
-            side.front().pins.push_back(ends[i].finish);
-            side.front().caption += " + " + turns;
+        const auto first = std::find_if(side.begin(), side.end(), [&](const Drawn& d) {
+            return d.role == w.role && d.output == w.output;
+        });
+        if (w.half == 2 && first != side.end()) {
+            first->pins.push_back(ends[i].finish);
+            first->caption += " + " + turns;
             continue;
         }
-        std::string caption =
-            w.half == 1 ? "初级 " + turns : winding::WindingCaption(plan, w) + " " + turns;
-        side.push_back(
-            {w.role, caption, {ends[i].start, ends[i].finish}, drawing::WindingColour(w)});
+        const std::string caption = winding::WindingCaption(plan, Whole(w)) + " " + turns;
+        side.push_back({w.role,
+                        w.output,
+                        caption,
+                        {ends[i].start, ends[i].finish},
+                        drawing::WindingColour(w)});
     }
     // The primary first on its side, then the bias winding.
     std::stable_partition(side.begin(), side.end(),
@@ -299,28 +330,49 @@ double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right, c
 const std::array<std::string_view, kStepColumns> kStepHeadings = {
     "步骤", "绕组", "起脚 → 止脚", "匝数", "导线", "层数", "挡墙（每侧）", "之后包胶带"};
 
+namespace {
+
+// A split winding's halves in series: the first from the pair's start to the
+// junction, the second on to the pair's finish.
+Ends HalfEnds(const Winding& w, Ends pair, int junction) {
+    if (w.half == 1) return {pair.start, junction};
+    if (w.half == 2) return {junction, pair.finish};
+    return pair;
+}
+
+int FreePin(const std::set<int>& taken, int from) {
+    while (taken.contains(from)) ++from;
+    return from;
+}
+
+}  // namespace
+
 std::vector<Ends> PinsOf(const Plan& plan, const Pins& pins) {
-    std::vector<Ends> ends(plan.windings.size());
+    std::vector<Ends> pairs(plan.windings.size());
     std::set<int> taken = {pins.primary, pins.primary + 1};
-    int secondary = pins.secondary;
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
-        if (w.role == Role::Bias) ends[i] = {pins.bias, pins.bias + 1};
-        if (w.role == Role::Secondary) {
-            ends[i] = {secondary, secondary + 1};
-            secondary += 2;
-        }
-        taken.insert(ends[i].start);
-        taken.insert(ends[i].finish);
+        if (w.role == Role::Primary) pairs[i] = {pins.primary, pins.primary + 1};
+        if (w.role == Role::Bias) pairs[i] = {pins.bias, pins.bias + 1};
+        if (w.role == Role::Secondary)
+            pairs[i] = {pins.secondary + 2 * w.output, pins.secondary + 2 * w.output + 1};
+        taken.insert(pairs[i].start);
+        taken.insert(pairs[i].finish);
     }
-    int junction = pins.primary + 2;
-    while (taken.contains(junction)) ++junction;
+    // A junction on its own side: after the primary's pair, or after the
+    // secondaries' pairs.
+    int secondaries = pins.secondary;
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Secondary)
+            secondaries = std::max(secondaries, pins.secondary + 2 * w.output + 2);
+    }
+    const int primaryJunction = FreePin(taken, pins.primary + 2);
+    const int secondaryJunction = FreePin(taken, secondaries);
+    std::vector<Ends> ends(plan.windings.size());
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
-        if (w.role != Role::Primary) continue;
-        ends[i] = w.half == 0   ? Ends{pins.primary, pins.primary + 1}
-                  : w.half == 1 ? Ends{pins.primary, junction}
-                                : Ends{junction, pins.primary + 1};
+        const int junction = w.role == Role::Secondary ? secondaryJunction : primaryJunction;
+        ends[i] = HalfEnds(w, pairs[i], junction);
     }
     return ends;
 }

@@ -126,8 +126,8 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
     add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
     add("--order", f.order,
-        "with --winding: the winding order, P-S-B, P-B-S, P-S-P, or auto for whichever of P-S-B "
-        "and P-S-P loses least (P-S-B)");
+        "with --winding: the winding order, P-S-B, P-B-S, P-S-P, S-P-S, or auto for whichever "
+        "of P-S-B, P-S-P and S-P-S loses least (P-S-B)");
     add("--pins", f.pins,
         "with --winding: the build sheet's first pins of the primary, the bias winding "
         "and the secondaries, P,B,S (1,3,6)");
@@ -206,7 +206,7 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
             o.order = static_cast<winding::Order>(n);
             known = true;
         }
-        if (!known) return "--order must be P-S-B, P-B-S, P-S-P or auto";
+        if (!known) return "--order must be P-S-B, P-B-S, P-S-P, S-P-S or auto";
     }
     double value = 0;
     if (!f.mainsVrms.empty()) {
@@ -355,6 +355,9 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         case winding::Combination::SplitPrimaryTooFew:
             return "--order P-S-P splits the primary in two: --turns needs at least 2 primary "
                    "turns";
+        case winding::Combination::SplitSecondaryTooFew:
+            return "--order S-P-S splits the first secondary in two: --turns needs at least 2 "
+                   "secondary turns";
     }
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }

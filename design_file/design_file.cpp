@@ -36,11 +36,11 @@ std::string_view IsolationSide(Role role) {
     return role == Role::Secondary ? "secondary" : "primary";
 }
 
-// The windings as the coil has them: a split primary as one winding.
+// The windings as the coil has them: a split winding as one.
 std::vector<const winding::Winding*> CoilWindings(const Plan& plan) {
     std::vector<const winding::Winding*> coil;
     for (const auto& w : plan.windings) {
-        if (w.role == Role::Primary && w.half == 2) continue;
+        if (w.half == 2) continue;
         coil.push_back(&w);
     }
     std::stable_partition(coil.begin(), coil.end(),
@@ -56,14 +56,17 @@ std::string_view CoilName(const winding::Winding& w) {
 
 std::string WindingNameInFile(const winding::Winding& w) {
     const std::string_view fixed = CoilName(w);
-    return fixed.empty() ? winding::WindingName(w) : std::string(fixed);
+    if (!fixed.empty()) return std::string(fixed);
+    winding::Winding whole = w;
+    whole.half = 0;
+    return winding::WindingName(whole);
 }
 
 // A winding's current and voltage over a period at the minimum input, as MAS
 // describes them by their processed values.
 Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
     const winding::OperatingPoint& p = plan.atVmin;
-    const double turns = w.role == Role::Primary ? plan.Np : w.turns;
+    const double turns = winding::WholeTurns(plan, w);
     const double perTurn = 1.0 / plan.Np;
     // The winding's voltage: the core's volts per turn while the switch is
     // on (the input less the primary side's drop) and while the secondaries
@@ -131,7 +134,10 @@ Value Inputs(Allocator& a, const Design& d, const Plan& plan) {
         excitations.PushBack(Excitation(a, plan, *w), a);
         if (w->role != Role::Primary) {
             ratios.PushBack(
-                Object(a).Number("nominal", static_cast<double>(plan.Np) / w->turns).Take(), a);
+                Object(a)
+                    .Number("nominal", static_cast<double>(plan.Np) / winding::WholeTurns(plan, *w))
+                    .Take(),
+                a);
         }
     }
     const winding::InsulationPlan& i = plan.insulation;
@@ -257,7 +263,7 @@ Value Magnetic(Allocator& a, const Plan& plan) {
         windings.PushBack(
             Object(a)
                 .String("name", WindingNameInFile(*w))
-                .Add("numberTurns", Value(w->role == Role::Primary ? plan.Np : w->turns))
+                .Add("numberTurns", Value(winding::WholeTurns(plan, *w)))
                 .Add("numberParallels",
                      Value(w->conductor == winding::Conductor::Round ? w->strands : 1))
                 .String("isolationSide", IsolationSide(w->role))
@@ -290,7 +296,8 @@ Value Outputs(Allocator& a, const Plan& plan) {
     }
     if (plan.Pcopper_W && *plan.Pcopper_W > 0) {
         std::vector<double> resistances;
-        for (const auto* w : CoilWindings(plan)) resistances.push_back(w->R_ohm.value_or(0));
+        for (const auto* w : CoilWindings(plan))
+            resistances.push_back(winding::WholeResistance(plan, *w).value_or(0));
         out.Add("windingLosses", Object(a)
                                      .String("origin", "simulation")
                                      .String("methodUsed", "Dowell")

@@ -307,8 +307,11 @@ std::string CurrentsDrawing(const Plan& plan, double width) {
     std::vector<Trace> traces = {{"初级", "Ipk' = " + ReadableValue(plan.Ipk_A, "A"),
                                   std::string(RoleColour(winding::Role::Primary)), r, true}};
     for (const winding::Winding& w : plan.windings) {
-        if (w.role == winding::Role::Primary || !w.Ipeak_A) continue;
-        traces.push_back({winding::WindingCaption(plan, w),
+        // A split secondary's halves carry one current.
+        if (w.role == winding::Role::Primary || !w.Ipeak_A || w.half == 2) continue;
+        winding::Winding whole = w;
+        whole.half = 0;
+        traces.push_back({winding::WindingCaption(plan, whole),
                           "Isp = " + ReadableValue(*w.Ipeak_A, "A"), std::string(WindingColour(w)),
                           r, false});
     }

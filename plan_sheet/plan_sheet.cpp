@@ -588,6 +588,8 @@ std::string FailureText(const PlanOutcome& outcome) {
                    ReadableValue(d.bound, "V") + "，钳位电路将一直导通。";
         case PlanFailure::SplitPrimaryTooFew:
             return CombinationCaption(Combination::SplitPrimaryTooFew);
+        case PlanFailure::SplitSecondaryTooFew:
+            return CombinationCaption(Combination::SplitSecondaryTooFew);
         case PlanFailure::ArithmeticFault:
             return "绕制方案无法算出：" + d.fault;
         case PlanFailure::SketchWithoutCore:

@@ -34,29 +34,6 @@ std::string Time(double seconds) {
     return N(std::round(seconds * 1e15) / 1e15);
 }
 
-struct Coil {
-    std::string name;  // "s1", "b"
-    const Winding* winding;
-    double turns;
-};
-
-// The secondaries in the outputs' order, then the bias winding.
-std::vector<Coil> Coils(const Plan& plan) {
-    std::vector<Coil> coils;
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Secondary)
-            coils.push_back({"s" + std::to_string(w.output + 1), &w, double(w.turns)});
-    }
-    std::sort(coils.begin(), coils.end(),
-              [](const Coil& a, const Coil& b) { return a.winding->output < b.winding->output; });
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Bias) coils.push_back({"b", &w, double(w.turns)});
-    }
-    return coils;
-}
-
-constexpr double kLeastResistance_ohm = 1e-4;
-
 // A winding's resistance that loses, with its own RMS current, what the plan
 // finds its copper losing over the current's harmonics; its DC resistance
 // where the plan has no AC loss.
@@ -64,6 +41,40 @@ double LossResistance(const Winding& w) {
     if (w.Pac_W && w.Irms_A && *w.Irms_A > 0) return *w.Pac_W / (*w.Irms_A * *w.Irms_A);
     return w.R_ohm.value_or(0);
 }
+
+struct Coil {
+    std::string name;  // "s1", "b"
+    const Winding* winding;
+    double turns;
+    double resistance_ohm;
+};
+
+// A secondary as the circuit has it: a split one's halves in series.
+Coil SecondaryCoil(const Plan& plan, const Winding& w) {
+    double resistance = 0;
+    for (const Winding& part : plan.windings) {
+        if (part.role == Role::Secondary && part.output == w.output)
+            resistance += LossResistance(part);
+    }
+    return {"s" + std::to_string(w.output + 1), &w, double(winding::WholeTurns(plan, w)),
+            resistance};
+}
+
+// The secondaries in the outputs' order, then the bias winding.
+std::vector<Coil> Coils(const Plan& plan) {
+    std::vector<Coil> coils;
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Secondary && w.half != 2) coils.push_back(SecondaryCoil(plan, w));
+    }
+    std::sort(coils.begin(), coils.end(),
+              [](const Coil& a, const Coil& b) { return a.winding->output < b.winding->output; });
+    for (const Winding& w : plan.windings) {
+        if (w.role == Role::Bias) coils.push_back({"b", &w, double(w.turns), LossResistance(w)});
+    }
+    return coils;
+}
+
+constexpr double kLeastResistance_ohm = 1e-4;
 
 double PrimaryResistance(const Plan& plan) {
     double r = 0;
@@ -119,7 +130,7 @@ std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
     for (const Coil& c : coils) {
         const std::string ratio = N(c.turns / plan.Np);
         net += "R" + c.name + " " + c.name + "i " + c.name + "d " +
-               N(std::max(LossResistance(*c.winding), kLeastResistance_ohm)) + "\n";
+               N(std::max(c.resistance_ohm, kLeastResistance_ohm)) + "\n";
         net += "V" + c.name + " " + c.name + "i " + c.name + "e 0  ; the current into its dot\n";
         net += "E" + c.name + " " + c.name + "e " + c.name + "f p2 pf " + ratio + "\n";
         net += "F" + c.name + " pf p2 V" + c.name + " " + ratio + "\n";

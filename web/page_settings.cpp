@@ -104,7 +104,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     o.tripleInsulatedSecondary = Text(9) == "1";
     if (!problem) problem = winding::CheckOptions(o, Parts());
     int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
-    // Text 15: the winding order, 0 to 3 (empty: primary, secondary, bias).
+    // Text 15: the winding order, 0 to 4, as the plan numbers them (empty: primary, secondary,
+    // bias).
     if (!Text(15).empty()) {
         const auto order = flyback::runtime::ReadWholeNumber(Text(15));
         if (order && *order >= 0 && *order < static_cast<double>(std::size(winding::kOrderNames))) {

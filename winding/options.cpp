@@ -119,6 +119,8 @@ Combination CheckCombination(const Options& o) {
     if (o.choices.Naux && !o.Vaux_V) return Combination::BiasTurnsWithoutVoltage;
     if (o.order == Order::PSP && o.choices.FixedTurns() && o.choices.Np < 2)
         return Combination::SplitPrimaryTooFew;
+    if (o.order == Order::SPS && o.choices.FixedTurns() && o.choices.Ns < 2)
+        return Combination::SplitSecondaryTooFew;
     return Combination::None;
 }
 
@@ -130,6 +132,8 @@ std::string CombinationCaption(Combination combination) {
             return "给出辅助绕组匝数时须给出辅助绕组的电压。";
         case Combination::SplitPrimaryTooFew:
             return "P-S-P 绕法把初级分成两半，初级至少 2 匝。";
+        case Combination::SplitSecondaryTooFew:
+            return "S-P-S 绕法把第一路次级分成两半，该次级至少 2 匝。";
     }
     return {};
 }

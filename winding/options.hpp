@@ -26,12 +26,15 @@ struct Insulation {
 // The order the windings are wound in, from the centre leg out: primary,
 // secondaries, bias (P-S-B); the bias winding between as a shield (P-B-S);
 // the primary split in two halves in series around the secondaries (P-S-P,
-// the bias outside); or whichever of P-S-B and P-S-P loses least, the
-// clamp's share of the leakage counted (auto).
-enum class Order { PSB, PBS, PSP, Auto };
-inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P", "auto"};
-inline constexpr std::string_view kOrderCaptions[] = {"初级-次级-辅助", "初级-辅助-次级",
-                                                      "初级分半夹次级", "自动（总损耗最低）"};
+// the bias outside); the first output's secondary split in two halves in
+// series around the primary, the other outputs and the bias outside (S-P-S);
+// or whichever of these three loses least, the clamp's share of the leakage
+// counted (auto). S-P-S comes last so that a kept order's number still means
+// what it meant.
+enum class Order { PSB, PBS, PSP, Auto, SPS };
+inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P", "auto", "S-P-S"};
+inline constexpr std::string_view kOrderCaptions[] = {
+    "初级-次级-辅助", "初级-辅助-次级", "初级分半夹次级", "自动（总损耗最低）", "次级分半夹初级"};
 
 // The conditions the options set (the mains where given, else a probe's
 // 230 V); the plan adds what the design gives: the grade's default, the mains
@@ -158,7 +161,7 @@ OptionProblem CheckOptions(const Options& options, const catalogue::Catalogue& p
 // winding's turns without its voltage, which would be quietly left out; P-S-P
 // with fewer than two primary turns to split. Each front end words it; the
 // caption is the window's and the page's.
-enum class Combination { None, BiasTurnsWithoutVoltage, SplitPrimaryTooFew };
+enum class Combination { None, BiasTurnsWithoutVoltage, SplitPrimaryTooFew, SplitSecondaryTooFew };
 Combination CheckCombination(const Options& options);
 std::string CombinationCaption(Combination combination);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "portable_math/portable_math.hpp"
 #include "record/readable.hpp"
@@ -111,6 +112,56 @@ void Outputs(Plan& plan, const PlanInput& in) {
     }
 }
 
+// How much each winding moves the ampere-turns across the window, per
+// ampere of primary current, with the secondaries carrying the current the
+// primary hands over: the primary's turns rising, each secondary's share of
+// the outputs' power (a half its share of the turns) falling, an unloaded
+// bias winding's none.
+std::vector<double> AmpereTurnSteps(const Plan& plan) {
+    double outputs = 0;
+    for (const OutputResult& out : plan.outputs)
+        outputs = Add(outputs, Multiply(out.set.V, out.set.I_A));
+    std::vector<double> steps;
+    for (const Winding& w : plan.windings) {
+        double step = 0;
+        if (w.role == Role::Primary) step = w.turns;
+        if (w.role == Role::Secondary && outputs > 0) {
+            const OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
+            step = -Multiply(plan.Np, Divide(Multiply(out.set.V, out.set.I_A), outputs));
+            if (w.half > 0) step = Multiply(step, Divide(w.turns, out.turns));
+        }
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+// Where a winding's ampere-turns pass through zero (an interleaved build's
+// middle winding), the fraction of its build from the inner side; the two
+// sides then lose as two windings each starting from zero. Ends that merely
+// round to either side of zero are not a crossing.
+void MmfCrossings(Plan& plan) {
+    const std::vector<double> steps = AmpereTurnSteps(plan);
+    double mmf = 0;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const double next = Add(mmf, steps[i]);
+        const double least = Multiply(1e-9, std::abs(steps[i]));
+        const bool crosses = (mmf > least && next < -least) || (mmf < -least && next > least);
+        plan.windings[i].mmfCrossing = crosses ? Divide(std::abs(mmf), std::abs(steps[i])) : 0;
+        mmf = next;
+    }
+}
+
+// A winding split in two halves in series, the inner one the larger by a
+// turn if odd; each carries the whole winding's current.
+std::pair<Winding, Winding> Halves(const Winding& whole) {
+    Winding inner = whole, outer = whole;
+    inner.turns = (whole.turns + 1) / 2;
+    outer.turns = whole.turns / 2;
+    inner.half = 1;
+    outer.half = 2;
+    return {inner, outer};
+}
+
 // The windings in the order they are wound, from the centre leg out.
 std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
     Winding primary = NewWinding(Role::Primary, plan.Np);
@@ -143,14 +194,16 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
             add({primary}), add(bias), add(secondaries);
             break;
         case Order::PSP: {
-            // Two halves in series, the inner one the larger by a turn if odd.
             if (plan.Np < 2) throw PlanLimit{PlanFailure::SplitPrimaryTooFew};
-            Winding inner = primary, outer = primary;
-            inner.turns = (plan.Np + 1) / 2;
-            outer.turns = plan.Np / 2;
-            inner.half = 1;
-            outer.half = 2;
+            const auto [inner, outer] = Halves(primary);
             add({inner}), add(secondaries), add({outer}), add(bias);
+            break;
+        }
+        case Order::SPS: {
+            if (secondaries.front().turns < 2) throw PlanLimit{PlanFailure::SplitSecondaryTooFew};
+            const auto [inner, outer] = Halves(secondaries.front());
+            secondaries.front() = outer;
+            add({inner}), add({primary}), add(secondaries), add(bias);
             break;
         }
     }
@@ -159,6 +212,7 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
 
 void Windings(Plan& plan, const PlanInput& in) {
     plan.windings = InOrder(plan, in);
+    MmfCrossings(plan);
     StrandRuleWires(plan, in.parts);
     plan.IcapRms_A = plan.outputs.front().IcapRms_A;
 }
@@ -264,20 +318,13 @@ void Insulate(Plan& plan, const PlanInput& in) {
 // μ0 Np² MLT ÷ bw × (h_p ÷ 3 + h_gap + h_s ÷ 3).
 std::optional<double> BuildLeakage(const Plan& plan) {
     if (!plan.core->MLT_mm || !(plan.insulation.width_mm > 0)) return std::nullopt;
-    double outputs = 0;
-    for (const OutputResult& out : plan.outputs)
-        outputs = Add(outputs, Multiply(out.set.V, out.set.I_A));
+    const std::vector<double> steps = AmpereTurnSteps(plan);
     double mmf = 0, integral = 0;  // ampere-turns per ampere of primary current; turns² × m
-    for (const Winding& w : plan.windings) {
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
         const double gap_m = Multiply(w.tapeBefore_mm, 1e-3);
         integral = Add(integral, Multiply(Multiply(mmf, mmf), gap_m));
-        double change = 0;
-        if (w.role == Role::Primary) change = w.turns;
-        if (w.role == Role::Secondary && outputs > 0) {
-            const OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
-            change = -Multiply(plan.Np, Divide(Multiply(out.set.V, out.set.I_A), outputs));
-        }
-        const double next = Add(mmf, change);
+        const double next = Add(mmf, steps[i]);
         const double height_m = Multiply(w.height_mm, 1e-3);
         // A linear rise from mmf to next: h × (a² + ab + b²) ÷ 3.
         integral = Add(integral,
@@ -667,15 +714,36 @@ std::string_view RoleName(Role role) {
 
 std::string WindingName(const Winding& w) {
     const std::string name(RoleName(w.role));
-    if (w.half > 0) return name + " " + std::to_string(w.half);
-    return w.role == Role::Secondary ? name + " " + std::to_string(w.output + 1) : name;
+    const std::string half = std::to_string(w.half);
+    if (w.role != Role::Secondary) return w.half > 0 ? name + " " + half : name;
+    const std::string output = std::to_string(w.output + 1);
+    return w.half > 0 ? name + " " + output + "." + half : name + " " + output;
+}
+
+int WholeTurns(const Plan& plan, const Winding& w) {
+    if (w.half == 0) return w.turns;
+    return w.role == Role::Primary ? plan.Np
+                                   : plan.outputs[static_cast<std::size_t>(w.output)].turns;
+}
+
+std::optional<double> WholeResistance(const Plan& plan, const Winding& w) {
+    if (w.half == 0) return w.R_ohm;
+    double sum = 0;
+    for (const Winding& part : plan.windings) {
+        if (part.half == 0 || part.role != w.role || part.output != w.output) continue;
+        if (!part.R_ohm) return std::nullopt;
+        sum = Add(sum, *part.R_ohm);
+    }
+    return sum;
 }
 
 std::string WindingCaption(const Plan& plan, const Winding& w) {
     std::string caption(RoleCaption(w.role));
-    if (w.half > 0) return caption + " " + std::to_string(w.half);
-    if (w.role != Role::Secondary || plan.outputs.size() < 2) return caption;
-    return caption + " " + std::to_string(w.output + 1);
+    const std::string half = std::to_string(w.half);
+    if (w.role != Role::Secondary || plan.outputs.size() < 2)
+        return w.half > 0 ? caption + " " + half : caption;
+    const std::string output = std::to_string(w.output + 1);
+    return w.half > 0 ? caption + " " + output + "." + half : caption + " " + output;
 }
 
 namespace {
@@ -731,8 +799,9 @@ std::optional<double> LossWithClamp(const Plan& plan) {
     return *plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan);
 }
 
-// With the order left to the plan, P-S-B and P-S-P each planned and the one
-// that loses less kept (P-S-B on a tie, or where the losses are unknown).
+// With the order left to the plan, P-S-B, P-S-P and S-P-S each planned and
+// the one that loses least kept (the earlier on a tie, P-S-B where the losses
+// are unknown); an order the turns cannot split is passed over.
 Plan OrderedFlow(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
                  const catalogue::Material& material, bool& noneFits) {
     if (options.order != Order::Auto) return SettledFlow(chain, options, parts, material, noneFits);
@@ -740,19 +809,21 @@ Plan OrderedFlow(const Chain& chain, const Options& options, const catalogue::Ca
     usual.order = Order::PSB;
     Plan best = SettledFlow(chain, usual, parts, material, noneFits);
     best.orderChosen = true;
-    Options split = options;
-    split.order = Order::PSP;
-    if (CheckCombination(split) != Combination::None) return best;
-    try {
-        bool splitNoneFits = false;
-        Plan other = SettledFlow(chain, split, parts, material, splitNoneFits);
-        const std::optional<double> a = LossWithClamp(best), b = LossWithClamp(other);
-        if (a && b && *b < *a && (other.fits || !best.fits)) {
-            other.orderChosen = true;
-            noneFits = splitNoneFits;
-            return other;
+    for (const Order order : {Order::PSP, Order::SPS}) {
+        Options split = options;
+        split.order = order;
+        if (CheckCombination(split) != Combination::None) continue;
+        try {
+            bool splitNoneFits = false;
+            Plan other = SettledFlow(chain, split, parts, material, splitNoneFits);
+            const std::optional<double> a = LossWithClamp(best), b = LossWithClamp(other);
+            if (a && b && *b < *a && (other.fits || !best.fits)) {
+                other.orderChosen = true;
+                noneFits = splitNoneFits;
+                best = std::move(other);
+            }
+        } catch (const PlanLimit&) {  // a single turn cannot be split
         }
-    } catch (const PlanLimit&) {  // a single primary turn cannot be split
     }
     return best;
 }

@@ -30,7 +30,7 @@ inline constexpr std::string_view kConductorNames[] = {"round", "litz", "foil"};
 struct Winding {
     Role role = Role::Primary;
     int output = 0;  // a secondary's output, from 0 (the regulated one)
-    int half = 0;    // of a primary split in two (P-S-P): 1 or 2; 0 when whole
+    int half = 0;    // of a winding split in two (P-S-P, S-P-S): 1 or 2; 0 when whole
     int turns = 0;
     // None for a bias winding without a load.
     std::optional<double> Irms_A, Ipeak_A, J_A_mm2, R_ohm, P_W;  // P_W at DC resistance
@@ -48,6 +48,9 @@ struct Winding {
     int layers = 0;
     double height_mm = 0;      // layers × outer diameter
     double tapeBefore_mm = 0;  // the tape wound between the winding before and this one
+    // Where its ampere-turns pass through zero, as a fraction of its build
+    // from the inner side; 0 where they do not.
+    double mmfCrossing = 0;
 };
 
 // The insulation the build gives between primary and secondary: what it
@@ -195,19 +198,20 @@ struct Plan {
 // for every front end alike.
 enum class PlanFailure {
     None,
-    PressIncomplete,     // the press faulted
-    InputInvalid,        // an input the press marks invalid
-    OptionInvalid,       // an option, a choice, the insulation or their combination
-    NotMeaningful,       // a quantity the plan starts from is not above zero
-    BeyondTables,        // the insulation's tables end below the mains or the working voltage
-    NoReflectedVoltage,  // the chosen way leaves Vor at or below zero
-    NoLoad,              // the outputs take no power
-    TooMany,             // turns, strands or layers beyond what anyone winds
-    NoWire,              // the catalogue has no wire to wind with
-    NoCore,              // the allowed families have no core with a bobbin
-    ClampNotAboveVor,    // the clamp would conduct all the time
-    SplitPrimaryTooFew,  // P-S-P with a single primary turn
-    ArithmeticFault,     // a number beyond what doubles hold
+    PressIncomplete,       // the press faulted
+    InputInvalid,          // an input the press marks invalid
+    OptionInvalid,         // an option, a choice, the insulation or their combination
+    NotMeaningful,         // a quantity the plan starts from is not above zero
+    BeyondTables,          // the insulation's tables end below the mains or the working voltage
+    NoReflectedVoltage,    // the chosen way leaves Vor at or below zero
+    NoLoad,                // the outputs take no power
+    TooMany,               // turns, strands or layers beyond what anyone winds
+    NoWire,                // the catalogue has no wire to wind with
+    NoCore,                // the allowed families have no core with a bobbin
+    ClampNotAboveVor,      // the clamp would conduct all the time
+    SplitPrimaryTooFew,    // P-S-P with a single primary turn
+    SplitSecondaryTooFew,  // S-P-S with a single turn on the first secondary
+    ArithmeticFault,       // a number beyond what doubles hold
     SketchWithoutCore,
 };
 inline constexpr std::string_view kPlanFailureNames[] = {"none",
@@ -223,6 +227,7 @@ inline constexpr std::string_view kPlanFailureNames[] = {"none",
                                                          "no_core",
                                                          "clamp_not_above_vor",
                                                          "split_primary_too_few",
+                                                         "split_secondary_too_few",
                                                          "arithmetic_fault",
                                                          "sketch_without_core"};
 std::string_view PlanFailureName(PlanFailure failure);
@@ -303,9 +308,15 @@ std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);
 std::string_view RoleName(Role role);
-// A winding's name in the JSON ("secondary 2") and its caption ("次级 2"; a
-// single secondary is "次级").
+// A winding's name in the JSON ("secondary 2"; a split one's halves
+// "primary 1", "secondary 1.2") and its caption ("次级 2"; a single secondary
+// is "次级", its halves "次级 1", "次级 2").
 std::string WindingName(const Winding& w);
 std::string WindingCaption(const Plan& plan, const Winding& w);
+
+// What a winding, split or not, is as a whole between its two outer pins:
+// its turns, and its DC resistance (none where a half's is unknown).
+int WholeTurns(const Plan& plan, const Winding& w);
+std::optional<double> WholeResistance(const Plan& plan, const Winding& w);
 
 }  // namespace flyback::winding

@@ -1,5 +1,6 @@
 #include "winding/plan_warnings.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -101,13 +102,21 @@ void FluxWarnings(Plan& plan) {
     }
 }
 
+// The conductor is already the least lossy of those tried, so a high AC
+// loss is information, not advice to rewind; only interleaving, which the
+// plan does not try unless asked, is left to suggest.
 void WindingWarnings(Plan& plan) {
+    const bool interleaved = std::any_of(plan.windings.begin(), plan.windings.end(),
+                                         [](const Winding& w) { return w.half > 0; });
     for (const Winding& w : plan.windings) {
         if (w.Pac_W && w.P_W && *w.Pac_W > kAcLossDoubling * *w.P_W) {
-            Add(plan, "ac_resistance_high", Strength::Caution,
+            Add(plan, "ac_resistance_high", Strength::Note,
                 WindingCaption(plan, w) + "绕组的交流铜损 " + ReadableValue(*w.Pac_W, "W") +
                     " 是直流铜损的 " + ReadableValue(*w.Pac_W / *w.P_W, "") +
-                    " 倍（邻近效应）；可减少层数、改用更细的多股线或交错绕制。");
+                    " 倍（邻近效应），所选导线已是所试各种导线中损耗最低的" +
+                    (interleaved || plan.orderChosen
+                         ? std::string("。")
+                         : std::string("；交错绕制（P-S-P 或 S-P-S）或可再降低。")));
         }
     }
     for (const Winding& w : plan.windings) {

@@ -18,9 +18,11 @@ using plan_design::kMaxTurns;
 using plan_design::PlanLimit;
 using plan_design::SquareMillimetres;
 using plan_design::WholeCount;
+using runtime::Add;
 using runtime::Divide;
 using runtime::Multiply;
 using runtime::SquareRoot;
+using runtime::Subtract;
 namespace k = physics;
 
 // The strand counts of the litz constructions Rubadue lists in the MAS wire
@@ -94,8 +96,16 @@ double PenetrationOf(const Winding& w, const Plan& plan, double celsius) {
     return PenetrationRatio(w.wire->conductor_mm, perLayer, width, skin);
 }
 
+// A winding whose ampere-turns cross zero at fraction f of its build loses as
+// two from zero, of f·m and (1 − f)·m layers; Dowell's factor, quadratic in
+// the layers, makes that one winding of m·√(f³ + (1 − f)³).
 double DowellLayers(const Winding& w) {
-    return Multiply(w.layers, LitzRows(w));
+    const double layers = Multiply(w.layers, LitzRows(w));
+    const double f = w.mmfCrossing;
+    if (f <= 0) return layers;
+    const double g = Subtract(1, f);
+    return Multiply(layers,
+                    SquareRoot(Add(Multiply(Multiply(f, f), f), Multiply(Multiply(g, g), g))));
 }
 
 void LayOut(Winding& w, double width_mm) {
@@ -168,7 +178,7 @@ bool TripleInsulated(const Winding& w, const Plan& plan) {
 }
 
 // The windings one conductor is chosen for at once: the halves of a split
-// primary are wound of the same wire.
+// winding are wound of the same wire.
 std::vector<std::vector<Winding*>> Groups(Plan& plan) {
     std::vector<std::vector<Winding*>> groups;
     std::vector<Winding*> halves;
@@ -179,7 +189,7 @@ std::vector<std::vector<Winding*>> Groups(Plan& plan) {
             groups.push_back({&w});
         }
     }
-    if (!halves.empty()) groups.push_back(halves);
+    if (!halves.empty()) groups.push_back(halves);  // only one winding is ever split
     return groups;
 }
 

@@ -388,9 +388,14 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     altitude_->setKeyboardTracking(false);
     altitude_->setAccessibleName(QStringLiteral("海拔"));
     order_ = new QComboBox;
-    for (const std::string_view caption : winding::kOrderCaptions)
-        order_->addItem(QStringLiteral("绕制顺序 ") + FromUtf8(caption));
-    order_->setCurrentIndex(static_cast<int>(o.order));
+    // The orders one can name first, the plan's own choice last.
+    for (const winding::Order order :
+         {winding::Order::PSB, winding::Order::PBS, winding::Order::PSP, winding::Order::SPS,
+          winding::Order::Auto}) {
+        const auto caption = winding::kOrderCaptions[static_cast<int>(order)];
+        order_->addItem(QStringLiteral("绕制顺序 ") + FromUtf8(caption), static_cast<int>(order));
+    }
+    order_->setCurrentIndex(order_->findData(static_cast<int>(o.order)));
     order_->setAccessibleName(QStringLiteral("绕制顺序"));
     auto* row = new QWidget;
     auto* line = new QHBoxLayout(row);
@@ -433,7 +438,7 @@ winding::Options WindingWindow::Options() const {
     o.insulation.pollution = pollution_->currentIndex() + 1;
     o.insulation.group = group_->currentData().toString().toStdString();
     o.insulation.altitude_m = altitude_->value();
-    o.order = static_cast<winding::Order>(order_->currentIndex());
+    o.order = static_cast<winding::Order>(order_->currentData().toInt());
     return o;
 }
 
@@ -541,7 +546,8 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     if (winding::CheckInsulation(kept) != insulation::ConditionProblem::Group)
         o.insulation.group = kept.group;
     o.insulation.altitude_m = std::clamp(s.value(kAltitude, 2000.0).toDouble(), 0.0, 5000.0);
-    o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, 2));
+    const int lastOrder = static_cast<int>(std::size(winding::kOrderNames)) - 1;
+    o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, lastOrder));
     return o;
 }
 

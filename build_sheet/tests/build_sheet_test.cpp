@@ -52,7 +52,7 @@ const plan_sheet::SheetLine* Line(const std::vector<plan_sheet::SheetLine>& line
 
 // Each winding's ends by the default pins, in the order wound: the primary
 // from pin 1, the bias winding from 3, the secondaries from 6 a pair each; a
-// split primary's halves meeting at the first free pin after its pair.
+// split winding's halves meeting at the first free pin after its side's pairs.
 TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
     Options twoOutputs = WithBias(Order::PSB);
     twoOutputs.choices.outputs = {{24, 2.0, 0.5}, {12, 1.0, 0.5}};
@@ -66,6 +66,9 @@ TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
         {WithBias(Order::PSP),
          {"primary 1", "secondary 1", "primary 2", "bias"},
          {{1, 5}, {6, 7}, {5, 2}, {3, 4}}},
+        {WithBias(Order::SPS),
+         {"secondary 1.1", "primary", "secondary 1.2", "bias"},
+         {{6, 8}, {1, 2}, {8, 7}, {3, 4}}},
         {twoOutputs,
          {"primary", "secondary 1", "secondary 2", "bias"},
          {{1, 2}, {6, 7}, {8, 9}, {3, 4}}},
@@ -81,6 +84,31 @@ TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
             EXPECT_EQ(std::pair(ends[i].start, ends[i].finish), c.ends[i]) << c.names[i];
         }
         EXPECT_EQ(PinsProblem(*outcome.plan, Pins{}), "");
+    }
+}
+
+// The winder is told which winding is split, and where a secondary lies
+// against the bobbin's inner wall that the bobbin is the barrier to the core.
+TEST(BuildSheetTest, TheNotesSayWhichWindingIsSplit) {
+    Options functional = WithBias(Order::SPS);
+    functional.insulation.grade = insulation::Grade::Functional;
+    const struct {
+        Options options;
+        std::vector<std::string> present, absent;
+    } cases[] = {
+        {WithBias(Order::PSB), {}, {"初级分半", "次级分半", "骨架"}},
+        {WithBias(Order::PSP), {"初级分半"}, {"次级分半", "骨架"}},
+        {WithBias(Order::SPS), {"次级分半", "骨架"}, {"初级分半"}},
+        {functional, {"次级分半"}, {"初级分半", "骨架"}},
+    };
+    for (const auto& c : cases) {
+        const PlanOutcome outcome = PlanFor(c.options);
+        ASSERT_TRUE(outcome.plan);
+        const Sheet sheet = SheetOf(*outcome.plan, Pins{});
+        for (const std::string& caption : c.present)
+            EXPECT_NE(Line(sheet.notes, caption), nullptr) << caption;
+        for (const std::string& caption : c.absent)
+            EXPECT_EQ(Line(sheet.notes, caption), nullptr) << caption;
     }
 }
 
@@ -166,7 +194,7 @@ TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
     EXPECT_NE(Line(sheet.tests, "初级电感 Lp")->value.find("± 5 %"), std::string::npos);
 }
 
-// The schematic is well-formed, draws a dot per coil (the split primary one
+// The schematic is well-formed, draws a dot per coil (a split winding one
 // coil with its junction) and every pin once.
 TEST(BuildSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
     const struct {
@@ -176,6 +204,7 @@ TEST(BuildSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
     } cases[] = {
         {Order::PSB, "3", {1, 2, 3, 4, 6, 7}},
         {Order::PSP, "3", {1, 5, 2, 3, 4, 6, 7}},
+        {Order::SPS, "3", {1, 2, 3, 4, 6, 8, 7}},
     };
     for (const auto& c : cases) {
         const PlanOutcome outcome = PlanFor(WithBias(c.order));

@@ -31,6 +31,7 @@ DESIGNS = [
     ["60", "373", "249", "100", "80", "24"],
     ["--winding", "--vaux", "15", "--order", "P-S-P", "--output", "24:2", "--output", "12:0.5",
      "60", "373", "249", "100", "80", "24"],
+    ["--winding", "--vaux", "15", "--order", "S-P-S", "60", "373", "249", "100", "80", "24"],
     ["--winding", "--construction", "tiw", "--krp", "0.6", "--insulation", "basic",
      "60", "373", "249", "100", "80", "24"],
     # Pins, the mains and the limits: every option survives the round trip.
@@ -62,6 +63,9 @@ class MasFilesTest(unittest.TestCase):
             windings = document["magnetic"]["coil"]["functionalDescription"]
             point = document["inputs"]["operatingPoints"][0]["excitationsPerWinding"]
             self.assertEqual([w["name"] for w in windings], [e["name"] for e in point])
+            # A split winding's halves are one winding to another tool.
+            names = [w["name"] for w in windings]
+            self.assertEqual(len(names), len(set(names)), names)
             self.assertEqual(len(document["inputs"]["designRequirements"]["isolationSides"]),
                              len(windings))
             done = run("--open", str(first), "--save", str(second))

@@ -32,6 +32,7 @@ DESIGNS = [
     ("two outputs", ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY, 0.08),
     ("bias winding, split primary", ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY,
      0.03),
+    ("split secondary", ["--order", "S-P-S", "--"] + SUPPLY, 0.03),
 ]
 
 

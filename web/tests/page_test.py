@@ -646,6 +646,12 @@ class PageTest(unittest.TestCase):
         Select(self.box("OptOrder")).select_by_value("2")  # the primary split around the secondary
         names = [row.find_element(By.TAG_NAME, "td").text for row in self.rows("WindingTable")]
         self.assertEqual(names, ["初级 1", "次级", "初级 2"])
+        Select(self.box("OptOrder")).select_by_value("4")  # the secondary split around the primary
+        names = [row.find_element(By.TAG_NAME, "td").text for row in self.rows("WindingTable")]
+        self.assertEqual(names, ["次级 1", "初级", "次级 2"])
+        # Listed as the window lists them: the plan's own choice last.
+        captions = [o.text for o in Select(self.box("OptOrder")).options]
+        self.assertEqual(captions[-2:], ["次级分半夹初级", "自动（总损耗最低）"])
         Select(self.box("OptOrder")).select_by_value("0")
         Select(self.box("OptInsulation")).select_by_value("0")
         self.assertNotIn("耐压测试", lines())

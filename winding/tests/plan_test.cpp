@@ -876,6 +876,7 @@ TEST(PlanTest, TheWindingOrderSetsTapeLeakageAndProximity) {
         {Order::PSB, {"primary", "secondary 1", "bias"}, {2, 2}},
         {Order::PBS, {"primary", "bias", "secondary 1"}, {1, 2}},
         {Order::PSP, {"primary 1", "secondary 1", "primary 2", "bias"}, {2, 2, 1}},
+        {Order::SPS, {"secondary 1.1", "primary", "secondary 1.2", "bias"}, {2, 2, 2}},
     };
     std::optional<double> leakagePS, copperPS;
     for (const auto& c : cases) {
@@ -887,23 +888,69 @@ TEST(PlanTest, TheWindingOrderSetsTapeLeakageAndProximity) {
         ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const Plan& p = *outcome.plan;
         ASSERT_EQ(p.windings.size(), c.names.size());
-        int primaryTurns = 0;
+        int primaryTurns = 0, secondaryTurns = 0;
         for (std::size_t i = 0; i < p.windings.size(); ++i) {
             EXPECT_EQ(WindingName(p.windings[i]), c.names[i]);
             if (p.windings[i].role == Role::Primary) primaryTurns += p.windings[i].turns;
+            if (p.windings[i].role == Role::Secondary) secondaryTurns += p.windings[i].turns;
             if (i > 0) {
                 EXPECT_NEAR(p.windings[i].tapeBefore_mm, c.layersBefore[i - 1] * 0.06, 1e-12)
                     << c.names[i];
             }
         }
         EXPECT_EQ(primaryTurns, p.Np);
+        EXPECT_EQ(secondaryTurns, p.Ns);
         if (c.order == Order::PSB) leakagePS = p.buildLeakage_H, copperPS = p.Pcopper_W;
-        if (c.order == Order::PSP) {
+        if (c.order == Order::PSP || c.order == Order::SPS) {
             // Each order winds its own wire, so the heights differ a little too.
             EXPECT_GT(*p.buildLeakage_H / *leakagePS, 0.15);
             EXPECT_LT(*p.buildLeakage_H / *leakagePS, 0.4);
             EXPECT_LT(*p.Pcopper_W, *copperPS);
         }
+    }
+}
+
+// Where an interleaved build's middle winding has its ampere-turns pass
+// through zero, and the Dowell layers that follow: a winding that starts from
+// zero has no crossing; the middle one of a split pair crosses where its
+// neighbours' halves meet.
+TEST(PlanTest, TheMiddleWindingOfAnInterleavedBuildCrossesZero) {
+    const numtext::InputTexts texts{"60", "373", "249", "100", "80", "24"};
+    const struct {
+        Order order;
+        std::string middle;
+    } cases[] = {{Order::PSB, ""}, {Order::PSP, "secondary 1"}, {Order::SPS, "primary"}};
+    for (const auto& c : cases) {
+        Options options;
+        options.core = "PQ26/25";
+        options.order = c.order;
+        const PlanOutcome outcome = PlanFor(texts, options);
+        ASSERT_TRUE(outcome.plan);
+        const Plan& p = *outcome.plan;
+        for (const Winding& w : p.windings) {
+            SCOPED_TRACE(WindingName(w));
+            if (WindingName(w) != c.middle) {
+                EXPECT_EQ(w.mmfCrossing, 0);
+                continue;
+            }
+            // Where the inner half's share of the split winding's turns ends.
+            const Winding& inner = p.windings.front();
+            EXPECT_NEAR(w.mmfCrossing,
+                        static_cast<double>(inner.turns) / WholeTurns(p, inner), 1e-12);
+        }
+    }
+}
+
+TEST(PlanTest, ACrossingWindingLosesAsTwoFromZero) {
+    const struct {
+        int layers;
+        double crossing, dowellLayers;
+    } cases[] = {{4, 0, 4}, {4, 0.5, 2}, {1, 0.5, 0.5}, {3, 0.25, 3 * 0.66143782776614768}};
+    for (const auto& c : cases) {
+        Winding w;
+        w.layers = c.layers;
+        w.mmfCrossing = c.crossing;
+        EXPECT_NEAR(DowellLayers(w), c.dowellLayers, 1e-12) << c.layers << " " << c.crossing;
     }
 }
 

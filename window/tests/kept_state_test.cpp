@@ -83,6 +83,22 @@ class KeptStateTest : public QObject {
         QCOMPARE(shown.ambient_C, used.ambient_C);
     }
 
+    // Every order comes back as kept (the automatic one once came back as
+    // the split primary); a number beyond them is brought to the nearest.
+    void theWindingOrderComesBackAsKept() {
+        using flyback::winding::Order;
+        const struct {
+            int kept;
+            Order order;
+        } cases[] = {{0, Order::PSB}, {2, Order::PSP}, {3, Order::Auto},
+                     {4, Order::SPS}, {9, Order::SPS}, {-1, Order::PSB}};
+        for (const auto& c : cases) {
+            QSettings().setValue("winding/order", c.kept);
+            QCOMPARE(flyback::window::LoadWindingOptions().order, c.order);
+        }
+        QSettings().remove("winding/order");
+    }
+
     // One junk value replaces that value alone, with a line saying so; one
     // beyond the limits is brought to the nearest.
     void junkInTheSettingsIsSetRightOneAtATime() {

@@ -197,6 +197,12 @@ class ToolWindowsTest : public QObject {
             box->setCurrentIndex(2);  // the primary split around the secondary
             QCOMPARE(plan->windings()->item(0, 0)->text(), QString("初级 1"));
             QCOMPARE(plan->windings()->item(2, 0)->text(), QString("初级 2"));
+            box->setCurrentIndex(3);  // the secondary split around the primary
+            QCOMPARE(plan->windings()->item(0, 0)->text(), QString("次级 1"));
+            QCOMPARE(plan->windings()->item(1, 0)->text(), QString("初级"));
+            QCOMPARE(QSettings().value("winding/order").toInt(), 4);
+            box->setCurrentIndex(4);  // the plan's own choice, listed last
+            QCOMPARE(QSettings().value("winding/order").toInt(), 3);
             box->setCurrentIndex(0);
         }
         QVERIFY(ordered);
