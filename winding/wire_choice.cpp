@@ -33,9 +33,10 @@ const std::vector<int> kLitzStrandCounts = {5,  7,   9,   16,  19,  20,  25,  35
 // The strands litz is made of, where the catalogue has them and they are no
 // thicker than the skin depth.
 const std::vector<double> kLitzStrands_mm = {0.1, 0.12, 0.15, 0.2};
-// Copper foil thicknesses tried for a secondary.
-const std::vector<double> kFoilThicknesses_mm = {0.05, 0.08, 0.1, 0.12, 0.15,
-                                                 0.2,  0.25, 0.3, 0.4,  0.5};
+// Copper foil thicknesses tried for a secondary: steps within the range of
+// soft copper strip made for transformer windings (0.1 mm up); thinner foil
+// is sold for shields.
+const std::vector<double> kFoilThicknesses_mm = {0.1, 0.12, 0.15, 0.2, 0.25, 0.3, 0.4, 0.5};
 
 namespace {
 
