@@ -87,7 +87,10 @@ Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
         .Number("rms", w.Irms_A.value_or(0))
         .Number("dutyCycle", p.D);
     Object voltage(a);
-    voltage.String("label", "rectangular")
+    // A secondary's voltage is the primary's mirrored: negative while the
+    // switch is on; MAS names that shape apart, and a reader inverts it if
+    // it is labelled as the primary's.
+    voltage.String("label", primary ? "rectangular" : "secondaryRectangular")
         .Number("peak", std::max(on, off))
         .Number("peakToPeak", on + off)
         .Number("positivePeak", primary ? on : off)
@@ -248,11 +251,21 @@ Value WireOfWinding(const winding::Winding& w, Allocator& a) {
     return {};
 }
 
+constexpr double kResidualGap_m = 10e-6;
+
 Value Magnetic(Allocator& a, const Plan& plan) {
     Object fd(a);
+    // The gap ground in the centre leg, listed first, and the outer legs'
+    // residual gaps after it: a reader given one gap alone applies it to
+    // every leg and finds little more than half the inductance. The residual
+    // length is the one the MAS project's own flyback examples give.
     Value gaps(rapidjson::kArrayType);
     gaps.PushBack(
         Object(a).String("type", "subtractive").Number("length", plan.gap_mm * 1e-3).Take(), a);
+    for (int leg = 0; leg < 2; ++leg) {
+        gaps.PushBack(Object(a).String("type", "residual").Number("length", kResidualGap_m).Take(),
+                      a);
+    }
     fd.String("type", "twoPieceSet")
         .String("material", plan.material->name)
         .String("shape", CoreMasName(*plan.core))
@@ -453,7 +466,7 @@ std::string WireMasName(const catalogue::Wire& wire) {
     if (wire.kind == catalogue::WireKind::TripleInsulated) {
         const std::size_t open = wire.name.find('('), close = wire.name.rfind(')');
         if (open != std::string::npos && close > open)
-            return wire.name.substr(open + 1, close - open - 1);
+            return "Round " + wire.name.substr(open + 1, close - open - 1);
         return wire.name;
     }
     return "Round " + runtime::decimal::ShortestText(wire.conductor_mm) + " - Grade 1";
@@ -472,6 +485,13 @@ const catalogue::Wire* WireByMasName(const catalogue::Catalogue& parts, std::str
     if (grade1.ends_with(" - Grade 2")) grade1.replace(grade1.size() - 1, 1, "1");
     for (const catalogue::Wire& wire : parts.wires) {
         if (WireMasName(wire) == grade1) return &wire;
+    }
+    // Files written before triple-insulated wire took its MAS name named it
+    // by the maker's code alone.
+    for (const catalogue::Wire& wire : parts.wires) {
+        if (wire.kind == catalogue::WireKind::TripleInsulated &&
+            "Round " + grade1 == WireMasName(wire))
+            return &wire;
     }
     return nullptr;
 }

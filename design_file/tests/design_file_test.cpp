@@ -422,5 +422,23 @@ TEST(DesignFileTest, MasNamesMapTheCatalogueBothWays) {
     EXPECT_EQ(WireMasName(*Parts().FindWire("0.4 mm")), "Round 0.4 - Grade 1");
 }
 
+// Triple-insulated wire by its MAS name, the maker's code after "Round ", and
+// by the code alone as files written before named it.
+TEST(DesignFileTest, TripleInsulatedWireIsNamedAsMasNamesIt) {
+    const struct {
+        std::string name;
+        bool found;
+    } cases[] = {{"Round TCA3 23 AWG", true},  {"TCA3 23 AWG", true},
+                 {"Round T28A01TXXX-1", true}, {"T28A01TXXX-1", true},
+                 {"Round TCA3 99 AWG", false}, {"Round Round TCA3 23 AWG", false}};
+    for (const auto& c : cases) {
+        const catalogue::Wire* wire = WireByMasName(Parts(), c.name);
+        EXPECT_EQ(wire != nullptr, c.found) << c.name;
+        if (wire) {
+            EXPECT_EQ(wire->kind, catalogue::WireKind::TripleInsulated) << c.name;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace flyback::design_file

@@ -75,6 +75,41 @@ class MasFilesTest(unittest.TestCase):
                 ours = json.loads(second.read_text(encoding="utf-8"))["flybackDesigner"]
                 self.assertEqual(ours["pins"], "2,4,8")
 
+    def test_what_another_tool_rebuilds_is_written(self):
+        """The gap in the centre leg with the outer legs' residual gaps, the
+        secondaries' voltages by their own MAS label, triple-insulated wire by
+        its MAS name."""
+        path = self.dir / "tiw.mas.json"
+        args = ["--winding", "--vaux", "15", "--construction", "tiw",
+                "60", "373", "249", "100", "80", "24"]
+        done = run("--save", str(path), *args)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        plan = json.loads(run("--json", *args).stdout)["winding"]
+        document = json.loads(path.read_text(encoding="utf-8"))
+        gaps = document["magnetic"]["core"]["functionalDescription"]["gapping"]
+        self.assertEqual([g["type"] for g in gaps], ["subtractive", "residual", "residual"])
+        self.assertAlmostEqual(gaps[0]["length"], plan["gap_mm"] * 1e-3, delta=1e-12)
+        self.assertEqual([g["length"] for g in gaps[1:]], [1e-5, 1e-5])
+        point = document["inputs"]["operatingPoints"][0]["excitationsPerWinding"]
+        labels = {e["name"]: e["voltage"]["processed"]["label"] for e in point}
+        self.assertEqual(labels, {"primary": "rectangular", "secondary 1": "secondaryRectangular",
+                                  "bias": "secondaryRectangular"})
+        for e in point:
+            voltage = e["voltage"]["processed"]
+            self.assertGreater(voltage["positivePeak"], 0)
+            self.assertLess(voltage["negativePeak"], 0)
+        wires = {w["name"]: w["wire"] for w in
+                 document["magnetic"]["coil"]["functionalDescription"]}
+        self.assertTrue(wires["secondary 1"].startswith("Round T"), wires)
+        # A file naming the wire by its code alone, as older files did, opens.
+        for w in document["magnetic"]["coil"]["functionalDescription"]:
+            if w["name"] == "secondary 1":
+                w["wire"] = w["wire"][len("Round "):]
+        del document["flybackDesigner"]
+        path.write_text(json.dumps(document), encoding="utf-8")
+        done = run("--open", str(path), "--winding", "--json")
+        self.assertEqual(done.returncode, 0, done.stderr)
+
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {
             "inputs": {
