@@ -11,12 +11,15 @@
 #include <nlohmann/json.hpp>
 
 #include "design_file/document.hpp"
+#include "design_file/excitations.hpp"
 #include "design_file/our_block.hpp"
 #include "numtext/boxes.hpp"
 #include "plan_sheet/plan_sheet.hpp"
+#include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "version/version.hpp"
+#include "winding/physics.hpp"
 
 namespace flyback::design_file {
 namespace {
@@ -360,13 +363,46 @@ std::string Shortest(double value) {
     return runtime::decimal::ShortestText(value);
 }
 
-// A transformer another tool made: its converter's conditions as the six
-// texts, its core, material, turns and inductance as fixed choices.
-Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
-                   std::vector<std::string>& notes) {
-    const Reader inputs = root.At("inputs");
-    if (!inputs.Has("converterInformation"))
-        throw Unreadable{"inputs.converterInformation", "缺少反激变换器的工作条件，无法分析"};
+// A part a document names, or describes in place with its name.
+std::string NameOf(const Reader& part) {
+    if (part.Has("name")) return part.At("name").Text();
+    return part.Text();
+}
+
+// More than a controller's corners are read as a fault in the file.
+constexpr std::size_t kMostOperatingPoints = 16;
+
+struct CoilWinding {
+    int turns = 0;
+    bool primarySide = false;
+};
+
+// The windings of the coil: their turns and sides. The plan winds each of
+// its own choice of wire, so a wire the catalogue lacks, or one described in
+// place, is named in the notes rather than refused.
+std::vector<CoilWinding> CoilOf(const Reader& magnetic, const catalogue::Catalogue& parts,
+                                std::vector<std::string>& notes) {
+    std::vector<CoilWinding> coil;
+    // The outputs' windings, a primary and a bias winding.
+    const std::size_t mostWindings = winding::kMostOutputs + 2;
+    for (const Reader& w : magnetic.At("coil").At("functionalDescription").Items(mostWindings)) {
+        const Reader wire = w.At("wire");
+        if (!wire.Has("name") && wire.Has("type")) {
+            notes.push_back("文件中的一种导线就地描述（" + wire.At("type").Text() + "），未核对。");
+        } else if (const std::string name = NameOf(wire); WireByMasName(parts, name) == nullptr) {
+            notes.push_back("文件中的导线“" + name + "”不在目录中。");
+        }
+        coil.push_back({w.At("numberTurns").Whole(), w.At("isolationSide").Text() == "primary"});
+    }
+    const auto primaries =
+        std::count_if(coil.begin(), coil.end(), [](const CoilWinding& w) { return w.primarySide; });
+    if (primaries == 0 || primaries == static_cast<long>(coil.size()))
+        throw Unreadable{"magnetic.coil.functionalDescription", "须有初级与次级绕组"};
+    return coil;
+}
+
+// The six texts and the outputs from the converter block another tool wrote.
+void ConditionsFromConverter(const Reader& inputs, Design& d) {
     const Reader flyback =
         inputs.At("converterInformation").At("supportedTopologies").At("flyback");
     const Reader point = flyback.At("operatingPoints").Items().at(0);
@@ -374,7 +410,6 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
                               amps = point.At("outputCurrents").Items(winding::kMostOutputs);
     if (volts.empty() || volts.size() != amps.size())
         throw Unreadable{point.path(), "输出电压与电流的个数不一致"};
-    Design d;
     const double VF = flyback.At("diodeVoltageDrop").Number();
     double power = 0;
     for (std::size_t k = 0; k < volts.size(); ++k) {
@@ -393,15 +428,94 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
                Shortest(volts.front().Number())};
     if (point.Has("ambientTemperature"))
         d.options.ambient_C = point.At("ambientTemperature").Number();
+}
 
+// A figure worked out from a file's waveforms, to four digits: the texts
+// read as an engineer would type them, not as the arithmetic leaves them.
+std::string Derived(double value) {
+    return record::ReadableNumber(value);
+}
+
+// Without a converter block, the six texts and the outputs from the windings'
+// excitations: the input from the primary's voltage while the switch is on
+// (the lowest of the operating points the minimum, the highest the maximum),
+// each output from the reflected voltage by its turns less a rectifier's
+// drop, its load from its mean current, the efficiency from the powers.
+void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWinding>& coil,
+                               Design& d, std::vector<std::string>& notes) {
+    std::vector<bool> sides;
+    for (const CoilWinding& w : coil) sides.push_back(w.primarySide);
+    std::vector<ExcitedPoint> points;
+    for (const Reader& point : inputs.At("operatingPoints").Items(kMostOperatingPoints))
+        points.push_back(ReadExcitedPoint(point, sides));
+    if (points.empty()) throw Unreadable{"inputs.operatingPoints", "没有工作点"};
+    const auto lowest =
+        std::min_element(points.begin(), points.end(),
+                         [](const auto& a, const auto& b) { return a.Von_V < b.Von_V; });
+    const auto highest =
+        std::max_element(points.begin(), points.end(),
+                         [](const auto& a, const auto& b) { return a.Von_V < b.Von_V; });
+    const ExcitedPoint& p = *lowest;
+    const int Np =
+        coil[static_cast<std::size_t>(std::find(sides.begin(), sides.end(), true) - sides.begin())]
+            .turns;
+    double input = 0, output = 0;
+    for (std::size_t i = 0; i < coil.size(); ++i) {
+        if (coil[i].primarySide) {
+            if (input == 0) input = p.Von_V * p.windings[i].mean_A;
+            continue;
+        }
+        const double V = p.Voff_V * coil[i].turns / Np - winding::physics::kRectifierDrop;
+        const double I = p.windings[i].mean_A;
+        if (!(V > 0) || !(I > 0))
+            throw Unreadable{"inputs.operatingPoints",
+                             "次级的电压或电流不大于零，不是反激的工作点"};
+        d.options.choices.outputs.push_back({V, I, winding::physics::kRectifierDrop});
+        output += V * I;
+    }
+    if (!(input > 0))
+        throw Unreadable{"inputs.operatingPoints", "初级的输入功率不大于零，不是反激的工作点"};
+    // A lossless sketch of a converter (outputs at least the input) is taken
+    // at 100 %: the plan then says what its own losses need.
+    double efficiency = output / input * 100;
+    if (efficiency >= 100) {
+        notes.push_back("激励描述的是无损传递（输出 " + Derived(output) + " W，输入 " +
+                        Derived(input) + " W）：效率按 100 % 计。");
+        efficiency = 100;
+    }
+    d.texts = {Derived(output),     Derived(highest->Von_V),
+               Derived(p.Von_V),    Derived(p.frequency_Hz / 1000),
+               Derived(efficiency), Derived(d.options.choices.outputs.front().V)};
+    notes.push_back("文件没有变换器的工作条件，由各绕组的激励推得：频率 " +
+                    Derived(p.frequency_Hz / 1000) + " kHz，开通时初级电压 " + Derived(p.Von_V) +
+                    " V 作最低输入，反射电压 " + Derived(p.Voff_V) + " V，占空比 " +
+                    Derived(p.duty) + "；输出按匝数与整流压降 " +
+                    Derived(winding::physics::kRectifierDrop) + " V（假定），负载按平均电流。");
+    if (points.size() == 1)
+        notes.emplace_back("文件只有一个工作点：最高输入电压按最低输入电压计。");
+}
+
+// A transformer another tool made: its converter's conditions as the six
+// texts, its core, material, turns and inductance as fixed choices.
+Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
+                   std::vector<std::string>& notes) {
+    const Reader inputs = root.At("inputs");
     const Reader magnetic = root.At("magnetic");
+    const std::vector<CoilWinding> coil = CoilOf(magnetic, parts, notes);
+    Design d;
+    if (inputs.Has("converterInformation")) {
+        ConditionsFromConverter(inputs, d);
+    } else {
+        ConditionsFromExcitations(inputs, coil, d, notes);
+    }
+
     const Reader fd = magnetic.At("core").At("functionalDescription");
-    const std::string shape = fd.At("shape").Text();
+    const std::string shape = NameOf(fd.At("shape"));
     const catalogue::Core* core = CoreByMasName(parts, shape);
     if (core == nullptr)
         throw Unreadable{fd.At("shape").path(), "磁芯形状“" + shape + "”不在目录中"};
     d.options.core = core->name;
-    d.options.material = fd.At("material").Text();
+    d.options.material = NameOf(fd.At("material"));
     if (parts.FindMaterial(d.options.material) == nullptr) {
         throw Unreadable{fd.At("material").path(),
                          "磁芯材料“" + d.options.material + "”不在目录中"};
@@ -409,7 +523,7 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     const Reader requirements = inputs.At("designRequirements");
     const Reader inductance = requirements.At("magnetizingInductance");
     d.options.choices.conduction = winding::Conduction::Inductance;
-    if (inductance.Has("nominal")) {
+    if (inductance.Has("nominal") && !inductance.At("nominal").IsNull()) {
         d.options.choices.Lp_H = inductance.At("nominal").Number();
     } else if (inductance.Has("minimum") && inductance.Has("maximum")) {
         d.options.choices.Lp_H =
@@ -417,36 +531,28 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     } else {
         throw Unreadable{inductance.path(), "缺少标称值"};
     }
-    int primaries = 0;
     std::vector<int> secondaries;
-    // The outputs' windings, a primary and a bias winding.
-    const std::size_t mostWindings = winding::kMostOutputs + 2;
-    for (const Reader& w : magnetic.At("coil").At("functionalDescription").Items(mostWindings)) {
-        const int turns = w.At("numberTurns").Whole();
-        const std::string wire = w.At("wire").Text();
-        if (WireByMasName(parts, wire) == nullptr)
-            throw Unreadable{w.At("wire").path(), "导线“" + wire + "”不在目录中"};
-        if (w.At("isolationSide").Text() != "primary") {
-            secondaries.push_back(turns);
-        } else if (primaries++ == 0) {
-            d.options.choices.Np = turns;
+    for (const CoilWinding& w : coil) {
+        if (!w.primarySide) {
+            secondaries.push_back(w.turns);
+        } else if (d.options.choices.Np == 0) {
+            d.options.choices.Np = w.turns;
         } else {
-            d.options.choices.Naux = turns;
+            d.options.choices.Naux = w.turns;
         }
     }
-    if (primaries == 0 || secondaries.empty())
-        throw Unreadable{"magnetic.coil.functionalDescription", "须有初级与次级绕组"};
     d.options.choices.Ns = secondaries.front();
     if (d.options.choices.Naux) {
         // The bias winding's voltage from its turns, the regulated output held.
-        const double perTurn = (volts.front().Number() + VF) / secondaries.front();
+        const winding::OutputLoad& regulated = d.options.choices.outputs.front();
+        const double perTurn = (regulated.V + regulated.VF_V) / secondaries.front();
         d.options.Vaux_V = perTurn * *d.options.choices.Naux - d.options.choices.biasVF_V;
         notes.push_back("辅助绕组按匝数得 " + Shortest(*d.options.Vaux_V) + " V，负载按零计。");
     }
     notes.emplace_back("导线按本程序的规则选取；文件中的导线只核对了名称。");
     if (secondaries.size() > 1)
         notes.emplace_back("其余次级的匝数由其输出电压算出，未采用文件中的匝数。");
-    if (requirements.Has("insulation")) {
+    if (requirements.Has("insulation") && !requirements.At("insulation").IsNull()) {
         const Reader i = requirements.At("insulation");
         if (i.Has("insulationType")) {
             d.options.insulation.grade =

@@ -110,6 +110,32 @@ class MasFilesTest(unittest.TestCase):
         done = run("--open", str(path), "--winding", "--json")
         self.assertEqual(done.returncode, 0, done.stderr)
 
+    def test_the_mas_projects_example_flybacks_open_from_their_excitations(self):
+        """Without a converter block, the conditions come from the windings'
+        excitations: the frequency, the primary's voltage while on as the
+        input, each secondary's load from its mean current."""
+        foreign = pathlib.Path(__file__).parent / "foreign"
+        cases = [
+            # file, core, material, turns, texts, a note
+            ("02_flyback_efd25_3c95.json", "EFD25/13/9", "3C95", (42, 7),
+             ["55.44", "120", "120", "100", "96.25", "12.83"], "占空比 0.4"),
+            ("24_margin_interleaved_flyback_pq3230_3c94.json", "PQ32/30", "3C94", (48, 12),
+             ["92", "145", "145", "85", "100", "25.75"], "效率按 100 % 计"),
+        ]
+        for name, core, material, turns, texts, note in cases:
+            saved = self.dir / (name + ".mas.json")
+            done = run("--open", str(foreign / name), "--save", str(saved))
+            self.assertEqual(done.returncode, 0, done.stderr)
+            self.assertIn(note, done.stderr)
+            ours = json.loads(saved.read_text(encoding="utf-8"))
+            self.assertEqual(ours["flybackDesigner"]["texts"], texts, name)
+            windings = ours["magnetic"]["coil"]["functionalDescription"]
+            self.assertEqual((windings[0]["numberTurns"], windings[1]["numberTurns"]), turns)
+            shape = ours["magnetic"]["core"]["functionalDescription"]
+            self.assertEqual(shape["material"], material)
+            plan = json.loads(run("--open", str(foreign / name), "--winding", "--json").stdout)
+            self.assertEqual(plan["winding"]["core"]["name"], core)
+
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {
             "inputs": {
