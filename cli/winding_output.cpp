@@ -64,6 +64,7 @@ std::string WindingsJson(const Plan& plan) {
             .Text("wound_of", plan_sheet::WireText(w))
             .Value("turns_per_layer", w.turnsPerLayer)
             .Value("layers", w.layers)
+            .Value("mlt_mm", w.mlt_mm)
             .Value("J_A_mm2", w.J_A_mm2)
             .Value("R_ohm", w.R_ohm)
             .Value("P_W", w.P_W)

@@ -50,9 +50,10 @@ namespace {
 
 void CopperLoss(Winding& w, const catalogue::Core& core,
                 double celsius = k::kWorkingTemperature_C) {
-    if (!core.MLT_mm || !w.Irms_A) return;
+    const std::optional<double> mlt = w.mlt_mm ? w.mlt_mm : core.MLT_mm;
+    if (!mlt || !w.Irms_A) return;
     const double copper_m2 = Multiply(CopperArea_mm2(w), 1e-6);
-    const double length_m = Multiply(Multiply(*core.MLT_mm, 1e-3), w.turns);
+    const double length_m = Multiply(Multiply(*mlt, 1e-3), w.turns);
     w.R_ohm = Divide(Multiply(CopperResistivity(celsius), length_m), copper_m2);
     w.P_W = Multiply(Power(*w.Irms_A, 2), *w.R_ohm);
 }
@@ -251,6 +252,7 @@ void Build(Plan& plan) {
             w.tapeBefore_mm = Multiply(layers, tape_mm);
             build = Add(build, w.tapeBefore_mm);
         }
+        w.mlt_mm = TurnLengthAt(*plan.core, Add(build, Divide(w.height_mm, 2)));
         build = Add(build, w.height_mm);
         copper = Add(copper, Multiply(CopperArea_mm2(w), w.turns));
     }
@@ -720,6 +722,13 @@ std::string WindingName(const Winding& w) {
     return w.half > 0 ? name + " " + output + "." + half : name + " " + output;
 }
 
+std::optional<double> TurnLengthAt(const catalogue::Core& core, double y_mm) {
+    if (!core.MLT_mm) return std::nullopt;
+    const double pi = std::numbers::pi;
+    return Add(Subtract(*core.MLT_mm, Multiply(pi, core.winding_height_mm)),
+               Multiply(Multiply(2, pi), y_mm));
+}
+
 int WholeTurns(const Plan& plan, const Winding& w) {
     if (w.half == 0) return w.turns;
     return w.role == Role::Primary ? plan.Np
@@ -919,13 +928,17 @@ double RiseOf(double loss_W, double surface_cm2) {
 
 std::optional<double> CopperLossFloor(const Plan& sketch, const catalogue::Catalogue& parts,
                                       double coolest_C, double hottest_C, int harmonics) {
-    double floor = 0;
+    // Each winding's turns no shorter than on the least build inside it: the
+    // tape, and the least height each winding before it could take.
+    double floor = 0, inside = 0;
     for (const Winding& w : sketch.windings) {
+        inside += w.tapeBefore_mm;
         if (w.role == Role::Bias && !w.Irms_A) continue;  // as the losses leave it out
-        const std::optional<double> least =
-            LeastConductorLoss(w, sketch, parts, coolest_C, hottest_C, harmonics);
+        const std::optional<ConductorFloor> least =
+            LeastConductorLoss(w, sketch, parts, coolest_C, hottest_C, harmonics, inside);
         if (!least) return std::nullopt;
-        floor += *least;
+        floor += least->loss_W;
+        inside += least->height_mm;
     }
     return floor;
 }

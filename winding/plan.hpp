@@ -51,6 +51,9 @@ struct Winding {
     // Where its ampere-turns pass through zero, as a fraction of its build
     // from the inner side; 0 where they do not.
     double mmfCrossing = 0;
+    // Its own mean turn length, at the middle of its build; none where the
+    // core's mean turn length is unknown.
+    std::optional<double> mlt_mm;
 };
 
 // The insulation the build gives between primary and secondary: what it
@@ -304,6 +307,12 @@ int ConductorsPerTurn(const Winding& w);
 // whole turns to a layer where they fit, otherwise a turn over as many layers
 // as it takes.
 std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
+
+// The length of a turn `y_mm` out from the bobbin's inner surface: the
+// core's mean turn length is the one at the middle of its full build, and
+// each millimetre outward adds 2π mm (the corners' arcs grow, the straight
+// sides do not). None where the core's is unknown.
+std::optional<double> TurnLengthAt(const catalogue::Core& core, double y_mm);
 
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);

@@ -521,17 +521,17 @@ void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts) {
     }
 }
 
-std::optional<double> LeastConductorLoss(const Winding& w, const Plan& sketch,
-                                         const catalogue::Catalogue& parts, double coolest_C,
-                                         double hottest_C, int harmonics) {
+std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& sketch,
+                                                 const catalogue::Catalogue& parts,
+                                                 double coolest_C, double hottest_C, int harmonics,
+                                                 double inside_mm) {
     if (!sketch.core->MLT_mm || !w.Irms_A) return std::nullopt;
     std::vector<Candidate> candidates = {AsItIs(w)};
     if (w.Ipeak_A) {
         const std::vector<Candidate> more = CandidatesFor(w, sketch, StockOf(parts));
         candidates.insert(candidates.end(), more.begin(), more.end());
     }
-    const double mlt_m = Multiply(*sketch.core->MLT_mm, 1e-3);
-    std::optional<double> least;
+    std::optional<ConductorFloor> least;
     for (const Candidate& c : candidates) {
         Winding wound;
         try {
@@ -539,6 +539,9 @@ std::optional<double> LeastConductorLoss(const Winding& w, const Plan& sketch,
         } catch (const PlanLimit&) {
             continue;
         }
+        // The shortest its turns could be: on the least build inside them.
+        const double mlt_m =
+            Multiply(*TurnLengthAt(*sketch.core, Add(inside_mm, Divide(wound.height_mm, 2))), 1e-3);
         const double dc =
             Divide(Multiply(Multiply(*w.Irms_A, *w.Irms_A),
                             Multiply(Multiply(CopperResistivity(coolest_C), mlt_m), wound.turns)),
@@ -549,7 +552,9 @@ std::optional<double> LeastConductorLoss(const Winding& w, const Plan& sketch,
                                                      DowellLayers(wound), harmonics)
                                        : 1;
         const double loss = Multiply(dc, ratio);
-        if (!least || loss < *least) least = loss;
+        if (!least) least = ConductorFloor{loss, wound.height_mm};
+        least->loss_W = std::min(least->loss_W, loss);
+        least->height_mm = std::min(least->height_mm, wound.height_mm);
     }
     return least;
 }

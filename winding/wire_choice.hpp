@@ -43,11 +43,18 @@ void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts);
 
 // The least copper loss `w` could have on any conductor the choice tries
 // (the strand rule's among them), its copper anywhere from `coolest_C` to
-// `hottest_C`, from its current's first `harmonics`: a floor a search bounds
-// a sketch by, which chooses no conductor. None without a mean turn length.
-std::optional<double> LeastConductorLoss(const Winding& w, const Plan& sketch,
-                                         const catalogue::Catalogue& parts, double coolest_C,
-                                         double hottest_C, int harmonics);
+// `hottest_C`, from its current's first `harmonics`, its turns no further
+// out than `inside_mm` of build inside it; and the least height any of them
+// builds. A floor a search bounds a sketch by, which chooses no conductor.
+// None without a mean turn length.
+struct ConductorFloor {
+    double loss_W = 0;
+    double height_mm = 0;
+};
+std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& sketch,
+                                                 const catalogue::Catalogue& parts,
+                                                 double coolest_C, double hottest_C, int harmonics,
+                                                 double inside_mm);
 
 // The litz constructions and foil thicknesses the plan tries.
 extern const std::vector<int> kLitzStrandCounts;

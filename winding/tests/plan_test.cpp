@@ -717,7 +717,7 @@ TEST(PlanTest, LossesSettleAtTheTemperatureTheyReach) {
         // The primary's resistance at that temperature, from the copper's resistivity.
         const Winding& primary = p.windings[0];
         const double rho = 1.0 / 58 * 1e-6 * (1 + 0.00393 * (*p.hot_C - 20));
-        const double length = *p.core->MLT_mm * 1e-3 * primary.turns;
+        const double length = *primary.mlt_mm * 1e-3 * primary.turns;
         const double area = primary.strands * Area(primary.wire->conductor_mm) * 1e-6;
         // (within the iteration's last hundredth of a kelvin: 0.004 % of R)
         EXPECT_NEAR(*primary.R_ohm, rho * length / area, 5e-5 * *primary.R_ohm);
@@ -935,8 +935,8 @@ TEST(PlanTest, TheMiddleWindingOfAnInterleavedBuildCrossesZero) {
             }
             // Where the inner half's share of the split winding's turns ends.
             const Winding& inner = p.windings.front();
-            EXPECT_NEAR(w.mmfCrossing,
-                        static_cast<double>(inner.turns) / WholeTurns(p, inner), 1e-12);
+            EXPECT_NEAR(w.mmfCrossing, static_cast<double>(inner.turns) / WholeTurns(p, inner),
+                        1e-12);
         }
     }
 }
@@ -951,6 +951,36 @@ TEST(PlanTest, ACrossingWindingLosesAsTwoFromZero) {
         w.layers = c.layers;
         w.mmfCrossing = c.crossing;
         EXPECT_NEAR(DowellLayers(w), c.dowellLayers, 1e-12) << c.layers << " " << c.crossing;
+    }
+}
+
+// Each winding's turns as long as where they lie: the core's mean turn
+// length at the middle of the full build, 2π mm more for each millimetre
+// outward; the first winding's from the bobbin's inner surface, each next one
+// further out by the windings and tape inside it.
+TEST(PlanTest, EachWindingsTurnsAreAsLongAsWhereTheyLie) {
+    const catalogue::Core& core = *catalogue::BuiltIn().FindCore("PQ26/25");
+    EXPECT_DOUBLE_EQ(*TurnLengthAt(core, core.winding_height_mm / 2), *core.MLT_mm);
+    EXPECT_NEAR(*TurnLengthAt(core, core.winding_height_mm / 2 + 1) - *core.MLT_mm,
+                2 * std::numbers::pi, 1e-12);
+    for (const Order order : {Order::PSB, Order::PSP, Order::SPS}) {
+        Options options;
+        options.Vaux_V = 15;
+        options.core = "PQ26/25";
+        options.order = order;
+        const PlanOutcome outcome = PlanFor({"60", "373", "249", "100", "80", "24"}, options);
+        ASSERT_TRUE(outcome.plan);
+        const Plan& p = *outcome.plan;
+        double inside = 0;
+        for (const Winding& w : p.windings) {
+            inside += w.tapeBefore_mm;
+            EXPECT_NEAR(*w.mlt_mm, *TurnLengthAt(*p.core, inside + w.height_mm / 2), 1e-9)
+                << WindingName(w);
+            inside += w.height_mm;
+        }
+        // Inner windings shorter than the core's mean, the outermost longer.
+        EXPECT_LT(*p.windings.front().mlt_mm, *p.core->MLT_mm);
+        EXPECT_GT(*p.windings.back().mlt_mm, *p.windings.front().mlt_mm);
     }
 }
 
