@@ -443,8 +443,9 @@ std::string Derived(double value) {
 // drop, its load from its mean current, the efficiency from the powers.
 void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWinding>& coil,
                                Design& d, std::vector<std::string>& notes) {
-    std::vector<bool> sides;
-    for (const CoilWinding& w : coil) sides.push_back(w.primarySide);
+    std::vector<bool> sides(coil.size());
+    std::transform(coil.begin(), coil.end(), sides.begin(),
+                   [](const CoilWinding& w) { return w.primarySide; });
     std::vector<ExcitedPoint> points;
     for (const Reader& point : inputs.At("operatingPoints").Items(kMostOperatingPoints))
         points.push_back(ReadExcitedPoint(point, sides));

@@ -100,7 +100,7 @@ TEST(ExcitationsTest, WhatIsNotAFlybacksIsRefusedWithWhere) {
 // the outputs' loads to rounding, the input as the primary's voltage while
 // the switch is on (the plan's, the bulk's lowest less its drops).
 TEST(ExcitationsTest, OurFilesWithoutTheirConverterBlockOpenFromTheirExcitations) {
-    const catalogue::Catalogue parts = catalogue::BuiltIn();
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
     const std::array<std::string, 6> supplies[] = {
         {"12", "375", "120", "65", "80", "12"},
         {"10", "373", "127", "100", "80", "5"},
