@@ -120,8 +120,7 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
     };
     for (const Winding& w : plan.windings) {
         if (w.half == 2) continue;  // the same wire as the first half
-        const std::string caption =
-            w.half == 1 ? std::string("初级") : winding::WindingCaption(plan, w);
+        const std::string caption = winding::WindingCaption(plan, Whole(w));
         // Foil is a strip a turn with tape wound with it; wire has its diameter.
         const std::string size =
             w.conductor == winding::Conductor::Foil
@@ -319,7 +318,10 @@ double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right, c
         }
         // The dot at the start, outside the coil.
         svg.Circle(coilX + (right ? -9 : 9), top + 4, 3.2, "class=\"dot\" fill=\"#222\"");
-        svg.Text((coilX + pinX) / 2, top + height / 2 + 4, d.caption, kInk, "middle");
+        // A split coil's junction lead runs through its middle: the caption
+        // goes in the first half's, clear of it.
+        const double captionY = halves > 1 ? top + height / 4 : top + height / 2;
+        svg.Text((coilX + pinX) / 2, captionY + 4, d.caption, kInk, "middle");
         top += height + kBlock - kBumps * 2 * kBump;
     }
     return top;

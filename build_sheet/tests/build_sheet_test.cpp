@@ -1,12 +1,14 @@
 #include "build_sheet/build_sheet.hpp"
 
 #include <gtest/gtest.h>
+
 #include <libxml/parser.h>
 
 #include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,12 @@ TEST(BuildSheetTest, TheNotesSayWhichWindingIsSplit) {
             EXPECT_NE(Line(sheet.notes, caption), nullptr) << caption;
         for (const std::string& caption : c.absent)
             EXPECT_EQ(Line(sheet.notes, caption), nullptr) << caption;
+        // Each winding's wire once, under its own name, a split one's too.
+        std::set<std::string> captions;
+        for (const plan_sheet::SheetLine& line : sheet.materials)
+            EXPECT_TRUE(captions.insert(line.caption).second) << line.caption;
+        EXPECT_TRUE(captions.contains("初级导线"));
+        EXPECT_TRUE(captions.contains("次级导线"));
     }
 }
 
