@@ -371,6 +371,8 @@ std::string NameOf(const Reader& part) {
 
 // More than a controller's corners are read as a fault in the file.
 constexpr std::size_t kMostOperatingPoints = 16;
+// A core's legs: more gaps than these are a fault in the file.
+constexpr std::size_t kMostGaps = 8;
 
 struct CoilWinding {
     int turns = 0;
@@ -496,6 +498,38 @@ void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWindi
         notes.emplace_back("文件只有一个工作点：最高输入电压按最低输入电压计。");
 }
 
+// The gap a file's core is ground to, where it gives one: the centre leg's
+// (the first subtractive gap), with any other leg's subtractive gap added in
+// series; residual gaps left to the material's permeability.
+std::optional<double> GapOf(const Reader& functional) {
+    if (!functional.Has("gapping")) return std::nullopt;
+    std::vector<double> ground;
+    for (const Reader& gap : functional.At("gapping").Items(kMostGaps)) {
+        if (gap.At("type").Text() == "subtractive") ground.push_back(gap.At("length").Number());
+    }
+    if (ground.empty() || !(ground.front() > 0)) return std::nullopt;
+    const double outer =
+        ground.size() > 1 ? *std::max_element(ground.begin() + 1, ground.end()) : 0;
+    return (ground.front() + outer) * 1e3;
+}
+
+// A transformer already has its gap: the inductance is what the gap gives
+// with the file's primary turns, the file's own requirement only said.
+void KeepTheGap(const Reader& functional, const catalogue::Core& core,
+                const catalogue::Catalogue& parts, const std::vector<CoilWinding>& coil, Design& d,
+                std::vector<std::string>& notes) {
+    const std::optional<double> gap_mm = GapOf(functional);
+    const catalogue::Material* material = parts.FindMaterial(d.options.material);
+    if (!gap_mm || material == nullptr) return;
+    const auto primary =
+        std::find_if(coil.begin(), coil.end(), [](const CoilWinding& w) { return w.primarySide; });
+    const double required = d.options.choices.Lp_H;
+    d.options.choices.Lp_H = winding::InductanceOfGap(core, *material, primary->turns, *gap_mm);
+    notes.push_back("电感按文件的气隙 " + Derived(*gap_mm) + " mm 算得 " +
+                    record::ReadableValue(d.options.choices.Lp_H, "H") + "（文件要求 " +
+                    record::ReadableValue(required, "H") + "）。");
+}
+
 // A transformer another tool made: its converter's conditions as the six
 // texts, its core, material, turns and inductance as fixed choices.
 Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
@@ -533,6 +567,7 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
         throw Unreadable{inductance.path(), "缺少标称值"};
     }
     std::vector<int> secondaries;
+    KeepTheGap(fd, *core, parts, coil, d, notes);
     for (const CoilWinding& w : coil) {
         if (!w.primarySide) {
             secondaries.push_back(w.turns);

@@ -722,6 +722,17 @@ std::string WindingName(const Winding& w) {
     return w.half > 0 ? name + " " + output + "." + half : name + " " + output;
 }
 
+double InductanceOfGap(const catalogue::Core& core, const catalogue::Material& material, int Np,
+                       double gap_mm) {
+    const double Ae_m2 = Multiply(core.Ae_mm2, 1e-6), gap_m = Multiply(gap_mm, 1e-3);
+    const double height_m =
+        Multiply(core.coreWindowHeight_mm.value_or(core.winding_width_mm), 1e-3);
+    const double ferrite = material.mu_i ? Divide(Multiply(core.le_mm, 1e-3), *material.mu_i) : 0;
+    // gap = air × F(gap) − ferrite, air = μ0 Np² Ae ÷ Lp.
+    const double air = Divide(Add(gap_m, ferrite), FringingFactor(gap_m, Ae_m2, height_m));
+    return Divide(Multiply(Multiply(k::kMu0, Multiply(Np, Np)), Ae_m2), air);
+}
+
 std::optional<double> TurnLengthAt(const catalogue::Core& core, double y_mm) {
     if (!core.MLT_mm) return std::nullopt;
     const double pi = std::numbers::pi;

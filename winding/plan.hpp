@@ -314,6 +314,13 @@ std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm);
 // sides do not). None where the core's is unknown.
 std::optional<double> TurnLengthAt(const catalogue::Core& core, double y_mm);
 
+// The primary inductance `Np` turns give on `core` in `material` with a gap
+// of `gap_mm` ground in the centre leg: the gap's reluctance widened by its
+// fringing flux, and the ferrite's in series, as the plan sizes the gap from
+// Lp (the plan given this Lp grinds this gap again).
+double InductanceOfGap(const catalogue::Core& core, const catalogue::Material& material, int Np,
+                       double gap_mm);
+
 // "初级", "次级", "辅助"; "primary", "secondary", "bias".
 std::string_view RoleCaption(Role role);
 std::string_view RoleName(Role role);

@@ -384,6 +384,40 @@ TEST(DesignFileTest, ATransformerMadeElsewhereIsAnalysedAsItIs) {
     EXPECT_FALSE(opened.notes.empty());  // the wire is the plan's own
 }
 
+// A transformer already has its gap: the inductance is the one the file's
+// gap gives with its turns, and the plan grinds that gap again; a spacer on
+// the outer legs adds to the centre's, residual gaps do not.
+TEST(DesignFileTest, AFilesGapIsKeptAndItsInductanceFollows) {
+    const struct {
+        const char* gapping;
+        double gap_mm;
+    } cases[] = {
+        {R"([{"type": "subtractive", "length": 0.0004}])", 0.4},
+        {R"([{"type": "subtractive", "length": 0.0004}, {"type": "residual", "length": 1e-5},
+             {"type": "residual", "length": 1e-5}])",
+         0.4},
+        {R"([{"type": "subtractive", "length": 0.0002}, {"type": "subtractive", "length": 0.0002},
+             {"type": "subtractive", "length": 0.0002}])",
+         0.4},
+    };
+    for (const auto& c : cases) {
+        std::string text = Foreign("EFD 25/13/9", "N87", "Round 0.4 - Grade 1");
+        const std::string none = R"("gapping": [])";
+        text.replace(text.find(none), none.size(), std::string(R"("gapping": )") + c.gapping);
+        const Opened opened = ReadDesignFile(text, Parts());
+        ASSERT_TRUE(opened.design) << opened.error;
+        const Design& d = *opened.design;
+        const catalogue::Core& core = *Parts().FindCore("EFD25/13/9");
+        EXPECT_DOUBLE_EQ(
+            d.options.choices.Lp_H,
+            winding::InductanceOfGap(core, *Parts().FindMaterial("N87"), 50, c.gap_mm));
+        EXPECT_NE(d.options.choices.Lp_H, 0.00045);  // the file's requirement, only said
+        const winding::PlanOutcome outcome = PlanOf(d);
+        ASSERT_TRUE(outcome.plan);
+        EXPECT_NEAR(outcome.plan->gap_mm, c.gap_mm, 1e-5) << c.gapping;
+    }
+}
+
 TEST(DesignFileTest, AnUnknownPartIsNamedNeverGuessed) {
     const struct {
         std::string shape, material, wire;

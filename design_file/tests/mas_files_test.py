@@ -113,7 +113,8 @@ class MasFilesTest(unittest.TestCase):
     def test_the_mas_projects_example_flybacks_open_from_their_excitations(self):
         """Without a converter block, the conditions come from the windings'
         excitations: the frequency, the primary's voltage while on as the
-        input, each secondary's load from its mean current."""
+        input, each secondary's load from its mean current; the file's gap is
+        kept."""
         foreign = pathlib.Path(__file__).parent / "foreign"
         cases = [
             # file, core, material, turns, texts, a note
@@ -135,6 +136,10 @@ class MasFilesTest(unittest.TestCase):
             self.assertEqual(shape["material"], material)
             plan = json.loads(run("--open", str(foreign / name), "--winding", "--json").stdout)
             self.assertEqual(plan["winding"]["core"]["name"], core)
+            # The file's own gap kept, the inductance following from it.
+            document = json.loads((foreign / name).read_text(encoding="utf-8"))
+            gap = document["magnetic"]["core"]["functionalDescription"]["gapping"][0]["length"]
+            self.assertAlmostEqual(plan["winding"]["gap_mm"], gap * 1e3, delta=1e-5)
 
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {

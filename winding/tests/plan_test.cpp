@@ -984,5 +984,20 @@ TEST(PlanTest, EachWindingsTurnsAreAsLongAsWhereTheyLie) {
     }
 }
 
+// The inductance a gap gives is the inverse of the gap the plan grinds for
+// an inductance, fringing and the ferrite's own reluctance both ways.
+TEST(PlanTest, TheInductanceOfTheGapIsThePlansOwn) {
+    for (const numtext::InputTexts& texts :
+         {numtext::InputTexts{"60", "373", "249", "100", "80", "24"},
+          numtext::InputTexts{"12", "375", "120", "65", "80", "12"},
+          numtext::InputTexts{"10", "373", "127", "100", "80", "5"}}) {
+        const PlanOutcome outcome = PlanFor(texts);
+        ASSERT_TRUE(outcome.plan);
+        const Plan& p = *outcome.plan;
+        EXPECT_NEAR(InductanceOfGap(*p.core, *p.material, p.Np, p.gap_mm), p.Lp_H, 1e-5 * p.Lp_H)
+            << texts[0];
+    }
+}
+
 }  // namespace
 }  // namespace flyback::winding
