@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <numbers>
 
 #include "design_file/document.hpp"
 #include "design_file/excitations.hpp"
@@ -256,6 +257,60 @@ Value WireOfWinding(const winding::Winding& w, Allocator& a) {
 
 constexpr double kResidualGap_m = 10e-6;
 
+// The build as MAS describes it section by section, from the centre leg out:
+// each winding (a split one's halves as parts of the whole, by their share of
+// its turns) with its margins, and the tape between them, each placed by its
+// centre from the centre leg's axis (the bobbin's inner surface a round leg's
+// of the same inner turn length). A reader without our block winds the same
+// build in the same order. None where the core's turn length is unknown.
+Value Sections(Allocator& a, const Plan& plan) {
+    const std::optional<double> inner = winding::TurnLengthAt(*plan.core, 0);
+    if (!inner) return Value();
+    const double mm = 1e-3, width = plan.core->winding_width_mm * mm;
+    double x = *inner / (2 * std::numbers::pi) * mm;  // the bobbin's inner surface
+    const auto place = [&](Object& section, double height) {
+        section.Add("dimensions", Array(a, {height, width}))
+            .Add("coordinates", Array(a, {x + height / 2, 0}));
+        x += height;
+    };
+    Value sections(rapidjson::kArrayType);
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const winding::Winding& w = plan.windings[i];
+        if (w.tapeBefore_mm > 0) {
+            Object tape(a);
+            tape.String("name", "insulation " + std::to_string(i))
+                .String("type", "insulation")
+                .String("layersOrientation", "overlapping")
+                .Add("partialWindings", Value(rapidjson::kArrayType));
+            place(tape, w.tapeBefore_mm * mm);
+            sections.PushBack(tape.Take(), a);
+        }
+        const int parallels = w.conductor == winding::Conductor::Round ? w.strands : 1;
+        const double share = static_cast<double>(w.turns) / winding::WholeTurns(plan, w);
+        Value part =
+            Object(a)
+                .String("winding", WindingNameInFile(w))
+                .Add("parallelsProportion",
+                     Array(a, std::vector<double>(static_cast<std::size_t>(parallels), share)))
+                .Take();
+        Value parts(rapidjson::kArrayType);
+        parts.PushBack(std::move(part), a);
+        Object section(a);
+        section.String("name", winding::WindingName(w))
+            .String("type", "conduction")
+            .String("layersOrientation", "overlapping")
+            .Add("partialWindings", std::move(parts))
+            .Add("numberLayers", Value(w.layers));
+        if (plan.insulation.margin_mm > 0) {
+            const double margin = plan.insulation.margin_mm * mm;
+            section.Add("margin", Array(a, {margin, margin}));
+        }
+        place(section, w.height_mm * mm);
+        sections.PushBack(section.Take(), a);
+    }
+    return sections;
+}
+
 Value Magnetic(Allocator& a, const Plan& plan) {
     Object fd(a);
     // The gap ground in the centre leg, listed first, and the outer legs'
@@ -287,15 +342,16 @@ Value Magnetic(Allocator& a, const Plan& plan) {
                 .Take(),
             a);
     }
+    Object coil(a);
+    coil.String("bobbin", BobbinName(*plan.core)).Add("functionalDescription", std::move(windings));
+    if (Value sections = Sections(a, plan); !sections.IsNull())
+        coil.Add("sectionsDescription", std::move(sections));
     return Object(a)
         .Add("core", Object(a)
                          .String("name", plan.core->name)
                          .Add("functionalDescription", fd.Take())
                          .Take())
-        .Add("coil", Object(a)
-                         .String("bobbin", BobbinName(*plan.core))
-                         .Add("functionalDescription", std::move(windings))
-                         .Take())
+        .Add("coil", coil.Take())
         .Take();
 }
 
@@ -373,8 +429,11 @@ std::string NameOf(const Reader& part) {
 constexpr std::size_t kMostOperatingPoints = 16;
 // A core's legs: more gaps than these are a fault in the file.
 constexpr std::size_t kMostGaps = 8;
+// Every winding's sections and the tape between: more are a fault in the file.
+constexpr std::size_t kMostSections = 64;
 
 struct CoilWinding {
+    std::string name;
     int turns = 0;
     bool primarySide = false;
 };
@@ -394,7 +453,8 @@ std::vector<CoilWinding> CoilOf(const Reader& magnetic, const catalogue::Catalog
         } else if (const std::string name = NameOf(wire); WireByMasName(parts, name) == nullptr) {
             notes.push_back("文件中的导线“" + name + "”不在目录中。");
         }
-        coil.push_back({w.At("numberTurns").Whole(), w.At("isolationSide").Text() == "primary"});
+        coil.push_back({w.Has("name") ? w.At("name").Text() : std::string(),
+                        w.At("numberTurns").Whole(), w.At("isolationSide").Text() == "primary"});
     }
     const auto primaries =
         std::count_if(coil.begin(), coil.end(), [](const CoilWinding& w) { return w.primarySide; });
@@ -530,6 +590,38 @@ void KeepTheGap(const Reader& functional, const catalogue::Core& core,
                     record::ReadableValue(required, "H") + "）。");
 }
 
+// The order a file's sections wind the coil in, where it gives them: the
+// primary split around the secondaries, a secondary split around the
+// primary, the bias winding between, or the usual order; none where the
+// sections name no winding of the coil first.
+std::optional<winding::Order> OrderOf(const Reader& coil,
+                                      const std::vector<CoilWinding>& windings) {
+    if (!coil.Has("sectionsDescription")) return std::nullopt;
+    std::vector<std::size_t> wound;  // each conduction section's winding
+    for (const Reader& section : coil.At("sectionsDescription").Items(kMostSections)) {
+        if (section.At("type").Text() != "conduction") continue;
+        const std::vector<Reader> parts = section.At("partialWindings").Items();
+        if (parts.empty()) continue;
+        const std::string name = parts.front().At("winding").Text();
+        const auto found = std::find_if(windings.begin(), windings.end(),
+                                        [&](const CoilWinding& w) { return w.name == name; });
+        if (found == windings.end()) return std::nullopt;
+        wound.push_back(static_cast<std::size_t>(found - windings.begin()));
+    }
+    if (wound.size() < 2) return std::nullopt;
+    const auto primary =
+        static_cast<std::size_t>(std::find_if(windings.begin(), windings.end(),
+                                              [](const auto& w) { return w.primarySide; }) -
+                                 windings.begin());
+    const bool again = std::count(wound.begin(), wound.end(), wound.front()) > 1;
+    if (wound.front() == primary) {
+        if (again) return winding::Order::PSP;
+        return windings[wound[1]].primarySide ? winding::Order::PBS : winding::Order::PSB;
+    }
+    if (!windings[wound.front()].primarySide && again) return winding::Order::SPS;
+    return std::nullopt;
+}
+
 // A transformer another tool made: its converter's conditions as the six
 // texts, its core, material, turns and inductance as fixed choices.
 Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
@@ -568,6 +660,13 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     }
     std::vector<int> secondaries;
     KeepTheGap(fd, *core, parts, coil, d, notes);
+    if (const auto order = OrderOf(magnetic.At("coil"), coil)) {
+        d.options.order = *order;
+        if (*order != winding::Order::PSB) {
+            notes.push_back("绕制顺序按文件的分段：" +
+                            std::string(winding::kOrderNames[static_cast<int>(*order)]) + "。");
+        }
+    }
     for (const CoilWinding& w : coil) {
         if (!w.primarySide) {
             secondaries.push_back(w.turns);

@@ -110,6 +110,49 @@ class MasFilesTest(unittest.TestCase):
         done = run("--open", str(path), "--winding", "--json")
         self.assertEqual(done.returncode, 0, done.stderr)
 
+    def test_the_build_is_described_so_a_reader_without_our_block_winds_it_alike(self):
+        """Each winding a section from the centre leg out, a split one's halves
+        as parts of the whole, the tape between, the margins; reopened without
+        our block, the order comes back from the sections."""
+        supply = ["60", "373", "249", "100", "80", "24"]
+        cases = [
+            ("P-S-B", ["primary", "secondary 1", "bias"]),
+            ("P-S-P", ["primary", "secondary 1", "primary", "bias"]),
+            ("S-P-S", ["secondary 1", "primary", "secondary 1", "bias"]),
+            ("P-B-S", ["primary", "bias", "secondary 1"]),
+        ]
+        for order, wound in cases:
+            path = self.dir / (order + ".mas.json")
+            args = ["--winding", "--vaux", "15", "--order", order, *supply]
+            done = run("--save", str(path), *args)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            plan = json.loads(run("--json", *args).stdout)["winding"]
+            document = json.loads(path.read_text(encoding="utf-8"))
+            sections = document["magnetic"]["coil"]["sectionsDescription"]
+            conduction = [s for s in sections if s["type"] == "conduction"]
+            self.assertEqual([s["partialWindings"][0]["winding"] for s in conduction], wound)
+            # The halves' shares of the whole make one.
+            shares = {}
+            for s in conduction:
+                part = s["partialWindings"][0]
+                shares[part["winding"]] = shares.get(part["winding"], 0) + part["parallelsProportion"][0]
+            self.assertEqual(set(round(v, 12) for v in shares.values()), {1.0})
+            # Out from the centre leg without overlap, each as high as the plan builds it.
+            edges = [(s["coordinates"][0] - s["dimensions"][0] / 2,
+                      s["coordinates"][0] + s["dimensions"][0] / 2) for s in sections]
+            for (_, outer), (inner, _) in zip(edges, edges[1:]):
+                self.assertAlmostEqual(outer, inner, delta=1e-12)
+            self.assertAlmostEqual(edges[-1][1] - edges[0][0], plan["build_mm"] * 1e-3, delta=1e-9)
+            self.assertTrue(all(s["margin"][0] > 0 for s in conduction))
+            # Without our block, the order comes back from the sections.
+            del document["flybackDesigner"]
+            path.write_text(json.dumps(document), encoding="utf-8")
+            again = json.loads(run("--open", str(path), "--winding", "--json").stdout)["winding"]
+            self.assertEqual([w["name"].split(".")[0] if w["name"].startswith("secondary") else
+                              w["name"].split(" ")[0] for w in again["windings"]],
+                             [w["name"].split(".")[0] if w["name"].startswith("secondary") else
+                              w["name"].split(" ")[0] for w in plan["windings"]], order)
+
     def test_the_mas_projects_example_flybacks_open_from_their_excitations(self):
         """Without a converter block, the conditions come from the windings'
         excitations: the frequency, the primary's voltage while on as the
