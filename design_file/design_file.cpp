@@ -83,8 +83,14 @@ Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
     // secondary's valley is the primary's share of its peak.
     const double peak = w.Ipeak_A.value_or(0);
     const double valley = primary ? p.Iv : peak * (p.Iv / p.Ipk);
+    // In discontinuous conduction the period ends idle after the secondaries
+    // stop: MAS says so by the label and the dead time, without which a
+    // reader would have the secondaries conduct for the rest of the period.
+    const double idle_s = std::max(0.0, 1 - p.D - p.D2) / plan.f_Hz;
+    const bool idles = p.mode == winding::Mode::Discontinuous && idle_s > 0;
+    const std::string dead = idles ? "WithDeadtime" : "";
     Object current(a);
-    current.String("label", primary ? "flybackPrimary" : "flybackSecondary")
+    current.String("label", primary ? "flybackPrimary" : "flybackSecondary" + dead)
         .Number("peak", peak)
         .Number("peakToPeak", peak - valley)
         .Number("offset", valley)
@@ -94,13 +100,17 @@ Value Excitation(Allocator& a, const Plan& plan, const winding::Winding& w) {
     // A secondary's voltage is the primary's mirrored: negative while the
     // switch is on; MAS names that shape apart, and a reader inverts it if
     // it is labelled as the primary's.
-    voltage.String("label", primary ? "rectangular" : "secondaryRectangular")
+    voltage.String("label", (primary ? "rectangular" : "secondaryRectangular") + dead)
         .Number("peak", std::max(on, off))
         .Number("peakToPeak", on + off)
         .Number("positivePeak", primary ? on : off)
         .Number("negativePeak", primary ? -off : -on)
         .Number("offset", 0)
         .Number("dutyCycle", p.D);
+    if (idles) {
+        voltage.Number("deadTime", idle_s);
+        if (!primary) current.Number("deadTime", idle_s);
+    }
     Object excitation(a);
     excitation.String("name", WindingNameInFile(w))
         .Number("frequency", plan.f_Hz)

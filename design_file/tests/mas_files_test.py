@@ -110,6 +110,44 @@ class MasFilesTest(unittest.TestCase):
         done = run("--open", str(path), "--winding", "--json")
         self.assertEqual(done.returncode, 0, done.stderr)
 
+    def test_a_reader_of_the_mas_text_rebuilds_each_waveform(self):
+        """From the processed values alone, as MAS defines them: a flyback's
+        current ramps from its offset (the valley) by its peak-to-peak while
+        it conducts, the primary for the duty cycle, a secondary for the rest
+        of the period less any dead time; each RMS and the outputs' loads come
+        back to 1e-6."""
+        supply = ["60", "373", "249", "100", "80", "24"]
+        for conduction in (["--krp", "0.6"], ["--lp", "300e-6"], []):
+            args = ["--winding", "--output", "24:2", "--output", "12:0.5", *conduction, *supply]
+            path = self.dir / "w.mas.json"
+            done = run("--save", str(path), *args)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            document = json.loads(path.read_text(encoding="utf-8"))
+            frequency = document["inputs"]["operatingPoints"][0]["excitationsPerWinding"][0][
+                "frequency"]
+            loads = document["inputs"]["converterInformation"]["supportedTopologies"][
+                "flyback"]["operatingPoints"][0]["outputCurrents"]
+            secondaries = 0
+            for e in document["inputs"]["operatingPoints"][0]["excitationsPerWinding"]:
+                current, voltage = e["current"]["processed"], e["voltage"]["processed"]
+                valley, peak = current["offset"], current["offset"] + current["peakToPeak"]
+                duty = current["dutyCycle"]
+                if current["label"] == "flybackPrimary":
+                    conducts = duty
+                else:
+                    conducts = 1 - duty - current.get("deadTime", 0) * frequency
+                    self.assertEqual(current["label"].endswith("WithDeadtime"),
+                                     "deadTime" in current, current["label"])
+                    self.assertEqual(voltage["label"].endswith("WithDeadtime"),
+                                     "deadTime" in current)
+                rms = (conducts * (valley ** 2 + valley * peak + peak ** 2) / 3) ** 0.5
+                self.assertAlmostEqual(rms, current["rms"], delta=1e-6 * current["rms"], msg=args)
+                if e["name"].startswith("secondary"):
+                    mean = conducts * (valley + peak) / 2
+                    self.assertAlmostEqual(mean, loads[secondaries], delta=1e-6, msg=e["name"])
+                    secondaries += 1
+            self.assertEqual(secondaries, 2)
+
     def test_the_build_is_described_so_a_reader_without_our_block_winds_it_alike(self):
         """Each winding a section from the centre leg out, a split one's halves
         as parts of the whole, the tape between, the margins; reopened without
