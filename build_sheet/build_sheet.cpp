@@ -35,12 +35,6 @@ std::optional<Role> SplitRole(const Plan& plan) {
     return std::nullopt;
 }
 
-Winding Whole(const Winding& w) {
-    Winding whole = w;
-    whole.half = 0;
-    return whole;
-}
-
 // Every pin a winding uses, with whose it is, from the primary's pair on.
 std::vector<std::pair<int, std::string>> PinUsers(const Plan& plan, const Pins& pins) {
     std::vector<std::pair<int, std::string>> users;
@@ -48,7 +42,7 @@ std::vector<std::pair<int, std::string>> PinUsers(const Plan& plan, const Pins& 
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
         // A split winding's halves share their junction.
-        const std::string who = winding::WindingCaption(plan, Whole(w));
+        const std::string who = winding::WindingCaption(plan, winding::Whole(w));
         users.emplace_back(ends[i].start, who);
         users.emplace_back(ends[i].finish, who);
     }
@@ -120,7 +114,7 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
     };
     for (const Winding& w : plan.windings) {
         if (w.half == 2) continue;  // the same wire as the first half
-        const std::string caption = winding::WindingCaption(plan, Whole(w));
+        const std::string caption = winding::WindingCaption(plan, winding::Whole(w));
         // Foil is a strip a turn with tape wound with it; wire has its diameter.
         const std::string size =
             w.conductor == winding::Conductor::Foil
@@ -291,7 +285,7 @@ std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool se
             first->caption += " + " + turns;
             continue;
         }
-        const std::string caption = winding::WindingCaption(plan, Whole(w)) + " " + turns;
+        const std::string caption = winding::WindingCaption(plan, winding::Whole(w)) + " " + turns;
         side.push_back({w.role,
                         w.output,
                         caption,

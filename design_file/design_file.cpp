@@ -60,10 +60,7 @@ std::string_view CoilName(const winding::Winding& w) {
 
 std::string WindingNameInFile(const winding::Winding& w) {
     const std::string_view fixed = CoilName(w);
-    if (!fixed.empty()) return std::string(fixed);
-    winding::Winding whole = w;
-    whole.half = 0;
-    return winding::WindingName(whole);
+    return fixed.empty() ? winding::WindingName(winding::Whole(w)) : std::string(fixed);
 }
 
 // A winding's current and voltage over a period at the minimum input, as MAS
@@ -473,6 +470,14 @@ std::vector<CoilWinding> CoilOf(const Reader& magnetic, const catalogue::Catalog
     return coil;
 }
 
+// The primary: the first winding on the primary side (CoilOf makes sure
+// there is one).
+std::size_t PrimaryOf(const std::vector<CoilWinding>& coil) {
+    return static_cast<std::size_t>(
+        std::find_if(coil.begin(), coil.end(), [](const CoilWinding& w) { return w.primarySide; }) -
+        coil.begin());
+}
+
 // The six texts and the outputs from the converter block another tool wrote.
 void ConditionsFromConverter(const Reader& inputs, Design& d) {
     const Reader flyback =
@@ -522,22 +527,16 @@ void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWindi
     for (const Reader& point : inputs.At("operatingPoints").Items(kMostOperatingPoints))
         points.push_back(ReadExcitedPoint(point, sides));
     if (points.empty()) throw Unreadable{"inputs.operatingPoints", "没有工作点"};
-    const auto lowest =
-        std::min_element(points.begin(), points.end(),
-                         [](const auto& a, const auto& b) { return a.Von_V < b.Von_V; });
-    const auto highest =
-        std::max_element(points.begin(), points.end(),
-                         [](const auto& a, const auto& b) { return a.Von_V < b.Von_V; });
+    const auto [lowest, highest] =
+        std::minmax_element(points.begin(), points.end(),
+                            [](const auto& a, const auto& b) { return a.Von_V < b.Von_V; });
     const ExcitedPoint& p = *lowest;
-    const int Np =
-        coil[static_cast<std::size_t>(std::find(sides.begin(), sides.end(), true) - sides.begin())]
-            .turns;
-    double input = 0, output = 0;
+    const std::size_t primary = PrimaryOf(coil);
+    const int Np = coil[primary].turns;
+    const double input = p.Von_V * p.windings[primary].mean_A;
+    double output = 0;
     for (std::size_t i = 0; i < coil.size(); ++i) {
-        if (coil[i].primarySide) {
-            if (input == 0) input = p.Von_V * p.windings[i].mean_A;
-            continue;
-        }
+        if (coil[i].primarySide) continue;
         const double V = p.Voff_V * coil[i].turns / Np - winding::physics::kRectifierDrop;
         const double I = p.windings[i].mean_A;
         if (!(V > 0) || !(I > 0))
@@ -591,10 +590,9 @@ void KeepTheGap(const Reader& functional, const catalogue::Core& core,
     const std::optional<double> gap_mm = GapOf(functional);
     const catalogue::Material* material = parts.FindMaterial(d.options.material);
     if (!gap_mm || material == nullptr) return;
-    const auto primary =
-        std::find_if(coil.begin(), coil.end(), [](const CoilWinding& w) { return w.primarySide; });
     const double required = d.options.choices.Lp_H;
-    d.options.choices.Lp_H = winding::InductanceOfGap(core, *material, primary->turns, *gap_mm);
+    d.options.choices.Lp_H =
+        winding::InductanceOfGap(core, *material, coil[PrimaryOf(coil)].turns, *gap_mm);
     notes.push_back("电感按文件的气隙 " + Derived(*gap_mm) + " mm 算得 " +
                     record::ReadableValue(d.options.choices.Lp_H, "H") + "（文件要求 " +
                     record::ReadableValue(required, "H") + "）。");
@@ -619,10 +617,7 @@ std::optional<winding::Order> OrderOf(const Reader& coil,
         wound.push_back(static_cast<std::size_t>(found - windings.begin()));
     }
     if (wound.size() < 2) return std::nullopt;
-    const auto primary =
-        static_cast<std::size_t>(std::find_if(windings.begin(), windings.end(),
-                                              [](const auto& w) { return w.primarySide; }) -
-                                 windings.begin());
+    const std::size_t primary = PrimaryOf(windings);
     const bool again = std::count(wound.begin(), wound.end(), wound.front()) > 1;
     if (wound.front() == primary) {
         if (again) return winding::Order::PSP;

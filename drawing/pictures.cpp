@@ -309,9 +309,7 @@ std::string CurrentsDrawing(const Plan& plan, double width) {
     for (const winding::Winding& w : plan.windings) {
         // A split secondary's halves carry one current.
         if (w.role == winding::Role::Primary || !w.Ipeak_A || w.half == 2) continue;
-        winding::Winding whole = w;
-        whole.half = 0;
-        traces.push_back({winding::WindingCaption(plan, whole),
+        traces.push_back({winding::WindingCaption(plan, winding::Whole(w)),
                           "Isp = " + ReadableValue(*w.Ipeak_A, "A"), std::string(WindingColour(w)),
                           r, false});
     }

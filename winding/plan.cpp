@@ -740,6 +740,12 @@ std::optional<double> TurnLengthAt(const catalogue::Core& core, double y_mm) {
                Multiply(Multiply(2, pi), y_mm));
 }
 
+Winding Whole(const Winding& w) {
+    Winding whole = w;
+    whole.half = 0;
+    return whole;
+}
+
 int WholeTurns(const Plan& plan, const Winding& w) {
     if (w.half == 0) return w.turns;
     return w.role == Role::Primary ? plan.Np

@@ -331,7 +331,9 @@ std::string WindingName(const Winding& w);
 std::string WindingCaption(const Plan& plan, const Winding& w);
 
 // What a winding, split or not, is as a whole between its two outer pins:
-// its turns, and its DC resistance (none where a half's is unknown).
+// the winding itself (a half as the whole it belongs to, for its name and
+// caption), its turns, and its DC resistance (none where a half's is unknown).
+Winding Whole(const Winding& w);
 int WholeTurns(const Plan& plan, const Winding& w);
 std::optional<double> WholeResistance(const Plan& plan, const Winding& w);
 

