@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "catalogue/csv.hpp"
+#include "catalogue/market_names.hpp"
 #include "catalogue/names.hpp"
 #include "catalogue/records.hpp"
 #include "catalogue/user_file.hpp"
@@ -43,6 +44,8 @@ const Core* Catalogue::FindCore(std::string_view name) const {
     for (const Core& core : cores) {
         if (NameKey(core.name) == key) return &core;
     }
+    // A name makers elsewhere give to another core finds neither.
+    if (AmbiguousName(*this, name)) return nullptr;
     for (const Core& core : cores) {
         for (const std::string& other : CoreNameKeys(core)) {
             if (other == key) return &core;
@@ -63,7 +66,7 @@ Catalogue WithUserFiles(const std::filesystem::path& folder) {
     Catalogue catalogue = BuiltIn();
     const struct {
         const char* file;
-        void (*add)(const CsvTable&, std::string_view, Catalogue&);
+        void (*add)(const CsvTable&, std::string_view, Catalogue&, Sources);
     } kinds[] = {{"cores.csv", AddCores}, {"materials.csv", AddMaterials}, {"wires.csv", AddWires}};
     for (const auto& kind : kinds) {
         const std::filesystem::path path = folder / kind.file;
@@ -71,7 +74,7 @@ Catalogue WithUserFiles(const std::filesystem::path& folder) {
         if (!file.problem.empty())
             catalogue.problems.push_back(path.string() + ": " + file.problem);
         if (!file.text) continue;
-        kind.add(ReadCsv(*file.text), path.string(), catalogue);
+        kind.add(ReadCsv(*file.text), path.string(), catalogue, Sources::FileAndLineIfNone);
     }
     return catalogue;
 }

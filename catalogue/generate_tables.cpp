@@ -1,6 +1,7 @@
 // Turns the catalogue's CSV files into C++ source at build time, so that the
 // program carries its catalogue as constant tables: nothing to find and
-// nothing to parse when it starts. Any row it cannot read fails the build.
+// nothing to parse when it starts. Any row it cannot read, or one that does
+// not say where its values come from, fails the build.
 //   generate_tables cores.csv materials.csv wires.csv > catalogue_tables.cpp
 #include <cstdio>
 #include <fstream>
@@ -106,15 +107,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     Catalogue catalogue;
-    void (*const add[])(const CsvTable&, std::string_view, Catalogue&) = {AddCores, AddMaterials,
-                                                                          AddWires};
+    void (*const add[])(const CsvTable&, std::string_view, Catalogue&, Sources) = {
+        AddCores, AddMaterials, AddWires};
     for (int i = 0; i < 3; ++i) {
         const auto table = Table(argv[i + 1]);
         if (!table) {
             std::cerr << argv[i + 1] << ": cannot be read\n";
             return 1;
         }
-        add[i](*table, argv[i + 1], catalogue);
+        add[i](*table, argv[i + 1], catalogue, Sources::MustBeGiven);
     }
     for (const std::string& problem : catalogue.problems) std::cerr << problem << '\n';
     if (!catalogue.problems.empty()) return 1;

@@ -122,7 +122,15 @@ void EachRow(const CsvTable& table, std::string_view origin, Catalogue& catalogu
     }
 }
 
-Core ReadCore(const Fields& f, std::string_view origin, int line) {
+// The row's source column; where it is empty, the user's file and line, or a
+// refusal for the built-in data, which must trace every value.
+std::string SourceOf(const Fields& f, std::string_view origin, int line, Sources sources) {
+    if (sources == Sources::MustBeGiven) return f.RequiredText("source");
+    std::string source = f.Text("source");
+    return source.empty() ? std::string(origin) + ":" + std::to_string(line) : source;
+}
+
+Core ReadCore(const Fields& f, std::string_view origin, int line, Sources sources) {
     Core core;
     core.family = f.RequiredText("family");
     core.name = f.RequiredText("name");
@@ -140,8 +148,7 @@ Core ReadCore(const Fields& f, std::string_view origin, int line) {
     core.windowKind = f.Text("bobbin_window_kind");
     if (core.windowKind.empty()) core.windowKind = core.MLT_mm ? "bobbin" : "core";
     core.basis = Basis(f.Text("value_basis"));
-    core.source = f.Text("source");
-    if (core.source.empty()) core.source = std::string(origin) + ":" + std::to_string(line);
+    core.source = SourceOf(f, origin, line, sources);
     core.coreWindow_mm2 = f.Number("core_window_area_mm2");
     core.coreWindowWidth_mm = f.Number("core_window_width_mm");
     core.coreWindowHeight_mm = f.Number("core_window_height_mm");
@@ -151,7 +158,8 @@ Core ReadCore(const Fields& f, std::string_view origin, int line) {
 
 }  // namespace
 
-void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalogue) {
+void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalogue,
+              Sources sources) {
     // Every name and alias taken so far, so that each row is checked in
     // constant time and no row's name can hide another core's.
     std::unordered_set<std::string> taken;
@@ -159,7 +167,7 @@ void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalog
         for (std::string& key : CoreNameKeys(core)) taken.insert(std::move(key));
     }
     EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
-        Core core = ReadCore(f, origin, row.line);
+        Core core = ReadCore(f, origin, row.line, sources);
         for (const std::string& alias : core.aliases) {
             if (taken.contains(NameKey(alias)))
                 Fields::Fail("common_name", "\"" + alias + "\" already names a core");
@@ -176,11 +184,12 @@ void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalog
     });
 }
 
-void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& catalogue) {
+void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& catalogue,
+                  Sources sources) {
     std::unordered_set<std::string> taken;
     for (const Material& material : catalogue.materials) taken.insert(NameKey(material.name));
     std::vector<std::string> fromThisTable;
-    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row&) {
+    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
         const std::string name = f.RequiredText("material");
         Material read;
         read.name = name;
@@ -188,7 +197,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
         read.mu_i = f.Number("mu_i");
         read.Bsat_25C_mT = f.Number("Bsat_25C_mT");
         read.Bsat_100C_mT = f.Number("Bsat_100C_mT");
-        read.source = f.Text("source");
+        read.source = SourceOf(f, origin, row.line, sources);
         std::optional<SteinmetzRange> range;
         if (!f.Text("k").empty()) {
             range = SteinmetzRange{f.RequiredNumber("f_min_Hz"), f.RequiredNumber("f_max_Hz"),
@@ -210,13 +219,14 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
     });
 }
 
-void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalogue) {
+void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalogue,
+              Sources sources) {
     std::unordered_set<std::string> taken;
     for (const Wire& wire : catalogue.wires) {
         taken.insert(NameKey(wire.name));
         taken.insert(NameKey(WithoutParenthesis(wire.name)));
     }
-    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row&) {
+    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
         Wire wire;
         wire.name = f.RequiredText("size_name");
         wire.kind = f.Text("type").find("triple") != std::string::npos ? WireKind::TripleInsulated
@@ -225,7 +235,7 @@ void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalog
         wire.outerGrade1_mm = f.Number("grade1_od_max_mm");
         wire.outerGrade2_mm = f.Number("grade2_od_max_mm");
         wire.outerNominal_mm = f.Number("od_nominal_mm");
-        wire.source = f.Text("source");
+        wire.source = SourceOf(f, origin, row.line, sources);
         if (!wire.Outer(1) && !wire.Outer(2))
             Fields::Fail("od_nominal_mm", "no outer diameter is given");
         for (const auto& outer : {wire.outerGrade1_mm, wire.outerGrade2_mm, wire.outerNominal_mm}) {

@@ -32,6 +32,16 @@ std::string OptionProblemLine(const winding::OptionProblem& p) {
             return "no core \"" + p.text + "\" in the catalogue" +
                    (nearest.empty() ? "" : "; nearest: " + nearest) + " (see --cores)";
         }
+        case Kind::AmbiguousCore: {
+            std::string parts;
+            for (const catalogue::OtherMeaning& other : p.elsewhere)
+                parts += std::string(other.part) + " as " + std::string(other.makers) +
+                         " name it (not in the catalogue) and ";
+            for (const std::string& name : p.nearest)
+                parts += name + (&name == &p.nearest.back() ? "" : ", ");
+            return "--core \"" + p.text + "\" names different cores: " + parts +
+                   " in the catalogue; give the full name (see --cores)";
+        }
         case Kind::UnknownFamily:
             return "no core family \"" + p.text + "\" in the catalogue";
         case Kind::UnknownMaterial:

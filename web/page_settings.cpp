@@ -116,7 +116,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     }
     int box = -1;  // the text the problem is in
     using Kind = winding::OptionProblem::Kind;
-    if (problem.kind == Kind::UnknownCore) box = 0;
+    if (problem.kind == Kind::UnknownCore || problem.kind == Kind::AmbiguousCore) box = 0;
     if (problem.kind == Kind::UnknownFamily) box = 1;
     if (problem.kind == Kind::UnknownMaterial) box = 2;
     for (const auto& [option, text] : numbers) {

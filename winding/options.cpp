@@ -99,6 +99,13 @@ void SetShownValue(Options& o, NumberOption option, std::optional<double> shown)
 OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) {
     using Kind = OptionProblem::Kind;
     if (!o.core.empty() && parts.FindCore(o.core) == nullptr) {
+        if (auto ambiguity = catalogue::AmbiguousName(parts, o.core)) {
+            return {Kind::AmbiguousCore,
+                    {},
+                    o.core,
+                    std::move(ambiguity->inCatalogue),
+                    std::move(ambiguity->elsewhere)};
+        }
         return {Kind::UnknownCore, {}, o.core, catalogue::NearestCoreNames(parts, o.core)};
     }
     for (const std::string& family : o.families) {
@@ -175,6 +182,15 @@ std::string OptionProblemCaption(const OptionProblem& p) {
                 nearest += (nearest.empty() ? "" : "、") + name;
             return "目录中没有磁芯“" + p.text + "”" +
                    (nearest.empty() ? "。" : "；最接近的有：" + nearest + "。");
+        }
+        case Kind::AmbiguousCore: {
+            std::string parts;
+            for (const catalogue::OtherMeaning& other : p.elsewhere)
+                parts += std::string(other.makersZh) + "的 " + std::string(other.part) +
+                         "（目录中没有）与";
+            for (const std::string& name : p.nearest)
+                parts += "目录中的 " + name + (&name == &p.nearest.back() ? "" : "、");
+            return "“" + p.text + "”指不同的磁芯：" + parts + "；请写全名。";
         }
         case Kind::UnknownFamily:
             return "目录中没有磁芯系列“" + p.text + "”。";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
+#include "catalogue/market_names.hpp"
 #include "insulation/requirements.hpp"
 #include "winding/choices.hpp"
 
@@ -142,6 +143,7 @@ struct OptionProblem {
     enum class Kind {
         None,
         UnknownCore,
+        AmbiguousCore,  // a short name other makers give to another core
         UnknownFamily,
         UnknownMaterial,
         NotANumber,  // the typed text is not one number
@@ -150,7 +152,9 @@ struct OptionProblem {
     Kind kind = Kind::None;
     NumberOption option = NumberOption::Bmax;  // for NotANumber and OutOfRange
     std::string text;                          // the name or the text as given
-    std::vector<std::string> nearest = {};     // for an unknown core: the names nearest it
+    std::vector<std::string> nearest = {};     // for an unknown core: the names nearest it;
+                                               // for an ambiguous one: the catalogue's it names
+    std::vector<catalogue::OtherMeaning> elsewhere = {};  // what it names from other makers
 
     explicit operator bool() const { return kind != Kind::None; }
 };

@@ -249,7 +249,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     }
     core_->setCurrentIndex(std::max(0, core_->findData(FromUtf8(o.core))));
     // A name is typed as the catalogue knows it, by any of its names or
-    // aliases ("ee 25", "EF25", "E25/13/7"); one it does not know is said,
+    // aliases ("ee 13", "EF12.6", "E13/7/4"); one it does not know is said,
     // with the nearest names, and the choice stays as it was.
     core_->setEditable(true);
     core_->setInsertPolicy(QComboBox::NoInsert);
@@ -263,10 +263,14 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
             index = core_->findData(FromUtf8(found->name));
         }
         if (index < 0) {
-            winding::OptionProblem problem{winding::OptionProblem::Kind::UnknownCore,
-                                           {},
-                                           typed.toStdString(),
-                                           catalogue::NearestCoreNames(parts, typed.toStdString())};
+            using Kind = winding::OptionProblem::Kind;
+            const std::string name = typed.toStdString();
+            winding::OptionProblem problem{
+                Kind::UnknownCore, {}, name, catalogue::NearestCoreNames(parts, name)};
+            if (auto ambiguity = catalogue::AmbiguousName(parts, name)) {
+                problem = {
+                    Kind::AmbiguousCore, {}, name, ambiguity->inCatalogue, ambiguity->elsewhere};
+            }
             ShowNotes({FromUtf8(winding::OptionProblemCaption(problem))});
             index = core_->currentIndex();
         }

@@ -12,13 +12,19 @@
 #include <string>
 
 #include "catalogue/csv.hpp"
+#include "catalogue/market_names.hpp"
 #include "catalogue/names.hpp"
+#include "catalogue/records.hpp"
 #include "catalogue/user_file.hpp"
 
 namespace flyback::catalogue {
 namespace {
 
 using namespace std::string_literals;
+
+constexpr const char* kCoreHeaderForNames =
+    "family,name,common_name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,"
+    "winding_width_mm,winding_height_mm,MLT_mm\n";
 
 const Catalogue& Parts() {
     return BuiltIn();
@@ -88,13 +94,56 @@ TEST(CatalogueTest, NamesAndAliasesAreUniqueAndFound) {
         EXPECT_EQ(Parts().FindCore(core.name), &core);
         for (const std::string& alias : core.aliases) {
             EXPECT_TRUE(names.insert(alias).second) << alias;
+            if (AmbiguousName(Parts(), alias)) continue;
             EXPECT_EQ(Parts().FindCore(alias), &core) << alias;
         }
     }
     EXPECT_EQ(Parts().FindCore("ee 13"), Parts().FindCore("E13/7/4 (EF12.6)"));
     EXPECT_EQ(Parts().FindCore("e13/7/4"), Parts().FindCore("EE13"));
-    EXPECT_EQ(Parts().FindCore("EE25")->name, "E25/13/7 (EF25)");
     EXPECT_EQ(Parts().FindCore("nonsense"), nullptr);
+}
+
+// "EE25" is Norwe's name for the E25/13/7 and Chinese makers' for the
+// EE25/19: typed alone it finds neither, and both are named; the IEC names
+// still find the catalogue's core.
+TEST(CatalogueTest, ANameMakersGiveToDifferentCoresFindsNeither) {
+    const struct {
+        const char* typed;
+        const char* finds;  // nullptr: ambiguous
+    } cases[] = {
+        {"EE25", nullptr},
+        {"ee 25", nullptr},
+        {"E25/13/7", "E25/13/7 (EF25)"},
+        {"EF25", "E25/13/7 (EF25)"},
+        {"E25/13/7 (EF25)", "E25/13/7 (EF25)"},
+        {"EE13", "E13/7/4 (EF12.6)"},
+    };
+    for (const auto& c : cases) {
+        const Core* found = Parts().FindCore(c.typed);
+        const auto ambiguity = AmbiguousName(Parts(), c.typed);
+        if (c.finds == nullptr) {
+            EXPECT_EQ(found, nullptr) << c.typed;
+            ASSERT_TRUE(ambiguity) << c.typed;
+            EXPECT_EQ(ambiguity->inCatalogue, std::vector<std::string>{"E25/13/7 (EF25)"});
+            ASSERT_EQ(ambiguity->elsewhere.size(), 1u);
+            EXPECT_EQ(ambiguity->elsewhere[0].part, "EE25/19");
+        } else {
+            ASSERT_NE(found, nullptr) << c.typed;
+            EXPECT_EQ(found->name, c.finds);
+            EXPECT_FALSE(ambiguity) << c.typed;
+        }
+    }
+}
+
+// A user's EE25/19 is found by its full name; "EE25" alone still names two.
+TEST(CatalogueTest, AUsersCoreOfTheOtherMeaningIsFoundByItsFullName) {
+    Catalogue parts = Parts();
+    AddCores(ReadCsv(std::string(kCoreHeaderForNames) + "E,EE25/19,,40,39,48,1920,30,8,3.75,45\n"),
+             "cores.csv", parts);
+    ASSERT_TRUE(parts.problems.empty()) << parts.problems[0];
+    ASSERT_NE(parts.FindCore("ee25/19"), nullptr);
+    EXPECT_EQ(parts.FindCore("ee25/19")->name, "EE25/19");
+    EXPECT_TRUE(AmbiguousName(parts, "EE25"));
 }
 
 TEST(CatalogueTest, CaptionsWordTheCataloguesRemarksInChinese) {
@@ -360,6 +409,41 @@ TEST(CatalogueTest, UserRowsThatCannotBeTrustedAreRefusedByLine) {
                   std::string::npos)
             << c.name << ": " << catalogue.problems[0];
     }
+}
+
+// The built-in data must trace every row to its source, or the build fails;
+// a user's row without one is sourced to its own file and line.
+TEST(CatalogueTest, ABuiltInRowMustNameItsSourceAUsersRowIsItsOwn) {
+    const struct {
+        const char* table;
+        void (*add)(const CsvTable&, std::string_view, Catalogue&, Sources);
+        std::string text;
+    } tables[] = {
+        {"cores.csv", AddCores,
+         "family,name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,winding_width_mm,"
+         "winding_height_mm,MLT_mm,source\nE,Mine,41,40,39.4,1615,30,8,3.75,45,\n"},
+        {"materials.csv", AddMaterials, "material,mu_i,source\nM1,2000, \n"},
+        {"wires.csv", AddWires,
+         "type,size_name,conductor_diameter_mm,grade1_od_max_mm,source\nround,0.3 mm,0.3,0.34,\n"},
+    };
+    for (const auto& t : tables) {
+        Catalogue builtIn;
+        t.add(ReadCsv(t.text), t.table, builtIn, Sources::MustBeGiven);
+        ASSERT_EQ(builtIn.problems.size(), 1u) << t.table;
+        EXPECT_EQ(builtIn.problems[0], std::string(t.table) + ":2: source: is empty");
+
+        Catalogue user;
+        t.add(ReadCsv(t.text), t.table, user, Sources::FileAndLineIfNone);
+        EXPECT_TRUE(user.problems.empty()) << t.table;
+    }
+}
+
+TEST(CatalogueTest, EveryBuiltInRowNamesItsSource) {
+    for (const Core& core : Parts().cores) EXPECT_FALSE(core.source.empty()) << core.name;
+    for (const Material& material : Parts().materials) {
+        EXPECT_FALSE(material.source.empty()) << material.name;
+    }
+    for (const Wire& wire : Parts().wires) EXPECT_FALSE(wire.source.empty()) << wire.name;
 }
 
 // A user's core never takes a name from the catalogue's own.

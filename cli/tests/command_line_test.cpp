@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/market_names.hpp"
 #include "cli/winding_options.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "version/version.hpp"
@@ -407,6 +408,16 @@ TEST(CommandLineTest, EveryListedNameFindsItsCore) {
             for (const std::string& variant : {typed, lower, spaced}) {
                 const Invocation plan =
                     Invoke(With("--json", With("--winding", With("--core=" + variant, kDefaults))));
+                // A name other makers give to another core is refused with
+                // both cores named.
+                if (const auto other = catalogue::AmbiguousName(catalogue::BuiltIn(), variant)) {
+                    EXPECT_EQ(plan.status, kExitUsage) << variant;
+                    EXPECT_NE(plan.err.find(name), std::string::npos) << plan.err;
+                    EXPECT_NE(plan.err.find(other->elsewhere.at(0).part), std::string::npos)
+                        << plan.err;
+                    ++tried;
+                    continue;
+                }
                 ASSERT_EQ(plan.status, kExitOk) << variant << ": " << plan.err;
                 EXPECT_EQ(nlohmann::json::parse(plan.out)["winding"]["core"]["name"], name)
                     << variant;

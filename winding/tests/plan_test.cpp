@@ -537,6 +537,8 @@ TEST(PlanTest, HostileOptionsAreRefused) {
          NumberOption::Ambient},
         {"unknown core", [](Options& o) { o.core = "nonsense"; }, Kind::UnknownCore,
          NumberOption::Bmax},
+        {"core of a name makers give to two", [](Options& o) { o.core = "EE25"; },
+         Kind::AmbiguousCore, NumberOption::Bmax},
         {"unknown material", [](Options& o) { o.material = "unobtainium"; }, Kind::UnknownMaterial,
          NumberOption::Bmax},
         {"unknown family", [](Options& o) { o.families = {"XX"}; }, Kind::UnknownFamily,
