@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <set>
 
 #include "catalogue/names.hpp"
@@ -99,9 +100,37 @@ StepRow Step(const Plan& plan, std::size_t i, const Ends& ends) {
             after};
 }
 
-std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends) {
+// The bobbin's own pins, where its data gives them: "；骨架 10 脚（立式，脚距 5 mm）".
+std::string BobbinPinsText(const catalogue::Core& core) {
+    if (!core.bobbinPins) return {};
+    std::string details;
+    if (!core.pinLayout.empty()) details = core.pinLayout == "vertical" ? "立式" : "卧式";
+    if (core.pinPitch_mm) {
+        details += (details.empty() ? "" : "，") + std::string("脚距 ") +
+                   ReadableValue(*core.pinPitch_mm, "mm");
+    }
+    return "；骨架 " + std::to_string(*core.bobbinPins) + " 脚" +
+           (details.empty() ? "" : "（" + details + "）");
+}
+
+int HighestPin(const std::vector<Ends>& ends) {
     int highest = 0;
     for (const Ends& e : ends) highest = std::max({highest, e.start, e.finish});
+    return highest;
+}
+
+// Where the windings are numbered past the bobbin's last pin: the winder
+// cannot build the sheet as written.
+std::optional<SheetLine> TooFewPins(const Plan& plan, const std::vector<Ends>& ends) {
+    const int highest = HighestPin(ends);
+    if (!plan.core->bobbinPins || highest <= *plan.core->bobbinPins) return std::nullopt;
+    return SheetLine{"引脚不够", "骨架只有 " + std::to_string(*plan.core->bobbinPins) +
+                                     " 脚，绕组编号用到第 " + std::to_string(highest) +
+                                     " 脚：须重排引脚、改用引脚更多的骨架，或由飞线引出。"};
+}
+
+std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends) {
+    const int highest = HighestPin(ends);
     const catalogue::Core& core = *plan.core;
     const std::string half = ReadableValue(plan.gap_mm / 2, "mm");
     std::vector<SheetLine> lines = {
@@ -110,7 +139,7 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
                      "，或三柱垫片 " + half + "）；按电感量实测修磨"},
         {"骨架", "绕线宽度 " + ReadableValue(core.winding_width_mm, "mm") + "，高度 " +
                      ReadableValue(core.winding_height_mm, "mm") + "；引脚至少到第 " +
-                     std::to_string(highest) + " 脚"},
+                     std::to_string(highest) + " 脚" + BobbinPinsText(core)},
     };
     for (const Winding& w : plan.windings) {
         if (w.half == 2) continue;  // the same wire as the first half
@@ -396,6 +425,7 @@ Sheet SheetOf(const Plan& plan, const Pins& pins) {
     sheet.materials = Materials(plan, ends);
     sheet.tests = Tests(plan, ends);
     sheet.notes = Notes(plan);
+    if (auto tooFew = TooFewPins(plan, ends)) sheet.notes.insert(sheet.notes.begin(), *tooFew);
     return sheet;
 }
 

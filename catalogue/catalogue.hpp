@@ -34,6 +34,12 @@ struct Core {
     // The shape's name in the MAS data the dimensions came from ("EFD 25/13/9"),
     // which other magnetics tools read; empty where the data has none.
     std::string masShape;
+    // The bobbin's pins, where its data gives them: how many, their pitch and
+    // whether they stand up from the board ("vertical") or lie along it
+    // ("horizontal"). The build sheet checks its pin numbers against them.
+    std::optional<int> bobbinPins;
+    std::optional<double> pinPitch_mm;
+    std::string pinLayout;
 
     // Only a core with a known bobbin and mean turn length is chosen by
     // itself: the winding plan needs both, and none is made up.

@@ -58,7 +58,9 @@ void WriteCores(const Catalogue& c, std::ostream& out) {
             << Optional(core.MLT_mm) << ", " << Literal(core.windowKind) << ", "
             << Literal(core.basis) << ", " << Literal(core.source) << ", "
             << Optional(core.coreWindow_mm2) << ", " << Optional(core.coreWindowWidth_mm) << ", "
-            << Optional(core.coreWindowHeight_mm) << ", " << Literal(core.masShape) << "},\n";
+            << Optional(core.coreWindowHeight_mm) << ", " << Literal(core.masShape) << ", "
+            << (core.bobbinPins ? std::to_string(*core.bobbinPins) : "std::nullopt") << ", "
+            << Optional(core.pinPitch_mm) << ", " << Literal(core.pinLayout) << "},\n";
     }
 }
 

@@ -153,6 +153,15 @@ Core ReadCore(const Fields& f, std::string_view origin, int line, Sources source
     core.coreWindowWidth_mm = f.Number("core_window_width_mm");
     core.coreWindowHeight_mm = f.Number("core_window_height_mm");
     core.masShape = f.Text("mas_shape");
+    if (const auto pins = f.Number("bobbin_pins")) {
+        if (*pins != std::floor(*pins) || *pins < 2 || *pins > 99)
+            Fields::Fail("bobbin_pins", "is not a whole number from 2 to 99");
+        core.bobbinPins = static_cast<int>(*pins);
+    }
+    core.pinPitch_mm = f.Number("pin_pitch_mm");
+    core.pinLayout = f.Text("pin_layout");
+    if (!core.pinLayout.empty() && core.pinLayout != "vertical" && core.pinLayout != "horizontal")
+        Fields::Fail("pin_layout", "is neither vertical nor horizontal");
     return core;
 }
 

@@ -120,6 +120,45 @@ TEST(BuildSheetTest, TheNotesSayWhichWindingIsSplit) {
     }
 }
 
+// A bobbin with its pins in the data: the sheet names them, and where the
+// windings are numbered past the last one it says so first among its notes.
+TEST(BuildSheetTest, ABobbinWithTooFewPinsIsSaidFirst) {
+    const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));  // pins up to 7
+    ASSERT_TRUE(outcome.plan);
+    const struct {
+        std::optional<int> pins;
+        std::optional<double> pitch_mm;
+        const char* layout;
+        const char* bobbin;  // the end of the materials' 骨架 line
+        const char* tooFew;  // the first note's text, or nullptr
+    } cases[] = {
+        {std::nullopt, std::nullopt, "", "引脚至少到第 7 脚", nullptr},
+        {8, 5, "vertical", "引脚至少到第 7 脚；骨架 8 脚（立式，脚距 5 mm）", nullptr},
+        {7, std::nullopt, "horizontal", "；骨架 7 脚（卧式）", nullptr},
+        {6, 2.5, "", "；骨架 6 脚（脚距 2.5 mm）",
+         "骨架只有 6 脚，绕组编号用到第 7 脚：须重排引脚、改用引脚更多的骨架，或由飞线引出。"},
+    };
+    for (const auto& c : cases) {
+        winding::Plan plan = *outcome.plan;
+        catalogue::Core core = *plan.core;
+        core.bobbinPins = c.pins;
+        core.pinPitch_mm = c.pitch_mm;
+        core.pinLayout = c.layout;
+        plan.core = &core;
+        const Sheet sheet = SheetOf(plan, Pins{});
+        const plan_sheet::SheetLine* bobbin = Line(sheet.materials, "骨架");
+        ASSERT_NE(bobbin, nullptr);
+        EXPECT_TRUE(bobbin->value.ends_with(c.bobbin)) << bobbin->value;
+        const plan_sheet::SheetLine* tooFew = Line(sheet.notes, "引脚不够");
+        if (c.tooFew == nullptr) {
+            EXPECT_EQ(tooFew, nullptr);
+        } else {
+            ASSERT_EQ(tooFew, &sheet.notes.front());
+            EXPECT_EQ(tooFew->value, c.tooFew);
+        }
+    }
+}
+
 TEST(BuildSheetTest, PinsThatClashOrRunOutAreNamed) {
     const PlanOutcome outcome = PlanFor(WithBias(Order::PSB));
     ASSERT_TRUE(outcome.plan);

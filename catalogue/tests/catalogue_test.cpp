@@ -446,6 +446,44 @@ TEST(CatalogueTest, EveryBuiltInRowNamesItsSource) {
     for (const Wire& wire : Parts().wires) EXPECT_FALSE(wire.source.empty()) << wire.name;
 }
 
+// A bobbin's pins, where a row gives them: a whole count, a pitch, and how
+// they stand; anything else is refused by its column.
+TEST(CatalogueTest, ABobbinsPinsAreReadOrRefusedByColumn) {
+    const std::string header = std::string(kCoreHeaderForNames)
+                                   .insert(std::string(kCoreHeaderForNames).size() - 1,
+                                           ",bobbin_pins,pin_pitch_mm,pin_layout");
+    const struct {
+        const char* pins;
+        const char* problem;  // nullptr: read
+    } cases[] = {
+        {"10,5,vertical", nullptr},
+        {"8,,horizontal", nullptr},
+        {",,", nullptr},
+        {"1,5,vertical", "bobbin_pins: is not a whole number from 2 to 99"},
+        {"9.5,5,vertical", "bobbin_pins: is not a whole number from 2 to 99"},
+        {"10,-5,vertical", "pin_pitch_mm: \"-5\" is not above 0"},
+        {"10,5,diagonal", "pin_layout: is neither vertical nor horizontal"},
+    };
+    for (const auto& c : cases) {
+        Catalogue parts;
+        AddCores(ReadCsv(header + "E,Mine,,41,40,39.4,1615,30,8,3.75,45," + c.pins + "\n"),
+                 "cores.csv", parts);
+        if (c.problem == nullptr) {
+            EXPECT_TRUE(parts.problems.empty()) << c.pins << ": " << parts.problems.at(0);
+            continue;
+        }
+        ASSERT_EQ(parts.problems.size(), 1u) << c.pins;
+        EXPECT_EQ(parts.problems[0], "cores.csv:2: " + std::string(c.problem));
+    }
+    Catalogue parts;
+    AddCores(ReadCsv(header + "E,Mine,,41,40,39.4,1615,30,8,3.75,45,10,5,vertical\n"), "cores.csv",
+             parts);
+    ASSERT_EQ(parts.cores.size(), 1u);
+    EXPECT_EQ(parts.cores[0].bobbinPins, 10);
+    EXPECT_EQ(parts.cores[0].pinPitch_mm, 5.0);
+    EXPECT_EQ(parts.cores[0].pinLayout, "vertical");
+}
+
 // A user's core never takes a name from the catalogue's own.
 TEST(CatalogueTest, BuiltInNamesFindBuiltInCoresWhateverTheUserAdds) {
     const UserFolder folder;
