@@ -93,6 +93,19 @@ bool Better(const Candidate& a, const Candidate& b) {
 
 }  // namespace
 
+std::vector<std::string> MaterialList(std::string_view text) {
+    std::vector<std::string> names;
+    while (!text.empty()) {
+        const std::size_t comma = std::min(text.find(','), text.size());
+        std::string_view name = text.substr(0, comma);
+        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        if (!name.empty()) names.emplace_back(name);
+        text.remove_prefix(std::min(comma + 1, text.size()));
+    }
+    return names;
+}
+
 bool WeightsUsable(const std::array<double, 3>& weights) {
     bool any = false;
     for (const double weight : weights) {

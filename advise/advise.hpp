@@ -72,6 +72,10 @@ struct Settings {
     std::function<void(std::size_t done, std::size_t cores, std::size_t materials)> progress;
 };
 
+// The materials as typed, "N87,PC95" or "all": the names between the commas,
+// blanks around them dropped, empty ones skipped.
+std::vector<std::string> MaterialList(std::string_view text);
+
 // Weights that rank nothing (all zero) or that a score cannot carry (above
 // kMostWeight, or not numbers) would leave no bar to skip candidates by, and
 // the search would weigh every one in full.

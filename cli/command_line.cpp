@@ -254,12 +254,7 @@ std::string ReadAdviseBounds(Options& options) {
             return "--max-rise must be above 0 and at most 200 K";
         s.maxRise_K = *rise;
     }
-    for (std::size_t start = 0; start < options.allowedMaterials.size();) {
-        const std::string& list = options.allowedMaterials;
-        const std::size_t comma = std::min(list.find(',', start), list.size());
-        if (comma > start) s.materials.push_back(list.substr(start, comma - start));
-        start = comma + 1;
-    }
+    s.materials = advise::MaterialList(options.allowedMaterials);
     if (!options.rank.empty()) {
         const auto* found =
             std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);

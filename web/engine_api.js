@@ -35,7 +35,8 @@
 //                               what "关于" says
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
 //                               the plot `columns` panels across (default 2)
-//     .advise(texts)            the adviser with the plan's options and choices:
+//     .advise(texts, materials) the adviser with the plan's options and choices,
+//                               weighing `materials` (names; none: the plan's):
 //                               {json (flyback-calc --advise --json), summary,
 //                               headings, top, front (each {cells, core,
 //                               material, turns}), svg}
@@ -194,8 +195,8 @@
             Module['_flyback_parts']();
             return JSON.parse(answer());
         },
-        advise(texts) {
-            putTexts(texts);
+        advise(texts, materials = []) {
+            putTexts([...texts, materials.join(',')]);
             Module['_flyback_advise']();
             return JSON.parse(answer());
         },

@@ -28,6 +28,20 @@ window.FlybackPage.compare = function (page) {
         }));
     }
 
+    // The materials a buyer can get, each with loss data, to weigh instead of
+    // the plan's own; none checked weighs the plan's material alone.
+    for (const name of page.parts.weighableMaterials) {
+        const label = document.createElement('label');
+        const box = document.createElement('input');
+        box.type = 'checkbox';
+        box.value = name;
+        label.append(box, ' ' + name);
+        $('CompareMaterials').append(label);
+    }
+    function checkedMaterials() {
+        return [...$('CompareMaterials').querySelectorAll('input:checked')].map((box) => box.value);
+    }
+
     // The candidate's core, material and turns become the plan's; the plan
     // above follows, as after any change of its options.
     function open(row) {
@@ -53,10 +67,10 @@ window.FlybackPage.compare = function (page) {
             const ready = createEngine();
             onmessage = async (event) => {
                 const engine = await ready;
-                const { id, texts, settings } = event.data;
+                const { id, texts, settings, materials } = event.data;
                 try {
                     for (const [name, value] of Object.entries(settings)) engine.page[name](value);
-                    postMessage({ id, advice: engine.page.advise(texts) });
+                    postMessage({ id, advice: engine.page.advise(texts, materials) });
                 } catch (error) {
                     postMessage({ id, error: String(error && error.message || error) });
                 }
@@ -93,7 +107,8 @@ window.FlybackPage.compare = function (page) {
         asked += 1;
         try {
             if (!worker) startWorker();
-            worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings });
+            worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings,
+                                 materials: checkedMaterials() });
         } catch (error) {
             failed(String(error && error.message || error));
         }

@@ -382,7 +382,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
             families.push_back(core.family);
         }
     }
-    for (const auto& material : Parts().materials) materials.push_back(material.name);
+    std::vector<std::string> weighable;  // with loss data, for the comparison
+    for (const auto& material : Parts().materials) {
+        materials.push_back(material.name);
+        if (!material.steinmetz.empty()) weighable.push_back(material.name);
+    }
     const winding::Options defaults;
     std::string choices = "[";  // the plan's choices a sweep may step, with a range to propose
     for (const flyback::sweep::PlanChoiceInfo& info : flyback::sweep::kPlanChoices) {
@@ -405,6 +409,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))
         .Raw("materials", Texts(materials))
+        .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)
         .Value("bmax", defaults.Bmax_T)
         .Value("density", defaults.J_A_mm2)
@@ -460,12 +465,15 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan, int columns) {
 // and choices (their ways to the reflected voltage as its bounds), as the
 // window's 方案比较 weighs them: {"json": the bytes of flyback-calc --advise
 // --json, "summary", "headings", "top" and "front" (each {"cells", "core",
-// "material", "turns"}: a row and what opens its plan), "svg"}.
+// "material", "turns"}: a row and what opens its plan), "svg"}. The seventh
+// text names the materials weighed, as --allowed-materials does ("N87,3C95";
+// empty: the plan's own).
 EMSCRIPTEN_KEEPALIVE void flyback_advise() {
     namespace advise = flyback::advise;
     const record::DesignRecord record = record::RecordPress(Inputs());
     advise::Settings settings;
     advise::BoundsFrom(PlanOptions().choices, settings);
+    settings.materials = advise::MaterialList(Text(numtext::kInputCount));
     const advise::Advice advice = advise::Advise(record, PlanOptions(), Parts(), settings);
     const auto rows = [](const std::vector<advise::Candidate>& list) {
         return JsonArray(list, [](const advise::Candidate& c, std::string& out) {

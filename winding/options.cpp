@@ -78,13 +78,27 @@ const NumberOptionInfo& Info(NumberOption option) {
     return kNumberOptions[static_cast<std::size_t>(option)];
 }
 
+namespace {
+
+// A held fraction times its scale lands a bit off the number typed (0.07 ×
+// 100 is 7.000000000000001): the nearest number of nine decimals is shown
+// where it is that close, and it is held again as the same double.
+double Shown(double held, double scale) {
+    const double shown = held * scale;
+    const double snapped = std::round(shown * 1e9) / 1e9;
+    return std::abs(snapped - shown) <= 1e-12 * std::abs(shown) && snapped / scale == held ? snapped
+                                                                                           : shown;
+}
+
+}  // namespace
+
 std::optional<double> ShownValue(const Options& o, NumberOption option) {
     const double scale = Info(option).shownPerHeld;
     if (const auto* maybe = MaybeHeld(o, option)) {
         if (!*maybe) return std::nullopt;
-        return **maybe * scale;
+        return Shown(**maybe, scale);
     }
-    return *Held(o, option) * scale;
+    return Shown(*Held(o, option), scale);
 }
 
 void SetShownValue(Options& o, NumberOption option, std::optional<double> shown) {

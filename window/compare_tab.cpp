@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTableWidget>
@@ -53,9 +54,17 @@ CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
     chart_->setAccessibleName(QStringLiteral("损耗与磁芯体积"));
     chart_->setMinimumHeight(260);
     chart_->setRenderHint(QPainter::Antialiasing);
+    materials_ = new QListWidget;
+    materials_->setAccessibleName(QStringLiteral("比较的材料"));
+    materials_->setToolTip(QStringLiteral("勾选要比较的材料；都不勾时只比较方案所选的材料"));
+    materials_->setFlow(QListView::LeftToRight);
+    materials_->setWrapping(true);
+    materials_->setResizeMode(QListView::Adjust);
+    materials_->setMaximumHeight(3 * materials_->fontMetrics().height() + 16);
     auto* row = new QHBoxLayout;
     row->addWidget(compare_);
-    row->addStretch();
+    row->addWidget(new QLabel(QStringLiteral("比较的材料（不勾则只比方案所选材料）：")));
+    row->addWidget(materials_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(status_);
@@ -63,6 +72,16 @@ CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
     layout->addWidget(chart_, 2);
     connect(compare_, &QPushButton::clicked, this, &CompareTab::compareRequested);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int r, int) { Pick(r); });
+}
+
+void CompareTab::ListMaterials(const catalogue::Catalogue& parts) {
+    materials_->clear();
+    for (const catalogue::Material& material : parts.materials) {
+        if (material.steinmetz.empty()) continue;  // no loss to weigh it by
+        auto* item = new QListWidgetItem(FromUtf8(material.name), materials_);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
 }
 
 CompareTab::~CompareTab() {
@@ -89,6 +108,10 @@ void CompareTab::Start(const record::DesignRecord& record, const winding::Option
     status_->setText(QStringLiteral("正在比较……"));
     advise::Settings settings;
     advise::BoundsFrom(options.choices, settings);
+    for (int i = 0; i < materials_->count(); ++i) {
+        if (materials_->item(i)->checkState() == Qt::Checked)
+            settings.materials.push_back(materials_->item(i)->text().toStdString());
+    }
     settings.stop = stop_.get();
     watcher_ = new QFutureWatcher<advise::Advice>(this);
     connect(watcher_, &QFutureWatcher<advise::Advice>::finished, this, [this, copy, options] {

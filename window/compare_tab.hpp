@@ -10,6 +10,7 @@
 
 class QChartView;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QTableWidget;
 
@@ -41,6 +42,11 @@ class CompareTab : public QWidget {
     const std::optional<Result>& result() const { return result_; }
     void ShowResult(const Result& result);
 
+    // The materials a buyer can get, to weigh besides the plan's own: each
+    // with loss data, checkable; none checked weighs the plan's material only.
+    void ListMaterials(const catalogue::Catalogue& parts);
+    QListWidget* materials() const { return materials_; }
+
     QPushButton* compareButton() const { return compare_; }
     QLabel* status() const { return status_; }
     QTableWidget* table() const { return table_; }
@@ -60,6 +66,7 @@ class CompareTab : public QWidget {
 
     QPushButton* compare_ = nullptr;
     QLabel* status_ = nullptr;
+    QListWidget* materials_ = nullptr;
     QTableWidget* table_ = nullptr;
     QChartView* chart_ = nullptr;
     QFutureWatcher<advise::Advice>* watcher_ = nullptr;  // while one runs

@@ -183,6 +183,7 @@ WindingWindow::WindingWindow(const catalogue::Catalogue& parts, const winding::O
     buildSheet_ = new BuildSheetTab;
     tabs->addTab(buildSheet_, FromUtf8(build_sheet::kTitle));
     compare_ = new CompareTab;
+    compare_->ListMaterials(parts);
     tabs->addTab(compare_, QStringLiteral("方案比较"));
     // The whole of it scrolls in a window smaller than its parts: a laptop's
     // screen holds it with the choices unfolded.

@@ -52,6 +52,23 @@ bool Dominated(const Candidate& c, const std::vector<Candidate>& all) {
     });
 }
 
+// The materials as a buyer types them, the same for the command line and the
+// page.
+TEST(AdviseTest, AMaterialListIsTheNamesBetweenItsCommas) {
+    const struct {
+        const char* typed;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"", {}},
+        {"N87", {"N87"}},
+        {"N87,PC95", {"N87", "PC95"}},
+        {" N87 , 3C95 ", {"N87", "3C95"}},
+        {",,N87,,", {"N87"}},
+        {"all", {"all"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MaterialList(c.typed), c.names) << c.typed;
+}
+
 TEST(AdviseTest, TheFrontIsNonDominatedAndComplete) {
     const auto core = [](const char* name, double volume) {
         catalogue::Core x;

@@ -464,6 +464,33 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.rows("CompareTop")), 0)
         self.driver.execute_script("localStorage.clear()")
 
+    def test_the_comparison_weighs_the_checked_materials(self):
+        """比较的材料 lists every material with loss data, none checked (the
+        plan's own weighed alone); those checked are weighed instead, as
+        flyback-calc --allowed-materials weighs them."""
+        boxes = self.driver.find_elements(By.CSS_SELECTOR, "#CompareMaterials input")
+        names = [box.get_attribute("value") for box in boxes]
+        self.assertIn("N87", names)
+        self.assertNotIn("PC40", names)  # no loss data to weigh it by
+        self.assertFalse(any(box.is_selected() for box in boxes))
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        for checked in ([], ["3C95", "N97"]):
+            for box in boxes:
+                if box.is_selected() != (box.get_attribute("value") in checked):
+                    box.click()
+            self.compare()
+            shown = {row.find_elements(By.TAG_NAME, "td")[1].text
+                     for row in self.rows("CompareTop")}
+            self.assertTrue(shown <= (set(checked) or {"N87"}), shown)
+            if CALC and checked:
+                self.assertEqual(
+                    [cell.text for cell in self.rows("CompareTop")[0]
+                     .find_elements(By.TAG_NAME, "td")][:3],
+                    native_best(["--allowed-materials", ",".join(checked),
+                                 "12", "375", "120", "65", "80", "12"]))
+        self.driver.execute_script("localStorage.clear()")
+
     def test_the_comparison_leaves_the_page_answering(self):
         """The adviser works in a worker: no task on the page's thread runs
         longer than 100 ms from 比较 to its answer, and the answer is of the

@@ -565,12 +565,22 @@ TEST(PlanTest, OptionsAreReadFromTheirTextsByOneRule) {
         bool read;
         std::optional<double> shown;
     } cases[] = {
-        {NumberOption::Bmax, "", true, 0.3},         {NumberOption::Bmax, " 0.25 ", true, 0.25},
-        {NumberOption::Bmax, "０．２", true, 0.2},   {NumberOption::Bmax, "0.3T", false, 0.3},
-        {NumberOption::Leakage, "x", false, {}},     {NumberOption::Leakage, "1.5", true, 1.5},
-        {NumberOption::Leakage, "", true, {}},       {NumberOption::Vaux, "", true, std::nullopt},
-        {NumberOption::Vaux, "15", true, 15},        {NumberOption::Ambient, "-273", true, -273},
+        {NumberOption::Bmax, "", true, 0.3},
+        {NumberOption::Bmax, " 0.25 ", true, 0.25},
+        {NumberOption::Bmax, "０．２", true, 0.2},
+        {NumberOption::Bmax, "0.3T", false, 0.3},
+        {NumberOption::Leakage, "x", false, {}},
+        {NumberOption::Leakage, "1.5", true, 1.5},
+        {NumberOption::Leakage, "", true, {}},
+        {NumberOption::Vaux, "", true, std::nullopt},
+        {NumberOption::Vaux, "15", true, 15},
+        {NumberOption::Ambient, "-273", true, -273},
         {NumberOption::Ambient, "1e999", false, 40},
+        // A fraction shown in per cent is the number typed, not 7.000000000000001.
+        {NumberOption::IlimitTolerance, "", true, 7},
+        {NumberOption::IlimitTolerance, "7", true, 7},
+        {NumberOption::LpTolerance, "", true, 10},
+        {NumberOption::Leakage, "0.7", true, 0.7},
     };
     for (const auto& c : cases) {
         Options options;

@@ -7,9 +7,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QListWidget>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QWheelEvent>
+#include <set>
 
 // Every text a user of the window reads: labels, buttons, tabs, menus, list
 // items, table heads and cells, the chart's axes and legend.
@@ -425,6 +427,43 @@ class ToolWindowsTest : public QObject {
         const auto options = chosen[0][0].value<flyback::winding::Options>();
         QCOMPARE(options.core, std::string("PQ20/20"));
         QCOMPARE(options.choices.Np, result.advice.top[0].Np);
+    }
+
+    // The materials a buyer can get: every one with loss data is listed
+    // unchecked (the plan's own weighed alone); those checked are weighed
+    // instead, the plan's own among them only if checked.
+    void comparisonWeighsTheCheckedMaterials() {
+        flyback::catalogue::Catalogue parts = flyback::catalogue::BuiltIn();
+        std::erase_if(parts.cores, [](const auto& c) { return c.name != "PQ20/20"; });
+        const auto record = flyback::record::RecordPress({"12", "375", "120", "65", "80", "12"});
+        flyback::window::CompareTab tab;
+        tab.ListMaterials(parts);
+        QListWidget* list = tab.materials();
+        QCOMPARE(list->accessibleName(), QString("比较的材料"));
+        QStringList listed;
+        for (int i = 0; i < list->count(); ++i) {
+            listed << list->item(i)->text();
+            QCOMPARE(list->item(i)->checkState(), Qt::Unchecked);
+        }
+        QVERIFY(!listed.contains("PC40"));  // no loss data to weigh it by
+        QVERIFY(listed.contains("N87") && listed.contains("3C95"));
+        const struct {
+            QStringList checked;
+            std::set<std::string> weighed;
+        } cases[] = {{{}, {"N87"}}, {{"3C95", "N97"}, {"3C95", "N97"}}};
+        for (const auto& c : cases) {
+            for (int i = 0; i < list->count(); ++i) {
+                list->item(i)->setCheckState(
+                    c.checked.contains(list->item(i)->text()) ? Qt::Checked : Qt::Unchecked);
+            }
+            QSignalSpy done(&tab, &flyback::window::CompareTab::finished);
+            tab.Start(record, {}, parts);
+            QVERIFY(done.wait(60000));
+            std::set<std::string> weighed;
+            for (const auto& candidate : tab.result()->advice.all)
+                weighed.insert(candidate.material->name);
+            QCOMPARE(weighed, c.weighed);
+        }
     }
 
     // A candidate opened and saved at once: the file's transformer, its
