@@ -90,6 +90,9 @@ struct Options {
     WindingFlags windingFlags;
     winding::Options winding;
     build_sheet::Pins pins;
+    // The core and material an opened file carried that the catalogue lacks.
+    std::vector<catalogue::Core> fileCores;
+    std::vector<catalogue::Material> fileMaterials;
     advise::Settings adviseSettings;
 };
 
@@ -364,6 +367,8 @@ int OpenDesign(Options& options, std::ostream& err) {
     options.inputs.assign(opened.design->texts.begin(), opened.design->texts.end());
     options.winding = opened.design->options;
     options.pins = opened.design->pins;
+    options.fileCores = opened.cores;
+    options.fileMaterials = opened.materials;
     return kExitOk;
 }
 
@@ -613,6 +618,9 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
     }
     if (options.windingFlags.on || options.save || options.spice || options.sheet) {
         parts = Parts(err);
+        parts.cores.insert(parts.cores.end(), options.fileCores.begin(), options.fileCores.end());
+        parts.materials.insert(parts.materials.end(), options.fileMaterials.begin(),
+                               options.fileMaterials.end());
         // An opened design brings its own options and pins.
         if (!options.open) {
             const std::string problem =

@@ -13,6 +13,7 @@
 
 #include "design_file/document.hpp"
 #include "design_file/excitations.hpp"
+#include "design_file/file_parts.hpp"
 #include "design_file/our_block.hpp"
 #include "numtext/boxes.hpp"
 #include "plan_sheet/plan_sheet.hpp"
@@ -629,8 +630,55 @@ std::optional<winding::Order> OrderOf(const Reader& coil,
 
 // A transformer another tool made: its converter's conditions as the six
 // texts, its core, material, turns and inductance as fixed choices.
-Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
-                   std::vector<std::string>& notes) {
+// The file's core: the catalogue's by its MAS name, else by its effective
+// parameters, else as the file describes it, added to `own` and `opened`.
+const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& own, Opened& opened) {
+    const Reader core = magnetic.At("core");
+    const Reader shapeField = core.At("functionalDescription").At("shape");
+    const std::string shape = NameOf(shapeField);
+    if (const catalogue::Core* named = CoreByMasName(own, shape)) return *named;
+    const std::optional<catalogue::Core> given = CoreAsGiven(core, magnetic.At("coil"));
+    if (!given) throw Unreadable{shapeField.path(), "磁芯形状“" + shape + "”不在目录中"};
+    if (const catalogue::Core* same = CoreOfTheSameSize(own, *given)) {
+        opened.notes.push_back("磁芯形状“" + shape + "”不在目录中；按有效参数即目录中的 " +
+                               same->name + "。");
+        return *same;
+    }
+    opened.notes.push_back(
+        "磁芯形状“" + shape + "”不在目录中：按文件给出的有效参数取用（Ae " +
+        record::ReadableValue(given->Ae_mm2, "mm²") + "，le " +
+        record::ReadableValue(given->le_mm, "mm") + "，Ve " +
+        record::ReadableValue(given->Ve_mm3, "mm³") + "）" +
+        (given->MLT_mm ? "，绕线窗口与平均匝长按文件的骨架。" : "，绕线窗口按磁芯本身。"));
+    opened.cores.push_back(*given);
+    own.cores.push_back(*given);
+    return own.cores.back();
+}
+
+// The file's material: the catalogue's by name, else by its loss data, else
+// as the file describes it.
+std::string FileMaterial(const Reader& functional, catalogue::Catalogue& own, Opened& opened) {
+    const Reader field = functional.At("material");
+    const std::string name = NameOf(field);
+    if (own.FindMaterial(name) != nullptr) return name;
+    const std::optional<catalogue::Material> given =
+        field.Has("name") ? MaterialAsGiven(field) : std::nullopt;
+    if (!given) throw Unreadable{field.path(), "磁芯材料“" + name + "”不在目录中"};
+    if (const catalogue::Material* same = MaterialOfTheSameLoss(own, *given)) {
+        opened.notes.push_back("磁芯材料“" + name + "”不在目录中；其损耗数据即目录中的 " +
+                               same->name + "。");
+        return same->name;
+    }
+    opened.notes.push_back("磁芯材料“" + name + "”不在目录中：按文件给出的损耗系数（" +
+                           std::to_string(given->steinmetz.size()) + " 个频段）" +
+                           (given->mu_i ? "与初始磁导率" : "") + "取用。");
+    opened.materials.push_back(*given);
+    own.materials.push_back(*given);
+    return name;
+}
+
+Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts, Opened& opened) {
+    std::vector<std::string>& notes = opened.notes;
     const Reader inputs = root.At("inputs");
     const Reader magnetic = root.At("magnetic");
     const std::vector<CoilWinding> coil = CoilOf(magnetic, parts, notes);
@@ -642,16 +690,10 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
     }
 
     const Reader fd = magnetic.At("core").At("functionalDescription");
-    const std::string shape = NameOf(fd.At("shape"));
-    const catalogue::Core* core = CoreByMasName(parts, shape);
-    if (core == nullptr)
-        throw Unreadable{fd.At("shape").path(), "磁芯形状“" + shape + "”不在目录中"};
+    catalogue::Catalogue own = WithFileParts(parts, opened);
+    const catalogue::Core* core = &FileCore(magnetic, own, opened);
     d.options.core = core->name;
-    d.options.material = NameOf(fd.At("material"));
-    if (parts.FindMaterial(d.options.material) == nullptr) {
-        throw Unreadable{fd.At("material").path(),
-                         "磁芯材料“" + d.options.material + "”不在目录中"};
-    }
+    d.options.material = FileMaterial(fd, own, opened);
     const Reader requirements = inputs.At("designRequirements");
     const Reader inductance = requirements.At("magnetizingInductance");
     d.options.choices.conduction = winding::Conduction::Inductance;
@@ -664,7 +706,7 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts,
         throw Unreadable{inductance.path(), "缺少标称值"};
     }
     std::vector<int> secondaries;
-    KeepTheGap(fd, *core, parts, coil, d, notes);
+    KeepTheGap(fd, *core, own, coil, d, notes);
     if (const auto order = OrderOf(magnetic.At("coil"), coil)) {
         d.options.order = *order;
         if (*order != winding::Order::PSB) {
@@ -789,7 +831,7 @@ Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts)
             opened.design = ReadOurs(root.At(kOurBlock));
         } else {
             opened.foreign = true;
-            opened.design = ReadForeign(root, parts, opened.notes);
+            opened.design = ReadForeign(root, parts, opened);
         }
     } catch (const Unreadable& u) {
         opened.design.reset();
@@ -800,11 +842,19 @@ Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts)
         opened.error = "文件中的工作点为空。";
         return opened;
     }
-    if (const std::string problem = ValuesProblem(*opened.design, parts); !problem.empty()) {
+    if (const std::string problem = ValuesProblem(*opened.design, WithFileParts(parts, opened));
+        !problem.empty()) {
         opened.design.reset();
         opened.error = problem;
     }
     return opened;
+}
+
+catalogue::Catalogue WithFileParts(const catalogue::Catalogue& parts, const Opened& opened) {
+    catalogue::Catalogue own = parts;
+    own.cores.insert(own.cores.end(), opened.cores.begin(), opened.cores.end());
+    own.materials.insert(own.materials.end(), opened.materials.begin(), opened.materials.end());
+    return own;
 }
 
 }  // namespace flyback::design_file

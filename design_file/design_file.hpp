@@ -51,8 +51,16 @@ struct Opened {
     bool foreign = false;
     std::vector<std::string> notes;
     std::string error;
+    // The core and material another tool's file describes in place and the
+    // catalogue lacks, taken as the file gives them (and said in `notes`):
+    // the design is planned on WithFileParts.
+    std::vector<catalogue::Core> cores;
+    std::vector<catalogue::Material> materials;
 };
 Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts);
+
+// The catalogue with the parts an opened file carried that it lacks.
+catalogue::Catalogue WithFileParts(const catalogue::Catalogue& parts, const Opened& opened);
 
 // The names other magnetics tools read: a core's MAS shape ("EFD 25/13/9"),
 // a wire's ("Round 0.4 - Grade 1"; a triple-insulated wire by its maker's
