@@ -170,7 +170,7 @@ bool DesignFiles::Open(const QString& path) {
         window_->ReportProblem(QStringLiteral("%1：%2").arg(path, FromUtf8(opened.error)));
         return false;
     }
-    window_->ApplyDesign(*opened.design);
+    window_->ApplyDesign(*opened.design, &opened);
     // Another tool's document is analysed, not ours to write back over.
     path_ = opened.foreign ? QString() : path;
     modified_ = opened.foreign;

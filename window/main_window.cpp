@@ -175,7 +175,7 @@ design_file::Design MainWindow::CurrentDesign() const {
     return {InputTexts(), windingOptions_, winding_ ? winding_->buildSheet()->Pins() : LoadPins()};
 }
 
-void MainWindow::ApplyDesign(const design_file::Design& design) {
+void MainWindow::ApplyDesign(const design_file::Design& design, const design_file::Opened* opened) {
     for (int i = 0; i < numtext::kInputCount; ++i)
         text1_[i]->setText(FromUtf8(design.texts[static_cast<std::size_t>(i)]));
     windingOptions_ = design.options;
@@ -187,8 +187,21 @@ void MainWindow::ApplyDesign(const design_file::Design& design) {
         winding_->deleteLater();
         winding_ = nullptr;
     }
+    if (opened != nullptr) AddFileParts(*opened);
     Press(design.texts);
     if (planShown) ShowWinding();
+}
+
+// The plan points into the catalogue, which may move as it grows: it goes
+// first, and is made again by the press that follows.
+void MainWindow::AddFileParts(const design_file::Opened& opened) {
+    plan_.reset();
+    for (const catalogue::Core& core : opened.cores) {
+        if (parts_.FindCore(core.name) == nullptr) parts_.cores.push_back(core);
+    }
+    for (const catalogue::Material& material : opened.materials) {
+        if (parts_.FindMaterial(material.name) == nullptr) parts_.materials.push_back(material);
+    }
 }
 
 // A candidate of the comparison picked: its plan shown, the comparison kept.

@@ -86,7 +86,10 @@ class MainWindow : public QWidget {
     // The design as a file keeps it, and back: the boxes' texts, the plan's
     // options and the sheet's pins; a design applied is pressed.
     design_file::Design CurrentDesign() const;
-    void ApplyDesign(const design_file::Design& design);
+    // `opened`'s parts the catalogue lacks (another tool's core or material
+    // given in place) join it for the session first.
+    void ApplyDesign(const design_file::Design& design,
+                     const design_file::Opened* opened = nullptr);
     // 新建: empty boxes, no press.
     void ClearDesign();
     // The plan of a candidate the comparison offers, with these options.
@@ -110,6 +113,7 @@ class MainWindow : public QWidget {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    void AddFileParts(const design_file::Opened& opened);
     QAction* Action(const char* name) const;
     QMenuBar* NewMenuBar();
     void OfferMainsOnTheVoltageBoxes();

@@ -638,6 +638,34 @@ class ToolWindowsTest : public QObject {
         QVERIFY(QGuiApplication::clipboard()->text().startsWith("vor\tP\t"));
     }
 
+    // Another tool's design with its core and material given in place: both
+    // join the window's catalogue, the plan is on them, the lists offer them,
+    // and the notes say so; opened again, they are not added twice.
+    void aDesignWithItsOwnCoreAndMaterialOpensOnThem() {
+        auto* files = window_->Files();
+        const QString path = QString(FOREIGN_DESIGNS) + "/embedded_parts.mas.json";
+        const std::size_t cores = window_->Parts().cores.size();
+        reports_.clear();
+        QVERIFY(files->Open(path));
+        QVERIFY(!reports_.empty());
+        QVERIFY2(reports_.back().message.contains("按文件给出的有效参数取用"),
+                 qPrintable(reports_.back().message));
+        QVERIFY(files->Open(path));  // now the catalogue's, by name
+        QCOMPARE(window_->Parts().cores.size(), cores + 1);
+        QVERIFY(window_->Parts().FindMaterial("95") != nullptr);
+        const flyback::winding::PlanOutcome* plan = window_->PressedPlan();
+        QVERIFY(plan != nullptr && plan->plan);
+        QCOMPARE(plan->plan->core->name, std::string("ER 41/7.6/32"));
+        QCOMPARE(plan->plan->material->name, std::string("95"));
+        window_->ShowWinding();
+        QCOMPARE(
+            window_->Winding()->compareTab()->materials()->findItems("95", Qt::MatchExactly).size(),
+            1);
+        files->SetQuestion([](QWidget*) { return QMessageBox::Discard; });
+        files->New();
+        QSettings().remove("winding");
+    }
+
     // A design opened is pressed as the file has it: its texts, whatever a
     // box would make of them, and saved again as they were.
     void anOpenedDesignIsPressedAsTheFileHasIt() {
