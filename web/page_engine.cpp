@@ -357,8 +357,15 @@ EMSCRIPTEN_KEEPALIVE void flyback_spice() {
 // "texts", "options" and "choices" (as the page's stores), "pins", "notes",
 // "foreign"}.
 EMSCRIPTEN_KEEPALIVE void flyback_open_design() {
-    const flyback::design_file::Opened opened =
-        flyback::design_file::ReadDesignFile(Text(0), Parts());
+    flyback::design_file::Opened opened = flyback::design_file::ReadDesignFile(Text(0), Parts());
+    // The page starts again from its kept design, on its own catalogue: a
+    // core or material the file gives in place would be gone by then.
+    if (opened.design && (!opened.cores.empty() || !opened.materials.empty())) {
+        opened.design.reset();
+        opened.error =
+            "文件中的磁芯或材料不在目录中，由文件本身给出；网页不能采用它们，"
+            "请用桌面程序或 flyback-calc --open 打开。";
+    }
     Answer().clear();
     JsonObject o(Answer());
     o.Text("error", opened.error).Raw("notes", Texts(opened.notes)).Bool("foreign", opened.foreign);

@@ -332,6 +332,16 @@ class PageTest(unittest.TestCase):
             picker.send_keys(str(damaged))
             WebDriverWait(self.driver, 5).until(lambda d: self.box("FaultDialog").is_displayed())
             self.assertIn("不是 JSON", self.box("FaultMessage").text)
+            self.box("FaultOk").click()
+            # A core and material the file gives in place: said, not half opened.
+            given = pathlib.Path(__file__).resolve().parents[2] / "design_file" / "tests" \
+                / "foreign" / "embedded_parts.mas.json"
+            picker = self.box("OpenFile")
+            self.driver.execute_script("arguments[0].hidden = false", picker)
+            picker.send_keys(str(given))
+            WebDriverWait(self.driver, 5).until(
+                lambda d: "网页不能采用它们" in self.box("FaultMessage").text)
+            self.assertEqual(self.box("Text1_0").get_attribute("value"), "60")
         self.driver.execute_script("localStorage.clear()")
 
     def test_nothing_breaks_the_pages_own_content_policy(self):
