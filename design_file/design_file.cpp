@@ -659,7 +659,7 @@ const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& ow
 // as the file describes it.
 std::string FileMaterial(const Reader& functional, catalogue::Catalogue& own, Opened& opened) {
     const Reader field = functional.At("material");
-    const std::string name = NameOf(field);
+    std::string name = NameOf(field);
     if (own.FindMaterial(name) != nullptr) return name;
     const std::optional<catalogue::Material> given =
         field.Has("name") ? MaterialAsGiven(field) : std::nullopt;
