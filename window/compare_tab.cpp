@@ -144,7 +144,11 @@ void CompareTab::Show() {
     table_->resizeColumnsToContents();
     QChart& chart = *chart_->chart();
     chart.removeAllSeries();
-    for (QAbstractAxis* axis : chart.axes()) chart.removeAxis(axis);
+    // The chart gives a removed axis back rather than deleting it.
+    for (QAbstractAxis* axis : chart.axes()) {
+        chart.removeAxis(axis);
+        delete axis;
+    }
     QScatterSeries* all = Points(FromUtf8(advise::kAllPoints), QColor(0x9e, 0x9e, 0x9e), 5);
     for (const advise::Candidate* c : advise::ChartPoints(a)) all->append(c->volume_cm3, c->loss_W);
     QScatterSeries* front = Points(FromUtf8(advise::kFrontPoints), QColor(0xc0, 0x39, 0x2b), 10);

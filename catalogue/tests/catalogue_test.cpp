@@ -22,7 +22,8 @@ namespace {
 
 using namespace std::string_literals;
 
-constexpr const char* kCoreHeaderForNames =
+// The columns a user's core row needs, with its alias.
+constexpr const char* kCoreHeader =
     "family,name,common_name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,"
     "winding_width_mm,winding_height_mm,MLT_mm\n";
 
@@ -138,7 +139,7 @@ TEST(CatalogueTest, ANameMakersGiveToDifferentCoresFindsNeither) {
 // A user's EE25/19 is found by its full name; "EE25" alone still names two.
 TEST(CatalogueTest, AUsersCoreOfTheOtherMeaningIsFoundByItsFullName) {
     Catalogue parts = Parts();
-    AddCores(ReadCsv(std::string(kCoreHeaderForNames) + "E,EE25/19,,40,39,48,1920,30,8,3.75,45\n"),
+    AddCores(ReadCsv(std::string(kCoreHeader) + "E,EE25/19,,40,39,48,1920,30,8,3.75,45\n"),
              "cores.csv", parts);
     ASSERT_TRUE(parts.problems.empty()) << parts.problems[0];
     ASSERT_NE(parts.FindCore("ee25/19"), nullptr);
@@ -290,10 +291,6 @@ class UserFolder {
   private:
     std::filesystem::path path_;
 };
-
-constexpr const char* kCoreHeader =
-    "family,name,common_name,Ae_mm2,Amin_mm2,le_mm,Ve_mm3,bobbin_window_mm2,"
-    "winding_width_mm,winding_height_mm,MLT_mm\n";
 
 // Whatever stands where a user's file is looked for, the programs start: a
 // file that is not one is skipped with its path and why, never read, waited
@@ -449,9 +446,9 @@ TEST(CatalogueTest, EveryBuiltInRowNamesItsSource) {
 // A bobbin's pins, where a row gives them: a whole count, a pitch, and how
 // they stand; anything else is refused by its column.
 TEST(CatalogueTest, ABobbinsPinsAreReadOrRefusedByColumn) {
-    const std::string header = std::string(kCoreHeaderForNames)
-                                   .insert(std::string(kCoreHeaderForNames).size() - 1,
-                                           ",bobbin_pins,pin_pitch_mm,pin_layout");
+    const std::string header =
+        std::string(kCoreHeader)
+            .insert(std::string(kCoreHeader).size() - 1, ",bobbin_pins,pin_pitch_mm,pin_layout");
     const struct {
         const char* pins;
         const char* problem;  // nullptr: read
