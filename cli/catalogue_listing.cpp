@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "answer/answer_json.hpp"
+#include "catalogue/market_names.hpp"
 #include "cli/table.hpp"
 #include "record/design_record.hpp"
 
@@ -119,8 +120,18 @@ void ListCatalogue(const catalogue::Catalogue& parts, Listing listing, bool json
                 rows.push_back({c.name, c.family, c.aliases.empty() ? "" : c.aliases.front(),
                                 Cell(c.Ae_mm2), Cell(c.le_mm), Cell(c.Ve_mm3), Cell(c.window_mm2),
                                 Cell(c.MLT_mm), c.Automatic() ? "yes" : "no", c.basis});
+                // An alias other makers give to another core finds neither.
+                if (!c.aliases.empty() && catalogue::AmbiguousName(parts, c.aliases.front()))
+                    rows.back()[2] += "*";
             }
-            break;
+            Table(rows, out);
+            for (const catalogue::OtherMeaning& other : catalogue::OtherMeanings()) {
+                if (catalogue::AmbiguousName(parts, other.name)) {
+                    out << "* " << other.name << " also names " << other.part << " ("
+                        << other.makers << ", not in the catalogue): give the full name\n";
+                }
+            }
+            return;
         case Listing::Materials:
             if (json) return Json(parts.materials, MaterialJson, out);
             rows.push_back({"name", "manufacturer", "mu_i", "Bsat 25°C mT", "Bsat 100°C mT",

@@ -198,6 +198,14 @@ TEST(CommandLineTest, CatalogueListsTheBuiltInPartsAndTheUsersOwn) {
     EXPECT_NE(json.err.find("cores.csv:3: le_mm: is empty"), std::string::npos) << json.err;
     EXPECT_EQ(nlohmann::json::parse(Invoke({"--wires", "--json"}).out).size(), 82u);
     EXPECT_EQ(Invoke({"--materials", "--cores"}).status, kExitUsage);
+    // The table marks the alias that also names another maker's core, and says which.
+    const std::string table = Invoke({"--cores"}).out;
+    EXPECT_NE(table.find(" EE25* "), std::string::npos) << table;
+    EXPECT_EQ(table.find("EE13*"), std::string::npos);
+    EXPECT_NE(table.find("\n* EE25 also names EE25/19 (Chinese makers, not in the catalogue): give "
+                         "the full name\n"),
+              std::string::npos)
+        << table;
 }
 
 // The plan follows the results under the key "winding", in the units its keys
