@@ -628,8 +628,6 @@ std::optional<winding::Order> OrderOf(const Reader& coil,
     return std::nullopt;
 }
 
-// A transformer another tool made: its converter's conditions as the six
-// texts, its core, material, turns and inductance as fixed choices.
 // The file's core: the catalogue's by its MAS name, else by its effective
 // parameters, else as the file describes it, added to `own` and `opened`.
 const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& own, Opened& opened) {
@@ -677,6 +675,8 @@ std::string FileMaterial(const Reader& functional, catalogue::Catalogue& own, Op
     return name;
 }
 
+// A transformer another tool made: its converter's conditions as the six
+// texts, its core, material, turns and inductance as fixed choices.
 Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts, Opened& opened) {
     std::vector<std::string>& notes = opened.notes;
     const Reader inputs = root.At("inputs");
@@ -690,7 +690,7 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts, Opened
     }
 
     const Reader fd = magnetic.At("core").At("functionalDescription");
-    catalogue::Catalogue own = WithFileParts(parts, opened);
+    catalogue::Catalogue own = parts;  // and the parts the file gives in place
     const catalogue::Core* core = &FileCore(magnetic, own, opened);
     d.options.core = core->name;
     d.options.material = FileMaterial(fd, own, opened);
@@ -852,8 +852,12 @@ Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts)
 
 catalogue::Catalogue WithFileParts(const catalogue::Catalogue& parts, const Opened& opened) {
     catalogue::Catalogue own = parts;
-    own.cores.insert(own.cores.end(), opened.cores.begin(), opened.cores.end());
-    own.materials.insert(own.materials.end(), opened.materials.begin(), opened.materials.end());
+    for (const catalogue::Core& core : opened.cores) {
+        if (own.FindCore(core.name) == nullptr) own.cores.push_back(core);
+    }
+    for (const catalogue::Material& material : opened.materials) {
+        if (own.FindMaterial(material.name) == nullptr) own.materials.push_back(material);
+    }
     return own;
 }
 

@@ -59,7 +59,8 @@ struct Opened {
 };
 Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts);
 
-// The catalogue with the parts an opened file carried that it lacks.
+// The catalogue with the parts an opened file carried that it lacks (a name
+// it already has is not added again).
 catalogue::Catalogue WithFileParts(const catalogue::Catalogue& parts, const Opened& opened);
 
 // The names other magnetics tools read: a core's MAS shape ("EFD 25/13/9"),

@@ -110,18 +110,21 @@ void SetShownValue(Options& o, NumberOption option, std::optional<double> shown)
     if (shown) *Held(o, option) = *shown / scale;
 }
 
+OptionProblem CoreNameProblem(const catalogue::Catalogue& parts, const std::string& name) {
+    using Kind = OptionProblem::Kind;
+    if (auto ambiguity = catalogue::AmbiguousName(parts, name)) {
+        return {Kind::AmbiguousCore,
+                {},
+                name,
+                std::move(ambiguity->inCatalogue),
+                std::move(ambiguity->elsewhere)};
+    }
+    return {Kind::UnknownCore, {}, name, catalogue::NearestCoreNames(parts, name)};
+}
+
 OptionProblem CheckOptions(const Options& o, const catalogue::Catalogue& parts) {
     using Kind = OptionProblem::Kind;
-    if (!o.core.empty() && parts.FindCore(o.core) == nullptr) {
-        if (auto ambiguity = catalogue::AmbiguousName(parts, o.core)) {
-            return {Kind::AmbiguousCore,
-                    {},
-                    o.core,
-                    std::move(ambiguity->inCatalogue),
-                    std::move(ambiguity->elsewhere)};
-        }
-        return {Kind::UnknownCore, {}, o.core, catalogue::NearestCoreNames(parts, o.core)};
-    }
+    if (!o.core.empty() && parts.FindCore(o.core) == nullptr) return CoreNameProblem(parts, o.core);
     for (const std::string& family : o.families) {
         const bool known = std::any_of(parts.cores.begin(), parts.cores.end(),
                                        [&](const auto& core) { return core.family == family; });

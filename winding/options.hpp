@@ -161,6 +161,11 @@ struct OptionProblem {
 
 OptionProblem CheckOptions(const Options& options, const catalogue::Catalogue& parts);
 
+// Why a core's name as typed finds no core: it names cores other makers give
+// the same name (AmbiguousCore, each named), or none (UnknownCore, with the
+// nearest names).
+OptionProblem CoreNameProblem(const catalogue::Catalogue& parts, const std::string& name);
+
 // Options that are each sound but do not go together, as data: the bias
 // winding's turns without its voltage, which would be quietly left out; P-S-P
 // with fewer than two primary turns to split. Each front end words it; the

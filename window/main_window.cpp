@@ -187,21 +187,12 @@ void MainWindow::ApplyDesign(const design_file::Design& design, const design_fil
         winding_->deleteLater();
         winding_ = nullptr;
     }
-    if (opened != nullptr) AddFileParts(*opened);
+    if (opened != nullptr) {
+        plan_.reset();  // it points into the catalogue, made anew here
+        parts_ = design_file::WithFileParts(parts_, *opened);
+    }
     Press(design.texts);
     if (planShown) ShowWinding();
-}
-
-// The plan points into the catalogue, which may move as it grows: it goes
-// first, and is made again by the press that follows.
-void MainWindow::AddFileParts(const design_file::Opened& opened) {
-    plan_.reset();
-    for (const catalogue::Core& core : opened.cores) {
-        if (parts_.FindCore(core.name) == nullptr) parts_.cores.push_back(core);
-    }
-    for (const catalogue::Material& material : opened.materials) {
-        if (parts_.FindMaterial(material.name) == nullptr) parts_.materials.push_back(material);
-    }
 }
 
 // A candidate of the comparison picked: its plan shown, the comparison kept.

@@ -113,7 +113,6 @@ class MainWindow : public QWidget {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    void AddFileParts(const design_file::Opened& opened);
     QAction* Action(const char* name) const;
     QMenuBar* NewMenuBar();
     void OfferMainsOnTheVoltageBoxes();

@@ -264,15 +264,8 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
             index = core_->findData(FromUtf8(found->name));
         }
         if (index < 0) {
-            using Kind = winding::OptionProblem::Kind;
-            const std::string name = typed.toStdString();
-            winding::OptionProblem problem{
-                Kind::UnknownCore, {}, name, catalogue::NearestCoreNames(parts, name)};
-            if (auto ambiguity = catalogue::AmbiguousName(parts, name)) {
-                problem = {
-                    Kind::AmbiguousCore, {}, name, ambiguity->inCatalogue, ambiguity->elsewhere};
-            }
-            ShowNotes({FromUtf8(winding::OptionProblemCaption(problem))});
+            ShowNotes({FromUtf8(winding::OptionProblemCaption(
+                winding::CoreNameProblem(parts, typed.toStdString())))});
             index = core_->currentIndex();
         }
         core_->setCurrentIndex(index);
