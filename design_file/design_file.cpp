@@ -790,6 +790,13 @@ Written WriteDesignFile(const Design& design, const winding::PlanOutcome& outcom
     const Plan& plan = *outcome.plan;
     if (CoreMasName(*plan.core).empty())
         return {{}, "磁芯“" + plan.core->name + "”没有 MAS 中的形状名，无法写成设计文件。"};
+    // Our file names its parts; one another tool's file described in place
+    // would find nothing when the file is opened again.
+    if (plan.core->source == kGivenByTheFile || plan.material->source == kGivenByTheFile) {
+        return {{},
+                "磁芯或材料取自其他工具的文件（目录中没有），写成设计文件后无法再打开；"
+                "请改用目录中的磁芯与材料。"};
+    }
     rapidjson::Document document(rapidjson::kObjectType);
     Allocator& a = document.GetAllocator();
     document.AddMember("inputs", Inputs(a, design, plan), a);

@@ -73,7 +73,7 @@ std::optional<catalogue::Core> CoreAsGiven(const Reader& core, const Reader& coi
         effective.Has("minimumArea") ? effective.At("minimumArea").Number() * 1e6 : given.Ae_mm2;
     if (!(given.Ae_mm2 > 0) || !(given.le_mm > 0) || !(given.Ve_mm3 > 0)) return std::nullopt;
     given.basis = "design file";
-    given.source = "the design file's own processed description";
+    given.source = kGivenByTheFile;
     // The bobbin's window where the file gives its bobbin, else the core's.
     std::optional<Window> window;
     if (coil.Has("bobbin") && coil.At("bobbin").Has("processedDescription")) {
@@ -117,7 +117,7 @@ std::optional<catalogue::Material> MaterialAsGiven(const Reader& material) {
     given.name = material.At("name").Text();
     if (material.Has("manufacturerInfo") && material.At("manufacturerInfo").Has("name"))
         given.manufacturer = material.At("manufacturerInfo").At("name").Text();
-    given.source = "the design file's own material data";
+    given.source = kGivenByTheFile;
     for (const Reader& method : material.At("volumetricLosses").At("default").Items(16)) {
         if (!method.Has("method") || method.At("method").Text() != "steinmetz") continue;
         for (const Reader& range : method.At("ranges").Items(16)) {

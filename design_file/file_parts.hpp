@@ -2,12 +2,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
 #include "design_file/document.hpp"
 
 namespace flyback::design_file {
+
+// The source of a part taken as another tool's file describes it.
+inline constexpr std::string_view kGivenByTheFile = "the design file's own description";
 
 // A core another tool's file describes but the catalogue does not name: its
 // effective parameters as the file processed them, its winding window and

@@ -265,6 +265,13 @@ class MasFilesTest(unittest.TestCase):
         ]
         for quantity, ours, other, expected, why in table:
             self.assertAlmostEqual(ours / other, expected, delta=0.005, msg=f"{quantity}: {why}")
+        # Saved again, the file would name parts no catalogue holds and never
+        # open: the save is refused with why, and nothing is written.
+        saved = self.dir / "d3_best_again.mas.json"
+        refused = run("--open", str(path), "--save", str(saved))
+        self.assertNotEqual(refused.returncode, 0)
+        self.assertIn("写成设计文件后无法再打开", refused.stderr)
+        self.assertFalse(saved.exists())
 
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {
