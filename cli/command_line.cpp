@@ -93,6 +93,7 @@ struct Options {
     // The core and material an opened file carried that the catalogue lacks.
     std::vector<catalogue::Core> fileCores;
     std::vector<catalogue::Material> fileMaterials;
+    std::vector<conditions::Condition> filePoints;  // its operating points
     advise::Settings adviseSettings;
 };
 
@@ -159,12 +160,16 @@ void PrintRecord(const Options& options, const record::DesignRecord& record,
         }
         if (plan) {
             json.pop_back();  // the closing brace
-            json += ",\"winding\":" + WindingJson(*plan) + "}";
+            json += ",\"winding\":" + WindingJson(*plan);
+            if (plan->plan && !options.filePoints.empty())
+                json += ",\"file_points\":" + AtConditionsJson(*plan->plan, options.filePoints);
+            json += '}';
         }
         out << json << '\n';
     } else {
         PrintTable(record.outcome, out);
         if (plan) PrintWindingSheet(*plan, out);
+        if (plan && plan->plan) PrintAtConditions(*plan->plan, options.filePoints, out);
     }
 }
 
@@ -369,6 +374,7 @@ int OpenDesign(Options& options, std::ostream& err) {
     options.pins = opened.design->pins;
     options.fileCores = opened.cores;
     options.fileMaterials = opened.materials;
+    options.filePoints = opened.points;
     return kExitOk;
 }
 

@@ -303,4 +303,41 @@ void PrintWindingSheet(const winding::PlanOutcome& outcome, std::ostream& out) {
     PrintLines(plan_sheet::CornerLines(*outcome.plan), out);
 }
 
+void PrintAtConditions(const winding::Plan& plan, const std::vector<conditions::Condition>& points,
+                       std::ostream& out) {
+    std::vector<plan_sheet::SheetLine> lines;
+    for (const conditions::Line& line : conditions::FilePointLines(plan, points))
+        lines.push_back({line.caption, line.text});
+    if (lines.empty()) return;
+    out << '\n';
+    PrintLines(lines, out);
+}
+
+std::string AtConditionsJson(const winding::Plan& plan,
+                             const std::vector<conditions::Condition>& points) {
+    std::string json = "[";
+    for (const conditions::Condition& point : points) {
+        if (json.size() > 1) json += ',';
+        answer::JsonObject o(json);
+        o.Text("name", point.name)
+            .Value("Vin_V", point.Vin_V)
+            .Value("load", point.load)
+            .Value("f_Hz", point.f_Hz);
+        if (const std::string problem = conditions::Problem(point); !problem.empty()) {
+            o.Text("error", problem);
+            continue;
+        }
+        const conditions::Analysed a = conditions::Analyse(plan, point);
+        o.Text("mode", winding::ModeName(a.point.mode))
+            .Value("D", a.point.D)
+            .Value("I_peak_A", a.point.Ipk)
+            .Value("I_valley_A", a.point.Iv)
+            .Value("B_peak_T", a.Bpk_T)
+            .Value("B_swing_T", a.deltaB_T)
+            .Value("P_core_W", a.Pcore_W)
+            .Value("P_copper_W", a.Pcopper_W);
+    }
+    return json + "]";
+}
+
 }  // namespace flyback::cli

@@ -22,14 +22,15 @@ set(FLYBACK_ROOMS
   "flyback_drawing:flyback_winding flyback_plan_sheet flyback_report"
   "flyback_pins:flyback_runtime"
   "flyback_build_sheet:flyback_winding flyback_plan_sheet flyback_drawing flyback_pins"
-  "flyback_design_file:flyback_winding flyback_plan_sheet flyback_pins flyback_version"
+  "flyback_design_file:flyback_winding flyback_plan_sheet flyback_pins flyback_conditions flyback_version"
   "flyback_spice:flyback_winding flyback_version"
   "flyback_advise:flyback_winding flyback_plan_sheet flyback_drawing flyback_jsonl"
   "flyback_sweep:flyback_winding flyback_drawing"
+  "flyback_conditions:flyback_winding"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"
-  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version flyback_whole_file"
-  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_version flyback_whole_file")
+  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file"
+  "flyback_window:flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file")
 
 function(flyback_check_layers)
   foreach(room ${FLYBACK_ROOMS})

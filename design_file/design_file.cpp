@@ -514,19 +514,37 @@ std::string Derived(double value) {
     return record::ReadableNumber(value);
 }
 
+// What a point's secondaries deliver at the outputs' voltages as the
+// design sets them.
+double OutputPower(const ExcitedPoint& point, const std::vector<CoilWinding>& coil,
+                   const Design& d) {
+    double power = 0;
+    std::size_t output = 0;
+    for (std::size_t i = 0; i < coil.size(); ++i) {
+        if (coil[i].primarySide) continue;
+        power += d.options.choices.outputs[output++].V * point.windings[i].mean_A;
+    }
+    return power;
+}
+
 // Without a converter block, the six texts and the outputs from the windings'
 // excitations: the input from the primary's voltage while the switch is on
 // (the lowest of the operating points the minimum, the highest the maximum),
 // each output from the reflected voltage by its turns less a rectifier's
 // drop, its load from its mean current, the efficiency from the powers.
 void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWinding>& coil,
-                               Design& d, std::vector<std::string>& notes) {
+                               Design& d, Opened& opened) {
+    std::vector<std::string>& notes = opened.notes;
     std::vector<bool> sides(coil.size());
     std::transform(coil.begin(), coil.end(), sides.begin(),
                    [](const CoilWinding& w) { return w.primarySide; });
     std::vector<ExcitedPoint> points;
-    for (const Reader& point : inputs.At("operatingPoints").Items(kMostOperatingPoints))
+    std::vector<std::string> names;
+    for (const Reader& point : inputs.At("operatingPoints").Items(kMostOperatingPoints)) {
         points.push_back(ReadExcitedPoint(point, sides));
+        names.push_back(point.Has("name") ? point.At("name").Text()
+                                          : "工作点 " + std::to_string(points.size()));
+    }
     if (points.empty()) throw Unreadable{"inputs.operatingPoints", "没有工作点"};
     const auto [lowest, highest] =
         std::minmax_element(points.begin(), points.end(),
@@ -566,6 +584,10 @@ void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWindi
                     Derived(winding::physics::kRectifierDrop) + " V（假定），负载按平均电流。");
     if (points.size() == 1)
         notes.emplace_back("文件只有一个工作点：最高输入电压按最低输入电压计。");
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        opened.points.push_back({names[k], points[k].Von_V,
+                                 OutputPower(points[k], coil, d) / output, points[k].frequency_Hz});
+    }
 }
 
 // The gap a file's core is ground to, where it gives one: the centre leg's
@@ -686,7 +708,7 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts, Opened
     if (inputs.Has("converterInformation")) {
         ConditionsFromConverter(inputs, d);
     } else {
-        ConditionsFromExcitations(inputs, coil, d, notes);
+        ConditionsFromExcitations(inputs, coil, d, opened);
     }
 
     const Reader fd = magnetic.At("core").At("functionalDescription");

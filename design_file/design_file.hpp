@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.hpp"
+#include "conditions/conditions.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
 #include "pins/pins.hpp"
@@ -56,6 +57,10 @@ struct Opened {
     // the design is planned on WithFileParts.
     std::vector<catalogue::Core> cores;
     std::vector<catalogue::Material> materials;
+    // Each operating point another tool's file gives by its windings'
+    // excitations (its input, frequency and load against the first), for the
+    // planned transformer to be analysed at each.
+    std::vector<conditions::Condition> points;
 };
 Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts);
 

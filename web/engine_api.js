@@ -30,7 +30,11 @@
 //                               {problem, vmax, vmin, text}
 //     .saveDesign(texts)        {name, text, error}: the design file (MAS JSON)
 //     .spice(texts)             {name, text, error}: the ngspice netlist
-//     .openDesign(text)         {error, texts, options, choices, pins, notes, foreign}
+//     .openDesign(text)         {error, texts, options, choices, pins, notes, foreign,
+//                               fileParts}; the page plans on the file's own
+//                               core and material, where it gives them, from now on
+//     .takeFileParts(text)      a design file's own core and material taken again
+//                               (the file kept after a reload): {error}
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
@@ -174,6 +178,11 @@
         openDesign(text) {
             putTexts([text]);
             Module['_flyback_open_design']();
+            return JSON.parse(answer());
+        },
+        takeFileParts(text) {
+            putTexts([text]);
+            Module['_flyback_take_file_parts']();
             return JSON.parse(answer());
         },
         dcFromMains(m) {

@@ -13,13 +13,24 @@
     const dialog = $('FaultDialog');
     const engine = await createEngine();
     const encoder = new TextEncoder();
+    // The parts a design file opened gave in place: kept with the design, and
+    // taken again before anything reads the catalogue.
+    const kFileParts = 'flyback-designer.file-parts';
+    let fileParts = null;
+    try {
+        fileParts = localStorage.getItem(kFileParts);
+    } catch {
+        fileParts = null;  // a page without storage keeps no design either
+    }
+    if (fileParts !== null && engine.page.takeFileParts(fileParts).error) fileParts = null;
     const parts = engine.page.parts();
     const boxes = engine.boxes();
     const kStale = '输入已更改，按 => 重新计算';
 
     // The plan's options and choices as last set without a problem: a
-    // comparison in its worker plans with the same.
-    const planSettings = {};
+    // comparison in its worker plans with the same (on the same parts, given
+    // first).
+    const planSettings = fileParts === null ? {} : { takeFileParts: fileParts };
     for (const name of ['setPlanOptions', 'setPlanChoices', 'setPictureWidth']) {
         const set = engine.page[name];
         engine.page[name] = (value) => {
@@ -35,6 +46,7 @@
     // in that order).
     const page = {
         $, inputs, results, button, dialog, engine, encoder, parts, boxes, kStale, texts, planSettings,
+        kFileParts,
         lastTexts: null,  // the texts of the last press
         lastPress: null,  // what the engine said of it
         stale: () => page.lastTexts !== null && texts().some((text, i) => text !== page.lastTexts[i]),

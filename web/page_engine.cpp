@@ -353,22 +353,43 @@ EMSCRIPTEN_KEEPALIVE void flyback_spice() {
         .Text("error", plan_sheet::FailureText(plan));
 }
 
+// The catalogue the page plans on: the built-in one, with the parts the
+// design file opened gives in place.
+void TakeFileParts(const flyback::design_file::Opened& opened) {
+    flyback::web::SessionParts() =
+        flyback::design_file::WithFileParts(flyback::catalogue::BuiltIn(), opened);
+}
+
+// The planned transformer at each operating point the file gives, as notes.
+void NoteFilePoints(flyback::design_file::Opened& opened) {
+    const flyback::design_file::Design& d = *opened.design;
+    const winding::PlanOutcome plan =
+        winding::PlanWinding(record::RecordPress(numtext::ViewsOf(d.texts)), d.options, Parts());
+    if (!plan.plan) return;
+    for (const flyback::conditions::Line& line :
+         flyback::conditions::FilePointLines(*plan.plan, opened.points))
+        opened.notes.push_back(line.caption + " " + line.text);
+}
+
 // A design file's bytes in text 0, as the page keeps a design: {"error",
 // "texts", "options" and "choices" (as the page's stores), "pins", "notes",
-// "foreign"}.
+// "foreign", "fileParts" (the file gives a core or material in place: the
+// page keeps the file, to give its parts again after a reload)}. The page
+// plans on the file's parts from here on.
 EMSCRIPTEN_KEEPALIVE void flyback_open_design() {
-    flyback::design_file::Opened opened = flyback::design_file::ReadDesignFile(Text(0), Parts());
-    // The page starts again from its kept design, on its own catalogue: a
-    // core or material the file gives in place would be gone by then.
-    if (opened.design && (!opened.cores.empty() || !opened.materials.empty())) {
-        opened.design.reset();
-        opened.error =
-            "文件中的磁芯或材料不在目录中，由文件本身给出；网页不能采用它们，"
-            "请用桌面程序或 flyback-calc --open 打开。";
+    flyback::design_file::Opened opened =
+        flyback::design_file::ReadDesignFile(Text(0), flyback::catalogue::BuiltIn());
+    const bool fileParts = !opened.cores.empty() || !opened.materials.empty();
+    if (opened.design) {
+        TakeFileParts(opened);
+        NoteFilePoints(opened);
     }
     Answer().clear();
     JsonObject o(Answer());
-    o.Text("error", opened.error).Raw("notes", Texts(opened.notes)).Bool("foreign", opened.foreign);
+    o.Text("error", opened.error)
+        .Raw("notes", Texts(opened.notes))
+        .Bool("foreign", opened.foreign)
+        .Bool("fileParts", fileParts);
     if (opened.design) {
         const flyback::design_file::Design& d = *opened.design;
         o.Raw("texts", Texts({d.texts.begin(), d.texts.end()}))
@@ -376,6 +397,18 @@ EMSCRIPTEN_KEEPALIVE void flyback_open_design() {
             .Raw("choices", ChoiceStore(d.options.choices))
             .Text("pins", flyback::build_sheet::PinsText(d.pins));
     }
+    flyback::web::ReleaseLargeRequest();
+}
+
+// The parts a design file kept by the page gives in place, in text 0, taken
+// into the catalogue again (after a reload, or in the comparison's worker):
+// {"error"}, empty when taken.
+EMSCRIPTEN_KEEPALIVE void flyback_take_file_parts() {
+    const flyback::design_file::Opened opened =
+        flyback::design_file::ReadDesignFile(Text(0), flyback::catalogue::BuiltIn());
+    if (opened.design) TakeFileParts(opened);
+    Answer().clear();
+    JsonObject(Answer()).Text("error", opened.error);
     flyback::web::ReleaseLargeRequest();
 }
 

@@ -33,12 +33,16 @@ window.FlybackPage.files = function (page) {
             tell(file.name + '：文件太大，不是设计文件。', -1);
             return;
         }
-        const opened = engine.page.openDesign(await file.text());
+        const text = await file.text();
+        const opened = engine.page.openDesign(text);
         if (opened.error) {
             tell(file.name + '：' + opened.error, -1);
             return;
         }
         try {
+            // The file's own parts first: the design names them.
+            if (opened.fileParts) localStorage.setItem(page.kFileParts, text);
+            else localStorage.removeItem(page.kFileParts);
             localStorage.setItem('flyback-designer.winding', JSON.stringify(opened.options));
             localStorage.setItem('flyback-designer.choices', JSON.stringify(opened.choices));
             localStorage.setItem('flyback-designer.pins', opened.pins);
@@ -47,7 +51,7 @@ window.FlybackPage.files = function (page) {
                 sessionStorage.setItem(kOpenedNotes, JSON.stringify(opened.notes));
             }
         } catch {
-            tell('此页面不能保存数据（浏览器禁止了本地存储），无法打开设计文件。', -1);
+            tell('此页面不能保存数据（浏览器禁止了本地存储，或文件超出其容量），无法打开设计文件。', -1);
             return;
         }
         location.reload();

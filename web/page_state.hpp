@@ -14,8 +14,14 @@
 
 namespace flyback::web {
 
+// The built-in catalogue, with the core and material an opened file gave in
+// place (the page keeps that file and gives it again after a reload).
+inline catalogue::Catalogue& SessionParts() {
+    static catalogue::Catalogue parts = catalogue::BuiltIn();
+    return parts;
+}
 inline const catalogue::Catalogue& Parts() {
-    return catalogue::BuiltIn();
+    return SessionParts();
 }
 
 // Set by the page's option and choice boxes, read by every plan it asks for.

@@ -179,6 +179,13 @@ bool DesignFiles::Open(const QString& path) {
     if (!opened.notes.empty()) {
         QStringList notes;
         for (const std::string& note : opened.notes) notes << FromUtf8(note);
+        // The planned transformer at each of the file's operating points.
+        if (const winding::PlanOutcome* plan = window_->PressedPlan();
+            plan != nullptr && plan->plan) {
+            for (const conditions::Line& line :
+                 conditions::FilePointLines(*plan->plan, opened.points))
+                notes << FromUtf8(line.caption + " " + line.text);
+        }
         window_->ReportProblem(QStringLiteral("由其他工具的文件分析：\n") + notes.join('\n'));
     }
     return true;

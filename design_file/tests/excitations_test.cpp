@@ -129,5 +129,44 @@ TEST(ExcitationsTest, OurFilesWithoutTheirConverterBlockOpenFromTheirExcitations
     }
 }
 
+// A file's every operating point comes back as a condition to analyse the
+// transformer at: its own name, input and frequency, and its load against
+// the point the design is taken from (here the second at half the current
+// and twice the frequency; a point without a name is numbered).
+TEST(ExcitationsTest, EachOperatingPointIsKeptWithItsInputFrequencyAndLoad) {
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    Design d;
+    d.texts = {"60", "373", "249", "100", "80", "24"};
+    const winding::PlanOutcome outcome =
+        winding::PlanWinding(record::RecordPress(numtext::ViewsOf(d.texts)), d.options, parts);
+    ASSERT_TRUE(outcome.plan);
+    nlohmann::json file = nlohmann::json::parse(WriteDesignFile(d, outcome).text);
+    file.erase("flybackDesigner");
+    file["inputs"].erase("converterInformation");
+    nlohmann::json& points = file["inputs"]["operatingPoints"];
+    nlohmann::json second = points[0];
+    second.erase("name");
+    for (nlohmann::json& excitation : second["excitationsPerWinding"]) {
+        excitation["frequency"] = 200e3;
+        for (const char* key : {"peak", "peakToPeak", "offset", "rms"})
+            excitation["current"]["processed"][key] =
+                0.5 * excitation["current"]["processed"][key].get<double>();
+    }
+    points.push_back(second);
+    const Opened opened = ReadDesignFile(file.dump(), parts);
+    ASSERT_TRUE(opened.design) << opened.error;
+    ASSERT_EQ(opened.points.size(), 2U);
+    const conditions::Condition& first = opened.points[0];
+    EXPECT_EQ(first.name, "minimum input, full load");
+    EXPECT_NEAR(first.Vin_V, outcome.plan->atVmin.Von, 1e-9 * first.Vin_V);
+    EXPECT_EQ(first.load, 1);
+    EXPECT_EQ(first.f_Hz, 100e3);
+    const conditions::Condition& other = opened.points[1];
+    EXPECT_EQ(other.name, "工作点 2");
+    EXPECT_EQ(other.Vin_V, first.Vin_V);
+    EXPECT_NEAR(other.load, 0.5, 1e-12);
+    EXPECT_EQ(other.f_Hz, 200e3);
+}
+
 }  // namespace
 }  // namespace flyback::design_file

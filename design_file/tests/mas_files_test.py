@@ -265,6 +265,19 @@ class MasFilesTest(unittest.TestCase):
         ]
         for quantity, ours, other, expected, why in table:
             self.assertAlmostEqual(ours / other, expected, delta=0.005, msg=f"{quantity}: {why}")
+        # Each of the file's operating points analysed on the planned
+        # transformer: the first is the plan's own; the second, at the
+        # maximum input, carries the current its own waveforms give.
+        points = json.loads(done.stdout)["file_points"]
+        self.assertEqual([p["name"] for p in points],
+                         [p["name"] for p in document["inputs"]["operatingPoints"]])
+        self.assertEqual(points[0]["load"], 1)
+        self.assertAlmostEqual(points[0]["I_peak_A"], plan["Ipk"], delta=1e-9 * plan["Ipk"])
+        self.assertAlmostEqual(points[0]["B_peak_T"], plan["Bpk_T"], delta=1e-9)
+        self.assertGreater(points[1]["Vin_V"], points[0]["Vin_V"])
+        self.assertTrue(all(p["P_core_W"] > 0 and p["P_copper_W"] > 0 for p in points))
+        text = run("--open", str(path), "--winding")
+        self.assertIn("文件工作点：Max. input volt.", text.stdout)
         # Saved again, the file would name parts no catalogue holds and never
         # open: the save is refused with why, and nothing is written.
         saved = self.dir / "d3_best_again.mas.json"

@@ -333,15 +333,31 @@ class PageTest(unittest.TestCase):
             WebDriverWait(self.driver, 5).until(lambda d: self.box("FaultDialog").is_displayed())
             self.assertIn("不是 JSON", self.box("FaultMessage").text)
             self.box("FaultOk").click()
-            # A core and material the file gives in place: said, not half opened.
-            given = pathlib.Path(__file__).resolve().parents[2] / "design_file" / "tests" \
-                / "foreign" / "embedded_parts.mas.json"
-            picker = self.box("OpenFile")
-            self.driver.execute_script("arguments[0].hidden = false", picker)
-            picker.send_keys(str(given))
-            WebDriverWait(self.driver, 5).until(
-                lambda d: "网页不能采用它们" in self.box("FaultMessage").text)
-            self.assertEqual(self.box("Text1_0").get_attribute("value"), "60")
+        self.driver.execute_script("localStorage.clear()")
+
+    def test_a_design_on_parts_its_file_gives_is_planned_on_them_and_kept(self):
+        """Another tool's design with its core and material in place: the
+        page plans on them, says so with the transformer at each of the
+        file's operating points, keeps them across a reload, and its
+        comparison (in a worker of its own) weighs them too."""
+        given = pathlib.Path(__file__).resolve().parents[2] / "design_file" / "tests" \
+            / "foreign" / "embedded_parts.mas.json"
+        picker = self.box("OpenFile")
+        self.driver.execute_script("arguments[0].hidden = false", picker)
+        picker.send_keys(str(given))
+        WebDriverWait(self.driver, 20).until(lambda d: self.box("FaultDialog").is_displayed())
+        said = self.box("FaultMessage").text
+        self.assertIn("按文件给出的有效参数取用", said)
+        self.assertIn("文件工作点：Max. input volt. 输入电压", said)
+        self.box("FaultOk").click()
+        plan = lambda: self.box("WindingPremise").text + self.box("WindingLines").text
+        self.assertIn("ER 41/7.6/32", plan())
+        open_page(self.driver, keep_design=True)
+        self.assertIn("ER 41/7.6/32", plan())
+        self.compare()
+        self.assertNotIn("比较失败", self.box("CompareSummary").text)
+        # The file's material, which only the file gives, weighed on every core.
+        self.assertEqual(self.rows("CompareTop")[0].find_elements(By.TAG_NAME, "td")[1].text, "95")
         self.driver.execute_script("localStorage.clear()")
 
     def test_nothing_breaks_the_pages_own_content_policy(self):

@@ -640,7 +640,8 @@ class ToolWindowsTest : public QObject {
 
     // Another tool's design with its core and material given in place: both
     // join the window's catalogue, the plan is on them, the lists offer them,
-    // and the notes say so; opened again, they are not added twice.
+    // and the notes say so, with the plan at each of the file's operating
+    // points; opened again, they are not added twice.
     void aDesignWithItsOwnCoreAndMaterialOpensOnThem() {
         auto* files = window_->Files();
         const QString path = QString(FOREIGN_DESIGNS) + "/embedded_parts.mas.json";
@@ -650,6 +651,9 @@ class ToolWindowsTest : public QObject {
         QVERIFY(!reports_.empty());
         QVERIFY2(reports_.back().message.contains("按文件给出的有效参数取用"),
                  qPrintable(reports_.back().message));
+        // The planned transformer at each of the file's operating points.
+        QVERIFY(reports_.back().message.contains("文件工作点：Min. input volt. 输入电压 249 V"));
+        QVERIFY(reports_.back().message.contains("文件工作点：Max. input volt. 输入电压"));
         QVERIFY(files->Open(path));  // now the catalogue's, by name
         QCOMPARE(window_->Parts().cores.size(), cores + 1);
         QVERIFY(window_->Parts().FindMaterial("95") != nullptr);
