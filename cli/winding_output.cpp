@@ -330,10 +330,10 @@ std::string AtConditionsJson(const winding::Plan& plan,
         const conditions::Analysed a = conditions::Analyse(plan, point);
         o.Text("mode", winding::ModeName(a.point.mode))
             .Value("D", a.point.D)
-            .Value("I_peak_A", a.point.Ipk)
-            .Value("I_valley_A", a.point.Iv)
-            .Value("B_peak_T", a.Bpk_T)
-            .Value("B_swing_T", a.deltaB_T)
+            .Value("Ipk_A", a.point.Ipk)
+            .Value("Iv_A", a.point.Iv)
+            .Value("Bpk_T", a.Bpk_T)
+            .Value("deltaB_T", a.deltaB_T)
             .Value("P_core_W", a.Pcore_W)
             .Value("P_copper_W", a.Pcopper_W);
     }

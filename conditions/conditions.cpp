@@ -80,7 +80,7 @@ std::optional<double> CoreLoss(const Plan& plan, const Analysed& a) {
 std::string Problem(const Condition& condition) {
     if (!(condition.Vin_V > 0) || !std::isfinite(condition.Vin_V)) return "输入电压须大于零";
     if (!(condition.load > 0) || !(condition.load <= kMostLoad))
-        return "负载须大于零，且不超过满载的 10 倍";
+        return "负载须大于零，且不超过满载的 " + record::ReadableNumber(kMostLoad) + " 倍";
     if (!(condition.f_Hz > 0) || !std::isfinite(condition.f_Hz)) return "开关频率须大于零";
     return {};
 }
@@ -102,7 +102,7 @@ Analysed Analyse(const Plan& plan, const Condition& condition) {
 
 Line Words(const Analysed& a) {
     using record::ReadableValue;
-    const auto optional = [](const std::optional<double>& value) {
+    const auto watts = [](const std::optional<double>& value) {
         return value ? ReadableValue(*value, "W") : std::string("—");
     };
     const OperatingPoint& p = a.point;
@@ -113,7 +113,7 @@ Line Words(const Analysed& a) {
                 std::string(winding::ModeCaption(p.mode)) + "，占空比 " + ReadableValue(p.D, "") +
                 "，峰值电流 " + ReadableValue(p.Ipk, "A") + "，谷值电流 " +
                 ReadableValue(p.Iv, "A") + "，峰值磁通密度 " + ReadableValue(a.Bpk_T, "T") +
-                "，磁芯损耗 " + optional(a.Pcore_W) + "，铜损 " + optional(a.Pcopper_W)};
+                "，磁芯损耗 " + watts(a.Pcore_W) + "，铜损 " + watts(a.Pcopper_W)};
 }
 
 std::vector<Line> FilePointLines(const Plan& plan, const std::vector<Condition>& points) {
