@@ -66,7 +66,7 @@ bool AnyPlanOption(const WindingFlags& f) {
                         w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance, w.leakageFactor,
                         w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns, w.insulation,
                         w.pollution, w.materialGroup, w.altitude, w.construction, w.mainsVrms,
-                        w.order, w.pins);
+                        w.order, w.pins, w.qr, w.valleys, w.hotLimit);
     };
     return texts(f) != texts(none);
 }
@@ -125,6 +125,13 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
         ->take_all();
     add("--bias", f.bias, "with --winding: a bias winding with its load, V:I[:VF] (VF 0.7 V)");
     add("--turns", f.turns, "with --winding: fixed turns NP:NS[:NAUX]");
+    app.add_flag("--qr", f.qr,
+                 "with --winding: quasi-resonant, switched in a valley of the drain's ring; the "
+                 "frequency input is the lowest, at the minimum input and full load")
+        ->needs(winding);
+    add("--valley", f.valleys,
+        "with --winding: the valley switched in at full load, and the deepest a controller "
+        "waits for to keep within --fmax, K[:L] (1)");
     AddChoiceFlags(app, f, winding);
     add("--insulation", f.insulation,
         "with --winding: primary to secondary, functional|basic|reinforced (reinforced above 60 "
@@ -167,11 +174,20 @@ std::string BothFix(const std::vector<std::string_view>& flags, std::string_view
 // it qualifies.
 std::string ConflictLine(const WindingFlags& f) {
     std::vector<std::string_view> vorWays, inductanceWays;
+    // One flag for each way given: --qr and its --cds are one way.
+    std::vector<winding::Conduction> conductions;
+    const auto conductionWay = [&](std::string_view flag, winding::Conduction way) {
+        if (std::find(conductions.begin(), conductions.end(), way) != conductions.end()) return;
+        conductions.push_back(way);
+        inductanceWays.push_back(flag);
+    };
+    if (f.qr) conductionWay("--qr", winding::Conduction::QuasiResonant);
+    if (!f.valleys.empty()) conductionWay("--valley", winding::Conduction::QuasiResonant);
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
         if (info.flag.empty() || f.Choice(info.choice).empty()) continue;
         if (!info.needs.empty()) continue;
         if (info.vorSource) vorWays.push_back(info.flag);
-        if (info.conduction) inductanceWays.push_back(info.flag);
+        if (info.conduction) conductionWay(info.flag, *info.conduction);
     }
     if (std::string line = BothFix(vorWays, "the reflected voltage"); !line.empty()) return line;
     if (std::string line = BothFix(inductanceWays, "the inductance"); !line.empty()) return line;
@@ -281,6 +297,13 @@ std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
         if (info.vorSource) c.vorSource = *info.vorSource;
         if (info.conduction) c.conduction = *info.conduction;
     }
+    if (f.qr) c.conduction = Conduction::QuasiResonant;
+    if (!f.valleys.empty()) {
+        if (!ReadValleys(f.valleys, c))
+            return "--valley: \"" + f.valleys + "\" is not K or K:L, whole valleys from 1 to " +
+                   runtime::decimal::ShortestText(kDeepestValley) + ", L not before K";
+        c.conduction = Conduction::QuasiResonant;
+    }
     if (!f.turns.empty() && !ReadTurns(f.turns, c))
         return "--turns: \"" + f.turns + "\" is not NP:NS or NP:NS:NAUX in whole turns";
     if (c.Naux && !o.Vaux_V) return "--turns: NAUX needs --bias or --vaux";
@@ -322,6 +345,9 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
             return "--clamp must be above 0";
         case Kind::CurrentLimit:
             return "--ilimit must be above 0";
+        case Kind::Resonance:
+            return "--cds must be above 0, --valley whole from 1 to " +
+                   runtime::decimal::ShortestText(winding::kDeepestValley) + ", and --fmax above 0";
     }
     return {};
 }

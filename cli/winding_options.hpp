@@ -19,6 +19,8 @@ struct WindingFlags {
     // The electrical design's choices.
     std::vector<std::string> outputs;
     std::string bias, turns;
+    bool qr = false;      // valley-switched
+    std::string valleys;  // K[:L]
     // The choices that are numbers, by the table's rows (those with a flag).
     std::array<std::string, std::size(winding::kChoiceNumbers)> choiceTexts;
     std::string& Choice(winding::ChoiceNumber c) {

@@ -106,18 +106,25 @@ std::string ChoicesJson(const Plan& plan) {
     };
     const auto key = [](ChoiceNumber choice) { return winding::Info(choice).jsonKey; };
     std::string json;
-    answer::JsonObject(json)
-        .Bool("outputs_fixed", !c.outputs.empty())
-        .Text("vor_from", winding::kVorSources[static_cast<int>(c.vorSource)].jsonName)
-        .Value("Vor_designed", plan.VorDesigned_V)
-        .Value(key(ChoiceNumber::Derating), given(ChoiceNumber::Derating))
-        .Value(key(ChoiceNumber::ClampRatio), given(ChoiceNumber::ClampRatio))
-        .Value(key(ChoiceNumber::Dmax), given(ChoiceNumber::Dmax))
-        .Text("inductance_from", winding::kConductions[static_cast<int>(c.conduction)].jsonName)
-        .Bool("turns_fixed", c.FixedTurns())
-        .Value(key(ChoiceNumber::Clamp), given(ChoiceNumber::Clamp))
-        .Value("I_limit_A", plan.Ilimit_A)
-        .Bool("I_limit_fixed", c.Ilimit_A.has_value());
+    {
+        answer::JsonObject choices(json);
+        choices.Bool("outputs_fixed", !c.outputs.empty())
+            .Text("vor_from", winding::kVorSources[static_cast<int>(c.vorSource)].jsonName)
+            .Value("Vor_designed", plan.VorDesigned_V)
+            .Value(key(ChoiceNumber::Derating), given(ChoiceNumber::Derating))
+            .Value(key(ChoiceNumber::ClampRatio), given(ChoiceNumber::ClampRatio))
+            .Value(key(ChoiceNumber::Dmax), given(ChoiceNumber::Dmax))
+            .Text("inductance_from", winding::kConductions[static_cast<int>(c.conduction)].jsonName)
+            .Bool("turns_fixed", c.FixedTurns())
+            .Value(key(ChoiceNumber::Clamp), given(ChoiceNumber::Clamp))
+            .Value("I_limit_A", plan.Ilimit_A)
+            .Bool("I_limit_fixed", c.Ilimit_A.has_value());
+        if (c.Switching()) {
+            for (const ChoiceNumber choice : {ChoiceNumber::Cds, ChoiceNumber::Valley,
+                                              ChoiceNumber::LastValley, ChoiceNumber::Fmax})
+                choices.Value(key(choice), given(choice));
+        }
+    }  // closed before it is returned
     return json;
 }
 
@@ -168,8 +175,8 @@ std::string CornersJson(const Plan& plan) {
             if (rectifiers.size() > 1) rectifiers += ',';
             rectifiers += std::isfinite(V) ? runtime::decimal::ShortestText(V) : "null";
         }
-        answer::JsonObject(json)
-            .Text("name", winding::CornerName(c.kind))
+        answer::JsonObject corner(json);
+        corner.Text("name", winding::CornerName(c.kind))
             .Value("Vin_V", c.point.Vin)
             .Value("load", c.load)
             .Text("mode", winding::ModeName(c.point.mode))
@@ -181,6 +188,13 @@ std::string CornersJson(const Plan& plan) {
             .Value("V_clamp_V", c.Vclamp_V)
             .Value("Vds_peak_V", c.Vds_peak_V)
             .Raw("V_rectifier_V", rectifiers + "]");
+        // Valley-switched, each corner runs at a frequency of its own.
+        if (const std::optional<winding::Resonance> r = plan.options.choices.Switching()) {
+            corner.Value("f_Hz", c.point.f_Hz)
+                .Value("valley", c.point.valley)
+                .Value("V_valley_V", winding::ValleyVoltage(c.point))
+                .Value("P_turn_on_W", winding::TurnOnLoss(c.point, r->Cds_F));
+        }
     }
     return json + "]";
 }

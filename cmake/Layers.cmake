@@ -27,7 +27,6 @@ set(FLYBACK_ROOMS
   "flyback_advise:flyback_winding flyback_plan_sheet flyback_drawing flyback_jsonl"
   "flyback_sweep:flyback_winding flyback_drawing"
   "flyback_conditions:flyback_winding"
-  "flyback_quasi_resonant:flyback_winding"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"
   "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file"

@@ -124,10 +124,12 @@ winding::Choices ReadChoices(const Reader& r) {
     c.vorSource = static_cast<winding::VorSource>(IndexOf(kVorSourceNames, r.At("vorSource")));
     c.conduction = static_cast<winding::Conduction>(IndexOf(kConductionNames, r.At("conduction")));
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
-        // A choice the plan may be left to make may be null; one with a
-        // default may be missing, as in files from before it existed.
+        // A choice the plan may be left to make may be null; it and one with
+        // a default may be missing, as in files from before they existed.
         if (!info.none.empty()) {
-            winding::SetHeldValue(c, info.choice, r.At(info.fileKey).MaybeNumber());
+            winding::SetHeldValue(
+                c, info.choice,
+                r.Has(info.fileKey) ? r.At(info.fileKey).MaybeNumber() : std::nullopt);
         } else if (!info.isDefault || r.Has(info.fileKey)) {
             winding::SetHeldValue(c, info.choice, r.At(info.fileKey).Number());
         }

@@ -82,6 +82,11 @@ std::string TemperatureText(const Plan& plan) {
 
 // "连续，KRP 0.5，谷值电流 350 mA"; "断续，复位 0.31，空闲 0.12".
 std::string ModeText(const OperatingPoint& p) {
+    if (p.valley > 0) {
+        return "准谐振，第 " + std::to_string(p.valley) + " 谷底开通，频率 " +
+               ReadableValue(p.f_Hz, "Hz") + "，复位 D2 " + ReadableValue(p.D2, "") +
+               "，等待谷底 " + ReadableValue(1 - p.D - p.D2, "");
+    }
     std::string text(ModeCaption(p.mode));
     if (p.mode == Mode::Continuous) {
         text += "，KRP " + ReadableValue(p.KRP(), "") + "，谷值电流 " + ReadableValue(p.Iv, "A");
@@ -90,6 +95,18 @@ std::string ModeText(const OperatingPoint& p) {
             "，复位 D2 " + ReadableValue(p.D2, "") + "，空闲 " + ReadableValue(1 - p.D - p.D2, "");
     }
     return text;
+}
+
+// "准谐振：第 1 谷底开通（至多第 4 谷底，最高频率 130 kHz），漏源电容 100 pF（…）".
+std::string ResonanceText(const Resonance& r) {
+    std::string text = "准谐振：第 " + std::to_string(r.firstValley) + " 谷底开通";
+    if (r.fmax_Hz) {
+        text += "（至多第 " + std::to_string(r.lastValley) + " 谷底，最高频率 " +
+                ReadableValue(*r.fmax_Hz, "Hz") + "）";
+    }
+    text += "，漏源电容 " + ReadableValue(r.Cds_F, "F");
+    if (r.Cds_F == Choices{}.Cds_F) text += "（假定：开关管 Coss 与绕组电容之和）";
+    return text + "；输入的工作频率为最低输入、满载时的频率，输入升高或负载减轻时频率升高";
 }
 
 std::string HighLineText(const Plan& plan) {
@@ -390,6 +407,24 @@ std::string SizedByText(const Plan& plan) {
 
 }  // namespace
 
+// Valley-switched, each corner's own frequency and valley, and what turning
+// on there costs: "谷底开通：最高输入、满载", "频率 …，第 2 谷底，…".
+std::vector<SheetLine> ValleyLines(const Plan& plan) {
+    const std::optional<Resonance> r = plan.options.choices.Switching();
+    if (!r) return {};
+    std::vector<SheetLine> lines;
+    for (const Corner& c : plan.corners) {
+        const OperatingPoint& p = c.point;
+        std::string text = "频率 " + ReadableValue(p.f_Hz, "Hz") + "，第 " +
+                           std::to_string(p.valley) + " 谷底，谷底电压 " +
+                           ReadableValue(ValleyVoltage(p), "V") + "，开通损耗 " +
+                           ReadableValue(TurnOnLoss(p, r->Cds_F), "W");
+        if (r->fmax_Hz && p.f_Hz > *r->fmax_Hz) text += "（最深谷底仍高于最高频率）";
+        lines.push_back({"谷底开通：" + std::string(CornerCaption(c.kind)), text});
+    }
+    return lines;
+}
+
 std::vector<SheetLine> PlanLines(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
     std::vector<SheetLine> lines = {
@@ -451,6 +486,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         }
         lines.insert(lines.begin() + 4, outputs.begin(), outputs.end());
     }
+    for (SheetLine& line : ValleyLines(plan)) lines.push_back(std::move(line));
     return lines;
 }
 
@@ -487,6 +523,8 @@ std::vector<SheetLine> ChoiceLines(const Choices& c) {
         lines.push_back({"工作模式", "纹波系数 KRP " + ReadableValue(c.KRP, "")});
     } else if (c.conduction == Conduction::Inductance) {
         lines.push_back({"工作模式", "指定 Lp " + ReadableValue(c.Lp_H, "H")});
+    } else if (const std::optional<Resonance> r = c.Switching()) {
+        lines.push_back({"工作模式", ResonanceText(*r)});
     }
     if (c.FixedTurns()) {
         std::string turns = std::to_string(c.Np) + ":" + std::to_string(c.Ns);

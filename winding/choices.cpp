@@ -1,5 +1,6 @@
 #include "winding/choices.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/number_text.hpp"
@@ -27,6 +28,10 @@ std::optional<std::vector<std::string_view>> Fields(std::string_view text) {
     }
     if (fields.size() < 2) return std::nullopt;
     return fields;
+}
+
+bool AValley(double valley) {
+    return valley >= 1 && valley <= kDeepestValley && std::floor(valley) == valley;
 }
 
 std::optional<int> Count(std::string_view text) {
@@ -68,8 +73,15 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
             return &c.KRP;
         case ChoiceNumber::Lp:
             return &c.Lp_H;
+        case ChoiceNumber::Cds:
+            return &c.Cds_F;
+        case ChoiceNumber::Valley:
+            return &c.valley;
+        case ChoiceNumber::LastValley:
+            return &c.lastValley;
         case ChoiceNumber::Clamp:
         case ChoiceNumber::Ilimit:
+        case ChoiceNumber::Fmax:
             break;
     }
     return nullptr;
@@ -77,10 +89,23 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
 
 template <class Held>
 auto Unsettable(Held& c, ChoiceNumber choice) -> decltype(&c.Vclamp_V) {
-    return choice == ChoiceNumber::Clamp ? &c.Vclamp_V : &c.Ilimit_A;
+    switch (choice) {
+        case ChoiceNumber::Clamp:
+            return &c.Vclamp_V;
+        case ChoiceNumber::Fmax:
+            return &c.fmax_Hz;
+        default:
+            return &c.Ilimit_A;
+    }
 }
 
 }  // namespace
+
+std::optional<Resonance> Choices::Switching() const {
+    if (conduction != Conduction::QuasiResonant) return std::nullopt;
+    const int first = static_cast<int>(valley);
+    return Resonance{Cds_F, first, std::max(first, static_cast<int>(lastValley)), fmax_Hz};
+}
 
 bool WayTaken(const ChoiceNumberInfo& info, const Choices& c) {
     return (!info.vorSource || *info.vorSource == c.vorSource) &&
@@ -129,6 +154,10 @@ ChoiceProblem CheckChoices(const Choices& c) {
     if (c.conduction == Conduction::Ripple && (!Positive(c.KRP) || c.KRP > 1))
         return {Kind::Ripple};
     if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
+    if (c.conduction == Conduction::QuasiResonant &&
+        (!Positive(c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
+         (c.fmax_Hz && !Positive(*c.fmax_Hz))))
+        return {Kind::Resonance};
     if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
     // A secondary's turns without the primary's would be quietly ignored.
     if (c.Np < 0 || (c.Np == 0 && (c.Ns != 0 || c.Naux))) return {Kind::Turns};
@@ -173,6 +202,8 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
             return "钳位电压须大于 0。";
         case Kind::CurrentLimit:
             return "限流值须大于 0。";
+        case Kind::Resonance:
+            return "漏源电容须大于 0，谷底序号须为 1 至 20 的整数，最高频率须大于 0。";
     }
     return {};
 }
@@ -202,6 +233,17 @@ bool ReadTurns(std::string_view text, Choices& choices) {
     choices.Np = *counts[0];
     choices.Ns = *counts[1];
     choices.Naux = counts[2];
+    return true;
+}
+
+bool ReadValleys(std::string_view text, Choices& choices) {
+    const std::size_t colon = text.find(':');
+    const std::optional<double> first = runtime::ReadWholeNumber(text.substr(0, colon));
+    const std::optional<double> last =
+        colon == std::string_view::npos ? first : runtime::ReadWholeNumber(text.substr(colon + 1));
+    if (!first || !last || !AValley(*first) || !AValley(*last) || *last < *first) return false;
+    choices.valley = *first;
+    choices.lastValley = *last;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "winding/physics.hpp"
+#include "winding/valley_switching.hpp"
 
 namespace flyback::winding {
 
@@ -32,7 +33,14 @@ enum class Conduction {
     Boundary,    // the edge of continuous conduction at the minimum input
     Ripple,      // the ripple ratio KRP at the minimum input
     Inductance,  // Lp typed; the mode follows from it
+    // Switched in a valley of the drain's ring: the frequency is the lowest,
+    // at the minimum input and full load, and rises with line and falls with load.
+    QuasiResonant,
 };
+
+// A controller counts the ring's valleys up to a handful; beyond these the
+// ring has died away.
+inline constexpr double kDeepestValley = 20;
 
 // A clamp far above Vor only wastes the switch's rating.
 inline constexpr double kHighestClampRatio = 10;
@@ -49,7 +57,11 @@ enum class ChoiceNumber {
     Krp,
     Lp,
     Clamp,
-    Ilimit
+    Ilimit,
+    Cds,
+    Valley,
+    LastValley,
+    Fmax
 };
 
 // One table for every front end and file: the command line's flag and help,
@@ -290,6 +302,83 @@ inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
      "",
      {},
      {}},
+    {ChoiceNumber::Cds,
+     "--cds",
+     "",
+     "quasi-resonant: the drain's capacitance, the switch's Coss and the winding's, F",
+     "漏源电容 Cds",
+     "pF",
+     1e12,
+     1,
+     100000,
+     100,
+     true,
+     0,
+     10,
+     "",
+     "cds",
+     "cdsPicofarad",
+     "Cds_F",
+     {},
+     Conduction::QuasiResonant},
+    // The valleys are read from --valley K[:L], a field each.
+    {ChoiceNumber::Valley,
+     "",
+     "",
+     "",
+     "开通谷底",
+     "",
+     1,
+     1,
+     kDeepestValley,
+     1,
+     true,
+     0,
+     1,
+     "",
+     "valley",
+     "valley",
+     "valley",
+     {},
+     Conduction::QuasiResonant},
+    {ChoiceNumber::LastValley,
+     "",
+     "",
+     "",
+     "最深谷底",
+     "",
+     1,
+     1,
+     kDeepestValley,
+     1,
+     true,
+     0,
+     1,
+     "",
+     "lastValley",
+     "lastValley",
+     "last_valley",
+     {},
+     Conduction::QuasiResonant},
+    {ChoiceNumber::Fmax,
+     "--fmax",
+     "",
+     "quasi-resonant: the controller's frequency clamp, Hz; a deeper valley keeps within it",
+     "最高频率 fmax",
+     "kHz",
+     1e-3,
+     1,
+     10000,
+     130,
+     false,
+     1,
+     10,
+     "不限",
+     "fmax",
+     "fmaxKilohertz",
+     "fmax_Hz",
+     {},
+     Conduction::QuasiResonant},
 };
 
 constexpr const ChoiceNumberInfo& Info(ChoiceNumber choice) {
@@ -307,7 +396,8 @@ inline constexpr WayInfo kVorSources[] = {{"按原计算", "press", "press"},
                                           {"由最大占空比", "maxDuty", "max_duty"}};
 inline constexpr WayInfo kConductions[] = {{"临界", "boundary", "boundary"},
                                            {"纹波系数 KRP", "ripple", "ripple"},
-                                           {"指定 Lp", "inductance", "inductance"}};
+                                           {"指定 Lp", "inductance", "inductance"},
+                                           {"准谐振", "quasiResonant", "quasi_resonant"}};
 
 // An output's columns: voltage, current, rectifier drop; a new output's
 // values are each column's first.
@@ -350,6 +440,11 @@ struct Choices {
     Conduction conduction = Conduction::Boundary;
     double KRP = 1;   // Ripple
     double Lp_H = 0;  // Inductance
+    // QuasiResonant: the drain's capacitance, the valley switched in at full
+    // load and the deepest the controller waits for to keep within fmax.
+    double Cds_F = Info(ChoiceNumber::Cds).first / Info(ChoiceNumber::Cds).shownPerHeld;
+    double valley = 1, lastValley = 1;
+    std::optional<double> fmax_Hz;
 
     // Fixed turns: the primary and the regulated output's winding (and the
     // bias winding's); none: chosen from Bmax.
@@ -360,6 +455,9 @@ struct Choices {
     std::optional<double> Ilimit_A;  // the controller's current limit; none: 1.3 × the peak
 
     bool FixedTurns() const { return Np > 0; }
+    // How the switch is valley-switched; none at a fixed frequency. A last
+    // valley before the first waits for no deeper one.
+    std::optional<Resonance> Switching() const;
     // Anything beyond what the press designs.
     bool Any() const;
 };
@@ -368,20 +466,22 @@ struct Choices {
 struct ChoiceProblem {
     enum class Kind {
         None,
-        Output,       // an output's voltage not above zero, its current or drop below
-                      // zero, or its drop not below its voltage
-        Outputs,      // more than kMostOutputs outputs (count: how many)
-        Bias,         // the bias load's current or drop below zero
-        Vor,          // a reflected voltage not above zero
-        Rating,       // a switch rating not above zero, a derating not in (0, 1], a
-                      // clamp ratio not in (1, 10]
-        Duty,         // a duty limit not in (0, 1)
-        Ripple,       // a ripple ratio not in (0, 1]
-        Inductance,   // an inductance not above zero
-        Turns,        // turns below one, or a secondary's turns without the primary's
-        TurnsAndVor,  // fixed turns beside a typed Vor or a duty limit, which they fix too
-        Clamp,        // a clamp voltage not above zero
-        CurrentLimit  // a current limit not above zero
+        Output,        // an output's voltage not above zero, its current or drop below
+                       // zero, or its drop not below its voltage
+        Outputs,       // more than kMostOutputs outputs (count: how many)
+        Bias,          // the bias load's current or drop below zero
+        Vor,           // a reflected voltage not above zero
+        Rating,        // a switch rating not above zero, a derating not in (0, 1], a
+                       // clamp ratio not in (1, 10]
+        Duty,          // a duty limit not in (0, 1)
+        Ripple,        // a ripple ratio not in (0, 1]
+        Inductance,    // an inductance not above zero
+        Turns,         // turns below one, or a secondary's turns without the primary's
+        TurnsAndVor,   // fixed turns beside a typed Vor or a duty limit, which they fix too
+        Clamp,         // a clamp voltage not above zero
+        CurrentLimit,  // a current limit not above zero
+        Resonance      // a capacitance not above zero, a valley not whole from 1 to 20, or
+                       // an fmax not above zero
     };
     Kind kind = Kind::None;
     int output = 0;         // for Output: which, from 0
@@ -404,6 +504,10 @@ bool WayTaken(const ChoiceNumberInfo& info, const Choices& choices);
 // clamp voltage or current limit given).
 std::optional<double> HeldValue(const Choices& choices, ChoiceNumber choice);
 void SetHeldValue(Choices& choices, ChoiceNumber choice, std::optional<double> held);
+
+// Reads "K[:L]", the valley switched in and the deepest waited for (L as K
+// where not given, never before K); false where it is not of that form.
+bool ReadValleys(std::string_view text, Choices& choices);
 
 // Reads "V:I[:VF]" (an output or the bias load; the drop defaults to
 // `defaultVF`) and "NP:NS[:NAUX]"; nothing when the text is not of that form

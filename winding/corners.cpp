@@ -44,7 +44,9 @@ class CornerMaker {
         // least it can: the copper's share of full load does not carry over.
         Load flow = in_.load;
         if (shorted) flow.resetRise = 1;
-        const OperatingPoint point = AtPeakCurrent(Vin, Vor, Lp, Ipk, flow);
+        const OperatingPoint point = in_.resonance
+                                         ? AtPeak(Vin, Vor, Lp, Ipk, flow, *in_.resonance).point
+                                         : AtPeakCurrent(Vin, Vor, Lp, Ipk, flow);
         double load = 0;  // a shorted output takes no power at its terminals
         if (!shorted) {
             const double Pin = MeanInputPower(point);
@@ -68,7 +70,7 @@ class CornerMaker {
         corner.Vclamp_V =
             point.Ipk == in_.designIpk_A && point.Vor == in_.atVmin.Vor
                 ? in_.Vclamp_V
-                : ClampVoltage(point.Vor, in_.clampR_ohm, in_.leakage_H, point.Ipk, in_.load.f_Hz);
+                : ClampVoltage(point.Vor, in_.clampR_ohm, in_.leakage_H, point.Ipk, point.f_Hz);
         corner.Vds_peak_V = Add(point.Vin, corner.Vclamp_V);
         for (const CornerInput::Output& out : in_.outputs)
             corner.Vrectifier_V.push_back(Add(out.V, Reflected(point.Vin, out.turns)));
@@ -107,6 +109,7 @@ OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, cons
     p.Vreset = Multiply(Vor, load.resetRise);
     p.Lp = Lp;
     p.Ipk = Ipk;
+    p.f_Hz = load.f_Hz;
     const double f_Hz = load.f_Hz;
     const double balanced = Divide(p.Vreset, Add(p.Vreset, p.Von));
     const double ripple = Divide(Multiply(p.Von, balanced), Multiply(Lp, f_Hz));
@@ -135,7 +138,7 @@ std::vector<Corner> Corners(const CornerInput& in) {
     Load light = in.load;
     light.P_W = Multiply(in.load.P_W, kLightLoad);
     const OperatingPoint lightPoint =
-        WithInductance(in.atVmax.Vin, in.atVmax.Vor, in.atVmin.Lp, light);
+        Running(in.atVmax.Vin, in.atVmax.Vor, in.atVmin.Lp, light, in.resonance);
     // Shorted, the secondary holds only its rectifier's drop.
     const CornerInput::Output& regulated = in.outputs.front();
     const double shortedVor =

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "winding/operating_point.hpp"
+#include "winding/valley_switching.hpp"
 
 namespace flyback::winding {
 
@@ -53,6 +54,8 @@ struct CornerInput {
         int turns = 0;
     };
     std::vector<Output> outputs;  // the regulated one first
+    // Valley-switched, each corner runs at the frequency its valley gives.
+    std::optional<Resonance> resonance;
 };
 
 // The primary's current when the switch turns off at `Ipk`: continuous where

@@ -58,6 +58,7 @@ void Magnetising(OperatingPoint& point, double Vin, double Vor, const Load& load
     point.Vor = Vor;
     point.Von = Multiply(Vin, load.onShare);
     point.Vreset = Multiply(Vor, load.resetRise);
+    point.f_Hz = load.f_Hz;
 }
 
 }  // namespace

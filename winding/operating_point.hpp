@@ -44,6 +44,8 @@ struct OperatingPoint {
     double D2 = 0;           // the reset (the secondaries' conduction) time
     double Ipk = 0, Iv = 0;  // the primary current's peak and valley
     double Lp = 0;
+    double f_Hz = 0;  // the switching frequency the point runs at
+    int valley = 0;   // the ring's valley the switch turns on in; 0: at a fixed frequency
 
     // (peak − valley) ÷ peak: 1 at the edge and below it, less in continuous conduction.
     double KRP() const;

@@ -463,7 +463,8 @@ void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
                         plan.clamp.R_ohm,
                         plan.clamp.leakage_H,
                         plan.Ipk_A,
-                        {}};
+                        {},
+                        in.design.choices.Switching()};
     for (const OutputResult& out : plan.outputs)
         corners.outputs.push_back({out.set.V, out.set.VF_V, out.turns});
     plan.corners = Corners(corners);
@@ -542,7 +543,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.load = t.load;
     plan.rectified_W = in.design.rectified_W;
     plan.stored_W = in.design.stored_W;
-    plan.atVmax = WithInductance(c.Vmax, plan.Vor_V, plan.Lp_H, plan.load);
+    plan.atVmax = Running(c.Vmax, plan.Vor_V, plan.Lp_H, plan.load, in.design.choices.Switching());
     if (plan.atVmin.mode == Mode::Continuous && plan.atVmax.mode == Mode::Discontinuous)
         plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, plan.load);
     Flux(plan, in, Ae_m2);

@@ -94,9 +94,15 @@ double ReflectedVoltage(const Chain& c, const Choices& choices, const Load& load
 }
 
 // The operating point at `Vin` for the reflected voltage `Vor`: the typed
-// inductance's, or the one designed for the ripple ratio (1: the edge).
+// inductance's, the one designed for the ripple ratio (1: the edge), or the
+// one that runs at the design's frequency in its valley.
 OperatingPoint PointAt(const Design& d, double Vin, double Vor, const Load& load) {
     const Choices& choices = d.choices;
+    if (const std::optional<Resonance> resonance = choices.Switching()) {
+        const double Lp =
+            DesignedInductance(Vin, Vor, load, resonance->Cds_F, resonance->firstValley);
+        return AtInput(Vin, Vor, Lp, load, *resonance).point;
+    }
     if (choices.conduction == Conduction::Inductance)
         return WithInductance(Vin, Vor, choices.Lp_H, load);
     const double KRP = choices.conduction == Conduction::Ripple ? choices.KRP : 1;

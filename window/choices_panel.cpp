@@ -75,8 +75,18 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
     conduction_->addItems(Captions(winding::kConductions));
     conduction_->setCurrentIndex(static_cast<int>(c.conduction));
     conduction_->setAccessibleName(QStringLiteral("工作模式"));
-    for (const ChoiceNumberInfo& info : kChoiceNumbers)
+    for (const ChoiceNumberInfo& info : kChoiceNumbers) {
         numbers_[static_cast<std::size_t>(info.choice)] = ChoiceBox(info, c);
+        if (info.none.empty()) continue;
+        auto* tick = new QCheckBox(Caption(info.caption));
+        tick->setChecked(winding::HeldValue(c, info.choice).has_value() &&
+                         winding::WayTaken(info, c));
+        connect(tick, &QCheckBox::toggled, this, [this] {
+            ShowChosenBoxes();
+            emit changed();
+        });
+        ticks_[static_cast<std::size_t>(info.choice)] = tick;
+    }
     fixedTurns_ = new QCheckBox(QStringLiteral("指定匝数 Np:Ns:Naux"));
     fixedTurns_->setChecked(c.FixedTurns());
     const int kept[] = {c.FixedTurns() ? c.Np : kFirstTurns[0],
@@ -111,7 +121,10 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
     grid->addWidget(conduction_, 1, 1);
     QHBoxLayout* wayBoxes[] = {new QHBoxLayout, new QHBoxLayout};
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
-        if (OfAWay(info)) wayBoxes[info.vorSource ? 0 : 1]->addWidget(Box(info.choice));
+        if (!OfAWay(info)) continue;
+        QHBoxLayout* row = wayBoxes[info.vorSource ? 0 : 1];
+        if (QCheckBox* tick = Tick(info.choice)) row->addWidget(tick);
+        row->addWidget(Box(info.choice));
     }
     for (int row = 0; row < 2; ++row) {
         wayBoxes[row]->addStretch();
@@ -130,7 +143,7 @@ ChoicesPanel::ChoicesPanel(const winding::Choices& c, QWidget* parent)
     columns->addWidget(OutputsBox(), 1);
     auto* right = new QVBoxLayout;
     right->addLayout(grid);
-    right->addWidget(BiasAndLimitsBox(c));
+    right->addWidget(BiasAndLimitsBox());
     columns->addLayout(right, 2);
     auto* whole = new QVBoxLayout(this);
     whole->addWidget(body);
@@ -148,7 +161,9 @@ QDoubleSpinBox* ChoicesPanel::ChoiceBox(const ChoiceNumberInfo& info, const wind
         held && winding::WayTaken(info, c) ? *held * info.shownPerHeld : info.first;
     auto* box = Number(info.low, info.high, info.decimals, Caption(info.unit), shown, info.step);
     box->setAccessibleName(Caption(info.caption));
-    if (OfAWay(info) && SharesItsRow(info)) box->setPrefix(Caption(info.caption) + " ");
+    // A box behind a tick is named by its tick.
+    if (OfAWay(info) && SharesItsRow(info) && info.none.empty())
+        box->setPrefix(Caption(info.caption) + " ");
     return box;
 }
 
@@ -222,17 +237,7 @@ void ChoicesPanel::AddOutput(const winding::OutputLoad& load) {
 
 // The choices of no way: each with its caption, those the plan may be left
 // to make behind a tick.
-QWidget* ChoicesPanel::BiasAndLimitsBox(const winding::Choices& c) {
-    clampSet_ = new QCheckBox;
-    clampSet_->setChecked(c.Vclamp_V.has_value());
-    limitSet_ = new QCheckBox;
-    limitSet_->setChecked(c.Ilimit_A.has_value());
-    for (QCheckBox* box : {clampSet_, limitSet_}) {
-        connect(box, &QCheckBox::toggled, this, [this] {
-            ShowChosenBoxes();
-            emit changed();
-        });
-    }
+QWidget* ChoicesPanel::BiasAndLimitsBox() {
     auto* box = new QWidget;
     auto* rows = new QGridLayout(box);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -243,9 +248,7 @@ QWidget* ChoicesPanel::BiasAndLimitsBox(const winding::Choices& c) {
         if (info.none.empty()) {
             caption = new QLabel(Caption(info.caption));
         } else {
-            QCheckBox* tick = info.choice == ChoiceNumber::Clamp ? clampSet_ : limitSet_;
-            tick->setText(Caption(info.caption));
-            caption = tick;
+            caption = Tick(info.choice);
         }
         int& column = info.none.empty() ? plain : ticked;
         const int row = info.none.empty() ? 0 : 1;
@@ -260,12 +263,16 @@ void ChoicesPanel::ShowChosenBoxes() {
     const auto source = static_cast<VorSource>(vorSource_->currentIndex());
     const auto conduction = static_cast<Conduction>(conduction_->currentIndex());
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
-        if (info.vorSource) Box(info.choice)->setVisible(*info.vorSource == source);
-        if (info.conduction) Box(info.choice)->setVisible(*info.conduction == conduction);
+        QCheckBox* tick = Tick(info.choice);
+        bool shown = true;
+        if (info.vorSource) shown = *info.vorSource == source;
+        if (info.conduction) shown = *info.conduction == conduction;
+        Box(info.choice)->setVisible(shown);
+        if (tick == nullptr) continue;
+        tick->setVisible(shown);
+        Box(info.choice)->setEnabled(tick->isChecked());
     }
     for (QSpinBox* box : turns_) box->setEnabled(fixedTurns_->isChecked());
-    Box(ChoiceNumber::Clamp)->setEnabled(clampSet_->isChecked());
-    Box(ChoiceNumber::Ilimit)->setEnabled(limitSet_->isChecked());
 }
 
 winding::Choices ChoicesPanel::Choices() const {
@@ -282,8 +289,7 @@ winding::Choices ChoicesPanel::Choices() const {
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
         if (!winding::WayTaken(info, c)) continue;
         std::optional<double> held = Box(info.choice)->value() / info.shownPerHeld;
-        if (info.choice == ChoiceNumber::Clamp && !clampSet_->isChecked()) held.reset();
-        if (info.choice == ChoiceNumber::Ilimit && !limitSet_->isChecked()) held.reset();
+        if (const QCheckBox* tick = Tick(info.choice); tick && !tick->isChecked()) held.reset();
         winding::SetHeldValue(c, info.choice, held);
     }
     if (fixedTurns_->isChecked()) {

@@ -37,6 +37,10 @@ class ChoicesPanel : public QGroupBox {
     QDoubleSpinBox* krp() const { return Box(winding::ChoiceNumber::Krp); }
     QDoubleSpinBox* lp() const { return Box(winding::ChoiceNumber::Lp); }
     QCheckBox* fixedTurns() const { return fixedTurns_; }
+    // A choice's tick, where the plan may be left to make it; else none.
+    QCheckBox* Tick(winding::ChoiceNumber choice) const {
+        return ticks_[static_cast<std::size_t>(choice)];
+    }
     QSpinBox* Np() const { return turns_[0]; }
     QSpinBox* Ns() const { return turns_[1]; }
     void AddOutput(const winding::OutputLoad& load);
@@ -46,7 +50,7 @@ class ChoicesPanel : public QGroupBox {
 
   private:
     QWidget* OutputsBox();
-    QWidget* BiasAndLimitsBox(const winding::Choices& choices);
+    QWidget* BiasAndLimitsBox();
     QDoubleSpinBox* Number(double low, double high, int decimals, const QString& unit, double value,
                            double step);
     QDoubleSpinBox* ChoiceBox(const winding::ChoiceNumberInfo& info, const winding::Choices& c);
@@ -58,8 +62,8 @@ class ChoicesPanel : public QGroupBox {
     QComboBox* conduction_ = nullptr;
     QCheckBox* fixedTurns_ = nullptr;
     QSpinBox* turns_[3] = {};  // Np, Ns, Naux (0: none)
-    QCheckBox* clampSet_ = nullptr;
-    QCheckBox* limitSet_ = nullptr;
+    // The ticks of the choices the plan may be left to make (none elsewhere).
+    std::array<QCheckBox*, std::size(winding::kChoiceNumbers)> ticks_{};
 };
 
 // The choices as the user left them (QSettings), and keeping them. A kept

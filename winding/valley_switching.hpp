@@ -13,7 +13,7 @@
 // ½ × Lp × Ipk² each period. The frequency falls with load and rises with
 // line; the switch turns on at the valley's voltage Vin − Vor (none where
 // Vor ≥ Vin: zero-voltage switching), losing ½ × Cds × Vvalley² × f.
-namespace flyback::quasi_resonant {
+namespace flyback::winding {
 
 struct Resonance {
     double Cds_F = 100e-12;         // the drain's capacitance: the switch's Coss and the winding's
@@ -28,14 +28,13 @@ double ValleyWait(double Lp_H, double Cds_F, int valley);
 // The inductance that runs at `load.f_Hz` in `valley` at `Vin` (the
 // minimum input at full load): with a = 1 ÷ Von + 1 ÷ Vreset and
 // c = (valley − ½) × 2π √Cds, Lp = (T ÷ (a × √(2 × P_stored × T) + c))².
-double DesignedInductance(double Vin, double Vor, const winding::Load& load, double Cds_F,
-                          int valley);
+double DesignedInductance(double Vin, double Vor, const Load& load, double Cds_F, int valley);
 
-struct Point {
-    winding::OperatingPoint point;  // discontinuous: D, D2 and the wait
-    double f_Hz = 0;
+// A point switched in a valley: the operating point (discontinuous, its
+// frequency and valley its own) and what the period is made of.
+struct ValleySwitched {
+    OperatingPoint point;
     double ton_s = 0, tdemag_s = 0, twait_s = 0;
-    int valley = 1;
     bool clamped = false;  // fmax held even at the last valley: the frequency is above it
     double Vvalley_V = 0, PturnOn_W = 0;
 };
@@ -45,7 +44,22 @@ struct Point {
 //   Ipk = P × a + √((P × a)² + 2 × P × twait ÷ Lp),
 // in the first valley, or the first from there to the last that keeps within
 // fmax.
-Point AtInput(double Vin, double Vor, double Lp_H, const winding::Load& load,
-              const Resonance& resonance);
+ValleySwitched AtInput(double Vin, double Vor, double Lp_H, const Load& load,
+                       const Resonance& resonance);
 
-}  // namespace flyback::quasi_resonant
+// The same switch held at the peak `Ipk` (the controller's current limit):
+// the period follows from the peak alone.
+ValleySwitched AtPeak(double Vin, double Vor, double Lp_H, double Ipk, const Load& load,
+                      const Resonance& resonance);
+
+// The drain's voltage at the point's valley, Vin − Vor (zero where the ring
+// reaches down to it), and what turning on there loses, ½ × Cds × V² × f.
+double ValleyVoltage(const OperatingPoint& point);
+double TurnOnLoss(const OperatingPoint& point, double Cds_F);
+
+// The point at `Vin` with inductance `Lp`: in a valley where the switch is
+// valley-switched, else at the load's fixed frequency (WithInductance).
+OperatingPoint Running(double Vin, double Vor, double Lp_H, const Load& load,
+                       const std::optional<Resonance>& resonance);
+
+}  // namespace flyback::winding
