@@ -180,6 +180,8 @@ int ProblemText(const winding::ChoiceProblem& problem) {
             return NumberText(ChoiceNumber::Clamp);
         case Kind::CurrentLimit:
             return NumberText(ChoiceNumber::Ilimit);
+        case Kind::Resonance:
+            return NumberText(ChoiceNumber::Cds);
     }
     return -1;
 }

@@ -523,6 +523,14 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
         {{"--output=12:1:19"}, "the drop below the voltage"},
         {{"--mains-vrms=600"}, "--mains-vrms must be below 600 V"},
         {{"--order=P-S-P", "--turns=1:1"}, "P-S-P"},
+        {{"--qr", "--krp=0.5"}, "--qr and --krp each fix the inductance"},
+        {{"--valley=2", "--lp=1e-3"}, "--valley and --lp each fix the inductance"},
+        {{"--valley=0"}, "--valley: \"0\" is not K or K:L"},
+        {{"--valley=2:1"}, "L not before K"},
+        {{"--valley=1:21"}, "whole valleys from 1 to 20"},
+        {{"--valley=1.5"}, "--valley: \"1.5\""},
+        {{"--qr", "--cds=0"}, "--cds must be above 0"},
+        {{"--fmax=-1"}, "--fmax above 0"},
     };
     for (const auto& [flags, said] : cases) {
         std::vector<std::string> args = With("--winding", kDefaults);
@@ -576,6 +584,34 @@ TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
                 << help;
         }
     }
+}
+
+// Quasi-resonant: --qr and its flags (each flag of the way alone selects
+// it), the valleys read from K:L, and every corner's own frequency in the JSON.
+TEST(CommandLineTest, QuasiResonantFlagsReachThePlanAndItsJson) {
+    for (const std::vector<std::string>& flags :
+         {std::vector<std::string>{"--qr", "--cds=150e-12", "--valley=1:4", "--fmax=90e3"},
+          std::vector<std::string>{"--cds=150e-12", "--valley=1:4", "--fmax=90e3"}}) {
+        std::vector<std::string> args = With("--winding", With("--json", kDefaults));
+        args.insert(args.begin(), flags.begin(), flags.end());
+        const Invocation run = Invoke(args);
+        ASSERT_EQ(run.status, kExitOk) << run.err;
+        const auto plan = nlohmann::json::parse(run.out)["winding"];
+        const auto& choices = plan["choices"];
+        EXPECT_EQ(choices["inductance_from"], "quasi_resonant");
+        EXPECT_EQ(choices["Cds_F"], 150e-12);
+        EXPECT_EQ(choices["valley"], 1);
+        EXPECT_EQ(choices["last_valley"], 4);
+        EXPECT_EQ(choices["fmax_Hz"], 90e3);
+        for (const auto& corner : plan["corners"]) {
+            EXPECT_TRUE(corner["f_Hz"].get<double>() <= 90e3 || corner["valley"] == 4) << corner;
+            EXPECT_GE(corner["V_valley_V"].get<double>(), 0);
+        }
+    }
+    // At a fixed frequency the corners carry none of it.
+    const Invocation fixed = Invoke(With("--winding", With("--json", kDefaults)));
+    const auto corner = nlohmann::json::parse(fixed.out)["winding"]["corners"][0];
+    EXPECT_FALSE(corner.contains("f_Hz"));
 }
 
 // The choices reach the plan and its JSON: each output with its turns, the

@@ -4,6 +4,7 @@
 #include <numbers>
 #include <string>
 
+#include "winding/plan.hpp"
 #include "winding/valley_switching.hpp"
 
 namespace flyback::winding {
@@ -114,6 +115,94 @@ TEST(ValleySwitchingTest, TheFrequencyFollowsLineAndLoadAndTheClampPicksTheValle
     const ValleySwitched held = AtInput(373, 100, Lp, light, {100e-12, 1, 2, 30e3});
     EXPECT_EQ(held.point.valley, 2);
     EXPECT_TRUE(held.clamped);
+}
+
+// An 18 W adapter on universal mains, 12 V 1.5 A, its frequency input the
+// lowest: 65 kHz at the minimum input and full load.
+const numtext::InputTexts kAdapter{"18", "374.77", "100.45", "65", "85", "12"};
+
+Plan AdapterPlan(const Choices& choices) {
+    Options options;
+    options.choices = choices;
+    const PlanOutcome outcome =
+        PlanWinding(record::RecordPress(kAdapter), options, catalogue::BuiltIn());
+    EXPECT_TRUE(outcome.plan) << PlanFailureName(outcome.failure);
+    return *outcome.plan;
+}
+
+Choices QuasiResonant(int valley = 1, int lastValley = 1, std::optional<double> fmax = {}) {
+    Choices c;
+    c.conduction = Conduction::QuasiResonant;
+    c.valley = valley;
+    c.lastValley = lastValley;
+    c.fmax_Hz = fmax;
+    return c;
+}
+
+// The plan runs at the input's frequency in its valley at the minimum input,
+// whole turns and all; the frequency rises to the maximum input and again to
+// light load; every corner's period is its on, reset and wait.
+TEST(ValleySwitchingTest, ThePlanRunsAtItsFrequencyAtTheMinimumInputAndFasterAboveIt) {
+    for (const int valley : {1, 2}) {
+        SCOPED_TRACE(valley);
+        const Plan plan = AdapterPlan(QuasiResonant(valley, valley));
+        EXPECT_NEAR(plan.atVmin.f_Hz / 65e3, 1, 1e-12);
+        EXPECT_EQ(plan.atVmin.valley, valley);
+        EXPECT_EQ(plan.atVmin.mode, Mode::Discontinuous);
+        EXPECT_NEAR(
+            0.5 * plan.Lp_H * plan.Ipk_A * plan.Ipk_A * plan.atVmin.f_Hz / plan.load.StoredPower(),
+            1, 1e-12);
+        const Corner& high = plan.corners[1];
+        const Corner& light = plan.corners[2];
+        EXPECT_GT(high.point.f_Hz, plan.atVmin.f_Hz);
+        EXPECT_GT(light.point.f_Hz, high.point.f_Hz);
+        EXPECT_EQ(plan.atVmax.f_Hz, high.point.f_Hz);
+        for (const Corner& c : plan.corners) {
+            SCOPED_TRACE(std::string(CornerName(c.kind)));
+            EXPECT_EQ(c.point.valley, valley);
+            const double wait = ValleyWait(c.point.Lp, plan.options.choices.Cds_F, valley);
+            EXPECT_NEAR(c.point.D + c.point.D2 + wait * c.point.f_Hz, 1, 1e-9);
+        }
+    }
+}
+
+// A controller's clamp: each corner in the first valley that keeps within
+// fmax, up to the last; the minimum input stays at its own frequency.
+TEST(ValleySwitchingTest, TheClampSendsEachCornerToADeeperValley) {
+    const Plan plan = AdapterPlan(QuasiResonant(1, 6, 100e3));
+    EXPECT_EQ(plan.atVmin.valley, 1);
+    bool deeper = false;
+    for (const Corner& c : plan.corners) {
+        SCOPED_TRACE(std::string(CornerName(c.kind)));
+        EXPECT_TRUE(c.point.f_Hz <= 100e3 || c.point.valley == 6) << c.point.f_Hz;
+        deeper = deeper || c.point.valley > 1;
+    }
+    EXPECT_TRUE(deeper);
+}
+
+// At a fixed frequency every point runs at the input's frequency, in no valley.
+TEST(ValleySwitchingTest, AtAFixedFrequencyEveryPointIsAtTheInputsFrequency) {
+    const Plan plan = AdapterPlan({});
+    for (const Corner& c : plan.corners) {
+        EXPECT_EQ(c.point.f_Hz, 65e3);
+        EXPECT_EQ(c.point.valley, 0);
+    }
+}
+
+// The valley's voltage is what a turn-on loses: none where the reflected
+// voltage reaches the input, more the higher the line.
+TEST(ValleySwitchingTest, TheTurnOnLossFallsToNothingWhereVorReachesTheInput) {
+    Choices c = QuasiResonant();
+    c.vorSource = VorSource::Value;
+    c.Vor_V = 110;  // above the 100.45 V minimum input
+    const Plan plan = AdapterPlan(c);
+    ASSERT_GE(plan.atVmin.Vor, plan.atVmin.Vin);
+    EXPECT_EQ(ValleyVoltage(plan.atVmin), 0);
+    EXPECT_EQ(TurnOnLoss(plan.atVmin, c.Cds_F), 0);
+    const OperatingPoint& high = plan.corners[1].point;
+    EXPECT_DOUBLE_EQ(ValleyVoltage(high), high.Vin - high.Vor);
+    EXPECT_DOUBLE_EQ(TurnOnLoss(high, c.Cds_F),
+                     0.5 * c.Cds_F * ValleyVoltage(high) * ValleyVoltage(high) * high.f_Hz);
 }
 
 }  // namespace
