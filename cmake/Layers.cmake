@@ -18,7 +18,7 @@ set(FLYBACK_ROOMS
   "flyback_catalogue:flyback_catalogue_reader flyback_whole_file"
   "flyback_insulation:flyback_catalogue_reader"
   "flyback_winding:flyback_record flyback_catalogue flyback_insulation"
-  "flyback_plan_sheet:flyback_winding flyback_report"
+  "flyback_plan_sheet:flyback_winding flyback_report flyback_conditions"
   "flyback_drawing:flyback_winding flyback_plan_sheet flyback_report"
   "flyback_pins:flyback_runtime"
   "flyback_build_sheet:flyback_winding flyback_plan_sheet flyback_drawing flyback_pins"

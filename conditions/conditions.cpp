@@ -7,6 +7,7 @@
 #include "winding/ac_resistance.hpp"
 #include "winding/core_loss.hpp"
 #include "winding/physics.hpp"
+#include "winding/valley_switching.hpp"
 #include "winding/wire_choice.hpp"
 
 namespace flyback::conditions {
@@ -24,6 +25,10 @@ using winding::Winding;
 
 // More than this many times the full load is a short or a fault, not a load.
 constexpr double kMostLoad = 10;
+
+double NpAe(const Plan& plan) {
+    return Multiply(plan.Np, Multiply(plan.core->Ae_mm2, 1e-6));
+}
 
 // The plan's copper and core stand at the temperature its losses settled at.
 double PlanCelsius(const Plan& plan) {
@@ -53,14 +58,14 @@ Current CurrentAt(const Winding& w, const Plan& plan, const OperatingPoint& p, d
 
 // Each winding's DC resistance as the plan settled it, its current at this
 // point, and Dowell's factor at this frequency over that current's harmonics.
-std::optional<double> CopperLoss(const Plan& plan, const OperatingPoint& p, const Condition& c) {
+std::optional<double> CopperLoss(const Plan& plan, const OperatingPoint& p, double load) {
     const double celsius = PlanCelsius(plan);
-    const double deeper = SquareRoot(Divide(c.f_Hz, plan.f_Hz));  // Δ grows as √f
+    const double deeper = SquareRoot(Divide(p.f_Hz, plan.f_Hz));  // Δ grows as √f
     double total = 0;
     for (const Winding& w : plan.windings) {
         if (!w.Irms_A || !w.Ipeak_A) continue;  // a bias winding without a load
         if (!w.R_ohm) return std::nullopt;
-        const Current current = CurrentAt(w, plan, p, c.load);
+        const Current current = CurrentAt(w, plan, p, load);
         const double delta = Multiply(winding::PenetrationOf(w, plan, celsius), deeper);
         const double ratio = winding::AcToDc(current.ramps, delta, winding::DowellLayers(w)).ratio;
         total = Add(total, Multiply(Multiply(Power(current.rms, 2), *w.R_ohm), ratio));
@@ -68,9 +73,10 @@ std::optional<double> CopperLoss(const Plan& plan, const OperatingPoint& p, cons
     return total;
 }
 
-std::optional<double> CoreLoss(const Plan& plan, const Analysed& a) {
-    const std::optional<double> density = winding::TriangleLossDensity(
-        *plan.material, a.condition.f_Hz, a.deltaB_T, a.point.D, a.point.D2, PlanCelsius(plan));
+std::optional<double> CoreLoss(const Plan& plan, const OperatingPoint& p) {
+    const double swing = Divide(Multiply(p.Lp, runtime::Subtract(p.Ipk, p.Iv)), NpAe(plan));
+    const std::optional<double> density =
+        winding::TriangleLossDensity(*plan.material, p.f_Hz, swing, p.D, p.D2, PlanCelsius(plan));
     if (!density) return std::nullopt;
     return Multiply(*density, Multiply(plan.core->Ve_mm3, 1e-9));
 }
@@ -85,18 +91,25 @@ std::string Problem(const Condition& condition) {
     return {};
 }
 
+Losses LossesAt(const Plan& plan, const OperatingPoint& point, double load) {
+    return {CoreLoss(plan, point), CopperLoss(plan, point, load)};
+}
+
 Analysed Analyse(const Plan& plan, const Condition& condition) {
     Analysed a;
     a.condition = condition;
     winding::Load flow = plan.load;
     flow.P_W = Multiply(flow.P_W, condition.load);
     flow.f_Hz = condition.f_Hz;
-    a.point = winding::WithInductance(condition.Vin_V, plan.Vor_V, plan.Lp_H, flow);
-    const double NpAe = Multiply(plan.Np, Multiply(plan.core->Ae_mm2, 1e-6));
-    a.Bpk_T = Divide(Multiply(plan.Lp_H, a.point.Ipk), NpAe);
-    a.deltaB_T = Divide(Multiply(plan.Lp_H, runtime::Subtract(a.point.Ipk, a.point.Iv)), NpAe);
-    a.Pcore_W = CoreLoss(plan, a);
-    a.Pcopper_W = CopperLoss(plan, a.point, condition);
+    a.point = winding::Running(condition.Vin_V, plan.Vor_V, plan.Lp_H, flow,
+                               plan.options.choices.Switching());
+    a.condition.f_Hz = a.point.f_Hz;
+    a.Bpk_T = Divide(Multiply(plan.Lp_H, a.point.Ipk), NpAe(plan));
+    a.deltaB_T =
+        Divide(Multiply(plan.Lp_H, runtime::Subtract(a.point.Ipk, a.point.Iv)), NpAe(plan));
+    const Losses losses = LossesAt(plan, a.point, condition.load);
+    a.Pcore_W = losses.Pcore_W;
+    a.Pcopper_W = losses.Pcopper_W;
     return a;
 }
 

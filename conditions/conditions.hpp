@@ -29,10 +29,19 @@ struct Analysed {
     std::optional<double> Pcore_W, Pcopper_W;
 };
 
+// The core's and the copper's loss of the plan's transformer running at
+// `point` (its own frequency) with the outputs at `load` of full load.
+struct Losses {
+    std::optional<double> Pcore_W, Pcopper_W;
+};
+Losses LossesAt(const winding::Plan& plan, const winding::OperatingPoint& point, double load);
+
 // Why a condition cannot be analysed, in Chinese; empty when it can.
 std::string Problem(const Condition& condition);
 
-// The plan's transformer at `condition` (Problem(condition) empty).
+// The plan's transformer at `condition` (Problem(condition) empty). A
+// valley-switched transformer runs at the frequency its valley gives, not
+// the condition's.
 Analysed Analyse(const winding::Plan& plan, const Condition& condition);
 
 // One line a condition: its caption and what it does, in the corners' words

@@ -98,7 +98,10 @@ double ReflectedVoltage(const Chain& c, const Choices& choices, const Load& load
 // one that runs at the design's frequency in its valley.
 OperatingPoint PointAt(const Design& d, double Vin, double Vor, const Load& load) {
     const Choices& choices = d.choices;
-    if (const std::optional<Resonance> resonance = choices.Switching()) {
+    if (std::optional<Resonance> resonance = choices.Switching()) {
+        // The design point runs at the input's frequency in its own valley,
+        // whatever the clamp: a warning says where that is above fmax.
+        resonance->fmax_Hz.reset();
         const double Lp =
             DesignedInductance(Vin, Vor, load, resonance->Cds_F, resonance->firstValley);
         return AtInput(Vin, Vor, Lp, load, *resonance).point;

@@ -165,6 +165,29 @@ void InsulationWarnings(Plan& plan) {
             " 高于 60 V（IEC 62368-1 ES1 的直流上限）：次级与输出不能被触及，除非另有安全隔离。");
 }
 
+// A controller's clamp the design frequency is above, or that even its
+// deepest valley cannot keep a corner within.
+void ValleyWarnings(Plan& plan) {
+    const std::optional<Resonance> r = plan.options.choices.Switching();
+    if (!r || !r->fmax_Hz) return;
+    if (plan.f_Hz > *r->fmax_Hz) {
+        Add(plan, "frequency_above_fmax", Strength::Caution,
+            "设计频率 " + ReadableValue(plan.f_Hz, "Hz") + " 高于最高频率 " +
+                ReadableValue(*r->fmax_Hz, "Hz") +
+                "：最低输入、满载时控制器已须跳到更深的谷底；输入的工作频率应不高于 fmax。");
+        return;
+    }
+    for (const Corner& c : plan.corners) {
+        if (AtCurrentLimit(c.kind) || c.point.f_Hz <= *r->fmax_Hz) continue;
+        Add(plan, "frequency_above_fmax", Strength::Caution,
+            std::string(CornerCaption(c.kind)) + "时第 " + std::to_string(c.point.valley) +
+                " 谷底的频率 " + ReadableValue(c.point.f_Hz, "Hz") + " 仍高于最高频率 " +
+                ReadableValue(*r->fmax_Hz, "Hz") +
+                "：可允许更深的谷底，或由控制器的突发模式接管。");
+        return;
+    }
+}
+
 void OperatingWarnings(Plan& plan) {
     LossBudgetWarning(plan);
     InsulationWarnings(plan);
@@ -194,6 +217,7 @@ void OperatingWarnings(Plan& plan) {
             "最低输入时的占空比 " + ReadableValue(plan.Dmax, "") +
                 " 低于 0.3：峰值电流大、有效值电流高；可提高反射电压。");
     }
+    ValleyWarnings(plan);
     if (plan.Dmax > 0.5) {
         Add(plan, "duty_cycle_above_half", Strength::Note,
             "取整匝后的最大占空比 " + ReadableValue(plan.Dmax, "") +

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -203,6 +204,25 @@ TEST(ValleySwitchingTest, TheTurnOnLossFallsToNothingWhereVorReachesTheInput) {
     EXPECT_DOUBLE_EQ(ValleyVoltage(high), high.Vin - high.Vor);
     EXPECT_DOUBLE_EQ(TurnOnLoss(high, c.Cds_F),
                      0.5 * c.Cds_F * ValleyVoltage(high) * ValleyVoltage(high) * high.f_Hz);
+}
+
+// The design point is the input's frequency whatever the clamp; a clamp
+// below it, or one a corner stays above at its deepest valley, is warned of.
+TEST(ValleySwitchingTest, AClampTheDesignOrACornerCannotKeepIsWarnedOf) {
+    const auto warned = [](const Plan& plan) {
+        return std::count_if(plan.warnings.begin(), plan.warnings.end(),
+                             [](const PlanWarning& w) { return w.code == "frequency_above_fmax"; });
+    };
+    const struct {
+        int lastValley;
+        double fmax_Hz;
+        long warnings;
+    } cases[] = {{8, 150e3, 0}, {2, 100e3, 1}, {8, 50e3, 1}};
+    for (const auto& c : cases) {
+        const Plan plan = AdapterPlan(QuasiResonant(1, c.lastValley, c.fmax_Hz));
+        EXPECT_NEAR(plan.atVmin.f_Hz / 65e3, 1, 1e-12) << c.fmax_Hz;
+        EXPECT_EQ(warned(plan), c.warnings) << c.lastValley << ", " << c.fmax_Hz;
+    }
 }
 
 }  // namespace
