@@ -427,7 +427,7 @@ std::string SweepProblemLine(sweep::RangeProblem problem, std::string_view text)
         case sweep::RangeProblem::UnknownInput:
             return "--sweep: \"" + std::string(text.substr(0, text.find('='))) +
                    "\" is not an input (P, Vmax, Vmin, f, eta, Vo) nor a plan choice (vor, krp, "
-                   "lp)";
+                   "lp, load)";
         case sweep::RangeProblem::Points:
             return "--sweep: POINTS must be a whole number from 2 to " +
                    std::to_string(sweep::kMaxPoints);
@@ -448,7 +448,7 @@ int RunSweepMode(const Options& options, const catalogue::Catalogue& parts, std:
     const auto range = sweep::ReadSweep(*options.sweep, problem);
     if (!range) return UsageError(err, SweepProblemLine(problem, *options.sweep));
     if (range->choice && !options.windingFlags.on) {
-        return UsageError(err, "--sweep of a plan's choice (vor, krp, lp) needs --winding");
+        return UsageError(err, "--sweep of a plan's choice (vor, krp, lp, load) needs --winding");
     }
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());

@@ -25,7 +25,7 @@ set(FLYBACK_ROOMS
   "flyback_design_file:flyback_winding flyback_plan_sheet flyback_pins flyback_conditions flyback_version"
   "flyback_spice:flyback_winding flyback_version"
   "flyback_advise:flyback_winding flyback_plan_sheet flyback_drawing flyback_jsonl"
-  "flyback_sweep:flyback_winding flyback_drawing"
+  "flyback_sweep:flyback_winding flyback_drawing flyback_conditions"
   "flyback_conditions:flyback_winding"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"

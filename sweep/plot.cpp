@@ -32,12 +32,13 @@ double Value(const record::DesignRecord& record, std::string_view symbol) {
     return value != nullptr ? value->number : kNaN;
 }
 
-std::vector<double> PlanValues(const winding::PlanOutcome* outcome) {
+std::vector<double> PlanValues(const winding::PlanOutcome* outcome, double load) {
+    std::vector<double> values;
     if (outcome == nullptr || !outcome->plan)
         return std::vector<double>(std::size(kPlanColumns) - 1, kNaN);  // all but the core
-    const winding::Plan& p = *outcome->plan;
-    return {static_cast<double>(p.Np),  static_cast<double>(p.Ns), p.Bpk_T,
-            p.Pcopper_W.value_or(kNaN), p.Pcore_W.value_or(kNaN),  p.dT_K.value_or(kNaN)};
+    for (const std::optional<double>& figure : PlanFigures(*outcome->plan, load))
+        values.push_back(figure.value_or(kNaN));
+    return values;
 }
 
 // A warning named by its first sentence, which says what it is; the rest
@@ -267,7 +268,7 @@ void SweepData::Add(const SweepPoint& point) {
     for (std::size_t i = 0; i < chain; ++i)
         series[i].values.push_back(Value(point.record, series[i].symbol));
     if (series.size() > chain) {
-        const std::vector<double> plan = PlanValues(point.plan);
+        const std::vector<double> plan = PlanValues(point.plan, point.load);
         for (std::size_t i = 0; i < plan.size(); ++i) series[chain + i].values.push_back(plan[i]);
     }
     std::string core;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "catalogue/names.hpp"
+#include "conditions/conditions.hpp"
 #include "record/design_record.hpp"
 #include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -26,12 +27,21 @@ std::string Number(const std::optional<double>& value) {
 }
 
 // The plan's cells of a point, the core named by `coreName`; empty without a plan.
-std::vector<std::string> PlanCells(const winding::PlanOutcome& outcome,
+std::vector<std::string> PlanCells(const winding::PlanOutcome& outcome, double load,
                                    std::string (*coreName)(std::string_view)) {
     if (!outcome.plan) return std::vector<std::string>(std::size(kPlanColumns));
-    const winding::Plan& p = *outcome.plan;
-    return {coreName(p.core->name), Number(p.Np),      Number(p.Ns),  Number(p.Bpk_T),
-            Number(p.Pcopper_W),    Number(p.Pcore_W), Number(p.dT_K)};
+    std::vector<std::string> cells = {coreName(outcome.plan->core->name)};
+    for (const std::optional<double>& figure : PlanFigures(*outcome.plan, load))
+        cells.push_back(Number(figure));
+    return cells;
+}
+
+// The frequency the plan's transformer runs at at `Vin` and `load` of full load.
+double FrequencyAt(const winding::Plan& plan, double Vin, double load) {
+    winding::Load flow = plan.load;
+    flow.P_W = flow.P_W * load;
+    return winding::Running(Vin, plan.Vor_V, plan.Lp_H, flow, plan.options.choices.Switching())
+        .f_Hz;
 }
 
 std::string AsItIs(std::string_view name) {
@@ -46,12 +56,23 @@ std::vector<std::string> Cells(const SweepPoint& point, std::string (*coreName)(
         cells.push_back(value != nullptr ? value->text : std::string());
     }
     if (point.plan != nullptr) {
-        for (std::string& cell : PlanCells(*point.plan, coreName)) cells.push_back(std::move(cell));
+        for (std::string& cell : PlanCells(*point.plan, point.load, coreName))
+            cells.push_back(std::move(cell));
     }
     return cells;
 }
 
 }  // namespace
+
+std::vector<std::optional<double>> PlanFigures(const winding::Plan& p, double load) {
+    const double fLow = FrequencyAt(p, p.atVmin.Vin, load),
+                 fHigh = FrequencyAt(p, p.atVmax.Vin, load);
+    if (load == 1) {
+        return {p.Np, p.Ns, p.Bpk_T, p.Pcopper_W, p.Pcore_W, p.dT_K, fLow, fHigh};
+    }
+    const conditions::Analysed at = conditions::Analyse(p, {"", p.atVmin.Vin, load, p.f_Hz});
+    return {p.Np, p.Ns, at.Bpk_T, at.Pcopper_W, at.Pcore_W, std::nullopt, fLow, fHigh};
+}
 
 std::optional<SweepRange> ReadSweep(std::string_view text, RangeProblem& problem) {
     problem = RangeProblem::Form;
@@ -107,7 +128,7 @@ std::string_view RangeProblemCaption(RangeProblem problem) {
         case RangeProblem::Form:
             return "“从”和“到”须各为一个数。";
         case RangeProblem::UnknownInput:
-            return "所选的量不是六个输入之一，也不是绕制方案的 vor、krp、lp。";
+            return "所选的量不是六个输入之一，也不是绕制方案的 vor、krp、lp、load。";
         case RangeProblem::Points:
             return "点数须为 2 至 100000 的整数。";
         case RangeProblem::TooFarApart:
@@ -140,6 +161,8 @@ void SetChoice(winding::Options& options, PlanChoice choice, double value) {
             c.conduction = winding::Conduction::Inductance;
             c.Lp_H = value;
             return;
+        case PlanChoice::Load:
+            return;  // the transformer is the full-load plan's
     }
 }
 
@@ -163,7 +186,8 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
             if (range.choice) SetChoice(options, *range.choice, value);
             outcome = winding::PlanWinding(record, options, *plan->parts);
         }
-        if (!each({i, value, range.choice, record, outcome ? &*outcome : nullptr})) return;
+        const double load = range.choice == PlanChoice::Load ? value : 1;
+        if (!each({i, value, range.choice, record, outcome ? &*outcome : nullptr, load})) return;
     }
 }
 

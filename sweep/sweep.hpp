@@ -14,9 +14,10 @@
 namespace flyback::sweep {
 
 // A choice of the plan that a sweep may step instead of an input: the
-// reflected voltage, the ripple ratio or the primary inductance. The plan's
-// own choice of it is replaced at each point.
-enum class PlanChoice { Vor, KRP, Lp };
+// reflected voltage, the ripple ratio or the primary inductance, the plan's
+// own choice of it replaced at each point; or the load, a share of full
+// load, which the full-load plan's transformer is run at.
+enum class PlanChoice { Vor, KRP, Lp, Load };
 // A window or a page proposes the range FROM to TO for it.
 struct PlanChoiceInfo {
     PlanChoice choice;
@@ -27,6 +28,7 @@ inline constexpr PlanChoiceInfo kPlanChoices[] = {
     {PlanChoice::Vor, "vor", "反射电压 Vor", "V", 60, 160},
     {PlanChoice::KRP, "krp", "纹波系数 KRP", "", 0.3, 1},
     {PlanChoice::Lp, "lp", "初级电感 Lp", "H", 2e-4, 2e-3},
+    {PlanChoice::Load, "load", "负载（满载的倍数）", "", 0.1, 1},
 };
 
 // One input stepped evenly from FROM to TO, both included, in the unit its box
@@ -76,6 +78,7 @@ struct SweepPoint {
     std::optional<PlanChoice> choice;  // what `typed` is, when not an input
     const record::DesignRecord& record;
     const winding::PlanOutcome* plan;  // nullptr without a plan
+    double load = 1;                   // the share of full load the plan runs at
 };
 
 // Presses each point in turn, each exactly as the same texts would alone, and
@@ -90,16 +93,28 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
 // The plan's columns of a sweep, after the chain's: the CSV's symbol (named
 // apart from the chain's Np and Ns, which are the plan's only before they are
 // made whole), the caption, the symbol as an engineer writes it, the unit.
-// The first, the core, is a name; the others are plotted.
+// The first, the core, is a name; the others are plotted. Where the load is
+// swept, the flux and the losses are at the minimum input and that load, and
+// the frequencies at either end of the input (a quasi-resonant plan's own,
+// else the input's) at that load.
 struct PlanColumn {
     std::string_view symbol, caption, shown, unit;
 };
 inline constexpr PlanColumn kPlanColumns[] = {
-    {"plan_core", "方案磁芯", "", ""},          {"plan_Np", "方案初级匝数", "Np", "turns"},
-    {"plan_Ns", "方案次级匝数", "Ns", "turns"}, {"plan_Bpk_T", "峰值磁通密度", "Bpk", "T"},
-    {"plan_P_copper_W", "铜损", "Pcu", "W"},    {"plan_P_core_W", "磁芯损耗", "Pfe", "W"},
+    {"plan_core", "方案磁芯", "", ""},
+    {"plan_Np", "方案初级匝数", "Np", "turns"},
+    {"plan_Ns", "方案次级匝数", "Ns", "turns"},
+    {"plan_Bpk_T", "峰值磁通密度", "Bpk", "T"},
+    {"plan_P_copper_W", "铜损", "Pcu", "W"},
+    {"plan_P_core_W", "磁芯损耗", "Pfe", "W"},
     {"plan_dT_K", "温升", "ΔT", "K"},
+    {"plan_f_Vmin_Hz", "最低输入时频率", "f(Vmin)", "Hz"},
+    {"plan_f_Vmax_Hz", "最高输入时频率", "f(Vmax)", "Hz"},
 };
+
+// A plan's figures under its columns after the core's (absent where the
+// plan has none), the load swept or full.
+std::vector<std::optional<double>> PlanFigures(const winding::Plan& plan, double load);
 
 // The CSV: a header of the symbols as --details names them (every quantity of
 // the design, then, with a plan, the plan's named apart from the chain's), then

@@ -72,10 +72,11 @@ TEST(SweepTest, PlotHasAPanelPerSeriesWithTheCoreChangesMarked) {
     ASSERT_EQ(data.x.size(), 60u);
     EXPECT_FALSE(data.coreChanges.empty());
     const std::string svg = PlotSvg(data);
-    EXPECT_EQ(Count(svg, "//s:g[@class='plot']"), 13);
+    // The chain's 7, and the plan's 8 beside its core.
+    EXPECT_EQ(Count(svg, "//s:g[@class='plot']"), 15);
     EXPECT_EQ(Count(svg, "//s:g[@class='plot'][1]/s:line[@class='mark']"),
               static_cast<int>(data.coreChanges.size() + data.warningStarts.size()));
-    EXPECT_GE(Count(svg, "//s:polyline[@class='series']"), 13);
+    EXPECT_GE(Count(svg, "//s:polyline[@class='series']"), 15);
 }
 
 // Ticks for ranges that once looped for ever or drew nothing: a span of a few
@@ -201,13 +202,13 @@ TEST(SweepTest, PanelsStackInOneColumnWhenAsked) {
     const SweepData data = Swept("P=5:300:30", {"", "373", "249", "100", "80", "24"}, true);
     const std::string two = PlotSvg(data), one = PlotSvg(data, 1);
     EXPECT_EQ(Count(one, "//s:g[@class='plot']"), Count(two, "//s:g[@class='plot']"));
-    EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@x='64']"), 13);
-    EXPECT_EQ(Count(two, "//s:rect[@class='panel'][@x='64']"), 7);
-    EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@width='330']"), 13);
+    EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@x='64']"), 15);
+    EXPECT_EQ(Count(two, "//s:rect[@class='panel'][@x='64']"), 8);
+    EXPECT_EQ(Count(one, "//s:rect[@class='panel'][@width='330']"), 15);
     // Narrower than a panel: the panels narrow, the heading and the marks
     // wrap, the picture no wider than asked and no text below 11 pixels.
     const std::string narrow = PlotSvg(data, 1, 348);
-    EXPECT_EQ(Count(narrow, "//s:rect[@class='panel'][@width='254']"), 13);
+    EXPECT_EQ(Count(narrow, "//s:rect[@class='panel'][@width='254']"), 15);
     EXPECT_NE(narrow.find("width=\"348\""), std::string::npos);
     EXPECT_EQ(narrow.find("font-size=\"10\""), std::string::npos);
 }
@@ -308,6 +309,54 @@ TEST(SweepTest, ASweepStopsWhenAskedTo) {
     RunSweep(*range, {"", "368", "200", "20", "75", "5"}, std::nullopt,
              [&](const SweepPoint&) { return ++seen < 3; });
     EXPECT_EQ(seen, 3);
+}
+
+// The frequency columns of each point: a quasi-resonant plan's own at
+// either end of the input and the swept load (rising as the load falls and
+// the line rises, the input's at the minimum input and full load); a fixed
+// frequency plan's the input's throughout. At full load the flux and losses
+// are the plan's own; at part load its transformer's there.
+TEST(SweepTest, TheFrequencyFollowsTheSweptLoadAndLine) {
+    const numtext::InputTexts adapter{"18", "374.77", "100.45", "65", "85", "12"};
+    PlanSetting quasiResonant{{}, &catalogue::BuiltIn()};
+    quasiResonant.options.choices.conduction = winding::Conduction::QuasiResonant;
+    const auto figures = [](const SweepPoint& point) {
+        return PlanFigures(*point.plan->plan, point.load);
+    };
+    constexpr std::size_t kBpk = 2, kCopper = 3, kVmin = 6, kVmax = 7;
+    RangeProblem problem{};
+    std::vector<std::vector<std::optional<double>>> byLoad;
+    RunSweep(*ReadSweep("load=0.2:1:5", problem), adapter, quasiResonant,
+             [&](const SweepPoint& point) {
+                 byLoad.push_back(figures(point));
+                 if (point.load == 1) {
+                     EXPECT_EQ(byLoad.back()[kBpk], point.plan->plan->Bpk_T);
+                     EXPECT_EQ(byLoad.back()[kCopper], point.plan->plan->Pcopper_W);
+                 }
+                 return true;
+             });
+    ASSERT_EQ(byLoad.size(), 5U);
+    EXPECT_NEAR(*byLoad.back()[kVmin] / 65e3, 1, 1e-12);
+    for (std::size_t i = 1; i < byLoad.size(); ++i) {
+        EXPECT_LT(*byLoad[i][kVmin], *byLoad[i - 1][kVmin]);
+        EXPECT_LT(*byLoad[i][kVmax], *byLoad[i - 1][kVmax]);
+        EXPECT_GT(*byLoad[i][kBpk], *byLoad[i - 1][kBpk]);
+    }
+    std::vector<double> byLine;
+    RunSweep(*ReadSweep("Vmax=150:375:4", problem), adapter, quasiResonant,
+             [&](const SweepPoint& point) {
+                 EXPECT_NEAR(*figures(point)[kVmin] / 65e3, 1, 1e-12);
+                 byLine.push_back(*figures(point)[kVmax]);
+                 return true;
+             });
+    EXPECT_TRUE(std::is_sorted(byLine.begin(), byLine.end()));
+    EXPECT_LT(byLine.front(), byLine.back());
+    RunSweep(*ReadSweep("load=0.2:1:3", problem), adapter, PlanSetting{{}, &catalogue::BuiltIn()},
+             [&](const SweepPoint& point) {
+                 EXPECT_EQ(figures(point)[kVmin], 65e3);
+                 EXPECT_EQ(figures(point)[kVmax], 65e3);
+                 return true;
+             });
 }
 
 }  // namespace
