@@ -22,8 +22,15 @@ constexpr int kMeasuredPeriods = 50;          // the last ones
 constexpr int kStepsPerPeriod = 400;
 constexpr double kUnloadedBias_ohm = 10e3;
 // The duty's trim per volt of the output's error and second: the loop
-// crosses over near a kilohertz, well below the switching.
+// crosses over near a kilohertz, well below the switching. A valley-switched
+// bench trims its peak current as much, in proportion.
 constexpr double kTrimGain = 15;
+// Valley switching: the secondary conducts above a twentieth of its peak and
+// has stopped below 50 mA; the drain's valley is where its fall slows below
+// a volt a microsecond (its ring falls at hundreds).
+constexpr double kConductingShare = 0.05;
+constexpr double kStoppedCurrent_A = 0.05;
+constexpr double kValleySlope = 1e6;
 
 std::string N(double value) {
     return runtime::decimal::ShortestText(value);
@@ -162,6 +169,49 @@ std::string SecondaryPeak(const Plan& plan, const Coil& c, const std::string& cu
            name + "a+(" + name + "a-" + name + "b)*0.75)'\n";
 }
 
+// The controller holds the regulated output: a ramp at f against the duty,
+// which an integrator of the output's error trims from the plan's.
+std::string FixedController(const Plan& plan) {
+    const double T = 1 / plan.f_Hz;
+    const double Vo = plan.outputs.front().set.V;
+    return "* the controller: the duty from the plan's, trimmed to hold " + N(Vo) + " V\n" +
+           "Vramp ramp 0 PULSE(0 1 0 " + Time(T - 2e-9) + " 1n 1n " + Time(T) + ")\n" +
+           "Gtrim 0 duty value={" + N(kTrimGain) + "*(" + N(Vo) + "-v(outs1))}\n" +
+           "Cduty duty 0 1\n" + "Bgate gate 0 V=5*u(v(duty)-v(ramp))\n";
+}
+
+// A valley-switched bench runs at either end of the input, one line changed:
+// the input, the peak current the controller starts from, the clamp's charge.
+std::string ValleyInput(const Plan& plan) {
+    const auto params = [&](const winding::OperatingPoint& p) {
+        return ".param vin=" + N(p.Vin) + " ipk0=" + N(p.Ipk) +
+               " vclamp0=" + N(p.Vin + plan.clamp.V) + "\n";
+    };
+    return params(plan.atVmin) + "* at the maximum input: " + params(plan.atVmax) +
+           "Vin vin 0 DC {vin}\n";
+}
+
+// Peak-current control switched on at the drain's valley: off when the
+// primary's current reaches the peak (an integrator of the output's error
+// trims it from the plan's); armed while the regulated secondary conducts,
+// on again once it has stopped and the drain, below the input, stops
+// falling (the ring's first valley, or zero volts on the switch's body diode
+// where the reflected voltage reaches the input). Two latches of a capacitor
+// each, driven by behavioural currents.
+std::string ValleyController(const Plan& plan) {
+    const double Vo = plan.outputs.front().set.V;
+    const double conducting_A = kConductingShare * plan.outputs.front().Ipeak_A;
+    return "* the controller: the peak current from the plan's, trimmed to hold " + N(Vo) +
+           " V; on at the drain's first valley\n" + "Gtrim 0 ipeak value={" +
+           N(kTrimGain * plan.atVmin.Ipk) + "*(" + N(Vo) + "-v(outs1))}\n" + "Cipeak ipeak 0 1\n" +
+           "Barm 0 arm I=0.1*(u(-i(v.x1.vs1)-" + N(conducting_A) +
+           ")*(5-v(arm))-u(v(gate)-4.5)*v(arm))\n" + "Carm arm 0 1n\n" +
+           "Bgate 0 gate I=0.1*(u(v(arm)-2.5)*u(i(v.x1.vs1)+" + N(kStoppedCurrent_A) +
+           ")*u(v(vin)-v(drain))*u(ddt(v(drain))+" + N(kValleySlope) +
+           ")*(5-v(gate))-u(i(Vsense)-v(ipeak))*v(gate))\n" + "Cgate gate 0 1n\n" +
+           "Dbody 0 drain fast  ; the switch's body diode\n";
+}
+
 }  // namespace
 
 std::string OutputMeasure(int output) {
@@ -187,29 +237,25 @@ std::string Netlist(const Plan& plan) {
     net += "* at the minimum input " + N(plan.atVmin.Vin) + " V, full load, duty " +
            N(plan.atVmin.D) + ", f " + N(plan.f_Hz) + " Hz\n";
     net += Subcircuit(plan, coils);
-    net += "\n* the bench\nVin vin 0 DC " + N(plan.atVmin.Vin) + "\n";
+    const std::optional<winding::Resonance> valley = plan.options.choices.Switching();
+    net += "\n* the bench\n";
+    net += valley ? ValleyInput(plan) : "Vin vin 0 DC " + N(plan.atVmin.Vin) + "\n";
     net += "Vsense vin pf 0  ; the primary's current\n";
     std::string pins = "drain pf";
     for (const Coil& c : coils) pins += " " + c.name + "a 0";
     net += "X1 " + pins + " flyback_transformer\n";
-    // The controller holds the regulated output: a ramp at f against the
-    // duty, which an integrator of the output's error trims from the plan's.
-    const double Vo = plan.outputs.front().set.V;
-    net += "* the controller: the duty from the plan's, trimmed to hold " + N(Vo) + " V\n";
-    net += "Vramp ramp 0 PULSE(0 1 0 " + Time(T - 2e-9) + " 1n 1n " + Time(T) + ")\n";
-    net += "Gtrim 0 duty value={" + N(kTrimGain) + "*(" + N(Vo) + "-v(outs1))}\n";
-    net += "Cduty duty 0 1\n";
-    net += "Bgate gate 0 V=5*u(v(duty)-v(ramp))\n";
+    net += valley ? ValleyController(plan) : FixedController(plan);
     net += "* the switch's drop spends the primary side's loss beyond its copper and the clamp\n";
     net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(SwitchDrop(plan)) + "\n";
     net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=0.05 Roff=1e8)\n";
-    net += "Cds drain 0 100p\n";
+    net += "Cds drain 0 " + (valley ? N(valley->Cds_F) : std::string("100p")) + "\n";
     net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
     net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";
     net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
-    std::string initial =
-        ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V) + " v(duty)=" + N(plan.atVmin.D);
+    std::string initial = valley ? ".ic v(clamp)={vclamp0} v(ipeak)={ipk0} v(gate)=5 v(arm)=0"
+                                 : ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V) +
+                                       " v(duty)=" + N(plan.atVmin.D);
     std::string measures;
     for (const Coil& c : coils) {
         const bool bias = c.winding->role == Role::Bias;
@@ -238,7 +284,9 @@ std::string Netlist(const Plan& plan) {
             const std::string current = " i(v.x1.v" + c.name + ")";
             measures += ".meas tran " + OutputMeasure(c.winding->output) + " AVG v(" + out + ")";
             measures += window;
-            measures += SecondaryPeak(plan, c, current);
+            // The fixed-frequency bench's clock places the reset to measure
+            // the secondary's peak in; a valley-switched one has none.
+            if (!valley) measures += SecondaryPeak(plan, c, current);
             measures += ".meas tran " + SecondaryRmsMeasure(c.winding->output) + " RMS" + current;
             measures += window;
         }
@@ -250,6 +298,13 @@ std::string Netlist(const Plan& plan) {
     net += ".tran " + step + " " + Time(stop) + " 0 " + step + " uic\n";
     net += ".meas tran " + std::string(kPeakCurrent) + " MAX i(Vsense)" + from + to + "\n";
     net += ".meas tran " + std::string(kSwitchPeak) + " MAX v(drain)" + from + to + "\n";
+    if (valley) {
+        // The period over ten switchings from the window's start.
+        const std::string rise = ".meas tran " + std::string(kPeriod);
+        net += rise + "a WHEN v(gate)=2.5 RISE=1 TD=" + Time(start) + "\n";
+        net += rise + "b WHEN v(gate)=2.5 RISE=11 TD=" + Time(start) + "\n";
+        net += rise + " param='(" + std::string(kPeriod) + "b-" + std::string(kPeriod) + "a)/10'\n";
+    }
     net += measures;
     return net + ".end\n";
 }

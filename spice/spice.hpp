@@ -20,12 +20,17 @@ namespace flyback::spice {
 // loses the plan's copper loss over the harmonics, the rectifiers drop their
 // VF, the core's resistance its loss, and the switch's on-resistance the rest
 // of the primary side's (whatever the efficiency holds beyond the primary's
-// copper and the clamp).
+// copper and the clamp). A quasi-resonant plan's bench is peak-current
+// controlled and switched on at the drain's first valley, at the minimum
+// input or, changing its one .param line, the maximum; it measures the
+// switching period too.
 std::string Netlist(const winding::Plan& plan);
 
 // The measurement names, and each output's: "vout1", "vout2", ...
 inline constexpr std::string_view kPeakCurrent = "ipk";
 inline constexpr std::string_view kSwitchPeak = "vds";
+// Valley-switched: the switching period over the measured window.
+inline constexpr std::string_view kPeriod = "tsw";
 std::string OutputMeasure(int output);
 // Each output's secondary current: "ispk1", "isrms1", ...
 std::string SecondaryPeakMeasure(int output);

@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "record/design_record.hpp"
+#include "runtime/decimal_conversion.hpp"
 
 namespace flyback::spice {
 namespace {
@@ -113,6 +114,35 @@ TEST(SpiceTest, TheNetlistsElementsAreThePlans) {
     EXPECT_DOUBLE_EQ(Element(net, "Vin", 4), p.atVmin.Vin);
     EXPECT_DOUBLE_EQ(Element(net, "Rloads1", 3), 12.0 / 1);
     EXPECT_DOUBLE_EQ(Element(net, "Rloads2", 3), 5 / 0.5);
+}
+
+// A quasi-resonant plan's bench: the input, the starting peak and the
+// clamp's charge on one .param line for the minimum input, the maximum's
+// beside it; the plan's drain capacitance; the period measured; no secondary
+// peak placed by a clock it does not have.
+TEST(SpiceTest, AValleySwitchedBenchCarriesBothLinesAndThePlansCapacitance) {
+    winding::Options options;
+    options.choices.conduction = winding::Conduction::QuasiResonant;
+    options.choices.Cds_F = 150e-12;
+    const auto outcome =
+        winding::PlanWinding(record::RecordPress({"18", "374.77", "100.45", "65", "85", "12"}),
+                             options, catalogue::BuiltIn());
+    ASSERT_TRUE(outcome.plan);
+    const winding::Plan& p = *outcome.plan;
+    const std::string net = Netlist(p);
+    const auto param = [&](const winding::OperatingPoint& at) {
+        return ".param vin=" + runtime::decimal::ShortestText(at.Vin) +
+               " ipk0=" + runtime::decimal::ShortestText(at.Ipk) +
+               " vclamp0=" + runtime::decimal::ShortestText(at.Vin + p.clamp.V) + "\n";
+    };
+    EXPECT_NE(net.find("\n" + param(p.atVmin) + "* at the maximum input: " + param(p.atVmax)),
+              std::string::npos)
+        << net;
+    EXPECT_NE(net.find("Vin vin 0 DC {vin}\n"), std::string::npos);
+    EXPECT_DOUBLE_EQ(Element(net, "Cds", 3), 150e-12);
+    EXPECT_NE(net.find(".meas tran " + std::string(kPeriod) + " param="), std::string::npos);
+    EXPECT_EQ(net.find(SecondaryPeakMeasure(0)), std::string::npos);
+    EXPECT_EQ(net.find("Vramp"), std::string::npos);
 }
 
 }  // namespace
