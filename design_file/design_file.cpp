@@ -197,14 +197,16 @@ Value Inputs(Allocator& a, const Design& d, const Plan& plan) {
         amps.push_back(out.set.I_A);
     }
     Value converterPoints(rapidjson::kArrayType);
-    converterPoints.PushBack(Object(a)
-                                 .Add("outputVoltages", Array(a, volts))
-                                 .Add("outputCurrents", Array(a, amps))
-                                 .Number("switchingFrequency", plan.f_Hz)
-                                 .String("mode", MasModeName(plan.mode))
-                                 .Number("ambientTemperature", plan.options.ambient_C)
-                                 .Take(),
-                             a);
+    converterPoints.PushBack(
+        Object(a)
+            .Add("outputVoltages", Array(a, volts))
+            .Add("outputCurrents", Array(a, amps))
+            .Number("switchingFrequency", plan.f_Hz)
+            .String("mode",
+                    plan.options.choices.Switching() ? "quasiResonantMode" : MasModeName(plan.mode))
+            .Number("ambientTemperature", plan.options.ambient_C)
+            .Take(),
+        a);
     Object flyback(a);
     flyback
         .Add("inputVoltage", Object(a)

@@ -39,6 +39,9 @@ DESIGNS = [
     # Pins, the mains and the limits: every option survives the round trip.
     ["--winding", "--pins", "2,4,8", "--vaux", "15", "--mains-vrms", "480", "--ilimit", "2",
      "--clamp", "160", "--turns", "60:7:9", "12", "375", "120", "65", "80", "12"],
+    # Quasi-resonant, its valleys and clamp: the converter's mode is MAS's own.
+    ["--winding", "--qr", "--cds", "150e-12", "--valley", "1:4", "--fmax", "120e3",
+     "18", "374.77", "100.45", "65", "85", "12"],
 ]
 
 
@@ -73,6 +76,9 @@ class MasFilesTest(unittest.TestCase):
             done = run("--open", str(first), "--save", str(second))
             self.assertEqual(done.returncode, 0, done.stderr)
             self.assertEqual(first.read_bytes(), second.read_bytes(), args)
+            converter = document["inputs"]["converterInformation"]["supportedTopologies"]
+            mode = converter["flyback"]["operatingPoints"][0]["mode"]
+            self.assertEqual(mode == "quasiResonantMode", "--qr" in args, mode)
             if "--pins" in args:
                 ours = json.loads(second.read_text(encoding="utf-8"))["flybackDesigner"]
                 self.assertEqual(ours["pins"], "2,4,8")
