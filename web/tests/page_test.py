@@ -576,7 +576,7 @@ class PageTest(unittest.TestCase):
         self.box("SweepPoints").clear()
         self.box("SweepPoints").send_keys("5")
         self.box("SweepRun").click()
-        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 13)
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#SweepPlot svg g.plot")), 15)  # the chain's 7, the plan's 8
         # A choice of the plan: its range proposed, swept in the plan, named on the axis.
         Select(self.box("SweepInput")).select_by_visible_text("方案：纹波系数 KRP")
         self.assertEqual(self.box("SweepFrom").get_attribute("value"), "0.3")
