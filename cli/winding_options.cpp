@@ -346,7 +346,10 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
         case Kind::CurrentLimit:
             return "--ilimit must be above 0";
         case Kind::Resonance:
-            return "--cds must be above 0, --valley whole from 1 to " +
+            // The window's box is in picofarads; here, as every number, in
+            // farads, so a value typed in pF is far out of range.
+            return "--cds must be in farads from 1e-12 to 1e-07 (100 pF: 100e-12), --valley "
+                   "whole from 1 to " +
                    runtime::decimal::ShortestText(winding::kDeepestValley) + ", and --fmax above 0";
     }
     return {};

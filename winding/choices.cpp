@@ -34,6 +34,13 @@ bool AValley(double valley) {
     return valley >= 1 && valley <= kDeepestValley && std::floor(valley) == valley;
 }
 
+// Within the box's own range: a switch's Coss and a winding's few
+// picofarads up to a snubber's 100 nF.
+bool ADrainCapacitance(double Cds_F) {
+    const ChoiceNumberInfo& row = Info(ChoiceNumber::Cds);
+    return Cds_F >= row.low / row.shownPerHeld && Cds_F <= row.high / row.shownPerHeld;
+}
+
 std::optional<int> Count(std::string_view text) {
     const std::optional<double> number = runtime::ReadWholeNumber(text);
     if (!number || !(*number >= 1 && *number <= 1e5) || std::floor(*number) != *number)
@@ -155,7 +162,7 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::Ripple};
     if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
     if (c.conduction == Conduction::QuasiResonant &&
-        (!Positive(c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
+        (!ADrainCapacitance(c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
          (c.fmax_Hz && !Positive(*c.fmax_Hz))))
         return {Kind::Resonance};
     if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
@@ -203,7 +210,8 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
         case Kind::CurrentLimit:
             return "限流值须大于 0。";
         case Kind::Resonance:
-            return "漏源电容须大于 0，谷底序号须为 1 至 20 的整数，最高频率须大于 0。";
+            return "漏源电容须在 1 pF 至 100 nF 之间，谷底序号须为 1 至 20 的整数，最高频率须大于 "
+                   "0。";
     }
     return {};
 }

@@ -529,7 +529,10 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
         {{"--valley=2:1"}, "L not before K"},
         {{"--valley=1:21"}, "whole valleys from 1 to 20"},
         {{"--valley=1.5"}, "--valley: \"1.5\""},
-        {{"--qr", "--cds=0"}, "--cds must be above 0"},
+        {{"--qr", "--cds=0"}, "--cds must be in farads from 1e-12 to 1e-07"},
+        // Typed in picofarads, as the window's box shows it: 100 F.
+        {{"--qr", "--cds=100"}, "(100 pF: 100e-12)"},
+        {{"--qr", "--cds=0.2e-6"}, "--cds must be in farads"},
         {{"--fmax=-1"}, "--fmax above 0"},
     };
     for (const auto& [flags, said] : cases) {

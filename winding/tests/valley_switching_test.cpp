@@ -60,6 +60,42 @@ TEST(ValleySwitchingTest, APublishedDesignsInductanceIsReproduced) {
     EXPECT_NEAR(DesignedInductance(400, 92.31, load, 1000e-12, 1) / 577.9e-6, 1, 1e-3);
 }
 
+// A controller vendor's worked design: TI's LM5023 data sheet (SNVS961D,
+// January 2014, pp. 14 and 18-19), a 19 V notebook adapter with a 0.7 V
+// rectifier. Lp 400 µH, Ns ÷ Np 1 ÷ 6 (Vor 118.2 V), the first valley
+// 580 ns after the reset (π √(Lp × Cds): Cds 85.2 pF), 86 % efficient, the
+// current limit 0.5 V across 0.15 Ω. It publishes at 325 V the frequency at
+// that limit (62.3 kHz) and, with the limit fed forward to hold the low
+// line's 94.9 W, the frequency and peak there (76.8 kHz, 2.679 A).
+struct VendorPoint {
+    std::string name;
+    double f_Hz, Ipk;
+};
+
+TEST(ValleySwitchingTest, AVendorsDesignIsReproducedAtHighLine) {
+    constexpr double kLp = 400e-6, kVor = 6 * (19 + 0.7), kVmax = 325, kLimit = 0.5 / 0.15;
+    const double tdly = 580e-9, Cds = (tdly / std::numbers::pi) * (tdly / std::numbers::pi) / kLp;
+    const Resonance first{Cds, 1, 1, std::nullopt};
+    const Load lowLinePower{94.9, 0.86, 0};
+    const VendorPoint atLimit{"at the current limit", 62.3e3, kLimit};
+    const VendorPoint fedForward{"the low line's power", 76.8e3, 2.679};
+    const ValleySwitched held = AtPeak(kVmax, kVor, kLp, kLimit, lowLinePower, first);
+    const ValleySwitched compensated = AtInput(kVmax, kVor, kLp, lowLinePower, first);
+    for (const auto& [ours, theirs] : {std::pair{held, atLimit}, {compensated, fedForward}}) {
+        SCOPED_TRACE(theirs.name);
+        EXPECT_NEAR(ours.point.f_Hz / theirs.f_Hz, 1, 0.02);
+        EXPECT_NEAR(ours.point.Ipk / theirs.Ipk, 1, 0.01);
+    }
+    // Its low line (127 V) at the limit: its own equations give a period of
+    // 22.36 µs (44.7 kHz) carrying 85.5 W out (the sheet prints 49.6 kHz and
+    // 94.9 W, which would take 161 V). Designed for that point, ours is its
+    // inductance.
+    const double period = kLp * kLimit * (1 / 127.0 + 1 / kVor) + tdly;
+    const Load lowLine{0.5 * kLp * kLimit * kLimit / period * 0.86, 0.86, 1 / period};
+    EXPECT_NEAR(DesignedInductance(127, kVor, lowLine, Cds, 1) / kLp, 1, 1e-9);
+    EXPECT_NEAR(AtPeak(127, kVor, kLp, kLimit, lowLine, first).point.f_Hz * period, 1, 1e-9);
+}
+
 // Without a ring to wait for, valley switching is the edge of continuous
 // conduction: the boundary design's inductance and peak.
 TEST(ValleySwitchingTest, WithoutCapacitanceItIsTheBoundaryDesign) {
