@@ -16,22 +16,25 @@ namespace {
 
 std::string CandidateJson(const Candidate& c) {
     std::string json;
-    answer::JsonObject(json)
-        .Text("core", c.core->name)
-        .Text("material", c.material->name)
-        .Value("Np", c.Np)
-        .Value("Ns", c.Ns)
-        .Value("Vor_V", c.Vor_V)
-        .Value("Bpk_T", c.Bpk_T)
-        .Value("Bpk_at_limit_T", c.BpkLimit_T)
-        .Value("fill", c.fill)
-        .Value("P_copper_W", c.Pcopper_W)
-        .Value("P_core_W", c.Pcore_W)
-        .Value("P_total_W", c.loss_W)
-        .Value("dT_K", c.rise_K)
-        .Value("Vds_V", c.Vds_V)
-        .Value("Ve_cm3", c.volume_cm3)
-        .Value("score", c.score);
+    {  // closed as it goes out of scope
+        answer::JsonObject object(json);
+        object.Text("core", c.core->name)
+            .Text("material", c.material->name)
+            .Value("Np", c.Np)
+            .Value("Ns", c.Ns)
+            .Value("Vor_V", c.Vor_V)
+            .Value("Bpk_T", c.Bpk_T)
+            .Value("Bpk_at_limit_T", c.BpkLimit_T)
+            .Value("fill", c.fill)
+            .Value("P_copper_W", c.Pcopper_W)
+            .Value("P_core_W", c.Pcore_W);
+        if (c.PturnOn_W) object.Value("P_turn_on_W", *c.PturnOn_W);
+        object.Value("P_total_W", c.loss_W)
+            .Value("dT_K", c.rise_K)
+            .Value("Vds_V", c.Vds_V)
+            .Value("Ve_cm3", c.volume_cm3)
+            .Value("score", c.score);
+    }
     return json;
 }
 

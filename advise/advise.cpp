@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <numbers>
 #include <queue>
 
 #include "catalogue/names.hpp"
@@ -64,7 +65,9 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     c.fill = p.fill;
     c.Pcopper_W = *p.Pcopper_W;
     c.Pcore_W = *p.Pcore_W;
-    c.loss_W = c.Pcopper_W + c.Pcore_W;
+    if (const std::optional<winding::Resonance> r = p.options.choices.Switching())
+        c.PturnOn_W = winding::TurnOnLoss(p.atVmax, r->Cds_F);
+    c.loss_W = c.Pcopper_W + c.Pcore_W + c.PturnOn_W.value_or(0);
     c.rise_K = *p.dT_K;
     c.Vds_V = p.Vswitch_V;
     c.volume_cm3 = p.core->Ve_mm3 / 1000;
@@ -200,6 +203,37 @@ constexpr int kCloserHarmonics = 512;
 constexpr int kMostDoublings = 64;
 constexpr int kBisections = 60;
 
+// The frequency at the maximum input, from below, whatever the losses the
+// plan settles to. With x = √T, x = (a·s + √(a²·s² + 4·tw)) ÷ 2 for
+// a = 1 ÷ Von + 1 ÷ Vreset (s and the wait tw fixed by Lp): convex in a, so
+// x1 ≤ r·x0 + (1 − r)·√tw where r = a1 ÷ a0. The flow only lowers Von (the
+// stored power is at most the input's), which lowers r, and raises Vreset
+// from the reflected power to the stored, at least what the rectifiers take
+// (or all that comes in); Lp ≤ T0 ÷ (2·P·a0²) bounds tw.
+double ValleyFrequencyFloor(const winding::Plan& sketch, const winding::Resonance& resonance) {
+    const double Vmin = sketch.atVmin.Vin, Vmax = sketch.atVmax.Vin;
+    const double T0 = 1 / sketch.f_Hz;
+    const double reflected = sketch.stored_W / sketch.load.resetRise;
+    const double leastStored = std::min(sketch.rectified_W, sketch.load.InputPower());
+    const double leastRise = std::min(1.0, leastStored / reflected) * kFloorMargin;
+    const double u = 1 / (sketch.Vor_V * leastRise);
+    const double r = (1 / Vmax + u) / (1 / Vmin + u);
+    const double c =
+        (resonance.firstValley - 0.5) * 2 * std::numbers::pi * std::sqrt(resonance.Cds_F);
+    const double wait = std::min(T0, c * std::sqrt(T0 / (2 * leastStored)) * Vmin);
+    const double x1 = r * std::sqrt(T0) + (1 - r) * std::sqrt(wait);
+    return 1 / (x1 * x1);
+}
+
+}  // namespace
+
+double TurnOnFloor(const winding::Plan& sketch, const winding::Resonance& resonance) {
+    const double V = winding::ValleyVoltage(sketch.atVmax);
+    return 0.5 * resonance.Cds_F * V * V * ValleyFrequencyFloor(sketch, resonance) * kFloorMargin;
+}
+
+namespace {
+
 // A turns pair on a core, as its sketch left it: what its candidates' loss
 // floors are computed from, in every material.
 struct Geometry {
@@ -207,9 +241,11 @@ struct Geometry {
     int Np = 0, Ns = 0;
     double copper_W = 0;  // the copper's floor over the search's whole span
     double deltaB_T = 0, rise = 0, fall = 0, surface_cm2 = 0;
+    double turnOn_W = 0;  // valley-switched, the floor of the switch's turn-on loss
 };
 
-// A candidate not yet planned in full, and what its losses cannot be below.
+// A candidate not yet planned in full, and what its losses cannot be below:
+// its total, and its rise (from the transformer's own, without the switch's).
 struct Pending {
     double floor_W = 0, riseFloor_K = 0;
     std::size_t geometry = 0, material = 0;
@@ -249,6 +285,7 @@ class Search {
         smallerBest_.assign(cores_.size(), INFINITY);
         sameBest_.assign(cores_.size(), INFINITY);
         regulatedVolts_ = RegulatedVolts(record, options);
+        resonance_ = options.choices.Switching();
         coolest_ = options.ambient_C - kSettledWithin_K;
         hottest_ = std::max(settings.HottestAllowed(options.ambient_C), options.ambient_C) +
                    kSettledWithin_K;
@@ -366,7 +403,7 @@ class Search {
             return Pending{};
         }
         geometries_.push_back({core, Np, Ns, *copper, sketch.deltaB_T, sketch.atVmin.D,
-                               sketch.atVmin.D2, *sketch.surface_cm2});
+                               sketch.atVmin.D2, *sketch.surface_cm2, TurnOnFloor(sketch)});
         if (coreLoss_.empty()) {  // every sketch is at the press's frequency
             for (const catalogue::Material* m : materials_) coreLoss_.emplace_back(*m, sketch.f_Hz);
         }
@@ -387,7 +424,22 @@ class Search {
             pending_.push_back(p);
         }
         const double floor = *copper * kFloorMargin;
-        return Pending{floor, winding::RiseOf(floor, *sketch.surface_cm2)};
+        return Pending{floor + LeastTurnOn(sketch), winding::RiseOf(floor, *sketch.surface_cm2)};
+    }
+
+    double TurnOnFloor(const winding::Plan& sketch) const {
+        if (!resonance_ || resonance_->lastValley > resonance_->firstValley) return 0;
+        return advise::TurnOnFloor(sketch, *resonance_);
+    }
+
+    // The same for every turns pair of the search, at the design's frequency
+    // (the line only raises it) and the highest Vor the search weighs: more
+    // primary turns raise Vor and lower the valley, so this bounds a row's
+    // further pairs too.
+    double LeastTurnOn(const winding::Plan& sketch) const {
+        if (!resonance_ || resonance_->lastValley > resonance_->firstValley) return 0;
+        const double V = std::max(0.0, sketch.atVmax.Vin - advice_.vor.high);
+        return 0.5 * resonance_->Cds_F * V * V * sketch.f_Hz * kFloorMargin;
     }
 
     // The limits a sketch already tells, in the order a full plan is judged.
@@ -430,8 +482,9 @@ class Search {
         // Copper's loss at a floor's temperature goes as its resistivity.
         const double copper =
             copper_W * winding::CopperResistivity(coolest) / winding::CopperResistivity(coolest_);
-        p.floor_W = (copper + *core) * kFloorMargin;
-        p.riseFloor_K = winding::RiseOf(p.floor_W, g.surface_cm2);
+        const double transformer = (copper + *core) * kFloorMargin;
+        p.floor_W = transformer + g.turnOn_W;
+        p.riseFloor_K = winding::RiseOf(transformer, g.surface_cm2);
         return true;
     }
 
@@ -500,17 +553,20 @@ class Search {
         return Score(c, settings_);
     }
 
-    // The largest loss at which the candidate could still be on the front or
-    // in the ranking: its score grows with its loss.
+    // The largest loss of its transformer (the total less the switch's
+    // turn-on floor) at which the candidate could still be on the front or
+    // in the ranking: its score grows with that loss.
     double LargestThatMatters(const Pending& p, std::size_t core) const {
-        const double front = FrontBar(core);
+        const Geometry& g = geometries_[p.geometry];
+        const double front = std::max(0.0, FrontBar(core) - g.turnOn_W);
         if (RankingHasRoom()) return INFINITY;
-        const double surface = geometries_[p.geometry].surface_cm2;
         const auto score = [&](double loss) {
-            return FloorScore({loss, winding::RiseOf(loss, surface), p.geometry, p.material}, core);
+            return FloorScore(
+                {loss + g.turnOn_W, winding::RiseOf(loss, g.surface_cm2), p.geometry, p.material},
+                core);
         };
         const double bar = ranked_.top();
-        if (settings_.rank == Rank::Loss) return std::max(front, bar);
+        if (settings_.rank == Rank::Loss) return std::max({front, bar - g.turnOn_W, 0.0});
         if (score(0) > bar) return front;
         double high = std::max(p.floor_W, 1e-6);
         for (int i = 0; score(high) <= bar; ++i) {
@@ -571,6 +627,7 @@ class Search {
     std::vector<Pending> pending_;
     std::map<std::size_t, winding::Plan> resketched_;  // by geometry, as floors are raised
     double regulatedVolts_ = 0, coolest_ = 0, hottest_ = 0;
+    std::optional<winding::Resonance> resonance_;  // valley-switched: the switch's turn-on counts
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
 
@@ -630,8 +687,8 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
 // Each column in one unit, named in its heading, so that a column reads down
 // at a glance; the losses in milliwatts, where an adapter's transformer lies.
 const std::array<std::string_view, kColumns> kHeadings = {
-    "磁芯",      "材料",          "Np:Ns",       "Vor' (V)", "Bpk (T)",       "填充系数",
-    "铜损 (mW)", "磁芯损耗 (mW)", "总损耗 (mW)", "温升 (K)", "开关管峰值 (V)"};
+    "磁芯",      "材料",          "Np:Ns",         "Vor' (V)",    "Bpk (T)",  "填充系数",
+    "铜损 (mW)", "磁芯损耗 (mW)", "开通损耗 (mW)", "总损耗 (mW)", "温升 (K)", "开关管峰值 (V)"};
 
 std::array<std::string, kColumns> Row(const Candidate& c) {
     using record::ReadableNumber;
@@ -643,6 +700,7 @@ std::array<std::string, kColumns> Row(const Candidate& c) {
             ReadableNumber(c.fill),
             ReadableNumber(c.Pcopper_W * 1e3),
             ReadableNumber(c.Pcore_W * 1e3),
+            c.PturnOn_W ? ReadableNumber(*c.PturnOn_W * 1e3) : std::string("—"),
             ReadableNumber(c.loss_W * 1e3),
             ReadableNumber(c.rise_K),
             ReadableNumber(c.Vds_V)};
@@ -662,15 +720,16 @@ std::string CsvText(std::string_view text) {
 
 std::string Csv(const std::vector<Candidate>& candidates) {
     std::string csv =
-        "core,material,Np,Ns,Vor_V,Bpk_T,fill,P_copper_W,P_core_W,P_total_W,dT_K,Vds_V,"
-        "Ve_cm3\n";
+        "core,material,Np,Ns,Vor_V,Bpk_T,fill,P_copper_W,P_core_W,P_turn_on_W,P_total_W,dT_K,"
+        "Vds_V,Ve_cm3\n";
     const auto number = [](double v) { return runtime::decimal::ShortestText(v); };
     for (const Candidate& c : candidates) {
         csv += CsvText(c.core->name) + "," + CsvText(c.material->name) + "," +
                std::to_string(c.Np) + "," + std::to_string(c.Ns) + "," + number(c.Vor_V) + "," +
                number(c.Bpk_T) + "," + number(c.fill) + "," + number(c.Pcopper_W) + "," +
-               number(c.Pcore_W) + "," + number(c.loss_W) + "," + number(c.rise_K) + "," +
-               number(c.Vds_V) + "," + number(c.volume_cm3) + "\n";
+               number(c.Pcore_W) + "," + (c.PturnOn_W ? number(*c.PturnOn_W) : "") + "," +
+               number(c.loss_W) + "," + number(c.rise_K) + "," + number(c.Vds_V) + "," +
+               number(c.volume_cm3) + "\n";
     }
     return csv;
 }
@@ -722,6 +781,16 @@ std::string Summary(const Advice& a) {
            (a.whyFirst.empty() ? "" : "。" + a.whyFirst);
 }
 
+namespace {
+
+std::string TotalLossText(const Candidate& c) {
+    using record::ReadableValue;
+    return ReadableValue(c.loss_W, "W") +
+           (c.PturnOn_W ? "，含开关管开通损耗 " + ReadableValue(*c.PturnOn_W, "W") : "");
+}
+
+}  // namespace
+
 std::string WhyFirst(const Advice& a) {
     using record::ReadableValue;
     if (a.top.empty()) return {};
@@ -734,10 +803,9 @@ std::string WhyFirst(const Advice& a) {
         case Rank::Volume:
             return "首选 " + name + "：" + limits + "磁芯体积最小（" +
                    ReadableValue(c.volume_cm3, "cm³") + "），同体积中总损耗最低（" +
-                   ReadableValue(c.loss_W, "W") + "）。";
+                   TotalLossText(c) + "）。";
         case Rank::Loss:
-            return "首选 " + name + "：" + limits + "总损耗最低（" + ReadableValue(c.loss_W, "W") +
-                   "）。";
+            return "首选 " + name + "：" + limits + "总损耗最低（" + TotalLossText(c) + "）。";
         case Rank::Rise:
             return "首选 " + name + "：" + limits + "温升最低（" + ReadableValue(c.rise_K, "K") +
                    "）。";

@@ -87,7 +87,11 @@ struct Candidate {
     int Np = 0, Ns = 0;
     double Vor_V = 0, Bpk_T = 0, fill = 0;
     double BpkLimit_T = 0;  // at the current limit, the inductance and the limit high
-    double Pcopper_W = 0, Pcore_W = 0, loss_W = 0, rise_K = 0;
+    double Pcopper_W = 0, Pcore_W = 0, rise_K = 0;
+    // Valley-switched, the switch's turn-on loss at the maximum input and full
+    // load: the turns set the valley's voltage, so it is the candidate's.
+    std::optional<double> PturnOn_W;
+    double loss_W = 0;      // the copper's, the core's and any turn-on loss
     double Vds_V = 0;       // the switch's peak at the maximum input
     double volume_cm3 = 0;  // the core's effective volume
     double score = 0;       // by the rank asked for; lower is better
@@ -142,7 +146,7 @@ std::vector<Candidate> ParetoFront(std::vector<Candidate> feasible);
 // A candidate as a row of the comparison, in Chinese, numbers to four
 // digits, under these headings; and as CSV (a header of symbols, then one
 // line a candidate, full precision).
-inline constexpr std::size_t kColumns = 11;
+inline constexpr std::size_t kColumns = 12;
 extern const std::array<std::string_view, kColumns> kHeadings;
 std::array<std::string, kColumns> Row(const Candidate& candidate);
 std::string Csv(const std::vector<Candidate>& candidates);
@@ -172,6 +176,11 @@ std::string Summary(const Advice& advice);
 // The choices' ways to the reflected voltage as the search's bounds: the
 // controller's duty limit, the switch's rating and derating.
 void BoundsFrom(const winding::Choices& choices, Settings& settings);
+
+// Switched in the design's valley at every input, the least turn-on loss at
+// the maximum input a candidate's full plan can have, from its sketch (the
+// plan before its losses settle); the search bounds its totals by it.
+double TurnOnFloor(const winding::Plan& sketch, const winding::Resonance& resonance);
 
 // The options that make the plan of a candidate: its core, material and turns.
 winding::Options OptionsOf(const Candidate& candidate, const winding::Options& options);

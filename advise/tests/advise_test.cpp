@@ -132,6 +132,8 @@ TEST(AdviseTest, PruningLosesNothing) {
     bias.Vaux_V = 15;
     bias.choices.biasI_A = 0.02;
     bias.order = winding::Order::PSP;
+    winding::Options valley;
+    valley.choices.conduction = winding::Conduction::QuasiResonant;
     const struct {
         const record::DesignRecord& record;
         winding::Options options;
@@ -144,6 +146,8 @@ TEST(AdviseTest, PruningLosesNothing) {
         {TwelveVolts(), {}, ranked(Rank::Loss, {1, 1, 1}, 1)},
         {FiveVolts(), continuous, ranked(Rank::Loss)},
         {FiveVolts(), bias, ranked(Rank::Rise)},
+        {TwelveVolts(), valley, ranked(Rank::Loss)},
+        {FiveVolts(), valley, ranked(Rank::Weighted, {1, 0.05, 0.2})},
     };
     for (const auto& c : cases) {
         Settings exhaustive = c.settings;
@@ -204,14 +208,17 @@ TEST(AdviseTest, PruningLosesNothingAcrossTheCatalogue) {
     rise.rank = Rank::Rise;
     volume.rank = Rank::Volume;
     volume.top = 3;
+    winding::Options valley = boundary;  // its turn-on at the maximum input in every total
+    valley.choices.conduction = winding::Conduction::QuasiResonant;
+    Settings byLoss;
+    byLoss.rank = Rank::Loss;
     const struct {
         const record::DesignRecord& record;
         winding::Options options;
         Settings settings;
-    } cases[] = {{TwelveVolts(), boundary, {}},
-                 {TwelveVolts(), boundary, rise},
-                 {FiveVolts(), continuous, volume},
-                 {FiveVolts(), continuous, weighted}};
+    } cases[] = {{TwelveVolts(), boundary, {}},     {TwelveVolts(), valley, {}},
+                 {TwelveVolts(), valley, byLoss},   {TwelveVolts(), boundary, rise},
+                 {FiveVolts(), continuous, volume}, {FiveVolts(), continuous, weighted}};
     for (const auto& c : cases) {
         Settings exhaustive = c.settings;
         exhaustive.prune = false;
@@ -234,6 +241,85 @@ TEST(AdviseTest, TheBestBeatsThePlansOwn) {
     EXPECT_TRUE(
         std::is_sorted(advice.top.begin(), advice.top.end(),
                        [](const Candidate& x, const Candidate& y) { return x.loss_W < y.loss_W; }));
+}
+
+// Valley-switched, the turns set the valley's voltage at the maximum input:
+// each candidate's total counts the switch's turn-on loss there, as its own
+// plan has it. At a fixed frequency there is none to count.
+TEST(AdviseTest, AValleySwitchedCandidateCountsItsTurnOnLoss) {
+    const catalogue::Catalogue parts = Small();
+    winding::Options valley;
+    valley.choices.conduction = winding::Conduction::QuasiResonant;
+    Settings byLoss;
+    byLoss.rank = Rank::Loss;
+    const Advice a = Advise(TwelveVolts(), valley, parts, byLoss);
+    ASSERT_GT(a.feasible, 10);
+    for (const Candidate& c : a.top) {
+        ASSERT_TRUE(c.PturnOn_W) << c.core->name << " " << c.Np << ":" << c.Ns;
+        const winding::PlanOutcome plan =
+            winding::PlanWinding(TwelveVolts(), OptionsOf(c, valley), parts);
+        ASSERT_TRUE(plan.plan);
+        EXPECT_DOUBLE_EQ(*c.PturnOn_W, winding::TurnOnLoss(plan.plan->atVmax, 100e-12));
+        EXPECT_DOUBLE_EQ(c.loss_W, c.Pcopper_W + c.Pcore_W + *c.PturnOn_W);
+    }
+    EXPECT_NE(Row(a.top.front())[8], "—");
+    EXPECT_NE(WhyFirst(a).find("含开关管开通损耗"), std::string::npos);
+    const Advice fixed = Advise(TwelveVolts(), {}, parts, byLoss);
+    ASSERT_FALSE(fixed.all.empty());
+    for (const Candidate& c : fixed.all) EXPECT_FALSE(c.PturnOn_W);
+    EXPECT_EQ(Row(fixed.top.front())[8], "—");
+    EXPECT_EQ(WhyFirst(fixed).find("开通损耗"), std::string::npos);
+}
+
+// The search's floor of a valley-switched candidate's turn-on loss, from its
+// sketch, never above what its full plan gives, yet close enough to prune
+// by: across supplies, drain capacitances, valleys, a second output with its
+// own drop (the reset's voltage then below Vor), a bias winding and a
+// lossy energy flow.
+TEST(AdviseTest, TheTurnOnFloorBoundsEveryPlansTurnOnLoss) {
+    const numtext::InputTexts kSupplies[] = {{"12", "375", "120", "65", "80", "12"},
+                                             {"18", "374.77", "100.45", "65", "85", "12"},
+                                             {"60", "373", "249", "100", "70", "24"}};
+    const struct {
+        std::string name;
+        double Cds_F;
+        int valley;
+        bool twoOutputs, bias;
+    } kWays[] = {{"100 pF, first valley", 100e-12, 1, false, false},
+                 {"1 nF, second valley", 1e-9, 2, false, false},
+                 {"a 5 V output beside, 1 V drop", 220e-12, 1, true, false},
+                 {"a bias winding", 100e-12, 3, false, true}};
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    for (const numtext::InputTexts& supply : kSupplies) {
+        const record::DesignRecord record = record::RecordPress(supply);
+        for (const auto& way : kWays) {
+            SCOPED_TRACE(std::string(supply[0]) + " W, " + way.name);
+            winding::Options o;
+            o.choices.conduction = winding::Conduction::QuasiResonant;
+            o.choices.Cds_F = way.Cds_F;
+            o.choices.valley = o.choices.lastValley = way.valley;
+            if (way.twoOutputs) {
+                const double V = record.trace.inputs.OutputVoltage;
+                const double P = record.trace.inputs.OutputPower;
+                o.choices.outputs = {{V, 0.8 * P / V}, {5, 0.2 * P / 5, 1}};
+            }
+            if (way.bias) {
+                o.Vaux_V = 15;
+                o.choices.biasI_A = 0.05;
+            }
+            for (const char* core : {"EFD20/10/7", "PQ26/25", "ETD39/20/13"}) {
+                o.core = core;
+                const winding::PlanOutcome sketch = winding::SketchWinding(record, o, parts);
+                const winding::PlanOutcome plan = winding::PlanWinding(record, o, parts);
+                ASSERT_TRUE(sketch.plan && plan.plan) << core;
+                const winding::Resonance r = *o.choices.Switching();
+                const double floor = TurnOnFloor(*sketch.plan, r);
+                const double actual = winding::TurnOnLoss(plan.plan->atVmax, r.Cds_F);
+                EXPECT_LE(floor, actual) << core;
+                EXPECT_GT(floor, 0.5 * actual) << core;
+            }
+        }
+    }
 }
 
 // Each reason a candidate is dropped, where it applies.
