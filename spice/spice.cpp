@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <numbers>
 
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
@@ -185,7 +186,8 @@ std::string FixedController(const Plan& plan) {
 std::string ValleyInput(const Plan& plan) {
     const auto params = [&](const winding::OperatingPoint& p) {
         return ".param vin=" + N(p.Vin) + " ipk0=" + N(p.Ipk) +
-               " vclamp0=" + N(p.Vin + plan.clamp.V) + "\n";
+               " vclamp0=" + N(p.Vin + plan.clamp.V) + " nvalley=" + std::to_string(p.valley) +
+               "\n";
     };
     return params(plan.atVmin) + "* at the maximum input: " + params(plan.atVmax) +
            "Vin vin 0 DC {vin}\n";
@@ -195,20 +197,28 @@ std::string ValleyInput(const Plan& plan) {
 // primary's current reaches the peak (an integrator of the output's error
 // trims it from the plan's); armed while the regulated secondary conducts,
 // on again once it has stopped and the drain, below the input, stops
-// falling (the ring's first valley, or zero volts on the switch's body diode
-// where the reflected voltage reaches the input). Two latches of a capacitor
-// each, driven by behavioural currents.
+// falling (the ring's valley, or zero volts on the switch's body diode where
+// the reflected voltage reaches the input). Two latches of a capacitor each,
+// driven by behavioural currents. For the k-th valley a timer from the
+// secondary's stop (a volt a microsecond) opens the latch only after k − 1
+// rings, half a ring before the valley: the ring's own period may stray by
+// the parts the plan leaves out.
 std::string ValleyController(const Plan& plan) {
     const double Vo = plan.outputs.front().set.V;
     const double conducting_A = kConductingShare * plan.outputs.front().Ipeak_A;
+    const double ring_us =
+        2 * std::numbers::pi * std::sqrt(plan.Lp_H * plan.options.choices.Cds_F) * 1e6;
+    const std::string stopped = "u(i(v.x1.vs1)+" + N(kStoppedCurrent_A) + ")";
     return "* the controller: the peak current from the plan's, trimmed to hold " + N(Vo) +
-           " V; on at the drain's first valley\n" + "Gtrim 0 ipeak value={" +
+           " V; on at the drain's valley nvalley\n" + "Gtrim 0 ipeak value={" +
            N(kTrimGain * plan.atVmin.Ipk) + "*(" + N(Vo) + "-v(outs1))}\n" + "Cipeak ipeak 0 1\n" +
            "Barm 0 arm I=0.1*(u(-i(v.x1.vs1)-" + N(conducting_A) +
            ")*(5-v(arm))-u(v(gate)-4.5)*v(arm))\n" + "Carm arm 0 1n\n" +
-           "Bgate 0 gate I=0.1*(u(v(arm)-2.5)*u(i(v.x1.vs1)+" + N(kStoppedCurrent_A) +
-           ")*u(v(vin)-v(drain))*u(ddt(v(drain))+" + N(kValleySlope) +
-           ")*(5-v(gate))-u(i(Vsense)-v(ipeak))*v(gate))\n" + "Cgate gate 0 1n\n" +
+           "Bwait 0 wait I=1e-3*u(v(arm)-2.5)*" + stopped + "-0.1*u(v(gate)-4.5)*v(wait)\n" +
+           "Cwait wait 0 1n\n" + "Bgate 0 gate I=0.1*(u(v(arm)-2.5)*" + stopped +
+           "*u(v(wait)-{(nvalley-1)*" + N(ring_us) + "-0.01})*u(v(vin)-v(drain))*u(ddt(v(drain))+" +
+           N(kValleySlope) + ")*(5-v(gate))-u(i(Vsense)-v(ipeak))*v(gate))\n" +
+           "Cgate gate 0 1n\n" +
            "Dbody 0 drain fast  ; the switch's body diode\n";
 }
 
@@ -253,7 +263,7 @@ std::string Netlist(const Plan& plan) {
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
     net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";
     net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
-    std::string initial = valley ? ".ic v(clamp)={vclamp0} v(ipeak)={ipk0} v(gate)=5 v(arm)=0"
+    std::string initial = valley ? ".ic v(clamp)={vclamp0} v(ipeak)={ipk0} v(gate)=5 v(arm)=0 v(wait)=0"
                                  : ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V) +
                                        " v(duty)=" + N(plan.atVmin.D);
     std::string measures;

@@ -98,20 +98,36 @@ class SimulateTest(unittest.TestCase):
         frequency some 5 % below: each turn-off spends in the clamp a share of
         the magnetising energy the plan takes at the minimum input, where the
         switch turns off 2.4 times less often."""
+        self.simulate_both_lines([])
+
+    def test_the_bench_waits_for_the_plans_deeper_valley(self):
+        """Designed in the second valley, and a controller's clamp stepping
+        the maximum input's corner to the third (--valley 1:6 --fmax 100e3):
+        the bench's timer lets the k-th valley switch, at the plan's
+        frequency and peak."""
+        self.simulate_both_lines(["--valley", "2"], lines=("min",), valley=2)
+        self.simulate_both_lines(["--valley", "1:6", "--fmax", "100e3"], lines=("max",),
+                                 valley=3)
+
+    def simulate_both_lines(self, flags, lines=("min", "max"), valley=1):
         adapter = ["18", "374.77", "100.45", "65", "85", "12"]
         with tempfile.TemporaryDirectory() as folder:
             netlist = pathlib.Path(folder) / "bench.cir"
-            done = subprocess.run([CALC, "--winding", "--qr", "--json", "--spice", str(netlist),
-                                   *adapter], capture_output=True, text=True)
+            done = subprocess.run([CALC, "--winding", "--qr", *flags, "--json", "--spice",
+                                   str(netlist), *adapter], capture_output=True, text=True)
             self.assertEqual(done.returncode, 0, done.stderr)
             plan = json.loads(done.stdout)["winding"]
             text = netlist.read_text(encoding="utf-8")
-            lines = text.splitlines()
-            at_min = next(line for line in lines if line.startswith(".param vin="))
-            at_max = next(line for line in lines if line.startswith("* at the maximum input: "))
-            for corner, param in ((plan["corners"][0], at_min),
-                                  (plan["corners"][1], at_max.split(": ", 1)[1])):
-                with self.subTest(corner["name"]):
+            netlist_lines = text.splitlines()
+            at_min = next(line for line in netlist_lines if line.startswith(".param vin="))
+            at_max = next(line for line in netlist_lines
+                          if line.startswith("* at the maximum input: "))
+            ends = {"min": (plan["corners"][0], at_min),
+                    "max": (plan["corners"][1], at_max.split(": ", 1)[1])}
+            for corner, param in (ends[line] for line in lines):
+                self.assertEqual(corner["valley"], valley)
+                self.assertIn(f"nvalley={valley}", param)
+                with self.subTest(" ".join(flags) + " " + corner["name"]):
                     netlist.write_text(text.replace(at_min, param, 1), encoding="utf-8")
                     run = subprocess.run(["ngspice", "-b", str(netlist)], capture_output=True,
                                          text=True, timeout=300)
