@@ -132,7 +132,10 @@ void CompareTab::ShowResult(const Result& result) {
 void CompareTab::Show() {
     if (!result_) return;
     const advise::Advice& a = result_->advice;
-    status_->setText(FromUtf8(advise::Summary(a)) + QStringLiteral("。双击一行打开它的方案。"));
+    // The summary ends with a full stop where it says why the first won.
+    QString summary = FromUtf8(advise::Summary(a));
+    if (!summary.endsWith(QStringLiteral("。"))) summary += QStringLiteral("。");
+    status_->setText(summary + QStringLiteral("双击一行打开它的方案。"));
     table_->setRowCount(static_cast<int>(a.top.size()));
     for (std::size_t r = 0; r < a.top.size(); ++r) {
         const auto cells = advise::Row(a.top[r]);

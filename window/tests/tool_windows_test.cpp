@@ -417,6 +417,13 @@ class ToolWindowsTest : public QObject {
         QVERIFY(result.advice.feasible > 0);
         QCOMPARE(tab.table()->rowCount(), static_cast<int>(result.advice.top.size()));
         QCOMPARE(tab.table()->item(0, 0)->text(), QString("PQ20/20"));
+        // Said once, each sentence ended once.
+        QString said;
+        for (const QLabel* label : tab.findChildren<QLabel*>()) {
+            if (label->accessibleName() == QStringLiteral("比较说明")) said = label->text();
+        }
+        QVERIFY(said.contains(QStringLiteral("首选 PQ20/20")));
+        QVERIFY2(!said.contains(QStringLiteral("。。")), qPrintable(said));
         const auto series = tab.chart()->chart()->series();
         QCOMPARE(series.size(), 2);
         QCOMPARE(static_cast<QScatterSeries*>(series[1])->count(),
