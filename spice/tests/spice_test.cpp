@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -117,8 +119,9 @@ TEST(SpiceTest, TheNetlistsElementsAreThePlans) {
 }
 
 // A quasi-resonant plan's bench: the input, the starting peak and the
-// clamp's charge on one .param line for the minimum input, the maximum's
-// beside it; the plan's drain capacitance; the period measured; no secondary
+// clamp's charge and the valley on one .param line for the minimum input,
+// the maximum's beside it; the plan's drain capacitance and its ring, the
+// timer's step to a deeper valley; the period measured; no secondary
 // peak placed by a clock it does not have.
 TEST(SpiceTest, AValleySwitchedBenchCarriesBothLinesAndThePlansCapacitance) {
     winding::Options options;
@@ -133,13 +136,18 @@ TEST(SpiceTest, AValleySwitchedBenchCarriesBothLinesAndThePlansCapacitance) {
     const auto param = [&](const winding::OperatingPoint& at) {
         return ".param vin=" + runtime::decimal::ShortestText(at.Vin) +
                " ipk0=" + runtime::decimal::ShortestText(at.Ipk) +
-               " vclamp0=" + runtime::decimal::ShortestText(at.Vin + p.clamp.V) + "\n";
+               " vclamp0=" + runtime::decimal::ShortestText(at.Vin + p.clamp.V) +
+               " nvalley=" + std::to_string(at.valley) + "\n";
     };
     EXPECT_NE(net.find("\n" + param(p.atVmin) + "* at the maximum input: " + param(p.atVmax)),
               std::string::npos)
         << net;
     EXPECT_NE(net.find("Vin vin 0 DC {vin}\n"), std::string::npos);
     EXPECT_DOUBLE_EQ(Element(net, "Cds", 3), 150e-12);
+    const double ring_us = 2 * std::numbers::pi * std::sqrt(p.Lp_H * 150e-12) * 1e6;
+    EXPECT_NE(
+        net.find("*u(v(wait)-{(nvalley-1)*" + runtime::decimal::ShortestText(ring_us) + "-0.01})"),
+        std::string::npos);
     EXPECT_NE(net.find(".meas tran " + std::string(kPeriod) + " param="), std::string::npos);
     EXPECT_EQ(net.find(SecondaryPeakMeasure(0)), std::string::npos);
     EXPECT_EQ(net.find("Vramp"), std::string::npos);
