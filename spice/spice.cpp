@@ -218,8 +218,7 @@ std::string ValleyController(const Plan& plan) {
            "Cwait wait 0 1n\n" + "Bgate 0 gate I=0.1*(u(v(arm)-2.5)*" + stopped +
            "*u(v(wait)-{(nvalley-1)*" + N(ring_us) + "-0.01})*u(v(vin)-v(drain))*u(ddt(v(drain))+" +
            N(kValleySlope) + ")*(5-v(gate))-u(i(Vsense)-v(ipeak))*v(gate))\n" +
-           "Cgate gate 0 1n\n" +
-           "Dbody 0 drain fast  ; the switch's body diode\n";
+           "Cgate gate 0 1n\n" + "Dbody 0 drain fast  ; the switch's body diode\n";
 }
 
 }  // namespace
@@ -263,9 +262,10 @@ std::string Netlist(const Plan& plan) {
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
     net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";
     net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
-    std::string initial = valley ? ".ic v(clamp)={vclamp0} v(ipeak)={ipk0} v(gate)=5 v(arm)=0 v(wait)=0"
-                                 : ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V) +
-                                       " v(duty)=" + N(plan.atVmin.D);
+    std::string initial =
+        valley
+            ? ".ic v(clamp)={vclamp0} v(ipeak)={ipk0} v(gate)=5 v(arm)=0 v(wait)=0"
+            : ".ic v(clamp)=" + N(plan.atVmin.Vin + plan.clamp.V) + " v(duty)=" + N(plan.atVmin.D);
     std::string measures;
     for (const Coil& c : coils) {
         const bool bias = c.winding->role == Role::Bias;
