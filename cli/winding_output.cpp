@@ -194,9 +194,9 @@ std::string CornersJson(const Plan& plan) {
                 .Value("valley", c.point.valley)
                 .Value("V_valley_V", winding::ValleyVoltage(c.point))
                 .Value("P_turn_on_W", winding::TurnOnLoss(c.point, r->Cds_F));
-            if (!winding::AtCurrentLimit(c.kind)) {
-                const conditions::Losses losses = conditions::LossesAt(plan, c.point, c.load);
-                corner.Value("P_core_W", losses.Pcore_W).Value("P_copper_W", losses.Pcopper_W);
+            if (const std::optional<conditions::Losses> losses =
+                    conditions::CornerLosses(plan, c)) {
+                corner.Value("P_core_W", losses->Pcore_W).Value("P_copper_W", losses->Pcopper_W);
             }
         }
     }

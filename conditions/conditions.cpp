@@ -95,14 +95,22 @@ Losses LossesAt(const Plan& plan, const OperatingPoint& point, double load) {
     return {CoreLoss(plan, point), CopperLoss(plan, point, load)};
 }
 
+std::optional<Losses> CornerLosses(const Plan& plan, const winding::Corner& corner) {
+    if (winding::AtCurrentLimit(corner.kind)) return std::nullopt;
+    return LossesAt(plan, corner.point, corner.load);
+}
+
+OperatingPoint RunningAt(const Plan& plan, double Vin, double load, double f_Hz) {
+    winding::Load flow = plan.load;
+    flow.P_W = Multiply(flow.P_W, load);
+    flow.f_Hz = f_Hz;
+    return winding::Running(Vin, plan.Vor_V, plan.Lp_H, flow, plan.options.choices.Switching());
+}
+
 Analysed Analyse(const Plan& plan, const Condition& condition) {
     Analysed a;
     a.condition = condition;
-    winding::Load flow = plan.load;
-    flow.P_W = Multiply(flow.P_W, condition.load);
-    flow.f_Hz = condition.f_Hz;
-    a.point = winding::Running(condition.Vin_V, plan.Vor_V, plan.Lp_H, flow,
-                               plan.options.choices.Switching());
+    a.point = RunningAt(plan, condition.Vin_V, condition.load, condition.f_Hz);
     a.condition.f_Hz = a.point.f_Hz;
     a.Bpk_T = Divide(Multiply(plan.Lp_H, a.point.Ipk), NpAe(plan));
     a.deltaB_T =

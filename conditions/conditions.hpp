@@ -36,6 +36,14 @@ struct Losses {
 };
 Losses LossesAt(const winding::Plan& plan, const winding::OperatingPoint& point, double load);
 
+// A corner's losses where the transformer runs there; none at the current
+// limit's corners, which it only passes through (start-up, overload).
+std::optional<Losses> CornerLosses(const winding::Plan& plan, const winding::Corner& corner);
+
+// The operating point of the plan's transformer at `Vin` with the outputs at
+// `load` of full load, at `f_Hz` (a valley-switched one at its valley's own).
+winding::OperatingPoint RunningAt(const winding::Plan& plan, double Vin, double load, double f_Hz);
+
 // Why a condition cannot be analysed, in Chinese; empty when it can.
 std::string Problem(const Condition& condition);
 

@@ -421,10 +421,9 @@ std::vector<SheetLine> ValleyLines(const Plan& plan) {
                            ReadableValue(ValleyVoltage(p), "V") + "，开通损耗 " +
                            ReadableValue(TurnOnLoss(p, r->Cds_F), "W");
         if (r->fmax_Hz && p.f_Hz > *r->fmax_Hz) text += "（最深谷底仍高于最高频率）";
-        if (!AtCurrentLimit(c.kind)) {  // the limit's corners are passing, not where it runs
-            const conditions::Losses losses = conditions::LossesAt(plan, p, c.load);
-            text += "，磁芯损耗 " + Optional(losses.Pcore_W, "W") + "，铜损 " +
-                    Optional(losses.Pcopper_W, "W");
+        if (const std::optional<conditions::Losses> losses = conditions::CornerLosses(plan, c)) {
+            text += "，磁芯损耗 " + Optional(losses->Pcore_W, "W") + "，铜损 " +
+                    Optional(losses->Pcopper_W, "W");
         }
         lines.push_back({"谷底开通：" + std::string(CornerCaption(c.kind)), text});
     }

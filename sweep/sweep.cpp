@@ -38,10 +38,7 @@ std::vector<std::string> PlanCells(const winding::PlanOutcome& outcome, double l
 
 // The frequency the plan's transformer runs at at `Vin` and `load` of full load.
 double FrequencyAt(const winding::Plan& plan, double Vin, double load) {
-    winding::Load flow = plan.load;
-    flow.P_W = flow.P_W * load;
-    return winding::Running(Vin, plan.Vor_V, plan.Lp_H, flow, plan.options.choices.Switching())
-        .f_Hz;
+    return conditions::RunningAt(plan, Vin, load, plan.f_Hz).f_Hz;
 }
 
 std::string AsItIs(std::string_view name) {
