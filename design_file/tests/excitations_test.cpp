@@ -95,6 +95,15 @@ TEST(ExcitationsTest, WhatIsNotAFlybacksIsRefusedWithWhere) {
     }
 }
 
+// Our own file as another tool writes it: the windings' excitations alone,
+// without our block or the converter's.
+nlohmann::json AsAnotherToolWritesIt(const Design& d, const winding::PlanOutcome& outcome) {
+    nlohmann::json file = nlohmann::json::parse(WriteDesignFile(d, outcome).text);
+    file.erase("flybackDesigner");
+    file["inputs"].erase("converterInformation");
+    return file;
+}
+
 // Our own files with their converter block and our block taken away: the
 // conditions come back from the excitations alone, the frequency exactly,
 // the outputs' loads to rounding, the input as the primary's voltage while
@@ -112,9 +121,7 @@ TEST(ExcitationsTest, OurFilesWithoutTheirConverterBlockOpenFromTheirExcitations
         const winding::PlanOutcome outcome =
             winding::PlanWinding(record::RecordPress(numtext::ViewsOf(d.texts)), d.options, parts);
         ASSERT_TRUE(outcome.plan);
-        nlohmann::json file = nlohmann::json::parse(WriteDesignFile(d, outcome).text);
-        file.erase("flybackDesigner");
-        file["inputs"].erase("converterInformation");
+        const nlohmann::json file = AsAnotherToolWritesIt(d, outcome);
         const Opened opened = ReadDesignFile(file.dump(), parts);
         ASSERT_TRUE(opened.design) << opened.error;
         const Design& back = *opened.design;
@@ -140,9 +147,7 @@ TEST(ExcitationsTest, EachOperatingPointIsKeptWithItsInputFrequencyAndLoad) {
     const winding::PlanOutcome outcome =
         winding::PlanWinding(record::RecordPress(numtext::ViewsOf(d.texts)), d.options, parts);
     ASSERT_TRUE(outcome.plan);
-    nlohmann::json file = nlohmann::json::parse(WriteDesignFile(d, outcome).text);
-    file.erase("flybackDesigner");
-    file["inputs"].erase("converterInformation");
+    nlohmann::json file = AsAnotherToolWritesIt(d, outcome);
     nlohmann::json& points = file["inputs"]["operatingPoints"];
     nlohmann::json second = points[0];
     second.erase("name");
