@@ -555,7 +555,6 @@ void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWindi
     const std::size_t primary = PrimaryOf(coil);
     const int Np = coil[primary].turns;
     const double input = p.Von_V * p.windings[primary].mean_A;
-    double output = 0;
     for (std::size_t i = 0; i < coil.size(); ++i) {
         if (coil[i].primarySide) continue;
         const double V = p.Voff_V * coil[i].turns / Np - winding::physics::kRectifierDrop;
@@ -564,8 +563,8 @@ void ConditionsFromExcitations(const Reader& inputs, const std::vector<CoilWindi
             throw Unreadable{"inputs.operatingPoints",
                              "次级的电压或电流不大于零，不是反激的工作点"};
         d.options.choices.outputs.push_back({V, I, winding::physics::kRectifierDrop});
-        output += V * I;
     }
+    const double output = OutputPower(p, coil, d);
     if (!(input > 0))
         throw Unreadable{"inputs.operatingPoints", "初级的输入功率不大于零，不是反激的工作点"};
     // A lossless sketch of a converter (outputs at least the input) is taken
