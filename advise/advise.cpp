@@ -109,6 +109,48 @@ std::vector<std::string> MaterialList(std::string_view text) {
     return names;
 }
 
+MaterialsProblem CheckMaterials(const catalogue::Catalogue& parts,
+                                const std::vector<std::string>& names) {
+    MaterialsProblem problem;
+    for (const catalogue::Material& m : parts.materials) {
+        if (!m.steinmetz.empty()) problem.usable.push_back(m.name);
+    }
+    for (const std::string& name : names) {
+        if (name == "all") continue;
+        const catalogue::Material* found = parts.FindMaterial(name);
+        if (found == nullptr) {
+            problem.unknown.push_back(name);
+        } else if (found->steinmetz.empty()) {
+            problem.withoutLoss.push_back(found->name);
+        }
+    }
+    return problem;
+}
+
+std::string NamesShown(const std::vector<std::string>& names, std::size_t shown,
+                       std::string_view separator, std::string_view more) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < shown; ++i) {
+        if (i > 0) text += separator;
+        text += names[i];
+    }
+    if (names.size() > shown) {
+        text += std::string(more).replace(std::string(more).find('#'), 1,
+                                          std::to_string(names.size() - shown));
+    }
+    return text;
+}
+
+std::string MaterialsCaption(const MaterialsProblem& problem) {
+    std::string text;
+    if (!problem.unknown.empty())
+        text += "材料 " + NamesShown(problem.unknown, 5, "、", " 等 # 种") + " 不在目录中。";
+    if (!problem.withoutLoss.empty())
+        text += "材料 " + NamesShown(problem.withoutLoss, 5, "、", " 等 # 种") +
+                " 没有损耗数据，无法排序。";
+    return text + "可比较的材料：" + NamesShown(problem.usable, 1000, "、", "") + "。";
+}
+
 bool WeightsUsable(const std::array<double, 3>& weights) {
     bool any = false;
     for (const double weight : weights) {
@@ -665,6 +707,17 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);
         !own.plan && own.candidateFree) {
         advice.problem = plan_sheet::FailureText(own);
+        return advice;
+    }
+    if (const MaterialsProblem problem = CheckMaterials(parts, own.materials)) {
+        advice.problem = MaterialsCaption(problem);
+        return advice;
+    }
+    // A list of no material that can be ranked weighs nothing.
+    if (std::none_of(parts.materials.begin(), parts.materials.end(), [&](const auto& m) {
+            return !m.steinmetz.empty() && MaterialAllowed(m, parts, options, own);
+        })) {
+        advice.problem = "所选材料中没有带损耗数据的，无法比较。";
         return advice;
     }
     Search search(record, options, parts, own, advice);

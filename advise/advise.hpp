@@ -76,6 +76,22 @@ struct Settings {
 // blanks around them dropped, empty ones skipped.
 std::vector<std::string> MaterialList(std::string_view text);
 
+// The materials a list names, against the catalogue: names it lacks, and
+// names it has without the loss data a candidate is ranked by. `usable`
+// lists every material that can be weighed. Empty list or "all": no problem.
+struct MaterialsProblem {
+    std::vector<std::string> unknown, withoutLoss, usable;
+    explicit operator bool() const { return !unknown.empty() || !withoutLoss.empty(); }
+};
+MaterialsProblem CheckMaterials(const catalogue::Catalogue& parts,
+                                const std::vector<std::string>& names);
+// The problem in Chinese, as the window and the page say it; and a list of
+// names for a front end's words, at most `shown` of them, then `more` with
+// its # as the count left out: "A, B (and 9998 more)".
+std::string MaterialsCaption(const MaterialsProblem& problem);
+std::string NamesShown(const std::vector<std::string>& names, std::size_t shown,
+                       std::string_view separator, std::string_view more);
+
 // Weights that rank nothing (all zero) or that a score cannot carry (above
 // kMostWeight, or not numbers) would leave no bar to skip candidates by, and
 // the search would weigh every one in full.

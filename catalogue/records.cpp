@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "catalogue/names.hpp"
+#include "catalogue/part_bounds.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/utf8.hpp"
 
@@ -130,6 +131,15 @@ std::string SourceOf(const Fields& f, std::string_view origin, int line, Sources
     return source.empty() ? std::string(origin) + ":" + std::to_string(line) : source;
 }
 
+// A number no real part has, named by its column with the bounds it broke.
+void FailOutside(const PartProblem& problem) {
+    if (!problem) return;
+    Fields::Fail(problem.field, runtime::decimal::ShortestText(problem.value) +
+                                    " is outside what a real part has (" +
+                                    runtime::decimal::ShortestText(problem.bounds.low) + " to " +
+                                    runtime::decimal::ShortestText(problem.bounds.high) + ")");
+}
+
 Core ReadCore(const Fields& f, std::string_view origin, int line, Sources sources) {
     Core core;
     core.family = f.RequiredText("family");
@@ -162,6 +172,7 @@ Core ReadCore(const Fields& f, std::string_view origin, int line, Sources source
     core.pinLayout = f.Text("pin_layout");
     if (!core.pinLayout.empty() && core.pinLayout != "vertical" && core.pinLayout != "horizontal")
         Fields::Fail("pin_layout", "is neither vertical nor horizontal");
+    FailOutside(CheckCore(core));
     return core;
 }
 
@@ -207,6 +218,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
         read.Bsat_25C_mT = f.Number("Bsat_25C_mT");
         read.Bsat_100C_mT = f.Number("Bsat_100C_mT");
         read.source = SourceOf(f, origin, row.line, sources);
+        FailOutside(CheckMaterial(read));
         std::optional<SteinmetzRange> range;
         if (!f.Text("k").empty()) {
             range = SteinmetzRange{f.RequiredNumber("f_min_Hz"), f.RequiredNumber("f_max_Hz"),
@@ -214,6 +226,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
                                    f.RequiredNumber("beta"),     f.SignedNumber("ct0"),
                                    f.SignedNumber("ct1"),        f.SignedNumber("ct2")};
             if (!(range->fMinHz < range->fMaxHz)) Fields::Fail("f_max_Hz", "is not above f_min_Hz");
+            FailOutside(CheckFit(*range));
         }
         // One material spans a row for each frequency range of its fit.
         const bool continues = !fromThisTable.empty() && fromThisTable.back() == name;

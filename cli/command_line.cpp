@@ -30,6 +30,7 @@
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
+#include "runtime/error.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
@@ -263,6 +264,7 @@ std::string ReadAdviseBounds(Options& options) {
         s.maxRise_K = *rise;
     }
     s.materials = advise::MaterialList(options.allowedMaterials);
+
     if (!options.rank.empty()) {
         const auto* found =
             std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);
@@ -310,9 +312,23 @@ std::function<void(std::size_t, std::size_t, std::size_t)> AdviseProgress(std::o
     };
 }
 
+// Names the adviser cannot weigh, refused with the ones it can.
+std::string MaterialsLine(const advise::MaterialsProblem& problem) {
+    std::string line = "--allowed-materials:";
+    if (!problem.unknown.empty())
+        line += " not in the catalogue: " +
+                advise::NamesShown(problem.unknown, 5, ", ", " (and # more)") + ";";
+    if (!problem.withoutLoss.empty())
+        line += " without loss data to rank by: " +
+                advise::NamesShown(problem.withoutLoss, 5, ", ", " (and # more)") + ";";
+    return line + " usable: all, " + advise::NamesShown(problem.usable, 1000, ", ", "");
+}
+
 int RunAdvise(const Options& options, const catalogue::Catalogue& parts, std::ostream& out,
               std::ostream& err) {
     if (options.report) return UsageError(err, "--advise and --report exclude each other");
+    if (const auto problem = advise::CheckMaterials(parts, options.adviseSettings.materials))
+        return UsageError(err, record::VisibleText(MaterialsLine(problem)));
     numtext::InputTexts inputs;
     std::copy(options.inputs.begin(), options.inputs.end(), inputs.begin());
     const record::DesignRecord record = record::RecordPress(inputs);
@@ -680,9 +696,18 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     if (options.windingFlags.on && (options.mainsMode || options.jsonLines)) {
         return UsageError(err, "--winding goes with a single press, not --mains or --jsonl");
     }
-    if (options.mainsMode) return RunMainsMode(options, out, err);
-    if (options.jsonLines) return RunJsonLines(options, in, out, err);
-    return RunPress(options, out, err);
+    // Every value is held to its bounds before it is computed with; an
+    // arithmetic fault that still comes through is a failed calculation,
+    // said as one, never an abort.
+    try {
+        if (options.mainsMode) return RunMainsMode(options, out, err);
+        if (options.jsonLines) return RunJsonLines(options, in, out, err);
+        return RunPress(options, out, err);
+    } catch (const runtime::RuntimeError& e) {
+        out.flush();
+        err << "flyback-calc: " << e.what() << " (" << e.id() << ")\n";
+        return kExitCalculationFault;
+    }
 }
 
 }  // namespace flyback::cli

@@ -263,6 +263,8 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
             return "--altitude must be from 0 to 5000 m";
         case Problem::Mains:
             return "--mains-vrms must be above 0 and at most 1000 V";
+        case Problem::Overvoltage:
+            return "the overvoltage category must be I, II, III or IV";
         case Problem::MainsBeyondTables:
             return "--mains-vrms must be below " +
                    runtime::decimal::ShortestText(insulation::MainsLimit_Vrms()) +

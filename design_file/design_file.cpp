@@ -13,12 +13,15 @@
 
 #include "design_file/document.hpp"
 #include "design_file/excitations.hpp"
+#include "design_file/file_insulation.hpp"
 #include "design_file/file_parts.hpp"
 #include "design_file/our_block.hpp"
+#include "catalogue/part_bounds.hpp"
 #include "numtext/boxes.hpp"
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
+#include "runtime/error.hpp"
 #include "runtime/number_text.hpp"
 #include "version/version.hpp"
 #include "winding/physics.hpp"
@@ -160,7 +163,7 @@ Value Inputs(Allocator& a, const Design& d, const Plan& plan) {
     insulation.String("insulationType", insulation::GradeName(i.conditions.grade))
         .String("pollutionDegree", "PD" + std::to_string(i.conditions.pollution))
         .String("cti", CtiName(i.conditions.group))
-        .String("overvoltageCategory", "II")
+        .String("overvoltageCategory", i.conditions.overvoltage)
         .Add("altitude", Object(a).Number("maximum", i.conditions.altitude_m).Take())
         .Add("mainSupplyVoltage", Object(a).Number("nominal", i.conditions.mains_Vrms).Take())
         .Add("standards", Strings(a, {"IEC 62368-1"}));
@@ -464,7 +467,8 @@ std::vector<CoilWinding> CoilOf(const Reader& magnetic, const catalogue::Catalog
             notes.push_back("文件中的导线“" + name + "”不在目录中。");
         }
         coil.push_back({w.Has("name") ? w.At("name").Text() : std::string(),
-                        w.At("numberTurns").Whole(), w.At("isolationSide").Text() == "primary"});
+                        WholeWithin(w.At("numberTurns"), 1, winding::kMostTurns),
+                        w.At("isolationSide").Text() == "primary"});
     }
     const auto primaries =
         std::count_if(coil.begin(), coil.end(), [](const CoilWinding& w) { return w.primarySide; });
@@ -482,18 +486,28 @@ std::size_t PrimaryOf(const std::vector<CoilWinding>& coil) {
 }
 
 // The six texts and the outputs from the converter block another tool wrote.
-void ConditionsFromConverter(const Reader& inputs, Design& d) {
+void ConditionsFromConverter(const Reader& inputs, Design& d, std::vector<std::string>& notes) {
     const Reader flyback =
         inputs.At("converterInformation").At("supportedTopologies").At("flyback");
-    const Reader point = flyback.At("operatingPoints").Items().at(0);
+    const std::vector<Reader> points = flyback.At("operatingPoints").Items();
+    const Reader point = points.at(0);
+    if (points.size() > 1) {
+        notes.push_back("变换器给出 " + std::to_string(points.size()) +
+                        " 个工作点：按第一个设计，其余未读取。");
+    }
+    if (inputs.Has("operatingPoints") && inputs.At("operatingPoints").Items().size() > 0) {
+        notes.push_back("文件另有 " + std::to_string(inputs.At("operatingPoints").Items().size()) +
+                        " 个工作点的绕组激励：按变换器的工作条件设计，未读取这些激励。");
+    }
     const std::vector<Reader> volts = point.At("outputVoltages").Items(winding::kMostOutputs),
                               amps = point.At("outputCurrents").Items(winding::kMostOutputs);
     if (volts.empty() || volts.size() != amps.size())
         throw Unreadable{point.path(), "输出电压与电流的个数不一致"};
-    const double VF = flyback.At("diodeVoltageDrop").Number();
+    const double VF = Within(flyback.At("diodeVoltageDrop"), winding::kOutputColumns[2]);
     double power = 0;
     for (std::size_t k = 0; k < volts.size(); ++k) {
-        const double V = volts[k].Number(), I = amps[k].Number();
+        const double V = Within(volts[k], winding::kOutputColumns[0]),
+                     I = Within(amps[k], winding::kOutputColumns[1]);
         power += V * I;
         d.options.choices.outputs.push_back({V, I, VF});
     }
@@ -598,7 +612,13 @@ std::optional<double> GapOf(const Reader& functional) {
     if (!functional.Has("gapping")) return std::nullopt;
     std::vector<double> ground;
     for (const Reader& gap : functional.At("gapping").Items(kMostGaps)) {
-        if (gap.At("type").Text() == "subtractive") ground.push_back(gap.At("length").Number());
+        if (gap.At("type").Text() != "subtractive") continue;
+        // A gap of nought is a leg left whole; any other must be one a
+        // grinder makes.
+        const double length_mm = gap.At("length").Number() * 1e3;
+        if (length_mm != 0 && !catalogue::kGap_mm.Holds(length_mm))
+            throw Unreadable{gap.At("length").path(), BoundsText(catalogue::kGap_mm.low, catalogue::kGap_mm.high, length_mm, "mm")};
+        ground.push_back(length_mm / 1e3);
     }
     if (ground.empty() || !(ground.front() > 0)) return std::nullopt;
     const double outer =
@@ -707,7 +727,7 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts, Opened
     const std::vector<CoilWinding> coil = CoilOf(magnetic, parts, notes);
     Design d;
     if (inputs.Has("converterInformation")) {
-        ConditionsFromConverter(inputs, d);
+        ConditionsFromConverter(inputs, d, notes);
     } else {
         ConditionsFromExcitations(inputs, coil, d, opened);
     }
@@ -757,13 +777,8 @@ Design ReadForeign(const Reader& root, const catalogue::Catalogue& parts, Opened
     notes.emplace_back("导线按本程序的规则选取；文件中的导线只核对了名称。");
     if (secondaries.size() > 1)
         notes.emplace_back("其余次级的匝数由其输出电压算出，未采用文件中的匝数。");
-    if (requirements.Has("insulation") && !requirements.At("insulation").IsNull()) {
-        const Reader i = requirements.At("insulation");
-        if (i.Has("insulationType")) {
-            d.options.insulation.grade =
-                static_cast<insulation::Grade>(IndexOf(kGrades, i.At("insulationType")));
-        }
-    }
+    if (requirements.Has("insulation") && !requirements.At("insulation").IsNull())
+        d.options.insulation = InsulationOf(requirements.At("insulation"), notes);
     return d;
 }
 
@@ -870,6 +885,11 @@ Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts)
     } catch (const std::out_of_range&) {
         opened.design.reset();
         opened.error = "文件中的工作点为空。";
+        return opened;
+    } catch (const runtime::RuntimeError& e) {
+        // Every number is held to its bounds first; this is the last guard.
+        opened.design.reset();
+        opened.error = "文件中的数值无法计算（" + std::string(e.what()) + "）。";
         return opened;
     }
     if (const std::string problem = ValuesProblem(*opened.design, WithFileParts(parts, opened));

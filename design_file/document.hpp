@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/decimal_conversion.hpp"
+
 namespace flyback::design_file {
 
 using rapidjson::Value;
@@ -119,6 +121,32 @@ int IndexOf(const Names& names, const Reader& field) {
         if (names[i] == text) return static_cast<int>(i);
     }
     throw Unreadable{field.path(), "“" + text + "”不是可选的值"};
+}
+
+// Why a number is refused: "须在 1 至 100000 之间（文件中为 0）".
+inline std::string BoundsText(double low, double high, double value, std::string_view unit = {}) {
+    using runtime::decimal::ShortestText;
+    const std::string u = unit.empty() ? std::string() : " " + std::string(unit);
+    return "须在 " + ShortestText(low) + " 至 " + ShortestText(high) + u + " 之间（文件中为 " +
+           ShortestText(value) + u + "）";
+}
+
+// A number a file gives, held to the bounds a typed one is, before any
+// arithmetic takes it.
+inline double Within(const Reader& field, double low, double high, std::string_view unit = {}) {
+    const double value = field.Number();
+    if (!(value >= low && value <= high))
+        throw Unreadable{field.path(), BoundsText(low, high, value, unit)};
+    return value;
+}
+template <class Column>
+double Within(const Reader& field, const Column& column) {
+    return Within(field, column.low, column.high, column.unit);
+}
+inline int WholeWithin(const Reader& field, int low, int high) {
+    const int value = field.Whole();
+    if (value < low || value > high) throw Unreadable{field.path(), BoundsText(low, high, value)};
+    return value;
 }
 
 // A number files from before it existed leave out: they keep the default.

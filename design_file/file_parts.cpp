@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "catalogue/part_bounds.hpp"
+
 namespace flyback::design_file {
 namespace {
 
@@ -47,6 +49,37 @@ std::optional<double> MeanTurn(const Reader& bobbin, const Window& window) {
     return 4 * (halfWidth + halfDepth) + 2 * std::numbers::pi * build;
 }
 
+// A value no real part has, refused at its path before any arithmetic.
+[[noreturn]] void Refuse(const std::string& path, const catalogue::PartProblem& problem) {
+    const auto& [field, value, bounds] = problem;
+    if (field == "k") {
+        throw Unreadable{path, "按此拟合，100 mT、100 °C、100 kHz 处的损耗" +
+                                   BoundsText(bounds.low, bounds.high, value, "W/m³")};
+    }
+    const std::string_view unit = field.ends_with("_mm2")   ? "mm²"
+                                  : field.ends_with("_mm3") ? "mm³"
+                                  : field.ends_with("_mm")  ? "mm"
+                                  : field.ends_with("Hz")   ? "Hz"
+                                  : field.ends_with("_T")   ? "T"
+                                                            : "";
+    throw Unreadable{path, BoundsText(bounds.low, bounds.high, value, unit)};
+}
+
+// The MAS field a core's or a fit's checked field is read from.
+std::string_view MasField(std::string_view field) {
+    static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
+        {"Ae_mm2", "effectiveArea"},
+        {"Amin_mm2", "minimumArea"},
+        {"le_mm", "effectiveLength"},
+        {"Ve_mm3", "effectiveVolume"},
+        {"f_min_Hz", "minimumFrequency"},
+        {"f_max_Hz", "maximumFrequency"}};
+    for (const auto& [ours, theirs] : kNames) {
+        if (ours == field) return theirs;
+    }
+    return field;
+}
+
 std::string Upper(std::string text) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -71,7 +104,8 @@ std::optional<catalogue::Core> CoreAsGiven(const Reader& core, const Reader& coi
     given.Ve_mm3 = effective.At("effectiveVolume").Number() * 1e9;
     given.Amin_mm2 =
         effective.Has("minimumArea") ? effective.At("minimumArea").Number() * 1e6 : given.Ae_mm2;
-    if (!(given.Ae_mm2 > 0) || !(given.le_mm > 0) || !(given.Ve_mm3 > 0)) return std::nullopt;
+    if (const catalogue::PartProblem p = catalogue::CheckEffective(given))
+        Refuse(effective.path() + "." + std::string(MasField(p.field)), p);
     given.basis = "design file";
     given.source = kGivenByTheFile;
     // The bobbin's window where the file gives its bobbin, else the core's.
@@ -98,6 +132,10 @@ std::optional<catalogue::Core> CoreAsGiven(const Reader& core, const Reader& coi
     given.winding_width_mm = window->height_mm;  // along the centre leg
     given.winding_height_mm = window->width_mm;  // the radial build
     given.window_mm2 = window->width_mm * window->height_mm;
+    if (const catalogue::PartProblem p = catalogue::CheckCore(given))
+        Refuse((given.windowKind == "bobbin" ? coil.At("bobbin").path() : processed.path()) +
+                   ".windingWindows",
+               p);
     return given;
 }
 
@@ -126,6 +164,8 @@ std::optional<catalogue::Material> MaterialAsGiven(const Reader& material) {
                  range.At("k").Number(), range.At("alpha").Number(), range.At("beta").Number(),
                  range.At("ct0").MaybeNumber(), range.At("ct1").MaybeNumber(),
                  range.At("ct2").MaybeNumber()});
+            if (const catalogue::PartProblem p = catalogue::CheckFit(given.steinmetz.back()))
+                Refuse(range.path() + "." + std::string(MasField(p.field)), p);
         }
     }
     if (given.steinmetz.empty()) return std::nullopt;
@@ -135,9 +175,12 @@ std::optional<catalogue::Material> MaterialAsGiven(const Reader& material) {
             const double distance = point.Has("temperature") && !point.At("temperature").IsNull()
                                         ? std::abs(point.At("temperature").Number() - 25)
                                         : 1000;
+            const double value = point.At("value").Number();
+            if (!catalogue::kInitialPermeability.Holds(value))
+                Refuse(point.At("value").path(), {"mu_i", value, catalogue::kInitialPermeability});
             if (distance < nearest) {
                 nearest = distance;
-                given.mu_i = point.At("value").Number();
+                given.mu_i = value;
             }
         }
     }
@@ -145,6 +188,10 @@ std::optional<catalogue::Material> MaterialAsGiven(const Reader& material) {
         for (const Reader& point : material.At("saturation").Items(16)) {
             const double celsius = point.At("temperature").Number();
             const double mT = point.At("magneticFluxDensity").Number() * 1e3;
+            if (!catalogue::kSaturation_mT.Holds(mT))
+                Refuse(point.At("magneticFluxDensity").path(),
+                       {"Bsat_T", mT / 1e3,
+                        {catalogue::kSaturation_mT.low / 1e3, catalogue::kSaturation_mT.high / 1e3}});
             if (celsius == 25) given.Bsat_25C_mT = mT;
             if (celsius == 100) given.Bsat_100C_mT = mT;
         }

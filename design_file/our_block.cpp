@@ -77,6 +77,8 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Add("pollution", Value(i.pollution))
         .String("materialGroup", i.group)
         .Number("altitude", i.altitude_m);
+    // Written only where it is not the usual II, so that files stay as they were.
+    if (i.overvoltage != "II") insulation.String("overvoltageCategory", i.overvoltage);
     return Object(a)
         .String("core", o.core)
         .Add("families", Strings(a, o.families))
@@ -168,6 +170,7 @@ winding::Options ReadOptions(const Reader& r) {
     o.insulation.pollution = i.At("pollution").Whole();
     o.insulation.group = i.At("materialGroup").Text();
     o.insulation.altitude_m = i.At("altitude").Number();
+    if (i.Has("overvoltageCategory")) o.insulation.overvoltage = i.At("overvoltageCategory").Text();
     o.choices = ReadChoices(r.At("choices"));
     return o;
 }

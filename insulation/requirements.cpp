@@ -184,6 +184,9 @@ ConditionProblem CheckConditions(const Conditions& c) {
         return ConditionProblem::Group;
     }
     if (!(c.altitude_m >= 0 && c.altitude_m <= 5000)) return ConditionProblem::Altitude;
+    if (std::find(std::begin(kOvervoltageCategories), std::end(kOvervoltageCategories),
+                  c.overvoltage) == std::end(kOvervoltageCategories))
+        return ConditionProblem::Overvoltage;
     if (!(c.mains_Vrms > 0 && c.mains_Vrms <= 1000)) return ConditionProblem::Mains;
     if (c.grade != Grade::Functional && !(c.mains_Vrms < MainsLimit_Vrms()))
         return ConditionProblem::MainsBeyondTables;
@@ -202,6 +205,8 @@ std::string ConditionProblemCaption(ConditionProblem problem) {
             return "海拔须在 0 至 5000 m 之间。";
         case ConditionProblem::Mains:
             return "电网电压须在 0 至 1000 V 之间。";
+        case ConditionProblem::Overvoltage:
+            return "过电压类别须为 I、II、III 或 IV。";
         case ConditionProblem::MainsBeyondTables:
             return "基本绝缘和加强绝缘的电网电压须低于 " + Volts(MainsLimit_Vrms()) +
                    "（有效值；IEC 62368-1 表 27 的范围，也是该标准适用的范围）。";
@@ -285,8 +290,8 @@ std::optional<Requirements> Read(const Conditions& c, const Tables& t) {
     Requirements r;
     r.tape = PlanTape(t);
     if (c.grade == Grade::Functional) return r;
-    const auto transient =
-        FirstFrom(Select(t.transient, [](const Row&) { return true; }), c.mains_Vrms);
+    const auto transient = FirstFrom(
+        Select(t.transient, [&](const Row& r) { return r.group == c.overvoltage; }), c.mains_Vrms);
     if (!transient) return std::nullopt;
     r.transient_V = *transient;
     const auto altitude = Between(Select(t.altitude, [](const Row&) { return true; }),

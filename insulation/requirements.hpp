@@ -27,13 +27,15 @@ struct Conditions {
     int pollution = 2;           // pollution degree, 1 to 3
     std::string group = "IIIb";  // material group: I, II, IIIa, IIIb
     double altitude_m = 2000;
+    std::string overvoltage = "II";  // the mains' overvoltage category, I to IV
 
     // An order, so that answers can be kept by the conditions they are for.
     bool operator<(const Conditions& other) const {
         return std::tie(grade, mains_Vrms, workingPeak_V, workingRms_V, frequency_Hz, pollution,
-                        group, altitude_m) <
+                        group, altitude_m, overvoltage) <
                std::tie(other.grade, other.mains_Vrms, other.workingPeak_V, other.workingRms_V,
-                        other.frequency_Hz, other.pollution, other.group, other.altitude_m);
+                        other.frequency_Hz, other.pollution, other.group, other.altitude_m,
+                        other.overvoltage);
     }
 };
 
@@ -47,7 +49,7 @@ struct Figure {
 };
 
 struct Requirements {
-    Figure transient_V;   // the mains transient the barrier must withstand (OVC II)
+    Figure transient_V;   // the mains transient the barrier must withstand (its OVC's)
     Figure clearance_mm;  // through air, after the altitude factor
     Figure altitudeFactor;
     Figure creepage_mm;    // along surfaces; never below the clearance
@@ -64,7 +66,18 @@ inline constexpr std::string_view kMaterialGroups[] = {"I", "II", "IIIa", "IIIb"
 // `MainsBeyondTables`: basic or reinforced insulation for a mains at or above
 // the electric strength table's last row, where the tables end (and the
 // standard's scope with them); nothing weaker is ever taken in its place.
-enum class ConditionProblem { None, Pollution, Group, Altitude, Mains, MainsBeyondTables };
+enum class ConditionProblem {
+    None,
+    Pollution,
+    Group,
+    Altitude,
+    Mains,
+    MainsBeyondTables,
+    Overvoltage
+};
+
+// The overvoltage categories of IEC 60664-1 Table F.1.
+inline constexpr std::string_view kOvervoltageCategories[] = {"I", "II", "III", "IV"};
 ConditionProblem CheckConditions(const Conditions& conditions);
 
 // The mains rms voltage that basic and reinforced insulation must stay

@@ -145,7 +145,7 @@ Tables Read() {
     ReadKeyed(data::Csv("mains_transient"), "mains_transient.csv", "mains_voltage_up_to_V_rms",
               "transient_voltage_V_peak", transient);
     for (Row& row : transient) {
-        if (row.group == "II") t.transient.push_back(std::move(row));
+        t.transient.push_back(std::move(row));
     }
     std::vector<Row> tests;
     ReadKeyed(data::Csv("test_voltage"), "test_voltage.csv", "voltage_V", "test_voltage_V", tests);

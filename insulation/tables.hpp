@@ -43,7 +43,7 @@ struct Tables {
     std::vector<Row> basicCreepage;  // Tables 17 and 18, basic
     std::vector<Row> reinforcedCreepage;
     std::vector<Row> altitude;     // Table 16
-    std::vector<Row> transient;    // IEC 60664-1 Table F.1, overvoltage category II
+    std::vector<Row> transient;    // IEC 60664-1 Table F.1, the category in `group`
     std::vector<Row> testVoltage;  // Tables 25, 26, 27
     std::vector<Tape> tapes;
 };

@@ -34,6 +34,13 @@ class Descriptor {
     int fd_;
 };
 
+// The system's words for `error`, errno left at it for the caller that
+// words it in its own language.
+std::string Failed(int error) {
+    errno = error;
+    return std::strerror(error);
+}
+
 std::string Reason(const char* what, int error) {
     return std::string(what) + ": " + std::strerror(error);
 }
@@ -133,7 +140,7 @@ std::string Replace(const std::string& temporary, const std::string& target) {
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        return std::strerror(error);
+        return Failed(error);
     }
     return {};
 }
@@ -150,14 +157,14 @@ std::string WriteThroughNamedTemporary(const std::string& folder, const std::str
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     Descriptor fd(::mkstemp(name.data()));
-    if (fd.get() < 0) return std::strerror(errno);
+    if (fd.get() < 0) return Failed(errno);
     ::fchmod(fd.get(), mode);
     const bool written = WriteAll(fd.get(), text);
     const int writeError = errno;
     const bool closed = fd.Close();
     if (!written || !closed) {
         ::unlink(name.data());
-        return std::strerror(!written ? writeError : errno);
+        return Failed(!written ? writeError : errno);
     }
     return Replace(name.data(), target);
 }
@@ -200,15 +207,22 @@ std::string KindOf(const std::string& path) {
     return KindOfMode(status.st_mode);
 }
 
-std::string WriteWholeFile(const std::string& path, std::string_view text) {
+namespace {
+
+std::string Write(const std::string& path, std::string_view text) {
     const std::optional<std::string> target = FollowLinks(path);
-    if (!target) return std::strerror(ELOOP);
+    if (!target) {
+        return Failed(ELOOP);
+    }
     mode_t mode = NewFileMode();
     struct stat status {};
     const bool exists = ::stat(target->c_str(), &status) == 0;
     if (exists) {
         if (const std::string kind = KindOfMode(status.st_mode); !kind.empty())
             return "is " + kind + ", not a regular file";
+        // A file its owner made read-only is kept, as cp keeps it: renaming
+        // over it needs only the folder's permission, not the file's.
+        if (::access(target->c_str(), W_OK) != 0) return Failed(errno);
         mode = status.st_mode & 07777;
     }
     const std::string folder = FolderOf(*target);
@@ -219,16 +233,30 @@ std::string WriteWholeFile(const std::string& path, std::string_view text) {
     // As root, a replaced file keeps its owner too; as anyone else this fails
     // harmlessly for a file of another's.
     if (exists) (void)!::fchown(fd.get(), status.st_uid, status.st_gid);
-    if (!WriteAll(fd.get(), text) || ::fsync(fd.get()) != 0) return std::strerror(errno);
+    if (!WriteAll(fd.get(), text) || ::fsync(fd.get()) != 0) return Failed(errno);
     const Temporary temporary = NameUnnamed(fd.get(), folder);
     // Without /proc the unnamed file cannot be named: a named temporary then.
     if (!temporary.problem.empty()) return WriteThroughNamedTemporary(folder, *target, text, mode);
     if (!fd.Close()) {
         const int error = errno;
         ::unlink(temporary.name.c_str());
-        return std::strerror(error);
+        return Failed(error);
     }
     return Replace(temporary.name, *target);
+}
+
+}  // namespace
+
+std::string WriteWholeFile(const std::string& path, std::string_view text) {
+    return WriteWhole(path, text).problem;
+}
+
+Written WriteWhole(const std::string& path, std::string_view text) {
+    errno = 0;
+    std::string problem = Write(path, text);
+    if (problem.empty()) return {};
+    const Why why = problem.starts_with("is ") ? Why::NotRegularFile : Why::System;
+    return {std::move(problem), why, why == Why::System ? errno : 0};
 }
 
 }  // namespace flyback::whole_file

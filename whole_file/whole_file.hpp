@@ -32,9 +32,20 @@ Read ReadRegularFile(const std::string& path, std::size_t most);
 // written, so an interrupted save leaves the old file and no temporary.
 // Only a regular file is written: a folder, FIFO, device or socket at the
 // path is refused; a symbolic link is followed to the file it names, which
-// is replaced and the link kept; a file replaced keeps its permissions. Empty
-// when done, else why not.
+// is replaced and the link kept; a file replaced keeps its permissions; a
+// file the user may not write is refused, as cp refuses it. Empty when done,
+// else why not.
 std::string WriteWholeFile(const std::string& path, std::string_view text);
+
+// The same save, with why it failed as data: the kind of thing in the way
+// (NotRegularFile) or the system's error number (System, `error`), for a
+// front end that words it in its own language.
+struct Written {
+    std::string problem;  // empty when saved
+    Why why = Why::None;
+    int error = 0;
+};
+Written WriteWhole(const std::string& path, std::string_view text);
 
 // "a folder", "a FIFO", "a device", "a socket" for what is at `path`; empty
 // for a regular file or nothing.

@@ -62,6 +62,7 @@ insulation::Conditions ConditionsOf(const Insulation& o) {
     if (o.mains_Vrms) c.mains_Vrms = *o.mains_Vrms;
     c.pollution = o.pollution;
     c.group = o.group;
+    c.overvoltage = o.overvoltage;
     c.altitude_m = o.altitude_m;
     return c;
 }

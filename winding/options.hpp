@@ -22,6 +22,7 @@ struct Insulation {
     int pollution = 2;
     std::string group = "IIIb";  // the worst group, for a bobbin and tape of unknown CTI
     double altitude_m = 2000;
+    std::string overvoltage = "II";  // a mains-connected product's usual category
 };
 
 // The order the windings are wound in, from the centre leg out: primary,

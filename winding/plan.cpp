@@ -262,9 +262,18 @@ void Build(Plan& plan) {
                 plan.fill <= plan.options.fillMax;
 }
 
-// What the barrier faces: the mains (typed, or Vmax ÷ √2), the peak between
+// A typed mains rating whose peak at its upper tolerance is below the DC
+// maximum cannot be what feeds the bus.
+
+// What the barrier faces: the mains (typed, or Vmax ÷ √2; never a rating
+// below the bus's), the peak between
 // the windings (the drain's Vmax + Vor' over the highest output), the mains'
 // rms across it; and the margins and width that follow.
+bool MainsBelowBus(const Insulation& o, double Vmax) {
+    return o.mains_Vrms &&
+           Multiply(Multiply(*o.mains_Vrms, insulation::kMainsTolerance), std::sqrt(2.0)) < Vmax;
+}
+
 insulation::Conditions Barrier(const Chain& c, const Insulation& o) {
     insulation::Conditions conditions = ConditionsOf(o);
     conditions.grade =
@@ -273,8 +282,9 @@ insulation::Conditions Barrier(const Chain& c, const Insulation& o) {
     // The highest AC the rectified input comes from, and the rating it is
     // the upper tolerance of; a DC input below every rating is taken as is.
     const double highest = Divide(c.Vmax, std::sqrt(2.0));
-    conditions.mains_Vrms =
-        o.mains_Vrms.value_or(insulation::RatedMains_Vrms(highest).value_or(highest));
+    const double ofTheBus = insulation::RatedMains_Vrms(highest).value_or(highest);
+    conditions.mains_Vrms = o.mains_Vrms.value_or(ofTheBus);
+    if (MainsBelowBus(o, c.Vmax)) conditions.mains_Vrms = ofTheBus;
     return conditions;
 }
 
@@ -292,6 +302,8 @@ void Insulate(Plan& plan, const PlanInput& in) {
     const Chain& c = in.chain;
     insulation::Conditions& conditions = plan.insulation.conditions;
     conditions = Barrier(c, in.options.insulation);
+    if (MainsBelowBus(in.options.insulation, c.Vmax))
+        plan.insulation.mainsBelowBus_Vrms = in.options.insulation.mains_Vrms;
     double highest = 0;
     for (const OutputLoad& out : in.design.outputs) highest = std::max(highest, out.V);
     // Between the windings: the bulk's DC, the drain's ringing up to the

@@ -64,6 +64,10 @@ struct InsulationPlan {
     bool tripleInsulated = false;  // the secondaries' own wire insulates; no margins
     double margin_mm = 0;          // each side of every winding
     double width_mm = 0;           // the width left to wind on
+    // A typed mains whose peak, at its upper tolerance, is below the DC bus:
+    // the barrier sees at least the bus, so it is insulated for the bus's
+    // rating instead and this keeps what was typed.
+    std::optional<double> mainsBelowBus_Vrms;
 };
 
 // Where the clamp's leakage inductance comes from: the build's field, the

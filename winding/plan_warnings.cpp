@@ -154,9 +154,18 @@ void LossBudgetWarning(Plan& plan) {
             "估低。");
 }
 
-// Functional insulation chosen on a mains input leaves the outputs live.
+// Functional insulation chosen on a mains input leaves the outputs live; a
+// typed mains below the bus is not what the barrier faces.
 void InsulationWarnings(Plan& plan) {
     const double Vmax = plan.atVmax.Vin;
+    if (const auto typed = plan.insulation.mainsBelowBus_Vrms) {
+        Add(plan, "mains_below_bus", Strength::Caution,
+            "指定的电网电压 " + ReadableValue(*typed, "V") + "（上限 +10 % 的峰值 " +
+                ReadableValue(*typed * insulation::kMainsTolerance * std::sqrt(2.0), "V") +
+                "）低于最高直流输入 " + ReadableValue(Vmax, "V") +
+                "：绝缘按直流母线对应的电网 " +
+                ReadableValue(plan.insulation.conditions.mains_Vrms, "V") + " 设计。");
+    }
     if (plan.insulation.conditions.grade != insulation::Grade::Functional ||
         !(Vmax > kExtraLowVoltage_V))
         return;

@@ -92,9 +92,9 @@ QString BuildSheetTab::Html() const {
     return FromUtf8(build_sheet::HtmlDocument(*outcome_, pins_, today.toStdString()));
 }
 
-bool BuildSheetTab::SaveTo(const QString& path) const {
+bool BuildSheetTab::SaveTo(const QString& path, QString* why) const {
     const QString html = Html();
-    return !html.isEmpty() && SaveHtmlDocument(html, path);
+    return !html.isEmpty() && SaveHtmlDocument(html, path, why);
 }
 
 void BuildSheetTab::SaveWithDialog() {
@@ -108,9 +108,9 @@ void BuildSheetTab::SaveWithDialog() {
     if (path.isEmpty()) return;
     const QString named =
         WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html);
-    if (!SaveTo(named)) {
+    if (QString why; !SaveTo(named, &why)) {
         QMessageBox::warning(this, QStringLiteral("保存规格书"),
-                             QStringLiteral("无法写入“%1”。原有文件未被改动。").arg(named));
+                             QStringLiteral("无法写入“%1”：%2。原有文件未被改动。").arg(named, why));
     }
 }
 

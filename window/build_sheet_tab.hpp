@@ -28,7 +28,7 @@ class BuildSheetTab : public QWidget {
 
     // The sheet alone, as the winding shop gets it: saved (PDF or HTML by
     // the suffix) or printed; false when there is no sheet or it failed.
-    bool SaveTo(const QString& path) const;
+    bool SaveTo(const QString& path, QString* why = nullptr) const;
     QString Html() const;
 
     QLineEdit* pinsBox() const { return pinsBox_; }

@@ -418,11 +418,10 @@ void MainWindow::SaveReportAs() {
 
 bool MainWindow::SaveReportTo(const QString& path) {
     if (!lastPress_) return false;
-    if (SaveReport(*lastPress_, path, InputsChanged(), CurrentPlanSection())) return true;
-    reportFault_(
-        this,
-        {windowTitle(),
-         QStringLiteral("无法写入“%1”。原有文件未被改动。").arg(QDir::toNativeSeparators(path))});
+    QString why;
+    if (SaveReport(*lastPress_, path, InputsChanged(), CurrentPlanSection(), &why)) return true;
+    reportFault_(this, {windowTitle(), QStringLiteral("无法写入“%1”：%2。原有文件未被改动。")
+                                           .arg(QDir::toNativeSeparators(path), why)});
     return false;
 }
 

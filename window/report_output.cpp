@@ -17,6 +17,7 @@
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <vector>
 
@@ -265,19 +266,49 @@ QString ProposedReportName(const record::DesignRecord& record) {
     return FromUtf8(report::ReportFileName(record, ".pdf"));
 }
 
-bool SaveWhole(const QString& path, const QByteArray& bytes) {
-    return whole_file::WriteWholeFile(path.toStdString(),
-                                      std::string_view(bytes.data(), bytes.size()))
-        .empty();
+QString SaveFailureText(const whole_file::Written& failed) {
+    if (failed.why == whole_file::Why::NotRegularFile)
+        return QStringLiteral("该路径不是普通文件（文件夹、设备或管道）");
+    switch (failed.error) {
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("没有写入权限（文件只读，或文件夹不允许写入）");
+        case EROFS:
+            return QStringLiteral("文件系统只读");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("磁盘空间不足");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("文件夹不存在");
+        case ENAMETOOLONG:
+            return QStringLiteral("文件名太长");
+        case ELOOP:
+            return QStringLiteral("符号链接成环");
+        default:
+            return QStringLiteral("系统错误：%1").arg(FromUtf8(failed.problem));
+    }
 }
 
-bool SaveHtmlDocument(const QString& html, const QString& path) {
+bool SaveWhole(const QString& path, const QByteArray& bytes, QString* why) {
+    const whole_file::Written written =
+        whole_file::WriteWhole(path.toStdString(), std::string_view(bytes.data(), bytes.size()));
+    if (written.problem.empty()) return true;
+    if (why != nullptr) *why = SaveFailureText(written);
+    return false;
+}
+
+bool SaveHtmlDocument(const QString& html, const QString& path, QString* why) {
     if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QBuffer pdf;
         pdf.open(QIODevice::WriteOnly);
-        return WritePdf(html, pdf) && SaveWhole(path, pdf.data());
+        if (!WritePdf(html, pdf)) {
+            if (why != nullptr) *why = QStringLiteral("无法生成 PDF");
+            return false;
+        }
+        return SaveWhole(path, pdf.data(), why);
     }
-    return SaveWhole(path, html.toUtf8());
+    return SaveWhole(path, html.toUtf8(), why);
 }
 
 bool PrintHtmlDocument(const QString& html, QPrinter& printer) {
@@ -286,8 +317,8 @@ bool PrintHtmlDocument(const QString& html, QPrinter& printer) {
 }
 
 bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress,
-                const PlanSection& plan) {
-    return SaveHtmlDocument(ReportHtml(record, lastPress, plan), path);
+                const PlanSection& plan, QString* why) {
+    return SaveHtmlDocument(ReportHtml(record, lastPress, plan), path, why);
 }
 
 QString WithReportSuffix(const QString& path, ReportFormat format) {

@@ -8,6 +8,7 @@
 
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
+#include "whole_file/whole_file.hpp"
 
 class QMimeData;
 class QPrinter;
@@ -34,18 +35,21 @@ QMimeData* DesignMimeData(const record::DesignRecord& record, bool lastPress = f
 
 // Writes `path` through a temporary file beside it, renamed into place only
 // when all of it was written: a failed save leaves the old file as it was.
-bool SaveWhole(const QString& path, const QByteArray& bytes);
+// Where it cannot, `why` (when given) says why in Chinese.
+bool SaveWhole(const QString& path, const QByteArray& bytes, QString* why = nullptr);
+// Why a save failed, as a user reads it: "没有写入权限（…）".
+QString SaveFailureText(const whole_file::Written& failed);
 
 // Writes an HTML document of the design to `path`: a PDF on A4 (its title
 // the page's) when the path ends in .pdf, otherwise the page; and prints one.
-bool SaveHtmlDocument(const QString& html, const QString& path);
+bool SaveHtmlDocument(const QString& html, const QString& path, QString* why = nullptr);
 bool PrintHtmlDocument(const QString& html, QPrinter& printer);
 
 // Writes the report to `path`: a PDF on A4 with its fonts embedded, page
 // numbers and the program in each page's foot, when the path ends in .pdf,
 // otherwise the HTML page. False when it cannot be written.
 bool SaveReport(const record::DesignRecord& record, const QString& path, bool lastPress = false,
-                const PlanSection& plan = {});
+                const PlanSection& plan = {}, QString* why = nullptr);
 
 // The file name the save dialog proposes: "反激变压器_60W_24V_100kHz.pdf".
 QString ProposedReportName(const record::DesignRecord& record);

@@ -43,11 +43,18 @@ void NameTheSettings() {
 
 QString GuardSettingsFile() {
     for (const QString& path : SettingsFiles()) {
-        if (whole_file::KindOf(path.toStdString()).empty()) continue;
+        QString why;
+        if (!whole_file::KindOf(path.toStdString()).empty()) {
+            why = QStringLiteral("不是普通文件");
+        } else if (const QFileInfo file(path); file.exists() && file.size() > kMostSettingsBytes) {
+            why = QStringLiteral("大于 %1 MiB").arg(kMostSettingsBytes / (1024 * 1024));
+        } else {
+            continue;
+        }
         static QTemporaryDir apart;
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, apart.path());
-        Note() = QStringLiteral("设置文件 %1 不是普通文件，本次未读取设置，所作更改也不会保存。")
-                     .arg(path);
+        Note() = QStringLiteral("设置文件 %1 %2，本次未读取设置，所作更改也不会保存。")
+                     .arg(path, why);
         return Note();
     }
     Note().clear();

@@ -4,11 +4,13 @@
 
 namespace flyback::window {
 
-// Qt reads the settings file whatever stands at its path, and a FIFO there
-// would hold the window's start for ever. Where the settings file is not a
-// regular file, the settings are kept for this run in a folder of their own
-// and not written back; the note says so (empty when all is well). Called
-// once, before the first settings are read.
+// Qt reads the settings file whatever stands at its path, whole: a FIFO there
+// would hold the window's start for ever, a file of gigabytes fill memory.
+// Where the settings file is not a regular file, or is larger than any
+// settings (kMostSettingsBytes), the settings are kept for this run in a
+// folder of their own and not written back; the note says so (empty when all
+// is well). Called once, before the first settings are read.
+inline constexpr qint64 kMostSettingsBytes = 1024 * 1024;
 QString GuardSettingsFile();
 
 // The settings under the program's own name (~/.config/flyback-designer/),
