@@ -14,6 +14,7 @@
 #include "catalogue/csv.hpp"
 #include "catalogue/market_names.hpp"
 #include "catalogue/names.hpp"
+#include "catalogue/part_bounds.hpp"
 #include "catalogue/records.hpp"
 #include "catalogue/user_file.hpp"
 
@@ -523,6 +524,51 @@ TEST(CatalogueTest, ALargeUserFileLoadsWhole) {
     EXPECT_EQ(catalogue.cores.size(), BuiltIn().cores.size() + 20000);
     ASSERT_EQ(catalogue.problems.size(), 1u);
     EXPECT_NE(catalogue.problems[0].find("cores.csv:20002: name:"), std::string::npos);
+}
+
+
+// A user's row that no real part could have is left out with its column and
+// the bounds it broke, as a design file's is: a permeability of nought, a
+// negative loss coefficient, an exponent that makes every loss nought.
+TEST(CatalogueTest, AUsersRowNoRealPartHasIsNamedWithItsBounds) {
+    const std::string header =
+        "material,mu_i,Bsat_25C_mT,Bsat_100C_mT,f_min_Hz,f_max_Hz,k,alpha,beta,ct0,ct1,ct2\n";
+    const struct {
+        std::string row, column;
+    } cases[] = {
+        {"Z1,0,500,400,1,100000,13824,1.19,2.63,,,", "mu_i"},
+        {"Z2,-2000,500,400,1,100000,13824,1.19,2.63,,,", "mu_i"},
+        {"Z3,2000,0,400,1,100000,13824,1.19,2.63,,,", "Bsat_25C_mT"},
+        {"Z4,2000,500,-1,1,100000,13824,1.19,2.63,,,", "Bsat_100C_mT"},
+        {"Z5,2000,500,400,1,100000,-13824,1.19,2.63,,,", "k"},
+        {"Z6,2000,500,400,1,100000,0,1.19,2.63,,,", "k"},
+        {"Z7,2000,500,400,1,100000,13824,1.19,1000,,,", "beta"},
+        {"Z8,2000,500,400,1,100000,13824,1.19,2.63,-1,0,0", "k"},  // a factor below nought
+        {"Z9,2000,500,400,1,5e9,13824,1.19,2.63,,,", "f_max_Hz"},
+    };
+    for (const auto& c : cases) {
+        UserFolder folder;
+        folder.Write("materials.csv", header + c.row + "\n");
+        const Catalogue catalogue = WithUserFiles(folder.path());
+        ASSERT_EQ(catalogue.problems.size(), 1u) << c.row;
+        EXPECT_NE(catalogue.problems[0].find("materials.csv:2: " + c.column + ":"),
+                  std::string::npos)
+            << catalogue.problems[0];
+        EXPECT_EQ(catalogue.FindMaterial(c.row.substr(0, 2)), nullptr);
+    }
+}
+
+// The bounds hold every part of the sourced data, the lowest exponents and
+// the highest frequencies of its fits among them.
+TEST(CatalogueTest, EverySourcedPartIsWithinTheBoundsOfARealPart) {
+    for (const Material& material : BuiltIn().materials) {
+        const PartProblem problem = CheckMaterial(material);
+        EXPECT_FALSE(problem) << material.name << ": " << problem.field << " " << problem.value;
+    }
+    for (const Core& core : BuiltIn().cores) {
+        const PartProblem problem = CheckCore(core);
+        EXPECT_FALSE(problem) << core.name << ": " << problem.field << " " << problem.value;
+    }
 }
 
 }  // namespace

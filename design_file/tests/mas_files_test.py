@@ -317,6 +317,128 @@ class MasFilesTest(unittest.TestCase):
         self.assertIn("写成设计文件后无法再打开", refused.stderr)
         self.assertFalse(saved.exists())
 
+    def foreign_file(self, change, name="changed.mas.json"):
+        """Another tool's file (its core and material described in place),
+        changed by `change`, written where --open reads it."""
+        foreign = pathlib.Path(__file__).parent / "foreign"
+        with gzip.open(foreign / "openmagnetics_d3_best.mas.json.gz") as packed:
+            document = json.loads(packed.read())
+        change(document)
+        path = self.dir / name
+        path.write_text(json.dumps(document), encoding="utf-8")
+        return path
+
+    def test_every_number_a_file_gives_is_held_to_its_bounds_before_any_arithmetic(self):
+        """Each row a file that aborted the program (an uncaught arithmetic
+        error) or was planned as data though no real part has it: now refused
+        with status 2, in one line naming the field, in every mode."""
+        def core(d):
+            return d["magnetic"]["core"]["functionalDescription"]
+
+        def material(d):
+            return core(d)["material"]
+
+        def fit(d):
+            return [m for m in material(d)["volumetricLosses"]["default"]
+                    if m.get("method") == "steinmetz"][0]["ranges"][0]
+
+        def set_every(items, key, value):
+            for item in items:
+                item[key] = value
+
+        rows = [
+            ("a subtractive gap of 1e-310 m", "gapping[0].length",
+             lambda d: core(d)["gapping"][0].update(length=1e-310)),
+            ("a gap of 5e-324 m", "gapping[0].length",
+             lambda d: core(d)["gapping"][0].update(length=5e-324)),
+            ("a gap of -1 mm", "gapping[0].length",
+             lambda d: core(d)["gapping"][0].update(length=-1e-3)),
+            ("an initial permeability of 0", "permeability.initial",
+             lambda d: set_every(material(d)["permeability"]["initial"], "value", 0)),
+            ("an initial permeability of -0", "permeability.initial",
+             lambda d: set_every(material(d)["permeability"]["initial"], "value", -0.0)),
+            ("an initial permeability of 5e-324", "permeability.initial",
+             lambda d: set_every(material(d)["permeability"]["initial"], "value", 5e-324)),
+            ("a negative permeability", "permeability.initial",
+             lambda d: set_every(material(d)["permeability"]["initial"], "value", -2000)),
+            ("a saturation of 0", "saturation",
+             lambda d: set_every(material(d)["saturation"], "magneticFluxDensity", 0)),
+            ("a saturation of -1 T", "saturation",
+             lambda d: set_every(material(d)["saturation"], "magneticFluxDensity", -1)),
+            ("a Steinmetz k below 0 (a negative core loss)", "ranges[0].k",
+             lambda d: fit(d).update(k=-3.44)),
+            ("a Steinmetz k of 0 (no core loss)", "ranges[0].k", lambda d: fit(d).update(k=0)),
+            ("a Steinmetz beta of 1000 (no core loss)", "ranges[0].beta",
+             lambda d: fit(d).update(beta=1000)),
+            ("a secondary of 0 turns", "functionalDescription[1].numberTurns",
+             lambda d: d["magnetic"]["coil"]["functionalDescription"][1].update(numberTurns=0)),
+            ("a primary of 0 turns", "functionalDescription[0].numberTurns",
+             lambda d: d["magnetic"]["coil"]["functionalDescription"][0].update(numberTurns=0)),
+            ("an effective area of 0", "effectiveParameters.effectiveArea",
+             lambda d: d["magnetic"]["core"]["processedDescription"]["effectiveParameters"]
+             .update(effectiveArea=0)),
+        ]
+        for i, (case, field, change) in enumerate(rows):
+            path = self.foreign_file(change, f"{i}.mas.json")
+            for mode in [[], ["--winding"], ["--winding", "--json"], ["--advise"]]:
+                done = run("--open", str(path), *mode)
+                self.assertEqual(done.returncode, 2, f"{case} {mode}: {done.stderr}")
+                refusal = done.stderr.strip().splitlines()[-1]
+                self.assertIn(field, refusal, case)
+                self.assertIn("须在", refusal, case)
+
+    def test_another_tools_insulation_requirements_are_designed_to(self):
+        """480 V mains, pollution degree 3, material group I, 5,000 m: planned
+        to them, not to 230 V, PD2, IIIb and 2,000 m; every MAS insulation
+        type opens; a category the tables lack is refused by the plan."""
+        def asking(**insulation):
+            return lambda d: d["inputs"]["designRequirements"].update(insulation=insulation)
+
+        harsh = self.foreign_file(asking(
+            insulationType="reinforced", mainSupplyVoltage={"nominal": 480},
+            pollutionDegree="PD3", cti="groupI", altitude={"maximum": 5000}))
+        done = run("--open", str(harsh), "--winding", "--json")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        conditions = json.loads(done.stdout)["winding"]["insulation"]
+        usual = run("--open", str(self.foreign_file(lambda d: None, "usual.mas.json")),
+                    "--winding", "--json")
+        ordinary = json.loads(usual.stdout)["winding"]["insulation"]
+        for key in ["clearance_mm", "creepage_mm", "test_voltage_V", "tape_layers_ps"]:
+            self.assertGreater(conditions[key], ordinary[key], key)
+        self.assertEqual(conditions["mains_Vrms"], 480)
+        self.assertEqual(conditions["pollution_degree"], 3)
+        self.assertEqual(conditions["material_group"], "I")
+        self.assertEqual(conditions["altitude_m"], 5000)
+        for kind, grade, said in [("functional", "functional", None), ("basic", "basic", None),
+                                  ("supplementary", "basic", "附加绝缘"),
+                                  ("double", "reinforced", "双重绝缘"),
+                                  ("reinforced", "reinforced", None)]:
+            done = run("--open", str(self.foreign_file(asking(insulationType=kind))),
+                       "--winding", "--json")
+            self.assertEqual(done.returncode, 0, done.stderr)
+            self.assertEqual(json.loads(done.stdout)["winding"]["insulation"]["type"], grade)
+            if said:
+                self.assertIn(said, done.stderr)
+        done = run("--open", str(self.foreign_file(asking(pollutionDegree="PD4"))))
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("污染等级", done.stderr)
+
+    def test_what_a_file_gives_beyond_what_is_read_is_said(self):
+        """A converter block's further operating points and the excitations
+        beside it are not read: a note says so, with their counts."""
+        good = self.dir / "good.mas.json"
+        self.assertEqual(run("--save", str(good), *DESIGNS[2]).returncode, 0)
+        document = json.loads(good.read_text(encoding="utf-8"))
+        del document["flybackDesigner"]
+        flyback = document["inputs"]["converterInformation"]["supportedTopologies"]["flyback"]
+        flyback["operatingPoints"] *= 1700
+        path = self.dir / "many_points.mas.json"
+        path.write_text(json.dumps(document), encoding="utf-8")
+        done = run("--open", str(path))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn("变换器给出 1700 个工作点", done.stderr)
+        self.assertIn("1 个工作点的绕组激励", done.stderr)
+
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {
             "inputs": {

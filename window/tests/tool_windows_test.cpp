@@ -677,6 +677,35 @@ class ToolWindowsTest : public QObject {
         QSettings().remove("winding");
     }
 
+    // A file whose numbers no real part has (a subnormal gap, a permeability
+    // of nought) killed the window and lost the design on the screen; it is
+    // now refused, naming the field, and the design stays.
+    void aFileOfImpossibleNumbersIsRefusedAndTheDesignKept() {
+        auto* files = window_->Files();
+        const QString source = QString(FOREIGN_DESIGNS) + "/embedded_parts.mas.json";
+        QFile in(source);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray original = in.readAll();
+        const QList<QPair<QByteArray, QByteArray>> cases = {
+            {"\"length\": 0.0005433408379197585", "\"length\": 1e-310"},
+            {"\"value\": 2052.21", "\"value\": 0"},
+        };
+        const flyback::design_file::Design before = window_->CurrentDesign();
+        for (const auto& [from, to] : cases) {
+            QVERIFY2(original.contains(from), from.constData());
+            QTemporaryDir dir;
+            QFile out(dir.filePath("bad.mas.json"));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(QByteArray(original).replace(from, to));
+            out.close();
+            reports_.clear();
+            QVERIFY(!files->Open(out.fileName()));
+            QVERIFY(!reports_.empty());
+            QVERIFY2(reports_.back().message.contains("须在"), qPrintable(reports_.back().message));
+            QCOMPARE(window_->CurrentDesign().texts, before.texts);
+        }
+    }
+
     // A design opened is pressed as the file has it: its texts, whatever a
     // box would make of them, and saved again as they were.
     void anOpenedDesignIsPressedAsTheFileHasIt() {
