@@ -673,6 +673,13 @@ TEST(CommandLineTest, TheBuildSheetIsWrittenAlone) {
     std::filesystem::remove_all(folder);
 }
 
+// "m0,m1,…": names no catalogue has.
+std::string ManyUnknownNames(int count) {
+    std::string names;
+    for (int i = 0; i < count; ++i) names += (i ? ",m" : "m") + std::to_string(i);
+    return names;
+}
+
 TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
     const std::vector<std::string> supply = {"12", "375", "120", "65", "80", "12"};
     const auto folder = std::filesystem::temp_directory_path() / "flyback-calc-advise-test";
@@ -715,6 +722,12 @@ TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
         {{"--advise", "--top=0"}, "--top must be"},
         {{"--advise", "--dmax=-1"}, "--dmax"},
         {{"--svg=x.svg"}, "--svg goes with"},
+        // Each of these crashed the adviser or dropped a name without a word.
+        {{"--advise", "--allowed-materials=nonexistent"}, "not in the catalogue: nonexistent;"},
+        {{"--advise", "--allowed-materials=PC40"}, "without loss data to rank by: PC40"},
+        {{"--advise", "--allowed-materials=N87,bogus"}, "not in the catalogue: bogus;"},
+        {{"--advise", "--allowed-materials=" + ManyUnknownNames(10000)}, "(and 9995 more)"},
+        {{"--advise", "--allowed-materials=bogus"}, "usable: all, N87"},
     };
     for (const auto& w : wrong) {
         std::vector<std::string> args = w.flags;

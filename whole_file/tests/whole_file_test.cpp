@@ -186,6 +186,41 @@ TEST(WriteWholeFileTest, AReplacedFileKeepsItsPermissions) {
     EXPECT_EQ(Names(folder), std::vector<std::string>{"kept"});
 }
 
+// Runs `check` as a user other than root (root may write anything, as cp
+// as root does): in a child that drops to nobody where the test runs as
+// root. Its status: 0 where `check` held.
+int AsAnOrdinaryUser(const std::function<bool()>& check) {
+    if (::geteuid() != 0) return check() ? 0 : 1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
+// A file its owner made read-only is refused, and kept, as cp keeps it:
+// renaming over it would need only the folder's permission.
+TEST(WriteWholeFileTest, AReadOnlyFileIsRefusedAndKept) {
+    const Folder folder;
+    ::chmod(folder.path().c_str(), 0777);
+    const std::string target = folder / "ro.mas.json";
+    Put(target, "old");
+    ::chmod(target.c_str(), 0444);
+    EXPECT_EQ(AsAnOrdinaryUser([&] {
+                  const Written refused = WriteWhole(target, "new");
+                  return refused.why == Why::System && refused.error == EACCES &&
+                         Contents(target) == "old";
+              }),
+              0);
+    EXPECT_EQ(Contents(target), "old");
+    EXPECT_EQ(ModeOf(target) & 07777, 0444u);
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"ro.mas.json"});
+}
+
 // A save stopped at any moment (a kill cannot be caught) leaves the target
 // whole or as it was, and no temporary beside it.
 TEST(WriteWholeFileTest, AKilledSaveLeavesNoTemporary) {
