@@ -91,6 +91,10 @@ double MainsLimit_Vrms(const Tables& tables = BuiltIn());
 // rating, as its certification takes it.
 inline constexpr double kNominalMains_Vrms[] = {100, 120, 200, 220, 230, 240, 277, 400, 480};
 inline constexpr double kMainsTolerance = 1.1;
+// How far past a rating's tolerance an input may lie and still be taken as
+// that rating's: a DC figure rounded from the mains' (375 V for 264 V's
+// 373.35) is not a different mains.
+inline constexpr double kRoundingSlack = 0.005;
 std::optional<double> RatedMains_Vrms(double highest_Vrms);
 
 // A problem as the window and the page say it: "海拔须在 0 至 5000 m 之间。";

@@ -270,8 +270,10 @@ void Build(Plan& plan) {
 // the windings (the drain's Vmax + Vor' over the highest output), the mains'
 // rms across it; and the margins and width that follow.
 bool MainsBelowBus(const Insulation& o, double Vmax) {
-    return o.mains_Vrms &&
-           Multiply(Multiply(*o.mains_Vrms, insulation::kMainsTolerance), std::sqrt(2.0)) < Vmax;
+    if (!o.mains_Vrms) return false;
+    const double peak =
+        Multiply(Multiply(*o.mains_Vrms, insulation::kMainsTolerance), std::sqrt(2.0));
+    return Multiply(peak, 1 + insulation::kRoundingSlack) < Vmax;
 }
 
 insulation::Conditions Barrier(const Chain& c, const Insulation& o) {

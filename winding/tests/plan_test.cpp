@@ -636,6 +636,38 @@ TEST(PlanTest, ExtremeInputsGiveFiniteNumbersOrAReason) {
     }
 }
 
+// The barrier sees at least the DC bus: a typed mains whose peak, at its
+// upper tolerance, is below the maximum input is not what feeds it. Such a
+// rating is insulated at the bus's and said at caution strength; a rating
+// that can feed the bus is taken as typed, unwarned.
+TEST(PlanTest, AMainsBelowTheBusIsInsulatedAtTheBus) {
+    const struct {
+        numtext::InputTexts texts;
+        double typed_Vrms, insulated_Vrms;
+        bool warned;
+    } cases[] = {
+        {{"12", "375", "120", "65", "80", "12"}, 30, 240, true},
+        {{"12", "375", "120", "65", "80", "12"}, 1e-300, 240, true},
+        {{"12", "1000", "300", "65", "80", "12"}, 100, 600, true},  // beyond the tables: refused
+        {{"12", "375", "120", "65", "80", "12"}, 240, 240, false},  // 240 × 1.1 × √2 = 373.4
+        {{"12", "375", "120", "65", "80", "12"}, 277, 277, false},
+        {{"12", "340", "120", "65", "80", "12"}, 220, 220, false},  // 342.2 V at +10 %
+    };
+    for (const auto& c : cases) {
+        Options options;
+        options.insulation.mains_Vrms = c.typed_Vrms;
+        const PlanOutcome outcome = PlanFor(c.texts, options);
+        if (c.insulated_Vrms >= insulation::MainsLimit_Vrms()) {
+            EXPECT_FALSE(outcome.plan) << c.typed_Vrms;
+            continue;
+        }
+        ASSERT_TRUE(outcome.plan) << c.typed_Vrms;
+        const Plan& p = *outcome.plan;
+        EXPECT_EQ(p.insulation.conditions.mains_Vrms, c.insulated_Vrms) << c.typed_Vrms;
+        EXPECT_EQ(HasWarning(p, "mains_below_bus"), c.warned) << c.typed_Vrms;
+    }
+}
+
 // From the mains the barrier is reinforced: margins of max(creepage,
 // clearance) ÷ 2 on each side of every winding (375 V is 265 V rms at most,
 // a 240 V rating: 4.8 mm creepage, 2.4 mm a side) narrow the width, two tape

@@ -260,6 +260,30 @@ class KeptStateTest : public QObject {
         qunsetenv("XDG_CONFIG_HOME");
     }
 
+    // A sparse file of gigabytes in its place once kept the window from
+    // appearing for 40 s and held 5 GB: a settings file larger than any
+    // settings is set aside unread, as a FIFO is.
+    void aSettingsFileLargerThanAnySettingsIsSetAside() {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        QDir(config.path()).mkpath(QStringLiteral("Unknown Organization"));
+        QFile huge(config.filePath(QStringLiteral("Unknown Organization/") +
+                                   QCoreApplication::applicationName() + ".conf"));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(qint64{5} * 1024 * 1024 * 1024));  // sparse: no disk taken
+        huge.close();
+        const QString note = flyback::window::GuardSettingsFile();
+        QVERIFY2(note.contains("大于 1 MiB"), qPrintable(note));
+        QSettings().setValue("kept", 1);
+        QCOMPARE(QSettings().value("kept").toInt(), 1);
+        QCOMPARE(huge.size(), qint64{5} * 1024 * 1024 * 1024);  // left as it was
+        QVERIFY(huge.resize(flyback::window::kMostSettingsBytes));  // the largest still read
+        QVERIFY(flyback::window::GuardSettingsFile().isEmpty());
+        huge.remove();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
     // Sweeps that once drew an empty 0-1 plot or lost their labels.
     void sweepChartsHaveAnAxisForEveryRange() {
         const struct {
