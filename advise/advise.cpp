@@ -22,6 +22,25 @@ constexpr double kDutyCeiling = 0.75;
 constexpr double kVorLow = 0.6, kVorHigh = 1.4;  // of the press's, without bounds
 constexpr int kMostSecondaryTurns = 200;
 
+// A small load fits hundreds of turns of fine wire, and its copper never
+// rules a pair out: every pair of every row would be weighed, the work
+// growing as the square of the turns. Pairs a few per cent apart are the
+// same transformer within the inductance's own tolerance, so beyond the
+// turns a supply of watts uses, the rows and the pairs in each are spaced
+// by a few per cent: the work per core is bounded whatever the load.
+constexpr int kEveryRowUpTo = 16;           // secondary turns weighed one by one
+constexpr int kMostPairsInARow = 96;        // up to kEveryRowUpTo
+constexpr int kMostPairsInASpacedRow = 32;  // beyond: Vor' steps of about 3 %
+
+int NextSecondaryTurns(int Ns) {
+    return Ns < kEveryRowUpTo ? Ns + 1 : Ns + std::max(1, Ns / kEveryRowUpTo);
+}
+
+int PrimaryStep(int Ns, int pairs) {
+    const int most = Ns <= kEveryRowUpTo ? kMostPairsInARow : kMostPairsInASpacedRow;
+    return std::max(1, (pairs + most - 1) / most);
+}
+
 bool Allowed(const catalogue::Core& core, const winding::Options& options) {
     if (!core.Automatic()) return false;
     return options.families.empty() || std::find(options.families.begin(), options.families.end(),
@@ -333,6 +352,8 @@ class Search {
                    kSettledWithin_K;
     }
 
+    std::size_t Pairs() const { return cores_.size() * materials_.size(); }
+
     // Core by core: enumerate and bound its candidates, then prune or plan
     // each from the least floor up; what is planned and feasible is ranked.
     void Run() {
@@ -388,18 +409,19 @@ class Search {
     // Each turns pair of the Vor range on `core` sketched once, its
     // materials' candidates bounded (SketchPair) and kept for PruneOrPlan.
     void Enumerate(std::size_t core) {
-        for (int Ns = 1; Ns <= kMostSecondaryTurns; ++Ns) {
+        for (int Ns = 1; Ns <= kMostSecondaryTurns; Ns = NextSecondaryTurns(Ns)) {
             const int NpLow =
                 std::max(1, int(std::ceil(advice_.vor.low * Ns / regulatedVolts_ - 1e-9)));
             const int NpHigh = int(std::floor(advice_.vor.high * Ns / regulatedVolts_ + 1e-9));
             if (NpLow > NpHigh) continue;
+            const int step = PrimaryStep(Ns, NpHigh - NpLow + 1);
             bool anyFits = false;
             Pending leastCopper{INFINITY, INFINITY};
             // More turns only build higher, and only add copper: past a pair
             // that does not fit, or whose copper alone is too hot or cannot
             // matter, so are those of more primary turns; past such a row,
             // so are the rows of more secondary turns.
-            for (int Np = NpLow; Np <= NpHigh && !Stopped(); ++Np) {
+            for (int Np = NpLow; Np <= NpHigh && !Stopped(); Np += step) {
                 const std::optional<Pending> copper = SketchPair(core, Np, Ns);
                 if (!copper) break;
                 anyFits = true;
@@ -721,6 +743,11 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
         return advice;
     }
     Search search(record, options, parts, own, advice);
+    if (search.Pairs() > kMostWeighed) {
+        advice.problem = "要比较的磁芯与材料共 " + std::to_string(search.Pairs()) + " 组，超过上限 " +
+                         std::to_string(kMostWeighed) + " 组；请缩小磁芯系列或材料的范围。";
+        return advice;
+    }
     search.Run();
     std::vector<Candidate>& feasible = search.feasible;
     advice.front = ParetoFront(feasible);

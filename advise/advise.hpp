@@ -32,6 +32,10 @@ inline constexpr std::string_view kDropNames[kDrops] = {
     "no_plan",       "does_not_fit", "flux_above_bmax", "saturation",
     "switch_rating", "temperature",  "no_loss_data"};
 
+// The most pairs of core and material one search weighs: the work of each is
+// bounded, so this bounds the search; more is refused, not run for hours.
+inline constexpr std::size_t kMostWeighed = 10000;
+
 // The largest weight the weighted rank takes: a score must stay finite.
 inline constexpr double kMostWeight = 1e6;
 

@@ -111,3 +111,32 @@ BENCHMARK(BM_AdviseInPlans)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// The 18 W adapter's output at ever smaller loads, and supplies of a watt or
+// less: a tiny output is a real design (a bias, a signal rail), and the
+// adviser's work must not grow as the load falls. Argument: the output's
+// current in milliamperes (the 12 V output of the 12 W supply, whose power
+// follows it).
+void BM_AdviseAsTheLoadFalls(benchmark::State& state) {
+    const double amps = static_cast<double>(state.range(0)) / 1000;
+    const std::string power = std::to_string(12 * amps);
+    const record::DesignRecord record =
+        record::RecordPress({power, "375", "120", "65", "80", "12"});
+    winding::Options options;
+    options.choices.outputs = {{12, amps, winding::physics::kRectifierDrop}};
+    advise::Advice advice;
+    for (auto _ : state) advice = advise::Advise(record, options, catalogue::BuiltIn());
+    state.counters["candidates"] = static_cast<double>(advice.tried);
+    state.counters["planned_in_full"] = static_cast<double>(advice.planned);
+}
+BENCHMARK(BM_AdviseAsTheLoadFalls)
+    ->Arg(1000)
+    ->Arg(100)
+    ->Arg(30)
+    ->Arg(10)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

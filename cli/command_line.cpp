@@ -306,7 +306,12 @@ std::function<void(std::size_t, std::size_t, std::size_t)> AdviseProgress(std::o
             err << "flyback-calc: --advise: weighing " << cores << " cores x " << materials
                 << " materials, each over the whole turns in the reflected voltage's range\n";
         }
-        if (!terminal) return;
+        if (!terminal) {
+            // A script reading a long search is told every tenth of the way.
+            if (cores > kLargeSearch && done > 0 && done * 10 / cores != (done - 1) * 10 / cores)
+                err << "flyback-calc: --advise: core " << done << " of " << cores << '\n';
+            return;
+        }
         err << "\rflyback-calc: --advise: core " << done << " of " << cores
             << (done == cores ? "\n" : "") << std::flush;
     };

@@ -499,6 +499,76 @@ TEST(AdviseTest, NothingIsWeighedThatEveryCandidateWouldFail) {
     EXPECT_GT(weighed.feasible, 0);
 }
 
+// Lists the adviser crashed on (no material left, or one without loss
+// data first) or read in part without a word: each refused before any
+// candidate is weighed, with the names it can weigh.
+TEST(AdviseTest, MaterialsItCannotWeighAreRefusedWithTheOnesItCan) {
+    const struct {
+        std::vector<std::string> names;
+        std::vector<std::string> unknown, withoutLoss;
+    } cases[] = {
+        {{"nonexistent"}, {"nonexistent"}, {}},
+        {{"PC40"}, {}, {"PC40"}},
+        {{"N87", "bogus"}, {"bogus"}, {}},
+        {{"pc40", "n87", "x"}, {"x"}, {"PC40"}},
+    };
+    for (const auto& c : cases) {
+        const MaterialsProblem problem = CheckMaterials(catalogue::BuiltIn(), c.names);
+        EXPECT_EQ(problem.unknown, c.unknown);
+        EXPECT_EQ(problem.withoutLoss, c.withoutLoss);
+        EXPECT_NE(std::find(problem.usable.begin(), problem.usable.end(), "N87"),
+                  problem.usable.end());
+        Settings settings;
+        settings.materials = c.names;
+        const Advice a = Advise(TwelveVolts(), {}, catalogue::BuiltIn(), settings);
+        EXPECT_EQ(a.tried, 0);
+        EXPECT_NE(a.problem.find("可比较的材料："), std::string::npos) << a.problem;
+    }
+    for (const auto& fine : {std::vector<std::string>{}, {"all"}, {"N87", "3C95"}})
+        EXPECT_FALSE(CheckMaterials(catalogue::BuiltIn(), fine));
+    // The plan's own material without loss data leaves nothing to weigh.
+    winding::Options pc40;
+    pc40.material = "PC40";
+    const Advice none = Advise(TwelveVolts(), pc40, catalogue::BuiltIn());
+    EXPECT_EQ(none.tried, 0);
+    EXPECT_FALSE(none.problem.empty());
+}
+
+// A tiny output is a real design (a bias, a signal rail): however small the
+// load, the pairs weighed on a core stay bounded, where they grew as the
+// square of the turns (4.4 million candidates for a 1 nA output). Between
+// the 18 W adapter's rows, every pair is still weighed.
+TEST(AdviseTest, TheWorkIsBoundedHoweverSmallTheLoad) {
+    const catalogue::Catalogue parts = Small();
+    const auto tried = [&](double amps, const std::string& power) {
+        winding::Options options;
+        options.choices.outputs = {{12, amps, 0.5}};
+        return Advise(record::RecordPress({power, "375", "120", "65", "80", "12"}), options,
+                      parts)
+            .tried;
+    };
+    // Weighed pair by pair, the nanoampere's rows ran to ten times the
+    // adapter's candidates on these two cores.
+    EXPECT_LT(tried(1e-9, "1.2e-8"), 4 * tried(1, "12"));
+}
+
+// A catalogue far beyond any maker's range is refused before the search, not
+// weighed for hours.
+TEST(AdviseTest, MorePairsOfCoreAndMaterialThanTheBoundAreRefused) {
+    catalogue::Catalogue parts = Small();
+    const catalogue::Core one = parts.cores.front();
+    for (std::size_t i = 0; parts.cores.size() * 2 <= kMostWeighed; ++i) {
+        catalogue::Core copy = one;
+        copy.name += " #" + std::to_string(i);
+        parts.cores.push_back(std::move(copy));
+    }
+    Settings both;
+    both.materials = {"all"};
+    const Advice a = Advise(TwelveVolts(), {}, parts, both);
+    EXPECT_EQ(a.tried, 0);
+    EXPECT_NE(a.problem.find(std::to_string(kMostWeighed)), std::string::npos) << a.problem;
+}
+
 TEST(AdviseTest, WeightsThatRankNothingOrOverflowAreRefused) {
     const struct {
         std::array<double, 3> weights;

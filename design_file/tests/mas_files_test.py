@@ -438,6 +438,16 @@ class MasFilesTest(unittest.TestCase):
         self.assertEqual(done.returncode, 0, done.stderr)
         self.assertIn("变换器给出 1700 个工作点", done.stderr)
         self.assertIn("1 个工作点的绕组激励", done.stderr)
+        # A drop or an output no rectifier has is refused by its own field,
+        # not by the bias winding's voltage it would have made.
+        for key, value, field in [("diodeVoltageDrop", -100, "diodeVoltageDrop"),
+                                  ("diodeVoltageDrop", 11, "diodeVoltageDrop")]:
+            flyback[key] = value
+            path.write_text(json.dumps(document), encoding="utf-8")
+            done = run("--open", str(path))
+            self.assertEqual(done.returncode, 2, done.stderr)
+            self.assertIn(field, done.stderr)
+            self.assertNotIn("辅助绕组", done.stderr)
 
     def test_a_document_another_tool_wrote_is_valid_and_analysed(self):
         document = {
