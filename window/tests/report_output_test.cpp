@@ -193,6 +193,33 @@ class ReportOutputTest : public QObject {
         old.setPermissions(QFileDevice::ReadOwner);
         QVERIFY(!flyback::window::SaveReport(*window_->LastPress(), path));
     }
+
+    // Why a save failed, as the window says it: the reason in Chinese, not
+    // a bare "无法写入".
+    void aFailedSaveSaysWhy() {
+        using flyback::whole_file::Why;
+        const struct {
+            flyback::whole_file::Written failed;
+            const char* said;
+        } cases[] = {
+            {{"Permission denied", Why::System, EACCES}, "没有写入权限"},
+            {{"Read-only file system", Why::System, EROFS}, "只读"},
+            {{"No space left on device", Why::System, ENOSPC}, "磁盘空间不足"},
+            {{"No such file or directory", Why::System, ENOENT}, "文件夹不存在"},
+            {{"is a folder, not a regular file", Why::NotRegularFile, 0}, "不是普通文件"},
+            {{"Input/output error", Why::System, EIO}, "Input/output error"},
+        };
+        for (const auto& c : cases) {
+            const QString text = flyback::window::SaveFailureText(c.failed);
+            QVERIFY2(text.contains(QString::fromUtf8(c.said)), qPrintable(text));
+        }
+        QTemporaryDir dir;
+        QString why;
+        Press();
+        QVERIFY(!flyback::window::SaveReport(*window_->LastPress(), dir.filePath("no/such/r.html"),
+                                             false, {}, &why));
+        QVERIFY2(why.contains("文件夹不存在"), qPrintable(why));
+    }
 };
 
 QTEST_MAIN(ReportOutputTest)
