@@ -215,13 +215,17 @@ std::string ConditionProblemCaption(ConditionProblem problem) {
 }
 
 std::optional<double> RatedMains_Vrms(double highest_Vrms) {
+    // A DC maximum is the mains' peak rounded: within the slack of a class's
+    // tolerance it is that class (373.35 V is 264 V's peak, a 240 V rating),
+    // so the insulation is never a class weaker than a certification asks.
+    const double reach = highest_Vrms * (1 + kRoundingSlack);
     // Beyond the highest rating's own tolerance no rating covers the input.
-    if (highest_Vrms > kNominalMains_Vrms[std::size(kNominalMains_Vrms) - 1] * kMainsTolerance)
+    if (highest_Vrms > kNominalMains_Vrms[std::size(kNominalMains_Vrms) - 1] * kMainsTolerance *
+                           (1 + kRoundingSlack))
         return std::nullopt;
     std::optional<double> rated;
     for (const double nominal : kNominalMains_Vrms) {
-        // A part in a billion: 264 V is 240 V's tolerance, whatever the last bit.
-        if (nominal * kMainsTolerance <= highest_Vrms * (1 + 1e-9)) rated = nominal;
+        if (nominal * kMainsTolerance <= reach) rated = nominal;
     }
     return rated;
 }

@@ -86,14 +86,16 @@ double MainsLimit_Vrms(const Tables& tables = BuiltIn());
 
 // The mains a product on `highest_Vrms` at most is rated for: the highest
 // standard nominal voltage (IEC 60038's, with North America's 277 and 480 V)
-// not above highest ÷ 1.1, a rating's upper tolerance; none below 100 V or
-// above 480 V's tolerance, 528 V. A universal adapter's 265 V is a 240 V
-// rating, as its certification takes it.
+// whose upper tolerance (× 1.1) the input reaches, within kRoundingSlack: a
+// figure within 0.5 % below a class's tolerance takes that class, the
+// stronger insulation; none below 100 V or above 480 V's tolerance, 528 V.
+// A universal adapter's 264 V (373.35 V DC) is a 240 V rating, as its
+// certification takes it; 622.25 V DC a 400 V one, 746.7 V a 480 V one.
 inline constexpr double kNominalMains_Vrms[] = {100, 120, 200, 220, 230, 240, 277, 400, 480};
 inline constexpr double kMainsTolerance = 1.1;
-// How far past a rating's tolerance an input may lie and still be taken as
-// that rating's: a DC figure rounded from the mains' (375 V for 264 V's
-// 373.35) is not a different mains.
+// How far from a rating's tolerance an input may lie and still be taken as
+// that rating's: a DC figure rounded from the mains' peak (373 or 375 V for
+// 264 V's 373.35) is not a different mains.
 inline constexpr double kRoundingSlack = 0.005;
 std::optional<double> RatedMains_Vrms(double highest_Vrms);
 

@@ -200,7 +200,9 @@ TEST(InsulationTest, FlaggedRowsAreNeverRead) {
 }
 
 // A mains rating is the highest nominal voltage whose +10 % tolerance the
-// highest input reaches: a universal 265 V is 240 V, and both sides of each
+// highest input reaches, within half a per cent (a DC maximum is the mains'
+// peak rounded): a universal 265 V is 240 V, the DC of 264 V, 400 V + 10 %
+// and 480 V + 10 % their classes (each fell a class), and both sides of each
 // tolerance's edge.
 TEST(InsulationTest, TheMainsRatingIsTheNominalBelowTheHighestInput) {
     const struct {
@@ -209,15 +211,22 @@ TEST(InsulationTest, TheMainsRatingIsTheNominalBelowTheHighestInput) {
     } cases[] = {
         {265, 240},
         {264, 240},
-        {263.9, 230},
+        {373.35 / std::sqrt(2.0), 240},  // --mains 85 264
+        {373 / std::sqrt(2.0), 240},
+        {622.25 / std::sqrt(2.0), 400},
+        {746.7 / std::sqrt(2.0), 480},
+        {264 * 0.9951, 240},
+        {264 * 0.9949, 230},
         {253, 230},
-        {252.9, 220},
+        {253 * 0.9949, 220},
         {132, 120},
         {110, 100},
-        {109.9, std::nullopt},
+        {109.9, 100},
+        {109.4, std::nullopt},
         {305, 277},
         {528, 480},
-        {528.1, std::nullopt},
+        {528 * 1.005, 480},
+        {528 * 1.0051, std::nullopt},
         {601, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(RatedMains_Vrms(c.highest), c.rated) << c.highest;
