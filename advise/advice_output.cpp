@@ -27,13 +27,18 @@ std::string CandidateJson(const Candidate& c) {
             .Value("Bpk_at_limit_T", c.BpkLimit_T)
             .Value("fill", c.fill)
             .Value("P_copper_W", c.Pcopper_W)
-            .Value("P_core_W", c.Pcore_W);
+            .Value("P_core_W", c.Pcore_W)
+            .Value("P_clamp_W", c.Pclamp_W);
         if (c.PturnOn_W) object.Value("P_turn_on_W", *c.PturnOn_W);
+        std::string cautions = "[";
+        for (const std::string_view code : c.cautions)
+            cautions += (cautions.size() > 1 ? ",\"" : "\"") + std::string(code) + "\"";
         object.Value("P_total_W", c.loss_W)
             .Value("dT_K", c.rise_K)
             .Value("Vds_V", c.Vds_V)
             .Value("Ve_cm3", c.volume_cm3)
-            .Value("score", c.score);
+            .Value("score", c.score)
+            .Raw("cautions", cautions + "]");
     }
     return json;
 }
@@ -95,6 +100,8 @@ std::string Json(const Advice& a) {
             .Value("planned_in_full", static_cast<double>(a.planned))
             .Raw("dropped_by", dropped)
             .Raw("vor_range_V", vor)
+            .Value("vds_rating_V", a.vdsRating_V)
+            .Bool("vds_rating_assumed", a.ratingAssumed)
             .Raw("front", Candidates(a.front))
             .Raw("top", Candidates(a.top))
             .Value("elapsed_ms", a.elapsed_ms);

@@ -26,11 +26,40 @@ enum class Rank { Loss, Rise, Volume, Weighted };
 inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "weighted"};
 
 // Why a candidate is dropped.
-enum class Drop { NoPlan, DoesNotFit, FluxAboveBmax, Saturates, SwitchRating, TooHot, NoLoss };
-inline constexpr std::size_t kDrops = 7;
+// Duty: the plan's own duty at the minimum input (the energy flow counted)
+// above --dmax. Caution: any other caution the plan itself would give the
+// candidate (kShownCautions aside), so that nothing is recommended that the
+// plan would not sign.
+enum class Drop {
+    NoPlan,
+    DoesNotFit,
+    FluxAboveBmax,
+    Saturates,
+    SwitchRating,
+    TooHot,
+    NoLoss,
+    Duty,
+    Caution
+};
+inline constexpr std::size_t kDrops = 9;
 inline constexpr std::string_view kDropNames[kDrops] = {
-    "no_plan",       "does_not_fit", "flux_above_bmax", "saturation",
-    "switch_rating", "temperature",  "no_loss_data"};
+    "no_plan",     "does_not_fit", "flux_above_bmax", "saturation", "switch_rating",
+    "temperature", "no_loss_data", "duty_above_dmax", "plan_caution"};
+
+// The plan's cautions a candidate is kept with, shown in its row: the
+// supply's own (its insulation, its mains), what the chain's own core size
+// says, copper that is oversized rather than unsafe, and the efficiency
+// budget (which prices the clamp at the leakage's limit, not its estimate).
+inline constexpr std::string_view kShownCautions[] = {
+    "core_area_below_required", "current_density_out_of_range", "functional_on_mains",
+    "mains_below_bus", "losses_above_efficiency"};
+// Each as the row's 告诫 column names it, in kShownCautions' order.
+inline constexpr std::string_view kShownCautionCaptions[] = {
+    "截面积小于估算", "电流密度超出范围", "功能绝缘接电网", "电网电压低于母线", "损耗超出效率预算"};
+
+// The switch's rating assumed where none is given: the usual part for the
+// input (650 V up to 400 V DC, 800 V up to 560 V); above, none is assumed.
+std::optional<double> AssumedRating_V(double Vmax);
 
 // The most pairs of core and material one search weighs: the work of each is
 // bounded, so this bounds the search; more is refused, not run for hours.
@@ -111,7 +140,10 @@ struct Candidate {
     // Valley-switched, the switch's turn-on loss at the maximum input and full
     // load: the turns set the valley's voltage, so it is the candidate's.
     std::optional<double> PturnOn_W;
-    double loss_W = 0;      // the copper's, the core's and any turn-on loss
+    double Pclamp_W = 0;    // the clamp's at the leakage's estimate (its parts sized for the limit)
+    double loss_W = 0;      // the copper's, the core's, the clamp's and any turn-on loss
+    // The plan's cautions the candidate is kept with (kShownCautions).
+    std::vector<std::string_view> cautions;
     double Vds_V = 0;       // the switch's peak at the maximum input
     double volume_cm3 = 0;  // the core's effective volume
     double score = 0;       // by the rank asked for; lower is better
@@ -145,6 +177,10 @@ struct Advice {
     std::vector<Candidate> front;  // by volume, smallest first
     std::vector<Candidate> top;    // by the rank, best first
     VorRange vor;
+    // The switch's rating every candidate was held to (derated), and whether
+    // it was assumed (none given).
+    std::optional<double> vdsRating_V;
+    bool ratingAssumed = false;
     double elapsed_ms = 0;
     // What the ranking was by, and why the first won, in Chinese (worded
     // while the catalogue the candidates point into is at hand).
@@ -166,7 +202,7 @@ std::vector<Candidate> ParetoFront(std::vector<Candidate> feasible);
 // A candidate as a row of the comparison, in Chinese, numbers to four
 // digits, under these headings; and as CSV (a header of symbols, then one
 // line a candidate, full precision).
-inline constexpr std::size_t kColumns = 12;
+inline constexpr std::size_t kColumns = 14;
 extern const std::array<std::string_view, kColumns> kHeadings;
 std::array<std::string, kColumns> Row(const Candidate& candidate);
 std::string Csv(const std::vector<Candidate>& candidates);

@@ -149,6 +149,7 @@ TEST(AdviseTest, PruningLosesNothing) {
         {TwelveVolts(), valley, ranked(Rank::Loss)},
         {FiveVolts(), valley, ranked(Rank::Weighted, {1, 0.05, 0.2})},
     };
+    long planned = 0, exhaustively = 0;
     for (const auto& c : cases) {
         Settings exhaustive = c.settings;
         exhaustive.prune = false;
@@ -156,7 +157,11 @@ TEST(AdviseTest, PruningLosesNothing) {
         const Advice pruned = Advise(c.record, c.options, parts, c.settings);
         const std::string rank(kRankNames[static_cast<std::size_t>(c.settings.rank)]);
         ASSERT_GT(all.feasible, 10) << rank;
-        EXPECT_LT(pruned.tried - pruned.pruned, all.tried) << rank;
+        // The clamp's loss, which dominates a small supply's total, has only
+        // a loose floor: one rank may prune nothing, the table as a whole must.
+        EXPECT_LE(pruned.tried - pruned.pruned, all.tried) << rank;
+        planned += pruned.tried - pruned.pruned;
+        exhaustively += all.tried;
         EXPECT_EQ(Keys(pruned.front), Keys(all.front)) << rank;
         EXPECT_EQ(Keys(pruned.top), Keys(all.top)) << rank;
         for (const Candidate& f : all.front) EXPECT_FALSE(Dominated(f, all.all)) << rank;
@@ -166,6 +171,7 @@ TEST(AdviseTest, PruningLosesNothing) {
             }
         }
     }
+    EXPECT_LT(planned, exhaustively * 9 / 10);
 }
 
 // The best by loss is never worse than the plan's own choice, which is among
@@ -198,7 +204,7 @@ TEST(AdviseTest, PruningLosesNothingAcrossTheCatalogue) {
     boundary.choices.vorSource = winding::VorSource::Value;
     boundary.choices.Vor_V = 90;
     winding::Options continuous = boundary;
-    continuous.choices.Vor_V = 60;
+    continuous.choices.Vor_V = 80;  // above 0.2 × Vmax, which the plan cautions below
     continuous.choices.conduction = winding::Conduction::Ripple;
     continuous.choices.KRP = 0.6;
     Settings weighted;
@@ -231,13 +237,24 @@ TEST(AdviseTest, PruningLosesNothingAcrossTheCatalogue) {
     }
 }
 
+// The options a plan of a candidate has when no rating is given: the switch
+// assumed (650 V at 375 V), its clamp at the ratio times Vor'.
+winding::Options OnTheAssumedSwitch(winding::Options options) {
+    options.choices.vorSource = winding::VorSource::SwitchRating;
+    options.choices.VdsRating_V = *AssumedRating_V(375);
+    return options;
+}
+
 TEST(AdviseTest, TheBestBeatsThePlansOwn) {
     const catalogue::Catalogue parts = Small();
     const Advice advice = Advise(TwelveVolts(), {}, parts);
-    const winding::PlanOutcome own = winding::PlanWinding(TwelveVolts(), {}, parts);
+    // The plan's own, on the switch every candidate is held to.
+    const winding::PlanOutcome own =
+        winding::PlanWinding(TwelveVolts(), OnTheAssumedSwitch({}), parts);
     ASSERT_TRUE(own.plan && own.plan->Pcopper_W && own.plan->Pcore_W);
     ASSERT_FALSE(advice.top.empty());
-    EXPECT_LE(advice.top.front().loss_W, *own.plan->Pcopper_W + *own.plan->Pcore_W);
+    EXPECT_LE(advice.top.front().loss_W, *own.plan->Pcopper_W + *own.plan->Pcore_W +
+                                             winding::TypicalClampLoss(*own.plan));
     EXPECT_TRUE(
         std::is_sorted(advice.top.begin(), advice.top.end(),
                        [](const Candidate& x, const Candidate& y) { return x.loss_W < y.loss_W; }));
@@ -257,17 +274,18 @@ TEST(AdviseTest, AValleySwitchedCandidateCountsItsTurnOnLoss) {
     for (const Candidate& c : a.top) {
         ASSERT_TRUE(c.PturnOn_W) << c.core->name << " " << c.Np << ":" << c.Ns;
         const winding::PlanOutcome plan =
-            winding::PlanWinding(TwelveVolts(), OptionsOf(c, valley), parts);
+            winding::PlanWinding(TwelveVolts(), OptionsOf(c, OnTheAssumedSwitch(valley)), parts);
         ASSERT_TRUE(plan.plan);
         EXPECT_DOUBLE_EQ(*c.PturnOn_W, winding::TurnOnLoss(plan.plan->atVmax, 100e-12));
-        EXPECT_DOUBLE_EQ(c.loss_W, c.Pcopper_W + c.Pcore_W + *c.PturnOn_W);
+        EXPECT_DOUBLE_EQ(c.Pclamp_W, winding::TypicalClampLoss(*plan.plan));
+        EXPECT_DOUBLE_EQ(c.loss_W, c.Pcopper_W + c.Pcore_W + c.Pclamp_W + *c.PturnOn_W);
     }
-    EXPECT_NE(Row(a.top.front())[8], "—");
-    EXPECT_NE(WhyFirst(a).find("含开关管开通损耗"), std::string::npos);
+    EXPECT_NE(Row(a.top.front())[9], "—");
+    EXPECT_NE(WhyFirst(a).find("开关管开通损耗"), std::string::npos);
     const Advice fixed = Advise(TwelveVolts(), {}, parts, byLoss);
     ASSERT_FALSE(fixed.all.empty());
     for (const Candidate& c : fixed.all) EXPECT_FALSE(c.PturnOn_W);
-    EXPECT_EQ(Row(fixed.top.front())[8], "—");
+    EXPECT_EQ(Row(fixed.top.front())[9], "—");
     EXPECT_EQ(WhyFirst(fixed).find("开通损耗"), std::string::npos);
 }
 
@@ -411,17 +429,21 @@ TEST(AdviseTest, EveryCandidateShownKeepsThePlansLimits) {
 TEST(AdviseTest, ARatingBoundSetsEachCandidatesClamp) {
     Settings s;
     s.vdsRating = 600;
+    const Advice low = Advise(TwelveVolts(), {}, catalogue::BuiltIn(), s);
+    // (0.8 × 600 − 375) ÷ 1.5 = 70 V, below 0.2 × 375 V: said, and none
+    // recommended, as the plan itself cautions every one of them.
+    EXPECT_EQ(low.vor.high, 70);
+    EXPECT_TRUE(low.vor.AllTooLow());
+    EXPECT_NE(Summary(low).find("都低于最大输入电压的 0.2 倍（75 V）"), std::string::npos)
+        << Summary(low);
+    EXPECT_EQ(low.feasible, 0);
+    EXPECT_GT(low.droppedBy[static_cast<std::size_t>(Drop::Caution)], 0);
+    s.vdsRating = 700;
     const Advice a = Advise(TwelveVolts(), {}, catalogue::BuiltIn(), s);
-    EXPECT_GT(a.feasible, 0u);
-    // (0.8 × 600 − 375) ÷ 1.5 = 70 V, below 0.2 × 375 V: said, not ranked silently.
-    EXPECT_EQ(a.vor.high, 70);
-    EXPECT_TRUE(a.vor.AllTooLow());
-    EXPECT_NE(Summary(a).find("都低于最大输入电压的 0.2 倍（75 V）"), std::string::npos)
-        << Summary(a);
-    s.vdsRating = 800;
-    EXPECT_FALSE(Advise(TwelveVolts(), {}, catalogue::BuiltIn(), s).vor.AllTooLow());
+    EXPECT_FALSE(a.vor.AllTooLow());
+    EXPECT_GT(a.feasible, 0);
     for (const Candidate& c : a.all) {
-        EXPECT_LE(c.Vds_V, 0.8 * 600) << c.core->name << " " << c.Np << ":" << c.Ns;
+        EXPECT_LE(c.Vds_V, 0.8 * 700) << c.core->name << " " << c.Np << ":" << c.Ns;
         EXPECT_NEAR(c.Vds_V, 375 + 1.5 * c.Vor_V, 1e-9);
     }
 }
@@ -547,9 +569,9 @@ TEST(AdviseTest, TheWorkIsBoundedHoweverSmallTheLoad) {
                       parts)
             .tried;
     };
-    // Weighed pair by pair, the nanoampere's rows ran to ten times the
+    // Weighed pair by pair, the nanoampere's rows ran to fifty times the
     // adapter's candidates on these two cores.
-    EXPECT_LT(tried(1e-9, "1.2e-8"), 4 * tried(1, "12"));
+    EXPECT_LT(tried(1e-9, "1.2e-8"), 10 * tried(1, "12"));
 }
 
 // A catalogue far beyond any maker's range is refused before the search, not

@@ -688,19 +688,21 @@ TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
     const Invocation run = Invoke(With(
         "--advise",
         With("--winding",
-             With("--vor=100",
+             With("--vor=90",  // 375 + 1.5 × 90 ≤ 0.8 × the 650 V switch assumed
                   With("--families=EFD",
                        With("--top=3", With("--json", With("--csv=" + csv,
                                                            With("--svg=" + svg, supply)))))))));
     ASSERT_EQ(run.status, kExitOk) << run.err;
     const auto json = nlohmann::json::parse(run.out)["advise"];
-    EXPECT_EQ(json["vor_range_V"]["low"], 100);
+    EXPECT_EQ(json["vor_range_V"]["low"], 90);
+    EXPECT_EQ(json["vds_rating_V"], 650);
+    EXPECT_TRUE(json["vds_rating_assumed"].get<bool>());
     EXPECT_LE(json["top"].size(), 3u);
     EXPECT_GT(json["feasible"].get<long>(), 0);
     long counted = json["feasible"].get<long>() + json["pruned"].get<long>();
     for (const auto& [reason, count] : json["dropped_by"].items()) counted += count.get<long>();
     EXPECT_EQ(counted, json["candidates_tried"].get<long>());
-    for (const auto& c : json["top"]) EXPECT_NEAR(c["Vor_V"].get<double>(), 100, 1e-9);
+    for (const auto& c : json["top"]) EXPECT_NEAR(c["Vor_V"].get<double>(), 90, 1e-9);
     std::ifstream rows(csv), plot(svg);
     std::string header,
         svgText((std::istreambuf_iterator<char>(plot)), std::istreambuf_iterator<char>());
