@@ -771,6 +771,7 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     advice.vdsRating_V = own.vdsRating ? own.vdsRating
                                        : std::optional<double>(given.choices.VdsRating_V);
     const winding::Options options = RatedBy(given, own);
+    advice.plannedWith = options;
     own.hotLimit_C = std::min(settings.hotLimit_C, winding::HotLimit(options));
     // A Vor the engineer fixed stays the one range, whatever clamp the
     // rating sets.

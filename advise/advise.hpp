@@ -181,6 +181,9 @@ struct Advice {
     // it was assumed (none given).
     std::optional<double> vdsRating_V;
     bool ratingAssumed = false;
+    // The options every candidate was planned with (the rating's clamp among
+    // them): a candidate opened as a plan is OptionsOf(it, plannedWith).
+    winding::Options plannedWith;
     double elapsed_ms = 0;
     // What the ranking was by, and why the first won, in Chinese (worded
     // while the catalogue the candidates point into is at hand).

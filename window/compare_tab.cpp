@@ -159,7 +159,7 @@ void CompareTab::Show() {
     connect(front, &QScatterSeries::clicked, this, [this](const QPointF& at) {
         for (const advise::Candidate& c : result_->advice.front) {
             if (c.volume_cm3 == at.x() && c.loss_W == at.y()) {
-                emit chosen(advise::OptionsOf(c, result_->options));
+                emit chosen(advise::OptionsOf(c, result_->advice.plannedWith));
                 return;
             }
         }
@@ -188,7 +188,8 @@ void CompareTab::Show() {
 void CompareTab::Pick(int row) {
     if (!result_ || row < 0 || row >= static_cast<int>(result_->advice.top.size())) return;
     emit chosen(
-        advise::OptionsOf(result_->advice.top[static_cast<std::size_t>(row)], result_->options));
+        advise::OptionsOf(result_->advice.top[static_cast<std::size_t>(row)],
+                          result_->advice.plannedWith));
 }
 
 }  // namespace flyback::window

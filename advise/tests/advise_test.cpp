@@ -423,6 +423,71 @@ TEST(AdviseTest, EveryCandidateShownKeepsThePlansLimits) {
     }
 }
 
+// One judge: every candidate listed (the ranking and the front), planned
+// again as it opens, breaks no bound the user gave or the switch assumed,
+// and carries no caution of its plan but the ones its row shows. Each row of
+// the table a supply the adviser once recommended against itself for.
+TEST(AdviseTest, EveryCandidateListedIsOneThePlanWouldSign) {
+    const auto outputs = [](std::vector<winding::OutputLoad> loads) {
+        winding::Options o;
+        o.choices.outputs = std::move(loads);
+        return o;
+    };
+    winding::Options valley;
+    valley.choices.conduction = winding::Conduction::QuasiResonant;
+    Settings dmax;
+    dmax.dmax = 0.45;
+    dmax.rank = Rank::Loss;
+    const struct {
+        numtext::InputTexts texts;
+        winding::Options options;
+        Settings settings;
+    } supplies[] = {
+        {{"18", "374.77", "100.45", "65", "85", "12"}, {}, {}},  // the 18 W adapter
+        {{"5", "375", "120", "65", "80", "5"}, {}, {}},
+        {{"60", "373", "249", "100", "80", "24"}, {}, dmax},
+        {{"10", "373", "127", "100", "80", "5"}, {}, dmax},
+        {{"16", "375", "120", "65", "80", "12"}, outputs({{12, 1, 0.5}, {5, 0.8, 0.4}}), {}},
+        {{"18", "374.77", "100.45", "65", "85", "12"}, valley, {}},
+    };
+    for (const auto& s : supplies) {
+        winding::Options options = s.options;
+        options.families = {"EFD", "PQ"};
+        const record::DesignRecord record = record::RecordPress(s.texts);
+        const Advice a = Advise(record, options, catalogue::BuiltIn(), s.settings);
+        ASSERT_TRUE(a.problem.empty()) << a.problem;
+        ASSERT_FALSE(a.top.empty()) << s.texts[0];
+        ASSERT_TRUE(a.vdsRating_V);
+        long dropped = a.feasible + a.pruned;
+        for (const long n : a.droppedBy) dropped += n;
+        EXPECT_EQ(dropped, a.tried) << s.texts[0];  // every candidate counted once
+        for (const std::vector<Candidate>* listed : {&a.top, &a.front}) {
+            for (const Candidate& c : *listed) {
+                const std::string name = std::string(s.texts[0]) + " W " + c.core->name + " " +
+                                         std::to_string(c.Np) + ":" + std::to_string(c.Ns);
+                const winding::PlanOutcome opened =
+                    winding::PlanWinding(record, OptionsOf(c, a.plannedWith), catalogue::BuiltIn());
+                ASSERT_TRUE(opened.plan) << name;
+                const winding::Plan& p = *opened.plan;
+                EXPECT_DOUBLE_EQ(p.Vswitch_V, c.Vds_V) << name;
+                EXPECT_LE(p.Vswitch_V, 0.8 * *a.vdsRating_V) << name;
+                EXPECT_LE(p.Bpk_T, p.options.Bmax_T) << name;
+                EXPECT_LE(p.BpkLimit_T, *p.Bsat100_T) << name;
+                if (s.settings.dmax) {
+                    EXPECT_LE(p.atVmin.D, *s.settings.dmax) << name;
+                }
+                EXPECT_LE(*p.dT_K, a.maxRise_K) << name;
+                for (const winding::PlanWarning& w : p.warnings) {
+                    if (w.strength == record::Warning::Strength::Note) continue;
+                    EXPECT_NE(std::find(c.cautions.begin(), c.cautions.end(), w.code),
+                              c.cautions.end())
+                        << name << ": " << w.code << " not shown";
+                }
+            }
+        }
+    }
+}
+
 // A rating given as the search's bound (the command line's --vds-rating)
 // clamps every candidate at the ratio times its own Vor, as a plan on the
 // rating does; with the press's clamp in its place every candidate failed.
