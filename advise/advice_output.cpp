@@ -101,6 +101,7 @@ std::string Json(const Advice& a) {
             .Raw("dropped_by", dropped)
             .Raw("vor_range_V", vor)
             .Value("vds_rating_V", a.vdsRating_V)
+            .Value("min_saturation_margin", a.minSaturationMargin)
             .Bool("vds_rating_assumed", a.ratingAssumed)
             .Raw("front", Candidates(a.front))
             .Raw("top", Candidates(a.top))

@@ -94,6 +94,7 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     // What the plan would warn of is no candidate to recommend.
     if (p.Bpk_T > p.options.Bmax_T) return Drop::FluxAboveBmax;
     if (p.Bsat100_T && p.BpkLimit_T > *p.Bsat100_T) return Drop::Saturates;
+    if (p.saturationMargin && *p.saturationMargin < s.minSaturationMargin) return Drop::Saturates;
     if (s.vdsRating && p.Vswitch_V > s.derating * *s.vdsRating) return Drop::SwitchRating;
     // The duty as the plan has it, the energy flow counted, not the lossless
     // ratio the search's range was drawn from.
@@ -780,6 +781,7 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     advice.rank = own.rank;
     advice.hottest_C = own.HottestAllowed(options.ambient_C);
     advice.maxRise_K = own.maxRise_K;
+    advice.minSaturationMargin = own.minSaturationMargin;
     // The plan of the supply's own choices fails alike for every candidate
     // when what fails is not the core, material or turns.
     if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);
@@ -958,7 +960,9 @@ std::string WhyFirst(const Advice& a) {
     const std::string name = catalogue::CoreCaption(c.core->name) + " " + c.material->name + " " +
                              std::to_string(c.Np) + ":" + std::to_string(c.Ns);
     const std::string limits = "满足全部限制（温升不超过 " + ReadableValue(a.maxRise_K, "K") +
-                               "，热点不超过 " + ReadableValue(a.hottest_C, "°C") + "）的方案中";
+                               "，热点不超过 " + ReadableValue(a.hottest_C, "°C") +
+                               "，饱和裕量不低于 " + ReadableValue(a.minSaturationMargin, "") +
+                               "）的方案中";
     switch (a.rank) {
         case Rank::Volume:
             return "首选 " + name + "：" + limits + "磁芯体积最小（" +

@@ -80,6 +80,10 @@ struct Settings {
     // (its options' --hot-limit, capped by the tape's class).
     double hotLimit_C = INFINITY;
     double maxRise_K = 40;  // nor the rise above the ambient
+    // The least saturation margin (the hot saturation over the flux at the
+    // worst corner, the current limit with its tolerances) an engineer keeps:
+    // a core at 1.00 saturates with the first hot sample of the material.
+    double minSaturationMargin = 1.1;
     // The materials weighed, by name; empty: the plan's own; "all": every one
     // with loss data.
     std::vector<std::string> materials;
@@ -181,6 +185,7 @@ struct Advice {
     // it was assumed (none given).
     std::optional<double> vdsRating_V;
     bool ratingAssumed = false;
+    double minSaturationMargin = 0;
     // The options every candidate was planned with (the rating's clamp among
     // them): a candidate opened as a plan is OptionsOf(it, plannedWith).
     winding::Options plannedWith;

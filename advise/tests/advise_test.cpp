@@ -473,6 +473,7 @@ TEST(AdviseTest, EveryCandidateListedIsOneThePlanWouldSign) {
                 EXPECT_LE(p.Vswitch_V, 0.8 * *a.vdsRating_V) << name;
                 EXPECT_LE(p.Bpk_T, p.options.Bmax_T) << name;
                 EXPECT_LE(p.BpkLimit_T, *p.Bsat100_T) << name;
+                EXPECT_GE(*p.saturationMargin, 1.1) << name;
                 if (s.settings.dmax) {
                     EXPECT_LE(p.atVmin.D, *s.settings.dmax) << name;
                 }
