@@ -519,7 +519,8 @@ class Search {
             pending_.push_back(p);
         }
         const double floor = *copper * kFloorMargin;
-        return Pending{floor + LeastTurnOn(sketch) + clamp, winding::RiseOf(floor, *sketch.surface_cm2)};
+        return Pending{floor + LeastTurnOn(sketch) + clamp,
+                       winding::RiseOf(floor, *sketch.surface_cm2)};
     }
 
     double TurnOnFloor(const winding::Plan& sketch) const {
@@ -757,8 +758,8 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     Settings own = settings;
     // No candidate is recommended that ignores the switch: without a rating
     // the usual part for the input is assumed, and said.
-    const bool rated = settings.vdsRating ||
-                       given.choices.vorSource == winding::VorSource::SwitchRating;
+    const bool rated =
+        settings.vdsRating || given.choices.vorSource == winding::VorSource::SwitchRating;
     if (!rated) {
         const double Vmax = record.trace.inputs.MaxInputVoltage;
         own.vdsRating = AssumedRating_V(Vmax);
@@ -769,8 +770,8 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
         }
         advice.ratingAssumed = true;
     }
-    advice.vdsRating_V = own.vdsRating ? own.vdsRating
-                                       : std::optional<double>(given.choices.VdsRating_V);
+    advice.vdsRating_V =
+        own.vdsRating ? own.vdsRating : std::optional<double>(given.choices.VdsRating_V);
     const winding::Options options = RatedBy(given, own);
     advice.plannedWith = options;
     own.hotLimit_C = std::min(settings.hotLimit_C, winding::HotLimit(options));
@@ -802,8 +803,9 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     }
     Search search(record, options, parts, own, advice);
     if (search.Pairs() > kMostWeighed) {
-        advice.problem = "要比较的磁芯与材料共 " + std::to_string(search.Pairs()) + " 组，超过上限 " +
-                         std::to_string(kMostWeighed) + " 组；请缩小磁芯系列或材料的范围。";
+        advice.problem = "要比较的磁芯与材料共 " + std::to_string(search.Pairs()) +
+                         " 组，超过上限 " + std::to_string(kMostWeighed) +
+                         " 组；请缩小磁芯系列或材料的范围。";
         return advice;
     }
     search.Run();
@@ -825,9 +827,9 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
 // Each column in one unit, named in its heading, so that a column reads down
 // at a glance; the losses in milliwatts, where an adapter's transformer lies.
 const std::array<std::string_view, kColumns> kHeadings = {
-    "磁芯",          "材料",          "Np:Ns",         "Vor' (V)",    "Bpk (T)",
-    "填充系数",      "铜损 (mW)",     "磁芯损耗 (mW)", "钳位损耗 (mW)", "开通损耗 (mW)",
-    "总损耗 (mW)",   "温升 (K)",      "开关管峰值 (V)", "告诫"};
+    "磁芯",        "材料",      "Np:Ns",          "Vor' (V)",      "Bpk (T)",
+    "填充系数",    "铜损 (mW)", "磁芯损耗 (mW)",  "钳位损耗 (mW)", "开通损耗 (mW)",
+    "总损耗 (mW)", "温升 (K)",  "开关管峰值 (V)", "告诫"};
 
 std::string CautionsCaption(const Candidate& c) {
     std::string text;
@@ -871,7 +873,8 @@ std::string CsvText(std::string_view text) {
 
 std::string CautionCodes(const Candidate& c) {
     std::string codes;
-    for (const std::string_view code : c.cautions) codes += (codes.empty() ? "" : " ") + std::string(code);
+    for (const std::string_view code : c.cautions)
+        codes += (codes.empty() ? "" : " ") + std::string(code);
     return codes;
 }
 
@@ -912,9 +915,9 @@ ChartExtent ExtentOf(const Advice& advice) {
 }
 
 std::string DropsCaption(const Advice& advice) {
-    constexpr std::string_view kCaptions[kDrops] = {
-        "无方案",   "绕不下",     "高于 Bmax",  "饱和",    "开关管耐压",
-        "温度超限", "无损耗数据", "占空比超限", "方案告诫"};
+    constexpr std::string_view kCaptions[kDrops] = {"无方案",     "绕不下",     "高于 Bmax",
+                                                    "饱和",       "开关管耐压", "温度超限",
+                                                    "无损耗数据", "占空比超限", "方案告诫"};
     std::string text;
     for (std::size_t i = 0; i < kDrops; ++i) {
         if (advice.droppedBy[i] == 0) continue;

@@ -43,7 +43,7 @@ enum class Drop {
 };
 inline constexpr std::size_t kDrops = 9;
 inline constexpr std::string_view kDropNames[kDrops] = {
-    "no_plan",     "does_not_fit", "flux_above_bmax", "saturation", "switch_rating",
+    "no_plan",     "does_not_fit", "flux_above_bmax", "saturation",  "switch_rating",
     "temperature", "no_loss_data", "duty_above_dmax", "plan_caution"};
 
 // The plan's cautions a candidate is kept with, shown in its row: the
@@ -144,8 +144,8 @@ struct Candidate {
     // Valley-switched, the switch's turn-on loss at the maximum input and full
     // load: the turns set the valley's voltage, so it is the candidate's.
     std::optional<double> PturnOn_W;
-    double Pclamp_W = 0;    // the clamp's at the leakage's estimate (its parts sized for the limit)
-    double loss_W = 0;      // the copper's, the core's, the clamp's and any turn-on loss
+    double Pclamp_W = 0;  // the clamp's at the leakage's estimate (its parts sized for the limit)
+    double loss_W = 0;    // the copper's, the core's, the clamp's and any turn-on loss
     // The plan's cautions the candidate is kept with (kShownCautions).
     std::vector<std::string_view> cautions;
     double Vds_V = 0;       // the switch's peak at the maximum input

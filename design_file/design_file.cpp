@@ -11,12 +11,12 @@
 #include <nlohmann/json.hpp>
 #include <numbers>
 
+#include "catalogue/part_bounds.hpp"
 #include "design_file/document.hpp"
 #include "design_file/excitations.hpp"
 #include "design_file/file_insulation.hpp"
 #include "design_file/file_parts.hpp"
 #include "design_file/our_block.hpp"
-#include "catalogue/part_bounds.hpp"
 #include "numtext/boxes.hpp"
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
@@ -617,7 +617,9 @@ std::optional<double> GapOf(const Reader& functional) {
         // grinder makes.
         const double length_mm = gap.At("length").Number() * 1e3;
         if (length_mm != 0 && !catalogue::kGap_mm.Holds(length_mm))
-            throw Unreadable{gap.At("length").path(), BoundsText(catalogue::kGap_mm.low, catalogue::kGap_mm.high, length_mm, "mm")};
+            throw Unreadable{
+                gap.At("length").path(),
+                BoundsText(catalogue::kGap_mm.low, catalogue::kGap_mm.high, length_mm, "mm")};
         ground.push_back(length_mm / 1e3);
     }
     if (ground.empty() || !(ground.front() > 0)) return std::nullopt;

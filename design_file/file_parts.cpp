@@ -68,12 +68,9 @@ std::optional<double> MeanTurn(const Reader& bobbin, const Window& window) {
 // The MAS field a core's or a fit's checked field is read from.
 std::string_view MasField(std::string_view field) {
     static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
-        {"Ae_mm2", "effectiveArea"},
-        {"Amin_mm2", "minimumArea"},
-        {"le_mm", "effectiveLength"},
-        {"Ve_mm3", "effectiveVolume"},
-        {"f_min_Hz", "minimumFrequency"},
-        {"f_max_Hz", "maximumFrequency"}};
+        {"Ae_mm2", "effectiveArea"},      {"Amin_mm2", "minimumArea"},
+        {"le_mm", "effectiveLength"},     {"Ve_mm3", "effectiveVolume"},
+        {"f_min_Hz", "minimumFrequency"}, {"f_max_Hz", "maximumFrequency"}};
     for (const auto& [ours, theirs] : kNames) {
         if (ours == field) return theirs;
     }
@@ -189,9 +186,11 @@ std::optional<catalogue::Material> MaterialAsGiven(const Reader& material) {
             const double celsius = point.At("temperature").Number();
             const double mT = point.At("magneticFluxDensity").Number() * 1e3;
             if (!catalogue::kSaturation_mT.Holds(mT))
-                Refuse(point.At("magneticFluxDensity").path(),
-                       {"Bsat_T", mT / 1e3,
-                        {catalogue::kSaturation_mT.low / 1e3, catalogue::kSaturation_mT.high / 1e3}});
+                Refuse(
+                    point.At("magneticFluxDensity").path(),
+                    {"Bsat_T",
+                     mT / 1e3,
+                     {catalogue::kSaturation_mT.low / 1e3, catalogue::kSaturation_mT.high / 1e3}});
             if (celsius == 25) given.Bsat_25C_mT = mT;
             if (celsius == 100) given.Bsat_100C_mT = mT;
         }

@@ -59,6 +59,7 @@ int ReadInsulation(winding::Insulation& i) {
             return -1;
         case Problem::Mains:
         case Problem::MainsBeyondTables:
+        case Problem::Overvoltage:  // no box of its own: only a file sets it
             return 11;
         case Problem::Pollution:
             return 12;

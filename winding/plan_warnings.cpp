@@ -162,8 +162,7 @@ void InsulationWarnings(Plan& plan) {
         Add(plan, "mains_below_bus", Strength::Caution,
             "指定的电网电压 " + ReadableValue(*typed, "V") + "（上限 +10 % 的峰值 " +
                 ReadableValue(*typed * insulation::kMainsTolerance * std::sqrt(2.0), "V") +
-                "）低于最高直流输入 " + ReadableValue(Vmax, "V") +
-                "：绝缘按直流母线对应的电网 " +
+                "）低于最高直流输入 " + ReadableValue(Vmax, "V") + "：绝缘按直流母线对应的电网 " +
                 ReadableValue(plan.insulation.conditions.mains_Vrms, "V") + " 设计。");
     }
     if (plan.insulation.conditions.grade != insulation::Grade::Functional ||

@@ -109,8 +109,9 @@ void BuildSheetTab::SaveWithDialog() {
     const QString named =
         WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html);
     if (QString why; !SaveTo(named, &why)) {
-        QMessageBox::warning(this, QStringLiteral("保存规格书"),
-                             QStringLiteral("无法写入“%1”：%2。原有文件未被改动。").arg(named, why));
+        QMessageBox::warning(
+            this, QStringLiteral("保存规格书"),
+            QStringLiteral("无法写入“%1”：%2。原有文件未被改动。").arg(named, why));
     }
 }
 

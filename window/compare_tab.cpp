@@ -187,9 +187,8 @@ void CompareTab::Show() {
 
 void CompareTab::Pick(int row) {
     if (!result_ || row < 0 || row >= static_cast<int>(result_->advice.top.size())) return;
-    emit chosen(
-        advise::OptionsOf(result_->advice.top[static_cast<std::size_t>(row)],
-                          result_->advice.plannedWith));
+    emit chosen(advise::OptionsOf(result_->advice.top[static_cast<std::size_t>(row)],
+                                  result_->advice.plannedWith));
 }
 
 }  // namespace flyback::window

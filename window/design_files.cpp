@@ -214,7 +214,8 @@ bool DesignFiles::SaveTo(const QString& path) {
         return false;
     }
     if (QString why; !SaveWhole(path, QByteArray::fromStdString(written.text), &why)) {
-        window_->ReportProblem(QStringLiteral("无法写入 %1：%2。原有文件未被改动。").arg(path, why));
+        window_->ReportProblem(
+            QStringLiteral("无法写入 %1：%2。原有文件未被改动。").arg(path, why));
         return false;
     }
     path_ = path;
@@ -239,8 +240,10 @@ bool DesignFiles::ExportSpiceTo(const QString& path) {
         window_->ReportProblem(FromUtf8(plan_sheet::FailureText(*plan)));
         return false;
     }
-    if (QString why; !SaveWhole(path, QByteArray::fromStdString(spice::Netlist(*plan->plan)), &why)) {
-        window_->ReportProblem(QStringLiteral("无法写入 %1：%2。原有文件未被改动。").arg(path, why));
+    if (QString why;
+        !SaveWhole(path, QByteArray::fromStdString(spice::Netlist(*plan->plan)), &why)) {
+        window_->ReportProblem(
+            QStringLiteral("无法写入 %1：%2。原有文件未被改动。").arg(path, why));
         return false;
     }
     return true;

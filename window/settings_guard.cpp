@@ -53,8 +53,8 @@ QString GuardSettingsFile() {
         }
         static QTemporaryDir apart;
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, apart.path());
-        Note() = QStringLiteral("设置文件 %1 %2，本次未读取设置，所作更改也不会保存。")
-                     .arg(path, why);
+        Note() =
+            QStringLiteral("设置文件 %1 %2，本次未读取设置，所作更改也不会保存。").arg(path, why);
         return Note();
     }
     Note().clear();

@@ -253,8 +253,8 @@ TEST(AdviseTest, TheBestBeatsThePlansOwn) {
         winding::PlanWinding(TwelveVolts(), OnTheAssumedSwitch({}), parts);
     ASSERT_TRUE(own.plan && own.plan->Pcopper_W && own.plan->Pcore_W);
     ASSERT_FALSE(advice.top.empty());
-    EXPECT_LE(advice.top.front().loss_W, *own.plan->Pcopper_W + *own.plan->Pcore_W +
-                                             winding::TypicalClampLoss(*own.plan));
+    EXPECT_LE(advice.top.front().loss_W,
+              *own.plan->Pcopper_W + *own.plan->Pcore_W + winding::TypicalClampLoss(*own.plan));
     EXPECT_TRUE(
         std::is_sorted(advice.top.begin(), advice.top.end(),
                        [](const Candidate& x, const Candidate& y) { return x.loss_W < y.loss_W; }));
@@ -631,8 +631,7 @@ TEST(AdviseTest, TheWorkIsBoundedHoweverSmallTheLoad) {
     const auto tried = [&](double amps, const std::string& power) {
         winding::Options options;
         options.choices.outputs = {{12, amps, 0.5}};
-        return Advise(record::RecordPress({power, "375", "120", "65", "80", "12"}), options,
-                      parts)
+        return Advise(record::RecordPress({power, "375", "120", "65", "80", "12"}), options, parts)
             .tried;
     };
     // Weighed pair by pair, the nanoampere's rows ran to fifty times the

@@ -526,7 +526,6 @@ TEST(CatalogueTest, ALargeUserFileLoadsWhole) {
     EXPECT_NE(catalogue.problems[0].find("cores.csv:20002: name:"), std::string::npos);
 }
 
-
 // A user's row that no real part could have is left out with its column and
 // the bounds it broke, as a design file's is: a permeability of nought, a
 // negative loss coefficient, an exponent that makes every loss nought.

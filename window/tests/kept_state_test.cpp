@@ -276,7 +276,7 @@ class KeptStateTest : public QObject {
         QVERIFY2(note.contains("大于 1 MiB"), qPrintable(note));
         QSettings().setValue("kept", 1);
         QCOMPARE(QSettings().value("kept").toInt(), 1);
-        QCOMPARE(huge.size(), qint64{5} * 1024 * 1024 * 1024);  // left as it was
+        QCOMPARE(huge.size(), qint64{5} * 1024 * 1024 * 1024);      // left as it was
         QVERIFY(huge.resize(flyback::window::kMostSettingsBytes));  // the largest still read
         QVERIFY(flyback::window::GuardSettingsFile().isEmpty());
         huge.remove();
