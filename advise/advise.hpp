@@ -48,14 +48,17 @@ inline constexpr std::string_view kDropNames[kDrops] = {
 
 // The plan's cautions a candidate is kept with, shown in its row: the
 // supply's own (its insulation, its mains), what the chain's own core size
-// says, copper that is oversized rather than unsafe, and the efficiency
-// budget (which prices the clamp at the leakage's limit, not its estimate).
+// says, copper that is oversized rather than unsafe, the efficiency budget
+// (the efficiency is the engineer's estimate), and a short duty, which a
+// wide input on the switch's rating may leave every candidate (249 to 386 V
+// on 650 V: Vor' at most 89 V, D at most 0.26).
 inline constexpr std::string_view kShownCautions[] = {
     "core_area_below_required", "current_density_out_of_range", "functional_on_mains",
-    "mains_below_bus", "losses_above_efficiency"};
+    "mains_below_bus",          "losses_above_efficiency",      "duty_cycle_low"};
 // Each as the row's 告诫 column names it, in kShownCautions' order.
 inline constexpr std::string_view kShownCautionCaptions[] = {
-    "截面积小于估算", "电流密度超出范围", "功能绝缘接电网", "电网电压低于母线", "损耗超出效率预算"};
+    "截面积小于估算",   "电流密度超出范围", "功能绝缘接电网",
+    "电网电压低于母线", "损耗超出效率预算", "占空比偏低"};
 
 // The switch's rating assumed where none is given: the usual part for the
 // input (650 V up to 400 V DC, 800 V up to 560 V); above, none is assumed.

@@ -33,7 +33,8 @@ def native_best(args):
     text = subprocess.run([CALC, "--advise", *args], capture_output=True, text=True,
                           check=True).stdout.splitlines()
     heading = next(i for i, line in enumerate(text) if line.startswith("最佳"))
-    return text[heading + 2].split()[:3]
+    # Columns are parted by two spaces or more; a core's name may hold one.
+    return re.split(r"\s{2,}", text[heading + 2].strip())[:3]
 CAPTION = "单端反激变换式开关电源变压器的设计"
 WORKED_EXAMPLE = {0: "EE12", 1: " 1.88", 2: " 135.41", 3: " 6.2", 4: " 588", 5: " 2.77", 6: " 1.75mH"}
 DESIGN_TIME = {0: "E-3", 1: "1.88", 2: "135", 3: "6", 4: "500", 5: "2.77", 6: "1.75mH"}
