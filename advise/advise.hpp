@@ -56,9 +56,9 @@ inline constexpr std::string_view kShownCautions[] = {
     "core_area_below_required", "current_density_out_of_range", "functional_on_mains",
     "mains_below_bus",          "losses_above_efficiency",      "duty_cycle_low"};
 // Each as the row's 告诫 column names it, in kShownCautions' order.
-inline constexpr std::string_view kShownCautionCaptions[] = {
-    "截面积小于估算",   "电流密度超出范围", "功能绝缘接电网",
-    "电网电压低于母线", "损耗超出效率预算", "占空比偏低"};
+inline constexpr std::string_view kShownCautionCaptions[] = {"截面积小于估算",   "电流密度超出范围",
+                                                             "功能绝缘接电网",   "电网电压低于母线",
+                                                             "损耗超出效率预算", "占空比偏低"};
 
 // The switch's rating assumed where none is given: the usual part for the
 // input (650 V up to 400 V DC, 800 V up to 560 V); above, none is assumed.
