@@ -490,7 +490,7 @@ void ConditionsFromConverter(const Reader& inputs, Design& d, std::vector<std::s
     const Reader flyback =
         inputs.At("converterInformation").At("supportedTopologies").At("flyback");
     const std::vector<Reader> points = flyback.At("operatingPoints").Items();
-    const Reader point = points.at(0);
+    const Reader& point = points.at(0);
     if (points.size() > 1) {
         notes.push_back("变换器给出 " + std::to_string(points.size()) +
                         " 个工作点：按第一个设计，其余未读取。");

@@ -47,7 +47,7 @@ QString GuardSettingsFile() {
         if (!whole_file::KindOf(path.toStdString()).empty()) {
             why = QStringLiteral("不是普通文件");
         } else if (const QFileInfo file(path); file.exists() && file.size() > kMostSettingsBytes) {
-            why = QStringLiteral("大于 %1 MiB").arg(kMostSettingsBytes / (1024 * 1024));
+            why = QStringLiteral("大于 %1 MiB").arg(kMostSettingsBytes / (qint64{1024} * 1024));
         } else {
             continue;
         }

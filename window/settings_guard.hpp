@@ -10,7 +10,7 @@ namespace flyback::window {
 // settings (kMostSettingsBytes), the settings are kept for this run in a
 // folder of their own and not written back; the note says so (empty when all
 // is well). Called once, before the first settings are read.
-inline constexpr qint64 kMostSettingsBytes = 1024 * 1024;
+inline constexpr qint64 kMostSettingsBytes = qint64{1024} * 1024;
 QString GuardSettingsFile();
 
 // The settings under the program's own name (~/.config/flyback-designer/),
