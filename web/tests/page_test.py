@@ -471,6 +471,7 @@ class PageTest(unittest.TestCase):
         self.press()
         self.compare()
         self.assertTrue(self.box("CompareSummary").text.startswith("候选 "))
+        self.assertFalse(self.box("CompareSummary").text.endswith("。。"))
         top = self.rows("CompareTop")
         self.assertEqual(len(top), 10)
         self.assertGreater(len(self.rows("CompareFront")), 2)
