@@ -322,6 +322,15 @@ const std::array<std::string_view, kCornerColumns> kCornerHeadings = {
     "工作点",   "输入电压", "负载",         "模式",           "占空比",
     "峰值电流", "谷值电流", "峰值磁通密度", "开关管峰值电压", "整流管反向电压"};
 
+// A corner's mode as chosen: valley-switched, "准谐振，第 2 谷底，80.6 kHz"
+// (its frequency and valley vary from corner to corner), else the
+// conduction the corner runs in.
+std::string CornerModeText(const OperatingPoint& p) {
+    if (p.valley > 0)
+        return "准谐振，第 " + std::to_string(p.valley) + " 谷底，" + ReadableValue(p.f_Hz, "Hz");
+    return std::string(ModeCaption(p.mode));
+}
+
 std::vector<CornerRow> CornerRows(const Plan& plan) {
     std::vector<CornerRow> rows;
     for (const Corner& c : plan.corners) {
@@ -331,7 +340,7 @@ std::vector<CornerRow> CornerRows(const Plan& plan) {
         const std::string load =
             c.kind == CornerKind::Shorted ? "短路" : ReadableValue(c.load * 100, "%");
         rows.push_back({std::string(CornerCaption(c.kind)), ReadableValue(c.point.Vin, "V"), load,
-                        std::string(ModeCaption(c.point.mode)), ReadableValue(c.point.D, ""),
+                        CornerModeText(c.point), ReadableValue(c.point.D, ""),
                         ReadableValue(c.point.Ipk, "A"), ReadableValue(c.point.Iv, "A"),
                         ReadableValue(c.Bpk_T, "T"), ReadableValue(c.Vds_peak_V, "V"), rectifiers});
     }

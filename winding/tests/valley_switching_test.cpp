@@ -5,6 +5,8 @@
 #include <numbers>
 #include <string>
 
+#include "plan_sheet/plan_sheet.hpp"
+#include "record/readable.hpp"
 #include "winding/plan.hpp"
 #include "winding/valley_switching.hpp"
 
@@ -224,6 +226,22 @@ TEST(ValleySwitchingTest, TheClampSendsEachCornerToADeeperValley) {
         deeper = deeper || c.point.valley > 1;
     }
     EXPECT_TRUE(deeper);
+}
+
+// The corners table names the mode as chosen: valley-switched, each row its
+// own valley and frequency (they vary from corner to corner), never the
+// 断续 its conduction would read as; at a fixed frequency, the conduction.
+TEST(ValleySwitchingTest, TheCornersTableSaysQuasiResonantWithEachValleyAndFrequency) {
+    const Plan valleys = AdapterPlan(QuasiResonant(1, 6, 100e3));
+    const std::vector<plan_sheet::CornerRow> rows = plan_sheet::CornerRows(valleys);
+    ASSERT_EQ(rows.size(), valleys.corners.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const OperatingPoint& p = valleys.corners[i].point;
+        EXPECT_EQ(rows[i][3], "准谐振，第 " + std::to_string(p.valley) + " 谷底，" +
+                                  record::ReadableValue(p.f_Hz, "Hz"));
+    }
+    for (const plan_sheet::CornerRow& row : plan_sheet::CornerRows(AdapterPlan({})))
+        EXPECT_EQ(row[3].find("准谐振"), std::string::npos);
 }
 
 // At a fixed frequency every point runs at the input's frequency, in no valley.
