@@ -67,8 +67,6 @@ double Score(const Candidate& c, const Settings& s) {
     return c.loss_W;
 }
 
-// The candidate's plan judged: a reason to drop it, or none; its numbers
-// either way, where the plan has them.
 bool Shown(std::string_view code) {
     return std::find(std::begin(kShownCautions), std::end(kShownCautions), code) !=
            std::end(kShownCautions);
@@ -87,13 +85,16 @@ std::optional<Drop> Cautions(const winding::Plan& p, Candidate& c) {
     return std::nullopt;
 }
 
+// The candidate's plan judged: a reason to drop it, or none; its numbers
+// either way, where the plan has them.
 std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s, Candidate& c) {
     if (!outcome.plan) return Drop::NoPlan;
     const winding::Plan& p = *outcome.plan;
     if (!p.fits) return Drop::DoesNotFit;
     // What the plan would warn of is no candidate to recommend.
     if (p.Bpk_T > p.options.Bmax_T) return Drop::FluxAboveBmax;
-    if (p.Bsat100_T && p.BpkLimit_T > *p.Bsat100_T) return Drop::Saturates;
+    // The margin is over the worst corner, the current limit's among them:
+    // below 1 the limit saturates, below the least kept it comes too near.
     if (p.saturationMargin && *p.saturationMargin < s.minSaturationMargin) return Drop::Saturates;
     if (s.vdsRating && p.Vswitch_V > s.derating * *s.vdsRating) return Drop::SwitchRating;
     // The duty as the plan has it, the energy flow counted, not the lossless

@@ -495,8 +495,9 @@ void ConditionsFromConverter(const Reader& inputs, Design& d, std::vector<std::s
         notes.push_back("变换器给出 " + std::to_string(points.size()) +
                         " 个工作点：按第一个设计，其余未读取。");
     }
-    if (inputs.Has("operatingPoints") && inputs.At("operatingPoints").Items().size() > 0) {
-        notes.push_back("文件另有 " + std::to_string(inputs.At("operatingPoints").Items().size()) +
+    if (const std::size_t beside =
+            inputs.Has("operatingPoints") ? inputs.At("operatingPoints").Items().size() : 0) {
+        notes.push_back("文件另有 " + std::to_string(beside) +
                         " 个工作点的绕组激励：按变换器的工作条件设计，未读取这些激励。");
     }
     const std::vector<Reader> volts = point.At("outputVoltages").Items(winding::kMostOutputs),

@@ -264,11 +264,6 @@ void Build(Plan& plan) {
 
 // A typed mains rating whose peak at its upper tolerance is below the DC
 // maximum cannot be what feeds the bus.
-
-// What the barrier faces: the mains (typed, or Vmax ÷ √2; never a rating
-// below the bus's), the peak between
-// the windings (the drain's Vmax + Vor' over the highest output), the mains'
-// rms across it; and the margins and width that follow.
 bool MainsBelowBus(const Insulation& o, double Vmax) {
     if (!o.mains_Vrms) return false;
     const double peak =
@@ -276,6 +271,10 @@ bool MainsBelowBus(const Insulation& o, double Vmax) {
     return Multiply(peak, 1 + insulation::kRoundingSlack) < Vmax;
 }
 
+// What the barrier faces: the mains (typed, or Vmax ÷ √2; never a rating
+// below the bus's), the peak between the windings (the drain's Vmax + Vor'
+// over the highest output), the mains' rms across it; and the margins and
+// width that follow.
 insulation::Conditions Barrier(const Chain& c, const Insulation& o) {
     insulation::Conditions conditions = ConditionsOf(o);
     conditions.grade =
