@@ -703,6 +703,26 @@ TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
     for (const auto& [reason, count] : json["dropped_by"].items()) counted += count.get<long>();
     EXPECT_EQ(counted, json["candidates_tried"].get<long>());
     for (const auto& c : json["top"]) EXPECT_NEAR(c["Vor_V"].get<double>(), 90, 1e-9);
+    // Each pick as handed on, planned again as it opens (on the assumed
+    // switch, at its turns): the same drain voltage, and no caution of its
+    // plan that its row does not show.
+    for (const auto& c : json["top"]) {
+        const std::string turns =
+            std::to_string(c["Np"].get<int>()) + ":" + std::to_string(c["Ns"].get<int>());
+        const Invocation opened = Invoke(
+            With("--winding",
+                 With("--json", With("--core=" + c["core"].get<std::string>(),
+                                     With("--turns=" + turns, With("--vds-rating=650", supply))))));
+        ASSERT_EQ(opened.status, kExitOk) << opened.err;
+        const auto plan = nlohmann::json::parse(opened.out)["winding"];
+        EXPECT_EQ(plan["Vds_peak_V"].get<double>(), c["Vds_V"].get<double>()) << turns;
+        for (const auto& w : plan["warnings"]) {
+            if (w["strength"] == "note") continue;
+            const auto& shown = c["cautions"];
+            EXPECT_NE(std::find(shown.begin(), shown.end(), w["code"]), shown.end())
+                << turns << ": " << w["code"];
+        }
+    }
     std::ifstream rows(csv), plot(svg);
     std::string header,
         svgText((std::istreambuf_iterator<char>(plot)), std::istreambuf_iterator<char>());
