@@ -95,7 +95,8 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     if (p.Bpk_T > p.options.Bmax_T) return Drop::FluxAboveBmax;
     // The margin is over the worst corner, the current limit's among them:
     // below 1 the limit saturates, below the least kept it comes too near.
-    if (p.saturationMargin && *p.saturationMargin < s.minSaturationMargin) return Drop::Saturates;
+    if (p.saturationMargin && *p.saturationMargin < p.options.choices.minSaturationMargin)
+        return Drop::Saturates;
     if (s.vdsRating && p.Vswitch_V > s.derating * *s.vdsRating) return Drop::SwitchRating;
     // The duty as the plan has it, the energy flow counted, not the lossless
     // ratio the search's range was drawn from.
@@ -107,7 +108,7 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     c.fill = p.fill;
     c.Pcopper_W = *p.Pcopper_W;
     c.Pcore_W = *p.Pcore_W;
-    if (const std::optional<winding::Resonance> r = p.options.choices.Switching())
+    if (const std::optional<winding::Resonance> r = p.switching)
         c.PturnOn_W = winding::TurnOnLoss(p.atVmax, r->Cds_F);
     c.Pclamp_W = winding::TypicalClampLoss(p);
     c.loss_W = c.Pcopper_W + c.Pcore_W + c.Pclamp_W + c.PturnOn_W.value_or(0);
@@ -377,7 +378,6 @@ class Search {
         smallerBest_.assign(cores_.size(), INFINITY);
         sameBest_.assign(cores_.size(), INFINITY);
         regulatedVolts_ = RegulatedVolts(record, options);
-        resonance_ = options.choices.Switching();
         coolest_ = options.ambient_C - kSettledWithin_K;
         hottest_ = std::max(settings.HottestAllowed(options.ambient_C), options.ambient_C) +
                    kSettledWithin_K;
@@ -525,8 +525,9 @@ class Search {
     }
 
     double TurnOnFloor(const winding::Plan& sketch) const {
-        if (!resonance_ || resonance_->lastValley > resonance_->firstValley) return 0;
-        return advise::TurnOnFloor(sketch, *resonance_);
+        const std::optional<winding::Resonance>& r = sketch.switching;
+        if (!r || r->lastValley > r->firstValley) return 0;
+        return advise::TurnOnFloor(sketch, *r);
     }
 
     // The same for every turns pair of the search, at the design's frequency
@@ -534,9 +535,10 @@ class Search {
     // primary turns raise Vor and lower the valley, so this bounds a row's
     // further pairs too.
     double LeastTurnOn(const winding::Plan& sketch) const {
-        if (!resonance_ || resonance_->lastValley > resonance_->firstValley) return 0;
+        const std::optional<winding::Resonance>& r = sketch.switching;
+        if (!r || r->lastValley > r->firstValley) return 0;
         const double V = std::max(0.0, sketch.atVmax.Vin - advice_.vor.high);
-        return 0.5 * resonance_->Cds_F * V * V * sketch.f_Hz * kFloorMargin;
+        return 0.5 * r->Cds_F * V * V * sketch.f_Hz * kFloorMargin;
     }
 
     // The limits a sketch already tells, in the order a full plan is judged.
@@ -724,7 +726,6 @@ class Search {
     std::vector<Pending> pending_;
     std::map<std::size_t, winding::Plan> resketched_;  // by geometry, as floors are raised
     double regulatedVolts_ = 0, coolest_ = 0, hottest_ = 0;
-    std::optional<winding::Resonance> resonance_;  // valley-switched: the switch's turn-on counts
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
 
@@ -746,12 +747,6 @@ winding::Options RatedBy(winding::Options options, const Settings& settings) {
 
 }  // namespace
 
-std::optional<double> AssumedRating_V(double Vmax) {
-    if (Vmax <= 400) return 650;
-    if (Vmax <= 560) return 800;
-    return std::nullopt;
-}
-
 Advice Advise(const record::DesignRecord& record, const winding::Options& given,
               const catalogue::Catalogue& parts, const Settings& settings) {
     const auto start = std::chrono::steady_clock::now();
@@ -763,7 +758,7 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
         settings.vdsRating || given.choices.vorSource == winding::VorSource::SwitchRating;
     if (!rated) {
         const double Vmax = record.trace.inputs.MaxInputVoltage;
-        own.vdsRating = AssumedRating_V(Vmax);
+        own.vdsRating = winding::AssumedRating_V(Vmax);
         if (!own.vdsRating) {
             advice.problem = "最高输入 " + record::ReadableValue(Vmax, "V") +
                              " 高于 560 V，没有可假定的开关管：请给出开关管耐压。";
@@ -783,7 +778,7 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     advice.rank = own.rank;
     advice.hottest_C = own.HottestAllowed(options.ambient_C);
     advice.maxRise_K = own.maxRise_K;
-    advice.minSaturationMargin = own.minSaturationMargin;
+    advice.minSaturationMargin = options.choices.minSaturationMargin;
     // The plan of the supply's own choices fails alike for every candidate
     // when what fails is not the core, material or turns.
     if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);

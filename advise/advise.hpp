@@ -51,18 +51,20 @@ inline constexpr std::string_view kDropNames[kDrops] = {
 // says, copper that is oversized rather than unsafe, the efficiency budget
 // (the efficiency is the engineer's estimate), and a short duty, which a
 // wide input on the switch's rating may leave every candidate (249 to 386 V
-// on 650 V: Vor' at most 89 V, D at most 0.26).
+// on 650 V: Vor' at most 89 V, D at most 0.26). So may a shorted output
+// that only the controller's protection stops (a 300 ns on-time outruns a
+// rectifier's reset at 375 V below a turns ratio of about 15), and the
+// turn-on loss of valley switching at a high line on that switch (the
+// valley is at least 375 − 98 V), which the total already counts.
 inline constexpr std::string_view kShownCautions[] = {
-    "core_area_below_required", "current_density_out_of_range", "functional_on_mains",
-    "mains_below_bus",          "losses_above_efficiency",      "duty_cycle_low"};
+    "core_area_below_required", "current_density_out_of_range",
+    "functional_on_mains",      "mains_below_bus",
+    "losses_above_efficiency",  "duty_cycle_low",
+    "shorted_output_runs_away", "turn_on_loss_high"};
 // Each as the row's 告诫 column names it, in kShownCautions' order.
-inline constexpr std::string_view kShownCautionCaptions[] = {"截面积小于估算",   "电流密度超出范围",
-                                                             "功能绝缘接电网",   "电网电压低于母线",
-                                                             "损耗超出效率预算", "占空比偏低"};
-
-// The switch's rating assumed where none is given: the usual part for the
-// input (650 V up to 400 V DC, 800 V up to 560 V); above, none is assumed.
-std::optional<double> AssumedRating_V(double Vmax);
+inline constexpr std::string_view kShownCautionCaptions[] = {
+    "截面积小于估算",   "电流密度超出范围", "功能绝缘接电网",   "电网电压低于母线",
+    "损耗超出效率预算", "占空比偏低",       "短路靠控制器保护", "开通损耗偏高"};
 
 // The most pairs of core and material one search weighs: the work of each is
 // bounded, so this bounds the search; more is refused, not run for hours.
@@ -83,10 +85,6 @@ struct Settings {
     // (its options' --hot-limit, capped by the tape's class).
     double hotLimit_C = INFINITY;
     double maxRise_K = 40;  // nor the rise above the ambient
-    // The least saturation margin (the hot saturation over the flux at the
-    // worst corner, the current limit with its tolerances) an engineer keeps:
-    // a core at 1.00 saturates with the first hot sample of the material.
-    double minSaturationMargin = 1.1;
     // The materials weighed, by name; empty: the plan's own; "all": every one
     // with loss data.
     std::vector<std::string> materials;

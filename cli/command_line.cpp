@@ -87,7 +87,7 @@ struct Options {
     std::optional<std::string> spice;       // the netlist for ngspice
     std::optional<std::string> sheet;       // the build sheet alone, as HTML
     bool advise = false;                    // every candidate weighed
-    std::string rank, weights, top, advisedCsv, maxRise, allowedMaterials, saturationMargin;
+    std::string rank, weights, top, advisedCsv, maxRise, allowedMaterials;
     WindingFlags windingFlags;
     winding::Options winding;
     build_sheet::Pins pins;
@@ -257,12 +257,6 @@ std::string ReadAdviseBounds(Options& options) {
     }
     if (derating) s.derating = *derating;
     if (clampRatio) s.clampRatio = *clampRatio;
-    if (!options.saturationMargin.empty()) {
-        const auto margin = runtime::ReadWholeNumber(options.saturationMargin);
-        if (!margin || !(*margin >= 1) || *margin > 2)
-            return "--saturation-margin must be from 1 to 2";
-        s.minSaturationMargin = *margin;
-    }
     if (!options.maxRise.empty()) {
         const auto rise = runtime::ReadWholeNumber(options.maxRise);
         if (!rise || !(*rise > 0) || *rise > 200)
@@ -561,10 +555,6 @@ void AddModeOptions(CLI::App& app, Options& options) {
         ->needs(advise);
     app.add_option("--max-rise", options.maxRise,
                    "with --advise: the highest temperature rise a candidate may have, K (40)")
-        ->needs(advise);
-    app.add_option("--saturation-margin", options.saturationMargin,
-                   "with --advise: the least Bsat (100 C) over the flux at the worst corner a "
-                   "candidate may have (1.1)")
         ->needs(advise);
     app.add_option("--allowed-materials", options.allowedMaterials,
                    "with --advise: the materials weighed, as N87,PC95, or all (the plan's own)")

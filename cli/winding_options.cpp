@@ -80,7 +80,9 @@ void AddChoiceFlags(CLI::App& app, WindingFlags& f, CLI::Option* winding) {
         if (info.flag.empty()) continue;
         std::string help = "with " + std::string(info.needs.empty() ? "--winding" : info.needs) +
                            ": " + std::string(info.help);
-        if (info.isDefault) help += " (" + runtime::decimal::ShortestText(info.first) + ")";
+        // In the flag's own units, SI as every number it reads (100 pF: 1e-10).
+        if (info.isDefault)
+            help += " (" + runtime::decimal::ShortestText(info.first / info.shownPerHeld) + ")";
         app.add_option(std::string(info.flag), f.Choice(info.choice), help)->needs(winding);
     }
 }
@@ -353,6 +355,10 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
             return "--cds must be in farads from 1e-12 to 1e-07 (100 pF: 100e-12), --valley "
                    "whole from 1 to " +
                    runtime::decimal::ShortestText(winding::kDeepestValley) + ", and --fmax above 0";
+        case Kind::Margin:
+            return "--saturation-margin must be from 1 to 2";
+        case Kind::OnTime:
+            return "--t-on-min must be from 1e-08 to 5e-06 s (300 ns: 300e-9)";
     }
     return {};
 }

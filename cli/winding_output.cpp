@@ -123,6 +123,11 @@ std::string ChoicesJson(const Plan& plan) {
             for (const ChoiceNumber choice : {ChoiceNumber::Cds, ChoiceNumber::Valley,
                                               ChoiceNumber::LastValley, ChoiceNumber::Fmax})
                 choices.Value(key(choice), given(choice));
+            // The clamp the plan ran with where none was given, said as assumed.
+            if (plan.switching && plan.switching->fmaxAssumed) {
+                choices.Value("fmax_assumed_Hz", *plan.switching->fmax_Hz)
+                    .Value("last_valley_assumed", plan.switching->lastValley);
+            }
         }
     }  // closed before it is returned
     return json;
@@ -188,8 +193,15 @@ std::string CornersJson(const Plan& plan) {
             .Value("V_clamp_V", c.Vclamp_V)
             .Value("Vds_peak_V", c.Vds_peak_V)
             .Raw("V_rectifier_V", rectifiers + "]");
+        // Shorted at a fixed frequency: the minimum on-time's rise against
+        // the reset's fall, and whether the current climbs.
+        if (c.kind == winding::CornerKind::Shorted && !plan.switching) {
+            corner.Text("ratchet", winding::kRatchetNames[static_cast<int>(c.ratchet)])
+                .Value("rise_in_t_on_min_A", c.riseInMinimumOn_A)
+                .Value("fall_in_reset_A", c.fallInReset_A);
+        }
         // Valley-switched, each corner runs at a frequency of its own.
-        if (const std::optional<winding::Resonance> r = plan.options.choices.Switching()) {
+        if (const std::optional<winding::Resonance> r = plan.switching) {
             corner.Value("f_Hz", c.point.f_Hz)
                 .Value("valley", c.point.valley)
                 .Value("V_valley_V", winding::ValleyVoltage(c.point))
@@ -238,7 +250,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("Bpk_T", plan.Bpk_T)
         .Value("Bpk_limit_T", plan.BpkLimit_T)
         .Value("Bsat_100C_T", plan.Bsat100_T)
-        .Value("Bsat_hot_T", plan.Bsat100_T)
+        .Value("Bsat_hot_T", plan.BsatHot_T)
         .Value("saturation_margin", plan.saturationMargin)
         .Bool("turns_for_saturation", plan.turnsForSaturation)
         .Value("lp_tolerance", plan.options.lpTolerance)
@@ -269,6 +281,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("V_switch_V", plan.Vswitch_V)
         .Value("Vds_peak_V", plan.Vswitch_V)
         .Value("Vds_rating_V", plan.VdsRating_V)
+        .Bool("Vds_rating_assumed", plan.ratingAssumed)
         .Value("P_out_W", plan.Pout_W)
         .Value("P_in_W", plan.InputPower())
         .Value("P_rectified_W", plan.rectified_W)

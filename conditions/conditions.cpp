@@ -104,7 +104,7 @@ OperatingPoint RunningAt(const Plan& plan, double Vin, double load, double f_Hz)
     winding::Load flow = plan.load;
     flow.P_W = Multiply(flow.P_W, load);
     flow.f_Hz = f_Hz;
-    return winding::Running(Vin, plan.Vor_V, plan.Lp_H, flow, plan.options.choices.Switching());
+    return winding::Running(Vin, plan.Vor_V, plan.Lp_H, flow, plan.switching);
 }
 
 Analysed Analyse(const Plan& plan, const Condition& condition) {

@@ -205,8 +205,7 @@ Value Inputs(Allocator& a, const Design& d, const Plan& plan) {
             .Add("outputVoltages", Array(a, volts))
             .Add("outputCurrents", Array(a, amps))
             .Number("switchingFrequency", plan.f_Hz)
-            .String("mode",
-                    plan.options.choices.Switching() ? "quasiResonantMode" : MasModeName(plan.mode))
+            .String("mode", plan.switching ? "quasiResonantMode" : MasModeName(plan.mode))
             .Number("ambientTemperature", plan.options.ambient_C)
             .Take(),
         a);

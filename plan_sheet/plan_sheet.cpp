@@ -38,15 +38,18 @@ std::string CoreDataText(const catalogue::Core& core) {
            Optional(core.coreWindow_mm2, "mm²");
 }
 
+// "N87 热点 86 °C 饱和 0.41 T" (at 100 °C where no temperature settled).
+std::string HotSaturationText(const Plan& plan) {
+    const std::string where = plan.hot_C ? "热点 " + ReadableValue(*plan.hot_C, "°C") : "100 °C";
+    return plan.material->name + " " + where + " 饱和 " + ReadableValue(*plan.BsatHot_T, "T");
+}
+
 std::string SaturationText(const Plan& plan) {
     const Options& o = plan.options;
     std::string text = ReadableValue(plan.BpkLimit_T, "T") + "（Lp' +" +
                        ReadableValue(o.lpTolerance * 100, "%") + "，限流值 +" +
                        ReadableValue(o.ilimitTolerance * 100, "%");
-    if (plan.Bsat100_T) {
-        text += "；" + plan.material->name + " 100 °C 饱和 " + ReadableValue(*plan.Bsat100_T, "T") +
-                "，余量 " + ReadableValue(*plan.saturationMargin, "") + " 倍";
-    }
+    if (plan.BsatHot_T) text += "；" + HotSaturationText(plan);
     if (plan.turnsForSaturation) text += "；初级匝数按此选取，高于 Bmax 所需";
     return text + "）";
 }
@@ -59,9 +62,9 @@ std::string MarginText(const Plan& plan) {
     for (const Corner& c : plan.corners) {
         if (c.Bpk_T > worst) worst = c.Bpk_T, at = c.kind;
     }
-    return ReadableValue(*plan.saturationMargin, "") + " 倍（" + plan.material->name +
-           " 100 °C 饱和 " + ReadableValue(*plan.Bsat100_T, "T") + " ÷ 工作点“" +
-           std::string(CornerCaption(at)) + "”的 " + ReadableValue(worst, "T") + "）";
+    return ReadableValue(*plan.saturationMargin, "") + " 倍（" + HotSaturationText(plan) +
+           " ÷ 工作点“" + std::string(CornerCaption(at)) + "”的 " + ReadableValue(worst, "T") +
+           "；要求至少 " + ReadableValue(plan.options.choices.minSaturationMargin, "") + "）";
 }
 
 std::string TemperatureText(const Plan& plan) {
@@ -104,6 +107,8 @@ std::string ResonanceText(const Resonance& r) {
     if (r.fmax_Hz) {
         text += "（至多第 " + std::to_string(r.lastValley) + " 谷底，最高频率 " +
                 ReadableValue(*r.fmax_Hz, "Hz") + "）";
+    } else {
+        text += "（未给最高频率：假定控制器限频于设计频率的 2 倍，必要时跳到更深的谷底）";
     }
     text += "，漏源电容 " + ReadableValue(r.Cds_F, "F");
     if (r.Cds_F == Choices{}.Cds_F) text += "（假定：开关管 Coss 与绕组电容之和）";
@@ -158,9 +163,9 @@ std::string SwitchText(const Plan& plan) {
     std::string text = ReadableValue(plan.Vswitch_V, "V");
     if (plan.VdsRating_V) {
         const double derating = plan.options.choices.derating;
-        text += "（耐压 " + ReadableValue(*plan.VdsRating_V, "V") + "，降额 " +
-                ReadableValue(derating, "") + " 后 " +
-                ReadableValue(derating * *plan.VdsRating_V, "V") + "）";
+        text += "（耐压 " + ReadableValue(*plan.VdsRating_V, "V") +
+                (plan.ratingAssumed ? "（假定）" : "") + "，降额 " + ReadableValue(derating, "") +
+                " 后 " + ReadableValue(derating * *plan.VdsRating_V, "V") + "）";
     }
     return text;
 }
@@ -339,10 +344,13 @@ std::vector<CornerRow> CornerRows(const Plan& plan) {
             rectifiers += (rectifiers.empty() ? "" : "、") + ReadableValue(V, "V");
         const std::string load =
             c.kind == CornerKind::Shorted ? "短路" : ReadableValue(c.load * 100, "%");
+        std::string mode = CornerModeText(c.point);
+        if (c.ratchet == Ratchet::Settles) mode += "（最短导通时间内逐周期上升）";
+        if (c.ratchet == Ratchet::RunsAway) mode += "（逐周期上升，无稳定点）";
         rows.push_back({std::string(CornerCaption(c.kind)), ReadableValue(c.point.Vin, "V"), load,
-                        CornerModeText(c.point), ReadableValue(c.point.D, ""),
-                        ReadableValue(c.point.Ipk, "A"), ReadableValue(c.point.Iv, "A"),
-                        ReadableValue(c.Bpk_T, "T"), ReadableValue(c.Vds_peak_V, "V"), rectifiers});
+                        mode, ReadableValue(c.point.D, ""), ReadableValue(c.point.Ipk, "A"),
+                        ReadableValue(c.point.Iv, "A"), ReadableValue(c.Bpk_T, "T"),
+                        ReadableValue(c.Vds_peak_V, "V"), rectifiers});
     }
     return rows;
 }
@@ -420,7 +428,7 @@ std::string SizedByText(const Plan& plan) {
 // Valley-switched, each corner's own frequency and valley, and what turning
 // on there costs: "谷底开通：最高输入、满载", "频率 …，第 2 谷底，…".
 std::vector<SheetLine> ValleyLines(const Plan& plan) {
-    const std::optional<Resonance> r = plan.options.choices.Switching();
+    const std::optional<Resonance> r = plan.switching;
     if (!r) return {};
     std::vector<SheetLine> lines;
     for (const Corner& c : plan.corners) {

@@ -246,7 +246,7 @@ std::string Netlist(const Plan& plan) {
     net += "* at the minimum input " + N(plan.atVmin.Vin) + " V, full load, duty " +
            N(plan.atVmin.D) + ", f " + N(plan.f_Hz) + " Hz\n";
     net += Subcircuit(plan, coils);
-    const std::optional<winding::Resonance> valley = plan.options.choices.Switching();
+    const std::optional<winding::Resonance> valley = plan.switching;
     net += "\n* the bench\n";
     net += valley ? ValleyInput(plan) : "Vin vin 0 DC " + N(plan.atVmin.Vin) + "\n";
     net += "Vsense vin pf 0  ; the primary's current\n";

@@ -183,6 +183,10 @@ int ProblemText(const winding::ChoiceProblem& problem) {
             return NumberText(ChoiceNumber::Ilimit);
         case Kind::Resonance:
             return NumberText(ChoiceNumber::Cds);
+        case Kind::Margin:
+            return NumberText(ChoiceNumber::SaturationMargin);
+        case Kind::OnTime:
+            return NumberText(ChoiceNumber::MinimumOnTime);
     }
     return -1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/arithmetic.hpp"
 #include "runtime/number_text.hpp"
 
 namespace flyback::winding {
@@ -34,11 +35,11 @@ bool AValley(double valley) {
     return valley >= 1 && valley <= kDeepestValley && std::floor(valley) == valley;
 }
 
-// Within the box's own range: a switch's Coss and a winding's few
-// picofarads up to a snubber's 100 nF.
-bool ADrainCapacitance(double Cds_F) {
-    const ChoiceNumberInfo& row = Info(ChoiceNumber::Cds);
-    return Cds_F >= row.low / row.shownPerHeld && Cds_F <= row.high / row.shownPerHeld;
+// Within the box's own range (a drain's capacitance: a switch's Coss and a
+// winding's few picofarads up to a snubber's 100 nF).
+bool ShownWithin(ChoiceNumber choice, double held) {
+    const ChoiceNumberInfo& row = Info(choice);
+    return held >= row.low / row.shownPerHeld && held <= row.high / row.shownPerHeld;
 }
 
 std::optional<int> Count(std::string_view text) {
@@ -53,7 +54,8 @@ std::optional<int> Count(std::string_view text) {
 bool Choices::Any() const {
     return !outputs.empty() || biasI_A != 0 || biasVF_V != physics::kBiasDiodeDrop ||
            vorSource != VorSource::Press || conduction != Conduction::Boundary || FixedTurns() ||
-           Vclamp_V || Ilimit_A;
+           Vclamp_V || Ilimit_A || minSaturationMargin != Choices{}.minSaturationMargin ||
+           tOnMin_s != Choices{}.tOnMin_s;
 }
 
 namespace {
@@ -86,6 +88,10 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
             return &c.valley;
         case ChoiceNumber::LastValley:
             return &c.lastValley;
+        case ChoiceNumber::SaturationMargin:
+            return &c.minSaturationMargin;
+        case ChoiceNumber::MinimumOnTime:
+            return &c.tOnMin_s;
         case ChoiceNumber::Clamp:
         case ChoiceNumber::Ilimit:
         case ChoiceNumber::Fmax:
@@ -112,6 +118,18 @@ std::optional<Resonance> Choices::Switching() const {
     if (conduction != Conduction::QuasiResonant) return std::nullopt;
     const int first = static_cast<int>(valley);
     return Resonance{Cds_F, first, std::max(first, static_cast<int>(lastValley)), fmax_Hz};
+}
+
+std::optional<Resonance> Choices::SwitchingAt(double designFrequency_Hz) const {
+    std::optional<Resonance> r = Switching();
+    if (r && !r->fmax_Hz) {
+        r->fmax_Hz = runtime::Multiply(kAssumedFmaxOfDesign, designFrequency_Hz);
+        r->fmaxAssumed = true;
+        // A clamp is kept by waiting for deeper valleys: unless a deepest
+        // one is typed, the controller may wait as deep as any counts.
+        if (r->lastValley == r->firstValley) r->lastValley = static_cast<int>(kDeepestValley);
+    }
+    return r;
 }
 
 bool WayTaken(const ChoiceNumberInfo& info, const Choices& c) {
@@ -162,7 +180,7 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::Ripple};
     if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
     if (c.conduction == Conduction::QuasiResonant &&
-        (!ADrainCapacitance(c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
+        (!ShownWithin(ChoiceNumber::Cds, c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
          (c.fmax_Hz && !Positive(*c.fmax_Hz))))
         return {Kind::Resonance};
     if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
@@ -174,6 +192,8 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::TurnsAndVor};
     if (c.Vclamp_V && !Positive(*c.Vclamp_V)) return {Kind::Clamp};
     if (c.Ilimit_A && !Positive(*c.Ilimit_A)) return {Kind::CurrentLimit};
+    if (!ShownWithin(ChoiceNumber::SaturationMargin, c.minSaturationMargin)) return {Kind::Margin};
+    if (!ShownWithin(ChoiceNumber::MinimumOnTime, c.tOnMin_s)) return {Kind::OnTime};
     return {};
 }
 
@@ -212,6 +232,10 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
         case Kind::Resonance:
             return "漏源电容须在 1 pF 至 100 nF 之间，谷底序号须为 1 至 20 的整数，最高频率须大于 "
                    "0。";
+        case Kind::Margin:
+            return "最小饱和余量须在 1 至 2 之间。";
+        case Kind::OnTime:
+            return "最短导通时间须在 10 ns 至 5000 ns 之间。";
     }
     return {};
 }

@@ -42,6 +42,11 @@ enum class Conduction {
 // ring has died away.
 inline constexpr double kDeepestValley = 20;
 
+// A quasi-resonant controller without a typed clamp is assumed to hold its
+// frequency to twice the design's: light load then moves to deeper valleys
+// instead of running on upwards, as every such controller does somewhere.
+inline constexpr double kAssumedFmaxOfDesign = 2;
+
 // A clamp far above Vor only wastes the switch's rating.
 inline constexpr double kHighestClampRatio = 10;
 
@@ -61,7 +66,9 @@ enum class ChoiceNumber {
     Cds,
     Valley,
     LastValley,
-    Fmax
+    Fmax,
+    SaturationMargin,
+    MinimumOnTime
 };
 
 // One table for every front end and file: the command line's flag and help,
@@ -379,6 +386,49 @@ inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
      "fmax_Hz",
      {},
      Conduction::QuasiResonant},
+    // Ferrite's saturation falls steeply with heat and varies from lot to
+    // lot: a tenth kept in hand at the worst corner is the usual margin.
+    {ChoiceNumber::SaturationMargin,
+     "--saturation-margin",
+     "",
+     "the least saturation margin at the worst corner (Bsat at the hot spot over its flux), 1 to 2",
+     "最小饱和余量",
+     "",
+     1,
+     1,
+     2,
+     1.1,
+     true,
+     2,
+     0.05,
+     "",
+     "saturationMargin",
+     "saturationMargin",
+     "min_saturation_margin",
+     {},
+     {}},
+    // A controller blanks its current sense for a few hundred nanoseconds
+    // after turn-on (the drain's ring would trip it): the switch cannot turn
+    // off sooner, which matters when the output is shorted.
+    {ChoiceNumber::MinimumOnTime,
+     "--t-on-min",
+     "",
+     "the controller's minimum on-time (its current sense's blanking), s",
+     "最短导通时间",
+     "ns",
+     1e9,
+     10,
+     5000,
+     300,
+     true,
+     0,
+     10,
+     "",
+     "tOnMin",
+     "tOnMinNanoseconds",
+     "t_on_min_s",
+     {},
+     {}},
 };
 
 constexpr const ChoiceNumberInfo& Info(ChoiceNumber choice) {
@@ -451,6 +501,11 @@ struct Choices {
     int Np = 0, Ns = 0;
     std::optional<int> Naux;
 
+    // The worst corner's flux is held below the hot saturation by this much.
+    double minSaturationMargin = Info(ChoiceNumber::SaturationMargin).first;
+    double tOnMin_s =
+        Info(ChoiceNumber::MinimumOnTime).first / Info(ChoiceNumber::MinimumOnTime).shownPerHeld;
+
     std::optional<double> Vclamp_V;  // none: Vor + the press's spike allowance
     std::optional<double> Ilimit_A;  // the controller's current limit; none: 1.3 × the peak
 
@@ -458,6 +513,10 @@ struct Choices {
     // How the switch is valley-switched; none at a fixed frequency. A last
     // valley before the first waits for no deeper one.
     std::optional<Resonance> Switching() const;
+    // The same as a plan runs it at its design frequency: where no fmax is
+    // typed, the controller is assumed to clamp at kAssumedFmaxOfDesign × f,
+    // waiting for valleys as deep as kDeepestValley unless a deepest is typed.
+    std::optional<Resonance> SwitchingAt(double designFrequency_Hz) const;
     // Anything beyond what the press designs.
     bool Any() const;
 };
@@ -480,8 +539,10 @@ struct ChoiceProblem {
         TurnsAndVor,   // fixed turns beside a typed Vor or a duty limit, which they fix too
         Clamp,         // a clamp voltage not above zero
         CurrentLimit,  // a current limit not above zero
-        Resonance      // a capacitance not above zero, a valley not whole from 1 to 20, or
+        Resonance,     // a capacitance not above zero, a valley not whole from 1 to 20, or
                        // an fmax not above zero
+        Margin,        // a saturation margin not from 1 to 2
+        OnTime         // a minimum on-time not from 10 ns to 5 µs
     };
     Kind kind = Kind::None;
     int output = 0;         // for Output: which, from 0

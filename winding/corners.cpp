@@ -1,5 +1,7 @@
 #include "winding/corners.hpp"
 
+#include <algorithm>
+
 #include "runtime/arithmetic.hpp"
 
 namespace flyback::winding {
@@ -23,6 +25,7 @@ constexpr CornerWords kWords[] = {
     {"maximum input, 10 % load", "最高输入、10 % 负载"},
     {"current limit, Lp and limit high, hot", "限流（启动、过载；Lp 与限流值偏高，热态）"},
     {"output shorted", "输出短路"},
+    {"minimum input, Lp and limit low (capability)", "最低输入、Lp 与限流值偏低（带载能力）"},
 };
 
 class CornerMaker {
@@ -37,9 +40,8 @@ class CornerMaker {
 
     // At the limit both tolerances are against the core: the part's
     // inductance and the controller's limit high.
-    Corner Limited(CornerKind kind, double Vor, bool shorted) const {
-        const double Lp = in_.LpHigh_H, Ipk = in_.IlimitHigh_A;
-        const double Vin = in_.atVmax.Vin;
+    Corner Limited(CornerKind kind, double Vin, double Vor, double Lp, double Ipk,
+                   bool shorted) const {
         // Shorted, the core resets against the rectifier's drop alone, the
         // least it can: the copper's share of full load does not carry over.
         Load flow = in_.load;
@@ -53,11 +55,71 @@ class CornerMaker {
             load = Divide(Multiply(Pin, in_.load.eta), in_.load.P_W);
         }
         Corner corner = Named(kind, point, load);
-        corner.Bpk_T = in_.BpkLimit_T;
+        corner.Bpk_T = Divide(Multiply(Lp, Ipk), Multiply(in_.Np, in_.Ae_m2));
         if (shorted) {
             for (std::size_t i = 0; i < in_.outputs.size(); ++i)
                 corner.Vrectifier_V[i] = Reflected(Vin, in_.outputs[i].turns);
         }
+        return corner;
+    }
+
+    // The output shorted at the maximum input. At a fixed frequency the
+    // switch stays on for its minimum on-time however soon the limit is
+    // reached, and the core resets only against the rectifier's drop and
+    // the secondary's resistance: where the on-time's rise outruns the
+    // reset's fall the current climbs cycle by cycle until the resistance's
+    // drop makes them equal. Valley-switched, the controller waits for the
+    // reset, so the current cannot climb.
+    Corner Shorted(double Vor) const {
+        const double Vin = in_.atVmax.Vin, Lp = in_.LpHigh_H;
+        Corner corner = Limited(CornerKind::Shorted, Vin, Vor, Lp, in_.IlimitHigh_A, true);
+        if (in_.resonance || !(in_.tOnMin_s > 0)) return corner;
+        const CornerInput::Output& regulated = in_.outputs.front();
+        const double n = Divide(in_.Np, static_cast<double>(regulated.turns));
+        const double Von = Multiply(Vin, in_.load.onShare);
+        const double toff = Subtract(Divide(1, in_.load.f_Hz), in_.tOnMin_s);
+        const double rise = Divide(Multiply(Von, in_.tOnMin_s), Lp);
+        // The reset's volts on the primary at a primary current i:
+        // n × (VF + n × i × R).
+        const double R = in_.secondaryR_ohm.value_or(0);
+        const auto fall = [&](double i) {
+            const double Vreset = Multiply(n, Add(regulated.VF_V, Multiply(Multiply(n, i), R)));
+            return Divide(Multiply(Vreset, std::max(0.0, toff)), Lp);
+        };
+        const double meanAtLimit = Subtract(in_.IlimitHigh_A, Divide(rise, 2));
+        corner.riseInMinimumOn_A = rise;
+        corner.fallInReset_A = fall(meanAtLimit);
+        if (!(rise > corner.fallInReset_A)) return corner;
+        if (!(toff > 0) || !(R > 0)) {
+            corner.ratchet = Ratchet::RunsAway;
+            return corner;
+        }
+        // rise = fall(i): the mean current the climb stops at.
+        const double mean =
+            Divide(Subtract(Divide(Multiply(Von, in_.tOnMin_s), toff), Multiply(n, regulated.VF_V)),
+                   Multiply(Multiply(n, n), R));
+        const double peak = Add(mean, Divide(rise, 2));
+        const double Bpk = Divide(Multiply(Lp, peak), Multiply(in_.Np, in_.Ae_m2));
+        if (in_.Bsat_T && Bpk > *in_.Bsat_T) {
+            // Saturated long before: the corner keeps the limit's numbers.
+            corner.ratchet = Ratchet::RunsAway;
+            corner.ratchetPeak_A = peak;
+            return corner;
+        }
+        OperatingPoint& p = corner.point;
+        p.mode = Mode::Continuous;
+        p.Ipk = peak;
+        p.Iv = Subtract(p.Ipk, rise);
+        p.D = Multiply(in_.tOnMin_s, in_.load.f_Hz);
+        p.D2 = Subtract(1, p.D);
+        p.f_Hz = in_.load.f_Hz;
+        p.Lp = Lp;
+        const Corner settled = Named(CornerKind::Shorted, p, 0);
+        corner.Vclamp_V = settled.Vclamp_V;
+        corner.Vds_peak_V = settled.Vds_peak_V;
+        corner.Bpk_T = Bpk;
+        corner.ratchet = Ratchet::Settles;
+        corner.ratchetPeak_A = peak;
         return corner;
     }
 
@@ -98,7 +160,8 @@ std::string_view CornerCaption(CornerKind kind) {
 }
 
 bool AtCurrentLimit(CornerKind kind) {
-    return kind == CornerKind::CurrentLimit || kind == CornerKind::Shorted;
+    return kind == CornerKind::CurrentLimit || kind == CornerKind::Shorted ||
+           kind == CornerKind::Capability;
 }
 
 OperatingPoint AtPeakCurrent(double Vin, double Vor, double Lp, double Ipk, const Load& load) {
@@ -147,8 +210,11 @@ std::vector<Corner> Corners(const CornerInput& in) {
         make.Loaded(CornerKind::MinimumInput, in.atVmin, 1),
         make.Loaded(CornerKind::MaximumInput, in.atVmax, 1),
         make.Loaded(CornerKind::LightLoad, lightPoint, kLightLoad),
-        make.Limited(CornerKind::CurrentLimit, in.atVmin.Vor, false),
-        make.Limited(CornerKind::Shorted, shortedVor, true),
+        make.Limited(CornerKind::CurrentLimit, in.atVmax.Vin, in.atVmin.Vor, in.LpHigh_H,
+                     in.IlimitHigh_A, false),
+        make.Shorted(shortedVor),
+        make.Limited(CornerKind::Capability, in.atVmin.Vin, in.atVmin.Vor, in.LpLow_H,
+                     in.IlimitLow_A, false),
     };
 }
 

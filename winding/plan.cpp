@@ -448,7 +448,12 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
     if (clamp.source == LeakageSource::Build) clamp.estimate_H = plan.buildLeakage_H;
     plan.Vswitch_V =
         chosen || rated ? Add(c.Vmax, clamp.V) : Add(Add(c.Vmax, plan.Vor_V), c.Vspike);
-    if (rated) plan.VdsRating_V = in.design.choices.VdsRating_V;
+    if (rated) {
+        plan.VdsRating_V = in.design.choices.VdsRating_V;
+    } else {
+        plan.VdsRating_V = AssumedRating_V(c.Vmax);
+        plan.ratingAssumed = plan.VdsRating_V.has_value();
+    }
 }
 
 // The flux at the peak, its swing in a period, and at the controller's
@@ -461,30 +466,49 @@ void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
     if (in.material.Bsat_100C_mT) plan.Bsat100_T = Divide(*in.material.Bsat_100C_mT, 1000);
 }
 
+// The regulated secondary as a whole, both halves of a split one in series;
+// none where a half's resistance is unknown.
+std::optional<double> RegulatedSecondaryResistance(const Plan& plan) {
+    std::optional<double> R = 0.0;
+    for (const Winding& w : plan.windings) {
+        if (w.role != Role::Secondary || w.output != 0) continue;
+        if (!w.R_ohm) return std::nullopt;
+        R = Add(*R, *w.R_ohm);
+    }
+    return R;
+}
+
 // The transformer at every corner, and how near the worst comes to saturation.
 void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
     const AtLimit high = HighAtLimit(plan.Lp_H, plan.Ilimit_A, in.options);
-    CornerInput corners{plan.atVmin,
-                        plan.atVmax,
-                        plan.load,
-                        plan.Np,
-                        Ae_m2,
-                        high.Lp_H,
-                        high.Ilimit_A,
-                        plan.BpkLimit_T,
-                        plan.clamp.V,
-                        plan.clamp.R_ohm,
-                        plan.clamp.leakage_H,
-                        plan.Ipk_A,
-                        {},
-                        in.design.choices.Switching()};
+    const AtLimit low = LowAtLimit(plan.Lp_H, plan.Ilimit_A, in.options);
+    CornerInput corners;
+    corners.atVmin = plan.atVmin;
+    corners.atVmax = plan.atVmax;
+    corners.load = plan.load;
+    corners.Np = plan.Np;
+    corners.Ae_m2 = Ae_m2;
+    corners.LpHigh_H = high.Lp_H;
+    corners.IlimitHigh_A = high.Ilimit_A;
+    corners.LpLow_H = low.Lp_H;
+    corners.IlimitLow_A = low.Ilimit_A;
+    corners.tOnMin_s = in.design.choices.tOnMin_s;
+    corners.secondaryR_ohm = RegulatedSecondaryResistance(plan);
+    corners.Vclamp_V = plan.clamp.V;
+    corners.clampR_ohm = plan.clamp.R_ohm;
+    corners.leakage_H = plan.clamp.leakage_H;
+    corners.designIpk_A = plan.Ipk_A;
+    corners.resonance = plan.switching;
+    if (plan.Bsat100_T)
+        plan.BsatHot_T = plan.hot_C ? SaturationAt_T(in.material, *plan.hot_C) : plan.Bsat100_T;
+    corners.Bsat_T = plan.BsatHot_T;
     for (const OutputResult& out : plan.outputs)
         corners.outputs.push_back({out.set.V, out.set.VF_V, out.turns});
     plan.corners = Corners(corners);
-    if (!plan.Bsat100_T) return;
+    if (!plan.BsatHot_T) return;
     double worst = 0;
     for (const Corner& corner : plan.corners) worst = std::max(worst, corner.Bpk_T);
-    plan.saturationMargin = Divide(*plan.Bsat100_T, worst);
+    plan.saturationMargin = Divide(*plan.BsatHot_T, worst);
 }
 
 // McLyman's fringing flux factor for a gap in the centre leg (Colonel Wm. T.
@@ -531,8 +555,13 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.core = &core;
     plan.material = &in.material;
     const double Ae_m2 = Multiply(core.Ae_mm2, 1e-6);
+    // The turns keep the margin at 100 °C; the check is made again at the
+    // hot spot once the losses have set it.
     std::optional<double> Bsat;
-    if (in.material.Bsat_100C_mT) Bsat = Divide(*in.material.Bsat_100C_mT, 1000);
+    if (in.material.Bsat_100C_mT) {
+        Bsat =
+            Divide(Divide(*in.material.Bsat_100C_mT, 1000), in.design.choices.minSaturationMargin);
+    }
     Turns t = ChooseTurns(c, in.design, Ae_m2, FluxLimits{o.Bmax_T, std::nullopt, o});
     if (const FluxLimits both{o.Bmax_T, Bsat, o};
         !in.design.choices.FixedTurns() && !both.Kept(t, Ae_m2)) {
@@ -556,7 +585,8 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.load = t.load;
     plan.rectified_W = in.design.rectified_W;
     plan.stored_W = in.design.stored_W;
-    plan.atVmax = Running(c.Vmax, plan.Vor_V, plan.Lp_H, plan.load, in.design.choices.Switching());
+    plan.switching = in.design.choices.SwitchingAt(c.f);
+    plan.atVmax = Running(c.Vmax, plan.Vor_V, plan.Lp_H, plan.load, plan.switching);
     if (plan.atVmin.mode == Mode::Continuous && plan.atVmax.mode == Mode::Discontinuous)
         plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, plan.load);
     Flux(plan, in, Ae_m2);
@@ -642,6 +672,21 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
 }
 
 }  // namespace
+
+std::optional<double> SaturationAt_T(const catalogue::Material& m, double celsius) {
+    if (!m.Bsat_100C_mT) return std::nullopt;
+    const double hot = Divide(*m.Bsat_100C_mT, 1000);
+    if (!m.Bsat_25C_mT) return hot;
+    const double cold = Divide(*m.Bsat_25C_mT, 1000);
+    const double share = Divide(Subtract(celsius, 25), 75);
+    return std::clamp(Add(cold, Multiply(share, Subtract(hot, cold))), 0.0, cold);
+}
+
+std::optional<double> AssumedRating_V(double Vmax) {
+    if (Vmax <= 400) return 650;
+    if (Vmax <= 560) return 800;
+    return std::nullopt;
+}
 
 double ClampShareFromTheCore(const Plan& plan) {
     const double loss = TypicalClampLoss(plan);

@@ -126,6 +126,17 @@ enum class SizedBy { Given, Smallest, Flux, Window, Rise, HotSpot, NoneCool, Non
 inline constexpr std::string_view kSizedByNames[] = {"given", "smallest", "flux",      "window",
                                                      "rise",  "hot_spot", "none_cool", "none_fits"};
 
+// The usual switch for a maximum input where none is given: 650 V up to
+// 400 V DC (a rectified 264 V mains), 800 V up to 560 V; none above.
+std::optional<double> AssumedRating_V(double Vmax);
+
+// The material's saturation at `celsius`, T: on the line through its 25 °C
+// and 100 °C figures (ferrite's falls almost straight towards its Curie
+// point, so the line also reaches a little beyond 100 °C), never above the
+// 25 °C figure; the 100 °C figure where the data gives no other; none
+// without that.
+std::optional<double> SaturationAt_T(const catalogue::Material& material, double celsius);
+
 // The hottest the winding may run: the options' limit, capped by the tape's class.
 double HotLimit(const Options& options);
 
@@ -143,20 +154,27 @@ struct Plan {
     double Ivalley_A = 0, KRP = 1;                    // at the minimum input, full load
     Mode mode = Mode::Boundary;                       // at the minimum input
     OperatingPoint atVmin, atVmax;                    // full load at either end of the input
-    std::optional<double> Vedge_V;      // the input the mode changes at, within the range
-    double Pout_W = 0;                  // the outputs' power
-    double Pbias_W = 0;                 // the bias load's, stored in the core besides
-    double VorDesigned_V = 0;           // before whole turns
-    double deltaB_T = 0;                // the flux swing in a period
-    double Ilimit_A = 0;                // the current limit BpkLimit_T is at
-    std::optional<double> VdsRating_V;  // the switch's rating, where given
+    // How the switch is valley-switched as the plan runs it (fmax assumed
+    // where none is typed); none at a fixed frequency.
+    std::optional<Resonance> switching;
+    std::optional<double> Vedge_V;  // the input the mode changes at, within the range
+    double Pout_W = 0;              // the outputs' power
+    double Pbias_W = 0;             // the bias load's, stored in the core besides
+    double VorDesigned_V = 0;       // before whole turns
+    double deltaB_T = 0;            // the flux swing in a period
+    double Ilimit_A = 0;            // the current limit BpkLimit_T is at
+    // The switch's rating: given, or assumed for the input (AssumedRating_V);
+    // none above the inputs any usual part takes.
+    std::optional<double> VdsRating_V;
+    bool ratingAssumed = false;
     std::vector<OutputResult> outputs;  // the regulated one first
     // At Ipk, and at the current limit with the inductance and the limit at
     // their upper tolerances.
     double Bpk_T = 0, BpkLimit_T = 0;
-    // The saturation the hot core has: the data's 100 °C figure, which is
-    // below its 25 °C one; and that over the flux at the worst corner.
-    std::optional<double> Bsat100_T, saturationMargin;
+    // The material's saturation at 100 °C as the data gives it; at the hot
+    // spot (SaturationAt_T; the 100 °C figure where no temperature settled);
+    // and that over the flux at the worst corner.
+    std::optional<double> Bsat100_T, BsatHot_T, saturationMargin;
     bool turnsForSaturation = false;  // more turns than Bmax asks, to keep the limit unsaturated
     std::vector<Corner> corners;      // kCornerKinds' order
     double AL_nH = 0, gap_mm = 0;     // the gap in the centre leg, in total, fringing counted

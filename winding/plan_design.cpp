@@ -194,6 +194,11 @@ AtLimit HighAtLimit(double Lp, double Ilimit, const Options& o) {
     return {Multiply(Lp, Add(1, o.lpTolerance)), Multiply(Ilimit, Add(1, o.ilimitTolerance))};
 }
 
+AtLimit LowAtLimit(double Lp, double Ilimit, const Options& o) {
+    return {Multiply(Lp, Subtract(1, o.lpTolerance)),
+            Multiply(Ilimit, Subtract(1, o.ilimitTolerance))};
+}
+
 double FluxAtLimit(double Lp, double Ilimit, double NpAe, const Options& o) {
     const AtLimit high = HighAtLimit(Lp, Ilimit, o);
     return Divide(Multiply(high.Lp_H, high.Ilimit_A), NpAe);

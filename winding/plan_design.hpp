@@ -65,6 +65,7 @@ struct AtLimit {
     double Lp_H, Ilimit_A;
 };
 AtLimit HighAtLimit(double Lp, double Ilimit, const Options& o);
+AtLimit LowAtLimit(double Lp, double Ilimit, const Options& o);
 double FluxAtLimit(double Lp, double Ilimit, double NpAe, const Options& o);
 
 int OutputTurns(int Ns, const OutputLoad& out, double regulatedVolts);

@@ -22,6 +22,8 @@ constexpr double kPowerMismatch = 0.01;
 constexpr double kAcLossDoubling = 2;
 // The hottest temperature the materials' saturation data gives.
 constexpr double kSaturationDataTop_C = 100;
+// The share of the rated output a corner's turn-on loss is warned above.
+constexpr double kHighestTurnOnShare = 0.05;
 
 void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
     plan.warnings.push_back({code, strength, std::move(message)});
@@ -52,17 +54,21 @@ void CoreWarnings(Plan& plan, double AeRequired_m2, bool noneFits) {
     }
 }
 
-void FluxWarnings(Plan& plan) {
-    if (plan.Bpk_T > plan.options.Bmax_T) {
-        Add(plan, "flux_above_bmax", Strength::Caution,
-            "峰值磁通密度 " + ReadableValue(plan.Bpk_T, "T") + " 高于设定的 Bmax " +
-                ReadableValue(plan.options.Bmax_T, "T") + "。");
-    }
+// "热点 86 °C 时" or, where no temperature settled, "100 °C 时".
+std::string SaturationWhere(const Plan& plan) {
+    return plan.hot_C ? "热点 " + ReadableValue(*plan.hot_C, "°C") + " 时"
+                      : std::string("100 °C 时");
+}
+
+void SaturationWarnings(Plan& plan) {
     const std::string& material = plan.material->name;
-    if (!plan.Bsat100_T) {
+    if (!plan.BsatHot_T || !plan.saturationMargin) {
         Add(plan, "saturation_unknown", Strength::Note,
             "数据中没有材料 " + material + " 在 100 °C 时的饱和磁通密度，无法检查限流点是否饱和。");
-    } else if (plan.BpkLimit_T > *plan.Bsat100_T) {
+        return;
+    }
+    const double Bsat = *plan.BsatHot_T;
+    if (plan.BpkLimit_T > Bsat) {
         const std::string limit = plan.options.choices.Ilimit_A ? ReadableValue(plan.Ilimit_A, "A")
                                                                 : std::string("1.3 × Ipk");
         Add(plan, "saturation_at_current_limit", Strength::Caution,
@@ -70,15 +76,84 @@ void FluxWarnings(Plan& plan) {
                 limit + "，Lp +" + ReadableValue(plan.options.lpTolerance * 100, "%") +
                 "，限流值 +" + ReadableValue(plan.options.ilimitTolerance * 100, "%") +
                 "）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " + material +
-                " 在 100 °C 时的饱和磁通密度 " + ReadableValue(*plan.Bsat100_T, "T") +
+                " 在" + SaturationWhere(plan) + "的饱和磁通密度 " + ReadableValue(Bsat, "T") +
                 "；请增加匝数或降低限流值。");
+    } else if (const double least = plan.options.choices.minSaturationMargin;
+               *plan.saturationMargin < least) {
+        Add(plan, "saturation_margin_low", Strength::Caution,
+            "饱和余量 " + ReadableValue(*plan.saturationMargin, "") + " 低于所要求的 " +
+                ReadableValue(least, "") + "（" + material + " 在" + SaturationWhere(plan) +
+                "的饱和磁通密度 " + ReadableValue(Bsat, "T") +
+                " ÷ 最坏工作点的磁通密度）；可增加匝数、降低限流值或减小其公差。");
     }
-    if (plan.Bsat100_T && plan.hot_C && *plan.hot_C > kSaturationDataTop_C) {
+    if (plan.hot_C && *plan.hot_C > kSaturationDataTop_C) {
+        const bool line = plan.material->Bsat_25C_mT.has_value();
         Add(plan, "saturation_beyond_data", Strength::Caution,
             "热点温度 " + ReadableValue(*plan.hot_C, "°C") +
-                " 高于材料数据的 100 °C；饱和磁通密度按 " + material + " 100 °C 的 " +
-                ReadableValue(*plan.Bsat100_T, "T") + " 计，实际更低。");
+                " 高于材料数据的 100 °C；饱和磁通密度" +
+                (line ? "按 25 °C 与 100 °C 两点连线外推为 " : "按 100 °C 的 ") +
+                ReadableValue(Bsat, "T") + (line ? "，仅为估计。" : " 计，实际更低。"));
     }
+}
+
+const Corner* CornerOf(const Plan& plan, CornerKind kind) {
+    for (const Corner& c : plan.corners) {
+        if (c.kind == kind) return &c;
+    }
+    return nullptr;
+}
+
+// "300 ns（假定）": the minimum on-time, said as assumed unless typed.
+std::string OnTimeText(const Choices& choices) {
+    return ReadableValue(choices.tOnMin_s, "s") +
+           (choices.tOnMin_s == Choices{}.tOnMin_s ? "（假定）" : "");
+}
+
+void ShortedWarnings(Plan& plan) {
+    const Corner* c = CornerOf(plan, CornerKind::Shorted);
+    if (!c || c->ratchet == Ratchet::None) return;
+    const std::string climb = "输出短路时，最短导通时间 " + OnTimeText(plan.options.choices) +
+                              "内初级电流上升 " + ReadableValue(c->riseInMinimumOn_A, "A") +
+                              "，而复位期间只下降 " + ReadableValue(c->fallInReset_A, "A") +
+                              "：电流逐周期上升";
+    if (c->ratchet == Ratchet::RunsAway) {
+        const std::string stop =
+            c->ratchetPeak_A ? "，次级电阻要到峰值 " + ReadableValue(*c->ratchetPeak_A, "A") +
+                                   " 才能止住，磁芯在此之前已饱和"
+                             : std::string("，没有止住之处（次级电阻未知），磁芯终将饱和");
+        Add(plan, "shorted_output_runs_away", Strength::Caution,
+            climb + stop + "；须靠控制器的短路保护（降频或打嗝）。");
+        return;
+    }
+    Add(plan, "shorted_output_ratchets", Strength::Note,
+        climb + "，至次级绕组电阻的压降使两者相等时停在峰值 " + ReadableValue(c->point.Ipk, "A") +
+            "（限流值偏高时为 " +
+            ReadableValue(plan.Ilimit_A * (1 + plan.options.ilimitTolerance), "A") +
+            "），磁通密度 " + ReadableValue(c->Bpk_T, "T") + "；饱和余量按此计。");
+}
+
+// At the minimum input the limit, low with the inductance, must still let
+// the rated power through, or the supply folds back at full load.
+void CapabilityWarning(Plan& plan) {
+    const Corner* c = CornerOf(plan, CornerKind::Capability);
+    if (!c || !(c->load < 1)) return;
+    Add(plan, "limit_below_rated_power", Strength::Caution,
+        "最低输入时，Lp 与限流值偏低（−" + ReadableValue(plan.options.lpTolerance * 100, "%") +
+            "、−" + ReadableValue(plan.options.ilimitTolerance * 100, "%") +
+            "）时限流只允许额定功率的 " + ReadableValue(c->load * 100, "%") +
+            "：满载时将先限流；可提高限流值或减小其公差。");
+}
+
+void FluxWarnings(Plan& plan) {
+    if (plan.Bpk_T > plan.options.Bmax_T) {
+        Add(plan, "flux_above_bmax", Strength::Caution,
+            "峰值磁通密度 " + ReadableValue(plan.Bpk_T, "T") + " 高于设定的 Bmax " +
+                ReadableValue(plan.options.Bmax_T, "T") + "。");
+    }
+    SaturationWarnings(plan);
+    ShortedWarnings(plan);
+    CapabilityWarning(plan);
+    const std::string& material = plan.material->name;
     if (plan.options.choices.Ilimit_A && plan.Ilimit_A < plan.Ipk_A) {
         Add(plan, "current_limit_below_peak", Strength::Caution,
             "限流值 " + ReadableValue(plan.Ilimit_A, "A") + " 低于满载的峰值电流 " +
@@ -173,27 +248,53 @@ void InsulationWarnings(Plan& plan) {
             " 高于 60 V（IEC 62368-1 ES1 的直流上限）：次级与输出不能被触及，除非另有安全隔离。");
 }
 
+std::string FmaxText(const Resonance& r) {
+    return ReadableValue(*r.fmax_Hz, "Hz") + (r.fmaxAssumed ? "（假定为设计频率的 2 倍）" : "");
+}
+
 // A controller's clamp the design frequency is above, or that even its
 // deepest valley cannot keep a corner within.
-void ValleyWarnings(Plan& plan) {
-    const std::optional<Resonance> r = plan.options.choices.Switching();
-    if (!r || !r->fmax_Hz) return;
-    if (plan.f_Hz > *r->fmax_Hz) {
+void FmaxWarnings(Plan& plan, const Resonance& r) {
+    if (!r.fmax_Hz) return;
+    if (plan.f_Hz > *r.fmax_Hz) {
         Add(plan, "frequency_above_fmax", Strength::Caution,
-            "设计频率 " + ReadableValue(plan.f_Hz, "Hz") + " 高于最高频率 " +
-                ReadableValue(*r->fmax_Hz, "Hz") +
+            "设计频率 " + ReadableValue(plan.f_Hz, "Hz") + " 高于最高频率 " + FmaxText(r) +
                 "：最低输入、满载时控制器已须跳到更深的谷底；输入的工作频率应不高于 fmax。");
         return;
     }
     for (const Corner& c : plan.corners) {
-        if (AtCurrentLimit(c.kind) || c.point.f_Hz <= *r->fmax_Hz) continue;
+        if (AtCurrentLimit(c.kind) || c.point.f_Hz <= *r.fmax_Hz) continue;
         Add(plan, "frequency_above_fmax", Strength::Caution,
             std::string(CornerCaption(c.kind)) + "时第 " + std::to_string(c.point.valley) +
                 " 谷底的频率 " + ReadableValue(c.point.f_Hz, "Hz") + " 仍高于最高频率 " +
-                ReadableValue(*r->fmax_Hz, "Hz") +
-                "：可允许更深的谷底，或由控制器的突发模式接管。");
+                FmaxText(r) + "：可允许更深的谷底，或由控制器的突发模式接管。");
         return;
     }
+}
+
+// Turning on at the valley's voltage is the price of quasi-resonance; where
+// a corner pays more than a twentieth of the rated output for it, the
+// switch's heat and the efficiency there are not what the design assumed.
+void TurnOnWarning(Plan& plan, const Resonance& r) {
+    const double allowed = kHighestTurnOnShare * plan.Pout_W;
+    for (const Corner& c : plan.corners) {
+        if (AtCurrentLimit(c.kind)) continue;
+        const double loss = TurnOnLoss(c.point, r.Cds_F);
+        if (!(loss > allowed)) continue;
+        Add(plan, "turn_on_loss_high", Strength::Caution,
+            std::string(CornerCaption(c.kind)) + "时开通损耗 " + ReadableValue(loss, "W") +
+                "（第 " + std::to_string(c.point.valley) + " 谷底，谷底电压 " +
+                ReadableValue(ValleyVoltage(c.point), "V") + "，频率 " +
+                ReadableValue(c.point.f_Hz, "Hz") + "）超过额定输出的 5 %（" +
+                ReadableValue(allowed, "W") + "）：可提高反射电压使谷底更低，或降低最高频率。");
+        return;
+    }
+}
+
+void ValleyWarnings(Plan& plan) {
+    if (!plan.switching) return;
+    FmaxWarnings(plan, *plan.switching);
+    TurnOnWarning(plan, *plan.switching);
 }
 
 void OperatingWarnings(Plan& plan) {
@@ -257,7 +358,8 @@ void ChoiceWarnings(Plan& plan, double P_W) {
         if (plan.Vswitch_V > allowed) {
             Add(plan, "switch_above_rating", Strength::Caution,
                 "开关管峰值电压 " + ReadableValue(plan.Vswitch_V, "V") + " 高于耐压 " +
-                    ReadableValue(*plan.VdsRating_V, "V") + " 降额 " +
+                    ReadableValue(*plan.VdsRating_V, "V") +
+                    (plan.ratingAssumed ? "（未给出，按输入假定）" : "") + " 降额 " +
                     ReadableValue(choices.derating, "") + " 后的 " + ReadableValue(allowed, "V") +
                     "。");
         }

@@ -20,6 +20,7 @@ struct Resonance {
     int firstValley = 1;            // the valley the controller turns on in at full load
     int lastValley = 1;             // the deepest it waits for to keep within fmax
     std::optional<double> fmax_Hz;  // the controller's frequency clamp
+    bool fmaxAssumed = false;       // not typed: twice the design frequency
 };
 
 // The wait from the end of the reset to valley k: (k − ½) rings.

@@ -219,8 +219,9 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     const auto plan = answer["winding"];
     answer.erase("winding");
     EXPECT_EQ(answer, nlohmann::json::parse(plain.out));
-    // The reinforced margins and the turns the current limit asks: off the EFD20.
-    EXPECT_EQ(plan["core"]["name"], "E20/10/6 (EF20)");
+    // The reinforced margins and the turns a tenth's saturation margin at the
+    // current limit asks: off the EFD20 and the E20.
+    EXPECT_EQ(plan["core"]["name"], "PQ20/20");
     EXPECT_EQ(plan["insulation"]["type"], "reinforced");
     // 375 V DC is 265 V rms at most: a 240 V rating, below Table 27's 250 V.
     EXPECT_EQ(plan["insulation"]["mains_rated_Vrms"], 240);
@@ -259,8 +260,9 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     EXPECT_TRUE(plan["clamp"]["C_nF"].is_number());
     EXPECT_EQ(plan["clamp"]["leakage_limit_H"],
               2 * plan["clamp"]["leakage_estimate_H"].get<double>());
-    ASSERT_EQ(plan["corners"].size(), 5u);
+    ASSERT_EQ(plan["corners"].size(), 6u);
     EXPECT_EQ(plan["corners"][4]["name"], "output shorted");
+    EXPECT_EQ(plan["corners"][5]["name"], "minimum input, Lp and limit low (capability)");
     EXPECT_EQ(plan["corners"][4]["V_rectifier_V"].size(), 1u);
     EXPECT_TRUE(plan["warnings"].is_array());
 
@@ -268,7 +270,7 @@ TEST(CommandLineTest, WindingPlanFollowsTheResults) {
     EXPECT_NE(report.out.find("<h2>绕制方案</h2>"), std::string::npos);
     EXPECT_EQ(Invoke(With("--report", inputs)).out.find("绕制方案"), std::string::npos);
     const Invocation table = Invoke(With("--winding", With("--insulation=functional", inputs)));
-    EXPECT_NE(table.out.find("\n初级绕组 匝数 117 匝"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("\n初级绕组 匝数 127 匝"), std::string::npos) << table.out;
     EXPECT_NE(table.out.find("\n工作点：输出短路"), std::string::npos) << table.out;
 }
 
@@ -582,7 +584,9 @@ TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
         }
         const std::string help = app.get_option(std::string(info.flag))->get_description();
         if (info.isDefault) {
-            EXPECT_NE(help.find("(" + runtime::decimal::ShortestText(info.first) + ")"),
+            // In the flag's units, as it is read: 100 pF as 1e-10 (F).
+            const double held = info.first / info.shownPerHeld;
+            EXPECT_NE(help.find("(" + runtime::decimal::ShortestText(held) + ")"),
                       std::string::npos)
                 << help;
         }

@@ -70,7 +70,7 @@ bool ReadAsItIs(const QString& word) {
         "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC",    "MB",   "L",      "J",
         "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ",    "µs",   "µF",     "µm",
         "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II",    "IIIa", "IIIb",   "m",
-        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE", "Z"};
+        "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE", "Z",    "ns"};
     return kWords.contains(word);
 }
 
@@ -173,10 +173,11 @@ class ToolWindowsTest : public QObject {
         flyback::window::WindingWindow* plan = window_->Winding();
         QVERIFY(plan && plan->isVisible());
         QCOMPARE(plan->windings()->rowCount(), 2);
-        // From the mains, reinforced: the turns that keep the current limit
-        // unsaturated, on the smallest core that holds them and stays cool.
-        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("117 匝"));
-        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("EFD20/10/7"));
+        // From the mains, reinforced: the turns that keep the current limit a
+        // tenth below saturation, on the smallest core that holds them and
+        // stays cool.
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("137 匝"));
+        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("E20/10/6"));
         const auto insulationLine = [&] {
             for (int row = 0; row < plan->lines()->rowCount(); ++row) {
                 if (plan->lines()->item(row, 0)->text() == "绝缘（初级—次级）")
@@ -189,8 +190,9 @@ class ToolWindowsTest : public QObject {
         QVERIFY(insulationLine().startsWith("功能"));
         QCOMPARE(QSettings().value("winding/insulation").toInt(), 1);
         // Each operating corner has its row.
-        QCOMPARE(plan->corners()->rowCount(), 5);
+        QCOMPARE(plan->corners()->rowCount(), 6);
         QCOMPARE(plan->corners()->item(4, 0)->text(), QString("输出短路"));
+        QVERIFY(plan->corners()->item(5, 0)->text().contains("带载能力"));
         plan->insulation()->setCurrentIndex(0);
         bool ordered = false;
         for (QComboBox* box : plan->findChildren<QComboBox*>()) {
