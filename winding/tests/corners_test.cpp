@@ -170,5 +170,93 @@ TEST(CornersTest, TheSwitchAtTheLimitIsCheckedAgainstItsRating) {
     }
 }
 
+// The 12 W supply shorted: 300 ns at 375 V adds more than its 0.5 V
+// rectifier takes back in the rest of the period, so the current climbs
+// until the secondary's copper, n² × R referred, makes the reset's fall the
+// on-time's rise: Von × ton = (n × VF + n² × R × i) × toff at the mean
+// current i, the peak half a rise above it.
+TEST(CornersTest, AShortedOutputRatchetsToWhereTheSecondarysResistanceHoldsIt) {
+    Options options;
+    options.insulation.grade = insulation::Grade::Functional;
+    const PlanOutcome outcome = PlanWinding(
+        record::RecordPress({"12", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
+    ASSERT_TRUE(outcome.plan);
+    const Plan& plan = *outcome.plan;
+    const Corner& shorted = plan.corners[4];
+    ASSERT_EQ(shorted.ratchet, Ratchet::Settles);
+    const double ton = 300e-9, toff = 1 / plan.f_Hz - ton, L = 1.1 * plan.Lp_H;
+    const double n = static_cast<double>(plan.Np) / plan.Ns, VF = 0.5;
+    const double R = *plan.windings[1].R_ohm;
+    const double Von = plan.atVmax.Vin * plan.load.onShare, rise = Von * ton / L;
+    const double mean = (Von * ton / toff - n * VF) / (n * n * R);
+    EXPECT_NEAR(shorted.riseInMinimumOn_A, rise, 1e-12);
+    EXPECT_GT(rise, shorted.fallInReset_A);
+    EXPECT_NEAR(shorted.point.Ipk, mean + rise / 2, 1e-9);
+    EXPECT_NEAR(shorted.point.Iv, mean - rise / 2, 1e-9);
+    EXPECT_NEAR(shorted.point.D, ton * plan.f_Hz, 1e-12);
+    EXPECT_GT(shorted.point.Ipk, 1.3 * 1.07 * plan.Ipk_A);  // past the limit
+    EXPECT_NEAR(shorted.Bpk_T, L * shorted.point.Ipk / (plan.Np * plan.core->Ae_mm2 * 1e-6), 1e-12);
+    // The climb is judged as any corner: the worst flux is the shorted one's.
+    EXPECT_NEAR(*plan.saturationMargin, *plan.BsatHot_T / shorted.Bpk_T, 1e-12);
+    const bool said = std::any_of(plan.warnings.begin(), plan.warnings.end(), [](const auto& w) {
+        return w.code == "shorted_output_ratchets" &&
+               w.message.find("300 ns（假定）") != std::string::npos;
+    });
+    EXPECT_TRUE(said);
+}
+
+// At the minimum input, Lp 10 % and the limit 7 % low: the power the limit
+// lets through, worked by the ripple's test for the mode.
+TEST(CornersTest, TheLowLineCapabilityIsWhatTheLowLimitLetsThrough) {
+    const Plan plan = AdapterPlan();
+    const Corner& able = plan.corners[5];
+    ASSERT_EQ(able.kind, CornerKind::Capability);
+    const double L = 0.9 * plan.Lp_H, I = 0.93 * 1.3 * plan.Ipk_A, f = plan.f_Hz;
+    const double Vin = plan.atVmin.Vin, Von = Vin * plan.load.onShare;
+    const double Vreset = plan.Vor_V * plan.load.resetRise;
+    const double balanced = Vreset / (Vreset + Von), ripple = Von * balanced / (L * f);
+    double D = 0, Iv = 0;
+    if (ripple < I) {
+        D = balanced;
+        Iv = I - ripple;
+    } else {
+        D = L * I * f / Von;
+    }
+    const double Pin = Vin * D * (I + Iv) / 2;
+    EXPECT_EQ(able.point.Vin, Vin);
+    EXPECT_NEAR(able.point.Ipk, I, 1e-12);
+    EXPECT_NEAR(able.load, Pin * plan.eta / plan.Pout_W, 1e-9);
+    EXPECT_GT(able.load, 1);  // the default limit, 1.3 × Ipk, has room
+    EXPECT_NEAR(able.Bpk_T, L * I / (plan.Np * plan.core->Ae_mm2 * 1e-6), 1e-12);
+}
+
+// Saturation at a temperature: on the line through the data's two figures,
+// never above the cold one, the hot one alone where there is no other.
+TEST(CornersTest, SaturationFollowsTheMaterialsLineWithTemperature) {
+    catalogue::Material both;
+    both.Bsat_25C_mT = 490;
+    both.Bsat_100C_mT = 390;
+    catalogue::Material hotOnly;
+    hotOnly.Bsat_100C_mT = 390;
+    const struct {
+        const catalogue::Material& material;
+        double celsius;
+        std::optional<double> expected_T;
+    } cases[] = {
+        {both, 25, 0.49},     {both, 100, 0.39},
+        {both, 62.5, 0.44},   {both, 0, 0.49},
+        {both, 115, 0.37},  // a little beyond the data, on its line
+        {both, 1000, 0},      {hotOnly, 60, 0.39},
+        {hotOnly, 120, 0.39}, {catalogue::Material{}, 60, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<double> Bsat = SaturationAt_T(c.material, c.celsius);
+        ASSERT_EQ(Bsat.has_value(), c.expected_T.has_value()) << c.celsius;
+        if (Bsat) {
+            EXPECT_NEAR(*Bsat, *c.expected_T, 1e-12) << c.celsius;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace flyback::winding

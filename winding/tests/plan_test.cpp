@@ -387,6 +387,75 @@ const WarningCase kWarningCases[] = {
      [](Options&) {},
      "losses_above_efficiency",
      false},
+    // No rating given: 650 V is assumed up to 400 V DC; at 375 V the press's
+    // Vor and spike put 599 V on it, above 0.8 × 650 V. On 48 V it is far below.
+    {"SwitchAboveTheAssumedRating",
+     {"12", "375", "120", "65", "80", "12"},
+     [](Options&) {},
+     "switch_above_rating",
+     true},
+    {"SwitchWithinTheAssumedRating",
+     {"20", "48", "36", "100", "85", "12"},
+     [](Options&) {},
+     "switch_above_rating",
+     false},
+    // The turns the plan chooses keep its margin; the same turns fixed
+    // against a margin of 2 do not.
+    {"SaturationMarginBelowTheChoice",
+     {"12", "375", "120", "65", "80", "12"},
+     [](Options& o) {
+         o.choices.Np = 137;
+         o.choices.Ns = 14;
+         o.choices.minSaturationMargin = 2;
+     },
+     "saturation_margin_low",
+     true},
+    {"SaturationMarginKept",
+     {"12", "375", "120", "65", "80", "12"},
+     [](Options&) {},
+     "saturation_margin_low",
+     false},
+    // 300 ns on at 375 V outruns a 12 V output's reset, past saturation.
+    {"ShortedOutputRunsAway",
+     {"18", "374.77", "100.45", "65", "85", "12"},
+     [](Options&) {},
+     "shorted_output_runs_away",
+     true},
+    {"ShortedOutputHeldByAShortOnTime",
+     {"18", "374.77", "100.45", "65", "85", "12"},
+     [](Options& o) { o.choices.tOnMin_s = 100e-9; },
+     "shorted_output_runs_away",
+     false},
+    // Valley-switched, the controller waits for the reset: no climb.
+    {"ValleySwitchedNeverRatchets",
+     {"18", "374.77", "100.45", "65", "85", "12"},
+     [](Options& o) { o.choices.conduction = Conduction::QuasiResonant; },
+     "shorted_output_runs_away",
+     false},
+    // Lp 30 % and the limit 30 % low: ½ × 0.7 × (0.7 × 1.3)² = 0.58 of the
+    // rated power at the limit.
+    {"LimitBelowTheRatedPowerAtLowLine",
+     {"18", "374.77", "100.45", "65", "85", "12"},
+     [](Options& o) { o.lpTolerance = o.ilimitTolerance = 0.3; },
+     "limit_below_rated_power",
+     true},
+    {"LimitAboveTheRatedPowerAtLowLine",
+     {"18", "374.77", "100.45", "65", "85", "12"},
+     [](Options&) {},
+     "limit_below_rated_power",
+     false},
+    // Valley-switched at 373 V on Vor' 121 V: 100 pF from 252 V at 185 kHz
+    // is 0.59 W, above a twentieth of 10 W; 60 W carries it easily.
+    {"TurnOnLossAboveATwentieth",
+     {"10", "373", "127", "100", "80", "5"},
+     [](Options& o) { o.choices.conduction = Conduction::QuasiResonant; },
+     "turn_on_loss_high",
+     true},
+    {"TurnOnLossWithinATwentieth",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) { o.choices.conduction = Conduction::QuasiResonant; },
+     "turn_on_loss_high",
+     false},
 };
 
 class WarningTest : public testing::TestWithParam<WarningCase> {};

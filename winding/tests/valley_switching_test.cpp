@@ -229,6 +229,47 @@ TEST(ValleySwitchingTest, TheClampSendsEachCornerToADeeperValley) {
     EXPECT_TRUE(deeper);
 }
 
+// Without a typed clamp the controller is assumed to hold twice the design
+// frequency, waiting for valleys as deep as any counts (a typed deepest
+// valley stays the deepest), and the choices and the JSON say it was assumed.
+TEST(ValleySwitchingTest, WithoutAClampTwiceTheDesignFrequencyIsAssumed) {
+    const struct {
+        int valley, lastValley;
+        std::optional<double> fmax;
+        double expectedFmax;
+        int expectedLast;
+        bool assumed;
+    } cases[] = {
+        {1, 1, {}, 130e3, 20, true},
+        {2, 2, {}, 130e3, 20, true},
+        {1, 3, {}, 130e3, 3, true},
+        {1, 6, 100e3, 100e3, 6, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastValley);
+        const Plan plan = AdapterPlan(QuasiResonant(c.valley, c.lastValley, c.fmax));
+        ASSERT_TRUE(plan.switching);
+        EXPECT_EQ(*plan.switching->fmax_Hz, c.expectedFmax);
+        EXPECT_EQ(plan.switching->lastValley, c.expectedLast);
+        EXPECT_EQ(plan.switching->fmaxAssumed, c.assumed);
+        for (const Corner& corner : plan.corners) {
+            if (AtCurrentLimit(corner.kind)) continue;
+            EXPECT_TRUE(corner.point.f_Hz <= c.expectedFmax ||
+                        corner.point.valley == c.expectedLast)
+                << CornerName(corner.kind);
+        }
+        bool said = false;
+        for (const plan_sheet::SheetLine& line : plan_sheet::OptionLines(plan.options))
+            said = said || line.value.find("假定控制器限频于设计频率的 2 倍") != std::string::npos;
+        EXPECT_EQ(said, c.assumed);
+    }
+    // The 18 W adapter's tenth of its load ran at 521 kHz in the first
+    // valley; the assumed clamp sends it deeper, below 130 kHz.
+    const Plan plan = AdapterPlan(QuasiResonant());
+    EXPECT_LE(plan.corners[2].point.f_Hz, 130e3);
+    EXPECT_GT(plan.corners[2].point.valley, 1);
+}
+
 // The corners table names the mode as chosen: valley-switched, each row its
 // own valley and frequency (they vary from corner to corner), never the
 // 断续 its conduction would read as; at a fixed frequency, the conduction.
