@@ -117,7 +117,7 @@ engine.page.setPlanOptions(planOptions);
 const sixty = ['60', '373', '249', '100', '80', '24'];
 const sixtyPlan = engine.page.press(sixty).winding;
 if (sixtyPlan.rows[0][1] !== '50 匝') optionProblems.push('plan of 60 W');
-if (sixtyPlan.corners.length !== 5 || sixtyPlan.cornersTitle !== '工作点') {
+if (sixtyPlan.corners.length !== 6 || sixtyPlan.cornersTitle !== '工作点') {
     optionProblems.push('corners of 60 W');
 }
 if (!engine.page.copy(sixty, '2026-12-07').text.includes('初级绕组')) optionProblems.push('copy');

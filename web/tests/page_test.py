@@ -44,7 +44,7 @@ DESIGN_TIME = {0: "E-3", 1: "1.88", 2: "135", 3: "6", 4: "500", 5: "2.77", 6: "1
 READ_AS_IT_IS = {
     "SPICE",
     "W", "V", "A", "mA", "kHz", "KHz", "Hz", "mm", "cm", "mH", "H", "T", "mT", "Gs", "K", "C",
-    "mW", "mJ", "ms", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
+    "mW", "mJ", "ms", "ns", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
     "ETD", "ER", "EER", "PQ", "RM", "EP", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
@@ -259,8 +259,9 @@ class PageTest(unittest.TestCase):
         # The operating corners under their own heading, one row each.
         self.assertEqual(self.box("WindingCornersTitle").text, "工作点")
         corners = self.rows("WindingCorners")
-        self.assertEqual(len(corners), 5)
+        self.assertEqual(len(corners), 6)
         self.assertTrue(corners[4].text.startswith("输出短路"))
+        self.assertIn("带载能力", corners[5].text)
         bmax = self.box("OptBmax")
         bmax.clear()
         bmax.send_keys("0.2", Keys.TAB)
