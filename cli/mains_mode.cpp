@@ -24,7 +24,8 @@ std::optional<double> Number(const std::string& text, const char* name, std::ost
 }
 
 // The two voltages under the captions of the boxes they fill.
-void PrintTable(const mains::DcInputRange& range, std::ostream& out) {
+void PrintTable(const mains::MainsSupply& supply, const mains::DcInputRange& range,
+                std::ostream& out) {
     const auto caption = [](numtext::Input input) {
         return numtext::kInputBoxes[Index(input)].caption;
     };
@@ -36,7 +37,11 @@ void PrintTable(const mains::DcInputRange& range, std::ostream& out) {
         << (range.bulkProposed
                 ? "（建议值，" + std::string(mains::BulkRuleCaption(range.rule)) + "）"
                 : std::string())
-        << '\n';
+        << '\n'
+        // The insulation is rated by the mains typed, not inferred from the
+        // bus: the plan takes it with this flag.
+        << "绕制方案的电网电压  " << record::ExactNumber(supply.maxAcVoltage)
+        << " V（--winding --mains-vrms " << record::ExactNumber(supply.maxAcVoltage) << "）\n";
 }
 
 void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& range,
@@ -63,6 +68,7 @@ void PrintJson(const mains::MainsSupply& supply, const mains::DcInputRange& rang
             o.Raw("holdup_ms", "null");
         }
         o.Value("line_Hz", supply.lineHertz).Value("conduction_ms", supply.conductionMilliseconds);
+        o.Value("mains_Vrms", supply.maxAcVoltage);
         o.Raw("warnings", warnings);
     }
     out << json << '\n';
@@ -98,7 +104,7 @@ int RunMains(const MainsOptions& options, std::ostream& out, std::ostream& err) 
         if (options.json) {
             PrintJson(supply, range, out);
         } else {
-            PrintTable(range, out);
+            PrintTable(supply, range, out);
             for (const mains::Warning& warning : range.warnings) {
                 err << "注意：" << warning.message << '\n';
             }

@@ -27,7 +27,7 @@
 //                               (300 to 680 CSS pixels; a phone's room)
 //     .dcFromMains({minAc, maxAc, lineHz, bulk, holdup, power, efficiency})
 //                               the two DC input voltages from the mains:
-//                               {problem, vmax, vmin, text}
+//                               {problem, vmax, vmin, mains, text}
 //     .saveDesign(texts)        {name, text, error}: the design file (MAS JSON)
 //     .spice(texts)             {name, text, error}: the ngspice netlist
 //     .openDesign(text)         {error, texts, options, choices, pins, notes, foreign,

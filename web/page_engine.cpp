@@ -256,7 +256,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_copy(bool lastPress) {
 // bulk capacitor in µF (empty: proposed), the hold-up time in ms (empty:
 // none), and the output power and efficiency boxes' texts, read as a press
 // reads them: {"problem": why there is none, or "", "vmax", "vmin" (the texts
-// for the two voltage boxes), "text" (the range with its warnings)}.
+// for the two voltage boxes), "mains" (the highest AC, the plan's insulation
+// rating), "text" (the range with its warnings)}.
 EMSCRIPTEN_KEEPALIVE void flyback_dc_from_mains() {
     const auto number = [](std::size_t i) { return flyback::runtime::ReadWholeNumber(Text(i)); };
     const auto optional = [&](std::size_t i) -> std::optional<std::optional<double>> {
@@ -265,7 +266,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_dc_from_mains() {
         if (const auto value = number(i)) return value;
         return std::nullopt;
     };
-    std::string problem, vmax, vmin, text;
+    std::string problem, vmax, vmin, mainsVrms, text;
     const auto minAc = number(0), maxAc = number(1), line = number(2);
     const auto bulk = optional(3), holdup = optional(4);
     double power = 0, efficiency = 0;
@@ -283,6 +284,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_dc_from_mains() {
             const flyback::mains::DcInputRange range = flyback::mains::DcInputFromMains(supply);
             vmax = flyback::mains::TwoDecimals(range.maxInputVoltage);
             vmin = flyback::mains::TwoDecimals(range.minInputVoltage);
+            mainsVrms = flyback::runtime::decimal::ShortestText(*maxAc);
             text = flyback::mains::RangeCaption(range);
         } catch (const flyback::mains::MainsError& error) {
             problem = error.what();
@@ -293,6 +295,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_dc_from_mains() {
         .Text("problem", problem)
         .Text("vmax", vmax)
         .Text("vmin", vmin)
+        .Text("mains", mainsVrms)
         .Text("text", text);
 }
 

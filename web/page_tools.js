@@ -65,7 +65,9 @@ window.FlybackPage.tools = function (page) {
         const range = showMains();
         if (range.problem) return;
         // Written as texts, which then read as any typed text.
-        for (const [box, text] of [[inputs[1], range.vmax], [inputs[2], range.vmin]]) {
+        // The plan's insulation is rated by the mains typed, not the bus.
+        for (const [box, text] of [[inputs[1], range.vmax], [inputs[2], range.vmin],
+            [$('OptMains'), range.mains]]) {
             box.value = text;
             box.dispatchEvent(new Event('input'));
         }

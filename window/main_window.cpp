@@ -530,6 +530,11 @@ void MainWindow::FillFromMains() {
         FromUtf8(mains::TwoDecimals(range.maxInputVoltage)));
     text1_[Index(numtext::Input::MinVoltage)]->setText(
         FromUtf8(mains::TwoDecimals(range.minInputVoltage)));
+    // The plan's insulation is rated by the mains typed, not the bus, and
+    // travels with the design.
+    windingOptions_.insulation.mains_Vrms = dialog.MaxAc();
+    SaveWindingOptions(windingOptions_);
+    if (winding_ != nullptr) winding_->ShowMains(*dialog.MaxAc());
 }
 
 void MainWindow::ShowAbout() {

@@ -81,6 +81,7 @@ void MainsDialog::Update() {
             mains::MainsSupply supply{*minAc, *maxAc, outputPower_, efficiency_, bulk, *line};
             supply.holdupMilliseconds = holdup;
             range_ = mains::DcInputFromMains(supply);
+            maxAc_ = *maxAc;
         } catch (const mains::MainsError& error) {
             text = QString::fromUtf8(error.what());
         }

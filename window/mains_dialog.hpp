@@ -22,6 +22,9 @@ class MainsDialog : public QDialog {
 
     // The voltages for the texts typed now, or nothing when they give none.
     const std::optional<mains::DcInputRange>& Range() const { return range_; }
+    // The highest AC typed, V rms, with a range: what the plan's insulation is
+    // rated by.
+    std::optional<double> MaxAc() const { return range_ ? maxAc_ : std::nullopt; }
 
     QLineEdit* minAcVoltage = nullptr;
     QLineEdit* maxAcVoltage = nullptr;
@@ -37,6 +40,7 @@ class MainsDialog : public QDialog {
     double outputPower_;
     double efficiency_;
     std::optional<mains::DcInputRange> range_;
+    std::optional<double> maxAc_;
     QLabel* result_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSvgRenderer>
 #include <QSvgWidget>
 #include <QTabWidget>
@@ -235,6 +236,11 @@ QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,
     box->setKeyboardTracking(false);  // a plan per finished number, not per digit
     connect(box, &QDoubleSpinBox::valueChanged, this, &WindingWindow::optionsChanged);
     return box;
+}
+
+void WindingWindow::ShowMains(double Vrms) {
+    const QSignalBlocker quiet(mains_);
+    mains_->setValue(Vrms);
 }
 
 void WindingWindow::ShowNotes(const QStringList& notes) {

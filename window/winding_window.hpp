@@ -31,6 +31,9 @@ class WindingWindow : public QWidget {
 
     winding::Options Options() const;
     void ShowPlan(const winding::PlanOutcome& outcome, bool inputsChanged);
+    // The mains the helper was given, in its box, without a plan of its own:
+    // the next press plans with it.
+    void ShowMains(double Vrms);
 
     QComboBox* core() const { return core_; }
     QComboBox* material() const { return material_; }

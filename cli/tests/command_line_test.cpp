@@ -144,7 +144,10 @@ TEST(CommandLineTest, ReportIsOneHtmlPageWithTheTableModesExitStatus) {
 TEST(CommandLineTest, MainsGivesTheTwoDcVoltages) {
     const Invocation table = Invoke({"--mains", "85", "265", "12", "80", "--bulk-uf", "22"});
     EXPECT_EQ(table.status, kExitOk);
-    EXPECT_EQ(table.out, "最大输入电压V  374.77\n最小输入电压V  70.03\n大容量电容 µF  22\n");
+    // The mains typed is the plan's insulation rating, said with its flag.
+    EXPECT_EQ(table.out,
+              "最大输入电压V  374.77\n最小输入电压V  70.03\n大容量电容 µF  22\n"
+              "绕制方案的电网电压  265 V（--winding --mains-vrms 265）\n");
     const Invocation json = Invoke({"--mains", "--json", "176", "264", "60", "85"});
     const auto answer = nlohmann::json::parse(json.out);
     EXPECT_EQ(answer["bulk_uF"], 100);
@@ -153,10 +156,12 @@ TEST(CommandLineTest, MainsGivesTheTwoDcVoltages) {
     EXPECT_NEAR(answer["Vmin"].get<double>(), 228.19, 0.005);
     EXPECT_TRUE(answer["warnings"].empty());
     EXPECT_EQ(answer["bulk_rule"], "per_watt");
+    EXPECT_EQ(answer["mains_Vrms"], 264);
     // A proposed value is the series' own, printed as the series prints it.
     EXPECT_EQ(Invoke({"--mains", "85", "265", "57", "85"}).out,
               "最大输入电压V  374.77\n最小输入电压V  100.91\n"
-              "大容量电容 µF  220（建议值，按每瓦电容量）\n");
+              "大容量电容 µF  220（建议值，按每瓦电容量）\n"
+              "绕制方案的电网电压  265 V（--winding --mains-vrms 265）\n");
     const Invocation held =
         Invoke({"--mains", "--json", "--holdup-ms", "20", "85", "265", "57", "85"});
     EXPECT_NE(held.out.find("\"bulk_uF\":680,\"bulk_proposed\":true,\"bulk_rule\":\"holdup\","

@@ -435,6 +435,8 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.box("Text1_1").get_attribute("value"), "374.77")
         filled = self.box("Text1_2").get_attribute("value")
         self.assertIn(filled, native)
+        # The plan's insulation is rated by the 265 V typed, as the window's.
+        self.assertEqual(self.box("OptMains").get_attribute("value"), "265")
         self.box("MainsMinAc").clear()
         self.box("MainsMinAc").send_keys("abc")
         self.assertEqual(self.box("MainsResult").text, "请输入数字。")

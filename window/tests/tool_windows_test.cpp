@@ -155,6 +155,8 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(window_->Text1()[1]->text(), QString("374.77"));
         QCOMPARE(window_->Text1()[2]->text(), QString("70.03"));
         QCOMPARE(QSettings().value("mains/bulkUf").toString(), QString("22"));
+        // The plan's insulation is rated by the 265 V typed, kept for the file.
+        QCOMPARE(QSettings().value("winding/mainsVrms").toDouble(), 265.0);
 
         flyback::window::MainsDialog tooSmall(60, 0.8);
         tooSmall.bulkMicrofarads->setText("2.2");
