@@ -92,7 +92,7 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     const winding::Plan& p = *outcome.plan;
     if (!p.fits) return Drop::DoesNotFit;
     // What the plan would warn of is no candidate to recommend.
-    if (p.Bpk_T > p.options.Bmax_T) return Drop::FluxAboveBmax;
+    if (p.BpkMinSection_T > p.options.Bmax_T) return Drop::FluxAboveBmax;
     // The margin is over the worst corner, the current limit's among them:
     // below 1 the limit saturates, below the least kept it comes too near.
     if (p.saturationMargin && *p.saturationMargin < p.options.choices.minSaturationMargin)
@@ -545,7 +545,7 @@ class Search {
     std::optional<Drop> Limit(const winding::Plan& sketch,
                               const catalogue::Material& material) const {
         const double Bsat = material.Bsat_100C_mT.value_or(INFINITY) / 1000;
-        if (sketch.Bpk_T > sketch.options.Bmax_T) return Drop::FluxAboveBmax;
+        if (sketch.BpkMinSection_T > sketch.options.Bmax_T) return Drop::FluxAboveBmax;
         if (sketch.BpkLimit_T > Bsat) return Drop::Saturates;
         if (settings_.vdsRating && sketch.Vswitch_V > settings_.derating * *settings_.vdsRating)
             return Drop::SwitchRating;

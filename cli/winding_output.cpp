@@ -248,6 +248,9 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Text("mode_at_Vmax", winding::ModeName(plan.atVmax.mode))
         .Value("V_edge_V", plan.Vedge_V)
         .Value("Bpk_T", plan.Bpk_T)
+        .Value("Bpk_min_section_T", plan.BpkMinSection_T)
+        .Value("Amin_mm2",
+               plan.core->Amin_mm2 > 0 ? std::optional<double>(plan.core->Amin_mm2) : std::nullopt)
         .Value("Bpk_limit_T", plan.BpkLimit_T)
         .Value("Bsat_100C_T", plan.Bsat100_T)
         .Value("Bsat_hot_T", plan.BsatHot_T)

@@ -112,7 +112,9 @@ Analysed Analyse(const Plan& plan, const Condition& condition) {
     a.condition = condition;
     a.point = RunningAt(plan, condition.Vin_V, condition.load, condition.f_Hz);
     a.condition.f_Hz = a.point.f_Hz;
-    a.Bpk_T = Divide(Multiply(plan.Lp_H, a.point.Ipk), NpAe(plan));
+    // Judged where the core is narrowest, as the plan's corners are.
+    a.Bpk_T = Divide(Multiply(plan.Lp_H, a.point.Ipk),
+                     Multiply(plan.Np, winding::NarrowestSection_m2(*plan.core)));
     a.deltaB_T =
         Divide(Multiply(plan.Lp_H, runtime::Subtract(a.point.Ipk, a.point.Iv)), NpAe(plan));
     const Losses losses = LossesAt(plan, a.point, condition.load);

@@ -21,8 +21,8 @@ struct Condition {
 
 struct Analysed {
     Condition condition;
-    winding::OperatingPoint point;  // its mode, duty, peak and valley
-    double Bpk_T = 0, deltaB_T = 0;
+    winding::OperatingPoint point;   // its mode, duty, peak and valley
+    double Bpk_T = 0, deltaB_T = 0;  // the peak in the narrowest section; the swing over Ae
     // The core's loss by iGSE on this flux at this frequency, and the copper's
     // over each winding's own current's harmonics; at the plan's temperature.
     // None where the plan has neither (no loss data, no mean turn length).

@@ -462,8 +462,9 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         {"能量分配", FlowText(plan)},
         {"工作模式（最低输入）", ModeText(plan.atVmin)},
         {"最高输入时", HighLineText(plan)},
-        {"峰值磁通密度 Bpk", ReadableValue(plan.Bpk_T, "T") + "（Bmax " +
-                                 ReadableValue(plan.options.Bmax_T, "T") + "）"},
+        {"峰值磁通密度 Bpk", ReadableValue(plan.Bpk_T, "T") + "（按 Ae；最窄截面 " +
+                                 ReadableValue(plan.BpkMinSection_T, "T") + "，Bmax " +
+                                 ReadableValue(plan.options.Bmax_T, "T") + " 与饱和按此）"},
         {plan.options.choices.Ilimit_A
              ? "限流点 " + ReadableValue(plan.Ilimit_A, "A") + " 的磁通密度（公差偏高）"
              : std::string("限流点 1.3 × Ipk' 的磁通密度（公差偏高）"),

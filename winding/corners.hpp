@@ -58,7 +58,7 @@ struct CornerInput {
     OperatingPoint atVmin, atVmax;  // full load, nominal Lp
     Load load;                      // the power the core stores, the efficiency, f
     int Np = 0;
-    double Ae_m2 = 0;
+    double Ae_m2 = 0;  // the section the corners' flux is judged in: the narrowest
     // At the current limit: the inductance and the limit at their upper
     // tolerances; and both at their lower.
     double LpHigh_H = 0, IlimitHigh_A = 0;

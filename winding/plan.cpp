@@ -458,11 +458,11 @@ void ClampAndStresses(Plan& plan, const PlanInput& in) {
 
 // The flux at the peak, its swing in a period, and at the controller's
 // current limit (by default 1.3 × the peak), against the material's saturation.
-void Flux(Plan& plan, const PlanInput& in, double Ae_m2) {
+void Flux(Plan& plan, const PlanInput& in, double Ae_m2, double Amin_m2) {
     const double NpAe = Multiply(plan.Np, Ae_m2);
     plan.deltaB_T = Divide(Multiply(plan.Lp_H, Subtract(plan.Ipk_A, plan.Ivalley_A)), NpAe);
     plan.Ilimit_A = CurrentLimit(in.design.choices, plan.Ipk_A);
-    plan.BpkLimit_T = FluxAtLimit(plan.Lp_H, plan.Ilimit_A, NpAe, in.options);
+    plan.BpkLimit_T = FluxAtLimit(plan.Lp_H, plan.Ilimit_A, Multiply(plan.Np, Amin_m2), in.options);
     if (in.material.Bsat_100C_mT) plan.Bsat100_T = Divide(*in.material.Bsat_100C_mT, 1000);
 }
 
@@ -478,8 +478,9 @@ std::optional<double> RegulatedSecondaryResistance(const Plan& plan) {
     return R;
 }
 
-// The transformer at every corner, and how near the worst comes to saturation.
-void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
+// The transformer at every corner, and how near the worst comes to
+// saturation in the core's narrowest section.
+void CheckCorners(Plan& plan, const PlanInput& in, double Amin_m2) {
     const AtLimit high = HighAtLimit(plan.Lp_H, plan.Ilimit_A, in.options);
     const AtLimit low = LowAtLimit(plan.Lp_H, plan.Ilimit_A, in.options);
     CornerInput corners;
@@ -487,7 +488,7 @@ void CheckCorners(Plan& plan, const PlanInput& in, double Ae_m2) {
     corners.atVmax = plan.atVmax;
     corners.load = plan.load;
     corners.Np = plan.Np;
-    corners.Ae_m2 = Ae_m2;
+    corners.Ae_m2 = Amin_m2;
     corners.LpHigh_H = high.Lp_H;
     corners.IlimitHigh_A = high.Ilimit_A;
     corners.LpLow_H = low.Lp_H;
@@ -555,6 +556,9 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.core = &core;
     plan.material = &in.material;
     const double Ae_m2 = Multiply(core.Ae_mm2, 1e-6);
+    // Saturation and Bmax are judged where the flux crowds most, the
+    // narrowest section; the inductance and the core's loss keep Ae and Ve.
+    const double Amin_m2 = NarrowestSection_m2(core);
     // The turns keep the margin at 100 °C; the check is made again at the
     // hot spot once the losses have set it.
     std::optional<double> Bsat;
@@ -562,10 +566,10 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
         Bsat =
             Divide(Divide(*in.material.Bsat_100C_mT, 1000), in.design.choices.minSaturationMargin);
     }
-    Turns t = ChooseTurns(c, in.design, Ae_m2, FluxLimits{o.Bmax_T, std::nullopt, o});
+    Turns t = ChooseTurns(c, in.design, Amin_m2, FluxLimits{o.Bmax_T, std::nullopt, o});
     if (const FluxLimits both{o.Bmax_T, Bsat, o};
-        !in.design.choices.FixedTurns() && !both.Kept(t, Ae_m2)) {
-        t = ChooseTurns(c, in.design, Ae_m2, both);
+        !in.design.choices.FixedTurns() && !both.Kept(t, Amin_m2)) {
+        t = ChooseTurns(c, in.design, Amin_m2, both);
         plan.turnsForSaturation = true;
     }
     plan.Np = t.Np;
@@ -578,7 +582,8 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.Ivalley_A = t.point.Iv;
     plan.KRP = t.point.KRP();
     plan.mode = t.point.mode;
-    plan.Bpk_T = t.Bpk;
+    plan.BpkMinSection_T = t.Bpk;
+    plan.Bpk_T = Divide(Multiply(plan.Lp_H, plan.Ipk_A), Multiply(plan.Np, Ae_m2));
     plan.Pout_W = in.design.outputsP_W;
     plan.Pbias_W = in.design.biasP_W;
     plan.VorDesigned_V = in.design.Vor;
@@ -589,7 +594,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     plan.atVmax = Running(c.Vmax, plan.Vor_V, plan.Lp_H, plan.load, plan.switching);
     if (plan.atVmin.mode == Mode::Continuous && plan.atVmax.mode == Mode::Discontinuous)
         plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, plan.load);
-    Flux(plan, in, Ae_m2);
+    Flux(plan, in, Ae_m2, Amin_m2);
     plan.Naux = BiasTurns(plan.Ns, in.design);
     Gap(plan, in, Ae_m2);
     plan.skinDepth_mm = SkinDepth_mm(c.f, k::kWorkingTemperature_C);
@@ -610,7 +615,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     Surface(plan);
     if (depth == Depth::Full) Losses(plan, c);
     ClampAndStresses(plan, in);
-    CheckCorners(plan, in, Ae_m2);
+    CheckCorners(plan, in, Amin_m2);
     return plan;
 }
 
@@ -672,6 +677,10 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
 }
 
 }  // namespace
+
+double NarrowestSection_m2(const catalogue::Core& core) {
+    return Multiply(core.Amin_mm2 > 0 ? core.Amin_mm2 : core.Ae_mm2, 1e-6);
+}
 
 std::optional<double> SaturationAt_T(const catalogue::Material& m, double celsius) {
     if (!m.Bsat_100C_mT) return std::nullopt;

@@ -130,6 +130,10 @@ inline constexpr std::string_view kSizedByNames[] = {"given", "smallest", "flux"
 // 400 V DC (a rectified 264 V mains), 800 V up to 560 V; none above.
 std::optional<double> AssumedRating_V(double Vmax);
 
+// The core's narrowest section, m², where its flux crowds most: Amin, or
+// Ae where the data gives none.
+double NarrowestSection_m2(const catalogue::Core& core);
+
 // The material's saturation at `celsius`, T: on the line through its 25 °C
 // and 100 °C figures (ferrite's falls almost straight towards its Curie
 // point, so the line also reaches a little beyond 100 °C), never above the
@@ -168,9 +172,11 @@ struct Plan {
     std::optional<double> VdsRating_V;
     bool ratingAssumed = false;
     std::vector<OutputResult> outputs;  // the regulated one first
-    // At Ipk, and at the current limit with the inductance and the limit at
-    // their upper tolerances.
-    double Bpk_T = 0, BpkLimit_T = 0;
+    // At Ipk over Ae (the inductance's and the loss's), and over the
+    // narrowest section, where saturation and Bmax are judged; at the current
+    // limit with the inductance and the limit at their upper tolerances, in
+    // the narrowest section (so are the corners').
+    double Bpk_T = 0, BpkMinSection_T = 0, BpkLimit_T = 0;
     // The material's saturation at 100 °C as the data gives it; at the hot
     // spot (SaturationAt_T; the 100 °C figure where no temperature settled);
     // and that over the flux at the worst corner.

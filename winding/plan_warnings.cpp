@@ -145,10 +145,10 @@ void CapabilityWarning(Plan& plan) {
 }
 
 void FluxWarnings(Plan& plan) {
-    if (plan.Bpk_T > plan.options.Bmax_T) {
+    if (plan.BpkMinSection_T > plan.options.Bmax_T) {
         Add(plan, "flux_above_bmax", Strength::Caution,
-            "峰值磁通密度 " + ReadableValue(plan.Bpk_T, "T") + " 高于设定的 Bmax " +
-                ReadableValue(plan.options.Bmax_T, "T") + "。");
+            "最窄截面的峰值磁通密度 " + ReadableValue(plan.BpkMinSection_T, "T") +
+                " 高于设定的 Bmax " + ReadableValue(plan.options.Bmax_T, "T") + "。");
     }
     SaturationWarnings(plan);
     ShortedWarnings(plan);

@@ -61,7 +61,7 @@ TEST(ConditionsTest, AtThePlansOwnConditionsEveryFigureIsThePlans) {
         const Analysed low = Analyse(plan, {"low", plan.atVmin.Vin, 1, plan.f_Hz});
         ExpectRelative(low.point.Ipk, plan.atVmin.Ipk, "Ipk");
         ExpectRelative(low.point.D, plan.atVmin.D, "D");
-        ExpectRelative(low.Bpk_T, plan.Bpk_T, "Bpk");
+        ExpectRelative(low.Bpk_T, plan.BpkMinSection_T, "Bpk");
         ExpectRelative(low.deltaB_T, plan.deltaB_T, "ΔB");
         ASSERT_TRUE(low.Pcore_W && low.Pcopper_W);
         // The plan's losses are its last thermal step's, taken within 0.01 K

@@ -73,7 +73,8 @@ TEST(CornersTest, EachCornerOfTheAdapterAsWorkedByHand) {
         EXPECT_EQ(plan.corners[i].kind, kCornerKinds[i]);
     const double P = plan.Pout_W, eta = plan.eta, f = plan.f_Hz, Lp = plan.Lp_H;
     const double Vmin = plan.atVmin.Vin, Vmax = plan.atVmax.Vin;
-    const double NpAe = plan.Np * plan.core->Ae_mm2 * 1e-6;
+    // Every corner's flux is judged in the narrowest section.
+    const double NpAe = plan.Np * plan.core->Amin_mm2 * 1e-6;
     const auto clampAt = [&](double Vor, double Ipk) {
         const double K = plan.clamp.R_ohm * 0.5 * plan.clamp.leakage_H * Ipk * Ipk * f;
         return (Vor + std::sqrt(Vor * Vor + 4 * K)) / 2;
@@ -83,7 +84,8 @@ TEST(CornersTest, EachCornerOfTheAdapterAsWorkedByHand) {
     EXPECT_EQ(low.point.Vin, Vmin);
     EXPECT_EQ(low.point.Ipk, plan.Ipk_A);
     EXPECT_EQ(low.Vds_peak_V, Vmin + plan.clamp.V);
-    EXPECT_NEAR(low.Bpk_T, plan.Bpk_T, 1e-12);
+    EXPECT_NEAR(low.Bpk_T, plan.BpkMinSection_T, 1e-12);
+    EXPECT_NEAR(plan.Bpk_T, plan.BpkMinSection_T * plan.core->Amin_mm2 / plan.core->Ae_mm2, 1e-12);
 
     const Corner& high = plan.corners[1];
     EXPECT_EQ(high.point.Vin, Vmax);
@@ -141,7 +143,7 @@ TEST(CornersTest, TheTolerancesAreTheOptions) {
         options.lpTolerance = c.lp;
         options.ilimitTolerance = c.limit;
         const Plan plan = AdapterPlan(options);
-        const double NpAe = plan.Np * plan.core->Ae_mm2 * 1e-6;
+        const double NpAe = plan.Np * plan.core->Amin_mm2 * 1e-6;
         EXPECT_NEAR(plan.BpkLimit_T,
                     (1 + c.lp) * plan.Lp_H * (1 + c.limit) * 1.3 * plan.Ipk_A / NpAe, 1e-12)
             << c.lp;
@@ -176,10 +178,8 @@ TEST(CornersTest, TheSwitchAtTheLimitIsCheckedAgainstItsRating) {
 // on-time's rise: Von × ton = (n × VF + n² × R × i) × toff at the mean
 // current i, the peak half a rise above it.
 TEST(CornersTest, AShortedOutputRatchetsToWhereTheSecondarysResistanceHoldsIt) {
-    Options options;
-    options.insulation.grade = insulation::Grade::Functional;
     const PlanOutcome outcome = PlanWinding(
-        record::RecordPress({"12", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
+        record::RecordPress({"12", "375", "120", "65", "80", "12"}), {}, catalogue::BuiltIn());
     ASSERT_TRUE(outcome.plan);
     const Plan& plan = *outcome.plan;
     const Corner& shorted = plan.corners[4];
@@ -195,7 +195,8 @@ TEST(CornersTest, AShortedOutputRatchetsToWhereTheSecondarysResistanceHoldsIt) {
     EXPECT_NEAR(shorted.point.Iv, mean - rise / 2, 1e-9);
     EXPECT_NEAR(shorted.point.D, ton * plan.f_Hz, 1e-12);
     EXPECT_GT(shorted.point.Ipk, 1.3 * 1.07 * plan.Ipk_A);  // past the limit
-    EXPECT_NEAR(shorted.Bpk_T, L * shorted.point.Ipk / (plan.Np * plan.core->Ae_mm2 * 1e-6), 1e-12);
+    EXPECT_NEAR(shorted.Bpk_T, L * shorted.point.Ipk / (plan.Np * plan.core->Amin_mm2 * 1e-6),
+                1e-12);
     // The climb is judged as any corner: the worst flux is the shorted one's.
     EXPECT_NEAR(*plan.saturationMargin, *plan.BsatHot_T / shorted.Bpk_T, 1e-12);
     const bool said = std::any_of(plan.warnings.begin(), plan.warnings.end(), [](const auto& w) {
@@ -227,7 +228,7 @@ TEST(CornersTest, TheLowLineCapabilityIsWhatTheLowLimitLetsThrough) {
     EXPECT_NEAR(able.point.Ipk, I, 1e-12);
     EXPECT_NEAR(able.load, Pin * plan.eta / plan.Pout_W, 1e-9);
     EXPECT_GT(able.load, 1);  // the default limit, 1.3 × Ipk, has room
-    EXPECT_NEAR(able.Bpk_T, L * I / (plan.Np * plan.core->Ae_mm2 * 1e-6), 1e-12);
+    EXPECT_NEAR(able.Bpk_T, L * I / (plan.Np * plan.core->Amin_mm2 * 1e-6), 1e-12);
 }
 
 // Saturation at a temperature: on the line through the data's two figures,
