@@ -279,7 +279,7 @@ class MasFilesTest(unittest.TestCase):
                          [p["name"] for p in document["inputs"]["operatingPoints"]])
         self.assertEqual(points[0]["load"], 1)
         self.assertAlmostEqual(points[0]["Ipk_A"], plan["Ipk"], delta=1e-9 * plan["Ipk"])
-        self.assertAlmostEqual(points[0]["Bpk_T"], plan["Bpk_T"], delta=1e-9)
+        self.assertAlmostEqual(points[0]["Bpk_T"], plan["Bpk_min_section_T"], delta=1e-9)
         self.assertGreater(points[1]["Vin_V"], points[0]["Vin_V"])
         self.assertTrue(all(p["P_core_W"] > 0 and p["P_copper_W"] > 0 for p in points))
         text = run("--open", str(path), "--winding")
@@ -298,8 +298,10 @@ class MasFilesTest(unittest.TestCase):
                                           [(0.8075, 0.5040, 0.2319, 134.0),
                                            (0.8567, 0.5715, 0.3051, 145.9)]):
             flux = theirs["coreLosses"]["magneticFluxDensity"]["processed"]
+            # Ours is judged in the narrowest section, theirs over Ae.
+            crowding = plan["core"]["Ae_mm2"] / plan["Amin_mm2"]
             table = [
-                ("peak flux", ours["Bpk_T"], flux["peak"], expected[0], why_flux),
+                ("peak flux", ours["Bpk_T"] / crowding, flux["peak"], expected[0], why_flux),
                 ("flux swing", ours["deltaB_T"], flux["peakToPeak"], expected[1], why_flux),
                 ("core loss", ours["P_core_W"], theirs["coreLosses"]["coreLosses"], expected[2],
                  why_flux),
