@@ -100,8 +100,9 @@ class CornerMaker {
                    Multiply(Multiply(n, n), R));
         const double peak = Add(mean, Divide(rise, 2));
         const double Bpk = Divide(Multiply(Lp, peak), Multiply(in_.Np, in_.Ae_m2));
-        if (in_.Bsat_T && Bpk > *in_.Bsat_T) {
-            // Saturated long before: the corner keeps the limit's numbers.
+        if (!in_.Bsat_T || Bpk > *in_.Bsat_T) {
+            // Saturated long before, or nothing says it would not be: the
+            // corner keeps the limit's numbers.
             corner.ratchet = Ratchet::RunsAway;
             corner.ratchetPeak_A = peak;
             return corner;

@@ -24,7 +24,8 @@ inline constexpr CornerKind kCornerKinds[] = {CornerKind::MinimumInput, CornerKi
 // Shorted, the current at each turn-on: held at the limit, climbing cycle by
 // cycle to where the secondary's resistance stops it (the switch cannot turn
 // off before its minimum on-time), or climbing until the core saturates
-// first (or without a known resistance to stop it).
+// first (or without a known resistance to stop it, or a known saturation to
+// say it stops short of).
 enum class Ratchet { None, Settles, RunsAway };
 inline constexpr std::string_view kRatchetNames[] = {"none", "settles", "runs_away"};
 

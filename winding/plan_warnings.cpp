@@ -63,8 +63,9 @@ std::string SaturationWhere(const Plan& plan) {
 void SaturationWarnings(Plan& plan) {
     const std::string& material = plan.material->name;
     if (!plan.BsatHot_T || !plan.saturationMargin) {
-        Add(plan, "saturation_unknown", Strength::Note,
-            "数据中没有材料 " + material + " 在 100 °C 时的饱和磁通密度，无法检查限流点是否饱和。");
+        Add(plan, "saturation_unknown", Strength::Caution,
+            "数据中没有材料 " + material +
+                " 在 100 °C 时的饱和磁通密度：限流点与各工作点是否饱和都未检查。");
         return;
     }
     const double Bsat = *plan.BsatHot_T;
@@ -117,10 +118,11 @@ void ShortedWarnings(Plan& plan) {
                               "，而复位期间只下降 " + ReadableValue(c->fallInReset_A, "A") +
                               "：电流逐周期上升";
     if (c->ratchet == Ratchet::RunsAway) {
-        const std::string stop =
-            c->ratchetPeak_A ? "，次级电阻要到峰值 " + ReadableValue(*c->ratchetPeak_A, "A") +
-                                   " 才能止住，磁芯在此之前已饱和"
-                             : std::string("，没有止住之处（次级电阻未知），磁芯终将饱和");
+        std::string stop = "，没有止住之处（次级电阻未知），磁芯终将饱和";
+        if (c->ratchetPeak_A) {
+            stop = "，次级电阻要到峰值 " + ReadableValue(*c->ratchetPeak_A, "A") + " 才能止住，" +
+                   (plan.BsatHot_T ? "磁芯在此之前已饱和" : "材料没有饱和数据，无法说磁芯不先饱和");
+        }
         Add(plan, "shorted_output_runs_away", Strength::Caution,
             climb + stop + "；须靠控制器的短路保护（降频或打嗝）。");
         return;
@@ -164,8 +166,9 @@ void FluxWarnings(Plan& plan) {
             "数据中没有材料 " + material + " 的初始磁导率，气隙未扣除磁芯自身的磁阻。");
     }
     if (!plan.Pcore_W) {
-        Add(plan, "core_loss_unknown", Strength::Note,
-            "数据中没有材料 " + material + " 在此频率的损耗系数，磁芯损耗与温升无法算出。");
+        Add(plan, "core_loss_unknown", Strength::Caution,
+            "数据中没有材料 " + material +
+                " 在此频率的损耗系数：磁芯损耗、温升与效率预算都未检查。");
     }
     if (plan.gap_mm <= 0) {
         Add(plan, "gap_impossible", Strength::Invalid,

@@ -474,6 +474,28 @@ TEST_P(WarningTest, AppearsWhereItShould) {
 INSTANTIATE_TEST_SUITE_P(Table, WarningTest, testing::ValuesIn(kWarningCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A material without saturation or loss data (PC40 is in no data here) is
+// planned, but each check it leaves undone is a caution, never a note; a
+// shorted output's climb is not taken to stop short of a saturation no one
+// knows.
+TEST(PlanTest, AMaterialWithoutDataSaysWhatIsNotChecked) {
+    Options options;
+    options.material = "PC40";
+    const PlanOutcome outcome = PlanFor({"60", "373", "249", "100", "80", "24"}, options);
+    ASSERT_TRUE(outcome.plan);
+    const Plan& plan = *outcome.plan;
+    for (const std::string_view code : {"saturation_unknown", "core_loss_unknown"}) {
+        const auto w = std::find_if(plan.warnings.begin(), plan.warnings.end(),
+                                    [&](const PlanWarning& x) { return x.code == code; });
+        ASSERT_NE(w, plan.warnings.end()) << code;
+        EXPECT_EQ(w->strength, record::Warning::Strength::Caution) << code;
+    }
+    const Corner& shorted = plan.corners[4];
+    EXPECT_EQ(shorted.ratchet, Ratchet::RunsAway);
+    EXPECT_EQ(shorted.point.Ipk, plan.corners[3].point.Ipk);  // the limit's numbers
+    EXPECT_FALSE(plan.saturationMargin);
+}
+
 // A value the data lacks stays absent, never a number made up.
 TEST(PlanTest, WhatTheDataLacksIsAbsent) {
     Options options;
