@@ -14,6 +14,7 @@ set(FLYBACK_ROOMS
   "flyback_report:flyback_record flyback_version"
   "flyback_mains:flyback_runtime"
   "flyback_catalogue_reader:flyback_runtime"
+  "flyback_core_geometry:flyback_runtime"
   "flyback_whole_file:"
   "flyback_catalogue:flyback_catalogue_reader flyback_whole_file"
   "flyback_insulation:flyback_catalogue_reader"

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+// A two-piece core's effective parameters from its drawing's dimension
+// letters (IEC 62317), by IEC 60205's section method: the magnetic path cut
+// into sections of length l_i and area A_i, C1 = Σ l_i ÷ A_i and
+// C2 = Σ l_i ÷ A_i² over the set, then le = C1² ÷ C2, Ae = C1 ÷ C2,
+// Ve = C1³ ÷ C2², Amin = min A_i. Only square roots and π enter the families
+// here, so every build gets the same doubles.
+namespace flyback::core_geometry {
+
+// E (and planar E): a rectangular centre leg F × C. EFD: a flattened
+// centre leg F × F2 with rounded corners q, offset by K.
+enum class Family { E, Efd };
+
+// "E", "EFD"; the family of such a name, none for another.
+std::string_view FamilyName(Family family);
+std::optional<Family> FamilyNamed(std::string_view name);
+
+// The letters of one half, mm: A overall width, B height of one half,
+// C depth, D the window's height in one half, E between the outer legs'
+// inner faces, F the centre leg's width; EFD adds F2 (the centre leg's
+// depth), K (its offset, either way) and q (its corners' radius).
+using Letters = std::map<std::string, double, std::less<>>;
+
+// The letters a family needs, in the drawing's order.
+const std::vector<std::string_view>& LettersOf(Family family);
+
+struct Effective {
+    double Ae_mm2 = 0, le_mm = 0, Ve_mm3 = 0, Amin_mm2 = 0;
+    // The bare window of the set, no bobbin: (E − F) ÷ 2 wide, 2D high.
+    double windowWidth_mm = 0, windowHeight_mm = 0;
+};
+
+// Why a set of letters gives no core, naming the letter: one missing or
+// not a positive number, or one not below the one it must fit inside
+// (E below A, F below E, D below B, F2 below C).
+struct LetterProblem {
+    enum class Kind { Missing, NotPositive, NotBelow, Unknown };
+    Kind kind = Kind::Missing;
+    std::string letter;
+    std::string bound;  // NotBelow: the letter it must be below
+};
+
+std::variant<Effective, LetterProblem> FromLetters(Family family, const Letters& letters);
+
+}  // namespace flyback::core_geometry

@@ -1,0 +1,164 @@
+#include "core_geometry/section_method.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace flyback::core_geometry {
+namespace {
+
+// The shapes' file, line by line (its line numbers are the catalogue's
+// `mas_shape_line`).
+const std::vector<nlohmann::json>& Shapes() {
+    static const std::vector<nlohmann::json> shapes = [] {
+        std::vector<nlohmann::json> lines;
+        std::ifstream file(CORE_SHAPES_FILE);
+        for (std::string line; std::getline(file, line);) lines.push_back(nlohmann::json::parse(line));
+        return lines;
+    }();
+    return shapes;
+}
+
+// A shape's letters in mm: the nominal, else the middle of the tolerance,
+// else the one bound the data gives.
+Letters LettersAt(const nlohmann::json& shape) {
+    Letters letters;
+    for (const auto& [letter, value] : shape["dimensions"].items()) {
+        const auto bound = [&](const char* key) { return value.value(key, std::nan("")); };
+        double m = bound("nominal");
+        if (std::isnan(m)) m = (bound("minimum") + bound("maximum")) / 2;
+        if (std::isnan(m)) m = value.contains("minimum") ? bound("minimum") : bound("maximum");
+        letters[letter] = m * 1000;
+    }
+    return letters;
+}
+
+Effective Of(Family family, const Letters& letters) {
+    const auto result = FromLetters(family, letters);
+    EXPECT_TRUE(std::holds_alternative<Effective>(result));
+    return std::holds_alternative<Effective>(result) ? std::get<Effective>(result) : Effective{};
+}
+
+// Against the values OpenMagnetics stores for the same shapes (the
+// catalogue's om_* columns and its bare window), to 1 %.
+TEST(SectionMethodTest, TheCataloguesShapesComeOutAsOpenMagneticsStoresThem) {
+    const struct {
+        Family family;
+        int line;
+        double Ae, Amin, le, Ve, windowWidth, windowHeight;
+    } rows[] = {
+        {Family::E, 93, 12.42, 12.25, 29.74, 369, 2.825, 9.300},
+        {Family::E, 99, 20.06, 19.35, 37.56, 754, 3.525, 11.800},
+        {Family::E, 102, 22.98, 22.50, 39.67, 912, 5.000, 11.200},
+        {Family::E, 106, 32.04, 31.64, 46.37, 1486, 4.350, 14.400},
+        {Family::E, 110, 51.84, 51.48, 57.76, 2994, 5.325, 17.900},
+        {Family::E, 116, 60.05, 49.35, 65.57, 3938, 6.450, 20.000},
+        {Family::E, 118, 83.16, 81.44, 74.32, 6180, 7.000, 23.000},
+        {Family::E, 129, 178.10, 174.91, 97.35, 17338, 9.075, 30.300},
+        {Family::E, 130, 233.49, 229.32, 97.35, 22731, 9.075, 30.300},
+        {Family::E, 134, 353.04, 350.87, 123.61, 43638, 10.575, 37.800},
+        {Family::Efd, 267, 15.14, 12.32, 34.26, 519, 2.850, 11.000},
+        {Family::Efd, 268, 30.72, 30.59, 47.20, 1450, 3.250, 15.400},
+        {Family::Efd, 269, 57.52, 57.28, 57.25, 3293, 3.650, 18.600},
+        {Family::Efd, 270, 69.31, 69.16, 67.96, 4711, 3.900, 22.400},
+    };
+    for (const auto& r : rows) {
+        const nlohmann::json& shape = Shapes().at(static_cast<std::size_t>(r.line - 1));
+        SCOPED_TRACE(shape["name"].get<std::string>());
+        const Effective e = Of(r.family, LettersAt(shape));
+        EXPECT_NEAR(e.Ae_mm2 / r.Ae, 1, 0.01);
+        EXPECT_NEAR(e.Amin_mm2 / r.Amin, 1, 0.01);
+        EXPECT_NEAR(e.le_mm / r.le, 1, 0.01);
+        EXPECT_NEAR(e.Ve_mm3 / r.Ve, 1, 0.01);
+        EXPECT_NEAR(e.windowWidth_mm, r.windowWidth, 1e-9);
+        EXPECT_NEAR(e.windowHeight_mm, r.windowHeight, 1e-9);
+    }
+}
+
+// Every E and EFD shape of the data: a core, its narrowest section never
+// wider than its effective area, Ve = Ae × le.
+TEST(SectionMethodTest, EveryShapesNarrowestSectionIsWithinItsArea) {
+    int computed = 0;
+    for (const nlohmann::json& shape : Shapes()) {
+        const std::string family = shape["family"];
+        const std::optional<Family> f =
+            family == "e" ? Family::E : family == "efd" ? Family::Efd : std::optional<Family>{};
+        if (!f) continue;
+        SCOPED_TRACE(shape["name"].get<std::string>());
+        const auto result = FromLetters(*f, LettersAt(shape));
+        if (!std::holds_alternative<Effective>(result)) {
+            // A shape of the family the data gives without every letter.
+            EXPECT_EQ(std::get<LetterProblem>(result).kind, LetterProblem::Kind::Missing);
+            continue;
+        }
+        const Effective& e = std::get<Effective>(result);
+        EXPECT_LE(e.Amin_mm2, e.Ae_mm2 * (1 + 1e-12));
+        EXPECT_NEAR(e.Ve_mm3 / (e.Ae_mm2 * e.le_mm), 1, 1e-12);
+        ++computed;
+    }
+    EXPECT_GE(computed, 90);
+}
+
+// E 25/13/7 by hand from its nominal letters: the five sections of one half
+// (outer legs, back, centre leg, two corners), each sum doubled for the set.
+TEST(SectionMethodTest, AnEByHand) {
+    const Letters x = {{"A", 25.05}, {"B", 12.55}, {"C", 7.2},
+                       {"D", 8.95},  {"E", 17.9},  {"F", 7.25}};
+    const double pi = std::numbers::pi;
+    const double h = 12.55 - 8.95, p = (25.05 - 17.9) / 2, s = 7.25 / 2;
+    const double A1 = 2 * 7.2 * p, A2 = 2 * 7.2 * h, A3 = 2 * s * 7.2;
+    const double l[] = {8.95, (17.9 - 7.25) / 2, 8.95, pi / 8 * (p + h), pi / 8 * (s + h)};
+    const double A[] = {A1, A2, A3, (A1 + A2) / 2, (A2 + A3) / 2};
+    double C1 = 0, C2 = 0;
+    for (int i = 0; i < 5; ++i) C1 += 2 * l[i] / A[i], C2 += 2 * l[i] / (A[i] * A[i]);
+    const Effective e = Of(Family::E, x);
+    EXPECT_NEAR(e.Ae_mm2, C1 / C2, 1e-9);
+    EXPECT_NEAR(e.le_mm, C1 * C1 / C2, 1e-9);
+    EXPECT_NEAR(e.Ve_mm3, C1 * C1 * C1 / (C2 * C2), 1e-6);
+    EXPECT_NEAR(e.Amin_mm2, std::min({A1, A2, A3}), 1e-12);
+}
+
+// Letters a drawing cannot have are refused naming the letter.
+TEST(SectionMethodTest, ImpossibleLettersAreRefusedByName) {
+    using Kind = LetterProblem::Kind;
+    const Letters good = {{"A", 25.3}, {"B", 9.5}, {"C", 6.3}, {"D", 6.4}, {"E", 18.8}, {"F", 6.3}};
+    const struct {
+        const char* letter;
+        double value;
+        Kind kind;
+        const char* named;
+        const char* bound;
+    } cases[] = {
+        {"A", -25.3, Kind::NotPositive, "A", ""},
+        {"C", 0, Kind::NotPositive, "C", ""},
+        {"D", 1e308 * 10, Kind::NotPositive, "D", ""},
+        {"E", 25.3, Kind::NotBelow, "E", "A"},  // the outer legs would have no width
+        {"F", 19, Kind::NotBelow, "F", "E"},
+        {"D", 9.5, Kind::NotBelow, "D", "B"},
+        {"G", 3, Kind::Unknown, "G", ""},
+    };
+    for (const auto& c : cases) {
+        Letters x = good;
+        x[c.letter] = c.value;
+        const auto result = FromLetters(Family::E, x);
+        ASSERT_TRUE(std::holds_alternative<LetterProblem>(result)) << c.letter;
+        const LetterProblem& p = std::get<LetterProblem>(result);
+        EXPECT_EQ(p.kind, c.kind) << c.letter;
+        EXPECT_EQ(p.letter, c.named);
+        EXPECT_EQ(p.bound, c.bound);
+    }
+    Letters missing = good;
+    missing.erase("F");
+    const auto result = FromLetters(Family::E, missing);
+    ASSERT_TRUE(std::holds_alternative<LetterProblem>(result));
+    EXPECT_EQ(std::get<LetterProblem>(result).kind, Kind::Missing);
+    EXPECT_EQ(std::get<LetterProblem>(result).letter, "F");
+}
+
+}  // namespace
+}  // namespace flyback::core_geometry
