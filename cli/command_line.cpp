@@ -650,6 +650,8 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
                                options.fileMaterials.end());
         // An opened design brings its own options and pins.
         if (!options.open) {
+            if (std::string dims = ReadCoreDims(options.windingFlags, parts); !dims.empty())
+                return UsageError(err, dims);
             const std::string problem =
                 ReadWindingOptions(options.windingFlags, parts, options.winding);
             if (!problem.empty()) return UsageError(err, problem);

@@ -4,6 +4,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "catalogue/typed_core.hpp"
+#include "record/design_record.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "winding/physics.hpp"
@@ -58,15 +60,65 @@ std::string OptionProblemLine(const winding::OptionProblem& p) {
     return {};
 }
 
+namespace {
+
+std::string LetterProblemText(const core_geometry::LetterProblem& p, core_geometry::Family family) {
+    using Kind = core_geometry::LetterProblem::Kind;
+    std::string letters;
+    for (const std::string_view letter : core_geometry::LettersOf(family))
+        letters += (letters.empty() ? "" : " ") + std::string(letter);
+    switch (p.kind) {
+        case Kind::Missing:
+            return "--core-dims: letter " + p.letter + " is missing (" +
+                   std::string(core_geometry::FamilyName(family)) + ": " + letters + ")";
+        case Kind::NotPositive:
+            return "--core-dims: " + p.letter + " must be a length above 0 mm";
+        case Kind::NotBelow:
+            return "--core-dims: " + p.letter + " must be below " + p.bound;
+        case Kind::Unknown:
+            return "--core-dims: " + p.letter + " is not a letter of an " +
+                   std::string(core_geometry::FamilyName(family)) + " core (" + letters + ")";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string ReadCoreDims(WindingFlags& f, catalogue::Catalogue& parts) {
+    if (f.coreDims.empty()) return {};
+    if (!f.core.empty()) return "--core-dims gives the core; --core cannot also";
+    const std::optional<core_geometry::TypedShape> shape =
+        core_geometry::ReadTypedShape(f.coreDims);
+    if (!shape) {
+        return "--core-dims expects a family (E or EFD) and LETTER=mm fields, as \"E A=25.3 "
+               "B=9.5 C=6.3 D=6.4 E=18.8 F=6.3\" (got \"" +
+               record::VisibleText(f.coreDims) + "\")";
+    }
+    const auto typed = catalogue::TypedCore(*shape);
+    if (const auto* problem = std::get_if<catalogue::TypedCoreProblem>(&typed)) {
+        if (const auto* letter = std::get_if<core_geometry::LetterProblem>(problem))
+            return LetterProblemText(*letter, shape->family);
+        const catalogue::PartProblem& part = std::get<catalogue::PartProblem>(*problem);
+        return "--core-dims: the core's " + std::string(part.field) + " of " +
+               runtime::decimal::ShortestText(part.value) + " lies beyond any real part's (" +
+               runtime::decimal::ShortestText(part.bounds.low) + " to " +
+               runtime::decimal::ShortestText(part.bounds.high) + ")";
+    }
+    const catalogue::Core& core = std::get<catalogue::Core>(typed);
+    parts.cores.push_back(core);
+    f.core = core.name;
+    return {};
+}
+
 bool AnyPlanOption(const WindingFlags& f) {
     WindingFlags none;
     none.on = f.on;
     const auto texts = [](const WindingFlags& w) {
-        return std::tie(w.tiw, w.core, w.families, w.material, w.bmax, w.density, w.fill, w.vaux,
-                        w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance, w.leakageFactor,
-                        w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns, w.insulation,
-                        w.pollution, w.materialGroup, w.altitude, w.construction, w.mainsVrms,
-                        w.order, w.pins, w.qr, w.valleys, w.hotLimit);
+        return std::tie(w.tiw, w.core, w.coreDims, w.families, w.material, w.bmax, w.density,
+                        w.fill, w.vaux, w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance,
+                        w.leakageFactor, w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns,
+                        w.insulation, w.pollution, w.materialGroup, w.altitude, w.construction,
+                        w.mainsVrms, w.order, w.pins, w.qr, w.valleys, w.hotLimit);
     };
     return texts(f) != texts(none);
 }
@@ -96,6 +148,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
         app.add_option(name, text, help)->needs(winding);
     };
     add("--core", f.core, "with --winding: the core part (default: the smallest that holds)");
+    add("--core-dims", f.coreDims,
+        "with --winding: a core by its drawing's letters in mm, \"E A=25.3 B=9.5 C=6.3 D=6.4 "
+        "E=18.8 F=6.3\" (E: A B C D E F; EFD adds F2 K q), wound in its bare window");
     add("--families", f.families, "with --winding: core families to choose from, as E,ETD,PQ");
     add("--material", f.material, "with --winding: core material (N87)");
     add("--bmax", f.bmax, "with --winding: peak flux density designed to, T (0.3)");

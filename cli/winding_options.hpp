@@ -15,6 +15,7 @@ struct WindingFlags {
     bool on = false;
     bool tiw = false;
     std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
+    std::string coreDims;  // a core by its drawing's letters
     std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit, hotLimit;
     // The electrical design's choices.
     std::vector<std::string> outputs;
@@ -37,6 +38,11 @@ struct WindingFlags {
 
 // Whether any of the plan's options or choices is given (--winding aside).
 bool AnyPlanOption(const WindingFlags& flags);
+
+// --core-dims: the core its letters give, added to `parts` and named as the
+// plan's core in `flags`; the refusal naming the letter or the figure, else
+// empty.
+std::string ReadCoreDims(WindingFlags& flags, catalogue::Catalogue& parts);
 
 // Adds --winding and its options, each of which needs it.
 void AddWindingOptions(CLI::App& app, WindingFlags& flags);

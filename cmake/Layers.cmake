@@ -16,7 +16,7 @@ set(FLYBACK_ROOMS
   "flyback_catalogue_reader:flyback_runtime"
   "flyback_core_geometry:flyback_runtime"
   "flyback_whole_file:"
-  "flyback_catalogue:flyback_catalogue_reader flyback_whole_file"
+  "flyback_catalogue:flyback_catalogue_reader flyback_whole_file flyback_core_geometry"
   "flyback_insulation:flyback_catalogue_reader"
   "flyback_winding:flyback_record flyback_catalogue flyback_insulation"
   "flyback_plan_sheet:flyback_winding flyback_report flyback_conditions"

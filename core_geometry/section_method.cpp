@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "runtime/arithmetic.hpp"
+#include "runtime/decimal_conversion.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::core_geometry {
 namespace {
@@ -72,13 +74,13 @@ Effective OfEfd(const Letters& x) {
     const double across = Divide(Subtract(Subtract(C, F2), Multiply(2, K)), 2);
     const double l5 = Multiply(
         kPi / 4, Add(Divide(F, 4), SquareRoot(Add(Power(across, 2), Power(Divide(h, 2), 2)))));
-    return FromSections({{D, A1},
-                         {Divide(Subtract(E, F), 2), A2},
-                         {D, A3},
-                         {Multiply(kPi / 8, Add(Divide(Subtract(A, E), 2), h)),
-                          Divide(Add(A1, A2), 2)},
-                         {l5, Divide(Add(A2, A3), 2)}},
-                        2, 4);
+    return FromSections(
+        {{D, A1},
+         {Divide(Subtract(E, F), 2), A2},
+         {D, A3},
+         {Multiply(kPi / 8, Add(Divide(Subtract(A, E), 2), h)), Divide(Add(A1, A2), 2)},
+         {l5, Divide(Add(A2, A3), 2)}},
+        2, 4);
 }
 
 const std::vector<std::string_view> kE = {"A", "B", "C", "D", "E", "F"};
@@ -101,7 +103,7 @@ std::optional<LetterProblem> Check(Family family, const Letters& letters) {
         // K, the EFD's centre leg's offset, may lie either way (EFD 15's is
         // −0.2 mm) and q, a corner's radius, may be none; every length is one.
         const double v = at->second;
-        const bool ok = letter == "K" ? std::isfinite(v)
+        const bool ok = letter == "K"   ? std::isfinite(v)
                         : letter == "q" ? std::isfinite(v) && v >= 0
                                         : std::isfinite(v) && v > 0;
         if (!ok) return LetterProblem{Kind::NotPositive, std::string(letter), ""};
@@ -136,6 +138,45 @@ std::variant<Effective, LetterProblem> FromLetters(Family family, const Letters&
     e.windowWidth_mm = Divide(Subtract(letters.at("E"), letters.at("F")), 2);
     e.windowHeight_mm = Multiply(2, letters.at("D"));
     return e;
+}
+
+}  // namespace flyback::core_geometry
+
+namespace flyback::core_geometry {
+
+std::optional<TypedShape> ReadTypedShape(std::string_view text) {
+    std::vector<std::string_view> fields;
+    while (!text.empty()) {
+        const std::size_t start = text.find_first_not_of(' ');
+        if (start == std::string_view::npos) break;
+        text.remove_prefix(start);
+        const std::size_t end = std::min(text.find(' '), text.size());
+        fields.push_back(text.substr(0, end));
+        text.remove_prefix(end);
+    }
+    if (fields.empty()) return std::nullopt;
+    const std::optional<Family> family = FamilyNamed(fields.front());
+    if (!family) return std::nullopt;
+    TypedShape shape{*family, {}};
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        const std::size_t equals = fields[i].find('=');
+        if (equals == std::string_view::npos || equals == 0) return std::nullopt;
+        const std::optional<double> value = runtime::ReadWholeNumber(fields[i].substr(equals + 1));
+        if (!value) return std::nullopt;
+        if (!shape.letters.emplace(std::string(fields[i].substr(0, equals)), *value).second)
+            return std::nullopt;
+    }
+    return shape;
+}
+
+std::string TypedShapeName(const TypedShape& shape) {
+    std::string name(FamilyName(shape.family));
+    for (const std::string_view letter : LettersOf(shape.family)) {
+        const auto at = shape.letters.find(letter);
+        if (at == shape.letters.end()) continue;
+        name += " " + std::string(letter) + "=" + runtime::decimal::ShortestText(at->second);
+    }
+    return name;
 }
 
 }  // namespace flyback::core_geometry

@@ -51,3 +51,22 @@ struct LetterProblem {
 std::variant<Effective, LetterProblem> FromLetters(Family family, const Letters& letters);
 
 }  // namespace flyback::core_geometry
+
+namespace flyback::core_geometry {
+
+// "E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3": a family's name, then each
+// letter with its dimension in mm, in any order. None where the text is not
+// of that form (an unknown family, a field without "=", a letter twice or a
+// value that is not a number); the letters are checked by FromLetters.
+struct TypedShape {
+    Family family = Family::E;
+    Letters letters;
+};
+std::optional<TypedShape> ReadTypedShape(std::string_view text);
+
+// "E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3": the shape's name, ASCII and
+// read back as typed, its letters in the drawing's order, each value as
+// short as it reads back (a bare "F22.4" would not tell F2 2.4 from F 22.4).
+std::string TypedShapeName(const TypedShape& shape);
+
+}  // namespace flyback::core_geometry

@@ -213,6 +213,46 @@ TEST(CommandLineTest, CatalogueListsTheBuiltInPartsAndTheUsersOwn) {
         << table;
 }
 
+// A core the catalogue lacks, typed by its drawing's letters (an EE25/19 a
+// factory buys): planned on its section-method parameters in its bare
+// window; impossible letters are refused naming the letter.
+TEST(CommandLineTest, ACoreTypedByItsLettersIsPlannedOrRefusedByLetter) {
+    const std::vector<std::string> inputs = {"12", "375", "120", "65", "80", "12"};
+    const Invocation run = Invoke(
+        With("--json",
+             With("--winding",
+                  With("--core-dims", With("E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3", inputs)))));
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    const auto plan = nlohmann::json::parse(run.out)["winding"];
+    EXPECT_EQ(plan["core"]["name"], "E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3");
+    EXPECT_NEAR(plan["core"]["Ae_mm2"].get<double>(), 39.84, 0.01);
+    EXPECT_TRUE(plan["P_copper_W"].is_null());  // no bobbin, no mean turn: not made up
+    const struct {
+        std::string dims, said;
+    } refused[] = {
+        {"E A=25.3 B=9.5 C=6.3 D=6.4 E=26 F=6.3", "--core-dims: E must be below A"},
+        {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=19", "--core-dims: F must be below E"},
+        {"E A=25.3 B=9.5 C=6.3 D=9.5 E=18.8 F=6.3", "--core-dims: D must be below B"},
+        {"E A=25.3 B=9.5 C=-6.3 D=6.4 E=18.8 F=6.3", "--core-dims: C must be a length above 0"},
+        {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8", "--core-dims: letter F is missing"},
+        {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3 G=1", "G is not a letter of an E core"},
+        {"EE25 A=25.3", "--core-dims expects a family (E or EFD)"},
+        {"E A=25.3 A=25.3", "--core-dims expects a family"},
+        {"E A=2530 B=950 C=630 D=640 E=1880 F=630", "lies beyond any real part's"},
+    };
+    for (const auto& r : refused) {
+        const Invocation bad = Invoke(With("--winding", With("--core-dims", With(r.dims, inputs))));
+        EXPECT_EQ(bad.status, kExitUsage) << r.dims;
+        EXPECT_NE(bad.err.find(r.said), std::string::npos) << bad.err;
+    }
+    const Invocation both = Invoke(With(
+        "--winding",
+        With("--core",
+             With("E25/13/7 (EF25)",
+                  With("--core-dims", With("E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3", inputs))))));
+    EXPECT_EQ(both.status, kExitUsage);
+}
+
 // The plan follows the results under the key "winding", in the units its keys
 // name; the results before it are the answer without it.
 TEST(CommandLineTest, WindingPlanFollowsTheResults) {

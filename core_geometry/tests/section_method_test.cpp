@@ -18,7 +18,8 @@ const std::vector<nlohmann::json>& Shapes() {
     static const std::vector<nlohmann::json> shapes = [] {
         std::vector<nlohmann::json> lines;
         std::ifstream file(CORE_SHAPES_FILE);
-        for (std::string line; std::getline(file, line);) lines.push_back(nlohmann::json::parse(line));
+        for (std::string line; std::getline(file, line);)
+            lines.push_back(nlohmann::json::parse(line));
         return lines;
     }();
     return shapes;
@@ -86,8 +87,9 @@ TEST(SectionMethodTest, EveryShapesNarrowestSectionIsWithinItsArea) {
     int computed = 0;
     for (const nlohmann::json& shape : Shapes()) {
         const std::string family = shape["family"];
-        const std::optional<Family> f =
-            family == "e" ? Family::E : family == "efd" ? Family::Efd : std::optional<Family>{};
+        const std::optional<Family> f = family == "e"     ? Family::E
+                                        : family == "efd" ? Family::Efd
+                                                          : std::optional<Family>{};
         if (!f) continue;
         SCOPED_TRACE(shape["name"].get<std::string>());
         const auto result = FromLetters(*f, LettersAt(shape));
@@ -121,6 +123,22 @@ TEST(SectionMethodTest, AnEByHand) {
     EXPECT_NEAR(e.le_mm, C1 * C1 / C2, 1e-9);
     EXPECT_NEAR(e.Ve_mm3, C1 * C1 * C1 / (C2 * C2), 1e-6);
     EXPECT_NEAR(e.Amin_mm2, std::min({A1, A2, A3}), 1e-12);
+}
+
+// The typed form: a family, then LETTER=mm fields in any order; its name
+// lists them in the drawing's order, each as short as it reads back.
+TEST(SectionMethodTest, ATypedShapeReadsAndIsNamed) {
+    const std::optional<TypedShape> efd =
+        ReadTypedShape("EFD  q=0.45 K=-0.2 F2=2.4 F=5.3 E=11 D=5.5 C=4.65 B=7.5 A=15");
+    ASSERT_TRUE(efd);
+    EXPECT_EQ(efd->family, Family::Efd);
+    EXPECT_EQ(efd->letters.at("K"), -0.2);
+    const std::string name = TypedShapeName(*efd);
+    EXPECT_EQ(name, "EFD A=15 B=7.5 C=4.65 D=5.5 E=11 F=5.3 F2=2.4 K=-0.2 q=0.45");
+    EXPECT_EQ(ReadTypedShape(name)->letters, efd->letters);
+    EXPECT_TRUE(std::holds_alternative<Effective>(FromLetters(efd->family, efd->letters)));
+    for (const char* bad : {"", "PQ A=20", "E A", "E =3", "E A=x", "E A=1 A=2", "e A=1"})
+        EXPECT_FALSE(ReadTypedShape(bad)) << bad;
 }
 
 // Letters a drawing cannot have are refused naming the letter.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <variant>
+
+#include "catalogue/catalogue.hpp"
+#include "catalogue/part_bounds.hpp"
+#include "core_geometry/section_method.hpp"
+
+namespace flyback::catalogue {
+
+// A core typed by its drawing's letters, for a shape the catalogue lacks
+// (EE28, EE40 …): its effective parameters by the section method and its
+// bare window to wind in. No bobbin or mean turn is known, so, as for the
+// catalogue's cores without a bobbin, copper loss and temperature stay
+// unknown and it is never chosen by itself. Impossible letters, or
+// parameters beyond any real part's, are the refusal.
+using TypedCoreProblem = std::variant<core_geometry::LetterProblem, PartProblem>;
+std::variant<Core, TypedCoreProblem> TypedCore(const core_geometry::TypedShape& shape);
+
+}  // namespace flyback::catalogue
