@@ -923,23 +923,35 @@ std::string DropsCaption(const Advice& advice) {
     return text.empty() ? "无" : text;
 }
 
+namespace {
+
+// A sentence ended once, whatever its last part brought.
+std::string Ended(std::string text) {
+    constexpr std::string_view kStop = "。";
+    if (!text.ends_with(kStop)) text += kStop;
+    return text;
+}
+
+}  // namespace
+
 std::string Summary(const Advice& a) {
     using record::ReadableValue;
-    if (!a.problem.empty()) return "没有比较：" + a.problem;
-    return "候选 " + std::to_string(a.tried) + " 个，其中 " + std::to_string(a.pruned) +
-           " 个已知不能胜出，未完整计算；完整计算 " + std::to_string(a.planned) + " 个，可行 " +
-           std::to_string(a.feasible) + " 个；剔除：" + DropsCaption(a) + "；反射电压 " +
-           ReadableValue(a.vor.low, "V") + " 至 " + ReadableValue(a.vor.high, "V") +
-           (a.vor.high > 0 ? "" : "（开关管耐压扣除输入后已无余量，没有候选）") +
-           (a.vor.AllTooLow()
-                ? "，都低于最大输入电压的 0.2 倍（" + ReadableValue(a.vor.lowestSensible, "V") +
-                      "）：各候选占空比小、峰值电流大，可提高开关管耐压"
-                : "") +
-           (a.ratingAssumed && a.vdsRating_V
-                ? "；开关管耐压未给出，按 " + ReadableValue(*a.vdsRating_V, "V") + " 假定"
-                : "") +
-           "；用时 " + ReadableValue(a.elapsed_ms / 1000, "s") +
-           (a.whyFirst.empty() ? "" : "。" + a.whyFirst);
+    if (!a.problem.empty()) return Ended("没有比较：" + a.problem);
+    return Ended("候选 " + std::to_string(a.tried) + " 个，其中 " + std::to_string(a.pruned) +
+                 " 个已知不能胜出，未完整计算；完整计算 " + std::to_string(a.planned) +
+                 " 个，可行 " + std::to_string(a.feasible) + " 个；剔除：" + DropsCaption(a) +
+                 "；反射电压 " + ReadableValue(a.vor.low, "V") + " 至 " +
+                 ReadableValue(a.vor.high, "V") +
+                 (a.vor.high > 0 ? "" : "（开关管耐压扣除输入后已无余量，没有候选）") +
+                 (a.vor.AllTooLow() ? "，都低于最大输入电压的 0.2 倍（" +
+                                          ReadableValue(a.vor.lowestSensible, "V") +
+                                          "）：各候选占空比小、峰值电流大，可提高开关管耐压"
+                                    : "") +
+                 (a.ratingAssumed && a.vdsRating_V
+                      ? "；开关管耐压未给出，按 " + ReadableValue(*a.vdsRating_V, "V") + " 假定"
+                      : "") +
+                 "；用时 " + ReadableValue(a.elapsed_ms / 1000, "s") +
+                 (a.whyFirst.empty() ? "" : "。" + a.whyFirst));
 }
 
 namespace {

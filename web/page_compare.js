@@ -98,7 +98,7 @@ window.FlybackPage.compare = function (page) {
     function show(advice) {
         // Why the first won ends its own sentence; a summary without one does not.
         const summary = advice.summary;
-        $('CompareSummary').textContent = summary.endsWith('。') ? summary : summary + '。';
+        $('CompareSummary').textContent = summary;
         fillTable($('CompareTop'), advice.headings, advice.top);
         fillTable($('CompareFront'), advice.headings, advice.front);
         $('ComparePlot').replaceChildren(picture(advice.svg));

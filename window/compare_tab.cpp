@@ -133,8 +133,7 @@ void CompareTab::Show() {
     if (!result_) return;
     const advise::Advice& a = result_->advice;
     // The summary ends with a full stop where it says why the first won.
-    QString summary = FromUtf8(advise::Summary(a));
-    if (!summary.endsWith(QStringLiteral("。"))) summary += QStringLiteral("。");
+    const QString summary = FromUtf8(advise::Summary(a));
     status_->setText(summary + QStringLiteral("双击一行打开它的方案。"));
     table_->setRowCount(static_cast<int>(a.top.size()));
     for (std::size_t r = 0; r < a.top.size(); ++r) {

@@ -564,6 +564,9 @@ TEST(AdviseTest, TheSummarySaysWhatWasWeighed) {
     for (const long n : {a.tried, a.pruned, a.planned, a.feasible})
         EXPECT_NE(summary.find(" " + std::to_string(n) + " 个"), std::string::npos) << n;
     EXPECT_NE(summary.find("用时 "), std::string::npos);
+    // Ended once, here, for every front end alike.
+    EXPECT_TRUE(summary.ends_with("。")) << summary;
+    EXPECT_EQ(summary.find("。。"), std::string::npos) << summary;
     EXPECT_LE(a.feasible, a.planned);
     EXPECT_LT(a.pruned + a.planned, a.tried);
 }
@@ -582,6 +585,8 @@ TEST(AdviseTest, NothingIsWeighedThatEveryCandidateWouldFail) {
         EXPECT_FALSE(a.problem.empty());
         EXPECT_EQ(a.tried, 0);
         EXPECT_EQ(Summary(a).rfind("没有比较：", 0), 0u) << Summary(a);
+        EXPECT_TRUE(Summary(a).ends_with("。")) << Summary(a);
+        EXPECT_EQ(Summary(a).find("。。"), std::string::npos) << Summary(a);
         EXPECT_NE(Json(a).find("\"problem\""), std::string::npos);
     }
     // An output unloaded beside a loaded one is a design, and is weighed.
