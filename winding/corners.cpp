@@ -74,43 +74,21 @@ class CornerMaker {
         const double Vin = in_.atVmax.Vin, Lp = in_.LpHigh_H;
         Corner corner = Limited(CornerKind::Shorted, Vin, Vor, Lp, in_.IlimitHigh_A, true);
         if (in_.resonance || !(in_.tOnMin_s > 0)) return corner;
-        const CornerInput::Output& regulated = in_.outputs.front();
-        const double n = Divide(in_.Np, static_cast<double>(regulated.turns));
-        const double Von = Multiply(Vin, in_.load.onShare);
-        const double toff = Subtract(Divide(1, in_.load.f_Hz), in_.tOnMin_s);
-        const double rise = Divide(Multiply(Von, in_.tOnMin_s), Lp);
-        // The reset's volts on the primary at a primary current i:
-        // n × (VF + n × i × R).
-        const double R = in_.secondaryR_ohm.value_or(0);
-        const auto fall = [&](double i) {
-            const double Vreset = Multiply(n, Add(regulated.VF_V, Multiply(Multiply(n, i), R)));
-            return Divide(Multiply(Vreset, std::max(0.0, toff)), Lp);
-        };
-        const double meanAtLimit = Subtract(in_.IlimitHigh_A, Divide(rise, 2));
-        corner.riseInMinimumOn_A = rise;
-        corner.fallInReset_A = fall(meanAtLimit);
-        if (!(rise > corner.fallInReset_A)) return corner;
-        if (!(toff > 0) || !(R > 0)) {
-            corner.ratchet = Ratchet::RunsAway;
-            return corner;
-        }
-        // rise = fall(i): the mean current the climb stops at.
-        const double mean =
-            Divide(Subtract(Divide(Multiply(Von, in_.tOnMin_s), toff), Multiply(n, regulated.VF_V)),
-                   Multiply(Multiply(n, n), R));
-        const double peak = Add(mean, Divide(rise, 2));
-        const double Bpk = Divide(Multiply(Lp, peak), Multiply(in_.Np, in_.Ae_m2));
-        if (!in_.Bsat_T || Bpk > *in_.Bsat_T) {
-            // Saturated long before, or nothing says it would not be: the
-            // corner keeps the limit's numbers.
-            corner.ratchet = Ratchet::RunsAway;
-            corner.ratchetPeak_A = peak;
-            return corner;
-        }
+        const Climb climb = ClimbAt(Vin, Lp);
+        corner.riseInMinimumOn_A = climb.rise;
+        corner.fallInReset_A = climb.fallAtLimit;
+        if (!(climb.rise > climb.fallAtLimit)) return corner;
+        corner.ratchet = Ratchet::RunsAway;
+        if (!climb.peak) return corner;
+        corner.ratchetPeak_A = climb.peak;
+        const double Bpk = Divide(Multiply(Lp, *climb.peak), Multiply(in_.Np, in_.Ae_m2));
+        // Saturated long before, or nothing says it would not be: the corner
+        // keeps the limit's numbers.
+        if (!in_.Bsat_T || Bpk > *in_.Bsat_T) return corner;
         OperatingPoint& p = corner.point;
         p.mode = Mode::Continuous;
-        p.Ipk = peak;
-        p.Iv = Subtract(p.Ipk, rise);
+        p.Ipk = *climb.peak;
+        p.Iv = Subtract(p.Ipk, climb.rise);
         p.D = Multiply(in_.tOnMin_s, in_.load.f_Hz);
         p.D2 = Subtract(1, p.D);
         p.f_Hz = in_.load.f_Hz;
@@ -120,11 +98,39 @@ class CornerMaker {
         corner.Vds_peak_V = settled.Vds_peak_V;
         corner.Bpk_T = Bpk;
         corner.ratchet = Ratchet::Settles;
-        corner.ratchetPeak_A = peak;
         return corner;
     }
 
   private:
+    // The minimum on-time's rise against the reset's fall, each over a
+    // period, the fall at the limit's mean current; and the peak where they
+    // balance, none where nothing but saturation would stop the climb.
+    struct Climb {
+        double rise = 0, fallAtLimit = 0;
+        std::optional<double> peak;
+    };
+
+    Climb ClimbAt(double Vin, double Lp) const {
+        const CornerInput::Output& regulated = in_.outputs.front();
+        const double n = Divide(in_.Np, static_cast<double>(regulated.turns));
+        const double Von = Multiply(Vin, in_.load.onShare);
+        const double toff = Subtract(Divide(1, in_.load.f_Hz), in_.tOnMin_s);
+        const double R = in_.secondaryR_ohm.value_or(0);
+        Climb climb;
+        climb.rise = Divide(Multiply(Von, in_.tOnMin_s), Lp);
+        // The reset's volts on the primary at a primary current i: n × (VF + n × i × R).
+        const double i = Subtract(in_.IlimitHigh_A, Divide(climb.rise, 2));
+        const double Vreset = Multiply(n, Add(regulated.VF_V, Multiply(Multiply(n, i), R)));
+        climb.fallAtLimit = Divide(Multiply(Vreset, std::max(0.0, toff)), Lp);
+        if (!(toff > 0) || !(R > 0)) return climb;
+        // rise = fall(i): the mean current the climb stops at.
+        const double mean =
+            Divide(Subtract(Divide(Multiply(Von, in_.tOnMin_s), toff), Multiply(n, regulated.VF_V)),
+                   Multiply(Multiply(n, n), R));
+        climb.peak = Add(mean, Divide(climb.rise, 2));
+        return climb;
+    }
+
     Corner Named(CornerKind kind, const OperatingPoint& point, double load) const {
         Corner corner;
         corner.kind = kind;
