@@ -18,17 +18,18 @@ import unittest
 CALC = sys.argv.pop(1)
 SUPPLY = ["60", "373", "249", "100", "80", "24"]
 # The regulated secondary's peak within 3 % where the leakage is a small
-# share of Lp; where it is larger (the 12 V supply's 2.9 %) the magnetising
-# current runs into the clamp for longer while the leakage resets, and the
-# peak the secondary reaches is lower than the ampere-turns the plan, as the
-# vendors' method, hands it. Outputs besides the regulated one share the
+# share of Lp; where it is larger (the 12 V supply's 5 %, 137 primary turns
+# on a margin-wound E20) the magnetising current runs into the clamp for
+# longer while the leakage resets, and the peak the secondary reaches is
+# lower than the ampere-turns the plan, as the vendors' method, hands it
+# (its RMS some 4 % lower, its peak 5 %). Outputs besides the regulated one share the
 # current by their voltages on ideally coupled windings, not in proportion:
 # their currents within 10 %.
 DESIGNS = [
     ("boundary: 24 V 2.5 A, 100 kHz", SUPPLY, 0.03),
     ("continuous, KRP 0.6", ["--krp", "0.6", "--"] + SUPPLY, 0.03),
     ("discontinuous, Lp 300 µH", ["--lp", "300e-6", "--"] + SUPPLY, 0.03),
-    ("12 V 1 A, 65 kHz", ["12", "375", "120", "65", "80", "12"], 0.10),
+    ("12 V 1 A, 65 kHz", ["12", "375", "120", "65", "80", "12"], 0.10, 0.05),
     ("two outputs", ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY, 0.08),
     ("bias winding, split primary", ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY,
      0.03),
@@ -51,7 +52,7 @@ def measurements(text):
 class SimulateTest(unittest.TestCase):
     def test_the_simulated_converter_agrees_with_the_plan(self):
         with tempfile.TemporaryDirectory() as folder:
-            for name, args, peak_within in DESIGNS:
+            for name, args, peak_within, *rms in DESIGNS:
                 with self.subTest(name):
                     netlist = pathlib.Path(folder) / "bench.cir"
                     done = subprocess.run([CALC, "--winding", "--json", "--spice", str(netlist),
@@ -76,7 +77,8 @@ class SimulateTest(unittest.TestCase):
                         # The bench couples the secondaries ideally, so the
                         # second takes its charge in a shape set by the
                         # resistances (+25 % RMS on foil); its mean is its load's.
-                        rms_within = (0.03 if alone else 0.06) if i == 0 else 0.30
+                        rms_within = (rms[0] if rms else 0.03 if alone else 0.06) \
+                            if i == 0 else 0.30
                         self.assertAlmostEqual(found[f"isrms{n}"] / output["I_rms_A"], 1,
                                                delta=rms_within, msg=f"output {n}'s RMS")
                         within = peak_within if i == 0 else 0.30
@@ -93,12 +95,17 @@ class SimulateTest(unittest.TestCase):
         """A quasi-resonant plan's bench, peak-current controlled and switched
         on at the drain's first valley, at the minimum input and, its .param
         line changed, the maximum: its switching frequency and peak current
-        within 5 % of the plan's at each, the output held within 3 %. At the
-        maximum input the bench's peak is some 3 % above the plan's and its
-        frequency some 5 % below: each turn-off spends in the clamp a share of
-        the magnetising energy the plan takes at the minimum input, where the
-        switch turns off 2.4 times less often."""
-        self.simulate_both_lines([])
+        within 5 % of the plan's at each (the maximum input's frequency within
+        8 %), the output held within 3 %. At the maximum input the bench's peak
+        is some 3 % above the plan's and its frequency 5–7 % below (7 % on the
+        59:6 turns a 1.1 saturation margin in the narrowest section asks): each
+        turn-off spends in the clamp a share of the magnetising energy the plan
+        takes at the minimum input, where the switch turns off 2.4 times less
+        often. A clamp far above (10 MHz)
+        keeps both in the first valley; the clamp assumed without --fmax,
+        twice the design's 65 kHz, steps the maximum input to the second."""
+        self.simulate_both_lines(["--fmax", "10e6"])
+        self.simulate_both_lines([], lines=("max",), valley=2)
 
     def test_the_bench_waits_for_the_plans_deeper_valley(self):
         """Designed in the second valley, and a controller's clamp stepping
@@ -132,7 +139,9 @@ class SimulateTest(unittest.TestCase):
                     run = subprocess.run(["ngspice", "-b", str(netlist)], capture_output=True,
                                          text=True, timeout=300)
                     found = measurements(run.stdout)
-                    self.assertAlmostEqual(1 / found["tsw"] / corner["f_Hz"], 1, delta=0.05)
+                    at_max = corner is ends["max"][0]
+                    self.assertAlmostEqual(1 / found["tsw"] / corner["f_Hz"], 1,
+                                           delta=0.08 if at_max else 0.05)
                     self.assertAlmostEqual(found["ipk"] / corner["Ipk_A"], 1, delta=0.05)
                     self.assertAlmostEqual(found["vout1"] / 12, 1, delta=0.03)
 
