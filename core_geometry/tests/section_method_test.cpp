@@ -29,12 +29,13 @@ const std::vector<nlohmann::json>& Shapes() {
 // else the one bound the data gives.
 Letters LettersAt(const nlohmann::json& shape) {
     Letters letters;
-    for (const auto& [letter, value] : shape["dimensions"].items()) {
+    for (const auto& item : shape["dimensions"].items()) {
+        const nlohmann::json& value = item.value();
         const auto bound = [&](const char* key) { return value.value(key, std::nan("")); };
         double m = bound("nominal");
         if (std::isnan(m)) m = (bound("minimum") + bound("maximum")) / 2;
         if (std::isnan(m)) m = value.contains("minimum") ? bound("minimum") : bound("maximum");
-        letters[letter] = m * 1000;
+        letters[item.key()] = m * 1000;
     }
     return letters;
 }
