@@ -108,7 +108,8 @@ std::string ResonanceText(const Resonance& r) {
         text += "（至多第 " + std::to_string(r.lastValley) + " 谷底，最高频率 " +
                 ReadableValue(*r.fmax_Hz, "Hz") + "）";
     } else {
-        text += "（未给最高频率：假定控制器限频于设计频率的 2 倍，必要时跳到更深的谷底）";
+        text += "（未给最高频率：假定控制器限频于设计频率的 " +
+                ReadableValue(kAssumedFmaxOfDesign, "") + " 倍，必要时跳到更深的谷底）";
     }
     text += "，漏源电容 " + ReadableValue(r.Cds_F, "F");
     if (r.Cds_F == Choices{}.Cds_F) text += "（假定：开关管 Coss 与绕组电容之和）";

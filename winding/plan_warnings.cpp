@@ -130,7 +130,7 @@ void ShortedWarnings(Plan& plan) {
     Add(plan, "shorted_output_ratchets", Strength::Note,
         climb + "，至次级绕组电阻的压降使两者相等时停在峰值 " + ReadableValue(c->point.Ipk, "A") +
             "（限流值偏高时为 " +
-            ReadableValue(plan.Ilimit_A * (1 + plan.options.ilimitTolerance), "A") +
+            ReadableValue(CornerOf(plan, CornerKind::CurrentLimit)->point.Ipk, "A") +
             "），磁通密度 " + ReadableValue(c->Bpk_T, "T") + "；饱和余量按此计。");
 }
 
@@ -252,7 +252,10 @@ void InsulationWarnings(Plan& plan) {
 }
 
 std::string FmaxText(const Resonance& r) {
-    return ReadableValue(*r.fmax_Hz, "Hz") + (r.fmaxAssumed ? "（假定为设计频率的 2 倍）" : "");
+    return ReadableValue(*r.fmax_Hz, "Hz") +
+           (r.fmaxAssumed
+                ? "（假定为设计频率的 " + ReadableValue(kAssumedFmaxOfDesign, "") + " 倍）"
+                : "");
 }
 
 // A controller's clamp the design frequency is above, or that even its
