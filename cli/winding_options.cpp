@@ -71,8 +71,11 @@ std::string LetterProblemText(const core_geometry::LetterProblem& p, core_geomet
         case Kind::Missing:
             return "--core-dims: letter " + p.letter + " is missing (" +
                    std::string(core_geometry::FamilyName(family)) + ": " + letters + ")";
-        case Kind::NotPositive:
-            return "--core-dims: " + p.letter + " must be a length above 0 mm";
+        case Kind::OutOfRange:
+            return "--core-dims: " + p.letter + " must be " +
+                   (p.letter == "K"   ? "from -500 to 500 mm"
+                    : p.letter == "q" ? "from 0 to 500 mm"
+                                      : "a length from 0.1 to 500 mm");
         case Kind::NotBelow:
             return "--core-dims: " + p.letter + " must be below " + p.bound;
         case Kind::Unknown:

@@ -101,17 +101,22 @@ std::optional<LetterProblem> Check(Family family, const Letters& letters) {
         const auto at = letters.find(letter);
         if (at == letters.end()) return LetterProblem{Kind::Missing, std::string(letter), ""};
         // K, the EFD's centre leg's offset, may lie either way (EFD 15's is
-        // −0.2 mm) and q, a corner's radius, may be none; every length is one.
+        // −0.2 mm) and q, a corner's radius, may be none.
         const double v = at->second;
-        const bool ok = letter == "K"   ? std::isfinite(v)
-                        : letter == "q" ? std::isfinite(v) && v >= 0
-                                        : std::isfinite(v) && v > 0;
-        if (!ok) return LetterProblem{Kind::NotPositive, std::string(letter), ""};
+        const bool ok = letter == "K"   ? std::abs(v) <= kLongestLetter_mm
+                        : letter == "q" ? v >= 0 && v <= kLongestLetter_mm
+                                        : v >= kShortestLetter_mm && v <= kLongestLetter_mm;
+        if (!ok) return LetterProblem{Kind::OutOfRange, std::string(letter), ""};
     }
     for (const auto& [inner, outer] : kNested) {
         const auto i = letters.find(inner), o = letters.find(outer);
         if (i != letters.end() && o != letters.end() && !(i->second < o->second))
             return LetterProblem{Kind::NotBelow, std::string(inner), std::string(outer)};
+    }
+    if (family == Family::Efd) {
+        const double q = letters.at("q");
+        if (!(2 * q * q < letters.at("F") * letters.at("F2")))
+            return LetterProblem{Kind::NotBelow, "q", "√(F × F2 ÷ 2)"};
     }
     return std::nullopt;
 }

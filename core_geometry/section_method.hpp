@@ -38,11 +38,19 @@ struct Effective {
     double windowWidth_mm = 0, windowHeight_mm = 0;
 };
 
-// Why a set of letters gives no core, naming the letter: one missing or
-// not a positive number, or one not below the one it must fit inside
-// (E below A, F below E, D below B, F2 below C).
+// A letter's length lies within what any ferrite part has (planar E cores
+// reach about 100 mm); K, an offset, within as much either way; q, a
+// corner's radius, from none. Bounding them first keeps every product and
+// quotient of the method finite.
+inline constexpr double kShortestLetter_mm = 0.1, kLongestLetter_mm = 500;
+
+// Why a set of letters gives no core, naming the letter: one missing, one
+// outside its lengths (kShortestLetter_mm to kLongestLetter_mm), or one not
+// below the one it must fit inside (E below A, F below E, D below B, F2
+// below C; an EFD's corners q below √(F × F2 ÷ 2), or its centre leg has no
+// section left).
 struct LetterProblem {
-    enum class Kind { Missing, NotPositive, NotBelow, Unknown };
+    enum class Kind { Missing, OutOfRange, NotBelow, Unknown };
     Kind kind = Kind::Missing;
     std::string letter;
     std::string bound;  // NotBelow: the letter it must be below

@@ -233,12 +233,19 @@ TEST(CommandLineTest, ACoreTypedByItsLettersIsPlannedOrRefusedByLetter) {
         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=26 F=6.3", "--core-dims: E must be below A"},
         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=19", "--core-dims: F must be below E"},
         {"E A=25.3 B=9.5 C=6.3 D=9.5 E=18.8 F=6.3", "--core-dims: D must be below B"},
-        {"E A=25.3 B=9.5 C=-6.3 D=6.4 E=18.8 F=6.3", "--core-dims: C must be a length above 0"},
+        {"E A=25.3 B=9.5 C=-6.3 D=6.4 E=18.8 F=6.3", "--core-dims: C must be a length from 0.1"},
+        // Each letter is bounded before any arithmetic: no overflow, the letter named.
+        {"E A=1e200 B=1e199 C=1e200 D=1e198 E=1e199 F=1e198", "--core-dims: A must be a length"},
+        {"EFD A=20 B=10 C=6.65 D=7.7 E=15.4 F=8.9 F2=3.6 K=0.17 q=5",
+         "--core-dims: q must be below √(F × F2 ÷ 2)"},
         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8", "--core-dims: letter F is missing"},
         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3 G=1", "G is not a letter of an E core"},
         {"EE25 A=25.3", "--core-dims expects a family (E or EFD)"},
         {"E A=25.3 A=25.3", "--core-dims expects a family"},
-        {"E A=2530 B=950 C=630 D=640 E=1880 F=630", "lies beyond any real part's"},
+        {"E A=2530 B=950 C=630 D=640 E=1880 F=630", "--core-dims: A must be a length"},
+        // Letters each a length, the corners eating all but 0.04 mm² of the centre leg.
+        {"EFD A=20 B=10 C=6.65 D=7.7 E=15.4 F=8.9 F2=3.6 K=0.17 q=4",
+         "lies beyond any real part's"},
     };
     for (const auto& r : refused) {
         const Invocation bad = Invoke(With("--winding", With("--core-dims", With(r.dims, inputs))));

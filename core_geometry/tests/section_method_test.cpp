@@ -153,9 +153,12 @@ TEST(SectionMethodTest, ImpossibleLettersAreRefusedByName) {
         const char* named;
         const char* bound;
     } cases[] = {
-        {"A", -25.3, Kind::NotPositive, "A", ""},
-        {"C", 0, Kind::NotPositive, "C", ""},
-        {"D", 1e308 * 10, Kind::NotPositive, "D", ""},
+        {"A", -25.3, Kind::OutOfRange, "A", ""},
+        {"C", 0, Kind::OutOfRange, "C", ""},
+        {"D", 1e308 * 10, Kind::OutOfRange, "D", ""},
+        {"D", NAN, Kind::OutOfRange, "D", ""},
+        {"A", 1e200, Kind::OutOfRange, "A", ""},  // every product of the method would overflow
+        {"F", 1e-200, Kind::OutOfRange, "F", ""},
         {"E", 25.3, Kind::NotBelow, "E", "A"},  // the outer legs would have no width
         {"F", 19, Kind::NotBelow, "F", "E"},
         {"D", 9.5, Kind::NotBelow, "D", "B"},
