@@ -405,6 +405,7 @@ std::vector<double> ChoiceKey(const std::vector<Winding*>& group, const Plan& pl
     // reuse the same addresses.
     const catalogue::Core& core = *plan.core;
     std::vector<double> key = {core.winding_height_mm,
+                               core.winding_width_mm,
                                core.window_mm2,
                                core.MLT_mm.value_or(0),
                                plan.options.fillMax,
@@ -419,9 +420,13 @@ std::vector<double> ChoiceKey(const std::vector<Winding*>& group, const Plan& pl
                                spare.height_mm,
                                spare.copper_mm2};
     for (const Winding* w : group) {
+        // Where its ampere-turns cross zero sets its Dowell layers: the same
+        // winding between the halves of another (P-S-P) loses less than
+        // beside it (P-S-B), so each order's choice is its own.
         key.insert(key.end(), {static_cast<double>(w->role), static_cast<double>(w->turns),
                                *w->Irms_A, *w->Ipeak_A, static_cast<double>(w->strands),
-                               w->wire ? w->wire->conductor_mm : 0});
+                               w->wire ? w->wire->conductor_mm : 0, w->mmfCrossing,
+                               static_cast<double>(w->half)});
     }
     return key;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
 #include <optional>
 
 #include "insulation/requirements.hpp"
@@ -201,6 +202,32 @@ TEST(WireChoiceTest, AnAutomaticCoreKeepsToTheHotLimitAndSaysWhatSizedIt) {
     bool warned = false;
     for (const PlanWarning& w : given.warnings) warned |= w.code == "hot_spot_above_limit";
     EXPECT_TRUE(warned);
+}
+
+}  // namespace
+}  // namespace flyback::winding
+
+namespace flyback::winding {
+namespace {
+
+// The conductors chosen are kept per thread to answer the same question
+// again; a plan must never depend on what was planned before it. Each
+// order's plan, after the others in this thread, is the one a fresh thread
+// makes.
+TEST(WireChoiceTest, APlanNeverDependsOnWhatWasPlannedBefore) {
+    for (const Design& d : kDesigns) {
+        for (const Order order : {Order::PSB, Order::PSP, Order::SPS}) {
+            Options options;
+            options.core = d.core;
+            options.tripleInsulatedSecondary = d.tiw;
+            options.order = order;
+            std::optional<Plan> fresh;
+            std::thread([&] { fresh = PlanOf(d.texts, options); }).join();
+            const Plan after = PlanOf(d.texts, options);
+            ASSERT_TRUE(fresh && fresh->Pcopper_W && after.Pcopper_W);
+            EXPECT_EQ(*after.Pcopper_W, *fresh->Pcopper_W) << d.texts[0] << " " << int(order);
+        }
+    }
 }
 
 }  // namespace
