@@ -67,6 +67,8 @@ std::string LetterProblemText(const core_geometry::LetterProblem& p, core_geomet
     std::string letters;
     for (const std::string_view letter : core_geometry::LettersOf(family))
         letters += (letters.empty() ? "" : " ") + std::string(letter);
+    for (const std::string_view letter : core_geometry::OptionalLettersOf(family))
+        letters += " [" + std::string(letter) + "]";
     switch (p.kind) {
         case Kind::Missing:
             return "--core-dims: letter " + p.letter + " is missing (" +
@@ -79,8 +81,12 @@ std::string LetterProblemText(const core_geometry::LetterProblem& p, core_geomet
         case Kind::NotBelow:
             return "--core-dims: " + p.letter + " must be below " + p.bound;
         case Kind::Unknown:
-            return "--core-dims: " + p.letter + " is not a letter of an " +
+            return "--core-dims: " + p.letter + " is not a letter of " +
+                   (family == core_geometry::Family::Pq ? "a " : "an ") +
                    std::string(core_geometry::FamilyName(family)) + " core (" + letters + ")";
+        case Kind::NoSection:
+            return "--core-dims: the letters leave the outer legs or the back no section: A too "
+                   "narrow for the others";
     }
     return {};
 }
@@ -93,7 +99,7 @@ std::string ReadCoreDims(WindingFlags& f, catalogue::Catalogue& parts) {
     const std::optional<core_geometry::TypedShape> shape =
         core_geometry::ReadTypedShape(f.coreDims);
     if (!shape) {
-        return "--core-dims expects a family (E or EFD) and LETTER=mm fields, as \"E A=25.3 "
+        return "--core-dims expects a family (E, EFD, ETD, ER, EQ or PQ) and LETTER=mm fields, as \"E A=25.3 "
                "B=9.5 C=6.3 D=6.4 E=18.8 F=6.3\" (got \"" +
                record::VisibleText(f.coreDims) + "\")";
     }
@@ -153,7 +159,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--core", f.core, "with --winding: the core part (default: the smallest that holds)");
     add("--core-dims", f.coreDims,
         "with --winding: a core by its drawing's letters in mm, \"E A=25.3 B=9.5 C=6.3 D=6.4 "
-        "E=18.8 F=6.3\" (E: A B C D E F; EFD adds F2 K q), wound in its bare window");
+        "E=18.8 F=6.3\" (E: A B C D E F; EFD adds F2 K q; ETD, ER, EQ as E with F the "
+        "round leg's diameter, G its outer legs' flat where there is one; PQ adds G, and J L "
+        "where given), wound in its bare window");
     add("--families", f.families, "with --winding: core families to choose from, as E,ETD,PQ");
     add("--material", f.material, "with --winding: core material (N87)");
     add("--bmax", f.bmax, "with --winding: peak flux density designed to, T (0.3)");

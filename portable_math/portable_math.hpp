@@ -16,6 +16,9 @@ double flyback_cos(double x);
 double flyback_sinh(double x);
 double flyback_cosh(double x);
 double flyback_tgamma(double x);
+double flyback_asin(double x);
+double flyback_acos(double x);
+double flyback_atan(double x);
 }
 
 namespace flyback::portable_math {
@@ -43,6 +46,15 @@ inline double Cosh(double x) {
 }
 inline double Gamma(double x) {
     return flyback_tgamma(x);
+}
+inline double Asin(double x) {
+    return flyback_asin(x);
+}
+inline double Acos(double x) {
+    return flyback_acos(x);
+}
+inline double Atan(double x) {
+    return flyback_atan(x);
 }
 
 }  // namespace flyback::portable_math

@@ -240,7 +240,10 @@ TEST(CommandLineTest, ACoreTypedByItsLettersIsPlannedOrRefusedByLetter) {
          "--core-dims: q must be below √(F × F2 ÷ 2)"},
         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8", "--core-dims: letter F is missing"},
         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3 G=1", "G is not a letter of an E core"},
-        {"EE25 A=25.3", "--core-dims expects a family (E or EFD)"},
+        {"EE25 A=25.3", "--core-dims expects a family (E, EFD, ETD, ER, EQ or PQ)"},
+        {"ETD A=29.8 B=15.8 C=22.7 D=11 E=22.7 F=9.5", "--core-dims: C must be below E"},
+        {"PQ A=18.1 B=8.1 C=8 D=5.15 E=18 F=8.8 G=12", "--core-dims: the letters leave"},
+        {"PQ A=20.5 B=8.1 C=14 D=5.15 E=18 F=8.8 G=12 K=1", "K is not a letter of a PQ core"},
         {"E A=25.3 A=25.3", "--core-dims expects a family"},
         {"E A=2530 B=950 C=630 D=640 E=1880 F=630", "--core-dims: A must be a length"},
         // Letters each a length, the corners eating all but 0.04 mm² of the centre leg.

@@ -68,6 +68,21 @@ TEST(SectionMethodTest, TheCataloguesShapesComeOutAsOpenMagneticsStoresThem) {
         {Family::Efd, 268, 30.72, 30.59, 47.20, 1450, 3.250, 15.400},
         {Family::Efd, 269, 57.52, 57.28, 57.25, 3293, 3.650, 18.600},
         {Family::Efd, 270, 69.31, 69.16, 67.96, 4711, 3.900, 22.400},
+        {Family::Etd, 60, 76.51, 70.88, 71.67, 5483, 6.600, 22.000},
+        {Family::Etd, 61, 97.26, 91.61, 80.07, 7788, 7.750, 24.200},
+        {Family::Etd, 62, 124.98, 122.72, 93.86, 11730, 8.800, 29.200},
+        {Family::Etd, 63, 173.01, 171.68, 105.18, 18196, 9.250, 33.000},
+        {Family::Etd, 64, 211.19, 208.67, 116.16, 24532, 10.350, 36.200},
+        {Family::Er, 69, 86.58, 76.98, 64.23, 5561, 5.900, 19.200},
+        {Family::Er, 70, 85.86, 76.98, 75.74, 6503, 5.900, 25.000},
+        {Family::Er, 71, 110.72, 100.29, 91.20, 10097, 7.400, 29.400},
+        {Family::Er, 73, 151.93, 138.93, 98.80, 15010, 8.300, 30.800},
+        {Family::Pq, 232, 64.26, 60.06, 37.30, 2397, 4.600, 10.300},
+        {Family::Pq, 233, 63.79, 60.06, 45.29, 2889, 4.600, 14.300},
+        {Family::Pq, 234, 123.25, 112.97, 44.54, 5490, 5.250, 11.500},
+        {Family::Pq, 235, 122.65, 112.97, 53.70, 6586, 5.250, 16.100},
+        {Family::Pq, 241, 157.40, 142.08, 48.96, 7706, 7.025, 11.500},
+        {Family::Pq, 243, 155.44, 142.08, 68.45, 10640, 7.025, 21.300},
     };
     for (const auto& r : rows) {
         const nlohmann::json& shape = Shapes().at(static_cast<std::size_t>(r.line - 1));
@@ -82,15 +97,22 @@ TEST(SectionMethodTest, TheCataloguesShapesComeOutAsOpenMagneticsStoresThem) {
     }
 }
 
-// Every E and EFD shape of the data: a core, its narrowest section never
+std::optional<Family> FamilyOf(const std::string& family) {
+    if (family == "e" || family == "planarE") return Family::E;
+    if (family == "er" || family == "planarER") return Family::Er;
+    if (family == "efd") return Family::Efd;
+    if (family == "etd") return Family::Etd;
+    if (family == "eq") return Family::Eq;
+    if (family == "pq") return Family::Pq;
+    return std::nullopt;
+}
+
+// Every shape of the families computed: a core, its narrowest section never
 // wider than its effective area, Ve = Ae × le.
 TEST(SectionMethodTest, EveryShapesNarrowestSectionIsWithinItsArea) {
     int computed = 0;
     for (const nlohmann::json& shape : Shapes()) {
-        const std::string family = shape["family"];
-        const std::optional<Family> f = family == "e"     ? Family::E
-                                        : family == "efd" ? Family::Efd
-                                                          : std::optional<Family>{};
+        const std::optional<Family> f = FamilyOf(shape["family"]);
         if (!f) continue;
         SCOPED_TRACE(shape["name"].get<std::string>());
         const auto result = FromLetters(*f, LettersAt(shape));
@@ -104,7 +126,7 @@ TEST(SectionMethodTest, EveryShapesNarrowestSectionIsWithinItsArea) {
         EXPECT_NEAR(e.Ve_mm3 / (e.Ae_mm2 * e.le_mm), 1, 1e-12);
         ++computed;
     }
-    EXPECT_GE(computed, 90);
+    EXPECT_GE(computed, 240);
 }
 
 // E 25/13/7 by hand from its nominal letters: the five sections of one half
@@ -138,7 +160,7 @@ TEST(SectionMethodTest, ATypedShapeReadsAndIsNamed) {
     EXPECT_EQ(name, "EFD A=15 B=7.5 C=4.65 D=5.5 E=11 F=5.3 F2=2.4 K=-0.2 q=0.45");
     EXPECT_EQ(ReadTypedShape(name)->letters, efd->letters);
     EXPECT_TRUE(std::holds_alternative<Effective>(FromLetters(efd->family, efd->letters)));
-    for (const char* bad : {"", "PQ A=20", "E A", "E =3", "E A=x", "E A=1 A=2", "e A=1"})
+    for (const char* bad : {"", "RM A=20", "E A", "E =3", "E A=x", "E A=1 A=2", "e A=1"})
         EXPECT_FALSE(ReadTypedShape(bad)) << bad;
 }
 
@@ -180,6 +202,50 @@ TEST(SectionMethodTest, ImpossibleLettersAreRefusedByName) {
     ASSERT_TRUE(std::holds_alternative<LetterProblem>(result));
     EXPECT_EQ(std::get<LetterProblem>(result).kind, Kind::Missing);
     EXPECT_EQ(std::get<LetterProblem>(result).letter, "F");
+}
+
+}  // namespace
+}  // namespace flyback::core_geometry
+
+namespace flyback::core_geometry {
+namespace {
+
+// The round legs' own letters: a depth C the circle E cannot cut without a
+// flat, a flat wider than its circle, a letter of another family.
+TEST(SectionMethodTest, RoundLegLettersADrawingCannotHaveAreRefusedByName) {
+    using Kind = LetterProblem::Kind;
+    const Letters etd = {{"A", 29.8}, {"B", 15.8}, {"C", 9.5},
+                         {"D", 11},   {"E", 22.7}, {"F", 9.5}};
+    const Letters pq = {{"A", 20.5}, {"B", 8.1}, {"C", 14},  {"D", 5.15},
+                  {"E", 18},   {"F", 8.8}, {"G", 12}};
+    const struct {
+        Family family;
+        Letters letters;
+        Kind kind;
+        const char* named;
+        const char* bound;
+    } cases[] = {
+        {Family::Etd, [&] { auto x = etd; x["C"] = 22.7; return x; }(), Kind::NotBelow, "C", "E"},
+        {Family::Er, [&] { auto x = etd; x["G"] = 23; return x; }(), Kind::NotBelow, "G",
+         "or equal to E"},
+        {Family::Etd, [&] { auto x = etd; x["J"] = 3; return x; }(), Kind::Unknown, "J", ""},
+        {Family::Pq, [&] { auto x = pq; x.erase("G"); return x; }(), Kind::Missing, "G", ""},
+        // Outer legs narrower than the segment their round faces cut.
+        {Family::Pq, [&] { auto x = pq; x["A"] = 18.1, x["C"] = 8; return x; }(), Kind::NoSection, "A",
+         ""},
+    };
+    for (const auto& c : cases) {
+        const auto result = FromLetters(c.family, c.letters);
+        ASSERT_TRUE(std::holds_alternative<LetterProblem>(result)) << c.named;
+        const LetterProblem& p = std::get<LetterProblem>(result);
+        EXPECT_EQ(p.kind, c.kind) << c.named;
+        EXPECT_EQ(p.letter, c.named);
+        EXPECT_EQ(p.bound, c.bound);
+    }
+    // A flat as wide as its circle is planar ER's straight outer legs.
+    Letters straight = etd;
+    straight["G"] = 22.7;
+    EXPECT_TRUE(std::holds_alternative<Effective>(FromLetters(Family::Er, straight)));
 }
 
 }  // namespace

@@ -27,6 +27,9 @@ TEST(PortableMathTest, ExactWhereTheAnswerIsRepresentable) {
     EXPECT_EQ(Exp(1), std::numbers::e);
     EXPECT_EQ(Pow(2, 0.5), std::numbers::sqrt2);
     EXPECT_EQ(Gamma(0.5), std::sqrt(std::numbers::pi));
+    EXPECT_EQ(Acos(-1), std::numbers::pi);
+    EXPECT_EQ(Asin(1), std::numbers::pi / 2);
+    EXPECT_EQ(Atan(1), std::numbers::pi / 4);
 }
 
 double Ulps(double a, double b) {
@@ -51,6 +54,9 @@ TEST(PortableMathTest, WithinTwoUlpsOfTheCLibrary) {
         {"cos", Cos, [](double x) { return std::cos(x); }, -130000, 130000},
         {"sinh", Sinh, [](double x) { return std::sinh(x); }, -80, 80},
         {"cosh", Cosh, [](double x) { return std::cosh(x); }, -80, 80},
+        {"asin", Asin, [](double x) { return std::asin(x); }, -1, 1},
+        {"acos", Acos, [](double x) { return std::acos(x); }, -1, 1},
+        {"atan", Atan, [](double x) { return std::atan(x); }, -1e6, 1e6},
         {"tgamma", Gamma, [](double x) { return std::tgamma(x); }, 0.5, 3,
          10},  // musl's is coarser
         {"pow 0.826", [](double x) { return Pow(x, 0.826); },
