@@ -2,16 +2,21 @@
 // program carries its catalogue as constant tables: nothing to find and
 // nothing to parse when it starts. Any row it cannot read, or one that does
 // not say where its values come from, fails the build.
-//   generate_tables cores.csv materials.csv wires.csv > catalogue_tables.cpp
+// After the sourced rows come the MAS shapes they do not give, computed from
+// their drawings (mas_shapes.hpp).
+//   generate_tables cores.csv materials.csv wires.csv core_shapes.ndjson
+//     bobbins.ndjson > catalogue_tables.cpp
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "catalogue/catalogue.hpp"
 #include "catalogue/csv.hpp"
+#include "catalogue/mas_shapes.hpp"
 #include "catalogue/records.hpp"
 
 namespace {
@@ -89,11 +94,34 @@ void WriteWires(const Catalogue& c, std::ostream& out) {
     }
 }
 
-std::optional<CsvTable> Table(const char* path) {
+std::optional<std::string> Whole(const char* path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return std::nullopt;
-    return ReadCsv(std::string(std::istreambuf_iterator<char>(file), {}));
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
+
+std::optional<CsvTable> Table(const char* path) {
+    const std::optional<std::string> text = Whole(path);
+    if (!text) return std::nullopt;
+    return ReadCsv(*text);
+}
+
+// The shapes' lines the sourced rows give (their `mas_shape_line`).
+std::set<int> TakenLines(const CsvTable& cores) {
+    std::set<int> lines;
+    const int column = cores.Column("mas_shape_line");
+    if (column < 0) return lines;
+    for (const CsvTable::Row& row : cores.rows) {
+        const auto index = static_cast<std::size_t>(column);
+        if (index < row.fields.size() && !row.fields[index].empty())
+            lines.insert(std::stoi(row.fields[index]));
+    }
+    return lines;
+}
+
+// The MAS data the computed rows name as their source.
+constexpr const char* kMasShapes = "OpenMagnetics/MAS@1408499d0097 data/core_shapes.ndjson";
+constexpr const char* kMasBobbins = "OpenMagnetics/MAS@1408499d0097 data/bobbins.ndjson";
 
 }  // namespace
 
@@ -104,11 +132,13 @@ const Catalogue& flyback::catalogue::BuiltIn() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv\n";
+    if (argc != 6) {
+        std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
+                     "core_shapes.ndjson bobbins.ndjson\n";
         return 2;
     }
     Catalogue catalogue;
+    std::set<int> takenLines;
     void (*const add[])(const CsvTable&, std::string_view, Catalogue&, Sources) = {
         AddCores, AddMaterials, AddWires};
     for (int i = 0; i < 3; ++i) {
@@ -118,10 +148,22 @@ int main(int argc, char** argv) {
             return 1;
         }
         add[i](*table, argv[i + 1], catalogue, Sources::MustBeGiven);
+        if (i == 0) takenLines = TakenLines(*table);
     }
+    const std::optional<std::string> shapes = Whole(argv[4]), bobbins = Whole(argv[5]);
+    if (!shapes || !bobbins) {
+        std::cerr << (shapes ? argv[5] : argv[4]) << ": cannot be read\n";
+        return 1;
+    }
+    const Computed computed = ComputedCores({*shapes, *bobbins, kMasShapes, kMasBobbins},
+                                            catalogue.cores, takenLines, catalogue.problems);
+    catalogue.cores.insert(catalogue.cores.end(), computed.cores.begin(), computed.cores.end());
     for (const std::string& problem : catalogue.problems) std::cerr << problem << '\n';
     if (!catalogue.problems.empty()) return 1;
-    std::cout << "// Generated from catalogue/data by generate_tables; do not edit.\n"
+    std::cout << "// Generated from catalogue/data by generate_tables; do not edit.\n";
+    for (const std::string& shape : computed.leftOut)
+        std::cout << "// Left out, a letter missing in the data: " << shape << "\n";
+    std::cout << "\n"
                  "#include \"catalogue/catalogue.hpp\"\n\n"
                  "namespace flyback::catalogue {\n\n"
                  "const Catalogue& BuiltIn() {\n"

@@ -43,15 +43,31 @@ std::string_view WithoutParenthesis(std::string_view name) {
 }
 
 std::string CoreCaption(std::string_view name) {
-    static constexpr std::string_view kRemark = "with centre hole";
-    const std::size_t remark = name.find(kRemark);
+    static constexpr std::string_view kCentreHole = "with centre hole", kPlanar = "planar";
     const std::string_view shortName = WithoutParenthesis(name);
-    if (remark == std::string_view::npos || shortName.size() == name.size()) {
+    if (shortName.size() == name.size() || !name.ends_with(')')) return std::string(name);
+    std::string inside(name.substr(shortName.size() + 2, name.size() - shortName.size() - 3));
+    std::string worded;
+    if (inside == "file") return std::string(shortName) + "（文件）";
+    if (inside.starts_with(kPlanar)) {
+        worded = "平面";
+        inside.erase(0, kPlanar.size());
+        if (inside.starts_with(", ")) inside.replace(0, 2, "，");
+    }
+    if (inside.ends_with(kCentreHole)) {
+        inside.erase(inside.size() - kCentreHole.size());
+        if (inside.ends_with(", ")) inside.replace(inside.size() - 2, 2, "，");
+        inside += "带中心孔";
+    } else if (worded.empty()) {
         return std::string(name);
     }
-    std::string inside(name.substr(shortName.size() + 2, remark - shortName.size() - 2));
-    if (inside.ends_with(", ")) inside.replace(inside.size() - 2, 2, "，");
-    return std::string(shortName) + "（" + inside + "带中心孔）";
+    return std::string(shortName) + "（" + worded + inside + "）";
+}
+
+std::string FamilyCaption(std::string_view family) {
+    static constexpr std::string_view kPlanar = "planar ";
+    if (family.starts_with(kPlanar)) return "平面 " + std::string(family.substr(kPlanar.size()));
+    return std::string(family);
 }
 
 std::vector<std::string> CoreNameKeys(const Core& core) {

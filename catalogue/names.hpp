@@ -14,10 +14,15 @@ std::string NameKey(std::string_view name);
 // "E13/7/4 (EF12.6)" without its parenthesis: "E13/7/4".
 std::string_view WithoutParenthesis(std::string_view name);
 
-// The name as a Chinese reader sees it: the catalogue's English remark in
-// the parenthesis worded in Chinese ("RM8 (with centre hole)" → "RM8（带中心孔）");
+// The name as a Chinese reader sees it: the catalogue's English remarks in
+// the parenthesis worded in Chinese ("RM8 (with centre hole)" → "RM8（带中心孔）",
+// "E14/3.5/5 (planar)" → "E14/3.5/5（平面）", a file's own core "(file)" → "（文件）");
 // a name without a remark is shown as it is. Files and JSON keep the name.
 std::string CoreCaption(std::string_view name);
+
+// A family as a Chinese reader sees it: "planar E" → "平面 E"; the others are
+// the drawings' own letters.
+std::string FamilyCaption(std::string_view family);
 
 // Every key a core is found by: its name, the name without its parenthesis,
 // each part name in the parenthesis ("EF12.6"; a remark such as "with centre

@@ -1,6 +1,7 @@
 #include "cli/catalogue_listing.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -74,8 +75,15 @@ std::string WireJson(const Wire& wire) {
     return out;
 }
 
+// Four significant digits, as a data sheet prints them: the computed shapes'
+// figures are exact doubles, which --json gives whole.
 std::string Cell(const std::optional<double>& value) {
-    return value ? record::ExactNumber(*value) : "—";
+    if (!value) return "—";
+    double v = *value, up = 1, down = 1;
+    while (v != 0 && std::abs(v) * up < 1000 && up < 1e12) up *= 10;
+    while (std::abs(v) / down >= 10000) down *= 10;
+    v = up > 1 ? std::round(v * up) / up : std::round(v / down) * down;
+    return record::ExactNumber(v);
 }
 
 void Table(const std::vector<std::vector<std::string>>& rows, std::ostream& out) {

@@ -679,22 +679,30 @@ const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& ow
     const Reader core = magnetic.At("core");
     const Reader shapeField = core.At("functionalDescription").At("shape");
     const std::string shape = NameOf(shapeField);
-    if (const catalogue::Core* named = CoreByMasName(own, shape)) return *named;
+    // Read first, so that a number no real part has is refused even where
+    // the catalogue's own figures for the shape are then taken.
     const std::optional<catalogue::Core> given = CoreAsGiven(core, magnetic.At("coil"));
+    const catalogue::Core* named = CoreByMasName(own, shape);
+    // The catalogue's shape, unless it knows no bobbin where the file winds
+    // on one (a shape computed from its drawing alone).
+    if (named && (named->Automatic() || !given || !given->MLT_mm)) return *named;
+    const std::string known = named ? "”在目录中没有骨架" : "”不在目录中";
     if (!given) throw Unreadable{shapeField.path(), "磁芯形状“" + shape + "”不在目录中"};
     if (const catalogue::Core* same = CoreOfTheSameSize(own, *given)) {
-        opened.notes.push_back("磁芯形状“" + shape + "”不在目录中；按有效参数即目录中的 " +
+        opened.notes.push_back("磁芯形状“" + shape + known + "；按有效参数即目录中的 " +
                                same->name + "。");
         return *same;
     }
     opened.notes.push_back(
-        "磁芯形状“" + shape + "”不在目录中：按文件给出的有效参数取用（Ae " +
+        "磁芯形状“" + shape + known + "：按文件给出的有效参数取用（Ae " +
         record::ReadableValue(given->Ae_mm2, "mm²") + "，le " +
         record::ReadableValue(given->le_mm, "mm") + "，Ve " +
         record::ReadableValue(given->Ve_mm3, "mm³") + "）" +
         (given->MLT_mm ? "，绕线窗口与平均匝长按文件的骨架。" : "，绕线窗口按磁芯本身。"));
     opened.cores.push_back(*given);
-    own.cores.push_back(*given);
+    // Beside the catalogue's shape of that name, its own name says whose.
+    if (named) opened.cores.back().name += " (file)";
+    own.cores.push_back(opened.cores.back());
     return own.cores.back();
 }
 

@@ -139,6 +139,9 @@ std::optional<catalogue::Core> CoreAsGiven(const Reader& core, const Reader& coi
 const catalogue::Core* CoreOfTheSameSize(const catalogue::Catalogue& parts,
                                          const catalogue::Core& given) {
     for (const catalogue::Core& core : parts.cores) {
+        // A core the file winds on its bobbin is not one the catalogue
+        // knows no bobbin for.
+        if (given.MLT_mm && !core.Automatic()) continue;
         if (Near(core.Ae_mm2, given.Ae_mm2, 0.01) && Near(core.le_mm, given.le_mm, 0.01) &&
             Near(core.Ve_mm3, given.Ve_mm3, 0.01))
             return &core;

@@ -416,8 +416,10 @@ std::string SizedByText(const Plan& plan) {
             return "温升：小一号磁芯温升超过 50 K";
         case winding::SizedBy::HotSpot:
             return "热点温度：小一号磁芯超过上限 " + hot;
+        case winding::SizedBy::Losses:
+            return "损耗：小一号磁芯的铜损、磁芯、钳位与整流管损耗超过效率所容许的";
         case winding::SizedBy::NoneCool:
-            return "没有磁芯满足温升与热点上限 " + hot + "，取放得下绕组的最小者";
+            return "没有磁芯满足温升、热点上限 " + hot + "与效率所容许的损耗，取放得下绕组的最小者";
         case winding::SizedBy::NoneFits:
             return "没有磁芯放得下绕组，取最大者";
     }

@@ -417,12 +417,13 @@ EMSCRIPTEN_KEEPALIVE void flyback_take_file_parts() {
 
 // The parts the plan's options choose from, and the defaults.
 EMSCRIPTEN_KEEPALIVE void flyback_parts() {
-    std::vector<std::string> cores, coreCaptions, families, materials;
+    std::vector<std::string> cores, coreCaptions, families, familyCaptions, materials;
     for (const auto& core : Parts().cores) {
         cores.push_back(core.name);
         coreCaptions.push_back(flyback::catalogue::CoreCaption(core.name));
         if (std::find(families.begin(), families.end(), core.family) == families.end()) {
             families.push_back(core.family);
+            familyCaptions.push_back(flyback::catalogue::FamilyCaption(core.family));
         }
     }
     std::vector<std::string> weighable;  // with loss data, for the comparison
@@ -451,6 +452,7 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("cores", Texts(cores))
         .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))
+        .Raw("familyCaptions", Texts(familyCaptions))
         .Raw("materials", Texts(materials))
         .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)

@@ -128,13 +128,13 @@ window.FlybackPage.plan = function (page) {
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
-    const familyBoxes = parts.families.map((family) => {
+    const familyBoxes = parts.families.map((family, i) => {
         const label = document.createElement('label');
         const box = document.createElement('input');
         box.type = 'checkbox';
         box.value = family;
         box.checked = true;
-        label.append(box, ' ' + family);
+        label.append(box, ' ' + parts.familyCaptions[i]);
         $('OptFamilies').append(label);
         return box;
     });

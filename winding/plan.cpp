@@ -624,13 +624,17 @@ bool FamilyAllowed(const catalogue::Core& core, const Options& options) {
                                                  core.family) != options.families.end();
 }
 
-// Why a chosen core is too small to run cool: its rise above the one the
-// plan warns of (or losses that never settle), or its hot spot above the
-// limit. Where the data gives no losses there is nothing to hold it to.
-std::optional<SizedBy> TooHot(const Plan& plan) {
+// Why a chosen core is too small to sign: its rise above the one the plan
+// warns of (or losses that never settle), its hot spot above the limit, or
+// losses beyond what the efficiency leaves (a low, wide core's leakage
+// spends it in the clamp). Where the data gives no losses there is nothing
+// to hold it to.
+std::optional<SizedBy> TooSmall(const Plan& plan) {
     if (!plan.dT_K) return std::nullopt;
     if (!plan.hot_C || *plan.dT_K > kHighestRise_K) return SizedBy::Rise;
     if (*plan.hot_C > HotLimit(plan.options)) return SizedBy::HotSpot;
+    const std::optional<LossBudget> losses = LossesAgainstBudget(plan);
+    if (losses && losses->named_W > losses->budget_W) return SizedBy::Losses;
     return std::nullopt;
 }
 
@@ -656,7 +660,7 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
             continue;
         }
         Plan plan = PlanOn(*core, in);
-        const std::optional<SizedBy> hot = TooHot(plan);
+        const std::optional<SizedBy> hot = TooSmall(plan);
         if (!hot) {
             plan.sizedBy = failed;
             return plan;
@@ -695,6 +699,14 @@ std::optional<double> AssumedRating_V(double Vmax) {
     if (Vmax <= 400) return 650;
     if (Vmax <= 560) return 800;
     return std::nullopt;
+}
+
+std::optional<LossBudget> LossesAgainstBudget(const Plan& plan) {
+    if (!plan.Pcopper_W || !plan.Pcore_W) return std::nullopt;
+    double named = *plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan);
+    for (const OutputResult& out : plan.outputs) named += out.set.VF_V * out.set.I_A;
+    const double load = plan.Pout_W + plan.Pbias_W;
+    return LossBudget{named, load / plan.eta - load};
 }
 
 double ClampShareFromTheCore(const Plan& plan) {

@@ -122,9 +122,9 @@ struct OutputResult {
 // windings need, the rise, the hot spot), or that it is the smallest; where
 // none meets every limit, the smallest that holds the windings, or the
 // largest. A core the options name is given.
-enum class SizedBy { Given, Smallest, Flux, Window, Rise, HotSpot, NoneCool, NoneFits };
-inline constexpr std::string_view kSizedByNames[] = {"given", "smallest", "flux",      "window",
-                                                     "rise",  "hot_spot", "none_cool", "none_fits"};
+enum class SizedBy { Given, Smallest, Flux, Window, Rise, HotSpot, Losses, NoneCool, NoneFits };
+inline constexpr std::string_view kSizedByNames[] = {
+    "given", "smallest", "flux", "window", "rise", "hot_spot", "losses", "none_cool", "none_fits"};
 
 // The usual switch for a maximum input where none is given: 650 V up to
 // 400 V DC (a rectified 264 V mains), 800 V up to 560 V; none above.
@@ -301,6 +301,13 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 // estimate (the clamp is sized for the limit, and settles lower on it); the
 // sized loss where the leakage is given or assumed.
 double TypicalClampLoss(const Plan& plan);
+// The losses the plan names (copper, core, the clamp's typical loss and the
+// rectifiers' drop) and what the efficiency leaves for every loss; none
+// where the data gives no copper or core loss.
+struct LossBudget {
+    double named_W = 0, budget_W = 0;
+};
+std::optional<LossBudget> LossesAgainstBudget(const Plan& plan);
 // What of that the core gives: while the leakage resets, the magnetising
 // current runs into the clamp at Vor as well, Vor ÷ Vclamp of the clamp's
 // loss. The leakage's own energy, the rest, the input gave it through the

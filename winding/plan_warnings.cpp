@@ -219,12 +219,9 @@ void WindingWarnings(Plan& plan) {
 // of them: beyond it the supply cannot reach its efficiency, whatever the
 // switch does, and the outputs fall short.
 void LossBudgetWarning(Plan& plan) {
-    if (!plan.Pcopper_W || !plan.Pcore_W) return;
-    double named = *plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan);
-    for (const OutputResult& out : plan.outputs) named += out.set.VF_V * out.set.I_A;
-    const double load = plan.Pout_W + plan.Pbias_W;
-    const double budget = load / plan.eta - load;
-    if (!(named > budget)) return;
+    const std::optional<LossBudget> losses = LossesAgainstBudget(plan);
+    if (!losses || !(losses->named_W > losses->budget_W)) return;
+    const double named = losses->named_W, budget = losses->budget_W;
     Add(plan, "losses_above_efficiency", Strength::Caution,
         "铜损、磁芯损耗、钳位与整流管损耗共 " + ReadableValue(named, "W") + "，超过效率 " +
             ReadableValue(plan.eta * 100, "%") + " 所容许的全部损耗 " + ReadableValue(budget, "W") +

@@ -66,6 +66,8 @@ void Grey(QTableWidget* table, bool grey) {
     ShowOutOfDate(table, grey, table->parentWidget()->palette().color(QPalette::Text));
 }
 
+// The catalogue's name of the family a box allows (its text is the caption).
+constexpr auto kFamily = "family";
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
                kMaterial = "winding/material", kTiw = "winding/tiw";
 constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
@@ -299,9 +301,10 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     for (const catalogue::Core& core : parts.cores) {
         const QString family = FromUtf8(core.family);
         bool seen = false;
-        for (const QCheckBox* box : families_) seen = seen || box->text() == family;
+        for (const QCheckBox* box : families_) seen = seen || box->property(kFamily) == family;
         if (seen) continue;
-        auto* box = new QCheckBox(family);
+        auto* box = new QCheckBox(FromUtf8(catalogue::FamilyCaption(core.family)));
+        box->setProperty(kFamily, family);
         box->setChecked(o.families.empty() || std::find(o.families.begin(), o.families.end(),
                                                         core.family) != o.families.end());
         connect(box, &QCheckBox::toggled, this, [this] {
@@ -424,7 +427,7 @@ winding::Options WindingWindow::Options() const {
     o.core = core_->currentData().toString().toStdString();
     o.material = material_->currentText().toStdString();
     for (const QCheckBox* box : families_) {
-        if (box->isChecked()) o.families.push_back(box->text().toStdString());
+        if (box->isChecked()) o.families.push_back(box->property(kFamily).toString().toStdString());
     }
     // All of them, or none, allow every family.
     if (o.families.size() == families_.size()) o.families.clear();

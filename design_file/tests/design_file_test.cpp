@@ -451,7 +451,8 @@ TEST(DesignFileTest, MasNamesMapTheCatalogueBothWays) {
         EXPECT_TRUE(names.insert(name).second) << name;
         EXPECT_EQ(CoreByMasName(Parts(), name), &core) << name;
     }
-    EXPECT_EQ(cores, static_cast<int>(Parts().cores.size()));  // every built-in core
+    // Every built-in core but the ER 40 MAS gives a second shape of that name.
+    EXPECT_EQ(cores, static_cast<int>(Parts().cores.size()) - 1);
     names.clear();
     for (const catalogue::Wire& wire : Parts().wires) {
         const std::string name = WireMasName(wire);

@@ -178,8 +178,10 @@ TEST(CornersTest, TheSwitchAtTheLimitIsCheckedAgainstItsRating) {
 // on-time's rise: Von × ton = (n × VF + n² × R × i) × toff at the mean
 // current i, the peak half a rise above it.
 TEST(CornersTest, AShortedOutputRatchetsToWhereTheSecondarysResistanceHoldsIt) {
+    Options options;
+    options.core = "E20/10/6";
     const PlanOutcome outcome = PlanWinding(
-        record::RecordPress({"12", "375", "120", "65", "80", "12"}), {}, catalogue::BuiltIn());
+        record::RecordPress({"12", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
     ASSERT_TRUE(outcome.plan);
     const Plan& plan = *outcome.plan;
     const Corner& shorted = plan.corners[4];

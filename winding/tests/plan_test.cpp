@@ -107,7 +107,11 @@ Options Functional() {
 TEST_P(SupplyTest, WholeTurnsFluxCurrentsWireAndFillAsWorkedByHand) {
     const Supply& s = GetParam();
     const record::DesignRecord record = record::RecordPress(s.texts);
-    const PlanOutcome outcome = PlanWinding(record, Functional(), Parts());
+    // On the core it was worked on by hand (the automatic choice, among the
+    // computed shapes too, may take a smaller one).
+    Options options = Functional();
+    options.core = s.core;
+    const PlanOutcome outcome = PlanWinding(record, options, Parts());
     ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     const Plan& plan = *outcome.plan;
     EXPECT_EQ(plan.core->name, s.core);
@@ -198,7 +202,7 @@ TEST(PlanTest, NamedCoreTooSmallIsUsedWithItsWarnings) {
 }
 
 TEST(PlanTest, BeyondTheCatalogueTheLargestCoreIsShownAndSaidSo) {
-    const PlanOutcome outcome = PlanFor({"1500", "373", "249", "20", "80", "24"});
+    const PlanOutcome outcome = PlanFor({"5000", "373", "249", "20", "80", "24"});
     ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     double largest = 0;
     for (const catalogue::Core& core : Parts().cores) {
@@ -359,7 +363,10 @@ const WarningCase kWarningCases[] = {
     // A hot spot above the data's hottest saturation figure, 100 °C.
     {"HotterThanTheSaturationData",
      {"60", "373", "249", "100", "80", "24"},
-     [](Options& o) { o.ambient_C = 90; },
+     [](Options& o) {
+         o.ambient_C = 90;
+         o.core = "EFD30/15/9";
+     },
      "saturation_beyond_data",
      true},
     {"WithinTheSaturationData",
@@ -382,7 +389,7 @@ const WarningCase kWarningCases[] = {
     // clamp alone takes most of it. 60 W at 80 % leaves 15 W.
     {"LossesAboveTheEfficiency",
      {"12", "375", "120", "65", "85", "12"},
-     [](Options&) {},
+     [](Options& o) { o.core = "E20/10/6"; },
      "losses_above_efficiency",
      true},
     {"LossesWithinTheEfficiency",
@@ -407,6 +414,7 @@ const WarningCase kWarningCases[] = {
     {"SaturationMarginBelowTheChoice",
      {"12", "375", "120", "65", "80", "12"},
      [](Options& o) {
+         o.core = "E20/10/6";
          o.choices.Np = 137;
          o.choices.Ns = 14;
          o.choices.minSaturationMargin = 2;

@@ -63,7 +63,7 @@ bool ReadAsItIs(const QString& word) {
         "W",    "V",       "A",        "mA",   "kHz",     "KHz",  "Hz",    "mm",   "cm",     "mH",
         "H",    "T",       "mT",       "Gs",   "K",       "C",    "mW",    "mJ",   "nH",     "kΩ",
         "mΩ",   "nF",      "E",        "EE",   "EFD",     "ETD",  "ER",    "EER",  "PQ",     "RM",
-        "EP",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo",    "Vor",  "Vspike", "Dmax",
+        "EP",   "EQ",      "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo",    "Vor",  "Vspike", "Dmax",
         "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap",    "Wa",   "At",     "Ks",
         "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",     "FG",   "gap",    "core",
         "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve",    "le",   "Ipk",    "D",
@@ -176,10 +176,10 @@ class ToolWindowsTest : public QObject {
         QVERIFY(plan && plan->isVisible());
         QCOMPARE(plan->windings()->rowCount(), 2);
         // From the mains, reinforced: the turns that keep the current limit a
-        // tenth below saturation, on the smallest core that holds them and
-        // stays cool.
-        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("137 匝"));
-        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("E20/10/6"));
+        // tenth below saturation, on the smallest core that holds them, stays
+        // cool and keeps the losses within the efficiency.
+        QCOMPARE(plan->windings()->item(0, 1)->text(), QString("108 匝"));
+        QVERIFY(plan->lines()->item(0, 1)->text().startsWith("ETD19/14/8"));
         const auto insulationLine = [&] {
             for (int row = 0; row < plan->lines()->rowCount(); ++row) {
                 if (plan->lines()->item(row, 0)->text() == "绝缘（初级—次级）")
@@ -217,8 +217,9 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(plan->buildPicture()->size(), plan->buildPicture()->renderer()->defaultSize());
         QVERIFY(plan->currentsPicture()->renderer()->isValid());
 
+        const QString turnsBefore = plan->windings()->item(0, 1)->text();
         plan->bmax()->setValue(0.2);
-        QVERIFY(plan->windings()->item(0, 1)->text() != QString("117 匝"));
+        QVERIFY(plan->windings()->item(0, 1)->text() != turnsBefore);
         plan->vaux()->setValue(15);
         QCOMPARE(plan->windings()->rowCount(), 3);
         QCOMPARE(QSettings().value("winding/bmax").toDouble(), 0.2);
@@ -670,7 +671,7 @@ class ToolWindowsTest : public QObject {
         QVERIFY(window_->Parts().FindMaterial("95") != nullptr);
         const flyback::winding::PlanOutcome* plan = window_->PressedPlan();
         QVERIFY(plan != nullptr && plan->plan);
-        QCOMPARE(plan->plan->core->name, std::string("ER 41/7.6/32"));
+        QCOMPARE(plan->plan->core->name, std::string("ER 41/7.6/32 (file)"));
         QCOMPARE(plan->plan->material->name, std::string("95"));
         window_->ShowWinding();
         QCOMPARE(
