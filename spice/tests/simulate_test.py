@@ -16,6 +16,9 @@ import tempfile
 import unittest
 
 CALC = sys.argv.pop(1)
+# On the cores these tolerances were measured on: the automatic choice
+# moves as the catalogue grows, and the agreement depends on the leakage.
+ON = ["--core", "EFD30/15/9"]
 SUPPLY = ["60", "373", "249", "100", "80", "24"]
 # The regulated secondary's peak within 3 % where the leakage is a small
 # share of Lp; where it is larger (the 12 V supply's 5 %, 137 primary turns
@@ -26,14 +29,15 @@ SUPPLY = ["60", "373", "249", "100", "80", "24"]
 # current by their voltages on ideally coupled windings, not in proportion:
 # their currents within 10 %.
 DESIGNS = [
-    ("boundary: 24 V 2.5 A, 100 kHz", SUPPLY, 0.03),
-    ("continuous, KRP 0.6", ["--krp", "0.6", "--"] + SUPPLY, 0.03),
-    ("discontinuous, Lp 300 µH", ["--lp", "300e-6", "--"] + SUPPLY, 0.03),
-    ("12 V 1 A, 65 kHz", ["12", "375", "120", "65", "80", "12"], 0.10, 0.05),
-    ("two outputs", ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY, 0.08),
-    ("bias winding, split primary", ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY,
-     0.03),
-    ("split secondary", ["--order", "S-P-S", "--"] + SUPPLY, 0.03),
+    ("boundary: 24 V 2.5 A, 100 kHz", ON + ["--"] + SUPPLY, 0.03),
+    ("continuous, KRP 0.6", ON + ["--krp", "0.6", "--"] + SUPPLY, 0.03),
+    ("discontinuous, Lp 300 µH", ON + ["--lp", "300e-6", "--"] + SUPPLY, 0.03),
+    ("12 V 1 A, 65 kHz", ["--core", "E20/10/6", "--", "12", "375", "120", "65", "80", "12"], 0.10,
+     0.05),
+    ("two outputs", ON + ["--output", "24:2", "--output", "12:0.5", "--"] + SUPPLY, 0.08),
+    ("bias winding, split primary",
+     ON + ["--bias", "15:0.05", "--order", "P-S-P", "--"] + SUPPLY, 0.03),
+    ("split secondary", ON + ["--order", "S-P-S", "--"] + SUPPLY, 0.03),
 ]
 
 
