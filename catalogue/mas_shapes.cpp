@@ -29,14 +29,10 @@ struct FamilyOfData {
     bool roundLeg;
 };
 constexpr FamilyOfData kFamilies[] = {
-    {"e", Family::E, "E", false},
-    {"planarE", Family::E, "planar E", false},
-    {"efd", Family::Efd, "EFD", false},
-    {"etd", Family::Etd, "ETD", true},
-    {"er", Family::Er, "ER/EER", true},
-    {"planarER", Family::Er, "planar ER", true},
-    {"eq", Family::Eq, "EQ", true},
-    {"pq", Family::Pq, "PQ", true},
+    {"e", Family::E, "E", false},       {"planarE", Family::E, "planar E", false},
+    {"efd", Family::Efd, "EFD", false}, {"etd", Family::Etd, "ETD", true},
+    {"er", Family::Er, "ER/EER", true}, {"planarER", Family::Er, "planar ER", true},
+    {"eq", Family::Eq, "EQ", true},     {"pq", Family::Pq, "PQ", true},
 };
 
 const FamilyOfData* FamilyOf(std::string_view data) {
@@ -165,8 +161,8 @@ std::multimap<std::string, Bobbin> BobbinsByShape(const std::vector<Line>& lines
         if (!f.is_object()) continue;
         const std::string shape = Text(f, "shape");
         if (shape.empty() || !f.contains("dimensions")) continue;
-        byShape.emplace(shape, Bobbin{line.number, Text(line.json, "name"),
-                                      Dimensions(f["dimensions"])});
+        byShape.emplace(shape,
+                        Bobbin{line.number, Text(line.json, "name"), Dimensions(f["dimensions"])});
     }
     return byShape;
 }
@@ -271,10 +267,10 @@ void TellApart(std::vector<Core>& computed, const std::vector<Shape>& shapes,
         // The letters join the name itself, so that no shorter form of it
         // finds the other core.
         const std::string remark = computed[i].name.substr(bare.size());
-        std::string letters;
+        std::string named(bare);
         for (const auto& [letter, value] : shapes[i].letters)
-            letters += " " + letter + "=" + Number(value);
-        computed[i].name = std::string(bare) + letters + remark;
+            named.append(" ").append(letter).append("=").append(Number(value));
+        computed[i].name = named + remark;
     }
     for (std::size_t i = 0; i < computed.size(); ++i)
         for (const std::string& alias : shapes[i].aliases) computed[i].aliases.push_back(alias);
@@ -308,8 +304,9 @@ Computed ComputedCores(const MasFiles& files, const std::vector<Core>& sourced,
         const auto result = core_geometry::FromLetters(shape.family->family, shape.letters);
         if (const auto* problem = std::get_if<core_geometry::LetterProblem>(&result)) {
             const bool lacking = problem->kind == core_geometry::LetterProblem::Kind::Missing;
-            (lacking ? computed.leftOut : problems).push_back(files.shapesName + ":" + std::to_string(shape.line) + ": '" +
-                               shape.masName + "' gives no core (letter " + problem->letter + ")");
+            (lacking ? computed.leftOut : problems)
+                .push_back(files.shapesName + ":" + std::to_string(shape.line) + ": '" +
+                           shape.masName + "' gives no core (letter " + problem->letter + ")");
             continue;
         }
         const auto& e = std::get<core_geometry::Effective>(result);

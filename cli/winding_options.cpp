@@ -99,7 +99,8 @@ std::string ReadCoreDims(WindingFlags& f, catalogue::Catalogue& parts) {
     const std::optional<core_geometry::TypedShape> shape =
         core_geometry::ReadTypedShape(f.coreDims);
     if (!shape) {
-        return "--core-dims expects a family (E, EFD, ETD, ER, EQ or PQ) and LETTER=mm fields, as \"E A=25.3 "
+        return "--core-dims expects a family (E, EFD, ETD, ER, EQ or PQ) and LETTER=mm fields, as "
+               "\"E A=25.3 "
                "B=9.5 C=6.3 D=6.4 E=18.8 F=6.3\" (got \"" +
                record::VisibleText(f.coreDims) + "\")";
     }

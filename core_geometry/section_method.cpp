@@ -100,10 +100,12 @@ std::vector<Section> OfRoundLeg(const Letters& x) {
     const double A = x.at("A"), B = x.at("B"), C = x.at("C"), D = x.at("D"), E = x.at("E"),
                  F = x.at("F"), G = Letter(x, "G");
     const double radius = Divide(E, 2);
-    const double theta = G > 0 ? portable_math::Acos(Divide(G, E)) : portable_math::Asin(Divide(C, E));
+    const double theta =
+        G > 0 ? portable_math::Acos(Divide(G, E)) : portable_math::Asin(Divide(C, E));
     const double a = G > 0 ? Divide(G, 2) : Multiply(radius, portable_math::Cos(theta));
-    const double segment = Multiply(Divide(Multiply(radius, radius), 2),
-                                    Subtract(Multiply(2, theta), portable_math::Sin(Multiply(2, theta))));
+    const double segment =
+        Multiply(Divide(Multiply(radius, radius), 2),
+                 Subtract(Multiply(2, theta), portable_math::Sin(Multiply(2, theta))));
     const double outerLeg = Subtract(Multiply(C, Subtract(Divide(A, 2), a)), segment);
     const double h = Subtract(B, D), s = Divide(F, 2), p = Divide(outerLeg, C);
     const double A1 = Multiply(2, outerLeg), A2 = Multiply(Multiply(2, C), h),
@@ -126,25 +128,31 @@ std::vector<Section> OfPq(const Letters& x) {
     const bool sides = x.contains("J") && x.contains("L");
     const double J = sides ? x.at("J") : Divide(F, 2);
     const double L = sides ? x.at("L") : Add(F, Divide(Subtract(C, F), 3));
-    const double beta = portable_math::Acos(Divide(G, E)), alpha = portable_math::Atan(Divide(L, J));
+    const double beta = portable_math::Acos(Divide(G, E)),
+                 alpha = portable_math::Atan(Divide(L, J));
     const double I = Multiply(E, portable_math::Sin(beta)), h = Subtract(B, D);
-    const double a7 = Divide(Add(Subtract(Multiply(beta, Multiply(E, E)), Multiply(alpha, Multiply(F, F))),
-                                 Subtract(Multiply(G, L), Multiply(J, I))),
-                             8);
+    const double a7 =
+        Divide(Add(Subtract(Multiply(beta, Multiply(E, E)), Multiply(alpha, Multiply(F, F))),
+                   Subtract(Multiply(G, L), Multiply(J, I))),
+               8);
     const double a8 = Multiply(kPi / 16, Subtract(Multiply(E, E), Multiply(F, F)));
     const double K = Divide(a7, a8);
     const double lMin = Divide(Subtract(E, F), 2);
-    const double lMax = Divide(SquareRoot(Subtract(Add(Multiply(E, E), Multiply(F, F)),
-                                                   Multiply(Multiply(2, Multiply(E, F)),
-                                                            portable_math::Cos(Subtract(alpha, beta))))),
-                               2);
+    const double lMax = Divide(
+        SquareRoot(Subtract(
+            Add(Multiply(E, E), Multiply(F, F)),
+            Multiply(Multiply(2, Multiply(E, F)), portable_math::Cos(Subtract(alpha, beta))))),
+        2);
     const double f = Divide(Add(lMin, lMax), Multiply(2, lMin));
-    const double ln = portable_math::Log(Divide(E, F)), radial = Divide(Multiply(E, F), Subtract(E, F));
-    const double A1 = Add(Subtract(Multiply(C, Subtract(A, G)), Divide(Multiply(beta, Multiply(E, E)), 2)),
-                          Divide(Multiply(G, I), 2));
+    const double ln = portable_math::Log(Divide(E, F)),
+                 radial = Divide(Multiply(E, F), Subtract(E, F));
+    const double A1 =
+        Add(Subtract(Multiply(C, Subtract(A, G)), Divide(Multiply(beta, Multiply(E, E)), 2)),
+            Divide(Multiply(G, I), 2));
     const double A3 = Divide(Multiply(kPi, Multiply(F, F)), 4);
     return {{Multiply(2, D), A1},
-            {Multiply(Multiply(f, radial), Multiply(ln, ln)), Multiply(Multiply(kPi, K), Multiply(radial, Multiply(h, ln)))},
+            {Multiply(Multiply(f, radial), Multiply(ln, ln)),
+             Multiply(Multiply(kPi, K), Multiply(radial, Multiply(h, ln)))},
             {Multiply(2, D), A3},
             {Multiply(kPi / 4, Add(h, Subtract(Divide(A, 2), Divide(E, 2)))),
              Divide(Add(A1, Multiply(Multiply(2, beta), Multiply(E, h))), 2)},
@@ -258,7 +266,8 @@ std::variant<Effective, LetterProblem> FromLetters(Family family, const Letters&
     // Letters each within the drawing's nesting can still leave a section
     // without area (outer legs thinner than their round faces' segment).
     for (const Section& section : sections)
-        if (!(section.A > 0) || !(section.l > 0) || !std::isfinite(section.A) || !std::isfinite(section.l))
+        if (!(section.A > 0) || !(section.l > 0) || !std::isfinite(section.A) ||
+            !std::isfinite(section.l))
             return LetterProblem{LetterProblem::Kind::NoSection, "A", ""};
     Effective e = FromSections(sections, row.sums);
     e.windowWidth_mm = Divide(Subtract(letters.at("E"), letters.at("F")), 2);

@@ -214,10 +214,9 @@ namespace {
 // flat, a flat wider than its circle, a letter of another family.
 TEST(SectionMethodTest, RoundLegLettersADrawingCannotHaveAreRefusedByName) {
     using Kind = LetterProblem::Kind;
-    const Letters etd = {{"A", 29.8}, {"B", 15.8}, {"C", 9.5},
-                         {"D", 11},   {"E", 22.7}, {"F", 9.5}};
-    const Letters pq = {{"A", 20.5}, {"B", 8.1}, {"C", 14},  {"D", 5.15},
-                  {"E", 18},   {"F", 8.8}, {"G", 12}};
+    const Letters etd = {{"A", 29.8}, {"B", 15.8}, {"C", 9.5}, {"D", 11}, {"E", 22.7}, {"F", 9.5}};
+    const Letters pq = {{"A", 20.5}, {"B", 8.1}, {"C", 14}, {"D", 5.15},
+                        {"E", 18},   {"F", 8.8}, {"G", 12}};
     const struct {
         Family family;
         Letters letters;
@@ -225,14 +224,42 @@ TEST(SectionMethodTest, RoundLegLettersADrawingCannotHaveAreRefusedByName) {
         const char* named;
         const char* bound;
     } cases[] = {
-        {Family::Etd, [&] { auto x = etd; x["C"] = 22.7; return x; }(), Kind::NotBelow, "C", "E"},
-        {Family::Er, [&] { auto x = etd; x["G"] = 23; return x; }(), Kind::NotBelow, "G",
-         "or equal to E"},
-        {Family::Etd, [&] { auto x = etd; x["J"] = 3; return x; }(), Kind::Unknown, "J", ""},
-        {Family::Pq, [&] { auto x = pq; x.erase("G"); return x; }(), Kind::Missing, "G", ""},
+        {Family::Etd,
+         [&] {
+             auto x = etd;
+             x["C"] = 22.7;
+             return x;
+         }(),
+         Kind::NotBelow, "C", "E"},
+        {Family::Er,
+         [&] {
+             auto x = etd;
+             x["G"] = 23;
+             return x;
+         }(),
+         Kind::NotBelow, "G", "or equal to E"},
+        {Family::Etd,
+         [&] {
+             auto x = etd;
+             x["J"] = 3;
+             return x;
+         }(),
+         Kind::Unknown, "J", ""},
+        {Family::Pq,
+         [&] {
+             auto x = pq;
+             x.erase("G");
+             return x;
+         }(),
+         Kind::Missing, "G", ""},
         // Outer legs narrower than the segment their round faces cut.
-        {Family::Pq, [&] { auto x = pq; x["A"] = 18.1, x["C"] = 8; return x; }(), Kind::NoSection, "A",
-         ""},
+        {Family::Pq,
+         [&] {
+             auto x = pq;
+             x["A"] = 18.1, x["C"] = 8;
+             return x;
+         }(),
+         Kind::NoSection, "A", ""},
     };
     for (const auto& c : cases) {
         const auto result = FromLetters(c.family, c.letters);

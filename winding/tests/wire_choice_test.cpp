@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <thread>
 #include <optional>
+#include <thread>
 
 #include "insulation/requirements.hpp"
 #include "record/design_record.hpp"
