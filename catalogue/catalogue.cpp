@@ -103,6 +103,11 @@ double TemperatureFactor(const SteinmetzRange& fit, double celsius) {
 
 }  // namespace
 
+std::optional<double> TemperatureFactorAt(const SteinmetzRange& fit, double celsius) {
+    if (!HasTemperatureFactor(fit)) return std::nullopt;
+    return TemperatureFactor(fit, celsius);
+}
+
 const SteinmetzRange* FitAt(const Material& material, double hertz) {
     const SteinmetzRange* fit = nullptr;
     for (const SteinmetzRange& range : material.steinmetz) {
@@ -131,7 +136,8 @@ std::optional<double> LossDensity(const Material& material, double hertz, double
     double density = SteinmetzDensity(*fit, hertz, teslaPeak);
     if (HasTemperatureFactor(*fit)) {
         const double factor = TemperatureFactor(*fit, celsius);
-        if (factor > 0) density *= factor;
+        if (!(factor > 0)) return std::nullopt;
+        density *= factor;
     }
     return density;
 }

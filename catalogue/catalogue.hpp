@@ -47,7 +47,7 @@ struct Core {
 };
 
 // Pv [W/m³] = k × f[Hz]^alpha × B̂[T]^beta × tf(T), tf = ct2·T² − ct1·T + ct0
-// with T in °C, applied only where it is above 0.
+// with T in °C; where it is not above 0 the fit gives no loss at that T.
 struct SteinmetzRange {
     double fMinHz = 0, fMaxHz = 0, k = 0, alpha = 0, beta = 0;
     std::optional<double> ct0, ct1, ct2;
@@ -58,6 +58,7 @@ struct Material {
     std::optional<double> mu_i, Bsat_25C_mT, Bsat_100C_mT;
     std::vector<SteinmetzRange> steinmetz;  // by frequency; adjacent fits need not join
     std::string source;
+    std::optional<double> curie_C;  // where the data gives it
 };
 
 enum class WireKind { Enamelled, TripleInsulated };
@@ -107,12 +108,17 @@ std::filesystem::path UserDataFolder();
 // The core loss density of `material` at `hertz` and the peak flux density
 // `teslaPeak`, at `celsius`: the Steinmetz range that holds the frequency (the
 // higher one at a shared bound), with the temperature factor where the data
-// has one. Nothing where the material has no fit for that frequency.
+// has one. Nothing where the material has no fit for that frequency, or
+// where its factor is not above zero at `celsius` (a fit's k means nothing
+// without its factor: some are normalised to 100 °C, others are not).
 std::optional<double> LossDensity(const Material& material, double hertz, double teslaPeak,
                                   double celsius);
 
 // The Steinmetz range LossDensity reads at `hertz`; none where none holds it.
 const SteinmetzRange* FitAt(const Material& material, double hertz);
+// That range's temperature factor at `celsius`, ct2·T² − ct1·T + ct0; none
+// where the range has none (it is then 1).
+std::optional<double> TemperatureFactorAt(const SteinmetzRange& fit, double celsius);
 // The least its temperature factor is from `coolest_C` to `hottest_C`, as
 // LossDensity applies it: 1 without one, 0 where it reaches zero.
 double LeastTemperatureFactor(const SteinmetzRange& fit, double coolest_C, double hottest_C);

@@ -4,8 +4,10 @@
 // not say where its values come from, fails the build.
 // After the sourced rows come the MAS shapes they do not give, computed from
 // their drawings (mas_shapes.hpp).
+// After the sourced materials, MAS's MnZn ferrites with loss fits
+// (mas_materials.hpp).
 //   generate_tables cores.csv materials.csv wires.csv core_shapes.ndjson
-//     bobbins.ndjson > catalogue_tables.cpp
+//     bobbins.ndjson core_materials.ndjson > catalogue_tables.cpp
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -16,6 +18,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "catalogue/csv.hpp"
+#include "catalogue/mas_materials.hpp"
 #include "catalogue/mas_shapes.hpp"
 #include "catalogue/records.hpp"
 
@@ -79,7 +82,7 @@ void WriteMaterials(const Catalogue& c, std::ostream& out) {
                 << ", " << Number(r.alpha) << ", " << Number(r.beta) << ", " << Optional(r.ct0)
                 << ", " << Optional(r.ct1) << ", " << Optional(r.ct2) << "}, ";
         }
-        out << "}, " << Literal(m.source) << "},\n";
+        out << "}, " << Literal(m.source) << ", " << Optional(m.curie_C) << "},\n";
     }
 }
 
@@ -122,6 +125,9 @@ std::set<int> TakenLines(const CsvTable& cores) {
 // The MAS data the computed rows name as their source.
 constexpr const char* kMasShapes = "OpenMagnetics/MAS@1408499d0097 data/core_shapes.ndjson";
 constexpr const char* kMasBobbins = "OpenMagnetics/MAS@1408499d0097 data/bobbins.ndjson";
+constexpr const char* kMasMaterials =
+    "catalogue/data/mas/core_materials_mnzn.ndjson (the MnZn records of "
+    "OpenMagnetics/MAS@0512b026c0c0 data/core_materials.ndjson, unchanged)";
 
 }  // namespace
 
@@ -132,9 +138,9 @@ const Catalogue& flyback::catalogue::BuiltIn() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
+    if (argc != 7) {
         std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
-                     "core_shapes.ndjson bobbins.ndjson\n";
+                     "core_shapes.ndjson bobbins.ndjson core_materials.ndjson\n";
         return 2;
     }
     Catalogue catalogue;
@@ -158,11 +164,21 @@ int main(int argc, char** argv) {
     const Computed computed = ComputedCores({*shapes, *bobbins, kMasShapes, kMasBobbins},
                                             catalogue.cores, takenLines, catalogue.problems);
     catalogue.cores.insert(catalogue.cores.end(), computed.cores.begin(), computed.cores.end());
+    const std::optional<std::string> materials = Whole(argv[6]);
+    if (!materials) {
+        std::cerr << argv[6] << ": cannot be read\n";
+        return 1;
+    }
+    const ComputedMaterialRows more =
+        ComputedMaterials(*materials, kMasMaterials, catalogue.materials, catalogue.problems);
+    catalogue.materials.insert(catalogue.materials.end(), more.materials.begin(),
+                               more.materials.end());
     for (const std::string& problem : catalogue.problems) std::cerr << problem << '\n';
     if (!catalogue.problems.empty()) return 1;
     std::cout << "// Generated from catalogue/data by generate_tables; do not edit.\n";
     for (const std::string& shape : computed.leftOut)
         std::cout << "// Left out, a letter missing in the data: " << shape << "\n";
+    for (const std::string& fit : more.leftOut) std::cout << "// Left out: " << fit << "\n";
     std::cout << "\n"
                  "#include \"catalogue/catalogue.hpp\"\n\n"
                  "namespace flyback::catalogue {\n\n"

@@ -217,6 +217,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
         read.mu_i = f.Number("mu_i");
         read.Bsat_25C_mT = f.Number("Bsat_25C_mT");
         read.Bsat_100C_mT = f.Number("Bsat_100C_mT");
+        read.curie_C = f.Number("curie_C");
         read.source = SourceOf(f, origin, row.line, sources);
         FailOutside(CheckMaterial(read));
         std::optional<SteinmetzRange> range;

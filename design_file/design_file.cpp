@@ -711,9 +711,11 @@ const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& ow
 std::string FileMaterial(const Reader& functional, catalogue::Catalogue& own, Opened& opened) {
     const Reader field = functional.At("material");
     std::string name = NameOf(field);
-    if (own.FindMaterial(name) != nullptr) return name;
+    // Read first, so that a number no real part has is refused even where
+    // the catalogue's own material of that name is then taken.
     const std::optional<catalogue::Material> given =
         field.Has("name") ? MaterialAsGiven(field) : std::nullopt;
+    if (own.FindMaterial(name) != nullptr) return name;
     if (!given) throw Unreadable{field.path(), "磁芯材料“" + name + "”不在目录中"};
     if (const catalogue::Material* same = MaterialOfTheSameLoss(own, *given)) {
         opened.notes.push_back("磁芯材料“" + name + "”不在目录中；其损耗数据即目录中的 " +

@@ -146,6 +146,8 @@ void CapabilityWarning(Plan& plan) {
             "：满载时将先限流；可提高限流值或减小其公差。");
 }
 
+void CoreLossUnknownWarning(Plan& plan);
+
 void FluxWarnings(Plan& plan) {
     if (plan.BpkMinSection_T > plan.options.Bmax_T) {
         Add(plan, "flux_above_bmax", Strength::Caution,
@@ -165,11 +167,7 @@ void FluxWarnings(Plan& plan) {
         Add(plan, "permeability_unknown", Strength::Note,
             "数据中没有材料 " + material + " 的初始磁导率，气隙未扣除磁芯自身的磁阻。");
     }
-    if (!plan.Pcore_W) {
-        Add(plan, "core_loss_unknown", Strength::Caution,
-            "数据中没有材料 " + material +
-                " 在此频率的损耗系数：磁芯损耗、温升与效率预算都未检查。");
-    }
+    if (!plan.Pcore_W) CoreLossUnknownWarning(plan);
     if (plan.gap_mm <= 0) {
         Add(plan, "gap_impossible", Strength::Invalid,
             "不开气隙时电感也不够（算出的气隙为负）；需要更多匝数或磁导率更高的材料。");
@@ -213,6 +211,26 @@ void WindingWarnings(Plan& plan) {
             "次级电流的有效值小于输出电流，输出电容纹波电流无从算起；请检查效率与输出电压。");
         break;
     }
+}
+
+// No core loss: no fit for the frequency, or one whose temperature factor is
+// not above zero where the core runs (its k means nothing without it).
+void CoreLossUnknownWarning(Plan& plan) {
+    const std::string& material = plan.material->name;
+    const catalogue::SteinmetzRange* fit = catalogue::FitAt(*plan.material, plan.f_Hz);
+    const double celsius = plan.hot_C.value_or(plan.options.ambient_C);
+    const std::optional<double> factor =
+        fit ? catalogue::TemperatureFactorAt(*fit, celsius) : std::nullopt;
+    if (factor && !(*factor > 0)) {
+        Add(plan, "core_loss_unknown", Strength::Caution,
+            "材料 " + material + " 在此频率的损耗拟合（" + ReadableValue(fit->fMinHz, "Hz") +
+                " 至 " + ReadableValue(fit->fMaxHz, "Hz") + "）的温度系数在 " +
+                ReadableValue(celsius, "°C") + " 时为 " + ReadableValue(*factor, "") +
+                "，不为正，此拟合不予采用：磁芯损耗、温升与效率预算都未检查。");
+        return;
+    }
+    Add(plan, "core_loss_unknown", Strength::Caution,
+        "数据中没有材料 " + material + " 在此频率的损耗系数：磁芯损耗、温升与效率预算都未检查。");
 }
 
 // The losses the plan can name against what the efficiency leaves for all
