@@ -7,7 +7,7 @@
 // After the sourced materials, MAS's MnZn ferrites with loss fits
 // (mas_materials.hpp).
 //   generate_tables cores.csv materials.csv wires.csv core_shapes.ndjson
-//     bobbins.ndjson core_materials.ndjson > catalogue_tables.cpp
+//     bobbins.ndjson core_materials.ndjson market_names.csv > catalogue_tables.cpp
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -138,9 +138,10 @@ const Catalogue& flyback::catalogue::BuiltIn() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 7) {
+    if (argc != 8) {
         std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
-                     "core_shapes.ndjson bobbins.ndjson core_materials.ndjson\n";
+                     "core_shapes.ndjson bobbins.ndjson core_materials.ndjson "
+                     "market_names.csv\n";
         return 2;
     }
     Catalogue catalogue;
@@ -164,6 +165,12 @@ int main(int argc, char** argv) {
     const Computed computed = ComputedCores({*shapes, *bobbins, kMasShapes, kMasBobbins},
                                             catalogue.cores, takenLines, catalogue.problems);
     catalogue.cores.insert(catalogue.cores.end(), computed.cores.begin(), computed.cores.end());
+    const std::optional<std::string> market = Whole(argv[7]);
+    if (!market) {
+        std::cerr << argv[7] << ": cannot be read\n";
+        return 1;
+    }
+    AddMarketNames(*market, "catalogue/data/mas/market_names.csv", catalogue.cores);
     const std::optional<std::string> materials = Whole(argv[6]);
     if (!materials) {
         std::cerr << argv[6] << ": cannot be read\n";

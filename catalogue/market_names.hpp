@@ -19,6 +19,7 @@ struct OtherMeaning {
     std::string_view makers;    // "Chinese makers"
     std::string_view makersZh;  // "国内厂商"
     std::string_view source;
+    bool catalogued = false;  // the part is itself a core of the built-in catalogue
 };
 
 // Every name known to mean another core elsewhere than the catalogue's alias.

@@ -8,6 +8,8 @@
 #include <optional>
 #include <set>
 
+#include "catalogue/csv.hpp"
+#include "catalogue/market_names.hpp"
 #include "catalogue/names.hpp"
 #include "catalogue/part_bounds.hpp"
 #include "core_geometry/section_method.hpp"
@@ -326,6 +328,37 @@ Computed ComputedCores(const MasFiles& files, const std::vector<Core>& sourced,
     }
     TellApart(computed.cores, kept, sourced);
     return computed;
+}
+
+void AddMarketNames(const std::string& marketCsv, const std::string& file,
+                    std::vector<Core>& cores) {
+    const CsvTable table = ReadCsv(marketCsv);
+    const int name = table.Column("market_name"), shape = table.Column("mas_shape"),
+              label = table.Column("source_label");
+    if (name < 0 || shape < 0 || label < 0) return;
+    std::map<std::string, std::set<std::string>> shapesOf;
+    const auto field = [](const CsvTable::Row& row, int column) {
+        return row.fields.at(static_cast<std::size_t>(column));
+    };
+    for (const CsvTable::Row& row : table.rows)
+        if (!field(row, shape).empty())
+            shapesOf[NameKey(field(row, name))].insert(field(row, shape));
+    std::map<std::string, int> answered = KeyCounts(cores);
+    for (const CsvTable::Row& row : table.rows) {
+        const std::string key = NameKey(field(row, name));
+        if (key.empty() || shapesOf[key].size() != 1 || answered[key] > 0) continue;
+        if (std::any_of(OtherMeanings().begin(), OtherMeanings().end(),
+                        [&](const OtherMeaning& other) { return NameKey(other.name) == key; }))
+            continue;
+        const auto core = std::find_if(cores.begin(), cores.end(), [&](const Core& c) {
+            return !c.masShape.empty() && c.masShape == field(row, shape);
+        });
+        if (core == cores.end()) continue;
+        core->aliases.push_back(field(row, name));
+        core->source += " | market name " + field(row, name) + ": " + file + " line " +
+                        std::to_string(row.line) + " (" + field(row, label) + ")";
+        ++answered[key];
+    }
 }
 
 }  // namespace flyback::catalogue

@@ -32,4 +32,11 @@ struct Computed {
 Computed ComputedCores(const MasFiles& files, const std::vector<Core>& sourced,
                        const std::set<int>& takenLines, std::vector<std::string>& problems);
 
+// The market names `marketCsv` (market_names.csv) maps to one MAS shape,
+// each added as an alias of the core with that shape where no core answers
+// to it yet and no maker is known to mean another core by it; its row is
+// named in the core's source.
+void AddMarketNames(const std::string& marketCsv, const std::string& file,
+                    std::vector<Core>& cores);
+
 }  // namespace flyback::catalogue

@@ -136,7 +136,10 @@ void ListCatalogue(const catalogue::Catalogue& parts, Listing listing, bool json
             for (const catalogue::OtherMeaning& other : catalogue::OtherMeanings()) {
                 if (catalogue::AmbiguousName(parts, other.name)) {
                     out << "* " << other.name << " also names " << other.part << " ("
-                        << other.makers << ", not in the catalogue): give the full name\n";
+                        << other.makers
+                        << (other.catalogued ? ", in the catalogue by that name"
+                                             : ", not in the catalogue")
+                        << "): give the full name\n";
                 }
             }
             return;

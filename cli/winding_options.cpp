@@ -38,7 +38,8 @@ std::string OptionProblemLine(const winding::OptionProblem& p) {
             std::string parts;
             for (const catalogue::OtherMeaning& other : p.elsewhere)
                 parts += std::string(other.part) + " as " + std::string(other.makers) +
-                         " name it (not in the catalogue) and ";
+                         (other.catalogued ? " name it (in the catalogue by that name) and "
+                                           : " name it (not in the catalogue) and ");
             for (const std::string& name : p.nearest)
                 parts += name + (&name == &p.nearest.back() ? "" : ", ");
             return "--core \"" + p.text + "\" names different cores: " + parts +

@@ -35,7 +35,7 @@ flyback::winding::Options OptionsFor(std::uint8_t pick) {
     if (pick & 1) options.Vaux_V = 15;
     if (pick & 2) options.tripleInsulatedSecondary = true;
     if (pick & 4) options.Bmax_T = 0.1;
-    if (pick & 8) options.core = "EE13";
+    if (pick & 8) options.core = "E13/7/4";
     if (pick & 16) options.material = "PC40";  // a material without data
     return options;
 }

@@ -205,7 +205,7 @@ std::string OptionProblemCaption(const OptionProblem& p) {
             std::string parts;
             for (const catalogue::OtherMeaning& other : p.elsewhere)
                 parts += std::string(other.makersZh) + "的 " + std::string(other.part) +
-                         "（目录中没有）与";
+                         (other.catalogued ? "（目录中按此全名）与" : "（目录中没有）与");
             for (const std::string& name : p.nearest)
                 parts += "目录中的 " + name + (&name == &p.nearest.back() ? "" : "、");
             return "“" + p.text + "”指不同的磁芯：" + parts + "；请写全名。";

@@ -101,8 +101,8 @@ TEST(CatalogueTest, NamesAndAliasesAreUniqueAndFound) {
             EXPECT_EQ(Parts().FindCore(alias), &core) << alias;
         }
     }
-    EXPECT_EQ(Parts().FindCore("ee 13"), Parts().FindCore("E13/7/4 (EF12.6)"));
-    EXPECT_EQ(Parts().FindCore("e13/7/4"), Parts().FindCore("EE13"));
+    EXPECT_EQ(Parts().FindCore("ef 12.6"), Parts().FindCore("E13/7/4 (EF12.6)"));
+    EXPECT_EQ(Parts().FindCore("e13/7/4"), Parts().FindCore("EF12.6"));
     EXPECT_EQ(Parts().FindCore("nonsense"), nullptr);
 }
 
@@ -112,14 +112,24 @@ TEST(CatalogueTest, NamesAndAliasesAreUniqueAndFound) {
 TEST(CatalogueTest, ANameMakersGiveToDifferentCoresFindsNeither) {
     const struct {
         const char* typed;
-        const char* finds;  // nullptr: ambiguous
+        const char* finds;  // nullptr: ambiguous, between the two below
+        const char* catalogues = "";
+        const char* elsewhere = "";
     } cases[] = {
-        {"EE25", nullptr},
-        {"ee 25", nullptr},
+        {"EE25", nullptr, "E25/13/7 (EF25)", "EE25/19"},
+        {"ee 25", nullptr, "E25/13/7 (EF25)", "EE25/19"},
         {"E25/13/7", "E25/13/7 (EF25)"},
         {"EF25", "E25/13/7 (EF25)"},
         {"E25/13/7 (EF25)", "E25/13/7 (EF25)"},
-        {"EE13", "E13/7/4 (EF12.6)"},
+        // TDK's EE13 is E13/6/6.15, MAS's EE13/7/4 the E13/7/4; TDK's EE16
+        // no IEC shape, Norwe's the E16/8/5.
+        {"EE13", nullptr, "E13/7/4 (EF12.6)", "E13/6/6.15"},
+        {"EE16", nullptr, "E16/8/5 (EF16)", "EE16 (16 × 7.15 mm)"},
+        {"EE13/7/4", "E13/7/4 (EF12.6)"},
+        {"E13/6/6.15", "E13/6/6.15"},
+        // Market names one maker's table matches to a shape by its letters.
+        {"EE19", "E19/8/5"},
+        {"EE35/28B", "E34/14/9"},
     };
     for (const auto& c : cases) {
         const Core* found = Parts().FindCore(c.typed);
@@ -127,9 +137,9 @@ TEST(CatalogueTest, ANameMakersGiveToDifferentCoresFindsNeither) {
         if (c.finds == nullptr) {
             EXPECT_EQ(found, nullptr) << c.typed;
             ASSERT_TRUE(ambiguity) << c.typed;
-            EXPECT_EQ(ambiguity->inCatalogue, std::vector<std::string>{"E25/13/7 (EF25)"});
+            EXPECT_EQ(ambiguity->inCatalogue, std::vector<std::string>{c.catalogues});
             ASSERT_EQ(ambiguity->elsewhere.size(), 1u);
-            EXPECT_EQ(ambiguity->elsewhere[0].part, "EE25/19");
+            EXPECT_EQ(ambiguity->elsewhere[0].part, c.elsewhere);
         } else {
             ASSERT_NE(found, nullptr) << c.typed;
             EXPECT_EQ(found->name, c.finds);

@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DrawingTest, AWindingTooLargeToDrawIsBandsNotCircles) {
     winding::Options options;
-    options.core = "EE13";
+    options.core = "E13/7/4";
     options.Bmax_T = 0.05;  // some seven thousand primary turns
     const winding::Plan plan = PlanFor({"150", "373", "249", "20", "80", "5"}, options);
     const Parsed svg(BuildDrawing(plan));

@@ -100,7 +100,7 @@ const optionProblems = [];
 for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '-1' }, 4],
                                      [{ core: 'nonsense' }, 0, 'nonsense'], [{ bmax: 'x' }, 3, 'x'],
                                      [{ leakage: 'x' }, 7, '“漏感 / Lp”不是一个数：x'],
-                                     [{ leakage: '' }, -1], [{ bmax: '' }, -1], [{ core: 'ee 13' }, -1],
+                                     [{ leakage: '' }, -1], [{ bmax: '' }, -1], [{ core: 'ef 12.6' }, -1],
                                      [{ core: 'ee 25' }, 0, '国内厂商的 EE25/19（目录中没有）与目录中的 E25/13/7 (EF25)'],
                                      [{ core: 'EE99' }, 0, '最接近的有'],
                                      [{ ambient: '-273' }, 8, '“环境温度”须在 -60 至 150 °C 之间'],

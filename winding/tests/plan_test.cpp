@@ -191,7 +191,7 @@ const numtext::InputTexts kSixtyWatts = {"60", "373", "249", "100", "80", "24"};
 
 TEST(PlanTest, NamedCoreTooSmallIsUsedWithItsWarnings) {
     Options options;
-    options.core = "EE13";
+    options.core = "E13/7/4";
     const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
     ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     EXPECT_EQ(outcome.plan->core->name, "E13/7/4 (EF12.6)");

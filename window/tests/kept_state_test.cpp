@@ -195,12 +195,12 @@ class KeptStateTest : public QObject {
 
     // A core typed by any of its names is chosen; a name the catalogue does
     // not know is said, with the nearest, and the choice stays (the list once
-    // jumped to EFD30/15/9 when "EE16" was typed).
+    // jumped to EFD30/15/9 when a name was typed).
     void aTypedCoreIsFoundByItsNamesOrSaid() {
         flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), {});
         plan.show();
         QComboBox* core = plan.core();
-        for (const char* typed : {"EE16", "ef16", "E16/8/5", "e 16/8/5"}) {
+        for (const char* typed : {"EF 16", "ef16", "E16/8/5", "e 16/8/5"}) {
             core->lineEdit()->setFocus();
             core->lineEdit()->selectAll();
             QTest::keyClicks(core->lineEdit(), typed);
