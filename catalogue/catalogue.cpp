@@ -29,6 +29,20 @@ const Item* FindByName(const std::vector<Item>& items, std::string_view name) {
 
 }  // namespace
 
+std::vector<const StockPart*> StockOf(const Catalogue& catalogue, const Core& core,
+                                      const Material& material) {
+    std::vector<const StockPart*> parts;
+    if (core.masShape.empty()) return parts;
+    for (const StockPart& part : catalogue.stock) {
+        if (part.shape == core.masShape && NameKey(part.material) == NameKey(material.name))
+            parts.push_back(&part);
+    }
+    std::stable_sort(parts.begin(), parts.end(), [](const StockPart* a, const StockPart* b) {
+        return a->gap_mm.value_or(0) < b->gap_mm.value_or(0);
+    });
+    return parts;
+}
+
 std::optional<double> Wire::Outer(int grade) const {
     if (kind == WireKind::TripleInsulated) return outerNominal_mm;
     return grade == 2 ? outerGrade2_mm : outerGrade1_mm;

@@ -75,12 +75,26 @@ struct Wire {
     std::optional<double> Outer(int grade = 1) const;
 };
 
+// A two-piece set a maker sells and a distributor stocks: its shape and
+// material as MAS names them, its gap (none: ungapped), and the cheapest
+// distributor's price on the day the data was taken. The data names no
+// currency; a price is a fact of its day and its distributor.
+struct StockPart {
+    std::string maker, reference;  // "Ferroxcube", "E100/60/28-3C92"
+    std::string shape, material;   // "E 100/60/28", "3C92"
+    std::optional<double> gap_mm;  // the centre leg's ground gap
+    std::string distributor, distributorReference, country, date;
+    double cost = 0;
+    std::string source;
+};
+
 struct Catalogue {
     std::vector<Core> cores;
     std::vector<Material> materials;
     std::vector<Wire> wires;
     // What could not be read from a user's files: "file:line: field: why".
     std::vector<std::string> problems;
+    std::vector<StockPart> stock;
 
     // By name, the name without its parenthesis, or an alias, ignoring case
     // and blanks: "EE13", "e13/7/4" and "EF12.6" find the same core.
@@ -88,6 +102,11 @@ struct Catalogue {
     const Material* FindMaterial(std::string_view name) const;
     const Wire* FindWire(std::string_view name) const;
 };
+
+// The stock parts of `core`'s shape in `material`, the ungapped first, then
+// by their gap.
+std::vector<const StockPart*> StockOf(const Catalogue& catalogue, const Core& core,
+                                      const Material& material);
 
 // The default material: N87, a PC40-class power ferrite (the data has no PC40
 // values).

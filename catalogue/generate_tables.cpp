@@ -7,7 +7,8 @@
 // After the sourced materials, MAS's MnZn ferrites with loss fits
 // (mas_materials.hpp).
 //   generate_tables cores.csv materials.csv wires.csv core_shapes.ndjson
-//     bobbins.ndjson core_materials.ndjson market_names.csv > catalogue_tables.cpp
+//     bobbins.ndjson core_materials.ndjson market_names.csv cores_stock.ndjson
+//     > catalogue_tables.cpp
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -20,6 +21,7 @@
 #include "catalogue/csv.hpp"
 #include "catalogue/mas_materials.hpp"
 #include "catalogue/mas_shapes.hpp"
+#include "catalogue/mas_stock.hpp"
 #include "catalogue/records.hpp"
 
 namespace {
@@ -103,6 +105,16 @@ std::optional<std::string> Whole(const char* path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+void WriteStock(const std::vector<StockPart>& stock, std::ostream& out) {
+    for (const StockPart& p : stock) {
+        out << "    {" << Literal(p.maker) << ", " << Literal(p.reference) << ", "
+            << Literal(p.shape) << ", " << Literal(p.material) << ", " << Optional(p.gap_mm) << ", "
+            << Literal(p.distributor) << ", " << Literal(p.distributorReference) << ", "
+            << Literal(p.country) << ", " << Literal(p.date) << ", " << Number(p.cost) << ", "
+            << Literal(p.source) << "},\n";
+    }
+}
+
 std::optional<CsvTable> Table(const char* path) {
     const std::optional<std::string> text = Whole(path);
     if (!text) return std::nullopt;
@@ -138,10 +150,10 @@ const Catalogue& flyback::catalogue::BuiltIn() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 8) {
+    if (argc != 9) {
         std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
                      "core_shapes.ndjson bobbins.ndjson core_materials.ndjson "
-                     "market_names.csv\n";
+                     "market_names.csv cores_stock.ndjson\n";
         return 2;
     }
     Catalogue catalogue;
@@ -171,6 +183,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     AddMarketNames(*market, "catalogue/data/mas/market_names.csv", catalogue.cores);
+    const std::optional<std::string> stockText = Whole(argv[8]);
+    if (!stockText) {
+        std::cerr << argv[8] << ": cannot be read\n";
+        return 1;
+    }
+    const std::vector<StockPart> stock = StockParts(
+        *stockText, "OpenMagnetics/MAS@1408499d0097 data/cores_stock.ndjson", catalogue.problems);
     const std::optional<std::string> materials = Whole(argv[6]);
     if (!materials) {
         std::cerr << argv[6] << ": cannot be read\n";
@@ -196,6 +215,8 @@ int main(int argc, char** argv) {
     WriteMaterials(catalogue, std::cout);
     std::cout << "    }, {\n";
     WriteWires(catalogue, std::cout);
-    std::cout << "    }, {}};\n    return catalogue;\n}\n\n}  // namespace flyback::catalogue\n";
+    std::cout << "    }, {}, {\n";
+    WriteStock(stock, std::cout);
+    std::cout << "    }};\n    return catalogue;\n}\n\n}  // namespace flyback::catalogue\n";
     return std::cout ? 0 : 1;
 }

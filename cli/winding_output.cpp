@@ -227,6 +227,28 @@ std::string WarningsJson(const Plan& plan) {
     return json + "]";
 }
 
+// The sets in stock: a price is of its distributor and its day, and the data
+// names no currency.
+std::string StockJson(const Plan& plan) {
+    std::string json = "[";
+    for (const Plan::StockOffer& offer : plan.stock) {
+        if (json.size() > 1) json += ',';
+        const catalogue::StockPart& p = *offer.part;
+        answer::JsonObject(json)
+            .Text("maker", p.maker)
+            .Text("reference", p.reference)
+            .Value("gap_mm", p.gap_mm)
+            .Bool("gap_matches", offer.gapMatches)
+            .Value("cost", p.cost)
+            .Text("distributor", p.distributor)
+            .Text("distributor_reference", p.distributorReference)
+            .Text("country", p.country)
+            .Text("date", p.date)
+            .Text("source", p.source);
+    }
+    return json + "]";
+}
+
 void PlanJson(const Plan& plan, std::string& json) {
     answer::JsonObject(json)
         .Raw("core", CoreJson(plan))
@@ -300,6 +322,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("insulation", InsulationJson(plan))
         .Text("order", winding::kOrderNames[static_cast<int>(plan.options.order)])
         .Bool("order_chosen", plan.orderChosen)
+        .Raw("stock", StockJson(plan))
         .Raw("warnings", WarningsJson(plan));
 }
 

@@ -450,6 +450,26 @@ std::vector<SheetLine> ValleyLines(const Plan& plan) {
     return lines;
 }
 
+// Each set in stock with its maker's reference and the price of its day; at
+// most three, the matching gap first.
+std::string StockText(const Plan& plan) {
+    if (plan.stock.empty()) return "数据中没有此磁芯与材料的库存件";
+    std::vector<Plan::StockOffer> offers = plan.stock;
+    std::stable_partition(offers.begin(), offers.end(),
+                          [](const Plan::StockOffer& o) { return o.gapMatches; });
+    std::string text;
+    for (std::size_t i = 0; i < offers.size() && i < 3; ++i) {
+        const catalogue::StockPart& p = *offers[i].part;
+        text += (i == 0 ? "" : "；") + p.maker + " " + p.reference + "（" +
+                (offers[i].gapMatches ? "气隙 " + ReadableValue(*p.gap_mm, "mm") + "，与方案相符"
+                                      : std::string("未开气隙，按方案研磨")) +
+                "），单价 " + ReadableValue(p.cost, "") + "（" + p.distributor + " " + p.country +
+                " " + p.distributorReference + "，" + p.date + "，未注明币种）";
+    }
+    if (offers.size() > 3) text += "；另有 " + std::to_string(offers.size() - 3) + " 件";
+    return text;
+}
+
 std::vector<SheetLine> PlanLines(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
     std::vector<SheetLine> lines = {
@@ -457,6 +477,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         {"磁芯尺寸取决于", SizedByText(plan)},
         {"磁芯参数", CoreDataText(core)},
         {"骨架", BobbinText(core)},
+        {"库存件", StockText(plan)},
         {"匝数", TurnsText(plan)},
         {"反射电压 Vor'", VorText(plan)},
         {"最大占空比 Dmax'", ReadableValue(plan.Dmax, "")},

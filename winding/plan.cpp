@@ -701,6 +701,18 @@ std::optional<double> AssumedRating_V(double Vmax) {
     return std::nullopt;
 }
 
+std::vector<Plan::StockOffer> StockOffers(const Plan& plan, const catalogue::Catalogue& parts) {
+    std::vector<Plan::StockOffer> offers;
+    for (const catalogue::StockPart* part : catalogue::StockOf(parts, *plan.core, *plan.material)) {
+        if (!part->gap_mm) {
+            offers.push_back({part, false});
+        } else if (std::abs(*part->gap_mm - plan.gap_mm) <= kStockGapShare * plan.gap_mm) {
+            offers.push_back({part, true});
+        }
+    }
+    return offers;
+}
+
 std::optional<LossBudget> LossesAgainstBudget(const Plan& plan) {
     if (!plan.Pcopper_W || !plan.Pcore_W) return std::nullopt;
     double named = *plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan);
@@ -984,6 +996,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
         Plan plan = depth == Depth::Sketch ? SketchedFlow(chain, options, parts, material)
                                            : OrderedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
+        plan.stock = StockOffers(plan, parts);
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.

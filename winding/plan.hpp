@@ -223,7 +223,17 @@ struct Plan {
     std::optional<double> LossSplit() const;
     std::optional<double> IcapRms_A;  // the regulated output's
     std::vector<PlanWarning> warnings;
+    // The makers' sets of this core in this material in stock: the ungapped
+    // (to be ground to the plan's gap) and those whose gap is the plan's
+    // within kStockGapShare.
+    struct StockOffer {
+        const catalogue::StockPart* part = nullptr;
+        bool gapMatches = false;
+    };
+    std::vector<StockOffer> stock;
 };
+
+inline constexpr double kStockGapShare = 0.05;
 
 // Why there is no plan, as data for scripts; `PlanOutcome::error` words it
 // for every front end alike.
@@ -308,6 +318,8 @@ struct LossBudget {
     double named_W = 0, budget_W = 0;
 };
 std::optional<LossBudget> LossesAgainstBudget(const Plan& plan);
+// The plan's stock offers in `parts`, as PlanWinding keeps them.
+std::vector<Plan::StockOffer> StockOffers(const Plan& plan, const catalogue::Catalogue& parts);
 // What of that the core gives: while the leakage resets, the magnetising
 // current runs into the clamp at Vor as well, Vor ÷ Vclamp of the clamp's
 // loss. The leakage's own energy, the rest, the input gave it through the

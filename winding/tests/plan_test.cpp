@@ -1163,3 +1163,50 @@ TEST(PlanTest, TheInductanceOfTheGapIsThePlansOwn) {
 
 }  // namespace
 }  // namespace flyback::winding
+
+namespace flyback::winding {
+namespace {
+
+// A planned core and material name the makers' sets in stock: the ungapped
+// one to grind, and a gapped one only where its gap is the plan's within
+// 5 %; another material's sets are not this core's.
+TEST(PlanTest, TheSetsInStockAreTheCoresInItsMaterialWithThePlansGap) {
+    Plan plan;
+    plan.core = Parts().FindCore("E25/13/7");
+    plan.material = Parts().FindMaterial("N87");
+    ASSERT_TRUE(plan.core && plan.material);
+    const struct {
+        double gap_mm;
+        std::vector<std::string> offered;  // the ungapped set, then the gapped one that fits
+    } rows[] = {
+        {0.26, {"B66317G0000X187 (N87)", "B66317G0250X187 (N87)"}},  // 0.25 mm: 3.8 % off
+        {0.24, {"B66317G0000X187 (N87)", "B66317G0250X187 (N87)"}},
+        {0.27, {"B66317G0000X187 (N87)"}},  // 0.25 mm: 7.4 % off
+        {0.30, {"B66317G0000X187 (N87)"}},
+        {1.02, {"B66317G0000X187 (N87)", "B66317G1000X187 (N87)"}},
+    };
+    for (const auto& r : rows) {
+        plan.gap_mm = r.gap_mm;
+        std::vector<std::string> offered;
+        for (const Plan::StockOffer& o : StockOffers(plan, Parts())) {
+            offered.push_back(o.part->reference);
+            EXPECT_EQ(o.gapMatches, o.part->gap_mm.has_value());
+            EXPECT_EQ(o.part->maker, "TDK");
+            EXPECT_GT(o.part->cost, 0);
+        }
+        EXPECT_EQ(offered, r.offered) << r.gap_mm;
+    }
+    plan.material = Parts().FindMaterial("3C94");
+    plan.gap_mm = 0.25;
+    const std::vector<Plan::StockOffer> ferroxcube = StockOffers(plan, Parts());
+    ASSERT_EQ(ferroxcube.size(), 1u);
+    EXPECT_EQ(ferroxcube[0].part->reference, "E25/13/7-3C94");
+    // A typed core has no MAS shape to look for.
+    catalogue::Core typed = *plan.core;
+    typed.masShape.clear();
+    plan.core = &typed;
+    EXPECT_TRUE(StockOffers(plan, Parts()).empty());
+}
+
+}  // namespace
+}  // namespace flyback::winding
