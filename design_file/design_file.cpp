@@ -12,6 +12,7 @@
 #include <numbers>
 
 #include "catalogue/part_bounds.hpp"
+#include "catalogue/typed_core.hpp"
 #include "design_file/document.hpp"
 #include "design_file/excitations.hpp"
 #include "design_file/file_insulation.hpp"
@@ -28,6 +29,21 @@
 
 namespace flyback::design_file {
 namespace {
+
+// A core typed by its drawing's letters is written by them: its name reads
+// back as the same letters.
+std::optional<core_geometry::TypedShape> TypedShapeOf(const catalogue::Core& core) {
+    if (!core.masShape.empty()) return std::nullopt;
+    return core_geometry::ReadTypedShape(core.name);
+}
+
+// MAS's family of a typed shape: the family's name in lower case.
+std::string MasFamily(core_geometry::Family family) {
+    std::string name(core_geometry::FamilyName(family));
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return name;
+}
+
 
 using winding::Plan;
 using winding::Role;
@@ -238,6 +254,7 @@ std::string BobbinName(const catalogue::Core& core) {
     const std::size_t close = core.source.find('\'', open + 1);
     if (cited != std::string::npos && open != std::string::npos && close != std::string::npos)
         return core.source.substr(open + 1, close - open - 1);
+    if (TypedShapeOf(core)) return "Bobbin " + core.name;
     return "Bobbin " + CoreMasName(core);
 }
 // A round wire by its MAS name; litz and foil described in place, as MAS
@@ -336,9 +353,21 @@ Value Magnetic(Allocator& a, const Plan& plan) {
         gaps.PushBack(Object(a).String("type", "residual").Number("length", kResidualGap_m).Take(),
                       a);
     }
-    fd.String("type", "twoPieceSet")
-        .String("material", plan.material->name)
-        .String("shape", CoreMasName(*plan.core))
+    fd.String("type", "twoPieceSet").String("material", plan.material->name);
+    if (const std::optional<core_geometry::TypedShape> typed = TypedShapeOf(*plan.core)) {
+        Object dimensions(a);
+        for (const auto& [letter, mm] : typed->letters)
+            dimensions.Add(letter, Object(a).Number("nominal", mm * 1e-3).Take());
+        fd.Add("shape", Object(a)
+                            .String("type", "custom")
+                            .String("family", MasFamily(typed->family))
+                            .String("name", plan.core->name)
+                            .Add("dimensions", dimensions.Take())
+                            .Take());
+    } else {
+        fd.String("shape", CoreMasName(*plan.core));
+    }
+    fd
         .Add("gapping", std::move(gaps))
         .Add("numberStacks", Value(1));
     Value windings(rapidjson::kArrayType);
@@ -679,6 +708,18 @@ const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& ow
     const Reader core = magnetic.At("core");
     const Reader shapeField = core.At("functionalDescription").At("shape");
     const std::string shape = NameOf(shapeField);
+    // A core this program's user typed by its letters is made from them again.
+    if (const std::optional<core_geometry::TypedShape> typed = core_geometry::ReadTypedShape(shape)) {
+        if (const catalogue::Core* known = own.FindCore(shape)) return *known;
+        const auto made = catalogue::TypedCore(*typed);
+        if (const auto* core = std::get_if<catalogue::Core>(&made)) {
+            opened.notes.push_back("磁芯按文件中的尺寸（" + shape + " mm）由截面法算出。");
+            opened.cores.push_back(*core);
+            own.cores.push_back(*core);
+            return own.cores.back();
+        }
+        throw Unreadable{shapeField.path(), "磁芯尺寸“" + shape + "”不成一个磁芯"};
+    }
     // Read first, so that a number no real part has is refused even where
     // the catalogue's own figures for the shape are then taken.
     const std::optional<catalogue::Core> given = CoreAsGiven(core, magnetic.At("coil"));
@@ -838,7 +879,7 @@ Written WriteDesignFile(const Design& design, const winding::PlanOutcome& outcom
     if (!outcome.plan)
         return {{}, "没有绕制方案，无法写成设计文件：" + plan_sheet::FailureText(outcome)};
     const Plan& plan = *outcome.plan;
-    if (CoreMasName(*plan.core).empty())
+    if (CoreMasName(*plan.core).empty() && !TypedShapeOf(*plan.core))
         return {{}, "磁芯“" + plan.core->name + "”没有 MAS 中的形状名，无法写成设计文件。"};
     // Our file names its parts; one another tool's file described in place
     // would find nothing when the file is opened again.
@@ -861,6 +902,21 @@ Written WriteDesignFile(const Design& design, const winding::PlanOutcome& outcom
     if (!document.Accept(writer)) return {{}, "方案中有不是有限数的值，无法写成设计文件。"};
     return {std::string(buffer.GetString(), buffer.GetSize()) + "\n", {}};
 }
+
+namespace {
+
+// Our file names a typed core by its letters: the core is made from them.
+void TypedCoreOfOurs(const Design& design, const catalogue::Catalogue& parts, Opened& opened) {
+    const std::optional<core_geometry::TypedShape> typed =
+        core_geometry::ReadTypedShape(design.options.core);
+    if (!typed || parts.FindCore(design.options.core)) return;
+    const auto made = catalogue::TypedCore(*typed);
+    const auto* core = std::get_if<catalogue::Core>(&made);
+    if (!core) throw Unreadable{"", "磁芯尺寸“" + design.options.core + "”不成一个磁芯"};
+    opened.cores.push_back(*core);
+}
+
+}  // namespace
 
 Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts) {
     Opened opened;
@@ -886,6 +942,7 @@ Opened ReadDesignFile(std::string_view bytes, const catalogue::Catalogue& parts)
         const Reader root(document, "");
         if (root.Has(kOurBlock)) {
             opened.design = ReadOurs(root.At(kOurBlock));
+            TypedCoreOfOurs(*opened.design, parts, opened);
         } else {
             opened.foreign = true;
             opened.design = ReadForeign(root, parts, opened);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/typed_core.hpp"
+
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -477,6 +479,42 @@ TEST(DesignFileTest, TripleInsulatedWireIsNamedAsMasNamesIt) {
         if (wire) {
             EXPECT_EQ(wire->kind, catalogue::WireKind::TripleInsulated) << c.name;
         }
+    }
+}
+
+}  // namespace
+}  // namespace flyback::design_file
+
+namespace flyback::design_file {
+namespace {
+
+// A core typed by its letters is written by them (MAS's custom shape with
+// its dimensions) and opened on the same core, whichever family it is.
+TEST(DesignFileTest, ACoreTypedByItsLettersIsKeptByThem) {
+    for (const char* typedName :
+         {"E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3", "ETD A=29.8 B=15.8 C=9.5 D=11 E=22.7 F=9.5",
+          "PQ A=20.5 B=8.1 C=14 D=5.15 E=18 F=8.8 G=12"}) {
+        const auto shape = core_geometry::ReadTypedShape(typedName);
+        ASSERT_TRUE(shape) << typedName;
+        catalogue::Catalogue parts = Parts();
+        parts.cores.push_back(std::get<catalogue::Core>(catalogue::TypedCore(*shape)));
+        Design d = Supply({"12", "375", "120", "65", "80", "12"});
+        d.options.core = typedName;
+        const auto planned =
+            winding::PlanWinding(record::RecordPress(numtext::ViewsOf(d.texts)), d.options, parts);
+        const Written written = WriteDesignFile(d, planned);
+        ASSERT_EQ(written.error, "") << typedName;
+        const auto file = nlohmann::json::parse(written.text);
+        const auto& fileShape = file["magnetic"]["core"]["functionalDescription"]["shape"];
+        EXPECT_EQ(fileShape["name"], typedName);
+        EXPECT_EQ(fileShape["type"], "custom");
+        EXPECT_EQ(fileShape["dimensions"]["A"]["nominal"], shape->letters.at("A") * 1e-3);
+        const Opened opened = ReadDesignFile(written.text, Parts());
+        ASSERT_TRUE(opened.design) << opened.error;
+        EXPECT_EQ(opened.design->options.core, typedName);
+        ASSERT_EQ(opened.cores.size(), 1u);
+        EXPECT_EQ(opened.cores[0].Ae_mm2, planned.plan->core->Ae_mm2);
+        EXPECT_EQ(opened.cores[0].Amin_mm2, planned.plan->core->Amin_mm2);
     }
 }
 
