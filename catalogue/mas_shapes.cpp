@@ -12,6 +12,7 @@
 #include "catalogue/market_names.hpp"
 #include "catalogue/names.hpp"
 #include "catalogue/part_bounds.hpp"
+#include "catalogue/typed_core.hpp"
 #include "core_geometry/section_method.hpp"
 #include "runtime/decimal_conversion.hpp"
 
@@ -185,23 +186,12 @@ struct Shape {
 };
 
 Core CoreOf(const Shape& shape, const core_geometry::Effective& e, const MasFiles& files) {
-    Core core;
+    Core core = InItsBareWindow(e);
     core.name = NameKey(shape.masName).substr(0, 1) + shape.masName.substr(1);
     core.name.erase(std::remove(core.name.begin(), core.name.end(), ' '), core.name.end());
     if (shape.family->label.starts_with("planar")) core.name += " (planar)";
     core.family = std::string(shape.family->label);
-    core.Ae_mm2 = e.Ae_mm2;
-    core.Amin_mm2 = e.Amin_mm2;
-    core.le_mm = e.le_mm;
-    core.Ve_mm3 = e.Ve_mm3;
-    core.coreWindowWidth_mm = e.windowWidth_mm;
-    core.coreWindowHeight_mm = e.windowHeight_mm;
-    core.coreWindow_mm2 = e.windowWidth_mm * e.windowHeight_mm;
-    core.winding_width_mm = e.windowHeight_mm;
-    core.winding_height_mm = e.windowWidth_mm;
-    core.window_mm2 = *core.coreWindow_mm2;
     core.windowKind = "core";
-    core.basis = "IEC 60205 computed";
     core.masShape = shape.masName;
     core.source = "Ae/Amin/le/Ve and core window: computed by IEC 60205's section method from " +
                   files.shapesName + " line " + std::to_string(shape.line) + " '" + shape.masName +

@@ -14,6 +14,10 @@ namespace flyback::catalogue {
 // catalogue's cores without a bobbin, copper loss and temperature stay
 // unknown and it is never chosen by itself. Impossible letters, or
 // parameters beyond any real part's, are the refusal.
+// A core of those effective parameters wound in its bare window: along the
+// centre leg its height, radially its width; no bobbin, no mean turn.
+Core InItsBareWindow(const core_geometry::Effective& e);
+
 using TypedCoreProblem = std::variant<core_geometry::LetterProblem, PartProblem>;
 std::variant<Core, TypedCoreProblem> TypedCore(const core_geometry::TypedShape& shape);
 

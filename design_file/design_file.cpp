@@ -44,7 +44,6 @@ std::string MasFamily(core_geometry::Family family) {
     return name;
 }
 
-
 using winding::Plan;
 using winding::Role;
 
@@ -367,9 +366,7 @@ Value Magnetic(Allocator& a, const Plan& plan) {
     } else {
         fd.String("shape", CoreMasName(*plan.core));
     }
-    fd
-        .Add("gapping", std::move(gaps))
-        .Add("numberStacks", Value(1));
+    fd.Add("gapping", std::move(gaps)).Add("numberStacks", Value(1));
     Value windings(rapidjson::kArrayType);
     for (const auto* w : CoilWindings(plan)) {
         windings.PushBack(
@@ -709,7 +706,8 @@ const catalogue::Core& FileCore(const Reader& magnetic, catalogue::Catalogue& ow
     const Reader shapeField = core.At("functionalDescription").At("shape");
     const std::string shape = NameOf(shapeField);
     // A core this program's user typed by its letters is made from them again.
-    if (const std::optional<core_geometry::TypedShape> typed = core_geometry::ReadTypedShape(shape)) {
+    if (const std::optional<core_geometry::TypedShape> typed =
+            core_geometry::ReadTypedShape(shape)) {
         if (const catalogue::Core* known = own.FindCore(shape)) return *known;
         const auto made = catalogue::TypedCore(*typed);
         if (const auto* core = std::get_if<catalogue::Core>(&made)) {
