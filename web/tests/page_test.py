@@ -45,7 +45,7 @@ READ_AS_IT_IS = {
     "SPICE",
     "W", "V", "A", "mA", "kHz", "KHz", "Hz", "mm", "cm", "mH", "H", "T", "mT", "Gs", "K", "C",
     "mW", "mJ", "ms", "ns", "nH", "kΩ", "mΩ", "Ω", "nF", "µH", "µJ", "µs", "µF", "µm", "E", "EE", "EFD",
-    "ETD", "ER", "EER", "PQ", "RM", "EP", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
+    "ETD", "ER", "EER", "PQ", "RM", "EP", "EQ", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
     "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "IIIa", "IIIb", "m", "kV", "s",
