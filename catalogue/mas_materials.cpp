@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "catalogue/names.hpp"
+#include "catalogue/ndjson_lines.hpp"
 #include "catalogue/part_bounds.hpp"
 #include "runtime/decimal_conversion.hpp"
 
@@ -111,20 +112,9 @@ Material MaterialOf(const Json& record, int line, const std::string& file) {
 ComputedMaterialRows ComputedMaterials(const std::string& text, const std::string& file,
                                        const std::vector<Material>& sourced,
                                        std::vector<std::string>& problems) {
-    std::vector<std::pair<int, Json>> records;
+    const std::vector<NdjsonLine> records = NdjsonLines(text, file, problems);
     std::map<std::string, int> named;
-    std::size_t start = 0;
-    for (int line = 1; start < text.size(); ++line) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        Json record = Json::parse(text.substr(start, end - start), nullptr, false);
-        start = end + 1;
-        if (record.is_discarded() || !record.is_object()) {
-            problems.push_back(file + ":" + std::to_string(line) + ": not JSON");
-            continue;
-        }
-        ++named[NameKey(record.value("name", ""))];
-        records.emplace_back(line, std::move(record));
-    }
+    for (const NdjsonLine& record : records) ++named[NameKey(record.json.value("name", ""))];
     ComputedMaterialRows rows;
     for (const auto& [line, record] : records) {
         const std::string key = NameKey(record.value("name", ""));

@@ -11,6 +11,7 @@
 #include "catalogue/csv.hpp"
 #include "catalogue/market_names.hpp"
 #include "catalogue/names.hpp"
+#include "catalogue/ndjson_lines.hpp"
 #include "catalogue/part_bounds.hpp"
 #include "catalogue/typed_core.hpp"
 #include "core_geometry/section_method.hpp"
@@ -63,34 +64,6 @@ std::map<std::string, double, std::less<>> Dimensions(const Json& dimensions) {
     for (const auto& item : dimensions.items())
         if (const auto value = Millimetres(item.value())) mm[item.key()] = *value;
     return mm;
-}
-
-struct Line {
-    int number;
-    Json json;
-};
-
-std::vector<Line> Lines(std::string_view text, std::string_view file,
-                        std::vector<std::string>& problems) {
-    std::vector<Line> lines;
-    int number = 0;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        ++number;
-        if (line.empty()) continue;
-        Json json = Json::parse(line, nullptr, false);
-        if (json.is_discarded() || !json.is_object())
-            problems.push_back(std::string(file) + ":" + std::to_string(number) + ": not JSON");
-        else
-            lines.push_back({number, std::move(json)});
-    }
-    return lines;
-}
-
-std::string Text(const Json& json, const char* key) {
-    return json.contains(key) && json[key].is_string() ? json[key].get<std::string>() : "";
 }
 
 std::string Number(double value) {
@@ -156,16 +129,16 @@ struct Bobbin {
     std::map<std::string, double, std::less<>> dimensions;
 };
 
-std::multimap<std::string, Bobbin> BobbinsByShape(const std::vector<Line>& lines) {
+std::multimap<std::string, Bobbin> BobbinsByShape(const std::vector<NdjsonLine>& lines) {
     std::multimap<std::string, Bobbin> byShape;
-    for (const Line& line : lines) {
+    for (const NdjsonLine& line : lines) {
         if (!line.json.contains("functionalDescription")) continue;
         const Json& f = line.json["functionalDescription"];
         if (!f.is_object()) continue;
-        const std::string shape = Text(f, "shape");
+        const std::string shape = TextAt(f, "shape");
         if (shape.empty() || !f.contains("dimensions")) continue;
-        byShape.emplace(shape,
-                        Bobbin{line.number, Text(line.json, "name"), Dimensions(f["dimensions"])});
+        byShape.emplace(
+            shape, Bobbin{line.number, TextAt(line.json, "name"), Dimensions(f["dimensions"])});
     }
     return byShape;
 }
@@ -217,10 +190,10 @@ void WindOnBobbin(Core& core, const Shape& shape, const core_geometry::Effective
     }
 }
 
-std::optional<Shape> ShapeOf(const Line& line) {
-    const FamilyOfData* family = FamilyOf(Text(line.json, "family"));
+std::optional<Shape> ShapeOf(const NdjsonLine& line) {
+    const FamilyOfData* family = FamilyOf(TextAt(line.json, "family"));
     if (!family || !line.json.contains("dimensions")) return std::nullopt;
-    Shape shape{line.number, Text(line.json, "name"), family, {}, {}};
+    Shape shape{line.number, TextAt(line.json, "name"), family, {}, {}};
     const auto& required = core_geometry::LettersOf(family->family);
     const auto& optional = core_geometry::OptionalLettersOf(family->family);
     for (const auto& [letter, value] : Dimensions(line.json["dimensions"])) {
@@ -280,10 +253,10 @@ void TellApart(std::vector<Core>& computed, const std::vector<Shape>& shapes,
 Computed ComputedCores(const MasFiles& files, const std::vector<Core>& sourced,
                        const std::set<int>& takenLines, std::vector<std::string>& problems) {
     const std::multimap<std::string, Bobbin> bobbins =
-        BobbinsByShape(Lines(files.bobbinsText, files.bobbinsName, problems));
+        BobbinsByShape(NdjsonLines(files.bobbinsText, files.bobbinsName, problems));
     std::map<std::string, int> sameName;
     std::vector<Shape> shapes;
-    for (const Line& line : Lines(files.shapesText, files.shapesName, problems)) {
+    for (const NdjsonLine& line : NdjsonLines(files.shapesText, files.shapesName, problems)) {
         if (std::optional<Shape> shape = ShapeOf(line)) {
             ++sameName[shape->masName];
             shapes.push_back(std::move(*shape));

@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "catalogue/ndjson_lines.hpp"
+
 namespace flyback::catalogue {
 namespace {
 
 using Json = nlohmann::json;
-
-std::string Text(const Json& json, const char* key) {
-    return json.is_object() && json.contains(key) && json[key].is_string()
-               ? json[key].get<std::string>()
-               : "";
-}
 
 // The centre leg's ground gap: the subtractive gaps summed (a distributed
 // gap is several); none where the set is ungapped.
@@ -20,7 +16,7 @@ std::optional<double> GroundGap_mm(const Json& gapping) {
     if (!gapping.is_array()) return std::nullopt;
     double total = 0;
     for (const Json& gap : gapping)
-        if (Text(gap, "type") == "subtractive" && gap.contains("length") &&
+        if (TextAt(gap, "type") == "subtractive" && gap.contains("length") &&
             gap["length"].is_number())
             total += gap["length"].get<double>() * 1000;
     return total > 0 ? std::optional(total) : std::nullopt;
@@ -28,13 +24,13 @@ std::optional<double> GroundGap_mm(const Json& gapping) {
 
 std::optional<StockPart> PartOf(const Json& record) {
     const Json& f = record.value("functionalDescription", Json::object());
-    if (Text(f, "type") != "twoPieceSet" || f.value("numberStacks", 1) != 1) return std::nullopt;
+    if (TextAt(f, "type") != "twoPieceSet" || f.value("numberStacks", 1) != 1) return std::nullopt;
     StockPart part;
-    part.shape = Text(f, "shape");
-    part.material = Text(f, "material");
+    part.shape = TextAt(f, "shape");
+    part.material = TextAt(f, "material");
     const Json& maker = record.value("manufacturerInfo", Json::object());
-    part.maker = Text(maker, "name");
-    part.reference = Text(maker, "reference");
+    part.maker = TextAt(maker, "name");
+    part.reference = TextAt(maker, "reference");
     if (part.shape.empty() || part.material.empty() || part.reference.empty()) return std::nullopt;
     if (f.contains("gapping")) part.gap_mm = GroundGap_mm(f["gapping"]);
     const Json& distributors = record.value("distributorsInfo", Json::array());
@@ -46,10 +42,10 @@ std::optional<StockPart> PartOf(const Json& record) {
     }
     if (!cheapest) return std::nullopt;
     part.cost = (*cheapest)["cost"].get<double>();
-    part.distributor = Text(*cheapest, "name");
-    part.distributorReference = Text(*cheapest, "reference");
-    part.country = Text(*cheapest, "country");
-    part.date = Text(*cheapest, "updatedAt");
+    part.distributor = TextAt(*cheapest, "name");
+    part.distributorReference = TextAt(*cheapest, "reference");
+    part.country = TextAt(*cheapest, "country");
+    part.date = TextAt(*cheapest, "updatedAt");
     return part;
 }
 
@@ -58,15 +54,7 @@ std::optional<StockPart> PartOf(const Json& record) {
 std::vector<StockPart> StockParts(const std::string& text, const std::string& file,
                                   std::vector<std::string>& problems) {
     std::vector<StockPart> parts;
-    std::size_t start = 0;
-    for (int line = 1; start < text.size(); ++line) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const Json record = Json::parse(text.substr(start, end - start), nullptr, false);
-        start = end + 1;
-        if (record.is_discarded() || !record.is_object()) {
-            problems.push_back(file + ":" + std::to_string(line) + ": not JSON");
-            continue;
-        }
+    for (const auto& [line, record] : NdjsonLines(text, file, problems)) {
         if (std::optional<StockPart> part = PartOf(record)) {
             part->source = file + " line " + std::to_string(line);
             parts.push_back(std::move(*part));
