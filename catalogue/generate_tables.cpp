@@ -53,50 +53,77 @@ std::string Number(double value) {
 }
 
 std::string Optional(const std::optional<double>& value) {
-    return value ? Number(*value) : "std::nullopt";
+    return value ? "{true, " + Number(*value) + "}" : "{}";
 }
 
-void WriteCores(const Catalogue& c, std::ostream& out) {
+std::string Optional(const std::optional<int>& value) {
+    return value ? "{true, " + std::to_string(*value) + "}" : "{}";
+}
+
+// The aliases one per line, as rows::CoreRow keeps them.
+std::optional<std::string> AliasLines(const std::vector<std::string>& aliases) {
+    std::string lines;
+    for (const std::string& alias : aliases) {
+        if (alias.empty() || alias.find('\n') != std::string::npos) return std::nullopt;
+        if (!lines.empty()) lines += '\n';
+        lines += alias;
+    }
+    return lines;
+}
+
+bool WriteCores(const Catalogue& c, std::ostream& out) {
+    out << "constexpr CoreRow kCores[] = {\n";
     for (const Core& core : c.cores) {
-        std::string aliases;
-        for (const std::string& alias : core.aliases) aliases += Literal(alias) + ",";
-        out << "    {" << Literal(core.name) << ", " << Literal(core.family) << ", {" << aliases
-            << "}, " << Number(core.Ae_mm2) << ", " << Number(core.Amin_mm2) << ", "
-            << Number(core.le_mm) << ", " << Number(core.Ve_mm3) << ", " << Optional(core.AL_nH)
-            << ", " << Literal(core.AL_material) << ", " << Number(core.window_mm2) << ", "
-            << Number(core.winding_width_mm) << ", " << Number(core.winding_height_mm) << ", "
-            << Optional(core.MLT_mm) << ", " << Literal(core.windowKind) << ", "
-            << Literal(core.basis) << ", " << Literal(core.source) << ", "
-            << Optional(core.coreWindow_mm2) << ", " << Optional(core.coreWindowWidth_mm) << ", "
-            << Optional(core.coreWindowHeight_mm) << ", " << Literal(core.masShape) << ", "
-            << (core.bobbinPins ? std::to_string(*core.bobbinPins) : "std::nullopt") << ", "
+        const std::optional<std::string> aliases = AliasLines(core.aliases);
+        if (!aliases) {
+            std::cerr << core.name << ": an alias is empty or holds a line break\n";
+            return false;
+        }
+        out << "    {" << Literal(core.name) << ", " << Literal(core.family) << ", "
+            << Literal(*aliases) << ", " << Number(core.Ae_mm2) << ", " << Number(core.Amin_mm2)
+            << ", " << Number(core.le_mm) << ", " << Number(core.Ve_mm3) << ", "
+            << Optional(core.AL_nH) << ", " << Literal(core.AL_material) << ", "
+            << Number(core.window_mm2) << ", " << Number(core.winding_width_mm) << ", "
+            << Number(core.winding_height_mm) << ", " << Optional(core.MLT_mm) << ", "
+            << Literal(core.windowKind) << ", " << Literal(core.basis) << ", "
+            << Literal(core.source) << ", " << Optional(core.coreWindow_mm2) << ", "
+            << Optional(core.coreWindowWidth_mm) << ", " << Optional(core.coreWindowHeight_mm)
+            << ", " << Literal(core.masShape) << ", " << Optional(core.bobbinPins) << ", "
             << Optional(core.pinPitch_mm) << ", " << Literal(core.pinLayout) << "},\n";
     }
+    out << "};\n\n";
+    return true;
 }
 
 void WriteMaterials(const Catalogue& c, std::ostream& out) {
+    out << "constexpr MaterialRow kMaterials[] = {\n";
     for (const Material& m : c.materials) {
         out << "    {" << Literal(m.name) << ", " << Literal(m.manufacturer) << ", "
             << Optional(m.mu_i) << ", " << Optional(m.Bsat_25C_mT) << ", "
-            << Optional(m.Bsat_100C_mT) << ", {";
-        for (const SteinmetzRange& r : m.steinmetz) {
-            out << "{" << Number(r.fMinHz) << ", " << Number(r.fMaxHz) << ", " << Number(r.k)
-                << ", " << Number(r.alpha) << ", " << Number(r.beta) << ", " << Optional(r.ct0)
-                << ", " << Optional(r.ct1) << ", " << Optional(r.ct2) << "}, ";
-        }
-        out << "}, " << Literal(m.source) << ", " << Optional(m.curie_C) << "},\n";
+            << Optional(m.Bsat_100C_mT) << ", " << Literal(m.source) << ", " << Optional(m.curie_C)
+            << "},\n";
     }
+    out << "};\n\nconstexpr SteinmetzRow kSteinmetz[] = {\n";
+    for (std::size_t i = 0; i < c.materials.size(); ++i) {
+        for (const SteinmetzRange& r : c.materials[i].steinmetz) {
+            out << "    {" << i << ", " << Number(r.fMinHz) << ", " << Number(r.fMaxHz) << ", "
+                << Number(r.k) << ", " << Number(r.alpha) << ", " << Number(r.beta) << ", "
+                << Optional(r.ct0) << ", " << Optional(r.ct1) << ", " << Optional(r.ct2) << "},\n";
+        }
+    }
+    out << "};\n\n";
 }
 
 void WriteWires(const Catalogue& c, std::ostream& out) {
+    out << "constexpr WireRow kWires[] = {\n";
     for (const Wire& w : c.wires) {
         out << "    {" << Literal(w.name) << ", "
-            << (w.kind == WireKind::TripleInsulated ? "WireKind::TripleInsulated"
-                                                    : "WireKind::Enamelled")
-            << ", " << Number(w.conductor_mm) << ", " << Optional(w.outerGrade1_mm) << ", "
+            << (w.kind == WireKind::TripleInsulated ? "true" : "false") << ", "
+            << Number(w.conductor_mm) << ", " << Optional(w.outerGrade1_mm) << ", "
             << Optional(w.outerGrade2_mm) << ", " << Optional(w.outerNominal_mm) << ", "
             << Literal(w.source) << "},\n";
     }
+    out << "};\n\n";
 }
 
 std::optional<std::string> Whole(const char* path) {
@@ -106,6 +133,7 @@ std::optional<std::string> Whole(const char* path) {
 }
 
 void WriteStock(const std::vector<StockPart>& stock, std::ostream& out) {
+    out << "constexpr StockRow kStock[] = {\n";
     for (const StockPart& p : stock) {
         out << "    {" << Literal(p.maker) << ", " << Literal(p.reference) << ", "
             << Literal(p.shape) << ", " << Literal(p.material) << ", " << Optional(p.gap_mm) << ", "
@@ -113,6 +141,7 @@ void WriteStock(const std::vector<StockPart>& stock, std::ostream& out) {
             << Literal(p.country) << ", " << Literal(p.date) << ", " << Number(p.cost) << ", "
             << Literal(p.source) << "},\n";
     }
+    out << "};\n\n";
 }
 
 std::optional<CsvTable> Table(const char* path) {
@@ -206,17 +235,20 @@ int main(int argc, char** argv) {
         std::cout << "// Left out, a letter missing in the data: " << shape << "\n";
     for (const std::string& fit : more.leftOut) std::cout << "// Left out: " << fit << "\n";
     std::cout << "\n"
-                 "#include \"catalogue/catalogue.hpp\"\n\n"
-                 "namespace flyback::catalogue {\n\n"
-                 "const Catalogue& BuiltIn() {\n"
-                 "    static const Catalogue catalogue{{\n";
-    WriteCores(catalogue, std::cout);
-    std::cout << "    }, {\n";
+                 "#include \"catalogue/table_rows.hpp\"\n\n"
+                 "namespace flyback::catalogue {\n"
+                 "namespace {\n\n"
+                 "using namespace rows;\n\n";
+    if (!WriteCores(catalogue, std::cout)) return 1;
     WriteMaterials(catalogue, std::cout);
-    std::cout << "    }, {\n";
     WriteWires(catalogue, std::cout);
-    std::cout << "    }, {}, {\n";
     WriteStock(stock, std::cout);
-    std::cout << "    }};\n    return catalogue;\n}\n\n}  // namespace flyback::catalogue\n";
+    std::cout << "}  // namespace\n\n"
+                 "const Catalogue& BuiltIn() {\n"
+                 "    static const Catalogue catalogue =\n"
+                 "        rows::FromRows({kCores, kMaterials, kSteinmetz, kWires, kStock});\n"
+                 "    return catalogue;\n"
+                 "}\n\n"
+                 "}  // namespace flyback::catalogue\n";
     return std::cout ? 0 : 1;
 }

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <span>
+
+#include "catalogue/catalogue.hpp"
+
+// The built-in catalogue as the generator writes it: plain constant rows of
+// text and numbers, which the compiler lays out as data. Written as the
+// catalogue's own types (strings, vectors), the same rows became one
+// initialiser function of several megabytes that each compiler and the
+// WebAssembly optimiser took minutes over.
+namespace flyback::catalogue::rows {
+
+struct Maybe {
+    bool known = false;
+    double value = 0;
+};
+
+struct CoreRow {
+    const char* name;
+    const char* family;
+    const char* aliases;  // one per line
+    double Ae_mm2, Amin_mm2, le_mm, Ve_mm3;
+    Maybe AL_nH;
+    const char* AL_material;
+    double window_mm2, winding_width_mm, winding_height_mm;
+    Maybe MLT_mm;
+    const char* windowKind;
+    const char* basis;
+    const char* source;
+    Maybe coreWindow_mm2, coreWindowWidth_mm, coreWindowHeight_mm;
+    const char* masShape;
+    Maybe bobbinPins;
+    Maybe pinPitch_mm;
+    const char* pinLayout;
+};
+
+struct MaterialRow {
+    const char* name;
+    const char* manufacturer;
+    Maybe mu_i, Bsat_25C_mT, Bsat_100C_mT;
+    const char* source;
+    Maybe curie_C;
+};
+
+// One fit; its material is the row of that index.
+struct SteinmetzRow {
+    int material;
+    double fMinHz, fMaxHz, k, alpha, beta;
+    Maybe ct0, ct1, ct2;
+};
+
+struct WireRow {
+    const char* name;
+    bool tripleInsulated;
+    double conductor_mm;
+    Maybe outerGrade1_mm, outerGrade2_mm, outerNominal_mm;
+    const char* source;
+};
+
+struct StockRow {
+    const char* maker;
+    const char* reference;
+    const char* shape;
+    const char* material;
+    Maybe gap_mm;
+    const char* distributor;
+    const char* distributorReference;
+    const char* country;
+    const char* date;
+    double cost;
+    const char* source;
+};
+
+struct Tables {
+    std::span<const CoreRow> cores;
+    std::span<const MaterialRow> materials;
+    std::span<const SteinmetzRow> steinmetz;
+    std::span<const WireRow> wires;
+    std::span<const StockRow> stock;
+};
+
+Catalogue FromRows(const Tables& tables);
+
+}  // namespace flyback::catalogue::rows
