@@ -37,8 +37,16 @@ std::string CandidateJson(const Candidate& c) {
             .Value("dT_K", c.rise_K)
             .Value("Vds_V", c.Vds_V)
             .Value("Ve_cm3", c.volume_cm3)
-            .Value("score", c.score)
+            // Unstocked, by price: after every priced one, which JSON has no number for.
+            .Value("score", std::isfinite(c.score) ? std::optional(c.score) : std::nullopt)
             .Raw("cautions", cautions + "]");
+        // The data names no currency: the price with its distributor and day.
+        if (c.stock) {
+            object.Value("price", c.stock->cost)
+                .Text("stock_part", c.stock->maker + " " + c.stock->reference)
+                .Text("price_distributor", c.stock->distributor)
+                .Text("price_date", c.stock->date);
+        }
     }
     return json;
 }

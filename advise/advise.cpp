@@ -63,8 +63,19 @@ double Score(const Candidate& c, const Settings& s) {
             return c.volume_cm3;
         case Rank::Weighted:
             return s.weights[0] * c.loss_W + s.weights[1] * c.rise_K + s.weights[2] * c.volume_cm3;
+        case Rank::Price:
+            return c.stock ? c.stock->cost : INFINITY;
     }
     return c.loss_W;
+}
+
+// The cheapest of the plan's stock offers.
+const catalogue::StockPart* Cheapest(const winding::Plan& p) {
+    const catalogue::StockPart* cheapest = nullptr;
+    for (const winding::Plan::StockOffer& offer : p.stock) {
+        if (!cheapest || offer.part->cost < cheapest->cost) cheapest = offer.part;
+    }
+    return cheapest;
 }
 
 bool Shown(std::string_view code) {
@@ -115,6 +126,7 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     c.rise_K = *p.dT_K;
     c.Vds_V = p.Vswitch_V;
     c.volume_cm3 = p.core->Ve_mm3 / 1000;
+    c.stock = Cheapest(p);
     c.score = Score(c, s);
     if (!p.hot_C || p.options.ambient_C + *p.dT_K > s.HottestAllowed(p.options.ambient_C))
         return Drop::TooHot;
@@ -649,7 +661,21 @@ class Search {
         c.loss_W = p.floor_W;
         c.rise_K = p.riseFloor_K;
         c.volume_cm3 = cores_[core]->Ve_mm3 / 1000;
+        if (settings_.rank == Rank::Price) c.stock = CheapestStocked(core, p.material);
         return Score(c, settings_);
+    }
+
+    // What a candidate's price cannot be below: the cheapest set of its core
+    // and material in stock, whatever its gap.
+    const catalogue::StockPart* CheapestStocked(std::size_t core, std::size_t material) const {
+        const auto key = std::make_pair(core, material);
+        if (const auto found = cheapest_.find(key); found != cheapest_.end()) return found->second;
+        const catalogue::StockPart* cheapest = nullptr;
+        for (const catalogue::StockPart* part :
+             catalogue::StockOf(parts_, *cores_[core], *materials_[material])) {
+            if (!cheapest || part->cost < cheapest->cost) cheapest = part;
+        }
+        return cheapest_.emplace(key, cheapest).first->second;
     }
 
     // The largest loss of its transformer (the total less the switch's
@@ -725,6 +751,8 @@ class Search {
     std::vector<Geometry> geometries_;
     std::vector<Pending> pending_;
     std::map<std::size_t, winding::Plan> resketched_;  // by geometry, as floors are raised
+    // By core and material, as CheapestStocked finds them.
+    mutable std::map<std::pair<std::size_t, std::size_t>, const catalogue::StockPart*> cheapest_;
     double regulatedVolts_ = 0, coolest_ = 0, hottest_ = 0;
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
@@ -825,7 +853,7 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
 const std::array<std::string_view, kColumns> kHeadings = {
     "磁芯",        "材料",      "Np:Ns",          "Vor' (V)",      "Bpk (T)",
     "填充系数",    "铜损 (mW)", "磁芯损耗 (mW)",  "钳位损耗 (mW)", "开通损耗 (mW)",
-    "总损耗 (mW)", "温升 (K)",  "开关管峰值 (V)", "告诫"};
+    "总损耗 (mW)", "温升 (K)",  "开关管峰值 (V)", "价格",          "告诫"};
 
 std::string CautionsCaption(const Candidate& c) {
     std::string text;
@@ -835,6 +863,14 @@ std::string CautionsCaption(const Candidate& c) {
         text += kShownCautionCaptions[at - std::begin(kShownCautions)];
     }
     return text.empty() ? "—" : text;
+}
+
+// The data names no currency: the price as its distributor gave it, with
+// whose and when.
+std::string PriceCaption(const Candidate& c) {
+    if (!c.stock) return "—";
+    return record::ReadableNumber(c.stock->cost) + "（" + c.stock->distributor + " " +
+           c.stock->date + "）";
 }
 
 std::array<std::string, kColumns> Row(const Candidate& c) {
@@ -852,6 +888,7 @@ std::array<std::string, kColumns> Row(const Candidate& c) {
             ReadableNumber(c.loss_W * 1e3),
             ReadableNumber(c.rise_K),
             ReadableNumber(c.Vds_V),
+            PriceCaption(c),
             CautionsCaption(c)};
 }
 
@@ -877,7 +914,7 @@ std::string CautionCodes(const Candidate& c) {
 std::string Csv(const std::vector<Candidate>& candidates) {
     std::string csv =
         "core,material,Np,Ns,Vor_V,Bpk_T,fill,P_copper_W,P_core_W,P_clamp_W,P_turn_on_W,P_total_W,"
-        "dT_K,Vds_V,Ve_cm3,cautions\n";
+        "dT_K,Vds_V,Ve_cm3,price,stock_part,cautions\n";
     const auto number = [](double v) { return runtime::decimal::ShortestText(v); };
     for (const Candidate& c : candidates) {
         csv += CsvText(c.core->name) + "," + CsvText(c.material->name) + "," +
@@ -886,6 +923,7 @@ std::string Csv(const std::vector<Candidate>& candidates) {
                number(c.Pcore_W) + "," + number(c.Pclamp_W) + "," +
                (c.PturnOn_W ? number(*c.PturnOn_W) : "") + "," + number(c.loss_W) + "," +
                number(c.rise_K) + "," + number(c.Vds_V) + "," + number(c.volume_cm3) + "," +
+               (c.stock ? number(c.stock->cost) + "," + CsvText(c.stock->reference) : ",") + "," +
                CsvText(CautionCodes(c)) + "\n";
     }
     return csv;
@@ -986,6 +1024,11 @@ std::string WhyFirst(const Advice& a) {
                    "）。";
         case Rank::Weighted:
             return "首选 " + name + "：" + limits + "加权得分最低。";
+        case Rank::Price:
+            return c.stock ? "首选 " + name + "：" + limits + "库存磁芯套件最便宜（" +
+                                 c.stock->reference + "，" + PriceCaption(c) + "）。"
+                           : "首选 " + name + "：" + limits + "没有一个有库存价格，按总损耗排序（" +
+                                 TotalLossText(c) + "）。";
     }
     return {};
 }

@@ -22,8 +22,12 @@ namespace flyback::advise {
 // and choices; those that break a hard limit are counted and dropped, the rest
 // ranked, and the Pareto front of loss against core volume drawn.
 
-enum class Rank { Loss, Rise, Volume, Weighted };
-inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "weighted"};
+// Price: the cheapest stock set of the candidate's core and material (an
+// ungapped one to be ground, or one gapped to its gap), ties and unpriced
+// candidates after by loss; a candidate no maker stocks comes after every
+// priced one.
+enum class Rank { Loss, Rise, Volume, Weighted, Price };
+inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "weighted", "price"};
 
 // Why a candidate is dropped.
 // Duty: the plan's own duty at the minimum input (the energy flow counted)
@@ -151,7 +155,10 @@ struct Candidate {
     std::vector<std::string_view> cautions;
     double Vds_V = 0;       // the switch's peak at the maximum input
     double volume_cm3 = 0;  // the core's effective volume
-    double score = 0;       // by the rank asked for; lower is better
+    // The cheapest stock set the plan offers (ungapped, or gapped to its
+    // gap), with its price, distributor and date; none where none is stocked.
+    const catalogue::StockPart* stock = nullptr;
+    double score = 0;  // by the rank asked for; lower is better
 };
 
 // The reflected voltages weighed: from the choices' bounds (the duty at the
@@ -211,7 +218,7 @@ std::vector<Candidate> ParetoFront(std::vector<Candidate> feasible);
 // A candidate as a row of the comparison, in Chinese, numbers to four
 // digits, under these headings; and as CSV (a header of symbols, then one
 // line a candidate, full precision).
-inline constexpr std::size_t kColumns = 14;
+inline constexpr std::size_t kColumns = 15;
 extern const std::array<std::string_view, kColumns> kHeadings;
 std::array<std::string, kColumns> Row(const Candidate& candidate);
 std::string Csv(const std::vector<Candidate>& candidates);

@@ -269,7 +269,7 @@ std::string ReadAdviseBounds(Options& options) {
         const auto* found =
             std::find(std::begin(advise::kRankNames), std::end(advise::kRankNames), options.rank);
         if (found == std::end(advise::kRankNames))
-            return "--rank must be loss, rise, volume or weighted";
+            return "--rank must be loss, rise, volume, weighted or price";
         s.rank = static_cast<advise::Rank>(found - std::begin(advise::kRankNames));
     }
     if (!options.weights.empty()) {
@@ -549,9 +549,11 @@ void AddModeOptions(CLI::App& app, Options& options) {
     auto* advise = app.add_flag("--advise", options.advise,
                                 "weigh every core, material and whole-turns pair as a plan and "
                                 "rank them, with the Pareto front of loss against core volume");
-    app.add_option("--rank", options.rank,
-                   "with --advise: loss|rise|volume|weighted (volume: the smallest core that meets "
-                   "every limit, ties by loss)")
+    app.add_option(
+           "--rank", options.rank,
+           "with --advise: loss|rise|volume|weighted|price (volume: the smallest core that "
+           "meets every limit, ties by loss; price: the cheapest stock set, a distributor's "
+           "price of its day)")
         ->needs(advise);
     app.add_option("--max-rise", options.maxRise,
                    "with --advise: the highest temperature rise a candidate may have, K (40)")

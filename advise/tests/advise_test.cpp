@@ -148,6 +148,7 @@ TEST(AdviseTest, PruningLosesNothing) {
         {FiveVolts(), bias, ranked(Rank::Rise)},
         {TwelveVolts(), valley, ranked(Rank::Loss)},
         {FiveVolts(), valley, ranked(Rank::Weighted, {1, 0.05, 0.2})},
+        {TwelveVolts(), {}, ranked(Rank::Price, {1, 1, 1}, 3)},
     };
     long planned = 0, exhaustively = 0;
     for (const auto& c : cases) {
@@ -260,6 +261,39 @@ TEST(AdviseTest, TheBestBeatsThePlansOwn) {
     EXPECT_TRUE(
         std::is_sorted(advice.top.begin(), advice.top.end(),
                        [](const Candidate& x, const Candidate& y) { return x.loss_W < y.loss_W; }));
+}
+
+// By price, the cheapest stocked set first and every unstocked one after;
+// each price is a set of the candidate's own core and material that its plan
+// offers, with its distributor and day beside it.
+TEST(AdviseTest, ByPriceTheCheapestStockedSetComesFirst) {
+    catalogue::Catalogue parts = Small();
+    Settings byPrice;
+    byPrice.rank = Rank::Price;
+    byPrice.materials = {"all"};
+    byPrice.top = 1000;
+    const Advice advice = Advise(TwelveVolts(), {}, parts, byPrice);
+    ASSERT_GT(advice.top.size(), 10u);
+    const auto priced = std::partition_point(advice.top.begin(), advice.top.end(),
+                                             [](const Candidate& c) { return c.stock; });
+    ASSERT_NE(priced, advice.top.begin()) << "no candidate stocked";
+    ASSERT_NE(priced, advice.top.end()) << "every candidate stocked: nothing after";
+    EXPECT_TRUE(std::all_of(priced, advice.top.end(), [](const Candidate& c) { return !c.stock; }));
+    EXPECT_TRUE(std::is_sorted(
+        advice.top.begin(), priced,
+        [](const Candidate& x, const Candidate& y) { return x.stock->cost < y.stock->cost; }));
+    for (auto c = advice.top.begin(); c != priced; ++c) {
+        const auto sets = catalogue::StockOf(parts, *c->core, *c->material);
+        EXPECT_NE(std::find(sets.begin(), sets.end(), c->stock), sets.end()) << c->core->name;
+        const std::string cell = Row(*c)[13];
+        EXPECT_NE(cell.find(c->stock->distributor + " " + c->stock->date), std::string::npos)
+            << cell;
+    }
+    EXPECT_EQ(Row(advice.top.back())[13], "—");
+    const std::string json = Json(advice);
+    EXPECT_NE(json.find("\"price_date\":"), std::string::npos);
+    EXPECT_EQ(json.find("inf"), std::string::npos) << "an unstocked score is no JSON number";
+    EXPECT_NE(advice.whyFirst.find(advice.top.front().stock->reference), std::string::npos);
 }
 
 // Valley-switched, the turns set the valley's voltage at the maximum input:
