@@ -164,4 +164,12 @@ std::optional<double> LeastLossDensity(const Material& material, double hertz, d
            LeastTemperatureFactor(*fit, coolest_C, hottest_C);
 }
 
+std::vector<SaturationPoint> SaturationCurve(const Material& material) {
+    if (!material.saturation.empty()) return material.saturation;
+    std::vector<SaturationPoint> curve;
+    if (material.Bsat_25C_mT) curve.push_back({25, *material.Bsat_25C_mT});
+    if (material.Bsat_100C_mT) curve.push_back({100, *material.Bsat_100C_mT});
+    return curve;
+}
+
 }  // namespace flyback::catalogue

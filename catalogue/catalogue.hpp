@@ -53,9 +53,16 @@ struct SteinmetzRange {
     std::optional<double> ct0, ct1, ct2;
 };
 
+struct SaturationPoint {
+    double celsius = 0, mT = 0;
+};
+
 struct Material {
     std::string name, manufacturer;
     std::optional<double> mu_i, Bsat_25C_mT, Bsat_100C_mT;
+    // Every saturation point the data gives, coolest first; empty where the
+    // data gives only the two figures above (SaturationCurve).
+    std::vector<SaturationPoint> saturation;
     std::vector<SteinmetzRange> steinmetz;  // by frequency; adjacent fits need not join
     std::string source;
     std::optional<double> curie_C;  // where the data gives it
@@ -107,6 +114,10 @@ struct Catalogue {
 // by their gap.
 std::vector<const StockPart*> StockOf(const Catalogue& catalogue, const Core& core,
                                       const Material& material);
+
+// The material's saturation points, coolest first: those its data gives, or
+// else its 25 °C and 100 °C figures, where it has them.
+std::vector<SaturationPoint> SaturationCurve(const Material& material);
 
 // The default material: N87, a PC40-class power ferrite (the data has no PC40
 // values).

@@ -112,6 +112,14 @@ void WriteMaterials(const Catalogue& c, std::ostream& out) {
         }
     }
     out << "};\n\n";
+    out << "constexpr SaturationRow kSaturation[] = {\n";
+    for (std::size_t i = 0; i < c.materials.size(); ++i) {
+        for (const SaturationPoint& point : c.materials[i].saturation) {
+            out << "    {" << i << ", " << Number(point.celsius) << ", " << Number(point.mT)
+                << "},\n";
+        }
+    }
+    out << "};\n\n";
 }
 
 void WriteWires(const Catalogue& c, std::ostream& out) {
@@ -246,7 +254,8 @@ int main(int argc, char** argv) {
     std::cout << "}  // namespace\n\n"
                  "const Catalogue& BuiltIn() {\n"
                  "    static const Catalogue catalogue =\n"
-                 "        rows::FromRows({kCores, kMaterials, kSteinmetz, kWires, kStock});\n"
+                 "        rows::FromRows({kCores, kMaterials, kSteinmetz, kSaturation, kWires, "
+                 "kStock});\n"
                  "    return catalogue;\n"
                  "}\n\n"
                  "}  // namespace flyback::catalogue\n";

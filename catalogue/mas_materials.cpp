@@ -1,6 +1,7 @@
 #include "catalogue/mas_materials.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -61,6 +62,21 @@ std::optional<double> SaturationAt(const Json& saturation, double celsius) {
     return below->second + share * (above->second - below->second);
 }
 
+// Every point, coolest first; of two at one temperature the first.
+std::vector<SaturationPoint> SaturationPoints(const Json& saturation) {
+    std::map<double, double> byTemperature;
+    if (saturation.is_array()) {
+        for (const Json& point : saturation) {
+            const auto t = NumberAt(point, "temperature"),
+                       b = NumberAt(point, "magneticFluxDensity");
+            if (t && b) byTemperature.emplace(*t, *b * 1000);
+        }
+    }
+    std::vector<SaturationPoint> points;
+    for (const auto& [celsius, mT] : byTemperature) points.push_back({celsius, mT});
+    return points;
+}
+
 std::vector<SteinmetzRange> Fits(const Json& record) {
     std::vector<SteinmetzRange> fits;
     if (!record.contains("volumetricLosses")) return fits;
@@ -98,19 +114,56 @@ Material MaterialOf(const Json& record, int line, const std::string& file) {
     if (record.contains("saturation")) {
         m.Bsat_25C_mT = SaturationAt(record["saturation"], 25);
         m.Bsat_100C_mT = SaturationAt(record["saturation"], 100);
+        m.saturation = SaturationPoints(record["saturation"]);
     }
     m.curie_C = NumberAt(record, "curieTemperature");
     m.steinmetz = Fits(record);
     m.source = file + " line " + std::to_string(line) +
-               " (µi at 25 °C, else the mean of 20 °C and 30 °C; Bsat on the line between the "
-               "data's points, none beyond them; Steinmetz ranges as stored)";
+               " (µi at 25 °C, else the mean of 20 °C and 30 °C; Bsat at 25 °C and 100 °C on the "
+               "line between the data's points, none beyond them, and every point as stored; "
+               "Steinmetz ranges as stored)";
     return m;
 }
 
 }  // namespace
 
+namespace {
+
+// Whether `points` give the sourced row's own two figures, to the tenth of a
+// millitesla its data rounds to.
+bool SameFigures(const Material& row, const Json& saturation) {
+    constexpr double kRounding_mT = 0.1;
+    const auto agrees = [&](const std::optional<double>& figure, double celsius) {
+        const std::optional<double> at = SaturationAt(saturation, celsius);
+        return figure && at && std::abs(*figure - *at) <= kRounding_mT;
+    };
+    return agrees(row.Bsat_25C_mT, 25) && agrees(row.Bsat_100C_mT, 100);
+}
+
+// A sourced row taken from the same record keeps its two figures and gains
+// the points between and beyond them.
+void AddPointsToSourced(const Json& record, int line, const std::string& file,
+                        std::vector<Material>& sourced) {
+    const std::string key = NameKey(record.value("name", ""));
+    for (Material& row : sourced) {
+        if (NameKey(row.name) != key || !row.saturation.empty() || !record.contains("saturation") ||
+            !SameFigures(row, record["saturation"]))
+            continue;
+        std::vector<SaturationPoint> points = SaturationPoints(record["saturation"]);
+        if (points.size() <= 2) continue;
+        row.saturation = std::move(points);
+        if (CheckMaterial(row)) {
+            row.saturation.clear();
+            continue;
+        }
+        row.source += " | saturation points: " + file + " line " + std::to_string(line);
+    }
+}
+
+}  // namespace
+
 ComputedMaterialRows ComputedMaterials(const std::string& text, const std::string& file,
-                                       const std::vector<Material>& sourced,
+                                       std::vector<Material>& sourced,
                                        std::vector<std::string>& problems) {
     const std::vector<NdjsonLine> records = NdjsonLines(text, file, problems);
     std::map<std::string, int> named;
@@ -120,8 +173,10 @@ ComputedMaterialRows ComputedMaterials(const std::string& text, const std::strin
         const std::string key = NameKey(record.value("name", ""));
         if (key.empty() || named[key] > 1) continue;
         if (std::any_of(sourced.begin(), sourced.end(),
-                        [&](const Material& m) { return NameKey(m.name) == key; }))
+                        [&](const Material& m) { return NameKey(m.name) == key; })) {
+            AddPointsToSourced(record, line, file, sourced);
             continue;
+        }
         Material m = MaterialOf(record, line, file);
         if (m.steinmetz.empty()) continue;
         const std::string where = file + ":" + std::to_string(line) + ": " + m.name;

@@ -17,13 +17,15 @@ namespace flyback::catalogue {
 // (an exponent, or its loss at 100 kHz, 100 mT and 100 °C, beyond the
 // bounds a user's file is held to) is left out and named in `leftOut`, and
 // the material with it where none is left. A line that is not JSON is named
-// in `problems`; `file` is how each row's source names the data.
+// in `problems`; `file` is how each row's source names the data. A sourced
+// row whose two saturation figures are its record's (to 0.1 mT) gains that
+// record's further saturation points, and its source says so.
 struct ComputedMaterialRows {
     std::vector<Material> materials;
     std::vector<std::string> leftOut;
 };
 ComputedMaterialRows ComputedMaterials(const std::string& text, const std::string& file,
-                                       const std::vector<Material>& sourced,
+                                       std::vector<Material>& sourced,
                                        std::vector<std::string>& problems);
 
 }  // namespace flyback::catalogue

@@ -60,6 +60,12 @@ PartProblem CheckMaterial(const Material& material) {
                                  Outside("Bsat_25C_mT", material.Bsat_25C_mT, kSaturation_mT),
                                  Outside("Bsat_100C_mT", material.Bsat_100C_mT, kSaturation_mT)}))
         return p;
+    for (const SaturationPoint& point : material.saturation) {
+        if (PartProblem p =
+                FirstOf({Outside("saturation_C", point.celsius, kSaturationTemperature_C),
+                         Outside("saturation_mT", point.mT, kSaturation_mT)}))
+            return p;
+    }
     for (const SteinmetzRange& fit : material.steinmetz) {
         if (PartProblem p = CheckFit(fit)) return p;
     }

@@ -20,6 +20,9 @@ struct Bounds {
 inline constexpr Bounds kInitialPermeability{1, 1e5};
 // Saturation: below any ferrite's at its Curie point, up to silicon steel's.
 inline constexpr Bounds kSaturation_mT{50, 2500};
+// The temperature of a saturation point: from the coldest a part is stored
+// at to beyond any ferrite's Curie point.
+inline constexpr Bounds kSaturationTemperature_C{-60, 400};
 // A Steinmetz fit's exponents, as published power-ferrite fits have them
 // with room to spare (the data's lowest are DMR44's 0.60 and 1.18); its
 // frequencies from DC to 1 GHz (fits of the data reach 600 MHz).

@@ -104,6 +104,9 @@ Catalogue FromRows(const Tables& tables) {
     for (const SteinmetzRow& row : tables.steinmetz)
         catalogue.materials.at(static_cast<std::size_t>(row.material))
             .steinmetz.push_back(RangeOf(row));
+    for (const SaturationRow& row : tables.saturation)
+        catalogue.materials.at(static_cast<std::size_t>(row.material))
+            .saturation.push_back({row.celsius, row.mT});
     catalogue.wires.reserve(tables.wires.size());
     for (const WireRow& row : tables.wires) catalogue.wires.push_back(WireOf(row));
     catalogue.stock.reserve(tables.stock.size());

@@ -50,6 +50,12 @@ struct SteinmetzRow {
     Maybe ct0, ct1, ct2;
 };
 
+// One saturation point; its material is the row of that index.
+struct SaturationRow {
+    int material;
+    double celsius, mT;
+};
+
 struct WireRow {
     const char* name;
     bool tripleInsulated;
@@ -76,6 +82,7 @@ struct Tables {
     std::span<const CoreRow> cores;
     std::span<const MaterialRow> materials;
     std::span<const SteinmetzRow> steinmetz;
+    std::span<const SaturationRow> saturation;
     std::span<const WireRow> wires;
     std::span<const StockRow> stock;
 };

@@ -1,8 +1,10 @@
 #include "winding/plan.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <span>
 #include <utility>
 
 #include "portable_math/portable_math.hpp"
@@ -500,8 +502,7 @@ void CheckCorners(Plan& plan, const PlanInput& in, double Amin_m2) {
     corners.leakage_H = plan.clamp.leakage_H;
     corners.designIpk_A = plan.Ipk_A;
     corners.resonance = plan.switching;
-    if (plan.Bsat100_T)
-        plan.BsatHot_T = plan.hot_C ? SaturationAt_T(in.material, *plan.hot_C) : plan.Bsat100_T;
+    plan.BsatHot_T = plan.hot_C ? SaturationAt_T(in.material, *plan.hot_C) : plan.Bsat100_T;
     corners.Bsat_T = plan.BsatHot_T;
     for (const OutputResult& out : plan.outputs)
         corners.outputs.push_back({out.set.V, out.set.VF_V, out.turns});
@@ -687,12 +688,32 @@ double NarrowestSection_m2(const catalogue::Core& core) {
 }
 
 std::optional<double> SaturationAt_T(const catalogue::Material& m, double celsius) {
-    if (!m.Bsat_100C_mT) return std::nullopt;
-    const double hot = Divide(*m.Bsat_100C_mT, 1000);
-    if (!m.Bsat_25C_mT) return hot;
-    const double cold = Divide(*m.Bsat_25C_mT, 1000);
-    const double share = Divide(Subtract(celsius, 25), 75);
-    return std::clamp(Add(cold, Multiply(share, Subtract(hot, cold))), 0.0, cold);
+    // The two figures stand in for a curve where the data gives no points;
+    // kept on the stack, since the adviser asks this of every candidate.
+    std::array<catalogue::SaturationPoint, 2> figures{};
+    std::span<const catalogue::SaturationPoint> curve = m.saturation;
+    if (curve.empty()) {
+        std::size_t count = 0;
+        if (m.Bsat_25C_mT) figures[count++] = {25, *m.Bsat_25C_mT};
+        if (m.Bsat_100C_mT) figures[count++] = {100, *m.Bsat_100C_mT};
+        curve = std::span<const catalogue::SaturationPoint>(figures.data(), count);
+    }
+    if (curve.empty()) return std::nullopt;
+    const auto tesla = [](const catalogue::SaturationPoint& p) { return Divide(p.mT, 1000); };
+    if (curve.size() == 1) return tesla(curve.front());
+    // The points either side, or beyond the hottest the hottest two's line.
+    std::size_t upper = 1;
+    while (upper + 1 < curve.size() && curve[upper].celsius < celsius) ++upper;
+    const catalogue::SaturationPoint &low = curve[upper - 1], &high = curve[upper];
+    const double share =
+        Divide(Subtract(celsius, low.celsius), Subtract(high.celsius, low.celsius));
+    const double at = Add(tesla(low), Multiply(share, Subtract(tesla(high), tesla(low))));
+    return std::clamp(at, 0.0, tesla(curve.front()));
+}
+
+double HottestSaturationPoint_C(const catalogue::Material& m) {
+    if (!m.saturation.empty()) return m.saturation.back().celsius;
+    return m.Bsat_100C_mT ? 100 : 25;
 }
 
 std::optional<double> AssumedRating_V(double Vmax) {

@@ -134,12 +134,16 @@ std::optional<double> AssumedRating_V(double Vmax);
 // Ae where the data gives none.
 double NarrowestSection_m2(const catalogue::Core& core);
 
-// The material's saturation at `celsius`, T: on the line through its 25 °C
-// and 100 °C figures (ferrite's falls almost straight towards its Curie
-// point, so the line also reaches a little beyond 100 °C), never above the
-// 25 °C figure; the 100 °C figure where the data gives no other; none
-// without that.
+// The material's saturation at `celsius`, T: on the line between its data's
+// points either side (catalogue::SaturationCurve: every point its data gives,
+// or its 25 °C and 100 °C figures). Ferrite's falls almost straight towards
+// its Curie point, so beyond the hottest point the hottest two's line runs
+// on (the plan cautions that it is an estimate); never above the coolest
+// point's figure, nor below zero; a single point's figure at every
+// temperature; none without a point.
 std::optional<double> SaturationAt_T(const catalogue::Material& material, double celsius);
+// The hottest temperature the material's saturation data reaches.
+double HottestSaturationPoint_C(const catalogue::Material& material);
 
 // The hottest the winding may run: the options' limit, capped by the tape's class.
 double HotLimit(const Options& options);

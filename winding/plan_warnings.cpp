@@ -20,8 +20,6 @@ constexpr double kLowestDuty = 0.3;
 constexpr double kVoltageNote_pct = 2, kVoltageCaution_pct = 5;
 constexpr double kPowerMismatch = 0.01;
 constexpr double kAcLossDoubling = 2;
-// The hottest temperature the materials' saturation data gives.
-constexpr double kSaturationDataTop_C = 100;
 // The share of the rated output a corner's turn-on loss is warned above.
 constexpr double kHighestTurnOnShare = 0.05;
 
@@ -87,12 +85,19 @@ void SaturationWarnings(Plan& plan) {
                 "的饱和磁通密度 " + ReadableValue(Bsat, "T") +
                 " ÷ 最坏工作点的磁通密度）；可增加匝数、降低限流值或减小其公差。");
     }
-    if (plan.hot_C && *plan.hot_C > kSaturationDataTop_C) {
-        const bool line = plan.material->Bsat_25C_mT.has_value();
+    if (plan.hot_C && *plan.hot_C > HottestSaturationPoint_C(*plan.material)) {
+        const std::vector<catalogue::SaturationPoint> curve =
+            catalogue::SaturationCurve(*plan.material);
+        const bool line = curve.size() > 1;
+        const catalogue::SaturationPoint& hottest = curve.back();
+        const std::string twoHottest = line ? ReadableValue(curve[curve.size() - 2].celsius, "°C") +
+                                                  " 与 " + ReadableValue(hottest.celsius, "°C")
+                                            : std::string();
         Add(plan, "saturation_beyond_data", Strength::Caution,
-            "热点温度 " + ReadableValue(*plan.hot_C, "°C") +
-                " 高于材料数据的 100 °C；饱和磁通密度" +
-                (line ? "按 25 °C 与 100 °C 两点连线外推为 " : "按 100 °C 的 ") +
+            "热点温度 " + ReadableValue(*plan.hot_C, "°C") + " 高于材料数据的 " +
+                ReadableValue(hottest.celsius, "°C") + "；饱和磁通密度" +
+                (line ? "按 " + twoHottest + " 两点连线外推为 "
+                      : "按 " + ReadableValue(hottest.celsius, "°C") + " 的 ") +
                 ReadableValue(Bsat, "T") + (line ? "，仅为估计。" : " 计，实际更低。"));
     }
 }

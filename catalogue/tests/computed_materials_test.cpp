@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue.hpp"
 
@@ -28,6 +29,31 @@ TEST(ComputedMaterialsTest, EveryMakersGradesWithALossFitAreThere) {
     // PC200's and JNP95's only fits have exponents no ferrite's loss
     // follows (β outside 1–4): left out rather than ranked on them.
     for (const char* refused : {"PC200", "JNP95"}) EXPECT_FALSE(BuiltIn().FindMaterial(refused));
+}
+
+// Every saturation point the data gives, coolest first, in mT; a sourced
+// row whose two figures are its MAS record's gains that record's points, and
+// one with only two keeps its figures.
+TEST(ComputedMaterialsTest, SaturationKeepsEveryPointOfTheData) {
+    const struct {
+        const char* grade;
+        std::vector<double> celsius, mT;
+    } cases[] = {
+        {"DMR40", {25, 80, 100, 120}, {503, 429, 394, 362}},
+        {"3C92", {25, 100, 140}, {540, 460, 400}},
+        {"N87", {25, 100}, {495.25, 389.8}},  // sourced: its two figures
+        {"DMR90", {25, 80, 100, 120, 140}, {530, 464, 434, 408, 378}},
+    };
+    for (const auto& c : cases) {
+        const Material* m = BuiltIn().FindMaterial(c.grade);
+        ASSERT_TRUE(m) << c.grade;
+        const std::vector<SaturationPoint> curve = SaturationCurve(*m);
+        ASSERT_EQ(curve.size(), c.celsius.size()) << c.grade;
+        for (std::size_t i = 0; i < curve.size(); ++i) {
+            EXPECT_EQ(curve[i].celsius, c.celsius[i]) << c.grade;
+            EXPECT_NEAR(curve[i].mT, c.mT[i], 1e-9) << c.grade;
+        }
+    }
 }
 
 // ct2·T² − ct1·T + ct0 by hand from the data's coefficients: 3C96 is

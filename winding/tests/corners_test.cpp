@@ -233,14 +233,23 @@ TEST(CornersTest, TheLowLineCapabilityIsWhatTheLowLimitLetsThrough) {
     EXPECT_NEAR(able.Bpk_T, L * I / (plan.Np * plan.core->Amin_mm2 * 1e-6), 1e-12);
 }
 
-// Saturation at a temperature: on the line through the data's two figures,
-// never above the cold one, the hot one alone where there is no other.
+// Saturation at a temperature: on the line through the data's points either
+// side (its two figures where it gives no points), never above the coolest,
+// the hottest two's line beyond the data, a lone point's figure throughout.
 TEST(CornersTest, SaturationFollowsTheMaterialsLineWithTemperature) {
     catalogue::Material both;
     both.Bsat_25C_mT = 490;
     both.Bsat_100C_mT = 390;
     catalogue::Material hotOnly;
     hotOnly.Bsat_100C_mT = 390;
+    // DMEGC DMR40's points as MAS gives them (mT), and its two figures,
+    // which the points stand before.
+    catalogue::Material curve;
+    curve.Bsat_25C_mT = 999;
+    curve.Bsat_100C_mT = 999;
+    curve.saturation = {{25, 503}, {80, 429}, {100, 394}, {120, 362}};
+    catalogue::Material lone;
+    lone.saturation = {{25, 362}};
     const struct {
         const catalogue::Material& material;
         double celsius;
@@ -251,6 +260,11 @@ TEST(CornersTest, SaturationFollowsTheMaterialsLineWithTemperature) {
         {both, 115, 0.37},  // a little beyond the data, on its line
         {both, 1000, 0},      {hotOnly, 60, 0.39},
         {hotOnly, 120, 0.39}, {catalogue::Material{}, 60, std::nullopt},
+        {curve, 10, 0.503},   {curve, 25, 0.503},
+        {curve, 52.5, 0.466},  // halfway from 25 to 80 °C
+        {curve, 90, 0.4115},  {curve, 120, 0.362},
+        {curve, 130, 0.346},  // beyond 120 °C on the line through 100 and 120 °C
+        {lone, 25, 0.362},    {lone, 150, 0.362},
     };
     for (const auto& c : cases) {
         const std::optional<double> Bsat = SaturationAt_T(c.material, c.celsius);

@@ -374,6 +374,16 @@ const WarningCase kWarningCases[] = {
      [](Options&) {},
      "saturation_beyond_data",
      false},
+    // The same hot spot within a material whose data reaches 140 °C.
+    {"HotButWithinAMaterialsHotterData",
+     {"60", "373", "249", "100", "80", "24"},
+     [](Options& o) {
+         o.ambient_C = 90;
+         o.core = "EFD30/15/9";
+         o.material = "DMR90";
+     },
+     "saturation_beyond_data",
+     false},
     // Functional insulation chosen on a mains input; on 48 V it is the default.
     {"FunctionalOnTheMains",
      {"60", "373", "249", "100", "80", "24"},
