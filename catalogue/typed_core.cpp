@@ -1,6 +1,8 @@
 #include "catalogue/typed_core.hpp"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace flyback::catalogue {
 
@@ -32,6 +34,17 @@ std::variant<Core, TypedCoreProblem> TypedCore(const core_geometry::TypedShape& 
     core.source = "typed dimensions: " + core.name + " mm (IEC 60205 section method)";
     if (const PartProblem problem = CheckCore(core)) return TypedCoreProblem{problem};
     return core;
+}
+
+bool AddTypedCore(Catalogue& parts, std::string_view name) {
+    if (parts.FindCore(name)) return true;
+    const std::optional<core_geometry::TypedShape> shape = core_geometry::ReadTypedShape(name);
+    if (!shape) return false;
+    auto typed = TypedCore(*shape);
+    Core* core = std::get_if<Core>(&typed);
+    if (!core) return false;
+    parts.cores.push_back(std::move(*core));
+    return parts.FindCore(name) != nullptr;
 }
 
 }  // namespace flyback::catalogue

@@ -21,4 +21,10 @@ Core InItsBareWindow(const core_geometry::Effective& e);
 using TypedCoreProblem = std::variant<core_geometry::LetterProblem, PartProblem>;
 std::variant<Core, TypedCoreProblem> TypedCore(const core_geometry::TypedShape& shape);
 
+// A core named by its letters ("E A=25.3 B=9.5 …", as a typed core is named)
+// that `parts` lacks, made and added, so that a design kept by that name
+// plans again; whether `parts` has a core of that name now. A name that is
+// no such core is left to the catalogue's own lookup.
+bool AddTypedCore(Catalogue& parts, std::string_view name);
+
 }  // namespace flyback::catalogue
