@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/typed_core.hpp"
 #include "drawing/pictures.hpp"
 #include "numtext/boxes.hpp"
 #include "numtext/run_calculation.hpp"
@@ -45,6 +46,7 @@
 #include "window/report_output.hpp"
 #include "window/settings_guard.hpp"
 #include "window/sweep_window.hpp"
+#include "window/typed_core_dialog.hpp"
 #include "window/winding_window.hpp"
 #include "window/working_window.hpp"
 
@@ -95,6 +97,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     NameBoxesAfterTheirCaptions();
     parts_ = catalogue::WithUserFiles(catalogue::UserDataFolder());
     windingOptions_ = LoadWindingOptions(&settingsNotes_);
+    // A core typed by its letters is kept by its name and made again.
+    catalogue::AddTypedCore(parts_, windingOptions_.core);
     // Settings from another version or a catalogue since changed start over.
     if (const winding::OptionProblem problem = winding::CheckOptions(windingOptions_, parts_)) {
         settingsNotes_ << QStringLiteral("设置中的绕制方案选项已不可用（%1），已恢复默认。")
@@ -208,6 +212,26 @@ void MainWindow::ApplyCandidate(const winding::Options& options) {
     winding_ = nullptr;
     ShowWinding();
     if (kept) winding_->compareTab()->ShowResult(*kept);
+}
+
+// "自定义磁芯": the core typed becomes the plan's, and the catalogue's for
+// this session; the design file keeps its letters.
+void MainWindow::TypeCore() {
+    TypedCoreDialog dialog(winding_);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Core()) return;
+    const catalogue::Core& core = *dialog.Core();
+    plan_.reset();  // it points into the catalogue, which grows here
+    if (!parts_.FindCore(core.name)) parts_.cores.push_back(core);
+    files_->MarkModified();
+    windingOptions_ = winding_->Options();
+    windingOptions_.core = core.name;
+    SaveWindingOptions(windingOptions_);
+    RenewPlan();
+    // The plan's window lists the catalogue's cores: made again with it.
+    winding_->hide();
+    winding_->deleteLater();
+    winding_ = nullptr;
+    ShowWinding();
 }
 
 void MainWindow::ClearDesign() {
@@ -459,6 +483,7 @@ void MainWindow::ShowWinding() {
                 winding_->compareTab()->Start(*lastPress_, windingOptions_, parts_);
         });
         connect(winding_->compareTab(), &CompareTab::chosen, this, &MainWindow::ApplyCandidate);
+        connect(winding_, &WindingWindow::typedCoreRequested, this, &MainWindow::TypeCore);
     }
     winding_->ShowPlan(*plan_, InputsChanged());
     winding_->show();

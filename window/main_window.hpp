@@ -93,6 +93,7 @@ class MainWindow : public QWidget {
     // 新建: empty boxes, no press.
     void ClearDesign();
     // The plan of a candidate the comparison offers, with these options.
+    void TypeCore();
     void ApplyCandidate(const winding::Options& options);
     // The plan of the boxes as they are, pressed first where they changed;
     // nullptr before any press.

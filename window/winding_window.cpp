@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -325,13 +326,22 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
 
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
-    const auto add = [&](int row, int column, const QString& caption, QWidget* widget) {
+    const auto add = [&](int row, int column, const QString& caption, QWidget* widget,
+                         QWidget* buddy = nullptr) {
         auto* label = new QLabel(caption);
-        label->setBuddy(widget);
+        label->setBuddy(buddy != nullptr ? buddy : widget);
         grid->addWidget(label, row, 2 * column);
         grid->addWidget(widget, row, 2 * column + 1);
     };
-    add(0, 0, QStringLiteral("磁芯(&C)"), core_);
+    typeCore_ = new QPushButton(QStringLiteral("自定义磁芯(&T)…"));
+    typeCore_->setToolTip(QStringLiteral("按磁芯规格书的尺寸字母输入目录中没有的磁芯"));
+    connect(typeCore_, &QPushButton::clicked, this, &WindingWindow::typedCoreRequested);
+    auto* coreRow = new QWidget;
+    auto* coreLine = new QHBoxLayout(coreRow);
+    coreLine->setContentsMargins(0, 0, 0, 0);
+    coreLine->addWidget(core_, 1);
+    coreLine->addWidget(typeCore_);
+    add(0, 0, QStringLiteral("磁芯(&C)"), coreRow, core_);
     add(0, 1, QStringLiteral("材料(&M)"), material_);
     // Captions from the option table, each with its access key.
     const auto caption = [](winding::NumberOption option, char key) {

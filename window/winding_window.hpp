@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QPushButton;
 class QSvgWidget;
 class QTableWidget;
 
@@ -63,13 +64,18 @@ class WindingWindow : public QWidget {
         return compare_;
     }
 
+    QPushButton* typeCoreButton() const { return typeCore_; }
+
   signals:
     void optionsChanged();
+    // "自定义磁芯…" pressed: the main window asks for the letters.
+    void typedCoreRequested();
 
   private:
     QWidget* OptionsPanel(const catalogue::Catalogue& parts, const winding::Options& options);
     QDoubleSpinBox* NewNumberBox(winding::NumberOption option, const winding::Options& options);
 
+    QPushButton* typeCore_ = nullptr;
     const catalogue::Catalogue* parts_;  // the window's, which outlives this one
     QComboBox* core_ = nullptr;
     QComboBox* material_ = nullptr;

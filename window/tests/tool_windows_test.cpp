@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "window/sub_window.hpp"
+#include "window/typed_core_dialog.hpp"
 #include "window_test_support.hpp"
 
 #include <QJsonArray>
@@ -9,6 +10,7 @@
 #include <QJsonObject>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QSvgWidget>
 #include <QTabBar>
 #include <QWheelEvent>
 #include <set>
@@ -163,6 +165,37 @@ class ToolWindowsTest : public QObject {
         QVERIFY(!tooSmall.Range());
         tooSmall.bulkMicrofarads->clear();  // "自动": proposed
         QVERIFY(tooSmall.Range() && tooSmall.Range()->bulkProposed);
+    }
+
+    // 自定义磁芯: the letters typed beside the family's drawing; a wrong one
+    // is said and cannot be taken; taken, the core is the plan's, kept by
+    // its name for the next run.
+    void typedCoreBecomesThePlansCore() {
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        QTimer::singleShot(0, [] {
+            auto* dialog =
+                qobject_cast<flyback::window::TypedCoreDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->family()->setCurrentIndex(0);  // E
+            const char* letters[][2] = {{"A", "25.3"}, {"B", "9.5"}, {"C", "6.3"},
+                                        {"D", "6.4"},  {"E", "26"},  {"F", "6.3"}};
+            for (const auto& [letter, mm] : letters) dialog->Field(letter)->setText(mm);
+            QVERIFY(!dialog->Core());
+            QVERIFY(dialog->result()->text().contains("尺寸 E 须小于 A"));
+            dialog->Field("E")->setText("18.8");
+            QVERIFY(dialog->Core());
+            QVERIFY(dialog->result()->text().contains("有效截面积 Ae 39.84 mm²"));
+            QVERIFY(dialog->findChild<QSvgWidget*>());
+            dialog->accept();
+        });
+        window_->Winding()->typeCoreButton()->click();
+        const QString name = "E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3";
+        QCOMPARE(window_->Winding()->core()->currentData().toString(), name);
+        QCOMPARE(QSettings().value("winding/core").toString(), name);
+        QVERIFY(window_->Winding()->lines()->findItems("Ae 39.84 mm²", Qt::MatchContains).size() >
+                0);
     }
 
     // The plan follows presses and options, greys with edited inputs, keeps
