@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "record/readable.hpp"
+#include "runtime/number_text.hpp"
 
 namespace flyback::core_letters {
 namespace {
@@ -115,6 +116,17 @@ Outcome Make(const core_geometry::TypedShape& shape) {
         return {std::nullopt, ProblemText(*problem, shape.family), {}};
     const catalogue::Core& core = std::get<catalogue::Core>(typed);
     return {core, {}, ResultLines(core)};
+}
+
+Outcome MakeFromTexts(Family family, const std::vector<TypedField>& fields) {
+    core_geometry::TypedShape shape{family, {}};
+    for (const TypedField& field : fields) {
+        if (field.text.find_first_not_of(" \t") == std::string::npos) continue;
+        const std::optional<double> value = runtime::ReadWholeNumber(field.text);
+        if (!value) return {std::nullopt, "尺寸 " + field.letter + " 不是数字。", {}};
+        shape.letters.emplace(field.letter, *value);
+    }
+    return Make(shape);
 }
 
 }  // namespace flyback::core_letters

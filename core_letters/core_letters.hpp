@@ -15,6 +15,13 @@
 // and its parameters, all in Chinese and all written once here.
 namespace flyback::core_letters {
 
+// The dialog's own words.
+inline constexpr std::string_view kDialogTitle = "自定义磁芯";
+inline constexpr std::string_view kFamilyCaption = "形状";
+inline constexpr std::string_view kHint = "尺寸按磁芯规格书的字母填写，单位 mm；方括号中的可不填。";
+// A field's hint: what a needed letter is in, and that another may stay empty.
+inline constexpr std::string_view kNeededHint = "mm", kOptionalHint = "可不填";
+
 // The families a core can be typed in, in the order a dialog lists them.
 const std::vector<core_geometry::Family>& Families();
 // "E 型（矩形中柱）", "ETD 型（圆中柱）" …
@@ -45,5 +52,12 @@ struct Outcome {
     std::vector<std::string> lines;  // empty without one
 };
 Outcome Make(const core_geometry::TypedShape& shape);
+
+// The same from the dialog's fields as typed: each letter with its text, an
+// empty one left out, one that is not a number said by its letter.
+struct TypedField {
+    std::string letter, text;
+};
+Outcome MakeFromTexts(core_geometry::Family family, const std::vector<TypedField>& fields);
 
 }  // namespace flyback::core_letters

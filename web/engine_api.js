@@ -37,6 +37,12 @@
 //                               (the file kept after a reload): {error}
 //     .parts()                  the cores, families and materials, defaults, and
 //                               what "关于" says
+//     .coreFamilies()           the 自定义磁芯 dialog's words {title, familyCaption,
+//                               hint, neededHint, optionalHint} and families
+//                               [{family, caption, fields [{letter, caption,
+//                               optional}], svg}]
+//     .typedCore(family, fields) the core typed letters give ([{letter, text}]):
+//                               {name (the plan's core to set), lines, problem}
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
 //                               the plot `columns` panels across (default 2)
 //     .advise(texts, materials) the adviser with the plan's options and choices,
@@ -202,6 +208,16 @@
         },
         parts() {
             Module['_flyback_parts']();
+            return JSON.parse(answer());
+        },
+        coreFamilies() {
+            Module['_flyback_core_families']();
+            return JSON.parse(answer());
+        },
+        typedCore(family, fields) {
+            putTexts([family, fields.map((f) => f.letter).join(','),
+                      ...fields.map((f) => String(f.text ?? ''))]);
+            Module['_flyback_typed_core']();
             return JSON.parse(answer());
         },
         advise(texts, materials = []) {

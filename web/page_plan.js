@@ -160,6 +160,8 @@ window.FlybackPage.plan = function (page) {
     }
     const kept = readStore();
     if (kept.version !== kStoreVersion) delete kept.leakage;
+    // A core typed by its letters is kept by its name, which the list lacks.
+    if (typeof kept.core === 'string') ensureCoreOption(kept.core);
     const keptText = (v) => typeof v === 'string' || typeof v === 'number';
     for (const [name, box] of Object.entries(optionBoxes)) {
         box.value = keptText(kept[name]) ? kept[name] : defaults[name];
@@ -220,6 +222,69 @@ window.FlybackPage.plan = function (page) {
         showWinding(page.lastPress.winding);
     }
     $('WindingOptions').addEventListener('change', applyOptions);
+
+    // ---- 自定义磁芯: a core typed by its drawing's letters --------------------
+
+    const coreWords = engine.page.coreFamilies();
+    function ensureCoreOption(name) {
+        if (name && ![...optionBoxes.core.options].some((option) => option.value === name)) {
+            optionBoxes.core.add(new Option(name, name));
+        }
+    }
+    $('TypeCore').textContent = coreWords.title + '…';
+    $('TypedCoreTitle').textContent = coreWords.title;
+    $('TypedCoreFamilyCaption').textContent = coreWords.familyCaption;
+    $('TypedCoreHint').textContent = coreWords.hint;
+    for (const f of coreWords.families) $('TypedCoreFamily').add(new Option(f.caption, f.family));
+    const typedTexts = {};  // what was typed in a letter the families share stays
+    let typedName = '';
+    const typedFamily = () => coreWords.families[$('TypedCoreFamily').selectedIndex];
+    function showTypedFamily() {
+        const family = typedFamily();
+        $('TypedCoreDrawing').innerHTML = family.svg;
+        $('TypedCoreFields').replaceChildren(...family.fields.map((field) => {
+            const label = document.createElement('label');
+            const input = document.createElement('input');
+            input.autocomplete = 'off';
+            input.inputMode = 'decimal';
+            input.size = 6;
+            input.dataset.letter = field.letter;
+            input.value = typedTexts[field.letter] ?? '';
+            input.placeholder = field.optional ? coreWords.optionalHint : coreWords.neededHint;
+            input.setAttribute('aria-label', `${field.letter} ${field.caption}`);
+            const letter = field.optional ? `[${field.letter}]` : field.letter;
+            label.append(`${letter} ${field.caption} `, input);
+            return label;
+        }));
+        updateTypedCore();
+    }
+    function updateTypedCore() {
+        const inputs = [...$('TypedCoreFields').querySelectorAll('input')];
+        for (const input of inputs) typedTexts[input.dataset.letter] = input.value;
+        const made = engine.page.typedCore(typedFamily().family,
+            inputs.map((input) => ({ letter: input.dataset.letter, text: input.value })));
+        typedName = made.name;
+        $('TypedCoreResult').replaceChildren(...(made.name ? [made.name, ...made.lines]
+            : [made.problem]).map((line) => {
+            const p = document.createElement('p');
+            p.textContent = line;
+            return p;
+        }));
+        $('TypedCoreOk').disabled = !made.name;
+    }
+    $('TypedCoreFamily').addEventListener('change', showTypedFamily);
+    $('TypedCoreFields').addEventListener('input', updateTypedCore);
+    $('TypeCore').addEventListener('click', () => {
+        showTypedFamily();
+        $('TypedCoreDialog').showModal();
+    });
+    // Taken, the core is the plan's, and kept by its name with the options.
+    $('TypedCoreDialog').addEventListener('close', () => {
+        if ($('TypedCoreDialog').returnValue !== 'ok' || !typedName) return;
+        ensureCoreOption(typedName);
+        optionBoxes.core.value = typedName;
+        applyOptions();
+    });
     $('WindingOptions').addEventListener('submit', (event) => event.preventDefault());
     if (engine.page.setPlanOptions(options()).problem) {  // kept options no longer valid
         for (const [name, box] of Object.entries(optionBoxes)) box.value = defaults[name];

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "catalogue/typed_core.hpp"
 #include "engine_buffers.hpp"
 #include "page_state.hpp"
 #include "runtime/number_text.hpp"
@@ -103,6 +104,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
         if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
     }
     o.tripleInsulatedSecondary = Text(9) == "1";
+    // A core typed by its letters is kept by its name and made again.
+    flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
     int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
     // Text 15: the winding order, 0 to 4, as the plan numbers them (empty: primary, secondary,

@@ -11,13 +11,12 @@
 #include <QVBoxLayout>
 
 #include "core_letters/core_letters.hpp"
-#include "runtime/number_text.hpp"
 #include "window/qt_text.hpp"
 
 namespace flyback::window {
 
 TypedCoreDialog::TypedCoreDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("自定义磁芯"));
+    setWindowTitle(FromUtf8(core_letters::kDialogTitle));
     family_ = new QComboBox;
     family_->setAccessibleName(QStringLiteral("磁芯形状"));
     for (const core_geometry::Family family : core_letters::Families()) {
@@ -33,7 +32,7 @@ TypedCoreDialog::TypedCoreDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* familyRow = new QFormLayout;
-    familyRow->addRow(QStringLiteral("形状(&S)"), family_);
+    familyRow->addRow(FromUtf8(core_letters::kFamilyCaption) + QStringLiteral("(&S)"), family_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(familyRow);
     layout->addWidget(drawing_);
@@ -71,7 +70,8 @@ void TypedCoreDialog::ShowFamily() {
         auto* field = new QLineEdit(typed[letter]);
         const QString caption = FromUtf8(f.caption);
         field->setAccessibleName(letter + QStringLiteral(" ") + caption);
-        field->setPlaceholderText(f.optional ? QStringLiteral("可不填") : QStringLiteral("mm"));
+        field->setPlaceholderText(
+            FromUtf8(f.optional ? core_letters::kOptionalHint : core_letters::kNeededHint));
         form_->addRow(
             (f.optional ? QStringLiteral("[%1] %2") : QStringLiteral("%1 %2")).arg(letter, caption),
             field);
@@ -82,30 +82,15 @@ void TypedCoreDialog::ShowFamily() {
 }
 
 void TypedCoreDialog::Update() {
-    core_.reset();
-    core_geometry::TypedShape shape{FamilyShown(), {}};
-    QString unread;
-    for (const auto& [letter, field] : fields_) {
-        const QString text = field->text().trimmed();
-        if (text.isEmpty()) continue;
-        if (const auto value = runtime::ReadWholeNumber(text.toStdString())) {
-            shape.letters.emplace(letter.toStdString(), *value);
-        } else if (unread.isEmpty()) {
-            unread = letter;
-        }
-    }
-    QString text;
-    if (!unread.isEmpty()) {
-        text = QStringLiteral("尺寸 %1 不是数字。").arg(unread);
-    } else {
-        const core_letters::Outcome outcome = core_letters::Make(shape);
-        core_ = outcome.core;
-        QStringList lines;
-        for (const std::string& line : outcome.lines) lines << FromUtf8(line);
-        text = core_ ? QStringLiteral("%1\n%2").arg(FromUtf8(core_->name), lines.join('\n'))
-                     : FromUtf8(outcome.problem);
-    }
-    result_->setText(text);
+    std::vector<core_letters::TypedField> typed;
+    for (const auto& [letter, field] : fields_)
+        typed.push_back({letter.toStdString(), field->text().toStdString()});
+    const core_letters::Outcome outcome = core_letters::MakeFromTexts(FamilyShown(), typed);
+    core_ = outcome.core;
+    QStringList lines;
+    for (const std::string& line : outcome.lines) lines << FromUtf8(line);
+    result_->setText(core_ ? QStringLiteral("%1\n%2").arg(FromUtf8(core_->name), lines.join('\n'))
+                           : FromUtf8(outcome.problem));
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(core_.has_value());
 }
 

@@ -58,6 +58,19 @@ TEST(CoreLettersTest, TheCoreOrWhyNotNamingTheLetter) {
     }
 }
 
+// As the dialog's fields give them: blanks are no letter, text is no number.
+TEST(CoreLettersTest, FieldsAsTyped) {
+    const std::vector<TypedField> typed = {{"A", "25.3"}, {"B", " 9.5 "}, {"C", "6.3"},
+                                           {"D", "6.4"},  {"E", "18.8"},  {"F", "6.3"}};
+    EXPECT_TRUE(MakeFromTexts(Family::E, typed).core);
+    std::vector<TypedField> blank = typed;
+    blank.back().text = "  ";
+    EXPECT_NE(MakeFromTexts(Family::E, blank).problem.find("缺少尺寸 F"), std::string::npos);
+    std::vector<TypedField> words = typed;
+    words[2].text = "6,3";
+    EXPECT_EQ(MakeFromTexts(Family::E, words).problem, "尺寸 C 不是数字。");
+}
+
 TEST(CoreLettersTest, ATypedCoreKeptByItsNameIsMadeAgain) {
     const char* name = "ETD A=29.8 B=15.8 C=9.5 D=11 E=22.7 F=9.5";
     catalogue::Catalogue parts;

@@ -50,7 +50,9 @@ READ_AS_IT_IS = {
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
     "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "IIIa", "IIIb", "m", "kV", "s",
     "Tecroll", "Fr", "Dowell", "iGSE", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F",
-    "Z"}
+    "Z",
+    # distributors, as a stock set's price names them
+    "Digi", "Key", "Mouser"}
 CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2_0": "磁芯型号",
             "Text2_6": "初级电感量", "Text2_5": "晶体管电流Isc"}
 
@@ -441,6 +443,40 @@ class PageTest(unittest.TestCase):
         self.box("MainsMinAc").send_keys("abc")
         self.assertEqual(self.box("MainsResult").text, "请输入数字。")
         self.assertFalse(self.box("MainsFill").is_enabled())
+
+    def test_a_core_typed_by_its_letters_becomes_the_plans(self):
+        """自定义磁芯: the letters beside the family's drawing, the core or why
+        not as they are typed; taken, the plan's core, kept by its name after
+        a reload, as the window keeps it."""
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        name = "E A=25.3 B=9.5 C=6.3 D=6.4 E=18.8 F=6.3"
+        try:
+            self.box("TypeCore").click()
+            self.assertIsNotNone(self.box("TypedCoreDialog").get_attribute("open"))
+            Select(self.box("TypedCoreFamily")).select_by_value("E")
+            self.assertIn(">F</text>", self.box("TypedCoreDrawing").get_attribute("innerHTML"))
+            fields = {field.get_attribute("data-letter"): field for field in
+                      self.box("TypedCoreFields").find_elements(By.TAG_NAME, "input")}
+            self.assertEqual(sorted(fields), ["A", "B", "C", "D", "E", "F"])
+            for letter, mm in (("A", "25.3"), ("B", "9.5"), ("C", "6.3"), ("D", "6.4"),
+                               ("E", "26"), ("F", "6.3")):
+                fields[letter].send_keys(mm)
+            self.assertIn("尺寸 E 须小于 A", self.box("TypedCoreResult").text)
+            self.assertFalse(self.box("TypedCoreOk").is_enabled())
+            fields["E"].clear()
+            fields["E"].send_keys("18.8")
+            self.assertIn("有效截面积 Ae 39.84 mm²", self.box("TypedCoreResult").text)
+            self.box("TypedCoreOk").click()
+            self.assertEqual(self.box("OptCore").get_attribute("value"), name)
+            self.assertIn("Ae 39.84 mm²", self.box("winding").text)
+            self.driver.refresh()
+            WebDriverWait(self.driver, 20).until(
+                lambda d: d.find_element(By.TAG_NAME, "html").get_attribute("data-ready"))
+            self.assertEqual(self.box("OptCore").get_attribute("value"), name)
+            self.assertFalse(self.box("OptProblem").is_displayed())
+        finally:  # the next test plans on the automatic core again
+            Select(self.box("OptCore")).select_by_value("")
 
     def test_every_visible_text_is_chinese_or_a_unit_or_a_symbol(self):
         """No programmer's name reaches the page: every Latin word it shows
