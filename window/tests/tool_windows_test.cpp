@@ -196,6 +196,13 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(QSettings().value("winding/core").toString(), name);
         QVERIFY(window_->Winding()->lines()->findItems("Ae 39.84 mm²", Qt::MatchContains).size() >
                 0);
+        // A window opened next plans on it again, made from its name.
+        OpenWindow(window_, reports_);
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        QCOMPARE(window_->Winding()->core()->currentData().toString(), name);
+        QSettings().remove("winding/core");  // the tests after plan on the automatic core
     }
 
     // The plan follows presses and options, greys with edited inputs, keeps
