@@ -141,6 +141,9 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
                      ReadableValue(core.winding_height_mm, "mm") + "；引脚至少到第 " +
                      std::to_string(highest) + " 脚" + BobbinPinsText(core)},
     };
+    // What to order: a maker's set of this core and material, where one is stocked.
+    if (!plan.stock.empty())
+        lines.insert(lines.begin() + 1, {"磁芯订货", plan_sheet::StockText(plan)});
     for (const Winding& w : plan.windings) {
         if (w.half == 2) continue;  // the same wire as the first half
         const std::string caption = winding::WindingCaption(plan, winding::Whole(w));

@@ -63,6 +63,10 @@ std::vector<SheetLine> OptionLines(const Options& options);
 // the gap, and the insulation between primary and secondary with the table
 // row each figure came from.
 std::string WireText(const Winding& w);
+// The makers' sets of the plan's core and material in stock, the gap that
+// matches first, each with its reference and the price of its day; that the
+// data has none, where it has none.
+std::string StockText(const Plan& plan);
 std::string CoreText(const Plan& plan);
 std::string BobbinText(const catalogue::Core& core);
 std::string GapText(const Plan& plan);

@@ -241,6 +241,35 @@ TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
     EXPECT_NE(Line(sheet.tests, "初级电感 Lp")->value.find("± 5 %"), std::string::npos);
 }
 
+// What to order: the maker's set of the plan's core and material, with its
+// price, distributor and day, where one is stocked; nothing made up where
+// none is.
+TEST(BuildSheetTest, TheCoreToOrderIsAStockedSetWhereOneIs) {
+    const struct {
+        const char* core;
+        const char* material;
+        const char* ordered;  // in the 磁芯订货 line; none: no such line
+    } cases[] = {
+        {"E25/13/7", "N87", "TDK B66317G0000X187 (N87)（未开气隙，按方案研磨），单价 0.83"},
+        {"E25/13/7", "3C94", "Ferroxcube E25/13/7-3C94"},
+        {"E25/13/7", "DMR40", nullptr},  // no DMEGC set in the stock data
+    };
+    for (const auto& c : cases) {
+        Options options;
+        options.core = c.core;
+        options.material = c.material;
+        const PlanOutcome outcome = PlanFor(options);
+        ASSERT_TRUE(outcome.plan) << c.material;
+        const Sheet sheet = SheetOf(*outcome.plan, Pins{});
+        const plan_sheet::SheetLine* line = Line(sheet.materials, "磁芯订货");
+        ASSERT_EQ(line != nullptr, c.ordered != nullptr) << c.material;
+        if (line) {
+            EXPECT_NE(line->value.find(c.ordered), std::string::npos) << line->value;
+            EXPECT_NE(line->value.find("未注明币种"), std::string::npos) << line->value;
+        }
+    }
+}
+
 // The schematic is well-formed, draws a dot per coil (a split winding one
 // coil with its junction) and every pin once.
 TEST(BuildSheetTest, TheSchematicDrawsEveryPinAndADotPerCoil) {
