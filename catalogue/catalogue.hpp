@@ -65,6 +65,10 @@ struct Material {
     std::vector<SaturationPoint> saturation;
     std::vector<SteinmetzRange> steinmetz;  // by frequency; adjacent fits need not join
     std::string source;
+    // Why loss fits the data gives were not taken, in Chinese: a range its
+    // data marks as doubtful, or one that gives more loss than the data
+    // sheet's limit allows (RefuseFitsAboveLimits); empty where none was.
+    std::string fitsRefused;
     std::optional<double> curie_C;  // where the data gives it
 };
 

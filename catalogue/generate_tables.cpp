@@ -6,9 +6,11 @@
 // their drawings (mas_shapes.hpp).
 // After the sourced materials, MAS's MnZn ferrites with loss fits
 // (mas_materials.hpp).
+// Every material's fits are held to the data sheets' loss limits
+// (loss_limits.csv; fit_refusals.hpp).
 //   generate_tables cores.csv materials.csv wires.csv core_shapes.ndjson
 //     bobbins.ndjson core_materials.ndjson market_names.csv cores_stock.ndjson
-//     > catalogue_tables.cpp
+//     loss_limits.csv > catalogue_tables.cpp
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -19,6 +21,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "catalogue/csv.hpp"
+#include "catalogue/fit_refusals.hpp"
 #include "catalogue/mas_materials.hpp"
 #include "catalogue/mas_shapes.hpp"
 #include "catalogue/mas_stock.hpp"
@@ -101,7 +104,7 @@ void WriteMaterials(const Catalogue& c, std::ostream& out) {
         out << "    {" << Literal(m.name) << ", " << Literal(m.manufacturer) << ", "
             << Optional(m.mu_i) << ", " << Optional(m.Bsat_25C_mT) << ", "
             << Optional(m.Bsat_100C_mT) << ", " << Literal(m.source) << ", " << Optional(m.curie_C)
-            << "},\n";
+            << ", " << Literal(m.fitsRefused) << "},\n";
     }
     out << "};\n\nconstexpr SteinmetzRow kSteinmetz[] = {\n";
     for (std::size_t i = 0; i < c.materials.size(); ++i) {
@@ -187,10 +190,10 @@ const Catalogue& flyback::catalogue::BuiltIn() {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 9) {
+    if (argc != 10) {
         std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
                      "core_shapes.ndjson bobbins.ndjson core_materials.ndjson "
-                     "market_names.csv cores_stock.ndjson\n";
+                     "market_names.csv cores_stock.ndjson loss_limits.csv\n";
         return 2;
     }
     Catalogue catalogue;
@@ -236,6 +239,14 @@ int main(int argc, char** argv) {
         ComputedMaterials(*materials, kMasMaterials, catalogue.materials, catalogue.problems);
     catalogue.materials.insert(catalogue.materials.end(), more.materials.begin(),
                                more.materials.end());
+    const std::optional<CsvTable> limits = Table(argv[9]);
+    if (!limits) {
+        std::cerr << argv[9] << ": cannot be read\n";
+        return 1;
+    }
+    RefuseFitsAboveLimits(
+        catalogue.materials,
+        ReadLossLimits(*limits, "catalogue/data/loss_limits.csv", catalogue.problems));
     for (const std::string& problem : catalogue.problems) std::cerr << problem << '\n';
     if (!catalogue.problems.empty()) return 1;
     std::cout << "// Generated from catalogue/data by generate_tables; do not edit.\n";

@@ -1,10 +1,12 @@
 #include "catalogue/records.hpp"
 
 #include <cmath>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
 
+#include "catalogue/fit_refusals.hpp"
 #include "catalogue/names.hpp"
 #include "catalogue/part_bounds.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -229,6 +231,15 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
             if (!(range->fMinHz < range->fMaxHz)) Fields::Fail("f_max_Hz", "is not above f_min_Hz");
             FailOutside(CheckFit(*range));
         }
+        // A fit its data marks as doubtful is never used: the material keeps
+        // why, and goes without loss data where no other range holds.
+        std::string refused;
+        if (range && f.Text("notes").starts_with("DOUBT")) {
+            refused = RangeText(*range) + " 的拟合数据标注存疑（" +
+                      std::filesystem::path(origin).filename().string() + " 第 " +
+                      std::to_string(row.line) + " 行）";
+            range.reset();
+        }
         // One material spans a row for each frequency range of its fit.
         const bool continues = !fromThisTable.empty() && fromThisTable.back() == name;
         if (!continues) {
@@ -239,6 +250,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
             fromThisTable.push_back(name);
         }
         if (range) catalogue.materials.back().steinmetz.push_back(*range);
+        AddRefusal(catalogue.materials.back(), refused);
     });
 }
 

@@ -61,6 +61,7 @@ Material MaterialOf(const MaterialRow& row) {
     material.Bsat_100C_mT = Optional(row.Bsat_100C_mT);
     material.source = row.source;
     material.curie_C = Optional(row.curie_C);
+    material.fitsRefused = row.fitsRefused;
     return material;
 }
 

@@ -41,6 +41,7 @@ struct MaterialRow {
     Maybe mu_i, Bsat_25C_mT, Bsat_100C_mT;
     const char* source;
     Maybe curie_C;
+    const char* fitsRefused;
 };
 
 // One fit; its material is the row of that index.

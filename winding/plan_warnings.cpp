@@ -234,6 +234,12 @@ void CoreLossUnknownWarning(Plan& plan) {
                 "，不为正，此拟合不予采用：磁芯损耗、温升与效率预算都未检查。");
         return;
     }
+    if (!fit && !plan.material->fitsRefused.empty()) {
+        Add(plan, "core_loss_unknown", Strength::Caution,
+            "材料 " + material + " 的损耗拟合不予采用（" + plan.material->fitsRefused +
+                "）：磁芯损耗、温升与效率预算都未检查。");
+        return;
+    }
     Add(plan, "core_loss_unknown", Strength::Caution,
         "数据中没有材料 " + material + " 在此频率的损耗系数：磁芯损耗、温升与效率预算都未检查。");
 }
