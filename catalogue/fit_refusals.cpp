@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "catalogue/names.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -48,8 +49,9 @@ std::vector<LossLimit> ReadLossLimits(const CsvTable& table, const std::string& 
                                "(each above 0) and its source");
             continue;
         }
-        limits.push_back({material, *f, *B / 1000, *T, *most * 1000,
-                          origin + " line " + std::to_string(row.line) + " (" + source + ")"});
+        std::string where = origin;
+        where += " line " + std::to_string(row.line) + " (" + source + ")";
+        limits.push_back({material, *f, *B / 1000, *T, *most * 1000, std::move(where)});
     }
     return limits;
 }

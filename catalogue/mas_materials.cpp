@@ -73,6 +73,7 @@ std::vector<SaturationPoint> SaturationPoints(const Json& saturation) {
         }
     }
     std::vector<SaturationPoint> points;
+    points.reserve(byTemperature.size());
     for (const auto& [celsius, mT] : byTemperature) points.push_back({celsius, mT});
     return points;
 }

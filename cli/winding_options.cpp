@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "catalogue/typed_core.hpp"
+#include "core_letters/core_letters.hpp"
 #include "record/design_record.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
@@ -65,11 +66,7 @@ namespace {
 
 std::string LetterProblemText(const core_geometry::LetterProblem& p, core_geometry::Family family) {
     using Kind = core_geometry::LetterProblem::Kind;
-    std::string letters;
-    for (const std::string_view letter : core_geometry::LettersOf(family))
-        letters += (letters.empty() ? "" : " ") + std::string(letter);
-    for (const std::string_view letter : core_geometry::OptionalLettersOf(family))
-        letters += " [" + std::string(letter) + "]";
+    const std::string letters = core_letters::LettersList(family);
     switch (p.kind) {
         case Kind::Missing:
             return "--core-dims: letter " + p.letter + " is missing (" +

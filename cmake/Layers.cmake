@@ -31,7 +31,7 @@ set(FLYBACK_ROOMS
   "flyback_core_letters:flyback_catalogue flyback_core_geometry flyback_drawing flyback_record"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"
-  "flyback_cli:flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file"
+  "flyback_cli:flyback_core_letters flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file"
   "flyback_window:flyback_core_letters flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file")
 
 function(flyback_check_layers)

@@ -31,15 +31,6 @@ std::string LetterCaption(Family family, std::string_view letter) {
     return std::string(letter);
 }
 
-std::string LettersList(Family family) {
-    std::string letters;
-    for (const std::string_view letter : core_geometry::LettersOf(family))
-        letters += (letters.empty() ? "" : " ") + std::string(letter);
-    for (const std::string_view letter : core_geometry::OptionalLettersOf(family))
-        letters += " [" + std::string(letter) + "]";
-    return letters;
-}
-
 std::string LetterText(const core_geometry::LetterProblem& p, Family family) {
     using Kind = core_geometry::LetterProblem::Kind;
     const std::string name(core_geometry::FamilyName(family));
@@ -62,6 +53,15 @@ std::string LetterText(const core_geometry::LetterProblem& p, Family family) {
 }
 
 }  // namespace
+
+std::string LettersList(Family family) {
+    std::string letters;
+    for (const std::string_view letter : core_geometry::LettersOf(family))
+        letters += (letters.empty() ? "" : " ") + std::string(letter);
+    for (const std::string_view letter : core_geometry::OptionalLettersOf(family))
+        letters += " [" + std::string(letter) + "]";
+    return letters;
+}
 
 const std::vector<Family>& Families() {
     static const std::vector<Family> families = {Family::E,  Family::Efd, Family::Etd,

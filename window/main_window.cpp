@@ -202,16 +202,22 @@ void MainWindow::ApplyDesign(const design_file::Design& design, const design_fil
 // A candidate of the comparison picked: its plan shown, the comparison kept.
 void MainWindow::ApplyCandidate(const winding::Options& options) {
     const std::optional<CompareTab::Result> kept = winding_->compareTab()->result();
+    // The candidate's own plan, so that what is shown is what is saved.
+    ShowWindingWith(options);
+    if (kept) winding_->compareTab()->ShowResult(*kept);
+}
+
+// The plan's window made again on new options (and what the catalogue holds
+// now), its plan renewed; the design marked changed.
+void MainWindow::ShowWindingWith(const winding::Options& options) {
     files_->MarkModified();
     windingOptions_ = options;
     SaveWindingOptions(windingOptions_);
-    // The candidate's own plan, so that what is shown is what is saved.
     RenewPlan();
     winding_->hide();
     winding_->deleteLater();
     winding_ = nullptr;
     ShowWinding();
-    if (kept) winding_->compareTab()->ShowResult(*kept);
 }
 
 // "自定义磁芯": the core typed becomes the plan's, and the catalogue's for
@@ -222,16 +228,9 @@ void MainWindow::TypeCore() {
     const catalogue::Core& core = *dialog.Core();
     plan_.reset();  // it points into the catalogue, which grows here
     if (!parts_.FindCore(core.name)) parts_.cores.push_back(core);
-    files_->MarkModified();
-    windingOptions_ = winding_->Options();
-    windingOptions_.core = core.name;
-    SaveWindingOptions(windingOptions_);
-    RenewPlan();
-    // The plan's window lists the catalogue's cores: made again with it.
-    winding_->hide();
-    winding_->deleteLater();
-    winding_ = nullptr;
-    ShowWinding();
+    winding::Options options = winding_->Options();
+    options.core = core.name;
+    ShowWindingWith(options);  // its core list, made again, holds the core
 }
 
 void MainWindow::ClearDesign() {

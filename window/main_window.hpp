@@ -94,6 +94,7 @@ class MainWindow : public QWidget {
     void ClearDesign();
     // The plan of a candidate the comparison offers, with these options.
     void TypeCore();
+    void ShowWindingWith(const winding::Options& options);
     void ApplyCandidate(const winding::Options& options);
     // The plan of the boxes as they are, pressed first where they changed;
     // nullptr before any press.
