@@ -44,9 +44,12 @@ package: build
 test-package: package
 	./scripts/test-package.sh $(BUILD_DIR)
 
+# The adviser's line: its time in plans' time (advise_in_plans) for the
+# three example supplies.
 bench: build web
 	$(BUILD_DIR)/bench/flyback-bench
 	$(BUILD_DIR)/bench/flyback-catalogue-bench
+	$(BUILD_DIR)/bench/flyback-advise-bench --benchmark_filter='BM_OnePlan|BM_AdviseInPlans/[012]/1/0'
 	./bench/jsonl_throughput.sh $(BUILD_DIR)/cli/flyback-calc
 	./bench/web_speed.sh build/web
 
