@@ -164,12 +164,13 @@ std::optional<double> LeastLossDensity(const Material& material, double hertz, d
            LeastTemperatureFactor(*fit, coolest_C, hottest_C);
 }
 
-std::vector<SaturationPoint> SaturationCurve(const Material& material) {
+std::span<const SaturationPoint> SaturationCurve(const Material& material,
+                                                 std::array<SaturationPoint, 2>& figures) {
     if (!material.saturation.empty()) return material.saturation;
-    std::vector<SaturationPoint> curve;
-    if (material.Bsat_25C_mT) curve.push_back({25, *material.Bsat_25C_mT});
-    if (material.Bsat_100C_mT) curve.push_back({100, *material.Bsat_100C_mT});
-    return curve;
+    std::size_t count = 0;
+    if (material.Bsat_25C_mT) figures[count++] = {25, *material.Bsat_25C_mT};
+    if (material.Bsat_100C_mT) figures[count++] = {100, *material.Bsat_100C_mT};
+    return {figures.data(), count};
 }
 
 }  // namespace flyback::catalogue

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,8 +122,10 @@ std::vector<const StockPart*> StockOf(const Catalogue& catalogue, const Core& co
                                       const Material& material);
 
 // The material's saturation points, coolest first: those its data gives, or
-// else its 25 °C and 100 °C figures, where it has them.
-std::vector<SaturationPoint> SaturationCurve(const Material& material);
+// else its 25 °C and 100 °C figures, where it has them, held in `figures` so
+// that nothing is allocated (the adviser asks this of every candidate).
+std::span<const SaturationPoint> SaturationCurve(const Material& material,
+                                                 std::array<SaturationPoint, 2>& figures);
 
 // The default material: N87, a PC40-class power ferrite (the data has no PC40
 // values).

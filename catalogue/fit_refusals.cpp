@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <utility>
 
 #include "catalogue/names.hpp"
 #include "runtime/decimal_conversion.hpp"
-#include "runtime/number_text.hpp"
 
 namespace flyback::catalogue {
 namespace {
@@ -16,45 +14,7 @@ std::string Shortest(double value) {
     return runtime::decimal::ShortestText(value);
 }
 
-std::optional<double> Cell(const CsvTable& table, const CsvTable::Row& row,
-                           std::string_view column) {
-    const int at = table.Column(column);
-    if (at < 0 || static_cast<std::size_t>(at) >= row.fields.size()) return std::nullopt;
-    const std::optional<double> value =
-        runtime::ReadWholeNumber(row.fields[static_cast<std::size_t>(at)]);
-    if (!value || !std::isfinite(*value) || !(*value > 0)) return std::nullopt;
-    return value;
-}
-
-std::string Text(const CsvTable& table, const CsvTable::Row& row, std::string_view column) {
-    const int at = table.Column(column);
-    if (at < 0 || static_cast<std::size_t>(at) >= row.fields.size()) return {};
-    return row.fields[static_cast<std::size_t>(at)];
-}
-
 }  // namespace
-
-std::vector<LossLimit> ReadLossLimits(const CsvTable& table, const std::string& origin,
-                                      std::vector<std::string>& problems) {
-    std::vector<LossLimit> limits;
-    if (!table.problem.empty()) problems.push_back(origin + ": " + table.problem);
-    for (const CsvTable::Row& row : table.rows) {
-        const auto f = Cell(table, row, "f_Hz"), B = Cell(table, row, "B_mT"),
-                   T = Cell(table, row, "T_C"), most = Cell(table, row, "Pv_max_kW_m3");
-        const std::string material = Text(table, row, "material"),
-                          source = Text(table, row, "source");
-        if (!f || !B || !T || !most || material.empty() || source.empty()) {
-            problems.push_back(origin + ":" + std::to_string(row.line) +
-                               ": a limit needs its material, f_Hz, B_mT, T_C, Pv_max_kW_m3 "
-                               "(each above 0) and its source");
-            continue;
-        }
-        std::string where = origin;
-        where += " line " + std::to_string(row.line) + " (" + source + ")";
-        limits.push_back({material, *f, *B / 1000, *T, *most * 1000, std::move(where)});
-    }
-    return limits;
-}
 
 void RefuseFitsAboveLimits(std::vector<Material>& materials, const std::vector<LossLimit>& limits) {
     for (const LossLimit& limit : limits) {

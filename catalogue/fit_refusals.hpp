@@ -45,8 +45,9 @@ struct LossLimit {
 // maximum, which a fit of typical parts should not pass by more.
 inline constexpr double kLimitShare = 1.25;
 
-// loss_limits.csv (material, f_Hz, B_mT, T_C, Pv_max_kW_m3, source); a row that
-// cannot be read is named in `problems`.
+// loss_limits.csv (material, f_Hz, B_mT, T_C, Pv_max_kW_m3, source), read by
+// the rules of the catalogue's other files (records.cpp); a row that cannot be
+// read is named in `problems` as "origin:line: field: why".
 std::vector<LossLimit> ReadLossLimits(const CsvTable& table, const std::string& origin,
                                       std::vector<std::string>& problems);
 

@@ -44,24 +44,6 @@ std::optional<double> InitialPermeability(const Json& initial) {
     return std::nullopt;
 }
 
-// Bsat at `celsius` in mT: on the line between the data's points either
-// side of it, never beyond its coolest or hottest point.
-std::optional<double> SaturationAt(const Json& saturation, double celsius) {
-    if (!saturation.is_array()) return std::nullopt;
-    std::map<double, double> byTemperature;
-    for (const Json& point : saturation) {
-        const auto t = NumberAt(point, "temperature"), b = NumberAt(point, "magneticFluxDensity");
-        if (t && b) byTemperature.emplace(*t, *b * 1000);
-    }
-    const auto above = byTemperature.lower_bound(celsius);
-    if (above == byTemperature.end()) return std::nullopt;
-    if (above->first == celsius) return above->second;
-    if (above == byTemperature.begin()) return std::nullopt;
-    const auto below = std::prev(above);
-    const double share = (celsius - below->first) / (above->first - below->first);
-    return below->second + share * (above->second - below->second);
-}
-
 // Every point, coolest first; of two at one temperature the first.
 std::vector<SaturationPoint> SaturationPoints(const Json& saturation) {
     std::map<double, double> byTemperature;
@@ -76,6 +58,21 @@ std::vector<SaturationPoint> SaturationPoints(const Json& saturation) {
     points.reserve(byTemperature.size());
     for (const auto& [celsius, mT] : byTemperature) points.push_back({celsius, mT});
     return points;
+}
+
+// Bsat at `celsius` in mT: on the line between the data's points either
+// side of it, never beyond its coolest or hottest point.
+std::optional<double> SaturationAt(const Json& saturation, double celsius) {
+    const std::vector<SaturationPoint> points = SaturationPoints(saturation);
+    const auto above =
+        std::lower_bound(points.begin(), points.end(), celsius,
+                         [](const SaturationPoint& p, double t) { return p.celsius < t; });
+    if (above == points.end()) return std::nullopt;
+    if (above->celsius == celsius) return above->mT;
+    if (above == points.begin()) return std::nullopt;
+    const auto below = std::prev(above);
+    const double share = (celsius - below->celsius) / (above->celsius - below->celsius);
+    return below->mT + share * (above->mT - below->mT);
 }
 
 std::vector<SteinmetzRange> Fits(const Json& record) {

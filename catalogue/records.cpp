@@ -111,16 +111,16 @@ std::string Basis(const std::string& valueBasis) {
 
 // Runs `read` on every row, naming the rows it could not read.
 template <class Read>
-void EachRow(const CsvTable& table, std::string_view origin, Catalogue& catalogue, Read read) {
-    if (!table.problem.empty())
-        catalogue.problems.push_back(std::string(origin) + ": " + table.problem);
+void EachRow(const CsvTable& table, std::string_view origin, std::vector<std::string>& problems,
+             Read read) {
+    if (!table.problem.empty()) problems.push_back(std::string(origin) + ": " + table.problem);
     for (const CsvTable::Row& row : table.rows) {
         try {
             CheckTexts(table, row);
             read(Fields(table, row), row);
         } catch (const RowProblem& problem) {
-            catalogue.problems.push_back(std::string(origin) + ":" + std::to_string(row.line) +
-                                         ": " + problem.what());
+            problems.push_back(std::string(origin) + ":" + std::to_string(row.line) + ": " +
+                               problem.what());
         }
     }
 }
@@ -188,7 +188,7 @@ void AddCores(const CsvTable& table, std::string_view origin, Catalogue& catalog
     for (const Core& core : catalogue.cores) {
         for (std::string& key : CoreNameKeys(core)) taken.insert(std::move(key));
     }
-    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
+    EachRow(table, origin, catalogue.problems, [&](const Fields& f, const CsvTable::Row& row) {
         Core core = ReadCore(f, origin, row.line, sources);
         for (const std::string& alias : core.aliases) {
             if (taken.contains(NameKey(alias)))
@@ -211,7 +211,7 @@ void AddMaterials(const CsvTable& table, std::string_view origin, Catalogue& cat
     std::unordered_set<std::string> taken;
     for (const Material& material : catalogue.materials) taken.insert(NameKey(material.name));
     std::vector<std::string> fromThisTable;
-    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
+    EachRow(table, origin, catalogue.problems, [&](const Fields& f, const CsvTable::Row& row) {
         const std::string name = f.RequiredText("material");
         Material read;
         read.name = name;
@@ -261,7 +261,7 @@ void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalog
         taken.insert(NameKey(wire.name));
         taken.insert(NameKey(WithoutParenthesis(wire.name)));
     }
-    EachRow(table, origin, catalogue, [&](const Fields& f, const CsvTable::Row& row) {
+    EachRow(table, origin, catalogue.problems, [&](const Fields& f, const CsvTable::Row& row) {
         Wire wire;
         wire.name = f.RequiredText("size_name");
         wire.kind = f.Text("type").find("triple") != std::string::npos ? WireKind::TripleInsulated
@@ -288,6 +288,22 @@ void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalog
         taken.insert(NameKey(WithoutParenthesis(wire.name)));
         catalogue.wires.push_back(std::move(wire));
     });
+}
+
+std::vector<LossLimit> ReadLossLimits(const CsvTable& table, const std::string& origin,
+                                      std::vector<std::string>& problems) {
+    std::vector<LossLimit> limits;
+    EachRow(table, origin, problems, [&](const Fields& f, const CsvTable::Row& row) {
+        LossLimit limit{f.RequiredText("material"),
+                        f.RequiredNumber("f_Hz"),
+                        f.RequiredNumber("B_mT") / 1000,
+                        f.RequiredNumber("T_C"),
+                        f.RequiredNumber("Pv_max_kW_m3") * 1000,
+                        f.RequiredText("source")};
+        limit.source = origin + " line " + std::to_string(row.line) + " (" + limit.source + ")";
+        limits.push_back(std::move(limit));
+    });
+    return limits;
 }
 
 }  // namespace flyback::catalogue

@@ -688,16 +688,9 @@ double NarrowestSection_m2(const catalogue::Core& core) {
 }
 
 std::optional<double> SaturationAt_T(const catalogue::Material& m, double celsius) {
-    // The two figures stand in for a curve where the data gives no points;
-    // kept on the stack, since the adviser asks this of every candidate.
     std::array<catalogue::SaturationPoint, 2> figures{};
-    std::span<const catalogue::SaturationPoint> curve = m.saturation;
-    if (curve.empty()) {
-        std::size_t count = 0;
-        if (m.Bsat_25C_mT) figures[count++] = {25, *m.Bsat_25C_mT};
-        if (m.Bsat_100C_mT) figures[count++] = {100, *m.Bsat_100C_mT};
-        curve = std::span<const catalogue::SaturationPoint>(figures.data(), count);
-    }
+    const std::span<const catalogue::SaturationPoint> curve =
+        catalogue::SaturationCurve(m, figures);
     if (curve.empty()) return std::nullopt;
     const auto tesla = [](const catalogue::SaturationPoint& p) { return Divide(p.mT, 1000); };
     if (curve.size() == 1) return tesla(curve.front());
@@ -709,11 +702,6 @@ std::optional<double> SaturationAt_T(const catalogue::Material& m, double celsiu
         Divide(Subtract(celsius, low.celsius), Subtract(high.celsius, low.celsius));
     const double at = Add(tesla(low), Multiply(share, Subtract(tesla(high), tesla(low))));
     return std::clamp(at, 0.0, tesla(curve.front()));
-}
-
-double HottestSaturationPoint_C(const catalogue::Material& m) {
-    if (!m.saturation.empty()) return m.saturation.back().celsius;
-    return m.Bsat_100C_mT ? 100 : 25;
 }
 
 std::optional<double> AssumedRating_V(double Vmax) {

@@ -142,8 +142,6 @@ double NarrowestSection_m2(const catalogue::Core& core);
 // point's figure, nor below zero; a single point's figure at every
 // temperature; none without a point.
 std::optional<double> SaturationAt_T(const catalogue::Material& material, double celsius);
-// The hottest temperature the material's saturation data reaches.
-double HottestSaturationPoint_C(const catalogue::Material& material);
 
 // The hottest the winding may run: the options' limit, capped by the tape's class.
 double HotLimit(const Options& options);

@@ -1,7 +1,9 @@
 #include "winding/plan_warnings.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "record/readable.hpp"
@@ -85,9 +87,10 @@ void SaturationWarnings(Plan& plan) {
                 "的饱和磁通密度 " + ReadableValue(Bsat, "T") +
                 " ÷ 最坏工作点的磁通密度）；可增加匝数、降低限流值或减小其公差。");
     }
-    if (plan.hot_C && *plan.hot_C > HottestSaturationPoint_C(*plan.material)) {
-        const std::vector<catalogue::SaturationPoint> curve =
-            catalogue::SaturationCurve(*plan.material);
+    std::array<catalogue::SaturationPoint, 2> figures{};
+    const std::span<const catalogue::SaturationPoint> curve =
+        catalogue::SaturationCurve(*plan.material, figures);
+    if (plan.hot_C && !curve.empty() && *plan.hot_C > curve.back().celsius) {
         const bool line = curve.size() > 1;
         const catalogue::SaturationPoint& hottest = curve.back();
         const std::string twoHottest = line ? ReadableValue(curve[curve.size() - 2].celsius, "°C") +

@@ -3,7 +3,9 @@
 // and a fit refused where its factor is not above zero.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -51,7 +53,8 @@ TEST(ComputedMaterialsTest, SaturationKeepsEveryPointOfTheData) {
     for (const auto& c : cases) {
         const Material* m = BuiltIn().FindMaterial(c.grade);
         ASSERT_TRUE(m) << c.grade;
-        const std::vector<SaturationPoint> curve = SaturationCurve(*m);
+        std::array<SaturationPoint, 2> figures{};
+        const std::span<const SaturationPoint> curve = SaturationCurve(*m, figures);
         ASSERT_EQ(curve.size(), c.celsius.size()) << c.grade;
         for (std::size_t i = 0; i < curve.size(); ++i) {
             EXPECT_EQ(curve[i].celsius, c.celsius[i]) << c.grade;
