@@ -10,11 +10,6 @@ namespace {
 
 using core_geometry::Family;
 
-bool RoundLeg(Family family) {
-    return family == Family::Etd || family == Family::Er || family == Family::Eq ||
-           family == Family::Pq;
-}
-
 std::string LetterCaption(Family family, std::string_view letter) {
     if (letter == "A") return "总宽";
     if (letter == "B") return "单片高度";
@@ -53,6 +48,11 @@ std::string LetterText(const core_geometry::LetterProblem& p, Family family) {
 }
 
 }  // namespace
+
+bool RoundLeg(Family family) {
+    return family == Family::Etd || family == Family::Er || family == Family::Eq ||
+           family == Family::Pq;
+}
 
 std::string LettersList(Family family) {
     std::string letters;

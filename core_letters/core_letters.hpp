@@ -27,6 +27,10 @@ const std::vector<core_geometry::Family>& Families();
 // "E 型（矩形中柱）", "ETD 型（圆中柱）" …
 std::string FamilyCaption(core_geometry::Family family);
 
+// Whether the family's centre leg is round (F its diameter, E the diameter of
+// the outer legs' inner faces).
+bool RoundLeg(core_geometry::Family family);
+
 // "A B C D E F [G]": the letters a family needs, then in brackets those it
 // reads where given, as every front end lists them.
 std::string LettersList(core_geometry::Family family);

@@ -80,9 +80,7 @@ void Side(drawing::Svg& svg, const Shape& s, double x0, double y0) {
 void Top(drawing::Svg& svg, Family family, const Shape& s, double x0, double y0) {
     const double centre = x0 + s.A / 2, middle = y0 + s.C / 2, outer = (s.A - s.E) / 2;
     svg.Rect(x0, y0, s.A, s.C, kCore);
-    const bool round = family == Family::Etd || family == Family::Er || family == Family::Eq ||
-                       family == Family::Pq;
-    if (round) {
+    if (RoundLeg(family)) {
         // The outer legs' inner faces: a circle of diameter E, cut by the depth.
         svg.Circle(centre, middle, s.E / 2, kBlank);
         const double over = s.E / 2 - s.C / 2 + 1;
@@ -119,8 +117,7 @@ void Top(drawing::Svg& svg, Family family, const Shape& s, double x0, double y0)
 
 std::string DrawingSvg(Family family) {
     Shape s;
-    if (family == Family::Etd || family == Family::Er || family == Family::Eq ||
-        family == Family::Pq) {
+    if (RoundLeg(family)) {
         s.C = 80;
         s.F = 52;
         s.E = 140;

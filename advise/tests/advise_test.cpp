@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -290,10 +292,34 @@ TEST(AdviseTest, ByPriceTheCheapestStockedSetComesFirst) {
             << cell;
     }
     EXPECT_EQ(Row(advice.top.back())[13], "—");
-    const std::string json = Json(advice);
-    EXPECT_NE(json.find("\"price_date\":"), std::string::npos);
-    EXPECT_EQ(json.find("inf"), std::string::npos) << "an unstocked score is no JSON number";
     EXPECT_NE(advice.whyFirst.find(advice.top.front().stock->reference), std::string::npos);
+    // Read back from what is handed on: the JSON and the CSV give the same
+    // price and set as the candidate; an unstocked one none, and no score.
+    const catalogue::StockPart& first = *advice.top.front().stock;
+    const nlohmann::json json = nlohmann::json::parse(Json(advice));
+    const nlohmann::json& top = json.contains("advise") ? json["advise"]["top"] : json["top"];
+    EXPECT_EQ(top.front()["price"].get<double>(), first.cost);
+    EXPECT_EQ(top.front()["stock_part"], first.maker + " " + first.reference);
+    EXPECT_EQ(top.front()["price_date"], first.date);
+    EXPECT_FALSE(top.back().contains("price"));
+    EXPECT_TRUE(top.back()["score"].is_null());
+    const std::string csv = Csv({advice.top.front()});
+    const auto cells = [](std::string_view line) {
+        std::vector<std::string> out(1);
+        for (const char c : line.substr(0, line.find('\n'))) {
+            if (c == ',') {
+                out.emplace_back();
+            } else {
+                out.back().push_back(c);
+            }
+        }
+        return out;
+    };
+    const std::vector<std::string> header = cells(csv), row = cells(csv.substr(csv.find('\n') + 1));
+    const auto price = std::find(header.begin(), header.end(), "price") - header.begin();
+    ASSERT_LT(static_cast<std::size_t>(price + 1), row.size());
+    EXPECT_EQ(std::stod(row[static_cast<std::size_t>(price)]), first.cost);
+    EXPECT_EQ(row[static_cast<std::size_t>(price) + 1], "\"" + first.reference + "\"");
 }
 
 // Valley-switched, the turns set the valley's voltage at the maximum input:

@@ -266,6 +266,14 @@ TEST(BuildSheetTest, TheCoreToOrderIsAStockedSetWhereOneIs) {
         if (line) {
             EXPECT_NE(line->value.find(c.ordered), std::string::npos) << line->value;
             EXPECT_NE(line->value.find("未注明币种"), std::string::npos) << line->value;
+            // Every set the plan offers (up to three), with its own price.
+            for (std::size_t i = 0; i < outcome.plan->stock.size() && i < 3; ++i) {
+                const catalogue::StockPart& part = *outcome.plan->stock[i].part;
+                EXPECT_NE(line->value.find(part.reference + "（"), std::string::npos) << i;
+                EXPECT_NE(line->value.find("单价 " + record::ReadableValue(part.cost, "")),
+                          std::string::npos)
+                    << i;
+            }
         }
     }
 }
