@@ -152,7 +152,8 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
             w.conductor == winding::Conductor::Foil
                 ? "（每匝一层，与胶带同绕，每匝厚 " + ReadableValue(w.outer_mm, "mm") + "）"
                 : "（外径 " + ReadableValue(w.outer_mm, "mm") + "）";
-        lines.push_back({caption + "导线", plan_sheet::WireText(w) + size});
+        lines.push_back({caption + "导线", plan_sheet::WireText(w) + size + "；" +
+                                               plan_sheet::ConductorReasonText(plan, w)});
     }
     const insulation::Tape& tape = insulation::PlanTape();
     lines.push_back({"胶带", insulation::TapeCaption(tape) + " " +

@@ -41,6 +41,18 @@ std::string QuotedJson(std::string_view text) {
     return json;
 }
 
+// The winder's rule a winding's conductor breaks: the rule's key, the
+// conductor's value and the rule's limit; null where it breaks none.
+std::string RuleBreachJson(const std::optional<winding::RuleBreach>& breach) {
+    if (!breach) return "null";
+    std::string json;
+    answer::JsonObject(json)
+        .Text("rule", winding::Info(breach->rule).jsonKey)
+        .Value("value", breach->value)
+        .Value("limit", breach->limit);
+    return json;
+}
+
 std::string WindingsJson(const Plan& plan) {
     std::string json = "[";
     for (const Winding& w : plan.windings) {
@@ -70,7 +82,9 @@ std::string WindingsJson(const Plan& plan) {
             .Value("P_W", w.P_W)
             .Value("Fr", w.Fr)
             .Value("R_ac_ohm", w.Rac_ohm)
-            .Value("P_ac_W", w.Pac_W);
+            .Value("P_ac_W", w.Pac_W)
+            .Text("decided_by", winding::kConductorReasonNames[static_cast<int>(w.decidedBy)])
+            .Raw("rule_broken", RuleBreachJson(w.breach));
     }
     return json + "]";
 }
@@ -119,6 +133,8 @@ std::string ChoicesJson(const Plan& plan) {
             .Value(key(ChoiceNumber::Clamp), given(ChoiceNumber::Clamp))
             .Value("I_limit_A", plan.Ilimit_A)
             .Bool("I_limit_fixed", c.Ilimit_A.has_value());
+        // The winder's rules the conductors were chosen by.
+        for (const ChoiceNumber rule : winding::kWinderRules) choices.Value(key(rule), given(rule));
         if (c.Switching()) {
             for (const ChoiceNumber choice : {ChoiceNumber::Cds, ChoiceNumber::Valley,
                                               ChoiceNumber::LastValley, ChoiceNumber::Fmax})

@@ -8,6 +8,7 @@
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 #include "winding/physics.hpp"
+#include "winding/plan_warnings.hpp"
 
 namespace flyback::plan_sheet {
 
@@ -245,6 +246,27 @@ std::string WireText(const Winding& w) {
     std::string text = w.wire->name + (tiw ? " 三层绝缘线" : " 漆包线");
     if (w.strands > 1) text += " × " + std::to_string(w.strands) + " 股并绕";
     return text;
+}
+
+std::string ConductorReasonText(const Plan& plan, const Winding& w) {
+    const winding::WinderRules& rules = plan.options.choices.rules;
+    switch (w.decidedBy) {
+        case winding::ConductorReason::CurrentDensity:
+            return "按电流密度" + std::string(w.Irms_A ? "（无平均匝长，损耗无从比较）"
+                                                       : "（无负载，用最细的线）");
+        case winding::ConductorReason::LeastLoss:
+            return "绕制规则允许的导线中损耗最低";
+        case winding::ConductorReason::LitzSaves:
+            return "利兹线比最好的圆线省损至少 " + ReadableValue(rules.litzLeastGain * 100, "%");
+        case winding::ConductorReason::OneWire:
+            return w.role == winding::Role::Bias
+                       ? std::string("辅助绕组用单根圆线")
+                       : "电流低于 " + ReadableValue(rules.oneWireBelow_A, "A") + "，用单根圆线";
+        case winding::ConductorReason::RulesBroken:
+            return "没有合绕制规则的导线放得下，所用导线" +
+                   (w.breach ? winding::RuleBreachText(*w.breach) : std::string());
+    }
+    return {};
 }
 
 std::string CoreText(const Plan& plan) {

@@ -63,6 +63,8 @@ std::vector<SheetLine> OptionLines(const Options& options);
 // the gap, and the insulation between primary and secondary with the table
 // row each figure came from.
 std::string WireText(const Winding& w);
+// What decided the winding's conductor, by the winder's rules: "绕制规则允许的导线中损耗最低".
+std::string ConductorReasonText(const Plan& plan, const Winding& w);
 // The makers' sets of the plan's core and material in stock, the gap that
 // matches first, each with its reference and the price of its day; that the
 // data has none, where it has none.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "runtime/arithmetic.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 
 namespace flyback::winding {
@@ -55,7 +56,7 @@ bool Choices::Any() const {
     return !outputs.empty() || biasI_A != 0 || biasVF_V != physics::kBiasDiodeDrop ||
            vorSource != VorSource::Press || conduction != Conduction::Boundary || FixedTurns() ||
            Vclamp_V || Ilimit_A || minSaturationMargin != Choices{}.minSaturationMargin ||
-           tOnMin_s != Choices{}.tOnMin_s;
+           tOnMin_s != Choices{}.tOnMin_s || rules != WinderRules{};
 }
 
 namespace {
@@ -92,6 +93,20 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
             return &c.minSaturationMargin;
         case ChoiceNumber::MinimumOnTime:
             return &c.tOnMin_s;
+        case ChoiceNumber::FinestStrand:
+            return &c.rules.finestStrand_mm;
+        case ChoiceNumber::MostLayers:
+            return &c.rules.mostLayers;
+        case ChoiceNumber::LitzGain:
+            return &c.rules.litzLeastGain;
+        case ChoiceNumber::LitzCurrent:
+            return &c.rules.litzLeastCurrent_A;
+        case ChoiceNumber::FoilTurns:
+            return &c.rules.foilMostTurns;
+        case ChoiceNumber::FoilCurrent:
+            return &c.rules.foilLeastCurrent_A;
+        case ChoiceNumber::OneWireCurrent:
+            return &c.rules.oneWireBelow_A;
         case ChoiceNumber::Clamp:
         case ChoiceNumber::Ilimit:
         case ChoiceNumber::Fmax:
@@ -194,6 +209,13 @@ ChoiceProblem CheckChoices(const Choices& c) {
     if (c.Ilimit_A && !Positive(*c.Ilimit_A)) return {Kind::CurrentLimit};
     if (!ShownWithin(ChoiceNumber::SaturationMargin, c.minSaturationMargin)) return {Kind::Margin};
     if (!ShownWithin(ChoiceNumber::MinimumOnTime, c.tOnMin_s)) return {Kind::OnTime};
+    for (const ChoiceNumber rule : kWinderRules) {
+        const double held = *HeldValue(c, rule);
+        // The counts (layers, turns) are whole; a share shown in % need not be.
+        const bool count = Info(rule).decimals == 0 && Info(rule).shownPerHeld == 1;
+        const bool whole = !count || std::floor(held) == held;
+        if (!ShownWithin(rule, held) || !whole) return {Kind::Rule, 0, 0, rule};
+    }
     return {};
 }
 
@@ -236,6 +258,13 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
             return "最小饱和余量须在 1 至 2 之间。";
         case Kind::OnTime:
             return "最短导通时间须在 10 ns 至 5000 ns 之间。";
+        case Kind::Rule: {
+            const ChoiceNumberInfo& row = Info(problem.rule);
+            const std::string unit = row.unit.empty() ? "" : " " + std::string(row.unit);
+            return std::string(row.caption) + " 须在 " + runtime::decimal::ShortestText(row.low) +
+                   " 至 " + runtime::decimal::ShortestText(row.high) + unit + " 之间" +
+                   (row.decimals == 0 && row.shownPerHeld == 1 ? "，且为整数" : "") + "。";
+        }
     }
     return {};
 }

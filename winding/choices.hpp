@@ -68,7 +68,14 @@ enum class ChoiceNumber {
     LastValley,
     Fmax,
     SaturationMargin,
-    MinimumOnTime
+    MinimumOnTime,
+    FinestStrand,
+    MostLayers,
+    LitzGain,
+    LitzCurrent,
+    FoilTurns,
+    FoilCurrent,
+    OneWireCurrent
 };
 
 // One table for every front end and file: the command line's flag and help,
@@ -429,11 +436,158 @@ inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
      "t_on_min_s",
      {},
      {}},
+    // A winder's rules: what a shop winds by hand and by machine without
+    // sending the drawing back. Finer strands break on the machine (0.1 mm,
+    // 38 AWG, is the finest wound without breaking; a bias winding of
+    // unknown load gets it); more
+    // layers than a few are split or interleaved; litz costs more than
+    // parallel round wire and pays only where it saves much on a winding of
+    // real current; foil is for a few turns of heavy current; a light
+    // winding is one round wire.
+    {ChoiceNumber::FinestStrand,
+     "--finest-strand",
+     "",
+     "the finest wire or strand a winding is wound of, mm",
+     "最细线径",
+     "mm",
+     1,
+     0.02,
+     1,
+     0.1,
+     true,
+     2,
+     0.01,
+     "",
+     "finestStrand",
+     "finestStrandMillimetre",
+     "finest_strand_mm",
+     {},
+     {}},
+    {ChoiceNumber::MostLayers,
+     "--most-layers",
+     "",
+     "the most layers a winding (or a split winding's half) may have",
+     "每绕组最多层数",
+     "",
+     1,
+     1,
+     50,
+     4,
+     true,
+     0,
+     1,
+     "",
+     "mostLayers",
+     "mostLayers",
+     "most_layers",
+     {},
+     {}},
+    {ChoiceNumber::LitzGain,
+     "--litz-gain",
+     "",
+     "litz only where it loses this share less than the best round wire, 0 to 1",
+     "利兹线至少省损",
+     "%",
+     100,
+     0,
+     100,
+     20,
+     true,
+     0,
+     5,
+     "",
+     "litzGain",
+     "litzGainPercent",
+     "litz_least_gain",
+     {},
+     {}},
+    {ChoiceNumber::LitzCurrent,
+     "--litz-current",
+     "",
+     "litz only for a winding of at least this RMS current, A",
+     "利兹线最小电流",
+     "A",
+     1,
+     0,
+     1000,
+     1,
+     true,
+     2,
+     0.1,
+     "",
+     "litzCurrent",
+     "litzCurrent",
+     "litz_least_current_A",
+     {},
+     {}},
+    {ChoiceNumber::FoilTurns,
+     "--foil-turns",
+     "",
+     "foil only for a winding of at most this many turns (0: never)",
+     "铜箔最多匝数",
+     "",
+     1,
+     0,
+     50,
+     6,
+     true,
+     0,
+     1,
+     "",
+     "foilTurns",
+     "foilTurns",
+     "foil_most_turns",
+     {},
+     {}},
+    {ChoiceNumber::FoilCurrent,
+     "--foil-current",
+     "",
+     "foil only for a winding of at least this RMS current, A",
+     "铜箔最小电流",
+     "A",
+     1,
+     0,
+     1000,
+     3,
+     true,
+     1,
+     0.5,
+     "",
+     "foilCurrent",
+     "foilCurrent",
+     "foil_least_current_A",
+     {},
+     {}},
+    {ChoiceNumber::OneWireCurrent,
+     "--one-wire-below",
+     "",
+     "the bias and any winding below this RMS current are one round wire, A",
+     "单根圆线电流以下",
+     "A",
+     1,
+     0,
+     100,
+     0.2,
+     true,
+     2,
+     0.05,
+     "",
+     "oneWireBelow",
+     "oneWireBelow",
+     "one_wire_below_A",
+     {},
+     {}},
 };
 
 constexpr const ChoiceNumberInfo& Info(ChoiceNumber choice) {
     return kChoiceNumbers[static_cast<std::size_t>(choice)];
 }
+
+// The winder's rules among the choices, in the table's order.
+inline constexpr ChoiceNumber kWinderRules[] = {
+    ChoiceNumber::FinestStrand,  ChoiceNumber::MostLayers, ChoiceNumber::LitzGain,
+    ChoiceNumber::LitzCurrent,   ChoiceNumber::FoilTurns,  ChoiceNumber::FoilCurrent,
+    ChoiceNumber::OneWireCurrent};
 
 // The ways of fixing Vor and of setting Lp, in their enumerations' order: a
 // list's caption and the names the design file and the JSON answer give them.
@@ -472,6 +626,21 @@ inline constexpr int kMostTurns = 100000;
 // netlist stays small whatever it is handed.
 inline constexpr std::size_t kMostOutputs = 12;
 
+// How a shop winds, each a limit on the conductor the plan chooses (the
+// rows above give their defaults and bounds). Counts are held as numbers,
+// as every choice is.
+struct WinderRules {
+    double finestStrand_mm = Info(ChoiceNumber::FinestStrand).first;
+    double mostLayers = Info(ChoiceNumber::MostLayers).first;
+    double litzLeastGain =
+        Info(ChoiceNumber::LitzGain).first / Info(ChoiceNumber::LitzGain).shownPerHeld;
+    double litzLeastCurrent_A = Info(ChoiceNumber::LitzCurrent).first;
+    double foilMostTurns = Info(ChoiceNumber::FoilTurns).first;
+    double foilLeastCurrent_A = Info(ChoiceNumber::FoilCurrent).first;
+    double oneWireBelow_A = Info(ChoiceNumber::OneWireCurrent).first;
+    bool operator==(const WinderRules&) const = default;
+};
+
 struct Choices {
     // The first is regulated (the feedback winding); none: one output of the
     // press's Vo at P ÷ Vo.
@@ -509,6 +678,8 @@ struct Choices {
     std::optional<double> Vclamp_V;  // none: Vor + the press's spike allowance
     std::optional<double> Ilimit_A;  // the controller's current limit; none: 1.3 × the peak
 
+    WinderRules rules;
+
     bool FixedTurns() const { return Np > 0; }
     // How the switch is valley-switched; none at a fixed frequency. A last
     // valley before the first waits for no deeper one.
@@ -542,11 +713,13 @@ struct ChoiceProblem {
         Resonance,     // a capacitance not above zero, a valley not whole from 1 to 20, or
                        // an fmax not above zero
         Margin,        // a saturation margin not from 1 to 2
-        OnTime         // a minimum on-time not from 10 ns to 5 µs
+        OnTime,        // a minimum on-time not from 10 ns to 5 µs
+        Rule           // a winder's rule beyond its row's bounds, or a count not whole
     };
     Kind kind = Kind::None;
-    int output = 0;         // for Output: which, from 0
-    std::size_t count = 0;  // for Outputs: how many were given
+    int output = 0;                                  // for Output: which, from 0
+    std::size_t count = 0;                           // for Outputs: how many were given
+    ChoiceNumber rule = ChoiceNumber::FinestStrand;  // for Rule: which
 
     explicit operator bool() const { return kind != Kind::None; }
 };

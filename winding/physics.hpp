@@ -30,9 +30,5 @@ inline constexpr double kClampRipple = 0.1;  // of the clamp voltage
 // Leakage as a fraction of Lp where the build cannot give it: a usual figure
 // for a margin-wound offline transformer, said as an assumption.
 inline constexpr double kAssumedLeakage = 0.02;
-// The thinnest wire a winding is given: 0.1 mm (38 AWG) is the finest that is
-// wound by hand or machine without breaking, and the finest the standard
-// sizes here hold. A bias winding of unknown load gets it.
-inline constexpr double kThinnestWire_mm = 0.1;
 
 }  // namespace flyback::winding::physics

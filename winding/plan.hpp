@@ -27,6 +27,23 @@ enum class Role { Primary, Secondary, Bias };
 enum class Conductor { Round, Litz, Foil };
 inline constexpr std::string_view kConductorNames[] = {"round", "litz", "foil"};
 
+// What decided a winding's conductor: the current density alone (the
+// strand rule's wire, where no loss can be reckoned or the winding carries
+// nothing), the least loss the winder's rules allow, litz where it saves
+// the rules' share on the best round wire, the one round wire a light
+// winding or the bias is wound of; or none the rules allow fits, and the
+// least lossy that fits is kept with the rule it breaks.
+enum class ConductorReason { CurrentDensity, LeastLoss, LitzSaves, OneWire, RulesBroken };
+inline constexpr std::string_view kConductorReasonNames[] = {
+    "current_density", "least_loss", "litz_saves", "one_wire", "rules_broken"};
+
+// A winder's rule a conductor breaks: its value against the rule's limit,
+// both in the rule's held unit (the litz's saving as a share).
+struct RuleBreach {
+    ChoiceNumber rule = ChoiceNumber::MostLayers;
+    double value = 0, limit = 0;
+};
+
 struct Winding {
     Role role = Role::Primary;
     int output = 0;  // a secondary's output, from 0 (the regulated one)
@@ -54,6 +71,8 @@ struct Winding {
     // Its own mean turn length, at the middle of its build; none where the
     // core's mean turn length is unknown.
     std::optional<double> mlt_mm;
+    ConductorReason decidedBy = ConductorReason::CurrentDensity;
+    std::optional<RuleBreach> breach;  // the rule its conductor breaks, where one does
 };
 
 // The insulation the build gives between primary and secondary: what it

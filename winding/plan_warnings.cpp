@@ -186,7 +186,19 @@ void FluxWarnings(Plan& plan) {
     }
 }
 
-// The conductor is already the least lossy of those tried, so a high AC
+// Where the rules allow nothing that fits, the plan keeps the least lossy
+// conductor that does, and says which rule it breaks: the shop would send
+// it back. A split winding's halves share one conductor, said once.
+void RuleWarnings(Plan& plan) {
+    for (const Winding& w : plan.windings) {
+        if (!w.breach || w.half == 2) continue;
+        Add(plan, "winder_rule_broken", Strength::Caution,
+            WindingCaption(plan, Whole(w)) + "绕组没有合绕制规则的导线放得下，所用导线" +
+                RuleBreachText(*w.breach) + "；可分半交错绕制、选更大的磁芯或放宽该规则。");
+    }
+}
+
+// The conductor is already the least lossy of those the rules allow, so a high AC
 // loss is information, not advice to rewind; only interleaving, which the
 // plan does not try unless asked, is left to suggest.
 void WindingWarnings(Plan& plan) {
@@ -197,7 +209,7 @@ void WindingWarnings(Plan& plan) {
             Add(plan, "ac_resistance_high", Strength::Note,
                 WindingCaption(plan, w) + "绕组的交流铜损 " + ReadableValue(*w.Pac_W, "W") +
                     " 是直流铜损的 " + ReadableValue(*w.Pac_W / *w.P_W, "") +
-                    " 倍（邻近效应），所选导线已是所试各种导线中损耗最低的" +
+                    " 倍（邻近效应），所选导线已是绕制规则允许的各种导线中损耗最低的" +
                     (interleaved || plan.orderChosen
                          ? std::string("。")
                          : std::string("；交错绕制（P-S-P 或 S-P-S）或可再降低。")));
@@ -424,9 +436,35 @@ void ChoiceWarnings(Plan& plan, double P_W) {
 
 }  // namespace
 
+std::string RuleBreachText(const RuleBreach& breach) {
+    const std::string value = ReadableValue(breach.value, ""),
+                      limit = ReadableValue(breach.limit, "");
+    switch (breach.rule) {
+        case ChoiceNumber::FinestStrand:
+            return "线径 " + ReadableValue(breach.value, "mm") + "，细于规则的最细 " +
+                   ReadableValue(breach.limit, "mm");
+        case ChoiceNumber::MostLayers:
+            return "绕 " + value + " 层，多于规则的 " + limit + " 层";
+        case ChoiceNumber::LitzCurrent:
+            return "为利兹线，而电流 " + ReadableValue(breach.value, "A") + " 低于规则的 " +
+                   ReadableValue(breach.limit, "A");
+        case ChoiceNumber::FoilTurns:
+            return "为铜箔，绕 " + value + " 匝，多于规则的 " + limit + " 匝";
+        case ChoiceNumber::FoilCurrent:
+            return "为铜箔，而电流 " + ReadableValue(breach.value, "A") + " 低于规则的 " +
+                   ReadableValue(breach.limit, "A");
+        case ChoiceNumber::OneWireCurrent:
+            return "不是单根圆线（辅助绕组或电流低于 " + ReadableValue(breach.limit, "A") +
+                   " 的绕组按规则用单根圆线）";
+        default:
+            return "不合规则“" + std::string(Info(breach.rule).caption) + "”";
+    }
+}
+
 void AddWarnings(Plan& plan, const WarningContext& context) {
     CoreWarnings(plan, context.AeRequired_m2, context.noneFits);
     FluxWarnings(plan);
+    RuleWarnings(plan);
     WindingWarnings(plan);
     OperatingWarnings(plan);
     ChoiceWarnings(plan, context.P_W);

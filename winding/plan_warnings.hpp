@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "winding/plan.hpp"
 
 namespace flyback::winding {
@@ -18,5 +20,9 @@ struct WarningContext {
         false;  // no core of the catalogue held the windings: the plan is on the largest
 };
 void AddWarnings(Plan& plan, const WarningContext& context);
+
+// A winder's rule a conductor breaks, in Chinese with its value and the
+// rule's: "绕 6 层，多于规则的 4 层".
+std::string RuleBreachText(const RuleBreach& breach);
 
 }  // namespace flyback::winding

@@ -134,13 +134,13 @@ void LayOut(Winding& w, double width_mm) {
 
 namespace {
 
-// The wires of a kind that have an outer diameter to wind with and are not
-// too fine to wind, thinnest first.
+// The wires of a kind that have an outer diameter to wind with and are no
+// finer than the winder's finest, thinnest first.
 std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& parts,
-                                                catalogue::WireKind kind) {
+                                                catalogue::WireKind kind, double finest_mm) {
     std::vector<const catalogue::Wire*> wires;
     for (const catalogue::Wire& wire : parts.wires) {
-        if (wire.kind == kind && wire.Outer() && wire.conductor_mm >= k::kThinnestWire_mm)
+        if (wire.kind == kind && wire.Outer() && wire.conductor_mm >= finest_mm)
             wires.push_back(&wire);
     }
     std::stable_sort(wires.begin(), wires.end(), [](const auto* a, const auto* b) {
@@ -217,11 +217,6 @@ Winding Wound(const Winding& w, const Candidate& c, double width_mm) {
     return wound;
 }
 
-struct Priced {
-    Candidate candidate;
-    double loss = 0, height_mm = 0, copper_mm2 = 0;
-};
-
 // The group as the candidate winds it: each winding laid out, with its DC
 // loss at the working temperature (per metre of mean turn where the core's is
 // unknown: a group's candidates are compared with each other only).
@@ -266,41 +261,6 @@ double AcLossOf(const Laid& laid, const Plan& plan, bool floor) {
         loss += Multiply(laid.dc[i], ratio);
     }
     return loss;
-}
-
-struct Bounded {
-    Candidate candidate;
-    Laid laid;
-    double floor = 0;
-};
-
-// The candidates laid out with the floor of their loss, least first.
-std::vector<Bounded> Bound(const std::vector<Winding*>& group,
-                           const std::vector<Candidate>& candidates, const Plan& plan) {
-    std::vector<Bounded> bounded;
-    for (const Candidate& c : candidates) {
-        if (std::optional<Laid> laid = Lay(group, c, plan)) {
-            const double floor = AcLossOf(*laid, plan, true);
-            bounded.push_back({c, std::move(*laid), floor});
-        }
-    }
-    std::stable_sort(bounded.begin(), bounded.end(),
-                     [](const Bounded& a, const Bounded& b) { return a.floor < b.floor; });
-    return bounded;
-}
-
-// Each candidate priced in full while its floor is within a tie of the least
-// loss yet found: the rest cannot win.
-std::vector<Priced> PriceWithin(const std::vector<Bounded>& bounded, const Plan& plan,
-                                double least) {
-    std::vector<Priced> priced;
-    for (const Bounded& b : bounded) {
-        if (b.floor >= least * (1 + kTie)) break;
-        priced.push_back(
-            {b.candidate, AcLossOf(b.laid, plan, false), b.laid.height_mm, b.laid.copper_mm2});
-        least = std::min(least, priced.back().loss);
-    }
-    return priced;
 }
 
 Candidate AsItIs(const Winding& w) {
@@ -358,33 +318,155 @@ struct Budget {
     double height_mm = 0, copper_mm2 = 0;
 };
 
-// The least loss that fits the budget; a simpler build within kTie of it wins.
-// Nothing replaces the strand rule's own unless it loses less.
-const Priced* Best(const std::vector<Priced>& priced, const Priced& current, const Budget& spare) {
-    const auto fits = [&](const Priced& p) {
-        return p.height_mm - current.height_mm <= spare.height_mm &&
-               p.copper_mm2 - current.copper_mm2 <= spare.copper_mm2 && p.loss < current.loss;
-    };
-    const Priced* least = nullptr;
-    for (const Priced& p : priced) {
-        if (fits(p) && (!least || p.loss < least->loss)) least = &p;
+// A way of winding the group laid out within the budget: the floor of its
+// loss, the rule it breaks before its loss is known (none: the rules allow
+// it), and its loss once priced.
+struct Option {
+    Candidate candidate;
+    Laid laid;
+    std::optional<RuleBreach> breach;
+    double floor = 0, loss = 0;
+};
+
+bool OneWireWinding(const Winding& w, const WinderRules& rules) {
+    return w.role == Role::Bias || *w.Irms_A < rules.oneWireBelow_A;
+}
+
+// The first rule the candidate breaks as laid out, by the rules' order; the
+// litz's saving is judged once the round wire's loss is known.
+std::optional<RuleBreach> BreachOf(const std::vector<Winding>& wound, const Candidate& c,
+                                   const WinderRules& rules) {
+    const Winding& w = wound.front();
+    const double current = w.Irms_A.value_or(0);
+    if (c.wire && c.wire->conductor_mm < rules.finestStrand_mm)
+        return RuleBreach{ChoiceNumber::FinestStrand, c.wire->conductor_mm, rules.finestStrand_mm};
+    // Foil is a turn a layer: its own rule counts its turns.
+    int layers = 0;
+    for (const Winding& each : wound) layers = std::max(layers, each.layers);
+    if (c.conductor != Conductor::Foil && layers > rules.mostLayers)
+        return RuleBreach{ChoiceNumber::MostLayers, static_cast<double>(layers), rules.mostLayers};
+    if (c.conductor == Conductor::Litz && current < rules.litzLeastCurrent_A)
+        return RuleBreach{ChoiceNumber::LitzCurrent, current, rules.litzLeastCurrent_A};
+    if (c.conductor == Conductor::Foil && w.turns > rules.foilMostTurns)
+        return RuleBreach{ChoiceNumber::FoilTurns, static_cast<double>(w.turns),
+                          rules.foilMostTurns};
+    if (c.conductor == Conductor::Foil && current < rules.foilLeastCurrent_A)
+        return RuleBreach{ChoiceNumber::FoilCurrent, current, rules.foilLeastCurrent_A};
+    return std::nullopt;
+}
+
+// Each option of the list priced in full, least floor first, while its floor
+// is within a tie of the least loss yet found (from `least`): the rest
+// cannot win.
+std::vector<const Option*> PriceWithin(std::vector<Option*> options, const Plan& plan,
+                                       double least) {
+    std::stable_sort(options.begin(), options.end(),
+                     [](const Option* a, const Option* b) { return a->floor < b->floor; });
+    std::vector<const Option*> priced;
+    for (Option* o : options) {
+        if (o->floor >= least * (1 + kTie)) break;
+        o->loss = AcLossOf(o->laid, plan, false);
+        least = std::min(least, o->loss);
+        priced.push_back(o);
     }
-    if (!least) return nullptr;
-    const Priced* simplest = least;
-    for (const Priced& p : priced) {
-        if (fits(p) && p.loss <= least->loss * (1 + kTie) &&
-            p.candidate.complexity < simplest->candidate.complexity) {
-            simplest = &p;
-        }
+    return priced;
+}
+
+double LeastLoss(const std::vector<const Option*>& priced) {
+    double least = INFINITY;
+    for (const Option* o : priced) least = std::min(least, o->loss);
+    return least;
+}
+
+// The least loss; a simpler build within kTie of it wins.
+const Option* Best(const std::vector<const Option*>& priced) {
+    const double least = LeastLoss(priced);
+    const Option* simplest = nullptr;
+    for (const Option* o : priced) {
+        if (o->loss <= least * (1 + kTie) &&
+            (!simplest || o->candidate.complexity < simplest->candidate.complexity))
+            simplest = o;
     }
     return simplest;
+}
+
+struct Choice {
+    std::optional<Candidate> candidate;  // none: the strand rule's wire stays
+    double extraHeight_mm = 0, extraCopper_mm2 = 0;
+    ConductorReason reason = ConductorReason::CurrentDensity;
+    std::optional<RuleBreach> breach;
+};
+
+Choice ChoiceOf(const Option& o, const Laid& asItIs, ConductorReason reason) {
+    return {o.candidate, o.laid.height_mm - asItIs.height_mm, o.laid.copper_mm2 - asItIs.copper_mm2,
+            o.breach ? ConductorReason::RulesBroken : reason, o.breach};
+}
+
+// The bias, or a winding of little current: the thinnest single round wire
+// for the current density that the rules allow; else the thinnest that fits.
+Choice OneWire(std::vector<Option>& options, const Laid& asItIs) {
+    const Option* thinnest = nullptr;
+    for (const Option& o : options) {
+        if (o.candidate.conductor != Conductor::Round || o.candidate.strands > 1) continue;
+        const auto better = [&](const Option* than) {
+            if (!than) return true;
+            if (o.breach.has_value() != than->breach.has_value()) return !o.breach;
+            return o.candidate.wire->conductor_mm < than->candidate.wire->conductor_mm;
+        };
+        if (better(thinnest)) thinnest = &o;
+    }
+    if (thinnest) return ChoiceOf(*thinnest, asItIs, ConductorReason::OneWire);
+    Choice kept = ChoiceOf(options.front(), asItIs, ConductorReason::OneWire);
+    kept.reason = ConductorReason::RulesBroken;
+    kept.breach =
+        RuleBreach{ChoiceNumber::OneWireCurrent, *options.front().laid.wound.front().Irms_A,
+                   Info(ChoiceNumber::OneWireCurrent).first};
+    return kept;
+}
+
+std::vector<Option*> Allowed(std::vector<Option>& options, Conductor kind) {
+    std::vector<Option*> allowed;
+    for (Option& o : options) {
+        if (!o.breach && o.candidate.conductor == kind) allowed.push_back(&o);
+    }
+    return allowed;
+}
+
+// The least loss the rules allow: round wire, single or in parallel, and
+// foil where the rules let it; litz only where it saves the rules' share of
+// the best round wire's loss. Where the rules allow nothing that fits, the
+// least lossy that fits, with the rule it breaks.
+Choice LeastLossByTheRules(std::vector<Option>& options, const Plan& plan, const Laid& asItIs) {
+    const WinderRules& rules = plan.options.choices.rules;
+    for (Option& o : options) o.floor = AcLossOf(o.laid, plan, true);
+    std::vector<const Option*> pool =
+        PriceWithin(Allowed(options, Conductor::Round), plan, INFINITY);
+    const double bestRound = LeastLoss(pool);
+    const std::vector<const Option*> foil =
+        PriceWithin(Allowed(options, Conductor::Foil), plan, LeastLoss(pool));
+    pool.insert(pool.end(), foil.begin(), foil.end());
+    const double litzBar =
+        std::isfinite(bestRound) ? Multiply(bestRound, Subtract(1, rules.litzLeastGain)) : INFINITY;
+    for (const Option* o :
+         PriceWithin(Allowed(options, Conductor::Litz), plan, std::min(LeastLoss(pool), litzBar))) {
+        if (o->loss <= litzBar) pool.push_back(o);
+    }
+    if (const Option* best = Best(pool)) {
+        return ChoiceOf(*best, asItIs,
+                        best->candidate.conductor == Conductor::Litz ? ConductorReason::LitzSaves
+                                                                     : ConductorReason::LeastLoss);
+    }
+    std::vector<Option*> all;
+    for (Option& o : options) all.push_back(&o);
+    return ChoiceOf(*Best(PriceWithin(all, plan, INFINITY)), asItIs, ConductorReason::RulesBroken);
 }
 
 }  // namespace
 
 void StrandRuleWires(Plan& plan, const catalogue::Catalogue& parts) {
-    const auto enamelled = WiresOfKind(parts, catalogue::WireKind::Enamelled);
-    const auto tripleInsulated = WiresOfKind(parts, catalogue::WireKind::TripleInsulated);
+    const double finest = plan.options.choices.rules.finestStrand_mm;
+    const auto enamelled = WiresOfKind(parts, catalogue::WireKind::Enamelled, finest);
+    const auto tripleInsulated = WiresOfKind(parts, catalogue::WireKind::TripleInsulated, finest);
     for (Winding& w : plan.windings) {
         StrandRule(w, TripleInsulated(w, plan) ? tripleInsulated : enamelled, plan.options.J_A_mm2,
                    plan.skinDepth_mm);
@@ -419,6 +501,8 @@ std::vector<double> ChoiceKey(const std::vector<Winding*>& group, const Plan& pl
                                p.D2,
                                spare.height_mm,
                                spare.copper_mm2};
+    for (const ChoiceNumber rule : kWinderRules)
+        key.push_back(*HeldValue(plan.options.choices, rule));
     for (const Winding* w : group) {
         // Where its ampere-turns cross zero sets its Dowell layers: the same
         // winding between the halves of another (P-S-P) loses less than
@@ -430,11 +514,6 @@ std::vector<double> ChoiceKey(const std::vector<Winding*>& group, const Plan& pl
     }
     return key;
 }
-
-struct Choice {
-    std::optional<Candidate> candidate;  // none: the strand rule's wire stays
-    double extraHeight_mm = 0, extraCopper_mm2 = 0;
-};
 
 // A kept choice names its wire, found again among this catalogue's.
 struct KeptChoice {
@@ -455,25 +534,32 @@ std::vector<Candidate> CandidatesFor(const Winding& w, const Plan& plan, const W
     return candidates;
 }
 
-WireStock StockOf(const catalogue::Catalogue& parts) {
-    return {WiresOfKind(parts, catalogue::WireKind::Enamelled),
-            WiresOfKind(parts, catalogue::WireKind::TripleInsulated)};
+WireStock StockOf(const catalogue::Catalogue& parts, double finest_mm) {
+    return {WiresOfKind(parts, catalogue::WireKind::Enamelled, finest_mm),
+            WiresOfKind(parts, catalogue::WireKind::TripleInsulated, finest_mm)};
 }
 
+// The strand rule's wire and every other way the choice tries, each laid
+// out; those the spare height and copper cannot take are left out (the
+// strand rule's own, already built, always fits).
 Choice ChooseFor(const std::vector<Winding*>& group, const Plan& plan, const Budget& spare,
                  const WireStock& stock) {
     const Winding& first = *group.front();
-    const std::vector<Candidate> candidates = CandidatesFor(first, plan, stock);
     const std::optional<Laid> asItIs = Lay(group, AsItIs(first), plan);
     if (!asItIs) return {};
-    const Priced current{AsItIs(first), AcLossOf(*asItIs, plan, false), asItIs->height_mm,
-                         asItIs->copper_mm2};
-    const std::vector<Priced> priced =
-        PriceWithin(Bound(group, candidates, plan), plan, current.loss);
-    const Priced* best = Best(priced, current, spare);
-    if (!best) return {};
-    return {best->candidate, best->height_mm - current.height_mm,
-            best->copper_mm2 - current.copper_mm2};
+    const WinderRules& rules = plan.options.choices.rules;
+    std::vector<Option> options;
+    options.push_back({AsItIs(first), *asItIs, BreachOf(asItIs->wound, AsItIs(first), rules)});
+    for (const Candidate& c : CandidatesFor(first, plan, stock)) {
+        std::optional<Laid> laid = Lay(group, c, plan);
+        if (!laid || laid->height_mm - asItIs->height_mm > spare.height_mm ||
+            laid->copper_mm2 - asItIs->copper_mm2 > spare.copper_mm2)
+            continue;
+        std::optional<RuleBreach> breach = BreachOf(laid->wound, c, rules);
+        options.push_back({c, std::move(*laid), breach});
+    }
+    if (OneWireWinding(first, rules)) return OneWire(options, *asItIs);
+    return LeastLossByTheRules(options, plan, *asItIs);
 }
 
 const catalogue::Wire* Named(const WireStock& stock, const std::string& name) {
@@ -506,11 +592,19 @@ Choice Remembered(const std::vector<Winding*>& group, const Plan& plan, const Bu
     return choice;
 }
 
+// Without a mean turn no loss can be reckoned: each winding keeps the strand
+// rule's wire, with the rule it breaks said.
+void RulesOfTheStrandRule(Plan& plan) {
+    for (Winding& w : plan.windings) {
+        if (w.Irms_A) w.breach = BreachOf({w}, AsItIs(w), plan.options.choices.rules);
+    }
+}
+
 }  // namespace
 
 void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts) {
-    if (!plan.core->MLT_mm) return;  // no copper loss to choose by
-    const WireStock stock = StockOf(parts);
+    if (!plan.core->MLT_mm) return RulesOfTheStrandRule(plan);
+    const WireStock stock = StockOf(parts, plan.options.choices.rules.finestStrand_mm);
     Budget spare{std::max(0.0, plan.core->winding_height_mm - plan.build_mm),
                  std::max(0.0, Multiply(plan.options.fillMax, plan.core->window_mm2) -
                                    Multiply(plan.fill, plan.core->window_mm2))};
@@ -521,8 +615,11 @@ void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts) {
         if (!choice.candidate) continue;
         spare.height_mm -= choice.extraHeight_mm;
         spare.copper_mm2 -= choice.extraCopper_mm2;
-        for (Winding* w : group)
+        for (Winding* w : group) {
             *w = Wound(*w, *choice.candidate, std::max(width, choice.candidate->outer_mm));
+            w->decidedBy = choice.reason;
+            w->breach = choice.breach;
+        }
     }
 }
 
@@ -533,8 +630,15 @@ std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& s
     if (!sketch.core->MLT_mm || !w.Irms_A) return std::nullopt;
     std::vector<Candidate> candidates = {AsItIs(w)};
     if (w.Ipeak_A) {
-        const std::vector<Candidate> more = CandidatesFor(w, sketch, StockOf(parts));
-        candidates.insert(candidates.end(), more.begin(), more.end());
+        const std::vector<Candidate> more =
+            CandidatesFor(w, sketch, StockOf(parts, sketch.options.choices.rules.finestStrand_mm));
+        // A light winding is one round wire whatever its loss: only those
+        // could be chosen.
+        const bool oneWire = OneWireWinding(w, sketch.options.choices.rules);
+        std::copy_if(more.begin(), more.end(), std::back_inserter(candidates),
+                     [&](const Candidate& c) {
+                         return !oneWire || (c.conductor == Conductor::Round && c.strands == 1);
+                     });
     }
     std::optional<ConductorFloor> least;
     for (const Candidate& c : candidates) {

@@ -241,21 +241,24 @@ QWidget* ChoicesPanel::BiasAndLimitsBox() {
     auto* box = new QWidget;
     auto* rows = new QGridLayout(box);
     rows->setContentsMargins(0, 0, 0, 0);
+    // A few to a line, so that the panel stays within a laptop's screen
+    // however many the table holds; those behind a tick on a line of their own.
+    constexpr int kPerLine = 3;
     int plain = 0, ticked = 0;
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
-        if (OfAWay(info)) continue;
-        QWidget* caption = nullptr;
-        if (info.none.empty()) {
-            caption = new QLabel(Caption(info.caption));
-        } else {
-            caption = Tick(info.choice);
-        }
-        int& column = info.none.empty() ? plain : ticked;
-        const int row = info.none.empty() ? 0 : 1;
-        rows->addWidget(caption, row, column++);
-        rows->addWidget(Box(info.choice), row, column++);
+        if (OfAWay(info) || !info.none.empty()) continue;
+        rows->addWidget(new QLabel(Caption(info.caption)), plain / kPerLine,
+                        2 * (plain % kPerLine));
+        rows->addWidget(Box(info.choice), plain / kPerLine, 2 * (plain % kPerLine) + 1);
+        ++plain;
     }
-    rows->setColumnStretch(std::max(plain, ticked), 1);
+    const int tickedRow = (plain + kPerLine - 1) / kPerLine;
+    for (const ChoiceNumberInfo& info : kChoiceNumbers) {
+        if (OfAWay(info) || info.none.empty()) continue;
+        rows->addWidget(Tick(info.choice), tickedRow, ticked++);
+        rows->addWidget(Box(info.choice), tickedRow, ticked++);
+    }
+    rows->setColumnStretch(std::max(2 * kPerLine, ticked), 1);
     return box;
 }
 

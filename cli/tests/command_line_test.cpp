@@ -1,9 +1,11 @@
 #include "cli/command_line.hpp"
 
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -618,7 +620,10 @@ TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
         if (info.flag.empty()) continue;  // a field of --bias
         SCOPED_TRACE(std::string(info.flag));
-        const double held = (info.low + info.high) / 2 / info.shownPerHeld;
+        // Counts (layers, turns) are whole.
+        const bool count = info.decimals == 0 && info.shownPerHeld == 1;
+        const double middle = (info.low + info.high) / 2;
+        const double held = (count ? std::round(middle) : middle) / info.shownPerHeld;
         std::vector<std::string> args = {"flyback-calc", "--winding"};
         if (!info.needs.empty()) args.push_back(std::string(info.needs) + "=650");
         args.push_back(std::string(info.flag) + "=" + runtime::decimal::ShortestText(held));

@@ -65,9 +65,10 @@ TEST(ConditionsTest, AtThePlansOwnConditionsEveryFigureIsThePlans) {
         ExpectRelative(low.deltaB_T, plan.deltaB_T, "ΔB");
         ASSERT_TRUE(low.Pcore_W && low.Pcopper_W);
         // The plan's losses are its last thermal step's, taken within 0.01 K
-        // of the temperature it settled at, which the analysis takes.
-        ExpectRelative(*low.Pcore_W, *plan.Pcore_W, "core loss", 1e-4);
-        ExpectRelative(*low.Pcopper_W, *plan.Pcopper_W, "copper loss", 1e-4);
+        // of the temperature it settled at, which the analysis takes: a
+        // ferrite's loss moves up to 2 % a kelvin there.
+        ExpectRelative(*low.Pcore_W, *plan.Pcore_W, "core loss", 2e-4);
+        ExpectRelative(*low.Pcopper_W, *plan.Pcopper_W, "copper loss", 2e-4);
         const Analysed high = Analyse(plan, {"high", plan.atVmax.Vin, 1, plan.f_Hz});
         ExpectRelative(high.point.Ipk, plan.atVmax.Ipk, "Ipk at the maximum input");
         EXPECT_EQ(high.point.mode, plan.atVmax.mode);

@@ -325,6 +325,14 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
          Kind::None},
         {[](Choices& c) { c.Vclamp_V = 0; }, Kind::Clamp},
         {[](Choices& c) { c.Ilimit_A = -1; }, Kind::CurrentLimit},
+        // A winder's rules: within their rows, counts whole, a share from 0 to 1.
+        {[](Choices& c) { c.rules.mostLayers = 0; }, Kind::Rule},
+        {[](Choices& c) { c.rules.mostLayers = 2.5; }, Kind::Rule},
+        {[](Choices& c) { c.rules.foilMostTurns = 0; }, Kind::None},  // never foil
+        {[](Choices& c) { c.rules.litzLeastGain = 1.5; }, Kind::Rule},
+        {[](Choices& c) { c.rules.litzLeastGain = 0.07; }, Kind::None},
+        {[](Choices& c) { c.rules.finestStrand_mm = 0.01; }, Kind::Rule},
+        {[](Choices& c) { c.rules.oneWireBelow_A = NAN; }, Kind::Rule},
     };
     for (const auto& [choose, kind] : cases) {
         Choices choices;
@@ -332,6 +340,10 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
         EXPECT_EQ(CheckChoices(choices).kind, kind);
         if (kind != Kind::None) {
             EXPECT_FALSE(ChoiceProblemCaption(CheckChoices(choices)).empty());
+        }
+        if (kind == Kind::Rule) {  // the caption names the rule
+            const std::string caption(Info(CheckChoices(choices).rule).caption);
+            EXPECT_NE(ChoiceProblemCaption(CheckChoices(choices)).find(caption), std::string::npos);
         }
     }
 }

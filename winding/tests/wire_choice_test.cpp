@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <thread>
@@ -59,7 +61,8 @@ TEST(WireChoiceTest, NoWindingLosesMoreThanTheStrandRulesWireWould) {
         StrandRuleWires(rule, Parts());
         for (std::size_t i = 0; i < chosen.windings.size(); ++i) {
             const Winding& w = chosen.windings[i];
-            if (!w.Irms_A) continue;
+            // The strand rule's wire is a candidate only where the rules allow it.
+            if (!w.Irms_A || rule.windings[i].layers > options.choices.rules.mostLayers) continue;
             EXPECT_LE(LossAtWorkingTemperature(w, chosen),
                       LossAtWorkingTemperature(rule.windings[i], rule) * (1 + 1e-12))
                 << d.texts[0] << " W " << d.texts[5] << " V, " << WindingName(w);
@@ -68,6 +71,141 @@ TEST(WireChoiceTest, NoWindingLosesMoreThanTheStrandRulesWireWould) {
             EXPECT_TRUE(chosen.fits) << d.texts[0];
         }
     }
+}
+
+Options WithRule(Options options, ChoiceNumber rule, double held) {
+    SetHeldValue(options.choices, rule, held);
+    return options;
+}
+
+// Every winding keeps to the winder's rules, or says which it breaks and by
+// how much: the designs above, and those the rules were made for (a 15 W
+// adapter left to its own order, a 20 mA bias, a 60 W adapter on PQ26/20).
+TEST(WireChoiceTest, EveryConductorKeepsToTheWindersRulesOrSaysWhichItBreaks) {
+    std::vector<std::pair<numtext::InputTexts, Options>> cases;
+    for (const Design& d : kDesigns) {
+        Options o;
+        o.core = d.core;
+        o.tripleInsulatedSecondary = d.tiw;
+        cases.emplace_back(d.texts, o);
+    }
+    const numtext::InputTexts adapter = {"15", "373", "100", "65", "85", "12"};
+    Options automatic;
+    automatic.order = Order::Auto;
+    cases.emplace_back(adapter, automatic);
+    Options bias;
+    bias.Vaux_V = 15;
+    bias.choices.biasI_A = 0.02;
+    cases.emplace_back(adapter, bias);
+    Options pq;
+    pq.core = "PQ26/20";
+    cases.emplace_back(numtext::InputTexts{"60", "373", "100", "100", "88", "12"}, pq);
+    bool anyBroken = false;
+    for (const auto& [texts, options] : cases) {
+        const Plan plan = PlanOf(texts, options);
+        const WinderRules& rules = plan.options.choices.rules;
+        for (const Winding& w : plan.windings) {
+            SCOPED_TRACE(std::string(texts[0]) + " W " + options.core + " " + WindingName(w));
+            if (!w.Irms_A) continue;
+            if (w.breach) {
+                anyBroken = true;
+                EXPECT_EQ(w.decidedBy, ConductorReason::RulesBroken);
+                EXPECT_GT(w.breach->value, w.breach->limit);
+                EXPECT_TRUE(std::any_of(
+                    plan.warnings.begin(), plan.warnings.end(), [](const PlanWarning& warning) {
+                        return warning.code == "winder_rule_broken" &&
+                               warning.strength == record::Warning::Strength::Caution;
+                    }));
+                continue;
+            }
+            EXPECT_NE(w.decidedBy, ConductorReason::RulesBroken);
+            if (w.wire) {
+                EXPECT_GE(w.wire->conductor_mm, rules.finestStrand_mm);
+            }
+            if (w.conductor == Conductor::Foil) {
+                EXPECT_LE(w.turns, rules.foilMostTurns);
+                EXPECT_GE(*w.Irms_A, rules.foilLeastCurrent_A);
+            } else {
+                EXPECT_LE(w.layers, rules.mostLayers);
+            }
+            if (w.conductor == Conductor::Litz) {
+                EXPECT_GE(*w.Irms_A, rules.litzLeastCurrent_A);
+                EXPECT_EQ(w.decidedBy, ConductorReason::LitzSaves);
+            }
+            if (w.role == Role::Bias || *w.Irms_A < rules.oneWireBelow_A) {
+                EXPECT_EQ(w.decidedBy, ConductorReason::OneWire);
+                EXPECT_EQ(w.conductor, Conductor::Round);
+                EXPECT_EQ(w.strands, 1);
+            }
+        }
+    }
+    EXPECT_TRUE(anyBroken);  // the 60 W adapter's primary on PQ26/20 with margins
+}
+
+// Each rule, loosened, gives back the conductor a shop would send back: a
+// six-layer primary of five 0.106 mm strands, seven turns of foil for a
+// 2.2 A secondary; at its default it keeps the build within it.
+struct RuleCase {
+    const char* what;
+    numtext::InputTexts texts;
+    ChoiceNumber rule;
+    double loosened;
+    std::size_t winding;
+    std::function<bool(const Winding&)> keepsTo;
+};
+
+TEST(WireChoiceTest, EachRuleDecidesTheBuildThatBrokeIt) {
+    const numtext::InputTexts adapter18 = {"12", "375", "120", "65", "80", "12"};
+    const numtext::InputTexts adapter15 = {"15", "373", "100", "65", "85", "12"};
+    const numtext::InputTexts adapter10 = {"10", "373", "127", "100", "80", "5"};
+    const auto fewLayers = [](const Winding& w) { return w.layers <= 4; };
+    const auto notFoil = [](const Winding& w) { return w.conductor != Conductor::Foil; };
+    const auto oneWire = [](const Winding& w) {
+        return w.conductor == Conductor::Round && w.strands == 1;
+    };
+    const RuleCase cases[] = {
+        {"most layers", adapter15, ChoiceNumber::MostLayers, 50, 0, fewLayers},
+        {"foil's turns", adapter15, ChoiceNumber::FoilTurns, 12, 1, notFoil},
+        {"foil's current", adapter15, ChoiceNumber::FoilCurrent, 0, 1, notFoil},
+        {"one wire", adapter18, ChoiceNumber::OneWireCurrent, 0, 0, oneWire},
+    };
+    for (const RuleCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Options loosened = WithRule({}, c.rule, c.loosened);
+        if (c.rule == ChoiceNumber::FoilTurns) loosened.choices.rules.foilLeastCurrent_A = 0;
+        if (c.rule == ChoiceNumber::FoilCurrent) loosened.choices.rules.foilMostTurns = 12;
+        if (c.rule == ChoiceNumber::OneWireCurrent) loosened.choices.rules.mostLayers = 50;
+        if (c.rule == ChoiceNumber::MostLayers) loosened.choices.rules.oneWireBelow_A = 0;
+        const Plan kept = PlanOf(c.texts);
+        const Plan broken = PlanOf(c.texts, loosened);
+        EXPECT_TRUE(c.keepsTo(kept.windings[c.winding]));
+        EXPECT_FALSE(c.keepsTo(broken.windings[c.winding]));
+        EXPECT_FALSE(kept.windings[c.winding].breach);
+    }
+    // Foil where the rules allow it: five turns of 3.3 A.
+    EXPECT_EQ(PlanOf(adapter10).windings[1].conductor, Conductor::Foil);
+    // No strand below the finest, on any winding.
+    for (const Winding& w :
+         PlanOf(adapter18, WithRule({}, ChoiceNumber::FinestStrand, 0.3)).windings) {
+        if (w.wire) {
+            EXPECT_GE(w.wire->conductor_mm, 0.3);
+        }
+    }
+}
+
+// Where no conductor the rules allow fits, the least lossy that fits is kept
+// and the rule it breaks is said with its value: the 60 W adapter's primary
+// on PQ26/20, margin-wound, in six layers.
+TEST(WireChoiceTest, NoneThatKeepsToTheRulesFitsSaysWhichAndByHowMuch) {
+    Options options;
+    options.core = "PQ26/20";
+    const Plan plan = PlanOf({"60", "373", "100", "100", "88", "12"}, options);
+    const Winding& primary = plan.windings.front();
+    ASSERT_TRUE(primary.breach);
+    EXPECT_EQ(primary.breach->rule, ChoiceNumber::MostLayers);
+    EXPECT_EQ(primary.breach->value, primary.layers);
+    EXPECT_EQ(primary.breach->limit, 4);
+    EXPECT_GT(primary.layers, 4);
 }
 
 TEST(WireChoiceTest, TheHalvesOfASplitPrimaryAreWoundOfTheSameWire) {
