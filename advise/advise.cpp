@@ -479,13 +479,48 @@ class Search {
         return TooHot(copper) || (settings_.prune && CannotMatterByFloor(copper, core));
     }
 
-    winding::PlanOutcome SketchOf(std::size_t core, int Np, int Ns) const {
+    // The pair sketched in each construction its plan may take (both where
+    // the plan chooses): a floor is the least over those that fit.
+    std::vector<winding::PlanOutcome> SketchesOf(std::size_t core, int Np, int Ns) const {
         Candidate c;
         c.core = cores_[core];
         c.material = materials_.front();
         c.Np = Np;
         c.Ns = Ns;
-        return winding::SketchWinding(record_, OptionsOf(c, options_), parts_);
+        winding::Options o = OptionsOf(c, options_);
+        if (o.construction != winding::Construction::Auto)
+            return {winding::SketchWinding(record_, o, parts_)};
+        std::vector<winding::PlanOutcome> sketches;
+        for (const auto construction :
+             {winding::Construction::Margin, winding::Construction::Tiw}) {
+            o.construction = construction;
+            sketches.push_back(winding::SketchWinding(record_, o, parts_));
+        }
+        return sketches;
+    }
+
+    // The sketches that plan and fit; `planned` whether any planned at all.
+    static std::vector<winding::Plan> Fitting(std::vector<winding::PlanOutcome> outcomes,
+                                              bool& planned) {
+        std::vector<winding::Plan> fitting;
+        planned = false;
+        for (winding::PlanOutcome& o : outcomes) {
+            if (!o.plan) continue;
+            planned = true;
+            if (o.plan->fits) fitting.push_back(std::move(*o.plan));
+        }
+        return fitting;
+    }
+
+    std::optional<double> LeastCopperFloor(const std::vector<winding::Plan>& sketches,
+                                           double hottest, int harmonics) const {
+        std::optional<double> least;
+        for (const winding::Plan& s : sketches) {
+            const auto floor = winding::CopperLossFloor(s, parts_, coolest_, hottest, harmonics);
+            if (!floor || !s.surface_cm2) return std::nullopt;
+            least = std::min(least.value_or(INFINITY), *floor);
+        }
+        return least;
     }
 
     // One turns pair sketched and each material's candidate judged or kept
@@ -493,23 +528,27 @@ class Search {
     std::optional<Pending> SketchPair(std::size_t core, int Np, int Ns) {
         const long count = static_cast<long>(materials_.size());
         advice_.tried += count;
-        const winding::PlanOutcome outcome = SketchOf(core, Np, Ns);
-        if (!outcome.plan) {
+        bool planned = false;
+        const std::vector<winding::Plan> fitting = Fitting(SketchesOf(core, Np, Ns), planned);
+        if (!planned) {
             Count(Drop::NoPlan, count);
             return Pending{};  // an arithmetic limit, not a build: further rows may plan
         }
-        const winding::Plan& sketch = *outcome.plan;
-        if (!sketch.fits) {
+        if (fitting.empty()) {
             Count(Drop::DoesNotFit, count);  // the material changes nothing of the build
             return std::nullopt;
         }
-        const std::optional<double> copper =
-            winding::CopperLossFloor(sketch, parts_, coolest_, hottest_);
-        if (!copper || !sketch.surface_cm2) {
+        // The turns, flux, stresses and surface are the construction's own
+        // in none of them: the first sketch tells them.
+        const winding::Plan& sketch = fitting.front();
+        const std::optional<double> copper = LeastCopperFloor(fitting, hottest_, 12);
+        if (!copper) {
             Count(Drop::NoLoss, count);
             return Pending{};
         }
-        const double clamp = winding::TypicalClampLoss(sketch) * kClampFloorShare;
+        double clamp = INFINITY;
+        for (const winding::Plan& s : fitting)
+            clamp = std::min(clamp, winding::TypicalClampLoss(s) * kClampFloorShare);
         geometries_.push_back({core, Np, Ns, *copper, sketch.deltaB_T, sketch.atVmin.D,
                                sketch.atVmin.D2, *sketch.surface_cm2, TurnOnFloor(sketch), clamp});
         if (coreLoss_.empty()) {  // every sketch is at the press's frequency
@@ -578,9 +617,12 @@ class Search {
         const Geometry& g = geometries_[geometry];
         if (hottest == hottest_) return g.copper_W;
         auto kept = resketched_.find(geometry);
-        if (kept == resketched_.end())
-            kept = resketched_.emplace(geometry, *SketchOf(g.core, g.Np, g.Ns).plan).first;
-        return *winding::CopperLossFloor(kept->second, parts_, coolest_, hottest, kCloserHarmonics);
+        if (kept == resketched_.end()) {
+            bool planned = false;
+            kept = resketched_.emplace(geometry, Fitting(SketchesOf(g.core, g.Np, g.Ns), planned))
+                       .first;
+        }
+        return *LeastCopperFloor(kept->second, hottest, kCloserHarmonics);
     }
 
     // The candidate's floor with its copper and core from `coolest` to
@@ -750,7 +792,8 @@ class Search {
     std::vector<double> sameBest_;     // by size, the least loss found of that size
     std::vector<Geometry> geometries_;
     std::vector<Pending> pending_;
-    std::map<std::size_t, winding::Plan> resketched_;  // by geometry, as floors are raised
+    std::map<std::size_t, std::vector<winding::Plan>>
+        resketched_;  // by geometry, as floors are raised
     // By core and material, as CheapestStocked finds them.
     mutable std::map<std::pair<std::size_t, std::size_t>, const catalogue::StockPart*> cheapest_;
     double regulatedVolts_ = 0, coolest_ = 0, hottest_ = 0;

@@ -183,7 +183,13 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--hot-limit", f.hotLimit,
         "with --winding: the hottest the winding may run, °C; an automatic core keeps to it, "
         "and to the tape's thermal class (100)");
-    app.add_flag("--tiw", f.tiw, "with --winding: triple-insulated wire for the secondary")
+    app.add_flag("--tiw", f.tiw,
+                 "with --winding: triple-insulated wire for the secondary, no margins")
+        ->needs(winding);
+    app.add_flag("--margins", f.margins,
+                 "with --winding: margin-wound, never triple-insulated wire (default: margins, "
+                 "or triple-insulated wire where margins take over 30 % of the width or do not "
+                 "fit and it loses less)")
         ->needs(winding);
     app.add_option("--output", f.outputs,
                    "with --winding: an output V:I[:VF] (VF 0.5 V), repeatable; the first is "
@@ -216,7 +222,8 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
         "with --winding: the build sheet's first pins of the primary, the bias winding "
         "and the secondaries, P,B,S (1,3,6)");
     add("--construction", f.construction,
-        "with --winding: margin (margin-wound) or tiw (triple-insulated secondary)");
+        "with --winding: margin (margin-wound), tiw (triple-insulated secondary) or auto "
+        "(the default: see --margins)");
 }
 
 namespace {
@@ -284,12 +291,17 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
         }
         if (!i.grade) return "--insulation must be functional, basic or reinforced";
     }
+    if (f.tiw && f.margins) return "--tiw and --margins contradict";
     if (!f.construction.empty()) {
-        if (f.construction != "margin" && f.construction != "tiw")
-            return "--construction must be margin or tiw";
-        if (f.tiw && f.construction == "margin")
-            return "--tiw and --construction margin contradict";
-        o.tripleInsulatedSecondary = f.construction == "tiw";
+        const auto& names = winding::kConstructionNames;
+        const auto* named = std::find(std::begin(names), std::end(names), f.construction);
+        if (named == std::end(names)) return "--construction must be margin, tiw or auto";
+        const auto construction = static_cast<winding::Construction>(named - std::begin(names));
+        if ((f.tiw && construction != winding::Construction::Tiw) ||
+            (f.margins && construction != winding::Construction::Margin))
+            return "--construction " + f.construction + " contradicts " +
+                   (f.tiw ? "--tiw" : "--margins");
+        o.construction = construction;
     }
     if (!f.materialGroup.empty()) i.group = f.materialGroup;
     if (!f.order.empty()) {
@@ -445,7 +457,8 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         if (!family.empty()) o.families.push_back(family);
     }
     if (!f.material.empty()) o.material = f.material;
-    o.tripleInsulatedSecondary = f.tiw;
+    if (f.tiw) o.construction = winding::Construction::Tiw;
+    if (f.margins) o.construction = winding::Construction::Margin;
     const std::pair<NumberOption, const std::string&> numbers[] = {
         {NumberOption::Bmax, f.bmax},
         {NumberOption::CurrentDensity, f.density},

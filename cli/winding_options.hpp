@@ -13,7 +13,7 @@ namespace flyback::cli {
 // --winding and the plan's options as typed.
 struct WindingFlags {
     bool on = false;
-    bool tiw = false;
+    bool tiw = false, margins = false;
     std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
     std::string coreDims;  // a core by its drawing's letters
     std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit, hotLimit;

@@ -149,6 +149,21 @@ std::string ChoicesJson(const Plan& plan) {
     return json;
 }
 
+// Where the plan chose the construction and planned the other too, what that gave.
+std::string OtherConstructionJson(const Plan& plan) {
+    if (!plan.otherConstruction) return "null";
+    const Plan::OtherConstruction& other = *plan.otherConstruction;
+    std::string json;
+    answer::JsonObject(json)
+        .Text("construction", winding::kConstructionNames[static_cast<int>(other.construction)])
+        .Raw("core", QuotedJson(other.core->name))
+        .Bool("fits", other.fits)
+        .Value("build_mm", other.build_mm)
+        .Value("T_hot_C", other.hot_C)
+        .Value("loss_W", other.loss_W);
+    return json;
+}
+
 std::string InsulationJson(const Plan& plan) {
     const winding::InsulationPlan& i = plan.insulation;
     const auto& r = i.requirements;
@@ -169,7 +184,9 @@ std::string InsulationJson(const Plan& plan) {
         .Value("width_mm", i.width_mm)
         .Value("tape_layers_ps", r && !i.tripleInsulated ? r->tapeLayers : 1)
         .Value("tape_mm", insulation::PlanTape().thickness_mm)
-        .Text("construction", i.tripleInsulated ? "tiw" : "margin");
+        .Text("construction", i.tripleInsulated ? "tiw" : "margin")
+        .Bool("construction_chosen", plan.constructionChosen)
+        .Raw("construction_other", OtherConstructionJson(plan));
     return json;
 }
 

@@ -13,7 +13,6 @@ const std::array<std::string_view, 3> kGrades = {
 namespace {
 
 // Our block's names of the kinds, written and read by their index.
-constexpr std::string_view kConstructions[] = {"margin", "tiw"};
 
 template <std::size_t N>
 constexpr std::array<std::string_view, N> FileNames(const winding::WayInfo (&ways)[N]) {
@@ -94,7 +93,7 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Number("leakageFactor", o.leakageFactor)
         .Maybe("lossSplit", o.lossSplit)
         .Number("hotLimit", o.hotLimit_C)
-        .String("construction", kConstructions[o.tripleInsulatedSecondary ? 1 : 0])
+        .String("construction", winding::kConstructionNames[static_cast<int>(o.construction)])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
@@ -160,7 +159,8 @@ winding::Options ReadOptions(const Reader& r) {
     o.leakageFactor = NumberOr(r, "leakageFactor", o.leakageFactor);
     if (r.Has("lossSplit")) o.lossSplit = r.At("lossSplit").MaybeNumber();
     o.hotLimit_C = NumberOr(r, "hotLimit", o.hotLimit_C);
-    o.tripleInsulatedSecondary = IndexOf(kConstructions, r.At("construction")) == 1;
+    o.construction = static_cast<winding::Construction>(
+        IndexOf(winding::kConstructionNames, r.At("construction")));
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
     const Reader i = r.At("insulation");
     if (const Reader grade = i.At("grade"); !grade.IsNull()) {

@@ -33,7 +33,7 @@ void CheckFinite(const std::optional<double>& value) {
 flyback::winding::Options OptionsFor(std::uint8_t pick) {
     flyback::winding::Options options;
     if (pick & 1) options.Vaux_V = 15;
-    if (pick & 2) options.tripleInsulatedSecondary = true;
+    if (pick & 2) options.construction = flyback::winding::Construction::Tiw;
     if (pick & 4) options.Bmax_T = 0.1;
     if (pick & 8) options.core = "E13/7/4";
     if (pick & 16) options.material = "PC40";  // a material without data

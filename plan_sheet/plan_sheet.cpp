@@ -302,6 +302,19 @@ std::optional<std::string> TestVoltageText(const Plan& plan) {
 
 // The insulation's lines: what the barrier faces, then each figure with the
 // table row it came from.
+std::string ConstructionText(const Plan& plan) {
+    const std::string taken(kConstructionCaptions[static_cast<int>(plan.options.construction)]);
+    if (!plan.otherConstruction) return taken;
+    const Plan::OtherConstruction& other = *plan.otherConstruction;
+    const std::string otherCaption(kConstructionCaptions[static_cast<int>(other.construction)]);
+    std::string text = taken + "（自动选择；" + otherCaption + "：";
+    if (other.core != plan.core) text += other.core->name + " 上，";
+    text += "绕线总高 " + ReadableValue(other.build_mm, "mm") + (other.fits ? "" : "，放不下");
+    if (other.hot_C) text += "，热点 " + ReadableValue(*other.hot_C, "°C");
+    if (other.loss_W) text += "，损耗 " + ReadableValue(*other.loss_W, "W");
+    return text + "）";
+}
+
 std::vector<SheetLine> InsulationLines(const Plan& plan) {
     const InsulationPlan& i = plan.insulation;
     std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i, plan.atVmax.Vin)}};
@@ -317,6 +330,7 @@ std::vector<SheetLine> InsulationLines(const Plan& plan) {
     lines.push_back({"爬电距离", ReadableValue(r.creepage_mm.value, "mm") + "（" +
                                      FromText(r.creepage_mm) + "）"});
     lines.push_back({"耐压测试", *TestVoltageText(plan)});
+    if (plan.otherConstruction) lines.push_back({"绕制方式", ConstructionText(plan)});
     if (i.margin_mm > 0) {
         lines.push_back({"挡墙", "每侧 " + ReadableValue(i.margin_mm, "mm") + "，可绕宽度 " +
                                      ReadableValue(i.width_mm, "mm")});
@@ -625,7 +639,7 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"漏感上限 / 估算", ReadableValue(o.leakageFactor, "")},
         {"次级侧损耗占比 Z", o.lossSplit ? ReadableValue(*o.lossSplit, "")
                                          : std::string(Info(NumberOption::LossSplit).none)},
-        {"次级三层绝缘线", o.tripleInsulatedSecondary ? "是" : "否"},
+        {"绕制方式", std::string(kConstructionCaptions[static_cast<int>(o.construction)])},
     };
     const auto order = static_cast<std::size_t>(o.order);
     lines.push_back({"绕制顺序", std::string(kOrderCaptions[order]) + "（" +

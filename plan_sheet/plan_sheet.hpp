@@ -73,6 +73,9 @@ std::string CoreText(const Plan& plan);
 std::string BobbinText(const catalogue::Core& core);
 std::string GapText(const Plan& plan);
 std::vector<SheetLine> InsulationLines(const Plan& plan);
+// How the secondaries are insulated, and where the plan chose it, what the
+// other construction gave: "次级三层绝缘线（自动选择；挡墙胶带：绕线总高 6 mm，放不下，…）".
+std::string ConstructionText(const Plan& plan);
 // The test voltage between primary and secondary, with its table row; none
 // for functional insulation, which has no safety test.
 std::optional<std::string> TestVoltageText(const Plan& plan);

@@ -151,11 +151,11 @@
             // The texts in the engine's order; a problem's text number back to
             // the option's name.
             const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
-                           'leakage', 'ambient', 'tiw', 'insulation', 'mains', 'pollution', 'group',
+                           'leakage', 'ambient', 'construction', 'insulation', 'mains', 'pollution', 'group',
                            'altitude', 'order', 'lpTolerance', 'ilimitTolerance',
                            'leakageFactor', 'lossSplit', 'hotLimit'];
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')
-                : name === 'tiw' ? (o.tiw ? '1' : '') : String(o[name] ?? '')));
+                : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();
             const { problem, box } = JSON.parse(answer());
             return { problem, box, option: box >= 0 ? names[box] : null };

@@ -125,6 +125,7 @@ window.FlybackPage.plan = function (page) {
         altitude: $('OptAltitude'), order: $('OptOrder'), lpTolerance: $('OptLpTolerance'),
         ilimitTolerance: $('OptIlimitTolerance'), leakageFactor: $('OptLeakageFactor'),
         lossSplit: $('OptLossSplit'), hotLimit: $('OptHotLimit'),
+        construction: $('OptConstruction'),
     };
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -144,6 +145,7 @@ window.FlybackPage.plan = function (page) {
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
         lpTolerance: parts.lpTolerance, ilimitTolerance: parts.ilimitTolerance,
         leakageFactor: parts.leakageFactor, lossSplit: '', hotLimit: parts.hotLimit,
+        construction: '2',
     };
     optionBoxes.leakage.placeholder = parts.leakageNone;
     optionBoxes.lossSplit.placeholder = parts.lossSplitNone;
@@ -163,10 +165,11 @@ window.FlybackPage.plan = function (page) {
     // A core typed by its letters is kept by its name, which the list lacks.
     if (typeof kept.core === 'string') ensureCoreOption(kept.core);
     const keptText = (v) => typeof v === 'string' || typeof v === 'number';
+    // Kept before the construction was a list: a tick for triple-insulated wire.
+    if (kept.tiw === true && !keptText(kept.construction)) kept.construction = '1';
     for (const [name, box] of Object.entries(optionBoxes)) {
         box.value = keptText(kept[name]) ? kept[name] : defaults[name];
     }
-    $('OptTiw').checked = kept.tiw === true;
     // An empty list allows every family, and shows them all ticked.
     if (Array.isArray(kept.families) && kept.families.length > 0) {
         for (const box of familyBoxes) box.checked = kept.families.includes(box.value);
@@ -178,7 +181,6 @@ window.FlybackPage.plan = function (page) {
             Object.entries(optionBoxes).map(([name, box]) => [name, box.value.trim()]));
         return {
             ...values,
-            tiw: $('OptTiw').checked,
             families: chosen.length === familyBoxes.length ? [] : chosen,
         };
     }
@@ -205,7 +207,6 @@ window.FlybackPage.plan = function (page) {
         const store = Object.fromEntries(
             Object.entries(optionBoxes).map(([name, box]) => [name, box.value]));
         store.version = kStoreVersion;
-        store.tiw = $('OptTiw').checked;
         store.families = familyBoxes.filter((box) => box.checked).map((box) => box.value);
         try {
             localStorage.setItem(kStore, JSON.stringify(store));

@@ -103,7 +103,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     for (const auto& [option, text] : numbers) {
         if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
     }
-    o.tripleInsulatedSecondary = Text(9) == "1";
+    // Text 9: the construction, 0 to 2, as the plan numbers them (empty: left to the plan).
+    if (const auto construction = flyback::runtime::ReadWholeNumber(Text(9));
+        construction && *construction >= 0 &&
+        *construction < static_cast<double>(std::size(winding::kConstructionNames)))
+        o.construction = static_cast<winding::Construction>(static_cast<int>(*construction));
     // A core typed by its letters is kept by its name and made again.
     flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
@@ -298,7 +302,7 @@ std::string OptionStore(const winding::Options& o) {
         .Text("leakageFactor", ShownText(o, NumberOption::LeakageFactor))
         .Text("lossSplit", ShownText(o, NumberOption::LossSplit))
         .Text("hotLimit", ShownText(o, NumberOption::HotLimit))
-        .Bool("tiw", o.tripleInsulatedSecondary)
+        .Text("construction", std::to_string(static_cast<int>(o.construction)))
         .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
         .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
         .Text("pollution", std::to_string(i.pollution))

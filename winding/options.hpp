@@ -38,6 +38,19 @@ inline constexpr std::string_view kOrderNames[] = {"P-S-B", "P-B-S", "P-S-P", "a
 inline constexpr std::string_view kOrderCaptions[] = {
     "初级-次级-辅助", "初级-辅助-次级", "初级分半夹次级", "自动（总损耗最低）", "次级分半夹初级"};
 
+// How the secondaries are insulated from the primary: margin tape at the
+// bobbin's sides, or triple-insulated wire and no margins; or left to the
+// plan (auto), which winds with margins unless they take more than
+// kMarginShareWeighed of the bobbin's width or the build does not fit with
+// them, and then plans the secondaries in triple-insulated wire too and keeps
+// whichever fits and loses less. Auto comes last so that a kept index still
+// means what it meant.
+enum class Construction { Margin, Tiw, Auto };
+inline constexpr std::string_view kConstructionNames[] = {"margin", "tiw", "auto"};
+inline constexpr std::string_view kConstructionCaptions[] = {"挡墙胶带", "次级三层绝缘线",
+                                                             "自动（挡墙或三层绝缘线）"};
+inline constexpr double kMarginShareWeighed = 0.30;
+
 // The conditions the options set (the mains where given, else a probe's
 // 230 V); the plan adds what the design gives: the grade's default, the mains
 // from Vmax, the working voltages and the frequency.
@@ -75,7 +88,7 @@ struct Options {
     // The hottest the winding may run (ambient plus the rise); the tape's
     // thermal class caps it. An automatic core is the smallest that keeps to it.
     double hotLimit_C = 100;
-    bool tripleInsulatedSecondary = false;  // else margin-wound
+    Construction construction = Construction::Auto;
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
     Order order = Order::PSB;

@@ -319,7 +319,7 @@ void Insulate(Plan& plan, const PlanInput& in) {
     // as if functional insulation had been asked for.
     if (conditions.grade != insulation::Grade::Functional && !plan.insulation.requirements)
         throw PlanLimit{PlanFailure::BeyondTables, BeyondTables(conditions)};
-    plan.insulation.tripleInsulated = in.options.tripleInsulatedSecondary;
+    plan.insulation.tripleInsulated = in.options.construction == Construction::Tiw;
     if (plan.insulation.requirements && !plan.insulation.tripleInsulated)
         plan.insulation.margin_mm = plan.insulation.requirements->margin_mm;
     plan.insulation.width_mm =
@@ -955,6 +955,47 @@ Plan OrderedFlow(const Chain& chain, const Options& options, const catalogue::Ca
     return best;
 }
 
+// Margins that take much of the bobbin's width, or a build that does not
+// fit with them: where triple-insulated wire may do better.
+bool MarginsCost(const Plan& plan) {
+    return !plan.fits || Multiply(2, plan.insulation.margin_mm) >
+                             Multiply(kMarginShareWeighed, plan.core->winding_width_mm);
+}
+
+Plan::OtherConstruction Summary(const Plan& plan) {
+    return {plan.options.construction, plan.core, plan.fits, plan.build_mm, plan.hot_C,
+            LossWithClamp(plan)};
+}
+
+// With the construction left to the plan: margins, and where they cost,
+// triple-insulated secondaries too; the one that fits is kept, and of two
+// that fit (or neither) the one that loses less, margins where the losses
+// are unknown.
+Plan ConstructedFlow(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+                     const catalogue::Material& material, bool& noneFits) {
+    if (options.construction != Construction::Auto)
+        return OrderedFlow(chain, options, parts, material, noneFits);
+    Options margin = options;
+    margin.construction = Construction::Margin;
+    Plan best = OrderedFlow(chain, margin, parts, material, noneFits);
+    best.constructionChosen = true;
+    if (!MarginsCost(best)) return best;
+    Options tiw = options;
+    tiw.construction = Construction::Tiw;
+    bool tiwNoneFits = false;
+    Plan other = OrderedFlow(chain, tiw, parts, material, tiwNoneFits);
+    other.constructionChosen = true;
+    const std::optional<double> a = LossWithClamp(best), b = LossWithClamp(other);
+    const bool takeOther = other.fits != best.fits ? other.fits : a && b && *b < *a;
+    if (!takeOther) {
+        best.otherConstruction = Summary(other);
+        return best;
+    }
+    other.otherConstruction = Summary(best);
+    noneFits = tiwNoneFits;
+    return other;
+}
+
 PlanOutcome Failed(PlanFailure failure, bool candidateFree, FailureDetail detail = {}) {
     return {std::nullopt, candidateFree, failure, std::move(detail)};
 }
@@ -1002,8 +1043,9 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
             return Failed(limit.failure, true, limit.detail);
         }
         bool noneFits = false;
-        Plan plan = depth == Depth::Sketch ? SketchedFlow(chain, options, parts, material)
-                                           : OrderedFlow(chain, options, parts, material, noneFits);
+        Plan plan = depth == Depth::Sketch
+                        ? SketchedFlow(chain, options, parts, material)
+                        : ConstructedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
         plan.stock = StockOffers(plan, parts);
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});

@@ -170,6 +170,17 @@ struct Plan {
     SizedBy sizedBy = SizedBy::Given;
     // The order was chosen for the least loss (options.order holds the one chosen).
     bool orderChosen = false;
+    // The construction was left to the plan (options.construction holds the
+    // one taken); where the other was planned too, what it gave.
+    bool constructionChosen = false;
+    struct OtherConstruction {
+        Construction construction = Construction::Margin;
+        const catalogue::Core* core = nullptr;
+        bool fits = false;
+        double build_mm = 0;
+        std::optional<double> hot_C, loss_W;  // the loss with the clamp's typical
+    };
+    std::optional<OtherConstruction> otherConstruction;
     const catalogue::Core* core = nullptr;
     const catalogue::Material* material = nullptr;
     bool fits = false;  // the build within the height and the fill within its limit

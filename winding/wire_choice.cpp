@@ -175,7 +175,7 @@ void StrandRule(Winding& w, const std::vector<const catalogue::Wire*>& wires, do
 }
 
 bool TripleInsulated(const Winding& w, const Plan& plan) {
-    return w.role == Role::Secondary && plan.options.tripleInsulatedSecondary;
+    return w.role == Role::Secondary && plan.options.construction == Construction::Tiw;
 }
 
 // The windings one conductor is chosen for at once: the halves of a split
@@ -494,7 +494,7 @@ std::vector<double> ChoiceKey(const std::vector<Winding*>& group, const Plan& pl
                                plan.insulation.width_mm,
                                plan.f_Hz,
                                plan.options.J_A_mm2,
-                               plan.options.tripleInsulatedSecondary ? 1.0 : 0.0,
+                               static_cast<double>(plan.options.construction),
                                p.Ipk,
                                p.Iv,
                                p.D,

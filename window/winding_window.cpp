@@ -70,7 +70,8 @@ void Grey(QTableWidget* table, bool grey) {
 // The catalogue's name of the family a box allows (its text is the caption).
 constexpr auto kFamily = "family";
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
-               kMaterial = "winding/material", kTiw = "winding/tiw";
+               kMaterial = "winding/material", kTiw = "winding/tiw",
+               kConstruction = "winding/construction";
 constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kPollution = "winding/pollution", kGroup = "winding/materialGroup",
                kAltitude = "winding/altitude", kOrder = "winding/order";
@@ -294,9 +295,12 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         numbers_[static_cast<std::size_t>(info.option)] = NewNumberBox(info.option, o);
     }
-    tiw_ = new QCheckBox(QStringLiteral("次级用三层绝缘线"));
-    tiw_->setChecked(o.tripleInsulatedSecondary);
-    connect(tiw_, &QCheckBox::toggled, this, &WindingWindow::optionsChanged);
+    construction_ = new QComboBox;
+    for (const std::string_view caption : winding::kConstructionCaptions)
+        construction_->addItem(FromUtf8(caption));
+    construction_->setCurrentIndex(static_cast<int>(o.construction));
+    construction_->setAccessibleName(QStringLiteral("绕制方式"));
+    connect(construction_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
 
     auto* families = new QHBoxLayout;
     for (const catalogue::Core& core : parts.cores) {
@@ -354,7 +358,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(1, 2, caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
     add(2, 0, caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
     add(2, 1, caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
-    grid->addWidget(tiw_, 2, 5);
+    grid->addWidget(construction_, 2, 5);
     add(3, 0, caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
     add(3, 1, caption(NumberOption::IlimitTolerance, 'I'),
         NumberBox(NumberOption::IlimitTolerance));
@@ -447,7 +451,7 @@ winding::Options WindingWindow::Options() const {
         const bool unset = !info.none.empty() && shown == 0;
         winding::SetShownValue(o, info.option, unset ? std::nullopt : std::optional(shown));
     }
-    o.tripleInsulatedSecondary = tiw_->isChecked();
+    o.construction = static_cast<winding::Construction>(construction_->currentIndex());
     o.choices = choices_->Choices();
     if (insulation_->currentIndex() > 0)
         o.insulation.grade = static_cast<insulation::Grade>(insulation_->currentIndex() - 1);
@@ -550,7 +554,15 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         }
         winding::SetShownValue(o, info.option, settled);
     }
-    o.tripleInsulatedSecondary = s.value(kTiw, false).toBool();
+    // Kept before the construction was a list: a tick for triple-insulated wire.
+    const int keptConstruction =
+        s.value(kConstruction, s.value(kTiw, false).toBool()
+                                   ? static_cast<int>(winding::Construction::Tiw)
+                                   : static_cast<int>(winding::Construction::Auto))
+            .toInt();
+    if (keptConstruction >= 0 &&
+        keptConstruction < static_cast<int>(std::size(winding::kConstructionNames)))
+        o.construction = static_cast<winding::Construction>(keptConstruction);
     o.choices = LoadChoices(notes);
     const int grade = s.value(kInsulation, 0).toInt();
     if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
@@ -579,7 +591,8 @@ void SaveWindingOptions(const winding::Options& o) {
         const double shown = winding::ShownValue(o, info.option).value_or(0);
         s.setValue(kNumberKeys[static_cast<std::size_t>(info.option)], shown / info.shownPerHeld);
     }
-    s.setValue(kTiw, o.tripleInsulatedSecondary);
+    s.setValue(kConstruction, static_cast<int>(o.construction));
+    s.remove(kTiw);
     SaveChoices(o.choices);
     s.setValue(kInsulation, o.insulation.grade ? static_cast<int>(*o.insulation.grade) + 1 : 0);
     s.setValue(kMains, o.insulation.mains_Vrms.value_or(0));

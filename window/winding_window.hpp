@@ -81,7 +81,7 @@ class WindingWindow : public QWidget {
     QComboBox* material_ = nullptr;
     std::array<QDoubleSpinBox*, std::size(winding::kNumberOptions)> numbers_{};
     QLabel* notes_ = nullptr;
-    QCheckBox* tiw_ = nullptr;
+    QComboBox* construction_ = nullptr;
     std::vector<QCheckBox*> families_;
     QLabel* state_ = nullptr;
     QLabel* error_ = nullptr;

@@ -180,7 +180,7 @@ TEST(BuildSheetTest, PinsThatClashOrRunOutAreNamed) {
 // wire; the materials and the tests as the insulation asks.
 TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
     Options tiw = WithBias(Order::PSB);
-    tiw.tripleInsulatedSecondary = true;
+    tiw.construction = winding::Construction::Tiw;
     Options functional = WithBias(Order::PSB);
     functional.insulation.grade = insulation::Grade::Functional;
     // Vmax 373 V is a mains of 264 V rms at most: a 240 V rating, 4 kV, two

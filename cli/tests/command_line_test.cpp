@@ -552,7 +552,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"SvgWithMains", {"--mains", "--svg=p.svg", "85", "265", "12", "80"}},
         UsageCase{"SweepWithCores", {"--cores", "--sweep=P=1:2:3"}},
         UsageCase{"SweepOfNothing", With("--sweep=", kDefaults)},
-        UsageCase{"SweepOfAChoiceWithoutAPlan", With("--sweep=vor=80:140:4", kDefaults)}),
+        UsageCase{"SweepOfAChoiceWithoutAPlan", With("--sweep=vor=80:140:4", kDefaults)},
+        UsageCase{"TiwAndMargins", With("--winding", With("--tiw", With("--margins", kDefaults)))},
+        UsageCase{"MarginsAndConstructionTiw",
+                  With("--winding", With("--margins", With("--construction=tiw", kDefaults)))},
+        UsageCase{"ConstructionOfNoName",
+                  With("--winding", With("--construction=foil", kDefaults))},
+        UsageCase{"MostLayersNotWhole", With("--winding", With("--most-layers=2.5", kDefaults))}),
     [](const auto& info) { return info.param.name; });
 
 // A choice that fixes one thing twice, or cannot be designed to, is one line

@@ -64,7 +64,7 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
     Design fixed = designs.front();
     fixed.texts[0] = " 12.0 ";  // kept as typed
     fixed.options.core = "EFD20/10/7";
-    fixed.options.tripleInsulatedSecondary = true;
+    fixed.options.construction = winding::Construction::Tiw;
     fixed.options.choices.Np = 110;
     fixed.options.choices.Ns = 11;
     fixed.options.choices.Ilimit_A = 0.5;

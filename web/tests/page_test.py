@@ -787,7 +787,8 @@ class PageTest(unittest.TestCase):
             "localStorage.setItem('flyback-designer.winding', JSON.stringify("
             "{tiw: 'false', families: []}))")
         self.setUp()
-        self.assertFalse(self.box("OptTiw").is_selected())
+        # Not a tick of true: the construction is left to the plan.
+        self.assertEqual(self.box("OptConstruction").get_attribute("value"), "2")
         families = self.driver.find_elements(By.CSS_SELECTOR, "#OptFamilies input")
         self.assertTrue(families and all(box.is_selected() for box in families))
         self.driver.execute_script("localStorage.clear()")

@@ -180,6 +180,7 @@ TEST(CornersTest, TheSwitchAtTheLimitIsCheckedAgainstItsRating) {
 TEST(CornersTest, AShortedOutputRatchetsToWhereTheSecondarysResistanceHoldsIt) {
     Options options;
     options.core = "E20/10/6";
+    options.construction = Construction::Margin;  // its thin secondary's resistance holds it
     const PlanOutcome outcome = PlanWinding(
         record::RecordPress({"12", "375", "120", "65", "80", "12"}), options, catalogue::BuiltIn());
     ASSERT_TRUE(outcome.plan);

@@ -215,7 +215,7 @@ TEST(PlanTest, BeyondTheCatalogueTheLargestCoreIsShownAndSaidSo) {
 TEST(PlanTest, BiasWindingAndTripleInsulatedSecondary) {
     Options options;
     options.Vaux_V = 15;
-    options.tripleInsulatedSecondary = true;
+    options.construction = Construction::Tiw;
     const PlanOutcome outcome = PlanFor(kSixtyWatts, options);
     ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
     const Plan& plan = *outcome.plan;
@@ -399,7 +399,10 @@ const WarningCase kWarningCases[] = {
     // clamp alone takes most of it. 60 W at 80 % leaves 15 W.
     {"LossesAboveTheEfficiency",
      {"12", "375", "120", "65", "85", "12"},
-     [](Options& o) { o.core = "E20/10/6"; },
+     [](Options& o) {
+         o.core = "E20/10/6";
+         o.construction = Construction::Margin;
+     },
      "losses_above_efficiency",
      true},
     {"LossesWithinTheEfficiency",
@@ -498,7 +501,9 @@ INSTANTIATE_TEST_SUITE_P(Table, WarningTest, testing::ValuesIn(kWarningCases),
 // rectifier take 0.85 W, and the clamp 1.61 W at the limit, which would
 // tell it that it cannot deliver; at the estimate it can.
 TEST(PlanTest, TheBudgetTakesTheClampAtTheEstimateNotTheLimit) {
-    const PlanOutcome outcome = PlanFor({"5.2", "373", "127", "100", "70", "5"});
+    Options margins;  // triple-insulated wire's lower leakage would fit either way
+    margins.construction = Construction::Margin;
+    const PlanOutcome outcome = PlanFor({"5.2", "373", "127", "100", "70", "5"}, margins);
     ASSERT_TRUE(outcome.plan);
     const Plan& p = *outcome.plan;
     const double rectifiers = p.outputs.front().set.VF_V * p.outputs.front().set.I_A;
@@ -831,7 +836,7 @@ TEST(PlanTest, TheMainsBarrierNarrowsTheWindingsAndThickensTheTape) {
     EXPECT_LT(m.insulation.width_mm, none.plan->insulation.width_mm);
 
     Options tiw = reinforced;
-    tiw.tripleInsulatedSecondary = true;
+    tiw.construction = Construction::Tiw;
     const PlanOutcome wire = PlanFor(texts, tiw);
     ASSERT_TRUE(wire.plan);
     EXPECT_EQ(wire.plan->insulation.margin_mm, 0);
@@ -868,7 +873,7 @@ TEST(PlanTest, InsulationIsNeverWeakerThanAskedForAtAnyInput) {
         EXPECT_EQ(i.conditions.grade, insulation::Grade::Reinforced);
         ASSERT_TRUE(i.requirements);
         EXPECT_GT(i.requirements->clearance_mm.value, 0);
-        EXPECT_GT(i.margin_mm, 0);
+        EXPECT_TRUE(i.tripleInsulated || i.margin_mm > 0);
         EXPECT_GE(i.requirements->tapeLayers, 2);
         EXPECT_GE(i.requirements->testVoltage_V.value, 4000);
     }
@@ -913,46 +918,49 @@ TEST(PlanTest, ASketchBoundsThePlansLosses) {
         {{"60", "373", "249", "100", "80", "24"}, "PQ26/25", 40, 8, Order::PSB},
         {{"10", "373", "127", "100", "80", "5"}, "RM10", 60, 3, Order::PBS},
     };
-    for (const auto& c : cases) {
-        Options o;
-        o.core = c.core;
-        o.choices.Np = c.Np;
-        o.choices.Ns = c.Ns;
-        o.order = c.order;
-        o.Vaux_V = 15;
-        const record::DesignRecord record = record::RecordPress(c.texts);
-        const PlanOutcome full = PlanWinding(record, o, Parts());
-        const PlanOutcome sketch = SketchWinding(record, o, Parts());
-        ASSERT_TRUE(full.plan && sketch.plan && full.plan->hot_C) << c.core;
-        const Plan& p = *full.plan;
-        const Plan& s = *sketch.plan;
-        EXPECT_EQ(std::tie(s.Np, s.Ns, s.Vswitch_V), std::tie(p.Np, p.Ns, p.Vswitch_V));
-        // The plan winds what loses least within what the strand rule's build leaves.
-        if (s.fits) {
-            EXPECT_TRUE(p.fits) << c.core;
+    // A sketch is of one construction; a search sketches each it may take.
+    for (const auto& c : cases)
+        for (const Construction construction : {Construction::Margin, Construction::Tiw}) {
+            Options o;
+            o.core = c.core;
+            o.choices.Np = c.Np;
+            o.choices.Ns = c.Ns;
+            o.order = c.order;
+            o.Vaux_V = 15;
+            o.construction = construction;
+            const record::DesignRecord record = record::RecordPress(c.texts);
+            const PlanOutcome full = PlanWinding(record, o, Parts());
+            const PlanOutcome sketch = SketchWinding(record, o, Parts());
+            ASSERT_TRUE(full.plan && sketch.plan && full.plan->hot_C) << c.core;
+            const Plan& p = *full.plan;
+            const Plan& s = *sketch.plan;
+            EXPECT_EQ(std::tie(s.Np, s.Ns, s.Vswitch_V), std::tie(p.Np, p.Ns, p.Vswitch_V));
+            // The plan winds what loses least within what the strand rule's build leaves.
+            if (s.fits) {
+                EXPECT_TRUE(p.fits) << c.core;
+            }
+            // Without losses the sketch's core stores the rectified power alone:
+            // the currents are the plan's (the charge sets them), the inductance
+            // and the flux a floor of it.
+            EXPECT_NEAR(s.Ipk_A / p.Ipk_A, 1, 1e-12);
+            EXPECT_LE(s.deltaB_T, p.deltaB_T);
+            EXPECT_LE(s.BpkLimit_T, p.BpkLimit_T);
+            EXPECT_NEAR(s.Lp_H / p.Lp_H, s.stored_W / p.stored_W, 1e-12);
+            EXPECT_FALSE(s.Pcopper_W || s.Pcore_W || s.dT_K) << c.core;
+            EXPECT_TRUE(s.warnings.empty());
+            EXPECT_EQ(RiseOf(*p.Pcopper_W + *p.Pcore_W, *p.surface_cm2), *p.dT_K);
+            for (const double hottest : {*p.hot_C + 0.02, 100.0, 150.0}) {
+                const auto copper = CopperLossFloor(s, Parts(), p.options.ambient_C, hottest);
+                ASSERT_TRUE(copper);
+                EXPECT_LE(*copper, *p.Pcopper_W) << c.core << " " << hottest;
+                // Over every conductor the plan could choose, so below the one it did.
+                EXPECT_GT(*copper, 0.4 * *p.Pcopper_W) << c.core << " " << hottest;
+                const auto core = LeastTriangleLoss(*p.material, p.f_Hz)(
+                    s.deltaB_T, s.atVmin.D, s.atVmin.D2, p.options.ambient_C, hottest);
+                ASSERT_TRUE(core);
+                EXPECT_LE(*core * p.core->Ve_mm3 * 1e-9, *p.Pcore_W) << c.core << " " << hottest;
+            }
         }
-        // Without losses the sketch's core stores the rectified power alone:
-        // the currents are the plan's (the charge sets them), the inductance
-        // and the flux a floor of it.
-        EXPECT_NEAR(s.Ipk_A / p.Ipk_A, 1, 1e-12);
-        EXPECT_LE(s.deltaB_T, p.deltaB_T);
-        EXPECT_LE(s.BpkLimit_T, p.BpkLimit_T);
-        EXPECT_NEAR(s.Lp_H / p.Lp_H, s.stored_W / p.stored_W, 1e-12);
-        EXPECT_FALSE(s.Pcopper_W || s.Pcore_W || s.dT_K) << c.core;
-        EXPECT_TRUE(s.warnings.empty());
-        EXPECT_EQ(RiseOf(*p.Pcopper_W + *p.Pcore_W, *p.surface_cm2), *p.dT_K);
-        for (const double hottest : {*p.hot_C + 0.02, 100.0, 150.0}) {
-            const auto copper = CopperLossFloor(s, Parts(), p.options.ambient_C, hottest);
-            ASSERT_TRUE(copper);
-            EXPECT_LE(*copper, *p.Pcopper_W) << c.core << " " << hottest;
-            // Over every conductor the plan could choose, so below the one it did.
-            EXPECT_GT(*copper, 0.4 * *p.Pcopper_W) << c.core << " " << hottest;
-            const auto core = LeastTriangleLoss(*p.material, p.f_Hz)(
-                s.deltaB_T, s.atVmin.D, s.atVmin.D2, p.options.ambient_C, hottest);
-            ASSERT_TRUE(core);
-            EXPECT_LE(*core * p.core->Ve_mm3 * 1e-9, *p.Pcore_W) << c.core << " " << hottest;
-        }
-    }
     Options chosen;  // a sketch is of a given core
     EXPECT_FALSE(
         SketchWinding(record::RecordPress({"12", "375", "120", "65", "80", "12"}), chosen, Parts())
@@ -1058,6 +1066,7 @@ TEST(PlanTest, TheWindingOrderSetsTapeLeakageAndProximity) {
         options.Vaux_V = 15;
         options.core = "PQ26/25";
         options.order = c.order;
+        options.construction = Construction::Margin;
         const PlanOutcome outcome = PlanFor(texts, options);
         ASSERT_TRUE(outcome.plan) << winding::PlanFailureName(outcome.failure);
         const Plan& p = *outcome.plan;

@@ -54,7 +54,7 @@ TEST(WireChoiceTest, NoWindingLosesMoreThanTheStrandRulesWireWould) {
     for (const Design& d : kDesigns) {
         Options options;
         options.core = d.core;
-        options.tripleInsulatedSecondary = d.tiw;
+        options.construction = d.tiw ? Construction::Tiw : Construction::Margin;
         const Plan chosen = PlanOf(d.texts, options);
         ASSERT_TRUE(chosen.core) << d.texts[0];
         Plan rule = chosen;
@@ -86,7 +86,7 @@ TEST(WireChoiceTest, EveryConductorKeepsToTheWindersRulesOrSaysWhichItBreaks) {
     for (const Design& d : kDesigns) {
         Options o;
         o.core = d.core;
-        o.tripleInsulatedSecondary = d.tiw;
+        o.construction = d.tiw ? Construction::Tiw : Construction::Margin;
         cases.emplace_back(d.texts, o);
     }
     const numtext::InputTexts adapter = {"15", "373", "100", "65", "85", "12"};
@@ -99,6 +99,7 @@ TEST(WireChoiceTest, EveryConductorKeepsToTheWindersRulesOrSaysWhichItBreaks) {
     cases.emplace_back(adapter, bias);
     Options pq;
     pq.core = "PQ26/20";
+    pq.construction = Construction::Margin;
     cases.emplace_back(numtext::InputTexts{"60", "373", "100", "100", "88", "12"}, pq);
     bool anyBroken = false;
     for (const auto& [texts, options] : cases) {
@@ -163,6 +164,8 @@ TEST(WireChoiceTest, EachRuleDecidesTheBuildThatBrokeIt) {
     const auto oneWire = [](const Winding& w) {
         return w.conductor == Conductor::Round && w.strands == 1;
     };
+    Options margins;  // the builds a shop sent back were margin-wound
+    margins.construction = Construction::Margin;
     const RuleCase cases[] = {
         {"most layers", adapter15, ChoiceNumber::MostLayers, 50, 0, fewLayers},
         {"foil's turns", adapter15, ChoiceNumber::FoilTurns, 12, 1, notFoil},
@@ -171,19 +174,19 @@ TEST(WireChoiceTest, EachRuleDecidesTheBuildThatBrokeIt) {
     };
     for (const RuleCase& c : cases) {
         SCOPED_TRACE(c.what);
-        Options loosened = WithRule({}, c.rule, c.loosened);
+        Options loosened = WithRule(margins, c.rule, c.loosened);
         if (c.rule == ChoiceNumber::FoilTurns) loosened.choices.rules.foilLeastCurrent_A = 0;
         if (c.rule == ChoiceNumber::FoilCurrent) loosened.choices.rules.foilMostTurns = 12;
         if (c.rule == ChoiceNumber::OneWireCurrent) loosened.choices.rules.mostLayers = 50;
         if (c.rule == ChoiceNumber::MostLayers) loosened.choices.rules.oneWireBelow_A = 0;
-        const Plan kept = PlanOf(c.texts);
+        const Plan kept = PlanOf(c.texts, margins);
         const Plan broken = PlanOf(c.texts, loosened);
         EXPECT_TRUE(c.keepsTo(kept.windings[c.winding]));
         EXPECT_FALSE(c.keepsTo(broken.windings[c.winding]));
         EXPECT_FALSE(kept.windings[c.winding].breach);
     }
     // Foil where the rules allow it: five turns of 3.3 A.
-    EXPECT_EQ(PlanOf(adapter10).windings[1].conductor, Conductor::Foil);
+    EXPECT_EQ(PlanOf(adapter10, margins).windings[1].conductor, Conductor::Foil);
     // No strand below the finest, on any winding.
     for (const Winding& w :
          PlanOf(adapter18, WithRule({}, ChoiceNumber::FinestStrand, 0.3)).windings) {
@@ -199,6 +202,7 @@ TEST(WireChoiceTest, EachRuleDecidesTheBuildThatBrokeIt) {
 TEST(WireChoiceTest, NoneThatKeepsToTheRulesFitsSaysWhichAndByHowMuch) {
     Options options;
     options.core = "PQ26/20";
+    options.construction = Construction::Margin;
     const Plan plan = PlanOf({"60", "373", "100", "100", "88", "12"}, options);
     const Winding& primary = plan.windings.front();
     ASSERT_TRUE(primary.breach);
@@ -206,6 +210,57 @@ TEST(WireChoiceTest, NoneThatKeepsToTheRulesFitsSaysWhichAndByHowMuch) {
     EXPECT_EQ(primary.breach->value, primary.layers);
     EXPECT_EQ(primary.breach->limit, 4);
     EXPECT_GT(primary.layers, 4);
+}
+
+// Left to the plan, the construction is margins unless they take more than
+// 30 % of the bobbin's width or do not fit; then triple-insulated
+// secondaries are planned too, and the one that fits and loses less is
+// taken, with the other's build, warmth and loss beside it. Forced either
+// way, nothing else is weighed.
+TEST(WireChoiceTest, TripleInsulatedWireWhereMarginsCostAndItPays) {
+    const numtext::InputTexts charger = {"10", "373", "127", "100", "80", "5"};
+    const numtext::InputTexts adapter60 = {"60", "373", "100", "100", "88", "12"};
+    const numtext::InputTexts wide = {"60", "373", "249", "100", "80", "24"};
+    Options pq;
+    pq.core = "PQ26/20";
+    Options forcedMargins, forcedTiw;
+    forcedMargins.construction = Construction::Margin;
+    forcedTiw.construction = Construction::Tiw;
+    const struct {
+        const char* what;
+        numtext::InputTexts texts;
+        Options options;
+        Construction taken;
+        std::optional<bool> otherFits;  // none: no other weighed
+    } cases[] = {
+        {"EFD20: margins take 4.8 of 14 mm; TIW loses less", charger, {}, Construction::Tiw, true},
+        {"PQ26/20: margins do not fit", adapter60, pq, Construction::Tiw, false},
+        {"EFD30: margins take under 30 %", wide, {}, Construction::Margin, std::nullopt},
+        {"margins forced", charger, forcedMargins, Construction::Margin, std::nullopt},
+        {"TIW forced", charger, forcedTiw, Construction::Tiw, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Plan plan = PlanOf(c.texts, c.options);
+        EXPECT_EQ(plan.options.construction, c.taken);
+        EXPECT_EQ(plan.insulation.tripleInsulated, c.taken == Construction::Tiw);
+        EXPECT_EQ(plan.insulation.margin_mm > 0, c.taken == Construction::Margin);
+        EXPECT_EQ(plan.constructionChosen, c.options.construction == Construction::Auto);
+        ASSERT_EQ(plan.otherConstruction.has_value(), c.otherFits.has_value());
+        if (!c.otherFits) continue;
+        const Plan::OtherConstruction& other = *plan.otherConstruction;
+        EXPECT_NE(other.construction, c.taken);
+        EXPECT_EQ(other.fits, *c.otherFits);
+        EXPECT_TRUE(plan.fits || !other.fits);
+        // The one taken is the plan of that construction, forced.
+        Options same = c.options;
+        same.construction = c.taken;
+        EXPECT_EQ(PlanOf(c.texts, same).Pcopper_W, plan.Pcopper_W);
+        if (other.fits && plan.fits) {
+            ASSERT_TRUE(other.loss_W);
+            EXPECT_LT(*plan.Pcopper_W + *plan.Pcore_W + TypicalClampLoss(plan), *other.loss_W);
+        }
+    }
 }
 
 TEST(WireChoiceTest, TheHalvesOfASplitPrimaryAreWoundOfTheSameWire) {
@@ -242,7 +297,7 @@ TEST(WireChoiceTest, FoilWoundWhereItLosesLeastAndOnlyForFewTurns) {
 
 TEST(WireChoiceTest, TripleInsulatedSecondariesStayTripleInsulatedRoundWire) {
     Options options;
-    options.tripleInsulatedSecondary = true;
+    options.construction = Construction::Tiw;
     const Plan plan = PlanOf({"10", "374.77", "100.45", "65", "80", "5"}, options);
     for (const Winding& w : plan.windings) {
         if (w.role != Role::Secondary) continue;
@@ -278,7 +333,7 @@ TEST(WireChoiceTest, TheAutomaticOrderIsTheOneThatLosesLeast) {
     for (const Design& d : kDesigns) {
         Options automatic;
         automatic.core = d.core;
-        automatic.tripleInsulatedSecondary = d.tiw;
+        automatic.construction = d.tiw ? Construction::Tiw : Construction::Margin;
         automatic.order = Order::Auto;
         const Plan chosen = PlanOf(d.texts, automatic);
         ASSERT_TRUE(chosen.orderChosen);
@@ -357,7 +412,7 @@ TEST(WireChoiceTest, APlanNeverDependsOnWhatWasPlannedBefore) {
         for (const Order order : {Order::PSB, Order::PSP, Order::SPS}) {
             Options options;
             options.core = d.core;
-            options.tripleInsulatedSecondary = d.tiw;
+            options.construction = d.tiw ? Construction::Tiw : Construction::Margin;
             options.order = order;
             std::optional<Plan> fresh;
             std::thread([&] { fresh = PlanOf(d.texts, options); }).join();
