@@ -194,6 +194,8 @@ int ProblemText(const winding::ChoiceProblem& problem) {
             return NumberText(ChoiceNumber::SaturationMargin);
         case Kind::OnTime:
             return NumberText(ChoiceNumber::MinimumOnTime);
+        case Kind::Rule:
+            return NumberText(problem.rule);
     }
     return -1;
 }

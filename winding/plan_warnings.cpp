@@ -269,8 +269,10 @@ void LossBudgetWarning(Plan& plan) {
     Add(plan, "losses_above_efficiency", Strength::Caution,
         "铜损、磁芯损耗、钳位与整流管损耗共 " + ReadableValue(named, "W") + "，超过效率 " +
             ReadableValue(plan.eta * 100, "%") + " 所容许的全部损耗 " + ReadableValue(budget, "W") +
-            "（开关管尚未计入）；输出达不到额定功率。可减小漏感（如次级用三层绝缘线）或按实际把效率"
-            "估低。");
+            "（开关管尚未计入）；输出达不到额定功率。可减小漏感" +
+            (plan.insulation.tripleInsulated ? std::string()
+                                             : std::string("（如次级用三层绝缘线）")) +
+            "或按实际把效率估低。");
 }
 
 // Functional insulation chosen on a mains input leaves the outputs live; a

@@ -358,7 +358,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(1, 2, caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
     add(2, 0, caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
     add(2, 1, caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
-    grid->addWidget(construction_, 2, 5);
+    add(2, 2, QStringLiteral("绕制方式(&W)"), construction_);
     add(3, 0, caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
     add(3, 1, caption(NumberOption::IlimitTolerance, 'I'),
         NumberBox(NumberOption::IlimitTolerance));
