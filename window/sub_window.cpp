@@ -47,7 +47,10 @@ void PlaceBesideTheForm(QWidget* window) {
     QWidget* form = parent->window();
     const QScreen* screen = form->screen();
     if (screen == nullptr) return;
-    const QSize frame = window->frameGeometry().size() - window->size();
+    // Before it is first shown a window has no frame yet: the form's title
+    // bar and borders are what the window manager will give it too.
+    const QSize frame = window->isVisible() ? window->frameGeometry().size() - window->size()
+                                            : form->frameGeometry().size() - form->size();
     const Placement placement =
         PlaceBeside(form->frameGeometry(), window->size() + frame, screen->availableGeometry());
     form->move(placement.formAt);
