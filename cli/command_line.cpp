@@ -30,6 +30,7 @@
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
@@ -235,14 +236,20 @@ int SavePlanFile(const winding::PlanOutcome& plan, std::string_view flag, const 
 std::string ReadAdviseBounds(Options& options) {
     WindingFlags& f = options.windingFlags;
     advise::Settings& s = options.adviseSettings;
-    const auto number = [](std::string_view flag, const std::string& text,
+    using winding::ChoiceNumber;
+    // Within the row's bounds, as the plan holds them: a clamp ratio of 0.5
+    // would put the clamp below the reflected voltage.
+    const auto number = [](ChoiceNumber choice, const std::string& text,
                            std::optional<double>& value) -> std::string {
         if (text.empty()) return {};
+        const winding::ChoiceNumberInfo& row = winding::Info(choice);
         value = runtime::ReadWholeNumber(text);
-        if (!value || !(*value > 0)) return std::string(flag) + ": \"" + text + "\" is not above 0";
+        if (!value || !winding::WithinRow(choice, *value))
+            return std::string(row.flag) + ": \"" + text + "\" is not from " +
+                   runtime::decimal::ShortestText(row.low / row.shownPerHeld) + " to " +
+                   runtime::decimal::ShortestText(row.high / row.shownPerHeld);
         return {};
     };
-    using winding::ChoiceNumber;
     std::optional<double> derating, clampRatio;
     const std::pair<ChoiceNumber, std::optional<double>*> bounds[] = {
         {ChoiceNumber::Dmax, &s.dmax},
@@ -250,8 +257,7 @@ std::string ReadAdviseBounds(Options& options) {
         {ChoiceNumber::Derating, &derating},
         {ChoiceNumber::ClampRatio, &clampRatio}};
     for (const auto& [choice, value] : bounds) {
-        if (std::string problem = number(winding::Info(choice).flag, f.Choice(choice), *value);
-            !problem.empty())
+        if (std::string problem = number(choice, f.Choice(choice), *value); !problem.empty())
             return problem;
         f.Choice(choice).clear();
     }

@@ -436,13 +436,17 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
             return "--saturation-margin must be from 1 to 2";
         case Kind::OnTime:
             return "--t-on-min must be from 1e-08 to 5e-06 s (300 ns: 300e-9)";
-        case Kind::Rule: {
-            // As the flag holds it (the litz's saving a share, not %).
-            const winding::ChoiceNumberInfo& row = winding::Info(p.rule);
-            return std::string(row.flag) + " must be from " +
+        case Kind::Bounds: {
+            // As the flag holds it (the litz's saving a share, not %); a
+            // field of --bias or --valley by its flag.
+            const winding::ChoiceNumberInfo& row = winding::Info(p.number);
+            const std::string flag = !row.flag.empty() ? std::string(row.flag)
+                                     : row.conduction  ? std::string("--valley")
+                                                       : std::string("--bias");
+            return flag + " must be from " +
                    runtime::decimal::ShortestText(row.low / row.shownPerHeld) + " to " +
                    runtime::decimal::ShortestText(row.high / row.shownPerHeld) +
-                   (row.decimals == 0 && row.shownPerHeld == 1 ? ", whole" : "");
+                   (winding::IsCount(row) ? ", whole" : "");
         }
     }
     return {};

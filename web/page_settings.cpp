@@ -194,8 +194,8 @@ int ProblemText(const winding::ChoiceProblem& problem) {
             return NumberText(ChoiceNumber::SaturationMargin);
         case Kind::OnTime:
             return NumberText(ChoiceNumber::MinimumOnTime);
-        case Kind::Rule:
-            return NumberText(problem.rule);
+        case Kind::Bounds:
+            return NumberText(problem.number);
     }
     return -1;
 }

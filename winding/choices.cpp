@@ -36,13 +36,6 @@ bool AValley(double valley) {
     return valley >= 1 && valley <= kDeepestValley && std::floor(valley) == valley;
 }
 
-// Within the box's own range (a drain's capacitance: a switch's Coss and a
-// winding's few picofarads up to a snubber's 100 nF).
-bool ShownWithin(ChoiceNumber choice, double held) {
-    const ChoiceNumberInfo& row = Info(choice);
-    return held >= row.low / row.shownPerHeld && held <= row.high / row.shownPerHeld;
-}
-
 std::optional<int> Count(std::string_view text) {
     const std::optional<double> number = runtime::ReadWholeNumber(text);
     if (!number || !(*number >= 1 && *number <= 1e5) || std::floor(*number) != *number)
@@ -147,6 +140,13 @@ std::optional<Resonance> Choices::SwitchingAt(double designFrequency_Hz) const {
     return r;
 }
 
+// Within the box's own range (a drain's capacitance: a switch's Coss and a
+// winding's few picofarads up to a snubber's 100 nF).
+bool WithinRow(ChoiceNumber choice, double held) {
+    const ChoiceNumberInfo& row = Info(choice);
+    return held >= row.low / row.shownPerHeld && held <= row.high / row.shownPerHeld;
+}
+
 bool WayTaken(const ChoiceNumberInfo& info, const Choices& c) {
     return (!info.vorSource || *info.vorSource == c.vorSource) &&
            (!info.conduction || *info.conduction == c.conduction);
@@ -195,7 +195,7 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::Ripple};
     if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
     if (c.conduction == Conduction::QuasiResonant &&
-        (!ShownWithin(ChoiceNumber::Cds, c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
+        (!WithinRow(ChoiceNumber::Cds, c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
          (c.fmax_Hz && !Positive(*c.fmax_Hz))))
         return {Kind::Resonance};
     if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
@@ -207,14 +207,16 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::TurnsAndVor};
     if (c.Vclamp_V && !Positive(*c.Vclamp_V)) return {Kind::Clamp};
     if (c.Ilimit_A && !Positive(*c.Ilimit_A)) return {Kind::CurrentLimit};
-    if (!ShownWithin(ChoiceNumber::SaturationMargin, c.minSaturationMargin)) return {Kind::Margin};
-    if (!ShownWithin(ChoiceNumber::MinimumOnTime, c.tOnMin_s)) return {Kind::OnTime};
-    for (const ChoiceNumber rule : kWinderRules) {
-        const double held = *HeldValue(c, rule);
-        // The counts (layers, turns) are whole; a share shown in % need not be.
-        const bool count = Info(rule).decimals == 0 && Info(rule).shownPerHeld == 1;
-        const bool whole = !count || std::floor(held) == held;
-        if (!ShownWithin(rule, held) || !whole) return {Kind::Rule, 0, 0, rule};
+    if (!WithinRow(ChoiceNumber::SaturationMargin, c.minSaturationMargin)) return {Kind::Margin};
+    if (!WithinRow(ChoiceNumber::MinimumOnTime, c.tOnMin_s)) return {Kind::OnTime};
+    // Every number of a way taken within its row, as a box shows it: a file
+    // or a flag beyond a box's bounds would otherwise be planned here and
+    // silently brought within them where a box shows it.
+    for (const ChoiceNumberInfo& row : kChoiceNumbers) {
+        const std::optional<double> held = HeldValue(c, row.choice);
+        if (!held || !WayTaken(row, c)) continue;
+        const bool whole = !IsCount(row) || std::floor(*held) == *held;
+        if (!WithinRow(row.choice, *held) || !whole) return {Kind::Bounds, 0, 0, row.choice};
     }
     return {};
 }
@@ -258,12 +260,12 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
             return "最小饱和余量须在 1 至 2 之间。";
         case Kind::OnTime:
             return "最短导通时间须在 10 ns 至 5000 ns 之间。";
-        case Kind::Rule: {
-            const ChoiceNumberInfo& row = Info(problem.rule);
+        case Kind::Bounds: {
+            const ChoiceNumberInfo& row = Info(problem.number);
             const std::string unit = row.unit.empty() ? "" : " " + std::string(row.unit);
             return std::string(row.caption) + " 须在 " + runtime::decimal::ShortestText(row.low) +
                    " 至 " + runtime::decimal::ShortestText(row.high) + unit + " 之间" +
-                   (row.decimals == 0 && row.shownPerHeld == 1 ? "，且为整数" : "") + "。";
+                   (IsCount(row) ? "，且为整数" : "") + "。";
         }
     }
     return {};

@@ -205,11 +205,11 @@ inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
     {ChoiceNumber::ClampRatio,
      "--clamp-ratio",
      "--vds-rating",
-     "the clamp voltage over Vor, above 1 and at most 10",
+     "the clamp voltage over Vor, 1.01 to 10",
      "钳位电压/Vor",
      "",
      1,
-     1.05,
+     1.01,
      kHighestClampRatio,
      1.5,
      true,
@@ -583,6 +583,11 @@ constexpr const ChoiceNumberInfo& Info(ChoiceNumber choice) {
     return kChoiceNumbers[static_cast<std::size_t>(choice)];
 }
 
+// A row that counts (layers, turns, a valley): whole numbers only.
+constexpr bool IsCount(const ChoiceNumberInfo& row) {
+    return row.decimals == 0 && row.shownPerHeld == 1 && row.isDefault;
+}
+
 // The winder's rules among the choices, in the table's order.
 inline constexpr ChoiceNumber kWinderRules[] = {
     ChoiceNumber::FinestStrand,  ChoiceNumber::MostLayers, ChoiceNumber::LitzGain,
@@ -714,17 +719,21 @@ struct ChoiceProblem {
                        // an fmax not above zero
         Margin,        // a saturation margin not from 1 to 2
         OnTime,        // a minimum on-time not from 10 ns to 5 µs
-        Rule           // a winder's rule beyond its row's bounds, or a count not whole
+        Bounds         // any other number beyond its row's bounds, or a count not whole
     };
     Kind kind = Kind::None;
-    int output = 0;                                  // for Output: which, from 0
-    std::size_t count = 0;                           // for Outputs: how many were given
-    ChoiceNumber rule = ChoiceNumber::FinestStrand;  // for Rule: which
+    int output = 0;                                    // for Output: which, from 0
+    std::size_t count = 0;                             // for Outputs: how many were given
+    ChoiceNumber number = ChoiceNumber::FinestStrand;  // for Bounds: which
 
     explicit operator bool() const { return kind != Kind::None; }
 };
 
 ChoiceProblem CheckChoices(const Choices& choices);
+
+// Whether a value, as held, lies within its row's bounds (as shown): what
+// every front end, file and the plan accept alike.
+bool WithinRow(ChoiceNumber choice, double held);
 
 // "电流限值须大于 0。": a problem as the window and the page say it.
 std::string ChoiceProblemCaption(const ChoiceProblem& problem);

@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace flyback::window {
 namespace {
@@ -26,6 +27,20 @@ using winding::VorSource;
 
 // The turns a box shows before any are kept.
 constexpr int kFirstTurns[] = {100, 10, 0};
+
+// At least a row's own decimals, more where a file's value has them (85.21
+// pF in a box of whole picofarads would be planned again as 85): up to six,
+// a box rounds to what it shows.
+int DecimalsShowing(double shown, int decimals) {
+    constexpr int kMost = 6;
+    double scale = std::pow(10.0, decimals);
+    while (decimals < kMost && std::abs(std::round(shown * scale) / scale - shown) >
+                                   1e-12 * std::max(1.0, std::abs(shown))) {
+        ++decimals;
+        scale *= 10;
+    }
+    return decimals;
+}
 
 QString Caption(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -159,7 +174,8 @@ QDoubleSpinBox* ChoicesPanel::ChoiceBox(const ChoiceNumberInfo& info, const wind
     const std::optional<double> held = winding::HeldValue(c, info.choice);
     const double shown =
         held && winding::WayTaken(info, c) ? *held * info.shownPerHeld : info.first;
-    auto* box = Number(info.low, info.high, info.decimals, Caption(info.unit), shown, info.step);
+    auto* box = Number(info.low, info.high, DecimalsShowing(shown, info.decimals),
+                       Caption(info.unit), shown, info.step);
     box->setAccessibleName(Caption(info.caption));
     // A box behind a tick is named by its tick.
     if (OfAWay(info) && SharesItsRow(info) && info.none.empty())

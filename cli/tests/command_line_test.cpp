@@ -627,7 +627,7 @@ TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
         if (info.flag.empty()) continue;  // a field of --bias
         SCOPED_TRACE(std::string(info.flag));
         // Counts (layers, turns) are whole.
-        const bool count = info.decimals == 0 && info.shownPerHeld == 1;
+        const bool count = winding::IsCount(info);
         const double middle = (info.low + info.high) / 2;
         const double held = (count ? std::round(middle) : middle) / info.shownPerHeld;
         std::vector<std::string> args = {"flyback-calc", "--winding"};
@@ -813,7 +813,12 @@ TEST(CommandLineTest, AdviseRanksCandidatesAndWritesItsFiles) {
         {{"--advise", "--rank=weighted", "--weights=1e308,1,1"}, "from 0 to 1e6"},
         {{"--advise", "--rank=weighted", "--weights=inf,1,1"}, "--weights"},
         {{"--advise", "--top=0"}, "--top must be"},
-        {{"--advise", "--dmax=-1"}, "--dmax"},
+        {{"--advise", "--winding", "--dmax=-1"}, "--dmax: \"-1\" is not from 0.05 to 0.95"},
+        // A clamp below the reflected voltage was weighed as a bound.
+        {{"--advise", "--winding", "--vds-rating=650", "--clamp-ratio=0.5"},
+         "--clamp-ratio: \"0.5\" is not from 1.01 to 10"},
+        {{"--advise", "--winding", "--vds-rating=650", "--derating=2"},
+         "--derating: \"2\" is not from 0.1 to 1"},
         {{"--svg=x.svg"}, "--svg goes with"},
         // Each of these crashed the adviser or dropped a name without a word.
         {{"--advise", "--allowed-materials=nonexistent"}, "not in the catalogue: nonexistent;"},

@@ -326,13 +326,27 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
         {[](Choices& c) { c.Vclamp_V = 0; }, Kind::Clamp},
         {[](Choices& c) { c.Ilimit_A = -1; }, Kind::CurrentLimit},
         // A winder's rules: within their rows, counts whole, a share from 0 to 1.
-        {[](Choices& c) { c.rules.mostLayers = 0; }, Kind::Rule},
-        {[](Choices& c) { c.rules.mostLayers = 2.5; }, Kind::Rule},
+        {[](Choices& c) { c.rules.mostLayers = 0; }, Kind::Bounds},
+        {[](Choices& c) { c.rules.mostLayers = 2.5; }, Kind::Bounds},
         {[](Choices& c) { c.rules.foilMostTurns = 0; }, Kind::None},  // never foil
-        {[](Choices& c) { c.rules.litzLeastGain = 1.5; }, Kind::Rule},
+        {[](Choices& c) { c.rules.litzLeastGain = 1.5; }, Kind::Bounds},
         {[](Choices& c) { c.rules.litzLeastGain = 0.07; }, Kind::None},
-        {[](Choices& c) { c.rules.finestStrand_mm = 0.01; }, Kind::Rule},
-        {[](Choices& c) { c.rules.oneWireBelow_A = NAN; }, Kind::Rule},
+        {[](Choices& c) { c.rules.finestStrand_mm = 0.01; }, Kind::Bounds},
+        {[](Choices& c) { c.rules.oneWireBelow_A = NAN; }, Kind::Bounds},
+        // Every number of a way taken within its box's bounds, so that no
+        // front end shows a file's value brought within them.
+        {[](Choices& c) { c.vorSource = VorSource::MaxDuty, c.Dmax = 0.02; }, Kind::Bounds},
+        {[](Choices& c) { c.Dmax = 0.02; }, Kind::None},  // a way not taken is not read
+        {[](Choices& c) { c.conduction = Conduction::Ripple, c.KRP = 0.01; }, Kind::Bounds},
+        {[](Choices& c) {
+             c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650, c.clampRatio = 1.02;
+         },
+         Kind::None},
+        {[](Choices& c) {
+             c.vorSource = VorSource::SwitchRating, c.VdsRating_V = 650, c.derating = 0.05;
+         },
+         Kind::Bounds},
+        {[](Choices& c) { c.biasI_A = 20; }, Kind::Bounds},
     };
     for (const auto& [choose, kind] : cases) {
         Choices choices;
@@ -341,8 +355,8 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
         if (kind != Kind::None) {
             EXPECT_FALSE(ChoiceProblemCaption(CheckChoices(choices)).empty());
         }
-        if (kind == Kind::Rule) {  // the caption names the rule
-            const std::string caption(Info(CheckChoices(choices).rule).caption);
+        if (kind == Kind::Bounds) {  // the caption names the rule
+            const std::string caption(Info(CheckChoices(choices).number).caption);
             EXPECT_NE(ChoiceProblemCaption(CheckChoices(choices)).find(caption), std::string::npos);
         }
     }

@@ -174,6 +174,26 @@ class KeptStateTest : public QObject {
         QSettings().remove("winding");
     }
 
+    // A file's choices are shown and planned as the file has them: a clamp
+    // ratio of 1.02 within its box's bounds, 85.21 pF in a box of whole
+    // picofarads shown to its hundredths, not rounded to 85.
+    void aFilesChoicesAreShownAsTheFileHasThem() {
+        flyback::winding::Choices fromFile;
+        fromFile.vorSource = flyback::winding::VorSource::SwitchRating;
+        fromFile.VdsRating_V = 650;
+        fromFile.clampRatio = 1.02;
+        fromFile.conduction = flyback::winding::Conduction::QuasiResonant;
+        fromFile.Cds_F = 85.21e-12;
+        QVERIFY(!flyback::winding::CheckChoices(fromFile));
+        const flyback::window::ChoicesPanel panel(fromFile);
+        using flyback::winding::ChoiceNumber;
+        QCOMPARE(panel.Box(ChoiceNumber::ClampRatio)->value(), 1.02);
+        QCOMPARE(panel.Box(ChoiceNumber::Cds)->value(), 85.21);
+        const flyback::winding::Choices read = panel.Choices();
+        QCOMPARE(read.clampRatio, 1.02);
+        QVERIFY(std::abs(read.Cds_F / 85.21e-12 - 1) < 1e-12);
+    }
+
     // "-273" typed whole, then brought to -60 with a word, not read as -27.
     void aValueTypedBeyondTheLimitsIsBroughtInsideWithANote() {
         flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), {});
