@@ -931,7 +931,7 @@ class PhoneTest(unittest.TestCase):
         schematic, the comparison, the sweep) is drawn for the screen with
         its text at 11 pixels or more; every button, the comparison's 打开
         included, is at least 44 pixels each way and takes the tap at its
-        centre."""
+        centre; so is every tick (by its label), toggle and list."""
         d = self.driver
         open_page(d)
         d.find_element(By.ID, "Command1").click()
@@ -962,6 +962,14 @@ class PhoneTest(unittest.TestCase):
                 if (r.width < 44 || r.height < 44 || !button.contains(hit)) {
                     small.push(button.id || button.textContent);
                 }
+            }
+            // Every other tap target too: a tick by its label, a toggle, a list.
+            const ticks = [...document.querySelectorAll('input[type=checkbox], input[type=radio]')]
+                .filter(shown).map((box) => box.closest('label') || box);
+            const others = [...document.querySelectorAll('summary, select')].filter(shown);
+            for (const target of [...ticks, ...others]) {
+                const r = target.getBoundingClientRect();
+                if (r.width < 44 || r.height < 44) small.push(target.textContent.trim() || target.id);
             }
             return [wide, unlabelled, small, [...new Set(tiny)]];""")
         self.assertEqual(wide, [])
