@@ -46,6 +46,9 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("flyback-designer"));
     QCoreApplication::setApplicationVersion(ProgramVersion());
     QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("a design file (.mas.json) to open"),
+                                 QStringLiteral("[FILE]"));
     parser.setApplicationDescription(
         QStringLiteral("Designs the transformer of a single-ended flyback switching power supply\n"
                        "in a window with Simplified Chinese captions. See flyback-designer(1)."));
@@ -59,6 +62,19 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
         return Answer(QStringLiteral("flyback-designer %1\n").arg(ProgramVersion()));
     }
     return Answer(parser.helpText());
+}
+
+std::optional<QString> DesignFileArgument(const QStringList& arguments) {
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!optionsEnded && argument == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-'))) return argument;
+    }
+    return std::nullopt;
 }
 
 }  // namespace flyback::window

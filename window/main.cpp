@@ -2,6 +2,7 @@
 #include <QScreen>
 
 #include "window/command_line.hpp"
+#include "window/design_files.hpp"
 #include "window/form_fonts.hpp"
 #include "window/main_window.hpp"
 #include "window/settings_guard.hpp"
@@ -19,5 +20,8 @@ int main(int argc, char** argv) {
     flyback::window::MainWindow window;
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
+    // A file it cannot open is said in the window, as from the menu.
+    if (const auto path = flyback::window::DesignFileArgument(QApplication::arguments()))
+        window.Files()->Open(*path);
     return QApplication::exec();
 }

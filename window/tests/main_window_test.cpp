@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QToolTip>
 
+#include "window/command_line.hpp"
 #include "window_test_support.hpp"
 
 class MainWindowTest : public QObject {
@@ -535,6 +536,28 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->Text2()[0]->text(), QString("截面积为: 6.70820393249937"));
         QCOMPARE(window_->Text2()[0]->cursorPosition(), 0);
         QVERIFY(ToolTipText(window_->Text2()[0]).contains("截面积为: 6.70820393249937"));
+    }
+
+    // The file given after the program's name, once Qt has taken its own
+    // options; "--" ends the options, so a file named like one still opens.
+    void theFileGivenIsTheOneOpened_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        const QString program = QStringLiteral("flyback-designer");
+        QTest::newRow("none") << QStringList{program} << QString();
+        QTest::newRow("a file") << QStringList{program, QStringLiteral("a.mas.json")}
+                                << QStringLiteral("a.mas.json");
+        QTest::newRow("after an option")
+            << QStringList{program, QStringLiteral("-reverse"), QStringLiteral("b.mas.json")}
+            << QStringLiteral("b.mas.json");
+        QTest::newRow("named like an option")
+            << QStringList{program, QStringLiteral("--"), QStringLiteral("-c.mas.json")}
+            << QStringLiteral("-c.mas.json");
+    }
+    void theFileGivenIsTheOneOpened() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QCOMPARE(flyback::window::DesignFileArgument(arguments).value_or(QString()), file);
     }
 };
 
