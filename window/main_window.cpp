@@ -108,6 +108,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     setWindowIcon(WindowIcon());
     AddWindowActions();
     files_ = new DesignFiles(this);
+    // A netlist is of a press: none before the first.
+    files_->spiceAction()->setEnabled(false);
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -241,6 +243,7 @@ void MainWindow::ClearDesign() {
     for (QAction* action : designActions_) action->setEnabled(false);
     workingAction_->setEnabled(false);
     windingAction_->setEnabled(false);
+    files_->spiceAction()->setEnabled(false);
     if (winding_ != nullptr) winding_->hide();
     ShowBoxStates();
 }
@@ -475,6 +478,8 @@ void MainWindow::ShowWinding() {
     if (winding_ == nullptr) {
         winding_ = new WindingWindow(parts_, windingOptions_, this);
         winding_->ShowNotes(settingsNotes_);
+        // The design is saved from the plan's window as from the form's.
+        winding_->addActions({files_->saveAction(), files_->saveAsAction()});
         connect(winding_, &WindingWindow::optionsChanged, this,
                 &MainWindow::OnWindingOptionsChanged);
         connect(winding_->compareTab(), &CompareTab::compareRequested, this, [this] {
@@ -604,6 +609,7 @@ void MainWindow::Press(const std::array<std::string, numtext::kInputCount>& text
     for (QAction* action : designActions_) action->setEnabled(true);
     workingAction_->setEnabled(true);
     windingAction_->setEnabled(true);
+    files_->spiceAction()->setEnabled(true);
     ShowBoxStates();
     if (lastPress_->outcome.error) {
         for (int box = 0; box < numtext::kResultCount; ++box) {

@@ -358,6 +358,22 @@ class ToolWindowsTest : public QObject {
     // Saved, changed, asked about, opened again: the design, its title and
     // the recent files; a damaged file said and nothing replaced; a drop
     // opens; the netlist written.
+    // A netlist waits for a press; the design is saved by its keys from the
+    // plan's window as from the form's.
+    void theDesignsKeysWorkFromThePlanWindow() {
+        auto* files = window_->Files();
+        QVERIFY(!files->spiceAction()->isEnabled());
+        TypeInputs(*window_, {"12", "375", "120", "65", "80", "12"});
+        Press();
+        QVERIFY(files->spiceAction()->isEnabled());
+        window_->ShowWinding();
+        QWidget* plan = window_->Winding();
+        QVERIFY(plan != nullptr);
+        QVERIFY(plan->actions().contains(files->saveAction()));
+        QVERIFY(plan->actions().contains(files->saveAsAction()));
+        window_->Files()->New();
+    }
+
     void designFilesSaveOpenAndAskBeforeLosingChanges() {
         auto* files = window_->Files();
         QCOMPARE(window_->windowTitle(), QString("单端反激变换式开关电源变压器的设计"));
