@@ -109,6 +109,7 @@ class ToolWindowsTest : public QObject {
         const QString text = flyback::window::AboutText();
         QVERIFY(text.contains(QString::fromUtf8(flyback::kProgramVersion.data())));
         QVERIFY(text.contains("MIT"));
+        QVERIFY(text.contains("绕制方案"));  // the second model, not the press alone
     }
 
     // The working: key values and warnings first, every quantity of the press
