@@ -300,10 +300,8 @@ std::optional<std::string> TestVoltageText(const Plan& plan) {
            FromText(test) + "）";
 }
 
-// The insulation's lines: what the barrier faces, then each figure with the
-// table row it came from.
 std::string ConstructionText(const Plan& plan) {
-    const std::string taken(kConstructionCaptions[static_cast<int>(plan.options.construction)]);
+    std::string taken(kConstructionCaptions[static_cast<int>(plan.options.construction)]);
     if (!plan.otherConstruction) return taken;
     const Plan::OtherConstruction& other = *plan.otherConstruction;
     const std::string otherCaption(kConstructionCaptions[static_cast<int>(other.construction)]);
@@ -315,6 +313,8 @@ std::string ConstructionText(const Plan& plan) {
     return text + "）";
 }
 
+// The insulation's lines: what the barrier faces, then each figure with the
+// table row it came from.
 std::vector<SheetLine> InsulationLines(const Plan& plan) {
     const InsulationPlan& i = plan.insulation;
     std::vector<SheetLine> lines = {{"绝缘（初级—次级）", BarrierText(i, plan.atVmax.Vin)}};

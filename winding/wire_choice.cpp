@@ -457,6 +457,7 @@ Choice LeastLossByTheRules(std::vector<Option>& options, const Plan& plan, const
                                                                      : ConductorReason::LeastLoss);
     }
     std::vector<Option*> all;
+    all.reserve(options.size());
     for (Option& o : options) all.push_back(&o);
     return ChoiceOf(*Best(PriceWithin(all, plan, INFINITY)), asItIs, ConductorReason::RulesBroken);
 }
