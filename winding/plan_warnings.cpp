@@ -7,6 +7,7 @@
 #include <string>
 
 #include "record/readable.hpp"
+#include "winding/plan_design.hpp"
 
 namespace flyback::winding {
 namespace {
@@ -20,6 +21,11 @@ constexpr double kLowestDensity = 2, kHighestDensity = 10;  // A/mm²
 constexpr double kLowestDuty = 0.3;
 // An output's voltage off what was asked: a note beyond 2 %, a caution beyond 5 %.
 constexpr double kVoltageNote_pct = 2, kVoltageCaution_pct = 5;
+// An output further off than this is worth other turns: the plan says which.
+constexpr double kCentredWithin_pct = 3;
+// How far up the regulated output's turns are searched for a centring: four
+// times the plan's, or 20 turns for a low-voltage output of a turn or two.
+constexpr int kMostCentringScale = 4, kMostCentringTurns = 20;
 constexpr double kPowerMismatch = 0.01;
 constexpr double kAcLossDoubling = 2;
 // The share of the rated output a corner's turn-on loss is warned above.
@@ -27,6 +33,50 @@ constexpr double kHighestTurnOnShare = 0.05;
 
 void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
     plan.warnings.push_back({code, strength, std::move(message)});
+}
+
+// The fewest turns of the regulated output, above the plan's, that bring
+// every other output within kCentredWithin_pct of its set voltage, each on
+// its nearest whole turns (the primary's scaled to keep Vor); none up to
+// MostCentringTurns.
+int MostCentringTurns(const Plan& plan) {
+    return std::max(kMostCentringScale * plan.Ns, kMostCentringTurns);
+}
+
+std::optional<int> CentringTurns(const Plan& plan) {
+    const OutputLoad& regulated = plan.outputs.front().set;
+    const double volts = regulated.V + regulated.VF_V;
+    for (int Ns = plan.Ns + 1; Ns <= MostCentringTurns(plan); ++Ns) {
+        const bool centred =
+            std::all_of(plan.outputs.begin() + 1, plan.outputs.end(), [&](const OutputResult& o) {
+                const int turns = plan_design::OutputTurns(Ns, o.set, volts);
+                const double expected = volts * turns / Ns - o.set.VF_V;
+                return std::abs(expected - o.set.V) <= kCentredWithin_pct / 100 * o.set.V;
+            });
+        if (centred) return Ns;
+    }
+    return std::nullopt;
+}
+
+// What would centre output `i`, whose nearest whole turns leave it off: the
+// regulated output's turns that centre every output.
+std::string CentringText(const Plan& plan, std::size_t i) {
+    const OutputResult& out = plan.outputs[i];
+    if (!(std::abs(out.error_pct) > kCentredWithin_pct)) return {};
+    const std::optional<int> Ns = CentringTurns(plan);
+    if (!Ns)
+        return "稳压输出取至 " + std::to_string(MostCentringTurns(plan)) +
+               " 匝都不能使各输出偏差在 3 % 以内；可改变输出电压、整流管压降或稳压的输出。";
+    const int Np = static_cast<int>(std::lround(static_cast<double>(plan.Np) * *Ns / plan.Ns));
+    std::string turns;
+    for (std::size_t k = 1; k < plan.outputs.size(); ++k) {
+        const OutputLoad& set = plan.outputs[k].set;
+        turns += (turns.empty() ? "" : "、") +
+                 std::to_string(plan_design::OutputTurns(
+                     *Ns, set, plan.outputs.front().set.V + plan.outputs.front().set.VF_V));
+    }
+    return "稳压输出取 " + std::to_string(*Ns) + " 匝（初级约 " + std::to_string(Np) +
+           " 匝，保持 Vor），其余输出依次取 " + turns + " 匝，各输出偏差都在 3 % 以内。";
 }
 
 void CoreWarnings(Plan& plan, double AeRequired_m2, bool noneFits) {
@@ -427,7 +477,7 @@ void ChoiceWarnings(Plan& plan, double P_W) {
             off > kVoltageCaution_pct ? Strength::Caution : Strength::Note,
             "输出 " + std::to_string(i + 1) + "：" + std::to_string(out.turns) + " 匝得 " +
                 ReadableValue(out.Vexpected_V, "V") + "，与所设 " + ReadableValue(out.set.V, "V") +
-                " 相差 " + ReadableValue(out.error_pct, "%") + "。");
+                " 相差 " + ReadableValue(out.error_pct, "%") + "。" + CentringText(plan, i));
     }
     if (!choices.outputs.empty() && std::abs(plan.Pout_W - P_W) > kPowerMismatch * P_W) {
         Add(plan, "output_power_mismatch", Strength::Caution,

@@ -500,6 +500,36 @@ INSTANTIATE_TEST_SUITE_P(Table, WarningTest, testing::ValuesIn(kWarningCases),
 // 5.2 W charger at 70 % leaves 2.23 W for every loss: its copper, core and
 // rectifier take 0.85 W, and the clamp 1.61 W at the limit, which would
 // tell it that it cannot deliver; at the estimate it can.
+// An output its nearest whole turns leave more than 3 % off is told the
+// regulated output's turns that centre every output; planned on them (the
+// primary's scaled with them), every output is within 3 %.
+TEST(PlanTest, AnOutputFarOffIsToldTheTurnsThatCentreIt) {
+    Options options;
+    options.choices.outputs = {{5, 2, 0.5}, {12, 0.5, 0.5}, {3.3, 0.3, 0.5}};
+    const numtext::InputTexts texts = {"20", "373", "127", "100", "80", "5"};
+    const PlanOutcome outcome = PlanFor(texts, options);
+    ASSERT_TRUE(outcome.plan);
+    const Plan& far = *outcome.plan;
+    std::string said;
+    for (const PlanWarning& w : far.warnings) {
+        if (w.code == "output_voltage_off") said = w.message;
+    }
+    const std::size_t at = said.find("稳压输出取 ");
+    ASSERT_NE(at, std::string::npos) << said;
+    const int Ns = std::stoi(said.substr(at + std::string("稳压输出取 ").size()));
+    const std::size_t primary = said.find("初级约 ");
+    ASSERT_NE(primary, std::string::npos);
+    const int Np = std::stoi(said.substr(primary + std::string("初级约 ").size()));
+    EXPECT_GT(Ns, far.Ns);
+    options.choices.Np = Np;
+    options.choices.Ns = Ns;
+    const PlanOutcome centred = PlanFor(texts, options);
+    ASSERT_TRUE(centred.plan);
+    for (const OutputResult& out : centred.plan->outputs) {
+        EXPECT_LE(std::abs(out.error_pct), 3) << out.set.V;
+    }
+}
+
 TEST(PlanTest, TheBudgetTakesTheClampAtTheEstimateNotTheLimit) {
     Options margins;  // triple-insulated wire's lower leakage would fit either way
     margins.construction = Construction::Margin;
