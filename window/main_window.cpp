@@ -572,10 +572,16 @@ void MainWindow::ShowAbout() {
 
 // Point sizes such as 9.75 do not fit the form file's whole-number font sizes;
 // the form carries them as an "exactPointSize" property.
+// A box whose form gives no such size keeps its first one there too: a
+// long text shrinks the box's font, and a short one brings it back.
 void MainWindow::ApplyExactFontSizes() {
     for (QWidget* widget : findChildren<QWidget*>()) {
         const QVariant size = widget->property("exactPointSize");
-        if (!size.isValid()) continue;
+        if (!size.isValid()) {
+            if (qobject_cast<QLineEdit*>(widget) != nullptr)
+                widget->setProperty("exactPointSize", widget->font().pointSizeF());
+            continue;
+        }
         QFont font = widget->font();
         font.setPointSizeF(size.toDouble());
         widget->setFont(font);

@@ -511,6 +511,19 @@ class MainWindowTest : public QObject {
         QVERIFY(reports_[0].message.contains("1 MiB"));
     }
 
+    // A long text typed shows whole in a smaller font; replaced by a short
+    // one, the box's own size comes back.
+    void anInputsFontComesBackWhenItsLongTextIsReplaced() {
+        QLineEdit* box = window_->Text1()[0];
+        const double designed = box->font().pointSizeF();
+        box->selectAll();
+        QTest::keyClicks(box, "123456789012345678901234567890");
+        QVERIFY(box->font().pointSizeF() < designed);
+        box->selectAll();
+        QTest::keyClicks(box, "12");
+        QCOMPARE(box->font().pointSizeF(), designed);
+    }
+
     // A result too long for its box shows whole in a smaller font, and one in
     // exponent form is marked so that "5.366…" is not read without its E+298.
     void longResultsShowWholeAndExponentsAreMarked() {
