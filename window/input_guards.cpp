@@ -4,6 +4,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QTabBar>
 #include <QWheelEvent>
 
 namespace flyback::window {
@@ -41,6 +42,8 @@ void TakeWheelOnlyWithFocus(QWidget* widget) {
     if (qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QComboBox*>(widget)) Guard(widget);
     for (auto* box : widget->findChildren<QAbstractSpinBox*>()) Guard(box);
     for (auto* box : widget->findChildren<QComboBox*>()) Guard(box);
+    // A tab bar never takes the focus by the wheel; it only lets the wheel through.
+    for (auto* bar : widget->findChildren<QTabBar*>()) bar->installEventFilter(Guard());
 }
 
 void TablesAreOneTabStop(QWidget* widget) {

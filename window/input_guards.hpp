@@ -6,8 +6,9 @@ namespace flyback::window {
 
 // A number box or a list under the pointer takes the wheel only once it has
 // the focus (a click or Tab): scrolling a window past it changes nothing, the
-// wheel scrolls the window instead. Applied to `widget` and every such box
-// inside it now; boxes made later are given it one by one.
+// wheel scrolls the window instead; so does a tab bar, which would switch
+// tabs. Applied to `widget` and every such box inside it now; boxes made
+// later are given it one by one.
 void TakeWheelOnlyWithFocus(QWidget* widget);
 
 // Every table inside `widget` one stop of Tab, its cells walked with the

@@ -623,9 +623,9 @@ class ToolWindowsTest : public QObject {
         QVERIFY(winding != nullptr);
         QDoubleSpinBox* bmax = winding->bmax();
         const double before = bmax->value();
-        const auto notch = [&](QWidget* target) {
+        const auto notch = [&](QWidget* target, int delta = 120) {
             const QPointF at(target->width() / 2.0, target->height() / 2.0);
-            QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+            QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(target, &wheel);
         };
@@ -637,6 +637,15 @@ class ToolWindowsTest : public QObject {
         QTRY_VERIFY(bmax->hasFocus());
         notch(bmax);
         QCOMPARE(bmax->value(), before + 0.01);
+        // A tab bar passing under the pointer while the window scrolls keeps its tab.
+        auto* tabs = winding->findChild<QTabBar*>();
+        QVERIFY(tabs != nullptr && tabs->count() > 1);
+        tabs->setCurrentIndex(0);
+        notch(tabs, -120);  // down: towards the next tab
+        QCOMPARE(tabs->currentIndex(), 0);
+        notch(tabs);
+        const int shown = tabs->currentIndex();
+        QCOMPARE(tabs->currentIndex(), shown);
         QSettings().remove("winding");
     }
 
