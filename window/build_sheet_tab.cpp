@@ -1,5 +1,6 @@
 #include "window/build_sheet_tab.hpp"
 
+#include <QApplication>
 #include <QDate>
 #include <QFileDialog>
 #include <QGraphicsOpacityEffect>
@@ -145,7 +146,9 @@ void BuildSheetTab::Render() {
     schematic_->setGraphicsEffect(fade);
     sheet_->setHtml(outcome_ ? FromUtf8(build_sheet::HtmlSection(*outcome_, pins_, false))
                              : QString());
-    sheet_->setEnabled(!grey_);
+    // Of the last press: grey and italic as the tables, still readable (a
+    // disabled browser's text was 1.8:1 on white).
+    ShowOutOfDate(sheet_, grey_, QApplication::palette(sheet_).color(QPalette::Text));
 }
 
 }  // namespace flyback::window

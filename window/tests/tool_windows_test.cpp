@@ -13,6 +13,7 @@
 #include <QSvgWidget>
 #include <QTabBar>
 #include <QWheelEvent>
+#include <cmath>
 #include <set>
 
 // Every text a user of the window reads: labels, buttons, tabs, menus, list
@@ -329,6 +330,25 @@ class ToolWindowsTest : public QObject {
         QVERIFY(tab->sheet()->toPlainText().contains("耐压测试"));
         QVERIFY(tab->sheet()->toPlainText().contains("6 → 7"));
         QVERIFY(tab->schematic()->renderer()->isValid());
+        // Of the last press once the inputs change: grey and italic, still
+        // readable (at least 4.5:1 on its base), never a disabled widget's 1.8:1.
+        QTest::keyClicks(window_->Text1()[0], "0");
+        window_->ShowWinding();
+        QVERIFY(tab->sheet()->isEnabled());
+        QVERIFY(tab->sheet()->font().italic());
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) {
+                return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+                   0.0722 * channel(c.blueF());
+        };
+        const double text = luminance(tab->sheet()->palette().color(QPalette::Text));
+        const double base = luminance(tab->sheet()->palette().color(QPalette::Base));
+        QVERIFY((std::max(text, base) + 0.05) / (std::min(text, base) + 0.05) >= 4.5);
+        QTest::keyClick(window_->Text1()[0], Qt::Key_Backspace);
+        window_->ShowWinding();
+        QVERIFY(!tab->sheet()->font().italic());
         const struct {
             const char* typed;
             const char* said;  // in the problem's line; empty: none
