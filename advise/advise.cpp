@@ -299,6 +299,7 @@ constexpr double kSettledWithin_K = 0.02;
 // counts a dozen: currents that end in a step keep much of their square in
 // the harmonics past a dozen.
 constexpr int kTighterSteps = 3;
+constexpr int kFirstHarmonics = 12;
 constexpr int kCloserHarmonics = 512;
 // The largest loss that could still matter: doubled from the floor until
 // its score passes the last place (64 doublings pass any loss a double
@@ -541,7 +542,7 @@ class Search {
         // The turns, flux, stresses and surface are the construction's own
         // in none of them: the first sketch tells them.
         const winding::Plan& sketch = fitting.front();
-        const std::optional<double> copper = LeastCopperFloor(fitting, hottest_, 12);
+        const std::optional<double> copper = LeastCopperFloor(fitting, hottest_, kFirstHarmonics);
         if (!copper) {
             Count(Drop::NoLoss, count);
             return Pending{};

@@ -30,7 +30,6 @@
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
-#include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
@@ -245,9 +244,7 @@ std::string ReadAdviseBounds(Options& options) {
         const winding::ChoiceNumberInfo& row = winding::Info(choice);
         value = runtime::ReadWholeNumber(text);
         if (!value || !winding::WithinRow(choice, *value))
-            return std::string(row.flag) + ": \"" + text + "\" is not from " +
-                   runtime::decimal::ShortestText(row.low / row.shownPerHeld) + " to " +
-                   runtime::decimal::ShortestText(row.high / row.shownPerHeld);
+            return std::string(row.flag) + ": \"" + text + "\" is not " + FlagBoundsText(row);
         return {};
     };
     std::optional<double> derating, clampRatio;

@@ -393,6 +393,11 @@ std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
 
 }  // namespace
 
+std::string FlagBoundsText(const winding::ChoiceNumberInfo& row) {
+    return "from " + runtime::decimal::ShortestText(row.low / row.shownPerHeld) + " to " +
+           runtime::decimal::ShortestText(row.high / row.shownPerHeld);
+}
+
 std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
     using Kind = winding::ChoiceProblem::Kind;
     switch (p.kind) {
@@ -437,15 +442,12 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
         case Kind::OnTime:
             return "--t-on-min must be from 1e-08 to 5e-06 s (300 ns: 300e-9)";
         case Kind::Bounds: {
-            // As the flag holds it (the litz's saving a share, not %); a
-            // field of --bias or --valley by its flag.
+            // A field of --bias or --valley by its flag.
             const winding::ChoiceNumberInfo& row = winding::Info(p.number);
             const std::string flag = !row.flag.empty() ? std::string(row.flag)
                                      : row.conduction  ? std::string("--valley")
                                                        : std::string("--bias");
-            return flag + " must be from " +
-                   runtime::decimal::ShortestText(row.low / row.shownPerHeld) + " to " +
-                   runtime::decimal::ShortestText(row.high / row.shownPerHeld) +
+            return flag + " must be " + FlagBoundsText(row) +
                    (winding::IsCount(row) ? ", whole" : "");
         }
     }

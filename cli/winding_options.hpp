@@ -57,4 +57,8 @@ std::string ReadWindingOptions(const WindingFlags& flags, const catalogue::Catal
 std::string OptionProblemLine(const winding::OptionProblem& problem);
 std::string ChoiceProblemLine(const winding::ChoiceProblem& problem);
 
+// A choice's bounds as its flag takes them (as held: the litz's saving a
+// share, not %): "from 1.01 to 10".
+std::string FlagBoundsText(const winding::ChoiceNumberInfo& row);
+
 }  // namespace flyback::cli

@@ -43,9 +43,13 @@ int MostCentringTurns(const Plan& plan) {
     return std::max(kMostCentringScale * plan.Ns, kMostCentringTurns);
 }
 
+// The regulated output's voltage at its winding: its set voltage and drop.
+double RegulatedWindingVolts(const Plan& plan) {
+    return plan.outputs.front().set.V + plan.outputs.front().set.VF_V;
+}
+
 std::optional<int> CentringTurns(const Plan& plan) {
-    const OutputLoad& regulated = plan.outputs.front().set;
-    const double volts = regulated.V + regulated.VF_V;
+    const double volts = RegulatedWindingVolts(plan);
     for (int Ns = plan.Ns + 1; Ns <= MostCentringTurns(plan); ++Ns) {
         const bool centred =
             std::all_of(plan.outputs.begin() + 1, plan.outputs.end(), [&](const OutputResult& o) {
@@ -72,8 +76,7 @@ std::string CentringText(const Plan& plan, std::size_t i) {
     for (std::size_t k = 1; k < plan.outputs.size(); ++k) {
         const OutputLoad& set = plan.outputs[k].set;
         turns += (turns.empty() ? "" : "、") +
-                 std::to_string(plan_design::OutputTurns(
-                     *Ns, set, plan.outputs.front().set.V + plan.outputs.front().set.VF_V));
+                 std::to_string(plan_design::OutputTurns(*Ns, set, RegulatedWindingVolts(plan)));
     }
     return "稳压输出取 " + std::to_string(*Ns) + " 匝（初级约 " + std::to_string(Np) +
            " 匝，保持 Vor），其余输出依次取 " + turns + " 匝，各输出偏差都在 3 % 以内。";
@@ -237,13 +240,17 @@ void FluxWarnings(Plan& plan) {
 }
 
 // Where the rules allow nothing that fits, the plan keeps the least lossy
-// conductor that does, and says which rule it breaks: the shop would send
-// it back. A split winding's halves share one conductor, said once.
+// conductor that does (without a mean turn, the strand rule's), and says
+// which rule it breaks: the shop would send it back. A split winding's
+// halves share one conductor, said once.
 void RuleWarnings(Plan& plan) {
     for (const Winding& w : plan.windings) {
         if (!w.breach || w.half == 2) continue;
+        const std::string why = w.decidedBy == ConductorReason::RulesBroken
+                                    ? "没有合绕制规则的导线放得下"
+                                    : "无平均匝长，导线按电流密度选";
         Add(plan, "winder_rule_broken", Strength::Caution,
-            WindingCaption(plan, Whole(w)) + "绕组没有合绕制规则的导线放得下，所用导线" +
+            WindingCaption(plan, Whole(w)) + "绕组" + why + "，所用导线" +
                 RuleBreachText(*w.breach) + "；可分半交错绕制、选更大的磁芯或放宽该规则。");
     }
 }
@@ -492,9 +499,6 @@ std::string RuleBreachText(const RuleBreach& breach) {
     const std::string value = ReadableValue(breach.value, ""),
                       limit = ReadableValue(breach.limit, "");
     switch (breach.rule) {
-        case ChoiceNumber::FinestStrand:
-            return "线径 " + ReadableValue(breach.value, "mm") + "，细于规则的最细 " +
-                   ReadableValue(breach.limit, "mm");
         case ChoiceNumber::MostLayers:
             return "绕 " + value + " 层，多于规则的 " + limit + " 层";
         case ChoiceNumber::LitzCurrent:

@@ -333,13 +333,12 @@ bool OneWireWinding(const Winding& w, const WinderRules& rules) {
 }
 
 // The first rule the candidate breaks as laid out, by the rules' order; the
-// litz's saving is judged once the round wire's loss is known.
+// litz's saving is judged once the round wire's loss is known. No wire finer
+// than the finest is ever offered (WiresOfKind).
 std::optional<RuleBreach> BreachOf(const std::vector<Winding>& wound, const Candidate& c,
                                    const WinderRules& rules) {
     const Winding& w = wound.front();
     const double current = w.Irms_A.value_or(0);
-    if (c.wire && c.wire->conductor_mm < rules.finestStrand_mm)
-        return RuleBreach{ChoiceNumber::FinestStrand, c.wire->conductor_mm, rules.finestStrand_mm};
     // Foil is a turn a layer: its own rule counts its turns.
     int layers = 0;
     for (const Winding& each : wound) layers = std::max(layers, each.layers);
@@ -404,7 +403,7 @@ Choice ChoiceOf(const Option& o, const Laid& asItIs, ConductorReason reason) {
 
 // The bias, or a winding of little current: the thinnest single round wire
 // for the current density that the rules allow; else the thinnest that fits.
-Choice OneWire(std::vector<Option>& options, const Laid& asItIs) {
+Choice OneWire(std::vector<Option>& options, const Laid& asItIs, const WinderRules& rules) {
     const Option* thinnest = nullptr;
     for (const Option& o : options) {
         if (o.candidate.conductor != Conductor::Round || o.candidate.strands > 1) continue;
@@ -418,9 +417,8 @@ Choice OneWire(std::vector<Option>& options, const Laid& asItIs) {
     if (thinnest) return ChoiceOf(*thinnest, asItIs, ConductorReason::OneWire);
     Choice kept = ChoiceOf(options.front(), asItIs, ConductorReason::OneWire);
     kept.reason = ConductorReason::RulesBroken;
-    kept.breach =
-        RuleBreach{ChoiceNumber::OneWireCurrent, *options.front().laid.wound.front().Irms_A,
-                   Info(ChoiceNumber::OneWireCurrent).first};
+    kept.breach = RuleBreach{ChoiceNumber::OneWireCurrent,
+                             *options.front().laid.wound.front().Irms_A, rules.oneWireBelow_A};
     return kept;
 }
 
@@ -559,7 +557,7 @@ Choice ChooseFor(const std::vector<Winding*>& group, const Plan& plan, const Bud
         std::optional<RuleBreach> breach = BreachOf(laid->wound, c, rules);
         options.push_back({c, std::move(*laid), breach});
     }
-    if (OneWireWinding(first, rules)) return OneWire(options, *asItIs);
+    if (OneWireWinding(first, rules)) return OneWire(options, *asItIs, rules);
     return LeastLossByTheRules(options, plan, *asItIs);
 }
 
