@@ -244,6 +244,25 @@ TEST(BuildSheetTest, StepsMaterialsAndTestsFollowTheInsulation) {
 // What to order: the maker's set of the plan's core and material, with its
 // price, distributor and day, where one is stocked; nothing made up where
 // none is.
+// Each winding's wire line says what decided it, as the plan has it.
+TEST(BuildSheetTest, EachWiresLineSaysWhatDecidedIt) {
+    for (const Order order : {Order::PSB, Order::PSP}) {
+        const PlanOutcome outcome = PlanFor(WithBias(order));
+        ASSERT_TRUE(outcome.plan);
+        const Sheet sheet = SheetOf(*outcome.plan, Pins{});
+        for (const winding::Winding& w : outcome.plan->windings) {
+            if (w.half == 2) continue;
+            const std::string caption =
+                winding::WindingCaption(*outcome.plan, winding::Whole(w)) + "导线";
+            const plan_sheet::SheetLine* line = Line(sheet.materials, caption);
+            ASSERT_NE(line, nullptr) << caption;
+            EXPECT_NE(line->value.find(plan_sheet::ConductorReasonText(*outcome.plan, w)),
+                      std::string::npos)
+                << line->value;
+        }
+    }
+}
+
 TEST(BuildSheetTest, TheCoreToOrderIsAStockedSetWhereOneIs) {
     const struct {
         const char* core;

@@ -16,8 +16,10 @@
 
 #include "catalogue/market_names.hpp"
 #include "cli/winding_options.hpp"
+#include "record/design_record.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "version/version.hpp"
+#include "winding/plan.hpp"
 
 namespace flyback::cli {
 namespace {
@@ -83,6 +85,55 @@ TEST(CommandLineTest, JsonHoldsEveryResultInPublicationOrder) {
     EXPECT_EQ(
         run.out.rfind("{\"results\":[{\"box\":0,\"caption\":\"磁芯型号\",\"text\":\"EE12\"}", 0),
         0u);
+}
+
+// What decided each winding's conductor, the rule it breaks and the
+// construction not taken read back from the JSON as the plan has them: the
+// 60 W adapter on PQ26/20, margin-wound (its primary breaks the layers'
+// rule) and left to the plan (the margins do not fit).
+TEST(CommandLineTest, TheWindersChoicesReadBackFromTheJson) {
+    const std::vector<std::string> supply = {"60", "373", "100", "100", "88", "12"};
+    for (const winding::Construction construction :
+         {winding::Construction::Margin, winding::Construction::Auto}) {
+        const std::string name(winding::kConstructionNames[static_cast<int>(construction)]);
+        SCOPED_TRACE(name);
+        std::vector<std::string> args = {"--json", "--winding", "--core=PQ26/20",
+                                         "--construction=" + name};
+        args.insert(args.end(), supply.begin(), supply.end());
+        const Invocation run = Invoke(args);
+        ASSERT_EQ(run.status, kExitOk) << run.err;
+        const auto json = nlohmann::json::parse(run.out)["winding"];
+        winding::Options options;
+        options.core = "PQ26/20";
+        options.construction = construction;
+        const winding::PlanOutcome outcome = winding::PlanWinding(
+            record::RecordPress({supply[0], supply[1], supply[2], supply[3], supply[4], supply[5]}),
+            options, catalogue::BuiltIn());
+        ASSERT_TRUE(outcome.plan);
+        const winding::Plan& plan = *outcome.plan;
+        ASSERT_EQ(json["windings"].size(), plan.windings.size());
+        for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+            const winding::Winding& w = plan.windings[i];
+            const auto& read = json["windings"][i];
+            EXPECT_EQ(read["decided_by"],
+                      winding::kConductorReasonNames[static_cast<int>(w.decidedBy)]);
+            ASSERT_EQ(read["rule_broken"].is_null(), !w.breach);
+            if (!w.breach) continue;
+            EXPECT_EQ(read["rule_broken"]["rule"], winding::Info(w.breach->rule).jsonKey);
+            EXPECT_EQ(read["rule_broken"]["value"], w.breach->value);
+            EXPECT_EQ(read["rule_broken"]["limit"], w.breach->limit);
+        }
+        const auto& other = json["insulation"]["construction_other"];
+        ASSERT_EQ(other.is_null(), !plan.otherConstruction);
+        EXPECT_EQ(json["insulation"]["construction_chosen"], plan.constructionChosen);
+        if (!plan.otherConstruction) continue;
+        EXPECT_EQ(
+            other["construction"],
+            winding::kConstructionNames[static_cast<int>(plan.otherConstruction->construction)]);
+        EXPECT_EQ(other["fits"], plan.otherConstruction->fits);
+        EXPECT_EQ(other["build_mm"], plan.otherConstruction->build_mm);
+        EXPECT_EQ(other["loss_W"], *plan.otherConstruction->loss_W);
+    }
 }
 
 TEST(CommandLineTest, JsonOnAFaultNamesTheErrorAndKeepsWhatWasReached) {
