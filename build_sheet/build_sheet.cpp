@@ -81,13 +81,28 @@ std::string SidePins(const Plan& plan, const std::vector<Ends>& ends, bool secon
     return text;
 }
 
+const winding::ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i) {
+    for (const winding::ShieldPlan& s : plan.shields) {
+        if (s.before == static_cast<int>(i)) return &s;
+    }
+    return nullptr;
+}
+
+// The tape wound after winding i: the next winding's, or, where a shield
+// comes next, one layer from the primary side's winding and the barrier's
+// from a secondary.
+std::string TapeAfter(const Plan& plan, std::size_t i) {
+    if (i + 1 >= plan.windings.size()) return "外层包覆固定";
+    const int barrier = TapeLayers(plan.windings[i + 1].tapeBefore_mm);
+    if (!ShieldBefore(plan, i + 1)) return std::to_string(barrier) + " 层";
+    return plan.windings[i].role == Role::Secondary ? std::to_string(barrier) + " 层"
+                                                    : std::string("1 层");
+}
+
 StepRow Step(const Plan& plan, std::size_t i, const Ends& ends) {
     const Winding& w = plan.windings[i];
     const double margin = plan.insulation.margin_mm;
-    const std::string after =
-        i + 1 < plan.windings.size()
-            ? std::to_string(TapeLayers(plan.windings[i + 1].tapeBefore_mm)) + " 层"
-            : std::string("外层包覆固定");
+    const std::string after = TapeAfter(plan, i);
     return {std::to_string(i + 1),
             winding::WindingCaption(plan, w),
             PinPair(ends),
@@ -421,11 +436,62 @@ std::string PinsProblem(const Plan& plan, const Pins& pins) {
     return {};
 }
 
+// The primary's quiet end, at the bulk capacitor: where a shield is tied.
+int QuietPrimaryPin(const Plan& plan, const std::vector<Ends>& ends) {
+    int pin = 0;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        if (plan.windings[i].role == Role::Primary) pin = ends[i].finish;
+    }
+    return pin;
+}
+
+// A shield's conductor in the words of a winding's wire.
+std::string ShieldWireText(const Plan& plan, const winding::ShieldPlan& s) {
+    Winding conductor;
+    if (s.kind == winding::Shield::Foil) {
+        conductor.conductor = winding::Conductor::Foil;
+        conductor.foilThickness_mm = s.foil_mm;
+        conductor.foilWidth_mm = plan.insulation.width_mm;
+    } else if (s.wire) {
+        conductor.wire = s.wire;
+        conductor.strands = s.strands;
+    } else {
+        return "—";
+    }
+    return plan_sheet::WireText(conductor);
+}
+
+// A shield's step before its winding: tied at one end to the primary's
+// quiet pin, its other end (a foil's overlap, a wound shield's finish)
+// insulated and left open, so that it is never a shorted turn.
+StepRow ShieldStep(const Plan& plan, const winding::ShieldPlan& s, int quietPin) {
+    const double margin = plan.insulation.margin_mm;
+    const auto before = static_cast<std::size_t>(s.before);
+    const bool fromSecondary = plan.windings[before - 1].role == Role::Secondary;
+    const std::string after =
+        fromSecondary ? std::string("1 层")
+                      : std::to_string(TapeLayers(plan.windings[before].tapeBefore_mm)) + " 层";
+    const bool foil = s.kind == winding::Shield::Foil;
+    return {"",
+            foil ? "屏蔽（铜箔）" : "屏蔽绕组（抵消）",
+            std::to_string(quietPin) + "（另一端绝缘悬空）",
+            foil ? std::string("1 圈，首尾搭接处垫胶带不相接")
+                 : std::to_string(s.turns) + " 匝，与次级同向",
+            ShieldWireText(plan, s),
+            std::to_string(s.layers) + " 层",
+            margin > 0 ? ReadableValue(margin, "mm") : std::string("—"),
+            after};
+}
+
 Sheet SheetOf(const Plan& plan, const Pins& pins) {
     const std::vector<Ends> ends = PinsOf(plan, pins);
     Sheet sheet;
-    for (std::size_t i = 0; i < plan.windings.size(); ++i)
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        if (const winding::ShieldPlan* s = ShieldBefore(plan, i))
+            sheet.steps.push_back(ShieldStep(plan, *s, QuietPrimaryPin(plan, ends)));
         sheet.steps.push_back(Step(plan, i, ends[i]));
+    }
+    for (std::size_t n = 0; n < sheet.steps.size(); ++n) sheet.steps[n][0] = std::to_string(n + 1);
     sheet.materials = Materials(plan, ends);
     sheet.tests = Tests(plan, ends);
     sheet.notes = Notes(plan);

@@ -82,6 +82,9 @@ struct Wire {
     double conductor_mm = 0;
     std::optional<double> outerGrade1_mm, outerGrade2_mm;  // the IEC 60317 maximum
     std::optional<double> outerNominal_mm;                 // triple-insulated wire
+    // What it is insulated with, as the data says ("3 layers ETFE, 25.4
+    // um/layer, 155 C"); empty where the data does not say (an enamel).
+    std::string insulation;
     std::string source;
 
     // The outer diameter to wind with: the grade's maximum, or the nominal.

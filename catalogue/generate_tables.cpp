@@ -132,7 +132,7 @@ void WriteWires(const Catalogue& c, std::ostream& out) {
             << (w.kind == WireKind::TripleInsulated ? "true" : "false") << ", "
             << Number(w.conductor_mm) << ", " << Optional(w.outerGrade1_mm) << ", "
             << Optional(w.outerGrade2_mm) << ", " << Optional(w.outerNominal_mm) << ", "
-            << Literal(w.source) << "},\n";
+            << Literal(w.insulation) << ", " << Literal(w.source) << "},\n";
     }
     out << "};\n\n";
 }

@@ -270,6 +270,7 @@ void AddWires(const CsvTable& table, std::string_view origin, Catalogue& catalog
         wire.outerGrade1_mm = f.Number("grade1_od_max_mm");
         wire.outerGrade2_mm = f.Number("grade2_od_max_mm");
         wire.outerNominal_mm = f.Number("od_nominal_mm");
+        wire.insulation = f.Text("insulation");
         wire.source = SourceOf(f, origin, row.line, sources);
         if (!wire.Outer(1) && !wire.Outer(2))
             Fields::Fail("od_nominal_mm", "no outer diameter is given");

@@ -77,6 +77,7 @@ Wire WireOf(const WireRow& row) {
             Optional(row.outerGrade1_mm),
             Optional(row.outerGrade2_mm),
             Optional(row.outerNominal_mm),
+            row.insulation,
             row.source};
 }
 

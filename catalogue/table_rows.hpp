@@ -62,6 +62,7 @@ struct WireRow {
     bool tripleInsulated;
     double conductor_mm;
     Maybe outerGrade1_mm, outerGrade2_mm, outerNominal_mm;
+    const char* insulation;
     const char* source;
 };
 

@@ -126,7 +126,7 @@ bool AnyPlanOption(const WindingFlags& f) {
                         w.fill, w.vaux, w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance,
                         w.leakageFactor, w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns,
                         w.insulation, w.pollution, w.materialGroup, w.altitude, w.construction,
-                        w.mainsVrms, w.order, w.pins, w.qr, w.valleys, w.hotLimit);
+                        w.mainsVrms, w.order, w.pins, w.qr, w.valleys, w.hotLimit, w.shield);
     };
     return texts(f) != texts(none);
 }
@@ -224,6 +224,10 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--construction", f.construction,
         "with --winding: margin (margin-wound), tiw (triple-insulated secondary) or auto "
         "(the default: see --margins)");
+    add("--shield", f.shield,
+        "with --winding: none, foil (a copper foil tied to the primary's quiet end) or winding "
+        "(a wound shield whose turns cancel the secondary it faces), between the primary side "
+        "and the secondaries (none)");
 }
 
 namespace {
@@ -302,6 +306,12 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
             return "--construction " + f.construction + " contradicts " +
                    (f.tiw ? "--tiw" : "--margins");
         o.construction = construction;
+    }
+    if (!f.shield.empty()) {
+        const auto& names = winding::kShieldNames;
+        const auto* named = std::find(std::begin(names), std::end(names), f.shield);
+        if (named == std::end(names)) return "--shield must be none, foil or winding";
+        o.shield = static_cast<winding::Shield>(named - std::begin(names));
     }
     if (!f.materialGroup.empty()) i.group = f.materialGroup;
     if (!f.order.empty()) {

@@ -31,7 +31,7 @@ struct WindingFlags {
         return choiceTexts[static_cast<std::size_t>(c)];
     }
     // The insulation between primary and secondary.
-    std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms;
+    std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms, shield;
     std::string order;
     std::string pins;  // the build sheet's, as typed
 };

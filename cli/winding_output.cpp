@@ -131,6 +131,7 @@ std::string ChoicesJson(const Plan& plan) {
             .Text("inductance_from", winding::kConductions[static_cast<int>(c.conduction)].jsonName)
             .Bool("turns_fixed", c.FixedTurns())
             .Value(key(ChoiceNumber::Clamp), given(ChoiceNumber::Clamp))
+            .Value(key(ChoiceNumber::Coss), given(ChoiceNumber::Coss))
             .Value("I_limit_A", plan.Ilimit_A)
             .Bool("I_limit_fixed", c.Ilimit_A.has_value());
         // The winder's rules the conductors were chosen by.
@@ -187,6 +188,70 @@ std::string InsulationJson(const Plan& plan) {
         .Text("construction", i.tripleInsulated ? "tiw" : "margin")
         .Bool("construction_chosen", plan.constructionChosen)
         .Raw("construction_other", OtherConstructionJson(plan));
+    return json;
+}
+
+// A neighbour in the build by name: a winding's, or a shield's after them.
+std::string GroupName(const Plan& plan, int group) {
+    if (group < static_cast<int>(plan.windings.size()))
+        return winding::WindingName(plan.windings[static_cast<std::size_t>(group)]);
+    return "shield " + std::to_string(group - static_cast<int>(plan.windings.size()) + 1);
+}
+
+std::string ShieldsJson(const Plan& plan) {
+    std::string json = "[";
+    for (const winding::ShieldPlan& s : plan.shields) {
+        if (json.size() > 1) json += ',';
+        answer::JsonObject(json)
+            .Text("kind", winding::kShieldNames[static_cast<int>(s.kind)])
+            .Text("before", GroupName(plan, s.before))
+            .Value("height_mm", s.height_mm)
+            .Value("foil_mm",
+                   s.kind == winding::Shield::Foil ? std::optional(s.foil_mm) : std::nullopt)
+            .Value("turns", s.kind == winding::Shield::Winding ? std::optional<double>(s.turns)
+                                                               : std::nullopt)
+            .Value("strands", s.kind == winding::Shield::Winding ? std::optional<double>(s.strands)
+                                                                 : std::nullopt)
+            .Raw("wire", s.wire ? QuotedJson(s.wire->name) : "null");
+    }
+    return json + "]";
+}
+
+std::string CapacitanceJson(const Plan& plan) {
+    if (!plan.capacitance) return "null";
+    const winding::Capacitances& c = *plan.capacitance;
+    std::string windings = "[", pairs = "[";
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        if (windings.size() > 1) windings += ',';
+        answer::JsonObject(windings)
+            .Text("name", winding::WindingName(plan.windings[i]))
+            .Value("C_own_F", c.windings[i].own_F);
+    }
+    for (const winding::FacingCapacitance& f : c.facings) {
+        if (pairs.size() > 1) pairs += ',';
+        answer::JsonObject(pairs)
+            .Text("inner", GroupName(plan, f.inner))
+            .Text("outer", GroupName(plan, f.outer))
+            .Value("C_F", f.C_F)
+            .Value("area_mm2", f.area_mm2)
+            .Value("distance_mm", f.distance_mm);
+    }
+    windings += "]";
+    pairs += "]";
+    std::string json;
+    answer::JsonObject(json)
+        .Value("C_primary_self_F", c.primarySelf_F)
+        .Value("C_primary_secondary_F", c.primarySecondary_F)
+        .Value("C_build_drain_F", c.build_F)
+        .Value("C_drain_F", c.drain_F)
+        .Value("C_common_mode_F", c.commonMode_F)
+        .Value("drain_edge_V_per_s", c.edge_V_s)
+        .Value("I_common_mode_A", c.displacement_A)
+        .Value("leakage_ring_Hz", c.leakageRing_Hz)
+        .Value("leakage_ring_damping", c.damping)
+        .Value("valley_ring_Hz", c.valleyRing_Hz)
+        .Raw("windings", windings)
+        .Raw("pairs", pairs);
     return json;
 }
 
@@ -334,6 +399,12 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("surface_cm2", plan.surface_cm2)
         .Raw("clamp", ClampJson(plan.clamp))
         .Value("L_leakage_build_H", plan.buildLeakage_H)
+        .Text("shield", winding::kShieldNames[static_cast<int>(plan.options.shield)])
+        .Raw("shields", ShieldsJson(plan))
+        .Raw("capacitance", CapacitanceJson(plan))
+        .Text("capacitance_unknown",
+              std::array<std::string_view, 3>{"", "no_mean_turn",
+                                              "insulation"}[static_cast<int>(plan.capacitanceGap)])
         .Value("V_rectifier_V", plan.Vrectifier_V)
         .Value("I_cap_rms_A", plan.IcapRms_A)
         .Value("V_switch_V", plan.Vswitch_V)

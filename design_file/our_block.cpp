@@ -94,6 +94,7 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Maybe("lossSplit", o.lossSplit)
         .Number("hotLimit", o.hotLimit_C)
         .String("construction", winding::kConstructionNames[static_cast<int>(o.construction)])
+        .String("shield", winding::kShieldNames[static_cast<int>(o.shield)])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
@@ -161,6 +162,9 @@ winding::Options ReadOptions(const Reader& r) {
     o.hotLimit_C = NumberOr(r, "hotLimit", o.hotLimit_C);
     o.construction = static_cast<winding::Construction>(
         IndexOf(winding::kConstructionNames, r.At("construction")));
+    // Files from before shields were planned have none.
+    if (r.Has("shield"))
+        o.shield = static_cast<winding::Shield>(IndexOf(winding::kShieldNames, r.At("shield")));
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
     const Reader i = r.At("insulation");
     if (const Reader grade = i.At("grade"); !grade.IsNull()) {

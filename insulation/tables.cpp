@@ -135,6 +135,17 @@ void ReadTapes(Tables& t) {
     }
 }
 
+void ReadDielectrics(Tables& t) {
+    const Csv csv(data::Csv("permittivity"), "permittivity.csv");
+    for (const auto& row : csv.Rows()) {
+        const auto relative = csv.Number(row, "relative_permittivity");
+        if (csv.Flagged(row) || !relative || !(*relative >= 1)) continue;
+        t.dielectrics.push_back({{"permittivity", "permittivity.csv", row.line},
+                                 csv.Field(row, "material"),
+                                 *relative});
+    }
+}
+
 Tables Read() {
     Tables t;
     ReadClearance(t);
@@ -155,6 +166,7 @@ Tables Read() {
     std::erase_if(t.altitude,
                   [](const Row& row) { return !row.origin.table.starts_with("IEC 62368-1"); });
     ReadTapes(t);
+    ReadDielectrics(t);
     return t;
 }
 
@@ -163,6 +175,21 @@ Tables Read() {
 const Tables& BuiltIn() {
     static const Tables tables = Read();
     return tables;
+}
+
+const Dielectric* DielectricOf(std::string_view material, const Tables& tables) {
+    for (const Dielectric& d : tables.dielectrics) {
+        if (d.material == material) return &d;
+    }
+    return nullptr;
+}
+
+std::string_view TapeMaterial(const Tape& tape) {
+    if (tape.name.find("Polyester") != std::string::npos ||
+        tape.name.find("terephthalate") != std::string::npos)
+        return "polyester";
+    if (tape.name.find("Polyimide") != std::string::npos) return "polyimide";
+    return {};
 }
 
 }  // namespace flyback::insulation

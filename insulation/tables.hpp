@@ -38,6 +38,15 @@ struct Tape {
     std::optional<double> class_C;
 };
 
+// How strongly an insulation between two conductors holds their field: its
+// relative permittivity, by the material's short name ("polyester",
+// "polyimide", "ETFE", "enamel", "air").
+struct Dielectric {
+    Origin origin;
+    std::string material;
+    double relative = 1;
+};
+
 struct Tables {
     std::vector<Row> clearance;      // Tables 10, 11, 14
     std::vector<Row> basicCreepage;  // Tables 17 and 18, basic
@@ -46,9 +55,17 @@ struct Tables {
     std::vector<Row> transient;    // IEC 60664-1 Table F.1, the category in `group`
     std::vector<Row> testVoltage;  // Tables 25, 26, 27
     std::vector<Tape> tapes;
+    std::vector<Dielectric> dielectrics;
 };
 
 const Tables& BuiltIn();
+
+// The material's row; none where the data has no figure for it.
+const Dielectric* DielectricOf(std::string_view material, const Tables& tables = BuiltIn());
+
+// What a tape is made of, by its name as the data gives it ("Tecroll 11B
+// (Polyester, …)"): "polyester" or "polyimide"; empty where the name says neither.
+std::string_view TapeMaterial(const Tape& tape);
 
 namespace data {
 // A data file's text by its name ("clearance"), as compiled in.

@@ -103,7 +103,7 @@ std::string ModeText(const OperatingPoint& p) {
 }
 
 // "准谐振：第 1 谷底开通（至多第 4 谷底，最高频率 130 kHz），漏源电容 100 pF（…）".
-std::string ResonanceText(const Resonance& r) {
+std::string ResonanceText(const Choices& c, const Resonance& r) {
     std::string text = "准谐振：第 " + std::to_string(r.firstValley) + " 谷底开通";
     if (r.fmax_Hz) {
         text += "（至多第 " + std::to_string(r.lastValley) + " 谷底，最高频率 " +
@@ -112,10 +112,51 @@ std::string ResonanceText(const Resonance& r) {
         text += "（未给最高频率：假定控制器限频于设计频率的 " +
                 ReadableValue(kAssumedFmaxOfDesign, "") + " 倍，必要时跳到更深的谷底）";
     }
-    text += "，漏源电容 " + ReadableValue(r.Cds_F, "F");
-    if (r.Cds_F == Choices{}.Cds_F) text += "（假定：开关管 Coss 与绕组电容之和）";
+    text += "，漏源电容 " + (c.Cds_F ? ReadableValue(*c.Cds_F, "F")
+                                     : "为开关管 Coss " + ReadableValue(c.Coss_F, "F") +
+                                           " 与变压器由绕制结构算出的电容之和");
     return text + "；输入的工作频率为最低输入、满载时的频率，输入升高或负载减轻时频率升高";
 }
+
+}  // namespace
+
+std::string CapacitanceText(const Plan& plan) {
+    switch (plan.capacitanceGap) {
+        case winding::CapacitanceGap::NoMeanTurn:
+            return "无平均匝长，电容无从计算";
+        case winding::CapacitanceGap::Insulation:
+            return plan.capacitanceWire->name + " 的绝缘层没有介电常数数据，电容无从计算";
+        case winding::CapacitanceGap::None:
+            break;
+    }
+    if (!plan.capacitance) return "—";
+    const winding::Capacitances& c = *plan.capacitance;
+    std::string text = "初级自电容 " + ReadableValue(c.primarySelf_F, "F") + "，初次级之间 " +
+                       ReadableValue(c.primarySecondary_F, "F") + "（两侧各自短接测量）";
+    text += "；共模等效 " + ReadableValue(c.commonMode_F, "F") + "，关断沿 " +
+            ReadableValue(c.edge_V_s * 1e-9, "V/ns") + " 时经绝缘的位移电流 " +
+            ReadableValue(c.displacement_A, "A");
+    if (!plan.shields.empty()) {
+        text += "（" +
+                std::string(winding::kShieldCaptions[static_cast<int>(plan.options.shield)]) + "）";
+    }
+    return text + "；按各层电压分布的电场能量，介电常数见绝缘数据";
+}
+
+std::string RingText(const Plan& plan) {
+    if (!plan.capacitance) return "—";
+    const winding::Capacitances& c = *plan.capacitance;
+    const Choices& choices = plan.options.choices;
+    std::string text = "漏极电容 " + ReadableValue(c.drain_F, "F");
+    text += choices.Cds_F ? std::string("（给定）")
+                          : "（开关管 Coss " + ReadableValue(choices.Coss_F, "F") + " ＋ 变压器 " +
+                                ReadableValue(c.build_F, "F") + "）";
+    text += "；与漏感振铃 " + ReadableValue(c.leakageRing_Hz, "Hz");
+    if (c.damping) text += "（初级铜阻尼比 " + ReadableValue(*c.damping, "") + "）";
+    return text + "，与 Lp' 振铃 " + ReadableValue(c.valleyRing_Hz, "Hz");
+}
+
+namespace {
 
 std::string HighLineText(const Plan& plan) {
     const OperatingPoint& p = plan.atVmax;
@@ -548,6 +589,8 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
                                    ReadableValue(*plan.buildLeakage_H / plan.Lp_H * 100, "%") +
                                    " × Lp'；一维磁动势，次级短路）"
                              : std::string("—")},
+        {"绕组电容", CapacitanceText(plan)},
+        {"漏极振铃", RingText(plan)},
         {"整流管反向电压",
          PerOutput(plan, [](const OutputResult& o) { return ReadableValue(o.Vrectifier_V, "V"); })},
         {"输出电容纹波电流",
@@ -607,8 +650,10 @@ std::vector<SheetLine> ChoiceLines(const Choices& c) {
     } else if (c.conduction == Conduction::Inductance) {
         lines.push_back({"工作模式", "指定 Lp " + ReadableValue(c.Lp_H, "H")});
     } else if (const std::optional<Resonance> r = c.Switching()) {
-        lines.push_back({"工作模式", ResonanceText(*r)});
+        lines.push_back({"工作模式", ResonanceText(c, *r)});
     }
+    if (c.Coss_F != Choices{}.Coss_F)
+        lines.push_back({"开关管 Coss", ReadableValue(c.Coss_F, "F")});
     if (c.FixedTurns()) {
         std::string turns = std::to_string(c.Np) + ":" + std::to_string(c.Ns);
         if (c.Naux) turns += ":" + std::to_string(*c.Naux);

@@ -80,6 +80,11 @@ std::string ConstructionText(const Plan& plan);
 // for functional insulation, which has no safety test.
 std::optional<std::string> TestVoltageText(const Plan& plan);
 
+// The build's capacitances in words (or why there are none), and the
+// drain's capacitance with its rings.
+std::string CapacitanceText(const Plan& plan);
+std::string RingText(const Plan& plan);
+
 // Why there is no plan, in Chinese for people ("各输出的功率之和为 0，…");
 // empty where there is a plan.
 std::string FailureText(const PlanOutcome& outcome);

@@ -203,11 +203,19 @@ std::string ValleyInput(const Plan& plan) {
 // secondary's stop (a volt a microsecond) opens the latch only after k − 1
 // rings, half a ring before the valley: the ring's own period may stray by
 // the parts the plan leaves out.
+// What the drain rings on: the capacitance a valley-switched plan runs
+// with, else the switch's Coss and the build's own as the plan finds them.
+double DrainCapacitance(const Plan& plan) {
+    if (plan.switching) return plan.switching->Cds_F;
+    if (plan.capacitance) return plan.capacitance->drain_F;
+    return plan.options.choices.Cds_F.value_or(plan.options.choices.Coss_F);
+}
+
 std::string ValleyController(const Plan& plan) {
     const double Vo = plan.outputs.front().set.V;
     const double conducting_A = kConductingShare * plan.outputs.front().Ipeak_A;
     const double ring_us =
-        2 * std::numbers::pi * std::sqrt(plan.Lp_H * plan.options.choices.Cds_F) * 1e6;
+        2 * std::numbers::pi * std::sqrt(plan.Lp_H * DrainCapacitance(plan)) * 1e6;
     const std::string stopped = "u(i(v.x1.vs1)+" + N(kStoppedCurrent_A) + ")";
     return "* the controller: the peak current from the plan's, trimmed to hold " + N(Vo) +
            " V; on at the drain's valley nvalley\n" + "Gtrim 0 ipeak value={" +
@@ -257,7 +265,7 @@ std::string Netlist(const Plan& plan) {
     net += "* the switch's drop spends the primary side's loss beyond its copper and the clamp\n";
     net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(SwitchDrop(plan)) + "\n";
     net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=0.05 Roff=1e8)\n";
-    net += "Cds drain 0 " + (valley ? N(valley->Cds_F) : std::string("100p")) + "\n";
+    net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "  ; the switch's Coss and the build's\n";
     net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
     net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";

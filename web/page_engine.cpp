@@ -453,6 +453,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))
         .Raw("familyCaptions", Texts(familyCaptions))
+        .Raw("shieldCaptions",
+             Texts({std::begin(winding::kShieldCaptions), std::end(winding::kShieldCaptions)}))
         .Raw("materials", Texts(materials))
         .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)

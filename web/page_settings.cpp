@@ -108,6 +108,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
         construction && *construction >= 0 &&
         *construction < static_cast<double>(std::size(winding::kConstructionNames)))
         o.construction = static_cast<winding::Construction>(static_cast<int>(*construction));
+    // Text 21: the shield, 0 to 2, as the plan numbers them (empty: none).
+    if (const auto shield = flyback::runtime::ReadWholeNumber(Text(21));
+        shield && *shield >= 0 && *shield < static_cast<double>(std::size(winding::kShieldNames)))
+        o.shield = static_cast<winding::Shield>(static_cast<int>(*shield));
     // A core typed by its letters is kept by its name and made again.
     flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
@@ -305,6 +309,7 @@ std::string OptionStore(const winding::Options& o) {
         .Text("lossSplit", ShownText(o, NumberOption::LossSplit))
         .Text("hotLimit", ShownText(o, NumberOption::HotLimit))
         .Text("construction", std::to_string(static_cast<int>(o.construction)))
+        .Text("shield", std::to_string(static_cast<int>(o.shield)))
         .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
         .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
         .Text("pollution", std::to_string(i.pollution))

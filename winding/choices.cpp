@@ -49,7 +49,7 @@ bool Choices::Any() const {
     return !outputs.empty() || biasI_A != 0 || biasVF_V != physics::kBiasDiodeDrop ||
            vorSource != VorSource::Press || conduction != Conduction::Boundary || FixedTurns() ||
            Vclamp_V || Ilimit_A || minSaturationMargin != Choices{}.minSaturationMargin ||
-           tOnMin_s != Choices{}.tOnMin_s || rules != WinderRules{};
+           tOnMin_s != Choices{}.tOnMin_s || rules != WinderRules{} || Coss_F != Choices{}.Coss_F;
 }
 
 namespace {
@@ -76,8 +76,8 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
             return &c.KRP;
         case ChoiceNumber::Lp:
             return &c.Lp_H;
-        case ChoiceNumber::Cds:
-            return &c.Cds_F;
+        case ChoiceNumber::Coss:
+            return &c.Coss_F;
         case ChoiceNumber::Valley:
             return &c.valley;
         case ChoiceNumber::LastValley:
@@ -103,6 +103,7 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
         case ChoiceNumber::Clamp:
         case ChoiceNumber::Ilimit:
         case ChoiceNumber::Fmax:
+        case ChoiceNumber::Cds:
             break;
     }
     return nullptr;
@@ -115,6 +116,8 @@ auto Unsettable(Held& c, ChoiceNumber choice) -> decltype(&c.Vclamp_V) {
             return &c.Vclamp_V;
         case ChoiceNumber::Fmax:
             return &c.fmax_Hz;
+        case ChoiceNumber::Cds:
+            return &c.Cds_F;
         default:
             return &c.Ilimit_A;
     }
@@ -125,7 +128,8 @@ auto Unsettable(Held& c, ChoiceNumber choice) -> decltype(&c.Vclamp_V) {
 std::optional<Resonance> Choices::Switching() const {
     if (conduction != Conduction::QuasiResonant) return std::nullopt;
     const int first = static_cast<int>(valley);
-    return Resonance{Cds_F, first, std::max(first, static_cast<int>(lastValley)), fmax_Hz};
+    return Resonance{Cds_F.value_or(runtime::Add(Coss_F, buildDrain_F)), first,
+                     std::max(first, static_cast<int>(lastValley)), fmax_Hz};
 }
 
 std::optional<Resonance> Choices::SwitchingAt(double designFrequency_Hz) const {
@@ -195,8 +199,8 @@ ChoiceProblem CheckChoices(const Choices& c) {
         return {Kind::Ripple};
     if (c.conduction == Conduction::Inductance && !Positive(c.Lp_H)) return {Kind::Inductance};
     if (c.conduction == Conduction::QuasiResonant &&
-        (!WithinRow(ChoiceNumber::Cds, c.Cds_F) || !AValley(c.valley) || !AValley(c.lastValley) ||
-         (c.fmax_Hz && !Positive(*c.fmax_Hz))))
+        ((c.Cds_F && !WithinRow(ChoiceNumber::Cds, *c.Cds_F)) || !AValley(c.valley) ||
+         !AValley(c.lastValley) || (c.fmax_Hz && !Positive(*c.fmax_Hz))))
         return {Kind::Resonance};
     if (c.FixedTurns() && (c.Ns < 1 || (c.Naux && *c.Naux < 1))) return {Kind::Turns};
     // A secondary's turns without the primary's would be quietly ignored.

@@ -75,7 +75,8 @@ enum class ChoiceNumber {
     LitzCurrent,
     FoilTurns,
     FoilCurrent,
-    OneWireCurrent
+    OneWireCurrent,
+    Coss
 };
 
 // One table for every front end and file: the command line's flag and help,
@@ -319,17 +320,17 @@ inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
     {ChoiceNumber::Cds,
      "--cds",
      "",
-     "quasi-resonant: the drain's capacitance, the switch's Coss and the winding's, F",
+     "quasi-resonant: the drain's whole capacitance, F (by default --coss and the build's own)",
      "漏源电容 Cds",
      "pF",
      1e12,
      1,
      100000,
      100,
-     true,
+     false,
      0,
      10,
-     "",
+     "Coss＋绕组",
      "cds",
      "cdsPicofarad",
      "Cds_F",
@@ -577,6 +578,28 @@ inline constexpr ChoiceNumberInfo kChoiceNumbers[] = {
      "one_wire_below_A",
      {},
      {}},
+    // A switch's own output capacitance, assumed where none is typed: a small
+    // high-voltage MOSFET's tens of picofarads. The drain sees it and the
+    // build's, which the plan finds from the layers.
+    {ChoiceNumber::Coss,
+     "--coss",
+     "",
+     "the switch's output capacitance, F (assumed 50 pF); the drain sees it and the build's own",
+     "开关管输出电容 Coss",
+     "pF",
+     1e12,
+     1,
+     100000,
+     50,
+     true,
+     0,
+     10,
+     "",
+     "coss",
+     "cossPicofarad",
+     "Coss_F",
+     {},
+     {}},
 };
 
 constexpr const ChoiceNumberInfo& Info(ChoiceNumber choice) {
@@ -666,7 +689,11 @@ struct Choices {
     double Lp_H = 0;  // Inductance
     // QuasiResonant: the drain's capacitance, the valley switched in at full
     // load and the deepest the controller waits for to keep within fmax.
-    double Cds_F = Info(ChoiceNumber::Cds).first / Info(ChoiceNumber::Cds).shownPerHeld;
+    // None: the switch's Coss and what the build adds, which the plan finds
+    // from its layers and keeps in buildDrain_F as it settles (not a choice).
+    std::optional<double> Cds_F;
+    double Coss_F = Info(ChoiceNumber::Coss).first / Info(ChoiceNumber::Coss).shownPerHeld;
+    double buildDrain_F = 0;
     double valley = 1, lastValley = 1;
     std::optional<double> fmax_Hz;
 

@@ -51,6 +51,15 @@ inline constexpr std::string_view kConstructionCaptions[] = {"挡墙胶带", "�
                                                              "自动（挡墙或三层绝缘线）"};
 inline constexpr double kMarginShareWeighed = 0.30;
 
+// What stands between the primary side and the secondaries against the
+// drain's swing: nothing, a copper foil tied to the primary's quiet end, or
+// a winding of its own from there whose turns and phase cancel the
+// secondary's facing layer (its charge equal and opposite). Either lies on
+// the primary side of the barrier, at each face where the two sides meet.
+enum class Shield { None, Foil, Winding };
+inline constexpr std::string_view kShieldNames[] = {"none", "foil", "winding"};
+inline constexpr std::string_view kShieldCaptions[] = {"无屏蔽", "铜箔屏蔽", "抵消绕组屏蔽"};
+
 // The conditions the options set (the mains where given, else a probe's
 // 230 V); the plan adds what the design gives: the grade's default, the mains
 // from Vmax, the working voltages and the frequency.
@@ -89,6 +98,7 @@ struct Options {
     // thermal class caps it. An automatic core is the smallest that keeps to it.
     double hotLimit_C = 100;
     Construction construction = Construction::Auto;
+    Shield shield = Shield::None;
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
     Order order = Order::PSB;

@@ -11,6 +11,7 @@
 #include "record/readable.hpp"
 #include "runtime/arithmetic.hpp"
 #include "winding/ac_resistance.hpp"
+#include "winding/capacitances.hpp"
 #include "winding/core_loss.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_design.hpp"
@@ -244,15 +245,32 @@ int TapeLayersBetween(const Plan& plan, Role before, Role after) {
     return insulation.requirements->tapeLayers;
 }
 
+// A shield's copper across the window: a foil's section, or the wound
+// shield's wires.
+double ShieldCopper_mm2(const Plan& plan, const ShieldPlan& s) {
+    if (s.kind == Shield::Foil) return Multiply(s.foil_mm, plan.insulation.width_mm);
+    if (!s.wire) return 0;
+    const double d = s.wire->conductor_mm;
+    return Multiply(Multiply(s.turns, s.strands), Multiply(std::numbers::pi / 4, Multiply(d, d)));
+}
+
 void Build(Plan& plan) {
     const double tape_mm = insulation::PlanTape().thickness_mm;
+    plan.shields = Shields(plan);
     double build = 0, copper = 0;
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         Winding& w = plan.windings[i];
+        w.shieldBefore_mm = 0;
         if (i > 0) {
             const int layers = TapeLayersBetween(plan, plan.windings[i - 1].role, w.role);
             w.tapeBefore_mm = Multiply(layers, tape_mm);
             build = Add(build, w.tapeBefore_mm);
+        }
+        for (const ShieldPlan& s : plan.shields) {
+            if (s.before != static_cast<int>(i)) continue;
+            w.shieldBefore_mm = Add(s.height_mm, tape_mm);
+            build = Add(build, w.shieldBefore_mm);
+            copper = Add(copper, ShieldCopper_mm2(plan, s));
         }
         w.mlt_mm = TurnLengthAt(*plan.core, Add(build, Divide(w.height_mm, 2)));
         build = Add(build, w.height_mm);
@@ -339,7 +357,7 @@ std::optional<double> BuildLeakage(const Plan& plan) {
     double mmf = 0, integral = 0;  // ampere-turns per ampere of primary current; turns² × m
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
-        const double gap_m = Multiply(w.tapeBefore_mm, 1e-3);
+        const double gap_m = Multiply(Add(w.tapeBefore_mm, w.shieldBefore_mm), 1e-3);
         integral = Add(integral, Multiply(Multiply(mmf, mmf), gap_m));
         const double next = Add(mmf, steps[i]);
         const double height_m = Multiply(w.height_mm, 1e-3);
@@ -616,6 +634,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     Surface(plan);
     if (depth == Depth::Full) Losses(plan, c);
     ClampAndStresses(plan, in);
+    if (depth == Depth::Full) Capacitance(plan);
     CheckCorners(plan, in, Amin_m2);
     return plan;
 }
@@ -900,8 +919,23 @@ Plan SketchedFlow(const Chain& chain, const Options& options, const catalogue::C
                   Depth::Sketch);
 }
 
-Plan SettledFlow(const Chain& chain, const Options& options, const catalogue::Catalogue& parts,
+// A valley-switched drain without a typed Cds rings on the switch's Coss
+// and the build's own capacitance, which the plan knows only once it is
+// wound: the build's share is carried into the next round until it moves
+// less than the flow's own settling share. False where it has settled or
+// does not count.
+bool DrainMoved(const Plan& plan, Options& options) {
+    Choices& choices = options.choices;
+    if (choices.conduction != Conduction::QuasiResonant || choices.Cds_F || !plan.capacitance)
+        return false;
+    const double found = plan.capacitance->build_F, used = choices.buildDrain_F;
+    choices.buildDrain_F = found;
+    return std::abs(Subtract(found, used)) > Multiply(kFlowSettled, Add(choices.Coss_F, found));
+}
+
+Plan SettledFlow(const Chain& chain, const Options& given, const catalogue::Catalogue& parts,
                  const catalogue::Material& material, bool& noneFits) {
+    Options options = given;
     double secondaryLoss = 0;
     for (int round = 1;; ++round) {
         const Design design = DesignOf(chain, options, secondaryLoss);
@@ -910,12 +944,17 @@ Plan SettledFlow(const Chain& chain, const Options& options, const catalogue::Ca
         Plan plan = options.core.empty() ? ChooseCore(in, noneFits)
                                          : PlanOn(*parts.FindCore(options.core), in);
         plan.flowRounds = round;
+        const bool drainMoved = DrainMoved(plan, options);
+        if (round == kMostFlowRounds) return plan;
         const std::optional<double> found = SecondarySideLoss(plan);
-        if (options.lossSplit || !found || round == kMostFlowRounds) return plan;
-        const double stored = StoredPower(design.load, design.rectified_W, *found, options);
-        if (std::abs(Subtract(stored, design.stored_W)) <= Multiply(kFlowSettled, stored))
-            return plan;
-        secondaryLoss = *found;
+        bool storedSettled = options.lossSplit || !found;
+        if (!storedSettled) {
+            const double stored = StoredPower(design.load, design.rectified_W, *found, options);
+            storedSettled =
+                std::abs(Subtract(stored, design.stored_W)) <= Multiply(kFlowSettled, stored);
+            if (!storedSettled) secondaryLoss = *found;
+        }
+        if (storedSettled && !drainMoved) return plan;
     }
 }
 

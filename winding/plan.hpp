@@ -65,6 +65,9 @@ struct Winding {
     int layers = 0;
     double height_mm = 0;      // layers × outer diameter
     double tapeBefore_mm = 0;  // the tape wound between the winding before and this one
+    // A shield between the winding before and this one, with the tape that
+    // keeps it from the primary side's winding; 0 where there is none.
+    double shieldBefore_mm = 0;
     // Where its ampere-turns pass through zero, as a fraction of its build
     // from the inner side; 0 where they do not.
     double mmfCrossing = 0;
@@ -88,6 +91,57 @@ struct InsulationPlan {
     // rating instead and this keeps what was typed.
     std::optional<double> mainsBelowBus_Vrms;
 };
+
+// A shield as wound, before the winding `before` (the face where the
+// primary side and the secondaries meet): its own height (a foil, or the
+// wound shield's layers) and, wound, its turns, wire and strands in
+// parallel across the width. Its start is tied to the primary's quiet end.
+struct ShieldPlan {
+    Shield kind = Shield::Foil;
+    int before = 0;
+    double height_mm = 0;
+    double foil_mm = 0;
+    int turns = 0, strands = 1, layers = 1;
+    const catalogue::Wire* wire = nullptr;
+};
+
+// A winding's own capacitance, referred to its own ends, and what faces it.
+struct WindingCapacitance {
+    double own_F = 0;
+};
+
+// Two neighbours in the build (windings by their index in Plan::windings, a
+// shield by its index in Plan::shields after them) and the capacitance
+// between their facing layers as a bridge measures it, with the plate and
+// the distance it equals in the insulation.
+struct FacingCapacitance {
+    int inner = 0, outer = 0;
+    double C_F = 0, area_mm2 = 0, distance_mm = 0;
+};
+
+// The build's capacitances (see capacitance/): each winding's own, each
+// face between neighbours, the primary against every secondary, what the
+// build adds to the drain's capacitance, and the common-mode charge the
+// drain's swing drives across the barrier per volt, with the edge that
+// drives it: at switch-off the magnetising current charges the drain's
+// capacitance, Ipk ÷ C; the current through the barrier is the charge per
+// volt times that rate. And the drain's rings: with the leakage (the
+// secondary conducting, before the clamp takes over and after it lets go),
+// its damping by the primary's copper at that frequency, and with Lp once
+// the secondaries have stopped.
+struct Capacitances {
+    std::vector<WindingCapacitance> windings;  // Plan::windings' order
+    std::vector<FacingCapacitance> facings;
+    double primarySelf_F = 0, primarySecondary_F = 0, build_F = 0, commonMode_F = 0;
+    double drain_F = 0;  // all the drain sees: Cds as given, or Coss and the build's
+    double edge_V_s = 0, displacement_A = 0;
+    double leakageRing_Hz = 0, valleyRing_Hz = 0;
+    std::optional<double> damping;  // none where the primary's resistance is unknown
+};
+
+// Why a build has no capacitances: no mean turn to take the plates' length
+// from, or an insulation the data gives no permittivity for (the wire named).
+enum class CapacitanceGap { None, NoMeanTurn, Insulation };
 
 // Where the clamp's leakage inductance comes from: the build's field, the
 // user's fraction of Lp, or, for a core without a known mean turn length, a
@@ -222,6 +276,10 @@ struct Plan {
     std::vector<Winding> windings;  // primary, the secondaries in the outputs' order, then bias
     InsulationPlan insulation;
     double fill = 0, build_mm = 0;
+    std::vector<ShieldPlan> shields;  // where options.shield asks for them, each face's
+    std::optional<Capacitances> capacitance;
+    CapacitanceGap capacitanceGap = CapacitanceGap::None;
+    const catalogue::Wire* capacitanceWire = nullptr;  // Insulation: the wire without a figure
     // The leakage inductance the build gives, referred to the primary; none
     // without a mean turn length. The clamp takes it unless one is given.
     std::optional<double> buildLeakage_H;

@@ -71,7 +71,7 @@ void Grey(QTableWidget* table, bool grey) {
 constexpr auto kFamily = "family";
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
                kMaterial = "winding/material", kTiw = "winding/tiw",
-               kConstruction = "winding/construction";
+               kConstruction = "winding/construction", kShield = "winding/shield";
 constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kPollution = "winding/pollution", kGroup = "winding/materialGroup",
                kAltitude = "winding/altitude", kOrder = "winding/order";
@@ -301,6 +301,12 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     construction_->setCurrentIndex(static_cast<int>(o.construction));
     construction_->setAccessibleName(QStringLiteral("绕制方式"));
     connect(construction_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
+    shield_ = new QComboBox;
+    for (const std::string_view caption : winding::kShieldCaptions)
+        shield_->addItem(FromUtf8(caption));
+    shield_->setCurrentIndex(static_cast<int>(o.shield));
+    shield_->setAccessibleName(QStringLiteral("屏蔽"));
+    connect(shield_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
 
     auto* families = new QHBoxLayout;
     for (const catalogue::Core& core : parts.cores) {
@@ -365,6 +371,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(3, 2, caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
     add(4, 0, caption(NumberOption::LossSplit, 'Z'), NumberBox(NumberOption::LossSplit));
     add(4, 1, caption(NumberOption::HotLimit, 'H'), NumberBox(NumberOption::HotLimit));
+    add(4, 2, QStringLiteral("屏蔽(&P)"), shield_);
     grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 5, 0);
     grid->addLayout(families, 5, 1, 1, 5);
     grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), 6, 0);
@@ -452,6 +459,7 @@ winding::Options WindingWindow::Options() const {
         winding::SetShownValue(o, info.option, unset ? std::nullopt : std::optional(shown));
     }
     o.construction = static_cast<winding::Construction>(construction_->currentIndex());
+    o.shield = static_cast<winding::Shield>(shield_->currentIndex());
     o.choices = choices_->Choices();
     if (insulation_->currentIndex() > 0)
         o.insulation.grade = static_cast<insulation::Grade>(insulation_->currentIndex() - 1);
@@ -563,6 +571,9 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     if (keptConstruction >= 0 &&
         keptConstruction < static_cast<int>(std::size(winding::kConstructionNames)))
         o.construction = static_cast<winding::Construction>(keptConstruction);
+    const int keptShield = s.value(kShield, 0).toInt();
+    if (keptShield >= 0 && keptShield < static_cast<int>(std::size(winding::kShieldNames)))
+        o.shield = static_cast<winding::Shield>(keptShield);
     o.choices = LoadChoices(notes);
     const int grade = s.value(kInsulation, 0).toInt();
     if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
@@ -592,6 +603,7 @@ void SaveWindingOptions(const winding::Options& o) {
         s.setValue(kNumberKeys[static_cast<std::size_t>(info.option)], shown / info.shownPerHeld);
     }
     s.setValue(kConstruction, static_cast<int>(o.construction));
+    s.setValue(kShield, static_cast<int>(o.shield));
     s.remove(kTiw);
     SaveChoices(o.choices);
     s.setValue(kInsulation, o.insulation.grade ? static_cast<int>(*o.insulation.grade) + 1 : 0);

@@ -82,6 +82,7 @@ class WindingWindow : public QWidget {
     std::array<QDoubleSpinBox*, std::size(winding::kNumberOptions)> numbers_{};
     QLabel* notes_ = nullptr;
     QComboBox* construction_ = nullptr;
+    QComboBox* shield_ = nullptr;
     std::vector<QCheckBox*> families_;
     QLabel* state_ = nullptr;
     QLabel* error_ = nullptr;

@@ -338,7 +338,8 @@ TEST(AdviseTest, AValleySwitchedCandidateCountsItsTurnOnLoss) {
         const winding::PlanOutcome plan =
             winding::PlanWinding(TwelveVolts(), OptionsOf(c, OnTheAssumedSwitch(valley)), parts);
         ASSERT_TRUE(plan.plan);
-        EXPECT_DOUBLE_EQ(*c.PturnOn_W, winding::TurnOnLoss(plan.plan->atVmax, 100e-12));
+        EXPECT_DOUBLE_EQ(*c.PturnOn_W,
+                         winding::TurnOnLoss(plan.plan->atVmax, plan.plan->switching->Cds_F));
         EXPECT_DOUBLE_EQ(c.Pclamp_W, winding::TypicalClampLoss(*plan.plan));
         EXPECT_DOUBLE_EQ(c.loss_W, c.Pcopper_W + c.Pcore_W + c.Pclamp_W + *c.PturnOn_W);
     }

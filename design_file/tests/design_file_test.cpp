@@ -68,6 +68,8 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
     fixed.options.choices.Np = 110;
     fixed.options.choices.Ns = 11;
     fixed.options.choices.Ilimit_A = 0.5;
+    fixed.options.shield = winding::Shield::Winding;
+    fixed.options.choices.Coss_F = 72e-12;
     designs.push_back(fixed);
     for (const Design& d : designs) {
         const std::string first = Saved(d);
@@ -80,6 +82,8 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
         EXPECT_EQ(opened.design->options.leakageFactor, d.options.leakageFactor);
         EXPECT_EQ(opened.design->options.choices.clampRatio, d.options.choices.clampRatio);
         EXPECT_EQ(opened.design->options.hotLimit_C, d.options.hotLimit_C);
+        EXPECT_EQ(opened.design->options.shield, d.options.shield);
+        EXPECT_EQ(opened.design->options.choices.Coss_F, d.options.choices.Coss_F);
         EXPECT_EQ(Saved(*opened.design), first) << d.texts[0];
     }
 }

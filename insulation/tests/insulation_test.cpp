@@ -232,6 +232,29 @@ TEST(InsulationTest, TheMainsRatingIsTheNominalBelowTheHighestInput) {
     for (const auto& c : cases) EXPECT_EQ(RatedMains_Vrms(c.highest), c.rated) << c.highest;
 }
 
+// A capacitance across a tape is only as good as the tape's permittivity:
+// the tape the plan winds has its material's row, with its source line, and
+// so has every polyester or polyimide tape (an aramid paper has none).
+TEST(InsulationTest, EveryTapeAndWireInsulationHasItsPermittivity) {
+    EXPECT_EQ(TapeMaterial(PlanTape()), "polyester");
+    for (const Tape& tape : BuiltIn().tapes) {
+        if (TapeMaterial(tape).empty()) continue;
+        const Dielectric* d = DielectricOf(TapeMaterial(tape));
+        ASSERT_NE(d, nullptr) << tape.name;
+        EXPECT_GT(d->origin.line, 1) << tape.name;
+    }
+    const struct {
+        std::string_view material;
+        double relative;
+    } kRows[] = {
+        {"polyester", 3.3}, {"polyimide", 3.9}, {"ETFE", 2.6}, {"enamel", 3.8}, {"air", 1.0006}};
+    for (const auto& row : kRows) {
+        ASSERT_NE(DielectricOf(row.material), nullptr) << row.material;
+        EXPECT_EQ(DielectricOf(row.material)->relative, row.relative) << row.material;
+    }
+    EXPECT_EQ(DielectricOf("TCA"), nullptr);  // not in the data: never guessed
+}
+
 }  // namespace
 }  // namespace flyback::insulation
 

@@ -472,7 +472,10 @@ const WarningCase kWarningCases[] = {
     // is 0.59 W, above a twentieth of 10 W; 60 W carries it easily.
     {"TurnOnLossAboveATwentieth",
      {"10", "373", "127", "100", "80", "5"},
-     [](Options& o) { o.choices.conduction = Conduction::QuasiResonant; },
+     [](Options& o) {
+         o.choices.conduction = Conduction::QuasiResonant;
+         o.choices.Cds_F = 100e-12;
+     },
      "turn_on_loss_high",
      true},
     {"TurnOnLossWithinATwentieth",

@@ -209,7 +209,7 @@ TEST(ValleySwitchingTest, ThePlanRunsAtItsFrequencyAtTheMinimumInputAndFasterAbo
         for (const Corner& c : plan.corners) {
             SCOPED_TRACE(std::string(CornerName(c.kind)));
             EXPECT_EQ(c.point.valley, valley);
-            const double wait = ValleyWait(c.point.Lp, plan.options.choices.Cds_F, valley);
+            const double wait = ValleyWait(c.point.Lp, plan.switching->Cds_F, valley);
             EXPECT_NEAR(c.point.D + c.point.D2 + wait * c.point.f_Hz, 1, 1e-9);
         }
     }
@@ -304,11 +304,12 @@ TEST(ValleySwitchingTest, TheTurnOnLossFallsToNothingWhereVorReachesTheInput) {
     const Plan plan = AdapterPlan(c);
     ASSERT_GE(plan.atVmin.Vor, plan.atVmin.Vin);
     EXPECT_EQ(ValleyVoltage(plan.atVmin), 0);
-    EXPECT_EQ(TurnOnLoss(plan.atVmin, c.Cds_F), 0);
+    const double Cds = plan.switching->Cds_F;
+    EXPECT_EQ(TurnOnLoss(plan.atVmin, Cds), 0);
     const OperatingPoint& high = plan.corners[1].point;
     EXPECT_DOUBLE_EQ(ValleyVoltage(high), high.Vin - high.Vor);
-    EXPECT_DOUBLE_EQ(TurnOnLoss(high, c.Cds_F),
-                     0.5 * c.Cds_F * ValleyVoltage(high) * ValleyVoltage(high) * high.f_Hz);
+    EXPECT_DOUBLE_EQ(TurnOnLoss(high, Cds),
+                     0.5 * Cds * ValleyVoltage(high) * ValleyVoltage(high) * high.f_Hz);
 }
 
 // The design point is the input's frequency whatever the clamp; a clamp

@@ -191,7 +191,7 @@ class KeptStateTest : public QObject {
         QCOMPARE(panel.Box(ChoiceNumber::Cds)->value(), 85.21);
         const flyback::winding::Choices read = panel.Choices();
         QCOMPARE(read.clampRatio, 1.02);
-        QVERIFY(std::abs(read.Cds_F / 85.21e-12 - 1) < 1e-12);
+        QVERIFY(read.Cds_F && std::abs(*read.Cds_F / 85.21e-12 - 1) < 1e-12);
     }
 
     // "-273" typed whole, then brought to -60 with a word, not read as -27.

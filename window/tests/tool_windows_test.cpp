@@ -73,7 +73,8 @@ bool ReadAsItIs(const QString& word) {
         "D",    "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC",    "MB",   "L",
         "J",    "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ",    "µs",   "µF",
         "µm",   "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II",    "IIIa", "IIIb",
-        "m",    "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE", "Z",    "ns"};
+        "m",    "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE", "Z",    "ns",
+        "pF",   "MHz",  "Coss",    "Cds"};
     return kWords.contains(word);
 }
 
