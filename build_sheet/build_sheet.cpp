@@ -219,6 +219,9 @@ std::vector<SheetLine> Tests(const Plan& plan, const std::vector<Ends>& ends) {
                      "（引脚 " + primary + "，" + std::string(kMeasuringFrequency) +
                      "，全部次级短路；钳位" + source + "设计）"},
     };
+    // Not a test the shop must pass: what the build should measure near,
+    // for the EMI engineer.
+    lines.push_back({"绕组电容（估算）", plan_sheet::CapacitanceText(plan)});
     const std::string between = "初级侧（" + SidePins(plan, ends, false) + "）— 次级侧（" +
                                 SidePins(plan, ends, true) + "）";
     lines.push_back(
@@ -259,6 +262,16 @@ std::vector<SheetLine> Notes(const Plan& plan) {
     if (plan.insulation.margin_mm > 0) {
         // Power Integrations, AN-17: leads crossing a margin are sleeved.
         lines.push_back({"挡墙", "每个绕组两侧先绕挡墙胶带；穿过挡墙的引出线套绝缘套管。"});
+    }
+    if (!plan.shields.empty()) {
+        // A shield is on the primary side: the barrier's tape lies between
+        // it and the secondaries, within the same margins.
+        lines.push_back({"屏蔽",
+                         plan.options.shield == winding::Shield::Foil
+                             ? "铜箔屏蔽一端接初级接母线的一端，首尾搭接处垫胶带、不得相接（否则成短路匝）；"
+                               "屏蔽属初级侧，与次级之间的胶带层数与挡墙照旧，爬电距离不变。"
+                             : "屏蔽绕组起脚接初级接母线的一端，末端绝缘悬空，与次级同向绕；"
+                               "屏蔽属初级侧，与次级之间的胶带层数与挡墙照旧，爬电距离不变。"});
     }
     if (plan.insulation.tripleInsulated) {
         lines.push_back({"三层绝缘线", "次级用三层绝缘线，不设挡墙；焊接时不得损伤绝缘层。"});

@@ -92,6 +92,48 @@ double OwnCapacitance(const std::vector<Layer>& layers, const std::vector<Facing
     return swingOfDrain > 0 ? share / (swingOfDrain * swingOfDrain) : 0;
 }
 
+namespace {
+
+// The voltage difference across a facing at one edge, as weights of the
+// four ends (a's dot, a's end, b's dot, b's end); none where a layer is of
+// neither winding.
+std::optional<std::array<double, 4>> Weights(const Layer& inner, double innerAt,
+                                             const Layer& outer, double outerAt, int a, int b) {
+    std::array<double, 4> w{};
+    const auto add = [&](const Layer& l, double at, double sign) {
+        const int base = l.winding == a ? 0 : l.winding == b ? 2 : -1;
+        if (base < 0) return false;
+        w[static_cast<std::size_t>(base)] += sign * (1 - at);
+        w[static_cast<std::size_t>(base) + 1] += sign * at;
+        return true;
+    };
+    if (!add(inner, innerAt, 1) || !add(outer, outerAt, -1)) return std::nullopt;
+    return w;
+}
+
+}  // namespace
+
+std::array<double, 6> SixCapacitors(const std::vector<Layer>& layers,
+                                    const std::vector<Facing>& facings, int a, int b) {
+    double M[4][4] = {};
+    for (const Facing& f : facings) {
+        const Layer& i = layers[static_cast<std::size_t>(f.inner)];
+        const Layer& o = layers[static_cast<std::size_t>(f.outer)];
+        const auto c0 = Weights(i, i.along0, o, o.along0, a, b);
+        const auto c1 = Weights(i, i.along1, o, o.along1, a, b);
+        if (!c0 || !c1) continue;
+        // ½ C (Δ0² + Δ0 Δ1 + Δ1²) ÷ 3 = ½ vᵀ M v.
+        for (std::size_t r = 0; r < 4; ++r) {
+            for (std::size_t c = 0; c < 4; ++c) {
+                M[r][c] += f.C_F / 3 *
+                           ((*c0)[r] * (*c0)[c] + (*c1)[r] * (*c1)[c] +
+                            ((*c0)[r] * (*c1)[c] + (*c1)[r] * (*c0)[c]) / 2);
+            }
+        }
+    }
+    return {-M[0][1], -M[2][3], -M[0][2], -M[1][3], -M[0][3], -M[1][2]};
+}
+
 double GroupsBetween(const std::vector<Layer>& layers, const std::vector<Facing>& facings, int a,
                      int b) {
     double C = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -44,6 +45,11 @@ struct Layer {
     double width_mm = 0;  // across the bobbin
     // Its voltage at either edge of the width, per volt the drain swings.
     double edge0 = 0, edge1 = 0;
+    // The whole winding it is part of (a split winding's halves share one;
+    // negative for a shield), and where its edges lie along that winding,
+    // from its dot (0) to its other end (1).
+    int winding = -1;
+    double along0 = 0, along1 = 0;
     // The mean turn length where it faces the next layer out, and the
     // insulation between them.
     double faceTurn_mm = 0;
@@ -91,6 +97,15 @@ Totals Sum(const std::vector<Layer>& layers, const std::vector<Facing>& facings)
 // own (a winding of N turns swings N ÷ Np of the drain).
 double OwnCapacitance(const std::vector<Layer>& layers, const std::vector<Facing>& facings,
                       int group, double swingOfDrain);
+
+// Two windings' four ends as six capacitors, from the field's energy as a
+// quadratic form of the ends' voltages (each layer's voltage runs between
+// its winding's ends in proportion to where it lies along it): C1 across
+// a (dot to end), C2 across b, C3 a's dot to b's dot, C4 end to end, C5 a's
+// dot to b's end, C6 a's end to b's dot. Linear distributions may make an
+// element negative; the four between the windings sum to the bridge's C.
+std::array<double, 6> SixCapacitors(const std::vector<Layer>& layers,
+                                    const std::vector<Facing>& facings, int a, int b);
 
 // The capacitance between two groups, as a bridge measures it: their facings' C.
 double GroupsBetween(const std::vector<Layer>& layers, const std::vector<Facing>& facings, int a,

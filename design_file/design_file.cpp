@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <numbers>
 
@@ -393,6 +394,55 @@ Value Magnetic(Allocator& a, const Plan& plan) {
         .Take();
 }
 
+// The capacitance between neighbouring windings as a bridge measures it, by
+// the names the coil gives them (a split winding's halves as one); a
+// shield is no winding of the file's and is left out.
+Value StrayCapacitance(Allocator& a, const Plan& plan) {
+    std::map<std::string, std::map<std::string, double>> among;
+    const int windings = static_cast<int>(plan.windings.size());
+    for (const winding::FacingCapacitance& f : plan.capacitance->facings) {
+        if (f.inner >= windings || f.outer >= windings) continue;
+        const std::string inner = WindingNameInFile(plan.windings[static_cast<std::size_t>(f.inner)]);
+        const std::string outer = WindingNameInFile(plan.windings[static_cast<std::size_t>(f.outer)]);
+        among[inner][outer] += f.C_F;
+        among[outer][inner] += f.C_F;
+    }
+    Object matrix(a);
+    for (const auto& [name, row] : among) {
+        Object columns(a);
+        for (const auto& [other, C] : row) columns.Number(other, C);
+        matrix.Add(name, columns.Take());
+    }
+    Object networks(a);
+    std::map<std::string, std::vector<const winding::WindingPairCapacitance*>> byFirst;
+    for (const winding::WindingPairCapacitance& p : plan.capacitance->pairs)
+        byFirst[WindingNameInFile(plan.windings[static_cast<std::size_t>(p.a)])].push_back(&p);
+    for (const auto& [name, pairs] : byFirst) {
+        Object row(a);
+        for (const winding::WindingPairCapacitance* p : pairs) {
+            Object six(a);
+            for (std::size_t i = 0; i < p->C.size(); ++i)
+                six.Number("C" + std::to_string(i + 1), p->C[i]);
+            row.Add(WindingNameInFile(plan.windings[static_cast<std::size_t>(p->b)]), six.Take());
+        }
+        networks.Add(name, row.Take());
+    }
+    Value list(rapidjson::kArrayType);
+    list.PushBack(
+        Object(a)
+            .String("origin", "simulation")
+            .String("methodUsed",
+                    "one-dimensional field between facing layers, each layer's voltage linear "
+                    "between its winding's ends; six capacitors: C1 across the first winding "
+                    "(dot to end), C2 across the second, C3 dot to dot, C4 end to end, C5 the "
+                    "first's dot to the second's end, C6 the first's end to the second's dot")
+            .Add("capacitanceAmongWindings", matrix.Take())
+            .Add("sixCapacitorNetworkPerWinding", networks.Take())
+            .Take(),
+        a);
+    return list;
+}
+
 Value Outputs(Allocator& a, const Plan& plan) {
     const double hot = plan.options.ambient_C + plan.dT_K.value_or(0);
     Object out(a);
@@ -424,6 +474,7 @@ Value Outputs(Allocator& a, const Plan& plan) {
                                    .Number("maximumTemperature", hot)
                                    .Take());
     }
+    if (plan.capacitance) out.Add("strayCapacitance", StrayCapacitance(a, plan));
     Value leakages(rapidjson::kArrayType);
     leakages.PushBack(Object(a).Number("nominal", plan.clamp.leakage_H).Take(), a);
     out.Add(

@@ -194,6 +194,16 @@ void Between(const Plan& plan, std::size_t i, Stack& stack, double& y) {
     y += second.thickness_mm;
 }
 
+// A whole winding's index: its first part's in Plan::windings.
+int WholeIndex(const Plan& plan, std::size_t i) {
+    const Winding& w = plan.windings[i];
+    for (std::size_t j = 0; j < plan.windings.size(); ++j) {
+        const Winding& first = plan.windings[j];
+        if (first.role == w.role && first.output == w.output) return static_cast<int>(j);
+    }
+    return static_cast<int>(i);
+}
+
 Stack StackOf(const Plan& plan) {
     Stack stack;
     double y = 0;
@@ -209,6 +219,12 @@ Stack StackOf(const Plan& plan) {
             l.width_mm =
                 w.conductor == winding::Conductor::Foil ? w.foilWidth_mm : plan.insulation.width_mm;
             std::tie(l.edge0, l.edge1) = LayerSwing(plan, w, j);
+            // The swing falls from 1 at the dot to 0 at the end, in Np's
+            // share of the whole winding: where each edge lies along it.
+            l.winding = WholeIndex(plan, i);
+            const double whole = static_cast<double>(WholeTurns(plan, w)) / plan.Np;
+            l.along0 = 1 - l.edge0 / whole;
+            l.along1 = 1 - l.edge1 / whole;
             y += w.outer_mm;
             l.faceTurn_mm = TurnAt(plan, y);
             // Foil is wound with its tape; round layers lie on each other.
@@ -280,6 +296,16 @@ void Capacitance(Plan& plan) {
         const int inner = stack.layers[static_cast<std::size_t>(f.inner)].group;
         const int outer = stack.layers[static_cast<std::size_t>(f.outer)].group;
         if (inner != outer) c.facings.push_back({inner, outer, f.C_F, f.area_mm2, f.distance_mm});
+    }
+    for (std::size_t a = 0; a < plan.windings.size(); ++a) {
+        for (std::size_t b = a + 1; b < plan.windings.size(); ++b) {
+            if (WholeIndex(plan, a) != static_cast<int>(a) ||
+                WholeIndex(plan, b) != static_cast<int>(b))
+                continue;
+            const int ia = static_cast<int>(a), ib = static_cast<int>(b);
+            const auto six = capacitance::SixCapacitors(stack.layers, facings, ia, ib);
+            if (six[2] + six[3] + six[4] + six[5] != 0) c.pairs.push_back({ia, ib, six});
+        }
     }
     c.primarySecondary_F = totals.primarySecondary_F;
     c.build_F = totals.drain_F;

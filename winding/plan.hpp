@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -119,6 +120,15 @@ struct FacingCapacitance {
     double C_F = 0, area_mm2 = 0, distance_mm = 0;
 };
 
+// Two whole windings that face each other (by the index of each one's first
+// part in Plan::windings) as six capacitors between their four ends
+// (capacitance::SixCapacitors: across a, across b, dot–dot, end–end,
+// a's dot–b's end, a's end–b's dot).
+struct WindingPairCapacitance {
+    int a = 0, b = 0;
+    std::array<double, 6> C{};
+};
+
 // The build's capacitances (see capacitance/): each winding's own, each
 // face between neighbours, the primary against every secondary, what the
 // build adds to the drain's capacitance, and the common-mode charge the
@@ -132,6 +142,7 @@ struct FacingCapacitance {
 struct Capacitances {
     std::vector<WindingCapacitance> windings;  // Plan::windings' order
     std::vector<FacingCapacitance> facings;
+    std::vector<WindingPairCapacitance> pairs;
     double primarySelf_F = 0, primarySecondary_F = 0, build_F = 0, commonMode_F = 0;
     double drain_F = 0;  // all the drain sees: Cds as given, or Coss and the build's
     double edge_V_s = 0, displacement_A = 0;

@@ -113,5 +113,29 @@ TEST(CapacitanceTest, AShieldTakesTheCommonModeChargeAway) {
     EXPECT_EQ(GroupsBetween(wound, Facings(wound), 0, 1), 0);
 }
 
+// Two plates facing, each a winding from its dot at one edge to its end at
+// the other: by hand, the quadratic form gives C1 = C2 = −C ÷ 6, C3 = C4 =
+// C ÷ 3 and C5 = C6 = C ÷ 6; the four between them sum to C. Swapping one
+// winding's direction swaps which ends face.
+TEST(CapacitanceTest, TwoWindingsSixCapacitorsAreTheFieldsEnergy) {
+    std::vector<Layer> layers = {Flat(0, false, 1, 0, {kTape}), Flat(1, true, 0, 0)};
+    layers[0].winding = 0, layers[0].along0 = 0, layers[0].along1 = 1;
+    layers[1].winding = 1, layers[1].along0 = 0, layers[1].along1 = 1;
+    const std::vector<Facing> facings = Facings(layers);
+    const double C = facings.front().C_F;
+    const std::array<double, 6> same = SixCapacitors(layers, facings, 0, 1);
+    const double byHand[] = {-C / 6, -C / 6, C / 3, C / 3, C / 6, C / 6};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_NEAR(same[i], byHand[i], C * 1e-12) << i;
+    EXPECT_NEAR(same[2] + same[3] + same[4] + same[5], C, C * 1e-12);
+
+    layers[1].along0 = 1, layers[1].along1 = 0;
+    const std::array<double, 6> crossed = SixCapacitors(layers, facings, 0, 1);
+    EXPECT_NEAR(crossed[4], C / 3, C * 1e-12);  // a's dot faces b's end
+    EXPECT_NEAR(crossed[5], C / 3, C * 1e-12);
+    EXPECT_NEAR(crossed[2], C / 6, C * 1e-12);
+    // Neither winding a layer of: nothing.
+    for (const double c : SixCapacitors(layers, facings, 2, 3)) EXPECT_EQ(c, 0);
+}
+
 }  // namespace
 }  // namespace flyback::capacitance
