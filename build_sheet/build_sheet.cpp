@@ -144,6 +144,22 @@ std::optional<SheetLine> TooFewPins(const Plan& plan, const std::vector<Ends>& e
                                      " 脚：须重排引脚、改用引脚更多的骨架，或由飞线引出。"};
 }
 
+// A shield's conductor in the words of a winding's wire.
+std::string ShieldWireText(const Plan& plan, const winding::ShieldPlan& s) {
+    Winding conductor;
+    if (s.kind == winding::Shield::Foil) {
+        conductor.conductor = winding::Conductor::Foil;
+        conductor.foilThickness_mm = s.foil_mm;
+        conductor.foilWidth_mm = plan.insulation.width_mm;
+    } else if (s.wire) {
+        conductor.wire = s.wire;
+        conductor.strands = s.strands;
+    } else {
+        return "—";
+    }
+    return plan_sheet::WireText(conductor);
+}
+
 std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends) {
     const int highest = HighestPin(ends);
     const catalogue::Core& core = *plan.core;
@@ -169,6 +185,10 @@ std::vector<SheetLine> Materials(const Plan& plan, const std::vector<Ends>& ends
                 : "（外径 " + ReadableValue(w.outer_mm, "mm") + "）";
         lines.push_back({caption + "导线", plan_sheet::WireText(w) + size + "；" +
                                                plan_sheet::ConductorReasonText(plan, w)});
+    }
+    if (!plan.shields.empty()) {
+        lines.push_back({"屏蔽", ShieldWireText(plan, plan.shields.front()) + "，共 " +
+                                     std::to_string(plan.shields.size()) + " 处"});
     }
     const insulation::Tape& tape = insulation::PlanTape();
     lines.push_back({"胶带", insulation::TapeCaption(tape) + " " +
@@ -456,22 +476,6 @@ int QuietPrimaryPin(const Plan& plan, const std::vector<Ends>& ends) {
         if (plan.windings[i].role == Role::Primary) pin = ends[i].finish;
     }
     return pin;
-}
-
-// A shield's conductor in the words of a winding's wire.
-std::string ShieldWireText(const Plan& plan, const winding::ShieldPlan& s) {
-    Winding conductor;
-    if (s.kind == winding::Shield::Foil) {
-        conductor.conductor = winding::Conductor::Foil;
-        conductor.foilThickness_mm = s.foil_mm;
-        conductor.foilWidth_mm = plan.insulation.width_mm;
-    } else if (s.wire) {
-        conductor.wire = s.wire;
-        conductor.strands = s.strands;
-    } else {
-        return "—";
-    }
-    return plan_sheet::WireText(conductor);
 }
 
 // A shield's step before its winding: tied at one end to the primary's

@@ -316,6 +316,17 @@ std::string Netlist(const Plan& plan) {
     net += ".tran " + step + " " + Time(stop) + " 0 " + step + " uic\n";
     net += ".meas tran " + std::string(kPeakCurrent) + " MAX i(Vsense)" + from + to + "\n";
     net += ".meas tran " + std::string(kSwitchPeak) + " MAX v(drain)" + from + to + "\n";
+    if (!valley && plan.atVmin.mode == winding::Mode::Discontinuous) {
+        // The drain rings about the input once the secondaries stop: from the
+        // last period's on-time on, its first two falls through the input.
+        const double from = (kPeriods - 1 + plan.atVmin.D / 2) * T;
+        const std::string ring = ".meas tran " + std::string(kRingPeriod);
+        const std::string level = " WHEN v(drain)=" + N(plan.atVmin.Vin);
+        net += ring + "a" + level + " FALL=1 TD=" + Time(from) + "\n";
+        net += ring + "b" + level + " FALL=2 TD=" + Time(from) + "\n";
+        net += ring + " param='" + std::string(kRingPeriod) + "b-" + std::string(kRingPeriod) +
+               "a'\n";
+    }
     if (valley) {
         // The period over ten switchings from the window's start.
         const std::string rise = ".meas tran " + std::string(kPeriod);

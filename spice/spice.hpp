@@ -31,6 +31,10 @@ inline constexpr std::string_view kPeakCurrent = "ipk";
 inline constexpr std::string_view kSwitchPeak = "vds";
 // Valley-switched: the switching period over the measured window.
 inline constexpr std::string_view kPeriod = "tsw";
+// At a fixed frequency with the minimum input's point discontinuous: the
+// period of the drain's ring on Lp and the drain's capacitance once the
+// secondaries have stopped, from two falls through the input.
+inline constexpr std::string_view kRingPeriod = "tring";
 std::string OutputMeasure(int output);
 // Each output's secondary current: "ispk1", "isrms1", ...
 std::string SecondaryPeakMeasure(int output);

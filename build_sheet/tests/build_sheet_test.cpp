@@ -120,6 +120,40 @@ TEST(BuildSheetTest, TheNotesSayWhichWindingIsSplit) {
     }
 }
 
+// A shield is a step of its own before the winding it precedes, tied to the
+// primary's quiet pin (the end at the bulk, the primary's last pin), with
+// the steps numbered on; the tape after the primary side's winding is one
+// layer and the barrier's stands between the shield and the secondary; the
+// materials and the notes name it, and the sheet says the capacitances.
+TEST(BuildSheetTest, AShieldIsAStepTiedToThePrimarysQuietEnd) {
+    for (const winding::Shield shield : {winding::Shield::Foil, winding::Shield::Winding}) {
+        Options options = WithBias(Order::PSB);
+        options.construction = winding::Construction::Margin;
+        options.shield = shield;
+        const PlanOutcome outcome = PlanFor(options);
+        ASSERT_TRUE(outcome.plan);
+        const winding::Plan& plan = *outcome.plan;
+        ASSERT_EQ(plan.shields.size(), 2U);  // primary | secondary | bias
+        const Sheet sheet = SheetOf(plan, Pins{});
+        ASSERT_EQ(sheet.steps.size(), plan.windings.size() + 2);
+        for (std::size_t n = 0; n < sheet.steps.size(); ++n)
+            EXPECT_EQ(sheet.steps[n][0], std::to_string(n + 1));
+        const StepRow& first = sheet.steps[1];
+        EXPECT_TRUE(first[1].starts_with("屏蔽")) << first[1];
+        const std::vector<Ends> ends = PinsOf(plan, Pins{});
+        EXPECT_TRUE(first[2].starts_with(std::to_string(ends[0].finish) + "（")) << first[2];
+        EXPECT_EQ(sheet.steps[0][7], "1 层");
+        const int barrier = plan.insulation.requirements->tapeLayers;
+        EXPECT_EQ(first[7], std::to_string(barrier) + " 层");
+        // After the secondary the barrier, then one layer to the bias.
+        EXPECT_EQ(sheet.steps[2][7], std::to_string(barrier) + " 层");
+        EXPECT_EQ(sheet.steps[3][7], "1 层");
+        EXPECT_NE(Line(sheet.materials, "屏蔽"), nullptr);
+        EXPECT_NE(Line(sheet.notes, "屏蔽"), nullptr);
+        ASSERT_NE(Line(sheet.tests, "绕组电容（估算）"), nullptr);
+    }
+}
+
 // A bobbin with its pins in the data: the sheet names them, and where the
 // windings are numbered past the last one it says so first among its notes.
 TEST(BuildSheetTest, ABobbinWithTooFewPinsIsSaidFirst) {

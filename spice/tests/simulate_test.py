@@ -88,6 +88,12 @@ class SimulateTest(unittest.TestCase):
                         within = peak_within if i == 0 else 0.30
                         self.assertAlmostEqual(found[f"ispk{n}"] / output["I_peak_A"], 1,
                                                delta=within, msg=f"output {n}'s peak")
+                    # Discontinuous, the drain rings on Lp and the drain's
+                    # capacitance (the switch's Coss and the build's) as the plan says.
+                    if "tring" in found:
+                        ring = plan["capacitance"]["valley_ring_Hz"]
+                        self.assertAlmostEqual(1 / found["tring"] / ring, 1, delta=0.10,
+                                               msg="the drain's ring")
                     clamp = plan["clamp"]
                     leakage = clamp["leakage_estimate_H"] or clamp["L_leakage_H"]
                     energy = clamp["R_ohm"] * 0.5 * leakage * plan["Ipk"] ** 2 * \
