@@ -240,8 +240,13 @@ std::vector<SheetLine> Tests(const Plan& plan, const std::vector<Ends>& ends) {
                      "，全部次级短路；钳位" + source + "设计）"},
     };
     // Not a test the shop must pass: what the build should measure near,
-    // for the EMI engineer.
-    lines.push_back({"绕组电容（估算）", plan_sheet::CapacitanceText(plan)});
+    // for the EMI engineer; the plan gives the rest.
+    if (plan.capacitance) {
+        lines.push_back({"绕组电容（估算）",
+                         "初级—次级 " + ReadableValue(plan.capacitance->primarySecondary_F, "F") +
+                             "（" + SidePins(plan, ends, false) + " 短接对 " +
+                             SidePins(plan, ends, true) + " 短接）"});
+    }
     const std::string between = "初级侧（" + SidePins(plan, ends, false) + "）— 次级侧（" +
                                 SidePins(plan, ends, true) + "）";
     lines.push_back(
@@ -286,12 +291,13 @@ std::vector<SheetLine> Notes(const Plan& plan) {
     if (!plan.shields.empty()) {
         // A shield is on the primary side: the barrier's tape lies between
         // it and the secondaries, within the same margins.
-        lines.push_back({"屏蔽",
-                         plan.options.shield == winding::Shield::Foil
-                             ? "铜箔屏蔽一端接初级接母线的一端，首尾搭接处垫胶带、不得相接（否则成短路匝）；"
-                               "屏蔽属初级侧，与次级之间的胶带层数与挡墙照旧，爬电距离不变。"
-                             : "屏蔽绕组起脚接初级接母线的一端，末端绝缘悬空，与次级同向绕；"
-                               "屏蔽属初级侧，与次级之间的胶带层数与挡墙照旧，爬电距离不变。"});
+        lines.push_back(
+            {"屏蔽",
+             plan.options.shield == winding::Shield::Foil
+                 ? "铜箔屏蔽一端接初级接母线的一端，首尾搭接处垫胶带、不得相接（否则成短路匝）；"
+                   "屏蔽属初级侧，与次级之间的胶带层数与挡墙照旧，爬电距离不变。"
+                 : "屏蔽绕组起脚接初级接母线的一端，末端绝缘悬空，与次级同向绕；"
+                   "屏蔽属初级侧，与次级之间的胶带层数与挡墙照旧，爬电距离不变。"});
     }
     if (plan.insulation.tripleInsulated) {
         lines.push_back({"三层绝缘线", "次级用三层绝缘线，不设挡墙；焊接时不得损伤绝缘层。"});
@@ -563,11 +569,21 @@ std::string SheetBody(std::string html, const winding::PlanOutcome& outcome, con
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
+    // One table, each part under a heading row of its own: a printed page
+    // holds the whole sheet without the gaps between three tables.
+    report::HtmlTableStart(html, {{"材料", "22%"}, {"", "78%"}});
     for (const auto& [heading, lines] :
-         {std::pair{"材料", &sheet.materials}, std::pair{"电气测试", &sheet.tests},
+         {std::pair{"", &sheet.materials}, std::pair{"电气测试", &sheet.tests},
           std::pair{"说明", &sheet.notes}}) {
-        plan_sheet::AppendLinesTable(html, *lines, heading, "22%", "", "78%");
+        if (*heading != '\0') html += "<tr><th>" + std::string(heading) + "</th><th></th></tr>\n";
+        for (const plan_sheet::SheetLine& line : *lines) {
+            html += "<tr>";
+            report::HtmlCell(html, line.caption);
+            report::HtmlCell(html, line.value);
+            html += "</tr>\n";
+        }
     }
+    html += "</tbody></table>\n";
     return html;
 }
 

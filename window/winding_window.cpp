@@ -287,6 +287,12 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     }
     material_->setCurrentIndex(std::max(0, material_->findText(FromUtf8(o.material))));
     // A screen reader names a list by what it is, not by the value chosen.
+    // Sized by a short name, not by the longest caption of hundreds: the
+    // list still opens as wide as its items.
+    for (QComboBox* list : {core_, material_}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(14);
+    }
     core_->setAccessibleName(QStringLiteral("磁芯"));
     material_->setAccessibleName(QStringLiteral("磁芯材料"));
     for (QComboBox* box : {core_, material_}) {
@@ -308,7 +314,9 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     shield_->setAccessibleName(QStringLiteral("屏蔽"));
     connect(shield_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
 
-    auto* families = new QHBoxLayout;
+    // Six a row: eleven families in one ran past a laptop's window.
+    constexpr int kFamiliesARow = 6;
+    auto* families = new QGridLayout;
     for (const catalogue::Core& core : parts.cores) {
         const QString family = FromUtf8(core.family);
         bool seen = false;
@@ -329,19 +337,25 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
             }
             emit optionsChanged();
         });
+        const int at = static_cast<int>(families_.size());
         families_.push_back(box);
-        families->addWidget(box);
+        families->addWidget(box, at / kFamiliesARow, at % kFamiliesARow);
     }
-    families->addStretch();
 
+    // Two pairs of caption and box a row: the plan window opens about 800
+    // pixels wide on a laptop, and three pairs (and a row of every family
+    // or every insulation setting) ran past it into a sideways scroll.
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
-    const auto add = [&](int row, int column, const QString& caption, QWidget* widget,
-                         QWidget* buddy = nullptr) {
+    constexpr int kPairs = 2;
+    int placed = 0;
+    const auto add = [&](const QString& caption, QWidget* widget, QWidget* buddy = nullptr) {
         auto* label = new QLabel(caption);
         label->setBuddy(buddy != nullptr ? buddy : widget);
+        const int row = placed / kPairs, column = placed % kPairs;
         grid->addWidget(label, row, 2 * column);
         grid->addWidget(widget, row, 2 * column + 1);
+        ++placed;
     };
     typeCore_ = new QPushButton(QStringLiteral("自定义磁芯(&T)…"));
     typeCore_->setToolTip(QStringLiteral("按磁芯规格书的尺寸字母输入目录中没有的磁芯"));
@@ -351,31 +365,31 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     coreLine->setContentsMargins(0, 0, 0, 0);
     coreLine->addWidget(core_, 1);
     coreLine->addWidget(typeCore_);
-    add(0, 0, QStringLiteral("磁芯(&C)"), coreRow, core_);
-    add(0, 1, QStringLiteral("材料(&M)"), material_);
+    add(QStringLiteral("磁芯(&C)"), coreRow, core_);
+    add(QStringLiteral("材料(&M)"), material_);
     // Captions from the option table, each with its access key.
     const auto caption = [](winding::NumberOption option, char key) {
         return FromUtf8(winding::Info(option).caption) + QStringLiteral("(&%1)").arg(QChar(key));
     };
     using winding::NumberOption;
-    add(0, 2, caption(NumberOption::Bmax, 'B'), NumberBox(NumberOption::Bmax));
-    add(1, 0, caption(NumberOption::CurrentDensity, 'J'), NumberBox(NumberOption::CurrentDensity));
-    add(1, 1, caption(NumberOption::Fill, 'F'), NumberBox(NumberOption::Fill));
-    add(1, 2, caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
-    add(2, 0, caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
-    add(2, 1, caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
-    add(2, 2, QStringLiteral("绕制方式(&W)"), construction_);
-    add(3, 0, caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
-    add(3, 1, caption(NumberOption::IlimitTolerance, 'I'),
-        NumberBox(NumberOption::IlimitTolerance));
-    add(3, 2, caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
-    add(4, 0, caption(NumberOption::LossSplit, 'Z'), NumberBox(NumberOption::LossSplit));
-    add(4, 1, caption(NumberOption::HotLimit, 'H'), NumberBox(NumberOption::HotLimit));
-    add(4, 2, QStringLiteral("屏蔽(&P)"), shield_);
-    grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), 5, 0);
-    grid->addLayout(families, 5, 1, 1, 5);
-    grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), 6, 0);
-    grid->addWidget(InsulationRow(o), 6, 1, 1, 5);
+    add(caption(NumberOption::Bmax, 'B'), NumberBox(NumberOption::Bmax));
+    add(caption(NumberOption::CurrentDensity, 'J'), NumberBox(NumberOption::CurrentDensity));
+    add(caption(NumberOption::Fill, 'F'), NumberBox(NumberOption::Fill));
+    add(caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
+    add(caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
+    add(caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
+    add(QStringLiteral("绕制方式(&W)"), construction_);
+    add(QStringLiteral("屏蔽(&P)"), shield_);
+    add(caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
+    add(caption(NumberOption::IlimitTolerance, 'I'), NumberBox(NumberOption::IlimitTolerance));
+    add(caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
+    add(caption(NumberOption::LossSplit, 'Z'), NumberBox(NumberOption::LossSplit));
+    add(caption(NumberOption::HotLimit, 'H'), NumberBox(NumberOption::HotLimit));
+    const int next = (placed + kPairs - 1) / kPairs;
+    grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), next, 0);
+    grid->addLayout(families, next, 1, 1, 2 * kPairs - 1);
+    grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), next + 1, 0);
+    grid->addWidget(InsulationRow(o), next + 1, 1, 1, 2 * kPairs - 1);
     return panel;
 }
 
@@ -426,7 +440,7 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     order_->setCurrentIndex(order_->findData(static_cast<int>(o.order)));
     order_->setAccessibleName(QStringLiteral("绕制顺序"));
     auto* row = new QWidget;
-    auto* line = new QHBoxLayout(row);
+    auto* line = new QGridLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
     for (QComboBox* box : {insulation_, pollution_, group_, order_}) {
         connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
@@ -437,9 +451,10 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     for (QWidget* widget : {static_cast<QWidget*>(insulation_), static_cast<QWidget*>(mains_),
                             static_cast<QWidget*>(pollution_), static_cast<QWidget*>(group_),
                             static_cast<QWidget*>(altitude_), static_cast<QWidget*>(order_)}) {
-        line->addWidget(widget);
+        // Three a row, for the same reason as the families.
+        const int at = line->count();
+        line->addWidget(widget, at / 3, at % 3);
     }
-    line->addStretch();
     return row;
 }
 

@@ -151,6 +151,10 @@ TEST(BuildSheetTest, AShieldIsAStepTiedToThePrimarysQuietEnd) {
         EXPECT_NE(Line(sheet.materials, "屏蔽"), nullptr);
         EXPECT_NE(Line(sheet.notes, "屏蔽"), nullptr);
         ASSERT_NE(Line(sheet.tests, "绕组电容（估算）"), nullptr);
+        EXPECT_NE(
+            Line(sheet.tests, "绕组电容（估算）")
+                ->value.find(record::ReadableValue(plan.capacitance->primarySecondary_F, "F")),
+            std::string::npos);
     }
 }
 
