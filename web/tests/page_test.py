@@ -782,6 +782,25 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.box("OptAltitude").get_attribute("aria-invalid"), "true")
         self.driver.execute_script("localStorage.clear()")
 
+    def test_a_shield_is_chosen_and_planned_with_its_capacitances(self):
+        """The shields as the plan names them; a wound shield cancels the
+        common-mode charge the plan reports, and stays chosen when the page
+        is opened again."""
+        self.type_inputs(["18", "374.77", "100.45", "65", "85", "12"])
+        self.press()
+        lines = lambda: {row.find_elements(By.TAG_NAME, "td")[0].text:
+                         row.find_elements(By.TAG_NAME, "td")[1].text
+                         for row in self.rows("WindingLines")}
+        captions = [o.text for o in Select(self.box("OptShield")).options]
+        self.assertEqual(captions, ["无屏蔽", "铜箔屏蔽", "抵消绕组屏蔽"])
+        self.assertNotIn("共模等效 0 F", lines()["绕组电容"])
+        Select(self.box("OptShield")).select_by_value("2")
+        self.assertIn("共模等效 0 F", lines()["绕组电容"])
+        self.assertIn("抵消绕组屏蔽", lines()["绕组电容"])
+        self.setUp()
+        self.assertEqual(self.box("OptShield").get_attribute("value"), "2")
+        self.driver.execute_script("localStorage.clear()")
+
     def test_kept_options_are_shown_as_they_are_used(self):
         self.driver.execute_script(
             "localStorage.setItem('flyback-designer.winding', JSON.stringify("
