@@ -213,14 +213,28 @@ std::string SwitchText(const Plan& plan) {
     return text;
 }
 
-// "IEC 62368-1 表 14，数据文件 clearance.csv 第 240 行" ("第 240–241 行" read between two).
+// A data file by what it holds, in words (the file's own name where it is
+// none of these): an engineer reads the table, not the programmer's file.
+std::string DataName(std::string_view file) {
+    static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
+        {"clearance.csv", "电气间隙数据"},   {"creepage.csv", "爬电距离数据"},
+        {"test_voltage.csv", "耐压数据"},    {"construction.csv", "绝缘构造数据"},
+        {"altitude.csv", "海拔系数数据"},    {"mains_transient.csv", "电网瞬态数据"},
+        {"permittivity.csv", "介电常数数据"}};
+    for (const auto& [name, words] : kNames) {
+        if (file == name) return std::string(words);
+    }
+    return "数据文件 " + std::string(file) + " ";
+}
+
+// "IEC 62368-1 表 14，电气间隙数据第 240 行" ("第 240–241 行" read between two).
 std::string FromText(const insulation::Figure& f) {
     std::string rows = std::to_string(f.from.line);
     if (f.to) rows += "–" + std::to_string(f.to->line);
     std::string table = f.from.table;  // "IEC 62368-1 Table 14" as "IEC 62368-1 表 14"
     if (const std::size_t at = table.find("Table "); at != std::string::npos)
         table.replace(at, 6, "表 ");
-    return table + "，数据文件 " + f.from.file + " 第 " + rows + " 行";
+    return table + "，" + DataName(f.from.file) + "第 " + rows + " 行";
 }
 
 std::string BarrierText(const InsulationPlan& i, double Vmax) {
@@ -377,11 +391,12 @@ std::vector<SheetLine> InsulationLines(const Plan& plan) {
                                      ReadableValue(i.width_mm, "mm")});
     }
     const int layers = i.tripleInsulated ? 1 : r.tapeLayers;
-    lines.push_back(
-        {"初级—次级胶带",
-         insulation::TapeCaption(r.tape) + " " + ReadableValue(r.tape.thickness_mm, "mm") + " × " +
-             std::to_string(layers) + " 层（每层击穿 " + ReadableValue(r.tape.breakdown_V, "V") +
-             "；" + r.tape.origin.file + " 第 " + std::to_string(r.tape.origin.line) + " 行）"});
+    lines.push_back({"初级—次级胶带", insulation::TapeCaption(r.tape) + " " +
+                                          ReadableValue(r.tape.thickness_mm, "mm") + " × " +
+                                          std::to_string(layers) + " 层（每层击穿 " +
+                                          ReadableValue(r.tape.breakdown_V, "V") + "；" +
+                                          DataName(r.tape.origin.file) + "第 " +
+                                          std::to_string(r.tape.origin.line) + " 行）"});
     return lines;
 }
 

@@ -906,9 +906,9 @@ class ToolWindowsTest : public QObject {
             for (const QString& text : VisibleTexts(*top)) {
                 // A part's name (PC47, UC3844) is read as it is; a menu's
                 // mnemonic (&I) is no word; the chain's own core text stays.
+                // A data file is named by what it holds, never by its file.
                 static const QRegularExpression kWord("[A-Za-zµΩ_]+(?![A-Za-z0-9])");
-                static const QRegularExpression kNotWords(
-                    "\\(&[A-Z]\\)|EE\\d+ or E\\d+x\\d+|[a-z_]+\\.csv");
+                static const QRegularExpression kNotWords("\\(&[A-Z]\\)|EE\\d+ or E\\d+x\\d+");
                 const QString words = QString(text).remove(kNotWords);
                 for (auto match = kWord.globalMatch(words); match.hasNext();) {
                     const QString word = match.next().captured();
