@@ -803,6 +803,32 @@ void AppendRowsTable(std::string& html, const std::array<std::string_view, Colum
     html += "</tbody></table>\n";
 }
 
+// The rows as columns: a heading's row of each row's cells. Ten columns of
+// figures, each kept whole, left a printed page no width for the words
+// among them ("连续（逐周期上升，无稳定点）" a character a line); six corners
+// across leave each its share.
+template <std::size_t Columns>
+void AppendColumnsTable(std::string& html, const std::array<std::string_view, Columns>& headings,
+                        const std::vector<std::array<std::string, Columns>>& rows,
+                        bool (*isNumber)(std::size_t)) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
+    // Every width given: Qt's rich text squeezes a column left to itself.
+    const int each = rows.empty() ? 0 : 84 / static_cast<int>(rows.size());
+    html.append("<th width=\"16%\">").append(headings[0]) += "</th>";
+    for (const auto& row : rows) {
+        html +=
+            "<th width=\"" + std::to_string(each) + "%\">" + report::HtmlEscape(row[0]) + "</th>";
+    }
+    html += "</tr></thead>\n<tbody>\n";
+    for (std::size_t i = 1; i < Columns; ++i) {
+        html += "<tr>";
+        report::HtmlCell(html, headings[i]);
+        for (const auto& row : rows) report::HtmlCell(html, row[i], isNumber(i) ? "number" : "");
+        html += "</tr>\n";
+    }
+    html += "</tbody></table>\n";
+}
+
 }  // namespace
 
 std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
@@ -835,11 +861,9 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
         }
         html += "</ul>\n";
     }
-    static constexpr std::array<std::string_view, kCornerColumns> kCornerWidths = {
-        "17%", "8%", "7%", "6%", "7%", "9%", "9%", "10%", "12%", "15%"};
     html += "<h3>" + std::string(kCornersTitle) + "</h3>\n";
-    AppendRowsTable(html, kCornerHeadings, kCornerWidths, CornerRows(plan),
-                    [](std::size_t i) { return i > 0 && i != 3; });
+    AppendColumnsTable(html, kCornerHeadings, CornerRows(plan),
+                       [](std::size_t i) { return i > 0 && i != 3; });
     AppendLinesTable(html, PlanLines(plan), "项目", "30%", "数值", "70%");
     return html;
 }

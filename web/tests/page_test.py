@@ -50,7 +50,7 @@ READ_AS_IT_IS = {
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
     "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "IIIa", "IIIb", "m", "kV", "s",
     "Tecroll", "Fr", "Dowell", "iGSE", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F",
-    "Z",
+    "Z", "pF", "MHz", "Coss", "Cds",
     # distributors, as a stock set's price names them
     "Digi", "Key", "Mouser"}
 CAPTIONS = {"Text1_0": "输出功率 W", "Text1_3": "工作频率f(KHz)", "Text2_0": "磁芯型号",
