@@ -136,6 +136,61 @@ TEST(CommandLineTest, TheWindersChoicesReadBackFromTheJson) {
     }
 }
 
+// The capacitances, the shields and the switch's Coss read back from the
+// JSON as the plan has them: the 18 W adapter, valley-switched on a typed
+// Coss, with each shield; the six capacitors of each pair in the MAS file
+// sum, between the windings, to what a bridge measures between them.
+TEST(CommandLineTest, TheCapacitancesReadBackFromTheJsonAndTheFile) {
+    const std::vector<std::string> supply = {"18", "374.77", "100.45", "65", "85", "12"};
+    for (const winding::Shield shield :
+         {winding::Shield::None, winding::Shield::Foil, winding::Shield::Winding}) {
+        const std::string name(winding::kShieldNames[static_cast<int>(shield)]);
+        SCOPED_TRACE(name);
+        const std::string file = testing::TempDir() + "/capacitance-" + name + ".mas.json";
+        std::vector<std::string> args = {"--json",    "--winding",        "--qr",   "--coss=30e-12",
+                                         "--vaux=15", "--shield=" + name, "--save", file};
+        args.insert(args.end(), supply.begin(), supply.end());
+        const Invocation run = Invoke(args);
+        ASSERT_EQ(run.status, kExitOk) << run.err;
+        const auto json = nlohmann::json::parse(run.out)["winding"];
+        winding::Options options;
+        options.Vaux_V = 15;
+        options.shield = shield;
+        options.choices.conduction = winding::Conduction::QuasiResonant;
+        options.choices.Coss_F = 30e-12;
+        const winding::PlanOutcome outcome = winding::PlanWinding(
+            record::RecordPress({supply[0], supply[1], supply[2], supply[3], supply[4], supply[5]}),
+            options, catalogue::BuiltIn());
+        ASSERT_TRUE(outcome.plan && outcome.plan->capacitance);
+        const winding::Plan& plan = *outcome.plan;
+        const winding::Capacitances& c = *plan.capacitance;
+        const auto& read = json["capacitance"];
+        EXPECT_EQ(json["shield"], name);
+        EXPECT_EQ(json["shields"].size(), plan.shields.size());
+        EXPECT_EQ(json["choices"]["Coss_F"], 30e-12);
+        EXPECT_TRUE(json["choices"]["Cds_F"].is_null());
+        EXPECT_EQ(read["C_primary_self_F"], c.primarySelf_F);
+        EXPECT_EQ(read["C_primary_secondary_F"], c.primarySecondary_F);
+        EXPECT_EQ(read["C_common_mode_F"], c.commonMode_F);
+        EXPECT_EQ(read["C_drain_F"], c.drain_F);
+        EXPECT_EQ(read["valley_ring_Hz"], c.valleyRing_Hz);
+        ASSERT_EQ(read["pairs"].size(), c.facings.size());
+        for (std::size_t i = 0; i < c.facings.size(); ++i)
+            EXPECT_EQ(read["pairs"][i]["C_F"], c.facings[i].C_F);
+
+        std::ifstream in(file);
+        const auto stray = nlohmann::json::parse(in)["outputs"][0]["strayCapacitance"][0];
+        for (const auto& [first, row] : stray["sixCapacitorNetworkPerWinding"].items()) {
+            for (const auto& [second, six] : row.items()) {
+                const double between = six["C3"].get<double>() + six["C4"].get<double>() +
+                                       six["C5"].get<double>() + six["C6"].get<double>();
+                const double bridge = stray["capacitanceAmongWindings"][first][second];
+                EXPECT_NEAR(between / bridge, 1, 1e-12) << first << " " << second;
+            }
+        }
+    }
+}
+
 TEST(CommandLineTest, JsonOnAFaultNamesTheErrorAndKeepsWhatWasReached) {
     const Invocation run = Invoke({"--json", "60", "368", "200", "20", "junk", "5"});
     EXPECT_EQ(run.status, kExitCalculationFault);
@@ -609,7 +664,9 @@ INSTANTIATE_TEST_SUITE_P(
                   With("--winding", With("--margins", With("--construction=tiw", kDefaults)))},
         UsageCase{"ConstructionOfNoName",
                   With("--winding", With("--construction=foil", kDefaults))},
-        UsageCase{"MostLayersNotWhole", With("--winding", With("--most-layers=2.5", kDefaults))}),
+        UsageCase{"MostLayersNotWhole", With("--winding", With("--most-layers=2.5", kDefaults))},
+        UsageCase{"ShieldOfNoName", With("--winding", With("--shield=copper", kDefaults))},
+        UsageCase{"CossBeyondItsRow", With("--winding", With("--coss=1", kDefaults))}),
     [](const auto& info) { return info.param.name; });
 
 // A choice that fixes one thing twice, or cannot be designed to, is one line

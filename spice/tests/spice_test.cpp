@@ -116,6 +116,13 @@ TEST(SpiceTest, TheNetlistsElementsAreThePlans) {
     EXPECT_DOUBLE_EQ(Element(net, "Vin", 4), p.atVmin.Vin);
     EXPECT_DOUBLE_EQ(Element(net, "Rloads1", 3), 12.0 / 1);
     EXPECT_DOUBLE_EQ(Element(net, "Rloads2", 3), 5 / 0.5);
+    // The drain rings on the switch's Coss and the build's own capacitance.
+    ASSERT_TRUE(p.capacitance);
+    EXPECT_DOUBLE_EQ(Element(net, "Cds", 3), p.capacitance->drain_F);
+    EXPECT_DOUBLE_EQ(p.capacitance->drain_F, p.options.choices.Coss_F + p.capacitance->build_F);
+    // Discontinuous at the minimum input: its ring measured from two falls.
+    EXPECT_EQ(net.find(".meas tran " + std::string(kRingPeriod)) != std::string::npos,
+              p.atVmin.mode == winding::Mode::Discontinuous);
 }
 
 // A quasi-resonant plan's bench: the input, the starting peak and the
