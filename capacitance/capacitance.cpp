@@ -26,6 +26,7 @@ double PathAt(double y, double a, double b, double relative) {
 
 double HalfLayerPerArea(const Conductor& c) {
     if (c.flat) return std::numeric_limits<double>::infinity();
+    if (c.prepared_F_m2 > 0) return c.prepared_F_m2;
     const double a = c.copper_mm / 2 * 1e-3, b = c.outer_mm / 2 * 1e-3;
     // y = a sin θ across the copper's shadow; the midpoint of each step.
     double sum = 0;
@@ -36,6 +37,12 @@ double HalfLayerPerArea(const Conductor& c) {
         sum += a * flyback_cos(theta) * step / PathAt(y, a, b, c.relative);
     }
     return kEpsilon0 * sum / (2 * b) * c.coverage;
+}
+
+Conductor Prepared(Conductor conductor) {
+    conductor.prepared_F_m2 = 0;
+    if (!conductor.flat) conductor.prepared_F_m2 = HalfLayerPerArea(conductor);
+    return conductor;
 }
 
 double PerArea(const Conductor& inner, const std::vector<Slab>& slabs, const Conductor& outer) {
@@ -97,8 +104,8 @@ namespace {
 // The voltage difference across a facing at one edge, as weights of the
 // four ends (a's dot, a's end, b's dot, b's end); none where a layer is of
 // neither winding.
-std::optional<std::array<double, 4>> Weights(const Layer& inner, double innerAt,
-                                             const Layer& outer, double outerAt, int a, int b) {
+std::optional<std::array<double, 4>> Weights(const Layer& inner, double innerAt, const Layer& outer,
+                                             double outerAt, int a, int b) {
     std::array<double, 4> w{};
     const auto add = [&](const Layer& l, double at, double sign) {
         const int base = l.winding == a ? 0 : l.winding == b ? 2 : -1;

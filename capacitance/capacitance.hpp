@@ -28,7 +28,13 @@ struct Conductor {
     // round: the share of the layer's width its conductors cover (turns
     // spread over a layer leave gaps the field does not cross).
     double coverage = 1;
+    // Its half-layer per area once worked out (Prepared): a winding's
+    // layers share one conductor, and the sum across a pitch is the work.
+    double prepared_F_m2 = 0;
 };
+
+// The conductor with its half-layer per area worked out once.
+Conductor Prepared(Conductor conductor);
 
 // A slab of insulation between two layers: a tape's thickness or the
 // insulation wound with foil, and its permittivity.

@@ -188,6 +188,7 @@ void Between(const Plan& plan, std::size_t i, Stack& stack, double& y) {
     stack.layers.back().toNext = {first};
     y += first.thickness_mm + s->height_mm;
     Layer shield = ShieldLayer(plan, *s, group, stack);
+    shield.conductor = capacitance::Prepared(shield.conductor);
     shield.faceTurn_mm = TurnAt(plan, y);
     shield.toNext = {second};
     stack.layers.push_back(shield);
@@ -210,7 +211,7 @@ Stack StackOf(const Plan& plan) {
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
         if (i > 0) Between(plan, i, stack, y);
-        const Conductor conductor = ConductorOf(w, plan, stack);
+        const Conductor conductor = capacitance::Prepared(ConductorOf(w, plan, stack));
         for (int j = 0; j < w.layers; ++j) {
             Layer l;
             l.group = static_cast<int>(i);

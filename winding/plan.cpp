@@ -634,7 +634,11 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     Surface(plan);
     if (depth == Depth::Full) Losses(plan, c);
     ClampAndStresses(plan, in);
-    if (depth == Depth::Full) Capacitance(plan);
+    // A valley-switched drain without a typed Cds needs the build's share each
+    // round of the flow; any other plan has it worked out once, at the end.
+    if (depth == Depth::Full && in.design.choices.conduction == Conduction::QuasiResonant &&
+        !in.design.choices.Cds_F)
+        Capacitance(plan);
     CheckCorners(plan, in, Amin_m2);
     return plan;
 }
@@ -1087,6 +1091,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
                         : ConstructedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
         plan.stock = StockOffers(plan, parts);
+        Capacitance(plan);
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.
