@@ -255,6 +255,23 @@ std::string CapacitanceJson(const Plan& plan) {
     return json;
 }
 
+std::string LeakageMatrixJson(const Plan& plan) {
+    if (!plan.leakageMatrix) return "null";
+    const winding::LeakageMatrix& m = *plan.leakageMatrix;
+    std::string names = "[", rows = "[";
+    for (std::size_t a = 0; a < m.windings.size(); ++a) {
+        names += (a > 0 ? "," : "") + QuotedJson(winding::WindingName(winding::Whole(
+                                          plan.windings[static_cast<std::size_t>(m.windings[a])])));
+        std::string row = "[";
+        for (std::size_t b = 0; b < m.windings.size(); ++b)
+            row += (b > 0 ? "," : "") + runtime::decimal::ShortestText(m.H[a][b]);
+        rows += (a > 0 ? "," : "") + row + "]";
+    }
+    std::string json;
+    answer::JsonObject(json).Raw("names", names + "]").Raw("H", rows + "]");
+    return json;
+}
+
 std::string ClampJson(const winding::Clamp& clamp) {
     std::string json;
     answer::JsonObject(json)
@@ -399,6 +416,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Value("surface_cm2", plan.surface_cm2)
         .Raw("clamp", ClampJson(plan.clamp))
         .Value("L_leakage_build_H", plan.buildLeakage_H)
+        .Raw("leakage_matrix_H", LeakageMatrixJson(plan))
         .Text("shield", winding::kShieldNames[static_cast<int>(plan.options.shield)])
         .Raw("shields", ShieldsJson(plan))
         .Raw("capacitance", CapacitanceJson(plan))

@@ -143,6 +143,23 @@ std::string CapacitanceText(const Plan& plan) {
     return text + "；按各层电压分布的电场能量，介电常数见绝缘数据";
 }
 
+std::string LeakageMatrixText(const Plan& plan) {
+    if (!plan.leakageMatrix) return "—";
+    const winding::LeakageMatrix& m = *plan.leakageMatrix;
+    std::string text;
+    for (std::size_t a = 0; a < m.windings.size(); ++a) {
+        for (std::size_t b = a + 1; b < m.windings.size(); ++b) {
+            const auto name = [&](std::size_t i) {
+                return WindingCaption(
+                    plan, winding::Whole(plan.windings[static_cast<std::size_t>(m.windings[i])]));
+            };
+            text += (text.empty() ? "" : "，") + name(a) + "—" + name(b) + " " +
+                    ReadableValue(m.H[a][b], "H");
+        }
+    }
+    return text + "（两两对绕、其余开路，折算到初级）";
+}
+
 std::string RingText(const Plan& plan) {
     if (!plan.capacitance) return "—";
     const winding::Capacitances& c = *plan.capacitance;
@@ -604,6 +621,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
                                    ReadableValue(*plan.buildLeakage_H / plan.Lp_H * 100, "%") +
                                    " × Lp'；一维磁动势，次级短路）"
                              : std::string("—")},
+        {"漏感矩阵", LeakageMatrixText(plan)},
         {"绕组电容", CapacitanceText(plan)},
         {"漏极振铃", RingText(plan)},
         {"整流管反向电压",

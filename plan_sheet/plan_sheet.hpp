@@ -83,6 +83,8 @@ std::optional<std::string> TestVoltageText(const Plan& plan);
 // The build's capacitances in words (or why there are none), and the
 // drain's capacitance with its rings.
 std::string CapacitanceText(const Plan& plan);
+// The leakage between each pair of windings, referred to the primary.
+std::string LeakageMatrixText(const Plan& plan);
 std::string RingText(const Plan& plan);
 
 // Why there is no plan, in Chinese for people ("各输出的功率之和为 0，…");

@@ -13,6 +13,7 @@
 #include "winding/ac_resistance.hpp"
 #include "winding/capacitances.hpp"
 #include "winding/core_loss.hpp"
+#include "winding/leakage.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_design.hpp"
 #include "winding/plan_warnings.hpp"
@@ -352,24 +353,7 @@ void Insulate(Plan& plan, const PlanInput& in) {
 // Llk = μ0 × MLT ÷ bw × ∫ N(x)² dx, for primary then secondary the familiar
 // μ0 Np² MLT ÷ bw × (h_p ÷ 3 + h_gap + h_s ÷ 3).
 std::optional<double> BuildLeakage(const Plan& plan) {
-    if (!plan.core->MLT_mm || !(plan.insulation.width_mm > 0)) return std::nullopt;
-    const std::vector<double> steps = AmpereTurnSteps(plan);
-    double mmf = 0, integral = 0;  // ampere-turns per ampere of primary current; turns² × m
-    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        const Winding& w = plan.windings[i];
-        const double gap_m = Multiply(Add(w.tapeBefore_mm, w.shieldBefore_mm), 1e-3);
-        integral = Add(integral, Multiply(Multiply(mmf, mmf), gap_m));
-        const double next = Add(mmf, steps[i]);
-        const double height_m = Multiply(w.height_mm, 1e-3);
-        // A linear rise from mmf to next: h × (a² + ab + b²) ÷ 3.
-        integral = Add(integral,
-                       Divide(Multiply(height_m, Add(Add(Multiply(mmf, mmf), Multiply(mmf, next)),
-                                                     Multiply(next, next))),
-                              3));
-        mmf = next;
-    }
-    return Divide(Multiply(Multiply(k::kMu0, Multiply(*plan.core->MLT_mm, 1e-3)), integral),
-                  Multiply(plan.insulation.width_mm, 1e-3));
+    return LeakageOfSteps(plan, AmpereTurnSteps(plan));
 }
 
 // The copper and core losses with the copper and the core at `celsius`.
@@ -1092,6 +1076,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
         if (depth == Depth::Sketch) return {std::move(plan)};
         plan.stock = StockOffers(plan, parts);
         Capacitance(plan);
+        plan.leakageMatrix = LeakageMatrixOf(plan);
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
         // A doubtful input (a frequency typed in Hz, say) comes first: the
         // plan is of the numbers as typed, which may not be what was meant.

@@ -150,6 +150,15 @@ struct Capacitances {
     std::optional<double> damping;  // none where the primary's resistance is unknown
 };
 
+// The leakage between each pair of whole windings (by the index of each
+// one's first part in Plan::windings), each pair driven against each other
+// with the rest open, referred to the primary; symmetric, zero on the
+// diagonal.
+struct LeakageMatrix {
+    std::vector<int> windings;
+    std::vector<std::vector<double>> H;
+};
+
 // Why a build has no capacitances: no mean turn to take the plates' length
 // from, or an insulation the data gives no permittivity for (the wire named).
 enum class CapacitanceGap { None, NoMeanTurn, Insulation };
@@ -294,6 +303,7 @@ struct Plan {
     // The leakage inductance the build gives, referred to the primary; none
     // without a mean turn length. The clamp takes it unless one is given.
     std::optional<double> buildLeakage_H;
+    std::optional<LeakageMatrix> leakageMatrix;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;  // at the temperature they reach
     std::optional<double> PcoreSine_W;  // the core's loss as a sine of the same swing would give
     std::optional<double> hot_C;        // that temperature, where the iteration settled

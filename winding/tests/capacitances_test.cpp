@@ -1,4 +1,5 @@
 #include "winding/capacitances.hpp"
+#include "winding/leakage.hpp"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,52 @@ TEST(CapacitancesTest, AnInsulationWithoutAPermittivityLeavesNoCapacitance) {
     EXPECT_EQ(plan.capacitanceGap, CapacitanceGap::Insulation);
     ASSERT_NE(plan.capacitanceWire, nullptr);
     EXPECT_EQ(plan.capacitanceWire->kind, catalogue::WireKind::TripleInsulated);
+}
+
+// Each pair of windings driven against each other, the rest open, by the
+// field the build's leakage is reckoned from: the primary against a lone
+// secondary is the build's leakage itself, to the bit, in every order and
+// with a loaded bias or a shield beside it; the matrix is symmetric with a
+// zero diagonal, and a winding farther out leaks more against the primary.
+TEST(LeakageMatrixTest, ThePrimaryAgainstALoneSecondaryIsTheBuildsLeakage) {
+    for (const Order order : {Order::PSB, Order::PBS, Order::PSP, Order::SPS}) {
+        for (const Shield shield : {Shield::None, Shield::Foil}) {
+            SCOPED_TRACE(std::string(kOrderNames[static_cast<int>(order)]) + " " +
+                         std::string(kShieldNames[static_cast<int>(shield)]));
+            Options options;
+            options.order = order;
+            options.shield = shield;
+            options.Vaux_V = 15;
+            options.choices.biasI_A = 0.05;
+            const Plan plan = AdapterPlan(options);
+            ASSERT_TRUE(plan.leakageMatrix && plan.buildLeakage_H);
+            const LeakageMatrix& m = *plan.leakageMatrix;
+            ASSERT_EQ(m.windings.size(), 3U);  // in the order wound
+            const auto index = [&](Role role) {
+                for (std::size_t i = 0; i < 3; ++i) {
+                    if (plan.windings[static_cast<std::size_t>(m.windings[i])].role == role)
+                        return i;
+                }
+                return std::size_t{3};
+            };
+            const std::size_t p = index(Role::Primary), s = index(Role::Secondary),
+                              b = index(Role::Bias);
+            ASSERT_TRUE(p < 3 && s < 3 && b < 3);
+            EXPECT_EQ(m.H[p][s], *plan.buildLeakage_H);
+            for (std::size_t a = 0; a < 3; ++a) {
+                EXPECT_EQ(m.H[a][a], 0);
+                for (std::size_t b = 0; b < 3; ++b) {
+                    EXPECT_EQ(m.H[a][b], m.H[b][a]);
+                    if (a != b) {
+                        EXPECT_GT(m.H[a][b], 0);
+                    }
+                }
+            }
+            if (order == Order::PSB) {
+                EXPECT_GT(m.H[p][b], m.H[p][s]);  // the bias outermost
+            }
+        }
+    }
 }
 
 }  // namespace

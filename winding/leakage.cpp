@@ -1,0 +1,78 @@
+#include "winding/leakage.hpp"
+
+#include "runtime/arithmetic.hpp"
+#include "winding/physics.hpp"
+
+namespace flyback::winding {
+
+using runtime::Add;
+using runtime::Divide;
+using runtime::Multiply;
+
+std::optional<double> LeakageOfSteps(const Plan& plan, const std::vector<double>& steps) {
+    if (!plan.core->MLT_mm || !(plan.insulation.width_mm > 0)) return std::nullopt;
+    double mmf = 0, integral = 0;  // ampere-turns per ampere of primary current; turns² × m
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        const double gap_m = Multiply(Add(w.tapeBefore_mm, w.shieldBefore_mm), 1e-3);
+        integral = Add(integral, Multiply(Multiply(mmf, mmf), gap_m));
+        const double next = Add(mmf, steps[i]);
+        const double height_m = Multiply(w.height_mm, 1e-3);
+        // A linear rise from mmf to next: h × (a² + ab + b²) ÷ 3.
+        integral = Add(integral,
+                       Divide(Multiply(height_m, Add(Add(Multiply(mmf, mmf), Multiply(mmf, next)),
+                                                     Multiply(next, next))),
+                              3));
+        mmf = next;
+    }
+    return Divide(Multiply(Multiply(physics::kMu0, Multiply(*plan.core->MLT_mm, 1e-3)), integral),
+                  Multiply(plan.insulation.width_mm, 1e-3));
+}
+
+namespace {
+
+bool SameWinding(const Winding& a, const Winding& b) {
+    return a.role == b.role && a.output == b.output;
+}
+
+// Winding a's ampere-turns Np a primary ampere, winding b's against them;
+// a split winding's parts by their turns. The primary's own parts keep
+// their turns as they are, as the build's leakage has them.
+std::vector<double> PairSteps(const Plan& plan, const Winding& a, const Winding& b) {
+    std::vector<double> steps;
+    for (const Winding& w : plan.windings) {
+        double step = 0;
+        const double whole = WholeTurns(plan, w);
+        const double part = w.half > 0 ? Divide(w.turns, whole) : 1;
+        if (SameWinding(w, a)) step = w.role == Role::Primary ? w.turns : Multiply(plan.Np, part);
+        if (SameWinding(w, b)) step = -Multiply(Multiply(plan.Np, 1), part);
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+}  // namespace
+
+std::optional<LeakageMatrix> LeakageMatrixOf(const Plan& plan) {
+    LeakageMatrix m;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        bool first = true;
+        for (std::size_t j = 0; j < i; ++j)
+            first = first && !SameWinding(plan.windings[j], plan.windings[i]);
+        if (first) m.windings.push_back(static_cast<int>(i));
+    }
+    const std::size_t n = m.windings.size();
+    m.H.assign(n, std::vector<double>(n, 0));
+    for (std::size_t a = 0; a < n; ++a) {
+        for (std::size_t b = a + 1; b < n; ++b) {
+            const Winding& wa = plan.windings[static_cast<std::size_t>(m.windings[a])];
+            const Winding& wb = plan.windings[static_cast<std::size_t>(m.windings[b])];
+            const std::optional<double> L = LeakageOfSteps(plan, PairSteps(plan, wa, wb));
+            if (!L) return std::nullopt;
+            m.H[a][b] = m.H[b][a] = *L;
+        }
+    }
+    return m;
+}
+
+}  // namespace flyback::winding
