@@ -421,8 +421,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("shields", ShieldsJson(plan))
         .Raw("capacitance", CapacitanceJson(plan))
         .Text("capacitance_unknown",
-              std::array<std::string_view, 3>{"", "no_mean_turn",
-                                              "insulation"}[static_cast<int>(plan.capacitanceGap)])
+              winding::kCapacitanceGapNames[static_cast<int>(plan.capacitanceGap)])
         .Value("V_rectifier_V", plan.Vrectifier_V)
         .Value("I_cap_rms_A", plan.IcapRms_A)
         .Value("V_switch_V", plan.Vswitch_V)

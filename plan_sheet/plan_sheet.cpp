@@ -126,6 +126,8 @@ std::string CapacitanceText(const Plan& plan) {
             return "无平均匝长，电容无从计算";
         case winding::CapacitanceGap::Insulation:
             return plan.capacitanceWire->name + " 的绝缘层没有介电常数数据，电容无从计算";
+        case winding::CapacitanceGap::NoWidth:
+            return "挡墙占满骨架宽度，无处可绕，电容无从计算";
         case winding::CapacitanceGap::None:
             break;
     }

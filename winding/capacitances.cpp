@@ -32,11 +32,10 @@ bool SecondarySide(const Winding& w) {
 // The wire a wound shield is wound of: the bias winding's, else the
 // primary's (a litz primary's strand).
 const catalogue::Wire* ShieldWire(const Plan& plan) {
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Bias && w.wire) return w.wire;
-    }
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Primary && w.wire) return w.wire;
+    for (const Role role : {Role::Bias, Role::Primary}) {
+        for (const Winding& w : plan.windings) {
+            if (w.role == role && w.wire && w.wire->Outer()) return w.wire;
+        }
     }
     return nullptr;
 }
@@ -52,9 +51,11 @@ int CancellingTurns(const Plan& plan, const Winding& secondary, int layer) {
 ShieldPlan WoundShield(const Plan& plan, ShieldPlan s, const Winding& secondary, int layer) {
     s.wire = ShieldWire(plan);
     s.turns = CancellingTurns(plan, secondary, layer);
-    if (!s.wire || !s.wire->Outer()) return s;
+    if (!s.wire) return s;
     const double outer = *s.wire->Outer();
     const double width = plan.insulation.width_mm;
+    s.height_mm = outer;
+    if (!(width > 0)) return s;  // margins take the whole width: nothing fits anyway
     const double across = std::floor(width / (s.turns * outer));
     s.strands = std::max(1, static_cast<int>(across));
     s.layers = across >= 1 ? 1 : static_cast<int>(std::ceil(s.turns * outer / width));
@@ -273,6 +274,10 @@ void Capacitance(Plan& plan) {
     plan.capacitanceWire = nullptr;
     if (!plan.core->MLT_mm) {
         plan.capacitanceGap = CapacitanceGap::NoMeanTurn;
+        return;
+    }
+    if (!(plan.insulation.width_mm > 0)) {
+        plan.capacitanceGap = CapacitanceGap::NoWidth;
         return;
     }
     const Stack stack = StackOf(plan);

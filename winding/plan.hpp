@@ -160,8 +160,11 @@ struct LeakageMatrix {
 };
 
 // Why a build has no capacitances: no mean turn to take the plates' length
-// from, or an insulation the data gives no permittivity for (the wire named).
-enum class CapacitanceGap { None, NoMeanTurn, Insulation };
+// from, an insulation the data gives no permittivity for (the wire named),
+// or margins that leave no width to wind on.
+enum class CapacitanceGap { None, NoMeanTurn, Insulation, NoWidth };
+inline constexpr std::string_view kCapacitanceGapNames[] = {"", "no_mean_turn", "insulation",
+                                                            "no_width"};
 
 // Where the clamp's leakage inductance comes from: the build's field, the
 // user's fraction of Lp, or, for a core without a known mean turn length, a
