@@ -257,9 +257,11 @@ QWidget* ChoicesPanel::BiasAndLimitsBox() {
     auto* box = new QWidget;
     auto* rows = new QGridLayout(box);
     rows->setContentsMargins(0, 0, 0, 0);
-    // A few to a line, so that the panel stays within a laptop's screen
-    // however many the table holds; those behind a tick on a line of their own.
-    constexpr int kPerLine = 3;
+    // Two to a line beside the outputs, so that the panel stays within the
+    // plan window's 800 pixels on a laptop however many the table holds (three
+    // ran past it once the switch's Coss joined them); those behind a tick
+    // on a line of their own.
+    constexpr int kPerLine = 2;
     int plain = 0, ticked = 0;
     for (const ChoiceNumberInfo& info : kChoiceNumbers) {
         if (OfAWay(info) || !info.none.empty()) continue;
