@@ -402,8 +402,10 @@ Value StrayCapacitance(Allocator& a, const Plan& plan) {
     const int windings = static_cast<int>(plan.windings.size());
     for (const winding::FacingCapacitance& f : plan.capacitance->facings) {
         if (f.inner >= windings || f.outer >= windings) continue;
-        const std::string inner = WindingNameInFile(plan.windings[static_cast<std::size_t>(f.inner)]);
-        const std::string outer = WindingNameInFile(plan.windings[static_cast<std::size_t>(f.outer)]);
+        const std::string inner =
+            WindingNameInFile(plan.windings[static_cast<std::size_t>(f.inner)]);
+        const std::string outer =
+            WindingNameInFile(plan.windings[static_cast<std::size_t>(f.outer)]);
         among[inner][outer] += f.C_F;
         among[outer][inner] += f.C_F;
     }

@@ -324,8 +324,8 @@ std::string Netlist(const Plan& plan) {
         const std::string level = " WHEN v(drain)=" + N(plan.atVmin.Vin);
         net += ring + "a" + level + " FALL=1 TD=" + Time(from) + "\n";
         net += ring + "b" + level + " FALL=2 TD=" + Time(from) + "\n";
-        net += ring + " param='" + std::string(kRingPeriod) + "b-" + std::string(kRingPeriod) +
-               "a'\n";
+        net +=
+            ring + " param='" + std::string(kRingPeriod) + "b-" + std::string(kRingPeriod) + "a'\n";
     }
     if (valley) {
         // The period over ten switchings from the window's start.

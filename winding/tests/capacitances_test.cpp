@@ -14,7 +14,7 @@ namespace {
 
 const numtext::InputTexts kAdapter{"18", "374.77", "100.45", "65", "85", "12"};
 
-Plan AdapterPlan(Options options, const catalogue::Catalogue& parts = catalogue::BuiltIn()) {
+Plan AdapterPlan(const Options& options, const catalogue::Catalogue& parts = catalogue::BuiltIn()) {
     const PlanOutcome outcome = PlanWinding(record::RecordPress(kAdapter), options, parts);
     EXPECT_TRUE(outcome.plan) << PlanFailureName(outcome.failure);
     return *outcome.plan;
