@@ -81,20 +81,13 @@ std::string SidePins(const Plan& plan, const std::vector<Ends>& ends, bool secon
     return text;
 }
 
-const winding::ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i) {
-    for (const winding::ShieldPlan& s : plan.shields) {
-        if (s.before == static_cast<int>(i)) return &s;
-    }
-    return nullptr;
-}
-
 // The tape wound after winding i: the next winding's, or, where a shield
 // comes next, one layer from the primary side's winding and the barrier's
 // from a secondary.
 std::string TapeAfter(const Plan& plan, std::size_t i) {
     if (i + 1 >= plan.windings.size()) return "外层包覆固定";
     const int barrier = TapeLayers(plan.windings[i + 1].tapeBefore_mm);
-    if (!ShieldBefore(plan, i + 1)) return std::to_string(barrier) + " 层";
+    if (!winding::ShieldBefore(plan, i + 1)) return std::to_string(barrier) + " 层";
     return plan.windings[i].role == Role::Secondary ? std::to_string(barrier) + " 层"
                                                     : std::string("1 层");
 }
@@ -510,7 +503,7 @@ Sheet SheetOf(const Plan& plan, const Pins& pins) {
     const std::vector<Ends> ends = PinsOf(plan, pins);
     Sheet sheet;
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        if (const winding::ShieldPlan* s = ShieldBefore(plan, i))
+        if (const winding::ShieldPlan* s = winding::ShieldBefore(plan, i))
             sheet.steps.push_back(ShieldStep(plan, *s, QuietPrimaryPin(plan, ends)));
         sheet.steps.push_back(Step(plan, i, ends[i]));
     }

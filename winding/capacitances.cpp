@@ -160,13 +160,6 @@ Layer ShieldLayer(const Plan& plan, const ShieldPlan& s, int group, Stack& stack
     return l;
 }
 
-const ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i) {
-    for (const ShieldPlan& s : plan.shields) {
-        if (s.before == static_cast<int>(i)) return &s;
-    }
-    return nullptr;
-}
-
 double TurnAt(const Plan& plan, double y_mm) {
     return TurnLengthAt(*plan.core, y_mm).value_or(0);
 }
@@ -194,16 +187,6 @@ void Between(const Plan& plan, std::size_t i, Stack& stack, double& y) {
     shield.toNext = {second};
     stack.layers.push_back(shield);
     y += second.thickness_mm;
-}
-
-// A whole winding's index: its first part's in Plan::windings.
-int WholeIndex(const Plan& plan, std::size_t i) {
-    const Winding& w = plan.windings[i];
-    for (std::size_t j = 0; j < plan.windings.size(); ++j) {
-        const Winding& first = plan.windings[j];
-        if (first.role == w.role && first.output == w.output) return static_cast<int>(j);
-    }
-    return static_cast<int>(i);
 }
 
 Stack StackOf(const Plan& plan) {
@@ -303,14 +286,13 @@ void Capacitance(Plan& plan) {
         const int outer = stack.layers[static_cast<std::size_t>(f.outer)].group;
         if (inner != outer) c.facings.push_back({inner, outer, f.C_F, f.area_mm2, f.distance_mm});
     }
-    for (std::size_t a = 0; a < plan.windings.size(); ++a) {
-        for (std::size_t b = a + 1; b < plan.windings.size(); ++b) {
-            if (WholeIndex(plan, a) != static_cast<int>(a) ||
-                WholeIndex(plan, b) != static_cast<int>(b))
-                continue;
-            const int ia = static_cast<int>(a), ib = static_cast<int>(b);
-            const auto six = capacitance::SixCapacitors(stack.layers, facings, ia, ib);
-            if (six[2] + six[3] + six[4] + six[5] != 0) c.pairs.push_back({ia, ib, six});
+    const std::vector<int> wholes = WholeWindings(plan);
+    for (std::size_t a = 0; a < wholes.size(); ++a) {
+        for (std::size_t b = a + 1; b < wholes.size(); ++b) {
+            const auto six =
+                capacitance::SixCapacitors(stack.layers, facings, wholes[a], wholes[b]);
+            if (six[2] + six[3] + six[4] + six[5] != 0)
+                c.pairs.push_back({wholes[a], wholes[b], six});
         }
     }
     c.primarySecondary_F = totals.primarySecondary_F;

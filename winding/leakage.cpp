@@ -31,21 +31,18 @@ std::optional<double> LeakageOfSteps(const Plan& plan, const std::vector<double>
 
 namespace {
 
-bool SameWinding(const Winding& a, const Winding& b) {
-    return a.role == b.role && a.output == b.output;
-}
-
 // Winding a's ampere-turns Np a primary ampere, winding b's against them;
 // a split winding's parts by their turns. The primary's own parts keep
 // their turns as they are, as the build's leakage has them.
-std::vector<double> PairSteps(const Plan& plan, const Winding& a, const Winding& b) {
+std::vector<double> PairSteps(const Plan& plan, int a, int b) {
     std::vector<double> steps;
-    for (const Winding& w : plan.windings) {
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        const int whole = WholeIndex(plan, i);
+        const double part = w.half > 0 ? Divide(w.turns, WholeTurns(plan, w)) : 1;
         double step = 0;
-        const double whole = WholeTurns(plan, w);
-        const double part = w.half > 0 ? Divide(w.turns, whole) : 1;
-        if (SameWinding(w, a)) step = w.role == Role::Primary ? w.turns : Multiply(plan.Np, part);
-        if (SameWinding(w, b)) step = -Multiply(Multiply(plan.Np, 1), part);
+        if (whole == a) step = w.role == Role::Primary ? w.turns : Multiply(plan.Np, part);
+        if (whole == b) step = -Multiply(plan.Np, part);
         steps.push_back(step);
     }
     return steps;
@@ -55,19 +52,13 @@ std::vector<double> PairSteps(const Plan& plan, const Winding& a, const Winding&
 
 std::optional<LeakageMatrix> LeakageMatrixOf(const Plan& plan) {
     LeakageMatrix m;
-    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        bool first = true;
-        for (std::size_t j = 0; j < i; ++j)
-            first = first && !SameWinding(plan.windings[j], plan.windings[i]);
-        if (first) m.windings.push_back(static_cast<int>(i));
-    }
+    m.windings = WholeWindings(plan);
     const std::size_t n = m.windings.size();
     m.H.assign(n, std::vector<double>(n, 0));
     for (std::size_t a = 0; a < n; ++a) {
         for (std::size_t b = a + 1; b < n; ++b) {
-            const Winding& wa = plan.windings[static_cast<std::size_t>(m.windings[a])];
-            const Winding& wb = plan.windings[static_cast<std::size_t>(m.windings[b])];
-            const std::optional<double> L = LeakageOfSteps(plan, PairSteps(plan, wa, wb));
+            const std::optional<double> L =
+                LeakageOfSteps(plan, PairSteps(plan, m.windings[a], m.windings[b]));
             if (!L) return std::nullopt;
             m.H[a][b] = m.H[b][a] = *L;
         }

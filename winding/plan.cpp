@@ -267,11 +267,10 @@ void Build(Plan& plan) {
             w.tapeBefore_mm = Multiply(layers, tape_mm);
             build = Add(build, w.tapeBefore_mm);
         }
-        for (const ShieldPlan& s : plan.shields) {
-            if (s.before != static_cast<int>(i)) continue;
-            w.shieldBefore_mm = Add(s.height_mm, tape_mm);
+        if (const ShieldPlan* s = ShieldBefore(plan, i)) {
+            w.shieldBefore_mm = Add(s->height_mm, tape_mm);
             build = Add(build, w.shieldBefore_mm);
-            copper = Add(copper, ShieldCopper_mm2(plan, s));
+            copper = Add(copper, ShieldCopper_mm2(plan, *s));
         }
         w.mlt_mm = TurnLengthAt(*plan.core, Add(build, Divide(w.height_mm, 2)));
         build = Add(build, w.height_mm);
@@ -852,6 +851,30 @@ Winding Whole(const Winding& w) {
     Winding whole = w;
     whole.half = 0;
     return whole;
+}
+
+int WholeIndex(const Plan& plan, std::size_t i) {
+    const Winding& w = plan.windings[i];
+    for (std::size_t j = 0; j < i; ++j) {
+        if (plan.windings[j].role == w.role && plan.windings[j].output == w.output)
+            return static_cast<int>(j);
+    }
+    return static_cast<int>(i);
+}
+
+std::vector<int> WholeWindings(const Plan& plan) {
+    std::vector<int> wholes;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        if (WholeIndex(plan, i) == static_cast<int>(i)) wholes.push_back(static_cast<int>(i));
+    }
+    return wholes;
+}
+
+const ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i) {
+    for (const ShieldPlan& s : plan.shields) {
+        if (s.before == static_cast<int>(i)) return &s;
+    }
+    return nullptr;
 }
 
 int WholeTurns(const Plan& plan, const Winding& w) {

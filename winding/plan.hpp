@@ -496,6 +496,13 @@ std::string WindingCaption(const Plan& plan, const Winding& w);
 // caption), its turns, and its DC resistance (none where a half's is unknown).
 Winding Whole(const Winding& w);
 int WholeTurns(const Plan& plan, const Winding& w);
+// A winding by its whole: the index of its first part in Plan::windings (a
+// split winding's halves share one); and every whole winding so, in the
+// order wound.
+int WholeIndex(const Plan& plan, std::size_t i);
+std::vector<int> WholeWindings(const Plan& plan);
+// The shield wound before winding i; none where there is none.
+const ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i);
 std::optional<double> WholeResistance(const Plan& plan, const Winding& w);
 
 }  // namespace flyback::winding

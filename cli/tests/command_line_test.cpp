@@ -177,6 +177,18 @@ TEST(CommandLineTest, TheCapacitancesReadBackFromTheJsonAndTheFile) {
         ASSERT_EQ(read["pairs"].size(), c.facings.size());
         for (std::size_t i = 0; i < c.facings.size(); ++i)
             EXPECT_EQ(read["pairs"][i]["C_F"], c.facings[i].C_F);
+        // The leakage between each pair of windings, as the plan has it.
+        ASSERT_TRUE(plan.leakageMatrix);
+        const winding::LeakageMatrix& m = *plan.leakageMatrix;
+        const auto& leakage = json["leakage_matrix_H"];
+        ASSERT_EQ(leakage["names"].size(), m.windings.size());
+        for (std::size_t a = 0; a < m.windings.size(); ++a) {
+            EXPECT_EQ(leakage["names"][a],
+                      winding::WindingName(
+                          winding::Whole(plan.windings[static_cast<std::size_t>(m.windings[a])])));
+            for (std::size_t b = 0; b < m.windings.size(); ++b)
+                EXPECT_EQ(leakage["H"][a][b], m.H[a][b]);
+        }
 
         std::ifstream in(file);
         const auto stray = nlohmann::json::parse(in)["outputs"][0]["strayCapacitance"][0];
