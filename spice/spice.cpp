@@ -193,6 +193,14 @@ std::string ValleyInput(const Plan& plan) {
            "Vin vin 0 DC {vin}\n";
 }
 
+// What the drain rings on: the capacitance a valley-switched plan runs
+// with, else the switch's Coss and the build's own as the plan finds them.
+double DrainCapacitance(const Plan& plan) {
+    if (plan.switching) return plan.switching->Cds_F;
+    if (plan.capacitance) return plan.capacitance->drain_F;
+    return plan.options.choices.Cds_F.value_or(plan.options.choices.Coss_F);
+}
+
 // Peak-current control switched on at the drain's valley: off when the
 // primary's current reaches the peak (an integrator of the output's error
 // trims it from the plan's); armed while the regulated secondary conducts,
@@ -203,14 +211,6 @@ std::string ValleyInput(const Plan& plan) {
 // secondary's stop (a volt a microsecond) opens the latch only after k − 1
 // rings, half a ring before the valley: the ring's own period may stray by
 // the parts the plan leaves out.
-// What the drain rings on: the capacitance a valley-switched plan runs
-// with, else the switch's Coss and the build's own as the plan finds them.
-double DrainCapacitance(const Plan& plan) {
-    if (plan.switching) return plan.switching->Cds_F;
-    if (plan.capacitance) return plan.capacitance->drain_F;
-    return plan.options.choices.Cds_F.value_or(plan.options.choices.Coss_F);
-}
-
 std::string ValleyController(const Plan& plan) {
     const double Vo = plan.outputs.front().set.V;
     const double conducting_A = kConductingShare * plan.outputs.front().Ipeak_A;
