@@ -31,6 +31,7 @@
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
 #include "runtime/error.hpp"
+#include "cross_regulation/circuit.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
 #include "sweep/sweep.hpp"
@@ -85,6 +86,7 @@ struct Options {
     std::optional<std::string> sweep, svg;
     std::optional<std::string> save, open;  // design files
     std::optional<std::string> spice;       // the netlist for ngspice
+    std::optional<std::string> spiceLoads;  // the cross-regulation bench's corner: "fll"
     std::optional<std::string> sheet;       // the build sheet alone, as HTML
     bool advise = false;                    // every candidate weighed
     std::string rank, weights, top, advisedCsv, maxRise, allowedMaterials;
@@ -421,7 +423,19 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
             if (const int status = SaveDesign(design, planned, *options.save, err)) return status;
         }
         if (options.spice) {
-            const auto netlist = [](const winding::Plan& p) { return spice::Netlist(p); };
+            std::vector<bool> full;
+            if (options.spiceLoads) {
+                for (const char letter : *options.spiceLoads) full.push_back(letter == 'f');
+                const std::size_t rails =
+                    planned.plan ? cross_regulation::RailsOf(*planned.plan).size() : full.size();
+                if (rails != full.size())
+                    return UsageError(err, "--spice-loads: the plan has " + std::to_string(rails) +
+                                               " outputs with the bias, one letter each");
+            }
+            const auto netlist = [&](const winding::Plan& p) {
+                return options.spiceLoads ? spice::CrossRegulationNetlist(p, full)
+                                          : spice::Netlist(p);
+            };
             if (const int status = SavePlanFile(planned, "--spice", *options.spice, netlist, err))
                 return status;
         }
@@ -546,6 +560,16 @@ void AddModeOptions(CLI::App& app, Options& options) {
     app.add_option("--spice", options.spice,
                    "also write the transformer and a test bench as an ngspice netlist")
         ->excludes(jsonLines);
+    app.add_option("--spice-loads", options.spiceLoads,
+                   "with --spice: the bench of the outputs' voltages at a corner of the loads "
+                   "instead, a letter an output and then the bias: f full, l its least load "
+                   "(\"lff\")")
+        ->needs("--spice")
+        ->check([](const std::string& text) {
+            return !text.empty() && text.find_first_not_of("fl") == std::string::npos
+                       ? std::string()
+                       : std::string("a letter f or l an output");
+        });
     app.add_option("--sheet", options.sheet,
                    "also write the build sheet alone, for the winding shop, as HTML")
         ->excludes(jsonLines);

@@ -192,8 +192,9 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
                  "fit and it loses less)")
         ->needs(winding);
     app.add_option("--output", f.outputs,
-                   "with --winding: an output V:I[:VF] (VF 0.5 V), repeatable; the first is "
-                   "regulated (default: Vout at P / Vout)")
+                   "with --winding: an output V:I[:VF[:Imin]] (VF 0.5 V; Imin, the least load "
+                   "its voltage is judged at, a tenth of I), repeatable; the first is regulated "
+                   "(default: Vout at P / Vout)")
         ->needs(winding)
         ->take_all();
     add("--bias", f.bias, "with --winding: a bias winding with its load, V:I[:VF] (VF 0.7 V)");
@@ -368,12 +369,12 @@ std::string ReadChoices(const WindingFlags& f, winding::Options& o) {
     Choices& c = o.choices;
     for (const std::string& text : f.outputs) {
         const std::optional<OutputLoad> load = ReadOutputLoad(text, physics::kRectifierDrop);
-        if (!load) return "--output: \"" + text + "\" is not V:I or V:I:VF";
+        if (!load) return "--output: \"" + text + "\" is not V:I, V:I:VF or V:I:VF:Imin";
         c.outputs.push_back(*load);
     }
     if (!f.bias.empty()) {
         const std::optional<OutputLoad> load = ReadOutputLoad(f.bias, physics::kBiasDiodeDrop);
-        if (!load) return "--bias: \"" + f.bias + "\" is not V:I or V:I:VF";
+        if (!load || load->Imin_A) return "--bias: \"" + f.bias + "\" is not V:I or V:I:VF";
         o.Vaux_V = load->V;
         c.biasI_A = load->I_A;
         c.biasVF_V = load->VF_V;
@@ -415,8 +416,8 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
             return {};
         case Kind::Output:
             return "--output " + std::to_string(p.output + 1) +
-                   ": the voltage must be above 0, the current and the drop not below 0, and the "
-                   "drop below the voltage";
+                   ": the voltage must be above 0, the current and the drop not below 0, the "
+                   "drop below the voltage, and the least load from 0 to the current";
         case Kind::Outputs:
             return "at most " + std::to_string(winding::kMostOutputs) +
                    " outputs besides the bias winding (" + std::to_string(p.count) + " given)";

@@ -20,19 +20,20 @@ set(FLYBACK_ROOMS
   "flyback_insulation:flyback_catalogue_reader"
   "flyback_capacitance:flyback_portable_math"
   "flyback_winding:flyback_record flyback_catalogue flyback_insulation flyback_capacitance"
-  "flyback_plan_sheet:flyback_winding flyback_report flyback_conditions"
+  "flyback_plan_sheet:flyback_winding flyback_report flyback_conditions flyback_cross_regulation"
   "flyback_drawing:flyback_winding flyback_plan_sheet flyback_report"
   "flyback_pins:flyback_runtime"
   "flyback_build_sheet:flyback_winding flyback_plan_sheet flyback_drawing flyback_pins"
   "flyback_design_file:flyback_winding flyback_plan_sheet flyback_pins flyback_conditions flyback_version"
-  "flyback_spice:flyback_winding flyback_version"
+  "flyback_cross_regulation:flyback_winding"
+  "flyback_spice:flyback_winding flyback_cross_regulation flyback_version"
   "flyback_advise:flyback_winding flyback_plan_sheet flyback_drawing flyback_jsonl"
   "flyback_sweep:flyback_winding flyback_drawing flyback_conditions"
   "flyback_conditions:flyback_winding"
   "flyback_core_letters:flyback_catalogue flyback_core_geometry flyback_drawing flyback_record"
   "flyback_jsonl:flyback_numtext"
   "flyback_details:flyback_jsonl flyback_record"
-  "flyback_cli:flyback_core_letters flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file"
+  "flyback_cli:flyback_core_letters flyback_details flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_cross_regulation flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file"
   "flyback_window:flyback_core_letters flyback_record flyback_report flyback_mains flyback_catalogue flyback_winding flyback_plan_sheet flyback_drawing flyback_build_sheet flyback_design_file flyback_spice flyback_advise flyback_sweep flyback_conditions flyback_version flyback_whole_file")
 
 function(flyback_check_layers)

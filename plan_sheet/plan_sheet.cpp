@@ -648,6 +648,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
         lines.insert(lines.begin() + 4, outputs.begin(), outputs.end());
     }
     for (SheetLine& line : ValleyLines(plan)) lines.push_back(std::move(line));
+    for (SheetLine& line : CrossRegulationLines(plan)) lines.push_back(std::move(line));
     return lines;
 }
 

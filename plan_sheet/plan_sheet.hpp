@@ -85,6 +85,9 @@ std::optional<std::string> TestVoltageText(const Plan& plan);
 std::string CapacitanceText(const Plan& plan);
 // The leakage between each pair of windings, referred to the primary.
 std::string LeakageMatrixText(const Plan& plan);
+// Several outputs' voltages at the corners of their loads (the summary, then
+// a line a corner); none with a single output.
+std::vector<SheetLine> CrossRegulationLines(const Plan& plan);
 std::string RingText(const Plan& plan);
 
 // Why there is no plan, in Chinese for people ("各输出的功率之和为 0，…");

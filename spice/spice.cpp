@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "cross_regulation/circuit.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "version/version.hpp"
@@ -12,16 +13,23 @@
 namespace flyback::spice {
 namespace {
 
+using cross_regulation::DiodeSaturation_A;
+using cross_regulation::kUnloadedBias_ohm;
+using cross_regulation::LossResistance;
+using cross_regulation::PrimaryResistance;
+using cross_regulation::SwitchDrop;
 using winding::Plan;
 using winding::Role;
 using winding::Winding;
 
-constexpr double kThermalVoltage = 0.025852;  // V at 27 °C, ngspice's default temperature
 constexpr double kOutputRipple = 0.005;       // of the output, to size its capacitor
 constexpr int kPeriods = 400;                 // from the outputs' set voltages to settled
 constexpr int kMeasuredPeriods = 50;          // the last ones
 constexpr int kStepsPerPeriod = 400;
-constexpr double kUnloadedBias_ohm = 10e3;
+// The cross-regulation bench: its outputs' capacitors for this ripple at
+// their corner's load, and run this long.
+constexpr double kCrossRipple = 0.01;
+constexpr int kCrossPeriods = 600;
 // The duty's trim per volt of the output's error and second: the loop
 // crosses over near a kilohertz, well below the switching. A valley-switched
 // bench trims its peak current as much, in proportion.
@@ -40,14 +48,6 @@ std::string N(double value) {
 // A time to the femtosecond: a period's fraction without a tail of digits.
 std::string Time(double seconds) {
     return N(std::round(seconds * 1e15) / 1e15);
-}
-
-// A winding's resistance that loses, with its own RMS current, what the plan
-// finds its copper losing over the current's harmonics; its DC resistance
-// where the plan has no AC loss.
-double LossResistance(const Winding& w) {
-    if (w.Pac_W && w.Irms_A && *w.Irms_A > 0) return *w.Pac_W / (*w.Irms_A * *w.Irms_A);
-    return w.R_ohm.value_or(0);
 }
 
 struct Coil {
@@ -84,35 +84,6 @@ std::vector<Coil> Coils(const Plan& plan) {
 
 constexpr double kLeastResistance_ohm = 1e-4;
 
-double PrimaryResistance(const Plan& plan) {
-    double r = 0;
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Primary) r += LossResistance(w);
-    }
-    return std::max(r, kLeastResistance_ohm);
-}
-
-// What the plan finds the primary's copper losing, over the harmonics.
-double PrimaryCopperLoss(const Plan& plan) {
-    double loss = 0;
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Primary) loss += w.Pac_W.value_or(w.P_W.value_or(0));
-    }
-    return loss;
-}
-
-// The switch's own drop while it is on: what the primary side loses beyond
-// its copper and the clamp (the switch's loss and whatever else the
-// efficiency holds), spent as a steady drop by the input's mean current, as
-// the plan spends it. A resistance spending as much would take only ¾ of
-// the volt-seconds from a ramp, and the bench would run another transformer.
-double SwitchDrop(const Plan& plan) {
-    const double copper = PrimaryCopperLoss(plan);
-    const double leakage = winding::TypicalClampLoss(plan) - winding::ClampShareFromTheCore(plan);
-    const double rest = plan.PrimarySide_W() - copper - leakage;
-    return std::max(0.0, rest * plan.atVmin.Vin / plan.InputPower());
-}
-
 std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
     std::string pins = "pd pf";
     for (const Coil& c : coils) pins += " " + c.name + "d " + c.name + "f";
@@ -146,10 +117,8 @@ std::string Subcircuit(const Plan& plan, const std::vector<Coil>& coils) {
     return net + ".ends flyback_transformer\n";
 }
 
-// A diode that drops `VF` at `I`: Is = I × exp(−VF ÷ Vt).
 std::string DiodeModel(const std::string& name, double VF, double I) {
-    const double drop = std::max(VF, 0.05), current = std::max(I, 1e-3);
-    return ".model " + name + " D(Is=" + N(current * std::exp(-drop / kThermalVoltage)) + " N=1)\n";
+    return ".model " + name + " D(Is=" + N(DiodeSaturation_A(VF, I)) + " N=1)\n";
 }
 
 // A secondary's peak as the plan has it, when it takes the primary's
@@ -264,7 +233,7 @@ std::string Netlist(const Plan& plan) {
     net += valley ? ValleyController(plan) : FixedController(plan);
     net += "* the switch's drop spends the primary side's loss beyond its copper and the clamp\n";
     net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(SwitchDrop(plan)) + "\n";
-    net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=0.05 Roff=1e8)\n";
+    net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(cross_regulation::kSwitchOn_ohm) + " Roff=1e8)\n";
     net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "  ; the switch's Coss and the build's\n";
     net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
@@ -336,6 +305,90 @@ std::string Netlist(const Plan& plan) {
     }
     net += measures;
     return net + ".end\n";
+}
+
+namespace {
+
+using cross_regulation::Circuit;
+using cross_regulation::Rail;
+
+// A rail's coil as the bench names it: "s1" for output 1, "b" for the bias.
+std::string RailName(const Rail& rail) {
+    return rail.output == cross_regulation::kBias ? "b" : "s" + std::to_string(rail.output + 1);
+}
+
+// Every pair of windings coupled by the inductance matrix: k = M ÷ √(L1 L2).
+std::string CoupledWindings(const Circuit& c) {
+    std::string pins, net;
+    for (std::size_t a = 0; a < c.turns.size(); ++a) {
+        const std::string w = a == 0 ? "p" : RailName(c.rails[a - 1]);
+        pins += " " + w + "d " + w + "f";
+        net += "R" + w + " " + w + "d " + w + "i " + N(c.R_ohm[a]) + "\n";
+        net += "L" + w + " " + w + "i " + w + "f " + N(c.L_H[a][a]) + "\n";
+    }
+    for (std::size_t a = 0; a < c.turns.size(); ++a) {
+        for (std::size_t b = a + 1; b < c.turns.size(); ++b) {
+            const std::string wa = a == 0 ? "p" : RailName(c.rails[a - 1]);
+            const std::string wb = RailName(c.rails[b - 1]);
+            net += "K" + wa + wb + " L" + wa + " L" + wb + " " +
+                   N(c.L_H[a][b] / std::sqrt(c.L_H[a][a] * c.L_H[b][b])) + "\n";
+        }
+    }
+    return ".subckt coupled_windings" + pins + "\n" +
+           "* each winding xd (dotted) to xf, coupled to every other by the build's leakage\n" +
+           net + ".ends coupled_windings\n";
+}
+
+}  // namespace
+
+std::string RailMeasure(std::size_t rail) {
+    return "vrail" + std::to_string(rail + 1);
+}
+
+std::string CrossRegulationNetlist(const Plan& plan, const std::vector<bool>& full) {
+    const std::optional<Circuit> circuit = cross_regulation::CircuitOf(plan);
+    if (!circuit || full.size() != circuit->rails.size()) return {};
+    const Circuit& c = *circuit;
+    const double T = 1 / c.f_Hz;
+    const double start = (kCrossPeriods - kMeasuredPeriods) * T, stop = kCrossPeriods * T;
+    std::string net = "* flyback-designer " + std::string(kProgramVersion) + ": " +
+                      plan.core->name + " " + plan.material->name + ", Np " +
+                      std::to_string(plan.Np) + "\n";
+    net += "* cross-regulation at the minimum input " + N(c.Vin) + " V, f " + N(c.f_Hz) +
+           " Hz, the clamp held at " + N(c.clamp_V) + " V above the input; loads:";
+    for (std::size_t k = 0; k < full.size(); ++k)
+        net += " " + RailName(c.rails[k]) + (full[k] ? " full" : " least");
+    net += "\n" + CoupledWindings(c) + "\n* the bench\nVin vin 0 DC " + N(c.Vin) + "\n";
+    net += "Vsense vin pf 0  ; the primary's current\n";
+    std::string pins = "drain pf";
+    for (const Rail& rail : c.rails) pins += " " + RailName(rail) + "a 0";
+    net += "X1 " + pins + " coupled_windings\n" + FixedController(plan);
+    net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(c.switchDrop_V) + "\n";
+    net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(c.switchOn_ohm) + " Roff=1e8)\n";
+    net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "\n";
+    net += "Dclamp drain clamp fast\nVclamp clamp vin DC " + N(c.clamp_V) + "\n";
+    net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
+    std::string initial = ".ic v(duty)=" + N(plan.atVmin.D), measures;
+    for (std::size_t k = 0; k < c.rails.size(); ++k) {
+        const Rail& rail = c.rails[k];
+        const std::string name = RailName(rail), out = "out" + name;
+        const double I = full[k] ? rail.I_full_A : rail.I_min_A;
+        const double load = I > 0 ? rail.V_set / I : kUnloadedBias_ohm;
+        net += "D" + name + " " + name + "a " + out + " d" + name + "\n";
+        net += ".model d" + name + " D(Is=" + N(c.diodeSaturation_A[k]) + " N=1)\n";
+        // A ripple of a hundredth at this load: the output settles in a
+        // hundred periods whatever its load.
+        net += "C" + name + " " + out + " 0 " +
+               N(rail.V_set / load / (c.f_Hz * kCrossRipple * rail.V_set)) + "\n";
+        net += "Rload" + name + " " + out + " 0 " + N(load) + "\n";
+        initial += " v(" + out + ")=" + N(rail.Vexpected_V);
+        measures += ".meas tran " + RailMeasure(k) + " AVG v(" + out + ") FROM=" + Time(start) +
+                    " TO=" + Time(stop) + "\n";
+    }
+    net += initial + "\n.options method=gear reltol=1e-4\n";
+    const std::string step = Time(T / kStepsPerPeriod);
+    net += ".tran " + step + " " + Time(stop) + " 0 " + step + " uic\n";
+    return net + measures + ".end\n";
 }
 
 std::map<std::string, double> ReadMeasurements(std::string_view output) {

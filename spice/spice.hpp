@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "winding/plan.hpp"
 
@@ -39,6 +40,16 @@ std::string OutputMeasure(int output);
 // Each output's secondary current: "ispk1", "isrms1", ...
 std::string SecondaryPeakMeasure(int output);
 std::string SecondaryRmsMeasure(int output);
+
+// The bench of several outputs' voltages at a corner of the loads (each
+// rail, the outputs then the bias, full or at its least load): the windings
+// coupled pairwise by the build's leakage (cross_regulation::Circuit), the
+// regulated output held by the fixed-frequency controller at the plan's
+// frequency, the clamp a fixed voltage as the cross-regulation model holds
+// it. Each rail's mean voltage is RailMeasure(k). Empty where the build gives
+// no leakage or `full` is not one a rail.
+std::string CrossRegulationNetlist(const winding::Plan& plan, const std::vector<bool>& full);
+std::string RailMeasure(std::size_t rail);
 
 // The measurements ngspice printed ("ipk = 2.1e+00 ..."), by name.
 std::map<std::string, double> ReadMeasurements(std::string_view output);

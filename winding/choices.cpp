@@ -19,12 +19,12 @@ bool NotNegative(double value) {
 }
 
 // The fields of "a:b[:c]": two or three, none empty.
-std::optional<std::vector<std::string_view>> Fields(std::string_view text) {
+std::optional<std::vector<std::string_view>> Fields(std::string_view text, std::size_t most = 3) {
     std::vector<std::string_view> fields;
     for (;;) {
         const std::size_t colon = text.find(':');
         fields.push_back(text.substr(0, colon));
-        if (fields.back().empty() || fields.size() > 3) return std::nullopt;
+        if (fields.back().empty() || fields.size() > most) return std::nullopt;
         if (colon == std::string_view::npos) break;
         text.remove_prefix(colon + 1);
     }
@@ -176,7 +176,8 @@ ChoiceProblem CheckChoices(const Choices& c) {
         const OutputLoad& o = c.outputs[i];
         // A drop as large as the output would leave its winding nothing to
         // deliver: a mistyped drop, not a design.
-        if (!Positive(o.V) || !NotNegative(o.I_A) || !NotNegative(o.VF_V) || !(o.VF_V < o.V))
+        if (!Positive(o.V) || !NotNegative(o.I_A) || !NotNegative(o.VF_V) || !(o.VF_V < o.V) ||
+            (o.Imin_A && !(NotNegative(*o.Imin_A) && *o.Imin_A <= o.I_A)))
             return {Kind::Output, static_cast<int>(i)};
     }
     if (!NotNegative(c.biasI_A) || !NotNegative(c.biasVF_V)) return {Kind::Bias};
@@ -232,7 +233,8 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
             return {};
         case Kind::Output:
             return "输出 " + std::to_string(problem.output + 1) +
-                   "：电压须大于 0，电流与整流管压降不能为负，压降须小于输出电压。";
+                   "：电压须大于 0，电流与整流管压降不能为负，压降须小于输出电压，最小负载在 0 "
+                   "与满载电流之间。";
         case Kind::Outputs:
             return "输出至多 " + std::to_string(kMostOutputs) + " 路（辅助绕组另计），现有 " +
                    std::to_string(problem.count) + " 路。";
@@ -276,16 +278,18 @@ std::string ChoiceProblemCaption(const ChoiceProblem& problem) {
 }
 
 std::optional<OutputLoad> ReadOutputLoad(std::string_view text, double defaultVF) {
-    const auto fields = Fields(text);
+    const auto fields = Fields(text, 4);
     if (!fields) return std::nullopt;
     OutputLoad load;
     load.VF_V = defaultVF;
-    double* values[] = {&load.V, &load.I_A, &load.VF_V};
+    double least = 0;
+    double* values[] = {&load.V, &load.I_A, &load.VF_V, &least};
     for (std::size_t i = 0; i < fields->size(); ++i) {
         const std::optional<double> number = runtime::ReadWholeNumber((*fields)[i]);
         if (!number) return std::nullopt;
         *values[i] = *number;
     }
+    if (fields->size() == 4) load.Imin_A = least;
     return load;
 }
 

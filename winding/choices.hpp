@@ -15,9 +15,12 @@ namespace flyback::winding {
 // designs as the press does: one output, the press's reflected voltage, the
 // edge of continuous conduction at the minimum input.
 
-// An output: its voltage, current and rectifier drop.
+// An output: its voltage, current and rectifier drop, and the least load it
+// runs at (none: a tenth of its current), where its voltage is judged
+// against the others' loads.
 struct OutputLoad {
     double V = 0, I_A = 0, VF_V = physics::kRectifierDrop;
+    std::optional<double> Imin_A = std::nullopt;
 };
 
 // Where the reflected voltage comes from.
@@ -779,7 +782,7 @@ void SetHeldValue(Choices& choices, ChoiceNumber choice, std::optional<double> h
 // where not given, never before K); false where it is not of that form.
 bool ReadValleys(std::string_view text, Choices& choices);
 
-// Reads "V:I[:VF]" (an output or the bias load; the drop defaults to
+// Reads "V:I[:VF[:Imin]]" (an output or the bias load; the drop defaults to
 // `defaultVF`) and "NP:NS[:NAUX]"; nothing when the text is not of that form
 // or a number is not one.
 std::optional<OutputLoad> ReadOutputLoad(std::string_view text, double defaultVF);

@@ -22,4 +22,14 @@ std::optional<double> LeakageOfSteps(const Plan& plan, const std::vector<double>
 // bias unloaded is the build's leakage itself. None where the build has none.
 std::optional<LeakageMatrix> LeakageMatrixOf(const Plan& plan);
 
+// The leakage inductances of the whole windings (WholeWindings' order) as a
+// circuit couples them, henries in each winding's own current, every
+// current counted as magnetising: the field energy of currents i is
+// ½ iᵀ L i, beside the core's Lp (the plan's, referred to each winding by its
+// turns). The field closes at the gap in the centre leg, so the window holds
+// at each height the ampere-turns wound outside it: a primary alone stores
+// only the field within its own layers, and any two windings driven against
+// each other give LeakageMatrixOf's figure. None where the build has none.
+std::optional<std::vector<std::vector<double>>> LeakageInductances(const Plan& plan);
+
 }  // namespace flyback::winding

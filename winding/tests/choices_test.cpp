@@ -287,6 +287,18 @@ TEST(ChoicesTest, ImpossibleChoicesAreNamed) {
          },
          Kind::None},
         {[](Choices& c) {
+             c.outputs = {{12, 1, 0.5, 1}};  // the least load may be the full one
+         },
+         Kind::None},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 0.5, 1.1}};
+         },
+         Kind::Output},
+        {[](Choices& c) {
+             c.outputs = {{12, 1, 0.5, -0.1}};
+         },
+         Kind::Output},
+        {[](Choices& c) {
              c.outputs = {{12, 1, 0.5}, {5, 0, 0.4}};  // an unloaded output is a design
          },
          Kind::None},
@@ -401,7 +413,9 @@ TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
         {"12", false, {}},
         {"12:", false, {}},
         {"a:1", false, {}},
-        {"1:2:3:4", false, {}},
+        {"1:2:0.3:0.2", true, {1, 2, 0.3, 0.2}},
+        {"1:2:3:4:5", false, {}},
+        {"1:2::0.2", false, {}},
         {"3.3:1.5e0", true, {3.3, 1.5, 0.5}},
     };
     for (const auto& [text, read, load] : outputs) {
@@ -411,6 +425,7 @@ TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
         EXPECT_EQ(got->V, load.V);
         EXPECT_EQ(got->I_A, load.I_A);
         EXPECT_EQ(got->VF_V, load.VF_V);
+        EXPECT_EQ(got->Imin_A, load.Imin_A) << text;
     }
     const struct {
         const char* text;
