@@ -5,6 +5,7 @@
 
 #include "answer/answer_json.hpp"
 #include "cli/table.hpp"
+#include "cross_regulation/cross_regulation.hpp"
 #include "plan_sheet/plan_sheet.hpp"
 #include "runtime/decimal_conversion.hpp"
 
@@ -272,6 +273,52 @@ std::string LeakageMatrixJson(const Plan& plan) {
     return json;
 }
 
+std::string Numbers(const std::vector<double>& values) {
+    std::string json = "[";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        json += (i > 0 ? "," : "") + runtime::decimal::ShortestText(values[i]);
+    return json + "]";
+}
+
+// Each rail's voltage at every corner of the loads; null with a single rail
+// or where the build gives no leakage.
+std::string CrossRegulationJson(const Plan& plan) {
+    if (cross_regulation::RailsOf(plan).size() < 2) return "null";
+    const auto r = cross_regulation::CrossRegulation(plan);
+    if (!r) return "null";
+    std::string rails = "[", corners = "[";
+    for (const cross_regulation::Rail& rail : r->rails) {
+        if (rails.size() > 1) rails += ',';
+        answer::JsonObject(rails)
+            .Text("name", rail.output == cross_regulation::kBias
+                              ? std::string("bias")
+                              : "output " + std::to_string(rail.output + 1))
+            .Value("V_set", rail.V_set)
+            .Value("I_full_A", rail.I_full_A)
+            .Value("I_least_A", rail.I_min_A);
+    }
+    for (const cross_regulation::LoadCorner& c : r->corners) {
+        std::string loads = "[";
+        for (std::size_t k = 0; k < c.full.size(); ++k)
+            loads += std::string(k > 0 ? "," : "") + (c.full[k] ? "\"full\"" : "\"least\"");
+        if (corners.size() > 1) corners += ',';
+        answer::JsonObject(corners)
+            .Raw("loads", loads + "]")
+            .Raw("I_A", Numbers(c.I_A))
+            .Raw("V", c.V.empty() ? "null" : Numbers(c.V));
+    }
+    std::string json;
+    answer::JsonObject(json)
+        .Raw("rails", rails + "]")
+        .Raw("corners", corners + "]")
+        .Raw("lowest_V", Numbers(r->lowest_V))
+        .Raw("highest_V", Numbers(r->highest_V))
+        .Raw("lowest_pct", Numbers(r->lowest_pct))
+        .Raw("highest_pct", Numbers(r->highest_pct))
+        .Value("band_pct", cross_regulation::kRegulationBand_pct);
+    return json;
+}
+
 std::string ClampJson(const winding::Clamp& clamp) {
     std::string json;
     answer::JsonObject(json)
@@ -417,6 +464,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("clamp", ClampJson(plan.clamp))
         .Value("L_leakage_build_H", plan.buildLeakage_H)
         .Raw("leakage_matrix_H", LeakageMatrixJson(plan))
+        .Raw("cross_regulation", CrossRegulationJson(plan))
         .Text("shield", winding::kShieldNames[static_cast<int>(plan.options.shield)])
         .Raw("shields", ShieldsJson(plan))
         .Raw("capacitance", CapacitanceJson(plan))

@@ -36,6 +36,13 @@ bool Solve(Matrix& A, std::vector<double>& b) {
 }
 
 
+// A step is halved (up to kMostHalvings times) where a rectifier's current
+// would more than double in it, beyond this share of its full current; a
+// step is cut into at most kMostParts.
+constexpr double kLeastSwing = 1e-3;
+constexpr int kMostHalvings = 16;
+constexpr int kMostParts = 64;
+
 // One period of the windings' currents, each counted into its winding's
 // dot (the primary's negative while the switch conducts, a rectifier's
 // while it does). Winding 0 is the primary; winding k the rail k − 1.
@@ -154,36 +161,53 @@ private:
         return at;
     }
 
-    // One step of dt, cut where a conducting winding's current reaches zero
-    // (it stops there, keeping the rest of the current in the others).
+    // A rectifier whose current more than doubles over the step: its
+    // diode's drop, taken on the tangent at the step's start, is far off.
+    bool Swings(const std::vector<double>& j, const std::vector<std::size_t>& at,
+                const std::vector<double>& delta) const {
+        for (std::size_t a = 0; a < at.size(); ++a) {
+            const std::size_t k = at[a];
+            if (k == 0) continue;
+            const double floor = kLeastSwing * std::max(c_.rails[k - 1].I_full_A, kLeastSwing);
+            if (-(j[k] + delta[a]) > 2 * -j[k] + floor) return true;
+        }
+        return false;
+    }
+
+    // One step of dt in as many parts as it takes: halved where a diode
+    // starts to conduct, cut where a conducting winding's current reaches
+    // zero (it stops there, keeping the rest of the current in the others).
     void Advance(std::vector<double>& j, double dt) {
         double left = dt;
-        for (std::size_t cut = 0; cut <= 2 * n_ && left > 0; ++cut) {
+        for (int part = 0; part < kMostParts && left > 0; ++part) {
             const std::vector<std::size_t> at = Conducting(j, left);
-            std::vector<double> delta = Change(j, at, left);
+            double step = left;
+            std::vector<double> delta = Change(j, at, step);
+            for (int halving = 0; halving < kMostHalvings && !delta.empty() && Swings(j, at, delta);
+                 ++halving) {
+                step /= 2;
+                delta = Change(j, at, step);
+            }
             if (delta.empty()) return;
             double share = 1;
             for (std::size_t a = 0; a < at.size(); ++a) {
                 if (MayStop(at[a]) && j[at[a]] < 0 && j[at[a]] + delta[a] > 0)
                     share = std::min(share, -j[at[a]] / delta[a]);
             }
-            const double step = share < 1 ? left * share : left;
-            if (share < 1) delta = Change(j, at, step);
-            if (delta.empty()) return;
+            if (share < 1) {
+                step *= share;
+                delta = Change(j, at, step);
+                if (delta.empty()) return;
+            }
             for (std::size_t a = 0; a < at.size(); ++a) {
                 const std::size_t k = at[a];
                 const double next = j[k] + delta[a];
                 if (k > 0) charge_[k - 1] += std::max(-(j[k] + next) / 2, 0.0) * step;
                 j[k] = next;
-                if (MayStop(k) && j[k] >= 0) j[k] = 0, active_[k] = false;
-            }
-            // Within a rounding of the crossing: the winding stops there.
-            if (share < 1) {
-                for (std::size_t a = 0; a < at.size(); ++a) {
-                    const std::size_t k = at[a];
-                    if (MayStop(k) && active_[k] && std::fabs(j[k]) <= 1e-9 * std::fabs(delta[a]) + 1e-15)
-                        j[k] = 0, active_[k] = false;
-                }
+                // At or within a rounding of the crossing: the winding stops there.
+                const bool crossed = next >= 0 || (share < 1 && std::fabs(next) <=
+                                                                    1e-9 * std::fabs(delta[a]) + 1e-15);
+                if (MayStop(k) && crossed) j[k] = 0, active_[k] = false;
             }
             left -= step;
         }

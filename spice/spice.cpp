@@ -27,9 +27,10 @@ constexpr int kPeriods = 400;                 // from the outputs' set voltages 
 constexpr int kMeasuredPeriods = 50;          // the last ones
 constexpr int kStepsPerPeriod = 400;
 // The cross-regulation bench: its outputs' capacitors for this ripple at
-// their corner's load, and run this long.
+// their corner's load, and run this long: the controller's integrator
+// settles in some two thousand periods.
 constexpr double kCrossRipple = 0.01;
-constexpr int kCrossPeriods = 600;
+constexpr int kCrossPeriods = 2000;
 // The duty's trim per volt of the output's error and second: the loop
 // crosses over near a kilohertz, well below the switching. A valley-switched
 // bench trims its peak current as much, in proportion.

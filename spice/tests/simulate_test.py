@@ -126,6 +126,34 @@ class SimulateTest(unittest.TestCase):
         self.simulate_both_lines(["--valley", "1:6", "--fmax", "100e3"], lines=("max",),
                                  valley=3)
 
+    def test_the_outputs_move_with_the_loads_as_the_plan_says(self):
+        """Three outputs (5 V 2 A regulated, 12 V 1.2 A, 30 V 20 mA): the
+        bench of each corner of the loads (--spice-loads), the windings coupled
+        pairwise by the build's inductance matrix, holds each output within
+        2 % of its set voltage of the plan's cross-regulation at that corner
+        (measured: 0.2–1.7 %; the bench's drain capacitance and its
+        controller's ripple are what the plan's periodic model leaves out)."""
+        supply = ["--output", "5:2", "--output", "12:1.2:0.7", "--output", "30:0.02:0.7",
+                  "--", "25", "375", "100", "65", "80", "5"]
+        with tempfile.TemporaryDirectory() as folder:
+            netlist = pathlib.Path(folder) / "bench.cir"
+            for loads in ("lff", "fll"):
+                with self.subTest(loads):
+                    done = subprocess.run([CALC, "--winding", "--json", "--spice", str(netlist),
+                                           "--spice-loads", loads, *supply],
+                                          capture_output=True, text=True)
+                    self.assertEqual(done.returncode, 0, done.stderr)
+                    plan = json.loads(done.stdout)["winding"]["cross_regulation"]
+                    wanted = ["full" if letter == "f" else "least" for letter in loads]
+                    corner = next(c for c in plan["corners"] if c["loads"] == wanted)
+                    run = subprocess.run(["ngspice", "-b", str(netlist)], capture_output=True,
+                                         text=True, timeout=300)
+                    found = measurements(run.stdout)
+                    for k, rail in enumerate(plan["rails"]):
+                        self.assertAlmostEqual(
+                            (found[f"vrail{k + 1}"] - corner["V"][k]) / rail["V_set"], 0,
+                            delta=0.02, msg=rail["name"])
+
     def simulate_both_lines(self, flags, lines=("min", "max"), valley=1):
         adapter = ["18", "374.77", "100.45", "65", "85", "12"]
         with tempfile.TemporaryDirectory() as folder:

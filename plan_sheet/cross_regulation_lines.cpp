@@ -1,0 +1,75 @@
+#include <cmath>
+
+#include "cross_regulation/cross_regulation.hpp"
+#include "plan_sheet/plan_sheet.hpp"
+#include "record/readable.hpp"
+
+namespace flyback::plan_sheet {
+namespace {
+
+using cross_regulation::Rail;
+using record::ReadableValue;
+
+std::string RailCaption(const Rail& rail) {
+    const std::string volts = ReadableValue(rail.V_set, "V");
+    if (rail.output == cross_regulation::kBias) return "辅助绕组 " + volts;
+    return "输出 " + std::to_string(rail.output + 1) + " " + volts;
+}
+
+std::string Percent(double pct) {
+    return (pct > 0 ? "+" : "") + ReadableValue(pct, "%");
+}
+
+bool Outside(double pct) {
+    return std::fabs(pct) > cross_regulation::kRegulationBand_pct;
+}
+
+std::string SummaryText(const cross_regulation::Regulation& r, const winding::Plan& plan) {
+    std::string text = "最低输入 " + ReadableValue(plan.atVmin.Vin, "V") + "，" +
+                       RailCaption(r.rails.front()) + " 稳压；各输出满载与最小负载（未给出时为满载的 10 %）的 " +
+                       std::to_string(r.corners.size()) + " 种组合";
+    for (std::size_t k = 1; k < r.rails.size(); ++k) {
+        text += "；" + RailCaption(r.rails[k]) + "：" + ReadableValue(r.lowest_V[k], "V") + " 至 " +
+                ReadableValue(r.highest_V[k], "V") + "（" + Percent(r.lowest_pct[k]) + " 至 " +
+                Percent(r.highest_pct[k]) + "）";
+        if (Outside(r.lowest_pct[k]) || Outside(r.highest_pct[k]))
+            text += "，超出 ±" + ReadableValue(cross_regulation::kRegulationBand_pct, "%");
+    }
+    return text + "。按绕组结构的电感矩阵（漏感）、各绕组电阻与整流管，周期稳态计算";
+}
+
+std::string CornerCaption(const cross_regulation::Regulation& r, std::size_t corner) {
+    std::string caption = "交叉调整：";
+    for (std::size_t k = 0; k < r.rails.size(); ++k)
+        caption += std::string(k > 0 ? "、" : "") + (r.corners[corner].full[k] ? "满" : "轻");
+    return caption;
+}
+
+std::string CornerText(const cross_regulation::Regulation& r, std::size_t corner) {
+    const cross_regulation::LoadCorner& c = r.corners[corner];
+    if (c.V.empty()) return "未收敛";
+    std::string text;
+    for (std::size_t k = 1; k < r.rails.size(); ++k) {
+        const double pct = (c.V[k] - r.rails[k].V_set) / r.rails[k].V_set * 100;
+        text += (k > 1 ? "，" : "") + RailCaption(r.rails[k]) + " → " + ReadableValue(c.V[k], "V") +
+                "（" + Percent(pct) + "）";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<SheetLine> CrossRegulationLines(const winding::Plan& plan) {
+    if (cross_regulation::RailsOf(plan).size() < 2) return {};
+    const std::optional<cross_regulation::Regulation> r = cross_regulation::CrossRegulation(plan);
+    if (!r) return {{"交叉调整", "—（绕组结构未给出漏感）"}};
+    std::vector<SheetLine> lines = {{"交叉调整", SummaryText(*r, plan)}};
+    std::string order;
+    for (const Rail& rail : r->rails) order += (order.empty() ? "" : "、") + RailCaption(rail);
+    lines.back().value += "；下列负载依次为 " + order + "，轻 = 最小负载";
+    for (std::size_t i = 0; i < r->corners.size(); ++i)
+        lines.push_back({CornerCaption(*r, i), CornerText(*r, i)});
+    return lines;
+}
+
+}  // namespace flyback::plan_sheet
