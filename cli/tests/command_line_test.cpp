@@ -696,7 +696,9 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
         {{"--dmax=1"}, "--dmax must be above 0 and below 1"},
         {{"--derating=0.9"}, "--derating needs --vds-rating"},
         {{"--vds-rating=650", "--derating=0"}, "--derating above 0"},
-        {{"--output=12"}, "--output: \"12\" is not V:I or V:I:VF"},
+        {{"--output=12"}, "--output: \"12\" is not V:I, V:I:VF or V:I:VF:Imin"},
+        {{"--output=12:1:0.5:2"}, "the least load from 0 to the current"},
+        {{"--bias=15:0.1:0.7:0.01"}, "--bias: \"15:0.1:0.7:0.01\" is not V:I or V:I:VF"},
         {{"--output=12:1", "--output=-5:1"}, "--output 2: the voltage must be above 0"},
         {{"--turns=150:9.5"}, "--turns: \"150:9.5\" is not NP:NS"},
         {{"--turns=150:9:12"}, "NAUX needs --bias or --vaux"},
@@ -861,6 +863,41 @@ TEST(CommandLineTest, TheBuildSheetIsWrittenAlone) {
     EXPECT_EQ(none.status, kExitCalculationFault);
     EXPECT_NE(none.err.find("--sheet: "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(path));
+    std::filesystem::remove_all(folder);
+}
+
+// The cross-regulation bench of a corner: a letter a rail (the outputs,
+// then the bias), every pair of windings coupled; the wrong count of
+// letters, or a letter neither f nor l, is refused before anything is written.
+TEST(CommandLineTest, TheCrossRegulationBenchTakesALetterARail) {
+    const auto folder = std::filesystem::temp_directory_path() / "flyback-calc-spice-test";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "bench.cir").string();
+    const std::vector<std::string> twoOutputs =
+        With("--output=5:2", With("--output=12:1:0.7", With("--winding", kDefaults)));
+    const struct {
+        std::string loads;
+        int status;
+        const char* said;
+    } cases[] = {
+        {"lff", kExitUsage, "--spice-loads: the plan has 2 outputs with the bias"},
+        {"fx", kExitUsage, "a letter f or l an output"},
+        {"lf", kExitOk, ""},  // last: its netlist is read below
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path);
+        const Invocation run =
+            Invoke(With("--spice=" + path, With("--spice-loads=" + c.loads, twoOutputs)));
+        EXPECT_EQ(run.status, c.status) << c.loads << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_EQ(std::filesystem::exists(path), c.status == kExitOk) << c.loads;
+    }
+    std::ifstream file(path);
+    const std::string net((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(net.find("loads: s1 least s2 full"), std::string::npos);
+    EXPECT_NE(net.find("\nKps1 Lp Ls1 "), std::string::npos);
+    EXPECT_NE(net.find("\nKs1s2 Ls1 Ls2 "), std::string::npos);
+    EXPECT_NE(net.find(".meas tran vrail2 AVG v(outs2)"), std::string::npos);
     std::filesystem::remove_all(folder);
 }
 
