@@ -37,6 +37,11 @@ std::optional<Regulation> CrossRegulation(const winding::Plan& plan) {
     const std::size_t n = r.rails.size();
     std::optional<SteadyState> last;
     for (const std::vector<bool>& full : CornersOf(n)) {
+        // A rail whose least load is its full one (an unloaded bias) has one corner.
+        bool same = false;
+        for (std::size_t k = 0; k < n; ++k)
+            same = same || (!full[k] && r.rails[k].I_min_A == r.rails[k].I_full_A);
+        if (same) continue;
         LoadCorner corner{full, {}, {}};
         std::vector<double> load_ohm;
         for (std::size_t k = 0; k < n; ++k) {

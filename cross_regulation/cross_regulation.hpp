@@ -30,7 +30,8 @@ inline constexpr std::size_t kMostRailsInFull = 4;
 // regulated rail's first.
 std::vector<std::vector<bool>> CornersOf(std::size_t rails);
 
-// The rails' voltages at every corner of the loads, from the plan's build;
+// The rails' voltages at every corner of the loads (CornersOf, a rail whose
+// least load is its full one only full), from the plan's build;
 // none with a single rail (nothing to regulate across) or where the build
 // gives no leakage.
 std::optional<Regulation> CrossRegulation(const winding::Plan& plan);

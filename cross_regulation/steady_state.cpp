@@ -215,6 +215,7 @@ private:
 };
 
 constexpr int kMostPeriods = 60;
+constexpr double kLeastWeight = 0.01;
 constexpr double kLowestShare = 0.01;  // of a rail's set voltage, the least it is tried at
 // Settled where no rail wants more than this share of its full current, or
 // where the unknowns stop moving (the step's grid leaves the wants a little
@@ -254,7 +255,13 @@ public:
         std::vector<double> want(I.size());
         for (std::size_t k = 0; k < I.size(); ++k) {
             const Rail& r = c_.rails[k];
-            const double scale = std::max(r.I_full_A, r.V_set / kUnloadedBias_ohm);
+            // A rail loaded lightly or not at all is weighed against a
+            // hundredth of the regulated output's power: its few milliamperes
+            // are within the step grid's unevenness of its charge.
+            const Rail& main = c_.rails.front();
+            const double scale =
+                std::max({r.I_full_A, kLeastWeight * main.V_set * main.I_full_A / r.V_set,
+                          r.V_set / kUnloadedBias_ohm});
             want[k] = (I[k] - s.V[k] / load_[k]) / scale;
         }
         ++runs_;

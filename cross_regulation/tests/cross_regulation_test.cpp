@@ -87,6 +87,23 @@ TEST(CrossRegulationTest, NothingToRegulateAcrossOneOutput) {
     EXPECT_FALSE(CrossRegulation(*plan));
 }
 
+TEST(CrossRegulationTest, AnUnloadedBiasHasOneCorner) {
+    winding::Options options;
+    options.Vaux_V = 15;  // no load
+    const auto plan = winding::PlanWinding(
+        record::RecordPress({"25", "375", "100", "65", "80", "5"}), options, catalogue::BuiltIn());
+    ASSERT_TRUE(plan.plan);
+    const auto r = CrossRegulation(*plan.plan);
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->corners.size(), 2u);
+    for (const LoadCorner& c : r->corners) {
+        EXPECT_TRUE(c.full[1]);
+        ASSERT_EQ(c.V.size(), 2u);
+        // Its winding peak-charges above its turns' share of the output.
+        EXPECT_GT(c.V[1], r->rails[1].Vexpected_V);
+    }
+}
+
 TEST(CrossRegulationTest, TheRailsAreTheOutputsThenTheBias) {
     const auto plan = PlanOf({{5, 2, 0.5}, {12, 1, 0.7, 0.25}}, 15);
     ASSERT_TRUE(plan);
