@@ -46,6 +46,7 @@ Value Choices(Allocator& a, const winding::Choices& c) {
         const double values[] = {o.V, o.I_A, o.VF_V};
         for (std::size_t i = 0; i < std::size(values); ++i)
             row.Number(winding::kOutputColumns[i].fileKey, values[i]);
+        row.Maybe(winding::kOutputColumns[winding::kLeastLoadColumn].fileKey, o.Imin_A);
         outputs.PushBack(row.Take(), a);
     }
     Value turns;
@@ -118,10 +119,13 @@ namespace {
 winding::Choices ReadChoices(const Reader& r) {
     winding::Choices c;
     for (const Reader& o : r.At("outputs").Items(winding::kMostOutputs)) {
-        double values[std::size(winding::kOutputColumns)] = {};
+        double values[winding::kLeastLoadColumn] = {};
         for (std::size_t i = 0; i < std::size(values); ++i)
             values[i] = o.At(winding::kOutputColumns[i].fileKey).Number();
-        c.outputs.push_back({values[0], values[1], values[2]});
+        // Files from before outputs had a least load have none.
+        const std::string_view least = winding::kOutputColumns[winding::kLeastLoadColumn].fileKey;
+        c.outputs.push_back({values[0], values[1], values[2],
+                             o.Has(least) ? o.At(least).MaybeNumber() : std::nullopt});
     }
     c.vorSource = static_cast<winding::VorSource>(IndexOf(kVorSourceNames, r.At("vorSource")));
     c.conduction = static_cast<winding::Conduction>(IndexOf(kConductionNames, r.At("conduction")));

@@ -53,11 +53,12 @@ window.FlybackPage.choices = function (page) {
         const head = document.createElement('th');
         head.scope = 'row';
         row.append(head);
-        values.forEach((value) => {
+        values.forEach((value, column) => {
             const input = document.createElement('input');
             input.inputMode = 'decimal';
             input.size = 6;
             input.value = value;
+            if (outputColumns[column].blank) input.placeholder = outputColumns[column].blank;
             row.insertCell().append(input);
         });
         if (number) numberRows();
@@ -137,7 +138,10 @@ window.FlybackPage.choices = function (page) {
     }
     if (Array.isArray(kept.outputs)) {
         for (const row of kept.outputs) {
-            if (Array.isArray(row) && row.length === 3) addOutput(row.map(String), false);
+            // Kept before outputs had a least load: three cells.
+            if (Array.isArray(row) && (row.length === 3 || row.length === 4)) {
+                addOutput(outputColumns.map((column, i) => String(row[i] ?? '')), false);
+            }
         }
         numberRows();
     }

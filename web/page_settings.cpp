@@ -326,7 +326,8 @@ std::string OptionStore(const winding::Options& o) {
 std::string ChoiceStore(const winding::Choices& c) {
     const std::string outputs =
         JsonArray(c.outputs, [](const winding::OutputLoad& o, std::string& out) {
-            out += Texts({Shortest(o.V), Shortest(o.I_A), Shortest(o.VF_V)});
+            out += Texts({Shortest(o.V), Shortest(o.I_A), Shortest(o.VF_V),
+                          o.Imin_A ? Shortest(*o.Imin_A) : std::string()});
         });
     std::string turns;
     if (c.FixedTurns()) {
@@ -378,7 +379,8 @@ std::string OutputColumnsJson() {
         JsonObject(json)
             .Text("caption", column.caption)
             .Text("unit", column.unit)
-            .Text("first", Shortest(column.first));
+            .Text("first", column.blank.empty() ? Shortest(column.first) : std::string())
+            .Text("blank", column.blank);
     }
     return json + "]";
 }

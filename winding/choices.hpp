@@ -634,20 +634,24 @@ inline constexpr WayInfo kConductions[] = {{"临界", "boundary", "boundary"},
                                            {"指定 Lp", "inductance", "inductance"},
                                            {"准谐振", "quasiResonant", "quasi_resonant"}};
 
-// An output's columns: voltage, current, rectifier drop; a new output's
-// values are each column's first.
+// An output's columns: voltage, current, rectifier drop, least load; a new
+// output's values are each column's first, or blank where the column may be
+// (`blank`: what a blank cell stands for).
 struct OutputColumnInfo {
     std::string_view caption, unit;
     double low, high, first;
     int decimals;
     double step;
     std::string_view fileKey;
+    std::string_view blank;
 };
 inline constexpr OutputColumnInfo kOutputColumns[] = {
-    {"电压", "V", 0.1, 1000, 12, 2, 1, "V"},
-    {"电流", "A", 0, 1000, 1, 3, 0.1, "I"},
-    {"整流管压降", "V", 0, 10, physics::kRectifierDrop, 2, 0.1, "VF"},
+    {"电压", "V", 0.1, 1000, 12, 2, 1, "V", ""},
+    {"电流", "A", 0, 1000, 1, 3, 0.1, "I", ""},
+    {"整流管压降", "V", 0, 10, physics::kRectifierDrop, 2, 0.1, "VF", ""},
+    {"最小负载", "A", 0, 1000, 0, 3, 0.01, "Imin", "满载 10 %"},
 };
+inline constexpr std::size_t kLeastLoadColumn = 3;
 
 // The most turns a box or a file gives a winding.
 inline constexpr int kMostTurns = 100000;

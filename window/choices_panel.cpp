@@ -212,7 +212,7 @@ QWidget* ChoicesPanel::OutputsBox() {
     connect(add, &QPushButton::clicked, this, [this] {
         if (static_cast<std::size_t>(outputs_->rowCount()) >= winding::kMostOutputs) return;
         const auto& columns = winding::kOutputColumns;
-        AddOutput({columns[0].first, columns[1].first, columns[2].first});
+        AddOutput({columns[0].first, columns[1].first, columns[2].first, std::nullopt});
         emit changed();
     });
     connect(remove, &QPushButton::clicked, this, [this] {
@@ -237,10 +237,15 @@ QWidget* ChoicesPanel::OutputsBox() {
 void ChoicesPanel::AddOutput(const winding::OutputLoad& load) {
     const int row = outputs_->rowCount();
     outputs_->insertRow(row);
-    const double values[] = {load.V, load.I_A, load.VF_V};
+    const std::optional<double> values[] = {load.V, load.I_A, load.VF_V, load.Imin_A};
     for (int column = 0; column < outputs_->columnCount(); ++column) {
         const winding::OutputColumnInfo& c = winding::kOutputColumns[column];
-        auto* box = Number(c.low, c.high, c.decimals, {}, values[column], c.step);
+        // A column that may be blank shows its blank one step below its
+        // lowest, worded as what it stands for.
+        const double blank = c.low - c.step;
+        auto* box = Number(c.blank.empty() ? c.low : blank, c.high, c.decimals, {},
+                           values[column].value_or(blank), c.step);
+        if (!c.blank.empty()) box->setSpecialValueText(Caption(c.blank));
         box->setFrame(false);
         TakeWheelOnlyWithFocus(box);
         box->setAccessibleName(
@@ -303,7 +308,11 @@ winding::Choices ChoicesPanel::Choices() const {
         const auto value = [&](int column) {
             return static_cast<QDoubleSpinBox*>(outputs_->cellWidget(row, column))->value();
         };
-        c.outputs.push_back({value(0), value(1), value(2)});
+        const double least = value(static_cast<int>(winding::kLeastLoadColumn));
+        c.outputs.push_back({value(0), value(1), value(2),
+                             least >= winding::kOutputColumns[winding::kLeastLoadColumn].low
+                                 ? std::optional(least)
+                                 : std::nullopt});
     }
     c.vorSource = static_cast<VorSource>(vorSource_->currentIndex());
     c.conduction = static_cast<Conduction>(conduction_->currentIndex());
@@ -341,7 +350,8 @@ winding::Choices LoadChoices(QStringList* notes) {
     } else {
         for (const QVariant& row : rows) {
             const QList<QVariant> cells = row.toList();
-            if (cells.size() != 3) continue;
+            // Kept before outputs had a least load: three cells.
+            if (cells.size() != 3 && cells.size() != 4) continue;
             winding::OutputLoad load;
             double* held[] = {&load.V, &load.I_A, &load.VF_V};
             bool numbers = true;
@@ -351,6 +361,14 @@ winding::Choices LoadChoices(QStringList* notes) {
                 const double kept = cells[i].toDouble(&read);
                 numbers = numbers && read && std::isfinite(kept);
                 *held[i] = std::clamp(kept, column.low, column.high);
+            }
+            if (cells.size() == 4 && !cells[3].isNull()) {
+                const winding::OutputColumnInfo& column =
+                    winding::kOutputColumns[winding::kLeastLoadColumn];
+                bool read = false;
+                const double kept = cells[3].toDouble(&read);
+                if (read && std::isfinite(kept))
+                    load.Imin_A = std::clamp(kept, column.low, column.high);
             }
             // A row that is not numbers would show as its column's largest.
             if (numbers) c.outputs.push_back(load);
@@ -381,7 +399,8 @@ void SaveChoices(const winding::Choices& c) {
     s.setValue(Key("on"), c.Any());
     QList<QVariant> outputs;
     for (const winding::OutputLoad& load : c.outputs) {
-        outputs.append(QVariant(QList<QVariant>{load.V, load.I_A, load.VF_V}));
+        outputs.append(QVariant(QList<QVariant>{
+            load.V, load.I_A, load.VF_V, load.Imin_A ? QVariant(*load.Imin_A) : QVariant()}));
     }
     s.setValue(Key("outputs"), outputs);
     s.setValue(Key("vorSource"), static_cast<int>(c.vorSource));

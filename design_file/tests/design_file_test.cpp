@@ -46,7 +46,7 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
     rich.options.families = {"PQ", "ETD"};
     rich.options.insulation.grade = insulation::Grade::Basic;
     rich.options.insulation.mains_Vrms = 240;
-    rich.options.choices.outputs = {{24, 2, 0.5}, {12, 0.5, 0.7}};
+    rich.options.choices.outputs = {{24, 2, 0.5}, {12, 0.5, 0.7, 0.02}};
     rich.options.choices.conduction = winding::Conduction::Ripple;
     rich.options.choices.KRP = 0.6;
     rich.options.choices.Vclamp_V = 150;
@@ -84,6 +84,10 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
         EXPECT_EQ(opened.design->options.hotLimit_C, d.options.hotLimit_C);
         EXPECT_EQ(opened.design->options.shield, d.options.shield);
         EXPECT_EQ(opened.design->options.choices.Coss_F, d.options.choices.Coss_F);
+        const auto& outputs = d.options.choices.outputs;
+        ASSERT_EQ(opened.design->options.choices.outputs.size(), outputs.size());
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            EXPECT_EQ(opened.design->options.choices.outputs[i].Imin_A, outputs[i].Imin_A) << i;
         EXPECT_EQ(Saved(*opened.design), first) << d.texts[0];
     }
 }

@@ -135,13 +135,28 @@ class KeptStateTest : public QObject {
         QStringList notes;
         QVERIFY(flyback::window::LoadWindingOptions(&notes).choices.outputs.empty());
         QVERIFY2(notes.join('\n').contains("20000"), qPrintable(notes.join('\n')));
+        // Kept before outputs had a least load, three cells; after, four,
+        // the fourth empty where the least load is left at a tenth.
         s.setValue("winding/choices/outputs",
                    QList<QVariant>{QVariant(QList<QVariant>{12.0, 1.0, 0.5}),
-                                   QVariant(QList<QVariant>{"nan", "nan", "nan"})});
+                                   QVariant(QList<QVariant>{"nan", "nan", "nan"}),
+                                   QVariant(QList<QVariant>{5.0, 2.0, 0.4, 0.3}),
+                                   QVariant(QList<QVariant>{3.3, 1.0, 0.4, QVariant()})});
         s.sync();
         const auto outputs = flyback::window::LoadWindingOptions(nullptr).choices.outputs;
-        QCOMPARE(outputs.size(), std::size_t{1});
+        QCOMPARE(outputs.size(), std::size_t{3});
         QCOMPARE(outputs[0].V, 12.0);
+        QVERIFY(!outputs[0].Imin_A);
+        QCOMPARE(outputs[1].Imin_A, std::optional<double>(0.3));
+        QVERIFY(!outputs[2].Imin_A);
+        // The panel shows a blank least load as what it stands for, and
+        // reads it back blank.
+        const flyback::window::ChoicesPanel panel(
+            flyback::window::LoadWindingOptions(nullptr).choices);
+        const auto shown = panel.Choices().outputs;
+        QCOMPARE(shown.size(), std::size_t{3});
+        QCOMPARE(shown[1].Imin_A, std::optional<double>(0.3));
+        QVERIFY(!shown[2].Imin_A);
         s.remove("winding");
     }
 
