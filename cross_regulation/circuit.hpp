@@ -27,7 +27,7 @@ struct Circuit {
     double switchDrop_V = 0, switchOn_ohm = 0;
     std::vector<double> turns, R_ohm;
     std::vector<std::vector<double>> L_H;
-    std::vector<Rail> rails;               // winding k + 1's
+    std::vector<Rail> rails;                // winding k + 1's
     std::vector<double> diodeSaturation_A;  // each rail's rectifier's Is
 };
 

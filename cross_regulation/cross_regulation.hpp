@@ -9,9 +9,9 @@ namespace flyback::cross_regulation {
 
 // A corner of the loads: each rail full or at its least load.
 struct LoadCorner {
-    std::vector<bool> full;          // each rail's
-    std::vector<double> I_A;         // its load there
-    std::vector<double> V;           // each rail's voltage; empty where it did not settle
+    std::vector<bool> full;   // each rail's
+    std::vector<double> I_A;  // its load there
+    std::vector<double> V;    // each rail's voltage; empty where it did not settle
 };
 
 struct Regulation {

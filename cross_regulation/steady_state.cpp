@@ -35,7 +35,6 @@ bool Solve(Matrix& A, std::vector<double>& b) {
     return true;
 }
 
-
 // A step is halved (up to kMostHalvings times) where a rectifier's current
 // would more than double in it, beyond this share of its full current; a
 // step is cut into at most kMostParts.
@@ -47,7 +46,7 @@ constexpr int kMostParts = 64;
 // dot (the primary's negative while the switch conducts, a rectifier's
 // while it does). Winding 0 is the primary; winding k the rail k − 1.
 class Period {
-public:
+  public:
     Period(const Circuit& c, const SteadyState& s) : c_(c), s_(s), n_(c.turns.size()) {}
 
     // The charge each rail's rectifier passes, from currents `j` (left at
@@ -90,7 +89,7 @@ public:
         return charge_;
     }
 
-private:
+  private:
     const Circuit& c_;
     const SteadyState& s_;
     std::size_t n_;
@@ -153,7 +152,8 @@ private:
             for (std::size_t k = 1; k < n_ && !changed; ++k) {
                 if (active_[k]) continue;
                 double open = 0;
-                for (std::size_t a = 0; a < at.size(); ++a) open += c_.L_H[k][at[a]] * delta[a] / dt;
+                for (std::size_t a = 0; a < at.size(); ++a)
+                    open += c_.L_H[k][at[a]] * delta[a] / dt;
                 if (open > s_.V[k - 1]) active_[k] = changed = true;
             }
             if (!changed) break;
@@ -205,8 +205,9 @@ private:
                 if (k > 0) charge_[k - 1] += std::max(-(j[k] + next) / 2, 0.0) * step;
                 j[k] = next;
                 // At or within a rounding of the crossing: the winding stops there.
-                const bool crossed = next >= 0 || (share < 1 && std::fabs(next) <=
-                                                                    1e-9 * std::fabs(delta[a]) + 1e-15);
+                const bool crossed =
+                    next >= 0 ||
+                    (share < 1 && std::fabs(next) <= 1e-9 * std::fabs(delta[a]) + 1e-15);
                 if (MayStop(k) && crossed) j[k] = 0, active_[k] = false;
             }
             left -= step;
@@ -221,7 +222,7 @@ constexpr double kLowestShare = 0.01;  // of a rail's set voltage, the least it 
 // where the unknowns stop moving (the step's grid leaves the wants a little
 // uneven) with none wanting more than the second.
 constexpr double kSettledWant = 1e-3;
-constexpr double kSettledMove = 1e-6;  // of each unknown's scale, over a round
+constexpr double kSettledMove = 1e-6;   // of each unknown's scale, over a round
 constexpr double kSettledShare = 1e-5;  // of each rail's full current
 
 }  // namespace
@@ -247,7 +248,7 @@ namespace {
 // Each rail's want of current, of its full load: what its rectifier gives
 // less what its load takes.
 class Balance {
-public:
+  public:
     Balance(const Circuit& c, const std::vector<double>& load_ohm) : c_(c), load_(load_ohm) {}
 
     std::vector<double> Of(const SteadyState& s) {
@@ -269,7 +270,7 @@ public:
     }
     int runs() const { return runs_; }
 
-private:
+  private:
     const Circuit& c_;
     const std::vector<double>& load_;
     std::vector<double> currents_ = std::vector<double>(c_.turns.size(), 0);
@@ -344,7 +345,8 @@ std::optional<SteadyState> Settle(const Circuit& c, const std::vector<double>& l
             if (Largest(nextWant) < Largest(want) || halving == 15) {
                 moved = 0;
                 for (std::size_t i = 0; i < n; ++i)
-                    moved = std::max(moved, std::fabs(Unknown(next, i) - Unknown(s, i)) / Scale(c, i));
+                    moved =
+                        std::max(moved, std::fabs(Unknown(next, i) - Unknown(s, i)) / Scale(c, i));
                 s = next;
                 want = nextWant;
                 break;

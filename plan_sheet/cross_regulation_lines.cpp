@@ -26,7 +26,8 @@ bool Outside(double pct) {
 
 std::string SummaryText(const cross_regulation::Regulation& r, const winding::Plan& plan) {
     std::string text = "最低输入 " + ReadableValue(plan.atVmin.Vin, "V") + "，" +
-                       RailCaption(r.rails.front()) + " 稳压；各输出满载与最小负载（未给出时为满载的 10 %）的 " +
+                       RailCaption(r.rails.front()) +
+                       " 稳压；各输出满载与最小负载（未给出时为满载的 10 %）的 " +
                        std::to_string(r.corners.size()) + " 种组合";
     for (std::size_t k = 1; k < r.rails.size(); ++k) {
         text += "；" + RailCaption(r.rails[k]) + "：" + ReadableValue(r.lowest_V[k], "V") + " 至 " +

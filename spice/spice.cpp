@@ -22,9 +22,9 @@ using winding::Plan;
 using winding::Role;
 using winding::Winding;
 
-constexpr double kOutputRipple = 0.005;       // of the output, to size its capacitor
-constexpr int kPeriods = 400;                 // from the outputs' set voltages to settled
-constexpr int kMeasuredPeriods = 50;          // the last ones
+constexpr double kOutputRipple = 0.005;  // of the output, to size its capacitor
+constexpr int kPeriods = 400;            // from the outputs' set voltages to settled
+constexpr int kMeasuredPeriods = 50;     // the last ones
 constexpr int kStepsPerPeriod = 400;
 // The cross-regulation bench: its outputs' capacitors for this ripple at
 // their corner's load, and run this long: the controller's integrator
@@ -234,7 +234,8 @@ std::string Netlist(const Plan& plan) {
     net += valley ? ValleyController(plan) : FixedController(plan);
     net += "* the switch's drop spends the primary side's loss beyond its copper and the clamp\n";
     net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(SwitchDrop(plan)) + "\n";
-    net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(cross_regulation::kSwitchOn_ohm) + " Roff=1e8)\n";
+    net +=
+        ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(cross_regulation::kSwitchOn_ohm) + " Roff=1e8)\n";
     net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "  ; the switch's Coss and the build's\n";
     net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
@@ -318,21 +319,25 @@ std::string RailName(const Rail& rail) {
     return rail.output == cross_regulation::kBias ? "b" : "s" + std::to_string(rail.output + 1);
 }
 
+void Append(std::string& text, std::initializer_list<std::string_view> parts) {
+    for (const std::string_view part : parts) text.append(part);
+}
+
 // Every pair of windings coupled by the inductance matrix: k = M ÷ √(L1 L2).
 std::string CoupledWindings(const Circuit& c) {
     std::string pins, net;
     for (std::size_t a = 0; a < c.turns.size(); ++a) {
         const std::string w = a == 0 ? "p" : RailName(c.rails[a - 1]);
-        pins += " " + w + "d " + w + "f";
-        net += "R" + w + " " + w + "d " + w + "i " + N(c.R_ohm[a]) + "\n";
-        net += "L" + w + " " + w + "i " + w + "f " + N(c.L_H[a][a]) + "\n";
+        Append(pins, {" ", w, "d ", w, "f"});
+        Append(net, {"R", w, " ", w, "d ", w, "i ", N(c.R_ohm[a]), "\n"});
+        Append(net, {"L", w, " ", w, "i ", w, "f ", N(c.L_H[a][a]), "\n"});
     }
     for (std::size_t a = 0; a < c.turns.size(); ++a) {
         for (std::size_t b = a + 1; b < c.turns.size(); ++b) {
             const std::string wa = a == 0 ? "p" : RailName(c.rails[a - 1]);
             const std::string wb = RailName(c.rails[b - 1]);
-            net += "K" + wa + wb + " L" + wa + " L" + wb + " " +
-                   N(c.L_H[a][b] / std::sqrt(c.L_H[a][a] * c.L_H[b][b])) + "\n";
+            Append(net, {"K", wa, wb, " L", wa, " L", wb, " ",
+                         N(c.L_H[a][b] / std::sqrt(c.L_H[a][a] * c.L_H[b][b])), "\n"});
         }
     }
     return ".subckt coupled_windings" + pins + "\n" +
@@ -358,11 +363,11 @@ std::string CrossRegulationNetlist(const Plan& plan, const std::vector<bool>& fu
     net += "* cross-regulation at the minimum input " + N(c.Vin) + " V, f " + N(c.f_Hz) +
            " Hz, the clamp held at " + N(c.clamp_V) + " V above the input; loads:";
     for (std::size_t k = 0; k < full.size(); ++k)
-        net += " " + RailName(c.rails[k]) + (full[k] ? " full" : " least");
+        Append(net, {" ", RailName(c.rails[k]), full[k] ? " full" : " least"});
     net += "\n" + CoupledWindings(c) + "\n* the bench\nVin vin 0 DC " + N(c.Vin) + "\n";
     net += "Vsense vin pf 0  ; the primary's current\n";
     std::string pins = "drain pf";
-    for (const Rail& rail : c.rails) pins += " " + RailName(rail) + "a 0";
+    for (const Rail& rail : c.rails) Append(pins, {" ", RailName(rail), "a 0"});
     net += "X1 " + pins + " coupled_windings\n" + FixedController(plan);
     net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(c.switchDrop_V) + "\n";
     net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(c.switchOn_ohm) + " Roff=1e8)\n";
@@ -375,16 +380,16 @@ std::string CrossRegulationNetlist(const Plan& plan, const std::vector<bool>& fu
         const std::string name = RailName(rail), out = "out" + name;
         const double I = full[k] ? rail.I_full_A : rail.I_min_A;
         const double load = I > 0 ? rail.V_set / I : kUnloadedBias_ohm;
-        net += "D" + name + " " + name + "a " + out + " d" + name + "\n";
-        net += ".model d" + name + " D(Is=" + N(c.diodeSaturation_A[k]) + " N=1)\n";
+        Append(net, {"D", name, " ", name, "a ", out, " d", name, "\n"});
+        Append(net, {".model d", name, " D(Is=", N(c.diodeSaturation_A[k]), " N=1)\n"});
         // A ripple of a hundredth at this load: the output settles in a
         // hundred periods whatever its load.
-        net += "C" + name + " " + out + " 0 " +
-               N(rail.V_set / load / (c.f_Hz * kCrossRipple * rail.V_set)) + "\n";
-        net += "Rload" + name + " " + out + " 0 " + N(load) + "\n";
-        initial += " v(" + out + ")=" + N(rail.Vexpected_V);
-        measures += ".meas tran " + RailMeasure(k) + " AVG v(" + out + ") FROM=" + Time(start) +
-                    " TO=" + Time(stop) + "\n";
+        Append(net, {"C", name, " ", out, " 0 ",
+                     N(rail.V_set / load / (c.f_Hz * kCrossRipple * rail.V_set)), "\n"});
+        Append(net, {"Rload", name, " ", out, " 0 ", N(load), "\n"});
+        Append(initial, {" v(", out, ")=", N(rail.Vexpected_V)});
+        Append(measures, {".meas tran ", RailMeasure(k), " AVG v(", out, ") FROM=", Time(start),
+                          " TO=", Time(stop), "\n"});
     }
     net += initial + "\n.options method=gear reltol=1e-4\n";
     const std::string step = Time(T / kStepsPerPeriod);

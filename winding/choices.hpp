@@ -649,7 +649,7 @@ inline constexpr OutputColumnInfo kOutputColumns[] = {
     {"电压", "V", 0.1, 1000, 12, 2, 1, "V", ""},
     {"电流", "A", 0, 1000, 1, 3, 0.1, "I", ""},
     {"整流管压降", "V", 0, 10, physics::kRectifierDrop, 2, 0.1, "VF", ""},
-    {"最小负载", "A", 0, 1000, 0, 3, 0.01, "Imin", "满载 10 %"},
+    {"最小负载", "A", 0, 1000, 0, 3, 0.01, "Imin", "10 %"},  // of full
 };
 inline constexpr std::size_t kLeastLoadColumn = 3;
 

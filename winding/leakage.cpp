@@ -117,7 +117,8 @@ std::optional<std::vector<std::vector<double>>> LeakageInductances(const Plan& p
             for (std::size_t i = 0; i < steps.size(); ++i) steps[i] = Add(steps[i], other[i]);
             const auto both = ClosedAtTheGap(plan, steps);
             if (!both) return std::nullopt;
-            L[a][b] = L[b][a] = Divide(runtime::Subtract(runtime::Subtract(*both, own[a]), own[b]), 2);
+            L[a][b] = L[b][a] =
+                Divide(runtime::Subtract(runtime::Subtract(*both, own[a]), own[b]), 2);
         }
     }
     return L;

@@ -200,7 +200,8 @@ QWidget* ChoicesPanel::OutputsBox() {
     outputs_ = new QTableWidget(0, static_cast<int>(std::size(winding::kOutputColumns)));
     QStringList captions;
     for (const winding::OutputColumnInfo& column : winding::kOutputColumns)
-        captions << Caption(column.caption) + " " + Caption(column.unit);
+        // The unit on a line of its own: four columns fit beside the choices.
+        captions << Caption(column.caption) + "\n" + Caption(column.unit);
     outputs_->setHorizontalHeaderLabels(captions);
     outputs_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     outputs_->setAccessibleName(QStringLiteral("输出（第一行稳压）"));
@@ -245,7 +246,11 @@ void ChoicesPanel::AddOutput(const winding::OutputLoad& load) {
         const double blank = c.low - c.step;
         auto* box = Number(c.blank.empty() ? c.low : blank, c.high, c.decimals, {},
                            values[column].value_or(blank), c.step);
-        if (!c.blank.empty()) box->setSpecialValueText(Caption(c.blank));
+        if (!c.blank.empty()) {
+            box->setSpecialValueText(Caption(c.blank));
+            box->setToolTip(QStringLiteral("%1：减到最低为满载的 %2")
+                                .arg(Caption(c.caption), Caption(c.blank)));
+        }
         box->setFrame(false);
         TakeWheelOnlyWithFocus(box);
         box->setAccessibleName(

@@ -21,8 +21,8 @@ std::optional<winding::Plan> PlanOf(const std::vector<winding::OutputLoad>& outp
         options.Vaux_V = bias_V;
         options.choices.biasI_A = 0.02;
     }
-    return winding::PlanWinding(record::RecordPress({"25", "375", "100", "65", "80", "5"}),
-                                options, catalogue::BuiltIn())
+    return winding::PlanWinding(record::RecordPress({"25", "375", "100", "65", "80", "5"}), options,
+                                catalogue::BuiltIn())
         .plan;
 }
 
@@ -41,7 +41,8 @@ TEST(CornersTest, EveryCornerUpToFourRailsAndTheExtremesBeyond) {
         EXPECT_EQ(corners.front(), std::vector<bool>(c.rails, true)) << "all full first";
         for (std::size_t a = 0; a < corners.size(); ++a) {
             for (std::size_t b = a + 1; b < corners.size(); ++b)
-                EXPECT_NE(corners[a], corners[b]) << c.rails << " rails, corners " << a << ", " << b;
+                EXPECT_NE(corners[a], corners[b])
+                    << c.rails << " rails, corners " << a << ", " << b;
         }
     }
 }
@@ -155,8 +156,8 @@ TEST(LeakageInductancesTest, PairsGiveTheMatrixAndAPrimaryAloneItsOwnLayers) {
     ASSERT_TRUE(L);
     const winding::LeakageMatrix& m = *plan->leakageMatrix;
     const auto turns = [&](std::size_t a) {
-        return double(winding::WholeTurns(
-            *plan, plan->windings[static_cast<std::size_t>(m.windings[a])]));
+        return double(
+            winding::WholeTurns(*plan, plan->windings[static_cast<std::size_t>(m.windings[a])]));
     };
     for (std::size_t a = 0; a < m.windings.size(); ++a) {
         for (std::size_t b = a + 1; b < m.windings.size(); ++b) {

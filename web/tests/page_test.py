@@ -725,7 +725,9 @@ class PageTest(unittest.TestCase):
             self.box("ChAddOutput").click()
         second = self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs tbody tr")[1]
         cells = second.find_elements(By.TAG_NAME, "input")
-        for cell, text in zip(cells, ["5", "2", "0.4"]):
+        # The least load left blank: a tenth of full, as its placeholder says.
+        self.assertEqual(cells[3].get_attribute("placeholder"), "10 %")
+        for cell, text in zip(cells, ["5", "2", "0.4", "0.5"]):
             cell.clear()
             cell.send_keys(text, Keys.TAB)
         Select(self.box("ChConduction")).select_by_value("1")
@@ -736,6 +738,11 @@ class PageTest(unittest.TestCase):
         lines = {row.find_elements(By.TAG_NAME, "td")[0].text: row.find_elements(By.TAG_NAME, "td")[1].text
                  for row in self.rows("WindingLines")}
         self.assertTrue(lines["工作模式（最低输入）"].startswith("连续，KRP 0.5"), lines)
+        # The second output's voltage at the four corners of the two loads,
+        # its least load as typed.
+        self.assertIn("4 种组合", lines["交叉调整"])
+        self.assertIn("交叉调整：满、轻", lines)
+        self.assertIn("输出 2 5 V →", lines["交叉调整：满、轻"])
         self.assertTrue(self.box("ChLpMicrohenry").find_element(By.XPATH, "..").get_attribute("hidden"))
 
         self.box("ChTurns").send_keys("150:9.5", Keys.TAB)
