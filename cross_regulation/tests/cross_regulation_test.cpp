@@ -133,7 +133,7 @@ TEST(CrossRegulationTest, TheOutputsMoveWithTheLoadsAsALeakyBuildMovesThem) {
     EXPECT_EQ(allFull.V[0], 5) << "held";
     for (std::size_t k = 1; k < 3; ++k)
         EXPECT_NEAR(allFull.V[k] / r->rails[k].Vexpected_V, 1, 0.03) << k;
-    const auto at = [&](std::vector<bool> full) {
+    const auto at = [&](const std::vector<bool>& full) {
         for (const LoadCorner& c : r->corners) {
             if (c.full == full) return c.V;
         }
