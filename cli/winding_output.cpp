@@ -256,6 +256,13 @@ std::string CapacitanceJson(const Plan& plan) {
     return json;
 }
 
+std::string Numbers(const std::vector<double>& values) {
+    std::string json = "[";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        json += (i > 0 ? "," : "") + runtime::decimal::ShortestText(values[i]);
+    return json + "]";
+}
+
 std::string LeakageMatrixJson(const Plan& plan) {
     if (!plan.leakageMatrix) return "null";
     const winding::LeakageMatrix& m = *plan.leakageMatrix;
@@ -263,21 +270,11 @@ std::string LeakageMatrixJson(const Plan& plan) {
     for (std::size_t a = 0; a < m.windings.size(); ++a) {
         names += (a > 0 ? "," : "") + QuotedJson(winding::WindingName(winding::Whole(
                                           plan.windings[static_cast<std::size_t>(m.windings[a])])));
-        std::string row = "[";
-        for (std::size_t b = 0; b < m.windings.size(); ++b)
-            row += (b > 0 ? "," : "") + runtime::decimal::ShortestText(m.H[a][b]);
-        rows += (a > 0 ? "," : "") + row + "]";
+        rows += (a > 0 ? "," : "") + Numbers(m.H[a]);
     }
     std::string json;
     answer::JsonObject(json).Raw("names", names + "]").Raw("H", rows + "]");
     return json;
-}
-
-std::string Numbers(const std::vector<double>& values) {
-    std::string json = "[";
-    for (std::size_t i = 0; i < values.size(); ++i)
-        json += (i > 0 ? "," : "") + runtime::decimal::ShortestText(values[i]);
-    return json + "]";
 }
 
 // Each rail's voltage at every corner of the loads; null with a single rail

@@ -218,9 +218,9 @@ class Period {
 constexpr int kMostPeriods = 60;
 constexpr double kLeastWeight = 0.01;
 constexpr double kLowestShare = 0.01;  // of a rail's set voltage, the least it is tried at
-// Settled where no rail wants more than this share of its full current, or
-// where the unknowns stop moving (the step's grid leaves the wants a little
-// uneven) with none wanting more than the second.
+// Settled where no rail wants more than kSettledShare of its full current,
+// or where the unknowns stop moving (the step's grid leaves the wants a
+// little uneven) and none wants more than kSettledWant.
 constexpr double kSettledWant = 1e-3;
 constexpr double kSettledMove = 1e-6;   // of each unknown's scale, over a round
 constexpr double kSettledShare = 1e-5;  // of each rail's full current
@@ -265,16 +265,13 @@ class Balance {
                           r.V_set / kUnloadedBias_ohm});
             want[k] = (I[k] - s.V[k] / load_[k]) / scale;
         }
-        ++runs_;
         return want;
     }
-    int runs() const { return runs_; }
 
   private:
     const Circuit& c_;
     const std::vector<double>& load_;
     std::vector<double> currents_ = std::vector<double>(c_.turns.size(), 0);
-    int runs_ = 0;
 };
 
 // The unknowns: the controller's level, then the unregulated rails' voltages.
@@ -352,10 +349,8 @@ std::optional<SteadyState> Settle(const Circuit& c, const std::vector<double>& l
                 break;
             }
         }
-        if (Largest(want) < kSettledShare || moved < kSettledMove) {
-            s.periods = balance.runs();
+        if (Largest(want) < kSettledShare || moved < kSettledMove)
             return Largest(want) < kSettledWant ? std::optional(s) : std::nullopt;
-        }
     }
     return std::nullopt;
 }

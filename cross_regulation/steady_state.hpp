@@ -20,7 +20,6 @@ namespace flyback::cross_regulation {
 struct SteadyState {
     std::vector<double> V;  // each rail's output, V
     double Ic_A = 0;        // the controller's level
-    int periods = 0;        // run to find it
 };
 
 // The time steps a period is run in (a linear implicit step: the diodes'

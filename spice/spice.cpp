@@ -51,6 +51,28 @@ std::string Time(double seconds) {
     return N(std::round(seconds * 1e15) / 1e15);
 }
 
+// A secondary's coil as the bench names it: "s1" for output 1, "b" for
+// the bias winding.
+std::string CoilName(int output) {
+    return output == cross_regulation::kBias ? "b" : "s" + std::to_string(output + 1);
+}
+
+// The netlist's first line; ASCII throughout: the core's catalogue name, not
+// its Chinese caption.
+std::string Title(const Plan& plan) {
+    return "* flyback-designer " + std::string(kProgramVersion) + ": " + plan.core->name + " " +
+           plan.material->name + ", Np " + std::to_string(plan.Np) + "\n";
+}
+
+// The switch, on at the gate, with its steady drop and its on-resistance.
+std::string Switch(double drop_V, double on_ohm) {
+    return "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(drop_V) + "\n" +
+           ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(on_ohm) + " Roff=1e8)\n";
+}
+
+// The clamp's diode.
+constexpr std::string_view kFastDiode = ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
+
 struct Coil {
     std::string name;  // "s1", "b"
     const Winding* winding;
@@ -65,8 +87,7 @@ Coil SecondaryCoil(const Plan& plan, const Winding& w) {
         if (part.role == Role::Secondary && part.output == w.output)
             resistance += LossResistance(part);
     }
-    return {"s" + std::to_string(w.output + 1), &w, double(winding::WholeTurns(plan, w)),
-            resistance};
+    return {CoilName(w.output), &w, double(winding::WholeTurns(plan, w)), resistance};
 }
 
 // The secondaries in the outputs' order, then the bias winding.
@@ -78,7 +99,9 @@ std::vector<Coil> Coils(const Plan& plan) {
     std::sort(coils.begin(), coils.end(),
               [](const Coil& a, const Coil& b) { return a.winding->output < b.winding->output; });
     for (const Winding& w : plan.windings) {
-        if (w.role == Role::Bias) coils.push_back({"b", &w, double(w.turns), LossResistance(w)});
+        if (w.role == Role::Bias)
+            coils.push_back(
+                {CoilName(cross_regulation::kBias), &w, double(w.turns), LossResistance(w)});
     }
     return coils;
 }
@@ -217,10 +240,7 @@ std::string Netlist(const Plan& plan) {
     const std::vector<Coil> coils = Coils(plan);
     const double T = 1 / plan.f_Hz;
     const double start = (kPeriods - kMeasuredPeriods) * T, stop = kPeriods * T;
-    // ASCII throughout: the core's catalogue name, not its Chinese caption.
-    std::string net = "* flyback-designer " + std::string(kProgramVersion) + ": " +
-                      plan.core->name + " " + plan.material->name + ", Np " +
-                      std::to_string(plan.Np) + "\n";
+    std::string net = Title(plan);
     net += "* at the minimum input " + N(plan.atVmin.Vin) + " V, full load, duty " +
            N(plan.atVmin.D) + ", f " + N(plan.f_Hz) + " Hz\n";
     net += Subcircuit(plan, coils);
@@ -233,14 +253,11 @@ std::string Netlist(const Plan& plan) {
     net += "X1 " + pins + " flyback_transformer\n";
     net += valley ? ValleyController(plan) : FixedController(plan);
     net += "* the switch's drop spends the primary side's loss beyond its copper and the clamp\n";
-    net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(SwitchDrop(plan)) + "\n";
-    net +=
-        ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(cross_regulation::kSwitchOn_ohm) + " Roff=1e8)\n";
+    net += Switch(SwitchDrop(plan), cross_regulation::kSwitchOn_ohm);
     net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "  ; the switch's Coss and the build's\n";
     net += "* the RCD clamp at " + N(plan.clamp.V) + " V above the input\n";
     net += "Dclamp drain clamp fast\nRclamp clamp vin " + N(plan.clamp.R_ohm) + "\n";
-    net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n";
-    net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
+    net += "Cclamp clamp vin " + N(plan.clamp.C_F) + "\n" + std::string(kFastDiode);
     std::string initial =
         valley
             ? ".ic v(clamp)={vclamp0} v(ipeak)={ipk0} v(gate)=5 v(arm)=0 v(wait)=0"
@@ -314,9 +331,8 @@ namespace {
 using cross_regulation::Circuit;
 using cross_regulation::Rail;
 
-// A rail's coil as the bench names it: "s1" for output 1, "b" for the bias.
 std::string RailName(const Rail& rail) {
-    return rail.output == cross_regulation::kBias ? "b" : "s" + std::to_string(rail.output + 1);
+    return CoilName(rail.output);
 }
 
 void Append(std::string& text, std::initializer_list<std::string_view> parts) {
@@ -357,9 +373,7 @@ std::string CrossRegulationNetlist(const Plan& plan, const std::vector<bool>& fu
     const Circuit& c = *circuit;
     const double T = 1 / c.f_Hz;
     const double start = (kCrossPeriods - kMeasuredPeriods) * T, stop = kCrossPeriods * T;
-    std::string net = "* flyback-designer " + std::string(kProgramVersion) + ": " +
-                      plan.core->name + " " + plan.material->name + ", Np " +
-                      std::to_string(plan.Np) + "\n";
+    std::string net = Title(plan);
     net += "* cross-regulation at the minimum input " + N(c.Vin) + " V, f " + N(c.f_Hz) +
            " Hz, the clamp held at " + N(c.clamp_V) + " V above the input; loads:";
     for (std::size_t k = 0; k < full.size(); ++k)
@@ -369,11 +383,10 @@ std::string CrossRegulationNetlist(const Plan& plan, const std::vector<bool>& fu
     std::string pins = "drain pf";
     for (const Rail& rail : c.rails) Append(pins, {" ", RailName(rail), "a 0"});
     net += "X1 " + pins + " coupled_windings\n" + FixedController(plan);
-    net += "S1 drain source gate 0 switch\nVdrop source 0 DC " + N(c.switchDrop_V) + "\n";
-    net += ".model switch SW(Vt=2.5 Vh=0.5 Ron=" + N(c.switchOn_ohm) + " Roff=1e8)\n";
+    net += Switch(c.switchDrop_V, c.switchOn_ohm);
     net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "\n";
-    net += "Dclamp drain clamp fast\nVclamp clamp vin DC " + N(c.clamp_V) + "\n";
-    net += ".model fast D(Is=1e-12 N=1.5 Rs=0.05)\n";
+    net += "Dclamp drain clamp fast\nVclamp clamp vin DC " + N(c.clamp_V) + "\n" +
+           std::string(kFastDiode);
     std::string initial = ".ic v(duty)=" + N(plan.atVmin.D), measures;
     for (std::size_t k = 0; k < c.rails.size(); ++k) {
         const Rail& rail = c.rails[k];

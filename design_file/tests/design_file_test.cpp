@@ -335,6 +335,13 @@ TEST(DesignFileTest, DamagedOrHostileFilesAreRefusedWithAReason) {
          "初级匝数"},
         {replaced("\"turns\": null", "\"turns\": {\"Np\": 40, \"Ns\": 8, \"Naux\": 6}"),
          "辅助绕组的电压"},
+        // A least load above the output's full one.
+        {replaced("\"outputs\": [],",
+                  "\"outputs\": [{\"V\": 24, \"I\": 2, \"VF\": 0.5, \"Imin\": 3}],"),
+         "最小负载在 0 与满载电流之间"},
+        {replaced("\"outputs\": [],",
+                  "\"outputs\": [{\"V\": 24, \"I\": 2, \"VF\": 0.5, \"Imin\": \"x\"}],"),
+         "Imin：不是数"},
     };
     for (const auto& c : cases) {
         const Opened opened = ReadDesignFile(c.bytes, Parts());
