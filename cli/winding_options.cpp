@@ -126,7 +126,8 @@ bool AnyPlanOption(const WindingFlags& f) {
                         w.fill, w.vaux, w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance,
                         w.leakageFactor, w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns,
                         w.insulation, w.pollution, w.materialGroup, w.altitude, w.construction,
-                        w.mainsVrms, w.order, w.pins, w.qr, w.valleys, w.hotLimit, w.shield);
+                        w.mainsVrms, w.order, w.pins, w.qr, w.valleys, w.hotLimit, w.shield,
+                        w.stack);
     };
     return texts(f) != texts(none);
 }
@@ -197,6 +198,11 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
                    "(default: Vout at P / Vout)")
         ->needs(winding)
         ->take_all();
+    app.add_flag("--stack", f.stack,
+                 "with --winding: the outputs stacked on their common return, the lowest "
+                 "voltage first, each section from the tap below (default: each output a winding "
+                 "of its own)")
+        ->needs(winding);
     add("--bias", f.bias, "with --winding: a bias winding with its load, V:I[:VF] (VF 0.7 V)");
     add("--turns", f.turns, "with --winding: fixed turns NP:NS[:NAUX]");
     app.add_flag("--qr", f.qr,
@@ -475,6 +481,7 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
     }
     if (!f.material.empty()) o.material = f.material;
     if (f.tiw) o.construction = winding::Construction::Tiw;
+    if (f.stack) o.stack = true;
     if (f.margins) o.construction = winding::Construction::Margin;
     const std::pair<NumberOption, const std::string&> numbers[] = {
         {NumberOption::Bmax, f.bmax},
@@ -508,6 +515,11 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
         case winding::Combination::SplitSecondaryTooFew:
             return "--order S-P-S splits the first secondary in two: --turns needs at least 2 "
                    "secondary turns";
+        case winding::Combination::StackOneOutput:
+            return "--stack needs at least two outputs (--output)";
+        case winding::Combination::StackSplit:
+            return "--stack winds the secondaries as one stack, which --order S-P-S cannot split "
+                   "around the primary";
     }
     return OptionProblemLine(winding::CheckOptions(o, parts));
 }

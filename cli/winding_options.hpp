@@ -21,6 +21,7 @@ struct WindingFlags {
     std::vector<std::string> outputs;
     std::string bias, turns;
     bool qr = false;      // valley-switched
+    bool stack = false;   // the outputs stacked on their return
     std::string valleys;  // K[:L]
     // The choices that are numbers, by the table's rows (those with a flag).
     std::array<std::string, std::size(winding::kChoiceNumbers)> choiceTexts;

@@ -61,6 +61,9 @@ std::string WindingsJson(const Plan& plan) {
         answer::JsonObject(json)
             .Text("name", winding::WindingName(w))
             .Value("turns", w.turns)
+            .Value("turns_below", plan.options.stack && w.role == winding::Role::Secondary
+                                      ? std::optional<double>(winding::TurnsBelow(plan, w))
+                                      : std::nullopt)
             .Value("I_rms_A", w.Irms_A)
             .Value("I_peak_A", w.Ipeak_A)
             .Text("conductor", winding::kConductorNames[static_cast<int>(w.conductor)])
@@ -488,6 +491,7 @@ void PlanJson(const Plan& plan, std::string& json) {
         .Raw("insulation", InsulationJson(plan))
         .Text("order", winding::kOrderNames[static_cast<int>(plan.options.order)])
         .Bool("order_chosen", plan.orderChosen)
+        .Bool("stacked", plan.options.stack)
         .Raw("stock", StockJson(plan))
         .Raw("warnings", WarningsJson(plan));
 }

@@ -100,6 +100,12 @@ std::optional<Circuit> CircuitOf(const Plan& plan) {
     c.switchDrop_V = SwitchDrop(plan);
     c.switchOn_ohm = kSwitchOn_ohm;
     c.rails = RailsOf(plan);
+    const std::vector<int> stack = winding::StackOrder(plan);
+    for (const Rail& rail : c.rails) {
+        const auto at = std::find(stack.begin(), stack.end(), rail.output);
+        c.below.push_back(
+            rail.output == kBias || at == stack.begin() || at == stack.end() ? -1 : *(at - 1));
+    }
     // The whole windings as the build has them, and where each lies in it.
     const std::vector<int> wholes = winding::WholeWindings(plan);
     std::vector<std::size_t> at;  // the circuit's winding k is the build's whole at[k]
@@ -130,6 +136,38 @@ std::optional<Circuit> CircuitOf(const Plan& plan) {
             c.L_H[a][b] = c.turns[a] * c.turns[b] * perTurn2 + (*leakage)[at[a]][at[b]];
     }
     return c;
+}
+
+Circuit LoopsOf(const Circuit& c) {
+    if (std::all_of(c.below.begin(), c.below.end(), [](int b) { return b < 0; })) return c;
+    const std::size_t n = c.turns.size();
+    // in[m][k]: winding m lies in loop k (the primary is its own).
+    std::vector<std::vector<double>> in(n, std::vector<double>(n, 0));
+    in[0][0] = 1;
+    for (std::size_t k = 1; k < n; ++k) {
+        for (int rail = static_cast<int>(k) - 1; rail >= 0; rail = c.below[std::size_t(rail)])
+            in[std::size_t(rail) + 1][k] = 1;
+    }
+    Circuit loops = c;
+    loops.below.assign(c.below.size(), -1);
+    loops.sharedR_ohm.assign(n, std::vector<double>(n, 0));
+    for (std::size_t a = 0; a < n; ++a) {
+        loops.turns[a] = 0;
+        for (std::size_t m = 0; m < n; ++m) loops.turns[a] += in[m][a] * c.turns[m];
+        for (std::size_t b = 0; b < n; ++b) {
+            double L = 0, R = 0;
+            for (std::size_t m = 0; m < n; ++m) {
+                R += in[m][a] * in[m][b] * c.R_ohm[m];
+                for (std::size_t q = 0; q < n; ++q) L += in[m][a] * c.L_H[m][q] * in[q][b];
+            }
+            loops.L_H[a][b] = L;
+            if (a == b)
+                loops.R_ohm[a] = R;
+            else
+                loops.sharedR_ohm[a][b] = R;
+        }
+    }
+    return loops;
 }
 
 }  // namespace flyback::cross_regulation

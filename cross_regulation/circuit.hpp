@@ -29,6 +29,12 @@ struct Circuit {
     std::vector<std::vector<double>> L_H;
     std::vector<Rail> rails;                // winding k + 1's
     std::vector<double> diodeSaturation_A;  // each rail's rectifier's Is
+    // Stacked outputs: the rail whose tap each rail's winding starts from,
+    // −1 for the common return (each winding on its own is all −1).
+    std::vector<int> below;
+    // Resistance the loops share (LoopsOf): a stacked section's in each
+    // loop through it; empty where none is shared.
+    std::vector<std::vector<double>> sharedR_ohm;
 };
 
 // The switch's on-resistance the bench gives it.
@@ -59,5 +65,12 @@ std::vector<Rail> RailsOf(const winding::Plan& plan);
 
 // None where the build gives no leakage (no mean turn, no width).
 std::optional<Circuit> CircuitOf(const winding::Plan& plan);
+
+// The circuit as loops, one a rail: a rail's loop runs from the return up
+// through every winding stacked below it to its rectifier, so its turns,
+// inductances and resistances are those windings' summed (L' = Tᵀ L T), and
+// the resistance of a section two loops pass through is shared between
+// them. A circuit of windings on their own is its own loops.
+Circuit LoopsOf(const Circuit& c);
 
 }  // namespace flyback::cross_regulation

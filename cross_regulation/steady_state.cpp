@@ -47,7 +47,7 @@ constexpr int kMostParts = 64;
 // while it does). Winding 0 is the primary; winding k the rail k − 1.
 class Period {
   public:
-    Period(const Circuit& c, const SteadyState& s) : c_(c), s_(s), n_(c.turns.size()) {}
+    Period(const Circuit& c, const SteadyState& s) : c_(LoopsOf(c)), s_(s), n_(c.turns.size()) {}
 
     // The charge each rail's rectifier passes, from currents `j` (left at
     // the period's end).
@@ -90,7 +90,7 @@ class Period {
     }
 
   private:
-    const Circuit& c_;
+    const Circuit c_;
     const SteadyState& s_;
     std::size_t n_;
     std::vector<bool> active_;
@@ -124,6 +124,10 @@ class Period {
             double g = 0;
             delta[a] = Source(at[a], j[at[a]], g);
             M[a][a] += g;
+            for (std::size_t b = 0; b < at.size() && !c_.sharedR_ohm.empty(); ++b) {
+                delta[a] -= c_.sharedR_ohm[at[a]][at[b]] * j[at[b]];
+                M[a][b] += c_.sharedR_ohm[at[a]][at[b]];
+            }
         }
         if (!Solve(M, delta)) delta.clear();
         return delta;
@@ -152,8 +156,11 @@ class Period {
             for (std::size_t k = 1; k < n_ && !changed; ++k) {
                 if (active_[k]) continue;
                 double open = 0;
-                for (std::size_t a = 0; a < at.size(); ++a)
+                for (std::size_t a = 0; a < at.size(); ++a) {
                     open += c_.L_H[k][at[a]] * delta[a] / dt;
+                    // A shared section's drop, the others' current in it.
+                    if (!c_.sharedR_ohm.empty()) open += c_.sharedR_ohm[k][at[a]] * j[at[a]];
+                }
                 if (open > s_.V[k - 1]) active_[k] = changed = true;
             }
             if (!changed) break;

@@ -792,6 +792,9 @@ std::string FailureText(const PlanOutcome& outcome) {
             return CombinationCaption(Combination::SplitPrimaryTooFew);
         case PlanFailure::SplitSecondaryTooFew:
             return CombinationCaption(Combination::SplitSecondaryTooFew);
+        case PlanFailure::StackSameTurns:
+            return "两路输出同为 " + std::to_string(static_cast<long>(d.value)) +
+                   " 匝，叠绕时两抽头之间没有匝数：请分开绕制，或调整输出电压。";
         case PlanFailure::ArithmeticFault:
             return "绕制方案无法算出：" + d.fault;
         case PlanFailure::SketchWithoutCore:

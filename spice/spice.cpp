@@ -380,8 +380,13 @@ std::string CrossRegulationNetlist(const Plan& plan, const std::vector<bool>& fu
         Append(net, {" ", RailName(c.rails[k]), full[k] ? " full" : " least"});
     net += "\n" + CoupledWindings(c) + "\n* the bench\nVin vin 0 DC " + N(c.Vin) + "\n";
     net += "Vsense vin pf 0  ; the primary's current\n";
+    // A stacked winding starts from the tap of the one below it.
     std::string pins = "drain pf";
-    for (const Rail& rail : c.rails) Append(pins, {" ", RailName(rail), "a 0"});
+    for (std::size_t k = 0; k < c.rails.size(); ++k) {
+        const int below = c.below.empty() ? -1 : c.below[k];
+        Append(pins, {" ", RailName(c.rails[k]), "a ",
+                      below < 0 ? "0" : RailName(c.rails[std::size_t(below)]) + "a"});
+    }
     net += "X1 " + pins + " coupled_windings\n" + FixedController(plan);
     net += Switch(c.switchDrop_V, c.switchOn_ohm);
     net += "Cds drain 0 " + N(DrainCapacitance(plan)) + "\n";

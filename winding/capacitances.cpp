@@ -18,7 +18,9 @@ std::pair<double, double> LayerSwing(const Plan& plan, const Winding& w, int lay
     const double perLayer = static_cast<double>(w.turns) / w.layers;
     const double from = before + layer * perLayer, to = from + perLayer;
     const double Np = plan.Np;
-    const double start = (whole - from) / Np, end = (whole - to) / Np;
+    // A stacked section's lower end is the tap below, which swings too.
+    const double below = TurnsBelow(plan, w);
+    const double start = (below + whole - from) / Np, end = (below + whole - to) / Np;
     if (layer % 2 == 0) return {start, end};
     return {end, start};
 }
@@ -208,8 +210,9 @@ Stack StackOf(const Plan& plan) {
             // share of the whole winding: where each edge lies along it.
             l.winding = WholeIndex(plan, i);
             const double whole = static_cast<double>(WholeTurns(plan, w)) / plan.Np;
-            l.along0 = 1 - l.edge0 / whole;
-            l.along1 = 1 - l.edge1 / whole;
+            const double below = static_cast<double>(TurnsBelow(plan, w)) / plan.Np;
+            l.along0 = 1 - (l.edge0 - below) / whole;
+            l.along1 = 1 - (l.edge1 - below) / whole;
             y += w.outer_mm;
             l.faceTurn_mm = TurnAt(plan, y);
             // Foil is wound with its tape; round layers lie on each other.

@@ -12,7 +12,8 @@ namespace flyback::winding {
 // the drain, and each winding's other end is quiet (the primary's at the
 // bulk, a secondary's at its output's return, the bias at the primary's
 // return), so a turn n from the dot of a winding of N turns swings
-// (N − n) ÷ Np.
+// (N − n) ÷ Np; a stacked section's turns swing besides as much as the
+// turns below its tap.
 std::pair<double, double> LayerSwing(const Plan& plan, const Winding& w, int layer);
 
 // The shields the options ask for, at every face where the primary side and

@@ -146,6 +146,8 @@ Combination CheckCombination(const Options& o) {
         return Combination::SplitPrimaryTooFew;
     if (o.order == Order::SPS && o.choices.FixedTurns() && o.choices.Ns < 2)
         return Combination::SplitSecondaryTooFew;
+    if (o.stack && o.choices.outputs.size() < 2) return Combination::StackOneOutput;
+    if (o.stack && o.order == Order::SPS) return Combination::StackSplit;
     return Combination::None;
 }
 
@@ -159,6 +161,10 @@ std::string CombinationCaption(Combination combination) {
             return "P-S-P 绕法把初级分成两半，初级至少 2 匝。";
         case Combination::SplitSecondaryTooFew:
             return "S-P-S 绕法把第一路次级分成两半，该次级至少 2 匝。";
+        case Combination::StackOneOutput:
+            return "叠绕须有至少两路输出。";
+        case Combination::StackSplit:
+            return "叠绕的各路次级绕成一组，不能按 S-P-S 分成两半夹初级。";
     }
     return {};
 }

@@ -102,6 +102,10 @@ struct Options {
     Choices choices;  // the electrical design's own decisions; none by default
     Insulation insulation;
     Order order = Order::PSB;
+    // The outputs wound as one stack on their common return, the lowest
+    // voltage first: each section carries its own output's current and those
+    // stacked on it, and a tap joins each to the next.
+    bool stack = false;
 };
 
 // The options that are numbers.
@@ -194,7 +198,16 @@ OptionProblem CoreNameProblem(const catalogue::Catalogue& parts, const std::stri
 // winding's turns without its voltage, which would be quietly left out; P-S-P
 // with fewer than two primary turns to split. Each front end words it; the
 // caption is the window's and the page's.
-enum class Combination { None, BiasTurnsWithoutVoltage, SplitPrimaryTooFew, SplitSecondaryTooFew };
+// Stacking needs two outputs, and the stack cannot be split around the
+// primary.
+enum class Combination {
+    None,
+    BiasTurnsWithoutVoltage,
+    SplitPrimaryTooFew,
+    SplitSecondaryTooFew,
+    StackOneOutput,
+    StackSplit,
+};
 Combination CheckCombination(const Options& options);
 std::string CombinationCaption(Combination combination);
 

@@ -130,10 +130,14 @@ std::vector<double> AmpereTurnSteps(const Plan& plan) {
     for (const Winding& w : plan.windings) {
         double step = 0;
         if (w.role == Role::Primary) step = w.turns;
-        if (w.role == Role::Secondary && outputs > 0) {
-            const OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
-            step = -Multiply(plan.Np, Divide(Multiply(out.set.V, out.set.I_A), outputs));
-            if (w.half > 0) step = Multiply(step, Divide(w.turns, out.turns));
+        for (std::size_t o = 0; w.role == Role::Secondary && outputs > 0 && o < plan.outputs.size();
+             ++o) {
+            if (!CarriesOutput(plan, w, static_cast<int>(o))) continue;
+            const OutputResult& out = plan.outputs[o];
+            double share = -Multiply(plan.Np, Divide(Multiply(out.set.V, out.set.I_A), outputs));
+            if (w.half > 0 || w.turns != out.turns)
+                share = Multiply(share, Divide(w.turns, out.turns));
+            step = Add(step, share);
         }
         steps.push_back(step);
     }
@@ -167,10 +171,8 @@ std::pair<Winding, Winding> Halves(const Winding& whole) {
     return {inner, outer};
 }
 
-// The windings in the order they are wound, from the centre leg out.
-std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
-    Winding primary = NewWinding(Role::Primary, plan.Np);
-    Carries(primary, TrapezoidRms(plan.Ipk_A, plan.Ivalley_A, plan.Dmax), plan.Ipk_A);
+// Each output's winding of its own turns and current.
+std::vector<Winding> Separate(const Plan& plan) {
     std::vector<Winding> secondaries;
     for (std::size_t i = 0; i < plan.outputs.size(); ++i) {
         const OutputResult& out = plan.outputs[i];
@@ -178,6 +180,41 @@ std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
         Carries(secondary, out.Irms_A, out.Ipeak_A);
         secondaries.push_back(secondary);
     }
+    return secondaries;
+}
+
+// The stack from the return up: each section the turns from the tap below
+// to its own, carrying its output's current and those of every output
+// above. The rectifiers all conduct through the reset with one shape, so
+// the section's current is that shape at the sum of the outputs' currents.
+std::vector<Winding> Stacked(const Plan& plan) {
+    std::vector<Winding> sections;
+    int below = 0;
+    for (const int o : StackOrder(plan)) {
+        const OutputResult& out = plan.outputs[static_cast<std::size_t>(o)];
+        if (out.turns == below) {
+            FailureDetail detail;
+            detail.value = below;
+            throw PlanLimit{PlanFailure::StackSameTurns, detail};
+        }
+        double carried = 0;
+        for (const OutputResult& above : plan.outputs) {
+            if (above.turns >= out.turns) carried = Add(carried, above.set.I_A);
+        }
+        Winding section = NewWinding(Role::Secondary, out.turns - below, o);
+        const Trapezoid current = SecondaryCurrent(carried, plan.atVmin);
+        Carries(section, current.rms, current.peak);
+        sections.push_back(section);
+        below = out.turns;
+    }
+    return sections;
+}
+
+// The windings in the order they are wound, from the centre leg out.
+std::vector<Winding> InOrder(const Plan& plan, const PlanInput& in) {
+    Winding primary = NewWinding(Role::Primary, plan.Np);
+    Carries(primary, TrapezoidRms(plan.Ipk_A, plan.Ivalley_A, plan.Dmax), plan.Ipk_A);
+    std::vector<Winding> secondaries = in.options.stack ? Stacked(plan) : Separate(plan);
     std::vector<Winding> bias;
     if (plan.Naux) {
         bias.push_back(NewWinding(Role::Bias, *plan.Naux));
@@ -470,13 +507,22 @@ void Flux(Plan& plan, const PlanInput& in, double Ae_m2, double Amin_m2) {
 }
 
 // The regulated secondary as a whole, both halves of a split one in series;
-// none where a half's resistance is unknown.
+// none where a half's resistance is unknown. A stacked section below its tap
+// also carries the outputs above: its share of the drop counts it, as a
+// resistance in the regulated output's own current.
 std::optional<double> RegulatedSecondaryResistance(const Plan& plan) {
     std::optional<double> R = 0.0;
+    const double own = plan.outputs.front().set.I_A;
     for (const Winding& w : plan.windings) {
-        if (w.role != Role::Secondary || w.output != 0) continue;
+        if (!CarriesOutput(plan, w, 0)) continue;
         if (!w.R_ohm) return std::nullopt;
-        R = Add(*R, *w.R_ohm);
+        double carried = 0;
+        for (std::size_t o = 0; o < plan.outputs.size(); ++o) {
+            if (CarriesOutput(plan, w, static_cast<int>(o)))
+                carried = Add(carried, plan.outputs[o].set.I_A);
+        }
+        R = Add(*R,
+                own > 0 && carried != own ? Multiply(*w.R_ohm, Divide(carried, own)) : *w.R_ohm);
     }
     return R;
 }
@@ -881,6 +927,29 @@ int WholeTurns(const Plan& plan, const Winding& w) {
     if (w.half == 0) return w.turns;
     return w.role == Role::Primary ? plan.Np
                                    : plan.outputs[static_cast<std::size_t>(w.output)].turns;
+}
+
+std::vector<int> StackOrder(const Plan& plan) {
+    if (!plan.options.stack) return {};
+    std::vector<int> order;
+    for (std::size_t o = 0; o < plan.outputs.size(); ++o) order.push_back(static_cast<int>(o));
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return plan.outputs[static_cast<std::size_t>(a)].turns <
+               plan.outputs[static_cast<std::size_t>(b)].turns;
+    });
+    return order;
+}
+
+bool CarriesOutput(const Plan& plan, const Winding& w, int output) {
+    if (w.role != Role::Secondary) return false;
+    if (!plan.options.stack) return w.output == output;
+    const auto turns = [&](int o) { return plan.outputs[static_cast<std::size_t>(o)].turns; };
+    return turns(output) >= turns(w.output);
+}
+
+int TurnsBelow(const Plan& plan, const Winding& w) {
+    if (w.role != Role::Secondary || !plan.options.stack) return 0;
+    return plan.outputs[static_cast<std::size_t>(w.output)].turns - w.turns;
 }
 
 std::optional<double> WholeResistance(const Plan& plan, const Winding& w) {

@@ -366,6 +366,7 @@ enum class PlanFailure {
     ClampNotAboveVor,      // the clamp would conduct all the time
     SplitPrimaryTooFew,    // P-S-P with a single primary turn
     SplitSecondaryTooFew,  // S-P-S with a single turn on the first secondary
+    StackSameTurns,        // stacked outputs on the same turns: a section of none
     ArithmeticFault,       // a number beyond what doubles hold
     SketchWithoutCore,
 };
@@ -383,6 +384,7 @@ inline constexpr std::string_view kPlanFailureNames[] = {"none",
                                                          "clamp_not_above_vor",
                                                          "split_primary_too_few",
                                                          "split_secondary_too_few",
+                                                         "stack_same_turns",
                                                          "arithmetic_fault",
                                                          "sketch_without_core"};
 std::string_view PlanFailureName(PlanFailure failure);
@@ -504,5 +506,15 @@ std::vector<int> WholeWindings(const Plan& plan);
 // The shield wound before winding i; none where there is none.
 const ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i);
 std::optional<double> WholeResistance(const Plan& plan, const Winding& w);
+
+// A stacked plan's outputs from the common return up, fewest turns first;
+// empty where the outputs are wound apart.
+std::vector<int> StackOrder(const Plan& plan);
+// Whether an output's current flows in winding w: a secondary's own, and in
+// a stack every section from the return up to the output's tap.
+bool CarriesOutput(const Plan& plan, const Winding& w, int output);
+// The turns a stacked section is wound on, from the return to its lower
+// tap; 0 for any other winding.
+int TurnsBelow(const Plan& plan, const Winding& w);
 
 }  // namespace flyback::winding
