@@ -27,6 +27,9 @@ using winding::Winding;
 
 // Where the shop measures: a usual bench frequency well below any resonance.
 constexpr std::string_view kMeasuringFrequency = "10 kHz";
+// The stacked secondaries as the pins and the schematic name them: one
+// winding with taps.
+constexpr std::string_view kStackCaption = "次级叠绕组";
 
 // The role of the winding split in two, if one is.
 std::optional<Role> SplitRole(const Plan& plan) {
@@ -42,8 +45,11 @@ std::vector<std::pair<int, std::string>> PinUsers(const Plan& plan, const Pins& 
     const std::vector<Ends> ends = PinsOf(plan, pins);
     for (std::size_t i = 0; i < plan.windings.size(); ++i) {
         const Winding& w = plan.windings[i];
-        // A split winding's halves share their junction.
-        const std::string who = winding::WindingCaption(plan, winding::Whole(w));
+        // A split winding's halves share their junction, a stack's sections
+        // their taps.
+        const std::string who = plan.options.stack && w.role == Role::Secondary
+                                    ? std::string(kStackCaption)
+                                    : winding::WindingCaption(plan, winding::Whole(w));
         users.emplace_back(ends[i].start, who);
         users.emplace_back(ends[i].finish, who);
     }
@@ -365,6 +371,25 @@ std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool se
             first->caption += " + " + turns;
             continue;
         }
+        // A stack is one coil, its taps down its side from the top section's
+        // start to the return; the sections come base first.
+        const auto stack = std::find_if(side.begin(), side.end(), [&](const Drawn& d) {
+            return plan.options.stack && d.role == Role::Secondary;
+        });
+        if (w.role == Role::Secondary && stack != side.end()) {
+            stack->pins.insert(stack->pins.begin(), ends[i].start);
+            stack->caption.insert(stack->caption.size() - std::string_view(" 匝").size(),
+                                  " + " + std::to_string(w.turns));
+            continue;
+        }
+        if (w.role == Role::Secondary && plan.options.stack) {
+            side.push_back({w.role,
+                            w.output,
+                            std::string(kStackCaption) + " " + turns,
+                            {ends[i].start, ends[i].finish},
+                            drawing::WindingColour(w)});
+            continue;
+        }
         const std::string caption = winding::WindingCaption(plan, winding::Whole(w)) + " " + turns;
         side.push_back({w.role,
                         w.output,
@@ -405,53 +430,6 @@ double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right, c
 
 const std::array<std::string_view, kStepColumns> kStepHeadings = {
     "步骤", "绕组", "起脚 → 止脚", "匝数", "导线", "层数", "挡墙（每侧）", "之后包胶带"};
-
-namespace {
-
-// A split winding's halves in series: the first from the pair's start to the
-// junction, the second on to the pair's finish.
-Ends HalfEnds(const Winding& w, Ends pair, int junction) {
-    if (w.half == 1) return {pair.start, junction};
-    if (w.half == 2) return {junction, pair.finish};
-    return pair;
-}
-
-int FreePin(const std::set<int>& taken, int from) {
-    while (taken.contains(from)) ++from;
-    return from;
-}
-
-}  // namespace
-
-std::vector<Ends> PinsOf(const Plan& plan, const Pins& pins) {
-    std::vector<Ends> pairs(plan.windings.size());
-    std::set<int> taken = {pins.primary, pins.primary + 1};
-    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        const Winding& w = plan.windings[i];
-        if (w.role == Role::Primary) pairs[i] = {pins.primary, pins.primary + 1};
-        if (w.role == Role::Bias) pairs[i] = {pins.bias, pins.bias + 1};
-        if (w.role == Role::Secondary)
-            pairs[i] = {pins.secondary + 2 * w.output, pins.secondary + 2 * w.output + 1};
-        taken.insert(pairs[i].start);
-        taken.insert(pairs[i].finish);
-    }
-    // A junction on its own side: after the primary's pair, or after the
-    // secondaries' pairs.
-    int secondaries = pins.secondary;
-    for (const Winding& w : plan.windings) {
-        if (w.role == Role::Secondary)
-            secondaries = std::max(secondaries, pins.secondary + 2 * w.output + 2);
-    }
-    const int primaryJunction = FreePin(taken, pins.primary + 2);
-    const int secondaryJunction = FreePin(taken, secondaries);
-    std::vector<Ends> ends(plan.windings.size());
-    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        const Winding& w = plan.windings[i];
-        const int junction = w.role == Role::Secondary ? secondaryJunction : primaryJunction;
-        ends[i] = HalfEnds(w, pairs[i], junction);
-    }
-    return ends;
-}
 
 std::string PinsProblem(const Plan& plan, const Pins& pins) {
     std::map<int, std::string> owner;
@@ -499,6 +477,22 @@ StepRow ShieldStep(const Plan& plan, const winding::ShieldPlan& s, int quietPin)
             after};
 }
 
+// Where each output of a stack is taken off: the return, then each tap and
+// the output its rectifier feeds.
+std::optional<SheetLine> StackNote(const Plan& plan, const std::vector<Ends>& ends) {
+    if (!plan.options.stack) return std::nullopt;
+    std::string text;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const Winding& w = plan.windings[i];
+        if (w.role != Role::Secondary) continue;
+        const winding::OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
+        if (text.empty()) text = std::to_string(ends[i].finish) + " 脚为各路输出的公共回线";
+        text += "，" + std::to_string(ends[i].start) + " 脚接输出 " +
+                std::to_string(w.output + 1) + "（" + ReadableValue(out.set.V, "V") + "）的整流管";
+    }
+    return SheetLine{"叠绕", text + "；各段顺序串联，每段的止脚即下一段的起脚所在的抽头。"};
+}
+
 Sheet SheetOf(const Plan& plan, const Pins& pins) {
     const std::vector<Ends> ends = PinsOf(plan, pins);
     Sheet sheet;
@@ -511,6 +505,7 @@ Sheet SheetOf(const Plan& plan, const Pins& pins) {
     sheet.materials = Materials(plan, ends);
     sheet.tests = Tests(plan, ends);
     sheet.notes = Notes(plan);
+    if (auto stack = StackNote(plan, ends)) sheet.notes.push_back(*stack);
     if (auto tooFew = TooFewPins(plan, ends)) sheet.notes.insert(sheet.notes.begin(), *tooFew);
     return sheet;
 }

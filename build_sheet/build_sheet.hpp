@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pins/pins.hpp"
+#include "pins/winding_ends.hpp"
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
@@ -26,18 +27,8 @@ using pins::Pins;
 using pins::PinsText;
 using pins::ReadPins;
 
-// A winding's two ends. Every winding is wound the same way and starts at
-// its dotted end: the primary's start at the drain, buried under the rest of
-// the build to shield its swing; each secondary's and the bias winding's start
-// at its rectifier.
-struct Ends {
-    int start = 0, finish = 0;
-};
-
-// The ends of each of the plan's windings, in the plan's order. The halves of a
-// split primary meet at a junction pin: the first free pin after the
-// primary's pair.
-std::vector<Ends> PinsOf(const winding::Plan& plan, const Pins& pins);
+using pins::Ends;
+using pins::PinsOf;
 
 // What is wrong with the pins, in Chinese: a pin beyond 1 to 99, or two
 // windings' ends on one pin; empty when none.

@@ -22,7 +22,7 @@ set(FLYBACK_ROOMS
   "flyback_winding:flyback_record flyback_catalogue flyback_insulation flyback_capacitance"
   "flyback_plan_sheet:flyback_winding flyback_report flyback_conditions flyback_cross_regulation"
   "flyback_drawing:flyback_winding flyback_plan_sheet flyback_report"
-  "flyback_pins:flyback_runtime"
+  "flyback_pins:flyback_runtime flyback_winding"
   "flyback_build_sheet:flyback_winding flyback_plan_sheet flyback_drawing flyback_pins"
   "flyback_design_file:flyback_winding flyback_plan_sheet flyback_pins flyback_conditions flyback_version"
   "flyback_cross_regulation:flyback_winding"

@@ -20,6 +20,7 @@
 #include "design_file/file_parts.hpp"
 #include "design_file/our_block.hpp"
 #include "numtext/boxes.hpp"
+#include "pins/winding_ends.hpp"
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
@@ -340,7 +341,28 @@ Value Sections(Allocator& a, const Plan& plan) {
     return sections;
 }
 
-Value Magnetic(Allocator& a, const Plan& plan) {
+// The pins a whole winding is joined to, in turn from its start: a split
+// winding's junction between its ends; a stacked section's two taps, which
+// the sections beside it share, so the file says how the stack is joined.
+Value Connections(Allocator& a, const Plan& plan, const std::vector<pins::Ends>& ends,
+                  const winding::Winding& whole) {
+    std::vector<int> joined;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const winding::Winding& w = plan.windings[i];
+        if (w.role != whole.role || w.output != whole.output) continue;
+        for (const int pin : {ends[i].start, ends[i].finish}) {
+            if (std::find(joined.begin(), joined.end(), pin) == joined.end()) joined.push_back(pin);
+        }
+    }
+    Value connections(rapidjson::kArrayType);
+    for (const int pin : joined) {
+        connections.PushBack(
+            Object(a).String("type", "pin").String("pinName", std::to_string(pin)).Take(), a);
+    }
+    return connections;
+}
+
+Value Magnetic(Allocator& a, const Plan& plan, const pins::Pins& pins) {
     Object fd(a);
     // The gap ground in the centre leg, listed first, and the outer legs'
     // residual gaps after it: a reader given one gap alone applies it to
@@ -369,6 +391,7 @@ Value Magnetic(Allocator& a, const Plan& plan) {
     }
     fd.Add("gapping", std::move(gaps)).Add("numberStacks", Value(1));
     Value windings(rapidjson::kArrayType);
+    const std::vector<pins::Ends> ends = pins::PinsOf(plan, pins);
     for (const auto* w : CoilWindings(plan)) {
         windings.PushBack(
             Object(a)
@@ -378,6 +401,7 @@ Value Magnetic(Allocator& a, const Plan& plan) {
                      Value(w->conductor == winding::Conductor::Round ? w->strands : 1))
                 .String("isolationSide", IsolationSide(w->role))
                 .Add("wire", WireOfWinding(*w, a))
+                .Add("connections", Connections(a, plan, ends, *w))
                 .Take(),
             a);
     }
@@ -942,7 +966,7 @@ Written WriteDesignFile(const Design& design, const winding::PlanOutcome& outcom
     rapidjson::Document document(rapidjson::kObjectType);
     Allocator& a = document.GetAllocator();
     document.AddMember("inputs", Inputs(a, design, plan), a);
-    document.AddMember("magnetic", Magnetic(a, plan), a);
+    document.AddMember("magnetic", Magnetic(a, plan, design.pins), a);
     document.AddMember("outputs", Outputs(a, plan), a);
     document.AddMember(
         Value(kOurBlock.data(), static_cast<rapidjson::SizeType>(kOurBlock.size()), a),
