@@ -487,8 +487,8 @@ std::optional<SheetLine> StackNote(const Plan& plan, const std::vector<Ends>& en
         if (w.role != Role::Secondary) continue;
         const winding::OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
         if (text.empty()) text = std::to_string(ends[i].finish) + " 脚为各路输出的公共回线";
-        text += "，" + std::to_string(ends[i].start) + " 脚接输出 " +
-                std::to_string(w.output + 1) + "（" + ReadableValue(out.set.V, "V") + "）的整流管";
+        text += "，" + std::to_string(ends[i].start) + " 脚接输出 " + std::to_string(w.output + 1) +
+                "（" + ReadableValue(out.set.V, "V") + "）的整流管";
     }
     return SheetLine{"叠绕", text + "；各段顺序串联，每段的止脚即下一段的起脚所在的抽头。"};
 }

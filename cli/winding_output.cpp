@@ -281,8 +281,9 @@ std::string LeakageMatrixJson(const Plan& plan) {
 }
 
 // Each rail's voltage at every corner of the loads; null with a single rail
-// or where the build gives no leakage.
-std::string CrossRegulationJson(const Plan& plan) {
+// or where the build gives no leakage. Outputs wound apart carry the same
+// build stacked beside them (null where they are stacked or cannot stack).
+std::string CrossRegulationJson(const Plan& plan, bool besideStacked = true) {
     if (cross_regulation::RailsOf(plan).size() < 2) return "null";
     const auto r = cross_regulation::CrossRegulation(plan);
     if (!r) return "null";
@@ -308,14 +309,20 @@ std::string CrossRegulationJson(const Plan& plan) {
             .Raw("V", c.V.empty() ? "null" : Numbers(c.V));
     }
     std::string json;
-    answer::JsonObject(json)
-        .Raw("rails", rails + "]")
-        .Raw("corners", corners + "]")
-        .Raw("lowest_V", Numbers(r->lowest_V))
-        .Raw("highest_V", Numbers(r->highest_V))
-        .Raw("lowest_pct", Numbers(r->lowest_pct))
-        .Raw("highest_pct", Numbers(r->highest_pct))
-        .Value("band_pct", cross_regulation::kRegulationBand_pct);
+    {
+        answer::JsonObject object(json);
+        object.Raw("rails", rails + "]")
+            .Raw("corners", corners + "]")
+            .Raw("lowest_V", Numbers(r->lowest_V))
+            .Raw("highest_V", Numbers(r->highest_V))
+            .Raw("lowest_pct", Numbers(r->lowest_pct))
+            .Raw("highest_pct", Numbers(r->highest_pct))
+            .Value("band_pct", cross_regulation::kRegulationBand_pct);
+        if (besideStacked) {
+            object.Raw("stacked",
+                       plan.stacked ? CrossRegulationJson(*plan.stacked, false) : "null");
+        }
+    }
     return json;
 }
 

@@ -42,9 +42,9 @@ std::vector<Ends> PinsOf(const Plan& plan, const Pins& pins) {
         if (w.role == Role::Primary) pairs[i] = {pins.primary, pins.primary + 1};
         if (w.role == Role::Bias) pairs[i] = {pins.bias, pins.bias + 1};
         if (w.role == Role::Secondary)
-            pairs[i] = stack.empty() ? Ends{pins.secondary + 2 * w.output,
-                                            pins.secondary + 2 * w.output + 1}
-                                     : StackedEnds(stack, w.output, pins.secondary);
+            pairs[i] = stack.empty()
+                           ? Ends{pins.secondary + 2 * w.output, pins.secondary + 2 * w.output + 1}
+                           : StackedEnds(stack, w.output, pins.secondary);
         taken.insert(pairs[i].start);
         taken.insert(pairs[i].finish);
     }

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <optional>
 
 #include "cross_regulation/cross_regulation.hpp"
 #include "plan_sheet/plan_sheet.hpp"
@@ -24,11 +25,9 @@ bool Outside(double pct) {
     return std::fabs(pct) > cross_regulation::kRegulationBand_pct;
 }
 
-std::string SummaryText(const cross_regulation::Regulation& r, const winding::Plan& plan) {
-    std::string text = "最低输入 " + ReadableValue(plan.atVmin.Vin, "V") + "，" +
-                       RailCaption(r.rails.front()) +
-                       " 稳压；各输出满载与最小负载（未给出时为满载的 10 %）的 " +
-                       std::to_string(r.corners.size()) + " 种组合";
+// Each unregulated rail's range over the corners, and whether it leaves the band.
+std::string RangesText(const cross_regulation::Regulation& r) {
+    std::string text;
     for (std::size_t k = 1; k < r.rails.size(); ++k) {
         text += "；" + RailCaption(r.rails[k]) + "：" + ReadableValue(r.lowest_V[k], "V") + " 至 " +
                 ReadableValue(r.highest_V[k], "V") + "（" + Percent(r.lowest_pct[k]) + " 至 " +
@@ -36,7 +35,21 @@ std::string SummaryText(const cross_regulation::Regulation& r, const winding::Pl
         if (Outside(r.lowest_pct[k]) || Outside(r.highest_pct[k]))
             text += "，超出 ±" + ReadableValue(cross_regulation::kRegulationBand_pct, "%");
     }
-    return text + "。按绕组结构的电感矩阵（漏感）、各绕组电阻与整流管，周期稳态计算";
+    return text;
+}
+
+std::string SummaryText(const cross_regulation::Regulation& r, const winding::Plan& plan) {
+    return "最低输入 " + ReadableValue(plan.atVmin.Vin, "V") + "，" + RailCaption(r.rails.front()) +
+           " 稳压；各输出满载与最小负载（未给出时为满载的 10 %）的 " +
+           std::to_string(r.corners.size()) + " 种组合" + RangesText(r) +
+           "。按绕组结构的电感矩阵（漏感）、各绕组电阻与整流管，周期稳态计算";
+}
+
+// The same build with its outputs stacked, for the engineer to choose.
+std::string StackedText(const std::optional<cross_regulation::Regulation>& stacked) {
+    if (!stacked) return "未收敛或绕组结构未给出漏感";
+    return "同一磁芯与绕制顺序，各路次级叠绕于公共回线（各段按其电流选线）" + RangesText(*stacked) +
+           "。各组合下叠绕的结果列在分开绕制的之后";
 }
 
 std::string CornerCaption(const cross_regulation::Regulation& r, std::size_t corner) {
@@ -47,6 +60,7 @@ std::string CornerCaption(const cross_regulation::Regulation& r, std::size_t cor
 }
 
 std::string CornerText(const cross_regulation::Regulation& r, std::size_t corner) {
+    if (corner >= r.corners.size()) return "—";
     const cross_regulation::LoadCorner& c = r.corners[corner];
     if (c.V.empty()) return "未收敛";
     std::string text;
@@ -68,8 +82,15 @@ std::vector<SheetLine> CrossRegulationLines(const winding::Plan& plan) {
     std::string order;
     for (const Rail& rail : r->rails) order += (order.empty() ? "" : "、") + RailCaption(rail);
     lines.back().value += "；下列负载依次为 " + order + "，轻 = 最小负载";
-    for (std::size_t i = 0; i < r->corners.size(); ++i)
+    std::optional<cross_regulation::Regulation> stacked;
+    if (plan.stacked) {
+        stacked = cross_regulation::CrossRegulation(*plan.stacked);
+        lines.push_back({"交叉调整（叠绕对比）", StackedText(stacked)});
+    }
+    for (std::size_t i = 0; i < r->corners.size(); ++i) {
         lines.push_back({CornerCaption(*r, i), CornerText(*r, i)});
+        if (stacked) lines.back().value += "；叠绕：" + CornerText(*stacked, i);
+    }
     return lines;
 }
 

@@ -581,6 +581,24 @@ std::string StockText(const Plan& plan) {
     return text;
 }
 
+namespace {
+
+// The stack from its return up: each section's turns, the tap it reaches
+// and the output there.
+std::string StackText(const Plan& plan) {
+    std::string text = "自公共回线起";
+    for (const Winding& w : plan.windings) {
+        if (w.role != winding::Role::Secondary) continue;
+        const OutputResult& out = plan.outputs[static_cast<std::size_t>(w.output)];
+        text += "，" + winding::WindingCaption(plan, w) + " " + std::to_string(w.turns) +
+                " 匝（至 " + std::to_string(out.turns) + " 匝抽头，输出 " +
+                std::to_string(w.output + 1) + " " + ReadableValue(out.set.V, "V") + "）";
+    }
+    return text + "；每段的电流为其输出与叠在其上各路之和。";
+}
+
+}  // namespace
+
 std::vector<SheetLine> PlanLines(const Plan& plan) {
     const catalogue::Core& core = *plan.core;
     std::vector<SheetLine> lines = {
@@ -645,6 +663,7 @@ std::vector<SheetLine> PlanLines(const Plan& plan) {
             outputs.push_back({"输出 " + std::to_string(i + 1) + (i == 0 ? "（稳压）" : ""),
                                OutputText(plan.outputs[i])});
         }
+        if (plan.options.stack) outputs.push_back({"叠绕", StackText(plan)});
         lines.insert(lines.begin() + 4, outputs.begin(), outputs.end());
     }
     for (SheetLine& line : ValleyLines(plan)) lines.push_back(std::move(line));

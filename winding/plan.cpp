@@ -1137,6 +1137,27 @@ std::optional<FailureDetail> OptionsProblem(const Options& options,
     return std::nullopt;
 }
 
+// The plan's build with its outputs stacked: the same core, construction
+// and order; none where the outputs are stacked already, alone, split
+// around the primary, or the stack cannot be wound.
+std::shared_ptr<const Plan> StackedAlike(const Plan& plan, const Chain& chain,
+                                         const catalogue::Catalogue& parts,
+                                         const catalogue::Material& material) {
+    Options o = plan.options;
+    o.stack = true;
+    o.core = plan.core->name;
+    o.construction = plan.insulation.tripleInsulated ? Construction::Tiw : Construction::Margin;
+    if (plan.options.stack || CheckCombination(o) != Combination::None) return nullptr;
+    try {
+        bool noneFits = false;
+        return std::make_shared<const Plan>(OrderedFlow(chain, o, parts, material, noneFits));
+    } catch (const PlanLimit&) {
+        return nullptr;
+    } catch (const runtime::RuntimeError&) {
+        return nullptr;
+    }
+}
+
 PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
                    const catalogue::Catalogue& parts) {
     if (record.outcome.error) return Failed(PlanFailure::PressIncomplete, true);
@@ -1167,6 +1188,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
                         : ConstructedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
         plan.stock = StockOffers(plan, parts);
+        plan.stacked = StackedAlike(plan, chain, parts, material);
         Capacitance(plan);
         plan.leakageMatrix = LeakageMatrixOf(plan);
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});

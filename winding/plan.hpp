@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -307,6 +308,9 @@ struct Plan {
     // without a mean turn length. The clamp takes it unless one is given.
     std::optional<double> buildLeakage_H;
     std::optional<LeakageMatrix> leakageMatrix;
+    // Outputs wound apart, the same build with them stacked, to set their
+    // regulation beside; none where they are stacked, alone, or cannot stack.
+    std::shared_ptr<const Plan> stacked;
     std::optional<double> Pcopper_W, Pcore_W, dT_K;  // at the temperature they reach
     std::optional<double> PcoreSine_W;  // the core's loss as a sine of the same swing would give
     std::optional<double> hot_C;        // that temperature, where the iteration settled
