@@ -88,6 +88,10 @@ class Reader {
         if (!value_.is_string()) throw Unreadable{path_, "不是文字"};
         return value_.get<std::string>();
     }
+    bool Truth() const {
+        if (!value_.is_boolean()) throw Unreadable{path_, "不是 true 或 false"};
+        return value_.get<bool>();
+    }
     bool IsNull() const { return value_.is_null(); }
     std::vector<Reader> Items() const {
         if (!value_.is_array()) throw Unreadable{path_, "不是数组"};

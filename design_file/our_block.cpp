@@ -97,6 +97,7 @@ Value Options(Allocator& a, const winding::Options& o) {
         .String("construction", winding::kConstructionNames[static_cast<int>(o.construction)])
         .String("shield", winding::kShieldNames[static_cast<int>(o.shield)])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
+        .Add("stack", Value(o.stack))
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
         .Take();
@@ -170,6 +171,8 @@ winding::Options ReadOptions(const Reader& r) {
     if (r.Has("shield"))
         o.shield = static_cast<winding::Shield>(IndexOf(winding::kShieldNames, r.At("shield")));
     o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
+    // Files from before outputs were stacked wind them apart.
+    if (r.Has("stack")) o.stack = r.At("stack").Truth();
     const Reader i = r.At("insulation");
     if (const Reader grade = i.At("grade"); !grade.IsNull()) {
         o.insulation.grade = static_cast<insulation::Grade>(IndexOf(kGrades, grade));

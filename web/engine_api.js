@@ -153,7 +153,7 @@
             const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
                            'leakage', 'ambient', 'construction', 'insulation', 'mains', 'pollution', 'group',
                            'altitude', 'order', 'lpTolerance', 'ilimitTolerance',
-                           'leakageFactor', 'lossSplit', 'hotLimit', 'shield'];
+                           'leakageFactor', 'lossSplit', 'hotLimit', 'shield', 'stack'];
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')
                 : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();

@@ -455,6 +455,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("familyCaptions", Texts(familyCaptions))
         .Raw("shieldCaptions",
              Texts({std::begin(winding::kShieldCaptions), std::end(winding::kShieldCaptions)}))
+        .Raw("stackCaptions",
+             Texts({std::begin(winding::kStackCaptions), std::end(winding::kStackCaptions)}))
         .Raw("materials", Texts(materials))
         .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)

@@ -125,9 +125,10 @@ window.FlybackPage.plan = function (page) {
         altitude: $('OptAltitude'), order: $('OptOrder'), lpTolerance: $('OptLpTolerance'),
         ilimitTolerance: $('OptIlimitTolerance'), leakageFactor: $('OptLeakageFactor'),
         lossSplit: $('OptLossSplit'), hotLimit: $('OptHotLimit'),
-        construction: $('OptConstruction'), shield: $('OptShield'),
+        construction: $('OptConstruction'), shield: $('OptShield'), stack: $('OptStack'),
     };
     parts.shieldCaptions.forEach((caption, i) => optionBoxes.shield.add(new Option(caption, String(i))));
+    parts.stackCaptions.forEach((caption, i) => optionBoxes.stack.add(new Option(caption, String(i))));
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
     const familyBoxes = parts.families.map((family, i) => {
@@ -146,7 +147,7 @@ window.FlybackPage.plan = function (page) {
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
         lpTolerance: parts.lpTolerance, ilimitTolerance: parts.ilimitTolerance,
         leakageFactor: parts.leakageFactor, lossSplit: '', hotLimit: parts.hotLimit,
-        construction: '2', shield: '0',
+        construction: '2', shield: '0', stack: '0',
     };
     optionBoxes.leakage.placeholder = parts.leakageNone;
     optionBoxes.lossSplit.placeholder = parts.lossSplitNone;

@@ -112,6 +112,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     if (const auto shield = flyback::runtime::ReadWholeNumber(Text(21));
         shield && *shield >= 0 && *shield < static_cast<double>(std::size(winding::kShieldNames)))
         o.shield = static_cast<winding::Shield>(static_cast<int>(*shield));
+    // Text 22: "1" stacks the outputs on their return.
+    o.stack = Text(22) == "1";
     // A core typed by its letters is kept by its name and made again.
     flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
@@ -310,6 +312,7 @@ std::string OptionStore(const winding::Options& o) {
         .Text("hotLimit", ShownText(o, NumberOption::HotLimit))
         .Text("construction", std::to_string(static_cast<int>(o.construction)))
         .Text("shield", std::to_string(static_cast<int>(o.shield)))
+        .Text("stack", o.stack ? "1" : "0")
         .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
         .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
         .Text("pollution", std::to_string(i.pollution))

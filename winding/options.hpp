@@ -60,6 +60,9 @@ enum class Shield { None, Foil, Winding };
 inline constexpr std::string_view kShieldNames[] = {"none", "foil", "winding"};
 inline constexpr std::string_view kShieldCaptions[] = {"无屏蔽", "铜箔屏蔽", "抵消绕组屏蔽"};
 
+// Outputs wound apart, or stacked on their common return (Options::stack).
+inline constexpr std::string_view kStackCaptions[] = {"各路输出分开绕制", "各路输出叠绕"};
+
 // The conditions the options set (the mains where given, else a probe's
 // 230 V); the plan adds what the design gives: the grade's default, the mains
 // from Vmax, the working voltages and the frequency.

@@ -74,7 +74,7 @@ constexpr auto kCore = "winding/core", kFamilies = "winding/families",
                kConstruction = "winding/construction", kShield = "winding/shield";
 constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kPollution = "winding/pollution", kGroup = "winding/materialGroup",
-               kAltitude = "winding/altitude", kOrder = "winding/order";
+               kAltitude = "winding/altitude", kOrder = "winding/order", kStack = "winding/stack";
 
 // Where each number option is kept, held as the plan holds it (the leakage as
 // a fraction), 0 for one unset, in the table's order. The leakage's key is
@@ -439,6 +439,12 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     }
     order_->setCurrentIndex(order_->findData(static_cast<int>(o.order)));
     order_->setAccessibleName(QStringLiteral("绕制顺序"));
+    stack_ = new QCheckBox(FromUtf8(winding::kStackCaptions[1]) + QStringLiteral("(&U)"));
+    stack_->setToolTip(
+        QStringLiteral("各路次级叠绕于公共回线，匝数少的在下，每段从下一段的抽头绕起；"
+                       "不选时各路分开绕制，并列出叠绕时的交叉调整作对比"));
+    stack_->setChecked(o.stack);
+    connect(stack_, &QCheckBox::toggled, this, &WindingWindow::optionsChanged);
     auto* row = new QWidget;
     auto* line = new QGridLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
@@ -450,7 +456,8 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     }
     for (QWidget* widget : {static_cast<QWidget*>(insulation_), static_cast<QWidget*>(mains_),
                             static_cast<QWidget*>(pollution_), static_cast<QWidget*>(group_),
-                            static_cast<QWidget*>(altitude_), static_cast<QWidget*>(order_)}) {
+                            static_cast<QWidget*>(altitude_), static_cast<QWidget*>(order_),
+                            static_cast<QWidget*>(stack_)}) {
         // Three a row, for the same reason as the families.
         const int at = line->count();
         line->addWidget(widget, at / 3, at % 3);
@@ -483,6 +490,7 @@ winding::Options WindingWindow::Options() const {
     o.insulation.group = group_->currentData().toString().toStdString();
     o.insulation.altitude_m = altitude_->value();
     o.order = static_cast<winding::Order>(order_->currentData().toInt());
+    o.stack = stack_->isChecked();
     return o;
 }
 
@@ -603,6 +611,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     o.insulation.altitude_m = std::clamp(s.value(kAltitude, 2000.0).toDouble(), 0.0, 5000.0);
     const int lastOrder = static_cast<int>(std::size(winding::kOrderNames)) - 1;
     o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, lastOrder));
+    o.stack = s.value(kStack, false).toBool();
     return o;
 }
 
@@ -627,6 +636,7 @@ void SaveWindingOptions(const winding::Options& o) {
     s.setValue(kGroup, FromUtf8(o.insulation.group));
     s.setValue(kAltitude, o.insulation.altitude_m);
     s.setValue(kOrder, static_cast<int>(o.order));
+    s.setValue(kStack, o.stack);
 }
 
 }  // namespace flyback::window

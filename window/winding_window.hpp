@@ -98,6 +98,7 @@ class WindingWindow : public QWidget {
     // The insulation: grade (按输入, 功能, 基本, 加强), mains, pollution, group, altitude.
     QComboBox* insulation_ = nullptr;
     QComboBox* order_ = nullptr;
+    QCheckBox* stack_ = nullptr;
     QDoubleSpinBox* mains_ = nullptr;  // 0: Vmax ÷ √2
     QComboBox* pollution_ = nullptr;
     QComboBox* group_ = nullptr;
