@@ -58,6 +58,10 @@ const plan_sheet::SheetLine* Line(const std::vector<plan_sheet::SheetLine>& line
 TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
     Options twoOutputs = WithBias(Order::PSB);
     twoOutputs.choices.outputs = {{24, 2.0, 0.5}, {12, 1.0, 0.5}};
+    // Stacked, the 12 V section is the base: the return on 6, its tap on 7
+    // where the 24 V section starts, and that one's tap on 8.
+    Options stacked = twoOutputs;
+    stacked.stack = true;
     const struct {
         Options options;
         std::vector<std::string> names;
@@ -75,6 +79,9 @@ TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
          {"primary", "secondary 1", "secondary 2", "bias"},
          {{1, 2}, {6, 7}, {8, 9}, {3, 4}}},
         {Options{}, {"primary", "secondary 1"}, {{1, 2}, {6, 7}}},
+        {stacked,
+         {"primary", "secondary 2", "secondary 1", "bias"},
+         {{1, 2}, {7, 6}, {8, 7}, {3, 4}}},
     };
     for (const auto& c : cases) {
         const PlanOutcome outcome = PlanFor(c.options);
@@ -87,6 +94,29 @@ TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
         }
         EXPECT_EQ(PinsProblem(*outcome.plan, Pins{}), "");
     }
+}
+
+// A stack is drawn as one coil with its taps, and the notes say which tap
+// feeds which output's rectifier.
+TEST(BuildSheetTest, AStackIsOneTappedCoilWithItsTapsNamed) {
+    Options options;
+    options.choices.outputs = {{5, 2, 0.5}, {12, 1.2, 0.7}, {30, 0.02, 0.7}};
+    options.stack = true;
+    const PlanOutcome outcome = PlanFor(options);
+    ASSERT_TRUE(outcome.plan);
+    const Sheet sheet = SheetOf(*outcome.plan, Pins{});
+    const plan_sheet::SheetLine* note = Line(sheet.notes, "叠绕");
+    ASSERT_NE(note, nullptr);
+    for (const std::string said : {"6 脚为各路输出的公共回线", "7 脚接输出 1（5 V）",
+                                   "8 脚接输出 2（12 V）", "9 脚接输出 3（30 V）"})
+        EXPECT_NE(note->value.find(said), std::string::npos) << note->value;
+    const std::string svg = Schematic(*outcome.plan, Pins{}, 640);
+    std::size_t coils = 0;
+    for (std::size_t at = svg.find("次级叠绕组"); at != std::string::npos;
+         at = svg.find("次级叠绕组", at + 1))
+        ++coils;
+    EXPECT_EQ(coils, 1u);
+    EXPECT_EQ(svg.find(">次级 1"), std::string::npos) << "no section drawn apart";
 }
 
 // The winder is told which winding is split, and where a secondary lies

@@ -722,6 +722,10 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
         {{"--qr", "--cds=100"}, "(100 pF: 100e-12)"},
         {{"--qr", "--cds=0.2e-6"}, "--cds must be in farads"},
         {{"--fmax=-1"}, "--fmax above 0"},
+        {{"--stack"}, "--stack needs at least two outputs"},
+        {{"--stack", "--output=5:2"}, "--stack needs at least two outputs"},
+        {{"--stack", "--output=5:2", "--output=12:1", "--order=S-P-S"},
+         "--order S-P-S cannot split"},
     };
     for (const auto& [flags, said] : cases) {
         std::vector<std::string> args = With("--winding", kDefaults);
@@ -898,6 +902,15 @@ TEST(CommandLineTest, TheCrossRegulationBenchTakesALetterARail) {
     EXPECT_NE(net.find("\nKps1 Lp Ls1 "), std::string::npos);
     EXPECT_NE(net.find("\nKs1s2 Ls1 Ls2 "), std::string::npos);
     EXPECT_NE(net.find(".meas tran vrail2 AVG v(outs2)"), std::string::npos);
+    // Stacked, the 12 V winding starts from the 5 V one's tap.
+    const Invocation stacked =
+        Invoke(With("--stack", With("--spice=" + path, With("--spice-loads=lf", twoOutputs))));
+    EXPECT_EQ(stacked.status, kExitOk) << stacked.err;
+    std::ifstream again(path);
+    const std::string tapped((std::istreambuf_iterator<char>(again)),
+                             std::istreambuf_iterator<char>());
+    EXPECT_NE(tapped.find("\nX1 drain pf s1a 0 s2a s1a coupled_windings"), std::string::npos)
+        << tapped;
     std::filesystem::remove_all(folder);
 }
 

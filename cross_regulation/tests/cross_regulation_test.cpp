@@ -146,6 +146,53 @@ TEST(CrossRegulationTest, TheOutputsMoveWithTheLoadsAsALeakyBuildMovesThem) {
     EXPECT_EQ(r->lowest_V[1], at({false, true, true})[1]);
 }
 
+// Two rails stacked by hand (the second from the first's tap): each loop's
+// inductances and resistances are its windings' summed, the base section's
+// resistance shared by both loops; windings apart are their own loops.
+TEST(LoopsTest, AStackedLoopSumsTheWindingsBelowIt) {
+    Circuit c;
+    c.turns = {40, 3, 5};
+    c.R_ohm = {1, 0.01, 0.02};
+    c.L_H = {{16, 1.2, 2}, {1.2, 0.1, 0.15}, {2, 0.15, 0.3}};
+    c.rails = {Rail{0, 5, 2, 0.2, 0.5, 5}, Rail{1, 12, 1, 0.1, 0.7, 12}};
+    c.below = {-1, -1};
+    const Circuit apart = LoopsOf(c);
+    EXPECT_EQ(apart.L_H, c.L_H);
+    EXPECT_EQ(apart.R_ohm, c.R_ohm);
+    EXPECT_TRUE(apart.sharedR_ohm.empty());
+    c.below = {-1, 0};
+    const Circuit loops = LoopsOf(c);
+    EXPECT_EQ(loops.turns, (std::vector<double>{40, 3, 8}));
+    const std::vector<std::vector<double>> L = {
+        {16, 1.2, 1.2 + 2}, {1.2, 0.1, 0.1 + 0.15}, {3.2, 0.25, 0.1 + 2 * 0.15 + 0.3}};
+    for (std::size_t a = 0; a < 3; ++a) {
+        for (std::size_t b = 0; b < 3; ++b) EXPECT_NEAR(loops.L_H[a][b], L[a][b], 1e-15) << a << b;
+    }
+    EXPECT_EQ(loops.R_ohm, (std::vector<double>{1, 0.01, 0.03}));
+    EXPECT_EQ(loops.sharedR_ohm[1][2], 0.01);
+    EXPECT_EQ(loops.sharedR_ohm[2][1], 0.01);
+    EXPECT_EQ(loops.sharedR_ohm[0][2], 0);
+}
+
+// Stacked, the classic three outputs hold closer to their set voltages at
+// every corner: the 12 V rail's turns ride on the 5 V main's, so the main's
+// regulation carries over to them.
+TEST(CrossRegulationTest, StackedTheOutputsHoldCloser) {
+    winding::Options options;
+    options.choices.outputs = {{5, 2, 0.5}, {12, 1.2, 0.7}, {30, 0.02, 0.7}};
+    const auto apart = winding::PlanWinding(
+        record::RecordPress({"25", "375", "100", "65", "80", "5"}), options, catalogue::BuiltIn());
+    ASSERT_TRUE(apart.plan && apart.plan->stacked);
+    const auto separate = CrossRegulation(*apart.plan);
+    const auto stacked = CrossRegulation(*apart.plan->stacked);
+    ASSERT_TRUE(separate && stacked);
+    for (std::size_t k = 1; k < 3; ++k) {
+        const double spread = separate->highest_pct[k] - separate->lowest_pct[k];
+        EXPECT_LT(stacked->highest_pct[k] - stacked->lowest_pct[k], spread) << k;
+        EXPECT_GT(stacked->lowest_pct[k], separate->lowest_pct[k]) << k;
+    }
+}
+
 // The inductance matrix gives back every pair's leakage, driven against
 // each other (Np ampere-turns each way), and a primary alone stores only the
 // field within its own layers: μ0 × MLT ÷ bw × Np² × h ÷ 3.

@@ -56,6 +56,9 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
     rich.options.hotLimit_C = 90;
     rich.pins = {2, 4, 8};
     designs.push_back(rich);
+    Design stacked = rich;
+    stacked.options.stack = true;
+    designs.push_back(stacked);
     Design rated = designs.front();
     rated.options.choices.vorSource = winding::VorSource::SwitchRating;
     rated.options.choices.VdsRating_V = 800;
@@ -83,6 +86,7 @@ TEST(DesignFileTest, OpeningOurOwnFileRestoresTheDesignExactly) {
         EXPECT_EQ(opened.design->options.choices.clampRatio, d.options.choices.clampRatio);
         EXPECT_EQ(opened.design->options.hotLimit_C, d.options.hotLimit_C);
         EXPECT_EQ(opened.design->options.shield, d.options.shield);
+        EXPECT_EQ(opened.design->options.stack, d.options.stack);
         EXPECT_EQ(opened.design->options.choices.Coss_F, d.options.choices.Coss_F);
         const auto& outputs = d.options.choices.outputs;
         ASSERT_EQ(opened.design->options.choices.outputs.size(), outputs.size());

@@ -39,6 +39,9 @@ DESIGNS = [
     # Pins, the mains and the limits: every option survives the round trip.
     ["--winding", "--pins", "2,4,8", "--vaux", "15", "--mains-vrms", "480", "--ilimit", "2",
      "--clamp", "160", "--turns", "60:7:9", "12", "375", "120", "65", "80", "12"],
+    # Stacked outputs: the sections share their taps' pins.
+    ["--winding", "--stack", "--output", "5:2", "--output", "12:1.2:0.7", "--output",
+     "30:0.02:0.7", "25", "375", "100", "65", "80", "5"],
     # Quasi-resonant, its valleys and clamp: the converter's mode is MAS's own.
     ["--winding", "--qr", "--cds", "150e-12", "--valley", "1:4", "--fmax", "120e3",
      "18", "374.77", "100.45", "65", "85", "12"],
@@ -82,6 +85,31 @@ class MasFilesTest(unittest.TestCase):
             if "--pins" in args:
                 ours = json.loads(second.read_text(encoding="utf-8"))["flybackDesigner"]
                 self.assertEqual(ours["pins"], "2,4,8")
+
+    def test_each_winding_names_its_pins_and_a_stack_shares_its_taps(self):
+        """Every winding lists the pins it is joined to, a split one its
+        junction between its ends; a stack's sections each their own tap and
+        the one below, so the pins they share say how the stack is joined."""
+        cases = [
+            ([], {"primary": ["1", "2"], "secondary 1": ["6", "7"]}),
+            (["--order", "P-S-P", "--vaux", "15"],
+             {"primary": ["1", "5", "2"], "secondary 1": ["6", "7"], "bias": ["3", "4"]}),
+            (["--stack", "--output", "5:2", "--output", "12:1.2:0.7", "--output", "30:0.02:0.7"],
+             {"primary": ["1", "2"], "secondary 1": ["7", "6"], "secondary 2": ["8", "7"],
+              "secondary 3": ["9", "8"]}),
+        ]
+        for flags, pins in cases:
+            with self.subTest(flags=flags):
+                path = self.dir / "pins.mas.json"
+                done = run("--winding", "--save", str(path), *flags,
+                           "25", "375", "100", "65", "80", "5")
+                self.assertEqual(done.returncode, 0, done.stderr)
+                document = json.loads(path.read_text(encoding="utf-8"))
+                found = {w["name"]: [c["pinName"] for c in w["connections"]]
+                         for w in document["magnetic"]["coil"]["functionalDescription"]}
+                self.assertEqual(found, pins)
+                self.assertEqual(document["flybackDesigner"]["options"]["stack"],
+                                 "--stack" in flags)
 
     def test_what_another_tool_rebuilds_is_written(self):
         """The gap in the centre leg with the outer legs' residual gaps, the
