@@ -743,6 +743,18 @@ class PageTest(unittest.TestCase):
         self.assertIn("4 种组合", lines["交叉调整"])
         self.assertIn("交叉调整：满、轻", lines)
         self.assertIn("输出 2 5 V →", lines["交叉调整：满、轻"])
+        # Wound apart, the same build stacked beside; stacked, the stack said.
+        self.assertIn("叠绕：输出 2 5 V →", lines["交叉调整：满、轻"])
+        self.assertIn("交叉调整（叠绕对比）", lines)
+        self.assertEqual([o.text for o in Select(self.box("OptStack")).options],
+                         ["各路输出分开绕制", "各路输出叠绕"])
+        Select(self.box("OptStack")).select_by_value("1")
+        stacked = {row.find_elements(By.TAG_NAME, "td")[0].text:
+                   row.find_elements(By.TAG_NAME, "td")[1].text
+                   for row in self.rows("WindingLines")}
+        self.assertTrue(stacked["叠绕"].startswith("自公共回线起"), stacked)
+        self.assertNotIn("交叉调整（叠绕对比）", stacked)
+        Select(self.box("OptStack")).select_by_value("0")
         self.assertTrue(self.box("ChLpMicrohenry").find_element(By.XPATH, "..").get_attribute("hidden"))
 
         self.box("ChTurns").send_keys("150:9.5", Keys.TAB)

@@ -5,6 +5,7 @@
 #include "window/typed_core_dialog.hpp"
 #include "window_test_support.hpp"
 
+#include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -885,6 +886,23 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(kept.outputs.size(), std::size_t{2});
         QCOMPARE(kept.outputs[1].I_A, 2.0);
         QCOMPARE(kept.KRP, 0.5);
+
+        // Stacked, the 5 V section is the base and the plan says the stack;
+        // kept for the next run.
+        QCheckBox* stack = nullptr;
+        for (QCheckBox* box : plan->findChildren<QCheckBox*>()) {
+            if (box->text().contains("叠绕")) stack = box;
+        }
+        QVERIFY(stack && stack->text().contains("叠绕") && !stack->isChecked());
+        stack->setChecked(true);
+        QCOMPARE(plan->windings()->item(1, 0)->text(), QString("次级 2"));
+        bool said = false;
+        for (int row = 0; row < plan->lines()->rowCount(); ++row)
+            said = said || plan->lines()->item(row, 0)->text() == "叠绕";
+        QVERIFY(said);
+        QVERIFY(flyback::window::LoadWindingOptions().stack);
+        stack->setChecked(false);
+        QVERIFY(!flyback::window::LoadWindingOptions().stack);
 
         choices->setChecked(false);
         QCOMPARE(plan->windings()->rowCount(), 2);
