@@ -317,7 +317,7 @@ std::string CrossRegulationJson(const Plan& plan, bool besideStacked = true) {
             .Raw("highest_V", Numbers(r->highest_V))
             .Raw("lowest_pct", Numbers(r->lowest_pct))
             .Raw("highest_pct", Numbers(r->highest_pct))
-            .Value("band_pct", cross_regulation::kRegulationBand_pct);
+            .Value("band_pct", cross_regulation::RegulationBand_pct(plan));
         if (besideStacked) {
             object.Raw("stacked",
                        plan.stacked ? CrossRegulationJson(*plan.stacked, false) : "null");

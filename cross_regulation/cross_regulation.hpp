@@ -36,7 +36,9 @@ std::vector<std::vector<bool>> CornersOf(std::size_t rails);
 // gives no leakage.
 std::optional<Regulation> CrossRegulation(const winding::Plan& plan);
 
-// The plan's choice of the band each output should hold, %, both ways.
-inline constexpr double kRegulationBand_pct = 5;
+// The band each output should hold, %, both ways: the plan's choice.
+inline double RegulationBand_pct(const winding::Plan& plan) {
+    return plan.options.choices.regulationBand_pct;
+}
 
 }  // namespace flyback::cross_regulation

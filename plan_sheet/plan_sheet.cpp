@@ -709,6 +709,8 @@ std::vector<SheetLine> ChoiceLines(const Choices& c) {
     }
     if (c.Coss_F != Choices{}.Coss_F)
         lines.push_back({"开关管 Coss", ReadableValue(c.Coss_F, "F")});
+    if (c.regulationBand_pct != Choices{}.regulationBand_pct)
+        lines.push_back({"交叉调整允许偏差", "±" + ReadableValue(c.regulationBand_pct, "%")});
     if (c.FixedTurns()) {
         std::string turns = std::to_string(c.Np) + ":" + std::to_string(c.Ns);
         if (c.Naux) turns += ":" + std::to_string(*c.Naux);
@@ -744,6 +746,7 @@ std::vector<SheetLine> OptionLines(const Options& o) {
     const auto order = static_cast<std::size_t>(o.order);
     lines.push_back({"绕制顺序", std::string(kOrderCaptions[order]) + "（" +
                                      std::string(kOrderNames[order]) + "）"});
+    lines.push_back({"次级", std::string(kStackCaptions[o.stack ? 1 : 0])});
     lines.push_back({"绝缘", o.insulation.grade
                                  ? std::string(insulation::GradeCaption(*o.insulation.grade))
                                  : std::string("按输入（电网供电为加强）")});

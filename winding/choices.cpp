@@ -49,7 +49,8 @@ bool Choices::Any() const {
     return !outputs.empty() || biasI_A != 0 || biasVF_V != physics::kBiasDiodeDrop ||
            vorSource != VorSource::Press || conduction != Conduction::Boundary || FixedTurns() ||
            Vclamp_V || Ilimit_A || minSaturationMargin != Choices{}.minSaturationMargin ||
-           tOnMin_s != Choices{}.tOnMin_s || rules != WinderRules{} || Coss_F != Choices{}.Coss_F;
+           tOnMin_s != Choices{}.tOnMin_s || rules != WinderRules{} || Coss_F != Choices{}.Coss_F ||
+           regulationBand_pct != Choices{}.regulationBand_pct;
 }
 
 namespace {
@@ -78,6 +79,8 @@ auto Plain(Held& c, ChoiceNumber choice) -> decltype(&c.biasI_A) {
             return &c.Lp_H;
         case ChoiceNumber::Coss:
             return &c.Coss_F;
+        case ChoiceNumber::RegulationBand:
+            return &c.regulationBand_pct;
         case ChoiceNumber::Valley:
             return &c.valley;
         case ChoiceNumber::LastValley:

@@ -594,7 +594,7 @@ TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
     EXPECT_NE(html.find(kPremise), std::string::npos);
     const std::string tsv = TabSeparated(none, {});
     EXPECT_NE(tsv.find("错误\t输入无效，没有绕制方案：<b>"), std::string::npos);
-    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 18);  // title, 16 options, error
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 19);  // title, 17 options, error
 }
 
 // A frequency typed in Hz into the kHz box still gets a plan, of the number as

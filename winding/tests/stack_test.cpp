@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "catalogue/catalogue.hpp"
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
+#include "record/readable.hpp"
 #include "winding/capacitances.hpp"
 #include "winding/leakage.hpp"
 #include "winding/plan.hpp"
@@ -188,6 +190,41 @@ TEST(StackTest, ThePlanSaysTheStack) {
         const std::string turns =
             std::to_string(plan.outputs[static_cast<std::size_t>(w->output)].turns) + " 匝抽头";
         EXPECT_NE(said.find(turns), std::string::npos) << said;
+    }
+}
+
+// How far an output may move is a choice: the summary and the stacked
+// comparison say which outputs leave it (the three outputs apart move from
+// −13.9 % to +2.9 %, stacked from −4.4 % to +2.9 %).
+TEST(StackTest, TheRegulationBandIsAChoice) {
+    const struct {
+        double band;
+        std::size_t apartOutside, stackedOutside;
+    } cases[] = {{1, 2, 2}, {5, 2, 0}, {15, 0, 0}};
+    for (const auto& c : cases) {
+        Options options;
+        options.choices.outputs = kThreeOutputs;
+        options.choices.regulationBand_pct = c.band;
+        const PlanOutcome outcome = PlanWinding(
+            record::RecordPress({"25", "375", "100", "65", "80", "5"}), options, catalogue::BuiltIn());
+        ASSERT_TRUE(outcome.plan);
+        std::map<std::string, std::string> lines;
+        for (const plan_sheet::SheetLine& line : plan_sheet::PlanLines(*outcome.plan))
+            lines[line.caption] = line.value;
+        const auto outside = [&](const std::string& caption) {
+            std::size_t n = 0;
+            const std::string said = "超出 ±" + record::ReadableValue(c.band, "%");
+            for (std::size_t at = lines[caption].find(said); at != std::string::npos;
+                 at = lines[caption].find(said, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(outside("交叉调整"), c.apartOutside) << c.band;
+        EXPECT_EQ(outside("交叉调整（叠绕对比）"), c.stackedOutside) << c.band;
+        bool chosen = false;
+        for (const plan_sheet::SheetLine& line : plan_sheet::OptionLines(options))
+            chosen = chosen || line.caption == "交叉调整允许偏差";
+        EXPECT_EQ(chosen, c.band != 5) << c.band;
     }
 }
 
