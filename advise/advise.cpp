@@ -758,7 +758,7 @@ class Search {
         c.Ns = g.Ns;
         ++advice_.planned;
         const winding::PlanOutcome outcome =
-            winding::PlanWinding(record_, OptionsOf(c, options_), parts_);
+            winding::PlanWinding(record_, OptionsOf(c, options_), parts_, winding::Beside::Nothing);
         if (const std::optional<Drop> drop = Judge(outcome, settings_, c)) {
             Count(*drop);
             return;
@@ -853,7 +853,8 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     advice.minSaturationMargin = options.choices.minSaturationMargin;
     // The plan of the supply's own choices fails alike for every candidate
     // when what fails is not the core, material or turns.
-    if (const winding::PlanOutcome own = winding::PlanWinding(record, options, parts);
+    if (const winding::PlanOutcome own =
+            winding::PlanWinding(record, options, parts, winding::Beside::Nothing);
         !own.plan && own.candidateFree) {
         advice.problem = plan_sheet::FailureText(own);
         return advice;

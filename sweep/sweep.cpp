@@ -181,7 +181,7 @@ void RunSweep(const SweepRange& range, numtext::InputTexts texts,
         if (plan) {
             winding::Options options = plan->options;
             if (range.choice) SetChoice(options, *range.choice, value);
-            outcome = winding::PlanWinding(record, options, *plan->parts);
+            outcome = winding::PlanWinding(record, options, *plan->parts, winding::Beside::Nothing);
         }
         const double load = range.choice == PlanChoice::Load ? value : 1;
         if (!each({i, value, range.choice, record, outcome ? &*outcome : nullptr, load})) return;

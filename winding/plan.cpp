@@ -1159,7 +1159,7 @@ std::shared_ptr<const Plan> StackedAlike(const Plan& plan, const Chain& chain,
 }
 
 PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Options& options,
-                   const catalogue::Catalogue& parts) {
+                   const catalogue::Catalogue& parts, Beside beside = Beside::Nothing) {
     if (record.outcome.error) return Failed(PlanFailure::PressIncomplete, true);
     for (const record::Warning& warning : record.warnings) {
         if (warning.strength == record::Warning::Strength::Invalid) {
@@ -1188,7 +1188,8 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
                         : ConstructedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
         plan.stock = StockOffers(plan, parts);
-        plan.stacked = StackedAlike(plan, chain, parts, material);
+        if (beside == Beside::StackedTwin)
+            plan.stacked = StackedAlike(plan, chain, parts, material);
         Capacitance(plan);
         plan.leakageMatrix = LeakageMatrixOf(plan);
         AddWarnings(plan, {chain.AeRequired_m2, chain.P, noneFits});
@@ -1216,8 +1217,8 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
 }  // namespace
 
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
-                        const catalogue::Catalogue& parts) {
-    return PlanTo(Depth::Full, record, options, parts);
+                        const catalogue::Catalogue& parts, Beside beside) {
+    return PlanTo(Depth::Full, record, options, parts, beside);
 }
 
 PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& options,

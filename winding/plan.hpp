@@ -424,8 +424,13 @@ struct PlanOutcome {
     FailureDetail detail = {};
 };
 
+// What a plan carries beside it: outputs wound apart, the same build
+// stacked (Plan::stacked) for the engineer to compare; a search that only
+// ranks candidates asks for nothing, and saves the twin's time.
+enum class Beside { StackedTwin, Nothing };
+
 PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& options,
-                        const catalogue::Catalogue& parts);
+                        const catalogue::Catalogue& parts, Beside beside = Beside::StackedTwin);
 
 // What the clamp dissipates on a typical part, whose leakage is the build's
 // estimate (the clamp is sized for the limit, and settles lower on it); the
