@@ -23,6 +23,8 @@
 //                               what is wrong ('' if nothing), the text and the
 //                               option's name it is in
 //     .setPins(text)            the build sheet's pins "1,3,6"; {problem}
+//     .newOutput(texts, outputs)  the texts of the row 添加输出 adds: the press's
+//                               own output first, then each the power left
 //     .setPictureWidth(px)      the width the pictures are drawn for from now on
 //                               (300 to 680 CSS pixels; a phone's room)
 //     .dcFromMains({minAc, maxAc, lineHz, bulk, holdup, power, efficiency})
@@ -200,6 +202,11 @@
         setPictureWidth(width) {
             Module['_flyback_set_picture_width'](Number(width));
             return { problem: '' };
+        },
+        newOutput(texts, outputs) {
+            putTexts([...texts, outputs]);
+            Module['_flyback_new_output']();
+            return JSON.parse(answer()).row;
         },
         setPins(text) {
             putTexts([text]);

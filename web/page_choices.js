@@ -147,7 +147,7 @@ window.FlybackPage.choices = function (page) {
     }
     $('ChoicesOn').checked = kept.on === true;
     $('ChAddOutput').addEventListener('click', () => {
-        addOutput(outputColumns.map((column) => column.first));
+        addOutput(engine.page.newOutput(page.lastTexts ?? page.texts(), outputsText()));
         apply();
     });
     $('ChRemoveOutput').addEventListener('click', () => {

@@ -11,6 +11,7 @@
 #include "catalogue/typed_core.hpp"
 #include "engine_buffers.hpp"
 #include "page_state.hpp"
+#include "record/design_record.hpp"
 #include "runtime/number_text.hpp"
 #include "winding/physics.hpp"
 
@@ -217,18 +218,24 @@ int WayIndex(std::string_view text, std::size_t count) {
     return static_cast<int>(*number);
 }
 
-int ReadChoices(winding::Choices& c) {
-    std::string_view outputs = Text(kOutputsText);
+// The outputs' rows ("V:I:VF" each, ';' between them); false where a row
+// is not one.
+bool ReadOutputs(std::string_view outputs, std::vector<winding::OutputLoad>& rows) {
     while (!outputs.empty()) {
         const std::size_t end = std::min(outputs.find(';'), outputs.size());
         const std::string_view row = outputs.substr(0, end);
         if (!row.empty()) {
             const auto load = winding::ReadOutputLoad(row, winding::physics::kRectifierDrop);
-            if (!load) return kOutputsText;
-            c.outputs.push_back(*load);
+            if (!load) return false;
+            rows.push_back(*load);
         }
         outputs.remove_prefix(std::min(end + 1, outputs.size()));
     }
+    return true;
+}
+
+int ReadChoices(winding::Choices& c) {
+    if (!ReadOutputs(Text(kOutputsText), c.outputs)) return kOutputsText;
     const int source = WayIndex(Text(kVorSourceText), std::size(winding::kVorSources));
     const int mode = WayIndex(Text(kConductionText), std::size(winding::kConductions));
     if (source < 0) return kVorSourceText;
@@ -247,6 +254,24 @@ int ReadChoices(winding::Choices& c) {
 }
 
 }  // namespace
+
+// The row 添加输出 adds, from the last press's six texts (texts 0 to 5) and
+// the rows there are (text 6, as ReadChoices reads them): {"row": its four
+// texts, the least load empty}.
+EMSCRIPTEN_KEEPALIVE void flyback_new_output() {
+    flyback::numtext::InputTexts inputs;
+    for (std::size_t i = 0; i < inputs.size(); ++i) inputs[i] = Text(i);
+    const flyback::record::DesignRecord press = flyback::record::RecordPress(inputs);
+    std::vector<winding::OutputLoad> rows;
+    ReadOutputs(Text(6), rows);
+    using flyback::numtext::Input;
+    const winding::OutputLoad row =
+        winding::NewOutput(rows, press.inputValues[static_cast<std::size_t>(Input::Power)],
+                           press.inputValues[static_cast<std::size_t>(Input::OutputVoltage)]);
+    Answer().clear();
+    JsonObject(Answer()).Raw("row",
+                             Texts({Shortest(row.V), Shortest(row.I_A), Shortest(row.VF_V), ""}));
+}
 
 // The plan's design choices from their texts (see ReadChoices): {"problem":
 // what is wrong, in Chinese, or "", "box": the text it is in, or -1}. Taken

@@ -128,6 +128,23 @@ auto Unsettable(Held& c, ChoiceNumber choice) -> decltype(&c.Vclamp_V) {
 
 }  // namespace
 
+OutputLoad NewOutput(const std::vector<OutputLoad>& rows, std::optional<double> P_W,
+                     std::optional<double> Vo_V) {
+    const OutputColumnInfo &volts = kOutputColumns[0], &amps = kOutputColumns[1];
+    OutputLoad row{volts.first, amps.first, kOutputColumns[2].first, std::nullopt};
+    if (!P_W || !Vo_V || !(*P_W > 0) || !(*Vo_V > 0)) return row;
+    double power = *P_W;
+    if (rows.empty()) {
+        row.V = std::clamp(*Vo_V, volts.low, volts.high);
+    } else {
+        for (const OutputLoad& taken : rows) power -= taken.V * taken.I_A;
+        if (!(power > 0)) power = 0.1 * *P_W;
+    }
+    const double scale = std::pow(10.0, amps.decimals);
+    row.I_A = std::clamp(std::round(power / row.V * scale) / scale, amps.low, amps.high);
+    return row;
+}
+
 std::optional<Resonance> Choices::Switching() const {
     if (conduction != Conduction::QuasiResonant) return std::nullopt;
     const int first = static_cast<int>(valley);

@@ -815,6 +815,14 @@ bool ReadValleys(std::string_view text, Choices& choices);
 // `defaultVF`) and "NP:NS[:NAUX]"; nothing when the text is not of that form
 // or a number is not one.
 std::optional<OutputLoad> ReadOutputLoad(std::string_view text, double defaultVF);
+// The row a new output starts as, so that the rows add up to the press's
+// power: the first the press's own output (Vout at P ÷ Vout), each further
+// one at the voltage column's first value taking the power the rows before
+// leave (a tenth of the power where they leave none), its current to the
+// column's decimals; the columns' own first values where the press gave no
+// power or voltage above zero.
+OutputLoad NewOutput(const std::vector<OutputLoad>& rows, std::optional<double> P_W,
+                     std::optional<double> Vo_V);
 bool ReadTurns(std::string_view text, Choices& choices);
 
 }  // namespace flyback::winding

@@ -1,4 +1,6 @@
 #include "window/choices_panel.hpp"
+
+#include "numtext/boxes.hpp"
 #include "window/input_guards.hpp"
 
 #include <QCheckBox>
@@ -210,12 +212,7 @@ QWidget* ChoicesPanel::OutputsBox() {
                              4 * outputs_->verticalHeader()->defaultSectionSize() + 4);
     auto* add = new QPushButton(QStringLiteral("添加输出"));
     auto* remove = new QPushButton(QStringLiteral("删除输出"));
-    connect(add, &QPushButton::clicked, this, [this] {
-        if (static_cast<std::size_t>(outputs_->rowCount()) >= winding::kMostOutputs) return;
-        const auto& columns = winding::kOutputColumns;
-        AddOutput({columns[0].first, columns[1].first, columns[2].first, std::nullopt});
-        emit changed();
-    });
+    connect(add, &QPushButton::clicked, this, &ChoicesPanel::AddNewOutput);
     connect(remove, &QPushButton::clicked, this, [this] {
         const int row =
             outputs_->currentRow() >= 0 ? outputs_->currentRow() : outputs_->rowCount() - 1;
@@ -233,6 +230,18 @@ QWidget* ChoicesPanel::OutputsBox() {
     layout->addWidget(outputs_);
     layout->addLayout(buttons);
     return box;
+}
+
+void ChoicesPanel::AddNewOutput() {
+    if (static_cast<std::size_t>(outputs_->rowCount()) >= winding::kMostOutputs) return;
+    const record::DesignRecord* press = press_ ? press_() : nullptr;
+    std::optional<double> P, Vo;
+    if (press != nullptr) {
+        P = press->inputValues[static_cast<std::size_t>(numtext::Input::Power)];
+        Vo = press->inputValues[static_cast<std::size_t>(numtext::Input::OutputVoltage)];
+    }
+    AddOutput(winding::NewOutput(Choices().outputs, P, Vo));
+    emit changed();
 }
 
 void ChoicesPanel::AddOutput(const winding::OutputLoad& load) {

@@ -2,7 +2,9 @@
 
 #include <QGroupBox>
 #include <array>
+#include <functional>
 
+#include "record/design_record.hpp"
 #include "winding/choices.hpp"
 
 class QCheckBox;
@@ -44,6 +46,13 @@ class ChoicesPanel : public QGroupBox {
     QSpinBox* Np() const { return turns_[0]; }
     QSpinBox* Ns() const { return turns_[1]; }
     void AddOutput(const winding::OutputLoad& load);
+    // The press a new output row takes its share of the power from (its P
+    // and Vout); none: the columns' first values.
+    void SetPressSource(std::function<const record::DesignRecord*()> press) {
+        press_ = std::move(press);
+    }
+    // 添加输出: a row that takes the power the rows before leave.
+    void AddNewOutput();
 
   signals:
     void changed();
@@ -64,6 +73,7 @@ class ChoicesPanel : public QGroupBox {
     QSpinBox* turns_[3] = {};  // Np, Ns, Naux (0: none)
     // The ticks of the choices the plan may be left to make (none elsewhere).
     std::array<QCheckBox*, std::size(winding::kChoiceNumbers)> ticks_{};
+    std::function<const record::DesignRecord*()> press_;
 };
 
 // The choices as the user left them (QSettings), and keeping them. A kept

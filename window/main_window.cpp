@@ -39,6 +39,7 @@
 #include "ui_main_window.h"
 #include "window/about.hpp"
 #include "window/build_sheet_tab.hpp"
+#include "window/choices_panel.hpp"
 #include "window/compare_tab.hpp"
 #include "window/design_files.hpp"
 #include "window/mains_dialog.hpp"
@@ -488,6 +489,7 @@ void MainWindow::ShowWinding() {
         });
         connect(winding_->compareTab(), &CompareTab::chosen, this, &MainWindow::ApplyCandidate);
         connect(winding_, &WindingWindow::typedCoreRequested, this, &MainWindow::TypeCore);
+        winding_->choices()->SetPressSource([this] { return LastPress(); });
     }
     winding_->ShowPlan(*plan_, InputsChanged());
     winding_->show();

@@ -723,7 +723,13 @@ class PageTest(unittest.TestCase):
         self.box("ChoicesOn").click()
         for _ in range(2):
             self.box("ChAddOutput").click()
-        second = self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs tbody tr")[1]
+        # Each new row at its share of the pressed 30 W: the press's own
+        # 12 V output first, then a tenth of the power, as none is left.
+        first, second = self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs tbody tr")[:2]
+        self.assertEqual([cell.get_attribute("value") for cell in
+                          first.find_elements(By.TAG_NAME, "input")], ["12", "2.5", "0.5", ""])
+        self.assertEqual(second.find_elements(By.TAG_NAME, "input")[1].get_attribute("value"),
+                         "0.25")
         cells = second.find_elements(By.TAG_NAME, "input")
         # The least load left blank: a tenth of full, as its placeholder says.
         self.assertEqual(cells[3].get_attribute("placeholder"), "10 %")

@@ -556,5 +556,33 @@ TEST(ChoiceTableTest, EachRowIsItsChoiceOnceAndHoldsWhereThePlanReads) {
     EXPECT_EQ(all.Ilimit_A, 1000 + static_cast<double>(ChoiceNumber::Ilimit));
 }
 
+// A new output row takes its share of the press's power: the first is the
+// press's own output, each further one at 12 V the power the rows before
+// leave, or a tenth of it where they leave none; without a press, the
+// columns' first values.
+TEST(ChoicesTest, ANewOutputTakesThePowerTheRowsLeave) {
+    const struct {
+        std::vector<OutputLoad> rows;
+        std::optional<double> P, Vo;
+        double V, I;
+    } cases[] = {
+        {{}, 60, 5, 5, 12},
+        {{{5, 12, 0.5}}, 60, 5, 12, 0.1 * 60 / 12},
+        {{{5, 6, 0.5}}, 60, 5, 12, 2.5},
+        {{{5, 2, 0.5}}, 30, 5, 12, 1.667},  // to the column's decimals
+        {{{5, 2, 0.5}, {12, 1.667, 0.7}}, 30, 5, 12, 0.25},
+        {{}, std::nullopt, 5, 12, 1},
+        {{}, 60, 0, 12, 1},
+        {{}, 1e9, 1e6, 1000, 1000},  // within the columns' bounds
+    };
+    for (const auto& c : cases) {
+        const OutputLoad row = NewOutput(c.rows, c.P, c.Vo);
+        EXPECT_EQ(row.V, c.V) << c.rows.size() << " rows, P " << c.P.value_or(-1);
+        EXPECT_DOUBLE_EQ(row.I_A, c.I) << c.rows.size() << " rows, P " << c.P.value_or(-1);
+        EXPECT_EQ(row.VF_V, kOutputColumns[2].first);
+        EXPECT_FALSE(row.Imin_A);
+    }
+}
+
 }  // namespace
 }  // namespace flyback::winding

@@ -909,6 +909,26 @@ class ToolWindowsTest : public QObject {
         QSettings().remove("winding/choices");
     }
 
+    // 添加输出 starts a row at its share of the pressed power: the press's own
+    // output first (12 V at 30 W), then what the rows before leave (none: a
+    // tenth of it).
+    void aNewOutputTakesItsShareOfThePower() {
+        TypeInputs(*window_, {"30", "375", "100", "65", "80", "12"});
+        Press();
+        window_->ShowWinding();
+        flyback::window::ChoicesPanel* choices = window_->Winding()->choices();
+        choices->setChecked(true);
+        choices->AddNewOutput();
+        choices->AddNewOutput();
+        const std::vector<flyback::winding::OutputLoad> rows = choices->Choices().outputs;
+        QCOMPARE(rows.size(), std::size_t{2});
+        QCOMPARE(rows[0].V, 12.0);
+        QCOMPARE(rows[0].I_A, 2.5);
+        QCOMPARE(rows[1].I_A, 0.25);
+        choices->setChecked(false);
+        QSettings().remove("winding/choices");
+    }
+
     // No programmer's name reaches the window: every Latin word in every
     // window's visible text is a unit or an engineer's symbol.
     void everyVisibleTextIsChineseOrAUnitOrASymbol() {
