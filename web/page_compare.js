@@ -45,6 +45,7 @@ window.FlybackPage.compare = function (page) {
     // The candidate's core, material and turns become the plan's; the plan
     // above follows, as after any change of its options.
     function open(row) {
+        const wasStale = $('compare').dataset.optionsStale === 'true';
         $('OptCore').value = row.core;
         $('OptMaterial').value = row.material;
         $('WindingOptions').dispatchEvent(new Event('change'));
@@ -52,6 +53,10 @@ window.FlybackPage.compare = function (page) {
         $('ChVorSource').value = '0';  // the turns set it
         $('ChTurns').value = row.turns;
         $('WindingChoices').dispatchEvent(new Event('change'));
+        // A candidate opened is the comparison's own: it stays up to date,
+        // unless it was out of date already.
+        if (!wasStale && comparedWith !== null) comparedWith = settingsKey();
+        markStale();
         $('winding').scrollIntoView();
     }
 
@@ -95,10 +100,33 @@ window.FlybackPage.compare = function (page) {
         $('CompareRun').disabled = false;
     }
 
+    // The settings the comparison asked for and the one shown was weighed
+    // with: once the plan's options or choices change, it is out of date.
+    // (The pictures' width is no option of the plan.)
+    let asking = null, comparedWith = null, shownSummary = '';
+    const settingsKey = () => JSON.stringify(
+        [page.planSettings.setPlanOptions, page.planSettings.setPlanChoices]);
+    function markStale() {
+        const stale = comparedWith !== null && settingsKey() !== comparedWith;
+        if (stale) $('compare').dataset.optionsStale = 'true';
+        else delete $('compare').dataset.optionsStale;
+        $('CompareSummary').textContent = stale
+            ? '已过时：选项在比较之后已更改，下列结果按更改前的选项；请重新比较。' +
+              '打开一行按现在的选项采用它的磁芯、材料与匝数。' + shownSummary
+            : shownSummary;
+    }
+    for (const form of ['WindingOptions', 'WindingChoices']) {
+        $(form).addEventListener('change', () => {
+            if (comparedWith !== null) markStale();
+        });
+    }
+
     function show(advice) {
         // Why the first won ends its own sentence; a summary without one does not.
         const summary = advice.summary;
-        $('CompareSummary').textContent = summary;
+        comparedWith = asking;
+        shownSummary = summary;
+        markStale();
         fillTable($('CompareTop'), advice.headings, advice.top);
         fillTable($('CompareFront'), advice.headings, advice.front);
         $('ComparePlot').replaceChildren(picture(advice.svg));
@@ -109,6 +137,7 @@ window.FlybackPage.compare = function (page) {
         asked += 1;
         try {
             if (!worker) startWorker();
+            asking = settingsKey();
             worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings,
                                  materials: checkedMaterials() });
         } catch (error) {
@@ -130,6 +159,9 @@ window.FlybackPage.compare = function (page) {
     }
     page.afterPress.push(() => {
         asked += 1;
+        comparedWith = null;
+        shownSummary = '';
+        delete $('compare').dataset.optionsStale;
         $('CompareRun').disabled = false;
         $('CompareSummary').textContent = '';
         fillTable($('CompareTop'), [], []);

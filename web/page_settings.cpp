@@ -21,7 +21,9 @@ using flyback::answer::JsonObject;
 using flyback::web::Answer;
 using flyback::web::Parts;
 using flyback::web::PlanOptions;
+using flyback::web::Shortest;
 using flyback::web::Text;
+using flyback::web::Texts;
 namespace winding = flyback::winding;
 
 }  // namespace

@@ -54,10 +54,20 @@ window.FlybackPage.tools = function (page) {
         const range = engine.page.dcFromMains({
             minAc, maxAc, lineHz, bulk, holdup, power: inputs[0].value, efficiency: inputs[4].value,
         });
-        $('MainsResult').textContent = range.problem || range.text;
+        // Voltages filled in from another power or efficiency, and left in
+        // their boxes, are out of date once the bulk's ripple moves them.
+        const outOfDate = !range.problem && filled !== null &&
+            inputs[1].value === filled.vmax && inputs[2].value === filled.vmin &&
+            (range.vmax !== filled.vmax || range.vmin !== filled.vmin);
+        $('MainsResult').textContent = (range.problem || range.text) + (outOfDate
+            ? `\n输入框中的最大、最小输入电压（${filled.vmax} V、${filled.vmin} V）按之前的功率或效率算出，已过时：请重新填入。`
+            : '');
+        if (outOfDate) $('MainsResult').dataset.stale = 'true';
+        else delete $('MainsResult').dataset.stale;
         $('MainsFill').disabled = Boolean(range.problem);
         return range;
     }
+    let filled = null;  // the voltages last filled in
     for (const id of mainsFields) $(id).addEventListener('input', showMains);
     for (const box of [inputs[0], inputs[4]]) box.addEventListener('input', showMains);
     $('MainsForm').addEventListener('submit', (event) => event.preventDefault());
@@ -66,11 +76,13 @@ window.FlybackPage.tools = function (page) {
         if (range.problem) return;
         // Written as texts, which then read as any typed text.
         // The plan's insulation is rated by the mains typed, not the bus.
+        filled = { vmax: range.vmax, vmin: range.vmin };
         for (const [box, text] of [[inputs[1], range.vmax], [inputs[2], range.vmin],
             [$('OptMains'), range.mains]]) {
             box.value = text;
             box.dispatchEvent(new Event('input'));
         }
+        showMains();
     });
     showMains();
 

@@ -1,5 +1,6 @@
 #include "window/compare_tab.hpp"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
@@ -129,12 +130,27 @@ void CompareTab::ShowResult(const Result& result) {
     Show();
 }
 
+void CompareTab::OptionsChanged(const winding::Options& now) {
+    if (!result_) return;
+    result_->changedTo = now;
+    Show();
+}
+
+winding::Options CompareTab::OptionsFor(const advise::Candidate& candidate) const {
+    return advise::OptionsOf(candidate, result_->changedTo.value_or(result_->advice.plannedWith));
+}
+
 void CompareTab::Show() {
     if (!result_) return;
     const advise::Advice& a = result_->advice;
+    const bool stale = result_->changedTo.has_value();
     // The summary ends with a full stop where it says why the first won.
     const QString summary = FromUtf8(advise::Summary(a));
-    status_->setText(summary + QStringLiteral("双击一行打开它的方案。"));
+    status_->setText(
+        stale ? QStringLiteral("已过时：选项在比较之后已更改，下列结果按更改前的选项；请重新比较。"
+                               "双击一行按现在的选项打开它的磁芯、材料与匝数。") +
+                    summary
+              : summary + QStringLiteral("双击一行打开它的方案。"));
     table_->setRowCount(static_cast<int>(a.top.size()));
     for (std::size_t r = 0; r < a.top.size(); ++r) {
         const auto cells = advise::Row(a.top[r]);
@@ -143,6 +159,8 @@ void CompareTab::Show() {
                             new QTableWidgetItem(FromUtf8(cells[c])));
         }
     }
+    // Out of date: grey and italic, as the plan's own tables show it.
+    ShowOutOfDate(table_, stale, QApplication::palette(table_).color(QPalette::Text));
     table_->resizeColumnsToContents();
     QChart& chart = *chart_->chart();
     chart.removeAllSeries();
@@ -158,7 +176,7 @@ void CompareTab::Show() {
     connect(front, &QScatterSeries::clicked, this, [this](const QPointF& at) {
         for (const advise::Candidate& c : result_->advice.front) {
             if (c.volume_cm3 == at.x() && c.loss_W == at.y()) {
-                emit chosen(advise::OptionsOf(c, result_->advice.plannedWith));
+                emit chosen(OptionsFor(c));
                 return;
             }
         }
@@ -186,8 +204,7 @@ void CompareTab::Show() {
 
 void CompareTab::Pick(int row) {
     if (!result_ || row < 0 || row >= static_cast<int>(result_->advice.top.size())) return;
-    emit chosen(advise::OptionsOf(result_->advice.top[static_cast<std::size_t>(row)],
-                                  result_->advice.plannedWith));
+    emit chosen(OptionsFor(result_->advice.top[static_cast<std::size_t>(row)]));
 }
 
 }  // namespace flyback::window

@@ -38,9 +38,14 @@ class CompareTab : public QWidget {
         std::shared_ptr<const catalogue::Catalogue> parts;
         winding::Options options;
         advise::Advice advice;
+        // The plan's options changed since: the candidates were weighed with
+        // others, and one picked opens on the options as they are now.
+        std::optional<winding::Options> changedTo = std::nullopt;
     };
     const std::optional<Result>& result() const { return result_; }
     void ShowResult(const Result& result);
+    // The plan's options changed: the comparison shown is out of date.
+    void OptionsChanged(const winding::Options& now);
 
     // The materials a buyer can get, to weigh besides the plan's own: each
     // with loss data, checkable; none checked weighs the plan's material only.
@@ -63,6 +68,9 @@ class CompareTab : public QWidget {
   private:
     void Show();
     void StopRunning();
+    // The options a candidate's plan is made on: those it was weighed with,
+    // or the plan's as they are now where they changed since.
+    winding::Options OptionsFor(const advise::Candidate& candidate) const;
 
     QPushButton* compare_ = nullptr;
     QLabel* status_ = nullptr;

@@ -525,6 +525,7 @@ void MainWindow::OnWindingOptionsChanged() {
     files_->MarkModified();
     windingOptions_ = winding_->Options();
     SaveWindingOptions(windingOptions_);
+    winding_->compareTab()->OptionsChanged(windingOptions_);
     RenewPlan();
     if (plan_) winding_->ShowPlan(*plan_, InputsChanged());
 }

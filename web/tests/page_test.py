@@ -439,6 +439,16 @@ class PageTest(unittest.TestCase):
         self.assertIn(filled, native)
         # The plan's insulation is rated by the 265 V typed, as the window's.
         self.assertEqual(self.box("OptMains").get_attribute("value"), "265")
+        # With a bulk capacitor given, another power moves its ripple: the
+        # voltages filled in are said to be out of date until they are
+        # filled in again (a bulk proposed per watt moves with the power).
+        self.box("MainsBulk").send_keys("150")
+        self.box("MainsFill").click()
+        self.assertNotIn("已过时", self.box("MainsResult").text)
+        self.box("Text1_4").send_keys(Keys.BACKSPACE, "0")  # 75 % to 70 %
+        self.assertIn("已过时", self.box("MainsResult").text)
+        self.box("MainsFill").click()
+        self.assertNotIn("已过时", self.box("MainsResult").text)
         self.box("MainsMinAc").clear()
         self.box("MainsMinAc").send_keys("abc")
         self.assertEqual(self.box("MainsResult").text, "请输入数字。")
@@ -526,6 +536,13 @@ class PageTest(unittest.TestCase):
         self.assertIn(turns.split(":")[0] + " 匝", self.rows("WindingTable")[0].text)
         self.assertIn(core, self.box("WindingPremise").text + self.rows("WindingTable")[0].text
                       + self.box("WindingLines").text)
+        # The candidate opened is the comparison's own; an option changed
+        # since makes it out of date, greyed and said so.
+        self.assertFalse(self.box("CompareSummary").text.startswith("已过时"))
+        self.box("OptBmax").clear()
+        self.box("OptBmax").send_keys("0.25", Keys.TAB)
+        self.assertTrue(self.box("CompareSummary").text.startswith("已过时"))
+        self.assertEqual(self.box("compare").get_attribute("data-options-stale"), "true")
         # A new press clears the comparison of the last.
         self.press()
         self.assertEqual(len(self.rows("CompareTop")), 0)

@@ -1,6 +1,7 @@
 // The windows beside the form: about, the working, the mains, the winding plan, sweeps.
 #include <sys/stat.h>
 
+#include "window/qt_text.hpp"
 #include "window/sub_window.hpp"
 #include "window/typed_core_dialog.hpp"
 #include "window_test_support.hpp"
@@ -518,6 +519,24 @@ class ToolWindowsTest : public QObject {
         const auto options = chosen[0][0].value<flyback::winding::Options>();
         QCOMPARE(options.core, std::string("PQ20/20"));
         QCOMPARE(options.choices.Np, result.advice.top[0].Np);
+        // The options changed since: said out of date, greyed, and a row
+        // opens its core and turns on the options as they are now (the
+        // mode chosen since is kept, not silently changed back).
+        flyback::winding::Options now;
+        now.choices.conduction = flyback::winding::Conduction::QuasiResonant;
+        tab.OptionsChanged(now);
+        QVERIFY(tab.status()->text().startsWith(QStringLiteral("已过时")));
+        QCOMPARE(tab.table()->palette().color(QPalette::Text), flyback::window::kOutOfDateText);
+        tab.Pick(0);
+        const auto reopened = chosen[1][0].value<flyback::winding::Options>();
+        QCOMPARE(reopened.core, std::string("PQ20/20"));
+        QCOMPARE(reopened.choices.Np, result.advice.top[0].Np);
+        QCOMPARE(reopened.choices.conduction, flyback::winding::Conduction::QuasiResonant);
+        // Weighed again, it is up to date.
+        tab.Start(record, now, parts);
+        QVERIFY(done.wait(60000));
+        QVERIFY(!tab.status()->text().startsWith(QStringLiteral("已过时")));
+        QVERIFY(!tab.result()->changedTo);
     }
 
     // The materials a buyer can get: every one with loss data is listed
