@@ -46,6 +46,12 @@ void TakeWheelOnlyWithFocus(QWidget* widget) {
     for (auto* bar : widget->findChildren<QTabBar*>()) bar->installEventFilter(Guard());
 }
 
+void ShowFocusOfViews(QWidget* widget) {
+    widget->setStyleSheet(widget->styleSheet() +
+                          QStringLiteral("QAbstractScrollArea:focus { border: 2px solid "
+                                         "palette(highlight); }"));
+}
+
 void TablesAreOneTabStop(QWidget* widget) {
     for (auto* table : widget->findChildren<QAbstractItemView*>())
         table->setTabKeyNavigation(false);

@@ -15,4 +15,9 @@ void TakeWheelOnlyWithFocus(QWidget* widget);
 // arrows: Tab leaves a table instead of cycling its cells for ever.
 void TablesAreOneTabStop(QWidget* widget);
 
+// A table, a sheet, a chart or a scrolling pane inside `widget` with the
+// keyboard's focus shows it by a ring in the highlight colour: the platform's
+// own style draws none around them, and a keyboard user lost the place.
+void ShowFocusOfViews(QWidget* widget);
+
 }  // namespace flyback::window

@@ -94,6 +94,7 @@ void MakeSubWindow(QWidget* window, const QString& name, QSize preferred) {
     }
     TakeWheelOnlyWithFocus(window);
     TablesAreOneTabStop(window);
+    ShowFocusOfViews(window);
     window->installEventFilter(new KeptGeometry(window, key));
     for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {

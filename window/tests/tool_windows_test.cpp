@@ -928,6 +928,49 @@ class ToolWindowsTest : public QObject {
         QSettings().remove("winding/choices");
     }
 
+    // Tab visits every control of the plan window once a round, the 设计选择
+    // ticked: the way of Vor and the mode on the first round as on the next.
+    void tabVisitsTheChoicesOnTheFirstRound() {
+        flyback::window::WindingWindow* plan = ShownPlanWindow();
+        QVERIFY(plan);
+        plan->choices()->setChecked(true);
+        plan->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(plan));
+        QWidget* first = plan->findChildren<QComboBox*>().front();
+        first->setFocus(Qt::TabFocusReason);
+        QList<QWidget*> round;
+        for (int i = 0; i < 400; ++i) {
+            QWidget* at = QApplication::focusWidget();
+            QVERIFY(at);
+            if (i > 0 && at == first) break;
+            QVERIFY2(!round.contains(at), qPrintable(at->accessibleName()));  // once a round
+            round << at;
+            QTest::keyClick(at, Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), first);
+        for (QComboBox* way : {plan->choices()->vorSource(), plan->choices()->conduction()})
+            QVERIFY2(round.contains(way), qPrintable(way->accessibleName()));
+        plan->choices()->setChecked(false);
+    }
+
+    // A table with the keyboard's focus is ringed in the highlight colour;
+    // without it, not.
+    void aTableWithTheFocusShowsIt() {
+        flyback::window::WindingWindow* plan = ShownPlanWindow();
+        QVERIFY(plan);
+        plan->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(plan));
+        QTableWidget* table = plan->windings();
+        const QColor ring = table->palette().color(QPalette::Highlight);
+        table->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(table->hasFocus());
+        const QPoint edge(0, table->height() / 2);
+        QCOMPARE(table->grab().toImage().pixelColor(edge), ring);
+        plan->choices()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(!table->hasFocus());
+        QVERIFY(table->grab().toImage().pixelColor(edge) != ring);
+    }
+
     // 添加输出 starts a row at its share of the pressed power: the press's own
     // output first (12 V at 30 W), then what the rows before leave (none: a
     // tenth of it).
