@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDate>
-#include <QFileDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "window/file_dialogs.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
 
@@ -103,9 +103,9 @@ void BuildSheetTab::SaveWithDialog() {
     const QString pdf = QStringLiteral("PDF 文件 (*.pdf)");
     const QString html = QStringLiteral("HTML 网页 (*.html *.htm)");
     QString filter = pdf;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存规格书"),
-                                                      QStringLiteral("变压器规格书.pdf"),
-                                                      pdf + QStringLiteral(";;") + html, &filter);
+    const QString path =
+        ChooseFileToSave(this, QStringLiteral("保存规格书"), QStringLiteral("变压器规格书.pdf"),
+                         pdf + QStringLiteral(";;") + html, &filter);
     if (path.isEmpty()) return;
     const QString named =
         WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html);

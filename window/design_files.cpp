@@ -1,7 +1,6 @@
 #include "window/design_files.hpp"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
@@ -11,6 +10,7 @@
 #include "report/html_report.hpp"
 #include "spice/spice.hpp"
 #include "whole_file/whole_file.hpp"
+#include "window/file_dialogs.hpp"
 #include "window/main_window.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
@@ -30,12 +30,12 @@ QMessageBox::StandardButton AskToSave(QWidget* parent) {
 
 QString ChoosePath(QWidget* parent, bool save, const QString& proposed) {
     if (save) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("保存设计"), proposed,
-                                            proposed.endsWith(QStringLiteral(".cir"))
-                                                ? QStringLiteral("ngspice 网表 (*.cir)")
-                                                : kFilter);
+        return ChooseFileToSave(parent, QStringLiteral("保存设计"), proposed,
+                                proposed.endsWith(QStringLiteral(".cir"))
+                                    ? QStringLiteral("ngspice 网表 (*.cir)")
+                                    : kFilter);
     }
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("打开设计"), proposed, kFilter);
+    return ChooseFileToOpen(parent, QStringLiteral("打开设计"), proposed, kFilter);
 }
 
 QString FileProblem(const whole_file::Read& read) {

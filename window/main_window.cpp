@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -42,6 +41,7 @@
 #include "window/choices_panel.hpp"
 #include "window/compare_tab.hpp"
 #include "window/design_files.hpp"
+#include "window/file_dialogs.hpp"
 #include "window/mains_dialog.hpp"
 #include "window/qt_text.hpp"
 #include "window/report_output.hpp"
@@ -436,9 +436,9 @@ void MainWindow::SaveReportAs() {
     const QString pdf = QStringLiteral("PDF 文件 (*.pdf)");
     const QString html = QStringLiteral("HTML 网页 (*.html *.htm)");
     QString filter = pdf;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报告"),
-                                                      ProposedReportName(*lastPress_),
-                                                      pdf + QStringLiteral(";;") + html, &filter);
+    const QString path =
+        ChooseFileToSave(this, QStringLiteral("保存报告"), ProposedReportName(*lastPress_),
+                         pdf + QStringLiteral(";;") + html, &filter);
     if (path.isEmpty()) return;
     SaveReportTo(WithReportSuffix(path, filter == pdf ? ReportFormat::Pdf : ReportFormat::Html));
 }

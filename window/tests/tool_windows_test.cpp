@@ -1,12 +1,14 @@
 // The windows beside the form: about, the working, the mains, the winding plan, sweeps.
 #include <sys/stat.h>
 
+#include "window/file_dialogs.hpp"
 #include "window/qt_text.hpp"
 #include "window/sub_window.hpp"
 #include "window/typed_core_dialog.hpp"
 #include "window_test_support.hpp"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +16,9 @@
 #include <QRegularExpression>
 #include <QSvgWidget>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 #include <QWheelEvent>
 #include <cmath>
 #include <set>
@@ -969,6 +974,33 @@ class ToolWindowsTest : public QObject {
         plan->choices()->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(!table->hasFocus());
         QVERIFY(table->grab().toImage().pixelColor(edge) != ring);
+    }
+
+    // Qt's own file dialog dates its files as the captions are written, and
+    // its date column is as wide as its dates.
+    void theFileDialogDatesItsFilesInChinese() {
+        QTemporaryDir dir;
+        QFile(dir.filePath("a.mas.json")).open(QIODevice::WriteOnly);
+        QString date;
+        bool wideEnough = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            QVERIFY(view);
+            QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+            const QModelIndex at = view->model()->index(0, 3, view->rootIndex());
+            date = at.data().toString();
+            view->resizeColumnToContents(3);
+            wideEnough = view->columnWidth(3) >= view->fontMetrics().horizontalAdvance(date);
+            dialog->reject();
+        });
+        flyback::window::ChooseFileToOpen(nullptr, QStringLiteral("打开设计"), dir.path(),
+                                          QStringLiteral("设计文件 (*.mas.json *.json)"));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2} ")).match(date).hasMatch(),
+            qPrintable(date));
+        QVERIFY(wideEnough);
     }
 
     // 添加输出 starts a row at its share of the pressed power: the press's own
