@@ -831,19 +831,28 @@ std::string WarningLine(const PlanWarning& warning) {
 
 namespace {
 
+// A figure right-aligned that may wrap between its number and its unit: a
+// page too narrow for every figure whole squeezed the words beside them.
+constexpr std::string_view kFigure = "figure";
+
 template <std::size_t Columns>
 void AppendRowsTable(std::string& html, const std::array<std::string_view, Columns>& headings,
                      const std::array<std::string_view, Columns>& widths,
                      const std::vector<std::array<std::string, Columns>>& rows,
-                     bool (*isNumber)(std::size_t)) {
+                     std::string_view (*classOf)(std::size_t)) {
     html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><thead><tr>";
     for (std::size_t i = 0; i < Columns; ++i)
         html.append("<th width=\"").append(widths[i]).append("\">").append(headings[i]) += "</th>";
     html += "</tr></thead>\n<tbody>\n";
     for (const auto& row : rows) {
         html += "<tr>";
-        for (std::size_t i = 0; i < Columns; ++i)
-            report::HtmlCell(html, row[i], isNumber(i) ? "number" : "");
+        for (std::size_t i = 0; i < Columns; ++i) {
+            if (classOf(i) == kFigure) {
+                html += "<td align=\"right\">" + report::HtmlEscape(row[i]) + "</td>";
+            } else {
+                report::HtmlCell(html, row[i], classOf(i));
+            }
+        }
         html += "</tr>\n";
     }
     html += "</tbody></table>\n";
@@ -896,8 +905,14 @@ std::string HtmlSection(const PlanOutcome& outcome, const Options& options,
     // (Qt's would otherwise break the wire's name a character a line).
     static constexpr std::array<std::string_view, kWindingColumns> kWindingWidths = {
         "6%", "7%", "17%", "9%", "9%", "9%", "11%", "9%", "10%", "13%"};
+    // The short names and counts kept whole (a printed page broke "初级" and
+    // "26 × 3" a character a line); figures and the wire's name wrap between
+    // their words.
     AppendRowsTable(html, kWindingHeadings, kWindingWidths, WindingRows(plan),
-                    [](std::size_t i) { return i == 1 || i > 3; });
+                    [](std::size_t i) -> std::string_view {
+                        if (i == 1 || i == 3 || i == 0) return "name";
+                        return i == 2 ? "" : kFigure;
+                    });
     html += pictures;
     if (!plan.warnings.empty()) {
         html += "<ul class=\"warnings\">\n";

@@ -311,6 +311,24 @@ class ToolWindowsTest : public QObject {
             QVERIFY(images.waitForFinished());
             // Once each: a picture split across two pages would be there twice.
             QCOMPARE(QString::fromUtf8(images.readAllStandardOutput()).count(" image "), 3);
+            // The windings table's names, counts and figures printed whole,
+            // each a word of its own (a squeezed cell set them a character
+            // a line): its name, its turns, its wire's size, its turns a layer.
+            QProcess words;
+            words.start("pdftotext", {"-enc", "UTF-8", "-bbox", pdf, "-"});
+            QVERIFY(words.waitForFinished());
+            QStringList printed;
+            const QRegularExpression word(QStringLiteral("<word[^>]*>([^<]*)</word>"));
+            for (auto it = word.globalMatch(QString::fromUtf8(words.readAllStandardOutput()));
+                 it.hasNext();)
+                printed << it.next().captured(1);
+            for (int row = 0; row < plan->windings()->rowCount(); ++row) {
+                for (const int column : {0, 1, 2, 3}) {
+                    const QString whole =
+                        plan->windings()->item(row, column)->text().section(' ', 0, 0);
+                    QVERIFY2(printed.contains(whole), qPrintable(whole));
+                }
+            }
         }
 
         QTest::keyClicks(window_->Text1()[0], "0");
