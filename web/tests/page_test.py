@@ -976,6 +976,11 @@ class PhoneTest(unittest.TestCase):
             rect = d.find_element(By.ID, name).rect
             self.assertGreaterEqual(rect["x"], 0, name)
             self.assertLessEqual(rect["x"] + rect["width"], width, name)
+            # Within its frame too: an input's own width once pushed past it.
+            frame = d.execute_script(
+                "return arguments[0].closest('.frame').getBoundingClientRect().right",
+                d.find_element(By.ID, name))
+            self.assertLessEqual(rect["x"] + rect["width"], frame, name)
         for i in range(6):
             self.assertEqual(d.find_element(By.ID, f"Text1_{i}").get_attribute("inputmode"), "decimal")
         for name in ["Text1_0", "Command1", "CopyDesign", "OptBmax", "SweepRun"]:
