@@ -13,6 +13,7 @@
 #include "winding/ac_resistance.hpp"
 #include "winding/capacitances.hpp"
 #include "winding/core_loss.hpp"
+#include "winding/gap.hpp"
 #include "winding/leakage.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_design.hpp"
@@ -37,7 +38,6 @@ namespace k = physics;
 constexpr double kSettled_K = 0.01;
 constexpr int kMostThermalSteps = 50;
 constexpr double kRunaway_C = 400;
-constexpr int kMostGapSteps = 50;
 // The stored power's iteration: settled within this share, given up after
 // so many plans (whole turns may flip between two counts).
 constexpr double kFlowSettled = 1e-6;
@@ -560,38 +560,6 @@ void CheckCorners(Plan& plan, const PlanInput& in, double Amin_m2) {
     plan.saturationMargin = Divide(*plan.BsatHot_T, worst);
 }
 
-// McLyman's fringing flux factor for a gap in the centre leg (Colonel Wm. T.
-// McLyman, "Transformer and Inductor Design Handbook", 3rd ed., chapter 8):
-// F = 1 + lg ÷ √Ae × ln(2G ÷ lg), G the window's height along the leg. The
-// fringing flux adds to the gap's, so the gap that gives Lp is wider by it.
-double FringingFactor(double gap_m, double Ae_m2, double windowHeight_m) {
-    if (!(gap_m > 0)) return 1;
-    return std::max(
-        1.0, Add(1, Multiply(Divide(gap_m, SquareRoot(Ae_m2)),
-                             portable_math::Log(Divide(Multiply(2, windowHeight_m), gap_m)))));
-}
-
-void Gap(Plan& plan, const PlanInput& in, double Ae_m2) {
-    const double Np2 = Multiply(plan.Np, plan.Np);
-    plan.AL_nH = Multiply(Divide(plan.Lp_H, Np2), 1e9);
-    const double air = Divide(Multiply(Multiply(k::kMu0, Np2), Ae_m2), plan.Lp_H);
-    const double ferrite =
-        in.material.mu_i ? Divide(Multiply(plan.core->le_mm, 1e-3), *in.material.mu_i) : 0;
-    double gap_m = Subtract(air, ferrite);
-    plan.gapPlain_mm = Multiply(gap_m, 1e3);
-    const double height_m =
-        Multiply(plan.core->coreWindowHeight_mm.value_or(plan.core->winding_width_mm), 1e-3);
-    // gap = air × F(gap) − ferrite, to a nanometre; it settles in a few steps.
-    for (int step = 0; step < kMostGapSteps && gap_m > 0; ++step) {
-        plan.fringing = FringingFactor(gap_m, Ae_m2, height_m);
-        const double next = Subtract(Multiply(air, plan.fringing), ferrite);
-        const bool settled = std::abs(Subtract(next, gap_m)) < 1e-9;
-        gap_m = next;
-        if (settled) break;
-    }
-    plan.gap_mm = Multiply(gap_m, 1e3);
-}
-
 // How far a plan goes: in full, or a sketch without its losses and the
 // temperature they settle at, which take most of a plan's time.
 enum class Depth { Full, Sketch };
@@ -644,7 +612,7 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
         plan.Vedge_V = EdgeInput(plan.Vor_V, plan.Lp_H, plan.load);
     Flux(plan, in, Ae_m2, Amin_m2);
     plan.Naux = BiasTurns(plan.Ns, in.design);
-    Gap(plan, in, Ae_m2);
+    GrindGap(plan, in.material, Ae_m2);
     plan.skinDepth_mm = SkinDepth_mm(c.f, k::kWorkingTemperature_C);
     plan.f_Hz = c.f;
     plan.eta = c.eta;
@@ -814,162 +782,11 @@ double TypicalClampLoss(const Plan& plan) {
     return Divide(Multiply(settled, settled), c.R_ohm);
 }
 
-double CopperArea_mm2(const Winding& w) {
-    if (w.conductor == Conductor::Foil) return Multiply(w.foilThickness_mm, w.foilWidth_mm);
-    return Multiply(SquareMillimetres(w.wire->conductor_mm), w.strands);
-}
-
-int ConductorsPerTurn(const Winding& w) {
-    return w.conductor == Conductor::Round ? w.strands : 1;
-}
-
-std::vector<long> ConductorsPerLayer(const Winding& w, double width_mm) {
-    const auto capacity = static_cast<long>(ConductorsAcross(width_mm, w.outer_mm));
-    const long perTurn = ConductorsPerTurn(w);
-    std::vector<long> layers;
-    if (w.conductor == Conductor::Foil) return std::vector<long>(w.turns, 1);
-    if (perTurn <= capacity) {
-        const long across = static_cast<long>(w.turnsPerLayer) * perTurn;
-        for (long left = static_cast<long>(w.turns) * perTurn; left > 0; left -= across) {
-            layers.push_back(std::min(across, left));
-        }
-        return layers;
-    }
-    for (int turn = 0; turn < w.turns; ++turn) {
-        for (long left = perTurn; left > 0; left -= capacity) {
-            layers.push_back(std::min(capacity, left));
-        }
-    }
-    return layers;
-}
-
-std::string_view RoleCaption(Role role) {
-    switch (role) {
-        case Role::Primary:
-            return "初级";
-        case Role::Secondary:
-            return "次级";
-        case Role::Bias:
-            return "辅助";
-    }
-    return {};
-}
-
-std::string_view RoleName(Role role) {
-    switch (role) {
-        case Role::Primary:
-            return "primary";
-        case Role::Secondary:
-            return "secondary";
-        case Role::Bias:
-            return "bias";
-    }
-    return {};
-}
-
-std::string WindingName(const Winding& w) {
-    const std::string name(RoleName(w.role));
-    const std::string half = std::to_string(w.half);
-    if (w.role != Role::Secondary) return w.half > 0 ? name + " " + half : name;
-    const std::string output = std::to_string(w.output + 1);
-    return w.half > 0 ? name + " " + output + "." + half : name + " " + output;
-}
-
-double InductanceOfGap(const catalogue::Core& core, const catalogue::Material& material, int Np,
-                       double gap_mm) {
-    const double Ae_m2 = Multiply(core.Ae_mm2, 1e-6), gap_m = Multiply(gap_mm, 1e-3);
-    const double height_m =
-        Multiply(core.coreWindowHeight_mm.value_or(core.winding_width_mm), 1e-3);
-    const double ferrite = material.mu_i ? Divide(Multiply(core.le_mm, 1e-3), *material.mu_i) : 0;
-    // gap = air × F(gap) − ferrite, air = μ0 Np² Ae ÷ Lp.
-    const double air = Divide(Add(gap_m, ferrite), FringingFactor(gap_m, Ae_m2, height_m));
-    return Divide(Multiply(Multiply(k::kMu0, Multiply(Np, Np)), Ae_m2), air);
-}
-
 std::optional<double> TurnLengthAt(const catalogue::Core& core, double y_mm) {
     if (!core.MLT_mm) return std::nullopt;
     const double pi = std::numbers::pi;
     return Add(Subtract(*core.MLT_mm, Multiply(pi, core.winding_height_mm)),
                Multiply(Multiply(2, pi), y_mm));
-}
-
-Winding Whole(const Winding& w) {
-    Winding whole = w;
-    whole.half = 0;
-    return whole;
-}
-
-int WholeIndex(const Plan& plan, std::size_t i) {
-    const Winding& w = plan.windings[i];
-    for (std::size_t j = 0; j < i; ++j) {
-        if (plan.windings[j].role == w.role && plan.windings[j].output == w.output)
-            return static_cast<int>(j);
-    }
-    return static_cast<int>(i);
-}
-
-std::vector<int> WholeWindings(const Plan& plan) {
-    std::vector<int> wholes;
-    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
-        if (WholeIndex(plan, i) == static_cast<int>(i)) wholes.push_back(static_cast<int>(i));
-    }
-    return wholes;
-}
-
-const ShieldPlan* ShieldBefore(const Plan& plan, std::size_t i) {
-    for (const ShieldPlan& s : plan.shields) {
-        if (s.before == static_cast<int>(i)) return &s;
-    }
-    return nullptr;
-}
-
-int WholeTurns(const Plan& plan, const Winding& w) {
-    if (w.half == 0) return w.turns;
-    return w.role == Role::Primary ? plan.Np
-                                   : plan.outputs[static_cast<std::size_t>(w.output)].turns;
-}
-
-std::vector<int> StackOrder(const Plan& plan) {
-    if (!plan.options.stack) return {};
-    std::vector<int> order;
-    for (std::size_t o = 0; o < plan.outputs.size(); ++o) order.push_back(static_cast<int>(o));
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return plan.outputs[static_cast<std::size_t>(a)].turns <
-               plan.outputs[static_cast<std::size_t>(b)].turns;
-    });
-    return order;
-}
-
-bool CarriesOutput(const Plan& plan, const Winding& w, int output) {
-    if (w.role != Role::Secondary) return false;
-    if (!plan.options.stack) return w.output == output;
-    const auto turns = [&](int o) { return plan.outputs[static_cast<std::size_t>(o)].turns; };
-    return turns(output) >= turns(w.output);
-}
-
-int TurnsBelow(const Plan& plan, const Winding& w) {
-    if (w.role != Role::Secondary || !plan.options.stack) return 0;
-    return plan.outputs[static_cast<std::size_t>(w.output)].turns - w.turns;
-}
-
-std::optional<double> WholeResistance(const Plan& plan, const Winding& w) {
-    if (w.half == 0) return w.R_ohm;
-    double sum = 0;
-    for (const Winding& part : plan.windings) {
-        if (part.half == 0 || part.role != w.role || part.output != w.output) continue;
-        if (!part.R_ohm) return std::nullopt;
-        sum = Add(sum, *part.R_ohm);
-    }
-    return sum;
-}
-
-std::string WindingCaption(const Plan& plan, const Winding& w) {
-    std::string caption(RoleCaption(w.role));
-    const std::string half = std::to_string(w.half);
-    if (w.role != Role::Secondary || plan.outputs.size() < 2)
-        return w.half > 0 ? caption + " " + half : caption;
-    const std::string output = std::to_string(w.output + 1);
-    return w.half > 0 ? caption + " " + output + "." + half : caption + " " + output;
 }
 
 namespace {
