@@ -205,8 +205,9 @@ TEST(StackTest, TheRegulationBandIsAChoice) {
         Options options;
         options.choices.outputs = kThreeOutputs;
         options.choices.regulationBand_pct = c.band;
-        const PlanOutcome outcome = PlanWinding(
-            record::RecordPress({"25", "375", "100", "65", "80", "5"}), options, catalogue::BuiltIn());
+        const PlanOutcome outcome =
+            PlanWinding(record::RecordPress({"25", "375", "100", "65", "80", "5"}), options,
+                        catalogue::BuiltIn());
         ASSERT_TRUE(outcome.plan);
         std::map<std::string, std::string> lines;
         for (const plan_sheet::SheetLine& line : plan_sheet::PlanLines(*outcome.plan))
