@@ -18,6 +18,7 @@
 #include "winding/physics.hpp"
 #include "winding/plan_design.hpp"
 #include "winding/plan_warnings.hpp"
+#include "winding/thermal.hpp"
 #include "winding/wire_choice.hpp"
 
 namespace flyback::winding {
@@ -34,41 +35,10 @@ using runtime::SquareRoot;
 using runtime::Subtract;
 namespace k = physics;
 
-// The temperature iteration: settled within this, given up after so many steps.
-constexpr double kSettled_K = 0.01;
-constexpr int kMostThermalSteps = 50;
-constexpr double kRunaway_C = 400;
 // The stored power's iteration: settled within this share, given up after
 // so many plans (whole turns may flip between two counts).
 constexpr double kFlowSettled = 1e-6;
 constexpr int kMostFlowRounds = 8;
-
-}  // namespace
-
-double CopperResistivity(double celsius) {
-    return Multiply(k::kCopperResistivity20C,
-                    Add(1, Multiply(k::kCopperTemperatureCoefficient, Subtract(celsius, 20))));
-}
-
-namespace {
-
-void CopperLoss(Winding& w, const catalogue::Core& core,
-                double celsius = k::kWorkingTemperature_C) {
-    const std::optional<double> mlt = w.mlt_mm ? w.mlt_mm : core.MLT_mm;
-    if (!mlt || !w.Irms_A) return;
-    const double copper_m2 = Multiply(CopperArea_mm2(w), 1e-6);
-    const double length_m = Multiply(Multiply(*mlt, 1e-3), w.turns);
-    w.R_ohm = Divide(Multiply(CopperResistivity(celsius), length_m), copper_m2);
-    w.P_W = Multiply(Power(*w.Irms_A, 2), *w.R_ohm);
-}
-
-void AcCopperLoss(Winding& w, const Plan& plan, double celsius = k::kWorkingTemperature_C) {
-    if (!w.P_W || !w.Ipeak_A) return;
-    const AcLoss ac = AcToDc(CurrentOf(w, plan), PenetrationOf(w, plan, celsius), DowellLayers(w));
-    w.Fr = ac.FrFundamental;
-    w.Rac_ohm = Multiply(*w.R_ohm, ac.FrFundamental);
-    w.Pac_W = Multiply(*w.P_W, ac.ratio);
-}
 
 struct PlanInput {
     const Chain& chain;
@@ -263,7 +233,7 @@ void Windings(Plan& plan, const PlanInput& in) {
 void Densities(Plan& plan) {
     for (Winding& w : plan.windings) {
         if (w.Irms_A) w.J_A_mm2 = Divide(*w.Irms_A, CopperArea_mm2(w));
-        CopperLoss(w, *plan.core);
+        WindingCopperLoss(w, *plan.core);
     }
 }
 
@@ -390,67 +360,6 @@ void Insulate(Plan& plan, const PlanInput& in) {
 // μ0 Np² MLT ÷ bw × (h_p ÷ 3 + h_gap + h_s ÷ 3).
 std::optional<double> BuildLeakage(const Plan& plan) {
     return LeakageOfSteps(plan, AmpereTurnSteps(plan));
-}
-
-// The copper and core losses with the copper and the core at `celsius`.
-void LossesAt(Plan& plan, const Chain& c, double celsius) {
-    double copper = 0;
-    bool copperKnown = true;
-    for (Winding& w : plan.windings) {
-        CopperLoss(w, *plan.core, celsius);
-        AcCopperLoss(w, plan, celsius);
-        if (w.role == Role::Bias && !w.Irms_A) continue;  // a bias winding without a load
-        if (w.P_W) {
-            copper = Add(copper, w.Pac_W.value_or(*w.P_W));
-        } else {
-            copperKnown = false;
-        }
-    }
-    plan.Pcopper_W = copperKnown ? std::optional(copper) : std::nullopt;
-    const double volume_m3 = Multiply(plan.core->Ve_mm3, 1e-9);
-    const auto sine =
-        catalogue::LossDensity(*plan.material, c.f, Divide(plan.deltaB_T, 2), celsius);
-    plan.PcoreSine_W = sine ? std::optional(Multiply(*sine, volume_m3)) : std::nullopt;
-    const auto ramps = TriangleLossDensity(*plan.material, c.f, plan.deltaB_T, plan.atVmin.D,
-                                           plan.atVmin.D2, celsius);
-    plan.Pcore_W = ramps ? std::optional(Multiply(*ramps, volume_m3)) : std::nullopt;
-}
-
-// The surface the losses leave by, from the core's area product.
-void Surface(Plan& plan) {
-    const catalogue::Core& core = *plan.core;
-    const bool potShaped = core.family == "RM" || core.family == "EP";
-    const double Ks = potShaped ? k::kSurfaceCoefficientPot : k::kSurfaceCoefficientE;
-    // A bobbin's window is a little smaller than the core's: where the data
-    // lacks the latter, the surface comes out smaller and the rise higher.
-    plan.thermalWindowIsCores = core.coreWindow_mm2.has_value();
-    plan.thermalWindow_mm2 = core.coreWindow_mm2.value_or(core.window_mm2);
-    const double window_cm2 = Multiply(plan.thermalWindow_mm2, 1e-2);
-    plan.areaProduct_cm4 = Multiply(Multiply(core.Ae_mm2, 1e-2), window_cm2);
-    plan.surface_cm2 = Multiply(Ks, SquareRoot(*plan.areaProduct_cm4));
-}
-
-// The losses at the temperature they bring the transformer to: from the
-// design temperature, the copper's resistance and the core's loss are taken
-// at ambient plus the rise until it moves less than a hundredth of a kelvin.
-void Losses(Plan& plan, const Chain& c) {
-    double celsius = k::kWorkingTemperature_C;
-    for (plan.thermalSteps = 1; plan.thermalSteps <= kMostThermalSteps; ++plan.thermalSteps) {
-        LossesAt(plan, c, celsius);
-        if (!plan.Pcopper_W || !plan.Pcore_W) return;
-        const double loss = Add(*plan.Pcopper_W, *plan.Pcore_W);
-        plan.dT_K = RiseOf(loss, *plan.surface_cm2);
-        const double reached = Add(plan.options.ambient_C, *plan.dT_K);
-        if (!(reached < kRunaway_C)) break;  // far past any insulation class: a runaway
-        const bool settled = std::abs(Subtract(reached, celsius)) < kSettled_K;
-        celsius = reached;
-        if (settled) {
-            plan.hot_C = celsius;
-            return;
-        }
-    }
-    plan.thermalSteps =
-        std::min(plan.thermalSteps, kMostThermalSteps);  // did not settle: a warning says so
 }
 
 // The clamp holds the drain at Vclamp (by default the reflected voltage and
@@ -628,8 +537,8 @@ Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Dept
     }
     Densities(plan);
     plan.buildLeakage_H = BuildLeakage(plan);
-    Surface(plan);
-    if (depth == Depth::Full) Losses(plan, c);
+    CoolingSurface(plan);
+    if (depth == Depth::Full) SettleLosses(plan, c.f);
     ClampAndStresses(plan, in);
     // A valley-switched drain without a typed Cds needs the build's share each
     // round of the flow; any other plan has it worked out once, at the end.
@@ -1042,10 +951,6 @@ PlanOutcome SketchWinding(const record::DesignRecord& record, const Options& opt
                           const catalogue::Catalogue& parts) {
     if (options.core.empty()) return Failed(PlanFailure::SketchWithoutCore, false);
     return PlanTo(Depth::Sketch, record, options, parts);
-}
-
-double RiseOf(double loss_W, double surface_cm2) {
-    return Multiply(k::kRiseFactor, Power(Divide(loss_W, surface_cm2), k::kRiseExponent));
 }
 
 std::optional<double> CopperLossFloor(const Plan& sketch, const catalogue::Catalogue& parts,
