@@ -373,21 +373,20 @@ std::vector<Drawn> Side(const Plan& plan, const std::vector<Ends>& ends, bool se
         }
         // A stack is one coil, its taps down its side from the top section's
         // start to the return; the sections come base first.
-        const auto stack = std::find_if(side.begin(), side.end(), [&](const Drawn& d) {
-            return plan.options.stack && d.role == Role::Secondary;
-        });
-        if (w.role == Role::Secondary && stack != side.end()) {
-            stack->pins.insert(stack->pins.begin(), ends[i].start);
-            stack->caption.insert(stack->caption.size() - std::string_view(" 匝").size(),
-                                  " + " + std::to_string(w.turns));
-            continue;
-        }
         if (w.role == Role::Secondary && plan.options.stack) {
-            side.push_back({w.role,
-                            w.output,
-                            std::string(kStackCaption) + " " + turns,
-                            {ends[i].start, ends[i].finish},
-                            drawing::WindingColour(w)});
+            const auto stack = std::find_if(
+                side.begin(), side.end(), [](const Drawn& d) { return d.role == Role::Secondary; });
+            if (stack == side.end()) {
+                side.push_back({w.role,
+                                w.output,
+                                std::string(kStackCaption) + " " + turns,
+                                {ends[i].start, ends[i].finish},
+                                drawing::WindingColour(w)});
+            } else {
+                stack->pins.insert(stack->pins.begin(), ends[i].start);
+                stack->caption.insert(stack->caption.size() - std::string_view(" 匝").size(),
+                                      " + " + std::to_string(w.turns));
+            }
             continue;
         }
         const std::string caption = winding::WindingCaption(plan, winding::Whole(w)) + " " + turns;

@@ -167,12 +167,8 @@ std::vector<Winding> Stacked(const Plan& plan) {
             detail.value = below;
             throw PlanLimit{PlanFailure::StackSameTurns, detail};
         }
-        double carried = 0;
-        for (const OutputResult& above : plan.outputs) {
-            if (above.turns >= out.turns) carried = Add(carried, above.set.I_A);
-        }
         Winding section = NewWinding(Role::Secondary, out.turns - below, o);
-        const Trapezoid current = SecondaryCurrent(carried, plan.atVmin);
+        const Trapezoid current = SecondaryCurrent(CarriedCurrent(plan, section), plan.atVmin);
         Carries(section, current.rms, current.peak);
         sections.push_back(section);
         below = out.turns;
@@ -425,11 +421,7 @@ std::optional<double> RegulatedSecondaryResistance(const Plan& plan) {
     for (const Winding& w : plan.windings) {
         if (!CarriesOutput(plan, w, 0)) continue;
         if (!w.R_ohm) return std::nullopt;
-        double carried = 0;
-        for (std::size_t o = 0; o < plan.outputs.size(); ++o) {
-            if (CarriesOutput(plan, w, static_cast<int>(o)))
-                carried = Add(carried, plan.outputs[o].set.I_A);
-        }
+        const double carried = CarriedCurrent(plan, w);
         R = Add(*R,
                 own > 0 && carried != own ? Multiply(*w.R_ohm, Divide(carried, own)) : *w.R_ohm);
     }

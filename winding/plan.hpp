@@ -522,6 +522,8 @@ std::vector<int> StackOrder(const Plan& plan);
 // Whether an output's current flows in winding w: a secondary's own, and in
 // a stack every section from the return up to the output's tap.
 bool CarriesOutput(const Plan& plan, const Winding& w, int output);
+// The mean current of the outputs winding w carries, A.
+double CarriedCurrent(const Plan& plan, const Winding& w);
 // The turns a stacked section is wound on, from the return to its lower
 // tap; 0 for any other winding.
 int TurnsBelow(const Plan& plan, const Winding& w);

@@ -131,6 +131,15 @@ bool CarriesOutput(const Plan& plan, const Winding& w, int output) {
     return turns(output) >= turns(w.output);
 }
 
+double CarriedCurrent(const Plan& plan, const Winding& w) {
+    double carried = 0;
+    for (std::size_t o = 0; o < plan.outputs.size(); ++o) {
+        if (CarriesOutput(plan, w, static_cast<int>(o)))
+            carried = Add(carried, plan.outputs[o].set.I_A);
+    }
+    return carried;
+}
+
 int TurnsBelow(const Plan& plan, const Winding& w) {
     if (w.role != Role::Secondary || !plan.options.stack) return 0;
     return plan.outputs[static_cast<std::size_t>(w.output)].turns - w.turns;
