@@ -124,4 +124,58 @@ std::optional<std::vector<std::vector<double>>> LeakageInductances(const Plan& p
     return L;
 }
 
+// How much each winding moves the ampere-turns across the window, per
+// ampere of primary current, with the secondaries carrying the current the
+// primary hands over: the primary's turns rising, each secondary's share of
+// the outputs' power (a half its share of the turns) falling, an unloaded
+// bias winding's none.
+std::vector<double> AmpereTurnSteps(const Plan& plan) {
+    double outputs = 0;
+    for (const OutputResult& out : plan.outputs)
+        outputs = Add(outputs, Multiply(out.set.V, out.set.I_A));
+    std::vector<double> steps;
+    for (const Winding& w : plan.windings) {
+        double step = 0;
+        if (w.role == Role::Primary) step = w.turns;
+        for (std::size_t o = 0; w.role == Role::Secondary && outputs > 0 && o < plan.outputs.size();
+             ++o) {
+            if (!CarriesOutput(plan, w, static_cast<int>(o))) continue;
+            const OutputResult& out = plan.outputs[o];
+            double share = -Multiply(plan.Np, Divide(Multiply(out.set.V, out.set.I_A), outputs));
+            if (w.half > 0 || w.turns != out.turns)
+                share = Multiply(share, Divide(w.turns, out.turns));
+            step = Add(step, share);
+        }
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+// Where a winding's ampere-turns pass through zero (an interleaved build's
+// middle winding), the fraction of its build from the inner side; the two
+// sides then lose as two windings each starting from zero. Ends that merely
+// round to either side of zero are not a crossing.
+void MmfCrossings(Plan& plan) {
+    const std::vector<double> steps = AmpereTurnSteps(plan);
+    double mmf = 0;
+    for (std::size_t i = 0; i < plan.windings.size(); ++i) {
+        const double next = Add(mmf, steps[i]);
+        const double least = Multiply(1e-9, std::abs(steps[i]));
+        const bool crosses = (mmf > least && next < -least) || (mmf < -least && next > least);
+        plan.windings[i].mmfCrossing = crosses ? Divide(std::abs(mmf), std::abs(steps[i])) : 0;
+        mmf = next;
+    }
+}
+
+// The leakage inductance of the build, referred to the primary: the
+// one-dimensional field across the window with the secondaries shorted, the
+// windings as current sheets (the primary's ampere-turns rising through it,
+// each secondary's share, by its output power, falling through it; an
+// unloaded bias winding carries none), tape as field alone:
+// Llk = μ0 × MLT ÷ bw × ∫ N(x)² dx, for primary then secondary the familiar
+// μ0 Np² MLT ÷ bw × (h_p ÷ 3 + h_gap + h_s ÷ 3).
+std::optional<double> BuildLeakage(const Plan& plan) {
+    return LeakageOfSteps(plan, AmpereTurnSteps(plan));
+}
+
 }  // namespace flyback::winding

@@ -22,6 +22,18 @@ std::optional<double> LeakageOfSteps(const Plan& plan, const std::vector<double>
 // bias unloaded is the build's leakage itself. None where the build has none.
 std::optional<LeakageMatrix> LeakageMatrixOf(const Plan& plan);
 
+// How much each winding moves the ampere-turns across the window, per
+// ampere of primary current (Plan::windings' order).
+std::vector<double> AmpereTurnSteps(const Plan& plan);
+
+// Marks each winding whose ampere-turns pass through zero (an interleaved
+// build's middle winding) with the fraction of its build from the inner side.
+void MmfCrossings(Plan& plan);
+
+// The leakage of the build as wound, referred to the primary, with the
+// secondaries shorted; none without a mean turn length or width.
+std::optional<double> BuildLeakage(const Plan& plan);
+
 // The leakage inductances of the whole windings (WholeWindings' order) as a
 // circuit couples them, henries in each winding's own current, every
 // current counted as magnetising: the field energy of currents i is

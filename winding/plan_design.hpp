@@ -92,4 +92,21 @@ struct FluxLimits {
 
 Turns ChooseTurns(const Chain& c, const Design& d, double Ae_m2, const FluxLimits& limits);
 
+// What a plan on one core is made from.
+struct PlanInput {
+    const Chain& chain;
+    const Design& design;
+    const Options& options;
+    const catalogue::Catalogue& parts;
+    const catalogue::Material& material;
+};
+
+// How far a plan goes: in full, or a sketch without its losses and the
+// temperature they settle at, which take most of a plan's time.
+enum class Depth { Full, Sketch };
+
+// The plan on `core`: whole turns, gap, windings, build, losses, clamp and
+// corners, for the design and options `in` carries.
+Plan PlanOn(const catalogue::Core& core, const PlanInput& in, Depth depth = Depth::Full);
+
 }  // namespace flyback::winding::plan_design
