@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "winding/ac_resistance.hpp"
+#include "winding/layout.hpp"
 #include "winding/plan.hpp"
 
 // What each winding is wound of. The strand rule (the next wire up for the
@@ -14,25 +15,6 @@
 // the current's own harmonics that the bobbin still holds. The strand rule's
 // wire is always among them, so the choice never loses more than it.
 namespace flyback::winding {
-
-// Copper's skin depth at `hertz`, with the copper at `celsius`.
-double SkinDepth_mm(double hertz, double celsius);
-
-// The winding's current over a period, as the mode shapes it: the primary's
-// ramp while the switch is on, a secondary's while the core resets.
-std::vector<Ramp> CurrentOf(const Winding& w, const Plan& plan);
-
-// Dowell's Δ at the fundamental and his layer count m of the winding as laid
-// out, its copper at `celsius`. A litz bundle of n strands is taken as √n
-// strand rows deep and √n strands across, each strand a round conductor.
-double PenetrationOf(const Winding& w, const Plan& plan, double celsius);
-double DowellLayers(const Winding& w);
-
-// Conductors side by side across the winding width: at least one.
-double ConductorsAcross(double width_mm, double outer_mm);
-
-// Turns side by side across the winding width, each turn's conductors together.
-void LayOut(Winding& w, double width_mm);
 
 // The strand rule's wire for every winding of the plan, laid out.
 void StrandRuleWires(Plan& plan, const catalogue::Catalogue& parts);
