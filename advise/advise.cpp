@@ -128,7 +128,7 @@ std::optional<Drop> Judge(const winding::PlanOutcome& outcome, const Settings& s
     c.volume_cm3 = p.core->Ve_mm3 / 1000;
     c.stock = Cheapest(p);
     c.score = Score(c, s);
-    if (!p.hot_C || p.options.ambient_C + *p.dT_K > s.HottestAllowed(p.options.ambient_C))
+    if (!p.hot_C || p.options.ambient_C + *p.dT_K > s.HottestAllowed(p.options))
         return Drop::TooHot;
     return Cautions(p, c);
 }
@@ -392,8 +392,7 @@ class Search {
         sameBest_.assign(cores_.size(), INFINITY);
         regulatedVolts_ = RegulatedVolts(record, options);
         coolest_ = options.ambient_C - kSettledWithin_K;
-        hottest_ = std::max(settings.HottestAllowed(options.ambient_C), options.ambient_C) +
-                   kSettledWithin_K;
+        hottest_ = std::max(settings.HottestAllowed(options), options.ambient_C) + kSettledWithin_K;
     }
 
     std::size_t Pairs() const { return cores_.size() * materials_.size(); }
@@ -643,7 +642,7 @@ class Search {
     }
 
     bool TooHot(const Pending& p) const {
-        return options_.ambient_C + p.riseFloor_K > settings_.HottestAllowed(options_.ambient_C);
+        return options_.ambient_C + p.riseFloor_K > settings_.HottestAllowed(options_);
     }
 
     bool RankingHasRoom() const {
@@ -848,8 +847,8 @@ Advice Advise(const record::DesignRecord& record, const winding::Options& given,
     advice.vor = VorRangeOf(
         record, given.choices.vorSource == winding::VorSource::Value ? given : options, own);
     advice.rank = own.rank;
-    advice.hottest_C = own.HottestAllowed(options.ambient_C);
-    advice.maxRise_K = own.maxRise_K;
+    advice.hottest_C = own.HottestAllowed(options);
+    advice.maxRise_K = options.maxRise_K;
     advice.minSaturationMargin = options.choices.minSaturationMargin;
     // The plan of the supply's own choices fails alike for every candidate
     // when what fails is not the core, material or turns.

@@ -88,13 +88,13 @@ struct Settings {
     // The hot spot no candidate may pass, besides the plan's own limit
     // (its options' --hot-limit, capped by the tape's class).
     double hotLimit_C = INFINITY;
-    double maxRise_K = 40;  // nor the rise above the ambient
     // The materials weighed, by name; empty: the plan's own; "all": every one
     // with loss data.
     std::vector<std::string> materials;
-    // The hottest a candidate may run in `ambient_C`: both limits at once.
-    double HottestAllowed(double ambient_C) const {
-        return std::min(hotLimit_C, ambient_C + maxRise_K);
+    // The hottest a candidate may run with the plan's options: the hot limit
+    // and the options' most rise above their ambient at once.
+    double HottestAllowed(const winding::Options& o) const {
+        return std::min(hotLimit_C, o.ambient_C + o.maxRise_K);
     }
     // Bounds on the reflected voltage, together if need be: the duty at the
     // minimum input (never above 0.75), and the switch's rating derated.

@@ -89,7 +89,7 @@ struct Options {
     std::optional<std::string> spiceLoads;  // the cross-regulation bench's corner: "fll"
     std::optional<std::string> sheet;       // the build sheet alone, as HTML
     bool advise = false;                    // every candidate weighed
-    std::string rank, weights, top, advisedCsv, maxRise, allowedMaterials;
+    std::string rank, weights, top, advisedCsv, allowedMaterials;
     WindingFlags windingFlags;
     winding::Options winding;
     build_sheet::Pins pins;
@@ -262,12 +262,6 @@ std::string ReadAdviseBounds(Options& options) {
     }
     if (derating) s.derating = *derating;
     if (clampRatio) s.clampRatio = *clampRatio;
-    if (!options.maxRise.empty()) {
-        const auto rise = runtime::ReadWholeNumber(options.maxRise);
-        if (!rise || !(*rise > 0) || *rise > 200)
-            return "--max-rise must be above 0 and at most 200 K";
-        s.maxRise_K = *rise;
-    }
     s.materials = advise::MaterialList(options.allowedMaterials);
 
     if (!options.rank.empty()) {
@@ -582,9 +576,6 @@ void AddModeOptions(CLI::App& app, Options& options) {
            "meets every limit, ties by loss; price: the cheapest stock set, a distributor's "
            "price of its day)")
         ->needs(advise);
-    app.add_option("--max-rise", options.maxRise,
-                   "with --advise: the highest temperature rise a candidate may have, K (40)")
-        ->needs(advise);
     app.add_option("--allowed-materials", options.allowedMaterials,
                    "with --advise: the materials weighed, as N87,PC95, or all (the plan's own)")
         ->needs(advise);
@@ -667,6 +658,10 @@ int RunPress(Options& options, std::ostream& out, std::ostream& err) {
         return UsageError(err, "expected 6 inputs, got " + std::to_string(options.inputs.size()));
     }
     catalogue::Catalogue parts;
+    // The one option the adviser takes without --winding: it ranks by it.
+    if (!options.windingFlags.on && !options.advise &&
+        !options.windingFlags.Number(winding::NumberOption::MaxRise).empty())
+        return UsageError(err, "--max-rise needs --winding or --advise");
     if (options.advise) {
         options.windingFlags.on = true;
         const std::string bounds = ReadAdviseBounds(options);

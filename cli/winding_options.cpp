@@ -122,12 +122,10 @@ bool AnyPlanOption(const WindingFlags& f) {
     WindingFlags none;
     none.on = f.on;
     const auto texts = [](const WindingFlags& w) {
-        return std::tie(w.tiw, w.core, w.coreDims, w.families, w.material, w.bmax, w.density,
-                        w.fill, w.vaux, w.leakage, w.ambient, w.lpTolerance, w.ilimitTolerance,
-                        w.leakageFactor, w.lossSplit, w.outputs, w.bias, w.choiceTexts, w.turns,
-                        w.insulation, w.pollution, w.materialGroup, w.altitude, w.construction,
-                        w.mainsVrms, w.order, w.pins, w.qr, w.valleys, w.hotLimit, w.shield,
-                        w.stack);
+        return std::tie(w.tiw, w.core, w.coreDims, w.families, w.material, w.numberTexts, w.outputs,
+                        w.bias, w.choiceTexts, w.turns, w.insulation, w.pollution, w.materialGroup,
+                        w.altitude, w.construction, w.mainsVrms, w.order, w.pins, w.qr, w.valleys,
+                        w.shield, w.stack);
     };
     return texts(f) != texts(none);
 }
@@ -164,26 +162,14 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
         "where given), wound in its bare window");
     add("--families", f.families, "with --winding: core families to choose from, as E,ETD,PQ");
     add("--material", f.material, "with --winding: core material (N87)");
-    add("--bmax", f.bmax, "with --winding: peak flux density designed to, T (0.3)");
-    add("--current-density", f.density, "with --winding: current density, A/mm² (5)");
-    add("--fill", f.fill, "with --winding: the copper fill limit of the window (0.35)");
-    add("--vaux", f.vaux, "with --winding: a bias winding's voltage, V (none)");
-    add("--leakage", f.leakage,
-        "with --winding: leakage inductance for the clamp, a fraction of Lp (the build's)");
-    add("--ambient", f.ambient, "with --winding: ambient temperature, °C (40)");
-    add("--lp-tolerance", f.lpTolerance,
-        "with --winding: the inductance's tolerance the corners take, a fraction (0.10)");
-    add("--ilimit-tolerance", f.ilimitTolerance,
-        "with --winding: the current limit's tolerance the corners take, a fraction (0.07)");
-    add("--leakage-factor", f.leakageFactor,
-        "with --winding: the leakage limit over the build's estimate, for the shop and the "
-        "clamp (2)");
-    add("--loss-split", f.lossSplit,
-        "with --winding: the secondary side's share Z of the whole loss, which the core stores "
-        "(from the plan's own copper and core)");
-    add("--hot-limit", f.hotLimit,
-        "with --winding: the hottest the winding may run, °C; an automatic core keeps to it, "
-        "and to the tape's thermal class (100)");
+    // The number options from their table, as the plan holds them (the
+    // leakage a fraction, as it always has been). The adviser ranks by the
+    // plan's options, so the most rise is also its own.
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        CLI::Option* flag = app.add_option(std::string(info.flag), f.Number(info.option),
+                                           "with --winding: " + std::string(info.help));
+        if (info.option != winding::NumberOption::MaxRise) flag->needs(winding);
+    }
     app.add_flag("--tiw", f.tiw,
                  "with --winding: triple-insulated wire for the secondary, no margins")
         ->needs(winding);
@@ -285,7 +271,7 @@ std::string ConflictLine(const WindingFlags& f) {
                         });
         if (!given) return std::string(info.flag) + " needs " + std::string(info.needs);
     }
-    if (!f.bias.empty() && !f.vaux.empty())
+    if (!f.bias.empty() && !f.Number(winding::NumberOption::Vaux).empty())
         return "--bias and --vaux each give the bias winding; give one";
     return {};
 }
@@ -473,7 +459,6 @@ std::string ChoiceProblemLine(const winding::ChoiceProblem& p) {
 
 std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue& parts,
                                winding::Options& o) {
-    using winding::NumberOption;
     o.core = f.core;
     std::stringstream families(f.families);
     for (std::string family; std::getline(families, family, ',');) {
@@ -483,23 +468,11 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
     if (f.tiw) o.construction = winding::Construction::Tiw;
     if (f.stack) o.stack = true;
     if (f.margins) o.construction = winding::Construction::Margin;
-    const std::pair<NumberOption, const std::string&> numbers[] = {
-        {NumberOption::Bmax, f.bmax},
-        {NumberOption::CurrentDensity, f.density},
-        {NumberOption::Fill, f.fill},
-        {NumberOption::Vaux, f.vaux},
-        {NumberOption::Leakage, f.leakage},
-        {NumberOption::Ambient, f.ambient},
-        {NumberOption::LpTolerance, f.lpTolerance},
-        {NumberOption::IlimitTolerance, f.ilimitTolerance},
-        {NumberOption::LeakageFactor, f.leakageFactor},
-        {NumberOption::LossSplit, f.lossSplit},
-        {NumberOption::HotLimit, f.hotLimit},
-    };
-    for (const auto& [option, text] : numbers) {
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         // The flags take values as the plan holds them: the leakage as a
         // fraction, as it always has.
-        if (const winding::OptionProblem problem = winding::ReadNumberOption(o, option, text, true))
+        if (const winding::OptionProblem problem =
+                winding::ReadNumberOption(o, info.option, f.Number(info.option), true))
             return OptionProblemLine(problem);
     }
     if (std::string line = ReadChoices(f, o); !line.empty()) return line;

@@ -14,9 +14,16 @@ namespace flyback::cli {
 struct WindingFlags {
     bool on = false;
     bool tiw = false, margins = false;
-    std::string core, families, material, bmax, density, fill, vaux, leakage, ambient;
+    std::string core, families, material;
     std::string coreDims;  // a core by its drawing's letters
-    std::string lpTolerance, ilimitTolerance, leakageFactor, lossSplit, hotLimit;
+    // The options that are numbers, by the table's rows.
+    std::array<std::string, std::size(winding::kNumberOptions)> numberTexts;
+    std::string& Number(winding::NumberOption o) {
+        return numberTexts[static_cast<std::size_t>(o)];
+    }
+    const std::string& Number(winding::NumberOption o) const {
+        return numberTexts[static_cast<std::size_t>(o)];
+    }
     // The electrical design's choices.
     std::vector<std::string> outputs;
     std::string bias, turns;

@@ -79,21 +79,19 @@ Value Options(Allocator& a, const winding::Options& o) {
         .Number("altitude", i.altitude_m);
     // Written only where it is not the usual II, so that files stay as they were.
     if (i.overvoltage != "II") insulation.String("overvoltageCategory", i.overvoltage);
-    return Object(a)
-        .String("core", o.core)
+    Object object(a);
+    object.String("core", o.core)
         .Add("families", Strings(a, o.families))
-        .String("material", o.material)
-        .Number("bmax", o.Bmax_T)
-        .Number("currentDensity", o.J_A_mm2)
-        .Number("fill", o.fillMax)
-        .Maybe("vaux", o.Vaux_V)
-        .Maybe("leakage", o.leakage)
-        .Number("ambient", o.ambient_C)
-        .Number("lpTolerance", o.lpTolerance)
-        .Number("ilimitTolerance", o.ilimitTolerance)
-        .Number("leakageFactor", o.leakageFactor)
-        .Maybe("lossSplit", o.lossSplit)
-        .Number("hotLimit", o.hotLimit_C)
+        .String("material", o.material);
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        const std::optional<double> held = winding::HeldValue(o, info.option);
+        if (info.none.empty()) {
+            object.Number(info.fileKey, *held);
+        } else {
+            object.Maybe(info.fileKey, held);
+        }
+    }
+    return object
         .String("construction", winding::kConstructionNames[static_cast<int>(o.construction)])
         .String("shield", winding::kShieldNames[static_cast<int>(o.shield)])
         .String("order", winding::kOrderNames[static_cast<int>(o.order)])
@@ -154,17 +152,14 @@ winding::Options ReadOptions(const Reader& r) {
     o.core = r.At("core").Text();
     for (const Reader& family : r.At("families").Items()) o.families.push_back(family.Text());
     o.material = r.At("material").Text();
-    o.Bmax_T = r.At("bmax").Number();
-    o.J_A_mm2 = r.At("currentDensity").Number();
-    o.fillMax = r.At("fill").Number();
-    o.Vaux_V = r.At("vaux").MaybeNumber();
-    o.leakage = r.At("leakage").MaybeNumber();
-    o.ambient_C = r.At("ambient").Number();
-    o.lpTolerance = NumberOr(r, "lpTolerance", o.lpTolerance);
-    o.ilimitTolerance = NumberOr(r, "ilimitTolerance", o.ilimitTolerance);
-    o.leakageFactor = NumberOr(r, "leakageFactor", o.leakageFactor);
-    if (r.Has("lossSplit")) o.lossSplit = r.At("lossSplit").MaybeNumber();
-    o.hotLimit_C = NumberOr(r, "hotLimit", o.hotLimit_C);
+    // Files from before an option was kept have its default; one that may be
+    // unset is null where it is.
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        if (!r.Has(info.fileKey)) continue;
+        const Reader value = r.At(info.fileKey);
+        winding::SetHeldValue(o, info.option,
+                              info.none.empty() ? value.Number() : value.MaybeNumber());
+    }
     o.construction = static_cast<winding::Construction>(
         IndexOf(winding::kConstructionNames, r.At("construction")));
     // Files from before shields were planned have none.

@@ -524,7 +524,7 @@ std::string SizedByText(const Plan& plan) {
         case winding::SizedBy::Window:
             return "窗口：小一号磁芯放不下绕组";
         case winding::SizedBy::Rise:
-            return "温升：小一号磁芯温升超过 50 K";
+            return "温升：小一号磁芯温升超过 " + ReadableValue(plan.options.maxRise_K, "K");
         case winding::SizedBy::HotSpot:
             return "热点温度：小一号磁芯超过上限 " + hot;
         case winding::SizedBy::Losses:
@@ -741,6 +741,8 @@ std::vector<SheetLine> OptionLines(const Options& o) {
         {"漏感上限 / 估算", ReadableValue(o.leakageFactor, "")},
         {"次级侧损耗占比 Z", o.lossSplit ? ReadableValue(*o.lossSplit, "")
                                          : std::string(Info(NumberOption::LossSplit).none)},
+        {std::string(Info(NumberOption::HotLimit).caption), ReadableValue(o.hotLimit_C, "°C")},
+        {std::string(Info(NumberOption::MaxRise).caption), ReadableValue(o.maxRise_K, "K")},
         {"绕制方式", std::string(kConstructionCaptions[static_cast<int>(o.construction)])},
     };
     const auto order = static_cast<std::size_t>(o.order);

@@ -128,6 +128,7 @@
     }
 
     let choiceNames;  // the choices' texts in the engine's order, from its table
+    let optionNames;  // the options' texts in the engine's order, the numbers from their table
     Module['page'] = {
         press(texts) {
             putTexts(texts);
@@ -152,10 +153,10 @@
         setPlanOptions(o) {
             // The texts in the engine's order; a problem's text number back to
             // the option's name.
-            const names = ['core', 'families', 'material', 'bmax', 'density', 'fill', 'vaux',
-                           'leakage', 'ambient', 'construction', 'insulation', 'mains', 'pollution', 'group',
-                           'altitude', 'order', 'lpTolerance', 'ilimitTolerance',
-                           'leakageFactor', 'lossSplit', 'hotLimit', 'shield', 'stack'];
+            optionNames ??= ['core', 'families', 'material', 'construction', 'insulation', 'mains',
+                             'pollution', 'group', 'altitude', 'order', 'shield', 'stack',
+                             ...Module.page.parts().numberOptions.map((info) => info.key)];
+            const names = optionNames;
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')
                 : String(o[name] ?? '')));
             Module['_flyback_set_plan_options']();

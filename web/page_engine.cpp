@@ -47,12 +47,12 @@ using flyback::web::ChoiceNumbersJson;
 using flyback::web::ChoiceStore;
 using flyback::web::ConductionCaptions;
 using flyback::web::JsonArray;
+using flyback::web::NumberOptionsJson;
 using flyback::web::OptionStore;
 using flyback::web::OutputColumnsJson;
 using flyback::web::Parts;
 using flyback::web::PlanOptions;
 using flyback::web::Shortest;
-using flyback::web::ShownText;
 using flyback::web::Text;
 using flyback::web::Texts;
 using flyback::web::VorSourceCaptions;
@@ -460,17 +460,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("materials", Texts(materials))
         .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)
-        .Value("bmax", defaults.Bmax_T)
-        .Value("density", defaults.J_A_mm2)
-        .Value("fill", defaults.fillMax)
-        .Text("leakageNone", winding::Info(winding::NumberOption::Leakage).none)
-        .Text("lossSplitNone", winding::Info(winding::NumberOption::LossSplit).none)
+        .Raw("numberOptions", NumberOptionsJson())
         .Text("pins", flyback::build_sheet::PinsText({}))
-        .Value("ambient", defaults.ambient_C)
-        .Raw("lpTolerance", ShownText(defaults, winding::NumberOption::LpTolerance))
-        .Raw("ilimitTolerance", ShownText(defaults, winding::NumberOption::IlimitTolerance))
-        .Raw("leakageFactor", ShownText(defaults, winding::NumberOption::LeakageFactor))
-        .Raw("hotLimit", ShownText(defaults, winding::NumberOption::HotLimit))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)
         .Text("purpose", flyback::kProgramPurpose)

@@ -118,15 +118,26 @@ window.FlybackPage.plan = function (page) {
     // ---- The winding plan's options, kept as the window keeps them -----------
 
     const optionBoxes = {
-        core: $('OptCore'), material: $('OptMaterial'), bmax: $('OptBmax'),
-        density: $('OptDensity'), fill: $('OptFill'), vaux: $('OptVaux'),
-        leakage: $('OptLeakage'), ambient: $('OptAmbient'), insulation: $('OptInsulation'),
+        core: $('OptCore'), material: $('OptMaterial'), insulation: $('OptInsulation'),
         mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
-        altitude: $('OptAltitude'), order: $('OptOrder'), lpTolerance: $('OptLpTolerance'),
-        ilimitTolerance: $('OptIlimitTolerance'), leakageFactor: $('OptLeakageFactor'),
-        lossSplit: $('OptLossSplit'), hotLimit: $('OptHotLimit'),
+        altitude: $('OptAltitude'), order: $('OptOrder'),
         construction: $('OptConstruction'), shield: $('OptShield'), stack: $('OptStack'),
     };
+    // The number boxes from the engine's table of options, before the
+    // construction's list; an empty box is the option's "none" where it has one.
+    const numberDefaults = {};
+    for (const info of parts.numberOptions) {
+        const label = document.createElement('label');
+        label.append(info.caption + (info.unit ? ` (${info.unit})` : '') + ' ');
+        const input = document.createElement('input');
+        Object.assign(input, { id: 'Opt' + info.key[0].toUpperCase() + info.key.slice(1),
+                               autocomplete: 'off', inputMode: 'decimal', size: 6 });
+        if (info.none) input.placeholder = info.none;
+        label.append(input);
+        optionBoxes.construction.closest('label').before(label, ' ');
+        optionBoxes[info.key] = input;
+        numberDefaults[info.key] = info.first;
+    }
     parts.shieldCaptions.forEach((caption, i) => optionBoxes.shield.add(new Option(caption, String(i))));
     parts.stackCaptions.forEach((caption, i) => optionBoxes.stack.add(new Option(caption, String(i))));
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
@@ -142,15 +153,10 @@ window.FlybackPage.plan = function (page) {
         return box;
     });
     const defaults = {
-        core: '', material: parts.material, bmax: parts.bmax, density: parts.density,
-        fill: parts.fill, vaux: '', leakage: '', ambient: parts.ambient,
+        core: '', material: parts.material, ...numberDefaults,
         insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
-        lpTolerance: parts.lpTolerance, ilimitTolerance: parts.ilimitTolerance,
-        leakageFactor: parts.leakageFactor, lossSplit: '', hotLimit: parts.hotLimit,
         construction: '2', shield: '0', stack: '0',
     };
-    optionBoxes.leakage.placeholder = parts.leakageNone;
-    optionBoxes.lossSplit.placeholder = parts.lossSplitNone;
     const kStore = 'flyback-designer.winding';
     // Since the build gives the leakage by default, a leakage kept before
     // (the former default of 2 % for everyone who pressed) is not kept.

@@ -32,29 +32,51 @@ extern "C" {
 
 namespace {
 
-// The insulation's texts 10 to 14: grade (empty: by the input; 0 to 2),
-// mains V rms (empty: Vmax ÷ √2), pollution degree, material group, altitude.
-// The text a problem is in, or -1.
+// The options' texts in order (engine_api.js names them alike); the number
+// options follow, one a row of their table.
+enum OptionText : int {
+    kCoreText,
+    kFamiliesText,
+    kMaterialText,
+    kConstructionText,
+    kGradeText,
+    kMainsText,
+    kPollutionText,
+    kGroupText,
+    kAltitudeText,
+    kOrderText,
+    kShieldText,
+    kStackText,
+    kFirstOptionNumberText,
+};
+
+int OptionNumberText(winding::NumberOption option) {
+    return kFirstOptionNumberText + static_cast<int>(option);
+}
+
+// The insulation's texts: grade (empty: by the input; 0 to 2), mains V rms
+// (empty: Vmax ÷ √2), pollution degree, material group, altitude. The text a
+// problem is in, or -1.
 int ReadInsulation(winding::Insulation& i) {
-    if (!Text(10).empty()) {
-        const auto grade = flyback::runtime::ReadWholeNumber(Text(10));
-        if (!grade || !(*grade == 0 || *grade == 1 || *grade == 2)) return 10;
+    if (!Text(kGradeText).empty()) {
+        const auto grade = flyback::runtime::ReadWholeNumber(Text(kGradeText));
+        if (!grade || !(*grade == 0 || *grade == 1 || *grade == 2)) return kGradeText;
         i.grade = static_cast<flyback::insulation::Grade>(static_cast<int>(*grade));
     }
-    if (!Text(11).empty()) {
-        const auto mains = flyback::runtime::ReadWholeNumber(Text(11));
-        if (!mains) return 11;
+    if (!Text(kMainsText).empty()) {
+        const auto mains = flyback::runtime::ReadWholeNumber(Text(kMainsText));
+        if (!mains) return kMainsText;
         i.mains_Vrms = *mains;
     }
-    if (!Text(12).empty()) {
-        const auto pollution = flyback::runtime::ReadWholeNumber(Text(12));
-        if (!pollution || std::floor(*pollution) != *pollution) return 12;
+    if (!Text(kPollutionText).empty()) {
+        const auto pollution = flyback::runtime::ReadWholeNumber(Text(kPollutionText));
+        if (!pollution || std::floor(*pollution) != *pollution) return kPollutionText;
         i.pollution = static_cast<int>(std::clamp(*pollution, 0.0, 9.0));
     }
-    if (!Text(13).empty()) i.group = std::string(Text(13));
-    if (!Text(14).empty()) {
-        const auto altitude = flyback::runtime::ReadWholeNumber(Text(14));
-        if (!altitude) return 14;
+    if (!Text(kGroupText).empty()) i.group = std::string(Text(kGroupText));
+    if (!Text(kAltitudeText).empty()) {
+        const auto altitude = flyback::runtime::ReadWholeNumber(Text(kAltitudeText));
+        if (!altitude) return kAltitudeText;
         i.altitude_m = *altitude;
     }
     using Problem = flyback::insulation::ConditionProblem;
@@ -64,83 +86,72 @@ int ReadInsulation(winding::Insulation& i) {
         case Problem::Mains:
         case Problem::MainsBeyondTables:
         case Problem::Overvoltage:  // no box of its own: only a file sets it
-            return 11;
+            return kMainsText;
         case Problem::Pollution:
-            return 12;
+            return kPollutionText;
         case Problem::Group:
-            return 13;
+            return kGroupText;
         case Problem::Altitude:
-            return 14;
+            return kAltitudeText;
     }
     return -1;
 }
 
 }  // namespace
 
-// The plan's options from their texts: core, families (comma-separated),
-// material, Bmax, J, fill, Vaux, leakage (in %), ambient, each as its box
+// The plan's options from their texts (OptionText's order): core, families
+// (comma-separated), material, the construction, insulation, order, shield
+// and stack by their lists' numbers, then each number option as its box
 // shows it, an empty box its default (for Vaux none, for the leakage the
-// build's); "1" for a
-// triple-insulated secondary. The answer: {"problem": what is wrong, in
-// Chinese, or "", "box": the text it is in, or -1}.
+// build's). The answer: {"problem": what is wrong, in Chinese, or "", "box":
+// the text it is in, or -1}.
 EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     winding::Options o;
-    o.core = std::string(Text(0));
-    std::string families(Text(1));
+    o.core = std::string(Text(kCoreText));
+    std::string families(Text(kFamiliesText));
     for (std::size_t start = 0; start <= families.size();) {
         const std::size_t comma = std::min(families.find(',', start), families.size());
         if (comma > start) o.families.push_back(families.substr(start, comma - start));
         start = comma + 1;
     }
-    if (!Text(2).empty()) o.material = std::string(Text(2));
-    using winding::NumberOption;
+    if (!Text(kMaterialText).empty()) o.material = std::string(Text(kMaterialText));
     winding::OptionProblem problem;
-    const std::pair<NumberOption, int> numbers[] = {
-        {NumberOption::Bmax, 3},           {NumberOption::CurrentDensity, 4},
-        {NumberOption::Fill, 5},           {NumberOption::Vaux, 6},
-        {NumberOption::Leakage, 7},        {NumberOption::Ambient, 8},
-        {NumberOption::LpTolerance, 16},   {NumberOption::IlimitTolerance, 17},
-        {NumberOption::LeakageFactor, 18}, {NumberOption::LossSplit, 19},
-        {NumberOption::HotLimit, 20},
-    };
-    for (const auto& [option, text] : numbers) {
-        if (!problem) problem = winding::ReadNumberOption(o, option, Text(text));
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        if (!problem)
+            problem = winding::ReadNumberOption(o, info.option, Text(OptionNumberText(info.option)));
     }
-    // Text 9: the construction, 0 to 2, as the plan numbers them (empty: left to the plan).
-    if (const auto construction = flyback::runtime::ReadWholeNumber(Text(9));
+    // The construction, 0 to 2, as the plan numbers them (empty: left to the plan).
+    if (const auto construction = flyback::runtime::ReadWholeNumber(Text(kConstructionText));
         construction && *construction >= 0 &&
         *construction < static_cast<double>(std::size(winding::kConstructionNames)))
         o.construction = static_cast<winding::Construction>(static_cast<int>(*construction));
-    // Text 21: the shield, 0 to 2, as the plan numbers them (empty: none).
-    if (const auto shield = flyback::runtime::ReadWholeNumber(Text(21));
+    // The shield, 0 to 2, as the plan numbers them (empty: none).
+    if (const auto shield = flyback::runtime::ReadWholeNumber(Text(kShieldText));
         shield && *shield >= 0 && *shield < static_cast<double>(std::size(winding::kShieldNames)))
         o.shield = static_cast<winding::Shield>(static_cast<int>(*shield));
-    // Text 22: "1" stacks the outputs on their return.
-    o.stack = Text(22) == "1";
+    // "1" stacks the outputs on their return.
+    o.stack = Text(kStackText) == "1";
     // A core typed by its letters is kept by its name and made again.
     flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
     int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
-    // Text 15: the winding order, 0 to 4, as the plan numbers them (empty: primary, secondary,
+    // The winding order, 0 to 4, as the plan numbers them (empty: primary, secondary,
     // bias).
-    if (!Text(15).empty()) {
-        const auto order = flyback::runtime::ReadWholeNumber(Text(15));
+    if (!Text(kOrderText).empty()) {
+        const auto order = flyback::runtime::ReadWholeNumber(Text(kOrderText));
         if (order && *order >= 0 && *order < static_cast<double>(std::size(winding::kOrderNames))) {
             o.order = static_cast<winding::Order>(static_cast<int>(*order));
         } else if (insulationBox < 0 && !problem) {
-            insulationBox = 15;
+            insulationBox = kOrderText;
         }
     }
     int box = -1;  // the text the problem is in
     using Kind = winding::OptionProblem::Kind;
-    if (problem.kind == Kind::UnknownCore || problem.kind == Kind::AmbiguousCore) box = 0;
-    if (problem.kind == Kind::UnknownFamily) box = 1;
-    if (problem.kind == Kind::UnknownMaterial) box = 2;
-    for (const auto& [option, text] : numbers) {
-        if ((problem.kind == Kind::NotANumber || problem.kind == Kind::OutOfRange) &&
-            problem.option == option)
-            box = text;
-    }
+    if (problem.kind == Kind::UnknownCore || problem.kind == Kind::AmbiguousCore) box = kCoreText;
+    if (problem.kind == Kind::UnknownFamily) box = kFamiliesText;
+    if (problem.kind == Kind::UnknownMaterial) box = kMaterialText;
+    if (problem.kind == Kind::NotANumber || problem.kind == Kind::OutOfRange)
+        box = OptionNumberText(problem.option);
     std::string said = winding::OptionProblemCaption(problem);
     if (insulationBox >= 0) {
         box = insulationBox;
@@ -319,34 +330,27 @@ std::string ConductionCaptions() {
 
 // The plan's options as the page keeps its option boxes (see page_plan.js).
 std::string OptionStore(const winding::Options& o) {
-    using winding::NumberOption;
     const winding::Insulation& i = o.insulation;
     std::string json;
-    JsonObject(json)
-        .Text("core", o.core)
-        .Raw("families", Texts(o.families))
-        .Text("material", o.material)
-        .Text("bmax", ShownText(o, NumberOption::Bmax))
-        .Text("density", ShownText(o, NumberOption::CurrentDensity))
-        .Text("fill", ShownText(o, NumberOption::Fill))
-        .Text("vaux", ShownText(o, NumberOption::Vaux))
-        .Text("leakage", ShownText(o, NumberOption::Leakage))
-        .Text("ambient", ShownText(o, NumberOption::Ambient))
-        .Text("lpTolerance", ShownText(o, NumberOption::LpTolerance))
-        .Text("ilimitTolerance", ShownText(o, NumberOption::IlimitTolerance))
-        .Text("leakageFactor", ShownText(o, NumberOption::LeakageFactor))
-        .Text("lossSplit", ShownText(o, NumberOption::LossSplit))
-        .Text("hotLimit", ShownText(o, NumberOption::HotLimit))
-        .Text("construction", std::to_string(static_cast<int>(o.construction)))
-        .Text("shield", std::to_string(static_cast<int>(o.shield)))
-        .Text("stack", o.stack ? "1" : "0")
-        .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
-        .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
-        .Text("pollution", std::to_string(i.pollution))
-        .Text("group", i.group)
-        .Text("altitude", Shortest(i.altitude_m))
-        .Text("order", std::to_string(static_cast<int>(o.order)))
-        .Value("version", 2);
+    {
+        JsonObject object(json);
+        object.Text("core", o.core)
+            .Raw("families", Texts(o.families))
+            .Text("material", o.material)
+            .Text("construction", std::to_string(static_cast<int>(o.construction)))
+            .Text("shield", std::to_string(static_cast<int>(o.shield)))
+            .Text("stack", o.stack ? "1" : "0")
+            .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
+            .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
+            .Text("pollution", std::to_string(i.pollution))
+            .Text("group", i.group)
+            .Text("altitude", Shortest(i.altitude_m))
+            .Text("order", std::to_string(static_cast<int>(o.order)))
+            .Value("version", 2);
+        // The number options by their page keys, as their boxes show them.
+        for (const winding::NumberOptionInfo& info : winding::kNumberOptions)
+            object.Text(info.pageKey, ShownText(o, info.option));
+    }
     return json;
 }
 
@@ -398,6 +402,21 @@ std::string ChoiceNumbersJson() {
             .Value("conduction", info.conduction
                                      ? std::optional<double>(static_cast<int>(*info.conduction))
                                      : std::nullopt);
+    }
+    return json + "]";
+}
+
+std::string NumberOptionsJson() {
+    const winding::Options defaults;
+    std::string json = "[";
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("key", info.pageKey)
+            .Text("caption", info.caption)
+            .Text("unit", info.unit)
+            .Text("first", ShownText(defaults, info.option))
+            .Text("none", info.none);
     }
     return json + "]";
 }

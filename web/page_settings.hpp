@@ -15,6 +15,10 @@ std::string ChoiceStore(const winding::Choices& choices);
 // The choices' numbers, the ways' captions and the outputs' columns, as the
 // page builds its choice boxes from them.
 std::string ChoiceNumbersJson();
+// The number options' table for the page's boxes: each one's key, caption,
+// unit, its default as a box shows it (empty where it may be unset) and what
+// an empty box means.
+std::string NumberOptionsJson();
 std::string VorSourceCaptions();
 std::string ConductionCaptions();
 std::string OutputColumnsJson();

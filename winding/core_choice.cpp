@@ -26,7 +26,7 @@ bool FamilyAllowed(const catalogue::Core& core, const Options& options) {
 // to hold it to.
 std::optional<SizedBy> TooSmall(const Plan& plan) {
     if (!plan.dT_K) return std::nullopt;
-    if (!plan.hot_C || *plan.dT_K > kHighestRise_K) return SizedBy::Rise;
+    if (!plan.hot_C || *plan.dT_K > plan.options.maxRise_K) return SizedBy::Rise;
     if (*plan.hot_C > HotLimit(plan.options)) return SizedBy::HotSpot;
     const std::optional<LossBudget> losses = LossesAgainstBudget(plan);
     if (losses && losses->named_W > losses->budget_W) return SizedBy::Losses;

@@ -38,6 +38,8 @@ auto* Held(AnyOptions& o, NumberOption option) {
             return &o.leakageFactor;
         case NumberOption::HotLimit:
             return &o.hotLimit_C;
+        case NumberOption::MaxRise:
+            return &o.maxRise_K;
         case NumberOption::Vaux:
         case NumberOption::Leakage:
         case NumberOption::LossSplit:
@@ -109,6 +111,19 @@ void SetShownValue(Options& o, NumberOption option, std::optional<double> shown)
         return;
     }
     if (shown) *Held(o, option) = *shown / scale;
+}
+
+std::optional<double> HeldValue(const Options& o, NumberOption option) {
+    if (const auto* maybe = MaybeHeld(o, option)) return *maybe;
+    return *Held(o, option);
+}
+
+void SetHeldValue(Options& o, NumberOption option, std::optional<double> held) {
+    if (auto* maybe = MaybeHeld(o, option)) {
+        *maybe = held;
+        return;
+    }
+    if (held) *Held(o, option) = *held;
 }
 
 OptionProblem CoreNameProblem(const catalogue::Catalogue& parts, const std::string& name) {

@@ -100,6 +100,10 @@ struct Options {
     // The hottest the winding may run (ambient plus the rise); the tape's
     // thermal class caps it. An automatic core is the smallest that keeps to it.
     double hotLimit_C = 100;
+    // The most the winding may rise above the ambient, K: the plan warns above
+    // it, an automatic core keeps to it where any can, and the adviser ranks
+    // none that passes it.
+    double maxRise_K = 50;
     Construction construction = Construction::Auto;
     Shield shield = Shield::None;
     Choices choices;  // the electrical design's own decisions; none by default
@@ -123,41 +127,69 @@ enum class NumberOption {
     IlimitTolerance,
     LeakageFactor,
     LossSplit,
-    HotLimit
+    HotLimit,
+    MaxRise
 };
 
-// One table for every front end: the command line's flag, the caption and
-// unit a box shows, and the limits, both included, in the unit shown (the
-// leakage is shown in % of Lp, held as a fraction). The command line, the
-// window's boxes, its settings and the page's boxes read and check each
-// option through it.
+// One table for every front end: the command line's flag and help, the
+// caption and unit a box shows, the limits, both included, in the unit shown
+// (the leakage is shown in % of Lp, held as a fraction), and where each front
+// end keeps the value. The command line, the design file, the window's boxes
+// and settings and the page's boxes and store read and check each option
+// through it.
 struct NumberOptionInfo {
     NumberOption option;
-    std::string_view flag;     // "--bmax"
-    std::string_view caption;  // "Bmax"
-    std::string_view unit;     // "T", as shown; empty for a plain ratio
-    double low, high;          // as shown
-    double shownPerHeld;       // 100 for a fraction shown in %
-    int decimals;              // as a box shows it
-    double step;               // a box's step, as shown
-    std::string_view none;     // what a box shows for no value; empty where one is always set
+    std::string_view flag;         // "--bmax"
+    std::string_view caption;      // "Bmax"
+    std::string_view unit;         // "T", as shown; empty for a plain ratio
+    double low, high;              // as shown
+    double shownPerHeld;           // 100 for a fraction shown in %
+    int decimals;                  // as a box shows it
+    double step;                   // a box's step, as shown
+    std::string_view none;         // what a box shows for no value; empty where one is always set
+    std::string_view fileKey;      // the design file's, held as the plan holds it: "hotLimit"
+    std::string_view pageKey;      // the page's box and store: "hotLimit"
+    std::string_view settingsKey;  // the window's kept value, held: "winding/hotLimit"
+    std::string_view help;         // the command line's, after "with --winding: "
 };
 
 inline constexpr NumberOptionInfo kNumberOptions[] = {
-    {NumberOption::Bmax, "--bmax", "Bmax", "T", 0.01, 1, 1, 3, 0.01, ""},
+    {NumberOption::Bmax, "--bmax", "Bmax", "T", 0.01, 1, 1, 3, 0.01, "", "bmax", "bmax",
+     "winding/bmax", "peak flux density designed to, T (0.3)"},
     {NumberOption::CurrentDensity, "--current-density", "电流密度 J", "A/mm²", 0.1, 100, 1, 1, 0.5,
-     ""},
-    {NumberOption::Fill, "--fill", "填充系数上限", "", 0.01, 1, 1, 2, 0.01, ""},
-    {NumberOption::Vaux, "--vaux", "辅助绕组电压", "V", 1, 1000, 1, 1, 1, "无"},
-    {NumberOption::Leakage, "--leakage", "漏感 / Lp", "%", 0.1, 50, 100, 1, 0.5, "按绕制结构"},
-    {NumberOption::Ambient, "--ambient", "环境温度", "°C", -60, 150, 1, 1, 5, ""},
-    {NumberOption::LpTolerance, "--lp-tolerance", "电感公差 ±", "%", 0, 50, 100, 1, 1, ""},
-    {NumberOption::IlimitTolerance, "--ilimit-tolerance", "限流值公差 ±", "%", 0, 50, 100, 1, 1,
-     ""},
-    {NumberOption::LeakageFactor, "--leakage-factor", "漏感上限 / 估算", "", 1, 10, 1, 2, 0.5, ""},
+     "", "currentDensity", "density", "winding/density", "current density, A/mm² (5)"},
+    {NumberOption::Fill, "--fill", "填充系数上限", "", 0.01, 1, 1, 2, 0.01, "", "fill", "fill",
+     "winding/fill", "the copper fill limit of the window (0.35)"},
+    {NumberOption::Vaux, "--vaux", "辅助绕组电压", "V", 1, 1000, 1, 1, 1, "无", "vaux", "vaux",
+     "winding/vaux", "a bias winding's voltage, V (none)"},
+    // The window's key is new since the build gives the leakage by default:
+    // the old one kept the former default of 2 % for everyone who had pressed.
+    {NumberOption::Leakage, "--leakage", "漏感 / Lp", "%", 0.1, 50, 100, 1, 0.5, "按绕制结构",
+     "leakage", "leakage", "winding/leakageGiven",
+     "leakage inductance for the clamp, a fraction of Lp (the build's)"},
+    {NumberOption::Ambient, "--ambient", "环境温度", "°C", -60, 150, 1, 1, 5, "", "ambient",
+     "ambient", "winding/ambient", "ambient temperature, °C (40)"},
+    {NumberOption::LpTolerance, "--lp-tolerance", "电感公差 ±", "%", 0, 50, 100, 1, 1, "",
+     "lpTolerance", "lpTolerance", "winding/lpTolerance",
+     "the inductance's tolerance the corners take, a fraction (0.10)"},
+    {NumberOption::IlimitTolerance, "--ilimit-tolerance", "限流值公差 ±", "%", 0, 50, 100, 1, 1, "",
+     "ilimitTolerance", "ilimitTolerance", "winding/ilimitTolerance",
+     "the current limit's tolerance the corners take, a fraction (0.07)"},
+    {NumberOption::LeakageFactor, "--leakage-factor", "漏感上限 / 估算", "", 1, 10, 1, 2, 0.5, "",
+     "leakageFactor", "leakageFactor", "winding/leakageFactor",
+     "the leakage limit over the build's estimate, for the shop and the clamp (2)"},
     {NumberOption::LossSplit, "--loss-split", "次级侧损耗占比 Z", "", 0.01, 1, 1, 2, 0.05,
-     "按方案计算"},
-    {NumberOption::HotLimit, "--hot-limit", "热点温度上限", "°C", 40, 200, 1, 0, 5, ""},
+     "按方案计算", "lossSplit", "lossSplit", "winding/lossSplit",
+     "the secondary side's share Z of the whole loss, which the core stores (from the plan's "
+     "own copper and core)"},
+    {NumberOption::HotLimit, "--hot-limit", "热点温度上限", "°C", 40, 200, 1, 0, 5, "", "hotLimit",
+     "hotLimit", "winding/hotLimit",
+     "the hottest the winding may run, °C; an automatic core keeps to it, and to the tape's "
+     "thermal class (100)"},
+    {NumberOption::MaxRise, "--max-rise", "温升上限", "K", 1, 200, 1, 0, 5, "", "maxRise",
+     "maxRise", "winding/maxRise",
+     "the most the winding may rise above the ambient, K: the plan warns above it, an "
+     "automatic core keeps to it and the adviser ranks none above it (50)"},
 };
 
 const NumberOptionInfo& Info(NumberOption option);
@@ -168,6 +200,10 @@ std::optional<double> ShownValue(const Options& options, NumberOption option);
 // Sets an option from its shown value; nothing unsets an option that may be
 // unset and leaves any other as it was.
 void SetShownValue(Options& options, NumberOption option, std::optional<double> shown);
+// The same as the plan holds it (the leakage a fraction), for files and
+// settings that keep it exactly.
+std::optional<double> HeldValue(const Options& options, NumberOption option);
+void SetHeldValue(Options& options, NumberOption option, std::optional<double> held);
 
 // What is wrong with a set of options, as data; each front end words it.
 struct OptionProblem {

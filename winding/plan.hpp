@@ -186,10 +186,6 @@ struct Clamp {
 // limit for DC): functional insulation by default, above it reinforced.
 inline constexpr double kExtraLowVoltage_V = 60;
 
-// The temperature rise a plan warns above, and an automatic core keeps to
-// where any core of the allowed families can.
-inline constexpr double kHighestRise_K = 50;
-
 // The reflected voltage, a share of the maximum input, below which a design
 // spends current: a short on-time carries the power in a tall, narrow peak.
 inline constexpr double kLowestVorOfVmax = 0.2;

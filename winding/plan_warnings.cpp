@@ -415,9 +415,10 @@ void OperatingWarnings(Plan& plan) {
             "热点温度 " + ReadableValue(*plan.hot_C, "°C") + " 超过上限 " +
                 ReadableValue(HotLimit(plan.options), "°C") + "。");
     }
-    if (plan.dT_K && *plan.dT_K > kHighestRise_K) {
+    if (plan.dT_K && *plan.dT_K > plan.options.maxRise_K) {
         Add(plan, "temperature_rise_high", Strength::Caution,
-            "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 50 K。");
+            "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 " +
+                ReadableValue(plan.options.maxRise_K, "K") + "。");
     }
     // A low reflected voltage or duty spends the switch's current: the same
     // power in a short on-time is a tall, narrow peak, and the primary's RMS

@@ -76,16 +76,6 @@ constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kPollution = "winding/pollution", kGroup = "winding/materialGroup",
                kAltitude = "winding/altitude", kOrder = "winding/order", kStack = "winding/stack";
 
-// Where each number option is kept, held as the plan holds it (the leakage as
-// a fraction), 0 for one unset, in the table's order. The leakage's key is
-// new since the build gives it by default: the old one kept the former
-// default of 2 % for everyone who had pressed.
-constexpr const char* kNumberKeys[] = {
-    "winding/bmax",          "winding/density",   "winding/fill",        "winding/vaux",
-    "winding/leakageGiven",  "winding/ambient",   "winding/lpTolerance", "winding/ilimitTolerance",
-    "winding/leakageFactor", "winding/lossSplit", "winding/hotLimit"};
-static_assert(std::size(kNumberKeys) == std::size(winding::kNumberOptions));
-
 QString Shown(double value) {
     return FromUtf8(runtime::decimal::ShortestText(value));
 }
@@ -385,6 +375,7 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
     add(caption(NumberOption::LossSplit, 'Z'), NumberBox(NumberOption::LossSplit));
     add(caption(NumberOption::HotLimit, 'H'), NumberBox(NumberOption::HotLimit));
+    add(caption(NumberOption::MaxRise, 'R'), NumberBox(NumberOption::MaxRise));
     const int next = (placed + kPairs - 1) / kPairs;
     grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), next, 0);
     grid->addLayout(families, next, 1, 1, 2 * kPairs - 1);
@@ -561,7 +552,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     }
     o.material = s.value(kMaterial, FromUtf8(o.material)).toString().toStdString();
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
-        const QVariant kept = s.value(kNumberKeys[static_cast<std::size_t>(info.option)]);
+        const QVariant kept = s.value(FromUtf8(info.settingsKey));
         if (!kept.isValid()) continue;
         bool number = false;
         const double held = kept.toDouble(&number);
@@ -624,7 +615,7 @@ void SaveWindingOptions(const winding::Options& o) {
     s.setValue(kMaterial, FromUtf8(o.material));
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         const double shown = winding::ShownValue(o, info.option).value_or(0);
-        s.setValue(kNumberKeys[static_cast<std::size_t>(info.option)], shown / info.shownPerHeld);
+        s.setValue(FromUtf8(info.settingsKey), shown / info.shownPerHeld);
     }
     s.setValue(kConstruction, static_cast<int>(o.construction));
     s.setValue(kShield, static_cast<int>(o.shield));

@@ -441,6 +441,24 @@ TEST(AdviseTest, EveryDroppedCandidateHasItsReason) {
     for (const Candidate& x : bounded.all) EXPECT_LE(x.Vds_V, 480 * 1.02);
 }
 
+// The most rise is the plan's option: the adviser ranks nothing above it and
+// says it, and a lower one drops candidates the usual one keeps.
+TEST(AdviseTest, TheMostRiseIsThePlansOption) {
+    const catalogue::Catalogue small = Small();
+    Settings s;
+    s.prune = false;
+    const Advice usual = Advise(TwelveVolts(), {}, small, s);
+    EXPECT_EQ(usual.maxRise_K, winding::Options{}.maxRise_K);
+    winding::Options cool;
+    cool.maxRise_K = 15;
+    const Advice cooler = Advise(TwelveVolts(), cool, small, s);
+    EXPECT_EQ(cooler.maxRise_K, 15);
+    EXPECT_LT(cooler.feasible, usual.feasible);
+    const auto tooHot = static_cast<std::size_t>(Drop::TooHot);
+    EXPECT_GT(cooler.droppedBy[tooHot], usual.droppedBy[tooHot]);
+    for (const Candidate& c : cooler.all) EXPECT_LE(c.rise_K, 15) << c.core->name;
+}
+
 // The choices' ways to the reflected voltage become the search's bounds in
 // the window and the page, as --dmax and --vds-rating do on the command line:
 // the same range of candidates either way.

@@ -678,7 +678,9 @@ INSTANTIATE_TEST_SUITE_P(
                   With("--winding", With("--construction=foil", kDefaults))},
         UsageCase{"MostLayersNotWhole", With("--winding", With("--most-layers=2.5", kDefaults))},
         UsageCase{"ShieldOfNoName", With("--winding", With("--shield=copper", kDefaults))},
-        UsageCase{"CossBeyondItsRow", With("--winding", With("--coss=1", kDefaults))}),
+        UsageCase{"CossBeyondItsRow", With("--winding", With("--coss=1", kDefaults))},
+        UsageCase{"MostRiseWithoutAPlan", With("--max-rise=30", kDefaults)},
+        UsageCase{"MostRiseOfNone", With("--advise", With("--max-rise=0", kDefaults))}),
     [](const auto& info) { return info.param.name; });
 
 // A choice that fixes one thing twice, or cannot be designed to, is one line

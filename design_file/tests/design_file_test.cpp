@@ -299,6 +299,43 @@ TEST(DesignFileTest, EveryChoiceOfTheTableIsWrittenAndReadUnderItsKey) {
     }
 }
 
+nlohmann::json* OptionsBlock(nlohmann::json& node) {
+    if (node.is_object() && node.contains("families")) return &node;
+    if (!node.is_structured()) return nullptr;
+    for (auto& child : node) {
+        if (nlohmann::json* found = OptionsBlock(child)) return found;
+    }
+    return nullptr;
+}
+
+// Each number option of its table is written under its key and read back
+// exactly at either end of its limits; a file from before the option was
+// kept opens with its default.
+TEST(DesignFileTest, EveryNumberOptionOfTheTableIsWrittenAndReadUnderItsKey) {
+    const std::string saved = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
+    const winding::Options defaults;
+    for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
+        SCOPED_TRACE(std::string(info.fileKey));
+        nlohmann::json file = nlohmann::json::parse(saved);
+        nlohmann::json* block = OptionsBlock(file);
+        ASSERT_NE(block, nullptr);
+        nlohmann::json& options = *block;
+        ASSERT_TRUE(options.contains(info.fileKey));
+        for (const double shown : {info.low, info.high}) {
+            const double held = shown / info.shownPerHeld;
+            options[std::string(info.fileKey)] = held;
+            const Opened opened = ReadDesignFile(file.dump(), Parts());
+            ASSERT_TRUE(opened.design) << opened.error;
+            EXPECT_EQ(winding::HeldValue(opened.design->options, info.option), held);
+        }
+        options.erase(std::string(info.fileKey));
+        const Opened without = ReadDesignFile(file.dump(), Parts());
+        ASSERT_TRUE(without.design) << without.error;
+        EXPECT_EQ(winding::HeldValue(without.design->options, info.option),
+                  winding::HeldValue(defaults, info.option));
+    }
+}
+
 TEST(DesignFileTest, WithoutAPlanThereIsNoFile) {
     const Design faulted = Supply({"60", "0", "249", "100", "80", "24"});
     const Written written = WriteDesignFile(faulted, PlanOf(faulted));

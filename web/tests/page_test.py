@@ -730,6 +730,42 @@ class PageTest(unittest.TestCase):
         heads = [th.text for th in self.driver.find_elements(By.CSS_SELECTOR, "#ChOutputs thead th")]
         self.assertEqual(heads[1:], [f"{c['caption']} ({c['unit']})" for c in parts["outputColumns"]])
 
+    def test_every_number_option_of_the_table_has_its_box(self):
+        """The engine's table of options, walked against the page: each number
+        a box labelled with its caption and unit, showing its default (or its
+        "none"); a value beyond its row is refused naming the box, one within
+        it is kept across a reload. The most rise reaches the plan's warning."""
+        self.addCleanup(self.driver.execute_script, "localStorage.clear()")
+        self.driver.execute_script("localStorage.clear()")
+        self.setUp()
+        parts = self.driver.execute_async_script(
+            "const done = arguments[0]; createEngine().then((e) => done(e.page.parts()));")
+        self.press()
+        boxes = {}
+        for info in parts["numberOptions"]:
+            key = info["key"]
+            box = self.box("Opt" + key[0].upper() + key[1:])
+            boxes[key] = box
+            label = box.find_element(By.XPATH, "..")
+            caption = info["caption"] + (f" ({info['unit']})" if info["unit"] else "")
+            self.assertEqual(label.get_attribute("textContent").strip(), caption)
+            if info["none"]:
+                self.assertEqual(box.get_attribute("value"), "")
+                self.assertEqual(box.get_attribute("placeholder"), info["none"])
+            else:
+                self.assertEqual(box.get_attribute("value"), info["first"])
+        rise = boxes["maxRise"]
+        rise.clear()
+        rise.send_keys("0", Keys.TAB)
+        self.assertIn("温升上限", self.box("OptProblem").text)
+        self.assertEqual(rise.get_attribute("aria-invalid"), "true")
+        rise.clear()
+        rise.send_keys("1", Keys.TAB)
+        self.assertFalse(self.box("OptProblem").is_displayed())
+        self.assertIn("超过 1 K", self.box("winding").text)
+        self.setUp()
+        self.assertEqual(self.box("OptMaxRise").get_attribute("value"), "1")
+
     def test_design_choices_shape_the_plan_and_are_kept(self):
         """Two outputs and a ripple ratio: a secondary per output and the plan
         in continuous conduction; a wrong choice marks its box and greys the

@@ -594,7 +594,10 @@ TEST(SheetTest, NoPlanIsSaidAndTypedTextStaysText) {
     EXPECT_NE(html.find(kPremise), std::string::npos);
     const std::string tsv = TabSeparated(none, {});
     EXPECT_NE(tsv.find("错误\t输入无效，没有绕制方案：<b>"), std::string::npos);
-    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 19);  // title, 17 options, error
+    // The title, a row per option and the error.
+    EXPECT_EQ(static_cast<std::size_t>(std::count(tsv.begin(), tsv.end(), '\n')),
+              plan_sheet::OptionLines({}).size() + 2);
+    EXPECT_NE(tsv.find("选项：温升上限\t50 K"), std::string::npos);
 }
 
 // A frequency typed in Hz into the kHz box still gets a plan, of the number as

@@ -10,6 +10,7 @@
 
 #include "insulation/requirements.hpp"
 #include "record/design_record.hpp"
+#include "record/readable.hpp"
 #include "winding/physics.hpp"
 
 namespace flyback::winding {
@@ -387,6 +388,46 @@ TEST(WireChoiceTest, AnAutomaticCoreKeepsToTheHotLimitAndSaysWhatSizedIt) {
     bool warned = false;
     for (const PlanWarning& w : given.warnings) warned |= w.code == "hot_spot_above_limit";
     EXPECT_TRUE(warned);
+}
+
+bool Warns(const Plan& plan, std::string_view code) {
+    return std::any_of(plan.warnings.begin(), plan.warnings.end(),
+                       [&](const PlanWarning& w) { return w.code == code; });
+}
+
+// The most rise is one option: the plan warns above it, naming it, and an
+// automatic core keeps to it, sized by the rise.
+TEST(WireChoiceTest, TheMostRiseIsTheOptionsForTheWarningAndTheCore) {
+    const numtext::InputTexts texts = {"60", "373", "249", "100", "80", "24"};
+    const Plan usual = PlanOf(texts);
+    ASSERT_TRUE(usual.dT_K);
+    EXPECT_FALSE(Warns(usual, "temperature_rise_high"));
+    struct Case {
+        double below_K;  // the most rise, this far below the usual plan's rise
+        bool named;      // on the usual plan's core, or left to the plan
+        bool warned;
+    };
+    for (const Case c : {Case{5, true, true}, Case{-5, true, false}, Case{5, false, false}}) {
+        Options o;
+        o.maxRise_K = *usual.dT_K - c.below_K;
+        if (c.named) o.core = usual.core->name;
+        const Plan plan = PlanOf(texts, o);
+        SCOPED_TRACE(std::to_string(o.maxRise_K) + (c.named ? " named" : " automatic"));
+        EXPECT_EQ(Warns(plan, "temperature_rise_high"), c.warned);
+        if (c.warned) {
+            const auto warning = std::find_if(
+                plan.warnings.begin(), plan.warnings.end(),
+                [](const PlanWarning& w) { return w.code == "temperature_rise_high"; });
+            EXPECT_NE(warning->message.find(record::ReadableValue(o.maxRise_K, "K")),
+                      std::string::npos)
+                << warning->message;
+        }
+        if (!c.named) {
+            EXPECT_GT(plan.core->Ve_mm3, usual.core->Ve_mm3);
+            EXPECT_LE(*plan.dT_K, o.maxRise_K);
+            EXPECT_EQ(plan.sizedBy, SizedBy::Rise);
+        }
+    }
 }
 
 }  // namespace

@@ -853,6 +853,43 @@ class ToolWindowsTest : public QObject {
         QCOMPARE(window_->CurrentDesign().texts, design.texts);
     }
 
+    // The options' table, walked against the plan window: every number a box
+    // labelled by its caption, bounded by its row (an option that may be
+    // unset from 0, its "none"), with its decimals and step; each kept under
+    // its row's settings key and read back as it was.
+    void everyNumberOptionOfTheTableHasItsBox() {
+        auto* winding = ShownPlanWindow();
+        QVERIFY(winding != nullptr);
+        const QList<QLabel*> labels = winding->findChildren<QLabel*>();
+        flyback::winding::Options options;
+        for (const flyback::winding::NumberOptionInfo& info : flyback::winding::kNumberOptions) {
+            const QString caption =
+                QString::fromUtf8(info.caption.data(), static_cast<qsizetype>(info.caption.size()));
+            QDoubleSpinBox* box = winding->NumberBox(info.option);
+            QVERIFY2(box != nullptr, qPrintable(caption));
+            QVERIFY2(std::any_of(labels.begin(), labels.end(),
+                                 [&](const QLabel* label) {
+                                     return label->buddy() == box &&
+                                            label->text().startsWith(caption + "(&");
+                                 }),
+                     qPrintable(caption));
+            QCOMPARE(box->minimum(), info.none.empty() ? info.low : 0.0);
+            QCOMPARE(box->maximum(), info.high);
+            QCOMPARE(box->decimals(), info.decimals);
+            QCOMPARE(box->singleStep(), info.step);
+            flyback::winding::SetShownValue(options, info.option, info.high);
+        }
+        flyback::window::SaveWindingOptions(options);
+        const flyback::winding::Options kept = flyback::window::LoadWindingOptions();
+        for (const flyback::winding::NumberOptionInfo& info : flyback::winding::kNumberOptions) {
+            QVERIFY2(QSettings().contains(QString::fromUtf8(
+                         info.settingsKey.data(), static_cast<qsizetype>(info.settingsKey.size()))),
+                     info.settingsKey.data());
+            QCOMPARE(flyback::winding::ShownValue(kept, info.option), std::optional(info.high));
+        }
+        flyback::window::SaveWindingOptions({});
+    }
+
     // The choices' table, walked against the panel: every number a box named
     // by its caption, bounded by its row, showing its first value, shown only
     // with its way; what a box holds is the choice, in the unit held.
