@@ -430,17 +430,25 @@ double DrawSide(drawing::Svg& svg, const std::vector<Drawn>& side, bool right, c
 const std::array<std::string_view, kStepColumns> kStepHeadings = {
     "步骤", "绕组", "起脚 → 止脚", "匝数", "导线", "层数", "挡墙（每侧）", "之后包胶带"};
 
-std::string PinsProblem(const Plan& plan, const Pins& pins) {
+PinsClash CheckPins(const Plan& plan, const Pins& pins) {
     std::map<int, std::string> owner;
     for (const auto& [pin, who] : PinUsers(plan, pins)) {
-        if (pin < 1 || pin > kHighestPin) {
-            return who + "的引脚 " + std::to_string(pin) + " 超出 1 至 " +
-                   std::to_string(kHighestPin) + "。";
-        }
+        if (pin < 1 || pin > kHighestPin) return {PinsClash::Kind::OutOfRange, pin, who, {}};
         const auto [at, fresh] = owner.emplace(pin, who);
-        if (!fresh && at->second != who) {
-            return "引脚 " + std::to_string(pin) + " 同时用于" + at->second + "和" + who + "。";
-        }
+        if (!fresh && at->second != who) return {PinsClash::Kind::Shared, pin, at->second, who};
+    }
+    return {};
+}
+
+std::string PinsClashCaption(const PinsClash& clash) {
+    const std::string pin = std::to_string(clash.pin);
+    switch (clash.kind) {
+        case PinsClash::Kind::None:
+            return {};
+        case PinsClash::Kind::OutOfRange:
+            return clash.who + "的引脚 " + pin + " 超出 1 至 " + std::to_string(kHighestPin) + "。";
+        case PinsClash::Kind::Shared:
+            return "引脚 " + pin + " 同时用于" + clash.who + "和" + clash.other + "。";
     }
     return {};
 }
@@ -536,8 +544,9 @@ std::string SheetBody(std::string html, const winding::PlanOutcome& outcome, con
                       bool withSchematic) {
     if (!outcome.plan) return html + "<p class=\"error\">没有绕制方案，无法给出规格书。</p>\n";
     const Plan& plan = *outcome.plan;
-    if (const std::string problem = PinsProblem(plan, pins); !problem.empty())
-        return html + "<p class=\"error\">" + report::HtmlEscape(problem) + "</p>\n";
+    if (const PinsClash clash = CheckPins(plan, pins))
+        return html + "<p class=\"error\">" + report::HtmlEscape(PinsClashCaption(clash)) +
+               "</p>\n";
     const Sheet sheet = SheetOf(plan, pins);
     if (withSchematic) {
         html +=
@@ -598,7 +607,7 @@ std::string HtmlDocument(const winding::PlanOutcome& outcome, const Pins& pins,
 
 std::string TabSeparated(const winding::PlanOutcome& outcome, const Pins& pins) {
     std::string out;
-    if (!outcome.plan || !PinsProblem(*outcome.plan, pins).empty()) return out;
+    if (!outcome.plan || CheckPins(*outcome.plan, pins)) return out;
     const Sheet sheet = SheetOf(*outcome.plan, pins);
     for (const StepRow& row : sheet.steps) {
         std::string text;

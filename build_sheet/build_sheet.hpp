@@ -30,9 +30,20 @@ using pins::ReadPins;
 using pins::Ends;
 using pins::PinsOf;
 
-// What is wrong with the pins, in Chinese: a pin beyond 1 to 99, or two
-// windings' ends on one pin; empty when none.
-std::string PinsProblem(const winding::Plan& plan, const Pins& pins);
+// What is wrong with the pins, as data: a pin beyond 1 to kHighestPin
+// (`who`'s), or one pin holding two windings' ends (`who`'s and `other`'s,
+// by their captions); the first found.
+struct PinsClash {
+    enum class Kind { None, OutOfRange, Shared };
+    Kind kind = Kind::None;
+    int pin = 0;
+    std::string who, other;
+
+    explicit operator bool() const { return kind != Kind::None; }
+};
+PinsClash CheckPins(const winding::Plan& plan, const Pins& pins);
+// The clash as each front end says it, in Chinese; empty for none.
+std::string PinsClashCaption(const PinsClash& clash);
 
 // One step of the winding instructions per winding, in the order wound.
 inline constexpr std::size_t kStepColumns = 8;

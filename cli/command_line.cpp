@@ -406,8 +406,8 @@ int RunOnce(const Options& options, const catalogue::Catalogue& parts, std::ostr
     std::optional<winding::PlanOutcome> plan;
     if (options.windingFlags.on) plan = winding::PlanWinding(record, options.winding, parts);
     if (plan && plan->plan) {
-        const std::string clash = build_sheet::PinsProblem(*plan->plan, options.pins);
-        if (!clash.empty()) return UsageError(err, "--pins: " + clash);
+        if (const build_sheet::PinsClash clash = build_sheet::CheckPins(*plan->plan, options.pins))
+            return UsageError(err, "--pins: " + build_sheet::PinsClashCaption(clash));
     }
     if (options.save || options.spice || options.sheet) {
         const winding::PlanOutcome planned =

@@ -557,8 +557,9 @@ std::string AtConditionsJson(const winding::Plan& plan,
             .Value("Vin_V", point.Vin_V)
             .Value("load", point.load)
             .Value("f_Hz", point.f_Hz);
-        if (const std::string problem = conditions::Problem(point); !problem.empty()) {
-            o.Text("error", problem);
+        if (const conditions::Problem problem = conditions::Check(point);
+            problem != conditions::Problem::None) {
+            o.Text("error", conditions::ProblemCaption(problem));
             continue;
         }
         const conditions::Analysed a = conditions::Analyse(plan, point);

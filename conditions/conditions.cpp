@@ -83,11 +83,24 @@ std::optional<double> CoreLoss(const Plan& plan, const OperatingPoint& p) {
 
 }  // namespace
 
-std::string Problem(const Condition& condition) {
-    if (!(condition.Vin_V > 0) || !std::isfinite(condition.Vin_V)) return "输入电压须大于零";
-    if (!(condition.load > 0) || !(condition.load <= kMostLoad))
-        return "负载须大于零，且不超过满载的 " + record::ReadableNumber(kMostLoad) + " 倍";
-    if (!(condition.f_Hz > 0) || !std::isfinite(condition.f_Hz)) return "开关频率须大于零";
+Problem Check(const Condition& condition) {
+    if (!(condition.Vin_V > 0) || !std::isfinite(condition.Vin_V)) return Problem::Voltage;
+    if (!(condition.load > 0) || !(condition.load <= kMostLoad)) return Problem::Load;
+    if (!(condition.f_Hz > 0) || !std::isfinite(condition.f_Hz)) return Problem::Frequency;
+    return Problem::None;
+}
+
+std::string ProblemCaption(Problem problem) {
+    switch (problem) {
+        case Problem::None:
+            return {};
+        case Problem::Voltage:
+            return "输入电压须大于零";
+        case Problem::Load:
+            return "负载须大于零，且不超过满载的 " + record::ReadableNumber(kMostLoad) + " 倍";
+        case Problem::Frequency:
+            return "开关频率须大于零";
+    }
     return {};
 }
 
@@ -142,9 +155,10 @@ Line Words(const Analysed& a) {
 std::vector<Line> FilePointLines(const Plan& plan, const std::vector<Condition>& points) {
     std::vector<Line> lines;
     for (const Condition& point : points) {
-        const std::string problem = Problem(point);
-        Line line = problem.empty() ? Words(Analyse(plan, point))
-                                    : Line{point.name, "无法分析：" + problem};
+        const Problem problem = Check(point);
+        Line line = problem == Problem::None
+                        ? Words(Analyse(plan, point))
+                        : Line{point.name, "无法分析：" + ProblemCaption(problem)};
         line.caption = "文件工作点：" + line.caption;
         lines.push_back(std::move(line));
     }

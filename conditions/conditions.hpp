@@ -44,10 +44,15 @@ std::optional<Losses> CornerLosses(const winding::Plan& plan, const winding::Cor
 // `load` of full load, at `f_Hz` (a valley-switched one at its valley's own).
 winding::OperatingPoint RunningAt(const winding::Plan& plan, double Vin, double load, double f_Hz);
 
-// Why a condition cannot be analysed, in Chinese; empty when it can.
-std::string Problem(const Condition& condition);
+// Why a condition cannot be analysed, as data: the quantity out of its
+// range (kMostLoad bounds the load); each front end words it.
+enum class Problem { None, Voltage, Load, Frequency };
+Problem Check(const Condition& condition);
+// The problem as the window, the page and the command line say it, in
+// Chinese ("负载须大于零，且不超过满载的 10 倍"); empty for none.
+std::string ProblemCaption(Problem problem);
 
-// The plan's transformer at `condition` (Problem(condition) empty). A
+// The plan's transformer at `condition` (Check(condition) none). A
 // valley-switched transformer runs at the frequency its valley gives, not
 // the condition's.
 Analysed Analyse(const winding::Plan& plan, const Condition& condition);

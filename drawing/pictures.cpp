@@ -172,14 +172,16 @@ double LegendRight(const std::vector<LegendLine>& lines, double legendX) {
 // The legend from (x, top); returns the foot of its last line.
 double Legend(Svg& svg, const std::vector<LegendLine>& lines, double x, double top) {
     double y = top + 10;
+    bool swatches = false;  // the line before had one
     for (const LegendLine& line : lines) {
         if (!line.colour.empty()) {
             svg.Rect(x, y - 10, 12, 12, Paint("legend", line.colour, "#333", 0.5));
             svg.Text(x + 18, y, line.text, kText);
         } else {
-            if (line.text.starts_with("铜填充系数")) y += 10;  // apart from the swatches
+            if (swatches) y += 10;  // the figures apart from the swatches
             svg.Text(x, y, line.text, kText);
         }
+        swatches = !line.colour.empty();
         y += 20;
     }
     return y - 10;

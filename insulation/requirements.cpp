@@ -246,10 +246,6 @@ std::string BeyondTablesCaption(const Conditions& c) {
            "），查不到电气间隙、爬电距离或耐压；请降低反射电压或输入电压。";
 }
 
-std::string ConditionsProblem(const Conditions& c) {
-    return ConditionProblemCaption(CheckConditions(c));
-}
-
 std::string TapeCaption(const Tape& tape) {
     // The data names a tape "Tecroll 11B (Polyester, temperature class 130)".
     static constexpr std::pair<std::string_view, std::string_view> kMaterials[] = {
@@ -290,7 +286,7 @@ double UpToATenth(double mm) {
 }
 
 std::optional<Requirements> Read(const Conditions& c, const Tables& t) {
-    if (!ConditionsProblem(c).empty()) return std::nullopt;
+    if (CheckConditions(c) != ConditionProblem::None) return std::nullopt;
     Requirements r;
     r.tape = PlanTape(t);
     if (c.grade == Grade::Functional) return r;

@@ -100,9 +100,8 @@ inline constexpr double kRoundingSlack = 0.005;
 std::optional<double> RatedMains_Vrms(double highest_Vrms);
 
 // A problem as the window and the page say it: "海拔须在 0 至 5000 m 之间。";
-// empty for none. ConditionsProblem words the conditions' first problem.
+// empty for none.
 std::string ConditionProblemCaption(ConditionProblem problem);
-std::string ConditionsProblem(const Conditions& conditions);
 
 // The requirements for `conditions`, from the tables (IEC 62368-1; the mains
 // transient from IEC 60664-1 Table F.1): clearance as the larger of the two

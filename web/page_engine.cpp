@@ -170,10 +170,10 @@ std::string Winding(const winding::PlanOutcome& outcome) {
         .Text("build", flyback::drawing::BuildDrawing(plan, PictureWidth()))
         .Text("currents", flyback::drawing::CurrentsDrawing(plan, PictureWidth()))
         .Text("sheet", flyback::build_sheet::HtmlSection(outcome, SheetPins(), false, false))
-        .Text("schematic", flyback::build_sheet::PinsProblem(plan, SheetPins()).empty()
-                               ? flyback::build_sheet::Schematic(plan, SheetPins(),
-                                                                 std::min(PictureWidth(), 640.0))
-                               : "");
+        .Text("schematic", flyback::build_sheet::CheckPins(plan, SheetPins())
+                               ? ""
+                               : flyback::build_sheet::Schematic(plan, SheetPins(),
+                                                                 std::min(PictureWidth(), 640.0)));
     return json;
 }
 

@@ -134,10 +134,11 @@ void BuildSheetTab::Show(const winding::PlanOutcome& outcome, bool inputsChanged
 
 void BuildSheetTab::Render() {
     const bool planned = outcome_ && outcome_->plan;
-    const std::string clash = planned ? build_sheet::PinsProblem(*outcome_->plan, pins_) : "";
-    problem_->setText(FromUtf8(clash));
-    problem_->setVisible(!clash.empty());
-    schematic_->load(planned && clash.empty()
+    const build_sheet::PinsClash clash =
+        planned ? build_sheet::CheckPins(*outcome_->plan, pins_) : build_sheet::PinsClash{};
+    problem_->setText(FromUtf8(build_sheet::PinsClashCaption(clash)));
+    problem_->setVisible(static_cast<bool>(clash));
+    schematic_->load(planned && !clash
                          ? QByteArray::fromStdString(build_sheet::Schematic(*outcome_->plan, pins_))
                          : QByteArray());
     schematic_->setFixedSize(schematic_->renderer()->defaultSize());

@@ -92,7 +92,7 @@ TEST(BuildSheetTest, PinsFollowTheOrderAndTheDefaults) {
             EXPECT_EQ(winding::WindingName(outcome.plan->windings[i]), c.names[i]);
             EXPECT_EQ(std::pair(ends[i].start, ends[i].finish), c.ends[i]) << c.names[i];
         }
-        EXPECT_EQ(PinsProblem(*outcome.plan, Pins{}), "");
+        EXPECT_FALSE(CheckPins(*outcome.plan, Pins{}));
     }
 }
 
@@ -240,7 +240,16 @@ TEST(BuildSheetTest, PinsThatClashOrRunOutAreNamed) {
         {{1, 3, 99}, "次级的引脚 100 超出 1 至 99。"},
         {{10, 20, 1}, ""},  // any side may come first
     };
-    for (const auto& c : cases) EXPECT_EQ(PinsProblem(*outcome.plan, c.pins), c.problem);
+    for (const auto& c : cases) {
+        const PinsClash clash = CheckPins(*outcome.plan, c.pins);
+        EXPECT_EQ(PinsClashCaption(clash), c.problem);
+        EXPECT_EQ(static_cast<bool>(clash), *c.problem != '\0');
+        // The sheet says it and copies nothing.
+        if (!clash) continue;
+        EXPECT_NE(HtmlSection(outcome, c.pins).find(report::HtmlEscape(c.problem)),
+                  std::string::npos);
+        EXPECT_EQ(TabSeparated(outcome, c.pins), "");
+    }
 }
 
 // The steps as wound, with the tape each boundary needs after each winding;

@@ -107,18 +107,21 @@ TEST(ConditionsTest, AConditionNoTransformerRunsAtIsSaid) {
     const double inf = std::numeric_limits<double>::infinity();
     const struct {
         Condition condition;
-        bool sound;
+        Problem problem;
     } cases[] = {
-        {{"", 249, 1, 100e3}, true},     {{"", 249, 10, 100e3}, true},
-        {{"", 0, 1, 100e3}, false},      {{"", nan, 1, 100e3}, false},
-        {{"", inf, 1, 100e3}, false},    {{"", 249, 0, 100e3}, false},
-        {{"", 249, 10.5, 100e3}, false}, {{"", 249, nan, 100e3}, false},
-        {{"", 249, 1, 0}, false},        {{"", 249, 1, inf}, false},
+        {{"", 249, 1, 100e3}, Problem::None},    {{"", 249, 10, 100e3}, Problem::None},
+        {{"", 0, 1, 100e3}, Problem::Voltage},   {{"", nan, 1, 100e3}, Problem::Voltage},
+        {{"", inf, 1, 100e3}, Problem::Voltage}, {{"", 249, 0, 100e3}, Problem::Load},
+        {{"", 249, 10.5, 100e3}, Problem::Load}, {{"", 249, nan, 100e3}, Problem::Load},
+        {{"", 249, 1, 0}, Problem::Frequency},   {{"", 249, 1, inf}, Problem::Frequency},
+        {{"", -1, 0, 0}, Problem::Voltage},  // the first found
     };
     for (const auto& c : cases) {
         const Condition& k = c.condition;
-        EXPECT_EQ(Problem(k).empty(), c.sound) << k.Vin_V << " V, " << k.load << ", " << k.f_Hz;
+        EXPECT_EQ(Check(k), c.problem) << k.Vin_V << " V, " << k.load << ", " << k.f_Hz;
+        EXPECT_EQ(ProblemCaption(Check(k)).empty(), c.problem == Problem::None);
     }
+    EXPECT_EQ(ProblemCaption(Problem::Load), "负载须大于零，且不超过满载的 10 倍");
 }
 
 TEST(ConditionsTest, ALineSaysTheConditionAndWhatItDoes) {

@@ -132,7 +132,7 @@ TEST(InsulationTest, ConditionsBeyondTheTablesAreRefused) {
     for (const auto& c : cases) {
         Conditions conditions = Universal(240);
         c.change(conditions);
-        EXPECT_EQ(!ConditionsProblem(conditions).empty(), c.said);
+        EXPECT_EQ(CheckConditions(conditions) != ConditionProblem::None, c.said);
         EXPECT_FALSE(Require(conditions));
     }
 }
@@ -152,7 +152,7 @@ TEST(InsulationTest, EveryMainsVoltageAsksAtLeastWhatTheOneBelowAsks) {
             c.workingRms_V = mains;
             c.workingPeak_V = mains * std::sqrt(2.0) + 150;
             const auto r = Require(c);
-            const std::string problem = ConditionsProblem(c);
+            const std::string problem = ConditionProblemCaption(CheckConditions(c));
             SCOPED_TRACE(std::to_string(mains) + " V, " + std::string(GradeName(grade)));
             EXPECT_EQ(!r, !problem.empty());
             if (!r) {
