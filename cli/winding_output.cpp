@@ -388,10 +388,15 @@ std::string WarningsJson(const Plan& plan) {
     std::string json = "[";
     for (const winding::PlanWarning& warning : plan.warnings) {
         if (json.size() > 1) json += ',';
-        answer::JsonObject(json)
-            .Text("code", warning.code)
+        answer::JsonObject object(json);
+        object.Text("code", warning.code)
             .Text("strength", record::StrengthName(warning.strength))
             .Text("message", warning.message);
+        if (const auto& figure = warning.figure) {
+            object.Value("value", figure->value)
+                .Value("limit", figure->limit)
+                .Text("unit", figure->unit);
+        }
     }
     return json + "]";
 }

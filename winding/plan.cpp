@@ -291,7 +291,8 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
             if (warning.strength != record::Warning::Strength::Caution) continue;
             doubts.push_back({kInputDoubtful, record::Warning::Strength::Caution,
                               "输入可疑，以下方案按所输入的值计算：" +
-                                  std::string(warning.BoxCaption()) + "：" + warning.message});
+                                  std::string(warning.BoxCaption()) + "：" + warning.message,
+                              std::nullopt});
         }
         plan.warnings.insert(plan.warnings.begin(), doubts.begin(), doubts.end());
         return {std::move(plan)};

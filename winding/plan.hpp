@@ -193,10 +193,18 @@ inline constexpr double kLowestVorOfVmax = 0.2;
 // The code of a plan's warnings that an input is doubtful; they come first.
 inline constexpr std::string_view kInputDoubtful = "input_doubtful";
 
+// What a warning weighs: the plan's value against the limit it passes, in
+// the unit named (SI as the plan holds it; empty for a ratio).
+struct WarningFigure {
+    double value = 0, limit = 0;
+    std::string_view unit;
+};
+
 struct PlanWarning {
     std::string_view code;  // stable, for scripts
     record::Warning::Strength strength = record::Warning::Strength::Caution;
-    std::string message;  // Simplified Chinese
+    std::string message;                  // Simplified Chinese
+    std::optional<WarningFigure> figure;  // none where the warning weighs no number
 };
 
 // An output as wound: its whole turns, the voltage they give with the

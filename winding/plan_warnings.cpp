@@ -31,8 +31,9 @@ constexpr double kAcLossDoubling = 2;
 // The share of the rated output a corner's turn-on loss is warned above.
 constexpr double kHighestTurnOnShare = 0.05;
 
-void Add(Plan& plan, std::string_view code, Strength strength, std::string message) {
-    plan.warnings.push_back({code, strength, std::move(message)});
+void Add(Plan& plan, std::string_view code, Strength strength, std::string message,
+         std::optional<WarningFigure> figure = std::nullopt) {
+    plan.warnings.push_back({code, strength, std::move(message), figure});
 }
 
 // The fewest turns of the regulated output, above the plan's, that bring
@@ -92,14 +93,16 @@ void CoreWarnings(Plan& plan, double AeRequired_m2, bool noneFits) {
     if (core.Ae_mm2 < Ae_mm2) {
         Add(plan, "core_area_below_required", Strength::Caution,
             "磁芯 " + core.name + " 的截面积 " + ReadableValue(core.Ae_mm2, "mm²") +
-                " 小于所需的 " + ReadableValue(Ae_mm2, "mm²") + "。");
+                " 小于所需的 " + ReadableValue(Ae_mm2, "mm²") + "。",
+            WarningFigure{core.Ae_mm2, Ae_mm2, "mm²"});
     }
     if (!plan.fits) {
         Add(plan, "windings_do_not_fit", Strength::Caution,
             "绕组放不下：绕线高度 " + ReadableValue(plan.build_mm, "mm") + "（骨架可绕 " +
                 ReadableValue(core.winding_height_mm, "mm") + "），铜填充系数 " +
                 ReadableValue(plan.fill, "") + "（上限 " + ReadableValue(plan.options.fillMax, "") +
-                "）。");
+                "）。",
+            WarningFigure{plan.build_mm, core.winding_height_mm, "mm"});
     }
     if (!core.MLT_mm) {
         Add(plan, "copper_loss_unknown", Strength::Note,
@@ -131,14 +134,16 @@ void SaturationWarnings(Plan& plan) {
                 "，限流值 +" + ReadableValue(plan.options.ilimitTolerance * 100, "%") +
                 "）的磁通密度 " + ReadableValue(plan.BpkLimit_T, "T") + " 高于 " + material +
                 " 在" + SaturationWhere(plan) + "的饱和磁通密度 " + ReadableValue(Bsat, "T") +
-                "；请增加匝数或降低限流值。");
+                "；请增加匝数或降低限流值。",
+            WarningFigure{plan.BpkLimit_T, Bsat, "T"});
     } else if (const double least = plan.options.choices.minSaturationMargin;
                *plan.saturationMargin < least) {
         Add(plan, "saturation_margin_low", Strength::Caution,
             "饱和余量 " + ReadableValue(*plan.saturationMargin, "") + " 低于所要求的 " +
                 ReadableValue(least, "") + "（" + material + " 在" + SaturationWhere(plan) +
                 "的饱和磁通密度 " + ReadableValue(Bsat, "T") +
-                " ÷ 最坏工作点的磁通密度）；可增加匝数、降低限流值或减小其公差。");
+                " ÷ 最坏工作点的磁通密度）；可增加匝数、降低限流值或减小其公差。",
+            WarningFigure{*plan.saturationMargin, least, ""});
     }
     std::array<catalogue::SaturationPoint, 2> figures{};
     const std::span<const catalogue::SaturationPoint> curve =
@@ -154,7 +159,8 @@ void SaturationWarnings(Plan& plan) {
                 ReadableValue(hottest.celsius, "°C") + "；饱和磁通密度" +
                 (line ? "按 " + twoHottest + " 两点连线外推为 "
                       : "按 " + ReadableValue(hottest.celsius, "°C") + " 的 ") +
-                ReadableValue(Bsat, "T") + (line ? "，仅为估计。" : " 计，实际更低。"));
+                ReadableValue(Bsat, "T") + (line ? "，仅为估计。" : " 计，实际更低。"),
+            WarningFigure{*plan.hot_C, hottest.celsius, "°C"});
     }
 }
 
@@ -204,7 +210,8 @@ void CapabilityWarning(Plan& plan) {
         "最低输入时，Lp 与限流值偏低（−" + ReadableValue(plan.options.lpTolerance * 100, "%") +
             "、−" + ReadableValue(plan.options.ilimitTolerance * 100, "%") +
             "）时限流只允许额定功率的 " + ReadableValue(c->load * 100, "%") +
-            "：满载时将先限流；可提高限流值或减小其公差。");
+            "：满载时将先限流；可提高限流值或减小其公差。",
+        WarningFigure{c->load, 1, ""});
 }
 
 void CoreLossUnknownWarning(Plan& plan);
@@ -213,7 +220,8 @@ void FluxWarnings(Plan& plan) {
     if (plan.BpkMinSection_T > plan.options.Bmax_T) {
         Add(plan, "flux_above_bmax", Strength::Caution,
             "最窄截面的峰值磁通密度 " + ReadableValue(plan.BpkMinSection_T, "T") +
-                " 高于设定的 Bmax " + ReadableValue(plan.options.Bmax_T, "T") + "。");
+                " 高于设定的 Bmax " + ReadableValue(plan.options.Bmax_T, "T") + "。",
+            WarningFigure{plan.BpkMinSection_T, plan.options.Bmax_T, "T"});
     }
     SaturationWarnings(plan);
     ShortedWarnings(plan);
@@ -222,7 +230,8 @@ void FluxWarnings(Plan& plan) {
     if (plan.options.choices.Ilimit_A && plan.Ilimit_A < plan.Ipk_A) {
         Add(plan, "current_limit_below_peak", Strength::Caution,
             "限流值 " + ReadableValue(plan.Ilimit_A, "A") + " 低于满载的峰值电流 " +
-                ReadableValue(plan.Ipk_A, "A") + "：控制器会先限流，输出达不到额定功率。");
+                ReadableValue(plan.Ipk_A, "A") + "：控制器会先限流，输出达不到额定功率。",
+            WarningFigure{plan.Ilimit_A, plan.Ipk_A, "A"});
     }
     if (!plan.material->mu_i) {
         Add(plan, "permeability_unknown", Strength::Note,
@@ -235,7 +244,8 @@ void FluxWarnings(Plan& plan) {
     } else if (plan.gap_mm < kMinimumGap_mm) {
         Add(plan, "gap_too_small", Strength::Caution,
             "气隙 " + ReadableValue(plan.gap_mm, "mm") +
-                " 小于 0.1 mm，难以按公差加工；可减小 Bmax 或换较小的磁芯以增加匝数。");
+                " 小于 0.1 mm，难以按公差加工；可减小 Bmax 或换较小的磁芯以增加匝数。",
+            WarningFigure{plan.gap_mm, kMinimumGap_mm, "mm"});
     }
 }
 
@@ -251,7 +261,8 @@ void RuleWarnings(Plan& plan) {
                                     : "无平均匝长，导线按电流密度选";
         Add(plan, "winder_rule_broken", Strength::Caution,
             WindingCaption(plan, Whole(w)) + "绕组" + why + "，所用导线" +
-                RuleBreachText(*w.breach) + "；可分半交错绕制、选更大的磁芯或放宽该规则。");
+                RuleBreachText(*w.breach) + "；可分半交错绕制、选更大的磁芯或放宽该规则。",
+            WarningFigure{w.breach->value, w.breach->limit, Info(w.breach->rule).unit});
     }
 }
 
@@ -269,7 +280,8 @@ void WindingWarnings(Plan& plan) {
                     " 倍（邻近效应），所选导线已是绕制规则允许的各种导线中损耗最低的" +
                     (interleaved || plan.orderChosen
                          ? std::string("。")
-                         : std::string("；交错绕制（P-S-P 或 S-P-S）或可再降低。")));
+                         : std::string("；交错绕制（P-S-P 或 S-P-S）或可再降低。")),
+                WarningFigure{*w.Pac_W / *w.P_W, kAcLossDoubling, ""});
         }
     }
     for (const Winding& w : plan.windings) {
@@ -279,7 +291,10 @@ void WindingWarnings(Plan& plan) {
             (*w.J_A_mm2 < kLowestDensity || *w.J_A_mm2 > kHighestDensity)) {
             Add(plan, "current_density_out_of_range", Strength::Caution,
                 name + "绕组的电流密度 " + ReadableValue(*w.J_A_mm2, "A/mm²") +
-                    " 超出常用的 2–10 A/mm²。");
+                    " 超出常用的 2–10 A/mm²。",
+                WarningFigure{*w.J_A_mm2,
+                              *w.J_A_mm2 < kLowestDensity ? kLowestDensity : kHighestDensity,
+                              "A/mm²"});
         }
     }
     for (const OutputResult& out : plan.outputs) {
@@ -303,7 +318,8 @@ void CoreLossUnknownWarning(Plan& plan) {
             "材料 " + material + " 在此频率的损耗拟合（" + ReadableValue(fit->fMinHz, "Hz") +
                 " 至 " + ReadableValue(fit->fMaxHz, "Hz") + "）的温度系数在 " +
                 ReadableValue(celsius, "°C") + " 时为 " + ReadableValue(*factor, "") +
-                "，不为正，此拟合不予采用：磁芯损耗、温升与效率预算都未检查。");
+                "，不为正，此拟合不予采用：磁芯损耗、温升与效率预算都未检查。",
+            WarningFigure{*factor, 0, ""});
         return;
     }
     if (!fit && !plan.material->fitsRefused.empty()) {
@@ -329,7 +345,8 @@ void LossBudgetWarning(Plan& plan) {
             "（开关管尚未计入）；输出达不到额定功率。可减小漏感" +
             (plan.insulation.tripleInsulated ? std::string()
                                              : std::string("（如次级用三层绝缘线）")) +
-            "或按实际把效率估低。");
+            "或按实际把效率估低。",
+        WarningFigure{named, budget, "W"});
 }
 
 // Functional insulation chosen on a mains input leaves the outputs live; a
@@ -348,7 +365,8 @@ void InsulationWarnings(Plan& plan) {
         return;
     Add(plan, "functional_on_mains", Strength::Caution,
         "初级—次级为功能绝缘，而最高输入 " + ReadableValue(Vmax, "V") +
-            " 高于 60 V（IEC 62368-1 ES1 的直流上限）：次级与输出不能被触及，除非另有安全隔离。");
+            " 高于 60 V（IEC 62368-1 ES1 的直流上限）：次级与输出不能被触及，除非另有安全隔离。",
+        WarningFigure{Vmax, kExtraLowVoltage_V, "V"});
 }
 
 std::string FmaxText(const Resonance& r) {
@@ -365,7 +383,8 @@ void FmaxWarnings(Plan& plan, const Resonance& r) {
     if (plan.f_Hz > *r.fmax_Hz) {
         Add(plan, "frequency_above_fmax", Strength::Caution,
             "设计频率 " + ReadableValue(plan.f_Hz, "Hz") + " 高于最高频率 " + FmaxText(r) +
-                "：最低输入、满载时控制器已须跳到更深的谷底；输入的工作频率应不高于 fmax。");
+                "：最低输入、满载时控制器已须跳到更深的谷底；输入的工作频率应不高于 fmax。",
+            WarningFigure{plan.f_Hz, *r.fmax_Hz, "Hz"});
         return;
     }
     for (const Corner& c : plan.corners) {
@@ -373,7 +392,8 @@ void FmaxWarnings(Plan& plan, const Resonance& r) {
         Add(plan, "frequency_above_fmax", Strength::Caution,
             std::string(CornerCaption(c.kind)) + "时第 " + std::to_string(c.point.valley) +
                 " 谷底的频率 " + ReadableValue(c.point.f_Hz, "Hz") + " 仍高于最高频率 " +
-                FmaxText(r) + "：可允许更深的谷底，或由控制器的突发模式接管。");
+                FmaxText(r) + "：可允许更深的谷底，或由控制器的突发模式接管。",
+            WarningFigure{c.point.f_Hz, *r.fmax_Hz, "Hz"});
         return;
     }
 }
@@ -392,7 +412,8 @@ void TurnOnWarning(Plan& plan, const Resonance& r) {
                 "（第 " + std::to_string(c.point.valley) + " 谷底，谷底电压 " +
                 ReadableValue(ValleyVoltage(c.point), "V") + "，频率 " +
                 ReadableValue(c.point.f_Hz, "Hz") + "）超过额定输出的 5 %（" +
-                ReadableValue(allowed, "W") + "）：可提高反射电压使谷底更低，或降低最高频率。");
+                ReadableValue(allowed, "W") + "）：可提高反射电压使谷底更低，或降低最高频率。",
+            WarningFigure{loss, allowed, "W"});
         return;
     }
 }
@@ -413,12 +434,14 @@ void OperatingWarnings(Plan& plan) {
     if (plan.hot_C && *plan.hot_C > HotLimit(plan.options)) {
         Add(plan, "hot_spot_above_limit", Strength::Caution,
             "热点温度 " + ReadableValue(*plan.hot_C, "°C") + " 超过上限 " +
-                ReadableValue(HotLimit(plan.options), "°C") + "。");
+                ReadableValue(HotLimit(plan.options), "°C") + "。",
+            WarningFigure{*plan.hot_C, HotLimit(plan.options), "°C"});
     }
     if (plan.dT_K && *plan.dT_K > plan.options.maxRise_K) {
         Add(plan, "temperature_rise_high", Strength::Caution,
             "估算温升 " + ReadableValue(*plan.dT_K, "K") + " 超过 " +
-                ReadableValue(plan.options.maxRise_K, "K") + "。");
+                ReadableValue(plan.options.maxRise_K, "K") + "。",
+            WarningFigure{*plan.dT_K, plan.options.maxRise_K, "K"});
     }
     // A low reflected voltage or duty spends the switch's current: the same
     // power in a short on-time is a tall, narrow peak, and the primary's RMS
@@ -427,17 +450,20 @@ void OperatingWarnings(Plan& plan) {
         Add(plan, "reflected_voltage_low", Strength::Caution,
             "反射电压 Vor' " + ReadableValue(plan.Vor_V, "V") + " 低于最大输入电压的 0.2 倍（" +
                 ReadableValue(kLowestVorOfVmax * plan.atVmax.Vin, "V") +
-                "）：占空比小、峰值电流大；可提高匝比或开关管耐压。");
+                "）：占空比小、峰值电流大；可提高匝比或开关管耐压。",
+            WarningFigure{plan.Vor_V, kLowestVorOfVmax * plan.atVmax.Vin, "V"});
     } else if (plan.Dmax < kLowestDuty) {
         Add(plan, "duty_cycle_low", Strength::Caution,
             "最低输入时的占空比 " + ReadableValue(plan.Dmax, "") +
-                " 低于 0.3：峰值电流大、有效值电流高；可提高反射电压。");
+                " 低于 0.3：峰值电流大、有效值电流高；可提高反射电压。",
+            WarningFigure{plan.Dmax, kLowestDuty, ""});
     }
     ValleyWarnings(plan);
     if (plan.Dmax > 0.5) {
         Add(plan, "duty_cycle_above_half", Strength::Note,
             "取整匝后的最大占空比 " + ReadableValue(plan.Dmax, "") +
-                " 高于 0.5；限 50 % 占空比的控制器不适用。");
+                " 高于 0.5；限 50 % 占空比的控制器不适用。",
+            WarningFigure{plan.Dmax, 0.5, ""});
     }
 }
 
@@ -455,7 +481,8 @@ void SwitchAtLimitWarning(Plan& plan, double rating_V) {
         "工作点“" + std::string(CornerCaption(worst->kind)) + "”：RCD 钳位升到 " +
             ReadableValue(worst->Vclamp_V, "V") + "，开关管峰值电压 " +
             ReadableValue(worst->Vds_peak_V, "V") + " 高于耐压 " + ReadableValue(rating_V, "V") +
-            "；可减小漏感、降低限流值或改用稳压管钳位。");
+            "；可减小漏感、降低限流值或改用稳压管钳位。",
+        WarningFigure{worst->Vds_peak_V, rating_V, "V"});
 }
 
 void ChoiceWarnings(Plan& plan, double P_W) {
@@ -468,14 +495,16 @@ void ChoiceWarnings(Plan& plan, double P_W) {
                     ReadableValue(*plan.VdsRating_V, "V") +
                     (plan.ratingAssumed ? "（未给出，按输入假定）" : "") + " 降额 " +
                     ReadableValue(choices.derating, "") + " 后的 " + ReadableValue(allowed, "V") +
-                    "。");
+                    "。",
+                WarningFigure{plan.Vswitch_V, allowed, "V"});
         }
         SwitchAtLimitWarning(plan, *plan.VdsRating_V);
     }
     if (choices.vorSource == VorSource::MaxDuty && plan.Dmax > choices.Dmax) {
         Add(plan, "duty_above_controller", Strength::Caution,
             "取整匝后的最大占空比 " + ReadableValue(plan.Dmax, "") + " 高于控制器的上限 " +
-                ReadableValue(choices.Dmax, "") + "。");
+                ReadableValue(choices.Dmax, "") + "。",
+            WarningFigure{plan.Dmax, choices.Dmax, ""});
     }
     for (std::size_t i = 1; i < plan.outputs.size(); ++i) {
         const OutputResult& out = plan.outputs[i];
@@ -485,12 +514,14 @@ void ChoiceWarnings(Plan& plan, double P_W) {
             off > kVoltageCaution_pct ? Strength::Caution : Strength::Note,
             "输出 " + std::to_string(i + 1) + "：" + std::to_string(out.turns) + " 匝得 " +
                 ReadableValue(out.Vexpected_V, "V") + "，与所设 " + ReadableValue(out.set.V, "V") +
-                " 相差 " + ReadableValue(out.error_pct, "%") + "。" + CentringText(plan, i));
+                " 相差 " + ReadableValue(out.error_pct, "%") + "。" + CentringText(plan, i),
+            WarningFigure{out.Vexpected_V, out.set.V, "V"});
     }
     if (!choices.outputs.empty() && std::abs(plan.Pout_W - P_W) > kPowerMismatch * P_W) {
         Add(plan, "output_power_mismatch", Strength::Caution,
             "各输出的功率之和 " + ReadableValue(plan.Pout_W, "W") + " 与输出功率 P " +
-                ReadableValue(P_W, "W") + " 相差超过 1 %；方案按各输出之和设计，上面的结果按 P。");
+                ReadableValue(P_W, "W") + " 相差超过 1 %；方案按各输出之和设计，上面的结果按 P。",
+            WarningFigure{plan.Pout_W, P_W, "W"});
     }
 }
 
