@@ -122,6 +122,13 @@ MUTANTS = [
     ("design_file/excitations.cpp", "std::min(1 - p.duty, p.duty * p.Von_V / p.Voff_V)", "1 - p.duty"),
     ("design_file/file_parts.cpp", " && Near(a.beta, b.beta, 1e-6)", ""),
     ("conditions/conditions.cpp", "SquareRoot(Divide(p.f_Hz, plan.f_Hz))", "SquareRoot(Divide(plan.f_Hz, plan.f_Hz))"),
+    # The plan in words, and the warnings' figures.
+    ("plan_sheet/plan_sheet.cpp", 'ReadableValue(plan.build_mm, "mm") + "（骨架可绕 "',
+     'ReadableValue(plan.build_mm * 1.01, "mm") + "（骨架可绕 "'),
+    ("winding/plan_warnings.cpp", 'WarningFigure{plan.gap_mm, kMinimumGap_mm, "mm"}',
+     'WarningFigure{plan.gap_mm, 0.1, "mm"}'),
+    ("winding/plan_warnings.cpp", 'WarningFigure{*plan.dT_K, plan.options.maxRise_K, "K"}',
+     'WarningFigure{*plan.dT_K, 50, "K"}'),
 ]
 
 # Every test but the page's (its WebAssembly build is apart): the plan's
