@@ -30,20 +30,6 @@ using winding::VorSource;
 // The turns a box shows before any are kept.
 constexpr int kFirstTurns[] = {100, 10, 0};
 
-// At least a row's own decimals, more where a file's value has them (85.21
-// pF in a box of whole picofarads would be planned again as 85): up to six,
-// a box rounds to what it shows.
-int DecimalsShowing(double shown, int decimals) {
-    constexpr int kMost = 6;
-    double scale = std::pow(10.0, decimals);
-    while (decimals < kMost && std::abs(std::round(shown * scale) / scale - shown) >
-                                   1e-12 * std::max(1.0, std::abs(shown))) {
-        ++decimals;
-        scale *= 10;
-    }
-    return decimals;
-}
-
 QString Caption(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

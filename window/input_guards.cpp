@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QTabBar>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 
 namespace flyback::window {
 namespace {
@@ -55,6 +57,17 @@ void ShowFocusOfViews(QWidget* widget) {
 void TablesAreOneTabStop(QWidget* widget) {
     for (auto* table : widget->findChildren<QAbstractItemView*>())
         table->setTabKeyNavigation(false);
+}
+
+int DecimalsShowing(double shown, int decimals) {
+    constexpr int kMost = 6;
+    double scale = std::pow(10.0, decimals);
+    while (decimals < kMost && std::abs(std::round(shown * scale) / scale - shown) >
+                                   1e-12 * std::max(1.0, std::abs(shown))) {
+        ++decimals;
+        scale *= 10;
+    }
+    return decimals;
 }
 
 }  // namespace flyback::window

@@ -20,4 +20,9 @@ void TablesAreOneTabStop(QWidget* widget);
 // own style draws none around them, and a keyboard user lost the place.
 void ShowFocusOfViews(QWidget* widget);
 
+// The decimals a number box needs to show `shown` as it is: at least its
+// own, more where a file's value has them (85.21 pF in a box of whole
+// picofarads would be planned again as 85), up to six.
+int DecimalsShowing(double shown, int decimals);
+
 }  // namespace flyback::window

@@ -1,5 +1,7 @@
 #include "window/winding_window.hpp"
 
+#include "window/input_guards.hpp"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
@@ -222,10 +224,11 @@ QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,
     const bool none = !info.none.empty();
     box->setRange(none ? 0 : info.low, info.high);
     box->setSingleStep(info.step);
-    box->setDecimals(info.decimals);
+    const double shown = winding::ShownValue(options, option).value_or(0);
+    box->setDecimals(DecimalsShowing(shown, info.decimals));
     if (!info.unit.empty()) box->setSuffix(QStringLiteral(" ") + FromUtf8(info.unit));
     if (none) box->setSpecialValueText(FromUtf8(info.none));
-    box->setValue(winding::ShownValue(options, option).value_or(0));
+    box->setValue(shown);
     box->setToolTip(LimitsText(info));
     box->setKeyboardTracking(false);  // a plan per finished number, not per digit
     connect(box, &QDoubleSpinBox::valueChanged, this, &WindingWindow::optionsChanged);

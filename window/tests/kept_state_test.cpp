@@ -209,6 +209,22 @@ class KeptStateTest : public QObject {
         QVERIFY(read.Cds_F && std::abs(*read.Cds_F / 85.21e-12 - 1) < 1e-12);
     }
 
+    // A file's options alike: an ambient of 42.375 °C in a box of tenths and
+    // a Bmax of 0.2345 T in one of thousandths are shown whole and planned as
+    // the file has them.
+    void aFilesOptionsAreShownAsTheFileHasThem() {
+        flyback::winding::Options fromFile;
+        fromFile.ambient_C = 42.375;
+        fromFile.Bmax_T = 0.2345;
+        const flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), fromFile);
+        using flyback::winding::NumberOption;
+        QCOMPARE(plan.NumberBox(NumberOption::Ambient)->value(), 42.375);
+        QCOMPARE(plan.NumberBox(NumberOption::Bmax)->value(), 0.2345);
+        const flyback::winding::Options read = plan.Options();
+        QCOMPARE(read.ambient_C, 42.375);
+        QCOMPARE(read.Bmax_T, 0.2345);
+    }
+
     // "-273" typed whole, then brought to -60 with a word, not read as -27.
     void aValueTypedBeyondTheLimitsIsBroughtInsideWithANote() {
         flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), {});
