@@ -461,6 +461,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)
         .Raw("numberOptions", NumberOptionsJson())
+        .Raw("materialGroups", Texts({std::begin(flyback::insulation::kMaterialGroups),
+                                      std::end(flyback::insulation::kMaterialGroups)}))
+        .Text("pollution", std::to_string(defaults.insulation.pollution))
+        .Text("group", defaults.insulation.group)
+        .Text("altitude", Shortest(defaults.insulation.altitude_m))
         .Text("pins", flyback::build_sheet::PinsText({}))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)

@@ -138,6 +138,7 @@ window.FlybackPage.plan = function (page) {
         optionBoxes[info.key] = input;
         numberDefaults[info.key] = info.first;
     }
+    for (const group of parts.materialGroups) optionBoxes.group.add(new Option(group, group));
     parts.shieldCaptions.forEach((caption, i) => optionBoxes.shield.add(new Option(caption, String(i))));
     parts.stackCaptions.forEach((caption, i) => optionBoxes.stack.add(new Option(caption, String(i))));
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
@@ -154,7 +155,8 @@ window.FlybackPage.plan = function (page) {
     });
     const defaults = {
         core: '', material: parts.material, ...numberDefaults,
-        insulation: '', mains: '', pollution: '2', group: 'IIIb', altitude: '2000', order: '0',
+        insulation: '', mains: '', pollution: parts.pollution, group: parts.group,
+        altitude: parts.altitude, order: '0',
         construction: '2', shield: '0', stack: '0',
     };
     const kStore = 'flyback-designer.winding';

@@ -19,10 +19,13 @@ struct Insulation {
     // supply), else functional.
     std::optional<insulation::Grade> grade;
     std::optional<double> mains_Vrms;  // none: the rating Vmax ÷ √2 is the tolerance of
-    int pollution = 2;
-    std::string group = "IIIb";  // the worst group, for a bobbin and tape of unknown CTI
-    double altitude_m = 2000;
-    std::string overvoltage = "II";  // a mains-connected product's usual category
+    // Where the product is used: the tables' own defaults (the worst material
+    // group, for a bobbin and tape of unknown CTI; a mains-connected
+    // product's usual overvoltage category).
+    int pollution = insulation::Conditions{}.pollution;
+    std::string group = insulation::Conditions{}.group;
+    double altitude_m = insulation::Conditions{}.altitude_m;
+    std::string overvoltage = insulation::Conditions{}.overvoltage;
 };
 
 // The order the windings are wound in, from the centre leg out: primary,

@@ -596,13 +596,14 @@ winding::Options LoadWindingOptions(QStringList* notes) {
     if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
     const double mains = s.value(kMains, 0).toDouble();
     if (mains > 0 && mains <= 1000) o.insulation.mains_Vrms = mains;
-    o.insulation.pollution = std::clamp(s.value(kPollution, 2).toInt(), 1, 3);
+    o.insulation.pollution = std::clamp(s.value(kPollution, o.insulation.pollution).toInt(), 1, 3);
     // A kept group the tables do not know leaves the default.
     winding::Insulation kept = o.insulation;
     kept.group = s.value(kGroup, FromUtf8(o.insulation.group)).toString().toStdString();
     if (winding::CheckInsulation(kept) != insulation::ConditionProblem::Group)
         o.insulation.group = kept.group;
-    o.insulation.altitude_m = std::clamp(s.value(kAltitude, 2000.0).toDouble(), 0.0, 5000.0);
+    o.insulation.altitude_m =
+        std::clamp(s.value(kAltitude, o.insulation.altitude_m).toDouble(), 0.0, 5000.0);
     const int lastOrder = static_cast<int>(std::size(winding::kOrderNames)) - 1;
     o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, lastOrder));
     o.stack = s.value(kStack, false).toBool();
