@@ -114,7 +114,7 @@ MUTANTS = [
     ("winding/thermal.cpp", "Subtract(celsius, 20)", "Subtract(celsius, 25)"),
     ("winding/windings.cpp", "return turns(output) >= turns(w.output);", "return turns(output) > turns(w.output);"),
     ("winding/layout.cpp", "Multiply(Multiply(std::numbers::pi, hertz), k::kMu0)",
-     "Multiply(Multiply(std::numbers::pi, 100e3), k::kMu0)"),
+     "Multiply(Multiply(std::numbers::pi, Add(Multiply(hertz, 0), 100e3)), k::kMu0)"),
     ("winding/corners.cpp", "for (std::size_t i = 0; i < in_.outputs.size(); ++i)\n                corner.Vrectifier_V[i]",
      "for (std::size_t i = 0; i < 1; ++i)\n                corner.Vrectifier_V[i]"),
     ("advise/advise.cpp", "if (s.dmax && p.atVmin.D > *s.dmax) return Drop::Duty;",
