@@ -110,6 +110,8 @@ std::string Json(const Advice& a) {
             .Raw("vor_range_V", vor)
             .Value("vds_rating_V", a.vdsRating_V)
             .Value("min_saturation_margin", a.minSaturationMargin)
+            .Value("max_rise_K", a.maxRise_K)
+            .Value("hottest_C", a.hottest_C)
             .Bool("vds_rating_assumed", a.ratingAssumed)
             .Raw("front", Candidates(a.front))
             .Raw("top", Candidates(a.top))

@@ -322,6 +322,67 @@ TEST(AdviseTest, ByPriceTheCheapestStockedSetComesFirst) {
     EXPECT_EQ(row[static_cast<std::size_t>(price) + 1], "\"" + first.reference + "\"");
 }
 
+// What is handed on reads back as the candidates themselves: each CSV row's
+// and each JSON entry's numbers are the candidate's to the bit, in the order
+// ranked; the limits held to are said.
+TEST(AdviseTest, TheCsvAndTheJsonReadBackAsEachCandidatesNumbers) {
+    const catalogue::Catalogue parts = Small();  // the candidates point into it
+    const Advice advice = Advise(TwelveVolts(), {}, parts, {});
+    ASSERT_GT(advice.top.size(), 2u);
+    const auto cells = [](std::string_view line) {
+        std::vector<std::string> out(1);
+        for (const char c : line) {
+            if (c == ',') {
+                out.emplace_back();
+            } else {
+                out.back().push_back(c);
+            }
+        }
+        return out;
+    };
+    std::vector<std::string> lines;
+    const std::string csv = Csv(advice.top);
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = csv.find('\n', at);
+        lines.push_back(csv.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_EQ(lines.size(), advice.top.size() + 1);
+    const std::vector<std::string> header = cells(lines.front());
+    const auto column = [&](const std::vector<std::string>& row, std::string_view name) {
+        const auto at = std::find(header.begin(), header.end(), name);
+        EXPECT_NE(at, header.end()) << name;
+        return std::strtod(row.at(static_cast<std::size_t>(at - header.begin())).c_str(), nullptr);
+    };
+    const nlohmann::json json = nlohmann::json::parse(Json(advice))["advise"];
+    ASSERT_EQ(json["top"].size(), advice.top.size());
+    EXPECT_EQ(json["max_rise_K"].get<double>(), advice.maxRise_K);
+    EXPECT_EQ(json["hottest_C"].get<double>(), advice.hottest_C);
+    for (std::size_t i = 0; i < advice.top.size(); ++i) {
+        const Candidate& c = advice.top[i];
+        const std::vector<std::string> row = cells(lines[i + 1]);
+        const nlohmann::json& entry = json["top"][i];
+        EXPECT_EQ(row[0], "\"" + c.core->name + "\"");
+        EXPECT_EQ(entry["core"], c.core->name);
+        const std::pair<std::string_view, double> figures[] = {{"Np", c.Np},
+                                                               {"Ns", c.Ns},
+                                                               {"Vor_V", c.Vor_V},
+                                                               {"Bpk_T", c.Bpk_T},
+                                                               {"fill", c.fill},
+                                                               {"P_copper_W", c.Pcopper_W},
+                                                               {"P_core_W", c.Pcore_W},
+                                                               {"P_clamp_W", c.Pclamp_W},
+                                                               {"P_total_W", c.loss_W},
+                                                               {"dT_K", c.rise_K},
+                                                               {"Vds_V", c.Vds_V},
+                                                               {"Ve_cm3", c.volume_cm3}};
+        for (const auto& [name, value] : figures) {
+            EXPECT_EQ(column(row, name), value) << name << " of " << c.core->name;
+            EXPECT_EQ(entry[std::string(name)].get<double>(), value) << name;
+        }
+    }
+}
+
 // Valley-switched, the turns set the valley's voltage at the maximum input:
 // each candidate's total counts the switch's turn-on loss there, as its own
 // plan has it. At a fixed frequency there is none to count.
