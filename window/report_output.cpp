@@ -24,116 +24,11 @@
 #include "report/html_report.hpp"
 #include "report/tab_separated.hpp"
 #include "whole_file/whole_file.hpp"
+#include "window/pagination.hpp"
 #include "window/qt_text.hpp"
 
 namespace flyback::window {
 namespace {
-
-// Where a page may end: between two rows of a table, never inside one, and
-// which table head to repeat at the top of a page that starts inside a table.
-struct TableRows {
-    std::vector<double> breaks;          // the tops of the rows after the head, and the table's end
-    double headTop = 0, headBottom = 0;  // the head row
-};
-
-double BlockTop(const QTextDocument& document, const QTextBlock& block) {
-    return document.documentLayout()->blockBoundingRect(block).top();
-}
-
-// A table's box and its drawn rules differ by a few pixels: the picture's
-// frame rule is drawn above its box, so the break before it goes this far
-// higher; a page that starts this close to a table's end holds none of it and
-// repeats no head.
-constexpr double kRuleSlack = 6;
-
-std::vector<TableRows> Tables(const QTextDocument& document) {
-    std::vector<TableRows> tables;
-    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
-        auto* table = qobject_cast<QTextTable*>(frame);
-        if (table == nullptr) continue;
-        TableRows rows;
-        if (table->rows() == 1) {  // a row of pictures: kept whole, no head to repeat
-            const QRectF whole = document.documentLayout()->frameBoundingRect(table);
-            rows.headTop = rows.headBottom = whole.top() - kRuleSlack;
-            rows.breaks = {whole.top() - kRuleSlack, whole.bottom()};
-            tables.push_back(rows);
-            continue;
-        }
-        const double padding = table->format().cellPadding() + table->format().border();
-        const auto rowTop = [&](int row) {
-            return BlockTop(document, table->cellAt(row, 0).firstCursorPosition().block()) -
-                   padding;
-        };
-        const QRectF whole = document.documentLayout()->frameBoundingRect(table);
-        rows.headTop = whole.top();
-        rows.headBottom = rowTop(1);
-        for (int row = 1; row < table->rows(); ++row) rows.breaks.push_back(rowTop(row));
-        rows.breaks.push_back(whole.bottom());
-        tables.push_back(rows);
-    }
-    return tables;
-}
-
-// A page's slice of the document: from `top` to `bottom`, below a repeated
-// table head when it starts inside a table.
-struct Slice {
-    double top, bottom;
-    double headTop = 0, headBottom = 0;  // equal when no head is repeated
-};
-
-// Where a section asks to start a page of its own ("page-break-before:
-// always"): the tops of those blocks.
-std::vector<double> ForcedBreaks(const QTextDocument& document) {
-    std::vector<double> breaks;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
-            breaks.push_back(BlockTop(document, block));
-    }
-    return breaks;
-}
-
-std::vector<Slice> Paginate(const QTextDocument& document, double pageHeight) {
-    const std::vector<TableRows> tables = Tables(document);
-    const std::vector<double> forced = ForcedBreaks(document);
-    // The last text's foot: the document's margin below it is no page's worth.
-    const QRectF last = document.documentLayout()->blockBoundingRect(document.lastBlock());
-    const double end = std::min(document.size().height(), last.bottom());
-    std::vector<Slice> slices;
-    for (double top = 0; top < end - 0.5;) {
-        Slice slice{top, top};
-        // A page a section starts on repeats no table head from before it.
-        const bool sectionStart = std::any_of(forced.begin(), forced.end(),
-                                              [&](double at) { return std::abs(at - top) < 0.5; });
-        for (const TableRows& table : tables) {
-            if (sectionStart) break;
-            if (top > table.headBottom + 0.5 && top < table.breaks.back() - kRuleSlack) {
-                slice.headTop = table.headTop;
-                slice.headBottom = table.headBottom;
-            }
-        }
-        const double room = pageHeight - (slice.headBottom - slice.headTop);
-        double bottom = std::min(end, top + room);
-        // A row that would be cut goes to the next page whole.
-        for (const TableRows& table : tables) {
-            for (std::size_t i = 0; i + 1 < table.breaks.size(); ++i) {
-                const double rowTop = table.breaks[i], rowBottom = table.breaks[i + 1];
-                if (rowTop > top + 0.5 && rowTop < bottom && rowBottom > bottom) bottom = rowTop;
-            }
-            if (table.headTop > top + 0.5 && table.headTop < bottom &&
-                table.breaks.front() + 1 > bottom) {
-                bottom = table.headTop;  // no table head alone at a page's foot
-            }
-        }
-        if (bottom <= top + 0.5) bottom = std::min(end, top + room);  // a row taller than a page
-        for (const double at : forced) {
-            if (at > top + 0.5 && at < bottom) bottom = at;
-        }
-        slice.bottom = bottom;
-        slices.push_back(slice);
-        top = bottom;
-    }
-    return slices;
-}
 
 void DrawSlice(QPainter& painter, const QTextDocument& document, double top, double bottom,
                double at) {

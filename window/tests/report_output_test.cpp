@@ -1,6 +1,15 @@
 // A design kept: copy, save as PDF or HTML, print, and saving that fails.
 #include "window_test_support.hpp"
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
+#include "window/pagination.hpp"
+
 class ReportOutputTest : public QObject {
     Q_OBJECT
 
@@ -219,6 +228,71 @@ class ReportOutputTest : public QObject {
         QVERIFY(!flyback::window::SaveReport(*window_->LastPress(), dir.filePath("no/such/r.html"),
                                              false, {}, &why));
         QVERIFY2(why.contains("文件夹不存在"), qPrintable(why));
+    }
+
+    // A table cut between pages keeps at least three rows on each side, at
+    // every page height that cuts it; a table too short for that starts its
+    // page whole. A paragraph is cut between its lines, never through one.
+    void pagesEndBetweenRowsAndLinesWithRowsEnoughOnEachSide() {
+        for (const int rowCount : {4, 12, 30}) {
+            QString html = "<p>前言</p><table border=\"1\"><tr><th>项目</th><th>数值</th></tr>";
+            for (int i = 0; i < rowCount; ++i)
+                html += QString("<tr><td>行 %1</td><td>%1</td></tr>").arg(i);
+            html += "</table>";
+            QTextDocument document;
+            document.setTextWidth(400);
+            document.setHtml(html);
+            auto* table = qobject_cast<QTextTable*>(document.rootFrame()->childFrames().front());
+            QVERIFY(table != nullptr);
+            std::vector<double> rowTops;
+            for (int row = 1; row < table->rows(); ++row) {
+                const QTextBlock cell = table->cellAt(row, 0).firstCursorPosition().block();
+                rowTops.push_back(document.documentLayout()->blockBoundingRect(cell).top());
+            }
+            // Pages from those that hold the whole of a short table, or the
+            // head and six rows of a long one (fewer cannot keep three on each
+            // side of every cut), to one that holds all.
+            const double row = rowTops[1] - rowTops[0];
+            const double least = rowCount < 6 ? (rowCount + 2) * row : 8 * row;
+            const double height = document.size().height();
+            for (double page = least; page < height; page += 3) {
+                const auto slices = flyback::window::Paginate(document, page);
+                for (const flyback::window::Slice& slice : slices) {
+                    const auto rows =
+                        std::count_if(rowTops.begin(), rowTops.end(), [&](double top) {
+                            return top >= slice.top - 0.5 && top < slice.bottom - 0.5;
+                        });
+                    QVERIFY2(rows == 0 || rows >= std::min<long>(3, rowCount),
+                             qPrintable(QString("%1 rows of %2 on a page of %3 px")
+                                            .arg(rows)
+                                            .arg(rowCount)
+                                            .arg(page)));
+                }
+            }
+        }
+        QTextDocument prose;
+        prose.setTextWidth(300);
+        prose.setHtml("<p>" + QString("这是一段很长的说明文字，用来检查分页。").repeated(60) +
+                      "</p>");
+        const QTextBlock block = prose.begin();
+        std::vector<QRectF> lines;
+        const QRectF box = prose.documentLayout()->blockBoundingRect(block);
+        for (int i = 0; i < block.layout()->lineCount(); ++i)
+            lines.push_back(block.layout()->lineAt(i).rect().translated(box.topLeft()));
+        QVERIFY(lines.size() > 20);
+        for (double page = 101; page < 400; page += 37) {
+            const auto slices = flyback::window::Paginate(prose, page);
+            QVERIFY(slices.size() > 1);
+            for (std::size_t i = 0; i + 1 < slices.size(); ++i) {
+                const double cut = slices[i].bottom;
+                QVERIFY2(std::none_of(lines.begin(), lines.end(),
+                                      [&](const QRectF& line) {
+                                          return line.top() < cut - 0.5 &&
+                                                 line.bottom() > cut + 0.5;
+                                      }),
+                         qPrintable(QString("cut at %1 on a page of %2").arg(cut).arg(page)));
+            }
+        }
     }
 };
 
