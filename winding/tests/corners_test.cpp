@@ -209,6 +209,30 @@ TEST(CornersTest, AShortedOutputRatchetsToWhereTheSecondarysResistanceHoldsIt) {
     EXPECT_TRUE(said);
 }
 
+// Every output's rectifier at every corner: its own voltage and the input
+// reflected by its turns, and with the output shorted the reflected input
+// alone, on each of three outputs.
+TEST(CornersTest, EveryOutputsRectifierIsCheckedAtEveryCorner) {
+    Options options;
+    options.choices.outputs = {{5, 2, 0.5}, {12, 1.2, 0.7}, {30, 0.02, 0.7}};
+    const PlanOutcome outcome = PlanWinding(
+        record::RecordPress({"60", "368", "200", "65", "80", "5"}), options, catalogue::BuiltIn());
+    ASSERT_TRUE(outcome.plan);
+    const Plan& plan = *outcome.plan;
+    ASSERT_EQ(plan.outputs.size(), 3u);
+    for (const Corner& corner : plan.corners) {
+        ASSERT_EQ(corner.Vrectifier_V.size(), plan.outputs.size());
+        const bool shorted = corner.kind == CornerKind::Shorted;
+        for (std::size_t i = 0; i < plan.outputs.size(); ++i) {
+            const OutputResult& out = plan.outputs[i];
+            const double reflected = corner.point.Vin * out.turns / plan.Np;
+            EXPECT_NEAR(corner.Vrectifier_V[i], shorted ? reflected : out.set.V + reflected,
+                        1e-9 * corner.Vrectifier_V[i])
+                << CornerCaption(corner.kind) << ", output " << i + 1;
+        }
+    }
+}
+
 // At the minimum input, Lp 10 % and the limit 7 % low: the power the limit
 // lets through, worked by the ripple's test for the mode.
 TEST(CornersTest, TheLowLineCapabilityIsWhatTheLowLimitLetsThrough) {
