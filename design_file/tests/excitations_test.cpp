@@ -66,6 +66,33 @@ TEST(ExcitationsTest, ProcessedValuesAreReadByTheirLabel) {
     }
 }
 
+// Discontinuous: a primary of +300 V for 0.3 of the period and −150 V after
+// (by its peaks, or its samples) resets the core in 0.6 of it, not the 0.7
+// left: the secondary's mean is its ramp over 0.6, and the idle tail none.
+TEST(ExcitationsTest, ADiscontinuousSecondaryConductsUntilItsVoltSecondsBalance) {
+    const nlohmann::json peaks = {{"processed",
+                                   {{"label", "rectangular"},
+                                    {"positivePeak", 300},
+                                    {"negativePeak", -150},
+                                    {"peakToPeak", 450},
+                                    {"offset", 0},
+                                    {"dutyCycle", 0.3}}}};
+    nlohmann::json sampled = peaks;
+    sampled["waveform"] = {{"time", {0, 3e-6, 3e-6, 9e-6, 9e-6, 10e-6}},
+                           {"data", {300, 300, -150, -150, 0, 0}}};
+    for (const nlohmann::json& voltage : {peaks, sampled}) {
+        const nlohmann::json point = {
+            {"excitationsPerWinding",
+             {Excitation(Ramp("flybackPrimary", 2, 0), voltage),
+              Excitation(Ramp("flybackSecondary", 10, 0), Rectangle(33, 0.7))}}};
+        const ExcitedPoint p = ReadExcitedPoint(Reader(point, "p"), {true, false});
+        EXPECT_DOUBLE_EQ(p.Von_V, 300);
+        EXPECT_DOUBLE_EQ(p.Voff_V, 150);
+        EXPECT_DOUBLE_EQ(p.windings[0].mean_A, 0.3 * 1);
+        EXPECT_DOUBLE_EQ(p.windings[1].mean_A, 0.6 * 5);
+    }
+}
+
 // What is not a flyback's is refused at the field that says so.
 TEST(ExcitationsTest, WhatIsNotAFlybacksIsRefusedWithWhere) {
     const nlohmann::json primary = Excitation(Ramp("flybackPrimary", 1, 0), Rectangle(200, 0.4));
