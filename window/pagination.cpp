@@ -121,10 +121,11 @@ std::vector<Slice> Paginate(const QTextDocument& document, double pageHeight) {
     const std::vector<double> forced = ForcedBreaks(document);
     // The last text's foot: the document's margin below it is no page's worth.
     const QRectF last = document.documentLayout()->blockBoundingRect(document.lastBlock());
-    // A table's frame (its border) ends below its last cell's text.
-    double foot = last.bottom();
-    for (const TableRows& table : tables) foot = std::max(foot, table.breaks.back());
-    const double end = std::min(document.size().height(), foot);
+    // A table's frame (its border) ends below its last cell's text, and may
+    // reach past the document's own height: the end is the lower of the two,
+    // else a table's last rows would be taken for cut at the document's end.
+    double end = std::min(document.size().height(), last.bottom());
+    for (const TableRows& table : tables) end = std::max(end, table.breaks.back());
     std::vector<Slice> slices;
     for (double top = 0; top < end - 0.5;) {
         Slice slice{top, top};

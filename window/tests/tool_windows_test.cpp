@@ -641,10 +641,22 @@ class ToolWindowsTest : public QObject {
         auto* sheet = window_->Winding()->buildSheet();
         const QString pdf = dir.filePath("sheet.pdf"), page = dir.filePath("sheet.html");
         QVERIFY(sheet->SaveTo(pdf));
+        if (qEnvironmentVariableIsSet("FLYBACK_KEEP_REPORT"))
+            QFile::copy(pdf, "/tmp/buildsheet.pdf");
         QVERIFY(sheet->SaveTo(page));
         QFile printed(pdf), html(page);
         QVERIFY(printed.open(QIODevice::ReadOnly) && html.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(4) == "%PDF");
+        // Two windings' sheet is one A4 page: its table's last rows were
+        // once sent to pages of their own, one and two rows each.
+        if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+            QProcess text;
+            text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+            QVERIFY(text.waitForFinished());
+            const QString content = QString::fromUtf8(text.readAllStandardOutput());
+            QCOMPARE(content.split('\f', Qt::SkipEmptyParts).size(), 1);
+            QVERIFY(content.contains("第 1 页，共 1 页"));
+        }
         const QString text = QString::fromUtf8(html.readAll());
         QVERIFY(text.contains("— 变压器规格书</title>"));
         QVERIFY(text.contains("PQ32/30 3C95，Np 37"));
