@@ -14,6 +14,11 @@ bool Near(double a, double b, double tolerance) {
     return std::abs(a - b) <= tolerance * std::abs(b);
 }
 
+// A temperature coefficient the same in both, or in neither.
+bool NearOrBothAbsent(const std::optional<double>& a, const std::optional<double>& b) {
+    return a && b ? Near(*a, *b, 1e-6) : a.has_value() == b.has_value();
+}
+
 // The first winding window of a processed description, in mm: its radial
 // width, its height along the leg and the distance of its centre from the
 // centre leg's axis.
@@ -209,8 +214,10 @@ const catalogue::Material* MaterialOfTheSameLoss(const catalogue::Catalogue& par
         for (std::size_t i = 0; i < given.steinmetz.size() && same; ++i) {
             const catalogue::SteinmetzRange& a = material.steinmetz[i];
             const catalogue::SteinmetzRange& b = given.steinmetz[i];
-            same =
-                Near(a.k, b.k, 1e-6) && Near(a.alpha, b.alpha, 1e-6) && Near(a.beta, b.beta, 1e-6);
+            same = Near(a.k, b.k, 1e-6) && Near(a.alpha, b.alpha, 1e-6) &&
+                   Near(a.beta, b.beta, 1e-6) && Near(a.fMinHz, b.fMinHz, 1e-6) &&
+                   Near(a.fMaxHz, b.fMaxHz, 1e-6) && NearOrBothAbsent(a.ct0, b.ct0) &&
+                   NearOrBothAbsent(a.ct1, b.ct1) && NearOrBothAbsent(a.ct2, b.ct2);
         }
         if (same) return &material;
     }

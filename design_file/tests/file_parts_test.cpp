@@ -121,8 +121,29 @@ TEST(FilePartsTest, AMaterialWithTheCataloguesLossDataIsTheCataloguesMaterial) {
     catalogue::Material given = *parts.FindMaterial("N87");
     given.name = "N87 (theirs)";
     EXPECT_EQ(MaterialOfTheSameLoss(parts, given), parts.FindMaterial("N87"));
-    given.steinmetz[0].k *= 1.01;
-    EXPECT_EQ(MaterialOfTheSameLoss(parts, given), nullptr);
+    // Any loss parameter of any range a hundredth off is another material's.
+    using Range = catalogue::SteinmetzRange;
+    for (double Range::*parameter :
+         {&Range::k, &Range::alpha, &Range::beta, &Range::fMinHz, &Range::fMaxHz}) {
+        for (std::size_t i = 0; i < given.steinmetz.size(); ++i) {
+            catalogue::Material other = given;
+            other.steinmetz[i].*parameter *= 1.01;
+            EXPECT_EQ(MaterialOfTheSameLoss(parts, other), nullptr) << "range " << i;
+        }
+    }
+    // And its temperature's coefficients, given or not.
+    for (std::optional<double> Range::*coefficient : {&Range::ct0, &Range::ct1, &Range::ct2}) {
+        catalogue::Material other = given;
+        std::optional<double>& c = other.steinmetz.front().*coefficient;
+        c = c ? std::optional<double>(*c * 1.01 + 1e-3) : std::optional<double>(1);
+        EXPECT_EQ(MaterialOfTheSameLoss(parts, other), nullptr);
+        c.reset();
+        EXPECT_EQ(MaterialOfTheSameLoss(parts, other),
+                  (given.steinmetz.front().*coefficient).has_value() ? nullptr
+                                                                     : parts.FindMaterial("N87"));
+    }
+    given.steinmetz.pop_back();
+    EXPECT_EQ(MaterialOfTheSameLoss(parts, given), nullptr);  // a range fewer
 }
 
 }  // namespace
