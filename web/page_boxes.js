@@ -149,5 +149,17 @@ window.FlybackPage.boxes = function (page) {
         });
     }
 
-    Object.assign(page, { tell, setNote, showBoxStates });
+    // A number box of an engine's table (options, choices): labelled with the
+    // row's caption and unit, its "none" as the placeholder of an empty box.
+    function tableBox(info, id) {
+        const label = document.createElement('label');
+        label.append(info.caption + (info.unit ? ` (${info.unit})` : '') + ' ');
+        const input = document.createElement('input');
+        Object.assign(input, { id, autocomplete: 'off', inputMode: 'decimal', size: 6 });
+        if (info.none) input.placeholder = info.none;
+        label.append(input);
+        return { label, input };
+    }
+
+    Object.assign(page, { tell, setNote, showBoxStates, tableBox });
 };

@@ -14,14 +14,8 @@ window.FlybackPage.choices = function (page) {
     vorSources.forEach((caption, i) => $('ChVorSource').add(new Option(caption, String(i))));
     conductions.forEach((caption, i) => $('ChConduction').add(new Option(caption, String(i))));
     for (const info of choiceNumbers) {
-        const label = document.createElement('label');
-        label.append(info.caption + (info.unit ? ` (${info.unit})` : '') + ' ');
-        const input = document.createElement('input');
-        Object.assign(input, { id: boxId(info.key), autocomplete: 'off', inputMode: 'decimal',
-                               size: 6 });
-        if (info.none) input.placeholder = info.none;
-        else input.value = info.first;
-        label.append(input);
+        const { label, input } = page.tableBox(info, boxId(info.key));
+        if (!info.none) input.value = info.first;
         let place = 'ChPlainNumbers';
         if (info.vorSource !== null) {
             label.dataset.source = String(info.vorSource);

@@ -127,13 +127,8 @@ window.FlybackPage.plan = function (page) {
     // construction's list; an empty box is the option's "none" where it has one.
     const numberDefaults = {};
     for (const info of parts.numberOptions) {
-        const label = document.createElement('label');
-        label.append(info.caption + (info.unit ? ` (${info.unit})` : '') + ' ');
-        const input = document.createElement('input');
-        Object.assign(input, { id: 'Opt' + info.key[0].toUpperCase() + info.key.slice(1),
-                               autocomplete: 'off', inputMode: 'decimal', size: 6 });
-        if (info.none) input.placeholder = info.none;
-        label.append(input);
+        const { label, input } =
+            page.tableBox(info, 'Opt' + info.key[0].toUpperCase() + info.key.slice(1));
         optionBoxes.construction.closest('label').before(label, ' ');
         optionBoxes[info.key] = input;
         numberDefaults[info.key] = info.first;

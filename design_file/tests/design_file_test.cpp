@@ -259,11 +259,12 @@ TEST(DesignFileTest, AFileFromBeforeTheTolerancesOpensWithTheDefaults) {
 // Each number of the choices' table is written under its key and read back
 // from it (with its way taken), and a value the file leaves out where the
 // plan has no default for it makes the file unreadable, not a quiet zero.
-nlohmann::json* ChoicesBlock(nlohmann::json& node) {
-    if (node.is_object() && node.contains("vorSource")) return &node;
+// The first object in the file that holds `key`.
+nlohmann::json* BlockWith(nlohmann::json& node, const std::string& key) {
+    if (node.is_object() && node.contains(key)) return &node;
     if (!node.is_structured()) return nullptr;
     for (auto& child : node) {
-        if (nlohmann::json* found = ChoicesBlock(child)) return found;
+        if (nlohmann::json* found = BlockWith(child, key)) return found;
     }
     return nullptr;
 }
@@ -273,7 +274,7 @@ TEST(DesignFileTest, EveryChoiceOfTheTableIsWrittenAndReadUnderItsKey) {
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
         SCOPED_TRACE(std::string(info.fileKey));
         nlohmann::json file = nlohmann::json::parse(saved);
-        nlohmann::json* choices = ChoicesBlock(file);
+        nlohmann::json* choices = BlockWith(file, "vorSource");
         ASSERT_NE(choices, nullptr);
         ASSERT_TRUE(choices->contains(info.fileKey));
         // The way's other numbers as a box first shows them, this one at its top.
@@ -299,15 +300,6 @@ TEST(DesignFileTest, EveryChoiceOfTheTableIsWrittenAndReadUnderItsKey) {
     }
 }
 
-nlohmann::json* OptionsBlock(nlohmann::json& node) {
-    if (node.is_object() && node.contains("families")) return &node;
-    if (!node.is_structured()) return nullptr;
-    for (auto& child : node) {
-        if (nlohmann::json* found = OptionsBlock(child)) return found;
-    }
-    return nullptr;
-}
-
 // Each number option of its table is written under its key and read back
 // exactly at either end of its limits; a file from before the option was
 // kept opens with its default.
@@ -317,7 +309,7 @@ TEST(DesignFileTest, EveryNumberOptionOfTheTableIsWrittenAndReadUnderItsKey) {
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         SCOPED_TRACE(std::string(info.fileKey));
         nlohmann::json file = nlohmann::json::parse(saved);
-        nlohmann::json* block = OptionsBlock(file);
+        nlohmann::json* block = BlockWith(file, "families");
         ASSERT_NE(block, nullptr);
         nlohmann::json& options = *block;
         ASSERT_TRUE(options.contains(info.fileKey));

@@ -113,6 +113,21 @@ class PageTest(unittest.TestCase):
     def press(self):
         self.box("Command1").click()
 
+    def table_box(self, prefix, info):
+        """The box of an engine's table row: labelled with its caption and
+        unit, showing its first value, or empty with its "none"."""
+        key = info["key"]
+        box = self.box(prefix + key[0].upper() + key[1:])
+        label = box.find_element(By.XPATH, "..")
+        caption = info["caption"] + (f" ({info['unit']})" if info["unit"] else "")
+        self.assertEqual(label.get_attribute("textContent").strip(), caption)
+        if info["none"]:
+            self.assertEqual(box.get_attribute("value"), "")
+            self.assertEqual(box.get_attribute("placeholder"), info["none"])
+        else:
+            self.assertEqual(box.get_attribute("value"), info["first"])
+        return box
+
     def test_opens_like_the_window(self):
         self.assertEqual(self.driver.title, CAPTION)
         self.assertEqual(self.driver.find_element(By.TAG_NAME, "html").get_attribute("lang"), "zh-CN")
@@ -711,15 +726,7 @@ class PageTest(unittest.TestCase):
             self.assertEqual([o.text for o in Select(self.box(name)).options], ways)
         for info in parts["choiceNumbers"]:
             key = info["key"]
-            box = self.box("Ch" + key[0].upper() + key[1:])
-            label = box.find_element(By.XPATH, "..")
-            caption = info["caption"] + (f" ({info['unit']})" if info["unit"] else "")
-            self.assertEqual(label.get_attribute("textContent").strip(), caption)
-            if info["none"]:
-                self.assertEqual(box.get_attribute("value"), "")
-                self.assertEqual(box.get_attribute("placeholder"), info["none"])
-            else:
-                self.assertEqual(box.get_attribute("value"), info["first"])
+            box = self.table_box("Ch", info)
             for way, name in ((info["vorSource"], "ChVorSource"), (info["conduction"], "ChConduction")):
                 if way is None:
                     continue
@@ -741,19 +748,7 @@ class PageTest(unittest.TestCase):
         parts = self.driver.execute_async_script(
             "const done = arguments[0]; createEngine().then((e) => done(e.page.parts()));")
         self.press()
-        boxes = {}
-        for info in parts["numberOptions"]:
-            key = info["key"]
-            box = self.box("Opt" + key[0].upper() + key[1:])
-            boxes[key] = box
-            label = box.find_element(By.XPATH, "..")
-            caption = info["caption"] + (f" ({info['unit']})" if info["unit"] else "")
-            self.assertEqual(label.get_attribute("textContent").strip(), caption)
-            if info["none"]:
-                self.assertEqual(box.get_attribute("value"), "")
-                self.assertEqual(box.get_attribute("placeholder"), info["none"])
-            else:
-                self.assertEqual(box.get_attribute("value"), info["first"])
+        boxes = {info["key"]: self.table_box("Opt", info) for info in parts["numberOptions"]}
         rise = boxes["maxRise"]
         rise.clear()
         rise.send_keys("0", Keys.TAB)
