@@ -166,9 +166,12 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     // leakage a fraction, as it always has been). The adviser ranks by the
     // plan's options, so the most rise is also its own.
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
-        CLI::Option* flag = app.add_option(std::string(info.flag), f.Number(info.option),
-                                           "with --winding: " + std::string(info.help));
-        if (info.option != winding::NumberOption::MaxRise) flag->needs(winding);
+        const bool adviserToo = info.option == winding::NumberOption::MaxRise;
+        CLI::Option* flag =
+            app.add_option(std::string(info.flag), f.Number(info.option),
+                           (adviserToo ? "with --winding or --advise: " : "with --winding: ") +
+                               std::string(info.help));
+        if (!adviserToo) flag->needs(winding);
     }
     app.add_flag("--tiw", f.tiw,
                  "with --winding: triple-insulated wire for the secondary, no margins")
