@@ -36,7 +36,7 @@ MUTANTS = [
     ("winding/physics.hpp", "kCurrentLimitMargin = 1.3", "kCurrentLimitMargin = 1.25"),
     ("winding/physics.hpp", "kClampRipple = 0.1", "kClampRipple = 0.12"),
     ("winding/physics.hpp", "kSurfaceCoefficientE = 41.3", "kSurfaceCoefficientE = 40"),
-    ("winding/choices.hpp", '0.1,\n     true,\n     2,\n     0.01,\n     "",\n     "finestStrand"',
+    ("winding/choice_table.hpp", '0.1,\n     true,\n     2,\n     0.01,\n     "",\n     "finestStrand"',
      '0.09,\n     true,\n     2,\n     0.01,\n     "",\n     "finestStrand"'),
     ("winding/plan_warnings.cpp", "kMinimumGap_mm = 0.1", "kMinimumGap_mm = 0.12"),
     ("winding/plan_warnings.cpp", "if (plan.Dmax > 0.5) {", "if (plan.Dmax >= 0.51) {"),
