@@ -276,6 +276,7 @@ class ReportOutputTest : public QObject {
                       "</p>");
         const QTextBlock block = prose.begin();
         std::vector<QRectF> lines;
+        lines.reserve(static_cast<std::size_t>(block.layout()->lineCount()));
         const QRectF box = prose.documentLayout()->blockBoundingRect(block);
         for (int i = 0; i < block.layout()->lineCount(); ++i)
             lines.push_back(block.layout()->lineAt(i).rect().translated(box.topLeft()));
