@@ -118,7 +118,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     winding::OptionProblem problem;
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         if (!problem)
-            problem = winding::ReadNumberOption(o, info.option, Text(OptionNumberText(info.option)));
+            problem =
+                winding::ReadNumberOption(o, info.option, Text(OptionNumberText(info.option)));
     }
     // The construction, 0 to 2, as the plan numbers them (empty: left to the plan).
     if (const auto construction = flyback::runtime::ReadWholeNumber(Text(kConstructionText));

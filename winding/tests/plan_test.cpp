@@ -495,13 +495,13 @@ TEST_P(WarningTest, AppearsWhereItShould) {
     EXPECT_EQ(HasWarning(*outcome.plan, GetParam().code), GetParam().expected);
     // A warning that weighs a number carries it and the limit it passes; one
     // that says what the data lacks carries none.
-    static constexpr std::string_view kUnweighed[] = {
-        "copper_loss_unknown", "core_loss_unknown", "gap_impossible", "permeability_unknown",
-        "shorted_output_runs_away"};
+    static constexpr std::string_view kUnweighed[] = {"copper_loss_unknown", "core_loss_unknown",
+                                                      "gap_impossible", "permeability_unknown",
+                                                      "shorted_output_runs_away"};
     for (const PlanWarning& w : outcome.plan->warnings) {
         if (w.code != GetParam().code) continue;
-        const bool weighed = std::find(std::begin(kUnweighed), std::end(kUnweighed), w.code) ==
-                             std::end(kUnweighed);
+        const bool weighed =
+            std::find(std::begin(kUnweighed), std::end(kUnweighed), w.code) == std::end(kUnweighed);
         ASSERT_EQ(w.figure.has_value(), weighed) << w.message;
         if (!w.figure) continue;
         EXPECT_TRUE(std::isfinite(w.figure->value) && std::isfinite(w.figure->limit));
