@@ -120,7 +120,7 @@ MUTANTS = [
     ("advise/advise.cpp", "if (s.dmax && p.atVmin.D > *s.dmax) return Drop::Duty;",
      "if (s.dmax && p.atVmin.D > *s.dmax + 0.02) return Drop::Duty;"),
     ("design_file/excitations.cpp", "std::min(1 - p.duty, p.duty * p.Von_V / p.Voff_V)", "1 - p.duty"),
-    ("design_file/file_parts.cpp", " && Near(a.beta, b.beta, 1e-6)", ""),
+    ("design_file/file_parts.cpp", "Near(a.beta, b.beta, 1e-6) && Near(a.fMinHz", "Near(a.fMinHz"),
     ("conditions/conditions.cpp", "SquareRoot(Divide(p.f_Hz, plan.f_Hz))", "SquareRoot(Divide(plan.f_Hz, plan.f_Hz))"),
     # The plan in words, and the warnings' figures.
     ("plan_sheet/plan_sheet.cpp", 'ReadableValue(plan.build_mm, "mm") + "（骨架可绕 "',
