@@ -126,9 +126,9 @@ MUTANTS = [
     ("plan_sheet/plan_sheet.cpp", 'ReadableValue(plan.build_mm, "mm") + "（骨架可绕 "',
      'ReadableValue(plan.build_mm * 1.01, "mm") + "（骨架可绕 "'),
     ("winding/plan_warnings.cpp", 'WarningFigure{plan.gap_mm, kMinimumGap_mm, "mm"}',
-     'WarningFigure{plan.gap_mm, 0.1, "mm"}'),
+     'WarningFigure{plan.gap_mm, plan.gap_mm, "mm"}'),
     ("winding/plan_warnings.cpp", 'WarningFigure{*plan.dT_K, plan.options.maxRise_K, "K"}',
-     'WarningFigure{*plan.dT_K, 50, "K"}'),
+     'WarningFigure{plan.options.maxRise_K, *plan.dT_K, "K"}'),
 ]
 
 # Every test but the page's (its WebAssembly build is apart): the plan's
