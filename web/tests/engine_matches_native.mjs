@@ -96,19 +96,23 @@ const planOptions = { core: '', families: [], material: 'N87', bmax: '0.3', dens
                       fill: '0.35', vaux: '', leakage: '2', ambient: '40', tiw: false };
 const optionProblems = [];
 // Each option as its box shows it (the leakage in %), an empty box its
-// default; a refusal in Chinese quoting what was typed, naming its box.
-for (const [change, box, quoted] of [[{}, -1], [{ bmax: '0' }, 3], [{ density: '-1' }, 4],
-                                     [{ core: 'nonsense' }, 0, 'nonsense'], [{ bmax: 'x' }, 3, 'x'],
-                                     [{ leakage: 'x' }, 7, '“漏感 / Lp”不是一个数：x'],
-                                     [{ leakage: '' }, -1], [{ bmax: '' }, -1], [{ core: 'ef 12.6' }, -1],
-                                     [{ core: 'ee 25' }, 0, '国内厂商的 EE25/19（目录中没有）与目录中的 E25/13/7 (EF25)'],
-                                     [{ core: 'EE99' }, 0, '最接近的有'],
-                                     [{ ambient: '-273' }, 8, '“环境温度”须在 -60 至 150 °C 之间'],
-                                     [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, -1],
-                                     [{ lpTolerance: '60' }, 16, '“电感公差 ±”须在 0 至 50 % 之间'],
-                                     [{ leakageFactor: '2.5' }, -1]]) {
+// default; a refusal in Chinese quoting what was typed, naming its option.
+for (const [change, option, quoted] of [[{}, null], [{ bmax: '0' }, 'bmax'],
+                                        [{ density: '-1' }, 'density'],
+                                        [{ core: 'nonsense' }, 'core', 'nonsense'],
+                                        [{ bmax: 'x' }, 'bmax', 'x'],
+                                        [{ leakage: 'x' }, 'leakage', '“漏感 / Lp”不是一个数：x'],
+                                        [{ leakage: '' }, null], [{ bmax: '' }, null],
+                                        [{ core: 'ef 12.6' }, null],
+                                        [{ core: 'ee 25' }, 'core', '国内厂商的 EE25/19（目录中没有）与目录中的 E25/13/7 (EF25)'],
+                                        [{ core: 'EE99' }, 'core', '最接近的有'],
+                                        [{ ambient: '-273' }, 'ambient', '“环境温度”须在 -60 至 150 °C 之间'],
+                                        [{ vaux: '15', tiw: true, families: ['E', 'ETD'] }, null],
+                                        [{ lpTolerance: '60' }, 'lpTolerance', '“电感公差 ±”须在 0 至 50 % 之间'],
+                                        [{ maxRise: '0' }, 'maxRise', '“温升上限”须在 1 至 200 K 之间'],
+                                        [{ leakageFactor: '2.5' }, null]]) {
     const answer = engine.page.setPlanOptions({ ...planOptions, ...change });
-    if (answer.box !== box || (answer.problem !== '') !== (box >= 0) ||
+    if (answer.option !== option || (answer.problem !== '') !== (option !== null) ||
         (quoted && !answer.problem.includes(quoted)) || /--|must/.test(answer.problem)) {
         optionProblems.push(`${JSON.stringify(change)}: ${JSON.stringify(answer)}`);
     }
