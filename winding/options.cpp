@@ -95,24 +95,6 @@ double Shown(double held, double scale) {
 
 }  // namespace
 
-std::optional<double> ShownValue(const Options& o, NumberOption option) {
-    const double scale = Info(option).shownPerHeld;
-    if (const auto* maybe = MaybeHeld(o, option)) {
-        if (!*maybe) return std::nullopt;
-        return Shown(**maybe, scale);
-    }
-    return Shown(*Held(o, option), scale);
-}
-
-void SetShownValue(Options& o, NumberOption option, std::optional<double> shown) {
-    const double scale = Info(option).shownPerHeld;
-    if (auto* maybe = MaybeHeld(o, option)) {
-        *maybe = shown ? std::optional<double>(*shown / scale) : std::nullopt;
-        return;
-    }
-    if (shown) *Held(o, option) = *shown / scale;
-}
-
 std::optional<double> HeldValue(const Options& o, NumberOption option) {
     if (const auto* maybe = MaybeHeld(o, option)) return *maybe;
     return *Held(o, option);
@@ -124,6 +106,18 @@ void SetHeldValue(Options& o, NumberOption option, std::optional<double> held) {
         return;
     }
     if (held) *Held(o, option) = *held;
+}
+
+std::optional<double> ShownValue(const Options& o, NumberOption option) {
+    const std::optional<double> held = HeldValue(o, option);
+    if (!held) return std::nullopt;
+    return Shown(*held, Info(option).shownPerHeld);
+}
+
+void SetShownValue(Options& o, NumberOption option, std::optional<double> shown) {
+    const double scale = Info(option).shownPerHeld;
+    // Nothing leaves an option that is always set as it was.
+    SetHeldValue(o, option, shown ? std::optional<double>(*shown / scale) : std::nullopt);
 }
 
 OptionProblem CoreNameProblem(const catalogue::Catalogue& parts, const std::string& name) {
