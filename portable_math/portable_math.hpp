@@ -13,6 +13,7 @@ double flyback_pow(double x, double y);
 double flyback_log(double x);
 double flyback_sin(double x);
 double flyback_cos(double x);
+void flyback_sincos(double x, double* sine, double* cosine);
 double flyback_sinh(double x);
 double flyback_cosh(double x);
 double flyback_tgamma(double x);
@@ -37,6 +38,17 @@ inline double Sin(double x) {
 }
 inline double Cos(double x) {
     return flyback_cos(x);
+}
+// Both at once from one argument reduction: the same doubles as Sin and Cos
+// (musl's sincos runs their own kernels on the reduced argument), for a
+// caller that needs both of many arguments.
+struct SineCosine {
+    double sine, cosine;
+};
+inline SineCosine SinCos(double x) {
+    SineCosine both{};
+    flyback_sincos(x, &both.sine, &both.cosine);
+    return both;
 }
 inline double Sinh(double x) {
     return flyback_sinh(x);

@@ -31,17 +31,18 @@ struct Phasor {
 Phasor RampCoefficient(const Ramp& r, int n) {
     const double w = 2 * std::numbers::pi * n;
     const double slope = r.t1 > r.t0 ? (r.i1 - r.i0) / (r.t1 - r.t0) : 0;
-    const auto constant = [&](double t) {
-        return Phasor{portable_math::Sin(w * t) / w, portable_math::Cos(w * t) / w};
+    // Both integrals at one end of the ramp, from one sine and cosine there.
+    struct Ends {
+        Phasor constant, linear;
     };
-    const auto linear = [&](double t) {
-        const double c = portable_math::Cos(w * t), s = portable_math::Sin(w * t);
-        return Phasor{(c + w * t * s) / (w * w), (w * t * c - s) / (w * w)};
+    const auto at = [&](double t) {
+        const auto [s, c] = portable_math::SinCos(w * t);
+        return Ends{{s / w, c / w}, {(c + w * t * s) / (w * w), (w * t * c - s) / (w * w)}};
     };
     const double a = r.i0 - slope * r.t0;
-    const Phasor c0 = constant(r.t0), c1 = constant(r.t1), l0 = linear(r.t0), l1 = linear(r.t1);
-    return {a * (c1.re - c0.re) + slope * (l1.re - l0.re),
-            a * (c1.im - c0.im) + slope * (l1.im - l0.im)};
+    const Ends e0 = at(r.t0), e1 = at(r.t1);
+    return {a * (e1.constant.re - e0.constant.re) + slope * (e1.linear.re - e0.linear.re),
+            a * (e1.constant.im - e0.constant.im) + slope * (e1.linear.im - e0.linear.im)};
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ double DowellFactor(double delta, double layers) {
     // 2 (sh² + s²), which also spares the latter its cancellation.
     const double e = portable_math::Exp(delta), inverse = 1 / e;
     const double sh = (e - inverse) / 2, ch = (e + inverse) / 2;
-    const double s = portable_math::Sin(delta), c = portable_math::Cos(delta);
+    const auto [s, c] = portable_math::SinCos(delta);
     const double skin = (sh * ch + s * c) / (sh * sh + s * s);
     const double proximity = (sh - s) / (ch + c);
     return delta * (skin + 2 * (layers * layers - 1) / 3 * proximity);
