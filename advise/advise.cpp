@@ -391,6 +391,9 @@ class Search {
         smallerBest_.assign(cores_.size(), INFINITY);
         sameBest_.assign(cores_.size(), INFINITY);
         regulatedVolts_ = RegulatedVolts(record, options);
+        // The turns alone set the reflected voltage: a pair the plan would
+        // caution for a low one is dropped by its sketch, not planned in full.
+        lowVorDrops_ = !Shown(winding::kReflectedVoltageLow);
         coolest_ = options.ambient_C - kSettledWithin_K;
         hottest_ = std::max(settings.HottestAllowed(options), options.ambient_C) + kSettledWithin_K;
     }
@@ -566,6 +569,10 @@ class Search {
             }
             if (TooHot(p)) {
                 Count(Drop::TooHot);
+                continue;
+            }
+            if (lowVorDrops_ && winding::ReflectedVoltageLow(sketch)) {
+                Count(Drop::Caution);
                 continue;
             }
             pending_.push_back(p);
@@ -797,6 +804,7 @@ class Search {
     // By core and material, as CheapestStocked finds them.
     mutable std::map<std::pair<std::size_t, std::size_t>, const catalogue::StockPart*> cheapest_;
     double regulatedVolts_ = 0, coolest_ = 0, hottest_ = 0;
+    bool lowVorDrops_ = true;
     std::priority_queue<double> ranked_;  // the best scores so far, the worst of them on top
 };
 

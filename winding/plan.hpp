@@ -189,6 +189,8 @@ inline constexpr double kExtraLowVoltage_V = 60;
 // The reflected voltage, a share of the maximum input, below which a design
 // spends current: a short on-time carries the power in a tall, narrow peak.
 inline constexpr double kLowestVorOfVmax = 0.2;
+// The code of the caution it gives.
+inline constexpr std::string_view kReflectedVoltageLow = "reflected_voltage_low";
 
 // The code of a plan's warnings that an input is doubtful; they come first.
 inline constexpr std::string_view kInputDoubtful = "input_doubtful";
@@ -440,6 +442,9 @@ PlanOutcome PlanWinding(const record::DesignRecord& record, const Options& optio
 // estimate (the clamp is sized for the limit, and settles lower on it); the
 // sized loss where the leakage is given or assumed.
 double TypicalClampLoss(const Plan& plan);
+// Whether the plan's reflected voltage is below kLowestVorOfVmax of the
+// maximum input. The turns set it before any loss, so a sketch tells it.
+bool ReflectedVoltageLow(const Plan& plan);
 // The losses the plan names (copper, core, the clamp's typical loss and the
 // rectifiers' drop) and what the efficiency leaves for every loss; none
 // where the data gives no copper or core loss.

@@ -446,8 +446,8 @@ void OperatingWarnings(Plan& plan) {
     // A low reflected voltage or duty spends the switch's current: the same
     // power in a short on-time is a tall, narrow peak, and the primary's RMS
     // and the switch's loss with it.
-    if (plan.Vor_V < kLowestVorOfVmax * plan.atVmax.Vin) {
-        Add(plan, "reflected_voltage_low", Strength::Caution,
+    if (ReflectedVoltageLow(plan)) {
+        Add(plan, kReflectedVoltageLow, Strength::Caution,
             "反射电压 Vor' " + ReadableValue(plan.Vor_V, "V") + " 低于最大输入电压的 0.2 倍（" +
                 ReadableValue(kLowestVorOfVmax * plan.atVmax.Vin, "V") +
                 "）：占空比小、峰值电流大；可提高匝比或开关管耐压。",
@@ -526,6 +526,10 @@ void ChoiceWarnings(Plan& plan, double P_W) {
 }
 
 }  // namespace
+
+bool ReflectedVoltageLow(const Plan& plan) {
+    return plan.Vor_V < kLowestVorOfVmax * plan.atVmax.Vin;
+}
 
 std::string RuleBreachText(const RuleBreach& breach) {
     const std::string value = ReadableValue(breach.value, ""),

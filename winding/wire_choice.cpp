@@ -55,6 +55,10 @@ constexpr int kLargerSizesTried = 2;
 constexpr int kMostParallel = 8;
 // Loss within this share of the least counts as a tie, won by the simpler build.
 constexpr double kTie = 0.01;
+// A DC loss this much below another passes it whatever the rounding of an AC
+// ratio that sums to one (the harmonics' squares add up to the whole square
+// only to within rounding).
+constexpr double kBelowRounding = 1 - 1e-9;
 
 }  // namespace
 
@@ -565,7 +569,15 @@ std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& s
                          return !oneWire || (c.conductor == Conductor::Round && c.strands == 1);
                      });
     }
-    std::optional<ConductorFloor> least;
+    // Each conductor's DC loss first: the AC loss is never below it where
+    // Dowell's factor is at least one (a layer or more), so from the least DC
+    // loss up, a conductor whose DC loss already passes the least found needs
+    // no harmonics (the floor is the same, found sooner).
+    struct Priced {
+        Winding wound;
+        double dc;
+    };
+    std::vector<Priced> priced;
     for (const Candidate& c : candidates) {
         Winding wound;
         try {
@@ -580,15 +592,23 @@ std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& s
             Divide(Multiply(Multiply(*w.Irms_A, *w.Irms_A),
                             Multiply(Multiply(CopperResistivity(coolest_C), mlt_m), wound.turns)),
                    Multiply(CopperArea_mm2(wound), 1e-6));
+        priced.push_back({std::move(wound), dc});
+    }
+    std::stable_sort(priced.begin(), priced.end(),
+                     [](const Priced& a, const Priced& b) { return a.dc < b.dc; });
+    std::optional<ConductorFloor> least;
+    for (const auto& [wound, dc] : priced) {
+        if (least) least->height_mm = std::min(least->height_mm, wound.height_mm);
+        const double layers = DowellLayers(wound);
+        if (least && layers >= 1 && dc * kBelowRounding > least->loss_W) continue;
         // The hotter the copper, the deeper the skin and the smaller Δ.
-        const double ratio = w.Ipeak_A ? AcToDcFloor(CurrentOf(wound, sketch),
-                                                     PenetrationOf(wound, sketch, hottest_C),
-                                                     DowellLayers(wound), harmonics)
-                                       : 1;
+        const double ratio =
+            w.Ipeak_A ? AcToDcFloor(CurrentOf(wound, sketch),
+                                    PenetrationOf(wound, sketch, hottest_C), layers, harmonics)
+                      : 1;
         const double loss = Multiply(dc, ratio);
         if (!least) least = ConductorFloor{loss, wound.height_mm};
         least->loss_W = std::min(least->loss_W, loss);
-        least->height_mm = std::min(least->height_mm, wound.height_mm);
     }
     return least;
 }

@@ -967,6 +967,8 @@ TEST(PlanTest, ASketchBoundsThePlansLosses) {
         {{"12", "375", "120", "65", "80", "12"}, "E20/10/6", 98, 10, Order::PSP},
         {{"60", "373", "249", "100", "80", "24"}, "PQ26/25", 40, 8, Order::PSB},
         {{"10", "373", "127", "100", "80", "5"}, "RM10", 60, 3, Order::PBS},
+        // A reflected voltage below a fifth of the maximum input (63 V of 75 V).
+        {{"12", "375", "120", "65", "80", "12"}, "E20/10/6", 50, 10, Order::PSB},
     };
     // A sketch is of one construction; a search sketches each it may take.
     for (const auto& c : cases)
@@ -985,6 +987,15 @@ TEST(PlanTest, ASketchBoundsThePlansLosses) {
             const Plan& p = *full.plan;
             const Plan& s = *sketch.plan;
             EXPECT_EQ(std::tie(s.Np, s.Ns, s.Vswitch_V), std::tie(p.Np, p.Ns, p.Vswitch_V));
+            // The turns alone set the reflected voltage, so a search drops a
+            // pair the plan would caution for a low one by its sketch.
+            EXPECT_EQ(s.Vor_V, p.Vor_V);
+            EXPECT_EQ(ReflectedVoltageLow(s), ReflectedVoltageLow(p));
+            EXPECT_EQ(ReflectedVoltageLow(p), c.Np == 50) << c.core;
+            EXPECT_EQ(ReflectedVoltageLow(p),
+                      std::any_of(p.warnings.begin(), p.warnings.end(), [](const PlanWarning& w) {
+                          return w.code == kReflectedVoltageLow;
+                      }));
             // The plan winds what loses least within what the strand rule's build leaves.
             if (s.fits) {
                 EXPECT_TRUE(p.fits) << c.core;
