@@ -77,7 +77,7 @@ const Wire* Catalogue::FindWire(std::string_view name) const {
 }
 
 Catalogue WithUserFiles(const std::filesystem::path& folder) {
-    Catalogue catalogue = BuiltIn();
+    Catalogue catalogue = MadeBuiltIn();
     const struct {
         const char* file;
         void (*add)(const CsvTable&, std::string_view, Catalogue&, Sources);

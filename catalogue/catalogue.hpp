@@ -136,6 +136,9 @@ inline constexpr std::string_view kDefaultMaterial = "N87";
 
 // The catalogue built into the program.
 const Catalogue& BuiltIn();
+// A catalogue of its own made from the same tables: for one that grows
+// (the user's files, a design's own parts) without a second copy kept.
+Catalogue MadeBuiltIn();
 
 // The built-in catalogue with the rows of cores.csv, materials.csv and
 // wires.csv in `folder` added, each in the format of the built-in data. A row

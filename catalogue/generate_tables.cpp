@@ -189,6 +189,10 @@ const Catalogue& flyback::catalogue::BuiltIn() {
     return empty;
 }
 
+flyback::catalogue::Catalogue flyback::catalogue::MadeBuiltIn() {
+    return {};
+}
+
 int main(int argc, char** argv) {
     if (argc != 10) {
         std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
@@ -263,10 +267,12 @@ int main(int argc, char** argv) {
     WriteWires(catalogue, std::cout);
     WriteStock(stock, std::cout);
     std::cout << "}  // namespace\n\n"
-                 "const Catalogue& BuiltIn() {\n"
-                 "    static const Catalogue catalogue =\n"
-                 "        rows::FromRows({kCores, kMaterials, kSteinmetz, kSaturation, kWires, "
+                 "Catalogue MadeBuiltIn() {\n"
+                 "    return rows::FromRows({kCores, kMaterials, kSteinmetz, kSaturation, kWires, "
                  "kStock});\n"
+                 "}\n\n"
+                 "const Catalogue& BuiltIn() {\n"
+                 "    static const Catalogue catalogue = MadeBuiltIn();\n"
                  "    return catalogue;\n"
                  "}\n\n"
                  "}  // namespace flyback::catalogue\n";

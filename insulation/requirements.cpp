@@ -230,12 +230,24 @@ std::optional<double> RatedMains_Vrms(double highest_Vrms) {
     return rated;
 }
 
-double MainsLimit_Vrms(const Tables& t) {
+namespace {
+
+double MainsLimitOf(const std::vector<Row>& testVoltages) {
     double limit = 0;
-    for (const Row& row : t.testVoltage) {
+    for (const Row& row : testVoltages) {
         if (InTable(row, "Table 27")) limit = std::max(limit, row.key);
     }
     return limit;
+}
+
+}  // namespace
+
+double MainsLimit_Vrms() {
+    return MainsLimitOf(BuiltInTestVoltages());
+}
+
+double MainsLimit_Vrms(const Tables& t) {
+    return MainsLimitOf(t.testVoltage);
 }
 
 std::string BeyondTablesCaption(const Conditions& c) {

@@ -82,7 +82,9 @@ ConditionProblem CheckConditions(const Conditions& conditions);
 
 // The mains rms voltage that basic and reinforced insulation must stay
 // below: the electric strength table's last row ("below 600 V").
-double MainsLimit_Vrms(const Tables& tables = BuiltIn());
+// Without tables, from the built-in test voltages alone.
+double MainsLimit_Vrms();
+double MainsLimit_Vrms(const Tables& tables);
 
 // The mains a product on `highest_Vrms` at most is rated for: the highest
 // standard nominal voltage (IEC 60038's, with North America's 277 and 480 V)

@@ -146,6 +146,15 @@ void ReadDielectrics(Tables& t) {
     }
 }
 
+std::vector<Row> ReadTestVoltages() {
+    std::vector<Row> tests, kept;
+    ReadKeyed(data::Csv("test_voltage"), "test_voltage.csv", "voltage_V", "test_voltage_V", tests);
+    for (Row& row : tests) {
+        if (row.origin.table.starts_with("IEC 62368-1")) kept.push_back(std::move(row));
+    }
+    return kept;
+}
+
 Tables Read() {
     Tables t;
     ReadClearance(t);
@@ -158,11 +167,7 @@ Tables Read() {
     for (Row& row : transient) {
         t.transient.push_back(std::move(row));
     }
-    std::vector<Row> tests;
-    ReadKeyed(data::Csv("test_voltage"), "test_voltage.csv", "voltage_V", "test_voltage_V", tests);
-    for (Row& row : tests) {
-        if (row.origin.table.starts_with("IEC 62368-1")) t.testVoltage.push_back(std::move(row));
-    }
+    t.testVoltage = BuiltInTestVoltages();
     std::erase_if(t.altitude,
                   [](const Row& row) { return !row.origin.table.starts_with("IEC 62368-1"); });
     ReadTapes(t);
@@ -171,6 +176,11 @@ Tables Read() {
 }
 
 }  // namespace
+
+const std::vector<Row>& BuiltInTestVoltages() {
+    static const std::vector<Row> rows = ReadTestVoltages();
+    return rows;
+}
 
 const Tables& BuiltIn() {
     static const Tables tables = Read();

@@ -59,6 +59,9 @@ struct Tables {
 };
 
 const Tables& BuiltIn();
+// The test voltages alone, read without the larger tables: what a check of
+// the conditions needs at a front end's start, before anything is planned.
+const std::vector<Row>& BuiltInTestVoltages();
 
 // The material's row; none where the data has no figure for it.
 const Dielectric* DielectricOf(std::string_view material, const Tables& tables = BuiltIn());

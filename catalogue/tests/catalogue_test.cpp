@@ -511,6 +511,30 @@ TEST(CatalogueTest, BuiltInNamesFindBuiltInCoresWhateverTheUserAdds) {
     EXPECT_EQ(catalogue.FindCore("mc1")->name, "My core (EF99)");
 }
 
+// A catalogue made afresh is the built-in one, row for row, and its own:
+// what a user's file adds to it leaves the built-in catalogue as it was.
+TEST(CatalogueTest, AFreshCatalogueIsTheBuiltInOneAndItsOwn) {
+    Catalogue fresh = MadeBuiltIn();
+    const Catalogue& kept = BuiltIn();
+    const auto names = [](const auto& rows) {
+        std::vector<std::string> out;
+        for (const auto& row : rows) out.push_back(row.name);
+        return out;
+    };
+    EXPECT_EQ(names(fresh.cores), names(kept.cores));
+    EXPECT_EQ(names(fresh.materials), names(kept.materials));
+    EXPECT_EQ(names(fresh.wires), names(kept.wires));
+    ASSERT_EQ(fresh.stock.size(), kept.stock.size());
+    for (std::size_t i = 0; i < kept.cores.size(); ++i) {
+        EXPECT_EQ(fresh.cores[i].Ve_mm3, kept.cores[i].Ve_mm3) << kept.cores[i].name;
+        EXPECT_EQ(fresh.cores[i].source, kept.cores[i].source) << kept.cores[i].name;
+    }
+    const std::size_t cores = kept.cores.size();
+    fresh.cores.pop_back();
+    EXPECT_EQ(BuiltIn().cores.size(), cores);
+    EXPECT_NE(MadeBuiltIn().cores.data(), BuiltIn().cores.data());
+}
+
 TEST(CatalogueTest, LinesMayEndInLfCrLfOrALoneCr) {
     for (const char* end : {"\n", "\r\n", "\r"}) {
         const UserFolder folder;

@@ -180,6 +180,22 @@ TEST(InsulationTest, EveryMainsVoltageAsksAtLeastWhatTheOneBelowAsks) {
     }
 }
 
+// A front end checks the conditions at its start from the test voltages
+// alone: they are the full tables' own, row for row, and so is the limit.
+TEST(InsulationTest, TheTestVoltagesAloneAreTheTablesOwn) {
+    const std::vector<Row>& alone = BuiltInTestVoltages();
+    const std::vector<Row>& whole = BuiltIn().testVoltage;
+    ASSERT_EQ(alone.size(), whole.size());
+    ASSERT_FALSE(alone.empty());
+    for (std::size_t i = 0; i < alone.size(); ++i) {
+        EXPECT_EQ(alone[i].key, whole[i].key);
+        EXPECT_EQ(alone[i].value, whole[i].value);
+        EXPECT_EQ(alone[i].origin.line, whole[i].origin.line);
+        EXPECT_EQ(alone[i].origin.table, whole[i].origin.table);
+    }
+    EXPECT_EQ(MainsLimit_Vrms(), MainsLimit_Vrms(BuiltIn()));
+}
+
 // Functional insulation asks for nothing at any mains, so nothing is refused.
 TEST(InsulationTest, FunctionalInsulationHasNoMainsLimit) {
     Conditions c = Universal(900);
