@@ -129,6 +129,11 @@ MUTANTS = [
      'WarningFigure{plan.gap_mm, plan.gap_mm, "mm"}'),
     ("winding/plan_warnings.cpp", 'WarningFigure{*plan.dT_K, plan.options.maxRise_K, "K"}',
      'WarningFigure{plan.options.maxRise_K, *plan.dT_K, "K"}'),
+    # The adviser's sketch-time drops and the conductors' copper floor.
+    ("advise/advise.cpp", "if (lowVorDrops_ && winding::ReflectedVoltageLow(sketch)) {",
+     "if (lowVorDrops_ && (winding::ReflectedVoltageLow(sketch) || sketch.Dmax < 0.3)) {"),
+    ("winding/wire_choice.cpp", "constexpr double kBelowRounding = 1 - 1e-9;",
+     "constexpr double kBelowRounding = 1.5;"),
 ]
 
 # Every test but the page's (its WebAssembly build is apart): the plan's
