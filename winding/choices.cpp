@@ -38,7 +38,7 @@ bool AValley(double valley) {
 
 std::optional<int> Count(std::string_view text) {
     const std::optional<double> number = runtime::ReadWholeNumber(text);
-    if (!number || !(*number >= 1 && *number <= 1e5) || std::floor(*number) != *number)
+    if (!number || !(*number >= 1 && *number <= kMostTurns) || std::floor(*number) != *number)
         return std::nullopt;
     return static_cast<int>(*number);
 }

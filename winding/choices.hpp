@@ -72,7 +72,8 @@ inline constexpr OutputColumnInfo kOutputColumns[] = {
 };
 inline constexpr std::size_t kLeastLoadColumn = 3;
 
-// The most turns a box or a file gives a winding.
+// The most turns a box or a file gives a winding, and the most a plan
+// counts to.
 inline constexpr int kMostTurns = 100000;
 
 // The most secondaries a plan winds besides the bias winding: more than any

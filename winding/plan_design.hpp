@@ -15,9 +15,9 @@
 
 namespace flyback::winding::plan_design {
 
-// Beyond these nobody winds a transformer; a plan that needs more is refused
-// rather than counted out.
-inline constexpr double kMaxTurns = 100000;
+// Beyond the most turns a box or a file gives a winding nobody winds a
+// transformer; a plan that needs more is refused rather than counted out.
+inline constexpr double kMaxTurns = kMostTurns;
 
 struct PlanLimit {
     PlanFailure failure;

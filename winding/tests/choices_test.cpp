@@ -436,6 +436,10 @@ TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
         {"150:9", true, 150, 9, {}}, {"150:9:15", true, 150, 9, 15},
         {"150", false, 0, 0, {}},    {"150:9.5", false, 0, 0, {}},
         {"0:9", false, 0, 0, {}},    {"150:9:15:1", false, 0, 0, {}},
+        // One turns limit, the boxes', the files' and the plan's alike.
+        {"100000:1", true, kMostTurns, 1, {}},
+        {"100001:1", false, 0, 0, {}},
+        {"1:1:100001", false, 0, 0, {}},
     };
     for (const auto& t : turns) {
         Choices choices;
