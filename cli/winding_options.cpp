@@ -124,8 +124,7 @@ bool AnyPlanOption(const WindingFlags& f) {
     const auto texts = [](const WindingFlags& w) {
         return std::tie(w.tiw, w.core, w.coreDims, w.families, w.material, w.numberTexts, w.outputs,
                         w.bias, w.choiceTexts, w.turns, w.insulation, w.pollution, w.materialGroup,
-                        w.altitude, w.construction, w.mainsVrms, w.order, w.pins, w.qr, w.valleys,
-                        w.shield, w.stack);
+                        w.altitude, w.listTexts, w.mainsVrms, w.pins, w.qr, w.valleys, w.stack);
     };
     return texts(f) != texts(none);
 }
@@ -151,7 +150,7 @@ void AddChoiceFlags(CLI::App& app, WindingFlags& f, CLI::Option* winding) {
 void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     auto* winding = app.add_flag("--winding", f.on,
                                  "add the winding plan on a catalogue core (a second model)");
-    const auto add = [&](const char* name, std::string& text, const char* help) {
+    const auto add = [&](const std::string& name, std::string& text, const std::string& help) {
         app.add_option(name, text, help)->needs(winding);
     };
     add("--core", f.core, "with --winding: the core part (default: the smallest that holds)");
@@ -211,19 +210,12 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
     add("--pollution", f.pollution, "with --winding: the pollution degree, 1-3 (2)");
     add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
     add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
-    add("--order", f.order,
-        "with --winding: the winding order, P-S-B, P-B-S, P-S-P, S-P-S, or auto for whichever "
-        "of P-S-B, P-S-P and S-P-S loses least (P-S-B)");
     add("--pins", f.pins,
         "with --winding: the build sheet's first pins of the primary, the bias winding "
         "and the secondaries, P,B,S (1,3,6)");
-    add("--construction", f.construction,
-        "with --winding: margin (margin-wound), tiw (triple-insulated secondary) or auto "
-        "(the default: see --margins)");
-    add("--shield", f.shield,
-        "with --winding: none, foil (a copper foil tied to the primary's quiet end) or winding "
-        "(a wound shield whose turns cancel the secondary it faces), between the primary side "
-        "and the secondaries (none)");
+    for (const winding::ListOptionInfo& info : winding::kListOptions)
+        add(std::string(info.flag), f.List(info.option),
+            "with --winding: " + std::string(info.help));
 }
 
 namespace {
@@ -292,33 +284,19 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
         if (!i.grade) return "--insulation must be functional, basic or reinforced";
     }
     if (f.tiw && f.margins) return "--tiw and --margins contradict";
-    if (!f.construction.empty()) {
-        const auto& names = winding::kConstructionNames;
-        const auto* named = std::find(std::begin(names), std::end(names), f.construction);
-        if (named == std::end(names)) return "--construction must be margin, tiw or auto";
-        const auto construction = static_cast<winding::Construction>(named - std::begin(names));
-        if ((f.tiw && construction != winding::Construction::Tiw) ||
-            (f.margins && construction != winding::Construction::Margin))
-            return "--construction " + f.construction + " contradicts " +
-                   (f.tiw ? "--tiw" : "--margins");
-        o.construction = construction;
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        const std::string& text = f.List(info.option);
+        if (text.empty()) continue;
+        const std::optional<int> place = winding::PlaceOf(info, text);
+        if (!place) return std::string(info.flag) + " must be " + winding::NamesInWords(info);
+        winding::SetListValue(o, info.option, *place);
     }
-    if (!f.shield.empty()) {
-        const auto& names = winding::kShieldNames;
-        const auto* named = std::find(std::begin(names), std::end(names), f.shield);
-        if (named == std::end(names)) return "--shield must be none, foil or winding";
-        o.shield = static_cast<winding::Shield>(named - std::begin(names));
-    }
+    if (!f.List(winding::ListOption::Construction).empty() &&
+        ((f.tiw && o.construction != winding::Construction::Tiw) ||
+         (f.margins && o.construction != winding::Construction::Margin)))
+        return "--construction " + f.List(winding::ListOption::Construction) + " contradicts " +
+               (f.tiw ? "--tiw" : "--margins");
     if (!f.materialGroup.empty()) i.group = f.materialGroup;
-    if (!f.order.empty()) {
-        bool known = false;
-        for (std::size_t n = 0; n < std::size(winding::kOrderNames); ++n) {
-            if (f.order != winding::kOrderNames[n]) continue;
-            o.order = static_cast<winding::Order>(n);
-            known = true;
-        }
-        if (!known) return "--order must be P-S-B, P-B-S, P-S-P, S-P-S or auto";
-    }
     double value = 0;
     if (!f.mainsVrms.empty()) {
         if (std::string line = ReadChoiceNumber("--mains-vrms", f.mainsVrms, value); !line.empty())

@@ -39,8 +39,13 @@ struct WindingFlags {
         return choiceTexts[static_cast<std::size_t>(c)];
     }
     // The insulation between primary and secondary.
-    std::string insulation, pollution, materialGroup, altitude, construction, mainsVrms, shield;
-    std::string order;
+    std::string insulation, pollution, materialGroup, altitude, mainsVrms;
+    // The options that are one of a list, by the table's rows.
+    std::array<std::string, std::size(winding::kListOptions)> listTexts;
+    std::string& List(winding::ListOption o) { return listTexts[static_cast<std::size_t>(o)]; }
+    const std::string& List(winding::ListOption o) const {
+        return listTexts[static_cast<std::size_t>(o)];
+    }
     std::string pins;  // the build sheet's, as typed
 };
 

@@ -91,11 +91,11 @@ Value Options(Allocator& a, const winding::Options& o) {
             object.Maybe(info.fileKey, held);
         }
     }
-    return object
-        .String("construction", winding::kConstructionNames[static_cast<int>(o.construction)])
-        .String("shield", winding::kShieldNames[static_cast<int>(o.shield)])
-        .String("order", winding::kOrderNames[static_cast<int>(o.order)])
-        .Add("stack", Value(o.stack))
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        object.String(info.fileKey,
+                      info.names[static_cast<std::size_t>(winding::ListValue(o, info.option))]);
+    }
+    return object.Add("stack", Value(o.stack))
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
         .Take();
@@ -160,12 +160,11 @@ winding::Options ReadOptions(const Reader& r) {
         winding::SetHeldValue(o, info.option,
                               info.none.empty() ? value.Number() : value.MaybeNumber());
     }
-    o.construction = static_cast<winding::Construction>(
-        IndexOf(winding::kConstructionNames, r.At("construction")));
-    // Files from before shields were planned have none.
-    if (r.Has("shield"))
-        o.shield = static_cast<winding::Shield>(IndexOf(winding::kShieldNames, r.At("shield")));
-    o.order = static_cast<winding::Order>(IndexOf(winding::kOrderNames, r.At("order")));
+    // Files from before a list was kept (the shields) have its default.
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        if (r.Has(info.fileKey))
+            winding::SetListValue(o, info.option, IndexOf(info.names, r.At(info.fileKey)));
+    }
     // Files from before outputs were stacked wind them apart.
     if (r.Has("stack")) o.stack = r.At("stack").Truth();
     const Reader i = r.At("insulation");

@@ -121,15 +121,16 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
             problem =
                 winding::ReadNumberOption(o, info.option, Text(OptionNumberText(info.option)));
     }
-    // The construction, 0 to 2, as the plan numbers them (empty: left to the plan).
-    if (const auto construction = flyback::runtime::ReadWholeNumber(Text(kConstructionText));
-        construction && *construction >= 0 &&
-        *construction < static_cast<double>(std::size(winding::kConstructionNames)))
-        o.construction = static_cast<winding::Construction>(static_cast<int>(*construction));
-    // The shield, 0 to 2, as the plan numbers them (empty: none).
-    if (const auto shield = flyback::runtime::ReadWholeNumber(Text(kShieldText));
-        shield && *shield >= 0 && *shield < static_cast<double>(std::size(winding::kShieldNames)))
-        o.shield = static_cast<winding::Shield>(static_cast<int>(*shield));
+    // The construction and the shield by their places in their lists (empty,
+    // or beyond the list: the default).
+    for (const auto& [option, text] :
+         {std::pair{winding::ListOption::Construction, kConstructionText},
+          std::pair{winding::ListOption::Shield, kShieldText}}) {
+        if (const auto place = flyback::runtime::ReadWholeNumber(Text(text));
+            place && *place >= 0 &&
+            *place < static_cast<double>(winding::Info(option).names.size()))
+            winding::SetListValue(o, option, static_cast<int>(*place));
+    }
     // "1" stacks the outputs on their return.
     o.stack = Text(kStackText) == "1";
     // A core typed by its letters is kept by its name and made again.
@@ -140,8 +141,9 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     // bias).
     if (!Text(kOrderText).empty()) {
         const auto order = flyback::runtime::ReadWholeNumber(Text(kOrderText));
-        if (order && *order >= 0 && *order < static_cast<double>(std::size(winding::kOrderNames))) {
-            o.order = static_cast<winding::Order>(static_cast<int>(*order));
+        const auto& names = winding::Info(winding::ListOption::Order).names;
+        if (order && *order >= 0 && *order < static_cast<double>(names.size())) {
+            winding::SetListValue(o, winding::ListOption::Order, static_cast<int>(*order));
         } else if (insulationBox < 0 && !problem) {
             insulationBox = kOrderText;
         }

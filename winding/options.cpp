@@ -81,6 +81,52 @@ const NumberOptionInfo& Info(NumberOption option) {
     return kNumberOptions[static_cast<std::size_t>(option)];
 }
 
+const ListOptionInfo& Info(ListOption option) {
+    return kListOptions[static_cast<std::size_t>(option)];
+}
+
+int ListValue(const Options& options, ListOption option) {
+    switch (option) {
+        case ListOption::Construction:
+            return static_cast<int>(options.construction);
+        case ListOption::Shield:
+            return static_cast<int>(options.shield);
+        case ListOption::Order:
+            return static_cast<int>(options.order);
+    }
+    return 0;
+}
+
+void SetListValue(Options& options, ListOption option, int place) {
+    if (place < 0 || static_cast<std::size_t>(place) >= Info(option).names.size()) return;
+    switch (option) {
+        case ListOption::Construction:
+            options.construction = static_cast<Construction>(place);
+            break;
+        case ListOption::Shield:
+            options.shield = static_cast<Shield>(place);
+            break;
+        case ListOption::Order:
+            options.order = static_cast<Order>(place);
+            break;
+    }
+}
+
+std::optional<int> PlaceOf(const ListOptionInfo& info, std::string_view name) {
+    const auto found = std::find(info.names.begin(), info.names.end(), name);
+    if (found == info.names.end()) return std::nullopt;
+    return static_cast<int>(found - info.names.begin());
+}
+
+std::string NamesInWords(const ListOptionInfo& info) {
+    std::string words;
+    for (std::size_t i = 0; i < info.names.size(); ++i) {
+        if (i > 0) words += i + 1 == info.names.size() ? " or " : ", ";
+        words += info.names[i];
+    }
+    return words;
+}
+
 namespace {
 
 // A held fraction times its scale lands a bit off the number typed (0.07 ×

@@ -197,6 +197,53 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
 
 const NumberOptionInfo& Info(NumberOption option);
 
+// The options that are one of a list.
+enum class ListOption { Construction, Shield, Order };
+
+// One table for every front end, as the numbers': the command line's flag
+// and help, each value's name (the flag's, the design file's and the JSON
+// answer's) and caption (a list's), and where each front end keeps the value
+// (by its name in a file, by its place in the window's settings). The
+// default is Options{}'s own.
+struct ListOptionInfo {
+    ListOption option;
+    std::string_view flag;                       // "--order"
+    std::string_view caption;                    // "绕制顺序", as a list's label and a note say
+    std::span<const std::string_view> names;     // "P-S-B", …
+    std::span<const std::string_view> captions;  // "初级-次级-辅助", …
+    std::string_view fileKey;                    // "order"
+    std::string_view settingsKey;                // "winding/order"
+    std::string_view help;                       // the command line's, after "with --winding: "
+};
+
+inline constexpr ListOptionInfo kListOptions[] = {
+    {ListOption::Construction, "--construction", "绕制方式", kConstructionNames,
+     kConstructionCaptions, "construction", "winding/construction",
+     "margin (margin-wound), tiw (triple-insulated secondary) or auto (the default: see "
+     "--margins)"},
+    {ListOption::Shield, "--shield", "屏蔽", kShieldNames, kShieldCaptions, "shield",
+     "winding/shield",
+     "none, foil (a copper foil tied to the primary's quiet end) or winding (a wound shield "
+     "whose turns cancel the secondary it faces), between the primary side and the secondaries "
+     "(none)"},
+    {ListOption::Order, "--order", "绕制顺序", kOrderNames, kOrderCaptions, "order",
+     "winding/order",
+     "the winding order, P-S-B, P-B-S, P-S-P, S-P-S, or auto for whichever of P-S-B, P-S-P and "
+     "S-P-S loses least (P-S-B)"},
+};
+
+const ListOptionInfo& Info(ListOption option);
+
+// An option's place in its list, and the option set from one; a place
+// beyond the list leaves the option as it was.
+int ListValue(const Options& options, ListOption option);
+void SetListValue(Options& options, ListOption option, int place);
+
+// The place of a value named as the flag and the file name it; none for a
+// name the list lacks. And the names as a sentence's list: "a, b or c".
+std::optional<int> PlaceOf(const ListOptionInfo& info, std::string_view name);
+std::string NamesInWords(const ListOptionInfo& info);
+
 // An option's value as shown (the leakage in %); nothing for an option that
 // may be left unset and is (no bias winding, the build's leakage).
 std::optional<double> ShownValue(const Options& options, NumberOption option);

@@ -72,11 +72,26 @@ void Grey(QTableWidget* table, bool grey) {
 // The catalogue's name of the family a box allows (its text is the caption).
 constexpr auto kFamily = "family";
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
-               kMaterial = "winding/material", kTiw = "winding/tiw",
-               kConstruction = "winding/construction", kShield = "winding/shield";
+               kMaterial = "winding/material", kTiw = "winding/tiw";
 constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
                kPollution = "winding/pollution", kGroup = "winding/materialGroup",
-               kAltitude = "winding/altitude", kOrder = "winding/order", kStack = "winding/stack";
+               kAltitude = "winding/altitude", kStack = "winding/stack";
+
+// A list of the options' table, its captions in its places, set as the
+// options have it and named for a screen reader by its row's caption.
+QComboBox* NewListBox(winding::ListOption option, const winding::Options& options) {
+    const winding::ListOptionInfo& info = winding::Info(option);
+    auto* box = new QComboBox;
+    for (const std::string_view caption : info.captions) box->addItem(FromUtf8(caption));
+    box->setCurrentIndex(winding::ListValue(options, option));
+    box->setAccessibleName(FromUtf8(info.caption));
+    return box;
+}
+
+// A list's label, from its row, with its access key.
+QString ListCaption(winding::ListOption option, char key) {
+    return FromUtf8(winding::Info(option).caption) + QStringLiteral("(&%1)").arg(QChar(key));
+}
 
 QString Shown(double value) {
     return FromUtf8(runtime::decimal::ShortestText(value));
@@ -294,17 +309,10 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         numbers_[static_cast<std::size_t>(info.option)] = NewNumberBox(info.option, o);
     }
-    construction_ = new QComboBox;
-    for (const std::string_view caption : winding::kConstructionCaptions)
-        construction_->addItem(FromUtf8(caption));
-    construction_->setCurrentIndex(static_cast<int>(o.construction));
-    construction_->setAccessibleName(QStringLiteral("绕制方式"));
+    using winding::ListOption;
+    construction_ = NewListBox(ListOption::Construction, o);
     connect(construction_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
-    shield_ = new QComboBox;
-    for (const std::string_view caption : winding::kShieldCaptions)
-        shield_->addItem(FromUtf8(caption));
-    shield_->setCurrentIndex(static_cast<int>(o.shield));
-    shield_->setAccessibleName(QStringLiteral("屏蔽"));
+    shield_ = NewListBox(ListOption::Shield, o);
     connect(shield_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
 
     // Six a row: eleven families in one ran past a laptop's window.
@@ -371,8 +379,8 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
     add(caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
     add(caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
-    add(QStringLiteral("绕制方式(&W)"), construction_);
-    add(QStringLiteral("屏蔽(&P)"), shield_);
+    add(ListCaption(winding::ListOption::Construction, 'W'), construction_);
+    add(ListCaption(winding::ListOption::Shield, 'P'), shield_);
     add(caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
     add(caption(NumberOption::IlimitTolerance, 'I'), NumberBox(NumberOption::IlimitTolerance));
     add(caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
@@ -428,11 +436,13 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     for (const winding::Order order :
          {winding::Order::PSB, winding::Order::PBS, winding::Order::PSP, winding::Order::SPS,
           winding::Order::Auto}) {
-        const auto caption = winding::kOrderCaptions[static_cast<int>(order)];
-        order_->addItem(QStringLiteral("绕制顺序 ") + FromUtf8(caption), static_cast<int>(order));
+        const winding::ListOptionInfo& info = winding::Info(winding::ListOption::Order);
+        order_->addItem(FromUtf8(info.caption) + QStringLiteral(" ") +
+                            FromUtf8(info.captions[static_cast<std::size_t>(order)]),
+                        static_cast<int>(order));
     }
     order_->setCurrentIndex(order_->findData(static_cast<int>(o.order)));
-    order_->setAccessibleName(QStringLiteral("绕制顺序"));
+    order_->setAccessibleName(FromUtf8(winding::Info(winding::ListOption::Order).caption));
     stack_ = new QCheckBox(FromUtf8(winding::kStackCaptions[1]) + QStringLiteral("(&U)"));
     stack_->setToolTip(
         QStringLiteral("各路次级叠绕于公共回线，匝数少的在下，每段从下一段的抽头绕起；"
@@ -579,18 +589,24 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         }
         winding::SetShownValue(o, info.option, settled);
     }
+    // Each list by its place; one another version kept beyond the list
+    // leaves the default.
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        const QString key = FromUtf8(info.settingsKey);
+        if (!s.contains(key)) continue;
+        const int place = s.value(key).toInt();
+        if (place >= 0 && static_cast<std::size_t>(place) < info.names.size()) {
+            winding::SetListValue(o, info.option, place);
+        } else if (notes != nullptr) {
+            *notes << QStringLiteral("设置中的“%1”为 %2，不是可选的值，已恢复默认。")
+                          .arg(FromUtf8(info.caption), QString::number(place));
+        }
+    }
     // Kept before the construction was a list: a tick for triple-insulated wire.
-    const int keptConstruction =
-        s.value(kConstruction, s.value(kTiw, false).toBool()
-                                   ? static_cast<int>(winding::Construction::Tiw)
-                                   : static_cast<int>(winding::Construction::Auto))
-            .toInt();
-    if (keptConstruction >= 0 &&
-        keptConstruction < static_cast<int>(std::size(winding::kConstructionNames)))
-        o.construction = static_cast<winding::Construction>(keptConstruction);
-    const int keptShield = s.value(kShield, 0).toInt();
-    if (keptShield >= 0 && keptShield < static_cast<int>(std::size(winding::kShieldNames)))
-        o.shield = static_cast<winding::Shield>(keptShield);
+    const QString construction =
+        FromUtf8(winding::Info(winding::ListOption::Construction).settingsKey);
+    if (!s.contains(construction) && s.value(kTiw, false).toBool())
+        o.construction = winding::Construction::Tiw;
     o.choices = LoadChoices(notes);
     const int grade = s.value(kInsulation, 0).toInt();
     if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
@@ -604,8 +620,6 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         o.insulation.group = kept.group;
     o.insulation.altitude_m =
         std::clamp(s.value(kAltitude, o.insulation.altitude_m).toDouble(), 0.0, 5000.0);
-    const int lastOrder = static_cast<int>(std::size(winding::kOrderNames)) - 1;
-    o.order = static_cast<winding::Order>(std::clamp(s.value(kOrder, 0).toInt(), 0, lastOrder));
     o.stack = s.value(kStack, false).toBool();
     return o;
 }
@@ -621,8 +635,8 @@ void SaveWindingOptions(const winding::Options& o) {
         const double shown = winding::ShownValue(o, info.option).value_or(0);
         s.setValue(FromUtf8(info.settingsKey), shown / info.shownPerHeld);
     }
-    s.setValue(kConstruction, static_cast<int>(o.construction));
-    s.setValue(kShield, static_cast<int>(o.shield));
+    for (const winding::ListOptionInfo& info : winding::kListOptions)
+        s.setValue(FromUtf8(info.settingsKey), winding::ListValue(o, info.option));
     s.remove(kTiw);
     SaveChoices(o.choices);
     s.setValue(kInsulation, o.insulation.grade ? static_cast<int>(*o.insulation.grade) + 1 : 0);
@@ -630,7 +644,6 @@ void SaveWindingOptions(const winding::Options& o) {
     s.setValue(kPollution, o.insulation.pollution);
     s.setValue(kGroup, FromUtf8(o.insulation.group));
     s.setValue(kAltitude, o.insulation.altitude_m);
-    s.setValue(kOrder, static_cast<int>(o.order));
     s.setValue(kStack, o.stack);
 }
 

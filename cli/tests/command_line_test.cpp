@@ -788,6 +788,36 @@ TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
     }
 }
 
+// Each list option of its table has its flag: every name of its list is
+// read to its place, and a name the list lacks is refused naming them all.
+TEST(CommandLineTest, EveryListOptionOfTheTableHasItsFlag) {
+    const catalogue::Catalogue& parts = catalogue::BuiltIn();
+    const auto read = [&](const std::string& flag, winding::Options& options) {
+        const std::vector<std::string> args = {"flyback-calc", "--winding", flag};
+        CLI::App app;
+        WindingFlags flags;
+        AddWindingOptions(app, flags);
+        std::vector<const char*> argv;
+        for (const std::string& arg : args) argv.push_back(arg.c_str());
+        app.parse(static_cast<int>(argv.size()), argv.data());
+        return ReadWindingOptions(flags, parts, options);
+    };
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        SCOPED_TRACE(std::string(info.flag));
+        for (std::size_t place = 0; place < info.names.size(); ++place) {
+            winding::Options options;
+            ASSERT_EQ(read(std::string(info.flag) + "=" + std::string(info.names[place]), options),
+                      "");
+            EXPECT_EQ(winding::ListValue(options, info.option), static_cast<int>(place));
+        }
+        winding::Options options;
+        const std::string refused = read(std::string(info.flag) + "=sideways", options);
+        EXPECT_EQ(refused.rfind(std::string(info.flag) + " must be ", 0), 0u) << refused;
+        for (const std::string_view name : info.names)
+            EXPECT_NE(refused.find(name), std::string::npos) << refused;
+    }
+}
+
 // Quasi-resonant: --qr and its flags (each flag of the way alone selects
 // it), the valleys read from K:L, and every corner's own frequency in the JSON.
 TEST(CommandLineTest, QuasiResonantFlagsReachThePlanAndItsJson) {

@@ -328,6 +328,39 @@ TEST(DesignFileTest, EveryNumberOptionOfTheTableIsWrittenAndReadUnderItsKey) {
     }
 }
 
+// Each list option of its table is written under its key by its value's
+// name and read back at every place of its list; a name the list lacks is
+// refused naming the key; a file from before the list was kept opens with
+// its default.
+TEST(DesignFileTest, EveryListOptionOfTheTableIsWrittenAndReadUnderItsKey) {
+    const std::string saved = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
+    const winding::Options defaults;
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        SCOPED_TRACE(std::string(info.fileKey));
+        nlohmann::json file = nlohmann::json::parse(saved);
+        nlohmann::json* block = BlockWith(file, "families");
+        ASSERT_NE(block, nullptr);
+        nlohmann::json& options = *block;
+        ASSERT_TRUE(options.contains(info.fileKey));
+        for (std::size_t place = 0; place < info.names.size(); ++place) {
+            options[std::string(info.fileKey)] = std::string(info.names[place]);
+            const Opened opened = ReadDesignFile(file.dump(), Parts());
+            if (!opened.design) continue;  // a build some lists cannot make (a split order)
+            EXPECT_EQ(winding::ListValue(opened.design->options, info.option),
+                      static_cast<int>(place));
+        }
+        options[std::string(info.fileKey)] = "sideways";
+        const Opened unknown = ReadDesignFile(file.dump(), Parts());
+        EXPECT_FALSE(unknown.design);
+        EXPECT_NE(unknown.error.find(info.fileKey), std::string::npos) << unknown.error;
+        options.erase(std::string(info.fileKey));
+        const Opened without = ReadDesignFile(file.dump(), Parts());
+        ASSERT_TRUE(without.design) << without.error;
+        EXPECT_EQ(winding::ListValue(without.design->options, info.option),
+                  winding::ListValue(defaults, info.option));
+    }
+}
+
 TEST(DesignFileTest, WithoutAPlanThereIsNoFile) {
     const Design faulted = Supply({"60", "0", "249", "100", "80", "24"});
     const Written written = WriteDesignFile(faulted, PlanOf(faulted));

@@ -84,19 +84,44 @@ class KeptStateTest : public QObject {
     }
 
     // Every order comes back as kept (the automatic one once came back as
-    // the split primary); a number beyond them is brought to the nearest.
+    // the split primary); a number beyond them, from another version, is
+    // the default, and a note says so rather than bringing it to the nearest.
     void theWindingOrderComesBackAsKept() {
         using flyback::winding::Order;
         const struct {
             int kept;
             Order order;
-        } cases[] = {{0, Order::PSB}, {2, Order::PSP}, {3, Order::Auto},
-                     {4, Order::SPS}, {9, Order::SPS}, {-1, Order::PSB}};
+            bool noted;
+        } cases[] = {{0, Order::PSB, false}, {2, Order::PSP, false}, {3, Order::Auto, false},
+                     {4, Order::SPS, false}, {9, Order::PSB, true},  {-1, Order::PSB, true}};
         for (const auto& c : cases) {
             QSettings().setValue("winding/order", c.kept);
-            QCOMPARE(flyback::window::LoadWindingOptions().order, c.order);
+            QStringList notes;
+            QCOMPARE(flyback::window::LoadWindingOptions(&notes).order, c.order);
+            QCOMPARE(notes.join("").contains(QStringLiteral("“绕制顺序”为 %1").arg(c.kept)),
+                     c.noted);
         }
         QSettings().remove("winding/order");
+    }
+
+    // Each list of the options' table is kept under its row's key, by its
+    // place, and comes back as kept.
+    void everyListComesBackByItsRowsKey() {
+        using namespace flyback::winding;
+        for (const ListOptionInfo& info : kListOptions) {
+            for (int place = 0; place < static_cast<int>(info.names.size()); ++place) {
+                Options kept;
+                SetListValue(kept, info.option, place);
+                flyback::window::SaveWindingOptions(kept);
+                QCOMPARE(
+                    QSettings()
+                        .value(QString::fromUtf8(info.settingsKey.data(), info.settingsKey.size()))
+                        .toInt(),
+                    place);
+                QCOMPARE(ListValue(flyback::window::LoadWindingOptions(), info.option), place);
+            }
+        }
+        flyback::window::SaveWindingOptions({});
     }
 
     // One junk value replaces that value alone, with a line saying so; one
