@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 namespace flyback::design_file {
@@ -269,6 +270,18 @@ nlohmann::json* BlockWith(nlohmann::json& node, const std::string& key) {
     return nullptr;
 }
 
+// A saved design's file, and our block of options in it, which each row of
+// the options' tables is written to; the key must be there.
+struct SavedOptions {
+    nlohmann::json file;
+    nlohmann::json& Options(std::string_view key) {
+        nlohmann::json* block = BlockWith(file, "families");
+        if (block == nullptr || !block->contains(key))
+            throw std::logic_error("no options block with " + std::string(key));
+        return *block;
+    }
+};
+
 TEST(DesignFileTest, EveryChoiceOfTheTableIsWrittenAndReadUnderItsKey) {
     const std::string saved = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
@@ -304,15 +317,13 @@ TEST(DesignFileTest, EveryChoiceOfTheTableIsWrittenAndReadUnderItsKey) {
 // exactly at either end of its limits; a file from before the option was
 // kept opens with its default.
 TEST(DesignFileTest, EveryNumberOptionOfTheTableIsWrittenAndReadUnderItsKey) {
-    const std::string saved = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
+    const std::string text = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
     const winding::Options defaults;
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         SCOPED_TRACE(std::string(info.fileKey));
-        nlohmann::json file = nlohmann::json::parse(saved);
-        nlohmann::json* block = BlockWith(file, "families");
-        ASSERT_NE(block, nullptr);
-        nlohmann::json& options = *block;
-        ASSERT_TRUE(options.contains(info.fileKey));
+        SavedOptions saved{nlohmann::json::parse(text)};
+        nlohmann::json& file = saved.file;
+        nlohmann::json& options = saved.Options(info.fileKey);
         for (const double shown : {info.low, info.high}) {
             const double held = shown / info.shownPerHeld;
             options[std::string(info.fileKey)] = held;
@@ -333,15 +344,13 @@ TEST(DesignFileTest, EveryNumberOptionOfTheTableIsWrittenAndReadUnderItsKey) {
 // refused naming the key; a file from before the list was kept opens with
 // its default.
 TEST(DesignFileTest, EveryListOptionOfTheTableIsWrittenAndReadUnderItsKey) {
-    const std::string saved = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
+    const std::string text = Saved(Supply({"12", "375", "120", "65", "80", "12"}));
     const winding::Options defaults;
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
         SCOPED_TRACE(std::string(info.fileKey));
-        nlohmann::json file = nlohmann::json::parse(saved);
-        nlohmann::json* block = BlockWith(file, "families");
-        ASSERT_NE(block, nullptr);
-        nlohmann::json& options = *block;
-        ASSERT_TRUE(options.contains(info.fileKey));
+        SavedOptions saved{nlohmann::json::parse(text)};
+        nlohmann::json& file = saved.file;
+        nlohmann::json& options = saved.Options(info.fileKey);
         for (std::size_t place = 0; place < info.names.size(); ++place) {
             options[std::string(info.fileKey)] = std::string(info.names[place]);
             const Opened opened = ReadDesignFile(file.dump(), Parts());
