@@ -592,7 +592,7 @@ std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& s
             Divide(Multiply(Multiply(*w.Irms_A, *w.Irms_A),
                             Multiply(Multiply(CopperResistivity(coolest_C), mlt_m), wound.turns)),
                    Multiply(CopperArea_mm2(wound), 1e-6));
-        priced.push_back({std::move(wound), dc});
+        priced.push_back({wound, dc});
     }
     std::stable_sort(priced.begin(), priced.end(),
                      [](const Priced& a, const Priced& b) { return a.dc < b.dc; });
