@@ -133,7 +133,7 @@ MUTANTS = [
     ("advise/advise.cpp", "if (lowVorDrops_ && winding::ReflectedVoltageLow(sketch)) {",
      "if (lowVorDrops_ && (winding::ReflectedVoltageLow(sketch) || sketch.Dmax < 0.3)) {"),
     ("winding/wire_choice.cpp", "constexpr double kBelowRounding = 1 - 1e-9;",
-     "constexpr double kBelowRounding = 1.5;"),
+     "constexpr double kBelowRounding = 1e9;"),
 ]
 
 # Every test but the page's (its WebAssembly build is apart): the plan's

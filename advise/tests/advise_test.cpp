@@ -634,6 +634,29 @@ TEST(AdviseTest, EveryCandidateListedIsOneThePlanWouldSign) {
     }
 }
 
+// A wide input on the switch's rating leaves every candidate a short duty
+// (249 to 386 V on 650 V: Vor' at most 89 V): a caution shown with the
+// candidate, never a reason to drop it; while a reflected voltage below a
+// fifth of the maximum input, which the turns alone set, is dropped by its
+// sketch and counted with the plan's cautions.
+TEST(AdviseTest, AShortDutyIsShownALowReflectedVoltageDropped) {
+    winding::Options options;
+    options.families = {"EFD", "PQ"};
+    const record::DesignRecord record =
+        record::RecordPress({"30", "386", "249", "100", "80", "12"});
+    const Advice a = Advise(record, options, catalogue::BuiltIn());
+    ASSERT_TRUE(a.problem.empty()) << a.problem;
+    ASSERT_FALSE(a.top.empty());
+    ASSERT_LT(a.vor.low, winding::kLowestVorOfVmax * 386);  // the range reaches below a fifth
+    for (const Candidate& c : a.top) {
+        EXPECT_NE(std::find(c.cautions.begin(), c.cautions.end(), "duty_cycle_low"),
+                  c.cautions.end())
+            << c.core->name;
+    }
+    for (const Candidate& c : a.all) EXPECT_GE(c.Vor_V, winding::kLowestVorOfVmax * 386);
+    EXPECT_GT(a.droppedBy[static_cast<std::size_t>(Drop::Caution)], 0);
+}
+
 // A rating given as the search's bound (the command line's --vds-rating)
 // clamps every candidate at the ratio times its own Vor, as a plan on the
 // rating does; with the press's clamp in its place every candidate failed.
