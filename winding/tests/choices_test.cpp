@@ -433,9 +433,12 @@ TEST(ChoicesTest, OutputsAndTurnsAreReadAsTyped) {
         int Np, Ns;
         std::optional<int> Naux;
     } turns[] = {
-        {"150:9", true, 150, 9, {}}, {"150:9:15", true, 150, 9, 15},
-        {"150", false, 0, 0, {}},    {"150:9.5", false, 0, 0, {}},
-        {"0:9", false, 0, 0, {}},    {"150:9:15:1", false, 0, 0, {}},
+        {"150:9", true, 150, 9, {}},
+        {"150:9:15", true, 150, 9, 15},
+        {"150", false, 0, 0, {}},
+        {"150:9.5", false, 0, 0, {}},
+        {"0:9", false, 0, 0, {}},
+        {"150:9:15:1", false, 0, 0, {}},
         // One turns limit, the boxes', the files' and the plan's alike.
         {"100000:1", true, kMostTurns, 1, {}},
         {"100001:1", false, 0, 0, {}},
