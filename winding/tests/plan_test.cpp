@@ -10,6 +10,7 @@
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/readable.hpp"
 #include "winding/core_loss.hpp"
+#include "winding/plan_design.hpp"
 #include "winding/wire_choice.hpp"
 
 namespace flyback::winding {
@@ -238,11 +239,31 @@ TEST(PlanTest, TheFluxDensityNeverExceedsBmax) {
             options.Bmax_T = 0.15 + 0.005 * step;
             const PlanOutcome outcome = PlanWinding(record, options, Parts());
             if (!outcome.plan) continue;
-            EXPECT_LE(outcome.plan->Bpk_T, options.Bmax_T) << s.name << " at " << options.Bmax_T;
+            // Where the core is narrowest, which is what Bmax holds.
+            EXPECT_LE(outcome.plan->BpkMinSection_T, options.Bmax_T)
+                << s.name << " at " << options.Bmax_T;
+            EXPECT_LE(outcome.plan->Bpk_T, outcome.plan->BpkMinSection_T) << s.name;
             ++plans;
         }
     }
     EXPECT_GT(plans, 150);
+}
+
+// Whole turns move the flux off the design point's: turns whose flux passes
+// Bmax, however little, are not kept, and the next are tried.
+TEST(PlanTest, TurnsAboveBmaxHoweverLittleAreNotKept) {
+    const Options options;
+    const plan_design::FluxLimits limits{0.3, std::nullopt, options};
+    const struct {
+        double Bpk;
+        bool kept;
+    } cases[] = {
+        {0.2999, true}, {0.3, true}, {0.3 * (1 + 1e-12), false}, {0.303, false}, {0.314, false}};
+    for (const auto& c : cases) {
+        plan_design::Turns t;
+        t.Bpk = c.Bpk;
+        EXPECT_EQ(limits.Kept(t, 1e-4), c.kept) << c.Bpk;
+    }
 }
 
 // A user's wire too fine to wind is never taken, not even for the bias
