@@ -518,6 +518,7 @@ TEST(CatalogueTest, AFreshCatalogueIsTheBuiltInOneAndItsOwn) {
     const Catalogue& kept = BuiltIn();
     const auto names = [](const auto& rows) {
         std::vector<std::string> out;
+        out.reserve(rows.size());
         for (const auto& row : rows) out.push_back(row.name);
         return out;
     };

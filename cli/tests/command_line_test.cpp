@@ -798,6 +798,7 @@ TEST(CommandLineTest, EveryListOptionOfTheTableHasItsFlag) {
         WindingFlags flags;
         AddWindingOptions(app, flags);
         std::vector<const char*> argv;
+        argv.reserve(args.size());
         for (const std::string& arg : args) argv.push_back(arg.c_str());
         app.parse(static_cast<int>(argv.size()), argv.data());
         return ReadWindingOptions(flags, parts, options);
