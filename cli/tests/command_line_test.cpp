@@ -749,6 +749,15 @@ TEST(CommandLineTest, ConflictingOrImpossibleChoicesAreNamed) {
 // Every number of the choices' table has its flag: given alone (with the
 // flag it qualifies), it is read as the plan holds it, takes its way, and
 // its help says the default the plan takes without it.
+// The plan's flags as the command line parses them from `args`.
+void ParseWindingFlags(const std::vector<std::string>& args, CLI::App& app, WindingFlags& flags) {
+    AddWindingOptions(app, flags);
+    std::vector<const char*> argv;
+    argv.reserve(args.size());
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    app.parse(static_cast<int>(argv.size()), argv.data());
+}
+
 TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
     const catalogue::Catalogue& parts = catalogue::BuiltIn();
     for (const winding::ChoiceNumberInfo& info : winding::kChoiceNumbers) {
@@ -763,11 +772,7 @@ TEST(CommandLineTest, EveryChoiceOfTheTableHasItsFlag) {
         args.push_back(std::string(info.flag) + "=" + runtime::decimal::ShortestText(held));
         CLI::App app;
         WindingFlags flags;
-        AddWindingOptions(app, flags);
-        std::vector<const char*> argv;
-        argv.reserve(args.size());
-        for (const std::string& arg : args) argv.push_back(arg.c_str());
-        ASSERT_NO_THROW(app.parse(static_cast<int>(argv.size()), argv.data()));
+        ASSERT_NO_THROW(ParseWindingFlags(args, app, flags));
         winding::Options options;
         ASSERT_EQ(ReadWindingOptions(flags, parts, options), "");
         EXPECT_EQ(winding::HeldValue(options.choices, info.choice), held);
@@ -796,11 +801,7 @@ TEST(CommandLineTest, EveryListOptionOfTheTableHasItsFlag) {
         const std::vector<std::string> args = {"flyback-calc", "--winding", flag};
         CLI::App app;
         WindingFlags flags;
-        AddWindingOptions(app, flags);
-        std::vector<const char*> argv;
-        argv.reserve(args.size());
-        for (const std::string& arg : args) argv.push_back(arg.c_str());
-        app.parse(static_cast<int>(argv.size()), argv.data());
+        ParseWindingFlags(args, app, flags);
         return ReadWindingOptions(flags, parts, options);
     };
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
