@@ -126,10 +126,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     for (const auto& [option, text] :
          {std::pair{winding::ListOption::Construction, kConstructionText},
           std::pair{winding::ListOption::Shield, kShieldText}}) {
-        if (const auto place = flyback::runtime::ReadWholeNumber(Text(text));
-            place && *place >= 0 &&
-            *place < static_cast<double>(winding::Info(option).names.size()))
-            winding::SetListValue(o, option, static_cast<int>(*place));
+        if (const auto place = flyback::runtime::ReadWholeNumber(Text(text)))
+            winding::SetListValue(o, option, *place);
     }
     // "1" stacks the outputs on their return.
     o.stack = Text(kStackText) == "1";
@@ -141,10 +139,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     // bias).
     if (!Text(kOrderText).empty()) {
         const auto order = flyback::runtime::ReadWholeNumber(Text(kOrderText));
-        const auto& names = winding::Info(winding::ListOption::Order).names;
-        if (order && *order >= 0 && *order < static_cast<double>(names.size())) {
-            winding::SetListValue(o, winding::ListOption::Order, static_cast<int>(*order));
-        } else if (insulationBox < 0 && !problem) {
+        if ((!order || !winding::SetListValue(o, winding::ListOption::Order, *order)) &&
+            insulationBox < 0 && !problem) {
             insulationBox = kOrderText;
         }
     }

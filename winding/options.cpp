@@ -97,19 +97,23 @@ int ListValue(const Options& options, ListOption option) {
     return 0;
 }
 
-void SetListValue(Options& options, ListOption option, int place) {
-    if (place < 0 || static_cast<std::size_t>(place) >= Info(option).names.size()) return;
+bool SetListValue(Options& options, ListOption option, double place) {
+    if (!(place >= 0 && place < static_cast<double>(Info(option).names.size())) ||
+        std::floor(place) != place)
+        return false;
+    const int whole = static_cast<int>(place);
     switch (option) {
         case ListOption::Construction:
-            options.construction = static_cast<Construction>(place);
+            options.construction = static_cast<Construction>(whole);
             break;
         case ListOption::Shield:
-            options.shield = static_cast<Shield>(place);
+            options.shield = static_cast<Shield>(whole);
             break;
         case ListOption::Order:
-            options.order = static_cast<Order>(place);
+            options.order = static_cast<Order>(whole);
             break;
     }
+    return true;
 }
 
 std::optional<int> PlaceOf(const ListOptionInfo& info, std::string_view name) {

@@ -234,10 +234,11 @@ inline constexpr ListOptionInfo kListOptions[] = {
 
 const ListOptionInfo& Info(ListOption option);
 
-// An option's place in its list, and the option set from one; a place
-// beyond the list leaves the option as it was.
+// An option's place in its list, and the option set from one, whether it
+// was: a place that is not a whole number within the list (from a file or a
+// store of another version) leaves the option as it was.
 int ListValue(const Options& options, ListOption option);
-void SetListValue(Options& options, ListOption option, int place);
+bool SetListValue(Options& options, ListOption option, double place);
 
 // The place of a value named as the flag and the file name it; none for a
 // name the list lacks. And the names as a sentence's list: "a, b or c".

@@ -433,16 +433,16 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     altitude_->setAccessibleName(QStringLiteral("海拔"));
     order_ = new QComboBox;
     // The orders one can name first, the plan's own choice last.
+    const winding::ListOptionInfo& orders = winding::Info(winding::ListOption::Order);
     for (const winding::Order order :
          {winding::Order::PSB, winding::Order::PBS, winding::Order::PSP, winding::Order::SPS,
           winding::Order::Auto}) {
-        const winding::ListOptionInfo& info = winding::Info(winding::ListOption::Order);
-        order_->addItem(FromUtf8(info.caption) + QStringLiteral(" ") +
-                            FromUtf8(info.captions[static_cast<std::size_t>(order)]),
+        order_->addItem(FromUtf8(orders.caption) + QStringLiteral(" ") +
+                            FromUtf8(orders.captions[static_cast<std::size_t>(order)]),
                         static_cast<int>(order));
     }
     order_->setCurrentIndex(order_->findData(static_cast<int>(o.order)));
-    order_->setAccessibleName(FromUtf8(winding::Info(winding::ListOption::Order).caption));
+    order_->setAccessibleName(FromUtf8(orders.caption));
     stack_ = new QCheckBox(FromUtf8(winding::kStackCaptions[1]) + QStringLiteral("(&U)"));
     stack_->setToolTip(
         QStringLiteral("各路次级叠绕于公共回线，匝数少的在下，每段从下一段的抽头绕起；"
@@ -595,9 +595,7 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         const QString key = FromUtf8(info.settingsKey);
         if (!s.contains(key)) continue;
         const int place = s.value(key).toInt();
-        if (place >= 0 && static_cast<std::size_t>(place) < info.names.size()) {
-            winding::SetListValue(o, info.option, place);
-        } else if (notes != nullptr) {
+        if (!winding::SetListValue(o, info.option, place) && notes != nullptr) {
             *notes << QStringLiteral("设置中的“%1”为 %2，不是可选的值，已恢复默认。")
                           .arg(FromUtf8(info.caption), QString::number(place));
         }
