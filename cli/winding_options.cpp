@@ -1,6 +1,7 @@
 #include "cli/winding_options.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <tuple>
 
@@ -123,8 +124,8 @@ bool AnyPlanOption(const WindingFlags& f) {
     none.on = f.on;
     const auto texts = [](const WindingFlags& w) {
         return std::tie(w.tiw, w.core, w.coreDims, w.families, w.material, w.numberTexts, w.outputs,
-                        w.bias, w.choiceTexts, w.turns, w.insulation, w.pollution, w.materialGroup,
-                        w.altitude, w.listTexts, w.mainsVrms, w.pins, w.qr, w.valleys, w.stack);
+                        w.bias, w.choiceTexts, w.turns, w.listTexts, w.pins, w.qr, w.valleys,
+                        w.stack);
     };
     return texts(f) != texts(none);
 }
@@ -201,15 +202,6 @@ void AddWindingOptions(CLI::App& app, WindingFlags& f) {
         "with --winding: the valley switched in at full load, and the deepest a controller "
         "waits for to keep within --fmax, K[:L] (1)");
     AddChoiceFlags(app, f, winding);
-    add("--insulation", f.insulation,
-        "with --winding: primary to secondary, functional|basic|reinforced (reinforced above 60 "
-        "V)");
-    add("--mains-vrms", f.mainsVrms,
-        "with --winding: the mains rating, V rms (the highest nominal at most Vmax / sqrt 2 / "
-        "1.1)");
-    add("--pollution", f.pollution, "with --winding: the pollution degree, 1-3 (2)");
-    add("--material-group", f.materialGroup, "with --winding: I, II, IIIa or IIIb (IIIb)");
-    add("--altitude", f.altitude, "with --winding: up to 5000 m (2000)");
     add("--pins", f.pins,
         "with --winding: the build sheet's first pins of the primary, the bias winding "
         "and the secondaries, P,B,S (1,3,6)");
@@ -271,24 +263,20 @@ std::string ConflictLine(const WindingFlags& f) {
     return {};
 }
 
-std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
-    using insulation::Grade;
-    winding::Insulation& i = o.insulation;
-    if (!f.insulation.empty()) {
-        const std::pair<const char*, Grade> grades[] = {{"functional", Grade::Functional},
-                                                        {"basic", Grade::Basic},
-                                                        {"reinforced", Grade::Reinforced}};
-        for (const auto& [name, grade] : grades) {
-            if (f.insulation == name) i.grade = grade;
-        }
-        if (!i.grade) return "--insulation must be functional, basic or reinforced";
-    }
+// The flag of a list option and the names it takes.
+std::string ListProblemLine(winding::ListOption option) {
+    const winding::ListOptionInfo& info = winding::Info(option);
+    return std::string(info.flag) + " must be " + winding::NamesInWords(info);
+}
+
+// The lists' flags and what the insulation's numbers make together.
+std::string ReadLists(const WindingFlags& f, winding::Options& o) {
     if (f.tiw && f.margins) return "--tiw and --margins contradict";
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
         const std::string& text = f.List(info.option);
         if (text.empty()) continue;
         const std::optional<int> place = winding::PlaceOf(info, text);
-        if (!place) return std::string(info.flag) + " must be " + winding::NamesInWords(info);
+        if (!place) return ListProblemLine(info.option);
         winding::SetListValue(o, info.option, *place);
     }
     if (!f.List(winding::ListOption::Construction).empty() &&
@@ -296,36 +284,27 @@ std::string ReadInsulation(const WindingFlags& f, winding::Options& o) {
          (f.margins && o.construction != winding::Construction::Margin)))
         return "--construction " + f.List(winding::ListOption::Construction) + " contradicts " +
                (f.tiw ? "--tiw" : "--margins");
-    if (!f.materialGroup.empty()) i.group = f.materialGroup;
-    double value = 0;
-    if (!f.mainsVrms.empty()) {
-        if (std::string line = ReadChoiceNumber("--mains-vrms", f.mainsVrms, value); !line.empty())
-            return line;
-        i.mains_Vrms = value;
-    }
-    if (!f.altitude.empty()) {
-        if (std::string line = ReadChoiceNumber("--altitude", f.altitude, value); !line.empty())
-            return line;
-        i.altitude_m = value;
-    }
-    if (!f.pollution.empty()) {
-        if (std::string line = ReadChoiceNumber("--pollution", f.pollution, value); !line.empty())
-            return line;
-        if (value != 1 && value != 2 && value != 3) return "--pollution must be 1, 2 or 3";
-        i.pollution = static_cast<int>(value);
-    }
+    // A number beyond its row's bounds is said by CheckOptions, in its
+    // row's words; a whole number's fraction here.
+    const winding::Insulation& i = o.insulation;
+    const auto beyond = [&i](winding::NumberOption option) {
+        return OptionProblemLine({winding::OptionProblem::Kind::OutOfRange, option, {}}) +
+               (option == winding::NumberOption::Pollution && std::floor(i.pollution) != i.pollution
+                    ? ", whole"
+                    : "");
+    };
     using Problem = insulation::ConditionProblem;
     switch (winding::CheckInsulation(i)) {
         case Problem::None:
             return {};
         case Problem::Pollution:
-            return "--pollution must be 1, 2 or 3";
+            return beyond(winding::NumberOption::Pollution);
         case Problem::Group:
-            return "--material-group must be I, II, IIIa or IIIb";
+            return ListProblemLine(winding::ListOption::MaterialGroup);
         case Problem::Altitude:
-            return "--altitude must be from 0 to 5000 m";
+            return beyond(winding::NumberOption::Altitude);
         case Problem::Mains:
-            return "--mains-vrms must be above 0 and at most 1000 V";
+            return beyond(winding::NumberOption::Mains);
         case Problem::Overvoltage:
             return "the overvoltage category must be I, II, III or IV";
         case Problem::MainsBeyondTables:
@@ -457,7 +436,7 @@ std::string ReadWindingOptions(const WindingFlags& f, const catalogue::Catalogue
             return OptionProblemLine(problem);
     }
     if (std::string line = ReadChoices(f, o); !line.empty()) return line;
-    if (std::string line = ReadInsulation(f, o); !line.empty()) return line;
+    if (std::string line = ReadLists(f, o); !line.empty()) return line;
     switch (winding::CheckCombination(o)) {
         case winding::Combination::None:
             break;

@@ -38,8 +38,6 @@ struct WindingFlags {
     const std::string& Choice(winding::ChoiceNumber c) const {
         return choiceTexts[static_cast<std::size_t>(c)];
     }
-    // The insulation between primary and secondary.
-    std::string insulation, pollution, materialGroup, altitude, mainsVrms;
     // The options that are one of a list, by the table's rows.
     std::array<std::string, std::size(winding::kListOptions)> listTexts;
     std::string& List(winding::ListOption o) { return listTexts[static_cast<std::size_t>(o)]; }

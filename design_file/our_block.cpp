@@ -5,11 +5,6 @@
 
 namespace flyback::design_file {
 
-const std::array<std::string_view, 3> kGrades = {
-    insulation::GradeName(insulation::Grade::Functional),
-    insulation::GradeName(insulation::Grade::Basic),
-    insulation::GradeName(insulation::Grade::Reinforced)};
-
 namespace {
 
 // Our block's names of the kinds, written and read by their index.
@@ -70,31 +65,33 @@ Value Choices(Allocator& a, const winding::Choices& c) {
 }
 
 Value Options(Allocator& a, const winding::Options& o) {
-    const winding::Insulation& i = o.insulation;
-    Object insulation(a);
-    insulation.Add("grade", i.grade ? insulation.Text(insulation::GradeName(*i.grade)) : Value())
-        .Maybe("mainsVrms", i.mains_Vrms)
-        .Add("pollution", Value(i.pollution))
-        .String("materialGroup", i.group)
-        .Number("altitude", i.altitude_m);
-    // Written only where it is not the usual II, so that files stay as they were.
-    if (i.overvoltage != "II") insulation.String("overvoltageCategory", i.overvoltage);
     Object object(a);
+    Object insulation(a);
+    const auto block = [&](winding::OptionBlock b) -> Object& {
+        return b == winding::OptionBlock::Insulation ? insulation : object;
+    };
     object.String("core", o.core)
         .Add("families", Strings(a, o.families))
         .String("material", o.material);
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         const std::optional<double> held = winding::HeldValue(o, info.option);
         if (info.none.empty()) {
-            object.Number(info.fileKey, *held);
+            block(info.block).Number(info.fileKey, *held);
         } else {
-            object.Maybe(info.fileKey, held);
+            block(info.block).Maybe(info.fileKey, held);
         }
     }
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
-        object.String(info.fileKey,
-                      info.names[static_cast<std::size_t>(winding::ListValue(o, info.option))]);
+        const int place = winding::ListValue(o, info.option);
+        if (info.firstIsNone && place == 0) {
+            block(info.block).Add(info.fileKey, Value());
+        } else {
+            block(info.block).String(info.fileKey, info.names[static_cast<std::size_t>(place)]);
+        }
     }
+    // Written only where it is not the usual II, so that files stay as they were.
+    if (o.insulation.overvoltage != "II")
+        insulation.String("overvoltageCategory", o.insulation.overvoltage);
     return object.Add("stack", Value(o.stack))
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
@@ -152,29 +149,29 @@ winding::Options ReadOptions(const Reader& r) {
     o.core = r.At("core").Text();
     for (const Reader& family : r.At("families").Items()) o.families.push_back(family.Text());
     o.material = r.At("material").Text();
+    const Reader i = r.At("insulation");
+    const auto block = [&](winding::OptionBlock b) -> const Reader& {
+        return b == winding::OptionBlock::Insulation ? i : r;
+    };
     // Files from before an option was kept have its default; one that may be
     // unset is null where it is.
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
-        if (!r.Has(info.fileKey)) continue;
-        const Reader value = r.At(info.fileKey);
+        const Reader& where = block(info.block);
+        if (!where.Has(info.fileKey)) continue;
+        const Reader value = where.At(info.fileKey);
         winding::SetHeldValue(o, info.option,
                               info.none.empty() ? value.Number() : value.MaybeNumber());
     }
     // Files from before a list was kept (the shields) have its default.
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
-        if (r.Has(info.fileKey))
-            winding::SetListValue(o, info.option, IndexOf(info.names, r.At(info.fileKey)));
+        const Reader& where = block(info.block);
+        if (!where.Has(info.fileKey)) continue;
+        const Reader value = where.At(info.fileKey);
+        const bool none = info.firstIsNone && value.IsNull();
+        winding::SetListValue(o, info.option, none ? 0 : IndexOf(info.names, value));
     }
     // Files from before outputs were stacked wind them apart.
     if (r.Has("stack")) o.stack = r.At("stack").Truth();
-    const Reader i = r.At("insulation");
-    if (const Reader grade = i.At("grade"); !grade.IsNull()) {
-        o.insulation.grade = static_cast<insulation::Grade>(IndexOf(kGrades, grade));
-    }
-    o.insulation.mains_Vrms = i.At("mainsVrms").MaybeNumber();
-    o.insulation.pollution = i.At("pollution").Whole();
-    o.insulation.group = i.At("materialGroup").Text();
-    o.insulation.altitude_m = i.At("altitude").Number();
     if (i.Has("overvoltageCategory")) o.insulation.overvoltage = i.At("overvoltageCategory").Text();
     o.choices = ReadChoices(r.At("choices"));
     return o;

@@ -14,9 +14,6 @@
 
 namespace flyback::design_file {
 
-// The insulation grades as both blocks name them, by their enumeration.
-extern const std::array<std::string_view, 3> kGrades;
-
 Value OurBlock(Allocator& a, const Design& design);
 // Throws Unreadable for a field missing or of the wrong kind.
 Design ReadOurs(const Reader& block);

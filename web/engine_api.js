@@ -153,8 +153,8 @@
         setPlanOptions(o) {
             // The texts in the engine's order; a problem's text number back to
             // the option's name.
-            optionNames ??= ['core', 'families', 'material', 'construction', 'insulation', 'mains',
-                             'pollution', 'group', 'altitude', 'order', 'shield', 'stack',
+            optionNames ??= ['core', 'families', 'material', 'stack',
+                             ...Module.page.parts().listOptions.map((info) => info.key),
                              ...Module.page.parts().numberOptions.map((info) => info.key)];
             const names = optionNames;
             putTexts(names.map((name) => name === 'families' ? o.families.join(',')

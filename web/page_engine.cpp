@@ -47,6 +47,7 @@ using flyback::web::ChoiceNumbersJson;
 using flyback::web::ChoiceStore;
 using flyback::web::ConductionCaptions;
 using flyback::web::JsonArray;
+using flyback::web::ListOptionsJson;
 using flyback::web::NumberOptionsJson;
 using flyback::web::OptionStore;
 using flyback::web::OutputColumnsJson;
@@ -453,19 +454,13 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("coreCaptions", Texts(coreCaptions))
         .Raw("families", Texts(families))
         .Raw("familyCaptions", Texts(familyCaptions))
-        .Raw("shieldCaptions",
-             Texts({std::begin(winding::kShieldCaptions), std::end(winding::kShieldCaptions)}))
         .Raw("stackCaptions",
              Texts({std::begin(winding::kStackCaptions), std::end(winding::kStackCaptions)}))
         .Raw("materials", Texts(materials))
         .Raw("weighableMaterials", Texts(weighable))
         .Text("material", defaults.material)
         .Raw("numberOptions", NumberOptionsJson())
-        .Raw("materialGroups", Texts({std::begin(flyback::insulation::kMaterialGroups),
-                                      std::end(flyback::insulation::kMaterialGroups)}))
-        .Text("pollution", std::to_string(defaults.insulation.pollution))
-        .Text("group", defaults.insulation.group)
-        .Text("altitude", Shortest(defaults.insulation.altitude_m))
+        .Raw("listOptions", ListOptionsJson())
         .Text("pins", flyback::build_sheet::PinsText({}))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)

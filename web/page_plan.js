@@ -117,24 +117,36 @@ window.FlybackPage.plan = function (page) {
 
     // ---- The winding plan's options, kept as the window keeps them -----------
 
-    const optionBoxes = {
-        core: $('OptCore'), material: $('OptMaterial'), insulation: $('OptInsulation'),
-        mains: $('OptMains'), pollution: $('OptPollution'), group: $('OptGroup'),
-        altitude: $('OptAltitude'), order: $('OptOrder'),
-        construction: $('OptConstruction'), shield: $('OptShield'), stack: $('OptStack'),
-    };
-    // The number boxes from the engine's table of options, before the
-    // construction's list; an empty box is the option's "none" where it has one.
-    const numberDefaults = {};
-    for (const info of parts.numberOptions) {
-        const { label, input } =
-            page.tableBox(info, 'Opt' + info.key[0].toUpperCase() + info.key.slice(1));
-        optionBoxes.construction.closest('label').before(label, ' ');
-        optionBoxes[info.key] = input;
-        numberDefaults[info.key] = info.first;
+    const optionBoxes = { core: $('OptCore'), material: $('OptMaterial'), stack: $('OptStack') };
+    const boxId = (key) => 'Opt' + key[0].toUpperCase() + key.slice(1);
+    // The number boxes and lists from the engine's tables of options. An
+    // empty number box is the option's "none" where it has one; a list's
+    // values are their places.
+    const tableDefaults = {};
+    const labels = {};
+    for (const info of parts.listOptions) {
+        const label = document.createElement('label');
+        const select = document.createElement('select');
+        Object.assign(select, { id: boxId(info.key), autocomplete: 'off' });
+        info.captions.forEach((caption, i) => select.add(new Option(caption, info.places[i])));
+        label.append(info.caption + ' ', select);
+        labels[info.key] = label;
+        optionBoxes[info.key] = select;
+        tableDefaults[info.key] = info.first;
     }
-    for (const group of parts.materialGroups) optionBoxes.group.add(new Option(group, group));
-    parts.shieldCaptions.forEach((caption, i) => optionBoxes.shield.add(new Option(caption, String(i))));
+    for (const info of parts.numberOptions) {
+        const { label, input } = page.tableBox(info, boxId(info.key));
+        labels[info.key] = label;
+        optionBoxes[info.key] = input;
+        tableDefaults[info.key] = info.first;
+    }
+    // The plan's numbers, then its lists, before the stacking's list; the
+    // insulation's lists, then its numbers, in their row after the families.
+    const ofBlock = (infos, insulation) => infos.filter((info) => info.insulation === insulation);
+    for (const info of [...ofBlock(parts.numberOptions, false), ...ofBlock(parts.listOptions, false)])
+        optionBoxes.stack.closest('label').before(labels[info.key], ' ');
+    for (const info of [...ofBlock(parts.listOptions, true), ...ofBlock(parts.numberOptions, true)])
+        $('OptInsulationRow').append(labels[info.key], ' ');
     parts.stackCaptions.forEach((caption, i) => optionBoxes.stack.add(new Option(caption, String(i))));
     parts.cores.forEach((name, i) => optionBoxes.core.add(new Option(parts.coreCaptions[i], name)));
     for (const name of parts.materials) optionBoxes.material.add(new Option(name, name));
@@ -148,16 +160,12 @@ window.FlybackPage.plan = function (page) {
         $('OptFamilies').append(label);
         return box;
     });
-    const defaults = {
-        core: '', material: parts.material, ...numberDefaults,
-        insulation: '', mains: '', pollution: parts.pollution, group: parts.group,
-        altitude: parts.altitude, order: '0',
-        construction: '2', shield: '0', stack: '0',
-    };
+    const defaults = { core: '', material: parts.material, stack: '0', ...tableDefaults };
     const kStore = 'flyback-designer.winding';
     // Since the build gives the leakage by default, a leakage kept before
-    // (the former default of 2 % for everyone who pressed) is not kept.
-    const kStoreVersion = 2;
+    // (the former default of 2 % for everyone who pressed) is not kept; since
+    // the insulation's lists are the table's, each is kept by its place.
+    const kStoreVersion = 3;
     function readStore() {
         try {
             return JSON.parse(localStorage.getItem(kStore)) || {};
@@ -165,8 +173,19 @@ window.FlybackPage.plan = function (page) {
             return {};
         }
     }
+    // A store of an earlier page: the grade kept as 0 to 2 with "" for by the
+    // input, the material group by its name.
+    function keptFromBefore(old) {
+        if (old.version !== 2) delete old.leakage;
+        if (typeof old.insulation === 'string' && /^[0-2]?$/.test(old.insulation))
+            old.insulation = old.insulation === '' ? '0' : String(Number(old.insulation) + 1);
+        const groups = parts.listOptions.find((info) => info.key === 'group');
+        const place = groups.captions.indexOf(old.group);
+        if (place >= 0) old.group = groups.places[place];
+        else delete old.group;
+    }
     const kept = readStore();
-    if (kept.version !== kStoreVersion) delete kept.leakage;
+    if (kept.version !== kStoreVersion) keptFromBefore(kept);
     // A core typed by its letters is kept by its name, which the list lacks.
     if (typeof kept.core === 'string') ensureCoreOption(kept.core);
     const keptText = (v) => typeof v === 'string' || typeof v === 'number';

@@ -32,53 +32,40 @@ extern "C" {
 
 namespace {
 
-// The options' texts in order (engine_api.js names them alike); the number
-// options follow, one a row of their table.
+// The options' texts in order (engine_api.js names them alike): the core,
+// the families, the material and the stacking, then each list option by its
+// place, one a row of its table, then each number option, one a row of its.
 enum OptionText : int {
     kCoreText,
     kFamiliesText,
     kMaterialText,
-    kConstructionText,
-    kGradeText,
-    kMainsText,
-    kPollutionText,
-    kGroupText,
-    kAltitudeText,
-    kOrderText,
-    kShieldText,
     kStackText,
-    kFirstOptionNumberText,
+    kFirstListText,
 };
 
-int OptionNumberText(winding::NumberOption option) {
-    return kFirstOptionNumberText + static_cast<int>(option);
+int ListText(winding::ListOption option) {
+    return kFirstListText + static_cast<int>(option);
 }
 
-// The insulation's texts: grade (empty: by the input; 0 to 2), mains V rms
-// (empty: Vmax ÷ √2), pollution degree, material group, altitude. The text a
-// problem is in, or -1.
-int ReadInsulation(winding::Insulation& i) {
-    if (!Text(kGradeText).empty()) {
-        const auto grade = flyback::runtime::ReadWholeNumber(Text(kGradeText));
-        if (!grade || !(*grade == 0 || *grade == 1 || *grade == 2)) return kGradeText;
-        i.grade = static_cast<flyback::insulation::Grade>(static_cast<int>(*grade));
+int OptionNumberText(winding::NumberOption option) {
+    return kFirstListText + static_cast<int>(std::size(winding::kListOptions)) +
+           static_cast<int>(option);
+}
+
+// Each list by its place (empty: the default); the text of one that is not
+// a place of its list, or -1.
+int ReadLists(winding::Options& o) {
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        const std::string_view text = Text(ListText(info.option));
+        if (text.empty()) continue;
+        const auto place = flyback::runtime::ReadWholeNumber(text);
+        if (!place || !winding::SetListValue(o, info.option, *place)) return ListText(info.option);
     }
-    if (!Text(kMainsText).empty()) {
-        const auto mains = flyback::runtime::ReadWholeNumber(Text(kMainsText));
-        if (!mains) return kMainsText;
-        i.mains_Vrms = *mains;
-    }
-    if (!Text(kPollutionText).empty()) {
-        const auto pollution = flyback::runtime::ReadWholeNumber(Text(kPollutionText));
-        if (!pollution || std::floor(*pollution) != *pollution) return kPollutionText;
-        i.pollution = static_cast<int>(std::clamp(*pollution, 0.0, 9.0));
-    }
-    if (!Text(kGroupText).empty()) i.group = std::string(Text(kGroupText));
-    if (!Text(kAltitudeText).empty()) {
-        const auto altitude = flyback::runtime::ReadWholeNumber(Text(kAltitudeText));
-        if (!altitude) return kAltitudeText;
-        i.altitude_m = *altitude;
-    }
+    return -1;
+}
+
+// The text the insulation's problem is in, or -1.
+int InsulationText(const winding::Insulation& i) {
     using Problem = flyback::insulation::ConditionProblem;
     switch (winding::CheckInsulation(i)) {
         case Problem::None:
@@ -86,13 +73,13 @@ int ReadInsulation(winding::Insulation& i) {
         case Problem::Mains:
         case Problem::MainsBeyondTables:
         case Problem::Overvoltage:  // no box of its own: only a file sets it
-            return kMainsText;
+            return OptionNumberText(winding::NumberOption::Mains);
         case Problem::Pollution:
-            return kPollutionText;
+            return OptionNumberText(winding::NumberOption::Pollution);
         case Problem::Group:
-            return kGroupText;
+            return ListText(winding::ListOption::MaterialGroup);
         case Problem::Altitude:
-            return kAltitudeText;
+            return OptionNumberText(winding::NumberOption::Altitude);
     }
     return -1;
 }
@@ -100,11 +87,11 @@ int ReadInsulation(winding::Insulation& i) {
 }  // namespace
 
 // The plan's options from their texts (OptionText's order): core, families
-// (comma-separated), material, the construction, insulation, order, shield
-// and stack by their lists' numbers, then each number option as its box
-// shows it, an empty box its default (for Vaux none, for the leakage the
-// build's). The answer: {"problem": what is wrong, in Chinese, or "", "box":
-// the text it is in, or -1}.
+// (comma-separated), material, "1" to stack the outputs, then each list by
+// its place and each number option as its box shows it, an empty box its
+// default (for Vaux none, for the leakage the build's). The answer:
+// {"problem": what is wrong, in Chinese, or "", "box": the text it is in,
+// or -1}.
 EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     winding::Options o;
     o.core = std::string(Text(kCoreText));
@@ -121,29 +108,12 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
             problem =
                 winding::ReadNumberOption(o, info.option, Text(OptionNumberText(info.option)));
     }
-    // The construction and the shield by their places in their lists (empty,
-    // or beyond the list: the default).
-    for (const auto& [option, text] :
-         {std::pair{winding::ListOption::Construction, kConstructionText},
-          std::pair{winding::ListOption::Shield, kShieldText}}) {
-        if (const auto place = flyback::runtime::ReadWholeNumber(Text(text)))
-            winding::SetListValue(o, option, *place);
-    }
-    // "1" stacks the outputs on their return.
     o.stack = Text(kStackText) == "1";
     // A core typed by its letters is kept by its name and made again.
     flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
-    int insulationBox = problem ? -1 : ReadInsulation(o.insulation);
-    // The winding order, 0 to 4, as the plan numbers them (empty: primary, secondary,
-    // bias).
-    if (!Text(kOrderText).empty()) {
-        const auto order = flyback::runtime::ReadWholeNumber(Text(kOrderText));
-        if ((!order || !winding::SetListValue(o, winding::ListOption::Order, *order)) &&
-            insulationBox < 0 && !problem) {
-            insulationBox = kOrderText;
-        }
-    }
+    int otherBox = problem ? -1 : ReadLists(o);
+    if (!problem && otherBox < 0) otherBox = InsulationText(o.insulation);
     int box = -1;  // the text the problem is in
     using Kind = winding::OptionProblem::Kind;
     if (problem.kind == Kind::UnknownCore || problem.kind == Kind::AmbiguousCore) box = kCoreText;
@@ -152,14 +122,14 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     if (problem.kind == Kind::NotANumber || problem.kind == Kind::OutOfRange)
         box = OptionNumberText(problem.option);
     std::string said = winding::OptionProblemCaption(problem);
-    if (insulationBox >= 0) {
-        box = insulationBox;
+    if (otherBox >= 0) {
+        box = otherBox;
         said = winding::InsulationProblem(o.insulation);
-        if (said.empty()) said = "不是一个数。";
+        if (said.empty()) said = "不是可选的值。";
     }
     Answer().clear();
     JsonObject(Answer()).Text("problem", said).Value("box", box);
-    if (problem || insulationBox >= 0) return;
+    if (problem || otherBox >= 0) return;
     o.choices = PlanOptions().choices;  // set apart, by flyback_set_plan_choices
     PlanOptions() = o;
 }
@@ -329,24 +299,18 @@ std::string ConductionCaptions() {
 
 // The plan's options as the page keeps its option boxes (see page_plan.js).
 std::string OptionStore(const winding::Options& o) {
-    const winding::Insulation& i = o.insulation;
     std::string json;
     {
         JsonObject object(json);
         object.Text("core", o.core)
             .Raw("families", Texts(o.families))
             .Text("material", o.material)
-            .Text("construction", std::to_string(static_cast<int>(o.construction)))
-            .Text("shield", std::to_string(static_cast<int>(o.shield)))
             .Text("stack", o.stack ? "1" : "0")
-            .Text("insulation", i.grade ? std::to_string(static_cast<int>(*i.grade)) : "")
-            .Text("mains", i.mains_Vrms ? Shortest(*i.mains_Vrms) : "")
-            .Text("pollution", std::to_string(i.pollution))
-            .Text("group", i.group)
-            .Text("altitude", Shortest(i.altitude_m))
-            .Text("order", std::to_string(static_cast<int>(o.order)))
-            .Value("version", 2);
-        // The number options by their page keys, as their boxes show them.
+            .Value("version", 3);
+        // The lists by their places and the numbers as their boxes show
+        // them, each by its page key.
+        for (const winding::ListOptionInfo& info : winding::kListOptions)
+            object.Text(info.pageKey, std::to_string(winding::ListValue(o, info.option)));
         for (const winding::NumberOptionInfo& info : winding::kNumberOptions)
             object.Text(info.pageKey, ShownText(o, info.option));
     }
@@ -415,7 +379,34 @@ std::string NumberOptionsJson() {
             .Text("caption", info.caption)
             .Text("unit", info.unit)
             .Text("first", ShownText(defaults, info.option))
-            .Text("none", info.none);
+            .Text("none", info.none)
+            .Bool("insulation", info.block == winding::OptionBlock::Insulation);
+    }
+    return json + "]";
+}
+
+std::string ListOptionsJson() {
+    const winding::Options defaults;
+    std::string json = "[";
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        std::vector<std::string> captions, places;
+        const auto add = [&](std::size_t place) {
+            captions.emplace_back(info.captions[place]);
+            places.push_back(std::to_string(place));
+        };
+        if (info.shown.empty()) {
+            for (std::size_t place = 0; place < info.names.size(); ++place) add(place);
+        } else {
+            for (const int place : info.shown) add(static_cast<std::size_t>(place));
+        }
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("key", info.pageKey)
+            .Text("caption", info.caption)
+            .Raw("captions", Texts(captions))
+            .Raw("places", Texts(places))
+            .Text("first", std::to_string(winding::ListValue(defaults, info.option)))
+            .Bool("insulation", info.block == winding::OptionBlock::Insulation);
     }
     return json + "]";
 }

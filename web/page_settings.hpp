@@ -16,9 +16,13 @@ std::string ChoiceStore(const winding::Choices& choices);
 // page builds its choice boxes from them.
 std::string ChoiceNumbersJson();
 // The number options' table for the page's boxes: each one's key, caption,
-// unit, its default as a box shows it (empty where it may be unset) and what
-// an empty box means.
+// unit, its default as a box shows it (empty where it may be unset), what
+// an empty box means and whether it is the insulation's.
 std::string NumberOptionsJson();
+// The list options' table, as the number options': each one's key, caption,
+// its values' captions in the order the list shows them and their places,
+// its default's place, and whether it is the insulation's.
+std::string ListOptionsJson();
 std::string VorSourceCaptions();
 std::string ConductionCaptions();
 std::string OutputColumnsJson();

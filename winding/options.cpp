@@ -16,6 +16,7 @@ auto* MaybeHeld(AnyOptions& o, NumberOption option) {
     if (option == NumberOption::Vaux) return &o.Vaux_V;
     if (option == NumberOption::Leakage) return &o.leakage;
     if (option == NumberOption::LossSplit) return &o.lossSplit;
+    if (option == NumberOption::Mains) return &o.insulation.mains_Vrms;
     return static_cast<decltype(&o.Vaux_V)>(nullptr);
 }
 
@@ -40,9 +41,14 @@ auto* Held(AnyOptions& o, NumberOption option) {
             return &o.hotLimit_C;
         case NumberOption::MaxRise:
             return &o.maxRise_K;
+        case NumberOption::Pollution:
+            return &o.insulation.pollution;
+        case NumberOption::Altitude:
+            return &o.insulation.altitude_m;
         case NumberOption::Vaux:
         case NumberOption::Leakage:
         case NumberOption::LossSplit:
+        case NumberOption::Mains:
             break;
     }
     return static_cast<decltype(&o.Bmax_T)>(nullptr);
@@ -62,7 +68,7 @@ insulation::Conditions ConditionsOf(const Insulation& o) {
     insulation::Conditions c;
     if (o.grade) c.grade = *o.grade;
     if (o.mains_Vrms) c.mains_Vrms = *o.mains_Vrms;
-    c.pollution = o.pollution;
+    c.pollution = static_cast<int>(o.pollution);
     c.group = o.group;
     c.overvoltage = o.overvoltage;
     c.altitude_m = o.altitude_m;
@@ -70,6 +76,7 @@ insulation::Conditions ConditionsOf(const Insulation& o) {
 }
 
 insulation::ConditionProblem CheckInsulation(const Insulation& o) {
+    if (std::floor(o.pollution) != o.pollution) return insulation::ConditionProblem::Pollution;
     return insulation::CheckConditions(ConditionsOf(o));
 }
 
@@ -93,6 +100,10 @@ int ListValue(const Options& options, ListOption option) {
             return static_cast<int>(options.shield);
         case ListOption::Order:
             return static_cast<int>(options.order);
+        case ListOption::Grade:
+            return options.insulation.grade ? static_cast<int>(*options.insulation.grade) + 1 : 0;
+        case ListOption::MaterialGroup:
+            return PlaceOf(Info(option), options.insulation.group).value_or(0);
     }
     return 0;
 }
@@ -111,6 +122,14 @@ bool SetListValue(Options& options, ListOption option, double place) {
             break;
         case ListOption::Order:
             options.order = static_cast<Order>(whole);
+            break;
+        case ListOption::Grade:
+            options.insulation.grade =
+                whole == 0 ? std::nullopt
+                           : std::optional(static_cast<insulation::Grade>(whole - 1));
+            break;
+        case ListOption::MaterialGroup:
+            options.insulation.group = Info(option).names[static_cast<std::size_t>(whole)];
             break;
     }
     return true;

@@ -22,7 +22,8 @@ struct Insulation {
     // Where the product is used: the tables' own defaults (the worst material
     // group, for a bobbin and tape of unknown CTI; a mains-connected
     // product's usual overvoltage category).
-    int pollution = insulation::Conditions{}.pollution;
+    // Held as a number as the other options are; a fraction is refused.
+    double pollution = insulation::Conditions{}.pollution;
     std::string group = insulation::Conditions{}.group;
     double altitude_m = insulation::Conditions{}.altitude_m;
     std::string overvoltage = insulation::Conditions{}.overvoltage;
@@ -131,8 +132,15 @@ enum class NumberOption {
     LeakageFactor,
     LossSplit,
     HotLimit,
-    MaxRise
+    MaxRise,
+    Mains,
+    Pollution,
+    Altitude
 };
+
+// Where a design file keeps an option: with the plan's options, or in their
+// insulation block; the page shows the insulation's beside each other too.
+enum class OptionBlock { Plan, Insulation };
 
 // One table for every front end: the command line's flag and help, the
 // caption and unit a box shows, the limits, both included, in the unit shown
@@ -154,6 +162,7 @@ struct NumberOptionInfo {
     std::string_view pageKey;      // the page's box and store: "hotLimit"
     std::string_view settingsKey;  // the window's kept value, held: "winding/hotLimit"
     std::string_view help;         // the command line's, after "with --winding: "
+    OptionBlock block = OptionBlock::Plan;
 };
 
 inline constexpr NumberOptionInfo kNumberOptions[] = {
@@ -193,12 +202,30 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
      "maxRise", "winding/maxRise",
      "the most the winding may rise above the ambient, K: the plan warns above it, an "
      "automatic core keeps to it and the adviser ranks none above it (50)"},
+    // The insulation's numbers. The mains is a rating, so a whole volt; no
+    // table reaches beyond 5000 m.
+    {NumberOption::Mains, "--mains-vrms", "电网电压", "V", 1, 1000, 1, 0, 10, "按输入取额定",
+     "mainsVrms", "mains", "winding/mainsVrms",
+     "the mains rating, V rms (the highest nominal at most Vmax / sqrt 2 / 1.1)",
+     OptionBlock::Insulation},
+    {NumberOption::Pollution, "--pollution", "污染等级", "", 1, 3, 1, 0, 1, "", "pollution",
+     "pollution", "winding/pollution", "the pollution degree, 1-3 (2)", OptionBlock::Insulation},
+    {NumberOption::Altitude, "--altitude", "海拔", "m", 0, 5000, 1, 0, 500, "", "altitude",
+     "altitude", "winding/altitude", "up to 5000 m (2000)", OptionBlock::Insulation},
 };
 
 const NumberOptionInfo& Info(NumberOption option);
 
 // The options that are one of a list.
-enum class ListOption { Construction, Shield, Order };
+enum class ListOption { Construction, Shield, Order, Grade, MaterialGroup };
+
+// Primary to secondary by the input (reinforced for a mains supply, above
+// 60 V DC), or as named.
+inline constexpr std::string_view kGradeNames[] = {"auto", "functional", "basic", "reinforced"};
+inline constexpr std::string_view kGradeCaptions[] = {"按输入（电网供电为加强）", "功能", "基本",
+                                                      "加强"};
+// The orders one can name first, the plan's own choice last.
+inline constexpr int kOrderShown[] = {0, 1, 2, 4, 3};
 
 // One table for every front end, as the numbers': the command line's flag
 // and help, each value's name (the flag's, the design file's and the JSON
@@ -214,22 +241,46 @@ struct ListOptionInfo {
     std::string_view fileKey;                    // "order"
     std::string_view settingsKey;                // "winding/order"
     std::string_view help;                       // the command line's, after "with --winding: "
+    std::string_view pageKey;                    // the page's list and store: "order"
+    OptionBlock block = OptionBlock::Plan;
+    // The places in the order a list shows them; empty: in their own order.
+    std::span<const int> shown = {};
+    // The first value is the option left unset: a file writes it as null.
+    bool firstIsNone = false;
 };
 
 inline constexpr ListOptionInfo kListOptions[] = {
     {ListOption::Construction, "--construction", "绕制方式", kConstructionNames,
      kConstructionCaptions, "construction", "winding/construction",
      "margin (margin-wound), tiw (triple-insulated secondary) or auto (the default: see "
-     "--margins)"},
+     "--margins)",
+     "construction"},
     {ListOption::Shield, "--shield", "屏蔽", kShieldNames, kShieldCaptions, "shield",
      "winding/shield",
      "none, foil (a copper foil tied to the primary's quiet end) or winding (a wound shield "
      "whose turns cancel the secondary it faces), between the primary side and the secondaries "
-     "(none)"},
+     "(none)",
+     "shield"},
     {ListOption::Order, "--order", "绕制顺序", kOrderNames, kOrderCaptions, "order",
      "winding/order",
      "the winding order, P-S-B, P-B-S, P-S-P, S-P-S, or auto for whichever of P-S-B, P-S-P and "
-     "S-P-S loses least (P-S-B)"},
+     "S-P-S loses least (P-S-B)",
+     "order", OptionBlock::Plan, kOrderShown},
+    {ListOption::Grade,
+     "--insulation",
+     "初级—次级绝缘",
+     kGradeNames,
+     kGradeCaptions,
+     "grade",
+     "winding/insulation",
+     "primary to secondary, functional|basic|reinforced, or auto: reinforced above 60 V (auto)",
+     "insulation",
+     OptionBlock::Insulation,
+     {},
+     true},
+    {ListOption::MaterialGroup, "--material-group", "材料组", insulation::kMaterialGroups,
+     insulation::kMaterialGroups, "materialGroup", "winding/group", "I, II, IIIa or IIIb (IIIb)",
+     "group", OptionBlock::Insulation},
 };
 
 const ListOptionInfo& Info(ListOption option);

@@ -73,20 +73,9 @@ void Grey(QTableWidget* table, bool grey) {
 constexpr auto kFamily = "family";
 constexpr auto kCore = "winding/core", kFamilies = "winding/families",
                kMaterial = "winding/material", kTiw = "winding/tiw";
-constexpr auto kInsulation = "winding/insulation", kMains = "winding/mainsVrms",
-               kPollution = "winding/pollution", kGroup = "winding/materialGroup",
-               kAltitude = "winding/altitude", kStack = "winding/stack";
-
-// A list of the options' table, its captions in its places, set as the
-// options have it and named for a screen reader by its row's caption.
-QComboBox* NewListBox(winding::ListOption option, const winding::Options& options) {
-    const winding::ListOptionInfo& info = winding::Info(option);
-    auto* box = new QComboBox;
-    for (const std::string_view caption : info.captions) box->addItem(FromUtf8(caption));
-    box->setCurrentIndex(winding::ListValue(options, option));
-    box->setAccessibleName(FromUtf8(info.caption));
-    return box;
-}
+constexpr auto kStack = "winding/stack";
+// Kept by its name before the material group was a list of the table.
+constexpr auto kGroupByName = "winding/materialGroup";
 
 // A list's label, from its row, with its access key.
 QString ListCaption(winding::ListOption option, char key) {
@@ -250,9 +239,31 @@ QDoubleSpinBox* WindingWindow::NewNumberBox(winding::NumberOption option,
     return box;
 }
 
+QComboBox* WindingWindow::NewListBox(winding::ListOption option, const winding::Options& options,
+                                     bool captioned) {
+    const winding::ListOptionInfo& info = winding::Info(option);
+    auto* box = new QComboBox;
+    const QString before = captioned ? FromUtf8(info.caption) + QStringLiteral(" ") : QString();
+    const auto addPlace = [&](int place) {
+        box->addItem(before + FromUtf8(info.captions[static_cast<std::size_t>(place)]), place);
+    };
+    if (info.shown.empty()) {
+        for (std::size_t place = 0; place < info.names.size(); ++place)
+            addPlace(static_cast<int>(place));
+    } else {
+        for (const int place : info.shown) addPlace(place);
+    }
+    box->setCurrentIndex(box->findData(winding::ListValue(options, option)));
+    // A screen reader names a list by what it is, not by the value chosen.
+    box->setAccessibleName(FromUtf8(info.caption));
+    connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
+    return box;
+}
+
 void WindingWindow::ShowMains(double Vrms) {
-    const QSignalBlocker quiet(mains_);
-    mains_->setValue(Vrms);
+    QDoubleSpinBox* mains = NumberBox(winding::NumberOption::Mains);
+    const QSignalBlocker quiet(mains);
+    mains->setValue(Vrms);
 }
 
 void WindingWindow::ShowNotes(const QStringList& notes) {
@@ -309,11 +320,13 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     for (const winding::NumberOptionInfo& info : winding::kNumberOptions) {
         numbers_[static_cast<std::size_t>(info.option)] = NewNumberBox(info.option, o);
     }
-    using winding::ListOption;
-    construction_ = NewListBox(ListOption::Construction, o);
-    connect(construction_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
-    shield_ = NewListBox(ListOption::Shield, o);
-    connect(shield_, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
+    for (const winding::ListOptionInfo& info : winding::kListOptions) {
+        // The material group and the order stand in the insulation's row
+        // without a label of their own; the grade leads it under its label.
+        const bool captioned = info.option == winding::ListOption::MaterialGroup ||
+                               info.option == winding::ListOption::Order;
+        lists_[static_cast<std::size_t>(info.option)] = NewListBox(info.option, o, captioned);
+    }
 
     // Six a row: eleven families in one ran past a laptop's window.
     constexpr int kFamiliesARow = 6;
@@ -379,8 +392,9 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     add(caption(NumberOption::Vaux, 'V'), NumberBox(NumberOption::Vaux));
     add(caption(NumberOption::Leakage, 'L'), NumberBox(NumberOption::Leakage));
     add(caption(NumberOption::Ambient, 'A'), NumberBox(NumberOption::Ambient));
-    add(ListCaption(winding::ListOption::Construction, 'W'), construction_);
-    add(ListCaption(winding::ListOption::Shield, 'P'), shield_);
+    add(ListCaption(winding::ListOption::Construction, 'W'),
+        ListBox(winding::ListOption::Construction));
+    add(ListCaption(winding::ListOption::Shield, 'P'), ListBox(winding::ListOption::Shield));
     add(caption(NumberOption::LpTolerance, 'T'), NumberBox(NumberOption::LpTolerance));
     add(caption(NumberOption::IlimitTolerance, 'I'), NumberBox(NumberOption::IlimitTolerance));
     add(caption(NumberOption::LeakageFactor, 'K'), NumberBox(NumberOption::LeakageFactor));
@@ -390,59 +404,24 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
     const int next = (placed + kPairs - 1) / kPairs;
     grid->addWidget(new QLabel(QStringLiteral("自动选择的系列")), next, 0);
     grid->addLayout(families, next, 1, 1, 2 * kPairs - 1);
-    grid->addWidget(new QLabel(QStringLiteral("初级—次级绝缘")), next + 1, 0);
+    auto* grade = new QLabel(FromUtf8(winding::Info(winding::ListOption::Grade).caption));
+    grade->setBuddy(ListBox(winding::ListOption::Grade));
+    grid->addWidget(grade, next + 1, 0);
     grid->addWidget(InsulationRow(o), next + 1, 1, 1, 2 * kPairs - 1);
     return panel;
 }
 
 QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
-    const winding::Insulation& i = o.insulation;
-    insulation_ = new QComboBox;
-    insulation_->addItems({QStringLiteral("按输入（电网供电为加强）"), QStringLiteral("功能"),
-                           QStringLiteral("基本"), QStringLiteral("加强")});
-    insulation_->setCurrentIndex(i.grade ? static_cast<int>(*i.grade) + 1 : 0);
-    insulation_->setAccessibleName(QStringLiteral("初级—次级绝缘"));
-    mains_ = new QDoubleSpinBox;
-    mains_->setRange(0, 1000);
-    mains_->setDecimals(0);
-    mains_->setSuffix(QStringLiteral(" V"));
-    mains_->setPrefix(QStringLiteral("电网 "));
-    mains_->setSpecialValueText(QStringLiteral("电网 按输入取额定"));
-    mains_->setValue(i.mains_Vrms.value_or(0));
-    mains_->setKeyboardTracking(false);
-    mains_->setAccessibleName(QStringLiteral("电网电压（有效值）"));
-    pollution_ = new QComboBox;
-    pollution_->addItems(
-        {QStringLiteral("污染等级 1"), QStringLiteral("污染等级 2"), QStringLiteral("污染等级 3")});
-    pollution_->setCurrentIndex(std::clamp(i.pollution, 1, 3) - 1);
-    group_ = new QComboBox;
-    for (const std::string_view group : insulation::kMaterialGroups) {
-        group_->addItem(QStringLiteral("材料组 ") + FromUtf8(group), FromUtf8(group));
+    // Beside each other without labels: each number box says its caption.
+    using winding::NumberOption;
+    for (const NumberOption option :
+         {NumberOption::Mains, NumberOption::Pollution, NumberOption::Altitude}) {
+        const winding::NumberOptionInfo& info = winding::Info(option);
+        QDoubleSpinBox* box = NumberBox(option);
+        box->setPrefix(FromUtf8(info.caption) + QStringLiteral(" "));
+        if (!info.none.empty()) box->setSpecialValueText(box->prefix() + FromUtf8(info.none));
+        box->setAccessibleName(FromUtf8(info.caption));
     }
-    group_->setCurrentIndex(std::max(0, group_->findData(FromUtf8(i.group))));
-    pollution_->setAccessibleName(QStringLiteral("污染等级"));
-    group_->setAccessibleName(QStringLiteral("材料组"));
-    altitude_ = new QDoubleSpinBox;
-    altitude_->setRange(0, 5000);
-    altitude_->setDecimals(0);
-    altitude_->setSingleStep(500);
-    altitude_->setPrefix(QStringLiteral("海拔 "));
-    altitude_->setSuffix(QStringLiteral(" m"));
-    altitude_->setValue(i.altitude_m);
-    altitude_->setKeyboardTracking(false);
-    altitude_->setAccessibleName(QStringLiteral("海拔"));
-    order_ = new QComboBox;
-    // The orders one can name first, the plan's own choice last.
-    const winding::ListOptionInfo& orders = winding::Info(winding::ListOption::Order);
-    for (const winding::Order order :
-         {winding::Order::PSB, winding::Order::PBS, winding::Order::PSP, winding::Order::SPS,
-          winding::Order::Auto}) {
-        order_->addItem(FromUtf8(orders.caption) + QStringLiteral(" ") +
-                            FromUtf8(orders.captions[static_cast<std::size_t>(order)]),
-                        static_cast<int>(order));
-    }
-    order_->setCurrentIndex(order_->findData(static_cast<int>(o.order)));
-    order_->setAccessibleName(FromUtf8(orders.caption));
     stack_ = new QCheckBox(FromUtf8(winding::kStackCaptions[1]) + QStringLiteral("(&U)"));
     stack_->setToolTip(
         QStringLiteral("各路次级叠绕于公共回线，匝数少的在下，每段从下一段的抽头绕起；"
@@ -452,16 +431,15 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     auto* row = new QWidget;
     auto* line = new QGridLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
-    for (QComboBox* box : {insulation_, pollution_, group_, order_}) {
-        connect(box, &QComboBox::currentIndexChanged, this, &WindingWindow::optionsChanged);
-    }
-    for (QDoubleSpinBox* box : {mains_, altitude_}) {
-        connect(box, &QDoubleSpinBox::valueChanged, this, &WindingWindow::optionsChanged);
-    }
-    for (QWidget* widget : {static_cast<QWidget*>(insulation_), static_cast<QWidget*>(mains_),
-                            static_cast<QWidget*>(pollution_), static_cast<QWidget*>(group_),
-                            static_cast<QWidget*>(altitude_), static_cast<QWidget*>(order_),
-                            static_cast<QWidget*>(stack_)}) {
+    using winding::ListOption;
+    const std::initializer_list<QWidget*> widgets = {ListBox(ListOption::Grade),
+                                                     NumberBox(NumberOption::Mains),
+                                                     NumberBox(NumberOption::Pollution),
+                                                     ListBox(ListOption::MaterialGroup),
+                                                     NumberBox(NumberOption::Altitude),
+                                                     ListBox(ListOption::Order),
+                                                     stack_};
+    for (QWidget* widget : widgets) {
         // Three a row, for the same reason as the families.
         const int at = line->count();
         line->addWidget(widget, at / 3, at % 3);
@@ -484,16 +462,9 @@ winding::Options WindingWindow::Options() const {
         const bool unset = !info.none.empty() && shown == 0;
         winding::SetShownValue(o, info.option, unset ? std::nullopt : std::optional(shown));
     }
-    o.construction = static_cast<winding::Construction>(construction_->currentIndex());
-    o.shield = static_cast<winding::Shield>(shield_->currentIndex());
+    for (const winding::ListOptionInfo& info : winding::kListOptions)
+        winding::SetListValue(o, info.option, ListBox(info.option)->currentData().toInt());
     o.choices = choices_->Choices();
-    if (insulation_->currentIndex() > 0)
-        o.insulation.grade = static_cast<insulation::Grade>(insulation_->currentIndex() - 1);
-    if (mains_->value() > 0) o.insulation.mains_Vrms = mains_->value();
-    o.insulation.pollution = pollution_->currentIndex() + 1;
-    o.insulation.group = group_->currentData().toString().toStdString();
-    o.insulation.altitude_m = altitude_->value();
-    o.order = static_cast<winding::Order>(order_->currentData().toInt());
     o.stack = stack_->isChecked();
     return o;
 }
@@ -605,19 +576,15 @@ winding::Options LoadWindingOptions(QStringList* notes) {
         FromUtf8(winding::Info(winding::ListOption::Construction).settingsKey);
     if (!s.contains(construction) && s.value(kTiw, false).toBool())
         o.construction = winding::Construction::Tiw;
+    // Kept by its name before it was a list; a name the tables do not know
+    // leaves the default.
+    const QString group = FromUtf8(winding::Info(winding::ListOption::MaterialGroup).settingsKey);
+    if (!s.contains(group) && s.contains(kGroupByName)) {
+        const auto place = winding::PlaceOf(winding::Info(winding::ListOption::MaterialGroup),
+                                            s.value(kGroupByName).toString().toStdString());
+        if (place) winding::SetListValue(o, winding::ListOption::MaterialGroup, *place);
+    }
     o.choices = LoadChoices(notes);
-    const int grade = s.value(kInsulation, 0).toInt();
-    if (grade >= 1 && grade <= 3) o.insulation.grade = static_cast<insulation::Grade>(grade - 1);
-    const double mains = s.value(kMains, 0).toDouble();
-    if (mains > 0 && mains <= 1000) o.insulation.mains_Vrms = mains;
-    o.insulation.pollution = std::clamp(s.value(kPollution, o.insulation.pollution).toInt(), 1, 3);
-    // A kept group the tables do not know leaves the default.
-    winding::Insulation kept = o.insulation;
-    kept.group = s.value(kGroup, FromUtf8(o.insulation.group)).toString().toStdString();
-    if (winding::CheckInsulation(kept) != insulation::ConditionProblem::Group)
-        o.insulation.group = kept.group;
-    o.insulation.altitude_m =
-        std::clamp(s.value(kAltitude, o.insulation.altitude_m).toDouble(), 0.0, 5000.0);
     o.stack = s.value(kStack, false).toBool();
     return o;
 }
@@ -636,12 +603,8 @@ void SaveWindingOptions(const winding::Options& o) {
     for (const winding::ListOptionInfo& info : winding::kListOptions)
         s.setValue(FromUtf8(info.settingsKey), winding::ListValue(o, info.option));
     s.remove(kTiw);
+    s.remove(kGroupByName);
     SaveChoices(o.choices);
-    s.setValue(kInsulation, o.insulation.grade ? static_cast<int>(*o.insulation.grade) + 1 : 0);
-    s.setValue(kMains, o.insulation.mains_Vrms.value_or(0));
-    s.setValue(kPollution, o.insulation.pollution);
-    s.setValue(kGroup, FromUtf8(o.insulation.group));
-    s.setValue(kAltitude, o.insulation.altitude_m);
     s.setValue(kStack, o.stack);
 }
 

@@ -56,7 +56,10 @@ class WindingWindow : public QWidget {
     class ChoicesPanel* choices() const {
         return choices_;
     }
-    QComboBox* insulation() const { return insulation_; }
+    QComboBox* ListBox(winding::ListOption option) const {
+        return lists_[static_cast<std::size_t>(option)];
+    }
+    QComboBox* insulation() const { return ListBox(winding::ListOption::Grade); }
     class BuildSheetTab* buildSheet() const {
         return buildSheet_;
     }
@@ -74,6 +77,10 @@ class WindingWindow : public QWidget {
   private:
     QWidget* OptionsPanel(const catalogue::Catalogue& parts, const winding::Options& options);
     QDoubleSpinBox* NewNumberBox(winding::NumberOption option, const winding::Options& options);
+    // A list of the options' table, its places in the order the row shows
+    // them; `captioned` where no label stands beside it.
+    QComboBox* NewListBox(winding::ListOption option, const winding::Options& options,
+                          bool captioned);
 
     QPushButton* typeCore_ = nullptr;
     const catalogue::Catalogue* parts_;  // the window's, which outlives this one
@@ -81,8 +88,7 @@ class WindingWindow : public QWidget {
     QComboBox* material_ = nullptr;
     std::array<QDoubleSpinBox*, std::size(winding::kNumberOptions)> numbers_{};
     QLabel* notes_ = nullptr;
-    QComboBox* construction_ = nullptr;
-    QComboBox* shield_ = nullptr;
+    std::array<QComboBox*, std::size(winding::kListOptions)> lists_{};
     std::vector<QCheckBox*> families_;
     QLabel* state_ = nullptr;
     QLabel* error_ = nullptr;
@@ -95,14 +101,8 @@ class WindingWindow : public QWidget {
     class ChoicesPanel* choices_ = nullptr;
     class BuildSheetTab* buildSheet_ = nullptr;
     class CompareTab* compare_ = nullptr;
-    // The insulation: grade (按输入, 功能, 基本, 加强), mains, pollution, group, altitude.
-    QComboBox* insulation_ = nullptr;
-    QComboBox* order_ = nullptr;
     QCheckBox* stack_ = nullptr;
-    QDoubleSpinBox* mains_ = nullptr;  // 0: Vmax ÷ √2
-    QComboBox* pollution_ = nullptr;
-    QComboBox* group_ = nullptr;
-    QDoubleSpinBox* altitude_ = nullptr;
+    // The insulation's lists and numbers, the order and the stacking.
     QWidget* InsulationRow(const winding::Options& options);
 };
 

@@ -846,7 +846,7 @@ class PageTest(unittest.TestCase):
         captions = [o.text for o in Select(self.box("OptOrder")).options]
         self.assertEqual(captions[-2:], ["次级分半夹初级", "自动（总损耗最低）"])
         Select(self.box("OptOrder")).select_by_value("0")
-        Select(self.box("OptInsulation")).select_by_value("0")
+        Select(self.box("OptInsulation")).select_by_value("1")  # 功能, after 按输入
         self.assertNotIn("耐压测试", lines())
         self.assertTrue(lines()["绝缘（初级—次级）"].startswith("功能"))
         self.box("OptAltitude").clear()
@@ -883,6 +883,23 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.box("OptConstruction").get_attribute("value"), "2")
         families = self.driver.find_elements(By.CSS_SELECTOR, "#OptFamilies input")
         self.assertTrue(families and all(box.is_selected() for box in families))
+        self.driver.execute_script("localStorage.clear()")
+
+    def test_insulation_kept_by_an_earlier_page_is_shown_as_it_was(self):
+        """An earlier page kept the grade as 0 to 2 ("" by the input) and the
+        material group by its name; each list now keeps its places."""
+        for grade, group, shown_grade, shown_group in [
+                ("0", "II", "功能", "II"), ("", "IIIa", "按输入（电网供电为加强）", "IIIa"),
+                ("2", "V", "加强", "IIIb")]:
+            self.driver.execute_script(
+                "localStorage.setItem('flyback-designer.winding', JSON.stringify("
+                "{version: 2, insulation: arguments[0], group: arguments[1], pollution: '3'}))",
+                grade, group)
+            self.setUp()
+            self.assertEqual(Select(self.box("OptInsulation")).first_selected_option.text,
+                             shown_grade)
+            self.assertEqual(Select(self.box("OptGroup")).first_selected_option.text, shown_group)
+            self.assertEqual(self.box("OptPollution").get_attribute("value"), "3")
         self.driver.execute_script("localStorage.clear()")
 
     def test_text_reads_at_four_and_a_half_to_one_in_every_state(self):

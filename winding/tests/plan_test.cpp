@@ -749,6 +749,12 @@ TEST(PlanTest, HostileOptionsAreRefused) {
          NumberOption::Bmax},
         {"unknown family", [](Options& o) { o.families = {"XX"}; }, Kind::UnknownFamily,
          NumberOption::Bmax},
+        {"no mains", [](Options& o) { o.insulation.mains_Vrms = 0.5; }, Kind::OutOfRange,
+         NumberOption::Mains},
+        {"pollution 4", [](Options& o) { o.insulation.pollution = 4; }, Kind::OutOfRange,
+         NumberOption::Pollution},
+        {"on the moon", [](Options& o) { o.insulation.altitude_m = 5001; }, Kind::OutOfRange,
+         NumberOption::Altitude},
     };
     for (const auto& c : cases) {
         Options options;
@@ -808,6 +814,34 @@ TEST(PlanTest, OptionsAreReadFromTheirTextsByOneRule) {
         "“环境温度”须在 -60 至 150 °C 之间（现为 -273 °C）。");
 }
 
+// The insulation's lists name the grades as the insulation's tables do, the
+// first leaving the grade to the input; a pollution degree between two is
+// refused, not cut to the one below.
+TEST(PlanTest, TheInsulationsListsAreTheTablesOwn) {
+    for (const insulation::Grade grade :
+         {insulation::Grade::Functional, insulation::Grade::Basic, insulation::Grade::Reinforced}) {
+        Options options;
+        ASSERT_TRUE(SetListValue(options, ListOption::Grade, static_cast<int>(grade) + 1));
+        EXPECT_EQ(options.insulation.grade, grade);
+        EXPECT_EQ(kGradeNames[static_cast<std::size_t>(grade) + 1], insulation::GradeName(grade));
+    }
+    Options options;
+    options.insulation.grade = insulation::Grade::Basic;
+    SetListValue(options, ListOption::Grade, 0);
+    EXPECT_FALSE(options.insulation.grade);
+    for (std::size_t place = 0; place < std::size(insulation::kMaterialGroups); ++place) {
+        SetListValue(options, ListOption::MaterialGroup, static_cast<double>(place));
+        EXPECT_EQ(options.insulation.group, insulation::kMaterialGroups[place]);
+        EXPECT_EQ(ListValue(options, ListOption::MaterialGroup), static_cast<int>(place));
+    }
+    for (const double pollution : {1.0, 2.0, 3.0, 2.5}) {
+        options.insulation.pollution = pollution;
+        EXPECT_EQ(CheckInsulation(options.insulation) == insulation::ConditionProblem::Pollution,
+                  pollution == 2.5)
+            << pollution;
+    }
+}
+
 TEST(PlanTest, SettingsOutsideTheLimitsAreBroughtInside) {
     EXPECT_EQ(Settled(NumberOption::Bmax, 0.9), 0.9);
     EXPECT_EQ(Settled(NumberOption::Bmax, 0.12345), 0.123);  // as the box shows it
@@ -853,7 +887,7 @@ TEST(PlanTest, AMainsBelowTheBusIsInsulatedAtTheBus) {
         bool warned;
     } cases[] = {
         {{"12", "375", "120", "65", "80", "12"}, 30, 240, true},
-        {{"12", "375", "120", "65", "80", "12"}, 1e-300, 240, true},
+        {{"12", "375", "120", "65", "80", "12"}, 1, 240, true},     // the lowest the box takes
         {{"12", "1000", "300", "65", "80", "12"}, 100, 600, true},  // beyond the tables: refused
         {{"12", "375", "120", "65", "80", "12"}, 240, 240, false},  // 240 × 1.1 × √2 = 373.4
         {{"12", "375", "120", "65", "80", "12"}, 277, 277, false},

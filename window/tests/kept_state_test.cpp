@@ -124,6 +124,22 @@ class KeptStateTest : public QObject {
         flyback::window::SaveWindingOptions({});
     }
 
+    // A material group kept by its name, as before it was a list, comes back
+    // by that name; one the tables do not know leaves the default.
+    void aMaterialGroupKeptByNameComesBack() {
+        using namespace flyback::winding;
+        for (const auto& [kept, group] : {std::pair{"II", "II"}, std::pair{"V", "IIIb"}}) {
+            flyback::window::SaveWindingOptions({});
+            QSettings s;
+            s.remove(QString::fromUtf8(Info(ListOption::MaterialGroup).settingsKey.data()));
+            s.setValue("winding/materialGroup", kept);
+            s.sync();
+            QCOMPARE(flyback::window::LoadWindingOptions().insulation.group, std::string(group));
+        }
+        flyback::window::SaveWindingOptions({});
+        QVERIFY(!QSettings().contains("winding/materialGroup"));
+    }
+
     // One junk value replaces that value alone, with a line saying so; one
     // beyond the limits is brought to the nearest.
     void junkInTheSettingsIsSetRightOneAtATime() {
