@@ -721,7 +721,7 @@ class Search {
         if (const auto found = cheapest_.find(key); found != cheapest_.end()) return found->second;
         const catalogue::StockPart* cheapest = nullptr;
         for (const catalogue::StockPart* part :
-             catalogue::StockOf(parts_, *cores_[core], *materials_[material])) {
+             catalogue::StockOf(*cores_[core], *materials_[material])) {
             if (!cheapest || part->cost < cheapest->cost) cheapest = part;
         }
         return cheapest_.emplace(key, cheapest).first->second;

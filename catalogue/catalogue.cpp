@@ -29,11 +29,10 @@ const Item* FindByName(const std::vector<Item>& items, std::string_view name) {
 
 }  // namespace
 
-std::vector<const StockPart*> StockOf(const Catalogue& catalogue, const Core& core,
-                                      const Material& material) {
+std::vector<const StockPart*> StockOf(const Core& core, const Material& material) {
     std::vector<const StockPart*> parts;
     if (core.masShape.empty()) return parts;
-    for (const StockPart& part : catalogue.stock) {
+    for (const StockPart& part : BuiltInStock()) {
         if (part.shape == core.masShape && NameKey(part.material) == NameKey(material.name))
             parts.push_back(&part);
     }

@@ -110,7 +110,6 @@ struct Catalogue {
     std::vector<Wire> wires;
     // What could not be read from a user's files: "file:line: field: why".
     std::vector<std::string> problems;
-    std::vector<StockPart> stock;
 
     // By name, the name without its parenthesis, or an alias, ignoring case
     // and blanks: "EE13", "e13/7/4" and "EF12.6" find the same core.
@@ -119,10 +118,15 @@ struct Catalogue {
     const Wire* FindWire(std::string_view name) const;
 };
 
+// The makers' parts in stock, from the built-in data alone (a user's files
+// and a design's own parts add none). Made on first use, as only a plan or the
+// adviser asks for them: a window that has planned nothing does not hold
+// some 1,500 parts.
+const std::vector<StockPart>& BuiltInStock();
+
 // The stock parts of `core`'s shape in `material`, the ungapped first, then
 // by their gap.
-std::vector<const StockPart*> StockOf(const Catalogue& catalogue, const Core& core,
-                                      const Material& material);
+std::vector<const StockPart*> StockOf(const Core& core, const Material& material);
 
 // The material's saturation points, coolest first: those its data gives, or
 // else its 25 °C and 100 °C figures, where it has them, held in `figures` so

@@ -193,6 +193,11 @@ flyback::catalogue::Catalogue flyback::catalogue::MadeBuiltIn() {
     return {};
 }
 
+const std::vector<flyback::catalogue::StockPart>& flyback::catalogue::BuiltInStock() {
+    static const std::vector<StockPart> none;
+    return none;
+}
+
 int main(int argc, char** argv) {
     if (argc != 10) {
         std::cerr << "usage: generate_tables cores.csv materials.csv wires.csv "
@@ -266,15 +271,19 @@ int main(int argc, char** argv) {
     WriteMaterials(catalogue, std::cout);
     WriteWires(catalogue, std::cout);
     WriteStock(stock, std::cout);
-    std::cout << "}  // namespace\n\n"
-                 "Catalogue MadeBuiltIn() {\n"
-                 "    return rows::FromRows({kCores, kMaterials, kSteinmetz, kSaturation, kWires, "
-                 "kStock});\n"
-                 "}\n\n"
-                 "const Catalogue& BuiltIn() {\n"
-                 "    static const Catalogue catalogue = MadeBuiltIn();\n"
-                 "    return catalogue;\n"
-                 "}\n\n"
-                 "}  // namespace flyback::catalogue\n";
+    std::cout
+        << "}  // namespace\n\n"
+           "Catalogue MadeBuiltIn() {\n"
+           "    return rows::FromRows({kCores, kMaterials, kSteinmetz, kSaturation, kWires});\n"
+           "}\n\n"
+           "const std::vector<StockPart>& BuiltInStock() {\n"
+           "    static const std::vector<StockPart> stock = rows::StockFromRows(kStock);\n"
+           "    return stock;\n"
+           "}\n\n"
+           "const Catalogue& BuiltIn() {\n"
+           "    static const Catalogue catalogue = MadeBuiltIn();\n"
+           "    return catalogue;\n"
+           "}\n\n"
+           "}  // namespace flyback::catalogue\n";
     return std::cout ? 0 : 1;
 }

@@ -111,9 +111,14 @@ Catalogue FromRows(const Tables& tables) {
             .saturation.push_back({row.celsius, row.mT});
     catalogue.wires.reserve(tables.wires.size());
     for (const WireRow& row : tables.wires) catalogue.wires.push_back(WireOf(row));
-    catalogue.stock.reserve(tables.stock.size());
-    for (const StockRow& row : tables.stock) catalogue.stock.push_back(StockOf(row));
     return catalogue;
+}
+
+std::vector<StockPart> StockFromRows(std::span<const StockRow> rows) {
+    std::vector<StockPart> stock;
+    stock.reserve(rows.size());
+    for (const StockRow& row : rows) stock.push_back(StockOf(row));
+    return stock;
 }
 
 }  // namespace flyback::catalogue::rows

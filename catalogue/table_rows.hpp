@@ -86,9 +86,9 @@ struct Tables {
     std::span<const SteinmetzRow> steinmetz;
     std::span<const SaturationRow> saturation;
     std::span<const WireRow> wires;
-    std::span<const StockRow> stock;
 };
 
 Catalogue FromRows(const Tables& tables);
+std::vector<StockPart> StockFromRows(std::span<const StockRow> rows);
 
 }  // namespace flyback::catalogue::rows

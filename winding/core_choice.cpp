@@ -79,9 +79,9 @@ Plan ChooseCore(const PlanInput& in, bool& noneFits) {
 
 }  // namespace plan_design
 
-std::vector<Plan::StockOffer> StockOffers(const Plan& plan, const catalogue::Catalogue& parts) {
+std::vector<Plan::StockOffer> StockOffers(const Plan& plan) {
     std::vector<Plan::StockOffer> offers;
-    for (const catalogue::StockPart* part : catalogue::StockOf(parts, *plan.core, *plan.material)) {
+    for (const catalogue::StockPart* part : catalogue::StockOf(*plan.core, *plan.material)) {
         if (!part->gap_mm) {
             offers.push_back({part, false});
         } else if (std::abs(*part->gap_mm - plan.gap_mm) <= kStockGapShare * plan.gap_mm) {

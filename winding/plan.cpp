@@ -277,7 +277,7 @@ PlanOutcome PlanTo(Depth depth, const record::DesignRecord& record, const Option
                         ? SketchedFlow(chain, options, parts, material)
                         : ConstructedFlow(chain, options, parts, material, noneFits);
         if (depth == Depth::Sketch) return {std::move(plan)};
-        plan.stock = StockOffers(plan, parts);
+        plan.stock = StockOffers(plan);
         if (beside == Beside::StackedTwin)
             plan.stacked = StackedAlike(plan, chain, parts, material);
         Capacitance(plan);

@@ -452,8 +452,8 @@ struct LossBudget {
     double named_W = 0, budget_W = 0;
 };
 std::optional<LossBudget> LossesAgainstBudget(const Plan& plan);
-// The plan's stock offers in `parts`, as PlanWinding keeps them.
-std::vector<Plan::StockOffer> StockOffers(const Plan& plan, const catalogue::Catalogue& parts);
+// The plan's stock offers from the built-in stock, as PlanWinding keeps them.
+std::vector<Plan::StockOffer> StockOffers(const Plan& plan);
 // What of that the core gives: while the leakage resets, the magnetising
 // current runs into the clamp at Vor as well, Vor ÷ Vclamp of the clamp's
 // loss. The leakage's own energy, the rest, the input gave it through the

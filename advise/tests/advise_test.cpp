@@ -285,7 +285,7 @@ TEST(AdviseTest, ByPriceTheCheapestStockedSetComesFirst) {
         advice.top.begin(), priced,
         [](const Candidate& x, const Candidate& y) { return x.stock->cost < y.stock->cost; }));
     for (auto c = advice.top.begin(); c != priced; ++c) {
-        const auto sets = catalogue::StockOf(parts, *c->core, *c->material);
+        const auto sets = catalogue::StockOf(*c->core, *c->material);
         EXPECT_NE(std::find(sets.begin(), sets.end(), c->stock), sets.end()) << c->core->name;
         const std::string cell = Row(*c)[13];
         EXPECT_NE(cell.find(c->stock->distributor + " " + c->stock->date), std::string::npos)

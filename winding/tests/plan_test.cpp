@@ -1323,7 +1323,7 @@ TEST(PlanTest, TheSetsInStockAreTheCoresInItsMaterialWithThePlansGap) {
     for (const auto& r : rows) {
         plan.gap_mm = r.gap_mm;
         std::vector<std::string> offered;
-        for (const Plan::StockOffer& o : StockOffers(plan, Parts())) {
+        for (const Plan::StockOffer& o : StockOffers(plan)) {
             offered.push_back(o.part->reference);
             EXPECT_EQ(o.gapMatches, o.part->gap_mm.has_value());
             EXPECT_EQ(o.part->maker, "TDK");
@@ -1333,14 +1333,14 @@ TEST(PlanTest, TheSetsInStockAreTheCoresInItsMaterialWithThePlansGap) {
     }
     plan.material = Parts().FindMaterial("3C94");
     plan.gap_mm = 0.25;
-    const std::vector<Plan::StockOffer> ferroxcube = StockOffers(plan, Parts());
+    const std::vector<Plan::StockOffer> ferroxcube = StockOffers(plan);
     ASSERT_EQ(ferroxcube.size(), 1u);
     EXPECT_EQ(ferroxcube[0].part->reference, "E25/13/7-3C94");
     // A typed core has no MAS shape to look for.
     catalogue::Core typed = *plan.core;
     typed.masShape.clear();
     plan.core = &typed;
-    EXPECT_TRUE(StockOffers(plan, Parts()).empty());
+    EXPECT_TRUE(StockOffers(plan).empty());
 }
 
 }  // namespace
