@@ -1085,6 +1085,13 @@ std::string WhyFirst(const Advice& a) {
     return {};
 }
 
+std::optional<Rank> RankAt(double place) {
+    if (!(place >= 0 && place < static_cast<double>(std::size(kRankNames))) ||
+        std::floor(place) != place)
+        return std::nullopt;
+    return static_cast<Rank>(static_cast<int>(place));
+}
+
 void BoundsFrom(const winding::Choices& choices, Settings& settings) {
     if (choices.vorSource == winding::VorSource::MaxDuty) settings.dmax = choices.Dmax;
     if (choices.vorSource == winding::VorSource::SwitchRating) {

@@ -28,6 +28,14 @@ namespace flyback::advise {
 // priced one.
 enum class Rank { Loss, Rise, Volume, Weighted, Price };
 inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "weighted", "price"};
+// As the window's and the page's list of ranks say them, in the same places.
+inline constexpr std::string_view kRankCaption = "排序";
+inline constexpr std::string_view kRankCaptions[] = {
+    "总损耗最低", "温升最低", "磁芯最小（同体积按损耗）", "加权（损耗、温升、体积各 1）",
+    "库存套件最便宜"};
+// A rank by its place in those lists; none for a place that is not one (a
+// setting kept by another version).
+std::optional<Rank> RankAt(double place);
 
 // Why a candidate is dropped.
 // Duty: the plan's own duty at the minimum input (the energy flow counted)

@@ -47,8 +47,10 @@
 //                               {name (the plan's core to set), lines, problem}
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
 //                               the plot `columns` panels across (default 2)
-//     .advise(texts, materials) the adviser with the plan's options and choices,
-//                               weighing `materials` (names; none: the plan's):
+//     .advise(texts, materials, rank) the adviser with the plan's options and
+//                               choices, weighing `materials` (names; none: the
+//                               plan's), ranked by `rank` (its place in
+//                               parts().rankCaptions; empty: the adviser's own):
 //                               {json (flyback-calc --advise --json), summary,
 //                               headings, top, front (each {cells, core,
 //                               material, turns}), svg}
@@ -228,8 +230,8 @@
             Module['_flyback_typed_core']();
             return JSON.parse(answer());
         },
-        advise(texts, materials = []) {
-            putTexts([...texts, materials.join(',')]);
+        advise(texts, materials = [], rank = '') {
+            putTexts([...texts, materials.join(','), String(rank)]);
             Module['_flyback_advise']();
             return JSON.parse(answer());
         },

@@ -38,6 +38,25 @@ window.FlybackPage.compare = function (page) {
         label.append(box, ' ' + name);
         $('CompareMaterials').append(label);
     }
+    // How the candidates are ranked, the adviser's own at first; kept.
+    const kRankStore = 'flyback-designer.compareRank';
+    $('CompareRankCaption').textContent = page.parts.rankCaption;
+    page.parts.rankCaptions.forEach((caption, i) => $('CompareRank').add(new Option(caption, String(i))));
+    $('CompareRank').value = page.parts.rank;
+    try {
+        const kept = localStorage.getItem(kRankStore);
+        if ([...$('CompareRank').options].some((option) => option.value === kept))
+            $('CompareRank').value = kept;
+    } catch {
+        // a page without storage ranks by the adviser's own
+    }
+    $('CompareRank').addEventListener('change', () => {
+        try {
+            localStorage.setItem(kRankStore, $('CompareRank').value);
+        } catch {
+            // not kept: nothing else is lost
+        }
+    });
     function checkedMaterials() {
         return [...$('CompareMaterials').querySelectorAll('input:checked')].map((box) => box.value);
     }
@@ -72,10 +91,10 @@ window.FlybackPage.compare = function (page) {
             const ready = createEngine();
             onmessage = async (event) => {
                 const engine = await ready;
-                const { id, texts, settings, materials } = event.data;
+                const { id, texts, settings, materials, rank } = event.data;
                 try {
                     for (const [name, value] of Object.entries(settings)) engine.page[name](value);
-                    postMessage({ id, advice: engine.page.advise(texts, materials) });
+                    postMessage({ id, advice: engine.page.advise(texts, materials, rank) });
                 } catch (error) {
                     postMessage({ id, error: String(error && error.message || error) });
                 }
@@ -104,6 +123,7 @@ window.FlybackPage.compare = function (page) {
     // with: once the plan's options or choices change, it is out of date.
     // (The pictures' width is no option of the plan.)
     let asking = null, comparedWith = null, shownSummary = '';
+    let askedRank = '';  // the rank the comparison asked for was ranked by
     const settingsKey = () => JSON.stringify(
         [page.planSettings.setPlanOptions, page.planSettings.setPlanChoices]);
     function markStale() {
@@ -127,6 +147,7 @@ window.FlybackPage.compare = function (page) {
         comparedWith = asking;
         shownSummary = summary;
         markStale();
+        $('CompareTopCaption').textContent = `排在前列的方案（${page.parts.rankCaption}：${askedRank}）`;
         fillTable($('CompareTop'), advice.headings, advice.top);
         fillTable($('CompareFront'), advice.headings, advice.front);
         $('ComparePlot').replaceChildren(picture(advice.svg));
@@ -138,8 +159,9 @@ window.FlybackPage.compare = function (page) {
         try {
             if (!worker) startWorker();
             asking = settingsKey();
+            askedRank = $('CompareRank').selectedOptions[0].text;
             worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings,
-                                 materials: checkedMaterials() });
+                                 materials: checkedMaterials(), rank: $('CompareRank').value });
         } catch (error) {
             failed(String(error && error.message || error));
         }

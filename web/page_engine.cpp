@@ -461,6 +461,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Text("material", defaults.material)
         .Raw("numberOptions", NumberOptionsJson())
         .Raw("listOptions", ListOptionsJson())
+        .Text("rankCaption", flyback::advise::kRankCaption)
+        .Raw("rankCaptions", Texts({std::begin(flyback::advise::kRankCaptions),
+                                    std::end(flyback::advise::kRankCaptions)}))
+        .Text("rank", std::to_string(static_cast<int>(flyback::advise::Settings{}.rank)))
         .Text("pins", flyback::build_sheet::PinsText({}))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)
@@ -514,6 +518,8 @@ EMSCRIPTEN_KEEPALIVE void flyback_advise() {
     advise::Settings settings;
     advise::BoundsFrom(PlanOptions().choices, settings);
     settings.materials = advise::MaterialList(Text(numtext::kInputCount));
+    if (const auto place = flyback::runtime::ReadWholeNumber(Text(numtext::kInputCount + 1)))
+        settings.rank = advise::RankAt(*place).value_or(settings.rank);
     const advise::Advice advice = advise::Advise(record, PlanOptions(), Parts(), settings);
     const auto rows = [](const std::vector<advise::Candidate>& list) {
         return JsonArray(list, [](const advise::Candidate& c, std::string& out) {

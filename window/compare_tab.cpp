@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -29,6 +31,17 @@ QScatterSeries* Points(const QString& name, const QColor& colour, double size) {
     series->setBorderColor(colour);
     series->setMarkerSize(size);
     return series;
+}
+
+constexpr auto kRankKey = "compare/rank";
+
+// The rank kept from the last run; the adviser's own where none is, or one
+// another version kept is not a rank.
+advise::Rank KeptRank() {
+    const QVariant kept = QSettings().value(kRankKey);
+    bool number = false;
+    const double place = kept.toDouble(&number);
+    return (number ? advise::RankAt(place) : std::nullopt).value_or(advise::Settings{}.rank);
 }
 
 }  // namespace
@@ -62,8 +75,18 @@ CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
     materials_->setWrapping(true);
     materials_->setResizeMode(QListView::Adjust);
     materials_->setMaximumHeight(3 * materials_->fontMetrics().height() + 16);
+    rank_ = new QComboBox;
+    for (const std::string_view caption : advise::kRankCaptions) rank_->addItem(FromUtf8(caption));
+    rank_->setCurrentIndex(static_cast<int>(KeptRank()));
+    rank_->setAccessibleName(FromUtf8(advise::kRankCaption));
+    connect(rank_, &QComboBox::currentIndexChanged, this,
+            [](int place) { QSettings().setValue(kRankKey, place); });
+    auto* rankLabel = new QLabel(FromUtf8(advise::kRankCaption) + QStringLiteral("(&O)"));
+    rankLabel->setBuddy(rank_);
     auto* row = new QHBoxLayout;
     row->addWidget(compare_);
+    row->addWidget(rankLabel);
+    row->addWidget(rank_);
     row->addWidget(new QLabel(QStringLiteral("比较的材料（不勾则只比方案所选材料）：")));
     row->addWidget(materials_, 1);
     auto* layout = new QVBoxLayout(this);
@@ -109,6 +132,7 @@ void CompareTab::Start(const record::DesignRecord& record, const winding::Option
     status_->setText(QStringLiteral("正在比较……"));
     advise::Settings settings;
     advise::BoundsFrom(options.choices, settings);
+    settings.rank = static_cast<advise::Rank>(rank_->currentIndex());
     for (int i = 0; i < materials_->count(); ++i) {
         if (materials_->item(i)->checkState() == Qt::Checked)
             settings.materials.push_back(materials_->item(i)->text().toStdString());

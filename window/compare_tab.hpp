@@ -9,6 +9,7 @@
 #include "advise/advise.hpp"
 
 class QChartView;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -53,6 +54,8 @@ class CompareTab : public QWidget {
     QListWidget* materials() const { return materials_; }
 
     QPushButton* compareButton() const { return compare_; }
+    // How the candidates are ranked, kept for the next comparison and run.
+    QComboBox* rank() const { return rank_; }
     QLabel* status() const { return status_; }
     QTableWidget* table() const { return table_; }
     QChartView* chart() const { return chart_; }
@@ -73,6 +76,7 @@ class CompareTab : public QWidget {
     winding::Options OptionsFor(const advise::Candidate& candidate) const;
 
     QPushButton* compare_ = nullptr;
+    QComboBox* rank_ = nullptr;
     QLabel* status_ = nullptr;
     QListWidget* materials_ = nullptr;
     QTableWidget* table_ = nullptr;

@@ -590,6 +590,29 @@ class PageTest(unittest.TestCase):
                                  "12", "375", "120", "65", "80", "12"]))
         self.driver.execute_script("localStorage.clear()")
 
+    def test_the_comparison_ranks_as_picked_and_keeps_the_rank(self):
+        """排序 offers the adviser's ranks; the comparison ranks by the one
+        picked, as flyback-calc --rank does, says so over its table, and the
+        page keeps it."""
+        self.addCleanup(self.driver.execute_script, "localStorage.clear()")
+        captions = [o.text for o in Select(self.box("CompareRank")).options]
+        self.assertEqual(len(captions), 5)
+        self.assertEqual(Select(self.box("CompareRank")).first_selected_option.text,
+                         "磁芯最小（同体积按损耗）")
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        Select(self.box("CompareRank")).select_by_visible_text("总损耗最低")
+        self.compare()
+        self.assertIn("总损耗最低（", self.box("CompareSummary").text)
+        self.assertIn("总损耗最低", self.box("CompareTopCaption").text)
+        if CALC:
+            self.assertEqual(
+                [cell.text for cell in self.rows("CompareTop")[0]
+                 .find_elements(By.TAG_NAME, "td")][:3],
+                native_best(["--rank", "loss", "12", "375", "120", "65", "80", "12"]))
+        self.setUp()
+        self.assertEqual(Select(self.box("CompareRank")).first_selected_option.text, "总损耗最低")
+
     def test_the_comparison_leaves_the_page_answering(self):
         """The adviser works in a worker: no task on the page's thread runs
         half as long as the weighing took (which the summary says), from 比较

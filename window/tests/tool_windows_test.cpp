@@ -599,6 +599,36 @@ class ToolWindowsTest : public QObject {
         }
     }
 
+    // The rank picked is the one the comparison runs with, and is kept for
+    // the next; a kept place that is no rank leaves the adviser's own.
+    void comparisonRanksAsPickedAndKeepsIt() {
+        flyback::catalogue::Catalogue parts = flyback::catalogue::BuiltIn();
+        std::erase_if(parts.cores, [](const auto& c) { return c.name != "PQ20/20"; });
+        std::erase_if(parts.materials, [](const auto& m) { return m.name != "N87"; });
+        const auto record = flyback::record::RecordPress({"12", "375", "120", "65", "80", "12"});
+        using flyback::advise::Rank;
+        for (const Rank rank : {Rank::Loss, Rank::Rise, Rank::Price}) {
+            {
+                flyback::window::CompareTab tab;
+                QCOMPARE(tab.rank()->accessibleName(), QString("排序"));
+                QCOMPARE(tab.rank()->count(),
+                         static_cast<int>(std::size(flyback::advise::kRankNames)));
+                tab.rank()->setCurrentIndex(static_cast<int>(rank));
+                QSignalSpy done(&tab, &flyback::window::CompareTab::finished);
+                tab.Start(record, {}, parts);
+                QVERIFY(done.wait(60000));
+                QCOMPARE(tab.result()->advice.rank, rank);
+            }
+            QCOMPARE(flyback::window::CompareTab().rank()->currentIndex(), static_cast<int>(rank));
+        }
+        for (const QVariant& junk : {QVariant(9), QVariant(1.5), QVariant("loss")}) {
+            QSettings().setValue("compare/rank", junk);
+            QCOMPARE(flyback::window::CompareTab().rank()->currentIndex(),
+                     static_cast<int>(flyback::advise::Settings{}.rank));
+        }
+        QSettings().remove("compare");
+    }
+
     // A candidate opened and saved at once: the file's transformer, its
     // options, the plan shown and the netlist are all the candidate's.
     void anOpenedCandidateIsWhatIsShownAndSaved() {
