@@ -112,8 +112,6 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     // A core typed by its letters is kept by its name and made again.
     flyback::catalogue::AddTypedCore(flyback::web::SessionParts(), o.core);
     if (!problem) problem = winding::CheckOptions(o, Parts());
-    int otherBox = problem ? -1 : ReadLists(o);
-    if (!problem && otherBox < 0) otherBox = InsulationText(o.insulation);
     int box = -1;  // the text the problem is in
     using Kind = winding::OptionProblem::Kind;
     if (problem.kind == Kind::UnknownCore || problem.kind == Kind::AmbiguousCore) box = kCoreText;
@@ -122,14 +120,18 @@ EMSCRIPTEN_KEEPALIVE void flyback_set_plan_options() {
     if (problem.kind == Kind::NotANumber || problem.kind == Kind::OutOfRange)
         box = OptionNumberText(problem.option);
     std::string said = winding::OptionProblemCaption(problem);
-    if (otherBox >= 0) {
-        box = otherBox;
-        said = winding::InsulationProblem(o.insulation);
-        if (said.empty()) said = "不是可选的值。";
+    if (!problem) {
+        if (const int list = ReadLists(o); list >= 0) {
+            box = list;
+            said = "不是可选的值。";
+        } else if (const int insulation = InsulationText(o.insulation); insulation >= 0) {
+            box = insulation;
+            said = winding::InsulationProblem(o.insulation);
+        }
     }
     Answer().clear();
     JsonObject(Answer()).Text("problem", said).Value("box", box);
-    if (problem || otherBox >= 0) return;
+    if (problem || box >= 0) return;
     o.choices = PlanOptions().choices;  // set apart, by flyback_set_plan_choices
     PlanOptions() = o;
 }

@@ -202,8 +202,9 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
      "maxRise", "winding/maxRise",
      "the most the winding may rise above the ambient, K: the plan warns above it, an "
      "automatic core keeps to it and the adviser ranks none above it (50)"},
-    // The insulation's numbers. The mains is a rating, so a whole volt; no
-    // table reaches beyond 5000 m.
+    // The insulation's numbers: the mains shown in whole volts, as ratings
+    // are (a box shows the decimals a file's value needs); no table reaches
+    // beyond 5000 m.
     {NumberOption::Mains, "--mains-vrms", "电网电压", "V", 1, 1000, 1, 0, 10, "按输入取额定",
      "mainsVrms", "mains", "winding/mainsVrms",
      "the mains rating, V rms (the highest nominal at most Vmax / sqrt 2 / 1.1)",
