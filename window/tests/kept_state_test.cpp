@@ -250,20 +250,30 @@ class KeptStateTest : public QObject {
         QVERIFY(read.Cds_F && std::abs(*read.Cds_F / 85.21e-12 - 1) < 1e-12);
     }
 
-    // A file's options alike: an ambient of 42.375 °C in a box of tenths and
-    // a Bmax of 0.2345 T in one of thousandths are shown whole and planned as
-    // the file has them.
+    // A file's options alike: an ambient of 42.375 °C in a box of tenths, a
+    // Bmax of 0.2345 T in one of thousandths, a mains of 120.5 V and an
+    // altitude of 2500.5 m in boxes of whole units are shown whole and
+    // planned as the file has them; its grade and material group too.
     void aFilesOptionsAreShownAsTheFileHasThem() {
         flyback::winding::Options fromFile;
         fromFile.ambient_C = 42.375;
         fromFile.Bmax_T = 0.2345;
+        fromFile.insulation.mains_Vrms = 120.5;
+        fromFile.insulation.altitude_m = 2500.5;
+        fromFile.insulation.grade = flyback::insulation::Grade::Basic;
+        fromFile.insulation.group = "II";
         const flyback::window::WindingWindow plan(flyback::catalogue::BuiltIn(), fromFile);
         using flyback::winding::NumberOption;
         QCOMPARE(plan.NumberBox(NumberOption::Ambient)->value(), 42.375);
         QCOMPARE(plan.NumberBox(NumberOption::Bmax)->value(), 0.2345);
+        QCOMPARE(plan.NumberBox(NumberOption::Mains)->value(), 120.5);
         const flyback::winding::Options read = plan.Options();
         QCOMPARE(read.ambient_C, 42.375);
         QCOMPARE(read.Bmax_T, 0.2345);
+        QCOMPARE(read.insulation.mains_Vrms, std::optional(120.5));
+        QCOMPARE(read.insulation.altitude_m, 2500.5);
+        QCOMPARE(read.insulation.grade, std::optional(flyback::insulation::Grade::Basic));
+        QCOMPARE(read.insulation.group, std::string("II"));
     }
 
     // "-273" typed whole, then brought to -60 with a word, not read as -27.
