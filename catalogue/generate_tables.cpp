@@ -11,12 +11,15 @@
 //   generate_tables cores.csv materials.csv wires.csv core_shapes.ndjson
 //     bobbins.ndjson core_materials.ndjson market_names.csv cores_stock.ndjson
 //     loss_limits.csv > catalogue_tables.cpp
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "catalogue/catalogue.hpp"
@@ -143,16 +146,42 @@ std::optional<std::string> Whole(const char* path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-void WriteStock(const std::vector<StockPart>& stock, std::ostream& out) {
-    out << "constexpr StockRow kStock[] = {\n";
-    for (const StockPart& p : stock) {
-        out << "    {" << Literal(p.maker) << ", " << Literal(p.reference) << ", "
-            << Literal(p.shape) << ", " << Literal(p.material) << ", " << Optional(p.gap_mm) << ", "
-            << Literal(p.distributor) << ", " << Literal(p.distributorReference) << ", "
-            << Literal(p.country) << ", " << Literal(p.date) << ", " << Number(p.cost) << ", "
-            << Literal(p.source) << "},\n";
+// The stock's texts, each once and ended by a NUL, and each text's place
+// among them.
+class TextPool {
+  public:
+    std::uint32_t At(const std::string& text) {
+        const auto [found, added] = places_.try_emplace(text, size_);
+        if (added) {
+            texts_.push_back(text);
+            size_ += static_cast<std::uint32_t>(text.size() + 1);
+        }
+        return found->second;
     }
-    out << "};\n\n";
+    void Write(const char* name, std::ostream& out) const {
+        out << "constexpr char " << name << "[] =\n";
+        for (const std::string& text : texts_) out << "    " << Literal(text + '\0') << "\n";
+        out << "    \"\";\n\n";
+    }
+
+  private:
+    std::map<std::string, std::uint32_t> places_;
+    std::vector<std::string> texts_;
+    std::uint32_t size_ = 0;
+};
+
+void WriteStock(const std::vector<StockPart>& stock, std::ostream& out) {
+    TextPool texts;
+    std::ostringstream rows;
+    for (const StockPart& p : stock) {
+        rows << "    {" << texts.At(p.maker) << ", " << texts.At(p.reference) << ", "
+             << texts.At(p.shape) << ", " << texts.At(p.material) << ", " << Optional(p.gap_mm)
+             << ", " << texts.At(p.distributor) << ", " << texts.At(p.distributorReference) << ", "
+             << texts.At(p.country) << ", " << texts.At(p.date) << ", " << Number(p.cost) << ", "
+             << texts.At(p.source) << "},\n";
+    }
+    texts.Write("kStockTexts", out);
+    out << "constexpr StockRow kStock[] = {\n" << rows.str() << "};\n\n";
 }
 
 std::optional<CsvTable> Table(const char* path) {
@@ -277,7 +306,8 @@ int main(int argc, char** argv) {
            "    return rows::FromRows({kCores, kMaterials, kSteinmetz, kSaturation, kWires});\n"
            "}\n\n"
            "const std::vector<StockPart>& BuiltInStock() {\n"
-           "    static const std::vector<StockPart> stock = rows::StockFromRows(kStock);\n"
+           "    static const std::vector<StockPart> stock = rows::StockFromRows(kStock, "
+           "kStockTexts);\n"
            "    return stock;\n"
            "}\n\n"
            "const Catalogue& BuiltIn() {\n"

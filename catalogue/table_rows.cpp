@@ -81,18 +81,18 @@ Wire WireOf(const WireRow& row) {
             row.source};
 }
 
-StockPart StockOf(const StockRow& row) {
-    return {row.maker,
-            row.reference,
-            row.shape,
-            row.material,
+StockPart StockOf(const StockRow& row, const char* texts) {
+    return {texts + row.maker,
+            texts + row.reference,
+            texts + row.shape,
+            texts + row.material,
             Optional(row.gap_mm),
-            row.distributor,
-            row.distributorReference,
-            row.country,
-            row.date,
+            texts + row.distributor,
+            texts + row.distributorReference,
+            texts + row.country,
+            texts + row.date,
             row.cost,
-            row.source};
+            texts + row.source};
 }
 
 }  // namespace
@@ -114,10 +114,10 @@ Catalogue FromRows(const Tables& tables) {
     return catalogue;
 }
 
-std::vector<StockPart> StockFromRows(std::span<const StockRow> rows) {
+std::vector<StockPart> StockFromRows(std::span<const StockRow> rows, const char* texts) {
     std::vector<StockPart> stock;
     stock.reserve(rows.size());
-    for (const StockRow& row : rows) stock.push_back(StockOf(row));
+    for (const StockRow& row : rows) stock.push_back(StockOf(row, texts));
     return stock;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "catalogue/catalogue.hpp"
@@ -66,18 +67,21 @@ struct WireRow {
     const char* source;
 };
 
+// The stock's texts are places in one text of them all, each ended by a NUL,
+// so that its rows hold no pointers: the loader relocates none of some 14,000
+// at every start, and the rows' pages stay untouched until a price is asked.
 struct StockRow {
-    const char* maker;
-    const char* reference;
-    const char* shape;
-    const char* material;
+    std::uint32_t maker;
+    std::uint32_t reference;
+    std::uint32_t shape;
+    std::uint32_t material;
     Maybe gap_mm;
-    const char* distributor;
-    const char* distributorReference;
-    const char* country;
-    const char* date;
+    std::uint32_t distributor;
+    std::uint32_t distributorReference;
+    std::uint32_t country;
+    std::uint32_t date;
     double cost;
-    const char* source;
+    std::uint32_t source;
 };
 
 struct Tables {
@@ -89,6 +93,6 @@ struct Tables {
 };
 
 Catalogue FromRows(const Tables& tables);
-std::vector<StockPart> StockFromRows(std::span<const StockRow> rows);
+std::vector<StockPart> StockFromRows(std::span<const StockRow> rows, const char* texts);
 
 }  // namespace flyback::catalogue::rows
