@@ -121,7 +121,7 @@ struct Catalogue {
 // The makers' parts in stock, from the built-in data alone (a user's files
 // and a design's own parts add none). Made on first use, as only a plan or the
 // adviser asks for them: a window that has planned nothing does not hold
-// some 1,500 parts.
+// some 950 parts.
 const std::vector<StockPart>& BuiltInStock();
 
 // The stock parts of `core`'s shape in `material`, the ungapped first, then

@@ -146,28 +146,42 @@ std::optional<std::string> Whole(const char* path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The stock's texts, each once and ended by a NUL, and each text's place
-// among them.
+// The stock's texts, each once and ended by a NUL, in chunks no longer than
+// a string literal every compiler takes, and each text's place: its chunk
+// times 65,536 plus its place in the chunk.
 class TextPool {
   public:
     std::uint32_t At(const std::string& text) {
-        const auto [found, added] = places_.try_emplace(text, size_);
-        if (added) {
-            texts_.push_back(text);
-            size_ += static_cast<std::uint32_t>(text.size() + 1);
+        const auto found = places_.find(text);
+        if (found != places_.end()) return found->second;
+        if (chunks_.empty() || chunkSize_ + text.size() + 1 > kChunkSize) {
+            chunks_.emplace_back();
+            chunkSize_ = 0;
         }
-        return found->second;
+        const auto place = static_cast<std::uint32_t>(((chunks_.size() - 1) << 16) + chunkSize_);
+        chunks_.back().push_back(text);
+        chunkSize_ += text.size() + 1;
+        places_.emplace(text, place);
+        return place;
     }
     void Write(const char* name, std::ostream& out) const {
-        out << "constexpr char " << name << "[] =\n";
-        for (const std::string& text : texts_) out << "    " << Literal(text + '\0') << "\n";
-        out << "    \"\";\n\n";
+        for (std::size_t chunk = 0; chunk < chunks_.size(); ++chunk) {
+            out << "constexpr char " << name << chunk << "[] =\n";
+            for (const std::string& text : chunks_[chunk])
+                out << "    " << Literal(text + '\0') << "\n";
+            out << "    \"\";\n";
+        }
+        out << "constexpr const char* " << name << "[] = {";
+        for (std::size_t chunk = 0; chunk < chunks_.size(); ++chunk)
+            out << (chunk == 0 ? "" : ", ") << name << chunk;
+        out << "};\n\n";
     }
 
   private:
+    static constexpr std::size_t kChunkSize = 60000;  // below 65,536 with its NUL
     std::map<std::string, std::uint32_t> places_;
-    std::vector<std::string> texts_;
-    std::uint32_t size_ = 0;
+    std::vector<std::vector<std::string>> chunks_;
+    std::size_t chunkSize_ = 0;
 };
 
 void WriteStock(const std::vector<StockPart>& stock, std::ostream& out) {

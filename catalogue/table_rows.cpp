@@ -81,18 +81,21 @@ Wire WireOf(const WireRow& row) {
             row.source};
 }
 
-StockPart StockOf(const StockRow& row, const char* texts) {
-    return {texts + row.maker,
-            texts + row.reference,
-            texts + row.shape,
-            texts + row.material,
+StockPart StockOf(const StockRow& row, std::span<const char* const> chunks) {
+    const auto text = [chunks](std::uint32_t place) {
+        return std::string(chunks[place >> 16] + (place & 0xFFFF));
+    };
+    return {text(row.maker),
+            text(row.reference),
+            text(row.shape),
+            text(row.material),
             Optional(row.gap_mm),
-            texts + row.distributor,
-            texts + row.distributorReference,
-            texts + row.country,
-            texts + row.date,
+            text(row.distributor),
+            text(row.distributorReference),
+            text(row.country),
+            text(row.date),
             row.cost,
-            texts + row.source};
+            text(row.source)};
 }
 
 }  // namespace
@@ -114,10 +117,11 @@ Catalogue FromRows(const Tables& tables) {
     return catalogue;
 }
 
-std::vector<StockPart> StockFromRows(std::span<const StockRow> rows, const char* texts) {
+std::vector<StockPart> StockFromRows(std::span<const StockRow> rows,
+                                     std::span<const char* const> chunks) {
     std::vector<StockPart> stock;
     stock.reserve(rows.size());
-    for (const StockRow& row : rows) stock.push_back(StockOf(row, texts));
+    for (const StockRow& row : rows) stock.push_back(StockOf(row, chunks));
     return stock;
 }
 

@@ -67,9 +67,10 @@ struct WireRow {
     const char* source;
 };
 
-// The stock's texts are places in one text of them all, each ended by a NUL,
-// so that its rows hold no pointers: the loader relocates none of some 14,000
-// at every start, and the rows' pages stay untouched until a price is asked.
+// The stock's texts are places in a few texts of them all, each ended by a
+// NUL (the chunk times 65,536 plus the place in it), so that its rows hold no
+// pointers: the loader relocates none of some 8,500 at every start, and the
+// rows' pages stay untouched until a price is asked.
 struct StockRow {
     std::uint32_t maker;
     std::uint32_t reference;
@@ -93,6 +94,7 @@ struct Tables {
 };
 
 Catalogue FromRows(const Tables& tables);
-std::vector<StockPart> StockFromRows(std::span<const StockRow> rows, const char* texts);
+std::vector<StockPart> StockFromRows(std::span<const StockRow> rows,
+                                     std::span<const char* const> chunks);
 
 }  // namespace flyback::catalogue::rows

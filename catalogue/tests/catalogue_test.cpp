@@ -513,6 +513,24 @@ TEST(CatalogueTest, BuiltInNamesFindBuiltInCoresWhateverTheUserAdds) {
 
 // A catalogue made afresh is the built-in one, row for row, and its own:
 // what a user's file adds to it leaves the built-in catalogue as it was.
+// Every stock part reads its texts whole from the rows' places, across the
+// texts' chunks: the maker, its reference naming the part's material, the
+// shape, the distributor, the day and the data's line.
+TEST(CatalogueTest, EveryStockPartReadsItsTextsWhole) {
+    const std::vector<StockPart>& stock = BuiltInStock();
+    ASSERT_FALSE(stock.empty());
+    EXPECT_EQ(&stock, &BuiltInStock());  // made once: the plans point into it
+    for (const StockPart& p : stock) {
+        for (const std::string* text :
+             {&p.maker, &p.reference, &p.shape, &p.material, &p.distributor, &p.date, &p.source}) {
+            EXPECT_FALSE(text->empty()) << p.reference;
+        }
+        EXPECT_NE(p.source.find("cores_stock.ndjson"), std::string::npos) << p.source;
+    }
+    EXPECT_EQ(stock.front().reference, "E100/60/28-3C92");
+    EXPECT_EQ(stock.front().material, "3C92");
+}
+
 TEST(CatalogueTest, AFreshCatalogueIsTheBuiltInOneAndItsOwn) {
     Catalogue fresh = MadeBuiltIn();
     const Catalogue& kept = BuiltIn();
