@@ -392,14 +392,9 @@ std::string ListOptionsJson() {
     std::string json = "[";
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
         std::vector<std::string> captions, places;
-        const auto add = [&](std::size_t place) {
-            captions.emplace_back(info.captions[place]);
+        for (const int place : winding::ShownPlaces(info)) {
+            captions.emplace_back(info.captions[static_cast<std::size_t>(place)]);
             places.push_back(std::to_string(place));
-        };
-        if (info.shown.empty()) {
-            for (std::size_t place = 0; place < info.names.size(); ++place) add(place);
-        } else {
-            for (const int place : info.shown) add(static_cast<std::size_t>(place));
         }
         if (json.size() > 1) json += ',';
         JsonObject(json)

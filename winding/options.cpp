@@ -150,6 +150,14 @@ std::string NamesInWords(const ListOptionInfo& info) {
     return words;
 }
 
+std::vector<int> ShownPlaces(const ListOptionInfo& info) {
+    if (!info.shown.empty()) return {info.shown.begin(), info.shown.end()};
+    std::vector<int> places(info.names.size());
+    for (std::size_t place = 0; place < places.size(); ++place)
+        places[place] = static_cast<int>(place);
+    return places;
+}
+
 namespace {
 
 // A held fraction times its scale lands a bit off the number typed (0.07 ×

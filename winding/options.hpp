@@ -296,6 +296,8 @@ bool SetListValue(Options& options, ListOption option, double place);
 // name the list lacks. And the names as a sentence's list: "a, b or c".
 std::optional<int> PlaceOf(const ListOptionInfo& info, std::string_view name);
 std::string NamesInWords(const ListOptionInfo& info);
+// The places in the order a list shows them: its row's `shown`, else its own.
+std::vector<int> ShownPlaces(const ListOptionInfo& info);
 
 // An option's value as shown (the leakage in %); nothing for an option that
 // may be left unset and is (no bias winding, the build's leakage).

@@ -244,15 +244,8 @@ QComboBox* WindingWindow::NewListBox(winding::ListOption option, const winding::
     const winding::ListOptionInfo& info = winding::Info(option);
     auto* box = new QComboBox;
     const QString before = captioned ? FromUtf8(info.caption) + QStringLiteral(" ") : QString();
-    const auto addPlace = [&](int place) {
+    for (const int place : winding::ShownPlaces(info))
         box->addItem(before + FromUtf8(info.captions[static_cast<std::size_t>(place)]), place);
-    };
-    if (info.shown.empty()) {
-        for (std::size_t place = 0; place < info.names.size(); ++place)
-            addPlace(static_cast<int>(place));
-    } else {
-        for (const int place : info.shown) addPlace(place);
-    }
     box->setCurrentIndex(box->findData(winding::ListValue(options, option)));
     // A screen reader names a list by what it is, not by the value chosen.
     box->setAccessibleName(FromUtf8(info.caption));
