@@ -306,7 +306,7 @@ std::string ReadLists(const WindingFlags& f, winding::Options& o) {
         case Problem::Mains:
             return beyond(winding::NumberOption::Mains);
         case Problem::Overvoltage:
-            return "the overvoltage category must be I, II, III or IV";
+            return ListProblemLine(winding::ListOption::Overvoltage);
         case Problem::MainsBeyondTables:
             return "--mains-vrms must be below " +
                    runtime::decimal::ShortestText(insulation::MainsLimit_Vrms()) +

@@ -18,7 +18,6 @@ constexpr std::pair<std::string_view, Grade> kTypes[] = {{"functional", Grade::F
                                                          {"reinforced", Grade::Reinforced}};
 constexpr std::array<std::string_view, 4> kPollution = {"PD1", "PD2", "PD3", "PD4"};
 constexpr std::array<std::string_view, 4> kCti = {"groupI", "groupII", "groupIIIA", "groupIIIB"};
-constexpr std::array<std::string_view, 4> kOvercategory = {"I", "II", "III", "IV"};
 
 Grade GradeOf(const Reader& field, std::vector<std::string>& notes) {
     const std::string type = field.Text();
@@ -69,7 +68,8 @@ winding::Insulation InsulationOf(const Reader& i, std::vector<std::string>& note
         if (const auto metres = Highest(i.At("altitude"))) taken.altitude_m = *metres;
     }
     if (Given(i, "overvoltageCategory"))
-        taken.overvoltage = kOvercategory[IndexOf(kOvercategory, i.At("overvoltageCategory"))];
+        taken.overvoltage = insulation::kOvervoltageCategories[IndexOf(
+            insulation::kOvervoltageCategories, i.At("overvoltageCategory"))];
     if (Given(i, "standards")) {
         bool ours = false;
         std::string named;

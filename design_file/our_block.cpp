@@ -89,9 +89,6 @@ Value Options(Allocator& a, const winding::Options& o) {
             block(info.block).String(info.fileKey, info.names[static_cast<std::size_t>(place)]);
         }
     }
-    // Written only where it is not the usual II, so that files stay as they were.
-    if (o.insulation.overvoltage != "II")
-        insulation.String("overvoltageCategory", o.insulation.overvoltage);
     return object.Add("stack", Value(o.stack))
         .Add("insulation", insulation.Take())
         .Add("choices", Choices(a, o.choices))
@@ -172,7 +169,6 @@ winding::Options ReadOptions(const Reader& r) {
     }
     // Files from before outputs were stacked wind them apart.
     if (r.Has("stack")) o.stack = r.At("stack").Truth();
-    if (i.Has("overvoltageCategory")) o.insulation.overvoltage = i.At("overvoltageCategory").Text();
     o.choices = ReadChoices(r.At("choices"));
     return o;
 }

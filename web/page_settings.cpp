@@ -72,8 +72,9 @@ int InsulationText(const winding::Insulation& i) {
             return -1;
         case Problem::Mains:
         case Problem::MainsBeyondTables:
-        case Problem::Overvoltage:  // no box of its own: only a file sets it
             return OptionNumberText(winding::NumberOption::Mains);
+        case Problem::Overvoltage:
+            return ListText(winding::ListOption::Overvoltage);
         case Problem::Pollution:
             return OptionNumberText(winding::NumberOption::Pollution);
         case Problem::Group:

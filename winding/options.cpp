@@ -104,6 +104,8 @@ int ListValue(const Options& options, ListOption option) {
             return options.insulation.grade ? static_cast<int>(*options.insulation.grade) + 1 : 0;
         case ListOption::MaterialGroup:
             return PlaceOf(Info(option), options.insulation.group).value_or(0);
+        case ListOption::Overvoltage:
+            return PlaceOf(Info(option), options.insulation.overvoltage).value_or(0);
     }
     return 0;
 }
@@ -130,6 +132,9 @@ bool SetListValue(Options& options, ListOption option, double place) {
             break;
         case ListOption::MaterialGroup:
             options.insulation.group = Info(option).names[static_cast<std::size_t>(whole)];
+            break;
+        case ListOption::Overvoltage:
+            options.insulation.overvoltage = Info(option).names[static_cast<std::size_t>(whole)];
             break;
     }
     return true;

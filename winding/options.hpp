@@ -218,7 +218,7 @@ inline constexpr NumberOptionInfo kNumberOptions[] = {
 const NumberOptionInfo& Info(NumberOption option);
 
 // The options that are one of a list.
-enum class ListOption { Construction, Shield, Order, Grade, MaterialGroup };
+enum class ListOption { Construction, Shield, Order, Grade, MaterialGroup, Overvoltage };
 
 // Primary to secondary by the input (reinforced for a mains supply, above
 // 60 V DC), or as named.
@@ -282,6 +282,12 @@ inline constexpr ListOptionInfo kListOptions[] = {
     {ListOption::MaterialGroup, "--material-group", "材料组", insulation::kMaterialGroups,
      insulation::kMaterialGroups, "materialGroup", "winding/group", "I, II, IIIa or IIIb (IIIb)",
      "group", OptionBlock::Insulation},
+    {ListOption::Overvoltage, "--overvoltage-category", "过电压类别",
+     insulation::kOvervoltageCategories, insulation::kOvervoltageCategories,
+     "overvoltageCategory", "winding/overvoltage",
+     "the mains' overvoltage category, I, II, III or IV, which sets the transient the barrier "
+     "withstands (II)",
+     "overvoltage", OptionBlock::Insulation},
 };
 
 const ListOptionInfo& Info(ListOption option);

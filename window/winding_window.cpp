@@ -314,10 +314,11 @@ QWidget* WindingWindow::OptionsPanel(const catalogue::Catalogue& parts, const wi
         numbers_[static_cast<std::size_t>(info.option)] = NewNumberBox(info.option, o);
     }
     for (const winding::ListOptionInfo& info : winding::kListOptions) {
-        // The material group and the order stand in the insulation's row
-        // without a label of their own; the grade leads it under its label.
-        const bool captioned = info.option == winding::ListOption::MaterialGroup ||
-                               info.option == winding::ListOption::Order;
+        // The lists of the insulation's row stand without a label of their
+        // own, each saying its caption; the grade leads the row under its label.
+        const bool captioned = info.option != winding::ListOption::Construction &&
+                               info.option != winding::ListOption::Shield &&
+                               info.option != winding::ListOption::Grade;
         lists_[static_cast<std::size_t>(info.option)] = NewListBox(info.option, o, captioned);
     }
 
@@ -427,6 +428,7 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     using winding::ListOption;
     const std::initializer_list<QWidget*> widgets = {ListBox(ListOption::Grade),
                                                      NumberBox(NumberOption::Mains),
+                                                     ListBox(ListOption::Overvoltage),
                                                      NumberBox(NumberOption::Pollution),
                                                      ListBox(ListOption::MaterialGroup),
                                                      NumberBox(NumberOption::Altitude),

@@ -842,6 +842,29 @@ TEST(PlanTest, TheInsulationsListsAreTheTablesOwn) {
     }
 }
 
+// The overvoltage category sets the transient the barrier withstands, and
+// the clearance with it: a list's place reaches the plan's insulation, each
+// category above the one before (IEC 60664-1 Table F.1 at 230 V: 1500,
+// 2500, 4000 and 6000 V).
+TEST(PlanTest, TheOvervoltageCategoryRaisesTheTransientAndTheClearance) {
+    const double expected[] = {1500, 2500, 4000, 6000};
+    double lastClearance = 0;
+    for (std::size_t place = 0; place < std::size(expected); ++place) {
+        SCOPED_TRACE(place);
+        Options options;
+        options.insulation.mains_Vrms = 230;
+        ASSERT_TRUE(SetListValue(options, ListOption::Overvoltage, static_cast<double>(place)));
+        EXPECT_EQ(options.insulation.overvoltage, insulation::kOvervoltageCategories[place]);
+        const PlanOutcome outcome = PlanFor({"12", "375", "120", "65", "80", "12"}, options);
+        ASSERT_TRUE(outcome.plan);
+        const auto& required = outcome.plan->insulation.requirements;
+        ASSERT_TRUE(required);
+        EXPECT_EQ(required->transient_V.value, expected[place]);
+        EXPECT_GT(required->clearance_mm.value, lastClearance);
+        lastClearance = required->clearance_mm.value;
+    }
+}
+
 TEST(PlanTest, SettingsOutsideTheLimitsAreBroughtInside) {
     EXPECT_EQ(Settled(NumberOption::Bmax, 0.9), 0.9);
     EXPECT_EQ(Settled(NumberOption::Bmax, 0.12345), 0.123);  // as the box shows it

@@ -70,18 +70,19 @@ QStringList VisibleTexts(const QWidget& top) {
 // boxes and formulas use, the program's name, the rule's author.
 bool ReadAsItIs(const QString& word) {
     static const QSet<QString> kWords = {
-        "W",    "V",    "A",       "mA",       "kHz",  "KHz",     "Hz",   "mm",    "cm",   "mH",
-        "H",    "T",    "mT",      "Gs",       "K",    "C",       "mW",   "mJ",    "nH",   "kΩ",
-        "mΩ",   "nF",   "E",       "EE",       "EFD",  "ETD",     "ER",   "EER",   "PQ",   "RM",
-        "EP",   "EQ",   "N",       "Vceo",     "Isc",  "Vmax",    "Vmin", "Vo",    "Vor",  "Vspike",
-        "Dmax", "Lp",   "Ipk",     "Bpk",      "Bmax", "Ae",      "AL",   "Ap",    "Wa",   "At",
-        "Ks",   "Np",   "Ns",      "Naux",     "P",    "f",       "eta",  "B",     "FG",   "gap",
-        "core", "req",  "Ctrl",    "Esc",      "F",    "McLyman", "RCD",  "Ve",    "le",   "Ipk",
-        "D",    "Irms", "flyback", "designer", "MIT",  "Qt",      "AC",   "DC",    "MB",   "L",
-        "J",    "M",    "S",       "Ae_req",   "Ω",    "R",       "µH",   "µJ",    "µs",   "µF",
-        "µm",   "Pcu",  "Pfe",     "KRP",      "Vds",  "IEC",     "I",    "II",    "IIIa", "IIIb",
-        "m",    "kV",   "Tecroll", "s",        "Fr",   "Dowell",  "iGSE", "SPICE", "Z",    "ns",
-        "pF",   "MHz",  "Coss",    "Cds"};
+        "W",       "V",        "A",       "mA",     "kHz",  "KHz",     "Hz",   "mm",  "cm",
+        "mH",      "H",        "T",       "mT",     "Gs",   "K",       "C",    "mW",  "mJ",
+        "nH",      "kΩ",       "mΩ",      "nF",     "E",    "EE",      "EFD",  "ETD", "ER",
+        "EER",     "PQ",       "RM",      "EP",     "EQ",   "N",       "Vceo", "Isc", "Vmax",
+        "Vmin",    "Vo",       "Vor",     "Vspike", "Dmax", "Lp",      "Ipk",  "Bpk", "Bmax",
+        "Ae",      "AL",       "Ap",      "Wa",     "At",   "Ks",      "Np",   "Ns",  "Naux",
+        "P",       "f",        "eta",     "B",      "FG",   "gap",     "core", "req", "Ctrl",
+        "Esc",     "F",        "McLyman", "RCD",    "Ve",   "le",      "Ipk",  "D",   "Irms",
+        "flyback", "designer", "MIT",     "Qt",     "AC",   "DC",      "MB",   "L",   "J",
+        "M",       "S",        "Ae_req",  "Ω",      "R",    "µH",      "µJ",   "µs",  "µF",
+        "µm",      "Pcu",      "Pfe",     "KRP",    "Vds",  "IEC",     "I",    "II",  "IIIa",
+        "IIIb",    "III",      "IV",      "m",      "kV",   "Tecroll", "s",    "Fr",  "Dowell",
+        "iGSE",    "SPICE",    "Z",       "ns",     "pF",   "MHz",     "Coss", "Cds"};
     return kWords.contains(word);
 }
 
