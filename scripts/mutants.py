@@ -132,7 +132,7 @@ MUTANTS = [
     # The adviser's sketch-time drops and the conductors' copper floor.
     ("advise/advise.cpp", "if (lowVorDrops_ && winding::ReflectedVoltageLow(sketch)) {",
      "if (lowVorDrops_ && (winding::ReflectedVoltageLow(sketch) || sketch.Dmax < 0.3)) {"),
-    ("winding/wire_choice.cpp", "constexpr double kBelowRounding = 1 - 1e-9;",
+    ("winding/conductor_floor.cpp", "constexpr double kBelowRounding = 1 - 1e-9;",
      "constexpr double kBelowRounding = 1e9;"),
 ]
 

@@ -6,8 +6,9 @@
 #include "capacitance/capacitance.hpp"
 #include "insulation/requirements.hpp"
 #include "winding/ac_resistance.hpp"
+#include "winding/layout.hpp"
 #include "winding/physics.hpp"
-#include "winding/wire_choice.hpp"
+#include "winding/wire_candidates.hpp"
 
 namespace flyback::winding {
 

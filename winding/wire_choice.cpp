@@ -10,6 +10,7 @@
 #include "runtime/arithmetic.hpp"
 #include "winding/physics.hpp"
 #include "winding/plan_design.hpp"
+#include "winding/wire_candidates.hpp"
 
 namespace flyback::winding {
 
@@ -24,60 +25,11 @@ using runtime::SquareRoot;
 using runtime::Subtract;
 namespace k = physics;
 
-// The strand counts of the litz constructions Rubadue lists in the MAS wire
-// data (data/wires.ndjson: 5/32 … 825/44); the plan makes them of the
-// catalogue's IEC 60317 enamelled strands.
-const std::vector<int> kLitzStrandCounts = {5,  7,   9,   16,  19,  20,  25,  35,  40,
-                                            66, 100, 120, 135, 150, 230, 360, 550, 825};
-// The strands litz is made of, where the catalogue has them and they are no
-// thicker than the skin depth.
-const std::vector<double> kLitzStrands_mm = {0.1, 0.12, 0.15, 0.2};
-// Copper foil thicknesses tried for a secondary: steps within the range of
-// soft copper strip made for transformer windings (0.1 mm up); thinner foil
-// is sold for shields.
-const std::vector<double> kFoilThicknesses_mm = {0.1, 0.12, 0.15, 0.2, 0.25, 0.3, 0.4, 0.5};
-
 namespace {
 
 constexpr double kMaxStrands = 10000;
-// A litz bundle's diameter over its bare strands, d × √n times this: the
-// largest of the Rubadue constructions in the MAS wire data once their outer
-// insulation is taken off (825/44: 2.075 mm over 0.0508 mm × √825, 1.42;
-// 100/38 and 120/38: 1.31; 550/44: 1.33). The serving adds about 0.06 mm
-// (C. R. Sullivan, "Litz wire: dc resistance factors", Dartmouth).
-constexpr double kLitzBundleOverStrands = 1.42;
-constexpr double kLitzServing_mm = 0.06;
-// More turns than this are not wound of foil: each turn is a layer with tape.
-constexpr int kMostFoilTurns = 12;
-// Round wires tried above the thinnest that carries the current, and strands
-// in parallel up to this many ("bifilar", "trifilar" …).
-constexpr int kLargerSizesTried = 2;
-constexpr int kMostParallel = 8;
 // Loss within this share of the least counts as a tie, won by the simpler build.
 constexpr double kTie = 0.01;
-// A DC loss this much below another passes it whatever the rounding of an AC
-// ratio that sums to one (the harmonics' squares add up to the whole square
-// only to within rounding).
-constexpr double kBelowRounding = 1 - 1e-9;
-
-}  // namespace
-
-namespace {
-
-// The wires of a kind that have an outer diameter to wind with and are no
-// finer than the winder's finest, thinnest first.
-std::vector<const catalogue::Wire*> WiresOfKind(const catalogue::Catalogue& parts,
-                                                catalogue::WireKind kind, double finest_mm) {
-    std::vector<const catalogue::Wire*> wires;
-    for (const catalogue::Wire& wire : parts.wires) {
-        if (wire.kind == kind && wire.Outer() && wire.conductor_mm >= finest_mm)
-            wires.push_back(&wire);
-    }
-    std::stable_sort(wires.begin(), wires.end(), [](const auto* a, const auto* b) {
-        return a->conductor_mm < b->conductor_mm;
-    });
-    return wires;
-}
 
 // The next larger wire for the copper area; where that is thicker than twice
 // the skin depth, the fewest strands of the thickest wire within it.
@@ -104,10 +56,6 @@ void StrandRule(Winding& w, const std::vector<const catalogue::Wire*>& wires, do
                            kMaxStrands, Counted::Strands);
 }
 
-bool TripleInsulated(const Winding& w, const Plan& plan) {
-    return w.role == Role::Secondary && plan.options.construction == Construction::Tiw;
-}
-
 // The windings one conductor is chosen for at once: the halves of a split
 // winding are wound of the same wire.
 std::vector<std::vector<Winding*>> Groups(Plan& plan) {
@@ -124,29 +72,6 @@ std::vector<std::vector<Winding*>> Groups(Plan& plan) {
     return groups;
 }
 
-// A way of winding a group: its conductor, wire, strands and sizes, and how
-// simple it is to wind (one round wire simplest, then strands in parallel by
-// their count, foil, litz).
-struct Candidate {
-    Conductor conductor = Conductor::Round;
-    const catalogue::Wire* wire = nullptr;
-    int strands = 1;
-    double outer_mm = 0, foilThickness_mm = 0, foilWidth_mm = 0;
-    int complexity = 0;
-};
-
-Winding Wound(const Winding& w, const Candidate& c, double width_mm) {
-    Winding wound = w;
-    wound.conductor = c.conductor;
-    wound.wire = c.wire;
-    wound.strands = c.strands;
-    wound.outer_mm = c.outer_mm;
-    wound.foilThickness_mm = c.foilThickness_mm;
-    wound.foilWidth_mm = c.foilWidth_mm;
-    LayOut(wound, width_mm);
-    return wound;
-}
-
 // The group as the candidate winds it: each winding laid out, with its DC
 // loss at the working temperature (per metre of mean turn where the core's is
 // unknown: a group's candidates are compared with each other only).
@@ -156,7 +81,8 @@ struct Laid {
     double height_mm = 0, copper_mm2 = 0, dcLoss = 0;
 };
 
-std::optional<Laid> Lay(const std::vector<Winding*>& group, const Candidate& c, const Plan& plan) {
+std::optional<Laid> Lay(const std::vector<Winding*>& group, const WireCandidate& c,
+                        const Plan& plan) {
     Laid laid;
     const double mlt_m = Multiply(plan.core->MLT_mm.value_or(1000), 1e-3);
     for (const Winding* w : group) {
@@ -193,57 +119,6 @@ double AcLossOf(const Laid& laid, const Plan& plan, bool floor) {
     return loss;
 }
 
-Candidate AsItIs(const Winding& w) {
-    Candidate c{w.conductor, w.wire, w.strands, w.outer_mm, w.foilThickness_mm, w.foilWidth_mm};
-    c.complexity = w.strands > 1 ? w.strands : 0;
-    return c;
-}
-
-void RoundCandidates(std::vector<Candidate>& out, const std::vector<const catalogue::Wire*>& wires,
-                     double area) {
-    for (int n = 1; n <= kMostParallel; ++n) {
-        int tried = 0;
-        for (const catalogue::Wire* wire : wires) {
-            if (Multiply(SquareMillimetres(wire->conductor_mm), n) < area) continue;
-            out.push_back({Conductor::Round, wire, n, *wire->Outer(), 0, 0, n > 1 ? n : 0});
-            if (++tried > kLargerSizesTried) break;
-        }
-    }
-}
-
-// Litz of strands no thicker than the skin depth at the switching frequency,
-// the fewest strands that carry the current and the next two constructions.
-void LitzCandidates(std::vector<Candidate>& out, const std::vector<const catalogue::Wire*>& wires,
-                    double area, double skin_mm) {
-    for (const catalogue::Wire* strand : wires) {
-        if (strand->conductor_mm > skin_mm) break;
-        if (std::find(kLitzStrands_mm.begin(), kLitzStrands_mm.end(), strand->conductor_mm) ==
-            kLitzStrands_mm.end())
-            continue;
-        int tried = 0;
-        for (int n : kLitzStrandCounts) {
-            if (Multiply(SquareMillimetres(strand->conductor_mm), n) < area) continue;
-            const double bundle =
-                Multiply(Multiply(kLitzBundleOverStrands, strand->conductor_mm), SquareRoot(n));
-            out.push_back({Conductor::Litz, strand, n, bundle + kLitzServing_mm, 0, 0, 100});
-            if (++tried > 2) break;
-        }
-    }
-}
-
-void FoilCandidates(std::vector<Candidate>& out, const Winding& w, double width_mm, double area) {
-    if (w.role != Role::Secondary || w.turns > kMostFoilTurns || !(width_mm > 0)) return;
-    const double tape = insulation::PlanTape().thickness_mm;
-    for (double t : kFoilThicknesses_mm) {
-        if (Multiply(t, width_mm) < area) continue;
-        out.push_back({Conductor::Foil, nullptr, 1, t + tape, t, width_mm, 50});
-    }
-}
-
-struct WireStock {
-    std::vector<const catalogue::Wire*> enamelled, tripleInsulated;
-};
-
 struct Budget {
     double height_mm = 0, copper_mm2 = 0;
 };
@@ -252,20 +127,16 @@ struct Budget {
 // loss, the rule it breaks before its loss is known (none: the rules allow
 // it), and its loss once priced.
 struct Option {
-    Candidate candidate;
+    WireCandidate candidate;
     Laid laid;
     std::optional<RuleBreach> breach;
     double floor = 0, loss = 0;
 };
 
-bool OneWireWinding(const Winding& w, const WinderRules& rules) {
-    return w.role == Role::Bias || *w.Irms_A < rules.oneWireBelow_A;
-}
-
 // The first rule the candidate breaks as laid out, by the rules' order; the
 // litz's saving is judged once the round wire's loss is known. No wire finer
 // than the finest is ever offered (WiresOfKind).
-std::optional<RuleBreach> BreachOf(const std::vector<Winding>& wound, const Candidate& c,
+std::optional<RuleBreach> BreachOf(const std::vector<Winding>& wound, const WireCandidate& c,
                                    const WinderRules& rules) {
     const Winding& w = wound.front();
     const double current = w.Irms_A.value_or(0);
@@ -320,7 +191,7 @@ const Option* Best(const std::vector<const Option*>& priced) {
 }
 
 struct Choice {
-    std::optional<Candidate> candidate;  // none: the strand rule's wire stays
+    std::optional<WireCandidate> candidate;  // none: the strand rule's wire stays
     double extraHeight_mm = 0, extraCopper_mm2 = 0;
     ConductorReason reason = ConductorReason::CurrentDensity;
     std::optional<RuleBreach> breach;
@@ -450,24 +321,6 @@ struct KeptChoice {
     std::string wireName;
 };
 
-// Every way of winding `w` the choice tries, besides the strand rule's.
-std::vector<Candidate> CandidatesFor(const Winding& w, const Plan& plan, const WireStock& stock) {
-    const bool tiw = TripleInsulated(w, plan);
-    const double area = Divide(*w.Irms_A, plan.options.J_A_mm2);
-    std::vector<Candidate> candidates;
-    RoundCandidates(candidates, tiw ? stock.tripleInsulated : stock.enamelled, area);
-    if (!tiw) {
-        LitzCandidates(candidates, stock.enamelled, area, plan.skinDepth_mm);
-        FoilCandidates(candidates, w, plan.insulation.width_mm, area);
-    }
-    return candidates;
-}
-
-WireStock StockOf(const catalogue::Catalogue& parts, double finest_mm) {
-    return {WiresOfKind(parts, catalogue::WireKind::Enamelled, finest_mm),
-            WiresOfKind(parts, catalogue::WireKind::TripleInsulated, finest_mm)};
-}
-
 // The strand rule's wire and every other way the choice tries, each laid
 // out; those the spare height and copper cannot take are left out (the
 // strand rule's own, already built, always fits).
@@ -479,7 +332,7 @@ Choice ChooseFor(const std::vector<Winding*>& group, const Plan& plan, const Bud
     const WinderRules& rules = plan.options.choices.rules;
     std::vector<Option> options;
     options.push_back({AsItIs(first), *asItIs, BreachOf(asItIs->wound, AsItIs(first), rules)});
-    for (const Candidate& c : CandidatesFor(first, plan, stock)) {
+    for (const WireCandidate& c : CandidatesFor(first, plan, stock)) {
         std::optional<Laid> laid = Lay(group, c, plan);
         if (!laid || laid->height_mm - asItIs->height_mm > spare.height_mm ||
             laid->copper_mm2 - asItIs->copper_mm2 > spare.copper_mm2)
@@ -533,7 +386,7 @@ void RulesOfTheStrandRule(Plan& plan) {
 
 void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts) {
     if (!plan.core->MLT_mm) return RulesOfTheStrandRule(plan);
-    const WireStock stock = StockOf(parts, plan.options.choices.rules.finestStrand_mm);
+    const WireStock stock = WireStockOf(parts, plan.options.choices.rules.finestStrand_mm);
     Budget spare{std::max(0.0, plan.core->winding_height_mm - plan.build_mm),
                  std::max(0.0, Multiply(plan.options.fillMax, plan.core->window_mm2) -
                                    Multiply(plan.fill, plan.core->window_mm2))};
@@ -550,67 +403,6 @@ void ChooseConductors(Plan& plan, const catalogue::Catalogue& parts) {
             w->breach = choice.breach;
         }
     }
-}
-
-std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& sketch,
-                                                 const catalogue::Catalogue& parts,
-                                                 double coolest_C, double hottest_C, int harmonics,
-                                                 double inside_mm) {
-    if (!sketch.core->MLT_mm || !w.Irms_A) return std::nullopt;
-    std::vector<Candidate> candidates = {AsItIs(w)};
-    if (w.Ipeak_A) {
-        const std::vector<Candidate> more =
-            CandidatesFor(w, sketch, StockOf(parts, sketch.options.choices.rules.finestStrand_mm));
-        // A light winding is one round wire whatever its loss: only those
-        // could be chosen.
-        const bool oneWire = OneWireWinding(w, sketch.options.choices.rules);
-        std::copy_if(more.begin(), more.end(), std::back_inserter(candidates),
-                     [&](const Candidate& c) {
-                         return !oneWire || (c.conductor == Conductor::Round && c.strands == 1);
-                     });
-    }
-    // Each conductor's DC loss first: the AC loss is never below it where
-    // Dowell's factor is at least one (a layer or more), so from the least DC
-    // loss up, a conductor whose DC loss already passes the least found needs
-    // no harmonics (the floor is the same, found sooner).
-    struct Priced {
-        Winding wound;
-        double dc;
-    };
-    std::vector<Priced> priced;
-    for (const Candidate& c : candidates) {
-        Winding wound;
-        try {
-            wound = Wound(w, c, std::max(sketch.insulation.width_mm, c.outer_mm));
-        } catch (const PlanLimit&) {
-            continue;
-        }
-        // The shortest its turns could be: on the least build inside them.
-        const double mlt_m =
-            Multiply(*TurnLengthAt(*sketch.core, Add(inside_mm, Divide(wound.height_mm, 2))), 1e-3);
-        const double dc =
-            Divide(Multiply(Multiply(*w.Irms_A, *w.Irms_A),
-                            Multiply(Multiply(CopperResistivity(coolest_C), mlt_m), wound.turns)),
-                   Multiply(CopperArea_mm2(wound), 1e-6));
-        priced.push_back({wound, dc});
-    }
-    std::stable_sort(priced.begin(), priced.end(),
-                     [](const Priced& a, const Priced& b) { return a.dc < b.dc; });
-    std::optional<ConductorFloor> least;
-    for (const auto& [wound, dc] : priced) {
-        if (least) least->height_mm = std::min(least->height_mm, wound.height_mm);
-        const double layers = DowellLayers(wound);
-        if (least && layers >= 1 && dc * kBelowRounding > least->loss_W) continue;
-        // The hotter the copper, the deeper the skin and the smaller Δ.
-        const double ratio =
-            w.Ipeak_A ? AcToDcFloor(CurrentOf(wound, sketch),
-                                    PenetrationOf(wound, sketch, hottest_C), layers, harmonics)
-                      : 1;
-        const double loss = Multiply(dc, ratio);
-        if (!least) least = ConductorFloor{loss, wound.height_mm};
-        least->loss_W = std::min(least->loss_W, loss);
-    }
-    return least;
 }
 
 }  // namespace flyback::winding

@@ -38,9 +38,4 @@ std::optional<ConductorFloor> LeastConductorLoss(const Winding& w, const Plan& s
                                                  double coolest_C, double hottest_C, int harmonics,
                                                  double inside_mm);
 
-// The litz constructions and foil thicknesses the plan tries.
-extern const std::vector<int> kLitzStrandCounts;
-extern const std::vector<double> kLitzStrands_mm;
-extern const std::vector<double> kFoilThicknesses_mm;
-
 }  // namespace flyback::winding
