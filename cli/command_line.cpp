@@ -14,6 +14,7 @@
 
 #include "advise/advice_output.hpp"
 #include "advise/advise.hpp"
+#include "advise/setting_rows.hpp"
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
 #include "answer/json_lines.hpp"
@@ -31,6 +32,7 @@
 #include "plan_sheet/plan_sheet.hpp"
 #include "record/design_record.hpp"
 #include "report/html_report.hpp"
+#include "runtime/decimal_conversion.hpp"
 #include "runtime/error.hpp"
 #include "spice/spice.hpp"
 #include "sweep/plot.hpp"
@@ -272,25 +274,48 @@ std::string ReadAdviseBounds(Options& options) {
         s.rank = static_cast<advise::Rank>(found - std::begin(advise::kRankNames));
     }
     if (!options.weights.empty()) {
+        using advise::SettingNumber;
+        constexpr auto kForm = "--weights expects three numbers, as 1,0.1,2";
         std::string_view rest = options.weights;
-        for (double& weight : s.weights) {
+        for (const SettingNumber weight :
+             {SettingNumber::LossWeight, SettingNumber::RiseWeight, SettingNumber::VolumeWeight}) {
             const std::size_t comma = std::min(rest.find(','), rest.size());
             const auto value = runtime::ReadWholeNumber(rest.substr(0, comma));
-            if (!value || *value < 0) return "--weights expects three numbers, as 1,0.1,2";
-            weight = *value;
+            if (!value) return kForm;
+            if (!advise::SetSettingValue(s, weight, *value))
+                return "--weights must each be " + advise::LimitsInWords(advise::Info(weight));
             rest.remove_prefix(std::min(comma + 1, rest.size()));
         }
-        if (!rest.empty()) return "--weights expects three numbers, as 1,0.1,2";
-        if (!advise::WeightsUsable(s.weights))
-            return "--weights must be from 0 to 1e6 each, not all 0";
+        if (!rest.empty()) return kForm;
+        if (!advise::WeightsUsable(s.weights)) return "--weights must not all be 0";
     }
     if (!options.top.empty()) {
         const auto top = runtime::ReadWholeNumber(options.top);
-        if (!top || *top < 1 || *top > 1000 || *top != std::floor(*top))
-            return "--top must be a whole number from 1 to 1000";
-        s.top = static_cast<int>(*top);
+        if (!top || !advise::SetSettingValue(s, advise::SettingNumber::Top, *top))
+            return "--top must be " +
+                   advise::LimitsInWords(advise::Info(advise::SettingNumber::Top));
     }
     return {};
+}
+
+// The adviser's numbers' help from their rows, each with its default.
+std::string SettingHelp(advise::SettingNumber number) {
+    const advise::SettingNumberInfo& info = advise::Info(number);
+    return "with --advise: " + std::string(info.help) + ", " + advise::LimitsInWords(info) + " (" +
+           runtime::decimal::ShortestText(advise::SettingValue({}, number)) + ")";
+}
+
+std::string WeightsHelp() {
+    using advise::SettingNumber;
+    std::string help = "with --advise --rank weighted, three weights: ", defaults;
+    for (const SettingNumber weight :
+         {SettingNumber::LossWeight, SettingNumber::RiseWeight, SettingNumber::VolumeWeight}) {
+        const std::string comma = weight == SettingNumber::LossWeight ? "" : ",";
+        help += (comma.empty() ? "" : ", ") + std::string(advise::Info(weight).help);
+        defaults += comma + runtime::decimal::ShortestText(advise::SettingValue({}, weight));
+    }
+    return help + ", each " + advise::LimitsInWords(advise::Info(SettingNumber::LossWeight)) +
+           " (" + defaults + ")";
 }
 
 // A search over more cores than the built-in catalogue's few dozen says
@@ -579,10 +604,8 @@ void AddModeOptions(CLI::App& app, Options& options) {
     app.add_option("--allowed-materials", options.allowedMaterials,
                    "with --advise: the materials weighed, as N87,PC95, or all (the plan's own)")
         ->needs(advise);
-    app.add_option("--weights", options.weights,
-                   "with --advise --rank weighted: per W, per K, per cm³ (1,1,1)")
-        ->needs(advise);
-    app.add_option("--top", options.top, "with --advise: how many to list (10)")->needs(advise);
+    app.add_option("--weights", options.weights, WeightsHelp())->needs(advise);
+    app.add_option("--top", options.top, SettingHelp(advise::SettingNumber::Top))->needs(advise);
     app.add_option("--csv", options.advisedCsv,
                    "with --advise: also write every feasible candidate as CSV to this file")
         ->needs(advise);

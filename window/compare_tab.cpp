@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "advise/setting_rows.hpp"
 #include "record/readable.hpp"
 #include "window/qt_text.hpp"
 
@@ -42,6 +44,34 @@ advise::Rank KeptRank() {
     bool number = false;
     const double place = kept.toDouble(&number);
     return (number ? advise::RankAt(place) : std::nullopt).value_or(advise::Settings{}.rank);
+}
+
+// A number kept from the last run; the adviser's own where none is, or one
+// another version kept is beyond the row's limits.
+double KeptNumber(advise::SettingNumber number) {
+    advise::Settings settings;
+    const QVariant kept = QSettings().value(FromUtf8(advise::Info(number).settingsKey));
+    bool isNumber = false;
+    const double value = kept.toDouble(&isNumber);
+    if (isNumber) advise::SetSettingValue(settings, number, value);
+    return advise::SettingValue(settings, number);
+}
+
+QDoubleSpinBox* NewSettingBox(advise::SettingNumber number) {
+    const advise::SettingNumberInfo& info = advise::Info(number);
+    auto* box = new QDoubleSpinBox;
+    box->setRange(info.low, info.high);
+    box->setDecimals(info.decimals);
+    box->setSingleStep(info.step);
+    box->setPrefix(FromUtf8(info.caption) + QStringLiteral(" "));
+    box->setSuffix(QStringLiteral(" ") + FromUtf8(info.unit));
+    box->setValue(KeptNumber(number));
+    box->setAccessibleName(FromUtf8(info.caption));
+    box->setKeyboardTracking(false);
+    QObject::connect(box, &QDoubleSpinBox::valueChanged, box, [number](double value) {
+        QSettings().setValue(FromUtf8(advise::Info(number).settingsKey), value);
+    });
+    return box;
 }
 
 }  // namespace
@@ -91,11 +121,40 @@ CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
     row->addWidget(materials_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
+    layout->addLayout(SettingsRow());
     layout->addWidget(status_);
     layout->addWidget(table_, 1);
     layout->addWidget(chart_, 2);
     connect(compare_, &QPushButton::clicked, this, &CompareTab::compareRequested);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int r, int) { Pick(r); });
+}
+
+// The weights (only the weighted rank reads them) and how many to list.
+QHBoxLayout* CompareTab::SettingsRow() {
+    auto* row = new QHBoxLayout;
+    auto* weights = new QLabel(FromUtf8(advise::kWeightsCaption) + QStringLiteral("(&G)"));
+    for (const advise::SettingNumberInfo& info : advise::kSettingNumbers) {
+        QDoubleSpinBox* box = NewSettingBox(info.number);
+        numbers_[static_cast<std::size_t>(info.number)] = box;
+        if (info.number == advise::SettingNumber::LossWeight) {
+            weights->setBuddy(box);
+            row->addWidget(weights);
+        }
+        if (info.number == advise::SettingNumber::Top) row->addSpacing(12);
+        row->addWidget(box);
+    }
+    row->addStretch(1);
+    const auto weighted = [this, weights] {
+        const bool on = rank_->currentIndex() == static_cast<int>(advise::Rank::Weighted);
+        weights->setEnabled(on);
+        for (const advise::SettingNumber w :
+             {advise::SettingNumber::LossWeight, advise::SettingNumber::RiseWeight,
+              advise::SettingNumber::VolumeWeight})
+            Number(w)->setEnabled(on);
+    };
+    connect(rank_, &QComboBox::currentIndexChanged, this, weighted);
+    weighted();
+    return row;
 }
 
 void CompareTab::ListMaterials(const catalogue::Catalogue& parts) {
@@ -125,14 +184,22 @@ void CompareTab::StopRunning() {
 
 void CompareTab::Start(const record::DesignRecord& record, const winding::Options& options,
                        const catalogue::Catalogue& parts) {
+    advise::Settings settings;
+    advise::BoundsFrom(options.choices, settings);
+    settings.rank = static_cast<advise::Rank>(rank_->currentIndex());
+    for (const advise::SettingNumberInfo& info : advise::kSettingNumbers)
+        advise::SetSettingValue(settings, info.number, Number(info.number)->value());
+    // Refused before anything runs: the last comparison stays as it was.
+    if (const auto problem = advise::SettingsProblem(settings)) {
+        status_->setText(FromUtf8(*problem));
+        emit finished();
+        return;
+    }
     StopRunning();
     stop_ = std::make_shared<std::atomic<bool>>(false);
     auto copy = std::make_shared<const catalogue::Catalogue>(parts);
     compare_->setEnabled(false);
     status_->setText(QStringLiteral("正在比较……"));
-    advise::Settings settings;
-    advise::BoundsFrom(options.choices, settings);
-    settings.rank = static_cast<advise::Rank>(rank_->currentIndex());
     for (int i = 0; i < materials_->count(); ++i) {
         if (materials_->item(i)->checkState() == Qt::Checked)
             settings.materials.push_back(materials_->item(i)->text().toStdString());

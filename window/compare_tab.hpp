@@ -2,14 +2,18 @@
 
 #include <QFutureWatcher>
 #include <QWidget>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <optional>
 
 #include "advise/advise.hpp"
+#include "advise/setting_rows.hpp"
 
 class QChartView;
 class QComboBox;
+class QDoubleSpinBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -56,6 +60,10 @@ class CompareTab : public QWidget {
     QPushButton* compareButton() const { return compare_; }
     // How the candidates are ranked, kept for the next comparison and run.
     QComboBox* rank() const { return rank_; }
+    // The adviser's numbers (the weights, how many to list), kept likewise.
+    QDoubleSpinBox* Number(advise::SettingNumber number) const {
+        return numbers_[static_cast<std::size_t>(number)];
+    }
     QLabel* status() const { return status_; }
     QTableWidget* table() const { return table_; }
     QChartView* chart() const { return chart_; }
@@ -71,12 +79,14 @@ class CompareTab : public QWidget {
   private:
     void Show();
     void StopRunning();
+    QHBoxLayout* SettingsRow();
     // The options a candidate's plan is made on: those it was weighed with,
     // or the plan's as they are now where they changed since.
     winding::Options OptionsFor(const advise::Candidate& candidate) const;
 
     QPushButton* compare_ = nullptr;
     QComboBox* rank_ = nullptr;
+    std::array<QDoubleSpinBox*, std::size(advise::kSettingNumbers)> numbers_{};
     QLabel* status_ = nullptr;
     QListWidget* materials_ = nullptr;
     QTableWidget* table_ = nullptr;

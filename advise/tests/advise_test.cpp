@@ -1,6 +1,7 @@
 #include "advise/advise.hpp"
 
 #include "advise/advice_output.hpp"
+#include "advise/setting_rows.hpp"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,36 @@ TEST(AdviseTest, AMaterialListIsTheNamesBetweenItsCommas) {
         {"all", {"all"}},
     };
     for (const auto& c : cases) EXPECT_EQ(MaterialList(c.typed), c.names) << c.typed;
+}
+
+// Each of the adviser's numbers is set only within its row's limits, a
+// whole number only whole; a value refused leaves the setting as it was.
+TEST(AdviseTest, TheSettingsRowsTakeOnlyWhatTheirLimitsAllow) {
+    const struct {
+        SettingNumber number;
+        double value;
+        bool taken;
+    } cases[] = {
+        {SettingNumber::LossWeight, 0, true},      {SettingNumber::LossWeight, kMostWeight, true},
+        {SettingNumber::RiseWeight, 0.25, true},   {SettingNumber::RiseWeight, -0.01, false},
+        {SettingNumber::VolumeWeight, 2e6, false}, {SettingNumber::VolumeWeight, NAN, false},
+        {SettingNumber::Top, 1, true},             {SettingNumber::Top, 1000, true},
+        {SettingNumber::Top, 0, false},            {SettingNumber::Top, 2.5, false},
+        {SettingNumber::Top, 1001, false},         {SettingNumber::Top, INFINITY, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(Info(c.number).caption) + " " + std::to_string(c.value));
+        Settings settings;
+        const double before = SettingValue(settings, c.number);
+        EXPECT_EQ(SetSettingValue(settings, c.number, c.value), c.taken);
+        EXPECT_EQ(SettingValue(settings, c.number), c.taken ? c.value : before);
+    }
+    Settings weighted;
+    weighted.rank = Rank::Weighted;
+    weighted.weights = {0, 0, 0};
+    EXPECT_TRUE(SettingsProblem(weighted));
+    weighted.rank = Rank::Loss;  // the weights are not read
+    EXPECT_FALSE(SettingsProblem(weighted));
 }
 
 TEST(AdviseTest, TheFrontIsNonDominatedAndComplete) {

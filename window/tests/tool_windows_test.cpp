@@ -8,6 +8,7 @@
 #include "window_test_support.hpp"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -626,6 +627,53 @@ class ToolWindowsTest : public QObject {
             QSettings().setValue("compare/rank", junk);
             QCOMPARE(flyback::window::CompareTab().rank()->currentIndex(),
                      static_cast<int>(flyback::advise::Settings{}.rank));
+        }
+        QSettings().remove("compare");
+    }
+
+    // The weights and how many to list are the adviser's rows: the weights
+    // only with the weighted rank, the comparison run with what the boxes
+    // say, each kept for the next; all weights 0 is refused before anything
+    // runs; a kept value beyond a row's limits leaves the adviser's own.
+    void comparisonWeighsAndListsAsTheBoxesSay() {
+        using flyback::advise::SettingNumber;
+        flyback::catalogue::Catalogue parts = flyback::catalogue::BuiltIn();
+        std::erase_if(parts.cores, [](const auto& c) { return c.name != "PQ20/20"; });
+        std::erase_if(parts.materials, [](const auto& m) { return m.name != "N87"; });
+        const auto record = flyback::record::RecordPress({"12", "375", "120", "65", "80", "12"});
+        {
+            flyback::window::CompareTab tab;
+            tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Volume));
+            QVERIFY(!tab.Number(SettingNumber::RiseWeight)->isEnabled());
+            QVERIFY(tab.Number(SettingNumber::Top)->isEnabled());
+            tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Weighted));
+            QVERIFY(tab.Number(SettingNumber::RiseWeight)->isEnabled());
+            for (const SettingNumber w : {SettingNumber::LossWeight, SettingNumber::RiseWeight,
+                                          SettingNumber::VolumeWeight})
+                tab.Number(w)->setValue(0);
+            QSignalSpy refused(&tab, &flyback::window::CompareTab::finished);
+            tab.Start(record, {}, parts);
+            QCOMPARE(refused.count(), 1);
+            QVERIFY(!tab.result());
+            QCOMPARE(tab.status()->text(), QString("加权排序的权重不能都为 0。"));
+            QVERIFY(tab.compareButton()->isEnabled());
+
+            tab.Number(SettingNumber::RiseWeight)->setValue(2);
+            tab.Number(SettingNumber::Top)->setValue(2);
+            QSignalSpy done(&tab, &flyback::window::CompareTab::finished);
+            tab.Start(record, {}, parts);
+            QVERIFY(done.wait(60000));
+            const flyback::advise::Advice& advice = tab.result()->advice;
+            QCOMPARE(advice.top.size(), std::size_t{2});
+            for (const flyback::advise::Candidate& c : advice.top) QCOMPARE(c.score, 2 * c.rise_K);
+        }
+        flyback::window::CompareTab kept;
+        QCOMPARE(kept.Number(SettingNumber::RiseWeight)->value(), 2.0);
+        QCOMPARE(kept.Number(SettingNumber::Top)->value(), 2.0);
+        for (const QVariant& junk : {QVariant(0), QVariant(2.5), QVariant("ten")}) {
+            QSettings().setValue("compare/top", junk);
+            QCOMPARE(flyback::window::CompareTab().Number(SettingNumber::Top)->value(),
+                     static_cast<double>(flyback::advise::Settings{}.top));
         }
         QSettings().remove("compare");
     }

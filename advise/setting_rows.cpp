@@ -1,0 +1,43 @@
+#include "advise/setting_rows.hpp"
+
+#include <cmath>
+#include <cstddef>
+
+#include "runtime/decimal_conversion.hpp"
+
+namespace flyback::advise {
+
+const SettingNumberInfo& Info(SettingNumber number) {
+    return kSettingNumbers[static_cast<std::size_t>(number)];
+}
+
+double SettingValue(const Settings& settings, SettingNumber number) {
+    if (number == SettingNumber::Top) return settings.top;
+    return settings.weights[static_cast<std::size_t>(number)];
+}
+
+bool SetSettingValue(Settings& settings, SettingNumber number, double value) {
+    const SettingNumberInfo& info = Info(number);
+    if (!(value >= info.low && value <= info.high)) return false;
+    if (info.decimals == 0 && std::floor(value) != value) return false;
+    if (number == SettingNumber::Top) {
+        settings.top = static_cast<int>(value);
+    } else {
+        settings.weights[static_cast<std::size_t>(number)] = value;
+    }
+    return true;
+}
+
+std::string LimitsInWords(const SettingNumberInfo& info) {
+    const std::string range = runtime::decimal::ShortestText(info.low) + " to " +
+                              runtime::decimal::ShortestText(info.high);
+    return info.decimals == 0 ? "a whole number from " + range : "from " + range;
+}
+
+std::optional<std::string> SettingsProblem(const Settings& settings) {
+    if (settings.rank == Rank::Weighted && !WeightsUsable(settings.weights))
+        return std::string("加权排序的权重不能都为 0。");
+    return std::nullopt;
+}
+
+}  // namespace flyback::advise
