@@ -34,6 +34,17 @@ std::string LimitsInWords(const SettingNumberInfo& info) {
     return info.decimals == 0 ? "a whole number from " + range : "from " + range;
 }
 
+std::string RefusedCaption(const SettingNumberInfo& info, std::string_view typed) {
+    const bool weight = info.number != SettingNumber::Top;
+    const std::string name =
+        weight ? std::string(kWeightsCaption) + "“" + std::string(info.caption) + "”"
+               : "“" + std::string(info.caption) + "”";
+    const std::string range = runtime::decimal::ShortestText(info.low) + " 至 " +
+                              runtime::decimal::ShortestText(info.high);
+    return name + (info.decimals == 0 ? "须为 " + range + " 的整数" : "须在 " + range + " 之间") +
+           "（现为 " + std::string(typed) + "）。";
+}
+
 std::optional<std::string> SettingsProblem(const Settings& settings) {
     if (settings.rank == Rank::Weighted && !WeightsUsable(settings.weights))
         return std::string("加权排序的权重不能都为 0。");

@@ -34,7 +34,8 @@ inline constexpr SettingNumberInfo kSettingNumbers[] = {
      "compare/weightRise", "per K of rise"},
     {SettingNumber::VolumeWeight, "体积", "/cm³", 0, kMostWeight, 2, 0.1, "weightVolume",
      "compare/weightVolume", "per cm³ of core"},
-    {SettingNumber::Top, "列出", "个", 1, 1000, 0, 1, "top", "compare/top", "how many to list"},
+    {SettingNumber::Top, "列出", "个", 1, 1000, 0, 1, "topCount", "compare/top",
+     "how many to list"},
 };
 // What the weights' boxes stand under, and what a box shows beside them.
 inline constexpr std::string_view kWeightsCaption = "权重";
@@ -48,6 +49,10 @@ bool SetSettingValue(Settings& settings, SettingNumber number, double value);
 
 // The row's limits in words: "0 to 1e+06", "a whole number from 1 to 1000".
 std::string LimitsInWords(const SettingNumberInfo& info);
+
+// The text typed into a row's box refused, in Chinese: "“列出”须为 1 至
+// 1000 的整数（现为 2.5）。".
+std::string RefusedCaption(const SettingNumberInfo& info, std::string_view typed);
 
 // Why the numbers cannot be weighed together, in Chinese, or nothing: every
 // weight 0 leaves the weighted rank nothing to rank by.

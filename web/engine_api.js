@@ -47,13 +47,15 @@
 //                               {name (the plan's core to set), lines, problem}
 //     .sweep(texts, range, withPlan, columns)  {csv, tsv, svg} or {problem};
 //                               the plot `columns` panels across (default 2)
-//     .advise(texts, materials, rank) the adviser with the plan's options and
-//                               choices, weighing `materials` (names; none: the
-//                               plan's), ranked by `rank` (its place in
-//                               parts().rankCaptions; empty: the adviser's own):
-//                               {json (flyback-calc --advise --json), summary,
-//                               headings, top, front (each {cells, core,
-//                               material, turns}), svg}
+//     .advise(texts, materials, rank, numbers) the adviser with the plan's
+//                               options and choices, weighing `materials` (names;
+//                               none: the plan's), ranked by `rank` (its place in
+//                               parts().rankCaptions; empty: the adviser's own),
+//                               with `numbers` as texts in parts().settingNumbers'
+//                               order (empty: the adviser's own): {json
+//                               (flyback-calc --advise --json), summary, headings,
+//                               top, front (each {cells, core, material, turns}),
+//                               svg}, or {problem, box} for a number refused
 (function () {
     const encoder = new TextEncoder();
     const decoder = new TextDecoder();
@@ -230,8 +232,8 @@
             Module['_flyback_typed_core']();
             return JSON.parse(answer());
         },
-        advise(texts, materials = [], rank = '') {
-            putTexts([...texts, materials.join(','), String(rank)]);
+        advise(texts, materials = [], rank = '', numbers = []) {
+            putTexts([...texts, materials.join(','), String(rank), ...numbers.map(String)]);
             Module['_flyback_advise']();
             return JSON.parse(answer());
         },

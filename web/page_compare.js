@@ -57,6 +57,44 @@ window.FlybackPage.compare = function (page) {
             // not kept: nothing else is lost
         }
     });
+    // The adviser's numbers from its rows: the weights, read only by the
+    // weighted rank, then how many to list; kept as typed.
+    const kNumbersStore = 'flyback-designer.compareNumbers';
+    const numberBoxes = {};
+    let keptNumbers = {};
+    try {
+        keptNumbers = JSON.parse(localStorage.getItem(kNumbersStore)) || {};
+    } catch {
+        // a page without storage starts from the adviser's own
+    }
+    const weightsLabel = document.createElement('span');
+    weightsLabel.textContent = page.parts.weightsCaption;
+    $('CompareNumbers').append(weightsLabel, ' ');
+    for (const info of page.parts.settingNumbers) {
+        const id = 'Compare' + info.key[0].toUpperCase() + info.key.slice(1);
+        const { label, input } = page.tableBox(info, id);
+        input.value = typeof keptNumbers[info.key] === 'string' ? keptNumbers[info.key] : info.first;
+        input.dataset.weight = String(info.weight);
+        input.addEventListener('change', () => {
+            keptNumbers[info.key] = input.value;
+            try {
+                localStorage.setItem(kNumbersStore, JSON.stringify(keptNumbers));
+            } catch {
+                // not kept: nothing else is lost
+            }
+        });
+        numberBoxes[info.key] = input;
+        $('CompareNumbers').append(label, ' ');
+    }
+    function showWeights() {
+        const weighted = $('CompareRank').value === page.parts.weightedRank;
+        for (const input of Object.values(numberBoxes))
+            if (input.dataset.weight === 'true') input.disabled = !weighted;
+    }
+    $('CompareRank').addEventListener('change', showWeights);
+    showWeights();
+    const numberTexts = () => page.parts.settingNumbers.map((info) => numberBoxes[info.key].value.trim());
+
     function checkedMaterials() {
         return [...$('CompareMaterials').querySelectorAll('input:checked')].map((box) => box.value);
     }
@@ -91,10 +129,10 @@ window.FlybackPage.compare = function (page) {
             const ready = createEngine();
             onmessage = async (event) => {
                 const engine = await ready;
-                const { id, texts, settings, materials, rank } = event.data;
+                const { id, texts, settings, materials, rank, numbers } = event.data;
                 try {
                     for (const [name, value] of Object.entries(settings)) engine.page[name](value);
-                    postMessage({ id, advice: engine.page.advise(texts, materials, rank) });
+                    postMessage({ id, advice: engine.page.advise(texts, materials, rank, numbers) });
                 } catch (error) {
                     postMessage({ id, error: String(error && error.message || error) });
                 }
@@ -105,6 +143,7 @@ window.FlybackPage.compare = function (page) {
         worker.onmessage = (event) => {
             if (event.data.id !== asked) return;  // a press came between
             if (event.data.error) failed(event.data.error);
+            else if (event.data.advice.problem) refused(event.data.advice);
             else show(event.data.advice);
         };
         worker.onerror = (event) => {
@@ -112,6 +151,15 @@ window.FlybackPage.compare = function (page) {
             worker = null;
             failed(event.message);
         };
+    }
+
+    // A number refused: said, its box marked; the last comparison stays.
+    function refused(answer) {
+        const box = numberBoxes[answer.box];
+        box.setAttribute('aria-invalid', 'true');
+        box.addEventListener('input', () => box.removeAttribute('aria-invalid'), { once: true });
+        $('CompareSummary').textContent = answer.problem;
+        $('CompareRun').disabled = false;
     }
 
     function failed(message) {  // never a silent freeze: whatever failed is said
@@ -161,7 +209,8 @@ window.FlybackPage.compare = function (page) {
             asking = settingsKey();
             askedRank = $('CompareRank').selectedOptions[0].text;
             worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings,
-                                 materials: checkedMaterials(), rank: $('CompareRank').value });
+                                 materials: checkedMaterials(), rank: $('CompareRank').value,
+                                 numbers: numberTexts() });
         } catch (error) {
             failed(String(error && error.message || error));
         }

@@ -15,6 +15,7 @@
 
 #include "advise/advice_output.hpp"
 #include "advise/advise.hpp"
+#include "advise/setting_rows.hpp"
 #include "answer/answer_details.hpp"
 #include "answer/answer_json.hpp"
 #include "build_sheet/build_sheet.hpp"
@@ -328,6 +329,49 @@ std::array<std::string, numtext::kInputCount> OwnedInputs() {
     return texts;
 }
 
+// The adviser's numbers as the compare row's boxes show them.
+std::string SettingNumbersJson() {
+    std::string json = "[";
+    for (const flyback::advise::SettingNumberInfo& info : flyback::advise::kSettingNumbers) {
+        if (json.size() > 1) json += ',';
+        JsonObject(json)
+            .Text("key", info.pageKey)
+            .Text("caption", info.caption)
+            .Text("unit", info.unit)
+            .Text("first", Shortest(flyback::advise::SettingValue({}, info.number)))
+            .Bool("weight", info.number != flyback::advise::SettingNumber::Top);
+    }
+    return json + "]";
+}
+
+// The adviser's numbers from the texts from `first` on, in their rows'
+// order (empty: the adviser's own); the answer {"problem", "box": the row's
+// key} of the first refused, or "" where all are taken.
+std::string ReadSettingNumbers(std::size_t first, flyback::advise::Settings& settings) {
+    namespace advise = flyback::advise;
+    std::size_t text = first;
+    for (const advise::SettingNumberInfo& info : advise::kSettingNumbers) {
+        const std::string_view typed = Text(text++);
+        if (typed.empty()) continue;
+        const auto value = flyback::runtime::ReadWholeNumber(typed);
+        if (!value || !advise::SetSettingValue(settings, info.number, *value)) {
+            std::string answer;
+            JsonObject(answer)
+                .Text("problem", advise::RefusedCaption(info, typed))
+                .Text("box", info.pageKey);
+            return answer;
+        }
+    }
+    if (const auto problem = advise::SettingsProblem(settings)) {
+        std::string answer;
+        JsonObject(answer)
+            .Text("problem", *problem)
+            .Text("box", advise::Info(advise::SettingNumber::LossWeight).pageKey);
+        return answer;
+    }
+    return {};
+}
+
 }  // namespace
 
 extern "C" {
@@ -465,6 +509,9 @@ EMSCRIPTEN_KEEPALIVE void flyback_parts() {
         .Raw("rankCaptions", Texts({std::begin(flyback::advise::kRankCaptions),
                                     std::end(flyback::advise::kRankCaptions)}))
         .Text("rank", std::to_string(static_cast<int>(flyback::advise::Settings{}.rank)))
+        .Text("weightedRank", std::to_string(static_cast<int>(flyback::advise::Rank::Weighted)))
+        .Text("weightsCaption", flyback::advise::kWeightsCaption)
+        .Raw("settingNumbers", SettingNumbersJson())
         .Text("pins", flyback::build_sheet::PinsText({}))
         .Text("version", flyback::kProgramVersion)
         .Text("title", flyback::kProgramTitle)
@@ -509,9 +556,10 @@ EMSCRIPTEN_KEEPALIVE void flyback_sweep(bool withPlan, int columns) {
 // and choices (their ways to the reflected voltage as its bounds), as the
 // window's 方案比较 weighs them: {"json": the bytes of flyback-calc --advise
 // --json, "summary", "headings", "top" and "front" (each {"cells", "core",
-// "material", "turns"}: a row and what opens its plan), "svg"}. The seventh
-// text names the materials weighed, as --allowed-materials does ("N87,3C95";
-// empty: the plan's own).
+// "material", "turns"}: a row and what opens its plan), "svg"}, or
+// {"problem", "box"} for a number refused. The seventh text names the
+// materials weighed, as --allowed-materials does ("N87,3C95"; empty: the
+// plan's own), the eighth the rank's place, then the adviser's numbers.
 EMSCRIPTEN_KEEPALIVE void flyback_advise() {
     namespace advise = flyback::advise;
     const record::DesignRecord record = record::RecordPress(Inputs());
@@ -520,6 +568,11 @@ EMSCRIPTEN_KEEPALIVE void flyback_advise() {
     settings.materials = advise::MaterialList(Text(numtext::kInputCount));
     if (const auto place = flyback::runtime::ReadWholeNumber(Text(numtext::kInputCount + 1)))
         settings.rank = advise::RankAt(*place).value_or(settings.rank);
+    if (const std::string problem = ReadSettingNumbers(numtext::kInputCount + 2, settings);
+        !problem.empty()) {
+        Answer() = problem;
+        return;
+    }
     const advise::Advice advice = advise::Advise(record, PlanOptions(), Parts(), settings);
     const auto rows = [](const std::vector<advise::Candidate>& list) {
         return JsonArray(list, [](const advise::Candidate& c, std::string& out) {

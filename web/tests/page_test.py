@@ -613,6 +613,41 @@ class PageTest(unittest.TestCase):
         self.setUp()
         self.assertEqual(Select(self.box("CompareRank")).first_selected_option.text, "总损耗最低")
 
+    def test_the_comparison_weighs_and_lists_as_its_boxes_say(self):
+        """The weights (only with the weighted rank) and how many to list are
+        the adviser's rows: a number beyond its row is refused with its box
+        marked, as flyback-calc refuses it; the first pick by the weights
+        typed is flyback-calc --weights' own; the page keeps what was typed."""
+        self.addCleanup(self.driver.execute_script, "localStorage.clear()")
+        self.assertFalse(self.box("CompareWeightRise").is_enabled())
+        self.type_inputs(["12", "375", "120", "65", "80", "12"])
+        self.press()
+        Select(self.box("CompareRank")).select_by_visible_text("加权（按下列权重）")
+        self.assertTrue(self.box("CompareWeightRise").is_enabled())
+        top = self.box("CompareTopCount")
+        top.clear()
+        top.send_keys("2.5")
+        self.compare()
+        self.assertEqual(top.get_attribute("aria-invalid"), "true")
+        self.assertIn("“列出”须为 1 至 1000 的整数（现为 2.5）", self.box("CompareSummary").text)
+        top.clear()
+        top.send_keys("3")
+        for key, value in (("Loss", "0"), ("Rise", "1"), ("Volume", "0")):
+            box = self.box("CompareWeight" + key)
+            box.clear()
+            box.send_keys(value)
+        self.compare()
+        self.assertEqual(len(self.rows("CompareTop")), 3)
+        if CALC:
+            self.assertEqual(
+                [cell.text for cell in self.rows("CompareTop")[0]
+                 .find_elements(By.TAG_NAME, "td")][:3],
+                native_best(["--rank", "weighted", "--weights", "0,1,0",
+                             "12", "375", "120", "65", "80", "12"]))
+        self.setUp()
+        self.assertEqual(self.box("CompareTopCount").get_attribute("value"), "3")
+        self.assertEqual(self.box("CompareWeightRise").get_attribute("value"), "1")
+
     def test_the_comparison_leaves_the_page_answering(self):
         """The adviser works in a worker: no task on the page's thread runs
         half as long as the weighing took (which the summary says), from 比较
