@@ -9,10 +9,11 @@
 // in the module's memory, kept from call to call.
 namespace flyback::web {
 
-// Up to twenty-four texts lie one after the other in the request buffer: the six
-// inputs, then what a call takes besides (a date, a sweep), or the texts of
-// the plan's options (twenty-one) or of its choices. A text past them is empty.
-inline constexpr std::size_t kMostTexts = 24;
+// Up to thirty-two texts lie one after the other in the request buffer: the
+// six inputs, then what a call takes besides (a date, a sweep), or the texts
+// of the plan's options or of its choices (each call checks at build time that
+// its texts fit). A text past them is empty.
+inline constexpr std::size_t kMostTexts = 32;
 
 std::string& Request();
 // The last answer; JavaScript reads it from memory.

@@ -347,6 +347,9 @@ std::string SettingNumbersJson() {
 // The adviser's numbers from the texts from `first` on, in their rows'
 // order (empty: the adviser's own); the answer {"problem", "box": the row's
 // key} of the first refused, or "" where all are taken.
+static_assert(numtext::kInputCount + 2 + std::size(flyback::advise::kSettingNumbers) <=
+              flyback::web::kMostTexts);
+
 std::string ReadSettingNumbers(std::size_t first, flyback::advise::Settings& settings) {
     namespace advise = flyback::advise;
     std::size_t text = first;

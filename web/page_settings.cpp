@@ -47,6 +47,12 @@ int ListText(winding::ListOption option) {
     return kFirstListText + static_cast<int>(option);
 }
 
+// Every option's text within the request: one past the buffer would read as
+// empty, its option silently left at its default.
+static_assert(kFirstListText + std::size(winding::kListOptions) +
+                  std::size(winding::kNumberOptions) <=
+              flyback::web::kMostTexts);
+
 int OptionNumberText(winding::NumberOption option) {
     return kFirstListText + static_cast<int>(std::size(winding::kListOptions)) +
            static_cast<int>(option);
@@ -146,6 +152,8 @@ namespace {
 // or default. A way's numbers are read only while it is taken, as a hidden
 // box cannot be mended. What is wrong: the text's number, or -1.
 enum ChoiceText { kOutputsText, kVorSourceText, kConductionText, kTurnsText, kFirstNumberText };
+
+static_assert(kFirstNumberText + std::size(winding::kChoiceNumbers) <= flyback::web::kMostTexts);
 
 int NumberText(winding::ChoiceNumber choice) {
     return kFirstNumberText + static_cast<int>(choice);

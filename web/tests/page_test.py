@@ -48,7 +48,7 @@ READ_AS_IT_IS = {
     "ETD", "ER", "EER", "PQ", "RM", "EP", "EQ", "N", "R", "Vceo", "Isc", "Vmax", "Vmin", "Vo", "Vor",
     "Vspike", "Dmax", "Lp", "Ipk", "Bpk", "Bmax", "Ae", "Ae_req", "AL", "Ap", "Wa", "At", "Ks",
     "Np", "Ns", "Naux", "P", "f", "eta", "B", "FG", "gap", "core", "Pcu", "Pfe", "McLyman", "KRP",
-    "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "IIIa", "IIIb", "m", "kV", "s",
+    "RCD", "Ve", "le", "D", "Irms", "Isp", "IEC", "I", "II", "III", "IV", "IIIa", "IIIb", "m", "kV", "s",
     "Tecroll", "Fr", "Dowell", "iGSE", "MIT", "AC", "DC", "L", "J", "M", "S", "Ctrl", "Esc", "F",
     "Z", "pF", "MHz", "Coss", "Cds",
     # distributors, as a stock set's price names them
