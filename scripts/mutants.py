@@ -134,6 +134,14 @@ MUTANTS = [
      "if (lowVorDrops_ && (winding::ReflectedVoltageLow(sketch) || sketch.Dmax < 0.3)) {"),
     ("winding/conductor_floor.cpp", "constexpr double kBelowRounding = 1 - 1e-9;",
      "constexpr double kBelowRounding = 1e9;"),
+    # The overvoltage category's list and the adviser's rows.
+    ("winding/options.cpp",
+     "options.insulation.overvoltage = Info(option).names[static_cast<std::size_t>(whole)];",
+     "options.insulation.overvoltage = Info(option).names[std::min<std::size_t>(whole, 1)];"),
+    ("advise/setting_rows.cpp", "if (info.decimals == 0 && std::floor(value) != value) return false;",
+     "if (info.decimals == 0 && value < 0) return false;"),
+    ("advise/setting_rows.cpp", "if (!(value >= info.low && value <= info.high)) return false;",
+     "if (!(value >= info.low)) return false;"),
 ]
 
 # Every test but the page's (its WebAssembly build is apart): the plan's
