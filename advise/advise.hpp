@@ -31,8 +31,7 @@ inline constexpr std::string_view kRankNames[] = {"loss", "rise", "volume", "wei
 // As the window's and the page's list of ranks say them, in the same places.
 inline constexpr std::string_view kRankCaption = "排序";
 inline constexpr std::string_view kRankCaptions[] = {
-    "总损耗最低", "温升最低", "磁芯最小（同体积按损耗）", "加权（按下列权重）",
-    "库存套件最便宜"};
+    "总损耗最低", "温升最低", "磁芯最小（同体积按损耗）", "加权（按下列权重）", "库存套件最便宜"};
 // A rank by its place in those lists; none for a place that is not one (a
 // setting kept by another version).
 std::optional<Rank> RankAt(double place);

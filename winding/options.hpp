@@ -283,8 +283,8 @@ inline constexpr ListOptionInfo kListOptions[] = {
      insulation::kMaterialGroups, "materialGroup", "winding/group", "I, II, IIIa or IIIb (IIIb)",
      "group", OptionBlock::Insulation},
     {ListOption::Overvoltage, "--overvoltage-category", "过电压类别",
-     insulation::kOvervoltageCategories, insulation::kOvervoltageCategories,
-     "overvoltageCategory", "winding/overvoltage",
+     insulation::kOvervoltageCategories, insulation::kOvervoltageCategories, "overvoltageCategory",
+     "winding/overvoltage",
      "the mains' overvoltage category, I, II, III or IV, which sets the transient the barrier "
      "withstands (II)",
      "overvoltage", OptionBlock::Insulation},

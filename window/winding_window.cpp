@@ -426,14 +426,11 @@ QWidget* WindingWindow::InsulationRow(const winding::Options& o) {
     auto* line = new QGridLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
     using winding::ListOption;
-    const std::initializer_list<QWidget*> widgets = {ListBox(ListOption::Grade),
-                                                     NumberBox(NumberOption::Mains),
-                                                     ListBox(ListOption::Overvoltage),
-                                                     NumberBox(NumberOption::Pollution),
-                                                     ListBox(ListOption::MaterialGroup),
-                                                     NumberBox(NumberOption::Altitude),
-                                                     ListBox(ListOption::Order),
-                                                     stack_};
+    const std::initializer_list<QWidget*> widgets = {
+        ListBox(ListOption::Grade),         NumberBox(NumberOption::Mains),
+        ListBox(ListOption::Overvoltage),   NumberBox(NumberOption::Pollution),
+        ListBox(ListOption::MaterialGroup), NumberBox(NumberOption::Altitude),
+        ListBox(ListOption::Order),         stack_};
     for (QWidget* widget : widgets) {
         // Three a row, for the same reason as the families.
         const int at = line->count();

@@ -80,12 +80,18 @@ TEST(AdviseTest, TheSettingsRowsTakeOnlyWhatTheirLimitsAllow) {
         double value;
         bool taken;
     } cases[] = {
-        {SettingNumber::LossWeight, 0, true},      {SettingNumber::LossWeight, kMostWeight, true},
-        {SettingNumber::RiseWeight, 0.25, true},   {SettingNumber::RiseWeight, -0.01, false},
-        {SettingNumber::VolumeWeight, 2e6, false}, {SettingNumber::VolumeWeight, NAN, false},
-        {SettingNumber::Top, 1, true},             {SettingNumber::Top, 1000, true},
-        {SettingNumber::Top, 0, false},            {SettingNumber::Top, 2.5, false},
-        {SettingNumber::Top, 1001, false},         {SettingNumber::Top, INFINITY, false},
+        {SettingNumber::LossWeight, 0, true},
+        {SettingNumber::LossWeight, kMostWeight, true},
+        {SettingNumber::RiseWeight, 0.25, true},
+        {SettingNumber::RiseWeight, -0.01, false},
+        {SettingNumber::VolumeWeight, 2e6, false},
+        {SettingNumber::VolumeWeight, NAN, false},
+        {SettingNumber::Top, 1, true},
+        {SettingNumber::Top, 1000, true},
+        {SettingNumber::Top, 0, false},
+        {SettingNumber::Top, 2.5, false},
+        {SettingNumber::Top, 1001, false},
+        {SettingNumber::Top, INFINITY, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(Info(c.number).caption) + " " + std::to_string(c.value));
