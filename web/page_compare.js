@@ -75,6 +75,8 @@ window.FlybackPage.compare = function (page) {
         const { label, input } = page.tableBox(info, id);
         input.value = typeof keptNumbers[info.key] === 'string' ? keptNumbers[info.key] : info.first;
         input.dataset.weight = String(info.weight);
+        // A weight is named as one: "权重 损耗 (/W)", not "损耗" alone.
+        if (info.weight) input.setAttribute('aria-label', `${page.parts.weightsCaption} ${label.textContent.trim()}`);
         input.addEventListener('change', () => {
             keptNumbers[info.key] = input.value;
             try {

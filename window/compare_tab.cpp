@@ -66,7 +66,11 @@ QDoubleSpinBox* NewSettingBox(advise::SettingNumber number) {
     box->setPrefix(FromUtf8(info.caption) + QStringLiteral(" "));
     box->setSuffix(QStringLiteral(" ") + FromUtf8(info.unit));
     box->setValue(KeptNumber(number));
-    box->setAccessibleName(FromUtf8(info.caption));
+    // A weight is named as one: "权重 损耗", not "损耗" alone.
+    const bool weight = number != advise::SettingNumber::Top;
+    box->setAccessibleName(
+        (weight ? FromUtf8(advise::kWeightsCaption) + QStringLiteral(" ") : QString()) +
+        FromUtf8(info.caption));
     box->setKeyboardTracking(false);
     QObject::connect(box, &QDoubleSpinBox::valueChanged, box, [number](double value) {
         QSettings().setValue(FromUtf8(advise::Info(number).settingsKey), value);

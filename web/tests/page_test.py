@@ -624,6 +624,8 @@ class PageTest(unittest.TestCase):
         self.press()
         Select(self.box("CompareRank")).select_by_visible_text("加权（按下列权重）")
         self.assertTrue(self.box("CompareWeightRise").is_enabled())
+        self.assertEqual(self.box("CompareWeightRise").get_attribute("aria-label"),
+                         "权重 温升 (/K)")
         top = self.box("CompareTopCount")
         top.clear()
         top.send_keys("2.5")

@@ -648,6 +648,8 @@ class ToolWindowsTest : public QObject {
             QVERIFY(tab.Number(SettingNumber::Top)->isEnabled());
             tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Weighted));
             QVERIFY(tab.Number(SettingNumber::RiseWeight)->isEnabled());
+            QCOMPARE(tab.Number(SettingNumber::RiseWeight)->accessibleName(), QString("权重 温升"));
+            QCOMPARE(tab.Number(SettingNumber::Top)->accessibleName(), QString("列出"));
             for (const SettingNumber w : {SettingNumber::LossWeight, SettingNumber::RiseWeight,
                                           SettingNumber::VolumeWeight})
                 tab.Number(w)->setValue(0);
