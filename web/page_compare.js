@@ -77,7 +77,7 @@ window.FlybackPage.compare = function (page) {
         input.dataset.weight = String(info.weight);
         // A weight is named as one: "权重 损耗 (/W)", not "损耗" alone.
         if (info.weight) input.setAttribute('aria-label', `${page.parts.weightsCaption} ${label.textContent.trim()}`);
-        input.addEventListener('change', () => {
+        input.addEventListener('input', () => {
             keptNumbers[info.key] = input.value;
             try {
                 localStorage.setItem(kNumbersStore, JSON.stringify(keptNumbers));
@@ -176,17 +176,31 @@ window.FlybackPage.compare = function (page) {
     let askedRank = '';  // the rank the comparison asked for was ranked by
     const settingsKey = () => JSON.stringify(
         [page.planSettings.setPlanOptions, page.planSettings.setPlanChoices]);
+    // Likewise the ranking's own settings: the rank, the weights, the count.
+    let askingRanking = null, rankedWith = null;
+    const rankingKey = () => JSON.stringify([$('CompareRank').value, numberTexts()]);
     function markStale() {
         const stale = comparedWith !== null && settingsKey() !== comparedWith;
-        if (stale) $('compare').dataset.optionsStale = 'true';
+        const reRanked = comparedWith !== null && rankingKey() !== rankedWith;
+        if (stale || reRanked) $('compare').dataset.optionsStale = 'true';
         else delete $('compare').dataset.optionsStale;
-        $('CompareSummary').textContent = stale
-            ? '已过时：选项在比较之后已更改，下列结果按更改前的选项；请重新比较。' +
-              '打开一行按现在的选项采用它的磁芯、材料与匝数。' + shownSummary
-            : shownSummary;
+        let said = shownSummary;
+        if (stale) {
+            said = '已过时：选项在比较之后已更改，下列结果按更改前的选项；请重新比较。' +
+                   '打开一行按现在的选项采用它的磁芯、材料与匝数。' + shownSummary;
+        } else if (reRanked) {
+            said = '已过时：排序、权重或列出个数在比较之后已更改，下列结果按更改前的设置；' +
+                   '请重新比较。' + shownSummary;
+        }
+        $('CompareSummary').textContent = said;
     }
     for (const form of ['WindingOptions', 'WindingChoices']) {
         $(form).addEventListener('change', () => {
+            if (comparedWith !== null) markStale();
+        });
+    }
+    for (const box of [$('CompareRank'), ...Object.values(numberBoxes)]) {
+        box.addEventListener('input', () => {
             if (comparedWith !== null) markStale();
         });
     }
@@ -195,6 +209,7 @@ window.FlybackPage.compare = function (page) {
         // Why the first won ends its own sentence; a summary without one does not.
         const summary = advice.summary;
         comparedWith = asking;
+        rankedWith = askingRanking;
         shownSummary = summary;
         markStale();
         $('CompareTopCaption').textContent = `排在前列的方案（${page.parts.rankCaption}：${askedRank}）`;
@@ -209,6 +224,7 @@ window.FlybackPage.compare = function (page) {
         try {
             if (!worker) startWorker();
             asking = settingsKey();
+            askingRanking = rankingKey();
             askedRank = $('CompareRank').selectedOptions[0].text;
             worker.postMessage({ id: asked, texts: page.lastTexts, settings: page.planSettings,
                                  materials: checkedMaterials(), rank: $('CompareRank').value,

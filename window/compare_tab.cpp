@@ -158,6 +158,9 @@ QHBoxLayout* CompareTab::SettingsRow() {
     };
     connect(rank_, &QComboBox::currentIndexChanged, this, weighted);
     weighted();
+    connect(rank_, &QComboBox::currentIndexChanged, this, &CompareTab::ShowState);
+    for (QDoubleSpinBox* box : numbers_)
+        connect(box, &QDoubleSpinBox::valueChanged, this, &CompareTab::ShowState);
     return row;
 }
 
@@ -210,10 +213,11 @@ void CompareTab::Start(const record::DesignRecord& record, const winding::Option
     }
     settings.stop = stop_.get();
     watcher_ = new QFutureWatcher<advise::Advice>(this);
-    connect(watcher_, &QFutureWatcher<advise::Advice>::finished, this, [this, copy, options] {
-        ShowResult({copy, options, watcher_->result()});
-        emit finished();
-    });
+    connect(watcher_, &QFutureWatcher<advise::Advice>::finished, this,
+            [this, copy, options, numbers = NumbersShown()] {
+                ShowResult({copy, options, watcher_->result(), numbers});
+                emit finished();
+            });
     watcher_->setFuture(QtConcurrent::run([record, options, copy, stop = stop_, settings] {
         return advise::Advise(record, options, *copy, settings);
     }));
@@ -235,17 +239,46 @@ winding::Options CompareTab::OptionsFor(const advise::Candidate& candidate) cons
     return advise::OptionsOf(candidate, result_->changedTo.value_or(result_->advice.plannedWith));
 }
 
+CompareTab::Numbers CompareTab::NumbersShown() const {
+    Numbers numbers{};
+    for (std::size_t i = 0; i < numbers.size(); ++i) numbers[i] = numbers_[i]->value();
+    return numbers;
+}
+
+// Whether the rank, a weight or the count changed since the comparison shown.
+bool CompareTab::RankedOtherwise() const {
+    return rank_->currentIndex() != static_cast<int>(result_->advice.rank) ||
+           NumbersShown() != result_->numbers;
+}
+
+// The summary, said out of date once the plan's options or the ranking's
+// settings changed since; the table greyed with it.
+void CompareTab::ShowState() {
+    if (!result_) return;
+    const bool stale = result_->changedTo.has_value();
+    const bool reRanked = RankedOtherwise();
+    // The summary ends with a full stop where it says why the first won.
+    const QString summary = FromUtf8(advise::Summary(result_->advice));
+    QString said = summary + QStringLiteral("双击一行打开它的方案。");
+    if (stale) {
+        said = QStringLiteral(
+                   "已过时：选项在比较之后已更改，下列结果按更改前的选项；请重新比较。"
+                   "双击一行按现在的选项打开它的磁芯、材料与匝数。") +
+               summary;
+    } else if (reRanked) {
+        said = QStringLiteral(
+                   "已过时：排序、权重或列出个数在比较之后已更改，下列结果按更改前的"
+                   "设置；请重新比较。") +
+               summary;
+    }
+    status_->setText(said);
+    // Out of date: grey and italic, as the plan's own tables show it.
+    ShowOutOfDate(table_, stale || reRanked, QApplication::palette(table_).color(QPalette::Text));
+}
+
 void CompareTab::Show() {
     if (!result_) return;
     const advise::Advice& a = result_->advice;
-    const bool stale = result_->changedTo.has_value();
-    // The summary ends with a full stop where it says why the first won.
-    const QString summary = FromUtf8(advise::Summary(a));
-    status_->setText(
-        stale ? QStringLiteral("已过时：选项在比较之后已更改，下列结果按更改前的选项；请重新比较。"
-                               "双击一行按现在的选项打开它的磁芯、材料与匝数。") +
-                    summary
-              : summary + QStringLiteral("双击一行打开它的方案。"));
     table_->setRowCount(static_cast<int>(a.top.size()));
     for (std::size_t r = 0; r < a.top.size(); ++r) {
         const auto cells = advise::Row(a.top[r]);
@@ -254,8 +287,7 @@ void CompareTab::Show() {
                             new QTableWidgetItem(FromUtf8(cells[c])));
         }
     }
-    // Out of date: grey and italic, as the plan's own tables show it.
-    ShowOutOfDate(table_, stale, QApplication::palette(table_).color(QPalette::Text));
+    ShowState();
     table_->resizeColumnsToContents();
     QChart& chart = *chart_->chart();
     chart.removeAllSeries();

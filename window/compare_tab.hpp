@@ -43,6 +43,8 @@ class CompareTab : public QWidget {
         std::shared_ptr<const catalogue::Catalogue> parts;
         winding::Options options;
         advise::Advice advice;
+        // The adviser's numbers (kSettingNumbers' order) it was ranked with.
+        std::array<double, std::size(advise::kSettingNumbers)> numbers{};
         // The plan's options changed since: the candidates were weighed with
         // others, and one picked opens on the options as they are now.
         std::optional<winding::Options> changedTo = std::nullopt;
@@ -80,6 +82,10 @@ class CompareTab : public QWidget {
     void Show();
     void StopRunning();
     QHBoxLayout* SettingsRow();
+    using Numbers = std::array<double, std::size(advise::kSettingNumbers)>;
+    Numbers NumbersShown() const;
+    bool RankedOtherwise() const;
+    void ShowState();
     // The options a candidate's plan is made on: those it was weighed with,
     // or the plan's as they are now where they changed since.
     winding::Options OptionsFor(const advise::Candidate& candidate) const;

@@ -640,6 +640,13 @@ class PageTest(unittest.TestCase):
             box.send_keys(value)
         self.compare()
         self.assertEqual(len(self.rows("CompareTop")), 3)
+        # Ranked otherwise since: said out of date until set back.
+        top.clear()
+        top.send_keys("4")
+        self.assertTrue(self.box("CompareSummary").text.startswith("已过时：排序、权重或列出个数"))
+        top.clear()
+        top.send_keys("3")
+        self.assertFalse(self.box("CompareSummary").text.startswith("已过时"))
         if CALC:
             self.assertEqual(
                 [cell.text for cell in self.rows("CompareTop")[0]

@@ -668,6 +668,14 @@ class ToolWindowsTest : public QObject {
             const flyback::advise::Advice& advice = tab.result()->advice;
             QCOMPARE(advice.top.size(), std::size_t{2});
             for (const flyback::advise::Candidate& c : advice.top) QCOMPARE(c.score, 2 * c.rise_K);
+            // Ranked otherwise since: said out of date until set back.
+            tab.Number(SettingNumber::Top)->setValue(3);
+            QVERIFY(tab.status()->text().startsWith("已过时：排序、权重或列出个数"));
+            tab.Number(SettingNumber::Top)->setValue(2);
+            QVERIFY(!tab.status()->text().startsWith("已过时"));
+            tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Loss));
+            QVERIFY(tab.status()->text().startsWith("已过时"));
+            tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Weighted));
         }
         flyback::window::CompareTab kept;
         QCOMPARE(kept.Number(SettingNumber::RiseWeight)->value(), 2.0);
