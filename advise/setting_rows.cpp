@@ -12,7 +12,7 @@ const SettingNumberInfo& Info(SettingNumber number) {
 }
 
 double SettingValue(const Settings& settings, SettingNumber number) {
-    if (number == SettingNumber::Top) return settings.top;
+    if (!IsWeight(number)) return settings.top;
     return settings.weights[static_cast<std::size_t>(number)];
 }
 
@@ -20,10 +20,10 @@ bool SetSettingValue(Settings& settings, SettingNumber number, double value) {
     const SettingNumberInfo& info = Info(number);
     if (!(value >= info.low && value <= info.high)) return false;
     if (info.decimals == 0 && std::floor(value) != value) return false;
-    if (number == SettingNumber::Top) {
-        settings.top = static_cast<int>(value);
-    } else {
+    if (IsWeight(number)) {
         settings.weights[static_cast<std::size_t>(number)] = value;
+    } else {
+        settings.top = static_cast<int>(value);
     }
     return true;
 }
@@ -35,10 +35,8 @@ std::string LimitsInWords(const SettingNumberInfo& info) {
 }
 
 std::string RefusedCaption(const SettingNumberInfo& info, std::string_view typed) {
-    const bool weight = info.number != SettingNumber::Top;
-    const std::string name =
-        weight ? std::string(kWeightsCaption) + "“" + std::string(info.caption) + "”"
-               : "“" + std::string(info.caption) + "”";
+    const std::string name = (IsWeight(info.number) ? std::string(kWeightsCaption) : "") + "“" +
+                             std::string(info.caption) + "”";
     const std::string range = runtime::decimal::ShortestText(info.low) + " 至 " +
                               runtime::decimal::ShortestText(info.high);
     return name + (info.decimals == 0 ? "须为 " + range + " 的整数" : "须在 " + range + " 之间") +

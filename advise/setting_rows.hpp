@@ -39,6 +39,12 @@ inline constexpr SettingNumberInfo kSettingNumbers[] = {
 };
 // What the weights' boxes stand under, and what a box shows beside them.
 inline constexpr std::string_view kWeightsCaption = "权重";
+// The weights, in --weights' order.
+inline constexpr SettingNumber kWeights[] = {SettingNumber::LossWeight, SettingNumber::RiseWeight,
+                                             SettingNumber::VolumeWeight};
+inline constexpr bool IsWeight(SettingNumber number) {
+    return number != SettingNumber::Top;
+}
 
 const SettingNumberInfo& Info(SettingNumber number);
 

@@ -277,8 +277,7 @@ std::string ReadAdviseBounds(Options& options) {
         using advise::SettingNumber;
         constexpr auto kForm = "--weights expects three numbers, as 1,0.1,2";
         std::string_view rest = options.weights;
-        for (const SettingNumber weight :
-             {SettingNumber::LossWeight, SettingNumber::RiseWeight, SettingNumber::VolumeWeight}) {
+        for (const SettingNumber weight : advise::kWeights) {
             const std::size_t comma = std::min(rest.find(','), rest.size());
             const auto value = runtime::ReadWholeNumber(rest.substr(0, comma));
             if (!value) return kForm;
@@ -306,16 +305,14 @@ std::string SettingHelp(advise::SettingNumber number) {
 }
 
 std::string WeightsHelp() {
-    using advise::SettingNumber;
-    std::string help = "with --advise --rank weighted, three weights: ", defaults;
-    for (const SettingNumber weight :
-         {SettingNumber::LossWeight, SettingNumber::RiseWeight, SettingNumber::VolumeWeight}) {
-        const std::string comma = weight == SettingNumber::LossWeight ? "" : ",";
-        help += (comma.empty() ? "" : ", ") + std::string(advise::Info(weight).help);
-        defaults += comma + runtime::decimal::ShortestText(advise::SettingValue({}, weight));
+    std::string helps, defaults;
+    for (const advise::SettingNumber weight : advise::kWeights) {
+        helps += (helps.empty() ? "" : ", ") + std::string(advise::Info(weight).help);
+        defaults += (defaults.empty() ? "" : ",") +
+                    runtime::decimal::ShortestText(advise::SettingValue({}, weight));
     }
-    return help + ", each " + advise::LimitsInWords(advise::Info(SettingNumber::LossWeight)) +
-           " (" + defaults + ")";
+    return "with --advise --rank weighted, three weights: " + helps + ", each " +
+           advise::LimitsInWords(advise::Info(advise::kWeights[0])) + " (" + defaults + ")";
 }
 
 // A search over more cores than the built-in catalogue's few dozen says

@@ -339,16 +339,17 @@ std::string SettingNumbersJson() {
             .Text("caption", info.caption)
             .Text("unit", info.unit)
             .Text("first", Shortest(flyback::advise::SettingValue({}, info.number)))
-            .Bool("weight", info.number != flyback::advise::SettingNumber::Top);
+            .Bool("weight", flyback::advise::IsWeight(info.number));
     }
     return json + "]";
 }
 
+static_assert(numtext::kInputCount + 2 + std::size(flyback::advise::kSettingNumbers) <=
+              flyback::web::kMostTexts);
+
 // The adviser's numbers from the texts from `first` on, in their rows'
 // order (empty: the adviser's own); the answer {"problem", "box": the row's
 // key} of the first refused, or "" where all are taken.
-static_assert(numtext::kInputCount + 2 + std::size(flyback::advise::kSettingNumbers) <=
-              flyback::web::kMostTexts);
 
 std::string ReadSettingNumbers(std::size_t first, flyback::advise::Settings& settings) {
     namespace advise = flyback::advise;
@@ -369,7 +370,7 @@ std::string ReadSettingNumbers(std::size_t first, flyback::advise::Settings& set
         std::string answer;
         JsonObject(answer)
             .Text("problem", *problem)
-            .Text("box", advise::Info(advise::SettingNumber::LossWeight).pageKey);
+            .Text("box", advise::Info(advise::kWeights[0]).pageKey);
         return answer;
     }
     return {};

@@ -67,10 +67,10 @@ QDoubleSpinBox* NewSettingBox(advise::SettingNumber number) {
     box->setSuffix(QStringLiteral(" ") + FromUtf8(info.unit));
     box->setValue(KeptNumber(number));
     // A weight is named as one: "权重 损耗", not "损耗" alone.
-    const bool weight = number != advise::SettingNumber::Top;
-    box->setAccessibleName(
-        (weight ? FromUtf8(advise::kWeightsCaption) + QStringLiteral(" ") : QString()) +
-        FromUtf8(info.caption));
+    box->setAccessibleName((advise::IsWeight(number)
+                                ? FromUtf8(advise::kWeightsCaption) + QStringLiteral(" ")
+                                : QString()) +
+                           FromUtf8(info.caption));
     box->setKeyboardTracking(false);
     QObject::connect(box, &QDoubleSpinBox::valueChanged, box, [number](double value) {
         QSettings().setValue(FromUtf8(advise::Info(number).settingsKey), value);
@@ -140,7 +140,7 @@ QHBoxLayout* CompareTab::SettingsRow() {
     for (const advise::SettingNumberInfo& info : advise::kSettingNumbers) {
         QDoubleSpinBox* box = NewSettingBox(info.number);
         numbers_[static_cast<std::size_t>(info.number)] = box;
-        if (info.number == advise::SettingNumber::LossWeight) {
+        if (info.number == advise::kWeights[0]) {
             weights->setBuddy(box);
             row->addWidget(weights);
         }
@@ -151,10 +151,7 @@ QHBoxLayout* CompareTab::SettingsRow() {
     const auto weighted = [this, weights] {
         const bool on = rank_->currentIndex() == static_cast<int>(advise::Rank::Weighted);
         weights->setEnabled(on);
-        for (const advise::SettingNumber w :
-             {advise::SettingNumber::LossWeight, advise::SettingNumber::RiseWeight,
-              advise::SettingNumber::VolumeWeight})
-            Number(w)->setEnabled(on);
+        for (const advise::SettingNumber w : advise::kWeights) Number(w)->setEnabled(on);
     };
     connect(rank_, &QComboBox::currentIndexChanged, this, weighted);
     weighted();
