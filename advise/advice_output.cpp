@@ -76,6 +76,10 @@ double NiceTop(double top, double step) {
     return std::ceil(top / step) * step;
 }
 
+// The chart's margins round the plotting area, and the key's line under a
+// narrow one.
+constexpr double kLeft = 70, kRight = 20, kTop = 30, kBottom = 50, kKeyBelow = 24;
+
 // A label's box on the chart.
 struct LabelBox {
     double left, top, right, bottom;
@@ -122,20 +126,62 @@ std::string Json(const Advice& a) {
     return json;
 }
 
-std::string Svg(const Advice& a, double width) {
-    const double kWidth = std::clamp(width, 300.0, kChartWidth);
-    constexpr double kHeight = 460, kLeft = 70, kRight = 20, kTop = 30, kBottom = 50;
+double ChartFrame::X(double volume_cm3) const {
+    return kLeft + volume_cm3 / xMax * (width - kLeft - kRight);
+}
+
+double ChartFrame::Y(double loss_W) const {
+    return axesHeight - kBottom - loss_W / yMax * (axesHeight - kTop - kBottom);
+}
+
+bool ChartFrame::Narrow() const {
+    return width < kChartWidth;
+}
+
+ChartFrame FrameOf(const Advice& a, double width) {
+    const bool narrow = width < kChartWidth;
+    return FrameOf(a, width, kChartHeight + (narrow ? kKeyBelow : 0));
+}
+
+ChartFrame FrameOf(const Advice& a, double width, double height) {
+    ChartFrame frame;
+    frame.width = std::clamp(width, 300.0, kChartWidth);
     // Narrow, the key goes under the chart, where it has the whole width.
-    const bool narrow = kWidth < kChartWidth;
+    frame.axesHeight = std::clamp(height - (frame.Narrow() ? kKeyBelow : 0), 240.0, kChartHeight);
+    frame.height = frame.axesHeight + (frame.Narrow() ? kKeyBelow : 0);
+    const ChartExtent extent = ExtentOf(a);
+    frame.xMax = NiceTop(extent.volume_cm3, NiceStep(extent.volume_cm3));
+    frame.yMax = NiceTop(extent.loss_W, NiceStep(extent.loss_W));
+    return frame;
+}
+
+const Candidate* FrontMemberAt(const Advice& a, const ChartFrame& frame, double x, double y) {
+    constexpr double kReach = 10;  // the dot's radius is 4.5
+    const Candidate* nearest = nullptr;
+    double nearestDistance = kReach;
+    for (const Candidate& c : a.front) {
+        const double distance = std::hypot(frame.X(c.volume_cm3) - x, frame.Y(c.loss_W) - y);
+        if (distance <= nearestDistance) {
+            nearest = &c;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+std::string Svg(const Advice& a, double width) {
+    return Svg(a, FrameOf(a, width));
+}
+
+std::string Svg(const Advice& a, const ChartFrame& frame) {
+    const double kWidth = frame.width, kHeight = frame.axesHeight, xMax = frame.xMax,
+                 yMax = frame.yMax;
     constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
     const ChartExtent extent = ExtentOf(a);
     const double xStep = NiceStep(extent.volume_cm3), yStep = NiceStep(extent.loss_W);
-    const double xMax = NiceTop(extent.volume_cm3, xStep), yMax = NiceTop(extent.loss_W, yStep);
-    const auto X = [&](double v) { return kLeft + v / xMax * (kWidth - kLeft - kRight); };
-    const auto Y = [&](double w) {
-        return kHeight - kBottom - w / yMax * (kHeight - kTop - kBottom);
-    };
-    drawing::Svg svg(kWidth, narrow ? kHeight + 24 : kHeight,
+    const auto X = [&frame](double v) { return frame.X(v); };
+    const auto Y = [&frame](double w) { return frame.Y(w); };
+    drawing::Svg svg(kWidth, frame.height,
                      std::string(kLossAxis) + " — " + std::string(kVolumeAxis));
     svg.Line(kLeft, kHeight - kBottom, kWidth - kRight, kHeight - kBottom, R"(stroke="#222")");
     svg.Line(kLeft, kTop, kLeft, kHeight - kBottom, R"(stroke="#222")");
@@ -175,7 +221,7 @@ std::string Svg(const Advice& a, double width) {
     svg.GroupEnd();
     const std::string key =
         std::string(kFrontPoints) + "（红）与" + std::string(kAllPoints) + "（灰）";
-    if (narrow)
+    if (frame.Narrow())
         svg.Text(8, kHeight + 14, key, kText);
     else
         svg.Text(kWidth - kRight, kTop - 12, key, kText, "end");

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make git dpkg-dev file clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
     qt6-base-dev libgl-dev fonts-wqy-microhei
-    qt6-svg-dev qt6-charts-dev libqt6opengl6-dev  # the winding drawings and the sweep plot
+    qt6-svg-dev  # the drawings and the charts, the window's as the page's
     qt6-translations-l10n  # Qt's own dialogs and menus in Chinese
     rapidjson-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev

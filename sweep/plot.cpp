@@ -112,35 +112,38 @@ double Fraction(double v, const AxisRange& r) {
 struct Panel {
     double left, top;
     AxisRange xRange, yRange;
-    double width = kPanelWidth;
+    double width = kPanelWidth, height = kPanelHeight;
     double X(double x) const { return left + Fraction(x, xRange) * width; }
-    double Y(double y) const { return top + kPanelHeight - Fraction(y, yRange) * kPanelHeight; }
+    double Y(double y) const { return top + height - Fraction(y, yRange) * height; }
 };
 
 void Axes(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series& s) {
     const std::string axis = R"(class="axis" stroke="#555" stroke-width="1")";
     const std::string grid = R"(class="grid" stroke="#ddd" stroke-width="1")";
-    svg.Rect(p.left, p.top, p.width, kPanelHeight,
+    svg.Rect(p.left, p.top, p.width, p.height,
              R"(class="panel" fill="none" stroke="#555" stroke-width="1")");
-    for (const double t : Ticks(p.xRange.low, p.xRange.high, 5)) {
-        svg.Line(p.X(t), p.top, p.X(t), p.top + kPanelHeight, grid);
-        svg.Text(p.X(t), p.top + kPanelHeight + 13, record::ReadableNumber(t), kSmall, "middle");
+    // A tick about every 66 pixels across and 37 up, as the page's panels have.
+    const int across = std::max(5, static_cast<int>(p.width / 66));
+    const int up = std::max(4, static_cast<int>(p.height / 37.5));
+    for (const double t : Ticks(p.xRange.low, p.xRange.high, across)) {
+        svg.Line(p.X(t), p.top, p.X(t), p.top + p.height, grid);
+        svg.Text(p.X(t), p.top + p.height + 13, record::ReadableNumber(t), kSmall, "middle");
     }
     // Turns tick at whole turns; a unit with a prefix is read in the prefix its
     // values need (µH, not 4×10⁻⁴ H).
     const bool whole = s.symbol == "plan_Np" || s.symbol == "plan_Ns";
     const record::UnitScale scale =
         record::ScaleFor(std::max(std::fabs(p.yRange.low), std::fabs(p.yRange.high)), s.unit);
-    for (const double t : Ticks(p.yRange.low, p.yRange.high, 4)) {
+    for (const double t : Ticks(p.yRange.low, p.yRange.high, up)) {
         if (whole && t != std::floor(t)) continue;
         svg.Line(p.left, p.Y(t), p.left + p.width, p.Y(t), grid);
         svg.Text(p.left - 4, p.Y(t) + 3, record::ReadableNumber(t / scale.divisor), kSmall, "end");
     }
-    svg.Line(p.left, p.top + kPanelHeight, p.left + p.width, p.top + kPanelHeight, axis);
+    svg.Line(p.left, p.top + p.height, p.left + p.width, p.top + p.height, axis);
     std::string title = s.Label();
     if (!scale.unit.empty()) title += "（" + scale.unit + "）";
     svg.Text(p.left, p.top - 6, title, kText);
-    svg.Text(p.left + p.width, p.top + kPanelHeight + 26, data.xCaption, kSmall, "end");
+    svg.Text(p.left + p.width, p.top + p.height + 26, data.xCaption, kSmall, "end");
 }
 
 // The series as lines, broken where a point has no value; a lone point as a dot.
@@ -173,7 +176,7 @@ void Marks(drawing::Svg& svg, const Panel& p, const std::vector<Mark>& marks,
            std::string_view colour) {
     for (const Mark& mark : marks) {
         const double x = p.X(mark.x);
-        svg.Line(x, p.top, x, p.top + kPanelHeight,
+        svg.Line(x, p.top, x, p.top + p.height,
                  "class=\"mark\" stroke=\"" + std::string(colour) + "\" stroke-dasharray=\"4 3\"");
     }
 }
@@ -346,6 +349,25 @@ std::string PlotSvg(const SweepData& data, int columns, double available) {
         svg.GroupEnd();
     }
     MarkList(&svg, panels, data, room);
+    return svg.Finish();
+}
+
+std::string PanelSvg(const SweepData& data, std::size_t series, double width, double height) {
+    // Room above for the panel's title, below for the ticks and the axis name.
+    constexpr double kAbove = 24, kBelow = 34, kRight = 30;
+    const double panelWidth = std::max(kNarrowestPanel, width - kLeft - kRight);
+    const double panelHeight = std::max(kPanelHeight / 2, height - kAbove - kBelow);
+    drawing::Svg svg(kLeft + panelWidth + kRight, kAbove + panelHeight + kBelow,
+                     "扫描：" + data.xCaption);
+    const Series& s = data.series.at(series);
+    Panel p{kLeft, kAbove, RangeOf(data.x), RangeOf(s.values), panelWidth};
+    p.height = panelHeight;
+    svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
+    Axes(svg, p, data, s);
+    Marks(svg, p, data.coreChanges, "#777");
+    Marks(svg, p, data.warningStarts, "#d68000");
+    Lines(svg, p, data, s);
+    svg.GroupEnd();
     return svg.Finish();
 }
 

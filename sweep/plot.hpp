@@ -67,4 +67,9 @@ std::vector<double> Ticks(double low, double high, int count);
 inline constexpr double kOneColumnWidth = 424;
 std::string PlotSvg(const SweepData& data, int columns = 2, double width = kOneColumnWidth);
 
+// One series' panel alone, as large as `width` by `height` pixels (half a
+// page's panel at least), drawn by the same rules: the window's plot of the
+// quantity chosen. The marks are dashed lines; naming them is the caller's.
+std::string PanelSvg(const SweepData& data, std::size_t series, double width, double height);
+
 }  // namespace flyback::sweep

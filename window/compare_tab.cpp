@@ -1,8 +1,6 @@
 #include "window/compare_tab.hpp"
 
 #include <QApplication>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -10,11 +8,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
@@ -25,15 +21,6 @@
 
 namespace flyback::window {
 namespace {
-
-QScatterSeries* Points(const QString& name, const QColor& colour, double size) {
-    auto* series = new QScatterSeries;
-    series->setName(name);
-    series->setColor(colour);
-    series->setBorderColor(colour);
-    series->setMarkerSize(size);
-    return series;
-}
 
 constexpr auto kRankKey = "compare/rank";
 
@@ -98,10 +85,11 @@ CompareTab::CompareTab(QWidget* parent) : QWidget(parent) {
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
     table_->setToolTip(QStringLiteral("双击一行，打开它的绕制方案"));
-    chart_ = new QChartView(new QChart);
+    chart_ = new FittedPicture;
     chart_->setAccessibleName(QStringLiteral("损耗与磁芯体积"));
+    chart_->setToolTip(QStringLiteral("单击红点，打开它的绕制方案"));
     chart_->setMinimumHeight(260);
-    chart_->setRenderHint(QPainter::Antialiasing);
+    connect(chart_, &FittedPicture::clicked, this, &CompareTab::PickOnChart);
     materials_ = new QListWidget;
     materials_->setAccessibleName(QStringLiteral("比较的材料"));
     materials_->setToolTip(QStringLiteral("勾选要比较的材料；都不勾时只比较方案所选的材料"));
@@ -286,44 +274,17 @@ void CompareTab::Show() {
     }
     ShowState();
     table_->resizeColumnsToContents();
-    QChart& chart = *chart_->chart();
-    chart.removeAllSeries();
-    // The chart gives a removed axis back rather than deleting it.
-    for (QAbstractAxis* axis : chart.axes()) {
-        chart.removeAxis(axis);
-        delete axis;
-    }
-    QScatterSeries* all = Points(FromUtf8(advise::kAllPoints), QColor(0x9e, 0x9e, 0x9e), 5);
-    for (const advise::Candidate* c : advise::ChartPoints(a)) all->append(c->volume_cm3, c->loss_W);
-    QScatterSeries* front = Points(FromUtf8(advise::kFrontPoints), QColor(0xc0, 0x39, 0x2b), 10);
-    for (const advise::Candidate& c : a.front) front->append(c.volume_cm3, c.loss_W);
-    connect(front, &QScatterSeries::clicked, this, [this](const QPointF& at) {
-        for (const advise::Candidate& c : result_->advice.front) {
-            if (c.volume_cm3 == at.x() && c.loss_W == at.y()) {
-                emit chosen(OptionsFor(c));
-                return;
-            }
-        }
+    chart_->Draw([this](QSizeF room) {
+        chartFrame_ = advise::FrameOf(result_->advice, room.width(), room.height());
+        return advise::Svg(result_->advice, chartFrame_);
     });
-    chart.addSeries(all);
-    chart.addSeries(front);
-    auto* x = new QValueAxis;
-    x->setTitleText(FromUtf8(advise::kVolumeAxis));
-    auto* y = new QValueAxis;
-    y->setTitleText(FromUtf8(advise::kLossAxis));
-    chart.addAxis(x, Qt::AlignBottom);
-    chart.addAxis(y, Qt::AlignLeft);
-    for (QScatterSeries* series : {all, front}) {
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-    // From zero, over every candidate: the front's lowest points in sight.
-    const advise::ChartExtent extent = advise::ExtentOf(a);
-    x->setRange(0, extent.volume_cm3);
-    y->setRange(0, extent.loss_W);
-    // Ticks at round numbers (0.5, 1, 1.5 …), not at a fifth of the extent.
-    x->applyNiceNumbers();
-    y->applyNiceNumbers();
+}
+
+void CompareTab::PickOnChart(QPointF at) {
+    if (!result_) return;
+    if (const advise::Candidate* c =
+            advise::FrontMemberAt(result_->advice, chartFrame_, at.x(), at.y()))
+        emit chosen(OptionsFor(*c));
 }
 
 void CompareTab::Pick(int row) {

@@ -7,10 +7,11 @@
 #include <memory>
 #include <optional>
 
+#include "advise/advice_output.hpp"
 #include "advise/advise.hpp"
 #include "advise/setting_rows.hpp"
+#include "window/fitted_picture.hpp"
 
-class QChartView;
 class QComboBox;
 class QDoubleSpinBox;
 class QHBoxLayout;
@@ -68,9 +69,11 @@ class CompareTab : public QWidget {
     }
     QLabel* status() const { return status_; }
     QTableWidget* table() const { return table_; }
-    QChartView* chart() const { return chart_; }
+    FittedPicture* chart() const { return chart_; }
     // Picks the candidate in the table's row `row`.
     void Pick(int row);
+    // Picks the front's member drawn at `at`, in the chart's units.
+    void PickOnChart(QPointF at);
 
   signals:
     void compareRequested();
@@ -96,7 +99,8 @@ class CompareTab : public QWidget {
     QLabel* status_ = nullptr;
     QListWidget* materials_ = nullptr;
     QTableWidget* table_ = nullptr;
-    QChartView* chart_ = nullptr;
+    FittedPicture* chart_ = nullptr;
+    advise::ChartFrame chartFrame_;                      // as last drawn
     QFutureWatcher<advise::Advice>* watcher_ = nullptr;  // while one runs
     std::shared_ptr<std::atomic<bool>> stop_;
     std::optional<Result> result_;

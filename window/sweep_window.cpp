@@ -1,7 +1,5 @@
 #include "window/sweep_window.hpp"
 
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -10,19 +8,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
-#include <cmath>
-#include <limits>
 
-#include "record/readable.hpp"
 #include "runtime/decimal_conversion.hpp"
 #include "runtime/number_text.hpp"
 #include "sweep/plot.hpp"
+#include "window/fitted_picture.hpp"
 #include "window/qt_text.hpp"
 #include "window/sub_window.hpp"
 
@@ -33,40 +27,6 @@ constexpr int kMostPointsHere = 1000;  // a window's table; the command line tak
 
 QString Number(double value) {
     return FromUtf8(runtime::decimal::ShortestText(value));
-}
-
-// A line that stops where the sweep has no value and goes on after.
-void AddLines(QChart& chart, const std::vector<double>& x, const std::vector<double>& y,
-              QValueAxis& xAxis, QValueAxis& yAxis) {
-    QLineSeries* line = nullptr;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (!std::isfinite(y[i])) {
-            line = nullptr;
-            continue;
-        }
-        if (line == nullptr) {
-            line = new QLineSeries;
-            line->setPen(QPen(QColor(0x1f, 0x6f, 0xb2), 2));
-            chart.addSeries(line);
-            line->attachAxis(&xAxis);
-            line->attachAxis(&yAxis);
-        }
-        line->append(x[i], y[i]);
-    }
-}
-
-void AddMarks(QChart& chart, const std::vector<sweep::Mark>& marks, const QColor& colour,
-              QValueAxis& xAxis, QValueAxis& yAxis) {
-    for (const sweep::Mark& mark : marks) {
-        auto* line = new QLineSeries;
-        line->setName(FromUtf8(mark.text));
-        line->setPen(QPen(colour, 1, Qt::DashLine));
-        line->append(mark.x, yAxis.min());
-        line->append(mark.x, yAxis.max());
-        chart.addSeries(line);
-        line->attachAxis(&xAxis);
-        line->attachAxis(&yAxis);
-    }
 }
 
 // What the dashed lines mark, where each begins: "磁芯（灰线处起）：30 W EE…；…".
@@ -142,10 +102,8 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     shown_ = new QComboBox;
     shown_->setAccessibleName(QStringLiteral("显示的量"));
     connect(shown_, &QComboBox::currentIndexChanged, this, &SweepWindow::ShowSeries);
-    chart_ = new QChartView(new QChart);
-    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_ = new FittedPicture;
     chart_->setMinimumHeight(300);
-    chart_->chart()->legend()->hide();
     marks_ = new QLabel;
     marks_->setTextFormat(Qt::PlainText);
     marks_->setWordWrap(true);
@@ -220,40 +178,19 @@ bool SweepWindow::Run() {
     return true;
 }
 
+// The quantity chosen, drawn by the page's rules to fill its place: a flat
+// series or a sweep from one value centred, the ends in either order, any
+// magnitude; the dashed marks named in the line under it.
 void SweepWindow::ShowSeries() {
-    QChart& chart = *chart_->chart();
-    chart.removeAllSeries();
-    for (QAbstractAxis* axis : chart.axes()) {
-        chart.removeAxis(axis);
-        delete axis;
+    if (!data_ || shown_->currentIndex() < 0) {
+        chart_->Draw(nullptr);
+        return;
     }
-    if (!data_ || shown_->currentIndex() < 0) return;
-    const sweep::Series& s = data_->series[static_cast<std::size_t>(shown_->currentIndex())];
-    auto* xAxis = new QValueAxis;
-    auto* yAxis = new QValueAxis;
-    xAxis->setTitleText(FromUtf8(data_->xCaption));
-    yAxis->setTitleText(
-        FromUtf8(s.caption +
-                 (s.unit.empty() ? "" : "（" + std::string(record::ReadableUnit(s.unit)) + "）")));
-    chart.addAxis(xAxis, Qt::AlignBottom);
-    chart.addAxis(yAxis, Qt::AlignLeft);
-    // The plot's own rules: a flat series or a sweep from one value drawn
-    // centred, the ends in either order, any magnitude.
-    const sweep::AxisRange x = sweep::RangeOf(data_->x);
-    const sweep::AxisRange y = sweep::RangeOf(s.values);
-    xAxis->setRange(x.low, x.high);
-    yAxis->setRange(y.low, y.high);
-    for (QValueAxis* axis : {xAxis, yAxis}) {
-        // Short labels whatever the size: "65000", "0.0012", "1e+300".
-        axis->setLabelFormat(QStringLiteral("%.6g"));
-        const bool ordinary = std::fabs(axis->min()) < 1e12 && std::fabs(axis->max()) < 1e12 &&
-                              axis->max() - axis->min() > 1e-9 * std::fabs(axis->max());
-        if (ordinary) axis->applyNiceNumbers();
-    }
-    AddLines(chart, data_->x, s.values, *xAxis, *yAxis);
-    AddMarks(chart, data_->coreChanges, QColor(0x77, 0x77, 0x77), *xAxis, *yAxis);
-    AddMarks(chart, data_->warningStarts, QColor(0xd6, 0x80, 0x00), *xAxis, *yAxis);
-    chart.setTitle(FromUtf8(s.Label()));
+    const auto series = static_cast<std::size_t>(shown_->currentIndex());
+    chart_->setAccessibleName(QStringLiteral("扫描图：") + FromUtf8(data_->series[series].Label()));
+    chart_->Draw([this, series](QSizeF room) {
+        return sweep::PanelSvg(*data_, series, room.width(), room.height());
+    });
 }
 
 void SweepWindow::CopyTable() const {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "sweep/plot.hpp"
+#include "window/fitted_picture.hpp"
 
 class QCheckBox;
 class QComboBox;
@@ -12,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 class QTableWidget;
-class QChartView;
 
 namespace flyback::window {
 
@@ -40,7 +40,8 @@ class SweepWindow : public QWidget {
     QCheckBox* withPlan() const { return withPlan_; }
     QComboBox* shown() const { return shown_; }
     QTableWidget* table() const { return table_; }
-    QChartView* chart() const { return chart_; }
+    // The quantity chosen drawn against the swept input.
+    FittedPicture* chart() const { return chart_; }
     QLabel* problem() const { return problem_; }
     QLabel* marks() const { return marks_; }
 
@@ -56,7 +57,7 @@ class SweepWindow : public QWidget {
     QComboBox* shown_ = nullptr;
     QLabel* problem_ = nullptr;
     QLabel* marks_ = nullptr;  // what the dashed lines mark
-    QChartView* chart_ = nullptr;
+    FittedPicture* chart_ = nullptr;
     QTableWidget* table_ = nullptr;
     std::optional<sweep::SweepData> data_;
     std::string tabSeparated_;

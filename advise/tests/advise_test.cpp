@@ -2,6 +2,7 @@
 
 #include "advise/advice_output.hpp"
 #include "advise/setting_rows.hpp"
+#include "drawing/svg.hpp"
 
 #include <gtest/gtest.h>
 
@@ -878,7 +879,6 @@ TEST(AdviseTest, WeightsThatRankNothingOrOverflowAreRefused) {
     for (const auto& c : cases) EXPECT_EQ(WeightsUsable(c.weights), c.usable);
 }
 
-// A text cell a spreadsheet would run as a formula is shown as text.
 // The chart's axes are ticked at round numbers (1, 2 or 5 times a power of
 // ten, and their multiples), not at quarters of the largest value.
 TEST(AdviseTest, TheChartIsTickedAtRoundNumbers) {
@@ -898,6 +898,53 @@ TEST(AdviseTest, TheChartIsTickedAtRoundNumbers) {
         ++ticks;
     }
     EXPECT_GE(ticks, 6);
+}
+
+// The chart fills the place it is given within its limits, the page's the
+// same as ever (the axes 460 tall, a line more for the key under a narrow
+// one); a click picks the front member whose red dot is there, a click
+// beside every dot none.
+TEST(AdviseTest, AClickOnTheChartPicksTheFrontMemberDrawnThere) {
+    const catalogue::Catalogue parts = Small();  // the candidates point into it
+    const Advice advice = Advise(TwelveVolts(), {}, parts);
+    ASSERT_GE(advice.front.size(), 2u);
+    const struct {
+        ChartFrame frame;
+        double width, height;
+    } cases[] = {
+        {FrameOf(advice), 720, 460},
+        {FrameOf(advice, 390), 390, 484},
+        {FrameOf(advice, 2000), 720, 460},
+        {FrameOf(advice, 900, 300), 720, 300},
+        {FrameOf(advice, 500, 300), 500, 300},
+        {FrameOf(advice, 100, 100), 300, 264},  // the least it draws
+        {FrameOf(advice, 720, 1000), 720, 460},
+    };
+    for (const auto& c : cases) {
+        const ChartFrame& frame = c.frame;
+        EXPECT_EQ(frame.width, c.width);
+        EXPECT_EQ(frame.height, c.height) << c.width;
+        const std::string svg = Svg(advice, frame);
+        EXPECT_NE(svg.find("height=\"" + drawing::Coordinate(c.height) + "\""), std::string::npos)
+            << c.width;
+        for (const Candidate& member : advice.front) {
+            const double x = frame.X(member.volume_cm3), y = frame.Y(member.loss_W);
+            EXPECT_GT(y, 0);
+            EXPECT_LT(y, frame.axesHeight);
+            // Where the picture draws its dot, that is where a click finds it.
+            EXPECT_NE(svg.find("<circle cx=\"" + drawing::Coordinate(x) + "\" cy=\"" +
+                               drawing::Coordinate(y) + "\" r=\"4.5\""),
+                      std::string::npos)
+                << c.width << " " << member.core->name;
+            const Candidate* picked = FrontMemberAt(advice, frame, x + 3, y - 3);
+            ASSERT_NE(picked, nullptr) << c.width;
+            EXPECT_EQ(frame.X(picked->volume_cm3), x);
+            EXPECT_EQ(frame.Y(picked->loss_W), y);
+        }
+        EXPECT_EQ(FrontMemberAt(advice, frame, frame.width, 0), nullptr) << c.width;
+        EXPECT_EQ(FrontMemberAt(advice, frame, -50, frame.height + 50), nullptr) << c.width;
+    }
+    EXPECT_EQ(Svg(advice, 390), Svg(advice, FrameOf(advice, 390)));
 }
 
 TEST(AdviseTest, CsvTextsAreQuotedAndNeverFormulas) {

@@ -213,6 +213,41 @@ TEST(SweepTest, PanelsStackInOneColumnWhenAsked) {
     EXPECT_EQ(narrow.find("font-size=\"10\""), std::string::npos);
 }
 
+// The window's one panel fills the room it is given, ticked as densely as
+// the page's (no closer than about 66 pixels across, 37 up), with the marks
+// as dashed lines; below half a panel it stops shrinking.
+TEST(SweepTest, OnePanelFillsItsRoom) {
+    const SweepData data = Swept("P=5:300:30", {"", "373", "249", "100", "80", "24"}, true);
+    const int marks = static_cast<int>(data.coreChanges.size() + data.warningStarts.size());
+    const struct {
+        double width, height;
+        const char *svgWidth, *svgHeight, *panelWidth, *panelHeight;
+    } cases[] = {
+        {424, 208, "424", "208", "330", "150"},  // the page's panel
+        {1000, 500, "1000", "500", "906", "442"},
+        {100, 50, "294", "133", "200", "75"},  // the least it draws
+    };
+    for (const auto& c : cases) {
+        const std::string svg = PanelSvg(data, 0, c.width, c.height);
+        const std::string rect = "//s:rect[@class='panel'][@width='" + std::string(c.panelWidth) +
+                                 "'][@height='" + c.panelHeight + "']";
+        EXPECT_EQ(Count(svg, rect), 1) << c.width;
+        EXPECT_EQ(Count(svg, "/s:svg[@width='" + std::string(c.svgWidth) + "'][@height='" +
+                                 c.svgHeight + "']"),
+                  1)
+            << c.width;
+        EXPECT_EQ(Count(svg, "//s:line[@class='mark']"), marks) << c.width;
+        EXPECT_EQ(Count(svg, "//s:polyline[@class='series']"), 1) << c.width;
+    }
+    // The page's panel ticked as the page's; a larger one more densely.
+    const std::string page = PlotSvg(data, 1), large = PanelSvg(data, 0, 1000, 500);
+    const std::string first = page.substr(0, page.find("</g>"));
+    EXPECT_EQ(Count(PanelSvg(data, 0, 424, 208), "//s:line[@class='grid']"),
+              Count(first + "</g></svg>", "//s:line[@class='grid']"));
+    EXPECT_GT(Count(large, "//s:line[@class='grid']"),
+              Count(PanelSvg(data, 0, 424, 208), "//s:line[@class='grid']"));
+}
+
 // Whole turns tick at whole turns, never at half a turn.
 TEST(SweepTest, TurnsTickAtWholeTurns) {
     const SweepData data = Swept("Vmin=240:260:5", {"60", "373", "", "100", "80", "24"}, true);

@@ -8,8 +8,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -29,7 +27,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScatterSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>

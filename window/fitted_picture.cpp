@@ -1,0 +1,69 @@
+#include "window/fitted_picture.hpp"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <utility>
+
+namespace flyback::window {
+
+FittedPicture::FittedPicture(QWidget* parent) : QWidget(parent) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void FittedPicture::Draw(Drawing drawing) {
+    drawing_ = std::move(drawing);
+    Load(drawing_ ? drawing_(size()) : std::string());
+}
+
+void FittedPicture::resizeEvent(QResizeEvent* event) {
+    if (drawing_) Load(drawing_(size()));
+    QWidget::resizeEvent(event);
+}
+
+void FittedPicture::Load(std::string_view svg) {
+    svg_ = QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
+    renderer_.load(svg_);
+    update();
+}
+
+QRectF FittedPicture::Placed() const {
+    const QSizeF own = renderer_.viewBoxF().size();
+    if (svg_.isEmpty() || own.isEmpty()) return {};
+    const double scale = std::min(width() / own.width(), height() / own.height());
+    const QSizeF shown = own * scale;
+    return {QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown};
+}
+
+QPointF FittedPicture::ToWidget(QPointF picture) const {
+    const QRectF placed = Placed();
+    const QRectF box = renderer_.viewBoxF();
+    if (placed.isEmpty()) return {};
+    return placed.topLeft() + QPointF((picture.x() - box.x()) * placed.width() / box.width(),
+                                      (picture.y() - box.y()) * placed.height() / box.height());
+}
+
+QPointF FittedPicture::ToPicture(QPointF widget) const {
+    const QRectF placed = Placed();
+    const QRectF box = renderer_.viewBoxF();
+    if (placed.isEmpty()) return {};
+    return box.topLeft() + QPointF((widget.x() - placed.x()) * box.width() / placed.width(),
+                                   (widget.y() - placed.y()) * box.height() / placed.height());
+}
+
+void FittedPicture::paintEvent(QPaintEvent*) {
+    const QRectF placed = Placed();
+    if (placed.isEmpty()) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(placed, Qt::white);  // the picture's colours are chosen on white
+    renderer_.render(&painter, placed);
+}
+
+void FittedPicture::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && Placed().contains(event->position()))
+        emit clicked(ToPicture(event->position()));
+    QWidget::mouseReleaseEvent(event);
+}
+
+}  // namespace flyback::window
