@@ -142,6 +142,13 @@ MUTANTS = [
      "if (info.decimals == 0 && value < 0) return false;"),
     ("advise/setting_rows.cpp", "if (!(value >= info.low && value <= info.high)) return false;",
      "if (!(value >= info.low)) return false;"),
+    # The charts the window shares with the page: a click's reach, the chart
+    # filling its place, the one panel's ticks.
+    ("advise/advice_output.cpp", "constexpr double kReach = 10;", "constexpr double kReach = 100;"),
+    ("advise/advice_output.cpp", "frame.axesHeight = std::clamp(height - (frame.Narrow() ? kKeyBelow : 0), 240.0, kChartHeight);",
+     "frame.axesHeight = std::clamp(height, 240.0, kChartHeight);"),
+    ("sweep/plot.cpp", "const int across = std::max(5, static_cast<int>(p.width / 66));",
+     "const int across = 5;"),
 ]
 
 # Every test but the page's (its WebAssembly build is apart): the plan's

@@ -237,7 +237,7 @@ bool CompareTab::RankedOtherwise() const {
 }
 
 // The summary, said out of date once the plan's options or the ranking's
-// settings changed since; the table greyed with it.
+// settings changed since; the table greyed and the chart faded with it.
 void CompareTab::ShowState() {
     if (!result_) return;
     const bool stale = result_->changedTo.has_value();
@@ -259,6 +259,7 @@ void CompareTab::ShowState() {
     status_->setText(said);
     // Out of date: grey and italic, as the plan's own tables show it.
     ShowOutOfDate(table_, stale || reRanked, QApplication::palette(table_).color(QPalette::Text));
+    chart_->SetOutOfDate(stale || reRanked);
 }
 
 void CompareTab::Show() {

@@ -27,6 +27,12 @@ void FittedPicture::Load(std::string_view svg) {
     update();
 }
 
+void FittedPicture::SetOutOfDate(bool outOfDate) {
+    if (outOfDate == outOfDate_) return;
+    outOfDate_ = outOfDate;
+    update();
+}
+
 QRectF FittedPicture::Placed() const {
     const QSizeF own = renderer_.viewBoxF().size();
     if (svg_.isEmpty() || own.isEmpty()) return {};
@@ -57,6 +63,7 @@ void FittedPicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(placed, Qt::white);  // the picture's colours are chosen on white
+    if (outOfDate_) painter.setOpacity(0.6);  // as the plan's pictures fade
     renderer_.render(&painter, placed);
 }
 

@@ -26,6 +26,11 @@ class FittedPicture : public QWidget {
     void Draw(Drawing drawing);
     const QByteArray& Svg() const { return svg_; }
 
+    // Of an earlier press or settings: drawn faded, as the tables beside it
+    // are greyed.
+    void SetOutOfDate(bool outOfDate);
+    bool OutOfDate() const { return outOfDate_; }
+
     // A point of the picture where the widget draws it, and back.
     QPointF ToWidget(QPointF picture) const;
     QPointF ToPicture(QPointF widget) const;
@@ -46,6 +51,7 @@ class FittedPicture : public QWidget {
     Drawing drawing_;
     QByteArray svg_;
     QSvgRenderer renderer_;
+    bool outOfDate_ = false;
 };
 
 }  // namespace flyback::window

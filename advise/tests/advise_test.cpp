@@ -940,6 +940,23 @@ TEST(AdviseTest, AClickOnTheChartPicksTheFrontMemberDrawnThere) {
             ASSERT_NE(picked, nullptr) << c.width;
             EXPECT_EQ(frame.X(picked->volume_cm3), x);
             EXPECT_EQ(frame.Y(picked->loss_W), y);
+            // Beside the dot: the nearest dot within a finger's width (10), or none.
+            for (const auto& [dx, dy] : {std::pair{12.0, 0.0}, {0.0, -12.0}, {7.0, 7.0}}) {
+                const double atX = x + dx, atY = y + dy;
+                const auto distance = [&](const Candidate* m) {
+                    return std::hypot(frame.X(m->volume_cm3) - atX, frame.Y(m->loss_W) - atY);
+                };
+                const Candidate* nearest = &advice.front.front();
+                for (const Candidate& m : advice.front)
+                    if (distance(&m) < distance(nearest)) nearest = &m;
+                const Candidate* beside = FrontMemberAt(advice, frame, atX, atY);
+                if (distance(nearest) <= 10) {
+                    ASSERT_NE(beside, nullptr);
+                    EXPECT_EQ(distance(beside), distance(nearest));
+                } else {
+                    EXPECT_EQ(beside, nullptr) << distance(nearest);
+                }
+            }
         }
         EXPECT_EQ(FrontMemberAt(advice, frame, frame.width, 0), nullptr) << c.width;
         EXPECT_EQ(FrontMemberAt(advice, frame, -50, frame.height + 50), nullptr) << c.width;

@@ -239,13 +239,17 @@ TEST(SweepTest, OnePanelFillsItsRoom) {
         EXPECT_EQ(Count(svg, "//s:line[@class='mark']"), marks) << c.width;
         EXPECT_EQ(Count(svg, "//s:polyline[@class='series']"), 1) << c.width;
     }
-    // The page's panel ticked as the page's; a larger one more densely.
-    const std::string page = PlotSvg(data, 1), large = PanelSvg(data, 0, 1000, 500);
-    const std::string first = page.substr(0, page.find("</g>"));
-    EXPECT_EQ(Count(PanelSvg(data, 0, 424, 208), "//s:line[@class='grid']"),
-              Count(first + "</g></svg>", "//s:line[@class='grid']"));
-    EXPECT_GT(Count(large, "//s:line[@class='grid']"),
-              Count(PanelSvg(data, 0, 424, 208), "//s:line[@class='grid']"));
+    // The page's panel ticked as the page's; a larger one more densely, both
+    // across (the vertical grid lines) and up.
+    const std::string page = PlotSvg(data, 1), small = PanelSvg(data, 0, 424, 208),
+                      large = PanelSvg(data, 0, 1000, 500);
+    const std::string first = page.substr(0, page.find("</g>")) + "</g></svg>";
+    for (const std::string grid :
+         {"//s:line[@class='grid'][@x1=@x2]", "//s:line[@class='grid'][@y1=@y2]"}) {
+        EXPECT_GE(Count(small, grid), 2) << grid;
+        EXPECT_EQ(Count(small, grid), Count(first, grid)) << grid;
+        EXPECT_GT(Count(large, grid), Count(small, grid)) << grid;
+    }
 }
 
 // Whole turns tick at whole turns, never at half a turn.

@@ -566,6 +566,7 @@ class ToolWindowsTest : public QObject {
         tab.OptionsChanged(now);
         QVERIFY(tab.status()->text().startsWith(QStringLiteral("已过时")));
         QCOMPARE(tab.table()->palette().color(QPalette::Text), flyback::window::kOutOfDateText);
+        QVERIFY(tab.chart()->OutOfDate());
         tab.Pick(0);
         const auto reopened = chosen[1][0].value<flyback::winding::Options>();
         QCOMPARE(reopened.core, std::string("PQ20/20"));
@@ -575,6 +576,7 @@ class ToolWindowsTest : public QObject {
         tab.Start(record, now, parts);
         QVERIFY(done.wait(60000));
         QVERIFY(!tab.status()->text().startsWith(QStringLiteral("已过时")));
+        QVERIFY(!tab.chart()->OutOfDate());
         QVERIFY(!tab.result()->changedTo);
     }
 
@@ -685,8 +687,10 @@ class ToolWindowsTest : public QObject {
             // Ranked otherwise since: said out of date until set back.
             tab.Number(SettingNumber::Top)->setValue(3);
             QVERIFY(tab.status()->text().startsWith("已过时：排序、权重或列出个数"));
+            QVERIFY(tab.chart()->OutOfDate());
             tab.Number(SettingNumber::Top)->setValue(2);
             QVERIFY(!tab.status()->text().startsWith("已过时"));
+            QVERIFY(!tab.chart()->OutOfDate());
             tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Loss));
             QVERIFY(tab.status()->text().startsWith("已过时"));
             tab.rank()->setCurrentIndex(static_cast<int>(flyback::advise::Rank::Weighted));
