@@ -62,7 +62,7 @@ void FittedPicture::paintEvent(QPaintEvent*) {
     if (placed.isEmpty()) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(placed, Qt::white);  // the picture's colours are chosen on white
+    painter.fillRect(placed, Qt::white);      // the picture's colours are chosen on white
     if (outOfDate_) painter.setOpacity(0.6);  // as the plan's pictures fade
     renderer_.render(&painter, placed);
 }
