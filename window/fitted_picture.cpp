@@ -1,13 +1,28 @@
 #include "window/fitted_picture.hpp"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <utility>
 
 namespace flyback::window {
+namespace {
+
+// A screen reader is told a picture, by its name, not a blank pane.
+QAccessibleInterface* PictureForScreenReaders(const QString& className, QObject* object) {
+    if (className != QLatin1String(FittedPicture::staticMetaObject.className()) ||
+        !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+}
+
+}  // namespace
 
 FittedPicture::FittedPicture(QWidget* parent) : QWidget(parent) {
+    static const bool told = (QAccessible::installFactory(PictureForScreenReaders), true);
+    (void)told;
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 

@@ -103,6 +103,7 @@ SweepWindow::SweepWindow(const numtext::InputTexts& texts, const sweep::PlanSett
     shown_->setAccessibleName(QStringLiteral("显示的量"));
     connect(shown_, &QComboBox::currentIndexChanged, this, &SweepWindow::ShowSeries);
     chart_ = new FittedPicture;
+    chart_->setAccessibleName(QStringLiteral("扫描图"));
     chart_->setMinimumHeight(300);
     marks_ = new QLabel;
     marks_->setTextFormat(Qt::PlainText);

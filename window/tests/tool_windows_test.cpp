@@ -541,6 +541,9 @@ class ToolWindowsTest : public QObject {
         tab.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tab));
         flyback::window::FittedPicture* chart = tab.chart();
+        QAccessibleInterface* told = QAccessible::queryAccessibleInterface(chart);
+        QCOMPARE(told->role(), QAccessible::Graphic);
+        QCOMPARE(told->text(QAccessible::Name), QStringLiteral("损耗与磁芯体积"));
         const auto frame = flyback::advise::FrameOf(result.advice, chart->width(), chart->height());
         QCOMPARE(chart->Svg(),
                  QByteArray::fromStdString(flyback::advise::Svg(result.advice, frame)));
