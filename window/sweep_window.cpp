@@ -190,6 +190,8 @@ void SweepWindow::ShowSeries() {
     const auto series = static_cast<std::size_t>(shown_->currentIndex());
     chart_->setAccessibleName(QStringLiteral("扫描图：") + FromUtf8(data_->series[series].Label()));
     chart_->Draw([this, series](QSizeF room) {
+        // Drawn again on a resize, from the sweep shown then.
+        if (!data_ || series >= data_->series.size()) return std::string();
         return sweep::PanelSvg(*data_, series, room.width(), room.height());
     });
 }
