@@ -181,6 +181,17 @@ void Marks(drawing::Svg& svg, const Panel& p, const std::vector<Mark>& marks,
     }
 }
 
+// One series' panel: its axes, the core changes and the warnings' beginnings
+// dashed, its line.
+void DrawPanel(drawing::Svg& svg, const Panel& p, const SweepData& data, const Series& s) {
+    svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
+    Axes(svg, p, data, s);
+    Marks(svg, p, data.coreChanges, "#777");
+    Marks(svg, p, data.warningStarts, "#d68000");
+    Lines(svg, p, data, s);
+    svg.GroupEnd();
+}
+
 // What each mark is, under the panels: the value where it begins, then the
 // core or the warning, in the mark's colour.
 // The core changes and the warnings' beginnings, one a line (wrapped to
@@ -341,12 +352,7 @@ std::string PlotSvg(const SweepData& data, int columns, double available) {
         const Panel p{kLeft + static_cast<double>(column) * (panelWidth + kGapX),
                       top + static_cast<double>(row) * (kPanelHeight + kGapY), xRange,
                       RangeOf(s.values), panelWidth};
-        svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
-        Axes(svg, p, data, s);
-        Marks(svg, p, data.coreChanges, "#777");
-        Marks(svg, p, data.warningStarts, "#d68000");
-        Lines(svg, p, data, s);
-        svg.GroupEnd();
+        DrawPanel(svg, p, data, s);
     }
     MarkList(&svg, panels, data, room);
     return svg.Finish();
@@ -362,12 +368,7 @@ std::string PanelSvg(const SweepData& data, std::size_t series, double width, do
     const Series& s = data.series.at(series);
     Panel p{kLeft, kAbove, RangeOf(data.x), RangeOf(s.values), panelWidth};
     p.height = panelHeight;
-    svg.GroupStart("class=\"plot\" data-symbol=\"" + report::HtmlEscape(s.symbol) + "\"");
-    Axes(svg, p, data, s);
-    Marks(svg, p, data.coreChanges, "#777");
-    Marks(svg, p, data.warningStarts, "#d68000");
-    Lines(svg, p, data, s);
-    svg.GroupEnd();
+    DrawPanel(svg, p, data, s);
     return svg.Finish();
 }
 
