@@ -150,8 +150,10 @@ ChartFrame FrameOf(const Advice& a, double width, double height) {
     frame.axesHeight = std::clamp(height - (frame.Narrow() ? kKeyBelow : 0), 240.0, kChartHeight);
     frame.height = frame.axesHeight + (frame.Narrow() ? kKeyBelow : 0);
     const ChartExtent extent = ExtentOf(a);
-    frame.xMax = NiceTop(extent.volume_cm3, NiceStep(extent.volume_cm3));
-    frame.yMax = NiceTop(extent.loss_W, NiceStep(extent.loss_W));
+    frame.xStep = NiceStep(extent.volume_cm3);
+    frame.yStep = NiceStep(extent.loss_W);
+    frame.xMax = NiceTop(extent.volume_cm3, frame.xStep);
+    frame.yMax = NiceTop(extent.loss_W, frame.yStep);
     return frame;
 }
 
@@ -174,27 +176,25 @@ std::string Svg(const Advice& a, double width) {
 }
 
 std::string Svg(const Advice& a, const ChartFrame& frame) {
-    const double kWidth = frame.width, kHeight = frame.axesHeight, xMax = frame.xMax,
-                 yMax = frame.yMax;
+    const double kWidth = frame.width, kHeight = frame.axesHeight;
+    const double xStep = frame.xStep, yStep = frame.yStep, xMax = frame.xMax, yMax = frame.yMax;
     constexpr std::string_view kText = R"(font-size="12" fill="#222" font-family="sans-serif")";
-    const ChartExtent extent = ExtentOf(a);
-    const double xStep = NiceStep(extent.volume_cm3), yStep = NiceStep(extent.loss_W);
-    const auto X = [&frame](double v) { return frame.X(v); };
-    const auto Y = [&frame](double w) { return frame.Y(w); };
     drawing::Svg svg(kWidth, frame.height,
                      std::string(kLossAxis) + " — " + std::string(kVolumeAxis));
     svg.Line(kLeft, kHeight - kBottom, kWidth - kRight, kHeight - kBottom, R"(stroke="#222")");
     svg.Line(kLeft, kTop, kLeft, kHeight - kBottom, R"(stroke="#222")");
     for (int i = 0; i * xStep <= xMax * (1 + 1e-9); ++i) {
-        svg.Text(X(i * xStep), kHeight - kBottom + 16, record::ReadableValue(i * xStep, ""), kText,
-                 "middle");
+        svg.Text(frame.X(i * xStep), kHeight - kBottom + 16, record::ReadableValue(i * xStep, ""),
+                 kText, "middle");
     }
     for (int i = 0; i * yStep <= yMax * (1 + 1e-9); ++i)
-        svg.Text(kLeft - 6, Y(i * yStep) + 4, record::ReadableValue(i * yStep, ""), kText, "end");
+        svg.Text(kLeft - 6, frame.Y(i * yStep) + 4, record::ReadableValue(i * yStep, ""), kText,
+                 "end");
     svg.Text((kLeft + kWidth - kRight) / 2, kHeight - 12, kVolumeAxis, kText, "middle");
     svg.Text(kLeft, kTop - 12, kLossAxis, kText, "middle");
     svg.GroupStart(R"(class="candidates" fill="#9e9e9e")");
-    for (const Candidate* c : ChartPoints(a)) svg.Circle(X(c->volume_cm3), Y(c->loss_W), 2, "");
+    for (const Candidate* c : ChartPoints(a))
+        svg.Circle(frame.X(c->volume_cm3), frame.Y(c->loss_W), 2, "");
     svg.GroupEnd();
     svg.GroupStart(R"(class="front" fill="#c0392b")");
     // A front member's name right of it, above or below, or left of it,
@@ -202,7 +202,7 @@ std::string Svg(const Advice& a, const ChartFrame& frame) {
     // (the table below names every member).
     std::vector<LabelBox> written;
     for (const Candidate& c : a.front) {
-        const double x = X(c.volume_cm3), y = Y(c.loss_W);
+        const double x = frame.X(c.volume_cm3), y = frame.Y(c.loss_W);
         svg.Circle(x, y, 4.5, "");
         const std::string name = catalogue::CoreCaption(c.core->name);
         const double width = drawing::TextWidth(name, 12);

@@ -18,7 +18,8 @@ inline constexpr double kChartWidth = 720, kChartHeight = 460;
 struct ChartFrame {
     double width = kChartWidth, height = kChartHeight;
     double axesHeight = kChartHeight;  // above the key's line, where it has one
-    double xMax = 1, yMax = 1;         // the axes' ends, cm³ and W
+    double xStep = 1, yStep = 1;       // between ticks, round numbers
+    double xMax = 1, yMax = 1;         // the axes' ends, a whole number of steps
     double X(double volume_cm3) const;
     double Y(double loss_W) const;
     bool Narrow() const;  // narrower than kChartWidth, its key under it

@@ -350,7 +350,6 @@ static_assert(numtext::kInputCount + 2 + std::size(flyback::advise::kSettingNumb
 // The adviser's numbers from the texts from `first` on, in their rows'
 // order (empty: the adviser's own); the answer {"problem", "box": the row's
 // key} of the first refused, or "" where all are taken.
-
 std::string ReadSettingNumbers(std::size_t first, flyback::advise::Settings& settings) {
     namespace advise = flyback::advise;
     std::size_t text = first;

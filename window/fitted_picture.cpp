@@ -56,20 +56,22 @@ QRectF FittedPicture::Placed() const {
     return {QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown};
 }
 
-QPointF FittedPicture::ToWidget(QPointF picture) const {
+// The picture's own units to the widget's pixels; none before a picture.
+QTransform FittedPicture::Placing() const {
     const QRectF placed = Placed();
     const QRectF box = renderer_.viewBoxF();
-    if (placed.isEmpty()) return {};
-    return placed.topLeft() + QPointF((picture.x() - box.x()) * placed.width() / box.width(),
-                                      (picture.y() - box.y()) * placed.height() / box.height());
+    if (placed.isEmpty()) return QTransform(0, 0, 0, 0, 0, 0);
+    return QTransform::fromTranslate(-box.x(), -box.y()) *
+           QTransform::fromScale(placed.width() / box.width(), placed.height() / box.height()) *
+           QTransform::fromTranslate(placed.x(), placed.y());
+}
+
+QPointF FittedPicture::ToWidget(QPointF picture) const {
+    return Placing().map(picture);
 }
 
 QPointF FittedPicture::ToPicture(QPointF widget) const {
-    const QRectF placed = Placed();
-    const QRectF box = renderer_.viewBoxF();
-    if (placed.isEmpty()) return {};
-    return box.topLeft() + QPointF((widget.x() - placed.x()) * box.width() / placed.width(),
-                                   (widget.y() - placed.y()) * box.height() / placed.height());
+    return Placing().inverted().map(widget);
 }
 
 void FittedPicture::paintEvent(QPaintEvent*) {

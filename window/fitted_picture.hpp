@@ -4,6 +4,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSvgRenderer>
+#include <QTransform>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -46,6 +47,7 @@ class FittedPicture : public QWidget {
   private:
     // Where in the widget the picture is drawn.
     QRectF Placed() const;
+    QTransform Placing() const;
     void Load(std::string_view svg);
 
     Drawing drawing_;
